@@ -1,0 +1,100 @@
+// The subnet calculator window's logic: its controls as plain fields and its
+// handlers and procedures under their own names. The Qt window forwards user
+// events here and copies the fields back into its widgets.
+#pragma once
+
+#include "core/calculator_state.h"
+#include "core/controls.h"
+#include "core/services.h"
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace mq {
+
+class FrmdocModel {
+public:
+    FrmdocModel(CalculatorState& state, Services& services);
+
+    CalculatorState& state() { return st; }
+    const CalculatorState& state() const { return st; }
+
+    // Controls.
+    std::array<TextBox, 4> Text3;  // octet fields
+    TextBox Text1;                 // class letter
+    TextBox Text2;                 // subnet number
+    std::array<ComboBox, 4> Combo1;
+    CheckBox SSCheck1;
+    std::array<Panel, 7> SSPanel6;  // results
+    Panel SSPanel1;                 // status message
+    RichTextBox RichTextBox1;       // address in binary
+    RichTextBox RichTextBox2;       // mask in binary
+    Grid MSFlexGrid1{51, 5};
+
+    // Opens the address range window; set by whoever owns that window.
+    std::function<void()> showAddressRange;
+
+    // Writing a text box "fires" its change handler, as the controls do.
+    void setText3(int index, const std::string& text);
+    void setText1(const std::string& text);
+
+    // Window events.
+    void Form_Load();
+    void Form_Resize();
+    void Text1_Change();
+    void Text3_KeyPress(int Index, int& KeyAscii);
+    void Text3_Change(int Index);
+    void Combo1_Click(int Index);
+    void Combo1_KeyDown(int Index, int KeyCode, int Shift);
+    void SSCheck1_Click(int Value);
+    void SSCommand1_Click();  // next 50 subnets into the grid
+    void SSCommand2_Click();  // "Subnet #"
+    void SSCommand3_Click();  // copy the selected cells
+    void SSCommand4_Click();  // "<"
+    void SSCommand5_Click();  // whole address range
+    void SSCommand6_Click();  // ">"
+    void MSFlexGrid1_Click();
+    void MSFlexGrid1_MouseUp();
+
+    // Address entry and binary display.
+    void binary();
+    void addmask();
+    void bintodec(int n, int k);
+    void bintodec1(int n, int k);
+    void clearf();
+    // Subnet options.
+    void fillcombo();
+    void disinput();
+    void eninput();
+    void combo1change();
+    // Calculation.
+    void setnetad();
+    void sethostadd();
+    void calcsub();
+    void chkaddtype();
+    void calcrnge();
+    void calcwste();
+    // Subnet numbering and ranges.
+    void calcsubnum();
+    void subbincalc(int k);
+    void selsub1();
+    void selsub2();
+    void selsub3();
+    int Fgi(int row, int col) const;
+
+private:
+    void selectSubnet();  // go to subnet N once Text2 holds N
+    double octetField(int k) const;
+    std::string numField(int k) const;
+    bool allOctetsFilled() const;
+    void showAddressDisplay();
+    void message(const std::string& text, MsgIcon icon, const std::string& title);
+
+    CalculatorState& st;
+    Services& sv;
+    // selsub3 converts range octets here, so the typed address's octetBits stay intact.
+    std::array<std::string, 4> rangeOctetBits;
+};
+
+}  // namespace mq
