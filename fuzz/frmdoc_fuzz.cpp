@@ -1,0 +1,127 @@
+// Drives the calculator with arbitrary keystrokes, pastes, choices and dialog
+// answers, and checks that every address it shows is a real address whenever
+// the typed octets were valid.
+#include "core/frmdoc_model.h"
+#include "fuzz/fuzz_input.h"
+#include "tests/support/fake_services.h"
+
+#include <cstdlib>
+
+using namespace mq;
+
+namespace {
+
+bool octetsValid(const FrmdocModel& m)
+{
+    for (const auto& t : m.Text3) {
+        if (t.text.empty() || t.text.size() > 3 || t.text.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        if (std::atoi(t.text.c_str()) > 255)
+            return false;
+    }
+    return true;
+}
+
+void check(const FrmdocModel& m)
+{
+    for (const auto& t : m.Text3)
+        if (t.text.size() > 3)
+            std::abort();
+    if (!octetsValid(m))
+        return;
+    const auto& c = m.state().classLetter;
+    if (c != "A" && c != "B" && c != "C")
+        return;
+    for (int i = 0; i < 6; ++i) {
+        const auto& caption = m.SSPanel6[static_cast<std::size_t>(i)].caption;
+        if (!caption.empty() && !fuzz::isDottedQuad(caption))
+            std::abort();
+    }
+    for (int r = 1; r <= 50; ++r)
+        for (int col = 1; col <= 4; ++col) {
+            const auto& cell = m.MSFlexGrid1.textMatrix(r, col);
+            if (!cell.empty() && !fuzz::isDottedQuad(cell))
+                std::abort();
+        }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    CalculatorState st;
+    st.subnetZero = "n";
+    st.keepResults = "n";
+    test::FakeServices sv;
+    FrmdocModel m(st, sv);
+    m.Form_Load();
+    fuzz::Input in(data, size);
+    int steps = 0;
+    while (!in.done() && steps++ < 200) {
+        switch (in.pick(11)) {
+        case 0: {  // a typed key
+            int i = in.pick(4);
+            int key = in.byte();
+            m.Text3_KeyPress(i, key);
+            auto& t = m.Text3[static_cast<std::size_t>(i)].text;
+            if (key == 8) {
+                if (!t.empty()) {
+                    t.pop_back();
+                    m.Text3_Change(i);
+                }
+            } else if (key != 0 && t.size() < 3) {
+                t += static_cast<char>(key);
+                m.Text3_Change(i);
+            }
+            break;
+        }
+        case 1: {  // a paste: the field keeps at most three characters
+            int i = in.pick(4);
+            m.setText3(i, in.text(6).substr(0, 3));
+            break;
+        }
+        case 2: {
+            int i = in.pick(4);
+            auto& box = m.Combo1[static_cast<std::size_t>(i)];
+            if (box.enabled && !box.list.empty()) {
+                box.listIndex = in.pick(static_cast<int>(box.list.size()));
+                m.Combo1_Click(i);
+            }
+            break;
+        }
+        case 3:
+            m.Combo1_KeyDown(in.pick(4), in.byte(), in.pick(8));
+            break;
+        case 4:
+            if (m.SSCheck1.enabled)
+                m.SSCheck1_Click(in.pick(2));
+            break;
+        case 5:
+            sv.answers = {in.text(12), in.text(12), "1"};
+            m.SSCommand2_Click();
+            break;
+        case 6:
+            m.SSCommand4_Click();
+            break;
+        case 7:
+            m.SSCommand6_Click();
+            break;
+        case 8:
+            m.SSCommand1_Click();
+            break;
+        case 9:
+            m.MSFlexGrid1.row = in.pick(51);
+            m.MSFlexGrid1.col = in.pick(5);
+            m.MSFlexGrid1.rowSel = in.pick(51);
+            m.MSFlexGrid1.colSel = in.pick(5);
+            m.MSFlexGrid1_MouseUp();
+            m.SSCommand3_Click();
+            break;
+        case 10:
+            m.SSCommand5_Click();
+            break;
+        }
+        check(m);
+    }
+    return 0;
+}
