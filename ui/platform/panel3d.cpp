@@ -1,0 +1,39 @@
+#include "ui/platform/panel3d.h"
+
+#include "ui/platform/geometry.h"
+
+namespace mq::ui {
+
+Panel3D::Panel3D(Bevel bevel, QWidget* parent) : QLabel(parent)
+{
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(bevel == Bevel::Raised ? QFrame::Raised : QFrame::Sunken);
+    setLineWidth(1);
+    setAlignment(Qt::AlignCenter);
+    setTextFormat(Qt::PlainText);
+    setAutoFillBackground(true);
+    setBackColor(colour::LightGrey);
+}
+
+void Panel3D::setCaption(const std::string& caption)
+{
+    const QString t = QString::fromStdString(caption);
+    if (t != text())
+        setText(t);
+}
+
+void Panel3D::setForeColor(Colour c)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, toQColor(c));
+    setPalette(p);
+}
+
+void Panel3D::setBackColor(Colour c)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, toQColor(c));
+    setPalette(p);
+}
+
+}  // namespace mq::ui
