@@ -1,0 +1,60 @@
+// The results reports that Save writes and Print prints, composed line by line
+// from the texts the calculator and VLSM windows display. Nothing here is
+// recomputed: the reports show what the user sees.
+#pragma once
+
+#include "core/controls.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mq {
+
+class FrmdocModel;
+
+// The first line of every report. The calculator report (and the address range
+// listing) put one blank between title and notice, the VLSM report two.
+inline constexpr const char* kReportTitle = "Maskquill for Win95 V5.1";
+inline constexpr const char* kReportNotice = "(c) 2026 The Maskquill developers";
+std::string reportBanner(int blanks = 1);
+
+// What the calculator report reads from the calculator window.
+struct CalculatorReportInput {
+    std::array<std::string, 4> octets;   // Text3(0..3), as typed
+    std::array<std::string, 4> choices;  // Combo1(0..3): bits, mask, subnets, hosts
+    std::string addressClass;            // Text1
+    std::array<std::string, 7> panels;   // SSPanel6(0..6)
+    Grid grid;                           // MSFlexGrid1: headings in row 0, up to 50 subnets below
+};
+
+// The texts the calculator window currently shows.
+CalculatorReportInput calculatorReportInput(const FrmdocModel& window);
+
+// No subnet-bits choice means there are no results yet.
+bool hasResults(const CalculatorReportInput& in);
+bool hasResults(const std::vector<std::string>& vlsmLines);
+
+// One printed line and the font it is printed in.
+struct PrintLine {
+    std::string text;  // may hold TABs between grid columns
+    double pointSize = 10;
+    bool bold = false;
+    bool italic = false;
+    friend bool operator==(const PrintLine&, const PrintLine&) = default;
+};
+
+// Grid cell index of row r, column c for a grid of the given width.
+int Fgi(int row, int col, int cols);
+
+std::vector<std::string> calculatorFileLines(const CalculatorReportInput& in);
+std::vector<PrintLine> calculatorPrintLines(const CalculatorReportInput& in);
+// vlsmLines: the items of the VLSM window's results list, in order.
+std::vector<std::string> vlsmFileLines(const std::vector<std::string>& vlsmLines);
+std::vector<PrintLine> vlsmPrintLines(const std::vector<std::string>& vlsmLines);
+
+// The bytes of a text file: every line ends with CR LF, whatever the platform.
+std::string crlfText(const std::vector<std::string>& lines);
+
+}  // namespace mq
