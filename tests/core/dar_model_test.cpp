@@ -30,6 +30,8 @@ std::string selsubLine(FrmdocModel& m, std::int64_t n)
     return line + st.rangeSubnet + "\t" + st.rangeFirst + "\t" + st.rangeLast + "\t" + st.rangeBroadcast;
 }
 
+class DarTest : public DarFixture, public ::testing::Test {};
+
 // ---------------------------------------------------------------- a class C listing, turn sizes
 
 class ClassCListing : public DarFixture, public ::testing::TestWithParam<int> {};
@@ -67,8 +69,9 @@ TEST_P(ClassCListing, ListsSubnetsZeroToTheCountWhateverTheTurnSize)
     EXPECT_EQ(dar.stopFlag(), 1);
     // One turn of the event loop per turn-sized block of lines, none after the last.
     EXPECT_EQ(sv.events, (7 + GetParam() - 1) / GetParam() - 1);
-    if (GetParam() == 1)
+    if (GetParam() == 1) {
         EXPECT_EQ(progress.back(), "Calculating and formatting for subnet  5 of 6");
+    }
     // The calculator's range fields hold the last line, as after selsub3 on it.
     EXPECT_EQ(st.listNumber, 6);
     EXPECT_EQ(st.rangeSubnet, "192.168.1.192");
@@ -78,7 +81,7 @@ TEST_P(ClassCListing, ListsSubnetsZeroToTheCountWhateverTheTurnSize)
 
 INSTANTIATE_TEST_SUITE_P(TurnSizes, ClassCListing, ::testing::Values(1, 2, 3, 6, 7, 65536));
 
-TEST_F(DarFixture, ReportHeadFollowsTheCalculator)
+TEST_F(DarTest, ReportHeadFollowsTheCalculator)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.224");
     dar.open();
@@ -119,7 +122,7 @@ TEST_F(DarFixture, ReportHeadFollowsTheCalculator)
     }
 }
 
-TEST_F(DarFixture, TheOwnMaskListsOneLineAndKeepsTheMessage)
+TEST_F(DarTest, TheOwnMaskListsOneLineAndKeepsTheMessage)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.0");
     ASSERT_EQ(m.Combo1[2].text, "0");
@@ -132,7 +135,7 @@ TEST_F(DarFixture, TheOwnMaskListsOneLineAndKeepsTheMessage)
     EXPECT_EQ(dar.RichTextBox1.line(9), "Number of Subnets with subnet zero enabled:  1");
 }
 
-TEST_F(DarFixture, ClassAWithTwentyTwoSubnetBitsListsEverySubnet)
+TEST_F(DarTest, ClassAWithTwentyTwoSubnetBitsListsEverySubnet)
 {
     calculate({"10", "1", "2", "3"}, "255.255.255.252");
     ASSERT_EQ(m.Combo1[2].text, "4194302");
@@ -150,7 +153,7 @@ TEST_F(DarFixture, ClassAWithTwentyTwoSubnetBitsListsEverySubnet)
 
 // ---------------------------------------------------------------- cancel, finish, reopen
 
-TEST_F(DarFixture, CancelKeepsTheLinesWrittenAndAFreshStartBeginsAtZero)
+TEST_F(DarTest, CancelKeepsTheLinesWrittenAndAFreshStartBeginsAtZero)
 {
     calculate({"10", "1", "2", "3"}, "255.255.255.252");
     dar.rowsPerTurn = 1000;
@@ -175,8 +178,9 @@ TEST_F(DarFixture, CancelKeepsTheLinesWrittenAndAFreshStartBeginsAtZero)
 
     // START again: the report is cleared and begins at subnet 0.
     sv.onDoEvents = [&] {
-        if (sv.events == 4)
+        if (sv.events == 4) {
             EXPECT_EQ(dar.RichTextBox1.rows(), 1000);
+        }
     };
     dar.SSCommand1_Click();
     EXPECT_EQ(dar.RichTextBox1.rows(), 4194303);
@@ -184,7 +188,7 @@ TEST_F(DarFixture, CancelKeepsTheLinesWrittenAndAFreshStartBeginsAtZero)
     EXPECT_EQ(dar.RichTextBox1.headCount(), 19);
 }
 
-TEST_F(DarFixture, FinishHidesAndReopeningResetsButtonsButKeepsTheReport)
+TEST_F(DarTest, FinishHidesAndReopeningResetsButtonsButKeepsTheReport)
 {
     calculate({"172", "16", "37", "200"}, "255.255.255.192");
     dar.open();
@@ -215,7 +219,7 @@ TEST_F(DarFixture, FinishHidesAndReopeningResetsButtonsButKeepsTheReport)
 
 // ---------------------------------------------------------------- the calculator changes during a run
 
-TEST_F(DarFixture, ACalculatorChangeChangesOnlyTheLinesStillToCome)
+TEST_F(DarTest, ACalculatorChangeChangesOnlyTheLinesStillToCome)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.224");
     dar.rowsPerTurn = 2;
@@ -238,7 +242,7 @@ TEST_F(DarFixture, ACalculatorChangeChangesOnlyTheLinesStillToCome)
     EXPECT_EQ(dar.RichTextBox1.line(7), "Subnet Mask: 255.255.255.224");
 }
 
-TEST_F(DarFixture, ACountThatDropsBelowTheLinesWrittenEndsTheRun)
+TEST_F(DarTest, ACountThatDropsBelowTheLinesWrittenEndsTheRun)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.240");
     dar.rowsPerTurn = 5;
@@ -260,7 +264,7 @@ TEST_F(DarFixture, ACountThatDropsBelowTheLinesWrittenEndsTheRun)
     EXPECT_EQ(dar.stopFlag(), 1);
 }
 
-TEST_F(DarFixture, ClearedOrUnusableCalculatorEndsTheRunWithoutHarm)
+TEST_F(DarTest, ClearedOrUnusableCalculatorEndsTheRunWithoutHarm)
 {
     struct Case {
         const char* what;
@@ -353,7 +357,7 @@ INSTANTIATE_TEST_SUITE_P(Classes, EveryMask,
 
 // ---------------------------------------------------------------- Save
 
-TEST_F(DarFixture, SaveWritesTheReportAsRichTextAndHides)
+TEST_F(DarTest, SaveWritesTheReportAsRichTextAndHides)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.224");
     dar.open();
@@ -371,7 +375,7 @@ TEST_F(DarFixture, SaveWritesTheReportAsRichTextAndHides)
     EXPECT_TRUE(sv.messages.empty());
 }
 
-TEST_F(DarFixture, CancelledDialogOrFailedWriteKeepsTheWindowOpen)
+TEST_F(DarTest, CancelledDialogOrFailedWriteKeepsTheWindowOpen)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.224");
     dar.open();
