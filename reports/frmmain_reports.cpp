@@ -22,39 +22,6 @@ std::string reportWindowName(const std::string& objectName)
     return "current active window";
 }
 
-std::string qtFileFilter(const std::string& filter)
-{
-    // "Desc|pattern|Desc|pattern|" -> "Desc;;Desc"; a description that does not
-    // show its pattern gets it added in brackets, as Qt expects.
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start < filter.size()) {
-        std::size_t bar = filter.find('|', start);
-        if (bar == std::string::npos)
-            bar = filter.size();
-        parts.push_back(filter.substr(start, bar - start));
-        start = bar + 1;
-    }
-    std::string result;
-    for (std::size_t i = 0; i < parts.size(); i += 2) {
-        std::string desc = trim(parts[i]);
-        std::string pattern = i + 1 < parts.size() ? trim(parts[i + 1]) : std::string();
-        for (auto& ch : pattern)
-            if (ch == ';')
-                ch = ' ';
-        if (desc.empty() && pattern.empty())
-            continue;
-        if (desc.empty())
-            desc = pattern;
-        else if (!pattern.empty() && desc.find("(" + pattern + ")") == std::string::npos)
-            desc += " (" + pattern + ")";
-        if (!result.empty())
-            result += ";;";
-        result += desc;
-    }
-    return result;
-}
-
 FrmMainReports::FrmMainReports(Services& services, ReportOutput& output) : sv(services), out(output) {}
 
 void FrmMainReports::saveopt(const std::optional<std::string>& activeChild)

@@ -38,9 +38,6 @@ public:
 // The name shown in "The ... does not support the Save option" for a window.
 std::string reportWindowName(const std::string& objectName);
 
-// "Text Files (*.txt)|*.txt|" in the form Qt's file dialogs take.
-std::string qtFileFilter(const std::string& filter);
-
 class FrmMainReports {
 public:
     FrmMainReports(Services& services, ReportOutput& output);

@@ -1,6 +1,7 @@
 #include "reports/results_report.h"
 
 #include "core/frmdoc_model.h"
+#include "vlsm/form10_model.h"
 
 namespace mq {
 
@@ -61,6 +62,11 @@ CalculatorReportInput calculatorReportInput(const FrmdocModel& window)
         in.panels[k] = window.SSPanel6[k].caption;
     in.grid = window.MSFlexGrid1;
     return in;
+}
+
+std::vector<std::string> vlsmReportInput(const Form10Model& window)
+{
+    return window.List1.items;
 }
 
 bool hasResults(const CalculatorReportInput& in)

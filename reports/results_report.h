@@ -13,6 +13,7 @@
 namespace mq {
 
 class FrmdocModel;
+class Form10Model;
 
 // The first line of every report. The calculator report (and the address range
 // listing) put one blank between title and notice, the VLSM report two.
@@ -31,6 +32,9 @@ struct CalculatorReportInput {
 
 // The texts the calculator window currently shows.
 CalculatorReportInput calculatorReportInput(const FrmdocModel& window);
+
+// The VLSM window's results list, line by line.
+std::vector<std::string> vlsmReportInput(const Form10Model& window);
 
 // No subnet-bits choice means there are no results yet.
 bool hasResults(const CalculatorReportInput& in);

@@ -308,25 +308,5 @@ INSTANTIATE_TEST_SUITE_P(Reports, PrintFailure,
                                            PrintFailureCase{"SendingTheJob", 0, "The printer went away.", 3}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct FilterCase {
-    std::string filter;
-    std::string qt;
-};
-
-class FileFilter : public ::testing::TestWithParam<FilterCase> {};
-
-TEST_P(FileFilter, TurnsIntoQtForm)
-{
-    EXPECT_EQ(qtFileFilter(GetParam().filter), GetParam().qt);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Reports, FileFilter,
-    ::testing::Values(FilterCase{"Text Files (*.txt)|*.txt|", "Text Files (*.txt)"},
-                      FilterCase{"Text Files (*.txt)|*.txt", "Text Files (*.txt)"},
-                      FilterCase{"Rich Text|*.rtf|", "Rich Text (*.rtf)"},
-                      FilterCase{"Text Files (*.txt)|*.txt|All Files|*.*|", "Text Files (*.txt);;All Files (*.*)"},
-                      FilterCase{"Logs|*.txt;*.log|", "Logs (*.txt *.log)"}, FilterCase{"", ""}));
-
 }  // namespace
 }  // namespace mq::test
