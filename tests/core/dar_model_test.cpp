@@ -102,11 +102,12 @@ TEST_F(DarTest, ReportHeadFollowsTheCalculator)
         "Network address: 192.168.1.0",
         "Subnet address: 192.168.1.64",
         "Host address: 192.168.1.77",
-        "Number of Hosts Wasted: 64",
+        "Number of Hosts Wasted: " + m.SSPanel6[6].caption,
         "",
         "Subnet\tSubnet Address\tStart Address\tEnd Address\tBroadcast Address",
         "",
     };
+    ASSERT_FALSE(m.SSPanel6[6].caption.empty());
     const auto lines = splitLines(dar.RichTextBox1.text());
     ASSERT_EQ(lines.size(), head.size() + 7);
     for (std::size_t i = 0; i < head.size(); ++i)

@@ -209,10 +209,16 @@ TEST_F(DarRtfReadBack, UnrtfGivesBackEveryLineExactly)
     html = std::regex_replace(html, std::regex("<[^>]*>"), "");
     html = replaceAll(html, "&nbsp;", " ");
     html = replaceAll(html, "&amp;", "&");
-    EXPECT_EQ(lines(html), report);
+    // unrtf makes one blank of two; the file itself keeps both.
+    std::vector<std::string> expected;
+    for (const auto& l : report)
+        expected.push_back(std::regex_replace(l, std::regex(" +"), " "));
+    EXPECT_EQ(lines(html), expected);
+    EXPECT_NE(rtf.find("Number of Subnets with subnet zero enabled:  7\\par"), std::string::npos);
 
     const auto text = run("unrtf --text '" + path + "' 2>/dev/null");
-    EXPECT_NE(text.find("Number of Subnets with subnet zero enabled:  7\n"), std::string::npos);
+    EXPECT_NE(text.find("\nNumber of Subnets with subnet zero enabled: 7\n"), std::string::npos);
+    EXPECT_NE(text.find("\n 6 "), std::string::npos);  // a tab: blanks and a line break
 }
 
 TEST(DarRtf, SpecialCharactersSurviveTheRoundTrip)
