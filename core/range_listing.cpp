@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace mq {
 
@@ -84,23 +86,42 @@ RangeRow RangeLister::row(double subnet) const
 
 void RangeLister::appendLine(std::int32_t subnet, std::string& out) const
 {
+    // The number takes at most 12 characters, each address a tab, the prefix and
+    // 16 more (octet texts are copied four bytes at a time, so there is slack).
+    const std::size_t need = 16 + 4 * (1 + prefix.size() + 16);
+    char small[128];
+    std::string large;
+    char* buf = small;
+    if (need > sizeof small) {
+        large.resize(need);
+        buf = large.data();
+    }
+    char* p = buf;
     if (subnet >= 0)
-        out += ' ';
-    out += std::to_string(subnet);
+        *p++ = ' ';
+    p = std::to_chars(p, buf + 16, subnet).ptr;
     if (!ok) {
-        out += "\t\t\t\t";
+        std::memcpy(p, "\t\t\t\t", 4);
+        out.append(buf, static_cast<std::size_t>(p + 4 - buf));
         return;
     }
     const std::uint32_t sub = subnetBitsOf(subnet) << h;
     const std::uint32_t hostMask = (std::uint32_t{1} << h) - 1;
-    out += '\t';
-    appendAddress(sub, out);
-    out += '\t';
-    appendAddress(sub | 1u, out);
-    out += '\t';
-    appendAddress(sub | (hostMask & ~1u), out);
-    out += '\t';
-    appendAddress(sub | hostMask, out);
+    const std::uint32_t parts[4] = {sub, sub | 1u, sub | (hostMask & ~1u), sub | hostMask};
+    const auto& t = octetTexts();
+    for (std::uint32_t part : parts) {
+        *p++ = '\t';
+        std::memcpy(p, prefix.data(), prefix.size());
+        p += prefix.size();
+        for (int q = k; q < 4; ++q) {
+            auto v = static_cast<std::size_t>((part >> (8 * (3 - q))) & 0xFF);
+            std::memcpy(p, t.text[v].data(), 4);
+            p += t.length[v];
+            if (q < 3)
+                *p++ = '.';
+        }
+    }
+    out.append(buf, static_cast<std::size_t>(p - buf));
 }
 
 }  // namespace mq
