@@ -1,0 +1,89 @@
+#include "ui/frmAbout/frmabout.h"
+
+#include "tests/support/fake_services.h"
+#include "tests/ui/frmAbout/fake_system.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace mq::ui {
+namespace {
+
+void saveShot(QWidget* w, const char* name)
+{
+    if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name);
+}
+
+void expectNoWindowLeft()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        ADD_FAILURE() << "top-level window left: " << w->objectName().toStdString() << " "
+                      << w->metaObject()->className();
+}
+
+TEST(FrmAboutWindow, ShowsTitleVersionAndRunsSystemInfo)
+{
+    test::FakeServices services;
+    test::FakeSystem sys;
+    QPointer<FrmAbout> about = new FrmAbout(nullptr, &services, &sys);
+    about->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+
+    EXPECT_EQ(about->windowTitle(), "About Maskquill");
+    EXPECT_EQ(about->findChild<QLabel*>("lblTitle")->text(), "Maskquill");
+    EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "Version 5.1.0");
+    EXPECT_FALSE(about->findChild<QLabel*>("SSPanel5")->text().isEmpty());
+    EXPECT_FALSE(about->findChild<QLabel*>("SSPanel8")->text().isEmpty());
+    EXPECT_FALSE(about->findChild<QLabel*>("picIcon")->pixmap().isNull());
+    saveShot(about, "frmAbout.png");
+
+    auto* sysInfo = about->findChild<QPushButton*>("cmdSysInfo");
+    EXPECT_EQ(sysInfo->text(), "&System Info...");
+    QTest::mouseClick(sysInfo, Qt::LeftButton);
+    EXPECT_EQ(services.messages, (std::vector<test::Message>{{"System Information Is Unavailable At This Time",
+                                                               MsgIcon::None, "Maskquill"}}));
+
+    sys.onPath["hardinfo"] = "/usr/bin/hardinfo";
+    QTest::mouseClick(sysInfo, Qt::LeftButton);
+    EXPECT_EQ(sys.started, std::vector<std::string>{"/usr/bin/hardinfo"});
+    EXPECT_EQ(services.messages.size(), 1u);
+
+    QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(about.isNull()) << "OK destroys the About window";
+    expectNoWindowLeft();
+}
+
+TEST(FrmAboutWindow, OneInstanceCentredOverItsOwnerAndRebuiltAfterOk)
+{
+    QWidget owner;
+    owner.setObjectName("owner");
+    owner.setGeometry(100, 100, 900, 700);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+
+    QPointer<FrmAbout> first = FrmAbout::showAbout(&owner);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(FrmAbout::showAbout(&owner), first.data());
+    EXPECT_LE((first->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 4);
+
+    QTest::mouseClick(first->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    QPointer<FrmAbout> second = FrmAbout::showAbout(&owner);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->findChild<QLabel*>("lblVersion")->text(), "Version 5.1.0");
+    second->close();
+    owner.close();
+}
+
+TEST(FrmAboutWindow, NoWindowLeftAtTheEnd) { expectNoWindowLeft(); }
+
+}  // namespace
+}  // namespace mq::ui
