@@ -192,8 +192,16 @@ void Form10::focusControl(const std::string& control)
 
 void Form10::run(void (Form10Model::*handler)())
 {
+    const int before = m->step();
     (m.get()->*handler)();
     refresh();
+    // A step that asks for new input puts the caret where the input goes.
+    if (m->step() != before && isVisible()) {
+        if (m->step() == 2)
+            Combo1->setFocus(Qt::OtherFocusReason);
+        else if (m->step() == 3)
+            Text2[0]->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void Form10::refresh()

@@ -120,9 +120,10 @@ TEST_F(Form10Window, WholeWizardThroughTheWidgets)
     ASSERT_TRUE(combo->isVisible());
     EXPECT_EQ(combo->count(), 30);
     EXPECT_FALSE(octet(0)->isEnabled());
-    combo->setFocus();
+    EXPECT_EQ(focusName(), "Combo1");
     QTest::keyClicks(combo, "4");
     click("SSCommand1");
+    EXPECT_EQ(focusName(), "Text2(0)");
     EXPECT_FALSE(combo->isVisible());
     EXPECT_EQ(prompt(), "Enter the number of hosts for each segment");
     EXPECT_EQ(visibleHostBoxes(), 4);
