@@ -62,7 +62,9 @@ bool MacconvModel::canon()
 void MacconvModel::SSCommand1_Click()
 {
     const std::string& source = Text1.text.empty() ? Text2.text : Text1.text;
-    if (source.size() < kAddressLength) {
+    // A pasted text can be longer than twelve: converting only its start
+    // would give a wrong address that looks right.
+    if (source.size() != kAddressLength) {
         svc.msgBox(kTypeTwelve, MsgIcon::None, kErrorTitle);
         return;
     }

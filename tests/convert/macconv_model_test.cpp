@@ -157,6 +157,16 @@ TEST_F(MacconvTest, TooShortSourceIsRefusedAndBoxesStay)
     EXPECT_EQ(fake.messages[1], kTwelve);
 }
 
+TEST_F(MacconvTest, PastedTextLongerThanTwelveIsRefusedNotCut)
+{
+    m.Text2.text = "0123456789abc";
+    m.SSCommand1_Click();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0], kTwelve);
+    EXPECT_EQ(m.Text1.text, "");
+    EXPECT_EQ(m.Text2.text, "0123456789abc");
+}
+
 TEST_F(MacconvTest, WithTextInBothBoxesTheUpperIsConverted)
 {
     m.Text1.text = "0123456789ab";
@@ -168,7 +178,7 @@ TEST_F(MacconvTest, WithTextInBothBoxesTheUpperIsConverted)
 
 TEST_F(MacconvTest, PastedNonHexSourceIsRefusedAndBoxesStay)
 {
-    for (const char* pasted : {"01:23:45:67:", "0123456789xy", "01-23-45-67-89"}) {
+    for (const char* pasted : {"01:23:45:67:", "0123456789xy", "0123 4567 89"}) {
         fake.reset();
         m.Text1.text = pasted;
         m.Text2.text = "keep";
