@@ -1,0 +1,251 @@
+#include "ui/reports/qt_report_output.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace mq::ui {
+
+namespace {
+
+constexpr double kFirstTabStop = 1000;  // twips
+constexpr double kTabStep = 1750;
+constexpr double kMinTabGap = 90;
+
+QString qs(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+std::string str(const QString& s)
+{
+    return s.toStdString();
+}
+
+// Devices, pipes and the like cannot be replaced by renaming a temporary file
+// over them (that would swap the device for a plain file): they are written
+// in place.
+bool isSpecialFile(const QFileInfo& info)
+{
+    return info.exists() && !info.isFile() && !info.isDir();
+}
+
+bool writeInPlace(const QString& name, const std::string& bytes, std::string& error)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = str(file.errorString());
+        return false;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size || !file.flush()) {
+        error = str(file.errorString());
+        return false;
+    }
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        error = str(file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<double> tabPositions(const std::vector<double>& widths)
+{
+    std::vector<double> x;
+    double end = 0;
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        double start = 0;
+        if (i > 0) {
+            start = kFirstTabStop;
+            while (start < end + kMinTabGap)
+                start += kTabStep;
+        }
+        x.push_back(start);
+        end = start + std::max(0.0, widths[i]);
+    }
+    return x;
+}
+
+QtReportOutput::QtReportOutput(QWidget* dialogParent)
+    : parent(dialogParent), device(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+}
+
+QtReportOutput::~QtReportOutput()
+{
+    abortPrintJob();
+    setBusy(false);
+}
+
+bool QtReportOutput::writeFile(const std::string& path, const std::string& bytes, std::string& error)
+{
+    const QString name = qs(path);
+    if (name.isEmpty()) {
+        error = "No file name was given.";
+        return false;
+    }
+    if (isSpecialFile(QFileInfo(name)))
+        return writeInPlace(name, bytes, error);
+
+    QSaveFile file(name);
+    // Unbuffered, so a short write (a full disk, a file size limit) shows in
+    // write()'s count instead of being lost in a later flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = str(file.errorString());
+        return false;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(bytes.data(), size) != size || file.size() != size) {
+        error = file.error() != QFileDevice::NoError ? str(file.errorString())
+                                                     : std::string("Not all of the report could be written.");
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        error = str(file.errorString());
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> QtReportOutput::printDialog()
+{
+    std::optional<int> copies;
+    if (chooser) {
+        copies = chooser(*device);
+    } else {
+        QPrintDialog dialog(device.get(), parent);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        copies = device->copyCount();
+    }
+    if (!copies)
+        return std::nullopt;
+    // Each copy is printed as a document of its own; the printer must not
+    // multiply them again.
+    device->setCopyCount(1);
+    return std::max(1, *copies);
+}
+
+std::string QtReportOutput::startFailure() const
+{
+    const QString file = device->outputFileName();
+    if (file.isEmpty())
+        return "The printer \"" + str(device->printerName()) + "\" could not start the printout.";
+    std::string text = "The file " + str(file) + " could not be written";
+    // Find out why without leaving a file behind.
+    const bool existed = QFileInfo::exists(file);
+    QFile probe(file);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        text += ": " + str(probe.errorString());
+    } else {
+        probe.close();
+        if (!existed)
+            QFile::remove(file);
+    }
+    return text + ".";
+}
+
+bool QtReportOutput::printDocument(const std::vector<PrintLine>& lines, std::string& error)
+{
+    if (!painter) {
+        painter = std::make_unique<QPainter>();
+        if (!painter->begin(device.get())) {
+            painter.reset();
+            error = startFailure();
+            return false;
+        }
+    } else if (!device->newPage()) {
+        error = "The printer could not start a new page.";
+        return false;
+    }
+
+    const double dpi = device->resolution();
+    auto px = [dpi](double twips) { return twips * dpi / 1440.0; };
+    const double left = px(kPrintOffsetTwips);
+    const double top = px(kPrintOffsetTwips);
+    const double bottom = device->height() - px(kPrintOffsetTwips);
+    double y = top;
+
+    for (const PrintLine& line : lines) {
+        QFont font(QStringLiteral("Arial"));
+        font.setStyleHint(QFont::SansSerif);
+        font.setPointSizeF(line.pointSize);
+        font.setBold(line.bold);
+        font.setItalic(line.italic);
+        painter->setFont(font);
+        const QFontMetricsF fm(font, device.get());
+        if (y + fm.height() > bottom && y > top) {
+            if (!device->newPage()) {
+                error = "The printer could not start a new page.";
+                return false;
+            }
+            y = top;
+        }
+        const QStringList fields = qs(line.text).split(QLatin1Char('\t'));
+        std::vector<double> widths;
+        for (const QString& f : fields)
+            widths.push_back(fm.horizontalAdvance(f) * 1440.0 / dpi);
+        const std::vector<double> xs = tabPositions(widths);
+        for (int i = 0; i < fields.size(); ++i)
+            if (!fields[i].isEmpty())
+                painter->drawText(QPointF(left + px(xs[static_cast<std::size_t>(i)]), y + fm.ascent()), fields[i]);
+        y += fm.lineSpacing();
+    }
+    if (device->printerState() == QPrinter::Error) {
+        error = "The printer reported an error.";
+        return false;
+    }
+    return true;
+}
+
+bool QtReportOutput::endPrintJob(std::string& error)
+{
+    if (!painter)
+        return true;
+    const bool ended = painter->end();
+    painter.reset();
+    if (!ended || device->printerState() == QPrinter::Error) {
+        const QString file = device->outputFileName();
+        error = file.isEmpty() ? "The printer \"" + str(device->printerName()) + "\" did not accept the printout."
+                               : "The file " + str(file) + " could not be written.";
+        return false;
+    }
+    return true;
+}
+
+void QtReportOutput::abortPrintJob()
+{
+    if (!painter)
+        return;
+    device->abort();
+    if (painter->isActive())
+        painter->end();
+    painter.reset();
+}
+
+void QtReportOutput::setBusy(bool on)
+{
+    if (on == busy)
+        return;
+    busy = on;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+}  // namespace mq::ui
