@@ -10,7 +10,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -183,17 +182,13 @@ void FrmAbout::centreOverOwner()
         move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
-FrmAbout* FrmAbout::showAbout(QWidget* owner)
+void FrmAbout::showEvent(QShowEvent* event)
 {
-    static QPointer<FrmAbout> instance;
-    if (!instance) {
-        instance = new FrmAbout(owner);
-        instance->centreOverOwner();
+    QDialog::showEvent(event);
+    if (!placed) {
+        placed = true;
+        centreOverOwner();
     }
-    instance->show();
-    instance->raise();
-    instance->activateWindow();
-    return instance;
 }
 
 }  // namespace mq::ui

@@ -18,19 +18,20 @@ class Panel3D;
 class FrmAbout : public QDialog {
     Q_OBJECT
 public:
-    // Without services or system access the window uses the real ones.
+    // Modeless; OK destroys it. Without services or system access the window
+    // uses the real ones.
     explicit FrmAbout(QWidget* parent = nullptr, Services* services = nullptr, SystemAccess* system = nullptr);
     ~FrmAbout() override;
 
     FrmAboutModel& model() { return *m; }
 
-    // Shows the one About window, modeless and centred over the owner,
-    // creating it on first use; OK destroys it.
-    static FrmAbout* showAbout(QWidget* owner);
-
     // The program's icon and picture, as the About box and splash show them.
     static QPixmap programIcon(int size);
     static QPixmap programPicture(QSize size);
+
+protected:
+    // The first show centres the window over the main window.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
@@ -50,6 +51,7 @@ private:
     QLabel* lblDisclaimer;
     QPushButton* cmdOK;
     QPushButton* cmdSysInfo;
+    bool placed = false;
 };
 
 }  // namespace mq::ui

@@ -60,26 +60,29 @@ TEST(FrmAboutWindow, ShowsTitleVersionAndRunsSystemInfo)
     expectNoWindowLeft();
 }
 
-TEST(FrmAboutWindow, OneInstanceCentredOverItsOwnerAndRebuiltAfterOk)
+TEST(FrmAboutWindow, OpensCentredOverItsOwnerAndAfreshAfterOk)
 {
+    test::FakeServices services;
+    test::FakeSystem sys;
     QWidget owner;
     owner.setObjectName("owner");
     owner.setGeometry(100, 100, 900, 700);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
 
-    QPointer<FrmAbout> first = FrmAbout::showAbout(&owner);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(FrmAbout::showAbout(&owner), first.data());
-    EXPECT_LE((first->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 4);
-
-    QTest::mouseClick(first->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(first.isNull());
-    QPointer<FrmAbout> second = FrmAbout::showAbout(&owner);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->findChild<QLabel*>("lblVersion")->text(), "Version 5.1.0");
-    second->close();
+    for (int round = 0; round < 2; ++round) {
+        QPointer<FrmAbout> about = new FrmAbout(&owner, &services, &sys);
+        about->setWindowFlag(Qt::Dialog);
+        about->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+        EXPECT_TRUE(about->isWindow());
+        EXPECT_FALSE(about->isModal());
+        EXPECT_LE((about->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 4);
+        EXPECT_EQ(about->findChild<QLabel*>("lblVersion")->text(), "Version 5.1.0");
+        QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(about.isNull()) << "round " << round;
+    }
     owner.close();
 }
 
