@@ -1,6 +1,7 @@
 #include "ui/platform/geometry.h"
 
 #include <QGuiApplication>
+#include <QFontInfo>
 #include <QScreen>
 #include <cmath>
 
@@ -41,19 +42,19 @@ Colour fromQColor(const QColor& c)
 
 QFont uiFont(double pointSize, bool bold)
 {
-    static const bool substitutesInstalled = [] {
-        // The windows were laid out for a narrow sans serif; a condensed face keeps
-        // the captions inside their controls where the original face is missing.
-        QFont::insertSubstitutions("MS Sans Serif",
-                                   {"Microsoft Sans Serif", "DejaVu Sans Condensed", "Liberation Sans Narrow",
-                                    "Arial", "DejaVu Sans"});
-        return true;
-    }();
-    (void)substitutesInstalled;
-    QFont f("MS Sans Serif");
+    // The windows were laid out for a narrow sans serif; where it is missing a
+    // condensed face keeps the captions inside their controls.
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+                   QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(pointSize);
     f.setBold(bold);
+    f.setPointSizeF(pointSize);
+    // The substitutes run wider than the original at the same size.
+    static const bool original = QFontInfo(f).family().contains(QStringLiteral("Sans Serif"));
+    if (!original)
+        f.setPointSizeF(pointSize * 0.9);
     return f;
 }
 

@@ -23,7 +23,8 @@ QColor toQColor(Colour c);
 Colour fromQColor(const QColor& c);
 
 // The windows' dialog font ("MS Sans Serif", with close substitutes where it
-// is missing) at the given point size.
+// is missing, a little smaller so that captions keep to their controls) at
+// the given point size.
 QFont uiFont(double pointSize = 8, bool bold = false);
 
 }  // namespace mq::ui

@@ -4,6 +4,8 @@
 
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QFontMetricsF>
+#include <QResizeEvent>
 
 namespace mq::ui {
 
@@ -35,17 +37,36 @@ void RichTextView::setRuns(const std::vector<TextRun>& runs)
 void RichTextView::rebuild()
 {
     clear();
+    // The text is shown on one line: where it would not fit, all of it gets smaller.
+    double scale = 1.0;
+    const double room = (viewport()->width() - 2 * document()->documentMargin() - 4) * 0.96;
+    double needed = 0;
+    for (const auto& run : shown) {
+        QFont f = font();
+        f.setPointSizeF(run.pointSize > 0 ? run.pointSize : defaultSize);
+        f.setBold(run.bold);
+        needed += QFontMetricsF(f).horizontalAdvance(QString::fromStdString(run.text));
+    }
+    if (needed > room && room > 0)
+        scale = room / needed;
     QTextCursor cursor(document());
     for (const auto& run : shown) {
         QTextCharFormat fmt;
         QFont f = font();
-        f.setPointSizeF(run.pointSize > 0 ? run.pointSize : defaultSize);
+        f.setPointSizeF((run.pointSize > 0 ? run.pointSize : defaultSize) * scale);
         f.setBold(run.bold);
         f.setItalic(run.italic);
         fmt.setFont(f);
         fmt.setForeground(toQColor(run.colour));
         cursor.insertText(QString::fromStdString(run.text), fmt);
     }
+}
+
+void RichTextView::resizeEvent(QResizeEvent* event)
+{
+    QTextEdit::resizeEvent(event);
+    if (!shown.empty())
+        rebuild();
 }
 
 }  // namespace mq::ui

@@ -19,6 +19,9 @@ public:
     // Point size of runs that name none.
     void setDefaultPointSize(double size);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void rebuild();
     std::vector<TextRun> shown;
