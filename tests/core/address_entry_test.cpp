@@ -366,5 +366,27 @@ TEST(AddressEntry, ClearfEmptiesOnlyTheResults)
     EXPECT_EQ(c.m.Text3[3].text, "77");
 }
 
+// Texts that only a paste could bring: no crash, the window's messages apply.
+TEST(AddressEntry, PastedTextsDoNotCrash)
+{
+    const std::string longDigits(400, '9');
+    for (const std::string& text : {longDigits, std::string("1e9"), std::string("-7"), std::string(".5"),
+                                    std::string("12.7"), std::string("  4"), std::string("x")}) {
+        for (int index = 0; index < 4; ++index) {
+            Calculator c;
+            c.setAddress({"10", "1", "2", "3"});
+            c.chooseMask("255.255.255.0");
+            c.m.setText3(index, text);
+            const bool over = leadingNumber(text) > 255;
+            EXPECT_EQ(c.sv.messages.size(), over ? 1u : 0u) << text << " in " << index;
+            if (!over && !c.m.Combo1[1].list.empty()) {
+                c.chooseMask(c.m.Combo1[1].list.back());
+                c.m.SSCommand1_Click();
+                c.m.SSCommand6_Click();
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace mq::test

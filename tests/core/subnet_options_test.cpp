@@ -203,5 +203,17 @@ TEST(SubnetOptions, SubnetZeroBeforeAnAddressKeepsTheBoxesDisabled)
     EXPECT_TRUE(c.choicesDisabled());
 }
 
+TEST(SubnetOptions, ClassBoxWithoutALetterChangesNothing)
+{
+    Calculator c;
+    c.setAddress({"192", "168", "1", "77"});
+    c.chooseMask("255.255.255.224");
+    c.m.setText1("");
+    EXPECT_EQ(c.m.Combo1[1].list.size(), 6u);
+    EXPECT_EQ(c.comboTexts()[1], "255.255.255.224");
+    EXPECT_TRUE(c.choicesEnabled());
+    EXPECT_TRUE(c.resultsEmpty());  // the class box's change still clears the results
+}
+
 }  // namespace
 }  // namespace mq::test
