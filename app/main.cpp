@@ -1,0 +1,51 @@
+// Maskquill: an IPv4 subnetting workbench.
+//
+//   app/        main(): the splash, the main window, the one calculator state,
+//    |          the settings store, the tools registered with the main window
+//   ui/<window> Qt widgets of one window; they forward user events to the window's
+//    |          form model and copy its fields back into the widgets
+//   ui/platform message boxes, prompt, focus, clipboard, settings through Qt
+//    |
+//   core/ vlsm/ convert/ reference/ reports/
+//               the logic and the form models, standard C++ only
+//
+// A keystroke in an octet field of the calculator:
+//   QLineEdit key press -> Frmdoc::eventFilter -> FrmdocModel::Text3_KeyPress
+//     (digits and backspace pass; "." asks Services::sendTab, the rest beeps)
+//   -> the QLineEdit inserts the digit -> textEdited -> FrmdocModel::Text3_Change
+//     (classifies, rebuilds the choice lists, writes the binary display into the
+//     model's fields; messages go through Services, which first refreshes the window)
+//   -> Frmdoc::refresh copies the model's fields into the widgets.
+#include "app/tools.h"
+#include "core/calculator_state.h"
+#include "ui/frmMain/frm_main.h"
+#include "ui/frmSplash/frm_splash.h"
+#include "ui/platform/settings_store.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Maskquill"));
+    QApplication::setOrganizationName(QStringLiteral("Maskquill"));
+    QApplication::setApplicationVersion(QStringLiteral("5.1"));
+
+    // Program-wide: created empty at start, alive until the program ends.
+    mq::CalculatorState state;
+    mq::ui::QtSettingsStore settings;
+    std::unique_ptr<mq::ui::FrmMain> mainWindow;
+
+    auto* splash = new mq::ui::FrmSplash([&]() -> QWidget* {
+        mainWindow = std::make_unique<mq::ui::FrmMain>(state, settings);
+        mq::app::registerTools(*mainWindow, state);
+        return mainWindow.get();
+    });
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->Form_Load();
+
+    const int rc = QApplication::exec();
+    mainWindow.reset();
+    return rc;
+}

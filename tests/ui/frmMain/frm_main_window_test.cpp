@@ -1,0 +1,371 @@
+// The main window: start geometry, toolbar, the one calculator, tool windows,
+// arrangement and the settings written on close.
+#include "tests/ui/platform/window_test_support.h"
+#include "ui/frmMain/frm_main.h"
+#include "ui/frmdoc/frmdoc.h"
+#include "ui/platform/geometry.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace mq::test {
+namespace {
+
+using ui::FrmMain;
+using ui::twipsRect;
+using ui::twipsToPixels;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        settingsPath = dir.filePath("settings.ini");
+        store = std::make_unique<ui::QtSettingsStore>(settingsPath);
+    }
+    void TearDown() override
+    {
+        main.reset();
+        QApplication::processEvents();
+        EXPECT_TRUE(strayWindows().isEmpty()) << strayWindows().join(QLatin1Char(',')).toStdString();
+    }
+    void load()
+    {
+        main = std::make_unique<FrmMain>(state, *store);
+        main->setCalculatorServices(&fake);
+        main->setExitHandler([this] { ++exits; });
+    }
+    void showMain()
+    {
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    }
+    void clickButton(int index)
+    {
+        QWidget* w = main->toolbar()->widgetForAction(main->toolbarButton(index));
+        ASSERT_NE(w, nullptr);
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+    QAction* menuAction(const char* name) const { return main->findChild<QAction*>(QString::fromLatin1(name)); }
+    QStringList storedKeys() const
+    {
+        QSettings s(settingsPath, QSettings::IniFormat);
+        s.beginGroup("Settings");
+        return s.childKeys();
+    }
+    QString stored(const char* key) const
+    {
+        QSettings s(settingsPath, QSettings::IniFormat);
+        return s.value(QStringLiteral("Settings/%1").arg(QLatin1String(key))).toString();
+    }
+    int subWindowsNamed(const QString& name) const
+    {
+        int n = 0;
+        for (QMdiSubWindow* sub : main->mdiArea()->subWindowList())
+            if (sub->widget() && sub->widget()->objectName() == name)
+                ++n;
+        return n;
+    }
+
+    QTemporaryDir dir;
+    QString settingsPath;
+    std::unique_ptr<ui::QtSettingsStore> store;
+    CalculatorState state;
+    WindowFakeServices fake;
+    std::unique_ptr<FrmMain> main;
+    int exits = 0;
+};
+
+TEST_F(MainWindow, LoadsAtItsOwnPlaceAndResetsTheCalculatorFlags)
+{
+    for (const char* key : {"MainLeft", "MainTop", "MainWidth", "MainHeight"})
+        store->saveSetting("Maskquill", "Settings", key, "3000");
+    state.subnetZero = "y";
+    state.keepResults = "y";
+    load();
+    EXPECT_EQ(state.subnetZero, "n");
+    EXPECT_EQ(state.keepResults, "n");
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(main->pos(), QPoint(twipsToPixels(200), twipsToPixels(200)));
+    EXPECT_EQ(main->size(), QSize(twipsToPixels(9820), twipsToPixels(8500)));
+    EXPECT_EQ(main->windowTitle(), "Maskquill");
+}
+
+struct ButtonSpec {
+    int index;
+    const char* tip;
+};
+
+class ToolbarButtons : public MainWindow, public ::testing::WithParamInterface<ButtonSpec> {};
+
+TEST_P(ToolbarButtons, ShowImagesWithTheirTips)
+{
+    load();
+    QAction* a = main->toolbarButton(GetParam().index);
+    ASSERT_NE(a, nullptr);
+    if (GetParam().tip) {
+        EXPECT_EQ(a->toolTip(), GetParam().tip);
+        EXPECT_FALSE(a->icon().isNull());
+        EXPECT_EQ(a->icon().pixmap(16, 16).size(), QSize(16, 16));
+    } else {
+        EXPECT_TRUE(a->isSeparator());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Toolbar1, ToolbarButtons,
+    ::testing::Values(ButtonSpec{1, "Click here to exit the program"}, ButtonSpec{2, nullptr},
+                      ButtonSpec{3, "Click here to start the Maskquill"},
+                      ButtonSpec{4, "Click here to use the binary calculator"},
+                      ButtonSpec{5, "Click here to start the MAC conversion utility"},
+                      ButtonSpec{6, "Click here for common lists"},
+                      ButtonSpec{7, "Click here to use the Class C VLSM Quill"}, ButtonSpec{8, nullptr},
+                      ButtonSpec{9, "Click here to save the results to a file"},
+                      ButtonSpec{10, "Click here to print the results"}, ButtonSpec{11, nullptr},
+                      ButtonSpec{13, "Help Information"}));
+
+TEST_F(MainWindow, ToolbarHasThirteenButtonsAndTheMenusTheirItems)
+{
+    load();
+    EXPECT_EQ(main->toolbar()->actions().size(), 13);
+    EXPECT_EQ(main->toolbarButton(14), nullptr);
+    auto captions = [](QMenu* m) {
+        QStringList out;
+        for (QAction* a : m->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out;
+    };
+    QStringList menus;
+    for (QAction* a : main->menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Window", "&Help"}));
+    EXPECT_EQ(captions(main->findChild<QMenu*>("File")), QStringList({"Save", "Print", "-", "Exit"}));
+    EXPECT_EQ(captions(main->findChild<QMenu*>("mnuWindow")),
+              QStringList({"&Cascade", "Tile &Horizontal", "Tile &Vertical", "&Arrange Icons"}));
+    EXPECT_EQ(captions(main->findChild<QMenu*>("mnuHelp")), QStringList({"Help ", "-", "&About Maskquill..."}));
+    for (QAction* a : main->findChildren<QAction*>())
+        EXPECT_TRUE(a->shortcut().isEmpty()) << a->text().toStdString();
+}
+
+TEST_F(MainWindow, ButtonThreePutsTheOneCalculatorBackInPlace)
+{
+    load();
+    showMain();
+    clickButton(3);
+    QMdiSubWindow* sub = main->subWindow("frmdoc");
+    ASSERT_NE(sub, nullptr);
+    ui::Frmdoc* doc = main->calculator();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(sub->widget(), doc);
+    EXPECT_EQ(sub->geometry(), twipsRect(1, 1, 8640, 7065));
+    EXPECT_EQ(sub->windowTitle(), "Maskquill");
+
+    sub->setGeometry(120, 90, 200, 150);
+    clickButton(3);
+    EXPECT_EQ(main->subWindow("frmdoc"), sub);
+    EXPECT_EQ(main->calculator(), doc);
+    EXPECT_EQ(sub->geometry(), twipsRect(1, 1, 8640, 7065));
+    EXPECT_EQ(subWindowsNamed("frmdoc"), 1);
+    EXPECT_EQ(main->activeChildName(), "frmdoc");
+
+    sub->showMinimized();
+    clickButton(3);
+    EXPECT_FALSE(sub->isMinimized());
+    EXPECT_EQ(sub->geometry(), twipsRect(1, 1, 8640, 7065));
+}
+
+TEST_F(MainWindow, AClosedCalculatorOpensAgainEmptyWhileTheStateLivesOn)
+{
+    load();
+    showMain();
+    clickButton(3);
+    QPointer<ui::Frmdoc> first = main->calculator();
+    first->octetField(0)->setFocus();
+    typeText(first, "10");
+    EXPECT_EQ(state.classLetter, "A");
+    main->subWindow("frmdoc")->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(main->calculator(), nullptr);
+    clickButton(3);
+    ASSERT_NE(main->calculator(), nullptr);
+    EXPECT_EQ(main->calculator()->octetField(0)->text(), "");
+    EXPECT_EQ(state.classLetter, "A");
+    EXPECT_EQ(subWindowsNamed("frmdoc"), 1);
+}
+
+TEST_F(MainWindow, SeparatorsAndUnknownButtonsDoNothing)
+{
+    int saves = 0;
+    load();
+    main->setSaveHandler([&](FrmMain&) { ++saves; });
+    for (int index : {0, 2, 8, 11, 14, -1})
+        main->Toolbar1_ButtonClick(index);
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(exits, 0);
+    main->Toolbar1_ButtonClick(9);
+    EXPECT_EQ(saves, 1);
+}
+
+TEST_F(MainWindow, ToolsAreMadeOnceAndAfreshAfterClosing)
+{
+    load();
+    showMain();
+    int made = 0;
+    main->registerTool(4, "bindec", [&] {
+        ++made;
+        auto* w = new QWidget;
+        w->setWindowTitle("Binary/Decimal/Hex");
+        return w;
+    });
+    clickButton(4);
+    clickButton(4);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(subWindowsNamed("bindec"), 1);
+    EXPECT_EQ(main->activeChildName(), "bindec");
+    main->subWindow("bindec")->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->findWindow("bindec"), nullptr);
+    clickButton(4);
+    EXPECT_EQ(made, 2);
+    EXPECT_EQ(subWindowsNamed("bindec"), 1);
+
+    // A window hidden by its own Done button comes back as it was.
+    QWidget* again = main->findWindow("bindec");
+    main->subWindow("bindec")->hide();
+    clickButton(4);
+    EXPECT_EQ(made, 2);
+    EXPECT_EQ(main->findWindow("bindec"), again);
+    EXPECT_TRUE(main->subWindow("bindec")->isVisible());
+}
+
+TEST_F(MainWindow, DialogToolsOpenAsWindowsOfTheirOwn)
+{
+    load();
+    showMain();
+    int made = 0;
+    main->registerTool(12, "frmAbout", [&] {
+        ++made;
+        return new QDialog;
+    });
+    main->mnuHelpAbout_Click();
+    clickButton(12);
+    EXPECT_EQ(made, 1);
+    QWidget* about = main->findWindow("frmAbout");
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isWindow());
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->parentWidget(), main.get());
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+}
+
+TEST_F(MainWindow, ClosingWritesTheGeometryAsTwips)
+{
+    load();
+    showMain();
+    main->move(twipsToPixels(600), twipsToPixels(450));
+    main->resize(twipsToPixels(9000), twipsToPixels(7000));
+    QApplication::processEvents();
+    const QRect frame = main->frameGeometry();
+    main->close();
+    EXPECT_EQ(storedKeys(), QStringList({"MainHeight", "MainLeft", "MainTop", "MainWidth"}));
+    EXPECT_EQ(stored("MainLeft"), QString::number(ui::pixelsToTwips(frame.x())));
+    EXPECT_EQ(stored("MainTop"), QString::number(ui::pixelsToTwips(frame.y())));
+    EXPECT_EQ(stored("MainWidth"), QString::number(ui::pixelsToTwips(main->width())));
+    EXPECT_EQ(stored("MainHeight"), QString::number(ui::pixelsToTwips(main->height())));
+    EXPECT_NEAR(stored("MainWidth").toInt(), 9000, 15);
+    EXPECT_NEAR(stored("MainHeight").toInt(), 7000, 15);
+}
+
+TEST_F(MainWindow, AMinimisedWindowWritesNothing)
+{
+    store->saveSetting("Maskquill", "Settings", "MainLeft", "777");
+    load();
+    showMain();
+    main->showMinimized();
+    QApplication::processEvents();
+    ASSERT_TRUE(main->isMinimized());
+    main->close();
+    EXPECT_EQ(storedKeys(), QStringList({"MainLeft"}));
+    EXPECT_EQ(stored("MainLeft"), "777");
+}
+
+struct ExitPath {
+    const char* name;
+    bool fromMenu;
+};
+
+class ExitWritesNothing : public MainWindow, public ::testing::WithParamInterface<ExitPath> {};
+
+TEST_P(ExitWritesNothing, EvenWhenTheWindowGoesAfterwards)
+{
+    load();
+    showMain();
+    clickButton(3);
+    if (GetParam().fromMenu)
+        menuAction("Exit")->trigger();
+    else
+        clickButton(1);
+    EXPECT_EQ(exits, 1);
+    main->close();
+    EXPECT_TRUE(storedKeys().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ExitWritesNothing,
+                         ::testing::Values(ExitPath{"Menu", true}, ExitPath{"Toolbar", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, TilesAndListsTheChildWindows)
+{
+    load();
+    showMain();
+    main->registerTool(6, "clist", [] {
+        auto* w = new QWidget;
+        w->setWindowTitle("Common Lists");
+        return w;
+    });
+    clickButton(3);
+    clickButton(6);
+    const QRect area = main->mdiArea()->viewport()->rect();
+    main->mnuWindowTileVertical_Click();
+    const QRect a = main->subWindow("frmdoc")->geometry();
+    const QRect b = main->subWindow("clist")->geometry();
+    EXPECT_EQ(a.height(), area.height());
+    EXPECT_EQ(b.height(), area.height());
+    EXPECT_FALSE(a.intersects(b));
+    main->mnuWindowTileHorizontal_Click();
+    EXPECT_EQ(main->subWindow("frmdoc")->width(), area.width());
+    EXPECT_FALSE(main->subWindow("frmdoc")->geometry().intersects(main->subWindow("clist")->geometry()));
+
+    QMenu* windowMenu = main->findChild<QMenu*>("mnuWindow");
+    emit windowMenu->aboutToShow();
+    QStringList listed;
+    for (QAction* act : windowMenu->actions())
+        if (act->isCheckable())
+            listed << act->text();
+    EXPECT_EQ(listed, QStringList({"&1 Maskquill", "&2 Common Lists"}));
+}
+
+TEST_F(MainWindow, StatusBarShowsDateAndTime)
+{
+    load();
+    EXPECT_EQ(main->statusPanel(1)->text(), "");
+    EXPECT_FALSE(main->statusPanel(2)->text().isEmpty());
+    EXPECT_FALSE(main->statusPanel(3)->text().isEmpty());
+    EXPECT_EQ(main->statusPanel(4), nullptr);
+}
+
+}  // namespace
+}  // namespace mq::test

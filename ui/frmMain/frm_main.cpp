@@ -1,0 +1,442 @@
+#include "ui/frmMain/frm_main.h"
+
+#include "ui/frmMain/tool_icons.h"
+#include "ui/frmdoc/frmdoc.h"
+#include "ui/platform/geometry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDialog>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace mq::ui {
+
+namespace {
+
+const QString kCalculator = QStringLiteral("frmdoc");
+const QString kSettingsApp = QStringLiteral("Maskquill");
+const QString kSettingsSection = QStringLiteral("Settings");
+
+struct ButtonSpec {
+    const char* key;
+    const char* description;
+    int image;  // 1..10, 0 for a separator
+    const char* tip;
+};
+
+// Toolbar1, buttons 1..13.
+const ButtonSpec kButtons[] = {
+    {"exit", "Exit", 1, "Click here to exit the program"},
+    {"", "", 0, ""},
+    {"maskquill", "Maskquill", 2, "Click here to start the Maskquill"},
+    {"calculator", "Calculator", 3, "Click here to use the binary calculator"},
+    {"macc", "MAC Converter", 4, "Click here to start the MAC conversion utility"},
+    {"commonlist", "Common List", 6, "Click here for common lists"},
+    {"vlsm", "VLSM Quill", 5, "Click here to use the Class C VLSM Quill"},
+    {"", "", 0, ""},
+    {"save", "save", 7, "Click here to save the results to a file"},
+    {"", "Print", 8, "Click here to print the results"},
+    {"", "", 0, ""},
+    {"about", "About", 9, "Click here for details about Maskquill"},
+    {"help", "Help", 10, "Help Information"},
+};
+
+}  // namespace
+
+FrmMain::FrmMain(CalculatorState& state, SettingsStore& store, QWidget* parent)
+    : QMainWindow(parent), st(state), settings(store)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setFont(uiFont(8));
+    mdi = new QMdiArea(this);
+    mdi->setObjectName(QStringLiteral("MDIClient"));
+    mdi->setBackground(QColor(128, 128, 128));
+    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi);
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    registerWindow(kCalculator, [this]() -> QWidget* {
+        auto* doc = calculatorServices ? new Frmdoc(st, *calculatorServices) : new Frmdoc(st);
+        if (calculatorHook)
+            calculatorHook(*doc);
+        return doc;
+    });
+    MDIForm_Load();
+}
+
+FrmMain::~FrmMain() = default;
+
+// ---------------------------------------------------------------- building
+
+void FrmMain::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File"));
+    QAction* save = file->addAction(QStringLiteral("Save"), this, [this] { Save_Click(); });
+    save->setObjectName(QStringLiteral("Save"));
+    QAction* print = file->addAction(QStringLiteral("Print"), this, [this] { Print_Click(); });
+    print->setObjectName(QStringLiteral("Print"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnufilebar1"));
+    QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { Exit_Click(); });
+    exit->setObjectName(QStringLiteral("Exit"));
+
+    mnuWindow = menuBar()->addMenu(QStringLiteral("&Window"));
+    mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
+    connect(mnuWindow, &QMenu::aboutToShow, this, [this] { fillWindowList(); });
+    fillWindowList();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    help->addAction(QStringLiteral("Help "), this, [this] { mnuHelpContents_Click(); })
+        ->setObjectName(QStringLiteral("mnuHelpContents"));
+    help->addSeparator()->setObjectName(QStringLiteral("mnuHelpBar1"));
+    help->addAction(QStringLiteral("&About Maskquill..."), this, [this] { mnuHelpAbout_Click(); })
+        ->setObjectName(QStringLiteral("mnuHelpAbout"));
+}
+
+void FrmMain::fillWindowList()
+{
+    mnuWindow->clear();
+    mnuWindow->addAction(QStringLiteral("&Cascade"), this, [this] { mnuWindowCascade_Click(); })
+        ->setObjectName(QStringLiteral("mnuWindowCascade"));
+    mnuWindow->addAction(QStringLiteral("Tile &Horizontal"), this, [this] { mnuWindowTileHorizontal_Click(); })
+        ->setObjectName(QStringLiteral("mnuWindowTileHorizontal"));
+    mnuWindow->addAction(QStringLiteral("Tile &Vertical"), this, [this] { mnuWindowTileVertical_Click(); })
+        ->setObjectName(QStringLiteral("mnuWindowTileVertical"));
+    mnuWindow->addAction(QStringLiteral("&Arrange Icons"), this, [this] { mnuWindowArrangeIcons_Click(); })
+        ->setObjectName(QStringLiteral("mnuWindowArrangeIcons"));
+    const auto subs = mdi->subWindowList(QMdiArea::CreationOrder);
+    bool first = true;
+    int n = 0;
+    for (QMdiSubWindow* sub : subs) {
+        if (!sub->isVisible())
+            continue;
+        if (first) {
+            mnuWindow->addSeparator();
+            first = false;
+        }
+        ++n;
+        QAction* a = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(n).arg(sub->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(sub == mdi->activeSubWindow());
+        QPointer<QMdiSubWindow> target(sub);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target) {
+                target->showNormal();
+                mdi->setActiveSubWindow(target);
+            }
+        });
+    }
+}
+
+void FrmMain::buildToolbar()
+{
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    const std::vector<QPixmap> imlIcons = toolImages();
+    int index = 0;
+    for (const ButtonSpec& spec : kButtons) {
+        ++index;
+        QAction* a = nullptr;
+        if (spec.image == 0) {
+            a = Toolbar1->addSeparator();
+        } else {
+            a = Toolbar1->addAction(QIcon(imlIcons[static_cast<std::size_t>(spec.image - 1)]),
+                                    QString::fromUtf8(spec.description));
+            a->setToolTip(QString::fromUtf8(spec.tip));
+            connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+        }
+        a->setObjectName(spec.key[0] ? QString::fromUtf8(spec.key) : QStringLiteral("Button%1").arg(index));
+        a->setData(index);
+        buttons.push_back(a);
+    }
+}
+
+void FrmMain::buildStatusBar()
+{
+    QStatusBar* sb = statusBar();
+    sb->setObjectName(QStringLiteral("sbStatusBar"));
+    sb->setSizeGripEnabled(true);
+    for (int i = 0; i < 3; ++i) {
+        auto* l = new QLabel(sb);
+        l->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setContentsMargins(4, 0, 4, 0);
+        if (i == 0)
+            sb->addWidget(l, 1);
+        else
+            sb->addPermanentWidget(l);
+        panels[i] = l;
+    }
+    auto* clock = new QTimer(this);
+    clock->setObjectName(QStringLiteral("clock"));
+    connect(clock, &QTimer::timeout, this, [this] { updateClock(); });
+    clock->start(1000);
+    updateClock();
+}
+
+void FrmMain::updateClock()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    panels[1]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    panels[2]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+QAction* FrmMain::toolbarButton(int index) const
+{
+    return index >= 1 && index <= static_cast<int>(buttons.size()) ? buttons[static_cast<std::size_t>(index - 1)]
+                                                                   : nullptr;
+}
+
+QLabel* FrmMain::statusPanel(int index) const
+{
+    return index >= 1 && index <= 3 ? panels[index - 1] : nullptr;
+}
+
+// ---------------------------------------------------------------- load and unload
+
+void FrmMain::MDIForm_Load()
+{
+    // The window always opens here, whatever the settings store holds.
+    move(twipsToPixels(200), twipsToPixels(200));
+    resize(twipsToPixels(9820), twipsToPixels(8500));
+    st.subnetZero = "n";
+    st.keepResults = "n";
+}
+
+void FrmMain::MDIForm_Unload()
+{
+    if (isMinimized())
+        return;
+    const QRect frame = frameGeometry();
+    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainLeft"),
+                         QString::number(pixelsToTwips(frame.x())));
+    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainTop"),
+                         QString::number(pixelsToTwips(frame.y())));
+    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainWidth"),
+                         QString::number(pixelsToTwips(width())));
+    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainHeight"),
+                         QString::number(pixelsToTwips(height())));
+}
+
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!exiting)
+        MDIForm_Unload();
+    // Closing the main window ends the program: take every tool window with it.
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+        if (it->widget && it->widget->isWindow())
+            it->widget->close();
+    event->accept();
+}
+
+void FrmMain::Exit_Click()
+{
+    exiting = true;
+    if (exitHandler)
+        exitHandler();
+    else
+        QCoreApplication::exit(0);
+}
+
+// ---------------------------------------------------------------- commands
+
+void FrmMain::Toolbar1_ButtonClick(int index)
+{
+    switch (index) {
+    case 1: Exit_Click(); break;
+    case 3: proc3(); break;
+    case 4: showWindow(toolWindows.value(4, QStringLiteral("bindec"))); break;
+    case 5: macconvert(); break;
+    case 6: showWindow(toolWindows.value(6, QStringLiteral("clist"))); break;
+    case 7: showWindow(toolWindows.value(7, QStringLiteral("Form10"))); break;
+    case 9: saveopt(); break;
+    case 10: printopt(); break;
+    case 12: showWindow(toolWindows.value(12, QStringLiteral("frmAbout"))); break;
+    case 13: helpopt(); break;
+    default: break;  // separators
+    }
+}
+
+void FrmMain::proc3()
+{
+    showWindow(kCalculator);
+    if (QMdiSubWindow* sub = subWindow(kCalculator)) {
+        // Every click puts the calculator back at its place and size.
+        sub->showNormal();
+        sub->setGeometry(twipsRect(1, 1, 8640, 7065));
+    }
+}
+
+void FrmMain::macconvert()
+{
+    showWindow(toolWindows.value(5, QStringLiteral("macconv")));
+}
+
+void FrmMain::mnuHelpAbout_Click()
+{
+    showWindow(toolWindows.value(12, QStringLiteral("frmAbout")));
+}
+
+void FrmMain::saveopt()
+{
+    if (saveHandler)
+        saveHandler(*this);
+}
+
+void FrmMain::printopt()
+{
+    if (printHandler)
+        printHandler(*this);
+}
+
+void FrmMain::helpopt()
+{
+    if (helpHandler)
+        helpHandler(*this);
+}
+
+void FrmMain::arrange(int mode)
+{
+    QList<QMdiSubWindow*> open;
+    QList<QMdiSubWindow*> icons;
+    for (QMdiSubWindow* sub : mdi->subWindowList(QMdiArea::StackingOrder)) {
+        if (!sub->isVisible())
+            continue;
+        (sub->isMinimized() ? icons : open) << sub;
+    }
+    const QRect area = mdi->viewport()->rect();
+    switch (mode) {
+    case 0:
+        mdi->cascadeSubWindows();
+        break;
+    case 1:
+    case 2: {
+        // Horizontal: one above the other, full width; vertical: side by side.
+        const int n = static_cast<int>(open.size());
+        for (int i = 0; i < n; ++i) {
+            QRect r = mode == 1 ? QRect(0, area.height() * i / n, area.width(), area.height() / n)
+                                : QRect(area.width() * i / n, 0, area.width() / n, area.height());
+            open[i]->showNormal();
+            open[i]->setGeometry(r);
+        }
+        break;
+    }
+    case 3: {
+        // Minimised windows in a row along the bottom edge.
+        int x = 0;
+        for (QMdiSubWindow* sub : icons) {
+            const QSize s = sub->size();
+            if (x > 0 && x + s.width() > area.width())
+                x = 0;
+            sub->move(x, area.height() - s.height());
+            x += s.width();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- tool windows
+
+void FrmMain::registerWindow(const QString& name, std::function<QWidget*()> make)
+{
+    Entry& e = entries[name];
+    e.make = std::move(make);
+}
+
+void FrmMain::registerTool(int toolbarIndex, const QString& name, std::function<QWidget*()> make)
+{
+    toolWindows[toolbarIndex] = name;
+    registerWindow(name, std::move(make));
+}
+
+QWidget* FrmMain::findWindow(const QString& name) const
+{
+    auto it = entries.find(name);
+    return it == entries.end() ? nullptr : it->widget.data();
+}
+
+QMdiSubWindow* FrmMain::subWindow(const QString& name) const
+{
+    QWidget* w = findWindow(name);
+    return w ? qobject_cast<QMdiSubWindow*>(w->parentWidget()) : nullptr;
+}
+
+QWidget* FrmMain::showWindow(const QString& name)
+{
+    auto it = entries.find(name);
+    if (it == entries.end() || !it->make)
+        return nullptr;
+    QWidget* w = it->widget;
+    if (!w) {
+        w = it->make();
+        if (!w)
+            return nullptr;
+        if (w->objectName().isEmpty())
+            w->setObjectName(name);
+        it->widget = w;
+        if (qobject_cast<QDialog*>(w)) {
+            w->setParent(this, w->windowFlags() | Qt::Dialog);
+            w->setAttribute(Qt::WA_DeleteOnClose);
+        } else {
+            QMdiSubWindow* sub = mdi->addSubWindow(w);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->setWindowIcon(QIcon(toolImages()[1]));
+            sub->adjustSize();
+        }
+    }
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {
+        w->show();
+        sub->show();
+        if (sub->isMinimized())
+            sub->showNormal();
+        sub->raise();
+        mdi->setActiveSubWindow(sub);
+    } else {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+    return w;
+}
+
+QWidget* FrmMain::activeChild() const
+{
+    QMdiSubWindow* sub = mdi->activeSubWindow();
+    if (!sub)
+        sub = mdi->currentSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
+QString FrmMain::activeChildName() const
+{
+    QWidget* w = activeChild();
+    return w ? w->objectName() : QString();
+}
+
+Frmdoc* FrmMain::calculator() const
+{
+    return qobject_cast<Frmdoc*>(findWindow(kCalculator));
+}
+
+}  // namespace mq::ui
