@@ -6,6 +6,9 @@
 #include "ui/platform/geometry.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -44,6 +47,7 @@ protected:
     {
         main = std::make_unique<FrmMain>(state, *store);
         main->setCalculatorServices(&fake);
+        main->setCalculatorHook([this](ui::Frmdoc& doc) { fake.setWindow(&doc); });
         main->setExitHandler([this] { ++exits; });
     }
     void showMain()
@@ -356,6 +360,28 @@ TEST_F(MainWindow, TilesAndListsTheChildWindows)
         if (act->isCheckable())
             listed << act->text();
     EXPECT_EQ(listed, QStringList({"&1 Maskquill", "&2 Common Lists"}));
+}
+
+TEST_F(MainWindow, CalculatorInsideTheMainWindowShowsAClassBResult)
+{
+    load();
+    showMain();
+    clickButton(3);
+    ui::Frmdoc* doc = main->calculator();
+    ASSERT_NE(doc, nullptr);
+    doc->octetField(0)->setFocus();
+    typeText(doc, "172.16.37.200");
+    ASSERT_TRUE(chooseRow(doc->choiceBox(1), "255.255.255.192"));
+    QTest::mouseClick(doc->findChild<QPushButton*>("SSCommand1"), Qt::LeftButton);
+    EXPECT_EQ(doc->resultPanel(4)->text(), "172.16.37.192");
+    EXPECT_EQ(doc->subnetNumberBox()->text(), "151");
+    const QImage shot = main->grab().toImage();
+    // The calculator sits inside the main window, at the top left of its client area.
+    const QPoint corner = main->subWindow("frmdoc")->mapTo(main.get(), QPoint(0, 0));
+    EXPECT_TRUE(main->mdiArea()->geometry().contains(corner));
+    EXPECT_NE(shot.pixelColor(corner + QPoint(40, 40)), QColor(128, 128, 128));
+    if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+        shot.save(QDir(QString::fromLocal8Bit(dir)).filePath("frmMain_class_b.png"));
 }
 
 TEST_F(MainWindow, StatusBarShowsDateAndTime)
