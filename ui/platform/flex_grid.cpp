@@ -76,15 +76,16 @@ void FlexGrid::readSelection(Grid& grid) const
         return;
     }
     const QTableWidgetSelectionRange& r = ranges.first();
-    // The current cell is where the selection started; the other corner is the extent.
+    // The current cell is the corner the selection was extended to (RowSel,
+    // ColSel); Row and Col are the corner opposite, where it started.
     const bool curInside = cur.isValid() && cur.row() >= r.topRow() && cur.row() <= r.bottomRow() &&
                            cur.column() >= r.leftColumn() && cur.column() <= r.rightColumn();
-    const int row = curInside ? cur.row() : r.topRow();
-    const int col = curInside ? cur.column() : r.leftColumn();
-    grid.row = row + fixed;
-    grid.col = col;
-    grid.rowSel = (row == r.topRow() ? r.bottomRow() : r.topRow()) + fixed;
-    grid.colSel = col == r.leftColumn() ? r.rightColumn() : r.leftColumn();
+    const int rowSel = curInside ? cur.row() : r.bottomRow();
+    const int colSel = curInside ? cur.column() : r.rightColumn();
+    grid.rowSel = rowSel + fixed;
+    grid.colSel = colSel;
+    grid.row = (rowSel == r.topRow() ? r.bottomRow() : r.topRow()) + fixed;
+    grid.col = colSel == r.leftColumn() ? r.rightColumn() : r.leftColumn();
 }
 
 void FlexGrid::selectCells(int row, int col, int rowSel, int colSel)
@@ -94,7 +95,7 @@ void FlexGrid::selectCells(int row, int col, int rowSel, int colSel)
     if (r0 < 0 || r1 < 0 || r0 >= rowCount() || r1 >= rowCount() || col < 0 || colSel < 0 ||
         col >= columnCount() || colSel >= columnCount())
         return;
-    setCurrentCell(r0, col, QItemSelectionModel::NoUpdate);
+    setCurrentCell(r1, colSel, QItemSelectionModel::NoUpdate);
     setRangeSelected(QTableWidgetSelectionRange(std::min(r0, r1), std::min(col, colSel), std::max(r0, r1),
                                                 std::max(col, colSel)),
                      true);

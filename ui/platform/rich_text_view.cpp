@@ -39,7 +39,7 @@ void RichTextView::rebuild()
     clear();
     // The text is shown on one line: where it would not fit, all of it gets smaller.
     double scale = 1.0;
-    const double room = (viewport()->width() - 2 * document()->documentMargin() - 4) * 0.96;
+    const double room = (contentsRect().width() - 2 * document()->documentMargin() - 4) * 0.96;
     double needed = 0;
     for (const auto& run : shown) {
         QFont f = font();
