@@ -136,6 +136,11 @@ void Dar::layoutControls()
     }
 }
 
+QSize Dar::sizeHint() const
+{
+    return {twipsToPixels(kWidth), twipsToPixels(kHeight)};
+}
+
 void Dar::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -48,6 +48,8 @@ public:
     QPushButton* saveButton() const { return SSCommand2; }
     QPushButton* finishButton() const { return SSCommand3; }
 
+    QSize sizeHint() const override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
