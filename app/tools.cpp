@@ -1,5 +1,14 @@
 #include "app/tools.h"
+#include "ui/Form10/form10.h"
 #include "ui/dar/dar.h"
+#include "ui/bindec/bindec.h"
+#include "ui/macconv/macconv.h"
+
+#include "ui/clist/clist.h"
+#include "ui/frmAbout/frmabout.h"
+#include "ui/help/help_window.h"
+
+#include <QShortcut>
 
 namespace mq::app {
 
@@ -11,6 +20,15 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.setCalculatorHook([&main](ui::Frmdoc& doc) {
         ui::connectAddressRange(doc, [&main] { return qobject_cast<ui::Dar*>(main.showWindow("dar")); });
     });
+    main.registerTool(4, "bindec", [] { return new ui::Bindec; });
+    main.registerTool(5, "macconv", [] { return new ui::Macconv; });
+    main.registerTool(7, "Form10", [] { return new ui::Form10; });
+    main.registerTool(6, "clist", [] { return new ui::Clist; });
+    main.registerTool(12, "frmAbout", [] { return new ui::FrmAbout; });
+    main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window
+    helpKey->setContext(Qt::ApplicationShortcut);
+    QObject::connect(helpKey, &QShortcut::activated, &main, [&main] { main.helpopt(); });
     (void)main;
     (void)state;
 }
