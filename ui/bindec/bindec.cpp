@@ -1,5 +1,6 @@
 #include "ui/bindec/bindec.h"
 
+#include "convert/refreshing_services.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
@@ -12,37 +13,6 @@
 #include <QRadioButton>
 
 namespace mq::ui {
-
-// Passes every service on, showing the model's state before anything modal.
-class Bindec::Relay : public Services {
-public:
-    Relay(Bindec& w, Services& t) : win(w), target(t) {}
-    void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override
-    {
-        win.refresh();
-        target.msgBox(text, icon, title);
-    }
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override
-    {
-        win.refresh();
-        return target.inputBox(prompt, title, defaultText);
-    }
-    void sendTab() override { target.sendTab(); }
-    void setFocus(const std::string& control) override { target.setFocus(control); }
-    void beep() override { target.beep(); }
-    void setClipboardText(const std::string& text) override { target.setClipboardText(text); }
-    void doEvents() override { target.doEvents(); }
-    std::optional<std::string> saveFileDialog(const std::string& filter) override
-    {
-        win.refresh();
-        return target.saveFileDialog(filter);
-    }
-
-private:
-    Bindec& win;
-    Services& target;
-};
 
 namespace {
 
@@ -58,7 +28,7 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
         ownServices = std::make_unique<QtServices>(this);
         services = ownServices.get();
     }
-    relay = std::make_unique<Relay>(*this, *services);
+    relay = std::make_unique<RefreshingServices>(*services, [this] { refresh(); });
     m = std::make_unique<BindecModel>(*relay);
 
     setObjectName(QStringLiteral("bindec"));

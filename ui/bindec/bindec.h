@@ -39,7 +39,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class Relay;
     void run(void (BindecModel::*handler)());
 
     std::unique_ptr<Services> ownServices;

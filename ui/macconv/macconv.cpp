@@ -1,6 +1,7 @@
 #include "ui/macconv/macconv.h"
 
 #include "ui/macconv/key_codes.h"
+#include "convert/refreshing_services.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/qt_services.h"
 
@@ -12,37 +13,6 @@
 #include <QPushButton>
 
 namespace mq::ui {
-
-// Passes every service on, showing the model's state before anything modal.
-class Macconv::Relay : public Services {
-public:
-    Relay(Macconv& w, Services& t) : win(w), target(t) {}
-    void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override
-    {
-        win.refresh();
-        target.msgBox(text, icon, title);
-    }
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override
-    {
-        win.refresh();
-        return target.inputBox(prompt, title, defaultText);
-    }
-    void sendTab() override { target.sendTab(); }
-    void setFocus(const std::string& control) override { target.setFocus(control); }
-    void beep() override { target.beep(); }
-    void setClipboardText(const std::string& text) override { target.setClipboardText(text); }
-    void doEvents() override { target.doEvents(); }
-    std::optional<std::string> saveFileDialog(const std::string& filter) override
-    {
-        win.refresh();
-        return target.saveFileDialog(filter);
-    }
-
-private:
-    Macconv& win;
-    Services& target;
-};
 
 namespace {
 
@@ -77,7 +47,7 @@ Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
         ownServices = std::make_unique<QtServices>(this);
         services = ownServices.get();
     }
-    relay = std::make_unique<Relay>(*this, *services);
+    relay = std::make_unique<RefreshingServices>(*services, [this] { refresh(); });
     m = std::make_unique<MacconvModel>(*relay);
     m->hideWindow = [this] { hideTool(); };
 

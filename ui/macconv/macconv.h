@@ -40,7 +40,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    class Relay;
     QPushButton* button(const char* name, int left, int top, int width, void (MacconvModel::*handler)());
     bool boxKeyPress(QLineEdit* box, QKeyEvent* key);
     void hideTool();
