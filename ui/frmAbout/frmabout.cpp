@@ -182,6 +182,12 @@ void FrmAbout::centreOverOwner()
         move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
+void FrmAbout::done(int result)
+{
+    QDialog::done(result);
+    deleteLater();
+}
+
 void FrmAbout::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

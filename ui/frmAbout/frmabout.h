@@ -29,6 +29,9 @@ public:
     static QPixmap programIcon(int size);
     static QPixmap programPicture(QSize size);
 
+    // Escape ends the About box as OK does: it is destroyed, not just hidden.
+    void done(int result) override;
+
 protected:
     // The first show centres the window over the main window.
     void showEvent(QShowEvent* event) override;
