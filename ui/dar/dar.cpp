@@ -22,7 +22,6 @@ constexpr int kPanelHeight = 3135;
 constexpr int kButtonWidth = 1215;
 constexpr int kButtonHeight = 495;
 constexpr int kGap = 120;
-constexpr qint64 kViewSyncMs = 100;
 
 QString q(const char* s)
 {
@@ -170,14 +169,8 @@ void Dar::refresh()
     SSPanel1->setCaption(m.SSPanel1.caption);
 
     layoutControls();
-    // Telling the view of new lines makes it lay them all out again, so during
-    // a run it hears of them a few times a second, not at every turn.
-    ReportListModel* lines = RichTextBox1->reportModel();
-    if (!m.isRunning() || lines->cleared() || !sinceSync.isValid() || sinceSync.elapsed() >= kViewSyncMs) {
-        if (lines->sync())
-            RichTextBox1->scrollToBottom();  // new lines go in at the end, where the caret is
-        sinceSync.start();
-    }
+    if (RichTextBox1->sync())
+        RichTextBox1->scrollToEnd();  // new lines go in at the end, where the caret is
 
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     if (!m.visible && frame->isVisible())

@@ -10,7 +10,6 @@
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
 
-#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QWidget>
 #include <functional>
@@ -84,7 +83,6 @@ private:
     Relay relay;
     DarModel m;
     QMetaObject::Connection ownerGone;
-    QElapsedTimer sinceSync;
 
     Panel3D* SSPanel1 = nullptr;
     ReportView* RichTextBox1 = nullptr;
