@@ -7,6 +7,7 @@
 #include "ui/clist/clist.h"
 #include "ui/frmAbout/frmabout.h"
 #include "ui/help/help_window.h"
+#include "ui/reports/main_window_reports.h"
 
 #include <QShortcut>
 
@@ -25,6 +26,7 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.registerTool(7, "Form10", [] { return new ui::Form10; });
     main.registerTool(6, "clist", [] { return new ui::Clist; });
     main.registerTool(12, "frmAbout", [] { return new ui::FrmAbout; });
+    ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window
     helpKey->setContext(Qt::ApplicationShortcut);
