@@ -192,6 +192,19 @@ TEST_F(DarRtfReadBack, PandocReadsTheLinesBoldAndItalic)
         ++strong;
     EXPECT_EQ(strong, 3u);
     EXPECT_EQ(html.find("<em>"), html.rfind("<em>"));
+
+    // The document tree: three bold paragraphs, the second of them also italic.
+    const auto native = run("pandoc -f rtf -t native '" + path + "'");
+    auto count = [&native](const std::string& word) {
+        std::size_t n = 0;
+        for (std::size_t p = 0; (p = native.find(word, p)) != std::string::npos; ++p)
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("Strong"), 3u);
+    EXPECT_EQ(count("Emph"), 1u);
+    EXPECT_TRUE(std::regex_search(native, std::regex("Strong\\s*\\[\\s*Emph\\s*\\[\\s*Str \"Results\"")));
+    EXPECT_EQ(count("Para"), expected.size());  // pandoc drops the empty lines
 }
 
 TEST_F(DarRtfReadBack, UnrtfGivesBackEveryLineExactly)
