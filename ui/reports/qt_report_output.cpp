@@ -77,8 +77,15 @@ std::vector<double> tabPositions(const std::vector<double>& widths)
 }
 
 QtReportOutput::QtReportOutput(QWidget* dialogParent)
-    : parent(dialogParent), device(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : parent(dialogParent)
 {
+}
+
+QPrinter& QtReportOutput::printer()
+{
+    if (!device)
+        device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *device;
 }
 
 QtReportOutput::~QtReportOutput()
@@ -122,9 +129,9 @@ std::optional<int> QtReportOutput::printDialog()
 {
     std::optional<int> copies;
     if (chooser) {
-        copies = chooser(*device);
+        copies = chooser(printer());
     } else {
-        QPrintDialog dialog(device.get(), parent);
+        QPrintDialog dialog(&printer(), parent);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
@@ -163,7 +170,7 @@ bool QtReportOutput::printDocument(const std::vector<PrintLine>& lines, std::str
 {
     if (!painter) {
         painter = std::make_unique<QPainter>();
-        if (!painter->begin(device.get())) {
+        if (!painter->begin(&printer())) {
             painter.reset();
             error = startFailure();
             return false;

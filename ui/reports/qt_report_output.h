@@ -26,7 +26,8 @@ public:
     // tests set up the printer themselves.
     using PrintDialog = std::function<std::optional<int>(QPrinter&)>;
     void setPrintDialog(PrintDialog dialog) { chooser = std::move(dialog); }
-    QPrinter& printer() { return *device; }
+    // Made on first use, so start-up does not wait for the print system.
+    QPrinter& printer();
 
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override;
     std::optional<int> printDialog() override;
