@@ -9,7 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QSpinBox>
+#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -525,6 +528,45 @@ TEST_F(QtReports, CancelledPrintDialog)
     output.setPrintDialog([](QPrinter&) { return std::optional<int>(); });
     reports.printopt(std::string("frmdoc"));
     EXPECT_TRUE(services.messages.empty());
+}
+
+// The real print dialog: the copies asked for there are read back and the
+// printer itself is left at one copy, since each copy is printed as a document.
+TEST_F(QtReports, RealPrintDialogGivesItsCopies)
+{
+    calculate(37);
+    const QString pdf = path(QStringLiteral("dialog.pdf"));
+    output.printer().setOutputFormat(QPrinter::PdfFormat);
+    output.printer().setOutputFileName(pdf);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        if (const QByteArray shots = qgetenv("MQ_SCREENSHOT_DIR"); !shots.isEmpty())
+            dialog->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/print_dialog.png"));
+        auto* copies = dialog->findChild<QSpinBox*>(QStringLiteral("copies"));
+        ASSERT_NE(copies, nullptr);
+        copies->setValue(2);
+        dialog->accept();
+    });
+    reports.printopt(std::string("frmdoc"));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(services.messages, (std::vector<Message>(2, kPrinted)));
+    EXPECT_EQ(output.printer().copyCount(), 1);
+    EXPECT_EQ(words(run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")})),
+              times(words(calculatorPrintout()), 2));
+
+    // Cancelled: nothing printed, nothing said.
+    services.messages.clear();
+    QFile::remove(pdf);
+    QTimer::singleShot(0, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            qobject_cast<QDialog*>(dialog)->reject();
+    });
+    reports.printopt(std::string("frmdoc"));
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_FALSE(QFileInfo::exists(pdf));
 }
 
 struct TabCase {
