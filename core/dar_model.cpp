@@ -140,13 +140,14 @@ bool DarReport::writeRtf(ByteSink& sink) const
     std::string lineText;
     for (const Run& run : runs) {
         for (std::int64_t k = 0; k < run.count; ++k) {
-            lineText.clear();
-            if (run.lister >= 0)
+            if (run.lister >= 0) {
+                lineText.clear();
                 listers[static_cast<std::size_t>(run.lister)].appendLine(
                     static_cast<std::int32_t>(run.firstSubnet + k), lineText);
-            else
-                lineText = literals[run.literal + static_cast<std::size_t>(k)];
-            rtf.paragraph(lineText);
+                rtf.paragraph(lineText);
+            } else {
+                rtf.paragraph(literals[run.literal + static_cast<std::size_t>(k)]);
+            }
         }
         if (!rtf.ok())
             return false;

@@ -76,11 +76,19 @@ RtfWriter::RtfWriter(ByteSink& s, RtfDocumentFormat format) : sink(s), fmt(std::
 
 void RtfWriter::appendEscaped(std::string_view text, std::string& out)
 {
+    auto plain = [](unsigned char c) { return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}'; };
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of plain characters go out as they are.
+        std::size_t j = i;
+        while (j < text.size() && plain(static_cast<unsigned char>(text[j])))
+            ++j;
+        out.append(text.data() + i, j - i);
+        i = j;
+        if (i == text.size())
+            break;
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c < 0x7F) {
-            if (c == '\\' || c == '{' || c == '}')
-                out += '\\';
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
             out += static_cast<char>(c);
             ++i;
         } else if (c == '\t') {
