@@ -294,6 +294,17 @@ TEST_F(DarTest, ClearedOrUnusableCalculatorEndsTheRunWithoutHarm)
         EXPECT_EQ(f.dar.SSCommand1.caption, "START");
         EXPECT_TRUE(f.dar.SSCommand2.enabled);
         EXPECT_FALSE(f.dar.isRunning());
+        // What was listed is what gets saved, line for line.
+        StringSink rtf;
+        ASSERT_TRUE(f.dar.RichTextBox1.writeRtf(rtf));
+        std::size_t pars = 0;
+        for (std::size_t p = 0; (p = rtf.bytes.find("\\par\r\n", p)) != std::string::npos; ++p)
+            ++pars;
+        EXPECT_EQ(static_cast<std::int64_t>(pars), f.dar.RichTextBox1.lineCount());
+        std::string last = f.row(f.dar.RichTextBox1.rows() - 1);
+        std::string escaped;
+        RtfWriter::appendEscaped(last, escaped);
+        EXPECT_NE(rtf.bytes.find(escaped + "\\par"), std::string::npos) << last;
     }
 }
 
