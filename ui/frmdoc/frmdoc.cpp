@@ -144,6 +144,8 @@ Frmdoc::Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services
     wire();
     resize(twipsToPixels(8550), twipsToPixels(6630));
     m.Form_Load();
+    // Nothing to choose until an address is entered.
+    m.disinput();
     refresh();
 }
 

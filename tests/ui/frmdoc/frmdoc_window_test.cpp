@@ -130,6 +130,24 @@ TEST_F(FrmdocWindow, TypingAnAddressAndChoosingAMaskFillsThePanels)
     EXPECT_EQ(window->maskBinary()->toPlainText(), "");
 }
 
+TEST_F(FrmdocWindow, OpensEmptyWithNothingToChoose)
+{
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(window->octetField(i)->text(), "");
+        EXPECT_FALSE(window->choiceBox(i)->isEnabled());
+        EXPECT_EQ(window->choiceBox(i)->count(), 0);
+    }
+    EXPECT_FALSE(window->subnetZeroBox()->isEnabled());
+    EXPECT_FALSE(window->subnetZeroBox()->isChecked());
+    EXPECT_EQ(window->grid()->horizontalHeaderItem(0)->text(), "Subnet ");
+    EXPECT_EQ(window->grid()->item(0, 0), nullptr);
+    EXPECT_EQ(window->statusPanel()->text(), "");
+    typeAddress("192.168.1");
+    EXPECT_FALSE(window->choiceBox(0)->isEnabled());
+    EXPECT_EQ(window->choiceBox(0)->count(), 6);  // listed, not yet to be chosen
+    EXPECT_EQ(window->addressBinary()->toPlainText(), "");
+}
+
 TEST_F(FrmdocWindow, LettersAreDroppedWithABeepAndNeverShow)
 {
     typeAddress("1a9x2");
