@@ -59,6 +59,28 @@ if [ $(( main_at - splash_at )) -lt 2500 ]; then
   echo "FAIL: main window after ${main_at} ms, splash at ${splash_at} ms: too early"; kill $pid; exit 1
 fi
 command -v import >/dev/null && import -window root "$out/e2e_main.png"
+
+# Open the calculator from the toolbar (its second button, 48,32 into the window
+# without a window manager) and type an address with the real keyboard.
+if command -v import >/dev/null && command -v convert >/dev/null; then
+  red_pixels() {  # pure red (the network bits) below the toolbar
+    import -window root "$1"
+    convert "$1" -crop 1024x640+0+80 +repage -fuzz 35% -fill black +opaque "rgb(255,0,0)" \
+      -fill white -opaque "rgb(255,0,0)" -format "%[fx:int(mean*w*h+0.5)]" info:
+  }
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  xdotool mousemove $((X + 48)) $((Y + 32)) click 1
+  sleep 0.8
+  before=$(red_pixels "$work/before.png")
+  xdotool type --delay 40 "172.16.37.200"
+  sleep 0.8
+  after=$(red_pixels "$out/e2e_calculator.png")
+  if [ "$after" -le $((before + 50)) ]; then
+    echo "FAIL: typing an address drew no binary display ($before red pixels before, $after after)"
+    kill $pid; exit 1
+  fi
+  echo "typed address drew $((after - before)) red pixels"
+fi
 if ! kill -0 $pid 2>/dev/null; then echo "FAIL: the program ended by itself"; exit 1; fi
 kill $pid; wait $pid 2>/dev/null
 if [ -s "$work/stdout" ] || grep -v -e '^QStandardPaths' "$work/stderr" | grep -q .; then

@@ -147,6 +147,8 @@ Frmdoc::Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services
     // Nothing to choose until an address is entered.
     m.disinput();
     refresh();
+    // The caret waits in the first octet field.
+    Text3[0]->setFocus(Qt::OtherFocusReason);
 }
 
 Frmdoc::~Frmdoc() = default;
