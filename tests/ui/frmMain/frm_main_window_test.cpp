@@ -4,6 +4,7 @@
 #include "ui/frmMain/frm_main.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
+#include "ui/platform/window_control.h"
 
 #include <QDialog>
 #include <QDir>
@@ -248,7 +249,8 @@ TEST_F(MainWindow, ToolsAreMadeOnceAndAfreshAfterClosing)
 
     // A window hidden by its own Done button comes back as it was.
     QWidget* again = main->findWindow("bindec");
-    main->subWindow("bindec")->hide();
+    ui::hideWindow(again);
+    EXPECT_FALSE(main->subWindow("bindec")->isVisible());
     clickButton(4);
     EXPECT_EQ(made, 2);
     EXPECT_EQ(main->findWindow("bindec"), again);

@@ -281,6 +281,24 @@ INSTANTIATE_TEST_SUITE_P(
                       Selection{"NoFixedRow", 0, {0, 0}, {1, 5}, {0, 0, 5, 1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(GridKeyboard, ASelectionMadeWithTheKeysCountsToo)
+{
+    FlexGrid grid(1);
+    Grid model(6, 3);
+    grid.showGrid(model);
+    grid.resize(400, 200);
+    grid.show();
+    int ups = 0;
+    QObject::connect(&grid, &FlexGrid::mouseUp, [&] { ++ups; });
+    grid.setFocus();
+    grid.setCurrentCell(0, 0);
+    QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&grid, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_GE(ups, 2);  // each key released, Shift included
+    grid.readSelection(model);
+    EXPECT_EQ((std::array<int, 4>{model.row, model.col, model.rowSel, model.colSel}), (std::array<int, 4>{1, 0, 2, 1}));
+}
+
 TEST(RichText, ShowsEachRunInItsColour)
 {
     RichTextView view;
