@@ -2,6 +2,7 @@
 #include "tests/core/dar_fixture.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -28,7 +29,8 @@ std::string run(const std::string& command)
 
 std::string saveToTemp(const std::string& bytes, const std::string& name)
 {
-    const std::string path = ::testing::TempDir() + name;
+    // One file per process: ctest runs the cases of this binary side by side.
+    const std::string path = ::testing::TempDir() + std::to_string(::getpid()) + "_" + name;
     std::ofstream f(path, std::ios::binary);
     f << bytes;
     return path;
