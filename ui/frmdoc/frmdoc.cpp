@@ -441,6 +441,8 @@ bool Frmdoc::octetKey(int i, QKeyEvent* event)
         (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
         return false;
     int keyAscii = text.at(0).unicode();
+    if (keyAscii == 127)  // Delete types no character
+        return false;
     m.Text3_KeyPress(i, keyAscii);
     refresh();
     return keyAscii == 0;

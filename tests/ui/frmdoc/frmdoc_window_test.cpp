@@ -158,6 +158,29 @@ TEST_F(FrmdocWindow, LettersAreDroppedWithABeepAndNeverShow)
     EXPECT_EQ(window->octetField(0)->text(), "192");
 }
 
+TEST_F(FrmdocWindow, EditingKeysPassWithoutABeep)
+{
+    typeAddress("192");
+    QLineEdit* field = window->octetField(0);
+    QTest::keyClick(field, Qt::Key_Home);
+    // As the X11 keyboard sends it, with the DEL character as its text.
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_Delete, QString(QChar(127)), Qt::NoModifier);
+    EXPECT_EQ(field->text(), "92");
+    EXPECT_EQ(window->classBox()->text(), "A");
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(field->text(), "9");
+    QTest::keyClick(field, Qt::Key_Left);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);  // select all, as in any text field
+    QTest::keyClick(field, Qt::Key_2);
+    EXPECT_EQ(field->text(), "2");
+    EXPECT_EQ(fake.beeps, 0);
+    QTest::keyClick(field, Qt::Key_Return);
+    QTest::keyClick(field, Qt::Key_Space);
+    EXPECT_EQ(fake.beeps, 2);
+    EXPECT_EQ(field->text(), "2");
+}
+
 TEST_F(FrmdocWindow, MessageBoxesSeeTheWindowAsItStands)
 {
     // The refresh before a dialog: while "Invalid entry" is up, the field shows the
