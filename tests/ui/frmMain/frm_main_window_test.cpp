@@ -386,6 +386,27 @@ TEST_F(MainWindow, CalculatorInsideTheMainWindowShowsAClassBResult)
         shot.save(QDir(QString::fromLocal8Bit(dir)).filePath("frmMain_class_b.png"));
 }
 
+TEST_F(MainWindow, ArrangeIconsLinesUpTheMinimisedWindowsAlongTheBottom)
+{
+    load();
+    showMain();
+    main->registerTool(6, "clist", [] { return new QWidget; });
+    clickButton(3);
+    clickButton(6);
+    QMdiSubWindow* a = main->subWindow("frmdoc");
+    QMdiSubWindow* b = main->subWindow("clist");
+    a->showMinimized();
+    b->showMinimized();
+    a->move(200, 40);
+    b->move(60, 90);
+    main->mnuWindowArrangeIcons_Click();
+    const int bottom = main->mdiArea()->viewport()->rect().bottom();
+    EXPECT_EQ(a->geometry().bottom(), bottom);
+    EXPECT_EQ(b->geometry().bottom(), bottom);
+    EXPECT_FALSE(a->geometry().intersects(b->geometry()));
+    EXPECT_EQ(std::min(a->x(), b->x()), 0);
+}
+
 TEST_F(MainWindow, StatusBarShowsDateAndTime)
 {
     load();
