@@ -1,0 +1,1 @@
+mq_add_fuzzer(dar SOURCES dar_fuzz.cpp LIBS mq_core)
