@@ -22,9 +22,6 @@
 
 namespace mq {
 
-// The title line of the report; the window may be handed the program's common
-// report banner instead.
-inline constexpr const char* kDarBanner = "Maskquill for Win95 V5.1 (c) 2026 The Maskquill developers";
 inline constexpr const char* kRtfFilter = "Rich Text Files (*.rtf)|*.rtf|";
 inline constexpr int kDarTopUpper = 0;     // twips
 inline constexpr int kDarTopLower = 3240;  // twips
@@ -114,7 +111,7 @@ public:
     Button SSCommand3{"Finish"};
     bool visible = false;
 
-    std::string banner = kDarBanner;
+    std::string banner = reportBanner(1);
 
     // How much is written between two turns of the event loop.
     int rowsPerTurn = 1 << 16;

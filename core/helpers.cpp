@@ -50,6 +50,12 @@ std::size_t parseNumber(std::string_view text, std::size_t pos, double& value)
 
 }  // namespace
 
+std::string reportBanner(int blanks)
+{
+    return std::string(kReportTitle) + std::string(static_cast<std::size_t>(blanks < 0 ? 0 : blanks), ' ') +
+           kReportNotice;
+}
+
 double leadingNumber(std::string_view text)
 {
     std::size_t pos = 0;

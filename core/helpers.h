@@ -10,6 +10,12 @@ namespace mq {
 
 inline constexpr const char* kProgramTitle = "Maskquill";
 
+// The first line of every report. The calculator report and the address range
+// listing put one blank between title and notice, the VLSM report two.
+inline constexpr const char* kReportTitle = "Maskquill for Win95 V5.1";
+inline constexpr const char* kReportNotice = "(c) 2026 The Maskquill developers";
+std::string reportBanner(int blanks = 1);
+
 // Colours as stored values &H00BBGGRR; turned into QColor only in ui/.
 using Colour = std::uint32_t;
 namespace colour {

@@ -44,12 +44,6 @@ std::vector<std::string> gridLines(const CalculatorReportInput& in)
 
 }  // namespace
 
-std::string reportBanner(int blanks)
-{
-    return std::string(kReportTitle) + std::string(static_cast<std::size_t>(blanks < 0 ? 0 : blanks), ' ') +
-           kReportNotice;
-}
-
 CalculatorReportInput calculatorReportInput(const FrmdocModel& window)
 {
     CalculatorReportInput in;

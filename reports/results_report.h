@@ -3,6 +3,8 @@
 // recomputed: the reports show what the user sees.
 #pragma once
 
+#include "core/helpers.h"
+
 #include "core/controls.h"
 
 #include <array>
@@ -15,11 +17,7 @@ namespace mq {
 class FrmdocModel;
 class Form10Model;
 
-// The first line of every report. The calculator report (and the address range
-// listing) put one blank between title and notice, the VLSM report two.
-inline constexpr const char* kReportTitle = "Maskquill for Win95 V5.1";
-inline constexpr const char* kReportNotice = "(c) 2026 The Maskquill developers";
-std::string reportBanner(int blanks = 1);
+// The report banner (reportBanner) is shared with the address range window and lives in core/helpers.h.
 
 // What the calculator report reads from the calculator window.
 struct CalculatorReportInput {

@@ -87,7 +87,7 @@ TEST_F(DarTest, ReportHeadFollowsTheCalculator)
     dar.open();
     dar.SSCommand1_Click();
     const std::vector<std::string> head = {
-        kDarBanner,
+        reportBanner(1),
         "",
         "TCP/IP Host Address chosen: 192.168.1.77",
         "",

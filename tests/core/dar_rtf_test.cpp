@@ -182,7 +182,7 @@ TEST_F(DarRtfReadBack, PandocReadsTheLinesBoldAndItalic)
     EXPECT_EQ(got, expected);
 
     const auto html = run("pandoc -f rtf -t html --wrap=none '" + path + "'");
-    EXPECT_NE(html.find("<p><strong>" + std::string(kDarBanner) + "</strong></p>"), std::string::npos);
+    EXPECT_NE(html.find("<p><strong>" + reportBanner(1) + "</strong></p>"), std::string::npos);
     EXPECT_NE(html.find("<p><strong><em>Results of Subnet Calculation</em></strong></p>"), std::string::npos);
     EXPECT_NE(html.find("<p><strong>Subnet Subnet Address Start Address End Address Broadcast Address</strong></p>"),
               std::string::npos);
@@ -216,7 +216,7 @@ TEST_F(DarRtfReadBack, UnrtfGivesBackEveryLineExactly)
     const auto body = html.find("<body>");
     ASSERT_NE(body, std::string::npos);
     html = html.substr(body + 6, html.find("</body>") - body - 6);
-    EXPECT_NE(html.find("<b>" + std::string(kDarBanner) + "</b>"), std::string::npos);
+    EXPECT_NE(html.find("<b>" + reportBanner(1) + "</b>"), std::string::npos);
     EXPECT_NE(html.find("<b><i>Results of Subnet Calculation</i></b>"), std::string::npos);
     EXPECT_NE(html.find("font-size:9pt"), std::string::npos);
     html = std::regex_replace(html, std::regex("(&nbsp;)+\n"), "\t");
