@@ -114,14 +114,9 @@ std::optional<std::string> QtServices::saveFileDialog(const std::string& filter)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = toQtNameFilters(filter);
-    if (!filters.isEmpty()) {
+    // The name is used as the user typed it: no extension is added.
+    if (!filters.isEmpty())
         dialog.setNameFilters(filters);
-        // The first pattern's extension is added when the user types none.
-        static const QRegularExpression ext(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
-        const auto m = ext.match(filters.first());
-        if (m.hasMatch())
-            dialog.setDefaultSuffix(m.captured(1));
-    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first().toStdString();

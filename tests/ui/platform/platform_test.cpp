@@ -173,7 +173,7 @@ TEST(RealSaveDialog, OffersTheFilterAndReturnsTheChosenFile)
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(QString::fromStdString(*chosen), path);
     EXPECT_EQ(filters, QStringList({"Rich Text Format (*.rtf)"}));
-    EXPECT_EQ(suffix, "rtf");
+    EXPECT_EQ(suffix, "");  // the typed name is used unchanged
 
     whenDialogOpens<QFileDialog>([](QFileDialog* d) { d->reject(); });
     EXPECT_FALSE(services.saveFileDialog("Text Files|*.txt|").has_value());
