@@ -18,6 +18,7 @@
 //   -> Frmdoc::refresh copies the model's fields into the widgets.
 #include "app/tools.h"
 #include "core/calculator_state.h"
+#include "packaging/icon/app_icon.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/frmSplash/frm_splash.h"
 #include "ui/platform/settings_store.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Maskquill"));
     QApplication::setOrganizationName(QStringLiteral("Maskquill"));
     QApplication::setApplicationVersion(QStringLiteral("5.1"));
+    QApplication::setWindowIcon(mq::app::appIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("maskquill"));
 
     // Program-wide: created empty at start, alive until the program ends.
     mq::CalculatorState state;

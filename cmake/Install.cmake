@@ -1,0 +1,52 @@
+# Installation and the Debian package.
+#
+#   cmake --install <build> --prefix <p>    installs
+#     <p>/bin/maskquill
+#     <p>/share/applications/maskquill.desktop
+#     <p>/share/icons/hicolor/<n>x<n>/apps/maskquill.png
+#     <p>/share/maskquill/help/maskquill.html    (from ui/help, found as <exe>/../share/...)
+#     <p>/share/doc/maskquill/README.md
+#   cmake --build <build> --target package   makes maskquill_<version>_<arch>.deb
+#
+# The program finds its help document relative to its own folder, so bin/ and
+# share/ are fixed names under the prefix.
+if(NOT TARGET maskquill)
+  return()
+endif()
+
+add_subdirectory(${PROJECT_SOURCE_DIR}/packaging ${PROJECT_BINARY_DIR}/packaging)
+add_dependencies(maskquill mq_icons)
+
+install(TARGETS maskquill RUNTIME DESTINATION bin)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.desktop DESTINATION share/applications)
+foreach(n ${MQ_ICON_SIZES})
+  install(FILES ${PROJECT_BINARY_DIR}/share/icons/hicolor/${n}x${n}/apps/maskquill.png
+    DESTINATION share/icons/hicolor/${n}x${n}/apps)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/maskquill)
+
+# The Debian package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME maskquill)
+set(CPACK_PACKAGE_VENDOR "Maskquill")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "IPv4 subnetting workbench for network administrators")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Maskquill works out IPv4 subnetting on the desktop. Type a host address and it names the
+class, shows the address and mask in binary with network, subnet and host bits in colour,
+offers every subnet mask of the class, and gives the network, subnet and host address, the
+usable range, the broadcast address and the wasted addresses. It also carries a class C VLSM
+assistant, a binary/decimal/hexadecimal converter, a MAC bit-order converter and reference
+lists of MAC vendor codes, port numbers and multicast addresses.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Maskquill developers <maintainers@maskquill.invalid>")
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The library dependencies come from dpkg-shlibdeps; Qt's platform plugins (xcb)
+# are only recommended by libqt6gui6, and without them no window opens.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+include(CPack)

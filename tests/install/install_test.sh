@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Usage: install_test.sh <build folder> <source folder> [folder for the screenshots]
+# Installs the build into a temporary prefix and checks the installed tree: the
+# program, the desktop entry, the icon at each size and the help document. Then
+# starts the installed program under Xvfb, opens help with F1 and reads the help
+# window's text through the clipboard: the installed document must show, and with
+# the document removed the window must name the installed help folder as searched.
+# Exit 0: passed; 1: failed; 77: skipped (no xvfb-run; the file checks still ran).
+set -u
+build=$1
+src=$2
+out=${3:-.}
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+need() {
+  command -v "$1" >/dev/null 2>&1 && return 0
+  echo "FAIL: $1 is not installed (scripts/deps.sh installs it)"; exit 1
+}
+
+prefix=$work/usr
+if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
+  cat "$work/install.log"; echo "FAIL: cmake --install failed"; exit 1
+fi
+
+# The program.
+exe=$prefix/bin/maskquill
+[ -f "$exe" ] && [ -x "$exe" ] || fail "no executable bin/maskquill"
+
+# The desktop entry: valid, and naming the installed program and icon.
+entry=$prefix/share/applications/maskquill.desktop
+need desktop-file-validate
+if [ ! -f "$entry" ]; then
+  fail "no share/applications/maskquill.desktop"
+else
+  errors=$(desktop-file-validate "$entry" 2>&1 | grep -v ': hint: ')
+  [ -z "$errors" ] || fail "desktop-file-validate: $errors"
+  key() { sed -n "s/^$1=//p" "$entry" | head -n1; }
+  [ "$(key Type)" = Application ] || fail "desktop entry Type is '$(key Type)'"
+  [ "$(key Name)" = Maskquill ] || fail "desktop entry Name is '$(key Name)'"
+  [ -n "$(key Comment)" ] || fail "desktop entry has no Comment"
+  [ "$(key Terminal)" = false ] || fail "desktop entry Terminal is '$(key Terminal)'"
+  command=$(key Exec); command=${command%% *}
+  [ -n "$command" ] && [ -x "$prefix/bin/$command" ] || fail "desktop entry Exec '$command' is not in bin/"
+  icon_name=$(key Icon)
+  [ "$icon_name" = maskquill ] || fail "desktop entry Icon is '$icon_name'"
+fi
+
+# The icon at each size, a PNG of that many pixels with an alpha channel.
+need identify
+for n in 16 24 32 48 64 128 256; do
+  png=$prefix/share/icons/hicolor/${n}x${n}/apps/maskquill.png
+  if [ ! -f "$png" ]; then fail "no icon ${n}x${n}"; continue; fi
+  got=$(identify -format '%m %w %h %A' "$png" 2>&1)
+  case "$got" in
+    "PNG $n $n "[Bb]lend|"PNG $n $n "[Tt]rue) ;;
+    *) fail "icon ${n}x${n} is '$got', expected PNG $n x $n with alpha" ;;
+  esac
+done
+cp "$prefix/share/icons/hicolor/256x256/apps/maskquill.png" "$out/installed_icon_256.png" 2>/dev/null
+
+# The help document, where the installed program looks for it.
+help_dir=$prefix/share/maskquill/help
+cmp -s "$help_dir/maskquill.html" "$src/help/maskquill.html" || fail "share/maskquill/help/maskquill.html missing or different"
+
+if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "installed files: program, desktop entry, 7 icon sizes, help document"
+
+if ! command -v xvfb-run >/dev/null 2>&1; then
+  echo "xvfb-run is not installed: the installed program was not started (skipped)"
+  exit 77
+fi
+need xdotool
+need xclip
+
+cat >"$work/inner.sh" <<'INNER'
+#!/usr/bin/env bash
+# Starts the program, opens help with F1 and prints the help window's text.
+set -u
+exe=$1; run=$2; shot=$3
+export HOME=$run/home XDG_CONFIG_HOME=$run/home/.config XDG_DATA_HOME=$run/home/.local/share
+export XDG_RUNTIME_DIR=$run/runtime
+# No system data folders: the program has only its own installed tree to find help in.
+export XDG_DATA_DIRS=$run/no-data
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_DATA_DIRS"; chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+wait_for() {
+  local w=""
+  for _ in $(seq 1 "$2"); do w=$(visible "$1"); [ -n "$w" ] && break; sleep 0.1; done
+  echo "$w"
+}
+
+"$exe" >"$run/stdout" 2>"$run/stderr" &
+pid=$!
+main=$(wait_for '^Maskquill$' 150)
+if [ -z "$main" ]; then echo "ERROR: the main window never showed"; kill $pid 2>/dev/null; exit 1; fi
+sleep 0.3
+xdotool windowfocus --sync "$main" 2>/dev/null
+xdotool key F1
+help=$(wait_for '^Maskquill Help$' 50)
+if [ -z "$help" ]; then echo "ERROR: F1 opened no help window"; kill $pid; exit 1; fi
+sleep 0.5
+# Click into the document, select it all and copy it.
+eval "$(xdotool getwindowgeometry --shell "$help")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+sleep 0.2
+xdotool key ctrl+a ctrl+c
+sleep 0.3
+command -v import >/dev/null && import -window root "$shot"
+xclip -o -selection clipboard >"$run/help.txt" 2>/dev/null
+if ! kill -0 $pid 2>/dev/null; then echo "ERROR: the program ended by itself"; exit 1; fi
+kill $pid; wait $pid 2>/dev/null
+if [ -s "$run/stdout" ] || grep -v -e '^QStandardPaths' "$run/stderr" | grep -q .; then
+  echo "ERROR: the program printed:"; cat "$run/stdout" "$run/stderr"; exit 1
+fi
+cat "$run/help.txt"
+INNER
+
+run_help() {  # <name>: runs the installed program, prints the help text
+  local run=$work/run-$1
+  mkdir -p "$run"
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/inner.sh" "$exe" "$run" "$out/installed_help_$1.png"
+}
+
+# With the document installed, help shows it.
+text=$(run_help installed)
+if ! grep -q 'Maskquill is a subnetting workbench for IPv4 networks' <<<"$text"; then
+  echo "$text" | head -n 20
+  fail "the installed program did not show its installed help document"
+fi
+
+# Without it, the help window names the installed help folder among those searched.
+rm -f "$help_dir/maskquill.html"
+text=$(run_help removed)
+if ! grep -q 'Help is not available' <<<"$text" || ! grep -qF "$help_dir" <<<"$text"; then
+  echo "$text" | head -n 20
+  fail "with the document removed, help did not report it missing in $help_dir"
+fi
+
+if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "installed program found its help document in $help_dir"
