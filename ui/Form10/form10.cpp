@@ -1,5 +1,7 @@
 #include "ui/Form10/form10.h"
 
+#include "ui/platform/key_codes.h"
+
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
@@ -81,6 +83,7 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     SSPanel1->setGeometry(twipsRect(120, 300, 8520, 600));
     SSPanel1->setWordWrap(true);
     SSPanel1->setAccessibleName(QStringLiteral("Instructions"));
+    SSPanel1->setAccessibleDescription(QStringLiteral("What to enter next, step by step"));
 
     auto* addressLabel = new QLabel(QStringLiteral("Class C &address:"), SSFrame1);
     addressLabel->setGeometry(twipsRect(120, 1080, 1500, 315));
@@ -90,6 +93,8 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
         box->setGeometry(twipsRect(1680 + 780 * i, 1050, 600, 345));
         box->setAlignment(Qt::AlignCenter);
         box->setAccessibleName(QString::fromLatin1(kOctetNames[i]));
+        box->setAccessibleDescription(i < 3 ? QStringLiteral("Octet of the class C network address, 0 to 255")
+                                            : QStringLiteral("The last octet of a class C network, always 0"));
         if (i < 3) {
             connect(box, &QLineEdit::textChanged, this,
                     [this, i](const QString& t) { m->Text1[static_cast<std::size_t>(i)].text = t.toStdString(); });
@@ -109,6 +114,7 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     Combo1->setMaxVisibleItems(10);
     Combo1->setGeometry(twipsRect(1680, 1560, 1080, 345));
     Combo1->setAccessibleName(QStringLiteral("Number of segments"));
+    Combo1->setAccessibleDescription(QStringLiteral("How many network segments share the address, 1 to 30"));
     connect(Combo1, &QComboBox::editTextChanged, this, [this](const QString& t) { m->Combo1.setText(t.toStdString()); });
 
     for (int i = 0; i < 30; ++i) {
@@ -117,12 +123,15 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
         auto* label = new Panel3D(Panel3D::Bevel::Raised, SSFrame1);
         label->setObjectName(name("SSPanel2", i));
         label->setGeometry(twipsRect(120 + 852 * col, 1560 + 480 * row, 360, 345));
+        label->setAccessibleName(QStringLiteral("Segment %1").arg(i + 1));
+        label->setAccessibleDescription(QStringLiteral("Label of the host box beside it"));
         SSPanel2[static_cast<std::size_t>(i)] = label;
         auto* box = new QLineEdit(SSFrame1);
         box->setObjectName(name("Text2", i));
         box->setGeometry(twipsRect(500 + 852 * col, 1560 + 480 * row, 420, 345));
         box->setAlignment(Qt::AlignCenter);
         box->setAccessibleName(QStringLiteral("Hosts in segment %1").arg(i + 1));
+        box->setAccessibleDescription(QStringLiteral("Number of hosts the segment needs"));
         connect(box, &QLineEdit::textChanged, this,
                 [this, i](const QString& t) { m->Text2[static_cast<std::size_t>(i)].text = t.toStdString(); });
         Text2[static_cast<std::size_t>(i)] = box;
@@ -132,6 +141,7 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twipsRect(120, 3300, 8760, 2700));
     List1->setAccessibleName(QStringLiteral("Results"));
+    List1->setAccessibleDescription(QStringLiteral("The segments entered and the subnet suggested for each"));
     List1->setUniformItemSizes(true);
 
     SSPanel3 = new Panel3D(Panel3D::Bevel::Inset, this);
@@ -139,6 +149,7 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     SSPanel3->setGeometry(twipsRect(120, 6120, 8760, 600));
     SSPanel3->setWordWrap(true);
     SSPanel3->setAccessibleName(QStringLiteral("Note"));
+    SSPanel3->setAccessibleDescription(QStringLiteral("What the assistant does not take into account"));
 
     auto makeButton = [this](const char* objectName, int left) {
         auto* b = new QPushButton(this);
@@ -150,6 +161,9 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     SSCommand1 = makeButton("SSCommand1", 2160);
     SSCommand3 = makeButton("SSCommand3", 3900);
     SSCommand2 = makeButton("SSCommand2", 5640);
+    SSCommand1->setAccessibleDescription(QStringLiteral("Checks what was entered and goes on to the next step"));
+    SSCommand3->setAccessibleDescription(QStringLiteral("Empties the entries and the results and starts again"));
+    SSCommand2->setAccessibleDescription(QStringLiteral("Puts the assistant away; it keeps its results"));
     connect(SSCommand1, &QPushButton::clicked, this, [this] { run(&Form10Model::SSCommand1_Click); });
     connect(SSCommand3, &QPushButton::clicked, this, [this] { run(&Form10Model::SSCommand3_Click); });
     connect(SSCommand2, &QPushButton::clicked, this, [this] { run(&Form10Model::SSCommand2_Click); });
@@ -269,59 +283,16 @@ void Form10::refresh()
 
 int Form10::shiftState(Qt::KeyboardModifiers modifiers)
 {
-    int s = 0;
-    if (modifiers & Qt::ShiftModifier)
-        s |= 1;
-    if (modifiers & Qt::ControlModifier)
-        s |= 2;
-    if (modifiers & Qt::AltModifier)
-        s |= 4;
-    return s;
+    const QKeyEvent e(QEvent::KeyRelease, Qt::Key_unknown, modifiers);
+    return vbShiftState(e);
 }
 
 int Form10::keyCode(int key, Qt::KeyboardModifiers modifiers, const QString& text)
 {
-    const bool keypad = modifiers & Qt::KeypadModifier;
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return keypad ? 96 + (key - Qt::Key_0) : 48 + (key - Qt::Key_0);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return 65 + (key - Qt::Key_A);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
-        return 112 + (key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr: return 18;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    case Qt::Key_NumLock: return 144;
-    case Qt::Key_Period: return keypad ? 110 : 190;
-    case Qt::Key_Comma: return keypad ? 108 : 188;
-    case Qt::Key_Plus: return keypad ? 107 : 187;
-    case Qt::Key_Minus: return keypad ? 109 : 189;
-    case Qt::Key_Asterisk: return keypad ? 106 : 0;
-    case Qt::Key_Slash: return keypad ? 111 : 191;
-    default: break;
-    }
-    // Any other key that types something counts as a non-numeric key.
-    return text.isEmpty() ? -1 : 0;
+    const QKeyEvent e(QEvent::KeyRelease, key, modifiers, text);
+    const int code = vbKeyCode(e);
+    // A key without a code that types nothing (volume, media keys) is not judged.
+    return code == 0 && text.isEmpty() ? -1 : code;
 }
 
 bool Form10::eventFilter(QObject* watched, QEvent* event)

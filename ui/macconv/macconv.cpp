@@ -1,6 +1,6 @@
 #include "ui/macconv/macconv.h"
 
-#include "ui/macconv/key_codes.h"
+#include "ui/platform/key_codes.h"
 #include "convert/refreshing_services.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/qt_services.h"
@@ -115,6 +115,11 @@ Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
         prev = w;
     }
 
+    // What a screen reader says about each control: its tool-tip.
+    for (QWidget* w : std::initializer_list<QWidget*>{SSCommand4, SSCommand5, Text1, Text2, SSCommand1, SSCommand7,
+                                                      SSCommand6, SSCommand2})
+        w->setAccessibleDescription(w->toolTip());
+
     m->Form_Load();
     refresh();
     SSCommand4->setFocus();
@@ -161,6 +166,8 @@ void Macconv::refresh()
     for (std::size_t i = 0; i < SSCommand3.size(); ++i) {
         SSCommand3[i]->setText(QString::fromStdString(m->SSCommand3[i].caption));
         SSCommand3[i]->setAccessibleName(QString::fromStdString(m->SSCommand3[i].caption));
+        SSCommand3[i]->setAccessibleDescription(QStringLiteral("Adds the digit %1 to the address")
+                                                    .arg(QString::fromStdString(m->SSCommand3[i].caption)));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "ui/macconv/macconv.h"
 
 #include "tests/support/fake_services.h"
-#include "ui/macconv/key_codes.h"
+#include "ui/platform/key_codes.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "ui/macconv/key_codes.h"
+#include "ui/platform/key_codes.h"
 
 #include <QKeyEvent>
 
