@@ -148,7 +148,7 @@ void FrmMain::buildToolbar()
     Toolbar1->setMovable(false);
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const std::vector<QPixmap> imlIcons = toolImages();
+    const std::vector<QIcon> imlIcons = toolImages();
     int index = 0;
     for (const ButtonSpec& spec : kButtons) {
         ++index;
@@ -156,7 +156,7 @@ void FrmMain::buildToolbar()
         if (spec.image == 0) {
             a = Toolbar1->addSeparator();
         } else {
-            a = Toolbar1->addAction(QIcon(imlIcons[static_cast<std::size_t>(spec.image - 1)]),
+            a = Toolbar1->addAction(imlIcons[static_cast<std::size_t>(spec.image - 1)],
                                     QString::fromUtf8(spec.description));
             a->setToolTip(QString::fromUtf8(spec.tip));
             connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
@@ -401,7 +401,7 @@ QWidget* FrmMain::showWindow(const QString& name)
         } else {
             QMdiSubWindow* sub = mdi->addSubWindow(w);
             sub->setAttribute(Qt::WA_DeleteOnClose);
-            sub->setWindowIcon(QIcon(toolImages()[1]));
+            sub->setWindowIcon(toolImages()[1]);
             sub->adjustSize();
         }
     }

@@ -1,13 +1,14 @@
-// The ten 16 x 16 toolbar images, drawn for this program.
+// The ten toolbar images, drawn for this program and kept as resources
+// (16 x 16, with 32 x 32 versions for high-density screens).
 #pragma once
 
-#include <QPixmap>
+#include <QIcon>
 #include <vector>
 
 namespace mq::ui {
 
 // Images 1..10 at index 0..9: exit, calculator window, binary calculator, MAC
 // converter, VLSM, common lists, save, print, about, help.
-std::vector<QPixmap> toolImages();
+std::vector<QIcon> toolImages();
 
 }  // namespace mq::ui
