@@ -69,8 +69,8 @@ void checkResults(const Form10Model& m, const std::string& prefixAtRun, bool pre
     }
 }
 
-// Blocks listed by one run: [lower - 1, upper + 1] each; none may overlap, and
-// each must be marked as taken in the address map.
+// Blocks listed by one run: [lower - 1, upper + 1] each; none may overlap,
+// each is taken in the address map, and each segment has one outcome.
 void checkBlocks(const Form10Model& m, std::size_t from, const std::string& prefixAtRun)
 {
     std::array<int, 256> owner{};
@@ -98,7 +98,30 @@ void checkBlocks(const Form10Model& m, std::size_t from, const std::string& pref
                 std::abort();  // a block is a power of two on its own boundary
         }
     }
-    if (m.addressMap().takenCount() < 0 || m.addressMap().takenCount() > 256)
+    // Every segment gets exactly one outcome: a block or "Cannot assign".
+    std::array<int, 31> outcomes{};
+    const std::string maskTag = "Subnet mask for segment ";
+    const std::string cannotTag = "Cannot assign a subnet mask to subnet ";
+    for (std::size_t i = from; i < lines.size(); ++i) {
+        const auto& line = lines[i];
+        int n = 0;
+        if (line.rfind(maskTag, 0) == 0)
+            n = std::atoi(line.c_str() + maskTag.size());
+        else if (line.rfind(cannotTag, 0) == 0)
+            n = std::atoi(line.c_str() + cannotTag.size());
+        else
+            continue;
+        if (n < 1 || n > m.segmentCount() || outcomes[static_cast<std::size_t>(n)]++)
+            std::abort();
+    }
+    for (int n = 1; n <= m.segmentCount(); ++n)
+        if (outcomes[static_cast<std::size_t>(n)] != 1)
+            std::abort();
+    // The map holds the listed blocks and nothing else.
+    int listed = 0;
+    for (int v : owner)
+        listed += v != 0;
+    if (m.addressMap().takenCount() != listed)
         std::abort();
 }
 
