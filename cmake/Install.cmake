@@ -3,9 +3,10 @@
 #   cmake --install <build> --prefix <p>    installs
 #     <p>/bin/maskquill
 #     <p>/share/applications/maskquill.desktop
-#     <p>/share/icons/hicolor/<n>x<n>/apps/maskquill.png
+#     <p>/share/icons/hicolor/<n>x<n>/apps/maskquill.png, scalable/apps/maskquill.svg
 #     <p>/share/maskquill/help/maskquill.html    (from ui/help, found as <exe>/../share/...)
-#     <p>/share/doc/maskquill/README.md
+#     <p>/share/man/man1/maskquill.1.gz
+#     <p>/share/doc/maskquill/README.md, copyright
 #   cmake --build <build> --target package   makes maskquill_<version>_<arch>.deb
 #
 # The program finds its help document relative to its own folder, so bin/ and
@@ -15,7 +16,7 @@ if(NOT TARGET maskquill)
 endif()
 
 add_subdirectory(${PROJECT_SOURCE_DIR}/packaging ${PROJECT_BINARY_DIR}/packaging)
-add_dependencies(maskquill mq_icons)
+add_dependencies(maskquill mq_icons mq_man_page)
 
 install(TARGETS maskquill RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.desktop DESTINATION share/applications)
@@ -23,7 +24,10 @@ foreach(n ${MQ_ICON_SIZES})
   install(FILES ${PROJECT_BINARY_DIR}/share/icons/hicolor/${n}x${n}/apps/maskquill.png
     DESTINATION share/icons/hicolor/${n}x${n}/apps)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/maskquill)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.svg DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${MQ_MAN_PAGE} DESTINATION share/man/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+  DESTINATION share/doc/maskquill)
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)

@@ -56,17 +56,41 @@ for n in 16 24 32 48 64 128 256; do
   got=$(identify -format '%m %w %h %A' "$png" 2>&1)
   case "$got" in
     "PNG $n $n "[Bb]lend|"PNG $n $n "[Tt]rue) ;;
-    *) fail "icon ${n}x${n} is '$got', expected PNG $n x $n with alpha" ;;
+    *) fail "icon ${n}x${n} is '$got', expected PNG $n x $n with alpha"; continue ;;
   esac
+  # A card on a transparent ground, showing the network bits in red.
+  got=$(convert "$png" -format '%[fx:p{0,0}.a] %[fx:p{w/2,h/2}.a]' info: 2>&1)
+  [ "$got" = "0 1" ] || fail "icon ${n}x${n}: corner and centre opacity '$got', expected '0 1'"
+  red=$(convert "$png" -alpha off -fuzz 5% -fill black +opaque 'rgb(255,0,0)' -fill white -opaque 'rgb(255,0,0)' \
+        -format '%[fx:int(mean*w*h+0.5)]' info: 2>&1)
+  [ "${red:-0}" -ge $((n * n / 20)) ] 2>/dev/null || fail "icon ${n}x${n}: $red red pixels"
 done
+# The scalable icon is the same picture as the painted one.
+need rsvg-convert
+svg=$prefix/share/icons/hicolor/scalable/apps/maskquill.svg
+if [ ! -f "$svg" ]; then
+  fail "no scalable icon"
+elif ! rsvg-convert -w 256 -h 256 "$svg" -o "$work/svg.png"; then
+  fail "the scalable icon does not render"
+else
+  rmse=$(compare -metric RMSE "$work/svg.png" "$prefix/share/icons/hicolor/256x256/apps/maskquill.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+  awk -v e="$rmse" 'BEGIN { exit !(e + 0 < 0.02) }' || fail "the scalable icon differs from the 256 x 256 one (RMSE $rmse)"
+fi
 cp "$prefix/share/icons/hicolor/256x256/apps/maskquill.png" "$out/installed_icon_256.png" 2>/dev/null
 
 # The help document, where the installed program looks for it.
 help_dir=$prefix/share/maskquill/help
 cmp -s "$help_dir/maskquill.html" "$src/help/maskquill.html" || fail "share/maskquill/help/maskquill.html missing or different"
 
+# The manual page, compressed, and the package documents.
+man_page=$prefix/share/man/man1/maskquill.1.gz
+gzip -t "$man_page" 2>/dev/null && zcat "$man_page" | grep -q '^\.TH MASKQUILL 1' || fail "no readable share/man/man1/maskquill.1.gz"
+for doc in README.md copyright; do
+  [ -s "$prefix/share/doc/maskquill/$doc" ] || fail "no share/doc/maskquill/$doc"
+done
+
 if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
-echo "installed files: program, desktop entry, 7 icon sizes, help document"
+echo "installed files: program, desktop entry, 7 icon sizes and the scalable icon, help document, manual page"
 
 if ! command -v xvfb-run >/dev/null 2>&1; then
   echo "xvfb-run is not installed: the installed program was not started (skipped)"
