@@ -6,7 +6,7 @@
 #     <p>/share/icons/hicolor/<n>x<n>/apps/maskquill.png, scalable/apps/maskquill.svg
 #     <p>/share/maskquill/help/maskquill.html    (from ui/help, found as <exe>/../share/...)
 #     <p>/share/man/man1/maskquill.1.gz
-#     <p>/share/doc/maskquill/README.md, copyright
+#     <p>/share/doc/maskquill/README.md, copyright, changelog.gz
 #   cmake --build <build> --target package   makes maskquill_<version>_<arch>.deb
 #
 # The program finds its help document relative to its own folder, so bin/ and
@@ -16,7 +16,7 @@ if(NOT TARGET maskquill)
 endif()
 
 add_subdirectory(${PROJECT_SOURCE_DIR}/packaging ${PROJECT_BINARY_DIR}/packaging)
-add_dependencies(maskquill mq_icons mq_man_page)
+add_dependencies(maskquill mq_icons mq_package_documents)
 
 install(TARGETS maskquill RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.desktop DESTINATION share/applications)
@@ -26,7 +26,7 @@ foreach(n ${MQ_ICON_SIZES})
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${MQ_MAN_PAGE} DESTINATION share/man/man1)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright ${MQ_CHANGELOG}
   DESTINATION share/doc/maskquill)
 
 # The Debian package.
@@ -36,12 +36,13 @@ set(CPACK_PACKAGE_VENDOR "Maskquill")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "IPv4 subnetting workbench for network administrators")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Maskquill works out IPv4 subnetting on the desktop. Type a host address and it names the
-class, shows the address and mask in binary with network, subnet and host bits in colour,
-offers every subnet mask of the class, and gives the network, subnet and host address, the
-usable range, the broadcast address and the wasted addresses. It also carries a class C VLSM
-assistant, a binary/decimal/hexadecimal converter, a MAC bit-order converter and reference
-lists of MAC vendor codes, port numbers and multicast addresses.")
+  "Maskquill works out IPv4 subnetting on the desktop. Type a host address
+and it names the class, shows the address and mask in binary with network,
+subnet and host bits in colour, offers every subnet mask of the class, and
+gives the network, subnet and host address, the usable range, the broadcast
+address and the wasted addresses. It also carries a class C VLSM assistant,
+a binary/decimal/hexadecimal converter, a MAC bit-order converter and
+reference lists of MAC vendor codes, port numbers and multicast addresses.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

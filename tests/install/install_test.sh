@@ -88,6 +88,7 @@ gzip -t "$man_page" 2>/dev/null && zcat "$man_page" | grep -q '^\.TH MASKQUILL 1
 for doc in README.md copyright; do
   [ -s "$prefix/share/doc/maskquill/$doc" ] || fail "no share/doc/maskquill/$doc"
 done
+gzip -t "$prefix/share/doc/maskquill/changelog.gz" 2>/dev/null || fail "no readable share/doc/maskquill/changelog.gz"
 
 if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "installed files: program, desktop entry, 7 icon sizes and the scalable icon, help document, manual page"
