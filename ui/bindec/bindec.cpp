@@ -121,6 +121,16 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
         prev = w;
     }
 
+    // What a screen reader says about each control.
+    for (QWidget* w : {static_cast<QWidget*>(SSOption1[0]), static_cast<QWidget*>(SSOption1[1]),
+                       static_cast<QWidget*>(SSOption1[2]), static_cast<QWidget*>(Text4),
+                       static_cast<QWidget*>(SSCommand3), static_cast<QWidget*>(SSCommand1)})
+        w->setAccessibleDescription(w->toolTip());
+    for (std::size_t i = 0; i < 3; ++i) {
+        SSPanel1[i]->setAccessibleDescription(QStringLiteral("Label of the result beside it"));
+        Text1[i]->setAccessibleDescription(QStringLiteral("The number converted into this base"));
+    }
+
     m->Form_Load();
     refresh();
     Text4->setFocus();
@@ -150,12 +160,17 @@ void Bindec::refresh()
         const auto& b = m->SSCommand2[i];
         SSCommand2[i]->setText(QString::fromStdString(b.caption));
         SSCommand2[i]->setAccessibleName(QString::fromStdString(b.caption));
+        SSCommand2[i]->setAccessibleDescription(QStringLiteral("Adds the digit %1 to the number")
+                                                    .arg(QString::fromStdString(b.caption)));
         SSCommand2[i]->setEnabled(b.enabled);
     }
     SSCommand3->setText(QString::fromStdString(m->SSCommand3.caption));
     SSCommand1->setText(QString::fromStdString(m->SSCommand1.caption));
+    SSCommand3->setAccessibleName(SSCommand3->text().remove(QLatin1Char('&')));
+    SSCommand1->setAccessibleName(SSCommand1->text().remove(QLatin1Char('&')));
     for (std::size_t i = 0; i < 3; ++i) {
         SSPanel1[i]->setCaption(m->SSPanel1[i].caption);
+        SSPanel1[i]->setAccessibleName(QString::fromStdString(m->SSPanel1[i].caption));
         Text1[i]->setAccessibleName(QString::fromStdString(m->SSPanel1[i].caption));
         if (Text1[i]->text().toStdString() != m->Text1[i].text)
             Text1[i]->setText(QString::fromStdString(m->Text1[i].text));

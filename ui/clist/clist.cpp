@@ -53,11 +53,15 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     MSFlexGrid1->setGeometry(twipsRect(120, 840, 7680, 3840));
     MSFlexGrid1->setAccessibleName(QStringLiteral("List"));
+    MSFlexGrid1->setAccessibleDescription(QStringLiteral("The entries of the chosen list, one a row"));
+    // Tab leaves the grid for the search box; the arrow keys move between cells.
+    MSFlexGrid1->setTabKeyNavigation(false);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twipsRect(1920, 4860, 3000, 330));
     Text1->setAccessibleName(QStringLiteral("Search text"));
+    Text1->setAccessibleDescription(QStringLiteral("The exact entry to look for in the chosen list"));
     auto* searchLabel = new QLabel(QStringLiteral("Search &text:"), this);
     searchLabel->setGeometry(twipsRect(120, 4890, 1740, 285));
     searchLabel->setBuddy(Text1);
@@ -65,6 +69,7 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
     SSCommand2 = new QPushButton(this);
     SSCommand2->setObjectName(QStringLiteral("SSCommand2"));
     SSCommand2->setGeometry(twipsRect(5040, 4830, 1500, 390));
+    SSCommand2->setAccessibleDescription(QStringLiteral("Looks the search text up in the chosen list"));
     auto runSearch = [this] {
         m->SSCommand2_Click();
         refresh();
@@ -82,6 +87,8 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
         p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         p->setIndent(twipsToPixels(90));
         p->setAccessibleName(i == 0 ? QStringLiteral("Found key") : QStringLiteral("Found description"));
+        p->setAccessibleDescription(i == 0 ? QStringLiteral("The entry the search found")
+                                           : QStringLiteral("What the found entry stands for"));
         p->setTextInteractionFlags(Qt::TextSelectableByMouse);
         SSPanel1[static_cast<std::size_t>(i)] = p;
     }
@@ -107,9 +114,12 @@ void Clist::refresh()
 {
     for (std::size_t i = 0; i < 3; ++i) {
         SSCommand1[i]->setText(QString::fromStdString(m->SSCommand1[i].caption));
+        SSCommand1[i]->setAccessibleName(SSCommand1[i]->text());
+        SSCommand1[i]->setAccessibleDescription(QStringLiteral("Shows this list in the grid"));
         SSCommand1[i]->setEnabled(m->SSCommand1[i].enabled);
     }
     SSCommand2->setText(QString::fromStdString(m->SSCommand2.caption));
+    SSCommand2->setAccessibleName(SSCommand2->text());
     if (Text1->text().toStdString() != m->Text1.text)
         Text1->setText(QString::fromStdString(m->Text1.text));
     MSFlexGrid1->showGrid(m->MSFlexGrid1);

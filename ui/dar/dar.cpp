@@ -87,11 +87,13 @@ void Dar::build()
     SSPanel1 = new Panel3D(Panel3D::Bevel::Raised, this);
     SSPanel1->setObjectName(q("SSPanel1"));
     SSPanel1->setAccessibleName(q("Message"));
+    SSPanel1->setAccessibleDescription(q("What the listing is doing, or why it cannot start"));
     SSPanel1->setWordWrap(true);
 
     RichTextBox1 = new ReportView(m.RichTextBox1, this);
     RichTextBox1->setObjectName(q("RichTextBox1"));
     RichTextBox1->setAccessibleName(q("Address range report"));
+    RichTextBox1->setAccessibleDescription(q("Each subnet's address, usable range and broadcast address"));
 
     auto button = [this](const char* name, const char* caption) {
         auto* b = new QPushButton(q(caption), this);
@@ -105,6 +107,9 @@ void Dar::build()
     SSCommand3 = button("SSCommand3", "Finish");
     SSCommand1->setToolTip(q("Lists subnets 0 to the subnet count; press again to stop"));
     SSCommand2->setToolTip(q("Saves the report as a rich text file"));
+    SSCommand3->setToolTip(q("Puts the window away; the report stays for the next time"));
+    for (QPushButton* b : {SSCommand1, SSCommand2, SSCommand3})
+        b->setAccessibleDescription(b->toolTip());
     connect(SSCommand1, &QPushButton::clicked, this, [this] { m.SSCommand1_Click(); });
     connect(SSCommand2, &QPushButton::clicked, this, [this] { m.SSCommand2_Click(); });
     connect(SSCommand3, &QPushButton::clicked, this, [this] { m.SSCommand3_Click(); });
@@ -159,8 +164,10 @@ void Dar::refresh()
 {
     auto showButton = [](QPushButton* b, const Button& model) {
         const QString caption = QString::fromStdString(model.caption);
-        if (b->text() != caption)
+        if (b->text() != caption) {
             b->setText(caption);
+            b->setAccessibleName(caption);
+        }
         b->setEnabled(model.enabled);
     };
     showButton(SSCommand1, m.SSCommand1);

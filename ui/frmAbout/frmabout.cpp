@@ -122,6 +122,7 @@ FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : 
     SSPanel5->setWordWrap(true);
     SSPanel5->setMargin(twipsToPixels(90));
     SSPanel5->setAccessibleName(QStringLiteral("Warning"));
+    SSPanel5->setAccessibleDescription(QStringLiteral("The program's warning notice"));
 
     SSPanel8 = new Panel3D(Panel3D::Bevel::Inset, this);
     SSPanel8->setObjectName(QStringLiteral("SSPanel8"));
@@ -129,6 +130,7 @@ FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : 
     SSPanel8->setWordWrap(true);
     SSPanel8->setMargin(twipsToPixels(90));
     SSPanel8->setAccessibleName(QStringLiteral("Distribution"));
+    SSPanel8->setAccessibleDescription(QStringLiteral("The terms the program may be passed on under"));
 
     lblDisclaimer = label(this, "lblDisclaimer", twipsRect(240, 3540, 4200, 800));
     lblDisclaimer->setWordWrap(true);
@@ -141,6 +143,8 @@ FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : 
     cmdSysInfo = new QPushButton(this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setGeometry(twipsRect(4680, 3960, 1680, 375));
+    cmdOK->setAccessibleDescription(QStringLiteral("Closes the About box"));
+    cmdSysInfo->setAccessibleDescription(QStringLiteral("Starts the system information tool"));
 
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         m->cmdOK_Click();
@@ -166,6 +170,8 @@ void FrmAbout::refresh()
     lblDisclaimer->setText(QString::fromStdString(m->lblDisclaimer));
     cmdOK->setText(QString::fromStdString(m->cmdOK.caption));
     cmdSysInfo->setText(QString::fromStdString(m->cmdSysInfo.caption));
+    cmdOK->setAccessibleName(cmdOK->text().remove(QLatin1Char('&')));
+    cmdSysInfo->setAccessibleName(cmdSysInfo->text().remove(QLatin1Char('&')));
     cmdOK->setEnabled(m->cmdOK.enabled);
     cmdSysInfo->setEnabled(m->cmdSysInfo.enabled);
 }

@@ -60,6 +60,8 @@ FrmMain::FrmMain(CalculatorState& state, SettingsStore& store, QWidget* parent)
     setFont(uiFont(8));
     mdi = new QMdiArea(this);
     mdi->setObjectName(QStringLiteral("MDIClient"));
+    mdi->setAccessibleName(QStringLiteral("Open windows"));
+    mdi->setAccessibleDescription(QStringLiteral("The calculator and the tools opened from the toolbar"));
     mdi->setBackground(QColor(128, 128, 128));
     mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -160,6 +162,15 @@ void FrmMain::buildToolbar()
                                     QString::fromUtf8(spec.description));
             a->setToolTip(QString::fromUtf8(spec.tip));
             connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+            if (QWidget* w = Toolbar1->widgetForAction(a)) {
+                // The tools open from the toolbar alone: Tab reaches its buttons, Space presses
+                // them. Exit, which ends the program at once, is left to the File menu, so that
+                // the focus starts on the calculator's button.
+                if (index != 1)
+                    w->setFocusPolicy(Qt::TabFocus);
+                w->setAccessibleName(a->text() == QLatin1String("save") ? QStringLiteral("Save") : a->text());
+                w->setAccessibleDescription(a->toolTip());
+            }
         }
         a->setObjectName(spec.key[0] ? QString::fromUtf8(spec.key) : QStringLiteral("Button%1").arg(index));
         a->setData(index);

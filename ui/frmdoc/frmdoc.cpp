@@ -220,6 +220,8 @@ void Frmdoc::build()
         p->setForeColor(legendColour[i]);
         p->setBackColor(colour::LightGrey);
         p->setWordWrap(false);
+        p->setAccessibleName(q(legend[i]));
+        p->setAccessibleDescription(q("Colour key of the binary displays"));
         SSPanel2[static_cast<std::size_t>(i)] = p;
     }
 
@@ -234,6 +236,8 @@ void Frmdoc::build()
     place(SSCheck1, 120, 240, 1695, 375);
     SSPanel13 = panel(SSFrame2, q("SSPanel13"), "Class of Address", Panel3D::Bevel::Raised, 2040, 240, 1095, 375);
     SSPanel13->setForeColor(colour::Blue);
+    SSPanel13->setAccessibleName(q("Class of Address"));
+    SSPanel13->setAccessibleDescription(q("Label of the class box beside it"));
     Text1 = new QLineEdit(SSFrame2);
     Text1->setObjectName(q("Text1"));
     Text1->setAccessibleName(q("Class of Address"));
@@ -276,6 +280,7 @@ void Frmdoc::build()
     SSCommand4 = button(SSFrame3, "SSCommand4", "<", 1920, 1680, 255, 375);
     SSCommand4->setFont(uiFont(8, true));
     SSCommand4->setAccessibleName(q("Previous subnet"));
+    SSCommand4->setAccessibleDescription(q("Steps to the previous subnet"));
     Text2 = new QLineEdit(SSFrame3);
     Text2->setObjectName(q("Text2"));
     Text2->setAccessibleName(q("Subnet number"));
@@ -286,6 +291,7 @@ void Frmdoc::build()
     SSCommand6 = button(SSFrame3, "SSCommand6", ">", 3240, 1680, 255, 375);
     SSCommand6->setFont(uiFont(8, true));
     SSCommand6->setAccessibleName(q("Next subnet"));
+    SSCommand6->setAccessibleDescription(q("Steps to the next subnet"));
 
     // Frame 3: the results.
     SSFrame5 = new QGroupBox(q("3. Address and Subnet Details"), this);
@@ -312,6 +318,8 @@ void Frmdoc::build()
         auto* cap = panel(SSFrame5, indexed("SSPanel5", row.index), row.caption, Panel3D::Bevel::Raised, 120, top,
                           1815, 255);
         cap->setWordWrap(false);
+        cap->setAccessibleName(q(row.caption));
+        cap->setAccessibleDescription(q("Label of the result beside it"));
         auto* val = panel(SSFrame5, indexed("SSPanel6", row.index), "", Panel3D::Bevel::Inset, 2040, top, 2535, 255);
         val->setWordWrap(false);
         val->setToolTip(q(row.tip));
@@ -322,6 +330,7 @@ void Frmdoc::build()
     }
     SSPanel1 = panel(SSFrame5, q("SSPanel1"), "", Panel3D::Bevel::Inset, 120, 2160, 4455, 735);
     SSPanel1->setAccessibleName(q("Status"));
+    SSPanel1->setAccessibleDescription(q("Warns when the host address cannot be used"));
     SSPanel1->setFont(uiFont(8, true));
 
     // Frame 4: the subnet ranges.
@@ -331,11 +340,21 @@ void Frmdoc::build()
     SSCommand1 = button(SSFrame4, "SSCommand1", "Display Next 50 Subnets Address Range", 120, 240, 3015, 375);
     SSCommand5 = button(SSFrame4, "SSCommand5", "Display whole address range", 3240, 240, 2175, 375);
     SSCommand3 = button(SSFrame4, "SSCommand3", "Copy Selected Cell to Clipboard", 5520, 240, 2775, 375);
+    SSCommand1->setAccessibleDescription(q("Lists the address ranges of the next fifty subnets in the grid"));
+    SSCommand5->setAccessibleDescription(q("Opens the list of every subnet's address range"));
+    SSCommand3->setAccessibleDescription(q("Copies the selected grid cells to the clipboard"));
     MSFlexGrid1 = new FlexGrid(1, SSFrame4);
     MSFlexGrid1->setObjectName(q("MSFlexGrid1"));
     MSFlexGrid1->setAccessibleName(q("Subnet/Address Range"));
     MSFlexGrid1->setToolTip(q("This area displays a subnet range "));
     place(MSFlexGrid1, 120, 720, 8295, 1455);
+    // Tab leaves the grid for the next control; the arrow keys move between cells.
+    MSFlexGrid1->setTabKeyNavigation(false);
+
+    // What a screen reader says about a control: its tool-tip where it has one.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->accessibleDescription().isEmpty() && !w->toolTip().isEmpty())
+            w->setAccessibleDescription(w->toolTip());
 
     // Only the controls of the tab order take the focus.
     for (QWidget* w : {static_cast<QWidget*>(SSFrame1), static_cast<QWidget*>(SSFrame2),

@@ -50,12 +50,20 @@ HelpWindow::HelpWindow(QWidget* parent, QStringList folders)
     contentsButton->setObjectName(QStringLiteral("contents"));
     backButton->setObjectName(QStringLiteral("back"));
     forwardButton->setObjectName(QStringLiteral("forward"));
+    contentsButton->setAccessibleName(QStringLiteral("Contents"));
+    backButton->setAccessibleName(QStringLiteral("Back"));
+    forwardButton->setAccessibleName(QStringLiteral("Forward"));
+    contentsButton->setAccessibleDescription(QStringLiteral("Shows the help from its contents"));
+    backButton->setAccessibleDescription(QStringLiteral("Goes back to the page shown before"));
+    forwardButton->setAccessibleDescription(QStringLiteral("Goes forward again to the next page"));
     backButton->setEnabled(false);
     forwardButton->setEnabled(false);
 
     view = new QTextBrowser(this);
     view->setObjectName(QStringLiteral("browser"));
     view->setOpenExternalLinks(true);
+    view->setAccessibleName(QStringLiteral("Help"));
+    view->setAccessibleDescription(QStringLiteral("The help document; links open its topics"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(contentsButton);
