@@ -34,7 +34,9 @@ QPixmap FrmAbout::programIcon(int size)
     if (!appIcon.isNull())
         return appIcon.pixmap(size, size);
     // A mask drawn as its three fields: network, subnet, host.
-    QPixmap pm(size, size);
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pm(QSize(size, size) * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -50,12 +52,16 @@ QPixmap FrmAbout::programIcon(int size)
 QPixmap FrmAbout::programPicture(QSize size)
 {
     // The mask 255.255.255.192 in binary, coloured by field as the calculator shows it.
-    QPixmap pm(size);
+    // Drawn at the screen's scale factor, so that it stays sharp on a high-density screen.
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap pm(size * ratio);
+    pm.setDevicePixelRatio(ratio);
     pm.fill(Qt::white);
     QPainter p(&pm);
     QFont f(QStringLiteral("DejaVu Sans Mono"));
     f.setStyleHint(QFont::Monospace);
-    f.setPixelSize(std::max(6, size.height() * 2 / 5));
+    // Each digit keeps to its sixteenth of the width (a monospace digit is about 0.6 of the size).
+    f.setPixelSize(std::max(6, std::min(size.height() * 2 / 5, static_cast<int>(size.width() / 16.0 / 0.62))));
     f.setBold(true);
     p.setFont(f);
     // Two rows of sixteen bits each.

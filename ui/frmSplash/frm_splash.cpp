@@ -15,7 +15,10 @@ namespace mq::ui {
 
 QPixmap splashPicture(int size)
 {
-    QPixmap p(size, size);
+    // Drawn at the screen's scale factor, so that it stays sharp on a high-density screen.
+    const qreal ratio = qApp->devicePixelRatio();
+    QPixmap p(QSize(size, size) * ratio);
+    p.setDevicePixelRatio(ratio);
     p.fill(Qt::transparent);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing);

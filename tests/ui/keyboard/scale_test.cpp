@@ -34,6 +34,13 @@ QStringList layoutFaults(QWidget* window)
             !parent->objectName().startsWith(QLatin1String("qt_")))
             faults << QStringLiteral("%1 sticks out of %2").arg(describe(w), describe(parent));
 
+        if (auto* l = qobject_cast<QLabel*>(w); l && !l->pixmap().isNull() &&
+                                                l->pixmap().devicePixelRatio() < l->devicePixelRatioF())
+            faults << QStringLiteral("%1 shows a picture drawn for scale %2, blurred at %3")
+                          .arg(describe(w))
+                          .arg(l->pixmap().devicePixelRatio())
+                          .arg(l->devicePixelRatioF());
+
         int needed = 0;
         // A push button's size hint asks for a minimum width; what counts is its caption
         // between the frame's edges. A caption that wraps onto two lines is looked at below.
