@@ -105,6 +105,7 @@ cat >"$work/inner.sh" <<'INNER'
 # Starts the program, opens help with F1 and prints the help window's text.
 set -u
 exe=$1; run=$2; shot=$3
+touch "$run/started"
 export HOME=$run/home XDG_CONFIG_HOME=$run/home/.config XDG_DATA_HOME=$run/home/.local/share
 export XDG_RUNTIME_DIR=$run/runtime
 # No system data folders: the program has only its own installed tree to find help in.
@@ -121,7 +122,12 @@ wait_for() {
 "$exe" >"$run/stdout" 2>"$run/stderr" &
 pid=$!
 main=$(wait_for '^Maskquill$' 150)
-if [ -z "$main" ]; then echo "ERROR: the main window never showed"; kill $pid 2>/dev/null; exit 1; fi
+if [ -z "$main" ]; then
+  kill $pid 2>/dev/null
+  # A virtual display that went away under us is the machine's fault, not the program's.
+  grep -q 'could not connect to display' "$run/stderr" && exit 3
+  echo "ERROR: the main window never showed"; cat "$run/stdout" "$run/stderr"; exit 1
+fi
 sleep 0.3
 xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key F1
@@ -145,9 +151,19 @@ cat "$run/help.txt"
 INNER
 
 run_help() {  # <name>: runs the installed program, prints the help text
-  local run=$work/run-$1
-  mkdir -p "$run"
-  xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/inner.sh" "$exe" "$run" "$out/installed_help_$1.png"
+  # xvfb-run -a can lose a race for a display number to another X server starting
+  # at the same moment; such a run is tried again on another number.
+  local attempt rc=1 run
+  for attempt in 1 2 3; do
+    run=$work/run-$1-$attempt
+    mkdir -p "$run"
+    xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1024x768x24" \
+      bash "$work/inner.sh" "$exe" "$run" "$out/installed_help_$1.png"
+    rc=$?
+    if [ -f "$run/started" ] && [ "$rc" -ne 3 ]; then return "$rc"; fi
+    echo "(attempt $attempt: no virtual display)" >&2
+  done
+  return "$rc"
 }
 
 # With the document installed, help shows it.
