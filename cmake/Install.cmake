@@ -43,7 +43,6 @@ gives the network, subnet and host address, the usable range, the broadcast
 address and the wasted addresses. It also carries a class C VLSM assistant,
 a binary/decimal/hexadecimal converter, a MAC bit-order converter and
 reference lists of MAC vendor codes, port numbers and multicast addresses.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Maskquill developers <maintainers@maskquill.invalid>")
@@ -54,4 +53,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
+# `cmake --build <build> --target package_source`: the sources alone, without
+# build folders, history or crash inputs.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME maskquill-${PROJECT_VERSION})
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/\\.gitignore$" "/build[^/]*/" "/cleanclone/" "/out/" "/crash-[^/]*$"
+  "/leak-[^/]*$" "/timeout-[^/]*$")
 include(CPack)
