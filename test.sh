@@ -24,7 +24,9 @@ echo "== the same suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE=-O1 \
   -DMASKQUILL_SANITIZE=ON -DMASKQUILL_BUILD_BENCH=OFF -DMASKQUILL_WERROR=ON
 cmake --build build-asan -j "$jobs"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+# libxkbcommon-x11 hands strndup buffers that are not NUL-terminated; the program run
+# under Xvfb would stop inside that library, not in ours.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:intercept_strndup=0"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-asan && ctest --output-on-failure -j "$jobs")
