@@ -7,6 +7,7 @@
 #include "core/frmdoc_model.h"
 #include "core/range_listing.h"
 #include "core/rtf_writer.h"
+#include "fuzz/calculator_actions.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/fake_services.h"
 
@@ -142,27 +143,12 @@ void checkListing(const DarModel& dar, FrmdocModel& calc, const Run& run, fuzz::
 void calculatorStep(FrmdocModel& m, test::FakeServices& sv, fuzz::Input& in)
 {
     switch (in.pick(8)) {
-    case 0: {  // a typed key
-        int i = in.pick(4);
-        int key = in.byte();
-        m.Text3_KeyPress(i, key);
-        auto& t = m.Text3[static_cast<std::size_t>(i)].text;
-        if (key == 8) {
-            if (!t.empty()) {
-                t.pop_back();
-                m.Text3_Change(i);
-            }
-        } else if (key != 0 && t.size() < 3) {
-            t += static_cast<char>(key);
-            m.Text3_Change(i);
-        }
+    case 0:
+        fuzz::typeOctetKey(m, in);
         break;
-    }
-    case 1: {  // a paste of any bytes
-        int i = in.pick(4);
-        m.setText3(i, in.text(6).substr(0, 3));
+    case 1:
+        fuzz::pasteOctet(m, in);
         break;
-    }
     case 2:
     case 3: {  // a whole address, as if typed box by box
         int first = 1 + in.pick(223);
@@ -172,22 +158,14 @@ void calculatorStep(FrmdocModel& m, test::FakeServices& sv, fuzz::Input& in)
         break;
     }
     case 4:
-    case 5: {  // a row of the subnet choices
-        int i = in.pick(4);
-        auto& box = m.Combo1[static_cast<std::size_t>(i)];
-        if (box.enabled && !box.list.empty()) {
-            box.listIndex = in.pick(static_cast<int>(box.list.size()));
-            m.Combo1_Click(i);
-        }
+    case 5:
+        fuzz::chooseRow(m, in);
         break;
-    }
     case 6:
-        if (m.SSCheck1.enabled)
-            m.SSCheck1_Click(in.pick(2));
+        fuzz::clickSubnetZero(m, in);
         break;
     case 7:
-        sv.answers = {in.text(12), in.text(12), "1"};
-        m.SSCommand2_Click();
+        fuzz::askSubnet(m, sv, in);
         break;
     }
 }

@@ -2,7 +2,7 @@
 // answers, and checks that every address it shows is a real address whenever
 // the typed octets were valid.
 #include "core/frmdoc_model.h"
-#include "fuzz/fuzz_input.h"
+#include "fuzz/calculator_actions.h"
 #include "tests/support/fake_services.h"
 
 #include <cstdlib>
@@ -59,46 +59,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int steps = 0;
     while (!in.done() && steps++ < 200) {
         switch (in.pick(11)) {
-        case 0: {  // a typed key
-            int i = in.pick(4);
-            int key = in.byte();
-            m.Text3_KeyPress(i, key);
-            auto& t = m.Text3[static_cast<std::size_t>(i)].text;
-            if (key == 8) {
-                if (!t.empty()) {
-                    t.pop_back();
-                    m.Text3_Change(i);
-                }
-            } else if (key != 0 && t.size() < 3) {
-                t += static_cast<char>(key);
-                m.Text3_Change(i);
-            }
+        case 0:
+            fuzz::typeOctetKey(m, in);
             break;
-        }
-        case 1: {  // a paste: the field keeps at most three characters
-            int i = in.pick(4);
-            m.setText3(i, in.text(6).substr(0, 3));
+        case 1:
+            fuzz::pasteOctet(m, in);
             break;
-        }
-        case 2: {
-            int i = in.pick(4);
-            auto& box = m.Combo1[static_cast<std::size_t>(i)];
-            if (box.enabled && !box.list.empty()) {
-                box.listIndex = in.pick(static_cast<int>(box.list.size()));
-                m.Combo1_Click(i);
-            }
+        case 2:
+            fuzz::chooseRow(m, in);
             break;
-        }
         case 3:
             m.Combo1_KeyDown(in.pick(4), in.byte(), in.pick(8));
             break;
         case 4:
-            if (m.SSCheck1.enabled)
-                m.SSCheck1_Click(in.pick(2));
+            fuzz::clickSubnetZero(m, in);
             break;
         case 5:
-            sv.answers = {in.text(12), in.text(12), "1"};
-            m.SSCommand2_Click();
+            fuzz::askSubnet(m, sv, in);
             break;
         case 6:
             m.SSCommand4_Click();

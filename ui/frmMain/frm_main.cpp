@@ -152,15 +152,15 @@ void FrmMain::buildToolbar()
     Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
     const std::vector<QIcon> imlIcons = toolImages();
     int index = 0;
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonSpec& button : kButtons) {
         ++index;
         QAction* a = nullptr;
-        if (spec.image == 0) {
+        if (button.image == 0) {
             a = Toolbar1->addSeparator();
         } else {
-            a = Toolbar1->addAction(imlIcons[static_cast<std::size_t>(spec.image - 1)],
-                                    QString::fromUtf8(spec.description));
-            a->setToolTip(QString::fromUtf8(spec.tip));
+            a = Toolbar1->addAction(imlIcons[static_cast<std::size_t>(button.image - 1)],
+                                    QString::fromUtf8(button.description));
+            a->setToolTip(QString::fromUtf8(button.tip));
             connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
             if (QWidget* w = Toolbar1->widgetForAction(a)) {
                 // The tools open from the toolbar alone: Tab reaches its buttons, Space presses
@@ -172,7 +172,7 @@ void FrmMain::buildToolbar()
                 w->setAccessibleDescription(a->toolTip());
             }
         }
-        a->setObjectName(spec.key[0] ? QString::fromUtf8(spec.key) : QStringLiteral("Button%1").arg(index));
+        a->setObjectName(button.key[0] ? QString::fromUtf8(button.key) : QStringLiteral("Button%1").arg(index));
         a->setData(index);
         buttons.push_back(a);
     }
