@@ -1,6 +1,6 @@
 #include "ui/bindec/bindec.h"
 
-#include "convert/refreshing_services.h"
+#include "core/refreshing_services.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"

@@ -30,26 +30,6 @@ QString q(const char* s)
 
 }  // namespace
 
-// ---------------------------------------------------------------- services relay
-
-void Dar::Relay::msgBox(const std::string& text, MsgIcon icon, const std::string& title)
-{
-    win.refresh();
-    target.msgBox(text, icon, title);
-}
-
-std::string Dar::Relay::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText)
-{
-    win.refresh();
-    return target.inputBox(prompt, title, defaultText);
-}
-
-std::optional<std::string> Dar::Relay::saveFileDialog(const std::string& filter)
-{
-    win.refresh();
-    return target.saveFileDialog(filter);
-}
-
 // ---------------------------------------------------------------- construction
 
 Dar::Dar(QWidget* parent) : Dar(std::make_unique<QtServices>(), nullptr, nullptr, parent) {}
@@ -57,7 +37,7 @@ Dar::Dar(QWidget* parent) : Dar(std::make_unique<QtServices>(), nullptr, nullptr
 Dar::Dar(Services& services, StreamedFileWriter& writer, QWidget* parent) : Dar(nullptr, &services, &writer, parent) {}
 
 Dar::Dar(std::unique_ptr<QtServices> own, Services* services, StreamedFileWriter* writer, QWidget* parent)
-    : QWidget(parent), ownServices(std::move(own)), relay(*this, services ? *services : *ownServices),
+    : QWidget(parent), ownServices(std::move(own)), relay(services ? *services : *ownServices, [this] { refresh(); }),
       m(nullptr, relay, writer ? *writer : ownWriter)
 {
     if (ownServices)

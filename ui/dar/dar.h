@@ -4,6 +4,8 @@
 // every time the listing lets the event loop turn.
 #pragma once
 
+#include "core/refreshing_services.h"
+
 #include "core/dar_model.h"
 #include "ui/dar/qt_file_writer.h"
 #include "ui/dar/report_view.h"
@@ -54,24 +56,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Passes every service on, refreshing the widgets before anything modal.
-    class Relay : public Services {
-    public:
-        Relay(Dar& w, Services& t) : win(w), target(t) {}
-        void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
-        std::string inputBox(const std::string& prompt, const std::string& title,
-                             const std::string& defaultText) override;
-        void sendTab() override { target.sendTab(); }
-        void setFocus(const std::string& control) override { target.setFocus(control); }
-        void beep() override { target.beep(); }
-        void setClipboardText(const std::string& text) override { target.setClipboardText(text); }
-        void doEvents() override { target.doEvents(); }
-        std::optional<std::string> saveFileDialog(const std::string& filter) override;
-
-    private:
-        Dar& win;
-        Services& target;
-    };
 
     Dar(std::unique_ptr<QtServices> own, Services* services, StreamedFileWriter* writer, QWidget* parent);
     void build();
@@ -80,7 +64,7 @@ private:
 
     std::unique_ptr<QtServices> ownServices;
     QtSaveFileWriter ownWriter;
-    Relay relay;
+    RefreshingServices relay;  // refreshes the widgets before anything modal
     DarModel m;
     QMetaObject::Connection ownerGone;
 

@@ -92,33 +92,6 @@ int shiftState(Qt::KeyboardModifiers mods)
 
 }  // namespace
 
-// ---------------------------------------------------------------- services relay
-
-void Frmdoc::Relay::msgBox(const std::string& text, MsgIcon icon, const std::string& title)
-{
-    win.refresh();
-    target.msgBox(text, icon, title);
-}
-
-std::string Frmdoc::Relay::inputBox(const std::string& prompt, const std::string& title,
-                                    const std::string& defaultText)
-{
-    win.refresh();
-    return target.inputBox(prompt, title, defaultText);
-}
-
-void Frmdoc::Relay::doEvents()
-{
-    win.refresh();
-    target.doEvents();
-}
-
-std::optional<std::string> Frmdoc::Relay::saveFileDialog(const std::string& filter)
-{
-    win.refresh();
-    return target.saveFileDialog(filter);
-}
-
 // ---------------------------------------------------------------- construction
 
 Frmdoc::Frmdoc(CalculatorState& state, QWidget* parent) : Frmdoc(state, std::make_unique<QtServices>(), nullptr, parent)
@@ -131,7 +104,7 @@ Frmdoc::Frmdoc(CalculatorState& state, Services& services, QWidget* parent)
 }
 
 Frmdoc::Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services* external, QWidget* parent)
-    : QWidget(parent), ownServices(std::move(own)), relay(*this, external ? *external : *ownServices),
+    : QWidget(parent), ownServices(std::move(own)), relay(external ? *external : *ownServices, [this] { refresh(); }, true),
       m(state, relay)
 {
     if (ownServices)

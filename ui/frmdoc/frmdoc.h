@@ -3,6 +3,8 @@
 // the widgets are refreshed from the model.
 #pragma once
 
+#include "core/refreshing_services.h"
+
 #include "core/frmdoc_model.h"
 #include "ui/platform/flex_grid.h"
 #include "ui/platform/panel3d.h"
@@ -51,24 +53,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Passes every service on, refreshing the widgets before anything modal.
-    class Relay : public Services {
-    public:
-        Relay(Frmdoc& w, Services& t) : win(w), target(t) {}
-        void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
-        std::string inputBox(const std::string& prompt, const std::string& title,
-                             const std::string& defaultText) override;
-        void sendTab() override { target.sendTab(); }
-        void setFocus(const std::string& control) override { target.setFocus(control); }
-        void beep() override { target.beep(); }
-        void setClipboardText(const std::string& text) override { target.setClipboardText(text); }
-        void doEvents() override;
-        std::optional<std::string> saveFileDialog(const std::string& filter) override;
-
-    private:
-        Frmdoc& win;
-        Services& target;
-    };
 
     Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services* external, QWidget* parent);
     void build();
@@ -79,7 +63,7 @@ private:
     void pasteIntoOctet(int i);
 
     std::unique_ptr<QtServices> ownServices;
-    Relay relay;
+    RefreshingServices relay;  // refreshes the widgets before anything modal
     FrmdocModel m;
 
     QGroupBox *SSFrame1 = nullptr, *SSFrame2 = nullptr, *SSFrame3 = nullptr, *SSFrame4 = nullptr,

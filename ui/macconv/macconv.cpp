@@ -1,7 +1,7 @@
 #include "ui/macconv/macconv.h"
 
 #include "ui/platform/key_codes.h"
-#include "convert/refreshing_services.h"
+#include "core/refreshing_services.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/qt_services.h"
 

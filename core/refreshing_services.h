@@ -1,5 +1,7 @@
 // Passes every service on, first letting the window show its current state,
-// so that a message box never opens over stale texts.
+// so that a message box or dialog never opens over stale texts. A window whose
+// logic lets events run in the middle of its work (a long listing) can have its
+// widgets brought up to date at each turn as well.
 #pragma once
 
 #include "core/services.h"
@@ -11,8 +13,8 @@ namespace mq {
 
 class RefreshingServices : public Services {
 public:
-    RefreshingServices(Services& target, std::function<void()> refresh)
-        : target(target), refresh(std::move(refresh))
+    RefreshingServices(Services& target, std::function<void()> refresh, bool refreshOnEvents = false)
+        : target(target), refresh(std::move(refresh)), refreshOnEvents(refreshOnEvents)
     {
     }
     void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override
@@ -30,7 +32,12 @@ public:
     void setFocus(const std::string& control) override { target.setFocus(control); }
     void beep() override { target.beep(); }
     void setClipboardText(const std::string& text) override { target.setClipboardText(text); }
-    void doEvents() override { target.doEvents(); }
+    void doEvents() override
+    {
+        if (refreshOnEvents)
+            refresh();
+        target.doEvents();
+    }
     std::optional<std::string> saveFileDialog(const std::string& filter) override
     {
         refresh();
@@ -40,6 +47,7 @@ public:
 private:
     Services& target;
     std::function<void()> refresh;
+    bool refreshOnEvents;
 };
 
 }  // namespace mq
