@@ -1,5 +1,5 @@
-// Files written through QSaveFile: the old file is replaced only when every
-// byte reached the new one; otherwise it stays as it was.
+// The address range listing saved through the program's one file writer
+// (ui/platform/file_writer.h), as the text reports are.
 #pragma once
 
 #include "core/dar_model.h"

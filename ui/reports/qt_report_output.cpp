@@ -1,5 +1,7 @@
 #include "ui/reports/qt_report_output.h"
 
+#include "ui/platform/file_writer.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +9,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -27,34 +28,6 @@ QString qs(const std::string& s)
 std::string str(const QString& s)
 {
     return s.toStdString();
-}
-
-// Devices, pipes and the like cannot be replaced by renaming a temporary file
-// over them (that would swap the device for a plain file): they are written
-// in place.
-bool isSpecialFile(const QFileInfo& info)
-{
-    return info.exists() && !info.isFile() && !info.isDir();
-}
-
-bool writeInPlace(const QString& name, const std::string& bytes, std::string& error)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = str(file.errorString());
-        return false;
-    }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || !file.flush()) {
-        error = str(file.errorString());
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        error = str(file.errorString());
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -96,33 +69,7 @@ QtReportOutput::~QtReportOutput()
 
 bool QtReportOutput::writeFile(const std::string& path, const std::string& bytes, std::string& error)
 {
-    const QString name = qs(path);
-    if (name.isEmpty()) {
-        error = "No file name was given.";
-        return false;
-    }
-    if (isSpecialFile(QFileInfo(name)))
-        return writeInPlace(name, bytes, error);
-
-    QSaveFile file(name);
-    // Unbuffered, so a short write (a full disk, a file size limit) shows in
-    // write()'s count instead of being lost in a later flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = str(file.errorString());
-        return false;
-    }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || file.size() != size) {
-        error = file.error() != QFileDevice::NoError ? str(file.errorString())
-                                                     : std::string("Not all of the report could be written.");
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = str(file.errorString());
-        return false;
-    }
-    return true;
+    return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
 std::optional<int> QtReportOutput::printDialog()

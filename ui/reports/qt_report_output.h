@@ -1,6 +1,7 @@
-// Where Save and Print send the reports: files through QSaveFile, printouts
-// through QPrinter. One printer is kept for the run, so the choices made in
-// the print dialog stay for the next printout.
+// Where Save and Print send the reports: files through the program's one file
+// writer (ui/platform/file_writer.h), printouts through QPrinter. One printer
+// is kept for the run, so the choices made in the print dialog stay for the
+// next printout.
 #pragma once
 
 #include "reports/frmmain_reports.h"

@@ -1,0 +1,264 @@
+// Saving onto what a user may pick in a file dialog besides a plain file: a
+// named pipe, a device, a file in a folder that may not be written, a disk
+// that fills up. The text report and the address range listing go through
+// the same writer and must behave alike, so every case runs with both.
+#include "ui/dar/qt_file_writer.h"
+#include "ui/platform/file_writer.h"
+#include "ui/reports/qt_report_output.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
+
+namespace mq::test {
+namespace {
+
+using namespace std::chrono_literals;
+using SaveFn = std::function<bool(const std::string& path, const std::string& bytes, std::string& error)>;
+
+struct Saver {
+    const char* name;
+    SaveFn save;
+};
+
+void PrintTo(const Saver& s, std::ostream* os)
+{
+    *os << s.name;
+}
+
+const Saver kSavers[] = {
+    {"TextReport",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         ui::QtReportOutput output;
+         return output.writeFile(path, bytes, error);
+     }},
+    {"AddressRange",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         // In pieces, as the listing is streamed.
+         ui::QtSaveFileWriter writer;
+         return writer.write(
+             path,
+             [&bytes](ByteSink& sink) {
+                 for (std::size_t at = 0; at < bytes.size(); at += 4096)
+                     if (!sink.write(std::string_view(bytes).substr(at, 4096)))
+                         return false;
+                 return true;
+             },
+             error);
+     }},
+};
+
+std::string readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<unreadable>";
+}
+
+void writeAll(const QString& path, const std::string& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+mode_t fileType(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// Reads a named pipe on its own thread until the save is over.
+class PipeReader {
+public:
+    explicit PipeReader(const QString& path)
+        : fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK)), thread([this] { drain(); })
+    {
+    }
+    ~PipeReader() { finish(); }
+    std::string finish()
+    {
+        done = true;
+        if (thread.joinable())
+            thread.join();
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        return got;
+    }
+
+private:
+    void drain()
+    {
+        char buf[65536];
+        while (fd >= 0) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) {
+                got.append(buf, static_cast<std::size_t>(n));
+                continue;
+            }
+            // 0: no writer and nothing left; over only once the save returned.
+            if ((n == 0 && done) || (n < 0 && errno != EAGAIN && errno != EINTR))
+                return;
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    int fd;
+    std::atomic<bool> done{false};
+    std::string got;
+    std::thread thread;
+};
+
+class SpecialTargets : public ::testing::TestWithParam<Saver> {
+protected:
+    QTemporaryDir dir;
+    std::string error;
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    bool save(const QString& path, const std::string& bytes) { return GetParam().save(path.toStdString(), bytes, error); }
+    QString makeFifo(const char* name)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        return path;
+    }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot); }
+};
+
+TEST_P(SpecialTargets, NamedPipeWithAReaderGetsEveryByteAndStaysAPipe)
+{
+    const QString pipe = makeFifo("pipe");
+    std::string content;
+    for (int i = 0; content.size() < 300000; ++i)  // several times what a pipe holds
+        content += std::to_string(i) + "\tline\n";
+    PipeReader reader(pipe);
+    ASSERT_TRUE(save(pipe, content)) << error;
+    EXPECT_EQ(reader.finish(), content);
+    EXPECT_EQ(fileType(pipe), static_cast<mode_t>(S_IFIFO));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("pipe")});
+}
+
+TEST_P(SpecialTargets, NamedPipeWithoutAReaderIsRefusedAtOnce)
+{
+    const QString pipe = makeFifo("pipe");
+    // A writer that waits for a reader gets one after 5 s, so the test fails
+    // instead of hanging.
+    std::atomic<bool> returned{false};
+    std::thread rescue([&] {
+        for (int i = 0; i < 500 && !returned; ++i)
+            std::this_thread::sleep_for(10ms);
+        if (!returned) {
+            PipeReader late(pipe);
+            while (!returned)
+                std::this_thread::sleep_for(10ms);
+        }
+    });
+    const bool saved = save(pipe, "report\r\n");
+    returned = true;
+    rescue.join();
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("named pipe that no program is reading from"), std::string::npos) << error;
+    EXPECT_EQ(fileType(pipe), static_cast<mode_t>(S_IFIFO));
+}
+
+TEST_P(SpecialTargets, FullDeviceNamesItsCauseAndStaysADevice)
+{
+    // A private copy of /dev/full, so nothing outside the test is at risk.
+    const QString node = dir.filePath(QStringLiteral("full"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "cannot make a device node here";
+    EXPECT_FALSE(save(node, std::string(100000, 'x')));
+    EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+    EXPECT_EQ(fileType(node), static_cast<mode_t>(S_IFCHR));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("full")});
+}
+
+// A file size limit stops the write part-way as a full disk does: the short
+// count comes first, the cause with the next write.
+TEST_P(SpecialTargets, DiskThatStopsTakingDataNamesItsCause)
+{
+    const QString file = dir.filePath(QStringLiteral("ranges.rtf"));
+    writeAll(file, "the old listing");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 10000;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ok = save(file, std::string(50000, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, "File too large");
+    EXPECT_EQ(readAll(file), "the old listing");
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("ranges.rtf")});
+}
+
+// The child's part of the test below: its exit code says what went wrong.
+int saveInPlaceAsAUser(const SaveFn& save, const QString& file, const QString& locked)
+{
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+        return 2;
+    std::string why;
+    if (!save(file.toStdString(), "new content", why)) {
+        std::fprintf(stderr, "refused: %s\n", why.c_str());
+        return 3;
+    }
+    if (readAll(file) != "new content" || QDir(locked).entryList(QDir::Files | QDir::Hidden).size() != 1)
+        return 4;
+    // A failure there is still reported, with its cause.
+    const rlimit small{1000, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &small);
+    if (save(file.toStdString(), std::string(5000, 'x'), why) || why.find("File too large") != 0 ||
+        why.find("written in place") == std::string::npos) {
+        std::fprintf(stderr, "second save: %s\n", why.c_str());
+        return 5;
+    }
+    return 0;
+}
+
+// As root every folder may be written, so the save runs in a child process
+// as an unprivileged user (or as the user running the test).
+TEST_P(SpecialTargets, FileInAFolderThatMayNotBeWrittenIsWrittenInPlace)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    const QString file = locked + QStringLiteral("/results.txt");
+    writeAll(file, "old");
+    const auto mode = [](const QString& p, mode_t m) { ASSERT_EQ(::chmod(QFile::encodeName(p).constData(), m), 0); };
+    mode(file, 0666);
+    mode(locked, 0555);
+    mode(dir.path(), 0755);
+    EXPECT_EXIT(std::_Exit(saveInPlaceAsAUser(GetParam().save, file, locked)), ::testing::ExitedWithCode(0), "");
+    mode(locked, 0755);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSavers, SpecialTargets, ::testing::ValuesIn(kSavers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
+{
+    QTemporaryDir dir;
+    const QByteArray pipe = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    const int reader = ::open(pipe.constData(), O_RDONLY | O_NONBLOCK);  // opened, never read
+    ASSERT_GE(reader, 0);
+    std::string error;
+    const std::string content(1 << 20, 'x');
+    EXPECT_FALSE(ui::saveFile(pipe.toStdString(), [&](ByteSink& s) { return s.write(content); }, error, 200ms));
+    EXPECT_EQ(error, "The program reading from it stopped taking data.");
+    ::close(reader);
+}
+
+}  // namespace
+}  // namespace mq::test

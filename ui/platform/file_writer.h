@@ -1,0 +1,31 @@
+// The one way the program saves a file the user chose (the text reports and
+// the address range listing alike).
+//
+// A plain file, new or old, is written through QSaveFile: the old file is
+// replaced only when every byte reached the new one. Where its folder cannot
+// take the temporary file beside it, an existing file the user may write is
+// written in place instead (it may then be left incomplete on a failure).
+//
+// Devices and named pipes are written in place, never replaced by a plain
+// file. Nothing waits for a pipe that no program reads: it is refused at once,
+// and a reader that stops taking data ends the write after `patience`.
+//
+// Every failure comes back in error with its real cause ("No space left on
+// device", "File too large", ...).
+#pragma once
+
+#include "core/rtf_writer.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace mq::ui {
+
+inline constexpr std::chrono::milliseconds kPipePatience{10000};
+
+// produce sends the content into the sink and says whether it succeeded.
+bool saveFile(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error,
+              std::chrono::milliseconds patience = kPipePatience);
+
+}  // namespace mq::ui
