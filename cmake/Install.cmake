@@ -3,6 +3,7 @@
 #   cmake --install <build> --prefix <p>    installs
 #     <p>/bin/maskquill
 #     <p>/share/applications/maskquill.desktop
+#     <p>/share/metainfo/maskquill.metainfo.xml  (AppStream: what software centres list)
 #     <p>/share/icons/hicolor/<n>x<n>/apps/maskquill.png, scalable/apps/maskquill.svg
 #     <p>/share/maskquill/help/maskquill.html    (from ui/help, found as <exe>/../share/...)
 #     <p>/share/man/man1/maskquill.1.gz
@@ -20,6 +21,7 @@ add_dependencies(maskquill mq_icons mq_package_documents)
 
 install(TARGETS maskquill RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.metainfo.xml DESTINATION share/metainfo)
 foreach(n ${MQ_ICON_SIZES})
   install(FILES ${PROJECT_BINARY_DIR}/share/icons/hicolor/${n}x${n}/apps/maskquill.png
     DESTINATION share/icons/hicolor/${n}x${n}/apps)
@@ -57,6 +59,8 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 # build folders, history or crash inputs.
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_PACKAGE_FILE_NAME maskquill-${PROJECT_VERSION})
-set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/\\.gitignore$" "/build[^/]*/" "/cleanclone/" "/out/" "/crash-[^/]*$"
+# CPack writes these patterns into a CMake file of its own, where a backslash
+# would start an escape sequence: "[.]" matches a dot without one.
+set(CPACK_SOURCE_IGNORE_FILES "/[.]git$" "/[.]git/" "/[.]gitignore$" "/build[^/]*/" "/cleanclone/" "/out/" "/crash-[^/]*$"
   "/leak-[^/]*$" "/timeout-[^/]*$")
 include(CPack)

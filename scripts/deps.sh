@@ -4,7 +4,7 @@
 MASKQUILL_PACKAGES=(
   build-essential cmake ninja-build qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin
+  fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin appstream
   poppler-utils unrtf pandoc
   clang libclang-rt-14-dev
 )

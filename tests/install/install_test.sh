@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: install_test.sh <build folder> <source folder> [folder for the screenshots]
 # Installs the build into a temporary prefix and checks the installed tree: the
-# program, the desktop entry, the icon at each size and the help document. Then
+# program, the desktop entry, the AppStream metadata, the icon at each size and the
+# help document, and that the package configuration reads cleanly. Then
 # starts the installed program under Xvfb, opens help with F1 and reads the help
 # window's text through the clipboard: the installed document must show, and with
 # the document removed the window must name the installed help folder as searched.
@@ -35,7 +36,8 @@ need desktop-file-validate
 if [ ! -f "$entry" ]; then
   fail "no share/applications/maskquill.desktop"
 else
-  errors=$(desktop-file-validate "$entry" 2>&1 | grep -v ': hint: ')
+  # Hints too: two main categories would list the program twice in a menu.
+  errors=$(desktop-file-validate "$entry" 2>&1)
   [ -z "$errors" ] || fail "desktop-file-validate: $errors"
   key() { sed -n "s/^$1=//p" "$entry" | head -n1; }
   [ "$(key Type)" = Application ] || fail "desktop entry Type is '$(key Type)'"
@@ -47,6 +49,28 @@ else
   icon_name=$(key Icon)
   [ "$icon_name" = maskquill ] || fail "desktop entry Icon is '$icon_name'"
 fi
+
+# The AppStream metadata: valid, naming the installed desktop entry and program,
+# and listing the version the package carries as a release.
+need appstreamcli
+meta=$prefix/share/metainfo/maskquill.metainfo.xml
+if [ ! -f "$meta" ]; then
+  fail "no share/metainfo/maskquill.metainfo.xml"
+else
+  report=$(appstreamcli validate --no-net "$meta" 2>&1) || fail "appstreamcli validate: $report"
+  tag() { sed -n "s:.*<$1>\(.*\)</${1%% *}>.*:\1:p" "$meta" | head -n1; }
+  launch=$(tag 'launchable type="desktop-id"')
+  [ -n "$launch" ] && [ -f "$prefix/share/applications/$launch" ] || fail "metainfo launches '$launch', not an installed entry"
+  [ -x "$prefix/bin/$(tag binary)" ] || fail "metainfo names the program '$(tag binary)', not in bin/"
+  version=$(sed -n '1s/^maskquill (\([^)]*\)).*/\1/p' "$src/packaging/changelog")
+  grep -q "<release version=\"$version\"" "$meta" || fail "metainfo has no release $version"
+fi
+
+# CPack reads its configuration back as CMake code: it must do so without warnings.
+for config in CPackConfig CPackSourceConfig; do
+  warnings=$(cmake -P "$build/$config.cmake" 2>&1)
+  [ -z "$warnings" ] || fail "$config.cmake: $warnings"
+done
 
 # The icon at each size, a PNG of that many pixels with an alpha channel.
 need identify
@@ -91,7 +115,7 @@ done
 gzip -t "$prefix/share/doc/maskquill/changelog.gz" 2>/dev/null || fail "no readable share/doc/maskquill/changelog.gz"
 
 if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
-echo "installed files: program, desktop entry, 7 icon sizes and the scalable icon, help document, manual page"
+echo "installed files: program, desktop entry, AppStream metadata, 7 icon sizes and the scalable icon, help document, manual page"
 
 if ! command -v xvfb-run >/dev/null 2>&1; then
   echo "xvfb-run is not installed: the installed program was not started (skipped)"
