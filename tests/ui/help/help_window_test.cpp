@@ -1,3 +1,6 @@
+#include "convert/bindec_model.h"
+#include "convert/macconv_model.h"
+#include "tests/support/fake_services.h"
 #include "ui/help/help_window.h"
 
 #include <QApplication>
@@ -9,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace mq::ui {
 namespace {
@@ -129,6 +135,68 @@ TEST(HelpWindow, ShippedDocumentHasContentsAndNoBrokenLinks)
     EXPECT_GT(help.browser()->verticalScrollBar()->value(), 0);
     QTest::mouseClick(help.findChild<QPushButton*>("contents"), Qt::LeftButton);
     EXPECT_EQ(help.browser()->verticalScrollBar()->value(), 0);
+}
+
+// The shipped document's text, or one section of it (from an id to the end of
+// that section's table), as a reader sees it: no tags, single blanks, and
+// numbers as "#" so that a message with a count matches its explanation.
+QString shippedText(const QString& id = {})
+{
+    QFile f(QStringLiteral(MQ_HELP_SOURCE_DIR "/maskquill.html"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QString html = QString::fromUtf8(f.readAll());
+    if (!id.isEmpty()) {
+        const auto start = html.indexOf(QStringLiteral("id=\"%1\"").arg(id));
+        html = start < 0 ? QString() : html.mid(start, html.indexOf(QStringLiteral("</table>"), start) - start);
+    }
+    return QTextDocumentFragment::fromHtml(html).toPlainText().simplified();
+}
+
+QString withoutNumbers(const QString& text)
+{
+    return QString(text).replace(QRegularExpression(QStringLiteral("\\d+")), QStringLiteral("#"));
+}
+
+// Every message box of the converters, brought up as a user would, has its row
+// in the help's table of messages.
+TEST(HelpDocument, MessageTableExplainsEveryConverterMessage)
+{
+    test::FakeServices fake;
+    BindecModel bindec(fake);
+    bindec.Form_Load();
+    const std::pair<int, std::string> inputs[] = {
+        {0, ""}, {0, "102"}, {1, "12a"}, {2, "fg"}, {0, std::string(32, '1')}, {1, "2147483648"}, {2, "123456789"}};
+    for (const auto& [mode, input] : inputs) {
+        bindec.SSOption1_Click(mode);
+        bindec.Text4.text = input;  // pasted, so no key filter
+        bindec.SSCommand3_Click();
+    }
+    MacconvModel mac(fake);
+    mac.Form_Load();
+    for (const char* address : {"00000c1234", "00000c12345g"}) {
+        mac.Text1.text = address;
+        mac.SSCommand1_Click();
+    }
+    mac.text1_KeyUp(90, 0);  // the Z key
+
+    const QString table = withoutNumbers(shippedText(QStringLiteral("messages")));
+    ASSERT_FALSE(table.isEmpty());
+    std::set<QString> seen;
+    for (const auto& m : fake.messages) {
+        const QString text = withoutNumbers(QString::fromStdString(m.text));
+        seen.insert(text);
+        EXPECT_TRUE(table.contains(text)) << "not in help: " << m.text;
+    }
+    EXPECT_EQ(seen.size(), 8u);  // every message the converters have
+}
+
+// Done and Finish hide their windows and keep what they show.
+TEST(HelpDocument, SaysDoneAndFinishHide)
+{
+    const QString text = shippedText();
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\b(Done|Finish) closes")))) << "says a window closes";
+    EXPECT_TRUE(text.contains(QStringLiteral("Done hides the converter and keeps its boxes")));
 }
 
 TEST(HelpWindow, NoWindowLeftAtTheEnd) { expectNoWindowLeft(); }
