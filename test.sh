@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-mq_install_deps
+mq_install_deps MASKQUILL_RUN_PACKAGES MASKQUILL_PACKAGES
 
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/maskquill-xdg.XXXXXX)}"
 chmod 700 "$XDG_RUNTIME_DIR"

@@ -1,19 +1,33 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Maskquill need,
-# skipping those already present. Sourced by run.sh and test.sh.
+# The Debian packages Maskquill needs, and the function that installs those
+# missing. Sourced by run.sh, which installs what building and running need
+# (MASKQUILL_RUN_PACKAGES), and by test.sh, which adds what the tests,
+# benchmarks, sanitizer and fuzz builds and the packaging checks need
+# (MASKQUILL_PACKAGES).
+MASKQUILL_RUN_PACKAGES=(
+  build-essential cmake ninja-build qt6-base-dev fontconfig fonts-dejavu-core
+)
 MASKQUILL_PACKAGES=(
-  build-essential cmake ninja-build qt6-base-dev
+  appstream
   libgtest-dev libgmock-dev libbenchmark-dev
-  fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin appstream
+  fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin
   poppler-utils unrtf pandoc
   clang libclang-rt-14-dev
 )
 
+# mq_install_deps <list name>...: installs the packages of the named lists that
+# are not installed yet (with sudo when not run as root); with none, all of them.
 mq_install_deps() {
+  [ $# -eq 0 ] && set -- MASKQUILL_RUN_PACKAGES MASKQUILL_PACKAGES
   local missing=()
-  local p
-  for p in "${MASKQUILL_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  local list p
+  for list in "$@"; do
+    local -n packages=$list
+    for p in "${packages[@]}"; do
+      dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && continue
+      [[ " ${missing[*]} " == *" $p "* ]] || missing+=("$p")
+    done
+    unset -n packages
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
