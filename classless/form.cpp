@@ -12,7 +12,7 @@ using net::u128;
 namespace {
 
 const Field kFields[kFieldCount] = {
-    {"Address", "Address", {}}, {"Expanded", "Expanded", {}}, {"PrefixLength", "Prefix length", {}},
+    {"Address", "Address", {}}, {"Expanded", "Expanded", {}}, {"PrefixLength", "Prefix", {}},
     {"Network", "Network", {}}, {"Netmask", "Netmask", {}}, {"Wildcard", "Wildcard", {}},
     {"Broadcast", "Broadcast", {}}, {"First", "First usable", {}}, {"Last", "Last usable", {}},
     {"Addresses", "Addresses", {}}, {"Usable", "Usable hosts", {}}, {"Class", "Class", {}},
@@ -53,7 +53,7 @@ std::vector<BitLine> bitLines(Family f, u128 value, int length)
 {
     const int bits = net::familyBits(f);
     const int group = f == Family::V4 ? 8 : 16;
-    const int perLine = f == Family::V4 ? 32 : 64;
+    const int perLine = 32;  // IPv6 on four lines, so a line fits beside its label
     std::vector<BitLine> lines;
     for (int i = 0; i < bits; ++i) {
         if (i % perLine == 0)

@@ -54,7 +54,7 @@ public:
     const Field& field(FieldId id) const { return fields[static_cast<int>(id)]; }
     std::vector<Field> fields;
     std::vector<std::string> badges;  // one per registry entry holding the prefix
-    std::vector<BitLine> addressBits, maskBits;  // 32 bits on one line, 128 on two
+    std::vector<BitLine> addressBits, maskBits;  // 32 bits a line: one for IPv4, four for IPv6
 
     // ---- handlers
     // The box changed (typed, pasted or written): results follow, or Error says why not.

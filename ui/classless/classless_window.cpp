@@ -19,6 +19,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace mq::ui {
@@ -91,6 +92,8 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     splitter->addWidget(buildResults());
     tabs = new QTabWidget(splitter);
     tabs->setObjectName(QStringLiteral("Tools"));
+    tabs->setFocusPolicy(Qt::NoFocus);  // its tab bar takes the focus
+    tabs->tabBar()->setAccessibleName(QStringLiteral("Split or summarize"));
     tabs->addTab(buildListing(), QStringLiteral("Split into /N"));
     tabs->addTab(buildSummary(), QStringLiteral("Summarize"));
     splitter->addWidget(tabs);
@@ -104,7 +107,7 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     QList<QWidget*> order = {input, prefixSpin, prefixSlider, mask};
     for (auto& [label, box] : fieldWidgets)
         order << box;
-    order << addressBinary << maskBinary << tabs << splitLength << splitButton << jumpTo << jumpButton
+    order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
           << listingTable << summaryInput << summaryOutput << summaryErrors;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -118,6 +121,7 @@ QWidget* ClasslessWindow::buildResults()
     auto* scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("Results"));
     scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the fields inside take the focus
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     int row = 0;
@@ -191,7 +195,8 @@ QWidget* ClasslessWindow::buildResults()
     grid->addWidget(badgeLabel, row, 0);
     grid->addLayout(badgeLayout, row++, 1, 1, 3);
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(uiFont().pointSizeF());
     auto binary = [&](const char* name, const char* label) {
         auto* l = new QLabel(page);
         l->setObjectName(QString::fromUtf8(name));
@@ -233,6 +238,7 @@ QWidget* ClasslessWindow::buildListing()
     splitLabel->setBuddy(splitLength);
     splitButton = new QPushButton(QStringLiteral("&Split"), page);
     splitButton->setObjectName(QStringLiteral("Split"));
+    splitButton->setAccessibleName(QStringLiteral("Split"));
     splitButton->setAutoDefault(true);
     auto* jumpLabel = new QLabel(QStringLiteral("&Jump to:"), page);
     jumpTo = new QLineEdit(page);
@@ -242,6 +248,7 @@ QWidget* ClasslessWindow::buildListing()
     jumpLabel->setBuddy(jumpTo);
     jumpButton = new QPushButton(QStringLiteral("&Go"), page);
     jumpButton->setObjectName(QStringLiteral("Go"));
+    jumpButton->setAccessibleName(QStringLiteral("Go to row"));
     jumpButton->setAutoDefault(true);
     connect(splitLength, &QLineEdit::returnPressed, this, &ClasslessWindow::split);
     connect(splitButton, &QPushButton::clicked, this, &ClasslessWindow::split);
@@ -437,15 +444,18 @@ void ClasslessWindow::refreshBadges()
     for (const std::string& b : formModel.badges) {
         auto* l = new QLabel(q(b));
         l->setObjectName(QStringLiteral("Badge%1").arg(n++));
+        l->setWordWrap(true);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         l->setStyleSheet(QStringLiteral("QLabel { background: #fff3c4; border: 1px solid #b89b2e;"
                                         " border-radius: 6px; padding: 1px 6px; }"));
         badgeLayout->addWidget(l);
+        l->show();
     }
     if (formModel.badges.empty() && formModel.hasResults()) {
         auto* l = new QLabel(QStringLiteral("no special-purpose entry"));
         l->setObjectName(QStringLiteral("Badge0"));
         badgeLayout->addWidget(l);
+        l->show();
     }
 }
 

@@ -1,9 +1,11 @@
 #include "ui/classless/subnet_table.h"
 
 #include "net/address.h"
+#include "ui/platform/geometry.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,6 +20,10 @@ SubnetTable::SubnetTable(classless::SubnetListing& listing, QWidget* parent)
     setObjectName(QStringLiteral("Listing"));
     setAccessibleName(QStringLiteral("Subnet listing"));
     setFocusPolicy(Qt::StrongFocus);
+    // Fixed pitch: columns line up and the widest address is measured exactly.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(uiFont().pointSizeF());
+    setFont(fixed);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setBackgroundRole(QPalette::Base);
@@ -28,22 +34,34 @@ int SubnetTable::rowHeight() const { return fontMetrics().height() + 4; }
 
 std::array<int, classless::kListingColumns> SubnetTable::columnWidths() const
 {
+    // Wide enough for the headings and for the first and last rows (the longest indexes and,
+    // as a rule, the longest addresses), with room to spare for the rows between.
     const QFontMetrics fm = fontMetrics();
-    const bool v6 = model.shown() && model.splitter().row(0).network.address.family == net::Family::V6;
-    const int address = fm.horizontalAdvance(v6 ? QStringLiteral("ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff")
-                                                : QStringLiteral("255.255.255.255"));
-    const int index = fm.horizontalAdvance(QString(v6 ? 39 : 10, QLatin1Char('9')));
-    return {index + 12, address + fm.horizontalAdvance(QStringLiteral("/128")) + 12, address + 12,
-            address + 12, address + 12};
+    std::array<int, classless::kListingColumns> w{};
+    for (int c = 0; c < classless::kListingColumns; ++c)
+        w[c] = fm.horizontalAdvance(QString::fromUtf8(classless::kListingHeadings[c]));
+    if (model.shown())
+        for (const classless::u128 row : {classless::u128{0}, model.lastRow()}) {
+            const auto cells = model.cells(row);
+            for (int c = 0; c < classless::kListingColumns; ++c)
+                w[c] = std::max(w[c], fm.horizontalAdvance(QString::fromStdString(cells[c])));
+        }
+    const int spare = fm.horizontalAdvance(QStringLiteral("8888"));
+    for (int& x : w)
+        x += spare;
+    if (model.shown() && model.splitter().row(0).network.address.family == net::Family::V6)
+        w[classless::kListingColumns - 1] = 0;  // IPv6 has no broadcast address: no empty column
+    return w;
 }
 
 void SubnetTable::refresh()
 {
+    widths = columnWidths();
     const int body = std::max(1, viewport()->height() - headerHeight());
     model.setVisibleRows(std::max(1, body / rowHeight()));
     syncScrollBar();
     int total = 0;
-    for (int w : columnWidths())
+    for (int w : widths)
         total += w;
     horizontalScrollBar()->setRange(0, std::max(0, total - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
@@ -91,12 +109,11 @@ void SubnetTable::paintEvent(QPaintEvent*)
     const QPalette& pal = palette();
     const int h = rowHeight();
     const int dx = -horizontalScrollBar()->value();
-    const auto widths = columnWidths();
     const int width = viewport()->width();
     p.fillRect(QRect(0, 0, width, headerHeight()), pal.button());
     p.setPen(pal.buttonText().color());
     int x = dx;
-    for (int c = 0; c < classless::kListingColumns; ++c) {
+    for (int c = 0; c < classless::kListingColumns && widths[c] > 0; ++c) {
         p.drawText(QRect(x + 4, 0, widths[c] - 8, headerHeight()), Qt::AlignVCenter | Qt::AlignLeft,
                    QString::fromUtf8(classless::kListingHeadings[c]));
         x += widths[c];
@@ -115,7 +132,7 @@ void SubnetTable::paintEvent(QPaintEvent*)
         p.setPen(selected ? pal.highlightedText().color() : pal.text().color());
         const auto cells = model.cells(row);
         x = dx;
-        for (int c = 0; c < classless::kListingColumns; ++c) {
+        for (int c = 0; c < classless::kListingColumns && widths[c] > 0; ++c) {
             p.drawText(QRect(x + 4, y, widths[c] - 8, h), Qt::AlignVCenter | Qt::AlignLeft,
                        QString::fromStdString(cells[c]));
             x += widths[c];

@@ -42,6 +42,7 @@ private:
     std::array<int, classless::kListingColumns> columnWidths() const;
 
     classless::SubnetListing& model;
+    std::array<int, classless::kListingColumns> widths{};
     bool syncing = false;
 };
 

@@ -99,7 +99,7 @@ void FrmMain::buildMenus()
     connect(mnuWindow, &QMenu::aboutToShow, this, [this] { fillWindowList(); });
     fillWindowList();
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* help = mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     help->addAction(QStringLiteral("Help "), this, [this] { mnuHelpContents_Click(); })
         ->setObjectName(QStringLiteral("mnuHelpContents"));
@@ -368,6 +368,29 @@ void FrmMain::arrange(int mode)
 }
 
 // ---------------------------------------------------------------- tool windows
+
+void FrmMain::addToolsEntry(const ToolEntry& tool, std::function<QWidget*()> make)
+{
+    const QString name = QString::fromUtf8(tool.name);
+    registerWindow(name, std::move(make));
+    if (!mnuTools) {
+        mnuTools = new QMenu(QStringLiteral("&Tools"), this);
+        mnuTools->setObjectName(QStringLiteral("mnuTools"));
+        menuBar()->insertMenu(mnuHelp->menuAction(), mnuTools);
+        Toolbar1->addSeparator()->setObjectName(QStringLiteral("ToolsSeparator"));
+    }
+    QAction* item = mnuTools->addAction(QString::fromUtf8(tool.caption), this, [this, name] { showWindow(name); });
+    item->setObjectName(QStringLiteral("mnuTools_") + name);
+    QAction* button = Toolbar1->addAction(namedToolImage(QString::fromUtf8(tool.image)), item->text().remove('&'));
+    button->setObjectName(name);
+    button->setToolTip(QString::fromUtf8(tool.tip));
+    connect(button, &QAction::triggered, this, [this, name] { showWindow(name); });
+    if (QWidget* w = Toolbar1->widgetForAction(button)) {
+        w->setFocusPolicy(Qt::TabFocus);
+        w->setAccessibleName(button->text());
+        w->setAccessibleDescription(button->toolTip());
+    }
+}
 
 void FrmMain::registerWindow(const QString& name, std::function<QWidget*()> make)
 {

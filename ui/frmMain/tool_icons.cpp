@@ -17,4 +17,10 @@ std::vector<QIcon> toolImages()
     return images;
 }
 
+QIcon namedToolImage(const QString& name)
+{
+    initToolbarResources();
+    return QIcon(QStringLiteral(":/toolbar/%1.png").arg(name));
+}
+
 }  // namespace mq::ui
