@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -172,6 +173,16 @@ TEST_F(ClasslessWindowTest, ResultsFollowEveryKeystrokeAndErrorsKeepThem)
     bcast->setFocus();
     QTest::keyClick(bcast, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "10.1.2.255");
+
+    // The summary follows the pasted list, and names the line it could not read.
+    QPlainTextEdit* list = child<QPlainTextEdit>("SummaryInput");
+    for (const char* line : {"10.0.0.0/25", "10.0.0.128/25", "ten"}) {
+        QTest::keyClicks(list, line);
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    EXPECT_EQ(child<QPlainTextEdit>("SummaryOutput")->toPlainText(), "10.0.0.0/24");
+    EXPECT_TRUE(child<QPlainTextEdit>("SummaryErrors")->toPlainText().startsWith("Line 3: ten"));
+    EXPECT_EQ(child<QLabel>("SummaryCounts")->text(), "2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read");
 }
 
 TEST_F(ClasslessWindowTest, ListingOfAllIPv6ScrollsToItsLastRowAndBack)
