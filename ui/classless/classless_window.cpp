@@ -50,6 +50,17 @@ QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
     return e;
 }
 
+// A text area of the summarizer; Tab moves on instead of typing a tab.
+QPlainTextEdit* textArea(const char* name, const char* accessible, bool readOnly, QWidget* parent)
+{
+    auto* e = new QPlainTextEdit(parent);
+    e->setObjectName(QString::fromUtf8(name));
+    e->setAccessibleName(QString::fromUtf8(accessible));
+    e->setReadOnly(readOnly);
+    e->setTabChangesFocus(true);
+    return e;
+}
+
 }  // namespace
 
 QString bitsPlain(const std::vector<classless::BitLine>& lines)
@@ -284,25 +295,14 @@ QWidget* ClasslessWindow::buildSummary()
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     auto* inLabel = new QLabel(QStringLiteral("&List to summarize (one item a line):"), page);
-    summaryInput = new QPlainTextEdit(page);
-    summaryInput->setObjectName(QStringLiteral("SummaryInput"));
-    summaryInput->setAccessibleName(QStringLiteral("List to summarize"));
-    summaryInput->setTabChangesFocus(true);
+    summaryInput = textArea("SummaryInput", "List to summarize", false, page);
     inLabel->setBuddy(summaryInput);
     auto* outLabel = new QLabel(QStringLiteral("Summary:"), page);
-    summaryOutput = new QPlainTextEdit(page);
-    summaryOutput->setObjectName(QStringLiteral("SummaryOutput"));
-    summaryOutput->setAccessibleName(QStringLiteral("Summary"));
-    summaryOutput->setReadOnly(true);
-    summaryOutput->setTabChangesFocus(true);
+    summaryOutput = textArea("SummaryOutput", "Summary", true, page);
     summaryCounts = new QLabel(page);
     summaryCounts->setObjectName(QStringLiteral("SummaryCounts"));
     summaryCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    summaryErrors = new QPlainTextEdit(page);
-    summaryErrors->setObjectName(QStringLiteral("SummaryErrors"));
-    summaryErrors->setAccessibleName(QStringLiteral("Lines not read"));
-    summaryErrors->setReadOnly(true);
-    summaryErrors->setTabChangesFocus(true);
+    summaryErrors = textArea("SummaryErrors", "Lines not read", true, page);
     summaryErrors->setMaximumHeight(90);
     connect(summaryInput, &QPlainTextEdit::textChanged, this, [this] {
         if (refreshing)

@@ -23,6 +23,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -307,13 +308,18 @@ TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
     ASSERT_TRUE(QFile::copy(QStringLiteral(MQ_HELP_DOCUMENT), helpDir + "/maskquill.html"));
     int contents = 0;
     main->setHelpHandler([&contents](FrmMain&) { ++contents; });
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, main);  // F1 everywhere, as the program has it
+    helpKey->setContext(Qt::ApplicationShortcut);
+    QObject::connect(helpKey, &QShortcut::activated, main, [this] { main->helpopt(); });
+    QTest::keyClick(main->mdiArea(), Qt::Key_F1);  // outside the window: the contents
+    EXPECT_EQ(contents, 1);
     QTest::keyClick(input, Qt::Key_F1);
     HelpWindow* help = nullptr;
     for (QWidget* t : QApplication::topLevelWidgets())
         if (auto* h = qobject_cast<HelpWindow*>(t))
             help = h;
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(contents, 0);
+    EXPECT_EQ(contents, 1);
     QApplication::processEvents();
     QTextBrowser* view = help->browser();
     EXPECT_GT(view->verticalScrollBar()->value(), 0);
