@@ -27,13 +27,8 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.registerTool(7, "Form10", [] { return new ui::Form10; });
     main.registerTool(6, "clist", [] { return new ui::Clist; });
     main.registerTool(12, "frmAbout", [] { return new ui::FrmAbout; });
-    // The Tools menu, one entry a line: each also gets a toolbar button after the thirteen.
-    const std::pair<ui::FrmMain::ToolEntry, std::function<QWidget*()>> tools[] = {
-        {{ui::kClasslessWindowName, "&Classless Calculator", "Click here to use the Classless Calculator",
-          "classless"}, [] { return new ui::ClasslessWindow; }},
-    };
-    for (const auto& [entry, make] : tools)
-        main.addToolsEntry(entry, make);
+    // Tools menu (its entries are frmMain's table): the classless calculator.
+    main.registerWindow(ui::kClasslessWindowName, [] { return new ui::ClasslessWindow; });
     ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window

@@ -36,17 +36,6 @@ public:
     // The same, opened by toolbar button `toolbarIndex` (4 bindec, 5 macconv,
     // 6 clist, 7 Form10, 12 frmAbout). A QDialog opens as a window of its own.
     void registerTool(int toolbarIndex, const QString& name, std::function<QWidget*()> make);
-    // A window of the Tools menu (between Window and Help), also opened by a
-    // toolbar button after the thirteen, behind a separator. `image` names a
-    // picture of the toolbar's resources.
-    struct ToolEntry {
-        const char* name;
-        const char* caption;
-        const char* tip;
-        const char* image;
-    };
-    void addToolsEntry(const ToolEntry& tool, std::function<QWidget*()> make);
-    QMenu* toolsMenu() const { return mnuTools; }
     // Shows the one instance of the named window and brings it to the front;
     // nullptr when no such window is registered.
     QWidget* showWindow(const QString& name);
@@ -117,9 +106,7 @@ private:
     QMdiArea* mdi = nullptr;
     QToolBar* Toolbar1 = nullptr;
     QMenu* mnuWindow = nullptr;
-    QMenu* mnuTools = nullptr;
-    QMenu* mnuHelp = nullptr;
-    std::vector<QAction*> buttons;  // index 1..13 at 0..12
+    std::vector<QAction*> buttons;  // index 1..13 at 0..12, then the separator and the tools
     QLabel* panels[3] = {};
     QMap<QString, Entry> entries;
     QMap<int, QString> toolWindows;

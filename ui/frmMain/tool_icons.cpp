@@ -17,10 +17,10 @@ std::vector<QIcon> toolImages()
     return images;
 }
 
-QIcon namedToolImage(const QString& name)
+QIcon toolImage(const QString& file)
 {
     initToolbarResources();
-    return QIcon(QStringLiteral(":/toolbar/%1.png").arg(name));
+    return QIcon(QStringLiteral(":/toolbar/") + file);
 }
 
 }  // namespace mq::ui

@@ -64,9 +64,7 @@ protected:
     {
         main = new FrmMain(state, settings);
         main->registerTool(4, "bindec", [this] { return new Bindec(nullptr, &services); });
-        main->addToolsEntry({kClasslessWindowName, "&Classless Calculator", "Click here to use the Classless Calculator",
-                             "classless"},
-                            [] { return new ClasslessWindow; });
+        main->registerWindow(kClasslessWindowName, [] { return new ClasslessWindow; });
         reports = new MainWindowReports(*main, &services);
         main->resize(1200, 900);
         main->show();
