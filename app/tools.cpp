@@ -4,6 +4,7 @@
 #include "ui/bindec/bindec.h"
 #include "ui/macconv/macconv.h"
 
+#include "ui/classless/classless_window.h"
 #include "ui/clist/clist.h"
 #include "ui/frmAbout/frmabout.h"
 #include "ui/help/help_window.h"
@@ -26,6 +27,8 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.registerTool(7, "Form10", [] { return new ui::Form10; });
     main.registerTool(6, "clist", [] { return new ui::Clist; });
     main.registerTool(12, "frmAbout", [] { return new ui::FrmAbout; });
+    // Tools menu (its entries are frmMain's table): the classless calculator.
+    main.registerWindow(ui::kClasslessWindowName, [] { return new ui::ClasslessWindow; });
     ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window

@@ -106,7 +106,7 @@ private:
     QMdiArea* mdi = nullptr;
     QToolBar* Toolbar1 = nullptr;
     QMenu* mnuWindow = nullptr;
-    std::vector<QAction*> buttons;  // index 1..13 at 0..12
+    std::vector<QAction*> buttons;  // index 1..13 at 0..12, then the separator and the tools
     QLabel* panels[3] = {};
     QMap<QString, Entry> entries;
     QMap<int, QString> toolWindows;

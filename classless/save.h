@@ -1,0 +1,52 @@
+// Save and Print of the classless calculator: a text report of the results,
+// the listing as CSV (streamed, cancellable, checked against the free space of
+// the target folder first), and the printed results.
+#pragma once
+
+#include "classless/form.h"
+#include "classless/listing.h"
+#include "core/services.h"
+#include "reports/frmmain_reports.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mq::classless {
+
+inline constexpr const char* kWindowTitle = "Classless Calculator";
+inline constexpr const char* kTextAndCsvFilter = "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv|";
+inline constexpr const char* kCsvHeader = "index,network,first,last,broadcast";
+
+// Where a CSV listing goes: an atomic file (QSaveFile in the program).
+class CsvTarget {
+public:
+    virtual ~CsvTarget() = default;
+    // Free bytes of the folder that would hold path; nothing when unknown.
+    virtual std::optional<std::uint64_t> freeBytes(const std::string& path) = 0;
+    virtual bool open(const std::string& path, std::string& error) = 0;
+    virtual bool write(std::string_view bytes, std::string& error) = 0;
+    // Replaces the old file; until then it stays as it was.
+    virtual bool commit(std::string& error) = 0;
+    virtual void discard() = 0;
+    // Rows 0..row are written, of 0..lastRow; false when the user cancelled.
+    virtual bool progress(u128 row, u128 lastRow) = 0;
+};
+
+enum class SaveOutcome { Written, Cancelled, Refused, Failed, Nothing };
+
+// The CSV file's size, estimated from rows spread over the listing (saturates at 2^128 - 1).
+u128 csvSizeEstimate(const SubnetListing& listing);
+SaveOutcome saveCsv(const SubnetListing& listing, const std::string& path, CsvTarget& target, Services& sv);
+
+// The text report: a heading, the results, and the listing's split when one is shown.
+std::vector<std::string> reportLines(const ClasslessForm& form, const SubnetListing& listing);
+std::vector<PrintLine> printLines(const ClasslessForm& form, const SubnetListing& listing);
+
+// The main window's Save and Print for this window.
+SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv,
+                        ReportOutput& out, CsvTarget& csv);
+void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out);
+
+}  // namespace mq::classless

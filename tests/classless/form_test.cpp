@@ -1,0 +1,172 @@
+// The classless form: what each typed text shows, how errors keep the last
+// results, and how the prefix controls and the box follow each other.
+#include "classless/form.h"
+#include "classless/summary.h"
+
+#include <gtest/gtest.h>
+
+namespace mq::classless {
+namespace {
+
+struct Typed {
+    const char* text;
+    int length;
+    const char* network;
+    const char* first;
+    const char* last;
+    const char* broadcast;  // "" when none is shown
+    const char* cls;        // "" for IPv6
+};
+
+void PrintTo(const Typed& t, std::ostream* os) { *os << '"' << t.text << '"'; }
+
+class TypedText : public ::testing::TestWithParam<Typed> {};
+
+TEST_P(TypedText, ShowsItsPrefix)
+{
+    const Typed& t = GetParam();
+    ClasslessForm f;
+    f.Input_Change(t.text);
+    ASSERT_EQ(f.Error, "") << t.text;
+    EXPECT_EQ(f.prefix, t.length);
+    EXPECT_EQ(f.maskIndex, t.length);
+    EXPECT_EQ(f.field(FieldId::Network).value, t.network);
+    EXPECT_EQ(f.field(FieldId::First).value, t.first);
+    EXPECT_EQ(f.field(FieldId::Last).value, t.last);
+    EXPECT_EQ(f.field(FieldId::Broadcast).value, t.broadcast);
+    EXPECT_EQ(f.field(FieldId::Broadcast).shown, t.broadcast[0] != 0);
+    EXPECT_EQ(f.field(FieldId::Class).value, t.cls);
+    EXPECT_EQ(f.field(FieldId::Wildcard).shown, t.cls[0] != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, TypedText,
+    ::testing::Values(
+        Typed{"10.1.2.3/22", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
+        Typed{"10.1.2.3 255.255.252.0", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
+        Typed{"10.1.2.3 0.0.3.255", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
+        // A bare address takes its class's mask; classes D and E have none.
+        Typed{"10.1.2.3", 8, "10.0.0.0/8", "10.0.0.1", "10.255.255.254", "10.255.255.255", "A"},
+        Typed{"172.16.5.4", 16, "172.16.0.0/16", "172.16.0.1", "172.16.255.254", "172.16.255.255", "B"},
+        Typed{"192.168.1.7", 24, "192.168.1.0/24", "192.168.1.1", "192.168.1.254", "192.168.1.255", "C"},
+        Typed{"224.0.0.9", 32, "224.0.0.9/32", "224.0.0.9", "224.0.0.9", "", "D"},
+        Typed{"192.0.2.1/31", 31, "192.0.2.0/31", "192.0.2.0", "192.0.2.1", "", "C"},
+        Typed{"2001:db8:85a3::8a2e:370:7334/64", 64, "2001:db8:85a3::/64", "2001:db8:85a3::1",
+              "2001:db8:85a3:0:ffff:ffff:ffff:ffff", "", ""},
+        Typed{"2001:DB8::1", 64, "2001:db8::/64", "2001:db8::1", "2001:db8::ffff:ffff:ffff:ffff", "", ""},
+        // A range shows the smallest prefix that holds it.
+        Typed{"10.0.0.0 - 10.0.1.255", 23, "10.0.0.0/23", "10.0.0.1", "10.0.1.254", "10.0.1.255", "A"}));
+
+TEST(ClasslessForm, RangeShowsItsPrefixesAndSize)
+{
+    ClasslessForm f;
+    f.Input_Change("10.0.0.1-10.0.0.6");
+    EXPECT_EQ(f.prefix, 29);
+    EXPECT_EQ(f.field(FieldId::Range).value, "10.0.0.1 - 10.0.0.6");
+    EXPECT_EQ(f.field(FieldId::RangeAddresses).value, "6");
+    EXPECT_EQ(f.field(FieldId::RangePrefixes).value, "10.0.0.1/32, 10.0.0.2/31, 10.0.0.4/31, 10.0.0.6/32");
+    f.Input_Change(":: - ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff");
+    EXPECT_EQ(f.field(FieldId::RangeAddresses).value, "340282366920938463463374607431768211456");
+    EXPECT_EQ(f.field(FieldId::RangePrefixes).value, "::/0");
+    f.Input_Change("10.0.0.0/24");
+    EXPECT_FALSE(f.field(FieldId::Range).shown);  // no range left over from before
+}
+
+TEST(ClasslessForm, TextThatDoesNotReadKeepsTheLastResults)
+{
+    ClasslessForm f;
+    f.Input_Change("10.1.2.3/22");
+    for (const char* bad : {"10.1.2.3/33", "10.1.2.", "010.1.2.3", "2001:db8::g", "10.0.0.9 - 10.0.0.1"}) {
+        f.Input_Change(bad);
+        EXPECT_NE(f.Error, "") << bad;
+        EXPECT_EQ(f.Input, bad);
+        EXPECT_EQ(f.field(FieldId::Network).value, "10.1.0.0/22") << bad;
+        EXPECT_EQ(f.prefix, 22);
+    }
+    f.Input_Change("");  // an empty box is not an error
+    EXPECT_EQ(f.Error, "");
+    f.Input_Change("10.1.2.3/20");
+    EXPECT_EQ(f.Error, "");
+    EXPECT_EQ(f.field(FieldId::Network).value, "10.1.0.0/20");
+}
+
+TEST(ClasslessForm, PrefixControlsRewriteTheBoxAndFollowIt)
+{
+    ClasslessForm f;
+    EXPECT_EQ(f.maskList.size(), 33u);
+    f.Input_Change("10.1.2.3 255.255.252.0");
+    f.Prefix_Change(24);
+    EXPECT_EQ(f.Input, "10.1.2.3/24");
+    EXPECT_EQ(f.field(FieldId::Netmask).value, "255.255.255.0");
+    f.Mask_Click(16);
+    EXPECT_EQ(f.Input, "10.1.2.3/16");
+    EXPECT_EQ(f.maskList[16], "/16  255.255.0.0");
+    // A change while the box holds an error starts from the last good address.
+    f.Input_Change("10.1.2.3/4x");
+    f.Prefix_Change(12);
+    EXPECT_EQ(f.Input, "10.1.2.3/12");
+    EXPECT_EQ(f.Error, "");
+
+    f.Input_Change("fe80::1%eth0/64");
+    EXPECT_EQ(f.prefixMaximum, 128);
+    ASSERT_EQ(f.maskList.size(), 129u);
+    EXPECT_EQ(f.maskList[32], "/32  ffff:ffff::");
+    EXPECT_EQ(f.field(FieldId::Address).value, "fe80::1%eth0");
+    f.Prefix_Change(10);
+    EXPECT_EQ(f.Input, "fe80::1%eth0/10");
+    f.Prefix_Change(129);  // out of range: ignored
+    EXPECT_EQ(f.Input, "fe80::1%eth0/10");
+}
+
+TEST(ClasslessForm, BinaryHexAndBadges)
+{
+    ClasslessForm f;
+    f.Input_Change("10.1.2.3/22");
+    ASSERT_EQ(f.addressBits.size(), 1u);
+    const BitLine want = {{"00001010", BitKind::Network}, {".", BitKind::Gap}, {"00000001", BitKind::Network},
+                          {".", BitKind::Gap}, {"000000", BitKind::Network}, {"10", BitKind::Host},
+                          {".", BitKind::Gap}, {"00000011", BitKind::Host}};
+    EXPECT_EQ(f.addressBits[0], want);
+    EXPECT_EQ(f.field(FieldId::AddressHex).value, "0x0a010203");
+    EXPECT_EQ(f.field(FieldId::MaskHex).value, "0xfffffc00");
+    ASSERT_EQ(f.badges.size(), 1u);
+    EXPECT_EQ(f.badges[0], "Private-Use, RFC 1918, not globally reachable");
+    EXPECT_EQ(f.field(FieldId::Global).value, "no");
+
+    f.Input_Change("2001:db8::1/36");
+    ASSERT_EQ(f.maskBits.size(), 4u);  // 32 bits a line
+    std::string bits;
+    int network = 0;
+    for (const BitLine& line : f.maskBits)
+        for (const BitRun& r : line) {
+            bits += r.text;
+            if (r.kind == BitKind::Network)
+                network += static_cast<int>(r.text.size());
+        }
+    EXPECT_EQ(bits.substr(0, 66), "1111111111111111:11111111111111111111000000000000:0000000000000000");
+    EXPECT_EQ(network, 36);
+    EXPECT_EQ(f.field(FieldId::AddressHex).value, "0x20010db8000000000000000000000001");
+    EXPECT_FALSE(f.badges.empty());
+    EXPECT_NE(f.badges[0].find("Documentation"), std::string::npos);
+}
+
+TEST(SummaryArea, SummarizesGoodLinesAndNamesBadOnes)
+{
+    SummaryArea s;
+    s.Text_Change("10.0.0.0/25\r\n10.0.0.128/25\n# note\n\n2001:db8::/33\n2001:db8:8000::/33\nbogus\n"
+                  "10.0.1.0 - 10.0.1.255\n10.0.0.7\n");
+    EXPECT_EQ(s.Summary, (std::vector<std::string>{"10.0.0.0/23", "2001:db8::/32"}));
+    ASSERT_EQ(s.Errors.size(), 1u);
+    EXPECT_EQ(s.Errors[0].rfind("Line 7: bogus", 0), 0u) << s.Errors[0];
+    EXPECT_EQ(s.inputItems, 6u);
+    EXPECT_EQ(s.countsText(),
+              "6 items in, 2 prefixes out, 512 IPv4 addresses, 79228162514264337593543950336 IPv6 addresses; "
+              "1 line not read");
+    s.Text_Change("::/0\n0.0.0.0/0");
+    EXPECT_EQ(s.countsText(),
+              "2 items in, 2 prefixes out, 4294967296 IPv4 addresses, 340282366920938463463374607431768211456 IPv6 "
+              "addresses");
+}
+
+}  // namespace
+}  // namespace mq::classless

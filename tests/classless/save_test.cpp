@@ -1,0 +1,178 @@
+// Save and Print of the classless calculator: the text report, the streamed CSV
+// listing with its free-space check, cancel and failures, and the printout.
+#include "classless/save.h"
+
+#include "tests/support/fake_services.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace mq::classless {
+namespace {
+
+class FakeCsv : public CsvTarget {
+public:
+    std::optional<std::uint64_t> free;
+    std::string bytes, openError, writeError;
+    std::vector<std::string> log;
+    int cancelAt = -1;  // the progress call that answers "cancelled"
+    int progressCalls = 0;
+
+    std::optional<std::uint64_t> freeBytes(const std::string&) override { return free; }
+    bool open(const std::string& path, std::string& error) override
+    {
+        log.push_back("open " + path);
+        error = openError;
+        return openError.empty();
+    }
+    bool write(std::string_view b, std::string& error) override
+    {
+        error = writeError;
+        if (!writeError.empty())
+            return false;
+        bytes += b;
+        return true;
+    }
+    bool commit(std::string&) override
+    {
+        log.push_back("commit");
+        return true;
+    }
+    void discard() override { log.push_back("discard"); }
+    bool progress(u128, u128) override { return progressCalls++ != cancelAt; }
+};
+
+class FakeOutput : public ReportOutput {
+public:
+    std::map<std::string, std::string> files;
+    std::deque<std::optional<int>> copies;
+    std::vector<std::vector<PrintLine>> printed;
+    int ended = 0;
+    bool writeFile(const std::string& path, const std::string& b, std::string&) override
+    {
+        files[path] = b;
+        return true;
+    }
+    std::optional<int> printDialog() override
+    {
+        auto c = copies.empty() ? std::nullopt : copies.front();
+        if (!copies.empty())
+            copies.pop_front();
+        return c;
+    }
+    bool printDocument(const std::vector<PrintLine>& lines, std::string&) override
+    {
+        printed.push_back(lines);
+        return true;
+    }
+    bool endPrintJob(std::string&) override
+    {
+        ++ended;
+        return true;
+    }
+    void abortPrintJob() override {}
+    void setBusy(bool) override {}
+};
+
+struct Window {
+    ClasslessForm form;
+    SubnetListing listing;
+    test::FakeServices sv;
+    FakeOutput out;
+    FakeCsv csv;
+
+    void type(const char* text, const char* split = nullptr)
+    {
+        form.Input_Change(text);
+        listing.setParent(form.resultPrefix());
+        if (split) {
+            listing.SplitText = split;
+            ASSERT_TRUE(listing.Split_Click()) << listing.Message;
+        }
+    }
+};
+
+TEST(ClasslessSave, CsvIsStreamedWholeAndCommittedOnce)
+{
+    Window w;
+    w.type("10.0.0.0/16", "30");
+    w.csv.free = 1ull << 40;
+    w.sv.saveAnswers.push_back("/tmp/out.CSV");
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.sv.saveFilters.back(), kTextAndCsvFilter);
+    EXPECT_EQ(w.csv.log, (std::vector<std::string>{"open /tmp/out.CSV", "commit"}));
+    EXPECT_EQ(w.csv.bytes.rfind("index,network,first,last,broadcast\r\n0,10.0.0.0/30,10.0.0.1,10.0.0.2,10.0.0.3\r\n", 0),
+              0u);
+    EXPECT_EQ(std::count(w.csv.bytes.begin(), w.csv.bytes.end(), '\n'), 16384 + 1);
+    const std::string tail = "16383,10.0.255.252/30,10.0.255.253,10.0.255.254,10.0.255.255\r\n";
+    EXPECT_EQ(w.csv.bytes.substr(w.csv.bytes.size() - tail.size()), tail);
+    // The estimate that guards the free space is close to the real size.
+    const auto estimate = static_cast<double>(csvSizeEstimate(w.listing));
+    EXPECT_NEAR(estimate / static_cast<double>(w.csv.bytes.size()), 1.0, 0.1);
+    EXPECT_EQ(w.sv.messages.back().text, "File Successfully Written");
+}
+
+TEST(ClasslessSave, CsvRefusedCancelledOrFailedLeavesNoFile)
+{
+    Window w;
+    w.type("10.0.0.0/8", "30");
+    w.csv.free = 1000000;  // far less than the 4,194,304 rows need
+    EXPECT_EQ(saveCsv(w.listing, "/tmp/big.csv", w.csv, w.sv), SaveOutcome::Refused);
+    EXPECT_TRUE(w.csv.log.empty());  // nothing opened, nothing written
+    EXPECT_NE(w.sv.messages.back().text.find("has only 1 MB free. Nothing was written."), std::string::npos);
+
+    w.csv.free.reset();  // unknown free space: try, and stop when the user cancels
+    w.csv.cancelAt = 2;
+    EXPECT_EQ(saveCsv(w.listing, "/tmp/big.csv", w.csv, w.sv), SaveOutcome::Cancelled);
+    EXPECT_EQ(w.csv.log.back(), "discard");
+    EXPECT_EQ(w.sv.messages.size(), 1u);  // a cancel says nothing
+
+    w.csv.log.clear();
+    w.csv.writeError = "No space left on device";
+    EXPECT_EQ(saveCsv(w.listing, "/tmp/big.csv", w.csv, w.sv), SaveOutcome::Failed);
+    EXPECT_EQ(w.csv.log.back(), "discard");
+    EXPECT_EQ(w.sv.messages.back().text, "Could not write /tmp/big.csv: No space left on device");
+
+    // The whole of ::/0 at /128 can never fit: the estimate saturates instead of wrapping.
+    Window huge;
+    huge.type("::/0", "128");
+    EXPECT_EQ(csvSizeEstimate(huge.listing), ~static_cast<u128>(0));
+    huge.csv.free = ~0ull;
+    EXPECT_EQ(saveCsv(huge.listing, "/tmp/x.csv", huge.csv, huge.sv), SaveOutcome::Refused);
+}
+
+TEST(ClasslessSave, TextReportAndPrintout)
+{
+    Window w;
+    w.sv.saveAnswers.push_back("/tmp/r.txt");
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Nothing);
+    EXPECT_EQ(w.sv.messages.back(), (test::Message{"Nothing to Write", MsgIcon::Information, "Oops"}));
+    EXPECT_EQ(w.sv.saveFilters.back(), kTextFileFilter);  // no listing: no CSV offered
+
+    w.type("2001:db8::1/48", "64");
+    w.sv.saveAnswers.push_back("/tmp/r.txt");
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    const std::string& text = w.out.files["/tmp/r.txt"];
+    EXPECT_EQ(text.rfind("Maskquill Classless Calculator\r\n\r\nInput: 2001:db8::1/48\r\n", 0), 0u);
+    EXPECT_NE(text.find("\r\nNetwork: 2001:db8::/48\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nRegistry: Documentation"), std::string::npos);
+    EXPECT_NE(text.find("\r\nSplit into /64: 65536 subnets\r\n"), std::string::npos);
+    EXPECT_TRUE(w.csv.log.empty());
+
+    w.sv.saveAnswers.push_back(std::nullopt);  // cancelled dialog: nothing at all
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Cancelled);
+
+    w.out.copies = {2};
+    printResults(w.form, w.listing, w.sv, w.out);
+    ASSERT_EQ(w.out.printed.size(), 2u);
+    EXPECT_EQ(w.out.ended, 1);
+    EXPECT_EQ(w.out.printed[0][0], (PrintLine{"Maskquill Classless Calculator", 12, true, false}));
+    EXPECT_EQ(w.sv.messages.back().text, "Results Successfully Printed");
+    w.out.copies = {std::nullopt};
+    printResults(w.form, w.listing, w.sv, w.out);
+    EXPECT_EQ(w.out.printed.size(), 2u);
+}
+
+}  // namespace
+}  // namespace mq::classless

@@ -1,0 +1,330 @@
+// The Classless Calculator in the main window: typed into as a user would, its
+// listing scrolled and jumped over 2^128 rows, and its Save and Print.
+#include "tests/support/fake_services.h"
+#include "ui/bindec/bindec.h"
+#include "ui/classless/classless_window.h"
+#include "ui/classless/subnet_table.h"
+#include "ui/frmMain/frm_main.h"
+#include "ui/help/help_window.h"
+#include "ui/reports/main_window_reports.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace mq::ui {
+namespace {
+
+class MemorySettings : public SettingsStore {
+public:
+    void saveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+    QString getSetting(const QString&, const QString&, const QString&, const QString& def) const override
+    {
+        return def;
+    }
+};
+
+constexpr classless::u128 kAll = ~static_cast<classless::u128>(0);
+
+class ClasslessWindowTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    CalculatorState state;
+    MemorySettings settings;
+    test::FakeServices services;
+    FrmMain* main = nullptr;
+    MainWindowReports* reports = nullptr;
+    ClasslessWindow* w = nullptr;
+
+    void SetUp() override
+    {
+        main = new FrmMain(state, settings);
+        main->registerTool(4, "bindec", [this] { return new Bindec(nullptr, &services); });
+        main->registerWindow(kClasslessWindowName, [] { return new ClasslessWindow; });
+        reports = new MainWindowReports(*main, &services);
+        main->resize(1200, 900);
+        main->show();
+        main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+        main->findChild<QAction*>("mnuTools_classless")->trigger();
+        w = qobject_cast<ClasslessWindow*>(main->findWindow(kClasslessWindowName));
+        ASSERT_NE(w, nullptr);
+        main->subWindow(kClasslessWindowName)->resize(1100, 700);
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        delete main;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* t : QApplication::topLevelWidgets())
+            ADD_FAILURE() << "top-level window left: " << t->metaObject()->className() << " "
+                          << t->objectName().toStdString();
+    }
+    template <class T>
+    T* child(const char* name)
+    {
+        T* c = w->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QString field(const char* name) { return child<QLineEdit>(name)->text(); }
+    void type(const QString& text)
+    {
+        QLineEdit* box = child<QLineEdit>("Input");
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    void split(const char* parent, const char* length)
+    {
+        type(QString::fromLatin1(parent));
+        QLineEdit* s = child<QLineEdit>("SplitLength");
+        s->clear();
+        QTest::keyClicks(s, QString::fromLatin1(length));
+        QTest::keyClick(s, Qt::Key_Return);
+        ASSERT_TRUE(w->listing().shown()) << w->listing().Message;
+    }
+};
+
+TEST_F(ClasslessWindowTest, ToolsMenuAndToolbarButtonOpenOneWindow)
+{
+    QStringList menus;
+    for (QAction* a : main->menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Window", "&Tools", "&Help"}));
+    // The thirteen buttons keep their places; the tool follows behind a separator.
+    const QList<QAction*> buttons = main->toolbar()->actions();
+    ASSERT_EQ(buttons.size(), 15);
+    const QStringList keys = {"exit", "Button2", "maskquill", "calculator", "macc", "commonlist", "vlsm",
+                              "Button8", "save", "Button10", "Button11", "about", "help"};
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(buttons[i]->objectName(), keys[i]);
+    EXPECT_TRUE(buttons[13]->isSeparator());
+    EXPECT_EQ(buttons[14]->objectName(), "classless");
+    EXPECT_EQ(buttons[14]->toolTip(), "Click here to use the Classless Calculator");
+    EXPECT_FALSE(buttons[14]->icon().isNull());
+    buttons[14]->trigger();
+    buttons[14]->trigger();
+    EXPECT_EQ(main->mdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(main->activeChildName(), kClasslessWindowName);
+    EXPECT_EQ(main->subWindow(kClasslessWindowName)->windowTitle(), "Classless Calculator");
+}
+
+TEST_F(ClasslessWindowTest, ResultsFollowEveryKeystrokeAndErrorsKeepThem)
+{
+    type("2001:db8:85a3::8a2e:370:7334/6");
+    EXPECT_EQ(field("Network"), "2000::/6");
+    QTest::keyClicks(child<QLineEdit>("Input"), "4");
+    EXPECT_EQ(field("Network"), "2001:db8:85a3::/64");
+    EXPECT_EQ(field("Expanded"), "2001:0db8:85a3:0000:0000:8a2e:0370:7334");
+    EXPECT_EQ(child<QSpinBox>("PrefixSpin")->maximum(), 128);
+    EXPECT_EQ(child<QSlider>("PrefixSlider")->value(), 64);
+    EXPECT_FALSE(child<QLineEdit>("Wildcard")->isVisible());
+    EXPECT_TRUE(child<QLabel>("Badge0")->text().startsWith("Documentation"));
+    EXPECT_TRUE(child<QLabel>("AddressBinary")->text().contains("color:#ff0000"));
+    EXPECT_TRUE(child<QLabel>("AddressBinary")->text().contains("color:#808000"));
+
+    QTest::keyClicks(child<QLineEdit>("Input"), "9");  // /649
+    QLabel* error = child<QLabel>("Error");
+    EXPECT_TRUE(error->isVisible());
+    EXPECT_FALSE(error->text().isEmpty());
+    EXPECT_EQ(field("Network"), "2001:db8:85a3::/64");  // the last good results stay
+    QTest::keyClick(child<QLineEdit>("Input"), Qt::Key_Backspace);
+    EXPECT_FALSE(error->isVisible());
+
+    // The prefix controls rewrite the box, and each other.
+    child<QSpinBox>("PrefixSpin")->setValue(48);
+    EXPECT_EQ(child<QLineEdit>("Input")->text(), "2001:db8:85a3::8a2e:370:7334/48");
+    EXPECT_EQ(child<QSlider>("PrefixSlider")->value(), 48);
+    EXPECT_EQ(child<QComboBox>("Mask")->currentText(), "/48  ffff:ffff:ffff::");
+    type("10.1.2.3 255.255.252.0");
+    EXPECT_EQ(child<QSpinBox>("PrefixSpin")->maximum(), 32);
+    child<QSlider>("PrefixSlider")->setValue(24);
+    EXPECT_EQ(field("Network"), "10.1.2.0/24");
+    EXPECT_EQ(child<QComboBox>("Mask")->currentIndex(), 24);
+
+    // Ctrl+C in a result copies its value.
+    QLineEdit* bcast = child<QLineEdit>("Broadcast");
+    bcast->setFocus();
+    QTest::keyClick(bcast, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "10.1.2.255");
+
+    // The summary follows the pasted list, and names the line it could not read.
+    QPlainTextEdit* list = child<QPlainTextEdit>("SummaryInput");
+    for (const char* line : {"10.0.0.0/25", "10.0.0.128/25", "ten"}) {
+        QTest::keyClicks(list, line);
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    EXPECT_EQ(child<QPlainTextEdit>("SummaryOutput")->toPlainText(), "10.0.0.0/24");
+    EXPECT_TRUE(child<QPlainTextEdit>("SummaryErrors")->toPlainText().startsWith("Line 3: ten"));
+    EXPECT_EQ(child<QLabel>("SummaryCounts")->text(), "2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read");
+}
+
+TEST_F(ClasslessWindowTest, ListingOfAllIPv6ScrollsToItsLastRowAndBack)
+{
+    split("2001:db8:85a3::8a2e:370:7334/48", "64");
+    QLineEdit* jump = child<QLineEdit>("JumpTo");
+    QTest::keyClicks(jump, "2001:db8:85a3:ff::9");
+    QTest::keyClick(jump, Qt::Key_Return);
+    EXPECT_EQ(w->listing().current(), 255u);
+    if (const char* shot = std::getenv("MQ_SCREENSHOT"))  // for looking at the window
+        main->grab().save(QString::fromLocal8Bit(shot));
+
+    split("::/0", "128");
+    SubnetTable* table = w->table();
+    EXPECT_TRUE(table->hasFocus());
+    QScrollBar* bar = table->verticalScrollBar();
+    EXPECT_EQ(bar->maximum(), classless::kScrollSteps);
+    QTest::keyClick(table, Qt::Key_End);
+    EXPECT_EQ(w->listing().current(), kAll);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(table->accessibleDescription().contains("ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff/128"));
+    // The last row is painted on the view's last line.
+    const int lastLine = table->headerHeight() + (w->listing().visibleRows() - 1) * table->rowHeight() + 1;
+    EXPECT_EQ(table->rowAt(lastLine), std::optional<classless::u128>(kAll));
+    QTest::keyClick(table, Qt::Key_Home);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(table->rowAt(table->headerHeight() + 1), std::optional<classless::u128>(0));
+    // Dragging the bar to its middle shows rows near 2^127.
+    bar->setValue(classless::kScrollSteps / 2);
+    EXPECT_EQ(w->listing().top() >> 120, 0x7fu);
+
+    jump->clear();
+    QTest::keyClicks(jump, "170141183460469231731687303715884105727");  // 2^127 - 1
+    QTest::keyClick(jump, Qt::Key_Return);
+    EXPECT_EQ(w->listing().cells(w->listing().current())[1], "7fff:ffff:ffff:ffff:ffff:ffff:ffff:ffff/128");
+    jump->clear();
+    QTest::keyClicks(jump, "8000::1");
+    QTest::keyClick(jump, Qt::Key_Return);
+    EXPECT_EQ(w->listing().current(), (static_cast<classless::u128>(1) << 127) + 1);
+    EXPECT_FALSE(child<QLabel>("ListingMessage")->isVisible());
+
+    // Ctrl+A on 2^128 rows refuses in the window; a small listing copies as TAB-separated text.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(child<QLabel>("ListingMessage")->isVisible());
+    EXPECT_TRUE(child<QLabel>("ListingMessage")->text().contains("too many to select"));
+    split("192.168.0.0/24", "26");
+    QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              "0\t192.168.0.0/26\t192.168.0.1\t192.168.0.62\t192.168.0.63\n"
+              "1\t192.168.0.64/26\t192.168.0.65\t192.168.0.126\t192.168.0.127\n"
+              "2\t192.168.0.128/26\t192.168.0.129\t192.168.0.190\t192.168.0.191\n"
+              "3\t192.168.0.192/26\t192.168.0.193\t192.168.0.254\t192.168.0.255\n");
+}
+
+TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
+{
+    split("10.0.0.0/16", "30");
+    main->mdiArea()->setActiveSubWindow(main->subWindow(kClasslessWindowName));
+    const QString csv = dir.filePath("listing.csv");
+    services.saveAnswers.push_back(csv.toStdString());
+    main->saveopt();
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("index,network,first,last,broadcast\r\n0,10.0.0.0/30,10.0.0.1,10.0.0.2,10.0.0.3\r\n"));
+    EXPECT_TRUE(bytes.endsWith("16383,10.0.255.252/30,10.0.255.253,10.0.255.254,10.0.255.255\r\n"));
+    ASSERT_FALSE(services.messages.empty());
+    EXPECT_EQ(services.messages.back().text, "File Successfully Written");
+
+    const QString pdf = dir.filePath("results.pdf");
+    reports->output().setPrintDialog([pdf](QPrinter& p) -> std::optional<int> {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+        return 1;
+    });
+    main->printopt();
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("Maskquill Classless Calculator"));
+    EXPECT_TRUE(text.contains("Network: 10.0.0.0/16"));
+    EXPECT_TRUE(text.contains("Registry: Private-Use, RFC 1918, not globally reachable"));
+    EXPECT_EQ(services.messages.back().text, "Results Successfully Printed");
+
+    // The other windows keep their refusals.
+    main->Toolbar1_ButtonClick(4);
+    main->saveopt();
+    EXPECT_EQ(services.messages.back().text, "The Bin/Dec/Hex calculator does not support the Save option");
+}
+
+TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
+{
+    // Tab reaches every control in the window's order, each with a name for screen readers.
+    type("10.1.2.3/22");
+    QLineEdit* input = child<QLineEdit>("Input");
+    input->setFocus();
+    QStringList order;
+    for (int i = 0; i < 60; ++i) {
+        QWidget* f = QApplication::focusWidget();
+        while (f && f->objectName().startsWith("qt_") && f->parentWidget())
+            f = f->parentWidget();  // a spin box's inner line edit stands for the spin box
+        if (!f || !w->isAncestorOf(f) || (i > 0 && f == input))
+            break;
+        EXPECT_FALSE(f->accessibleName().isEmpty()) << f->metaObject()->className() << " "
+                                                    << f->objectName().toStdString();
+        order << f->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order.mid(0, 6), (QStringList{"Input", "PrefixSpin", "PrefixSlider", "Mask", "Address", "Expanded"}))
+        << order.join(' ').toStdString();
+    EXPECT_LT(order.indexOf("MaskBinary"), order.indexOf("SplitLength"));
+    EXPECT_LT(order.indexOf("SplitLength"), order.indexOf("JumpTo"));
+    EXPECT_LT(order.indexOf("JumpTo"), order.indexOf("Listing"));
+
+    // F1 here opens the help at this window's section, not at the contents.
+    const QString helpDir = QCoreApplication::applicationDirPath() + "/help";
+    QDir().mkpath(helpDir);
+    QFile::remove(helpDir + "/maskquill.html");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MQ_HELP_DOCUMENT), helpDir + "/maskquill.html"));
+    int contents = 0;
+    main->setHelpHandler([&contents](FrmMain&) { ++contents; });
+    auto* helpKey = new QShortcut(QKeySequence::HelpContents, main);  // F1 everywhere, as the program has it
+    helpKey->setContext(Qt::ApplicationShortcut);
+    QObject::connect(helpKey, &QShortcut::activated, main, [this] { main->helpopt(); });
+    QTest::keyClick(main->mdiArea(), Qt::Key_F1);  // outside the window: the contents
+    EXPECT_EQ(contents, 1);
+    QTest::keyClick(input, Qt::Key_F1);
+    HelpWindow* help = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<HelpWindow*>(t))
+            help = h;
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(contents, 1);
+    QApplication::processEvents();
+    QTextBrowser* view = help->browser();
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view->cursorForPosition(QPoint(4, 4)).block().text(), "Classless Calculator");
+    delete help;
+    QFile::remove(helpDir + "/maskquill.html");
+}
+
+}  // namespace
+}  // namespace mq::ui

@@ -1,0 +1,489 @@
+#include "ui/classless/classless_window.h"
+
+#include "ui/classless/subnet_table.h"
+#include "ui/help/help_window.h"
+#include "ui/platform/geometry.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSlider>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace mq::ui {
+
+using classless::BitKind;
+using classless::FieldId;
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QString joined(const std::vector<std::string>& lines)
+{
+    QStringList l;
+    for (const std::string& s : lines)
+        l << q(s);
+    return l.join(QLatin1Char('\n'));
+}
+
+// A read-only field: selectable, copyable, and its value is what a screen reader reads.
+QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromUtf8(name));
+    e->setAccessibleName(QString::fromUtf8(label));
+    e->setReadOnly(true);
+    e->setFocusPolicy(Qt::StrongFocus);
+    return e;
+}
+
+// A text area of the summarizer; Tab moves on instead of typing a tab.
+QPlainTextEdit* textArea(const char* name, const char* accessible, bool readOnly, QWidget* parent)
+{
+    auto* e = new QPlainTextEdit(parent);
+    e->setObjectName(QString::fromUtf8(name));
+    e->setAccessibleName(QString::fromUtf8(accessible));
+    e->setReadOnly(readOnly);
+    e->setTabChangesFocus(true);
+    return e;
+}
+
+}  // namespace
+
+QString bitsPlain(const std::vector<classless::BitLine>& lines)
+{
+    QStringList out;
+    for (const auto& line : lines) {
+        QString s;
+        for (const auto& run : line)
+            s += q(run.text);
+        out << s;
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
+QString bitsHtml(const std::vector<classless::BitLine>& lines)
+{
+    const QString red = toQColor(colour::Red).name(), olive = toQColor(colour::Olive).name();
+    QStringList out;
+    for (const auto& line : lines) {
+        QString s;
+        for (const auto& run : line) {
+            if (run.kind == BitKind::Gap)
+                s += q(run.text);
+            else
+                s += QStringLiteral("<span style=\"color:%1\">%2</span>")
+                         .arg(run.kind == BitKind::Network ? red : olive, q(run.text));
+        }
+        out << s;
+    }
+    return QStringLiteral("<span style=\"font-family:monospace\">%1</span>").arg(out.join(QStringLiteral("<br>")));
+}
+
+ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QString::fromUtf8(kClasslessWindowName));
+    setWindowTitle(QStringLiteral("Classless Calculator"));
+    setAccessibleName(QStringLiteral("Classless Calculator"));
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("Panes"));
+    splitter->addWidget(buildResults());
+    tabs = new QTabWidget(splitter);
+    tabs->setObjectName(QStringLiteral("Tools"));
+    tabs->setFocusPolicy(Qt::NoFocus);  // its tab bar takes the focus
+    tabs->tabBar()->setAccessibleName(QStringLiteral("Split or summarize"));
+    tabs->addTab(buildListing(), QStringLiteral("Split into /N"));
+    tabs->addTab(buildSummary(), QStringLiteral("Summarize"));
+    splitter->addWidget(tabs);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(splitter);
+
+    // Tab order: the box, the prefix controls, the results, then the listing and the summarizer.
+    QList<QWidget*> order = {input, prefixSpin, prefixSlider, mask};
+    for (auto& [label, box] : fieldWidgets)
+        order << box;
+    order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
+          << listingTable << summaryInput << summaryOutput << summaryErrors;
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    resize(980, 640);
+    refresh();
+    input->setFocus();
+}
+
+QWidget* ClasslessWindow::buildResults()
+{
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("Results"));
+    scroll->setWidgetResizable(true);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the fields inside take the focus
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    int row = 0;
+
+    auto* inputLabel = new QLabel(QStringLiteral("&Address or prefix:"), page);
+    input = new QLineEdit(page);
+    input->setObjectName(QStringLiteral("Input"));
+    input->setAccessibleName(QStringLiteral("Address or prefix"));
+    input->setAccessibleDescription(
+        QStringLiteral("An IPv4 or IPv6 address, prefix, address and mask, or range first - last"));
+    input->setPlaceholderText(QStringLiteral("10.1.2.3/22, 2001:db8::1/64, 10.0.0.1 - 10.0.0.9"));
+    inputLabel->setBuddy(input);
+    connect(input, &QLineEdit::textEdited, this, &ClasslessWindow::inputEdited);
+    connect(input, &QLineEdit::returnPressed, this, [this] {
+        if (!splitLength->text().trimmed().isEmpty())
+            split();
+    });
+    grid->addWidget(inputLabel, row, 0);
+    grid->addWidget(input, row++, 1, 1, 3);
+
+    error = new QLabel(page);
+    error->setObjectName(QStringLiteral("Error"));
+    error->setAccessibleName(QStringLiteral("Input problem"));
+    error->setWordWrap(true);
+    error->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette pal = error->palette();
+    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
+    error->setPalette(pal);
+    grid->addWidget(error, row++, 1, 1, 3);
+
+    auto* prefixLabel = new QLabel(QStringLiteral("&Prefix length:"), page);
+    prefixSpin = new QSpinBox(page);
+    prefixSpin->setObjectName(QStringLiteral("PrefixSpin"));
+    prefixSpin->setAccessibleName(QStringLiteral("Prefix length"));
+    prefixLabel->setBuddy(prefixSpin);
+    prefixSlider = new QSlider(Qt::Horizontal, page);
+    prefixSlider->setObjectName(QStringLiteral("PrefixSlider"));
+    prefixSlider->setAccessibleName(QStringLiteral("Prefix length slider"));
+    prefixSlider->setFocusPolicy(Qt::StrongFocus);
+    mask = new QComboBox(page);
+    mask->setObjectName(QStringLiteral("Mask"));
+    mask->setAccessibleName(QStringLiteral("Mask"));
+    connect(prefixSpin, &QSpinBox::valueChanged, this, &ClasslessWindow::prefixChosen);
+    connect(prefixSlider, &QSlider::valueChanged, this, &ClasslessWindow::prefixChosen);
+    connect(mask, &QComboBox::activated, this, [this](int index) {
+        formModel.Mask_Click(index);
+        listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+        refresh();
+    });
+    grid->addWidget(prefixLabel, row, 0);
+    grid->addWidget(prefixSpin, row, 1);
+    grid->addWidget(prefixSlider, row++, 2, 1, 2);
+    auto* maskLabel = new QLabel(QStringLiteral("&Mask:"), page);
+    maskLabel->setBuddy(mask);
+    grid->addWidget(maskLabel, row, 0);
+    grid->addWidget(mask, row++, 1, 1, 3);
+
+    for (const classless::Field& f : formModel.fields) {
+        auto* label = new QLabel(QString::fromUtf8(f.label) + QLatin1Char(':'), page);
+        QLineEdit* box = resultBox(f.name, f.label, page);
+        box->installEventFilter(this);
+        label->setBuddy(box);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(box, row++, 1, 1, 3);
+        fieldWidgets.emplace_back(label, box);
+    }
+    auto* badgeLabel = new QLabel(QStringLiteral("Registry:"), page);
+    badgeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    badgeLayout = new QVBoxLayout;
+    badgeLayout->setSpacing(2);
+    grid->addWidget(badgeLabel, row, 0);
+    grid->addLayout(badgeLayout, row++, 1, 1, 3);
+
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSizeF(uiFont().pointSizeF());
+    auto binary = [&](const char* name, const char* label) {
+        auto* l = new QLabel(page);
+        l->setObjectName(QString::fromUtf8(name));
+        l->setAccessibleName(QString::fromUtf8(label));
+        l->setTextFormat(Qt::RichText);
+        l->setFont(fixed);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        l->setFocusPolicy(Qt::StrongFocus);
+        l->installEventFilter(this);
+        auto* caption = new QLabel(QString::fromUtf8(label) + QLatin1Char(':'), page);
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(l, row++, 1, 1, 3);
+        return l;
+    };
+    addressBinary = binary("AddressBinary", "Address in binary");
+    maskBinary = binary("MaskBinary", "Mask in binary");
+    auto* legend = new QLabel(QStringLiteral("<span style=\"color:%1\">network bits</span>, "
+                                             "<span style=\"color:%2\">host bits</span>")
+                                  .arg(toQColor(colour::Red).name(), toQColor(colour::Olive).name()),
+                              page);
+    grid->addWidget(legend, row++, 1, 1, 3);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(2, 1);
+    scroll->setWidget(page);
+    return scroll;
+}
+
+QWidget* ClasslessWindow::buildListing()
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* bar = new QHBoxLayout;
+    auto* splitLabel = new QLabel(QStringLiteral("Split into &/"), page);
+    splitLength = new QLineEdit(page);
+    splitLength->setObjectName(QStringLiteral("SplitLength"));
+    splitLength->setAccessibleName(QStringLiteral("Split into prefix length"));
+    splitLength->setMaximumWidth(60);
+    splitLabel->setBuddy(splitLength);
+    splitButton = new QPushButton(QStringLiteral("&Split"), page);
+    splitButton->setObjectName(QStringLiteral("Split"));
+    splitButton->setAccessibleName(QStringLiteral("Split"));
+    splitButton->setAutoDefault(true);
+    auto* jumpLabel = new QLabel(QStringLiteral("&Jump to:"), page);
+    jumpTo = new QLineEdit(page);
+    jumpTo->setObjectName(QStringLiteral("JumpTo"));
+    jumpTo->setAccessibleName(QStringLiteral("Jump to row number or address"));
+    jumpTo->setPlaceholderText(QStringLiteral("row or address"));
+    jumpLabel->setBuddy(jumpTo);
+    jumpButton = new QPushButton(QStringLiteral("&Go"), page);
+    jumpButton->setObjectName(QStringLiteral("Go"));
+    jumpButton->setAccessibleName(QStringLiteral("Go to row"));
+    jumpButton->setAutoDefault(true);
+    connect(splitLength, &QLineEdit::returnPressed, this, &ClasslessWindow::split);
+    connect(splitButton, &QPushButton::clicked, this, &ClasslessWindow::split);
+    connect(jumpTo, &QLineEdit::returnPressed, this, &ClasslessWindow::jump);
+    connect(jumpButton, &QPushButton::clicked, this, &ClasslessWindow::jump);
+    bar->addWidget(splitLabel);
+    bar->addWidget(splitLength);
+    bar->addWidget(splitButton);
+    bar->addSpacing(12);
+    bar->addWidget(jumpLabel);
+    bar->addWidget(jumpTo, 1);
+    bar->addWidget(jumpButton);
+    layout->addLayout(bar);
+    listingCount = new QLabel(page);
+    listingCount->setObjectName(QStringLiteral("ListingCount"));
+    listingCount->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(listingCount);
+    listingMessage = new QLabel(page);
+    listingMessage->setObjectName(QStringLiteral("ListingMessage"));
+    listingMessage->setWordWrap(true);
+    QPalette pal = listingMessage->palette();
+    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
+    listingMessage->setPalette(pal);
+    layout->addWidget(listingMessage);
+    listingTable = new SubnetTable(listingModel, page);
+    listingTable->onMessage = [this] { refreshListing(); };
+    layout->addWidget(listingTable, 1);
+    return page;
+}
+
+QWidget* ClasslessWindow::buildSummary()
+{
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    auto* inLabel = new QLabel(QStringLiteral("&List to summarize (one item a line):"), page);
+    summaryInput = textArea("SummaryInput", "List to summarize", false, page);
+    inLabel->setBuddy(summaryInput);
+    auto* outLabel = new QLabel(QStringLiteral("Summary:"), page);
+    summaryOutput = textArea("SummaryOutput", "Summary", true, page);
+    summaryCounts = new QLabel(page);
+    summaryCounts->setObjectName(QStringLiteral("SummaryCounts"));
+    summaryCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summaryErrors = textArea("SummaryErrors", "Lines not read", true, page);
+    summaryErrors->setMaximumHeight(90);
+    connect(summaryInput, &QPlainTextEdit::textChanged, this, [this] {
+        if (refreshing)
+            return;
+        summaryModel.Text_Change(summaryInput->toPlainText().toStdString());
+        summaryOutput->setPlainText(joined(summaryModel.Summary));
+        summaryErrors->setPlainText(joined(summaryModel.Errors));
+        summaryCounts->setText(q(summaryModel.countsText()));
+        summaryCounts->setAccessibleName(summaryCounts->text());
+    });
+    grid->addWidget(inLabel, 0, 0);
+    grid->addWidget(outLabel, 0, 1);
+    grid->addWidget(summaryInput, 1, 0);
+    grid->addWidget(summaryOutput, 1, 1);
+    grid->addWidget(summaryCounts, 2, 0, 1, 2);
+    grid->addWidget(summaryErrors, 3, 0, 1, 2);
+    return page;
+}
+
+// ---------------------------------------------------------------- events
+
+void ClasslessWindow::inputEdited(const QString& text)
+{
+    formModel.Input_Change(text.toStdString());
+    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    refresh();
+}
+
+void ClasslessWindow::prefixChosen(int length)
+{
+    if (refreshing)
+        return;
+    formModel.Prefix_Change(length);
+    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    refresh();
+}
+
+void ClasslessWindow::split()
+{
+    listingModel.SplitText = splitLength->text().toStdString();
+    if (listingModel.Split_Click())
+        listingTable->setFocus();
+    listingTable->refresh();
+    refreshListing();
+}
+
+void ClasslessWindow::jump()
+{
+    listingModel.Jump(jumpTo->text().toStdString());
+    listingTable->refresh();
+    refreshListing();
+}
+
+bool ClasslessWindow::event(QEvent* e)
+{
+    // F1 opens this window's own help section, not the contents the program-wide key opens.
+    if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F1) {
+        e->accept();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void ClasslessWindow::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_F1) {
+        HelpWindow::showHelp(window(), QString::fromUtf8(kClasslessHelpSection));
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+bool ClasslessWindow::eventFilter(QObject* watched, QEvent* e)
+{
+    // Ctrl+C in a result copies its whole value when nothing in it is selected.
+    if (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->matches(QKeySequence::Copy)) {
+            QString value;
+            if (auto* box = qobject_cast<QLineEdit*>(watched))
+                value = box->hasSelectedText() ? box->selectedText() : box->text();
+            else if (auto* label = qobject_cast<QLabel*>(watched))
+                value = label->hasSelectedText() ? label->selectedText() : label->accessibleDescription();
+            if (e->type() == QEvent::KeyPress && !value.isEmpty())
+                QApplication::clipboard()->setText(value);
+            e->accept();
+            return e->type() == QEvent::KeyPress;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------- refresh
+
+void ClasslessWindow::refresh()
+{
+    refreshing = true;
+    if (input->text().toStdString() != formModel.Input)
+        input->setText(q(formModel.Input));
+    error->setText(q(formModel.Error));
+    error->setAccessibleDescription(error->text());
+    error->setVisible(!formModel.Error.empty());
+    prefixSpin->setRange(0, formModel.prefixMaximum);
+    prefixSlider->setRange(0, formModel.prefixMaximum);
+    prefixSpin->setValue(formModel.prefix);
+    prefixSlider->setValue(formModel.prefix);
+    if (mask->count() != static_cast<int>(formModel.maskList.size()) ||
+        mask->itemText(mask->count() - 1).toStdString() != formModel.maskList.back()) {
+        mask->clear();
+        for (const std::string& m : formModel.maskList)
+            mask->addItem(q(m));
+    }
+    mask->setCurrentIndex(formModel.maskIndex);
+    for (std::size_t i = 0; i < fieldWidgets.size(); ++i) {
+        const classless::Field& f = formModel.fields[i];
+        auto [label, box] = fieldWidgets[i];
+        box->setText(q(f.value));
+        box->setCursorPosition(0);
+        label->setVisible(f.shown);
+        box->setVisible(f.shown);
+    }
+    refreshBadges();
+    addressBinary->setText(bitsHtml(formModel.addressBits));
+    addressBinary->setAccessibleDescription(bitsPlain(formModel.addressBits));
+    maskBinary->setText(bitsHtml(formModel.maskBits));
+    maskBinary->setAccessibleDescription(bitsPlain(formModel.maskBits));
+    refreshing = false;
+    listingTable->refresh();
+    refreshListing();
+}
+
+void ClasslessWindow::refreshBadges()
+{
+    while (QLayoutItem* item = badgeLayout->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    int n = 0;
+    for (const std::string& b : formModel.badges) {
+        auto* l = new QLabel(q(b));
+        l->setObjectName(QStringLiteral("Badge%1").arg(n++));
+        l->setWordWrap(true);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        l->setStyleSheet(QStringLiteral("QLabel { background: #fff3c4; border: 1px solid #b89b2e;"
+                                        " border-radius: 6px; padding: 1px 6px; }"));
+        badgeLayout->addWidget(l);
+        l->show();
+    }
+    if (formModel.badges.empty() && formModel.hasResults()) {
+        auto* l = new QLabel(QStringLiteral("no special-purpose entry"));
+        l->setObjectName(QStringLiteral("Badge0"));
+        badgeLayout->addWidget(l);
+        l->show();
+    }
+}
+
+void ClasslessWindow::refreshListing()
+{
+    listingMessage->setText(q(listingModel.Message));
+    listingMessage->setAccessibleDescription(listingMessage->text());
+    listingMessage->setVisible(!listingModel.Message.empty());
+    if (listingModel.shown())
+        listingCount->setText(QStringLiteral("%1 subnets /%2 of %3")
+                                  .arg(q(net::toDecimal(listingModel.rowCount())))
+                                  .arg(listingModel.newLength())
+                                  .arg(q(net::formatNetwork(formModel.resultPrefix()))));
+    else
+        listingCount->setText(QStringLiteral("No listing: type a prefix, then a longer length, and press Split."));
+    listingCount->setAccessibleName(listingCount->text());
+}
+
+// ---------------------------------------------------------------- reports
+
+void ClasslessWindow::saveReport(Services& services, ReportOutput& output)
+{
+    classless::saveResults(formModel, listingModel, services, output, csv);
+}
+
+void ClasslessWindow::printReport(Services& services, ReportOutput& output)
+{
+    classless::printResults(formModel, listingModel, services, output);
+}
+
+}  // namespace mq::ui

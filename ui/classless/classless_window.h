@@ -1,0 +1,100 @@
+// "Classless Calculator": any IPv4 or IPv6 prefix, typed into one box, with its
+// results, a listing of its subnets at any longer prefix, and a summarizer.
+// The logic lives in the Qt-free form models of classless/; this window makes
+// the widgets, forwards the user's events and refreshes from the models.
+#pragma once
+
+#include "classless/form.h"
+#include "classless/listing.h"
+#include "classless/summary.h"
+#include "reports/child_report.h"
+#include "ui/classless/qt_csv_target.h"
+
+#include <QWidget>
+#include <map>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QTabWidget;
+class QVBoxLayout;
+
+namespace mq::ui {
+
+class SubnetTable;
+
+inline constexpr const char* kClasslessWindowName = "classless";
+inline constexpr const char* kClasslessHelpSection = "classless";
+
+class ClasslessWindow : public QWidget, public ChildReport {
+    Q_OBJECT
+public:
+    explicit ClasslessWindow(QWidget* parent = nullptr);
+
+    classless::ClasslessForm& form() { return formModel; }
+    classless::SubnetListing& listing() { return listingModel; }
+    classless::SummaryArea& summary() { return summaryModel; }
+    SubnetTable* table() const { return listingTable; }
+    QtCsvTarget& csvTarget() { return csv; }
+
+    // Save and Print of the main window, for this window.
+    void saveReport(Services& services, ReportOutput& output) override;
+    void printReport(Services& services, ReportOutput& output) override;
+
+    // Writes every widget from the models.
+    void refresh();
+
+protected:
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    QWidget* buildResults();
+    QWidget* buildListing();
+    QWidget* buildSummary();
+    void inputEdited(const QString& text);
+    void prefixChosen(int length);
+    void split();
+    void jump();
+    void refreshListing();
+    void refreshBadges();
+
+    classless::ClasslessForm formModel;
+    classless::SubnetListing listingModel;
+    classless::SummaryArea summaryModel;
+    QtCsvTarget csv{this};
+    bool refreshing = false;
+
+    QLineEdit* input = nullptr;
+    QLabel* error = nullptr;
+    QSpinBox* prefixSpin = nullptr;
+    QSlider* prefixSlider = nullptr;
+    QComboBox* mask = nullptr;
+    std::vector<std::pair<QLabel*, QLineEdit*>> fieldWidgets;  // by FieldId
+    QVBoxLayout* badgeLayout = nullptr;
+    QLabel* addressBinary = nullptr;
+    QLabel* maskBinary = nullptr;
+    QTabWidget* tabs = nullptr;
+    QLineEdit* splitLength = nullptr;
+    QPushButton* splitButton = nullptr;
+    QLineEdit* jumpTo = nullptr;
+    QPushButton* jumpButton = nullptr;
+    QLabel* listingCount = nullptr;
+    QLabel* listingMessage = nullptr;
+    SubnetTable* listingTable = nullptr;
+    QPlainTextEdit* summaryInput = nullptr;
+    QPlainTextEdit* summaryOutput = nullptr;
+    QLabel* summaryCounts = nullptr;
+    QPlainTextEdit* summaryErrors = nullptr;
+};
+
+// The coloured binary lines as rich text: network bits red, host bits olive.
+QString bitsHtml(const std::vector<classless::BitLine>& lines);
+QString bitsPlain(const std::vector<classless::BitLine>& lines);
+
+}  // namespace mq::ui
