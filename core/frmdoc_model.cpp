@@ -37,6 +37,22 @@ bool FrmdocModel::allOctetsFilled() const
     return std::all_of(Text3.begin(), Text3.end(), [](const TextBox& t) { return !t.text.empty(); });
 }
 
+bool FrmdocModel::octetRejected() const
+{
+    for (int k = 0; k < 4; ++k)
+        if (octetField(k) > 255)
+            return true;
+    return false;
+}
+
+void FrmdocModel::enableChoicesForAddress()
+{
+    if (allOctetsFilled() && !octetRejected())
+        eninput();
+    else
+        disinput();
+}
+
 void FrmdocModel::setText3(int index, const std::string& text)
 {
     if (index < 0 || index > 3)

@@ -35,6 +35,11 @@ public:
     // Opens the address range window; set by whoever owns that window.
     std::function<void()> showAddressRange;
 
+    // True while an octet field holds a value over 255 (left there after its
+    // message): nothing is then chosen, moved to or listed, so no result ever
+    // shows an address that cannot exist.
+    bool octetRejected() const;
+
     // Writing a text box "fires" its change handler, as the controls do.
     void setText3(int index, const std::string& text);
     void setText1(const std::string& text);
@@ -91,6 +96,8 @@ private:
     double octetField(int k) const;
     std::string numField(int k) const;
     bool allOctetsFilled() const;
+    // eninput with four accepted octets, disinput otherwise.
+    void enableChoicesForAddress();
     void showAddressDisplay();
     void message(const std::string& text, MsgIcon icon, const std::string& title);
     // Value of the first n digits of an 8-digit bit text; with fillOnes the

@@ -56,10 +56,7 @@ void FrmdocModel::Text3_Change(int Index)
         disinput();
         return;
     }
-    if (allOctetsFilled())
-        eninput();
-    else
-        disinput();
+    enableChoicesForAddress();
     if (st.keepResults == "y")
         return;
 

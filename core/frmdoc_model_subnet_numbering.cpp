@@ -164,7 +164,7 @@ void FrmdocModel::selectSubnet()
 void FrmdocModel::SSCommand2_Click()
 {
     const std::string countText = Combo1[2].text;
-    if (countText.empty())
+    if (countText.empty() || octetRejected())
         return;
     const double count = leadingNumber(countText);
     const std::string upTo = "Please enter a number up to " + signText(count);
@@ -196,7 +196,7 @@ void FrmdocModel::SSCommand2_Click()
 
 void FrmdocModel::SSCommand4_Click()
 {
-    if (Text2.text.empty())
+    if (Text2.text.empty() || octetRejected())
         return;
     double v = leadingNumber(Text2.text) - 1;
     if (v < 0)
@@ -207,7 +207,7 @@ void FrmdocModel::SSCommand4_Click()
 
 void FrmdocModel::SSCommand6_Click()
 {
-    if (Text2.text.empty())
+    if (Text2.text.empty() || octetRejected())
         return;
     double v = leadingNumber(Text2.text) + 1;
     if (v > leadingNumber(Combo1[2].text))
@@ -218,6 +218,8 @@ void FrmdocModel::SSCommand6_Click()
 
 void FrmdocModel::SSCommand1_Click()
 {
+    if (octetRejected())
+        return;  // the grid keeps its last listing
     for (int r = 1; r <= 50; ++r)
         for (int c = 0; c < 5; ++c)
             MSFlexGrid1.setTextArray(Fgi(r, c), "");

@@ -16,10 +16,7 @@ void FrmdocModel::fillcombo()
 {
     const std::string letter = Text1.text;
     if (letter == "A" || letter == "B" || letter == "C") {
-        if (allOctetsFilled())
-            eninput();
-        else
-            disinput();
+        enableChoicesForAddress();
         for (auto& c : Combo1)
             c.clear();
         auto rows = subnetOptionRows(letter, st.subnetZero == "y");
@@ -54,7 +51,7 @@ void FrmdocModel::eninput()
 
 void FrmdocModel::Combo1_Click(int Index)
 {
-    if (Index < 0 || Index > 3)
+    if (Index < 0 || Index > 3 || octetRejected())
         return;
     st.chosenRow = Combo1[static_cast<std::size_t>(Index)].listIndex;
     if (st.chosenRow == -1)
