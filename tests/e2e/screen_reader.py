@@ -201,6 +201,28 @@ pump(0.8)
 check("octets after a middle click", [text_of(octet(i)) for i in range(4)], ["172", "16", "37", "200"])
 check("class after a middle click", text_of(named(calc, "text", "Class of Address")), "B")
 
+# The VLSM assistant's results, read line by line from its list.
+press(named(app, "push button", "VLSM Quill"), "Press")
+vlsm = wait_for(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.name == "Class C VLSM Quill"))
+if vlsm is None:
+    sys.exit("FAIL: the VLSM assistant did not open")
+for name, value in (("First octet", "192"), ("Second octet", "168"), ("Third octet", "1")):
+    named(vlsm, "text", name).queryEditableText().setTextContents(value)
+continue_button = named(vlsm, "push button", "Continue")
+press(continue_button, "Press")
+segments = named(vlsm, "combo box", "Number of segments")
+find(segments, lambda a: a.getRoleName() == "text").queryEditableText().setTextContents("2")
+press(continue_button, "Press")
+named(vlsm, "text", "Hosts in segment 1").queryEditableText().setTextContents("20")
+named(vlsm, "text", "Hosts in segment 2").queryEditableText().setTextContents("50")
+press(continue_button, "Press")
+results = named(vlsm, "list", "Results")
+lines = [results.getChildAtIndex(i).name for i in range(results.childCount)] if results is not None else []
+for want in ("Number of segments chosen is 2", "Segment 2 has 50 hosts",
+             "Subnet mask for segment 1 is 255.255.255.224"):
+    if want not in lines:
+        failures.append(f"the VLSM results do not read {want!r}: {lines}")
+
 for f in failures:
     print("FAIL:", f)
 sys.exit(1 if failures else 0)

@@ -89,7 +89,7 @@ QString ReportView::shownText() const
 void ReportView::announceShown()
 {
     if (!QAccessible::isActive())
-        return;
+        return;  // the lines are made only for someone who listens
     const QString now = shownText();
     announceTextChange(this, announced, now);
     announced = now;

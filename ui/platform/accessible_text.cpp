@@ -105,7 +105,7 @@ void exposeShownText(const char* className, QAccessible::Role role, ShownText co
 void announceTextChange(QWidget* w, const QString& before, const QString& after)
 {
     if (!QAccessible::isActive() || before == after)
-        return;
+        return;  // nobody listens, or nothing changed
     QAccessibleTextUpdateEvent update(w, 0, before, after);
     QAccessible::updateAccessibility(&update);
     if (w->accessibleName().isEmpty()) {

@@ -1,6 +1,7 @@
 // The Qt side of the controls and services: units, colours, filters, the real
 // dialogs, the settings store and the grid's selection in grid coordinates.
 #include "tests/ui/platform/window_test_support.h"
+#include "ui/platform/choice_buttons.h"
 #include "ui/platform/flex_grid.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
@@ -8,6 +9,8 @@
 #include "ui/platform/rich_text_view.h"
 #include "ui/platform/settings_store.h"
 
+#include <QAccessible>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
@@ -336,6 +339,101 @@ TEST(Panels, CaptionAndColours)
     EXPECT_EQ(panel.palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(192, 192, 192));
     EXPECT_EQ(panel.frameShadow(), QFrame::Sunken);
+}
+
+// ---------------------------------------------------------------- check boxes and options
+
+// The ways a user or an assistive tool changes a button's state.
+struct Change {
+    const char* name;
+    std::function<void(QAbstractButton*)> apply;
+};
+
+void toggleAction(QAbstractButton* b)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(b);
+    ASSERT_NE(iface, nullptr);
+    ASSERT_NE(iface->actionInterface(), nullptr);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+const std::vector<Change>& changes()
+{
+    static const std::vector<Change> all = {
+        {"mouse", [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }},
+        {"space bar", [](QAbstractButton* b) { QTest::keyClick(b, Qt::Key_Space); }},
+        {"toggle()", [](QAbstractButton* b) { b->toggle(); }},
+        {"Toggle action", toggleAction},
+    };
+    return all;
+}
+
+TEST(ChoiceButtons, EveryChangeOfACheckBoxIsReportedOnce)
+{
+    for (const Change& c : changes()) {
+        SCOPED_TRACE(c.name);
+        CheckBox3D box(QStringLiteral("Enable Subnet Zero"));
+        box.show();
+        std::vector<int> reported;
+        QObject::connect(&box, &CheckBox3D::valueChanged, [&](int v) { reported.push_back(v); });
+        c.apply(&box);
+        c.apply(&box);
+        EXPECT_EQ(reported, (std::vector<int>{1, 0}));
+        box.showValue(true);  // the program's own state is not a change to answer
+        EXPECT_TRUE(box.isChecked());
+        EXPECT_EQ(reported.size(), 2u);
+    }
+}
+
+TEST(ChoiceButtons, OnlyTheOptionTurnedOnReportsOnce)
+{
+    for (const Change& c : changes()) {
+        SCOPED_TRACE(c.name);
+        QWidget frame;
+        QButtonGroup group;
+        std::array<OptionButton3D*, 3> options{};
+        std::vector<int> chosen;
+        for (int i = 0; i < 3; ++i) {
+            options[i] = new OptionButton3D(&frame);
+            options[i]->setText(QStringLiteral("Option %1").arg(i));
+            options[i]->setGeometry(0, 30 * i, 100, 25);
+            group.addButton(options[i], i);
+            QObject::connect(options[i], &OptionButton3D::chosen, [&chosen, i] { chosen.push_back(i); });
+        }
+        options[0]->showValue(true);
+        frame.show();
+        EXPECT_TRUE(chosen.empty());
+        c.apply(options[2]);
+        EXPECT_EQ(chosen, (std::vector<int>{2}));
+        EXPECT_FALSE(options[0]->isChecked());
+        c.apply(options[2]);  // the chosen option stays chosen: nothing changed
+        options[1]->showValue(true);
+        EXPECT_EQ(chosen, (std::vector<int>{2}));
+    }
+}
+
+// ---------------------------------------------------------------- what screen readers read
+
+TEST(Panels, ScreenReadersReadTheCaptionAsText)
+{
+    Panel3D panel(Panel3D::Bevel::Inset);
+    panel.setAccessibleName(QStringLiteral("Network Address"));
+    panel.setCaption("192.168.1.0");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&panel);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->text(QAccessible::Name), "Network Address");
+    EXPECT_EQ(iface->text(QAccessible::Value), "192.168.1.0");
+    EXPECT_TRUE(iface->state().readOnly);
+    QAccessibleTextInterface* text = iface->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(0, -1), "192.168.1.0");
+    EXPECT_EQ(text->characterCount(), 11);
+    EXPECT_EQ(text->text(4, 7), "168");
+
+    // That the change is announced needs a running accessibility bridge: the
+    // screen reader test (tests/e2e) listens for it.
+    panel.setCaption("");
+    EXPECT_EQ(text->text(0, -1), "");
 }
 
 }  // namespace
