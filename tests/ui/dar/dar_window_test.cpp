@@ -125,9 +125,8 @@ TEST_F(DarWindow, OpensFromTheCalculatorAndListsTheSubnets)
     EXPECT_DOUBLE_EQ(font(19).pointSizeF(), 9.0);
 }
 
-// A screen reader reads the message and the report lines on screen; while the
-// calculator holds a rejected octet START lists nothing.
-TEST_F(DarWindow, ReportIsReadableAndStartWaitsForAValidAddress)
+// A screen reader reads the message and the report lines on screen.
+TEST_F(DarWindow, MessageAndReportAreReadAsText)
 {
     calculate({"192", "168", "1", "77"}, "255.255.255.224");
     openFromCalculator();
@@ -141,14 +140,6 @@ TEST_F(DarWindow, ReportIsReadableAndStartWaitsForAValidAddress)
     EXPECT_TRUE(shown.contains(" 6\t192.168.1.192\t192.168.1.193\t192.168.1.222\t192.168.1.223"))
         << shown.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(QAccessible::queryAccessibleInterface(dar->report())->text(QAccessible::Name), "Address range report");
-
-    const std::int64_t listed = lines();
-    calculator->model().setText3(0, "999");
-    calculator->refresh();
-    QTest::mouseClick(dar->startButton(), Qt::LeftButton);
-    EXPECT_EQ(lines(), listed);
-    EXPECT_EQ(line(25), " 6\t192.168.1.192\t192.168.1.193\t192.168.1.222\t192.168.1.223");
-    EXPECT_EQ(dar->startButton()->text(), "START");
 }
 
 TEST_F(DarWindow, CancelWithTheSameButtonKeepsTheLinesWritten)

@@ -382,22 +382,6 @@ TEST_F(FrmdocWindow, SubnetZeroBoxAnswersTheToggleAction)
     EXPECT_EQ(window->choiceBox(0)->count(), 6);
 }
 
-// What a screen reader reads of each result: the caption as its name, the value as its text.
-TEST_F(FrmdocWindow, ResultsAreReadAsTheirPanelsText)
-{
-    enter("192.168.10.77", "255.255.255.224");
-    for (int i = 0; i < 7; ++i) {
-        QAccessibleInterface* p = QAccessible::queryAccessibleInterface(window->resultPanel(i));
-        ASSERT_NE(p, nullptr);
-        ASSERT_NE(p->textInterface(), nullptr) << i;
-        EXPECT_EQ(p->textInterface()->text(0, -1), panel(i)) << i;
-        EXPECT_FALSE(panel(i).isEmpty()) << i;
-        EXPECT_EQ(p->text(QAccessible::Name), window->resultPanel(i)->accessibleName());
-    }
-    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(window->statusPanel());
-    EXPECT_EQ(status->textInterface()->text(0, -1), "Host address is a valid address");
-}
-
 // A first octet of 999 pasted over a calculation: the message comes, the
 // results of the last valid address stay, and nothing computes from 999.
 TEST_F(FrmdocWindow, RejectedOctetLeavesResultsMovesAndGridAlone)

@@ -343,70 +343,42 @@ TEST(Panels, CaptionAndColours)
 
 // ---------------------------------------------------------------- check boxes and options
 
-// The ways a user or an assistive tool changes a button's state.
-struct Change {
-    const char* name;
-    std::function<void(QAbstractButton*)> apply;
-};
-
-void toggleAction(QAbstractButton* b)
+// Mouse, space bar, toggle() and an assistive tool's Toggle action (which
+// emits no click): each change is reported once, the program's own is not.
+TEST(ChoiceButtons, EveryChangeIsReportedOnceHoweverItIsMade)
 {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(b);
-    ASSERT_NE(iface, nullptr);
-    ASSERT_NE(iface->actionInterface(), nullptr);
-    iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-}
-
-const std::vector<Change>& changes()
-{
-    static const std::vector<Change> all = {
-        {"mouse", [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }},
-        {"space bar", [](QAbstractButton* b) { QTest::keyClick(b, Qt::Key_Space); }},
-        {"toggle()", [](QAbstractButton* b) { b->toggle(); }},
-        {"Toggle action", toggleAction},
+    const std::vector<std::function<void(QAbstractButton*)>> ways = {
+        [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); },
+        [](QAbstractButton* b) { QTest::keyClick(b, Qt::Key_Space); },
+        [](QAbstractButton* b) { b->toggle(); },
+        [](QAbstractButton* b) {
+            QAccessible::queryAccessibleInterface(b)->actionInterface()->doAction(
+                QAccessibleActionInterface::toggleAction());
+        },
     };
-    return all;
-}
-
-TEST(ChoiceButtons, EveryChangeOfACheckBoxIsReportedOnce)
-{
-    for (const Change& c : changes()) {
-        SCOPED_TRACE(c.name);
-        CheckBox3D box(QStringLiteral("Enable Subnet Zero"));
-        box.show();
-        std::vector<int> reported;
-        QObject::connect(&box, &CheckBox3D::valueChanged, [&](int v) { reported.push_back(v); });
-        c.apply(&box);
-        c.apply(&box);
-        EXPECT_EQ(reported, (std::vector<int>{1, 0}));
-        box.showValue(true);  // the program's own state is not a change to answer
-        EXPECT_TRUE(box.isChecked());
-        EXPECT_EQ(reported.size(), 2u);
-    }
-}
-
-TEST(ChoiceButtons, OnlyTheOptionTurnedOnReportsOnce)
-{
-    for (const Change& c : changes()) {
-        SCOPED_TRACE(c.name);
+    for (std::size_t w = 0; w < ways.size(); ++w) {
+        SCOPED_TRACE(w);
         QWidget frame;
+        CheckBox3D box(QStringLiteral("Enable Subnet Zero"), &frame);
+        std::vector<int> ticks, chosen;
+        QObject::connect(&box, &CheckBox3D::valueChanged, [&](int v) { ticks.push_back(v); });
         QButtonGroup group;
         std::array<OptionButton3D*, 3> options{};
-        std::vector<int> chosen;
         for (int i = 0; i < 3; ++i) {
             options[i] = new OptionButton3D(&frame);
             options[i]->setText(QStringLiteral("Option %1").arg(i));
-            options[i]->setGeometry(0, 30 * i, 100, 25);
+            options[i]->setGeometry(0, 30 * (i + 1), 100, 25);
             group.addButton(options[i], i);
             QObject::connect(options[i], &OptionButton3D::chosen, [&chosen, i] { chosen.push_back(i); });
         }
         options[0]->showValue(true);
         frame.show();
-        EXPECT_TRUE(chosen.empty());
-        c.apply(options[2]);
-        EXPECT_EQ(chosen, (std::vector<int>{2}));
-        EXPECT_FALSE(options[0]->isChecked());
-        c.apply(options[2]);  // the chosen option stays chosen: nothing changed
+        ways[w](&box);
+        ways[w](&box);
+        box.showValue(true);
+        EXPECT_EQ(ticks, (std::vector<int>{1, 0}));
+        ways[w](options[2]);
+        ways[w](options[2]);  // a chosen option stays chosen: no change
         options[1]->showValue(true);
         EXPECT_EQ(chosen, (std::vector<int>{2}));
     }
@@ -422,18 +394,13 @@ TEST(Panels, ScreenReadersReadTheCaptionAsText)
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&panel);
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->text(QAccessible::Name), "Network Address");
-    EXPECT_EQ(iface->text(QAccessible::Value), "192.168.1.0");
-    EXPECT_TRUE(iface->state().readOnly);
-    QAccessibleTextInterface* text = iface->textInterface();
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(text->text(0, -1), "192.168.1.0");
-    EXPECT_EQ(text->characterCount(), 11);
-    EXPECT_EQ(text->text(4, 7), "168");
-
-    // That the change is announced needs a running accessibility bridge: the
+    ASSERT_NE(iface->textInterface(), nullptr);
+    EXPECT_EQ(iface->textInterface()->text(0, -1), "192.168.1.0");
+    EXPECT_EQ(iface->textInterface()->text(4, 7), "168");
+    // That a change is announced needs a running accessibility bridge: the
     // screen reader test (tests/e2e) listens for it.
     panel.setCaption("");
-    EXPECT_EQ(text->text(0, -1), "");
+    EXPECT_EQ(iface->textInterface()->characterCount(), 0);
 }
 
 }  // namespace
