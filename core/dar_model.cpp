@@ -293,7 +293,7 @@ void DarModel::SSCommand1_Click()
             refresh();
         return;
     }
-    if (!calc)
+    if (!calc || calc->octetRejected())
         return;
     SSPanel1.top = kDarTopUpper;
     RichTextBox1Top = kDarTopLower;
@@ -303,8 +303,9 @@ void DarModel::SSCommand1_Click()
     RichTextBox1.clear();
     writeHead();
     while (!(stop == 1 || running == 0)) {
-        if (!calc)
-            break;  // the calculator went away: keep what was written
+        // The calculator went away, or an octet of it was rejected: keep what was written.
+        if (!calc || calc->octetRejected())
+            break;
         SSCommand1.caption = "CANCEL";
         writeTurn();
         if (stop == 1)

@@ -35,19 +35,47 @@ public:
     // Opens the address range window; set by whoever owns that window.
     std::function<void()> showAddressRange;
 
+    // True while an octet field holds a value over 255 (left there after its
+    // message): nothing is then chosen, moved to or listed, so no result ever
+    // shows an address that cannot exist.
+    bool octetRejected() const;
+
     // Writing a text box "fires" its change handler, as the controls do.
     void setText3(int index, const std::string& text);
     void setText1(const std::string& text);
 
-    // Window events.
+    // Loading the window (frmdoc_model.cpp).
     void Form_Load();
     void Form_Resize();
-    void Text1_Change();
+
+    // Address entry and binary display (frmdoc_model_address_entry.cpp).
     void Text3_KeyPress(int Index, int& KeyAscii);
     void Text3_Change(int Index);
+    void binary();
+    void addmask();
+    void bintodec(int n, int k);
+    void bintodec1(int n, int k);
+    void clearf();
+
+    // Subnet options (frmdoc_model_subnet_options.cpp).
+    void Text1_Change();
     void Combo1_Click(int Index);
     void Combo1_KeyDown(int Index, int KeyCode, int Shift);
     void SSCheck1_Click(int Value);
+    void fillcombo();
+    void disinput();
+    void eninput();
+    void combo1change();
+
+    // Calculation and checks (frmdoc_model_calculation.cpp).
+    void setnetad();
+    void sethostadd();
+    void calcsub();
+    void chkaddtype();
+    void calcrnge();
+    void calcwste();
+
+    // Subnet numbering and ranges (frmdoc_model_subnet_numbering.cpp).
     void SSCommand1_Click();  // next 50 subnets into the grid
     void SSCommand2_Click();  // "Subnet #"
     void SSCommand3_Click();  // copy the selected cells
@@ -56,26 +84,6 @@ public:
     void SSCommand6_Click();  // ">"
     void MSFlexGrid1_Click();
     void MSFlexGrid1_MouseUp();
-
-    // Address entry and binary display.
-    void binary();
-    void addmask();
-    void bintodec(int n, int k);
-    void bintodec1(int n, int k);
-    void clearf();
-    // Subnet options.
-    void fillcombo();
-    void disinput();
-    void eninput();
-    void combo1change();
-    // Calculation.
-    void setnetad();
-    void sethostadd();
-    void calcsub();
-    void chkaddtype();
-    void calcrnge();
-    void calcwste();
-    // Subnet numbering and ranges.
     void calcsubnum();
     void subbincalc(int k);
     void selsub1();
@@ -88,8 +96,13 @@ private:
     double octetField(int k) const;
     std::string numField(int k) const;
     bool allOctetsFilled() const;
+    // eninput with four accepted octets, disinput otherwise.
+    void enableChoicesForAddress();
     void showAddressDisplay();
     void message(const std::string& text, MsgIcon icon, const std::string& title);
+    // Value of the first n digits of an 8-digit bit text; with fillOnes the
+    // remaining 8 - n bits count as ones.
+    static int octetBitsValue(const std::string& bits, int n, bool fillOnes);
 
     CalculatorState& st;
     Services& sv;

@@ -11,7 +11,7 @@ MASKQUILL_PACKAGES=(
   appstream
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin
-  poppler-utils unrtf pandoc
+  poppler-utils unrtf pandoc at-spi2-core python3-pyatspi dbus-daemon dbus-bin
   clang libclang-rt-14-dev
   python3
 )

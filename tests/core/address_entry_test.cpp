@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace mq::test {
 namespace {
 
@@ -172,7 +174,7 @@ TEST(AddressEntry, RejectedOctetThreeShowsAsOnesWhenOctetFourChanges)
     ASSERT_EQ(c.sv.messages.size(), 1u);
     c.m.setText3(3, "78");
     EXPECT_EQ(c.sv.messages.size(), 1u);  // only the changed field is checked
-    EXPECT_TRUE(c.choicesEnabled());
+    EXPECT_TRUE(c.choicesDisabled());     // but nothing may be chosen while 300 stands
     EXPECT_EQ(c.st.octetBits[2], "11111111");
     EXPECT_EQ(c.m.RichTextBox1.text(), "11000000  10101000  11111111  01001110");
 }
@@ -199,6 +201,70 @@ TEST(AddressEntry, FirstOctetOverLimitKeepsThePreviousClassAndDisplays)
         EXPECT_EQ(c.m.SSPanel6[i].caption, results[i].caption);
     EXPECT_EQ(c.comboTexts()[1], "255.255.255.0");
 }
+
+// While any field holds a value over 255 nothing is chosen, moved to or listed,
+// so no panel or grid row shows an impossible address; the field's correction
+// brings the choices back.
+struct RejectedCase {
+    const char* what;
+    std::function<void(Calculator&)> leave;
+    int field;
+    const char* correction;
+};
+
+class RejectedOctet : public ::testing::TestWithParam<RejectedCase> {};
+
+TEST_P(RejectedOctet, NothingIsChosenMovedOrListedUntilTheFieldIsCorrected)
+{
+    const RejectedCase& rc = GetParam();
+    Calculator c;
+    c.setAddress({"192", "168", "1", "77"});
+    c.chooseMask("255.255.255.224");
+    c.m.SSCommand1_Click();
+    rc.leave(c);
+    EXPECT_TRUE(c.choicesDisabled());
+
+    const FrmdocModel before = c.m;
+    const std::size_t messages = c.sv.messages.size();
+    c.sv.answers = {"1"};
+    if (!c.m.Combo1[1].list.empty())
+        c.chooseRow(1, 2);
+    c.m.SSCommand4_Click();
+    c.m.SSCommand6_Click();
+    c.m.SSCommand2_Click();
+    c.m.SSCommand1_Click();
+    EXPECT_TRUE(c.sv.prompts.empty());
+    EXPECT_EQ(c.sv.messages.size(), messages);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(c.m.Text3[i].text, before.Text3[i].text);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(c.m.SSPanel6[i].caption, before.SSPanel6[i].caption) << i;
+    EXPECT_EQ(c.m.Text2.text, before.Text2.text);
+    EXPECT_EQ(c.m.MSFlexGrid1.cells, before.MSFlexGrid1.cells);
+    EXPECT_TRUE(c.choicesDisabled());
+
+    c.m.setText3(rc.field, rc.correction);
+    EXPECT_TRUE(c.choicesEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, RejectedOctet,
+    ::testing::Values(
+        RejectedCase{"first octet 999 over a calculation", [](Calculator& c) { c.m.setText3(0, "999"); }, 0, "192"},
+        RejectedCase{"octet 3 left at 300", [](Calculator& c) { c.m.setText3(2, "300"); }, 2, "30"},
+        RejectedCase{"octet 4 changed beside a rejected octet 3",
+                     [](Calculator& c) {
+                         c.m.setText3(2, "300");
+                         c.m.setText3(3, "78");
+                     },
+                     2, "3"},
+        RejectedCase{"first octet accepted beside a rejected octet 3",
+                     [](Calculator& c) {
+                         c.m.setText3(2, "300");
+                         c.m.setText3(0, "10");
+                     },
+                     2, "3"}),
+    [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 // ---------------------------------------------------------------- binary displays
 

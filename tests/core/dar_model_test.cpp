@@ -275,6 +275,8 @@ TEST_F(DarTest, ClearedOrUnusableCalculatorEndsTheRunWithoutHarm)
         {"octet changed: results cleared", [](DarFixture& f) { f.m.setText3(3, "1"); }},
         {"class D address", [](DarFixture& f) { f.m.setText3(0, "230"); }},
         {"calculator gone", [](DarFixture& f) { f.dar.setCalculator(nullptr); }},
+        {"octet 2 rejected", [](DarFixture& f) { f.m.setText3(1, "300"); }},
+        {"first octet rejected: the results stay", [](DarFixture& f) { f.m.setText3(0, "999"); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -291,6 +293,9 @@ TEST_F(DarTest, ClearedOrUnusableCalculatorEndsTheRunWithoutHarm)
         EXPECT_LE(f.dar.RichTextBox1.rows(), 5);
         EXPECT_GE(f.dar.RichTextBox1.rows(), 4);
         EXPECT_EQ(f.row(3), oracleLine(0xAC1025C8, 16, 10, 3));
+        for (std::int64_t r = 0; r < f.dar.RichTextBox1.rows(); ++r)
+            EXPECT_EQ(f.row(r).find("300"), std::string::npos) << f.row(r);
+        EXPECT_EQ(f.row(4).find("999"), std::string::npos);
         EXPECT_EQ(f.dar.SSCommand1.caption, "START");
         EXPECT_TRUE(f.dar.SSCommand2.enabled);
         EXPECT_FALSE(f.dar.isRunning());
@@ -306,6 +311,26 @@ TEST_F(DarTest, ClearedOrUnusableCalculatorEndsTheRunWithoutHarm)
         RtfWriter::appendEscaped(last, escaped);
         EXPECT_NE(rtf.bytes.find(escaped + "\\par"), std::string::npos) << last;
     }
+}
+
+TEST_F(DarTest, StartDoesNothingWhileAnOctetIsRejected)
+{
+    calculate({"192", "168", "1", "77"}, "255.255.255.224");
+    m.setText3(0, "999");  // the results stay on screen, so the window opens
+    m.SSCommand5_Click();
+    dar.open();
+    const std::string message = dar.SSPanel1.caption;
+    dar.SSCommand1_Click();
+    EXPECT_EQ(dar.RichTextBox1.lineCount(), 0);
+    EXPECT_EQ(sv.events, 0);
+    EXPECT_FALSE(dar.SSCommand2.enabled);
+    EXPECT_EQ(dar.SSPanel1.caption, message);
+    EXPECT_EQ(dar.SSPanel1.top, kDarTopUpper);
+
+    m.setText3(0, "192");
+    chooseMask("255.255.255.224");
+    dar.SSCommand1_Click();
+    EXPECT_EQ(dar.RichTextBox1.rows(), 7);
 }
 
 // ---------------------------------------------------------------- the fast lines against selsub

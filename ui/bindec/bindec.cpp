@@ -1,6 +1,7 @@
 #include "ui/bindec/bindec.h"
 
 #include "core/refreshing_services.h"
+#include "ui/platform/choice_buttons.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace mq::ui {
 
@@ -42,18 +42,18 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
     SSFrame1->setGeometry(twipsRect(120, 60, 1560, 1560));
     auto* group = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
-        auto* o = new QRadioButton(SSFrame1);
+        auto* o = new OptionButton3D(SSFrame1);
         o->setObjectName(QStringLiteral("SSOption1(%1)").arg(i));
         o->setGeometry(twipsRect(180, 360 + 360 * i, 1260, 300));
         o->setToolTip(QString::fromUtf8(kModeTips[i]));
         group->addButton(o, i);
         SSOption1[static_cast<std::size_t>(i)] = o;
+        connect(o, &OptionButton3D::chosen, this, [this, i] {
+            m->SSOption1_Click(i);
+            refresh();
+            Text4->setFocus();
+        });
     }
-    connect(group, &QButtonGroup::idClicked, this, [this](int i) {
-        m->SSOption1_Click(i);
-        refresh();
-        Text4->setFocus();
-    });
 
     Text4 = new QLineEdit(this);
     Text4->setObjectName(QStringLiteral("Text4"));
@@ -151,7 +151,7 @@ void Bindec::refresh()
         const auto& o = m->SSOption1[i];
         SSOption1[i]->setText(QString::fromStdString(o.caption));
         SSOption1[i]->setAccessibleName(QString::fromStdString(o.caption));
-        SSOption1[i]->setChecked(o.value);
+        SSOption1[i]->showValue(o.value);
         SSOption1[i]->setEnabled(o.enabled);
     }
     if (Text4->text().toStdString() != m->Text4.text)

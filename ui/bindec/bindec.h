@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert/bindec_model.h"
+#include "ui/platform/choice_buttons.h"
 
 #include <QWidget>
 #include <array>
@@ -12,7 +13,6 @@
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 
 namespace mq::ui {
 
@@ -31,7 +31,7 @@ public:
     QLineEdit* input() const { return Text4; }
     QLineEdit* result(int i) const { return Text1[static_cast<std::size_t>(i)]; }
     QPushButton* keypad(int i) const { return SSCommand2[static_cast<std::size_t>(i)]; }
-    QRadioButton* modeOption(int i) const { return SSOption1[static_cast<std::size_t>(i)]; }
+    OptionButton3D* modeOption(int i) const { return SSOption1[static_cast<std::size_t>(i)]; }
     QPushButton* enterButton() const { return SSCommand3; }
     QPushButton* clearButton() const { return SSCommand1; }
 
@@ -46,7 +46,7 @@ private:
     std::unique_ptr<BindecModel> m;
 
     QGroupBox* SSFrame1;
-    std::array<QRadioButton*, 3> SSOption1{};
+    std::array<OptionButton3D*, 3> SSOption1{};
     QLineEdit* Text4;
     std::array<QPushButton*, 16> SSCommand2{};
     QPushButton* SSCommand3;

@@ -1,5 +1,6 @@
 #include "ui/dar/report_view.h"
 
+#include "ui/platform/accessible_text.h"
 #include "ui/platform/geometry.h"
 
 #include <QApplication>
@@ -57,6 +58,12 @@ ReportView::ReportView(const DarReport& report, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     viewport()->setCursor(Qt::IBeamCursor);
     updateScrollBars();
+    static const bool exposed = [] {
+        exposeShownText(ReportView::staticMetaObject.className(), QAccessible::EditableText,
+                        [](const QWidget* w) { return static_cast<const ReportView*>(w)->shownText(); });
+        return true;
+    }();
+    (void)exposed;
 }
 
 // ---------------------------------------------------------------- lines
@@ -64,6 +71,28 @@ ReportView::ReportView(const DarReport& report, QWidget* parent)
 QString ReportView::lineText(std::int64_t line) const
 {
     return QString::fromStdString(r.line(line));
+}
+
+QString ReportView::shownText() const
+{
+    QString text;
+    const std::int64_t first = firstVisibleLine();
+    const std::int64_t end = std::min<std::int64_t>(shown, first + visibleLines() + 1);
+    for (std::int64_t i = first; i < end; ++i) {
+        if (i > first)
+            text += QLatin1Char('\n');
+        text += lineText(i);
+    }
+    return text;
+}
+
+void ReportView::announceShown()
+{
+    if (!QAccessible::isActive())
+        return;  // the lines are made only for someone who listens
+    const QString now = shownText();
+    announceTextChange(this, announced, now);
+    announced = now;
 }
 
 QFont ReportView::lineFont(std::int64_t line) const
@@ -93,6 +122,7 @@ bool ReportView::sync()
         horizontalScrollBar()->setValue(0);
         updateScrollBars();
         viewport()->update();
+        announceShown();
         return true;
     }
     if (r.lineCount() == shown)
@@ -104,6 +134,7 @@ bool ReportView::sync()
         anchor = current = -1;
     updateScrollBars();
     viewport()->update();
+    announceShown();
     return true;
 }
 
@@ -157,6 +188,7 @@ void ReportView::scrollToEnd()
 void ReportView::scrollContentsBy(int, int)
 {
     viewport()->update();
+    announceShown();
 }
 
 void ReportView::resizeEvent(QResizeEvent* event)

@@ -27,6 +27,9 @@ public:
 
     std::int64_t lineCount() const { return shown; }
     QString lineText(std::int64_t line) const;
+    // The lines on screen, one a line: what assistive tools read of the report
+    // (all of it can be millions of lines).
+    QString shownText() const;
     QFont lineFont(std::int64_t line) const;
     int lineHeight() const { return rowHeight; }
 
@@ -63,6 +66,7 @@ private:
     void updateScrollBars();
     void measure();
     void moveCurrent(std::int64_t line, bool extend);
+    void announceShown();
 
     const DarReport& r;
     std::uint64_t generation = 0;
@@ -74,6 +78,7 @@ private:
     std::int64_t measuredHead = -1;
     QTextOption tabbed;
     QTextOption plain;
+    QString announced;  // the shown text assistive tools were last told of
 };
 
 // The report's fonts: 9 point, bold and italic as a line asks.

@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -13,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -202,7 +202,7 @@ void Frmdoc::build()
     SSFrame2 = new QGroupBox(q("2. Choose Subnet Options"), this);
     SSFrame2->setObjectName(q("SSFrame2"));
     place(SSFrame2, 0, 1320, 3855, 3015);
-    SSCheck1 = new QCheckBox(q("Enable Subnet Zero"), SSFrame2);
+    SSCheck1 = new CheckBox3D(q("Enable Subnet Zero"), SSFrame2);
     SSCheck1->setObjectName(q("SSCheck1"));
     SSCheck1->setAccessibleName(q("Enable Subnet Zero"));
     SSCheck1->setToolTip(q("Click here if you want to make use of subnet zero in your calculations"));
@@ -371,8 +371,8 @@ void Frmdoc::wire()
             refresh();
         });
     }
-    connect(SSCheck1, &QCheckBox::clicked, this, [this](bool checked) {
-        m.SSCheck1_Click(checked ? 1 : 0);
+    connect(SSCheck1, &CheckBox3D::valueChanged, this, [this](int value) {
+        m.SSCheck1_Click(value);
         refresh();
     });
     auto onClick = [this](QPushButton* b, void (FrmdocModel::*handler)()) {
@@ -404,6 +404,22 @@ bool Frmdoc::eventFilter(QObject* watched, QEvent* event)
             return octetKey(i, key);
         if (int i = indexIn(watched, Combo1); i >= 0)
             return choiceKey(i, key);
+    } else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QClipboard* cb = QGuiApplication::clipboard();
+        const int i = indexIn(watched, Text3);
+        if (i >= 0 && mouse->button() == Qt::MiddleButton && cb && cb->supportsSelection()) {
+            // The X selection is pasted on release, at the place clicked.
+            QLineEdit* edit = Text3[static_cast<std::size_t>(i)];
+            if (event->type() == QEvent::MouseButtonPress) {
+                edit->setFocus(Qt::MouseFocusReason);
+            } else {
+                edit->deselect();
+                edit->setCursorPosition(edit->cursorPositionAt(mouse->position().toPoint()));
+                pasteIntoOctet(i, QClipboard::Selection);
+            }
+            return true;
+        }
     } else if (event->type() == QEvent::ContextMenu) {
         if (int i = indexIn(watched, Text3); i >= 0) {
             // The field's own menu, with Paste going through the same checks as Ctrl+V.
@@ -449,10 +465,12 @@ bool Frmdoc::choiceKey(int i, QKeyEvent* event)
     return true;
 }
 
-void Frmdoc::pasteIntoOctet(int i)
+void Frmdoc::pasteIntoOctet(int i, QClipboard::Mode mode)
 {
     const QClipboard* cb = QGuiApplication::clipboard();
-    const QString text = cb ? cb->text().trimmed() : QString();
+    const QString text = cb ? cb->text(mode).trimmed() : QString();
+    if (text.isEmpty())
+        return;  // nothing to paste, nothing to complain about
     static const QRegularExpression whole(q("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
     static const QRegularExpression digits(q("^\\d+$"));
     if (const auto match = whole.match(text); match.hasMatch()) {
@@ -510,11 +528,8 @@ void Frmdoc::refresh()
         c->setEnabled(box.enabled);
         c->setVisible(box.visible);
     }
-    {
-        QSignalBlocker block(SSCheck1);
-        SSCheck1->setChecked(m.SSCheck1.value != 0);
-        SSCheck1->setEnabled(m.SSCheck1.enabled);
-    }
+    SSCheck1->showValue(m.SSCheck1.value != 0);
+    SSCheck1->setEnabled(m.SSCheck1.enabled);
     for (std::size_t i = 0; i < 7; ++i) {
         SSPanel6[i]->setCaption(m.SSPanel6[i].caption);
         SSPanel6[i]->setForeColor(m.SSPanel6[i].foreColor);

@@ -6,16 +6,17 @@
 #include "core/refreshing_services.h"
 
 #include "core/frmdoc_model.h"
+#include "ui/platform/choice_buttons.h"
 #include "ui/platform/flex_grid.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
 #include "ui/platform/rich_text_view.h"
 
+#include <QClipboard>
 #include <QWidget>
 #include <array>
 #include <memory>
 
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -43,7 +44,7 @@ public:
     Panel3D* statusPanel() const { return SSPanel1; }
     QLineEdit* classBox() const { return Text1; }
     QLineEdit* subnetNumberBox() const { return Text2; }
-    QCheckBox* subnetZeroBox() const { return SSCheck1; }
+    CheckBox3D* subnetZeroBox() const { return SSCheck1; }
     RichTextView* addressBinary() const { return RichTextBox1; }
     RichTextView* maskBinary() const { return RichTextBox2; }
     FlexGrid* grid() const { return MSFlexGrid1; }
@@ -60,7 +61,9 @@ private:
     void setTabOrder();
     bool octetKey(int i, QKeyEvent* event);
     bool choiceKey(int i, QKeyEvent* event);
-    void pasteIntoOctet(int i);
+    // Ctrl+V, the context menu's Paste and a middle click (the X selection)
+    // all paste through here, so the same checks apply.
+    void pasteIntoOctet(int i, QClipboard::Mode mode = QClipboard::Clipboard);
 
     std::unique_ptr<QtServices> ownServices;
     RefreshingServices relay;  // refreshes the widgets before anything modal
@@ -80,7 +83,7 @@ private:
     std::array<Panel3D*, 7> SSPanel5{};
     std::array<Panel3D*, 7> SSPanel6{};
     Panel3D* SSPanel1 = nullptr;
-    QCheckBox* SSCheck1 = nullptr;
+    CheckBox3D* SSCheck1 = nullptr;
     std::array<QComboBox*, 4> Combo1{};
     QPushButton *SSCommand1 = nullptr, *SSCommand2 = nullptr, *SSCommand3 = nullptr, *SSCommand4 = nullptr,
                 *SSCommand5 = nullptr, *SSCommand6 = nullptr;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QAccessible>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -110,6 +111,22 @@ TEST_F(BindecWindow, ModesKeypadAndReturnKey)
     QTest::mouseClick(w->enterButton(), Qt::LeftButton);
     ASSERT_EQ(fake.messages.size(), 2u);
     EXPECT_EQ(fake.messages[1].text, "Please enter a number");
+}
+
+// The mode options answer an accessibility tool's Toggle action, which emits no click.
+TEST_F(BindecWindow, ModeOptionsAnswerTheToggleAction)
+{
+    auto toggle = [](QWidget* option) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(option);
+        ASSERT_NE(iface, nullptr);
+        iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    };
+    QTest::keyClicks(w->input(), "101");
+    toggle(w->modeOption(2));
+    EXPECT_TRUE(w->keypad(15)->isEnabled());
+    EXPECT_EQ(w->input()->text(), "");
+    toggle(w->modeOption(1));
+    EXPECT_FALSE(w->keypad(10)->isEnabled());
 }
 
 TEST_F(BindecWindow, PastedTextIsJudgedAtEnter)

@@ -7,6 +7,7 @@
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -122,6 +123,23 @@ TEST_F(DarWindow, OpensFromTheCalculatorAndListsTheSubnets)
     EXPECT_TRUE(font(17).bold());
     EXPECT_FALSE(font(19).bold());
     EXPECT_DOUBLE_EQ(font(19).pointSizeF(), 9.0);
+}
+
+// A screen reader reads the message and the report lines on screen.
+TEST_F(DarWindow, MessageAndReportAreReadAsText)
+{
+    calculate({"192", "168", "1", "77"}, "255.255.255.224");
+    openFromCalculator();
+    auto textOf = [](QWidget* w) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+        return iface && iface->textInterface() ? iface->textInterface()->text(0, -1) : QStringLiteral("<none>");
+    };
+    EXPECT_EQ(textOf(dar->messagePanel()), "Click START to display subnets 0 to  6");
+    QTest::mouseClick(dar->startButton(), Qt::LeftButton);
+    const QStringList shown = textOf(dar->report()).split(QLatin1Char('\n'));
+    EXPECT_TRUE(shown.contains(" 6\t192.168.1.192\t192.168.1.193\t192.168.1.222\t192.168.1.223"))
+        << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(dar->report())->text(QAccessible::Name), "Address range report");
 }
 
 TEST_F(DarWindow, CancelWithTheSameButtonKeepsTheLinesWritten)

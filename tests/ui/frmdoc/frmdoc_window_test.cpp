@@ -4,6 +4,7 @@
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -361,6 +362,50 @@ TEST_F(FrmdocWindow, SubnetZeroBoxRebuildsTheLists)
     EXPECT_EQ(window->choiceBox(0)->itemText(1), "1");
     EXPECT_EQ(choices(), QStringList({"", "", "", ""}));
     EXPECT_EQ(panel(5), "");
+}
+
+// A switch-access tool or screen reader ticks the box with its Toggle action,
+// which emits no click: the box must answer all the same, once per change.
+TEST_F(FrmdocWindow, SubnetZeroBoxAnswersTheToggleAction)
+{
+    enter("192.168.1.77", "255.255.255.224");
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(window->subnetZeroBox());
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box->actionInterface(), nullptr);
+    box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(window->subnetZeroBox()->isChecked());
+    EXPECT_EQ(state.subnetZero, "y");
+    EXPECT_EQ(window->choiceBox(0)->count(), 7);
+    EXPECT_EQ(panel(5), "");
+    box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(state.subnetZero, "n");
+    EXPECT_EQ(window->choiceBox(0)->count(), 6);
+}
+
+// A first octet of 999 pasted over a calculation: the message comes, the
+// results of the last valid address stay, and nothing computes from 999.
+TEST_F(FrmdocWindow, RejectedOctetLeavesResultsMovesAndGridAlone)
+{
+    enter("192.168.1.77", "255.255.255.224");
+    QTest::mouseClick(button("SSCommand1"), Qt::LeftButton);
+    QGuiApplication::clipboard()->setText(QStringLiteral("999"));
+    window->octetField(0)->setFocus();
+    window->octetField(0)->selectAll();
+    QTest::keySequence(window->octetField(0), QKeySequence::Paste);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "Address MUST start between 1 and 223");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(window->choiceBox(i)->isEnabled());
+    EXPECT_FALSE(window->subnetZeroBox()->isEnabled());
+    fake.answers = {"3"};
+    for (const char* b : {"SSCommand4", "SSCommand6", "SSCommand2", "SSCommand1"})
+        QTest::mouseClick(button(b), Qt::LeftButton);
+    EXPECT_TRUE(fake.prompts.empty());
+    EXPECT_EQ(octets(), QStringList({"999", "168", "1", "77"}));
+    EXPECT_EQ(panel(4), "192.168.1.64");
+    EXPECT_EQ(window->subnetNumberBox()->text(), "2");
+    EXPECT_EQ(gridCell(1, 1), "192.168.1.64");
+    EXPECT_EQ(fake.messages.size(), 1u);
 }
 
 struct Paste {

@@ -1,6 +1,7 @@
 // The Qt side of the controls and services: units, colours, filters, the real
 // dialogs, the settings store and the grid's selection in grid coordinates.
 #include "tests/ui/platform/window_test_support.h"
+#include "ui/platform/choice_buttons.h"
 #include "ui/platform/flex_grid.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
@@ -8,6 +9,8 @@
 #include "ui/platform/rich_text_view.h"
 #include "ui/platform/settings_store.h"
 
+#include <QAccessible>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
@@ -336,6 +339,68 @@ TEST(Panels, CaptionAndColours)
     EXPECT_EQ(panel.palette().color(QPalette::WindowText), QColor(0, 128, 0));
     EXPECT_EQ(panel.palette().color(QPalette::Window), QColor(192, 192, 192));
     EXPECT_EQ(panel.frameShadow(), QFrame::Sunken);
+}
+
+// ---------------------------------------------------------------- check boxes and options
+
+// Mouse, space bar, toggle() and an assistive tool's Toggle action (which
+// emits no click): each change is reported once, the program's own is not.
+TEST(ChoiceButtons, EveryChangeIsReportedOnceHoweverItIsMade)
+{
+    const std::vector<std::function<void(QAbstractButton*)>> ways = {
+        [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); },
+        [](QAbstractButton* b) { QTest::keyClick(b, Qt::Key_Space); },
+        [](QAbstractButton* b) { b->toggle(); },
+        [](QAbstractButton* b) {
+            QAccessible::queryAccessibleInterface(b)->actionInterface()->doAction(
+                QAccessibleActionInterface::toggleAction());
+        },
+    };
+    for (std::size_t w = 0; w < ways.size(); ++w) {
+        SCOPED_TRACE(w);
+        QWidget frame;
+        CheckBox3D box(QStringLiteral("Enable Subnet Zero"), &frame);
+        std::vector<int> ticks, chosen;
+        QObject::connect(&box, &CheckBox3D::valueChanged, [&](int v) { ticks.push_back(v); });
+        QButtonGroup group;
+        std::array<OptionButton3D*, 3> options{};
+        for (int i = 0; i < 3; ++i) {
+            options[i] = new OptionButton3D(&frame);
+            options[i]->setText(QStringLiteral("Option %1").arg(i));
+            options[i]->setGeometry(0, 30 * (i + 1), 100, 25);
+            group.addButton(options[i], i);
+            QObject::connect(options[i], &OptionButton3D::chosen, [&chosen, i] { chosen.push_back(i); });
+        }
+        options[0]->showValue(true);
+        frame.show();
+        ways[w](&box);
+        ways[w](&box);
+        box.showValue(true);
+        EXPECT_EQ(ticks, (std::vector<int>{1, 0}));
+        ways[w](options[2]);
+        ways[w](options[2]);  // a chosen option stays chosen: no change
+        options[1]->showValue(true);
+        EXPECT_EQ(chosen, (std::vector<int>{2}));
+    }
+}
+
+// ---------------------------------------------------------------- what screen readers read
+
+TEST(Panels, ScreenReadersReadTheCaptionAsText)
+{
+    Panel3D panel(Panel3D::Bevel::Inset);
+    panel.setAccessibleName(QStringLiteral("Network Address"));
+    panel.setCaption("192.168.1.0");
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&panel);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->text(QAccessible::Name), "Network Address");
+    ASSERT_NE(iface->textInterface(), nullptr);
+    EXPECT_EQ(iface->textInterface()->text(0, -1), "192.168.1.0");
+    EXPECT_EQ(iface->textInterface()->text(4, 7), "168");
+    // That a change is announced needs a running accessibility bridge: the
+    // screen reader test (tests/e2e) listens for it.
+    panel.setCaption("");
+    EXPECT_EQ(iface->textInterface()->characterCount(), 0);
 }
 
 }  // namespace

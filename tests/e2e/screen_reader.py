@@ -1,0 +1,228 @@
+#!/usr/bin/python3
+"""Reads Maskquill as a screen reader does: through AT-SPI, with real key
+presses and mouse clicks from xdotool. Run by screen_reader_test.sh inside a
+private D-Bus session and X server. Usage: screen_reader.py <screenshot folder>"""
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+out = sys.argv[1] if len(sys.argv) > 1 else "."
+failures = []
+
+
+def check(what, got, want):
+    if got != want:
+        failures.append(f"{what}: got {got!r}, want {want!r}")
+
+
+def pump(seconds):
+    """Lets AT-SPI events arrive while the program works."""
+    ctx = GLib.MainContext.default()
+    end = time.time() + seconds
+    while time.time() < end:
+        while ctx.iteration(False):
+            pass
+        time.sleep(0.02)
+
+
+def find(node, pred):
+    if node is None:
+        return None
+    try:
+        if pred(node):
+            return node
+        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
+    except Exception:
+        return None
+    for child in children:
+        hit = find(child, pred)
+        if hit is not None:
+            return hit
+    return None
+
+
+def wait_for(pred_fn, seconds=10):
+    end = time.time() + seconds
+    while time.time() < end:
+        hit = pred_fn()
+        if hit is not None:
+            return hit
+        pump(0.1)
+    return None
+
+
+def text_of(node):
+    try:
+        return node.queryText().getText(0, -1)
+    except NotImplementedError:
+        return "<no text interface>"
+
+
+def press(node, action):
+    act = node.queryAction()
+    names = [act.getName(i) for i in range(act.nActions)]
+    if action not in names:
+        sys.exit(f"FAIL: {node.name!r} offers no {action!r} action, only {names}")
+    act.doAction(names.index(action))
+    pump(0.6)  # Qt presses buttons about 100 ms later
+
+
+def xdo(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def app_named(name):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        a = desktop.getChildAtIndex(i)
+        if a is not None and a.name == name:
+            return a
+    return None
+
+
+app = wait_for(lambda: app_named("Maskquill"), 20)
+if app is None:
+    sys.exit("FAIL: the program never showed up on the accessibility bus")
+toolbar_button = wait_for(lambda: find(app, lambda a: a.getRoleName() == "push button" and a.name == "Maskquill"))
+if toolbar_button is None:
+    sys.exit("FAIL: no toolbar button that opens the calculator")
+
+events = []
+pyatspi.Registry.registerEventListener(
+    lambda e: events.append((e.source.description if e.source else "", str(e.any_data))), "object:text-changed")
+
+press(toolbar_button, "Press")
+pane = find(app, lambda a: a.getRoleName() == "layered pane")
+calc = wait_for(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.name == "Maskquill"))
+if calc is None:
+    sys.exit("FAIL: the calculator window did not open")
+
+
+def octet(i):
+    return find(calc, lambda a: a.name == f"Enter IP Address, octet {i + 1}")
+
+
+def result_panel(caption):
+    # The value panel carries the caption's name and its tool-tip as description.
+    return find(calc, lambda a: a.getRoleName() == "label" and a.name == caption and
+                a.description.startswith("This shows"))
+
+
+def named(root, role, name):
+    return find(root, lambda a: a.getRoleName() == role and a.name == name)
+
+
+# Type the address with the real keyboard; without a window manager the test
+# gives the X focus itself.
+octet(0).queryComponent().grabFocus()
+main = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Maskquill$"], capture_output=True,
+                      text=True).stdout.split()
+if not main:
+    sys.exit("FAIL: no visible main window")
+xdo("windowfocus", "--sync", main[0])
+pump(0.3)
+xdo("type", "--delay", "40", "192.168.10.77")
+pump(0.5)
+check("octets typed", [text_of(octet(i)) for i in range(4)], ["192", "168", "10", "77"])
+# From the fourth octet, Tab past "Enable Subnet Zero" and the bits box to the
+# mask box, open its list and take its third row.
+xdo("key", "Tab", "Tab", "Tab")
+pump(0.3)
+xdo("key", "F4")
+pump(0.5)
+xdo("key", "Home", "Down", "Down", "Return")
+pump(1.0)
+
+expected = {
+    "Network Address": "192.168.10.0",
+    "Subnet Address": "192.168.10.64",
+    "Host Address": "192.168.10.77",
+    "Wasted Addresses": "74",
+    "Address Range From": "192.168.10.65",
+    "Address Range To": "192.168.10.94",
+    "Broadcast Address": "192.168.10.95",
+}
+for caption, value in expected.items():
+    panel = result_panel(caption)
+    if panel is None:
+        failures.append(f"no result panel {caption!r}")
+        continue
+    check(caption, text_of(panel), value)
+check("status", text_of(named(calc, "label", "Status")), "Host address is a valid address")
+check("class", text_of(named(calc, "text", "Class of Address")), "C")
+check("subnet number", text_of(named(calc, "text", "Subnet number")), "2")
+told = {data for desc, data in events if desc.startswith("This shows")}
+for value in ("192.168.10.0", "192.168.10.95", "74"):
+    if value not in told:
+        failures.append(f"no text-changed event told of {value!r} (heard {sorted(told)})")
+subprocess.run(["import", "-window", "root", f"{out}/e2e_screen_reader_calculator.png"])
+
+# The address range window: its message, then the report after START.
+press(named(calc, "push button", "Display whole address range"), "Press")
+dar = wait_for(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.name == "Display Address Range"))
+if dar is None:
+    sys.exit("FAIL: the address range window did not open")
+message = named(dar, "label", "Message")
+check("range message", text_of(message), "Click START to display subnets 0 to  6")
+press(named(dar, "push button", "START"), "Press")
+pump(1.0)
+report = text_of(find(dar, lambda a: a.name == "Address range report"))
+last = " 6\t192.168.10.192\t192.168.10.193\t192.168.10.222\t192.168.10.223"
+if last not in report.split("\n"):
+    failures.append(f"the report does not read {last!r}: {report!r}")
+check("range message after the run", text_of(message), "Calculating and formatting for subnet  5 of 6")
+subprocess.run(["import", "-window", "root", f"{out}/e2e_screen_reader_range.png"])
+press(named(dar, "push button", "Finish"), "Press")
+
+# A switch-access tool ticks "Enable Subnet Zero" with its Toggle action: the
+# handler runs, so the results are cleared and the lists rebuilt.
+zero = named(calc, "check box", "Enable Subnet Zero")
+press(zero, "Toggle")
+check("ticked", zero.getState().contains(pyatspi.STATE_CHECKED), True)
+check("results after ticking", text_of(result_panel("Network Address")), "")
+check("subnet number after ticking", text_of(named(calc, "text", "Subnet number")), "")
+bits = named(calc, "combo box", "# Bits in Subnet Mask")
+rows = bits.getChildAtIndex(0).childCount if bits is not None and bits.childCount else -1
+check("bits rows with subnet zero", rows, 7)
+press(zero, "Toggle")
+check("unticked", zero.getState().contains(pyatspi.STATE_CHECKED), False)
+
+# A middle click pastes the X selection the way Ctrl+V pastes: a whole
+# address fills the four fields.
+# xclip stays behind to serve the selection until the X server goes.
+subprocess.run(["xclip", "-selection", "primary"], input="172.16.37.200", text=True, check=True,
+               stderr=subprocess.DEVNULL)
+x, y, w, h = octet(0).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+xdo("mousemove", str(x + w // 2), str(y + h // 2), "click", "2")
+pump(0.8)
+check("octets after a middle click", [text_of(octet(i)) for i in range(4)], ["172", "16", "37", "200"])
+check("class after a middle click", text_of(named(calc, "text", "Class of Address")), "B")
+
+# The VLSM assistant's results, read line by line from its list.
+press(named(app, "push button", "VLSM Quill"), "Press")
+vlsm = wait_for(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.name == "Class C VLSM Quill"))
+if vlsm is None:
+    sys.exit("FAIL: the VLSM assistant did not open")
+for name, value in (("First octet", "192"), ("Second octet", "168"), ("Third octet", "1")):
+    named(vlsm, "text", name).queryEditableText().setTextContents(value)
+continue_button = named(vlsm, "push button", "Continue")
+press(continue_button, "Press")
+segments = named(vlsm, "combo box", "Number of segments")
+find(segments, lambda a: a.getRoleName() == "text").queryEditableText().setTextContents("2")
+press(continue_button, "Press")
+named(vlsm, "text", "Hosts in segment 1").queryEditableText().setTextContents("20")
+named(vlsm, "text", "Hosts in segment 2").queryEditableText().setTextContents("50")
+press(continue_button, "Press")
+results = named(vlsm, "list", "Results")
+lines = [results.getChildAtIndex(i).name for i in range(results.childCount)] if results is not None else []
+for want in ("Number of segments chosen is 2", "Segment 2 has 50 hosts",
+             "Subnet mask for segment 1 is 255.255.255.224"):
+    if want not in lines:
+        failures.append(f"the VLSM results do not read {want!r}: {lines}")
+
+for f in failures:
+    print("FAIL:", f)
+sys.exit(1 if failures else 0)
