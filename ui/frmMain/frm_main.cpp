@@ -132,7 +132,7 @@ void FrmMain::fillWindowList()
         ++n;
         QAction* a = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(n).arg(sub->windowTitle()));
         a->setCheckable(true);
-        a->setChecked(sub == mdi->activeSubWindow());
+        a->setChecked(sub == activeSubWindow());
         QPointer<QMdiSubWindow> target(sub);
         connect(a, &QAction::triggered, this, [this, target] {
             if (target) {
@@ -236,15 +236,14 @@ void FrmMain::MDIForm_Unload()
 {
     if (isMinimized())
         return;
+    // All four describe the outer window, frame included, as the left and top edges do.
     const QRect frame = frameGeometry();
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainLeft"),
-                         QString::number(pixelsToTwips(frame.x())));
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainTop"),
-                         QString::number(pixelsToTwips(frame.y())));
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainWidth"),
-                         QString::number(pixelsToTwips(width())));
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainHeight"),
-                         QString::number(pixelsToTwips(height())));
+    const auto twips = [](int pixels) { return QString::number(pixelsToTwips(pixels)); };
+    settings.saveSettings(kSettingsApp, kSettingsSection,
+                          {{QStringLiteral("MainLeft"), twips(frame.x())},
+                           {QStringLiteral("MainTop"), twips(frame.y())},
+                           {QStringLiteral("MainWidth"), twips(frame.width())},
+                           {QStringLiteral("MainHeight"), twips(frame.height())}});
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)
@@ -412,6 +411,7 @@ QWidget* FrmMain::showWindow(const QString& name)
         } else {
             QMdiSubWindow* sub = mdi->addSubWindow(w);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->installEventFilter(this);
             sub->setWindowIcon(toolImages()[1]);
             sub->adjustSize();
         }
@@ -431,12 +431,39 @@ QWidget* FrmMain::showWindow(const QString& name)
     return w;
 }
 
+QMdiSubWindow* FrmMain::topmostVisible(const QMdiSubWindow* except) const
+{
+    const auto subs = mdi->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+        if (*it != except && (*it)->isVisible())
+            return *it;
+    return nullptr;
+}
+
+QMdiSubWindow* FrmMain::activeSubWindow() const
+{
+    // currentSubWindow, not activeSubWindow: the latter is empty while a dialog
+    // over the main window has the focus.
+    QMdiSubWindow* sub = mdi->currentSubWindow();
+    return sub && sub->isVisible() ? sub : topmostVisible();
+}
+
 QWidget* FrmMain::activeChild() const
 {
-    QMdiSubWindow* sub = mdi->activeSubWindow();
-    if (!sub)
-        sub = mdi->currentSubWindow();
+    QMdiSubWindow* sub = activeSubWindow();
     return sub ? sub->widget() : nullptr;
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // A tool that hides itself hands the activation on to the next child that shows,
+    // as closing one does. Hiding the whole main window leaves the children alone.
+    auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+    if (sub && event->type() == QEvent::Hide && sub->isHidden() && mdi->isVisible()) {
+        if (QMdiSubWindow* next = topmostVisible(sub))
+            mdi->setActiveSubWindow(next);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QString FrmMain::activeChildName() const

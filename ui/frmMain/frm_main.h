@@ -42,7 +42,10 @@ public:
     // The open instance, or nullptr.
     QWidget* findWindow(const QString& name) const;
     QMdiSubWindow* subWindow(const QString& name) const;
-    // The active child window's widget and name ("frmdoc", "Form10", ...).
+    // The active child window: the topmost one that shows (a tool hidden by its
+    // Done button no longer counts); nullptr when none shows.
+    QMdiSubWindow* activeSubWindow() const;
+    // Its widget and name ("frmdoc", "Form10", ...).
     QWidget* activeChild() const;
     QString activeChildName() const;
     Frmdoc* calculator() const;
@@ -89,6 +92,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Entry {
@@ -100,6 +104,7 @@ private:
     void buildStatusBar();
     void updateClock();
     void fillWindowList();
+    QMdiSubWindow* topmostVisible(const QMdiSubWindow* except = nullptr) const;
 
     CalculatorState& st;
     SettingsStore& settings;

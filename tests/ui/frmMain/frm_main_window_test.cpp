@@ -277,22 +277,39 @@ TEST_F(MainWindow, DialogToolsOpenAsWindowsOfTheirOwn)
     EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
 }
 
-TEST_F(MainWindow, ClosingWritesTheGeometryAsTwips)
+// Records each write the main window makes, then stores it.
+class RecordingStore : public ui::QtSettingsStore {
+public:
+    using QtSettingsStore::QtSettingsStore;
+    void saveSettings(const QString& app, const QString& section, const ui::SettingValues& values) override
+    {
+        QStringList keys;
+        for (const auto& kv : values)
+            keys << kv.first;
+        writes << keys;
+        QtSettingsStore::saveSettings(app, section, values);
+    }
+    QList<QStringList> writes;
+};
+
+TEST_F(MainWindow, ClosingWritesTheOuterGeometryAsTwipsInOneWrite)
 {
+    auto* recording = new RecordingStore(settingsPath);
+    store.reset(recording);
     load();
     showMain();
     main->move(twipsToPixels(600), twipsToPixels(450));
     main->resize(twipsToPixels(9000), twipsToPixels(7000));
     QApplication::processEvents();
     const QRect frame = main->frameGeometry();
+    ASSERT_GT(frame.width(), main->width()) << "the platform draws no frame";
     main->close();
+    EXPECT_EQ(recording->writes, QList<QStringList>({{"MainLeft", "MainTop", "MainWidth", "MainHeight"}}));
     EXPECT_EQ(storedKeys(), QStringList({"MainHeight", "MainLeft", "MainTop", "MainWidth"}));
     EXPECT_EQ(stored("MainLeft"), QString::number(ui::pixelsToTwips(frame.x())));
     EXPECT_EQ(stored("MainTop"), QString::number(ui::pixelsToTwips(frame.y())));
-    EXPECT_EQ(stored("MainWidth"), QString::number(ui::pixelsToTwips(main->width())));
-    EXPECT_EQ(stored("MainHeight"), QString::number(ui::pixelsToTwips(main->height())));
-    EXPECT_NEAR(stored("MainWidth").toInt(), 9000, 15);
-    EXPECT_NEAR(stored("MainHeight").toInt(), 7000, 15);
+    EXPECT_EQ(stored("MainWidth"), QString::number(ui::pixelsToTwips(frame.width())));
+    EXPECT_EQ(stored("MainHeight"), QString::number(ui::pixelsToTwips(frame.height())));
 }
 
 TEST_F(MainWindow, AMinimisedWindowWritesNothing)
@@ -362,6 +379,43 @@ TEST_F(MainWindow, TilesAndListsTheChildWindows)
         if (act->isCheckable())
             listed << act->text();
     EXPECT_EQ(listed, QStringList({"&1 Maskquill", "&2 Common Lists"}));
+}
+
+// Done hides a tool and keeps it; the activation passes to the topmost child
+// that still shows, and with none showing there is no active child.
+TEST_F(MainWindow, AHiddenToolIsNeverTheActiveChild)
+{
+    load();
+    showMain();
+    for (int index : {4, 7})
+        main->registerTool(index, index == 4 ? "bindec" : "Form10", [index] {
+            auto* w = new QWidget;
+            w->setWindowTitle(index == 4 ? "Binary/Decimal/Hex" : "Class C VLSM Quill");
+            return w;
+        });
+    clickButton(4);
+    clickButton(3);
+    clickButton(7);
+    ASSERT_EQ(main->activeChildName(), "Form10");
+    ui::hideWindow(main->findWindow("Form10"));
+    EXPECT_EQ(main->activeChildName(), "frmdoc");
+    EXPECT_EQ(main->mdiArea()->currentSubWindow(), main->subWindow("frmdoc"));
+
+    QMenu* windowMenu = main->findChild<QMenu*>("mnuWindow");
+    emit windowMenu->aboutToShow();
+    QStringList ticked;
+    for (QAction* act : windowMenu->actions())
+        if (act->isChecked())
+            ticked << act->text();
+    EXPECT_EQ(ticked, QStringList({"&2 Maskquill"}));
+
+    ui::hideWindow(main->calculator());
+    EXPECT_EQ(main->activeChildName(), "bindec");
+    ui::hideWindow(main->findWindow("bindec"));
+    EXPECT_EQ(main->activeChild(), nullptr);
+    EXPECT_EQ(main->activeSubWindow(), nullptr);
+    clickButton(7);
+    EXPECT_EQ(main->activeChildName(), "Form10");
 }
 
 TEST_F(MainWindow, CalculatorInsideTheMainWindowShowsAClassBResult)
