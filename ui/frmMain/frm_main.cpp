@@ -1,5 +1,6 @@
 #include "ui/frmMain/frm_main.h"
 
+#include "ui/frmMain/menu_style.h"
 #include "ui/frmMain/tool_icons.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
@@ -82,10 +83,21 @@ FrmMain::~FrmMain() = default;
 
 // ---------------------------------------------------------------- building
 
+QMenu* FrmMain::addMenu(const QString& caption, const QString& name)
+{
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    // A drop-down is a window of its own and would take the desktop's font, not the menu bar's.
+    menu->setFont(menuBar()->font());
+    auto* style = new MenuCheckStyle;
+    style->setParent(menu);
+    menu->setStyle(style);
+    return menu;
+}
+
 void FrmMain::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File"));
+    QMenu* file = addMenu(QStringLiteral("&File"), QStringLiteral("File"));
     QAction* save = file->addAction(QStringLiteral("Save"), this, [this] { Save_Click(); });
     save->setObjectName(QStringLiteral("Save"));
     QAction* print = file->addAction(QStringLiteral("Print"), this, [this] { Print_Click(); });
@@ -94,13 +106,11 @@ void FrmMain::buildMenus()
     QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { Exit_Click(); });
     exit->setObjectName(QStringLiteral("Exit"));
 
-    mnuWindow = menuBar()->addMenu(QStringLiteral("&Window"));
-    mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
+    mnuWindow = addMenu(QStringLiteral("&Window"), QStringLiteral("mnuWindow"));
     connect(mnuWindow, &QMenu::aboutToShow, this, [this] { fillWindowList(); });
     fillWindowList();
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
+    QMenu* help = addMenu(QStringLiteral("&Help"), QStringLiteral("mnuHelp"));
     help->addAction(QStringLiteral("Help "), this, [this] { mnuHelpContents_Click(); })
         ->setObjectName(QStringLiteral("mnuHelpContents"));
     help->addSeparator()->setObjectName(QStringLiteral("mnuHelpBar1"));

@@ -100,6 +100,7 @@ private:
         QPointer<QWidget> widget;
     };
     void buildMenus();
+    QMenu* addMenu(const QString& caption, const QString& name);
     void buildToolbar();
     void buildStatusBar();
     void updateClock();

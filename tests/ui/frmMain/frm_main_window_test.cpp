@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
 #include <QPushButton>
 #include <QLabel>
@@ -416,6 +417,59 @@ TEST_F(MainWindow, AHiddenToolIsNeverTheActiveChild)
     EXPECT_EQ(main->activeSubWindow(), nullptr);
     clickButton(7);
     EXPECT_EQ(main->activeChildName(), "Form10");
+}
+
+// Pixels of `area` in `shot` that differ clearly from `background`.
+int marks(const QImage& shot, const QRect& area, const QColor& background)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            n += std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                     std::abs(c.blue() - background.blue()) >
+                 60;
+        }
+    return n;
+}
+
+TEST_F(MainWindow, DropDownsWearTheMenuBarsFontAndTickTheActiveWindowPlainly)
+{
+    load();
+    showMain();
+    main->registerTool(6, "clist", [] {
+        auto* w = new QWidget;
+        w->setWindowTitle("Common Lists");
+        return w;
+    });
+    clickButton(3);
+    clickButton(6);
+    const QFontInfo bar(main->menuBar()->font());
+    for (const char* name : {"File", "mnuWindow", "mnuHelp"}) {
+        const QFontInfo menu(main->findChild<QMenu*>(name)->font());
+        EXPECT_EQ(menu.family(), bar.family()) << name;
+        EXPECT_EQ(menu.pixelSize(), bar.pixelSize()) << name;
+    }
+
+    QMenu* windowMenu = main->findChild<QMenu*>("mnuWindow");
+    windowMenu->popup(main->mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(windowMenu));
+    const QImage shot = windowMenu->grab().toImage();
+    QMap<QString, int> checkColumn;
+    for (QAction* act : windowMenu->actions()) {
+        if (!act->isCheckable())
+            continue;
+        const QRect row = windowMenu->actionGeometry(act);
+        const QColor background = shot.pixelColor(row.right() - 4, row.center().y());
+        // The column between the menu's frame and the caption, where the mark goes.
+        checkColumn[act->text()] =
+            marks(shot, QRect(row.left() + 3, row.top() + 1, row.height() * 2 / 3, row.height() - 2), background);
+    }
+    EXPECT_EQ(checkColumn.value("&1 Maskquill", -1), 0);  // no empty box
+    EXPECT_GT(checkColumn.value("&2 Common Lists"), 4);  // the tick
+    if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+        shot.save(QDir(QString::fromLocal8Bit(dir)).filePath("frmMain_window_menu.png"));
+    windowMenu->hide();
 }
 
 TEST_F(MainWindow, CalculatorInsideTheMainWindowShowsAClassBResult)
