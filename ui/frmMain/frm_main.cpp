@@ -11,13 +11,17 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace mq::ui {
 
@@ -390,6 +394,33 @@ void FrmMain::registerTool(int toolbarIndex, const QString& name, std::function<
     registerWindow(name, std::move(make));
 }
 
+void FrmMain::makeRoomFor(QMdiSubWindow* sub)
+{
+    // The child keeps its own size: the main window grows instead, as far as
+    // the screen's work area allows, so that every control shows without scrolling.
+    const QSize lack = (sub->size() - mdi->viewport()->size()).expandedTo(QSize(0, 0));
+    if (lack.width() > 0 || lack.height() > 0) {
+        const QRect frame = frameGeometry();
+        const QRect work = screen() ? screen()->availableGeometry() : frame;
+        QRect grown(frame.topLeft(), (frame.size() + lack).boundedTo(work.size()));
+        // Growing past the right or bottom edge slides the window back onto the screen.
+        grown.moveRight(std::min(grown.right(), work.right()));
+        grown.moveBottom(std::min(grown.bottom(), work.bottom()));
+        const QMargins edges(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                             frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+        move(grown.topLeft());
+        resize(grown.marginsRemoved(edges).size());
+        if (layout())
+            layout()->activate();
+    }
+    // Where the child would hang over the edge, it moves in.
+    const QSize area = mdi->viewport()->size();
+    QPoint at = sub->pos();
+    at.setX(std::max(0, std::min(at.x(), area.width() - sub->width())));
+    at.setY(std::max(0, std::min(at.y(), area.height() - sub->height())));
+    sub->move(at);
+}
+
 QWidget* FrmMain::findWindow(const QString& name) const
 {
     auto it = entries.find(name);
@@ -424,6 +455,7 @@ QWidget* FrmMain::showWindow(const QString& name)
             sub->installEventFilter(this);
             sub->setWindowIcon(toolImages()[1]);
             sub->adjustSize();
+            makeRoomFor(sub);
         }
     }
     if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {

@@ -105,6 +105,7 @@ private:
     void buildStatusBar();
     void updateClock();
     void fillWindowList();
+    void makeRoomFor(QMdiSubWindow* sub);
     QMdiSubWindow* topmostVisible(const QMdiSubWindow* except = nullptr) const;
 
     CalculatorState& st;
