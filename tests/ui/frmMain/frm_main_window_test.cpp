@@ -1,7 +1,11 @@
 // The main window: start geometry, toolbar, the one calculator, tool windows,
-// arrangement and the settings written on close.
+// arrangement, the settings written on close, the menus' look, the active
+// child once tools hide themselves, and tools that do not fit.
 #include "tests/ui/platform/window_test_support.h"
+#include "ui/Form10/form10.h"
+#include "ui/dar/dar.h"
 #include "ui/frmMain/frm_main.h"
+#include "ui/macconv/macconv.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/window_control.h"
@@ -10,8 +14,9 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QImage>
-#include <QPushButton>
 #include <QLabel>
+#include <QPushButton>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +28,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -513,6 +519,64 @@ TEST_F(MainWindow, ArrangeIconsLinesUpTheMinimisedWindowsAlongTheBottom)
     EXPECT_EQ(b->geometry().bottom(), bottom);
     EXPECT_FALSE(a->geometry().intersects(b->geometry()));
     EXPECT_EQ(std::min(a->x(), b->x()), 0);
+}
+
+// Tool windows keep their own size; one that does not fit the work area when
+// first shown makes the main window grow, within the screen's work area.
+struct Tool {
+    const char* name;
+    std::vector<const char*> buttons;  // Continue, START, Save, Finish, Done ...
+};
+
+class EveryButtonShows : public MainWindow, public ::testing::WithParamInterface<Tool> {};
+
+TEST_P(EveryButtonShows, WithoutScrollingAndAtTheToolsOwnSize)
+{
+    load();
+    main->registerTool(5, "macconv", [this] { return new ui::Macconv(nullptr, &fake); });
+    main->registerTool(7, "Form10", [this] { return new ui::Form10(nullptr, &fake); });
+    main->registerWindow("dar", [] { return new ui::Dar; });
+    showMain();
+    clickButton(3);
+    const QString name = QString::fromLatin1(GetParam().name);
+    QWidget* tool = main->showWindow(name);
+    const QSize own = tool->size();
+    QApplication::processEvents();
+    EXPECT_EQ(tool->size(), own);
+    EXPECT_TRUE(main->screen()->availableGeometry().contains(main->frameGeometry()));
+    QWidget* viewport = main->mdiArea()->viewport();
+    for (const char* b : GetParam().buttons) {
+        auto* button = tool->findChild<QPushButton*>(QString::fromLatin1(b));
+        ASSERT_NE(button, nullptr) << b;
+        EXPECT_TRUE(viewport->rect().contains(QRect(button->mapTo(viewport, QPoint(0, 0)), button->size()))) << b;
+    }
+    if (const QByteArray out = qgetenv("MQ_SCREENSHOT_DIR"); !out.isEmpty())
+        main->grab().save(QDir(QString::fromLocal8Bit(out)).filePath("frmMain_with_" + name + ".png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, EveryButtonShows,
+                         ::testing::Values(Tool{"Form10", {"SSCommand1", "SSCommand3", "SSCommand2"}},
+                                           Tool{"macconv", {"SSCommand1", "SSCommand7", "SSCommand6", "SSCommand2"}},
+                                           Tool{"dar", {"SSCommand1", "SSCommand2", "SSCommand3"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, GrowsNoFurtherThanTheScreenAndOnlyForWhatDoesNotFit)
+{
+    load();
+    showMain();
+    const QRect start = main->frameGeometry();
+    for (auto [name, size] : {std::pair{"clist", QSize(120, 80)}, std::pair{"huge", QSize(3000, 2000)}})
+        main->registerWindow(name, [size] {
+            auto* w = new QWidget;
+            w->setFixedSize(size);
+            return w;
+        });
+    main->showWindow("clist");
+    EXPECT_EQ(main->frameGeometry(), start);
+    main->showWindow("huge");
+    EXPECT_EQ(main->frameGeometry(), main->screen()->availableGeometry());
+    EXPECT_EQ(main->subWindow("huge")->pos(), QPoint(0, 0));
+    EXPECT_EQ(main->findWindow("huge")->size(), QSize(3000, 2000));
 }
 
 TEST_F(MainWindow, StatusBarShowsDateAndTime)
