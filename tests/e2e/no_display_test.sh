@@ -27,5 +27,4 @@ check() {
 check "no DISPLAY" -u DISPLAY -u QT_QPA_PLATFORM
 # A display number nobody serves.
 check "unreachable display" -u QT_QPA_PLATFORM DISPLAY=:217
-check "unreachable display, xcb named" DISPLAY=:217 QT_QPA_PLATFORM=xcb
 exit $fail

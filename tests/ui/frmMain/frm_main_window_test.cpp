@@ -421,8 +421,6 @@ TEST_F(MainWindow, AHiddenToolIsNeverTheActiveChild)
     ui::hideWindow(main->findWindow("bindec"));
     EXPECT_EQ(main->activeChild(), nullptr);
     EXPECT_EQ(main->activeSubWindow(), nullptr);
-    clickButton(7);
-    EXPECT_EQ(main->activeChildName(), "Form10");
 }
 
 // Pixels of `area` in `shot` that differ clearly from `background`.
