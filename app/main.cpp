@@ -16,6 +16,7 @@
 //     (classifies, rebuilds the choice lists, writes the binary display into the
 //     model's fields; messages go through Services, which first refreshes the window)
 //   -> Frmdoc::refresh copies the model's fields into the widgets.
+#include "app/display_check.h"
 #include "app/tools.h"
 #include "core/calculator_state.h"
 #include "packaging/icon/app_icon.h"
@@ -25,10 +26,15 @@
 
 #include <QApplication>
 #include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
+    if (!mq::app::displayNamed(argc, argv))
+        return mq::app::reportNoDisplay();
+    std::optional<mq::app::DisplayGuard> guard(std::in_place);
     QApplication app(argc, argv);
+    guard.reset();
     QApplication::setApplicationName(QStringLiteral("Maskquill"));
     QApplication::setOrganizationName(QStringLiteral("Maskquill"));
     QApplication::setApplicationVersion(QStringLiteral("5.1"));

@@ -1,5 +1,6 @@
 #include "ui/frmMain/frm_main.h"
 
+#include "ui/frmMain/menu_style.h"
 #include "ui/frmMain/tool_icons.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
@@ -10,13 +11,17 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace mq::ui {
 
@@ -95,10 +100,21 @@ FrmMain::~FrmMain() = default;
 
 // ---------------------------------------------------------------- building
 
+QMenu* FrmMain::addMenu(const QString& caption, const QString& name)
+{
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    // A drop-down is a window of its own and would take the desktop's font, not the menu bar's.
+    menu->setFont(menuBar()->font());
+    auto* style = new MenuCheckStyle;
+    style->setParent(menu);
+    menu->setStyle(style);
+    return menu;
+}
+
 void FrmMain::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("File"));
+    QMenu* file = addMenu(QStringLiteral("&File"), QStringLiteral("File"));
     QAction* save = file->addAction(QStringLiteral("Save"), this, [this] { Save_Click(); });
     save->setObjectName(QStringLiteral("Save"));
     QAction* print = file->addAction(QStringLiteral("Print"), this, [this] { Print_Click(); });
@@ -107,21 +123,18 @@ void FrmMain::buildMenus()
     QAction* exit = file->addAction(QStringLiteral("Exit"), this, [this] { Exit_Click(); });
     exit->setObjectName(QStringLiteral("Exit"));
 
-    mnuWindow = menuBar()->addMenu(QStringLiteral("&Window"));
-    mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
+    mnuWindow = addMenu(QStringLiteral("&Window"), QStringLiteral("mnuWindow"));
     connect(mnuWindow, &QMenu::aboutToShow, this, [this] { fillWindowList(); });
     fillWindowList();
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->setObjectName(QStringLiteral("mnuTools"));
+    QMenu* tools = addMenu(QStringLiteral("&Tools"), QStringLiteral("mnuTools"));
     for (const ToolSpec& tool : kTools) {
         const QString name = QString::fromUtf8(tool.name);
         tools->addAction(QString::fromUtf8(tool.caption), this, [this, name] { showWindow(name); })
             ->setObjectName(QStringLiteral("mnuTools_") + name);
     }
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
+    QMenu* help = addMenu(QStringLiteral("&Help"), QStringLiteral("mnuHelp"));
     help->addAction(QStringLiteral("Help "), this, [this] { mnuHelpContents_Click(); })
         ->setObjectName(QStringLiteral("mnuHelpContents"));
     help->addSeparator()->setObjectName(QStringLiteral("mnuHelpBar1"));
@@ -153,7 +166,7 @@ void FrmMain::fillWindowList()
         ++n;
         QAction* a = mnuWindow->addAction(QStringLiteral("&%1 %2").arg(n).arg(sub->windowTitle()));
         a->setCheckable(true);
-        a->setChecked(sub == mdi->activeSubWindow());
+        a->setChecked(sub == activeSubWindow());
         QPointer<QMdiSubWindow> target(sub);
         connect(a, &QAction::triggered, this, [this, target] {
             if (target) {
@@ -276,15 +289,14 @@ void FrmMain::MDIForm_Unload()
 {
     if (isMinimized())
         return;
+    // All four describe the outer window, frame included, as the left and top edges do.
     const QRect frame = frameGeometry();
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainLeft"),
-                         QString::number(pixelsToTwips(frame.x())));
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainTop"),
-                         QString::number(pixelsToTwips(frame.y())));
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainWidth"),
-                         QString::number(pixelsToTwips(width())));
-    settings.saveSetting(kSettingsApp, kSettingsSection, QStringLiteral("MainHeight"),
-                         QString::number(pixelsToTwips(height())));
+    const auto twips = [](int pixels) { return QString::number(pixelsToTwips(pixels)); };
+    settings.saveSettings(kSettingsApp, kSettingsSection,
+                          {{QStringLiteral("MainLeft"), twips(frame.x())},
+                           {QStringLiteral("MainTop"), twips(frame.y())},
+                           {QStringLiteral("MainWidth"), twips(frame.width())},
+                           {QStringLiteral("MainHeight"), twips(frame.height())}});
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)
@@ -424,6 +436,33 @@ void FrmMain::registerTool(int toolbarIndex, const QString& name, std::function<
     registerWindow(name, std::move(make));
 }
 
+void FrmMain::makeRoomFor(QMdiSubWindow* sub)
+{
+    // The child keeps its own size: the main window grows instead, as far as
+    // the screen's work area allows, so that every control shows without scrolling.
+    const QSize lack = (sub->size() - mdi->viewport()->size()).expandedTo(QSize(0, 0));
+    if (lack.width() > 0 || lack.height() > 0) {
+        const QRect frame = frameGeometry();
+        const QRect work = screen() ? screen()->availableGeometry() : frame;
+        QRect grown(frame.topLeft(), (frame.size() + lack).boundedTo(work.size()));
+        // Growing past the right or bottom edge slides the window back onto the screen.
+        grown.moveRight(std::min(grown.right(), work.right()));
+        grown.moveBottom(std::min(grown.bottom(), work.bottom()));
+        const QMargins edges(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                             frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+        move(grown.topLeft());
+        resize(grown.marginsRemoved(edges).size());
+        if (layout())
+            layout()->activate();
+    }
+    // Where the child would hang over the edge, it moves in.
+    const QSize area = mdi->viewport()->size();
+    QPoint at = sub->pos();
+    at.setX(std::max(0, std::min(at.x(), area.width() - sub->width())));
+    at.setY(std::max(0, std::min(at.y(), area.height() - sub->height())));
+    sub->move(at);
+}
+
 QWidget* FrmMain::findWindow(const QString& name) const
 {
     auto it = entries.find(name);
@@ -455,8 +494,10 @@ QWidget* FrmMain::showWindow(const QString& name)
         } else {
             QMdiSubWindow* sub = mdi->addSubWindow(w);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->installEventFilter(this);
             sub->setWindowIcon(toolImages()[1]);
             sub->adjustSize();
+            makeRoomFor(sub);
         }
     }
     if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget())) {
@@ -474,12 +515,39 @@ QWidget* FrmMain::showWindow(const QString& name)
     return w;
 }
 
+QMdiSubWindow* FrmMain::topmostVisible(const QMdiSubWindow* except) const
+{
+    const auto subs = mdi->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+        if (*it != except && (*it)->isVisible())
+            return *it;
+    return nullptr;
+}
+
+QMdiSubWindow* FrmMain::activeSubWindow() const
+{
+    // currentSubWindow, not activeSubWindow: the latter is empty while a dialog
+    // over the main window has the focus.
+    QMdiSubWindow* sub = mdi->currentSubWindow();
+    return sub && sub->isVisible() ? sub : topmostVisible();
+}
+
 QWidget* FrmMain::activeChild() const
 {
-    QMdiSubWindow* sub = mdi->activeSubWindow();
-    if (!sub)
-        sub = mdi->currentSubWindow();
+    QMdiSubWindow* sub = activeSubWindow();
     return sub ? sub->widget() : nullptr;
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // A tool that hides itself hands the activation on to the next child that shows,
+    // as closing one does. Hiding the whole main window leaves the children alone.
+    auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+    if (sub && event->type() == QEvent::Hide && sub->isHidden() && mdi->isVisible()) {
+        if (QMdiSubWindow* next = topmostVisible(sub))
+            mdi->setActiveSubWindow(next);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QString FrmMain::activeChildName() const

@@ -42,7 +42,10 @@ public:
     // The open instance, or nullptr.
     QWidget* findWindow(const QString& name) const;
     QMdiSubWindow* subWindow(const QString& name) const;
-    // The active child window's widget and name ("frmdoc", "Form10", ...).
+    // The active child window: the topmost one that shows (a tool hidden by its
+    // Done button no longer counts); nullptr when none shows.
+    QMdiSubWindow* activeSubWindow() const;
+    // Its widget and name ("frmdoc", "Form10", ...).
     QWidget* activeChild() const;
     QString activeChildName() const;
     Frmdoc* calculator() const;
@@ -89,6 +92,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Entry {
@@ -96,10 +100,13 @@ private:
         QPointer<QWidget> widget;
     };
     void buildMenus();
+    QMenu* addMenu(const QString& caption, const QString& name);
     void buildToolbar();
     void buildStatusBar();
     void updateClock();
     void fillWindowList();
+    void makeRoomFor(QMdiSubWindow* sub);
+    QMdiSubWindow* topmostVisible(const QMdiSubWindow* except = nullptr) const;
 
     CalculatorState& st;
     SettingsStore& settings;

@@ -1,5 +1,6 @@
 #include "ui/frmSplash/frm_splash.h"
 
+#include "ui/frmAbout/frmabout_model.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/texts.h"
 
@@ -104,13 +105,14 @@ void FrmSplash::build()
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     version->setFont(uiFont(10, true));
 
-    label("lblCopyright", QStringLiteral("Copyright \u00A9 the Maskquill authors"), 240, 2220, 4300, 255);
-    label("lblCompany", QStringLiteral("Written for network administrators. All rights reserved."), 240, 2480, 4300,
-          255);
+    // The writer and the terms the program is passed on under, worded as in the
+    // About box and the package's copyright file.
+    label("lblCopyright", QString::fromUtf8(kWriterLine), 240, 2100, 4300, 420);
+    label("lblCompany", QString::fromUtf8(kDistributionNotice), 240, 2580, 6700, 440);
 
-    QLabel* warning = label("lblWarning", QStringLiteral("Warning"), 240, 2940, 6700, 255);
+    QLabel* warning = label("lblWarning", QStringLiteral("Warning"), 240, 3060, 6700, 255);
     warning->setFont(uiFont(8, true));
-    label("Label1", disclaimerText(), 240, 3220, 6700, 1140);
+    label("Label1", disclaimerText(), 240, 3320, 6700, 1100);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

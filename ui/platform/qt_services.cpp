@@ -1,11 +1,14 @@
 #include "ui/platform/qt_services.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace mq::ui {
 
@@ -38,6 +41,22 @@ QStringList toQtNameFilters(const std::string& filter)
     return out;
 }
 
+void plainButtons(QWidget* dialog)
+{
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+        b->setIcon(QIcon());
+}
+
+int titleBarWidth(const QString& title)
+{
+    // The window manager draws the title in its own font, most often bold and
+    // larger than the dialog's, between the window icon and three buttons.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.25);
+    return QFontMetrics(font).horizontalAdvance(title) + 4 * QFontMetrics(font).height() + 48;
+}
+
 void QtServices::msgBox(const std::string& text, MsgIcon icon, const std::string& title)
 {
     QMessageBox box(win);
@@ -51,16 +70,23 @@ void QtServices::msgBox(const std::string& text, MsgIcon icon, const std::string
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);
     box.setStandardButtons(QMessageBox::Ok);
+    plainButtons(&box);
     box.exec();
 }
 
 std::string QtServices::inputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText)
 {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(win, QString::fromStdString(title), displayText(prompt),
-                                                 QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
-    return ok ? answer.toStdString() : std::string();
+    QInputDialog dialog(win);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(QString::fromStdString(title));
+    dialog.setLabelText(displayText(prompt));
+    dialog.setTextValue(QString::fromStdString(defaultText));
+    (void)dialog.okButtonText();  // makes the buttons, which the dialog otherwise makes when shown
+    plainButtons(&dialog);
+    const QSize hint = dialog.sizeHint();
+    dialog.resize(std::max(hint.width(), titleBarWidth(dialog.windowTitle())), hint.height());
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue().toStdString() : std::string();
 }
 
 QWidget* nextInTabOrder(QWidget* window, QWidget* from)

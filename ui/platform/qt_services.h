@@ -39,6 +39,13 @@ QStringList toQtNameFilters(const std::string& filter);
 // as the single "\n" a dialog shows.
 QString displayText(const std::string& text);
 
+// Text-only buttons on a dialog, as desktop dialogs have them, where Qt would
+// put its stock icons on OK and Cancel.
+void plainButtons(QWidget* dialog);
+
+// The width a top-level window needs for its title bar to show `title` whole.
+int titleBarWidth(const QString& title);
+
 // The next control after `from` in the window's tab order that can take the
 // focus; nullptr when there is none.
 QWidget* nextInTabOrder(QWidget* window, QWidget* from);

@@ -18,9 +18,17 @@ std::unique_ptr<QSettings> QtSettingsStore::open(const QString& appName) const
 void QtSettingsStore::saveSetting(const QString& appName, const QString& section, const QString& key,
                                   const QString& value)
 {
+    saveSettings(appName, section, {{key, value}});
+}
+
+void QtSettingsStore::saveSettings(const QString& appName, const QString& section, const SettingValues& values)
+{
+    // QSettings rewrites the whole file through a temporary file and a rename,
+    // so one sync puts every key there at once, or none if the write fails.
     auto s = open(appName);
     s->beginGroup(section);
-    s->setValue(key, value);
+    for (const auto& [key, value] : values)
+        s->setValue(key, value);
     s->endGroup();
     s->sync();
 }

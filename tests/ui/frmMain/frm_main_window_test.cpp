@@ -1,16 +1,22 @@
 // The main window: start geometry, toolbar, the one calculator, tool windows,
-// arrangement and the settings written on close.
+// arrangement, the settings written on close, the menus' look, the active
+// child once tools hide themselves, and tools that do not fit.
 #include "tests/ui/platform/window_test_support.h"
+#include "ui/Form10/form10.h"
+#include "ui/dar/dar.h"
 #include "ui/frmMain/frm_main.h"
+#include "ui/macconv/macconv.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/window_control.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QFontInfo>
 #include <QImage>
-#include <QPushButton>
 #include <QLabel>
+#include <QPushButton>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,6 +28,7 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -278,22 +285,39 @@ TEST_F(MainWindow, DialogToolsOpenAsWindowsOfTheirOwn)
     EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
 }
 
-TEST_F(MainWindow, ClosingWritesTheGeometryAsTwips)
+// Records each write the main window makes, then stores it.
+class RecordingStore : public ui::QtSettingsStore {
+public:
+    using QtSettingsStore::QtSettingsStore;
+    void saveSettings(const QString& app, const QString& section, const ui::SettingValues& values) override
+    {
+        QStringList keys;
+        for (const auto& kv : values)
+            keys << kv.first;
+        writes << keys;
+        QtSettingsStore::saveSettings(app, section, values);
+    }
+    QList<QStringList> writes;
+};
+
+TEST_F(MainWindow, ClosingWritesTheOuterGeometryAsTwipsInOneWrite)
 {
+    auto* recording = new RecordingStore(settingsPath);
+    store.reset(recording);
     load();
     showMain();
     main->move(twipsToPixels(600), twipsToPixels(450));
     main->resize(twipsToPixels(9000), twipsToPixels(7000));
     QApplication::processEvents();
     const QRect frame = main->frameGeometry();
+    ASSERT_GT(frame.width(), main->width()) << "the platform draws no frame";
     main->close();
+    EXPECT_EQ(recording->writes, QList<QStringList>({{"MainLeft", "MainTop", "MainWidth", "MainHeight"}}));
     EXPECT_EQ(storedKeys(), QStringList({"MainHeight", "MainLeft", "MainTop", "MainWidth"}));
     EXPECT_EQ(stored("MainLeft"), QString::number(ui::pixelsToTwips(frame.x())));
     EXPECT_EQ(stored("MainTop"), QString::number(ui::pixelsToTwips(frame.y())));
-    EXPECT_EQ(stored("MainWidth"), QString::number(ui::pixelsToTwips(main->width())));
-    EXPECT_EQ(stored("MainHeight"), QString::number(ui::pixelsToTwips(main->height())));
-    EXPECT_NEAR(stored("MainWidth").toInt(), 9000, 15);
-    EXPECT_NEAR(stored("MainHeight").toInt(), 7000, 15);
+    EXPECT_EQ(stored("MainWidth"), QString::number(ui::pixelsToTwips(frame.width())));
+    EXPECT_EQ(stored("MainHeight"), QString::number(ui::pixelsToTwips(frame.height())));
 }
 
 TEST_F(MainWindow, AMinimisedWindowWritesNothing)
@@ -365,6 +389,94 @@ TEST_F(MainWindow, TilesAndListsTheChildWindows)
     EXPECT_EQ(listed, QStringList({"&1 Maskquill", "&2 Common Lists"}));
 }
 
+// Done hides a tool and keeps it; the activation passes to the topmost child
+// that still shows, and with none showing there is no active child.
+TEST_F(MainWindow, AHiddenToolIsNeverTheActiveChild)
+{
+    load();
+    showMain();
+    for (int index : {4, 7})
+        main->registerTool(index, index == 4 ? "bindec" : "Form10", [index] {
+            auto* w = new QWidget;
+            w->setWindowTitle(index == 4 ? "Binary/Decimal/Hex" : "Class C VLSM Quill");
+            return w;
+        });
+    clickButton(4);
+    clickButton(3);
+    clickButton(7);
+    ASSERT_EQ(main->activeChildName(), "Form10");
+    ui::hideWindow(main->findWindow("Form10"));
+    EXPECT_EQ(main->activeChildName(), "frmdoc");
+    EXPECT_EQ(main->mdiArea()->currentSubWindow(), main->subWindow("frmdoc"));
+
+    QMenu* windowMenu = main->findChild<QMenu*>("mnuWindow");
+    emit windowMenu->aboutToShow();
+    QStringList ticked;
+    for (QAction* act : windowMenu->actions())
+        if (act->isChecked())
+            ticked << act->text();
+    EXPECT_EQ(ticked, QStringList({"&2 Maskquill"}));
+
+    ui::hideWindow(main->calculator());
+    EXPECT_EQ(main->activeChildName(), "bindec");
+    ui::hideWindow(main->findWindow("bindec"));
+    EXPECT_EQ(main->activeChild(), nullptr);
+    EXPECT_EQ(main->activeSubWindow(), nullptr);
+}
+
+// Pixels of `area` in `shot` that differ clearly from `background`.
+int marks(const QImage& shot, const QRect& area, const QColor& background)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            n += std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                     std::abs(c.blue() - background.blue()) >
+                 60;
+        }
+    return n;
+}
+
+TEST_F(MainWindow, DropDownsWearTheMenuBarsFontAndTickTheActiveWindowPlainly)
+{
+    load();
+    showMain();
+    main->registerTool(6, "clist", [] {
+        auto* w = new QWidget;
+        w->setWindowTitle("Common Lists");
+        return w;
+    });
+    clickButton(3);
+    clickButton(6);
+    const QFontInfo bar(main->menuBar()->font());
+    for (const char* name : {"File", "mnuWindow", "mnuHelp"}) {
+        const QFontInfo menu(main->findChild<QMenu*>(name)->font());
+        EXPECT_EQ(menu.family(), bar.family()) << name;
+        EXPECT_EQ(menu.pixelSize(), bar.pixelSize()) << name;
+    }
+
+    QMenu* windowMenu = main->findChild<QMenu*>("mnuWindow");
+    windowMenu->popup(main->mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(windowMenu));
+    const QImage shot = windowMenu->grab().toImage();
+    QMap<QString, int> checkColumn;
+    for (QAction* act : windowMenu->actions()) {
+        if (!act->isCheckable())
+            continue;
+        const QRect row = windowMenu->actionGeometry(act);
+        const QColor background = shot.pixelColor(row.right() - 4, row.center().y());
+        // The column between the menu's frame and the caption, where the mark goes.
+        checkColumn[act->text()] =
+            marks(shot, QRect(row.left() + 3, row.top() + 1, row.height() * 2 / 3, row.height() - 2), background);
+    }
+    EXPECT_EQ(checkColumn.value("&1 Maskquill", -1), 0);  // no empty box
+    EXPECT_GT(checkColumn.value("&2 Common Lists"), 4);  // the tick
+    if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+        shot.save(QDir(QString::fromLocal8Bit(dir)).filePath("frmMain_window_menu.png"));
+    windowMenu->hide();
+}
+
 TEST_F(MainWindow, CalculatorInsideTheMainWindowShowsAClassBResult)
 {
     load();
@@ -406,6 +518,64 @@ TEST_F(MainWindow, ArrangeIconsLinesUpTheMinimisedWindowsAlongTheBottom)
     EXPECT_EQ(b->geometry().bottom(), bottom);
     EXPECT_FALSE(a->geometry().intersects(b->geometry()));
     EXPECT_EQ(std::min(a->x(), b->x()), 0);
+}
+
+// Tool windows keep their own size; one that does not fit the work area when
+// first shown makes the main window grow, within the screen's work area.
+struct Tool {
+    const char* name;
+    std::vector<const char*> buttons;  // Continue, START, Save, Finish, Done ...
+};
+
+class EveryButtonShows : public MainWindow, public ::testing::WithParamInterface<Tool> {};
+
+TEST_P(EveryButtonShows, WithoutScrollingAndAtTheToolsOwnSize)
+{
+    load();
+    main->registerTool(5, "macconv", [this] { return new ui::Macconv(nullptr, &fake); });
+    main->registerTool(7, "Form10", [this] { return new ui::Form10(nullptr, &fake); });
+    main->registerWindow("dar", [] { return new ui::Dar; });
+    showMain();
+    clickButton(3);
+    const QString name = QString::fromLatin1(GetParam().name);
+    QWidget* tool = main->showWindow(name);
+    const QSize own = tool->size();
+    QApplication::processEvents();
+    EXPECT_EQ(tool->size(), own);
+    EXPECT_TRUE(main->screen()->availableGeometry().contains(main->frameGeometry()));
+    QWidget* viewport = main->mdiArea()->viewport();
+    for (const char* b : GetParam().buttons) {
+        auto* button = tool->findChild<QPushButton*>(QString::fromLatin1(b));
+        ASSERT_NE(button, nullptr) << b;
+        EXPECT_TRUE(viewport->rect().contains(QRect(button->mapTo(viewport, QPoint(0, 0)), button->size()))) << b;
+    }
+    if (const QByteArray out = qgetenv("MQ_SCREENSHOT_DIR"); !out.isEmpty())
+        main->grab().save(QDir(QString::fromLocal8Bit(out)).filePath("frmMain_with_" + name + ".png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, EveryButtonShows,
+                         ::testing::Values(Tool{"Form10", {"SSCommand1", "SSCommand3", "SSCommand2"}},
+                                           Tool{"macconv", {"SSCommand1", "SSCommand7", "SSCommand6", "SSCommand2"}},
+                                           Tool{"dar", {"SSCommand1", "SSCommand2", "SSCommand3"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindow, GrowsNoFurtherThanTheScreenAndOnlyForWhatDoesNotFit)
+{
+    load();
+    showMain();
+    const QRect start = main->frameGeometry();
+    for (auto [name, size] : {std::pair{"clist", QSize(120, 80)}, std::pair{"huge", QSize(3000, 2000)}})
+        main->registerWindow(name, [size] {
+            auto* w = new QWidget;
+            w->setFixedSize(size);
+            return w;
+        });
+    main->showWindow("clist");
+    EXPECT_EQ(main->frameGeometry(), start);
+    main->showWindow("huge");
+    EXPECT_EQ(main->frameGeometry(), main->screen()->availableGeometry());
+    EXPECT_EQ(main->subWindow("huge")->pos(), QPoint(0, 0));
+    EXPECT_EQ(main->findWindow("huge")->size(), QSize(3000, 2000));
 }
 
 TEST_F(MainWindow, StatusBarShowsDateAndTime)

@@ -1,8 +1,11 @@
 // Start-up: the splash loads the hidden main window and shows it on its
 // second timer tick.
 #include "tests/ui/platform/window_test_support.h"
+#include "ui/frmAbout/frmabout_model.h"
 #include "ui/frmSplash/frm_splash.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -65,6 +68,35 @@ TEST(Splash, IsCentredWithItsFixedTexts)
     splash.Timer1_Timer();
     splash.Timer1_Timer();  // no main window: the splash still goes
     EXPECT_FALSE(splash.isVisible());
+}
+
+// The splash names the writer and the terms as the About box and the package's
+// copyright file do, and every label shows its whole text.
+TEST(Splash, TellsTheSameTermsAsTheAboutBoxAndThePackage)
+{
+    ui::FrmSplash splash([] { return nullptr; });
+    splash.Form_Load();
+    EXPECT_EQ(splash.findChild<QLabel*>("lblCopyright")->text(), kWriterLine);
+    EXPECT_EQ(splash.findChild<QLabel*>("lblCompany")->text(), kDistributionNotice);
+    QFile copyright(QStringLiteral(MQ_COPYRIGHT_FILE));
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    const QString packaged = QString::fromUtf8(copyright.readAll()).simplified();
+    EXPECT_TRUE(packaged.contains(QString::fromUtf8(kDistributionNotice))) << packaged.toStdString();
+    EXPECT_TRUE(packaged.contains(QString::fromUtf8(kWriterLine))) << packaged.toStdString();
+    for (QLabel* label : splash.findChildren<QLabel*>()) {
+        EXPECT_FALSE(label->text().contains("rights reserved", Qt::CaseInsensitive));
+        if (label->wordWrap()) {
+            EXPECT_LE(label->heightForWidth(label->width()), label->height()) << label->objectName().toStdString();
+        } else if (label->pixmap().isNull()) {
+            EXPECT_LE(label->sizeHint().width(), label->width()) << label->objectName().toStdString();
+        }
+        EXPECT_TRUE(splash.rect().contains(label->geometry().translated(label->parentWidget()->pos())))
+            << label->objectName().toStdString();
+    }
+    if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+        splash.grab().save(QDir(QString::fromLocal8Bit(dir)).filePath("frmSplash.png"));
+    splash.Timer1_Timer();
+    splash.Timer1_Timer();
 }
 
 }  // namespace

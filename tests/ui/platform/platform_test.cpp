@@ -15,9 +15,12 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
@@ -27,6 +30,36 @@ namespace mq::test {
 namespace {
 
 using namespace mq::ui;
+
+// A desktop whose theme puts stock icons on dialog buttons, as Qt's generic
+// theme on X does, for as long as it lives.
+class IconButtonsDesktop {
+public:
+    IconButtonsDesktop() { QApplication::setStyle(new Style); }
+    ~IconButtonsDesktop() { QApplication::setStyle(before); }
+
+private:
+    struct Style : QProxyStyle {
+        Style() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* data) const override
+        {
+            return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1
+                                                               : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    QString before = QApplication::style()->name();
+};
+
+// Names of the buttons of a dialog that carry an icon.
+QStringList buttonsWithIcons(QWidget* dialog)
+{
+    QStringList out;
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+        if (!b->icon().isNull())
+            out << b->text();
+    return out;
+}
 
 // Runs `act` on the first modal dialog of type T once it is up.
 template <typename T>
@@ -114,12 +147,15 @@ class RealMessageBox : public ::testing::TestWithParam<IconCase> {};
 
 TEST_P(RealMessageBox, ShowsTextTitleIconAndOk)
 {
+    IconButtonsDesktop desktop;
     QWidget owner;
     QtServices services(&owner);
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QStringList iconButtons;
     whenDialogOpens<QMessageBox>([&](QMessageBox* box) {
+        iconButtons = buttonsWithIcons(box);
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
@@ -131,6 +167,7 @@ TEST_P(RealMessageBox, ShowsTextTitleIconAndOk)
     EXPECT_EQ(text, "Subnet zero not enabled\nPlease enter a number up to  6");
     EXPECT_EQ(icon, GetParam().qt);
     EXPECT_EQ(buttons, QMessageBox::Ok);
+    EXPECT_EQ(iconButtons, QStringList());
     EXPECT_TRUE(strayWindows().isEmpty());
 }
 
@@ -142,17 +179,32 @@ INSTANTIATE_TEST_SUITE_P(Icons, RealMessageBox,
 
 TEST(RealPrompt, ReturnsTheTypedTextOrNothingOnCancel)
 {
+    IconButtonsDesktop desktop;
     QtServices services;
     QString label, defaultText;
+    QStringList iconButtons;
+    int width = 0, labelWidth = 0;
     whenDialogOpens<QInputDialog>([&](QInputDialog* d) {
         label = d->labelText();
         defaultText = d->textValue();
+        iconButtons = buttonsWithIcons(d);
+        width = d->width();
+        labelWidth = d->findChild<QLabel*>()->width();
         d->setTextValue("42");
         d->accept();
     });
-    EXPECT_EQ(services.inputBox("Enter a subnet number between 1 and  6", "Request a Subnet Number", "1"), "42");
-    EXPECT_EQ(label, "Enter a subnet number between 1 and  6");
+    const std::string prompt = "Enter a subnet number between 1 and  6";
+    EXPECT_EQ(services.inputBox(prompt, "Request a Subnet Number", "1"), "42");
+    EXPECT_EQ(label, QString::fromStdString(prompt));
     EXPECT_EQ(defaultText, "1");
+    EXPECT_EQ(iconButtons, QStringList());
+    // The title bar shows the whole title, in a bold title font a size up, beside
+    // the window icon and its three buttons; the prompt shows on one line.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    EXPECT_GE(width, QFontMetrics(titleFont).horizontalAdvance("Request a Subnet Number") + 4 * 24);
+    EXPECT_GE(labelWidth, QFontMetrics(QApplication::font()).horizontalAdvance(QString::fromStdString(prompt)));
 
     whenDialogOpens<QInputDialog>([](QInputDialog* d) { d->reject(); });
     EXPECT_EQ(services.inputBox("p", "t", "1"), "");

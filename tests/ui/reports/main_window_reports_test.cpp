@@ -229,6 +229,34 @@ TEST_F(MainWindowSaveAndPrint, NoChildWindowNoAnswer)
     EXPECT_TRUE(services.saveFilters.empty());
 }
 
+// Done hides a tool; Save and Print then go to the topmost window that still
+// shows, and say nothing once none shows.
+TEST_F(MainWindowSaveAndPrint, ToolsPutAwayByDoneAreNotAsked)
+{
+    main->Toolbar1_ButtonClick(3);
+    QTest::keyClicks(main->calculator()->octetField(0), QStringLiteral("192"));
+    for (const char* tool : {"macconv", "Form10"}) {
+        activate(QString::fromLatin1(tool));
+        QTest::mouseClick(main->findWindow(QString::fromLatin1(tool))->findChild<QPushButton*>("SSCommand2"),
+                          Qt::LeftButton);
+        ASSERT_FALSE(main->subWindow(QString::fromLatin1(tool))->isVisible()) << tool;
+    }
+    EXPECT_EQ(main->activeChildName(), "frmdoc");
+    printToPdf(dir.filePath(QStringLiteral("none.pdf")), 1);
+    main->Print_Click();
+    main->Save_Click();
+    EXPECT_EQ(services.messages, (std::vector<Message>{{"Nothing to Print", MsgIcon::Information, "Oops"}}));
+    EXPECT_EQ(services.saveFilters.size(), 1u);  // the calculator's file dialog, cancelled
+
+    services.messages.clear();
+    main->subWindow("frmdoc")->hide();
+    EXPECT_EQ(main->activeChild(), nullptr);
+    main->Print_Click();
+    main->Save_Click();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(services.saveFilters.size(), 1u);
+}
+
 TEST_F(MainWindowSaveAndPrint, NothingToPrintTwiceForTwoCopies)
 {
     main->Toolbar1_ButtonClick(3);
