@@ -110,6 +110,11 @@ bool readRowNumber(const Arguments& a, std::string_view name, const net::Count& 
   const auto it = a.values.find(name);
   if (it == a.values.end()) return true;
   const auto v = net::parseDecimal(it->second);
+  const bool digits = !it->second.empty() && it->second.find_first_not_of("0123456789") == std::string::npos;
+  if (!v && digits) {  // beyond 2^128 - 1: more than any split has rows
+    fault(err, "split", std::string(name) + " " + it->second + " is above the row count " + net::toDecimal(rows));
+    return false;
+  }
   if (!v) {
     fault(err, "split", std::string(name) + " " + it->second + " is not a whole number");
     return false;
