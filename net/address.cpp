@@ -57,7 +57,7 @@ char* writeHexField(char* out, unsigned field) {
 char* writeV6(char* out, u128 v) {
   unsigned fields[8];
   for (int i = 0; i < 8; ++i) fields[i] = static_cast<unsigned>(v >> (112 - 16 * i)) & 0xFFFF;
-  const bool mapped = (v >> 32) == 0xFFFF;
+  const bool mapped = isV4Mapped(Address::v6(v));
   const int count = mapped ? 6 : 8;
   int bestStart = -1, bestLength = 1;
   for (int i = 0; i < count;) {
