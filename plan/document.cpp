@@ -16,7 +16,7 @@
 //       "hosts"     the hosts its segment asked for, a decimal string because counts go up
 //                   to 2^128 (assigned leaves only; default "0": not given)
 //
-// The first block is the root. Keys may come in any order; unknown and duplicate keys are
+// A leading UTF-8 byte order mark is skipped. The first block is the root. Keys may come in any order; unknown and duplicate keys are
 // refused, so a typing error is never silently dropped. Reading checks every block against
 // the place the tree leaves for it, and names overlaps, gaps, misaligned or foreign
 // prefixes by their JSON path. This program writes keys in the order above, one block a
@@ -252,6 +252,7 @@ class TreeBuilder {
 }  // namespace
 
 std::variant<Plan, DocumentError> readDocument(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark from a Windows editor
   json::Reader in(text);
   RawDocument doc;
   readRaw(in, doc);

@@ -64,6 +64,7 @@ std::string parseLine(std::string_view line, Segment& seg) {
 
 std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors) {
   std::vector<Segment> out;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // byte order mark of a pasted or saved list
   std::size_t lineNo = 0;
   std::size_t from = 0;
   while (from <= text.size()) {

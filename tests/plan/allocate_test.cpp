@@ -150,10 +150,11 @@ TEST(Allocate, HostsWithGrowthAndTheirLength) {
 TEST(Allocate, SegmentListsAsTypedOrPasted) {
   std::vector<SegmentLineError> errors;
   const auto segs = parseSegments(
-      "# site A\r\nlan, 100\r\n\r\nwifi,200,25%\n  dmz , 10 , 12.5 , /28 \nlab\t10\t\t/27\np2p, 2, /31\n"
+      "\xEF\xBB\xBFlan, 100\r\n# site A\r\n\r\nwifi,200,25%\n  dmz , 10 , 12.5 , /28 \nlab\t10\t\t/27\np2p, 2, /31\n"
       "bad\n, 5\nx, -1\ny, 5, lots\nz, 5, 1, 28\nw, 0\nq, 1, 1, /129\n",
       errors);
   ASSERT_EQ(segs.size(), 5u);
+  EXPECT_EQ(segs[0].name, "lan");
   EXPECT_EQ(segs[1].name, "wifi");
   EXPECT_EQ(segs[1].growthPercent, 25);
   EXPECT_EQ(segs[2].name, "dmz");

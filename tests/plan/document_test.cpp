@@ -10,7 +10,7 @@ namespace {
 using test::P;
 
 TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes) {
-  for (const char* root : {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32"}) {
+  for (const char* root : {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32", "::ffff:0:0/96"}) {
     std::mt19937_64 rng(5);
     for (int round = 0; round < 8; ++round) {
       Plan plan(P(root));
@@ -21,6 +21,7 @@ TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes) {
       EXPECT_TRUE(std::get<Plan>(back) == plan) << root << " round " << round;
       EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
     }
+    EXPECT_TRUE(std::holds_alternative<Plan>(readDocument("\xEF\xBB\xBF" + writeDocument(Plan(P(root))))));
   }
 }
 
