@@ -7,10 +7,18 @@
 #     <p>/share/maskquill/help/maskquill.html    (from ui/help, found as <exe>/../share/...)
 #     <p>/share/man/man1/maskquill.1.gz
 #     <p>/share/doc/maskquill/README.md, copyright, changelog.gz
+#     <p>/bin/mqnet, <p>/share/man/man1/mqnet.1.gz    (also when the windows are not built)
 #   cmake --build <build> --target package   makes maskquill_<version>_<arch>.deb
 #
 # The program finds its help document relative to its own folder, so bin/ and
 # share/ are fixed names under the prefix.
+if(TARGET mqnet)
+  set(MQ_MQNET_MAN_PAGE ${PROJECT_BINARY_DIR}/share/man/man1/mqnet.1.gz)
+  mq_gzip_file(${PROJECT_SOURCE_DIR}/packaging/mqnet.1 ${MQ_MQNET_MAN_PAGE})
+  add_custom_target(mq_mqnet_man_page ALL DEPENDS ${MQ_MQNET_MAN_PAGE})
+  install(TARGETS mqnet RUNTIME DESTINATION bin)
+  install(FILES ${MQ_MQNET_MAN_PAGE} DESTINATION share/man/man1)
+endif()
 if(NOT TARGET maskquill)
   return()
 endif()

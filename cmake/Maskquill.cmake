@@ -23,3 +23,14 @@ function(mq_add_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# mq_gzip_file(source output): a file compressed as Debian installs manual pages and logs.
+function(mq_gzip_file source output)
+  get_filename_component(folder ${output} DIRECTORY)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" sh ${source} ${output}
+    DEPENDS ${source}
+    COMMENT "Compressing ${source}"
+    VERBATIM)
+endfunction()

@@ -35,15 +35,21 @@ void eachPrefix(Family f, u128 first, u128 last, Emit&& emit) {
   }
 }
 
+u128 firstOf(std::uint64_t packed) { return packed >> 32; }
+u128 lastOf(std::uint64_t packed) { return packed & 0xFFFFFFFFu; }
+u128 firstOf(const Summarizer::V6Span& s) { return s.first; }
+u128 lastOf(const Summarizer::V6Span& s) { return s.last; }
+
 // Sorts and joins overlapping and touching spans, then writes each join as prefixes.
 template <class Span, class Emit>
 void mergeSpans(Family f, std::vector<Span>& spans, Emit&& emit) {
-  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+  std::sort(spans.begin(), spans.end());
   const u128 top = familyMax(f);
   for (std::size_t i = 0; i < spans.size();) {
-    u128 first = spans[i].first, last = spans[i].last;
-    for (++i; i < spans.size() && (last == top || u128{spans[i].first} <= last + 1); ++i)
-      last = std::max<u128>(last, spans[i].last);
+    const u128 first = firstOf(spans[i]);
+    u128 last = lastOf(spans[i]);
+    for (++i; i < spans.size() && (last == top || firstOf(spans[i]) <= last + 1); ++i)
+      last = std::max(last, lastOf(spans[i]));
     eachPrefix(f, first, last, emit);
   }
 }
@@ -52,7 +58,7 @@ void mergeSpans(Family f, std::vector<Span>& spans, Emit&& emit) {
 
 void Summarizer::add(const Range& r) {
   if (r.first.family == Family::V4)
-    v4_.push_back({static_cast<std::uint32_t>(r.first.value), static_cast<std::uint32_t>(r.last.value)});
+    v4_.push_back(static_cast<std::uint64_t>(r.first.value) << 32 | static_cast<std::uint32_t>(r.last.value));
   else
     v6_.push_back({r.first.value, r.last.value});
 }

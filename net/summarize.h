@@ -22,10 +22,13 @@ class Summarizer {
   // Sorts what was added and calls emit for each prefix of the summary, in summarize()'s order.
   void visit(const std::function<void(const Prefix&)>& emit);
 
+  struct V6Span {
+    u128 first, last;
+    bool operator<(const V6Span& o) const { return first < o.first; }
+  };
+
  private:
-  struct V4Span { std::uint32_t first, last; };
-  struct V6Span { u128 first, last; };
-  std::vector<V4Span> v4_;
+  std::vector<std::uint64_t> v4_;  // first << 32 | last: plain integers sort fastest
   std::vector<V6Span> v6_;
 };
 

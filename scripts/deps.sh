@@ -7,6 +7,7 @@ MASKQUILL_PACKAGES=(
   fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin
   poppler-utils unrtf pandoc
   clang libclang-rt-14-dev
+  python3
 )
 
 mq_install_deps() {

@@ -66,12 +66,18 @@ void fault(std::ostream& err, std::string_view where, std::string_view what) {
   err << "mqnet: " << where << ": " << what << '\n';
 }
 
-std::optional<net::Prefix> onePrefix(const net::Input& in, std::string_view text, std::string* reason) {
-  if (in.kind != net::Input::Kind::Range) return in.prefix;
+std::optional<TypedPrefix> readPrefix(const std::string& text, std::string_view command, std::ostream& err) {
+  const auto parsed = net::parseInput(text);
+  if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
+    fault(err, command, net::describe(text, *e));
+    return std::nullopt;
+  }
+  const net::Input& in = std::get<net::Input>(parsed);
+  if (in.kind != net::Input::Kind::Range) return TypedPrefix{in.prefix, in.zone};
   const std::vector<net::Prefix> parts = net::rangeToPrefixes(in.range);
-  if (parts.size() == 1) return parts.front();
-  *reason = std::string(text) + ": the range is not one prefix but " + std::to_string(parts.size()) +
-            " (mqnet summarize lists them)";
+  if (parts.size() == 1) return TypedPrefix{parts.front(), in.zone};
+  fault(err, command, text + ": the range is not one prefix but " + std::to_string(parts.size()) +
+                          " (mqnet summarize lists them)");
   return std::nullopt;
 }
 

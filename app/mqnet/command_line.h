@@ -33,9 +33,13 @@ std::optional<Arguments> readArguments(const std::vector<std::string>& args, std
 // "mqnet: <where>: <what>"
 void fault(std::ostream& err, std::string_view where, std::string_view what);
 
-// The one prefix that an input item stands for: an address is its /32 or /128, a range
-// only when it is exactly one prefix. Otherwise the reason, for fault().
-std::optional<net::Prefix> onePrefix(const net::Input& in, std::string_view text, std::string* reason);
+// The one prefix that a typed item stands for: an address is its /32 or /128, a range
+// only when it is exactly one prefix. A refused item is reported under the command's name.
+struct TypedPrefix {
+  net::Prefix prefix;
+  std::string zone;
+};
+std::optional<TypedPrefix> readPrefix(const std::string& text, std::string_view command, std::ostream& err);
 
 // A JSON string literal of the text, quotes included.
 std::string jsonString(std::string_view text);

@@ -145,20 +145,10 @@ int infoCommand(const std::vector<std::string>& args, std::FILE* out, std::ostre
     fault(err, "info", "needs an address or prefix (mqnet --help)");
     return kExitBadInput;
   }
-  const auto parsed = net::parseInput(text);
-  if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-    fault(err, "info", net::describe(text, *e));
-    return kExitBadInput;
-  }
-  const net::Input& in = std::get<net::Input>(parsed);
-  std::string reason;
-  const auto prefix = onePrefix(in, text, &reason);
-  if (!prefix) {
-    fault(err, "info", reason);
-    return kExitBadInput;
-  }
+  const auto typed = readPrefix(text, "info", err);
+  if (!typed) return kExitBadInput;
   BufferedWriter w(out);
-  const InfoTexts t = textsOf(text, net::describe(*prefix, in.zone));
+  const InfoTexts t = textsOf(text, net::describe(typed->prefix, typed->zone));
   if (a->flags.contains("--json"))
     writeJson(w, t);
   else

@@ -156,21 +156,12 @@ int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostr
     fault(err, "split", "--csv and --json exclude each other");
     return kExitBadInput;
   }
-  const std::string& text = a->positional[0];
-  const auto parsed = net::parseInput(text);
-  if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-    fault(err, "split", net::describe(text, *e));
-    return kExitBadInput;
-  }
-  std::string reason;
-  const auto parent = onePrefix(std::get<net::Input>(parsed), text, &reason);
-  if (!parent) {
-    fault(err, "split", reason);
-    return kExitBadInput;
-  }
-  const auto newLength = readNewLength(a->positional[1], *parent, err);
+  const auto typed = readPrefix(a->positional[0], "split", err);
+  if (!typed) return kExitBadInput;
+  const net::Prefix& parent = typed->prefix;
+  const auto newLength = readNewLength(a->positional[1], parent, err);
   if (!newLength) return kExitBadInput;
-  const net::Splitter splitter(*parent, *newLength);
+  const net::Splitter splitter(parent, *newLength);
   std::optional<net::u128> from, count;
   if (!readRowNumber(*a, "--from", splitter.rowCount(), from, err) ||
       !readRowNumber(*a, "--count", splitter.rowCount(), count, err))
@@ -187,7 +178,7 @@ int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostr
   const std::string length = "/" + std::to_string(*newLength);
   std::memcpy(f.lengthText, length.data(), length.size());
   f.lengthSize = length.size();
-  const bool v4 = parent->address.family == net::Family::V4;
+  const bool v4 = parent.address.family == net::Family::V4;
   f.indexWidth = std::max(5, static_cast<int>(net::toDecimal(end).size()));  // at least "index"
   f.addressWidth = v4 ? 15 : 39;
   f.networkWidth = f.addressWidth + static_cast<int>(length.size());

@@ -90,6 +90,10 @@ for doc in README.md copyright; do
 done
 gzip -t "$prefix/share/doc/maskquill/changelog.gz" 2>/dev/null || fail "no readable share/doc/maskquill/changelog.gz"
 
+# The command line beside the program, with its own manual page.
+"$prefix/bin/mqnet" --version | grep -q '^mqnet (Maskquill) ' || fail "bin/mqnet does not run"
+zcat "$prefix/share/man/man1/mqnet.1.gz" 2>/dev/null | grep -q '^\.TH MQNET 1' || fail "no readable share/man/man1/mqnet.1.gz"
+
 if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
 echo "installed files: program, desktop entry, 7 icon sizes and the scalable icon, help document, manual page"
 

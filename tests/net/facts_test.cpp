@@ -1,18 +1,14 @@
 // The facts of a prefix, the registry tables at the edges of every block, and the
 // reverse zones, against values worked out by hand from the RFCs.
 #include "net/facts.h"
-#include "net/parse.h"
+#include "tests/net/input_of.h"
 
 #include <gtest/gtest.h>
 
 namespace mq::net {
 namespace {
 
-Prefix prefixOf(std::string_view text) {
-  const auto r = parseInput(text);
-  if (const auto* e = std::get_if<ParseError>(&r)) ADD_FAILURE() << describe(text, *e);
-  return std::get_if<Input>(&r) ? std::get<Input>(r).prefix : Prefix{};
-}
+Prefix prefixOf(std::string_view text) { return inputOf(text).prefix; }
 
 std::string text(const std::optional<Address>& a) { return a ? format(*a) : "-"; }
 

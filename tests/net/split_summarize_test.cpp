@@ -1,7 +1,7 @@
 // Any row of a split without walking to it, and summaries that cover exactly the input.
-#include "net/parse.h"
 #include "net/split.h"
 #include "net/summarize.h"
+#include "tests/net/input_of.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,6 @@
 namespace mq::net {
 namespace {
 
-Input inputOf(std::string_view text) {
-  const auto r = parseInput(text);
-  if (const auto* e = std::get_if<ParseError>(&r)) ADD_FAILURE() << describe(text, *e);
-  return std::get_if<Input>(&r) ? std::get<Input>(r) : Input{};
-}
 
 std::string rowText(const SubnetRow& r) {
   return toDecimal(r.index) + "," + formatNetwork(r.network) + "," + format(r.first) + "," + format(r.last) + "," +

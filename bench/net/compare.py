@@ -1,0 +1,87 @@
+#!/usr/bin/python3
+"""Whole-process timings of mqnet against the bare formatting loop, sipcalc and ipcalc-ng
+(when installed) and Python's ipaddress, all in the same run. Each command runs several
+times; the best wall-clock time and the best processor time (user + system) are shown,
+since the machine may be shared.
+Usage: bench/net/compare.py BUILD-FOLDER [RUNS]"""
+import ipaddress
+import os
+import random
+import shutil
+import sys
+import tempfile
+import time
+
+build = sys.argv[1]
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+mqnet = os.path.join(build, "app/mqnet/mqnet")
+bare = os.path.join(build, "bench/net/bare_split_loop")
+work = tempfile.mkdtemp()
+
+
+def measure(argv, out=os.devnull, stdin=None, times=runs):
+    wall = cpu = float("inf")
+    for _ in range(times):
+        start = time.perf_counter()
+        pid = os.fork()
+        if pid == 0:
+            os.dup2(os.open(out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 1)
+            if stdin:
+                os.dup2(os.open(stdin, os.O_RDONLY), 0)
+            os.execvp(argv[0], argv)
+        _, status, usage = os.wait4(pid, 0)
+        wall = min(wall, time.perf_counter() - start)
+        cpu = min(cpu, usage.ru_utime + usage.ru_stime)
+        if os.waitstatus_to_exitcode(status) != 0:
+            sys.exit(f"{' '.join(argv)} failed")
+    return wall, cpu
+
+
+def table(title, rows, base):
+    print(f"\n{title}\n  {'command':58} {'wall s':>8} {'cpu s':>8} {'x wall':>7} {'x cpu':>7}")
+    for name, (wall, cpu) in rows:
+        print(f"  {name:58} {wall:8.3f} {cpu:8.3f} {wall / base[0]:7.2f} {cpu / base[1]:7.2f}")
+
+
+# (1) 4,194,304 rows of 10.0.0.0/8 at /30.
+listing = os.path.join(work, "rows.csv")
+rows = [("bare formatting loop > /dev/null", measure([bare])),
+        ("mqnet split --csv 10.0.0.0/8 30 > /dev/null", measure([mqnet, "split", "--csv", "10.0.0.0/8", "30"])),
+        ("bare formatting loop > file", measure([bare], out=listing)),
+        ("mqnet split --csv 10.0.0.0/8 30 > file",
+         measure([mqnet, "split", "--csv", "10.0.0.0/8", "30"], out=listing))]
+for tool, argv in (("sipcalc", ["sipcalc", "-s", "30", "10.0.0.0/8"]),
+                   ("ipcalc-ng", ["ipcalc-ng", "--no-decorate", "-S", "30", "10.0.0.0/8"])):
+    if shutil.which(tool):
+        rows.append((" ".join(argv) + " > /dev/null", measure(argv, times=min(runs, 3))))
+table("split: 4,194,304 rows (ratios against the bare loop to /dev/null; goal mqnet <= 1.5x)", rows, rows[0][1])
+
+# (2) summaries of random IPv4 prefixes /16 to /28.
+rng = random.Random(1)
+lists = {}
+for n in (100_000, 1_000_000):
+    path = os.path.join(work, f"prefixes-{n}.txt")
+    with open(path, "w") as f:
+        for _ in range(n):
+            a = rng.getrandbits(32)
+            f.write(f"{a >> 24}.{a >> 16 & 255}.{a >> 8 & 255}.{a & 255}/{rng.randint(16, 28)}\n")
+    lists[n] = path
+collapse = os.path.join(work, "collapse.py")
+with open(collapse, "w") as f:
+    f.write("import ipaddress, sys\n"
+            "nets = [ipaddress.ip_network(l.strip(), strict=False) for l in open(sys.argv[1])]\n"
+            "print('\\n'.join(map(str, ipaddress.collapse_addresses(nets))))\n")
+rows = [("mqnet summarize 100,000 prefixes", measure([mqnet, "summarize", lists[100_000]])),
+        ("python3 ipaddress.collapse_addresses 100,000 prefixes",
+         measure(["/usr/bin/python3", collapse, lists[100_000]], times=min(runs, 2))),
+        ("mqnet summarize 1,000,000 prefixes (goal <= 0.3 s)", measure([mqnet, "summarize", lists[1_000_000]]))]
+table("summarize (ratios against mqnet on 100,000)", rows, rows[0][1])
+
+# (3) seeking in 2^96 rows: the last 1,000 rows against the first 1,000.
+last = (1 << 96) - 1000
+rows = [("mqnet split 2001:db8::/32 128 --count 1000 (rows 0..999)",
+         measure([mqnet, "split", "--csv", "2001:db8::/32", "128", "--count", "1000"])),
+        ("... --from 2^96-1000 --count 1000 (the last rows)",
+         measure([mqnet, "split", "--csv", "2001:db8::/32", "128", "--from", str(last), "--count", "1000"]))]
+table("split --from: constant time (ratio against the first rows)", rows, rows[0][1])
+shutil.rmtree(work)
