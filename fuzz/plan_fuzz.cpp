@@ -1,0 +1,48 @@
+// Reads any bytes as a plan document and as a segment list. Nothing may crash or hang; a
+// document that is accepted must write back to text that reads to the same plan and writes
+// the same bytes again, and allocation into it must never overlap or leave its block.
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#include "plan/allocate.h"
+#include "plan/document.h"
+
+using namespace mq;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  auto read = plan::readDocument(text);
+  if (auto* p = std::get_if<plan::Plan>(&read)) {
+    const std::string written = plan::writeDocument(*p);
+    auto again = plan::readDocument(written);
+    auto* q = std::get_if<plan::Plan>(&again);
+    if (!q || !(*q == *p) || plan::writeDocument(*q) != written) std::abort();
+    (void)plan::leavesCsv(*p);
+  } else if (std::get<plan::DocumentError>(read).path.empty() || std::get<plan::DocumentError>(read).reason.empty()) {
+    std::abort();  // every refusal names where and why
+  }
+
+  std::vector<plan::SegmentLineError> errors;
+  const auto segments = plan::parseSegments(text, errors);
+  const plan::Plan root(std::get_if<plan::Plan>(&read) ? std::get<plan::Plan>(read)
+                                                        : plan::Plan({net::Address::v4(0x0A000000), 16}));
+  const auto placed = plan::allocate(root, root.root(), segments);
+  if (placed.size() != segments.size()) std::abort();
+  std::vector<net::Prefix> taken;
+  for (const auto& pl : placed) {
+    if (!pl.prefix) {
+      if (pl.reason.empty()) std::abort();
+      continue;
+    }
+    const net::Prefix p = *pl.prefix;
+    if (p.address != p.network() || !root.block(root.root()).prefix.contains(p)) std::abort();
+    const plan::Block& leaf = root.block(root.leafAt(p.address));
+    if (leaf.assigned || !leaf.prefix.contains(p)) std::abort();  // only free space is used
+    taken.push_back(p);
+  }
+  std::sort(taken.begin(), taken.end());
+  for (std::size_t i = 1; i < taken.size(); ++i)
+    if (taken[i].address.value <= taken[i - 1].last().value) std::abort();
+  return 0;
+}
