@@ -7,6 +7,7 @@
 #include "ui/clist/clist.h"
 #include "ui/frmAbout/frmabout.h"
 #include "ui/help/help_window.h"
+#include "ui/planner/planner.h"
 #include "ui/reports/main_window_reports.h"
 
 #include <QShortcut>
@@ -26,6 +27,12 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.registerTool(7, "Form10", [] { return new ui::Form10; });
     main.registerTool(6, "clist", [] { return new ui::Clist; });
     main.registerTool(12, "frmAbout", [] { return new ui::FrmAbout; });
+    // Tools menu: the network planner, which asks before unsaved changes are lost.
+    main.registerWindow("planner", [] { return new ui::Planner; });
+    main.addCloseGuard([&main] {
+        auto* planner = qobject_cast<ui::Planner*>(main.findWindow("planner"));
+        return !planner || planner->queryClose();
+    });
     ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window

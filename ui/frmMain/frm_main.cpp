@@ -50,6 +50,19 @@ const ButtonSpec kButtons[] = {
     {"help", "Help", 10, "Help Information"},
 };
 
+// The "Tools" menu and the toolbar buttons behind the separator after button
+// 13: one line a tool. The program registers each window under its name.
+struct ToolSpec {
+    const char* name;
+    const char* caption;
+    const char* tip;
+    const char* image;  // in the toolbar resources, 16 px (with its @2x)
+};
+const ToolSpec kTools[] = {
+    {"planner", "&Network Planner", "Click here to plan a network's address space", "planner.png"},
+};
+constexpr int kFirstToolButton = 15;  // 14 is the separator
+
 }  // namespace
 
 FrmMain::FrmMain(CalculatorState& state, SettingsStore& store, QWidget* parent)
@@ -98,6 +111,14 @@ void FrmMain::buildMenus()
     mnuWindow->setObjectName(QStringLiteral("mnuWindow"));
     connect(mnuWindow, &QMenu::aboutToShow, this, [this] { fillWindowList(); });
     fillWindowList();
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    for (const ToolSpec& tool : kTools) {
+        const QString name = QString::fromUtf8(tool.name);
+        tools->addAction(QString::fromUtf8(tool.caption), this, [this, name] { showWindow(name); })
+            ->setObjectName(QStringLiteral("mnuTools_") + name);
+    }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -176,6 +197,25 @@ void FrmMain::buildToolbar()
         a->setData(index);
         buttons.push_back(a);
     }
+    ++index;
+    buttons.push_back(Toolbar1->addSeparator());
+    buttons.back()->setObjectName(QStringLiteral("Button%1").arg(index));
+    for (const ToolSpec& tool : kTools) {
+        ++index;
+        const QString name = QString::fromUtf8(tool.name);
+        QAction* a = Toolbar1->addAction(toolImage(QString::fromUtf8(tool.image)),
+                                         QString::fromUtf8(tool.caption).remove(QLatin1Char('&')));
+        a->setObjectName(name);
+        a->setToolTip(QString::fromUtf8(tool.tip));
+        a->setData(index);
+        connect(a, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+        if (QWidget* w = Toolbar1->widgetForAction(a)) {
+            w->setFocusPolicy(Qt::TabFocus);
+            w->setAccessibleName(a->text());
+            w->setAccessibleDescription(a->toolTip());
+        }
+        buttons.push_back(a);
+    }
 }
 
 void FrmMain::buildStatusBar()
@@ -247,8 +287,21 @@ void FrmMain::MDIForm_Unload()
                          QString::number(pixelsToTwips(height())));
 }
 
+bool FrmMain::guardsAllowClosing()
+{
+    for (const auto& guard : closeGuards)
+        if (guard && !guard())
+            return false;
+    return true;
+}
+
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    // A window with unsaved work may keep the program open.
+    if (!exiting && !guardsAllowClosing()) {
+        event->ignore();
+        return;
+    }
     if (!exiting)
         MDIForm_Unload();
     // Closing the main window ends the program: take every tool window with it.
@@ -260,6 +313,9 @@ void FrmMain::closeEvent(QCloseEvent* event)
 
 void FrmMain::Exit_Click()
 {
+    // Only a window with unsaved work asks; every other window goes at once.
+    if (!guardsAllowClosing())
+        return;
     exiting = true;
     if (exitHandler)
         exitHandler();
@@ -282,7 +338,10 @@ void FrmMain::Toolbar1_ButtonClick(int index)
     case 10: printopt(); break;
     case 12: showWindow(toolWindows.value(12, QStringLiteral("frmAbout"))); break;
     case 13: helpopt(); break;
-    default: break;  // separators
+    default:  // separators, and the tools behind the last one
+        if (index >= kFirstToolButton && index < kFirstToolButton + static_cast<int>(std::size(kTools)))
+            showWindow(QString::fromUtf8(kTools[index - kFirstToolButton].name));
+        break;
     }
 }
 

@@ -55,6 +55,9 @@ public:
     void setSaveHandler(std::function<void(FrmMain&)> h) { saveHandler = std::move(h); }
     void setPrintHandler(std::function<void(FrmMain&)> h) { printHandler = std::move(h); }
     void setHelpHandler(std::function<void(FrmMain&)> h) { helpHandler = std::move(h); }
+    // Asked before the program ends by Exit or by closing the main window;
+    // false keeps it running (a window with unsaved work whose user cancelled).
+    void addCloseGuard(std::function<bool()> guard) { closeGuards.push_back(std::move(guard)); }
     // How Exit ends the program; by default the event loop ends at once.
     void setExitHandler(std::function<void()> h) { exitHandler = std::move(h); }
 
@@ -100,13 +103,14 @@ private:
     void buildStatusBar();
     void updateClock();
     void fillWindowList();
+    bool guardsAllowClosing();
 
     CalculatorState& st;
     SettingsStore& settings;
     QMdiArea* mdi = nullptr;
     QToolBar* Toolbar1 = nullptr;
     QMenu* mnuWindow = nullptr;
-    std::vector<QAction*> buttons;  // index 1..13 at 0..12
+    std::vector<QAction*> buttons;  // index 1..13 at 0..12, then the separator and the tools
     QLabel* panels[3] = {};
     QMap<QString, Entry> entries;
     QMap<int, QString> toolWindows;
@@ -114,6 +118,7 @@ private:
     Services* calculatorServices = nullptr;
     std::function<void(FrmMain&)> saveHandler, printHandler, helpHandler;
     std::function<void()> exitHandler;
+    std::vector<std::function<bool()>> closeGuards;
     bool exiting = false;
 };
 

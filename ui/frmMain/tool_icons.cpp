@@ -17,4 +17,10 @@ std::vector<QIcon> toolImages()
     return images;
 }
 
+QIcon toolImage(const QString& file)
+{
+    initToolbarResources();
+    return QIcon(QStringLiteral(":/toolbar/") + file);
+}
+
 }  // namespace mq::ui

@@ -10,5 +10,7 @@ namespace mq::ui {
 // Images 1..10 at index 0..9: exit, calculator window, binary calculator, MAC
 // converter, VLSM, common lists, save, print, about, help.
 std::vector<QIcon> toolImages();
+// The image of a tool behind the last separator ("planner.png").
+QIcon toolImage(const QString& file);
 
 }  // namespace mq::ui

@@ -111,17 +111,19 @@ void HelpWindow::showMissing()
                       .arg(QString::fromLatin1(kHelpFileName), places));
 }
 
-HelpWindow* HelpWindow::showHelp(QWidget* owner)
+HelpWindow* HelpWindow::showHelp(QWidget* owner, const QString& section)
 {
     static QPointer<HelpWindow> instance;
     if (!instance) {
         instance = new HelpWindow(owner);
         instance->setAttribute(Qt::WA_DeleteOnClose);
     }
-    instance->showContents();
+    const bool found = instance->showContents();
     instance->show();
     instance->raise();
     instance->activateWindow();
+    if (found && !section.isEmpty())
+        instance->view->scrollToAnchor(section);
     return instance;
 }
 

@@ -35,8 +35,9 @@ public:
     bool documentFound() const { return !document.isEmpty(); }
     QTextBrowser* browser() const { return view; }
 
-    // Shows the one help window at its contents, creating it on first use.
-    static HelpWindow* showHelp(QWidget* owner);
+    // Shows the one help window at its contents, creating it on first use;
+    // with a section, at that section's anchor (F1 in a window).
+    static HelpWindow* showHelp(QWidget* owner, const QString& section = QString());
 
 private:
     void showMissing();

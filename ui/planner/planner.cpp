@@ -1,5 +1,6 @@
 #include "ui/planner/planner.h"
 
+#include "planner/plan_report.h"
 #include "ui/help/help_window.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/plan_tree_model.h"
@@ -13,7 +14,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 
@@ -250,9 +250,17 @@ void Planner::allocate()
 
 void Planner::showHelp()
 {
-    HelpWindow* help = HelpWindow::showHelp(window());
-    if (help && help->documentFound())
-        help->browser()->scrollToAnchor(QStringLiteral("planner"));
+    HelpWindow::showHelp(window(), QStringLiteral("planner"));
+}
+
+void Planner::saveReport(Services& sv, ReportOutput& out)
+{
+    planner::saveReport(model->reportLines(), sv, out);
+}
+
+void Planner::printReport(Services& sv, ReportOutput& out)
+{
+    planner::printReport(model->reportLines(), sv, out);
 }
 
 // ---------------------------------------------------------------- events

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "planner/planner_form.h"
+#include "reports/child_report.h"
 
 #include <QWidget>
 #include <memory>
@@ -23,7 +24,7 @@ namespace mq::ui {
 class AllocationMap;
 class PlanTreeModel;
 
-class Planner : public QWidget {
+class Planner : public QWidget, public ChildReport {
     Q_OBJECT
 public:
     // Without services the window uses the real dialogs and files.
@@ -35,6 +36,8 @@ public:
     bool queryClose();
     // The report the main window's Save writes and Print prints.
     std::vector<std::string> reportLines() const { return model->reportLines(); }
+    void saveReport(Services& services, ReportOutput& output) override;
+    void printReport(Services& services, ReportOutput& output) override;
 
     // Copies the form model's state into the widgets.
     void refresh();

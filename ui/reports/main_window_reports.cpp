@@ -4,6 +4,7 @@
 #include "ui/frmMain/frm_main.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/qt_services.h"
+#include "reports/child_report.h"
 
 namespace mq::ui {
 
@@ -47,12 +48,18 @@ std::optional<std::string> MainWindowReports::activeName()
 
 void MainWindowReports::saveopt()
 {
-    reports.saveopt(activeName());
+    const auto name = activeName();
+    if (auto* own = dynamic_cast<ChildReport*>(active.data()))
+        return own->saveReport(sv, out);
+    reports.saveopt(name);
 }
 
 void MainWindowReports::printopt()
 {
-    reports.printopt(activeName());
+    const auto name = activeName();
+    if (auto* own = dynamic_cast<ChildReport*>(active.data()))
+        return own->printReport(sv, out);
+    reports.printopt(name);
 }
 
 MainWindowReports* installReports(FrmMain& main)
