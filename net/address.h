@@ -3,6 +3,7 @@
 // IPv4 values live in the low 32 bits. Everything here is constexpr-cheap value types
 // so that listings of billions of rows can make them on the fly.
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -69,5 +70,18 @@ std::string formatExpanded(const Address& a);
 std::string formatNetwork(const Prefix& p);
 // Appends format(a) to out without allocating a temporary (hot path of listings).
 void appendFormat(std::string& out, const Address& a);
+
+// The writers under format() and toDecimal(), for listings that fill a fixed buffer.
+// Each returns the end of what it wrote. writeAddress writes at most kMaxAddressChars
+// characters but may touch up to kAddressRoom bytes (it copies octets four bytes at a time).
+inline constexpr std::size_t kMaxAddressChars = 45;  // ffff:ffff:ffff:ffff:ffff:ffff:255.255.255.255
+inline constexpr std::size_t kAddressRoom = 48;
+char* writeAddress(char* out, const Address& a);
+inline constexpr std::size_t kMaxDecimalChars = 39;  // 2^128 - 1
+char* writeDecimal(char* out, u128 v);
+// True for ::ffff:0:0/96, the one IPv6 block that is written with a dotted tail.
+constexpr bool isV4Mapped(const Address& a) {
+  return a.family == Family::V6 && (a.value >> 32) == 0xFFFF;
+}
 
 }  // namespace mq::net

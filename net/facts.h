@@ -34,6 +34,14 @@ struct PrefixFacts {
 
 PrefixFacts describe(const Prefix& p, std::string zone = {});
 
+// The usable hosts of a prefix's network: the rule that describe() and the listings share.
+struct Hosts {
+  Address first, last;
+  std::optional<Address> broadcast;  // IPv4 up to /30
+  Count usable;
+};
+Hosts hostsOf(const Prefix& p);
+
 std::string ptrName(const Address& a);
 std::vector<std::string> reverseZones(const Prefix& p);
 std::optional<EmbeddedV4> embeddedV4(const Address& a);

@@ -1,0 +1,48 @@
+#include "net/split.h"
+
+#include "net/facts.h"
+
+namespace mq::net {
+
+namespace {
+
+// i << n where n may be the whole width of a u128 (then only i = 0 can occur).
+constexpr u128 shifted(u128 i, int n) { return n >= 128 ? 0 : i << n; }
+
+}  // namespace
+
+Splitter::Splitter(const Prefix& parent, int newLength)
+    : parent_{parent.network(), parent.length}, newLength_(newLength) {}
+
+bool Splitter::valid() const {
+  return parent_.length >= 0 && newLength_ >= parent_.length && newLength_ <= parent_.address.bits();
+}
+
+Count Splitter::rowCount() const { return Count::powerOfTwo(newLength_ - parent_.length); }
+
+u128 Splitter::lastIndex() const {
+  const int k = newLength_ - parent_.length;
+  return k >= 128 ? ~u128{0} : (u128{1} << k) - 1;
+}
+
+SubnetRow Splitter::row(u128 index) const {
+  const Address network{parent_.address.value + shifted(index, parent_.address.bits() - newLength_),
+                        parent_.address.family};
+  SubnetRow r;
+  r.index = index;
+  r.network = {network, newLength_};
+  const Hosts h = hostsOf(r.network);
+  r.first = h.first;
+  r.last = h.last;
+  r.broadcast = h.broadcast;
+  return r;
+}
+
+std::optional<u128> Splitter::rowOf(const Address& a) const {
+  if (!parent_.contains(a)) return std::nullopt;
+  const int hostBits = a.bits() - newLength_;
+  const u128 offset = a.value - parent_.address.value;
+  return hostBits >= 128 ? 0 : offset >> hostBits;
+}
+
+}  // namespace mq::net

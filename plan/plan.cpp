@@ -1,0 +1,230 @@
+#include "plan/plan.h"
+
+#include <utility>
+
+#include "net/facts.h"
+#include "plan/utf8.h"
+
+namespace mq::plan {
+
+namespace {
+
+std::string checkText(std::string_view text, std::size_t maxBytes, bool lineBreaks) {
+  if (text.size() > maxBytes) return "is longer than " + std::to_string(maxBytes) + " bytes";
+  if (auto at = utf8ErrorAt(text); at != std::string_view::npos)
+    return "is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+    if ((c < 0x20 && !(lineBreaks && (c == '\n' || c == '\t'))) || c == 0x7F || c1)
+      return "holds a control character (byte " + std::to_string(i + 1) + ")";
+  }
+  return {};
+}
+
+bool powerOfTwo(int n) { return n >= 2 && (n & (n - 1)) == 0; }
+
+int log2Of(int n) {
+  int k = 0;
+  while ((1 << k) < n) ++k;
+  return k;
+}
+
+}  // namespace
+
+std::string checkName(std::string_view name) { return checkText(name, kMaxNameBytes, false); }
+std::string checkNote(std::string_view note) { return checkText(note, kMaxNoteBytes, true); }
+
+Plan::Plan(net::Prefix root) {
+  Block b;
+  b.prefix = {root.network(), root.length};
+  blocks_.push_back(std::move(b));
+  alive_.push_back(1);
+  live_ = 1;
+}
+
+BlockId Plan::root() const { return 0; }
+const Block& Plan::block(BlockId id) const { return blocks_.at(id); }
+bool Plan::exists(BlockId id) const { return id < alive_.size() && alive_[id]; }
+std::size_t Plan::blockCount() const { return live_; }
+
+std::vector<BlockId> Plan::preorder(BlockId id) const {
+  std::vector<BlockId> out;
+  if (!exists(id)) return out;
+  std::vector<BlockId> stack{id};
+  while (!stack.empty()) {
+    BlockId b = stack.back();
+    stack.pop_back();
+    out.push_back(b);
+    const auto& kids = blocks_[b].children;
+    for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
+  }
+  return out;
+}
+
+std::vector<BlockId> Plan::leaves() const {
+  std::vector<BlockId> out;
+  for (BlockId b : preorder(root()))
+    if (blocks_[b].children.empty()) out.push_back(b);
+  return out;
+}
+
+std::vector<BlockId> Plan::freeLeaves() const {
+  std::vector<BlockId> out;
+  for (BlockId b : preorder(root()))
+    if (blocks_[b].children.empty() && !blocks_[b].assigned) out.push_back(b);
+  return out;
+}
+
+BlockId Plan::leafAt(const net::Address& a, BlockId from) const {
+  const Block& top = blocks_[exists(from) ? from : 0];
+  if (!exists(from) || a.family != top.prefix.address.family || !top.prefix.contains(a)) return kNoBlock;
+  BlockId cur = from;
+  while (!blocks_[cur].children.empty()) {
+    const Block& b = blocks_[cur];
+    const int shift = b.prefix.address.bits() - blocks_[b.children[0]].prefix.length;
+    cur = b.children[static_cast<std::size_t>((a.value - b.prefix.address.value) >> shift)];
+  }
+  return cur;
+}
+
+std::string Plan::checkLive(BlockId id) const {
+  return exists(id) ? std::string{} : "block " + std::to_string(id) + " does not exist";
+}
+
+std::string Plan::checkSplit(BlockId id, int parts) const {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  const Block& b = blocks_[id];
+  const std::string name = net::formatNetwork(b.prefix);
+  if (!b.children.empty()) return name + " is already split";
+  if (b.assigned) return name + " is assigned: free it before splitting it";
+  if (!powerOfTwo(parts)) return "a block splits into 2, 4, 8 ... parts, not " + std::to_string(parts);
+  if (parts > kMaxSplitParts) return "a block splits into at most " + std::to_string(kMaxSplitParts) + " parts at a time";
+  const int length = b.prefix.length + log2Of(parts);
+  if (length > b.prefix.address.bits())
+    return name + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
+           std::to_string(length) + ", longer than /" + std::to_string(b.prefix.address.bits());
+  if (live_ + static_cast<std::size_t>(parts) > kMaxBlocks)
+    return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
+  return {};
+}
+
+std::string Plan::makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse) {
+  if (auto r = checkSplit(id, parts); !r.empty()) return r;
+  if (reuse) {
+    for (BlockId c : *reuse)
+      if (c >= blocks_.size() || alive_[c] || c == id) return "block " + std::to_string(c) + " is in use";
+  }
+  const net::Prefix parent = blocks_[id].prefix;
+  const int length = parent.length + log2Of(parts);
+  const int shift = parent.address.bits() - length;
+  std::vector<BlockId> ids;
+  ids.reserve(static_cast<std::size_t>(parts));
+  for (int i = 0; i < parts; ++i) {
+    Block c;
+    c.prefix = {{parent.address.value + (static_cast<net::u128>(i) << shift), parent.address.family}, length};
+    c.parent = id;
+    BlockId cid;
+    if (reuse) {
+      cid = (*reuse)[static_cast<std::size_t>(i)];
+      blocks_[cid] = std::move(c);
+      alive_[cid] = 1;
+    } else {
+      cid = static_cast<BlockId>(blocks_.size());
+      blocks_.push_back(std::move(c));
+      alive_.push_back(1);
+    }
+    ids.push_back(cid);
+  }
+  blocks_[id].children = std::move(ids);
+  live_ += static_cast<std::size_t>(parts);
+  return {};
+}
+
+std::string Plan::split(BlockId id, int parts) { return makeChildren(id, parts, nullptr); }
+
+std::string Plan::splitInto(BlockId id, const std::vector<BlockId>& childIds) {
+  if (childIds.size() > static_cast<std::size_t>(kMaxSplitParts)) return "too many parts";
+  return makeChildren(id, static_cast<int>(childIds.size()), &childIds);
+}
+
+std::string Plan::join(BlockId parent) {
+  if (auto r = checkLive(parent); !r.empty()) return r;
+  Block& p = blocks_[parent];
+  if (p.children.empty()) return net::formatNetwork(p.prefix) + " is not split";
+  for (BlockId c : p.children) {
+    const Block& b = blocks_[c];
+    if (!b.children.empty()) return net::formatNetwork(b.prefix) + " is split: join its parts first";
+    if (b.assigned) return net::formatNetwork(b.prefix) + " is assigned: free it first";
+  }
+  for (BlockId c : p.children) {
+    blocks_[c] = Block{};
+    alive_[c] = 0;
+  }
+  live_ -= p.children.size();
+  p.children.clear();
+  return {};
+}
+
+std::string Plan::setName(BlockId id, std::string name) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  if (auto r = checkName(name); !r.empty()) return "the name " + r;
+  blocks_[id].name = std::move(name);
+  return {};
+}
+
+std::string Plan::setNote(BlockId id, std::string note) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  if (auto r = checkNote(note); !r.empty()) return "the note " + r;
+  blocks_[id].note = std::move(note);
+  return {};
+}
+
+std::string Plan::setColour(BlockId id, std::uint32_t rgb) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  if (rgb > 0xFFFFFFu) return "a colour is 0xRRGGBB, at most 0xFFFFFF";
+  blocks_[id].colour = rgb;
+  return {};
+}
+
+std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  Block& b = blocks_[id];
+  if (!b.children.empty()) return net::formatNetwork(b.prefix) + " is split: only its parts can be assigned";
+  if (!assigned && hostsNeeded) return "a free block needs no hosts";
+  const net::Count usable = usableHosts(b.prefix);
+  if (!usable.twoTo128 && hostsNeeded > usable.low)
+    return net::formatNetwork(b.prefix) + " holds " + net::toDecimal(usable) + " hosts, not " + net::toDecimal(hostsNeeded);
+  b.assigned = assigned;
+  b.hostsNeeded = hostsNeeded;
+  return {};
+}
+
+net::Count Plan::usableHosts(const net::Prefix& p) {
+  // The engine decides which addresses are usable (RFC 3021, Subnet-Router anycast).
+  return net::hostsOf(p).usable;
+}
+
+net::Count Plan::spareHosts(BlockId id) const {
+  const Block& b = block(id);
+  net::Count c = usableHosts(b.prefix);
+  if (b.assigned) c.low -= b.hostsNeeded;
+  return c;
+}
+
+bool Plan::operator==(const Plan& other) const {
+  std::vector<std::pair<BlockId, BlockId>> stack{{root(), other.root()}};
+  while (!stack.empty()) {
+    auto [a, b] = stack.back();
+    stack.pop_back();
+    const Block& x = blocks_[a];
+    const Block& y = other.blocks_[b];
+    if (x.prefix != y.prefix || x.name != y.name || x.note != y.note || x.colour != y.colour ||
+        x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.children.size() != y.children.size())
+      return false;
+    for (std::size_t i = 0; i < x.children.size(); ++i) stack.emplace_back(x.children[i], y.children[i]);
+  }
+  return true;
+}
+
+}  // namespace mq::plan
