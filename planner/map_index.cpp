@@ -49,30 +49,29 @@ std::vector<MapSpan> MapIndex::spans(double length, double from, double to) cons
     to = std::min(to, length);
     const long double scale = length;
     std::size_t i = indexAt(from / scale);
+    double drawnTo = 0;  // end of the last mixed pixel: leaves are not drawn twice
     while (i < ids.size()) {
-        const double a = static_cast<double>(starts[i] * scale);
+        const double a = std::max(static_cast<double>(starts[i] * scale), drawnTo);
         if (a >= to)
             break;
         const double b = static_cast<double>(ends[i] * scale);
-        if (b - a >= 1.0) {
+        if (b <= a) {
+            ++i;
+            continue;
+        }
+        const double pixelEnd = std::floor(a) + 1.0;
+        const std::size_t next = indexAt(pixelEnd / scale);
+        // A leaf of a pixel or more, or the only one in its pixel, is drawn as itself.
+        const bool alone = next == i || (next == i + 1 && static_cast<double>(starts[next] * scale) >= pixelEnd);
+        if (b - a >= 1.0 || alone) {
             out.push_back({a, b, ids[i], false});
             ++i;
             continue;
         }
-        // Narrower than a pixel: the rest of this pixel is one mixed span.
-        const double pixelEnd = std::floor(a) + 1.0;
-        const std::size_t next = std::max(i + 1, indexAt(pixelEnd / scale));
-        const bool several = next > i + 1 || (next < ids.size() && static_cast<double>(starts[next] * scale) < pixelEnd);
-        if (!several) {
-            out.push_back({a, b, ids[i], false});
-        } else {
-            out.push_back({std::floor(a), pixelEnd, ids[i], true});
-        }
-        // The leaf at the pixel's end starts inside it: skip it when it ends there too.
-        i = next;
-        if (i < ids.size() && static_cast<double>(starts[i] * scale) < pixelEnd &&
-            static_cast<double>(ends[i] * scale) <= pixelEnd)
-            ++i;
+        // Several leaves share this pixel: one mixed span.
+        out.push_back({std::floor(a), pixelEnd, ids[i], true});
+        drawnTo = pixelEnd;
+        i = std::max(next, i + 1);
     }
     return out;
 }

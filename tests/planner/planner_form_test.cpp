@@ -123,10 +123,12 @@ TEST_P(DiscardQuestion, YesSavesNoDiscardsCancelKeeps)
         EXPECT_EQ(done, c.proceeds) << c.what << action;
         plan::Plan onDisk = std::get<plan::Plan>(plan::readDocument(sv.files["/plans/a.mqplan"]));
         EXPECT_EQ(onDisk == edited, c.saved) << c.what << action;
-        if (!c.proceeds)
+        if (!c.proceeds) {
             EXPECT_TRUE(form.plan() == edited) << c.what << action;
-        if (c.proceeds && action < 2)
+        }
+        if (c.proceeds && action < 2) {
             EXPECT_EQ(prefixOf(root()), "172.16.0.0/12") << c.what << action;
+        }
     }
     // Nothing unsaved: no question at all.
     sv.questions.clear();
@@ -210,10 +212,10 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     const auto& lines = form.allocationLines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0].rfind("Line 2: ", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1].rfind("huge: does not fit", 0), 0u) << lines[1];  // largest first
-    EXPECT_EQ(lines[2].rfind("servers: 192.168.10.0/26, hosts 192.168.10.1 - 192.168.10.62, spare 12", 0), 0u)
-        << lines[2];
-    EXPECT_EQ(lines[3].rfind("phones: 192.168.10.64/27", 0), 0u) << lines[3];
+    // Placed largest first, listed in the order typed.
+    EXPECT_EQ(lines[1], "servers: 192.168.10.0/26, hosts 192.168.10.1 - 192.168.10.62, spare 12");
+    EXPECT_EQ(lines[2].rfind("phones: 192.168.10.64/27", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[3].rfind("huge: does not fit", 0), 0u) << lines[3];
     ASSERT_EQ(form.allocatedBlocks().size(), 2u);
     for (BlockId id : form.allocatedBlocks())
         EXPECT_TRUE(block(id).assigned);
