@@ -39,6 +39,11 @@ BlockId findBlock(const plan::Plan& p, const net::Prefix& prefix)
     }
 }
 
+std::string blockTitle(const plan::Block& block)
+{
+    return block.name.empty() ? prefixText(block.prefix) : block.name + " " + prefixText(block.prefix);
+}
+
 const char* columnTitle(int column)
 {
     static const char* const titles[] = {"Name", "Prefix", "Hosts", "Spare", "Note"};
@@ -305,12 +310,19 @@ bool PlannerForm::redo()
 
 // ---------------------------------------------------------------- allocation
 
+BlockId PlannerForm::allocationTarget(BlockId selected) const
+{
+    if (!doc.exists(selected))
+        return doc.root();
+    const plan::Block& b = doc.block(selected);
+    return b.children.empty() && b.assigned ? doc.root() : selected;
+}
+
 bool PlannerForm::allocate(BlockId within, const std::string& segmentsText)
 {
     allocLines.clear();
     allocIds.clear();
-    if (!doc.exists(within))
-        within = doc.root();
+    within = allocationTarget(within);
     std::vector<plan::SegmentLineError> errors;
     std::vector<plan::Segment> segments = plan::parseSegments(segmentsText, errors);
     for (const auto& e : errors)

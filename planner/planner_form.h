@@ -68,6 +68,9 @@ public:
     // Lines that cannot be read are listed in allocationLines and the others
     // are still placed; false when nothing could be placed.
     bool allocate(plan::BlockId within, const std::string& segmentsText);
+    // Where segments go with this block selected: the block itself, or the
+    // root when it is a leaf already assigned.
+    plan::BlockId allocationTarget(plan::BlockId selected) const;
     // One line per segment placed, not placed, or not read.
     const std::vector<std::string>& allocationLines() const { return allocLines; }
     // The blocks the last allocation made, for the window to select.
@@ -96,6 +99,8 @@ private:
 plan::Plan defaultPlan();
 // "10.0.0.0/8" of a block, "2001:db8::/32".
 std::string prefixText(const net::Prefix& p);
+// "servers 10.0.0.0/24", or only the prefix when the block has no name.
+std::string blockTitle(const plan::Block& block);
 // The block that is exactly this prefix; kNoBlock when the plan has none.
 plan::BlockId findBlock(const plan::Plan& plan, const net::Prefix& prefix);
 // 1 2 4 ... of a text, or 0 when it is not a power of two from 2 to 2^16.

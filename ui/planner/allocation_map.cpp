@@ -64,9 +64,8 @@ void AllocationMap::setSelected(plan::BlockId id)
         return;
     chosen = id;
     if (doc && doc->exists(id))
-        setAccessibleDescription(QStringLiteral("Selected: %1 %2")
-                                     .arg(QString::fromStdString(doc->block(id).name),
-                                          QString::fromStdString(planner::prefixText(doc->block(id).prefix))));
+        setAccessibleDescription(
+            QStringLiteral("Selected: %1").arg(QString::fromStdString(planner::blockTitle(doc->block(id)))));
     update();
 }
 

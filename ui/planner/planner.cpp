@@ -135,13 +135,13 @@ void Planner::refresh()
                                             : QStringLiteral("Nothing to redo"));
     splitButton->setEnabled(b.children.empty() && !b.assigned);
     joinButton->setEnabled(!b.children.empty() || b.parent != plan::kNoBlock);
-    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1 %2")
-                                .arg(QString::fromStdString(b.name),
-                                     QString::fromStdString(planner::prefixText(b.prefix))));
-    status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3 %4")
+    const plan::Block& target = p.block(model->allocationTarget(id));
+    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1")
+                                .arg(QString::fromStdString(planner::blockTitle(target))));
+    status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3")
                         .arg(p.blockCount())
                         .arg(allocationMap->leafCount())
-                        .arg(QString::fromStdString(b.name), QString::fromStdString(planner::prefixText(b.prefix))));
+                        .arg(QString::fromStdString(planner::blockTitle(b))));
 }
 
 // ---------------------------------------------------------------- documents
@@ -234,7 +234,7 @@ void Planner::redo()
 
 void Planner::allocate()
 {
-    const plan::BlockId within = currentBlock();
+    const plan::BlockId within = model->allocationTarget(currentBlock());
     const net::Prefix where = model->plan().block(within).prefix;
     if (model->allocate(within, segments->toPlainText().toStdString())) {
         expanded.insert(where);

@@ -86,10 +86,12 @@ void Planner::build()
     blocks->setSelectionMode(QAbstractItemView::SingleSelection);
     blocks->setContextMenuPolicy(Qt::CustomContextMenu);
     blocks->header()->setStretchLastSection(true);
-    blocks->setColumnWidth(planner::ColName, 150);
-    blocks->setColumnWidth(planner::ColPrefix, 150);
-    blocks->setColumnWidth(planner::ColHosts, 80);
-    blocks->setColumnWidth(planner::ColSpare, 60);
+    blocks->setIndentation(14);
+    blocks->setIconSize(QSize(10, 10));
+    blocks->setColumnWidth(planner::ColName, 170);
+    blocks->setColumnWidth(planner::ColPrefix, 125);
+    blocks->setColumnWidth(planner::ColHosts, 70);
+    blocks->setColumnWidth(planner::ColSpare, 50);
     connect(blocks->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refresh(); });
     connect(blocks, &QTreeView::expanded, this, [this](const QModelIndex& at) {
         expanded.insert(model->plan().block(PlanTreeModel::blockOf(at)).prefix);
@@ -165,6 +167,7 @@ void Planner::build()
     split->setStretchFactor(1, 1);
     right->setStretchFactor(0, 3);
     right->setStretchFactor(1, 2);
+    split->setSizes({470, 530});
 
     status = new QLabel(this);
     status->setObjectName(QStringLiteral("plannerStatus"));
