@@ -68,8 +68,11 @@ std::vector<MapSpan> MapIndex::spans(double length, double from, double to) cons
             ++i;
             continue;
         }
-        // Several leaves share this pixel: one mixed span.
-        out.push_back({std::floor(a), pixelEnd, ids[i], true});
+        // Several leaves share this pixel: one mixed span, run on from a mixed neighbour.
+        if (!out.empty() && out.back().mixed && out.back().to == std::floor(a))
+            out.back().to = pixelEnd;
+        else
+            out.push_back({std::floor(a), pixelEnd, ids[i], true});
         drawnTo = pixelEnd;
         i = std::max(next, i + 1);
     }
