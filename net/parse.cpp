@@ -20,7 +20,8 @@ int hexValue(char c) {
 }
 
 std::string quoted(char c) {
-  if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "control character";
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20 || u >= 0x7F) return "byte " + std::to_string(u);
   return std::string("character '") + c + "'";
 }
 
@@ -143,7 +144,8 @@ Parsed<Address> readAddress(Piece p, std::string* zone) {
     const std::string_view z = p.text.substr(percent + 1);
     if (z.empty()) return fault(p.at + percent, "an empty zone index");
     for (std::size_t k = 0; k < z.size(); ++k)
-      if (z[k] == '%' || z[k] == '/' || static_cast<unsigned char>(z[k]) < 0x20)
+      if (z[k] == '%' || z[k] == '/' || static_cast<unsigned char>(z[k]) <= 0x20 ||
+          static_cast<unsigned char>(z[k]) >= 0x7F)  // interface names and numbers: printable ASCII
         return fault(p.at + percent + 1 + k, "unexpected " + quoted(z[k]) + " in the zone index");
     if (zone) *zone = std::string(z);
   }

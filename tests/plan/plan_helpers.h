@@ -8,6 +8,10 @@
 #include "net/parse.h"
 #include "plan/plan.h"
 
+namespace mq::net {
+inline void PrintTo(const Prefix& p, std::ostream* os) { *os << formatNetwork(p); }
+}  // namespace mq::net
+
 namespace mq::plan::test {
 
 inline net::Prefix P(std::string_view text) {

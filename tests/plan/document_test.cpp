@@ -1,0 +1,130 @@
+// The .mqplan document: round trips of random plans, the written form byte for byte, every
+// kind of bad document refused with the JSON path and reason; the CSV export byte for byte.
+#include <gtest/gtest.h>
+
+#include "plan/document.h"
+#include "tests/plan/plan_helpers.h"
+
+namespace mq::plan {
+namespace {
+using test::P;
+
+TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes) {
+  for (const char* root : {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32"}) {
+    std::mt19937_64 rng(5);
+    for (int round = 0; round < 8; ++round) {
+      Plan plan(P(root));
+      test::grow(plan, rng, 40 * round);
+      const std::string text = writeDocument(plan);
+      auto back = readDocument(text);
+      if (auto* e = std::get_if<DocumentError>(&back)) FAIL() << e->path << ": " << e->reason << "\n" << text;
+      EXPECT_TRUE(std::get<Plan>(back) == plan) << root << " round " << round;
+      EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
+    }
+  }
+}
+
+TEST(Document, WrittenFormAndCsvByteForByte) {
+  Plan plan(P("10.0.0.0/24"));
+  ASSERT_EQ(plan.split(0, 2), "");
+  const BlockId a = plan.block(0).children[0], b = plan.block(0).children[1];
+  ASSERT_EQ(plan.setName(0, "HQ"), "");
+  ASSERT_EQ(plan.setName(a, "Office \"A\", 1st"), "");
+  ASSERT_EQ(plan.setNote(a, "desks\nprinters"), "");
+  ASSERT_EQ(plan.setColour(a, 0x4E79A7), "");
+  ASSERT_EQ(plan.setAssigned(a, true, 100), "");
+  ASSERT_EQ(plan.setName(b, "caf\xC3\xA9"), "");
+  EXPECT_EQ(writeDocument(plan),
+            "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 1,\n  \"root\": \"10.0.0.0/24\",\n  \"blocks\": [\n"
+            "    {\"prefix\": \"10.0.0.0/24\", \"name\": \"HQ\", \"note\": \"\", \"colour\": \"#000000\", \"parts\": 2},\n"
+            "    {\"prefix\": \"10.0.0.0/25\", \"name\": \"Office \\\"A\\\", 1st\", \"note\": \"desks\\nprinters\", "
+            "\"colour\": \"#4e79a7\", \"assigned\": true, \"hosts\": \"100\"},\n"
+            "    {\"prefix\": \"10.0.0.128/25\", \"name\": \"caf\xC3\xA9\", \"note\": \"\", \"colour\": \"#000000\", "
+            "\"assigned\": false}\n  ]\n}\n");
+  EXPECT_EQ(leavesCsv(plan),
+            "name,prefix,first,last,broadcast,hosts,spare,note\r\n"
+            "\"Office \"\"A\"\", 1st\",10.0.0.0/25,10.0.0.1,10.0.0.126,10.0.0.127,100,26,\"desks\nprinters\"\r\n"
+            "caf\xC3\xA9,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n");
+  Plan v6(P("2001:db8::/127"));
+  EXPECT_EQ(leavesCsv(v6), "name,prefix,first,last,broadcast,hosts,spare,note\r\n,2001:db8::/127,2001:db8::,2001:db8::1,,,2,\r\n");
+}
+
+const std::string kGood =
+    R"({"format": "maskquill-plan", "version": 1, "root": "10.0.0.0/24", "blocks": [)"
+    R"({"prefix": "10.0.0.0/24", "parts": 2},)"
+    R"({"prefix": "10.0.0.0/25", "name": "a", "assigned": true, "hosts": "100"},)"
+    R"({"prefix": "10.0.0.128/25", "colour": "#A0b0C0"}]})";
+
+struct Bad {
+  const char* what;
+  const char* from;  // replaced once in kGood (empty: the whole text is `to`)
+  std::string to;
+  const char* path;
+  const char* reason;
+};
+void PrintTo(const Bad& b, std::ostream* os) { *os << b.what; }
+
+class BadDocument : public ::testing::TestWithParam<Bad> {};
+TEST_P(BadDocument, IsRefusedWithPathAndReason) {
+  const Bad& b = GetParam();
+  std::string text = kGood;
+  if (*b.from) {
+    const auto at = text.find(b.from);
+    ASSERT_NE(at, std::string::npos) << b.from;
+    text.replace(at, std::string_view(b.from).size(), b.to);
+  } else {
+    text = b.to;
+  }
+  auto r = readDocument(text);
+  ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
+  const auto& e = std::get<DocumentError>(r);
+  EXPECT_EQ(e.path, b.path) << e.reason;
+  EXPECT_NE(e.reason.find(b.reason), std::string::npos) << e.path << ": " << e.reason;
+}
+INSTANTIATE_TEST_SUITE_P(All, BadDocument, ::testing::Values(
+  Bad{"empty", "", "", "$", "the text ends where an object should be"},
+  Bad{"array", "", "[1]", "$", "line 1, column 1: expected an object"},
+  Bad{"trailing", "]}", "]} x", "$", "column 240: unexpected text after the end"},
+  Bad{"trailing comma", "\"#A0b0C0\"}", "\"#A0b0C0\",}", "$.blocks[2].colour", "expected a key in double quotes"},
+  Bad{"duplicate", "\"name\": \"a\"", "\"name\": \"a\", \"name\": \"b\"", "$.blocks[1].name", "duplicate key \"name\""},
+  Bad{"unknown", "\"name\": \"a\"", "\"Name\": \"a\"", "$.blocks[1].Name", "unknown key \"Name\""},
+  Bad{"odd key", "\"version\"", "\"v e\": 1, \"version\"", "$[\"v e\"]", "unknown key"},
+  Bad{"bad escape", "\"a\"", "\"a\\q\"", "$.blocks[1].name", "bad escape \\q"},
+  Bad{"lone surrogate", "\"a\"", "\"\\ud800x\"", "$.blocks[1].name", "high surrogate without its low one"},
+  Bad{"bad utf8", "\"a\"", "\"\xC3\x28\"", "$.blocks[1].name", "not valid UTF-8"},
+  Bad{"raw control", "\"a\"", "\"a\tb\"", "$.blocks[1].name", "control character inside a string (write it as \\u0009)"},
+  Bad{"escaped control", "\"a\"", "\"a\\u0007\"", "$.blocks[1].name", "the name holds a control character"},
+  Bad{"long name", "\"a\"", "\"" + std::string(201, 'x') + "\"", "$.blocks[1].name", "longer than 200 bytes"},
+  Bad{"not a plan", "maskquill-plan", "other", "$.format", "not a Maskquill plan"},
+  Bad{"no format", "\"format\": \"maskquill-plan\",", "", "$", "has no \"format\""},
+  Bad{"version 2", "\"version\": 1", "\"version\": 2", "$.version", "this Maskquill reads version 1"},
+  Bad{"version 1.0", "\"version\": 1", "\"version\": 1.0", "$.version", "whole number"},
+  Bad{"version huge", "\"version\": 1", "\"version\": 99999999999999999999999", "$.version", "out of range"},
+  Bad{"version 01", "\"version\": 1", "\"version\": 01", "$.version", "expected a number"},
+  Bad{"version text", "\"version\": 1", "\"version\": \"1\"", "$.version", "expected a number"},
+  Bad{"parts 3", "\"parts\": 2", "\"parts\": 3", "$.blocks[0].parts", "not 3"},
+  Bad{"parts huge", "\"parts\": 2", "\"parts\": 131072", "$.blocks[0].parts", "out of range"},
+  Bad{"parts too long", "\"parts\": 2", "\"parts\": 512", "$.blocks[0].parts", "longer than /32"},
+  Bad{"no prefix", "\"prefix\": \"10.0.0.0/25\", ", "", "$.blocks[1]", "has no \"prefix\""},
+  Bad{"host bits", "10.0.0.128/25", "10.0.0.129/25", "$.blocks[2].prefix", "host bits set"},
+  Bad{"bad address", "10.0.0.128/25", "10.0.0.300/25", "$.blocks[2].prefix", "10.0.0.300/25"},
+  Bad{"outside", "10.0.0.128/25", "10.0.1.0/25", "$.blocks[2].prefix", "outside the root 10.0.0.0/24"},
+  Bad{"family", "10.0.0.128/25", "::/25", "$.blocks[2].prefix", "not of the root's family"},
+  Bad{"overlap", "10.0.0.128/25", "10.0.0.0/26", "$.blocks[2].prefix", "overlaps $.blocks[1] (10.0.0.0/25)"},
+  Bad{"gap", "10.0.0.0/25", "10.0.0.128/25", "$.blocks[1].prefix", "gap: 10.0.0.0/25, part 1 of 2 of $.blocks[0]"},
+  Bad{"wrong size", "10.0.0.0/25", "10.0.0.0/26", "$.blocks[1].prefix", "part 1 of 2 of $.blocks[0] (10.0.0.0/24) is 10.0.0.0/25"},
+  Bad{"extra", "\"#A0b0C0\"}", "\"#A0b0C0\"}, {\"prefix\": \"10.0.0.64/26\"}", "$.blocks[3].prefix", "overlaps $.blocks[1]"},
+  Bad{"missing part", ",{\"prefix\": \"10.0.0.128/25\", \"colour\": \"#A0b0C0\"}", "", "$.blocks", "ends before part 2 of 2 of $.blocks[0]"},
+  Bad{"not root", "{\"prefix\": \"10.0.0.0/24\", \"parts\": 2}", "{\"prefix\": \"10.0.0.0/25\", \"parts\": 2}", "$.blocks[0].prefix", "must be the root"},
+  Bad{"root bare", "\"root\": \"10.0.0.0/24\"", "\"root\": \"10.0.0.0\"", "$.root", "not written network/length"},
+  Bad{"colour", "#A0b0C0", "#A0b0CG", "$.blocks[2].colour", "#rrggbb"},
+  Bad{"hosts free", "\"colour\": \"#A0b0C0\"", "\"hosts\": \"5\"", "$.blocks[2].hosts", "not assigned"},
+  Bad{"hosts many", "\"100\"", "\"500\"", "$.blocks[1].hosts", "holds 126 hosts, not 500"},
+  Bad{"hosts number", "\"100\"", "100", "$.blocks[1].hosts", "expected a string"},
+  Bad{"assigned split", "\"parts\": 2", "\"parts\": 2, \"assigned\": true", "$.blocks[0].assigned", "cannot be assigned"},
+  Bad{"assigned text", "\"assigned\": true", "\"assigned\": truth", "$.blocks[1].assigned", "expected true or false"},
+  Bad{"nested bomb", "", "{\"blocks\": " + std::string(100000, '['), "$.blocks[0]", "expected an object"},
+  Bad{"open string", "", "{\"format\": \"maskquill-pl", "$.format", "the text ends inside a string"}));
+
+}  // namespace
+}  // namespace mq::plan

@@ -1,0 +1,78 @@
+// mqnet plan allocate, called as the mqnet program calls it: outputs byte for byte, exit
+// status, and one line on standard error for each refused argument or segment line.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "app/mqnet/plan_command.h"
+
+namespace mq::mqnet {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+Outcome run(std::vector<std::string> args, const std::string& segments) {
+  const std::string file = ::testing::TempDir() + "mq_plan_segments.txt";
+  std::ofstream(file, std::ios::binary) << segments;
+  for (auto& a : args)
+    if (a == "FILE") a = file;
+  std::ostringstream out, err;
+  const int status = planCommand(args, out, err);
+  std::remove(file.c_str());
+  return {status, out.str(), err.str()};
+}
+
+TEST(PlanCommand, CsvJsonAndTextOfOneAllocation) {
+  const std::string segs = "lan, 100\nwifi, 50, 20%\n# spare room\nbig, 300\n";
+  const Outcome csv = run({"allocate", "--csv", "--header", "192.168.1.0/24", "FILE"}, segs);
+  EXPECT_EQ(csv.status, 3);  // big did not fit
+  EXPECT_EQ(csv.out,
+            "name,prefix,first,last,broadcast,hosts,spare,reason\n"
+            "lan,192.168.1.0/25,192.168.1.1,192.168.1.126,192.168.1.127,100,26,\n"
+            "wifi,192.168.1.128/26,192.168.1.129,192.168.1.190,192.168.1.191,50,12,\n"
+            "big,,,,,300,,\"needs a /23, larger than 192.168.1.0/24\"\n");
+  EXPECT_EQ(csv.err, "");
+  const Outcome json = run({"allocate", "--json", "2001:db8::/64", "FILE"}, "a, 3\n");
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.out,
+            "{\"root\": {\"network\": \"2001:db8::\", \"prefix\": 64}, \"segments\": [\n"
+            "  {\"name\": \"a\", \"hosts\": \"3\", \"needed\": \"3\", \"placed\": true, \"network\": \"2001:db8::\", "
+            "\"prefix\": 126, \"first\": \"2001:db8::1\", \"last\": \"2001:db8::3\", \"broadcast\": null, "
+            "\"spare\": \"0\", \"reason\": null, \"largest_free\": null}\n]}\n");
+  const Outcome text = run({"allocate", "10.0.0.0/30", "FILE"}, "p2p, 2\nmore, 1\n");
+  EXPECT_EQ(text.out,
+            "name  prefix       first     last      hosts  needed  spare\n"
+            "p2p   10.0.0.0/30  10.0.0.1  10.0.0.2  2      2       0\n"
+            "more: did not fit: needs a /30; no free space is left\n");
+}
+
+TEST(PlanCommand, RefusalsNameWhatIsWrong) {
+  const Outcome lines = run({"allocate", "--csv", "10.0.0.0/24", "FILE"}, "ok, 10\n  bad line  \nx, many\n");
+  EXPECT_EQ(lines.status, 2);
+  EXPECT_EQ(lines.out, "ok,10.0.0.0/28,10.0.0.1,10.0.0.14,10.0.0.15,10,4,\n");  // the rest is still placed
+  EXPECT_EQ(lines.err,
+            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 2: bad line: expected name, hosts[, growth%[, /len]]\n"
+            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 3: x, many: hosts \"many\" is not a whole number from 0 to 2^128 - 1\n");
+  struct Case { std::vector<std::string> args; const char* err; };
+  for (const Case& c : std::vector<Case>{
+           {{"allocate", "10.0.0.1/24", "FILE"}, "has host bits set; did you mean 10.0.0.0/24?"},
+           {{"allocate", "10.0.0.0/33", "FILE"}, "ROOT 10.0.0.0/33"},
+           {{"allocate", "10.0.0.0/24"}, "takes ROOT SEGMENTS-FILE"},
+           {{"allocate", "--json", "--csv", "10.0.0.0/24", "FILE"}, "takes ROOT SEGMENTS-FILE"},
+           {{"allocate", "--fast", "10.0.0.0/24", "FILE"}, "unknown option --fast"},
+           {{"share", "10.0.0.0/24", "FILE"}, "unknown plan command share"},
+           {{"allocate", "10.0.0.0/24", "/nonexistent/segs"}, "cannot open /nonexistent/segs: No such file or directory"}}) {
+    const Outcome r = run(c.args, "a, 1\n");
+    EXPECT_EQ(r.status, 2) << c.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+}
+
+}  // namespace
+}  // namespace mq::mqnet
