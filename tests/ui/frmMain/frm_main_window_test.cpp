@@ -143,8 +143,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MainWindow, ToolbarHasThirteenButtonsAndTheMenusTheirItems)
 {
     load();
-    EXPECT_EQ(main->toolbar()->actions().size(), 13);
-    EXPECT_EQ(main->toolbarButton(14), nullptr);
+    // The thirteen, then a separator and the tools of the Tools menu.
+    ASSERT_GE(main->toolbar()->actions().size(), 15);
+    EXPECT_TRUE(main->toolbarButton(14)->isSeparator());
+    EXPECT_EQ(main->toolbarButton(15)->text(), QStringLiteral("Network Planner"));
     auto captions = [](QMenu* m) {
         QStringList out;
         for (QAction* a : m->actions())
@@ -154,7 +156,7 @@ TEST_F(MainWindow, ToolbarHasThirteenButtonsAndTheMenusTheirItems)
     QStringList menus;
     for (QAction* a : main->menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({"&File", "&Window", "&Help"}));
+    EXPECT_EQ(menus, QStringList({"&File", "&Window", "&Tools", "&Help"}));
     EXPECT_EQ(captions(main->findChild<QMenu*>("File")), QStringList({"Save", "Print", "-", "Exit"}));
     EXPECT_EQ(captions(main->findChild<QMenu*>("mnuWindow")),
               QStringList({"&Cascade", "Tile &Horizontal", "Tile &Vertical", "&Arrange Icons"}));
