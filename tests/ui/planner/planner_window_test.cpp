@@ -400,8 +400,12 @@ TEST_F(PlannerInMainWindow, Screenshot)
     QApplication::processEvents();
     const QImage shot = p->grab().toImage();
     EXPECT_FALSE(shot.isNull());
-    if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty())
+    if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty()) {
         shot.save(QString::fromLocal8Bit(d) + QStringLiteral("/planner.png"));
+        main->resize(1100, 780);
+        QApplication::processEvents();
+        main->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_main.png"));
+    }
     p->form().queryClose();
 }
 
