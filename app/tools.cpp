@@ -8,6 +8,7 @@
 #include "ui/clist/clist.h"
 #include "ui/frmAbout/frmabout.h"
 #include "ui/help/help_window.h"
+#include "ui/planner/planner.h"
 #include "ui/reports/main_window_reports.h"
 
 #include <QShortcut>
@@ -29,6 +30,12 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.registerTool(12, "frmAbout", [] { return new ui::FrmAbout; });
     // Tools menu (its entries are frmMain's table): the classless calculator.
     main.registerWindow(ui::kClasslessWindowName, [] { return new ui::ClasslessWindow; });
+    // Tools menu: the network planner, which asks before unsaved changes are lost.
+    main.registerWindow("planner", [] { return new ui::Planner; });
+    main.addCloseGuard([&main] {
+        auto* planner = qobject_cast<ui::Planner*>(main.findWindow("planner"));
+        return !planner || planner->queryClose();
+    });
     ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window

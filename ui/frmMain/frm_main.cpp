@@ -65,6 +65,7 @@ struct ToolSpec {
 };
 const ToolSpec kTools[] = {
     {"classless", "&Classless Calculator", "Click here to use the Classless Calculator", "classless.png"},
+    {"planner", "&Network Planner", "Click here to plan a network's address space", "planner.png"},
 };
 constexpr int kFirstToolButton = 15;  // 14 is the separator
 
@@ -299,8 +300,21 @@ void FrmMain::MDIForm_Unload()
                            {QStringLiteral("MainHeight"), twips(frame.height())}});
 }
 
+bool FrmMain::guardsAllowClosing()
+{
+    for (const auto& guard : closeGuards)
+        if (guard && !guard())
+            return false;
+    return true;
+}
+
 void FrmMain::closeEvent(QCloseEvent* event)
 {
+    // A window with unsaved work may keep the program open.
+    if (!exiting && !guardsAllowClosing()) {
+        event->ignore();
+        return;
+    }
     if (!exiting)
         MDIForm_Unload();
     // Closing the main window ends the program: take every tool window with it.
@@ -312,6 +326,9 @@ void FrmMain::closeEvent(QCloseEvent* event)
 
 void FrmMain::Exit_Click()
 {
+    // Only a window with unsaved work asks; every other window goes at once.
+    if (!guardsAllowClosing())
+        return;
     exiting = true;
     if (exitHandler)
         exitHandler();

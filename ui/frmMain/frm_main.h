@@ -58,6 +58,9 @@ public:
     void setSaveHandler(std::function<void(FrmMain&)> h) { saveHandler = std::move(h); }
     void setPrintHandler(std::function<void(FrmMain&)> h) { printHandler = std::move(h); }
     void setHelpHandler(std::function<void(FrmMain&)> h) { helpHandler = std::move(h); }
+    // Asked before the program ends by Exit or by closing the main window;
+    // false keeps it running (a window with unsaved work whose user cancelled).
+    void addCloseGuard(std::function<bool()> guard) { closeGuards.push_back(std::move(guard)); }
     // How Exit ends the program; by default the event loop ends at once.
     void setExitHandler(std::function<void()> h) { exitHandler = std::move(h); }
 
@@ -107,6 +110,7 @@ private:
     void fillWindowList();
     void makeRoomFor(QMdiSubWindow* sub);
     QMdiSubWindow* topmostVisible(const QMdiSubWindow* except = nullptr) const;
+    bool guardsAllowClosing();
 
     CalculatorState& st;
     SettingsStore& settings;
@@ -121,6 +125,7 @@ private:
     Services* calculatorServices = nullptr;
     std::function<void(FrmMain&)> saveHandler, printHandler, helpHandler;
     std::function<void()> exitHandler;
+    std::vector<std::function<bool()>> closeGuards;
     bool exiting = false;
 };
 

@@ -150,9 +150,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MainWindow, ToolbarHasThirteenButtonsAndTheMenusTheirItems)
 {
     load();
-    // The thirteen, then a separator and the Tools menu's windows.
-    ASSERT_GE(main->toolbar()->actions().size(), 15);
+    // The thirteen, then a separator and the tools of the Tools menu.
+    ASSERT_GE(main->toolbar()->actions().size(), 16);
     EXPECT_TRUE(main->toolbarButton(14)->isSeparator());
+    EXPECT_EQ(main->toolbarButton(15)->text(), QStringLiteral("Classless Calculator"));
+    EXPECT_EQ(main->toolbarButton(16)->text(), QStringLiteral("Network Planner"));
     auto captions = [](QMenu* m) {
         QStringList out;
         for (QAction* a : m->actions())

@@ -1,0 +1,95 @@
+#include "planner/map_index.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mq::planner {
+
+std::pair<long double, long double> MapIndex::extent(const plan::Plan& plan, plan::BlockId id)
+{
+    const net::Prefix& root = plan.block(plan.root()).prefix;
+    const net::Prefix& p = plan.block(id).prefix;
+    const int hostBits = root.address.bits() - root.length;
+    const net::u128 offset = p.network().value - root.network().value;
+    return {std::ldexp(static_cast<long double>(offset), -hostBits),
+            std::ldexp(1.0L, -(p.length - root.length))};
+}
+
+void MapIndex::rebuild(const plan::Plan& plan)
+{
+    ids = plan.leaves();
+    starts.resize(ids.size());
+    ends.resize(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        auto [start, size] = extent(plan, ids[i]);
+        starts[i] = start;
+        ends[i] = start + size;
+    }
+}
+
+std::size_t MapIndex::indexAt(long double f) const
+{
+    auto it = std::upper_bound(starts.begin(), starts.end(), f);
+    return it == starts.begin() ? 0 : static_cast<std::size_t>(it - starts.begin()) - 1;
+}
+
+plan::BlockId MapIndex::leafAt(long double f) const
+{
+    if (ids.empty() || f < 0 || f >= 1)
+        return plan::kNoBlock;
+    return ids[indexAt(f)];
+}
+
+std::vector<MapSpan> MapIndex::spans(double length, double from, double to) const
+{
+    std::vector<MapSpan> out;
+    if (ids.empty() || length <= 0 || to <= from)
+        return out;
+    from = std::max(from, 0.0);
+    to = std::min(to, length);
+    const long double scale = length;
+    std::size_t i = indexAt(from / scale);
+    double drawnTo = 0;  // end of the last mixed pixel: leaves are not drawn twice
+    while (i < ids.size()) {
+        const double a = std::max(static_cast<double>(starts[i] * scale), drawnTo);
+        if (a >= to)
+            break;
+        const double b = static_cast<double>(ends[i] * scale);
+        if (b <= a) {
+            ++i;
+            continue;
+        }
+        const double pixelEnd = std::floor(a) + 1.0;
+        const std::size_t next = indexAt(pixelEnd / scale);
+        // A leaf of a pixel or more, or the only one in its pixel, is drawn as itself.
+        const bool alone = next == i || (next == i + 1 && static_cast<double>(starts[next] * scale) >= pixelEnd);
+        if (b - a >= 1.0 || alone) {
+            out.push_back({a, b, ids[i], false});
+            ++i;
+            continue;
+        }
+        // Several leaves share this pixel: one mixed span, run on from a mixed neighbour.
+        if (!out.empty() && out.back().mixed && out.back().to == std::floor(a))
+            out.back().to = pixelEnd;
+        else
+            out.push_back({std::floor(a), pixelEnd, ids[i], true});
+        drawnTo = pixelEnd;
+        i = std::max(next, i + 1);
+    }
+    return out;
+}
+
+std::uint32_t displayColour(const plan::Block& block)
+{
+    if (block.colour != 0)
+        return block.colour;
+    // Soft colours that keep black names readable; neighbours differ.
+    static const std::uint32_t palette[] = {0x8DD3C7, 0xFFFFB3, 0xBEBADA, 0xFB8072, 0x80B1D3,
+                                            0xFDB462, 0xB3DE69, 0xFCCDE5, 0xCCEBC5, 0xFFED6F};
+    const net::u128 v = block.prefix.network().value;
+    const int shift = block.prefix.address.bits() - block.prefix.length;
+    const net::u128 n = shift >= 128 ? 0 : (v >> shift);
+    return palette[static_cast<std::size_t>((n + static_cast<unsigned>(block.prefix.length) * 7) % 10)];
+}
+
+}  // namespace mq::planner

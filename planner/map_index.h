@@ -1,0 +1,51 @@
+// Where each block of a plan lies on the allocation map. The map draws the
+// root block's address space as one line, wrapped into rows; a block's place
+// is its share of that space. Only what is visible is looked at, and a run of
+// blocks narrower than a pixel becomes one span per pixel, so a plan of any
+// size paints in time proportional to the pixels shown.
+#pragma once
+
+#include "plan/plan.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace mq::planner {
+
+// Part of the map line, in pixels from its start.
+struct MapSpan {
+    double from = 0, to = 0;
+    plan::BlockId id = plan::kNoBlock;  // the leaf, or the first leaf of a mixed pixel
+    bool mixed = false;                 // several leaves share this pixel
+};
+
+class MapIndex {
+public:
+    // Takes the leaves of the plan in address order.
+    void rebuild(const plan::Plan& plan);
+    std::size_t leafCount() const { return ids.size(); }
+
+    // Share of the root block before the block starts, and its size, both 0..1.
+    static std::pair<long double, long double> extent(const plan::Plan& plan, plan::BlockId id);
+
+    // The leaf at share f (0 <= f < 1) of the root; kNoBlock outside.
+    plan::BlockId leafAt(long double f) const;
+    // Leaves by their number in address order, and the number of the leaf at f.
+    plan::BlockId leaf(std::size_t i) const { return ids[i]; }
+    std::size_t indexAt(long double f) const;  // last leaf starting at or before f
+
+    // What to draw of [from, to) on a map line `length` pixels long.
+    std::vector<MapSpan> spans(double length, double from, double to) const;
+
+private:
+    std::vector<long double> starts;  // share of the root before each leaf
+    std::vector<long double> ends;
+    std::vector<plan::BlockId> ids;
+};
+
+// A block's colour as 0xRRGGBB: its own, or one picked from its address when
+// it has none.
+std::uint32_t displayColour(const plan::Block& block);
+
+}  // namespace mq::planner

@@ -1,0 +1,21 @@
+// The main window's Save and Print for the planner: the plan as a text
+// report (CR LF lines) or a printout.
+#pragma once
+
+#include "core/services.h"
+#include "reports/frmmain_reports.h"
+
+#include <string>
+#include <vector>
+
+namespace mq::planner {
+
+// The title line bold at 12 points, the rest at 10.
+std::vector<PrintLine> reportPrintLines(const std::vector<std::string>& lines);
+
+// Asks for the file, writes the lines; says how it went.
+void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out);
+// Asks for the printer and the copies, prints them as one job.
+void printReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out);
+
+}  // namespace mq::planner

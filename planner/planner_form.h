@@ -1,0 +1,109 @@
+// The network planner window without the window: the open plan, its file, the
+// undo history, and what each button, key and menu entry of the window does.
+// Every change goes through a plan command, so it can be undone; every file
+// and every question goes through PlannerServices.
+#pragma once
+
+#include "plan/allocate.h"
+#include "plan/commands.h"
+#include "plan/plan.h"
+#include "planner/planner_services.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mq::planner {
+
+// Columns of the tree of blocks.
+enum Column { ColName, ColPrefix, ColHosts, ColSpare, ColNote, ColumnCount };
+const char* columnTitle(int column);
+std::string cellText(const plan::Plan& plan, plan::BlockId id, int column);
+
+// Largest split offered: 2^16 parts at once.
+inline constexpr int kMaxSplitExponent = 16;
+
+class PlannerForm {
+public:
+    explicit PlannerForm(PlannerServices& services);
+
+    const plan::Plan& plan() const { return doc; }
+    const std::string& filePath() const { return path; }
+    bool isModified() const { return !history.isClean(); }
+    // "Network Planner - office.mqplan*" ("Untitled" before the first save).
+    std::string title() const;
+    // Goes up on every change of the plan, so views know when to rebuild.
+    std::uint64_t revision() const { return rev; }
+
+    // ---- documents
+    // New: the save-changes question, then the root block asked for (nothing
+    // changes when it is cancelled or cannot be read).
+    bool newPlan();
+    bool newPlan(const std::string& rootText);
+    bool open();
+    bool openFile(const std::string& fileName);  // no question asked
+    bool save();
+    bool saveAs();
+    // The usual question before unsaved changes are lost: true when the window
+    // may go (saved, discarded, or nothing to save), false when cancelled.
+    bool queryClose();
+
+    // ---- editing; a refused change says why in a message and changes nothing
+    bool split(plan::BlockId id, int parts);
+    // Asks for the number of parts (a power of two).
+    bool splitPrompt(plan::BlockId id);
+    // A block with parts joins them; a leaf joins its parent's parts.
+    bool join(plan::BlockId id);
+    bool rename(plan::BlockId id, const std::string& name);
+    bool setNote(plan::BlockId id, const std::string& note);
+    bool undo();
+    bool redo();
+    bool canUndo() const { return history.canUndo(); }
+    bool canRedo() const { return history.canRedo(); }
+    std::string undoText() const;
+    std::string redoText() const;
+
+    // ---- the Allocate panel
+    // Places the typed segments into the free space of `within` as one change.
+    // Lines that cannot be read are listed in allocationLines and the others
+    // are still placed; false when nothing could be placed.
+    bool allocate(plan::BlockId within, const std::string& segmentsText);
+    // Where segments go with this block selected: the block itself, or the
+    // root when it is a leaf already assigned.
+    plan::BlockId allocationTarget(plan::BlockId selected) const;
+    // One line per segment placed, not placed, or not read.
+    const std::vector<std::string>& allocationLines() const { return allocLines; }
+    // The blocks the last allocation made, for the window to select.
+    const std::vector<plan::BlockId>& allocatedBlocks() const { return allocIds; }
+
+    // ---- report of the main window's Save and Print: the plan as a table
+    std::vector<std::string> reportLines() const;
+
+private:
+    bool confirmDiscard();
+    bool run(std::unique_ptr<plan::Command> cmd);
+    bool writeTo(const std::string& fileName);
+    void replace(plan::Plan next, const std::string& fileName);
+    void changed() { ++rev; }
+
+    PlannerServices& sv;
+    plan::Plan doc;
+    plan::History history;
+    std::string path;
+    std::uint64_t rev = 0;
+    std::vector<std::string> allocLines;
+    std::vector<plan::BlockId> allocIds;
+};
+
+// The default root block of a new window.
+plan::Plan defaultPlan();
+// "10.0.0.0/8" of a block, "2001:db8::/32".
+std::string prefixText(const net::Prefix& p);
+// "servers 10.0.0.0/24", or only the prefix when the block has no name.
+std::string blockTitle(const plan::Block& block);
+// The block that is exactly this prefix; kNoBlock when the plan has none.
+plan::BlockId findBlock(const plan::Plan& plan, const net::Prefix& prefix);
+// 1 2 4 ... of a text, or 0 when it is not a power of two from 2 to 2^16.
+int partsOf(const std::string& text);
+
+}  // namespace mq::planner

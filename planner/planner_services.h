@@ -1,0 +1,35 @@
+// What the network planner's logic asks of the platform: messages, the
+// "save changes?" question, file dialogs, prompts and file access. The window
+// does it with Qt (QFileDialog, QSaveFile); the tests with a scripted fake.
+#pragma once
+
+#include "core/services.h"
+
+#include <optional>
+#include <string>
+
+namespace mq::planner {
+
+inline constexpr const char* kPlannerTitle = "Network Planner";
+inline constexpr const char* kPlanFilter = "Network plans (*.mqplan)|*.mqplan|All files (*)|*|";
+
+enum class Answer { Yes, No, Cancel };
+
+class PlannerServices {
+public:
+    virtual ~PlannerServices() = default;
+    // Modal message with an OK button, titled "Network Planner".
+    virtual void message(const std::string& text, MsgIcon icon) = 0;
+    // Yes / No / Cancel, titled "Network Planner".
+    virtual Answer ask(const std::string& question) = 0;
+    // The typed text, or nothing when cancelled.
+    virtual std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) = 0;
+    virtual std::optional<std::string> openFileDialog(const std::string& filter) = 0;
+    virtual std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) = 0;
+    // The whole file; on failure error holds the system's reason.
+    virtual bool readFile(const std::string& path, std::string& bytes, std::string& error) = 0;
+    // Atomic: the old file stays as it was unless every byte reached the new one.
+    virtual bool writeFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
+};
+
+}  // namespace mq::planner

@@ -1,0 +1,80 @@
+// The planner's platform in memory: files in a map, questions, prompts and
+// dialogs answered from queues, every message recorded.
+#pragma once
+
+#include "planner/planner_services.h"
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mq::test {
+
+class FakePlannerServices : public planner::PlannerServices {
+public:
+    std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    std::deque<planner::Answer> answers;              // Cancel when empty
+    std::deque<std::optional<std::string>> prompts;   // cancelled when empty
+    std::deque<std::optional<std::string>> fileNames; // for both file dialogs; cancelled when empty
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> unreadable;    // path -> reason
+    std::map<std::string, std::string> unwritable;    // path -> reason
+
+    void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
+    planner::Answer ask(const std::string& question) override
+    {
+        questions.push_back(question);
+        return pop(answers, planner::Answer::Cancel);
+    }
+    std::optional<std::string> prompt(const std::string&, const std::string&) override
+    {
+        return pop(prompts, std::optional<std::string>{});
+    }
+    std::optional<std::string> openFileDialog(const std::string&) override
+    {
+        return pop(fileNames, std::optional<std::string>{});
+    }
+    std::optional<std::string> saveFileDialog(const std::string&, const std::string&) override
+    {
+        return pop(fileNames, std::optional<std::string>{});
+    }
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        if (auto it = unreadable.find(path); it != unreadable.end()) {
+            error = it->second;
+            return false;
+        }
+        auto it = files.find(path);
+        if (it == files.end()) {
+            error = "No such file or directory";
+            return false;
+        }
+        bytes = it->second;
+        return true;
+    }
+    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        if (auto it = unwritable.find(path); it != unwritable.end()) {
+            error = it->second;
+            return false;
+        }
+        files[path] = bytes;
+        return true;
+    }
+
+private:
+    template <class T>
+    static T pop(std::deque<T>& q, T otherwise)
+    {
+        if (q.empty())
+            return otherwise;
+        T v = q.front();
+        q.pop_front();
+        return v;
+    }
+};
+
+}  // namespace mq::test

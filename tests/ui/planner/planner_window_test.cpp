@@ -1,0 +1,413 @@
+// The Network Planner on its real widgets (offscreen): keys for split, join,
+// rename, undo and redo; the Allocate panel; the map and the tree in step;
+// opening a bad document; saving and reading back; the main window's Tools
+// menu, Save, Print and the question before an unsaved plan is lost.
+#include "plan/document.h"
+#include "tests/planner/fake_planner_services.h"
+#include "tests/support/fake_services.h"
+#include "ui/frmMain/frm_main.h"
+#include "ui/help/help_window.h"
+#include "ui/planner/allocation_map.h"
+#include "ui/planner/plan_tree_model.h"
+#include "ui/planner/planner.h"
+#include "ui/planner/qt_planner_services.h"
+#include "ui/reports/main_window_reports.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace mq::ui {
+namespace {
+
+using plan::BlockId;
+
+// Dialogs and questions scripted, files on the real disk through QSaveFile.
+class DiskServices : public test::FakePlannerServices {
+public:
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        return disk.readFile(path, bytes, error);
+    }
+    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        return disk.writeFile(path, bytes, error);
+    }
+
+private:
+    QtPlannerServices disk;
+};
+
+std::string readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<unreadable>");
+}
+
+void leakCheck()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (t->isVisible())
+            ADD_FAILURE() << "top-level window left: " << t->metaObject()->className() << " "
+                          << t->objectName().toStdString();
+}
+
+class PlannerWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    DiskServices sv;
+    std::unique_ptr<Planner> w;
+
+    void SetUp() override
+    {
+        w = std::make_unique<Planner>(nullptr, &sv);
+        w->resize(1000, 640);
+        w->show();
+        w->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        w->tree()->setFocus();
+    }
+    void TearDown() override
+    {
+        w.reset();
+        leakCheck();
+    }
+    const plan::Plan& plan() const { return w->form().plan(); }
+    BlockId root() const { return plan().root(); }
+    BlockId child(BlockId id, std::size_t i) const { return plan().block(id).children.at(i); }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(w->tree(), Qt::Key(k), m); }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+};
+
+TEST_F(PlannerWindow, KeysSplitJoinRenameUndoRedo)
+{
+    ASSERT_EQ(w->currentBlock(), root());
+    key(Qt::Key_D, Qt::ControlModifier);  // split in two
+    ASSERT_EQ(plan().block(root()).children.size(), 2u);
+    EXPECT_TRUE(w->tree()->isExpanded(w->tree()->model()->index(0, 0)));
+    key(Qt::Key_Down);
+    ASSERT_EQ(w->currentBlock(), child(root(), 0));
+    sv.prompts.push_back("8");
+    key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);  // split into, asked
+    ASSERT_EQ(plan().block(child(root(), 0)).children.size(), 8u);
+
+    // Rename in place: F2, type, Enter.
+    key(Qt::Key_Down);
+    const BlockId part = w->currentBlock();
+    ASSERT_EQ(plan().block(part).parent, child(root(), 0));
+    key(Qt::Key_F2);
+    auto* editor = w->tree()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QStringLiteral("printers"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(plan().block(part).name, "printers");
+    EXPECT_EQ(w->tree()->currentIndex().data().toString(), QStringLiteral("printers"));
+
+    // Join from a part joins its parent's parts; undo and redo step back and forth.
+    w->tree()->setFocus();
+    key(Qt::Key_J, Qt::ControlModifier);
+    EXPECT_TRUE(plan().block(child(root(), 0)).children.empty());
+    EXPECT_EQ(w->currentBlock(), child(root(), 0));  // the joined block keeps the selection
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(plan().block(child(root(), 0)).children.size(), 8u);
+    EXPECT_EQ(plan().block(child(child(root(), 0), 0)).name, "printers");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(plan().block(child(root(), 0)).children.empty());
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(plan().block(child(root(), 0)).children.size(), 8u);
+    EXPECT_TRUE(w->windowTitle().endsWith(QLatin1Char('*')));
+    EXPECT_TRUE(sv.messages.empty());
+}
+
+TEST_F(PlannerWindow, AllocatePanelFillsTreeAndMapAtOnce)
+{
+    sv.prompts.push_back("192.168.0.0/22");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    for (const char* line : {"lab, 200, 10%", "broken", "voice, 100"}) {
+        QTest::keyClicks(w->segmentsBox(), QString::fromLatin1(line));
+        QTest::keyClick(w->segmentsBox(), Qt::Key_Return);
+    }
+    QTest::mouseClick(w->findChild<QPushButton*>("allocate"), Qt::LeftButton);
+    ASSERT_EQ(w->resultsList()->count(), 3);
+    EXPECT_TRUE(w->resultsList()->item(0)->text().startsWith(QStringLiteral("Line 2: ")));
+    EXPECT_TRUE(w->resultsList()->item(1)->text().startsWith(QStringLiteral("lab: 192.168.0.0/24")));
+    const BlockId lab = w->currentBlock();
+    EXPECT_EQ(plan().block(lab).name, "lab");
+    EXPECT_EQ(w->map()->selected(), lab);
+    EXPECT_GE(w->map()->leafCount(), 3u);
+
+    // Clicking a block on the map selects it in the tree, and its hover names it.
+    const BlockId voice = w->form().allocatedBlocks().at(1);
+    const QPoint at = w->map()->pointOf(voice);
+    ASSERT_EQ(w->map()->blockAt(at), voice);
+    QTest::mouseClick(w->map(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(w->currentBlock(), voice);
+    EXPECT_EQ(w->tree()->currentIndex().data().toString(), QStringLiteral("voice"));
+    // Undo takes the whole allocation back at once.
+    w->tree()->setFocus();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(plan().block(root()).children.empty());
+    EXPECT_EQ(w->map()->leafCount(), 1u);
+}
+
+TEST_F(PlannerWindow, BadDocumentIsRefusedAndNothingChanges)
+{
+    key(Qt::Key_D, Qt::ControlModifier);
+    const plan::Plan before = plan();
+    const QString title = w->windowTitle();
+    const QString bad = path("bad.mqplan");
+    {
+        QFile f(bad);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("{\"format\": 1, \"root\": \"10.0.0.0/8\", \"blocks\": [{\"prefix\": \"11.0.0.0/9\"}]}");
+    }
+    sv.answers.push_back(planner::Answer::No);  // the unsaved split may go
+    sv.fileNames.push_back(bad.toStdString());
+    QTest::mouseClick(w->findChild<QPushButton*>("openPlan"), Qt::LeftButton);
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_NE(sv.messages[0].find(bad.toStdString()), std::string::npos) << sv.messages[0];
+    EXPECT_TRUE(plan() == before);
+    EXPECT_EQ(w->windowTitle(), title);
+    EXPECT_EQ(w->tree()->model()->rowCount(w->tree()->model()->index(0, 0)), 2);
+    EXPECT_TRUE(w->form().canUndo());
+}
+
+TEST_F(PlannerWindow, SavedFileReadsBackAndFailuresSayWhy)
+{
+    key(Qt::Key_D, Qt::ControlModifier);
+    sv.fileNames.push_back(path("office").toStdString());
+    QTest::keyClick(w->tree(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString file = path("office.mqplan");
+    ASSERT_TRUE(QFile::exists(file)) << sv.messages.size();
+    auto read = plan::readDocument(readAll(file));
+    ASSERT_TRUE(std::holds_alternative<plan::Plan>(read));
+    EXPECT_TRUE(std::get<plan::Plan>(read) == plan());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Network Planner - office.mqplan"));
+
+    // A folder that cannot be written: the old file stays, the cause is named.
+    sv.fileNames.push_back(path("missing/sub/x.mqplan").toStdString());
+    QTest::mouseClick(w->findChild<QPushButton*>("savePlanAs"), Qt::LeftButton);
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_NE(sv.messages[0].find("x.mqplan"), std::string::npos);
+    EXPECT_GT(sv.messages[0].find("\n\n"), 0u);
+    EXPECT_GT(sv.messages[0].size(), sv.messages[0].find("\n\n") + 2) << "no cause given";
+    EXPECT_EQ(w->form().filePath(), file.toStdString());
+}
+
+TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
+{
+    for (QWidget* c : w->findChildren<QWidget*>())
+        if (c->focusPolicy() & Qt::TabFocus && c->isVisibleTo(w.get())) {
+            EXPECT_FALSE(c->accessibleName().isEmpty()) << c->metaObject()->className() << " "
+                                                       << c->objectName().toStdString();
+        }
+    std::vector<QWidget*> seen;
+    QWidget* at = w->findChild<QPushButton*>("newPlan");
+    at->setFocus();
+    for (int i = 0; i < 20; ++i) {
+        seen.push_back(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    auto pos = [&](QWidget* x) { return std::find(seen.begin(), seen.end(), x) - seen.begin(); };
+    EXPECT_LT(pos(w->tree()), pos(w->map()));
+    EXPECT_LT(pos(w->map()), pos(w->segmentsBox()));
+    EXPECT_LT(pos(w->segmentsBox()), pos(w->resultsList()));
+    EXPECT_LT(pos(w->resultsList()), static_cast<long>(seen.size()));
+}
+
+// The main window around the planner: Tools menu, toolbar, Save, Print, F1, closing.
+class PlannerInMainWindow : public ::testing::Test {
+protected:
+    struct NoSettings : SettingsStore {
+        void saveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+        QString getSetting(const QString&, const QString&, const QString&, const QString& d) const override
+        {
+            return d;
+        }
+    } settings;
+    QTemporaryDir dir;
+    CalculatorState state;
+    test::FakeServices services;
+    test::FakePlannerServices sv;
+    FrmMain* main = nullptr;
+    MainWindowReports* reports = nullptr;
+    int made = 0;
+
+    void SetUp() override
+    {
+        main = new FrmMain(state, settings);
+        main->registerWindow("planner", [this] {
+            ++made;
+            return new Planner(nullptr, &sv);
+        });
+        main->addCloseGuard([this] {
+            auto* p = qobject_cast<Planner*>(main->findWindow("planner"));
+            return !p || p->queryClose();
+        });
+        reports = new MainWindowReports(*main, &services);
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    }
+    void TearDown() override
+    {
+        sv.answers.assign(4, planner::Answer::No);
+        delete main;
+        leakCheck();
+    }
+    Planner* openFromMenu()
+    {
+        QMenu* tools = main->menuBar()->findChild<QMenu*>("mnuTools");
+        EXPECT_NE(tools, nullptr);
+        if (!tools)
+            return nullptr;
+        QAction* entry = tools->findChild<QAction*>("mnuTools_planner");
+        if (!entry)
+            for (QAction* a : tools->actions())
+                if (a->objectName() == QLatin1String("mnuTools_planner"))
+                    entry = a;
+        EXPECT_NE(entry, nullptr);
+        entry->trigger();
+        return qobject_cast<Planner*>(main->findWindow("planner"));
+    }
+};
+
+TEST_F(PlannerInMainWindow, ToolsMenuAndToolbarOpenOneInstance)
+{
+    // Menus in order, with Tools between Window and Help.
+    QStringList titles;
+    for (QAction* a : main->menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Window", "&Tools", "&Help"}));
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(main->activeChildName(), QStringLiteral("planner"));
+    // The button behind the separator after the thirteen: the same one window.
+    ASSERT_NE(main->toolbarButton(14), nullptr);
+    EXPECT_TRUE(main->toolbarButton(14)->isSeparator());
+    ASSERT_NE(main->toolbarButton(15), nullptr);
+    EXPECT_EQ(main->toolbarButton(15)->text(), QStringLiteral("Network Planner"));
+    EXPECT_FALSE(main->toolbarButton(15)->icon().isNull());
+    main->toolbarButton(15)->trigger();
+    EXPECT_EQ(main->findWindow("planner"), p);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(main->toolbarButton(13)->toolTip(), QStringLiteral("Help Information"));
+}
+
+TEST_F(PlannerInMainWindow, SaveWritesTheReportAndPrintPrintsIt)
+{
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(p->form().newPlan("10.20.0.0/16"));
+    ASSERT_TRUE(p->form().split(p->form().plan().root(), 4));
+    p->refresh();
+    const QString txt = dir.filePath("plan.txt");
+    services.saveAnswers.push_back(txt.toStdString());
+    main->Save_Click();
+    const std::string bytes = readAll(txt);
+    EXPECT_EQ(bytes.rfind("Network plan Untitled\r\n\r\nRoot block: 10.20.0.0/16\r\n", 0), 0u) << bytes;
+    EXPECT_NE(bytes.find("\r\n  10.20.192.0/18\t"), std::string::npos) << bytes;
+    ASSERT_FALSE(services.messages.empty());
+    EXPECT_EQ(services.messages.back().text, "File Successfully Written");
+
+    const QString pdf = dir.filePath("plan.pdf");
+    reports->output().setPrintDialog([pdf](QPrinter& printer) -> std::optional<int> {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return 1;
+    });
+    main->Print_Click();
+    EXPECT_EQ(services.messages.back().text, "Results Successfully Printed");
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("Network plan Untitled"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Root block: 10.20.0.0/16")));
+    EXPECT_TRUE(printed.contains(QStringLiteral("10.20.192.0/18"))) << printed.toStdString();
+}
+
+TEST_F(PlannerInMainWindow, UnsavedPlanAsksBeforeTheProgramEnds)
+{
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(p->form().split(p->form().plan().root(), 2));
+    bool exited = false;
+    main->setExitHandler([&] { exited = true; });
+    sv.answers.push_back(planner::Answer::Cancel);
+    main->Exit_Click();
+    EXPECT_FALSE(exited);
+    sv.answers.push_back(planner::Answer::Cancel);
+    EXPECT_FALSE(main->close());
+    EXPECT_TRUE(main->isVisible());
+    // Closing the planner's own window asks too.
+    sv.answers.push_back(planner::Answer::Cancel);
+    main->subWindow("planner")->close();
+    EXPECT_EQ(main->findWindow("planner"), p);
+    EXPECT_EQ(sv.questions.size(), 3u);
+    sv.answers.push_back(planner::Answer::No);
+    main->Exit_Click();
+    EXPECT_TRUE(exited);
+}
+
+TEST_F(PlannerInMainWindow, F1OpensTheHelpAtThePlanner)
+{
+    main->setHelpHandler([](FrmMain& m) { HelpWindow::showHelp(&m); });
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    p->tree()->setFocus();
+    bool contents = false;
+    main->setHelpHandler([&](FrmMain&) { contents = true; });
+    QTest::keyClick(p->tree(), Qt::Key_F1);
+    EXPECT_FALSE(contents);  // not the program-wide contents
+    HelpWindow* help = nullptr;
+    for (QWidget* t : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<HelpWindow*>(t); h && h->isVisible())
+            help = h;
+    ASSERT_NE(help, nullptr);
+    help->close();
+}
+
+TEST_F(PlannerInMainWindow, Screenshot)
+{
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    main->subWindow("planner")->setGeometry(0, 0, 1040, 660);
+    ASSERT_TRUE(p->form().newPlan("10.40.0.0/20"));
+    p->segmentsBox()->setPlainText(QStringLiteral("servers, 500, 20%\nusers, 1000\nvoice, 250\nprinters, 40\n"
+                                                  "wifi guests, 600, 50%\nmanagement, 20\n"));
+    p->allocate();
+    p->tree()->expandAll();
+    QApplication::processEvents();
+    const QImage shot = p->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty()) {
+        shot.save(QString::fromLocal8Bit(d) + QStringLiteral("/planner.png"));
+        main->resize(1100, 780);
+        QApplication::processEvents();
+        main->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_main.png"));
+    }
+    p->form().queryClose();
+}
+
+}  // namespace
+}  // namespace mq::ui

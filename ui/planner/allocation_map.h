@@ -1,0 +1,74 @@
+// The allocation map: the root block's address space as one line wrapped into
+// rows that fill the widget, each leaf in its colour with its name where it
+// fits, free space hatched. Zooming makes the line longer (more rows, scrolled
+// with the bar on the right); only the rows in view are drawn.
+#pragma once
+
+#include "planner/map_index.h"
+
+#include <QColor>
+#include <QWidget>
+
+class QScrollBar;
+
+namespace mq::ui {
+
+inline QColor rgbColour(std::uint32_t c)
+{
+    return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+}
+
+class AllocationMap : public QWidget {
+    Q_OBJECT
+public:
+    explicit AllocationMap(QWidget* parent = nullptr);
+
+    // The plan drawn; call planChanged after every change of it.
+    void setPlan(const plan::Plan* plan);
+    void planChanged();
+    std::size_t leafCount() const { return index.leafCount(); }
+    void setSelected(plan::BlockId id);
+    plan::BlockId selected() const { return chosen; }
+
+    // Zoom level 0 shows the whole space; each level doubles the rows.
+    int zoom() const { return level; }
+    void setZoom(int level);
+    void zoomIn() { setZoom(level + 1); }
+    void zoomOut() { setZoom(level - 1); }
+    static constexpr int kMaxZoom = 24;
+    static constexpr int kRowHeight = 26;
+
+    // The leaf drawn at a point of the widget; kNoBlock where there is none.
+    plan::BlockId blockAt(const QPoint& pos) const;
+    // Where a block starts on screen (its first visible pixel), for tests.
+    QPoint pointOf(plan::BlockId id) const;
+    void scrollToBlock(plan::BlockId id);
+    QScrollBar* scrollBar() const { return bar; }
+
+signals:
+    void blockClicked(plan::BlockId id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    int lineWidth() const;   // pixels of one row
+    int baseRows() const;    // rows at zoom 0: as many as fit
+    double lineLength() const;
+    double rows() const;
+    void updateBar();
+    void moveSelection(int step);
+
+    const plan::Plan* doc = nullptr;
+    planner::MapIndex index;
+    plan::BlockId chosen = plan::kNoBlock;
+    int level = 0;
+    QScrollBar* bar;
+};
+
+}  // namespace mq::ui

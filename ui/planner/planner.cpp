@@ -1,0 +1,300 @@
+#include "ui/planner/planner.h"
+
+#include "planner/plan_report.h"
+#include "ui/help/help_window.h"
+#include "ui/planner/allocation_map.h"
+#include "ui/planner/plan_tree_model.h"
+#include "ui/planner/qt_planner_services.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+
+namespace mq::ui {
+
+// Brings the widgets up to date before a dialog opens, so the user sees the
+// state the question is about.
+class Planner::WindowServices : public planner::PlannerServices {
+public:
+    WindowServices(Planner& w, planner::PlannerServices& inner) : window(w), real(inner) {}
+    void message(const std::string& text, MsgIcon icon) override
+    {
+        window.refresh();
+        real.message(text, icon);
+    }
+    planner::Answer ask(const std::string& question) override
+    {
+        window.refresh();
+        return real.ask(question);
+    }
+    std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override
+    {
+        window.refresh();
+        return real.prompt(text, defaultText);
+    }
+    std::optional<std::string> openFileDialog(const std::string& filter) override
+    {
+        return real.openFileDialog(filter);
+    }
+    std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) override
+    {
+        return real.saveFileDialog(filter, suggested);
+    }
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        return real.readFile(path, bytes, error);
+    }
+    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        return real.writeFile(path, bytes, error);
+    }
+
+private:
+    Planner& window;
+    planner::PlannerServices& real;
+};
+
+Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("planner"));
+    setAccessibleName(QString::fromUtf8(planner::kPlannerTitle));
+    if (!sv) {
+        ownServices = std::make_unique<QtPlannerServices>(this);
+        sv = ownServices.get();
+    }
+    services = std::make_unique<WindowServices>(*this, *sv);
+    model = std::make_unique<planner::PlannerForm>(*services);
+    build();
+    buildActions();
+    refresh();
+}
+
+Planner::~Planner() = default;
+
+plan::BlockId Planner::currentBlock() const
+{
+    const plan::BlockId id = PlanTreeModel::blockOf(blocks->currentIndex());
+    return model->plan().exists(id) ? id : model->plan().root();
+}
+
+void Planner::expandTo(plan::BlockId id)
+{
+    const plan::Plan& p = model->plan();
+    for (plan::BlockId up = p.block(id).parent; up != plan::kNoBlock; up = p.block(up).parent)
+        blocks->expand(treeModel->indexOf(up));
+}
+
+void Planner::selectBlock(plan::BlockId id)
+{
+    if (!model->plan().exists(id))
+        return;
+    expandTo(id);
+    const QModelIndex at = treeModel->indexOf(id);
+    blocks->setCurrentIndex(at);
+    blocks->scrollTo(at);
+}
+
+void Planner::refresh()
+{
+    setWindowTitle(QString::fromStdString(model->title()));
+    const plan::Plan& p = model->plan();
+    if (model->revision() != shownRevision) {
+        shownRevision = model->revision();
+        const plan::BlockId was = PlanTreeModel::blockOf(blocks->currentIndex());
+        const net::Prefix current = prefer ? *prefer : p.exists(was) ? p.block(was).prefix : p.block(p.root()).prefix;
+        prefer.reset();
+        treeModel->reload();
+        allocationMap->planChanged();
+        blocks->expand(treeModel->indexOf(p.root()));
+        for (const net::Prefix& e : expanded) {
+            const plan::BlockId id = planner::findBlock(p, e);
+            if (id != plan::kNoBlock)
+                blocks->expand(treeModel->indexOf(id));
+        }
+        plan::BlockId keep = planner::findBlock(p, current);
+        selectBlock(keep == plan::kNoBlock ? p.root() : keep);
+        results->clear();
+        for (const std::string& line : model->allocationLines())
+            results->addItem(QString::fromStdString(line));
+    }
+    const plan::BlockId id = currentBlock();
+    const plan::Block& b = p.block(id);
+    allocationMap->setSelected(id);
+    undoButton->setEnabled(model->canUndo());
+    redoButton->setEnabled(model->canRedo());
+    undoButton->setToolTip(model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
+                                            : QStringLiteral("Nothing to undo"));
+    redoButton->setToolTip(model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
+                                            : QStringLiteral("Nothing to redo"));
+    splitButton->setEnabled(b.children.empty() && !b.assigned);
+    joinButton->setEnabled(!b.children.empty() || b.parent != plan::kNoBlock);
+    const plan::Block& target = p.block(model->allocationTarget(id));
+    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1")
+                                .arg(QString::fromStdString(planner::blockTitle(target))));
+    status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3")
+                        .arg(p.blockCount())
+                        .arg(allocationMap->leafCount())
+                        .arg(QString::fromStdString(planner::blockTitle(b))));
+}
+
+// ---------------------------------------------------------------- documents
+
+bool Planner::queryClose()
+{
+    const bool ok = model->queryClose();
+    refresh();
+    return ok;
+}
+
+void Planner::newPlan()
+{
+    expanded.clear();
+    model->newPlan();
+    refresh();
+}
+
+void Planner::openPlan()
+{
+    const auto before = expanded;
+    expanded.clear();
+    if (!model->open())
+        expanded = before;
+    refresh();
+}
+
+void Planner::savePlan()
+{
+    model->save();
+    refresh();
+}
+
+void Planner::savePlanAs()
+{
+    model->saveAs();
+    refresh();
+}
+
+// ---------------------------------------------------------------- editing
+
+void Planner::splitChosen()
+{
+    const plan::BlockId id = currentBlock();
+    const bool ok = model->split(id, parts->currentData().toInt());
+    if (ok)
+        expanded.insert(model->plan().block(id).prefix);
+    refresh();
+}
+
+void Planner::splitHalves()
+{
+    const plan::BlockId id = currentBlock();
+    const bool ok = model->split(id, 2);
+    if (ok)
+        expanded.insert(model->plan().block(id).prefix);
+    refresh();
+}
+
+void Planner::splitPrompt()
+{
+    const plan::BlockId id = currentBlock();
+    const bool ok = model->splitPrompt(id);
+    if (ok)
+        expanded.insert(model->plan().block(id).prefix);
+    refresh();
+}
+
+void Planner::join()
+{
+    const plan::BlockId id = currentBlock();
+    const plan::Block& b = model->plan().block(id);
+    // The joined block takes the selection.
+    prefer = b.children.empty() && b.parent != plan::kNoBlock ? model->plan().block(b.parent).prefix : b.prefix;
+    model->join(id);
+    refresh();
+}
+
+void Planner::undo()
+{
+    model->undo();
+    refresh();
+}
+
+void Planner::redo()
+{
+    model->redo();
+    refresh();
+}
+
+void Planner::allocate()
+{
+    const plan::BlockId within = model->allocationTarget(currentBlock());
+    const net::Prefix where = model->plan().block(within).prefix;
+    if (model->allocate(within, segments->toPlainText().toStdString())) {
+        expanded.insert(where);
+        for (plan::BlockId id : model->allocatedBlocks())
+            for (plan::BlockId up = model->plan().block(id).parent; up != plan::kNoBlock;
+                 up = model->plan().block(up).parent)
+                expanded.insert(model->plan().block(up).prefix);
+        if (!model->allocatedBlocks().empty())
+            prefer = model->plan().block(model->allocatedBlocks().front()).prefix;
+    }
+    refresh();
+}
+
+void Planner::showHelp()
+{
+    HelpWindow::showHelp(window(), QStringLiteral("planner"));
+}
+
+void Planner::saveReport(Services& sv, ReportOutput& out)
+{
+    planner::saveReport(model->reportLines(), sv, out);
+}
+
+void Planner::printReport(Services& sv, ReportOutput& out)
+{
+    planner::printReport(model->reportLines(), sv, out);
+}
+
+// ---------------------------------------------------------------- events
+
+void Planner::closeEvent(QCloseEvent* event)
+{
+    if (queryClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool Planner::event(QEvent* event)
+{
+    // F1 here opens the help at the planner's own section, ahead of the
+    // program-wide F1 that opens the contents.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void Planner::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        showHelp();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace mq::ui

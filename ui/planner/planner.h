@@ -1,0 +1,102 @@
+// The "Network Planner" window: a plan's tree of blocks, its allocation map
+// and the Allocate panel, over PlannerForm. Every button, key and menu entry
+// calls the form model and then refresh() copies its state into the widgets.
+#pragma once
+
+#include "planner/planner_form.h"
+#include "reports/child_report.h"
+
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <set>
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeView;
+
+namespace mq::ui {
+
+class AllocationMap;
+class PlanTreeModel;
+
+class Planner : public QWidget, public ChildReport {
+    Q_OBJECT
+public:
+    // Without services the window uses the real dialogs and files.
+    explicit Planner(QWidget* parent = nullptr, planner::PlannerServices* services = nullptr);
+    ~Planner() override;
+
+    planner::PlannerForm& form() { return *model; }
+    // The question before unsaved changes are lost (closing, program exit).
+    bool queryClose();
+    // The report the main window's Save writes and Print prints.
+    std::vector<std::string> reportLines() const { return model->reportLines(); }
+    void saveReport(Services& services, ReportOutput& output) override;
+    void printReport(Services& services, ReportOutput& output) override;
+
+    // Copies the form model's state into the widgets.
+    void refresh();
+    plan::BlockId currentBlock() const;
+    void selectBlock(plan::BlockId id);
+
+    // ---- what the buttons, keys and menus do
+    void newPlan();
+    void openPlan();
+    void savePlan();
+    void savePlanAs();
+    void splitChosen();    // into the parts chosen beside the button
+    void splitHalves();
+    void splitPrompt();
+    void join();
+    void undo();
+    void redo();
+    void allocate();
+    void showHelp();
+
+    QTreeView* tree() const { return blocks; }
+    AllocationMap* map() const { return allocationMap; }
+    QPlainTextEdit* segmentsBox() const { return segments; }
+    QListWidget* resultsList() const { return results; }
+    QMenu* contextMenu() const { return menu; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    class WindowServices;
+    void build();
+    void buildActions();
+    QPushButton* button(const QString& name, const QString& text, const QString& accessible,
+                        void (Planner::*slot)());
+    void expandTo(plan::BlockId id);
+
+    std::unique_ptr<planner::PlannerServices> ownServices;
+    std::unique_ptr<WindowServices> services;
+    std::unique_ptr<planner::PlannerForm> model;
+    std::uint64_t shownRevision = ~std::uint64_t(0);
+    std::set<net::Prefix> expanded;  // kept across rebuilds of the tree
+    std::optional<net::Prefix> prefer;  // the block to select after the next rebuild
+
+    PlanTreeModel* treeModel = nullptr;
+    QTreeView* blocks = nullptr;
+    AllocationMap* allocationMap = nullptr;
+    QComboBox* parts = nullptr;
+    QPushButton* undoButton = nullptr;
+    QPushButton* redoButton = nullptr;
+    QPushButton* joinButton = nullptr;
+    QPushButton* splitButton = nullptr;
+    QPlainTextEdit* segments = nullptr;
+    QLabel* allocateTarget = nullptr;
+    QListWidget* results = nullptr;
+    QLabel* status = nullptr;
+    QMenu* menu = nullptr;
+};
+
+}  // namespace mq::ui

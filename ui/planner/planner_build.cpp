@@ -1,0 +1,239 @@
+// The planner window's widgets, their accessible names, tab order, keys and
+// context menu.
+#include "ui/planner/allocation_map.h"
+#include "ui/planner/plan_tree_model.h"
+#include "ui/planner/planner.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace mq::ui {
+
+QPushButton* Planner::button(const QString& name, const QString& text, const QString& accessible,
+                             void (Planner::*slot)())
+{
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(name);
+    b->setAccessibleName(accessible);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, [this, slot] { (this->*slot)(); });
+    return b;
+}
+
+void Planner::build()
+{
+    auto* top = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    top->addLayout(row);
+    QPushButton* newButton = button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"),
+                                    &Planner::newPlan);
+    QPushButton* openButton = button(QStringLiteral("openPlan"), QStringLiteral("&Open..."),
+                                     QStringLiteral("Open plan"), &Planner::openPlan);
+    QPushButton* saveButton = button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"),
+                                     &Planner::savePlan);
+    QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Save &As..."),
+                                       QStringLiteral("Save plan as"), &Planner::savePlanAs);
+    splitButton = button(QStringLiteral("split"), QStringLiteral("S&plit"), QStringLiteral("Split the block"),
+                         &Planner::splitChosen);
+    parts = new QComboBox(this);
+    parts->setObjectName(QStringLiteral("parts"));
+    parts->setAccessibleName(QStringLiteral("Parts to split into"));
+    for (int k = 1; k <= planner::kMaxSplitExponent; ++k)
+        parts->addItem(QStringLiteral("into %1").arg(1 << k), 1 << k);
+    joinButton = button(QStringLiteral("join"), QStringLiteral("&Join"), QStringLiteral("Join the parts"),
+                        &Planner::join);
+    undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
+    redoButton = button(QStringLiteral("redo"), QStringLiteral("&Redo"), QStringLiteral("Redo"), &Planner::redo);
+    for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
+                       static_cast<QWidget*>(saveButton), static_cast<QWidget*>(saveAsButton)})
+        row->addWidget(w);
+    row->addSpacing(12);
+    row->addWidget(splitButton);
+    row->addWidget(parts);
+    row->addWidget(joinButton);
+    row->addSpacing(12);
+    row->addWidget(undoButton);
+    row->addWidget(redoButton);
+    row->addStretch(1);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->setObjectName(QStringLiteral("plannerSplitter"));
+    top->addWidget(split, 1);
+
+    treeModel = new PlanTreeModel(*model, this);
+    blocks = new QTreeView(split);
+    blocks->setObjectName(QStringLiteral("blocks"));
+    blocks->setAccessibleName(QStringLiteral("Blocks"));
+    blocks->setAccessibleDescription(
+        QStringLiteral("The plan's blocks: name, prefix, hosts, spare, note. F2 renames, Ctrl+D splits in two, "
+                       "Ctrl+J joins, Ctrl+Z undoes"));
+    blocks->setModel(treeModel);
+    blocks->setUniformRowHeights(true);
+    blocks->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked |
+                            QAbstractItemView::SelectedClicked);
+    blocks->setSelectionMode(QAbstractItemView::SingleSelection);
+    blocks->setContextMenuPolicy(Qt::CustomContextMenu);
+    blocks->header()->setStretchLastSection(true);
+    blocks->setIndentation(14);
+    blocks->setIconSize(QSize(10, 10));
+    blocks->setColumnWidth(planner::ColName, 170);
+    blocks->setColumnWidth(planner::ColPrefix, 125);
+    blocks->setColumnWidth(planner::ColHosts, 70);
+    blocks->setColumnWidth(planner::ColSpare, 50);
+    connect(blocks->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refresh(); });
+    connect(blocks, &QTreeView::expanded, this, [this](const QModelIndex& at) {
+        expanded.insert(model->plan().block(PlanTreeModel::blockOf(at)).prefix);
+    });
+    connect(blocks, &QTreeView::collapsed, this, [this](const QModelIndex& at) {
+        expanded.erase(model->plan().block(PlanTreeModel::blockOf(at)).prefix);
+    });
+    // An edit in place is one change: rebuild once the editor has closed.
+    connect(treeModel, &PlanTreeModel::edited, this, [this] { QTimer::singleShot(0, this, [this] { refresh(); }); },
+            Qt::QueuedConnection);
+
+    auto* right = new QSplitter(Qt::Vertical, split);
+    auto* mapBox = new QGroupBox(QStringLiteral("Allocation map"), right);
+    mapBox->setObjectName(QStringLiteral("mapBox"));
+    auto* mapLayout = new QVBoxLayout(mapBox);
+    auto* zoomRow = new QHBoxLayout;
+    mapLayout->addLayout(zoomRow);
+    allocationMap = new AllocationMap(mapBox);
+    allocationMap->setPlan(&model->plan());
+    auto* zoomIn = new QPushButton(QStringLiteral("Zoom &in"), mapBox);
+    zoomIn->setObjectName(QStringLiteral("zoomIn"));
+    zoomIn->setAccessibleName(QStringLiteral("Zoom in"));
+    zoomIn->setAutoDefault(false);
+    auto* zoomOut = new QPushButton(QStringLiteral("Zoom ou&t"), mapBox);
+    zoomOut->setObjectName(QStringLiteral("zoomOut"));
+    zoomOut->setAccessibleName(QStringLiteral("Zoom out"));
+    zoomOut->setAutoDefault(false);
+    connect(zoomIn, &QPushButton::clicked, allocationMap, &AllocationMap::zoomIn);
+    connect(zoomOut, &QPushButton::clicked, allocationMap, &AllocationMap::zoomOut);
+    zoomRow->addWidget(zoomIn);
+    zoomRow->addWidget(zoomOut);
+    auto* legend = new QLabel(QStringLiteral("Hatched: free. Grey: many small blocks; zoom in to tell them apart."),
+                              mapBox);
+    legend->setObjectName(QStringLiteral("mapLegend"));
+    zoomRow->addWidget(legend, 1);
+    mapLayout->addWidget(allocationMap, 1);
+    connect(allocationMap, &AllocationMap::blockClicked, this, [this](plan::BlockId id) {
+        selectBlock(id);
+        refresh();
+    });
+
+    auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), right);
+    allocateBox->setObjectName(QStringLiteral("allocateBox"));
+    auto* allocLayout = new QVBoxLayout(allocateBox);
+    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts, growth % (for example: "
+                                           "servers, 50, 20%)"),
+                            allocateBox);
+    hint->setWordWrap(true);
+    allocLayout->addWidget(hint);
+    segments = new QPlainTextEdit(allocateBox);
+    segments->setObjectName(QStringLiteral("segments"));
+    segments->setAccessibleName(QStringLiteral("Segments"));
+    segments->setAccessibleDescription(hint->text());
+    segments->setTabChangesFocus(true);
+    hint->setBuddy(segments);
+    allocLayout->addWidget(segments, 1);
+    auto* allocRow = new QHBoxLayout;
+    allocLayout->addLayout(allocRow);
+    QPushButton* allocateButton = button(QStringLiteral("allocate"), QStringLiteral("A&llocate"),
+                                         QStringLiteral("Allocate the segments"), &Planner::allocate);
+    allocRow->addWidget(allocateButton);
+    allocateTarget = new QLabel(allocateBox);
+    allocateTarget->setObjectName(QStringLiteral("allocateTarget"));
+    allocRow->addWidget(allocateTarget, 1);
+    results = new QListWidget(allocateBox);
+    results->setObjectName(QStringLiteral("allocationResults"));
+    results->setAccessibleName(QStringLiteral("Allocation results"));
+    allocLayout->addWidget(results, 1);
+
+    split->addWidget(blocks);
+    split->addWidget(right);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 2);
+    split->setSizes({470, 530});
+
+    status = new QLabel(this);
+    status->setObjectName(QStringLiteral("plannerStatus"));
+    status->setAccessibleName(QStringLiteral("Plan summary"));
+    top->addWidget(status);
+
+    // Tool row, then the tree, the map and the Allocate panel.
+    QWidget* order[] = {newButton,      openButton, saveButton, saveAsButton, splitButton, parts,
+                        joinButton,     undoButton, redoButton, blocks,       zoomIn,      zoomOut,
+                        allocationMap,  segments,   allocateButton, results};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    resize(980, 620);
+}
+
+void Planner::buildActions()
+{
+    struct Key {
+        const char* name;
+        const char* text;
+        QList<QKeySequence> keys;
+        void (Planner::*slot)();
+    };
+    const Key keys[] = {
+        {"actionUndo", "&Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &Planner::undo},
+        {"actionRedo", "&Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+         &Planner::redo},
+        {"actionSplit", "Split in &two", {QKeySequence(Qt::CTRL | Qt::Key_D)}, &Planner::splitHalves},
+        {"actionSplitInto", "Split &into...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)}, &Planner::splitPrompt},
+        {"actionJoin", "&Join", {QKeySequence(Qt::CTRL | Qt::Key_J)}, &Planner::join},
+        {"actionNew", "&New...", {QKeySequence(Qt::CTRL | Qt::Key_N)}, &Planner::newPlan},
+        {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &Planner::openPlan},
+        {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &Planner::savePlan},
+        {"actionSaveAs", "Save &As...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, &Planner::savePlanAs},
+    };
+    menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("blockMenu"));
+    int n = 0;
+    for (const Key& k : keys) {
+        auto* a = new QAction(QString::fromUtf8(k.text), this);
+        a->setObjectName(QString::fromUtf8(k.name));
+        a->setShortcuts(k.keys);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(a, &QAction::triggered, this, [this, slot = k.slot] { (this->*slot)(); });
+        addAction(a);
+        if (n == 2)
+            menu->addSeparator();
+        if (n < 5)
+            menu->addAction(a);
+        ++n;
+    }
+    menu->addSeparator();
+    QAction* rename = menu->addAction(QStringLiteral("Re&name"), this, [this] {
+        blocks->edit(treeModel->indexOf(currentBlock(), planner::ColName));
+    });
+    rename->setObjectName(QStringLiteral("actionRename"));
+    QAction* note = menu->addAction(QStringLiteral("Edit n&ote"), this, [this] {
+        blocks->edit(treeModel->indexOf(currentBlock(), planner::ColNote));
+    });
+    note->setObjectName(QStringLiteral("actionNote"));
+    connect(blocks, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = blocks->indexAt(at);
+        if (index.isValid())
+            blocks->setCurrentIndex(index);
+        menu->popup(blocks->viewport()->mapToGlobal(at));
+    });
+}
+
+}  // namespace mq::ui

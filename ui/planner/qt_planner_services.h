@@ -1,0 +1,31 @@
+// The planner's platform done with Qt: message boxes over the window,
+// QFileDialog, QInputDialog, QFile for reading and QSaveFile for writing.
+#pragma once
+
+#include "planner/planner_services.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace mq::ui {
+
+class QtPlannerServices : public planner::PlannerServices {
+public:
+    explicit QtPlannerServices(QWidget* window = nullptr) : win(window) {}
+
+    void message(const std::string& text, MsgIcon icon) override;
+    planner::Answer ask(const std::string& question) override;
+    std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override;
+    std::optional<std::string> openFileDialog(const std::string& filter) override;
+    std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) override;
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override;
+    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override;
+
+    // Plans larger than this are refused before they are read.
+    static constexpr qint64 kMaxPlanBytes = 512ll << 20;
+
+private:
+    QPointer<QWidget> win;
+};
+
+}  // namespace mq::ui
