@@ -1,6 +1,7 @@
 // mqnet: Maskquill's classless address engine (net/) on the command line.
 //
 //   main  ->  one command (info, split, summarize)  ->  net/ parse, facts, split, summarize
+//         ->  plan allocate                         ->  plan/ allocate
 //                                                   ->  BufferedWriter  ->  standard output
 //
 // Each command reads its own arguments and returns the exit status (command_line.h).
@@ -12,6 +13,7 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/plan_command.h"
 
 int main(int argc, char** argv) {
   using namespace mq::mqnet;
@@ -33,6 +35,11 @@ int main(int argc, char** argv) {
   if (command == "info") return infoCommand(rest, stdout, std::cerr);
   if (command == "split") return splitCommand(rest, stdout, std::cerr);
   if (command == "summarize") return summarizeCommand(rest, stdout, std::cerr);
+  if (command == "plan") {
+    const int status = planCommand(rest, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+  }
   fault(std::cerr, "unknown command", std::string(command) + " (mqnet --help lists the commands)");
   return kExitBadInput;
 }

@@ -227,6 +227,16 @@ class CommandLine(unittest.TestCase):
         peak = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss
         self.assertLess(max(peak, before), 16 * 1024, "peak memory in KiB")  # the output is about 250 MB
 
+    def test_plan_allocate_is_a_command_of_its_own(self):
+        got = run("plan", "allocate", "--csv", "10.0.0.0/24", "-", stdin="a, 50\nb, 20, 10\nc, 300\nbad\n")
+        self.assertEqual(got.returncode, 2)  # a bad line outranks a segment that did not fit
+        rows = got.stdout.splitlines()
+        self.assertTrue(rows[0].startswith("a,10.0.0.0/26,10.0.0.1,10.0.0.62"), rows)
+        self.assertTrue(rows[1].startswith("b,10.0.0.64/27,"), rows)
+        self.assertIn("line 4", got.stderr)
+        self.assertIn("--help", run("plan").stderr + run("plan").stdout)
+        self.assertIn("mqnet plan allocate", run("--help").stdout)
+
 
 if __name__ == "__main__":
     unittest.main()

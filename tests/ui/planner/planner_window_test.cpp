@@ -304,10 +304,10 @@ TEST_F(PlannerInMainWindow, ToolsMenuAndToolbarOpenOneInstance)
     // The button behind the separator after the thirteen: the same one window.
     ASSERT_NE(main->toolbarButton(14), nullptr);
     EXPECT_TRUE(main->toolbarButton(14)->isSeparator());
-    ASSERT_NE(main->toolbarButton(15), nullptr);
-    EXPECT_EQ(main->toolbarButton(15)->text(), QStringLiteral("Network Planner"));
-    EXPECT_FALSE(main->toolbarButton(15)->icon().isNull());
-    main->toolbarButton(15)->trigger();
+    ASSERT_NE(main->toolbarButton(16), nullptr);
+    EXPECT_EQ(main->toolbarButton(16)->text(), QStringLiteral("Network Planner"));
+    EXPECT_FALSE(main->toolbarButton(16)->icon().isNull());
+    main->toolbarButton(16)->trigger();
     EXPECT_EQ(main->findWindow("planner"), p);
     EXPECT_EQ(made, 1);
     EXPECT_EQ(main->toolbarButton(13)->toolTip(), QStringLiteral("Help Information"));
