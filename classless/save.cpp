@@ -1,6 +1,7 @@
 #include "classless/save.h"
 
 #include "reports/results_report.h"
+#include "reports/tool_report.h"
 
 #include <algorithm>
 #include <cctype>
@@ -57,34 +58,32 @@ SaveOutcome saveCsv(const SubnetListing& listing, const std::string& path, CsvTa
                   MsgIcon::Exclamation, kWindowTitle);
         return SaveOutcome::Refused;
     }
-    std::string error;
-    if (!target.open(path, error)) {
-        sv.msgBox("Could not write " + path + ": " + error, MsgIcon::Critical, kWindowTitle);
-        return SaveOutcome::Failed;
-    }
-    std::string buf = std::string(kCsvHeader) + "\r\n";
-    buf.reserve(kChunk + 512);
-    const u128 last = listing.lastRow();
-    for (u128 r = 0;; ++r) {
-        listing.appendRow(buf, r, ',');
-        buf += "\r\n";
-        const bool end = r == last;
-        if (buf.size() >= kChunk || end) {
-            if (!target.write(buf, error)) {
-                target.discard();
-                sv.msgBox("Could not write " + path + ": " + error, MsgIcon::Critical, kWindowTitle);
-                return SaveOutcome::Failed;
+    bool cancelled = false;
+    const auto produce = [&](ByteSink& sink) {
+        std::string buf = std::string(kCsvHeader) + "\r\n";
+        buf.reserve(kChunk + 512);
+        const u128 last = listing.lastRow();
+        for (u128 r = 0;; ++r) {
+            listing.appendRow(buf, r, ',');
+            buf += "\r\n";
+            const bool end = r == last;
+            if (buf.size() >= kChunk || end) {
+                if (!sink.write(buf))
+                    return false;
+                buf.clear();
+                if (!end && !target.progress(r, last)) {
+                    cancelled = true;
+                    return false;
+                }
             }
-            buf.clear();
-            if (!end && !target.progress(r, last)) {
-                target.discard();
-                return SaveOutcome::Cancelled;  // the user asked for it: no message
-            }
+            if (end)
+                return true;
         }
-        if (end)
-            break;
-    }
-    if (!target.commit(error)) {
+    };
+    std::string error;
+    if (!target.save(path, produce, error)) {
+        if (cancelled)
+            return SaveOutcome::Cancelled;  // the user asked for it: no message
         sv.msgBox("Could not write " + path + ": " + error, MsgIcon::Critical, kWindowTitle);
         return SaveOutcome::Failed;
     }
@@ -109,11 +108,7 @@ std::vector<std::string> reportLines(const ClasslessForm& form, const SubnetList
 
 std::vector<PrintLine> printLines(const ClasslessForm& form, const SubnetListing& listing)
 {
-    std::vector<PrintLine> out;
-    const std::vector<std::string> lines = reportLines(form, listing);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        out.push_back(i == 0 ? PrintLine{lines[i], 12, true, false} : PrintLine{lines[i], 10, false, false});
-    return out;
+    return toolPrintLines(reportLines(form, listing));
 }
 
 SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out,
@@ -129,13 +124,7 @@ SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing,
         sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");
         return SaveOutcome::Nothing;
     }
-    std::string error;
-    if (!out.writeFile(*file, crlfText(lines), error)) {
-        sv.msgBox("Could not write " + *file + ": " + error, MsgIcon::Critical, kWindowTitle);
-        return SaveOutcome::Failed;
-    }
-    sv.msgBox("File Successfully Written", MsgIcon::Information, "Print OK");
-    return SaveOutcome::Written;
+    return writeToolReport(*file, lines, sv, out, kWindowTitle) ? SaveOutcome::Written : SaveOutcome::Failed;
 }
 
 void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out)
@@ -145,23 +134,7 @@ void printResults(const ClasslessForm& form, const SubnetListing& listing, Servi
         sv.msgBox("Nothing to Print", MsgIcon::Information, "Oops");
         return;
     }
-    auto copies = out.printDialog();
-    if (!copies)
-        return;
-    std::string error;
-    out.setBusy(true);
-    bool ok = true;
-    for (int i = 0; i < *copies && ok; ++i)
-        ok = out.printDocument(lines, error);
-    if (ok)
-        ok = out.endPrintJob(error);
-    else
-        out.abortPrintJob();
-    out.setBusy(false);
-    if (ok)
-        sv.msgBox("Results Successfully Printed", MsgIcon::Information, "Print OK");
-    else
-        sv.msgBox("Printing failed: " + error, MsgIcon::Critical, kWindowTitle);
+    printToolReport(lines, sv, out, kWindowTitle);
 }
 
 }  // namespace mq::classless

@@ -4,11 +4,13 @@
 #pragma once
 
 #include "classless/form.h"
+#include "core/rtf_writer.h"
 #include "classless/listing.h"
 #include "core/services.h"
 #include "reports/frmmain_reports.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,17 +21,16 @@ inline constexpr const char* kWindowTitle = "Classless Calculator";
 inline constexpr const char* kTextAndCsvFilter = "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv|";
 inline constexpr const char* kCsvHeader = "index,network,first,last,broadcast";
 
-// Where a CSV listing goes: an atomic file (QSaveFile in the program).
+// Where a CSV listing goes: the program's one file writer, atomic for plain files.
 class CsvTarget {
 public:
     virtual ~CsvTarget() = default;
     // Free bytes of the folder that would hold path; nothing when unknown.
     virtual std::optional<std::uint64_t> freeBytes(const std::string& path) = 0;
-    virtual bool open(const std::string& path, std::string& error) = 0;
-    virtual bool write(std::string_view bytes, std::string& error) = 0;
-    // Replaces the old file; until then it stays as it was.
-    virtual bool commit(std::string& error) = 0;
-    virtual void discard() = 0;
+    // Writes what produce sends; the old file stays as it was unless every byte
+    // arrived and produce said true. False with the real cause in error.
+    virtual bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce,
+                      std::string& error) = 0;
     // Rows 0..row are written, of 0..lastRow; false when the user cancelled.
     virtual bool progress(u128 row, u128 lastRow) = 0;
 };

@@ -10,9 +10,6 @@
 
 namespace mq::planner {
 
-// The title line bold at 12 points, the rest at 10.
-std::vector<PrintLine> reportPrintLines(const std::vector<std::string>& lines);
-
 // Asks for the file, writes the lines; says how it went.
 void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out);
 // Asks for the printer and the copies, prints them as one job.

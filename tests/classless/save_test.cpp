@@ -20,26 +20,29 @@ public:
     int progressCalls = 0;
 
     std::optional<std::uint64_t> freeBytes(const std::string&) override { return free; }
-    bool open(const std::string& path, std::string& error) override
+    bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error) override
     {
         log.push_back("open " + path);
-        error = openError;
-        return openError.empty();
-    }
-    bool write(std::string_view b, std::string& error) override
-    {
-        error = writeError;
-        if (!writeError.empty())
+        if (!openError.empty()) {
+            error = openError;
             return false;
-        bytes += b;
-        return true;
+        }
+        struct Sink : ByteSink {
+            FakeCsv& csv;
+            explicit Sink(FakeCsv& c) : csv(c) {}
+            bool write(std::string_view b) override
+            {
+                if (!csv.writeError.empty())
+                    return false;
+                csv.bytes += b;
+                return true;
+            }
+        } sink(*this);
+        const bool ok = produce(sink);
+        error = writeError;
+        log.push_back(ok ? "commit" : "discard");
+        return ok;
     }
-    bool commit(std::string&) override
-    {
-        log.push_back("commit");
-        return true;
-    }
-    void discard() override { log.push_back("discard"); }
     bool progress(u128, u128) override { return progressCalls++ != cancelAt; }
 };
 

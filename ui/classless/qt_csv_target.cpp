@@ -1,5 +1,7 @@
 #include "ui/classless/qt_csv_target.h"
 
+#include "ui/platform/file_writer.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -17,14 +19,9 @@ std::optional<std::uint64_t> QtCsvTarget::freeBytes(const std::string& path)
     return static_cast<std::uint64_t>(storage.bytesAvailable());
 }
 
-bool QtCsvTarget::open(const std::string& path, std::string& error)
+bool QtCsvTarget::save(const std::string& path, const std::function<bool(ByteSink&)>& produce,
+                       std::string& error)
 {
-    file = std::make_unique<QSaveFile>(QString::fromStdString(path));
-    if (!file->open(QIODevice::WriteOnly)) {
-        error = file->errorString().toStdString();
-        file.reset();
-        return false;
-    }
     dialog = std::make_unique<QProgressDialog>(QStringLiteral("Saving the listing as CSV..."),
                                                QStringLiteral("Cancel"), 0, 1000, parent);
     dialog->setObjectName(QStringLiteral("CsvProgress"));
@@ -32,35 +29,9 @@ bool QtCsvTarget::open(const std::string& path, std::string& error)
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setMinimumDuration(500);
     dialog->setValue(0);
-    return true;
-}
-
-bool QtCsvTarget::write(std::string_view bytes, std::string& error)
-{
-    const auto n = static_cast<qint64>(bytes.size());
-    if (file->write(bytes.data(), n) != n) {
-        error = file->errorString().toStdString();
-        return false;
-    }
-    return true;
-}
-
-bool QtCsvTarget::commit(std::string& error)
-{
+    const bool ok = saveFile(path, produce, error);
     dialog.reset();
-    const bool ok = file->commit();
-    if (!ok)
-        error = file->errorString().toStdString();
-    file.reset();
     return ok;
-}
-
-void QtCsvTarget::discard()
-{
-    dialog.reset();
-    if (file)
-        file->cancelWriting();
-    file.reset();
 }
 
 bool QtCsvTarget::progress(classless::u128 row, classless::u128 lastRow)

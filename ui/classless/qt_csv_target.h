@@ -1,11 +1,10 @@
-// The CSV listing written through QSaveFile, with a progress dialog that can
-// cancel it and the free space of the target folder from QStorageInfo.
+// The CSV listing written through the program's file writer, with a progress
+// dialog that can cancel it and the free space of the target folder from QStorageInfo.
 #pragma once
 
 #include "classless/save.h"
 
 #include <QPointer>
-#include <QSaveFile>
 #include <QWidget>
 #include <memory>
 
@@ -19,10 +18,8 @@ public:
     ~QtCsvTarget() override;
 
     std::optional<std::uint64_t> freeBytes(const std::string& path) override;
-    bool open(const std::string& path, std::string& error) override;
-    bool write(std::string_view bytes, std::string& error) override;
-    bool commit(std::string& error) override;
-    void discard() override;
+    bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce,
+              std::string& error) override;
     bool progress(classless::u128 row, classless::u128 lastRow) override;
 
     // Tests and the benchmark stand in for the user at the progress dialog.
@@ -30,7 +27,6 @@ public:
 
 private:
     QPointer<QWidget> parent;
-    std::unique_ptr<QSaveFile> file;
     std::unique_ptr<QProgressDialog> dialog;
 };
 

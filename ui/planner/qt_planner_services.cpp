@@ -1,12 +1,13 @@
 #include "ui/planner/qt_planner_services.h"
 
+#include "ui/platform/file_writer.h"
+
 #include "ui/platform/qt_services.h"
 
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 
 namespace mq::ui {
 
@@ -105,21 +106,8 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
 
 bool QtPlannerServices::writeFile(const std::string& path, const std::string& bytes, std::string& error)
 {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        error = file.errorString().toStdString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString().toStdString();
-        return false;
-    }
-    return true;
+    // The program's one writer: atomic for plain files, in place for pipes and devices.
+    return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
 }  // namespace mq::ui
