@@ -21,6 +21,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 
 namespace mq::ui {
 
@@ -45,6 +46,7 @@ QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromUtf8(name));
     e->setAccessibleName(QString::fromUtf8(label));
+    e->setAccessibleDescription(QStringLiteral("Result, read-only: select it or press Ctrl+C to copy it"));
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::StrongFocus);
     return e;
@@ -122,9 +124,37 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
           << listingTable << summaryInput << summaryOutput << summaryErrors;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+    describeControls();
     resize(980, 640);
     refresh();
     input->setFocus();
+}
+
+// What each control is for, as a screen reader says it after the name.
+void ClasslessWindow::describeControls()
+{
+    const std::pair<QWidget*, const char*> descriptions[] = {
+        {prefixSpin, "The prefix length; changes the typed prefix"},
+        {prefixSlider, "The prefix length; changes the typed prefix"},
+        {mask, "The mask of the prefix length; changes the typed prefix"},
+        {splitLength, "The longer prefix length to split the prefix into; Enter splits"},
+        {splitButton, "Lists the subnets of the prefix at the longer length"},
+        {jumpTo, "A row number or an address of the listing; Enter jumps to it"},
+        {jumpButton, "Jumps to the row number or the address typed"},
+        {listingCount, "How many subnets the listing holds"},
+        {summaryInput, "Addresses, prefixes and ranges, one a line, to summarize"},
+        {summaryOutput, "The fewest prefixes that cover the list"},
+        {summaryCounts, "Input items, output prefixes and addresses covered"},
+        {summaryErrors, "The lines that could not be read, with their line numbers and reasons"},
+        {findChild<QWidget*>(QStringLiteral("Results")), "The facts of the prefix"},
+    };
+    for (const auto& [widget, text] : descriptions)
+        if (widget)
+            widget->setAccessibleDescription(QString::fromUtf8(text));
+    findChild<QWidget*>(QStringLiteral("Results"))->setAccessibleName(QStringLiteral("Results"));
+    summaryCounts->setAccessibleName(QStringLiteral("Summary counts"));
+    for (QWidget* b : tabs->tabBar()->findChildren<QToolButton*>())
+        b->setAccessibleDescription(QStringLiteral("Shows the tabs hidden on this side"));
 }
 
 QWidget* ClasslessWindow::buildResults()
@@ -311,7 +341,8 @@ QWidget* ClasslessWindow::buildSummary()
         summaryOutput->setPlainText(joined(summaryModel.Summary));
         summaryErrors->setPlainText(joined(summaryModel.Errors));
         summaryCounts->setText(q(summaryModel.countsText()));
-        summaryCounts->setAccessibleName(summaryCounts->text());
+        summaryCounts->setAccessibleName(summaryCounts->text().isEmpty() ? QStringLiteral("Summary counts")
+                                                                         : summaryCounts->text());
     });
     grid->addWidget(inLabel, 0, 0);
     grid->addWidget(outLabel, 0, 1);
@@ -403,7 +434,8 @@ void ClasslessWindow::refresh()
     if (input->text().toStdString() != formModel.Input)
         input->setText(q(formModel.Input));
     error->setText(q(formModel.Error));
-    error->setAccessibleDescription(error->text());
+    error->setAccessibleDescription(formModel.Error.empty() ? QStringLiteral("Says why the typed text cannot be read")
+                                                            : error->text());
     error->setVisible(!formModel.Error.empty());
     prefixSpin->setRange(0, formModel.prefixMaximum);
     prefixSlider->setRange(0, formModel.prefixMaximum);
@@ -426,9 +458,11 @@ void ClasslessWindow::refresh()
     }
     refreshBadges();
     addressBinary->setText(bitsHtml(formModel.addressBits));
-    addressBinary->setAccessibleDescription(bitsPlain(formModel.addressBits));
+    addressBinary->setAccessibleDescription(formModel.addressBits.empty() ? QStringLiteral("The address in binary: network bits, then host bits")
+                                                        : bitsPlain(formModel.addressBits));
     maskBinary->setText(bitsHtml(formModel.maskBits));
-    maskBinary->setAccessibleDescription(bitsPlain(formModel.maskBits));
+    maskBinary->setAccessibleDescription(formModel.maskBits.empty() ? QStringLiteral("The mask in binary: network bits, then host bits")
+                                                        : bitsPlain(formModel.maskBits));
     refreshing = false;
     listingTable->refresh();
     refreshListing();

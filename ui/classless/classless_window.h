@@ -54,6 +54,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void describeControls();
     QWidget* buildResults();
     QWidget* buildListing();
     QWidget* buildSummary();

@@ -72,6 +72,7 @@ protected:
 private:
     class WindowServices;
     void build();
+    void describeControls();
     void buildActions();
     QPushButton* button(const QString& name, const QString& text, const QString& accessible,
                         void (Planner::*slot)());

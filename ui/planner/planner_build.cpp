@@ -32,6 +32,29 @@ QPushButton* Planner::button(const QString& name, const QString& text, const QSt
     return b;
 }
 
+// What each control does, as a screen reader says it after the name.
+void Planner::describeControls()
+{
+    static const std::pair<const char*, const char*> descriptions[] = {
+        {"newPlan", "Starts a new plan for a root block (Ctrl+N)"},
+        {"openPlan", "Opens a plan file (Ctrl+O)"},
+        {"savePlan", "Saves the plan to its file (Ctrl+S)"},
+        {"savePlanAs", "Saves the plan to a file chosen now (Ctrl+Shift+S)"},
+        {"split", "Splits the selected free block into the parts chosen beside it; Ctrl+D splits it in two"},
+        {"parts", "How many equal parts Split makes"},
+        {"join", "Joins the free parts of the selected block back into one (Ctrl+J)"},
+        {"undo", "Takes the last change back (Ctrl+Z)"},
+        {"redo", "Makes the change taken back again (Ctrl+Y)"},
+        {"allocate", "Places the segments into the free space of the block named beside it"},
+        {"allocationResults", "Where each segment went, or why it did not fit"},
+        {"zoomIn", "Shows less of the address space, larger"},
+        {"zoomOut", "Shows more of the address space, smaller"},
+    };
+    for (const auto& [name, text] : descriptions)
+        if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
+            w->setAccessibleDescription(QString::fromUtf8(text));
+}
+
 void Planner::build()
 {
     auto* top = new QVBoxLayout(this);
@@ -160,6 +183,7 @@ void Planner::build()
     results->setObjectName(QStringLiteral("allocationResults"));
     results->setAccessibleName(QStringLiteral("Allocation results"));
     allocLayout->addWidget(results, 1);
+    describeControls();
 
     split->addWidget(blocks);
     split->addWidget(right);

@@ -274,7 +274,7 @@ TEST_P(AccessibleText, EveryControlHasANameAndADescription)
 
 INSTANTIATE_TEST_SUITE_P(Windows, AccessibleText,
                          ::testing::Values("frmdoc", "dar", "Form10", "bindec", "macconv", "clist", "frmAbout",
-                                           "help", "frmMain"),
+                                           "help", "frmMain", "classless", "planner"),
                          [](const auto& info) { return info.param; });
 
 // A button whose caption changes is announced by its new caption.

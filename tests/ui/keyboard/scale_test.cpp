@@ -127,7 +127,7 @@ TEST_P(Scale, CaptionsFitAndControlsStayInside)
 
 INSTANTIATE_TEST_SUITE_P(Windows, Scale,
                          ::testing::Values("frmdoc", "dar", "Form10", "bindec", "macconv", "clist", "frmAbout",
-                                           "help", "frmMain", "frmSplash"),
+                                           "help", "frmMain", "frmSplash", "classless", "planner"),
                          [](const auto& info) { return info.param; });
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "tests/ui/platform/window_test_support.h"
 #include "ui/Form10/form10.h"
 #include "ui/bindec/bindec.h"
+#include "ui/classless/classless_window.h"
 #include "ui/clist/clist.h"
 #include "ui/dar/dar.h"
 #include "ui/dar/qt_file_writer.h"
@@ -16,6 +17,7 @@
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/help/help_window.h"
 #include "ui/macconv/macconv.h"
+#include "ui/planner/planner.h"
 #include "ui/platform/settings_store.h"
 
 #include <QTemporaryDir>
@@ -69,6 +71,8 @@ inline std::vector<WindowKind> allWindows()
              return w;
          }},
         {"frmSplash", [](WindowContext&) { return std::make_unique<ui::FrmSplash>([] { return nullptr; }); }},
+        {"classless", [](WindowContext&) { return std::make_unique<ui::ClasslessWindow>(); }},
+        {"planner", [](WindowContext&) { return std::make_unique<ui::Planner>(); }},
     };
 }
 
