@@ -236,9 +236,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             run.cancelAfter = in.pick(2) ? 1 + in.pick(40) : -1;
             run.action = in.pick(4);
             sv.events = 0;
+            const bool refused = calc.octetRejected();  // START does nothing then
+            const bool saveBefore = dar.SSCommand2.enabled;
             dar.SSCommand1_Click();
-            if (dar.isRunning() || dar.SSCommand1.caption != "START" || !dar.SSCommand2.enabled)
+            if (dar.isRunning() || dar.SSCommand1.caption != "START")
                 std::abort();
+            if (refused ? (dar.SSCommand2.enabled != saveBefore || sv.events != 0) : !dar.SSCommand2.enabled)
+                std::abort();
+            if (refused)
+                break;
             if (sv.events > kEventCap + 1)
                 std::abort();  // CANCEL did not end the listing
             if (dar.calculator() && !run.calculatorChanged)
