@@ -20,7 +20,8 @@ function(mq_add_test name)
   else()
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} mq_test_support)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+  # Parameters are named by their index: struct parameters would print as byte dumps.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
