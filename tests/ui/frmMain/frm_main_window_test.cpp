@@ -69,6 +69,19 @@ protected:
         ASSERT_NE(w, nullptr);
         QTest::mouseClick(w, Qt::LeftButton);
     }
+    // The calculator and a stand-in lists window, both open in the shown main window.
+    void openCalculatorAndLists()
+    {
+        load();
+        showMain();
+        main->registerTool(6, "clist", [] {
+            auto* w = new QWidget;
+            w->setWindowTitle("Common Lists");
+            return w;
+        });
+        clickButton(3);
+        clickButton(6);
+    }
     QAction* menuAction(const char* name) const { return main->findChild<QAction*>(QString::fromLatin1(name)); }
     QStringList storedKeys() const
     {
@@ -362,15 +375,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, ExitWritesNothing,
 
 TEST_F(MainWindow, TilesAndListsTheChildWindows)
 {
-    load();
-    showMain();
-    main->registerTool(6, "clist", [] {
-        auto* w = new QWidget;
-        w->setWindowTitle("Common Lists");
-        return w;
-    });
-    clickButton(3);
-    clickButton(6);
+    openCalculatorAndLists();
     const QRect area = main->mdiArea()->viewport()->rect();
     main->mnuWindowTileVertical_Click();
     const QRect a = main->subWindow("frmdoc")->geometry();
@@ -442,15 +447,7 @@ int marks(const QImage& shot, const QRect& area, const QColor& background)
 
 TEST_F(MainWindow, DropDownsWearTheMenuBarsFontAndTickTheActiveWindowPlainly)
 {
-    load();
-    showMain();
-    main->registerTool(6, "clist", [] {
-        auto* w = new QWidget;
-        w->setWindowTitle("Common Lists");
-        return w;
-    });
-    clickButton(3);
-    clickButton(6);
+    openCalculatorAndLists();
     const QFontInfo bar(main->menuBar()->font());
     for (const char* name : {"File", "mnuWindow", "mnuHelp"}) {
         const QFontInfo menu(main->findChild<QMenu*>(name)->font());
