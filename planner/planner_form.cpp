@@ -2,6 +2,7 @@
 
 #include "net/parse.h"
 #include "plan/document.h"
+#include "textio/escape.h"
 
 #include <variant>
 
@@ -10,6 +11,14 @@ namespace mq::planner {
 namespace {
 
 using plan::BlockId;
+
+// A reason that quotes input keeps a sentence around it: room for both.
+constexpr std::size_t kQuotedReason = 240;
+
+std::string quotedPath(const std::string& path)
+{
+    return textio::escaped(path, 400);
+}
 
 std::string baseName(const std::string& path)
 {
@@ -113,7 +122,7 @@ bool PlannerForm::confirmDiscard()
 {
     if (!isModified())
         return true;
-    const std::string name = path.empty() ? std::string("Untitled") : baseName(path);
+    const std::string name = path.empty() ? std::string("Untitled") : textio::escaped(baseName(path));
     switch (sv.ask("The plan \"" + name + "\" has changes that are not saved.\n\nSave them?")) {
     case Answer::Yes: return save();
     case Answer::No: return true;
@@ -154,12 +163,14 @@ bool PlannerForm::newPlan(const std::string& rootText)
 {
     auto parsed = net::parseInput(rootText);
     if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-        sv.message("The root block cannot be read.\n\n" + net::describe(rootText, *e), MsgIcon::Exclamation);
+        sv.message("The root block cannot be read.\n\n" + textio::escaped(net::describe(rootText, *e), kQuotedReason),
+                   MsgIcon::Exclamation);
         return false;
     }
     const net::Input& in = std::get<net::Input>(parsed);
     if (in.kind == net::Input::Kind::Range) {
-        sv.message("The root block must be one prefix, not a range: " + rootText, MsgIcon::Exclamation);
+        sv.message("The root block must be one prefix, not a range: " + textio::escaped(rootText),
+                   MsgIcon::Exclamation);
         return false;
     }
     replace(plan::Plan(in.prefix), "");
@@ -180,12 +191,15 @@ bool PlannerForm::openFile(const std::string& fileName)
 {
     std::string bytes, error;
     if (!sv.readFile(fileName, bytes, error)) {
-        sv.message("The plan could not be opened from " + fileName + "\n\n" + error, MsgIcon::Critical);
+        sv.message("The plan could not be opened from " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
         return false;
     }
     auto read = plan::readDocument(bytes);
     if (auto* e = std::get_if<plan::DocumentError>(&read)) {
-        sv.message(fileName + " is not a network plan that can be opened.\n\n" + e->path + ": " + e->reason,
+        // A key or a prefix of a bad document may be megabytes long: the
+        // message quotes it shortened.
+        sv.message(quotedPath(fileName) + " is not a network plan that can be opened.\n\n" +
+                       textio::escaped(e->path) + ": " + textio::escaped(e->reason, kQuotedReason),
                    MsgIcon::Critical);
         return false;
     }
@@ -197,7 +211,7 @@ bool PlannerForm::writeTo(const std::string& fileName)
 {
     std::string error;
     if (!sv.writeFile(fileName, plan::writeDocument(doc), error)) {
-        sv.message("The plan could not be saved to " + fileName + "\n\n" + error, MsgIcon::Critical);
+        sv.message("The plan could not be saved to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
         return false;
     }
     path = fileName;
@@ -229,7 +243,7 @@ bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
 {
     const std::string reason = history.run(doc, std::move(cmd));
     if (!reason.empty()) {
-        sv.message(reason, MsgIcon::Exclamation);
+        sv.message(textio::escaped(reason, kQuotedReason), MsgIcon::Exclamation);
         return false;
     }
     changed();
@@ -254,7 +268,7 @@ bool PlannerForm::splitPrompt(BlockId id)
         return false;
     const int parts = partsOf(*text);
     if (parts == 0) {
-        sv.message("\"" + *text + "\" is not a number of parts: give a power of two from 2 to 65536.",
+        sv.message("\"" + textio::escaped(*text) + "\" is not a number of parts: give a power of two from 2 to 65536.",
                    MsgIcon::Exclamation);
         return false;
     }
@@ -318,44 +332,32 @@ BlockId PlannerForm::allocationTarget(BlockId selected) const
     return b.children.empty() && b.assigned ? doc.root() : selected;
 }
 
-bool PlannerForm::allocate(BlockId within, const std::string& segmentsText)
+std::unique_ptr<AllocationRun> PlannerForm::startAllocation(BlockId selected, std::string segmentsText) const
 {
-    allocLines.clear();
-    allocIds.clear();
-    within = allocationTarget(within);
-    std::vector<plan::SegmentLineError> errors;
-    std::vector<plan::Segment> segments = plan::parseSegments(segmentsText, errors);
-    for (const auto& e : errors)
-        allocLines.push_back("Line " + std::to_string(e.line) + ": " + e.reason);
-    if (segments.empty()) {
-        if (errors.empty())
-            allocLines.push_back("No segments: give one a line as name, hosts, growth %");
-        changed();
+    return std::make_unique<AllocationRun>(doc, allocationTarget(selected), std::move(segmentsText), rev);
+}
+
+bool PlannerForm::finishAllocation(AllocationRun& r)
+{
+    if (!r.finished() || r.cancelled() || r.revision() != rev)
         return false;
-    }
-    const std::vector<plan::Placement> placed = plan::allocate(doc, within, segments);
+    allocLines = r.lines();
+    allocIds.clear();
     bool any = false;
-    for (const plan::Placement& p : placed)
-        any = any || p.prefix.has_value();
-    if (any && !run(plan::makeAllocate(within, segments)))
-        any = false;
-    for (const plan::Placement& p : placed) {
-        if (p.prefix) {
-            allocLines.push_back(p.name + ": " + prefixText(*p.prefix) + ", hosts " + net::format(p.first) + " - " +
-                                 net::format(p.last) + ", spare " + net::toDecimal(p.spare));
-            if (any) {
-                const BlockId b = findBlock(doc, *p.prefix);
-                if (b != plan::kNoBlock)
-                    allocIds.push_back(b);
-            }
-        } else {
-            allocLines.push_back(p.name + ": does not fit: " + p.reason +
-                                 (p.largestFree ? " (largest free block " + prefixText(*p.largestFree) + ")"
-                                                : std::string()));
-        }
+    if (r.placedAny()) {
+        any = run(r.takeCommand());
+        if (any)
+            allocIds = r.blocks();
     }
     changed();
     return any;
+}
+
+bool PlannerForm::allocate(BlockId within, const std::string& segmentsText)
+{
+    auto r = startAllocation(within, segmentsText);
+    r->run();
+    return finishAllocation(*r);
 }
 
 // ---------------------------------------------------------------- report

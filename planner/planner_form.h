@@ -7,6 +7,7 @@
 #include "plan/allocate.h"
 #include "plan/commands.h"
 #include "plan/plan.h"
+#include "planner/allocation_run.h"
 #include "planner/planner_services.h"
 
 #include <cstdint>
@@ -68,6 +69,13 @@ public:
     // Lines that cannot be read are listed in allocationLines and the others
     // are still placed; false when nothing could be placed.
     bool allocate(plan::BlockId within, const std::string& segmentsText);
+    // The same in two steps, for a window that runs the slow one elsewhere:
+    // the run reads this plan until it has copied it, so nothing may change
+    // the plan before run->sourceReleased().
+    std::unique_ptr<AllocationRun> startAllocation(plan::BlockId selected, std::string segmentsText) const;
+    // Takes a finished run's result in; a cancelled run, or one started on a
+    // plan that has changed since, changes nothing and returns false.
+    bool finishAllocation(AllocationRun& run);
     // Where segments go with this block selected: the block itself, or the
     // root when it is a leaf already assigned.
     plan::BlockId allocationTarget(plan::BlockId selected) const;

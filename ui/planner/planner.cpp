@@ -5,15 +5,21 @@
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/qt_planner_services.h"
+#include "ui/planner/result_list_model.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QTreeView>
 
@@ -76,7 +82,16 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
     refresh();
 }
 
-Planner::~Planner() = default;
+Planner::~Planner()
+{
+    // A run still going may be reading the plan this window owns: let it
+    // finish its copy first (a fraction of a second), then it runs out alone.
+    if (running) {
+        running->cancel();
+        while (!running->sourceReleased())
+            QThread::msleep(2);
+    }
+}
 
 plan::BlockId Planner::currentBlock() const
 {
@@ -120,21 +135,19 @@ void Planner::refresh()
         }
         plan::BlockId keep = planner::findBlock(p, current);
         selectBlock(keep == plan::kNoBlock ? p.root() : keep);
-        results->clear();
-        for (const std::string& line : model->allocationLines())
-            results->addItem(QString::fromStdString(line));
+        resultModel->reload();
     }
     const plan::BlockId id = currentBlock();
     const plan::Block& b = p.block(id);
     allocationMap->setSelected(id);
-    undoButton->setEnabled(model->canUndo());
-    redoButton->setEnabled(model->canRedo());
     undoButton->setToolTip(model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
                                             : QStringLiteral("Nothing to undo"));
     redoButton->setToolTip(model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
                                             : QStringLiteral("Nothing to redo"));
-    splitButton->setEnabled(b.children.empty() && !b.assigned);
-    joinButton->setEnabled(!b.children.empty() || b.parent != plan::kNoBlock);
+    splitButton->setEnabled(!running && b.children.empty() && !b.assigned);
+    joinButton->setEnabled(!running && (!b.children.empty() || b.parent != plan::kNoBlock));
+    undoButton->setEnabled(!running && model->canUndo());
+    redoButton->setEnabled(!running && model->canRedo());
     const plan::Block& target = p.block(model->allocationTarget(id));
     allocateTarget->setText(QStringLiteral("Segments go into the free space of %1")
                                 .arg(QString::fromStdString(planner::blockTitle(target))));
@@ -234,18 +247,85 @@ void Planner::redo()
 
 void Planner::allocate()
 {
-    const plan::BlockId within = model->allocationTarget(currentBlock());
-    const net::Prefix where = model->plan().block(within).prefix;
-    if (model->allocate(within, segments->toPlainText().toStdString())) {
-        expanded.insert(where);
-        for (plan::BlockId id : model->allocatedBlocks())
-            for (plan::BlockId up = model->plan().block(id).parent; up != plan::kNoBlock;
+    if (running)
+        return;
+    runTarget = model->plan().block(model->allocationTarget(currentBlock())).prefix;
+    running = model->startAllocation(currentBlock(), segments->toPlainText().toStdString());
+    runStarted = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
+    setBusy(true);
+    QThreadPool::globalInstance()->start([run = running] { run->run(); });
+    poll->start();
+}
+
+void Planner::cancelAllocation()
+{
+    if (!running)
+        return;
+    running->cancel();
+    pollAllocation();
+}
+
+void Planner::pollAllocation()
+{
+    if (!running) {
+        poll->stop();
+        return;
+    }
+    if (running->finished() || (running->cancelled() && running->sourceReleased())) {
+        endAllocation();
+        return;
+    }
+    // Quick runs finish before anything flickers.
+    if (static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) - runStarted >= 300) {
+        progress->setValue(static_cast<int>(running->stage()));
+        progress->setFormat(QString::fromStdString(running->stageText()) + QStringLiteral("..."));
+        progress->show();
+        cancelButton->show();
+    }
+}
+
+void Planner::endAllocation()
+{
+    const std::shared_ptr<planner::AllocationRun> run = std::move(running);
+    poll->stop();
+    progress->hide();
+    cancelButton->hide();
+    setBusy(false);
+    if (run->cancelled()) {
+        refresh();
+        status->setText(status->text() + QStringLiteral("  (allocation cancelled: the plan is as it was)"));
+        return;
+    }
+    if (model->finishAllocation(*run)) {
+        expanded.insert(runTarget);
+        // Open the tree down to the first block placed; the others stay
+        // folded, so a million of them cost nothing here.
+        if (!model->allocatedBlocks().empty()) {
+            const plan::BlockId first = model->allocatedBlocks().front();
+            for (plan::BlockId up = model->plan().block(first).parent; up != plan::kNoBlock;
                  up = model->plan().block(up).parent)
                 expanded.insert(model->plan().block(up).prefix);
-        if (!model->allocatedBlocks().empty())
-            prefer = model->plan().block(model->allocatedBlocks().front()).prefix;
+            prefer = model->plan().block(first).prefix;
+        }
     }
     refresh();
+}
+
+void Planner::setBusy(bool busy)
+{
+    // While segments are placed the plan stays as the run copied it.
+    for (QAction* a : actions())
+        a->setEnabled(!busy);
+    for (QWidget* w : findChildren<QPushButton*>())
+        if (w != cancelButton && w->objectName() != QLatin1String("zoomIn") &&
+            w->objectName() != QLatin1String("zoomOut"))
+            w->setEnabled(!busy);
+    blocks->setEditTriggers(busy ? QAbstractItemView::NoEditTriggers
+                                 : QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked |
+                                       QAbstractItemView::SelectedClicked);
+    segments->setReadOnly(busy);
+    if (!busy)
+        refresh();
 }
 
 void Planner::showHelp()
@@ -289,6 +369,11 @@ bool Planner::event(QEvent* event)
 
 void Planner::keyPressEvent(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_Escape && running) {
+        cancelAllocation();
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         showHelp();
         event->accept();

@@ -13,16 +13,19 @@
 
 class QComboBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace mq::ui {
 
 class AllocationMap;
 class PlanTreeModel;
+class ResultListModel;
 
 class Planner : public QWidget, public ChildReport {
     Q_OBJECT
@@ -55,13 +58,16 @@ public:
     void join();
     void undo();
     void redo();
+    // Runs on a worker thread; progress and Cancel show when it takes a while.
     void allocate();
+    void cancelAllocation();
+    bool allocationRunning() const { return running != nullptr; }
     void showHelp();
 
     QTreeView* tree() const { return blocks; }
     AllocationMap* map() const { return allocationMap; }
     QPlainTextEdit* segmentsBox() const { return segments; }
-    QListWidget* resultsList() const { return results; }
+    QListView* resultsList() const { return results; }
     QMenu* contextMenu() const { return menu; }
 
 protected:
@@ -77,6 +83,9 @@ private:
     QPushButton* button(const QString& name, const QString& text, const QString& accessible,
                         void (Planner::*slot)());
     void expandTo(plan::BlockId id);
+    void pollAllocation();
+    void endAllocation();
+    void setBusy(bool busy);
 
     std::unique_ptr<planner::PlannerServices> ownServices;
     std::unique_ptr<WindowServices> services;
@@ -95,7 +104,15 @@ private:
     QPushButton* splitButton = nullptr;
     QPlainTextEdit* segments = nullptr;
     QLabel* allocateTarget = nullptr;
-    QListWidget* results = nullptr;
+    QListView* results = nullptr;
+    ResultListModel* resultModel = nullptr;
+    QPushButton* allocateButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QProgressBar* progress = nullptr;
+    QTimer* poll = nullptr;
+    std::shared_ptr<planner::AllocationRun> running;
+    net::Prefix runTarget;
+    std::uint64_t runStarted = 0;  // ms since epoch, for showing progress late
     QLabel* status = nullptr;
     QMenu* menu = nullptr;
 };

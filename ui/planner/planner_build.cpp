@@ -3,6 +3,7 @@
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
+#include "ui/planner/result_list_model.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -10,7 +11,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QProgressBar>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -47,6 +49,7 @@ void Planner::describeControls()
         {"redo", "Makes the change taken back again (Ctrl+Y)"},
         {"allocate", "Places the segments into the free space of the block named beside it"},
         {"allocationResults", "Where each segment went, or why it did not fit"},
+        {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},
         {"zoomIn", "Shows less of the address space, larger"},
         {"zoomOut", "Shows more of the address space, smaller"},
     };
@@ -173,15 +176,33 @@ void Planner::build()
     allocLayout->addWidget(segments, 1);
     auto* allocRow = new QHBoxLayout;
     allocLayout->addLayout(allocRow);
-    QPushButton* allocateButton = button(QStringLiteral("allocate"), QStringLiteral("A&llocate"),
-                                         QStringLiteral("Allocate the segments"), &Planner::allocate);
+    allocateButton = button(QStringLiteral("allocate"), QStringLiteral("A&llocate"),
+                            QStringLiteral("Allocate the segments"), &Planner::allocate);
     allocRow->addWidget(allocateButton);
     allocateTarget = new QLabel(allocateBox);
     allocateTarget->setObjectName(QStringLiteral("allocateTarget"));
     allocRow->addWidget(allocateTarget, 1);
-    results = new QListWidget(allocateBox);
+    progress = new QProgressBar(allocateBox);
+    progress->setObjectName(QStringLiteral("allocationProgress"));
+    progress->setAccessibleName(QStringLiteral("Allocation progress"));
+    progress->setRange(0, static_cast<int>(planner::AllocationRun::Stage::Done));
+    progress->setTextVisible(true);
+    progress->hide();
+    allocRow->addWidget(progress, 1);
+    cancelButton = button(QStringLiteral("cancelAllocation"), QStringLiteral("&Cancel"),
+                          QStringLiteral("Cancel the allocation"), &Planner::cancelAllocation);
+    cancelButton->hide();
+    allocRow->addWidget(cancelButton);
+    poll = new QTimer(this);
+    poll->setInterval(40);
+    connect(poll, &QTimer::timeout, this, &Planner::pollAllocation);
+    results = new QListView(allocateBox);
     results->setObjectName(QStringLiteral("allocationResults"));
     results->setAccessibleName(QStringLiteral("Allocation results"));
+    results->setUniformItemSizes(true);
+    results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    resultModel = new ResultListModel(model->allocationLines(), this);
+    results->setModel(resultModel);
     allocLayout->addWidget(results, 1);
     describeControls();
 

@@ -9,6 +9,12 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace mq::ui {
 
 namespace {
@@ -83,24 +89,83 @@ std::optional<std::string> QtPlannerServices::saveFileDialog(const std::string& 
     return dialog.selectedFiles().first().toStdString();
 }
 
+namespace {
+
+std::string kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a pipe (FIFO)";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
+std::string tooLarge()
+{
+    return "The file is larger than " + std::to_string(QtPlannerServices::kMaxPlanBytes >> 20) +
+           " MB, the largest plan that can be opened.";
+}
+
+}  // namespace
+
 bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, std::string& error)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString().toStdString();
+    // A pipe with no writer would block open() and read() for ever, a device
+    // never ends: only a regular file is read, opened without waiting, and
+    // never more than the limit.
+    const QByteArray name = QFile::encodeName(QString::fromStdString(path));
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        error = std::strerror(errno);
         return false;
     }
-    if (file.size() > kMaxPlanBytes) {
-        error = "The file holds " + std::to_string(file.size()) + " bytes, more than a plan of " +
-                std::to_string(kMaxPlanBytes >> 20) + " MB that can be opened.";
+    if (!S_ISREG(st.st_mode)) {
+        error = "It is " + kindOf(st.st_mode) + ", not a plan file.";
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString().toStdString();
+    if (st.st_size > kMaxPlanBytes) {
+        error = tooLarge();
         return false;
     }
-    bytes.assign(data.constData(), static_cast<std::size_t>(data.size()));
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    // The name may have been replaced since stat().
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = "It is " + kindOf(st.st_mode) + ", not a plan file.";
+        ::close(fd);
+        return false;
+    }
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char block[1 << 16];
+    while (true) {
+        const ssize_t got = ::read(fd, block, sizeof block);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (got == 0)
+            break;
+        if (bytes.size() + static_cast<std::size_t>(got) > static_cast<std::size_t>(kMaxPlanBytes)) {
+            error = tooLarge();  // it grew while being read
+            ::close(fd);
+            return false;
+        }
+        bytes.append(block, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
     return true;
 }
 

@@ -1,0 +1,125 @@
+#include "planner/allocation_run.h"
+
+#include "net/address.h"
+#include "plan/allocate.h"
+#include "planner/planner_form.h"
+#include "textio/escape.h"
+
+namespace mq::planner {
+
+namespace {
+
+// The allocation as the plan's history keeps it. Its first apply takes in the
+// plan that the run already built (the same ids, as the copy was exact); a
+// redo applies the engine's command again.
+class BuiltAllocation : public plan::Command {
+public:
+    BuiltAllocation(std::unique_ptr<plan::Command> inner, plan::Plan built)
+        : engine(std::move(inner)), result(std::move(built))
+    {
+    }
+    std::string apply(plan::Plan& p) override
+    {
+        if (!result)
+            return engine->apply(p);
+        std::swap(p, *result);
+        result.reset();
+        return {};
+    }
+    void revert(plan::Plan& p) override { engine->revert(p); }
+    std::string text() const override { return engine->text(); }
+
+private:
+    std::unique_ptr<plan::Command> engine;
+    std::optional<plan::Plan> result;
+};
+
+}  // namespace
+
+AllocationRun::AllocationRun(const plan::Plan& from, plan::BlockId within, std::string segmentsText,
+                             std::uint64_t revision)
+    : source(from), target(within), text(std::move(segmentsText)), rev(revision)
+{
+}
+
+bool AllocationRun::step(Stage next)
+{
+    at.store(next);
+    return !cancelled();
+}
+
+std::string AllocationRun::stageText() const
+{
+    const std::string n = std::to_string(segmentCount.load());
+    switch (stage()) {
+    case Stage::Waiting: return "Waiting";
+    case Stage::Copying: return "Copying the plan";
+    case Stage::Reading: return "Reading the segment list";
+    case Stage::Placing: return "Placing " + n + " segments";
+    case Stage::Building: return "Splitting blocks for " + n + " segments";
+    case Stage::Listing: return "Listing " + n + " results";
+    case Stage::Done: return "Done";
+    }
+    return {};
+}
+
+void AllocationRun::run()
+{
+    work();
+    ended.store(true);
+}
+
+void AllocationRun::work()
+{
+    if (!step(Stage::Copying))
+        return;
+    plan::Plan work = source;
+    if (!step(Stage::Reading))
+        return;
+    std::vector<plan::SegmentLineError> errors;
+    std::vector<plan::Segment> segments = plan::parseSegments(text, errors);
+    segmentCount.store(segments.size());
+    for (const auto& e : errors)
+        out.push_back("Line " + std::to_string(e.line) + ": " + textio::escaped(e.reason, 200));
+    if (segments.empty()) {
+        if (errors.empty())
+            out.push_back("No segments: give one a line as name, hosts, growth %");
+        at.store(Stage::Done);
+        return;
+    }
+    if (!step(Stage::Placing))
+        return;
+    const std::vector<plan::Placement> placed = plan::allocate(work, target, segments);
+    bool any = false;
+    for (const plan::Placement& p : placed)
+        any = any || p.prefix.has_value();
+    if (any) {
+        if (!step(Stage::Building))
+            return;
+        auto engine = plan::makeAllocate(target, segments);
+        const std::string refused = engine->apply(work);
+        if (!refused.empty()) {
+            out.push_back("Nothing was placed: " + refused);
+        } else {
+            for (const plan::Placement& p : placed)
+                if (p.prefix)
+                    if (const plan::BlockId b = findBlock(work, *p.prefix); b != plan::kNoBlock)
+                        placedIds.push_back(b);
+            command = std::make_unique<BuiltAllocation>(std::move(engine), std::move(work));
+        }
+    }
+    if (!step(Stage::Listing))
+        return;
+    for (const plan::Placement& p : placed) {
+        if (p.prefix) {
+            out.push_back(p.name + ": " + prefixText(*p.prefix) + ", hosts " + net::format(p.first) + " - " +
+                          net::format(p.last) + ", spare " + net::toDecimal(p.spare));
+        } else {
+            out.push_back(p.name + ": does not fit: " + p.reason +
+                          (p.largestFree ? " (largest free block " + prefixText(*p.largestFree) + ")" : std::string()));
+        }
+    }
+    at.store(Stage::Done);
+}
+
+}  // namespace mq::planner
