@@ -9,21 +9,22 @@ namespace mq::planner {
 
 namespace {
 
-// The allocation as the plan's history keeps it. Its first apply takes in the
-// plan that the run already built (the same ids, as the copy was exact); a
+// The allocation as the plan's history keeps it. Its first apply swaps in the
+// plan that the run already built (the same ids, as the copy was exact) and
+// leaves the plan it replaces in the run, to be freed wherever the run is; a
 // redo applies the engine's command again.
 class BuiltAllocation : public plan::Command {
 public:
-    BuiltAllocation(std::unique_ptr<plan::Command> inner, plan::Plan built)
-        : engine(std::move(inner)), result(std::move(built))
+    BuiltAllocation(std::unique_ptr<plan::Command> inner, std::shared_ptr<std::optional<plan::Plan>> built)
+        : engine(std::move(inner)), slot(std::move(built))
     {
     }
     std::string apply(plan::Plan& p) override
     {
-        if (!result)
+        if (!slot)
             return engine->apply(p);
-        std::swap(p, *result);
-        result.reset();
+        std::swap(p, **slot);
+        slot.reset();
         return {};
     }
     void revert(plan::Plan& p) override { engine->revert(p); }
@@ -31,7 +32,7 @@ public:
 
 private:
     std::unique_ptr<plan::Command> engine;
-    std::optional<plan::Plan> result;
+    std::shared_ptr<std::optional<plan::Plan>> slot;
 };
 
 }  // namespace
@@ -105,7 +106,8 @@ void AllocationRun::work()
                 if (p.prefix)
                     if (const plan::BlockId b = findBlock(work, *p.prefix); b != plan::kNoBlock)
                         placedIds.push_back(b);
-            command = std::make_unique<BuiltAllocation>(std::move(engine), std::move(work));
+            *built = std::move(work);
+            command = std::make_unique<BuiltAllocation>(std::move(engine), built);
         }
     }
     if (!step(Stage::Listing))

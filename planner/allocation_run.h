@@ -42,9 +42,11 @@ public:
     plan::BlockId within() const { return target; }
     std::uint64_t revision() const { return rev; }
     const std::vector<std::string>& lines() const { return out; }
+    std::vector<std::string> takeLines() { return std::move(out); }
     const std::vector<plan::BlockId>& blocks() const { return placedIds; }
     bool placedAny() const { return command != nullptr; }
-    // The change that makes the plan what run() built; once only.
+    // The change that makes the plan what run() built; once only. The plan it
+    // replaces is kept here, so the window can free it off its thread.
     std::unique_ptr<plan::Command> takeCommand() { return std::move(command); }
 
 private:
@@ -62,6 +64,8 @@ private:
     std::vector<std::string> out;
     std::vector<plan::BlockId> placedIds;
     std::unique_ptr<plan::Command> command;
+    // The plan built, and once taken in, the plan it replaced.
+    std::shared_ptr<std::optional<plan::Plan>> built = std::make_shared<std::optional<plan::Plan>>();
 };
 
 }  // namespace mq::planner

@@ -341,7 +341,7 @@ bool PlannerForm::finishAllocation(AllocationRun& r)
 {
     if (!r.finished() || r.cancelled() || r.revision() != rev)
         return false;
-    allocLines = r.lines();
+    allocLines = r.takeLines();
     allocIds.clear();
     bool any = false;
     if (r.placedAny()) {

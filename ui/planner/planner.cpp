@@ -286,7 +286,17 @@ void Planner::pollAllocation()
 
 void Planner::endAllocation()
 {
-    const std::shared_ptr<planner::AllocationRun> run = std::move(running);
+    std::shared_ptr<planner::AllocationRun> run = std::move(running);
+    // What the run holds (the plan it replaced, a cancelled copy) is freed
+    // off this thread.
+    struct FreeLater {
+        std::shared_ptr<planner::AllocationRun> run;
+        ~FreeLater()
+        {
+            if (run)
+                QThreadPool::globalInstance()->start([r = std::move(run)]() mutable { r.reset(); });
+        }
+    } freeLater{run};
     poll->stop();
     progress->hide();
     cancelButton->hide();
