@@ -2,20 +2,55 @@
 
 #include "planner/planner_services.h"
 #include "reports/tool_report.h"
+#include "textio/escape.h"
+
+#include <algorithm>
 
 namespace mq::planner {
+
+namespace {
+
+// A fixed-pitch face advances 0.6 of its size; an A4 page leaves 538 points
+// between its margins.
+constexpr double kPageWidthPoints = 538;
+constexpr double kAdvancePerPoint = 0.602;
+
+}  // namespace
+
+std::vector<PrintLine> printLines(const std::vector<std::string>& lines)
+{
+    std::size_t widest = 1;
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        widest = std::max(widest, textWidth(lines[i]));
+    // The tables keep their columns: the size is chosen so the widest line
+    // fits across the page, 9 points at most.
+    const double size = std::min(9.0, kPageWidthPoints / (kAdvancePerPoint * static_cast<double>(widest)));
+    std::vector<PrintLine> out;
+    out.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        PrintLine line{lines[i], i == 0 ? 12.0 : size, i == 0, false};
+        out.push_back(std::move(line));
+    }
+    return out;
+}
 
 void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out)
 {
     auto file = sv.saveFileDialog(kTextFileFilter);
     if (!file || file->empty())
         return;
-    writeToolReport(*file, lines, sv, out, kPlannerTitle);
+    std::string error;
+    if (!out.writeFile(*file, crlfText(lines), error)) {
+        sv.msgBox("The report could not be saved to " + textio::escaped(*file, 400) + "\n\n" + error,
+                  MsgIcon::Critical, kPlannerTitle);
+        return;
+    }
+    sv.msgBox("The report was saved to " + textio::escaped(*file, 400) + ".", MsgIcon::Information, kPlannerTitle);
 }
 
 void printReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out)
 {
-    printToolReport(toolPrintLines(lines), sv, out, kPlannerTitle);
+    printToolReport(printLines(lines), sv, out, kPlannerTitle);
 }
 
 }  // namespace mq::planner

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "planner/text_table.h"
 #include "reports/frmmain_reports.h"
 
 #include <string>
@@ -10,6 +11,9 @@
 
 namespace mq::planner {
 
+// The report's lines for the printer: the title, then the tables in one size
+// that fits their widest line across the page.
+std::vector<PrintLine> printLines(const std::vector<std::string>& lines);
 // Asks for the file, writes the lines; says how it went.
 void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out);
 // Asks for the printer and the copies, prints them as one job.

@@ -2,6 +2,8 @@
 
 #include "net/parse.h"
 #include "plan/document.h"
+#include "planner/allocation_table.h"
+#include "planner/text_table.h"
 #include "textio/escape.h"
 
 #include <variant>
@@ -362,7 +364,7 @@ bool PlannerForm::allocate(BlockId within, const std::string& segmentsText)
 
 // ---------------------------------------------------------------- report
 
-std::vector<std::string> PlannerForm::reportLines() const
+std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
 {
     std::vector<std::string> lines;
     std::size_t assigned = 0, free = 0;
@@ -373,21 +375,64 @@ std::vector<std::string> PlannerForm::reportLines() const
     lines.push_back("Root block: " + prefixText(doc.block(doc.root()).prefix));
     lines.push_back("Blocks: " + std::to_string(doc.blockCount()) + " (" + std::to_string(assigned) +
                     " assigned, " + std::to_string(free) + " free)");
+
     lines.push_back("");
-    lines.push_back("Prefix\tName\tHosts\tSpare\tNote");
-    // Depth first, parts in address order, each level indented two blanks.
+    lines.push_back("Allocations");
+    const std::vector<AllocationRow> rows = allocationRows(doc);
+    if (rows.empty()) {
+        lines.push_back("(no block is assigned)");
+    } else {
+        // The columns a page has room for; the window and the CSV have them all.
+        static const int shown[] = {AName, AVlan, AIpv4, AIpv6, AHosts, ANeeded, AUsable, ASpare, ANote};
+        std::vector<TextColumn> columns;
+        for (int c : shown)
+            columns.push_back({allocationColumnTitle(c), allocationColumnIsNumber(c), c == AName || c == ANote});
+        std::vector<std::vector<std::string>> cells;
+        cells.reserve(rows.size());
+        for (const AllocationRow& r : rows) {
+            std::vector<std::string> row;
+            for (int c : shown)
+                row.push_back(r.cells[static_cast<std::size_t>(c)]);
+            cells.push_back(std::move(row));
+        }
+        // Columns that every row leaves empty (VLAN, IPv6 in an IPv4 plan) go.
+        for (std::size_t c = columns.size(); c-- > 0;) {
+            bool empty = true;
+            for (const auto& row : cells)
+                empty = empty && row[c].empty();
+            if (empty) {
+                columns.erase(columns.begin() + static_cast<std::ptrdiff_t>(c));
+                for (auto& row : cells)
+                    row.erase(row.begin() + static_cast<std::ptrdiff_t>(c));
+            }
+        }
+        for (std::string& l : textTable(columns, cells, width))
+            lines.push_back(std::move(l));
+    }
+
+    lines.push_back("");
+    lines.push_back("Blocks");
+    // Depth first, parts in address order; the depth indents the prefix
+    // inside its column only.
+    std::vector<std::vector<std::string>> cells;
     std::vector<std::pair<BlockId, int>> stack{{doc.root(), 0}};
     while (!stack.empty()) {
         auto [id, depth] = stack.back();
         stack.pop_back();
         const plan::Block& b = doc.block(id);
-        std::string line(static_cast<std::size_t>(depth) * 2, ' ');
-        line += cellText(doc, id, ColPrefix) + "\t" + b.name + "\t" + cellText(doc, id, ColHosts) + "\t" +
-                cellText(doc, id, ColSpare) + "\t" + b.note;
-        lines.push_back(std::move(line));
+        const std::string state = !b.children.empty() ? std::to_string(b.children.size()) + " parts"
+                                  : b.assigned        ? std::string("assigned")
+                                                      : std::string("free");
+        cells.push_back({std::string(static_cast<std::size_t>(depth) * 2, ' ') + prefixText(b.prefix), b.name, state,
+                         cellText(doc, id, ColHosts), cellText(doc, id, ColSpare), b.note});
         for (auto it = b.children.rbegin(); it != b.children.rend(); ++it)
             stack.emplace_back(*it, depth + 1);
     }
+    const std::vector<TextColumn> columns = {
+        {"Prefix", false, false}, {"Name", false, true}, {"State", false, false},
+        {"Usable", true, false},  {"Spare", true, false}, {"Note", false, true}};
+    for (std::string& l : textTable(columns, cells, width))
+        lines.push_back(std::move(l));
     return lines;
 }
 

@@ -21,6 +21,9 @@ enum Column { ColName, ColPrefix, ColHosts, ColSpare, ColNote, ColumnCount };
 const char* columnTitle(int column);
 std::string cellText(const plan::Plan& plan, plan::BlockId id, int column);
 
+// The report's line width: a page of 8-point fixed-pitch text across.
+inline constexpr std::size_t kReportWidth = 110;
+
 // Largest split offered: 2^16 parts at once.
 inline constexpr int kMaxSplitExponent = 16;
 
@@ -84,8 +87,10 @@ public:
     // The blocks the last allocation made, for the window to select.
     const std::vector<plan::BlockId>& allocatedBlocks() const { return allocIds; }
 
-    // ---- report of the main window's Save and Print: the plan as a table
-    std::vector<std::string> reportLines() const;
+    // ---- report of the main window's Save and Print: the allocations and
+    // the blocks as tables of fixed-pitch text at most `width` characters wide
+    // (wrapping names and notes)
+    std::vector<std::string> reportLines(std::size_t width = kReportWidth) const;
 
 private:
     bool confirmDiscard();

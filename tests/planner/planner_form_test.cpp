@@ -2,9 +2,13 @@
 // and their undo, the Allocate panel, the report.
 #include "planner/planner_form.h"
 #include "plan/document.h"
+#include "planner/allocation_table.h"
+#include "planner/text_table.h"
 #include "tests/planner/fake_planner_services.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace mq::planner {
 namespace {
@@ -229,23 +233,95 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     EXPECT_FALSE(form.canRedo() && form.canUndo());
 }
 
-TEST_F(PlannerFormTest, ReportListsEveryBlockIndented)
+// Where a column's title starts (left) or ends (right) in the header line.
+std::size_t columnAt(const std::string& header, const std::string& title, bool right)
+{
+    const auto at = header.find(title);
+    return at == std::string::npos ? at : right ? at + title.size() : at;
+}
+
+TEST_F(PlannerFormTest, ReportTablesKeepTheirColumns)
 {
     ASSERT_TRUE(form.newPlan("10.1.0.0/16"));
-    ASSERT_TRUE(form.split(root(), 2));
-    ASSERT_TRUE(form.split(child(root(), 1), 2));
-    ASSERT_TRUE(form.setNote(child(root(), 0), "spare room"));
-    const auto lines = form.reportLines();
-    ASSERT_EQ(lines.size(), 11u);
+    const std::string longName = "staff wireless for the third floor of the east wing and its annex";
+    ASSERT_TRUE(form.allocate(root(), "servers, 50\n" + longName + ", 300\nlink, 2\n"));
+    ASSERT_TRUE(form.setNote(form.allocatedBlocks()[0], std::string(30, 'n') + " " + std::string(30, 'o')));
+    const auto lines = form.reportLines(96);
     EXPECT_EQ(lines[0], "Network plan Untitled");
     EXPECT_EQ(lines[2], "Root block: 10.1.0.0/16");
-    EXPECT_EQ(lines[3], "Blocks: 5 (0 assigned, 3 free)");
-    EXPECT_EQ(lines[5], "Prefix\tName\tHosts\tSpare\tNote");
-    EXPECT_EQ(lines[6].rfind("10.1.0.0/16\t", 0), 0u);
-    EXPECT_EQ(lines[7], "  10.1.0.0/17\t" + block(child(root(), 0)).name + "\t32766\t\tspare room");
-    EXPECT_EQ(lines[8].rfind("  10.1.128.0/17\t", 0), 0u);
-    EXPECT_EQ(lines[9].rfind("    10.1.128.0/18\t", 0), 0u);
-    EXPECT_EQ(lines[10].rfind("    10.1.192.0/18\t", 0), 0u);
+    for (const std::string& l : lines)
+        EXPECT_LE(textWidth(l), 96u) << l;
+
+    // Allocations: each value under its title, the long name wrapped in its own column.
+    const auto head = std::find(lines.begin(), lines.end(), "Allocations") + 1;
+    ASSERT_LT(head + 2, lines.end());
+    const std::size_t prefixCol = columnAt(*head, "IPv4 prefix", false);
+    const std::size_t spareEnd = columnAt(*head, "Spare", true);
+    const std::size_t noteCol = columnAt(*head, "Note", false);
+    ASSERT_NE(prefixCol, std::string::npos);
+    std::string servers, rest;
+    for (auto it = head + 2; it != lines.end() && !it->empty(); ++it) {
+        if (it->rfind("servers", 0) == 0)
+            servers = *it;
+        if (it->rfind("staff", 0) != 0 && it->rfind("servers", 0) != 0 && it->rfind("link", 0) != 0)
+            rest += *it + "|";
+    }
+    ASSERT_FALSE(servers.empty());
+    EXPECT_EQ(servers.substr(prefixCol, 13), "10.1.2.0/26  ") << servers;
+    EXPECT_EQ(servers.substr(spareEnd - 2, 2), "12") << servers;
+    EXPECT_EQ(servers.substr(noteCol, 3), "nnn") << servers;
+    // The name's and the note's second lines start in their columns, nothing else on them.
+    EXPECT_NE(rest.find("wing"), std::string::npos) << rest;
+    EXPECT_NE(rest.find(std::string(noteCol, ' ') + "ooo"), std::string::npos) << rest;
+
+    // Blocks: the depth indents the prefix inside its column; the name column stays put.
+    const auto blocks = std::find(lines.begin(), lines.end(), "Blocks") + 1;
+    ASSERT_LT(blocks, lines.end());
+    const std::size_t nameCol = columnAt(*blocks, "Name", false);
+    const std::size_t usableEnd = columnAt(*blocks, "Usable", true);
+    int checked = 0;
+    for (auto it = blocks + 2; it != lines.end(); ++it) {
+        if (it->rfind("10.1.0.0/16", 0) == 0) {
+            EXPECT_EQ(it->substr(usableEnd - 5, 5), "65534") << *it;
+            ++checked;
+        } else if (it->find(" link ") != std::string::npos) {
+            EXPECT_EQ(it->substr(nameCol, 5), "link ") << *it;
+            EXPECT_EQ(it->substr(it->find("/3"), 2), "/3") << *it;  // a link's block, deep in the tree
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 2);
+}
+
+TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
+{
+    ASSERT_TRUE(form.newPlan("192.168.4.0/24"));
+    ASSERT_TRUE(form.allocate(root(), "cams, 20\nvoice, 100\n"));
+    ASSERT_TRUE(form.setNote(form.allocatedBlocks()[1], "floor 2,\n\"west\""));
+    const auto rows = allocationRows(form.plan());
+    ASSERT_EQ(rows.size(), 2u);
+    // Address order, every fact of the block.
+    EXPECT_EQ(rows[0].cells[AName], "voice");
+    EXPECT_EQ(rows[0].cells[AIpv4], "192.168.4.0/25");
+    EXPECT_EQ(rows[0].cells[AMask], "255.255.255.128");
+    EXPECT_EQ(rows[0].cells[AFirst], "192.168.4.1");
+    EXPECT_EQ(rows[0].cells[ALast], "192.168.4.126");
+    EXPECT_EQ(rows[0].cells[ABroadcast], "192.168.4.127");
+    EXPECT_EQ(rows[0].cells[AHosts], "100");
+    EXPECT_EQ(rows[0].cells[AUsable], "126");
+    EXPECT_EQ(rows[0].cells[ASpare], "26");
+    EXPECT_TRUE(rows[0].cells[AIpv6].empty());
+    // Numbers sort by value, not as text: 126 after 30.
+    EXPECT_LT(rows[1].keys[AUsable], rows[0].keys[AUsable]);
+    EXPECT_LT(rows[0].keys[AFirst], rows[1].keys[AFirst]);
+
+    const std::string tsv = allocationsTsv(rows);
+    EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
+              "Name\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts asked\tNeeded\tUsable\tSpare\tNote");
+    EXPECT_NE(tsv.find("\tfloor 2, \"west\"\n"), std::string::npos) << tsv;  // one line a row
+    const std::string csv = allocationsCsv(rows);
+    EXPECT_NE(csv.find(",\"floor 2,\n\"\"west\"\"\"\r\n"), std::string::npos) << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\r'), 3);
 }
 
 }  // namespace
