@@ -203,6 +203,7 @@ public:
             error = errnoText(code);
             cause = code;
         }
+        errno = code;
         return false;
     }
     off_t end() const { return at; }
@@ -291,17 +292,18 @@ bool writeInPlace(const QByteArray& file, const std::function<bool(ByteSink&)>& 
         const bool cut = ::ftruncate(fd, oldSize) == 0;
         ::close(fd);
         error = (sink.error.empty() ? std::string("The file could not be written completely.") : sink.error) +
-                (cut ? leftAsItWas(sink.cause) : "\n\nThe file now ends in part of the new contents after the old ones.");
+                (cut ? leftAsItWas(sink.cause)
+                     : std::string("\n\nThe file now ends in part of the new contents after the old ones."));
         return false;
     }
     const off_t newSize = sink.end() - oldSize;
     if (oldSize > 0 && (!moveToFront(fd, oldSize, newSize) || ::fsync(fd) != 0)) {
         error = errnoText(errno);
         FileRangeSink back(fd, 0);
-        const bool restored =
-            back.write(covered) && ::ftruncate(fd, oldSize) == 0 && ::fsync(fd) == 0;
+        const bool restored = back.write(covered) && ::ftruncate(fd, oldSize) == 0 && ::fsync(fd) == 0;
         ::close(fd);
-        error += restored ? leftAsItWas(0) : "\n\nThe old contents could not be put back: the file may now be incomplete.";
+        error += restored ? leftAsItWas(0)
+                          : std::string("\n\nThe old contents could not be put back: the file may now be incomplete.");
         return false;
     }
     const bool done = ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
