@@ -2,8 +2,8 @@
 
 #include "net/address.h"
 #include "plan/allocate.h"
+#include "plan/segments.h"
 #include "planner/planner_form.h"
-#include "textio/escape.h"
 
 namespace mq::planner {
 
@@ -81,7 +81,7 @@ void AllocationRun::work()
     std::vector<plan::Segment> segments = plan::parseSegments(text, errors);
     segmentCount.store(segments.size());
     for (const auto& e : errors)
-        out.push_back("Line " + std::to_string(e.line) + ": " + textio::escaped(e.reason, 200));
+        out.push_back("Line " + std::to_string(e.line) + ": " + e.reason);  // the line quoted escaped already
     if (segments.empty()) {
         if (errors.empty())
             out.push_back("No segments: give one a line as name, hosts, growth %");
