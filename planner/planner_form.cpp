@@ -206,7 +206,26 @@ bool PlannerForm::openFile(const std::string& fileName)
         return false;
     }
     replace(std::move(std::get<plan::Plan>(read)), fileName);
+    remember(fileName);
     return true;
+}
+
+void PlannerForm::remember(const std::string& fileName)
+{
+    std::vector<std::string> list = sv.recentPlans();
+    std::erase(list, fileName);
+    list.insert(list.begin(), fileName);
+    if (list.size() > kRecentPlans)
+        list.resize(kRecentPlans);
+    sv.setRecentPlans(list);
+}
+
+bool PlannerForm::openRecent(std::size_t index)
+{
+    const std::vector<std::string> list = sv.recentPlans();
+    if (index >= list.size() || !confirmDiscard())
+        return false;
+    return openFile(list[index]);
 }
 
 bool PlannerForm::writeTo(const std::string& fileName)
@@ -218,8 +237,47 @@ bool PlannerForm::writeTo(const std::string& fileName)
     }
     path = fileName;
     history.markClean();
+    remember(fileName);
     changed();
     return true;
+}
+
+bool PlannerForm::exportFile()
+{
+    const std::string base = path.empty() ? std::string("Untitled") : baseName(path).substr(0, baseName(path).rfind('.'));
+    auto choice = sv.exportFileDialog(kExportFilter, base + ".csv");
+    if (!choice || choice->path.empty())
+        return false;
+    const int type = choice->type < 0 ? 0 : choice->type;
+    std::string name = choice->path;
+    if (baseName(name).find('.') == std::string::npos)
+        name += type == 2 ? ".txt" : ".csv";
+    return exportTo(name, type);
+}
+
+bool PlannerForm::exportTo(const std::string& fileName, int type)
+{
+    std::string bytes;
+    switch (type) {
+    case 1: bytes = plan::leavesCsv(doc); break;
+    case 2:
+        for (const std::string& line : reportLines())
+            bytes += line + "\r\n";
+        break;
+    default: bytes = allocationsCsv(allocationRows(doc)); break;
+    }
+    std::string error;
+    if (!sv.writeFile(fileName, bytes, error)) {
+        sv.message("The export could not be written to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
+        return false;
+    }
+    sv.message("Exported to " + quotedPath(fileName) + ".", MsgIcon::Information);
+    return true;
+}
+
+void PlannerForm::copyAllocations()
+{
+    sv.setClipboard(allocationsTsv(allocationRows(doc)));
 }
 
 bool PlannerForm::save()
@@ -304,6 +362,16 @@ bool PlannerForm::setNote(BlockId id, const std::string& note)
     if (!doc.exists(id) || doc.block(id).note == note)
         return false;
     return run(plan::makeSetNote(id, note));
+}
+
+bool PlannerForm::chooseColour(BlockId id)
+{
+    if (!doc.exists(id))
+        return false;
+    auto rgb = sv.chooseColour(doc.block(id).colour);
+    if (!rgb || *rgb == doc.block(id).colour)
+        return false;
+    return run(plan::makeSetColour(id, *rgb));
 }
 
 bool PlannerForm::undo()

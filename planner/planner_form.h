@@ -21,6 +21,8 @@ enum Column { ColName, ColPrefix, ColHosts, ColSpare, ColNote, ColumnCount };
 const char* columnTitle(int column);
 std::string cellText(const plan::Plan& plan, plan::BlockId id, int column);
 
+inline constexpr std::size_t kRecentPlans = 8;
+
 // The report's line width: a page of 8-point fixed-pitch text across.
 inline constexpr std::size_t kReportWidth = 110;
 
@@ -52,6 +54,19 @@ public:
     // may go (saved, discarded, or nothing to save), false when cancelled.
     bool queryClose();
 
+    // The plans opened or saved last, newest first (at most kRecentPlans).
+    std::vector<std::string> recentPlans() const { return sv.recentPlans(); }
+    bool openRecent(std::size_t index);
+
+    // ---- out of the window
+    // The export dialog: the type chosen decides what is written (the
+    // allocations table or the leaves as CSV, or the text report) and the
+    // extension added to a name typed without one.
+    bool exportFile();
+    bool exportTo(const std::string& fileName, int type);
+    // The allocations table as tab-separated text on the clipboard.
+    void copyAllocations();
+
     // ---- editing; a refused change says why in a message and changes nothing
     bool split(plan::BlockId id, int parts);
     // Asks for the number of parts (a power of two).
@@ -60,6 +75,8 @@ public:
     bool join(plan::BlockId id);
     bool rename(plan::BlockId id, const std::string& name);
     bool setNote(plan::BlockId id, const std::string& note);
+    // Asks for the colour of a block.
+    bool chooseColour(plan::BlockId id);
     bool undo();
     bool redo();
     bool canUndo() const { return history.canUndo(); }
@@ -94,6 +111,7 @@ public:
 
 private:
     bool confirmDiscard();
+    void remember(const std::string& fileName);
     bool run(std::unique_ptr<plan::Command> cmd);
     bool writeTo(const std::string& fileName);
     void replace(plan::Plan next, const std::string& fileName);

@@ -5,15 +5,27 @@
 
 #include "core/services.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace mq::planner {
 
 inline constexpr const char* kPlannerTitle = "Network Planner";
 inline constexpr const char* kPlanFilter = "Network plans (*.mqplan)|*.mqplan|All files (*)|*|";
 
+inline constexpr const char* kExportFilter =
+    "Allocations as CSV (*.csv)|*.csv|Leaves as CSV (*.csv)|*.csv|Report as text (*.txt)|*.txt|";
+
 enum class Answer { Yes, No, Cancel };
+
+// A file named in a Save dialog and the file type chosen there (an index into
+// the filter's pairs; -1 when the dialog does not tell).
+struct FileChoice {
+    std::string path;
+    int type = -1;
+};
 
 class PlannerServices {
 public:
@@ -30,6 +42,14 @@ public:
     virtual bool readFile(const std::string& path, std::string& bytes, std::string& error) = 0;
     // Atomic: the old file stays as it was unless every byte reached the new one.
     virtual bool writeFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
+    // The Save dialog of an export, telling the type chosen.
+    virtual std::optional<FileChoice> exportFileDialog(const std::string& filter, const std::string& suggested) = 0;
+    // A colour dialog opened at rgb (0xRRGGBB); nothing when cancelled.
+    virtual std::optional<std::uint32_t> chooseColour(std::uint32_t rgb) = 0;
+    virtual void setClipboard(const std::string& text) = 0;
+    // The plans opened or saved last, newest first, kept across sessions.
+    virtual std::vector<std::string> recentPlans() = 0;
+    virtual void setRecentPlans(const std::vector<std::string>& paths) = 0;
 };
 
 }  // namespace mq::planner

@@ -22,6 +22,10 @@ public:
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> unreadable;    // path -> reason
     std::map<std::string, std::string> unwritable;    // path -> reason
+    std::deque<std::optional<planner::FileChoice>> exportChoices;  // cancelled when empty
+    std::deque<std::optional<std::uint32_t>> colours;               // cancelled when empty
+    std::string clipboard;
+    std::vector<std::string> recent;
 
     void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
     planner::Answer ask(const std::string& question) override
@@ -64,6 +68,18 @@ public:
         files[path] = bytes;
         return true;
     }
+
+    std::optional<planner::FileChoice> exportFileDialog(const std::string&, const std::string&) override
+    {
+        return pop(exportChoices, std::optional<planner::FileChoice>{});
+    }
+    std::optional<std::uint32_t> chooseColour(std::uint32_t) override
+    {
+        return pop(colours, std::optional<std::uint32_t>{});
+    }
+    void setClipboard(const std::string& text) override { clipboard = text; }
+    std::vector<std::string> recentPlans() override { return recent; }
+    void setRecentPlans(const std::vector<std::string>& paths) override { recent = paths; }
 
 private:
     template <class T>

@@ -2,12 +2,17 @@
 
 #include "planner/plan_report.h"
 #include "ui/help/help_window.h"
+#include "planner/allocation_table.h"
 #include "ui/planner/allocation_map.h"
+#include "ui/planner/allocation_table_model.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/planner/result_list_model.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -61,6 +66,18 @@ public:
     {
         return real.writeFile(path, bytes, error);
     }
+    std::optional<planner::FileChoice> exportFileDialog(const std::string& filter, const std::string& suggested) override
+    {
+        return real.exportFileDialog(filter, suggested);
+    }
+    std::optional<std::uint32_t> chooseColour(std::uint32_t rgb) override
+    {
+        window.refresh();
+        return real.chooseColour(rgb);
+    }
+    void setClipboard(const std::string& text) override { real.setClipboard(text); }
+    std::vector<std::string> recentPlans() override { return real.recentPlans(); }
+    void setRecentPlans(const std::vector<std::string>& paths) override { real.setRecentPlans(paths); }
 
 private:
     Planner& window;
@@ -136,6 +153,9 @@ void Planner::refresh()
         plan::BlockId keep = planner::findBlock(p, current);
         selectBlock(keep == plan::kNoBlock ? p.root() : keep);
         resultModel->reload();
+        allocationModel->setRows(planner::allocationRows(p));
+        allocations->resizeColumnsToContents();
+        blocks->resizeColumnToContents(planner::ColName);
     }
     const plan::BlockId id = currentBlock();
     const plan::Block& b = p.block(id);
@@ -336,6 +356,46 @@ void Planner::setBusy(bool busy)
     segments->setReadOnly(busy);
     if (!busy)
         refresh();
+}
+
+void Planner::exportFile()
+{
+    model->exportFile();
+    refresh();
+}
+
+void Planner::copyAllocations()
+{
+    model->copyAllocations();
+}
+
+void Planner::chooseColour()
+{
+    model->chooseColour(currentBlock());
+    refresh();
+}
+
+void Planner::fillRecentMenu()
+{
+    recent->clear();
+    const std::vector<std::string> list = model->recentPlans();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const QString file = QString::fromStdString(list[i]);
+        QAction* a = recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
+        a->setToolTip(file);
+        a->setObjectName(QStringLiteral("recent%1").arg(i));
+        connect(a, &QAction::triggered, this, [this, i] {
+            if (running)
+                return;
+            const auto before = expanded;
+            expanded.clear();
+            if (!model->openRecent(i))
+                expanded = before;
+            refresh();
+        });
+    }
+    if (list.empty())
+        recent->addAction(QStringLiteral("(no plan opened yet)"))->setEnabled(false);
 }
 
 void Planner::showHelp()

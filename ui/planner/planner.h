@@ -18,12 +18,15 @@ class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
 class QTimer;
 class QTreeView;
 
 namespace mq::ui {
 
 class AllocationMap;
+class AllocationTableModel;
 class PlanTreeModel;
 class ResultListModel;
 
@@ -61,6 +64,9 @@ public:
     // Runs on a worker thread; progress and Cancel show when it takes a while.
     void allocate();
     void cancelAllocation();
+    void exportFile();
+    void copyAllocations();
+    void chooseColour();
     bool allocationRunning() const { return running != nullptr; }
     void showHelp();
 
@@ -69,6 +75,8 @@ public:
     QPlainTextEdit* segmentsBox() const { return segments; }
     QListView* resultsList() const { return results; }
     QMenu* contextMenu() const { return menu; }
+    QTableView* allocationsTable() const { return allocations; }
+    QMenu* recentMenu() const { return recent; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,6 +94,7 @@ private:
     void pollAllocation();
     void endAllocation();
     void setBusy(bool busy);
+    void fillRecentMenu();
 
     std::unique_ptr<planner::PlannerServices> ownServices;
     std::unique_ptr<WindowServices> services;
@@ -115,6 +124,10 @@ private:
     std::uint64_t runStarted = 0;  // ms since epoch, for showing progress late
     QLabel* status = nullptr;
     QMenu* menu = nullptr;
+    QMenu* recent = nullptr;
+    QTableView* allocations = nullptr;
+    AllocationTableModel* allocationModel = nullptr;
+    QSortFilterProxyModel* allocationSort = nullptr;
 };
 
 }  // namespace mq::ui

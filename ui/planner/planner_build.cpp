@@ -1,6 +1,7 @@
 // The planner window's widgets, their accessible names, tab order, keys and
 // context menu.
 #include "ui/planner/allocation_map.h"
+#include "ui/planner/allocation_table_model.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/result_list_model.h"
@@ -16,7 +17,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -48,6 +51,10 @@ void Planner::describeControls()
         {"undo", "Takes the last change back (Ctrl+Z)"},
         {"redo", "Makes the change taken back again (Ctrl+Y)"},
         {"allocate", "Places the segments into the free space of the block named beside it"},
+        {"recentPlans", "Opens one of the plans opened or saved last"},
+        {"export", "Writes the allocations table or the leaves as CSV, or the report as text (Ctrl+E)"},
+        {"copyAllocations", "Copies the allocations table as tab-separated text for a spreadsheet"},
+        {"allocations", "One row per assigned block; click a title to sort, Ctrl+C copies the table"},
         {"allocationResults", "Where each segment went, or why it did not fit"},
         {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},
         {"zoomIn", "Shows less of the address space, larger"},
@@ -82,8 +89,19 @@ void Planner::build()
                         &Planner::join);
     undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
     redoButton = button(QStringLiteral("redo"), QStringLiteral("&Redo"), QStringLiteral("Redo"), &Planner::redo);
+    auto* recentButton = new QPushButton(QStringLiteral("Rece&nt"), this);
+    recentButton->setObjectName(QStringLiteral("recentPlans"));
+    recentButton->setAccessibleName(QStringLiteral("Recent plans"));
+    recentButton->setAutoDefault(false);
+    recent = new QMenu(recentButton);
+    recent->setObjectName(QStringLiteral("recentMenu"));
+    recentButton->setMenu(recent);
+    connect(recent, &QMenu::aboutToShow, this, &Planner::fillRecentMenu);
+    QPushButton* exportButton = button(QStringLiteral("export"), QStringLiteral("E&xport..."),
+                                       QStringLiteral("Export"), &Planner::exportFile);
     for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
-                       static_cast<QWidget*>(saveButton), static_cast<QWidget*>(saveAsButton)})
+                       static_cast<QWidget*>(recentButton), static_cast<QWidget*>(saveButton),
+                       static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(exportButton)})
         row->addWidget(w);
     row->addSpacing(12);
     row->addWidget(splitButton);
@@ -94,12 +112,18 @@ void Planner::build()
     row->addWidget(redoButton);
     row->addStretch(1);
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
+    // The tree and the allocations table side by side above, the map and the
+    // Allocate panel below.
+    auto* rows = new QSplitter(Qt::Vertical, this);
+    rows->setObjectName(QStringLiteral("plannerRows"));
+    top->addWidget(rows, 1);
+    auto* upper = new QSplitter(Qt::Horizontal, rows);
+    upper->setObjectName(QStringLiteral("plannerUpper"));
+    auto* split = new QSplitter(Qt::Horizontal, rows);
     split->setObjectName(QStringLiteral("plannerSplitter"));
-    top->addWidget(split, 1);
 
     treeModel = new PlanTreeModel(*model, this);
-    blocks = new QTreeView(split);
+    blocks = new QTreeView(upper);
     blocks->setObjectName(QStringLiteral("blocks"));
     blocks->setAccessibleName(QStringLiteral("Blocks"));
     blocks->setAccessibleDescription(
@@ -119,17 +143,60 @@ void Planner::build()
     blocks->setColumnWidth(planner::ColHosts, 70);
     blocks->setColumnWidth(planner::ColSpare, 50);
     connect(blocks->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refresh(); });
-    connect(blocks, &QTreeView::expanded, this, [this](const QModelIndex& at) {
+    // Names never vanish into the indentation: the column follows what is shown.
+    auto fitNames = [this] { QTimer::singleShot(0, blocks, [this] { blocks->resizeColumnToContents(planner::ColName); }); };
+    connect(blocks, &QTreeView::expanded, this, [this, fitNames](const QModelIndex& at) {
         expanded.insert(model->plan().block(PlanTreeModel::blockOf(at)).prefix);
+        fitNames();
     });
-    connect(blocks, &QTreeView::collapsed, this, [this](const QModelIndex& at) {
+    connect(blocks, &QTreeView::collapsed, this, [this, fitNames](const QModelIndex& at) {
         expanded.erase(model->plan().block(PlanTreeModel::blockOf(at)).prefix);
+        fitNames();
     });
     // An edit in place is one change: rebuild once the editor has closed.
     connect(treeModel, &PlanTreeModel::edited, this, [this] { QTimer::singleShot(0, this, [this] { refresh(); }); },
             Qt::QueuedConnection);
 
-    auto* right = new QSplitter(Qt::Vertical, split);
+    auto* tableBox = new QGroupBox(QStringLiteral("Allocations"), upper);
+    tableBox->setObjectName(QStringLiteral("allocationsBox"));
+    auto* tableLayout = new QVBoxLayout(tableBox);
+    allocationModel = new AllocationTableModel(this);
+    allocationSort = new QSortFilterProxyModel(this);
+    allocationSort->setSourceModel(allocationModel);
+    allocationSort->setSortRole(AllocationTableModel::SortKeyRole);
+    allocationSort->setSortCaseSensitivity(Qt::CaseInsensitive);
+    allocations = new QTableView(tableBox);
+    allocations->setObjectName(QStringLiteral("allocations"));
+    allocations->setAccessibleName(QStringLiteral("Allocations"));
+    allocations->setModel(allocationSort);
+    allocations->setSortingEnabled(true);
+    allocations->sortByColumn(-1, Qt::AscendingOrder);  // address order until a title is clicked
+    allocations->setSelectionBehavior(QAbstractItemView::SelectRows);
+    allocations->setSelectionMode(QAbstractItemView::SingleSelection);
+    allocations->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    allocations->verticalHeader()->hide();
+    allocations->verticalHeader()->setDefaultSectionSize(allocations->fontMetrics().height() + 4);
+    allocations->horizontalHeader()->setStretchLastSection(true);
+    allocations->setWordWrap(false);
+    tableLayout->addWidget(allocations, 1);
+    QPushButton* copyButton = button(QStringLiteral("copyAllocations"), QStringLiteral("&Copy table"),
+                                     QStringLiteral("Copy the allocations table"), &Planner::copyAllocations);
+    auto* tableRow = new QHBoxLayout;
+    tableRow->addWidget(copyButton);
+    tableRow->addStretch(1);
+    tableLayout->addLayout(tableRow);
+    connect(allocations, &QTableView::clicked, this, [this](const QModelIndex& at) {
+        const auto id = static_cast<plan::BlockId>(at.data(AllocationTableModel::BlockRole).toULongLong());
+        selectBlock(id);
+        refresh();
+    });
+    auto* copyKey = new QAction(allocations);
+    copyKey->setShortcut(QKeySequence::Copy);
+    copyKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyKey, &QAction::triggered, this, &Planner::copyAllocations);
+    allocations->addAction(copyKey);
+
+    auto* right = split;
     auto* mapBox = new QGroupBox(QStringLiteral("Allocation map"), right);
     mapBox->setObjectName(QStringLiteral("mapBox"));
     auto* mapLayout = new QVBoxLayout(mapBox);
@@ -206,13 +273,9 @@ void Planner::build()
     allocLayout->addWidget(results, 1);
     describeControls();
 
-    split->addWidget(blocks);
-    split->addWidget(right);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
-    right->setStretchFactor(0, 3);
-    right->setStretchFactor(1, 2);
-    split->setSizes({470, 530});
+    upper->setSizes({430, 670});
+    split->setSizes({620, 480});
+    rows->setSizes({380, 320});
 
     status = new QLabel(this);
     status->setObjectName(QStringLiteral("plannerStatus"));
@@ -220,12 +283,13 @@ void Planner::build()
     top->addWidget(status);
 
     // Tool row, then the tree, the map and the Allocate panel.
-    QWidget* order[] = {newButton,      openButton, saveButton, saveAsButton, splitButton, parts,
-                        joinButton,     undoButton, redoButton, blocks,       zoomIn,      zoomOut,
-                        allocationMap,  segments,   allocateButton, results};
+    QWidget* order[] = {newButton,  openButton, recentButton, saveButton, saveAsButton,   exportButton,
+                        splitButton, parts,     joinButton,   undoButton, redoButton,     blocks,
+                        allocations, copyButton, zoomIn,      zoomOut,    allocationMap,  segments,
+                        allocateButton, results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    resize(980, 620);
+    resize(1100, 720);
 }
 
 void Planner::buildActions()
@@ -247,6 +311,7 @@ void Planner::buildActions()
         {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &Planner::openPlan},
         {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &Planner::savePlan},
         {"actionSaveAs", "Save &As...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, &Planner::savePlanAs},
+        {"actionExport", "E&xport...", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &Planner::exportFile},
     };
     menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("blockMenu"));
@@ -273,6 +338,8 @@ void Planner::buildActions()
         blocks->edit(treeModel->indexOf(currentBlock(), planner::ColNote));
     });
     note->setObjectName(QStringLiteral("actionNote"));
+    QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
+    colour->setObjectName(QStringLiteral("actionColour"));
     connect(blocks, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = blocks->indexAt(at);
         if (index.isValid())

@@ -4,8 +4,12 @@
 
 #include "ui/platform/qt_services.h"
 
+#include <QClipboard>
+#include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QSettings>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -173,6 +177,54 @@ bool QtPlannerServices::writeFile(const std::string& path, const std::string& by
 {
     // The program's one writer: atomic for plain files, in place for pipes and devices.
     return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+}
+
+std::optional<planner::FileChoice> QtPlannerServices::exportFileDialog(const std::string& filter,
+                                                                     const std::string& suggested)
+{
+    QFileDialog dialog(win, QStringLiteral("Export"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = toQtNameFilters(filter);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(QString::fromStdString(suggested));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return planner::FileChoice{dialog.selectedFiles().first().toStdString(),
+                               static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
+}
+
+std::optional<std::uint32_t> QtPlannerServices::chooseColour(std::uint32_t rgb)
+{
+    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(static_cast<QRgb>(rgb)), win,
+                                                 QStringLiteral("Colour of the block"));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return static_cast<std::uint32_t>(chosen.rgb() & 0xFFFFFFu);
+}
+
+void QtPlannerServices::setClipboard(const std::string& text)
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+std::vector<std::string> QtPlannerServices::recentPlans()
+{
+    std::vector<std::string> out;
+    const QSettings s(QSettings::UserScope, QStringLiteral("Maskquill"), QStringLiteral("Maskquill"));
+    for (const QString& p : s.value(QStringLiteral("Planner/recent")).toStringList())
+        out.push_back(p.toStdString());
+    return out;
+}
+
+void QtPlannerServices::setRecentPlans(const std::vector<std::string>& paths)
+{
+    QStringList list;
+    for (const std::string& p : paths)
+        list << QString::fromStdString(p);
+    QSettings s(QSettings::UserScope, QStringLiteral("Maskquill"), QStringLiteral("Maskquill"));
+    s.setValue(QStringLiteral("Planner/recent"), list);
+    s.sync();
 }
 
 }  // namespace mq::ui

@@ -20,6 +20,12 @@ public:
     std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) override;
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override;
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override;
+    std::optional<planner::FileChoice> exportFileDialog(const std::string& filter, const std::string& suggested) override;
+    std::optional<std::uint32_t> chooseColour(std::uint32_t rgb) override;
+    void setClipboard(const std::string& text) override;
+    // Under "Planner/recent" in the program's settings.
+    std::vector<std::string> recentPlans() override;
+    void setRecentPlans(const std::vector<std::string>& paths) override;
 
     // Plans larger than this are refused before they are read (a plan of
     // the largest size, 4,000,000 blocks, takes about 450 MB).

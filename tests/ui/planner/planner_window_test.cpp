@@ -9,6 +9,7 @@
 #include "ui/help/help_window.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/plan_tree_model.h"
+#include "planner/allocation_table.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/reports/main_window_reports.h"
@@ -28,6 +29,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QTableView>
+#include <QHeaderView>
+#include <QMenu>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -291,6 +295,107 @@ TEST_F(PlannerWindow, LongAllocationRunsAwayAndCancelKeepsTheLastResult)
     EXPECT_TRUE(w->findChild<QPushButton*>("allocate")->isEnabled());
 }
 
+TEST_F(PlannerWindow, AllocationsTableSortsCopiesAndSelects)
+{
+    sv.prompts.push_back("10.8.0.0/22");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    w->segmentsBox()->setPlainText(QStringLiteral("big, 200\nsmall, 5\nmid, 50\n"));
+    QTest::mouseClick(w->findChild<QPushButton*>("allocate"), Qt::LeftButton);
+    waitForAllocation();
+    QTableView* table = w->allocationsTable();
+    QAbstractItemModel* m = table->model();
+    ASSERT_EQ(m->rowCount(), 3);
+    auto column = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < m->rowCount(); ++r)
+            out << m->index(r, c).data().toString();
+        return out;
+    };
+    EXPECT_EQ(column(planner::AName), (QStringList{"big", "mid", "small"}));  // address order
+    // A click on "Usable" sorts by value (6 < 62 < 254), not as text.
+    const int x = table->horizontalHeader()->sectionViewportPosition(planner::AUsable) + 5;
+    QTest::mouseClick(table->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
+    EXPECT_EQ(column(planner::AUsable), (QStringList{"6", "62", "254"}));
+    EXPECT_EQ(column(planner::AName), (QStringList{"small", "mid", "big"}));
+    // A click on a row selects its block in the tree.
+    const QRect second = table->visualRect(m->index(1, planner::AName));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(plan().block(w->currentBlock()).name, "mid");
+    // Ctrl+C in the table copies it whole as tab-separated text.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(sv.clipboard.rfind("Name\tVLAN\tIPv4 prefix\t", 0), 0u) << sv.clipboard;
+    EXPECT_NE(sv.clipboard.find("\nmid\t\t10.8.1.0/26\t"), std::string::npos) << sv.clipboard;
+    EXPECT_EQ(std::count(sv.clipboard.begin(), sv.clipboard.end(), '\n'), 4);
+    // Undo empties it with the plan.
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m->rowCount(), 0);
+}
+
+TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
+{
+    sv.prompts.push_back("192.168.7.0/24");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    ASSERT_TRUE(w->form().allocate(root(), "desk, 20\n"));
+    w->refresh();
+    struct Case {
+        const char* typed;
+        int type;
+        const char* written;
+        const char* starts;
+    } cases[] = {
+        {"alloc", 0, "alloc.csv", "Name,VLAN,IPv4 prefix,IPv6 prefix,Mask,First,Last,Broadcast,Hosts asked,"},
+        {"leaves", 1, "leaves.csv", "name,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,192.168.7.0/27,"},
+        {"report", 2, "report.txt", "Network plan Untitled\r\n"},
+        {"kept.tsv", 1, "kept.tsv", "name,prefix,"},  // a typed extension stays
+    };
+    for (const Case& c : cases) {
+        sv.exportChoices.push_back(planner::FileChoice{path(c.typed).toStdString(), c.type});
+        QTest::mouseClick(w->findChild<QPushButton*>("export"), Qt::LeftButton);
+        const std::string bytes = readAll(path(c.written));
+        EXPECT_EQ(bytes.rfind(c.starts, 0), 0u) << c.written << ": " << bytes.substr(0, 120);
+    }
+    EXPECT_FALSE(QFile::exists(path("alloc")));
+    // A folder that cannot be written names the cause.
+    sv.messages.clear();
+    sv.exportChoices.push_back(planner::FileChoice{"/proc/no/such/dir/x.csv", 0});
+    QTest::keyClick(w->tree(), Qt::Key_E, Qt::ControlModifier);
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_NE(sv.messages[0].find("could not be written to /proc/no/such/dir/x.csv\n\n"), std::string::npos)
+        << sv.messages[0];
+}
+
+TEST_F(PlannerWindow, RecentPlansAndColoursStayWithThePlan)
+{
+    key(Qt::Key_D, Qt::ControlModifier);
+    for (const char* name : {"first", "second"}) {
+        sv.fileNames.push_back(path(name).toStdString());
+        QTest::keyClick(w->tree(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    }
+    ASSERT_EQ(sv.recent.size(), 2u);
+    EXPECT_EQ(sv.recent[0], path("second.mqplan").toStdString());
+    // The menu lists them newest first; its second entry opens the first plan.
+    emit w->recentMenu()->aboutToShow();
+    const QList<QAction*> entries = w->recentMenu()->actions();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("&1 second.mqplan"));
+    entries[1]->trigger();
+    EXPECT_EQ(w->form().filePath(), path("first.mqplan").toStdString());
+    EXPECT_EQ(sv.recent[0], path("first.mqplan").toStdString());
+
+    // A colour chosen for a block is one undoable change.
+    const BlockId part = child(root(), 1);
+    w->selectBlock(part);
+    sv.colours.push_back(0x336699u);
+    QAction* colour = w->contextMenu()->findChild<QAction*>("actionColour");
+    ASSERT_NE(colour, nullptr);
+    colour->trigger();
+    EXPECT_EQ(plan().block(part).colour, 0x336699u);
+    EXPECT_TRUE(w->form().isModified());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(plan().block(part).colour, 0x336699u);
+}
+
 TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
 {
     for (QWidget* c : w->findChildren<QWidget*>())
@@ -469,18 +574,20 @@ TEST_F(PlannerInMainWindow, Screenshot)
 {
     Planner* p = openFromMenu();
     ASSERT_NE(p, nullptr);
-    main->subWindow("planner")->setGeometry(0, 0, 1040, 660);
+    main->subWindow("planner")->setGeometry(0, 0, 1200, 760);
     ASSERT_TRUE(p->form().newPlan("10.40.0.0/20"));
     p->segmentsBox()->setPlainText(QStringLiteral("servers, 500, 20%\nusers, 1000\nvoice, 250\nprinters, 40\n"
                                                   "wifi guests, 600, 50%\nmanagement, 20\n"));
     p->allocate();
+    for (int i = 0; i < 6000 && p->allocationRunning(); ++i)
+        QTest::qWait(5);
     p->tree()->expandAll();
     QApplication::processEvents();
     const QImage shot = p->grab().toImage();
     EXPECT_FALSE(shot.isNull());
     if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty()) {
         shot.save(QString::fromLocal8Bit(d) + QStringLiteral("/planner.png"));
-        main->resize(1100, 780);
+        main->resize(1240, 860);
         QApplication::processEvents();
         main->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_main.png"));
     }
