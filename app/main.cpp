@@ -22,9 +22,11 @@
 #include "packaging/icon/app_icon.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/frmSplash/frm_splash.h"
+#include "ui/planner/planner.h"
 #include "ui/platform/settings_store.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -46,9 +48,23 @@ int main(int argc, char** argv)
     mq::ui::QtSettingsStore settings;
     std::unique_ptr<mq::ui::FrmMain> mainWindow;
 
+    // `maskquill PLAN.mqplan` opens the plan in the Network Planner once the main window shows.
+    const QStringList args = QApplication::arguments();
+    const QString planFile = args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-')) ? args.at(1) : QString();
     auto* splash = new mq::ui::FrmSplash([&]() -> QWidget* {
         mainWindow = std::make_unique<mq::ui::FrmMain>(state, settings);
         mq::app::registerTools(*mainWindow, state);
+        if (!planFile.isEmpty()) {
+            auto* shown = new QTimer(mainWindow.get());
+            QObject::connect(shown, &QTimer::timeout, mainWindow.get(), [&, shown] {
+                if (!mainWindow->isVisible())
+                    return;
+                shown->stop();
+                if (auto* planner = qobject_cast<mq::ui::Planner*>(mainWindow->showWindow(QStringLiteral("planner"))))
+                    planner->openPlanFile(planFile.toStdString());
+            });
+            shown->start(50);
+        }
         return mainWindow.get();
     });
     splash->setAttribute(Qt::WA_DeleteOnClose);

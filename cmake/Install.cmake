@@ -2,7 +2,8 @@
 #
 #   cmake --install <build> --prefix <p>    installs
 #     <p>/bin/maskquill
-#     <p>/share/applications/maskquill.desktop
+#     <p>/share/applications/maskquill.desktop   (opens *.mqplan: application/x-maskquill-plan)
+#     <p>/share/mime/packages/maskquill-plan.xml (shared-mime-info: that type and its glob)
 #     <p>/share/metainfo/maskquill.metainfo.xml  (AppStream: what software centres list)
 #     <p>/share/icons/hicolor/<n>x<n>/apps/maskquill.png, scalable/apps/maskquill.svg
 #     <p>/share/maskquill/help/maskquill.html    (from ui/help, found as <exe>/../share/...)
@@ -29,6 +30,7 @@ add_dependencies(maskquill mq_icons mq_package_documents)
 
 install(TARGETS maskquill RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill-plan.xml DESTINATION share/mime/packages)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/maskquill.metainfo.xml DESTINATION share/metainfo)
 foreach(n ${MQ_ICON_SIZES})
   install(FILES ${PROJECT_BINARY_DIR}/share/icons/hicolor/${n}x${n}/apps/maskquill.png

@@ -48,6 +48,18 @@ else
   [ -n "$command" ] && [ -x "$prefix/bin/$command" ] || fail "desktop entry Exec '$command' is not in bin/"
   icon_name=$(key Icon)
   [ "$icon_name" = maskquill ] || fail "desktop entry Icon is '$icon_name'"
+  # Network plans open with the program: the entry takes the file and names the type.
+  case "$(key Exec)" in *%f*) ;; *) fail "desktop entry Exec '$(key Exec)' takes no file";; esac
+  case "$(key MimeType)" in *application/x-maskquill-plan\;*) ;; *) fail "desktop entry MimeType is '$(key MimeType)'";; esac
+fi
+
+# The plan type for shared-mime-info: its glob reaches the database built from it.
+mime=$prefix/share/mime
+if [ ! -f "$mime/packages/maskquill-plan.xml" ]; then
+  fail "no share/mime/packages/maskquill-plan.xml"
+elif command -v update-mime-database >/dev/null 2>&1; then
+  update-mime-database "$mime" >/dev/null 2>&1 || fail "update-mime-database refused share/mime/packages"
+  grep -q '^[0-9]*:application/x-maskquill-plan:\*\.mqplan$' "$mime/globs2" || fail "*.mqplan is not application/x-maskquill-plan"
 fi
 
 # The AppStream metadata: valid, naming the installed desktop entry and program,

@@ -202,6 +202,19 @@ void Planner::openPlan()
     refresh();
 }
 
+bool Planner::openPlanFile(const std::string& fileName)
+{
+    if (running || !model->queryClose())
+        return false;
+    const auto before = expanded;
+    expanded.clear();
+    const bool ok = model->openFile(fileName);
+    if (!ok)
+        expanded = before;
+    refresh();
+    return ok;
+}
+
 void Planner::savePlan()
 {
     model->save();

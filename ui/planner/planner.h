@@ -53,6 +53,9 @@ public:
     // ---- what the buttons, keys and menus do
     void newPlan();
     void openPlan();
+    // Opens the file without a dialog (a plan named on the command line or a
+    // recent one); a file that cannot be read is named in a message.
+    bool openPlanFile(const std::string& fileName);
     void savePlan();
     void savePlanAs();
     void splitChosen();    // into the parts chosen beside the button

@@ -273,8 +273,8 @@ void Planner::build()
     allocLayout->addWidget(results, 1);
     describeControls();
 
-    upper->setSizes({430, 670});
-    split->setSizes({620, 480});
+    upper->setSizes({400, 580});
+    split->setSizes({540, 440});
     rows->setSizes({380, 320});
 
     status = new QLabel(this);
@@ -289,7 +289,7 @@ void Planner::build()
                         allocateButton, results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    resize(1100, 720);
+    resize(980, 700);
 }
 
 void Planner::buildActions()
