@@ -55,6 +55,7 @@ void AllocationMap::planChanged()
         index.rebuild(*doc);
     if (!doc || !doc->exists(chosen))
         chosen = plan::kNoBlock;
+    updateBar();
     update();
 }
 
@@ -69,19 +70,51 @@ void AllocationMap::setSelected(plan::BlockId id)
     update();
 }
 
+int AllocationMap::margin() const
+{
+    if (!doc)
+        return 0;
+    // Wide enough for the longest prefix a row can name; none on a narrow map.
+    const QFontMetrics fm(font());
+    const int want = std::max(fm.horizontalAdvance(rowText(0)), fm.horizontalAdvance(rowText(rows() - 1))) + 10;
+    return width() - bar->sizeHint().width() - want >= 240 ? want : 0;
+}
+
 int AllocationMap::lineWidth() const
 {
-    return std::max(1, width() - bar->sizeHint().width());
+    return std::max(1, width() - bar->sizeHint().width() - margin());
 }
 
 int AllocationMap::baseRows() const
 {
-    return std::max(1, height() / kRowHeight);
+    const int fit = std::max(1, height() / kRowHeight);
+    int bits = 0;
+    while ((2 << bits) <= fit)
+        ++bits;
+    if (doc) {
+        const net::Prefix& root = doc->block(doc->root()).prefix;
+        bits = std::min(bits, root.address.bits() - root.length);
+    }
+    return 1 << bits;
+}
+
+int AllocationMap::rowBits() const
+{
+    return static_cast<int>(std::log2(baseRows())) + level;
 }
 
 double AllocationMap::rows() const
 {
     return std::ldexp(static_cast<double>(baseRows()), level);
+}
+
+QString AllocationMap::rowText(double row) const
+{
+    const net::Prefix& root = doc->block(doc->root()).prefix;
+    const int bits = std::min(rowBits(), root.address.bits() - root.length);
+    const int shift = root.address.bits() - root.length - bits;
+    const net::u128 start = root.network().value + (static_cast<net::u128>(row) << shift);
+    return QString::fromStdString(planner::prefixText(net::Prefix{{start, root.address.family}, root.length + bits}));
 }
 
 double AllocationMap::lineLength() const
@@ -101,7 +134,12 @@ void AllocationMap::updateBar()
 
 void AllocationMap::setZoom(int newLevel)
 {
-    newLevel = std::clamp(newLevel, 0, kMaxZoom);
+    int most = kMaxZoom;
+    if (doc) {  // no row smaller than one address
+        const net::Prefix& root = doc->block(doc->root()).prefix;
+        most = std::min(most, root.address.bits() - root.length - static_cast<int>(std::log2(baseRows())));
+    }
+    newLevel = std::clamp(newLevel, 0, std::max(0, most));
     if (newLevel == level)
         return;
     // Keep the middle of the view where it is.
@@ -117,8 +155,9 @@ void AllocationMap::resizeEvent(QResizeEvent*)
     updateBar();
 }
 
-plan::BlockId AllocationMap::blockAt(const QPoint& pos) const
+plan::BlockId AllocationMap::blockAt(const QPoint& at) const
 {
+    const QPoint pos = at - QPoint(margin(), 0);
     if (!doc || pos.x() < 0 || pos.x() >= lineWidth() || pos.y() < 0)
         return plan::kNoBlock;
     const double row = bar->value() + pos.y() / kRowHeight;
@@ -135,7 +174,7 @@ QPoint AllocationMap::pointOf(plan::BlockId id) const
     const auto [start, size] = planner::MapIndex::extent(*doc, id);
     const double at = static_cast<double>((start + size / 2) * lineLength());
     const double row = std::floor(at / lineWidth());
-    return {static_cast<int>(at - row * lineWidth()),
+    return {margin() + static_cast<int>(at - row * lineWidth()),
             static_cast<int>((row - bar->value()) * kRowHeight + kRowHeight / 2)};
 }
 
@@ -155,12 +194,20 @@ void AllocationMap::paintEvent(QPaintEvent*)
     const int W = lineWidth();
     const int R = baseRows();
     const int top = bar->value();
-    p.fillRect(QRect(0, 0, W, height()), palette().window());
+    p.fillRect(QRect(0, 0, width(), height()), palette().window());
     if (!doc)
         return;
     const double total = rows();
     const int shown = static_cast<int>(std::min<double>(R + 1, total - top));
     const QFontMetrics fm(font());
+    // Each row's prefix in the margin, then the rows themselves beside it.
+    if (const int left = margin(); left > 0) {
+        p.setPen(palette().windowText().color());
+        for (int r = 0; r < shown; ++r)
+            p.drawText(QRect(0, r * kRowHeight + 1, left - 6, kRowHeight - 3), Qt::AlignRight | Qt::AlignVCenter,
+                       rowText(top + r));
+        p.translate(left, 0);
+    }
     for (int r = 0; r < shown; ++r)
         p.fillRect(QRect(0, r * kRowHeight + 1, W, kRowHeight - 3), kFreeBack);
     const QBrush hatch(kHatch, Qt::BDiagPattern);
@@ -170,6 +217,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
         const plan::Block& b = doc->block(s.id);
         const bool freeLeaf = !b.assigned && !s.mixed;
         const QColor fill = s.mixed ? kMixed : rgbColour(planner::displayColour(b));
+        bool named = s.mixed;  // a name is written once, in the first piece it fits
         for (double at = s.from; at < s.to;) {
             const double row = std::floor(at / W);
             const double rowEnd = (row + 1) * W;
@@ -187,11 +235,12 @@ void AllocationMap::paintEvent(QPaintEvent*)
                 }
                 if (!s.mixed && w >= 3)
                     p.fillRect(QRectF(x0, y, 1, kRowHeight - 3), fill.darker(160));
-                if (!s.mixed) {
+                if (!named) {
                     const QString label = blockLabel(b);
                     if (w > fm.horizontalAdvance(label) + 6) {
                         p.setPen(Qt::black);
                         p.drawText(cell, Qt::AlignCenter, label);
+                        named = true;
                     }
                 }
             }

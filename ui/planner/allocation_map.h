@@ -1,7 +1,8 @@
 // The allocation map: the root block's address space as one line wrapped into
-// rows that fill the widget, each leaf in its colour with its name where it
-// fits, free space hatched. Zooming makes the line longer (more rows, scrolled
-// with the bar on the right); only the rows in view are drawn.
+// rows, each row a power-of-two part of the root (a prefix, named in the
+// margin on the left), each leaf in its colour with its name written once
+// where it fits, free space hatched. Zooming doubles the rows (scrolled with
+// the bar on the right); only the rows in view are drawn.
 #pragma once
 
 #include "planner/map_index.h"
@@ -44,6 +45,10 @@ public:
     QPoint pointOf(plan::BlockId id) const;
     void scrollToBlock(plan::BlockId id);
     QScrollBar* scrollBar() const { return bar; }
+    // Pixels left of the rows, where each row's prefix is written.
+    int margin() const;
+    // The prefix that row `row` (from the top of the whole map) covers.
+    QString rowText(double row) const;
 
 signals:
     void blockClicked(plan::BlockId id);
@@ -58,7 +63,8 @@ protected:
 
 private:
     int lineWidth() const;   // pixels of one row
-    int baseRows() const;    // rows at zoom 0: as many as fit
+    int baseRows() const;    // rows at zoom 0: the most that fit, a power of two
+    int rowBits() const;     // log2 of the rows at this zoom
     double lineLength() const;
     double rows() const;
     void updateBar();

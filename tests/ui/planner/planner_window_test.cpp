@@ -396,6 +396,44 @@ TEST_F(PlannerWindow, RecentPlansAndColoursStayWithThePlan)
     EXPECT_NE(plan().block(part).colour, 0x336699u);
 }
 
+TEST_F(PlannerWindow, MapRowsArePrefixesAndNamesAreWrittenOnce)
+{
+    sv.prompts.push_back("10.40.0.0/20");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    ASSERT_TRUE(w->form().allocate(root(), "campus core, 1500\nlab, 200\n"));
+    w->refresh();
+    AllocationMap own;
+    AllocationMap* map = &own;
+    map->setPlan(&plan());
+    map->resize(700, AllocationMap::kRowHeight * 11);  // room for 11 rows: 8 are drawn
+    ASSERT_GT(map->margin(), 0);
+    // Row r covers the r-th eighth of the /20: a /23, named in the margin.
+    const net::u128 base = plan().block(root()).prefix.network().value;
+    for (int r = 0; r < 8; ++r) {
+        EXPECT_EQ(map->rowText(r).toStdString(),
+                  planner::prefixText(net::Prefix{net::Address::v4(static_cast<std::uint32_t>(base) + (r << 9)), 23}));
+        const BlockId first = map->blockAt(QPoint(map->margin() + 1, r * AllocationMap::kRowHeight + 5));
+        ASSERT_NE(first, plan::kNoBlock) << r;
+        EXPECT_TRUE(plan().block(first).prefix.contains(
+            net::Prefix{net::Address::v4(static_cast<std::uint32_t>(base) + (r << 9)), 32}))
+            << r << " " << planner::prefixText(plan().block(first).prefix);
+    }
+    EXPECT_EQ(map->blockAt(QPoint(map->margin() + 1, 8 * AllocationMap::kRowHeight + 5)), plan::kNoBlock);
+    // "campus core" (a /21: two rows) is written once: its pixels of text lie in one row.
+    const QImage image = map->grab().toImage();
+    const BlockId core = w->form().allocatedBlocks().at(0);
+    const QColor fill = rgbColour(planner::displayColour(plan().block(core)));
+    int rowsWithText = 0;
+    for (int r = 0; r < 2; ++r) {
+        int dark = 0;
+        for (int x = map->margin() + 2; x < map->margin() + 300; ++x)
+            dark += qGray(image.pixel(x, r * AllocationMap::kRowHeight + AllocationMap::kRowHeight / 2)) < 60;
+        EXPECT_EQ(image.pixelColor(map->margin() + 3, r * AllocationMap::kRowHeight + 3), fill) << r;
+        rowsWithText += dark > 0;
+    }
+    EXPECT_EQ(rowsWithText, 1);
+}
+
 TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
 {
     for (QWidget* c : w->findChildren<QWidget*>())
