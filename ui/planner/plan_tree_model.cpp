@@ -4,22 +4,106 @@
 
 #include <QColor>
 #include <QFont>
+#include <algorithm>
 
 namespace mq::ui {
 
-PlanTreeModel::PlanTreeModel(planner::PlannerForm& f, QObject* parent) : QAbstractItemModel(parent), form(f) {}
-
-void PlanTreeModel::reload()
+PlanTreeModel::PlanTreeModel(planner::PlannerForm& f, QObject* parent) : QAbstractItemModel(parent), form(f)
 {
-    beginResetModel();
-    endResetModel();
+    roots = planRoots();
+    for (std::size_t i = 0; i < roots.size(); ++i)
+        nodes[roots[i]] = Node{plan::kNoBlock, static_cast<int>(i), false, {}};
 }
 
-void PlanTreeModel::textsChanged()
+std::vector<plan::BlockId> PlanTreeModel::planRoots() const
 {
-    // Names and notes of any block may have changed: repaint what is shown.
-    emit layoutAboutToBeChanged();
-    emit layoutChanged();
+    return {form.plan().root()};
+}
+
+PlanTreeModel::Node& PlanTreeModel::ask(plan::BlockId id) const
+{
+    Node& n = nodes[id];
+    if (!n.asked) {
+        n.asked = true;
+        n.kids = form.plan().exists(id) ? form.plan().block(id).children : std::vector<plan::BlockId>{};
+        for (std::size_t i = 0; i < n.kids.size(); ++i)
+            nodes[n.kids[i]] = Node{id, static_cast<int>(i), false, {}};
+    }
+    return nodes[id];
+}
+
+void PlanTreeModel::forget(plan::BlockId id)
+{
+    auto it = nodes.find(id);
+    if (it == nodes.end())
+        return;
+    const std::vector<plan::BlockId> kids = std::move(it->second.kids);
+    nodes.erase(it);
+    for (plan::BlockId k : kids)
+        forget(k);
+}
+
+QModelIndex PlanTreeModel::make(plan::BlockId id, int column) const
+{
+    const auto it = nodes.find(id);
+    return it == nodes.end() ? QModelIndex() : createIndex(it->second.row, column, static_cast<quintptr>(id));
+}
+
+void PlanTreeModel::sync()
+{
+    const plan::Plan& p = form.plan();
+    const std::vector<plan::BlockId> now = planRoots();
+    if (now != roots) {
+        beginResetModel();
+        nodes.clear();
+        roots = now;
+        for (std::size_t i = 0; i < roots.size(); ++i)
+            nodes[roots[i]] = Node{plan::kNoBlock, static_cast<int>(i), false, {}};
+        endResetModel();
+        return;
+    }
+    // Parents first, so a part that is gone takes what was told under it along.
+    std::vector<std::pair<int, plan::BlockId>> asked;
+    for (const auto& [id, n] : nodes)
+        if (n.asked) {
+            int depth = 0;
+            for (plan::BlockId up = n.up; up != plan::kNoBlock; up = nodes.at(up).up)
+                ++depth;
+            asked.emplace_back(depth, id);
+        }
+    std::sort(asked.begin(), asked.end());
+    for (const auto& [depth, id] : asked) {
+        auto it = nodes.find(id);
+        if (it == nodes.end())
+            continue;  // under a part that went
+        const std::vector<plan::BlockId>& live = p.exists(id) ? p.block(id).children : std::vector<plan::BlockId>{};
+        if (live == it->second.kids)
+            continue;
+        const QModelIndex at = make(id, 0);
+        if (!it->second.kids.empty()) {
+            beginRemoveRows(at, 0, static_cast<int>(it->second.kids.size()) - 1);
+            for (plan::BlockId k : std::vector<plan::BlockId>(std::move(it->second.kids)))
+                forget(k);
+            nodes[id].kids.clear();
+            endRemoveRows();
+        }
+        if (!live.empty()) {
+            beginInsertRows(at, 0, static_cast<int>(live.size()) - 1);
+            Node& n = nodes[id];
+            n.kids = live;
+            for (std::size_t i = 0; i < live.size(); ++i)
+                nodes[live[i]] = Node{id, static_cast<int>(i), false, {}};
+            endInsertRows();
+        }
+    }
+    // Names, notes, states and counts of anything told may have changed.
+    const int last = planner::ColumnCount - 1;
+    emit dataChanged(index(0, 0), index(static_cast<int>(roots.size()) - 1, last));
+    for (const auto& [id, n] : nodes)
+        if (n.asked && !n.kids.empty())
+            emit dataChanged(createIndex(0, 0, static_cast<quintptr>(n.kids.front())),
+                             createIndex(static_cast<int>(n.kids.size()) - 1, last,
+                                         static_cast<quintptr>(n.kids.back())));
 }
 
 plan::BlockId PlanTreeModel::blockOf(const QModelIndex& index)
@@ -27,54 +111,52 @@ plan::BlockId PlanTreeModel::blockOf(const QModelIndex& index)
     return index.isValid() ? static_cast<plan::BlockId>(index.internalId()) : plan::kNoBlock;
 }
 
-int PlanTreeModel::rowOf(plan::BlockId id) const
-{
-    const plan::Plan& p = form.plan();
-    const plan::Block& b = p.block(id);
-    if (b.parent == plan::kNoBlock)
-        return 0;
-    // Parts are equal and in address order: the row is the part's number.
-    const net::Prefix& up = p.block(b.parent).prefix;
-    const int shift = b.prefix.address.bits() - b.prefix.length;
-    return static_cast<int>((b.prefix.network().value - up.network().value) >> shift);
-}
-
 QModelIndex PlanTreeModel::indexOf(plan::BlockId id, int column) const
 {
-    if (!form.plan().exists(id))
+    const plan::Plan& p = form.plan();
+    if (!p.exists(id))
         return {};
-    return createIndex(rowOf(id), column, static_cast<quintptr>(id));
+    // Tell the views the parts down to the block, from its root on.
+    std::vector<plan::BlockId> chain;
+    for (plan::BlockId up = p.block(id).parent; up != plan::kNoBlock; up = p.block(up).parent)
+        chain.push_back(up);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        if (nodes.count(*it))
+            ask(*it);
+    return make(id, column);
 }
 
 QModelIndex PlanTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
     if (row < 0 || column < 0 || column >= planner::ColumnCount)
         return {};
-    const plan::Plan& p = form.plan();
     if (!parent.isValid())
-        return row == 0 ? createIndex(0, column, static_cast<quintptr>(p.root())) : QModelIndex();
-    const plan::Block& b = p.block(blockOf(parent));
-    if (parent.column() != 0 || row >= static_cast<int>(b.children.size()))
+        return row < static_cast<int>(roots.size())
+                   ? createIndex(row, column, static_cast<quintptr>(roots[static_cast<std::size_t>(row)]))
+                   : QModelIndex();
+    if (parent.column() != 0)
         return {};
-    return createIndex(row, column, static_cast<quintptr>(b.children[static_cast<std::size_t>(row)]));
+    const Node& n = ask(blockOf(parent));
+    if (row >= static_cast<int>(n.kids.size()))
+        return {};
+    return createIndex(row, column, static_cast<quintptr>(n.kids[static_cast<std::size_t>(row)]));
 }
 
 QModelIndex PlanTreeModel::parent(const QModelIndex& child) const
 {
-    const plan::BlockId id = blockOf(child);
-    if (id == plan::kNoBlock || !form.plan().exists(id))
+    const auto it = nodes.find(blockOf(child));
+    if (it == nodes.end() || it->second.up == plan::kNoBlock)
         return {};
-    const plan::BlockId up = form.plan().block(id).parent;
-    return up == plan::kNoBlock ? QModelIndex() : indexOf(up);
+    return make(it->second.up, 0);
 }
 
 int PlanTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (!parent.isValid())
-        return 1;
-    if (parent.column() != 0)
+        return static_cast<int>(roots.size());
+    if (parent.column() != 0 || !nodes.count(blockOf(parent)))
         return 0;
-    return static_cast<int>(form.plan().block(blockOf(parent)).children.size());
+    return static_cast<int>(ask(blockOf(parent)).kids.size());
 }
 
 int PlanTreeModel::columnCount(const QModelIndex&) const
@@ -131,7 +213,7 @@ bool PlanTreeModel::setData(const QModelIndex& index, const QVariant& value, int
     else
         return false;
     if (ok)
-        emit dataChanged(index, index);
+        emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(planner::ColumnCount - 1));
     emit edited();
     return ok;
 }
@@ -143,7 +225,7 @@ Qt::ItemFlags PlanTreeModel::flags(const QModelIndex& index) const
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     if (index.column() == planner::ColName || index.column() == planner::ColNote)
         f |= Qt::ItemIsEditable;
-    if (form.plan().block(blockOf(index)).children.empty())
+    if (form.plan().exists(blockOf(index)) && form.plan().block(blockOf(index)).children.empty())
         f |= Qt::ItemNeverHasChildren;
     return f;
 }

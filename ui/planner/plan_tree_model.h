@@ -1,11 +1,19 @@
-// The tree of blocks over the open plan: one row a block, the root on top,
+// The tree of blocks over the open plan: one row a block, the roots on top,
 // each block's parts below it in address order. Name and note are edited in
 // place; the edit goes to the form model as an undoable change.
+//
+// The model answers for the shape of the tree from what it last told the
+// views (the parts of each block a view has asked about), and sync() compares
+// that with the plan after a change: parts that changed are reported removed
+// and inserted, everything else keeps its rows, so expansion and selection
+// survive, and the work is in proportion to what the views have opened.
 #pragma once
 
 #include "planner/planner_form.h"
 
 #include <QAbstractItemModel>
+#include <unordered_map>
+#include <vector>
 
 namespace mq::ui {
 
@@ -14,10 +22,8 @@ class PlanTreeModel : public QAbstractItemModel {
 public:
     explicit PlanTreeModel(planner::PlannerForm& form, QObject* parent = nullptr);
 
-    // The plan changed shape: every index is made afresh.
-    void reload();
-    // Only texts changed (a rename, a note).
-    void textsChanged();
+    // The plan changed: reports what differs from what the views were told.
+    void sync();
 
     QModelIndex indexOf(plan::BlockId id, int column = 0) const;
     static plan::BlockId blockOf(const QModelIndex& index);
@@ -36,9 +42,20 @@ signals:
     void edited();
 
 private:
-    int rowOf(plan::BlockId id) const;
+    struct Node {
+        plan::BlockId up = plan::kNoBlock;
+        int row = 0;
+        bool asked = false;              // kids hold what a view was told
+        std::vector<plan::BlockId> kids;
+    };
+    std::vector<plan::BlockId> planRoots() const;
+    Node& ask(plan::BlockId id) const;   // the node, its parts told once asked
+    void forget(plan::BlockId id);       // a node and everything told under it
+    QModelIndex make(plan::BlockId id, int column) const;
 
     planner::PlannerForm& form;
+    mutable std::vector<plan::BlockId> roots;
+    mutable std::unordered_map<plan::BlockId, Node> nodes;
 };
 
 }  // namespace mq::ui

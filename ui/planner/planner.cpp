@@ -142,7 +142,7 @@ void Planner::refresh()
         const plan::BlockId was = PlanTreeModel::blockOf(blocks->currentIndex());
         const net::Prefix current = prefer ? *prefer : p.exists(was) ? p.block(was).prefix : p.block(p.root()).prefix;
         prefer.reset();
-        treeModel->reload();
+        treeModel->sync();
         allocationMap->planChanged();
         blocks->expand(treeModel->indexOf(p.root()));
         for (const net::Prefix& e : expanded) {

@@ -27,6 +27,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QToolBar>
 #include <QTableView>
@@ -78,11 +79,24 @@ void leakCheck()
                           << t->objectName().toStdString();
 }
 
+// What Qt's model checker finds wrong with the tree model while a test runs.
+std::vector<std::string>* modelFaults = nullptr;
+QtMessageHandler previousHandler = nullptr;
+void collectModelFaults(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (modelFaults && context.category && std::string_view(context.category) == "qt.modeltest")
+        modelFaults->push_back(text.toStdString());
+    else if (previousHandler)
+        previousHandler(type, context, text);
+}
+
 class PlannerWindow : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     DiskServices sv;
     std::unique_ptr<Planner> w;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+    std::vector<std::string> faults;
 
     void SetUp() override
     {
@@ -92,9 +106,19 @@ protected:
         w->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         w->tree()->setFocus();
+        // Every test's edits run past the model checker.
+        modelFaults = &faults;
+        previousHandler = qInstallMessageHandler(collectModelFaults);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            w->tree()->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
     }
     void TearDown() override
     {
+        tester.reset();
+        qInstallMessageHandler(previousHandler);
+        modelFaults = nullptr;
+        for (const std::string& f : faults)
+            ADD_FAILURE() << "tree model: " << f;
         w.reset();
         leakCheck();
     }
@@ -432,6 +456,38 @@ TEST_F(PlannerWindow, MapRowsArePrefixesAndNamesAreWrittenOnce)
         rowsWithText += dark > 0;
     }
     EXPECT_EQ(rowsWithText, 1);
+}
+
+TEST_F(PlannerWindow, TreeReportsChangesSoOpenPartsAndSelectionStay)
+{
+    int resets = 0;
+    QObject::connect(w->tree()->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    key(Qt::Key_D, Qt::ControlModifier);  // root in two
+    const BlockId low = child(root(), 0), high = child(root(), 1);
+    w->selectBlock(low);
+    key(Qt::Key_D, Qt::ControlModifier);  // the low half in two
+    w->selectBlock(high);
+    const QPersistentModelIndex highRow = w->tree()->currentIndex();
+    const QPersistentModelIndex lowRow(w->tree()->model()->index(0, 0, w->tree()->model()->index(0, 0)));
+    ASSERT_TRUE(w->tree()->isExpanded(lowRow));
+    // Splitting, renaming and undoing the high half leave the low half's row alone.
+    key(Qt::Key_D, Qt::ControlModifier);
+    // The view heard of the new parts: they show once the half is opened.
+    w->tree()->expand(highRow);
+    QAbstractItemModel* m = w->tree()->model();
+    ASSERT_EQ(m->rowCount(highRow), 2);
+    EXPECT_FALSE(w->tree()->visualRect(m->index(1, 0, highRow)).isEmpty());
+    ASSERT_TRUE(w->form().rename(high, "upper"));
+    w->refresh();
+    EXPECT_TRUE(lowRow.isValid());
+    EXPECT_TRUE(w->tree()->isExpanded(lowRow));
+    EXPECT_EQ(highRow.data().toString(), QStringLiteral("upper"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(plan().block(high).children.size(), 0u);
+    EXPECT_EQ(w->tree()->model()->rowCount(highRow), 0);
+    EXPECT_TRUE(w->tree()->isExpanded(lowRow));
+    EXPECT_EQ(resets, 0);
 }
 
 TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
