@@ -159,6 +159,21 @@ int PlanTreeModel::rowCount(const QModelIndex& parent) const
     return static_cast<int>(ask(blockOf(parent)).kids.size());
 }
 
+bool PlanTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return !roots.empty();
+    if (parent.column() != 0)
+        return false;
+    const auto it = nodes.find(blockOf(parent));
+    if (it == nodes.end())
+        return false;
+    if (it->second.asked)
+        return !it->second.kids.empty();
+    const plan::BlockId id = blockOf(parent);
+    return form.plan().exists(id) && !form.plan().block(id).children.empty();
+}
+
 int PlanTreeModel::columnCount(const QModelIndex&) const
 {
     return planner::ColumnCount;
