@@ -99,8 +99,8 @@ int dispatch(const std::vector<std::string>& args, BufferedWriter& out, Faults& 
     } else if (args.size() == 1) {
       faults.say(word, "which " + word + " command? (mqnet " + word + " --help lists them)");
     } else {
-      faults.say(word, "unknown " + word + " command " + textio::escaped(args[1]) + " (mqnet " + word +
-                           " --help lists them)");
+      faults.say(
+          word, "unknown " + word + " command " + textio::escaped(args[1]) + " (mqnet " + word + " --help lists them)");
     }
     return kExitBadInput;
   }
