@@ -40,6 +40,7 @@ function minify(out, map, base) {
     out[key] = {};
     if (map[subnet].hasOwnProperty('_note')) out[key].n = map[subnet]._note;
     if (map[subnet].hasOwnProperty('_color')) out[key].c = map[subnet]._color;
+    if (map[subnet]._cellColors) out[key].p = map[subnet]._cellColors;
     if (Object.keys(map[subnet]).some(k => !k.startsWith('_'))) minify(out[key], map[subnet], base);
   }
 }
