@@ -303,7 +303,8 @@ VscRead readConfig(std::string_view text) {
     if (in.beginObject()) {
       while (in.nextMember(key)) {
         if (key == "config_version" || key == "v") {
-          in.readString(version);
+          if (in.readString(version) && version != "1" && version != "2")
+            in.fail("the configuration version is " + quotedItem(version) + "; \"1\" and \"2\" are known");
         } else if (key == "base_network" || key == "b") {
           in.readString(baseText);
         } else if (key == "operating_mode" || key == "m") {
@@ -313,8 +314,7 @@ VscRead readConfig(std::string_view text) {
           in.skipValue();
         }
       }
-      if (!in.failed() && version != "1" && version != "2")
-        in.fail("the configuration version is " + quotedItem(version) + "; \"1\" and \"2\" are known");
+      if (!in.failed() && version.empty()) in.fail("the configuration has no config_version");
       if (!in.failed() && !hasSubnets) in.fail("the configuration holds no subnets");
     }
     if (!in.failed()) in.atEnd();
