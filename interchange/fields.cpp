@@ -4,6 +4,7 @@
 
 #include "net/parse.h"
 #include "plan/utf8.h"
+#include "textio/escape.h"
 
 namespace mq::interchange {
 
@@ -108,26 +109,6 @@ std::string asName(std::string_view text, bool* cut) {
   return name;
 }
 
-std::string quotedItem(std::string_view text) {
-  std::string out = "\"";
-  std::size_t n = 0;
-  for (char c : text) {
-    if (++n > 60) {
-      out += "…";
-      break;
-    }
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-      char buf[5];
-      std::snprintf(buf, sizeof buf, "\\x%02X", u);
-      out += buf;
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+std::string quotedItem(std::string_view text) { return "\"" + textio::escaped(text, 60) + "\""; }
 
 }  // namespace mq::interchange

@@ -22,7 +22,7 @@ std::optional<std::uint32_t> parseColourText(std::string_view text);
 // A text as a block's name: control characters become blanks, and text beyond the name's
 // limit is cut at a character boundary (*cut tells, so the caller can keep the whole as a note).
 std::string asName(std::string_view text, bool* cut);
-// "10.0.0.0/24: " + quoted text, for notices.
+// Input quoted for a notice: in double quotes, escaped and shortened as textio does.
 std::string quotedItem(std::string_view text);
 
 }  // namespace mq::interchange
