@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <iostream>
 #include <iterator>
-#include <random>
 #include <string>
 
 #include "interchange/lzstring.h"
 #include "interchange/vsc.h"
+#include "random_plan.h"
 
 using namespace mq;
 using namespace mq::interchange;
@@ -30,28 +30,6 @@ std::string toHex(const std::u16string& s) {
     out += buf;
   }
   return out;
-}
-
-plan::Plan randomPlan(unsigned seed) {
-  std::mt19937 rng(seed);
-  const int rootLength = 8 + static_cast<int>(rng() % 17);
-  plan::Plan p(net::Prefix{net::Address::v4(0x0A000000u + ((rng() % 256) << 24 >> rootLength << rootLength) % 0x1000000), rootLength});
-  const char* names[] = {"staff", "voice, \"VoIP\"", "Grüße", "lab 😀", "", "mgmt\\ops"};
-  (void)p.split(p.root(), 4);
-  for (int step = 0; step < 25; ++step) {
-    auto leaves = p.freeLeaves();
-    if (leaves.empty()) break;
-    const plan::BlockId id = leaves[rng() % leaves.size()];
-    if (p.block(id).prefix.length < 30 && rng() % 3) {
-      (void)p.split(id, 1 << (1 + rng() % 2));
-    } else {
-      (void)p.setName(id, names[rng() % 6]);
-      if (rng() % 2) (void)p.setNote(id, "note " + std::to_string(step));
-      if (rng() % 2) (void)p.setColour(id, rng() % 0x1000000);
-      (void)p.setAssigned(id, true);
-    }
-  }
-  return p;
 }
 
 int printTree(const VscRead& r) {
@@ -83,7 +61,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (mode == "vsc" && argc > 3) {
-    const auto blocks = blocksOf(randomPlan(static_cast<unsigned>(std::stoul(argv[2]))));
+    const auto blocks = blocksOf(test::randomPlan(static_cast<unsigned>(std::stoul(argv[2])), true));
     const plan::CloudMode cloud = plan::parseCloudMode(argv[3]).value_or(plan::CloudMode::None);
     const WriteResult link = writeVscLink(blocks, cloud), json = writeVscJson(blocks, cloud);
     std::cout << link.text << "\n" << json.text;
