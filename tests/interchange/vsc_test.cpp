@@ -80,8 +80,9 @@ TEST(VscJson, ReadsTheToolsOwnFiles) {
   EXPECT_EQ(treeOf(readVscJson(fixture("vsc_tool_config.json"))), expected);
   // A link made from that by the tool's own steps and the reference lz-string.
   EXPECT_EQ(treeOf(readVscLink(fixture("vsc_tool_link.txt"))), expected);
-  // Version 1 kept full keys and _n, _c; colours are not always there.
-  EXPECT_EQ(treeOf(readVscJson(R"({"config_version":"1","subnets":{"192.168.0.0/24":{
+  // Version 1 kept full keys and _n, _c; colours are not always there. Values of any kind
+  // that are not ours are passed over.
+  EXPECT_EQ(treeOf(readVscJson(R"({"x":[1,-2.5e3,true,false,null,{"a":[]}],"config_version":"1","subnets":{"192.168.0.0/24":{
               "192.168.0.128/25":{"_n":"b","_c":"oops"},"192.168.0.0/25":{"_n":"a","_c":"#00FF00"}}}})")),
             "192.168.0.0/24 none\n"
             "192.168.0.0/24 0 | - -\n"
