@@ -130,8 +130,12 @@ ReadResult readNetboxCsv(std::string_view text) {
       notice(item + ": the description is longer than a name may be; the whole text is kept in the note");
       b.note = b.note.empty() ? std::string(field(cDescription)) : std::string(field(cDescription)) + "\n" + b.note;
     }
+    // NetBox's own export names a VLAN as "Staff (110)": the ID is in the brackets.
+    std::string_view vlan = trimBlanks(field(cVlan));
+    if (vlan.ends_with(')') && vlan.rfind('(') != std::string_view::npos)
+      vlan = vlan.substr(vlan.rfind('(') + 1, vlan.size() - vlan.rfind('(') - 2);
     bool badVlan = false;
-    b.vlan = parseVlanField(field(cVlan), &badVlan);
+    b.vlan = parseVlanField(vlan, &badVlan);
     if (badVlan) notice(item + ": VLAN " + quotedItem(field(cVlan)) + " is not a VLAN ID from 1 to 4094; left out");
     if (r.values.tenant.empty()) r.values.tenant = trimBlanks(field(cTenant));
     if (r.values.role.empty()) r.values.role = trimBlanks(field(cRole));

@@ -16,7 +16,8 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
                            const ExportOptions& options = {});
 
 // Reads such a CSV, or NetBox's own export of its prefix list: columns found by header name
-// (any case); only prefix is required. Every row becomes a block with its line; a row whose
+// (any case); only prefix is required; a VLAN may also be written "Staff (110)", as NetBox's
+// export names it. Every row becomes a block with its line; a row whose
 // prefix, VLAN or status is not understood is named in a notice (a bad prefix leaves the row
 // out; a bad VLAN or status leaves only that value out). tenant, role, vrf and tags of the
 // first row that has them become the plan's values.

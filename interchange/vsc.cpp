@@ -164,6 +164,13 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
   const Node tree = build(base, &root, inside);
   if (mode == plan::CloudMode::Gcp)
     r.notices.push_back({0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"});
+  // The tool opens a plan in a cloud mode only when no subnet is smaller than the mode allows.
+  int longest = base.length;
+  for (const ExportBlock* b : inside) longest = std::max(longest, b->prefix.length);
+  if (!modeText(mode).empty() && longest > plan::cloudRules(mode).longest)
+    r.notices.push_back({0, "visualsubnetcalc opens this plan in its standard mode: it holds a /" + std::to_string(longest) +
+                                ", smaller than " + std::string(plan::cloudRules(mode).label) + " allows (/" +
+                                std::to_string(plan::cloudRules(mode).longest) + ")"});
 
   JsonOut j(!shortKeys);
   const std::string_view modeName = modeText(mode);

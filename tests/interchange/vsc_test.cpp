@@ -47,6 +47,12 @@ TEST(VscJson, WritesTheToolsExportShape) {
   const WriteResult gcp = writeVscJson(campus(), plan::CloudMode::Gcp);
   EXPECT_EQ(gcp.text.find("operating_mode"), std::string::npos);
   ASSERT_EQ(gcp.notices.size(), 1u);
+  // The tool refuses a cloud mode for a plan with smaller subnets than the cloud allows.
+  std::vector<ExportBlock> small = campus();
+  small.push_back({P("10.40.192.0/30"), "", "", {}, Status::Active, {}, 0});
+  const WriteResult aws = writeVscJson(small, plan::CloudMode::Aws);
+  ASSERT_EQ(aws.notices.size(), 1u);
+  EXPECT_EQ(aws.notices[0].text, "visualsubnetcalc opens this plan in its standard mode: it holds a /30, smaller than AWS allows (/28)");
 }
 
 TEST(VscLink, RoundTripsThroughTheShortForm) {
