@@ -232,7 +232,7 @@ bool parseKey(Reading& rd, const std::string& key, net::Prefix& out) {
   const bool ok = rd.version == "2" && rd.base && length >= rd.base->length && length <= 32 && !digits.empty() &&
                   digits.size() <= 10 && digits.find_first_not_of("0123456789") == std::string::npos;
   const std::uint64_t nth = ok ? std::stoull(digits) : 0;
-  if (!ok || (length - rd.base->length < 32 && nth >= (std::uint64_t{1} << (length - rd.base->length)))) {
+  if (!ok || nth >= (std::uint64_t{1} << (length - rd.base->length))) {  // at most 1 << 32
     rd.in.fail(quotedItem(key) + " is not a subnet of the base network");
     return false;
   }

@@ -124,6 +124,8 @@ TEST(VscJson, RefusesWhatIsNotAPlan) {
       {R"({"config_version":"2","base_network":"10.0.0.0/8","subnets":{"10.0.0.0/8":{"11.0.0.0/9":{}}}})",
        "$.subnets[\"10.0.0.0/8\"][\"11.0.0.0/9\"]: 11.0.0.0/9 does not lie inside 10.0.0.0/8"},
       {R"({"v":"2","b":"10.0.0.0/8","s":{"08":{"29":{}}}})", "$.s[\"08\"][\"29\"]: \"29\" is not a subnet of the base network"},
+      {R"({"v":"2","b":"0.0.0.0/0","s":{"00":{"4294967296w":{}}}})",
+       "$.s[\"00\"][\"4294967296w\"]: \"4294967296w\" is not a subnet of the base network"},
       {R"({"config_version":"2","base_network":"10.0.0.0/8","subnets":{"10.0.0.0/8":{"_note":5}}})",
        "$.subnets[\"10.0.0.0/8\"]._note: line 1, column 84: expected a string in double quotes"},
   };
