@@ -8,7 +8,7 @@
 #include "app/mqnet/list_file.h"
 #include "net/parse.h"
 #include "plan/allocate.h"
-#include "plan/document.h"
+#include "plan/csv.h"
 #include "plan/json.h"
 #include "plan/segments.h"
 #include "textio/escape.h"
