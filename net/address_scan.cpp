@@ -1,0 +1,177 @@
+#include "net/address_scan.h"
+
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace mq::net {
+
+namespace {
+
+enum : std::uint8_t { kDigit = 1, kHexLetter = 2, kLetter = 4, kDot = 8, kColon = 16 };
+
+constexpr std::array<std::uint8_t, 256> kClass = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int c = '0'; c <= '9'; ++c) t[c] = kDigit;
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = c <= 'f' ? kHexLetter : kLetter;
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = c <= 'F' ? kHexLetter : kLetter;
+  t['_'] = kLetter;
+  t['.'] = kDot;
+  t[':'] = kColon;
+  return t;
+}();
+
+std::uint8_t classOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  return (c | 0x20) - 'a' + 10;  // only called on hex digits
+}
+
+// The next '.' or ':' at or after p, or end: only words holding one can be addresses.
+const char* findDotOrColon(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':');
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon)));
+    if (hits) return p + __builtin_ctz(static_cast<unsigned>(hits));
+  }
+#endif
+  while (p < end && *p != '.' && *p != ':') ++p;
+  return p;
+}
+
+bool allDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (const char c : s)
+    if (classOf(c) != kDigit) return false;
+  return true;
+}
+
+// The address a word stands for, with the part of the word that writes it.
+bool wordAddress(std::string_view word, std::uint8_t classes, FoundAddress& out) {
+  while (word.size() > 1 && word.back() == '.') word.remove_suffix(1);  // end of a sentence
+  std::uint32_t v4 = 0;
+  if (!(classes & kColon)) {
+    if ((classes & (kHexLetter | kLetter)) || !readV4(word, v4)) return false;
+    out = {Address::v4(v4), word};
+    return true;
+  }
+  if (classes & kLetter) return false;
+  u128 v6 = 0;
+  if (readV6(word, v6)) {
+    out = {Address::v6(v6), word};
+    return true;
+  }
+  const std::size_t colon = word.find(':');  // IPv4 address and port
+  if (!(classes & kDot) || !allDigits(word.substr(colon + 1)) || !readV4(word.substr(0, colon), v4)) return false;
+  out = {Address::v4(v4), word.substr(0, colon)};
+  return true;
+}
+
+}  // namespace
+
+bool readV4(std::string_view s, std::uint32_t& value) {
+  std::uint32_t v = 0;
+  std::size_t i = 0;
+  for (int octet = 0; octet < 4; ++octet) {
+    if (octet > 0) {
+      if (i == s.size() || s[i] != '.') return false;
+      ++i;
+    }
+    const std::size_t start = i;
+    unsigned o = 0;
+    while (i < s.size() && i - start < 4 && classOf(s[i]) == kDigit) o = o * 10 + static_cast<unsigned>(s[i++] - '0');
+    if (i == start || i - start > 3 || o > 255 || (i - start > 1 && s[start] == '0')) return false;
+    v = v << 8 | o;
+  }
+  if (i != s.size()) return false;
+  value = v;
+  return true;
+}
+
+bool readV6(std::string_view s, u128& value) {
+  std::uint16_t groups[8] = {};
+  int count = 0, gap = -1;
+  std::size_t i = 0;
+  if (s.size() < 2) return false;
+  if (s[0] == ':') {
+    if (s[1] != ':') return false;
+    gap = 0;
+    i = 2;
+  }
+  while (i < s.size()) {
+    std::size_t j = i;
+    unsigned v = 0;
+    while (j < s.size() && j - i < 5 && (classOf(s[j]) & (kDigit | kHexLetter))) v = v << 4 | static_cast<unsigned>(hexValue(s[j++]));
+    if (j < s.size() && s[j] == '.') {
+      std::uint32_t tail = 0;
+      if (count > 6 || !readV4(s.substr(i), tail)) return false;
+      groups[count++] = static_cast<std::uint16_t>(tail >> 16);
+      groups[count++] = static_cast<std::uint16_t>(tail);
+      i = s.size();
+      break;
+    }
+    if (j == i || j - i > 4 || count == 8) return false;
+    groups[count++] = static_cast<std::uint16_t>(v);
+    i = j;
+    if (i == s.size()) break;
+    if (s[i] != ':') return false;
+    if (i + 1 < s.size() && s[i + 1] == ':') {
+      if (gap >= 0) return false;
+      gap = count;
+      i += 2;
+    } else if (++i == s.size()) {
+      return false;
+    }
+  }
+  if (gap < 0 ? count != 8 : count == 8) return false;
+  u128 out = 0;
+  const int zeros = 8 - count;
+  for (int k = 0, g = 0; k < 8; ++k) {
+    const bool inGap = gap >= 0 && k >= gap && k < gap + zeros;
+    out = out << 16 | (inGap ? 0u : groups[g++]);
+  }
+  value = out;
+  return true;
+}
+
+bool readV4Prefix(std::string_view text, Prefix& prefix) {
+  const std::size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return false;
+  const std::string_view length = text.substr(slash + 1);
+  std::uint32_t v = 0;
+  if (!allDigits(length) || length.size() > 2 || (length.size() == 2 && length[0] == '0') ||
+      !readV4(text.substr(0, slash), v))
+    return false;
+  const int n = length.size() == 1 ? length[0] - '0' : (length[0] - '0') * 10 + (length[1] - '0');
+  if (n > 32) return false;
+  prefix = {Address::v4(v), n};
+  return true;
+}
+
+void scanAddresses(std::string_view line, const std::function<bool(const FoundAddress&)>& found) {
+  const char* const begin = line.data();
+  const char* const end = begin + line.size();
+  const char* p = begin;
+  for (;;) {
+    const char* hit = findDotOrColon(p, end);
+    if (hit == end) return;
+    const char* first = hit;
+    while (first > p && classOf(first[-1])) --first;
+    std::uint8_t classes = 0;
+    const char* last = first;
+    for (; last < end && classOf(*last); ++last) classes |= classOf(*last);
+    FoundAddress a;
+    if ((classes & kDigit || classes & kColon) &&
+        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), classes, a) && !found(a))
+      return;
+    p = last;
+  }
+}
+
+}  // namespace mq::net

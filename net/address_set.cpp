@@ -1,0 +1,188 @@
+#include "net/address_set.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace mq::net {
+
+namespace {
+
+constexpr u128 familyMax(Family f) { return f == Family::V4 ? u128{0xFFFFFFFFu} : ~u128{0}; }
+constexpr Family kFamilies[] = {Family::V4, Family::V6};
+
+int trailingZeros(u128 v, int bits) {
+  if (v == 0) return bits;
+  const auto low = static_cast<std::uint64_t>(v);
+  return low ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<std::uint64_t>(v >> 64));
+}
+
+int floorLog2(u128 v) {  // v > 0
+  const auto high = static_cast<std::uint64_t>(v >> 64);
+  return high ? 127 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(v));
+}
+
+bool cancelled(CancelFlag cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
+
+// Appends [first, last] after the spans already there (all below first), joining a neighbour.
+void append(std::vector<Span>& out, u128 first, u128 last) {
+  if (!out.empty() && out.back().last + 1 == first)
+    out.back().last = last;
+  else
+    out.push_back({first, last});
+}
+
+// One walk over the pieces between the spans' ends: each piece is in a, in b, in both or in
+// neither, and `keep` says which pieces the result holds. Linear in the two lists.
+template <class Keep>
+std::vector<Span> combine(const std::vector<Span>& a, const std::vector<Span>& b, Keep keep, CancelFlag cancel) {
+  std::vector<Span> out;
+  std::size_t i = 0, j = 0, steps = 0;
+  u128 at = 0;
+  for (;;) {
+    while (i < a.size() && a[i].last < at) ++i;
+    while (j < b.size() && b[j].last < at) ++j;
+    if (i == a.size() && j == b.size()) break;
+    if ((++steps & 0xFFFF) == 0 && cancelled(cancel)) break;
+    const bool inA = i < a.size() && a[i].first <= at;
+    const bool inB = j < b.size() && b[j].first <= at;
+    u128 end = ~u128{0};
+    if (i < a.size()) end = std::min(end, inA ? a[i].last : a[i].first - 1);
+    if (j < b.size()) end = std::min(end, inB ? b[j].last : b[j].first - 1);
+    if (keep(inA, inB)) append(out, at, end);
+    if (end == ~u128{0}) break;
+    at = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+void eachPrefixOf(Family f, u128 first, u128 last, const std::function<void(const Prefix&)>& fn) {
+  // Each step takes the largest aligned block that starts at `first` and ends by `last`.
+  const int bits = familyBits(f);
+  for (;;) {
+    const u128 span = last - first;
+    const int fits = span == familyMax(f) ? bits : floorLog2(span + 1);
+    const int hostBits = std::min(trailingZeros(first, bits), fits);
+    fn(Prefix{{first, f}, bits - hostBits});
+    const u128 blockLast = first + (hostBits >= 128 ? ~u128{0} : (u128{1} << hostBits) - 1);
+    if (blockLast >= last) return;
+    first = blockLast + 1;
+  }
+}
+
+AddressSet AddressSet::of(const std::vector<Range>& ranges) {
+  AddressSetBuilder b;
+  for (const Range& r : ranges) b.add(r);
+  return b.build();
+}
+
+bool AddressSet::contains(const Address& a) const {
+  const std::vector<Span>& s = spans(a.family);
+  const auto it = std::upper_bound(s.begin(), s.end(), a.value, [](u128 v, const Span& x) { return v < x.first; });
+  return it != s.begin() && a.value <= std::prev(it)->last;
+}
+
+Count AddressSet::size(Family f) const {
+  const std::vector<Span>& s = spans(f);
+  u128 total = 0;  // disjoint spans hold at most 2^128 addresses: only the whole space wraps to 0
+  for (const Span& x : s) total += x.last - x.first + 1;
+  return total == 0 && !s.empty() ? Count{0, true} : Count{total, false};
+}
+
+void AddressSet::visitRanges(const std::function<void(const Range&)>& fn) const {
+  for (const Family f : kFamilies)
+    for (const Span& x : spans(f)) fn(Range{{x.first, f}, {x.last, f}});
+}
+
+void AddressSet::visitPrefixes(const std::function<void(const Prefix&)>& fn) const {
+  for (const Family f : kFamilies)
+    for (const Span& x : spans(f)) eachPrefixOf(f, x.first, x.last, fn);
+}
+
+std::vector<Range> AddressSet::ranges() const {
+  std::vector<Range> out;
+  visitRanges([&](const Range& r) { out.push_back(r); });
+  return out;
+}
+
+std::vector<Prefix> AddressSet::prefixes() const {
+  std::vector<Prefix> out;
+  visitPrefixes([&](const Prefix& p) { out.push_back(p); });
+  return out;
+}
+
+template <class Keep>
+AddressSet AddressSet::combined(const AddressSet& a, const AddressSet& b, Keep keep, CancelFlag cancel) {
+  AddressSet out;
+  for (const Family f : kFamilies) out.mut(f) = combine(a.spans(f), b.spans(f), keep, cancel);
+  return out;
+}
+
+AddressSet unite(const AddressSet& a, const AddressSet& b, CancelFlag cancel) {
+  return AddressSet::combined(a, b, [](bool inA, bool inB) { return inA || inB; }, cancel);
+}
+AddressSet intersect(const AddressSet& a, const AddressSet& b, CancelFlag cancel) {
+  return AddressSet::combined(a, b, [](bool inA, bool inB) { return inA && inB; }, cancel);
+}
+AddressSet subtract(const AddressSet& a, const AddressSet& b, CancelFlag cancel) {
+  return AddressSet::combined(a, b, [](bool inA, bool inB) { return inA && !inB; }, cancel);
+}
+AddressSet symmetricDifference(const AddressSet& a, const AddressSet& b, CancelFlag cancel) {
+  return AddressSet::combined(a, b, [](bool inA, bool inB) { return inA != inB; }, cancel);
+}
+
+AddressSet complement(const AddressSet& s, const Prefix& block, CancelFlag cancel) {
+  AddressSetBuilder b;
+  b.add(block);
+  return subtract(b.build(), s, cancel);
+}
+
+AddressSet AddressSetBuilder::build(CancelFlag cancel) {
+  AddressSet out;
+  if (cancelled(cancel)) return out;
+  std::sort(v4_.begin(), v4_.end());
+  std::vector<Span>& v4 = out.mut(Family::V4);
+  for (const std::uint64_t packed : v4_) {
+    const u128 first = packed >> 32, last = packed & 0xFFFFFFFFu;
+    if (!v4.empty() && first <= v4.back().last + 1)
+      v4.back().last = std::max(v4.back().last, last);
+    else
+      v4.push_back({first, last});
+  }
+  std::vector<std::uint64_t>().swap(v4_);
+  if (cancelled(cancel)) return out;
+  std::sort(v6_.begin(), v6_.end(), [](const Span& x, const Span& y) { return x.first < y.first; });
+  std::vector<Span>& v6 = out.mut(Family::V6);
+  for (const Span& x : v6_) {
+    if (!v6.empty() && (v6.back().last == ~u128{0} || x.first <= v6.back().last + 1))
+      v6.back().last = std::max(v6.back().last, x.last);
+    else
+      v6.push_back(x);
+  }
+  std::vector<Span>().swap(v6_);
+  return out;
+}
+
+AddressMatcher::AddressMatcher(const AddressSet& s) {
+  for (const Span& x : s.spans(Family::V4)) {
+    v4First_.push_back(static_cast<std::uint32_t>(x.first));
+    v4Last_.push_back(static_cast<std::uint32_t>(x.last));
+  }
+  for (const Span& x : s.spans(Family::V6)) {
+    v6First_.push_back(x.first);
+    v6Last_.push_back(x.last);
+  }
+}
+
+bool AddressMatcher::containsV4(std::uint32_t v) const {
+  const auto it = std::upper_bound(v4First_.begin(), v4First_.end(), v);
+  return it != v4First_.begin() && v <= v4Last_[static_cast<std::size_t>(it - v4First_.begin()) - 1];
+}
+
+bool AddressMatcher::containsV6(u128 v) const {
+  const auto it = std::upper_bound(v6First_.begin(), v6First_.end(), v);
+  return it != v6First_.begin() && v <= v6Last_[static_cast<std::size_t>(it - v6First_.begin()) - 1];
+}
+
+}  // namespace mq::net
