@@ -19,6 +19,20 @@ const char* const kUsage =
     "  mqnet summarize [FILE|-]\n"
     "      the fewest prefixes that cover exactly the addresses, prefixes and ranges\n"
     "      of FILE (standard input by default), one item a line; # starts a comment\n"
+    "  mqnet set union|intersect|except|diff [--ranges] FILE...\n"
+    "      the addresses in any FILE (union), in every FILE (intersect, two or more),\n"
+    "      in the first and in none of the others (except), or in exactly one of two\n"
+    "      (diff), as the fewest prefixes or with --ranges as first-last lines\n"
+    "  mqnet overlaps [--json] FILE [FILE2]\n"
+    "      every pair of items sharing addresses (with FILE2: one item of each file),\n"
+    "      LINE:ITEM equal|contains|inside|overlaps LINE:ITEM; exit status 4 when any\n"
+    "  mqnet free [--json] [--ranges] [--first N] ROOT [USED-FILE|-]\n"
+    "      the free prefixes of ROOT given the items in use; --first N: the lowest\n"
+    "      free aligned /N, exit status 3 when there is none\n"
+    "  mqnet grep [-v] [-c] [-o] [-f PATTERN-FILE] [PATTERNS] [FILE...]\n"
+    "      the lines naming an address in PATTERNS (prefixes, addresses, ranges split\n"
+    "      by commas or blanks); -v the others, -c their count, -o the addresses;\n"
+    "      exit status as grep's: 0 a line selected, 1 none, 2 trouble\n"
     "  mqnet plan allocate [--json|--csv [--header]] ROOT SEGMENTS-FILE\n"
     "      places the segments of SEGMENTS-FILE (name, hosts[, growth%[, /len]] a line)\n"
     "      into ROOT, largest first at the lowest free aligned place, as the network\n"
@@ -28,7 +42,9 @@ const char* const kUsage =
     "  --version   the program's version\n"
     "\n"
     "Exit status: 0 success, 1 the output could not be written, 2 bad input (each\n"
-    "refused item is named on standard error; the rest is still processed).\n";
+    "refused item is named on standard error; the rest is still processed).\n"
+    "Lists (summarize, set, overlaps, free, grep -f): one address, prefix or range a\n"
+    "line, # starts a comment, - is standard input; lines above 65536 bytes are refused.\n";
 
 std::optional<Arguments> readArguments(const std::vector<std::string>& args, std::string_view command,
                                        const std::vector<std::string_view>& flags,

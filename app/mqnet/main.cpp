@@ -1,6 +1,7 @@
 // mqnet: Maskquill's classless address engine (net/) on the command line.
 //
 //   main  ->  one command (info, split, summarize)  ->  net/ parse, facts, split, summarize
+//         ->  set, overlaps, free, grep             ->  net/ address_set, overlaps, free_space, address_scan
 //         ->  plan allocate                         ->  plan/ allocate
 //                                                   ->  BufferedWriter  ->  standard output
 //
@@ -35,6 +36,10 @@ int main(int argc, char** argv) {
   if (command == "info") return infoCommand(rest, stdout, std::cerr);
   if (command == "split") return splitCommand(rest, stdout, std::cerr);
   if (command == "summarize") return summarizeCommand(rest, stdout, std::cerr);
+  if (command == "set") return setCommand(rest, stdout, std::cerr);
+  if (command == "overlaps") return overlapsCommand(rest, stdout, std::cerr);
+  if (command == "free") return freeCommand(rest, stdout, std::cerr);
+  if (command == "grep") return grepCommand(rest, stdout, std::cerr);
   if (command == "plan") {
     const int status = planCommand(rest, std::cout, std::cerr);
     std::cout.flush();
