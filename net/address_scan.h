@@ -19,9 +19,9 @@ namespace mq::net {
 bool readV4(std::string_view text, std::uint32_t& value);
 // Exactly an IPv6 address without zone or blanks, as parseAddress reads it.
 bool readV6(std::string_view text, u128& value);
-// Exactly "a.b.c.d/len" (a plain decimal length, no blanks): the common line of a list,
-// read without building a parse result. Anything else is left to parseInput.
-bool readV4Prefix(std::string_view text, Prefix& prefix);
+// Exactly "ADDRESS/len" of either family (a plain decimal length, no blanks or zone): the
+// common line of a list, read without building a parse result. The rest is parseInput's.
+bool readPlainPrefix(std::string_view text, Prefix& prefix);
 
 struct FoundAddress {
   Address address;

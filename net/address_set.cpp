@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace mq::net {
 
@@ -53,6 +54,33 @@ std::vector<Span> combine(const std::vector<Span>& a, const std::vector<Span>& b
     at = end + 1;
   }
   return out;
+}
+
+// Sorts spans by their first address. Lists of IPv6 prefixes differ in a few bits only (a
+// common routing prefix above, zero host bits below): a least-significant-digit radix sort
+// over just the 11-bit digits that differ moves each span a few times instead of log n.
+void sortByFirst(std::vector<Span>& v) {
+  constexpr int kDigitBits = 11, kMostPasses = 4;
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  const auto byFirst = [](const Span& x, const Span& y) { return x.first < y.first; };
+  if (v.size() < 4096) return std::sort(v.begin(), v.end(), byFirst);
+  u128 differ = 0;
+  for (const Span& x : v) differ |= x.first ^ v.front().first;
+  std::vector<int> shifts;
+  for (int shift = 0; shift < 128; shift += kDigitBits)
+    if ((differ >> shift) & (kBuckets - 1)) shifts.push_back(shift);
+  if (shifts.size() > kMostPasses) return std::sort(v.begin(), v.end(), byFirst);
+  std::vector<Span> moved(v.size());
+  std::vector<std::size_t> next(kBuckets);
+  for (const int shift : shifts) {
+    const auto digit = [shift](const Span& x) { return static_cast<std::size_t>(x.first >> shift) & (kBuckets - 1); };
+    std::fill(next.begin(), next.end(), 0);
+    for (const Span& x : v) ++next[digit(x)];
+    std::size_t at = 0;
+    for (std::size_t& n : next) at += std::exchange(n, at);
+    for (const Span& x : v) moved[next[digit(x)]++] = x;
+    v.swap(moved);
+  }
 }
 
 }  // namespace
@@ -152,7 +180,7 @@ AddressSet AddressSetBuilder::build(CancelFlag cancel) {
   }
   std::vector<std::uint64_t>().swap(v4_);
   if (cancelled(cancel)) return out;
-  std::sort(v6_.begin(), v6_.end(), [](const Span& x, const Span& y) { return x.first < y.first; });
+  sortByFirst(v6_);
   std::vector<Span>& v6 = out.mut(Family::V6);
   for (const Span& x : v6_) {
     if (!v6.empty() && (v6.back().last == ~u128{0} || x.first <= v6.back().last + 1))
@@ -169,6 +197,12 @@ AddressMatcher::AddressMatcher(const AddressSet& s) {
     v4First_.push_back(static_cast<std::uint32_t>(x.first));
     v4Last_.push_back(static_cast<std::uint32_t>(x.last));
   }
+  v4Bucket_.resize((1 << 16) + 1);
+  std::uint32_t i = 0;
+  for (std::uint32_t b = 0; b <= 1 << 16; ++b) {
+    while (i < v4Last_.size() && (v4Last_[i] >> 16) < b) ++i;
+    v4Bucket_[b] = i;
+  }
   for (const Span& x : s.spans(Family::V6)) {
     v6First_.push_back(x.first);
     v6Last_.push_back(x.last);
@@ -176,8 +210,13 @@ AddressMatcher::AddressMatcher(const AddressSet& s) {
 }
 
 bool AddressMatcher::containsV4(std::uint32_t v) const {
-  const auto it = std::upper_bound(v4First_.begin(), v4First_.end(), v);
-  return it != v4First_.begin() && v <= v4Last_[static_cast<std::size_t>(it - v4First_.begin()) - 1];
+  // Spans from v4Bucket_[top] on end at or after the bucket's start; the one holding v, if
+  // any, is the last of them that starts by v, and it comes before v4Bucket_[top + 1] + 1.
+  const std::size_t top = v >> 16;
+  const auto from = v4First_.begin() + v4Bucket_[top];
+  const auto to = v4First_.begin() + std::min<std::size_t>(v4Bucket_[top + 1] + 1, v4First_.size());
+  const auto it = std::upper_bound(from, to, v);
+  return it != from && v <= v4Last_[static_cast<std::size_t>(it - v4First_.begin()) - 1];
 }
 
 bool AddressMatcher::containsV6(u128 v) const {

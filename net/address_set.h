@@ -95,6 +95,9 @@ class AddressMatcher {
 
  private:
   std::vector<std::uint32_t> v4First_, v4Last_;
+  // For each value of an IPv4 address's top 16 bits, the first span that could hold it:
+  // most lookups then touch one or two spans, or none.
+  std::vector<std::uint32_t> v4Bucket_;
   std::vector<u128> v6First_, v6Last_;
 };
 

@@ -63,7 +63,7 @@ std::string_view trimmed(std::string_view s) {
 
 bool readItem(std::string_view item, net::Range& range, std::string* error) {
   net::Prefix p;
-  if (net::readV4Prefix(item, p)) {  // the common line, without building a parse result
+  if (net::readPlainPrefix(item, p)) {  // the common line, without building a parse result
     range = {p.network(), p.last()};
     return true;
   }

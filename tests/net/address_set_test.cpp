@@ -124,6 +124,37 @@ TEST(AddressSet, FamiliesStayApartAndTheWholeSpaceIsCounted) {
   EXPECT_FALSE(intersect(s, AddressSet::of({{Address::v4(7), Address::v4(7)}})).contains(Address::v6(7)));
 }
 
+// Long lists take other paths than short ones (a radix sort, a bucketed look-up): the set of
+// a long list equals the union of the sets of its pieces, and the look-up agrees with it.
+TEST(AddressSet, LongListsAgreeWithTheUnionOfTheirPieces) {
+  std::mt19937_64 rng(11);
+  for (const int lowBits : {0, 30, 70}) {  // IPv6 firsts differing in few digits, or many
+    std::vector<Range> items;
+    AddressSet pieces;
+    for (int chunk = 0; chunk < 10; ++chunk) {
+      std::vector<Range> part;
+      for (int i = 0; i < 1000; ++i) {
+        const u128 mask = lowBits == 0 ? u128{0xFFFFFFFFu} : ((u128{1} << lowBits) - 1) << 20;
+        const Family f = lowBits == 0 ? Family::V4 : Family::V6;
+        const u128 first = (u128{rng()} << 64 | rng()) & mask;
+        part.push_back({{first, f}, {std::min<u128>(first + rng() % (u128{1} << (lowBits == 0 ? 20 : 40)), mask), f}});
+      }
+      items.insert(items.end(), part.begin(), part.end());
+      pieces = unite(pieces, AddressSet::of(part));
+    }
+    const AddressSet whole = AddressSet::of(items);
+    ASSERT_EQ(whole, pieces) << lowBits;
+    const AddressMatcher matcher(whole);
+    for (int i = 0; i < 20000; ++i) {
+      const Range& r = items[rng() % items.size()];
+      for (const u128 v : {r.first.value - 1, r.first.value, r.last.value, r.last.value + 1, r.first.value + rng() % 99}) {
+        const Address a{v & (lowBits == 0 ? u128{0xFFFFFFFFu} : ~u128{0}), r.first.family};
+        ASSERT_EQ(matcher.contains(a), whole.contains(a)) << lowBits << " " << format(a);
+      }
+    }
+  }
+}
+
 TEST(FreeSpace, FreeAndUsedMakeTheRootAndTheFirstBlockIsTheLowest) {
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
