@@ -6,6 +6,7 @@
 #include "app/mqnet/list_input.h"
 #include "app/mqnet/set_output.h"
 #include "net/free_space.h"
+#include "textio/escape.h"
 
 namespace mq::mqnet {
 
@@ -38,7 +39,7 @@ int freeCommand(const std::vector<std::string>& args, std::FILE* out, std::ostre
 
   ListReader reader("free", err);
   const std::string path = a->positional.size() == 2 ? a->positional[1] : "-";
-  const std::string name = ListReader::nameOf(path);
+  const std::string name = textio::escaped(ListReader::nameOf(path));
   net::AddressSetBuilder used;
   bool outside = false;
   reader.read(path, [&](const net::Range& r, std::size_t line, std::string_view item) {

@@ -12,13 +12,15 @@
 #include "app/mqnet/writer.h"
 #include "net/address_scan.h"
 #include "net/address_set.h"
+#include "textio/escape.h"
+#include "textio/lines.h"
 
 namespace mq::mqnet {
 
 namespace {
 
 constexpr int kExitSelected = 0, kExitNoneSelected = 1, kExitTrouble = 2;
-constexpr std::size_t kMaxLine = 65536;
+constexpr std::size_t kMaxLine = textio::kMaxLineBytes;
 
 struct GrepOptions {
   bool invert = false, count = false, only = false;
@@ -108,15 +110,16 @@ class Grep {
 
   // Reads one file; false on trouble (already named).
   bool file(const std::string& path, bool named) {
-    const std::string name = ListReader::nameOf(path);
-    std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    const std::string name = textio::escaped(ListReader::nameOf(path));
+    std::string error;
+    std::FILE* in = textio::openInput(path, &error);
     if (!in) {
-      fault(err_, "grep", "cannot open " + name + ": " + std::strerror(errno));
+      fault(err_, "grep", "cannot open " + name + ": " + error);
       return false;
     }
     prefix_ = named ? path + ":" : "";
     const bool good = lines(in, name);
-    if (path != "-") std::fclose(in);
+    textio::closeInput(in);
     if (o_.count) {
       w_.write(prefix_);
       w_.decimal(count_);
@@ -135,7 +138,7 @@ class Grep {
     std::size_t have = 0, number = 0;
     bool skipping = false, good = true;  // skipping: inside a line longer than kMaxLine
     const auto tooLong = [&] {
-      fault(err_, name + " line " + std::to_string(number), "the line is longer than 65536 bytes");
+      fault(err_, name + " line " + std::to_string(number), textio::tooLongReason());
       good = false;
     };
     for (;;) {
