@@ -1,26 +1,15 @@
 #include "net/address_set.h"
 
 #include <algorithm>
-#include <bit>
 #include <utility>
+
+#include "net/bits.h"
 
 namespace mq::net {
 
 namespace {
 
-constexpr u128 familyMax(Family f) { return f == Family::V4 ? u128{0xFFFFFFFFu} : ~u128{0}; }
 constexpr Family kFamilies[] = {Family::V4, Family::V6};
-
-int trailingZeros(u128 v, int bits) {
-  if (v == 0) return bits;
-  const auto low = static_cast<std::uint64_t>(v);
-  return low ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<std::uint64_t>(v >> 64));
-}
-
-int floorLog2(u128 v) {  // v > 0
-  const auto high = static_cast<std::uint64_t>(v >> 64);
-  return high ? 127 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(v));
-}
 
 bool cancelled(CancelFlag cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
@@ -90,10 +79,10 @@ void eachPrefixOf(Family f, u128 first, u128 last, const std::function<void(cons
   const int bits = familyBits(f);
   for (;;) {
     const u128 span = last - first;
-    const int fits = span == familyMax(f) ? bits : floorLog2(span + 1);
-    const int hostBits = std::min(trailingZeros(first, bits), fits);
+    const int fits = span == familyMask(f) ? bits : bitLength(span + 1) - 1;
+    const int hostBits = std::min({trailingZeros(first), bits, fits});
     fn(Prefix{{first, f}, bits - hostBits});
-    const u128 blockLast = first + (hostBits >= 128 ? ~u128{0} : (u128{1} << hostBits) - 1);
+    const u128 blockLast = first + lowBits(hostBits);
     if (blockLast >= last) return;
     first = blockLast + 1;
   }

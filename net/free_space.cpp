@@ -1,5 +1,7 @@
 #include "net/free_space.h"
 
+#include "net/bits.h"
+
 namespace mq::net {
 
 FreeSpace freeSpace(const Prefix& root, const AddressSet& used, CancelFlag cancel) {
@@ -15,7 +17,7 @@ FreeSpace freeSpace(const Prefix& root, const AddressSet& used, CancelFlag cance
 std::optional<Prefix> firstAligned(const AddressSet& set, Family f, int length) {
   if (length < 0 || length > familyBits(f)) return std::nullopt;
   const int hostBits = familyBits(f) - length;
-  const u128 lowMask = hostBits >= 128 ? ~u128{0} : (u128{1} << hostBits) - 1;
+  const u128 lowMask = lowBits(hostBits);
   for (const Span& s : set.spans(f)) {
     if (hostBits == 128) {  // only the whole space is one /0
       if (s.first == 0 && s.last == ~u128{0}) return Prefix{{0, f}, 0};

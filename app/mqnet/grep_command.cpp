@@ -6,10 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_input.h"
-#include "app/mqnet/writer.h"
 #include "net/address_scan.h"
 #include "net/address_set.h"
 #include "textio/escape.h"
@@ -24,67 +22,10 @@ constexpr std::size_t kMaxLine = textio::kMaxLineBytes;
 
 struct GrepOptions {
   bool invert = false, count = false, only = false;
-  std::vector<std::string> patternFiles, files;
-  std::string patterns;
-  bool help = false;
 };
 
-// grep's own argument form: short options that may be joined (-vc), -f FILE or -fFILE, "--".
-bool readGrepArguments(const std::vector<std::string>& args, GrepOptions& o, std::ostream& err) {
-  std::vector<std::string> positional;
-  bool options = true;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!options || a.size() < 2 || a[0] != '-') {
-      positional.push_back(a);
-    } else if (a == "--") {
-      options = false;
-    } else if (a == "--help") {
-      o.help = true;
-    } else if (a[1] == '-') {
-      fault(err, "grep", "unknown option " + a + " (mqnet --help lists them)");
-      return false;
-    } else {
-      for (std::size_t k = 1; k < a.size(); ++k) {
-        if (a[k] == 'v') {
-          o.invert = true;
-        } else if (a[k] == 'c') {
-          o.count = true;
-        } else if (a[k] == 'o') {
-          o.only = true;
-        } else if (a[k] == 'f') {
-          if (k + 1 < a.size()) {
-            o.patternFiles.push_back(a.substr(k + 1));
-          } else if (i + 1 < args.size()) {
-            o.patternFiles.push_back(args[++i]);
-          } else {
-            fault(err, "grep", "-f needs a PATTERN-FILE");
-            return false;
-          }
-          break;
-        } else {
-          fault(err, "grep", std::string("unknown option -") + a[k] + " (mqnet --help lists them)");
-          return false;
-        }
-      }
-    }
-  }
-  if (o.help) return true;
-  std::size_t next = 0;
-  if (o.patternFiles.empty()) {
-    if (positional.empty()) {
-      fault(err, "grep", "needs PATTERNS or -f PATTERN-FILE (mqnet --help)");
-      return false;
-    }
-    o.patterns = positional[next++];
-  }
-  o.files.assign(positional.begin() + static_cast<std::ptrdiff_t>(next), positional.end());
-  if (o.files.empty()) o.files.push_back("-");
-  return true;
-}
-
 // The patterns typed as one argument: items separated by commas or blanks.
-bool readPatterns(std::string_view text, net::AddressSetBuilder& set, std::ostream& err) {
+bool readPatterns(const Invocation& call, std::string_view text, net::AddressSetBuilder& set) {
   bool good = true;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find_first_of(", \t\r\n"), text.size());
@@ -92,11 +33,11 @@ bool readPatterns(std::string_view text, net::AddressSetBuilder& set, std::ostre
     text.remove_prefix(std::min(end + 1, text.size()));
     if (item.empty()) continue;
     net::Range r;
-    std::string error;
-    if (readItem(item, r, &error)) {
+    std::string reason;
+    if (readListItem(item, r, &reason)) {
       set.add(r);
     } else {
-      fault(err, "grep", "pattern " + error);
+      call.refuse("pattern " + textio::escaped(item) + ": " + reason);
       good = false;
     }
   }
@@ -105,16 +46,16 @@ bool readPatterns(std::string_view text, net::AddressSetBuilder& set, std::ostre
 
 class Grep {
  public:
-  Grep(const GrepOptions& o, const net::AddressSet& set, BufferedWriter& w, std::ostream& err)
-      : o_(o), matcher_(set), w_(w), err_(err) {}
+  Grep(const GrepOptions& o, const net::AddressSet& set, const Invocation& call)
+      : o_(o), matcher_(set), w_(call.out), call_(call) {}
 
   // Reads one file; false on trouble (already named).
   bool file(const std::string& path, bool named) {
-    const std::string name = textio::escaped(ListReader::nameOf(path));
+    const std::string name = path == "-" ? "standard input" : path;
     std::string error;
     std::FILE* in = textio::openInput(path, &error);
     if (!in) {
-      fault(err_, "grep", "cannot open " + name + ": " + error);
+      call_.refuse(path == "-" ? error : "cannot open " + textio::escaped(name) + ": " + error);
       return false;
     }
     prefix_ = named ? path + ":" : "";
@@ -138,7 +79,7 @@ class Grep {
     std::size_t have = 0, number = 0;
     bool skipping = false, good = true;  // skipping: inside a line longer than kMaxLine
     const auto tooLong = [&] {
-      fault(err_, name + " line " + std::to_string(number), textio::tooLongReason());
+      call_.faults.tooLong(name, number);
       good = false;
     };
     for (;;) {
@@ -154,12 +95,12 @@ class Grep {
         } else {
           line(std::string_view(p, static_cast<std::size_t>(nl - p)));
         }
-        if (!w_.error().empty()) return false;
+        if (w_.failed()) return false;
       }
       const std::size_t rest = static_cast<std::size_t>(end - p);
       if (n < kBlock) {
         if (std::ferror(in)) {
-          fault(err_, "grep", "cannot read " + name + ": " + std::strerror(errno));
+          call_.refuse("cannot read " + textio::escaped(name) + ": " + std::strerror(errno));
           return false;
         }
         if (skipping || rest > kMaxLine) {
@@ -208,52 +149,59 @@ class Grep {
   const GrepOptions& o_;
   net::AddressMatcher matcher_;
   BufferedWriter& w_;
-  std::ostream& err_;
+  const Invocation& call_;
   std::string prefix_;
   net::u128 count_ = 0;
   bool selectedAny_ = false;
 };
 
-}  // namespace
-
-int grepCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err) {
-  GrepOptions o;
-  if (!readGrepArguments(args, o, err)) return kExitTrouble;
-  if (o.help) {
-    std::fputs(kUsage, out);
-    return kExitSelected;
-  }
+int runGrep(const Invocation& call) {
+  const GrepOptions o{call.args.has("-v"), call.args.has("-c"), call.args.has("-o")};
+  const std::string* patternFile = call.args.value("-f");
+  std::vector<std::string> files = call.args.positional;
   bool good = true;
   net::AddressSetBuilder patterns;
-  if (o.patternFiles.empty()) good = readPatterns(o.patterns, patterns, err);
-  ListReader reader("grep", err);
-  for (const std::string& f : o.patternFiles)
-    reader.read(f, [&](const net::Range& r, std::size_t, std::string_view) { patterns.add(r); });
-  good = good && !reader.refused();
-  for (const std::string& f : o.files)
-    if (f == "-" && std::count(o.patternFiles.begin(), o.patternFiles.end(), "-")) {
-      fault(err, "grep", "standard input can be read only once");
-      return kExitTrouble;
-    }
-
-  BufferedWriter w(out);
-  Grep grep(o, patterns.build(), w, err);
-  bool stdinRead = false;
-  for (const std::string& f : o.files) {
-    if (f == "-" && std::exchange(stdinRead, true)) {
-      fault(err, "grep", "standard input can be read only once");
-      good = false;
-      continue;
-    }
-    good = grep.file(f, o.files.size() > 1) && good;
-    if (!w.error().empty()) break;
+  if (patternFile) {
+    good = readAddressList(call, *patternFile, [&](const net::Range& r, const ListLine&) { patterns.add(r); });
+  } else if (files.empty()) {
+    return call.refuse("needs PATTERNS or -f PATTERN-FILE");
+  } else {
+    good = readPatterns(call, files.front(), patterns);
+    files.erase(files.begin());
   }
-  if (!w.flush()) {
-    fault(err, "grep", "cannot write the output: " + w.error());
-    return kExitTrouble;
+  good = good && call.faults.refusedItems() == 0;
+  if (files.empty()) files.push_back("-");
+  std::vector<std::string> inputs = files;
+  if (patternFile) inputs.push_back(*patternFile);
+  if (!standardInputOnce(call, inputs)) return kExitTrouble;
+
+  Grep grep(o, patterns.build(), call);
+  for (const std::string& f : files) {
+    good = grep.file(f, files.size() > 1) && good;
+    if (call.out.failed()) break;
   }
   if (!good) return kExitTrouble;
   return grep.anySelected() ? kExitSelected : kExitNoneSelected;
 }
+
+}  // namespace
+
+const Command kGrepCommand{
+    "grep",
+    "[-v] [-c] [-o] [-f PATTERN-FILE] [PATTERNS] [FILE...]",
+    "      the lines of FILE (standard input by default) that name an address in PATTERNS\n"
+    "      (addresses, prefixes and ranges separated by commas or blanks), as grepcidr;\n"
+    "      exit status as grep's: 0 a line selected, 1 none, 2 trouble\n",
+    "      An address is found where a whole word (letters, digits, _ . :) is one, or a word\n"
+    "      is an IPv4 address followed by '.' or by ':' and a port. With more than one FILE\n"
+    "      each line starts with FILE:.\n"
+    "      -v              the lines that name no such address\n"
+    "      -c              only the number of lines selected\n"
+    "      -o              each matching address as written, one a line\n"
+    "      -f PATTERN-FILE the patterns as a list (as summarize reads it)\n",
+    {{{"-v"}, {"-c"}, {"-o"}, {"-f", true}}},
+    runGrep,
+    kExitTrouble,
+};
 
 }  // namespace mq::mqnet

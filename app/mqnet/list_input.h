@@ -1,40 +1,27 @@
 #pragma once
-// The lists that set, overlaps, free and grep -f read: one item a line (an address, a
-// prefix or a range), read as summarize reads them, standard input ("-") at most once.
-#include <cstddef>
+// The address lists that set, overlaps, free and grep -f read, through the shared list reader
+// (list_file.h): one address, prefix or range a line.
 #include <functional>
-#include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/mqnet/command_line.h"
+#include "app/mqnet/list_file.h"
 #include "net/address.h"
 
 namespace mq::mqnet {
 
-constexpr int kExitNoneFree = 3;        // free --first: no free block of that size
-constexpr int kExitOverlapsFound = 4;   // overlaps: some pairs were listed
+// One item: the common "ADDRESS/len" read without building a parse result, anything else by
+// parseInput. False when refused, with *reason saying why (without the item).
+bool readListItem(std::string_view item, net::Range& range, std::string* reason);
 
-using ListItemFn = std::function<void(const net::Range& range, std::size_t line, std::string_view item)>;
+// Reads the list at `path` and hands each good item on; refused lines are named. False when
+// the file could not be read.
+using ListItemFn = std::function<void(const net::Range& range, const ListLine& line)>;
+bool readAddressList(const Invocation& call, const std::string& path, const ListItemFn& add);
 
-class ListReader {
- public:
-  ListReader(std::string_view command, std::ostream& err) : command_(command), err_(err) {}
-
-  // Hands each good item to add with its line number and its text as written; each
-  // refused line is named on standard error. False when the file could not be read at all.
-  bool read(const std::string& path, const ListItemFn& add);
-  // Some line or file was refused.
-  bool refused() const { return refused_; }
-  static std::string nameOf(const std::string& path) { return path == "-" ? "standard input" : path; }
-
- private:
-  std::string command_;
-  std::ostream& err_;
-  bool stdinTaken_ = false;
-  bool refused_ = false;
-};
-
-// One item typed as an argument (mqnet grep's PATTERNS); false when refused, with *error saying why.
-bool readItem(std::string_view item, net::Range& range, std::string* error);
+// Standard input ("-") may be named once among the files: false (and named) when it is not.
+bool standardInputOnce(const Invocation& call, const std::vector<std::string>& paths);
 
 }  // namespace mq::mqnet

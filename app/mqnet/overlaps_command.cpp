@@ -2,11 +2,10 @@
 #include <atomic>
 #include <string>
 
-#include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_input.h"
-#include "app/mqnet/writer.h"
 #include "net/overlaps.h"
+#include "plan/json.h"
 
 namespace mq::mqnet {
 
@@ -27,8 +26,11 @@ struct List {
 
 void writeItem(BufferedWriter& w, const List& list, std::size_t i, bool named, bool json) {
   if (json) {
-    w.write("{\"file\": " + jsonString(list.path) + ", \"line\": " + std::to_string(list.lines[i]) +
-            ", \"item\": " + jsonString(list.text(i)) + "}");
+    std::string s = "{\"file\": ";
+    plan::json::appendString(s, list.path);
+    s += ", \"line\": " + std::to_string(list.lines[i]) + ", \"item\": ";
+    plan::json::appendString(s, list.text(i));
+    w.write(s + "}");
     return;
   }
   if (named) {
@@ -40,36 +42,27 @@ void writeItem(BufferedWriter& w, const List& list, std::size_t i, bool named, b
   w.write(list.text(i));
 }
 
-}  // namespace
-
-int overlapsCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err) {
-  const auto a = readArguments(args, "overlaps", {"--json"}, {}, err);
-  if (!a) return kExitBadInput;
-  if (a->help) {
-    std::fputs(kUsage, out);
-    return kExitOk;
-  }
-  if (a->positional.empty() || a->positional.size() > 2) {
-    fault(err, "overlaps", "takes FILE and an optional FILE2 (mqnet --help)");
-    return kExitBadInput;
-  }
-  ListReader reader("overlaps", err);
-  std::vector<List> lists(a->positional.size());
+int runOverlaps(const Invocation& call) {
+  const std::vector<std::string>& files = call.args.positional;
+  if (files.empty() || files.size() > 2) return call.refuse("takes FILE and an optional FILE2");
+  if (!standardInputOnce(call, files)) return kExitBadInput;
+  std::vector<List> lists(files.size());
+  bool unread = false;
   for (std::size_t k = 0; k < lists.size(); ++k) {
     List& list = lists[k];
-    list.path = a->positional[k];
-    reader.read(list.path, [&](const net::Range& r, std::size_t line, std::string_view item) {
+    list.path = files[k];
+    unread |= !readAddressList(call, list.path, [&](const net::Range& r, const ListLine& line) {
       list.ranges.push_back(r);
-      list.lines.push_back(line);
-      list.texts.append(item);
+      list.lines.push_back(line.number);
+      list.texts.append(line.content);
       list.textEnds.push_back(list.texts.size());
     });
   }
 
-  const bool json = a->flags.contains("--json"), two = lists.size() == 2;
+  const bool json = call.args.has("--json"), two = lists.size() == 2;
   const List& first = lists.front();
   const List& second = lists.back();
-  BufferedWriter w(out);
+  BufferedWriter& w = call.out;
   std::size_t pairs = 0;
   std::atomic<bool> writeFailed{false};  // stops the search: nothing more can be written
   const auto write = [&](const net::OverlapPair& p) {
@@ -91,19 +84,29 @@ int overlapsCommand(const std::vector<std::string>& args, std::FILE* out, std::o
       w.put('\n');
     }
     ++pairs;
-    if (!w.error().empty()) writeFailed = true;
+    if (w.failed()) writeFailed = true;
   };
   if (two)
     net::visitOverlaps(first.ranges, second.ranges, write, &writeFailed);
   else
     net::visitOverlaps(first.ranges, write, &writeFailed);
   if (json) w.write(pairs == 0 ? "[]\n" : "\n]\n");
-  if (!w.flush()) {
-    fault(err, "overlaps", "cannot write the output: " + w.error());
-    return kExitOutputFailed;
-  }
-  if (reader.refused()) return kExitBadInput;
-  return pairs == 0 ? kExitOk : kExitOverlapsFound;
+  if (unread || call.faults.refusedItems()) return kExitBadInput;
+  return pairs == 0 ? kExitOk : kExitOverlaps;
 }
+
+}  // namespace
+
+const Command kOverlapsCommand{
+    "overlaps",
+    "[--json] FILE [FILE2]",
+    "      every pair of items that share addresses (with FILE2: an item of each file),\n"
+    "      LINE:ITEM equal|contains|inside|overlaps LINE:ITEM; exit status 4 when any\n",
+    "      Pairs are ordered by the first item's line, then the second's; items as written.\n"
+    "      With FILE2 each item is written FILE:LINE:ITEM.\n"
+    "      --json          an array of {\"a\": {\"file\", \"line\", \"item\"}, \"b\": {...}, \"relation\"}\n",
+    {{{"--json"}}},
+    runOverlaps,
+};
 
 }  // namespace mq::mqnet
