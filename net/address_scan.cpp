@@ -58,15 +58,19 @@ bool allDigits(std::string_view s) {
   return true;
 }
 
-// The address a word stands for, with the part of the word that writes it. Counting the
-// dots and colons first turns most words of a log (times, versions, file names) away cheaply.
-bool wordAddress(std::string_view word, std::uint8_t classes, FoundAddress& out) {
-  while (word.size() > 1 && word.back() == '.') word.remove_suffix(1);  // end of a sentence
+// What one pass over a word learns: which kinds of characters it holds, and how many dots and
+// colons (most words of a log, such as times, versions and file names, are turned away by these).
+struct WordShape {
+  std::uint8_t classes = 0;
   std::size_t dots = 0, colons = 0;
-  for (const char c : word) {
-    dots += c == '.';
-    colons += c == ':';
-  }
+};
+
+// The address a word stands for, with the part of the word that writes it.
+bool wordAddress(std::string_view word, WordShape shape, FoundAddress& out) {
+  const std::uint8_t classes = shape.classes;
+  std::size_t dots = shape.dots;
+  const std::size_t colons = shape.colons;
+  for (; word.size() > 1 && word.back() == '.'; --dots) word.remove_suffix(1);  // end of a sentence
   std::uint32_t v4 = 0;
   if (colons == 0) {
     if (dots != 3 || (classes & (kHexLetter | kLetter)) || !readV4(word, v4)) return false;
@@ -181,12 +185,16 @@ void scanAddresses(std::string_view line, const std::function<bool(const FoundAd
     if (hit == end) return;
     const char* first = hit;
     while (first > p && classOf(first[-1])) --first;
-    std::uint8_t classes = 0;
+    WordShape shape;
     const char* last = first;
-    for (; last < end && classOf(*last); ++last) classes |= classOf(*last);
+    for (std::uint8_t k; last < end && (k = classOf(*last)); ++last) {
+      shape.classes |= k;
+      shape.dots += k == kDot;
+      shape.colons += k == kColon;
+    }
     FoundAddress a;
-    if ((classes & kDigit || classes & kColon) &&
-        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), classes, a) && !found(a))
+    if ((shape.classes & (kDigit | kColon)) &&
+        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, a) && !found(a))
       return;
     p = last;
   }

@@ -192,6 +192,9 @@ AddressMatcher::AddressMatcher(const AddressSet& s) {
     while (i < v4Last_.size() && (v4Last_[i] >> 16) < b) ++i;
     v4Bucket_[b] = i;
   }
+  v4Touched_.assign((1 << 16) / 64, 0);
+  for (std::uint32_t b = 0; b < 1 << 16; ++b)
+    if (v4Bucket_[b] < v4First_.size() && v4First_[v4Bucket_[b]] >> 16 <= b) v4Touched_[b / 64] |= std::uint64_t{1} << (b % 64);
   for (const Span& x : s.spans(Family::V6)) {
     v6First_.push_back(x.first);
     v6Last_.push_back(x.last);
@@ -202,6 +205,7 @@ bool AddressMatcher::containsV4(std::uint32_t v) const {
   // Spans from v4Bucket_[top] on end at or after the bucket's start; the one holding v, if
   // any, is the last of them that starts by v, and it comes before v4Bucket_[top + 1] + 1.
   const std::size_t top = v >> 16;
+  if (!(v4Touched_[top / 64] >> (top % 64) & 1)) return false;
   const auto from = v4First_.begin() + v4Bucket_[top];
   const auto to = v4First_.begin() + std::min<std::size_t>(v4Bucket_[top + 1] + 1, v4First_.size());
   const auto it = std::upper_bound(from, to, v);

@@ -98,6 +98,7 @@ class AddressMatcher {
   // For each value of an IPv4 address's top 16 bits, the first span that could hold it:
   // most lookups then touch one or two spans, or none.
   std::vector<std::uint32_t> v4Bucket_;
+  std::vector<std::uint64_t> v4Touched_;  // a bit per bucket that some span reaches: small enough to stay in cache
   std::vector<u128> v6First_, v6Last_;
 };
 

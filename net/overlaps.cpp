@@ -1,72 +1,76 @@
 #include "net/overlaps.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cstdint>
+#include <tuple>
 
 namespace mq::net {
 
 namespace {
 
-// The items of one family sorted by their first address, over a tree that keeps the highest
-// last address below each node: a search skips every subtree that ends before the query.
-class IntervalIndex {
- public:
-  IntervalIndex(const std::vector<Range>& items, Family f) {
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i].first.family == f) order_.push_back(i);
-    std::sort(order_.begin(), order_.end(),
-              [&](std::size_t x, std::size_t y) { return items[x].first.value < items[y].first.value; });
-    for (const std::size_t i : order_) {
-      first_.push_back(items[i].first.value);
-      last_.push_back(items[i].last.value);
-    }
-    while (leaves_ < order_.size()) leaves_ *= 2;
-    maxLast_.assign(2 * leaves_, 0);
-    for (std::size_t p = 0; p < last_.size(); ++p) maxLast_[leaves_ + p] = last_[p];
-    for (std::size_t n = leaves_ - 1; n > 0; --n) maxLast_[n] = std::max(maxLast_[2 * n], maxLast_[2 * n + 1]);
-  }
-
-  // Appends the indexes of the items that share an address with [lo, hi].
-  void find(u128 lo, u128 hi, std::vector<std::size_t>& out) const {
-    const std::size_t end = static_cast<std::size_t>(std::upper_bound(first_.begin(), first_.end(), hi) - first_.begin());
-    if (end == 0) return;
-    stack_.assign(1, {1, 0, leaves_});
-    while (!stack_.empty()) {
-      const Node n = stack_.back();
-      stack_.pop_back();
-      if (n.from >= end || maxLast_[n.node] < lo) continue;
-      if (n.to - n.from == 1) {
-        out.push_back(order_[n.from]);
-        continue;
-      }
-      const std::size_t mid = (n.from + n.to) / 2;
-      stack_.push_back({2 * n.node + 1, mid, n.to});
-      stack_.push_back({2 * n.node, n.from, mid});
-    }
-  }
-
- private:
-  struct Node {
-    std::size_t node, from, to;
+// One sweep over the items of both lists in order of their first address, per family. The
+// active items are those already met whose last address reaches the current item's first:
+// each of them shares addresses with it, so every step costs log n plus the pairs it finds.
+// An item of list k pairs with the active items of the other list (or of its own, when there
+// is one list). The pairs are then sorted, 8 bytes each.
+std::vector<std::uint64_t> sweep(const std::vector<Range>& first, const std::vector<Range>& second, bool sameList,
+                                 CancelFlag cancel) {
+  struct Item {
+    u128 first, last;
+    std::uint32_t index;
+    std::uint8_t list;
+    Family family;
   };
-  std::vector<std::size_t> order_;
-  std::vector<u128> first_, last_, maxLast_;
-  std::size_t leaves_ = 1;
-  mutable std::vector<Node> stack_;
-};
+  std::vector<Item> items;
+  items.reserve(first.size() + (sameList ? 0 : second.size()));
+  for (std::uint8_t list = 0; list < (sameList ? 1 : 2); ++list) {
+    const std::vector<Range>& ranges = list == 0 ? first : second;
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+      items.push_back({ranges[i].first.value, ranges[i].last.value, static_cast<std::uint32_t>(i), list,
+                       ranges[i].first.family});
+  }
+  std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
+    return std::tie(x.family, x.first) < std::tie(y.family, y.first);
+  });
 
-void visit(const std::vector<Range>& queries, const std::vector<Range>& items, bool sameList, const OverlapFn& fn,
+  struct Active {
+    u128 last;
+    std::uint32_t index;
+    bool operator<(const Active& o) const { return last > o.last; }  // a heap of the lowest last
+  };
+  std::vector<Active> active[2];
+  std::vector<std::uint64_t> pairs;
+  Family family = Family::V4;
+  for (std::size_t n = 0; n < items.size(); ++n) {
+    if ((n & 0xFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return {};
+    const Item& it = items[n];
+    for (std::vector<Active>& heap : active) {
+      if (it.family != family) heap.clear();
+      while (!heap.empty() && heap.front().last < it.first) {
+        std::pop_heap(heap.begin(), heap.end());
+        heap.pop_back();
+      }
+    }
+    family = it.family;
+    for (const Active& other : active[sameList ? 0 : 1 - it.list]) {
+      const std::uint64_t a = sameList ? std::min(other.index, it.index) : it.list == 0 ? it.index : other.index;
+      const std::uint64_t b = sameList ? std::max(other.index, it.index) : it.list == 0 ? other.index : it.index;
+      pairs.push_back(a << 32 | b);
+    }
+    active[it.list].push_back({it.last, it.index});
+    std::push_heap(active[it.list].begin(), active[it.list].end());
+  }
+  std::sort(pairs.begin(), pairs.end());
+  return pairs;
+}
+
+void visit(const std::vector<Range>& first, const std::vector<Range>& second, bool sameList, const OverlapFn& fn,
            CancelFlag cancel) {
-  const IntervalIndex v4(items, Family::V4), v6(items, Family::V6);
-  std::vector<std::size_t> found;
-  for (std::size_t a = 0; a < queries.size(); ++a) {
-    if ((a & 0xFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
-    const Range& q = queries[a];
-    found.clear();
-    (q.first.family == Family::V4 ? v4 : v6).find(q.first.value, q.last.value, found);
-    std::sort(found.begin(), found.end());
-    for (const std::size_t b : found)
-      if (!sameList || b > a) fn({a, b, relationOf(q, items[b])});
+  const std::vector<std::uint64_t> pairs = sweep(first, second, sameList, cancel);
+  for (std::size_t n = 0; n < pairs.size(); ++n) {
+    if ((n & 0xFFFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) return;
+    const std::size_t a = pairs[n] >> 32, b = pairs[n] & 0xFFFFFFFFu;
+    fn({a, b, relationOf(first[a], second[b])});
   }
 }
 

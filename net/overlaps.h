@@ -1,8 +1,8 @@
 #pragma once
 // Which items of a list (or of two lists) share addresses, and how: the report behind
-// "mqnet overlaps" and the Lists page. Items are found through an interval search per
-// item, so the work grows with n log n and the pairs found, never with n squared, and the
-// pairs come out in order without being held all at once.
+// "mqnet overlaps" and the Lists page. One sweep in address order finds the pairs, so the work
+// grows with n log n and the pairs found, never with n squared; the pairs are held (8 bytes
+// each) and sorted before they are handed out. Lists of up to 2^32 items.
 #include <cstddef>
 #include <functional>
 #include <string_view>
