@@ -1,8 +1,8 @@
 // mqnet grep: the lines of a log that name an address in a set of networks, as grepcidr
 // finds them. Its exit status is grep's: 0 a line selected, 1 none, 2 trouble.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -89,7 +89,8 @@ class Grep {
       for (const char* nl; (nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
            p = nl + 1) {
         ++number;
-        if (skipping) {
+        const std::size_t length = static_cast<std::size_t>(nl - p) - (nl > p && nl[-1] == '\r');  // as textio counts
+        if (skipping || length > kMaxLine) {
           skipping = false;
           tooLong();
         } else {

@@ -251,6 +251,14 @@ class Grep(unittest.TestCase):
             got = run(*args, stdin="10.1.2.3\n")
             self.assertEqual(got.returncode, 2, args)
             self.assertTrue(got.stderr.startswith("mqnet: grep: "), (args, got.stderr))
+        # Lines beyond 65536 bytes, one cut by the end of a 1 MiB block and one that runs past
+        # the next block's end, are named and skipped; the others are still read.
+        log = ["a"] * 450000 + ["x" * 200000 + " 10.0.0.1", "10.0.0.2"]
+        log += ["b"] * ((2090000 - len("\n".join(log))) // 2) + ["y" * 70000 + " 10.0.0.3", "10.0.0.4"]
+        got = run("grep", "10.0.0.0/8", put("\n".join(log) + "\n"))
+        self.assertEqual((got.returncode, got.stdout), (2, "10.0.0.2\n10.0.0.4\n"))
+        self.assertEqual([line.split(" line ", 1)[1] for line in got.stderr.splitlines()],
+                         [f"{n}: the line is longer than 65536 bytes" for n in (450001, len(log) - 1)])
         with open("/dev/full", "w") as sink:
             got = subprocess.run([MQNET, "grep", "10.0.0.0/8"], input="10.0.0.1\n", text=True, stdout=sink,
                                  stderr=subprocess.PIPE)
