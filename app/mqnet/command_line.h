@@ -65,6 +65,7 @@ struct Command {
   std::string_view details;         // more for `mqnet NAME --help` (may be empty), same form
   std::array<Option, 8> options{};  // those it takes besides -h/--help; the unused ones empty
   int (*run)(const Invocation&);
+  int outputFailedStatus = kExitOutputFailed;  // grep keeps grep's 2 for any trouble
 };
 
 // Runs mqnet on its arguments (without the program name): the one entry of main() and the
