@@ -128,17 +128,18 @@ std::string Plan::checkLive(BlockId id) const {
 // --- Edits, all through these three, so that a journal sees every one ------------------
 
 Block& Plan::edit(BlockId id) {
-  if (journal_.to && journal_.to->seen_.insert(id).second)
-    journal_.to->entries_.push_back({id, alive_[id] != 0, false, blocks_[id], {}});
+  if (Journal* j = journal_.to; j && id < j->seen_.size() && !j->seen_[id]) {
+    j->seen_[id] = 1;
+    j->entries_.push_back({id, alive_[id] != 0, blocks_[id]});
+  }
   return blocks_[id];
 }
 
 BlockId Plan::append(Block b) {
   const auto id = static_cast<BlockId>(blocks_.size());
-  blocks_.emplace_back();
-  alive_.push_back(0);
-  edit(id) = std::move(b);
-  alive_[id] = 1;
+  if (journal_.to) journal_.to->entries_.push_back({id, false, Block{}});  // new: it was not there
+  blocks_.push_back(std::move(b));
+  alive_.push_back(1);
   ++live_;
   return id;
 }
@@ -151,49 +152,46 @@ void Plan::kill(BlockId id) {
 
 void Plan::startJournal(Journal& j) {
   j = Journal{};
+  j.seen_.assign(blocks_.size(), 0);
   journal_.to = &j;
 }
 
 void Plan::stopJournal() {
   if (!journal_.to) return;
-  for (auto& e : journal_.to->entries_) {
-    e.aliveAfter = alive_[e.id] != 0;
-    e.after = blocks_[e.id];
-  }
-  journal_.to->seen_.clear();
+  journal_.to->seen_ = {};
   journal_.to = nullptr;
 }
 
-void Plan::apply(const Journal& j, bool forward) {
-  for (const auto& e : j.entries_) {
-    const bool alive = forward ? e.aliveAfter : e.aliveBefore;
+void Plan::swapWith(Journal& j) {
+  for (auto& e : j.entries_) {
     if (e.id >= blocks_.size()) {
       blocks_.resize(e.id + 1);
       alive_.resize(e.id + 1, 0);
     }
-    live_ += alive;
-    live_ -= alive_[e.id];
-    blocks_[e.id] = forward ? e.after : e.before;
-    alive_[e.id] = alive;
+    const bool was = alive_[e.id] != 0;
+    live_ = live_ + e.alive - was;
+    alive_[e.id] = e.alive;
+    e.alive = was;
+    std::swap(blocks_[e.id], e.block);
   }
 }
 
-void Plan::undo(const Journal& j) { apply(j, false); }
-void Plan::redo(const Journal& j) { apply(j, true); }
+void Plan::undo(Journal& j) { swapWith(j); }
+void Plan::redo(Journal& j) { swapWith(j); }
 
 // --- Tree -------------------------------------------------------------------------------
 
 std::string Plan::checkSplit(BlockId id, int parts) const {
   if (auto r = checkLive(id); !r.empty()) return r;
   const Block& b = blocks_[id];
-  const std::string name = net::formatNetwork(b.prefix);
-  if (!b.children.empty()) return name + " is already split";
-  if (b.assigned) return name + " is assigned: free it before splitting it";
+  auto name = [&] { return net::formatNetwork(b.prefix); };
+  if (!b.children.empty()) return name() + " is already split";
+  if (b.assigned) return name() + " is assigned: free it before splitting it";
   if (!powerOfTwo(parts)) return "a block splits into 2, 4, 8 ... parts, not " + std::to_string(parts);
   if (parts > kMaxSplitParts) return "a block splits into at most " + std::to_string(kMaxSplitParts) + " parts at a time";
   const int length = b.prefix.length + log2Of(parts);
   if (length > b.prefix.address.bits())
-    return name + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
+    return name() + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
            std::to_string(length) + ", longer than /" + std::to_string(b.prefix.address.bits());
   if (live_ + static_cast<std::size_t>(parts) > kMaxBlocks)
     return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";

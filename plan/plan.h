@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "net/address.h"
@@ -70,6 +69,8 @@ class Plan;
 
 // What a run of edits changed, block by block: enough to take the edits back and to make
 // them again, whatever they were. A Plan fills it between startJournal and stopJournal.
+// Each entry holds the other state of its block: undo and redo swap it with the plan's, so
+// neither copies a block (they must alternate, as a history's undo and redo do).
 class Journal {
  public:
   bool empty() const { return entries_.empty(); }
@@ -78,11 +79,11 @@ class Journal {
   friend class Plan;
   struct Entry {
     BlockId id;
-    bool aliveBefore, aliveAfter = false;
-    Block before, after;
+    bool alive;
+    Block block;
   };
   std::vector<Entry> entries_;
-  std::unordered_set<BlockId> seen_;
+  std::vector<std::uint8_t> seen_;  // by id, for the blocks that existed at the start
 };
 
 class Plan {
@@ -131,12 +132,13 @@ class Plan {
   std::string collapse(BlockId id);
 
   // Journal: every block edit between start and stop is recorded; undo() puts the blocks
-  // back as they were at start, redo() as they were at stop. Settings and roots are not
-  // recorded. One journal at a time.
+  // back as they were at start, redo() as they were at stop, each only right after the
+  // other (or after stop, for undo). Settings and roots are not recorded. One journal at
+  // a time.
   void startJournal(Journal& j);
   void stopJournal();
-  void undo(const Journal& j);
-  void redo(const Journal& j);
+  void undo(Journal& j);
+  void redo(Journal& j);
 
   // For undo and redo: splits again into the ids that an undone split handed out (they
   // must be blocks that a join removed), so that later commands naming them still hold.
@@ -156,7 +158,7 @@ class Plan {
   Block& edit(BlockId id);          // a block about to change, recorded in the journal
   BlockId append(Block b);          // a new live block, recorded in the journal
   void kill(BlockId id);            // a live block gone, recorded in the journal
-  void apply(const Journal& j, bool forward);
+  void swapWith(Journal& j);
 
   std::vector<Block> blocks_;
   std::vector<std::uint8_t> alive_;
