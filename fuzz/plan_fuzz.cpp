@@ -9,6 +9,7 @@
 #include "plan/allocate.h"
 #include "plan/commands.h"
 #include "plan/document.h"
+#include "plan/segments.h"
 
 using namespace mq;
 

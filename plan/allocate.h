@@ -70,11 +70,4 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
 // (/48s once there are whole /48s, /64s from a /64 on, else addresses); IPv4 as addresses.
 std::string spaceText(net::Family f, const net::Count& addresses);
 
-// Parses "name, hosts[, growth%[, /len]]" lines (blank lines and # comments skipped).
-// Fields are separated by commas or tabs (a pasted spreadsheet range); growth may be left
-// empty ("lab, 10, , /28") and takes an optional '%'. Lines with faults are left out and
-// listed in errors (line numbers from 1).
-struct SegmentLineError { std::size_t line; std::string reason; };
-std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors);
-
 }  // namespace mq::plan
