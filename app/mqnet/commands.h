@@ -10,12 +10,14 @@ extern const Command kInfoCommand;
 extern const Command kSplitCommand;
 extern const Command kSummarizeCommand;
 extern const Command kPlanAllocateCommand;
+extern const Command kPlanShowCommand;
 
 inline constexpr const Command* kCommands[] = {
     &kInfoCommand,
     &kSplitCommand,
     &kSummarizeCommand,
     &kPlanAllocateCommand,
+    &kPlanShowCommand,
 };
 
 }  // namespace mq::mqnet
