@@ -12,7 +12,11 @@ using test::P;
 std::unique_ptr<Command> randomCommand(const Plan& plan, std::mt19937_64& rng) {
   const auto all = plan.preorder(plan.root());
   const BlockId b = all[rng() % all.size()];
-  switch (rng() % 7) {
+  switch (rng() % 11) {
+    case 7: return makeFree(b);
+    case 8: return makeAssign(b, {"h" + std::to_string(rng() % 9), rng() % 3, 10.0, "n", static_cast<int>(rng() % 5)});
+    case 9: return makeTidy(plan.roots());
+    case 10: return makeAllocate(plan.roots(), {{"d", 1 + rng() % 3}, {"e", 1, 0, 30}});
     case 0: return makeSplit(b, 1 << (1 + rng() % 2));
     case 1: return makeJoin(plan.block(b).parent == kNoBlock ? b : plan.block(b).parent);
     case 2: return makeRename(b, "r" + std::to_string(rng() % 100));
@@ -24,9 +28,12 @@ std::unique_ptr<Command> randomCommand(const Plan& plan, std::mt19937_64& rng) {
 }
 
 TEST(History, UndoAndRedoWalkThroughEveryState) {
-  for (const char* root : {"10.0.0.0/20", "2001:db8::/116"}) {
+  for (const char* root : {"10.0.0.0/20", "2001:db8::/116", "dual"}) {
     std::mt19937_64 rng(11);
-    Plan plan(P(root));
+    Plan plan(P(root[0] == 'd' ? "10.0.0.0/22" : root));
+    if (root[0] == 'd') {
+      ASSERT_EQ(plan.addRoot(P("2001:db8::/60")), "");
+    }
     History h;
     std::vector<Plan> states{plan};
     std::vector<std::string> texts;
@@ -86,6 +93,55 @@ TEST(History, JoinUndoBringsBackNamedPartsAndCleanStateFollowsSaves) {
   EXPECT_FALSE(h.isClean());
   EXPECT_NE(h.run(plan, makeJoin(low)), "");  // refused: nothing recorded
   EXPECT_EQ(h.redoText(), "Note on 10.0.0.0/24");
+}
+
+// Tidy joins free neighbours however they were split, regrouping a split into 4 where only
+// a pair is free, and is undone in one step.
+TEST(History, TidyJoinsFreeNeighboursAndUndoesInOneStep) {
+  Plan plan(P("10.0.0.0/16"));
+  ASSERT_EQ(plan.split(plan.root(), 4), "");
+  const auto q = plan.block(plan.root()).children;
+  ASSERT_EQ(plan.split(q[0], 2), "");
+  ASSERT_EQ(plan.setAssigned(q[2], true, 5), "");
+  ASSERT_EQ(plan.split(q[3], 8), "");
+  ASSERT_EQ(plan.setAssigned(plan.block(q[3]).children[5], true), "");
+  const Plan before = plan;
+  History h;
+  ASSERT_EQ(h.run(plan, makeTidy(plan.roots())), "");
+  std::vector<std::string> leaves;
+  for (BlockId b : plan.leaves()) leaves.push_back(net::formatNetwork(plan.block(b).prefix));
+  EXPECT_EQ(leaves, (std::vector<std::string>{"10.0.0.0/17", "10.0.128.0/18", "10.0.192.0/19", "10.0.224.0/21",
+                                               "10.0.232.0/21", "10.0.240.0/20"}));
+  EXPECT_EQ(h.undoText(), "Tidy 10.0.0.0/16");
+  EXPECT_NE(h.run(plan, makeTidy(plan.roots())), "");  // nothing left to join
+  h.undo(plan);
+  EXPECT_TRUE(plan == before);
+}
+
+// Free and assign by hand, as a reopened plan needs: refusals name the block.
+TEST(History, FreeAndAssignAnyLeaf) {
+  Plan plan(P("10.0.0.0/24"));
+  History h;
+  ASSERT_EQ(h.run(plan, makeAllocate(plan.root(), {{"office", 100, 10}})), "");
+  const BlockId office = plan.leafAt(P("10.0.0.0").address);
+  ASSERT_EQ(h.run(plan, makeFree(office)), "");
+  EXPECT_FALSE(plan.block(office).assigned);
+  EXPECT_EQ(plan.block(office).name, "");
+  EXPECT_EQ(h.run(plan, makeFree(office)), "10.0.0.0/25 is not assigned");
+  ASSERT_EQ(h.run(plan, makeAssign(office, {"lab", 20, 50, "bench", 42})), "");
+  EXPECT_EQ(plan.block(office).vlan, 42);
+  EXPECT_EQ(plan.block(office).growthPercent, 50);
+  EXPECT_EQ(h.run(plan, makeAssign(office, {"x", 1, 0, "", 0})), "10.0.0.0/25 is already assigned: free it first");
+  EXPECT_EQ(h.run(plan, makeAssign(plan.root(), {"x", 1, 0, "", 0})), "10.0.0.0/24 is split: only its parts can be assigned");
+  const BlockId other = plan.leafAt(P("10.0.0.200").address);
+  EXPECT_NE(h.run(plan, makeAssign(other, {"x", 1, 0, "", 4095})).find("4094"), std::string::npos);
+  EXPECT_NE(h.run(plan, makeAssign(other, {"x", 200, 0, "", 0})).find("holds 126 hosts, not 200"), std::string::npos);
+  EXPECT_FALSE(plan.block(other).assigned);  // a refused assignment leaves nothing behind
+  h.undo(plan);
+  h.undo(plan);
+  EXPECT_TRUE(plan.block(office).assigned);
+  EXPECT_EQ(plan.block(office).name, "office");
+  EXPECT_EQ(plan.block(office).growthPercent, 10);
 }
 
 }  // namespace
