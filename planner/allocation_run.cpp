@@ -37,9 +37,9 @@ private:
 
 }  // namespace
 
-AllocationRun::AllocationRun(const plan::Plan& from, plan::BlockId within, std::string segmentsText,
+AllocationRun::AllocationRun(const plan::Plan& from, std::vector<plan::BlockId> into, std::string segmentsText,
                              std::uint64_t revision)
-    : source(from), target(within), text(std::move(segmentsText)), rev(revision)
+    : source(from), targets(std::move(into)), text(std::move(segmentsText)), rev(revision)
 {
 }
 
@@ -90,22 +90,23 @@ void AllocationRun::work()
     }
     if (!step(Stage::Placing))
         return;
-    const std::vector<plan::Placement> placed = plan::allocate(work, target, segments);
+    const std::vector<plan::Placement> placed = plan::allocate(work, targets, segments);
     bool any = false;
     for (const plan::Placement& p : placed)
-        any = any || p.prefix.has_value();
+        any = any || p.prefix.has_value() || (p.second && p.second->prefix.has_value());
     if (any) {
         if (!step(Stage::Building))
             return;
-        auto engine = plan::makeAllocate(target, segments);
+        auto engine = plan::makeAllocate(targets, segments);
         const std::string refused = engine->apply(work);
         if (!refused.empty()) {
             out.push_back("Nothing was placed: " + refused);
         } else {
             for (const plan::Placement& p : placed)
-                if (p.prefix)
-                    if (const plan::BlockId b = findBlock(work, *p.prefix); b != plan::kNoBlock)
-                        placedIds.push_back(b);
+                for (const plan::Place* at : {static_cast<const plan::Place*>(&p), p.second ? &*p.second : nullptr})
+                    if (at && at->prefix)
+                        if (const plan::BlockId b = findBlock(work, *at->prefix); b != plan::kNoBlock)
+                            placedIds.push_back(b);
             *built = std::move(work);
             command = std::make_unique<BuiltAllocation>(std::move(engine), built);
         }
@@ -113,13 +114,22 @@ void AllocationRun::work()
     if (!step(Stage::Listing))
         return;
     for (const plan::Placement& p : placed) {
-        if (p.prefix) {
-            out.push_back(p.name + ": " + prefixText(*p.prefix) + ", hosts " + net::format(p.first) + " - " +
-                          net::format(p.last) + ", spare " + net::toDecimal(p.spare));
-        } else {
-            out.push_back(p.name + ": does not fit: " + p.reason +
-                          (p.largestFree ? " (largest free block " + prefixText(*p.largestFree) + ")" : std::string()));
+        std::string line = p.name + ": ";
+        for (const plan::Place* at : {static_cast<const plan::Place*>(&p), p.second ? &*p.second : nullptr}) {
+            if (!at)
+                continue;
+            if (at != &p)
+                line += "; ";
+            if (at->prefix) {
+                line += prefixText(*at->prefix) + ", hosts " + net::format(at->first) + " - " + net::format(at->last);
+                if (at->prefix->address.family == net::Family::V4)
+                    line += ", spare " + net::toDecimal(at->spare);
+            } else {
+                line += "does not fit: " + at->reason +
+                        (at->largestFree ? " (largest free block " + prefixText(*at->largestFree) + ")" : std::string());
+            }
         }
+        out.push_back(std::move(line));
     }
     at.store(Stage::Done);
 }

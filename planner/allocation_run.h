@@ -25,7 +25,10 @@ public:
 
     // `source` is read by run() until sourceReleased(): the window keeps the plan
     // as it is until then.
-    AllocationRun(const plan::Plan& source, plan::BlockId within, std::string segmentsText, std::uint64_t revision);
+    // `targets`: the block chosen, and in a dual-stack plan a block of the
+    // other family too (each segment goes into both).
+    AllocationRun(const plan::Plan& source, std::vector<plan::BlockId> targets, std::string segmentsText,
+                  std::uint64_t revision);
 
     void run();
     // Asks run() to stop at its next step; a cancelled run changes nothing.
@@ -39,7 +42,7 @@ public:
     std::string stageText() const;
 
     // ---- the result, once finished()
-    plan::BlockId within() const { return target; }
+    plan::BlockId within() const { return targets.front(); }
     std::uint64_t revision() const { return rev; }
     const std::vector<std::string>& lines() const { return out; }
     std::vector<std::string> takeLines() { return std::move(out); }
@@ -54,7 +57,7 @@ private:
     void work();
 
     const plan::Plan& source;
-    plan::BlockId target;
+    std::vector<plan::BlockId> targets;
     std::string text;
     std::uint64_t rev;
     std::atomic<bool> stop{false};

@@ -5,9 +5,16 @@
 
 namespace mq::planner {
 
+plan::BlockId MapIndex::rootOf(const plan::Plan& plan, plan::BlockId id)
+{
+    while (plan.block(id).parent != plan::kNoBlock)
+        id = plan.block(id).parent;
+    return id;
+}
+
 std::pair<long double, long double> MapIndex::extent(const plan::Plan& plan, plan::BlockId id)
 {
-    const net::Prefix& root = plan.block(plan.root()).prefix;
+    const net::Prefix& root = plan.block(rootOf(plan, id)).prefix;
     const net::Prefix& p = plan.block(id).prefix;
     const int hostBits = root.address.bits() - root.length;
     const net::u128 offset = p.network().value - root.network().value;
@@ -15,9 +22,12 @@ std::pair<long double, long double> MapIndex::extent(const plan::Plan& plan, pla
             std::ldexp(1.0L, -(p.length - root.length))};
 }
 
-void MapIndex::rebuild(const plan::Plan& plan)
+void MapIndex::rebuild(const plan::Plan& plan, plan::BlockId root)
 {
-    ids = plan.leaves();
+    ids.clear();
+    for (plan::BlockId id : plan.preorder(root))
+        if (plan.block(id).children.empty())
+            ids.push_back(id);
     starts.resize(ids.size());
     ends.resize(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i) {

@@ -22,11 +22,14 @@ struct MapSpan {
 
 class MapIndex {
 public:
-    // Takes the leaves of the plan in address order.
-    void rebuild(const plan::Plan& plan);
+    // Takes the leaves under one root of the plan, in address order.
+    void rebuild(const plan::Plan& plan, plan::BlockId root);
+    void rebuild(const plan::Plan& plan) { rebuild(plan, plan.root()); }
     std::size_t leafCount() const { return ids.size(); }
 
-    // Share of the root block before the block starts, and its size, both 0..1.
+    // The root a block lies under.
+    static plan::BlockId rootOf(const plan::Plan& plan, plan::BlockId id);
+    // Share of its root block before the block starts, and its size, both 0..1.
     static std::pair<long double, long double> extent(const plan::Plan& plan, plan::BlockId id);
 
     // The leaf at share f (0 <= f < 1) of the root; kNoBlock outside.

@@ -163,19 +163,40 @@ bool PlannerForm::newPlan()
 
 bool PlannerForm::newPlan(const std::string& rootText)
 {
-    auto parsed = net::parseInput(rootText);
-    if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-        sv.message("The root block cannot be read.\n\n" + textio::escaped(net::describe(rootText, *e), kQuotedReason),
-                   MsgIcon::Exclamation);
-        return false;
+    // One root, or several separated by commas (a dual-stack plan).
+    std::vector<net::Prefix> roots;
+    std::size_t from = 0;
+    while (from <= rootText.size()) {
+        std::size_t comma = rootText.find(',', from);
+        if (comma == std::string::npos)
+            comma = rootText.size();
+        std::string one = rootText.substr(from, comma - from);
+        one.erase(0, one.find_first_not_of(' '));
+        one.erase(one.find_last_not_of(' ') + 1);
+        from = comma + 1;
+        if (one.empty() && comma == rootText.size() && !roots.empty())
+            break;
+        auto parsed = net::parseInput(one);
+        if (auto* e = std::get_if<net::ParseError>(&parsed)) {
+            sv.message("The root block cannot be read.\n\n" + textio::escaped(net::describe(one, *e), kQuotedReason),
+                       MsgIcon::Exclamation);
+            return false;
+        }
+        const net::Input& in = std::get<net::Input>(parsed);
+        if (in.kind == net::Input::Kind::Range) {
+            sv.message("The root block must be one prefix, not a range: " + textio::escaped(one),
+                       MsgIcon::Exclamation);
+            return false;
+        }
+        roots.push_back(in.prefix);
     }
-    const net::Input& in = std::get<net::Input>(parsed);
-    if (in.kind == net::Input::Kind::Range) {
-        sv.message("The root block must be one prefix, not a range: " + textio::escaped(rootText),
-                   MsgIcon::Exclamation);
-        return false;
-    }
-    replace(plan::Plan(in.prefix), "");
+    plan::Plan next(roots.front());
+    for (std::size_t i = 1; i < roots.size(); ++i)
+        if (const std::string why = next.addRoot(roots[i]); !why.empty()) {
+            sv.message("The root block " + prefixText(roots[i]) + " cannot be added: " + why, MsgIcon::Exclamation);
+            return false;
+        }
+    replace(std::move(next), "");
     return true;
 }
 
@@ -374,6 +395,71 @@ bool PlannerForm::chooseColour(BlockId id)
     return run(plan::makeSetColour(id, *rgb));
 }
 
+bool PlannerForm::freeBlock(BlockId id)
+{
+    if (!doc.exists(id))
+        return false;
+    return run(plan::makeFree(id));
+}
+
+bool PlannerForm::assignPrompt(BlockId id)
+{
+    if (!doc.exists(id))
+        return false;
+    auto answer = sv.prompt("Assign " + prefixText(doc.block(id).prefix) +
+                                ": name, hosts asked, note (for example: servers, 50, rack 4)",
+                            doc.block(id).name);
+    if (!answer)
+        return false;
+    return assign(id, *answer);
+}
+
+bool PlannerForm::assign(BlockId id, const std::string& answer)
+{
+    if (!doc.exists(id))
+        return false;
+    auto field = [](std::string t) {
+        t.erase(0, t.find_first_not_of(" \t"));
+        t.erase(t.find_last_not_of(" \t") + 1);
+        return t;
+    };
+    const std::size_t c1 = answer.find(',');
+    const std::size_t c2 = c1 == std::string::npos ? std::string::npos : answer.find(',', c1 + 1);
+    plan::Assignment a;
+    a.name = field(answer.substr(0, c1));
+    if (c1 != std::string::npos) {
+        const std::string hosts = field(answer.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1));
+        if (!hosts.empty()) {
+            const auto n = net::parseDecimal(hosts);
+            if (!n) {
+                sv.message("\"" + textio::escaped(hosts) + "\" is not a number of hosts: write it as digits, such as 50.",
+                           MsgIcon::Exclamation);
+                return false;
+            }
+            a.hosts = *n;
+        }
+    }
+    if (c2 != std::string::npos)
+        a.note = field(answer.substr(c2 + 1));
+    else if (doc.exists(id))
+        a.note = doc.block(id).note;
+    return run(plan::makeAssign(id, std::move(a)));
+}
+
+bool PlannerForm::tidy(BlockId id)
+{
+    if (!doc.exists(id))
+        return false;
+    return run(plan::makeTidy({id}));
+}
+
+bool PlannerForm::setSettings(const plan::Settings& settings)
+{
+    if (settings == doc.settings())
+        return false;
+    return run(plan::makeSetSettings(settings));
+}
+
 bool PlannerForm::undo()
 {
     if (!history.canUndo())
@@ -399,12 +485,30 @@ BlockId PlannerForm::allocationTarget(BlockId selected) const
     if (!doc.exists(selected))
         return doc.root();
     const plan::Block& b = doc.block(selected);
-    return b.children.empty() && b.assigned ? doc.root() : selected;
+    if (!(b.children.empty() && b.assigned))
+        return selected;
+    BlockId up = selected;
+    while (doc.block(up).parent != plan::kNoBlock)
+        up = doc.block(up).parent;
+    return up;
+}
+
+std::vector<BlockId> PlannerForm::allocationTargets(BlockId selected) const
+{
+    const BlockId first = allocationTarget(selected);
+    std::vector<BlockId> targets{first};
+    if (doc.isDualStack()) {
+        const net::Family other =
+            doc.block(first).prefix.address.family == net::Family::V4 ? net::Family::V6 : net::Family::V4;
+        if (const BlockId root = doc.rootOf(other); root != plan::kNoBlock)
+            targets.push_back(root);
+    }
+    return targets;
 }
 
 std::unique_ptr<AllocationRun> PlannerForm::startAllocation(BlockId selected, std::string segmentsText) const
 {
-    return std::make_unique<AllocationRun>(doc, allocationTarget(selected), std::move(segmentsText), rev);
+    return std::make_unique<AllocationRun>(doc, allocationTargets(selected), std::move(segmentsText), rev);
 }
 
 bool PlannerForm::finishAllocation(AllocationRun& r)

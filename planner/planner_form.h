@@ -77,6 +77,15 @@ public:
     bool setNote(plan::BlockId id, const std::string& note);
     // Asks for the colour of a block.
     bool chooseColour(plan::BlockId id);
+    // An assigned leaf becomes free space (its note stays).
+    bool freeBlock(plan::BlockId id);
+    // A free leaf is assigned: asks for "name, hosts, note".
+    bool assignPrompt(plan::BlockId id);
+    bool assign(plan::BlockId id, const std::string& answer);
+    // Joins free siblings under the block (the whole plan for a root).
+    bool tidy(plan::BlockId id);
+    // The plan's sizing rules, as one undoable change.
+    bool setSettings(const plan::Settings& settings);
     bool undo();
     bool redo();
     bool canUndo() const { return history.canUndo(); }
@@ -96,9 +105,11 @@ public:
     // Takes a finished run's result in; a cancelled run, or one started on a
     // plan that has changed since, changes nothing and returns false.
     bool finishAllocation(AllocationRun& run);
-    // Where segments go with this block selected: the block itself, or the
+    // Where segments go with this block selected: the block itself, or its
     // root when it is a leaf already assigned.
     plan::BlockId allocationTarget(plan::BlockId selected) const;
+    // The target, and in a dual-stack plan the first root of the other family.
+    std::vector<plan::BlockId> allocationTargets(plan::BlockId selected) const;
     // One line per segment placed, not placed, or not read.
     const std::vector<std::string>& allocationLines() const { return allocLines; }
     // The blocks the last allocation made, for the window to select.

@@ -52,11 +52,26 @@ void AllocationMap::setPlan(const plan::Plan* plan)
 void AllocationMap::planChanged()
 {
     if (doc)
-        index.rebuild(*doc);
+        index.rebuild(*doc, shownRoot());
     if (!doc || !doc->exists(chosen))
         chosen = plan::kNoBlock;
     updateBar();
     update();
+}
+
+plan::BlockId AllocationMap::shownRoot() const
+{
+    if (!doc)
+        return plan::kNoBlock;
+    return doc->exists(rootId) && doc->block(rootId).parent == plan::kNoBlock ? rootId : doc->root();
+}
+
+void AllocationMap::setRoot(plan::BlockId root)
+{
+    if (root == rootId)
+        return;
+    rootId = root;
+    planChanged();
 }
 
 void AllocationMap::setSelected(plan::BlockId id)
@@ -92,7 +107,7 @@ int AllocationMap::baseRows() const
     while ((2 << bits) <= fit)
         ++bits;
     if (doc) {
-        const net::Prefix& root = doc->block(doc->root()).prefix;
+        const net::Prefix& root = doc->block(shownRoot()).prefix;
         bits = std::min(bits, root.address.bits() - root.length);
     }
     return 1 << bits;
@@ -110,7 +125,7 @@ double AllocationMap::rows() const
 
 QString AllocationMap::rowText(double row) const
 {
-    const net::Prefix& root = doc->block(doc->root()).prefix;
+    const net::Prefix& root = doc->block(shownRoot()).prefix;
     const int bits = std::min(rowBits(), root.address.bits() - root.length);
     const int shift = root.address.bits() - root.length - bits;
     const net::u128 start = root.network().value + (static_cast<net::u128>(row) << shift);
@@ -136,7 +151,7 @@ void AllocationMap::setZoom(int newLevel)
 {
     int most = kMaxZoom;
     if (doc) {  // no row smaller than one address
-        const net::Prefix& root = doc->block(doc->root()).prefix;
+        const net::Prefix& root = doc->block(shownRoot()).prefix;
         most = std::min(most, root.address.bits() - root.length - static_cast<int>(std::log2(baseRows())));
     }
     newLevel = std::clamp(newLevel, 0, std::max(0, most));
@@ -247,7 +262,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
             at = end;
         }
     }
-    if (chosen != plan::kNoBlock && doc->exists(chosen)) {
+    if (chosen != plan::kNoBlock && doc->exists(chosen) && planner::MapIndex::rootOf(*doc, chosen) == shownRoot()) {
         const auto [start, size] = planner::MapIndex::extent(*doc, chosen);
         const double a = static_cast<double>(start * length);
         const double e = static_cast<double>((start + size) * length);

@@ -29,6 +29,9 @@ public:
     void planChanged();
     std::size_t leafCount() const { return index.leafCount(); }
     void setSelected(plan::BlockId id);
+    // The root whose space is drawn (a plan may have one of each family).
+    void setRoot(plan::BlockId root);
+    plan::BlockId shownRoot() const;
     plan::BlockId selected() const { return chosen; }
 
     // Zoom level 0 shows the whole space; each level doubles the rows.
@@ -73,6 +76,7 @@ private:
     const plan::Plan* doc = nullptr;
     planner::MapIndex index;
     plan::BlockId chosen = plan::kNoBlock;
+    plan::BlockId rootId = plan::kNoBlock;
     int level = 0;
     QScrollBar* bar;
 };

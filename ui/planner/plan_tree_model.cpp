@@ -17,7 +17,7 @@ PlanTreeModel::PlanTreeModel(planner::PlannerForm& f, QObject* parent) : QAbstra
 
 std::vector<plan::BlockId> PlanTreeModel::planRoots() const
 {
-    return {form.plan().root()};
+    return form.plan().roots();
 }
 
 PlanTreeModel::Node& PlanTreeModel::ask(plan::BlockId id) const

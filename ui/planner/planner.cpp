@@ -10,6 +10,7 @@
 #include "ui/planner/result_list_model.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -159,7 +160,12 @@ void Planner::refresh()
     }
     const plan::BlockId id = currentBlock();
     const plan::Block& b = p.block(id);
+    allocationMap->setRoot(planner::MapIndex::rootOf(p, id));
     allocationMap->setSelected(id);
+    freeButton->setEnabled(!running && b.children.empty() && b.assigned);
+    assignButton->setEnabled(!running && b.children.empty() && !b.assigned);
+    links30->setChecked(p.settings().links30);
+    nibble->setChecked(p.settings().nibble);
     undoButton->setToolTip(model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
                                             : QStringLiteral("Nothing to undo"));
     redoButton->setToolTip(model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
@@ -168,9 +174,10 @@ void Planner::refresh()
     joinButton->setEnabled(!running && (!b.children.empty() || b.parent != plan::kNoBlock));
     undoButton->setEnabled(!running && model->canUndo());
     redoButton->setEnabled(!running && model->canRedo());
-    const plan::Block& target = p.block(model->allocationTarget(id));
-    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1")
-                                .arg(QString::fromStdString(planner::blockTitle(target))));
+    QStringList targets;
+    for (plan::BlockId t : model->allocationTargets(id))
+        targets << QString::fromStdString(planner::blockTitle(p.block(t)));
+    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3")
                         .arg(p.blockCount())
                         .arg(allocationMap->leafCount())
@@ -263,6 +270,35 @@ void Planner::join()
     // The joined block takes the selection.
     prefer = b.children.empty() && b.parent != plan::kNoBlock ? model->plan().block(b.parent).prefix : b.prefix;
     model->join(id);
+    refresh();
+}
+
+void Planner::freeChosen()
+{
+    model->freeBlock(currentBlock());
+    refresh();
+}
+
+void Planner::assignChosen()
+{
+    model->assignPrompt(currentBlock());
+    refresh();
+}
+
+void Planner::tidyChosen()
+{
+    const plan::BlockId id = currentBlock();
+    prefer = model->plan().block(id).prefix;
+    model->tidy(id);
+    refresh();
+}
+
+void Planner::settingsChanged()
+{
+    plan::Settings s = model->plan().settings();
+    s.links30 = links30->isChecked();
+    s.nibble = nibble->isChecked();
+    model->setSettings(s);
     refresh();
 }
 

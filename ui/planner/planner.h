@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListView;
@@ -62,6 +63,10 @@ public:
     void splitHalves();
     void splitPrompt();
     void join();
+    void freeChosen();
+    void assignChosen();
+    void tidyChosen();
+    void settingsChanged();
     void undo();
     void redo();
     // Runs on a worker thread; progress and Cancel show when it takes a while.
@@ -114,6 +119,10 @@ private:
     QPushButton* redoButton = nullptr;
     QPushButton* joinButton = nullptr;
     QPushButton* splitButton = nullptr;
+    QPushButton* freeButton = nullptr;
+    QPushButton* assignButton = nullptr;
+    QCheckBox* links30 = nullptr;
+    QCheckBox* nibble = nullptr;
     QPlainTextEdit* segments = nullptr;
     QLabel* allocateTarget = nullptr;
     QListView* results = nullptr;

@@ -7,6 +7,7 @@
 #include "ui/planner/result_list_model.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,6 +49,11 @@ void Planner::describeControls()
         {"split", "Splits the selected free block into the parts chosen beside it; Ctrl+D splits it in two"},
         {"parts", "How many equal parts Split makes"},
         {"join", "Joins the free parts of the selected block back into one (Ctrl+J)"},
+        {"free", "Makes the selected assigned block free space again (Ctrl+Delete)"},
+        {"assign", "Assigns the selected free block: name, hosts asked, note (Ctrl+G)"},
+        {"tidy", "Joins every pair of free neighbours under the selected block (Ctrl+T)"},
+        {"links30", "Links of 1 or 2 hosts take a /30 instead of a /32 or /31"},
+        {"nibble", "IPv6 blocks other than /64 are widened to a multiple of 4 bits"},
         {"undo", "Takes the last change back (Ctrl+Z)"},
         {"redo", "Makes the change taken back again (Ctrl+Y)"},
         {"allocate", "Places the segments into the free space of the block named beside it"},
@@ -87,6 +93,12 @@ void Planner::build()
         parts->addItem(QStringLiteral("into %1").arg(1 << k), 1 << k);
     joinButton = button(QStringLiteral("join"), QStringLiteral("&Join"), QStringLiteral("Join the parts"),
                         &Planner::join);
+    freeButton = button(QStringLiteral("free"), QStringLiteral("&Free"), QStringLiteral("Free the block"),
+                        &Planner::freeChosen);
+    assignButton = button(QStringLiteral("assign"), QStringLiteral("Assi&gn..."), QStringLiteral("Assign the block"),
+                          &Planner::assignChosen);
+    QPushButton* tidyButton = button(QStringLiteral("tidy"), QStringLiteral("&Tidy"),
+                                     QStringLiteral("Join free neighbours"), &Planner::tidyChosen);
     undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
     redoButton = button(QStringLiteral("redo"), QStringLiteral("&Redo"), QStringLiteral("Redo"), &Planner::redo);
     auto* recentButton = new QPushButton(QStringLiteral("Rece&nt"), this);
@@ -107,6 +119,9 @@ void Planner::build()
     row->addWidget(splitButton);
     row->addWidget(parts);
     row->addWidget(joinButton);
+    row->addWidget(freeButton);
+    row->addWidget(assignButton);
+    row->addWidget(tidyButton);
     row->addSpacing(12);
     row->addWidget(undoButton);
     row->addWidget(redoButton);
@@ -229,11 +244,28 @@ void Planner::build()
     auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), right);
     allocateBox->setObjectName(QStringLiteral("allocateBox"));
     auto* allocLayout = new QVBoxLayout(allocateBox);
-    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts, growth % (for example: "
-                                           "servers, 50, 20%)"),
-                            allocateBox);
+    auto* hint = new QLabel(
+        QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len[, VLAN]]] — for example "
+                       "\"servers, 50, 20%, , 110\". Hosts: addresses the segment needs (2 gives a /31, 1 a /32; "
+                       "IPv6 always a /64). Growth: room added, in percent. /len: a fixed prefix length instead. "
+                       "VLAN: 1 to 4094. Commas or tabs between fields (rows pasted from a spreadsheet work; a header "
+                       "line is skipped); # starts a comment."),
+        allocateBox);
     hint->setWordWrap(true);
     allocLayout->addWidget(hint);
+    auto* settingsRow = new QHBoxLayout;
+    links30 = new QCheckBox(QStringLiteral("Links as /&30"), allocateBox);
+    links30->setObjectName(QStringLiteral("links30"));
+    links30->setAccessibleName(QStringLiteral("Links as /30"));
+    nibble = new QCheckBox(QStringLiteral("Ni&bble-aligned IPv6"), allocateBox);
+    nibble->setObjectName(QStringLiteral("nibble"));
+    nibble->setAccessibleName(QStringLiteral("Nibble-aligned IPv6"));
+    connect(links30, &QCheckBox::clicked, this, &Planner::settingsChanged);
+    connect(nibble, &QCheckBox::clicked, this, &Planner::settingsChanged);
+    settingsRow->addWidget(links30);
+    settingsRow->addWidget(nibble);
+    settingsRow->addStretch(1);
+    allocLayout->addLayout(settingsRow);
     segments = new QPlainTextEdit(allocateBox);
     segments->setObjectName(QStringLiteral("segments"));
     segments->setAccessibleName(QStringLiteral("Segments"));
@@ -283,10 +315,11 @@ void Planner::build()
     top->addWidget(status);
 
     // Tool row, then the tree, the map and the Allocate panel.
-    QWidget* order[] = {newButton,  openButton, recentButton, saveButton, saveAsButton,   exportButton,
-                        splitButton, parts,     joinButton,   undoButton, redoButton,     blocks,
-                        allocations, copyButton, zoomIn,      zoomOut,    allocationMap,  segments,
-                        allocateButton, results};
+    QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  exportButton,
+                        splitButton, parts,      joinButton,    freeButton, assignButton,  tidyButton,
+                        undoButton,  redoButton, blocks,        allocations, copyButton,   zoomIn,
+                        zoomOut,     allocationMap, links30,    nibble,     segments,      allocateButton,
+                        results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     resize(980, 700);
@@ -307,6 +340,9 @@ void Planner::buildActions()
         {"actionSplit", "Split in &two", {QKeySequence(Qt::CTRL | Qt::Key_D)}, &Planner::splitHalves},
         {"actionSplitInto", "Split &into...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)}, &Planner::splitPrompt},
         {"actionJoin", "&Join", {QKeySequence(Qt::CTRL | Qt::Key_J)}, &Planner::join},
+        {"actionFree", "&Free", {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, &Planner::freeChosen},
+        {"actionAssign", "Assi&gn...", {QKeySequence(Qt::CTRL | Qt::Key_G)}, &Planner::assignChosen},
+        {"actionTidy", "&Tidy", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &Planner::tidyChosen},
         {"actionNew", "&New...", {QKeySequence(Qt::CTRL | Qt::Key_N)}, &Planner::newPlan},
         {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &Planner::openPlan},
         {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &Planner::savePlan},
@@ -325,7 +361,7 @@ void Planner::buildActions()
         addAction(a);
         if (n == 2)
             menu->addSeparator();
-        if (n < 5)
+        if (n < 8)
             menu->addAction(a);
         ++n;
     }

@@ -500,12 +500,13 @@ TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
     std::vector<QWidget*> seen;
     QWidget* at = w->findChild<QPushButton*>("newPlan");
     at->setFocus();
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 32; ++i) {
         seen.push_back(QApplication::focusWidget());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     auto pos = [&](QWidget* x) { return std::find(seen.begin(), seen.end(), x) - seen.begin(); };
-    EXPECT_LT(pos(w->tree()), pos(w->map()));
+    EXPECT_LT(pos(w->tree()), pos(w->allocationsTable()));
+    EXPECT_LT(pos(w->allocationsTable()), pos(w->map()));
     EXPECT_LT(pos(w->map()), pos(w->segmentsBox()));
     EXPECT_LT(pos(w->segmentsBox()), pos(w->resultsList()));
     EXPECT_LT(pos(w->resultsList()), static_cast<long>(seen.size()));
