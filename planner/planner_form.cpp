@@ -144,6 +144,8 @@ void PlannerForm::replace(plan::Plan next, const std::string& fileName)
     history.clear();
     history.markClean();
     path = fileName;
+    applied = 0;
+    linesAt.clear();
     allocLines.clear();
     allocIds.clear();
     changed();
@@ -327,8 +329,20 @@ bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
         sv.message(textio::escaped(reason, kQuotedReason), MsgIcon::Exclamation);
         return false;
     }
+    ++applied;
+    // What could have been redone is gone, and its lines with it.
+    std::erase_if(linesAt, [this](const auto& e) { return e.first >= applied; });
     changed();
     return true;
+}
+
+void PlannerForm::showLinesOf(std::size_t at)
+{
+    allocLines.clear();
+    allocIds.clear();
+    for (const auto& [position, lines] : linesAt)
+        if (position == at)
+            allocLines = lines;
 }
 
 bool PlannerForm::split(BlockId id, int parts)
@@ -465,6 +479,7 @@ bool PlannerForm::undo()
     if (!history.canUndo())
         return false;
     history.undo(doc);
+    showLinesOf(--applied);
     changed();
     return true;
 }
@@ -474,6 +489,7 @@ bool PlannerForm::redo()
     if (!history.canRedo())
         return false;
     history.redo(doc);
+    showLinesOf(++applied);
     changed();
     return true;
 }
@@ -520,8 +536,10 @@ bool PlannerForm::finishAllocation(AllocationRun& r)
     bool any = false;
     if (r.placedAny()) {
         any = run(r.takeCommand());
-        if (any)
+        if (any) {
             allocIds = r.blocks();
+            linesAt.emplace_back(applied, allocLines);
+        }
     }
     changed();
     return any;

@@ -110,7 +110,9 @@ public:
     plan::BlockId allocationTarget(plan::BlockId selected) const;
     // The target, and in a dual-stack plan the first root of the other family.
     std::vector<plan::BlockId> allocationTargets(plan::BlockId selected) const;
-    // One line per segment placed, not placed, or not read.
+    // One line per segment placed, not placed, or not read; after Undo or
+    // Redo, the lines of the allocation that made the plan shown (none when
+    // the last change was not an allocation).
     const std::vector<std::string>& allocationLines() const { return allocLines; }
     // The blocks the last allocation made, for the window to select.
     const std::vector<plan::BlockId>& allocatedBlocks() const { return allocIds; }
@@ -134,6 +136,11 @@ private:
     std::string path;
     std::uint64_t rev = 0;
     std::vector<std::string> allocLines;
+    // The result lines shown at each point of the history, so Undo and Redo
+    // bring back the list that belongs to the plan shown.
+    std::size_t applied = 0;
+    std::vector<std::pair<std::size_t, std::vector<std::string>>> linesAt;
+    void showLinesOf(std::size_t at);
     std::vector<plan::BlockId> allocIds;
 };
 

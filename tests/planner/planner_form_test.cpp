@@ -233,6 +233,52 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     EXPECT_FALSE(form.canRedo() && form.canUndo());
 }
 
+TEST_F(PlannerFormTest, DualStackFreeAssignTidyEachUndoAsOne)
+{
+    ASSERT_TRUE(form.newPlan("10.40.0.0/16, 2001:db8:40::/48"));
+    ASSERT_EQ(form.plan().roots().size(), 2u);
+    EXPECT_EQ(form.allocationTargets(root()).size(), 2u);
+    ASSERT_TRUE(form.allocate(root(), "staff, 300\nlink, 2\n"));
+    // Each segment in both families on one result line: a link is a /31, a LAN a /64.
+    ASSERT_EQ(form.allocationLines().size(), 2u);
+    EXPECT_NE(form.allocationLines()[0].find("/23"), std::string::npos) << form.allocationLines()[0];
+    EXPECT_NE(form.allocationLines()[0].find("2001:db8:40::/64"), std::string::npos) << form.allocationLines()[0];
+    EXPECT_NE(form.allocationLines()[1].find("/31"), std::string::npos) << form.allocationLines()[1];
+    const auto rows = allocationRows(form.plan());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_FALSE(rows[0].cells[AIpv4].empty());
+    EXPECT_FALSE(rows[0].cells[AIpv6].empty());
+
+    // Free, then assign by hand; each one undoable step.
+    const BlockId staff = form.allocatedBlocks().at(0);
+    const plan::Plan placed = form.plan();
+    ASSERT_TRUE(form.freeBlock(staff));
+    EXPECT_FALSE(block(staff).assigned);
+    ASSERT_TRUE(form.undo());
+    EXPECT_TRUE(form.plan() == placed);
+    ASSERT_TRUE(form.freeBlock(staff));
+    ASSERT_TRUE(form.assign(staff, "printers, 20, floor 2, east"));
+    EXPECT_EQ(block(staff).name, "printers");
+    EXPECT_EQ(block(staff).hostsNeeded, 20u);
+    EXPECT_EQ(block(staff).note, "floor 2, east");
+    const plan::Plan assigned = form.plan();
+    EXPECT_FALSE(form.assign(form.plan().freeLeaves().front(), "x, lots"));
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_NE(sv.messages[0].find("\"lots\""), std::string::npos) << sv.messages[0];
+    EXPECT_TRUE(form.plan() == assigned);
+
+    // Space split by hand into free quarters still takes a block of half the root; Tidy joins.
+    ASSERT_TRUE(form.newPlan("172.20.0.0/16"));
+    ASSERT_TRUE(form.split(root(), 4));
+    ASSERT_TRUE(form.allocate(root(), "big, 30000\n"));
+    EXPECT_EQ(form.allocationLines()[0].rfind("big: 172.20.0.0/17", 0), 0u) << form.allocationLines()[0];
+    ASSERT_TRUE(form.freeBlock(form.allocatedBlocks().at(0)));
+    ASSERT_TRUE(form.tidy(root()));
+    EXPECT_TRUE(block(root()).children.empty());
+    ASSERT_TRUE(form.undo());
+    EXPECT_FALSE(block(root()).children.empty());
+}
+
 // Where a column's title starts (left) or ends (right) in the header line.
 std::size_t columnAt(const std::string& header, const std::string& title, bool right)
 {

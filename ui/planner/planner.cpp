@@ -384,8 +384,9 @@ void Planner::endAllocation()
             for (plan::BlockId up = model->plan().block(first).parent; up != plan::kNoBlock;
                  up = model->plan().block(up).parent)
                 expanded.insert(model->plan().block(up).prefix);
-            prefer = model->plan().block(first).prefix;
         }
+        // The block the user chose stays the target of the next allocation.
+        prefer = runTarget;
     }
     refresh();
 }

@@ -193,9 +193,11 @@ TEST_F(PlannerWindow, AllocatePanelFillsTreeAndMapAtOnce)
     ASSERT_EQ(resultCount(), 3);
     EXPECT_TRUE(result(0).startsWith(QStringLiteral("Line 2: ")));
     EXPECT_TRUE(result(1).startsWith(QStringLiteral("lab: 192.168.0.0/24")));
-    const BlockId lab = w->currentBlock();
+    // The chosen block stays chosen; the blocks placed show open in the tree.
+    EXPECT_EQ(w->currentBlock(), root());
+    const BlockId lab = w->form().allocatedBlocks().at(0);
     EXPECT_EQ(plan().block(lab).name, "lab");
-    EXPECT_EQ(w->map()->selected(), lab);
+    EXPECT_FALSE(w->tree()->visualRect(static_cast<PlanTreeModel*>(w->tree()->model())->indexOf(lab)).isEmpty());
     EXPECT_GE(w->map()->leafCount(), 3u);
 
     // Clicking a block on the map selects it in the tree, and its hover names it.
@@ -205,11 +207,22 @@ TEST_F(PlannerWindow, AllocatePanelFillsTreeAndMapAtOnce)
     QTest::mouseClick(w->map(), Qt::LeftButton, {}, at);
     EXPECT_EQ(w->currentBlock(), voice);
     EXPECT_EQ(w->tree()->currentIndex().data().toString(), QStringLiteral("voice"));
-    // Undo takes the whole allocation back at once.
+    // Undo takes the whole allocation back at once, and its result lines with it; Redo brings both.
     w->tree()->setFocus();
     key(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(plan().block(root()).children.empty());
     EXPECT_EQ(w->map()->leafCount(), 1u);
+    EXPECT_EQ(resultCount(), 0);
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(resultCount(), 3);
+    // Free and Assign from the keys.
+    w->selectBlock(lab);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_FALSE(plan().block(lab).assigned);
+    sv.prompts.push_back("lab two, 120, bench 3");
+    key(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(plan().block(lab).name, "lab two");
+    EXPECT_EQ(plan().block(lab).note, "bench 3");
 }
 
 TEST_F(PlannerWindow, BadDocumentIsRefusedAndNothingChanges)
