@@ -1,6 +1,7 @@
-// The "Allocations" table: one row per assigned block, with the IPv4 and the
-// IPv6 block of a dual-stack segment side by side (paired by name and VLAN),
-// as the window shows it, copies it, exports it as CSV and prints it.
+// The "Allocations" table as the window shows it, copies it and prints it:
+// the engine's rows (plan/allocations.h: one per assigned block, the IPv4 and
+// IPv6 blocks of a segment side by side) with titles and keys that sort each
+// column by what it means. Its CSV is the engine's allocationsCsv.
 #pragma once
 
 #include "plan/plan.h"
@@ -27,13 +28,11 @@ struct AllocationRow {
     std::array<std::string, AllocColumnCount> keys;
 };
 
-// Address order of the IPv4 roots, then the IPv6 blocks that found no partner.
+// In the engine's order: address order, IPv4 roots first.
 std::vector<AllocationRow> allocationRows(const plan::Plan& plan);
 
 // Header and rows, fields separated by tabs, a line break inside a field as a
 // blank: what a spreadsheet takes from the clipboard.
 std::string allocationsTsv(const std::vector<AllocationRow>& rows);
-// The same as CSV (RFC 4180, CR LF), for a .csv file.
-std::string allocationsCsv(const std::vector<AllocationRow>& rows);
 
 }  // namespace mq::planner

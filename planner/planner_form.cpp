@@ -2,6 +2,8 @@
 
 #include "net/parse.h"
 #include "plan/document.h"
+#include "plan/allocations.h"
+#include "plan/csv.h"
 #include "planner/allocation_table.h"
 #include "planner/text_table.h"
 #include "textio/escape.h"
@@ -287,7 +289,7 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
         for (const std::string& line : reportLines())
             bytes += line + "\r\n";
         break;
-    default: bytes = allocationsCsv(allocationRows(doc)); break;
+    default: bytes = plan::allocationsCsv(doc, "\r\n"); break;
     }
     std::string error;
     if (!sv.writeFile(fileName, bytes, error)) {
@@ -300,7 +302,7 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
 
 void PlannerForm::copyAllocations()
 {
-    sv.setClipboard(allocationsTsv(allocationRows(doc)));
+    sv.setClipboard(allocationsTsv(planner::allocationRows(doc)));
 }
 
 bool PlannerForm::save()
@@ -568,7 +570,7 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
 
     lines.push_back("");
     lines.push_back("Allocations");
-    const std::vector<AllocationRow> rows = allocationRows(doc);
+    const std::vector<AllocationRow> rows = planner::allocationRows(doc);
     if (rows.empty()) {
         lines.push_back("(no block is assigned)");
     } else {

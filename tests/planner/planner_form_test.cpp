@@ -2,6 +2,7 @@
 // and their undo, the Allocate panel, the report.
 #include "planner/planner_form.h"
 #include "plan/document.h"
+#include "plan/allocations.h"
 #include "planner/allocation_table.h"
 #include "planner/text_table.h"
 #include "tests/planner/fake_planner_services.h"
@@ -244,7 +245,7 @@ TEST_F(PlannerFormTest, DualStackFreeAssignTidyEachUndoAsOne)
     EXPECT_NE(form.allocationLines()[0].find("/23"), std::string::npos) << form.allocationLines()[0];
     EXPECT_NE(form.allocationLines()[0].find("2001:db8:40::/64"), std::string::npos) << form.allocationLines()[0];
     EXPECT_NE(form.allocationLines()[1].find("/31"), std::string::npos) << form.allocationLines()[1];
-    const auto rows = allocationRows(form.plan());
+    const auto rows = planner::allocationRows(form.plan());
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_FALSE(rows[0].cells[AIpv4].empty());
     EXPECT_FALSE(rows[0].cells[AIpv6].empty());
@@ -344,7 +345,7 @@ TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
     ASSERT_TRUE(form.newPlan("192.168.4.0/24"));
     ASSERT_TRUE(form.allocate(root(), "cams, 20\nvoice, 100\n"));
     ASSERT_TRUE(form.setNote(form.allocatedBlocks()[1], "floor 2,\n\"west\""));
-    const auto rows = allocationRows(form.plan());
+    const auto rows = planner::allocationRows(form.plan());
     ASSERT_EQ(rows.size(), 2u);
     // Address order, every fact of the block.
     EXPECT_EQ(rows[0].cells[AName], "voice");
@@ -365,7 +366,7 @@ TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
     EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
               "Name\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts asked\tNeeded\tUsable\tSpare\tNote");
     EXPECT_NE(tsv.find("\tfloor 2, \"west\"\n"), std::string::npos) << tsv;  // one line a row
-    const std::string csv = allocationsCsv(rows);
+    const std::string csv = plan::allocationsCsv(form.plan(), "\r\n");
     EXPECT_NE(csv.find(",\"floor 2,\n\"\"west\"\"\"\r\n"), std::string::npos) << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\r'), 3);
 }

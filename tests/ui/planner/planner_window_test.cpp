@@ -381,7 +381,7 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         const char* written;
         const char* starts;
     } cases[] = {
-        {"alloc", 0, "alloc.csv", "Name,VLAN,IPv4 prefix,IPv6 prefix,Mask,First,Last,Broadcast,Hosts asked,"},
+        {"alloc", 0, "alloc.csv", "name,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\r\n"},
         {"leaves", 1, "leaves.csv", "name,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,192.168.7.0/27,"},
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},
         {"kept.tsv", 1, "kept.tsv", "name,prefix,"},  // a typed extension stays
