@@ -245,11 +245,12 @@ void Planner::build()
     allocateBox->setObjectName(QStringLiteral("allocateBox"));
     auto* allocLayout = new QVBoxLayout(allocateBox);
     auto* hint = new QLabel(
-        QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len[, VLAN]]] — for example "
-                       "\"servers, 50, 20%, , 110\". Hosts: addresses the segment needs (2 gives a /31, 1 a /32; "
-                       "IPv6 always a /64). Growth: room added, in percent. /len: a fixed prefix length instead. "
-                       "VLAN: 1 to 4094. Commas or tabs between fields (rows pasted from a spreadsheet work; a header "
-                       "line is skipped); # starts a comment."),
+        QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len]], for example \"servers, 50, 20%\" or "
+                       "\"core link, 2\" or \"dmz, 0, , /28\". Hosts: the addresses the segment needs (2 gives a "
+                       "/31 and 1 a /32 unless links are /30; IPv6 always a /64). Growth: room added, in percent "
+                       "(may be left empty). /len: a fixed prefix length instead of one from the hosts. Commas or "
+                       "tabs between fields, so rows pasted from a spreadsheet work; # starts a comment; a line "
+                       "that cannot be read is listed with its number and why."),
         allocateBox);
     hint->setWordWrap(true);
     allocLayout->addWidget(hint);
