@@ -564,7 +564,10 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
         ++(doc.block(id).assigned ? assigned : free);
     lines.push_back("Network plan " + (path.empty() ? std::string("Untitled") : baseName(path)));
     lines.push_back("");
-    lines.push_back("Root block: " + prefixText(doc.block(doc.root()).prefix));
+    std::string roots;
+    for (BlockId r : doc.roots())
+        roots += (roots.empty() ? "" : ", ") + prefixText(doc.block(r).prefix);
+    lines.push_back((doc.roots().size() > 1 ? "Root blocks: " : "Root block: ") + roots);
     lines.push_back("Blocks: " + std::to_string(doc.blockCount()) + " (" + std::to_string(assigned) +
                     " assigned, " + std::to_string(free) + " free)");
 
@@ -607,7 +610,9 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
     // Depth first, parts in address order; the depth indents the prefix
     // inside its column only.
     std::vector<std::vector<std::string>> cells;
-    std::vector<std::pair<BlockId, int>> stack{{doc.root(), 0}};
+    std::vector<std::pair<BlockId, int>> stack;
+    for (auto r = doc.roots().rbegin(); r != doc.roots().rend(); ++r)
+        stack.emplace_back(*r, 0);
     while (!stack.empty()) {
         auto [id, depth] = stack.back();
         stack.pop_back();

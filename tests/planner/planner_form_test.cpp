@@ -249,6 +249,11 @@ TEST_F(PlannerFormTest, DualStackFreeAssignTidyEachUndoAsOne)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_FALSE(rows[0].cells[AIpv4].empty());
     EXPECT_FALSE(rows[0].cells[AIpv6].empty());
+    // The report names both roots and lists the blocks of each.
+    const auto report = form.reportLines();
+    EXPECT_EQ(report[2], "Root blocks: 10.40.0.0/16, 2001:db8:40::/48");
+    EXPECT_TRUE(std::any_of(report.begin(), report.end(),
+                            [](const std::string& l) { return l.rfind("2001:db8:40::/48 ", 0) == 0; }));
 
     // Free, then assign by hand; each one undoable step.
     const BlockId staff = form.allocatedBlocks().at(0);

@@ -683,9 +683,10 @@ TEST_F(PlannerInMainWindow, Screenshot)
     Planner* p = openFromMenu();
     ASSERT_NE(p, nullptr);
     main->subWindow("planner")->setGeometry(0, 0, 1200, 760);
-    ASSERT_TRUE(p->form().newPlan("10.40.0.0/20"));
+    // A dual-stack campus: every segment gets an IPv4 block and an IPv6 /64.
+    ASSERT_TRUE(p->form().newPlan("10.40.0.0/20, 2001:db8:40::/48"));
     p->segmentsBox()->setPlainText(QStringLiteral("servers, 500, 20%\nusers, 1000\nvoice, 250\nprinters, 40\n"
-                                                  "wifi guests, 600, 50%\nmanagement, 20\n"));
+                                                  "wifi guests, 600, 50%\nmanagement, 20\ncore link, 2\n"));
     p->allocate();
     for (int i = 0; i < 6000 && p->allocationRunning(); ++i)
         QTest::qWait(5);
@@ -698,6 +699,13 @@ TEST_F(PlannerInMainWindow, Screenshot)
         main->resize(1240, 860);
         QApplication::processEvents();
         main->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_main.png"));
+        const QString pdf = QString::fromLocal8Bit(d) + QStringLiteral("/planner_print.pdf");
+        reports->output().setPrintDialog([pdf](QPrinter& printer) -> std::optional<int> {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return 1;
+        });
+        main->Print_Click();
     }
     p->form().queryClose();
 }
