@@ -97,11 +97,11 @@ void Planner::build()
                         &Planner::freeChosen);
     assignButton = button(QStringLiteral("assign"), QStringLiteral("Assi&gn..."), QStringLiteral("Assign the block"),
                           &Planner::assignChosen);
-    QPushButton* tidyButton = button(QStringLiteral("tidy"), QStringLiteral("&Tidy"),
+    QPushButton* tidyButton = button(QStringLiteral("tidy"), QStringLiteral("Tid&y"),
                                      QStringLiteral("Join free neighbours"), &Planner::tidyChosen);
     undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
     redoButton = button(QStringLiteral("redo"), QStringLiteral("&Redo"), QStringLiteral("Redo"), &Planner::redo);
-    auto* recentButton = new QPushButton(QStringLiteral("Rece&nt"), this);
+    auto* recentButton = new QPushButton(QStringLiteral("Rec&ent"), this);
     recentButton->setObjectName(QStringLiteral("recentPlans"));
     recentButton->setAccessibleName(QStringLiteral("Recent plans"));
     recentButton->setAutoDefault(false);
@@ -244,14 +244,14 @@ void Planner::build()
     auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), right);
     allocateBox->setObjectName(QStringLiteral("allocateBox"));
     auto* allocLayout = new QVBoxLayout(allocateBox);
-    auto* hint = new QLabel(
-        QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len]], for example \"servers, 50, 20%\" or "
-                       "\"core link, 2\" or \"dmz, 0, , /28\". Hosts: the addresses the segment needs (2 gives a "
-                       "/31 and 1 a /32 unless links are /30; IPv6 always a /64). Growth: room added, in percent "
-                       "(may be left empty). /len: a fixed prefix length instead of one from the hosts. Commas or "
-                       "tabs between fields, so rows pasted from a spreadsheet work; # starts a comment; a line "
-                       "that cannot be read is listed with its number and why."),
-        allocateBox);
+    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len]]"), allocateBox);
+    // Every field explained where the list is typed, while it is empty.
+    const QString fields = QStringLiteral(
+        "servers, 50, 20%\ncore link, 2\ndmz, 0, , /28\n\n"
+        "hosts: the addresses the segment needs (2 gives a /31 and 1 a /32 unless links are /30; IPv6 always a "
+        "/64). growth: room added, in percent (may be left empty). /len: a fixed prefix length instead. Commas or "
+        "tabs between fields (rows pasted from a spreadsheet work); # starts a comment; a line that cannot be "
+        "read is listed with its number and why.");
     hint->setWordWrap(true);
     allocLayout->addWidget(hint);
     auto* settingsRow = new QHBoxLayout;
@@ -270,7 +270,9 @@ void Planner::build()
     segments = new QPlainTextEdit(allocateBox);
     segments->setObjectName(QStringLiteral("segments"));
     segments->setAccessibleName(QStringLiteral("Segments"));
-    segments->setAccessibleDescription(hint->text());
+    segments->setAccessibleDescription(hint->text() + QStringLiteral(". ") + fields);
+    segments->setPlaceholderText(fields);
+    segments->setToolTip(fields);
     segments->setTabChangesFocus(true);
     hint->setBuddy(segments);
     allocLayout->addWidget(segments, 1);
@@ -289,7 +291,7 @@ void Planner::build()
     progress->setTextVisible(true);
     progress->hide();
     allocRow->addWidget(progress, 1);
-    cancelButton = button(QStringLiteral("cancelAllocation"), QStringLiteral("&Cancel"),
+    cancelButton = button(QStringLiteral("cancelAllocation"), QStringLiteral("Cancel (Esc)"),
                           QStringLiteral("Cancel the allocation"), &Planner::cancelAllocation);
     cancelButton->hide();
     allocRow->addWidget(cancelButton);
