@@ -47,6 +47,33 @@ bool allocationColumnIsNumber(int column)
     return column == AVlan || column == AHosts || column == ANeeded || column == AUsable || column == ASpare;
 }
 
+AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair)
+{
+    AllocationRow row;
+    row.id = pair.main();
+    row.second = pair.v4 != plan::kNoBlock ? pair.v6 : plan::kNoBlock;
+    const std::vector<std::string> cells = plan::allocationCells(plan, pair);
+    for (std::size_t c = 0; c < cells.size() && c < row.cells.size(); ++c)
+        row.cells[c] = cells[c];
+    const plan::Block& b = plan.block(row.id);
+    const net::Hosts h = net::hostsOf(b.prefix);
+    row.keys[AName] = row.cells[AName];
+    row.keys[ANote] = row.cells[ANote];
+    for (int c : {AVlan, AHosts, ANeeded, AUsable, ASpare})
+        row.keys[static_cast<std::size_t>(c)] = numberKey(row.cells[static_cast<std::size_t>(c)]);
+    if (pair.v4 != plan::kNoBlock)
+        row.keys[AIpv4] = addressKey(plan.block(pair.v4).prefix.address, plan.block(pair.v4).prefix.length);
+    if (pair.v6 != plan::kNoBlock)
+        row.keys[AIpv6] = addressKey(plan.block(pair.v6).prefix.address, plan.block(pair.v6).prefix.length);
+    row.keys[AMask] =
+        numberKey(std::to_string(b.prefix.length + (b.prefix.address.family == net::Family::V4 ? 0 : 200)));
+    row.keys[AFirst] = addressKey(h.first);
+    row.keys[ALast] = addressKey(h.last);
+    if (h.broadcast)
+        row.keys[ABroadcast] = addressKey(*h.broadcast);
+    return row;
+}
+
 std::vector<AllocationRow> allocationRows(const plan::Plan& plan)
 {
     // The engine pairs the blocks and words the cells (as mqnet plan show
@@ -54,30 +81,8 @@ std::vector<AllocationRow> allocationRows(const plan::Plan& plan)
     const std::vector<plan::AllocationRow> pairs = plan::allocationRows(plan);
     std::vector<AllocationRow> rows;
     rows.reserve(pairs.size());
-    for (const plan::AllocationRow& pair : pairs) {
-        AllocationRow row;
-        row.id = pair.main();
-        row.second = pair.v4 != plan::kNoBlock ? pair.v6 : plan::kNoBlock;
-        const std::vector<std::string> cells = plan::allocationCells(plan, pair);
-        for (std::size_t c = 0; c < cells.size() && c < row.cells.size(); ++c)
-            row.cells[c] = cells[c];
-        const plan::Block& b = plan.block(row.id);
-        const net::Hosts h = net::hostsOf(b.prefix);
-        row.keys[AName] = row.cells[AName];
-        row.keys[ANote] = row.cells[ANote];
-        for (int c : {AVlan, AHosts, ANeeded, AUsable, ASpare})
-            row.keys[static_cast<std::size_t>(c)] = numberKey(row.cells[static_cast<std::size_t>(c)]);
-        if (pair.v4 != plan::kNoBlock)
-            row.keys[AIpv4] = addressKey(plan.block(pair.v4).prefix.address, plan.block(pair.v4).prefix.length);
-        if (pair.v6 != plan::kNoBlock)
-            row.keys[AIpv6] = addressKey(plan.block(pair.v6).prefix.address, plan.block(pair.v6).prefix.length);
-        row.keys[AMask] = numberKey(std::to_string(b.prefix.length + (b.prefix.address.family == net::Family::V4 ? 0 : 200)));
-        row.keys[AFirst] = addressKey(h.first);
-        row.keys[ALast] = addressKey(h.last);
-        if (h.broadcast)
-            row.keys[ABroadcast] = addressKey(*h.broadcast);
-        rows.push_back(std::move(row));
-    }
+    for (const plan::AllocationRow& pair : pairs)
+        rows.push_back(tableRow(plan, pair));
     return rows;
 }
 

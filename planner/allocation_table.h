@@ -4,6 +4,7 @@
 // column by what it means. Its CSV is the engine's allocationsCsv.
 #pragma once
 
+#include "plan/allocations.h"
 #include "plan/plan.h"
 
 #include <array>
@@ -28,6 +29,8 @@ struct AllocationRow {
     std::array<std::string, AllocColumnCount> keys;
 };
 
+// One row of the engine's table, worded and keyed.
+AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair);
 // In the engine's order: address order, IPv4 roots first.
 std::vector<AllocationRow> allocationRows(const plan::Plan& plan);
 

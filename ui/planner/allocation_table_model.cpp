@@ -2,16 +2,27 @@
 
 namespace mq::ui {
 
-void AllocationTableModel::setRows(std::vector<planner::AllocationRow> next)
+void AllocationTableModel::setPlan(const plan::Plan& plan)
 {
     beginResetModel();
-    all = std::move(next);
+    doc = &plan;
+    pairs = plan::allocationRows(plan);
+    worded.clear();
+    worded.resize(pairs.size());
     endResetModel();
+}
+
+const planner::AllocationRow& AllocationTableModel::row(int r) const
+{
+    auto& w = worded[static_cast<std::size_t>(r)];
+    if (!w)
+        w = std::make_unique<planner::AllocationRow>(planner::tableRow(*doc, pairs[static_cast<std::size_t>(r)]));
+    return *w;
 }
 
 int AllocationTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(all.size());
+    return parent.isValid() ? 0 : static_cast<int>(pairs.size());
 }
 
 int AllocationTableModel::columnCount(const QModelIndex& parent) const
@@ -21,15 +32,18 @@ int AllocationTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant AllocationTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= static_cast<int>(all.size()))
+    if (!index.isValid() || index.row() >= static_cast<int>(pairs.size()))
         return {};
-    const planner::AllocationRow& r = all[static_cast<std::size_t>(index.row())];
+    if (role == BlockRole)
+        return static_cast<qulonglong>(pairs[static_cast<std::size_t>(index.row())].main());
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != SortKeyRole && role != Qt::TextAlignmentRole)
+        return {};
+    const planner::AllocationRow& r = row(index.row());
     const auto c = static_cast<std::size_t>(index.column());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: return QString::fromStdString(r.cells[c]);
     case SortKeyRole: return QString::fromStdString(r.keys[c]);
-    case BlockRole: return static_cast<qulonglong>(r.id);
     case Qt::TextAlignmentRole:
         return planner::allocationColumnIsNumber(index.column()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                                                  : QVariant();

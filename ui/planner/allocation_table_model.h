@@ -6,6 +6,7 @@
 #include "planner/allocation_table.h"
 
 #include <QAbstractTableModel>
+#include <memory>
 
 namespace mq::ui {
 
@@ -16,8 +17,9 @@ public:
 
     explicit AllocationTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
-    void setRows(std::vector<planner::AllocationRow> next);
-    const std::vector<planner::AllocationRow>& rows() const { return all; }
+    // The plan's rows; their cells are worded when a view asks for them, so
+    // a table of a million rows costs only what is on screen (and a sort).
+    void setPlan(const plan::Plan& plan);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -25,7 +27,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    std::vector<planner::AllocationRow> all;
+    const planner::AllocationRow& row(int r) const;
+
+    const plan::Plan* doc = nullptr;
+    std::vector<plan::AllocationRow> pairs;
+    mutable std::vector<std::unique_ptr<planner::AllocationRow>> worded;
 };
 
 }  // namespace mq::ui

@@ -154,7 +154,7 @@ void Planner::refresh()
         plan::BlockId keep = planner::findBlock(p, current);
         selectBlock(keep == plan::kNoBlock ? p.root() : keep);
         resultModel->reload();
-        allocationModel->setRows(planner::allocationRows(p));
+        allocationModel->setPlan(p);
         allocations->resizeColumnsToContents();
         blocks->resizeColumnToContents(planner::ColName);
     }
