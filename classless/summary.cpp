@@ -2,6 +2,8 @@
 
 #include "net/parse.h"
 #include "net/summarize.h"
+#include "textio/escape.h"
+#include "textio/lines.h"
 
 namespace mq::classless {
 
@@ -27,55 +29,93 @@ std::string plural(std::size_t n, const char* one, const char* many)
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-}  // namespace
-
-void SummaryArea::Text_Change(const std::string& text)
+bool cancelled(const std::atomic<bool>* cancel)
 {
-    Text = text;
-    Summary.clear();
-    Errors.clear();
-    inputItems = 0;
-    coveredV4 = coveredV6 = net::Count{};
-    std::vector<net::Range> ranges;
-    std::size_t lineNo = 0;
-    std::size_t pos = 0;
-    while (pos <= text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const std::size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line[start] == '#')
-            continue;
-        auto parsed = net::parseInput(line);
-        if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-            Errors.push_back("Line " + std::to_string(lineNo) + ": " + net::describe(line, *e));
-            continue;
-        }
-        ++inputItems;
-        ranges.push_back(std::get<net::Input>(parsed).range);
-    }
-    for (const net::Prefix& p : net::summarize(std::move(ranges))) {
-        Summary.push_back(net::formatNetwork(p));
-        add(p.address.family == net::Family::V4 ? coveredV4 : coveredV6, p);
-    }
+    return cancel && cancel->load(std::memory_order_relaxed);
 }
 
-std::string SummaryArea::countsText() const
+}  // namespace
+
+SummaryResult summarizeList(std::string_view text, const std::atomic<bool>* cancel)
 {
-    std::string s = plural(inputItems, "item", "items") + " in, " +
-                    plural(Summary.size(), "prefix", "prefixes") + " out";
-    if (coveredV4 != net::Count{})
-        s += ", " + net::toDecimal(coveredV4) + " IPv4 addresses";
-    if (coveredV6 != net::Count{})
-        s += ", " + net::toDecimal(coveredV6) + " IPv6 addresses";
-    if (!Errors.empty())
-        s += "; " + plural(Errors.size(), "line", "lines") + " not read";
+    SummaryResult r;
+    net::Summarizer summarizer;
+    const textio::ReadResult read = textio::readLines(text, [&](const textio::Line& line) {
+        if ((line.number & 0x3FF) == 0 && cancelled(cancel))
+            return false;
+        const std::string at = "Line " + std::to_string(line.number) + ": ";
+        if (line.tooLong) {
+            r.refused.push_back({line.number, at + textio::tooLongReason()});
+            return true;
+        }
+        auto parsed = net::parseInput(line.content);
+        if (auto* e = std::get_if<net::ParseError>(&parsed)) {
+            r.refused.push_back({line.number, at + textio::escaped(line.content) + ": " + e->message +
+                                                  " at character " + std::to_string(e->position + 1)});
+            return true;
+        }
+        ++r.inputItems;
+        summarizer.add(std::get<net::Input>(parsed).range);
+        return true;
+    });
+    if (read.stopped || cancelled(cancel)) {
+        r.cancelled = true;
+        return r;
+    }
+    summarizer.visit([&r](const net::Prefix& p) {
+        r.summary.push_back(net::formatNetwork(p));
+        add(p.address.family == net::Family::V4 ? r.coveredV4 : r.coveredV6, p);
+    });
+    r.cancelled = cancelled(cancel);
+    return r;
+}
+
+std::string countsText(const SummaryResult& r)
+{
+    std::string s = plural(r.inputItems, "item", "items") + " in, " +
+                    plural(r.summary.size(), "prefix", "prefixes") + " out";
+    if (r.coveredV4 != net::Count{})
+        s += ", " + net::toDecimal(r.coveredV4) + " IPv4 " + (r.coveredV4 == net::Count{1} ? "address" : "addresses");
+    if (r.coveredV6 != net::Count{})
+        s += ", " + net::toDecimal(r.coveredV6) + " IPv6 " + (r.coveredV6 == net::Count{1} ? "address" : "addresses");
+    if (!r.refused.empty())
+        s += "; " + plural(r.refused.size(), "line", "lines") + " not read";
     return s;
+}
+
+void SummaryArea::setText(const std::string& list)
+{
+    setResult(list, summarizeList(list));
+}
+
+void SummaryArea::setResult(const std::string& list, SummaryResult r)
+{
+    text = list;
+    result = std::move(r);
+}
+
+std::vector<std::string> SummaryArea::errors() const
+{
+    std::vector<std::string> lines;
+    lines.reserve(result.refused.size());
+    for (const RefusedLine& l : result.refused)
+        lines.push_back(l.text);
+    return lines;
+}
+
+std::vector<std::string> SummaryArea::reportLines() const
+{
+    if (result.inputItems == 0 && result.refused.empty())
+        return {};
+    std::vector<std::string> lines = {"Maskquill Classless Calculator: summary", "", countsText(), ""};
+    lines.insert(lines.end(), result.summary.begin(), result.summary.end());
+    if (!result.refused.empty()) {
+        lines.push_back("");
+        lines.push_back("Lines not read:");
+        for (const RefusedLine& l : result.refused)
+            lines.push_back(l.text);
+    }
+    return lines;
 }
 
 }  // namespace mq::classless

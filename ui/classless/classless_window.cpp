@@ -1,5 +1,6 @@
 #include "ui/classless/classless_window.h"
 
+#include "ui/classless/lines_view.h"
 #include "ui/classless/subnet_table.h"
 #include "ui/help/help_window.h"
 #include "ui/platform/geometry.h"
@@ -16,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
@@ -31,14 +34,6 @@ using classless::FieldId;
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
-
-QString joined(const std::vector<std::string>& lines)
-{
-    QStringList l;
-    for (const std::string& s : lines)
-        l << q(s);
-    return l.join(QLatin1Char('\n'));
-}
 
 // A read-only field: selectable, copyable, and its value is what a screen reader reads.
 QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
@@ -105,29 +100,62 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     splitter->addWidget(buildResults());
     tabs = new QTabWidget(splitter);
     tabs->setObjectName(QStringLiteral("Tools"));
-    tabs->setFocusPolicy(Qt::NoFocus);  // its tab bar takes the focus
+    tabs->setAccessibleName(QStringLiteral("Split or summarize"));
     tabs->tabBar()->setAccessibleName(QStringLiteral("Split or summarize"));
-    tabs->addTab(buildListing(), QStringLiteral("Split into /N"));
-    tabs->addTab(buildSummary(), QStringLiteral("Summarize"));
+    tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);  // Tab stops on the page titles
+    tabs->addTab(buildListing(), QStringLiteral("Split into /&N"));
+    tabs->addTab(buildSummary(), QStringLiteral("Summari&ze"));
     splitter->addWidget(tabs);
-    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(splitter);
+    // Ctrl+PageDown and Ctrl+PageUp turn the pages from anywhere in the window.
+    for (const auto& [key, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                    std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto* sc = new QShortcut(key, this);
+        sc->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(sc, &QShortcut::activated, this, [this, step = step] {
+            tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
+            tabs->tabBar()->setFocus(Qt::ShortcutFocusReason);
+        });
+    }
 
     // Tab order: the box, the prefix controls, the results, then the listing and the summarizer.
     QList<QWidget*> order = {input, prefixSpin, prefixSlider, mask};
     for (auto& [label, box] : fieldWidgets)
         order << box;
     order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
-          << listingTable << summaryInput << summaryOutput << summaryErrors;
+          << listingTable << summaryInput << summaryOutput << summaryErrors << summaryCopy;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     describeControls();
-    resize(980, 640);
+    sizeForIPv6();
     refresh();
     input->setFocus();
+}
+
+// Opens wide enough for the longest IPv6 result beside the pages.
+void ClasslessWindow::sizeForIPv6()
+{
+    const QLineEdit* sample = fieldWidgets.front().second;
+    const QFontMetrics fm(sample->font());
+    int caption = 0;
+    for (auto& [label, box] : fieldWidgets)
+        caption = std::max(caption, label->fontMetrics().horizontalAdvance(label->text()));
+    // The reverse pointer of an IPv6 address: 32 nibbles, dotted, and ip6.arpa.
+    QString longest;
+    for (int i = 0; i < 32; ++i)
+        longest += QStringLiteral("8.");  // digits are the widest nibbles
+    longest += QStringLiteral("ip6.arpa");
+    const int field = fm.horizontalAdvance(longest) + 16;  // the line edit's frame and margins
+    const int pane = caption + field + 48;                 // the grid's margins, spacing and scroll bar
+    resultsArea->setMinimumWidth(std::min(pane, 760));
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("Panes"));
+    const int tools = 520;
+    splitter->setSizes({pane, tools});
+    resize(pane + tools + 16, 660);
 }
 
 // What each control is for, as a screen reader says it after the name.
@@ -146,6 +174,8 @@ void ClasslessWindow::describeControls()
         {summaryOutput, "The fewest prefixes that cover the list"},
         {summaryCounts, "Input items, output prefixes and addresses covered"},
         {summaryErrors, "The lines that could not be read, with their line numbers and reasons"},
+        {summaryCopy, "Copies the summary to the clipboard"},
+        {tabs, "The pages: Ctrl+PageDown and Ctrl+PageUp turn them"},
         {findChild<QWidget*>(QStringLiteral("Results")), "The facts of the prefix"},
     };
     for (const auto& [widget, text] : descriptions)
@@ -160,8 +190,11 @@ void ClasslessWindow::describeControls()
 QWidget* ClasslessWindow::buildResults()
 {
     auto* scroll = new QScrollArea;
+    resultsArea = scroll;
     scroll->setObjectName(QStringLiteral("Results"));
     scroll->setWidgetResizable(true);
+    // The fields narrow with the pane: it never scrolls sideways, so captions stay in view.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFocusPolicy(Qt::NoFocus);  // the fields inside take the focus
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
@@ -192,6 +225,10 @@ QWidget* ClasslessWindow::buildResults()
     pal.setColor(QPalette::WindowText, toQColor(colour::Red));
     error->setPalette(pal);
     grid->addWidget(error, row++, 1, 1, 3);
+    notice = new QLabel(page);
+    notice->setObjectName(QStringLiteral("Notice"));
+    notice->setWordWrap(true);
+    grid->addWidget(notice, row++, 1, 1, 3);
 
     auto* prefixLabel = new QLabel(QStringLiteral("&Prefix length:"), page);
     prefixSpin = new QSpinBox(page);
@@ -208,7 +245,7 @@ QWidget* ClasslessWindow::buildResults()
     connect(prefixSpin, &QSpinBox::valueChanged, this, &ClasslessWindow::prefixChosen);
     connect(prefixSlider, &QSlider::valueChanged, this, &ClasslessWindow::prefixChosen);
     connect(mask, &QComboBox::activated, this, [this](int index) {
-        formModel.Mask_Click(index);
+        formModel.chooseMask(index);
         listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
         refresh();
     });
@@ -328,36 +365,76 @@ QWidget* ClasslessWindow::buildSummary()
     summaryInput = textArea("SummaryInput", "List to summarize", false, page);
     inLabel->setBuddy(summaryInput);
     auto* outLabel = new QLabel(QStringLiteral("Summary:"), page);
-    summaryOutput = textArea("SummaryOutput", "Summary", true, page);
+    summaryOutput = new LinesView("SummaryOutput", "Summary", page);
     summaryCounts = new QLabel(page);
     summaryCounts->setObjectName(QStringLiteral("SummaryCounts"));
     summaryCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    summaryErrors = textArea("SummaryErrors", "Lines not read", true, page);
+    summaryCounts->setWordWrap(true);
+    summaryErrors = new LinesView("SummaryErrors", "Lines not read", page);
     summaryErrors->setMaximumHeight(90);
-    connect(summaryInput, &QPlainTextEdit::textChanged, this, [this] {
-        if (refreshing)
-            return;
-        summaryModel.Text_Change(summaryInput->toPlainText().toStdString());
-        summaryOutput->setPlainText(joined(summaryModel.Summary));
-        summaryErrors->setPlainText(joined(summaryModel.Errors));
-        summaryCounts->setText(q(summaryModel.countsText()));
-        summaryCounts->setAccessibleName(summaryCounts->text().isEmpty() ? QStringLiteral("Summary counts")
-                                                                         : summaryCounts->text());
-    });
+    summaryCopy = new QPushButton(QStringLiteral("&Copy summary"), page);
+    summaryCopy->setObjectName(QStringLiteral("CopySummary"));
+    summaryCopy->setAccessibleName(QStringLiteral("Copy summary"));
+    connect(summaryCopy, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(summaryOutput->text()); });
+    summaryPause.setSingleShot(true);
+    summaryPause.setInterval(kListPauseMs);
+    connect(&summaryPause, &QTimer::timeout, this, &ClasslessWindow::summaryStart);
+    connect(summaryInput, &QPlainTextEdit::textChanged, this, &ClasslessWindow::summaryEdited);
     grid->addWidget(inLabel, 0, 0);
     grid->addWidget(outLabel, 0, 1);
     grid->addWidget(summaryInput, 1, 0);
     grid->addWidget(summaryOutput, 1, 1);
-    grid->addWidget(summaryCounts, 2, 0, 1, 2);
+    grid->addWidget(summaryCounts, 2, 0);
+    grid->addWidget(summaryCopy, 2, 1, Qt::AlignRight);
     grid->addWidget(summaryErrors, 3, 0, 1, 2);
     return page;
+}
+
+// The list changed: what was under way is dropped, and the list is worked out
+// again once typing pauses; the last result stays on show meanwhile.
+void ClasslessWindow::summaryEdited()
+{
+    if (refreshing)
+        return;
+    summaryWork.cancel();
+    summaryPause.start();
+    summaryCounts->setText(q(summaryModel.countsText()) + QStringLiteral(" (working out the changed list…)"));
+}
+
+void ClasslessWindow::summaryStart()
+{
+    const QString list = summaryInput->toPlainText();
+    summaryWork.start([this, list](const std::atomic<bool>& cancel) -> std::function<void()> {
+        auto text = std::make_shared<std::string>(list.toStdString());
+        auto result = std::make_shared<classless::SummaryResult>(classless::summarizeList(*text, &cancel));
+        return [this, text, result] {
+            summaryModel.setResult(std::move(*text), std::move(*result));
+            refreshSummary();
+            emit summaryShown();
+        };
+    });
+}
+
+void ClasslessWindow::refreshSummary()
+{
+    summaryOutput->setLines(&summaryModel.result.summary);
+    summaryErrorLines = summaryModel.errors();
+    summaryErrors->setLines(&summaryErrorLines);
+    summaryCounts->setText(q(summaryModel.countsText()));
+    summaryCounts->setAccessibleName(summaryCounts->text());
+}
+
+bool ClasslessWindow::onSummaryPage() const
+{
+    return tabs->currentIndex() == 1;
 }
 
 // ---------------------------------------------------------------- events
 
 void ClasslessWindow::inputEdited(const QString& text)
 {
-    formModel.Input_Change(text.toStdString());
+    formModel.setInput(text.toStdString());
     listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
     refresh();
 }
@@ -366,15 +443,15 @@ void ClasslessWindow::prefixChosen(int length)
 {
     if (refreshing)
         return;
-    formModel.Prefix_Change(length);
+    formModel.setPrefix(length);
     listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
     refresh();
 }
 
 void ClasslessWindow::split()
 {
-    listingModel.SplitText = splitLength->text().toStdString();
-    if (listingModel.Split_Click())
+    listingModel.splitText = splitLength->text().toStdString();
+    if (listingModel.split())
         listingTable->setFocus();
     listingTable->refresh();
     refreshListing();
@@ -382,7 +459,7 @@ void ClasslessWindow::split()
 
 void ClasslessWindow::jump()
 {
-    listingModel.Jump(jumpTo->text().toStdString());
+    listingModel.jump(jumpTo->text().toStdString());
     listingTable->refresh();
     refreshListing();
 }
@@ -431,12 +508,15 @@ bool ClasslessWindow::eventFilter(QObject* watched, QEvent* e)
 void ClasslessWindow::refresh()
 {
     refreshing = true;
-    if (input->text().toStdString() != formModel.Input)
-        input->setText(q(formModel.Input));
-    error->setText(q(formModel.Error));
-    error->setAccessibleDescription(formModel.Error.empty() ? QStringLiteral("Says why the typed text cannot be read")
+    if (input->text().toStdString() != formModel.input)
+        input->setText(q(formModel.input));
+    error->setText(q(formModel.error));
+    error->setAccessibleDescription(formModel.error.empty() ? QStringLiteral("Says why the typed text cannot be read")
                                                             : error->text());
-    error->setVisible(!formModel.Error.empty());
+    error->setVisible(!formModel.error.empty());
+    notice->setText(q(formModel.notice));
+    notice->setAccessibleName(notice->text());
+    notice->setVisible(!formModel.notice.empty());
     prefixSpin->setRange(0, formModel.prefixMaximum);
     prefixSlider->setRange(0, formModel.prefixMaximum);
     prefixSpin->setValue(formModel.prefix);
@@ -495,12 +575,14 @@ void ClasslessWindow::refreshBadges()
 
 void ClasslessWindow::refreshListing()
 {
-    listingMessage->setText(q(listingModel.Message));
+    listingMessage->setText(q(listingModel.message));
     listingMessage->setAccessibleDescription(listingMessage->text());
-    listingMessage->setVisible(!listingModel.Message.empty());
+    listingMessage->setVisible(!listingModel.message.empty());
     if (listingModel.shown())
-        listingCount->setText(QStringLiteral("%1 subnets /%2 of %3")
-                                  .arg(q(net::toDecimal(listingModel.rowCount())))
+        listingCount->setText(QStringLiteral("%1 %2 /%3 of %4")
+                                  .arg(q(net::toDecimal(listingModel.rowCount())),
+                                       listingModel.rowCount() == net::Count{1} ? QStringLiteral("subnet")
+                                                                                : QStringLiteral("subnets"))
                                   .arg(listingModel.newLength())
                                   .arg(q(net::formatNetwork(formModel.resultPrefix()))));
     else
@@ -512,12 +594,18 @@ void ClasslessWindow::refreshListing()
 
 void ClasslessWindow::saveReport(Services& services, ReportOutput& output)
 {
-    classless::saveResults(formModel, listingModel, services, output, csv);
+    if (onSummaryPage())
+        classless::saveSummary(summaryModel, services, output, csv);
+    else
+        classless::saveResults(formModel, listingModel, services, output, csv);
 }
 
 void ClasslessWindow::printReport(Services& services, ReportOutput& output)
 {
-    classless::printResults(formModel, listingModel, services, output);
+    if (onSummaryPage())
+        classless::printSummary(summaryModel, services, output);
+    else
+        classless::printResults(formModel, listingModel, services, output);
 }
 
 }  // namespace mq::ui

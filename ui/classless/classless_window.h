@@ -8,8 +8,10 @@
 #include "classless/listing.h"
 #include "classless/summary.h"
 #include "reports/child_report.h"
+#include "ui/classless/background_work.h"
 #include "ui/classless/qt_csv_target.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <map>
 
@@ -17,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QScrollArea;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -26,6 +29,10 @@ class QVBoxLayout;
 namespace mq::ui {
 
 class SubnetTable;
+class LinesView;
+
+// How long typing in a list must pause before the list is worked out again.
+inline constexpr int kListPauseMs = 300;
 
 inline constexpr const char* kClasslessWindowName = "classless";
 inline constexpr const char* kClasslessHelpSection = "classless";
@@ -47,6 +54,14 @@ public:
 
     // Writes every widget from the models.
     void refresh();
+    // The page on show: the listing or the summary.
+    bool onSummaryPage() const;
+    // Work on the list still to come or under way (the last result is on show meanwhile).
+    bool summaryPending() const { return summaryPause.isActive() || summaryWork.busy(); }
+
+signals:
+    // A list's result has been put on show.
+    void summaryShown();
 
 protected:
     bool event(QEvent* e) override;
@@ -64,6 +79,10 @@ private:
     void jump();
     void refreshListing();
     void refreshBadges();
+    void summaryEdited();
+    void summaryStart();
+    void refreshSummary();
+    void sizeForIPv6();
 
     classless::ClasslessForm formModel;
     classless::SubnetListing listingModel;
@@ -73,6 +92,8 @@ private:
 
     QLineEdit* input = nullptr;
     QLabel* error = nullptr;
+    QLabel* notice = nullptr;
+    QScrollArea* resultsArea = nullptr;
     QSpinBox* prefixSpin = nullptr;
     QSlider* prefixSlider = nullptr;
     QComboBox* mask = nullptr;
@@ -89,9 +110,13 @@ private:
     QLabel* listingMessage = nullptr;
     SubnetTable* listingTable = nullptr;
     QPlainTextEdit* summaryInput = nullptr;
-    QPlainTextEdit* summaryOutput = nullptr;
+    LinesView* summaryOutput = nullptr;
     QLabel* summaryCounts = nullptr;
-    QPlainTextEdit* summaryErrors = nullptr;
+    LinesView* summaryErrors = nullptr;
+    std::vector<std::string> summaryErrorLines;
+    QPushButton* summaryCopy = nullptr;
+    BackgroundWork summaryWork{this};
+    QTimer summaryPause;
 };
 
 // The coloured binary lines as rich text: network bits red, host bits olive.
