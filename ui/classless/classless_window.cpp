@@ -2,6 +2,7 @@
 
 #include "ui/classless/lines_view.h"
 #include "ui/classless/subnet_table.h"
+#include "ui/classless/text_mirror.h"
 #include "ui/help/help_window.h"
 #include "ui/platform/geometry.h"
 
@@ -380,6 +381,7 @@ QWidget* ClasslessWindow::buildSummary()
     summaryPause.setSingleShot(true);
     summaryPause.setInterval(kListPauseMs);
     connect(&summaryPause, &QTimer::timeout, this, &ClasslessWindow::summaryStart);
+    summaryText = new TextMirror(summaryInput->document(), this);
     connect(summaryInput, &QPlainTextEdit::textChanged, this, &ClasslessWindow::summaryEdited);
     grid->addWidget(inLabel, 0, 0);
     grid->addWidget(outLabel, 0, 1);
@@ -404,7 +406,7 @@ void ClasslessWindow::summaryEdited()
 
 void ClasslessWindow::summaryStart()
 {
-    const QString list = summaryInput->toPlainText();
+    const QString list = summaryText->text();
     summaryWork.start([this, list](const std::atomic<bool>& cancel) -> std::function<void()> {
         auto text = std::make_shared<std::string>(list.toStdString());
         auto result = std::make_shared<classless::SummaryResult>(classless::summarizeList(*text, &cancel));
@@ -423,6 +425,11 @@ void ClasslessWindow::refreshSummary()
     summaryErrors->setLines(&summaryErrorLines);
     summaryCounts->setText(q(summaryModel.countsText()));
     summaryCounts->setAccessibleName(summaryCounts->text());
+}
+
+QString ClasslessWindow::summaryListText() const
+{
+    return summaryText->text();
 }
 
 bool ClasslessWindow::onSummaryPage() const

@@ -30,6 +30,7 @@ namespace mq::ui {
 
 class SubnetTable;
 class LinesView;
+class TextMirror;
 
 // How long typing in a list must pause before the list is worked out again.
 inline constexpr int kListPauseMs = 300;
@@ -58,6 +59,8 @@ public:
     bool onSummaryPage() const;
     // Work on the list still to come or under way (the last result is on show meanwhile).
     bool summaryPending() const { return summaryPause.isActive() || summaryWork.busy(); }
+    // The list as the worker is handed it (the summary box's text).
+    QString summaryListText() const;
 
 signals:
     // A list's result has been put on show.
@@ -115,6 +118,7 @@ private:
     LinesView* summaryErrors = nullptr;
     std::vector<std::string> summaryErrorLines;
     QPushButton* summaryCopy = nullptr;
+    TextMirror* summaryText = nullptr;
     BackgroundWork summaryWork{this};
     QTimer summaryPause;
 };

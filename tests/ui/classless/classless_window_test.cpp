@@ -35,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -238,6 +239,29 @@ TEST_F(ClasslessWindowTest, SummaryWorksOffTheInterfaceThreadAndKeepsTheLastResu
     EXPECT_EQ(out->text(), "192.168.0.0/23");
     child<QPushButton>("CopySummary")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), "192.168.0.0/23");
+
+    // The copy of the list handed to the worker follows every kind of edit.
+    QTextCursor c = list->textCursor();
+    c.setPosition(3);
+    c.setPosition(20, QTextCursor::KeepAnchor);
+    list->setTextCursor(c);
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\u00a0z\n"));
+    list->paste();
+    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClicks(list, "ab");
+    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    list->undo();
+    list->undo();
+    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    list->moveCursor(QTextCursor::End);
+    QTest::keyClick(list, Qt::Key_Return);
+    list->moveCursor(QTextCursor::Start);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    list->clear();
+    EXPECT_EQ(w->summaryListText(), QString());
 }
 
 TEST_F(ClasslessWindowTest, SaveAndPrintFollowThePageOnShow)
