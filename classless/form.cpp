@@ -1,5 +1,6 @@
 #include "classless/form.h"
 
+#include "net/bits.h"
 #include "net/special.h"
 #include "net/summarize.h"
 #include "textio/escape.h"
@@ -42,12 +43,7 @@ int impliedLength(const Address& a)
 int coveringLength(const net::Range& r)
 {
     const int bits = r.first.bits();
-    const u128 diff = r.first.value ^ r.last.value;
-    int len = bits;
-    for (int b = 0; b < bits; ++b)
-        if ((diff >> b) & 1)
-            len = bits - 1 - b;
-    return len;
+    return bits - net::bitLength(r.first.value ^ r.last.value);
 }
 
 std::vector<BitLine> bitLines(Family f, u128 value, int length)

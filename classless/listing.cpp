@@ -7,18 +7,6 @@
 
 namespace mq::classless {
 
-void appendDecimal(std::string& out, u128 v)
-{
-    char buf[40];
-    int n = 0;
-    do {
-        buf[n++] = static_cast<char>('0' + static_cast<int>(v % 10));
-        v /= 10;
-    } while (v != 0);
-    while (n > 0)
-        out += buf[--n];
-}
-
 u128 offsetClamped(u128 a, long long delta, u128 max)
 {
     if (delta < 0) {

@@ -86,8 +86,8 @@ private:
     u128 top_ = 0, current_ = 0, anchor_ = 0;
 };
 
-// Decimal digits of v appended to out, without a temporary string.
-void appendDecimal(std::string& out, u128 v);
+// Decimal digits of v appended to out, without a temporary string: the engine's writer.
+using net::appendDecimal;
 // a + delta, kept within 0..max.
 u128 offsetClamped(u128 a, long long delta, u128 max);
 

@@ -7,6 +7,7 @@
 
 #include "plan/allocate.h"
 #include "plan/document.h"
+#include "plan/segments.h"
 
 using namespace mq;
 

@@ -3,13 +3,11 @@
 #include <array>
 #include <cstring>
 
+#include "net/bits.h"
+
 namespace mq::net {
 
 namespace {
-
-constexpr u128 familyMask(Family f) {
-  return f == Family::V4 ? u128{0xFFFFFFFFu} : ~u128{0};
-}
 
 // "0".."255" padded to four bytes, so an octet is copied with one fixed-size memcpy.
 struct OctetText {
@@ -202,6 +200,11 @@ std::string format(const Address& a) {
 void appendFormat(std::string& out, const Address& a) {
   char buffer[kAddressRoom];
   out.append(buffer, writeAddress(buffer, a));
+}
+
+void appendDecimal(std::string& out, u128 v) {
+  char buffer[kMaxDecimalChars];
+  out.append(buffer, writeDecimal(buffer, v));
 }
 
 std::string formatExpanded(const Address& a) {

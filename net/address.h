@@ -68,8 +68,10 @@ std::string format(const Address& a);
 std::string formatExpanded(const Address& a);
 // "network/len" of a prefix's network (host bits cleared).
 std::string formatNetwork(const Prefix& p);
-// Appends format(a) to out without allocating a temporary (hot path of listings).
+// Appends format(a) or toDecimal(v) to out without allocating a temporary (hot path of
+// listings and CSV exports).
 void appendFormat(std::string& out, const Address& a);
+void appendDecimal(std::string& out, u128 v);
 
 // The writers under format() and toDecimal(), for listings that fill a fixed buffer.
 // Each returns the end of what it wrote. writeAddress writes at most kMaxAddressChars

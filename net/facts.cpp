@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "net/bits.h"
+
 namespace mq::net {
 
 namespace {
@@ -48,7 +50,7 @@ Hosts hostsOf(const Prefix& p) {
     h.usable = {(u128{1} << hostBits) - 2, false};
   } else {
     h.first.value += 1;  // the network itself is the Subnet-Router anycast address
-    h.usable = {hostBits == 128 ? ~u128{0} : (u128{1} << hostBits) - 1, false};
+    h.usable = {lowBits(hostBits), false};
   }
   return h;
 }
@@ -69,7 +71,7 @@ std::vector<std::string> reverseZones(const Prefix& p) {
   const int count = 1 << (boundary - length);
   for (int i = 0; i < count; ++i) {
     const int shift = p.address.bits() - boundary;  // 128 only for ::/0, its one zone
-    const Address zone{network.value + (shift >= 128 ? 0 : u128(i) << shift), network.family};
+    const Address zone{network.value + shiftedLeft(static_cast<u128>(i), shift), network.family};
     zones.push_back(reverseLabels(zone, boundary / step));
   }
   return zones;

@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "textio/escape.h"
+
 namespace mq::net {
 
 namespace {
@@ -217,6 +219,10 @@ Parsed<Input> parseInput(std::string_view text) {
     split = 0;
     while (split < all.text.size() && !isBlank(all.text[split])) ++split;
   }
+  if (slash && split > 0 && isBlank(all.text[split - 1]))
+    return fault(all.at + split - 1, "a blank before the '/'");
+  if (slash && split + 1 < all.text.size() && isBlank(all.text[split + 1]))
+    return fault(all.at + split + 1, "a blank after the '/'");
   auto a = readAddress(all.sub(0, split), &in.zone);
   if (const auto* e = std::get_if<ParseError>(&a)) return *e;
   const Address address = std::get<Address>(a);
@@ -235,7 +241,7 @@ Parsed<Input> parseInput(std::string_view text) {
 }
 
 std::string describe(std::string_view text, const ParseError& e) {
-  return std::string(text) + ": " + e.message + " at character " + std::to_string(e.position + 1);
+  return textio::escaped(text) + ": " + e.message + " at character " + std::to_string(e.position + 1);
 }
 
 }  // namespace mq::net

@@ -26,7 +26,7 @@ struct Input {
 template <class T>
 using Parsed = std::variant<T, ParseError>;
 
-// Accepts (surrounding blanks ignored):
+// Accepts (surrounding blanks ignored; none beside a '/'):
 //   IPv4  a.b.c.d | a.b.c.d/len | a.b.c.d MASK | a.b.c.d WILDCARD (read as a mask when it is one)
 //   IPv6  every RFC 4291 text form, optional %zone, optional /len
 //   range FIRST-LAST or FIRST - LAST (same family, FIRST <= LAST)
@@ -35,7 +35,8 @@ Parsed<Input> parseInput(std::string_view text);
 // A bare address of either family (with optional %zone for IPv6; zone returned through *zone).
 Parsed<Address> parseAddress(std::string_view text, std::string* zone = nullptr);
 
-// The error text of a failed parse, for people: "<text>: <message> at character <position+1>".
+// The error text of a failed parse, for people: "<text>: <message> at character <position+1>",
+// the text escaped and shortened (textio::escaped) so that no byte of it drives a terminal.
 std::string describe(std::string_view text, const ParseError& e);
 
 }  // namespace mq::net

@@ -1,15 +1,9 @@
 #include "net/split.h"
 
+#include "net/bits.h"
 #include "net/facts.h"
 
 namespace mq::net {
-
-namespace {
-
-// i << n where n may be the whole width of a u128 (then only i = 0 can occur).
-constexpr u128 shifted(u128 i, int n) { return n >= 128 ? 0 : i << n; }
-
-}  // namespace
 
 Splitter::Splitter(const Prefix& parent, int newLength)
     : parent_{parent.network(), parent.length}, newLength_(newLength) {}
@@ -21,12 +15,11 @@ bool Splitter::valid() const {
 Count Splitter::rowCount() const { return Count::powerOfTwo(newLength_ - parent_.length); }
 
 u128 Splitter::lastIndex() const {
-  const int k = newLength_ - parent_.length;
-  return k >= 128 ? ~u128{0} : (u128{1} << k) - 1;
+  return lowBits(newLength_ - parent_.length);
 }
 
 SubnetRow Splitter::row(u128 index) const {
-  const Address network{parent_.address.value + shifted(index, parent_.address.bits() - newLength_),
+  const Address network{parent_.address.value + shiftedLeft(index, parent_.address.bits() - newLength_),
                         parent_.address.family};
   SubnetRow r;
   r.index = index;
@@ -42,7 +35,7 @@ std::optional<u128> Splitter::rowOf(const Address& a) const {
   if (!parent_.contains(a)) return std::nullopt;
   const int hostBits = a.bits() - newLength_;
   const u128 offset = a.value - parent_.address.value;
-  return hostBits >= 128 ? 0 : offset >> hostBits;
+  return shiftedRight(offset, hostBits);
 }
 
 }  // namespace mq::net

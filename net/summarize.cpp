@@ -3,22 +3,11 @@
 #include <algorithm>
 #include <bit>
 
+#include "net/bits.h"
+
 namespace mq::net {
 
 namespace {
-
-constexpr u128 familyMax(Family f) { return f == Family::V4 ? u128{0xFFFFFFFFu} : ~u128{0}; }
-
-int trailingZeros(u128 v, int bits) {
-  if (v == 0) return bits;
-  const auto low = static_cast<std::uint64_t>(v);
-  return low ? std::countr_zero(low) : 64 + std::countr_zero(static_cast<std::uint64_t>(v >> 64));
-}
-
-int floorLog2(u128 v) {  // v > 0
-  const auto high = static_cast<std::uint64_t>(v >> 64);
-  return high ? 127 - std::countl_zero(high) : 63 - std::countl_zero(static_cast<std::uint64_t>(v));
-}
 
 // Each step takes the largest aligned block that starts at `first` and ends by `last`.
 template <class Emit>
@@ -26,10 +15,10 @@ void eachPrefix(Family f, u128 first, u128 last, Emit&& emit) {
   const int bits = familyBits(f);
   for (;;) {
     const u128 span = last - first;
-    const int fits = span == familyMax(f) ? bits : floorLog2(span + 1);
-    const int hostBits = std::min(trailingZeros(first, bits), fits);
+    const int fits = span == familyMask(f) ? bits : bitLength(span + 1) - 1;
+    const int hostBits = std::min({trailingZeros(first), bits, fits});
     emit(Prefix{{first, f}, bits - hostBits});
-    const u128 blockLast = first + (hostBits >= 128 ? ~u128{0} : (u128{1} << hostBits) - 1);
+    const u128 blockLast = first + lowBits(hostBits);
     if (blockLast >= last) return;
     first = blockLast + 1;
   }
@@ -44,7 +33,7 @@ u128 lastOf(const Summarizer::V6Span& s) { return s.last; }
 template <class Span, class Emit>
 void mergeSpans(Family f, std::vector<Span>& spans, Emit&& emit) {
   std::sort(spans.begin(), spans.end());
-  const u128 top = familyMax(f);
+  const u128 top = familyMask(f);
   for (std::size_t i = 0; i < spans.size();) {
     const u128 first = firstOf(spans[i]);
     u128 last = lastOf(spans[i]);

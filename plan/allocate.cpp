@@ -7,6 +7,7 @@
 #include <numeric>
 #include <set>
 
+#include "net/bits.h"
 #include "net/facts.h"
 
 namespace mq::plan {
@@ -16,12 +17,6 @@ namespace {
 using net::u128;
 
 constexpr double kMaxGrowthPercent = 1'000'000;
-
-int bitLength(u128 v) {
-  const auto high = static_cast<std::uint64_t>(v >> 64);
-  if (high) return 128 - std::countl_zero(high);
-  return 64 - std::countl_zero(static_cast<std::uint64_t>(v));
-}
 
 // The free blocks of an allocation, by prefix length, each set ordered by address. Every
 // free block is aligned to its own size, so the lowest aligned place for a block of length
@@ -103,11 +98,11 @@ std::optional<int> lengthFor(net::Family f, u128 needed) {
   if (f == net::Family::V4) {
     if (needed > (u128{1} << 32) - 2) return std::nullopt;
     const u128 total = needed + 2;  // network and broadcast
-    return 32 - bitLength(total - 1);
+    return 32 - net::bitLength(total - 1);
   }
   if (needed <= 1) return 128;
   if (needed == 2) return 127;
-  return 128 - bitLength(needed);  // 2^n - 1 usable: n = bit length of needed
+  return 128 - net::bitLength(needed);  // 2^n - 1 usable: n = bit length of needed
 }
 
 std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments) {

@@ -42,11 +42,4 @@ std::optional<int> lengthFor(net::Family f, net::u128 needed);
 // in the segments' order. O(s log s + free leaves + s x prefix width) for s segments.
 std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments);
 
-// Parses "name, hosts[, growth%[, /len]]" lines (blank lines and # comments skipped).
-// Fields are separated by commas or tabs (a pasted spreadsheet range); growth may be left
-// empty ("lab, 10, , /28") and takes an optional '%'. Lines with faults are left out and
-// listed in errors (line numbers from 1).
-struct SegmentLineError { std::size_t line; std::string reason; };
-std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors);
-
 }  // namespace mq::plan

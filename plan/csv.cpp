@@ -32,7 +32,7 @@ std::string leavesCsv(const Plan& plan) {
     out += ',';
     if (h.broadcast) net::appendFormat(out, *h.broadcast);
     out += ',';
-    if (b.assigned && b.hostsNeeded) out += net::toDecimal(b.hostsNeeded);
+    if (b.assigned && b.hostsNeeded) net::appendDecimal(out, b.hostsNeeded);
     out += ',';
     out += net::toDecimal(plan.spareHosts(id));
     out += ',';

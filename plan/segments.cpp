@@ -1,7 +1,9 @@
-// The segment list as typed or pasted into the Allocate panel or read from a file.
+#include "plan/segments.h"
+
 #include <charconv>
 
-#include "plan/allocate.h"
+#include "textio/escape.h"
+#include "textio/lines.h"
 
 namespace mq::plan {
 
@@ -9,7 +11,7 @@ namespace {
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
 }
 
@@ -27,7 +29,11 @@ std::optional<double> parseGrowth(std::string_view s) {
   return v;
 }
 
-std::string parseLine(std::string_view line, Segment& seg) {
+std::string quoted(std::string_view field) { return "\"" + textio::escaped(field) + "\""; }
+
+}  // namespace
+
+std::string parseSegmentLine(std::string_view line, Segment& seg) {
   std::vector<std::string_view> fields;
   std::size_t from = 0;
   for (;;) {
@@ -43,43 +49,34 @@ std::string parseLine(std::string_view line, Segment& seg) {
   if (auto r = checkName(fields[0]); !r.empty()) return "the name " + r;
   seg.name = std::string(fields[0]);
   const auto hosts = digits(fields[1]) ? net::parseDecimal(fields[1]) : std::nullopt;
-  if (!hosts) return "hosts \"" + std::string(fields[1]) + "\" is not a whole number from 0 to 2^128 - 1";
+  if (!hosts) return "hosts " + quoted(fields[1]) + " is not a whole number from 0 to 2^128 - 1";
   seg.hosts = *hosts;
   if (fields.size() > 2 && !fields[2].empty()) {
     const auto g = parseGrowth(fields[2]);
-    if (!g || *g > 1'000'000) return "growth \"" + std::string(fields[2]) + "\" is not a percentage from 0 to 1000000";
+    if (!g || *g > 1'000'000) return "growth " + quoted(fields[2]) + " is not a percentage from 0 to 1000000";
     seg.growthPercent = *g;
   }
   if (fields.size() > 3) {
     std::string_view len = fields[3];
     if (len.size() < 2 || len.size() > 4 || len.front() != '/' || !digits(len.substr(1)) || std::stoi(std::string(len.substr(1))) > 128)
-      return "prefix length \"" + std::string(len) + "\" is not /0 to /128";
+      return "prefix length " + quoted(len) + " is not /0 to /128";
     seg.fixedLength = std::stoi(std::string(len.substr(1)));
   }
   if (seg.hosts == 0 && !seg.fixedLength) return "asks for no hosts (give hosts or a /len)";
   return {};
 }
 
-}  // namespace
-
 std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors) {
   std::vector<Segment> out;
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // byte order mark of a pasted or saved list
-  std::size_t lineNo = 0;
-  std::size_t from = 0;
-  while (from <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', from), text.size());
-    const std::string_view line = trim(text.substr(from, end - from));
-    ++lineNo;
-    from = end + 1;
-    if (line.empty() || line.front() == '#') continue;
+  textio::readLines(text, [&](const textio::Line& line) {
     Segment seg;
-    if (auto r = parseLine(line, seg); !r.empty())
-      errors.push_back({lineNo, std::move(r)});
+    std::string reason = line.tooLong ? textio::tooLongReason() : parseSegmentLine(line.content, seg);
+    if (!reason.empty())
+      errors.push_back({line.number, std::move(reason)});
     else
       out.push_back(std::move(seg));
-    if (end == text.size()) break;
-  }
+    return true;
+  });
   return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "net/parse.h"
 #include "plan/document.h"
+#include "plan/segments.h"
 
 #include <variant>
 

@@ -2,106 +2,205 @@
 
 #include <algorithm>
 
+#include "app/mqnet/commands.h"
 #include "net/summarize.h"
+#include "textio/escape.h"
+#include "textio/lines.h"
+
+#ifndef MQ_VERSION
+#define MQ_VERSION "unknown"
+#endif
 
 namespace mq::mqnet {
 
-const char* const kUsage =
-    "Usage: mqnet COMMAND [OPTIONS] ...\n"
-    "Classless IPv4 and IPv6 address arithmetic, the engine of Maskquill's classless windows.\n"
-    "\n"
-    "  mqnet info [--json] TEXT\n"
-    "      every fact of an address, prefix (a.b.c.d/len, a.b.c.d MASK or WILDCARD,\n"
-    "      IPv6/len) or one-prefix range; TEXT may be given as several arguments\n"
-    "  mqnet split [--csv|--json] [--header] NETWORK NEWLEN [--from N] [--count K]\n"
-    "      the subnets of NETWORK at length NEWLEN, one row each:\n"
-    "      index, network/len, first and last usable host, broadcast\n"
-    "  mqnet summarize [FILE|-]\n"
-    "      the fewest prefixes that cover exactly the addresses, prefixes and ranges\n"
-    "      of FILE (standard input by default), one item a line; # starts a comment\n"
-    "  mqnet plan allocate [--json|--csv [--header]] ROOT SEGMENTS-FILE\n"
-    "      places the segments of SEGMENTS-FILE (name, hosts[, growth%[, /len]] a line)\n"
-    "      into ROOT, largest first at the lowest free aligned place, as the network\n"
-    "      planner does; exit status 3 when a segment does not fit\n"
-    "\n"
-    "  --help      this text\n"
-    "  --version   the program's version\n"
-    "\n"
-    "Exit status: 0 success, 1 the output could not be written, 2 bad input (each\n"
-    "refused item is named on standard error; the rest is still processed).\n";
+namespace {
 
-std::optional<Arguments> readArguments(const std::vector<std::string>& args, std::string_view command,
-                                       const std::vector<std::string_view>& flags,
-                                       const std::vector<std::string_view>& valued, std::ostream& err) {
+constexpr std::string_view kCommon =
+    "Every command takes -h or --help (its own usage) and -- (what follows is not an option).\n"
+    "Lists are read a line at a time: # starts a comment, blank lines, a byte order mark and\n"
+    "CR LF line ends are fine, and a line longer than 65536 bytes is refused and skipped.\n";
+
+constexpr std::string_view kExitStatus =
+    "Exit status: 0 success; 1 the output could not be written (the cause is named);\n"
+    "2 bad input (each refused item is named on standard error with its file and line,\n"
+    "the rest is still processed); 3 the answer is none (plan allocate: a segment did not fit).\n";
+
+std::vector<std::string_view> words(std::string_view name) {
+  std::vector<std::string_view> out;
+  for (std::size_t at; (at = name.find(' ')) != std::string_view::npos; name.remove_prefix(at + 1))
+    out.push_back(name.substr(0, at));
+  out.push_back(name);
+  return out;
+}
+
+// The command that the first arguments name, and how many arguments its name took.
+const Command* commandNamed(const std::vector<std::string>& args, std::size_t& nameWords) {
+  for (const Command* c : kCommands) {
+    const auto w = words(c->name);
+    if (w.size() <= args.size() && std::equal(w.begin(), w.end(), args.begin())) {
+      nameWords = w.size();
+      return c;
+    }
+  }
+  return nullptr;
+}
+
+// True when some command's name begins with the group word: "plan" for "plan allocate".
+bool isGroup(std::string_view word) {
+  return std::any_of(std::begin(kCommands), std::end(kCommands),
+                     [&](const Command* c) { return c->name.starts_with(std::string(word) + " "); });
+}
+
+std::string groupUsage(std::string_view group) {
+  std::string s = "Usage: mqnet " + std::string(group) + " COMMAND [OPTIONS] ...\n";
+  for (const Command* c : kCommands)
+    if (c->name.starts_with(std::string(group) + " "))
+      s += "  mqnet " + std::string(c->name) + " " + std::string(c->synopsis) + "\n" + std::string(c->summary);
+  return s + "\n" + std::string(kCommon) + std::string(kExitStatus);
+}
+
+bool helpAsked(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "-h" || a == "--help") return true;
+  }
+  return false;
+}
+
+const Option* optionNamed(const Command& c, std::string_view name) {
+  for (const Option& o : c.options)
+    if (!o.name.empty() && o.name == name) return &o;
+  return nullptr;
+}
+
+int dispatch(const std::vector<std::string>& args, BufferedWriter& out, Faults& faults, std::string& where) {
+  if (args.empty()) {
+    faults.say("usage", "mqnet COMMAND ... (mqnet --help lists the commands)");
+    return kExitBadInput;
+  }
+  where = args[0];
+  if (args[0] == "--help" || args[0] == "-h") {
+    out.write(programUsage());
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    out.write("mqnet (Maskquill) " MQ_VERSION "\n");
+    return kExitOk;
+  }
+  std::size_t nameWords = 0;
+  const Command* command = commandNamed(args, nameWords);
+  if (!command) {
+    const std::string word = textio::escaped(args[0]);
+    if (!isGroup(args[0])) {
+      faults.say("unknown command", word + " (mqnet --help lists the commands)");
+    } else if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
+      out.write(groupUsage(args[0]));
+      return kExitOk;
+    } else if (args.size() == 1) {
+      faults.say(word, "which " + word + " command? (mqnet " + word + " --help lists them)");
+    } else {
+      faults.say(word, "unknown " + word + " command " + textio::escaped(args[1]) + " (mqnet " + word +
+                           " --help lists them)");
+    }
+    return kExitBadInput;
+  }
+  where = command->name;
+  const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(nameWords), args.end());
+  if (helpAsked(rest)) {
+    out.write(commandUsage(*command));
+    return kExitOk;
+  }
+  const auto a = readArguments(*command, rest, faults);
+  if (!a) return kExitBadInput;
+  return command->run(Invocation{*command, *a, out, faults});
+}
+
+}  // namespace
+
+int Invocation::refuse(std::string_view what) const {
+  faults.say(command.name, what);
+  return kExitBadInput;
+}
+
+std::string programUsage() {
+  std::string s =
+      "Usage: mqnet COMMAND [OPTIONS] ...\n"
+      "Classless IPv4 and IPv6 address arithmetic, the engine of Maskquill's classless windows.\n\n";
+  for (const Command* c : kCommands)
+    s += "  mqnet " + std::string(c->name) + " " + std::string(c->synopsis) + "\n" + std::string(c->summary);
+  return s + "\n  --help      this text\n  --version   the program's version\n\n" + std::string(kCommon) +
+         std::string(kExitStatus);
+}
+
+std::string commandUsage(const Command& c) {
+  return "Usage: mqnet " + std::string(c.name) + " " + std::string(c.synopsis) + "\n" + std::string(c.summary) +
+         std::string(c.details) + "\n" + std::string(kCommon) + std::string(kExitStatus);
+}
+
+std::optional<Arguments> readArguments(const Command& c, const std::vector<std::string>& args, Faults& faults) {
   Arguments out;
-  const auto among = [](const std::vector<std::string_view>& list, std::string_view name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
-  };
+  bool options = true;
+  const std::string name(c.name);
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (!a.starts_with("--")) {
+    if (!options || a == "-" || !a.starts_with('-')) {
       out.positional.push_back(a);
       continue;
     }
+    if (a == "--") {
+      options = false;
+      continue;
+    }
     const std::size_t equals = a.find('=');
-    const std::string name = a.substr(0, equals);
-    if (name == "--help") {
-      out.help = true;
-    } else if (among(flags, name) && equals == std::string::npos) {
-      out.flags.insert(name);
-    } else if (among(valued, name)) {
+    const std::string option = a.substr(0, equals);
+    const Option* o = optionNamed(c, option);
+    if (!o) {
+      faults.say(name, "unknown option " + textio::escaped(a) + " (mqnet " + name + " --help lists them)");
+      return std::nullopt;
+    }
+    if (!o->takesValue) {
       if (equals != std::string::npos) {
-        out.values[name] = a.substr(equals + 1);
-      } else if (i + 1 < args.size()) {
-        out.values[name] = args[++i];
-      } else {
-        fault(err, command, name + " needs a value");
+        faults.say(name, option + " takes no value");
         return std::nullopt;
       }
+      out.flags.insert(option);
+    } else if (equals != std::string::npos) {
+      out.values[option] = a.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      out.values[option] = args[++i];
     } else {
-      fault(err, command, "unknown option " + a + " (mqnet --help lists them)");
+      faults.say(name, option + " needs a value");
       return std::nullopt;
     }
   }
   return out;
 }
 
-void fault(std::ostream& err, std::string_view where, std::string_view what) {
-  err << "mqnet: " << where << ": " << what << '\n';
+int runCommandLine(const std::vector<std::string>& args, BufferedWriter& out, Faults& faults) {
+  std::string where;
+  int status = dispatch(args, out, faults, where);
+  faults.flush();  // refused items first, as they were found
+  if (!out.flush()) {
+    faults.say(textio::escaped(where), "cannot write the output: " + out.error());
+    status = kExitOutputFailed;
+  }
+  faults.flush();
+  return status;
 }
 
-std::optional<TypedPrefix> readPrefix(const std::string& text, std::string_view command, std::ostream& err) {
+std::optional<TypedPrefix> readPrefix(const Invocation& call, const std::string& text) {
   const auto parsed = net::parseInput(text);
   if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-    fault(err, command, net::describe(text, *e));
+    call.refuse(net::describe(text, *e));
     return std::nullopt;
   }
   const net::Input& in = std::get<net::Input>(parsed);
   if (in.kind != net::Input::Kind::Range) return TypedPrefix{in.prefix, in.zone};
   const std::vector<net::Prefix> parts = net::rangeToPrefixes(in.range);
   if (parts.size() == 1) return TypedPrefix{parts.front(), in.zone};
-  fault(err, command, text + ": the range is not one prefix but " + std::to_string(parts.size()) +
-                          " (mqnet summarize lists them)");
+  call.refuse(textio::escaped(text) + ": the range is not one prefix but " + std::to_string(parts.size()) +
+              " (mqnet summarize lists them)");
   return std::nullopt;
-}
-
-std::string jsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string s = "\"";
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += c;
-    } else if (u < 0x20) {
-      s += "\\u00";
-      s += kHex[u >> 4];
-      s += kHex[u & 0xF];
-    } else {
-      s += c;
-    }
-  }
-  return s + '"';
 }
 
 }  // namespace mq::mqnet

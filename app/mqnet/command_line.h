@@ -1,37 +1,84 @@
 #pragma once
-// What every mqnet command shares: its exit codes, reading its arguments and the one
-// line it writes for each fault.
+// What every mqnet command shares: the exit codes, the description a command gives of
+// itself, the reading of its arguments, and where it writes its output and its faults.
+//
+// A command is one file that defines one `Command` and its name in the table of
+// commands.cpp (and the file in CMakeLists.txt). The framework answers -h/--help, reads the
+// options the command declares ("--" ends them), refuses unknown ones, and after `run`
+// flushes the output and reports a failed write with its cause (exit status 1).
+#include <cstddef>
+#include <array>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/mqnet/faults.h"
+#include "app/mqnet/writer.h"
 #include "net/parse.h"
 
 namespace mq::mqnet {
 
+// The exit status of mqnet, the same for every command.
 constexpr int kExitOk = 0;
-constexpr int kExitOutputFailed = 1;  // standard output could not be written
-constexpr int kExitBadInput = 2;      // an argument or an input item was refused
+constexpr int kExitOutputFailed = 1;  // standard output could not be written (cause named)
+constexpr int kExitBadInput = 2;      // an argument or an input item was refused (each named)
+constexpr int kExitNotFound = 3;      // the answer is "none": a segment not placed, nothing found
+constexpr int kExitOverlaps = 4;      // overlapping items were found and listed
+
+struct Option {
+  std::string_view name;    // "--from"
+  bool takesValue = false;  // "--from N" or "--from=N"
+};
 
 struct Arguments {
   std::vector<std::string> positional;
   std::set<std::string, std::less<>> flags;
   std::map<std::string, std::string, std::less<>> values;
-  bool help = false;  // --help was among them
+
+  bool has(std::string_view flag) const { return flags.contains(flag); }
+  const std::string* value(std::string_view option) const {
+    const auto it = values.find(option);
+    return it == values.end() ? nullptr : &it->second;
+  }
 };
 
-// Options are "--name" (one of `flags`) or "--name VALUE" / "--name=VALUE" (one of `valued`).
-// An unknown option or a missing value is reported under the command's name: nullopt.
-std::optional<Arguments> readArguments(const std::vector<std::string>& args, std::string_view command,
-                                       const std::vector<std::string_view>& flags,
-                                       const std::vector<std::string_view>& valued, std::ostream& err);
+struct Command;
 
-// "mqnet: <where>: <what>"
-void fault(std::ostream& err, std::string_view where, std::string_view what);
+// What a command's run() is handed.
+struct Invocation {
+  const Command& command;
+  const Arguments& args;
+  BufferedWriter& out;  // standard output; loops stop when out.failed()
+  Faults& faults;       // standard error
+
+  // "mqnet: <command>: <what>" on standard error; returns kExitBadInput.
+  int refuse(std::string_view what) const;
+};
+
+struct Command {
+  std::string_view name;      // "split"; "plan allocate" for a command of a group
+  std::string_view synopsis;  // the arguments after the name: "[--json] TEXT"
+  std::string_view summary;   // what it does, lines indented by 6 blanks, each ending in '\n'
+  std::string_view details;   // more for `mqnet NAME --help` (may be empty), same form
+  std::array<Option, 8> options{};  // those it takes besides -h/--help; the unused ones empty
+  int (*run)(const Invocation&);
+};
+
+// Runs mqnet on its arguments (without the program name): the one entry of main() and the
+// tests. Writes the output to `out`, faults to `faults`, flushes both; returns the exit status.
+int runCommandLine(const std::vector<std::string>& args, BufferedWriter& out, Faults& faults);
+
+// Reads a command's arguments: options it declares, anywhere before "--"; the rest positional
+// ("-" alone is positional, standard input). An unknown option, a missing value or a value on
+// a flag is reported on `faults`: nullopt. (-h and --help are answered before.)
+std::optional<Arguments> readArguments(const Command& command, const std::vector<std::string>& args, Faults& faults);
+
+// `mqnet --help`, and one command's usage.
+std::string programUsage();
+std::string commandUsage(const Command& command);
 
 // The one prefix that a typed item stands for: an address is its /32 or /128, a range
 // only when it is exactly one prefix. A refused item is reported under the command's name.
@@ -39,12 +86,6 @@ struct TypedPrefix {
   net::Prefix prefix;
   std::string zone;
 };
-std::optional<TypedPrefix> readPrefix(const std::string& text, std::string_view command, std::ostream& err);
-
-// A JSON string literal of the text, quotes included.
-std::string jsonString(std::string_view text);
-
-// The help text of `mqnet --help`.
-extern const char* const kUsage;
+std::optional<TypedPrefix> readPrefix(const Invocation& call, const std::string& text);
 
 }  // namespace mq::mqnet

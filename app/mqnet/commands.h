@@ -1,14 +1,21 @@
 #pragma once
-// The commands of mqnet. Each takes the arguments after its name and returns the exit status.
-#include <cstdio>
-#include <ostream>
-#include <string>
-#include <vector>
+// The table of mqnet's commands, in the order `mqnet --help` lists them.
+// A new command: a new file that defines `const Command kFooCommand{...}` (command_line.h),
+// its declaration and its place in the table below, and the file in CMakeLists.txt.
+#include "app/mqnet/command_line.h"
 
 namespace mq::mqnet {
 
-int infoCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err);
-int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err);
-int summarizeCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err);
+extern const Command kInfoCommand;
+extern const Command kSplitCommand;
+extern const Command kSummarizeCommand;
+extern const Command kPlanAllocateCommand;
+
+inline constexpr const Command* kCommands[] = {
+    &kInfoCommand,
+    &kSplitCommand,
+    &kSummarizeCommand,
+    &kPlanAllocateCommand,
+};
 
 }  // namespace mq::mqnet

@@ -6,6 +6,7 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/writer.h"
 #include "net/facts.h"
+#include "plan/json.h"
 
 namespace mq::mqnet {
 
@@ -16,6 +17,12 @@ using Optional = std::optional<std::string>;
 std::string flagJson(const std::optional<bool>& flag) {
   if (!flag) return "null";
   return *flag ? "true" : "false";
+}
+
+std::string jsonString(std::string_view text) {
+  std::string s;
+  plan::json::appendString(s, text);
+  return s;
 }
 
 Optional jsonOrNull(const Optional& s) { return s ? jsonString(*s) : Optional{}; }
@@ -130,34 +137,31 @@ void writeText(BufferedWriter& out, const InfoTexts& t) {
   line("Globally reachable", t.global ? "yes" : "no");
 }
 
-}  // namespace
-
-int infoCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err) {
-  const auto a = readArguments(args, "info", {"--json"}, {}, err);
-  if (!a) return kExitBadInput;
-  if (a->help) {
-    std::fputs(kUsage, out);
-    return kExitOk;
-  }
+int runInfo(const Invocation& call) {
+  const auto& positional = call.args.positional;
+  if (positional.empty()) return call.refuse("needs an address or prefix (mqnet info --help)");
   std::string text;
-  for (const std::string& p : a->positional) text += (text.empty() ? "" : " ") + p;
-  if (a->positional.empty()) {
-    fault(err, "info", "needs an address or prefix (mqnet --help)");
-    return kExitBadInput;
-  }
-  const auto typed = readPrefix(text, "info", err);
+  for (const std::string& p : positional) text += (text.empty() ? "" : " ") + p;
+  const auto typed = readPrefix(call, text);
   if (!typed) return kExitBadInput;
-  BufferedWriter w(out);
   const InfoTexts t = textsOf(text, net::describe(typed->prefix, typed->zone));
-  if (a->flags.contains("--json"))
-    writeJson(w, t);
+  if (call.args.has("--json"))
+    writeJson(call.out, t);
   else
-    writeText(w, t);
-  if (!w.flush()) {
-    fault(err, "info", "cannot write the output: " + w.error());
-    return kExitOutputFailed;
-  }
+    writeText(call.out, t);
   return kExitOk;
 }
+
+}  // namespace
+
+const Command kInfoCommand{
+    "info",
+    "[--json] TEXT",
+    "      every fact of an address, prefix (a.b.c.d/len, a.b.c.d MASK or WILDCARD,\n"
+    "      IPv6/len) or one-prefix range; TEXT may be given as several arguments\n",
+    "      --json   the facts as one JSON object (numbers of addresses as strings)\n",
+    {{{"--json"}}},
+    runInfo,
+};
 
 }  // namespace mq::mqnet

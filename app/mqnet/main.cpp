@@ -1,45 +1,19 @@
-// mqnet: Maskquill's classless address engine (net/) on the command line.
+// mqnet: Maskquill's classless address engine (net/) and network plans (plan/) on the
+// command line.
 //
-//   main  ->  one command (info, split, summarize)  ->  net/ parse, facts, split, summarize
-//         ->  plan allocate                         ->  plan/ allocate
-//                                                   ->  BufferedWriter  ->  standard output
-//
-// Each command reads its own arguments and returns the exit status (command_line.h).
-#include <cstdio>
-#include <iostream>
+//   main  ->  runCommandLine (command_line.h): the table of commands (commands.h), -h/--help,
+//             options, exit status
+//         ->  one command (info, split, summarize, plan allocate ...)  ->  net/ and plan/
+//         ->  BufferedWriter  ->  standard output;  Faults  ->  standard error
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/mqnet/command_line.h"
-#include "app/mqnet/commands.h"
-#include "app/mqnet/plan_command.h"
 
 int main(int argc, char** argv) {
   using namespace mq::mqnet;
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    std::cerr << kUsage;
-    return kExitBadInput;
-  }
-  const std::string_view command = args[0];
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (command == "--help" || command == "-h") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
-  }
-  if (command == "--version") {
-    std::printf("mqnet (Maskquill) %s\n", MQ_VERSION);
-    return kExitOk;
-  }
-  if (command == "info") return infoCommand(rest, stdout, std::cerr);
-  if (command == "split") return splitCommand(rest, stdout, std::cerr);
-  if (command == "summarize") return summarizeCommand(rest, stdout, std::cerr);
-  if (command == "plan") {
-    const int status = planCommand(rest, std::cout, std::cerr);
-    std::cout.flush();
-    return status;
-  }
-  fault(std::cerr, "unknown command", std::string(command) + " (mqnet --help lists the commands)");
-  return kExitBadInput;
+  BufferedWriter out(1);
+  BufferedWriter err(2, 1 << 16);
+  Faults faults(err);
+  return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), out, faults);
 }

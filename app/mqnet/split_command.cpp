@@ -8,10 +8,13 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/writer.h"
 #include "net/split.h"
+#include "textio/escape.h"
 
 namespace mq::mqnet {
 
 namespace {
+
+bool isDigits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
 
 enum class Style { Text, Csv, Json };
 
@@ -105,71 +108,60 @@ void writeHeader(BufferedWriter& w, const RowFormat& f) {
 }
 
 // --from and --count: whole numbers up to the row count.
-bool readRowNumber(const Arguments& a, std::string_view name, const net::Count& rows, std::optional<net::u128>& out,
-                   std::ostream& err) {
-  const auto it = a.values.find(name);
-  if (it == a.values.end()) return true;
-  const auto v = net::parseDecimal(it->second);
-  const bool digits = !it->second.empty() && it->second.find_first_not_of("0123456789") == std::string::npos;
-  if (!v && digits) {  // beyond 2^128 - 1: more than any split has rows
-    fault(err, "split", std::string(name) + " " + it->second + " is above the row count " + net::toDecimal(rows));
+bool readRowNumber(const Invocation& call, std::string_view name, const net::Count& rows,
+                   std::optional<net::u128>& out) {
+  const std::string* text = call.args.value(name);
+  if (!text) return true;
+  const std::string quoted = std::string(name) + " " + textio::escaped(*text);
+  const auto v = net::parseDecimal(*text);
+  if (!v && isDigits(*text)) {  // beyond 2^128 - 1: more than any split has rows
+    call.refuse(quoted + " is above the row count " + net::toDecimal(rows));
     return false;
   }
   if (!v) {
-    fault(err, "split", std::string(name) + " " + it->second + " is not a whole number");
+    call.refuse(quoted + " is not a whole number");
     return false;
   }
   if (!rows.twoTo128 && *v > rows.low) {
-    fault(err, "split", std::string(name) + " " + it->second + " is above the row count " + net::toDecimal(rows));
+    call.refuse(quoted + " is above the row count " + net::toDecimal(rows));
     return false;
   }
   out = *v;
   return true;
 }
 
-std::optional<int> readNewLength(const std::string& text, const net::Prefix& parent, std::ostream& err) {
+std::optional<int> readNewLength(const Invocation& call, const std::string& text, const net::Prefix& parent) {
   std::string_view digits = text;
   if (digits.starts_with('/')) digits.remove_prefix(1);
   const auto v = net::parseDecimal(digits);
   const int bits = parent.address.bits();
-  if (!v) {
-    fault(err, "split", "new length " + text + " is not a whole number");
-  } else if (*v > static_cast<net::u128>(bits)) {
-    fault(err, "split", "new length " + text + " is above " + std::to_string(bits));
+  const std::string quoted = "new length " + textio::escaped(text);
+  if (!v && !isDigits(digits)) {
+    call.refuse(quoted + " is not a whole number");
+  } else if (!v || *v > static_cast<net::u128>(bits)) {  // !v: digits beyond 2^128 - 1
+    call.refuse(quoted + " is above " + std::to_string(bits));
   } else if (static_cast<int>(*v) < parent.length) {
-    fault(err, "split", "new length " + text + " is shorter than the network's /" + std::to_string(parent.length));
+    call.refuse(quoted + " is shorter than the network's /" + std::to_string(parent.length));
   } else {
     return static_cast<int>(*v);
   }
   return std::nullopt;
 }
 
-}  // namespace
-
-int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostream& err) {
-  const auto a = readArguments(args, "split", {"--csv", "--json", "--header"}, {"--from", "--count"}, err);
-  if (!a) return kExitBadInput;
-  if (a->help) {
-    std::fputs(kUsage, out);
-    return kExitOk;
-  }
-  if (a->positional.size() != 2) {
-    fault(err, "split", "needs NETWORK and NEWLEN (mqnet --help)");
-    return kExitBadInput;
-  }
-  if (a->flags.contains("--csv") && a->flags.contains("--json")) {
-    fault(err, "split", "--csv and --json exclude each other");
-    return kExitBadInput;
-  }
-  const auto typed = readPrefix(a->positional[0], "split", err);
+int runSplit(const Invocation& call) {
+  const Arguments& a = call.args;
+  if (a.positional.size() != 2) return call.refuse("needs NETWORK and NEWLEN (mqnet split --help)");
+  if (a.has("--csv") && a.has("--json")) return call.refuse("--csv and --json exclude each other");
+  if (a.has("--header") && a.has("--json")) return call.refuse("--header is for text and --csv, not --json");
+  const auto typed = readPrefix(call, a.positional[0]);
   if (!typed) return kExitBadInput;
   const net::Prefix& parent = typed->prefix;
-  const auto newLength = readNewLength(a->positional[1], parent, err);
+  const auto newLength = readNewLength(call, a.positional[1], parent);
   if (!newLength) return kExitBadInput;
   const net::Splitter splitter(parent, *newLength);
   std::optional<net::u128> from, count;
-  if (!readRowNumber(*a, "--from", splitter.rowCount(), from, err) ||
-      !readRowNumber(*a, "--count", splitter.rowCount(), count, err))
+  if (!readRowNumber(call, "--from", splitter.rowCount(), from) ||
+      !readRowNumber(call, "--count", splitter.rowCount(), count))
     return kExitBadInput;
 
   // Rows from..end, where end is the last row asked for; none when from is the row count.
@@ -179,7 +171,7 @@ int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostr
   const net::u128 end = !any ? 0 : (!count || lastIndex - first < *count - 1) ? lastIndex : first + (*count - 1);
 
   RowFormat f;
-  f.style = a->flags.contains("--csv") ? Style::Csv : a->flags.contains("--json") ? Style::Json : Style::Text;
+  f.style = a.has("--csv") ? Style::Csv : a.has("--json") ? Style::Json : Style::Text;
   const std::string length = "/" + std::to_string(*newLength);
   std::memcpy(f.lengthText, length.data(), length.size());
   f.lengthSize = length.size();
@@ -188,10 +180,10 @@ int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostr
   f.addressWidth = v4 ? 15 : 39;
   f.networkWidth = f.addressWidth + static_cast<int>(length.size());
 
-  BufferedWriter w(out);
-  if (a->flags.contains("--header") && f.style != Style::Json) writeHeader(w, f);
+  BufferedWriter& w = call.out;
+  if (a.has("--header")) writeHeader(w, f);
   if (f.style == Style::Json) w.put('[');
-  for (net::u128 i = first; any; ++i) {
+  for (net::u128 i = first; any && !w.failed(); ++i) {
     const net::SubnetRow row = splitter.row(i);
     char* p = w.room(kRowRoom);
     switch (f.style) {
@@ -203,11 +195,22 @@ int splitCommand(const std::vector<std::string>& args, std::FILE* out, std::ostr
     if (i == end) break;
   }
   if (f.style == Style::Json) w.write(any ? "\n]\n" : "]\n");
-  if (!w.flush()) {
-    fault(err, "split", "cannot write the output: " + w.error());
-    return kExitOutputFailed;
-  }
   return kExitOk;
 }
+
+}  // namespace
+
+const Command kSplitCommand{
+    "split",
+    "[--csv|--json] [--header] NETWORK NEWLEN [--from N] [--count K]",
+    "      the subnets of NETWORK at length NEWLEN, one row each:\n"
+    "      index, network/len, first and last usable host, broadcast\n",
+    "      --csv, --json   rows as CSV (LF line ends) or as one JSON array\n"
+    "      --header        a first line naming the columns (text and --csv)\n"
+    "      --from N        start at row N (from 0); any row of up to 2^128 at once\n"
+    "      --count K       at most K rows\n",
+    {{{"--csv"}, {"--json"}, {"--header"}, {"--from", true}, {"--count", true}}},
+    runSplit,
+};
 
 }  // namespace mq::mqnet

@@ -1,26 +1,35 @@
 #include "app/mqnet/writer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace mq::mqnet {
 
-BufferedWriter::BufferedWriter(std::FILE* file)
-    : file_(file), buffer_(new char[kSize]), next_(buffer_.get()), end_(buffer_.get() + kSize) {}
-
-BufferedWriter::~BufferedWriter() { flush(); }
+BufferedWriter::BufferedWriter(int fd, std::size_t size)
+    : fd_(fd), size_(size), buffer_(new char[size]), next_(buffer_.get()), end_(buffer_.get() + size) {}
 
 void BufferedWriter::drain() {
-  const std::size_t n = static_cast<std::size_t>(next_ - buffer_.get());
+  const char* at = buffer_.get();
+  const char* const end = next_;
   next_ = buffer_.get();
-  if (n == 0 || !error_.empty()) return;  // after a failure the rest is dropped, not retried
-  if (std::fwrite(buffer_.get(), 1, n, file_) != n) error_ = std::strerror(errno);
+  while (at < end && error_.empty()) {  // after a failure the rest is dropped, not retried
+    const ssize_t n = ::write(fd_, at, static_cast<std::size_t>(end - at));
+    if (n > 0) {
+      at += n;
+    } else if (n < 0 && errno != EINTR) {
+      error_ = std::strerror(errno);
+    } else if (n == 0) {
+      error_ = "nothing could be written";
+    }
+  }
 }
 
 void BufferedWriter::write(std::string_view text) {
   while (!text.empty()) {
-    const std::size_t n = std::min(text.size(), kSize);
+    const std::size_t n = std::min(text.size(), size_);
     char* at = room(n);
     std::memcpy(at, text.data(), n);
     commit(at + n);
@@ -30,7 +39,6 @@ void BufferedWriter::write(std::string_view text) {
 
 bool BufferedWriter::flush() {
   drain();
-  if (error_.empty() && std::fflush(file_) != 0) error_ = std::strerror(errno);
   return error_.empty();
 }
 

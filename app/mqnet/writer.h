@@ -1,8 +1,8 @@
 #pragma once
-// Output through one large buffer handed to fwrite: listings of millions of rows cost no
-// iostream call per row and no memory that grows with the row count.
+// Output through one large buffer written straight to a file descriptor: listings of millions
+// of rows cost no call per row and no memory that grows with the row count. The first failed
+// write is kept; everything after it is dropped, so a loop that checks failed() stops at once.
 #include <cstddef>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,12 +14,12 @@ namespace mq::mqnet {
 class BufferedWriter {
  public:
   static constexpr std::size_t kSize = 1 << 20;
-  explicit BufferedWriter(std::FILE* file);
-  ~BufferedWriter();  // flushes; call flush() first to learn whether that worked
+  explicit BufferedWriter(int fd, std::size_t size = kSize);
   BufferedWriter(const BufferedWriter&) = delete;
   BufferedWriter& operator=(const BufferedWriter&) = delete;
 
-  // Room for n bytes (n <= kSize) at the end of the buffer; write into it, then commit(end).
+  // Room for n bytes (n <= the buffer's size) at the end of the buffer; write into it, then
+  // commit(end).
   char* room(std::size_t n) {
     if (static_cast<std::size_t>(end_ - next_) < n) drain();
     return next_;
@@ -31,13 +31,15 @@ class BufferedWriter {
   void address(const net::Address& a) { commit(net::writeAddress(room(net::kAddressRoom), a)); }
   void decimal(net::u128 v) { commit(net::writeDecimal(room(net::kMaxDecimalChars), v)); }
 
-  // Writes what is buffered; false once any write failed (error() says why).
+  // Writes what is buffered; false once any write failed.
   bool flush();
-  const std::string& error() const { return error_; }
+  bool failed() const { return !error_.empty(); }
+  const std::string& error() const { return error_; }  // the cause of the first failure
 
  private:
   void drain();
-  std::FILE* file_;
+  int fd_;
+  std::size_t size_;
   std::unique_ptr<char[]> buffer_;
   char* next_;
   char* end_;

@@ -44,14 +44,24 @@ def find(node, pred):
     return None
 
 
-def wait_for(pred_fn, seconds=10):
+def wait_for(pred_fn, seconds=30):
+    """The first thing pred_fn finds; the wait ends as soon as there is one, and
+    is long only so that a busy machine never fails the test."""
     end = time.time() + seconds
     while time.time() < end:
-        hit = pred_fn()
-        if hit is not None:
+        try:
+            hit = pred_fn()
+        except Exception:  # a node that went away while it was read
+            hit = None
+        if hit is not None and hit is not False:
             return hit
         pump(0.1)
     return None
+
+
+def settle(cond, seconds=30):
+    """Waits until cond() holds (the check after it names what was seen instead)."""
+    wait_for(lambda: True if cond() else None, seconds)
 
 
 def text_of(node):
@@ -83,7 +93,7 @@ def app_named(name):
     return None
 
 
-app = wait_for(lambda: app_named("Maskquill"), 20)
+app = wait_for(lambda: app_named("Maskquill"), 60)
 if app is None:
     sys.exit("FAIL: the program never showed up on the accessibility bus")
 toolbar_button = wait_for(lambda: find(app, lambda a: a.getRoleName() == "push button" and a.name == "Maskquill"))
@@ -123,9 +133,9 @@ main = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Maskqui
 if not main:
     sys.exit("FAIL: no visible main window")
 xdo("windowfocus", "--sync", main[0])
-pump(0.3)
+settle(lambda: octet(0).getState().contains(pyatspi.STATE_FOCUSED))
 xdo("type", "--delay", "40", "192.168.10.77")
-pump(0.5)
+settle(lambda: [text_of(octet(i)) for i in range(4)] == ["192", "168", "10", "77"])
 check("octets typed", [text_of(octet(i)) for i in range(4)], ["192", "168", "10", "77"])
 # From the fourth octet, Tab past "Enable Subnet Zero" and the bits box to the
 # mask box, open its list and take its third row.
@@ -134,7 +144,6 @@ pump(0.3)
 xdo("key", "F4")
 pump(0.5)
 xdo("key", "Home", "Down", "Down", "Return")
-pump(1.0)
 
 expected = {
     "Network Address": "192.168.10.0",
@@ -145,6 +154,7 @@ expected = {
     "Address Range To": "192.168.10.94",
     "Broadcast Address": "192.168.10.95",
 }
+settle(lambda: all(text_of(result_panel(c)) == v for c, v in expected.items()))
 for caption, value in expected.items():
     panel = result_panel(caption)
     if panel is None:
@@ -154,7 +164,13 @@ for caption, value in expected.items():
 check("status", text_of(named(calc, "label", "Status")), "Host address is a valid address")
 check("class", text_of(named(calc, "text", "Class of Address")), "C")
 check("subnet number", text_of(named(calc, "text", "Subnet number")), "2")
-told = {data for desc, data in events if desc.startswith("This shows")}
+def told_values():
+    return {data for desc, data in events if desc.startswith("This shows")}
+
+
+# The events come over the bus, after the texts they tell of.
+settle(lambda: {"192.168.10.0", "192.168.10.95", "74"} <= told_values())
+told = told_values()
 for value in ("192.168.10.0", "192.168.10.95", "74"):
     if value not in told:
         failures.append(f"no text-changed event told of {value!r} (heard {sorted(told)})")
@@ -166,11 +182,13 @@ dar = wait_for(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.nam
 if dar is None:
     sys.exit("FAIL: the address range window did not open")
 message = named(dar, "label", "Message")
+settle(lambda: text_of(message) == "Click START to display subnets 0 to  6")
 check("range message", text_of(message), "Click START to display subnets 0 to  6")
 press(named(dar, "push button", "START"), "Press")
-pump(1.0)
-report = text_of(find(dar, lambda a: a.name == "Address range report"))
 last = " 6\t192.168.10.192\t192.168.10.193\t192.168.10.222\t192.168.10.223"
+settle(lambda: last in text_of(find(dar, lambda a: a.name == "Address range report")).split("\n") and
+       text_of(message) == "Calculating and formatting for subnet  5 of 6")
+report = text_of(find(dar, lambda a: a.name == "Address range report"))
 if last not in report.split("\n"):
     failures.append(f"the report does not read {last!r}: {report!r}")
 check("range message after the run", text_of(message), "Calculating and formatting for subnet  5 of 6")
@@ -181,13 +199,20 @@ press(named(dar, "push button", "Finish"), "Press")
 # handler runs, so the results are cleared and the lists rebuilt.
 zero = named(calc, "check box", "Enable Subnet Zero")
 press(zero, "Toggle")
+bits = named(calc, "combo box", "# Bits in Subnet Mask")
+
+
+def bit_rows():
+    return bits.getChildAtIndex(0).childCount if bits is not None and bits.childCount else -1
+
+
+settle(lambda: zero.getState().contains(pyatspi.STATE_CHECKED) and bit_rows() == 7)
 check("ticked", zero.getState().contains(pyatspi.STATE_CHECKED), True)
 check("results after ticking", text_of(result_panel("Network Address")), "")
 check("subnet number after ticking", text_of(named(calc, "text", "Subnet number")), "")
-bits = named(calc, "combo box", "# Bits in Subnet Mask")
-rows = bits.getChildAtIndex(0).childCount if bits is not None and bits.childCount else -1
-check("bits rows with subnet zero", rows, 7)
+check("bits rows with subnet zero", bit_rows(), 7)
 press(zero, "Toggle")
+settle(lambda: not zero.getState().contains(pyatspi.STATE_CHECKED))
 check("unticked", zero.getState().contains(pyatspi.STATE_CHECKED), False)
 
 # A middle click pastes the X selection the way Ctrl+V pastes: a whole
@@ -197,7 +222,7 @@ subprocess.run(["xclip", "-selection", "primary"], input="172.16.37.200", text=T
                stderr=subprocess.DEVNULL)
 x, y, w, h = octet(0).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 xdo("mousemove", str(x + w // 2), str(y + h // 2), "click", "2")
-pump(0.8)
+settle(lambda: text_of(named(calc, "text", "Class of Address")) == "B")
 check("octets after a middle click", [text_of(octet(i)) for i in range(4)], ["172", "16", "37", "200"])
 check("class after a middle click", text_of(named(calc, "text", "Class of Address")), "B")
 
@@ -209,17 +234,35 @@ if vlsm is None:
 for name, value in (("First octet", "192"), ("Second octet", "168"), ("Third octet", "1")):
     named(vlsm, "text", name).queryEditableText().setTextContents(value)
 continue_button = named(vlsm, "push button", "Continue")
+
+
+def showing(role, name):
+    node = named(vlsm, role, name)
+    return node if node is not None and node.getState().contains(pyatspi.STATE_SHOWING) else None
+
+
 press(continue_button, "Press")
-segments = named(vlsm, "combo box", "Number of segments")
+segments = wait_for(lambda: showing("combo box", "Number of segments"))
+if segments is None:
+    sys.exit("FAIL: the VLSM assistant did not ask for the number of segments")
 find(segments, lambda a: a.getRoleName() == "text").queryEditableText().setTextContents("2")
 press(continue_button, "Press")
+if wait_for(lambda: showing("text", "Hosts in segment 2")) is None:
+    sys.exit("FAIL: the VLSM assistant did not ask for the hosts of each segment")
 named(vlsm, "text", "Hosts in segment 1").queryEditableText().setTextContents("20")
 named(vlsm, "text", "Hosts in segment 2").queryEditableText().setTextContents("50")
 press(continue_button, "Press")
-results = named(vlsm, "list", "Results")
-lines = [results.getChildAtIndex(i).name for i in range(results.childCount)] if results is not None else []
-for want in ("Number of segments chosen is 2", "Segment 2 has 50 hosts",
-             "Subnet mask for segment 1 is 255.255.255.224"):
+wants = ("Number of segments chosen is 2", "Segment 2 has 50 hosts", "Subnet mask for segment 1 is 255.255.255.224")
+
+
+def vlsm_lines():
+    results = named(vlsm, "list", "Results")
+    return [results.getChildAtIndex(i).name for i in range(results.childCount)] if results is not None else []
+
+
+settle(lambda: all(want in vlsm_lines() for want in wants))
+lines = vlsm_lines()
+for want in wants:
     if want not in lines:
         failures.append(f"the VLSM results do not read {want!r}: {lines}")
 

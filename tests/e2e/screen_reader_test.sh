@@ -38,7 +38,7 @@ dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesk
   string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$exe" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
-timeout 120 /usr/bin/python3 "$here/screen_reader.py" "$out"
+timeout 240 /usr/bin/python3 "$here/screen_reader.py" "$out"
 rc=$?
 kill $pid 2>/dev/null; wait $pid 2>/dev/null
 kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null

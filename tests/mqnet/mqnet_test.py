@@ -155,14 +155,14 @@ class CommandLine(unittest.TestCase):
             (["info", "10.1.2.03"], "mqnet: info: 10.1.2.03: octet 4 has a leading zero at character 8"),
             (["info", "10.0.0.1-10.0.0.5"], "mqnet: info: 10.0.0.1-10.0.0.5: the range is not one prefix but 3 "
                                             "(mqnet summarize lists them)"),
-            (["info", "--jsn", "::1"], "mqnet: info: unknown option --jsn (mqnet --help lists them)"),
+            (["info", "--jsn", "::1"], "mqnet: info: unknown option --jsn (mqnet info --help lists them)"),
             (["split", "10.0.0.0/8", "7"], "mqnet: split: new length 7 is shorter than the network's /8"),
             (["split", "10.0.0.0/8", "33"], "mqnet: split: new length 33 is above 32"),
             (["split", "10.0.0.0/8", "30", "--from", "4194305"],
              "mqnet: split: --from 4194305 is above the row count 4194304"),
             (["split", "10.0.0.0/8", "30", "--count", "-1"], "mqnet: split: --count -1 is not a whole number"),
             (["split", "10.0.0.0/8", "30", "--from"], "mqnet: split: --from needs a value"),
-            (["split", "10.0.0.0/8"], "mqnet: split: needs NETWORK and NEWLEN (mqnet --help)"),
+            (["split", "10.0.0.0/8"], "mqnet: split: needs NETWORK and NEWLEN (mqnet split --help)"),
             (["frob"], "mqnet: unknown command: frob (mqnet --help lists the commands)"),
         ]:
             got = run(*args)

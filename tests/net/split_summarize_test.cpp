@@ -1,4 +1,5 @@
 // Any row of a split without walking to it, and summaries that cover exactly the input.
+#include "net/bits.h"
 #include "net/split.h"
 #include "net/summarize.h"
 #include "tests/net/input_of.h"
@@ -20,6 +21,29 @@ std::vector<std::string> texts(const std::vector<Prefix>& ps) {
   std::vector<std::string> out;
   for (const Prefix& p : ps) out.push_back(formatNetwork(p));
   return out;
+}
+
+// The bit helpers against a bit-by-bit count, on each side of the 64-bit halves.
+TEST(Bits, LengthsZerosAndMasksAcrossBothHalves) {
+  for (int k = 0; k <= 128; ++k) {
+    const u128 ones = lowBits(k);
+    int count = 0;
+    for (u128 v = ones; v; v >>= 1) count += static_cast<int>(v & 1);
+    EXPECT_EQ(count, k);
+    EXPECT_EQ(bitLength(ones), k);
+    if (k == 128) continue;
+    const u128 bit = u128{1} << k;
+    EXPECT_EQ(bitLength(bit), k + 1);
+    EXPECT_EQ(trailingZeros(bit), k);
+    EXPECT_EQ(trailingZeros(bit | (bit << 1)), k);
+    EXPECT_EQ(shiftedLeft(1, k), bit);
+    EXPECT_EQ(shiftedRight(bit, k), 1u);
+  }
+  EXPECT_EQ(trailingZeros(0), 128);
+  EXPECT_EQ(shiftedLeft(1, 128), 0u);
+  EXPECT_EQ(shiftedRight(~u128{0}, 128), 0u);
+  EXPECT_EQ(familyMask(Family::V4), lowBits(32));
+  EXPECT_EQ(familyMask(Family::V6), lowBits(128));
 }
 
 TEST(Split, RowsAtBothEndsOfHugeSplitsAndTheRowOfAnAddress) {

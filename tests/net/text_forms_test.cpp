@@ -105,7 +105,13 @@ TEST(Parse, FaultsNamedWhereTheyAre) {
          Case{"10.0.0.9-10.0.0.1", "10.0.0.9-10.0.0.1: the last address is before the first at character 10"},
          Case{"10.0.0.1-::1", "10.0.0.1-::1: the range ends are of different families at character 10"},
          Case{"10.0.0.0/8-10.1.0.0", "10.0.0.0/8-10.1.0.0: a range end with a prefix length at character 9"},
-         Case{"10.0.0.1-", "10.0.0.1-: no address at character 10"}}) {
+         Case{"10.0.0.1-", "10.0.0.1-: no address at character 10"},
+         // No blank beside the slash, as every other reader of prefixes.
+         Case{"1.2.3.4/ 24", "1.2.3.4/ 24: a blank after the '/' at character 9"},
+         Case{"1.2.3.4 /24", "1.2.3.4 /24: a blank before the '/' at character 8"},
+         Case{"2001:db8::/\t64", "2001:db8::/\\x0964: a blank after the '/' at character 12"},
+         // The text is quoted escaped: a terminal never sees its control bytes.
+         Case{"10.0.0.\x1b[2J", "10.0.0.\\x1b[2J: unexpected byte 27 at character 8"}}) {
     const auto r = parseInput(c.text);
     ASSERT_TRUE(std::holds_alternative<ParseError>(r)) << c.text;
     EXPECT_EQ(describe(c.text, std::get<ParseError>(r)), c.described);

@@ -6,6 +6,7 @@
 
 #include "plan/allocate.h"
 #include "plan/commands.h"
+#include "plan/segments.h"
 #include "tests/plan/plan_helpers.h"
 
 namespace mq::plan {

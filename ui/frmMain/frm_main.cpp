@@ -16,12 +16,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
+#include <utility>
 
 namespace mq::ui {
 
@@ -558,13 +560,38 @@ QWidget* FrmMain::activeChild() const
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // A tool that hides itself hands the activation on to the next child that shows,
-    // as closing one does. Hiding the whole main window leaves the children alone.
+    // as closing one does. The hand-over waits for the event loop: a child also hides
+    // for a moment while the area changes its state (maximising one child restores the
+    // one before), and activating another child from inside that switch would start it
+    // again, without end. Hiding the whole main window leaves the children alone.
     auto* sub = qobject_cast<QMdiSubWindow*>(watched);
-    if (sub && event->type() == QEvent::Hide && sub->isHidden() && mdi->isVisible()) {
-        if (QMdiSubWindow* next = topmostVisible(sub))
-            mdi->setActiveSubWindow(next);
+    if (sub && event->type() == QEvent::Hide && sub->isHidden() && mdi->isVisible() && !handingOn) {
+        if (sub == mdi->currentSubWindow())
+            hiddenWasMaximised = sub->isMaximized();
+        if (!handOnQueued) {
+            handOnQueued = true;
+            QMetaObject::invokeMethod(this, &FrmMain::handOnActivation, Qt::QueuedConnection);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmMain::handOnActivation()
+{
+    handOnQueued = false;
+    const bool maximise = std::exchange(hiddenWasMaximised, false);
+    QMdiSubWindow* current = mdi->currentSubWindow();
+    // Shown again meanwhile, or only hidden for a moment: nothing to hand on.
+    if ((current && current->isVisible()) || !mdi->isVisible())
+        return;
+    QMdiSubWindow* next = topmostVisible();
+    if (!next)
+        return;
+    const QScopedValueRollback<bool> guard(handingOn, true);
+    // The area's maximised mode passes to the next child, as when the maximised one closes.
+    if (maximise && !next->isMaximized() && !next->isMinimized())
+        next->showMaximized();
+    mdi->setActiveSubWindow(next);
 }
 
 QString FrmMain::activeChildName() const

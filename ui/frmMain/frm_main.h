@@ -110,6 +110,8 @@ private:
     void fillWindowList();
     void makeRoomFor(QMdiSubWindow* sub);
     QMdiSubWindow* topmostVisible(const QMdiSubWindow* except = nullptr) const;
+    // Activates the topmost child that shows once the active one has been hidden.
+    void handOnActivation();
     bool guardsAllowClosing();
 
     CalculatorState& st;
@@ -127,6 +129,9 @@ private:
     std::function<void()> exitHandler;
     std::vector<std::function<bool()>> closeGuards;
     bool exiting = false;
+    bool handOnQueued = false;        // a hand-over waits in the event queue
+    bool handingOn = false;           // the hand-over is activating a child
+    bool hiddenWasMaximised = false;  // the active child was maximised when it hid
 };
 
 }  // namespace mq::ui

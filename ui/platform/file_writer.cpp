@@ -4,13 +4,17 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <vector>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace mq::ui {
@@ -138,39 +142,210 @@ bool writeDevice(const QByteArray& name, const struct stat& st, const std::funct
     return true;
 }
 
-// QSaveFile's fallback writes in place when the folder refuses the temporary
-// file; a failure then cannot bring the old content back.
-bool folderRefusesTemporaryFile(const QString& name)
+// Where a file really lives: the target of a link, which is what gets written.
+QString realTarget(const QString& name)
 {
     const QFileInfo info(name);
-    if (!info.exists())
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
+    return target.isEmpty() ? info.absoluteFilePath() : target;
+}
+
+QByteArray folderOf(const QString& target)
+{
+    return QFile::encodeName(QFileInfo(target).absolutePath());
+}
+
+bool exists(const QByteArray& path)
+{
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0;
+}
+
+// "Read-only file system" when nothing there may be written, whatever the permissions say.
+std::string readOnlyCause(const QByteArray& file, const QByteArray& folder)
+{
+    struct statvfs fs {};
+    if (::statvfs(exists(file) ? file.constData() : folder.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
+        return errnoText(EROFS);
+    return {};
+}
+
+// The cause behind QSaveFile's refusal to open, which names only its own view of it.
+std::string openFailureCause(const QByteArray& file, const QByteArray& folder, const QString& qtMessage)
+{
+    if (exists(file) && ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) != 0)
+        return errnoText(errno);
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return errnoText(errno);
+    return qtMessage.toStdString();
+}
+
+// Writes at an offset of an open file, remembering the cause of a failure.
+class FileRangeSink : public ByteSink {
+public:
+    FileRangeSink(int descriptor, off_t start) : fd(descriptor), at(start) {}
+    bool write(std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const ssize_t n = ::pwrite(fd, bytes.data(), bytes.size(), at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return fail(n < 0 ? errno : ENOSPC);
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            at += n;
+        }
+        return true;
+    }
+    bool fail(int code)
+    {
+        if (error.empty()) {
+            error = errnoText(code);
+            cause = code;
+        }
+        errno = code;
         return false;
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : info.absoluteFilePath();
-    return ::access(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), W_OK) != 0;
+    }
+    off_t end() const { return at; }
+    std::string error;
+    int cause = 0;
+
+private:
+    int fd;
+    off_t at;
+};
+
+bool readAt(int fd, char* into, std::size_t size, off_t at)
+{
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, into, size, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            errno = n < 0 ? errno : EIO;
+            return false;
+        }
+        into += n;
+        size -= static_cast<std::size_t>(n);
+        at += n;
+    }
+    return true;
+}
+
+// Copies `size` bytes from `from` down to the start of the file (from > 0, so
+// every write lands before what is still to be read).
+bool moveToFront(int fd, off_t from, off_t size)
+{
+    std::vector<char> buffer(1 << 16);
+    FileRangeSink front(fd, 0);
+    for (off_t done = 0; done < size;) {
+        const auto n = static_cast<std::size_t>(std::min<off_t>(size - done, static_cast<off_t>(buffer.size())));
+        if (!readAt(fd, buffer.data(), n, from + done) || !front.write(std::string_view(buffer.data(), n)))
+            return false;
+        done += static_cast<off_t>(n);
+    }
+    return true;
+}
+
+std::string leftAsItWas(int cause)
+{
+    std::string note = "\n\nThe file was left as it was.";
+    if (cause == ENOSPC || cause == EDQUOT)
+        note += " Its folder may not be written, so the new contents go into the file itself, and they need "
+                "room beside the old ones until they are complete.";
+    return note;
+}
+
+// The folder cannot take a temporary file, so the file itself is rewritten, without
+// putting its old contents at risk. The new contents go after the old ones first: a
+// disk that fills up, a size limit or a failed producer only cuts them off again.
+// Once they are complete and on the disk they move to the front, and the old bytes
+// they cover are kept in memory, to be put back should that fail.
+bool writeInPlace(const QByteArray& file, const std::function<bool(ByteSink&)>& produce, std::string& error)
+{
+    const int fd = ::open(file.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errnoText(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = errnoText(errno);
+        ::close(fd);
+        return false;
+    }
+    const off_t oldSize = st.st_size;
+    FileRangeSink sink(fd, oldSize);
+    bool written = produce(sink) && (::fsync(fd) == 0 || sink.fail(errno));
+    std::string covered;  // the old bytes the new ones go over
+    if (written && oldSize > 0) {
+        try {
+            covered.resize(static_cast<std::size_t>(std::min(oldSize, sink.end() - oldSize)));
+        } catch (const std::bad_alloc&) {
+            sink.error = "There is not enough memory to keep the old contents while the file is rewritten.";
+            written = false;
+        }
+        if (written && !readAt(fd, covered.data(), covered.size(), 0))
+            written = sink.fail(errno);
+    }
+    if (!written) {
+        const bool cut = ::ftruncate(fd, oldSize) == 0;
+        ::close(fd);
+        error = (sink.error.empty() ? std::string("The file could not be written completely.") : sink.error) +
+                (cut ? leftAsItWas(sink.cause)
+                     : std::string("\n\nThe file now ends in part of the new contents after the old ones."));
+        return false;
+    }
+    const off_t newSize = sink.end() - oldSize;
+    if (oldSize > 0 && (!moveToFront(fd, oldSize, newSize) || ::fsync(fd) != 0)) {
+        error = errnoText(errno);
+        FileRangeSink back(fd, 0);
+        const bool restored = back.write(covered) && ::ftruncate(fd, oldSize) == 0 && ::fsync(fd) == 0;
+        ::close(fd);
+        error += restored ? leftAsItWas(0)
+                          : std::string("\n\nThe old contents could not be put back: the file may now be incomplete.");
+        return false;
+    }
+    const bool done = ::ftruncate(fd, newSize) == 0 && ::fsync(fd) == 0;
+    const int cause = errno;
+    if (::close(fd) != 0 || !done) {
+        error = errnoText(done ? errno : cause);
+        return false;
+    }
+    return true;
 }
 
 bool writePlainFile(const QString& name, const std::function<bool(ByteSink&)>& produce, std::string& error)
 {
-    const bool inPlace = folderRefusesTemporaryFile(name);
-    QSaveFile file(name);
-    file.setDirectWriteFallback(true);
+    const QString target = realTarget(name);
+    const QByteArray file = QFile::encodeName(target);
+    const QByteArray folder = folderOf(target);
+    if (std::string why = readOnlyCause(file, folder); !why.empty()) {
+        error = std::move(why);
+        return false;
+    }
+    // An existing file the user may write, in a folder that takes no temporary file.
+    struct stat st {};
+    if (::stat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0 &&
+        ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0)
+        return writeInPlace(file, produce, error);
+    QSaveFile save(name);
     // Unbuffered, so a write error shows in write()'s result instead of being
     // lost in a later flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = file.errorString().toStdString();
+    if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = openFailureCause(file, folder, save.errorString());
         return false;
     }
-    SaveFileSink sink(file);
+    SaveFileSink sink(save);
     if (!produce(sink)) {
-        error = file.error() != QFileDevice::NoError ? file.errorString().toStdString()
+        error = save.error() != QFileDevice::NoError ? save.errorString().toStdString()
                                                      : std::string("The file could not be written completely.");
-        if (inPlace)
-            error += "\n\nIts folder may not be written, so the file was written in place and may now be incomplete.";
-        file.cancelWriting();
+        save.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        error = file.errorString().toStdString();
+    if (!save.commit()) {
+        error = save.errorString().toStdString();
         return false;
     }
     return true;

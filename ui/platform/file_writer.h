@@ -4,14 +4,16 @@
 // A plain file, new or old, is written through QSaveFile: the old file is
 // replaced only when every byte reached the new one. Where its folder cannot
 // take the temporary file beside it, an existing file the user may write is
-// written in place instead (it may then be left incomplete on a failure).
+// rewritten in place instead, and still keeps its old contents on any failure:
+// the new ones go after them until they are complete (so they need the same
+// room beside the old ones as a temporary file would).
 //
 // Devices and named pipes are written in place, never replaced by a plain
 // file. Nothing waits for a pipe that no program reads: it is refused at once,
 // and a reader that stops taking data ends the write after `patience`.
 //
 // Every failure comes back in error with its real cause ("No space left on
-// device", "File too large", ...).
+// device", "File too large", "Read-only file system", "Permission denied" ...).
 #pragma once
 
 #include "core/rtf_writer.h"

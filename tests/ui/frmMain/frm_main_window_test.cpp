@@ -414,6 +414,8 @@ TEST_F(MainWindow, AHiddenToolIsNeverTheActiveChild)
     ASSERT_EQ(main->activeChildName(), "Form10");
     ui::hideWindow(main->findWindow("Form10"));
     EXPECT_EQ(main->activeChildName(), "frmdoc");
+    // The area itself is handed on once the event loop runs.
+    QApplication::processEvents();
     EXPECT_EQ(main->mdiArea()->currentSubWindow(), main->subWindow("frmdoc"));
 
     QMenu* windowMenu = main->findChild<QMenu*>("mnuWindow");

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,7 +16,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -151,11 +154,11 @@ TEST_P(SpecialTargets, NamedPipeWithAReaderGetsEveryByteAndStaysAPipe)
 TEST_P(SpecialTargets, NamedPipeWithoutAReaderIsRefusedAtOnce)
 {
     const QString pipe = makeFifo("pipe");
-    // A writer that waits for a reader gets one after 5 s, so the test fails
-    // instead of hanging.
+    // A writer that waits for a reader gets one after 30 s (long enough for any
+    // machine's load), so the test fails instead of hanging.
     std::atomic<bool> returned{false};
     std::thread rescue([&] {
-        for (int i = 0; i < 500 && !returned; ++i)
+        for (int i = 0; i < 3000 && !returned; ++i)
             std::this_thread::sleep_for(10ms);
         if (!returned) {
             PipeReader late(pipe);
@@ -216,11 +219,11 @@ int saveInPlaceAsAUser(const SaveFn& save, const QString& file, const QString& l
     }
     if (readAll(file) != "new content" || QDir(locked).entryList(QDir::Files | QDir::Hidden).size() != 1)
         return 4;
-    // A failure there is still reported, with its cause.
+    // A failure there is reported with its cause, and costs nothing of the old contents.
     const rlimit small{1000, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &small);
     if (save(file.toStdString(), std::string(5000, 'x'), why) || why.find("File too large") != 0 ||
-        why.find("written in place") == std::string::npos) {
+        why.find("left as it was") == std::string::npos || readAll(file) != "new content") {
         std::fprintf(stderr, "second save: %s\n", why.c_str());
         return 5;
     }
@@ -228,8 +231,9 @@ int saveInPlaceAsAUser(const SaveFn& save, const QString& file, const QString& l
 }
 
 // As root every folder may be written, so the save runs in a child process
-// as an unprivileged user (or as the user running the test).
-TEST_P(SpecialTargets, FileInAFolderThatMayNotBeWrittenIsWrittenInPlace)
+// as an unprivileged user (or as the user running the test). A size limit
+// stands in for a disk that fills up half-way.
+TEST_P(SpecialTargets, FileInAFolderThatMayNotBeWrittenIsWrittenInPlaceAndNeverLost)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
     const QString locked = dir.filePath(QStringLiteral("locked"));
@@ -241,6 +245,93 @@ TEST_P(SpecialTargets, FileInAFolderThatMayNotBeWrittenIsWrittenInPlace)
     mode(dir.path(), 0755);
     EXPECT_EXIT(std::_Exit(saveInPlaceAsAUser(GetParam().save, file, locked)), ::testing::ExitedWithCode(0), "");
     mode(locked, 0755);
+}
+
+// A small file system of the test's own (tmpfs), for a disk that really fills
+// up or refuses every write. Mounting needs root; elsewhere the tests skip.
+class SmallDisk {
+public:
+    SmallDisk(const QString& at, const char* options) : path(QFile::encodeName(at))
+    {
+        if (::mkdir(path.constData(), 0755) != 0 || ::mount("mqtest", path.constData(), "tmpfs", 0, options) != 0)
+            why = std::strerror(errno);
+    }
+    ~SmallDisk()
+    {
+        if (why.empty())
+            ::umount2(path.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool makeReadOnly()
+    {
+        return ::mount("mqtest", path.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    QString file(const char* name) const { return QFile::decodeName(path) + QLatin1Char('/') + QLatin1String(name); }
+    std::string why;  // empty once mounted
+
+private:
+    QByteArray path;
+};
+
+#define MOUNT_OR_SKIP(disk)                                                             \
+    if (!(disk).why.empty())                                                            \
+    GTEST_SKIP() << "cannot mount a small file system here: " << (disk).why
+
+TEST_P(SpecialTargets, ReadOnlyFileSystemIsNamedAsTheCause)
+{
+    SmallDisk disk(dir.filePath(QStringLiteral("disk")), "size=64k,mode=0755");
+    MOUNT_OR_SKIP(disk);
+    const QString old = disk.file("results.txt");
+    writeAll(old, "old results");
+    ASSERT_TRUE(disk.makeReadOnly()) << std::strerror(errno);
+    EXPECT_FALSE(save(old, "new results"));
+    EXPECT_EQ(error, "Read-only file system");
+    EXPECT_EQ(readAll(old), "old results");
+    const QString fresh = disk.file("new.txt");
+    EXPECT_FALSE(save(fresh, "new results"));
+    EXPECT_EQ(error, "Read-only file system");
+    EXPECT_FALSE(QFile::exists(fresh));
+}
+
+// The child's part of the test below.
+int fillTheDiskAsAUser(const SaveFn& save, const QString& file, const std::string& old)
+{
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+        return 2;
+    std::string why;
+    // More than the whole disk: written over the old contents it would have cost them.
+    if (save(file.toStdString(), std::string(80 * 1024, 'n'), why) || why.find("No space left on device") != 0 ||
+        why.find("left as it was") == std::string::npos) {
+        std::fprintf(stderr, "too big: %s\n", why.c_str());
+        return 3;
+    }
+    if (readAll(file) != old || QFileInfo(file).dir().entryList(QDir::Files | QDir::Hidden).size() != 1)
+        return 4;
+    // What fits beside the old contents replaces them.
+    const std::string small(8 * 1024, 's');
+    if (!save(file.toStdString(), small, why) || readAll(file) != small) {
+        std::fprintf(stderr, "small: %s\n", why.c_str());
+        return 5;
+    }
+    return 0;
+}
+
+TEST_P(SpecialTargets, DiskThatFillsUpNeverCostsTheOldContentsOfAFileWrittenInPlace)
+{
+    SmallDisk disk(dir.filePath(QStringLiteral("disk")), "size=64k,mode=0755");
+    MOUNT_OR_SKIP(disk);
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString locked = disk.file("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    const QString file = locked + QStringLiteral("/ranges.rtf");
+    std::string old;
+    for (int i = 0; old.size() < 24 * 1024; ++i)
+        old += std::to_string(i) + " old\n";
+    writeAll(file, old);
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    EXPECT_EXIT(std::_Exit(fillTheDiskAsAUser(GetParam().save, file, old)), ::testing::ExitedWithCode(0), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSavers, SpecialTargets, ::testing::ValuesIn(kSavers),

@@ -4,27 +4,21 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
-#include "app/mqnet/plan_command.h"
+#include "tests/mqnet/run_mqnet.h"
 
 namespace mq::mqnet {
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
 Outcome run(std::vector<std::string> args, const std::string& segments) {
   const std::string file = ::testing::TempDir() + "mq_plan_segments.txt";
   std::ofstream(file, std::ios::binary) << segments;
+  args.insert(args.begin(), "plan");
   for (auto& a : args)
     if (a == "FILE") a = file;
-  std::ostringstream out, err;
-  const int status = planCommand(args, out, err);
+  const Outcome o = runMqnet(args);
   std::remove(file.c_str());
-  return {status, out.str(), err.str()};
+  return o;
 }
 
 TEST(PlanCommand, CsvJsonAndTextOfOneAllocation) {
@@ -63,7 +57,7 @@ TEST(PlanCommand, RefusalsNameWhatIsWrong) {
            {{"allocate", "10.0.0.1/24", "FILE"}, "has host bits set; did you mean 10.0.0.0/24?"},
            {{"allocate", "10.0.0.0/33", "FILE"}, "ROOT 10.0.0.0/33"},
            {{"allocate", "10.0.0.0/24"}, "takes ROOT SEGMENTS-FILE"},
-           {{"allocate", "--json", "--csv", "10.0.0.0/24", "FILE"}, "takes ROOT SEGMENTS-FILE"},
+           {{"allocate", "--json", "--csv", "10.0.0.0/24", "FILE"}, "--csv and --json exclude each other"},
            {{"allocate", "--fast", "10.0.0.0/24", "FILE"}, "unknown option --fast"},
            {{"share", "10.0.0.0/24", "FILE"}, "unknown plan command share"},
            {{"allocate", "10.0.0.0/24", "/nonexistent/segs"}, "cannot open /nonexistent/segs: No such file or directory"}}) {

@@ -1,0 +1,31 @@
+#include "app/mqnet/list_file.h"
+
+#include "textio/escape.h"
+#include "textio/lines.h"
+
+namespace mq::mqnet {
+
+bool readListFile(const Invocation& call, const std::string& path, const std::function<void(const ListLine&)>& fn) {
+  const std::string source = path == "-" ? "standard input" : path;
+  std::string error;
+  std::FILE* in = textio::openInput(path, &error);
+  if (!in) {
+    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
+    return false;
+  }
+  const textio::ReadResult r = textio::readLines(in, [&](const textio::Line& line) {
+    if (line.tooLong)
+      call.faults.tooLong(source, line.number);
+    else
+      fn(ListLine{line.content, line.number, source, call.faults});
+    return true;
+  });
+  textio::closeInput(in);
+  if (!r.error.empty()) {
+    call.refuse("cannot read " + textio::escaped(source) + ": " + r.error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace mq::mqnet
