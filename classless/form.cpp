@@ -112,7 +112,7 @@ void ClasslessForm::setInput(const std::string& text)
     }
     auto parsed = net::parseInput(text);
     if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-        error = net::describe(textio::escaped(text), *e);
+        error = net::describe(text, *e);
         notice = hasResults() ? "The results below are still those of " + shownText_ + "." : kEmptyNotice;
         return;
     }

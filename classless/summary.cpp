@@ -2,7 +2,6 @@
 
 #include "net/parse.h"
 #include "net/summarize.h"
-#include "textio/escape.h"
 #include "textio/lines.h"
 
 namespace mq::classless {
@@ -50,8 +49,7 @@ SummaryResult summarizeList(std::string_view text, const std::atomic<bool>* canc
         }
         auto parsed = net::parseInput(line.content);
         if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-            r.refused.push_back({line.number, at + textio::escaped(line.content) + ": " + e->message +
-                                                  " at character " + std::to_string(e->position + 1)});
+            r.refused.push_back({line.number, at + net::describe(line.content, *e)});
             return true;
         }
         ++r.inputItems;
