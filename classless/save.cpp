@@ -192,12 +192,12 @@ void printResults(const ClasslessForm& form, const SubnetListing& listing, Servi
     printToolReport(lines, sv, out, kWindowTitle);
 }
 
-SaveOutcome saveSummary(const SummaryArea& summary, Services& sv, ReportOutput& out, CsvTarget& files)
+SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files)
 {
     const auto file = choose(files, kTextFileFilter, sv);
     if (!file)
         return SaveOutcome::Cancelled;
-    const std::vector<std::string> lines = summary.reportLines();
+    const std::vector<std::string> lines = lists.reportLines();
     if (lines.empty()) {
         sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");
         return SaveOutcome::Nothing;
@@ -205,9 +205,9 @@ SaveOutcome saveSummary(const SummaryArea& summary, Services& sv, ReportOutput& 
     return writeToolReport(file->path, lines, sv, out, kWindowTitle) ? SaveOutcome::Written : SaveOutcome::Failed;
 }
 
-void printSummary(const SummaryArea& summary, Services& sv, ReportOutput& out)
+void printLists(const ListsForm& lists, Services& sv, ReportOutput& out)
 {
-    const std::vector<std::string> lines = summary.reportLines();
+    const std::vector<std::string> lines = lists.reportLines();
     if (lines.empty()) {
         sv.msgBox("Nothing to Print", MsgIcon::Information, "Oops");
         return;

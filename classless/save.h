@@ -6,7 +6,7 @@
 #include "classless/form.h"
 #include "core/rtf_writer.h"
 #include "classless/listing.h"
-#include "classless/summary.h"
+#include "classless/lists.h"
 #include "core/services.h"
 #include "reports/frmmain_reports.h"
 
@@ -62,9 +62,9 @@ std::string withExtension(const std::string& path, const std::string& filter, in
 SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv,
                         ReportOutput& out, CsvTarget& csv);
 void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out);
-// The same on the summary page: the counts, the summary and the refused lines.
-SaveOutcome saveSummary(const SummaryArea& summary, Services& sv, ReportOutput& out, CsvTarget& files);
-void printSummary(const SummaryArea& summary, Services& sv, ReportOutput& out);
+// The same on the Lists page: the operation, the counts, the result and the refused lines.
+SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files);
+void printLists(const ListsForm& lists, Services& sv, ReportOutput& out);
 // Report lines for the printer: every line in a fixed-pitch face without ligatures,
 // so an address copied out of the printout is the address.
 std::vector<PrintLine> fixedPrintLines(const std::vector<std::string>& lines);

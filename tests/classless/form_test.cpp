@@ -1,7 +1,6 @@
 // The classless form: what each typed text shows, how errors keep the last
 // results, and how the prefix controls and the box follow each other.
 #include "classless/form.h"
-#include "classless/summary.h"
 
 #include <gtest/gtest.h>
 
@@ -162,46 +161,6 @@ TEST(ClasslessForm, BinaryHexAndBadges)
     EXPECT_EQ(f.field(FieldId::AddressHex).value, "0x20010db8000000000000000000000001");
     EXPECT_FALSE(f.badges.empty());
     EXPECT_NE(f.badges[0].find("Documentation"), std::string::npos);
-}
-
-TEST(SummaryArea, SummarizesGoodLinesAndNamesBadOnes)
-{
-    SummaryArea s;
-    s.setText("\xEF\xBB\xBF" "10.0.0.0/25 # office\r\n10.0.0.128/25\n# note\n\n2001:db8::/33\n2001:db8:8000::/33\nbogus\n"
-              "10.0.1.0 - 10.0.1.255\n10.0.0.7\n\x1b]0;x\x07" "\n" + std::string(70000, '1') + "\n");
-    EXPECT_EQ(s.result.summary, (std::vector<std::string>{"10.0.0.0/23", "2001:db8::/32"}));
-    const std::vector<std::string> errors = s.errors();
-    ASSERT_EQ(errors.size(), 3u);
-    EXPECT_EQ(errors[0].rfind("Line 7: bogus: ", 0), 0u) << errors[0];
-    EXPECT_EQ(errors[1].rfind("Line 10: \\x1b]0;x\\x07: ", 0), 0u) << errors[1];
-    EXPECT_EQ(errors[2], "Line 11: the line is longer than 65536 bytes");
-    EXPECT_EQ(s.result.inputItems, 6u);
-    EXPECT_EQ(s.countsText(),
-              "6 items in, 2 prefixes out, 512 IPv4 addresses, 79228162514264337593543950336 IPv6 addresses; "
-              "3 lines not read");
-    const std::vector<std::string> report = s.reportLines();
-    EXPECT_EQ(report[2], s.countsText());
-    EXPECT_EQ(report[4], "10.0.0.0/23");
-    EXPECT_EQ(report.back(), errors[2]);
-    s.setText("::/0\n0.0.0.0/0\n10.0.0.0/8");
-    EXPECT_EQ(s.countsText(),
-              "3 items in, 2 prefixes out, 4294967296 IPv4 addresses, 340282366920938463463374607431768211456 IPv6 "
-              "addresses");
-    s.setText("10.0.0.1");
-    EXPECT_EQ(s.countsText(), "1 item in, 1 prefix out, 1 IPv4 address");
-    s.setText("# nothing\n");
-    EXPECT_TRUE(s.reportLines().empty());
-
-    // A set cancel flag stops the work; its result is marked, never to be shown.
-    std::atomic<bool> cancel{true};
-    std::string big;
-    for (int i = 0; i < 5000; ++i)
-        big += "10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".0/24\n";
-    EXPECT_TRUE(summarizeList(big, &cancel).cancelled);
-    cancel = false;
-    const SummaryResult whole = summarizeList(big, &cancel);
-    EXPECT_FALSE(whole.cancelled);
-    EXPECT_EQ(whole.inputItems, 5000u);
 }
 
 }  // namespace

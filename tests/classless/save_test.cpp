@@ -150,22 +150,23 @@ TEST(ClasslessSave, TheChosenTypeDecidesTheFormatAndAddsItsExtension)
     EXPECT_EQ(reportLines(one.form, one.listing).back(), "Split into /24: 1 subnet");
 }
 
-TEST(ClasslessSave, SummaryPageSavesAndPrintsItsSummary)
+TEST(ClasslessSave, ListsPageSavesAndPrintsItsResult)
 {
     Window w;
     w.type("10.1.2.3/22");  // the facts are not what the summary page gives
-    SummaryArea summary;
+    ListsForm summary;
     w.csv.choices = {{"/tmp/sum", 0}};
-    EXPECT_EQ(saveSummary(summary, w.sv, w.out, w.csv), SaveOutcome::Nothing);
-    summary.setText("10.0.0.0/25\n10.0.0.128/25\nten\n");
+    EXPECT_EQ(saveLists(summary, w.sv, w.out, w.csv), SaveOutcome::Nothing);
+    summary.request.a = "10.0.0.0/25\n10.0.0.128/25\nten\n";
+    summary.update();
     w.csv.choices = {{"/tmp/sum", 0}};
-    EXPECT_EQ(saveSummary(summary, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(saveLists(summary, w.sv, w.out, w.csv), SaveOutcome::Written);
     EXPECT_EQ(w.out.files["/tmp/sum.txt"],
-              "Maskquill Classless Calculator: summary\r\n\r\n2 items in, 1 prefix out, 256 IPv4 addresses; 1 line "
-              "not read\r\n\r\n10.0.0.0/24\r\n\r\nLines not read:\r\nLine 3: ten: " +
-                  summary.result.refused[0].text.substr(13) + "\r\n");
+              "Maskquill Classless Calculator: Summarise A\r\n\r\n2 items in, 1 prefix out, 256 IPv4 addresses; 1 "
+              "line not read\r\n\r\n10.0.0.0/24\r\n\r\nLines not read:\r\n" +
+                  summary.result.refused[0].text + "\r\n");
     w.out.copies = {1};
-    printSummary(summary, w.sv, w.out);
+    printLists(summary, w.sv, w.out);
     ASSERT_EQ(w.out.printed.size(), 1u);
     EXPECT_EQ(w.out.printed[0][4].text, "10.0.0.0/24");
     EXPECT_TRUE(w.out.printed[0][4].fixedPitch);

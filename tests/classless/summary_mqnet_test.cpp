@@ -1,6 +1,6 @@
-// The Summarize page and `mqnet summarize` read a list the same way: the same files
+// The Lists page summarising list A and `mqnet summarize` read a list the same way: the same files
 // give the same summary and refuse the same lines.
-#include "classless/summary.h"
+#include "classless/lists.h"
 
 #include <gtest/gtest.h>
 
@@ -69,9 +69,10 @@ TEST(SummaryAndMqnet, SameFilesSameSummaryAndRefusedLines)
         const std::string file = ::testing::TempDir() + "summary_list_" + std::to_string(n++) + ".txt";
         std::ofstream(file, std::ios::binary) << list;
         const CliRun cli = runMqnet(file);
-        SummaryArea page;
-        page.setText(slurp(file));
-        EXPECT_EQ(page.result.summary, cli.out) << file;
+        ListsForm page;
+        page.request.a = slurp(file);
+        page.update();
+        EXPECT_EQ(page.result.lines, cli.out) << file;
         std::set<std::size_t> refused;
         for (const RefusedLine& l : page.result.refused)
             refused.insert(l.number);

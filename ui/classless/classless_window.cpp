@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -101,11 +102,11 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     splitter->addWidget(buildResults());
     tabs = new QTabWidget(splitter);
     tabs->setObjectName(QStringLiteral("Tools"));
-    tabs->setAccessibleName(QStringLiteral("Split or summarize"));
-    tabs->tabBar()->setAccessibleName(QStringLiteral("Split or summarize"));
+    tabs->setAccessibleName(QStringLiteral("Split or lists"));
+    tabs->tabBar()->setAccessibleName(QStringLiteral("Split or lists"));
     tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);  // Tab stops on the page titles
     tabs->addTab(buildListing(), QStringLiteral("Split into /&N"));
-    tabs->addTab(buildSummary(), QStringLiteral("Summari&ze"));
+    tabs->addTab(buildLists(), QStringLiteral("&Lists"));
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
@@ -128,7 +129,8 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     for (auto& [label, box] : fieldWidgets)
         order << box;
     order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
-          << listingTable << summaryInput << summaryOutput << summaryErrors << summaryCopy;
+          << listingTable << operation << block << openA << listA << openB << listB << listsCopy << listsOutput
+          << listsErrors;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     describeControls();
@@ -171,19 +173,25 @@ void ClasslessWindow::describeControls()
         {jumpTo, "A row number or an address of the listing; Enter jumps to it"},
         {jumpButton, "Jumps to the row number or the address typed"},
         {listingCount, "How many subnets the listing holds"},
-        {summaryInput, "Addresses, prefixes and ranges, one a line, to summarize"},
-        {summaryOutput, "The fewest prefixes that cover the list"},
-        {summaryCounts, "Input items, output prefixes and addresses covered"},
-        {summaryErrors, "The lines that could not be read, with their line numbers and reasons"},
-        {summaryCopy, "Copies the summary to the clipboard"},
+        {operation, "What to work out from list A, or from lists A and B"},
+        {block, "The block whose free space is worked out, list A being in use"},
+        {listA, "Addresses, prefixes and ranges, one a line; # starts a comment"},
+        {listB, "The second list, for the operations that take two"},
+        {openA, "Loads a file into list A"},
+        {openB, "Loads a file into list B"},
+        {listsOutput, "The result: prefixes, or the pairs of items that overlap"},
+        {listsCounts, "Items read, the result's size and the addresses it covers"},
+        {listsErrors, "The lines that could not be read, with their list, line number and reason"},
+        {listsCopy, "Copies the result to the clipboard"},
         {tabs, "The pages: Ctrl+PageDown and Ctrl+PageUp turn them"},
+        {listsMessage, "Why a file could not be loaded"},
         {findChild<QWidget*>(QStringLiteral("Results")), "The facts of the prefix"},
     };
     for (const auto& [widget, text] : descriptions)
         if (widget)
             widget->setAccessibleDescription(QString::fromUtf8(text));
     findChild<QWidget*>(QStringLiteral("Results"))->setAccessibleName(QStringLiteral("Results"));
-    summaryCounts->setAccessibleName(QStringLiteral("Summary counts"));
+    listsCounts->setAccessibleName(QStringLiteral("Result counts"));
     for (QWidget* b : tabs->tabBar()->findChildren<QToolButton*>())
         b->setAccessibleDescription(QStringLiteral("Shows the tabs hidden on this side"));
 }
@@ -272,6 +280,7 @@ QWidget* ClasslessWindow::buildResults()
     badgeLayout = new QVBoxLayout;
     badgeLayout->setSpacing(2);
     grid->addWidget(badgeLabel, row, 0);
+    resultsOnly << badgeLabel;
     grid->addLayout(badgeLayout, row++, 1, 1, 3);
 
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -289,6 +298,7 @@ QWidget* ClasslessWindow::buildResults()
         caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         grid->addWidget(caption, row, 0);
         grid->addWidget(l, row++, 1, 1, 3);
+        resultsOnly << caption << l;
         return l;
     };
     addressBinary = binary("AddressBinary", "Address in binary");
@@ -298,6 +308,7 @@ QWidget* ClasslessWindow::buildResults()
                                   .arg(toQColor(colour::Red).name(), toQColor(colour::Olive).name()),
                               page);
     grid->addWidget(legend, row++, 1, 1, 3);
+    resultsOnly << legend;
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(2, 1);
     scroll->setWidget(page);
@@ -358,81 +369,162 @@ QWidget* ClasslessWindow::buildListing()
     return page;
 }
 
-QWidget* ClasslessWindow::buildSummary()
+QWidget* ClasslessWindow::buildLists()
 {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    auto* inLabel = new QLabel(QStringLiteral("&List to summarize (one item a line):"), page);
-    summaryInput = textArea("SummaryInput", "List to summarize", false, page);
-    inLabel->setBuddy(summaryInput);
-    auto* outLabel = new QLabel(QStringLiteral("Summary:"), page);
-    summaryOutput = new LinesView("SummaryOutput", "Summary", page);
-    summaryCounts = new QLabel(page);
-    summaryCounts->setObjectName(QStringLiteral("SummaryCounts"));
-    summaryCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    summaryCounts->setWordWrap(true);
-    summaryErrors = new LinesView("SummaryErrors", "Lines not read", page);
-    summaryErrors->setMaximumHeight(90);
-    summaryCopy = new QPushButton(QStringLiteral("&Copy summary"), page);
-    summaryCopy->setObjectName(QStringLiteral("CopySummary"));
-    summaryCopy->setAccessibleName(QStringLiteral("Copy summary"));
-    connect(summaryCopy, &QPushButton::clicked, this,
-            [this] { QApplication::clipboard()->setText(summaryOutput->text()); });
-    summaryPause.setSingleShot(true);
-    summaryPause.setInterval(kListPauseMs);
-    connect(&summaryPause, &QTimer::timeout, this, &ClasslessWindow::summaryStart);
-    summaryText = new TextMirror(summaryInput->document(), this);
-    connect(summaryInput, &QPlainTextEdit::textChanged, this, &ClasslessWindow::summaryEdited);
-    grid->addWidget(inLabel, 0, 0);
-    grid->addWidget(outLabel, 0, 1);
-    grid->addWidget(summaryInput, 1, 0);
-    grid->addWidget(summaryOutput, 1, 1);
-    grid->addWidget(summaryCounts, 2, 0);
-    grid->addWidget(summaryCopy, 2, 1, Qt::AlignRight);
-    grid->addWidget(summaryErrors, 3, 0, 1, 2);
+    auto* opLabel = new QLabel(QStringLiteral("&Operation:"), page);
+    operation = new QComboBox(page);
+    operation->setObjectName(QStringLiteral("Operation"));
+    operation->setAccessibleName(QStringLiteral("Operation"));
+    for (const classless::OperationInfo& o : classless::listOperations())
+        operation->addItem(QString::fromUtf8(o.name), static_cast<int>(o.op));
+    opLabel->setBuddy(operation);
+    auto* blockLabel = new QLabel(QStringLiteral("Bloc&k:"), page);
+    block = new QLineEdit(page);
+    block->setObjectName(QStringLiteral("Block"));
+    block->setAccessibleName(QStringLiteral("Block"));
+    block->setPlaceholderText(QStringLiteral("10.0.0.0/16"));
+    blockLabel->setBuddy(block);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(opLabel);
+    bar->addWidget(operation, 1);
+    bar->addWidget(blockLabel);
+    bar->addWidget(block);
+    grid->addLayout(bar, 0, 0, 1, 2);
+
+    auto list = [&](char name, const char* caption, const char* open, QPlainTextEdit*& box, QPushButton*& button,
+                    TextMirror*& mirror, int column) {
+        auto* label = new QLabel(QString::fromUtf8(caption), page);
+        box = textArea(name == 'A' ? "ListA" : "ListB", name == 'A' ? "List A" : "List B", false, page);
+        label->setBuddy(box);
+        button = new QPushButton(QString::fromUtf8(open), page);
+        button->setObjectName(name == 'A' ? QStringLiteral("OpenA") : QStringLiteral("OpenB"));
+        button->setAccessibleName(name == 'A' ? QStringLiteral("Open into A") : QStringLiteral("Open into B"));
+        connect(button, &QPushButton::clicked, this, [this, name] { openList(name); });
+        mirror = new TextMirror(box->document(), this);
+        connect(box, &QPlainTextEdit::textChanged, this, &ClasslessWindow::listsEdited);
+        auto* head = new QHBoxLayout;
+        head->addWidget(label, 1);
+        head->addWidget(button);
+        grid->addLayout(head, 1, column);
+        grid->addWidget(box, 2, column);
+    };
+    list('A', "Lis&t A (one item a line):", "Op&en into A...", listA, openA, textA, 0);
+    list('B', "List &B:", "Open &into B...", listB, openB, textB, 1);
+    listsMessage = new QLabel(page);
+    listsMessage->setObjectName(QStringLiteral("ListsMessage"));
+    listsMessage->setWordWrap(true);
+    QPalette pal = listsMessage->palette();
+    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
+    listsMessage->setPalette(pal);
+    listsMessage->hide();
+    grid->addWidget(listsMessage, 3, 0, 1, 2);
+
+    listsCounts = new QLabel(page);
+    listsCounts->setObjectName(QStringLiteral("ListsCounts"));
+    listsCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    listsCounts->setWordWrap(true);
+    listsCounts->setMinimumHeight(2 * listsCounts->fontMetrics().lineSpacing() + 4);  // two lines at most
+    listsCopy = new QPushButton(QStringLiteral("Cop&y result"), page);
+    listsCopy->setObjectName(QStringLiteral("CopyResult"));
+    listsCopy->setAccessibleName(QStringLiteral("Copy result"));
+    connect(listsCopy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(listsOutput->text()); });
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(listsCounts, 1);
+    foot->addWidget(listsCopy);
+    grid->addLayout(foot, 4, 0, 1, 2);
+    listsOutput = new LinesView("ListsOutput", "Result", page);
+    grid->addWidget(listsOutput, 5, 0, 1, 2);
+    listsErrors = new LinesView("ListsErrors", "Lines not read", page);
+    listsErrors->setMaximumHeight(90);
+    grid->addWidget(listsErrors, 6, 0, 1, 2);
+    grid->setRowStretch(2, 3);
+    grid->setRowStretch(5, 2);
+
+    listsPause.setSingleShot(true);
+    listsPause.setInterval(kListPauseMs);
+    connect(&listsPause, &QTimer::timeout, this, &ClasslessWindow::listsStart);
+    connect(operation, &QComboBox::currentIndexChanged, this, &ClasslessWindow::operationChosen);
+    connect(block, &QLineEdit::textChanged, this, &ClasslessWindow::listsEdited);
+    operationChosen();
     return page;
 }
 
-// The list changed: what was under way is dropped, and the list is worked out
-// again once typing pauses; the last result stays on show meanwhile.
-void ClasslessWindow::summaryEdited()
+// B and the block take part only in the operations that use them.
+void ClasslessWindow::operationChosen()
 {
-    if (refreshing)
-        return;
-    summaryWork.cancel();
-    summaryPause.start();
-    summaryCounts->setText(q(summaryModel.countsText()) + QStringLiteral(" (working out the changed list…)"));
+    const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
+    const classless::OperationInfo& info = classless::operationInfo(op);
+    listB->setEnabled(info.usesB);
+    openB->setEnabled(info.usesB);
+    block->setEnabled(info.needsBlock);
+    listsEdited();
 }
 
-void ClasslessWindow::summaryStart()
+// Something changed: what was under way is dropped, and the lists are worked out
+// again once typing pauses; the last result stays on show meanwhile.
+void ClasslessWindow::listsEdited()
 {
-    const QString list = summaryText->text();
-    summaryWork.start([this, list](const std::atomic<bool>& cancel) -> std::function<void()> {
-        auto text = std::make_shared<std::string>(list.toStdString());
-        auto result = std::make_shared<classless::SummaryResult>(classless::summarizeList(*text, &cancel));
-        return [this, text, result] {
-            summaryModel.setResult(std::move(*text), std::move(*result));
-            refreshSummary();
-            emit summaryShown();
+    if (refreshing || !listsCounts)
+        return;
+    listsWork.cancel();
+    listsPause.start();
+    listsCounts->setText(q(listsModel.countsText()) + QStringLiteral(" (working out the changed lists…)"));
+}
+
+void ClasslessWindow::listsStart()
+{
+    const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
+    const QString a = textA->text();
+    const QString b = classless::operationInfo(op).usesB ? textB->text() : QString();
+    const QString blockText = block->text();
+    listsWork.start([this, op, a, b, blockText](const std::atomic<bool>& cancel) -> std::function<void()> {
+        classless::ListsRequest request{op, a.toStdString(), b.toStdString(), blockText.toStdString()};
+        auto result = std::make_shared<classless::ListsResult>(classless::workOut(request, &cancel));
+        return [this, result] {
+            listsModel.setResult(std::move(*result));
+            refreshLists();
+            emit listsShown();
         };
     });
 }
 
-void ClasslessWindow::refreshSummary()
+void ClasslessWindow::refreshLists()
 {
-    summaryOutput->setLines(&summaryModel.result.summary);
-    summaryErrorLines = summaryModel.errors();
-    summaryErrors->setLines(&summaryErrorLines);
-    summaryCounts->setText(q(summaryModel.countsText()));
-    summaryCounts->setAccessibleName(summaryCounts->text());
+    listsOutput->setLines(&listsModel.result.lines);
+    listsErrorLines = listsModel.errors();
+    listsErrors->setLines(&listsErrorLines);
+    listsCounts->setText(q(listsModel.countsText()));
+    listsCounts->setAccessibleName(listsCounts->text());
 }
 
-QString ClasslessWindow::summaryListText() const
+void ClasslessWindow::openList(char list)
 {
-    return summaryText->text();
+    QString path;
+    if (openChooser)
+        path = openChooser(list);
+    else
+        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)));
+    if (path.isEmpty())
+        return;
+    std::string error;
+    const auto text = classless::readListFile(path.toStdString(), &error);
+    listsMessage->setVisible(!text);
+    if (!text) {
+        listsMessage->setText(QStringLiteral("Could not open %1: %2").arg(path, q(error)));
+        listsMessage->setAccessibleName(listsMessage->text());
+        return;
+    }
+    (list == 'A' ? listA : listB)->setPlainText(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
 }
 
-bool ClasslessWindow::onSummaryPage() const
+QString ClasslessWindow::listText(char list) const
+{
+    return (list == 'A' ? textA : textB)->text();
+}
+
+bool ClasslessWindow::onListsPage() const
 {
     return tabs->currentIndex() == 1;
 }
@@ -544,6 +636,8 @@ void ClasslessWindow::refresh()
         box->setVisible(f.shown);
     }
     refreshBadges();
+    for (QWidget* wgt : resultsOnly)
+        wgt->setVisible(formModel.hasResults());
     addressBinary->setText(bitsHtml(formModel.addressBits));
     addressBinary->setAccessibleDescription(formModel.addressBits.empty() ? QStringLiteral("The address in binary: network bits, then host bits")
                                                         : bitsPlain(formModel.addressBits));
@@ -601,16 +695,16 @@ void ClasslessWindow::refreshListing()
 
 void ClasslessWindow::saveReport(Services& services, ReportOutput& output)
 {
-    if (onSummaryPage())
-        classless::saveSummary(summaryModel, services, output, csv);
+    if (onListsPage())
+        classless::saveLists(listsModel, services, output, csv);
     else
         classless::saveResults(formModel, listingModel, services, output, csv);
 }
 
 void ClasslessWindow::printReport(Services& services, ReportOutput& output)
 {
-    if (onSummaryPage())
-        classless::printSummary(summaryModel, services, output);
+    if (onListsPage())
+        classless::printLists(listsModel, services, output);
     else
         classless::printResults(formModel, listingModel, services, output);
 }

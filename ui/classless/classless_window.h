@@ -6,13 +6,14 @@
 
 #include "classless/form.h"
 #include "classless/listing.h"
-#include "classless/summary.h"
+#include "classless/lists.h"
 #include "reports/child_report.h"
 #include "ui/classless/background_work.h"
 #include "ui/classless/qt_csv_target.h"
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <map>
 
 class QComboBox;
@@ -45,7 +46,7 @@ public:
 
     classless::ClasslessForm& form() { return formModel; }
     classless::SubnetListing& listing() { return listingModel; }
-    classless::SummaryArea& summary() { return summaryModel; }
+    classless::ListsForm& lists() { return listsModel; }
     SubnetTable* table() const { return listingTable; }
     QtCsvTarget& csvTarget() { return csv; }
 
@@ -55,16 +56,18 @@ public:
 
     // Writes every widget from the models.
     void refresh();
-    // The page on show: the listing or the summary.
-    bool onSummaryPage() const;
-    // Work on the list still to come or under way (the last result is on show meanwhile).
-    bool summaryPending() const { return summaryPause.isActive() || summaryWork.busy(); }
-    // The list as the worker is handed it (the summary box's text).
-    QString summaryListText() const;
+    // The page on show: the listing or the lists.
+    bool onListsPage() const;
+    // Work on the lists still to come or under way (the last result is on show meanwhile).
+    bool listsPending() const { return listsPause.isActive() || listsWork.busy(); }
+    // A list as the worker is handed it (the text of box A or B).
+    QString listText(char list) const;
+    // Open A or B asks this instead of a file dialog (tests); an empty path cancels.
+    void setOpenChooser(std::function<QString(char list)> c) { openChooser = std::move(c); }
 
 signals:
     // A list's result has been put on show.
-    void summaryShown();
+    void listsShown();
 
 protected:
     bool event(QEvent* e) override;
@@ -75,27 +78,30 @@ private:
     void describeControls();
     QWidget* buildResults();
     QWidget* buildListing();
-    QWidget* buildSummary();
+    QWidget* buildLists();
     void inputEdited(const QString& text);
     void prefixChosen(int length);
     void split();
     void jump();
     void refreshListing();
     void refreshBadges();
-    void summaryEdited();
-    void summaryStart();
-    void refreshSummary();
+    void listsEdited();
+    void listsStart();
+    void refreshLists();
+    void operationChosen();
+    void openList(char list);
     void sizeForIPv6();
 
     classless::ClasslessForm formModel;
     classless::SubnetListing listingModel;
-    classless::SummaryArea summaryModel;
+    classless::ListsForm listsModel;
     QtCsvTarget csv{this};
     bool refreshing = false;
 
     QLineEdit* input = nullptr;
     QLabel* error = nullptr;
     QLabel* notice = nullptr;
+    QList<QWidget*> resultsOnly;  // captions and lines shown only with results
     QScrollArea* resultsArea = nullptr;
     QSpinBox* prefixSpin = nullptr;
     QSlider* prefixSlider = nullptr;
@@ -112,15 +118,23 @@ private:
     QLabel* listingCount = nullptr;
     QLabel* listingMessage = nullptr;
     SubnetTable* listingTable = nullptr;
-    QPlainTextEdit* summaryInput = nullptr;
-    LinesView* summaryOutput = nullptr;
-    QLabel* summaryCounts = nullptr;
-    LinesView* summaryErrors = nullptr;
-    std::vector<std::string> summaryErrorLines;
-    QPushButton* summaryCopy = nullptr;
-    TextMirror* summaryText = nullptr;
-    BackgroundWork summaryWork{this};
-    QTimer summaryPause;
+    QComboBox* operation = nullptr;
+    QLineEdit* block = nullptr;
+    QPlainTextEdit* listA = nullptr;
+    QPlainTextEdit* listB = nullptr;
+    QPushButton* openA = nullptr;
+    QPushButton* openB = nullptr;
+    QLabel* listsMessage = nullptr;
+    LinesView* listsOutput = nullptr;
+    QLabel* listsCounts = nullptr;
+    LinesView* listsErrors = nullptr;
+    std::vector<std::string> listsErrorLines;
+    QPushButton* listsCopy = nullptr;
+    TextMirror* textA = nullptr;
+    TextMirror* textB = nullptr;
+    std::function<QString(char list)> openChooser;
+    BackgroundWork listsWork{this};
+    QTimer listsPause;
 };
 
 // The coloured binary lines as rich text: network bits red, host bits olive.

@@ -105,11 +105,11 @@ protected:
         QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, text);
     }
-    // Pastes a list into the summary page and waits for its result.
+    // Pastes a list into list A and waits for its result.
     void paste(const QString& list)
     {
-        QSignalSpy shown(w, &ClasslessWindow::summaryShown);
-        child<QPlainTextEdit>("SummaryInput")->setPlainText(list);
+        QSignalSpy shown(w, &ClasslessWindow::listsShown);
+        child<QPlainTextEdit>("ListA")->setPlainText(list);
         ASSERT_TRUE(shown.wait(10000));
     }
     QString pdfText(const QString& pdf)
@@ -207,21 +207,21 @@ TEST_F(ClasslessWindowTest, ResultsFollowEveryKeystrokeAndErrorsKeepThem)
     EXPECT_EQ(child<QLabel>("Notice")->text().toStdString(), classless::kEmptyNotice);
 }
 
-TEST_F(ClasslessWindowTest, SummaryWorksOffTheInterfaceThreadAndKeepsTheLastResult)
+TEST_F(ClasslessWindowTest, ListsWorkOffTheInterfaceThreadAndKeepTheLastResult)
 {
-    QPlainTextEdit* list = child<QPlainTextEdit>("SummaryInput");
-    QSignalSpy shown(w, &ClasslessWindow::summaryShown);
+    QPlainTextEdit* list = child<QPlainTextEdit>("ListA");
+    QSignalSpy shown(w, &ClasslessWindow::listsShown);
     for (const char* line : {"10.0.0.0/25 # office", "10.0.0.128/25", "ten"}) {
         QTest::keyClicks(list, line);
         QTest::keyClick(list, Qt::Key_Return);
     }
-    EXPECT_TRUE(w->summaryPending());  // nothing worked out while typing
+    EXPECT_TRUE(w->listsPending());  // nothing worked out while typing
     ASSERT_TRUE(shown.wait(10000));
     EXPECT_EQ(shown.count(), 1);  // once, for the text as it stood after the pause
-    auto* out = child<LinesView>("SummaryOutput");
+    auto* out = child<LinesView>("ListsOutput");
     EXPECT_EQ(out->text(), "10.0.0.0/24");
-    EXPECT_TRUE(child<LinesView>("SummaryErrors")->text().startsWith("Line 3: ten"));
-    EXPECT_EQ(child<QLabel>("SummaryCounts")->text(), "2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read");
+    EXPECT_TRUE(child<LinesView>("ListsErrors")->text().startsWith("A line 3: ten"));
+    EXPECT_EQ(child<QLabel>("ListsCounts")->text(), "2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read");
 
     // A change keeps the last result on show until the new one is done; a change
     // during the work drops it.
@@ -230,14 +230,14 @@ TEST_F(ClasslessWindowTest, SummaryWorksOffTheInterfaceThreadAndKeepsTheLastResu
         big += QStringLiteral("10.%1.%2.0/24\n").arg(i / 256 % 256).arg(i % 256);
     list->setPlainText(big);
     EXPECT_EQ(out->text(), "10.0.0.0/24");
-    EXPECT_TRUE(child<QLabel>("SummaryCounts")->text().contains("working out the changed list"));
+    EXPECT_TRUE(child<QLabel>("ListsCounts")->text().contains("working out the changed lists"));
     QTest::qWait(kListPauseMs + 20);  // the work has started
     list->setPlainText(QStringLiteral("192.168.0.0/24\n192.168.1.0/24"));
     ASSERT_TRUE(shown.wait(10000));
     QTest::qWait(200);
     EXPECT_EQ(shown.count(), 2);  // the dropped work never showed
     EXPECT_EQ(out->text(), "192.168.0.0/23");
-    child<QPushButton>("CopySummary")->click();
+    child<QPushButton>("CopyResult")->click();
     EXPECT_EQ(QApplication::clipboard()->text(), "192.168.0.0/23");
 
     // The copy of the list handed to the worker follows every kind of edit.
@@ -247,21 +247,21 @@ TEST_F(ClasslessWindowTest, SummaryWorksOffTheInterfaceThreadAndKeepsTheLastResu
     list->setTextCursor(c);
     QApplication::clipboard()->setText(QStringLiteral("x\ny\u00a0z\n"));
     list->paste();
-    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
     QTest::keyClick(list, Qt::Key_Backspace);
     QTest::keyClick(list, Qt::Key_Return);
     QTest::keyClicks(list, "ab");
-    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
     list->undo();
     list->undo();
-    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
     list->moveCursor(QTextCursor::End);
     QTest::keyClick(list, Qt::Key_Return);
     list->moveCursor(QTextCursor::Start);
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(w->summaryListText(), list->toPlainText());
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
     list->clear();
-    EXPECT_EQ(w->summaryListText(), QString());
+    EXPECT_EQ(w->listText('A'), QString());
 }
 
 TEST_F(ClasslessWindowTest, SaveAndPrintFollowThePageOnShow)
@@ -277,7 +277,7 @@ TEST_F(ClasslessWindowTest, SaveAndPrintFollowThePageOnShow)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     EXPECT_TRUE(bytes.contains("2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read\r\n\r\n10.0.0.0/24\r\n"));
-    EXPECT_TRUE(bytes.contains("Line 3: \\x1b[2J: "));
+    EXPECT_TRUE(bytes.contains("A line 3: \\x1b[2J: "));
     EXPECT_FALSE(bytes.contains("10.1.0.0/22"));
     const QString text = pdfText(dir.filePath("summary.pdf"));
     EXPECT_TRUE(text.contains("10.0.0.0/24"));
@@ -447,6 +447,52 @@ TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
     EXPECT_EQ(view->cursorForPosition(QPoint(4, 4)).block().text(), "Classless Calculator");
     delete help;
     QFile::remove(helpDir + "/maskquill.html");
+}
+
+TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
+{
+    auto* tabs = child<QTabWidget>("Tools");
+    tabs->setCurrentIndex(1);
+    auto* op = child<QComboBox>("Operation");
+    EXPECT_FALSE(child<QPlainTextEdit>("ListB")->isEnabled());  // summarising takes A alone
+    EXPECT_FALSE(child<QLineEdit>("Block")->isEnabled());
+    const int overlaps = op->findData(static_cast<int>(classless::ListOperation::Overlaps));
+    const int chosen = overlaps >= 0 ? overlaps : op->findData(static_cast<int>(classless::ListOperation::Union));
+    op->setCurrentIndex(chosen);
+    EXPECT_TRUE(child<QPlainTextEdit>("ListB")->isEnabled());
+
+    const QString a = dir.filePath("in-use.txt"), b = dir.filePath("routes.txt");
+    QFile fa(a), fb(b);
+    ASSERT_TRUE(fa.open(QIODevice::WriteOnly) && fb.open(QIODevice::WriteOnly));
+    fa.write("10.0.0.0/24 # office\n10.0.1.0/25\n2001:db8::/48\n192.168.1.0/24\nten\n");
+    fb.write("10.0.0.128/25\r\n10.0.1.0/24\r\n2001:db8::/32\r\n172.16.0.0/12\r\n");
+    fa.close();
+    fb.close();
+    QString next;
+    w->setOpenChooser([&next](char) { return next; });
+    QSignalSpy shown(w, &ClasslessWindow::listsShown);
+    next = a;
+    child<QPushButton>("OpenA")->click();
+    next = b;
+    child<QPushButton>("OpenB")->click();
+    EXPECT_EQ(w->listText('B'), "10.0.0.128/25\n10.0.1.0/24\n2001:db8::/32\n172.16.0.0/12\n");
+    ASSERT_TRUE(shown.wait(10000));
+    auto* out = child<LinesView>("ListsOutput");
+    if (overlaps >= 0) {
+        EXPECT_EQ(out->text(), "A:1:10.0.0.0/24 contains B:1:10.0.0.128/25\nA:2:10.0.1.0/25 inside B:2:10.0.1.0/24\n"
+                               "A:3:2001:db8::/48 inside B:3:2001:db8::/32");
+        EXPECT_EQ(child<QLabel>("ListsCounts")->text(), "4 items in A, 4 in B, 3 overlapping pairs; 1 line not read");
+    }
+    EXPECT_TRUE(child<LinesView>("ListsErrors")->text().startsWith("A line 5: ten"));
+    if (const char* shot = std::getenv("MQ_SCREENSHOT_LISTS"))
+        main->grab().save(QString::fromLocal8Bit(shot));
+
+    // What is not a regular file is refused at once, and the lists stay as they were.
+    next = dir.path();
+    child<QPushButton>("OpenA")->click();
+    EXPECT_TRUE(child<QLabel>("ListsMessage")->isVisible());
+    EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + ": is a folder");
+    EXPECT_TRUE(w->listText('A').startsWith("10.0.0.0/24 # office"));
 }
 
 // At the size it opens at, an IPv6 result shows whole, and a field tabbed into keeps
