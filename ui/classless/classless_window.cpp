@@ -479,8 +479,10 @@ void ClasslessWindow::listsStart()
     const QString a = textA->text();
     const QString b = classless::operationInfo(op).usesB ? textB->text() : QString();
     const QString blockText = block->text();
-    listsWork.start([this, op, a, b, blockText](const std::atomic<bool>& cancel) -> std::function<void()> {
+    listsWork.start([this, op, a = QString(a), b = QString(b), blockText](const std::atomic<bool>& cancel) mutable -> std::function<void()> {
         classless::ListsRequest request{op, a.toStdString(), b.toStdString(), blockText.toStdString()};
+        // Let go of the shared texts at once: while held here, the next edit copies them whole.
+        a = b = QString();
         auto result = std::make_shared<classless::ListsResult>(classless::workOut(request, &cancel));
         return [this, result] {
             listsModel.setResult(std::move(*result));
