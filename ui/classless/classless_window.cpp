@@ -16,7 +16,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QThread>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -501,8 +504,12 @@ void ClasslessWindow::refreshLists()
     listsCounts->setAccessibleName(listsCounts->text());
 }
 
+// The file is read and its document built on a thread of their own: a document of
+// a million lines takes seconds to build, and the window keeps answering meanwhile.
 void ClasslessWindow::openList(char list)
 {
+    if (loader)
+        return;
     QString path;
     if (openChooser)
         path = openChooser(list);
@@ -510,15 +517,69 @@ void ClasslessWindow::openList(char list)
         path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)));
     if (path.isEmpty())
         return;
-    std::string error;
-    const auto text = classless::readListFile(path.toStdString(), &error);
-    listsMessage->setVisible(!text);
-    if (!text) {
+    auto* doc = new QTextDocument;
+    doc->setUndoRedoEnabled(false);
+    auto error = std::make_shared<std::string>();
+    auto text = std::make_shared<QString>();
+    QThread* ui = thread();
+    loader = QThread::create([doc, error, text, ui, file = path.toStdString()] {
+        if (const auto bytes = classless::readListFile(file, error.get())) {
+            doc->setPlainText(QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size())));
+            *text = doc->toPlainText();  // the text as the box gives it (line ends made plain)
+        }
+        doc->moveToThread(ui);
+    });
+    doc->moveToThread(loader);
+    loadingDoc = doc;
+    connect(loader, &QThread::finished, this, [this, list, doc, error, text, path] {
+        loader->deleteLater();
+        loader = nullptr;
+        loadingDoc = nullptr;
+        listRead(list, doc, *text, *error, path);
+    });
+    openA->setEnabled(false);
+    openB->setEnabled(false);
+    listsMessage->setText(QStringLiteral("Opening %1…").arg(path));
+    listsMessage->show();
+    loader->start();
+}
+
+void ClasslessWindow::listRead(char list, QTextDocument* doc, const QString& text, const std::string& error,
+                               const QString& path)
+{
+    openA->setEnabled(true);
+    openB->setEnabled(classless::operationInfo(listsModel.request.op).usesB || listB->isEnabled());
+    listsMessage->setVisible(!error.empty());
+    if (!error.empty()) {
+        delete doc;
         listsMessage->setText(QStringLiteral("Could not open %1: %2").arg(path, q(error)));
         listsMessage->setAccessibleName(listsMessage->text());
+        emit listLoaded();
         return;
     }
-    (list == 'A' ? listA : listB)->setPlainText(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
+    QPlainTextEdit* box = list == 'A' ? listA : listB;
+    TextMirror*& mirror = list == 'A' ? textA : textB;
+    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));  // on this thread: it lays out with the window's fonts
+    doc->setUndoRedoEnabled(true);
+    doc->setDefaultFont(box->font());
+    doc->setParent(box);
+    QTextDocument* old = box->document();
+    delete mirror;
+    mirror = new TextMirror(doc, text, this);
+    box->setDocument(doc);
+    if (old->parent() == box)
+        old->deleteLater();  // one this window opened before
+    listsEdited();
+    emit listLoaded();
+}
+
+ClasslessWindow::~ClasslessWindow()
+{
+    if (loader) {  // closed while a file was being opened
+        loader->wait();
+        delete loader;
+        delete loadingDoc;
+    }
 }
 
 QString ClasslessWindow::listText(char list) const

@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QScrollArea;
+class QTextDocument;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -43,6 +44,7 @@ class ClasslessWindow : public QWidget, public ChildReport {
     Q_OBJECT
 public:
     explicit ClasslessWindow(QWidget* parent = nullptr);
+    ~ClasslessWindow() override;
 
     classless::ClasslessForm& form() { return formModel; }
     classless::SubnetListing& listing() { return listingModel; }
@@ -68,6 +70,8 @@ public:
 signals:
     // A list's result has been put on show.
     void listsShown();
+    // A file opened into A or B is in its box (or was refused).
+    void listLoaded();
 
 protected:
     bool event(QEvent* e) override;
@@ -90,6 +94,7 @@ private:
     void refreshLists();
     void operationChosen();
     void openList(char list);
+    void listRead(char list, QTextDocument* doc, const QString& text, const std::string& error, const QString& path);
     void sizeForIPv6();
 
     classless::ClasslessForm formModel;
@@ -133,6 +138,8 @@ private:
     TextMirror* textA = nullptr;
     TextMirror* textB = nullptr;
     std::function<QString(char list)> openChooser;
+    QThread* loader = nullptr;             // reads an opened file and lays out its document
+    QTextDocument* loadingDoc = nullptr;
     BackgroundWork listsWork{this};
     QTimer listsPause;
 };

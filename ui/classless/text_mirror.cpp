@@ -11,6 +11,12 @@ TextMirror::TextMirror(QTextDocument* document, QObject* parent)
     connect(doc, &QTextDocument::contentsChange, this, &TextMirror::changed);
 }
 
+TextMirror::TextMirror(QTextDocument* document, QString text, QObject* parent)
+    : QObject(parent), doc(document), mirror(std::move(text))
+{
+    connect(doc, &QTextDocument::contentsChange, this, &TextMirror::changed);
+}
+
 void TextMirror::changed(int position, int removed, int added)
 {
     Q_UNUSED(added);  // taken from the lengths: a whole-document change reports one too many

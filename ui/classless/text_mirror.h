@@ -13,6 +13,8 @@ namespace mq::ui {
 class TextMirror : public QObject {
 public:
     TextMirror(QTextDocument* document, QObject* parent);
+    // For a document whose text is known already (built from it): nothing is read back.
+    TextMirror(QTextDocument* document, QString text, QObject* parent);
     // The document's text as toPlainText() gives it.
     const QString& text() const { return mirror; }
 

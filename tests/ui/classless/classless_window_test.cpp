@@ -471,10 +471,13 @@ TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
     QString next;
     w->setOpenChooser([&next](char) { return next; });
     QSignalSpy shown(w, &ClasslessWindow::listsShown);
+    QSignalSpy loaded(w, &ClasslessWindow::listLoaded);
     next = a;
     child<QPushButton>("OpenA")->click();
+    ASSERT_TRUE(loaded.wait(10000));
     next = b;
     child<QPushButton>("OpenB")->click();
+    ASSERT_TRUE(loaded.wait(10000));
     EXPECT_EQ(w->listText('B'), "10.0.0.128/25\n10.0.1.0/24\n2001:db8::/32\n172.16.0.0/12\n");
     ASSERT_TRUE(shown.wait(10000));
     auto* out = child<LinesView>("ListsOutput");
@@ -490,6 +493,7 @@ TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
     // What is not a regular file is refused at once, and the lists stay as they were.
     next = dir.path();
     child<QPushButton>("OpenA")->click();
+    ASSERT_TRUE(loaded.wait(10000));
     EXPECT_TRUE(child<QLabel>("ListsMessage")->isVisible());
     EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + ": is a folder");
     EXPECT_TRUE(w->listText('A').startsWith("10.0.0.0/24 # office"));
