@@ -296,6 +296,67 @@ bool Reader::readUnsigned(std::uint64_t max, std::uint64_t& out) {
   return true;
 }
 
+bool Reader::skipValue() {
+  if (failed_) return false;
+  skipBlanks();
+  if (at_ >= text_.size()) {
+    syntax("the text ends where a value should be");
+    return false;
+  }
+  const char c = text_[at_];
+  if (c == '{' || c == '[') {
+    if (frames_.size() >= 64) {
+      syntax("values nested more than 64 deep");
+      return false;
+    }
+    std::string key;
+    if (c == '{') {
+      beginObject();
+      while (nextMember(key))
+        if (!skipValue()) return false;
+    } else {
+      beginArray();
+      while (nextItem())
+        if (!skipValue()) return false;
+    }
+    return !failed_;
+  }
+  if (c == '"') {
+    std::string ignored;
+    return readString(ignored);
+  }
+  for (std::string_view word : {"true", "false", "null"}) {
+    if (text_.substr(at_).starts_with(word)) {
+      at_ += word.size();
+      return true;
+    }
+  }
+  // A number, by JSON's grammar.
+  std::size_t i = at_;
+  if (i < text_.size() && text_[i] == '-') ++i;
+  const std::size_t digits = i;
+  while (i < text_.size() && isDigit(text_[i])) ++i;
+  bool ok = i > digits && !(text_[digits] == '0' && i - digits > 1);
+  if (ok && i < text_.size() && text_[i] == '.') {
+    const std::size_t f = ++i;
+    while (i < text_.size() && isDigit(text_[i])) ++i;
+    ok = i > f;
+  }
+  if (ok && i < text_.size() && (text_[i] == 'e' || text_[i] == 'E')) {
+    ++i;
+    if (i < text_.size() && (text_[i] == '+' || text_[i] == '-')) ++i;
+    const std::size_t f = i;
+    while (i < text_.size() && isDigit(text_[i])) ++i;
+    ok = i > f;
+  }
+  if (!ok) {
+    syntax("expected a value");
+    return false;
+  }
+  at_ = i;
+  return true;
+}
+
 bool Reader::atEnd() {
   if (failed_) return false;
   skipBlanks();

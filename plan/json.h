@@ -22,6 +22,9 @@ class Reader {
   bool readString(std::string& out);
   bool readBool(bool& out);
   bool readUnsigned(std::uint64_t max, std::uint64_t& out);  // a whole number 0..max
+  // Reads past the next value of any kind (nested at most 64 deep), for members a reader
+  // does not use but must accept.
+  bool skipValue();
   bool atEnd();                        // nothing but blanks after the document
 
   void fail(std::string reason);       // at the current path

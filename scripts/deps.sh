@@ -14,6 +14,9 @@ MASKQUILL_PACKAGES=(
   poppler-utils unrtf pandoc at-spi2-core python3-pyatspi dbus-daemon dbus-bin
   clang libclang-rt-14-dev
   python3
+  # The interchange tests check LZ-string against the npm package lz-string. Not npm itself:
+  # where Node.js comes from its own repository it brings npm, and Debian's npm would clash.
+  nodejs
 )
 
 # mq_install_deps <list name>...: installs the packages of the named lists that

@@ -8,7 +8,7 @@
 #include "app/mqnet/list_file.h"
 #include "net/parse.h"
 #include "plan/allocate.h"
-#include "plan/document.h"
+#include "plan/csv.h"
 #include "plan/json.h"
 #include "plan/segments.h"
 #include "textio/escape.h"
@@ -55,8 +55,8 @@ void appendNullable(std::string& out, const char* key, const std::optional<std::
 }
 
 void writeJson(BufferedWriter& out, const net::Prefix& root, const std::vector<plan::Placement>& ps) {
-  out.write("{\"root\": {\"network\": \"" + net::format(root.address) + "\", \"prefix\": " +
-            std::to_string(root.length) + "}, \"segments\": [");
+  out.write("{\"root\": {\"network\": \"" + net::format(root.address) +
+            "\", \"prefix\": " + std::to_string(root.length) + "}, \"segments\": [");
   std::string s;
   for (std::size_t i = 0; i < ps.size() && !out.failed(); ++i) {
     const auto& p = ps[i];
@@ -75,8 +75,8 @@ void writeJson(BufferedWriter& out, const net::Prefix& root, const std::vector<p
     appendNullable(s, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
     s += ", \"largest_free\": ";
     if (p.largestFree) {
-      s += "{\"network\": \"" + net::format(p.largestFree->address) + "\", \"prefix\": " +
-           std::to_string(p.largestFree->length) + "}";
+      s += "{\"network\": \"" + net::format(p.largestFree->address) +
+           "\", \"prefix\": " + std::to_string(p.largestFree->length) + "}";
     } else {
       s += "null";
     }
@@ -119,7 +119,8 @@ std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& a
     return std::nullopt;
   }
   if (in.prefix.address != in.prefix.network()) {
-    call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " + net::formatNetwork(in.prefix) + "?");
+    call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " + net::formatNetwork(in.prefix) +
+                "?");
     return std::nullopt;
   }
   return in.prefix;
@@ -153,7 +154,8 @@ int runAllocate(const Invocation& call) {
   else
     writeText(call.out, placements);
   if (call.faults.refusedItems()) return kExitBadInput;  // outranks a segment that did not fit
-  const bool allPlaced = std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.prefix.has_value(); });
+  const bool allPlaced =
+      std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.prefix.has_value(); });
   return allPlaced ? kExitOk : kExitNotFound;
 }
 

@@ -149,27 +149,34 @@ wait_for() {
 
 "$exe" >"$run/stdout" 2>"$run/stderr" &
 pid=$!
-main=$(wait_for '^Maskquill$' 150)
+main=$(wait_for '^Maskquill$' 2400)
 if [ -z "$main" ]; then
   kill $pid 2>/dev/null
   # A virtual display that went away under us is the machine's fault, not the program's.
   grep -q 'could not connect to display' "$run/stderr" && exit 3
   echo "ERROR: the main window never showed"; cat "$run/stdout" "$run/stderr"; exit 1
 fi
-sleep 0.3
-xdotool windowfocus --sync "$main" 2>/dev/null
-xdotool key F1
-help=$(wait_for '^Maskquill Help$' 50)
+# Focus and key presses are retried until they take effect: a busy machine delays them,
+# it does not make them fail.
+help=""
+for _ in $(seq 1 60); do
+  xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key F1
+  help=$(wait_for '^Maskquill Help$' 40)
+  [ -n "$help" ] && break
+done
 if [ -z "$help" ]; then echo "ERROR: F1 opened no help window"; kill $pid; exit 1; fi
-sleep 0.5
-# Click into the document, select it all and copy it.
-eval "$(xdotool getwindowgeometry --shell "$help")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
-sleep 0.2
-xdotool key ctrl+a ctrl+c
-sleep 0.3
+# Click into the document, select it all and copy it, until the copy holds the document.
+: >"$run/help.txt"
+for _ in $(seq 1 120); do
+  eval "$(xdotool getwindowgeometry --shell "$help")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+  xdotool key ctrl+a ctrl+c
+  xclip -o -selection clipboard >"$run/help.txt" 2>/dev/null
+  grep -q 'Maskquill' "$run/help.txt" && break
+  sleep 0.5
+done
 command -v import >/dev/null && import -window root "$shot"
-xclip -o -selection clipboard >"$run/help.txt" 2>/dev/null
 if ! kill -0 $pid 2>/dev/null; then echo "ERROR: the program ended by itself"; exit 1; fi
 kill $pid; wait $pid 2>/dev/null
 if [ -s "$run/stdout" ] || grep -v -e '^QStandardPaths' "$run/stderr" | grep -q .; then

@@ -58,7 +58,7 @@ const Window kWindows[] = {
 
 enum class State { Normal, Maximised, Minimised };
 
-class ChildWindows : public ::testing::TestWithParam<State> {
+class ChildWindowsAsUsed : public ::testing::Test {
 protected:
     void open(const Window& w)
     {
@@ -111,6 +111,8 @@ protected:
     FakePlannerServices plannerFake;
     std::unique_ptr<FrmMain> main;
 };
+
+class ChildWindows : public ChildWindowsAsUsed, public ::testing::WithParamInterface<State> {};
 
 void putInState(QMdiSubWindow* sub, State s)
 {
@@ -182,6 +184,29 @@ TEST_P(ChildWindows, OpenOverEveryOtherThenPutAwayEither)
             main.reset();
             QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
+}
+
+// The way the fault was met: the classless calculator maximised by a double click
+// on its title bar, then the planner opened from the Tools menu, then closed.
+TEST_F(ChildWindowsAsUsed, PlannerOverTheClasslessCalculatorMaximisedByItsTitleBar)
+{
+    makeMain();
+    main->findChild<QAction*>("mnuTools_classless")->trigger();
+    QMdiSubWindow* classless = main->subWindow("classless");
+    ASSERT_NE(classless, nullptr);
+    QApplication::processEvents();
+    const QPoint title(classless->width() / 2, classless->widget()->y() / 2);
+    QTest::mouseMove(classless, title);
+    QTest::mouseDClick(classless, Qt::LeftButton, {}, title);
+    ASSERT_TRUE(classless->isMaximized());
+    main->findChild<QAction*>("mnuTools_planner")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(main->activeChildName(), "planner");
+    EXPECT_TRUE(main->subWindow("planner")->isMaximized());
+    main->subWindow("planner")->close();
+    QApplication::processEvents();
+    EXPECT_EQ(main->mdiArea()->currentSubWindow(), classless);
+    EXPECT_TRUE(classless->isMaximized());
 }
 
 // The About box opens as a window of its own: the child under it keeps its state
