@@ -1,19 +1,10 @@
 #include "classless/list_engine.h"
 
-#include "net/summarize.h"
-
-// The set engine (address sets, overlaps, free space) joins the summarizer in net/;
-// until a build has it, the page offers what the summarizer alone answers.
-#if __has_include("net/address_set.h")
-#define MQ_HAVE_ADDRESS_SET 1
 #include "net/address_set.h"
 #include "net/free_space.h"
 #include "net/overlaps.h"
-#endif
 
 namespace mq::classless::engine {
-
-#ifdef MQ_HAVE_ADDRESS_SET
 
 namespace {
 
@@ -26,8 +17,6 @@ net::AddressSet setOf(const std::vector<net::Range>& items, CancelFlag cancel)
 }
 
 }  // namespace
-
-bool offers(ListOperation) { return true; }
 
 void combine(ListOperation op, const std::vector<net::Range>& a, const std::vector<net::Range>& b, CancelFlag cancel,
              const PrefixFn& out)
@@ -60,26 +49,5 @@ void freeSpace(const net::Prefix& block, const std::vector<net::Range>& used, Ca
 {
     net::freeSpace(block, setOf(used, cancel), cancel).free.visitPrefixes(out);
 }
-
-#else
-
-bool offers(ListOperation op) { return op == ListOperation::Summarize || op == ListOperation::Union; }
-
-void combine(ListOperation op, const std::vector<net::Range>& a, const std::vector<net::Range>& b, CancelFlag,
-             const PrefixFn& out)
-{
-    net::Summarizer s;
-    for (const net::Range& r : a)
-        s.add(r);
-    if (op == ListOperation::Union)
-        for (const net::Range& r : b)
-            s.add(r);
-    s.visit(out);
-}
-
-void overlaps(const std::vector<net::Range>&, const std::vector<net::Range>*, CancelFlag, const PairFn&) {}
-void freeSpace(const net::Prefix&, const std::vector<net::Range>&, CancelFlag, const PrefixFn&) {}
-
-#endif
 
 }  // namespace mq::classless::engine

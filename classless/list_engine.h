@@ -15,9 +15,6 @@ namespace mq::classless::engine {
 using PrefixFn = std::function<void(const net::Prefix&)>;
 using CancelFlag = const std::atomic<bool>*;
 
-// Whether this build's engine offers the operation.
-bool offers(ListOperation op);
-
 // Summarize (A), union, intersection, A except B, symmetric difference: the result as
 // the fewest prefixes, IPv4 first, each family in address order.
 void combine(ListOperation op, const std::vector<net::Range>& a, const std::vector<net::Range>& b, CancelFlag cancel,

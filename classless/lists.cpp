@@ -122,14 +122,8 @@ std::string itemText(const ListItems& items, std::size_t i, const char* list)
 
 const std::vector<OperationInfo>& listOperations()
 {
-    static const std::vector<OperationInfo> offered = [] {
-        std::vector<OperationInfo> v;
-        for (const OperationInfo& o : kOperations)
-            if (engine::offers(o.op))
-                v.push_back(o);
-        return v;
-    }();
-    return offered;
+    static const std::vector<OperationInfo> all(std::begin(kOperations), std::end(kOperations));
+    return all;
 }
 
 const OperationInfo& operationInfo(ListOperation op)
