@@ -161,7 +161,8 @@ void ClasslessWindow::sizeForIPv6()
     auto* splitter = findChild<QSplitter*>(QStringLiteral("Panes"));
     const int tools = 520;
     splitter->setSizes({pane, tools});
-    resize(pane + tools + 16, 660);
+    openingSize = QSize(pane + tools + 16, 660);
+    resize(openingSize);
 }
 
 // What each control is for, as a screen reader says it after the name.

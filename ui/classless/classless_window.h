@@ -56,6 +56,9 @@ public:
     void saveReport(Services& services, ReportOutput& output) override;
     void printReport(Services& services, ReportOutput& output) override;
 
+    // The size it opens at, in the main window too: an IPv6 result beside the pages.
+    QSize sizeHint() const override { return openingSize; }
+
     // Writes every widget from the models.
     void refresh();
     // The page on show: the listing or the lists.
@@ -106,7 +109,8 @@ private:
     QLineEdit* input = nullptr;
     QLabel* error = nullptr;
     QLabel* notice = nullptr;
-    QList<QWidget*> resultsOnly;  // captions and lines shown only with results
+    QList<QWidget*> resultsOnly;
+    QSize openingSize;  // captions and lines shown only with results
     QScrollArea* resultsArea = nullptr;
     QSpinBox* prefixSpin = nullptr;
     QSlider* prefixSlider = nullptr;

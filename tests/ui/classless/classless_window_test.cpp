@@ -138,6 +138,14 @@ protected:
 
 TEST_F(ClasslessWindowTest, ToolsMenuAndToolbarButtonOpenOneWindow)
 {
+    // The main window opens it at its own size, wide enough for an IPv6 result.
+    main->subWindow(kClasslessWindowName)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    main->findChild<QAction*>("mnuTools_classless")->trigger();
+    w = qobject_cast<ClasslessWindow*>(main->findWindow(kClasslessWindowName));
+    ASSERT_NE(w, nullptr);
+    EXPECT_GE(w->width(), w->sizeHint().width());
+
     QStringList menus;
     for (QAction* a : main->menuBar()->actions())
         menus << a->text();
