@@ -460,6 +460,7 @@ void ClasslessWindow::operationChosen()
 {
     const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
     const classless::OperationInfo& info = classless::operationInfo(op);
+    listsModel.request.op = op;
     listB->setEnabled(info.usesB);
     openB->setEnabled(info.usesB);
     block->setEnabled(info.needsBlock);
@@ -549,7 +550,7 @@ void ClasslessWindow::listRead(char list, QTextDocument* doc, const QString& tex
                                const QString& path)
 {
     openA->setEnabled(true);
-    openB->setEnabled(classless::operationInfo(listsModel.request.op).usesB || listB->isEnabled());
+    openB->setEnabled(classless::operationInfo(listsModel.request.op).usesB);
     listsMessage->setVisible(!error.empty());
     if (!error.empty()) {
         delete doc;
