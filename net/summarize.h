@@ -1,10 +1,11 @@
 #pragma once
-// The smallest sorted set of prefixes covering exactly the given addresses.
-#include <cstdint>
+// The smallest sorted set of prefixes covering exactly the given addresses: the union of
+// one list (net/address_set.h), written as prefixes.
 #include <functional>
 #include <vector>
 
 #include "net/address.h"
+#include "net/address_set.h"
 
 namespace mq::net {
 
@@ -18,18 +19,12 @@ std::vector<Prefix> summarize(std::vector<Range> ranges);
 // out one by one instead of building a list.
 class Summarizer {
  public:
-  void add(const Range& r);
+  void add(const Range& r) { builder_.add(r); }
   // Sorts what was added and calls emit for each prefix of the summary, in summarize()'s order.
-  void visit(const std::function<void(const Prefix&)>& emit);
-
-  struct V6Span {
-    u128 first, last;
-    bool operator<(const V6Span& o) const { return first < o.first; }
-  };
+  void visit(const std::function<void(const Prefix&)>& emit) { builder_.build().visitPrefixes(emit); }
 
  private:
-  std::vector<std::uint64_t> v4_;  // first << 32 | last: plain integers sort fastest
-  std::vector<V6Span> v6_;
+  AddressSetBuilder builder_;
 };
 
 }  // namespace mq::net

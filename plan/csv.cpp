@@ -1,6 +1,6 @@
-// CSV export of a plan's leaves.
+#include "plan/csv.h"
+
 #include "net/facts.h"
-#include "plan/document.h"
 
 namespace mq::plan {
 

@@ -43,10 +43,12 @@ class Splitter {
     if (bytes.empty()) return true;
     if (skipping_) return true;
     if (carried_.size() + bytes.size() > kMaxLineBytes + 1) {  // + 1: room for a CR before the LF
+      // Refused as soon as it is too long, not when it ends: an endless line (a device,
+      // a stream without line ends) is named at once and never held.
       carried_.clear();
       carried_.shrink_to_fit();
       skipping_ = true;
-      return true;
+      return fn_(Line{number_ + 1, {}, true});
     }
     carried_.append(bytes);
     return true;
@@ -62,9 +64,9 @@ class Splitter {
  private:
   bool endLine(std::string_view tail) {
     ++number_;
-    if (skipping_) {
+    if (skipping_) {  // already refused
       skipping_ = false;
-      return fn_(Line{number_, {}, true});
+      return true;
     }
     std::string_view raw = tail;
     if (!carried_.empty()) {

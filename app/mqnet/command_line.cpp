@@ -23,7 +23,8 @@ constexpr std::string_view kCommon =
 constexpr std::string_view kExitStatus =
     "Exit status: 0 success; 1 the output could not be written (the cause is named);\n"
     "2 bad input (each refused item is named on standard error with its file and line,\n"
-    "the rest is still processed); 3 the answer is none (plan allocate: a segment did not fit).\n";
+    "the rest is still processed); 3 the answer is none (plan allocate: a segment did not fit;\n"
+    "free --first: no free block); 4 overlaps were listed. grep: 0, 1 or 2 as grep's.\n";
 
 std::vector<std::string_view> words(std::string_view name) {
   std::vector<std::string_view> out;
@@ -73,7 +74,8 @@ const Option* optionNamed(const Command& c, std::string_view name) {
   return nullptr;
 }
 
-int dispatch(const std::vector<std::string>& args, BufferedWriter& out, Faults& faults, std::string& where) {
+int dispatch(const std::vector<std::string>& args, BufferedWriter& out, Faults& faults, std::string& where,
+             const Command*& found) {
   if (args.empty()) {
     faults.say("usage", "mqnet COMMAND ... (mqnet --help lists the commands)");
     return kExitBadInput;
@@ -99,12 +101,13 @@ int dispatch(const std::vector<std::string>& args, BufferedWriter& out, Faults& 
     } else if (args.size() == 1) {
       faults.say(word, "which " + word + " command? (mqnet " + word + " --help lists them)");
     } else {
-      faults.say(word, "unknown " + word + " command " + textio::escaped(args[1]) + " (mqnet " + word +
-                           " --help lists them)");
+      faults.say(
+          word, "unknown " + word + " command " + textio::escaped(args[1]) + " (mqnet " + word + " --help lists them)");
     }
     return kExitBadInput;
   }
   where = command->name;
+  found = command;
   const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(nameWords), args.end());
   if (helpAsked(rest)) {
     out.write(commandUsage(*command));
@@ -178,11 +181,12 @@ std::optional<Arguments> readArguments(const Command& c, const std::vector<std::
 
 int runCommandLine(const std::vector<std::string>& args, BufferedWriter& out, Faults& faults) {
   std::string where;
-  int status = dispatch(args, out, faults, where);
+  const Command* command = nullptr;
+  int status = dispatch(args, out, faults, where, command);
   faults.flush();  // refused items first, as they were found
   if (!out.flush()) {
     faults.say(textio::escaped(where), "cannot write the output: " + out.error());
-    status = kExitOutputFailed;
+    status = command ? command->outputFailedStatus : kExitOutputFailed;
   }
   faults.flush();
   return status;

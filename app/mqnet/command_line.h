@@ -6,8 +6,8 @@
 // commands.cpp (and the file in CMakeLists.txt). The framework answers -h/--help, reads the
 // options the command declares ("--" ends them), refuses unknown ones, and after `run`
 // flushes the output and reports a failed write with its cause (exit status 1).
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <set>
@@ -59,12 +59,13 @@ struct Invocation {
 };
 
 struct Command {
-  std::string_view name;      // "split"; "plan allocate" for a command of a group
-  std::string_view synopsis;  // the arguments after the name: "[--json] TEXT"
-  std::string_view summary;   // what it does, lines indented by 6 blanks, each ending in '\n'
-  std::string_view details;   // more for `mqnet NAME --help` (may be empty), same form
+  std::string_view name;            // "split"; "plan allocate" for a command of a group
+  std::string_view synopsis;        // the arguments after the name: "[--json] TEXT"
+  std::string_view summary;         // what it does, lines indented by 6 blanks, each ending in '\n'
+  std::string_view details;         // more for `mqnet NAME --help` (may be empty), same form
   std::array<Option, 8> options{};  // those it takes besides -h/--help; the unused ones empty
   int (*run)(const Invocation&);
+  int outputFailedStatus = kExitOutputFailed;  // grep keeps grep's 2 for any trouble
 };
 
 // Runs mqnet on its arguments (without the program name): the one entry of main() and the

@@ -11,11 +11,25 @@ extern const Command kSplitCommand;
 extern const Command kSummarizeCommand;
 extern const Command kPlanAllocateCommand;
 extern const Command kPlanShowCommand;
+extern const Command kSetUnionCommand;
+extern const Command kSetIntersectCommand;
+extern const Command kSetExceptCommand;
+extern const Command kSetDiffCommand;
+extern const Command kOverlapsCommand;
+extern const Command kFreeCommand;
+extern const Command kGrepCommand;
 
 inline constexpr const Command* kCommands[] = {
     &kInfoCommand,
     &kSplitCommand,
     &kSummarizeCommand,
+    &kSetUnionCommand,
+    &kSetIntersectCommand,
+    &kSetExceptCommand,
+    &kSetDiffCommand,
+    &kOverlapsCommand,
+    &kFreeCommand,
+    &kGrepCommand,
     &kPlanAllocateCommand,
     &kPlanShowCommand,
 };

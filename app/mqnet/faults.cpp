@@ -43,6 +43,7 @@ void Faults::tooLong(std::string_view source, std::size_t number) {
   line(err_, number);
   err_.write(textio::tooLongReason());
   err_.put('\n');
+  err_.flush();  // rare, and the rest of such an input may take long or never end
 }
 
 }  // namespace mq::mqnet

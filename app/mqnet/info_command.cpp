@@ -132,8 +132,7 @@ void writeText(BufferedWriter& out, const InfoTexts& t) {
   line("Embedded IPv4", t.embedded ? *t.embedded + " (" + *t.embeddedKind + ")" : "none");
   if (t.special.empty()) line("Special purpose", "none");
   for (std::size_t i = 0; i < t.special.size(); ++i)
-    line(i == 0 ? "Special purpose" : "",
-         std::string(t.special[i]->blockText) + ": " + net::badgeText(*t.special[i]));
+    line(i == 0 ? "Special purpose" : "", std::string(t.special[i]->blockText) + ": " + net::badgeText(*t.special[i]));
   line("Globally reachable", t.global ? "yes" : "no");
 }
 

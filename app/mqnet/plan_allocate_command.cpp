@@ -8,7 +8,7 @@
 #include "app/mqnet/list_file.h"
 #include "net/parse.h"
 #include "plan/allocate.h"
-#include "plan/document.h"
+#include "plan/csv.h"
 #include "plan/json.h"
 #include "plan/segments.h"
 #include "textio/escape.h"
@@ -192,7 +192,8 @@ std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& a
     return std::nullopt;
   }
   if (in.prefix.address != in.prefix.network()) {
-    call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " + net::formatNetwork(in.prefix) + "?");
+    call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " + net::formatNetwork(in.prefix) +
+                "?");
     return std::nullopt;
   }
   return in.prefix;

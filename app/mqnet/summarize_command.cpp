@@ -3,7 +3,7 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
-#include "app/mqnet/list_file.h"
+#include "app/mqnet/list_input.h"
 #include "net/summarize.h"
 
 namespace mq::mqnet {
@@ -14,14 +14,8 @@ int runSummarize(const Invocation& call) {
   const auto& positional = call.args.positional;
   if (positional.size() > 1) return call.refuse("takes one FILE or - (mqnet summarize --help)");
   net::Summarizer summary;
-  const bool read = readListFile(call, positional.empty() ? "-" : positional[0], [&](const ListLine& line) {
-    const auto parsed = net::parseInput(line.content);
-    if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-      line.refuse(e->message + " at character " + std::to_string(e->position + 1));
-      return;
-    }
-    summary.add(std::get<net::Input>(parsed).range);
-  });
+  const bool read = readAddressList(call, positional.empty() ? "-" : positional[0],
+                                    [&](const net::Range& r, const ListLine&) { summary.add(r); });
   if (!read) return kExitBadInput;
 
   BufferedWriter& w = call.out;

@@ -27,7 +27,10 @@ class BufferedWriter {
   void commit(char* end) { next_ = end; }
 
   void write(std::string_view text);
-  void put(char c) { *room(1) = c; ++next_; }
+  void put(char c) {
+    *room(1) = c;
+    ++next_;
+  }
   void address(const net::Address& a) { commit(net::writeAddress(room(net::kAddressRoom), a)); }
   void decimal(net::u128 v) { commit(net::writeDecimal(room(net::kMaxDecimalChars), v)); }
 

@@ -19,7 +19,7 @@ bare = os.path.join(build, "bench/net/bare_split_loop")
 work = tempfile.mkdtemp()
 
 
-def measure(argv, out=os.devnull, stdin=None, times=runs):
+def measure(argv, out=os.devnull, stdin=None, times=runs, err=None, status_ok=0):
     wall = cpu = float("inf")
     for _ in range(times):
         start = time.perf_counter()
@@ -28,11 +28,13 @@ def measure(argv, out=os.devnull, stdin=None, times=runs):
             os.dup2(os.open(out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 1)
             if stdin:
                 os.dup2(os.open(stdin, os.O_RDONLY), 0)
+            if err:
+                os.dup2(os.open(err, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 2)
             os.execvp(argv[0], argv)
         _, status, usage = os.wait4(pid, 0)
         wall = min(wall, time.perf_counter() - start)
         cpu = min(cpu, usage.ru_utime + usage.ru_stime)
-        if os.waitstatus_to_exitcode(status) != 0:
+        if os.waitstatus_to_exitcode(status) != status_ok:
             sys.exit(f"{' '.join(argv)} failed")
     return wall, cpu
 
@@ -84,4 +86,14 @@ rows = [("mqnet split 2001:db8::/32 128 --count 1000 (rows 0..999)",
         ("... --from 2^96-1000 --count 1000 (the last rows)",
          measure([mqnet, "split", "--csv", "2001:db8::/32", "128", "--from", str(last), "--count", "1000"]))]
 table("split --from: constant time (ratio against the first rows)", rows, rows[0][1])
+
+# (4) a list of 1,000,000 refused lines: each is one line on standard error, written buffered.
+refused = os.path.join(work, "refused.txt")
+with open(refused, "w") as f:
+    f.write("10.0.0.0/8\n" + "not an address\n" * 1_000_000)
+faults = os.path.join(work, "faults.txt")
+rows = [("mqnet summarize 1,000,000 prefixes", measure([mqnet, "summarize", lists[1_000_000]])),
+        ("mqnet summarize 1,000,000 refused lines 2> file (goal <= 1 s)",
+         measure([mqnet, "summarize", refused], err=faults, status_ok=2))]
+table("refused lines (ratio against 1,000,000 prefixes read)", rows, rows[0][1])
 shutil.rmtree(work)

@@ -303,5 +303,18 @@ TEST(Allocate, SegmentListsAsTypedOrPasted) {
   EXPECT_EQ(errors[5].reason, "asks for no hosts (give hosts or a /len)");
 }
 
+// The panel's text is read as mqnet reads a file (textio): comments anywhere, the line limit,
+// a refused field quoted escaped.
+TEST(Allocate, SegmentListsReadAsEveryList) {
+  std::vector<SegmentLineError> errors;
+  const auto segs = parseSegments("lab, 10 # comment\n" + std::string(70000, 'x') + "\nx, \x1b[2J\nwifi\t20\t# x\n", errors);
+  ASSERT_EQ(segs.size(), 2u);
+  EXPECT_EQ((std::pair{segs[0].name, segs[1].name}), (std::pair<std::string, std::string>{"lab", "wifi"}));
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0].line, 2u);
+  EXPECT_EQ(errors[0].reason, "the line is longer than 65536 bytes");
+  EXPECT_EQ(errors[1].reason, "hosts \"\\x1b[2J\" is not a whole number from 0 to 2^128 - 1");
+}
+
 }  // namespace
 }  // namespace mq::plan

@@ -82,6 +82,20 @@ TEST(LineLimits, LinesCutByBlockBoundariesAreWhole) {
   EXPECT_EQ(fromFile(input), want);
 }
 
+TEST(LineLimits, AnEndlessLineIsRefusedBeforeItEnds) {
+  // /dev/zero never ends a line: the refusal must come while reading, not at the end.
+  std::FILE* zero = std::fopen("/dev/zero", "rb");
+  ASSERT_NE(zero, nullptr);
+  Got got;
+  const ReadResult r = readLines(zero, [&](const Line& l) {
+    got.emplace_back(l.number, l.tooLong ? "!" : std::string(l.content));
+    return false;
+  });
+  std::fclose(zero);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(got, (Got{{1, "!"}}));
+}
+
 TEST(LineReading, StopsWhenAskedAndNamesReadErrors) {
   int seen = 0;
   const ReadResult r = readLines("a\nb\nc\n", [&](const Line&) { return ++seen < 2; });

@@ -1,0 +1,203 @@
+#include "net/address_scan.h"
+
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace mq::net {
+
+namespace {
+
+enum : std::uint8_t { kDigit = 1, kHexLetter = 2, kLetter = 4, kDot = 8, kColon = 16 };
+
+constexpr std::array<std::uint8_t, 256> kClass = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int c = '0'; c <= '9'; ++c) t[c] = kDigit;
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = c <= 'f' ? kHexLetter : kLetter;
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = c <= 'F' ? kHexLetter : kLetter;
+  t['_'] = kLetter;
+  t['.'] = kDot;
+  t[':'] = kColon;
+  return t;
+}();
+
+// The value of a hex digit, 16 for any other byte: one look-up instead of branches that a
+// random mix of digits and letters mispredicts.
+constexpr std::array<std::uint8_t, 256> kHexValue = [] {
+  std::array<std::uint8_t, 256> t{};
+  t.fill(16);
+  for (int c = 0; c < 10; ++c) t['0' + c] = static_cast<std::uint8_t>(c);
+  for (int c = 0; c < 6; ++c) t['a' + c] = t['A' + c] = static_cast<std::uint8_t>(10 + c);
+  return t;
+}();
+
+std::uint8_t classOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
+unsigned hexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
+
+// The next '.' or ':' at or after p, or end: only words holding one can be addresses.
+const char* findDotOrColon(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':');
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon)));
+    if (hits) return p + __builtin_ctz(static_cast<unsigned>(hits));
+  }
+#endif
+  while (p < end && *p != '.' && *p != ':') ++p;
+  return p;
+}
+
+bool allDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (const char c : s)
+    if (classOf(c) != kDigit) return false;
+  return true;
+}
+
+// What one pass over a word learns: which kinds of characters it holds, and how many dots and
+// colons (most words of a log, such as times, versions and file names, are turned away by these).
+struct WordShape {
+  std::uint8_t classes = 0;
+  std::size_t dots = 0, colons = 0;
+};
+
+// The address a word stands for, with the part of the word that writes it.
+bool wordAddress(std::string_view word, WordShape shape, FoundAddress& out) {
+  const std::uint8_t classes = shape.classes;
+  std::size_t dots = shape.dots;
+  const std::size_t colons = shape.colons;
+  for (; word.size() > 1 && word.back() == '.'; --dots) word.remove_suffix(1);  // end of a sentence
+  std::uint32_t v4 = 0;
+  if (colons == 0) {
+    if (dots != 3 || (classes & (kHexLetter | kLetter)) || !readV4(word, v4)) return false;
+    out = {Address::v4(v4), word};
+    return true;
+  }
+  if (classes & kLetter) return false;
+  u128 v6 = 0;
+  const bool v6Shape = colons >= 7 || (colons >= 2 && word.find("::") != std::string_view::npos);
+  if (v6Shape && readV6(word, v6)) {
+    out = {Address::v6(v6), word};
+    return true;
+  }
+  const std::size_t colon = word.find(':');  // IPv4 address and port
+  if (colons != 1 || dots != 3 || !allDigits(word.substr(colon + 1)) || !readV4(word.substr(0, colon), v4)) return false;
+  out = {Address::v4(v4), word.substr(0, colon)};
+  return true;
+}
+
+}  // namespace
+
+bool readV4(std::string_view s, std::uint32_t& value) {
+  std::uint32_t v = 0;
+  std::size_t i = 0;
+  for (int octet = 0; octet < 4; ++octet) {
+    if (octet > 0) {
+      if (i == s.size() || s[i] != '.') return false;
+      ++i;
+    }
+    const std::size_t start = i;
+    unsigned o = 0;
+    while (i < s.size() && i - start < 4 && classOf(s[i]) == kDigit) o = o * 10 + static_cast<unsigned>(s[i++] - '0');
+    if (i == start || i - start > 3 || o > 255 || (i - start > 1 && s[start] == '0')) return false;
+    v = v << 8 | o;
+  }
+  if (i != s.size()) return false;
+  value = v;
+  return true;
+}
+
+bool readV6(std::string_view s, u128& value) {
+  std::uint16_t groups[8] = {};
+  int count = 0, gap = -1;
+  std::size_t i = 0;
+  if (s.size() < 2) return false;
+  if (s[0] == ':') {
+    if (s[1] != ':') return false;
+    gap = 0;
+    i = 2;
+  }
+  while (i < s.size()) {
+    std::size_t j = i;
+    unsigned v = 0;
+    for (unsigned h; j < s.size() && j - i < 5 && (h = hexValue(s[j])) < 16; ++j) v = v << 4 | h;
+    if (j < s.size() && s[j] == '.') {
+      std::uint32_t tail = 0;
+      if (count > 6 || !readV4(s.substr(i), tail)) return false;
+      groups[count++] = static_cast<std::uint16_t>(tail >> 16);
+      groups[count++] = static_cast<std::uint16_t>(tail);
+      i = s.size();
+      break;
+    }
+    if (j == i || j - i > 4 || count == 8) return false;
+    groups[count++] = static_cast<std::uint16_t>(v);
+    i = j;
+    if (i == s.size()) break;
+    if (s[i] != ':') return false;
+    if (i + 1 < s.size() && s[i + 1] == ':') {
+      if (gap >= 0) return false;
+      gap = count;
+      i += 2;
+    } else if (++i == s.size()) {
+      return false;
+    }
+  }
+  if (gap < 0 ? count != 8 : count == 8) return false;
+  u128 out = 0;
+  const int zeros = 8 - count;
+  for (int k = 0, g = 0; k < 8; ++k) {
+    const bool inGap = gap >= 0 && k >= gap && k < gap + zeros;
+    out = out << 16 | (inGap ? 0u : groups[g++]);
+  }
+  value = out;
+  return true;
+}
+
+bool readPlainPrefix(std::string_view text, Prefix& prefix) {
+  const std::size_t slash = text.find('/');
+  if (slash == std::string_view::npos) return false;
+  const std::string_view address = text.substr(0, slash), length = text.substr(slash + 1);
+  if (!allDigits(length) || length.size() > 3 || (length.size() > 1 && length[0] == '0')) return false;
+  int n = 0;
+  for (const char c : length) n = n * 10 + (c - '0');
+  std::uint32_t v4 = 0;
+  u128 v6 = 0;
+  if (address.find(':') == std::string_view::npos) {
+    if (n > 32 || !readV4(address, v4)) return false;
+    prefix = {Address::v4(v4), n};
+  } else {
+    if (n > 128 || !readV6(address, v6)) return false;
+    prefix = {Address::v6(v6), n};
+  }
+  return true;
+}
+
+void scanAddresses(std::string_view line, const std::function<bool(const FoundAddress&)>& found) {
+  const char* const begin = line.data();
+  const char* const end = begin + line.size();
+  const char* p = begin;
+  for (;;) {
+    const char* hit = findDotOrColon(p, end);
+    if (hit == end) return;
+    const char* first = hit;
+    while (first > p && classOf(first[-1])) --first;
+    WordShape shape;
+    const char* last = first;
+    for (std::uint8_t k; last < end && (k = classOf(*last)); ++last) {
+      shape.classes |= k;
+      shape.dots += k == kDot;
+      shape.colons += k == kColon;
+    }
+    FoundAddress a;
+    if ((shape.classes & (kDigit | kColon)) &&
+        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, a) && !found(a))
+      return;
+    p = last;
+  }
+}
+
+}  // namespace mq::net

@@ -1,0 +1,33 @@
+#pragma once
+// Addresses written in free text (a log line), found fast enough to read hundreds of
+// megabytes a second, and the message-free address readers under that search.
+//
+// A word is a run of letters, digits, '_', '.' and ':'. An address is found when a whole
+// word is one, or a word is an IPv4 address followed by '.' (the end of a sentence) or by
+// ':' and a port number. So 10.0.0.1 is found in "from 10.0.0.1.", "[10.0.0.1]:22",
+// "10.0.0.1:443", "[2001:db8::1]" and "ip=10.0.0.1/24", but not in "10.0.0.1.5", "v10.0.0.1"
+// or "10.0.0.1a".
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "net/address.h"
+
+namespace mq::net {
+
+// Exactly a dotted quad (no leading zeros, no blanks), as parseAddress reads it.
+bool readV4(std::string_view text, std::uint32_t& value);
+// Exactly an IPv6 address without zone or blanks, as parseAddress reads it.
+bool readV6(std::string_view text, u128& value);
+// Exactly "ADDRESS/len" of either family (a plain decimal length, no blanks or zone): the
+// common line of a list, read without building a parse result. The rest is parseInput's.
+bool readPlainPrefix(std::string_view text, Prefix& prefix);
+
+struct FoundAddress {
+  Address address;
+  std::string_view text;  // as written in the line
+};
+// Calls found for each address in the line, left to right, until it returns false.
+void scanAddresses(std::string_view line, const std::function<bool(const FoundAddress&)>& found);
+
+}  // namespace mq::net

@@ -1,0 +1,78 @@
+// Addresses found in free text, and the fast readers under the search agreeing with the
+// full parser on random texts.
+#include "net/address_scan.h"
+#include "net/parse.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace mq::net {
+namespace {
+
+std::vector<std::string> found(std::string_view line) {
+  std::vector<std::string> out;
+  scanAddresses(line, [&](const FoundAddress& a) {
+    out.push_back(std::string(a.text) + "=" + format(a.address));
+    return true;
+  });
+  return out;
+}
+
+TEST(AddressScan, WholeWordsOnly) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(found("Accepted from 10.0.0.1 port 22"), V{"10.0.0.1=10.0.0.1"});
+  EXPECT_EQ(found("10.0.0.1 - - [09/Dec/2026:10:15:32 +0000] \"GET /a.js HTTP/1.1\" 200"), V{"10.0.0.1=10.0.0.1"});
+  EXPECT_EQ(found("end of sentence 192.0.2.1. next"), V{"192.0.2.1=192.0.2.1"});
+  EXPECT_EQ(found("[10.0.0.1]:22 10.0.0.2:443 ip=10.0.0.3/24,10.0.0.4"),
+            (V{"10.0.0.1=10.0.0.1", "10.0.0.2=10.0.0.2", "10.0.0.3=10.0.0.3", "10.0.0.4=10.0.0.4"}));
+  EXPECT_EQ(found("[2001:DB8::1]:443 ::ffff:192.0.2.1 fe80::1%eth0"),
+            (V{"2001:DB8::1=2001:db8::1", "::ffff:192.0.2.1=::ffff:192.0.2.1", "fe80::1=fe80::1"}));
+  // Parts of longer numbers or words, and near misses.
+  EXPECT_EQ(found("10.0.0.1.5 v10.0.0.2 10.0.0.3a 10.0.0.256 010.0.0.1 1.2.3 10:15:32 cafe::1x std::map 1.2.3.4:x"), V{});
+  const std::string longLine = std::string(100, 'x') + " 198.51.100.7 " + std::string(70, ':');
+  EXPECT_EQ(found(longLine), V{"198.51.100.7=198.51.100.7"});
+  int calls = 0;
+  scanAddresses("1.1.1.1 2.2.2.2", [&](const FoundAddress&) { return ++calls > 5; });
+  EXPECT_EQ(calls, 1);  // stops when asked
+}
+
+// Texts made of the characters of addresses, short enough to hit every corner of both
+// grammars; the fast readers accept exactly what parseAddress accepts, with the same value.
+TEST(AddressScan, FastReadersAgreeWithTheParser) {
+  std::mt19937 rng(5);
+  const std::string alphabet = "0123456789abcfF:.";
+  const char* seeds[] = {"::", "1::", "::1", "1:2:3:4:5:6:7:8", "1:2:3:4:5:6:7::", "::ffff:1.2.3.4", "0.0.0.0",
+                         "255.255.255.255", "1:2:3:4:5:6:1.2.3.4", "ffff::ffff:1"};
+  for (int round = 0; round < 200000; ++round) {
+    std::string text = seeds[rng() % std::size(seeds)];
+    for (int edits = static_cast<int>(rng() % 4); edits > 0; --edits) {
+      const std::size_t at = rng() % (text.size() + 1);
+      if (rng() % 2 && at < text.size())
+        text.erase(at, 1);
+      else
+        text.insert(at, 1, alphabet[rng() % alphabet.size()]);
+    }
+    const auto parsed = parseAddress(text);
+    const Address* want = std::get_if<Address>(&parsed);
+    std::uint32_t v4 = 0;
+    u128 v6 = 0;
+    const bool isV4 = readV4(text, v4), isV6 = readV6(text, v6);
+    ASSERT_EQ(isV4, want && want->family == Family::V4) << text;
+    ASSERT_EQ(isV6, want && want->family == Family::V6) << text;
+    if (want) {
+      ASSERT_EQ(isV4 ? u128{v4} : v6, want->value) << text;
+    }
+    Prefix p;
+    const std::string prefixText = text + (rng() % 8 ? "/" : "/0") + std::to_string(rng() % 140);
+    const auto input = parseInput(prefixText);
+    const Input* wantPrefix = std::get_if<Input>(&input);
+    ASSERT_EQ(readPlainPrefix(prefixText, p), wantPrefix != nullptr) << prefixText;
+    if (wantPrefix) {
+      ASSERT_EQ(p, wantPrefix->prefix) << prefixText;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mq::net
