@@ -298,7 +298,7 @@ TEST(Allocate, SegmentListsAsTypedOrPasted) {
   std::vector<std::size_t> lines;
   for (const auto& e : errors) lines.push_back(e.line);
   EXPECT_EQ(lines, (std::vector<std::size_t>{8, 9, 10, 11, 12, 13, 14}));
-  EXPECT_EQ(errors[0].reason, "expected name, hosts[, growth%[, /len]]");
+  EXPECT_EQ(errors[0].reason, "expected name, hosts[, growth%][, /len][, /len][, vlan N]");
   EXPECT_EQ(errors[2].reason, "hosts \"-1\" is not a whole number from 0 to 2^128 - 1");
   EXPECT_EQ(errors[5].reason, "asks for no hosts (give hosts or a /len)");
 }
