@@ -4,6 +4,7 @@
 // again, so the tree grows no more than the placements need.
 #include <algorithm>
 #include <array>
+#include <map>
 
 #include "plan/journal_command.h"
 
@@ -106,7 +107,81 @@ class AllocateCommand : public JournalCommand {
   std::vector<Segment> old_;
 };
 
+// Empty when p lies in a root and holds free space only, else why not.
+std::string checkFree(const Plan& plan, const net::Prefix& p) {
+  BlockId cur = kNoBlock;
+  for (BlockId r : plan.roots())
+    if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p)) cur = r;
+  if (cur == kNoBlock) return net::formatNetwork(p) + " lies in no root of the plan";
+  for (;;) {
+    const Block& b = plan.block(cur);
+    if (b.children.empty() || b.prefix.length == p.length ||
+        plan.block(b.children[0]).prefix.length > p.length) {
+      for (BlockId u : plan.preorder(cur)) {
+        const Block& x = plan.block(u);
+        if (x.assigned && (x.prefix.contains(p) || p.contains(x.prefix)))
+          return net::formatNetwork(p) + " overlaps the assigned block " + net::formatNetwork(x.prefix) +
+                 (x.name.empty() ? "" : " (" + x.name + ")");
+      }
+      return {};
+    }
+    const int shift = b.prefix.address.bits() - plan.block(b.children[0]).prefix.length;
+    cur = b.children[static_cast<std::size_t>((p.address.value - b.prefix.address.value) >> shift)];
+  }
+}
+
+class ImportCommand : public JournalCommand {
+ public:
+  explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items)) {}
+
+ private:
+  std::string run(Plan& plan) override {
+    label_ = "Import " + std::to_string(items_.size()) + (items_.size() == 1 ? " prefix" : " prefixes");
+    const auto refusals = importRefusals(plan, items_);
+    std::size_t done = 0;
+    std::vector<BlockId> regrouped;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (!refusals[i].empty()) continue;
+      const net::Prefix p{items_[i].prefix.network(), items_[i].prefix.length};
+      BlockId root = kNoBlock, leaf = kNoBlock;
+      for (BlockId r : plan.roots())
+        if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p)) root = r;
+      if (auto r = carve(plan, root, p, &leaf, regrouped); !r.empty()) return r;
+      for (auto r : {plan.setName(leaf, items_[i].name), plan.setAssigned(leaf, true)})
+        if (!r.empty()) return r;
+      ++done;
+    }
+    if (!done) return "nothing to import: " + (refusals.empty() ? std::string("no prefixes") : refusals[0]);
+    return {};
+  }
+  std::vector<ImportItem> items_;
+};
+
 }  // namespace
+
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items) {
+  std::map<std::pair<net::Family, net::u128>, std::pair<net::u128, std::size_t>> taken;  // first -> (last, item)
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const net::Prefix p{items[i].prefix.network(), items[i].prefix.length};
+    std::string r = checkFree(plan, p);
+    if (r.empty() && !checkName(items[i].name).empty()) r = "the name " + checkName(items[i].name);
+    if (r.empty()) {  // against the items taken before it
+      const net::Family f = p.address.family;
+      auto it = taken.upper_bound({f, p.last().value});
+      if (it != taken.begin() && (--it)->first.first == f && it->second.first >= p.address.value)
+        r = net::formatNetwork(p) + " overlaps item " + std::to_string(it->second.second + 1) + " (" +
+            net::formatNetwork(items[it->second.second].prefix) + ")";
+    }
+    if (r.empty()) taken[{p.address.family, p.address.value}] = {p.last().value, i};
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items) {
+  return std::make_unique<ImportCommand>(std::move(items));
+}
 
 std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments) {
   return std::make_unique<AllocateCommand>(std::move(targets), std::move(segments));

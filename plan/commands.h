@@ -77,4 +77,18 @@ std::unique_ptr<Command> makeSetSettings(Settings settings);
 std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segments);
 std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments);
 
+// Prefixes already in use on the network, made assigned blocks of the plan.
+struct ImportItem {
+  net::Prefix prefix;  // host bits are cleared
+  std::string name;
+};
+// Why each item cannot be imported, empty for those that can: it must lie inside a root
+// and cover free space only (it may span free blocks split by hand). Items are checked in
+// order, each against the space the ones before it leave.
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items);
+// Imports every item importRefusals() accepts, as one command: the tree is shaped as for an
+// allocation and each block assigned under the item's name. Fails, changing nothing, when
+// none can be imported.
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items);
+
 }  // namespace mq::plan

@@ -197,7 +197,7 @@ std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken)
         f.trimmed[2].size() == 3 && !f.raw[1].empty() && f.raw[1].back() != ' ' && !f.raw[2].empty() && f.raw[2].front() != ' ')
       return quoted(std::string(f.trimmed[1]) + "," + std::string(f.trimmed[2])) + " could be " +
              std::string(f.trimmed[1]) + std::string(f.trimmed[2]) + " hosts or " + std::string(f.trimmed[1]) +
-             " hosts with growth " + std::string(f.trimmed[2]) + " %: write hosts without a thousands separator, or growth with a % sign";
+             (f.trimmed[1] == "1" ? " host" : " hosts") + " with growth " + std::string(f.trimmed[2]) + " %: write hosts without a thousands separator, or growth with a % sign";
     if (auto r = take(Column::Name, f.trimmed[0], false); !r.empty()) return r;
     if (auto r = take(Column::Hosts, f.trimmed[1], false); !r.empty()) return r;
     for (std::size_t i = 2; i < f.trimmed.size(); ++i) {

@@ -31,7 +31,7 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines) {
            {"name, hosts, vlan\nlab, 10, 7\n", "lab/10/0/-/-/7"},
            {"name, hosts, site\nlab, 10\n", "!column \"site\" of the header is not one of", 1},
            {"name, hosts\nlab, 10, 20\n", "!has 3 fields; the header names 2", 2},
-           {"staff, 1,000", "!\"1,000\" could be 1000 hosts or 1 hosts with growth 000 %", 1},
+           {"staff, 1,000", "!\"1,000\" could be 1000 hosts or 1 host with growth 000 %", 1},
            {"staff,1,000%", "staff/1/0/-/-/0"},                      // the % says growth
            {"lab,5,100", "!\"5,100\" could be 5100 hosts", 1},
            {"lab, 10, /60, /64", "!two IPv6 prefix lengths", 1},
