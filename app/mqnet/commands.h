@@ -10,7 +10,6 @@ extern const Command kInfoCommand;
 extern const Command kSplitCommand;
 extern const Command kSummarizeCommand;
 extern const Command kPlanAllocateCommand;
-extern const Command kPlanShowCommand;
 extern const Command kSetUnionCommand;
 extern const Command kSetIntersectCommand;
 extern const Command kSetExceptCommand;
@@ -18,6 +17,7 @@ extern const Command kSetDiffCommand;
 extern const Command kOverlapsCommand;
 extern const Command kFreeCommand;
 extern const Command kGrepCommand;
+extern const Command kPlanShowCommand;
 
 inline constexpr const Command* kCommands[] = {
     &kInfoCommand,
