@@ -1,11 +1,13 @@
 // Reads any bytes as a plan document and as a segment list. Nothing may crash or hang; a
 // document that is accepted must write back to text that reads to the same plan and writes
-// the same bytes again, and allocation into it must never overlap or leave its block.
+// the same bytes again, and allocation into it must never overlap, leave its block or touch
+// an assigned one, and undoes exactly.
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
 #include "plan/allocate.h"
+#include "plan/commands.h"
 #include "plan/document.h"
 #include "plan/segments.h"
 
@@ -38,9 +40,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const net::Prefix p = *pl.prefix;
     if (p.address != p.network() || !root.block(root.root()).prefix.contains(p)) std::abort();
-    const plan::Block& leaf = root.block(root.leafAt(p.address));
-    if (leaf.assigned || !leaf.prefix.contains(p)) std::abort();  // only free space is used
+    for (plan::BlockId l : root.leaves()) {  // only free space is used, however it is split
+      const plan::Block& leaf = root.block(l);
+      if (leaf.assigned && (leaf.prefix.contains(p) || p.contains(leaf.prefix))) std::abort();
+    }
     taken.push_back(p);
+  }
+  // Made into blocks and taken back, the plan is as it was.
+  plan::Plan applied = root;
+  auto cmd = plan::makeAllocate(root.root(), segments);
+  if (cmd->apply(applied).empty()) {
+    cmd->revert(applied);
+    if (!(applied == root)) std::abort();
   }
   std::sort(taken.begin(), taken.end());
   for (std::size_t i = 1; i < taken.size(); ++i)

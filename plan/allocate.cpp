@@ -68,15 +68,6 @@ class FreeSpace {
   std::array<std::uint64_t, 3> used_{};
 };
 
-Placement unplaced(const Segment& s, std::string reason) {
-  Placement p;
-  p.name = s.name;
-  p.hosts = s.hosts;
-  p.needed = neededHosts(s.hosts, s.growthPercent);
-  p.reason = std::move(reason);
-  return p;
-}
-
 std::string lengthText(int l) { return "/" + std::to_string(l); }
 
 }  // namespace
@@ -105,95 +96,175 @@ std::optional<int> lengthFor(net::Family f, u128 needed) {
   return 128 - net::bitLength(needed);  // 2^n - 1 usable: n = bit length of needed
 }
 
-std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments) {
-  std::vector<Placement> out(segments.size());
+SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Settings& settings) {
+  const bool v6 = f == net::Family::V6;
+  const int bits = net::familyBits(f);
+  const std::string family = v6 ? "IPv6" : "IPv4";
+  if (auto r = checkName(s.name); !r.empty()) return {-1, "the name " + r};
+  const auto needed = neededHosts(s.hosts, s.growthPercent);
+  if (!needed)
+    return {-1, !(s.growthPercent >= 0) || s.growthPercent > kMaxGrowthPercent ? "growth must be from 0 to 1000000 %"
+                                                                               : "needs more than 2^128 hosts"};
+  if (s.vlan < 0 || s.vlan > kMaxVlan) return {-1, "VLAN " + std::to_string(s.vlan) + " is not from 1 to 4094"};
+  const std::optional<int> fixed = !v6 ? s.fixedLength : s.fixedLength6 ? s.fixedLength6 : dual ? std::nullopt : s.fixedLength;
+  int l;
+  if (fixed) {
+    l = *fixed;
+    if (l < 0 || l > bits) return {-1, lengthText(l) + " is not a prefix length of " + family};
+    const net::Count usable = Plan::usableHosts({net::Address{0, f}, l});
+    if (!usable.twoTo128 && *needed > usable.low)
+      return {-1, lengthText(l) + " holds " + net::toDecimal(usable) + " hosts; " + net::toDecimal(*needed) + " needed"};
+  } else if (s.hosts == 0 && (!v6 || (!s.fixedLength && !s.fixedLength6))) {
+    return {-1, "asks for no hosts"};
+  } else if (!v6) {
+    const auto classic = lengthFor(f, *needed);
+    if (!classic) return {-1, "needs " + net::toDecimal(*needed) + " hosts, more than IPv4 holds"};
+    l = settings.links30 || *needed > 2 ? *classic : *needed == 2 ? 31 : 32;
+  } else {
+    l = std::min(64, *lengthFor(f, *needed));  // IPv6 holds 2^128 - 1 hosts: always a length
+  }
+  if (v6 && settings.nibble && l != 64) l -= l % 4;
+  return {l, {}};
+}
+
+namespace {
+
+// The free space under a block as the aligned blocks it falls into: free leaves in address
+// order, runs of neighbours merged, each run cut into the largest aligned blocks.
+void addFreeSpace(const Plan& plan, BlockId within, FreeSpace& free) {
+  const int bits = plan.block(within).prefix.address.bits();
+  auto addRun = [&](u128 s, u128 e) {  // inclusive
+    for (;;) {
+      const u128 span = e - s;  // size - 1
+      const int k = std::min(span == ~u128{0} ? 128 : net::bitLength(span + 1) - 1, net::trailingZeros(s));
+      free.add(s, bits - k);
+      if (k == 128 || e - s == (u128{1} << k) - 1) return;
+      s += u128{1} << k;
+    }
+  };
+  bool open = false;
+  u128 runStart = 0, runEnd = 0;
+  for (BlockId b : plan.preorder(within)) {
+    const Block& blk = plan.block(b);
+    if (!blk.children.empty()) continue;
+    if (blk.assigned) {
+      if (open) addRun(runStart, runEnd);
+      open = false;
+      continue;
+    }
+    if (!open) runStart = blk.prefix.address.value;
+    runEnd = blk.prefix.last().value;
+    open = true;
+  }
+  if (open) addRun(runStart, runEnd);
+}
+
+void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Segment>& segments,
+               std::vector<Place*>& out) {
   if (!plan.exists(within)) {
-    for (std::size_t i = 0; i < segments.size(); ++i)
-      out[i] = unplaced(segments[i], "block " + std::to_string(within) + " does not exist");
-    return out;
+    for (Place* p : out) p->reason = "block " + std::to_string(within) + " does not exist";
+    return;
   }
   const net::Prefix area = plan.block(within).prefix;
   const net::Family family = area.address.family;
   const int bits = area.address.bits();
 
-  // The length each segment asks for; -1 for those refused up front.
   std::vector<int> length(segments.size(), -1);
   for (std::size_t i = 0; i < segments.size(); ++i) {
-    const Segment& s = segments[i];
-    const auto needed = neededHosts(s.hosts, s.growthPercent);
-    std::string reason;
-    if (auto r = checkName(s.name); !r.empty()) {
-      reason = "the name " + r;
-    } else if (!needed) {
-      reason = !(s.growthPercent >= 0) || s.growthPercent > kMaxGrowthPercent
-                   ? "growth must be from 0 to 1000000 %" : "needs more than 2^128 hosts";
-    } else if (s.fixedLength) {
-      const int l = *s.fixedLength;
-      if (l < 0 || l > bits) {
-        reason = lengthText(l) + " is not a prefix length of IPv" + std::to_string(static_cast<int>(family));
-      } else {
-        const net::Count usable = Plan::usableHosts({area.address, l});
-        if (*needed > usable.low)
-          reason = lengthText(l) + " holds " + net::toDecimal(usable) + " hosts; " + net::toDecimal(*needed) + " needed";
-        else
-          length[i] = l;
-      }
-    } else if (s.hosts == 0) {
-      reason = "asks for no hosts";
-    } else if (auto l = lengthFor(family, *needed)) {
-      length[i] = *l;
-    } else {
-      reason = "needs " + net::toDecimal(*needed) + " hosts, more than IPv" +
-               std::to_string(static_cast<int>(family)) + " holds";
-    }
-    if (!reason.empty()) out[i] = unplaced(s, std::move(reason));
+    SegmentLength sl = segmentLength(segments[i], family, dual, plan.settings());
+    length[i] = sl.length;
+    out[i]->reason = std::move(sl.reason);
   }
 
   FreeSpace free;
-  for (BlockId b : plan.preorder(within)) {
-    const Block& blk = plan.block(b);
-    if (blk.children.empty() && !blk.assigned) free.add(blk.prefix.address.value, blk.prefix.length);
-  }
+  addFreeSpace(plan, within, free);
 
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < segments.size(); ++i)
     if (length[i] >= 0) order.push_back(i);
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return length[a] < length[b]; });
 
+  std::vector<std::size_t> unfit;
   for (std::size_t i : order) {
-    const Segment& s = segments[i];
     const int l = length[i];
     const auto [start, have] = l >= area.length ? free.lowest(l) : std::pair<u128, int>{0, -1};
+    Place& p = *out[i];
     if (have < 0) {
-      const auto [bigStart, bigLength] = free.largest();
-      Placement p = unplaced(s, "needs a " + lengthText(l));
-      if (l < area.length) {
-        p.reason += ", larger than " + net::formatNetwork(area);
-      } else if (bigLength < 0) {
-        p.reason += "; no free space is left";
-      } else {
-        p.largestFree = net::Prefix{{bigStart, family}, bigLength};
-        p.reason += "; the largest free block left is " + net::formatNetwork(*p.largestFree);
-      }
-      out[i] = std::move(p);
+      p.reason = "needs a " + lengthText(l) + (l < area.length ? ", larger than " + net::formatNetwork(area) : "");
+      unfit.push_back(i);
       continue;
     }
     // Buddy split: the block takes the low end, the upper halves stay free.
     free.take(start, have);
     for (int m = have + 1; m <= l; ++m) free.add(start + (u128{1} << (bits - m)), m);
-    Placement p;
-    p.name = s.name;
-    p.hosts = s.hosts;
-    p.needed = neededHosts(s.hosts, s.growthPercent);
     p.prefix = net::Prefix{{start, family}, l};
     const net::Hosts h = net::hostsOf(*p.prefix);
     p.first = h.first;
     p.last = h.last;
     p.broadcast = h.broadcast;
     p.spare = h.usable;
-    p.spare.low -= s.hosts;
-    out[i] = std::move(p);
+    p.spare.low -= segments[i].hosts;
   }
+  // What is left once everything that fits has its place.
+  const auto [bigStart, bigLength] = free.largest();
+  for (std::size_t i : unfit) {
+    Place& p = *out[i];
+    if (bigLength < 0) {
+      if (length[i] >= area.length) p.reason += "; no free space is left";
+      continue;
+    }
+    p.largestFree = net::Prefix{{bigStart, family}, bigLength};
+    if (length[i] >= area.length) p.reason += "; the largest free block left is " + net::formatNetwork(*p.largestFree);
+  }
+}
+
+}  // namespace
+
+std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& targets,
+                                const std::vector<Segment>& segments) {
+  std::vector<Placement> out(segments.size());
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    Placement& p = out[i];
+    p.name = segments[i].name;
+    p.hosts = segments[i].hosts;
+    p.needed = neededHosts(segments[i].hosts, segments[i].growthPercent);
+    p.vlan = segments[i].vlan;
+    if (targets.size() > 1) p.second.emplace();
+  }
+  if (targets.empty() || targets.size() > 2) {
+    for (auto& p : out) p.reason = "allocation takes one block, or one of each family";
+    return out;
+  }
+  const bool dual = targets.size() == 2;
+  for (std::size_t t = 0; t < targets.size(); ++t) {
+    std::vector<Place*> places;
+    for (auto& p : out) places.push_back(t == 0 ? static_cast<Place*>(&p) : &*p.second);
+    placeInto(plan, targets[t], dual, segments, places);
+  }
+  return out;
+}
+
+std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments) {
+  return allocate(plan, std::vector<BlockId>{within}, segments);
+}
+
+std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen) {
+  if (!plan.exists(chosen)) return {chosen};
+  const bool v4 = plan.block(chosen).prefix.address.family == net::Family::V4;
+  const BlockId other = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
+  if (other == kNoBlock) return {chosen};
+  return v4 ? std::vector<BlockId>{chosen, other} : std::vector<BlockId>{other, chosen};
+}
+
+std::string spaceText(net::Family f, const net::Count& addresses) {
+  if (f == net::Family::V4 || (!addresses.twoTo128 && addresses.low < (u128{1} << 64)))
+    return net::toDecimal(addresses) + (addresses == net::Count{1, false} ? " address" : " addresses");
+  auto unit = [](u128 n, const char* what) { return net::toDecimal(n) + " " + what + (n == 1 ? "" : "s"); };
+  if (addresses.twoTo128) return unit(u128{1} << 80, "/48");
+  const u128 a = addresses.low;
+  if (a >= (u128{1} << 80) && a % (u128{1} << 80) == 0) return unit(a >> 80, "/48");
+  std::string out = unit(a >> 64, "/64");
+  if (const u128 rest = a & ~(~u128{0} << 64)) out += " and " + net::toDecimal(rest) + (rest == 1 ? " address" : " addresses");
   return out;
 }
 

@@ -10,23 +10,29 @@
 
 namespace mq::plan {
 
-struct Segment {
-  std::string name;
-  net::u128 hosts = 0;
-  double growthPercent = 0;         // hosts x (1 + growth/100), rounded up
-  std::optional<int> fixedLength;   // a prefix length asked for instead of one from hosts
-};
+// Segment and Settings are declared in plan/plan.h: a plan keeps its segment list.
 
-struct Placement {
-  std::string name;
+// Where a segment went in one target block.
+struct Place {
   std::optional<net::Prefix> prefix;  // nullopt: did not fit
   net::Address first, last;           // usable hosts
   net::Count spare;                   // usable - hosts asked (the growth reserve counts as spare)
   std::string reason;                 // when it did not fit
-  std::optional<net::Prefix> largestFree;  // when it did not fit (nullopt: no free space left)
-  net::u128 hosts = 0;                     // as asked
-  std::optional<net::u128> needed;         // hosts x (1 + growth); nullopt when above 2^128 - 1
-  std::optional<net::Address> broadcast;   // IPv4 up to /30
+  // When it did not fit: the largest free block left once every segment that fits is
+  // placed (nullopt: no free space left).
+  std::optional<net::Prefix> largestFree;
+  std::optional<net::Address> broadcast;  // IPv4 up to /30
+};
+
+// A segment's place in the first target (its fields), and in a dual-stack allocation its
+// place in the second target too.
+struct Placement : Place {
+  std::string name;
+  net::u128 hosts = 0;                 // as asked
+  std::optional<net::u128> needed;     // hosts x (1 + growth); nullopt when above 2^128 - 1
+  int vlan = 0;
+  std::optional<Place> second;         // the second target's (dual-stack: the IPv6 block's)
+  bool placed() const { return prefix && (!second || second->prefix); }  // everywhere asked
 };
 
 // hosts x (1 + growth/100), rounded up; growth is taken to a millionth of a percent.
@@ -37,9 +43,35 @@ std::optional<net::u128> neededHosts(net::u128 hosts, double growthPercent);
 // usable (the Subnet-Router anycast address is not a host). nullopt when even /0 is too small.
 std::optional<int> lengthFor(net::Family f, net::u128 needed);
 
-// Largest first, entry order among equals, each at the lowest free aligned position inside
-// the free leaves under `within`. Pure: the plan is not changed. One placement per segment,
-// in the segments' order. O(s log s + free leaves + s x prefix width) for s segments.
+// The prefix length a segment takes in a block of family f, or the reason it cannot be
+// placed at all. `dual`: the segment goes into blocks of both families (its fixedLength is
+// then the IPv4 one). IPv4: 1 host a /32 and 2 hosts a /31 (RFC 3021) unless
+// settings.links30, else hosts x (1 + growth) + network + broadcast. IPv6: a /64 (RFC 7421)
+// unless a fixed length is given or the hosts need more; with settings.nibble every length
+// but 64 is shortened to a multiple of 4.
+struct SegmentLength {
+  int length = -1;     // -1: refused, see reason
+  std::string reason;
+};
+SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Settings& settings);
+
+// Largest first, entry order among equals, each at the lowest aligned position in the free
+// space under `within`: free leaves count as joined with their free neighbours (a /16 split
+// by hand into four free /18s takes a /17). Pure: the plan is not changed. One placement
+// per segment, in the segments' order, sized by the plan's settings.
+// O(s log s + leaves under within + s x prefix width) for s segments.
 std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments);
+// Dual-stack: `targets` names one block of each family (or a single block); each segment
+// is placed in each target independently, by the same rules.
+std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& targets,
+                                const std::vector<Segment>& segments);
+
+// The blocks an allocation from `chosen` goes into: the chosen block and, in a dual-stack
+// plan, the first root of the other family (IPv4 first in the result).
+std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen);
+
+// IPv6 space as people count it: "65536 /48s", "256 /64s", "1 /64 and 16 addresses"
+// (/48s once there are whole /48s, /64s from a /64 on, else addresses); IPv4 as addresses.
+std::string spaceText(net::Family f, const net::Count& addresses);
 
 }  // namespace mq::plan

@@ -1,8 +1,12 @@
-// The Allocate command: allocate() placed into the tree by halving free leaves, so the tree
-// ends up with exactly the free blocks that allocate() counted on.
+// The Allocate command: allocate()'s placements made blocks of the tree. Free space that
+// a placement spans is joined (regrouping parts where it covers some of them), free leaves
+// are halved down to it, and halves regrouped on the way that stay wholly free are joined
+// again, so the tree grows no more than the placements need.
+#include <algorithm>
 #include <array>
+#include <map>
 
-#include "plan/commands.h"
+#include "plan/journal_command.h"
 
 namespace mq::plan {
 
@@ -12,69 +16,179 @@ namespace {
 constexpr std::array<std::uint32_t, 12> kPalette{0x4E79A7, 0xF28E2B, 0xE15759, 0x76B7B2, 0x59A14F, 0xEDC948,
                                                  0xB07AA1, 0xFF9DA7, 0x9C755F, 0xBAB0AC, 0x86BCB6, 0xD37295};
 
-class AllocateCommand : public Command {
+bool blankFreeLeaf(const Block& b) {
+  return b.children.empty() && !b.assigned && b.name.empty() && b.note.empty() && b.colour == 0;
+}
+
+// Makes the free space p (under `within`) one block of the tree and returns it in *out.
+std::string carve(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped) {
+  BlockId cur = within;
+  for (;;) {
+    const Block& b = plan.block(cur);
+    if (!b.prefix.contains(p)) return "the plan changed under the allocation";
+    if (b.prefix.length == p.length) {
+      *out = cur;
+      return plan.collapse(cur);
+    }
+    if (b.children.empty()) {
+      if (auto r = plan.split(cur, 2); !r.empty()) return r;
+      continue;
+    }
+    const int childLength = plan.block(b.children[0]).prefix.length;
+    if (childLength > p.length) {  // p spans several parts: make halves first
+      if (auto r = plan.regroup(cur); !r.empty()) return r;
+      const auto& halves = plan.block(cur).children;
+      regrouped.insert(regrouped.end(), halves.begin(), halves.end());
+      continue;
+    }
+    const int shift = b.prefix.address.bits() - childLength;
+    cur = b.children[static_cast<std::size_t>((p.address.value - b.prefix.address.value) >> shift)];
+  }
+}
+
+class AllocateCommand : public JournalCommand {
  public:
-  AllocateCommand(BlockId within, std::vector<Segment> segments)
-      : within_(within), segments_(std::move(segments)) {}
+  AllocateCommand(std::vector<BlockId> targets, std::vector<Segment> segments)
+      : targets_(std::move(targets)), segments_(std::move(segments)) {}
 
   std::string apply(Plan& plan) override {
-    if (!steps_.empty()) {  // redo: the same steps on the same state
-      for (auto& s : steps_) (void)s->apply(plan);
-      return {};
-    }
-    label_ = "Allocate " + std::to_string(segments_.size()) + " segments in " +
-             (plan.exists(within_) ? net::formatNetwork(plan.block(within_).prefix) : "?");
-    const auto placements = allocate(plan, within_, segments_);
-    std::string firstReason = segments_.empty() ? "there are no segments" : "";
-    std::size_t placed = 0;
-    for (std::size_t i = 0; i < placements.size(); ++i) {
-      const Placement& p = placements[i];
-      if (!p.prefix) {
-        if (firstReason.empty()) firstReason = p.name + ": " + p.reason;
-        continue;
-      }
-      BlockId leaf = plan.leafAt(p.prefix->address, within_);
-      while (leaf != kNoBlock && plan.block(leaf).prefix.length < p.prefix->length) {
-        if (auto r = step(plan, makeSplit(leaf, 2)); !r.empty()) return undoAll(plan, r);
-        leaf = plan.leafAt(p.prefix->address, leaf);
-      }
-      if (leaf == kNoBlock) return undoAll(plan, "the plan changed under the allocation");
-      const std::uint32_t colour = kPalette[placed++ % kPalette.size()];
-      if (auto r = step(plan, makeRename(leaf, p.name)); !r.empty()) return undoAll(plan, r);
-      if (auto r = step(plan, makeSetAssigned(leaf, true, segments_[i].hosts)); !r.empty()) return undoAll(plan, r);
-      if (auto r = step(plan, makeSetColour(leaf, colour)); !r.empty()) return undoAll(plan, r);
-    }
-    if (!placed) return "no segment fits: " + firstReason;
+    std::vector<Segment> old = plan.segments();
+    if (auto r = JournalCommand::apply(plan); !r.empty()) return r;
+    old_ = std::move(old);
+    plan.setSegments(segments_);
     return {};
   }
-
   void revert(Plan& plan) override {
-    for (auto it = steps_.rbegin(); it != steps_.rend(); ++it) (*it)->revert(plan);
+    JournalCommand::revert(plan);
+    plan.setSegments(old_);
   }
-  std::string text() const override { return label_; }
 
  private:
-  std::string step(Plan& plan, std::unique_ptr<Command> cmd) {
-    if (auto r = cmd->apply(plan); !r.empty()) return r;
-    steps_.push_back(std::move(cmd));
+  std::string run(Plan& plan) override {
+    label_ = "Allocate " + std::to_string(segments_.size()) + (segments_.size() == 1 ? " segment in " : " segments in ");
+    for (std::size_t t = 0; t < targets_.size(); ++t)
+      label_ += (t ? " and " : "") + (plan.exists(targets_[t]) ? net::formatNetwork(plan.block(targets_[t]).prefix) : "?");
+    const auto placements = allocate(plan, targets_, segments_);
+    std::string firstReason = segments_.empty() ? "there are no segments" : "";
+    std::size_t placed = 0;
+    std::vector<BlockId> regrouped;
+    for (std::size_t i = 0; i < placements.size(); ++i) {
+      const Placement& p = placements[i];
+      const Segment& s = segments_[i];
+      bool any = false;
+      for (std::size_t t = 0; t < targets_.size(); ++t) {
+        const Place& where = t == 0 ? static_cast<const Place&>(p) : *p.second;
+        if (!where.prefix) {
+          if (firstReason.empty()) firstReason = p.name + ": " + where.reason;
+          continue;
+        }
+        BlockId leaf = kNoBlock;
+        if (auto r = carve(plan, targets_[t], *where.prefix, &leaf, regrouped); !r.empty()) return r;
+        const std::uint32_t colour = kPalette[placed % kPalette.size()];
+        for (auto r : {plan.setName(leaf, s.name), plan.setAssigned(leaf, true, s.hosts, s.growthPercent),
+                       plan.setVlan(leaf, s.vlan), plan.setColour(leaf, colour)})
+          if (!r.empty()) return r;
+        any = true;
+      }
+      placed += any;
+    }
+    if (!placed) return "no segment fits: " + firstReason;
+    for (auto it = regrouped.rbegin(); it != regrouped.rend(); ++it) {
+      if (!plan.exists(*it) || plan.block(*it).children.empty()) continue;
+      const auto& kids = plan.block(*it).children;
+      if (std::all_of(kids.begin(), kids.end(), [&](BlockId c) { return blankFreeLeaf(plan.block(c)); }))
+        if (auto r = plan.join(*it); !r.empty()) return r;
+    }
     return {};
   }
-  std::string undoAll(Plan& plan, std::string reason) {
-    revert(plan);
-    steps_.clear();
-    return reason;
-  }
 
-  BlockId within_;
+  std::vector<BlockId> targets_;
   std::vector<Segment> segments_;
-  std::vector<std::unique_ptr<Command>> steps_;
-  std::string label_ = "Allocate";
+  std::vector<Segment> old_;
+};
+
+// Empty when p lies in a root and holds free space only, else why not.
+std::string checkFree(const Plan& plan, const net::Prefix& p) {
+  BlockId cur = kNoBlock;
+  for (BlockId r : plan.roots())
+    if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p)) cur = r;
+  if (cur == kNoBlock) return net::formatNetwork(p) + " lies in no root of the plan";
+  for (;;) {
+    const Block& b = plan.block(cur);
+    if (b.children.empty() || b.prefix.length == p.length ||
+        plan.block(b.children[0]).prefix.length > p.length) {
+      for (BlockId u : plan.preorder(cur)) {
+        const Block& x = plan.block(u);
+        if (x.assigned && (x.prefix.contains(p) || p.contains(x.prefix)))
+          return net::formatNetwork(p) + " overlaps the assigned block " + net::formatNetwork(x.prefix) +
+                 (x.name.empty() ? "" : " (" + x.name + ")");
+      }
+      return {};
+    }
+    const int shift = b.prefix.address.bits() - plan.block(b.children[0]).prefix.length;
+    cur = b.children[static_cast<std::size_t>((p.address.value - b.prefix.address.value) >> shift)];
+  }
+}
+
+class ImportCommand : public JournalCommand {
+ public:
+  explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items)) {}
+
+ private:
+  std::string run(Plan& plan) override {
+    label_ = "Import " + std::to_string(items_.size()) + (items_.size() == 1 ? " prefix" : " prefixes");
+    const auto refusals = importRefusals(plan, items_);
+    std::size_t done = 0;
+    std::vector<BlockId> regrouped;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+      if (!refusals[i].empty()) continue;
+      const net::Prefix p{items_[i].prefix.network(), items_[i].prefix.length};
+      BlockId root = kNoBlock, leaf = kNoBlock;
+      for (BlockId r : plan.roots())
+        if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p)) root = r;
+      if (auto r = carve(plan, root, p, &leaf, regrouped); !r.empty()) return r;
+      for (auto r : {plan.setName(leaf, items_[i].name), plan.setAssigned(leaf, true)})
+        if (!r.empty()) return r;
+      ++done;
+    }
+    if (!done) return "nothing to import: " + (refusals.empty() ? std::string("no prefixes") : refusals[0]);
+    return {};
+  }
+  std::vector<ImportItem> items_;
 };
 
 }  // namespace
 
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items) {
+  std::map<std::pair<net::Family, net::u128>, std::pair<net::u128, std::size_t>> taken;  // first -> (last, item)
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const net::Prefix p{items[i].prefix.network(), items[i].prefix.length};
+    std::string r = checkFree(plan, p);
+    if (r.empty() && !checkName(items[i].name).empty()) r = "the name " + checkName(items[i].name);
+    if (r.empty()) {  // against the items taken before it
+      const net::Family f = p.address.family;
+      auto it = taken.upper_bound({f, p.last().value});
+      if (it != taken.begin() && (--it)->first.first == f && it->second.first >= p.address.value)
+        r = net::formatNetwork(p) + " overlaps item " + std::to_string(it->second.second + 1) + " (" +
+            net::formatNetwork(items[it->second.second].prefix) + ")";
+    }
+    if (r.empty()) taken[{p.address.family, p.address.value}] = {p.last().value, i};
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items) {
+  return std::make_unique<ImportCommand>(std::move(items));
+}
+
+std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments) {
+  return std::make_unique<AllocateCommand>(std::move(targets), std::move(segments));
+}
+
 std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segments) {
-  return std::make_unique<AllocateCommand>(within, std::move(segments));
+  return makeAllocate(std::vector<BlockId>{within}, std::move(segments));
 }
 
 }  // namespace mq::plan

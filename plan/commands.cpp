@@ -1,4 +1,5 @@
 #include "plan/commands.h"
+#include "plan/journal_command.h"
 
 #include <functional>
 #include <utility>
@@ -131,8 +132,6 @@ class FieldCommand : public Command {
   Set set_;
 };
 
-using AssignState = std::pair<bool, net::u128>;
-
 }  // namespace
 
 std::unique_ptr<Command> makeSplit(BlockId id, int parts) { return std::make_unique<SplitCommand>(id, parts); }
@@ -157,10 +156,21 @@ std::unique_ptr<Command> makeSetColour(BlockId id, std::uint32_t rgb) {
 }
 
 std::unique_ptr<Command> makeSetAssigned(BlockId id, bool assigned, net::u128 hostsNeeded) {
-  return std::make_unique<FieldCommand<AssignState>>(
-      id, AssignState{assigned, hostsNeeded}, assigned ? "Assign" : "Free",
-      [](const Block& b) { return AssignState{b.assigned, b.hostsNeeded}; },
-      [](Plan& p, BlockId i, const AssignState& v) { return p.setAssigned(i, v.first, v.second); });
+  // Journalled: freeing also drops growth and VLAN, which undo must bring back.
+  class SetAssigned : public JournalCommand {
+   public:
+    SetAssigned(BlockId id, bool assigned, net::u128 hosts) : id_(id), assigned_(assigned), hosts_(hosts) {}
+
+   private:
+    std::string run(Plan& plan) override {
+      label_ = (assigned_ ? "Assign " : "Free ") + nameOf(plan, id_);
+      return plan.setAssigned(id_, assigned_, hosts_);
+    }
+    BlockId id_;
+    bool assigned_;
+    net::u128 hosts_;
+  };
+  return std::make_unique<SetAssigned>(id, assigned, hostsNeeded);
 }
 
 }  // namespace mq::plan

@@ -45,11 +45,50 @@ std::unique_ptr<Command> makeRename(BlockId id, std::string name);
 std::unique_ptr<Command> makeSetNote(BlockId id, std::string note);
 std::unique_ptr<Command> makeSetColour(BlockId id, std::uint32_t rgb);
 std::unique_ptr<Command> makeSetAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0);
-// Places the segments (allocate()) and splits/assigns blocks to match, as one command:
-// each placed block is named after its segment, assigned with the segment's hosts and
-// coloured from a fixed palette. allocate() on the same plan gives the same placements, so
-// a window shows its result list from allocate() and applies this. Fails, changing nothing,
-// when no segment fits.
+
+// What a free leaf is given when it is assigned by hand.
+struct Assignment {
+  std::string name;
+  net::u128 hosts = 0;       // hosts asked (0: not given)
+  double growthPercent = 0;
+  std::string note;
+  int vlan = 0;              // 0: none
+};
+// Assigns a free leaf: name, note, hosts, growth and VLAN as given, in one undoable step.
+std::unique_ptr<Command> makeAssign(BlockId id, Assignment a);
+// Frees an assigned leaf: it is no longer assigned, and its name, hosts, growth, VLAN and
+// colour go with the assignment (the note stays: it is about the space).
+std::unique_ptr<Command> makeFree(BlockId id);
+// Joins every pair of free siblings under each of the blocks, recursively, so that the
+// free space shows as the fewest blocks: parts of a split into 4 or more are regrouped
+// into halves where that lets free neighbours join. Fails, changing nothing, when there is
+// nothing to join.
+std::unique_ptr<Command> makeTidy(std::vector<BlockId> under);
+// Sets the plan's sizing rules (links as /30, nibble-aligned IPv6).
+std::unique_ptr<Command> makeSetSettings(Settings settings);
+// Places the segments (allocate()) and shapes the tree to match, as one command: free
+// neighbours are joined and blocks split as needed, so that each placement is a block,
+// named after its segment, assigned with its hosts, growth and VLAN and coloured from a
+// fixed palette (the same colour in both families). Blocks regrouped on the way that end up
+// as free halves are joined again: the tree changes no more than the placements need.
+// The segment list is kept in the plan. allocate() on the same plan gives the same
+// placements, so a window shows its result list from allocate() and applies this. Fails,
+// changing nothing, when no segment fits anywhere.
 std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segments);
+std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments);
+
+// Prefixes already in use on the network, made assigned blocks of the plan.
+struct ImportItem {
+  net::Prefix prefix;  // host bits are cleared
+  std::string name;
+};
+// Why each item cannot be imported, empty for those that can: it must lie inside a root
+// and cover free space only (it may span free blocks split by hand). Items are checked in
+// order, each against the space the ones before it leave.
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items);
+// Imports every item importRefusals() accepts, as one command: the tree is shaped as for an
+// allocation and each block assigned under the item's name. Fails, changing nothing, when
+// none can be imported.
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items);
 
 }  // namespace mq::plan

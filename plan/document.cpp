@@ -1,11 +1,20 @@
-// The .mqplan document, version 1. A UTF-8 JSON object (RFC 8259) with exactly these keys:
+// The .mqplan document, version 2. A UTF-8 JSON object (RFC 8259) with exactly these keys:
 //
-//   "format":  "maskquill-plan"
-//   "version": 1
-//   "root":    the root block as "network/len" ("10.0.0.0/8", "2001:db8::/32")
-//   "blocks":  every block of the tree, parents before their parts, parts in address order
-//              (a depth-first walk, so the leaves come in address order). Each block is an
-//              object with the keys
+//   "format":   "maskquill-plan"
+//   "version":  2 (version 1 documents are read too; see below)
+//   "roots":    the root blocks, each "network/len" ("10.40.0.0/16", "2001:db8:40::/48"),
+//               overlapping none of the others: one of each family for a dual-stack plan
+//   "settings": {"links_30": true|false, "nibble": true|false} (optional; default false)
+//   "segments": the segment list last allocated (optional), each an object with
+//       "name"      as a block's name (required)
+//       "hosts"     a decimal string (required; "0" when only lengths are asked)
+//       "growth"    percent as a decimal string, "12.5" (default "0")
+//       "length"    a fixed prefix length: IPv4, or the only family's (optional)
+//       "length6"   the fixed IPv6 length (optional)
+//       "vlan"      1 to 4094 (optional)
+//   "blocks":   every block of every root's tree, root by root in the order of "roots", each
+//               root before its parts and parts in address order (a depth-first walk, so the
+//               leaves come in address order). Each block is an object with the keys
 //       "prefix"    "network/len", host bits clear (required)
 //       "name"      string, at most 200 bytes, no control characters (default "")
 //       "note"      string, at most 4000 bytes, line breaks and tabs allowed (default "")
@@ -15,15 +24,22 @@
 //       "assigned"  true or false (leaves only; default false)
 //       "hosts"     the hosts its segment asked for, a decimal string because counts go up
 //                   to 2^128 (assigned leaves only; default "0": not given)
+//       "growth"    the growth its segment asked for, as in a segment (assigned leaves only)
+//       "vlan"      its segment's VLAN ID, 1 to 4094 (assigned leaves only)
 //
-// A leading UTF-8 byte order mark is skipped. The first block is the root. Keys may come in any order; unknown and duplicate keys are
-// refused, so a typing error is never silently dropped. Reading checks every block against
-// the place the tree leaves for it, and names overlaps, gaps, misaligned or foreign
-// prefixes by their JSON path. This program writes keys in the order above, one block a
+// Version 1 has "root" (one prefix) instead of "roots", and none of "settings", "segments",
+// "growth" and "vlan"; it is read as a plan of that one root.
+//
+// A leading UTF-8 byte order mark is skipped. Keys may come in any order; unknown and
+// duplicate keys are refused, so a typing error is never silently dropped. Reading checks
+// every block against the place the tree leaves for it, and names overlaps, gaps,
+// misaligned or foreign prefixes by their JSON path. This program writes keys in the order
+// above (optional ones only when they differ from the default), one block or segment a
 // line, LF line ends and a final line end, so one plan always gives the same bytes.
 #include "plan/document.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <optional>
 
@@ -39,13 +55,56 @@ struct RawBlock {
   std::optional<std::uint64_t> parts;
   std::optional<bool> assigned;
   bool hasPrefix = false, hasColour = false, hasHosts = false;
+  std::optional<double> growth;
+  std::optional<int> vlan;
 };
 
 struct RawDocument {
-  std::optional<std::string> root;
-  bool hasFormat = false, hasVersion = false;
+  std::uint64_t version = 0;
+  std::optional<std::string> root;          // version 1
+  std::vector<std::string> roots;           // version 2
+  std::string firstV2Key;                   // the path of the first key version 1 lacks
+  bool hasFormat = false, hasVersion = false, hasRoots = false;
+  Settings settings;
+  std::vector<Segment> segments;
   std::vector<RawBlock> blocks;
 };
+
+void noteV2(RawDocument& doc, const json::Reader& in) {
+  if (doc.firstV2Key.empty()) doc.firstV2Key = in.path();
+}
+
+// "12.5": a plain decimal percentage from 0 to 1000000, read back to the same double.
+bool readGrowth(json::Reader& in, double& out) {
+  std::string text;
+  if (!in.readString(text)) return false;
+  const bool plain = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos &&
+                     text.front() != '.' && text.back() != '.' && std::count(text.begin(), text.end(), '.') <= 1;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+  if (!plain || ec != std::errc{} || end != text.data() + text.size() || out > 1'000'000) {
+    in.fail("\"" + text.substr(0, 20) + "\" is not a percentage from 0 to 1000000 written as a decimal");
+    return false;
+  }
+  return true;
+}
+
+bool readVlan(json::Reader& in, int& out) {
+  std::uint64_t v = 0;
+  if (!in.readUnsigned(1'000'000, v)) return false;
+  if (v < 1 || v > static_cast<std::uint64_t>(kMaxVlan)) {
+    in.fail("VLAN " + std::to_string(v) + " is not from 1 to " + std::to_string(kMaxVlan));
+    return false;
+  }
+  out = static_cast<int>(v);
+  return true;
+}
+
+bool readLength(json::Reader& in, std::optional<int>& out) {
+  std::uint64_t v = 0;
+  if (!in.readUnsigned(128, v)) return false;
+  out = static_cast<int>(v);
+  return true;
+}
 
 // Marks a key as seen; false (and the reader failed) when it was seen before.
 bool firstTime(json::Reader& in, unsigned& seen, unsigned bit, const std::string& key) {
@@ -57,7 +116,7 @@ bool firstTime(json::Reader& in, unsigned& seen, unsigned bit, const std::string
   return true;
 }
 
-void readBlock(json::Reader& in, RawBlock& b) {
+void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b) {
   if (!in.beginObject()) return;
   std::string key;
   unsigned seen = 0;
@@ -78,11 +137,65 @@ void readBlock(json::Reader& in, RawBlock& b) {
       if (in.readBool(v)) b.assigned = v;
     } else if (key == "hosts" && firstTime(in, seen, 64, key)) {
       b.hasHosts = in.readString(b.hosts);
+    } else if (key == "growth" && firstTime(in, seen, 128, key)) {
+      noteV2(doc, in);
+      double g = 0;
+      if (readGrowth(in, g)) b.growth = g;
+    } else if (key == "vlan" && firstTime(in, seen, 256, key)) {
+      noteV2(doc, in);
+      int v = 0;
+      if (readVlan(in, v)) b.vlan = v;
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
   }
   if (!in.failed() && !b.hasPrefix) in.fail("the block has no \"prefix\"");
+}
+
+void readSettings(json::Reader& in, Settings& s) {
+  if (!in.beginObject()) return;
+  std::string key;
+  unsigned seen = 0;
+  while (in.nextMember(key)) {
+    if (key == "links_30" && firstTime(in, seen, 1, key)) {
+      in.readBool(s.links30);
+    } else if (key == "nibble" && firstTime(in, seen, 2, key)) {
+      in.readBool(s.nibble);
+    } else {
+      in.fail("unknown key \"" + key + "\"");
+    }
+  }
+}
+
+void readSegment(json::Reader& in, Segment& s) {
+  if (!in.beginObject()) return;
+  std::string key, hosts;
+  unsigned seen = 0;
+  while (in.nextMember(key)) {
+    if (key == "name" && firstTime(in, seen, 1, key)) {
+      if (in.readString(s.name))
+        if (auto r = checkName(s.name); !r.empty()) in.fail("the name " + r);
+    } else if (key == "hosts" && firstTime(in, seen, 2, key)) {
+      if (in.readString(hosts)) {
+        const auto h = net::parseDecimal(hosts);
+        if (!h) in.fail("\"" + hosts.substr(0, 45) + "\" is not a whole number from 0 to 2^128 - 1");
+        else s.hosts = *h;
+      }
+    } else if (key == "growth" && firstTime(in, seen, 4, key)) {
+      readGrowth(in, s.growthPercent);
+    } else if (key == "length" && firstTime(in, seen, 8, key)) {
+      readLength(in, s.fixedLength);
+    } else if (key == "length6" && firstTime(in, seen, 16, key)) {
+      readLength(in, s.fixedLength6);
+    } else if (key == "vlan" && firstTime(in, seen, 32, key)) {
+      readVlan(in, s.vlan);
+    } else {
+      in.fail("unknown key \"" + key + "\"");
+    }
+  }
+  if (in.failed()) return;
+  if (!(seen & 1)) in.fail("the segment has no \"name\"");
+  else if (!(seen & 2)) in.fail("the segment has no \"hosts\"");
 }
 
 void readRaw(json::Reader& in, RawDocument& doc) {
@@ -96,13 +209,36 @@ void readRaw(json::Reader& in, RawDocument& doc) {
         in.fail("is \"" + v.substr(0, 40) + "\", not \"maskquill-plan\": this is not a Maskquill plan");
       doc.hasFormat = true;
     } else if (key == "version" && firstTime(in, seen, 2, key)) {
-      std::uint64_t v = 0;
-      if (in.readUnsigned(1'000'000, v) && v != 1)
-        in.fail("is " + std::to_string(v) + "; this Maskquill reads version 1");
+      if (in.readUnsigned(1'000'000, doc.version) && doc.version != 1 && doc.version != 2)
+        in.fail("is " + std::to_string(doc.version) + "; this Maskquill reads versions 1 and 2");
       doc.hasVersion = true;
     } else if (key == "root" && firstTime(in, seen, 4, key)) {
       std::string v;
       if (in.readString(v)) doc.root = std::move(v);
+    } else if (key == "roots" && firstTime(in, seen, 16, key)) {
+      noteV2(doc, in);
+      doc.hasRoots = true;
+      if (!in.beginArray()) return;
+      while (in.nextItem()) {
+        if (doc.roots.size() == kMaxRoots) {
+          in.fail("a plan holds at most " + std::to_string(kMaxRoots) + " roots");
+          return;
+        }
+        in.readString(doc.roots.emplace_back());
+      }
+    } else if (key == "settings" && firstTime(in, seen, 32, key)) {
+      noteV2(doc, in);
+      readSettings(in, doc.settings);
+    } else if (key == "segments" && firstTime(in, seen, 64, key)) {
+      noteV2(doc, in);
+      if (!in.beginArray()) return;
+      while (in.nextItem()) {
+        if (doc.segments.size() == kMaxBlocks) {
+          in.fail("a plan keeps at most " + std::to_string(kMaxBlocks) + " segments");
+          return;
+        }
+        readSegment(in, doc.segments.emplace_back());
+      }
     } else if (key == "blocks" && firstTime(in, seen, 8, key)) {
       if (!in.beginArray()) return;
       while (in.nextItem()) {
@@ -110,7 +246,7 @@ void readRaw(json::Reader& in, RawDocument& doc) {
           in.fail("a plan holds at most " + std::to_string(kMaxBlocks) + " blocks");
           return;
         }
-        readBlock(in, doc.blocks.emplace_back());
+        readBlock(in, doc, doc.blocks.emplace_back());
       }
     } else {
       in.fail("unknown key \"" + key + "\"");
@@ -119,9 +255,20 @@ void readRaw(json::Reader& in, RawDocument& doc) {
   if (in.failed() || !in.atEnd()) return;
   if (!doc.hasFormat) in.fail("has no \"format\": this is not a Maskquill plan");
   else if (!doc.hasVersion) in.fail("has no \"version\"");
-  else if (!doc.root) in.fail("has no \"root\"");
+  else if (doc.version == 1 && !doc.root) in.fail("has no \"root\"");
+  else if (doc.version == 2 && !doc.hasRoots) in.fail("has no \"roots\"");
+  else if (doc.version == 2 && doc.roots.empty()) in.fail("\"roots\" is empty: a plan has at least one root");
   else if (!(seen & 8)) in.fail("has no \"blocks\"");
   else if (doc.blocks.empty()) in.fail("\"blocks\" is empty: the root block must be listed");
+}
+
+// Keys of the other version: named by their path, as any other fault.
+std::optional<DocumentError> checkVersionKeys(const RawDocument& doc) {
+  if (doc.version == 1 && !doc.firstV2Key.empty())
+    return DocumentError{doc.firstV2Key, "is not a key of version 1 documents (\"version\": 2 has it)"};
+  if (doc.version == 2 && doc.root)
+    return DocumentError{"$.root", "is a key of version 1 documents; version 2 lists \"roots\""};
+  return std::nullopt;
 }
 
 std::string at(std::size_t k) { return "$.blocks[" + std::to_string(k) + "]"; }
@@ -151,11 +298,14 @@ std::optional<std::uint32_t> parseColour(std::string_view s) {
 
 class TreeBuilder {
  public:
-  TreeBuilder(const RawDocument& doc, net::Prefix root) : doc_(doc), plan_(root) {}
+  TreeBuilder(const RawDocument& doc, Plan plan) : doc_(doc), plan_(std::move(plan)) {}
 
   std::optional<DocumentError> build() {
     for (std::size_t k = 0; k < doc_.blocks.size(); ++k)
       if (auto e = place(k)) return e;
+    if (open_.empty() && nextRoot_ < plan_.roots().size())
+      return DocumentError{"$.blocks", "ends before the root " + net::formatNetwork(plan_.block(plan_.roots()[nextRoot_]).prefix) +
+                                           " ($.roots[" + std::to_string(nextRoot_) + "])"};
     if (!open_.empty()) {
       const Open& o = open_.back();
       const Block& p = plan_.block(o.id);
@@ -182,15 +332,25 @@ class TreeBuilder {
     auto parsed = documentPrefix(raw.prefix);
     if (auto* e = std::get_if<std::string>(&parsed)) return fault("prefix", *e);
     const net::Prefix p = std::get<net::Prefix>(parsed);
-    const net::Prefix root = plan_.block(plan_.root()).prefix;
-    if (p.address.family != root.address.family)
-      return fault("prefix", net::formatNetwork(p) + " is not of the root's family (" + net::formatNetwork(root) + ")");
-    if (!root.contains(p)) return fault("prefix", net::formatNetwork(p) + " lies outside the root " + net::formatNetwork(root));
-    BlockId id = plan_.root();
-    if (k == 0) {
-      if (p != root) return fault("prefix", "the first block must be the root " + net::formatNetwork(root));
+    BlockId id = kNoBlock;
+    if (open_.empty()) {  // a root's tree is complete: the next root, if any, comes now
+      if (nextRoot_ == plan_.roots().size()) return fault("prefix", net::formatNetwork(p) + " overlaps " + leafHolding(p.address.value));
+      id = plan_.roots()[nextRoot_];
+      const net::Prefix want = plan_.block(id).prefix;
+      if (p != want) {
+        if (k > 0 && p.address.family == root_.address.family && root_.contains(p))
+          return fault("prefix", net::formatNetwork(p) + " overlaps " + leafHolding(p.address.value));
+        return fault("prefix", std::string(k ? "the next block" : "the first block") + " must be the root " +
+                                   net::formatNetwork(want) + " ($.roots[" + std::to_string(nextRoot_) + "])");
+      }
+      ++nextRoot_;
+      root_ = want;
+      rootEntry_ = k;
+      leaves_.clear();
     } else {
-      if (open_.empty()) return fault("prefix", net::formatNetwork(p) + " overlaps " + leafHolding(p.address.value));
+      if (p.address.family != root_.address.family)
+        return fault("prefix", net::formatNetwork(p) + " is not of the root's family (" + net::formatNetwork(root_) + ")");
+      if (!root_.contains(p)) return fault("prefix", net::formatNetwork(p) + " lies outside the root " + net::formatNetwork(root_));
       Open& o = open_.back();
       id = plan_.block(o.id).children[o.next];
       const net::Prefix want = plan_.block(id).prefix;
@@ -230,7 +390,10 @@ class TreeBuilder {
       if (!h) return fault("hosts", "\"" + raw.hosts.substr(0, 45) + "\" is not a whole number from 0 to 2^128 - 1");
       hosts = *h;
     }
-    if (auto r = plan_.setAssigned(id, assigned, hosts); !r.empty()) return fault("hosts", r);
+    if (raw.growth && !assigned) return fault("growth", "growth is given for a block that is not assigned");
+    if (raw.vlan && !assigned) return fault("vlan", "a VLAN is given for a block that is not assigned");
+    if (auto r = plan_.setAssigned(id, assigned, hosts, raw.growth.value_or(0)); !r.empty()) return fault("hosts", r);
+    if (raw.vlan) (void)plan_.setVlan(id, *raw.vlan);
     leaves_.push_back({p.address.value, k});
     return std::nullopt;
   }
@@ -238,7 +401,7 @@ class TreeBuilder {
   // The listed leaf that holds an address before the place being filled.
   std::string leafHolding(net::u128 a) const {
     auto it = std::upper_bound(leaves_.begin(), leaves_.end(), a, [](net::u128 v, const auto& l) { return v < l.first; });
-    if (it == leaves_.begin()) return at(0);
+    if (it == leaves_.begin()) return at(rootEntry_);
     const std::size_t k = std::prev(it)->second;
     return at(k) + " (" + doc_.blocks[k].prefix + ")";
   }
@@ -246,6 +409,9 @@ class TreeBuilder {
   const RawDocument& doc_;
   Plan plan_;
   std::vector<Open> open_;                                  // split blocks still taking parts
+  std::size_t nextRoot_ = 0;                                // the root whose tree comes next
+  net::Prefix root_;                                        // the root whose tree is being read
+  std::size_t rootEntry_ = 0;
   std::vector<std::pair<net::u128, std::size_t>> leaves_;   // (first address, entry), address order
 };
 
@@ -257,20 +423,70 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text) {
   RawDocument doc;
   readRaw(in, doc);
   if (in.failed()) return DocumentError{in.errorPath(), in.errorReason()};
-  auto root = documentPrefix(*doc.root);
-  if (auto* e = std::get_if<std::string>(&root)) return DocumentError{"$.root", *e};
-  TreeBuilder builder(doc, std::get<net::Prefix>(root));
+  if (auto e = checkVersionKeys(doc)) return *e;
+  const std::vector<std::string> roots = doc.version == 1 ? std::vector<std::string>{*doc.root} : doc.roots;
+  std::optional<Plan> plan;
+  for (std::size_t i = 0; i < roots.size(); ++i) {
+    const std::string path = doc.version == 1 ? "$.root" : "$.roots[" + std::to_string(i) + "]";
+    auto root = documentPrefix(roots[i]);
+    if (auto* e = std::get_if<std::string>(&root)) return DocumentError{path, *e};
+    if (!plan) plan.emplace(std::get<net::Prefix>(root));
+    else if (auto r = plan->addRoot(std::get<net::Prefix>(root)); !r.empty()) return DocumentError{path, r};
+  }
+  plan->reserve(doc.blocks.size());
+  plan->setSettings(doc.settings);
+  plan->setSegments(std::move(doc.segments));
+  TreeBuilder builder(doc, std::move(*plan));
   if (auto e = builder.build()) return *e;
   return builder.take();
 }
 
+namespace {
+
+void appendGrowth(std::string& out, double g) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, g);  // the shortest text that reads back the same
+  out += '"';
+  out.append(buf, r.ptr);
+  out += '"';
+}
+
+}  // namespace
+
 std::string writeDocument(const Plan& plan) {
-  const auto order = plan.preorder(plan.root());
+  std::vector<BlockId> order;
+  for (BlockId r : plan.roots()) {
+    auto tree = plan.preorder(r);
+    order.insert(order.end(), tree.begin(), tree.end());
+  }
   std::string out;
-  out.reserve(96 + order.size() * 110);
-  out += "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 1,\n  \"root\": ";
-  json::appendString(out, net::formatNetwork(plan.block(plan.root()).prefix));
-  out += ",\n  \"blocks\": [\n";
+  out.reserve(256 + order.size() * 110 + plan.segments().size() * 80);
+  out += "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [";
+  for (std::size_t i = 0; i < plan.roots().size(); ++i) {
+    if (i) out += ", ";
+    json::appendString(out, net::formatNetwork(plan.block(plan.roots()[i]).prefix));
+  }
+  out += "],\n  \"settings\": {\"links_30\": ";
+  out += plan.settings().links30 ? "true" : "false";
+  out += ", \"nibble\": ";
+  out += plan.settings().nibble ? "true" : "false";
+  out += "},\n  \"segments\": [";
+  const auto& segs = plan.segments();
+  for (std::size_t i = 0; i < segs.size(); ++i) {
+    const Segment& s = segs[i];
+    out += i ? ",\n    {\"name\": " : "\n    {\"name\": ";
+    json::appendString(out, s.name);
+    out += ", \"hosts\": \"" + net::toDecimal(s.hosts) + "\"";
+    if (s.growthPercent != 0) {
+      out += ", \"growth\": ";
+      appendGrowth(out, s.growthPercent);
+    }
+    if (s.fixedLength) out += ", \"length\": " + std::to_string(*s.fixedLength);
+    if (s.fixedLength6) out += ", \"length6\": " + std::to_string(*s.fixedLength6);
+    if (s.vlan) out += ", \"vlan\": " + std::to_string(s.vlan);
+    out += "}";
+  }
+  out += segs.empty() ? "],\n  \"blocks\": [\n" : "\n  ],\n  \"blocks\": [\n";
   for (std::size_t i = 0; i < order.size(); ++i) {
     const Block& b = plan.block(order[i]);
     out += "    {\"prefix\": \"";
@@ -287,6 +503,11 @@ std::string writeDocument(const Plan& plan) {
       out += "\", \"parts\": " + std::to_string(b.children.size());
     } else if (b.assigned) {
       out += "\", \"assigned\": true, \"hosts\": \"" + net::toDecimal(b.hostsNeeded) + "\"";
+      if (b.growthPercent != 0) {
+        out += ", \"growth\": ";
+        appendGrowth(out, b.growthPercent);
+      }
+      if (b.vlan) out += ", \"vlan\": " + std::to_string(b.vlan);
     } else {
       out += "\", \"assigned\": false";
     }

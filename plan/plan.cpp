@@ -41,9 +41,39 @@ Plan::Plan(net::Prefix root) {
   blocks_.push_back(std::move(b));
   alive_.push_back(1);
   live_ = 1;
+  roots_.push_back(0);
 }
 
-BlockId Plan::root() const { return 0; }
+std::string Plan::addRoot(net::Prefix root, BlockId* id) {
+  root = {root.network(), root.length};
+  if (roots_.size() >= kMaxRoots) return "a plan holds at most " + std::to_string(kMaxRoots) + " roots";
+  if (live_ + 1 > kMaxBlocks) return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
+  for (BlockId r : roots_) {
+    const net::Prefix& other = blocks_[r].prefix;
+    if (other.address.family == root.address.family && (other.contains(root) || root.contains(other)))
+      return net::formatNetwork(root) + " overlaps the root " + net::formatNetwork(other);
+  }
+  Block b;
+  b.prefix = root;
+  const BlockId added = append(std::move(b));
+  roots_.push_back(added);
+  if (id) *id = added;
+  return {};
+}
+
+void Plan::reserve(std::size_t blocks) {
+  blocks_.reserve(blocks);
+  alive_.reserve(blocks);
+}
+
+BlockId Plan::rootOf(net::Family f) const {
+  for (BlockId r : roots_)
+    if (blocks_[r].prefix.address.family == f) return r;
+  return kNoBlock;
+}
+
+bool Plan::isDualStack() const { return rootOf(net::Family::V4) != kNoBlock && rootOf(net::Family::V6) != kNoBlock; }
+
 const Block& Plan::block(BlockId id) const { return blocks_.at(id); }
 bool Plan::exists(BlockId id) const { return id < alive_.size() && alive_[id]; }
 std::size_t Plan::blockCount() const { return live_; }
@@ -64,21 +94,23 @@ std::vector<BlockId> Plan::preorder(BlockId id) const {
 
 std::vector<BlockId> Plan::leaves() const {
   std::vector<BlockId> out;
-  for (BlockId b : preorder(root()))
-    if (blocks_[b].children.empty()) out.push_back(b);
+  for (BlockId r : roots_)
+    for (BlockId b : preorder(r))
+      if (blocks_[b].children.empty()) out.push_back(b);
   return out;
 }
 
 std::vector<BlockId> Plan::freeLeaves() const {
   std::vector<BlockId> out;
-  for (BlockId b : preorder(root()))
-    if (blocks_[b].children.empty() && !blocks_[b].assigned) out.push_back(b);
+  for (BlockId b : leaves())
+    if (!blocks_[b].assigned) out.push_back(b);
   return out;
 }
 
 BlockId Plan::leafAt(const net::Address& a, BlockId from) const {
-  const Block& top = blocks_[exists(from) ? from : 0];
-  if (!exists(from) || a.family != top.prefix.address.family || !top.prefix.contains(a)) return kNoBlock;
+  if (!exists(from)) return kNoBlock;
+  const Block& top = blocks_[from];
+  if (a.family != top.prefix.address.family || !top.prefix.contains(a)) return kNoBlock;
   BlockId cur = from;
   while (!blocks_[cur].children.empty()) {
     const Block& b = blocks_[cur];
@@ -88,21 +120,83 @@ BlockId Plan::leafAt(const net::Address& a, BlockId from) const {
   return cur;
 }
 
+BlockId Plan::leafAt(const net::Address& a) const {
+  for (BlockId r : roots_)
+    if (BlockId l = leafAt(a, r); l != kNoBlock) return l;
+  return kNoBlock;
+}
+
 std::string Plan::checkLive(BlockId id) const {
   return exists(id) ? std::string{} : "block " + std::to_string(id) + " does not exist";
 }
 
+// --- Edits, all through these three, so that a journal sees every one ------------------
+
+Block& Plan::edit(BlockId id) {
+  if (Journal* j = journal_.to; j && id < j->seen_.size() && !j->seen_[id]) {
+    j->seen_[id] = 1;
+    j->entries_.push_back({id, alive_[id] != 0, blocks_[id]});
+  }
+  return blocks_[id];
+}
+
+BlockId Plan::append(Block b) {
+  const auto id = static_cast<BlockId>(blocks_.size());
+  if (journal_.to) journal_.to->entries_.push_back({id, false, Block{}});  // new: it was not there
+  blocks_.push_back(std::move(b));
+  alive_.push_back(1);
+  ++live_;
+  return id;
+}
+
+void Plan::kill(BlockId id) {
+  edit(id) = Block{};
+  alive_[id] = 0;
+  --live_;
+}
+
+void Plan::startJournal(Journal& j) {
+  j = Journal{};
+  j.seen_.assign(blocks_.size(), 0);
+  journal_.to = &j;
+}
+
+void Plan::stopJournal() {
+  if (!journal_.to) return;
+  journal_.to->seen_ = {};
+  journal_.to = nullptr;
+}
+
+void Plan::swapWith(Journal& j) {
+  for (auto& e : j.entries_) {
+    if (e.id >= blocks_.size()) {
+      blocks_.resize(e.id + 1);
+      alive_.resize(e.id + 1, 0);
+    }
+    const bool was = alive_[e.id] != 0;
+    live_ = live_ + e.alive - was;
+    alive_[e.id] = e.alive;
+    e.alive = was;
+    std::swap(blocks_[e.id], e.block);
+  }
+}
+
+void Plan::undo(Journal& j) { swapWith(j); }
+void Plan::redo(Journal& j) { swapWith(j); }
+
+// --- Tree -------------------------------------------------------------------------------
+
 std::string Plan::checkSplit(BlockId id, int parts) const {
   if (auto r = checkLive(id); !r.empty()) return r;
   const Block& b = blocks_[id];
-  const std::string name = net::formatNetwork(b.prefix);
-  if (!b.children.empty()) return name + " is already split";
-  if (b.assigned) return name + " is assigned: free it before splitting it";
+  auto name = [&] { return net::formatNetwork(b.prefix); };
+  if (!b.children.empty()) return name() + " is already split";
+  if (b.assigned) return name() + " is assigned: free it before splitting it";
   if (!powerOfTwo(parts)) return "a block splits into 2, 4, 8 ... parts, not " + std::to_string(parts);
   if (parts > kMaxSplitParts) return "a block splits into at most " + std::to_string(kMaxSplitParts) + " parts at a time";
   const int length = b.prefix.length + log2Of(parts);
   if (length > b.prefix.address.bits())
-    return name + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
+    return name() + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
            std::to_string(length) + ", longer than /" + std::to_string(b.prefix.address.bits());
   if (live_ + static_cast<std::size_t>(parts) > kMaxBlocks)
     return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
@@ -124,20 +218,17 @@ std::string Plan::makeChildren(BlockId id, int parts, const std::vector<BlockId>
     Block c;
     c.prefix = {{parent.address.value + (static_cast<net::u128>(i) << shift), parent.address.family}, length};
     c.parent = id;
-    BlockId cid;
     if (reuse) {
-      cid = (*reuse)[static_cast<std::size_t>(i)];
-      blocks_[cid] = std::move(c);
+      const BlockId cid = (*reuse)[static_cast<std::size_t>(i)];
+      edit(cid) = std::move(c);
       alive_[cid] = 1;
+      ++live_;
+      ids.push_back(cid);
     } else {
-      cid = static_cast<BlockId>(blocks_.size());
-      blocks_.push_back(std::move(c));
-      alive_.push_back(1);
+      ids.push_back(append(std::move(c)));
     }
-    ids.push_back(cid);
   }
-  blocks_[id].children = std::move(ids);
-  live_ += static_cast<std::size_t>(parts);
+  edit(id).children = std::move(ids);
   return {};
 }
 
@@ -150,53 +241,100 @@ std::string Plan::splitInto(BlockId id, const std::vector<BlockId>& childIds) {
 
 std::string Plan::join(BlockId parent) {
   if (auto r = checkLive(parent); !r.empty()) return r;
-  Block& p = blocks_[parent];
+  const Block& p = blocks_[parent];
   if (p.children.empty()) return net::formatNetwork(p.prefix) + " is not split";
   for (BlockId c : p.children) {
     const Block& b = blocks_[c];
     if (!b.children.empty()) return net::formatNetwork(b.prefix) + " is split: join its parts first";
     if (b.assigned) return net::formatNetwork(b.prefix) + " is assigned: free it first";
   }
-  for (BlockId c : p.children) {
-    blocks_[c] = Block{};
-    alive_[c] = 0;
-  }
-  live_ -= p.children.size();
-  p.children.clear();
+  const std::vector<BlockId> kids = std::move(edit(parent).children);
+  edit(parent).children.clear();
+  for (BlockId c : kids) kill(c);
   return {};
 }
+
+std::string Plan::regroup(BlockId id) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  const Block& b = blocks_[id];
+  if (b.children.size() < 4)
+    return net::formatNetwork(b.prefix) + " is not split into 4 or more parts";
+  if (live_ + 2 > kMaxBlocks) return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
+  const std::vector<BlockId> kids = b.children;
+  const std::size_t half = kids.size() / 2;
+  const net::Prefix whole = b.prefix;
+  const int shift = whole.address.bits() - whole.length - 1;
+  std::vector<BlockId> halves;
+  for (std::size_t h = 0; h < 2; ++h) {
+    Block mid;
+    mid.prefix = {{whole.address.value + (static_cast<net::u128>(h) << shift), whole.address.family}, whole.length + 1};
+    mid.parent = id;
+    mid.children.assign(kids.begin() + static_cast<std::ptrdiff_t>(h * half),
+                        kids.begin() + static_cast<std::ptrdiff_t>((h + 1) * half));
+    const BlockId m = append(std::move(mid));
+    for (BlockId c : blocks_[m].children) edit(c).parent = m;
+    halves.push_back(m);
+  }
+  edit(id).children = std::move(halves);
+  return {};
+}
+
+std::string Plan::collapse(BlockId id) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  const auto under = preorder(id);
+  for (BlockId b : under)
+    if (blocks_[b].assigned) return net::formatNetwork(blocks_[b].prefix) + " is assigned: free it first";
+  if (blocks_[id].children.empty()) return {};
+  edit(id).children.clear();
+  for (std::size_t i = 1; i < under.size(); ++i) kill(under[i]);
+  return {};
+}
+
+// --- Fields -----------------------------------------------------------------------------
 
 std::string Plan::setName(BlockId id, std::string name) {
   if (auto r = checkLive(id); !r.empty()) return r;
   if (auto r = checkName(name); !r.empty()) return "the name " + r;
-  blocks_[id].name = std::move(name);
+  edit(id).name = std::move(name);
   return {};
 }
 
 std::string Plan::setNote(BlockId id, std::string note) {
   if (auto r = checkLive(id); !r.empty()) return r;
   if (auto r = checkNote(note); !r.empty()) return "the note " + r;
-  blocks_[id].note = std::move(note);
+  edit(id).note = std::move(note);
   return {};
 }
 
 std::string Plan::setColour(BlockId id, std::uint32_t rgb) {
   if (auto r = checkLive(id); !r.empty()) return r;
   if (rgb > 0xFFFFFFu) return "a colour is 0xRRGGBB, at most 0xFFFFFF";
-  blocks_[id].colour = rgb;
+  edit(id).colour = rgb;
   return {};
 }
 
-std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded) {
+std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded, double growthPercent) {
   if (auto r = checkLive(id); !r.empty()) return r;
-  Block& b = blocks_[id];
+  const Block& b = blocks_[id];
   if (!b.children.empty()) return net::formatNetwork(b.prefix) + " is split: only its parts can be assigned";
-  if (!assigned && hostsNeeded) return "a free block needs no hosts";
+  if (!assigned && (hostsNeeded || growthPercent != 0)) return "a free block needs no hosts";
+  if (!(growthPercent >= 0 && growthPercent <= 1'000'000)) return "growth must be from 0 to 1000000 %";
   const net::Count usable = usableHosts(b.prefix);
   if (!usable.twoTo128 && hostsNeeded > usable.low)
     return net::formatNetwork(b.prefix) + " holds " + net::toDecimal(usable) + " hosts, not " + net::toDecimal(hostsNeeded);
-  b.assigned = assigned;
-  b.hostsNeeded = hostsNeeded;
+  Block& e = edit(id);
+  e.assigned = assigned;
+  e.hostsNeeded = hostsNeeded;
+  e.growthPercent = growthPercent;
+  if (!assigned) e.vlan = 0;
+  return {};
+}
+
+std::string Plan::setVlan(BlockId id, int vlan) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  if (vlan < 0 || vlan > kMaxVlan) return "a VLAN ID is from 1 to " + std::to_string(kMaxVlan) + ", not " + std::to_string(vlan);
+  if (vlan && !blocks_[id].assigned) return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block has a VLAN";
+  edit(id).vlan = vlan;
   return {};
 }
 
@@ -213,14 +351,17 @@ net::Count Plan::spareHosts(BlockId id) const {
 }
 
 bool Plan::operator==(const Plan& other) const {
-  std::vector<std::pair<BlockId, BlockId>> stack{{root(), other.root()}};
+  if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_) return false;
+  std::vector<std::pair<BlockId, BlockId>> stack;
+  for (std::size_t i = 0; i < roots_.size(); ++i) stack.emplace_back(roots_[i], other.roots_[i]);
   while (!stack.empty()) {
     auto [a, b] = stack.back();
     stack.pop_back();
     const Block& x = blocks_[a];
     const Block& y = other.blocks_[b];
     if (x.prefix != y.prefix || x.name != y.name || x.note != y.note || x.colour != y.colour ||
-        x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.children.size() != y.children.size())
+        x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
+        x.vlan != y.vlan || x.children.size() != y.children.size())
       return false;
     for (std::size_t i = 0; i < x.children.size(); ++i) stack.emplace_back(x.children[i], y.children[i]);
   }

@@ -1,5 +1,6 @@
 #pragma once
-// An address plan: one root block of either family, split into a tree of blocks.
+// An address plan: root blocks of either family (one of each for a dual-stack plan, or
+// more), each split into a tree of blocks.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@ constexpr int kMaxSplitParts = 65536;          // parts of one split
 constexpr std::size_t kMaxBlocks = 4'000'000;  // live blocks of one plan
 constexpr std::size_t kMaxNameBytes = 200;
 constexpr std::size_t kMaxNoteBytes = 4000;
+constexpr std::size_t kMaxRoots = 256;
+constexpr int kMaxVlan = 4094;  // IEEE 802.1Q: 1..4094 name a VLAN
 
 struct Block {
   net::Prefix prefix;         // always a network (host bits clear)
@@ -26,8 +29,34 @@ struct Block {
   std::uint32_t colour = 0;   // 0xRRGGBB
   bool assigned = false;      // leaves only: assigned to a segment, or free
   net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
+  double growthPercent = 0;   // assigned leaves: the growth its segment asked for
+  int vlan = 0;               // assigned leaves: the segment's VLAN ID, 0 for none
   BlockId parent = kNoBlock;
   std::vector<BlockId> children;  // empty (leaf), or 2^k equal parts in address order
+};
+
+// A segment to place: asked for by hosts (and growth) or by a fixed prefix length.
+struct Segment {
+  Segment() = default;
+  Segment(std::string n, net::u128 h, double growth = 0, std::optional<int> fixed = {})
+      : name(std::move(n)), hosts(h), growthPercent(growth), fixedLength(fixed) {}
+
+  std::string name;
+  net::u128 hosts = 0;
+  double growthPercent = 0;         // hosts x (1 + growth/100), rounded up
+  std::optional<int> fixedLength;   // a prefix length asked for instead of one from hosts:
+                                    // the IPv4 one, or the only one in a plan of one family
+  std::optional<int> fixedLength6;  // the IPv6 length; when absent an IPv6 block of a plan
+                                    // of one family takes fixedLength
+  int vlan = 0;                     // 1..kMaxVlan, 0 for none
+  bool operator==(const Segment&) const = default;
+};
+
+// The plan-wide rules of sizing.
+struct Settings {
+  bool links30 = false;  // 1 and 2 hosts take a /30 (the older practice) instead of /32 and /31
+  bool nibble = false;   // IPv6 blocks other than /64 are widened to a multiple of 4 bits
+  bool operator==(const Settings&) const = default;
 };
 
 // Empty when the text may be a block's name (valid UTF-8, no control characters, at most
@@ -36,22 +65,56 @@ std::string checkName(std::string_view name);
 // The same for a note: line breaks and tabs are allowed, kMaxNoteBytes bytes at most.
 std::string checkNote(std::string_view note);
 
+class Plan;
+
+// What a run of edits changed, block by block: enough to take the edits back and to make
+// them again, whatever they were. A Plan fills it between startJournal and stopJournal.
+// Each entry holds the other state of its block: undo and redo swap it with the plan's, so
+// neither copies a block (they must alternate, as a history's undo and redo do).
+class Journal {
+ public:
+  bool empty() const { return entries_.empty(); }
+
+ private:
+  friend class Plan;
+  struct Entry {
+    BlockId id;
+    bool alive;
+    Block block;
+  };
+  std::vector<Entry> entries_;
+  std::vector<std::uint8_t> seen_;  // by id, for the blocks that existed at the start
+};
+
 class Plan {
  public:
   explicit Plan(net::Prefix root);  // root's host bits are cleared
 
-  BlockId root() const;
+  // One more root, overlapping none of the others; on success *id (when given) names it.
+  std::string addRoot(net::Prefix root, BlockId* id = nullptr);
+  const std::vector<BlockId>& roots() const { return roots_; }
+  BlockId root() const { return roots_.front(); }  // the first root
+  void reserve(std::size_t blocks);                  // room for this many blocks in all
+  BlockId rootOf(net::Family f) const;              // the first root of a family, or kNoBlock
+  bool isDualStack() const;                          // roots of both families
+
+  const Settings& settings() const { return settings_; }
+  void setSettings(const Settings& s) { settings_ = s; }
+  // The segment list last allocated, kept with the plan so that it can be edited again.
+  const std::vector<Segment>& segments() const { return segments_; }
+  void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }
+
   const Block& block(BlockId id) const;
   bool exists(BlockId id) const;
   std::size_t blockCount() const;           // live blocks
-  std::vector<BlockId> leaves() const;      // address order
-  std::vector<BlockId> freeLeaves() const;  // address order
+  std::vector<BlockId> leaves() const;      // every root's, root by root, address order
+  std::vector<BlockId> freeLeaves() const;  // the same, free ones only
   // Every live block under id (id included), parents before children, in address order.
   std::vector<BlockId> preorder(BlockId id) const;
   // The leaf under `from` that holds the address, kNoBlock when the address lies outside.
   // Steps down one level at a time by arithmetic: O(depth), not O(blocks).
   BlockId leafAt(const net::Address& a, BlockId from) const;
-  BlockId leafAt(const net::Address& a) const { return leafAt(a, root()); }
+  BlockId leafAt(const net::Address& a) const;  // under whichever root holds it
 
   // Each returns an empty string on success, else the reason nothing changed.
   std::string split(BlockId id, int parts);  // parts = 2^k, k >= 1, leaf that is free
@@ -59,7 +122,24 @@ class Plan {
   std::string setName(BlockId id, std::string name);
   std::string setNote(BlockId id, std::string note);
   std::string setColour(BlockId id, std::uint32_t rgb);
-  std::string setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0);
+  std::string setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0, double growthPercent = 0);
+  std::string setVlan(BlockId id, int vlan);  // 0 clears it; assigned leaves only
+
+  // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
+  // the same parts (their ids kept): the same address space, one level deeper.
+  std::string regroup(BlockId id);
+  // Every block under id is a free leaf: they go and id becomes a free leaf (a join of
+  // whole subtrees). Refused, changing nothing, when anything under id is assigned.
+  std::string collapse(BlockId id);
+
+  // Journal: every block edit between start and stop is recorded; undo() puts the blocks
+  // back as they were at start, redo() as they were at stop, each only right after the
+  // other (or after stop, for undo). Settings and roots are not recorded. One journal at
+  // a time.
+  void startJournal(Journal& j);
+  void stopJournal();
+  void undo(Journal& j);
+  void redo(Journal& j);
 
   // For undo and redo: splits again into the ids that an undone split handed out (they
   // must be blocks that a join removed), so that later commands naming them still hold.
@@ -69,16 +149,31 @@ class Plan {
   static net::Count usableHosts(const net::Prefix& p);
   net::Count spareHosts(BlockId id) const;
 
-  bool operator==(const Plan& other) const;  // same tree, names, notes, colours, states
+  // Same roots, trees, names, notes, colours, states, settings and segment list.
+  bool operator==(const Plan& other) const;
 
  private:
   std::string checkSplit(BlockId id, int parts) const;
   std::string makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse);
   std::string checkLive(BlockId id) const;
+  Block& edit(BlockId id);          // a block about to change, recorded in the journal
+  BlockId append(Block b);          // a new live block, recorded in the journal
+  void kill(BlockId id);            // a live block gone, recorded in the journal
+  void swapWith(Journal& j);
 
   std::vector<Block> blocks_;
   std::vector<std::uint8_t> alive_;
   std::size_t live_ = 0;
+  std::vector<BlockId> roots_;
+  Settings settings_;
+  std::vector<Segment> segments_;
+  // Not copied with the plan: a copy records into no journal.
+  struct JournalRef {
+    Journal* to = nullptr;
+    JournalRef() = default;
+    JournalRef(const JournalRef&) {}
+    JournalRef& operator=(const JournalRef&) { return *this; }
+  } journal_;
 };
 
 }  // namespace mq::plan

@@ -17,6 +17,7 @@ extern const Command kSetDiffCommand;
 extern const Command kOverlapsCommand;
 extern const Command kFreeCommand;
 extern const Command kGrepCommand;
+extern const Command kPlanShowCommand;
 
 inline constexpr const Command* kCommands[] = {
     &kInfoCommand,
@@ -30,6 +31,7 @@ inline constexpr const Command* kCommands[] = {
     &kFreeCommand,
     &kGrepCommand,
     &kPlanAllocateCommand,
+    &kPlanShowCommand,
 };
 
 }  // namespace mq::mqnet

@@ -19,13 +19,7 @@ namespace {
 
 std::string text(const std::optional<net::u128>& v) { return v ? net::toDecimal(*v) : "more than 2^128 - 1"; }
 
-void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
-  std::vector<std::vector<std::string>> rows{{"name", "prefix", "first", "last", "hosts", "needed", "spare"}};
-  for (const auto& p : ps) {
-    if (!p.prefix) continue;
-    rows.push_back({p.name, net::formatNetwork(*p.prefix), net::format(p.first), net::format(p.last),
-                    net::toDecimal(p.hosts), text(p.needed), net::toDecimal(p.spare)});
-  }
+void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows) {
   std::vector<std::size_t> width(rows[0].size(), 0);
   for (const auto& r : rows)
     for (std::size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], r[c].size());
@@ -39,6 +33,16 @@ void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
     line += '\n';
     out.write(line);
   }
+}
+
+void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
+  std::vector<std::vector<std::string>> rows{{"name", "prefix", "first", "last", "hosts", "needed", "spare"}};
+  for (const auto& p : ps) {
+    if (!p.prefix) continue;
+    rows.push_back({p.name, net::formatNetwork(*p.prefix), net::format(p.first), net::format(p.last),
+                    net::toDecimal(p.hosts), text(p.needed), net::toDecimal(p.spare)});
+  }
+  writeColumns(out, rows);
   for (const auto& p : ps)
     if (!p.prefix) out.write(p.name + ": did not fit: " + p.reason + "\n");
 }
@@ -54,31 +58,54 @@ void appendNullable(std::string& out, const char* key, const std::optional<std::
   }
 }
 
-void writeJson(BufferedWriter& out, const net::Prefix& root, const std::vector<plan::Placement>& ps) {
-  out.write("{\"root\": {\"network\": \"" + net::format(root.address) +
-            "\", \"prefix\": " + std::to_string(root.length) + "}, \"segments\": [");
+// The keys of one place: "placed" to "largest_free".
+void appendPlace(std::string& s, const plan::Place& p) {
+  s += p.prefix ? "\"placed\": true" : "\"placed\": false";
+  auto some = [&](auto f) { return p.prefix ? std::optional<std::string>(f()) : std::nullopt; };
+  appendNullable(s, "network", some([&] { return net::format(p.prefix->address); }));
+  s += ", \"prefix\": " + (p.prefix ? std::to_string(p.prefix->length) : std::string("null"));
+  appendNullable(s, "first", some([&] { return net::format(p.first); }));
+  appendNullable(s, "last", some([&] { return net::format(p.last); }));
+  appendNullable(s, "broadcast", p.broadcast ? std::optional(net::format(*p.broadcast)) : std::nullopt);
+  appendNullable(s, "spare", some([&] { return net::toDecimal(p.spare); }));
+  appendNullable(s, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
+  s += ", \"largest_free\": ";
+  if (p.largestFree) {
+    s += "{\"network\": \"" + net::format(p.largestFree->address) + "\", \"prefix\": " +
+         std::to_string(p.largestFree->length) + "}";
+  } else {
+    s += "null";
+  }
+}
+
+std::string rootJson(const net::Prefix& root) {
+  return "{\"network\": \"" + net::format(root.address) + "\", \"prefix\": " + std::to_string(root.length) + "}";
+}
+
+// One root: {"root": ..., "segments": [{name, hosts, needed, placed ... largest_free}]}.
+// Dual-stack: {"roots": [..], "segments": [{name, vlan, hosts, needed, placed, "ipv4": {placed
+// ... largest_free}, "ipv6": {...}}]}, "placed" true when placed in both.
+void writeJson(BufferedWriter& out, const std::vector<net::Prefix>& roots, const std::vector<plan::Placement>& ps) {
+  const bool dual = roots.size() == 2;
+  out.write(dual ? "{\"roots\": [" + rootJson(roots[0]) + ", " + rootJson(roots[1]) + "], \"segments\": ["
+                 : "{\"root\": " + rootJson(roots[0]) + ", \"segments\": [");
   std::string s;
   for (std::size_t i = 0; i < ps.size() && !out.failed(); ++i) {
     const auto& p = ps[i];
     s = i ? ",\n  {\"name\": " : "\n  {\"name\": ";
     plan::json::appendString(s, p.name);
+    if (dual) s += ", \"vlan\": " + (p.vlan ? std::to_string(p.vlan) : std::string("null"));
     s += ", \"hosts\": \"" + net::toDecimal(p.hosts) + "\"";
     appendNullable(s, "needed", p.needed ? std::optional(net::toDecimal(*p.needed)) : std::nullopt);
-    s += p.prefix ? ", \"placed\": true" : ", \"placed\": false";
-    auto some = [&](auto f) { return p.prefix ? std::optional<std::string>(f()) : std::nullopt; };
-    appendNullable(s, "network", some([&] { return net::format(p.prefix->address); }));
-    s += ", \"prefix\": " + (p.prefix ? std::to_string(p.prefix->length) : std::string("null"));
-    appendNullable(s, "first", some([&] { return net::format(p.first); }));
-    appendNullable(s, "last", some([&] { return net::format(p.last); }));
-    appendNullable(s, "broadcast", p.broadcast ? std::optional(net::format(*p.broadcast)) : std::nullopt);
-    appendNullable(s, "spare", some([&] { return net::toDecimal(p.spare); }));
-    appendNullable(s, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
-    s += ", \"largest_free\": ";
-    if (p.largestFree) {
-      s += "{\"network\": \"" + net::format(p.largestFree->address) +
-           "\", \"prefix\": " + std::to_string(p.largestFree->length) + "}";
+    s += ", ";
+    if (dual) {
+      s += p.placed() ? "\"placed\": true, \"ipv4\": {" : "\"placed\": false, \"ipv4\": {";
+      appendPlace(s, p);
+      s += "}, \"ipv6\": {";
+      appendPlace(s, *p.second);
+      s += "}";
     } else {
-      s += "null";
+      appendPlace(s, p);
     }
     s += "}";
     out.write(s);
@@ -107,6 +134,52 @@ void writeCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool 
   }
 }
 
+// Why a dual-stack segment is short of a place: "IPv4: ...; IPv6: ...".
+std::string dualReason(const plan::Placement& p) {
+  std::string r;
+  if (!p.prefix) r = "IPv4: " + p.reason;
+  if (!p.second->prefix) r += (r.empty() ? "IPv6: " : "; IPv6: ") + p.second->reason;
+  return r;
+}
+
+void writeDualCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header) {
+  if (header) out.write("name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,ipv6_last,hosts,needed,spare,ipv6_spare,reason\n");
+  std::string s;
+  auto place = [&](const plan::Place& p, bool v4) {
+    if (p.prefix) s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last);
+    else s += ",,";
+    if (v4) s += ',' + (p.broadcast ? net::format(*p.broadcast) : std::string());
+  };
+  for (const auto& p : ps) {
+    if (out.failed()) return;
+    s.clear();
+    plan::appendCsvField(s, p.name);
+    s += ',' + (p.vlan ? std::to_string(p.vlan) : std::string()) + ',';
+    place(p, true);
+    s += ',';
+    place(*p.second, false);
+    s += ',' + net::toDecimal(p.hosts) + ',' + (p.needed ? net::toDecimal(*p.needed) : std::string()) + ',';
+    s += (p.prefix ? net::toDecimal(p.spare) : std::string()) + ',';
+    s += (p.second->prefix ? net::toDecimal(p.second->spare) : std::string()) + ',';
+    plan::appendCsvField(s, dualReason(p));
+    s += '\n';
+    out.write(s);
+  }
+}
+
+void writeDualText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
+  std::vector<std::vector<std::string>> rows{{"name", "vlan", "ipv4", "ipv6", "hosts", "needed", "spare"}};
+  for (const auto& p : ps) {
+    if (!p.prefix && !p.second->prefix) continue;
+    rows.push_back({p.name, p.vlan ? std::to_string(p.vlan) : "-", p.prefix ? net::formatNetwork(*p.prefix) : "-",
+                    p.second->prefix ? net::formatNetwork(*p.second->prefix) : "-", net::toDecimal(p.hosts),
+                    text(p.needed), p.prefix ? net::toDecimal(p.spare) : "-"});
+  }
+  writeColumns(out, rows);
+  for (const auto& p : ps)
+    if (!p.placed()) out.write(p.name + ": did not fit: " + dualReason(p) + "\n");
+}
+
 std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& arg) {
   const auto r = net::parseInput(arg);
   if (const auto* e = std::get_if<net::ParseError>(&r)) {
@@ -126,36 +199,59 @@ std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& a
   return in.prefix;
 }
 
+// "10.40.0.0/16,2001:db8:40::/48": one prefix, or one of each family.
+std::optional<std::vector<net::Prefix>> readRoots(const Invocation& call, const std::string& arg) {
+  std::vector<net::Prefix> roots;
+  for (std::size_t from = 0;;) {
+    const std::size_t comma = arg.find(',', from);
+    const auto root = readRoot(call, arg.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+    if (!root) return std::nullopt;
+    roots.push_back(*root);
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  if (roots.size() > 2 || (roots.size() == 2 && roots[0].address.family == roots[1].address.family)) {
+    call.refuse("ROOT " + textio::escaped(arg) + ": give one prefix, or one IPv4 and one IPv6 prefix separated by a comma");
+    return std::nullopt;
+  }
+  if (roots.size() == 2 && roots[0].address.family == net::Family::V6) std::swap(roots[0], roots[1]);
+  return roots;
+}
+
 int runAllocate(const Invocation& call) {
   const Arguments& a = call.args;
   const bool json = a.has("--json"), csv = a.has("--csv");
   if (a.positional.size() != 2) return call.refuse("takes ROOT SEGMENTS-FILE (mqnet plan allocate --help)");
   if (json && csv) return call.refuse("--csv and --json exclude each other");
   if (a.has("--header") && !csv) return call.refuse("--header is for --csv only");
-  const auto root = readRoot(call, a.positional[0]);
-  if (!root) return kExitBadInput;
+  const auto roots = readRoots(call, a.positional[0]);
+  if (!roots) return kExitBadInput;
 
   std::vector<plan::Segment> segments;
+  plan::SegmentLines reader;
   const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
     plan::Segment seg;
-    if (const std::string reason = plan::parseSegmentLine(line.content, seg); !reason.empty())
+    bool taken = false;
+    if (const std::string reason = reader.read(line.content, seg, &taken); !reason.empty())
       line.refuse(reason);
-    else
+    else if (taken)
       segments.push_back(std::move(seg));
   });
   if (!read) return kExitBadInput;
 
-  const plan::Plan plan(*root);
-  const auto placements = plan::allocate(plan, plan.root(), segments);
+  plan::Plan plan((*roots)[0]);
+  if (roots->size() == 2) (void)plan.addRoot((*roots)[1]);
+  plan.setSettings({a.has("--links-30"), a.has("--nibble")});
+  const auto placements = plan::allocate(plan, plan.roots(), segments);
+  const bool dual = roots->size() == 2;
   if (json)
-    writeJson(call.out, *root, placements);
+    writeJson(call.out, *roots, placements);
   else if (csv)
-    writeCsv(call.out, placements, a.has("--header"));
+    dual ? writeDualCsv(call.out, placements, a.has("--header")) : writeCsv(call.out, placements, a.has("--header"));
   else
-    writeText(call.out, placements);
+    dual ? writeDualText(call.out, placements) : writeText(call.out, placements);
   if (call.faults.refusedItems()) return kExitBadInput;  // outranks a segment that did not fit
-  const bool allPlaced =
-      std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.prefix.has_value(); });
+  const bool allPlaced = std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.placed(); });
   return allPlaced ? kExitOk : kExitNotFound;
 }
 
@@ -163,18 +259,29 @@ int runAllocate(const Invocation& call) {
 
 const Command kPlanAllocateCommand{
     "plan allocate",
-    "[--json | --csv [--header]] ROOT SEGMENTS-FILE",
+    "[--links-30] [--nibble] [--json | --csv [--header]] ROOT[,ROOT] SEGMENTS-FILE",
     "      places the segments of SEGMENTS-FILE (name, hosts[, growth%[, /len]] a line;\n"
     "      - for standard input) into ROOT, largest first at the lowest free aligned place,\n"
     "      as the network planner does; exit status 3 when a segment does not fit\n",
-    "      ROOT is a prefix of either family (10.0.0.0/8, 2001:db8::/32). Largest first, entry\n"
-    "      order among equals, each at the lowest free aligned place. A segment takes the\n"
-    "      smallest block holding hosts x (1 + growth), plus network and broadcast for IPv4;\n"
-    "      /len asks for that length instead. Fields are separated by commas or tabs.\n"
+    "      ROOT is a prefix of either family (10.0.0.0/8, 2001:db8::/32), or an IPv4 and an\n"
+    "      IPv6 prefix separated by a comma: each segment then gets a block in both\n"
+    "      (dual-stack). Largest first, entry order among equals, each at the lowest free\n"
+    "      aligned place. An IPv4 segment takes the smallest block holding hosts x (1 +\n"
+    "      growth) plus network and broadcast; 2 hosts a /31 and 1 host a /32. An IPv6\n"
+    "      segment takes a /64 whatever its hosts. /len asks for that length instead.\n"
+    "      A line is name, hosts[, growth%][, /len][, /len][, vlan N]: a /len above 32 is\n"
+    "      the IPv6 one. A line with a tab is split at tabs (a spreadsheet range), and a\n"
+    "      first line naming the columns (name, hosts, growth, length, length6, vlan) is a\n"
+    "      header. Hosts are written without thousands separators: \"staff, 1,000\" is\n"
+    "      refused as it could mean 1 host with growth 000 %.\n"
+    "      --links-30      1 and 2 hosts take a /30, the older practice\n"
+    "      --nibble        IPv6 blocks other than /64 widened to a multiple of 4 bits\n"
     "      --json          the placements as one JSON object\n"
-    "      --csv           name,prefix,first,last,broadcast,hosts,spare,reason (LF line ends)\n"
+    "      --csv           name,prefix,first,last,broadcast,hosts,spare,reason (LF line ends);\n"
+    "                      dual-stack: name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,\n"
+    "                      ipv6_last,hosts,needed,spare,ipv6_spare,reason\n"
     "      --header        with --csv, a first line naming the columns\n",
-    {{{"--json"}, {"--csv"}, {"--header"}}},
+    {{{"--json"}, {"--csv"}, {"--header"}, {"--links-30"}, {"--nibble"}}},
     runAllocate,
 };
 

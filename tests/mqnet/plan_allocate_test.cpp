@@ -31,18 +31,24 @@ TEST(PlanCommand, CsvJsonAndTextOfOneAllocation) {
             "wifi,192.168.1.128/26,192.168.1.129,192.168.1.190,192.168.1.191,50,12,\n"
             "big,,,,,300,,\"needs a /23, larger than 192.168.1.0/24\"\n");
   EXPECT_EQ(csv.err, "");
-  const Outcome json = run({"allocate", "--json", "2001:db8::/64", "FILE"}, "a, 3\n");
+  // An IPv6 LAN takes a /64 whatever its hosts; a fixed length overrides it.
+  const Outcome json = run({"allocate", "--json", "2001:db8::/63", "FILE"}, "a, 3\nb, 3, , /126\n");
   EXPECT_EQ(json.status, 0);
   EXPECT_EQ(json.out,
-            "{\"root\": {\"network\": \"2001:db8::\", \"prefix\": 64}, \"segments\": [\n"
+            "{\"root\": {\"network\": \"2001:db8::\", \"prefix\": 63}, \"segments\": [\n"
             "  {\"name\": \"a\", \"hosts\": \"3\", \"needed\": \"3\", \"placed\": true, \"network\": \"2001:db8::\", "
-            "\"prefix\": 126, \"first\": \"2001:db8::1\", \"last\": \"2001:db8::3\", \"broadcast\": null, "
+            "\"prefix\": 64, \"first\": \"2001:db8::1\", \"last\": \"2001:db8::ffff:ffff:ffff:ffff\", \"broadcast\": null, "
+            "\"spare\": \"18446744073709551612\", \"reason\": null, \"largest_free\": null},\n"
+            "  {\"name\": \"b\", \"hosts\": \"3\", \"needed\": \"3\", \"placed\": true, \"network\": \"2001:db8:0:1::\", "
+            "\"prefix\": 126, \"first\": \"2001:db8:0:1::1\", \"last\": \"2001:db8:0:1::3\", \"broadcast\": null, "
             "\"spare\": \"0\", \"reason\": null, \"largest_free\": null}\n]}\n");
-  const Outcome text = run({"allocate", "10.0.0.0/30", "FILE"}, "p2p, 2\nmore, 1\n");
+  // Links: 2 hosts a /31 (RFC 3021), 1 host a /32.
+  const Outcome text = run({"allocate", "10.0.0.0/30", "FILE"}, "p2p, 2\nloop, 1\nwide, 3\n");
   EXPECT_EQ(text.out,
             "name  prefix       first     last      hosts  needed  spare\n"
-            "p2p   10.0.0.0/30  10.0.0.1  10.0.0.2  2      2       0\n"
-            "more: did not fit: needs a /30; no free space is left\n");
+            "p2p   10.0.0.0/31  10.0.0.0  10.0.0.1  2      2       0\n"
+            "loop  10.0.0.2/32  10.0.0.2  10.0.0.2  1      1       0\n"
+            "wide: did not fit: needs a /29, larger than 10.0.0.0/30\n");
 }
 
 TEST(PlanCommand, RefusalsNameWhatIsWrong) {
@@ -50,7 +56,7 @@ TEST(PlanCommand, RefusalsNameWhatIsWrong) {
   EXPECT_EQ(lines.status, 2);
   EXPECT_EQ(lines.out, "ok,10.0.0.0/28,10.0.0.1,10.0.0.14,10.0.0.15,10,4,\n");  // the rest is still placed
   EXPECT_EQ(lines.err,
-            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 2: bad line: expected name, hosts[, growth%[, /len]]\n"
+            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 2: bad line: expected name, hosts[, growth%][, /len][, /len][, vlan N]\n"
             "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 3: x, many: hosts \"many\" is not a whole number from 0 to 2^128 - 1\n");
   struct Case { std::vector<std::string> args; const char* err; };
   for (const Case& c : std::vector<Case>{

@@ -10,10 +10,24 @@ namespace {
 using test::P;
 
 TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes) {
-  for (const char* root : {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32", "::ffff:0:0/96"}) {
+  for (const char* root : {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32", "::ffff:0:0/96", "dual"}) {
     std::mt19937_64 rng(5);
     for (int round = 0; round < 8; ++round) {
-      Plan plan(P(root));
+      Plan plan(P(root[0] == 'd' ? "10.40.0.0/16" : root));
+      if (root[0] == 'd') {
+        ASSERT_EQ(plan.addRoot(P("2001:db8:40::/48")), "");
+        ASSERT_EQ(plan.addRoot(P("192.168.0.0/24")), "");
+      }
+      plan.setSettings({round % 2 == 0, round % 3 == 0});
+      std::vector<Segment> segs;
+      for (int i = round; i > 0; --i) {
+        Segment s{"seg \"" + std::to_string(i) + "\"", rng() % 1000, static_cast<double>(rng() % 1000) / 7};
+        if (rng() % 2) s.fixedLength = static_cast<int>(rng() % 33);
+        if (rng() % 2) s.fixedLength6 = static_cast<int>(rng() % 129);
+        s.vlan = static_cast<int>(rng() % 4095);
+        segs.push_back(s);
+      }
+      plan.setSegments(segs);
       test::grow(plan, rng, 40 * round);
       const std::string text = writeDocument(plan);
       auto back = readDocument(text);
@@ -21,7 +35,7 @@ TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes) {
       EXPECT_TRUE(std::get<Plan>(back) == plan) << root << " round " << round;
       EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
     }
-    EXPECT_TRUE(std::holds_alternative<Plan>(readDocument("\xEF\xBB\xBF" + writeDocument(Plan(P(root))))));
+    EXPECT_TRUE(std::holds_alternative<Plan>(readDocument("\xEF\xBB\xBF" + writeDocument(Plan(P(root[0] == 'd' ? "::/0" : root))))));
   }
 }
 
@@ -35,17 +49,29 @@ TEST(Document, WrittenFormAndCsvByteForByte) {
   ASSERT_EQ(plan.setColour(a, 0x4E79A7), "");
   ASSERT_EQ(plan.setAssigned(a, true, 100), "");
   ASSERT_EQ(plan.setName(b, "caf\xC3\xA9"), "");
+  ASSERT_EQ(plan.setVlan(a, 10), "");
+  ASSERT_EQ(plan.addRoot(P("2001:db8::/64")), "");
+  plan.setSettings({false, true});
+  Segment seg{"Office \"A\", 1st", 100, 12.5, 25};
+  seg.fixedLength6 = 64;
+  seg.vlan = 10;
+  plan.setSegments({seg, {"spare", 0, 0, 26}});
   EXPECT_EQ(writeDocument(plan),
-            "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 1,\n  \"root\": \"10.0.0.0/24\",\n  \"blocks\": [\n"
+            "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [\"10.0.0.0/24\", \"2001:db8::/64\"],\n"
+            "  \"settings\": {\"links_30\": false, \"nibble\": true},\n  \"segments\": [\n"
+            "    {\"name\": \"Office \\\"A\\\", 1st\", \"hosts\": \"100\", \"growth\": \"12.5\", \"length\": 25, \"length6\": 64, \"vlan\": 10},\n"
+            "    {\"name\": \"spare\", \"hosts\": \"0\", \"length\": 26}\n  ],\n  \"blocks\": [\n"
             "    {\"prefix\": \"10.0.0.0/24\", \"name\": \"HQ\", \"note\": \"\", \"colour\": \"#000000\", \"parts\": 2},\n"
             "    {\"prefix\": \"10.0.0.0/25\", \"name\": \"Office \\\"A\\\", 1st\", \"note\": \"desks\\nprinters\", "
-            "\"colour\": \"#4e79a7\", \"assigned\": true, \"hosts\": \"100\"},\n"
+            "\"colour\": \"#4e79a7\", \"assigned\": true, \"hosts\": \"100\", \"vlan\": 10},\n"
             "    {\"prefix\": \"10.0.0.128/25\", \"name\": \"caf\xC3\xA9\", \"note\": \"\", \"colour\": \"#000000\", "
-            "\"assigned\": false}\n  ]\n}\n");
+            "\"assigned\": false},\n"
+            "    {\"prefix\": \"2001:db8::/64\", \"name\": \"\", \"note\": \"\", \"colour\": \"#000000\", \"assigned\": false}\n  ]\n}\n");
   EXPECT_EQ(leavesCsv(plan),
             "name,prefix,first,last,broadcast,hosts,spare,note\r\n"
             "\"Office \"\"A\"\", 1st\",10.0.0.0/25,10.0.0.1,10.0.0.126,10.0.0.127,100,26,\"desks\nprinters\"\r\n"
-            "caf\xC3\xA9,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n");
+            "caf\xC3\xA9,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n"
+            ",2001:db8::/64,2001:db8::1,2001:db8::ffff:ffff:ffff:ffff,,,18446744073709551615,\r\n");
   Plan v6(P("2001:db8::/127"));
   EXPECT_EQ(leavesCsv(v6), "name,prefix,first,last,broadcast,hosts,spare,note\r\n,2001:db8::/127,2001:db8::,2001:db8::1,,,2,\r\n");
 }
@@ -55,6 +81,23 @@ const std::string kGood =
     R"({"prefix": "10.0.0.0/24", "parts": 2},)"
     R"({"prefix": "10.0.0.0/25", "name": "a", "assigned": true, "hosts": "100"},)"
     R"({"prefix": "10.0.0.128/25", "colour": "#A0b0C0"}]})";
+
+// A version 1 document opens unchanged and is written as version 2 only when saved.
+TEST(Document, VersionOneOpensAsItWas) {
+  auto r = readDocument(kGood);
+  ASSERT_TRUE(std::holds_alternative<Plan>(r)) << std::get<DocumentError>(r).reason;
+  const Plan& plan = std::get<Plan>(r);
+  EXPECT_EQ(plan.roots().size(), 1u);
+  EXPECT_EQ(plan.block(plan.root()).prefix, P("10.0.0.0/24"));
+  const Block& a = plan.block(plan.leafAt(P("10.0.0.1").address));
+  EXPECT_TRUE(a.assigned);
+  EXPECT_EQ(a.hostsNeeded, 100u);
+  EXPECT_EQ(plan.block(plan.leafAt(P("10.0.0.200").address)).colour, 0xA0B0C0u);
+  EXPECT_EQ(plan.settings(), Settings{});
+  const std::string v2 = writeDocument(plan);
+  EXPECT_NE(v2.find("\"version\": 2"), std::string::npos);
+  EXPECT_TRUE(std::get<Plan>(readDocument(v2)) == plan);
+}
 
 struct Bad {
   const char* what;
@@ -98,7 +141,25 @@ INSTANTIATE_TEST_SUITE_P(All, BadDocument, ::testing::Values(
   Bad{"long name", "\"a\"", "\"" + std::string(201, 'x') + "\"", "$.blocks[1].name", "longer than 200 bytes"},
   Bad{"not a plan", "maskquill-plan", "other", "$.format", "not a Maskquill plan"},
   Bad{"no format", "\"format\": \"maskquill-plan\",", "", "$", "has no \"format\""},
-  Bad{"version 2", "\"version\": 1", "\"version\": 2", "$.version", "this Maskquill reads version 1"},
+  Bad{"version 3", "\"version\": 1", "\"version\": 3", "$.version", "this Maskquill reads versions 1 and 2"},
+  Bad{"v2 key in v1", "\"hosts\": \"100\"", "\"hosts\": \"100\", \"vlan\": 5", "$.blocks[1].vlan", "not a key of version 1"},
+  Bad{"v1 root in v2", "\"version\": 1", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"]", "$.root", "version 2 lists \"roots\""},
+  Bad{"v2 no roots", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2", "$", "has no \"roots\""},
+  Bad{"roots overlap", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\", \"10.0.0.0/8\"]",
+      "$.roots[1]", "10.0.0.0/8 overlaps the root 10.0.0.0/24"},
+  Bad{"second root missing", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\", \"::/0\"]",
+      "$.blocks", "ends before the root ::/0 ($.roots[1])"},
+  Bad{"second root wrong", "", "{\"format\": \"maskquill-plan\", \"version\": 2, \"roots\": [\"10.0.0.0/24\", \"::/0\"], "
+      "\"blocks\": [{\"prefix\": \"10.0.0.0/24\"}, {\"prefix\": \"::/1\"}]}", "$.blocks[1].prefix", "must be the root ::/0"},
+  Bad{"vlan range", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", \"vlan\": 4095}]",
+      "$.segments[0].vlan", "VLAN 4095 is not from 1 to 4094"},
+  Bad{"growth exponent", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", \"growth\": \"1e3\"}]",
+      "$.segments[0].growth", "not a percentage"},
+  Bad{"segment no hosts", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\"}]",
+      "$.segments[0]", "has no \"hosts\""},
+  Bad{"settings key", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"settings\": {\"links30\": true}",
+      "$.settings.links30", "unknown key"},
+  Bad{"vlan on free", "\"colour\": \"#A0b0C0\"", "\"vlan\": 7", "$.blocks[2].vlan", "not a key of version 1"},
   Bad{"version 1.0", "\"version\": 1", "\"version\": 1.0", "$.version", "whole number"},
   Bad{"version huge", "\"version\": 1", "\"version\": 99999999999999999999999", "$.version", "out of range"},
   Bad{"version 01", "\"version\": 1", "\"version\": 01", "$.version", "expected a number"},

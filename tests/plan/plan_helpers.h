@@ -40,7 +40,8 @@ inline void grow(Plan& plan, std::mt19937_64& rng, int steps) {
         (void)plan.setColour(b, static_cast<std::uint32_t>(rng() & 0xFFFFFF));
         break;
       default:
-        (void)plan.setAssigned(b, true, rng() % 3);
+        (void)plan.setAssigned(b, true, rng() % 3, rng() % 2 ? 12.5 : 0);
+        (void)plan.setVlan(b, rng() % 3 ? 0 : 1 + static_cast<int>(rng() % 4094));
     }
   }
 }

@@ -1,0 +1,110 @@
+// mqnet plan show: a saved plan printed without the window: its allocations table as text
+// or CSV, or the whole document as this program reads it, so plans can be checked and
+// compared in scripts.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/mqnet/command_line.h"
+#include "app/mqnet/commands.h"
+#include "plan/allocations.h"
+#include "plan/document.h"
+#include "textio/escape.h"
+#include "textio/lines.h"
+
+namespace mq::mqnet {
+
+namespace {
+
+constexpr std::size_t kMaxPlanBytes = std::size_t{512} << 20;  // as the planner opens
+
+// The whole file, at most kMaxPlanBytes; nullopt (named on standard error) when it cannot be.
+std::optional<std::string> readPlanFile(const Invocation& call, const std::string& path) {
+  const std::string source = path == "-" ? "standard input" : path;
+  std::string error;
+  std::FILE* in = textio::openInput(path, &error);
+  if (!in) {
+    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
+    return std::nullopt;
+  }
+  std::string text;
+  char buf[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0 && text.size() <= kMaxPlanBytes) text.append(buf, n);
+  const bool failed = std::ferror(in);
+  textio::closeInput(in);
+  if (failed) {
+    call.refuse("cannot read " + textio::escaped(source));
+    return std::nullopt;
+  }
+  if (text.size() > kMaxPlanBytes) {
+    call.refuse(textio::escaped(source) + " is larger than 512 MiB: not a plan this program wrote");
+    return std::nullopt;
+  }
+  return text;
+}
+
+void writeTable(BufferedWriter& out, const plan::Plan& plan) {
+  std::vector<std::vector<std::string>> rows{{std::begin(plan::kAllocationColumns), std::end(plan::kAllocationColumns)}};
+  for (const auto& row : plan::allocationRows(plan)) {
+    auto cells = plan::allocationCells(plan, row);
+    for (auto& c : cells) {
+      c = textio::escaped(c, 200);  // a note's line breaks and tabs would break the columns
+      if (c.empty()) c = "-";
+    }
+    rows.push_back(std::move(cells));
+  }
+  std::vector<std::size_t> width(rows[0].size(), 0);
+  for (const auto& r : rows)
+    for (std::size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], r[c].size());
+  std::string line;
+  for (const auto& r : rows) {
+    if (out.failed()) return;
+    line.clear();
+    for (std::size_t c = 0; c < r.size(); ++c) {
+      line += r[c];
+      if (c + 1 < r.size()) line.append(width[c] - r[c].size() + 2, ' ');
+    }
+    line += '\n';
+    out.write(line);
+  }
+}
+
+int runShow(const Invocation& call) {
+  const Arguments& a = call.args;
+  const bool json = a.has("--json"), csv = a.has("--csv");
+  if (a.positional.size() != 1) return call.refuse("takes PLAN.mqplan (mqnet plan show --help)");
+  if (json && csv) return call.refuse("--csv and --json exclude each other");
+  const auto text = readPlanFile(call, a.positional[0]);
+  if (!text) return kExitBadInput;
+  auto read = plan::readDocument(*text);
+  if (const auto* e = std::get_if<plan::DocumentError>(&read))
+    return call.refuse(textio::escaped(a.positional[0]) + ": " + e->path + ": " + e->reason);
+  const plan::Plan& plan = std::get<plan::Plan>(read);
+  if (json)
+    call.out.write(plan::writeDocument(plan));
+  else if (csv)
+    call.out.write(plan::allocationsCsv(plan, "\n"));
+  else
+    writeTable(call.out, plan);
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kPlanShowCommand{
+    "plan show",
+    "[--json | --csv] PLAN.mqplan",
+    "      prints a plan saved by the network planner: its allocations table, or the\n"
+    "      whole document; exit status 2 when the document is refused\n",
+    "      One row per assigned block; in a dual-stack plan the IPv4 and IPv6 blocks of a\n"
+    "      segment share a row. Columns: name, vlan, ipv4, ipv6, mask, first, last,\n"
+    "      broadcast, hosts, needed, usable, spare, note (mask to spare of the IPv4 block\n"
+    "      when there is one). A refused document is named with the JSON path of its fault.\n"
+    "      --json          the whole document as this program reads it (version 2)\n"
+    "      --csv           the table as CSV with a header line (LF line ends)\n",
+    {{{"--json"}, {"--csv"}}},
+    runShow,
+};
+
+}  // namespace mq::mqnet

@@ -1,0 +1,80 @@
+#include "plan/allocations.h"
+
+#include <map>
+
+#include "net/facts.h"
+#include "plan/allocate.h"
+#include "plan/document.h"
+
+namespace mq::plan {
+
+std::vector<AllocationRow> allocationRows(const Plan& plan) {
+  std::vector<AllocationRow> rows;
+  std::map<std::pair<std::string, int>, std::vector<std::size_t>> open;  // rows still without IPv6, by segment
+  for (const net::Family f : {net::Family::V4, net::Family::V6}) {
+    for (BlockId r : plan.roots()) {
+      if (plan.block(r).prefix.address.family != f) continue;
+      for (BlockId b : plan.preorder(r)) {
+        const Block& blk = plan.block(b);
+        if (!blk.children.empty() || !blk.assigned) continue;
+        if (f == net::Family::V4) {
+          open[{blk.name, blk.vlan}].push_back(rows.size());
+          rows.push_back({b, kNoBlock});
+          continue;
+        }
+        auto it = open.find({blk.name, blk.vlan});
+        if (it == open.end() || it->second.empty()) {
+          rows.push_back({kNoBlock, b});
+          continue;
+        }
+        // First in address order among the waiting rows of this segment.
+        auto& waiting = it->second;
+        rows[waiting.front()].v6 = b;
+        waiting.erase(waiting.begin());
+      }
+    }
+  }
+  return rows;
+}
+
+std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row) {
+  const Block& b = plan.block(row.main());
+  const net::Hosts h = net::hostsOf(b.prefix);
+  const net::Count usable = Plan::usableHosts(b.prefix);
+  const auto needed = neededHosts(b.hostsNeeded, b.growthPercent);
+  std::string mask = "/" + std::to_string(b.prefix.length);
+  if (b.prefix.address.family == net::Family::V4) mask = net::format(net::Address::v4(static_cast<std::uint32_t>(net::maskOf(net::Family::V4, b.prefix.length))));
+  return {b.name,
+          b.vlan ? std::to_string(b.vlan) : "",
+          row.v4 != kNoBlock ? net::formatNetwork(plan.block(row.v4).prefix) : "",
+          row.v6 != kNoBlock ? net::formatNetwork(plan.block(row.v6).prefix) : "",
+          mask,
+          net::format(h.first),
+          net::format(h.last),
+          h.broadcast ? net::format(*h.broadcast) : "",
+          net::toDecimal(b.hostsNeeded),
+          needed ? net::toDecimal(*needed) : "",
+          net::toDecimal(usable),
+          net::toDecimal(plan.spareHosts(row.main())),
+          b.note};
+}
+
+std::string allocationsCsv(const Plan& plan, const char* lineEnd) {
+  std::string out;
+  for (std::size_t i = 0; i < std::size(kAllocationColumns); ++i) {
+    if (i) out += ',';
+    out += kAllocationColumns[i];
+  }
+  out += lineEnd;
+  for (const AllocationRow& row : allocationRows(plan)) {
+    const auto cells = allocationCells(plan, row);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      if (i) out += ',';
+      appendCsvField(out, cells[i]);
+    }
+    out += lineEnd;
+  }
+  return out;
+}
+
+}  // namespace mq::plan

@@ -1,0 +1,39 @@
+#pragma once
+// The allocations table: one row per assigned block, the IPv4 and IPv6 blocks of one
+// segment on one row in a dual-stack plan. Shared by the planner's table and `mqnet plan
+// show`, and written as CSV for both.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plan/plan.h"
+
+namespace mq::plan {
+
+struct AllocationRow {
+  BlockId v4 = kNoBlock;  // the IPv4 block, kNoBlock when the segment has none
+  BlockId v6 = kNoBlock;  // the IPv6 block, likewise
+  // The block the single-family columns (mask, first, last, broadcast, usable, spare)
+  // describe: the IPv4 one when there is one.
+  BlockId main() const { return v4 != kNoBlock ? v4 : v6; }
+};
+
+// Assigned leaves in address order, IPv4 roots first. An IPv6 block joins the first IPv4
+// row that has the same name and VLAN and no IPv6 block yet (how an allocation names both
+// blocks of a segment); the others get rows of their own.
+std::vector<AllocationRow> allocationRows(const Plan& plan);
+
+// The header of the table's CSV and its text columns, in order.
+inline constexpr const char* kAllocationColumns[] = {"name", "vlan", "ipv4", "ipv6", "mask", "first", "last",
+                                                      "broadcast", "hosts", "needed", "usable", "spare", "note"};
+
+// One row's cells, as the header above names them: the VLAN empty when none, prefixes as
+// "network/len", the mask in dotted form for IPv4 ("/64" for IPv6), counts in decimal
+// (needed: hosts with growth; usable as the engine counts, RFC 3021 for /31 and /32).
+std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row);
+
+// The whole table as RFC 4180 CSV with a header line; lineEnd "\r\n" for files that
+// spreadsheets open, "\n" for scripts.
+std::string allocationsCsv(const Plan& plan, const char* lineEnd);
+
+}  // namespace mq::plan
