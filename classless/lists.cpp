@@ -52,12 +52,12 @@ bool readList(std::string_view text, char list, bool keepTexts, const std::atomi
             refused.push_back({list, line.number, at + textio::tooLongReason()});
             return true;
         }
-        auto parsed = net::parseInput(line.content);
+        auto parsed = net::parseListItem(line.content);
         if (auto* e = std::get_if<net::ParseError>(&parsed)) {
             refused.push_back({list, line.number, at + net::describe(line.content, *e)});
             return true;
         }
-        items.ranges.push_back(std::get<net::Input>(parsed).range);
+        items.ranges.push_back(std::get<net::Range>(parsed));
         items.lines.push_back(line.number);
         if (keepTexts) {
             items.texts.append(line.content);
