@@ -109,6 +109,9 @@ class Import(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         plan = put("v.mqplan", r.stdout)
         self.assertEqual(json.loads(r.stdout)["settings"]["cloud"], "aws")
+        shown = {r["name"]: r for r in csv.DictReader(io.StringIO(run("plan", "show", "--csv", plan).stdout))}
+        self.assertEqual((shown["web"]["first"], shown["web"]["last"], shown["web"]["usable"]),
+                         ("10.0.0.4", "10.0.0.254", "251"))  # AWS keeps five addresses
         back = run("plan", "export", "--format", "vsc-json", plan)
         self.assertEqual(json.loads(back.stdout), config)
         link = run("plan", "export", "--format", "vsc-link", plan)

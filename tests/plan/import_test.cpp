@@ -122,6 +122,28 @@ TEST(Import, DocumentFaultsOfTheNewKeysNameTheirPaths) {
   EXPECT_EQ(std::get<DocumentError>(v1).path, "$.ipam");
 }
 
+TEST(Import, ReserveAndIpamValuesAreUndoableCommands) {
+  Plan plan(P("10.0.0.0/24"));
+  ASSERT_EQ(plan.split(plan.root(), 2), "");
+  const BlockId low = plan.block(plan.root()).children[0];
+  const Plan before = plan;
+  History h;
+  ASSERT_EQ(h.run(plan, makeSetReserved(low, true)), "");
+  EXPECT_TRUE(plan.block(low).assigned && plan.block(low).reserved);
+  EXPECT_EQ(h.run(plan, makeSetReserved(low, true)), "10.0.0.0/25 is reserved already");
+  EXPECT_EQ(h.run(plan, makeSetReserved(plan.root(), true)), "10.0.0.0/24 is split: only its parts can be reserved");
+  ASSERT_EQ(h.run(plan, makeFree(low)), "");
+  EXPECT_FALSE(plan.block(low).reserved);  // freeing takes the mark with the assignment
+  EXPECT_NE(h.run(plan, makeSetIpamValues({"a\nb", "", "", {}, "", "", ""})), "");
+  ASSERT_EQ(h.run(plan, makeSetIpamValues({"acme", "", "", {"t"}, "", "", ""})), "");
+  EXPECT_EQ(plan.ipamValues().tenant, "acme");
+  h.undo(plan);
+  h.undo(plan);
+  EXPECT_TRUE(plan.block(low).reserved);
+  h.undo(plan);
+  EXPECT_TRUE(plan == before);
+}
+
 // Random items against a pairwise oracle: accepted exactly when inside the root, clear of
 // every other leaf item (containers may hold leaves) and of the plan's assigned blocks; and
 // every accepted item is then a block of exactly its prefix.
