@@ -1,5 +1,7 @@
 #include "interchange/plan_adapter.h"
 
+#include <algorithm>
+
 #include "interchange/netbox.h"
 #include "interchange/phpipam.h"
 #include "interchange/prefix_list.h"
@@ -96,6 +98,38 @@ WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& 
   return r;
 }
 
+namespace {
+
+// An IPAM nests its prefixes: one that holds others of the file is their parent, kept as a
+// split block with its name and note rather than refused as an overlap. Equal prefixes stay
+// a clash. O(n log n): in address order, the larger first, with a stack of open parents.
+void markParents(std::vector<plan::ImportItem>& items) {
+  std::vector<std::size_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const net::Prefix& x = items[a].prefix;
+    const net::Prefix& y = items[b].prefix;
+    if (x.address.family != y.address.family) return x.address.family < y.address.family;
+    if (x.address.value != y.address.value) return x.address.value < y.address.value;
+    return x.length < y.length;
+  });
+  std::vector<std::size_t> open;
+  for (std::size_t i : order) {
+    const net::Prefix& p = items[i].prefix;
+    while (!open.empty() && !(items[open.back()].prefix.address.family == p.address.family &&
+                              items[open.back()].prefix.contains(p)))
+      open.pop_back();
+    if (!open.empty() && items[open.back()].prefix.length < p.length) {
+      plan::ImportItem& parent = items[open.back()];
+      parent.state = plan::ImportState::Split;
+      parent.vlan = 0;
+    }
+    open.push_back(i);
+  }
+}
+
+}  // namespace
+
 ImportRead readForImport(Format format, std::string_view text) {
   ImportRead out;
   if (format == Format::VscJson || format == Format::VscLink) {
@@ -116,6 +150,7 @@ ImportRead readForImport(Format format, std::string_view text) {
   ReadResult r = format == Format::Netbox ? readNetboxCsv(text) : format == Format::Phpipam ? readPhpipamCsv(text)
                                                                                             : readPrefixList(text);
   out.items = importItemsOf(r.blocks);
+  if (format != Format::List) markParents(out.items);
   out.values = std::move(r.values);
   out.notices = std::move(r.notices);
   out.error = std::move(r.error);

@@ -34,6 +34,8 @@ WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& 
 
 // A file read for import: the items to hand to plan::checkImport and plan::makeImport, the
 // plan-wide values found (keepValues), and what the reader refused or changed by line.
+// NetBox and phpIPAM nest prefixes: one holding others of the file becomes a container
+// (split, its name and note kept); a list's items may not nest.
 struct ImportRead {
   std::vector<plan::ImportItem> items;
   PlanValues values;

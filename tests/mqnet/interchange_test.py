@@ -45,7 +45,9 @@ NETBOX = (
     "10.20.1.0/24,active,\"staff, floor 1\",110,ACME,blue,\"two\nlines\",\"a,b\"\r\n"
     "10.20.2.0/25,reserved,spare,,ACME,blue,,\r\n"
     "10.20.4.0/22,active,voice,120,ACME,blue,,\r\n"
-    "10.20.4.0/24,active,clash,,ACME,blue,,\r\n"
+    "10.20.5.0/24,active,phones,130,ACME,blue,,\r\n"
+    "10.20.8.0/24,active,a,,ACME,blue,,\r\n"
+    "10.20.8.0/24,active,b,,ACME,blue,,\r\n"
     "10.99.0.0/24,active,elsewhere,,ACME,blue,,\r\n"
     "2001:db8:20:1::/64,active,v6 staff,110,ACME,blue,,\r\n")
 
@@ -75,13 +77,18 @@ class Import(unittest.TestCase):
     def test_netbox_round_trip_keeps_prefixes_names_vlans_and_values(self):
         first = run("plan", "import", "--format", "netbox", "10.20.0.0/16,2001:db8:20::/48", put("nb.csv", NETBOX))
         self.assertEqual(first.returncode, 2)
-        self.assertEqual(len(first.stderr.splitlines()), 3, first.stderr)  # the clash pair, the outsider
-        self.assertIn("nb.csv line 8: 10.99.0.0/24: lies outside every root", first.stderr)
+        self.assertEqual(len(first.stderr.splitlines()), 3, first.stderr)  # the equal pair, the outsider
+        self.assertIn("nb.csv line 8: 10.20.8.0/24: overlaps line 9 (10.20.8.0/24, equal)", first.stderr)
+        self.assertIn("nb.csv line 10: 10.99.0.0/24: lies outside every root", first.stderr)
         plan = put("nb.mqplan", first.stdout)
         blocks = assigned(plan)
         self.assertEqual(blocks, [("10.20.1.0/24", "staff, floor 1", 110, False),
                                   ("10.20.2.0/25", "spare", 0, True),
+                                  ("10.20.5.0/24", "phones", 130, False),
                                   ("2001:db8:20:1::/64", "v6 staff", 110, False)])
+        # An active prefix holding others is their parent: split, its name kept.
+        self.assertIn(("10.20.4.0/22", "voice", 2),
+                      [(b["prefix"], b["name"], b.get("parts")) for b in json.loads(first.stdout)["blocks"]])
         self.assertEqual(json.loads(first.stdout)["ipam"], {"tenant": "ACME", "vrf": "blue", "tags": ["a", "b"]})
         out = run("plan", "export", "--format", "netbox", plan)
         self.assertEqual(out.returncode, 0, out.stderr)
@@ -94,6 +101,13 @@ class Import(unittest.TestCase):
         again = run("plan", "import", "--format", "netbox", "10.20.0.0/16,2001:db8:20::/48", "-", stdin=out.stdout)
         self.assertEqual(again.returncode, 0, again.stderr)
         self.assertEqual(assigned(again.stdout), blocks)
+        # phpIPAM has no status (reserved blocks come back active) and nests its subnets.
+        php = run("plan", "export", "--format", "phpipam", "--section", "Campus", plan)
+        self.assertEqual(php.returncode, 0, php.stderr)
+        back = run("plan", "import", "--format", "phpipam", "10.20.0.0/16,2001:db8:20::/48", "-", stdin=php.stdout)
+        self.assertEqual(back.returncode, 0, back.stderr)
+        self.assertEqual(assigned(back.stdout), [b[:3] + (False,) for b in blocks])
+        self.assertEqual(json.loads(back.stdout)["ipam"]["section"], "Campus")
         # Values given on the command line replace the plan's own.
         over = run("plan", "export", "--format", "netbox", "--tenant", "Other", "--tags", "x", plan)
         self.assertTrue(all(r["tenant"] == "Other" and r["tags"] == "x"
