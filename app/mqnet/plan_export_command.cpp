@@ -70,7 +70,7 @@ int runExport(const Invocation& call) {
 
 const Command kPlanExportCommand{
     "plan export",
-    "--format FORMAT [--tenant T] [--role R] [--vrf V] [--tags A,B] [--section S] [--customer C] [--include-free] PLAN.mqplan",
+    "--format FORMAT [VALUES] [--include-free] PLAN.mqplan",
     "      writes a saved plan in the format another tool imports: netbox, phpipam,\n"
     "      vsc-json, vsc-link (visualsubnetcalc) or csv (the plan's leaves)\n",
     "      netbox: prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags;\n"
@@ -78,7 +78,8 @@ const Command kPlanExportCommand{
     "      phpipam: Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer; a section is\n"
     "      required. vsc-json and vsc-link: the first IPv4 root's tree with notes, colours\n"
     "      and the cloud mode (other roots are named on standard error and left out).\n"
-    "      CSV files have CR LF line ends. The values below replace the plan's own.\n"
+    "      CSV files have CR LF line ends. VALUES, any of the options below, replace\n"
+    "      those the plan keeps.\n"
     "      --tenant, --role, --vrf   NetBox objects by name (--vrf also phpIPAM's VRF)\n"
     "      --tags A,B      NetBox tag slugs\n"
     "      --section, --customer     phpIPAM's section and customer\n"
