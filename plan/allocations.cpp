@@ -63,9 +63,9 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
 
 std::string allocationsCsv(const Plan& plan, const char* lineEnd) {
   std::string out;
-  for (const char* c : kAllocationColumns) {
-    if (c != kAllocationColumns[0]) out += ',';
-    out += c;
+  for (std::size_t i = 0; i < std::size(kAllocationColumns); ++i) {
+    if (i) out += ',';
+    out += kAllocationColumns[i];
   }
   out += lineEnd;
   for (const AllocationRow& row : allocationRows(plan)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plan/allocate.h"
+#include "plan/import.h"
 #include "plan/plan.h"
 
 namespace mq::plan {
@@ -81,5 +82,8 @@ std::unique_ptr<Command> makeSetReserved(BlockId id, bool reserved);
 // changing nothing, when no segment fits anywhere.
 std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segments);
 std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments);
+
+// Prefixes already in use, a file of an IPAM or another planner's tree placed into the
+// plan: ImportItem, checkImport, importRefusals and makeImport in plan/import.h.
 
 }  // namespace mq::plan

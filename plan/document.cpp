@@ -489,6 +489,7 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text) {
     if (!plan) plan.emplace(std::get<net::Prefix>(root));
     else if (auto r = plan->addRoot(std::get<net::Prefix>(root)); !r.empty()) return DocumentError{path, r};
   }
+  plan->reserve(doc.blocks.size());
   plan->setSettings(doc.settings);
   plan->setSegments(std::move(doc.segments));
   plan->setIpamValues(std::move(doc.ipam));

@@ -11,8 +11,8 @@ namespace {
 
 net::Range rangeOf(const net::Prefix& p) { return {p.network(), p.last()}; }
 
-std::string lineText(const ImportItem& item) {
-  return item.line ? "line " + std::to_string(item.line) : net::formatNetwork(item.prefix);
+std::string lineText(const ImportItem& item, std::size_t index) {
+  return item.line ? "line " + std::to_string(item.line) : "item " + std::to_string(index + 1);
 }
 
 // The reason an item alone cannot become a block, or empty.
@@ -81,10 +81,10 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items) 
     const ImportItem& b = items[ib];
     if (nests(a.state, p.relation) || nests(b.state, inverse(p.relation))) return;
     if (clash[ia].empty())
-      clash[ia] = "overlaps " + lineText(b) + " (" + net::formatNetwork(b.prefix) + ", " +
+      clash[ia] = "overlaps " + lineText(b, ib) + " (" + net::formatNetwork(b.prefix) + ", " +
                   std::string(net::relationName(p.relation)) + ")";
     if (clash[ib].empty())
-      clash[ib] = "overlaps " + lineText(a) + " (" + net::formatNetwork(a.prefix) + ", " +
+      clash[ib] = "overlaps " + lineText(a, ia) + " (" + net::formatNetwork(a.prefix) + ", " +
                   std::string(net::relationName(inverse(p.relation))) + ")";
   });
   for (std::size_t i = 0; i < items.size(); ++i)
@@ -108,6 +108,13 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items) 
     if (reason[i].empty()) out.accepted.push_back(i);
     else out.refused.push_back({i, items[i].line, std::move(reason[i])});
   }
+  return out;
+}
+
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items) {
+  std::vector<std::string> out(items.size());
+  for (const ImportRefusal& r : checkImport(plan, items).refused)
+    out[r.item] = net::formatNetwork(items[r.item].prefix) + ": " + r.reason;
   return out;
 }
 
@@ -167,13 +174,18 @@ std::string place(Plan& plan, const ImportItem& item) {
 
 class ImportCommand : public JournalCommand {
  public:
-  explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items)) {}
+  explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items)) {
+    for (ImportItem& i : items_) i.prefix.address = i.prefix.network();  // a prefix found in use may be typed with host bits
+  }
 
  private:
   std::string run(Plan& plan) override {
     ImportCheck check = checkImport(plan, items_);
     label_ = "Import " + std::to_string(check.accepted.size()) + (check.accepted.size() == 1 ? " prefix" : " prefixes");
-    if (check.accepted.empty()) return items_.empty() ? "there is nothing to import" : "none of the prefixes can be placed";
+    if (check.accepted.empty())
+      return items_.empty() ? "nothing to import: no prefixes"
+                            : "nothing to import: " + net::formatNetwork(items_[check.refused[0].item].prefix) + ": " +
+                                  check.refused[0].reason;
     // Containers before what they hold: address order, the larger block first.
     std::stable_sort(check.accepted.begin(), check.accepted.end(), [&](std::size_t a, std::size_t b) {
       const net::Prefix& x = items_[a].prefix;

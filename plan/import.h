@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "plan/commands.h"
 #include "plan/plan.h"
 
 namespace mq::plan {
+
+class Command;  // plan/commands.h
 
 enum class ImportState : std::uint8_t {
   Assigned,  // in use: an assigned leaf
@@ -23,10 +24,10 @@ enum class ImportState : std::uint8_t {
 };
 
 struct ImportItem {
-  net::Prefix prefix;  // host bits clear
-  std::string name, note;
-  int vlan = 0;  // assigned and reserved items only; 0 for none
-  std::optional<std::uint32_t> colour;
+  net::Prefix prefix;  // host bits are cleared
+  std::string name{}, note{};  // initialised: {prefix, name} is a whole item
+  int vlan = 0;                 // assigned and reserved items only; 0 for none
+  std::optional<std::uint32_t> colour{};
   ImportState state = ImportState::Assigned;
   std::size_t line = 0;  // where it was read (1-based), 0 when not from a file
 };
@@ -48,10 +49,15 @@ struct ImportCheck {
 // addresses with a block the plan already assigned, unless it is a container holding it.
 // O(n log n + pairs), through the address sets' overlap sweep.
 ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items);
+// The same as one reason per item, empty for those that will be placed, each beginning
+// with the item's prefix: "10.0.5.0/24: overlaps item 1 (10.0.0.0/17, inside)" (items
+// without a line are named by their place in the list).
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items);
 
 // Places the items checkImport accepts, as one undoable command: containers first (a block
 // split in halves), then leaves, each a block of exactly its prefix (free parts that cover
-// it are joined first). Fails, changing nothing, when no item is accepted.
+// it are joined first). Fails, changing nothing, when no item is accepted ("nothing to
+// import: " and the first item's reason).
 std::unique_ptr<Command> makeImport(std::vector<ImportItem> items);
 
 }  // namespace mq::plan

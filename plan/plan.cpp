@@ -61,6 +61,11 @@ std::string Plan::addRoot(net::Prefix root, BlockId* id) {
   return {};
 }
 
+void Plan::reserve(std::size_t blocks) {
+  blocks_.reserve(blocks);
+  alive_.reserve(blocks);
+}
+
 BlockId Plan::rootOf(net::Family f) const {
   for (BlockId r : roots_)
     if (blocks_[r].prefix.address.family == f) return r;

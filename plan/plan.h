@@ -108,6 +108,7 @@ class Plan {
   std::string addRoot(net::Prefix root, BlockId* id = nullptr);
   const std::vector<BlockId>& roots() const { return roots_; }
   BlockId root() const { return roots_.front(); }  // the first root
+  void reserve(std::size_t blocks);                  // room for this many blocks in all
   BlockId rootOf(net::Family f) const;              // the first root of a family, or kNoBlock
   bool isDualStack() const;                          // roots of both families
 

@@ -234,11 +234,13 @@ int runAllocate(const Invocation& call) {
   }
 
   std::vector<plan::Segment> segments;
+  plan::SegmentLines reader;
   const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
     plan::Segment seg;
-    if (const std::string reason = plan::parseSegmentLine(line.content, seg); !reason.empty())
+    bool taken = false;
+    if (const std::string reason = reader.read(line.content, seg, &taken); !reason.empty())
       line.refuse(reason);
-    else
+    else if (taken)
       segments.push_back(std::move(seg));
   });
   if (!read) return kExitBadInput;
@@ -273,6 +275,11 @@ const Command kPlanAllocateCommand{
     "      aligned place. An IPv4 segment takes the smallest block holding hosts x (1 +\n"
     "      growth) plus network and broadcast; 2 hosts a /31 and 1 host a /32. An IPv6\n"
     "      segment takes a /64 whatever its hosts. /len asks for that length instead.\n"
+    "      A line is name, hosts[, growth%][, /len][, /len][, vlan N]: a /len above 32 is\n"
+    "      the IPv6 one. A line with a tab is split at tabs (a spreadsheet range), and a\n"
+    "      first line naming the columns (name, hosts, growth, length, length6, vlan) is a\n"
+    "      header. Hosts are written without thousands separators: \"staff, 1,000\" is\n"
+    "      refused as it could mean 1 host with growth 000 %.\n"
     "      --links-30      1 and 2 hosts take a /30, the older practice\n"
     "      --nibble        IPv6 blocks other than /64 widened to a multiple of 4 bits\n"
     "      --cloud MODE    IPv4 subnets follow a cloud's rules: aws (5 addresses reserved,\n"

@@ -7,6 +7,7 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/plan_adapter.h"
+#include "plan/commands.h"
 #include "plan/document.h"
 #include "textio/escape.h"
 

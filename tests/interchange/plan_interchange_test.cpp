@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "interchange/plan_adapter.h"
+#include "plan/commands.h"
 #include "interchange/prefix_list.h"
 #include "net/parse.h"
 #include "random_plan.h"
