@@ -152,19 +152,19 @@ std::string place(Plan& plan, const ImportItem& item) {
   BlockId id = kNoBlock;
   if (auto r = blockOf(plan, item.prefix, id); !r.empty()) return r;
   std::vector<std::string> results;
+  const bool inUse = item.state == ImportState::Assigned || item.state == ImportState::Reserved;
   if (item.state == ImportState::Split) {
     if (plan.block(id).children.empty()) results.push_back(plan.split(id, 2));
-    if (!item.name.empty()) results.push_back(plan.setName(id, item.name));
-    if (!item.note.empty()) results.push_back(plan.setNote(id, item.note));
-  } else {
-    if (!plan.block(id).children.empty()) results.push_back(plan.collapse(id));
-    results.push_back(plan.setName(id, item.name));
-    results.push_back(plan.setNote(id, item.note));
-    if (item.state != ImportState::Free) {
-      results.push_back(plan.setAssigned(id, true));
-      results.push_back(plan.setVlan(id, item.vlan));
-      results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
-    }
+  } else if (!plan.block(id).children.empty()) {
+    results.push_back(plan.collapse(id));
+  }
+  // A block in use takes the item's name and note; other blocks keep theirs unless given.
+  if (inUse || !item.name.empty()) results.push_back(plan.setName(id, item.name));
+  if (inUse || !item.note.empty()) results.push_back(plan.setNote(id, item.note));
+  if (inUse) {
+    results.push_back(plan.setAssigned(id, true));
+    results.push_back(plan.setVlan(id, item.vlan));
+    results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
   }
   if (item.colour) results.push_back(plan.setColour(id, *item.colour));
   for (auto& r : results)

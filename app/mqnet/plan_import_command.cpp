@@ -1,6 +1,7 @@
 // mqnet plan import: prefixes that exist elsewhere (a list, NetBox or phpIPAM CSV, a
 // visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
 // .mqplan document; what cannot be placed is named with its line.
+#include <algorithm>
 #include <string>
 
 #include "app/mqnet/command_line.h"
@@ -59,18 +60,16 @@ int runImport(const Invocation& call) {
 
   const interchange::ImportRead read = interchange::readForImport(*format, *text);
   if (!read.error.empty()) return call.refuse(source + ": " + read.error);
-  bool refused = false;
-  for (const auto& n : read.notices) {
-    call.faults.say(source + (n.line ? " line " + std::to_string(n.line) : std::string()), n.text);
-    refused = true;
-  }
+  // What the reader refused and what cannot be placed, together in line order.
+  std::vector<std::pair<std::size_t, std::string>> told;
+  for (const auto& n : read.notices) told.emplace_back(n.line, n.text);
   const plan::ImportCheck check = plan::checkImport(*plan, read.items);
-  for (const auto& r : check.refused) {
-    const auto& item = read.items[r.item];
-    call.faults.say(source + (r.line ? " line " + std::to_string(r.line) : std::string()),
-                    net::formatNetwork(item.prefix) + ": " + r.reason + "; not placed");
-    refused = true;
-  }
+  for (const auto& r : check.refused)
+    told.emplace_back(r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
+  std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+  for (const auto& [line, text] : told)
+    call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), text);
+  const bool refused = !told.empty();
   if (!check.accepted.empty()) {
     plan::History history;
     if (auto r = history.run(*plan, plan::makeImport(read.items)); !r.empty()) return call.refuse(source + ": " + r);

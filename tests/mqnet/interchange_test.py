@@ -60,10 +60,10 @@ class Import(unittest.TestCase):
         self.assertEqual(r.returncode, 2, r.stderr)
         lines = r.stderr.splitlines()
         self.assertEqual(len(lines), 4, r.stderr)
-        self.assertIn("standard input line 7:", lines[0])   # the reader's refusals first
-        self.assertIn("line 3: 10.0.1.0/24: overlaps line 4 (10.0.1.128/25, contains); not placed", lines[1])
-        self.assertIn("line 4: 10.0.1.128/25: overlaps line 3", lines[2])
-        self.assertIn("line 5: 192.168.0.0/24: lies outside every root", lines[3])
+        self.assertIn("line 3: 10.0.1.0/24: overlaps line 4 (10.0.1.128/25, contains); not placed", lines[0])
+        self.assertIn("line 4: 10.0.1.128/25: overlaps line 3", lines[1])
+        self.assertIn("line 5: 192.168.0.0/24: lies outside every root", lines[2])
+        self.assertIn("standard input line 7: \"10.0.2.1/24\" has host bits set", lines[3])  # in line order
         self.assertEqual(assigned(r.stdout), [("10.0.0.0/24", "web", 0, False), ("10.0.3.9/32", "", 0, False)])
         doc = json.loads(r.stdout)
         self.assertEqual([b["note"] for b in doc["blocks"] if b["name"] == "web"], ["front, rack 2"])
