@@ -1,5 +1,6 @@
 #include "interchange/prefix_list.h"
 
+#include "interchange/csv.h"
 #include "interchange/fields.h"
 #include "net/parse.h"
 #include "textio/lines.h"
@@ -27,14 +28,28 @@ ReadResult readPrefixList(std::string_view text) {
       return true;
     }
     std::string_view rest = line.content;
-    const std::size_t c1 = rest.find(',');
-    const std::string_view prefixText = trimBlanks(rest.substr(0, c1));
-    std::string_view nameText, noteText;
-    if (c1 != std::string_view::npos) {
-      rest.remove_prefix(c1 + 1);
-      const std::size_t c2 = rest.find(',');
-      nameText = trimBlanks(rest.substr(0, c2));
-      if (c2 != std::string_view::npos) noteText = trimBlanks(rest.substr(c2 + 1));
+    std::string_view prefixText, nameText, noteText;
+    CsvTable quoted;
+    if (rest.find('"') != std::string_view::npos) {  // a spreadsheet's quoting: "web, floor 1"
+      quoted = readCsv(rest);
+      if (!quoted.error.empty() || quoted.records.size() != 1) {
+        out.notices.push_back({line.number, quotedItem(rest) + ": " + (quoted.error.empty() ? "not one CSV row" : quoted.error)});
+        return true;
+      }
+      auto& f = quoted.records[0].fields;
+      for (std::size_t i = 3; i < f.size(); ++i) f[2] += "," + f[i];  // the note is the rest
+      prefixText = trimBlanks(f[0]);
+      if (f.size() > 1) nameText = trimBlanks(f[1]);
+      if (f.size() > 2) noteText = trimBlanks(f[2]);
+    } else {
+      const std::size_t c1 = rest.find(',');
+      prefixText = trimBlanks(rest.substr(0, c1));
+      if (c1 != std::string_view::npos) {
+        rest.remove_prefix(c1 + 1);
+        const std::size_t c2 = rest.find(',');
+        nameText = trimBlanks(rest.substr(0, c2));
+        if (c2 != std::string_view::npos) noteText = trimBlanks(rest.substr(c2 + 1));
+      }
     }
     const bool header = first && isHeader(prefixText);
     first = false;

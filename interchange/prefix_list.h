@@ -1,7 +1,8 @@
 #pragma once
 // A plain list of prefixes in use, one a line: `prefix[, name[, note]]` (an address alone
 // stands for its /32 or /128), read through the one line reader: '#' comments, blank
-// lines, CR LF. A first line "prefix,name,note" (a spreadsheet's header) is skipped.
+// lines, CR LF. A first line "prefix,name,note" (a spreadsheet's header) is skipped, and
+// fields may be quoted as a spreadsheet writes them ("web, floor 1").
 #include <string_view>
 
 #include "interchange/blocks.h"

@@ -111,14 +111,19 @@ TEST(PlanInterchange, PrefixListNamesWhatItRefusesByLine) {
       "\n"
       "10.0.2.1/24, bad\n"
       "2001:db8::/64,,only a note\n"
-      "nonsense\x01, x\n");
-  ASSERT_EQ(r.blocks.size(), 3u);
+      "nonsense\x01, x\n"
+      "10.0.9.0/24,\"lab, \"\"B\"\"\",a,b\n"
+      "10.0.10.0/24,\"open\n");
+  ASSERT_EQ(r.blocks.size(), 4u);
+  EXPECT_EQ(r.blocks[3].name, "lab, \"B\"");
+  EXPECT_EQ(r.blocks[3].note, "a,b");
   EXPECT_EQ(r.blocks[0].note, "front end, second rack");
   EXPECT_EQ(r.blocks[0].name, "web");
   EXPECT_EQ(net::formatNetwork(r.blocks[1].prefix), "10.0.1.7/32");
   EXPECT_EQ(r.blocks[1].line, 3u);
   EXPECT_EQ(r.blocks[2].note, "only a note");
-  ASSERT_EQ(r.notices.size(), 2u);
+  ASSERT_EQ(r.notices.size(), 3u);
+  EXPECT_EQ(r.notices[2].line, 9u);
   EXPECT_EQ(describe(r.notices[0]), "line 5: \"10.0.2.1/24\" has host bits set: 10.0.2.0/24 is meant?");
   EXPECT_EQ(r.notices[1].line, 7u);
   EXPECT_NE(r.notices[1].text.find("\\x01"), std::string::npos);
