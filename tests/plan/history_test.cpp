@@ -125,23 +125,26 @@ TEST(History, TidyJoinsFreeNeighboursAndUndoesInOneStep) {
 }
 
 // Prefixes found in use take their place in free space however it is split; those that
-// overlap what is assigned, or each other, are refused with the reason.
+// overlap what is assigned, or each other (both of a pair), are refused with the reason.
 TEST(History, ImportInUsePrefixes) {
   Plan plan(P("10.0.0.0/16"));
   ASSERT_EQ(plan.split(plan.root(), 4), "");
   ASSERT_EQ(plan.setAssigned(plan.block(plan.root()).children[3], true), "");
   const std::vector<ImportItem> items{{P("10.0.0.0/17"), "core"}, {P("10.0.5.0/24"), "dup"}, {P("10.0.192.0/24"), "x"},
-                                      {P("10.1.0.0/24"), "out"}, {P("10.0.128.0/25"), "lab"}};
+                                      {P("10.1.0.0/24"), "out"}, {P("10.0.128.0/25"), "lab"}, {P("10.0.64.9/18"), "hb"}};
   const auto why = importRefusals(plan, items);
-  EXPECT_EQ(why, (std::vector<std::string>{"", "10.0.5.0/24 overlaps item 1 (10.0.0.0/17)",
-                                           "10.0.192.0/24 overlaps the assigned block 10.0.192.0/18",
-                                           "10.1.0.0/24 lies in no root of the plan", ""}));
+  EXPECT_EQ(why, (std::vector<std::string>{"10.0.0.0/17: overlaps item 2 (10.0.5.0/24, contains)",
+                                           "10.0.5.0/24: overlaps item 1 (10.0.0.0/17, inside)",
+                                           "10.0.192.0/24: overlaps the assigned block 10.0.192.0/18",
+                                           "10.1.0.0/24: lies outside every root", "",
+                                           "10.0.64.0/18: overlaps item 1 (10.0.0.0/17, inside)"}));
   const Plan before = plan;
   History h;
-  ASSERT_EQ(h.run(plan, makeImport(items)), "");
+  ASSERT_EQ(h.run(plan, makeImport({items[0], items[4]})), "");
   EXPECT_EQ(plan.block(plan.leafAt(P("10.0.0.1").address)).prefix, P("10.0.0.0/17"));
   EXPECT_EQ(plan.block(plan.leafAt(P("10.0.128.1").address)).name, "lab");
-  EXPECT_EQ(h.run(plan, makeImport({{P("10.0.0.0/24"), "again"}})), "nothing to import: 10.0.0.0/24 overlaps the assigned block 10.0.0.0/17 (core)");
+  EXPECT_EQ(h.run(plan, makeImport({{P("10.0.0.0/24"), "again"}})),
+            "nothing to import: 10.0.0.0/24: overlaps the assigned block 10.0.0.0/17 (core)");
   h.undo(plan);
   EXPECT_TRUE(plan == before);
 }
