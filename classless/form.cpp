@@ -3,6 +3,7 @@
 #include "net/bits.h"
 #include "net/special.h"
 #include "net/summarize.h"
+#include "textio/escape.h"
 
 namespace mq::classless {
 
@@ -77,7 +78,7 @@ std::string hexText(Family f, u128 value)
     return s;
 }
 
-ClasslessForm::ClasslessForm() : fields(std::begin(kFields), std::end(kFields))
+ClasslessForm::ClasslessForm() : notice(kEmptyNotice), fields(std::begin(kFields), std::end(kFields))
 {
     fillMasks(Family::V4);
 }
@@ -98,28 +99,46 @@ void ClasslessForm::fillMasks(Family f)
         maskList.push_back("/" + std::to_string(len) + "  " + net::format(Address{net::maskOf(f, len), f}));
 }
 
-void ClasslessForm::Input_Change(const std::string& text)
+void ClasslessForm::setInput(const std::string& text)
 {
-    Input = text;
+    input = text;
     bool blank = text.find_first_not_of(" \t") == std::string::npos;
     if (blank) {
-        // An empty box asks nothing: no complaint, and the last results stay.
-        Error.clear();
+        // An empty box asks nothing: no complaint, and no results of an earlier text.
+        error.clear();
+        clearResults();
+        notice = kEmptyNotice;
         return;
     }
     auto parsed = net::parseInput(text);
     if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-        Error = net::describe(text, *e);
+        error = net::describe(text, *e);
+        notice = hasResults() ? "The results below are still those of " + shownText_ + "." : kEmptyNotice;
         return;
     }
     const net::Input& in = std::get<net::Input>(parsed);
-    Error.clear();
+    error.clear();
+    notice.clear();
     int length = in.prefix.length;
     if (in.kind == net::Input::Kind::Address)
         length = impliedLength(in.prefix.address);
     else if (in.kind == net::Input::Kind::Range)
         length = coveringLength(in.range);
     show(in, length);
+    shownText_ = textio::escaped(text);
+}
+
+void ClasslessForm::clearResults()
+{
+    facts_.reset();
+    range_.reset();
+    for (Field& fld : fields) {
+        fld.value.clear();
+        fld.shown = false;
+    }
+    badges.clear();
+    addressBits.clear();
+    maskBits.clear();
 }
 
 void ClasslessForm::show(const net::Input& in, int length)
@@ -185,9 +204,9 @@ void ClasslessForm::show(const net::Input& in, int length)
     maskBits = bitLines(fam, f.netmask, length);
 }
 
-void ClasslessForm::Prefix_Change(int length)
+void ClasslessForm::setPrefix(int length)
 {
-    if (length < 0 || length > prefixMaximum || (hasResults() && length == prefix && Error.empty()))
+    if (length < 0 || length > prefixMaximum || (hasResults() && length == prefix && error.empty()))
         return;
     if (!hasResults()) {
         prefix = length;
@@ -195,12 +214,12 @@ void ClasslessForm::Prefix_Change(int length)
         return;
     }
     // Written like a typed text, so the box and the results agree.
-    Input_Change(addressText_ + "/" + std::to_string(length));
+    setInput(addressText_ + "/" + std::to_string(length));
 }
 
-void ClasslessForm::Mask_Click(int index)
+void ClasslessForm::chooseMask(int index)
 {
-    Prefix_Change(index);
+    setPrefix(index);
 }
 
 std::vector<std::string> ClasslessForm::resultLines() const

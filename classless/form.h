@@ -34,13 +34,17 @@ struct BitRun {
 };
 using BitLine = std::vector<BitRun>;
 
+inline constexpr const char* kEmptyNotice =
+    "Type an IPv4 or IPv6 address, a prefix or a range: its facts show here.";
+
 class ClasslessForm {
 public:
     ClasslessForm();
 
     // ---- controls
-    std::string Input;           // the box the user types into
-    std::string Error;           // why Input does not read yet; "" when it does
+    std::string input;           // the box the user types into
+    std::string error;           // why input does not read yet; "" when it does
+    std::string notice;          // why no results are shown, or whose results still are
     int prefixMaximum = 32;      // spin box and slider: 0..prefixMaximum
     int prefix = 0;
     std::vector<std::string> maskList;  // one row per length, 0..prefixMaximum
@@ -57,23 +61,25 @@ public:
     std::vector<BitLine> addressBits, maskBits;  // 32 bits a line: one for IPv4, four for IPv6
 
     // ---- handlers
-    // The box changed (typed, pasted or written): results follow, or Error says why not.
-    void Input_Change(const std::string& text);
+    // The box changed (typed, pasted or written): results follow, or error says why not.
+    void setInput(const std::string& text);
     // The spin box, the slider or the mask choice set a length: the box is rewritten.
-    void Prefix_Change(int length);
-    void Mask_Click(int index);
+    void setPrefix(int length);
+    void chooseMask(int index);
 
     // "Label: value" for each shown result, the badges and the binary lines.
     std::vector<std::string> resultLines() const;
 
 private:
     void show(const net::Input& in, int length);
+    void clearResults();
     void fillMasks(net::Family f);
     Field& at(FieldId id) { return fields[static_cast<int>(id)]; }
 
     std::optional<net::PrefixFacts> facts_;
     std::optional<net::Range> range_;  // when the text was a range
     std::string addressText_;          // the address as the box shows it, zone included
+    std::string shownText_;            // the text the results are of, fit to quote
 };
 
 // The length a bare address takes: its class's mask for IPv4 (the address

@@ -38,14 +38,14 @@ void SubnetListing::setParent(const std::optional<net::Prefix>& parent)
     top_ = current_ = anchor_ = 0;
 }
 
-bool SubnetListing::Split_Click()
+bool SubnetListing::split()
 {
-    Message.clear();
+    message.clear();
     if (!parent_) {
-        Message = "Type an address or prefix first: there is nothing to split.";
+        message = "Type an address or prefix first: there is nothing to split.";
         return false;
     }
-    std::string t = SplitText;
+    std::string t = splitText;
     t.erase(0, t.find_first_not_of(" \t"));
     t.erase(t.find_last_not_of(" \t") + 1);
     if (!t.empty() && t[0] == '/')
@@ -53,8 +53,8 @@ bool SubnetListing::Split_Click()
     const int bits = parent_->address.bits();
     const auto n = net::parseDecimal(t);
     if (!n || *n < static_cast<u128>(parent_->length) || *n > static_cast<u128>(bits)) {
-        Message = "Split into /N: N must be a whole number from " + std::to_string(parent_->length) +
-                  " to " + std::to_string(bits) + " (\"" + SplitText + "\" is not).";
+        message = "Split into /N: N must be a whole number from " + std::to_string(parent_->length) +
+                  " to " + std::to_string(bits) + " (\"" + splitText + "\" is not).";
         return false;
     }
     newLength_ = static_cast<int>(*n);
@@ -148,11 +148,11 @@ bool SubnetListing::isSelected(u128 row) const
     return shown() && row >= selectionFirst() && row <= selectionLast();
 }
 
-bool SubnetListing::Jump(const std::string& text)
+bool SubnetListing::jump(const std::string& text)
 {
-    Message.clear();
+    message.clear();
     if (!shown()) {
-        Message = "Split a prefix first: there is no listing to jump in.";
+        message = "Split a prefix first: there is no listing to jump in.";
         return false;
     }
     std::string t = text;
@@ -165,18 +165,18 @@ bool SubnetListing::Jump(const std::string& text)
     if (digits) {
         row = net::parseDecimal(t);
         if (!row || *row > lastRow()) {
-            Message = "Row " + t + " is past the last row, " + net::toDecimal(lastRow()) + ".";
+            message = "Row " + t + " is past the last row, " + net::toDecimal(lastRow()) + ".";
             return false;
         }
     } else {
         auto a = net::parseAddress(t);
         if (auto* e = std::get_if<net::ParseError>(&a)) {
-            Message = "Jump to: type a row number or an address. " + net::describe(t, *e);
+            message = "Jump to: type a row number or an address. " + net::describe(t, *e);
             return false;
         }
         row = splitter_->rowOf(std::get<net::Address>(a));
         if (!row) {
-            Message = t + " lies outside the listing's prefix.";
+            message = t + " lies outside the listing's prefix.";
             return false;
         }
     }
@@ -188,11 +188,11 @@ bool SubnetListing::Jump(const std::string& text)
 
 bool SubnetListing::selectAll()
 {
-    Message.clear();
+    message.clear();
     if (!shown())
         return false;
     if (lastRow() >= kCopyLimit) {
-        Message = "The listing has " + net::toDecimal(rowCount()) + " rows: too many to select and copy (at most " +
+        message = "The listing has " + net::toDecimal(rowCount()) + " rows: too many to select and copy (at most " +
                   net::toDecimal(kCopyLimit) + "). Select fewer rows, or save the listing as CSV.";
         return false;
     }
@@ -203,12 +203,12 @@ bool SubnetListing::selectAll()
 
 std::optional<std::string> SubnetListing::copySelection()
 {
-    Message.clear();
+    message.clear();
     if (!shown())
         return std::nullopt;
     const u128 first = selectionFirst(), last = selectionLast();
     if (last - first >= kCopyLimit) {
-        Message = "The selection has " + net::toDecimal(last - first + 1) + " rows: too many to copy (at most " +
+        message = "The selection has " + net::toDecimal(last - first + 1) + " rows: too many to copy (at most " +
                   net::toDecimal(kCopyLimit) + "). Select fewer rows, or save the listing as CSV.";
         return std::nullopt;
     }

@@ -25,14 +25,14 @@ inline constexpr int kScrollSteps = 1 << 30;
 class SubnetListing {
 public:
     // ---- controls
-    std::string SplitText;  // the "/N" box: "30" or "/30"
-    std::string Message;    // why the listing or a command was refused; "" when all is well
+    std::string splitText;  // the "/N" box: "30" or "/30"
+    std::string message;    // why the listing or a command was refused; "" when all is well
 
     // The prefix the results describe; a shown listing follows it at the same
     // new length where that still fits.
     void setParent(const std::optional<net::Prefix>& parent);
     // "Split into /N" pressed (or Enter in its box).
-    bool Split_Click();
+    bool split();
     void clear();
 
     bool shown() const { return splitter_.has_value(); }
@@ -65,8 +65,8 @@ public:
     u128 selectionFirst() const { return anchor_ < current_ ? anchor_ : current_; }
     u128 selectionLast() const { return anchor_ < current_ ? current_ : anchor_; }
 
-    // A typed row number (from 0) or an address; Message says why not when false.
-    bool Jump(const std::string& text);
+    // A typed row number (from 0) or an address; message says why not when false.
+    bool jump(const std::string& text);
     // Ctrl+A: refused with a message above kCopyLimit rows.
     bool selectAll();
     // The selected rows as TAB-separated lines; nothing (and a message) when too many.

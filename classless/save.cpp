@@ -21,12 +21,55 @@ bool endsWithCsv(const std::string& path)
     return ext == ".csv";
 }
 
+// The pattern of the filter's type-th pair ("*.csv"), "" when there is none.
+std::string patternOf(const std::string& filter, int type)
+{
+    std::size_t at = 0;
+    for (int field = 0; at <= filter.size(); ++field) {
+        const std::size_t bar = filter.find('|', at);
+        const std::string part = filter.substr(at, bar == std::string::npos ? std::string::npos : bar - at);
+        if (field == 2 * type + 1)
+            return part;
+        if (bar == std::string::npos)
+            break;
+        at = bar + 1;
+    }
+    return {};
+}
+
+std::optional<SaveChoice> choose(CsvTarget& target, const std::string& filter, Services& sv)
+{
+    auto choice = target.chooseFile(filter, sv);
+    if (!choice || choice->path.empty())
+        return std::nullopt;
+    choice->path = withExtension(choice->path, filter, choice->type);
+    return choice;
+}
+
 std::string megabytes(u128 bytes)
 {
     return net::toDecimal((bytes + (1u << 20) - 1) >> 20) + " MB";
 }
 
 }  // namespace
+
+std::optional<SaveChoice> CsvTarget::chooseFile(const std::string& filter, Services& sv)
+{
+    auto file = sv.saveFileDialog(filter);
+    if (!file)
+        return std::nullopt;
+    return SaveChoice{*file, -1};
+}
+
+std::string withExtension(const std::string& path, const std::string& filter, int type)
+{
+    const std::string pattern = patternOf(filter, type);
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (pattern.size() < 3 || pattern.rfind("*.", 0) != 0 || name.find('.') != std::string::npos)
+        return path;
+    return path + pattern.substr(1);
+}
 
 u128 csvSizeEstimate(const SubnetListing& listing)
 {
@@ -95,36 +138,48 @@ std::vector<std::string> reportLines(const ClasslessForm& form, const SubnetList
 {
     if (!form.hasResults())
         return {};
-    std::vector<std::string> lines = {"Maskquill Classless Calculator", "", "Input: " + form.Input, ""};
+    std::vector<std::string> lines = {"Maskquill Classless Calculator", "", "Input: " + form.input, ""};
     for (std::string& l : form.resultLines())
         lines.push_back(std::move(l));
     if (listing.shown()) {
         lines.push_back("");
         lines.push_back("Split into /" + std::to_string(listing.newLength()) + ": " +
-                        net::toDecimal(listing.rowCount()) + " subnets");
+                        net::toDecimal(listing.rowCount()) +
+                        (listing.rowCount() == net::Count{1} ? " subnet" : " subnets"));
     }
     return lines;
 }
 
+std::vector<PrintLine> fixedPrintLines(const std::vector<std::string>& lines)
+{
+    std::vector<PrintLine> out = toolPrintLines(lines);
+    for (PrintLine& l : out)
+        l.fixedPitch = true;
+    return out;
+}
+
 std::vector<PrintLine> printLines(const ClasslessForm& form, const SubnetListing& listing)
 {
-    return toolPrintLines(reportLines(form, listing));
+    return fixedPrintLines(reportLines(form, listing));
 }
 
 SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out,
                         CsvTarget& csv)
 {
-    auto file = sv.saveFileDialog(listing.shown() ? kTextAndCsvFilter : kTextFileFilter);
-    if (!file || file->empty())
+    const std::string filter = listing.shown() ? kTextAndCsvFilter : kTextFileFilter;
+    const auto file = choose(csv, filter, sv);
+    if (!file)
         return SaveOutcome::Cancelled;
-    if (listing.shown() && endsWithCsv(*file))
-        return saveCsv(listing, *file, csv, sv);
+    // The type chosen decides; a dialog that does not tell leaves it to the name.
+    const bool asCsv = listing.shown() && (file->type == 1 || (file->type < 0 && endsWithCsv(file->path)));
+    if (asCsv)
+        return saveCsv(listing, file->path, csv, sv);
     const std::vector<std::string> lines = reportLines(form, listing);
     if (lines.empty()) {
         sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");
         return SaveOutcome::Nothing;
     }
-    return writeToolReport(*file, lines, sv, out, kWindowTitle) ? SaveOutcome::Written : SaveOutcome::Failed;
+    return writeToolReport(file->path, lines, sv, out, kWindowTitle) ? SaveOutcome::Written : SaveOutcome::Failed;
 }
 
 void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out)
@@ -135,6 +190,29 @@ void printResults(const ClasslessForm& form, const SubnetListing& listing, Servi
         return;
     }
     printToolReport(lines, sv, out, kWindowTitle);
+}
+
+SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files)
+{
+    const auto file = choose(files, kTextFileFilter, sv);
+    if (!file)
+        return SaveOutcome::Cancelled;
+    const std::vector<std::string> lines = lists.reportLines();
+    if (lines.empty()) {
+        sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");
+        return SaveOutcome::Nothing;
+    }
+    return writeToolReport(file->path, lines, sv, out, kWindowTitle) ? SaveOutcome::Written : SaveOutcome::Failed;
+}
+
+void printLists(const ListsForm& lists, Services& sv, ReportOutput& out)
+{
+    const std::vector<std::string> lines = lists.reportLines();
+    if (lines.empty()) {
+        sv.msgBox("Nothing to Print", MsgIcon::Information, "Oops");
+        return;
+    }
+    printToolReport(fixedPrintLines(lines), sv, out, kWindowTitle);
 }
 
 }  // namespace mq::classless

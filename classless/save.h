@@ -6,6 +6,7 @@
 #include "classless/form.h"
 #include "core/rtf_writer.h"
 #include "classless/listing.h"
+#include "classless/lists.h"
 #include "core/services.h"
 #include "reports/frmmain_reports.h"
 
@@ -21,10 +22,19 @@ inline constexpr const char* kWindowTitle = "Classless Calculator";
 inline constexpr const char* kTextAndCsvFilter = "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv|";
 inline constexpr const char* kCsvHeader = "index,network,first,last,broadcast";
 
+// The file the Save dialog named, and the file type chosen in it (an index into
+// the filter's pairs; -1 when the dialog does not tell).
+struct SaveChoice {
+    std::string path;
+    int type = -1;
+};
+
 // Where a CSV listing goes: the program's one file writer, atomic for plain files.
 class CsvTarget {
 public:
     virtual ~CsvTarget() = default;
+    // The Save dialog. By default the program's own, which does not tell the type.
+    virtual std::optional<SaveChoice> chooseFile(const std::string& filter, Services& sv);
     // Free bytes of the folder that would hold path; nothing when unknown.
     virtual std::optional<std::uint64_t> freeBytes(const std::string& path) = 0;
     // Writes what produce sends; the old file stays as it was unless every byte
@@ -45,9 +55,18 @@ SaveOutcome saveCsv(const SubnetListing& listing, const std::string& path, CsvTa
 std::vector<std::string> reportLines(const ClasslessForm& form, const SubnetListing& listing);
 std::vector<PrintLine> printLines(const ClasslessForm& form, const SubnetListing& listing);
 
-// The main window's Save and Print for this window.
+// The path as saved: the chosen type's extension added when the name has none.
+std::string withExtension(const std::string& path, const std::string& filter, int type);
+
+// The main window's Save and Print for this window: the facts and the listing.
 SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv,
                         ReportOutput& out, CsvTarget& csv);
 void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out);
+// The same on the Lists page: the operation, the counts, the result and the refused lines.
+SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files);
+void printLists(const ListsForm& lists, Services& sv, ReportOutput& out);
+// Report lines for the printer: every line in a fixed-pitch face without ligatures,
+// so an address copied out of the printout is the address.
+std::vector<PrintLine> fixedPrintLines(const std::vector<std::string>& lines);
 
 }  // namespace mq::classless

@@ -2,17 +2,30 @@
 
 namespace mq::interchange {
 
-std::vector<ExportBlock> blocksOf(const plan::Plan& plan) {
+std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root) {
   std::vector<ExportBlock> out;
-  for (plan::BlockId id : plan.preorder(plan.root())) {
+  for (plan::BlockId id : plan.preorder(root)) {
     const plan::Block& b = plan.block(id);
     ExportBlock e;
     e.prefix = b.prefix;
     e.name = b.name;
     e.note = b.note;
     if (b.colour != 0) e.colour = b.colour;
-    e.status = !b.children.empty() ? Status::Container : b.assigned ? Status::Active : Status::Free;
+    e.status = !b.children.empty() ? Status::Container
+               : !b.assigned       ? Status::Free
+               : b.reserved        ? Status::Reserved
+                                   : Status::Active;
+    if (b.assigned && b.vlan) e.vlan = b.vlan;
     out.push_back(std::move(e));
+  }
+  return out;
+}
+
+std::vector<ExportBlock> blocksOf(const plan::Plan& plan) {
+  std::vector<ExportBlock> out;
+  for (plan::BlockId r : plan.roots()) {
+    auto tree = blocksOf(plan, r);
+    out.insert(out.end(), std::make_move_iterator(tree.begin()), std::make_move_iterator(tree.end()));
   }
   return out;
 }

@@ -44,9 +44,11 @@ struct ExportOptions {
   bool includeFree = false;  // free leaves are left out unless asked for
 };
 
-// The plan's blocks in preorder (root first). A split block is a container, an assigned leaf
-// active, a free leaf free; colour 0 (the plan's default) is no colour.
+// The plan's blocks in preorder, root by root (each root first). A split block is a
+// container, an assigned leaf active (reserved when the user marked it so) with its VLAN,
+// a free leaf free; colour 0 (the plan's default) is no colour.
 std::vector<ExportBlock> blocksOf(const plan::Plan& plan);
+std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root);  // one root's tree
 
 // A problem with one item that did not stop the rest: "line 4: 10.0.0.0/33: ...".
 struct Notice {

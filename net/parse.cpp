@@ -1,5 +1,7 @@
 #include "net/parse.h"
 
+#include "net/address_scan.h"
+
 #include <bit>
 
 #include "textio/escape.h"
@@ -242,6 +244,14 @@ Parsed<Input> parseInput(std::string_view text) {
 
 std::string describe(std::string_view text, const ParseError& e) {
   return textio::escaped(text) + ": " + e.message + " at character " + std::to_string(e.position + 1);
+}
+
+Parsed<Range> parseListItem(std::string_view item) {
+  Prefix p;
+  if (readPlainPrefix(item, p)) return Range{p.network(), p.last()};
+  Parsed<Input> parsed = parseInput(item);
+  if (auto* e = std::get_if<ParseError>(&parsed)) return std::move(*e);
+  return std::get<Input>(parsed).range;
 }
 
 }  // namespace mq::net

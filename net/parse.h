@@ -32,6 +32,10 @@ using Parsed = std::variant<T, ParseError>;
 //   range FIRST-LAST or FIRST - LAST (same family, FIRST <= LAST)
 // Leading zeros in IPv4 octets are refused (ambiguous octal).
 Parsed<Input> parseInput(std::string_view text);
+// One item of an address list (an address, a prefix or a range) as its range: the one item
+// reader behind every list of the windows and of mqnet. The common "ADDRESS/len" line is
+// read without building a parse result; everything else, faults included, is parseInput's.
+Parsed<Range> parseListItem(std::string_view item);
 // A bare address of either family (with optional %zone for IPv6; zone returned through *zone).
 Parsed<Address> parseAddress(std::string_view text, std::string* zone = nullptr);
 

@@ -111,11 +111,20 @@ SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Se
   if (fixed) {
     l = *fixed;
     if (l < 0 || l > bits) return {-1, lengthText(l) + " is not a prefix length of " + family};
-    const net::Count usable = Plan::usableHosts({net::Address{0, f}, l});
+    const net::Prefix probe{net::Address{0, f}, l};
+    if (!cloudAllowsLength(settings.cloud, probe))
+      return {-1, lengthText(l) + " is not a subnet " + std::string(cloudRules(settings.cloud).label) + " allows"};
+    const net::Count usable = cloudUsableHosts(settings.cloud, probe);
     if (!usable.twoTo128 && *needed > usable.low)
       return {-1, lengthText(l) + " holds " + net::toDecimal(usable) + " hosts; " + net::toDecimal(*needed) + " needed"};
   } else if (s.hosts == 0 && (!v6 || (!s.fixedLength && !s.fixedLength6))) {
     return {-1, "asks for no hosts"};
+  } else if (!v6 && settings.cloud != CloudMode::None) {
+    const auto cloud = cloudLengthFor(settings.cloud, f, *needed);
+    if (!cloud)
+      return {-1, "needs " + net::toDecimal(*needed) + " hosts, more than the largest subnet " +
+                      std::string(cloudRules(settings.cloud).label) + " allows holds"};
+    l = *cloud;
   } else if (!v6) {
     const auto classic = lengthFor(f, *needed);
     if (!classic) return {-1, "needs " + net::toDecimal(*needed) + " hosts, more than IPv4 holds"};
@@ -199,10 +208,11 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
     for (int m = have + 1; m <= l; ++m) free.add(start + (u128{1} << (bits - m)), m);
     p.prefix = net::Prefix{{start, family}, l};
     const net::Hosts h = net::hostsOf(*p.prefix);
-    p.first = h.first;
-    p.last = h.last;
+    const CloudMode cloud = plan.settings().cloud;
+    p.first = cloudFirstUsable(cloud, *p.prefix).value_or(h.first);
+    p.last = cloudLastUsable(cloud, *p.prefix).value_or(h.last);
     p.broadcast = h.broadcast;
-    p.spare = h.usable;
+    p.spare = cloudUsableHosts(cloud, *p.prefix);
     p.spare.low -= segments[i].hosts;
   }
   // What is left once everything that fits has its place.
@@ -246,6 +256,14 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
 
 std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments) {
   return allocate(plan, std::vector<BlockId>{within}, segments);
+}
+
+std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen) {
+  if (!plan.exists(chosen)) return {chosen};
+  const bool v4 = plan.block(chosen).prefix.address.family == net::Family::V4;
+  const BlockId other = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
+  if (other == kNoBlock) return {chosen};
+  return v4 ? std::vector<BlockId>{chosen, other} : std::vector<BlockId>{other, chosen};
 }
 
 std::string spaceText(net::Family f, const net::Count& addresses) {

@@ -66,6 +66,10 @@ std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vec
 std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& targets,
                                 const std::vector<Segment>& segments);
 
+// The blocks an allocation from `chosen` goes into: the chosen block and, in a dual-stack
+// plan, the first root of the other family (IPv4 first in the result).
+std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen);
+
 // IPv6 space as people count it: "65536 /48s", "256 /64s", "1 /64 and 16 addresses"
 // (/48s once there are whole /48s, /64s from a /64 on, else addresses); IPv4 as addresses.
 std::string spaceText(net::Family f, const net::Count& addresses);

@@ -4,6 +4,7 @@
 // again, so the tree grows no more than the placements need.
 #include <algorithm>
 #include <array>
+#include <map>
 
 #include "plan/journal_command.h"
 

@@ -40,7 +40,9 @@ std::vector<AllocationRow> allocationRows(const Plan& plan) {
 std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row) {
   const Block& b = plan.block(row.main());
   const net::Hosts h = net::hostsOf(b.prefix);
-  const net::Count usable = Plan::usableHosts(b.prefix);
+  const CloudMode cloud = plan.settings().cloud;  // first, last and usable by the plan's cloud rules
+  const net::Count usable = cloudUsableHosts(cloud, b.prefix);
+  const auto first = cloudFirstUsable(cloud, b.prefix), last = cloudLastUsable(cloud, b.prefix);
   const auto needed = neededHosts(b.hostsNeeded, b.growthPercent);
   std::string mask = "/" + std::to_string(b.prefix.length);
   if (b.prefix.address.family == net::Family::V4) mask = net::format(net::Address::v4(static_cast<std::uint32_t>(net::maskOf(net::Family::V4, b.prefix.length))));
@@ -49,8 +51,8 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
           row.v4 != kNoBlock ? net::formatNetwork(plan.block(row.v4).prefix) : "",
           row.v6 != kNoBlock ? net::formatNetwork(plan.block(row.v6).prefix) : "",
           mask,
-          net::format(h.first),
-          net::format(h.last),
+          first ? net::format(*first) : "",
+          last ? net::format(*last) : "",
           h.broadcast ? net::format(*h.broadcast) : "",
           net::toDecimal(b.hostsNeeded),
           needed ? net::toDecimal(*needed) : "",
@@ -61,9 +63,9 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
 
 std::string allocationsCsv(const Plan& plan, const char* lineEnd) {
   std::string out;
-  for (const char* c : kAllocationColumns) {
-    if (c != kAllocationColumns[0]) out += ',';
-    out += c;
+  for (std::size_t i = 0; i < std::size(kAllocationColumns); ++i) {
+    if (i) out += ',';
+    out += kAllocationColumns[i];
   }
   out += lineEnd;
   for (const AllocationRow& row : allocationRows(plan)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plan/allocate.h"
+#include "plan/import.h"
 #include "plan/plan.h"
 
 namespace mq::plan {
@@ -64,8 +65,13 @@ std::unique_ptr<Command> makeFree(BlockId id);
 // into halves where that lets free neighbours join. Fails, changing nothing, when there is
 // nothing to join.
 std::unique_ptr<Command> makeTidy(std::vector<BlockId> under);
-// Sets the plan's sizing rules (links as /30, nibble-aligned IPv6).
+// Sets the plan's sizing rules (links as /30, nibble-aligned IPv6, the cloud mode).
 std::unique_ptr<Command> makeSetSettings(Settings settings);
+// Sets the values handed to an IPAM with every prefix; refused when one is no name.
+std::unique_ptr<Command> makeSetIpamValues(IpamValues values);
+// Marks a leaf reserved (a free one is assigned on the way) or, with false, takes the mark
+// off an assigned one (it stays assigned; makeFree frees it).
+std::unique_ptr<Command> makeSetReserved(BlockId id, bool reserved);
 // Places the segments (allocate()) and shapes the tree to match, as one command: free
 // neighbours are joined and blocks split as needed, so that each placement is a block,
 // named after its segment, assigned with its hosts, growth and VLAN and coloured from a
@@ -76,5 +82,8 @@ std::unique_ptr<Command> makeSetSettings(Settings settings);
 // changing nothing, when no segment fits anywhere.
 std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segments);
 std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments);
+
+// Prefixes already in use, a file of an IPAM or another planner's tree placed into the
+// plan: ImportItem, checkImport, importRefusals and makeImport in plan/import.h.
 
 }  // namespace mq::plan

@@ -4,7 +4,11 @@
 //   "version":  2 (version 1 documents are read too; see below)
 //   "roots":    the root blocks, each "network/len" ("10.40.0.0/16", "2001:db8:40::/48"),
 //               overlapping none of the others: one of each family for a dual-stack plan
-//   "settings": {"links_30": true|false, "nibble": true|false} (optional; default false)
+//   "settings": {"links_30": true|false, "nibble": true|false, "cloud": "aws"} (optional;
+//               default false; "cloud" is one of none, aws, azure, gcp, oci, default none)
+//   "ipam":     values handed to an IPAM with every prefix (optional, each optional, default
+//               ""): {"tenant", "role", "vrf": strings, "tags": [strings], "section",
+//               "domain", "customer": strings}, each at most 200 bytes, no control characters
 //   "segments": the segment list last allocated (optional), each an object with
 //       "name"      as a block's name (required)
 //       "hosts"     a decimal string (required; "0" when only lengths are asked)
@@ -26,6 +30,7 @@
 //                   to 2^128 (assigned leaves only; default "0": not given)
 //       "growth"    the growth its segment asked for, as in a segment (assigned leaves only)
 //       "vlan"      its segment's VLAN ID, 1 to 4094 (assigned leaves only)
+//       "reserved"  true: kept back by the user (assigned leaves only; default false)
 //
 // Version 1 has "root" (one prefix) instead of "roots", and none of "settings", "segments",
 // "growth" and "vlan"; it is read as a plan of that one root.
@@ -57,6 +62,7 @@ struct RawBlock {
   bool hasPrefix = false, hasColour = false, hasHosts = false;
   std::optional<double> growth;
   std::optional<int> vlan;
+  bool reserved = false;
 };
 
 struct RawDocument {
@@ -66,6 +72,7 @@ struct RawDocument {
   std::string firstV2Key;                   // the path of the first key version 1 lacks
   bool hasFormat = false, hasVersion = false, hasRoots = false;
   Settings settings;
+  IpamValues ipam;
   std::vector<Segment> segments;
   std::vector<RawBlock> blocks;
 };
@@ -145,6 +152,9 @@ void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b) {
       noteV2(doc, in);
       int v = 0;
       if (readVlan(in, v)) b.vlan = v;
+    } else if (key == "reserved" && firstTime(in, seen, 512, key)) {
+      noteV2(doc, in);
+      in.readBool(b.reserved);
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
@@ -161,6 +171,47 @@ void readSettings(json::Reader& in, Settings& s) {
       in.readBool(s.links30);
     } else if (key == "nibble" && firstTime(in, seen, 2, key)) {
       in.readBool(s.nibble);
+    } else if (key == "cloud" && firstTime(in, seen, 4, key)) {
+      std::string v;
+      if (!in.readString(v)) return;
+      const auto mode = parseCloudMode(v);
+      if (!mode || v != cloudRules(*mode).key) in.fail("\"" + v.substr(0, 20) + "\" is not one of none, aws, azure, gcp, oci");
+      else s.cloud = *mode;
+    } else {
+      in.fail("unknown key \"" + key + "\"");
+    }
+  }
+}
+
+// A value handed to an IPAM: a name's rules (they name objects there).
+void readIpamText(json::Reader& in, std::string& out) {
+  if (!in.readString(out)) return;
+  if (auto r = checkName(out); !r.empty()) in.fail("the value " + r);
+}
+
+void readIpam(json::Reader& in, IpamValues& v) {
+  if (!in.beginObject()) return;
+  std::string key;
+  unsigned seen = 0;
+  std::string* const texts[] = {&v.tenant, &v.role, &v.vrf, &v.section, &v.domain, &v.customer};
+  constexpr const char* kNames[] = {"tenant", "role", "vrf", "section", "domain", "customer"};
+  while (in.nextMember(key)) {
+    bool known = false;
+    for (unsigned i = 0; i < 6 && !known; ++i) {
+      if (key != kNames[i]) continue;
+      known = true;
+      if (firstTime(in, seen, 1u << i, key)) readIpamText(in, *texts[i]);
+    }
+    if (known) continue;
+    if (key == "tags" && firstTime(in, seen, 64, key)) {
+      if (!in.beginArray()) return;
+      while (in.nextItem()) {
+        if (v.tags.size() == 256) {
+          in.fail("at most 256 tags");
+          return;
+        }
+        readIpamText(in, v.tags.emplace_back());
+      }
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
@@ -229,6 +280,9 @@ void readRaw(json::Reader& in, RawDocument& doc) {
     } else if (key == "settings" && firstTime(in, seen, 32, key)) {
       noteV2(doc, in);
       readSettings(in, doc.settings);
+    } else if (key == "ipam" && firstTime(in, seen, 128, key)) {
+      noteV2(doc, in);
+      readIpam(in, doc.ipam);
     } else if (key == "segments" && firstTime(in, seen, 64, key)) {
       noteV2(doc, in);
       if (!in.beginArray()) return;
@@ -392,8 +446,10 @@ class TreeBuilder {
     }
     if (raw.growth && !assigned) return fault("growth", "growth is given for a block that is not assigned");
     if (raw.vlan && !assigned) return fault("vlan", "a VLAN is given for a block that is not assigned");
+    if (raw.reserved && !assigned) return fault("reserved", "a block that is not assigned cannot be reserved");
     if (auto r = plan_.setAssigned(id, assigned, hosts, raw.growth.value_or(0)); !r.empty()) return fault("hosts", r);
     if (raw.vlan) (void)plan_.setVlan(id, *raw.vlan);
+    if (raw.reserved) (void)plan_.setReserved(id, true);
     leaves_.push_back({p.address.value, k});
     return std::nullopt;
   }
@@ -433,8 +489,10 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text) {
     if (!plan) plan.emplace(std::get<net::Prefix>(root));
     else if (auto r = plan->addRoot(std::get<net::Prefix>(root)); !r.empty()) return DocumentError{path, r};
   }
+  plan->reserve(doc.blocks.size());
   plan->setSettings(doc.settings);
   plan->setSegments(std::move(doc.segments));
+  plan->setIpamValues(std::move(doc.ipam));
   TreeBuilder builder(doc, std::move(*plan));
   if (auto e = builder.build()) return *e;
   return builder.take();
@@ -448,6 +506,36 @@ void appendGrowth(std::string& out, double g) {
   out += '"';
   out.append(buf, r.ptr);
   out += '"';
+}
+
+void appendIpam(std::string& out, const IpamValues& v) {
+  if (v.empty()) return;
+  out += "\n  \"ipam\": {";
+  bool first = true;
+  auto field = [&](const char* key, const std::string& value) {
+    if (value.empty()) return;
+    out += first ? "\"" : ", \"";
+    first = false;
+    out += key;
+    out += "\": ";
+    json::appendString(out, value);
+  };
+  field("tenant", v.tenant);
+  field("role", v.role);
+  field("vrf", v.vrf);
+  if (!v.tags.empty()) {
+    out += first ? "\"tags\": [" : ", \"tags\": [";
+    first = false;
+    for (std::size_t i = 0; i < v.tags.size(); ++i) {
+      if (i) out += ", ";
+      json::appendString(out, v.tags[i]);
+    }
+    out += ']';
+  }
+  field("section", v.section);
+  field("domain", v.domain);
+  field("customer", v.customer);
+  out += "},";
 }
 
 }  // namespace
@@ -469,7 +557,14 @@ std::string writeDocument(const Plan& plan) {
   out += plan.settings().links30 ? "true" : "false";
   out += ", \"nibble\": ";
   out += plan.settings().nibble ? "true" : "false";
-  out += "},\n  \"segments\": [";
+  if (plan.settings().cloud != CloudMode::None) {
+    out += ", \"cloud\": \"";
+    out += cloudRules(plan.settings().cloud).key;
+    out += '"';
+  }
+  out += "},";
+  appendIpam(out, plan.ipamValues());
+  out += "\n  \"segments\": [";
   const auto& segs = plan.segments();
   for (std::size_t i = 0; i < segs.size(); ++i) {
     const Segment& s = segs[i];
@@ -507,6 +602,7 @@ std::string writeDocument(const Plan& plan) {
         appendGrowth(out, b.growthPercent);
       }
       if (b.vlan) out += ", \"vlan\": " + std::to_string(b.vlan);
+      if (b.reserved) out += ", \"reserved\": true";
     } else {
       out += "\", \"assigned\": false";
     }

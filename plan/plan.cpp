@@ -61,6 +61,11 @@ std::string Plan::addRoot(net::Prefix root, BlockId* id) {
   return {};
 }
 
+void Plan::reserve(std::size_t blocks) {
+  blocks_.reserve(blocks);
+  alive_.reserve(blocks);
+}
+
 BlockId Plan::rootOf(net::Family f) const {
   for (BlockId r : roots_)
     if (blocks_[r].prefix.address.family == f) return r;
@@ -321,7 +326,17 @@ std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded, 
   e.assigned = assigned;
   e.hostsNeeded = hostsNeeded;
   e.growthPercent = growthPercent;
-  if (!assigned) e.vlan = 0;
+  if (!assigned) {
+    e.vlan = 0;
+    e.reserved = false;
+  }
+  return {};
+}
+
+std::string Plan::setReserved(BlockId id, bool reserved) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  if (reserved && !blocks_[id].assigned) return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block is reserved";
+  edit(id).reserved = reserved;
   return {};
 }
 
@@ -340,13 +355,14 @@ net::Count Plan::usableHosts(const net::Prefix& p) {
 
 net::Count Plan::spareHosts(BlockId id) const {
   const Block& b = block(id);
-  net::Count c = usableHosts(b.prefix);
+  net::Count c = cloudUsableHosts(settings_.cloud, b.prefix);
   if (b.assigned) c.low -= b.hostsNeeded;
   return c;
 }
 
 bool Plan::operator==(const Plan& other) const {
-  if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_) return false;
+  if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_ ||
+      ipam_ != other.ipam_) return false;
   std::vector<std::pair<BlockId, BlockId>> stack;
   for (std::size_t i = 0; i < roots_.size(); ++i) stack.emplace_back(roots_[i], other.roots_[i]);
   while (!stack.empty()) {
@@ -356,7 +372,7 @@ bool Plan::operator==(const Plan& other) const {
     const Block& y = other.blocks_[b];
     if (x.prefix != y.prefix || x.name != y.name || x.note != y.note || x.colour != y.colour ||
         x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
-        x.vlan != y.vlan || x.children.size() != y.children.size())
+        x.vlan != y.vlan || x.reserved != y.reserved || x.children.size() != y.children.size())
       return false;
     for (std::size_t i = 0; i < x.children.size(); ++i) stack.emplace_back(x.children[i], y.children[i]);
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/address.h"
+#include "plan/cloud.h"
 
 namespace mq::plan {
 
@@ -31,6 +32,7 @@ struct Block {
   net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
   double growthPercent = 0;   // assigned leaves: the growth its segment asked for
   int vlan = 0;               // assigned leaves: the segment's VLAN ID, 0 for none
+  bool reserved = false;      // assigned leaves: kept back by the user rather than given to a segment
   BlockId parent = kNoBlock;
   std::vector<BlockId> children;  // empty (leaf), or 2^k equal parts in address order
 };
@@ -56,7 +58,19 @@ struct Segment {
 struct Settings {
   bool links30 = false;  // 1 and 2 hosts take a /30 (the older practice) instead of /32 and /31
   bool nibble = false;   // IPv6 blocks other than /64 are widened to a multiple of 4 bits
+  CloudMode cloud = CloudMode::None;  // IPv4 blocks follow a public cloud's address rules
   bool operator==(const Settings&) const = default;
+};
+
+// Values an IPAM asks of every prefix handed to it, kept with the plan so that an export
+// need not ask again: NetBox's tenant, role, VRF and tags; phpIPAM's section, VLAN domain
+// and customer (its VRF is the same as NetBox's).
+struct IpamValues {
+  std::string tenant, role, vrf;
+  std::vector<std::string> tags;
+  std::string section, domain, customer;
+  bool empty() const { return *this == IpamValues{}; }
+  bool operator==(const IpamValues&) const = default;
 };
 
 // Empty when the text may be a block's name (valid UTF-8, no control characters, at most
@@ -94,6 +108,7 @@ class Plan {
   std::string addRoot(net::Prefix root, BlockId* id = nullptr);
   const std::vector<BlockId>& roots() const { return roots_; }
   BlockId root() const { return roots_.front(); }  // the first root
+  void reserve(std::size_t blocks);                  // room for this many blocks in all
   BlockId rootOf(net::Family f) const;              // the first root of a family, or kNoBlock
   bool isDualStack() const;                          // roots of both families
 
@@ -102,6 +117,8 @@ class Plan {
   // The segment list last allocated, kept with the plan so that it can be edited again.
   const std::vector<Segment>& segments() const { return segments_; }
   void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }
+  const IpamValues& ipamValues() const { return ipam_; }
+  void setIpamValues(IpamValues v) { ipam_ = std::move(v); }
 
   const Block& block(BlockId id) const;
   bool exists(BlockId id) const;
@@ -123,6 +140,7 @@ class Plan {
   std::string setColour(BlockId id, std::uint32_t rgb);
   std::string setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0, double growthPercent = 0);
   std::string setVlan(BlockId id, int vlan);  // 0 clears it; assigned leaves only
+  std::string setReserved(BlockId id, bool reserved);  // assigned leaves only; freeing clears it
 
   // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
   // the same parts (their ids kept): the same address space, one level deeper.
@@ -146,9 +164,9 @@ class Plan {
 
   // Usable hosts of a block and spare = usable - hostsNeeded (assigned leaves).
   static net::Count usableHosts(const net::Prefix& p);
-  net::Count spareHosts(BlockId id) const;
+  net::Count spareHosts(BlockId id) const;  // by the plan's cloud mode
 
-  // Same roots, trees, names, notes, colours, states, settings and segment list.
+  // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values.
   bool operator==(const Plan& other) const;
 
  private:
@@ -166,6 +184,7 @@ class Plan {
   std::vector<BlockId> roots_;
   Settings settings_;
   std::vector<Segment> segments_;
+  IpamValues ipam_;
   // Not copied with the plan: a copy records into no journal.
   struct JournalRef {
     Journal* to = nullptr;

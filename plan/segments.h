@@ -1,7 +1,24 @@
 #pragma once
 // The segment list of an allocation, as typed or pasted into the Allocate panel or read from
-// a file by mqnet: "name, hosts[, growth%[, /len]]" a line, read through the shared line
-// reader (textio/lines.h: byte order mark, CR LF, blank lines, '#' comments, the line limit).
+// a file by mqnet, read through the shared line reader (textio/lines.h: byte order mark,
+// CR LF, blank lines, '#' comments, the line limit). One segment a line:
+//
+//   name, hosts[, growth%][, /len][, /len][, vlan N]
+//
+//   name     any text but a comma (a tab in tab-separated lines), at most 200 bytes
+//   hosts    a whole number, written without thousands separators
+//   growth   percent to add to hosts, "25", "12.5" or "25%" (may be left empty: "lab, 10, , /28")
+//   /len     a fixed prefix length instead of one from hosts. In a dual-stack plan a length
+//            above 32 is the IPv6 one; with two, the IPv4 one first (or the one of 32 or
+//            less). In a plan of one family the only /len applies to it.
+//   vlan N   the segment's VLAN ID, 1 to 4094 ("vlan 10", "vlan=10")
+//
+// Fields are separated by commas; a line with a tab is split at tabs only, as a range
+// pasted from a spreadsheet is (where "1,000" may sit in one cell). A first line that names
+// the columns (name, hosts, growth, length, length6, vlan; "hosts" may be "host count") is
+// read as a header: its columns then give each field's meaning, and a VLAN or a length may
+// be written bare ("10", "28"). A line that could be read two ways is refused, never
+// guessed: "staff, 1,000" could be 1 host with growth 000 % or 1000 hosts.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,10 +28,22 @@
 
 namespace mq::plan {
 
-// One line's content (as textio hands it on: no comment, no surrounding blanks) into seg.
-// Fields are separated by commas or tabs (a pasted spreadsheet range); growth may be left
-// empty ("lab, 10, , /28") and takes an optional '%'. Returns why the line is refused, empty
-// when it is taken; a field quoted in the reason is escaped and shortened.
+// Reads the lines of one list in order (a header line changes how the next ones read).
+class SegmentLines {
+ public:
+  // One line's content (as textio hands it on: no comment, no surrounding blanks). Returns
+  // why the line is refused, empty when it is taken: then *taken tells whether it gave a
+  // segment (in seg) or was the header. A field quoted in the reason is escaped and shortened.
+  std::string read(std::string_view content, Segment& seg, bool* taken);
+
+  enum class Column : unsigned char { Name, Hosts, Growth, Length, Length6, Vlan };
+
+ private:
+  std::vector<Column> columns_;  // from a header line; empty: the usual order
+  bool first_ = true;
+};
+
+// One line on its own, as the first line of a list (a header line is refused here).
 std::string parseSegmentLine(std::string_view content, Segment& seg);
 
 // Every line of a list. Lines with faults are left out and listed in errors (line numbers

@@ -44,6 +44,7 @@ struct PrintLine {
     double pointSize = 10;
     bool bold = false;
     bool italic = false;
+    bool fixedPitch = false;  // a fixed-pitch face without ligatures (addresses, listings)
     friend bool operator==(const PrintLine&, const PrintLine&) = default;
 };
 

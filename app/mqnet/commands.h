@@ -18,6 +18,8 @@ extern const Command kOverlapsCommand;
 extern const Command kFreeCommand;
 extern const Command kGrepCommand;
 extern const Command kPlanShowCommand;
+extern const Command kPlanImportCommand;
+extern const Command kPlanExportCommand;
 
 inline constexpr const Command* kCommands[] = {
     &kInfoCommand,
@@ -32,6 +34,8 @@ inline constexpr const Command* kCommands[] = {
     &kGrepCommand,
     &kPlanAllocateCommand,
     &kPlanShowCommand,
+    &kPlanImportCommand,
+    &kPlanExportCommand,
 };
 
 }  // namespace mq::mqnet

@@ -2,23 +2,17 @@
 
 #include <algorithm>
 
-#include "net/address_scan.h"
 #include "net/parse.h"
 
 namespace mq::mqnet {
 
 bool readListItem(std::string_view item, net::Range& range, std::string* reason) {
-  net::Prefix p;
-  if (net::readPlainPrefix(item, p)) {
-    range = {p.network(), p.last()};
-    return true;
-  }
-  const auto parsed = net::parseInput(item);
+  const auto parsed = net::parseListItem(item);
   if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
     if (reason) *reason = e->message + " at character " + std::to_string(e->position + 1);
     return false;
   }
-  range = std::get<net::Input>(parsed).range;
+  range = std::get<net::Range>(parsed);
   return true;
 }
 

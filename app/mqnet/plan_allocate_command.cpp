@@ -226,20 +226,28 @@ int runAllocate(const Invocation& call) {
   if (a.has("--header") && !csv) return call.refuse("--header is for --csv only");
   const auto roots = readRoots(call, a.positional[0]);
   if (!roots) return kExitBadInput;
+  plan::CloudMode cloud = plan::CloudMode::None;
+  if (const std::string* c = a.value("--cloud")) {
+    const auto mode = plan::parseCloudMode(*c);
+    if (!mode) return call.refuse("--cloud " + textio::escaped(*c) + " is not one of none, aws, azure, gcp, oci");
+    cloud = *mode;
+  }
 
   std::vector<plan::Segment> segments;
+  plan::SegmentLines reader;
   const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
     plan::Segment seg;
-    if (const std::string reason = plan::parseSegmentLine(line.content, seg); !reason.empty())
+    bool taken = false;
+    if (const std::string reason = reader.read(line.content, seg, &taken); !reason.empty())
       line.refuse(reason);
-    else
+    else if (taken)
       segments.push_back(std::move(seg));
   });
   if (!read) return kExitBadInput;
 
   plan::Plan plan((*roots)[0]);
   if (roots->size() == 2) (void)plan.addRoot((*roots)[1]);
-  plan.setSettings({a.has("--links-30"), a.has("--nibble")});
+  plan.setSettings({a.has("--links-30"), a.has("--nibble"), cloud});
   const auto placements = plan::allocate(plan, plan.roots(), segments);
   const bool dual = roots->size() == 2;
   if (json)
@@ -257,7 +265,7 @@ int runAllocate(const Invocation& call) {
 
 const Command kPlanAllocateCommand{
     "plan allocate",
-    "[--links-30] [--nibble] [--json | --csv [--header]] ROOT[,ROOT] SEGMENTS-FILE",
+    "[--links-30] [--nibble] [--cloud MODE] [--json | --csv [--header]] ROOT[,ROOT] SEGMENTS-FILE",
     "      places the segments of SEGMENTS-FILE (name, hosts[, growth%[, /len]] a line;\n"
     "      - for standard input) into ROOT, largest first at the lowest free aligned place,\n"
     "      as the network planner does; exit status 3 when a segment does not fit\n",
@@ -267,14 +275,22 @@ const Command kPlanAllocateCommand{
     "      aligned place. An IPv4 segment takes the smallest block holding hosts x (1 +\n"
     "      growth) plus network and broadcast; 2 hosts a /31 and 1 host a /32. An IPv6\n"
     "      segment takes a /64 whatever its hosts. /len asks for that length instead.\n"
+    "      A line is name, hosts[, growth%][, /len][, /len][, vlan N]: a /len above 32 is\n"
+    "      the IPv6 one. A line with a tab is split at tabs (a spreadsheet range), and a\n"
+    "      first line naming the columns (name, hosts, growth, length, length6, vlan) is a\n"
+    "      header. Hosts are written without thousands separators: \"staff, 1,000\" is\n"
+    "      refused as it could mean 1 host with growth 000 %.\n"
     "      --links-30      1 and 2 hosts take a /30, the older practice\n"
     "      --nibble        IPv6 blocks other than /64 widened to a multiple of 4 bits\n"
+    "      --cloud MODE    IPv4 subnets follow a cloud's rules: aws (5 addresses reserved,\n"
+    "                      /16 to /28), azure (5, /29 smallest), gcp (4, /29 smallest), oci\n"
+    "                      (3, /30 smallest); none (the default) for the standard rules\n"
     "      --json          the placements as one JSON object\n"
     "      --csv           name,prefix,first,last,broadcast,hosts,spare,reason (LF line ends);\n"
     "                      dual-stack: name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,\n"
     "                      ipv6_last,hosts,needed,spare,ipv6_spare,reason\n"
     "      --header        with --csv, a first line naming the columns\n",
-    {{{"--json"}, {"--csv"}, {"--header"}, {"--links-30"}, {"--nibble"}}},
+    {{{"--json"}, {"--csv"}, {"--header"}, {"--links-30"}, {"--nibble"}, {"--cloud", true}}},
     runAllocate,
 };
 

@@ -7,6 +7,7 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/plan_files.h"
 #include "plan/allocations.h"
 #include "plan/document.h"
 #include "textio/escape.h"
@@ -15,34 +16,6 @@
 namespace mq::mqnet {
 
 namespace {
-
-constexpr std::size_t kMaxPlanBytes = std::size_t{512} << 20;  // as the planner opens
-
-// The whole file, at most kMaxPlanBytes; nullopt (named on standard error) when it cannot be.
-std::optional<std::string> readPlanFile(const Invocation& call, const std::string& path) {
-  const std::string source = path == "-" ? "standard input" : path;
-  std::string error;
-  std::FILE* in = textio::openInput(path, &error);
-  if (!in) {
-    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
-    return std::nullopt;
-  }
-  std::string text;
-  char buf[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0 && text.size() <= kMaxPlanBytes) text.append(buf, n);
-  const bool failed = std::ferror(in);
-  textio::closeInput(in);
-  if (failed) {
-    call.refuse("cannot read " + textio::escaped(source));
-    return std::nullopt;
-  }
-  if (text.size() > kMaxPlanBytes) {
-    call.refuse(textio::escaped(source) + " is larger than 512 MiB: not a plan this program wrote");
-    return std::nullopt;
-  }
-  return text;
-}
 
 void writeTable(BufferedWriter& out, const plan::Plan& plan) {
   std::vector<std::vector<std::string>> rows{{std::begin(plan::kAllocationColumns), std::end(plan::kAllocationColumns)}};
@@ -75,7 +48,7 @@ int runShow(const Invocation& call) {
   const bool json = a.has("--json"), csv = a.has("--csv");
   if (a.positional.size() != 1) return call.refuse("takes PLAN.mqplan (mqnet plan show --help)");
   if (json && csv) return call.refuse("--csv and --json exclude each other");
-  const auto text = readPlanFile(call, a.positional[0]);
+  const auto text = readWholeFile(call, a.positional[0]);
   if (!text) return kExitBadInput;
   auto read = plan::readDocument(*text);
   if (const auto* e = std::get_if<plan::DocumentError>(&read))

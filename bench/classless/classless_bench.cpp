@@ -54,7 +54,7 @@ void BM_KeystrokeModel(benchmark::State& state)
     mq::classless::ClasslessForm form;
     std::size_t n = 1;
     for (auto _ : state) {
-        form.Input_Change(text.substr(0, n));
+        form.setInput(text.substr(0, n));
         benchmark::DoNotOptimize(form.fields.data());
         n = n % text.size() + 1;
     }
@@ -165,11 +165,11 @@ BENCHMARK(BM_ListingBaselineListView)->Unit(benchmark::kMillisecond)->Iterations
 void BM_CsvSave(benchmark::State& state)
 {
     mq::classless::ClasslessForm form;
-    form.Input_Change("10.0.0.0/8");
+    form.setInput("10.0.0.0/8");
     mq::classless::SubnetListing listing;
     listing.setParent(form.resultPrefix());
-    listing.SplitText = "30";
-    listing.Split_Click();
+    listing.splitText = "30";
+    listing.split();
     const std::string path = QDir::temp().filePath("mq_classless_bench.csv").toStdString();
     SilentServices sv;
     mq::ui::QtCsvTarget target;

@@ -1,7 +1,6 @@
 // The classless form: what each typed text shows, how errors keep the last
 // results, and how the prefix controls and the box follow each other.
 #include "classless/form.h"
-#include "classless/summary.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +25,8 @@ TEST_P(TypedText, ShowsItsPrefix)
 {
     const Typed& t = GetParam();
     ClasslessForm f;
-    f.Input_Change(t.text);
-    ASSERT_EQ(f.Error, "") << t.text;
+    f.setInput(t.text);
+    ASSERT_EQ(f.error, "") << t.text;
     EXPECT_EQ(f.prefix, t.length);
     EXPECT_EQ(f.maskIndex, t.length);
     EXPECT_EQ(f.field(FieldId::Network).value, t.network);
@@ -60,33 +59,47 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ClasslessForm, RangeShowsItsPrefixesAndSize)
 {
     ClasslessForm f;
-    f.Input_Change("10.0.0.1-10.0.0.6");
+    f.setInput("10.0.0.1-10.0.0.6");
     EXPECT_EQ(f.prefix, 29);
     EXPECT_EQ(f.field(FieldId::Range).value, "10.0.0.1 - 10.0.0.6");
     EXPECT_EQ(f.field(FieldId::RangeAddresses).value, "6");
     EXPECT_EQ(f.field(FieldId::RangePrefixes).value, "10.0.0.1/32, 10.0.0.2/31, 10.0.0.4/31, 10.0.0.6/32");
-    f.Input_Change(":: - ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff");
+    f.setInput(":: - ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff");
     EXPECT_EQ(f.field(FieldId::RangeAddresses).value, "340282366920938463463374607431768211456");
     EXPECT_EQ(f.field(FieldId::RangePrefixes).value, "::/0");
-    f.Input_Change("10.0.0.0/24");
+    f.setInput("10.0.0.0/24");
     EXPECT_FALSE(f.field(FieldId::Range).shown);  // no range left over from before
 }
 
 TEST(ClasslessForm, TextThatDoesNotReadKeepsTheLastResults)
 {
     ClasslessForm f;
-    f.Input_Change("10.1.2.3/22");
+    f.setInput("10.1.2.3/22");
     for (const char* bad : {"10.1.2.3/33", "10.1.2.", "010.1.2.3", "2001:db8::g", "10.0.0.9 - 10.0.0.1"}) {
-        f.Input_Change(bad);
-        EXPECT_NE(f.Error, "") << bad;
-        EXPECT_EQ(f.Input, bad);
+        f.setInput(bad);
+        EXPECT_NE(f.error, "") << bad;
+        EXPECT_EQ(f.input, bad);
         EXPECT_EQ(f.field(FieldId::Network).value, "10.1.0.0/22") << bad;
         EXPECT_EQ(f.prefix, 22);
     }
-    f.Input_Change("");  // an empty box is not an error
-    EXPECT_EQ(f.Error, "");
-    f.Input_Change("10.1.2.3/20");
-    EXPECT_EQ(f.Error, "");
+    // A text that does not read says whose results are still on show, its own text escaped.
+    f.setInput("10.1.2.3/2\x1b[2J");
+    EXPECT_EQ(f.error.rfind("10.1.2.3/2\\x1b[2J: ", 0), 0u) << f.error;
+    EXPECT_EQ(f.notice, "The results below are still those of 10.1.2.3/22.");
+    // An empty box is not an error: it says what to type, and no results of before stay.
+    f.setInput(" ");
+    EXPECT_EQ(f.error, "");
+    EXPECT_EQ(f.notice, kEmptyNotice);
+    EXPECT_FALSE(f.hasResults());
+    EXPECT_TRUE(f.resultLines().empty());
+    for (const Field& fld : f.fields)
+        EXPECT_FALSE(fld.shown || !fld.value.empty()) << fld.name;
+    EXPECT_TRUE(f.badges.empty() && f.addressBits.empty());
+    f.setInput("bad");
+    EXPECT_EQ(f.notice, kEmptyNotice);
+    f.setInput("10.1.2.3/20");
+    EXPECT_EQ(f.notice, "");
+    EXPECT_EQ(f.error, "");
     EXPECT_EQ(f.field(FieldId::Network).value, "10.1.0.0/20");
 }
 
@@ -94,34 +107,34 @@ TEST(ClasslessForm, PrefixControlsRewriteTheBoxAndFollowIt)
 {
     ClasslessForm f;
     EXPECT_EQ(f.maskList.size(), 33u);
-    f.Input_Change("10.1.2.3 255.255.252.0");
-    f.Prefix_Change(24);
-    EXPECT_EQ(f.Input, "10.1.2.3/24");
+    f.setInput("10.1.2.3 255.255.252.0");
+    f.setPrefix(24);
+    EXPECT_EQ(f.input, "10.1.2.3/24");
     EXPECT_EQ(f.field(FieldId::Netmask).value, "255.255.255.0");
-    f.Mask_Click(16);
-    EXPECT_EQ(f.Input, "10.1.2.3/16");
+    f.chooseMask(16);
+    EXPECT_EQ(f.input, "10.1.2.3/16");
     EXPECT_EQ(f.maskList[16], "/16  255.255.0.0");
     // A change while the box holds an error starts from the last good address.
-    f.Input_Change("10.1.2.3/4x");
-    f.Prefix_Change(12);
-    EXPECT_EQ(f.Input, "10.1.2.3/12");
-    EXPECT_EQ(f.Error, "");
+    f.setInput("10.1.2.3/4x");
+    f.setPrefix(12);
+    EXPECT_EQ(f.input, "10.1.2.3/12");
+    EXPECT_EQ(f.error, "");
 
-    f.Input_Change("fe80::1%eth0/64");
+    f.setInput("fe80::1%eth0/64");
     EXPECT_EQ(f.prefixMaximum, 128);
     ASSERT_EQ(f.maskList.size(), 129u);
     EXPECT_EQ(f.maskList[32], "/32  ffff:ffff::");
     EXPECT_EQ(f.field(FieldId::Address).value, "fe80::1%eth0");
-    f.Prefix_Change(10);
-    EXPECT_EQ(f.Input, "fe80::1%eth0/10");
-    f.Prefix_Change(129);  // out of range: ignored
-    EXPECT_EQ(f.Input, "fe80::1%eth0/10");
+    f.setPrefix(10);
+    EXPECT_EQ(f.input, "fe80::1%eth0/10");
+    f.setPrefix(129);  // out of range: ignored
+    EXPECT_EQ(f.input, "fe80::1%eth0/10");
 }
 
 TEST(ClasslessForm, BinaryHexAndBadges)
 {
     ClasslessForm f;
-    f.Input_Change("10.1.2.3/22");
+    f.setInput("10.1.2.3/22");
     ASSERT_EQ(f.addressBits.size(), 1u);
     const BitLine want = {{"00001010", BitKind::Network}, {".", BitKind::Gap}, {"00000001", BitKind::Network},
                           {".", BitKind::Gap}, {"000000", BitKind::Network}, {"10", BitKind::Host},
@@ -133,7 +146,7 @@ TEST(ClasslessForm, BinaryHexAndBadges)
     EXPECT_EQ(f.badges[0], "Private-Use, RFC 1918, not globally reachable");
     EXPECT_EQ(f.field(FieldId::Global).value, "no");
 
-    f.Input_Change("2001:db8::1/36");
+    f.setInput("2001:db8::1/36");
     ASSERT_EQ(f.maskBits.size(), 4u);  // 32 bits a line
     std::string bits;
     int network = 0;
@@ -148,24 +161,6 @@ TEST(ClasslessForm, BinaryHexAndBadges)
     EXPECT_EQ(f.field(FieldId::AddressHex).value, "0x20010db8000000000000000000000001");
     EXPECT_FALSE(f.badges.empty());
     EXPECT_NE(f.badges[0].find("Documentation"), std::string::npos);
-}
-
-TEST(SummaryArea, SummarizesGoodLinesAndNamesBadOnes)
-{
-    SummaryArea s;
-    s.Text_Change("10.0.0.0/25\r\n10.0.0.128/25\n# note\n\n2001:db8::/33\n2001:db8:8000::/33\nbogus\n"
-                  "10.0.1.0 - 10.0.1.255\n10.0.0.7\n");
-    EXPECT_EQ(s.Summary, (std::vector<std::string>{"10.0.0.0/23", "2001:db8::/32"}));
-    ASSERT_EQ(s.Errors.size(), 1u);
-    EXPECT_EQ(s.Errors[0].rfind("Line 7: bogus", 0), 0u) << s.Errors[0];
-    EXPECT_EQ(s.inputItems, 6u);
-    EXPECT_EQ(s.countsText(),
-              "6 items in, 2 prefixes out, 512 IPv4 addresses, 79228162514264337593543950336 IPv6 addresses; "
-              "1 line not read");
-    s.Text_Change("::/0\n0.0.0.0/0");
-    EXPECT_EQ(s.countsText(),
-              "2 items in, 2 prefixes out, 4294967296 IPv4 addresses, 340282366920938463463374607431768211456 IPv6 "
-              "addresses");
 }
 
 }  // namespace

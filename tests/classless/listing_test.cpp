@@ -20,8 +20,8 @@ SubnetListing listingOf(const char* parent, const char* split, int visible = 20)
 {
     SubnetListing l;
     l.setParent(prefixOf(parent));
-    l.SplitText = split;
-    EXPECT_TRUE(l.Split_Click()) << l.Message;
+    l.splitText = split;
+    EXPECT_TRUE(l.split()) << l.message;
     l.setVisibleRows(visible);
     return l;
 }
@@ -31,18 +31,18 @@ constexpr u128 kAll = ~static_cast<u128>(0);  // 2^128 - 1, the last row of ::/0
 TEST(SubnetListing, SplitChecksTheLengthAndListsTheRows)
 {
     SubnetListing l;
-    l.SplitText = "30";
-    EXPECT_FALSE(l.Split_Click());
-    EXPECT_NE(l.Message, "");
+    l.splitText = "30";
+    EXPECT_FALSE(l.split());
+    EXPECT_NE(l.message, "");
     l.setParent(prefixOf("10.1.2.3/8"));
     for (const char* bad : {"7", "33", "/x", "", "-1", "99999999999999999999999999999999999999999"}) {
-        l.SplitText = bad;
-        EXPECT_FALSE(l.Split_Click()) << bad;
-        EXPECT_NE(l.Message.find("from 8 to 32"), std::string::npos) << l.Message;
+        l.splitText = bad;
+        EXPECT_FALSE(l.split()) << bad;
+        EXPECT_NE(l.message.find("from 8 to 32"), std::string::npos) << l.message;
         EXPECT_FALSE(l.shown());
     }
-    l.SplitText = " /30 ";
-    ASSERT_TRUE(l.Split_Click());
+    l.splitText = " /30 ";
+    ASSERT_TRUE(l.split());
     EXPECT_EQ(net::toDecimal(l.rowCount()), "4194304");
     EXPECT_EQ(l.cells(0), (std::array<std::string, 5>{"0", "10.0.0.0/30", "10.0.0.1", "10.0.0.2", "10.0.0.3"}));
     EXPECT_EQ(l.cells(l.lastRow()), (std::array<std::string, 5>{"4194303", "10.255.255.252/30", "10.255.255.253",
@@ -100,27 +100,27 @@ TEST(SubnetListing, JumpsToRowsAndAddressesNear2To127)
 {
     SubnetListing l = listingOf("::/0", "128");
     const u128 half = static_cast<u128>(1) << 127;
-    ASSERT_TRUE(l.Jump("170141183460469231731687303715884105728"));  // 2^127
+    ASSERT_TRUE(l.jump("170141183460469231731687303715884105728"));  // 2^127
     EXPECT_EQ(l.current(), half);
     EXPECT_EQ(l.top(), half);
     EXPECT_EQ(l.cells(l.current())[1], "8000::/128");
-    ASSERT_TRUE(l.Jump(" 7fff:ffff:ffff:ffff:ffff:ffff:ffff:ffff "));
+    ASSERT_TRUE(l.jump(" 7fff:ffff:ffff:ffff:ffff:ffff:ffff:ffff "));
     EXPECT_EQ(l.current(), half - 1);
-    ASSERT_TRUE(l.Jump("340282366920938463463374607431768211455"));  // the last row
+    ASSERT_TRUE(l.jump("340282366920938463463374607431768211455"));  // the last row
     EXPECT_EQ(l.current(), kAll);
     EXPECT_EQ(l.top(), l.lastTop());  // the view never runs past the end
-    EXPECT_FALSE(l.Jump("340282366920938463463374607431768211456"));
-    EXPECT_NE(l.Message.find("past the last row"), std::string::npos);
+    EXPECT_FALSE(l.jump("340282366920938463463374607431768211456"));
+    EXPECT_NE(l.message.find("past the last row"), std::string::npos);
     EXPECT_EQ(l.current(), kAll);  // a refused jump leaves the view alone
 
     SubnetListing v4 = listingOf("10.0.0.0/8", "30");
-    EXPECT_TRUE(v4.Jump("10.9.8.7"));
+    EXPECT_TRUE(v4.jump("10.9.8.7"));
     EXPECT_EQ(v4.cells(v4.current())[1], "10.9.8.4/30");
-    EXPECT_FALSE(v4.Jump("11.0.0.0"));
-    EXPECT_NE(v4.Message.find("outside"), std::string::npos);
-    EXPECT_FALSE(v4.Jump("2001:db8::1"));  // the other family lies outside too
-    EXPECT_FALSE(v4.Jump("ten"));
-    EXPECT_NE(v4.Message, "");
+    EXPECT_FALSE(v4.jump("11.0.0.0"));
+    EXPECT_NE(v4.message.find("outside"), std::string::npos);
+    EXPECT_FALSE(v4.jump("2001:db8::1"));  // the other family lies outside too
+    EXPECT_FALSE(v4.jump("ten"));
+    EXPECT_NE(v4.message, "");
 }
 
 TEST(SubnetListing, MovingSelectingAndCopying)
@@ -147,10 +147,10 @@ TEST(SubnetListing, MovingSelectingAndCopying)
     // Huge listings refuse Ctrl+A and copies past the limit, naming the row count.
     SubnetListing big = listingOf("::/0", "128");
     EXPECT_FALSE(big.selectAll());
-    EXPECT_NE(big.Message.find("340282366920938463463374607431768211456 rows"), std::string::npos);
+    EXPECT_NE(big.message.find("340282366920938463463374607431768211456 rows"), std::string::npos);
     big.moveEnd(true);
     EXPECT_FALSE(big.copySelection());
-    EXPECT_NE(big.Message.find("too many to copy"), std::string::npos);
+    EXPECT_NE(big.message.find("too many to copy"), std::string::npos);
     big.moveTo(kAll - 2, false);
     big.moveEnd(true);
     const std::string last3 = big.copySelection().value_or("");

@@ -19,6 +19,15 @@ public:
     int cancelAt = -1;  // the progress call that answers "cancelled"
     int progressCalls = 0;
 
+    std::deque<SaveChoice> choices;  // when empty, the program's own dialog (the fake services)
+    std::optional<SaveChoice> chooseFile(const std::string& filter, Services& sv) override
+    {
+        if (choices.empty())
+            return CsvTarget::chooseFile(filter, sv);
+        SaveChoice c = choices.front();
+        choices.pop_front();
+        return c;
+    }
     std::optional<std::uint64_t> freeBytes(const std::string&) override { return free; }
     bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error) override
     {
@@ -87,11 +96,11 @@ struct Window {
 
     void type(const char* text, const char* split = nullptr)
     {
-        form.Input_Change(text);
+        form.setInput(text);
         listing.setParent(form.resultPrefix());
         if (split) {
-            listing.SplitText = split;
-            ASSERT_TRUE(listing.Split_Click()) << listing.Message;
+            listing.splitText = split;
+            ASSERT_TRUE(listing.split()) << listing.message;
         }
     }
 };
@@ -114,6 +123,53 @@ TEST(ClasslessSave, CsvIsStreamedWholeAndCommittedOnce)
     const auto estimate = static_cast<double>(csvSizeEstimate(w.listing));
     EXPECT_NEAR(estimate / static_cast<double>(w.csv.bytes.size()), 1.0, 0.1);
     EXPECT_EQ(w.sv.messages.back().text, "File Successfully Written");
+}
+
+TEST(ClasslessSave, TheChosenTypeDecidesTheFormatAndAddsItsExtension)
+{
+    Window w;
+    w.type("2001:db8::/126", "127");
+    w.csv.free = 1ull << 40;
+    w.csv.choices = {{"/tmp/v6split", 1}, {"/tmp/notes", 0}, {"/tmp/odd.name.csv", 0}, {"/tmp/dir.d/plain", 1}};
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.csv.log.front(), "open /tmp/v6split.csv");
+    EXPECT_EQ(w.csv.bytes.rfind(kCsvHeader, 0), 0u);
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.out.files.count("/tmp/notes.txt"), 1u);
+    EXPECT_NE(w.out.files["/tmp/notes.txt"].find("Split into /127: 2 subnets"), std::string::npos);
+    // A typed extension stays, and the chosen type still decides.
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.out.files.count("/tmp/odd.name.csv"), 1u);
+    EXPECT_EQ(w.out.files["/tmp/odd.name.csv"].rfind("Maskquill Classless Calculator", 0), 0u);
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.csv.log.back(), "commit");
+    EXPECT_EQ(w.csv.log[w.csv.log.size() - 2], "open /tmp/dir.d/plain.csv");
+
+    Window one;
+    one.type("10.0.0.0/24", "24");
+    EXPECT_EQ(reportLines(one.form, one.listing).back(), "Split into /24: 1 subnet");
+}
+
+TEST(ClasslessSave, ListsPageSavesAndPrintsItsResult)
+{
+    Window w;
+    w.type("10.1.2.3/22");  // the facts are not what the summary page gives
+    ListsForm summary;
+    w.csv.choices = {{"/tmp/sum", 0}};
+    EXPECT_EQ(saveLists(summary, w.sv, w.out, w.csv), SaveOutcome::Nothing);
+    summary.request.a = "10.0.0.0/25\n10.0.0.128/25\nten\n";
+    summary.update();
+    w.csv.choices = {{"/tmp/sum", 0}};
+    EXPECT_EQ(saveLists(summary, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.out.files["/tmp/sum.txt"],
+              "Maskquill Classless Calculator: Summarise A\r\n\r\n2 items in, 1 prefix out, 256 IPv4 addresses; 1 "
+              "line not read\r\n\r\n10.0.0.0/24\r\n\r\nLines not read:\r\n" +
+                  summary.result.refused[0].text + "\r\n");
+    w.out.copies = {1};
+    printLists(summary, w.sv, w.out);
+    ASSERT_EQ(w.out.printed.size(), 1u);
+    EXPECT_EQ(w.out.printed[0][4].text, "10.0.0.0/24");
+    EXPECT_TRUE(w.out.printed[0][4].fixedPitch);
 }
 
 TEST(ClasslessSave, CsvRefusedCancelledOrFailedLeavesNoFile)
@@ -170,7 +226,7 @@ TEST(ClasslessSave, TextReportAndPrintout)
     printResults(w.form, w.listing, w.sv, w.out);
     ASSERT_EQ(w.out.printed.size(), 2u);
     EXPECT_EQ(w.out.ended, 1);
-    EXPECT_EQ(w.out.printed[0][0], (PrintLine{"Maskquill Classless Calculator", 12, true, false}));
+    EXPECT_EQ(w.out.printed[0][0], (PrintLine{"Maskquill Classless Calculator", 12, true, false, true}));
     EXPECT_EQ(w.sv.messages.back().text, "Results Successfully Printed");
     w.out.copies = {std::nullopt};
     printResults(w.form, w.listing, w.sv, w.out);

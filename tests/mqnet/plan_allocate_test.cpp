@@ -56,7 +56,7 @@ TEST(PlanCommand, RefusalsNameWhatIsWrong) {
   EXPECT_EQ(lines.status, 2);
   EXPECT_EQ(lines.out, "ok,10.0.0.0/28,10.0.0.1,10.0.0.14,10.0.0.15,10,4,\n");  // the rest is still placed
   EXPECT_EQ(lines.err,
-            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 2: bad line: expected name, hosts[, growth%[, /len]]\n"
+            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 2: bad line: expected name, hosts[, growth%][, /len][, /len][, vlan N]\n"
             "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 3: x, many: hosts \"many\" is not a whole number from 0 to 2^128 - 1\n");
   struct Case { std::vector<std::string> args; const char* err; };
   for (const Case& c : std::vector<Case>{

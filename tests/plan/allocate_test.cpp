@@ -227,6 +227,11 @@ TEST(Allocate, IntoFreeSpaceSplitByHand) {
   ASSERT_EQ(h.run(quarters, makeAllocate(quarters.root(), {{"campus", 20000}})), "");
   EXPECT_EQ(quarters.blockCount(), 3u);
   EXPECT_EQ(quarters.freeLeaves().size(), 1u);
+  // Dual-stack: the chosen block and the other family's root, IPv4 first.
+  ASSERT_EQ(quarters.addRoot(P("2001:db8::/48")), "");
+  const BlockId v6root = quarters.roots()[1], q1 = quarters.block(quarters.root()).children[1];
+  EXPECT_EQ(allocationTargets(quarters, v6root), (std::vector<BlockId>{quarters.root(), v6root}));
+  EXPECT_EQ(allocationTargets(quarters, q1), (std::vector<BlockId>{q1, v6root}));
   // 10.0.0.0/24 with "big, 300" and "small, 10": a /25 is left.
   Plan small(P("10.0.0.0/24"));
   const auto r = allocate(small, small.root(), {{"big", 300}, {"small", 10}});
@@ -298,7 +303,7 @@ TEST(Allocate, SegmentListsAsTypedOrPasted) {
   std::vector<std::size_t> lines;
   for (const auto& e : errors) lines.push_back(e.line);
   EXPECT_EQ(lines, (std::vector<std::size_t>{8, 9, 10, 11, 12, 13, 14}));
-  EXPECT_EQ(errors[0].reason, "expected name, hosts[, growth%[, /len]]");
+  EXPECT_EQ(errors[0].reason, "expected name, hosts[, growth%][, /len][, /len][, vlan N]");
   EXPECT_EQ(errors[2].reason, "hosts \"-1\" is not a whole number from 0 to 2^128 - 1");
   EXPECT_EQ(errors[5].reason, "asks for no hosts (give hosts or a /len)");
 }

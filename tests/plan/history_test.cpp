@@ -12,7 +12,13 @@ using test::P;
 std::unique_ptr<Command> randomCommand(const Plan& plan, std::mt19937_64& rng) {
   const auto all = plan.preorder(plan.root());
   const BlockId b = all[rng() % all.size()];
-  switch (rng() % 11) {
+  switch (rng() % 12) {
+    case 11: {  // a prefix somewhere under a random block, as found in use on the network
+      const net::Prefix at = plan.block(b).prefix;
+      const int len = std::min(at.address.bits(), at.length + static_cast<int>(rng() % 4));
+      const net::u128 offset = len == at.length ? 0 : (static_cast<net::u128>(rng()) << (at.address.bits() - len)) & ~net::maskOf(at.address.family, at.length);
+      return makeImport({{net::Prefix{{at.address.value + offset, at.address.family}, len}, "in use"}});
+    }
     case 7: return makeFree(b);
     case 8: return makeAssign(b, {"h" + std::to_string(rng() % 9), rng() % 3, 10.0, "n", static_cast<int>(rng() % 5)});
     case 9: return makeTidy(plan.roots());
@@ -114,6 +120,31 @@ TEST(History, TidyJoinsFreeNeighboursAndUndoesInOneStep) {
                                                "10.0.232.0/21", "10.0.240.0/20"}));
   EXPECT_EQ(h.undoText(), "Tidy 10.0.0.0/16");
   EXPECT_NE(h.run(plan, makeTidy(plan.roots())), "");  // nothing left to join
+  h.undo(plan);
+  EXPECT_TRUE(plan == before);
+}
+
+// Prefixes found in use take their place in free space however it is split; those that
+// overlap what is assigned, or each other (both of a pair), are refused with the reason.
+TEST(History, ImportInUsePrefixes) {
+  Plan plan(P("10.0.0.0/16"));
+  ASSERT_EQ(plan.split(plan.root(), 4), "");
+  ASSERT_EQ(plan.setAssigned(plan.block(plan.root()).children[3], true), "");
+  const std::vector<ImportItem> items{{P("10.0.0.0/17"), "core"}, {P("10.0.5.0/24"), "dup"}, {P("10.0.192.0/24"), "x"},
+                                      {P("10.1.0.0/24"), "out"}, {P("10.0.128.0/25"), "lab"}, {P("10.0.64.9/18"), "hb"}};
+  const auto why = importRefusals(plan, items);
+  EXPECT_EQ(why, (std::vector<std::string>{"10.0.0.0/17: overlaps item 2 (10.0.5.0/24, contains)",
+                                           "10.0.5.0/24: overlaps item 1 (10.0.0.0/17, inside)",
+                                           "10.0.192.0/24: overlaps the assigned block 10.0.192.0/18",
+                                           "10.1.0.0/24: lies outside every root", "",
+                                           "10.0.64.0/18: overlaps item 1 (10.0.0.0/17, inside)"}));
+  const Plan before = plan;
+  History h;
+  ASSERT_EQ(h.run(plan, makeImport({items[0], items[4]})), "");
+  EXPECT_EQ(plan.block(plan.leafAt(P("10.0.0.1").address)).prefix, P("10.0.0.0/17"));
+  EXPECT_EQ(plan.block(plan.leafAt(P("10.0.128.1").address)).name, "lab");
+  EXPECT_EQ(h.run(plan, makeImport({{P("10.0.0.0/24"), "again"}})),
+            "nothing to import: 10.0.0.0/24: overlaps the assigned block 10.0.0.0/17 (core)");
   h.undo(plan);
   EXPECT_TRUE(plan == before);
 }

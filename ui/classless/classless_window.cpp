@@ -1,21 +1,29 @@
 #include "ui/classless/classless_window.h"
 
+#include "ui/classless/lines_view.h"
 #include "ui/classless/subnet_table.h"
+#include "ui/classless/text_mirror.h"
 #include "ui/help/help_window.h"
 #include "ui/platform/geometry.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QThread>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
@@ -31,14 +39,6 @@ using classless::FieldId;
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
-
-QString joined(const std::vector<std::string>& lines)
-{
-    QStringList l;
-    for (const std::string& s : lines)
-        l << q(s);
-    return l.join(QLatin1Char('\n'));
-}
 
 // A read-only field: selectable, copyable, and its value is what a screen reader reads.
 QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
@@ -105,29 +105,64 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     splitter->addWidget(buildResults());
     tabs = new QTabWidget(splitter);
     tabs->setObjectName(QStringLiteral("Tools"));
-    tabs->setFocusPolicy(Qt::NoFocus);  // its tab bar takes the focus
-    tabs->tabBar()->setAccessibleName(QStringLiteral("Split or summarize"));
-    tabs->addTab(buildListing(), QStringLiteral("Split into /N"));
-    tabs->addTab(buildSummary(), QStringLiteral("Summarize"));
+    tabs->setAccessibleName(QStringLiteral("Split or lists"));
+    tabs->tabBar()->setAccessibleName(QStringLiteral("Split or lists"));
+    tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);  // Tab stops on the page titles
+    tabs->addTab(buildListing(), QStringLiteral("Split into /&N"));
+    tabs->addTab(buildLists(), QStringLiteral("&Lists"));
     splitter->addWidget(tabs);
-    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(splitter);
+    // Ctrl+PageDown and Ctrl+PageUp turn the pages from anywhere in the window.
+    for (const auto& [key, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+                                    std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+        auto* sc = new QShortcut(key, this);
+        sc->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(sc, &QShortcut::activated, this, [this, step = step] {
+            tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
+            tabs->tabBar()->setFocus(Qt::ShortcutFocusReason);
+        });
+    }
 
     // Tab order: the box, the prefix controls, the results, then the listing and the summarizer.
     QList<QWidget*> order = {input, prefixSpin, prefixSlider, mask};
     for (auto& [label, box] : fieldWidgets)
         order << box;
     order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
-          << listingTable << summaryInput << summaryOutput << summaryErrors;
+          << listingTable << operation << block << openA << listA << openB << listB << listsCopy << listsOutput
+          << listsErrors;
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     describeControls();
-    resize(980, 640);
+    sizeForIPv6();
     refresh();
     input->setFocus();
+}
+
+// Opens wide enough for the longest IPv6 result beside the pages.
+void ClasslessWindow::sizeForIPv6()
+{
+    const QLineEdit* sample = fieldWidgets.front().second;
+    const QFontMetrics fm(sample->font());
+    int caption = 0;
+    for (auto& [label, box] : fieldWidgets)
+        caption = std::max(caption, label->fontMetrics().horizontalAdvance(label->text()));
+    // The reverse pointer of an IPv6 address: 32 nibbles, dotted, and ip6.arpa.
+    QString longest;
+    for (int i = 0; i < 32; ++i)
+        longest += QStringLiteral("8.");  // digits are the widest nibbles
+    longest += QStringLiteral("ip6.arpa");
+    const int field = fm.horizontalAdvance(longest) + 16;  // the line edit's frame and margins
+    const int pane = caption + field + 48;                 // the grid's margins, spacing and scroll bar
+    resultsArea->setMinimumWidth(std::min(pane, 760));
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("Panes"));
+    const int tools = 520;
+    splitter->setSizes({pane, tools});
+    openingSize = QSize(pane + tools + 16, 660);
+    resize(openingSize);
 }
 
 // What each control is for, as a screen reader says it after the name.
@@ -142,17 +177,25 @@ void ClasslessWindow::describeControls()
         {jumpTo, "A row number or an address of the listing; Enter jumps to it"},
         {jumpButton, "Jumps to the row number or the address typed"},
         {listingCount, "How many subnets the listing holds"},
-        {summaryInput, "Addresses, prefixes and ranges, one a line, to summarize"},
-        {summaryOutput, "The fewest prefixes that cover the list"},
-        {summaryCounts, "Input items, output prefixes and addresses covered"},
-        {summaryErrors, "The lines that could not be read, with their line numbers and reasons"},
+        {operation, "What to work out from list A, or from lists A and B"},
+        {block, "The block whose free space is worked out, list A being in use"},
+        {listA, "Addresses, prefixes and ranges, one a line; # starts a comment"},
+        {listB, "The second list, for the operations that take two"},
+        {openA, "Loads a file into list A"},
+        {openB, "Loads a file into list B"},
+        {listsOutput, "The result: prefixes, or the pairs of items that overlap"},
+        {listsCounts, "Items read, the result's size and the addresses it covers"},
+        {listsErrors, "The lines that could not be read, with their list, line number and reason"},
+        {listsCopy, "Copies the result to the clipboard"},
+        {tabs, "The pages: Ctrl+PageDown and Ctrl+PageUp turn them"},
+        {listsMessage, "Why a file could not be loaded"},
         {findChild<QWidget*>(QStringLiteral("Results")), "The facts of the prefix"},
     };
     for (const auto& [widget, text] : descriptions)
         if (widget)
             widget->setAccessibleDescription(QString::fromUtf8(text));
     findChild<QWidget*>(QStringLiteral("Results"))->setAccessibleName(QStringLiteral("Results"));
-    summaryCounts->setAccessibleName(QStringLiteral("Summary counts"));
+    listsCounts->setAccessibleName(QStringLiteral("Result counts"));
     for (QWidget* b : tabs->tabBar()->findChildren<QToolButton*>())
         b->setAccessibleDescription(QStringLiteral("Shows the tabs hidden on this side"));
 }
@@ -160,8 +203,11 @@ void ClasslessWindow::describeControls()
 QWidget* ClasslessWindow::buildResults()
 {
     auto* scroll = new QScrollArea;
+    resultsArea = scroll;
     scroll->setObjectName(QStringLiteral("Results"));
     scroll->setWidgetResizable(true);
+    // The fields narrow with the pane: it never scrolls sideways, so captions stay in view.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setFocusPolicy(Qt::NoFocus);  // the fields inside take the focus
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
@@ -192,6 +238,10 @@ QWidget* ClasslessWindow::buildResults()
     pal.setColor(QPalette::WindowText, toQColor(colour::Red));
     error->setPalette(pal);
     grid->addWidget(error, row++, 1, 1, 3);
+    notice = new QLabel(page);
+    notice->setObjectName(QStringLiteral("Notice"));
+    notice->setWordWrap(true);
+    grid->addWidget(notice, row++, 1, 1, 3);
 
     auto* prefixLabel = new QLabel(QStringLiteral("&Prefix length:"), page);
     prefixSpin = new QSpinBox(page);
@@ -208,7 +258,7 @@ QWidget* ClasslessWindow::buildResults()
     connect(prefixSpin, &QSpinBox::valueChanged, this, &ClasslessWindow::prefixChosen);
     connect(prefixSlider, &QSlider::valueChanged, this, &ClasslessWindow::prefixChosen);
     connect(mask, &QComboBox::activated, this, [this](int index) {
-        formModel.Mask_Click(index);
+        formModel.chooseMask(index);
         listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
         refresh();
     });
@@ -234,6 +284,7 @@ QWidget* ClasslessWindow::buildResults()
     badgeLayout = new QVBoxLayout;
     badgeLayout->setSpacing(2);
     grid->addWidget(badgeLabel, row, 0);
+    resultsOnly << badgeLabel;
     grid->addLayout(badgeLayout, row++, 1, 1, 3);
 
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -251,6 +302,7 @@ QWidget* ClasslessWindow::buildResults()
         caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         grid->addWidget(caption, row, 0);
         grid->addWidget(l, row++, 1, 1, 3);
+        resultsOnly << caption << l;
         return l;
     };
     addressBinary = binary("AddressBinary", "Address in binary");
@@ -260,6 +312,7 @@ QWidget* ClasslessWindow::buildResults()
                                   .arg(toQColor(colour::Red).name(), toQColor(colour::Olive).name()),
                               page);
     grid->addWidget(legend, row++, 1, 1, 3);
+    resultsOnly << legend;
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(2, 1);
     scroll->setWidget(page);
@@ -320,44 +373,232 @@ QWidget* ClasslessWindow::buildListing()
     return page;
 }
 
-QWidget* ClasslessWindow::buildSummary()
+QWidget* ClasslessWindow::buildLists()
 {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    auto* inLabel = new QLabel(QStringLiteral("&List to summarize (one item a line):"), page);
-    summaryInput = textArea("SummaryInput", "List to summarize", false, page);
-    inLabel->setBuddy(summaryInput);
-    auto* outLabel = new QLabel(QStringLiteral("Summary:"), page);
-    summaryOutput = textArea("SummaryOutput", "Summary", true, page);
-    summaryCounts = new QLabel(page);
-    summaryCounts->setObjectName(QStringLiteral("SummaryCounts"));
-    summaryCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    summaryErrors = textArea("SummaryErrors", "Lines not read", true, page);
-    summaryErrors->setMaximumHeight(90);
-    connect(summaryInput, &QPlainTextEdit::textChanged, this, [this] {
-        if (refreshing)
-            return;
-        summaryModel.Text_Change(summaryInput->toPlainText().toStdString());
-        summaryOutput->setPlainText(joined(summaryModel.Summary));
-        summaryErrors->setPlainText(joined(summaryModel.Errors));
-        summaryCounts->setText(q(summaryModel.countsText()));
-        summaryCounts->setAccessibleName(summaryCounts->text().isEmpty() ? QStringLiteral("Summary counts")
-                                                                         : summaryCounts->text());
-    });
-    grid->addWidget(inLabel, 0, 0);
-    grid->addWidget(outLabel, 0, 1);
-    grid->addWidget(summaryInput, 1, 0);
-    grid->addWidget(summaryOutput, 1, 1);
-    grid->addWidget(summaryCounts, 2, 0, 1, 2);
-    grid->addWidget(summaryErrors, 3, 0, 1, 2);
+    auto* opLabel = new QLabel(QStringLiteral("&Operation:"), page);
+    operation = new QComboBox(page);
+    operation->setObjectName(QStringLiteral("Operation"));
+    operation->setAccessibleName(QStringLiteral("Operation"));
+    for (const classless::OperationInfo& o : classless::listOperations())
+        operation->addItem(QString::fromUtf8(o.name), static_cast<int>(o.op));
+    opLabel->setBuddy(operation);
+    auto* blockLabel = new QLabel(QStringLiteral("Bloc&k:"), page);
+    block = new QLineEdit(page);
+    block->setObjectName(QStringLiteral("Block"));
+    block->setAccessibleName(QStringLiteral("Block"));
+    block->setPlaceholderText(QStringLiteral("10.0.0.0/16"));
+    blockLabel->setBuddy(block);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(opLabel);
+    bar->addWidget(operation, 1);
+    bar->addWidget(blockLabel);
+    bar->addWidget(block);
+    grid->addLayout(bar, 0, 0, 1, 2);
+
+    auto list = [&](char name, const char* caption, const char* open, QPlainTextEdit*& box, QPushButton*& button,
+                    TextMirror*& mirror, int column) {
+        auto* label = new QLabel(QString::fromUtf8(caption), page);
+        box = textArea(name == 'A' ? "ListA" : "ListB", name == 'A' ? "List A" : "List B", false, page);
+        label->setBuddy(box);
+        button = new QPushButton(QString::fromUtf8(open), page);
+        button->setObjectName(name == 'A' ? QStringLiteral("OpenA") : QStringLiteral("OpenB"));
+        button->setAccessibleName(name == 'A' ? QStringLiteral("Open into A") : QStringLiteral("Open into B"));
+        connect(button, &QPushButton::clicked, this, [this, name] { openList(name); });
+        mirror = new TextMirror(box->document(), this);
+        connect(box, &QPlainTextEdit::textChanged, this, &ClasslessWindow::listsEdited);
+        auto* head = new QHBoxLayout;
+        head->addWidget(label, 1);
+        head->addWidget(button);
+        grid->addLayout(head, 1, column);
+        grid->addWidget(box, 2, column);
+    };
+    list('A', "Lis&t A (one item a line):", "Op&en into A...", listA, openA, textA, 0);
+    list('B', "List &B:", "Open &into B...", listB, openB, textB, 1);
+    listsMessage = new QLabel(page);
+    listsMessage->setObjectName(QStringLiteral("ListsMessage"));
+    listsMessage->setWordWrap(true);
+    QPalette pal = listsMessage->palette();
+    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
+    listsMessage->setPalette(pal);
+    listsMessage->hide();
+    grid->addWidget(listsMessage, 3, 0, 1, 2);
+
+    listsCounts = new QLabel(page);
+    listsCounts->setObjectName(QStringLiteral("ListsCounts"));
+    listsCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    listsCounts->setWordWrap(true);
+    listsCounts->setMinimumHeight(2 * listsCounts->fontMetrics().lineSpacing() + 4);  // two lines at most
+    listsCopy = new QPushButton(QStringLiteral("Cop&y result"), page);
+    listsCopy->setObjectName(QStringLiteral("CopyResult"));
+    listsCopy->setAccessibleName(QStringLiteral("Copy result"));
+    connect(listsCopy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(listsOutput->text()); });
+    auto* foot = new QHBoxLayout;
+    foot->addWidget(listsCounts, 1);
+    foot->addWidget(listsCopy);
+    grid->addLayout(foot, 4, 0, 1, 2);
+    listsOutput = new LinesView("ListsOutput", "Result", page);
+    grid->addWidget(listsOutput, 5, 0, 1, 2);
+    listsErrors = new LinesView("ListsErrors", "Lines not read", page);
+    listsErrors->setMaximumHeight(90);
+    grid->addWidget(listsErrors, 6, 0, 1, 2);
+    grid->setRowStretch(2, 3);
+    grid->setRowStretch(5, 2);
+
+    listsPause.setSingleShot(true);
+    listsPause.setInterval(kListPauseMs);
+    connect(&listsPause, &QTimer::timeout, this, &ClasslessWindow::listsStart);
+    connect(operation, &QComboBox::currentIndexChanged, this, &ClasslessWindow::operationChosen);
+    connect(block, &QLineEdit::textChanged, this, &ClasslessWindow::listsEdited);
+    operationChosen();
     return page;
+}
+
+// B and the block take part only in the operations that use them.
+void ClasslessWindow::operationChosen()
+{
+    const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
+    const classless::OperationInfo& info = classless::operationInfo(op);
+    listsModel.request.op = op;
+    listB->setEnabled(info.usesB);
+    openB->setEnabled(info.usesB);
+    block->setEnabled(info.needsBlock);
+    listsEdited();
+}
+
+// Something changed: what was under way is dropped, and the lists are worked out
+// again once typing pauses; the last result stays on show meanwhile.
+void ClasslessWindow::listsEdited()
+{
+    if (refreshing || !listsCounts)
+        return;
+    listsWork.cancel();
+    listsPause.start();
+    listsCounts->setText(q(listsModel.countsText()) + QStringLiteral(" (working out the changed lists…)"));
+}
+
+void ClasslessWindow::listsStart()
+{
+    const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
+    const QString a = textA->text();
+    const QString b = classless::operationInfo(op).usesB ? textB->text() : QString();
+    const QString blockText = block->text();
+    listsWork.start([this, op, a = QString(a), b = QString(b), blockText](const std::atomic<bool>& cancel) mutable -> std::function<void()> {
+        classless::ListsRequest request{op, a.toStdString(), b.toStdString(), blockText.toStdString()};
+        // Let go of the shared texts at once: while held here, the next edit copies them whole.
+        a = b = QString();
+        auto result = std::make_shared<classless::ListsResult>(classless::workOut(request, &cancel));
+        return [this, result] {
+            listsModel.setResult(std::move(*result));
+            refreshLists();
+            emit listsShown();
+        };
+    });
+}
+
+void ClasslessWindow::refreshLists()
+{
+    listsOutput->setLines(&listsModel.result.lines);
+    listsErrorLines = listsModel.errors();
+    listsErrors->setLines(&listsErrorLines);
+    listsCounts->setText(q(listsModel.countsText()));
+    listsCounts->setAccessibleName(listsCounts->text());
+}
+
+// The file is read and its document built on a thread of their own: a document of
+// a million lines takes seconds to build, and the window keeps answering meanwhile.
+void ClasslessWindow::openList(char list)
+{
+    if (loader)
+        return;
+    QString path;
+    if (openChooser)
+        path = openChooser(list);
+    else
+        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)));
+    if (path.isEmpty())
+        return;
+    auto* doc = new QTextDocument;
+    doc->setUndoRedoEnabled(false);
+    auto error = std::make_shared<std::string>();
+    auto text = std::make_shared<QString>();
+    QThread* ui = thread();
+    loader = QThread::create([doc, error, text, ui, file = path.toStdString()] {
+        if (const auto bytes = classless::readListFile(file, error.get())) {
+            doc->setPlainText(QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size())));
+            *text = doc->toPlainText();  // the text as the box gives it (line ends made plain)
+        }
+        doc->moveToThread(ui);
+    });
+    doc->moveToThread(loader);
+    loadingDoc = doc;
+    connect(loader, &QThread::finished, this, [this, list, doc, error, text, path] {
+        loader->deleteLater();
+        loader = nullptr;
+        loadingDoc = nullptr;
+        listRead(list, doc, *text, *error, path);
+    });
+    openA->setEnabled(false);
+    openB->setEnabled(false);
+    listsMessage->setText(QStringLiteral("Opening %1…").arg(path));
+    listsMessage->show();
+    loader->start();
+}
+
+void ClasslessWindow::listRead(char list, QTextDocument* doc, const QString& text, const std::string& error,
+                               const QString& path)
+{
+    openA->setEnabled(true);
+    openB->setEnabled(classless::operationInfo(listsModel.request.op).usesB);
+    listsMessage->setVisible(!error.empty());
+    if (!error.empty()) {
+        delete doc;
+        listsMessage->setText(QStringLiteral("Could not open %1: %2").arg(path, q(error)));
+        listsMessage->setAccessibleName(listsMessage->text());
+        emit listLoaded();
+        return;
+    }
+    QPlainTextEdit* box = list == 'A' ? listA : listB;
+    TextMirror*& mirror = list == 'A' ? textA : textB;
+    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));  // on this thread: it lays out with the window's fonts
+    doc->setUndoRedoEnabled(true);
+    doc->setDefaultFont(box->font());
+    doc->setParent(box);
+    QTextDocument* old = box->document();
+    delete mirror;
+    mirror = new TextMirror(doc, text, this);
+    box->setDocument(doc);
+    if (old->parent() == box)
+        old->deleteLater();  // one this window opened before
+    listsEdited();
+    emit listLoaded();
+}
+
+ClasslessWindow::~ClasslessWindow()
+{
+    if (loader) {  // closed while a file was being opened
+        loader->wait();
+        delete loader;
+        delete loadingDoc;
+    }
+}
+
+QString ClasslessWindow::listText(char list) const
+{
+    return (list == 'A' ? textA : textB)->text();
+}
+
+bool ClasslessWindow::onListsPage() const
+{
+    return tabs->currentIndex() == 1;
 }
 
 // ---------------------------------------------------------------- events
 
 void ClasslessWindow::inputEdited(const QString& text)
 {
-    formModel.Input_Change(text.toStdString());
+    formModel.setInput(text.toStdString());
     listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
     refresh();
 }
@@ -366,15 +607,15 @@ void ClasslessWindow::prefixChosen(int length)
 {
     if (refreshing)
         return;
-    formModel.Prefix_Change(length);
+    formModel.setPrefix(length);
     listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
     refresh();
 }
 
 void ClasslessWindow::split()
 {
-    listingModel.SplitText = splitLength->text().toStdString();
-    if (listingModel.Split_Click())
+    listingModel.splitText = splitLength->text().toStdString();
+    if (listingModel.split())
         listingTable->setFocus();
     listingTable->refresh();
     refreshListing();
@@ -382,7 +623,7 @@ void ClasslessWindow::split()
 
 void ClasslessWindow::jump()
 {
-    listingModel.Jump(jumpTo->text().toStdString());
+    listingModel.jump(jumpTo->text().toStdString());
     listingTable->refresh();
     refreshListing();
 }
@@ -431,12 +672,15 @@ bool ClasslessWindow::eventFilter(QObject* watched, QEvent* e)
 void ClasslessWindow::refresh()
 {
     refreshing = true;
-    if (input->text().toStdString() != formModel.Input)
-        input->setText(q(formModel.Input));
-    error->setText(q(formModel.Error));
-    error->setAccessibleDescription(formModel.Error.empty() ? QStringLiteral("Says why the typed text cannot be read")
+    if (input->text().toStdString() != formModel.input)
+        input->setText(q(formModel.input));
+    error->setText(q(formModel.error));
+    error->setAccessibleDescription(formModel.error.empty() ? QStringLiteral("Says why the typed text cannot be read")
                                                             : error->text());
-    error->setVisible(!formModel.Error.empty());
+    error->setVisible(!formModel.error.empty());
+    notice->setText(q(formModel.notice));
+    notice->setAccessibleName(notice->text());
+    notice->setVisible(!formModel.notice.empty());
     prefixSpin->setRange(0, formModel.prefixMaximum);
     prefixSlider->setRange(0, formModel.prefixMaximum);
     prefixSpin->setValue(formModel.prefix);
@@ -457,6 +701,8 @@ void ClasslessWindow::refresh()
         box->setVisible(f.shown);
     }
     refreshBadges();
+    for (QWidget* wgt : resultsOnly)
+        wgt->setVisible(formModel.hasResults());
     addressBinary->setText(bitsHtml(formModel.addressBits));
     addressBinary->setAccessibleDescription(formModel.addressBits.empty() ? QStringLiteral("The address in binary: network bits, then host bits")
                                                         : bitsPlain(formModel.addressBits));
@@ -495,12 +741,14 @@ void ClasslessWindow::refreshBadges()
 
 void ClasslessWindow::refreshListing()
 {
-    listingMessage->setText(q(listingModel.Message));
+    listingMessage->setText(q(listingModel.message));
     listingMessage->setAccessibleDescription(listingMessage->text());
-    listingMessage->setVisible(!listingModel.Message.empty());
+    listingMessage->setVisible(!listingModel.message.empty());
     if (listingModel.shown())
-        listingCount->setText(QStringLiteral("%1 subnets /%2 of %3")
-                                  .arg(q(net::toDecimal(listingModel.rowCount())))
+        listingCount->setText(QStringLiteral("%1 %2 /%3 of %4")
+                                  .arg(q(net::toDecimal(listingModel.rowCount())),
+                                       listingModel.rowCount() == net::Count{1} ? QStringLiteral("subnet")
+                                                                                : QStringLiteral("subnets"))
                                   .arg(listingModel.newLength())
                                   .arg(q(net::formatNetwork(formModel.resultPrefix()))));
     else
@@ -512,12 +760,18 @@ void ClasslessWindow::refreshListing()
 
 void ClasslessWindow::saveReport(Services& services, ReportOutput& output)
 {
-    classless::saveResults(formModel, listingModel, services, output, csv);
+    if (onListsPage())
+        classless::saveLists(listsModel, services, output, csv);
+    else
+        classless::saveResults(formModel, listingModel, services, output, csv);
 }
 
 void ClasslessWindow::printReport(Services& services, ReportOutput& output)
 {
-    classless::printResults(formModel, listingModel, services, output);
+    if (onListsPage())
+        classless::printLists(listsModel, services, output);
+    else
+        classless::printResults(formModel, listingModel, services, output);
 }
 
 }  // namespace mq::ui

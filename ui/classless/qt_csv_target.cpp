@@ -1,8 +1,10 @@
 #include "ui/classless/qt_csv_target.h"
 
 #include "ui/platform/file_writer.h"
+#include "ui/platform/qt_services.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QStorageInfo>
@@ -10,6 +12,22 @@
 namespace mq::ui {
 
 QtCsvTarget::~QtCsvTarget() = default;
+
+std::optional<classless::SaveChoice> QtCsvTarget::chooseFile(const std::string& filter, Services&)
+{
+    if (chooser)
+        return chooser(filter);
+    QFileDialog dialog(parent, QStringLiteral("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList filters = toQtNameFilters(filter);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    // The model adds the chosen type's extension when the name has none.
+    return classless::SaveChoice{dialog.selectedFiles().front().toStdString(),
+                                 static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
+}
 
 std::optional<std::uint64_t> QtCsvTarget::freeBytes(const std::string& path)
 {

@@ -30,6 +30,32 @@ std::string str(const QString& s)
     return s.toStdString();
 }
 
+// A line too wide for the page, cut into lines that fit: after the last blank that
+// fits when there is one, else where the page ends; the later lines indented.
+QStringList wrapped(const QString& text, const QFontMetricsF& fm, double width)
+{
+    QStringList out;
+    QString rest = text;
+    const QString indent = QStringLiteral("    ");
+    while (fm.horizontalAdvance(rest) > width && rest.size() > indent.size() + 1) {
+        int lo = 1, hi = static_cast<int>(rest.size());  // the longest head that fits: lo
+        while (lo < hi) {
+            const int mid = (lo + hi + 1) / 2;
+            if (fm.horizontalAdvance(rest.left(mid)) <= width)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        int cut = static_cast<int>(rest.lastIndexOf(QLatin1Char(' '), lo));
+        if (cut <= static_cast<int>(indent.size()))
+            cut = std::max(lo, static_cast<int>(indent.size()) + 1);
+        out << rest.left(cut);
+        rest = indent + rest.mid(cut).trimmed();
+    }
+    out << rest;
+    return out;
+}
+
 }  // namespace
 
 std::vector<double> tabPositions(const std::vector<double>& widths)
@@ -135,29 +161,39 @@ bool QtReportOutput::printDocument(const std::vector<PrintLine>& lines, std::str
     double y = top;
 
     for (const PrintLine& line : lines) {
-        QFont font(QStringLiteral("Arial"));
-        font.setStyleHint(QFont::SansSerif);
+        QFont font(line.fixedPitch ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("Arial"));
+        font.setStyleHint(line.fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
+        if (line.fixedPitch)
+            font.setLetterSpacing(QFont::AbsoluteSpacing, 0.01);  // letter spacing turns ligatures off
         font.setPointSizeF(line.pointSize);
         font.setBold(line.bold);
         font.setItalic(line.italic);
         painter->setFont(font);
         const QFontMetricsF fm(font, device.get());
-        if (y + fm.height() > bottom && y > top) {
-            if (!device->newPage()) {
-                error = "The printer could not start a new page.";
-                return false;
+        const QString text = qs(line.text);
+        // Grid lines keep their columns; any other line too wide for the page wraps.
+        const QStringList parts = text.contains(QLatin1Char('\t'))
+                                      ? QStringList{text}
+                                      : wrapped(text, fm, device->width() - 2 * left);
+        for (const QString& part : parts) {
+            if (y + fm.height() > bottom && y > top) {
+                if (!device->newPage()) {
+                    error = "The printer could not start a new page.";
+                    return false;
+                }
+                y = top;
             }
-            y = top;
+            const QStringList fields = part.split(QLatin1Char('\t'));
+            std::vector<double> widths;
+            for (const QString& f : fields)
+                widths.push_back(fm.horizontalAdvance(f) * 1440.0 / dpi);
+            const std::vector<double> xs = tabPositions(widths);
+            for (int i = 0; i < fields.size(); ++i)
+                if (!fields[i].isEmpty())
+                    painter->drawText(QPointF(left + px(xs[static_cast<std::size_t>(i)]), y + fm.ascent()),
+                                      fields[i]);
+            y += fm.lineSpacing();
         }
-        const QStringList fields = qs(line.text).split(QLatin1Char('\t'));
-        std::vector<double> widths;
-        for (const QString& f : fields)
-            widths.push_back(fm.horizontalAdvance(f) * 1440.0 / dpi);
-        const std::vector<double> xs = tabPositions(widths);
-        for (int i = 0; i < fields.size(); ++i)
-            if (!fields[i].isEmpty())
-                painter->drawText(QPointF(left + px(xs[static_cast<std::size_t>(i)]), y + fm.ascent()), fields[i]);
-        y += fm.lineSpacing();
     }
     if (device->printerState() == QPrinter::Error) {
         error = "The printer reported an error.";

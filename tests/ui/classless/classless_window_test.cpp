@@ -3,6 +3,7 @@
 #include "tests/support/fake_services.h"
 #include "ui/bindec/bindec.h"
 #include "ui/classless/classless_window.h"
+#include "ui/classless/lines_view.h"
 #include "ui/classless/subnet_table.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
@@ -22,14 +23,19 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalSpy>
+#include <QTabBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -99,6 +105,26 @@ protected:
         QTest::keyClick(box, Qt::Key_Delete);
         QTest::keyClicks(box, text);
     }
+    // Pastes a list into list A and waits for its result.
+    void paste(const QString& list)
+    {
+        QSignalSpy shown(w, &ClasslessWindow::listsShown);
+        child<QPlainTextEdit>("ListA")->setPlainText(list);
+        ASSERT_TRUE(shown.wait(60000));
+    }
+    QString pdfText(const QString& pdf)
+    {
+        reports->output().setPrintDialog([pdf](QPrinter& p) -> std::optional<int> {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(pdf);
+            return 1;
+        });
+        main->printopt();
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
     void split(const char* parent, const char* length)
     {
         type(QString::fromLatin1(parent));
@@ -106,12 +132,20 @@ protected:
         s->clear();
         QTest::keyClicks(s, QString::fromLatin1(length));
         QTest::keyClick(s, Qt::Key_Return);
-        ASSERT_TRUE(w->listing().shown()) << w->listing().Message;
+        ASSERT_TRUE(w->listing().shown()) << w->listing().message;
     }
 };
 
 TEST_F(ClasslessWindowTest, ToolsMenuAndToolbarButtonOpenOneWindow)
 {
+    // The main window opens it at its own size, wide enough for an IPv6 result.
+    main->subWindow(kClasslessWindowName)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    main->findChild<QAction*>("mnuTools_classless")->trigger();
+    w = qobject_cast<ClasslessWindow*>(main->findWindow(kClasslessWindowName));
+    ASSERT_NE(w, nullptr);
+    EXPECT_GE(w->width(), w->sizeHint().width());
+
     QStringList menus;
     for (QAction* a : main->menuBar()->actions())
         menus << a->text();
@@ -173,15 +207,89 @@ TEST_F(ClasslessWindowTest, ResultsFollowEveryKeystrokeAndErrorsKeepThem)
     QTest::keyClick(bcast, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), "10.1.2.255");
 
-    // The summary follows the pasted list, and names the line it could not read.
-    QPlainTextEdit* list = child<QPlainTextEdit>("SummaryInput");
-    for (const char* line : {"10.0.0.0/25", "10.0.0.128/25", "ten"}) {
+    // An empty box says why nothing is shown, and the results of before are gone.
+    type("");
+    EXPECT_FALSE(child<QLineEdit>("Broadcast")->isVisible());
+    EXPECT_EQ(field("Network"), "");
+    EXPECT_TRUE(child<QLabel>("Notice")->isVisible());
+    EXPECT_EQ(child<QLabel>("Notice")->text().toStdString(), classless::kEmptyNotice);
+}
+
+TEST_F(ClasslessWindowTest, ListsWorkOffTheInterfaceThreadAndKeepTheLastResult)
+{
+    QPlainTextEdit* list = child<QPlainTextEdit>("ListA");
+    QSignalSpy shown(w, &ClasslessWindow::listsShown);
+    for (const char* line : {"10.0.0.0/25 # office", "10.0.0.128/25", "ten"}) {
         QTest::keyClicks(list, line);
         QTest::keyClick(list, Qt::Key_Return);
     }
-    EXPECT_EQ(child<QPlainTextEdit>("SummaryOutput")->toPlainText(), "10.0.0.0/24");
-    EXPECT_TRUE(child<QPlainTextEdit>("SummaryErrors")->toPlainText().startsWith("Line 3: ten"));
-    EXPECT_EQ(child<QLabel>("SummaryCounts")->text(), "2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read");
+    EXPECT_TRUE(w->listsPending());  // nothing worked out while typing
+    ASSERT_TRUE(shown.wait(60000));
+    EXPECT_EQ(shown.count(), 1);  // once, for the text as it stood after the pause
+    auto* out = child<LinesView>("ListsOutput");
+    EXPECT_EQ(out->text(), "10.0.0.0/24");
+    EXPECT_TRUE(child<LinesView>("ListsErrors")->text().startsWith("A line 3: ten"));
+    EXPECT_EQ(child<QLabel>("ListsCounts")->text(), "2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read");
+
+    // A change keeps the last result on show until the new one is done; a change
+    // during the work drops it.
+    QString big;
+    for (int i = 0; i < 200000; ++i)
+        big += QStringLiteral("10.%1.%2.0/24\n").arg(i / 256 % 256).arg(i % 256);
+    list->setPlainText(big);
+    EXPECT_EQ(out->text(), "10.0.0.0/24");
+    EXPECT_TRUE(child<QLabel>("ListsCounts")->text().contains("working out the changed lists"));
+    QTest::qWait(kListPauseMs + 20);  // the work has started
+    list->setPlainText(QStringLiteral("192.168.0.0/24\n192.168.1.0/24"));
+    ASSERT_TRUE(shown.wait(60000));
+    QTest::qWait(200);
+    EXPECT_EQ(shown.count(), 2);  // the dropped work never showed
+    EXPECT_EQ(out->text(), "192.168.0.0/23");
+    child<QPushButton>("CopyResult")->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), "192.168.0.0/23");
+
+    // The copy of the list handed to the worker follows every kind of edit.
+    QTextCursor c = list->textCursor();
+    c.setPosition(3);
+    c.setPosition(20, QTextCursor::KeepAnchor);
+    list->setTextCursor(c);
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\u00a0z\n"));
+    list->paste();
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClicks(list, "ab");
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
+    list->undo();
+    list->undo();
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
+    list->moveCursor(QTextCursor::End);
+    QTest::keyClick(list, Qt::Key_Return);
+    list->moveCursor(QTextCursor::Start);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(w->listText('A'), list->toPlainText());
+    list->clear();
+    EXPECT_EQ(w->listText('A'), QString());
+}
+
+TEST_F(ClasslessWindowTest, SaveAndPrintFollowThePageOnShow)
+{
+    type("10.1.2.3/22");
+    child<QTabWidget>("Tools")->setCurrentIndex(1);
+    paste(QStringLiteral("10.0.0.0/25\n10.0.0.128/25\n\x1b[2J\n"));
+    main->mdiArea()->setActiveSubWindow(main->subWindow(kClasslessWindowName));
+    const QString file = dir.filePath("summary");
+    w->csvTarget().setFileChooser([file](const std::string&) { return classless::SaveChoice{file.toStdString(), 0}; });
+    main->saveopt();
+    QFile f(file + ".txt");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.contains("2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read\r\n\r\n10.0.0.0/24\r\n"));
+    EXPECT_TRUE(bytes.contains("A line 3: \\x1b[2J: "));
+    EXPECT_FALSE(bytes.contains("10.1.0.0/22"));
+    const QString text = pdfText(dir.filePath("summary.pdf"));
+    EXPECT_TRUE(text.contains("10.0.0.0/24"));
+    EXPECT_FALSE(text.contains("Network:"));
 }
 
 TEST_F(ClasslessWindowTest, ListingOfAllIPv6ScrollsToItsLastRowAndBack)
@@ -242,8 +350,11 @@ TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
 {
     split("10.0.0.0/16", "30");
     main->mdiArea()->setActiveSubWindow(main->subWindow(kClasslessWindowName));
+    // "CSV" chosen and no extension typed: a CSV file, named .csv.
     const QString csv = dir.filePath("listing.csv");
-    services.saveAnswers.push_back(csv.toStdString());
+    w->csvTarget().setFileChooser([this](const std::string&) {
+        return classless::SaveChoice{dir.filePath("listing").toStdString(), 1};
+    });
     main->saveopt();
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -253,21 +364,21 @@ TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
     ASSERT_FALSE(services.messages.empty());
     EXPECT_EQ(services.messages.back().text, "File Successfully Written");
 
-    const QString pdf = dir.filePath("results.pdf");
-    reports->output().setPrintDialog([pdf](QPrinter& p) -> std::optional<int> {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pdf);
-        return 1;
-    });
-    main->printopt();
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    // Printed: every line whole (wrapped at the page's edge), addresses without ligatures.
+    type("10.0.0.0/17");
+    QString text = pdfText(dir.filePath("results.pdf"));
     EXPECT_TRUE(text.contains("Maskquill Classless Calculator"));
-    EXPECT_TRUE(text.contains("Network: 10.0.0.0/16"));
+    EXPECT_TRUE(text.contains("Network: 10.0.0.0/17"));
     EXPECT_TRUE(text.contains("Registry: Private-Use, RFC 1918, not globally reachable"));
     EXPECT_EQ(services.messages.back().text, "Results Successfully Printed");
+    const QString flat = text.simplified();
+    for (int zone = 0; zone < 128; ++zone)
+        EXPECT_TRUE(flat.contains(QStringLiteral("%1.0.10.in-addr.arpa").arg(zone))) << zone;
+    type("2001:db8:ffff:ff00::1/64");
+    text = pdfText(dir.filePath("v6.pdf"));
+    EXPECT_FALSE(text.contains(QChar(0xFB00)) || text.contains(QChar(0xFB01)));
+    EXPECT_TRUE(text.contains("Netmask: ffff:ffff:ffff:ffff::"));
+    EXPECT_TRUE(text.contains("Address: 2001:db8:ffff:ff00::1"));
 
     // The other windows keep their refusals.
     main->Toolbar1_ButtonClick(4);
@@ -295,9 +406,29 @@ TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
     }
     EXPECT_EQ(order.mid(0, 6), (QStringList{"Input", "PrefixSpin", "PrefixSlider", "Mask", "Address", "Expanded"}))
         << order.join(' ').toStdString();
+    EXPECT_LT(order.indexOf("MaskBinary"), order.indexOf("Tools"));  // Tab stops on the page titles
+    EXPECT_LT(order.indexOf("Tools"), order.indexOf("SplitLength"));
     EXPECT_LT(order.indexOf("MaskBinary"), order.indexOf("SplitLength"));
     EXPECT_LT(order.indexOf("SplitLength"), order.indexOf("JumpTo"));
     EXPECT_LT(order.indexOf("JumpTo"), order.indexOf("Listing"));
+
+    // Every page from the keyboard: Ctrl+PageDown and Ctrl+PageUp, and each title's mnemonic.
+    auto* tabs = child<QTabWidget>("Tools");
+    QTest::keyClick(input, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QString title = tabs->tabText(i);
+        const qsizetype amp = title.indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << title.toStdString();
+        tabs->setCurrentIndex(1 - i);
+        input->setFocus();
+        QTest::keyClick(input, title.at(amp + 1).toLower().toLatin1(), Qt::AltModifier);
+        EXPECT_EQ(tabs->currentIndex(), i) << title.toStdString();
+    }
 
     // F1 here opens the help at this window's section, not at the contents.
     const QString helpDir = QCoreApplication::applicationDirPath() + "/help";
@@ -324,6 +455,88 @@ TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
     EXPECT_EQ(view->cursorForPosition(QPoint(4, 4)).block().text(), "Classless Calculator");
     delete help;
     QFile::remove(helpDir + "/maskquill.html");
+}
+
+TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
+{
+    auto* tabs = child<QTabWidget>("Tools");
+    tabs->setCurrentIndex(1);
+    auto* op = child<QComboBox>("Operation");
+    EXPECT_FALSE(child<QPlainTextEdit>("ListB")->isEnabled());  // summarising takes A alone
+    EXPECT_FALSE(child<QLineEdit>("Block")->isEnabled());
+    op->setCurrentIndex(op->findData(static_cast<int>(classless::ListOperation::Overlaps)));
+    EXPECT_TRUE(child<QPlainTextEdit>("ListB")->isEnabled());
+
+    const QString a = dir.filePath("in-use.txt"), b = dir.filePath("routes.txt");
+    QFile fa(a), fb(b);
+    ASSERT_TRUE(fa.open(QIODevice::WriteOnly) && fb.open(QIODevice::WriteOnly));
+    fa.write("10.0.0.0/24 # office\n10.0.1.0/25\n2001:db8::/48\n192.168.1.0/24\nten\n");
+    fb.write("10.0.0.128/25\r\n10.0.1.0/24\r\n2001:db8::/32\r\n172.16.0.0/12\r\n");
+    fa.close();
+    fb.close();
+    QString next;
+    w->setOpenChooser([&next](char) { return next; });
+    QSignalSpy shown(w, &ClasslessWindow::listsShown);
+    QSignalSpy loaded(w, &ClasslessWindow::listLoaded);
+    next = a;
+    child<QPushButton>("OpenA")->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    next = b;
+    child<QPushButton>("OpenB")->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_EQ(w->listText('B'), "10.0.0.128/25\n10.0.1.0/24\n2001:db8::/32\n172.16.0.0/12\n");
+    // A result for A alone may show first when B takes longer than the typing pause to open.
+    auto* out = child<LinesView>("ListsOutput");
+    const QString both = "A:1:10.0.0.0/24 contains B:1:10.0.0.128/25\nA:2:10.0.1.0/25 inside B:2:10.0.1.0/24\n"
+                         "A:3:2001:db8::/48 inside B:3:2001:db8::/32";
+    for (int i = 0; i < 60 && out->text() != both; ++i)
+        shown.wait(1000);
+    EXPECT_EQ(out->text(), both);
+    EXPECT_EQ(child<QLabel>("ListsCounts")->text(), "4 items in A, 4 in B, 3 overlapping pairs; 1 line not read");
+    EXPECT_TRUE(child<LinesView>("ListsErrors")->text().startsWith("A line 5: ten"));
+    if (const char* shot = std::getenv("MQ_SCREENSHOT_LISTS"))
+        main->grab().save(QString::fromLocal8Bit(shot));
+
+    // What is not a regular file is refused at once, and the lists stay as they were.
+    next = dir.path();
+    child<QPushButton>("OpenA")->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_TRUE(child<QLabel>("ListsMessage")->isVisible());
+    EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + ": is a folder");
+    EXPECT_TRUE(w->listText('A').startsWith("10.0.0.0/24 # office"));
+}
+
+// At the size it opens at, an IPv6 result shows whole, and a field tabbed into keeps
+// its caption in view.
+TEST(ClasslessWindowSize, IPv6ResultFitsAtTheOpeningSize)
+{
+    ClasslessWindow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    auto* input = w.findChild<QLineEdit*>("Input");
+    QTest::keyClicks(input, "2001:db8:85a3:1234:5678:8a2e:370:7334/64");
+    QApplication::processEvents();
+    for (const char* name : {"Address", "Expanded", "Network", "Last", "ReversePointer", "AddressHex", "MaskHex"}) {
+        auto* box = w.findChild<QLineEdit*>(name);
+        const int room = box->contentsRect().width() - 6;  // the line edit's own text margins
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room) << name << " " << box->text().toStdString();
+    }
+    if (const char* shot = std::getenv("MQ_SCREENSHOT_V6"))
+        w.grab().save(QString::fromLocal8Bit(shot));
+    auto* results = w.findChild<QScrollArea*>("Results");
+    auto* pointer = w.findChild<QLineEdit*>("ReversePointer");
+    pointer->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(pointer, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), pointer);
+    EXPECT_EQ(results->horizontalScrollBar()->value(), 0);
+    const QWidget* caption = nullptr;
+    for (auto* l : w.findChildren<QLabel*>())
+        if (l->buddy() == pointer)
+            caption = l;
+    ASSERT_NE(caption, nullptr);
+    const QRect shown(caption->mapTo(results->viewport(), QPoint(0, 0)), caption->size());
+    EXPECT_TRUE(results->viewport()->rect().contains(shown));
 }
 
 }  // namespace

@@ -1,0 +1,92 @@
+// mqnet plan export: a saved plan in the format another tool imports: NetBox's or phpIPAM's
+// CSV, visualsubnetcalc's JSON or share link, or the plan's leaves as CSV.
+#include <string>
+
+#include "app/mqnet/command_line.h"
+#include "app/mqnet/commands.h"
+#include "app/mqnet/plan_files.h"
+#include "interchange/plan_adapter.h"
+#include "plan/document.h"
+#include "textio/escape.h"
+
+namespace mq::mqnet {
+
+namespace {
+
+// A value given for the IPAM: the rules of a block's name; false (named) when refused.
+bool takeValue(const Invocation& call, const char* option, std::string& to) {
+  const std::string* v = call.args.value(option);
+  if (!v) return true;
+  if (auto r = plan::checkName(*v); !r.empty()) {
+    call.refuse(std::string(option) + " " + textio::escaped(*v) + ": the value " + r);
+    return false;
+  }
+  to = *v;
+  return true;
+}
+
+int runExport(const Invocation& call) {
+  const Arguments& a = call.args;
+  if (a.positional.size() != 1) return call.refuse("takes --format FORMAT PLAN.mqplan (mqnet plan export --help)");
+  const std::string* formatText = a.value("--format");
+  if (!formatText) return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or csv");
+  const auto format = interchange::parseFormat(*formatText);
+  if (!format || *format == interchange::Format::List)
+    return call.refuse("--format " + textio::escaped(*formatText) + " is not one of netbox, phpipam, vsc-json, vsc-link, csv");
+  const std::string& path = a.positional[0];
+  const auto text = readWholeFile(call, path);
+  if (!text) return kExitBadInput;
+  auto read = plan::readDocument(*text);
+  if (const auto* e = std::get_if<plan::DocumentError>(&read))
+    return call.refuse(textio::escaped(path) + ": " + e->path + ": " + e->reason);
+  const plan::Plan& plan = std::get<plan::Plan>(read);
+
+  interchange::PlanValues values = interchange::valuesOf(plan);
+  for (auto [option, to] : {std::pair{"--tenant", &values.tenant}, {"--role", &values.role}, {"--vrf", &values.vrf},
+                            {"--section", &values.section}, {"--customer", &values.customer}})
+    if (!takeValue(call, option, *to)) return kExitBadInput;
+  if (const std::string* tags = a.value("--tags")) {
+    values.tags.clear();
+    for (std::size_t from = 0; from <= tags->size();) {
+      const std::size_t comma = std::min(tags->find(',', from), tags->size());
+      std::string tag = tags->substr(from, comma - from);
+      if (auto r = plan::checkName(tag); !r.empty() || tag.empty())
+        return call.refuse("--tags " + textio::escaped(*tags) + ": a tag " + (tag.empty() ? "is empty" : r));
+      values.tags.push_back(std::move(tag));
+      from = comma + 1;
+    }
+  }
+  interchange::ExportOptions options;
+  options.includeFree = a.has("--include-free");
+  const interchange::WriteResult r = interchange::exportPlan(plan, *format, values, options);
+  if (!r.error.empty()) return call.refuse(textio::escaped(path) + ": " + r.error);
+  for (const auto& n : r.notices) call.faults.say(call.command.name, interchange::describe(n));
+  call.out.write(r.text);
+  if (*format == interchange::Format::VscLink) call.out.write("\n");
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kPlanExportCommand{
+    "plan export",
+    "--format FORMAT [VALUES] [--include-free] PLAN.mqplan",
+    "      writes a saved plan in the format another tool imports: netbox, phpipam,\n"
+    "      vsc-json, vsc-link (visualsubnetcalc) or csv (the plan's leaves)\n",
+    "      netbox: prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags;\n"
+    "      split blocks as container, assigned ones as active, reserved ones as reserved.\n"
+    "      phpipam: Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer; a section is\n"
+    "      required. vsc-json and vsc-link: the first IPv4 root's tree with notes, colours\n"
+    "      and the cloud mode (other roots are named on standard error and left out).\n"
+    "      CSV files have CR LF line ends. VALUES, any of the options below, replace\n"
+    "      those the plan keeps.\n"
+    "      --tenant, --role, --vrf   NetBox objects by name (--vrf also phpIPAM's VRF)\n"
+    "      --tags A,B      NetBox tag slugs\n"
+    "      --section, --customer     phpIPAM's section and customer\n"
+    "      --include-free  free blocks too (NetBox: as reserved; phpIPAM: as subnets)\n",
+    {{{"--format", true}, {"--tenant", true}, {"--role", true}, {"--vrf", true}, {"--tags", true},
+      {"--section", true}, {"--customer", true}, {"--include-free"}}},
+    runExport,
+};
+
+}  // namespace mq::mqnet

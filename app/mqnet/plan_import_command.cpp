@@ -1,0 +1,114 @@
+// mqnet plan import: prefixes that exist elsewhere (a list, NetBox or phpIPAM CSV, a
+// visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
+// .mqplan document; what cannot be placed is named with its line.
+#include <algorithm>
+#include <string>
+
+#include "app/mqnet/command_line.h"
+#include "app/mqnet/commands.h"
+#include "app/mqnet/plan_files.h"
+#include "interchange/plan_adapter.h"
+#include "plan/commands.h"
+#include "plan/document.h"
+#include "textio/escape.h"
+
+namespace mq::mqnet {
+
+namespace {
+
+// "10.0.0.0/8,2001:db8::/32": one or more prefixes, overlapping none of the others.
+std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& arg) {
+  std::optional<plan::Plan> plan;
+  for (std::size_t from = 0; from <= arg.size();) {
+    const std::size_t comma = std::min(arg.find(',', from), arg.size());
+    const std::string item = arg.substr(from, comma - from);
+    from = comma + 1;
+    const auto p = readPrefix(call, item);
+    if (!p) return std::nullopt;
+    if (!p->zone.empty() || p->prefix.address != p->prefix.network()) {
+      call.refuse("ROOT " + textio::escaped(item) + " is not a network/length prefix; " +
+                  net::formatNetwork(p->prefix) + " is the network");
+      return std::nullopt;
+    }
+    if (!plan) {
+      plan.emplace(p->prefix);
+    } else if (plan->roots().size() == plan::kMaxRoots) {
+      call.refuse("a plan holds at most " + std::to_string(plan::kMaxRoots) + " roots");
+      return std::nullopt;
+    } else if (auto r = plan->addRoot(p->prefix); !r.empty()) {
+      call.refuse("ROOT " + textio::escaped(item) + ": " + r);
+      return std::nullopt;
+    }
+  }
+  return plan;
+}
+
+int runImport(const Invocation& call) {
+  const Arguments& a = call.args;
+  if (a.positional.size() != 2) return call.refuse("takes --format FORMAT ROOT[,ROOT...] FILE (mqnet plan import --help)");
+  const std::string* formatText = a.value("--format");
+  if (!formatText) return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or list");
+  const auto format = interchange::parseFormat(*formatText);
+  if (!format || *format == interchange::Format::Csv)
+    return call.refuse("--format " + textio::escaped(*formatText) + " is not one of netbox, phpipam, vsc-json, vsc-link, list");
+  auto plan = readRoots(call, a.positional[0]);
+  if (!plan) return kExitBadInput;
+  const std::string& path = a.positional[1];
+  const std::string source = textio::escaped(path == "-" ? "standard input" : path);
+  const auto text = readWholeFile(call, path);
+  if (!text) return kExitBadInput;
+
+  const interchange::ImportRead read = interchange::readForImport(*format, *text);
+  if (!read.error.empty()) return call.refuse(source + ": " + read.error);
+  // What the reader refused and what cannot be placed, together in line order.
+  std::vector<std::pair<std::size_t, std::string>> told;
+  for (const auto& n : read.notices) told.emplace_back(n.line, n.text);
+  const plan::ImportCheck check = plan::checkImport(*plan, read.items);
+  for (const auto& r : check.refused)
+    told.emplace_back(r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
+  std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+  for (const auto& [line, text] : told)
+    call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), text);
+  const bool refused = !told.empty();
+  if (!check.accepted.empty()) {
+    plan::History history;
+    if (auto r = history.run(*plan, plan::makeImport(read.items)); !r.empty()) return call.refuse(source + ": " + r);
+  }
+  interchange::keepValues(*plan, read.values);
+  const std::string document = plan::writeDocument(*plan);
+  if (const std::string* out = a.value("-o"); out && *out != "-") {
+    if (out->empty()) return call.refuse("-o needs a file name");
+    if (auto r = writeFileAtomically(*out, document); !r.empty()) {
+      call.faults.say(call.command.name, r);
+      return kExitOutputFailed;
+    }
+  } else {
+    call.out.write(document);
+  }
+  return refused ? kExitBadInput : kExitOk;
+}
+
+}  // namespace
+
+const Command kPlanImportCommand{
+    "plan import",
+    "--format FORMAT [-o OUT.mqplan] ROOT[,ROOT...] FILE",
+    "      places the prefixes of FILE (- for standard input) into a new plan of the ROOT\n"
+    "      blocks and writes it as a .mqplan document; FORMAT is list, netbox, phpipam,\n"
+    "      vsc-json or vsc-link; exit status 2 when some items were not placed\n",
+    "      list: prefix[, name[, note]] a line (an address alone is its /32 or /128; #\n"
+    "      comments). netbox and phpipam: their CSV, columns by header name, with status,\n"
+    "      VLAN and the tenant, VRF, section... kept in the plan for the next export.\n"
+    "      vsc-json and vsc-link: visualsubnetcalc's tree, notes, colours and cloud mode.\n"
+    "      Each prefix becomes a block, the tree split in halves down to it; containers\n"
+    "      stay split, and in NetBox and phpIPAM files a prefix holding others is their\n"
+    "      container. Items that overlap each other, lie outside every root or cannot be\n"
+    "      read are named on standard error with their lines, and nothing is placed from\n"
+    "      them; the rest is placed all the same.\n"
+    "      -o OUT          write the plan to OUT (replaced atomically) instead of standard\n"
+    "                      output\n",
+    {{{"--format", true}, {"-o", true}}},
+    runImport,
+};
+
+}  // namespace mq::mqnet

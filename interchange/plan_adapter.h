@@ -1,0 +1,47 @@
+#pragma once
+// Between a plan and what the interchange formats carry: the values a plan keeps for an
+// IPAM, and blocks read from a file turned into items of the plan's import.
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "interchange/blocks.h"
+#include "plan/import.h"
+
+namespace mq::interchange {
+
+// The plan's IPAM values and cloud mode, as the writers take them.
+PlanValues valuesOf(const plan::Plan& plan);
+// The values read from a file kept in the plan: those given replace the plan's (tags when
+// any are given); the cloud mode when it is not None.
+void keepValues(plan::Plan& plan, const PlanValues& values);
+
+// Blocks read from a file as items to import: a container stays a container, an active
+// block is assigned, a reserved or deprecated one reserved, a free one free; lines kept.
+std::vector<plan::ImportItem> importItemsOf(const std::vector<ExportBlock>& blocks);
+
+// The formats a plan goes out in and comes in from (List: prefix[, name[, note]] lines;
+// Csv: the plan's leaves as this program writes them, out only).
+enum class Format : std::uint8_t { Netbox, Phpipam, VscJson, VscLink, List, Csv };
+// "netbox", "phpipam", "vsc-json", "vsc-link", "list", "csv"; nullopt for anything else.
+std::optional<Format> parseFormat(std::string_view key);
+
+// A plan in a format. values: the plan's own (valuesOf) with whatever the user changed.
+// visualsubnetcalc takes the first IPv4 root's tree (a notice names the roots left out);
+// refused when the plan has no IPv4 root. List is refused: it is an input format.
+WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& values,
+                       const ExportOptions& options = {});
+
+// A file read for import: the items to hand to plan::checkImport and plan::makeImport, the
+// plan-wide values found (keepValues), and what the reader refused or changed by line.
+// NetBox and phpIPAM nest prefixes: one holding others of the file becomes a container
+// (split, its name and note kept); a list's items may not nest.
+struct ImportRead {
+  std::vector<plan::ImportItem> items;
+  PlanValues values;
+  std::vector<Notice> notices;
+  std::string error;  // the file as a whole could not be read: nothing to import
+};
+ImportRead readForImport(Format format, std::string_view text);
+
+}  // namespace mq::interchange

@@ -1,0 +1,17 @@
+#pragma once
+// A plain list of prefixes in use, one a line: `prefix[, name[, note]]` (an address alone
+// stands for its /32 or /128), read through the one line reader: '#' comments, blank
+// lines, CR LF. A first line "prefix,name,note" (a spreadsheet's header) is skipped, and
+// fields may be quoted as a spreadsheet writes them ("web, floor 1").
+#include <string_view>
+
+#include "interchange/blocks.h"
+
+namespace mq::interchange {
+
+// Every item read is an active block with its line; a line whose prefix, name or note is
+// not understood is named in a notice and left out. The note is the rest of the line after
+// the second comma, commas included.
+ReadResult readPrefixList(std::string_view text);
+
+}  // namespace mq::interchange

@@ -1,0 +1,210 @@
+#include "plan/import.h"
+
+#include <algorithm>
+
+#include "net/overlaps.h"
+#include "plan/journal_command.h"
+
+namespace mq::plan {
+
+namespace {
+
+net::Range rangeOf(const net::Prefix& p) { return {p.network(), p.last()}; }
+
+std::string lineText(const ImportItem& item, std::size_t index) {
+  return item.line ? "line " + std::to_string(item.line) : "item " + std::to_string(index + 1);
+}
+
+// The reason an item alone cannot become a block, or empty.
+std::string checkFields(const ImportItem& item) {
+  if (auto r = checkName(item.name); !r.empty()) return "the name " + r;
+  if (auto r = checkNote(item.note); !r.empty()) return "the note " + r;
+  if (item.colour && *item.colour > 0xFFFFFFu) return "a colour is 0xRRGGBB, at most 0xFFFFFF";
+  if (item.vlan < 0 || item.vlan > kMaxVlan) return "VLAN " + std::to_string(item.vlan) + " is not from 1 to 4094";
+  if (item.vlan && (item.state == ImportState::Free || item.state == ImportState::Split))
+    return "a VLAN is given for a block that is not assigned";
+  if (item.state == ImportState::Split && item.prefix.length == item.prefix.address.bits())
+    return net::formatNetwork(item.prefix) + " is a single address: it cannot be split";
+  return {};
+}
+
+// Whether a pair that shares addresses may stand: a container and what lies inside it.
+bool nests(ImportState outer, net::Relation r) { return outer == ImportState::Split && r == net::Relation::Contains; }
+
+net::Relation inverse(net::Relation r) {
+  return r == net::Relation::Contains ? net::Relation::Inside : r == net::Relation::Inside ? net::Relation::Contains : r;
+}
+
+}  // namespace
+
+ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items) {
+  std::vector<std::string> reason(items.size());
+  auto refuse = [&](std::size_t i, std::string why) {
+    if (reason[i].empty()) reason[i] = std::move(why);
+  };
+  std::vector<net::Range> ranges;
+  ranges.reserve(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    ranges.push_back(rangeOf(items[i].prefix));
+    if (auto r = checkFields(items[i]); !r.empty()) refuse(i, std::move(r));
+  }
+
+  // Inside a root: equal to it or inside it; a prefix cannot cross a root's edge otherwise.
+  std::vector<net::Range> roots;
+  for (BlockId r : plan.roots()) roots.push_back(rangeOf(plan.block(r).prefix));
+  std::vector<std::uint8_t> inside(items.size(), 0);
+  std::vector<std::size_t> around(items.size(), roots.size());
+  net::visitOverlaps(ranges, roots, [&](const net::OverlapPair& p) {
+    if (p.relation == net::Relation::Equal || p.relation == net::Relation::Inside) inside[p.a] = 1;
+    else around[p.a] = p.b;
+  });
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (inside[i]) continue;
+    if (around[i] < roots.size())
+      refuse(i, "holds the root " + net::formatNetwork(plan.block(plan.roots()[around[i]]).prefix) + " and more");
+    else
+      refuse(i, "lies outside every root");
+  }
+
+  // Items refused so far would not be placed: they take nothing from the others.
+  std::vector<std::size_t> candidate;
+  std::vector<net::Range> candidateRanges;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (reason[i].empty()) {
+      candidate.push_back(i);
+      candidateRanges.push_back(ranges[i]);
+    }
+  std::vector<std::string> clash(items.size());
+  net::visitOverlaps(candidateRanges, [&](const net::OverlapPair& p) {
+    const std::size_t ia = candidate[p.a], ib = candidate[p.b];
+    const ImportItem& a = items[ia];
+    const ImportItem& b = items[ib];
+    if (nests(a.state, p.relation) || nests(b.state, inverse(p.relation))) return;
+    if (clash[ia].empty())
+      clash[ia] = "overlaps " + lineText(b, ib) + " (" + net::formatNetwork(b.prefix) + ", " +
+                  std::string(net::relationName(p.relation)) + ")";
+    if (clash[ib].empty())
+      clash[ib] = "overlaps " + lineText(a, ia) + " (" + net::formatNetwork(a.prefix) + ", " +
+                  std::string(net::relationName(inverse(p.relation))) + ")";
+  });
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (!clash[i].empty()) refuse(i, std::move(clash[i]));
+
+  std::vector<BlockId> taken;
+  std::vector<net::Range> takenRanges;
+  for (BlockId id : plan.leaves())
+    if (plan.block(id).assigned) {
+      taken.push_back(id);
+      takenRanges.push_back(rangeOf(plan.block(id).prefix));
+    }
+  net::visitOverlaps(ranges, takenRanges, [&](const net::OverlapPair& p) {
+    if (nests(items[p.a].state, p.relation)) return;
+    const Block& b = plan.block(taken[p.b]);
+    refuse(p.a, "overlaps the assigned block " + net::formatNetwork(b.prefix) + (b.name.empty() ? "" : " (" + b.name + ")"));
+  });
+
+  ImportCheck out;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (reason[i].empty()) out.accepted.push_back(i);
+    else out.refused.push_back({i, items[i].line, std::move(reason[i])});
+  }
+  return out;
+}
+
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items) {
+  std::vector<std::string> out(items.size());
+  for (const ImportRefusal& r : checkImport(plan, items).refused)
+    out[r.item] = net::formatNetwork(items[r.item].prefix) + ": " + r.reason;
+  return out;
+}
+
+namespace {
+
+// The block of exactly prefix p, made by splitting in halves (or regrouping a split into
+// more parts) on the way down from the root that holds it.
+std::string blockOf(Plan& plan, const net::Prefix& p, BlockId& out) {
+  BlockId id = kNoBlock;
+  for (BlockId r : plan.roots())
+    if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p)) id = r;
+  if (id == kNoBlock) return net::formatNetwork(p) + " lies outside every root";
+  for (;;) {
+    const Block& b = plan.block(id);
+    if (b.prefix == p) {
+      out = id;
+      return {};
+    }
+    if (b.children.empty()) {
+      if (auto r = plan.split(id, 2); !r.empty()) return r;
+      continue;
+    }
+    BlockId next = kNoBlock;
+    for (BlockId c : b.children)
+      if (plan.block(c).prefix.contains(p)) next = c;
+    if (next == kNoBlock) {  // p holds several parts: make halves of them
+      if (auto r = plan.regroup(id); !r.empty()) return r;
+      continue;
+    }
+    id = next;
+  }
+}
+
+std::string place(Plan& plan, const ImportItem& item) {
+  BlockId id = kNoBlock;
+  if (auto r = blockOf(plan, item.prefix, id); !r.empty()) return r;
+  std::vector<std::string> results;
+  const bool inUse = item.state == ImportState::Assigned || item.state == ImportState::Reserved;
+  if (item.state == ImportState::Split) {
+    if (plan.block(id).children.empty()) results.push_back(plan.split(id, 2));
+  } else if (!plan.block(id).children.empty()) {
+    results.push_back(plan.collapse(id));
+  }
+  // A block in use takes the item's name and note; other blocks keep theirs unless given.
+  if (inUse || !item.name.empty()) results.push_back(plan.setName(id, item.name));
+  if (inUse || !item.note.empty()) results.push_back(plan.setNote(id, item.note));
+  if (inUse) {
+    results.push_back(plan.setAssigned(id, true));
+    results.push_back(plan.setVlan(id, item.vlan));
+    results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
+  }
+  if (item.colour) results.push_back(plan.setColour(id, *item.colour));
+  for (auto& r : results)
+    if (!r.empty()) return net::formatNetwork(item.prefix) + ": " + r;
+  return {};
+}
+
+class ImportCommand : public JournalCommand {
+ public:
+  explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items)) {
+    for (ImportItem& i : items_) i.prefix.address = i.prefix.network();  // a prefix found in use may be typed with host bits
+  }
+
+ private:
+  std::string run(Plan& plan) override {
+    ImportCheck check = checkImport(plan, items_);
+    label_ = "Import " + std::to_string(check.accepted.size()) + (check.accepted.size() == 1 ? " prefix" : " prefixes");
+    if (check.accepted.empty())
+      return items_.empty() ? "nothing to import: no prefixes"
+                            : "nothing to import: " + net::formatNetwork(items_[check.refused[0].item].prefix) + ": " +
+                                  check.refused[0].reason;
+    // Containers before what they hold: address order, the larger block first.
+    std::stable_sort(check.accepted.begin(), check.accepted.end(), [&](std::size_t a, std::size_t b) {
+      const net::Prefix& x = items_[a].prefix;
+      const net::Prefix& y = items_[b].prefix;
+      if (x.address.family != y.address.family) return x.address.family < y.address.family;
+      if (x.address.value != y.address.value) return x.address.value < y.address.value;
+      return x.length < y.length;
+    });
+    for (std::size_t i : check.accepted)
+      if (auto r = place(plan, items_[i]); !r.empty()) return r;
+    return {};
+  }
+  std::vector<ImportItem> items_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items) {
+  return std::make_unique<ImportCommand>(std::move(items));
+}
+
+}  // namespace mq::plan

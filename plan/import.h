@@ -1,0 +1,63 @@
+#pragma once
+// Prefixes that exist elsewhere (an IPAM's export, a list of what is in use, another
+// planner's tree) placed into a plan: each becomes a block of the tree, split down to it
+// in halves where needed. Items that overlap each other, lie outside every root or clash
+// with what the plan already assigned are named with their lines and reasons, and nothing
+// is placed from them.
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plan/plan.h"
+
+namespace mq::plan {
+
+class Command;  // plan/commands.h
+
+enum class ImportState : std::uint8_t {
+  Assigned,  // in use: an assigned leaf
+  Reserved,  // kept back: an assigned leaf marked reserved
+  Free,      // a free leaf (a tree's empty part, or space given a colour or note)
+  Split,     // a container: its block is split, and items inside it may follow
+};
+
+struct ImportItem {
+  net::Prefix prefix;  // host bits are cleared
+  std::string name{}, note{};  // initialised: {prefix, name} is a whole item
+  int vlan = 0;                 // assigned and reserved items only; 0 for none
+  std::optional<std::uint32_t> colour{};
+  ImportState state = ImportState::Assigned;
+  std::size_t line = 0;  // where it was read (1-based), 0 when not from a file
+};
+
+struct ImportRefusal {
+  std::size_t item = 0;  // index into the items
+  std::size_t line = 0;
+  std::string reason;    // "overlaps line 4 (10.0.0.0/16, inside)"
+};
+
+struct ImportCheck {
+  std::vector<std::size_t> accepted;   // indexes of the items that will be placed, in order
+  std::vector<ImportRefusal> refused;  // ordered by item
+};
+
+// Which items can be placed. Refused: a name, note or VLAN a block cannot take; a prefix
+// outside every root (or only partly inside one); two items that share addresses (both are
+// refused), unless one is a container that the other lies inside; an item that shares
+// addresses with a block the plan already assigned, unless it is a container holding it.
+// O(n log n + pairs), through the address sets' overlap sweep.
+ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items);
+// The same as one reason per item, empty for those that will be placed, each beginning
+// with the item's prefix: "10.0.5.0/24: overlaps item 1 (10.0.0.0/17, inside)" (items
+// without a line are named by their place in the list).
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items);
+
+// Places the items checkImport accepts, as one undoable command: containers first (a block
+// split in halves), then leaves, each a block of exactly its prefix (free parts that cover
+// it are joined first). Fails, changing nothing, when no item is accepted ("nothing to
+// import: " and the first item's reason).
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items);
+
+}  // namespace mq::plan

@@ -1,0 +1,61 @@
+// Segment lines beyond the plain form: spreadsheet ranges with a header, VLANs, lengths of
+// both families, and lines that could be read two ways refused with the reason.
+#include <gtest/gtest.h>
+
+#include "plan/segments.h"
+
+namespace mq::plan {
+namespace {
+
+struct Read {
+  const char* text;
+  std::string want;  // the segments as name/hosts/growth/len/len6/vlan, or "!" + the reason of line `line`
+  std::size_t line = 0;
+};
+
+std::string describe(const Segment& s) {
+  return s.name + "/" + net::toDecimal(s.hosts) + "/" + std::to_string(static_cast<int>(s.growthPercent * 10)) + "/" +
+         (s.fixedLength ? std::to_string(*s.fixedLength) : "-") + "/" + (s.fixedLength6 ? std::to_string(*s.fixedLength6) : "-") +
+         "/" + std::to_string(s.vlan);
+}
+
+TEST(SegmentLines, FieldsHeadersAndAmbiguousLines) {
+  for (const Read& r : std::vector<Read>{
+           {"lab, 5, 100", "lab/5/1000/-/-/0"},                      // blanks: growth 100 %
+           {"lab, 10, 12.5, /28, /56, vlan 20", "lab/10/125/28/56/20"},
+           {"lab, 10, , /60, /27", "lab/10/0/27/60/0"},              // the IPv4 length is the one up to 32
+           {"lab, 0, /56", "lab/0/0/-/56/0"},                        // a lone length above 32 is IPv6's
+           {"lab, 10, vlan=4094", "lab/10/0/-/-/4094"},
+           {"name\thosts\tgrowth\tvlan\tlength6\nOffice A\t1,000\t10\t12\t64\n", "!hosts \"1,000\" has a separator", 2},
+           {"Name\tHosts\tGrowth %\tVLAN\tLength6\nOffice A\t120\t10\t12\t64\nLab\t20\t\t\t\n", "Office A/120/100/-/64/12 Lab/20/0/-/-/0"},
+           {"name, hosts, vlan\nlab, 10, 7\n", "lab/10/0/-/-/7"},
+           {"name, hosts, site\nlab, 10\n", "!column \"site\" of the header is not one of", 1},
+           {"name, hosts\nlab, 10, 20\n", "!has 3 fields; the header names 2", 2},
+           {"staff, 1,000", "!\"1,000\" could be 1000 hosts or 1 host with growth 000 %", 1},
+           {"staff,1,000%", "staff/1/0/-/-/0"},                      // the % says growth
+           {"lab,5,100", "!\"5,100\" could be 5100 hosts", 1},
+           {"lab, 10, /60, /64", "!two IPv6 prefix lengths", 1},
+           {"lab, 10, vlan 4095", "!VLAN \"vlan 4095\" is not a VLAN ID from 1 to 4094", 1},
+           {"lab, 10, 5, office", "!field 4 \"office\" is not a /len or vlan N", 1},
+           {"lab, 10, /24, /56, /64", "!more than two prefix lengths", 1}}) {
+    std::vector<SegmentLineError> errors;
+    const auto segs = parseSegments(r.text, errors);
+    if (r.want.front() == '!') {
+      ASSERT_EQ(errors.size(), 1u) << r.text;
+      EXPECT_EQ(errors[0].line, r.line) << r.text;
+      EXPECT_NE(errors[0].reason.find(r.want.substr(1)), std::string::npos) << r.text << ": " << errors[0].reason;
+      continue;
+    }
+    std::string got;
+    for (const auto& s : segs) got += (got.empty() ? "" : " ") + describe(s);
+    EXPECT_EQ(got, r.want) << r.text;
+    EXPECT_TRUE(errors.empty()) << r.text << ": " << errors[0].reason;
+  }
+  Segment seg;
+  EXPECT_EQ(parseSegmentLine("lab, 10, /24, /25", seg), "");
+  EXPECT_EQ(describe(seg), "lab/10/0/24/25/0");
+  EXPECT_NE(parseSegmentLine("name, hosts", seg), "");  // a header alone names no segment
+}
+
+}  // namespace
+}  // namespace mq::plan
