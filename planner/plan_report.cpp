@@ -29,6 +29,9 @@ std::vector<PrintLine> printLines(const std::vector<std::string>& lines)
     out.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         PrintLine line{lines[i], i == 0 ? 12.0 : size, i == 0, false};
+        // Columns keep their places only in a fixed-pitch face, which also
+        // prints "ffff" as four letters, not ligatures.
+        line.fixedPitch = true;
         out.push_back(std::move(line));
     }
     return out;

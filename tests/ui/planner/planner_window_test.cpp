@@ -638,6 +638,33 @@ TEST_F(PlannerInMainWindow, SaveWritesTheReportAndPrintPrintsIt)
     EXPECT_TRUE(printed.startsWith(QStringLiteral("Network plan Untitled"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("Root block: 10.20.0.0/16")));
     EXPECT_TRUE(printed.contains(QStringLiteral("10.20.192.0/18"))) << printed.toStdString();
+
+    // Column by column: in the printed page each value stands under its title.
+    ASSERT_TRUE(p->form().allocate(p->form().plan().root(), "office ffff, 300\nlab, 20\n"));
+    p->refresh();
+    main->Print_Click();
+    QProcess layout;
+    layout.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(layout.waitForFinished(30000));
+    const QStringList rows = QString::fromUtf8(layout.readAllStandardOutput()).split(QLatin1Char('\n'));
+    int header = -1;
+    for (int i = 0; i < rows.size() && header < 0; ++i)
+        if (rows[i].contains(QStringLiteral("IPv4 prefix")))
+            header = i;
+    ASSERT_GE(header, 0) << rows.join(QLatin1Char('\n')).toStdString();
+    const QString& h = rows[header];
+    const qsizetype prefixAt = h.indexOf(QStringLiteral("IPv4 prefix"));
+    const qsizetype spareEnd = h.indexOf(QStringLiteral("Spare")) + 5;
+    bool sawOffice = false;
+    for (int i = header + 2; i < rows.size() && !rows[i].trimmed().isEmpty(); ++i) {
+        const QString& r = rows[i];
+        if (!r.startsWith(QStringLiteral("office ffff")))  // no ligature: the letters copy out as typed
+            continue;
+        sawOffice = true;
+        EXPECT_EQ(r.mid(prefixAt, 13), QStringLiteral("10.20.0.0/23 ")) << r.toStdString() << "\n" << h.toStdString();
+        EXPECT_EQ(r.mid(spareEnd - 3, 3), QStringLiteral("210")) << r.toStdString() << "\n" << h.toStdString();
+    }
+    EXPECT_TRUE(sawOffice) << rows.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(PlannerInMainWindow, UnsavedPlanAsksBeforeTheProgramEnds)
