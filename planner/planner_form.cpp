@@ -1,5 +1,6 @@
 #include "planner/planner_form.h"
 
+#include "net/facts.h"
 #include "net/parse.h"
 #include "plan/document.h"
 #include "plan/allocations.h"
@@ -74,8 +75,16 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
     switch (column) {
     case ColName: return b.name;
     case ColPrefix: return prefixText(b.prefix);
-    case ColHosts: return net::toDecimal(plan::Plan::usableHosts(b.prefix));
-    case ColSpare: return b.children.empty() && b.assigned ? net::toDecimal(p.spareHosts(id)) : std::string();
+    // IPv6 space is counted as people count it: in /64s and /48s.
+    case ColHosts:
+        return b.prefix.address.family == net::Family::V6
+                   ? plan::spaceText(net::Family::V6, net::Count::powerOfTwo(128 - b.prefix.length))
+                   : net::toDecimal(plan::Plan::usableHosts(b.prefix));
+    case ColSpare:
+        // An IPv6 LAN is a /64 whatever its hosts: its spare is not worth a number.
+        if (!b.children.empty() || !b.assigned || b.prefix.address.family == net::Family::V6)
+            return {};
+        return net::toDecimal(p.spareHosts(id));
     case ColNote: return b.note;
     default: return {};
     }
