@@ -49,6 +49,12 @@ TEST(PlanCommand, CsvJsonAndTextOfOneAllocation) {
             "p2p   10.0.0.0/31  10.0.0.0  10.0.0.1  2      2       0\n"
             "loop  10.0.0.2/32  10.0.0.2  10.0.0.2  1      1       0\n"
             "wide: did not fit: needs a /29, larger than 10.0.0.0/30\n");
+  // Columns line up by characters, so names in other scripts keep the columns straight.
+  const Outcome named = run({"allocate", "10.0.0.0/30", "FILE"}, "caf\xC3\xA9, 2\nab, 1\n");
+  EXPECT_EQ(named.out,
+            "name  prefix       first     last      hosts  needed  spare\n"
+            "caf\xC3\xA9  10.0.0.0/31  10.0.0.0  10.0.0.1  2      2       0\n"
+            "ab    10.0.0.2/32  10.0.0.2  10.0.0.2  1      1       0\n");
 }
 
 TEST(PlanCommand, RefusalsNameWhatIsWrong) {
