@@ -14,8 +14,8 @@ namespace mq::ui {
 
 namespace {
 
-constexpr qint64 kSliceMs = 15;
-constexpr qsizetype kSliceMin = 16 * 1024, kSliceMax = 8 * 1024 * 1024;
+constexpr qint64 kSliceMs = 10;
+constexpr qsizetype kSliceMin = 16 * 1024, kSliceMax = 1024 * 1024;
 
 bool special(char16_t c)
 {
@@ -90,7 +90,9 @@ void ListBox::insertFromMimeData(const QMimeData* source)
     plain = boxPlainText(std::move(plain));
     const QTextCursor at = textCursor();
     const QString& before = text();
-    QString whole = before.left(at.selectionStart()) + plain + before.mid(at.selectionEnd());
+    QString whole = before.size() == at.selectionEnd() - at.selectionStart()
+                        ? plain  // into an empty box, or over all of it: shared, not copied
+                        : before.left(at.selectionStart()) + plain + before.mid(at.selectionEnd());
     delete mirror;
     mirror = nullptr;
     busy = true;
@@ -135,8 +137,9 @@ void ListBox::fillStep()
     cursor.endEditBlock();
     first = false;
     pendingAt = end;
-    const qint64 took = std::max<qint64>(clock.elapsed(), 1);
-    slice = std::clamp<qsizetype>(slice * kSliceMs / took, kSliceMin, kSliceMax);
+    // The next slice sized to take kSliceMs at the pace of this one, growing at most twofold.
+    const qint64 took = std::max<qint64>(clock.nsecsElapsed() / 1000, 1);
+    slice = std::clamp<qsizetype>(std::min(2 * slice, slice * kSliceMs * 1000 / took), kSliceMin, kSliceMax);
     if (pendingAt < pending.size())
         emit progress(static_cast<int>(100 * pendingAt / pending.size()));
     else

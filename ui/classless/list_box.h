@@ -1,6 +1,6 @@
 // The text box of list A or B. A big text (a file opened, a paste of a million lines)
 // goes in a slice at a time from a zero timer, each slice timed to hold the window
-// for about 15 ms: laying out 43 MB takes seconds, and the window answers keys and
+// for about 10 ms: laying out 43 MB takes seconds, and the window answers keys and
 // shows how far it has got meanwhile. The box is read-only until the last slice is in,
 // and text() is the text it will hold from the start, so the list can be worked out
 // while it fills.
