@@ -139,8 +139,8 @@ void BM_PasteMillionLinesKeysAnswered(benchmark::State& state)
 }
 BENCHMARK(BM_PasteMillionLinesKeysAnswered)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// Open of the same million lines from a file: the file is read and its document built
-// on another thread; the worst answer to a key while it loads (goal: 100 ms).
+// Open of the same million lines from a file, then again over them: the worst answer to
+// a key until the list is in its box (goal: 100 ms).
 void BM_OpenMillionLinesKeysAnswered(benchmark::State& state)
 {
     const QByteArray bytes = bigList().toUtf8();
@@ -149,7 +149,7 @@ void BM_OpenMillionLinesKeysAnswered(benchmark::State& state)
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         state.SkipWithError("cannot write the list file");
     f.close();
-    double worst = 0, total = 0;
+    double worst = 0, total = 0, reopenWorst = 0;
     for (auto _ : state) {
         mq::ui::ClasslessWindow w;
         w.show();
@@ -171,9 +171,21 @@ void BM_OpenMillionLinesKeysAnswered(benchmark::State& state)
         total += ms(t0, Clock::now());
         if (w.listText('A').size() + 0 < bytes.size() / 2)
             state.SkipWithError("the list did not arrive");
+        // The same file again over the million lines now in the box.
+        loaded.clear();
+        last = Clock::now();
+        w.findChild<QPushButton*>("OpenA")->click();
+        while (loaded.isEmpty()) {
+            QTest::keyClick(block, Qt::Key_Left);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            const auto now = Clock::now();
+            reopenWorst = std::max(reopenWorst, ms(last, now));
+            last = now;
+        }
     }
     QFile::remove(path);
     state.counters["worst_answer_ms"] = worst;
+    state.counters["reopen_worst_answer_ms"] = reopenWorst;
     state.counters["to_loaded_ms"] = total / static_cast<double>(state.iterations());
     state.SetLabel(std::to_string(bytes.size()) + " bytes");
 }

@@ -74,8 +74,9 @@ void ListBox::load(const QString& plain)
     mirror = nullptr;
     busy = true;
     setDocument(doc);
+    cursor = QTextCursor();
     if (old->parent() == this)
-        old->deleteLater();  // one loaded before
+        delete old;  // one loaded before: at once, a million lines take 70 ms to let go of
     pasted = false;
     fill(QTextCursor(doc), plain, plain);
 }
