@@ -6,9 +6,11 @@
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QTextCursor>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <utility>
 
 namespace mq::ui {
 
@@ -20,6 +22,30 @@ constexpr qsizetype kSliceMin = 16 * 1024, kSliceMax = 1024 * 1024;
 bool special(char16_t c)
 {
     return c == u'\r' || c == 0x2028 || c == 0x2029 || c == 0xfdd0 || c == 0xfdd1 || c == 0xa0;
+}
+
+// Lets go of a document a slice of lines at a time from the end, then of the document:
+// deleted at once, a million lines hold the window for 70 ms or more.
+void letGo(QTextDocument* doc)
+{
+    doc->setUndoRedoEnabled(false);
+    auto* timer = new QTimer(doc);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, doc, [doc, timer] {
+        QElapsedTimer clock;
+        clock.start();
+        QTextCursor c(doc);
+        while (doc->blockCount() > 1 && clock.elapsed() < kSliceMs) {
+            c.setPosition(doc->findBlockByNumber(std::max(0, doc->blockCount() - 2048)).position());
+            c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            c.removeSelectedText();
+        }
+        if (doc->blockCount() <= 1) {
+            timer->stop();
+            QTimer::singleShot(0, doc, [doc] { delete doc; });
+        }
+    });
+    timer->start();
 }
 
 }  // namespace
@@ -76,7 +102,7 @@ void ListBox::load(const QString& plain)
     setDocument(doc);
     cursor = QTextCursor();
     if (old->parent() == this)
-        delete old;  // one loaded before: at once, a million lines take 70 ms to let go of
+        done.push_back(old);  // one loaded before, let go of once this one is in
     pasted = false;
     fill(QTextCursor(doc), plain, plain);
 }
@@ -165,6 +191,8 @@ void ListBox::fillEnd()
         setTextCursor(cursor);
         ensureCursorVisible();
     }
+    for (QTextDocument* d : std::exchange(done, {}))
+        letGo(d);
     emit progress(100);
     emit filled();
 }

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTimer>
+#include <vector>
 
 namespace mq::ui {
 
@@ -57,6 +58,7 @@ private:
     bool first = true;     // the first slice opens the undo step the others join
     bool busy = false;
     bool pasted = false;   // a paste ends with the cursor after it, a load at the start
+    std::vector<QTextDocument*> done;  // documents replaced by a load
     QTimer fillTimer;
 };
 

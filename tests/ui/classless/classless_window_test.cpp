@@ -557,6 +557,14 @@ TEST_F(ClasslessWindowTest, LongListOpensIntoItsBoxASliceAtATime)
     box->moveCursor(QTextCursor::End);
     QTest::keyClicks(box, "10.255.0.0/16");
     EXPECT_EQ(w->listText('A'), box->toPlainText());
+
+    // Opened again over itself: the document it replaces is let go of once the new one is in.
+    QSignalSpy gone(box->document(), &QObject::destroyed);
+    openA->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_EQ(box->toPlainText(), text);
+    EXPECT_EQ(w->listText('A'), text);
+    EXPECT_TRUE(gone.count() == 1 || gone.wait(60000));
 }
 
 // A long paste goes in the same way, over the selection, the cursor after it, and one
