@@ -95,13 +95,16 @@ void ListBox::load(const QString& plain)
     doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
     doc->setDefaultFont(font());
     doc->setUndoRedoEnabled(false);  // until filled: a load is not undone slice by slice
+    // The box's first document belongs to its text control, which deletes it in setDocument():
+    // only one this box made itself is still there to be let go of afterwards.
     QTextDocument* old = document();
+    const bool ours = old->parent() == this;
     delete mirror;
     mirror = nullptr;
     busy = true;
     setDocument(doc);
     cursor = QTextCursor();
-    if (old->parent() == this)
+    if (ours)
         done.push_back(old);  // one loaded before, let go of once this one is in
     pasted = false;
     fill(QTextCursor(doc), plain, plain);
