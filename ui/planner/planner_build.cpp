@@ -111,9 +111,11 @@ void Planner::build()
     connect(recent, &QMenu::aboutToShow, this, &Planner::fillRecentMenu);
     QPushButton* exportButton = button(QStringLiteral("export"), QStringLiteral("E&xport..."),
                                        QStringLiteral("Export"), &Planner::exportFile);
+    QPushButton* importButton = buildImportButton();
     for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
                        static_cast<QWidget*>(recentButton), static_cast<QWidget*>(saveButton),
-                       static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(exportButton)})
+                       static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
+                       static_cast<QWidget*>(exportButton)})
         row->addWidget(w);
     row->addSpacing(12);
     row->addWidget(splitButton);
@@ -265,6 +267,10 @@ void Planner::build()
     connect(nibble, &QCheckBox::clicked, this, &Planner::settingsChanged);
     settingsRow->addWidget(links30);
     settingsRow->addWidget(nibble);
+    auto* cloudLabel = new QLabel(QStringLiteral("C&loud:"), allocateBox);
+    cloudLabel->setBuddy(buildCloudBox(allocateBox));
+    settingsRow->addWidget(cloudLabel);
+    settingsRow->addWidget(cloud);
     settingsRow->addStretch(1);
     allocLayout->addLayout(settingsRow);
     segments = new QPlainTextEdit(allocateBox);
@@ -318,10 +324,10 @@ void Planner::build()
     top->addWidget(status);
 
     // Tool row, then the tree, the map and the Allocate panel.
-    QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  exportButton,
+    QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  importButton, exportButton,
                         splitButton, parts,      joinButton,    freeButton, assignButton,  tidyButton,
                         undoButton,  redoButton, blocks,        allocations, copyButton,   zoomIn,
-                        zoomOut,     allocationMap, links30,    nibble,     segments,      allocateButton,
+                        zoomOut,     allocationMap, links30,    nibble,     cloud,      segments,      allocateButton,
                         results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
@@ -379,6 +385,7 @@ void Planner::buildActions()
     note->setObjectName(QStringLiteral("actionNote"));
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
+    buildExchangeActions();
     connect(blocks, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = blocks->indexAt(at);
         if (index.isValid())

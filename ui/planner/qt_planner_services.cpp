@@ -1,5 +1,6 @@
 #include "ui/planner/qt_planner_services.h"
 
+#include "ui/planner/planner_dialogs.h"
 #include "ui/platform/file_writer.h"
 
 #include "ui/platform/qt_services.h"
@@ -225,6 +226,16 @@ void QtPlannerServices::setRecentPlans(const std::vector<std::string>& paths)
     QSettings s(QSettings::UserScope, QStringLiteral("Maskquill"), QStringLiteral("Maskquill"));
     s.setValue(QStringLiteral("Planner/recent"), list);
     s.sync();
+}
+
+std::optional<std::string> QtPlannerServices::pasteText(const std::string& title, const std::string& hint)
+{
+    return pasteTextDialog(win, title, hint);
+}
+
+std::optional<plan::IpamValues> QtPlannerServices::editIpamValues(const plan::IpamValues& values)
+{
+    return ipamValuesDialog(win, values);
 }
 
 }  // namespace mq::ui

@@ -388,10 +388,14 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         {"leaves", 1, "leaves.csv", "name,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,192.168.7.0/27,"},
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},
         {"kept.tsv", 1, "kept.tsv", "name,prefix,"},  // a typed extension stays
+        {"nb", 3, "nb.csv", "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"},
+        {"php", 4, "php.csv", "Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer\r\n"},
+        {"vsc", 5, "vsc.json", "{"},
     };
     for (const Case& c : cases) {
         sv.exportChoices.push_back(planner::FileChoice{path(c.typed).toStdString(), c.type});
-        QTest::mouseClick(w->findChild<QPushButton*>("export"), Qt::LeftButton);
+        // The Export menu's first entry is the export dialog.
+        w->exportMenu()->actions().front()->trigger();
         const std::string bytes = readAll(path(c.written));
         EXPECT_EQ(bytes.rfind(c.starts, 0), 0u) << c.written << ": " << bytes.substr(0, 120);
     }
