@@ -184,6 +184,9 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
 
 bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
 {
+    // phpIPAM's import needs a section: the values dialog asks for it first.
+    if (format == Format::Phpipam && doc.ipamValues().section.empty())
+        editIpamValues();
     const interchange::WriteResult out = interchange::exportPlan(doc, format, interchange::valuesOf(doc));
     if (!out.error.empty()) {
         sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" +

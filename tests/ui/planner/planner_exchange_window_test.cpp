@@ -1,0 +1,192 @@
+// The Network Planner's Import and Export menus and cloud mode on the real
+// widgets (offscreen): a NetBox CSV and a visualsubnetcalc link read in,
+// exports read back through the interchange readers, the hosts column
+// following the cloud's rules.
+#include "interchange/netbox.h"
+#include "interchange/vsc.h"
+#include "tests/planner/fake_planner_services.h"
+#include "ui/planner/planner.h"
+#include "ui/planner/qt_planner_services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace mq::ui {
+namespace {
+
+// Dialogs scripted, files on the real disk (bounded, regular files only).
+class DiskServices : public test::FakePlannerServices {
+public:
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        return disk.readFile(path, bytes, error);
+    }
+    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        return disk.writeFile(path, bytes, error);
+    }
+
+private:
+    QtPlannerServices disk;
+};
+
+std::string fixture(const char* name)
+{
+    QFile f(QStringLiteral(MQ_INTERCHANGE_FIXTURES "/") + QString::fromLatin1(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+QAction* action(QMenu* m, const char* name)
+{
+    for (QAction* a : m->findChildren<QAction*>(QString::fromLatin1(name)))
+        return a;
+    for (QAction* a : m->actions())
+        if (a->objectName() == QLatin1String(name))
+            return a;
+    if (QMenu* sub = m->findChild<QMenu*>(QStringLiteral("importNewMenu")))
+        for (QAction* a : sub->actions())
+            if (a->objectName() == QLatin1String(name))
+                return a;
+    return nullptr;
+}
+
+class PlannerExchangeWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    DiskServices sv;
+    std::unique_ptr<Planner> w;
+
+    void SetUp() override
+    {
+        w = std::make_unique<Planner>(nullptr, &sv);
+        w->resize(1100, 680);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void TearDown() override { w.reset(); }
+    const plan::Plan& plan() const { return w->form().plan(); }
+    void trigger(QMenu* m, const char* name)
+    {
+        QAction* a = action(m, name);
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    }
+    // The hosts column of the tree for the block of this prefix.
+    QString hostsOf(const char* prefix)
+    {
+        const QModelIndexList hits = w->tree()->model()->match(w->tree()->model()->index(0, planner::ColPrefix),
+                                                               Qt::DisplayRole, QString::fromLatin1(prefix), 1,
+                                                               Qt::MatchExactly | Qt::MatchRecursive);
+        if (hits.isEmpty())
+            return QStringLiteral("<no row>");
+        return hits[0].siblingAtColumn(planner::ColHosts).data().toString();
+    }
+};
+
+TEST_F(PlannerExchangeWindow, NetboxFixtureInAndOutAgain)
+{
+    const QString in = dir.filePath(QStringLiteral("netbox.csv"));
+    {
+        QFile f(in);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(fixture("netbox_export.csv")));
+    }
+    sv.fileNames.push_back(in.toStdString());
+    sv.prompts.push_back("10.40.0.0/16");
+    sv.answers.push_back(planner::Answer::No);
+    trigger(w->importMenu(), "actionNewFromNetBox");
+    ASSERT_EQ(sv.promptDefaults.size(), 1u);
+    EXPECT_EQ(sv.promptDefaults[0], "10.40.0.0/16");
+    const plan::BlockId voice = planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A281000u), 20});
+    ASSERT_NE(voice, plan::kNoBlock);
+    EXPECT_EQ(plan().block(voice).name, "Voice \"VoIP\"");
+    EXPECT_EQ(plan().block(voice).vlan, 120);
+    EXPECT_EQ(plan().ipamValues().tenant, "Campus IT");
+
+    // Export as NetBox CSV and read it back: the same prefixes, names and VLANs.
+    const std::string out = dir.filePath(QStringLiteral("again")).toStdString();
+    sv.exportChoices.push_back(planner::FileChoice{out, planner::ExportNetbox});
+    QTest::keyClick(w->tree(), Qt::Key_E, Qt::ControlModifier);
+    QFile f(QString::fromStdString(out + ".csv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    // The tree's halves between are containers of their own; the leaves match.
+    auto leaves = [](const std::string& text) {
+        const interchange::ReadResult r = interchange::readNetboxCsv(text);
+        std::vector<std::string> out;
+        for (const auto& b : r.blocks)
+            if (b.status != interchange::Status::Container)
+                out.push_back(net::formatNetwork(b.prefix) + " " + b.name + " " + std::to_string(b.vlan.value_or(0)));
+        return out;
+    };
+    const std::vector<std::string> back = leaves(f.readAll().toStdString());
+    EXPECT_EQ(back.size(), 5u);
+    EXPECT_EQ(back, leaves(fixture("netbox_export.csv")));
+}
+
+TEST_F(PlannerExchangeWindow, LinkFromTheWebToolAndBackThroughTheClipboard)
+{
+    sv.pastes.push_back(fixture("vsc_tool_link.txt"));
+    sv.prompts.push_back("172.16.0.0/22");
+    sv.answers.push_back(planner::Answer::No);
+    trigger(w->importMenu(), "actionNewFromLink");
+    ASSERT_TRUE(sv.messages.empty()) << sv.messages.front();
+    EXPECT_EQ(plan().settings().cloud, plan::CloudMode::Azure);
+    EXPECT_EQ(w->cloudBox()->currentText(), QStringLiteral("Azure"));
+    const plan::BlockId fe = planner::findBlock(plan(), net::Prefix{net::Address::v4(0xAC100000u), 24});
+    ASSERT_NE(fe, plan::kNoBlock);
+    EXPECT_EQ(plan().block(fe).name, "Front end");
+
+    // Copied back out, the link decodes to the same tree and mode.
+    trigger(w->exportMenu(), "actionCopyLink");
+    const interchange::VscRead mineRead = interchange::readVscLink(sv.clipboard);
+    const interchange::VscRead theirsRead = interchange::readVscLink(fixture("vsc_tool_link.txt"));
+    ASSERT_TRUE(mineRead.tree) << mineRead.error;
+    ASSERT_TRUE(theirsRead.tree) << theirsRead.error;
+    const interchange::VscTree& mine = *mineRead.tree;
+    const interchange::VscTree& theirs = *theirsRead.tree;
+    EXPECT_EQ(mine.mode, theirs.mode);
+    ASSERT_EQ(mine.blocks.size(), theirs.blocks.size());
+    for (std::size_t i = 0; i < mine.blocks.size(); ++i) {
+        EXPECT_EQ(net::formatNetwork(mine.blocks[i].prefix), net::formatNetwork(theirs.blocks[i].prefix));
+        EXPECT_EQ(mine.blocks[i].name, theirs.blocks[i].name);
+        EXPECT_EQ(mine.blocks[i].colour, theirs.blocks[i].colour);
+    }
+}
+
+TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
+{
+    ASSERT_TRUE(w->form().newPlan("10.9.0.0/23"));
+    ASSERT_TRUE(w->form().split(plan().root(), 2));
+    w->refresh();
+    EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("254"));
+    QComboBox* cloud = w->cloudBox();
+    const int gcp = cloud->findText(QStringLiteral("Google Cloud"));
+    ASSERT_GE(gcp, 0);
+    cloud->setCurrentIndex(gcp);
+    emit cloud->activated(gcp);
+    EXPECT_EQ(plan().settings().cloud, plan::CloudMode::Gcp);
+    EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("252"));
+    EXPECT_TRUE(w->findChild<QLabel*>(QStringLiteral("plannerStatus"))->text().contains(QStringLiteral("Google Cloud")));
+    QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("254"));
+    EXPECT_EQ(cloud->currentIndex(), 0);
+
+    // Reserve from the block menu marks a free leaf; the mark shows checked.
+    w->selectBlock(planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A090000u), 24}));
+    trigger(w->contextMenu(), "actionReserve");
+    EXPECT_TRUE(plan().block(w->currentBlock()).reserved);
+    w->refresh();
+    EXPECT_TRUE(action(w->contextMenu(), "actionReserve")->isChecked());
+}
+
+}  // namespace
+}  // namespace mq::ui
