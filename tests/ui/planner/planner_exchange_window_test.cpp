@@ -188,5 +188,27 @@ TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
     EXPECT_TRUE(action(w->contextMenu(), "actionReserve")->isChecked());
 }
 
+TEST_F(PlannerExchangeWindow, Screenshot)
+{
+    sv.pastes.push_back(fixture("vsc_tool_link.txt"));
+    sv.prompts.push_back("172.16.0.0/22");
+    trigger(w->importMenu(), "actionNewFromLink");
+    w->tree()->expandAll();
+    w->exportMenu()->popup(w->findChild<QPushButton*>(QStringLiteral("export"))->mapToGlobal(QPoint(0, 30)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->exportMenu()->isVisible(); }));
+    const QImage shot = w->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty()) {
+        shot.save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_exchange.png"));
+        w->exportMenu()->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_export_menu.png"));
+        w->exportMenu()->hide();
+        w->importMenu()->popup(QPoint(0, 0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->importMenu()->isVisible(); }));
+        w->importMenu()->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_import_menu.png"));
+    }
+    w->exportMenu()->hide();
+    w->importMenu()->hide();
+}
+
 }  // namespace
 }  // namespace mq::ui
