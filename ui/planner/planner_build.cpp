@@ -246,14 +246,17 @@ void Planner::build()
     auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), right);
     allocateBox->setObjectName(QStringLiteral("allocateBox"));
     auto* allocLayout = new QVBoxLayout(allocateBox);
-    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len]]"), allocateBox);
+    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts[, growth%][, /len][, /len][, vlan N]"),
+                            allocateBox);
     // Every field explained where the list is typed, while it is empty.
     const QString fields = QStringLiteral(
-        "servers, 50, 20%\ncore link, 2\ndmz, 0, , /28\n\n"
+        "servers, 50, 20%, vlan 10\ncore link, 2\ndmz, 0, , /28\nlab, 30, , /26, /64\n\n"
         "hosts: the addresses the segment needs (2 gives a /31 and 1 a /32 unless links are /30; IPv6 always a "
-        "/64). growth: room added, in percent (may be left empty). /len: a fixed prefix length instead. Commas or "
-        "tabs between fields (rows pasted from a spreadsheet work); # starts a comment; a line that cannot be "
-        "read is listed with its number and why.");
+        "/64). growth: room added, in percent (may be left empty). /len: a fixed prefix length instead; in a "
+        "dual-stack plan one above 32 is the IPv6 one, and with two the IPv4 one comes first. vlan N: the VLAN "
+        "ID, 1 to 4094. Commas between fields, or tabs: rows pasted from a spreadsheet work, and a first row "
+        "naming the columns (name, hosts, growth, length, length6, vlan) says which is which. # starts a "
+        "comment; a line that cannot be read, or could be read two ways, is listed with its number and why.");
     hint->setWordWrap(true);
     allocLayout->addWidget(hint);
     auto* settingsRow = new QHBoxLayout;
