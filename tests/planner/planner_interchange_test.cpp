@@ -4,7 +4,9 @@
 // undone as one change.
 #include "interchange/blocks.h"
 #include "interchange/vsc.h"
+#include "planner/plan_report.h"
 #include "planner/planner_form.h"
+#include "tests/support/fake_services.h"
 #include "tests/planner/fake_planner_services.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +217,58 @@ TEST_F(PlannerExchangeTest, IpamValuesReserveCloudAndVlanUndoAsOne)
     ASSERT_TRUE(form.assign(low, "servers, 50, vlanless note"));
     EXPECT_EQ(form.plan().block(low).vlan, 0);
     EXPECT_EQ(form.plan().block(low).note, "vlanless note");
+}
+
+// The printer's side: the orientation asked for and what was printed, in order.
+class TurningOutput : public ReportOutput {
+public:
+    std::vector<std::string> log;
+    std::optional<int> copies = 1;
+    std::vector<PrintLine> printed;
+    bool writeFile(const std::string&, const std::string&, std::string&) override { return true; }
+    std::optional<int> printDialog() override
+    {
+        log.push_back("dialog");
+        return copies;
+    }
+    bool printDocument(const std::vector<PrintLine>& lines, std::string&) override
+    {
+        printed = lines;
+        return true;
+    }
+    bool endPrintJob(std::string&) override { return true; }
+    void abortPrintJob() override {}
+    void setBusy(bool) override {}
+    void setLandscape(bool on) override { log.push_back(on ? "across" : "down"); }
+};
+
+TEST(PlannerPrint, WideTablesTurnThePageForTheirJobOnly)
+{
+    test::FakeServices services;
+    FakePlannerServices sv;
+    PlannerForm form(sv);
+    ASSERT_TRUE(form.allocate(form.plan().root(), "servers, 50\nusers, 200\n"));
+    const std::vector<std::string> narrow = form.reportLines();
+    EXPECT_FALSE(needsLandscape(narrow));
+    TurningOutput out;
+    printReport(narrow, services, out);
+    EXPECT_EQ(out.log, (std::vector<std::string>{"dialog"}));  // the pages as they were
+
+    // A table wider than 112 characters would print below 7 points down the page.
+    const std::vector<std::string> wide = {"Network plan", std::string(150, '-'), "x"};
+    ASSERT_TRUE(needsLandscape(wide));
+    EXPECT_FALSE(needsLandscape({"Network plan", std::string(112, '-')}));
+    TurningOutput across;
+    printReport(wide, services, across);
+    EXPECT_EQ(across.log, (std::vector<std::string>{"across", "dialog", "down"}));
+    ASSERT_EQ(across.printed.size(), 3u);
+    EXPECT_GE(across.printed[1].pointSize, 7.0);
+    EXPECT_LT(printLines(wide)[1].pointSize, 7.0);
+    // Cancelled, the pages are turned back all the same.
+    TurningOutput cancelled;
+    cancelled.copies.reset();
+    printReport(wide, services, cancelled);
+    EXPECT_EQ(cancelled.log, (std::vector<std::string>{"across", "dialog", "down"}));
 }
 
 }  // namespace
