@@ -92,7 +92,7 @@ TEST_F(PlannerExchangeTest, InUsePrefixesPlacedRefusedListedAndUndoneAsOne)
     ASSERT_EQ(sv.messages.size(), 1u);
     EXPECT_EQ(sv.messages[0].rfind("Nothing was imported from the list", 0), 0u) << sv.messages[0];
     // A file that cannot be read names its cause.
-    sv.unreadable["/in/use.txt"] = "It is a directory, not a plan file.";
+    sv.unreadable["/in/use.txt"] = "It is a directory, not a regular file.";
     sv.fileNames.push_back("/in/use.txt");
     EXPECT_FALSE(form.importInUseFile());
     EXPECT_NE(sv.messages.back().find("a directory"), std::string::npos);

@@ -114,7 +114,7 @@ std::string kindOf(mode_t mode)
 std::string tooLarge()
 {
     return "The file is larger than " + std::to_string(QtPlannerServices::kMaxPlanBytes >> 20) +
-           " MB, the largest plan that can be opened.";
+           " MB, the largest file the planner reads.";
 }
 
 }  // namespace
@@ -131,7 +131,7 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        error = "It is " + kindOf(st.st_mode) + ", not a plan file.";
+        error = "It is " + kindOf(st.st_mode) + ", not a regular file.";
         return false;
     }
     if (st.st_size > kMaxPlanBytes) {
@@ -145,7 +145,7 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
     }
     // The name may have been replaced since stat().
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "It is " + kindOf(st.st_mode) + ", not a plan file.";
+        error = "It is " + kindOf(st.st_mode) + ", not a regular file.";
         ::close(fd);
         return false;
     }

@@ -188,6 +188,32 @@ TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
     EXPECT_TRUE(action(w->contextMenu(), "actionReserve")->isChecked());
 }
 
+TEST_F(PlannerExchangeWindow, InUseListFromDiskAndNoneFromAFolder)
+{
+    ASSERT_TRUE(w->form().newPlan("192.168.0.0/16"));
+    const QString list = dir.filePath(QStringLiteral("in-use.txt"));
+    {
+        QFile f(list);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# routers\r\n192.168.10.0/24,core,rack 1\r\n192.168.10.128/25,clash\r\n192.168.64.0/18\r\n");
+    }
+    sv.fileNames.push_back(dir.path().toStdString());
+    trigger(w->importMenu(), "actionImportInUse");
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_NE(sv.messages[0].find("not a regular file"), std::string::npos) << sv.messages[0];
+    EXPECT_EQ(plan().blockCount(), 1u);
+
+    sv.fileNames.push_back(list.toStdString());
+    trigger(w->importMenu(), "actionImportInUse");
+    EXPECT_EQ(hostsOf("192.168.64.0/18"), QStringLiteral("16382"));
+    EXPECT_TRUE(plan().block(planner::findBlock(plan(), net::Prefix{net::Address::v4(0xC0A84000u), 18})).assigned);
+    ASSERT_EQ(sv.messages.size(), 2u);
+    EXPECT_NE(sv.messages[1].find("line 2: 192.168.10.0/24"), std::string::npos) << sv.messages[1];
+    EXPECT_NE(sv.messages[1].find("line 3: 192.168.10.128/25"), std::string::npos) << sv.messages[1];
+    QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(plan().blockCount(), 1u);
+}
+
 TEST_F(PlannerExchangeWindow, Screenshot)
 {
     sv.pastes.push_back(fixture("vsc_tool_link.txt"));

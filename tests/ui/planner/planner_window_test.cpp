@@ -291,7 +291,7 @@ TEST_F(PlannerWindow, OnlyRegularFilesWithinTheLimitAreRead)
         }
         const auto [ok, error] = reading.get();
         EXPECT_FALSE(ok) << name;
-        EXPECT_NE(error.find("not a plan file"), std::string::npos) << name << ": " << error;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << name << ": " << error;
     }
     // Through the window: the message names the file and why.
     sv.fileNames.push_back(fifo.toStdString());
