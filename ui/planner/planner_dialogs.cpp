@@ -84,6 +84,7 @@ std::optional<plan::IpamValues> ipamValuesDialog(QWidget* parent, const plan::Ip
     QLineEdit* customer = field("customer", "&Customer:", values.customer);
     layout->addLayout(form);
     layout->addWidget(okCancel(d));
+    d.setMinimumWidth(440);
     if (d.exec() != QDialog::Accepted)
         return std::nullopt;
     plan::IpamValues out;

@@ -6,11 +6,15 @@
 #include "interchange/vsc.h"
 #include "tests/planner/fake_planner_services.h"
 #include "ui/planner/planner.h"
+#include "ui/planner/planner_dialogs.h"
 #include "ui/planner/qt_planner_services.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -212,6 +216,30 @@ TEST_F(PlannerExchangeWindow, InUseListFromDiskAndNoneFromAFolder)
     EXPECT_NE(sv.messages[1].find("line 3: 192.168.10.128/25"), std::string::npos) << sv.messages[1];
     QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(plan().blockCount(), 1u);
+}
+
+TEST(PlannerDialogs, IpamValuesTypedAreTrimmedAndTagsSplit)
+{
+    plan::IpamValues start;
+    start.tenant = "acme";
+    start.tags = {"prod"};
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->findChild<QLineEdit*>(QStringLiteral("tenant"))->text(), QStringLiteral("acme"));
+        d->findChild<QLineEdit*>(QStringLiteral("tags"))->setText(QStringLiteral(" prod , dc-1,, "));
+        d->findChild<QLineEdit*>(QStringLiteral("section"))->setText(QStringLiteral("  Campus "));
+        if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+            d->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/planner_ipam_values.png"));
+        d->accept();
+    });
+    const auto out = ipamValuesDialog(nullptr, start);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->tenant, "acme");
+    EXPECT_EQ(out->tags, (std::vector<std::string>{"prod", "dc-1"}));
+    EXPECT_EQ(out->section, "Campus");
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_FALSE(ipamValuesDialog(nullptr, start));  // closed: cancelled
 }
 
 TEST_F(PlannerExchangeWindow, Screenshot)
