@@ -4,7 +4,7 @@
 // following the cloud's rules.
 #include "interchange/netbox.h"
 #include "interchange/vsc.h"
-#include "tests/planner/fake_planner_services.h"
+#include "tests/ui/planner/disk_planner_services.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/planner_dialogs.h"
 #include "ui/planner/qt_planner_services.h"
@@ -27,40 +27,16 @@
 namespace mq::ui {
 namespace {
 
-// Dialogs scripted, files on the real disk (bounded, regular files only).
-class DiskServices : public test::FakePlannerServices {
-public:
-    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
-    {
-        return disk.readFile(path, bytes, error);
-    }
-    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
-    {
-        return disk.writeFile(path, bytes, error);
-    }
-
-private:
-    QtPlannerServices disk;
-};
-
 std::string fixture(const char* name)
 {
     QFile f(QStringLiteral(MQ_INTERCHANGE_FIXTURES "/") + QString::fromLatin1(name));
     return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
 }
 
+// An entry of a menu or of its submenus.
 QAction* action(QMenu* m, const char* name)
 {
-    for (QAction* a : m->findChildren<QAction*>(QString::fromLatin1(name)))
-        return a;
-    for (QAction* a : m->actions())
-        if (a->objectName() == QLatin1String(name))
-            return a;
-    if (QMenu* sub = m->findChild<QMenu*>(QStringLiteral("importNewMenu")))
-        for (QAction* a : sub->actions())
-            if (a->objectName() == QLatin1String(name))
-                return a;
-    return nullptr;
+    return m->findChild<QAction*>(QString::fromLatin1(name));
 }
 
 class PlannerExchangeWindow : public ::testing::Test {

@@ -3,7 +3,7 @@
 // opening a bad document; saving and reading back; the main window's Tools
 // menu, Save, Print and the question before an unsaved plan is lost.
 #include "plan/document.h"
-#include "tests/planner/fake_planner_services.h"
+#include "tests/ui/planner/disk_planner_services.h"
 #include "tests/support/fake_services.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
@@ -47,22 +47,6 @@ namespace mq::ui {
 namespace {
 
 using plan::BlockId;
-
-// Dialogs and questions scripted, files on the real disk through QSaveFile.
-class DiskServices : public test::FakePlannerServices {
-public:
-    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
-    {
-        return disk.readFile(path, bytes, error);
-    }
-    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
-    {
-        return disk.writeFile(path, bytes, error);
-    }
-
-private:
-    QtPlannerServices disk;
-};
 
 std::string readAll(const QString& path)
 {
