@@ -1,6 +1,7 @@
 // mqnet plan allocate dual-stack and with the sizing options, and mqnet plan show on the
 // plan the planner saves: outputs byte for byte, refused documents named by JSON path.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -13,7 +14,7 @@ namespace mq::mqnet {
 namespace {
 
 Outcome runWith(std::vector<std::string> args, const std::string& content) {
-  const std::string file = ::testing::TempDir() + "mq_plan_show_input";
+  const std::string file = ::testing::TempDir() + "mq_plan_show_input_" + std::to_string(::getpid());
   std::ofstream(file, std::ios::binary) << content;
   args.insert(args.begin(), "plan");
   for (auto& a : args)
