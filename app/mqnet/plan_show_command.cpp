@@ -39,7 +39,7 @@ int runShow(const Invocation& call) {
   if (!text) return kExitBadInput;
   auto read = plan::readDocument(*text);
   if (const auto* e = std::get_if<plan::DocumentError>(&read))
-    return call.refuse(textio::escaped(a.positional[0]) + ": " + e->path + ": " + e->reason);
+    return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
   const plan::Plan& plan = std::get<plan::Plan>(read);
   if (json)
     call.out.write(plan::writeDocument(plan));

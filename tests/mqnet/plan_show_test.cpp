@@ -84,6 +84,11 @@ TEST(PlanShow, TheAllocationsTableOfASavedPlanAndRefusedDocumentsByPath) {
   const Outcome bad = runWith({"show", "FILE"}, doc.substr(0, doc.find("\"blocks\"")) + "\"blocks\": []}");
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find(": $: \"blocks\" is empty"), std::string::npos) << bad.err;
+  // A key of any length and bytes is quoted escaped and shortened.
+  const Outcome odd = runWith({"show", "FILE"}, "{\"\\u0001" + std::string(5000, 'k') + "\": 1," + doc.substr(1));
+  EXPECT_EQ(odd.status, 2);
+  EXPECT_LT(odd.err.size(), 600u) << odd.err;
+  EXPECT_EQ(odd.err.find('\x01'), std::string::npos) << odd.err;
   EXPECT_EQ(runWith({"show", "/nonexistent.mqplan"}, "").status, 2);
 }
 
