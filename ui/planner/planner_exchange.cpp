@@ -39,6 +39,8 @@ QPushButton* Planner::buildImportButton()
     auto* b = new QPushButton(QStringLiteral("I&mport"), this);
     b->setObjectName(QStringLiteral("import"));
     b->setAccessibleName(QStringLiteral("Import"));
+    b->setAccessibleDescription(QStringLiteral("Places prefixes already in use, or a plan from NetBox, phpIPAM or "
+                                               "visualsubnetcalc, into this plan or a new one"));
     b->setAutoDefault(false);
     imports = new QMenu(b);
     imports->setObjectName(QStringLiteral("importMenu"));
@@ -98,6 +100,7 @@ QComboBox* Planner::buildCloudBox(QWidget* parent)
     cloud->setAccessibleName(QStringLiteral("Cloud address rules"));
     cloud->setToolTip(QStringLiteral("The addresses a public cloud keeps back in each IPv4 subnet and the subnet "
                                      "sizes it allows: usable hosts, first usable and the allocation follow them"));
+    cloud->setAccessibleDescription(cloud->toolTip());
     for (plan::CloudMode m : kModes)
         cloud->addItem(modeLabel(m), static_cast<int>(m));
     connect(cloud, &QComboBox::activated, this, &Planner::cloudChanged);
