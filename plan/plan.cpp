@@ -177,7 +177,7 @@ void Plan::startJournal(Journal& j) {
 
 void Plan::stopJournal() {
   if (!journal_.to) return;
-  journal_.to->seen_ = {};
+  std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
   journal_.to = nullptr;
 }
 
