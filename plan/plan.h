@@ -117,6 +117,7 @@ class Plan {
   // The segment list last allocated, kept with the plan so that it can be edited again.
   const std::vector<Segment>& segments() const { return segments_; }
   void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }
+  void swapSegments(std::vector<Segment>& s) { segments_.swap(s); }  // for undo and redo: no copy
   const IpamValues& ipamValues() const { return ipam_; }
   void setIpamValues(IpamValues v) { ipam_ = std::move(v); }
 

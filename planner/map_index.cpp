@@ -52,11 +52,19 @@ void MapIndex::replace(const plan::Plan& plan, plan::BlockId top, std::size_t lo
         starts.erase(starts.begin() + from, starts.begin() + to);
         ends.erase(ends.begin() + from, ends.begin() + to);
     }
+    // extent() without looking up the root and scaling for every leaf.
+    const net::Prefix& rootPrefix = plan.block(shown).prefix;
+    const net::u128 base = rootPrefix.network().value;
+    const long double unit = std::ldexp(1.0L, -(rootPrefix.address.bits() - rootPrefix.length));
+    long double sizes[129];
+    for (int k = 0; k <= 128; ++k)
+        sizes[k] = std::ldexp(1.0L, -k);
     for (std::size_t k = 0; k < leaves.size(); ++k) {
-        auto [start, size] = extent(plan, leaves[k]);
+        const net::Prefix& p = plan.block(leaves[k]).prefix;
+        const long double start = static_cast<long double>(p.network().value - base) * unit;
         ids[lo + k] = leaves[k];
         starts[lo + k] = start;
-        ends[lo + k] = start + size;
+        ends[lo + k] = start + sizes[p.length - rootPrefix.length];
     }
 }
 
