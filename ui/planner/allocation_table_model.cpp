@@ -15,9 +15,17 @@ void AllocationTableModel::setPlan(const plan::Plan& plan)
     serial = plan.changeSerial();
     seen = plan.changes().size();
     pairs = plan::allocationRows(plan);
+    // Rows come root by root: each row's root is found by stepping on, not by climbing.
     keys.clear();
-    for (const plan::AllocationRow& r : pairs)
-        keys.push_back(keyOf(r.main()));
+    keys.reserve(pairs.size());
+    const auto& roots = plan.roots();
+    std::size_t at = 0;
+    for (const plan::AllocationRow& r : pairs) {
+        const net::Prefix& p = plan.block(r.main()).prefix;
+        if (at >= roots.size() || !plan.block(roots[at]).prefix.contains(p))
+            at = keyOf(r.main()).root;
+        keys.push_back({at, p.network().value});
+    }
     worded.clear();
     worded.resize(pairs.size());
     endResetModel();
