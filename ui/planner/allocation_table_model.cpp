@@ -14,11 +14,11 @@ void AllocationTableModel::setPlan(const plan::Plan& plan)
     doc = &plan;
     serial = plan.changeSerial();
     seen = plan.changes().size();
+    roots = plan.roots();
     pairs = plan::allocationRows(plan);
     // Rows come root by root: each row's root is found by stepping on, not by climbing.
     keys.clear();
     keys.reserve(pairs.size());
-    const auto& roots = plan.roots();
     std::size_t at = 0;
     for (const plan::AllocationRow& r : pairs) {
         const net::Prefix& p = plan.block(r.main()).prefix;
@@ -42,7 +42,7 @@ AllocationTableModel::Key AllocationTableModel::keyOf(plan::BlockId id) const
 bool AllocationTableModel::update(const plan::Plan& plan)
 {
     const std::vector<plan::BlockId>& log = plan.changes();
-    if (plan.changeSerial() != serial || seen >= log.size() || plan.isDualStack())
+    if (plan.changeSerial() != serial || seen >= log.size() || plan.isDualStack() || plan.roots() != roots)
         return false;
     std::vector<plan::BlockId> edited(log.begin() + static_cast<std::ptrdiff_t>(seen), log.end());
     seen = log.size();

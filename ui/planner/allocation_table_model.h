@@ -46,6 +46,7 @@ private:
     std::vector<Key> keys;     // each row's, in order
     std::uint64_t serial = 0;  // the plan's change list, read up to `seen`
     std::size_t seen = 0;
+    std::vector<plan::BlockId> roots;  // the plan's when the rows were made: a root added makes them again
     mutable std::vector<std::unique_ptr<planner::AllocationRow>> worded;
 };
 
