@@ -28,10 +28,12 @@ void expectSame(const MapIndex& updated, const plan::Plan& p)
 
 TEST(MapIndexUpdate, MatchesARebuildAfterRandomEdits)
 {
+    // One root; two of a family (edits under the other are not drawn); both families.
+    const char* roots[] = {"10.0.0.0/20", "10.0.0.0/22, 10.8.0.0/22", "10.0.0.0/22, 2001:db8::/56"};
     for (unsigned seed = 1; seed <= 6; ++seed) {
         test::FakePlannerServices sv;
         PlannerForm form(sv);
-        form.newPlan("10.0.0.0/20");
+        form.newPlan(roots[seed % 3]);
         MapIndex index;
         index.rebuild(form.plan());
         std::mt19937 rng(seed);

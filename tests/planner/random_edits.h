@@ -14,13 +14,16 @@ namespace mq::test {
 inline void randomEdit(planner::PlannerForm& form, FakePlannerServices& sv, std::mt19937& rng)
 {
     const plan::Plan& p = form.plan();
-    const std::vector<plan::BlockId> all = p.preorder(p.root());
+    std::vector<plan::BlockId> all;
+    for (plan::BlockId r : p.roots())
+        for (plan::BlockId b : p.preorder(r))
+            all.push_back(b);
     const plan::BlockId id = all[rng() % all.size()];
     const plan::Block& b = p.block(id);
     switch (rng() % 10) {
     case 0:
     case 1:
-        if (b.prefix.length < 28)
+        if (b.prefix.address.bits() - b.prefix.length > 4)
             form.split(id, 1 << (1 + rng() % 3));
         break;
     case 2: form.join(id); break;
