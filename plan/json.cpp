@@ -1,5 +1,7 @@
 #include "plan/json.h"
 
+#include "textio/utf8.h"
+
 #include "plan/utf8.h"
 
 namespace mq::plan::json {
@@ -16,23 +18,6 @@ int hexValue(char c) {
   return -1;
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 bool plainKey(std::string_view k) {
   if (k.empty()) return false;
@@ -217,7 +202,7 @@ bool Reader::readStringBody(std::string& out) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
       used = 12;
     }
-    appendUtf8(out, static_cast<std::uint32_t>(cp));
+    textio::appendUtf8(out, static_cast<char32_t>(cp));
     at_ += used;
   }
   syntax("the text ends inside a string");

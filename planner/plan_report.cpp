@@ -14,17 +14,32 @@ namespace {
 // between its margins.
 constexpr double kPageWidthPoints = 520;  // 538 less a margin for the face's own spacing
 constexpr double kAdvancePerPoint = 0.66;  // 0.602, and room for the letter spacing that keeps ligatures off
+// Across an A4 page turned sideways: 770 points between the margins, less the same room.
+constexpr double kLandscapeWidthPoints = 752;
+// Smaller than this, a table is turned sideways instead.
+constexpr double kSmallestPortraitSize = 7;
 
-}  // namespace
-
-std::vector<PrintLine> printLines(const std::vector<std::string>& lines)
+std::size_t widestLine(const std::vector<std::string>& lines)
 {
     std::size_t widest = 1;
     for (std::size_t i = 1; i < lines.size(); ++i)
         widest = std::max(widest, textWidth(lines[i]));
+    return widest;
+}
+
+}  // namespace
+
+bool needsLandscape(const std::vector<std::string>& lines)
+{
+    return kPageWidthPoints / (kAdvancePerPoint * static_cast<double>(widestLine(lines))) < kSmallestPortraitSize;
+}
+
+std::vector<PrintLine> printLines(const std::vector<std::string>& lines, bool landscape)
+{
     // The tables keep their columns: the size is chosen so the widest line
     // fits across the page, 9 points at most.
-    const double size = std::min(9.0, kPageWidthPoints / (kAdvancePerPoint * static_cast<double>(widest)));
+    const double width = landscape ? kLandscapeWidthPoints : kPageWidthPoints;
+    const double size = std::min(9.0, width / (kAdvancePerPoint * static_cast<double>(widestLine(lines))));
     std::vector<PrintLine> out;
     out.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -53,7 +68,8 @@ void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutpu
 
 void printReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out)
 {
-    printToolReport(printLines(lines), sv, out, kPlannerTitle);
+    const bool across = needsLandscape(lines);
+    printToolReport(printLines(lines, across), sv, out, kPlannerTitle, across);
 }
 
 }  // namespace mq::planner

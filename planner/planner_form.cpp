@@ -79,7 +79,7 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
     case ColHosts:
         return b.prefix.address.family == net::Family::V6
                    ? plan::spaceText(net::Family::V6, net::Count::powerOfTwo(128 - b.prefix.length))
-                   : net::toDecimal(plan::Plan::usableHosts(b.prefix));
+                   : net::toDecimal(plan::cloudUsableHosts(p.settings().cloud, b.prefix));
     case ColSpare:
         // An IPv6 LAN is a /64 whatever its hosts: its spare is not worth a number.
         if (!b.children.empty() || !b.assigned || b.prefix.address.family == net::Family::V6)
@@ -176,6 +176,15 @@ bool PlannerForm::newPlan()
 
 bool PlannerForm::newPlan(const std::string& rootText)
 {
+    auto next = planOfRoots(rootText);
+    if (!next)
+        return false;
+    replace(std::move(*next), "");
+    return true;
+}
+
+std::optional<plan::Plan> PlannerForm::planOfRoots(const std::string& rootText)
+{
     // One root, or several separated by commas (a dual-stack plan).
     std::vector<net::Prefix> roots;
     std::size_t from = 0;
@@ -193,13 +202,13 @@ bool PlannerForm::newPlan(const std::string& rootText)
         if (auto* e = std::get_if<net::ParseError>(&parsed)) {
             sv.message("The root block cannot be read.\n\n" + textio::escaped(net::describe(one, *e), kQuotedReason),
                        MsgIcon::Exclamation);
-            return false;
+            return std::nullopt;
         }
         const net::Input& in = std::get<net::Input>(parsed);
         if (in.kind == net::Input::Kind::Range) {
             sv.message("The root block must be one prefix, not a range: " + textio::escaped(one),
                        MsgIcon::Exclamation);
-            return false;
+            return std::nullopt;
         }
         roots.push_back(in.prefix);
     }
@@ -207,10 +216,9 @@ bool PlannerForm::newPlan(const std::string& rootText)
     for (std::size_t i = 1; i < roots.size(); ++i)
         if (const std::string why = next.addRoot(roots[i]); !why.empty()) {
             sv.message("The root block " + prefixText(roots[i]) + " cannot be added: " + why, MsgIcon::Exclamation);
-            return false;
+            return std::nullopt;
         }
-    replace(std::move(next), "");
-    return true;
+    return next;
 }
 
 bool PlannerForm::open()
@@ -285,12 +293,18 @@ bool PlannerForm::exportFile()
     const int type = choice->type < 0 ? 0 : choice->type;
     std::string name = choice->path;
     if (baseName(name).find('.') == std::string::npos)
-        name += type == 2 ? ".txt" : ".csv";
+        name += type == ExportReport ? ".txt" : type == ExportVscJson ? ".json" : ".csv";
     return exportTo(name, type);
 }
 
 bool PlannerForm::exportTo(const std::string& fileName, int type)
 {
+    switch (type) {
+    case ExportNetbox: return exportInterchange(fileName, interchange::Format::Netbox);
+    case ExportPhpipam: return exportInterchange(fileName, interchange::Format::Phpipam);
+    case ExportVscJson: return exportInterchange(fileName, interchange::Format::VscJson);
+    default: break;
+    }
     std::string bytes;
     switch (type) {
     case 1: bytes = plan::leavesCsv(doc); break;
@@ -432,7 +446,8 @@ bool PlannerForm::assignPrompt(BlockId id)
     if (!doc.exists(id))
         return false;
     auto answer = sv.prompt("Assign " + prefixText(doc.block(id).prefix) +
-                                ": name, hosts asked, note (for example: servers, 50, rack 4)",
+                                ": name, hosts asked, VLAN, note (for example: servers, 50, vlan 10, rack 4; "
+                                "the VLAN may be left out)",
                             doc.block(id).name);
     if (!answer)
         return false;
@@ -464,11 +479,41 @@ bool PlannerForm::assign(BlockId id, const std::string& answer)
             a.hosts = *n;
         }
     }
-    if (c2 != std::string::npos)
-        a.note = field(answer.substr(c2 + 1));
-    else if (doc.exists(id))
+    if (c2 != std::string::npos) {
+        std::string rest = field(answer.substr(c2 + 1));
+        if (auto vlan = vlanField(rest); !vlan)
+            return false;
+        else if (*vlan > 0) {
+            a.vlan = *vlan;
+            const std::size_t c3 = rest.find(',');
+            rest = c3 == std::string::npos ? std::string() : field(rest.substr(c3 + 1));
+        }
+        a.note = rest;
+    } else if (doc.exists(id))
         a.note = doc.block(id).note;
     return run(plan::makeAssign(id, std::move(a)));
+}
+
+std::optional<int> PlannerForm::vlanField(const std::string& rest)
+{
+    // "vlan 10" (any case) before the note; 0 when the field is the note.
+    std::string head = rest.substr(0, 5);
+    for (char& c : head)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (head.size() < 5 || head.compare(0, 4, "vlan") != 0 || !(head[4] == ' ' || (head[4] >= '0' && head[4] <= '9')))
+        return 0;
+    const std::size_t end = rest.find(',');
+    std::string digits = rest.substr(4, end == std::string::npos ? std::string::npos : end - 4);
+    digits.erase(0, digits.find_first_not_of(" \t"));
+    digits.erase(digits.find_last_not_of(" \t") + 1);
+    const auto n = net::parseDecimal(digits);
+    if (!n || *n < 1 || *n > static_cast<net::u128>(plan::kMaxVlan)) {
+        sv.message("\"" + textio::escaped(rest.substr(0, end)) + "\" is not a VLAN: write vlan and an ID from 1 to " +
+                       std::to_string(plan::kMaxVlan) + ", such as vlan 10.",
+                   MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    return static_cast<int>(*n);
 }
 
 bool PlannerForm::tidy(BlockId id)

@@ -7,10 +7,12 @@
 #include "plan/allocate.h"
 #include "plan/commands.h"
 #include "plan/plan.h"
+#include "interchange/plan_adapter.h"
 #include "planner/allocation_run.h"
 #include "planner/planner_services.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,34 @@ public:
     // The blocks the last allocation made, for the window to select.
     const std::vector<plan::BlockId>& allocatedBlocks() const { return allocIds; }
 
+    // ---- other tools' files (planner_interchange.cpp)
+    // Import in-use prefixes: a list or CSV of "prefix[, name[, note]]" lines
+    // from a file (asked for) or pasted, placed as assigned blocks in one
+    // undoable change. Items that overlap each other, lie outside the roots or
+    // cannot be read are listed with their lines and not placed.
+    bool importInUseFile();
+    bool importInUsePaste();
+    bool importInUse(const std::string& text, const std::string& source);
+    // A NetBox or phpIPAM CSV, a visualsubnetcalc JSON (from a file) or share
+    // link (pasted): into this plan as one change, or as a new plan whose roots
+    // are asked (offered: the outermost prefixes read). importText asks no
+    // question before a new plan replaces this one, as openFile.
+    bool importFormatFile(interchange::Format format, bool asNewPlan);
+    bool importLinkPaste(bool asNewPlan);
+    bool importText(interchange::Format format, const std::string& text, const std::string& source, bool asNewPlan);
+    // The share link of the plan's first IPv4 root on the clipboard.
+    bool copyVscLink();
+    // The values handed to an IPAM with every prefix, through a small dialog.
+    bool editIpamValues();
+    bool setIpamValues(const plan::IpamValues& values);
+    // A leaf kept back: marked reserved (a free one is assigned on the way),
+    // or with false, the mark taken off.
+    bool reserve(plan::BlockId id, bool reserved = true);
+    // The public cloud whose address rules the IPv4 blocks follow.
+    bool setCloudMode(plan::CloudMode mode);
+    // Refused items and reader notices of the last import, one line each.
+    const std::vector<std::string>& importLines() const { return importNotes; }
+
     // ---- report of the main window's Save and Print: the allocations and
     // the blocks as tables of fixed-pitch text at most `width` characters wide
     // (wrapping names and notes)
@@ -142,6 +172,15 @@ private:
     std::vector<std::pair<std::size_t, std::vector<std::string>>> linesAt;
     void showLinesOf(std::size_t at);
     std::vector<plan::BlockId> allocIds;
+    std::vector<std::string> importNotes;
+    // The plan of these roots ("10.0.0.0/8, 2001:db8::/32"); nothing, with a
+    // message, when one cannot be read.
+    // The VLAN field of Assign's answer: "vlan 10" gives 10, a note 0, a bad ID
+    // nothing (with a message).
+    std::optional<int> vlanField(const std::string& rest);
+    std::optional<plan::Plan> planOfRoots(const std::string& rootText);
+    bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan);
+    bool exportInterchange(const std::string& fileName, interchange::Format format);
 };
 
 // The default root block of a new window.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "plan/plan.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,7 +17,13 @@ inline constexpr const char* kPlannerTitle = "Network Planner";
 inline constexpr const char* kPlanFilter = "Network plans (*.mqplan)|*.mqplan|All files (*)|*|";
 
 inline constexpr const char* kExportFilter =
-    "Allocations as CSV (*.csv)|*.csv|Leaves as CSV (*.csv)|*.csv|Report as text (*.txt)|*.txt|";
+    "Allocations as CSV (*.csv)|*.csv|Leaves as CSV (*.csv)|*.csv|Report as text (*.txt)|*.txt|"
+    "NetBox prefixes CSV (*.csv)|*.csv|phpIPAM subnets CSV (*.csv)|*.csv|visualsubnetcalc JSON (*.json)|*.json|";
+// The file types of kExportFilter, in its order.
+enum ExportType { ExportAllocations, ExportLeaves, ExportReport, ExportNetbox, ExportPhpipam, ExportVscJson };
+
+inline constexpr const char* kImportListFilter =
+    "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";
 
 enum class Answer { Yes, No, Cancel };
 
@@ -50,6 +57,12 @@ public:
     // The plans opened or saved last, newest first, kept across sessions.
     virtual std::vector<std::string> recentPlans() = 0;
     virtual void setRecentPlans(const std::vector<std::string>& paths) = 0;
+    // A box to paste or type many lines into (a list of prefixes, a share link);
+    // nothing when cancelled.
+    virtual std::optional<std::string> pasteText(const std::string& title, const std::string& hint) = 0;
+    // The plan's values for an IPAM (tenant, role, VRF, tags, section, domain,
+    // customer) in a small dialog; nothing when cancelled.
+    virtual std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues& values) = 0;
 };
 
 }  // namespace mq::planner

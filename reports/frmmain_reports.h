@@ -33,6 +33,9 @@ public:
     virtual void abortPrintJob() = 0;
     // Hourglass pointer on or off.
     virtual void setBusy(bool busy) = 0;
+    // Pages turned across for the next print job (and back with false). Reports
+    // that never ask print as they always have.
+    virtual void setLandscape(bool /*landscape*/) {}
 };
 
 // The name shown in "The ... does not support the Save option" for a window.

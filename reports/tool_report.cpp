@@ -23,8 +23,21 @@ bool writeToolReport(const std::string& file, const std::vector<std::string>& li
     return true;
 }
 
-void printToolReport(const std::vector<PrintLine>& lines, Services& sv, ReportOutput& out, const std::string& title)
+void printToolReport(const std::vector<PrintLine>& lines, Services& sv, ReportOutput& out, const std::string& title,
+                     bool landscape)
 {
+    // The next printout, whatever it is, finds the pages as they were.
+    struct Turned {
+        ReportOutput& out;
+        bool on;
+        ~Turned()
+        {
+            if (on)
+                out.setLandscape(false);
+        }
+    } turned{out, landscape};
+    if (landscape)
+        out.setLandscape(true);
     auto copies = out.printDialog();
     if (!copies)
         return;

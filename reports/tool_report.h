@@ -17,7 +17,8 @@ std::vector<PrintLine> toolPrintLines(const std::vector<std::string>& lines);
 bool writeToolReport(const std::string& file, const std::vector<std::string>& lines, Services& sv,
                      ReportOutput& out, const std::string& title);
 // Asks for the printer and the copies and prints them as one job; says how it went.
+// landscape: the pages turned across for this job only.
 void printToolReport(const std::vector<PrintLine>& lines, Services& sv, ReportOutput& out,
-                     const std::string& title);
+                     const std::string& title, bool landscape = false);
 
 }  // namespace mq

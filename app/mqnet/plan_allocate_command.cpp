@@ -19,22 +19,6 @@ namespace {
 
 std::string text(const std::optional<net::u128>& v) { return v ? net::toDecimal(*v) : "more than 2^128 - 1"; }
 
-void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows) {
-  std::vector<std::size_t> width(rows[0].size(), 0);
-  for (const auto& r : rows)
-    for (std::size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], r[c].size());
-  std::string line;
-  for (const auto& r : rows) {
-    line.clear();
-    for (std::size_t c = 0; c < r.size(); ++c) {
-      line += r[c];
-      if (c + 1 < r.size()) line.append(width[c] - r[c].size() + 2, ' ');
-    }
-    line += '\n';
-    out.write(line);
-  }
-}
-
 void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
   std::vector<std::vector<std::string>> rows{{"name", "prefix", "first", "last", "hosts", "needed", "spare"}};
   for (const auto& p : ps) {

@@ -38,7 +38,7 @@ int runExport(const Invocation& call) {
   if (!text) return kExitBadInput;
   auto read = plan::readDocument(*text);
   if (const auto* e = std::get_if<plan::DocumentError>(&read))
-    return call.refuse(textio::escaped(path) + ": " + e->path + ": " + e->reason);
+    return call.refuse(textio::escaped(path) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
   const plan::Plan& plan = std::get<plan::Plan>(read);
 
   interchange::PlanValues values = interchange::valuesOf(plan);

@@ -27,20 +27,7 @@ void writeTable(BufferedWriter& out, const plan::Plan& plan) {
     }
     rows.push_back(std::move(cells));
   }
-  std::vector<std::size_t> width(rows[0].size(), 0);
-  for (const auto& r : rows)
-    for (std::size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], r[c].size());
-  std::string line;
-  for (const auto& r : rows) {
-    if (out.failed()) return;
-    line.clear();
-    for (std::size_t c = 0; c < r.size(); ++c) {
-      line += r[c];
-      if (c + 1 < r.size()) line.append(width[c] - r[c].size() + 2, ' ');
-    }
-    line += '\n';
-    out.write(line);
-  }
+  writeColumns(out, rows);
 }
 
 int runShow(const Invocation& call) {
@@ -52,7 +39,7 @@ int runShow(const Invocation& call) {
   if (!text) return kExitBadInput;
   auto read = plan::readDocument(*text);
   if (const auto* e = std::get_if<plan::DocumentError>(&read))
-    return call.refuse(textio::escaped(a.positional[0]) + ": " + e->path + ": " + e->reason);
+    return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
   const plan::Plan& plan = std::get<plan::Plan>(read);
   if (json)
     call.out.write(plan::writeDocument(plan));

@@ -42,4 +42,33 @@ bool BufferedWriter::flush() {
   return error_.empty();
 }
 
+namespace {
+
+std::size_t characters(std::string_view text) {
+  std::size_t n = 0;
+  for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+}  // namespace
+
+void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> width;
+  for (const auto& r : rows) {
+    width.resize(std::max(width.size(), r.size()), 0);
+    for (std::size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], characters(r[c]));
+  }
+  std::string line;
+  for (const auto& r : rows) {
+    if (out.failed()) return;
+    line.clear();
+    for (std::size_t c = 0; c < r.size(); ++c) {
+      line += r[c];
+      if (c + 1 < r.size()) line.append(width[c] - characters(r[c]) + 2, ' ');
+    }
+    line += '\n';
+    out.write(line);
+  }
+}
+
 }  // namespace mq::mqnet

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/address.h"
 
@@ -48,5 +49,9 @@ class BufferedWriter {
   char* end_;
   std::string error_;
 };
+
+// Rows of cells as aligned columns, two blanks apart, one row a line; widths count
+// characters, not bytes, so that names in any script line up. Stops once a write failed.
+void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace mq::mqnet

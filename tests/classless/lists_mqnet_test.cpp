@@ -3,6 +3,7 @@
 #include "classless/lists.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -77,7 +78,7 @@ Refused refusedOf(const ListsResult& r)
 
 std::string write(const std::string& name, const std::string& text)
 {
-    const std::string file = ::testing::TempDir() + name;
+    const std::string file = ::testing::TempDir() + std::to_string(::getpid()) + "_" + name;
     std::ofstream(file, std::ios::binary) << text;
     return file;
 }

@@ -121,7 +121,7 @@ TEST(Lists, ListFilesAreBoundedAndRegular)
     const std::string dir = ::testing::TempDir();
     EXPECT_FALSE(readListFile(dir, &error));
     EXPECT_EQ(error, "is a folder");
-    const std::string fifo = dir + "lists_fifo";
+    const std::string fifo = dir + "lists_fifo_" + std::to_string(::getpid());
     ::unlink(fifo.c_str());
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(readListFile(fifo, &error));  // refused at once, not waited on

@@ -1,6 +1,7 @@
 // mqnet plan allocate, called as the mqnet program calls it: outputs byte for byte, exit
 // status, and one line on standard error for each refused argument or segment line.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -10,8 +11,11 @@
 namespace mq::mqnet {
 namespace {
 
+// One file a process: ctest runs the cases of this program side by side.
+std::string segmentsFile() { return ::testing::TempDir() + "mq_plan_segments_" + std::to_string(::getpid()) + ".txt"; }
+
 Outcome run(std::vector<std::string> args, const std::string& segments) {
-  const std::string file = ::testing::TempDir() + "mq_plan_segments.txt";
+  const std::string file = segmentsFile();
   std::ofstream(file, std::ios::binary) << segments;
   args.insert(args.begin(), "plan");
   for (auto& a : args)
@@ -49,6 +53,12 @@ TEST(PlanCommand, CsvJsonAndTextOfOneAllocation) {
             "p2p   10.0.0.0/31  10.0.0.0  10.0.0.1  2      2       0\n"
             "loop  10.0.0.2/32  10.0.0.2  10.0.0.2  1      1       0\n"
             "wide: did not fit: needs a /29, larger than 10.0.0.0/30\n");
+  // Columns line up by characters, so names in other scripts keep the columns straight.
+  const Outcome named = run({"allocate", "10.0.0.0/30", "FILE"}, "caf\xC3\xA9, 2\nab, 1\n");
+  EXPECT_EQ(named.out,
+            "name  prefix       first     last      hosts  needed  spare\n"
+            "caf\xC3\xA9  10.0.0.0/31  10.0.0.0  10.0.0.1  2      2       0\n"
+            "ab    10.0.0.2/32  10.0.0.2  10.0.0.2  1      1       0\n");
 }
 
 TEST(PlanCommand, RefusalsNameWhatIsWrong) {
@@ -56,8 +66,8 @@ TEST(PlanCommand, RefusalsNameWhatIsWrong) {
   EXPECT_EQ(lines.status, 2);
   EXPECT_EQ(lines.out, "ok,10.0.0.0/28,10.0.0.1,10.0.0.14,10.0.0.15,10,4,\n");  // the rest is still placed
   EXPECT_EQ(lines.err,
-            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 2: bad line: expected name, hosts[, growth%][, /len][, /len][, vlan N]\n"
-            "mqnet: " + ::testing::TempDir() + "mq_plan_segments.txt line 3: x, many: hosts \"many\" is not a whole number from 0 to 2^128 - 1\n");
+            "mqnet: " + segmentsFile() + " line 2: bad line: expected name, hosts[, growth%][, /len][, /len][, vlan N]\n"
+            "mqnet: " + segmentsFile() + " line 3: x, many: hosts \"many\" is not a whole number from 0 to 2^128 - 1\n");
   struct Case { std::vector<std::string> args; const char* err; };
   for (const Case& c : std::vector<Case>{
            {{"allocate", "10.0.0.1/24", "FILE"}, "has host bits set; did you mean 10.0.0.0/24?"},

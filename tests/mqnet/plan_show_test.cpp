@@ -1,6 +1,7 @@
 // mqnet plan allocate dual-stack and with the sizing options, and mqnet plan show on the
 // plan the planner saves: outputs byte for byte, refused documents named by JSON path.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -13,7 +14,7 @@ namespace mq::mqnet {
 namespace {
 
 Outcome runWith(std::vector<std::string> args, const std::string& content) {
-  const std::string file = ::testing::TempDir() + "mq_plan_show_input";
+  const std::string file = ::testing::TempDir() + "mq_plan_show_input_" + std::to_string(::getpid());
   std::ofstream(file, std::ios::binary) << content;
   args.insert(args.begin(), "plan");
   for (auto& a : args)
@@ -83,6 +84,11 @@ TEST(PlanShow, TheAllocationsTableOfASavedPlanAndRefusedDocumentsByPath) {
   const Outcome bad = runWith({"show", "FILE"}, doc.substr(0, doc.find("\"blocks\"")) + "\"blocks\": []}");
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find(": $: \"blocks\" is empty"), std::string::npos) << bad.err;
+  // A key of any length and bytes is quoted escaped and shortened.
+  const Outcome odd = runWith({"show", "FILE"}, "{\"\\u0001" + std::string(5000, 'k') + "\": 1," + doc.substr(1));
+  EXPECT_EQ(odd.status, 2);
+  EXPECT_LT(odd.err.size(), 600u) << odd.err;
+  EXPECT_EQ(odd.err.find('\x01'), std::string::npos) << odd.err;
   EXPECT_EQ(runWith({"show", "/nonexistent.mqplan"}, "").status, 2);
 }
 

@@ -25,6 +25,8 @@ public:
     std::deque<std::optional<planner::FileChoice>> exportChoices;  // cancelled when empty
     std::deque<std::optional<std::uint32_t>> colours;               // cancelled when empty
     std::string clipboard;
+    std::deque<std::optional<std::string>> pastes;              // cancelled when empty
+    std::deque<std::optional<plan::IpamValues>> ipamAnswers;    // cancelled when empty
     std::vector<std::string> recent;
 
     void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
@@ -33,8 +35,10 @@ public:
         questions.push_back(question);
         return pop(answers, planner::Answer::Cancel);
     }
-    std::optional<std::string> prompt(const std::string&, const std::string&) override
+    std::vector<std::string> promptDefaults;          // the text each prompt offered
+    std::optional<std::string> prompt(const std::string&, const std::string& defaultText) override
     {
+        promptDefaults.push_back(defaultText);
         return pop(prompts, std::optional<std::string>{});
     }
     std::optional<std::string> openFileDialog(const std::string&) override
@@ -80,6 +84,14 @@ public:
     void setClipboard(const std::string& text) override { clipboard = text; }
     std::vector<std::string> recentPlans() override { return recent; }
     void setRecentPlans(const std::vector<std::string>& paths) override { recent = paths; }
+    std::optional<std::string> pasteText(const std::string&, const std::string&) override
+    {
+        return pop(pastes, std::optional<std::string>{});
+    }
+    std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues&) override
+    {
+        return pop(ipamAnswers, std::optional<plan::IpamValues>{});
+    }
 
 private:
     template <class T>

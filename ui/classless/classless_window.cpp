@@ -1,25 +1,19 @@
 #include "ui/classless/classless_window.h"
 
-#include "ui/classless/lines_view.h"
+#include "ui/classless/lists_page.h"
 #include "ui/classless/subnet_table.h"
-#include "ui/classless/text_mirror.h"
 #include "ui/help/help_window.h"
 #include "ui/platform/geometry.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextDocumentLayout>
-#include <QPlainTextEdit>
-#include <QTextDocument>
-#include <QThread>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -49,17 +43,6 @@ QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
     e->setAccessibleDescription(QStringLiteral("Result, read-only: select it or press Ctrl+C to copy it"));
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::StrongFocus);
-    return e;
-}
-
-// A text area of the summarizer; Tab moves on instead of typing a tab.
-QPlainTextEdit* textArea(const char* name, const char* accessible, bool readOnly, QWidget* parent)
-{
-    auto* e = new QPlainTextEdit(parent);
-    e->setObjectName(QString::fromUtf8(name));
-    e->setAccessibleName(QString::fromUtf8(accessible));
-    e->setReadOnly(readOnly);
-    e->setTabChangesFocus(true);
     return e;
 }
 
@@ -109,7 +92,10 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     tabs->tabBar()->setAccessibleName(QStringLiteral("Split or lists"));
     tabs->tabBar()->setFocusPolicy(Qt::StrongFocus);  // Tab stops on the page titles
     tabs->addTab(buildListing(), QStringLiteral("Split into /&N"));
-    tabs->addTab(buildLists(), QStringLiteral("&Lists"));
+    listsPage = new ListsPage(tabs);
+    connect(listsPage, &ListsPage::listsShown, this, &ClasslessWindow::listsShown);
+    connect(listsPage, &ListsPage::listLoaded, this, &ClasslessWindow::listLoaded);
+    tabs->addTab(listsPage, QStringLiteral("&Lists"));
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
@@ -132,8 +118,7 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     for (auto& [label, box] : fieldWidgets)
         order << box;
     order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
-          << listingTable << operation << block << openA << listA << openB << listB << listsCopy << listsOutput
-          << listsErrors;
+          << listingTable << listsPage->focusOrder();
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     describeControls();
@@ -177,25 +162,13 @@ void ClasslessWindow::describeControls()
         {jumpTo, "A row number or an address of the listing; Enter jumps to it"},
         {jumpButton, "Jumps to the row number or the address typed"},
         {listingCount, "How many subnets the listing holds"},
-        {operation, "What to work out from list A, or from lists A and B"},
-        {block, "The block whose free space is worked out, list A being in use"},
-        {listA, "Addresses, prefixes and ranges, one a line; # starts a comment"},
-        {listB, "The second list, for the operations that take two"},
-        {openA, "Loads a file into list A"},
-        {openB, "Loads a file into list B"},
-        {listsOutput, "The result: prefixes, or the pairs of items that overlap"},
-        {listsCounts, "Items read, the result's size and the addresses it covers"},
-        {listsErrors, "The lines that could not be read, with their list, line number and reason"},
-        {listsCopy, "Copies the result to the clipboard"},
         {tabs, "The pages: Ctrl+PageDown and Ctrl+PageUp turn them"},
-        {listsMessage, "Why a file could not be loaded"},
         {findChild<QWidget*>(QStringLiteral("Results")), "The facts of the prefix"},
     };
     for (const auto& [widget, text] : descriptions)
         if (widget)
             widget->setAccessibleDescription(QString::fromUtf8(text));
     findChild<QWidget*>(QStringLiteral("Results"))->setAccessibleName(QStringLiteral("Results"));
-    listsCounts->setAccessibleName(QStringLiteral("Result counts"));
     for (QWidget* b : tabs->tabBar()->findChildren<QToolButton*>())
         b->setAccessibleDescription(QStringLiteral("Shows the tabs hidden on this side"));
 }
@@ -373,221 +346,7 @@ QWidget* ClasslessWindow::buildListing()
     return page;
 }
 
-QWidget* ClasslessWindow::buildLists()
-{
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    auto* opLabel = new QLabel(QStringLiteral("&Operation:"), page);
-    operation = new QComboBox(page);
-    operation->setObjectName(QStringLiteral("Operation"));
-    operation->setAccessibleName(QStringLiteral("Operation"));
-    for (const classless::OperationInfo& o : classless::listOperations())
-        operation->addItem(QString::fromUtf8(o.name), static_cast<int>(o.op));
-    opLabel->setBuddy(operation);
-    auto* blockLabel = new QLabel(QStringLiteral("Bloc&k:"), page);
-    block = new QLineEdit(page);
-    block->setObjectName(QStringLiteral("Block"));
-    block->setAccessibleName(QStringLiteral("Block"));
-    block->setPlaceholderText(QStringLiteral("10.0.0.0/16"));
-    blockLabel->setBuddy(block);
-    auto* bar = new QHBoxLayout;
-    bar->addWidget(opLabel);
-    bar->addWidget(operation, 1);
-    bar->addWidget(blockLabel);
-    bar->addWidget(block);
-    grid->addLayout(bar, 0, 0, 1, 2);
-
-    auto list = [&](char name, const char* caption, const char* open, QPlainTextEdit*& box, QPushButton*& button,
-                    TextMirror*& mirror, int column) {
-        auto* label = new QLabel(QString::fromUtf8(caption), page);
-        box = textArea(name == 'A' ? "ListA" : "ListB", name == 'A' ? "List A" : "List B", false, page);
-        label->setBuddy(box);
-        button = new QPushButton(QString::fromUtf8(open), page);
-        button->setObjectName(name == 'A' ? QStringLiteral("OpenA") : QStringLiteral("OpenB"));
-        button->setAccessibleName(name == 'A' ? QStringLiteral("Open into A") : QStringLiteral("Open into B"));
-        connect(button, &QPushButton::clicked, this, [this, name] { openList(name); });
-        mirror = new TextMirror(box->document(), this);
-        connect(box, &QPlainTextEdit::textChanged, this, &ClasslessWindow::listsEdited);
-        auto* head = new QHBoxLayout;
-        head->addWidget(label, 1);
-        head->addWidget(button);
-        grid->addLayout(head, 1, column);
-        grid->addWidget(box, 2, column);
-    };
-    list('A', "Lis&t A (one item a line):", "Op&en into A...", listA, openA, textA, 0);
-    list('B', "List &B:", "Open &into B...", listB, openB, textB, 1);
-    listsMessage = new QLabel(page);
-    listsMessage->setObjectName(QStringLiteral("ListsMessage"));
-    listsMessage->setWordWrap(true);
-    QPalette pal = listsMessage->palette();
-    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
-    listsMessage->setPalette(pal);
-    listsMessage->hide();
-    grid->addWidget(listsMessage, 3, 0, 1, 2);
-
-    listsCounts = new QLabel(page);
-    listsCounts->setObjectName(QStringLiteral("ListsCounts"));
-    listsCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    listsCounts->setWordWrap(true);
-    listsCounts->setMinimumHeight(2 * listsCounts->fontMetrics().lineSpacing() + 4);  // two lines at most
-    listsCopy = new QPushButton(QStringLiteral("Cop&y result"), page);
-    listsCopy->setObjectName(QStringLiteral("CopyResult"));
-    listsCopy->setAccessibleName(QStringLiteral("Copy result"));
-    connect(listsCopy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(listsOutput->text()); });
-    auto* foot = new QHBoxLayout;
-    foot->addWidget(listsCounts, 1);
-    foot->addWidget(listsCopy);
-    grid->addLayout(foot, 4, 0, 1, 2);
-    listsOutput = new LinesView("ListsOutput", "Result", page);
-    grid->addWidget(listsOutput, 5, 0, 1, 2);
-    listsErrors = new LinesView("ListsErrors", "Lines not read", page);
-    listsErrors->setMaximumHeight(90);
-    grid->addWidget(listsErrors, 6, 0, 1, 2);
-    grid->setRowStretch(2, 3);
-    grid->setRowStretch(5, 2);
-
-    listsPause.setSingleShot(true);
-    listsPause.setInterval(kListPauseMs);
-    connect(&listsPause, &QTimer::timeout, this, &ClasslessWindow::listsStart);
-    connect(operation, &QComboBox::currentIndexChanged, this, &ClasslessWindow::operationChosen);
-    connect(block, &QLineEdit::textChanged, this, &ClasslessWindow::listsEdited);
-    operationChosen();
-    return page;
-}
-
-// B and the block take part only in the operations that use them.
-void ClasslessWindow::operationChosen()
-{
-    const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
-    const classless::OperationInfo& info = classless::operationInfo(op);
-    listsModel.request.op = op;
-    listB->setEnabled(info.usesB);
-    openB->setEnabled(info.usesB);
-    block->setEnabled(info.needsBlock);
-    listsEdited();
-}
-
-// Something changed: what was under way is dropped, and the lists are worked out
-// again once typing pauses; the last result stays on show meanwhile.
-void ClasslessWindow::listsEdited()
-{
-    if (refreshing || !listsCounts)
-        return;
-    listsWork.cancel();
-    listsPause.start();
-    listsCounts->setText(q(listsModel.countsText()) + QStringLiteral(" (working out the changed lists…)"));
-}
-
-void ClasslessWindow::listsStart()
-{
-    const auto op = static_cast<classless::ListOperation>(operation->currentData().toInt());
-    const QString a = textA->text();
-    const QString b = classless::operationInfo(op).usesB ? textB->text() : QString();
-    const QString blockText = block->text();
-    listsWork.start([this, op, a = QString(a), b = QString(b), blockText](const std::atomic<bool>& cancel) mutable -> std::function<void()> {
-        classless::ListsRequest request{op, a.toStdString(), b.toStdString(), blockText.toStdString()};
-        // Let go of the shared texts at once: while held here, the next edit copies them whole.
-        a = b = QString();
-        auto result = std::make_shared<classless::ListsResult>(classless::workOut(request, &cancel));
-        return [this, result] {
-            listsModel.setResult(std::move(*result));
-            refreshLists();
-            emit listsShown();
-        };
-    });
-}
-
-void ClasslessWindow::refreshLists()
-{
-    listsOutput->setLines(&listsModel.result.lines);
-    listsErrorLines = listsModel.errors();
-    listsErrors->setLines(&listsErrorLines);
-    listsCounts->setText(q(listsModel.countsText()));
-    listsCounts->setAccessibleName(listsCounts->text());
-}
-
-// The file is read and its document built on a thread of their own: a document of
-// a million lines takes seconds to build, and the window keeps answering meanwhile.
-void ClasslessWindow::openList(char list)
-{
-    if (loader)
-        return;
-    QString path;
-    if (openChooser)
-        path = openChooser(list);
-    else
-        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)));
-    if (path.isEmpty())
-        return;
-    auto* doc = new QTextDocument;
-    doc->setUndoRedoEnabled(false);
-    auto error = std::make_shared<std::string>();
-    auto text = std::make_shared<QString>();
-    QThread* ui = thread();
-    loader = QThread::create([doc, error, text, ui, file = path.toStdString()] {
-        if (const auto bytes = classless::readListFile(file, error.get())) {
-            doc->setPlainText(QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size())));
-            *text = doc->toPlainText();  // the text as the box gives it (line ends made plain)
-        }
-        doc->moveToThread(ui);
-    });
-    doc->moveToThread(loader);
-    loadingDoc = doc;
-    connect(loader, &QThread::finished, this, [this, list, doc, error, text, path] {
-        loader->deleteLater();
-        loader = nullptr;
-        loadingDoc = nullptr;
-        listRead(list, doc, *text, *error, path);
-    });
-    openA->setEnabled(false);
-    openB->setEnabled(false);
-    listsMessage->setText(QStringLiteral("Opening %1…").arg(path));
-    listsMessage->show();
-    loader->start();
-}
-
-void ClasslessWindow::listRead(char list, QTextDocument* doc, const QString& text, const std::string& error,
-                               const QString& path)
-{
-    openA->setEnabled(true);
-    openB->setEnabled(classless::operationInfo(listsModel.request.op).usesB);
-    listsMessage->setVisible(!error.empty());
-    if (!error.empty()) {
-        delete doc;
-        listsMessage->setText(QStringLiteral("Could not open %1: %2").arg(path, q(error)));
-        listsMessage->setAccessibleName(listsMessage->text());
-        emit listLoaded();
-        return;
-    }
-    QPlainTextEdit* box = list == 'A' ? listA : listB;
-    TextMirror*& mirror = list == 'A' ? textA : textB;
-    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));  // on this thread: it lays out with the window's fonts
-    doc->setUndoRedoEnabled(true);
-    doc->setDefaultFont(box->font());
-    doc->setParent(box);
-    QTextDocument* old = box->document();
-    delete mirror;
-    mirror = new TextMirror(doc, text, this);
-    box->setDocument(doc);
-    if (old->parent() == box)
-        old->deleteLater();  // one this window opened before
-    listsEdited();
-    emit listLoaded();
-}
-
-ClasslessWindow::~ClasslessWindow()
-{
-    if (loader) {  // closed while a file was being opened
-        loader->wait();
-        delete loader;
-        delete loadingDoc;
-    }
-}
-
-QString ClasslessWindow::listText(char list) const
-{
-    return (list == 'A' ? textA : textB)->text();
-}
+ClasslessWindow::~ClasslessWindow() = default;
 
 bool ClasslessWindow::onListsPage() const
 {
@@ -761,7 +520,7 @@ void ClasslessWindow::refreshListing()
 void ClasslessWindow::saveReport(Services& services, ReportOutput& output)
 {
     if (onListsPage())
-        classless::saveLists(listsModel, services, output, csv);
+        classless::saveLists(listsPage->model(), services, output, csv);
     else
         classless::saveResults(formModel, listingModel, services, output, csv);
 }
@@ -769,7 +528,7 @@ void ClasslessWindow::saveReport(Services& services, ReportOutput& output)
 void ClasslessWindow::printReport(Services& services, ReportOutput& output)
 {
     if (onListsPage())
-        classless::printLists(listsModel, services, output);
+        classless::printLists(listsPage->model(), services, output);
     else
         classless::printResults(formModel, listingModel, services, output);
 }

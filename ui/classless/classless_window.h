@@ -6,12 +6,10 @@
 
 #include "classless/form.h"
 #include "classless/listing.h"
-#include "classless/lists.h"
 #include "reports/child_report.h"
-#include "ui/classless/background_work.h"
+#include "ui/classless/lists_page.h"
 #include "ui/classless/qt_csv_target.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -19,9 +17,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QScrollArea;
-class QTextDocument;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -31,11 +27,6 @@ class QVBoxLayout;
 namespace mq::ui {
 
 class SubnetTable;
-class LinesView;
-class TextMirror;
-
-// How long typing in a list must pause before the list is worked out again.
-inline constexpr int kListPauseMs = 300;
 
 inline constexpr const char* kClasslessWindowName = "classless";
 inline constexpr const char* kClasslessHelpSection = "classless";
@@ -48,7 +39,7 @@ public:
 
     classless::ClasslessForm& form() { return formModel; }
     classless::SubnetListing& listing() { return listingModel; }
-    classless::ListsForm& lists() { return listsModel; }
+    classless::ListsForm& lists() { return listsPage->model(); }
     SubnetTable* table() const { return listingTable; }
     QtCsvTarget& csvTarget() { return csv; }
 
@@ -64,11 +55,11 @@ public:
     // The page on show: the listing or the lists.
     bool onListsPage() const;
     // Work on the lists still to come or under way (the last result is on show meanwhile).
-    bool listsPending() const { return listsPause.isActive() || listsWork.busy(); }
+    bool listsPending() const { return listsPage->pending(); }
     // A list as the worker is handed it (the text of box A or B).
-    QString listText(char list) const;
+    QString listText(char list) const { return listsPage->listText(list); }
     // Open A or B asks this instead of a file dialog (tests); an empty path cancels.
-    void setOpenChooser(std::function<QString(char list)> c) { openChooser = std::move(c); }
+    void setOpenChooser(std::function<QString(char list)> c) { listsPage->setOpenChooser(std::move(c)); }
 
 signals:
     // A list's result has been put on show.
@@ -85,24 +76,16 @@ private:
     void describeControls();
     QWidget* buildResults();
     QWidget* buildListing();
-    QWidget* buildLists();
     void inputEdited(const QString& text);
     void prefixChosen(int length);
     void split();
     void jump();
     void refreshListing();
     void refreshBadges();
-    void listsEdited();
-    void listsStart();
-    void refreshLists();
-    void operationChosen();
-    void openList(char list);
-    void listRead(char list, QTextDocument* doc, const QString& text, const std::string& error, const QString& path);
     void sizeForIPv6();
 
     classless::ClasslessForm formModel;
     classless::SubnetListing listingModel;
-    classless::ListsForm listsModel;
     QtCsvTarget csv{this};
     bool refreshing = false;
 
@@ -127,25 +110,7 @@ private:
     QLabel* listingCount = nullptr;
     QLabel* listingMessage = nullptr;
     SubnetTable* listingTable = nullptr;
-    QComboBox* operation = nullptr;
-    QLineEdit* block = nullptr;
-    QPlainTextEdit* listA = nullptr;
-    QPlainTextEdit* listB = nullptr;
-    QPushButton* openA = nullptr;
-    QPushButton* openB = nullptr;
-    QLabel* listsMessage = nullptr;
-    LinesView* listsOutput = nullptr;
-    QLabel* listsCounts = nullptr;
-    LinesView* listsErrors = nullptr;
-    std::vector<std::string> listsErrorLines;
-    QPushButton* listsCopy = nullptr;
-    TextMirror* textA = nullptr;
-    TextMirror* textB = nullptr;
-    std::function<QString(char list)> openChooser;
-    QThread* loader = nullptr;             // reads an opened file and lays out its document
-    QTextDocument* loadingDoc = nullptr;
-    BackgroundWork listsWork{this};
-    QTimer listsPause;
+    ListsPage* listsPage = nullptr;
 };
 
 // The coloured binary lines as rich text: network bits red, host bits olive.

@@ -79,6 +79,16 @@ public:
     void setClipboard(const std::string& text) override { real.setClipboard(text); }
     std::vector<std::string> recentPlans() override { return real.recentPlans(); }
     void setRecentPlans(const std::vector<std::string>& paths) override { real.setRecentPlans(paths); }
+    std::optional<std::string> pasteText(const std::string& title, const std::string& hint) override
+    {
+        window.refresh();
+        return real.pasteText(title, hint);
+    }
+    std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues& values) override
+    {
+        window.refresh();
+        return real.editIpamValues(values);
+    }
 
 private:
     Planner& window;
@@ -182,6 +192,7 @@ void Planner::refresh()
                         .arg(p.blockCount())
                         .arg(allocationMap->leafCount())
                         .arg(QString::fromStdString(planner::blockTitle(b))));
+    refreshExchange();
 }
 
 // ---------------------------------------------------------------- documents

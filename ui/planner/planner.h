@@ -75,6 +75,19 @@ public:
     void exportFile();
     void copyAllocations();
     void chooseColour();
+    // Other tools' files, the plan's IPAM values, reserved blocks, the cloud
+    // mode (planner_exchange.cpp).
+    void importInUseFile();
+    void importInUsePaste();
+    void importFormat(interchange::Format format, bool asNewPlan);
+    void importLink(bool asNewPlan);
+    void copyVscLink();
+    void editIpamValues();
+    void reserveChosen();
+    void cloudChanged();
+    QMenu* importMenu() const { return imports; }
+    QMenu* exportMenu() const { return exports; }
+    QComboBox* cloudBox() const { return cloud; }
     bool allocationRunning() const { return running != nullptr; }
     void showHelp();
 
@@ -103,6 +116,10 @@ private:
     void endAllocation();
     void setBusy(bool busy);
     void fillRecentMenu();
+    QPushButton* buildImportButton();
+    void buildExchangeActions();  // the Export menu and Reserve in the block menu
+    QComboBox* buildCloudBox(QWidget* parent);
+    void refreshExchange();
 
     std::unique_ptr<planner::PlannerServices> ownServices;
     std::unique_ptr<WindowServices> services;
@@ -137,6 +154,10 @@ private:
     QLabel* status = nullptr;
     QMenu* menu = nullptr;
     QMenu* recent = nullptr;
+    QMenu* imports = nullptr;
+    QMenu* exports = nullptr;
+    QComboBox* cloud = nullptr;
+    QAction* reserveAction = nullptr;
     QTableView* allocations = nullptr;
     AllocationTableModel* allocationModel = nullptr;
     QSortFilterProxyModel* allocationSort = nullptr;

@@ -111,9 +111,11 @@ void Planner::build()
     connect(recent, &QMenu::aboutToShow, this, &Planner::fillRecentMenu);
     QPushButton* exportButton = button(QStringLiteral("export"), QStringLiteral("E&xport..."),
                                        QStringLiteral("Export"), &Planner::exportFile);
+    QPushButton* importButton = buildImportButton();
     for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
                        static_cast<QWidget*>(recentButton), static_cast<QWidget*>(saveButton),
-                       static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(exportButton)})
+                       static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
+                       static_cast<QWidget*>(exportButton)})
         row->addWidget(w);
     row->addSpacing(12);
     row->addWidget(splitButton);
@@ -246,14 +248,17 @@ void Planner::build()
     auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), right);
     allocateBox->setObjectName(QStringLiteral("allocateBox"));
     auto* allocLayout = new QVBoxLayout(allocateBox);
-    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts[, growth %[, /len]]"), allocateBox);
+    auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts[, growth%][, /len][, /len][, vlan N]"),
+                            allocateBox);
     // Every field explained where the list is typed, while it is empty.
     const QString fields = QStringLiteral(
-        "servers, 50, 20%\ncore link, 2\ndmz, 0, , /28\n\n"
+        "servers, 50, 20%, vlan 10\ncore link, 2\ndmz, 0, , /28\nlab, 30, , /26, /64\n\n"
         "hosts: the addresses the segment needs (2 gives a /31 and 1 a /32 unless links are /30; IPv6 always a "
-        "/64). growth: room added, in percent (may be left empty). /len: a fixed prefix length instead. Commas or "
-        "tabs between fields (rows pasted from a spreadsheet work); # starts a comment; a line that cannot be "
-        "read is listed with its number and why.");
+        "/64). growth: room added, in percent (may be left empty). /len: a fixed prefix length instead; in a "
+        "dual-stack plan one above 32 is the IPv6 one, and with two the IPv4 one comes first. vlan N: the VLAN "
+        "ID, 1 to 4094. Commas between fields, or tabs: rows pasted from a spreadsheet work, and a first row "
+        "naming the columns (name, hosts, growth, length, length6, vlan) says which is which. # starts a "
+        "comment; a line that cannot be read, or could be read two ways, is listed with its number and why.");
     hint->setWordWrap(true);
     allocLayout->addWidget(hint);
     auto* settingsRow = new QHBoxLayout;
@@ -267,6 +272,10 @@ void Planner::build()
     connect(nibble, &QCheckBox::clicked, this, &Planner::settingsChanged);
     settingsRow->addWidget(links30);
     settingsRow->addWidget(nibble);
+    auto* cloudLabel = new QLabel(QStringLiteral("C&loud:"), allocateBox);
+    cloudLabel->setBuddy(buildCloudBox(allocateBox));
+    settingsRow->addWidget(cloudLabel);
+    settingsRow->addWidget(cloud);
     settingsRow->addStretch(1);
     allocLayout->addLayout(settingsRow);
     segments = new QPlainTextEdit(allocateBox);
@@ -320,10 +329,10 @@ void Planner::build()
     top->addWidget(status);
 
     // Tool row, then the tree, the map and the Allocate panel.
-    QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  exportButton,
+    QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  importButton, exportButton,
                         splitButton, parts,      joinButton,    freeButton, assignButton,  tidyButton,
                         undoButton,  redoButton, blocks,        allocations, copyButton,   zoomIn,
-                        zoomOut,     allocationMap, links30,    nibble,     segments,      allocateButton,
+                        zoomOut,     allocationMap, links30,    nibble,     cloud,      segments,      allocateButton,
                         results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
@@ -381,6 +390,7 @@ void Planner::buildActions()
     note->setObjectName(QStringLiteral("actionNote"));
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
+    buildExchangeActions();
     connect(blocks, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         const QModelIndex index = blocks->indexAt(at);
         if (index.isValid())

@@ -1,5 +1,6 @@
 #include "ui/planner/qt_planner_services.h"
 
+#include "ui/planner/planner_dialogs.h"
 #include "ui/platform/file_writer.h"
 
 #include "ui/platform/qt_services.h"
@@ -113,7 +114,7 @@ std::string kindOf(mode_t mode)
 std::string tooLarge()
 {
     return "The file is larger than " + std::to_string(QtPlannerServices::kMaxPlanBytes >> 20) +
-           " MB, the largest plan that can be opened.";
+           " MB, the largest file the planner reads.";
 }
 
 }  // namespace
@@ -130,7 +131,7 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        error = "It is " + kindOf(st.st_mode) + ", not a plan file.";
+        error = "It is " + kindOf(st.st_mode) + ", not a regular file.";
         return false;
     }
     if (st.st_size > kMaxPlanBytes) {
@@ -144,7 +145,7 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
     }
     // The name may have been replaced since stat().
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "It is " + kindOf(st.st_mode) + ", not a plan file.";
+        error = "It is " + kindOf(st.st_mode) + ", not a regular file.";
         ::close(fd);
         return false;
     }
@@ -225,6 +226,16 @@ void QtPlannerServices::setRecentPlans(const std::vector<std::string>& paths)
     QSettings s(QSettings::UserScope, QStringLiteral("Maskquill"), QStringLiteral("Maskquill"));
     s.setValue(QStringLiteral("Planner/recent"), list);
     s.sync();
+}
+
+std::optional<std::string> QtPlannerServices::pasteText(const std::string& title, const std::string& hint)
+{
+    return pasteTextDialog(win, title, hint);
+}
+
+std::optional<plan::IpamValues> QtPlannerServices::editIpamValues(const plan::IpamValues& values)
+{
+    return ipamValuesDialog(win, values);
 }
 
 }  // namespace mq::ui

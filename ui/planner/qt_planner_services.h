@@ -26,6 +26,8 @@ public:
     // Under "Planner/recent" in the program's settings.
     std::vector<std::string> recentPlans() override;
     void setRecentPlans(const std::vector<std::string>& paths) override;
+    std::optional<std::string> pasteText(const std::string& title, const std::string& hint) override;
+    std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues& values) override;
 
     // Plans larger than this are refused before they are read (a plan of
     // the largest size, 4,000,000 blocks, takes about 450 MB).

@@ -93,6 +93,11 @@ QtReportOutput::~QtReportOutput()
     setBusy(false);
 }
 
+void QtReportOutput::setLandscape(bool landscape)
+{
+    printer().setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
 bool QtReportOutput::writeFile(const std::string& path, const std::string& bytes, std::string& error)
 {
     return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);

@@ -36,6 +36,7 @@ public:
     bool endPrintJob(std::string& error) override;
     void abortPrintJob() override;
     void setBusy(bool busy) override;
+    void setLandscape(bool landscape) override;
 
     // Start of the first line and of every line, 567 twips (1 cm) into the
     // printable area from its left and top edges.

@@ -4,6 +4,7 @@
 #include "ui/bindec/bindec.h"
 #include "ui/classless/classless_window.h"
 #include "ui/classless/lines_view.h"
+#include "ui/classless/list_box.h"
 #include "ui/classless/subnet_table.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
@@ -504,6 +505,102 @@ TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
     EXPECT_TRUE(child<QLabel>("ListsMessage")->isVisible());
     EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + ": is a folder");
     EXPECT_TRUE(w->listText('A').startsWith("10.0.0.0/24 # office"));
+}
+
+// A long list opened goes into its box a slice at a time: meanwhile the box takes no
+// typing, Open waits, and the worker is handed the whole list; the box then holds the
+// text the worker was handed, whatever the file's line ends.
+TEST_F(ClasslessWindowTest, LongListOpensIntoItsBoxASliceAtATime)
+{
+    child<QTabWidget>("Tools")->setCurrentIndex(1);
+    // CR LF, LF, CR, a line separator, a paragraph separator, a no-break space before a comment
+    const char* ends[] = {"\r\n", "\n", "\r", "\xe2\x80\xa8", "\xe2\x80\xa9", "\xc2\xa0# rack\n"};
+    QByteArray bytes;
+    for (int i = 0; i < 20000; ++i)
+        bytes += QStringLiteral("10.%1.%2.0/24").arg(i / 256).arg(i % 256).toUtf8() + ends[i % 6];
+    const QString path = dir.filePath("long.txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    f.close();
+    w->setOpenChooser([&path](char) { return path; });
+    auto* box = child<ListBox>("ListA");
+    auto* openA = child<QPushButton>("OpenA");
+    struct Seen { int percent; bool readOnly, openEnabled; qsizetype listSize; QString message; };
+    std::vector<Seen> seen;
+    QObject::connect(box, &ListBox::progress, w, [&](int percent) {
+        seen.push_back({percent, box->isReadOnly(), openA->isEnabled(), w->listText('A').size(),
+                        child<QLabel>("ListsMessage")->text()});
+    });
+    QSignalSpy loaded(w, &ClasslessWindow::listLoaded);
+    QSignalSpy shown(w, &ClasslessWindow::listsShown);
+    openA->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    const QString text = box->toPlainText();
+    EXPECT_EQ(w->listText('A'), text);
+    ASSERT_GE(seen.size(), 3u);  // started, at least one slice in between, done
+    for (const Seen& s : seen) {
+        if (s.percent == 100)
+            continue;
+        EXPECT_TRUE(s.readOnly && !s.openEnabled) << s.percent;
+        EXPECT_EQ(s.listSize, text.size()) << s.percent;
+        EXPECT_EQ(s.message, QStringLiteral("Putting list A into its box: %1%…").arg(s.percent));
+    }
+    EXPECT_EQ(seen.back().percent, 100);
+    EXPECT_FALSE(box->isReadOnly());
+    EXPECT_TRUE(openA->isEnabled());
+    EXPECT_FALSE(child<QLabel>("ListsMessage")->isVisible());
+    EXPECT_FALSE(box->document()->isUndoAvailable());  // opening is not undone
+    for (int i = 0; i < 60 && w->lists().result.itemsA != 20000; ++i)
+        shown.wait(1000);
+    EXPECT_EQ(w->lists().result.itemsA, 20000u);  // every kind of line end ended a line
+    EXPECT_TRUE(w->lists().errors().empty());
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClicks(box, "10.255.0.0/16");
+    EXPECT_EQ(w->listText('A'), box->toPlainText());
+
+    // Opened again over itself: the document it replaces is let go of once the new one is in.
+    QSignalSpy gone(box->document(), &QObject::destroyed);
+    openA->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_EQ(box->toPlainText(), text);
+    EXPECT_EQ(w->listText('A'), text);
+    EXPECT_TRUE(gone.count() == 1 || gone.wait(60000));
+}
+
+// A long paste goes in the same way, over the selection, the cursor after it, and one
+// undo takes it back whole.
+TEST_F(ClasslessWindowTest, LongPasteGoesInASliceAtATimeAndUndoesAtOnce)
+{
+    child<QTabWidget>("Tools")->setCurrentIndex(1);
+    auto* box = child<ListBox>("ListA");
+    const QString before = "192.168.0.0/24\nten\n172.16.0.0/12\n";
+    box->setPlainText(before);
+    QTextCursor c = box->textCursor();
+    c.setPosition(15);
+    c.setPosition(18, QTextCursor::KeepAnchor);  // "ten"
+    box->setTextCursor(c);
+    QString pasted;
+    for (int i = 0; i < 20000; ++i)
+        pasted += QStringLiteral("10.%1.%2.0/24\r\n").arg(i / 256).arg(i % 256);
+    ASSERT_GT(pasted.size(), kSlicedPasteChars);
+    QApplication::clipboard()->setText(pasted);
+    QSignalSpy filled(box, &ListBox::filled);
+    QSignalSpy shown(w, &ClasslessWindow::listsShown);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(box->isReadOnly());
+    QTest::keyClicks(box, "typed");  // does not get in while the paste goes in
+    ASSERT_TRUE(filled.wait(60000));
+    const QString lf = pasted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QString after = "192.168.0.0/24\n" + lf + "\n172.16.0.0/12\n";
+    EXPECT_EQ(box->toPlainText(), after);
+    EXPECT_EQ(w->listText('A'), after);
+    EXPECT_EQ(box->textCursor().position(), 15 + lf.size());
+    for (int i = 0; i < 60 && w->lists().result.itemsA != 20002; ++i)
+        shown.wait(1000);
+    EXPECT_EQ(w->lists().result.itemsA, 20002u);
+    box->undo();
+    EXPECT_EQ(box->toPlainText(), before);
+    EXPECT_EQ(w->listText('A'), before);
 }
 
 // At the size it opens at, an IPv6 result shows whole, and a field tabbed into keeps

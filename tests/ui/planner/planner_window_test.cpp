@@ -3,7 +3,7 @@
 // opening a bad document; saving and reading back; the main window's Tools
 // menu, Save, Print and the question before an unsaved plan is lost.
 #include "plan/document.h"
-#include "tests/planner/fake_planner_services.h"
+#include "tests/ui/planner/disk_planner_services.h"
 #include "tests/support/fake_services.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
@@ -47,22 +47,6 @@ namespace mq::ui {
 namespace {
 
 using plan::BlockId;
-
-// Dialogs and questions scripted, files on the real disk through QSaveFile.
-class DiskServices : public test::FakePlannerServices {
-public:
-    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
-    {
-        return disk.readFile(path, bytes, error);
-    }
-    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
-    {
-        return disk.writeFile(path, bytes, error);
-    }
-
-private:
-    QtPlannerServices disk;
-};
 
 std::string readAll(const QString& path)
 {
@@ -291,7 +275,7 @@ TEST_F(PlannerWindow, OnlyRegularFilesWithinTheLimitAreRead)
         }
         const auto [ok, error] = reading.get();
         EXPECT_FALSE(ok) << name;
-        EXPECT_NE(error.find("not a plan file"), std::string::npos) << name << ": " << error;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << name << ": " << error;
     }
     // Through the window: the message names the file and why.
     sv.fileNames.push_back(fifo.toStdString());
@@ -388,10 +372,18 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         {"leaves", 1, "leaves.csv", "name,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,192.168.7.0/27,"},
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},
         {"kept.tsv", 1, "kept.tsv", "name,prefix,"},  // a typed extension stays
+        {"nb", 3, "nb.csv", "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"},
+        {"php", 4, "php.csv", "Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer\r\nCampus,"},
+        {"vsc", 5, "vsc.json", "{"},
     };
+    // phpIPAM's section is asked for on the way.
+    plan::IpamValues values;
+    values.section = "Campus";
+    sv.ipamAnswers.push_back(values);
     for (const Case& c : cases) {
         sv.exportChoices.push_back(planner::FileChoice{path(c.typed).toStdString(), c.type});
-        QTest::mouseClick(w->findChild<QPushButton*>("export"), Qt::LeftButton);
+        // The Export menu's first entry is the export dialog.
+        w->exportMenu()->actions().front()->trigger();
         const std::string bytes = readAll(path(c.written));
         EXPECT_EQ(bytes.rfind(c.starts, 0), 0u) << c.written << ": " << bytes.substr(0, 120);
     }

@@ -1,6 +1,7 @@
 // Reports written through QSaveFile and printed to PDF through QPrinter, read
 // back from the disk and with pdftotext.
 #include "reports/frmmain_reports.h"
+#include "reports/tool_report.h"
 #include "tests/reports/report_fixtures.h"
 #include "ui/reports/qt_report_output.h"
 #include "vlsm/form10_model.h"
@@ -390,6 +391,28 @@ TEST_F(QtReports, FiftyRowsFitOnePagePerCopy)
     const std::vector<Word> ws = wordsOnPaper(pdf, output.printer());
     ASSERT_FALSE(ws.empty());
     EXPECT_EQ(ws.back().page, 2);
+}
+
+TEST_F(QtReports, LandscapeForOneJobThenClassicPortraitAgain)
+{
+    auto pageSize = [](const QString& pdf) {
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
+        return m.hasMatch() ? std::make_pair(m.captured(1).toDouble(), m.captured(2).toDouble()) : std::make_pair(0.0, 0.0);
+    };
+    const QString wide = path(QStringLiteral("wide.pdf"));
+    printToPdf(wide, 1);
+    printToolReport(toolPrintLines({"Wide table", std::string(150, '-')}), services, output, "Network Planner", true);
+    const auto across = pageSize(wide);
+    EXPECT_GT(across.first, across.second) << "landscape";
+
+    calculate(50);
+    const QString classic = path(QStringLiteral("classic.pdf"));
+    printToPdf(classic, 1);
+    reports.printopt(std::string("frmdoc"));
+    const auto down = pageSize(classic);
+    EXPECT_LT(down.first, down.second) << "portrait";
 }
 
 TEST_F(QtReports, LongListRunsOntoFurtherPages)

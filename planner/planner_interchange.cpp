@@ -1,0 +1,257 @@
+// The planner's exchange with other tools: in-use prefix lists, NetBox and
+// phpIPAM CSV, visualsubnetcalc JSON and share links, in and out; the plan's
+// IPAM values, reserved blocks and cloud mode.
+#include "planner/planner_form.h"
+
+#include "net/facts.h"
+#include "plan/cloud.h"
+#include "plan/import.h"
+#include "textio/escape.h"
+
+#include <algorithm>
+
+namespace mq::planner {
+
+namespace {
+
+using interchange::Format;
+
+// Lines of refused items shown in a message; the rest are counted.
+constexpr std::size_t kShownLines = 20;
+
+std::string listed(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines.size() && i < kShownLines; ++i)
+        text += "\n" + lines[i];
+    if (lines.size() > kShownLines)
+        text += "\n... and " + std::to_string(lines.size() - kShownLines) + " more";
+    return text;
+}
+
+const char* formatName(Format f)
+{
+    switch (f) {
+    case Format::Netbox: return "NetBox CSV";
+    case Format::Phpipam: return "phpIPAM CSV";
+    case Format::VscJson: return "visualsubnetcalc JSON";
+    case Format::VscLink: return "visualsubnetcalc link";
+    default: return "prefix list";
+    }
+}
+
+const char* filterOf(Format f)
+{
+    switch (f) {
+    case Format::VscJson: return "visualsubnetcalc JSON (*.json)|*.json|All files (*)|*|";
+    case Format::VscLink: return "Text files (*.txt)|*.txt|All files (*)|*|";
+    case Format::List: return kImportListFilter;
+    default: return "CSV files (*.csv)|*.csv|All files (*)|*|";
+    }
+}
+
+// The prefixes read that lie in no other: the roots a new plan is offered.
+std::string outermost(const std::vector<plan::ImportItem>& items)
+{
+    std::vector<net::Prefix> sorted;
+    for (const auto& item : items)
+        sorted.push_back(item.prefix);
+    std::sort(sorted.begin(), sorted.end(), [](const net::Prefix& a, const net::Prefix& b) {
+        if (a.address.family != b.address.family)
+            return a.address.family == net::Family::V4;
+        if (a.network().value != b.network().value)
+            return a.network().value < b.network().value;
+        return a.length < b.length;
+    });
+    std::vector<net::Prefix> tops;
+    for (const auto& p : sorted)
+        if (tops.empty() || !tops.back().contains(p))
+            tops.push_back(p);
+    if (tops.empty() || tops.size() > plan::kMaxRoots)
+        return {};
+    std::string text;
+    for (const auto& p : tops)
+        text += (text.empty() ? "" : ", ") + prefixText(p);
+    return text;
+}
+
+}  // namespace
+
+bool PlannerForm::importInUseFile()
+{
+    return importFormatFile(Format::List, false);
+}
+
+bool PlannerForm::importInUsePaste()
+{
+    auto text = sv.pasteText("Import in-use prefixes",
+                             "One prefix a line, or CSV: prefix, name, note (for example: 10.1.4.0/24, servers, rack 4)");
+    if (!text)
+        return false;
+    return importInUse(*text, "the pasted list");
+}
+
+bool PlannerForm::importInUse(const std::string& text, const std::string& source)
+{
+    return importText(Format::List, text, source, false);
+}
+
+bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
+{
+    if (asNewPlan && !confirmDiscard())
+        return false;
+    auto file = sv.openFileDialog(filterOf(format));
+    if (!file || file->empty())
+        return false;
+    // The same reader as Open: regular files only, and bounded.
+    std::string bytes, error;
+    if (!sv.readFile(*file, bytes, error)) {
+        sv.message(textio::escaped(*file, 400) + " could not be read.\n\n" + error, MsgIcon::Critical);
+        return false;
+    }
+    return importText(format, bytes, textio::escaped(*file, 400), asNewPlan);
+}
+
+bool PlannerForm::importLinkPaste(bool asNewPlan)
+{
+    if (asNewPlan && !confirmDiscard())
+        return false;
+    auto text = sv.pasteText("Import a visualsubnetcalc link", "The share link, beginning https://visualsubnetcalc.com/?c=1");
+    if (!text)
+        return false;
+    return importText(Format::VscLink, *text, "the pasted link", asNewPlan);
+}
+
+bool PlannerForm::importText(Format format, const std::string& text, const std::string& source, bool asNewPlan)
+{
+    return placeImport(interchange::readForImport(format, text), source + " (" + formatName(format) + ")", asNewPlan);
+}
+
+bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan)
+{
+    importNotes.clear();
+    if (!read.error.empty()) {
+        sv.message("Nothing could be imported from " + source + ".\n\n" + textio::escaped(read.error, 400),
+                   MsgIcon::Exclamation);
+        return false;
+    }
+    std::optional<plan::Plan> target;
+    if (asNewPlan) {
+        const std::string offered = outermost(read.items);
+        auto roots = sv.prompt("Root blocks of the new plan, separated by commas", offered.empty() ? prefixText(doc.block(doc.root()).prefix) : offered);
+        if (!roots)
+            return false;
+        target = planOfRoots(*roots);
+        if (!target)
+            return false;
+    }
+    const plan::Plan& checked = target ? *target : doc;
+    // What the reader refused and what cannot be placed, together in line order.
+    std::vector<std::pair<std::size_t, std::string>> told;
+    for (const auto& n : read.notices)
+        told.emplace_back(n.line, textio::escaped(interchange::describe(n), 240));
+    const plan::ImportCheck check = plan::checkImport(checked, read.items);
+    for (const auto& r : check.refused)
+        told.emplace_back(r.line, (r.line ? "line " + std::to_string(r.line) + ": " : std::string()) +
+                                      prefixText(read.items[r.item].prefix) + ": " + textio::escaped(r.reason, 240) +
+                                      "; not placed");
+    std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (auto& t : told)
+        importNotes.push_back(std::move(t.second));
+
+    if (check.accepted.empty()) {
+        sv.message("Nothing was imported from " + source + "." + listed(importNotes), MsgIcon::Exclamation);
+        return false;
+    }
+    const std::size_t placed = check.accepted.size();
+    if (target) {
+        interchange::keepValues(*target, read.values);
+        std::vector<std::string> notes = std::move(importNotes);
+        replace(std::move(*target), "");
+        importNotes = std::move(notes);
+    }
+    // Into a new plan too, the import is a change to undo, and the untitled plan
+    // asks to be saved.
+    if (!run(plan::makeImport(std::move(read.items))))
+        return false;
+    if (!importNotes.empty())
+        sv.message("Imported " + std::to_string(placed) + " prefixes from " + source + "; " +
+                       std::to_string(importNotes.size()) + " lines were not placed or were changed:" +
+                       listed(importNotes),
+                   MsgIcon::Exclamation);
+    return true;
+}
+
+bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
+{
+    // phpIPAM's import needs a section: the values dialog asks for it first.
+    if (format == Format::Phpipam && doc.ipamValues().section.empty())
+        editIpamValues();
+    const interchange::WriteResult out = interchange::exportPlan(doc, format, interchange::valuesOf(doc));
+    if (!out.error.empty()) {
+        sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" +
+                       textio::escaped(out.error, 400),
+                   MsgIcon::Exclamation);
+        return false;
+    }
+    std::string error;
+    if (!sv.writeFile(fileName, out.text, error)) {
+        sv.message("The export could not be written to " + textio::escaped(fileName, 400) + "\n\n" + error,
+                   MsgIcon::Critical);
+        return false;
+    }
+    std::vector<std::string> notes;
+    for (const auto& n : out.notices)
+        notes.push_back(textio::escaped(interchange::describe(n), 240));
+    sv.message("Exported to " + textio::escaped(fileName, 400) + "." + listed(notes), MsgIcon::Information);
+    return true;
+}
+
+bool PlannerForm::copyVscLink()
+{
+    const interchange::WriteResult out = interchange::exportPlan(doc, Format::VscLink, interchange::valuesOf(doc));
+    if (!out.error.empty()) {
+        sv.message("The plan has no visualsubnetcalc link.\n\n" + textio::escaped(out.error, 400),
+                   MsgIcon::Exclamation);
+        return false;
+    }
+    sv.setClipboard(out.text);
+    if (!out.notices.empty()) {
+        std::vector<std::string> notes;
+        for (const auto& n : out.notices)
+            notes.push_back(textio::escaped(interchange::describe(n), 240));
+        sv.message("The link is on the clipboard." + listed(notes), MsgIcon::Information);
+    }
+    return true;
+}
+
+bool PlannerForm::editIpamValues()
+{
+    auto values = sv.editIpamValues(doc.ipamValues());
+    if (!values)
+        return false;
+    return setIpamValues(*values);
+}
+
+bool PlannerForm::setIpamValues(const plan::IpamValues& values)
+{
+    if (values == doc.ipamValues())
+        return false;
+    return run(plan::makeSetIpamValues(values));
+}
+
+bool PlannerForm::reserve(plan::BlockId id, bool reserved)
+{
+    if (!doc.exists(id))
+        return false;
+    return run(plan::makeSetReserved(id, reserved));
+}
+
+bool PlannerForm::setCloudMode(plan::CloudMode mode)
+{
+    plan::Settings s = doc.settings();
+    s.cloud = mode;
+    return setSettings(s);
+}
+
+}  // namespace mq::planner

@@ -1,0 +1,25 @@
+// The planner's platform for window tests: dialogs and questions scripted,
+// files on the real disk through the window's own reader and QSaveFile.
+#pragma once
+
+#include "tests/planner/fake_planner_services.h"
+#include "ui/planner/qt_planner_services.h"
+
+namespace mq::ui {
+
+class DiskServices : public test::FakePlannerServices {
+public:
+    bool readFile(const std::string& path, std::string& bytes, std::string& error) override
+    {
+        return disk.readFile(path, bytes, error);
+    }
+    bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        return disk.writeFile(path, bytes, error);
+    }
+
+private:
+    QtPlannerServices disk;
+};
+
+}  // namespace mq::ui

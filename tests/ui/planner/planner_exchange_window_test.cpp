@@ -1,0 +1,244 @@
+// The Network Planner's Import and Export menus and cloud mode on the real
+// widgets (offscreen): a NetBox CSV and a visualsubnetcalc link read in,
+// exports read back through the interchange readers, the hosts column
+// following the cloud's rules.
+#include "interchange/netbox.h"
+#include "interchange/vsc.h"
+#include "tests/ui/planner/disk_planner_services.h"
+#include "ui/planner/planner.h"
+#include "ui/planner/planner_dialogs.h"
+#include "ui/planner/qt_planner_services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace mq::ui {
+namespace {
+
+std::string fixture(const char* name)
+{
+    QFile f(QStringLiteral(MQ_INTERCHANGE_FIXTURES "/") + QString::fromLatin1(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+// An entry of a menu or of its submenus.
+QAction* action(QMenu* m, const char* name)
+{
+    return m->findChild<QAction*>(QString::fromLatin1(name));
+}
+
+class PlannerExchangeWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    DiskServices sv;
+    std::unique_ptr<Planner> w;
+
+    void SetUp() override
+    {
+        w = std::make_unique<Planner>(nullptr, &sv);
+        w->resize(1100, 680);
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void TearDown() override { w.reset(); }
+    const plan::Plan& plan() const { return w->form().plan(); }
+    void trigger(QMenu* m, const char* name)
+    {
+        QAction* a = action(m, name);
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    }
+    // The hosts column of the tree for the block of this prefix.
+    QString hostsOf(const char* prefix)
+    {
+        const QModelIndexList hits = w->tree()->model()->match(w->tree()->model()->index(0, planner::ColPrefix),
+                                                               Qt::DisplayRole, QString::fromLatin1(prefix), 1,
+                                                               Qt::MatchExactly | Qt::MatchRecursive);
+        if (hits.isEmpty())
+            return QStringLiteral("<no row>");
+        return hits[0].siblingAtColumn(planner::ColHosts).data().toString();
+    }
+};
+
+TEST_F(PlannerExchangeWindow, NetboxFixtureInAndOutAgain)
+{
+    const QString in = dir.filePath(QStringLiteral("netbox.csv"));
+    {
+        QFile f(in);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(fixture("netbox_export.csv")));
+    }
+    sv.fileNames.push_back(in.toStdString());
+    sv.prompts.push_back("10.40.0.0/16");
+    sv.answers.push_back(planner::Answer::No);
+    trigger(w->importMenu(), "actionNewFromNetBox");
+    ASSERT_EQ(sv.promptDefaults.size(), 1u);
+    EXPECT_EQ(sv.promptDefaults[0], "10.40.0.0/16");
+    const plan::BlockId voice = planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A281000u), 20});
+    ASSERT_NE(voice, plan::kNoBlock);
+    EXPECT_EQ(plan().block(voice).name, "Voice \"VoIP\"");
+    EXPECT_EQ(plan().block(voice).vlan, 120);
+    EXPECT_EQ(plan().ipamValues().tenant, "Campus IT");
+
+    // Export as NetBox CSV and read it back: the same prefixes, names and VLANs.
+    const std::string out = dir.filePath(QStringLiteral("again")).toStdString();
+    sv.exportChoices.push_back(planner::FileChoice{out, planner::ExportNetbox});
+    QTest::keyClick(w->tree(), Qt::Key_E, Qt::ControlModifier);
+    QFile f(QString::fromStdString(out + ".csv"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    // The tree's halves between are containers of their own; the leaves match.
+    auto leaves = [](const std::string& text) {
+        const interchange::ReadResult r = interchange::readNetboxCsv(text);
+        std::vector<std::string> out;
+        for (const auto& b : r.blocks)
+            if (b.status != interchange::Status::Container)
+                out.push_back(net::formatNetwork(b.prefix) + " " + b.name + " " + std::to_string(b.vlan.value_or(0)));
+        return out;
+    };
+    const std::vector<std::string> back = leaves(f.readAll().toStdString());
+    EXPECT_EQ(back.size(), 5u);
+    EXPECT_EQ(back, leaves(fixture("netbox_export.csv")));
+}
+
+TEST_F(PlannerExchangeWindow, LinkFromTheWebToolAndBackThroughTheClipboard)
+{
+    sv.pastes.push_back(fixture("vsc_tool_link.txt"));
+    sv.prompts.push_back("172.16.0.0/22");
+    sv.answers.push_back(planner::Answer::No);
+    trigger(w->importMenu(), "actionNewFromLink");
+    ASSERT_TRUE(sv.messages.empty()) << sv.messages.front();
+    EXPECT_EQ(plan().settings().cloud, plan::CloudMode::Azure);
+    EXPECT_EQ(w->cloudBox()->currentText(), QStringLiteral("Azure"));
+    const plan::BlockId fe = planner::findBlock(plan(), net::Prefix{net::Address::v4(0xAC100000u), 24});
+    ASSERT_NE(fe, plan::kNoBlock);
+    EXPECT_EQ(plan().block(fe).name, "Front end");
+
+    // Copied back out, the link decodes to the same tree and mode.
+    trigger(w->exportMenu(), "actionCopyLink");
+    const interchange::VscRead mineRead = interchange::readVscLink(sv.clipboard);
+    const interchange::VscRead theirsRead = interchange::readVscLink(fixture("vsc_tool_link.txt"));
+    ASSERT_TRUE(mineRead.tree) << mineRead.error;
+    ASSERT_TRUE(theirsRead.tree) << theirsRead.error;
+    const interchange::VscTree& mine = *mineRead.tree;
+    const interchange::VscTree& theirs = *theirsRead.tree;
+    EXPECT_EQ(mine.mode, theirs.mode);
+    ASSERT_EQ(mine.blocks.size(), theirs.blocks.size());
+    for (std::size_t i = 0; i < mine.blocks.size(); ++i) {
+        EXPECT_EQ(net::formatNetwork(mine.blocks[i].prefix), net::formatNetwork(theirs.blocks[i].prefix));
+        EXPECT_EQ(mine.blocks[i].name, theirs.blocks[i].name);
+        EXPECT_EQ(mine.blocks[i].colour, theirs.blocks[i].colour);
+    }
+}
+
+TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
+{
+    ASSERT_TRUE(w->form().newPlan("10.9.0.0/23"));
+    ASSERT_TRUE(w->form().split(plan().root(), 2));
+    w->refresh();
+    EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("254"));
+    QComboBox* cloud = w->cloudBox();
+    const int gcp = cloud->findText(QStringLiteral("Google Cloud"));
+    ASSERT_GE(gcp, 0);
+    cloud->setCurrentIndex(gcp);
+    emit cloud->activated(gcp);
+    EXPECT_EQ(plan().settings().cloud, plan::CloudMode::Gcp);
+    EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("252"));
+    EXPECT_TRUE(w->findChild<QLabel*>(QStringLiteral("plannerStatus"))->text().contains(QStringLiteral("Google Cloud")));
+    QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("254"));
+    EXPECT_EQ(cloud->currentIndex(), 0);
+
+    // Reserve from the block menu marks a free leaf; the mark shows checked.
+    w->selectBlock(planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A090000u), 24}));
+    trigger(w->contextMenu(), "actionReserve");
+    EXPECT_TRUE(plan().block(w->currentBlock()).reserved);
+    w->refresh();
+    EXPECT_TRUE(action(w->contextMenu(), "actionReserve")->isChecked());
+}
+
+TEST_F(PlannerExchangeWindow, InUseListFromDiskAndNoneFromAFolder)
+{
+    ASSERT_TRUE(w->form().newPlan("192.168.0.0/16"));
+    const QString list = dir.filePath(QStringLiteral("in-use.txt"));
+    {
+        QFile f(list);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# routers\r\n192.168.10.0/24,core,rack 1\r\n192.168.10.128/25,clash\r\n192.168.64.0/18\r\n");
+    }
+    sv.fileNames.push_back(dir.path().toStdString());
+    trigger(w->importMenu(), "actionImportInUse");
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_NE(sv.messages[0].find("not a regular file"), std::string::npos) << sv.messages[0];
+    EXPECT_EQ(plan().blockCount(), 1u);
+
+    sv.fileNames.push_back(list.toStdString());
+    trigger(w->importMenu(), "actionImportInUse");
+    EXPECT_EQ(hostsOf("192.168.64.0/18"), QStringLiteral("16382"));
+    EXPECT_TRUE(plan().block(planner::findBlock(plan(), net::Prefix{net::Address::v4(0xC0A84000u), 18})).assigned);
+    ASSERT_EQ(sv.messages.size(), 2u);
+    EXPECT_NE(sv.messages[1].find("line 2: 192.168.10.0/24"), std::string::npos) << sv.messages[1];
+    EXPECT_NE(sv.messages[1].find("line 3: 192.168.10.128/25"), std::string::npos) << sv.messages[1];
+    QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(plan().blockCount(), 1u);
+}
+
+TEST(PlannerDialogs, IpamValuesTypedAreTrimmedAndTagsSplit)
+{
+    plan::IpamValues start;
+    start.tenant = "acme";
+    start.tags = {"prod"};
+    QTimer::singleShot(0, [] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->findChild<QLineEdit*>(QStringLiteral("tenant"))->text(), QStringLiteral("acme"));
+        d->findChild<QLineEdit*>(QStringLiteral("tags"))->setText(QStringLiteral(" prod , dc-1,, "));
+        d->findChild<QLineEdit*>(QStringLiteral("section"))->setText(QStringLiteral("  Campus "));
+        if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+            d->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/planner_ipam_values.png"));
+        d->accept();
+    });
+    const auto out = ipamValuesDialog(nullptr, start);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->tenant, "acme");
+    EXPECT_EQ(out->tags, (std::vector<std::string>{"prod", "dc-1"}));
+    EXPECT_EQ(out->section, "Campus");
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_FALSE(ipamValuesDialog(nullptr, start));  // closed: cancelled
+}
+
+TEST_F(PlannerExchangeWindow, Screenshot)
+{
+    sv.pastes.push_back(fixture("vsc_tool_link.txt"));
+    sv.prompts.push_back("172.16.0.0/22");
+    trigger(w->importMenu(), "actionNewFromLink");
+    w->tree()->expandAll();
+    w->exportMenu()->popup(w->findChild<QPushButton*>(QStringLiteral("export"))->mapToGlobal(QPoint(0, 30)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->exportMenu()->isVisible(); }));
+    const QImage shot = w->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty()) {
+        shot.save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_exchange.png"));
+        w->exportMenu()->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_export_menu.png"));
+        w->exportMenu()->hide();
+        w->importMenu()->popup(QPoint(0, 0));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->importMenu()->isVisible(); }));
+        w->importMenu()->grab().save(QString::fromLocal8Bit(d) + QStringLiteral("/planner_import_menu.png"));
+    }
+    w->exportMenu()->hide();
+    w->importMenu()->hide();
+}
+
+}  // namespace
+}  // namespace mq::ui

@@ -1,0 +1,170 @@
+// The planner window's exchange with other tools: the Import menu, the Export
+// menu's link and IPAM values, Reserve in the block menu, and the cloud mode
+// beside the sizing check boxes. Each calls the form model, then refresh().
+#include "plan/cloud.h"
+#include "ui/planner/plan_tree_model.h"
+#include "ui/planner/planner.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace mq::ui {
+
+namespace {
+
+using interchange::Format;
+
+constexpr plan::CloudMode kModes[] = {plan::CloudMode::None, plan::CloudMode::Aws, plan::CloudMode::Azure,
+                                      plan::CloudMode::Gcp, plan::CloudMode::Oci};
+
+QString modeLabel(plan::CloudMode mode)
+{
+    switch (mode) {
+    case plan::CloudMode::None: return QStringLiteral("Standard rules");
+    case plan::CloudMode::Gcp: return QStringLiteral("Google Cloud");
+    case plan::CloudMode::Oci: return QStringLiteral("Oracle Cloud");
+    default: return QString::fromUtf8(plan::cloudRules(mode).label.data(),
+                                      static_cast<qsizetype>(plan::cloudRules(mode).label.size()));
+    }
+}
+
+}  // namespace
+
+QPushButton* Planner::buildImportButton()
+{
+    auto* b = new QPushButton(QStringLiteral("I&mport"), this);
+    b->setObjectName(QStringLiteral("import"));
+    b->setAccessibleName(QStringLiteral("Import"));
+    b->setAutoDefault(false);
+    imports = new QMenu(b);
+    imports->setObjectName(QStringLiteral("importMenu"));
+    auto add = [this](QMenu* m, const char* name, const QString& text, auto fn) {
+        QAction* a = m->addAction(text, this, fn);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    add(imports, "actionImportInUse", QStringLiteral("&In-use prefixes from a file..."), [this] { importInUseFile(); });
+    add(imports, "actionPasteInUse", QStringLiteral("&Paste in-use prefixes..."), [this] { importInUsePaste(); });
+    imports->addSeparator();
+    struct Source {
+        const char* name;
+        const char* text;
+        Format format;
+    };
+    const Source sources[] = {{"NetBox", "&NetBox CSV...", Format::Netbox},
+                              {"Phpipam", "ph&pIPAM CSV...", Format::Phpipam},
+                              {"VscJson", "&visualsubnetcalc JSON...", Format::VscJson}};
+    for (const Source& s : sources)
+        add(imports, (std::string("actionImport") + s.name).c_str(), QString::fromUtf8(s.text),
+            [this, f = s.format] { importFormat(f, false); });
+    add(imports, "actionImportLink", QStringLiteral("Paste a visualsubnetcalc &link..."), [this] { importLink(false); });
+    QMenu* asNew = imports->addMenu(QStringLiteral("As a ne&w plan"));
+    asNew->setObjectName(QStringLiteral("importNewMenu"));
+    for (const Source& s : sources)
+        add(asNew, (std::string("actionNewFrom") + s.name).c_str(), QString::fromUtf8(s.text),
+            [this, f = s.format] { importFormat(f, true); });
+    add(asNew, "actionNewFromLink", QStringLiteral("Paste a visualsubnetcalc &link..."), [this] { importLink(true); });
+    b->setMenu(imports);
+    return b;
+}
+
+void Planner::buildExchangeActions()
+{
+    auto* exportButton = findChild<QPushButton*>(QStringLiteral("export"));
+    exports = new QMenu(exportButton);
+    exports->setObjectName(QStringLiteral("exportMenu"));
+    exports->addAction(findChild<QAction*>(QStringLiteral("actionExport")));
+    exports->addAction(QStringLiteral("Copy visualsubnetcalc &link"), this, &Planner::copyVscLink)
+        ->setObjectName(QStringLiteral("actionCopyLink"));
+    exports->addSeparator();
+    exports->addAction(QStringLiteral("IPAM &values..."), this, &Planner::editIpamValues)
+        ->setObjectName(QStringLiteral("actionIpamValues"));
+    disconnect(exportButton, &QPushButton::clicked, this, nullptr);
+    exportButton->setMenu(exports);
+
+    reserveAction = menu->addAction(QStringLiteral("Reser&ve"), this, &Planner::reserveChosen);
+    reserveAction->setObjectName(QStringLiteral("actionReserve"));
+    reserveAction->setCheckable(true);
+}
+
+QComboBox* Planner::buildCloudBox(QWidget* parent)
+{
+    cloud = new QComboBox(parent);
+    cloud->setObjectName(QStringLiteral("cloud"));
+    cloud->setAccessibleName(QStringLiteral("Cloud address rules"));
+    cloud->setToolTip(QStringLiteral("The addresses a public cloud keeps back in each IPv4 subnet and the subnet "
+                                     "sizes it allows: usable hosts, first usable and the allocation follow them"));
+    for (plan::CloudMode m : kModes)
+        cloud->addItem(modeLabel(m), static_cast<int>(m));
+    connect(cloud, &QComboBox::activated, this, &Planner::cloudChanged);
+    return cloud;
+}
+
+void Planner::refreshExchange()
+{
+    const plan::Plan& p = model->plan();
+    const int at = cloud->findData(static_cast<int>(p.settings().cloud));
+    if (cloud->currentIndex() != at)
+        cloud->setCurrentIndex(at);
+    const plan::Block& b = p.block(currentBlock());
+    reserveAction->setEnabled(!allocationRunning() && b.children.empty());
+    reserveAction->setChecked(b.assigned && b.reserved);
+    if (p.settings().cloud != plan::CloudMode::None)
+        status->setText(status->text() + QStringLiteral("; %1 address rules").arg(modeLabel(p.settings().cloud)));
+}
+
+void Planner::importInUseFile()
+{
+    model->importInUseFile();
+    refresh();
+}
+
+void Planner::importInUsePaste()
+{
+    model->importInUsePaste();
+    refresh();
+}
+
+void Planner::importFormat(Format format, bool asNewPlan)
+{
+    model->importFormatFile(format, asNewPlan);
+    refresh();
+}
+
+void Planner::importLink(bool asNewPlan)
+{
+    model->importLinkPaste(asNewPlan);
+    refresh();
+}
+
+void Planner::copyVscLink()
+{
+    model->copyVscLink();
+}
+
+void Planner::editIpamValues()
+{
+    model->editIpamValues();
+    refresh();
+}
+
+void Planner::reserveChosen()
+{
+    const plan::BlockId id = currentBlock();
+    const plan::Block& b = model->plan().block(id);
+    prefer = b.prefix;
+    model->reserve(id, !(b.assigned && b.reserved));
+    refresh();
+}
+
+void Planner::cloudChanged()
+{
+    model->setCloudMode(static_cast<plan::CloudMode>(cloud->currentData().toInt()));
+    refresh();
+}
+
+}  // namespace mq::ui
