@@ -51,16 +51,17 @@ class AllocateCommand : public JournalCommand {
   AllocateCommand(std::vector<BlockId> targets, std::vector<Segment> segments)
       : targets_(std::move(targets)), segments_(std::move(segments)) {}
 
+  // The segment list goes in with the blocks and out with them, swapped with the one held.
   std::string apply(Plan& plan) override {
-    std::vector<Segment> old = plan.segments();
+    if (!swapped_) held_ = segments_;
     if (auto r = JournalCommand::apply(plan); !r.empty()) return r;
-    old_ = std::move(old);
-    plan.setSegments(segments_);
+    plan.swapSegments(held_);
+    swapped_ = true;
     return {};
   }
   void revert(Plan& plan) override {
     JournalCommand::revert(plan);
-    plan.setSegments(old_);
+    plan.swapSegments(held_);
   }
 
  private:
@@ -104,7 +105,8 @@ class AllocateCommand : public JournalCommand {
 
   std::vector<BlockId> targets_;
   std::vector<Segment> segments_;
-  std::vector<Segment> old_;
+  std::vector<Segment> held_;  // the list the plan does not have now
+  bool swapped_ = false;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@ namespace mq::plan {
 std::vector<AllocationRow> allocationRows(const Plan& plan) {
   std::vector<AllocationRow> rows;
   std::map<std::pair<std::string, int>, std::vector<std::size_t>> open;  // rows still without IPv6, by segment
+  const bool pairs = plan.isDualStack();  // else no row waits for an IPv6 block
   for (const net::Family f : {net::Family::V4, net::Family::V6}) {
     for (BlockId r : plan.roots()) {
       if (plan.block(r).prefix.address.family != f) continue;
@@ -18,7 +19,7 @@ std::vector<AllocationRow> allocationRows(const Plan& plan) {
         const Block& blk = plan.block(b);
         if (!blk.children.empty() || !blk.assigned) continue;
         if (f == net::Family::V4) {
-          open[{blk.name, blk.vlan}].push_back(rows.size());
+          if (pairs) open[{blk.name, blk.vlan}].push_back(rows.size());
           rows.push_back({b, kNoBlock});
           continue;
         }

@@ -1,5 +1,7 @@
 #include "plan/plan.h"
 
+#include <atomic>
+
 #include <utility>
 
 #include "net/facts.h"
@@ -132,7 +134,18 @@ std::string Plan::checkLive(BlockId id) const {
 
 // --- Edits, all through these three, so that a journal sees every one ------------------
 
+std::uint64_t Plan::ChangeLog::next() {
+  static std::atomic<std::uint64_t> serials{1};
+  return serials.fetch_add(1);
+}
+
+void Plan::changed(BlockId id) {
+  if (changes_.ids.size() >= kMaxChanges) changes_ = ChangeLog{};
+  changes_.ids.push_back(id);
+}
+
 Block& Plan::edit(BlockId id) {
+  changed(id);
   if (Journal* j = journal_.to; j && id < j->seen_.size() && !j->seen_[id]) {
     j->seen_[id] = 1;
     j->entries_.push_back({id, alive_[id] != 0, blocks_[id]});
@@ -142,6 +155,7 @@ Block& Plan::edit(BlockId id) {
 
 BlockId Plan::append(Block b) {
   const auto id = static_cast<BlockId>(blocks_.size());
+  changed(id);
   if (journal_.to) journal_.to->entries_.push_back({id, false, Block{}});  // new: it was not there
   blocks_.push_back(std::move(b));
   alive_.push_back(1);
@@ -163,12 +177,13 @@ void Plan::startJournal(Journal& j) {
 
 void Plan::stopJournal() {
   if (!journal_.to) return;
-  journal_.to->seen_ = {};
+  std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
   journal_.to = nullptr;
 }
 
 void Plan::swapWith(Journal& j) {
   for (auto& e : j.entries_) {
+    changed(e.id);
     if (e.id >= blocks_.size()) {
       blocks_.resize(e.id + 1);
       alive_.resize(e.id + 1, 0);

@@ -117,6 +117,7 @@ class Plan {
   // The segment list last allocated, kept with the plan so that it can be edited again.
   const std::vector<Segment>& segments() const { return segments_; }
   void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }
+  void swapSegments(std::vector<Segment>& s) { segments_.swap(s); }  // for undo and redo: no copy
   const IpamValues& ipamValues() const { return ipam_; }
   void setIpamValues(IpamValues v) { ipam_ = std::move(v); }
 
@@ -169,6 +170,14 @@ class Plan {
   // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values.
   bool operator==(const Plan& other) const;
 
+  // Blocks edited (by any edit, undo or redo) for views that update only what changed:
+  // changes() lists their ids in the order edited, repeats allowed, under changeSerial().
+  // A new serial (a new, copied or assigned plan, or a list grown past kMaxChanges and
+  // started afresh) means anything may have changed.
+  static constexpr std::size_t kMaxChanges = 1 << 16;
+  std::uint64_t changeSerial() const { return changes_.serial; }
+  const std::vector<BlockId>& changes() const { return changes_.ids; }
+
  private:
   std::string checkSplit(BlockId id, int parts) const;
   std::string makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse);
@@ -177,6 +186,7 @@ class Plan {
   BlockId append(Block b);          // a new live block, recorded in the journal
   void kill(BlockId id);            // a live block gone, recorded in the journal
   void swapWith(Journal& j);
+  void changed(BlockId id);
 
   std::vector<Block> blocks_;
   std::vector<std::uint8_t> alive_;
@@ -192,6 +202,14 @@ class Plan {
     JournalRef(const JournalRef&) {}
     JournalRef& operator=(const JournalRef&) { return *this; }
   } journal_;
+  struct ChangeLog {
+    std::uint64_t serial = next();
+    std::vector<BlockId> ids;
+    ChangeLog() = default;
+    ChangeLog(const ChangeLog&) {}
+    ChangeLog& operator=(const ChangeLog&) { serial = next(); ids.clear(); return *this; }
+    static std::uint64_t next();
+  } changes_;
 };
 
 }  // namespace mq::plan

@@ -24,16 +24,89 @@ std::pair<long double, long double> MapIndex::extent(const plan::Plan& plan, pla
 
 void MapIndex::rebuild(const plan::Plan& plan, plan::BlockId root)
 {
+    shown = root;
+    serial = plan.changeSerial();
+    seen = plan.changes().size();
     ids.clear();
-    for (plan::BlockId id : plan.preorder(root))
+    starts.clear();
+    ends.clear();
+    replace(plan, root, 0, 0);
+}
+
+void MapIndex::replace(const plan::Plan& plan, plan::BlockId top, std::size_t lo, std::size_t hi)
+{
+    std::vector<plan::BlockId> leaves;
+    for (plan::BlockId id : plan.preorder(top))
         if (plan.block(id).children.empty())
-            ids.push_back(id);
-    starts.resize(ids.size());
-    ends.resize(ids.size());
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        auto [start, size] = extent(plan, ids[i]);
-        starts[i] = start;
-        ends[i] = start + size;
+            leaves.push_back(id);
+    const std::size_t old = hi - lo;
+    if (leaves.size() > old) {
+        const auto more = static_cast<std::ptrdiff_t>(leaves.size() - old);
+        const auto at = static_cast<std::ptrdiff_t>(hi);
+        ids.insert(ids.begin() + at, static_cast<std::size_t>(more), plan::kNoBlock);
+        starts.insert(starts.begin() + at, static_cast<std::size_t>(more), 0.0L);
+        ends.insert(ends.begin() + at, static_cast<std::size_t>(more), 0.0L);
+    } else if (leaves.size() < old) {
+        const auto from = static_cast<std::ptrdiff_t>(lo + leaves.size()), to = static_cast<std::ptrdiff_t>(hi);
+        ids.erase(ids.begin() + from, ids.begin() + to);
+        starts.erase(starts.begin() + from, starts.begin() + to);
+        ends.erase(ends.begin() + from, ends.begin() + to);
+    }
+    // extent() without looking up the root and scaling for every leaf.
+    const net::Prefix& rootPrefix = plan.block(shown).prefix;
+    const net::u128 base = rootPrefix.network().value;
+    const long double unit = std::ldexp(1.0L, -(rootPrefix.address.bits() - rootPrefix.length));
+    long double sizes[129];
+    for (int k = 0; k <= 128; ++k)
+        sizes[k] = std::ldexp(1.0L, -k);
+    for (std::size_t k = 0; k < leaves.size(); ++k) {
+        const net::Prefix& p = plan.block(leaves[k]).prefix;
+        const long double start = static_cast<long double>(p.network().value - base) * unit;
+        ids[lo + k] = leaves[k];
+        starts[lo + k] = start;
+        ends[lo + k] = start + sizes[p.length - rootPrefix.length];
+    }
+}
+
+void MapIndex::update(const plan::Plan& plan, plan::BlockId root)
+{
+    const std::vector<plan::BlockId>& log = plan.changes();
+    if (root != shown || plan.changeSerial() != serial || seen > log.size()) {
+        rebuild(plan, root);
+        return;
+    }
+    std::vector<plan::BlockId> edited(log.begin() + static_cast<std::ptrdiff_t>(seen), log.end());
+    seen = log.size();
+    std::sort(edited.begin(), edited.end());
+    edited.erase(std::unique(edited.begin(), edited.end()), edited.end());
+    // The highest edited blocks: everything that changed lies in their space, and
+    // before the edits leaves covered it exactly, as they do now.
+    struct Top {
+        long double start, end;
+        plan::BlockId id;
+    };
+    std::vector<Top> tops;
+    for (plan::BlockId id : edited) {
+        if (!plan.exists(id) || rootOf(plan, id) != root)
+            continue;
+        const auto [start, size] = extent(plan, id);
+        tops.push_back({start, start + size, id});
+    }
+    std::sort(tops.begin(), tops.end(),
+              [](const Top& a, const Top& b) { return a.start != b.start ? a.start < b.start : a.end > b.end; });
+    std::vector<Top> outer;
+    for (const Top& t : tops)
+        if (outer.empty() || t.start >= outer.back().end)
+            outer.push_back(t);
+    // From the last, so that the places of those before stay put.
+    for (auto it = outer.rbegin(); it != outer.rend(); ++it) {
+        const auto lo = std::lower_bound(starts.begin(), starts.end(), it->start);
+        if (lo == starts.end() || *lo != it->start) {
+            rebuild(plan, root);
+            return;
+        }
+        const auto hi = std::lower_bound(lo, starts.end(), it->end);
+        replace(plan, it->id, static_cast<std::size_t>(lo - starts.begin()), static_cast<std::size_t>(hi - starts.begin()));
     }
 }
 

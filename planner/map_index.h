@@ -25,6 +25,10 @@ public:
     // Takes the leaves under one root of the plan, in address order.
     void rebuild(const plan::Plan& plan, plan::BlockId root);
     void rebuild(const plan::Plan& plan) { rebuild(plan, plan.root()); }
+    // The same after edits of the plan: only the space of the blocks edited since the
+    // last rebuild or update is read again (Plan::changes()); all of it after a change
+    // of serial or of root. Costs what changed plus one move of the leaves after it.
+    void update(const plan::Plan& plan, plan::BlockId root);
     std::size_t leafCount() const { return ids.size(); }
 
     // The root a block lies under.
@@ -42,6 +46,12 @@ public:
     std::vector<MapSpan> spans(double length, double from, double to) const;
 
 private:
+    // Puts the leaves under `top` in place of those in [lo, hi).
+    void replace(const plan::Plan& plan, plan::BlockId top, std::size_t lo, std::size_t hi);
+
+    plan::BlockId shown = plan::kNoBlock;
+    std::uint64_t serial = 0;  // the plan's change serial, and how far its list was read
+    std::size_t seen = 0;
     std::vector<long double> starts;  // share of the root before each leaf
     std::vector<long double> ends;
     std::vector<plan::BlockId> ids;

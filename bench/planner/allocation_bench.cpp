@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 namespace {
 
 const std::string& millionSegments()
@@ -76,8 +78,41 @@ void BM_AllocationFinishOnly1M(benchmark::State& state)
     }
 }
 
+// Undo and redo of that allocation, each with the window's refresh: both put
+// back the blocks the allocation changed from its journal, nothing is placed again.
+void BM_AllocationUndoRedo1M(benchmark::State& state)
+{
+    mq::test::FakePlannerServices sv;
+    mq::ui::Planner window(nullptr, &sv);
+    window.resize(1000, 640);
+    window.show();
+    window.form().newPlan("10.0.0.0/8");
+    window.refresh();
+    auto run = window.form().startAllocation(window.form().plan().root(), millionSegments());
+    run->run();
+    window.form().finishAllocation(*run);
+    window.refresh();
+    QApplication::processEvents();
+    double undoSeconds = 0, redoFormSeconds = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        window.form().undo();
+        window.refresh();
+        undoSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const auto redoStart = std::chrono::steady_clock::now();
+        window.form().redo();
+        redoFormSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - redoStart).count();
+        window.refresh();
+    }
+    state.counters["undo_ms"] = undoSeconds * 1000 / static_cast<double>(state.iterations());
+    state.counters["redo_form_ms"] = redoFormSeconds * 1000 / static_cast<double>(state.iterations());
+    state.counters["blocks"] = static_cast<double>(window.form().plan().blockCount());
+    state.SetLabel("a round: undo, then redo");
+}
+
 BENCHMARK(BM_AllocationFinishOnly1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_AllocationWorker1M)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_AllocationWindowThread1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_AllocationUndoRedo1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }  // namespace

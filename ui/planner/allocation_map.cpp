@@ -52,7 +52,7 @@ void AllocationMap::setPlan(const plan::Plan* plan)
 void AllocationMap::planChanged()
 {
     if (doc)
-        index.rebuild(*doc, shownRoot());
+        index.update(*doc, shownRoot());
     if (!doc || !doc->exists(chosen))
         chosen = plan::kNoBlock;
     updateBar();

@@ -1,6 +1,9 @@
-// The "Allocations" table beside the tree: the rows of planner::allocationRows
-// made afresh when the plan changes, sorted through a proxy on the keys that
-// order each column as it means (numbers by value, addresses by address).
+// The "Allocations" table beside the tree: the rows of planner::allocationRows,
+// sorted through a proxy on the keys that order each column as it means
+// (numbers by value, addresses by address). After an edit only the rows in the
+// space of the blocks edited are made again (Plan::changes()), unless rows of
+// two families are paired by name: then, as after a change of settings or a
+// new plan, all of them are.
 #pragma once
 
 #include "planner/allocation_table.h"
@@ -28,9 +31,22 @@ public:
 
 private:
     const planner::AllocationRow& row(int r) const;
+    // Where a block lies in the table's order: its root's place, then its first address.
+    struct Key {
+        std::size_t root = 0;
+        net::u128 first = 0;
+        auto operator<=>(const Key&) const = default;
+    };
+    Key keyOf(plan::BlockId id) const;
+    bool update(const plan::Plan& plan);  // false when the rows must all be made again
+    void replace(plan::BlockId top, Key first, Key last);
 
     const plan::Plan* doc = nullptr;
     std::vector<plan::AllocationRow> pairs;
+    std::vector<Key> keys;     // each row's, in order
+    std::uint64_t serial = 0;  // the plan's change list, read up to `seen`
+    std::size_t seen = 0;
+    std::vector<plan::BlockId> roots;  // the plan's when the rows were made: a root added makes them again
     mutable std::vector<std::unique_ptr<planner::AllocationRow>> worded;
 };
 

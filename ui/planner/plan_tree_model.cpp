@@ -53,6 +53,13 @@ void PlanTreeModel::sync()
 {
     const plan::Plan& p = form.plan();
     const std::vector<plan::BlockId> now = planRoots();
+    const std::vector<plan::BlockId>& log = p.changes();
+    const bool listed = p.changeSerial() == serial && seen < log.size();
+    std::vector<plan::BlockId> edited;
+    if (listed)
+        edited.assign(log.begin() + static_cast<std::ptrdiff_t>(seen), log.end());
+    serial = p.changeSerial();
+    seen = log.size();
     if (now != roots) {
         beginResetModel();
         nodes.clear();
@@ -62,15 +69,22 @@ void PlanTreeModel::sync()
         endResetModel();
         return;
     }
+    if (!listed)  // anything may have changed: every part told is looked at
+        for (const auto& [id, n] : nodes)
+            edited.push_back(id);
+    std::sort(edited.begin(), edited.end());
+    edited.erase(std::unique(edited.begin(), edited.end()), edited.end());
     // Parents first, so a part that is gone takes what was told under it along.
     std::vector<std::pair<int, plan::BlockId>> asked;
-    for (const auto& [id, n] : nodes)
-        if (n.asked) {
-            int depth = 0;
-            for (plan::BlockId up = n.up; up != plan::kNoBlock; up = nodes.at(up).up)
-                ++depth;
-            asked.emplace_back(depth, id);
-        }
+    for (plan::BlockId id : edited) {
+        const auto it = nodes.find(id);
+        if (it == nodes.end() || !it->second.asked)
+            continue;
+        int depth = 0;
+        for (plan::BlockId up = it->second.up; up != plan::kNoBlock; up = nodes.at(up).up)
+            ++depth;
+        asked.emplace_back(depth, id);
+    }
     std::sort(asked.begin(), asked.end());
     for (const auto& [depth, id] : asked) {
         auto it = nodes.find(id);
@@ -96,14 +110,22 @@ void PlanTreeModel::sync()
             endInsertRows();
         }
     }
-    // Names, notes, states and counts of anything told may have changed.
+    // Names, notes, states and counts of the blocks edited, wherever told; all of
+    // them when the plan's settings (which the counts follow) may have changed.
     const int last = planner::ColumnCount - 1;
-    emit dataChanged(index(0, 0), index(static_cast<int>(roots.size()) - 1, last));
-    for (const auto& [id, n] : nodes)
-        if (n.asked && !n.kids.empty())
-            emit dataChanged(createIndex(0, 0, static_cast<quintptr>(n.kids.front())),
-                             createIndex(static_cast<int>(n.kids.size()) - 1, last,
-                                         static_cast<quintptr>(n.kids.back())));
+    if (!listed) {
+        emit dataChanged(index(0, 0), index(static_cast<int>(roots.size()) - 1, last));
+        for (const auto& [id, n] : nodes)
+            if (n.asked && !n.kids.empty())
+                emit dataChanged(createIndex(0, 0, static_cast<quintptr>(n.kids.front())),
+                                 createIndex(static_cast<int>(n.kids.size()) - 1, last,
+                                             static_cast<quintptr>(n.kids.back())));
+        return;
+    }
+    for (plan::BlockId id : edited)
+        if (const auto it = nodes.find(id); it != nodes.end())
+            emit dataChanged(createIndex(it->second.row, 0, static_cast<quintptr>(id)),
+                             createIndex(it->second.row, last, static_cast<quintptr>(id)));
 }
 
 plan::BlockId PlanTreeModel::blockOf(const QModelIndex& index)

@@ -6,7 +6,9 @@
 // views (the parts of each block a view has asked about), and sync() compares
 // that with the plan after a change: parts that changed are reported removed
 // and inserted, everything else keeps its rows, so expansion and selection
-// survive, and the work is in proportion to what the views have opened.
+// survive. Only the blocks the plan lists as edited are looked at
+// (Plan::changes()), so an edit costs what it changed; when the plan cannot
+// say (a new plan, a change of settings), everything told is.
 #pragma once
 
 #include "planner/planner_form.h"
@@ -58,6 +60,8 @@ private:
     planner::PlannerForm& form;
     mutable std::vector<plan::BlockId> roots;
     mutable std::unordered_map<plan::BlockId, Node> nodes;
+    std::uint64_t serial = 0;  // the plan's change list, read up to `seen`
+    std::size_t seen = 0;
 };
 
 }  // namespace mq::ui

@@ -192,6 +192,8 @@ void Planner::build()
     allocations->setSelectionMode(QAbstractItemView::SingleSelection);
     allocations->setEditTriggers(QAbstractItemView::NoEditTriggers);
     allocations->verticalHeader()->hide();
+    // Columns fit the rows in view: measuring the first thousand took longer than an edit.
+    allocations->horizontalHeader()->setResizeContentsPrecision(0);
     allocations->verticalHeader()->setDefaultSectionSize(allocations->fontMetrics().height() + 4);
     allocations->horizontalHeader()->setStretchLastSection(true);
     allocations->setWordWrap(false);
