@@ -1,0 +1,1 @@
+mq_add_fuzzer(interchange SOURCES interchange_fuzz.cpp LIBS mq_interchange)
