@@ -11,19 +11,9 @@
 namespace mq::mqnet {
 namespace {
 
-// One file a process: ctest runs the cases of this program side by side.
-std::string segmentsFile() { return ::testing::TempDir() + "mq_plan_segments_" + std::to_string(::getpid()) + ".txt"; }
+std::string segmentsFile() { return planInputFile(); }
 
-Outcome run(std::vector<std::string> args, const std::string& segments) {
-  const std::string file = segmentsFile();
-  std::ofstream(file, std::ios::binary) << segments;
-  args.insert(args.begin(), "plan");
-  for (auto& a : args)
-    if (a == "FILE") a = file;
-  const Outcome o = runMqnet(args);
-  std::remove(file.c_str());
-  return o;
-}
+Outcome run(std::vector<std::string> args, const std::string& segments) { return runPlanOn(std::move(args), segments); }
 
 TEST(PlanCommand, CsvJsonAndTextOfOneAllocation) {
   const std::string segs = "lan, 100\nwifi, 50, 20%\n# spare room\nbig, 300\n";

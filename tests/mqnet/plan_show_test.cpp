@@ -13,16 +13,7 @@
 namespace mq::mqnet {
 namespace {
 
-Outcome runWith(std::vector<std::string> args, const std::string& content) {
-  const std::string file = ::testing::TempDir() + "mq_plan_show_input_" + std::to_string(::getpid());
-  std::ofstream(file, std::ios::binary) << content;
-  args.insert(args.begin(), "plan");
-  for (auto& a : args)
-    if (a == "FILE") a = file;
-  const Outcome o = runMqnet(args);
-  std::remove(file.c_str());
-  return o;
-}
+Outcome runWith(std::vector<std::string> args, const std::string& content) { return runPlanOn(std::move(args), content); }
 
 const std::string kCampus = "office, 100, 10%\nlink, 2\nlab, 20, , /27\nbig, 3000\n";
 

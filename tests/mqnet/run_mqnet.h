@@ -1,6 +1,9 @@
 #pragma once
 // mqnet run in the test's process as main() runs it, its output and faults caught in files.
+#include <unistd.h>
+
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -32,6 +35,21 @@ inline Outcome runMqnet(const std::vector<std::string>& args) {
     status = runCommandLine(args, o, faults);
   }
   return {status, readBack(out), readBack(err)};
+}
+
+// `mqnet plan ARGS` with the argument "FILE" standing for a file holding `content`, one
+// file a process (ctest runs the cases of a program side by side).
+inline std::string planInputFile() { return "/tmp/mq_plan_input_" + std::to_string(::getpid()); }
+
+inline Outcome runPlanOn(std::vector<std::string> args, const std::string& content) {
+  const std::string file = planInputFile();
+  std::ofstream(file, std::ios::binary) << content;
+  args.insert(args.begin(), "plan");
+  for (auto& a : args)
+    if (a == "FILE") a = file;
+  const Outcome o = runMqnet(args);
+  std::remove(file.c_str());
+  return o;
 }
 
 }  // namespace mq::mqnet
