@@ -19,9 +19,9 @@ std::vector<FormulaCell> formulaCells(const Plan& plan, const std::vector<BlockI
 }
 
 std::string describe(const Plan& plan, const FormulaCell& cell) {
-  std::string where = cell.block == kNoBlock ? std::string() : net::formatNetwork(plan.block(cell.block).prefix) + " ";
-  return where + cell.field + " \"" + textio::escaped(cell.value, 60) +
-         "\": a spreadsheet would read it as a formula; written as it is";
+  std::string where = cell.block == kNoBlock ? std::string() : net::formatNetwork(plan.block(cell.block).prefix) + ": ";
+  return where + "a spreadsheet would read the " + cell.field + " \"" + textio::escaped(cell.value, 60) +
+         "\" as a formula; written as it is";
 }
 
 std::string leavesCsv(const Plan& plan) {

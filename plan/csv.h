@@ -34,7 +34,7 @@ struct FormulaCell {
 // as (field, value).
 std::vector<FormulaCell> formulaCells(const Plan& plan, const std::vector<BlockId>& blocks,
                                       const std::vector<std::pair<std::string, std::string>>& planWide = {});
-// "10.0.0.0/24 name \"=1+2\": a spreadsheet would read it as a formula; written as it is"
+// "10.0.0.0/24: a spreadsheet would read the name \"=1+2\" as a formula; written as it is"
 std::string describe(const Plan& plan, const FormulaCell& cell);
 
 }  // namespace mq::plan

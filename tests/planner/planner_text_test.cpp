@@ -33,10 +33,14 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
         {ExportLeaves, {"'=cmd|' /C calc'!A0,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"}, {}},
         {ExportNetbox,
          {"10.0.1.0/24,active,=cmd|' /C calc'!A0,,=tenant,", ",@SUM(A1),", "10.0.2.0/24,active,+1 staff,"},
-         {"10.0.1.0/24 name \"=cmd|' /C calc'!A0\": a spreadsheet would read it as a formula; written as it is",
-          "10.0.1.0/24 note \"@SUM(A1)\"", "10.0.2.0/24 name \"+1 staff\"", "10.0.2.0/24 note \"-2, north\"",
-          "tenant \"=tenant\""}},
-        {ExportPhpipam, {"site,10.0.1.0/24,24,=cmd|' /C calc'!A0,"}, {"10.0.1.0/24 name", "10.0.2.0/24 name"}},
+         {"\n10.0.1.0/24: a spreadsheet would read the name \"=cmd|' /C calc'!A0\" as a formula; written as it is",
+          "\n10.0.1.0/24: a spreadsheet would read the note \"@SUM(A1)\"",
+          "\n10.0.2.0/24: a spreadsheet would read the name \"+1 staff\"",
+          "\n10.0.2.0/24: a spreadsheet would read the note \"-2, north\"",
+          "\na spreadsheet would read the tenant \"=tenant\" as a formula"}},
+        {ExportPhpipam,
+         {"site,10.0.1.0/24,24,=cmd|' /C calc'!A0,"},
+         {"\n10.0.1.0/24: a spreadsheet would read the name", "\n10.0.2.0/24: a spreadsheet would read the name"}},
     };
     for (const Case& c : cases) {
         sv.messages.clear();
