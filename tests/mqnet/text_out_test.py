@@ -41,9 +41,6 @@ class Refusals(unittest.TestCase):
              ["\\xc2\\x9b\\x7f\\u{202e}kkk"], []),
             (["plan", "import", "--format", "vsc-json", "10.0.0.0/16", "-"],
              '{"config_version": "2", "base_network": "10.0.0.0/16", "subnets": '
-             '{"10.0.0.0/16": {"\u202e\u200b": {}}}}', ["\\u{202e}\\u{200b}"], []),
-            (["plan", "import", "--format", "vsc-json", "10.0.0.0/16", "-"],
-             '{"config_version": "2", "base_network": "10.0.0.0/16", "subnets": '
              '{"10.0.0.0/16": {"\\u001b]0;x\\u0007\u2066": {}}}}', ["\\u{2066}"], []),
             (["info", "10.0.0.1\u202e/8"], "", ["\\u{202e}"], []),
             (["summarize", "-"], "10.0.0.0/24\n\ufeffZ\u00fcrich \u6771\u4eac \u202e\n", ["\\u{feff}", "\\u{202e}"],

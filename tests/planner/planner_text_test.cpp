@@ -21,7 +21,6 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
     ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
     plan::IpamValues values;
     values.tenant = "=tenant";
-    values.section = "site";
     ASSERT_TRUE(form.setIpamValues(values));
     struct Case {
         int type;
@@ -38,9 +37,6 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
           "\n10.0.2.0/24: a spreadsheet would read the name \"+1 staff\"",
           "\n10.0.2.0/24: a spreadsheet would read the note \"-2, north\"",
           "\na spreadsheet would read the tenant \"=tenant\" as a formula"}},
-        {ExportPhpipam,
-         {"site,10.0.1.0/24,24,=cmd|' /C calc'!A0,"},
-         {"\n10.0.1.0/24: a spreadsheet would read the name", "\n10.0.2.0/24: a spreadsheet would read the name"}},
     };
     for (const Case& c : cases) {
         sv.messages.clear();
