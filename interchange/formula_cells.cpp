@@ -17,15 +17,15 @@ std::vector<plan::FormulaCell> formulaCells(const plan::Plan& plan, Format forma
   if (format == Format::Netbox) {
     std::string tags;
     for (const std::string& t : values.tags) tags += (tags.empty() ? "" : ",") + t;
-    return plan::formulaCells(plan, blocks, {{"tenant", values.tenant}, {"role", values.role}, {"vrf", values.vrf},
-                                             {"tags", tags}});
+    return plan::formulaCells(plan, blocks,
+                              {{"tenant", values.tenant}, {"role", values.role}, {"vrf", values.vrf}, {"tags", tags}});
   }
-  auto cells = plan::formulaCells(plan, blocks, {{"section", values.section}, {"domain", values.domain},
-                                                 {"vrf", values.vrf}, {"customer", values.customer}});
+  auto cells = plan::formulaCells(
+      plan, blocks,
+      {{"section", values.section}, {"domain", values.domain}, {"vrf", values.vrf}, {"customer", values.customer}});
   // phpIPAM's one description is the name, or the note when there is no name.
-  std::erase_if(cells, [&](const plan::FormulaCell& c) {
-    return c.field == "note" && !plan.block(c.block).name.empty();
-  });
+  std::erase_if(cells,
+                [&](const plan::FormulaCell& c) { return c.field == "note" && !plan.block(c.block).name.empty(); });
   return cells;
 }
 

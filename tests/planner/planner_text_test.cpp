@@ -25,10 +25,12 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
     struct Case {
         int type;
         std::vector<std::string> lines;  // each found in the file
-        std::vector<std::string> told;   // each found in the message after the export
+        std::vector<std::string> told;  // each found in the message after the export
     };
     const Case cases[] = {
-        {ExportAllocations, {"'=cmd|' /C calc'!A0,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"}, {}},
+        {ExportAllocations,
+         {"'=cmd|' /C calc'!A0,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
+         {}},
         {ExportLeaves, {"'=cmd|' /C calc'!A0,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"}, {}},
         {ExportNetbox,
          {"10.0.1.0/24,active,=cmd|' /C calc'!A0,,=tenant,", ",@SUM(A1),", "10.0.2.0/24,active,+1 staff,"},
@@ -46,7 +48,8 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
             EXPECT_NE(file.find(piece), std::string::npos) << c.type << ": " << piece << "\n" << file;
         ASSERT_EQ(sv.messages.size(), 1u);
         for (const auto& piece : c.told)
-            EXPECT_NE(sv.messages[0].find(piece), std::string::npos) << c.type << ": " << piece << "\n" << sv.messages[0];
+            EXPECT_NE(sv.messages[0].find(piece), std::string::npos) << c.type << ": " << piece << "\n"
+                                                                     << sv.messages[0];
         EXPECT_EQ(sv.messages[0].find("spreadsheet") != std::string::npos, !c.told.empty()) << sv.messages[0];
     }
 }
@@ -55,7 +58,8 @@ TEST(PlannerText, VisualsubnetcalcFaultsAreQuotedEscapedOnce)
 {
     const std::string key = "\xC2\x9B\x7F\u202E" + std::string(100000, 'k');
     const std::string json = "{\"config_version\": \"2\", \"base_network\": \"10.0.0.0/16\", \"subnets\": "
-                             "{\"10.0.0.0/16\": {\"" + key + "\": {}}}}";
+                             "{\"10.0.0.0/16\": {\"" +
+                             key + "\": {}}}}";
     const std::string link = "https://visualsubnetcalc.com/index.html?c=1" +
                              interchange::lz::compressToEncodedURIComponent(interchange::lz::utf8ToUtf16(
                                  "{\"v\":\"2\",\"b\":\"10.0.0.0/16\",\"s\":{\"0g\":{\"" + key + "\":{}}}}"));
