@@ -23,7 +23,7 @@ std::string kindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
   if (S_ISCHR(mode)) return "a character device";
   if (S_ISBLK(mode)) return "a block device";
-  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+  if (S_ISFIFO(mode)) return "a pipe (FIFO)";
   if (S_ISSOCK(mode)) return "a socket";
   return "not a regular file";
 }

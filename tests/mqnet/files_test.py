@@ -48,7 +48,7 @@ class Output(unittest.TestCase):
         os.mkdir(path("folder"))
         os.mkfifo(path("fifo"))
         os.symlink("fifo", path("to-fifo"))
-        targets = [("folder", "a folder"), ("fifo", "a FIFO (named pipe)"), ("to-fifo", "a FIFO (named pipe)")]
+        targets = [("folder", "a folder"), ("fifo", "a pipe (FIFO)"), ("to-fifo", "a pipe (FIFO)")]
         try:  # a device of the test's own: /dev/full's numbers
             os.mknod(path("device"), 0o600 | stat.S_IFCHR, os.makedev(1, 7))
             targets.append(("device", "a character device"))

@@ -2,7 +2,9 @@
 // named pipe, a device, a file in a folder that may not be written, a disk
 // that fills up. The text report and the address range listing go through
 // the same writer and must behave alike, so every case runs with both.
+#include "ui/classless/qt_csv_target.h"
 #include "ui/dar/qt_file_writer.h"
+#include "ui/planner/qt_planner_services.h"
 #include "ui/platform/file_writer.h"
 #include "ui/reports/qt_report_output.h"
 
@@ -349,6 +351,148 @@ TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
     EXPECT_FALSE(ui::saveFile(pipe.toStdString(), [&](ByteSink& s) { return s.write(content); }, error, 200ms));
     EXPECT_EQ(error, "The program reading from it stopped taking data.");
     ::close(reader);
+}
+
+// Maskquill's own windows: the planner's plans and exports, the Classless
+// Calculator's CSV listing.
+const Saver kOwnSavers[] = {
+    {"PlanOrExport",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         ui::QtPlannerServices disk;
+         return disk.writeFile(path, bytes, error);
+     }},
+    {"ClasslessCsv",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         ui::QtCsvTarget target;
+         return target.save(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+     }},
+};
+
+std::vector<Saver> everySaver()
+{
+    std::vector<Saver> all(std::begin(kSavers), std::end(kSavers));
+    all.insert(all.end(), std::begin(kOwnSavers), std::end(kOwnSavers));
+    return all;
+}
+
+class EveryWindowFile : public SpecialTargets {
+};
+
+// A link is written through to the file at its end (QSaveFile alone would put a
+// plain file in the link's place), and a file replaced keeps its mode and, where
+// the program may give it away, its owner.
+TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
+    const QString target = dir.filePath(QStringLiteral("real/plan.txt"));
+    writeAll(target, "old");
+    const QByteArray file = QFile::encodeName(target);
+    ASSERT_EQ(::chmod(file.constData(), 0640), 0);
+    uid_t uid = ::getuid();
+    gid_t gid = ::getgid();
+    if (::geteuid() == 0) {
+        uid = 1234;
+        gid = 1235;
+        ASSERT_EQ(::chown(file.constData(), uid, gid), 0);
+    }
+    const QByteArray second = QFile::encodeName(dir.filePath(QStringLiteral("second")));
+    const QByteArray first = QFile::encodeName(dir.filePath(QStringLiteral("first")));
+    const QByteArray dangling = QFile::encodeName(dir.filePath(QStringLiteral("dangling")));
+    ASSERT_EQ(::symlink("real/plan.txt", second.constData()), 0);  // relative to its folder
+    ASSERT_EQ(::symlink(second.constData(), first.constData()), 0);
+    ASSERT_EQ(::symlink("real/new.txt", dangling.constData()), 0);
+
+    ASSERT_TRUE(save(QString::fromUtf8(first), "new contents")) << error;
+    ASSERT_TRUE(save(QString::fromUtf8(dangling), "a new file")) << error;
+    for (const QByteArray& link : {first, second, dangling})
+        EXPECT_TRUE(QFileInfo(QString::fromUtf8(link)).isSymLink()) << link.constData();
+    EXPECT_EQ(readAll(target), "new contents");
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("real/new.txt"))), "a new file");
+    struct stat st {};
+    ASSERT_EQ(::stat(file.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, uid);
+    EXPECT_EQ(st.st_gid, gid);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{QStringLiteral("new.txt"), QStringLiteral("plan.txt")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSavers, EveryWindowFile, ::testing::ValuesIn(everySaver()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class OwnWindowFile : public SpecialTargets {
+};
+
+// Unlike the classic windows' reports, a plan, an export or a CSV listing is a
+// file to open again: a folder, a pipe or a device (through a link too) is
+// refused with what it is, and left as it was.
+TEST_P(OwnWindowFile, WhatIsNotAPlainFileIsRefusedWithWhatItIs)
+{
+    std::vector<std::pair<QString, std::string>> targets{
+        {dir.path(), "It is a folder, not a regular file."},
+        {makeFifo("pipe"), "It is a pipe (FIFO), not a regular file."},
+    };
+    const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("to-pipe")));
+    ASSERT_EQ(::symlink("pipe", link.constData()), 0);
+    targets.emplace_back(QString::fromUtf8(link), "It is a pipe (FIFO), not a regular file.");
+    const QString node = dir.filePath(QStringLiteral("full"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
+        targets.emplace_back(node, "It is a character device, not a regular file.");
+    for (const auto& [path, said] : targets) {
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+        error.clear();
+        EXPECT_FALSE(save(path, "a plan")) << path.toStdString();
+        EXPECT_EQ(error, said) << path.toStdString();
+        struct stat after {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode) << path.toStdString();
+        EXPECT_EQ(after.st_ino, before.st_ino) << path.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(QString::fromUtf8(link)).isSymLink());
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnSavers, OwnWindowFile, ::testing::ValuesIn(kOwnSavers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The child's part of the test below: its exit code says what went wrong.
+int readUnderAMemoryLimit(const std::string& file)
+{
+    // What the process holds now, and room for a little more: not for the file.
+    long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    if (pages == 0)
+        return 3;
+    const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
+    const rlimit as{limit, limit};
+    if (::setrlimit(RLIMIT_AS, &as) != 0)
+        return 4;
+    ui::QtPlannerServices disk;
+    std::string bytes, error;
+    if (disk.readFile(file, bytes, error))
+        return 1;
+    return error == "There is not enough memory to read it." ? 0 : 2;
+}
+
+// A plan or an import larger than memory allows is named in the message, not a
+// crash of the whole program.
+TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit does not apply under AddressSanitizer";
+#endif
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("large.mqplan"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(400 << 20));  // sparse: no disk taken
+    }
+    EXPECT_EXIT(std::_Exit(readUnderAMemoryLimit(file.toStdString())), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
