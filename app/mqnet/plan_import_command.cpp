@@ -50,7 +50,7 @@ std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& a
 // The file's items. A list is read a line at a time, as every other list is, so that one
 // long line costs no more than the line reader's limit; the other formats are read whole.
 std::optional<interchange::ImportRead> readImport(const Invocation& call, interchange::Format format,
-                                                   const std::string& path) {
+                                                  const std::string& path) {
   if (format != interchange::Format::List) {
     const auto text = readWholeFile(call, path);
     if (!text) return std::nullopt;
@@ -119,8 +119,9 @@ int runImport(const Invocation& call) {
   if (out && *out != "-" && refused && check.accepted.empty()) {
     // A plan of bare roots would only take the place of the one the user had there.
     struct stat st {};
-    call.faults.say(call.command.name, "nothing was placed, so " + textio::escaped(*out) +
-                                           (::stat(out->c_str(), &st) == 0 ? " was left as it was" : " was not written"));
+    call.faults.say(call.command.name,
+                    "nothing was placed, so " + textio::escaped(*out) +
+                        (::stat(out->c_str(), &st) == 0 ? " was left as it was" : " was not written"));
     return kExitBadInput;
   }
   const std::string document = plan::writeDocument(*plan);

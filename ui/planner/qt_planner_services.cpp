@@ -16,8 +16,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <new>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 

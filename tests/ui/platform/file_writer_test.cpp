@@ -378,9 +378,9 @@ std::vector<Saver> everySaver()
 class EveryWindowFile : public SpecialTargets {
 };
 
-// A link is written through to the file at its end (QSaveFile alone would put a
-// plain file in the link's place), and a file replaced keeps its mode and, where
-// the program may give it away, its owner.
+// A link is written through to the file at its end (a chain, a relative one, one
+// that points nowhere yet), and a file replaced keeps its mode and, where the
+// program may give it away, its owner.
 TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
