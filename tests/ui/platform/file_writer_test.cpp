@@ -19,12 +19,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace mq::test {
@@ -358,13 +360,11 @@ TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
 const Saver kOwnSavers[] = {
     {"PlanOrExport",
      [](const std::string& path, const std::string& bytes, std::string& error) {
-         ui::QtPlannerServices disk;
-         return disk.writeFile(path, bytes, error);
+         return ui::QtPlannerServices().writeFile(path, bytes, error);
      }},
     {"ClasslessCsv",
      [](const std::string& path, const std::string& bytes, std::string& error) {
-         ui::QtCsvTarget target;
-         return target.save(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+         return ui::QtCsvTarget().save(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
      }},
 };
 
@@ -375,7 +375,21 @@ std::vector<Saver> everySaver()
     return all;
 }
 
+struct stat statOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
 class EveryWindowFile : public SpecialTargets {
+protected:
+    QString link(const char* to, const char* name)
+    {
+        const QString at = dir.filePath(QString::fromLatin1(name));
+        EXPECT_EQ(::symlink(to, QFile::encodeName(at).constData()), 0);
+        return at;
+    }
 };
 
 // A link is written through to the file at its end (a chain, a relative one, one
@@ -387,32 +401,22 @@ TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
     const QString target = dir.filePath(QStringLiteral("real/plan.txt"));
     writeAll(target, "old");
     const QByteArray file = QFile::encodeName(target);
+    const bool root = ::geteuid() == 0;
+    const uid_t uid = root ? 1234 : ::getuid();
+    const gid_t gid = root ? 1235 : ::getgid();
+    ASSERT_EQ(::chown(file.constData(), uid, gid), 0);
     ASSERT_EQ(::chmod(file.constData(), 0640), 0);
-    uid_t uid = ::getuid();
-    gid_t gid = ::getgid();
-    if (::geteuid() == 0) {
-        uid = 1234;
-        gid = 1235;
-        ASSERT_EQ(::chown(file.constData(), uid, gid), 0);
-    }
-    const QByteArray second = QFile::encodeName(dir.filePath(QStringLiteral("second")));
-    const QByteArray first = QFile::encodeName(dir.filePath(QStringLiteral("first")));
-    const QByteArray dangling = QFile::encodeName(dir.filePath(QStringLiteral("dangling")));
-    ASSERT_EQ(::symlink("real/plan.txt", second.constData()), 0);  // relative to its folder
-    ASSERT_EQ(::symlink(second.constData(), first.constData()), 0);
-    ASSERT_EQ(::symlink("real/new.txt", dangling.constData()), 0);
-
-    ASSERT_TRUE(save(QString::fromUtf8(first), "new contents")) << error;
-    ASSERT_TRUE(save(QString::fromUtf8(dangling), "a new file")) << error;
-    for (const QByteArray& link : {first, second, dangling})
-        EXPECT_TRUE(QFileInfo(QString::fromUtf8(link)).isSymLink()) << link.constData();
+    const QString second = link("real/plan.txt", "second");  // relative to its folder
+    const QString first = link(QFile::encodeName(second).constData(), "first");
+    const QString dangling = link("real/new.txt", "dangling");
+    ASSERT_TRUE(save(first, "new contents")) << error;
+    ASSERT_TRUE(save(dangling, "a new file")) << error;
+    for (const QString& l : {first, second, dangling})
+        EXPECT_TRUE(QFileInfo(l).isSymLink()) << l.toStdString();
     EXPECT_EQ(readAll(target), "new contents");
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("real/new.txt"))), "a new file");
-    struct stat st {};
-    ASSERT_EQ(::stat(file.constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(st.st_uid, uid);
-    EXPECT_EQ(st.st_gid, gid);
+    const struct stat st = statOf(target);
+    EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::make_tuple(0640u, uid, gid));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden | QDir::System),
               (QStringList{QStringLiteral("new.txt"), QStringLiteral("plan.txt")}));
 }
@@ -420,7 +424,7 @@ TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
 INSTANTIATE_TEST_SUITE_P(AllSavers, EveryWindowFile, ::testing::ValuesIn(everySaver()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class OwnWindowFile : public SpecialTargets {
+class OwnWindowFile : public EveryWindowFile {
 };
 
 // Unlike the classic windows' reports, a plan, an export or a CSV listing is a
@@ -428,58 +432,28 @@ class OwnWindowFile : public SpecialTargets {
 // refused with what it is, and left as it was.
 TEST_P(OwnWindowFile, WhatIsNotAPlainFileIsRefusedWithWhatItIs)
 {
+    const std::string pipe = "It is a pipe (FIFO), not a regular file.";
     std::vector<std::pair<QString, std::string>> targets{
-        {dir.path(), "It is a folder, not a regular file."},
-        {makeFifo("pipe"), "It is a pipe (FIFO), not a regular file."},
-    };
-    const QByteArray link = QFile::encodeName(dir.filePath(QStringLiteral("to-pipe")));
-    ASSERT_EQ(::symlink("pipe", link.constData()), 0);
-    targets.emplace_back(QString::fromUtf8(link), "It is a pipe (FIFO), not a regular file.");
+        {dir.path(), "It is a folder, not a regular file."}, {makeFifo("pipe"), pipe}, {link("pipe", "to-pipe"), pipe}};
     const QString node = dir.filePath(QStringLiteral("full"));
     if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
         targets.emplace_back(node, "It is a character device, not a regular file.");
     for (const auto& [path, said] : targets) {
-        struct stat before {};
-        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+        const struct stat before = statOf(path);
         error.clear();
         EXPECT_FALSE(save(path, "a plan")) << path.toStdString();
         EXPECT_EQ(error, said) << path.toStdString();
-        struct stat after {};
-        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
-        EXPECT_EQ(after.st_mode, before.st_mode) << path.toStdString();
-        EXPECT_EQ(after.st_ino, before.st_ino) << path.toStdString();
+        const struct stat after = statOf(path);
+        EXPECT_EQ(std::make_pair(after.st_mode, after.st_ino), std::make_pair(before.st_mode, before.st_ino));
     }
-    EXPECT_TRUE(QFileInfo(QString::fromUtf8(link)).isSymLink());
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("to-pipe"))).isSymLink());
 }
 
 INSTANTIATE_TEST_SUITE_P(OwnSavers, OwnWindowFile, ::testing::ValuesIn(kOwnSavers),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The child's part of the test below: its exit code says what went wrong.
-int readUnderAMemoryLimit(const std::string& file)
-{
-    // What the process holds now, and room for a little more: not for the file.
-    long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld", &pages) != 1)
-            pages = 0;
-        std::fclose(statm);
-    }
-    if (pages == 0)
-        return 3;
-    const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
-    const rlimit as{limit, limit};
-    if (::setrlimit(RLIMIT_AS, &as) != 0)
-        return 4;
-    ui::QtPlannerServices disk;
-    std::string bytes, error;
-    if (disk.readFile(file, bytes, error))
-        return 1;
-    return error == "There is not enough memory to read it." ? 0 : 2;
-}
-
 // A plan or an import larger than memory allows is named in the message, not a
-// crash of the whole program.
+// crash of the whole program. The child keeps what it holds and 150 MB more.
 TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -487,12 +461,20 @@ TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
 #endif
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("large.mqplan"));
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(f.resize(400 << 20));  // sparse: no disk taken
-    }
-    EXPECT_EXIT(std::_Exit(readUnderAMemoryLimit(file.toStdString())), ::testing::ExitedWithCode(0), "");
+    QFile sparse(file);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(400 << 20));
+    const auto readLimited = [&file] {
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
+        const rlimit as{limit, limit};
+        std::string bytes, error;
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &as) != 0 ||
+            ui::QtPlannerServices().readFile(file.toStdString(), bytes, error))
+            return 1;
+        return error == "There is not enough memory to read it." ? 0 : 2;
+    };
+    EXPECT_EXIT(std::_Exit(readLimited()), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
