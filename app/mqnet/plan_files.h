@@ -18,7 +18,7 @@ constexpr std::size_t kMaxPlanFileBytes = std::size_t{512} << 20;  // as the pla
 class FileText {
  public:
   std::string_view view() const { return {data_.get(), size_}; }
-  operator std::string_view() const { return view(); }  // NOLINT: read as the text it is
+  operator std::string_view() const { return view(); }  // handed to the readers as text
 
  private:
   friend std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path);
