@@ -386,12 +386,10 @@ bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce
     QuietWriteSignals quiet;
     struct stat st {};
     if (::stat(encoded.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        if (!devicesInPlace) {
-            error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
-            return false;
-        }
-        if (!S_ISDIR(st.st_mode))
+        if (devicesInPlace && !S_ISDIR(st.st_mode))
             return writeDevice(encoded, st, produce, error, patience);
+        error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
+        return false;
     }
     return writePlainFile(target, produce, error);
 }

@@ -1,5 +1,5 @@
-// The one way the program saves a file the user chose (the text reports and
-// the address range listing alike).
+// The one way the program saves a file the user chose (the reports, listings,
+// plans and exports alike).
 //
 // A plain file, new or old, is written through QSaveFile: the old file is
 // replaced only when every byte reached the new one. Where its folder cannot
@@ -11,7 +11,7 @@
 // A symbolic link is written through: what is replaced is the file at the end
 // of its chain (a link that points nowhere names the file to create), in that
 // file's folder. A file replaced keeps its mode, and its owner and group where
-// the program may set them.
+// the program may set them. A folder is refused with what it is.
 //
 // saveFile (the classic windows' reports and listings): devices and named
 // pipes are written in place, never replaced by a plain file. Nothing waits
@@ -19,7 +19,7 @@
 // stops taking data ends the write after `patience`.
 //
 // saveDocument (Maskquill's own plans, exports and CSV listings, files to be
-// opened again): a folder, a pipe or a device is refused with what it is.
+// opened again): a pipe or a device is refused with what it is too.
 //
 // Every failure comes back in error with its real cause ("No space left on
 // device", "File too large", "Read-only file system", "Permission denied" ...).

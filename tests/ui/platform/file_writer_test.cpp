@@ -393,8 +393,8 @@ protected:
 };
 
 // A link is written through to the file at its end (a chain, a relative one, one
-// that points nowhere yet), and a file replaced keeps its mode and, where the
-// program may give it away, its owner.
+// that points nowhere yet), a file replaced keeps its mode and, where the
+// program may give it away, its owner, and a folder is named as what it is.
 TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
@@ -419,6 +419,8 @@ TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
     EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::make_tuple(0640u, uid, gid));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden | QDir::System),
               (QStringList{QStringLiteral("new.txt"), QStringLiteral("plan.txt")}));
+    EXPECT_FALSE(save(link("real", "to-folder"), "x"));
+    EXPECT_EQ(error, "It is a folder, not a regular file.");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSavers, EveryWindowFile, ::testing::ValuesIn(everySaver()),
