@@ -91,7 +91,11 @@ TEST(PlanInterchange, VscRoundTripKeepsTreeNamesAndColours) {
       ASSERT_EQ(out.error, "");
       const plan::Plan back = imported(plan, f, out.text);
       EXPECT_EQ(leavesOf(back, false, true), want) << seed;
-      EXPECT_EQ(back.settings().cloud, plan::CloudMode::Azure);
+      // The tool opens a plan with blocks smaller than the cloud allows only in its standard mode.
+      int longest = 0;
+      for (plan::BlockId id : plan.leaves()) longest = std::max(longest, plan.block(id).prefix.length);
+      EXPECT_EQ(back.settings().cloud, longest <= plan::cloudRules(plan::CloudMode::Azure).longest ? plan::CloudMode::Azure
+                                                                                                 : plan::CloudMode::None);
     }
   }
   plan::Plan v6(P("2001:db8::/48"));
