@@ -189,7 +189,10 @@ ReadResult readPhpipamCsv(std::string_view text) {
       b.note = std::string(field(cDescription));
     }
     std::string_view vlan = field(cVlan);
-    if (vlan == "na" || vlan == "NA" || vlan == "n/a" || vlan == "N/A") vlan = {};
+    // phpIPAM's import and export write no VLAN as na, n/a or nan, in any case.
+    std::string lower;
+    for (char c : vlan) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "na" || lower == "n/a" || lower == "nan") vlan = {};
     bool badVlan = false;
     b.vlan = parseVlanField(vlan, &badVlan);
     if (badVlan) notice(item + ": VLAN " + quotedItem(vlan) + " is not a VLAN ID from 1 to 4094; left out");

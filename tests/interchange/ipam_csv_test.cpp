@@ -90,6 +90,47 @@ TEST(NetboxCsv, ReadsFilesAsUsersWriteThem) {
   EXPECT_EQ(r.values.tags, (std::vector<std::string>{"core", "dc"}));
 }
 
+// NetBox's export takes its user's csv_delimiter: comma, semicolon, pipe or tab.
+TEST(NetboxCsv, ReadsEveryDelimiterItsExportWrites) {
+  for (const char* sep : {",", ";", "|", "\t"}) {
+    const std::string s = sep;
+    const ReadResult r = readNetboxCsv("Prefix" + s + "Status" + s + "Description" + s + "VRF\r\n10.1.0.0/24" + s +
+                                       "Active" + s + "\"Staff, A; B | C\"" + s + "Global\r\n");
+    ASSERT_EQ(r.error, "") << s;
+    EXPECT_EQ(brief(r.blocks), "10.1.0.0/24 1 Staff, A; B | C| - -\n") << s;
+    EXPECT_EQ(r.values.vrf, "") << s;  // "Global" is NetBox's word for no VRF
+  }
+}
+
+// NetBox's import looks tags up by slug and VLANs up by ID within a group or site: a tag
+// that is no slug fails every row (refused, naming the slug it would be), and the group
+// and site are written where given.
+TEST(NetboxCsv, WritesTagsAsSlugsAndVlansWithTheirGroup) {
+  const std::pair<const char*, const char*> tags[] = {
+      {"core-net", ""},
+      {"Core_1", ""},
+      {"Core Network", "is not a slug: NetBox looks tags up by slug; \"core-network\" would be one"},
+      {"Büro Zürich", "is not a slug: NetBox looks tags up by slug; \"buro-zurich\" would be one"},
+      {" lab <b>-", "is not a slug: NetBox looks tags up by slug; \"lab-b\" would be one"},
+      {"!!", "is not a slug (letters, digits, - and _), and has nothing to make one of"},
+  };
+  for (const auto& [tag, why] : tags) {
+    EXPECT_EQ(plan::checkSlug(tag), why) << tag;
+    PlanValues v = campusValues();
+    v.tags = {"planned", tag};
+    const WriteResult r = writeNetboxCsv(campus(), v);
+    EXPECT_EQ(r.error, *why ? "the tag \"" + std::string(tag) + "\" " + why : "") << tag;
+  }
+  PlanValues v = campusValues();
+  v.vlanGroup = "Campus VLANs";
+  v.site = "HQ";
+  const WriteResult r = writeNetboxCsv(campus(), v);
+  EXPECT_TRUE(r.notices.empty());
+  EXPECT_TRUE(r.text.starts_with("prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags,vlan_group,vlan_site\r\n"
+                                 "10.40.0.0/16,container,Campus,,Campus IT,Access,campus,false,,\"planned,maskquill\",Campus VLANs,HQ\r\n"))
+      << r.text;
+}
+
 TEST(NetboxCsv, RefusesFilesItCannotRead) {
   EXPECT_EQ(readNetboxCsv("").error, "the file is empty: a header line with a \"prefix\" column is expected");
   EXPECT_EQ(readNetboxCsv("name,status\nx,active\n").error, "line 1: the header has no \"prefix\" column");
@@ -111,6 +152,39 @@ TEST(PhpipamCsv, WritesTheTemplatesColumns) {
             "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\nCampus,10.0.0.0/24,24,two lines,,default,campus\r\n");
 }
 
+// phpIPAM's import passes each value through htmlentities and then refuses ; ' and " in a
+// description: each such row is named. A VRF or VLAN domain it refuses fails every row,
+// and it reads no Customer column.
+TEST(PhpipamCsv, NamesWhatItsImportRefuses) {
+  const std::pair<const char*, const char*> descriptions[] = {
+      {"Staff 2nd floor", ""},
+      {"R&D", "its import makes an HTML entity of \"&\" and refuses the entity's ; (\"R&D\")"},
+      {"Büro Zürich", "its import makes an HTML entity of \"ü\" and refuses the entity's ; (\"Büro Zürich\")"},
+      {"lab <b>", "its import makes an HTML entity of \"<\" and refuses the entity's ; (\"lab <b>\")"},
+      {"Ωmega – 1", "its import makes an HTML entity of \"Ω\" and refuses the entity's ; (\"Ωmega – 1\")"},
+      {"東京", ""},  // no HTML 4 entity: left as it is
+  };
+  for (const auto& [text, why] : descriptions) {
+    const std::vector<ExportBlock> one = {{test::P("10.0.0.0/24"), text, "", {}, Status::Active, {}, 0}};
+    const WriteResult r = writePhpipamCsv(one, campusValues());
+    EXPECT_EQ(notices(r.notices), *why ? std::string("line 2: 10.0.0.0/24: phpIPAM refuses this description: ") + why + "\n" : "")
+        << text;
+  }
+  PlanValues v = campusValues();
+  v.vrf = "campus net";
+  EXPECT_EQ(writePhpipamCsv(campus(), v).error,
+            "the VRF \"campus net\" fails every row of phpIPAM's import: it takes letters, digits, - and _");
+  v = campusValues();
+  v.domain = "l2/core";
+  EXPECT_EQ(writePhpipamCsv(campus(), v).error,
+            "the VLAN domain \"l2/core\" fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks");
+  v = campusValues();
+  v.customer = "ACME";
+  const WriteResult r = writePhpipamCsv(campus(), v);
+  EXPECT_EQ(r.text, fixture("phpipam_export.csv"));
+  EXPECT_EQ(r.notices.front().text, "the customer \"ACME\" is not written: phpIPAM's subnet import does not read a Customer column");
+}
+
 TEST(PhpipamCsv, ReadsFilesAsUsersWriteThem) {
   const ReadResult r = readPhpipamCsv(fixture("phpipam_import.csv"));
   ASSERT_TRUE(r.error.empty()) << r.error;
@@ -128,6 +202,8 @@ TEST(PhpipamCsv, ReadsFilesAsUsersWriteThem) {
   // Semicolons where the header holds no comma, as phpIPAM's own reader allows.
   const ReadResult semi = readPhpipamCsv("Section;Subnet;Description\nCampus;10.1.0.0/16;A, B\n");
   EXPECT_EQ(brief(semi.blocks), "10.1.0.0/16 1 A, B| - -\n");
+  // phpIPAM's own export names the domain "VLAN Domain".
+  EXPECT_EQ(readPhpipamCsv(fixture("phpipam_own_export.csv")).values.domain, "default");
 }
 
 // Random plans through each format and back: the same prefixes, names, notes (NetBox) and VLANs.
