@@ -45,7 +45,7 @@ struct PlanValues {
   // phpIPAM: the section (required by its import), the VLAN domain and the customer.
   std::string section, domain, customer;
   // NetBox: the VLAN group and site that narrow a VLAN ID (its vlan_group and vlan_site).
-  std::string vlanGroup, site;
+  std::string vlanGroup{}, site{};
   plan::CloudMode cloud = plan::CloudMode::None;
 };
 

@@ -71,7 +71,7 @@ struct IpamValues {
   std::string tenant, role, vrf;
   std::vector<std::string> tags;
   std::string section, domain, customer;
-  std::string vlanGroup, site;
+  std::string vlanGroup{}, site{};  // initialised: the seven values before them make a whole item
   bool empty() const { return *this == IpamValues{}; }
   bool operator==(const IpamValues&) const = default;
 };

@@ -111,7 +111,7 @@ TEST(Import, DocumentFaultsOfTheNewKeysNameTheirPaths) {
       {R"("settings": {"cloud": "aws2"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.settings.cloud"},
       {R"("ipam": {"tenant": "a", "tenant": "b"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.tenant"},
       {R"("ipam": {"tags": ["x", 3]}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.tags[1]"},
-      {R"("ipam": {"site": "x"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.site"},
+      {R"("ipam": {"region": "x"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.region"},
       {R"("blocks": [{"prefix": "10.0.0.0/24", "reserved": true}]})", "$.blocks[0].reserved"},
   };
   for (const auto& [tail, path] : cases) {
