@@ -50,7 +50,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <memory>
 #include <optional>
 
 #include "net/parse.h"
@@ -68,7 +67,6 @@ struct RawBlock {
   std::optional<double> growth;
   std::optional<int> vlan;
   bool reserved = false;
-  std::unique_ptr<BlockIpam> ipam;  // rare: a pointer keeps every other block small
 };
 
 struct RawDocument {
@@ -81,6 +79,8 @@ struct RawDocument {
   IpamValues ipam;
   std::vector<Segment> segments;
   std::vector<RawBlock> blocks;
+  // Rare, so kept beside the blocks rather than in each: (index into blocks, values).
+  std::vector<std::pair<std::size_t, BlockIpam>> blockIpam;
 };
 
 void noteV2(RawDocument& doc, const json::Reader& in) {
@@ -165,8 +165,8 @@ void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b) {
       in.readBool(b.reserved);
     } else if (key == "ipam" && firstTime(in, seen, 1024, key)) {
       noteV2(doc, in);
-      b.ipam = std::make_unique<BlockIpam>();
-      readBlockIpam(in, *b.ipam);
+      doc.blockIpam.emplace_back(doc.blocks.size() - 1, BlockIpam{});
+      readBlockIpam(in, doc.blockIpam.back().second);
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
@@ -463,7 +463,8 @@ class TreeBuilder {
       if (!c) return fault("colour", "\"" + raw.colour.substr(0, 20) + "\" is not a colour written #rrggbb");
       (void)plan_.setColour(id, *c);
     }
-    if (raw.ipam && !raw.ipam->empty()) (void)plan_.setBlockIpam(id, *raw.ipam);
+    if (nextIpam_ < doc_.blockIpam.size() && doc_.blockIpam[nextIpam_].first == k)
+      (void)plan_.setBlockIpam(id, doc_.blockIpam[nextIpam_++].second);
     const bool assigned = raw.assigned.value_or(false);
     if (raw.parts) {
       if (assigned) return fault("assigned", "a split block cannot be assigned: only its parts can");
@@ -501,6 +502,7 @@ class TreeBuilder {
   Plan plan_;
   std::vector<Open> open_;                                  // split blocks still taking parts
   std::size_t nextRoot_ = 0;                                // the root whose tree comes next
+  std::size_t nextIpam_ = 0;                                // the next of doc_.blockIpam to place
   net::Prefix root_;                                        // the root whose tree is being read
   std::size_t rootEntry_ = 0;
   std::vector<std::pair<net::u128, std::size_t>> leaves_;   // (first address, entry), address order

@@ -137,6 +137,8 @@ TEST(Import, ReserveAndIpamValuesAreUndoableCommands) {
   ASSERT_EQ(h.run(plan, makeFree(low)), "");
   EXPECT_FALSE(plan.block(low).reserved);  // freeing takes the mark with the assignment
   EXPECT_NE(h.run(plan, makeSetIpamValues({"a\nb", "", "", {}, "", "", ""})), "");
+  EXPECT_EQ(h.run(plan, makeSetIpamValues({"", "", "", {"core-net", "Core Network"}, "", "", ""})),
+            "the tag \"Core Network\" is not a slug: NetBox looks tags up by slug; \"core-network\" would be one");
   ASSERT_EQ(h.run(plan, makeSetIpamValues({"acme", "", "", {"t"}, "", "", ""})), "");
   EXPECT_EQ(plan.ipamValues().tenant, "acme");
   h.undo(plan);
