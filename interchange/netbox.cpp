@@ -1,6 +1,5 @@
 #include "interchange/netbox.h"
 
-#include <algorithm>
 #include <cctype>
 
 #include "interchange/csv.h"
@@ -218,14 +217,16 @@ ReadResult readNetboxCsv(std::string_view text) {
     r.blocks.push_back(std::move(b));
   }
   // A value every row shares is the plan's; where rows differ, each block keeps its own.
-  for (std::string plan::BlockIpam::*v : {&plan::BlockIpam::tenant, &plan::BlockIpam::role, &plan::BlockIpam::vrf}) {
-    const bool same = std::all_of(r.blocks.begin(), r.blocks.end(),
-                                  [&](const ExportBlock& b) { return b.ipam.*v == r.blocks.front().ipam.*v; });
-    if (!same || r.blocks.empty()) continue;
-    (v == &plan::BlockIpam::tenant ? r.values.tenant : v == &plan::BlockIpam::role ? r.values.role : r.values.vrf) =
-        r.blocks.front().ipam.*v;
+  auto shared = [&](std::string plan::BlockIpam::*v, std::string& planWide) {
+    for (const ExportBlock& b : r.blocks)
+      if (b.ipam.*v != r.blocks.front().ipam.*v) return;
+    if (r.blocks.empty()) return;
+    planWide = r.blocks.front().ipam.*v;
     for (ExportBlock& b : r.blocks) (b.ipam.*v).clear();
-  }
+  };
+  shared(&plan::BlockIpam::tenant, r.values.tenant);
+  shared(&plan::BlockIpam::role, r.values.role);
+  shared(&plan::BlockIpam::vrf, r.values.vrf);
   return r;
 }
 
