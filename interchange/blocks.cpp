@@ -33,7 +33,8 @@ std::vector<ExportBlock> blocksOf(const plan::Plan& plan) {
 }
 
 bool handedToIpam(const ExportBlock& b) {
-  if (b.root || b.status == Status::Active || b.status == Status::Reserved || b.status == Status::Deprecated) return true;
+  if (b.root || b.status == Status::Active || b.status == Status::Reserved || b.status == Status::Deprecated)
+    return true;
   return b.status == Status::Container && (!b.name.empty() || !b.note.empty() || b.colour || !b.ipam.empty());
 }
 

@@ -71,9 +71,9 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
     if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b)) continue;
     out += net::formatNetwork(b.prefix);
     out += ',';
-    const Status status = b.status == Status::Free && b.root                             ? Status::Container
+    const Status status = b.status == Status::Free && b.root                              ? Status::Container
                           : b.status == Status::Reserved && b.ipam.status == "deprecated" ? Status::Deprecated
-                                                                                         : b.status;
+                                                                                          : b.status;
     out += statusText(status);
     out += ',';
     plan::appendCsvField(out, b.name);
@@ -101,8 +101,9 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
   // NetBox's PrefixImportForm finds a VLAN by its ID within vlan_group and vlan_site: an ID
   // alone fails where two groups hold it.
   if (vlans && !vlanScope)
-    r.notices.push_back({0, "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
-                            "the ID: give the VLAN group or site"});
+    r.notices.push_back({0,
+                         "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
+                         "the ID: give the VLAN group or site"});
   return r;
 }
 
@@ -121,8 +122,10 @@ char delimiterOf(std::string_view text) {
 std::string withLf(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') out += text[i];
-    else if (i + 1 >= text.size() || text[i + 1] != '\n') out += '\n';
+    if (text[i] != '\r')
+      out += text[i];
+    else if (i + 1 >= text.size() || text[i + 1] != '\n')
+      out += '\n';
   }
   return out;
 }
@@ -203,8 +206,10 @@ ReadResult readNetboxCsv(std::string_view text) {
     b.ipam.vrf = trimBlanks(field(cVrf));
     // NetBox's prefix list shows "Global" for a prefix in no VRF, and exports it so.
     if (b.ipam.vrf == "Global") b.ipam.vrf.clear();
-    if (auto pool = parseBool(field(cPool))) b.ipam.pool = *pool;
-    else notice(item + ": is_pool " + quotedItem(field(cPool)) + " is not true or false; read as false");
+    if (auto pool = parseBool(field(cPool)))
+      b.ipam.pool = *pool;
+    else
+      notice(item + ": is_pool " + quotedItem(field(cPool)) + " is not true or false; read as false");
     if (r.values.tags.empty()) {
       for (std::string& tag : splitTags(field(cTags))) {
         if (auto why = plan::checkSlug(tag); !why.empty()) {

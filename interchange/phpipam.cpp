@@ -37,7 +37,8 @@ std::string refusedInDescription(std::string_view text) {
     const auto c = static_cast<unsigned char>(text[i]);
     const std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
     char32_t cp = n == 1 ? c : c & (0x7F >> n);
-    for (std::size_t k = 1; k < n && i + k < text.size(); ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    for (std::size_t k = 1; k < n && i + k < text.size(); ++k)
+      cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     if (c == ';' || c == '\'' || c == '"' || becomesEntity(cp)) return std::string(text.substr(i, n));
     i += n;
   }
@@ -48,7 +49,8 @@ std::string refusedInDescription(std::string_view text) {
 // every row), a VLAN domain of letters, digits, -, _ and blanks.
 bool onlyOf(std::string_view text, std::string_view extra) {
   for (char c : text)
-    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || extra.find(c) != std::string_view::npos))
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+          extra.find(c) != std::string_view::npos))
       return false;
   return true;
 }
@@ -63,12 +65,14 @@ WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanVa
     return r;
   }
   if (!onlyOf(values.domain, "-_ ")) {
-    r.error = "the VLAN domain " + quotedItem(values.domain) + " fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks";
+    r.error = "the VLAN domain " + quotedItem(values.domain) +
+              " fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks";
     return r;
   }
   std::string out = "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\n";
   if (!values.customer.empty())
-    r.notices.push_back({0, "the customer " + quotedItem(values.customer) + " is not written: phpIPAM's subnet import does not read a Customer column"});
+    r.notices.push_back({0, "the customer " + quotedItem(values.customer) +
+                                " is not written: phpIPAM's subnet import does not read a Customer column"});
   std::size_t line = 1;
   for (const ExportBlock& b : blocks) {
     if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b)) continue;
@@ -86,7 +90,8 @@ WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanVa
       r.notices.push_back({line, item + ": phpIPAM refuses a description holding ; ' or \" (" + quotedItem(description) + ")"});
     else if (const std::string bad = refusedInDescription(description); !bad.empty())
       r.notices.push_back({line, item + ": phpIPAM refuses this description: its import makes an HTML entity of " +
-                                     quotedItem(bad) + " and refuses the entity's ; (" + quotedItem(description) + ")"});
+                                     quotedItem(bad) + " and refuses the entity's ; (" + quotedItem(description) +
+                                     ")"});
     plan::appendCsvField(out, oneLine(values.section));
     out += ',';
     out += item;
@@ -151,9 +156,8 @@ ReadResult readPhpipamCsv(std::string_view text) {
   const std::size_t cSection = csvColumn(header, "section"), cMask = csvColumn(header, "mask"),
                     cDescription = csvColumn(header, "description"), cVlan = csvColumn(header, "vlan"),
                     cDomain = csvColumn(header, "domain") != std::string::npos ? csvColumn(header, "domain")
-                                                                                : csvColumn(header, "vlan domain"),
-                    cVrf = csvColumn(header, "vrf"),
-                    cCustomer = csvColumn(header, "customer");
+                                                                               : csvColumn(header, "vlan domain"),
+                    cVrf = csvColumn(header, "vrf"), cCustomer = csvColumn(header, "customer");
   for (std::size_t i = 1; i < table.records.size(); ++i) {
     const CsvRecord& rec = table.records[i];
     auto field = [&](std::size_t c) -> std::string_view {

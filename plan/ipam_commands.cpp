@@ -10,8 +10,8 @@ class IpamValuesCommand : public Command {
   explicit IpamValuesCommand(IpamValues v) : new_(std::move(v)) {}
   std::string apply(Plan& plan) override {
     const std::pair<const char*, const std::string*> texts[] = {
-        {"tenant", &new_.tenant}, {"role", &new_.role},       {"VRF", &new_.vrf},
-        {"section", &new_.section}, {"domain", &new_.domain}, {"customer", &new_.customer},
+        {"tenant", &new_.tenant},        {"role", &new_.role},     {"VRF", &new_.vrf},
+        {"section", &new_.section},      {"domain", &new_.domain}, {"customer", &new_.customer},
         {"VLAN group", &new_.vlanGroup}, {"site", &new_.site}};
     for (const auto& [what, text] : texts)
       if (auto r = checkName(*text); !r.empty()) return std::string("the ") + what + " " + r;

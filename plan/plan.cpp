@@ -43,7 +43,11 @@ namespace {
 // blanks and '-' one '-', '-' and '_' trimmed from the ends.
 std::string slugify(std::string_view text) {
   // U+00C0..U+00FF: the base letter, or 0 where NFKD gives none.
-  static constexpr char kLatin1[] = "AAAAAA\0CEEEEIIII" "\0NOOOOO\0\0UUUUY\0\0" "aaaaaa\0ceeeeiiii" "\0nooooo\0\0uuuuy\0y";
+  static constexpr char kLatin1[] =
+      "AAAAAA\0CEEEEIIII"
+      "\0NOOOOO\0\0UUUUY\0\0"
+      "aaaaaa\0ceeeeiiii"
+      "\0nooooo\0\0uuuuy\0y";
   std::string ascii;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
@@ -448,8 +452,10 @@ std::string Plan::setBlockIpam(BlockId id, BlockIpam values) {
       j->ipam_.emplace_back(id, it == blockIpam_.end() ? std::nullopt : std::optional<BlockIpam>(it->second));
     }
   }
-  if (values.empty()) blockIpam_.erase(it);
-  else blockIpam_[id] = std::move(values);
+  if (values.empty())
+    blockIpam_.erase(it);
+  else
+    blockIpam_[id] = std::move(values);
   return {};
 }
 

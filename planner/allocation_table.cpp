@@ -9,9 +9,9 @@ namespace mq::planner {
 
 namespace {
 
-const char* const kTitles[AllocColumnCount] = {"Name",  "VLAN",  "IPv4 prefix", "IPv6 prefix", "Mask",
-                                               "First", "Last",  "Broadcast",   "Hosts asked", "Needed",
-                                               "Usable", "Spare", "Note",  "IPAM"};
+const char* const kTitles[AllocColumnCount] = {"Name",   "VLAN",  "IPv4 prefix", "IPv6 prefix", "Mask",
+                                               "First",  "Last",  "Broadcast",   "Hosts asked", "Needed",
+                                               "Usable", "Spare", "Note",        "IPAM"};
 
 std::string numberKey(const std::string& digits)
 {

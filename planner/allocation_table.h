@@ -14,7 +14,19 @@
 namespace mq::planner {
 
 enum AllocColumn {
-    AName, AVlan, AIpv4, AIpv6, AMask, AFirst, ALast, ABroadcast, AHosts, ANeeded, AUsable, ASpare, ANote,
+    AName,
+    AVlan,
+    AIpv4,
+    AIpv6,
+    AMask,
+    AFirst,
+    ALast,
+    ABroadcast,
+    AHosts,
+    ANeeded,
+    AUsable,
+    ASpare,
+    ANote,
     AIpam,  // what an IPAM said of the block's prefix: tenant, role, VRF, status, pool
     AllocColumnCount
 };

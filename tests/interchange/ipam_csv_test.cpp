@@ -47,8 +47,9 @@ std::vector<ExportBlock> kept(std::vector<ExportBlock> blocks, bool keepNotes) {
 TEST(NetboxCsv, WritesTheImportFormsColumns) {
   const WriteResult r = writeNetboxCsv(campus(), campusValues());
   EXPECT_EQ(r.text, fixture("netbox_export.csv"));
-  EXPECT_EQ(notices(r.notices), "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
-                                "the ID: give the VLAN group or site\n");
+  EXPECT_EQ(notices(r.notices),
+            "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
+            "the ID: give the VLAN group or site\n");
   // Free space only when asked for, kept back as reserved.
   const std::string all = writeNetboxCsv(campus(), campusValues(), {true}).text;
   EXPECT_NE(all.find("\r\n10.40.48.0/20,reserved,,"), std::string::npos) << all;
@@ -126,8 +127,9 @@ TEST(NetboxCsv, WritesTagsAsSlugsAndVlansWithTheirGroup) {
   v.site = "HQ";
   const WriteResult r = writeNetboxCsv(campus(), v);
   EXPECT_TRUE(r.notices.empty());
-  EXPECT_TRUE(r.text.starts_with("prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags,vlan_group,vlan_site\r\n"
-                                 "10.40.0.0/16,container,Campus,,Campus IT,Access,campus,false,,\"planned,maskquill\",Campus VLANs,HQ\r\n"))
+  EXPECT_TRUE(r.text.starts_with(
+      "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags,vlan_group,vlan_site\r\n"
+      "10.40.0.0/16,container,Campus,,Campus IT,Access,campus,false,,\"planned,maskquill\",Campus VLANs,HQ\r\n"))
       << r.text;
 }
 
@@ -167,7 +169,8 @@ TEST(PhpipamCsv, NamesWhatItsImportRefuses) {
   for (const auto& [text, why] : descriptions) {
     const std::vector<ExportBlock> one = {{test::P("10.0.0.0/24"), text, "", {}, Status::Active, {}, 0}};
     const WriteResult r = writePhpipamCsv(one, campusValues());
-    EXPECT_EQ(notices(r.notices), *why ? std::string("line 2: 10.0.0.0/24: phpIPAM refuses this description: ") + why + "\n" : "")
+    EXPECT_EQ(notices(r.notices),
+              *why ? std::string("line 2: 10.0.0.0/24: phpIPAM refuses this description: ") + why + "\n" : "")
         << text;
   }
   PlanValues v = campusValues();
@@ -176,13 +179,15 @@ TEST(PhpipamCsv, NamesWhatItsImportRefuses) {
             "the VRF \"campus net\" fails every row of phpIPAM's import: it takes letters, digits, - and _");
   v = campusValues();
   v.domain = "l2/core";
-  EXPECT_EQ(writePhpipamCsv(campus(), v).error,
-            "the VLAN domain \"l2/core\" fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks");
+  EXPECT_EQ(
+      writePhpipamCsv(campus(), v).error,
+      "the VLAN domain \"l2/core\" fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks");
   v = campusValues();
   v.customer = "ACME";
   const WriteResult r = writePhpipamCsv(campus(), v);
   EXPECT_EQ(r.text, fixture("phpipam_export.csv"));
-  EXPECT_EQ(r.notices.front().text, "the customer \"ACME\" is not written: phpIPAM's subnet import does not read a Customer column");
+  EXPECT_EQ(r.notices.front().text,
+            "the customer \"ACME\" is not written: phpIPAM's subnet import does not read a Customer column");
 }
 
 TEST(PhpipamCsv, ReadsFilesAsUsersWriteThem) {

@@ -5,10 +5,10 @@
 #include <tuple>
 
 #include "interchange/plan_adapter.h"
-#include "plan/commands.h"
 #include "interchange/prefix_list.h"
 #include "interchange_helpers.h"
 #include "net/parse.h"
+#include "plan/commands.h"
 #include "plan/document.h"
 #include "random_plan.h"
 
@@ -96,8 +96,9 @@ TEST(PlanInterchange, VscRoundTripKeepsTreeNamesAndColours) {
       // The tool opens a plan with blocks smaller than the cloud allows only in its standard mode.
       int longest = 0;
       for (plan::BlockId id : plan.leaves()) longest = std::max(longest, plan.block(id).prefix.length);
-      EXPECT_EQ(back.settings().cloud, longest <= plan::cloudRules(plan::CloudMode::Azure).longest ? plan::CloudMode::Azure
-                                                                                                 : plan::CloudMode::None);
+      EXPECT_EQ(back.settings().cloud, longest <= plan::cloudRules(plan::CloudMode::Azure).longest
+                                           ? plan::CloudMode::Azure
+                                           : plan::CloudMode::None);
     }
   }
   plan::Plan v6(P("2001:db8::/48"));
@@ -121,7 +122,9 @@ TEST(PlanInterchange, IpamFilesComeBackAsTheyWere) {
     const char* expected;
   };
   const Case cases[] = {
-      {Format::Netbox, "netbox_table_export.csv", {"10.70.0.0/16", "2001:db8:70::/48"},
+      {Format::Netbox,
+       "netbox_table_export.csv",
+       {"10.70.0.0/16", "2001:db8:70::/48"},
        "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"
        "10.70.0.0/16,container,,,,,,false,,core-net\r\n"
        "10.70.1.0/24,active,Staff,110,Staff Dept,Access,,false,\"Line one\nline two\",core-net\r\n"
@@ -129,7 +132,9 @@ TEST(PlanInterchange, IpamFilesComeBackAsTheyWere) {
        "10.70.8.0/21,reserved,Later,,Staff Dept,,,false,,core-net\r\n"
        "2001:db8:70::/48,container,,,,,,false,,core-net\r\n"
        "2001:db8:70::/56,active,IPv6 floor,,,,,false,,core-net\r\n"},
-      {Format::Phpipam, "phpipam_own_export.csv", {"10.80.0.0/16"},
+      {Format::Phpipam,
+       "phpipam_own_export.csv",
+       {"10.80.0.0/16"},
        "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\n"
        "Campus,10.80.0.0/16,16,,,default,\r\n"
        "Campus,10.80.0.0/22,22,,,default,\r\n"

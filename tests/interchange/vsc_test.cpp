@@ -56,9 +56,11 @@ TEST(VscJson, WritesTheToolsExportShape) {
   std::vector<ExportBlock> small = campus();
   small.push_back({P("10.40.192.0/30"), "", "", {}, Status::Active, {}, 0});
   for (bool asLink : {false, true}) {
-    const WriteResult aws = asLink ? writeVscLink(small, plan::CloudMode::Aws) : writeVscJson(small, plan::CloudMode::Aws);
+    const WriteResult aws =
+        asLink ? writeVscLink(small, plan::CloudMode::Aws) : writeVscJson(small, plan::CloudMode::Aws);
     ASSERT_EQ(aws.notices.size(), 2u);
-    EXPECT_EQ(aws.notices[0].text, "visualsubnetcalc opens this plan in its standard mode: it holds a /30, smaller than AWS allows (/28)");
+    EXPECT_EQ(aws.notices[0].text,
+              "visualsubnetcalc opens this plan in its standard mode: it holds a /30, smaller than AWS allows (/28)");
     const VscRead back = asLink ? readVscLink(aws.text) : readVscJson(aws.text);
     ASSERT_TRUE(back.tree) << back.error;
     EXPECT_EQ(back.tree->mode, plan::CloudMode::None) << asLink;
@@ -173,7 +175,7 @@ TEST(VscJson, RoundTripsRandomPlans) {
                                   : readVscJson(writeVscJson(blocks, plan::CloudMode::Oci).text);
       ASSERT_TRUE(back.tree) << back.error;
       EXPECT_EQ(back.tree->mode, longest <= plan::cloudRules(plan::CloudMode::Oci).longest ? plan::CloudMode::Oci
-                                                                                         : plan::CloudMode::None);
+                                                                                           : plan::CloudMode::None);
       std::string leaves;
       for (const ExportBlock& b : back.tree->blocks)
         if (b.status != Status::Container) leaves += brief({b});

@@ -6,8 +6,8 @@
 #include "planner/allocation_table.h"
 #include "planner/plan_report.h"
 #include "planner/planner_form.h"
-#include "tests/support/fake_services.h"
 #include "tests/planner/fake_planner_services.h"
+#include "tests/support/fake_services.h"
 
 #include <gtest/gtest.h>
 
@@ -134,11 +134,10 @@ TEST_F(PlannerExchangeTest, EachImportedPrefixKeepsItsOwnIpamValues)
     EXPECT_EQ(rows[1].cells[AIpam], "Guests Inc, VRF guest, deprecated, pool");
     EXPECT_TRUE(form.plan().ipamValues().tenant.empty());
     ASSERT_TRUE(form.exportTo("/out/nb.csv", ExportNetbox));
-    EXPECT_EQ(sv.files["/out/nb.csv"],
-              "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"
-              "10.30.0.0/16,container,,,,,,false,,\r\n"
-              "10.30.1.0/24,active,staff,,Staff Dept,Access,,false,,\r\n"
-              "10.30.2.0/24,deprecated,guests,,Guests Inc,,guest,true,,\r\n");
+    EXPECT_EQ(sv.files["/out/nb.csv"], "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"
+                                       "10.30.0.0/16,container,,,,,,false,,\r\n"
+                                       "10.30.1.0/24,active,staff,,Staff Dept,Access,,false,,\r\n"
+                                       "10.30.2.0/24,deprecated,guests,,Guests Inc,,guest,true,,\r\n");
     ASSERT_TRUE(form.undo());
     EXPECT_FALSE(form.plan().hasBlockIpam());
 }
