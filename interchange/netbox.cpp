@@ -162,7 +162,8 @@ ReadResult readNetboxCsv(std::string_view text) {
                     cTenant = csvColumn(header, "tenant"), cRole = csvColumn(header, "role"),
                     cVrf = csvColumn(header, "vrf"), cTags = csvColumn(header, "tags"),
                     cPool = csvColumn(header, "is_pool") != std::string::npos ? csvColumn(header, "is_pool")
-                                                                              : csvColumn(header, "pool");
+                                                                              : csvColumn(header, "pool"),
+                    cVlanGroup = csvColumn(header, "vlan_group"), cVlanSite = csvColumn(header, "vlan_site");
   for (std::size_t i = 1; i < table.records.size(); ++i) {
     const CsvRecord& rec = table.records[i];
     auto field = [&](std::size_t c) -> std::string_view {
@@ -210,6 +211,8 @@ ReadResult readNetboxCsv(std::string_view text) {
       b.ipam.pool = *pool;
     else
       notice(item + ": is_pool " + quotedItem(field(cPool)) + " is not true or false; read as false");
+    if (r.values.vlanGroup.empty()) r.values.vlanGroup = trimBlanks(field(cVlanGroup));
+    if (r.values.site.empty()) r.values.site = trimBlanks(field(cVlanSite));
     if (r.values.tags.empty()) {
       for (std::string& tag : splitTags(field(cTags))) {
         if (auto why = plan::checkSlug(tag); !why.empty()) {
@@ -221,17 +224,7 @@ ReadResult readNetboxCsv(std::string_view text) {
     }
     r.blocks.push_back(std::move(b));
   }
-  // A value every row shares is the plan's; where rows differ, each block keeps its own.
-  auto shared = [&](std::string plan::BlockIpam::*v, std::string& planWide) {
-    for (const ExportBlock& b : r.blocks)
-      if (b.ipam.*v != r.blocks.front().ipam.*v) return;
-    if (r.blocks.empty()) return;
-    planWide = r.blocks.front().ipam.*v;
-    for (ExportBlock& b : r.blocks) (b.ipam.*v).clear();
-  };
-  shared(&plan::BlockIpam::tenant, r.values.tenant);
-  shared(&plan::BlockIpam::role, r.values.role);
-  shared(&plan::BlockIpam::vrf, r.values.vrf);
+  shareCommonValues(r);
   return r;
 }
 

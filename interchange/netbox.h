@@ -26,7 +26,8 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
 // prefix leaves the row out; a bad value leaves only that value out). Line breaks in
 // comments are kept as LF. Tenant, role and VRF that every row shares become the plan's
 // values; where rows differ each block keeps its own (ExportBlock::ipam), with is_pool and
-// a container or deprecated status. The tags of the first row that has them, slugs only.
+// a container or deprecated status. The tags (slugs only), vlan_group and vlan_site of the
+// first row that has them.
 ReadResult readNetboxCsv(std::string_view text);
 
 }  // namespace mq::interchange

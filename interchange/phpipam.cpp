@@ -202,10 +202,11 @@ ReadResult readPhpipamCsv(std::string_view text) {
     if (badVlan) notice(item + ": VLAN " + quotedItem(vlan) + " is not a VLAN ID from 1 to 4094; left out");
     if (r.values.section.empty()) r.values.section = field(cSection);
     if (r.values.domain.empty()) r.values.domain = field(cDomain);
-    if (r.values.vrf.empty()) r.values.vrf = field(cVrf);
+    b.ipam.vrf = field(cVrf);
     if (r.values.customer.empty()) r.values.customer = field(cCustomer);
     r.blocks.push_back(std::move(b));
   }
+  shareCommonValues(r);
   return r;
 }
 

@@ -23,8 +23,8 @@ WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanVa
 // column after '/', or in Mask as a length or a dotted mask. Separated by commas, or by
 // semicolons when the header holds no comma. Every block read is active; its VLAN is kept
 // when it is a number (phpIPAM also takes VLAN names: those are named in a notice).
-// Section, Domain, VRF and Customer of the first row that has them become the plan's
-// values.
+// Section, Domain and Customer of the first row that has them become the plan's values;
+// a VRF too where every row has the same, else each block keeps its own.
 ReadResult readPhpipamCsv(std::string_view text);
 
 }  // namespace mq::interchange

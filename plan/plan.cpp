@@ -92,6 +92,7 @@ std::string checkIpamStatus(std::string_view status) {
     if (status == s) return {};
   return "is not container, active, reserved or deprecated";
 }
+
 std::string checkNote(std::string_view note) { return checkText(note, kMaxNoteBytes, true); }
 
 Plan::Plan(net::Prefix root) {

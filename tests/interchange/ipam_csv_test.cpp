@@ -131,6 +131,8 @@ TEST(NetboxCsv, WritesTagsAsSlugsAndVlansWithTheirGroup) {
       "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags,vlan_group,vlan_site\r\n"
       "10.40.0.0/16,container,Campus,,Campus IT,Access,campus,false,,\"planned,maskquill\",Campus VLANs,HQ\r\n"))
       << r.text;
+  EXPECT_EQ(readNetboxCsv(r.text).values.vlanGroup, "Campus VLANs");
+  EXPECT_EQ(readNetboxCsv(r.text).values.site, "HQ");
 }
 
 TEST(NetboxCsv, RefusesFilesItCannotRead) {

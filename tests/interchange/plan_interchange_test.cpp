@@ -139,7 +139,7 @@ TEST(PlanInterchange, IpamFilesComeBackAsTheyWere) {
        "Campus,10.80.0.0/16,16,,,default,\r\n"
        "Campus,10.80.0.0/22,22,,,default,\r\n"
        "Campus,10.80.1.0/24,24,Staff,110,default,\r\n"
-       "Campus,10.80.64.0/24,24,Lab,,default,\r\n"},
+       "Campus,10.80.64.0/24,24,Lab,,default,lab\r\n"},
   };
   for (const Case& c : cases) {
     plan::Plan plan(P(c.roots[0]));
