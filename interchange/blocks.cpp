@@ -16,6 +16,8 @@ std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root) {
                : b.reserved        ? Status::Reserved
                                    : Status::Active;
     if (b.assigned && b.vlan) e.vlan = b.vlan;
+    if (const plan::BlockIpam* v = plan.hasBlockIpam() ? plan.blockIpam(id) : nullptr) e.ipam = *v;
+    e.root = id == root;
     out.push_back(std::move(e));
   }
   return out;
@@ -28,6 +30,12 @@ std::vector<ExportBlock> blocksOf(const plan::Plan& plan) {
     out.insert(out.end(), std::make_move_iterator(tree.begin()), std::make_move_iterator(tree.end()));
   }
   return out;
+}
+
+bool handedToIpam(const ExportBlock& b) {
+  if (b.root || b.status == Status::Active || b.status == Status::Reserved || b.status == Status::Deprecated)
+    return true;
+  return b.status == Status::Container && (!b.name.empty() || !b.note.empty() || b.colour || !b.ipam.empty());
 }
 
 std::string describe(const Notice& n) {

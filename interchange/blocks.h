@@ -29,7 +29,14 @@ struct ExportBlock {
   Status status = Status::Active;
   std::optional<int> vlan;  // 1..4094
   std::size_t line = 0;     // where a reader found it (1-based), 0 when made here
+  plan::BlockIpam ipam{};   // the IPAM's own values of this prefix, where they differ from the plan's
+  bool root = false;        // a root of the plan
 };
+
+// Whether an IPAM is given the block: every root, assigned and reserved block, and a split
+// block that carries a name, note, colour or IPAM values of its own; never a bare half that
+// splitting made on the way down (nor a free leaf, unless free space is asked for).
+bool handedToIpam(const ExportBlock& b);
 
 struct PlanValues {
   // NetBox: names of objects that exist there (the import looks them up by name).
@@ -37,6 +44,8 @@ struct PlanValues {
   std::vector<std::string> tags;  // tag slugs
   // phpIPAM: the section (required by its import), the VLAN domain and the customer.
   std::string section, domain, customer;
+  // NetBox: the VLAN group and site that narrow a VLAN ID (its vlan_group and vlan_site).
+  std::string vlanGroup{}, site{};
   plan::CloudMode cloud = plan::CloudMode::None;
 };
 
@@ -46,7 +55,7 @@ struct ExportOptions {
 
 // The plan's blocks in preorder, root by root (each root first). A split block is a
 // container, an assigned leaf active (reserved when the user marked it so) with its VLAN,
-// a free leaf free; colour 0 (the plan's default) is no colour.
+// a free leaf free; colour 0 (the plan's default) is no colour; the block's IPAM values kept.
 std::vector<ExportBlock> blocksOf(const plan::Plan& plan);
 std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root);  // one root's tree
 

@@ -109,6 +109,19 @@ std::string asName(std::string_view text, bool* cut) {
   return name;
 }
 
+void shareCommonValues(ReadResult& r) {
+  auto shared = [&](std::string plan::BlockIpam::*v, std::string& planWide) {
+    for (const ExportBlock& b : r.blocks)
+      if (b.ipam.*v != r.blocks.front().ipam.*v) return;
+    if (r.blocks.empty()) return;
+    planWide = r.blocks.front().ipam.*v;
+    for (ExportBlock& b : r.blocks) (b.ipam.*v).clear();
+  };
+  shared(&plan::BlockIpam::tenant, r.values.tenant);
+  shared(&plan::BlockIpam::role, r.values.role);
+  shared(&plan::BlockIpam::vrf, r.values.vrf);
+}
+
 std::string quotedItem(std::string_view text) { return "\"" + textio::escaped(text, 60) + "\""; }
 
 }  // namespace mq::interchange

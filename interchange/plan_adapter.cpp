@@ -20,6 +20,8 @@ PlanValues valuesOf(const plan::Plan& plan) {
   out.section = v.section;
   out.domain = v.domain;
   out.customer = v.customer;
+  out.vlanGroup = v.vlanGroup;
+  out.site = v.site;
   out.cloud = plan.settings().cloud;
   return out;
 }
@@ -35,6 +37,8 @@ void keepValues(plan::Plan& plan, const PlanValues& values) {
   take(v.section, values.section);
   take(v.domain, values.domain);
   take(v.customer, values.customer);
+  take(v.vlanGroup, values.vlanGroup);
+  take(v.site, values.site);
   if (!values.tags.empty()) v.tags = values.tags;
   plan.setIpamValues(std::move(v));
   if (values.cloud != plan::CloudMode::None) {
@@ -54,6 +58,7 @@ std::vector<plan::ImportItem> importItemsOf(const std::vector<ExportBlock>& bloc
     i.note = b.note;
     i.colour = b.colour;
     i.line = b.line;
+    i.ipam = b.ipam;
     switch (b.status) {
       case Status::Container: i.state = plan::ImportState::Split; break;
       case Status::Active: i.state = plan::ImportState::Assigned; break;
@@ -123,6 +128,7 @@ void markParents(std::vector<plan::ImportItem>& items) {
       plan::ImportItem& parent = items[open.back()];
       parent.state = plan::ImportState::Split;
       parent.vlan = 0;
+      parent.ipam.status = "container";  // read from the file: written back though it may carry no name
     }
     open.push_back(i);
   }

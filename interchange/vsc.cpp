@@ -168,13 +168,22 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
   // The tool opens a plan in a cloud mode only when no subnet is smaller than the mode allows.
   int longest = base.length;
   for (const ExportBlock* b : inside) longest = std::max(longest, b->prefix.length);
-  if (!modeText(mode).empty() && longest > plan::cloudRules(mode).longest)
+  // The page refuses the whole plan when a mode's minimum is broken ("One or more subnets are
+  // smaller than the minimum allowed"): the plan is written in the standard mode instead.
+  std::string_view modeName = modeText(mode);
+  if (!modeName.empty() && longest > plan::cloudRules(mode).longest) {
     r.notices.push_back({0, "visualsubnetcalc opens this plan in its standard mode: it holds a /" + std::to_string(longest) +
                                 ", smaller than " + std::string(plan::cloudRules(mode).label) + " allows (/" +
                                 std::to_string(plan::cloudRules(mode).longest) + ")"});
+    modeName = {};
+  }
+  // The page cuts a note at its first double quote.
+  for (const ExportBlock& b : blocks)
+    if (noteOf(b).find('"') != std::string::npos)
+      r.notices.push_back({0, net::formatNetwork(b.prefix) + ": visualsubnetcalc cuts its note at the first \" (" +
+                                  quotedItem(noteOf(b)) + ")"});
 
   JsonOut j(!shortKeys);
-  const std::string_view modeName = modeText(mode);
   const std::string baseText = net::formatNetwork(base);
   j.open();
   j.key(shortKeys ? "v" : "config_version");

@@ -8,7 +8,8 @@
 //               default false; "cloud" is one of none, aws, azure, gcp, oci, default none)
 //   "ipam":     values handed to an IPAM with every prefix (optional, each optional, default
 //               ""): {"tenant", "role", "vrf": strings, "tags": [strings], "section",
-//               "domain", "customer": strings}, each at most 200 bytes, no control characters
+//               "domain", "customer", "vlan_group", "site": strings}, each at most 200
+//               bytes, no control characters
 //   "segments": the segment list last allocated (optional), each an object with
 //       "name"      as a block's name (required)
 //       "hosts"     a decimal string (required; "0" when only lengths are asked)
@@ -31,6 +32,9 @@
 //       "growth"    the growth its segment asked for, as in a segment (assigned leaves only)
 //       "vlan"      its segment's VLAN ID, 1 to 4094 (assigned leaves only)
 //       "reserved"  true: kept back by the user (assigned leaves only; default false)
+//       "ipam"      what an IPAM said of this prefix (optional): {"tenant", "role", "vrf":
+//                   strings as in "ipam" above, "status": container, active, reserved or
+//                   deprecated, "pool": true}, each optional
 //
 // Version 1 has "root" (one prefix) instead of "roots", and none of "settings", "segments",
 // "growth" and "vlan"; it is read as a plan of that one root.
@@ -75,6 +79,8 @@ struct RawDocument {
   IpamValues ipam;
   std::vector<Segment> segments;
   std::vector<RawBlock> blocks;
+  // Rare, so kept beside the blocks rather than in each: (index into blocks, values).
+  std::vector<std::pair<std::size_t, BlockIpam>> blockIpam;
 };
 
 void noteV2(RawDocument& doc, const json::Reader& in) {
@@ -123,6 +129,8 @@ bool firstTime(json::Reader& in, unsigned& seen, unsigned bit, const std::string
   return true;
 }
 
+void readBlockIpam(json::Reader& in, BlockIpam& v);
+
 void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b) {
   if (!in.beginObject()) return;
   std::string key;
@@ -155,6 +163,10 @@ void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b) {
     } else if (key == "reserved" && firstTime(in, seen, 512, key)) {
       noteV2(doc, in);
       in.readBool(b.reserved);
+    } else if (key == "ipam" && firstTime(in, seen, 1024, key)) {
+      noteV2(doc, in);
+      doc.blockIpam.emplace_back(doc.blocks.size() - 1, BlockIpam{});
+      readBlockIpam(in, doc.blockIpam.back().second);
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
@@ -193,17 +205,17 @@ void readIpam(json::Reader& in, IpamValues& v) {
   if (!in.beginObject()) return;
   std::string key;
   unsigned seen = 0;
-  std::string* const texts[] = {&v.tenant, &v.role, &v.vrf, &v.section, &v.domain, &v.customer};
-  constexpr const char* kNames[] = {"tenant", "role", "vrf", "section", "domain", "customer"};
+  std::string* const texts[] = {&v.tenant, &v.role, &v.vrf, &v.section, &v.domain, &v.customer, &v.vlanGroup, &v.site};
+  constexpr const char* kNames[] = {"tenant", "role", "vrf", "section", "domain", "customer", "vlan_group", "site"};
   while (in.nextMember(key)) {
     bool known = false;
-    for (unsigned i = 0; i < 6 && !known; ++i) {
+    for (unsigned i = 0; i < 8 && !known; ++i) {
       if (key != kNames[i]) continue;
       known = true;
       if (firstTime(in, seen, 1u << i, key)) readIpamText(in, *texts[i]);
     }
     if (known) continue;
-    if (key == "tags" && firstTime(in, seen, 64, key)) {
+    if (key == "tags" && firstTime(in, seen, 1024, key)) {
       if (!in.beginArray()) return;
       while (in.nextItem()) {
         if (v.tags.size() == 256) {
@@ -212,6 +224,28 @@ void readIpam(json::Reader& in, IpamValues& v) {
         }
         readIpamText(in, v.tags.emplace_back());
       }
+    } else {
+      in.fail("unknown key \"" + key + "\"");
+    }
+  }
+}
+
+void readBlockIpam(json::Reader& in, BlockIpam& v) {
+  if (!in.beginObject()) return;
+  std::string key;
+  unsigned seen = 0;
+  while (in.nextMember(key)) {
+    if (key == "tenant" && firstTime(in, seen, 1, key)) {
+      readIpamText(in, v.tenant);
+    } else if (key == "role" && firstTime(in, seen, 2, key)) {
+      readIpamText(in, v.role);
+    } else if (key == "vrf" && firstTime(in, seen, 4, key)) {
+      readIpamText(in, v.vrf);
+    } else if (key == "status" && firstTime(in, seen, 8, key)) {
+      if (in.readString(v.status))
+        if (auto r = checkIpamStatus(v.status); !r.empty()) in.fail("\"" + v.status.substr(0, 20) + "\" " + r);
+    } else if (key == "pool" && firstTime(in, seen, 16, key)) {
+      in.readBool(v.pool);
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
@@ -429,6 +463,8 @@ class TreeBuilder {
       if (!c) return fault("colour", "\"" + raw.colour.substr(0, 20) + "\" is not a colour written #rrggbb");
       (void)plan_.setColour(id, *c);
     }
+    if (nextIpam_ < doc_.blockIpam.size() && doc_.blockIpam[nextIpam_].first == k)
+      (void)plan_.setBlockIpam(id, doc_.blockIpam[nextIpam_++].second);
     const bool assigned = raw.assigned.value_or(false);
     if (raw.parts) {
       if (assigned) return fault("assigned", "a split block cannot be assigned: only its parts can");
@@ -466,6 +502,7 @@ class TreeBuilder {
   Plan plan_;
   std::vector<Open> open_;                                  // split blocks still taking parts
   std::size_t nextRoot_ = 0;                                // the root whose tree comes next
+  std::size_t nextIpam_ = 0;                                // the next of doc_.blockIpam to place
   net::Prefix root_;                                        // the root whose tree is being read
   std::size_t rootEntry_ = 0;
   std::vector<std::pair<net::u128, std::size_t>> leaves_;   // (first address, entry), address order
@@ -535,7 +572,28 @@ void appendIpam(std::string& out, const IpamValues& v) {
   field("section", v.section);
   field("domain", v.domain);
   field("customer", v.customer);
+  field("vlan_group", v.vlanGroup);
+  field("site", v.site);
   out += "},";
+}
+
+void appendBlockIpam(std::string& out, const BlockIpam& v) {
+  out += ", \"ipam\": {";
+  bool first = true;
+  auto field = [&](const char* key, const std::string& value) {
+    if (value.empty()) return;
+    out += first ? "\"" : ", \"";
+    first = false;
+    out += key;
+    out += "\": ";
+    json::appendString(out, value);
+  };
+  field("tenant", v.tenant);
+  field("role", v.role);
+  field("vrf", v.vrf);
+  field("status", v.status);
+  if (v.pool) out += first ? "\"pool\": true" : ", \"pool\": true";
+  out += '}';
 }
 
 }  // namespace
@@ -606,6 +664,7 @@ std::string writeDocument(const Plan& plan) {
     } else {
       out += "\", \"assigned\": false";
     }
+    if (const BlockIpam* v = plan.hasBlockIpam() ? plan.blockIpam(order[i]) : nullptr) appendBlockIpam(out, *v);
     out += i + 1 < order.size() ? "},\n" : "}\n";
   }
   out += "  ]\n}\n";

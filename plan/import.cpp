@@ -19,6 +19,8 @@ std::string lineText(const ImportItem& item, std::size_t index) {
 std::string checkFields(const ImportItem& item) {
   if (auto r = checkName(item.name); !r.empty()) return "the name " + r;
   if (auto r = checkNote(item.note); !r.empty()) return "the note " + r;
+  for (const std::string* text : {&item.ipam.tenant, &item.ipam.role, &item.ipam.vrf})
+    if (auto r = checkName(*text); !r.empty()) return "the IPAM value " + r;
   if (item.colour && *item.colour > 0xFFFFFFu) return "a colour is 0xRRGGBB, at most 0xFFFFFF";
   if (item.vlan < 0 || item.vlan > kMaxVlan) return "VLAN " + std::to_string(item.vlan) + " is not from 1 to 4094";
   if (item.vlan && (item.state == ImportState::Free || item.state == ImportState::Split))
@@ -167,6 +169,7 @@ std::string place(Plan& plan, const ImportItem& item) {
     results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
   }
   if (item.colour) results.push_back(plan.setColour(id, *item.colour));
+  if (!item.ipam.empty()) results.push_back(plan.setBlockIpam(id, item.ipam));
   for (auto& r : results)
     if (!r.empty()) return net::formatNetwork(item.prefix) + ": " + r;
   return {};

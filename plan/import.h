@@ -30,6 +30,7 @@ struct ImportItem {
   std::optional<std::uint32_t> colour{};
   ImportState state = ImportState::Assigned;
   std::size_t line = 0;  // where it was read (1-based), 0 when not from a file
+  BlockIpam ipam{};      // what an IPAM said of the prefix, kept with its block
 };
 
 struct ImportRefusal {

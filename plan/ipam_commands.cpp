@@ -10,12 +10,15 @@ class IpamValuesCommand : public Command {
   explicit IpamValuesCommand(IpamValues v) : new_(std::move(v)) {}
   std::string apply(Plan& plan) override {
     const std::pair<const char*, const std::string*> texts[] = {
-        {"tenant", &new_.tenant}, {"role", &new_.role},       {"VRF", &new_.vrf},
-        {"section", &new_.section}, {"domain", &new_.domain}, {"customer", &new_.customer}};
+        {"tenant", &new_.tenant},        {"role", &new_.role},     {"VRF", &new_.vrf},
+        {"section", &new_.section},      {"domain", &new_.domain}, {"customer", &new_.customer},
+        {"VLAN group", &new_.vlanGroup}, {"site", &new_.site}};
     for (const auto& [what, text] : texts)
       if (auto r = checkName(*text); !r.empty()) return std::string("the ") + what + " " + r;
-    for (const auto& tag : new_.tags)
+    for (const auto& tag : new_.tags) {
       if (auto r = checkName(tag); !r.empty() || tag.empty()) return "a tag " + (tag.empty() ? "is empty" : r);
+      if (auto r = checkSlug(tag); !r.empty()) return "the tag \"" + tag + "\" " + r;
+    }
     old_ = plan.ipamValues();
     plan.setIpamValues(new_);
     return {};

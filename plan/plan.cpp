@@ -35,6 +35,64 @@ int log2Of(int n) {
 }  // namespace
 
 std::string checkName(std::string_view name) { return checkText(name, kMaxNameBytes, false); }
+
+namespace {
+
+// Django's slugify without Unicode: accents dropped (as NFKD then ASCII does for Latin-1),
+// other characters than letters, digits, '_', '-' and blanks dropped, lower case, runs of
+// blanks and '-' one '-', '-' and '_' trimmed from the ends.
+std::string slugify(std::string_view text) {
+  // U+00C0..U+00FF: the base letter, or 0 where NFKD gives none.
+  static constexpr char kLatin1[] =
+      "AAAAAA\0CEEEEIIII"
+      "\0NOOOOO\0\0UUUUY\0\0"
+      "aaaaaa\0ceeeeiiii"
+      "\0nooooo\0\0uuuuy\0y";
+  std::string ascii;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ascii += static_cast<char>(c);
+    } else if ((c == 0xC3) && i + 1 < text.size()) {
+      const auto d = static_cast<unsigned char>(text[i + 1]);
+      if (d >= 0x80 && d <= 0xBF && kLatin1[d - 0x80] != 0) ascii += kLatin1[d - 0x80];
+    }
+  }
+  std::string out;
+  bool gap = false;
+  for (char c : ascii) {
+    const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    if (c == '-' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+      gap = true;
+    } else if (word) {
+      if (gap && !out.empty()) out += '-';
+      gap = false;
+      out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+  }
+  while (!out.empty() && (out.front() == '-' || out.front() == '_')) out.erase(0, 1);
+  while (!out.empty() && (out.back() == '-' || out.back() == '_')) out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+std::string checkSlug(std::string_view tag) {
+  bool slug = !tag.empty();
+  for (char c : tag)
+    slug = slug && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_');
+  if (slug) return {};
+  const std::string would = slugify(tag);
+  return would.empty() ? std::string("is not a slug (letters, digits, - and _), and has nothing to make one of")
+                       : "is not a slug: NetBox looks tags up by slug; \"" + would + "\" would be one";
+}
+
+std::string checkIpamStatus(std::string_view status) {
+  for (std::string_view s : {"", "container", "active", "reserved", "deprecated"})
+    if (status == s) return {};
+  return "is not container, active, reserved or deprecated";
+}
+
 std::string checkNote(std::string_view note) { return checkText(note, kMaxNoteBytes, true); }
 
 Plan::Plan(net::Prefix root) {
@@ -164,6 +222,7 @@ BlockId Plan::append(Block b) {
 }
 
 void Plan::kill(BlockId id) {
+  if (!blockIpam_.empty()) (void)setBlockIpam(id, {});
   edit(id) = Block{};
   alive_[id] = 0;
   --live_;
@@ -178,6 +237,7 @@ void Plan::startJournal(Journal& j) {
 void Plan::stopJournal() {
   if (!journal_.to) return;
   std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
+  std::vector<std::uint8_t>().swap(journal_.to->ipamSeen_);
   journal_.to = nullptr;
 }
 
@@ -193,6 +253,16 @@ void Plan::swapWith(Journal& j) {
     alive_[e.id] = e.alive;
     e.alive = was;
     std::swap(blocks_[e.id], e.block);
+  }
+  for (auto& [id, values] : j.ipam_) {
+    changed(id);
+    std::optional<BlockIpam> now;
+    if (auto it = blockIpam_.find(id); it != blockIpam_.end()) {
+      now = std::move(it->second);
+      blockIpam_.erase(it);
+    }
+    if (values) blockIpam_.emplace(id, std::move(*values));
+    values = std::move(now);
   }
 }
 
@@ -363,6 +433,33 @@ std::string Plan::setVlan(BlockId id, int vlan) {
   return {};
 }
 
+const BlockIpam* Plan::blockIpam(BlockId id) const {
+  const auto it = blockIpam_.find(id);
+  return it == blockIpam_.end() ? nullptr : &it->second;
+}
+
+std::string Plan::setBlockIpam(BlockId id, BlockIpam values) {
+  if (auto r = checkLive(id); !r.empty()) return r;
+  for (const std::string* text : {&values.tenant, &values.role, &values.vrf})
+    if (auto r = checkName(*text); !r.empty()) return "the IPAM value " + r;
+  if (auto r = checkIpamStatus(values.status); !r.empty()) return "the IPAM status " + r;
+  const auto it = blockIpam_.find(id);
+  if (it == blockIpam_.end() && values.empty()) return {};
+  changed(id);
+  if (Journal* j = journal_.to) {
+    if (j->ipamSeen_.size() <= id) j->ipamSeen_.resize(blocks_.size(), 0);
+    if (!j->ipamSeen_[id]) {
+      j->ipamSeen_[id] = 1;
+      j->ipam_.emplace_back(id, it == blockIpam_.end() ? std::nullopt : std::optional<BlockIpam>(it->second));
+    }
+  }
+  if (values.empty())
+    blockIpam_.erase(it);
+  else
+    blockIpam_[id] = std::move(values);
+  return {};
+}
+
 net::Count Plan::usableHosts(const net::Prefix& p) {
   // The engine decides which addresses are usable (RFC 3021, Subnet-Router anycast).
   return net::hostsOf(p).usable;
@@ -389,6 +486,11 @@ bool Plan::operator==(const Plan& other) const {
         x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
         x.vlan != y.vlan || x.reserved != y.reserved || x.children.size() != y.children.size())
       return false;
+    if (hasBlockIpam() || other.hasBlockIpam()) {
+      const BlockIpam* p = blockIpam(a);
+      const BlockIpam* q = other.blockIpam(b);
+      if (!(p && q ? *p == *q : p == q)) return false;
+    }
     for (std::size_t i = 0; i < x.children.size(); ++i) stack.emplace_back(x.children[i], y.children[i]);
   }
   return true;

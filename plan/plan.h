@@ -2,6 +2,7 @@
 // An address plan: root blocks of either family (one of each for a dual-stack plan, or
 // more), each split into a tree of blocks.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,14 +65,33 @@ struct Settings {
 
 // Values an IPAM asks of every prefix handed to it, kept with the plan so that an export
 // need not ask again: NetBox's tenant, role, VRF and tags; phpIPAM's section, VLAN domain
-// and customer (its VRF is the same as NetBox's).
+// and customer (its VRF is the same as NetBox's). A VLAN ID alone is ambiguous in NetBox
+// when two VLAN groups hold it: its import narrows the VLAN by vlan_group and vlan_site.
 struct IpamValues {
   std::string tenant, role, vrf;
   std::vector<std::string> tags;
   std::string section, domain, customer;
+  std::string vlanGroup{}, site{};  // initialised: the seven values before them make a whole item
   bool empty() const { return *this == IpamValues{}; }
   bool operator==(const IpamValues&) const = default;
 };
+
+// What an IPAM said of one of its prefixes where it differs from the plan-wide values:
+// kept with the block it became, so that an export writes it back. status is the IPAM's
+// own where the block's state does not tell it ("deprecated"), or "container" for a
+// container read from a file (kept on export even without a name).
+struct BlockIpam {
+  std::string tenant, role, vrf, status;
+  bool pool = false;  // NetBox's is_pool
+  bool empty() const { return *this == BlockIpam{}; }
+  bool operator==(const BlockIpam&) const = default;
+};
+// Empty when the status may be a block's IPAM status: "", container, active, reserved or
+// deprecated (NetBox's PrefixStatusChoices).
+std::string checkIpamStatus(std::string_view status);
+// NetBox looks tags up by slug (Django's validate_slug: letters, digits, '-' and '_'):
+// empty when the tag is one, else the reason, naming the slug Django's slugify makes of it.
+std::string checkSlug(std::string_view tag);
 
 // Empty when the text may be a block's name (valid UTF-8, no control characters, at most
 // kMaxNameBytes bytes), else the reason.
@@ -98,6 +118,9 @@ class Journal {
   };
   std::vector<Entry> entries_;
   std::vector<std::uint8_t> seen_;  // by id, for the blocks that existed at the start
+  // The blocks' IPAM values as they were (nullopt: none), once per block edited.
+  std::vector<std::pair<BlockId, std::optional<BlockIpam>>> ipam_;
+  std::vector<std::uint8_t> ipamSeen_;  // by id
 };
 
 class Plan {
@@ -142,6 +165,11 @@ class Plan {
   std::string setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0, double growthPercent = 0);
   std::string setVlan(BlockId id, int vlan);  // 0 clears it; assigned leaves only
   std::string setReserved(BlockId id, bool reserved);  // assigned leaves only; freeing clears it
+  // A block's IPAM values (nullptr when it has none); empty values take them away. Kept
+  // in a side table: a plan without them pays nothing per block.
+  const BlockIpam* blockIpam(BlockId id) const;
+  std::string setBlockIpam(BlockId id, BlockIpam values);
+  bool hasBlockIpam() const { return !blockIpam_.empty(); }
 
   // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
   // the same parts (their ids kept): the same address space, one level deeper.
@@ -167,7 +195,8 @@ class Plan {
   static net::Count usableHosts(const net::Prefix& p);
   net::Count spareHosts(BlockId id) const;  // by the plan's cloud mode
 
-  // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values.
+  // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values
+  // (the plan's and its blocks').
   bool operator==(const Plan& other) const;
 
   // Blocks edited (by any edit, undo or redo) for views that update only what changed:
@@ -195,6 +224,7 @@ class Plan {
   Settings settings_;
   std::vector<Segment> segments_;
   IpamValues ipam_;
+  std::map<BlockId, BlockIpam> blockIpam_;
   // Not copied with the plan: a copy records into no journal.
   struct JournalRef {
     Journal* to = nullptr;

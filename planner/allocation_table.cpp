@@ -9,9 +9,9 @@ namespace mq::planner {
 
 namespace {
 
-const char* const kTitles[AllocColumnCount] = {"Name",  "VLAN",  "IPv4 prefix", "IPv6 prefix", "Mask",
-                                               "First", "Last",  "Broadcast",   "Hosts asked", "Needed",
-                                               "Usable", "Spare", "Note"};
+const char* const kTitles[AllocColumnCount] = {"Name",   "VLAN",  "IPv4 prefix", "IPv6 prefix", "Mask",
+                                               "First",  "Last",  "Broadcast",   "Hosts asked", "Needed",
+                                               "Usable", "Spare", "Note",        "IPAM"};
 
 std::string numberKey(const std::string& digits)
 {
@@ -47,6 +47,24 @@ bool allocationColumnIsNumber(int column)
     return column == AVlan || column == AHosts || column == ANeeded || column == AUsable || column == ASpare;
 }
 
+std::string ipamText(const plan::Plan& plan, plan::BlockId id)
+{
+    const plan::BlockIpam* v = id != plan::kNoBlock && plan.hasBlockIpam() ? plan.blockIpam(id) : nullptr;
+    if (!v)
+        return {};
+    std::string out;
+    auto add = [&](const std::string& part) {
+        if (!part.empty())
+            out += (out.empty() ? "" : ", ") + part;
+    };
+    add(v->tenant);
+    add(v->role);
+    add(v->vrf.empty() ? std::string() : "VRF " + v->vrf);
+    add(v->status == "container" ? std::string() : v->status);  // a split block shows no row here
+    add(v->pool ? "pool" : "");
+    return out;
+}
+
 AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair)
 {
     AllocationRow row;
@@ -57,8 +75,12 @@ AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair)
         row.cells[c] = cells[c];
     const plan::Block& b = plan.block(row.id);
     const net::Hosts h = net::hostsOf(b.prefix);
+    // The IPv4 and IPv6 blocks of a segment were imported apart and may say different things.
+    const std::string ipam4 = ipamText(plan, pair.v4), ipam6 = ipamText(plan, pair.v6);
+    row.cells[AIpam] = ipam6.empty() || ipam4 == ipam6 ? ipam4 : ipam4.empty() ? ipam6 : ipam4 + " / " + ipam6;
     row.keys[AName] = row.cells[AName];
     row.keys[ANote] = row.cells[ANote];
+    row.keys[AIpam] = row.cells[AIpam];
     for (int c : {AVlan, AHosts, ANeeded, AUsable, ASpare})
         row.keys[static_cast<std::size_t>(c)] = numberKey(row.cells[static_cast<std::size_t>(c)]);
     if (pair.v4 != plan::kNoBlock)

@@ -14,7 +14,20 @@
 namespace mq::planner {
 
 enum AllocColumn {
-    AName, AVlan, AIpv4, AIpv6, AMask, AFirst, ALast, ABroadcast, AHosts, ANeeded, AUsable, ASpare, ANote,
+    AName,
+    AVlan,
+    AIpv4,
+    AIpv6,
+    AMask,
+    AFirst,
+    ALast,
+    ABroadcast,
+    AHosts,
+    ANeeded,
+    AUsable,
+    ASpare,
+    ANote,
+    AIpam,  // what an IPAM said of the block's prefix: tenant, role, VRF, status, pool
     AllocColumnCount
 };
 const char* allocationColumnTitle(int column);
@@ -28,6 +41,10 @@ struct AllocationRow {
     // Orders as the column means: numbers by value, addresses by family and value.
     std::array<std::string, AllocColumnCount> keys;
 };
+
+// A block's own IPAM values in a few words ("Staff Dept, Access, VRF guest, deprecated,
+// pool"), empty when it has none.
+std::string ipamText(const plan::Plan& plan, plan::BlockId id);
 
 // One row of the engine's table, worded and keyed.
 AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair);

@@ -44,7 +44,9 @@ int runExport(const Invocation& call) {
 
   interchange::PlanValues values = interchange::valuesOf(plan);
   for (auto [option, to] : {std::pair{"--tenant", &values.tenant}, {"--role", &values.role}, {"--vrf", &values.vrf},
-                            {"--section", &values.section}, {"--customer", &values.customer}})
+                            {"--section", &values.section}, {"--domain", &values.domain},
+                            {"--customer", &values.customer}, {"--vlan-group", &values.vlanGroup},
+                            {"--site", &values.site}})
     if (!takeValue(call, option, *to)) return kExitBadInput;
   if (const std::string* tags = a.value("--tags")) {
     values.tags.clear();
@@ -53,6 +55,8 @@ int runExport(const Invocation& call) {
       std::string tag = tags->substr(from, comma - from);
       if (auto r = plan::checkName(tag); !r.empty() || tag.empty())
         return call.refuse("--tags " + textio::escaped(*tags) + ": a tag " + (tag.empty() ? "is empty" : r));
+      if (auto r = plan::checkSlug(tag); !r.empty())
+        return call.refuse("--tags " + textio::escaped(*tags) + ": \"" + textio::escaped(tag) + "\" " + r);
       values.tags.push_back(std::move(tag));
       from = comma + 1;
     }
@@ -76,21 +80,29 @@ const Command kPlanExportCommand{
     "--format FORMAT [VALUES] [--include-free] PLAN.mqplan",
     "      writes a saved plan in the format another tool imports: netbox, phpipam,\n"
     "      vsc-json, vsc-link (visualsubnetcalc) or csv (the plan's leaves)\n",
-    "      netbox: prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags;\n"
-    "      split blocks as container, assigned ones as active, reserved ones as reserved.\n"
-    "      phpipam: Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer; a section is\n"
-    "      required. vsc-json and vsc-link: the first IPv4 root's tree with notes, colours\n"
-    "      and the cloud mode (other roots are named on standard error and left out).\n"
+    "      netbox: prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\n"
+    "      (and vlan_group,vlan_site when given); roots and split blocks with a name, note\n"
+    "      or colour as container, assigned ones as active, reserved ones as reserved;\n"
+    "      the halves that splitting made are left out. Values read from an IPAM for one\n"
+    "      prefix are written back with it.\n"
+    "      phpipam: Section,Subnet,Mask,Description,VLAN,Domain,VRF, the same blocks; a\n"
+    "      section is required. vsc-json and vsc-link: the first IPv4 root's tree with\n"
+    "      notes, colours and the cloud mode (other roots are named on standard error and\n"
+    "      left out).\n"
     "      CSV files have CR LF line ends. In csv, a name or note that a spreadsheet\n"
     "      would read as a formula (it starts with = + - @, a tab or CR) is written after\n"
     "      a '; netbox and phpipam keep it as it is and name it on standard error.\n"
     "      VALUES, any of the options below, replace those the plan keeps.\n"
     "      --tenant, --role, --vrf   NetBox objects by name (--vrf also phpIPAM's VRF)\n"
     "      --tags A,B      NetBox tag slugs\n"
-    "      --section, --customer     phpIPAM's section and customer\n"
+    "      --vlan-group, --site      NetBox's VLAN group and site, which tell VLANs of\n"
+    "                      the same ID apart\n"
+    "      --section, --domain       phpIPAM's section and VLAN domain\n"
+    "      --customer      kept in the plan (phpIPAM's import does not read it)\n"
     "      --include-free  free blocks too (NetBox: as reserved; phpIPAM: as subnets)\n",
     {{{"--format", true}, {"--tenant", true}, {"--role", true}, {"--vrf", true}, {"--tags", true},
-      {"--section", true}, {"--customer", true}, {"--include-free"}}},
+      {"--section", true}, {"--domain", true}, {"--customer", true}, {"--vlan-group", true}, {"--site", true},
+      {"--include-free"}}},
     runExport,
 };
 

@@ -146,7 +146,8 @@ const Command kPlanImportCommand{
     "      vsc-json or vsc-link; exit status 2 when some items were not placed\n",
     "      list: prefix[, name[, note]] a line (an address alone is its /32 or /128; #\n"
     "      comments). netbox and phpipam: their CSV, columns by header name, with status,\n"
-    "      VLAN and the tenant, VRF, section... kept in the plan for the next export.\n"
+    "      VLAN and the tenant, VRF, section... kept in the plan for the next export (a\n"
+    "      prefix keeps its own tenant, role, VRF, status and pool where rows differ).\n"
     "      vsc-json and vsc-link: visualsubnetcalc's tree, notes, colours and cloud mode.\n"
     "      Each prefix becomes a block, the tree split in halves down to it; containers\n"
     "      stay split, and in NetBox and phpIPAM files a prefix holding others is their\n"

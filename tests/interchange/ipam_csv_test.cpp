@@ -31,11 +31,12 @@ std::string notices(const std::vector<Notice>& list) {
   return out;
 }
 
-// What a format keeps of a block: the assigned and reserved ones with their values.
+// What a format keeps of a block: the assigned and reserved ones with their values, and
+// containers that carry something of their own.
 std::vector<ExportBlock> kept(std::vector<ExportBlock> blocks, bool keepNotes) {
   std::vector<ExportBlock> out;
   for (ExportBlock& b : blocks) {
-    if (b.status == Status::Free) continue;
+    if (b.status == Status::Free || !handedToIpam(b)) continue;
     b.colour.reset();
     if (!keepNotes) b.note.clear();
     out.push_back(std::move(b));
@@ -46,7 +47,9 @@ std::vector<ExportBlock> kept(std::vector<ExportBlock> blocks, bool keepNotes) {
 TEST(NetboxCsv, WritesTheImportFormsColumns) {
   const WriteResult r = writeNetboxCsv(campus(), campusValues());
   EXPECT_EQ(r.text, fixture("netbox_export.csv"));
-  EXPECT_TRUE(r.notices.empty() && r.error.empty());
+  EXPECT_EQ(notices(r.notices),
+            "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
+            "the ID: give the VLAN group or site\n");
   // Free space only when asked for, kept back as reserved.
   const std::string all = writeNetboxCsv(campus(), campusValues(), {true}).text;
   EXPECT_NE(all.find("\r\n10.40.48.0/20,reserved,,"), std::string::npos) << all;
@@ -68,7 +71,7 @@ TEST(NetboxCsv, ReadsFilesAsUsersWriteThem) {
   ASSERT_TRUE(r.error.empty()) << r.error;
   EXPECT_EQ(brief(r.blocks),
             "10.50.0.0/16 0 Campus| - -\n"
-            "10.50.1.0/24 1 Staff, floor 1|Two lines\r\nof comments 110 -\n"
+            "10.50.1.0/24 1 Staff, floor 1|Two lines\nof comments 110 -\n"
             "10.50.2.0/24 1 Voice| 120 -\n"
             "10.50.3.0/24 3 Old printers| - -\n"
             "10.50.4.0/24 1 Odd| - -\n"
@@ -79,8 +82,57 @@ TEST(NetboxCsv, ReadsFilesAsUsersWriteThem) {
             "line 7: 10.50.4.0/24: status \"retired\" is not container, active, reserved or deprecated; read as active\n"
             "line 7: 10.50.4.0/24: VLAN \"5000\" is not a VLAN ID from 1 to 4094; left out\n"
             "line 8: \"10.50.5.0/33\": prefix length 33 is above 32; the row is left out\n");
-  EXPECT_EQ(r.values.role, "Access");
+  // Rows that differ keep their own values; only the tags are the plan's.
+  EXPECT_EQ(r.values.role, "");
+  EXPECT_EQ(r.blocks[1].ipam.role, "Access");
+  EXPECT_EQ(r.blocks[0].ipam.tenant, "Campus IT");
+  EXPECT_EQ(r.blocks[1].ipam.vrf, "campus");
+  EXPECT_EQ(r.blocks[3].ipam.status, "deprecated");
   EXPECT_EQ(r.values.tags, (std::vector<std::string>{"core", "dc"}));
+}
+
+// NetBox's export takes its user's csv_delimiter: comma, semicolon, pipe or tab.
+TEST(NetboxCsv, ReadsEveryDelimiterItsExportWrites) {
+  for (const char* sep : {",", ";", "|", "\t"}) {
+    const std::string s = sep;
+    const ReadResult r = readNetboxCsv("Prefix" + s + "Status" + s + "Description" + s + "VRF\r\n10.1.0.0/24" + s +
+                                       "Active" + s + "\"Staff, A; B | C\"" + s + "Global\r\n");
+    ASSERT_EQ(r.error, "") << s;
+    EXPECT_EQ(brief(r.blocks), "10.1.0.0/24 1 Staff, A; B | C| - -\n") << s;
+    EXPECT_EQ(r.values.vrf, "") << s;  // "Global" is NetBox's word for no VRF
+  }
+}
+
+// NetBox's import looks tags up by slug and VLANs up by ID within a group or site: a tag
+// that is no slug fails every row (refused, naming the slug it would be), and the group
+// and site are written where given.
+TEST(NetboxCsv, WritesTagsAsSlugsAndVlansWithTheirGroup) {
+  const std::pair<const char*, const char*> tags[] = {
+      {"core-net", ""},
+      {"Core_1", ""},
+      {"Core Network", "is not a slug: NetBox looks tags up by slug; \"core-network\" would be one"},
+      {"Büro Zürich", "is not a slug: NetBox looks tags up by slug; \"buro-zurich\" would be one"},
+      {" lab <b>-", "is not a slug: NetBox looks tags up by slug; \"lab-b\" would be one"},
+      {"!!", "is not a slug (letters, digits, - and _), and has nothing to make one of"},
+  };
+  for (const auto& [tag, why] : tags) {
+    EXPECT_EQ(plan::checkSlug(tag), why) << tag;
+    PlanValues v = campusValues();
+    v.tags = {"planned", tag};
+    const WriteResult r = writeNetboxCsv(campus(), v);
+    EXPECT_EQ(r.error, *why ? "the tag \"" + std::string(tag) + "\" " + why : "") << tag;
+  }
+  PlanValues v = campusValues();
+  v.vlanGroup = "Campus VLANs";
+  v.site = "HQ";
+  const WriteResult r = writeNetboxCsv(campus(), v);
+  EXPECT_TRUE(r.notices.empty());
+  EXPECT_TRUE(r.text.starts_with(
+      "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags,vlan_group,vlan_site\r\n"
+      "10.40.0.0/16,container,Campus,,Campus IT,Access,campus,false,,\"planned,maskquill\",Campus VLANs,HQ\r\n"))
+      << r.text;
+  EXPECT_EQ(readNetboxCsv(r.text).values.vlanGroup, "Campus VLANs");
+  EXPECT_EQ(readNetboxCsv(r.text).values.site, "HQ");
 }
 
 TEST(NetboxCsv, RefusesFilesItCannotRead) {
@@ -101,7 +153,43 @@ TEST(PhpipamCsv, WritesTheTemplatesColumns) {
   // phpIPAM reads a line at a time: a note standing in for a missing name keeps to one line.
   std::vector<ExportBlock> unnamed = {{test::P("10.0.0.0/24"), "", "two\r\nlines", {}, Status::Active, {}, 0}};
   EXPECT_EQ(writePhpipamCsv(unnamed, campusValues()).text,
-            "Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer\r\nCampus,10.0.0.0/24,24,two lines,,default,campus,\r\n");
+            "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\nCampus,10.0.0.0/24,24,two lines,,default,campus\r\n");
+}
+
+// phpIPAM's import passes each value through htmlentities and then refuses ; ' and " in a
+// description: each such row is named. A VRF or VLAN domain it refuses fails every row,
+// and it reads no Customer column.
+TEST(PhpipamCsv, NamesWhatItsImportRefuses) {
+  const std::pair<const char*, const char*> descriptions[] = {
+      {"Staff 2nd floor", ""},
+      {"R&D", "its import makes an HTML entity of \"&\" and refuses the entity's ; (\"R&D\")"},
+      {"Büro Zürich", "its import makes an HTML entity of \"ü\" and refuses the entity's ; (\"Büro Zürich\")"},
+      {"lab <b>", "its import makes an HTML entity of \"<\" and refuses the entity's ; (\"lab <b>\")"},
+      {"Ωmega – 1", "its import makes an HTML entity of \"Ω\" and refuses the entity's ; (\"Ωmega – 1\")"},
+      {"東京", ""},  // no HTML 4 entity: left as it is
+  };
+  for (const auto& [text, why] : descriptions) {
+    const std::vector<ExportBlock> one = {{test::P("10.0.0.0/24"), text, "", {}, Status::Active, {}, 0}};
+    const WriteResult r = writePhpipamCsv(one, campusValues());
+    EXPECT_EQ(notices(r.notices),
+              *why ? std::string("line 2: 10.0.0.0/24: phpIPAM refuses this description: ") + why + "\n" : "")
+        << text;
+  }
+  PlanValues v = campusValues();
+  v.vrf = "campus net";
+  EXPECT_EQ(writePhpipamCsv(campus(), v).error,
+            "the VRF \"campus net\" fails every row of phpIPAM's import: it takes letters, digits, - and _");
+  v = campusValues();
+  v.domain = "l2/core";
+  EXPECT_EQ(
+      writePhpipamCsv(campus(), v).error,
+      "the VLAN domain \"l2/core\" fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks");
+  v = campusValues();
+  v.customer = "ACME";
+  const WriteResult r = writePhpipamCsv(campus(), v);
+  EXPECT_EQ(r.text, fixture("phpipam_export.csv"));
+  EXPECT_EQ(r.notices.front().text,
+            "the customer \"ACME\" is not written: phpIPAM's subnet import does not read a Customer column");
 }
 
 TEST(PhpipamCsv, ReadsFilesAsUsersWriteThem) {
@@ -121,6 +209,8 @@ TEST(PhpipamCsv, ReadsFilesAsUsersWriteThem) {
   // Semicolons where the header holds no comma, as phpIPAM's own reader allows.
   const ReadResult semi = readPhpipamCsv("Section;Subnet;Description\nCampus;10.1.0.0/16;A, B\n");
   EXPECT_EQ(brief(semi.blocks), "10.1.0.0/16 1 A, B| - -\n");
+  // phpIPAM's own export names the domain "VLAN Domain".
+  EXPECT_EQ(readPhpipamCsv(fixture("phpipam_own_export.csv")).values.domain, "default");
 }
 
 // Random plans through each format and back: the same prefixes, names, notes (NetBox) and VLANs.

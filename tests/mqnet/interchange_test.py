@@ -95,6 +95,11 @@ class Import(unittest.TestCase):
         raw = subprocess.run([MQNET, "plan", "export", "--format", "netbox", plan], capture_output=True).stdout
         self.assertEqual(raw.count(b"\r\n"), raw.count(b"\n") - 1)  # CR LF ends; the note's LF stays
         rows = list(csv.DictReader(io.StringIO(raw.decode(), newline="")))
+        # The file's prefixes and the IPv6 root the file lacked; none of the halves made on the way down.
+        self.assertEqual([r["prefix"] for r in rows],
+                         ["10.20.0.0/16", "10.20.1.0/24", "10.20.2.0/25", "10.20.4.0/22", "10.20.5.0/24",
+                          "2001:db8:20::/48", "2001:db8:20:1::/64"])
+        self.assertIn("give the VLAN group or site", out.stderr)
         self.assertTrue(all(r["tenant"] == "ACME" and r["vrf"] == "blue" and r["tags"] == "a,b" for r in rows))
         self.assertIn({"prefix": "10.20.1.0/24", "status": "active", "vlan": "110", "comments": "two\nlines"},
                       [{k: r[k] for k in ("prefix", "status", "vlan", "comments")} for r in rows])
@@ -112,6 +117,20 @@ class Import(unittest.TestCase):
         over = run("plan", "export", "--format", "netbox", "--tenant", "Other", "--tags", "x", plan)
         self.assertTrue(all(r["tenant"] == "Other" and r["tags"] == "x"
                             for r in csv.DictReader(io.StringIO(over.stdout, newline=""))))
+
+    def test_values_for_the_ipam_are_given_as_it_looks_them_up(self):
+        plan = put("nb2.mqplan", run("plan", "import", "--format", "netbox", "10.20.0.0/16", put("nb2.csv", NETBOX)).stdout)
+        nb = run("plan", "export", "--format", "netbox", "--vlan-group", "Campus VLANs", "--site", "HQ", plan)
+        self.assertEqual(nb.returncode, 0, nb.stderr)
+        rows = list(csv.DictReader(io.StringIO(nb.stdout, newline="")))
+        self.assertTrue(all(r["vlan_group"] == "Campus VLANs" and r["vlan_site"] == "HQ" for r in rows))
+        self.assertNotIn("VLAN group", nb.stderr)
+        php = run("plan", "export", "--format", "phpipam", "--section", "Campus", "--domain", "campus-l2", plan)
+        self.assertEqual(php.returncode, 0, php.stderr)
+        self.assertTrue(all(r["Domain"] == "campus-l2" for r in csv.DictReader(io.StringIO(php.stdout, newline=""))))
+        bad = run("plan", "export", "--format", "netbox", "--tags", "core-net,Core Network", plan)
+        self.assertEqual((bad.returncode, bad.stdout), (2, ""))
+        self.assertIn('"Core Network" is not a slug: NetBox looks tags up by slug; "core-network" would be one', bad.stderr)
 
     def test_visualsubnetcalc_link_and_json_give_back_the_tree(self):
         config = {"config_version": "2", "operating_mode": "AWS", "base_network": "10.0.0.0/22",

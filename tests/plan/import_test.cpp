@@ -111,7 +111,7 @@ TEST(Import, DocumentFaultsOfTheNewKeysNameTheirPaths) {
       {R"("settings": {"cloud": "aws2"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.settings.cloud"},
       {R"("ipam": {"tenant": "a", "tenant": "b"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.tenant"},
       {R"("ipam": {"tags": ["x", 3]}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.tags[1]"},
-      {R"("ipam": {"site": "x"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.site"},
+      {R"("ipam": {"region": "x"}, "blocks": [{"prefix": "10.0.0.0/24"}]})", "$.ipam.region"},
       {R"("blocks": [{"prefix": "10.0.0.0/24", "reserved": true}]})", "$.blocks[0].reserved"},
   };
   for (const auto& [tail, path] : cases) {
@@ -137,6 +137,8 @@ TEST(Import, ReserveAndIpamValuesAreUndoableCommands) {
   ASSERT_EQ(h.run(plan, makeFree(low)), "");
   EXPECT_FALSE(plan.block(low).reserved);  // freeing takes the mark with the assignment
   EXPECT_NE(h.run(plan, makeSetIpamValues({"a\nb", "", "", {}, "", "", ""})), "");
+  EXPECT_EQ(h.run(plan, makeSetIpamValues({"", "", "", {"core-net", "Core Network"}, "", "", ""})),
+            "the tag \"Core Network\" is not a slug: NetBox looks tags up by slug; \"core-network\" would be one");
   ASSERT_EQ(h.run(plan, makeSetIpamValues({"acme", "", "", {"t"}, "", "", ""})), "");
   EXPECT_EQ(plan.ipamValues().tenant, "acme");
   h.undo(plan);

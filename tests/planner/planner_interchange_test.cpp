@@ -3,10 +3,11 @@
 // values, Reserve, the cloud mode and Assign's VLAN, each undone as one
 // change; the printout turned sideways for wide tables.
 #include "interchange/blocks.h"
+#include "planner/allocation_table.h"
 #include "planner/plan_report.h"
 #include "planner/planner_form.h"
-#include "tests/support/fake_services.h"
 #include "tests/planner/fake_planner_services.h"
+#include "tests/support/fake_services.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,30 @@ TEST_F(PlannerExchangeTest, NetboxFileAsANewPlan)
     EXPECT_FALSE(form.importLinkPaste(true));
     EXPECT_EQ(sv.questions.size(), 1u);
     EXPECT_TRUE(form.plan() == kept);
+}
+
+// Prefixes of one file with tenants, roles, VRFs, statuses and pools of their own keep them:
+// shown in the table, written back by the export, gone with the import's undo.
+TEST_F(PlannerExchangeTest, EachImportedPrefixKeepsItsOwnIpamValues)
+{
+    sv.files["/in/nb.csv"] = "prefix;status;description;tenant;role;vrf;is_pool\n"
+                             "10.30.1.0/24;active;staff;Staff Dept;Access;Global;false\n"
+                             "10.30.2.0/24;deprecated;guests;Guests Inc;;guest;true\n";
+    sv.fileNames.push_back("/in/nb.csv");
+    sv.prompts.push_back("10.30.0.0/16");
+    ASSERT_TRUE(form.importFormatFile(interchange::Format::Netbox, true));
+    const std::vector<AllocationRow> rows = planner::allocationRows(form.plan());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells[AIpam], "Staff Dept, Access");
+    EXPECT_EQ(rows[1].cells[AIpam], "Guests Inc, VRF guest, deprecated, pool");
+    EXPECT_TRUE(form.plan().ipamValues().tenant.empty());
+    ASSERT_TRUE(form.exportTo("/out/nb.csv", ExportNetbox));
+    EXPECT_EQ(sv.files["/out/nb.csv"], "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"
+                                       "10.30.0.0/16,container,,,,,,false,,\r\n"
+                                       "10.30.1.0/24,active,staff,,Staff Dept,Access,,false,,\r\n"
+                                       "10.30.2.0/24,deprecated,guests,,Guests Inc,,guest,true,,\r\n");
+    ASSERT_TRUE(form.undo());
+    EXPECT_FALSE(form.plan().hasBlockIpam());
 }
 
 TEST_F(PlannerExchangeTest, RefusedExportsAndImportsChangeNothing)

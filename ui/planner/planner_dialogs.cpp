@@ -57,9 +57,11 @@ std::optional<plan::IpamValues> ipamValuesDialog(QWidget* parent, const plan::Ip
     d.setObjectName(QStringLiteral("ipamValuesDialog"));
     d.setWindowTitle(QStringLiteral("IPAM Values"));
     auto* layout = new QVBoxLayout(&d);
-    auto* intro = new QLabel(QStringLiteral("Handed to NetBox or phpIPAM with every prefix of the plan's exports. "
-                                            "NetBox finds the tenant, role, VRF and tags by name; phpIPAM needs "
-                                            "the section."),
+    auto* intro = new QLabel(QStringLiteral("Handed to NetBox or phpIPAM with every prefix of the plan's exports "
+                                            "(a prefix read from an IPAM keeps its own tenant, role and VRF). "
+                                            "NetBox finds the tenant, role and VRF by name and the tags by slug, "
+                                            "and tells VLANs of the same ID apart by VLAN group or site; "
+                                            "phpIPAM needs the section."),
                              &d);
     intro->setWordWrap(true);
     layout->addWidget(intro);
@@ -79,9 +81,12 @@ std::optional<plan::IpamValues> ipamValuesDialog(QWidget* parent, const plan::Ip
     QLineEdit* vrf = field("vrf", "&VRF:", values.vrf);
     QLineEdit* tagBox = field("tags", "Ta&gs:", tags);
     tagBox->setPlaceholderText(QStringLiteral("slugs separated by commas"));
+    QLineEdit* vlanGroup = field("vlanGroup", "VLAN gr&oup:", values.vlanGroup);
+    QLineEdit* site = field("site", "S&ite:", values.site);
     QLineEdit* section = field("section", "phpIPAM &section:", values.section);
     QLineEdit* domain = field("domain", "VLAN &domain:", values.domain);
     QLineEdit* customer = field("customer", "&Customer:", values.customer);
+    customer->setPlaceholderText(QStringLiteral("kept with the plan: phpIPAM's subnet import does not read it"));
     layout->addLayout(form);
     layout->addWidget(okCancel(d));
     d.setMinimumWidth(440);
@@ -94,6 +99,8 @@ std::optional<plan::IpamValues> ipamValuesDialog(QWidget* parent, const plan::Ip
     for (const QString& t : tagBox->text().split(QLatin1Char(','), Qt::SkipEmptyParts))
         if (!t.trimmed().isEmpty())
             out.tags.push_back(trimmed(t));
+    out.vlanGroup = trimmed(vlanGroup->text());
+    out.site = trimmed(site->text());
     out.section = trimmed(section->text());
     out.domain = trimmed(domain->text());
     out.customer = trimmed(customer->text());

@@ -205,6 +205,8 @@ TEST(PlannerDialogs, IpamValuesTypedAreTrimmedAndTagsSplit)
         EXPECT_EQ(d->findChild<QLineEdit*>(QStringLiteral("tenant"))->text(), QStringLiteral("acme"));
         d->findChild<QLineEdit*>(QStringLiteral("tags"))->setText(QStringLiteral(" prod , dc-1,, "));
         d->findChild<QLineEdit*>(QStringLiteral("section"))->setText(QStringLiteral("  Campus "));
+        d->findChild<QLineEdit*>(QStringLiteral("vlanGroup"))->setText(QStringLiteral("Campus VLANs "));
+        d->findChild<QLineEdit*>(QStringLiteral("site"))->setText(QStringLiteral("HQ"));
         if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
             d->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/planner_ipam_values.png"));
         d->accept();
@@ -214,6 +216,8 @@ TEST(PlannerDialogs, IpamValuesTypedAreTrimmedAndTagsSplit)
     EXPECT_EQ(out->tenant, "acme");
     EXPECT_EQ(out->tags, (std::vector<std::string>{"prod", "dc-1"}));
     EXPECT_EQ(out->section, "Campus");
+    EXPECT_EQ(out->vlanGroup, "Campus VLANs");
+    EXPECT_EQ(out->site, "HQ");
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     EXPECT_FALSE(ipamValuesDialog(nullptr, start));  // closed: cancelled
 }

@@ -373,7 +373,7 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},
         {"kept.tsv", 1, "kept.tsv", "name,prefix,"},  // a typed extension stays
         {"nb", 3, "nb.csv", "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"},
-        {"php", 4, "php.csv", "Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer\r\nCampus,"},
+        {"php", 4, "php.csv", "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\nCampus,"},
         {"vsc", 5, "vsc.json", "{"},
     };
     // phpIPAM's section is asked for on the way.
