@@ -1,8 +1,9 @@
 #pragma once
 // Which items of a list (or of two lists) share addresses, and how: the report behind
-// "mqnet overlaps" and the Lists page. One sweep in address order finds the pairs, so the work
-// grows with n log n and the pairs found, never with n squared; the pairs are held (8 bytes
-// each) and sorted before they are handed out. Lists of up to 2^32 items.
+// "mqnet overlaps" and the Lists page. Each item's partners are found through a tree of the
+// items in address order, so the work grows with n log n and the pairs found, never with n
+// squared; pairs are handed out as they are found, and memory grows with the items, never
+// with the pairs (20,000 equal items make 200 million pairs). Lists of up to 2^32 items.
 #include <cstddef>
 #include <functional>
 #include <string_view>
