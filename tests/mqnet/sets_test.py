@@ -7,6 +7,7 @@ import json
 import os
 import random
 import re
+import resource
 import subprocess
 import sys
 import tempfile
@@ -148,6 +149,30 @@ class Overlaps(unittest.TestCase):
             self.assertEqual(got, [{"a": {"file": fa, "line": i + 1, "item": ia[i][3]},
                                     "b": {"file": fb, "line": j + 1, "item": ib[j][3]},
                                     "relation": relation(ia[i], ib[j])} for i, j in pairs])
+
+    def test_equal_lines_are_written_as_found_within_a_memory_limit(self):
+        # 4,000 equal lines make 7,998,000 pairs, which held at once take more than the limit.
+        def limited():
+            resource.setrlimit(resource.RLIMIT_AS, (64 << 20, 64 << 20))
+        proc = subprocess.Popen([MQNET, "overlaps", put("10.0.0.0/24\n" * 4000)], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, preexec_fn=limited)
+        first, lines = proc.stdout.readline(), 1
+        while block := proc.stdout.read(1 << 20):
+            lines += block.count(b"\n")
+        err = proc.stderr.read()
+        proc.wait()
+        proc.stdout.close()
+        proc.stderr.close()
+        self.assertEqual((proc.returncode, err, first, lines), (4, b"", b"1:10.0.0.0/24 equal 2:10.0.0.0/24\n", 7998000))
+        # The import names each equal line against the first (the first against the second).
+        got = subprocess.run([MQNET, "plan", "import", "--format", "list", "10.0.0.0/8",
+                              put("10.0.0.0/24\n" * 20000 + "10.1.0.0/16\n")], capture_output=True, text=True,
+                             preexec_fn=limited)
+        refused = got.stderr.splitlines()
+        self.assertEqual((got.returncode, len(refused)), (2, 20000), got.stderr[-300:])
+        self.assertTrue(refused[0].endswith(" line 1: 10.0.0.0/24: overlaps line 2 (10.0.0.0/24, equal); not placed"))
+        self.assertTrue(refused[-1].endswith(" line 20000: 10.0.0.0/24: overlaps line 1 (10.0.0.0/24, equal); not placed"))
+        self.assertIn('"10.1.0.0/16"', got.stdout)
 
 
 class Free(unittest.TestCase):
