@@ -37,17 +37,19 @@ constexpr std::array<std::uint8_t, 256> kHexValue = [] {
 std::uint8_t classOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
 unsigned hexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
 
-// The next '.' or ':' at or after p, or end: only words holding one can be addresses.
+// The next '.' (and, unless dotsOnly, ':') at or after p, or end: only words holding one can be
+// addresses, and only words holding a '.' can be IPv4 addresses.
+template <bool dotsOnly>
 const char* findDotOrColon(const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':');
   for (; end - p >= 16; p += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon)));
-    if (hits) return p + __builtin_ctz(static_cast<unsigned>(hits));
+    const __m128i hits = dotsOnly ? _mm_cmpeq_epi8(v, dot) : _mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon));
+    if (const int mask = _mm_movemask_epi8(hits)) return p + __builtin_ctz(static_cast<unsigned>(mask));
   }
 #endif
-  while (p < end && *p != '.' && *p != ':') ++p;
+  while (p < end && *p != '.' && (dotsOnly || *p != ':')) ++p;
   return p;
 }
 
@@ -88,6 +90,24 @@ bool wordAddress(std::string_view word, WordShape shape, FoundAddress& out) {
   if (colons != 1 || dots != 3 || !allDigits(word.substr(colon + 1)) || !readV4(word.substr(0, colon), v4)) return false;
   out = {Address::v4(v4), word.substr(0, colon)};
   return true;
+}
+
+// A dotted quad at p, read by readV4's rules: where it ends, or nullptr.
+const char* quadAt(const char* p, const char* end, std::uint32_t& value) {
+  std::uint32_t v = 0;
+  for (int octet = 0; octet < 4; ++octet) {
+    if (octet > 0) {
+      if (p == end || *p != '.') return nullptr;
+      ++p;
+    }
+    const char* const start = p;
+    unsigned o = 0;
+    while (p < end && p - start < 3 && classOf(*p) == kDigit) o = o * 10 + static_cast<unsigned>(*p++ - '0');
+    if (p == start || o > 255 || (p - start > 1 && *start == '0')) return nullptr;
+    v = v << 8 | o;
+  }
+  value = v;
+  return p;
 }
 
 }  // namespace
@@ -176,15 +196,25 @@ bool readPlainPrefix(std::string_view text, Prefix& prefix) {
   return true;
 }
 
-void scanAddresses(std::string_view line, const std::function<bool(const FoundAddress&)>& found) {
-  const char* const begin = line.data();
-  const char* const end = begin + line.size();
-  const char* p = begin;
+namespace {
+
+template <bool v4Only>
+bool next(const char*& p, const char* end, FoundAddress& out) {
   for (;;) {
-    const char* hit = findDotOrColon(p, end);
-    if (hit == end) return;
+    const char* hit = findDotOrColon<v4Only>(p, end);
+    if (hit == end) {
+      p = end;
+      return false;
+    }
     const char* first = hit;
     while (first > p && classOf(first[-1])) --first;
+    // Most addresses in a log are a dotted quad standing alone: read at once, the word is done.
+    std::uint32_t v4 = 0;
+    if (const char* q = quadAt(first, end, v4); q && (q == end || !classOf(*q))) {
+      out = {Address::v4(v4), std::string_view(first, static_cast<std::size_t>(q - first))};
+      p = q;
+      return true;
+    }
     WordShape shape;
     const char* last = first;
     for (std::uint8_t k; last < end && (k = classOf(*last)); ++last) {
@@ -192,12 +222,18 @@ void scanAddresses(std::string_view line, const std::function<bool(const FoundAd
       shape.dots += k == kDot;
       shape.colons += k == kColon;
     }
-    FoundAddress a;
-    if ((shape.classes & (kDigit | kColon)) &&
-        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, a) && !found(a))
-      return;
     p = last;
+    if ((shape.classes & (kDigit | kColon)) &&
+        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, out) &&
+        (!v4Only || out.address.family == Family::V4))
+      return true;
   }
+}
+
+}  // namespace
+
+bool nextAddress(const char*& p, const char* end, FoundAddress& out, bool v4Only) {
+  return v4Only ? next<true>(p, end, out) : next<false>(p, end, out);
 }
 
 }  // namespace mq::net
