@@ -92,19 +92,27 @@ bool wordAddress(std::string_view word, WordShape shape, FoundAddress& out) {
   return true;
 }
 
-// A dotted quad at p, read by readV4's rules: where it ends, or nullptr.
+// A dotted quad at p, read by readV4's rules: where it ends, or nullptr. Digit by digit
+// without a loop: octets of one to three digits in a random mix are what a log holds.
 const char* quadAt(const char* p, const char* end, std::uint32_t& value) {
+  const auto digit = [](const char* q) { return static_cast<unsigned>(static_cast<unsigned char>(*q)) - '0'; };
   std::uint32_t v = 0;
-  for (int octet = 0; octet < 4; ++octet) {
-    if (octet > 0) {
-      if (p == end || *p != '.') return nullptr;
-      ++p;
+  for (int octet = 0;; ++octet) {
+    unsigned o, d;
+    if (p == end || (o = digit(p)) > 9) return nullptr;
+    if (++p < end && (d = digit(p)) <= 9) {
+      if (o == 0) return nullptr;  // no leading zeros
+      o = o * 10 + d;
+      if (++p < end && (d = digit(p)) <= 9) {
+        o = o * 10 + d;
+        if (o > 255) return nullptr;
+        ++p;
+      }
     }
-    const char* const start = p;
-    unsigned o = 0;
-    while (p < end && p - start < 3 && classOf(*p) == kDigit) o = o * 10 + static_cast<unsigned>(*p++ - '0');
-    if (p == start || o > 255 || (p - start > 1 && *start == '0')) return nullptr;
     v = v << 8 | o;
+    if (octet == 3) break;
+    if (p == end || *p != '.') return nullptr;
+    ++p;
   }
   value = v;
   return p;
@@ -210,10 +218,15 @@ bool next(const char*& p, const char* end, FoundAddress& out) {
     while (first > p && classOf(first[-1])) --first;
     // Most addresses in a log are a dotted quad standing alone: read at once, the word is done.
     std::uint32_t v4 = 0;
-    if (const char* q = quadAt(first, end, v4); q && (q == end || !classOf(*q))) {
+    const char* const q = quadAt(first, end, v4);
+    if (q && (q == end || !classOf(*q))) {
       out = {Address::v4(v4), std::string_view(first, static_cast<std::size_t>(q - first))};
       p = q;
       return true;
+    }
+    if (v4Only && !q) {  // an IPv4 address in a word starts it, with a '.' or a port after it at most
+      for (p = hit + 1; p < end && classOf(*p);) ++p;
+      continue;
     }
     WordShape shape;
     const char* last = first;
