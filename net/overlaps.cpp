@@ -111,12 +111,67 @@ class AddressOrder {
 
 bool cancelled(CancelFlag cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
+// The common case, a few pairs an item, in one sweep over both lists in address order per
+// family: the active items are those already met whose last address reaches the current
+// item's first, and each of them pairs with it. The pairs (8 bytes each) are sorted into
+// index order. Gives up, returning false, when they would pass `most`.
+bool sweep(const std::vector<Range>& first, const std::vector<Range>& second, bool sameList, std::size_t most,
+           std::vector<std::uint64_t>& pairs, CancelFlag cancel) {
+  struct Item {
+    u128 first, last;
+    std::uint32_t index;
+    std::uint8_t list;
+    Family family;
+  };
+  std::vector<Item> items;
+  items.reserve(first.size() + (sameList ? 0 : second.size()));
+  for (std::uint8_t list = 0; list < (sameList ? 1 : 2); ++list) {
+    const std::vector<Range>& ranges = list == 0 ? first : second;
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+      items.push_back({ranges[i].first.value, ranges[i].last.value, static_cast<std::uint32_t>(i), list,
+                       ranges[i].first.family});
+  }
+  std::sort(items.begin(), items.end(), [](const Item& x, const Item& y) {
+    return std::tie(x.family, x.first) < std::tie(y.family, y.first);
+  });
+  struct Active {
+    u128 last;
+    std::uint32_t index;
+    bool operator<(const Active& o) const { return last > o.last; }  // a heap of the lowest last
+  };
+  std::vector<Active> active[2];
+  Family family = Family::V4;
+  for (std::size_t n = 0; n < items.size(); ++n) {
+    if ((n & 0xFFF) == 0 && cancelled(cancel)) return true;
+    const Item& it = items[n];
+    for (std::vector<Active>& heap : active) {
+      if (it.family != family) heap.clear();
+      while (!heap.empty() && heap.front().last < it.first) {
+        std::pop_heap(heap.begin(), heap.end());
+        heap.pop_back();
+      }
+    }
+    family = it.family;
+    const std::vector<Active>& others = active[sameList ? 0 : 1 - it.list];
+    if (pairs.size() + others.size() > most) return false;
+    for (const Active& other : others) {
+      const std::uint64_t a = sameList ? std::min(other.index, it.index) : it.list == 0 ? it.index : other.index;
+      const std::uint64_t b = sameList ? std::max(other.index, it.index) : it.list == 0 ? other.index : it.index;
+      pairs.push_back(a << 32 | b);
+    }
+    active[it.list].push_back({it.last, it.index});
+    std::push_heap(active[it.list].begin(), active[it.list].end());
+  }
+  std::sort(pairs.begin(), pairs.end());
+  return true;
+}
+
 // Item by item of the first list, the items of the second that meet it, in index order.
 // With one list, an item's search also meets those before it and itself: they are passed
 // over, so each pair is handed out once, from its lower index, and visited twice at most.
 // Memory holds one item's partners at a time.
-void visit(const std::vector<Range>& first, const std::vector<Range>& second, bool sameList, const OverlapFn& fn,
-           CancelFlag cancel) {
+void visitEach(const std::vector<Range>& first, const std::vector<Range>& second, bool sameList, const OverlapFn& fn,
+               CancelFlag cancel) {
   const AddressOrder order(second);
   std::vector<std::uint32_t> partners;
   std::size_t handed = 0;
@@ -132,6 +187,24 @@ void visit(const std::vector<Range>& first, const std::vector<Range>& second, bo
       if ((++handed & 0xFFFF) == 0 && cancelled(cancel)) return;
       fn({a, b, relationOf(first[a], second[b])});
     }
+  }
+}
+
+// Pairs held at once stay within a few per item (no more than the items take themselves);
+// beyond that, as with many equal items, they are found item by item instead.
+void visit(const std::vector<Range>& first, const std::vector<Range>& second, bool sameList, const OverlapFn& fn,
+           CancelFlag cancel) {
+  std::vector<std::uint64_t> pairs;
+  const std::size_t most = 4 * (first.size() + (sameList ? 0 : second.size())) + 4096;
+  if (!sweep(first, second, sameList, most, pairs, cancel)) {
+    std::vector<std::uint64_t>().swap(pairs);
+    visitEach(first, second, sameList, fn, cancel);
+    return;
+  }
+  for (std::size_t n = 0; n < pairs.size(); ++n) {
+    if ((n & 0xFFFF) == 0 && cancelled(cancel)) return;
+    const std::size_t a = pairs[n] >> 32, b = pairs[n] & 0xFFFFFFFFu;
+    fn({a, b, relationOf(first[a], second[b])});
   }
 }
 
