@@ -116,7 +116,7 @@ class Grep {
         }
         return good;
       }
-      if (!skipping && rest > kMaxLine + (p[rest - 1] == '\r')) {
+      if (!skipping && rest > kMaxLine && rest > kMaxLine + (p[rest - 1] == '\r')) {
         tooLong();
         skipping = true;
       }
