@@ -92,8 +92,9 @@ bool wordAddress(std::string_view word, WordShape shape, FoundAddress& out) {
   return true;
 }
 
-// A dotted quad at p, read by readV4's rules: where it ends, or nullptr. Digit by digit
-// without a loop: octets of one to three digits in a random mix are what a log holds.
+// A dotted quad at p, read by readV4's rules: where it ends, or nullptr. Each octet's digits
+// are read one by one, unrolled: octets of one to three digits in a random mix are what a
+// log holds, and a loop over them is mispredicted.
 const char* quadAt(const char* p, const char* end, std::uint32_t& value) {
   const auto digit = [](const char* q) { return static_cast<unsigned>(static_cast<unsigned char>(*q)) - '0'; };
   std::uint32_t v = 0;

@@ -43,7 +43,7 @@ struct Clash {
 // prefix holding it that is not a container, or (unless it is a container) one inside it.
 // Prefixes nest or are apart, so one walk in address order, the larger block first, meets
 // each one's holders on a stack; equal prefixes are one group, so n identical items cost
-// n log n, not the n squared of their pairs. *steps counts the groups met and each item's
+// n log n, not the n squared of their pairs. steps counts the groups met and each item's
 // look-ups.
 std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std::vector<net::Range>& ranges,
                                 const std::vector<std::size_t>& candidate, std::size_t& steps) {
