@@ -38,16 +38,25 @@ std::uint8_t classOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
 unsigned hexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
 
 // The next '.' (and, unless dotsOnly, ':') at or after p, or end: only words holding one can be
-// addresses, and only words holding a '.' can be IPv4 addresses.
+// addresses, and only words holding a '.' can be IPv4 addresses. The last part of a line
+// shorter than 16 bytes is read with the line's last 16 bytes, its start masked off.
 template <bool dotsOnly>
-const char* findDotOrColon(const char* p, const char* end) {
+const char* findDotOrColon(const char* begin, const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':');
-  for (; end - p >= 16; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hits = dotsOnly ? _mm_cmpeq_epi8(v, dot) : _mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon));
-    if (const int mask = _mm_movemask_epi8(hits)) return p + __builtin_ctz(static_cast<unsigned>(mask));
+  const auto hits = [&](const char* at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        dotsOnly ? _mm_cmpeq_epi8(v, dot) : _mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon))));
+  };
+  for (; end - p >= 16; p += 16)
+    if (const unsigned mask = hits(p)) return p + __builtin_ctz(mask);
+  if (p < end && end - begin >= 16) {
+    const unsigned mask = hits(end - 16) >> (16 - (end - p));
+    return mask ? p + __builtin_ctz(mask) : end;
   }
+#else
+  (void)begin;
 #endif
   while (p < end && *p != '.' && (dotsOnly || *p != ':')) ++p;
   return p;
@@ -208,9 +217,9 @@ bool readPlainPrefix(std::string_view text, Prefix& prefix) {
 namespace {
 
 template <bool v4Only>
-bool next(const char*& p, const char* end, FoundAddress& out) {
+bool next(const char* begin, const char*& p, const char* end, FoundAddress& out) {
   for (;;) {
-    const char* hit = findDotOrColon<v4Only>(p, end);
+    const char* hit = findDotOrColon<v4Only>(begin, p, end);
     if (hit == end) {
       p = end;
       return false;
@@ -246,8 +255,8 @@ bool next(const char*& p, const char* end, FoundAddress& out) {
 
 }  // namespace
 
-bool nextAddress(const char*& p, const char* end, FoundAddress& out, bool v4Only) {
-  return v4Only ? next<true>(p, end, out) : next<false>(p, end, out);
+bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only) {
+  return v4Only ? next<true>(begin, p, end, out) : next<false>(begin, p, end, out);
 }
 
 }  // namespace mq::net

@@ -26,10 +26,10 @@ struct FoundAddress {
   Address address;
   std::string_view text;  // as written in the line
 };
-// The next address of a line from p on (p is where the last search ended, or the line's
-// start): true with out filled and p past it, or false with p at end. v4Only: IPv4
+// The next address of the line [begin, end) from p on (p is where the last search ended, or
+// begin): true with out filled and p past it, or false with p at end. v4Only: IPv4
 // addresses only, found faster, as words without a '.' are passed over unread.
-bool nextAddress(const char*& p, const char* end, FoundAddress& out, bool v4Only = false);
+bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only = false);
 
 // Calls found for each address in the line, left to right, until it returns false.
 template <class Found>
@@ -37,7 +37,7 @@ void scanAddresses(std::string_view line, Found&& found, bool v4Only = false) {
   const char* p = line.data();
   const char* const end = p + line.size();
   FoundAddress a;
-  while (nextAddress(p, end, a, v4Only))
+  while (nextAddress(line.data(), p, end, a, v4Only))
     if (!found(a)) return;
 }
 
