@@ -161,6 +161,8 @@ ListsResult workOut(const ListsRequest& request, const std::atomic<bool>* cancel
         const char* nb = two ? "B:" : "";
         engine::overlaps(a.ranges, two ? &b.ranges : nullptr, cancel,
                          [&](std::size_t ia, std::size_t ib, std::string_view relation) {
+                             if (r.pairs++ >= kMaxPairLines)
+                                 return;
                              r.lines.push_back(itemText(a, ia, na) + " " + std::string(relation) + " " +
                                                itemText(two ? b : a, ib, nb));
                          });
@@ -191,7 +193,9 @@ std::string countsText(const ListsResult& r)
     if (!r.problem.empty())
         return s + "; " + r.problem;
     if (r.op == ListOperation::Overlaps) {
-        s += ", " + plural(r.lines.size(), "overlapping pair", "overlapping pairs");
+        s += ", " + plural(r.pairs, "overlapping pair", "overlapping pairs");
+        if (r.pairs > r.lines.size())
+            s += ", the first " + std::to_string(r.lines.size()) + " listed";
     } else {
         const bool free = r.op == ListOperation::FreeSpace;
         s += ", " + plural(r.lines.size(), free ? "free prefix" : "prefix", free ? "free prefixes" : "prefixes") +

@@ -49,12 +49,17 @@ struct ListsRequest {
 struct ListsResult {
     ListOperation op = ListOperation::Summarize;
     std::vector<std::string> lines;  // prefixes (IPv4 first, in address order) or overlap pairs
+    std::size_t pairs = 0;           // overlap pairs found; lines holds the first kMaxPairLines
     std::vector<RefusedLine> refused;
     std::size_t itemsA = 0, itemsB = 0;
     net::Count v4, v6;         // addresses of the result's prefixes
     std::string problem;       // why the request cannot be worked out (the block); "" when it can
     bool cancelled = false;    // stopped part way: nothing in it may be shown
 };
+
+// Equal items pair with each other: 20,000 of them make 200 million pairs, which are counted
+// but not all listed.
+constexpr std::size_t kMaxPairLines = 100000;
 
 ListsResult workOut(const ListsRequest& request, const std::atomic<bool>* cancel = nullptr);
 

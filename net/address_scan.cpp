@@ -37,17 +37,28 @@ constexpr std::array<std::uint8_t, 256> kHexValue = [] {
 std::uint8_t classOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
 unsigned hexValue(char c) { return kHexValue[static_cast<unsigned char>(c)]; }
 
-// The next '.' or ':' at or after p, or end: only words holding one can be addresses.
-const char* findDotOrColon(const char* p, const char* end) {
+// The next '.' (and, unless dotsOnly, ':') at or after p, or end: only words holding one can be
+// addresses, and only words holding a '.' can be IPv4 addresses. The last part of a line
+// shorter than 16 bytes is read with the line's last 16 bytes, its start masked off.
+template <bool dotsOnly>
+const char* findDotOrColon(const char* begin, const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':');
-  for (; end - p >= 16; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon)));
-    if (hits) return p + __builtin_ctz(static_cast<unsigned>(hits));
+  const auto hits = [&](const char* at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    return static_cast<unsigned>(_mm_movemask_epi8(
+        dotsOnly ? _mm_cmpeq_epi8(v, dot) : _mm_or_si128(_mm_cmpeq_epi8(v, dot), _mm_cmpeq_epi8(v, colon))));
+  };
+  for (; end - p >= 16; p += 16)
+    if (const unsigned mask = hits(p)) return p + __builtin_ctz(mask);
+  if (p < end && end - begin >= 16) {
+    const unsigned mask = hits(end - 16) >> (16 - (end - p));
+    return mask ? p + __builtin_ctz(mask) : end;
   }
+#else
+  (void)begin;
 #endif
-  while (p < end && *p != '.' && *p != ':') ++p;
+  while (p < end && *p != '.' && (dotsOnly || *p != ':')) ++p;
   return p;
 }
 
@@ -88,6 +99,33 @@ bool wordAddress(std::string_view word, WordShape shape, FoundAddress& out) {
   if (colons != 1 || dots != 3 || !allDigits(word.substr(colon + 1)) || !readV4(word.substr(0, colon), v4)) return false;
   out = {Address::v4(v4), word.substr(0, colon)};
   return true;
+}
+
+// A dotted quad at p, read by readV4's rules: where it ends, or nullptr. Each octet's digits
+// are read one by one, unrolled: octets of one to three digits in a random mix are what a
+// log holds, and a loop over them is mispredicted.
+const char* quadAt(const char* p, const char* end, std::uint32_t& value) {
+  const auto digit = [](const char* q) { return static_cast<unsigned>(static_cast<unsigned char>(*q)) - '0'; };
+  std::uint32_t v = 0;
+  for (int octet = 0;; ++octet) {
+    unsigned o, d;
+    if (p == end || (o = digit(p)) > 9) return nullptr;
+    if (++p < end && (d = digit(p)) <= 9) {
+      if (o == 0) return nullptr;  // no leading zeros
+      o = o * 10 + d;
+      if (++p < end && (d = digit(p)) <= 9) {
+        o = o * 10 + d;
+        if (o > 255) return nullptr;
+        ++p;
+      }
+    }
+    v = v << 8 | o;
+    if (octet == 3) break;
+    if (p == end || *p != '.') return nullptr;
+    ++p;
+  }
+  value = v;
+  return p;
 }
 
 }  // namespace
@@ -176,15 +214,30 @@ bool readPlainPrefix(std::string_view text, Prefix& prefix) {
   return true;
 }
 
-void scanAddresses(std::string_view line, const std::function<bool(const FoundAddress&)>& found) {
-  const char* const begin = line.data();
-  const char* const end = begin + line.size();
-  const char* p = begin;
+namespace {
+
+template <bool v4Only>
+bool next(const char* begin, const char*& p, const char* end, FoundAddress& out) {
   for (;;) {
-    const char* hit = findDotOrColon(p, end);
-    if (hit == end) return;
+    const char* hit = findDotOrColon<v4Only>(begin, p, end);
+    if (hit == end) {
+      p = end;
+      return false;
+    }
     const char* first = hit;
     while (first > p && classOf(first[-1])) --first;
+    // Most addresses in a log are a dotted quad standing alone: read at once, the word is done.
+    std::uint32_t v4 = 0;
+    const char* const q = quadAt(first, end, v4);
+    if (q && (q == end || !classOf(*q))) {
+      out = {Address::v4(v4), std::string_view(first, static_cast<std::size_t>(q - first))};
+      p = q;
+      return true;
+    }
+    if (v4Only && !q) {  // an IPv4 address in a word starts it, with a '.' or a port after it at most
+      for (p = hit + 1; p < end && classOf(*p);) ++p;
+      continue;
+    }
     WordShape shape;
     const char* last = first;
     for (std::uint8_t k; last < end && (k = classOf(*last)); ++last) {
@@ -192,12 +245,18 @@ void scanAddresses(std::string_view line, const std::function<bool(const FoundAd
       shape.dots += k == kDot;
       shape.colons += k == kColon;
     }
-    FoundAddress a;
-    if ((shape.classes & (kDigit | kColon)) &&
-        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, a) && !found(a))
-      return;
     p = last;
+    if ((shape.classes & (kDigit | kColon)) &&
+        wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, out) &&
+        (!v4Only || out.address.family == Family::V4))
+      return true;
   }
+}
+
+}  // namespace
+
+bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only) {
+  return v4Only ? next<true>(begin, p, end, out) : next<false>(begin, p, end, out);
 }
 
 }  // namespace mq::net

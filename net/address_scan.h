@@ -8,7 +8,6 @@
 // "10.0.0.1:443", "[2001:db8::1]" and "ip=10.0.0.1/24", but not in "10.0.0.1.5", "v10.0.0.1"
 // or "10.0.0.1a".
 #include <cstdint>
-#include <functional>
 #include <string_view>
 
 #include "net/address.h"
@@ -27,7 +26,19 @@ struct FoundAddress {
   Address address;
   std::string_view text;  // as written in the line
 };
+// The next address of the line [begin, end) from p on (p is where the last search ended, or
+// begin): true with out filled and p past it, or false with p at end. v4Only: IPv4
+// addresses only, found faster, as words without a '.' are passed over unread.
+bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only = false);
+
 // Calls found for each address in the line, left to right, until it returns false.
-void scanAddresses(std::string_view line, const std::function<bool(const FoundAddress&)>& found);
+template <class Found>
+void scanAddresses(std::string_view line, Found&& found, bool v4Only = false) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  FoundAddress a;
+  while (nextAddress(line.data(), p, end, a, v4Only))
+    if (!found(a)) return;
+}
 
 }  // namespace mq::net

@@ -1,8 +1,10 @@
 #pragma once
 // Which items of a list (or of two lists) share addresses, and how: the report behind
-// "mqnet overlaps" and the Lists page. One sweep in address order finds the pairs, so the work
-// grows with n log n and the pairs found, never with n squared; the pairs are held (8 bytes
-// each) and sorted before they are handed out. Lists of up to 2^32 items.
+// "mqnet overlaps" and the Lists page. The work grows with n log n and the pairs found,
+// never with n squared, and memory with the items, never with the pairs (20,000 equal items
+// make 200 million): a sweep in address order holds a few pairs an item and sorts them; past
+// that, each item's partners are found through a tree of the items in address order and
+// handed out at once. Lists of up to 2^32 items.
 #include <cstddef>
 #include <functional>
 #include <string_view>

@@ -1,6 +1,7 @@
 #include "plan/import.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "net/overlaps.h"
 #include "plan/journal_command.h"
@@ -33,13 +34,89 @@ std::string checkFields(const ImportItem& item) {
 // Whether a pair that shares addresses may stand: a container and what lies inside it.
 bool nests(ImportState outer, net::Relation r) { return outer == ImportState::Split && r == net::Relation::Contains; }
 
-net::Relation inverse(net::Relation r) {
-  return r == net::Relation::Contains ? net::Relation::Inside : r == net::Relation::Inside ? net::Relation::Contains : r;
+constexpr std::size_t kNoItem = static_cast<std::size_t>(-1);
+
+struct Clash {
+  std::size_t other = kNoItem;  // the lowest-numbered item it cannot stand beside
+  net::Relation relation = net::Relation::Equal;  // how it stands to that one
+};
+
+// For each candidate, the lowest-numbered other candidate it clashes with: an equal prefix, a
+// prefix holding it that is not a container, or (unless it is a container) one inside it.
+// Prefixes nest or are apart, so one walk in address order, the larger block first, meets
+// each one's holders on a stack; equal prefixes are one group, so n identical items cost
+// n log n, not the n squared of their pairs. steps counts the groups met and each item's
+// look-ups.
+std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std::vector<net::Range>& ranges,
+                                const std::vector<std::size_t>& candidate, std::size_t& steps) {
+  struct Group {
+    std::size_t from = 0, to = 0;  // positions in order
+    std::size_t first = kNoItem, second = kNoItem;  // its two lowest-numbered items
+    std::size_t plain = kNoItem;   // its lowest-numbered item that is not a container
+    std::size_t holders = kNoItem;  // the lowest-numbered non-container among the groups holding it
+    std::size_t inside = kNoItem;   // the lowest-numbered item of the groups inside it
+  };
+  std::vector<std::size_t> order = candidate;
+  const auto key = [&](std::size_t i) {
+    const net::Range& r = ranges[i];
+    return std::make_tuple(r.first.family, r.first.value, ~r.last.value, i);
+  };
+  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return key(x) < key(y); });
+  const auto same = [&](std::size_t x, std::size_t y) {
+    return ranges[x].first == ranges[y].first && ranges[x].last == ranges[y].last;
+  };
+
+  std::vector<Group> groups;
+  std::vector<std::size_t> open;  // groups holding the current one, the innermost last
+  const auto close = [&] {
+    const Group& g = groups[open.back()];
+    open.pop_back();
+    ++steps;
+    if (!open.empty()) groups[open.back()].inside = std::min({groups[open.back()].inside, g.first, g.inside});
+  };
+  for (std::size_t p = 0; p < order.size();) {
+    Group g;
+    g.from = p;
+    for (; p < order.size() && same(order[g.from], order[p]); ++p) {
+      const std::size_t i = order[p];
+      if (g.first == kNoItem) g.first = i;
+      else if (g.second == kNoItem) g.second = i;
+      if (g.plain == kNoItem && items[i].state != ImportState::Split) g.plain = i;
+    }
+    g.to = p;
+    const net::Range& r = ranges[order[g.from]];
+    while (!open.empty()) {
+      const net::Range& o = ranges[order[groups[open.back()].from]];
+      if (o.first.family == r.first.family && o.last.value >= r.first.value) break;
+      close();
+    }
+    if (!open.empty()) g.holders = std::min(groups[open.back()].holders, groups[open.back()].plain);
+    groups.push_back(g);
+    open.push_back(groups.size() - 1);
+  }
+  while (!open.empty()) close();
+
+  std::vector<std::size_t> slot(items.size());
+  for (std::size_t k = 0; k < candidate.size(); ++k) slot[candidate[k]] = k;
+  std::vector<Clash> out(candidate.size());
+  for (const Group& g : groups)
+    for (std::size_t p = g.from; p < g.to; ++p) {
+      const std::size_t i = order[p];
+      Clash& c = out[slot[i]];
+      steps += 3;
+      const std::size_t equal = i == g.first ? g.second : g.first;
+      if (equal != kNoItem) c = {equal, net::Relation::Equal};
+      if (g.holders < c.other) c = {g.holders, net::Relation::Inside};
+      if (items[i].state != ImportState::Split && g.inside < c.other) c = {g.inside, net::Relation::Contains};
+    }
+  return out;
 }
 
 }  // namespace
 
 ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items) {
+  ImportCheck out;
+  std::size_t& steps = out.steps;
   std::vector<std::string> reason(items.size());
   auto refuse = [&](std::size_t i, std::string why) {
     if (reason[i].empty()) reason[i] = std::move(why);
@@ -70,42 +147,39 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items) 
 
   // Items refused so far would not be placed: they take nothing from the others.
   std::vector<std::size_t> candidate;
-  std::vector<net::Range> candidateRanges;
   for (std::size_t i = 0; i < items.size(); ++i)
-    if (reason[i].empty()) {
-      candidate.push_back(i);
-      candidateRanges.push_back(ranges[i]);
+    if (reason[i].empty()) candidate.push_back(i);
+  const std::vector<Clash> clash = firstClashes(items, ranges, candidate, steps);
+  for (std::size_t k = 0; k < candidate.size(); ++k)
+    if (clash[k].other != kNoItem) {
+      const ImportItem& b = items[clash[k].other];
+      refuse(candidate[k], "overlaps " + lineText(b, clash[k].other) + " (" + net::formatNetwork(b.prefix) + ", " +
+                               std::string(net::relationName(clash[k].relation)) + ")");
     }
-  std::vector<std::string> clash(items.size());
-  net::visitOverlaps(candidateRanges, [&](const net::OverlapPair& p) {
-    const std::size_t ia = candidate[p.a], ib = candidate[p.b];
-    const ImportItem& a = items[ia];
-    const ImportItem& b = items[ib];
-    if (nests(a.state, p.relation) || nests(b.state, inverse(p.relation))) return;
-    if (clash[ia].empty())
-      clash[ia] = "overlaps " + lineText(b, ib) + " (" + net::formatNetwork(b.prefix) + ", " +
-                  std::string(net::relationName(p.relation)) + ")";
-    if (clash[ib].empty())
-      clash[ib] = "overlaps " + lineText(a, ia) + " (" + net::formatNetwork(a.prefix) + ", " +
-                  std::string(net::relationName(inverse(p.relation))) + ")";
-  });
-  for (std::size_t i = 0; i < items.size(); ++i)
-    if (!clash[i].empty()) refuse(i, std::move(clash[i]));
 
-  std::vector<BlockId> taken;
-  std::vector<net::Range> takenRanges;
+  // The assigned leaves do not overlap each other: in address order, the first that reaches an
+  // item is the only one that can hold it, and any other it meets lies inside it.
+  struct Taken {
+    net::Range range;
+    BlockId id;
+  };
+  std::vector<Taken> taken;
   for (BlockId id : plan.leaves())
-    if (plan.block(id).assigned) {
-      taken.push_back(id);
-      takenRanges.push_back(rangeOf(plan.block(id).prefix));
-    }
-  net::visitOverlaps(ranges, takenRanges, [&](const net::OverlapPair& p) {
-    if (nests(items[p.a].state, p.relation)) return;
-    const Block& b = plan.block(taken[p.b]);
-    refuse(p.a, "overlaps the assigned block " + net::formatNetwork(b.prefix) + (b.name.empty() ? "" : " (" + b.name + ")"));
+    if (plan.block(id).assigned) taken.push_back({rangeOf(plan.block(id).prefix), id});
+  std::stable_sort(taken.begin(), taken.end(), [](const Taken& x, const Taken& y) {
+    return std::tie(x.range.first.family, x.range.first.value) < std::tie(y.range.first.family, y.range.first.value);
   });
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const net::Range& r = ranges[i];
+    const auto t = std::partition_point(taken.begin(), taken.end(), [&](const Taken& x) {
+      return std::tie(x.range.first.family, x.range.last.value) < std::tie(r.first.family, r.first.value);
+    });
+    if (t == taken.end() || t->range.first.family != r.first.family || t->range.first.value > r.last.value) continue;
+    if (nests(items[i].state, net::relationOf(r, t->range))) continue;
+    const Block& b = plan.block(t->id);
+    refuse(i, "overlaps the assigned block " + net::formatNetwork(b.prefix) + (b.name.empty() ? "" : " (" + b.name + ")"));
+  }
 
-  ImportCheck out;
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (reason[i].empty()) out.accepted.push_back(i);
     else out.refused.push_back({i, items[i].line, std::move(reason[i])});

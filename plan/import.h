@@ -42,13 +42,15 @@ struct ImportRefusal {
 struct ImportCheck {
   std::vector<std::size_t> accepted;   // indexes of the items that will be placed, in order
   std::vector<ImportRefusal> refused;  // ordered by item
+  std::size_t steps = 0;  // the overlap check's work: it grows with the items, never with their pairs
 };
 
 // Which items can be placed. Refused: a name, note or VLAN a block cannot take; a prefix
 // outside every root (or only partly inside one); two items that share addresses (both are
 // refused), unless one is a container that the other lies inside; an item that shares
 // addresses with a block the plan already assigned, unless it is a container holding it.
-// O(n log n + pairs), through the address sets' overlap sweep.
+// Each is named with the lowest-numbered item it clashes with. O(n log n), however many
+// items are equal or nested.
 ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items);
 // The same as one reason per item, empty for those that will be placed, each beginning
 // with the item's prefix: "10.0.5.0/24: overlaps item 1 (10.0.0.0/17, inside)" (items

@@ -47,7 +47,7 @@ bool readPatterns(const Invocation& call, std::string_view text, net::AddressSet
 class Grep {
  public:
   Grep(const GrepOptions& o, const net::AddressSet& set, const Invocation& call)
-      : o_(o), matcher_(set), w_(call.out), call_(call) {}
+      : o_(o), matcher_(set), v4Only_(set.spans(net::Family::V6).empty()), w_(call.out), call_(call) {}
 
   // Reads one file; false on trouble (already named).
   bool file(const std::string& path, bool named) {
@@ -72,14 +72,17 @@ class Grep {
   bool anySelected() const { return selectedAny_; }
 
  private:
+  // Reads in blocks, carrying a line cut by a block's end into the next. A line is refused
+  // as soon as it is known to pass kMaxLine (a CR may still come before its LF), however
+  // long it runs on, and is then skipped to its end without being held.
   bool lines(std::FILE* in, const std::string& name) {
     constexpr std::size_t kBlock = 1 << 20;
-    std::string buffer(kBlock + kMaxLine, '\0');
+    std::string buffer(kBlock + kMaxLine + 1, '\0');
     char* const base = buffer.data();
     std::size_t have = 0, number = 0;
-    bool skipping = false, good = true;  // skipping: inside a line longer than kMaxLine
+    bool skipping = false, good = true;  // skipping: inside a line already refused
     const auto tooLong = [&] {
-      call_.faults.tooLong(name, number);
+      call_.faults.tooLong(name, number + 1);
       good = false;
     };
     for (;;) {
@@ -88,55 +91,60 @@ class Grep {
       const char* const end = base + have + n;
       for (const char* nl; (nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
            p = nl + 1) {
-        ++number;
         const std::size_t length = static_cast<std::size_t>(nl - p) - (nl > p && nl[-1] == '\r');  // as textio counts
-        if (skipping || length > kMaxLine) {
+        if (skipping) {
           skipping = false;
+        } else if (length > kMaxLine) {
           tooLong();
         } else {
           line(std::string_view(p, static_cast<std::size_t>(nl - p)));
+          if (w_.failed()) return false;
         }
-        if (w_.failed()) return false;
+        ++number;
       }
-      const std::size_t rest = static_cast<std::size_t>(end - p);
+      std::size_t rest = static_cast<std::size_t>(end - p);
       if (n < kBlock) {
         if (std::ferror(in)) {
           call_.refuse("cannot read " + textio::escaped(name) + ": " + std::strerror(errno));
           return false;
         }
-        if (skipping || rest > kMaxLine) {
-          ++number;
-          tooLong();
-        } else if (rest > 0) {
-          line(std::string_view(p, rest));
+        if (!skipping && rest > 0) {
+          if (rest - (p[rest - 1] == '\r') > kMaxLine)
+            tooLong();
+          else
+            line(std::string_view(p, rest));
         }
         return good;
       }
-      if (skipping || rest > kMaxLine) {
+      if (!skipping && rest > kMaxLine && rest > kMaxLine + (p[rest - 1] == '\r')) {
+        tooLong();
         skipping = true;
-        have = 0;
-      } else {
-        std::memmove(base, p, rest);
-        have = rest;
       }
+      if (skipping) rest = 0;
+      std::memmove(base, p, rest);
+      have = rest;
     }
   }
 
   void line(std::string_view text) {
     bool hit = false;
     if (o_.only && !o_.invert) {
-      net::scanAddresses(text, [&](const net::FoundAddress& a) {
-        if (!matcher_.contains(a.address)) return true;
-        hit = true;
-        if (!o_.count) {
-          w_.write(prefix_);
-          w_.write(a.text);
-          w_.put('\n');
-        }
-        return true;
-      });
+      net::scanAddresses(
+          text,
+          [&](const net::FoundAddress& a) {
+            if (!matcher_.contains(a.address)) return true;
+            hit = true;
+            if (!o_.count) {
+              w_.write(prefix_);
+              w_.write(a.text);
+              w_.put('\n');
+            }
+            return true;
+          },
+          v4Only_);
     } else {
-      net::scanAddresses(text, [&](const net::FoundAddress& a) { return !(hit = matcher_.contains(a.address)); });
+      net::scanAddresses(
+          text, [&](const net::FoundAddress& a) { return !(hit = matcher_.contains(a.address)); }, v4Only_);
     }
     if (hit == o_.invert) return;
     selectedAny_ = true;
@@ -149,6 +157,7 @@ class Grep {
 
   const GrepOptions& o_;
   net::AddressMatcher matcher_;
+  const bool v4Only_;  // no IPv6 pattern: no IPv6 address can select a line, so none is looked for
   BufferedWriter& w_;
   const Invocation& call_;
   std::string prefix_;

@@ -104,6 +104,16 @@ TEST(Lists, OverlapsWithinOneListAndTheBlockOfFreeSpace)
     const ListsResult within = run(ListOperation::Overlaps, "10.0.0.0/24\n\n10.0.0.0/24\n10.0.0.5-10.0.1.3\n");
     EXPECT_EQ(within.lines, (Lines{"1:10.0.0.0/24 equal 3:10.0.0.0/24", "1:10.0.0.0/24 overlaps 4:10.0.0.5-10.0.1.3",
                                    "3:10.0.0.0/24 overlaps 4:10.0.0.5-10.0.1.3"}));
+    // 600 equal items make 179,700 pairs: all counted, the first ones listed.
+    std::string equal;
+    for (int i = 0; i < 600; ++i)
+        equal += "10.0.0.0/24\n";
+    ListsForm many;
+    many.request = ListsRequest{ListOperation::Overlaps, equal, "", ""};
+    many.update();
+    ASSERT_EQ(many.result.lines.size(), 100000u);
+    EXPECT_EQ(many.result.lines.back(), "201:10.0.0.0/24 equal 301:10.0.0.0/24");
+    EXPECT_EQ(many.countsText(), "600 items in A, 0 in B, 179700 overlapping pairs, the first 100000 listed");
     // The block must be a prefix that reads; an item outside it is named.
     EXPECT_EQ(run(ListOperation::FreeSpace, "10.0.0.0/24", {}, "").problem,
               "Type the block whose free space you want, such as 10.0.0.0/16.");

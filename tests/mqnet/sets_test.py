@@ -7,6 +7,8 @@ import json
 import os
 import random
 import re
+import resource
+import select
 import subprocess
 import sys
 import tempfile
@@ -149,6 +151,30 @@ class Overlaps(unittest.TestCase):
                                     "b": {"file": fb, "line": j + 1, "item": ib[j][3]},
                                     "relation": relation(ia[i], ib[j])} for i, j in pairs])
 
+    def test_equal_lines_are_written_as_found_within_a_memory_limit(self):
+        # 4,000 equal lines make 7,998,000 pairs, which held at once take more than the limit.
+        def limited():
+            resource.setrlimit(resource.RLIMIT_AS, (64 << 20, 64 << 20))
+        proc = subprocess.Popen([MQNET, "overlaps", put("10.0.0.0/24\n" * 4000)], stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, preexec_fn=limited)
+        first, lines = proc.stdout.readline(), 1
+        while block := proc.stdout.read(1 << 20):
+            lines += block.count(b"\n")
+        err = proc.stderr.read()
+        proc.wait()
+        proc.stdout.close()
+        proc.stderr.close()
+        self.assertEqual((proc.returncode, err, first, lines), (4, b"", b"1:10.0.0.0/24 equal 2:10.0.0.0/24\n", 7998000))
+        # The import names each equal line against the first (the first against the second).
+        got = subprocess.run([MQNET, "plan", "import", "--format", "list", "10.0.0.0/8",
+                              put("10.0.0.0/24\n" * 20000 + "10.1.0.0/16\n")], capture_output=True, text=True,
+                             preexec_fn=limited)
+        refused = got.stderr.splitlines()
+        self.assertEqual((got.returncode, len(refused)), (2, 20000), got.stderr[-300:])
+        self.assertTrue(refused[0].endswith(" line 1: 10.0.0.0/24: overlaps line 2 (10.0.0.0/24, equal); not placed"))
+        self.assertTrue(refused[-1].endswith(" line 20000: 10.0.0.0/24: overlaps line 1 (10.0.0.0/24, equal); not placed"))
+        self.assertIn('"10.1.0.0/16"', got.stdout)
+
 
 class Free(unittest.TestCase):
     def test_free_space_first_block_and_counts(self):
@@ -264,6 +290,44 @@ class Grep(unittest.TestCase):
                                  stderr=subprocess.PIPE)
         self.assertEqual(got.returncode, 2)
         self.assertIn("No space left on device", got.stderr)
+
+    def test_lines_at_every_block_boundary_and_the_line_limit(self):
+        # A line of 65,535 to 65,537 bytes whose last byte before LF (its CR, with CR LF) lies
+        # around the end of the first or second 1 MiB read block, or that ends the file.
+        mib = 1 << 20
+        for boundary in (mib, 2 * mib):
+            for length in (65535, 65536, 65537):
+                for ending in ("\n", "\r\n", "", "\r"):
+                    for shift in range(-2, 3):
+                        line = "10.0.0.1 " + "x" * (length - 9) + ("\r" if ending.startswith("\r") else "")
+                        fill = boundary + shift - len(line)  # so the line's last byte before LF is there
+                        text = ("b" * 999 + "\n") * (fill // 1000) + ("c" * (fill % 1000 - 1) + "\n" if fill % 1000 else "")
+                        number = text.count("\n") + 1
+                        after = "\n10.0.0.2\n" if ending.endswith("\n") else ""
+                        text += line + after
+                        case = (boundary, length, ending, shift)
+                        with open(os.path.join(WORK, "edge.log"), "w", newline="") as f:
+                            f.write(text)
+                        got = subprocess.run([MQNET, "grep", "10.0.0.0/8", os.path.join(WORK, "edge.log")],
+                                             capture_output=True)
+                        kept = length <= 65536
+                        want = (line + "\n" if kept else "") + after[1:]
+                        self.assertEqual((got.returncode, got.stdout.decode(), got.stderr.decode()),
+                                         (0 if kept else 2, want, "" if kept else
+                                          f"mqnet: {WORK}/edge.log line {number}: the line is longer than 65536 bytes\n"),
+                                         case)
+
+    def test_a_line_without_end_is_named_as_it_passes_the_limit(self):
+        proc = subprocess.Popen([MQNET, "grep", "10.0.0.0/8"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        proc.stdin.write(b"10.0.0.1\n" + bytes(3 << 20))
+        proc.stdin.flush()
+        # Only a guard against waiting for ever: the message comes before the line ends.
+        ready, _, _ = select.select([proc.stderr], [], [], 120)
+        self.assertTrue(ready, "no message while the line goes on")
+        self.assertEqual(proc.stderr.readline(), b"mqnet: standard input line 2: the line is longer than 65536 bytes\n")
+        out, err = proc.communicate(b"\n10.0.0.2\n")
+        self.assertEqual((proc.returncode, out, err), (2, b"10.0.0.1\n10.0.0.2\n", b""))
 
 
 if __name__ == "__main__":

@@ -74,5 +74,58 @@ TEST(AddressScan, FastReadersAgreeWithTheParser) {
   }
 }
 
+// Random log lines, read as the rule above says, word by word through the full parser: the
+// scan finds the same addresses, and with v4Only the IPv4 ones among them.
+TEST(AddressScan, RandomLinesMatchAWordByWordReading) {
+  std::mt19937 rng(8);
+  const char* pieces[] = {"10.0.0.1", "1.2.3.4", "255.255.255.255", "01.2.3.4", "1.2.3.256", "::", "2001:db8::1",
+                          "::ffff:1.2.3.4", "fe80::a", "10:15:32", "a", "Z", "_", ".", ":", "0", "12", " ", "/",
+                          "[", "]", ",", "\"", "x.js", "HTTP/1.1", "\xC3\xA9"};
+  const auto isWord = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == ':';
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n) line += pieces[rng() % std::size(pieces)];
+    std::vector<std::string> want, wantV4;
+    for (std::size_t i = 0; i < line.size();) {
+      if (!isWord(line[i])) {
+        ++i;
+        continue;
+      }
+      std::size_t j = i;
+      while (j < line.size() && isWord(line[j])) ++j;
+      std::string word = line.substr(i, j - i);
+      i = j;
+      while (word.size() > 1 && word.back() == '.') word.pop_back();
+      std::vector<std::string> candidates{word};
+      const std::size_t colon = word.find(':');
+      if (colon != std::string::npos && word.find(':', colon + 1) == std::string::npos && colon + 1 < word.size() &&
+          word.find_first_not_of("0123456789", colon + 1) == std::string::npos)
+        candidates.push_back(word.substr(0, colon));
+      for (const std::string& c : candidates) {
+        if (c.find(':') != std::string::npos && c.find_first_of("ghijklmnopqrstuvwxyzGHIJKLMNOPQRSTUVWXYZ_") != std::string::npos)
+          continue;
+        const auto parsed = parseAddress(c);
+        if (const Address* a = std::get_if<Address>(&parsed)) {
+          want.push_back(c + "=" + format(*a));
+          if (a->family == Family::V4) wantV4.push_back(want.back());
+          break;
+        }
+      }
+    }
+    ASSERT_EQ(found(line), want) << line;
+    std::vector<std::string> v4;
+    scanAddresses(
+        line,
+        [&](const FoundAddress& a) {
+          v4.push_back(std::string(a.text) + "=" + format(a.address));
+          return true;
+        },
+        true);
+    ASSERT_EQ(v4, wantV4) << line;
+  }
+}
+
 }  // namespace
 }  // namespace mq::net

@@ -224,6 +224,10 @@ TEST(Overlaps, EveryPairFoundInOrderAndBothDirectionsAgree) {
     std::vector<Range> y = randomItems(rng, randomUniverse(rng), ignored, 14);
     if (round % 3 == 0 && !x.empty()) y.push_back(x.front());  // an equal item across the lists
     if (round % 5 == 0 && !x.empty()) x.push_back(x.back());   // a duplicate within a list
+    if (round % 50 == 1 && !x.empty()) {  // more pairs than are held at once: found item by item
+      x.insert(x.end(), 100, x.front());
+      y.insert(y.end(), 100, x.front());
+    }
     EXPECT_EQ(collect(x), pairsByHand(x, x, true)) << "round " << round;
     const std::vector<Pair> xy = collect(x, y);
     EXPECT_EQ(xy, pairsByHand(x, y, false)) << "round " << round;

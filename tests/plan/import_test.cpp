@@ -168,8 +168,10 @@ TEST(Import, RandomItemsMatchAPairwiseOracle) {
       it.state = rng() % 3 == 0 && len < 32 ? ImportState::Split : ImportState::Assigned;
       items.push_back(it);
     }
+    if (round % 4 == 0) items.push_back(items[rng() % items.size()]);  // an equal item, maybe of another state
     auto shares = [](const net::Prefix& a, const net::Prefix& b) { return a.contains(b) || b.contains(a); };
     std::vector<std::size_t> expect;
+    std::vector<std::string> clash(items.size());  // the first item each one clashes with, by number
     for (std::size_t i = 0; i < items.size(); ++i) {
       const ImportItem& a = items[i];
       const net::Prefix root = plan.block(plan.root()).prefix;
@@ -180,6 +182,9 @@ TEST(Import, RandomItemsMatchAPairwiseOracle) {
         const bool nested = (a.state == ImportState::Split && a.prefix.length < b.prefix.length) ||
                             (b.state == ImportState::Split && b.prefix.length < a.prefix.length);
         ok = nested;
+        if (!ok)
+          clash[i] = "overlaps line " + std::to_string(b.line) + " (" + net::formatNetwork(b.prefix) + ", " +
+                     (a.prefix == b.prefix ? "equal" : a.prefix.contains(b.prefix) ? "contains" : "inside") + ")";
       }
       for (BlockId l : plan.leaves())
         if (ok && plan.block(l).assigned && shares(a.prefix, plan.block(l).prefix))
@@ -188,6 +193,10 @@ TEST(Import, RandomItemsMatchAPairwiseOracle) {
     }
     const ImportCheck check = checkImport(plan, items);
     ASSERT_EQ(check.accepted, expect) << "round " << round;
+    for (const ImportRefusal& r : check.refused)
+      if (!clash[r.item].empty()) {
+        EXPECT_EQ(r.reason, clash[r.item]) << "round " << round << ", item " << r.item;
+      }
     if (expect.empty()) continue;
     History h;
     const Plan before = plan;
@@ -201,6 +210,24 @@ TEST(Import, RandomItemsMatchAPairwiseOracle) {
     h.undo(plan);
     ASSERT_TRUE(plan == before);
   }
+}
+
+// Equal and nested items cost work in proportion to their number, not to their pairs (20,000
+// equal items make 200 million), and each is named against the first item it clashes with.
+TEST(Import, EqualItemsAreCheckedInLinearWork) {
+  Plan plan(P("10.0.0.0/8"));
+  std::vector<ImportItem> items;
+  for (std::size_t i = 0; i < 20000; ++i) items.push_back(item(i % 2 ? "10.1.0.0/24" : "10.0.0.0/16", i + 1));
+  items.push_back(item("10.0.0.0/17", 20001, ImportState::Split));  // inside 20,000 others
+  items.push_back(item("10.1.0.0/16", 20002, ImportState::Split));  // holds 20,000 others
+  const ImportCheck check = checkImport(plan, items);
+  EXPECT_LE(check.steps, 8 * items.size());
+  EXPECT_EQ(check.accepted, std::vector<std::size_t>{items.size() - 1});
+  ASSERT_EQ(check.refused.size(), items.size() - 1);
+  EXPECT_EQ(check.refused[0].reason, "overlaps line 3 (10.0.0.0/16, equal)");
+  EXPECT_EQ(check.refused[1].reason, "overlaps line 4 (10.1.0.0/24, equal)");
+  EXPECT_EQ(check.refused[19999].reason, "overlaps line 2 (10.1.0.0/24, equal)");
+  EXPECT_EQ(check.refused[20000].reason, "overlaps line 1 (10.0.0.0/16, inside)");
 }
 
 }  // namespace
