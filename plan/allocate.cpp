@@ -106,7 +106,11 @@ SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Se
     return {-1, !(s.growthPercent >= 0) || s.growthPercent > kMaxGrowthPercent ? "growth must be from 0 to 1000000 %"
                                                                                : "needs more than 2^128 hosts"};
   if (s.vlan < 0 || s.vlan > kMaxVlan) return {-1, "VLAN " + std::to_string(s.vlan) + " is not from 1 to 4094"};
-  const std::optional<int> fixed = !v6 ? s.fixedLength : s.fixedLength6 ? s.fixedLength6 : dual ? std::nullopt : s.fixedLength;
+  // In a plan of one family the only length given applies to it, whichever it would be
+  // in a dual-stack plan: a lone /33 in an IPv4 plan is refused, not passed over.
+  const std::optional<int> fixed = dual ? (v6 ? s.fixedLength6 : s.fixedLength)
+                                        : (v6 ? (s.fixedLength6 ? s.fixedLength6 : s.fixedLength)
+                                              : (s.fixedLength ? s.fixedLength : s.fixedLength6));
   int l;
   if (fixed) {
     l = *fixed;
@@ -168,8 +172,9 @@ void addFreeSpace(const Plan& plan, BlockId within, FreeSpace& free) {
   if (open) addRun(runStart, runEnd);
 }
 
+// skip (when given): segments not to place here, their places left as they are.
 void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Segment>& segments,
-               std::vector<Place*>& out) {
+               std::vector<Place*>& out, const std::vector<std::uint8_t>* skip = nullptr) {
   if (!plan.exists(within)) {
     for (Place* p : out) p->reason = "block " + std::to_string(within) + " does not exist";
     return;
@@ -180,6 +185,7 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
 
   std::vector<int> length(segments.size(), -1);
   for (std::size_t i = 0; i < segments.size(); ++i) {
+    if (skip && (*skip)[i]) continue;
     SegmentLength sl = segmentLength(segments[i], family, dual, plan.settings());
     length[i] = sl.length;
     out[i]->reason = std::move(sl.reason);
@@ -246,10 +252,53 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
     return out;
   }
   const bool dual = targets.size() == 2;
-  for (std::size_t t = 0; t < targets.size(); ++t) {
-    std::vector<Place*> places;
-    for (auto& p : out) places.push_back(t == 0 ? static_cast<Place*>(&p) : &*p.second);
-    placeInto(plan, targets[t], dual, segments, places);
+  auto placeAll = [&](std::vector<Placement>& into, const std::vector<std::uint8_t>* skip) {
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+      std::vector<Place*> places;
+      for (auto& p : into) places.push_back(t == 0 ? static_cast<Place*>(&p) : &*p.second);
+      placeInto(plan, targets[t], dual, segments, places, skip);
+    }
+  };
+  if (!dual) {
+    placeAll(out, nullptr);
+    return out;
+  }
+  // Both families or neither: a segment short of a place in one is left out of both, and
+  // the rest placed again without it, until every segment left has both its blocks (each
+  // round leaves one out at least, so this ends; it is one round when all fit).
+  std::vector<std::uint8_t> dropped(segments.size(), 0);
+  std::vector<Placement> why;  // each dropped segment as the round that dropped it left it
+  why.reserve(segments.size());
+  std::vector<std::size_t> whyOf(segments.size(), 0);
+  for (;;) {
+    std::vector<Placement> round = out;
+    placeAll(round, &dropped);
+    bool more = false;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+      if (dropped[i] || round[i].placed()) continue;
+      dropped[i] = 1;
+      whyOf[i] = why.size();
+      why.push_back(std::move(round[i]));
+      more = true;
+    }
+    if (!more) {
+      for (std::size_t i = 0; i < segments.size(); ++i)
+        if (!dropped[i]) out[i] = std::move(round[i]);
+      break;
+    }
+  }
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    if (!dropped[i]) continue;
+    Placement& p = out[i];
+    p = std::move(why[whyOf[i]]);
+    Place* places[2] = {&p, &*p.second};
+    for (int f = 0; f < 2; ++f) {
+      if (!places[f]->prefix) continue;
+      Place held;
+      held.heldBack = true;
+      held.reason = std::string("not placed without its ") + (f == 0 ? "IPv6" : "IPv4") + " block";
+      *places[f] = held;
+    }
   }
   return out;
 }
@@ -264,6 +313,26 @@ std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen) {
   const BlockId other = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
   if (other == kNoBlock) return {chosen};
   return v4 ? std::vector<BlockId>{chosen, other} : std::vector<BlockId>{other, chosen};
+}
+
+std::string unplacedReason(const Placement& p) {
+  if (p.placed()) return {};
+  if (!p.second) return p.reason;
+  std::string out;
+  const Place* places[2] = {&p, &*p.second};
+  for (int f = 0; f < 2; ++f)
+    if (!places[f]->prefix && !places[f]->heldBack)
+      out += (out.empty() ? "" : "; ") + std::string(f == 0 ? "IPv4: " : "IPv6: ") + places[f]->reason;
+  return out;
+}
+
+std::string spaceText(const net::Prefix& block, int partLength) {
+  const net::Count size = net::Count::powerOfTwo(block.address.bits() - block.length);
+  const int unitLength = partLength <= 48 ? 48 : partLength <= 64 ? 64 : 128;
+  if (block.address.family == net::Family::V4 || unitLength == 128 || block.length > unitLength)
+    return net::toDecimal(size) + (size == net::Count{1, false} ? " address" : " addresses");
+  const u128 n = u128{1} << (unitLength - block.length);
+  return net::toDecimal(n) + (unitLength == 48 ? " /48" : " /64") + (n == 1 ? "" : "s");
 }
 
 std::string spaceText(net::Family f, const net::Count& addresses) {

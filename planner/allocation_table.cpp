@@ -9,9 +9,9 @@ namespace mq::planner {
 
 namespace {
 
-const char* const kTitles[AllocColumnCount] = {"Name",  "VLAN",  "IPv4 prefix", "IPv6 prefix", "Mask",
-                                               "First", "Last",  "Broadcast",   "Hosts asked", "Needed",
-                                               "Usable", "Spare", "Note"};
+const char* const kTitles[AllocColumnCount] = {"Name",   "Status", "VLAN",      "IPv4 prefix", "IPv6 prefix",
+                                               "Mask",   "First",  "Last",      "Broadcast",   "Hosts asked",
+                                               "Needed", "Usable", "Spare",     "Note"};
 
 std::string numberKey(const std::string& digits)
 {
@@ -58,6 +58,7 @@ AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair)
     const plan::Block& b = plan.block(row.id);
     const net::Hosts h = net::hostsOf(b.prefix);
     row.keys[AName] = row.cells[AName];
+    row.keys[AStatus] = row.cells[AStatus];
     row.keys[ANote] = row.cells[ANote];
     for (int c : {AVlan, AHosts, ANeeded, AUsable, ASpare})
         row.keys[static_cast<std::size_t>(c)] = numberKey(row.cells[static_cast<std::size_t>(c)]);

@@ -14,7 +14,7 @@
 namespace mq::planner {
 
 enum AllocColumn {
-    AName, AVlan, AIpv4, AIpv6, AMask, AFirst, ALast, ABroadcast, AHosts, ANeeded, AUsable, ASpare, ANote,
+    AName, AStatus, AVlan, AIpv4, AIpv6, AMask, AFirst, ALast, ABroadcast, AHosts, ANeeded, AUsable, ASpare, ANote,
     AllocColumnCount
 };
 const char* allocationColumnTitle(int column);

@@ -26,7 +26,10 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines) {
            {"lab, 10, , /60, /27", "lab/10/0/27/60/0"},              // the IPv4 length is the one up to 32
            {"lab, 0, /56", "lab/0/0/-/56/0"},                        // a lone length above 32 is IPv6's
            {"lab, 10, vlan=4094", "lab/10/0/-/-/4094"},
-           {"name\thosts\tgrowth\tvlan\tlength6\nOffice A\t1,000\t10\t12\t64\n", "!hosts \"1,000\" has a separator", 2},
+           // A cell of a spreadsheet range is one value: "1,000" there is a thousand, ill-formed groups are not.
+           {"name\thosts\tgrowth\tvlan\tlength6\nOffice A\t1,000\t10\t12\t64\n", "Office A/1000/100/-/64/12"},
+           {"Lab\t12,345,678\nDesk\t1,00\n", "!hosts \"1,00\" has a separator", 2},
+           {"Lab\t1,0000\n", "!hosts \"1,0000\" has a separator", 1},
            {"Name\tHosts\tGrowth %\tVLAN\tLength6\nOffice A\t120\t10\t12\t64\nLab\t20\t\t\t\n", "Office A/120/100/-/64/12 Lab/20/0/-/-/0"},
            {"name, hosts, vlan\nlab, 10, 7\n", "lab/10/0/-/-/7"},
            {"name, hosts, site\nlab, 10\n", "!column \"site\" of the header is not one of", 1},

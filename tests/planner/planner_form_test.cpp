@@ -369,7 +369,7 @@ TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
 
     const std::string tsv = allocationsTsv(rows);
     EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
-              "Name\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts asked\tNeeded\tUsable\tSpare\tNote");
+              "Name\tStatus\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts asked\tNeeded\tUsable\tSpare\tNote");
     EXPECT_NE(tsv.find("\tfloor 2, \"west\"\n"), std::string::npos) << tsv;  // one line a row
     const std::string csv = plan::allocationsCsv(form.plan(), "\r\n");
     EXPECT_NE(csv.find(",\"floor 2,\n\"\"west\"\"\"\r\n"), std::string::npos) << csv;
