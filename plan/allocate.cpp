@@ -172,9 +172,12 @@ void addFreeSpace(const Plan& plan, BlockId within, FreeSpace& free) {
   if (open) addRun(runStart, runEnd);
 }
 
-// skip (when given): segments not to place here, their places left as they are.
+// skip (when given): segments not to place here, their places left as they are. alone
+// (when given): set for each segment that cannot be placed here whatever else is, as its
+// length is refused or larger than the block.
 void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Segment>& segments,
-               std::vector<Place*>& out, const std::vector<std::uint8_t>* skip = nullptr) {
+               std::vector<Place*>& out, const std::vector<std::uint8_t>* skip = nullptr,
+               std::vector<std::uint8_t>* alone = nullptr) {
   if (!plan.exists(within)) {
     for (Place* p : out) p->reason = "block " + std::to_string(within) + " does not exist";
     return;
@@ -197,6 +200,7 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < segments.size(); ++i)
     if (length[i] >= 0) order.push_back(i);
+    else if (alone && !(skip && (*skip)[i])) (*alone)[i] = 1;
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return length[a] < length[b]; });
 
   std::vector<std::size_t> unfit;
@@ -205,6 +209,7 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
     const auto [start, have] = l >= area.length ? free.lowest(l) : std::pair<u128, int>{0, -1};
     Place& p = *out[i];
     if (have < 0) {
+      if (alone && l < area.length) (*alone)[i] = 1;
       p.reason = "needs a " + lengthText(l) + (l < area.length ? ", larger than " + net::formatNetwork(area) : "");
       unfit.push_back(i);
       continue;
@@ -252,11 +257,12 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
     return out;
   }
   const bool dual = targets.size() == 2;
+  std::vector<std::uint8_t> alone(segments.size(), 0);
   auto placeAll = [&](std::vector<Placement>& into, const std::vector<std::uint8_t>* skip) {
     for (std::size_t t = 0; t < targets.size(); ++t) {
       std::vector<Place*> places;
       for (auto& p : into) places.push_back(t == 0 ? static_cast<Place*>(&p) : &*p.second);
-      placeInto(plan, targets[t], dual, segments, places, skip);
+      placeInto(plan, targets[t], dual, segments, places, skip, &alone);
     }
   };
   if (!dual) {
@@ -265,17 +271,21 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
   }
   // Both families or neither: a segment short of a place in one is left out of both, and
   // the rest placed again without it, until every segment left has both its blocks (each
-  // round leaves one out at least, so this ends; it is one round when all fit).
+  // round leaves one out at least, so this ends; it is one round when all fit). Those that
+  // cannot be placed whatever else is go first, alone: the space they would have taken may
+  // be what another one lacked.
   std::vector<std::uint8_t> dropped(segments.size(), 0);
   std::vector<Placement> why;  // each dropped segment as the round that dropped it left it
   why.reserve(segments.size());
   std::vector<std::size_t> whyOf(segments.size(), 0);
   for (;;) {
     std::vector<Placement> round = out;
+    std::fill(alone.begin(), alone.end(), 0);
     placeAll(round, &dropped);
+    const bool anyAlone = std::any_of(alone.begin(), alone.end(), [](std::uint8_t a) { return a != 0; });
     bool more = false;
     for (std::size_t i = 0; i < segments.size(); ++i) {
-      if (dropped[i] || round[i].placed()) continue;
+      if (dropped[i] || round[i].placed() || (anyAlone && !alone[i])) continue;
       dropped[i] = 1;
       whyOf[i] = why.size();
       why.push_back(std::move(round[i]));

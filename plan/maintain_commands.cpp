@@ -43,12 +43,12 @@ class AssignCommand : public JournalCommand {
     const char* other = v4 ? "IPv6" : "IPv4";
     const BlockId root = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
     if (!v4 && a_.hosts == 0)
-      return a_.name + ": give the hosts it asks for: its IPv4 block is sized by them";
+      return std::string("the IPv4 block of ") + a_.name + " is sized by the hosts it asks for: give them";
     Segment seg{a_.name, a_.hosts, a_.growthPercent};
     seg.vlan = a_.vlan;
     if (v4 && a_.hosts == 0) seg.fixedLength6 = 64;
     const Placement p = allocate(plan, root, {seg}).front();
-    if (!p.prefix) return a_.name + ": its " + other + " block does not fit: " + p.reason;
+    if (!p.prefix) return std::string("the ") + other + " block of " + a_.name + " does not fit: " + p.reason;
     BlockId leaf = kNoBlock;
     std::vector<BlockId> regrouped;
     if (auto r = carveBlock(plan, root, *p.prefix, &leaf, regrouped); !r.empty()) return r;

@@ -2,6 +2,8 @@
 // both families, and lines that could be read two ways refused with the reason.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "plan/segments.h"
 
 namespace mq::plan {
@@ -58,6 +60,58 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines) {
   EXPECT_EQ(parseSegmentLine("lab, 10, /24, /25", seg), "");
   EXPECT_EQ(describe(seg), "lab/10/0/24/25/0");
   EXPECT_NE(parseSegmentLine("name, hosts", seg), "");  // a header alone names no segment
+}
+
+// In a plan of one family the only /len is that family's: an IPv4 plan refuses a lone /33
+// on its line rather than place the segment by its hosts.
+TEST(SegmentLines, TheOnlyLengthBelongsToThePlansFamily) {
+  struct Case {
+    const char* text;
+    std::optional<net::Family> only;
+    std::string want;  // as in FieldsHeadersAndAmbiguousLines
+  };
+  for (const Case& c : std::vector<Case>{
+           {"ok, 5\nlab, 10, /33\n", net::Family::V4, "!/33 is not a prefix length of IPv4, the plan's only family"},
+           {"name\thosts\tlength6\nlab\t10\t48\n", net::Family::V4, "!/48 is not a prefix length of IPv4"},
+           {"lab, 10, /33", std::nullopt, "lab/10/0/-/33/0"},  // dual-stack: IPv6's
+           {"lab, 10, /33", net::Family::V6, "lab/10/0/-/33/0"},
+           {"lab, 10, /24, /64", net::Family::V4, "lab/10/0/24/64/0"}}) {
+    std::vector<SegmentLineError> errors;
+    const auto segs = parseSegments(c.text, errors, c.only);
+    if (c.want.front() == '!') {
+      ASSERT_EQ(errors.size(), 1u) << c.text;
+      EXPECT_EQ(errors[0].line, 2u) << c.text;
+      EXPECT_NE(errors[0].reason.find(c.want.substr(1)), std::string::npos) << c.text << ": " << errors[0].reason;
+      continue;
+    }
+    ASSERT_EQ(segs.size(), 1u) << c.text;
+    EXPECT_EQ(describe(segs[0]), c.want) << c.text;
+  }
+}
+
+// What a plan keeps is written as lines that read back to the same list, whatever the names
+// and lengths: a comma in a name makes the lines tab-separated, an IPv6 length of /32 or less
+// needs the header.
+TEST(SegmentLines, WrittenListsReadBackTheSame) {
+  Segment wan{"wan", 0};
+  wan.fixedLength6 = 32;
+  Segment staff{"staff", 100, 12.5};
+  staff.vlan = 7;
+  Segment lab{"lab", 0, 0, 27};
+  lab.fixedLength6 = 56;
+  struct Case {
+    std::vector<Segment> segs;
+    const char* text;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{staff, lab, {"big", 1000000, 1000000}}, "staff, 100, 12.5%, vlan 7\nlab, 0, /27, /56\nbig, 1000000, 1000000%\n"},
+           {{{"Office, north", 20}, staff}, "Office, north\t20\nstaff\t100\t12.5%\tvlan 7\n"},
+           {{wan, staff}, "name, hosts, growth, length, length6, vlan\nwan, 0, , , 32, \nstaff, 100, 12.5, , , 7\n"}}) {
+    EXPECT_EQ(segmentsText(c.segs), c.text);
+    std::vector<SegmentLineError> errors;
+    EXPECT_EQ(parseSegments(segmentsText(c.segs), errors), c.segs) << c.text;
+    EXPECT_TRUE(errors.empty()) << c.text << errors[0].reason;
+  }
 }
 
 }  // namespace
