@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plan/csv.h"
 #include "plan/plan.h"
 
 namespace mq::plan {
@@ -40,7 +41,7 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
 const char* blockStatus(const Block& b);
 
 // The whole table as RFC 4180 CSV with a header line; lineEnd "\r\n" for files that
-// spreadsheets open, "\n" for scripts.
-std::string allocationsCsv(const Plan& plan, const char* lineEnd);
+// spreadsheets open, "\n" for scripts (which are given the cells as typed: CsvReader::Program).
+std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader = CsvReader::Spreadsheet);
 
 }  // namespace mq::plan
