@@ -36,10 +36,18 @@ class AssignCommand : public JournalCommand {
 
   // In a dual-stack plan a named block is a segment's, and a segment has a block in each
   // family: the other one is placed as an allocation would place it (by hosts and growth;
-  // an IPv6 LAN a /64), unless a block of that segment is there already without a partner.
+  // an IPv6 LAN a /64), unless a block of that segment is there already without a partner
+  // (as many blocks of its name and VLAN in the other family as in this one).
   std::string placeOtherFamily(Plan& plan) {
-    if (a_.name.empty() || !plan.isDualStack() || pairedBlock(plan, id_) != kNoBlock) return {};
+    if (a_.name.empty() || !plan.isDualStack()) return {};
     const bool v4 = plan.block(id_).prefix.address.family == net::Family::V4;
+    std::ptrdiff_t unpaired = 0;
+    for (BlockId b : plan.leaves()) {
+      const Block& blk = plan.block(b);
+      if (blk.assigned && blk.name == a_.name && blk.vlan == a_.vlan)
+        unpaired += (blk.prefix.address.family == net::Family::V4) == v4 ? 1 : -1;
+    }
+    if (unpaired <= 0) return {};
     const char* other = v4 ? "IPv6" : "IPv4";
     const BlockId root = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
     if (!v4 && a_.hosts == 0)
