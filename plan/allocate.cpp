@@ -274,41 +274,34 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
   // round leaves one out at least, so this ends; it is one round when all fit). Those that
   // cannot be placed whatever else is go first, alone: the space they would have taken may
   // be what another one lacked.
+  // A dropped segment keeps the places of the round that dropped it (for its reasons); the
+  // others are placed afresh each round.
   std::vector<std::uint8_t> dropped(segments.size(), 0);
-  std::vector<Placement> why;  // each dropped segment as the round that dropped it left it
-  why.reserve(segments.size());
-  std::vector<std::size_t> whyOf(segments.size(), 0);
-  for (;;) {
-    std::vector<Placement> round = out;
+  for (bool more = true; more;) {
     std::fill(alone.begin(), alone.end(), 0);
-    placeAll(round, &dropped);
+    placeAll(out, &dropped);
     const bool anyAlone = std::any_of(alone.begin(), alone.end(), [](std::uint8_t a) { return a != 0; });
-    bool more = false;
+    more = false;
     for (std::size_t i = 0; i < segments.size(); ++i) {
-      if (dropped[i] || round[i].placed() || (anyAlone && !alone[i])) continue;
+      Placement& p = out[i];
+      if (dropped[i] || p.placed() || (anyAlone && !alone[i])) continue;
       dropped[i] = 1;
-      whyOf[i] = why.size();
-      why.push_back(std::move(round[i]));
       more = true;
+      Place* places[2] = {&p, &*p.second};
+      for (int f = 0; f < 2; ++f) {
+        if (!places[f]->prefix) continue;
+        Place held;
+        held.heldBack = true;
+        held.reason = std::string("not placed without its ") + (f == 0 ? "IPv6" : "IPv4") + " block";
+        *places[f] = std::move(held);
+      }
     }
-    if (!more) {
-      for (std::size_t i = 0; i < segments.size(); ++i)
-        if (!dropped[i]) out[i] = std::move(round[i]);
-      break;
-    }
-  }
-  for (std::size_t i = 0; i < segments.size(); ++i) {
-    if (!dropped[i]) continue;
-    Placement& p = out[i];
-    p = std::move(why[whyOf[i]]);
-    Place* places[2] = {&p, &*p.second};
-    for (int f = 0; f < 2; ++f) {
-      if (!places[f]->prefix) continue;
-      Place held;
-      held.heldBack = true;
-      held.reason = std::string("not placed without its ") + (f == 0 ? "IPv6" : "IPv4") + " block";
-      *places[f] = held;
-    }
+    if (!more) break;
+    for (std::size_t i = 0; i < segments.size(); ++i)
+      if (!dropped[i]) {
+        static_cast<Place&>(out[i]) = Place{};
+        *out[i].second = Place{};
+      }
   }
   return out;
 }
