@@ -106,11 +106,7 @@ SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Se
     return {-1, !(s.growthPercent >= 0) || s.growthPercent > kMaxGrowthPercent ? "growth must be from 0 to 1000000 %"
                                                                                : "needs more than 2^128 hosts"};
   if (s.vlan < 0 || s.vlan > kMaxVlan) return {-1, "VLAN " + std::to_string(s.vlan) + " is not from 1 to 4094"};
-  // In a plan of one family the only length given applies to it, whichever it would be
-  // in a dual-stack plan: a lone /33 in an IPv4 plan is refused, not passed over.
-  const std::optional<int> fixed = dual ? (v6 ? s.fixedLength6 : s.fixedLength)
-                                        : (v6 ? (s.fixedLength6 ? s.fixedLength6 : s.fixedLength)
-                                              : (s.fixedLength ? s.fixedLength : s.fixedLength6));
+  const std::optional<int> fixed = !v6 ? s.fixedLength : s.fixedLength6 ? s.fixedLength6 : dual ? std::nullopt : s.fixedLength;
   int l;
   if (fixed) {
     l = *fixed;

@@ -228,10 +228,12 @@ std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken)
       }
     }
     if (auto r = assignLengths(lengths, seg); !r.empty()) return r;
+    // The only /len of a plan of IPv4 roots is an IPv4 one, however long: a /33 there is
+    // a mistake to name, not an IPv6 length to pass over.
+    if (only_ == net::Family::V4 && lengths.size() == 1 && lengths[0] > 32)
+      return lengthName(lengths[0]) + " is not a prefix length of IPv4, the plan's only family";
   }
   if (!hasHosts) return "the hosts are missing";
-  if (only_ == net::Family::V4 && !seg.fixedLength && seg.fixedLength6 && *seg.fixedLength6 > 32)
-    return lengthName(*seg.fixedLength6) + " is not a prefix length of IPv4, the plan's only family";
   if (seg.hosts == 0 && !seg.fixedLength && !seg.fixedLength6) return "asks for no hosts (give hosts or a /len)";
   *taken = true;
   return {};

@@ -35,7 +35,8 @@ namespace mq::plan {
 class SegmentLines {
  public:
   // only: the family of a plan whose roots are all of one family, where the only /len
-  // given is that family's; nothing for a dual-stack plan (or when not known).
+  // given is that family's (a length6 column of a header stays IPv6's); nothing for a
+  // dual-stack plan (or when not known).
   explicit SegmentLines(std::optional<net::Family> only = std::nullopt) : only_(only) {}
 
   // One line's content (as textio hands it on: no comment, no surrounding blanks). Returns

@@ -290,12 +290,6 @@ TEST(Allocate, SegmentLengthsFollowTheSettings) {
     EXPECT_EQ(l.length, c.want) << c.s.name << " " << l.reason;
   }
   EXPECT_EQ(segmentLength({"x", 0, 0, 40}, v4, false, {}).reason, "/40 is not a prefix length of IPv4");
-  // The only length of a plan of one family is that family's, whichever it would be in a dual-stack one.
-  Segment lone{"lone", 10};
-  lone.fixedLength6 = 33;
-  EXPECT_EQ(segmentLength(lone, v4, false, {}).reason, "/33 is not a prefix length of IPv4");
-  EXPECT_EQ(segmentLength(lone, v6, true, {}).length, 33);
-  EXPECT_EQ(segmentLength(lone, v4, true, {}).length, 28);  // by hosts in a dual-stack plan
   // A block is counted in the unit its parts are counted in.
   for (const auto& [block, part, text] : std::vector<std::tuple<const char*, int, const char*>>{
            {"2001:db8::/48", 48, "1 /48"},
