@@ -194,9 +194,13 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
   addFreeSpace(plan, within, free);
 
   std::vector<std::size_t> order;
-  for (std::size_t i = 0; i < segments.size(); ++i)
-    if (length[i] >= 0) order.push_back(i);
-    else if (alone && !(skip && (*skip)[i])) (*alone)[i] = 1;
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    if (length[i] >= 0) {
+      order.push_back(i);
+    } else if (alone && !(skip && (*skip)[i])) {
+      (*alone)[i] = 1;  // its length is refused
+    }
+  }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return length[a] < length[b]; });
 
   std::vector<std::size_t> unfit;

@@ -83,8 +83,7 @@ std::string unplacedReason(const Placement& p);
 // free parts that p spans are joined (regrouping a split where p covers some of its parts),
 // a free leaf is halved down to it. Halves made by regrouping are added to `regrouped`, for
 // joinBlankHalves once every block is made.
-std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out,
-                       std::vector<BlockId>& regrouped);
+std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped);
 // Joins again the halves of `regrouped` (last first) whose parts all ended up as blank free
 // leaves: the tree changes no more than the new blocks need.
 std::string joinBlankHalves(Plan& plan, const std::vector<BlockId>& regrouped);

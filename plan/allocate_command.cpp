@@ -22,7 +22,8 @@ bool blankFreeLeaf(const Block& b) {
 
 }  // namespace
 
-std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped) {
+std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out,
+                       std::vector<BlockId>& regrouped) {
   BlockId cur = within;
   for (;;) {
     const Block& b = plan.block(cur);

@@ -28,8 +28,8 @@ std::vector<AllocationRow> allocationRows(const Plan& plan);
 BlockId pairedBlock(const Plan& plan, BlockId id);
 
 // The header of the table's CSV and its text columns, in order.
-inline constexpr const char* kAllocationColumns[] = {"name", "status", "vlan", "ipv4", "ipv6", "mask", "first", "last",
-                                                      "broadcast", "hosts", "needed", "usable", "spare", "note"};
+inline constexpr const char* kAllocationColumns[] = {"name", "status",    "vlan",  "ipv4",   "ipv6",   "mask",  "first",
+                                                     "last", "broadcast", "hosts", "needed", "usable", "spare", "note"};
 
 // One row's cells, as the header above names them: the status "assigned" or "reserved"
 // (blockStatus), the VLAN empty when none, prefixes as

@@ -9,9 +9,9 @@ namespace mq::planner {
 
 namespace {
 
-const char* const kTitles[AllocColumnCount] = {"Name",   "Status", "VLAN",      "IPv4 prefix", "IPv6 prefix",
-                                               "Mask",   "First",  "Last",      "Broadcast",   "Hosts asked",
-                                               "Needed", "Usable", "Spare",     "Note"};
+const char* const kTitles[AllocColumnCount] = {"Name",   "Status", "VLAN",  "IPv4 prefix", "IPv6 prefix",
+                                               "Mask",   "First",  "Last",  "Broadcast",   "Hosts asked",
+                                               "Needed", "Usable", "Spare", "Note"};
 
 std::string numberKey(const std::string& digits)
 {

@@ -90,8 +90,8 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
     // parts are counted in, so that a block and its parts read alike.
     case ColHosts:
         return b.prefix.address.family == net::Family::V6
-                   ? plan::spaceText(b.prefix, b.children.empty() ? b.prefix.length
-                                                                  : p.block(b.children.front()).prefix.length)
+                   ? plan::spaceText(b.prefix,
+                                     b.children.empty() ? b.prefix.length : p.block(b.children.front()).prefix.length)
                    : net::toDecimal(plan::cloudUsableHosts(p.settings().cloud, b.prefix));
     case ColSpare:
         // An IPv6 LAN is a /64 whatever its hosts: its spare is not worth a number.

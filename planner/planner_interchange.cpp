@@ -204,7 +204,8 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     if (!importNotes.empty()) {
         std::string which;
         if (!notPlaced.empty())
-            which = countText(notPlaced.size(), "line was", "lines were") + " not placed (" + lineNumbers(notPlaced) + ")";
+            which =
+                countText(notPlaced.size(), "line was", "lines were") + " not placed (" + lineNumbers(notPlaced) + ")";
         if (!changed.empty())
             which += (which.empty() ? "" : " and ") + countText(changed.size(), "line was", "lines were") +
                      " changed (" + lineNumbers(changed) + ")";

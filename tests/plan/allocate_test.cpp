@@ -166,7 +166,8 @@ TEST(Allocate, MatchesTheOracleOnRandomPlansOfBothFamiliesAndDualStack) {
         for (std::size_t k = 0; dual && k < kept.size(); ++k)
           anyTooLarge = anyTooLarge || ((!want[0][at[k]] || !want[1][at[k]]) && tooLarge(at[k]));
         for (std::size_t k = 0; dual && k < kept.size(); ++k)
-          if ((!want[0][at[k]] || !want[1][at[k]]) && (!anyTooLarge || tooLarge(at[k]))) dropped[at[k]] = 1, more = true;
+          if ((!want[0][at[k]] || !want[1][at[k]]) && (!anyTooLarge || tooLarge(at[k])))
+            dropped[at[k]] = 1, more = true;
       }
       for (std::size_t t = 0; t < roots; ++t) {
         for (std::size_t i = 0; i < segs.size(); ++i) {
@@ -291,14 +292,14 @@ TEST(Allocate, SegmentLengthsFollowTheSettings) {
   }
   EXPECT_EQ(segmentLength({"x", 0, 0, 40}, v4, false, {}).reason, "/40 is not a prefix length of IPv4");
   // A block is counted in the unit its parts are counted in.
-  for (const auto& [block, part, text] : std::vector<std::tuple<const char*, int, const char*>>{
-           {"2001:db8::/48", 48, "1 /48"},
-           {"2001:db8::/48", 49, "65536 /64s"},
-           {"2001:db8::/49", 49, "32768 /64s"},
-           {"2001:db8::/32", 33, "65536 /48s"},
-           {"2001:db8::/64", 65, "18446744073709551616 addresses"},
-           {"2001:db8::/127", 127, "2 addresses"},
-           {"10.0.0.0/24", 25, "256 addresses"}})
+  for (const auto& [block, part, text] :
+       std::vector<std::tuple<const char*, int, const char*>>{{"2001:db8::/48", 48, "1 /48"},
+                                                              {"2001:db8::/48", 49, "65536 /64s"},
+                                                              {"2001:db8::/49", 49, "32768 /64s"},
+                                                              {"2001:db8::/32", 33, "65536 /48s"},
+                                                              {"2001:db8::/64", 65, "18446744073709551616 addresses"},
+                                                              {"2001:db8::/127", 127, "2 addresses"},
+                                                              {"10.0.0.0/24", 25, "256 addresses"}})
     EXPECT_EQ(spaceText(P(block), part), text) << block << " in /" << part;
   Segment tagged{"x", 5};
   tagged.vlan = 4095;

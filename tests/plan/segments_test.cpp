@@ -23,21 +23,22 @@ std::string describe(const Segment& s) {
 
 TEST(SegmentLines, FieldsHeadersAndAmbiguousLines) {
   for (const Read& r : std::vector<Read>{
-           {"lab, 5, 100", "lab/5/1000/-/-/0"},                      // blanks: growth 100 %
+           {"lab, 5, 100", "lab/5/1000/-/-/0"},  // blanks: growth 100 %
            {"lab, 10, 12.5, /28, /56, vlan 20", "lab/10/125/28/56/20"},
-           {"lab, 10, , /60, /27", "lab/10/0/27/60/0"},              // the IPv4 length is the one up to 32
-           {"lab, 0, /56", "lab/0/0/-/56/0"},                        // a lone length above 32 is IPv6's
+           {"lab, 10, , /60, /27", "lab/10/0/27/60/0"},  // the IPv4 length is the one up to 32
+           {"lab, 0, /56", "lab/0/0/-/56/0"},            // a lone length above 32 is IPv6's
            {"lab, 10, vlan=4094", "lab/10/0/-/-/4094"},
            // A cell of a spreadsheet range is one value: "1,000" there is a thousand, ill-formed groups are not.
            {"name\thosts\tgrowth\tvlan\tlength6\nOffice A\t1,000\t10\t12\t64\n", "Office A/1000/100/-/64/12"},
            {"Lab\t12,345,678\nDesk\t1,00\n", "!hosts \"1,00\" has a separator", 2},
            {"Lab\t1,0000\n", "!hosts \"1,0000\" has a separator", 1},
-           {"Name\tHosts\tGrowth %\tVLAN\tLength6\nOffice A\t120\t10\t12\t64\nLab\t20\t\t\t\n", "Office A/120/100/-/64/12 Lab/20/0/-/-/0"},
+           {"Name\tHosts\tGrowth %\tVLAN\tLength6\nOffice A\t120\t10\t12\t64\nLab\t20\t\t\t\n",
+            "Office A/120/100/-/64/12 Lab/20/0/-/-/0"},
            {"name, hosts, vlan\nlab, 10, 7\n", "lab/10/0/-/-/7"},
            {"name, hosts, site\nlab, 10\n", "!column \"site\" of the header is not one of", 1},
            {"name, hosts\nlab, 10, 20\n", "!has 3 fields; the header names 2", 2},
            {"staff, 1,000", "!\"1,000\" could be 1000 hosts or 1 host with growth 000 %", 1},
-           {"staff,1,000%", "staff/1/0/-/-/0"},                      // the % says growth
+           {"staff,1,000%", "staff/1/0/-/-/0"},  // the % says growth
            {"lab,5,100", "!\"5,100\" could be 5100 hosts", 1},
            {"lab, 10, /60, /64", "!two IPv6 prefix lengths", 1},
            {"lab, 10, vlan 4095", "!VLAN \"vlan 4095\" is not a VLAN ID from 1 to 4094", 1},
@@ -73,7 +74,7 @@ TEST(SegmentLines, TheOnlyLengthBelongsToThePlansFamily) {
   for (const Case& c : std::vector<Case>{
            {"ok, 5\nlab, 10, /33\n", net::Family::V4, "!/33 is not a prefix length of IPv4, the plan's only family"},
            {"name\thosts\tlength6\nlab\t10\t48\n", net::Family::V4, "lab/10/0/-/48/0"},  // named IPv6's
-           {"lab, 10, /33", std::nullopt, "lab/10/0/-/33/0"},  // dual-stack: IPv6's
+           {"lab, 10, /33", std::nullopt, "lab/10/0/-/33/0"},                            // dual-stack: IPv6's
            {"lab, 10, /33", net::Family::V6, "lab/10/0/-/33/0"},
            {"lab, 10, /24, /64", net::Family::V4, "lab/10/0/24/64/0"}}) {
     std::vector<SegmentLineError> errors;
@@ -104,7 +105,8 @@ TEST(SegmentLines, WrittenListsReadBackTheSame) {
     const char* text;
   };
   for (const Case& c : std::vector<Case>{
-           {{staff, lab, {"big", 1000000, 1000000}}, "staff, 100, 12.5%, vlan 7\nlab, 0, /27, /56\nbig, 1000000, 1000000%\n"},
+           {{staff, lab, {"big", 1000000, 1000000}},
+            "staff, 100, 12.5%, vlan 7\nlab, 0, /27, /56\nbig, 1000000, 1000000%\n"},
            {{{"Office, north", 20}, staff}, "Office, north\t20\nstaff\t100\t12.5%\tvlan 7\n"},
            {{wan, staff}, "name, hosts, growth, length, length6, vlan\nwan, 0, , , 32, \nstaff, 100, 12.5, , , 7\n"}}) {
     EXPECT_EQ(segmentsText(c.segs), c.text);

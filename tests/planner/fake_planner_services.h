@@ -36,7 +36,7 @@ public:
         return pop(answers, planner::Answer::Cancel);
     }
     std::vector<std::string> promptDefaults;          // the text each prompt offered
-    std::vector<std::string> promptTexts;             // what each prompt asked
+    std::vector<std::string> promptTexts;  // what each prompt asked
     std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override
     {
         promptTexts.push_back(text);

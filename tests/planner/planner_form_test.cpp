@@ -1,10 +1,10 @@
 // The planner window's logic: documents and the save-changes question, edits
 // and their undo, the Allocate panel, the report.
-#include "planner/planner_form.h"
-#include "plan/document.h"
 #include "plan/allocations.h"
+#include "plan/document.h"
 #include "plan/segments.h"
 #include "planner/allocation_table.h"
+#include "planner/planner_form.h"
 #include "planner/text_table.h"
 #include "tests/planner/fake_planner_services.h"
 
@@ -372,7 +372,8 @@ TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
 
     const std::string tsv = allocationsTsv(rows);
     EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
-              "Name\tStatus\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts asked\tNeeded\tUsable\tSpare\tNote");
+              "Name\tStatus\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts "
+              "asked\tNeeded\tUsable\tSpare\tNote");
     EXPECT_NE(tsv.find("\tfloor 2, \"west\"\n"), std::string::npos) << tsv;  // one line a row
     const std::string csv = plan::allocationsCsv(form.plan(), "\r\n");
     EXPECT_NE(csv.find(",\"floor 2,\n\"\"west\"\"\"\r\n"), std::string::npos) << csv;
@@ -405,7 +406,7 @@ struct SegmentEdit {
     const char* printers;  // the printers row afterwards, "" when it is gone
 };
 
-class SegmentEdits : public PlannerFormTest, public ::testing::WithParamInterface<SegmentEdit> {};
+class SegmentEdits : public PlannerFormTest, public ::testing::WithParamInterface<SegmentEdit> { };
 
 TEST_P(SegmentEdits, ActOnBothBlocksAsOneChange)
 {
@@ -439,8 +440,9 @@ INSTANTIATE_TEST_SUITE_P(
                         return f.chooseColour(id);
                     },
                     1, "printers assigned 46 123456"},
-        SegmentEdit{"rename", [](PlannerForm& f, FakePlannerServices&, BlockId id) { return f.rename(id, "print room"); },
-                    1, "print room assigned 46 4e79a7"},
+        SegmentEdit{"rename",
+                    [](PlannerForm& f, FakePlannerServices&, BlockId id) { return f.rename(id, "print room"); }, 1,
+                    "print room assigned 46 4e79a7"},
         // Assign after Free gives the segment its block in the other family again.
         SegmentEdit{"assign",
                     [](PlannerForm& f, FakePlannerServices&, BlockId id) {
@@ -461,7 +463,8 @@ TEST_F(PlannerFormTest, ASegmentShortOfRoomInOneFamilyTakesNoneInTheOther)
     EXPECT_EQ(lines[1].rfind("staff: 10.40.0.0/25, ", 0), 0u) << lines[1];
     EXPECT_NE(lines[1].find("; 2001:db8:40::/64, "), std::string::npos) << lines[1];
     EXPECT_NE(lines[2].find("; 2001:db8:40:1::/64, "), std::string::npos) << lines[2];
-    EXPECT_EQ(segmentRows(form.plan()), (std::vector<std::string>{"staff assigned 46 4e79a7", "lab assigned 46 f28e2b"}));
+    EXPECT_EQ(segmentRows(form.plan()),
+              (std::vector<std::string>{"staff assigned 46 4e79a7", "lab assigned 46 f28e2b"}));
     // Every block made is found for the window, IPv6 ones too.
     ASSERT_EQ(form.allocatedBlocks().size(), 4u);
     for (BlockId id : form.allocatedBlocks())
@@ -509,8 +512,7 @@ TEST_F(PlannerFormTest, MessagesSayWhatWhichAndHowMany)
     };
     auto message = [this] { return sv.messages.empty() ? std::string() : sv.messages.back(); };
     for (const Said& c : std::vector<Said>{
-             {"a refusal is titled",
-              [&] { return form.tidy(root()) ? "" : message(); },
+             {"a refusal is titled", [&] { return form.tidy(root()) ? "" : message(); },
               "Tidy 10.0.0.0/8 was not done.\n\nThere are no free neighbours to join."},
              {"the largest free block is named once",
               [&] {
@@ -551,7 +553,9 @@ TEST_F(PlannerFormTest, MessagesSayWhatWhichAndHowMany)
               "Root blocks of the new plan: one IPv4 or IPv6 prefix, or several separated by commas (for example "
               "10.0.0.0/8, or 10.0.0.0/8, 2001:db8::/32 for a dual-stack plan)"},
              {"the status line counts in the singular",
-              [&] { return summaryText(plan::Plan(net::Prefix{net::Address::v4(0x0A000000u), 8}), 1, 0); },
+              [&] {
+                  return summaryText(plan::Plan(net::Prefix{net::Address::v4(0x0A000000u), 8}), 1, 0);
+              },
               "1 block, 1 leaf; selected 10.0.0.0/8"},
              {"a root of IPv6 halves is counted as they are",
               [&] {

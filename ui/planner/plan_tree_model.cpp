@@ -215,8 +215,7 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
         if (index.column() == planner::ColName)
             return QString::fromStdString(b.name);  // the name itself, not the "(reserved)" shown
         [[fallthrough]];
-    case Qt::DisplayRole:
-        return QString::fromStdString(planner::cellText(form.plan(), id, index.column()));
+    case Qt::DisplayRole: return QString::fromStdString(planner::cellText(form.plan(), id, index.column()));
     case Qt::DecorationRole:
         return index.column() == planner::ColName ? QVariant(rgbColour(planner::displayColour(b))) : QVariant();
     case Qt::FontRole:
