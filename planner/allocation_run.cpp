@@ -51,14 +51,14 @@ bool AllocationRun::step(Stage next)
 
 std::string AllocationRun::stageText() const
 {
-    const std::string n = std::to_string(segmentCount.load());
+    const std::size_t n = segmentCount.load();
     switch (stage()) {
     case Stage::Waiting: return "Waiting";
     case Stage::Copying: return "Copying the plan";
     case Stage::Reading: return "Reading the segment list";
-    case Stage::Placing: return "Placing " + n + " segments";
-    case Stage::Building: return "Splitting blocks for " + n + " segments";
-    case Stage::Listing: return "Listing " + n + " results";
+    case Stage::Placing: return "Placing " + countText(n, "segment", "segments");
+    case Stage::Building: return "Splitting blocks for " + countText(n, "segment", "segments");
+    case Stage::Listing: return "Listing " + countText(n, "result", "results");
     case Stage::Done: return "Done";
     }
     return {};
