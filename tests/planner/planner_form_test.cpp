@@ -481,6 +481,19 @@ TEST_F(PlannerFormTest, ASegmentShortOfRoomInOneFamilyTakesNoneInTheOther)
     EXPECT_TRUE(form.plan() == full);
 }
 
+// A second segment of a name already in use gets its own block in the other family, though
+// it lies before the first one (and the rows pair the blocks in address order).
+TEST_F(PlannerFormTest, ASecondSegmentOfOneNameGetsItsOwnOtherBlock)
+{
+    ASSERT_TRUE(form.newPlan("10.40.0.0/24, 2001:db8:40::/48"));
+    ASSERT_TRUE(form.split(root(), 2));
+    ASSERT_TRUE(form.allocate(child(root(), 1), "staff, 100\n"));
+    ASSERT_TRUE(form.assign(child(root(), 0), "staff, 100"));
+    for (const std::string& row : segmentRows(form.plan()))
+        EXPECT_EQ(row.substr(0, 18), "staff assigned 46 ") << row;
+    EXPECT_EQ(segmentRows(form.plan()).size(), 2u);
+}
+
 TEST_F(PlannerFormTest, ReservedBlocksSayReservedInTheTableTreeAndReport)
 {
     ASSERT_TRUE(form.newPlan("192.168.0.0/24"));
