@@ -168,8 +168,12 @@ void addFreeSpace(const Plan& plan, BlockId within, FreeSpace& free) {
   if (open) addRun(runStart, runEnd);
 }
 
+// skip (when given): segments not to place here, their places left as they are. alone
+// (when given): set for each segment that cannot be placed here whatever else is, as its
+// length is refused or larger than the block.
 void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Segment>& segments,
-               std::vector<Place*>& out) {
+               std::vector<Place*>& out, const std::vector<std::uint8_t>* skip = nullptr,
+               std::vector<std::uint8_t>* alone = nullptr) {
   if (!plan.exists(within)) {
     for (Place* p : out) p->reason = "block " + std::to_string(within) + " does not exist";
     return;
@@ -180,6 +184,7 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
 
   std::vector<int> length(segments.size(), -1);
   for (std::size_t i = 0; i < segments.size(); ++i) {
+    if (skip && (*skip)[i]) continue;
     SegmentLength sl = segmentLength(segments[i], family, dual, plan.settings());
     length[i] = sl.length;
     out[i]->reason = std::move(sl.reason);
@@ -189,8 +194,13 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
   addFreeSpace(plan, within, free);
 
   std::vector<std::size_t> order;
-  for (std::size_t i = 0; i < segments.size(); ++i)
-    if (length[i] >= 0) order.push_back(i);
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    if (length[i] >= 0) {
+      order.push_back(i);
+    } else if (alone && !(skip && (*skip)[i])) {
+      (*alone)[i] = 1;  // its length is refused
+    }
+  }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return length[a] < length[b]; });
 
   std::vector<std::size_t> unfit;
@@ -199,6 +209,7 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
     const auto [start, have] = l >= area.length ? free.lowest(l) : std::pair<u128, int>{0, -1};
     Place& p = *out[i];
     if (have < 0) {
+      if (alone && l < area.length) (*alone)[i] = 1;
       p.reason = "needs a " + lengthText(l) + (l < area.length ? ", larger than " + net::formatNetwork(area) : "");
       unfit.push_back(i);
       continue;
@@ -246,10 +257,51 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
     return out;
   }
   const bool dual = targets.size() == 2;
-  for (std::size_t t = 0; t < targets.size(); ++t) {
-    std::vector<Place*> places;
-    for (auto& p : out) places.push_back(t == 0 ? static_cast<Place*>(&p) : &*p.second);
-    placeInto(plan, targets[t], dual, segments, places);
+  std::vector<std::uint8_t> alone(segments.size(), 0);
+  auto placeAll = [&](std::vector<Placement>& into, const std::vector<std::uint8_t>* skip) {
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+      std::vector<Place*> places;
+      for (auto& p : into) places.push_back(t == 0 ? static_cast<Place*>(&p) : &*p.second);
+      placeInto(plan, targets[t], dual, segments, places, skip, &alone);
+    }
+  };
+  if (!dual) {
+    placeAll(out, nullptr);
+    return out;
+  }
+  // Both families or neither: a segment short of a place in one is left out of both, and
+  // the rest placed again without it, until every segment left has both its blocks (each
+  // round leaves one out at least, so this ends; it is one round when all fit). Those that
+  // cannot be placed whatever else is go first, alone: the space they would have taken may
+  // be what another one lacked.
+  // A dropped segment keeps the places of the round that dropped it (for its reasons); the
+  // others are placed afresh each round.
+  std::vector<std::uint8_t> dropped(segments.size(), 0);
+  for (bool more = true; more;) {
+    std::fill(alone.begin(), alone.end(), 0);
+    placeAll(out, &dropped);
+    const bool anyAlone = std::any_of(alone.begin(), alone.end(), [](std::uint8_t a) { return a != 0; });
+    more = false;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+      Placement& p = out[i];
+      if (dropped[i] || p.placed() || (anyAlone && !alone[i])) continue;
+      dropped[i] = 1;
+      more = true;
+      Place* places[2] = {&p, &*p.second};
+      for (int f = 0; f < 2; ++f) {
+        if (!places[f]->prefix) continue;
+        Place held;
+        held.heldBack = true;
+        held.reason = std::string("not placed without its ") + (f == 0 ? "IPv6" : "IPv4") + " block";
+        *places[f] = std::move(held);
+      }
+    }
+    if (!more) break;
+    for (std::size_t i = 0; i < segments.size(); ++i)
+      if (!dropped[i]) {
+        static_cast<Place&>(out[i]) = Place{};
+        *out[i].second = Place{};
+      }
   }
   return out;
 }
@@ -264,6 +316,26 @@ std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen) {
   const BlockId other = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
   if (other == kNoBlock) return {chosen};
   return v4 ? std::vector<BlockId>{chosen, other} : std::vector<BlockId>{other, chosen};
+}
+
+std::string unplacedReason(const Placement& p) {
+  if (p.placed()) return {};
+  if (!p.second) return p.reason;
+  std::string out;
+  const Place* places[2] = {&p, &*p.second};
+  for (int f = 0; f < 2; ++f)
+    if (!places[f]->prefix && !places[f]->heldBack)
+      out += (out.empty() ? "" : "; ") + std::string(f == 0 ? "IPv4: " : "IPv6: ") + places[f]->reason;
+  return out;
+}
+
+std::string spaceText(const net::Prefix& block, int partLength) {
+  const net::Count size = net::Count::powerOfTwo(block.address.bits() - block.length);
+  const int unitLength = partLength <= 48 ? 48 : partLength <= 64 ? 64 : 128;
+  if (block.address.family == net::Family::V4 || unitLength == 128 || block.length > unitLength)
+    return net::toDecimal(size) + (size == net::Count{1, false} ? " address" : " addresses");
+  const u128 n = u128{1} << (unitLength - block.length);
+  return net::toDecimal(n) + (unitLength == 48 ? " /48" : " /64") + (n == 1 ? "" : "s");
 }
 
 std::string spaceText(net::Family f, const net::Count& addresses) {

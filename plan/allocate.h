@@ -22,6 +22,9 @@ struct Place {
   // placed (nullopt: no free space left).
   std::optional<net::Prefix> largestFree;
   std::optional<net::Address> broadcast;  // IPv4 up to /30
+  // Dual-stack: it would fit here, but the other family's block does not, and a segment
+  // is placed in both families or in neither (reason says so).
+  bool heldBack = false;
 };
 
 // A segment's place in the first target (its fields), and in a dual-stack allocation its
@@ -62,7 +65,9 @@ SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Se
 // O(s log s + leaves under within + s x prefix width) for s segments.
 std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments);
 // Dual-stack: `targets` names one block of each family (or a single block); each segment
-// is placed in each target independently, by the same rules.
+// is placed in each target by the same rules, and in both or in neither: a segment that
+// does not fit in one family takes no space in the other (its place there is heldBack),
+// and the others are placed as if it had not been asked for.
 std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& targets,
                                 const std::vector<Segment>& segments);
 
@@ -70,8 +75,25 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
 // plan, the first root of the other family (IPv4 first in the result).
 std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen);
 
+// Why a segment was not placed, empty when it was. Dual-stack: the families whose block
+// did not fit, each with its reason ("IPv6: needs a /40, larger than 2001:db8::/48").
+std::string unplacedReason(const Placement& p);
+
+// Makes the free space p under `within` one block of the tree and returns it in *out: the
+// free parts that p spans are joined (regrouping a split where p covers some of its parts),
+// a free leaf is halved down to it. Halves made by regrouping are added to `regrouped`, for
+// joinBlankHalves once every block is made.
+std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped);
+// Joins again the halves of `regrouped` (last first) whose parts all ended up as blank free
+// leaves: the tree changes no more than the new blocks need.
+std::string joinBlankHalves(Plan& plan, const std::vector<BlockId>& regrouped);
+
 // IPv6 space as people count it: "65536 /48s", "256 /64s", "1 /64 and 16 addresses"
 // (/48s once there are whole /48s, /64s from a /64 on, else addresses); IPv4 as addresses.
 std::string spaceText(net::Family f, const net::Count& addresses);
+// The same for a block split into parts of partLength (its own length when it is a leaf):
+// counted in the unit its parts are counted in, so a /48 of /49s is "65536 /64s" as its
+// halves are "32768 /64s", and a /48 leaf is "1 /48".
+std::string spaceText(const net::Prefix& block, int partLength);
 
 }  // namespace mq::plan

@@ -20,8 +20,10 @@ bool blankFreeLeaf(const Block& b) {
   return b.children.empty() && !b.assigned && b.name.empty() && b.note.empty() && b.colour == 0;
 }
 
-// Makes the free space p (under `within`) one block of the tree and returns it in *out.
-std::string carve(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped) {
+}  // namespace
+
+std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out,
+                       std::vector<BlockId>& regrouped) {
   BlockId cur = within;
   for (;;) {
     const Block& b = plan.block(cur);
@@ -45,6 +47,18 @@ std::string carve(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out
     cur = b.children[static_cast<std::size_t>((p.address.value - b.prefix.address.value) >> shift)];
   }
 }
+
+std::string joinBlankHalves(Plan& plan, const std::vector<BlockId>& regrouped) {
+  for (auto it = regrouped.rbegin(); it != regrouped.rend(); ++it) {
+    if (!plan.exists(*it) || plan.block(*it).children.empty()) continue;
+    const auto& kids = plan.block(*it).children;
+    if (std::all_of(kids.begin(), kids.end(), [&](BlockId c) { return blankFreeLeaf(plan.block(c)); }))
+      if (auto r = plan.join(*it); !r.empty()) return r;
+  }
+  return {};
+}
+
+namespace {
 
 class AllocateCommand : public JournalCommand {
  public:
@@ -76,31 +90,22 @@ class AllocateCommand : public JournalCommand {
     for (std::size_t i = 0; i < placements.size(); ++i) {
       const Placement& p = placements[i];
       const Segment& s = segments_[i];
-      bool any = false;
+      if (!p.placed()) {  // in a dual-stack plan, in neither family
+        if (firstReason.empty()) firstReason = p.name + ": " + unplacedReason(p);
+        continue;
+      }
+      const std::uint32_t colour = kPalette[placed++ % kPalette.size()];
       for (std::size_t t = 0; t < targets_.size(); ++t) {
         const Place& where = t == 0 ? static_cast<const Place&>(p) : *p.second;
-        if (!where.prefix) {
-          if (firstReason.empty()) firstReason = p.name + ": " + where.reason;
-          continue;
-        }
         BlockId leaf = kNoBlock;
-        if (auto r = carve(plan, targets_[t], *where.prefix, &leaf, regrouped); !r.empty()) return r;
-        const std::uint32_t colour = kPalette[placed % kPalette.size()];
+        if (auto r = carveBlock(plan, targets_[t], *where.prefix, &leaf, regrouped); !r.empty()) return r;
         for (auto r : {plan.setName(leaf, s.name), plan.setAssigned(leaf, true, s.hosts, s.growthPercent),
                        plan.setVlan(leaf, s.vlan), plan.setColour(leaf, colour)})
           if (!r.empty()) return r;
-        any = true;
       }
-      placed += any;
     }
     if (!placed) return "no segment fits: " + firstReason;
-    for (auto it = regrouped.rbegin(); it != regrouped.rend(); ++it) {
-      if (!plan.exists(*it) || plan.block(*it).children.empty()) continue;
-      const auto& kids = plan.block(*it).children;
-      if (std::all_of(kids.begin(), kids.end(), [&](BlockId c) { return blankFreeLeaf(plan.block(c)); }))
-        if (auto r = plan.join(*it); !r.empty()) return r;
-    }
-    return {};
+    return joinBlankHalves(plan, regrouped);
   }
 
   std::vector<BlockId> targets_;

@@ -1,5 +1,6 @@
 #include "plan/allocations.h"
 
+#include <algorithm>
 #include <map>
 
 #include "net/facts.h"
@@ -19,11 +20,11 @@ std::vector<AllocationRow> allocationRows(const Plan& plan) {
         const Block& blk = plan.block(b);
         if (!blk.children.empty() || !blk.assigned) continue;
         if (f == net::Family::V4) {
-          if (pairs) open[{blk.name, blk.vlan}].push_back(rows.size());
+          if (pairs && !blk.name.empty()) open[{blk.name, blk.vlan}].push_back(rows.size());
           rows.push_back({b, kNoBlock});
           continue;
         }
-        auto it = open.find({blk.name, blk.vlan});
+        auto it = blk.name.empty() ? open.end() : open.find({blk.name, blk.vlan});
         if (it == open.end() || it->second.empty()) {
           rows.push_back({kNoBlock, b});
           continue;
@@ -38,6 +39,34 @@ std::vector<AllocationRow> allocationRows(const Plan& plan) {
   return rows;
 }
 
+BlockId pairedBlock(const Plan& plan, BlockId id) {
+  if (!plan.exists(id) || !plan.isDualStack()) return kNoBlock;
+  const Block& me = plan.block(id);
+  if (!me.children.empty() || !me.assigned || me.name.empty()) return kNoBlock;
+  // As allocationRows pairs them: the k-th IPv6 block of a name and VLAN, in address order,
+  // sits on the row of the k-th IPv4 block of the same.
+  std::vector<BlockId> of[2];
+  for (const net::Family f : {net::Family::V4, net::Family::V6})
+    for (BlockId r : plan.roots()) {
+      if (plan.block(r).prefix.address.family != f) continue;
+      for (BlockId b : plan.preorder(r)) {
+        const Block& blk = plan.block(b);
+        if (blk.children.empty() && blk.assigned && blk.vlan == me.vlan && blk.name == me.name)
+          of[f == net::Family::V6].push_back(b);
+      }
+    }
+  const bool v6 = me.prefix.address.family == net::Family::V6;
+  const auto& mine = of[v6];
+  const auto& other = of[!v6];
+  const std::size_t k = static_cast<std::size_t>(std::find(mine.begin(), mine.end(), id) - mine.begin());
+  return k < other.size() ? other[k] : kNoBlock;
+}
+
+const char* blockStatus(const Block& b) {
+  if (!b.children.empty()) return "split";
+  return !b.assigned ? "free" : b.reserved ? "reserved" : "assigned";
+}
+
 std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row) {
   const Block& b = plan.block(row.main());
   const net::Hosts h = net::hostsOf(b.prefix);
@@ -48,6 +77,7 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
   std::string mask = "/" + std::to_string(b.prefix.length);
   if (b.prefix.address.family == net::Family::V4) mask = net::format(net::Address::v4(static_cast<std::uint32_t>(net::maskOf(net::Family::V4, b.prefix.length))));
   return {b.name,
+          blockStatus(b),
           b.vlan ? std::to_string(b.vlan) : "",
           row.v4 != kNoBlock ? net::formatNetwork(plan.block(row.v4).prefix) : "",
           row.v6 != kNoBlock ? net::formatNetwork(plan.block(row.v6).prefix) : "",

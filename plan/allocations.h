@@ -19,19 +19,26 @@ struct AllocationRow {
   BlockId main() const { return v4 != kNoBlock ? v4 : v6; }
 };
 
-// Assigned leaves in address order, IPv4 roots first. An IPv6 block joins the first IPv4
-// row that has the same name and VLAN and no IPv6 block yet (how an allocation names both
-// blocks of a segment); the others get rows of their own.
+// Assigned leaves in address order, IPv4 roots first. A named IPv6 block joins the first
+// IPv4 row that has the same name and VLAN and no IPv6 block yet (how an allocation names
+// both blocks of a segment); the others, and blocks without a name, get rows of their own.
 std::vector<AllocationRow> allocationRows(const Plan& plan);
+// The other block of id's segment: the one allocationRows puts on id's row, kNoBlock when
+// there is none. Free, Assign, Reserve, Colour and Rename act on both blocks of a segment.
+BlockId pairedBlock(const Plan& plan, BlockId id);
 
 // The header of the table's CSV and its text columns, in order.
-inline constexpr const char* kAllocationColumns[] = {"name", "vlan", "ipv4", "ipv6", "mask", "first", "last",
-                                                      "broadcast", "hosts", "needed", "usable", "spare", "note"};
+inline constexpr const char* kAllocationColumns[] = {"name", "status",    "vlan",  "ipv4",   "ipv6",   "mask",  "first",
+                                                     "last", "broadcast", "hosts", "needed", "usable", "spare", "note"};
 
-// One row's cells, as the header above names them: the VLAN empty when none, prefixes as
+// One row's cells, as the header above names them: the status "assigned" or "reserved"
+// (blockStatus), the VLAN empty when none, prefixes as
 // "network/len", the mask in dotted form for IPv4 ("/64" for IPv6), counts in decimal
 // (needed: hosts with growth; usable as the engine counts, RFC 3021 for /31 and /32).
 std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row);
+// What a block is, in one word the table, the tree, the map and the report share: "free",
+// "assigned" or "reserved" for a leaf, "split" for a block with parts.
+const char* blockStatus(const Block& b);
 
 // The whole table as RFC 4180 CSV with a header line; lineEnd "\r\n" for files that
 // spreadsheets open, "\n" for scripts (which are given the cells as typed: CsvReader::Program).

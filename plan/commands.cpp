@@ -1,4 +1,5 @@
 #include "plan/commands.h"
+#include "plan/allocations.h"
 #include "plan/journal_command.h"
 
 #include <functional>
@@ -8,9 +9,12 @@ namespace mq::plan {
 
 // --- History ---------------------------------------------------------------------------
 
-std::string History::run(Plan& plan, std::unique_ptr<Command> cmd) {
+std::string History::run(Plan& plan, std::unique_ptr<Command> cmd, std::string* what) {
   if (!cmd) return "no command";
-  if (auto r = cmd->apply(plan); !r.empty()) return r;
+  if (auto r = cmd->apply(plan); !r.empty()) {
+    if (what) *what = cmd->text();
+    return r;
+  }
   done_.resize(at_);  // the undone branch can no longer be redone
   if (clean_ > static_cast<std::ptrdiff_t>(at_)) clean_ = -1;
   done_.push_back(std::move(cmd));
@@ -137,10 +141,38 @@ class FieldCommand : public Command {
 std::unique_ptr<Command> makeSplit(BlockId id, int parts) { return std::make_unique<SplitCommand>(id, parts); }
 std::unique_ptr<Command> makeJoin(BlockId parent) { return std::make_unique<JoinCommand>(parent); }
 
+namespace {
+
+// One field of a block and, for a block of a dual-stack segment, of the segment's other
+// block too, so that the two stay one segment (their pairing goes by the name).
+template <class T>
+class SegmentFieldCommand : public JournalCommand {
+ public:
+  using Set = std::string (Plan::*)(BlockId, T);
+  SegmentFieldCommand(BlockId id, T value, std::string verb, Set set)
+      : id_(id), value_(std::move(value)), verb_(std::move(verb)), set_(set) {}
+
+ private:
+  std::string run(Plan& plan) override {
+    label_ = verb_ + " " + nameOf(plan, id_);
+    if (!plan.exists(id_)) return "block " + std::to_string(id_) + " does not exist";
+    const BlockId other = pairedBlock(plan, id_);
+    if (other != kNoBlock) {
+      label_ += " and " + nameOf(plan, other);
+      if (auto r = (plan.*set_)(other, value_); !r.empty()) return r;
+    }
+    return (plan.*set_)(id_, value_);
+  }
+  BlockId id_;
+  T value_;
+  std::string verb_;
+  Set set_;
+};
+
+}  // namespace
+
 std::unique_ptr<Command> makeRename(BlockId id, std::string name) {
-  return std::make_unique<FieldCommand<std::string>>(
-      id, std::move(name), "Rename", [](const Block& b) { return b.name; },
-      [](Plan& p, BlockId i, const std::string& v) { return p.setName(i, v); });
+  return std::make_unique<SegmentFieldCommand<std::string>>(id, std::move(name), "Rename", &Plan::setName);
 }
 
 std::unique_ptr<Command> makeSetNote(BlockId id, std::string note) {
@@ -150,9 +182,7 @@ std::unique_ptr<Command> makeSetNote(BlockId id, std::string note) {
 }
 
 std::unique_ptr<Command> makeSetColour(BlockId id, std::uint32_t rgb) {
-  return std::make_unique<FieldCommand<std::uint32_t>>(
-      id, rgb, "Colour of", [](const Block& b) { return b.colour; },
-      [](Plan& p, BlockId i, const std::uint32_t& v) { return p.setColour(i, v); });
+  return std::make_unique<SegmentFieldCommand<std::uint32_t>>(id, rgb, "Colour of", &Plan::setColour);
 }
 
 std::unique_ptr<Command> makeSetAssigned(BlockId id, bool assigned, net::u128 hostsNeeded) {

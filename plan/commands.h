@@ -21,9 +21,10 @@ class Command {
 
 class History {
  public:
-  // Applies and records; on failure returns the reason and records nothing.
+  // Applies and records; on failure returns the reason and records nothing (and *what,
+  // when given, takes the command's text: "Tidy 10.0.0.0/8").
   // A recorded command drops whatever could have been redone.
-  std::string run(Plan& plan, std::unique_ptr<Command> cmd);
+  std::string run(Plan& plan, std::unique_ptr<Command> cmd, std::string* what = nullptr);
   bool canUndo() const;
   bool canRedo() const;
   void undo(Plan& plan);  // no-op when there is nothing to undo

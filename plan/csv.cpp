@@ -1,6 +1,7 @@
 #include "plan/csv.h"
 
 #include "net/facts.h"
+#include "plan/allocations.h"
 #include "textio/escape.h"
 
 namespace mq::plan {
@@ -25,11 +26,15 @@ std::string describe(const Plan& plan, const FormulaCell& cell) {
 }
 
 std::string leavesCsv(const Plan& plan) {
-  std::string out = "name,prefix,first,last,broadcast,hosts,spare,note\r\n";
+  std::string out = "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n";
   for (BlockId id : plan.leaves()) {
     const Block& b = plan.block(id);
     const net::Hosts h = net::hostsOf(b.prefix);
     appendCsvField(out, b.name, CsvReader::Spreadsheet);
+    out += ',';
+    out += blockStatus(b);
+    out += ',';
+    if (b.vlan) out += std::to_string(b.vlan);
     out += ',';
     out += net::formatNetwork(b.prefix);
     out += ',';
@@ -39,7 +44,7 @@ std::string leavesCsv(const Plan& plan) {
     out += ',';
     if (h.broadcast) net::appendFormat(out, *h.broadcast);
     out += ',';
-    if (b.assigned && b.hostsNeeded) net::appendDecimal(out, b.hostsNeeded);
+    if (b.assigned) net::appendDecimal(out, b.hostsNeeded);  // 0 too: a segment may ask for a length only
     out += ',';
     out += net::toDecimal(plan.spareHosts(id));
     out += ',';

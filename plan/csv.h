@@ -12,12 +12,13 @@ namespace mq::plan {
 
 using textio::CsvReader;
 
-// Header "name,prefix,first,last,broadcast,hosts,spare,note", then one line per leaf in
-// address order. CR LF line ends and RFC 4180 quoting (fields with a comma, quote, CR or
-// LF in double quotes, quotes doubled), as spreadsheets expect of a .csv file; a name or
-// note that a spreadsheet would take for a formula is written after a '.
-// hosts: what an assigned leaf's segment asked for (empty for free leaves and when not
-// given); spare: usable hosts less that; broadcast empty where the family has none.
+// Header "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note", then one line
+// per leaf in address order. CR LF line ends and RFC 4180 quoting (fields with a comma,
+// quote, CR or LF in double quotes, quotes doubled), as spreadsheets expect of a .csv file;
+// a name or note that a spreadsheet would take for a formula is written after a '.
+// status: free, assigned or reserved; vlan empty when none; hosts: what an assigned leaf's
+// segment asked for (empty for free leaves); spare: usable hosts less that; broadcast empty
+// where the family has none.
 std::string leavesCsv(const Plan& plan);
 // One field as RFC 4180 quotes it, for every CSV this program writes (what a spreadsheet is
 // given: textio/csv_cell.h).

@@ -1,4 +1,5 @@
 // What a plan keeps for an IPAM: its values and the reserved mark of blocks, as commands.
+#include "plan/allocations.h"
 #include "plan/journal_command.h"
 
 namespace mq::plan {
@@ -44,6 +45,12 @@ class ReserveCommand : public JournalCommand {
     if (b.reserved == reserved_) return title + (reserved_ ? " is reserved already" : " is not reserved");
     if (!b.assigned)
       if (auto r = plan.setAssigned(id_, true); !r.empty()) return r;
+    // Both blocks of a dual-stack segment are kept back, or given back, together.
+    const BlockId other = pairedBlock(plan, id_);
+    if (other != kNoBlock) {
+      label_ += " and " + net::formatNetwork(plan.block(other).prefix);
+      if (auto r = plan.setReserved(other, reserved_); !r.empty()) return r;
+    }
     return plan.setReserved(id_, reserved_);
   }
   BlockId id_;

@@ -1,6 +1,7 @@
 // Keeping a plan up: assigning and freeing leaves by hand, tidying free space, settings.
 #include <algorithm>
 
+#include "plan/allocations.h"
 #include "plan/journal_command.h"
 
 namespace mq::plan {
@@ -30,8 +31,42 @@ class AssignCommand : public JournalCommand {
     for (auto r : {plan.setName(id_, a_.name), plan.setNote(id_, a_.note),
                    plan.setAssigned(id_, true, a_.hosts, a_.growthPercent), plan.setVlan(id_, a_.vlan)})
       if (!r.empty()) return r;
-    return {};
+    return placeOtherFamily(plan);
   }
+
+  // In a dual-stack plan a named block is a segment's, and a segment has a block in each
+  // family: the other one is placed as an allocation would place it (by hosts and growth;
+  // an IPv6 LAN a /64), unless a block of that segment is there already without a partner
+  // (as many blocks of its name and VLAN in the other family as in this one).
+  std::string placeOtherFamily(Plan& plan) {
+    if (a_.name.empty() || !plan.isDualStack()) return {};
+    const bool v4 = plan.block(id_).prefix.address.family == net::Family::V4;
+    std::ptrdiff_t unpaired = 0;
+    for (BlockId b : plan.leaves()) {
+      const Block& blk = plan.block(b);
+      if (blk.assigned && blk.name == a_.name && blk.vlan == a_.vlan)
+        unpaired += (blk.prefix.address.family == net::Family::V4) == v4 ? 1 : -1;
+    }
+    if (unpaired <= 0) return {};
+    const char* other = v4 ? "IPv6" : "IPv4";
+    const BlockId root = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
+    if (!v4 && a_.hosts == 0)
+      return std::string("the IPv4 block of ") + a_.name + " is sized by the hosts it asks for: give them";
+    Segment seg{a_.name, a_.hosts, a_.growthPercent};
+    seg.vlan = a_.vlan;
+    if (v4 && a_.hosts == 0) seg.fixedLength6 = 64;
+    const Placement p = allocate(plan, root, {seg}).front();
+    if (!p.prefix) return std::string("the ") + other + " block of " + a_.name + " does not fit: " + p.reason;
+    BlockId leaf = kNoBlock;
+    std::vector<BlockId> regrouped;
+    if (auto r = carveBlock(plan, root, *p.prefix, &leaf, regrouped); !r.empty()) return r;
+    for (auto r : {plan.setName(leaf, a_.name), plan.setAssigned(leaf, true, a_.hosts, a_.growthPercent),
+                   plan.setVlan(leaf, a_.vlan), plan.setColour(leaf, plan.block(id_).colour)})
+      if (!r.empty()) return r;
+    label_ += " and " + title(plan, leaf);
+    return joinBlankHalves(plan, regrouped);
+  }
+
   BlockId id_;
   Assignment a_;
 };
@@ -45,8 +80,14 @@ class FreeCommand : public JournalCommand {
     label_ = "Free " + title(plan, id_);
     if (!plan.exists(id_)) return "block " + std::to_string(id_) + " does not exist";
     if (!plan.block(id_).assigned) return title(plan, id_) + " is not assigned";
-    for (auto r : {plan.setAssigned(id_, false), plan.setName(id_, ""), plan.setColour(id_, 0)})
-      if (!r.empty()) return r;
+    // Both blocks of a dual-stack segment: found by the name, so before it goes.
+    const BlockId other = pairedBlock(plan, id_);
+    if (other != kNoBlock) label_ += " and " + title(plan, other);
+    for (BlockId b : {id_, other}) {
+      if (b == kNoBlock) continue;
+      for (auto r : {plan.setAssigned(b, false), plan.setName(b, ""), plan.setColour(b, 0)})
+        if (!r.empty()) return r;
+    }
     return {};
   }
   BlockId id_;

@@ -21,6 +21,15 @@ std::string_view trim(std::string_view s) {
 
 bool digits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
 
+// "1,000" or "12,345,678": digits in groups of three after the first, commas between.
+bool groupedThousands(std::string_view s) {
+  const auto comma = s.find(',');
+  if (comma == std::string_view::npos || comma == 0 || comma > 3 || !digits(s.substr(0, comma))) return false;
+  for (std::size_t at = comma; at < s.size(); at += 4)
+    if (s[at] != ',' || s.size() - at < 4 || !digits(s.substr(at + 1, 3))) return false;
+  return (s.size() - comma) % 4 == 0;
+}
+
 std::string lower(std::string_view s) {
   std::string out(s);
   std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -117,6 +126,8 @@ std::string assignLengths(const std::vector<int>& lengths, Segment& seg) {
   return {};
 }
 
+std::string lengthName(int l) { return "/" + std::to_string(l); }
+
 std::string fieldsExpected() { return "expected name, hosts[, growth%][, /len][, /len][, vlan N]"; }
 
 }  // namespace
@@ -148,7 +159,10 @@ std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken)
         seg.name = std::string(v);
         return {};
       case Column::Hosts: {
-        const auto hosts = digits(v) ? net::parseDecimal(v) : std::nullopt;
+        // A cell of a spreadsheet range holds one value: its thousands separators are just that.
+        std::string plain(v);
+        if (f.tabs && groupedThousands(v)) std::erase(plain, ',');
+        const auto hosts = digits(plain) ? net::parseDecimal(plain) : std::nullopt;
         if (!hosts) {
           if (v.find_first_of(",.' ") != std::string_view::npos && std::any_of(v.begin(), v.end(), ::isdigit))
             return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
@@ -214,11 +228,53 @@ std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken)
       }
     }
     if (auto r = assignLengths(lengths, seg); !r.empty()) return r;
+    // The only /len of a plan of IPv4 roots is an IPv4 one, however long: a /33 there is
+    // a mistake to name, not an IPv6 length to pass over.
+    if (only_ == net::Family::V4 && lengths.size() == 1 && lengths[0] > 32)
+      return lengthName(lengths[0]) + " is not a prefix length of IPv4, the plan's only family";
   }
   if (!hasHosts) return "the hosts are missing";
   if (seg.hosts == 0 && !seg.fixedLength && !seg.fixedLength6) return "asks for no hosts (give hosts or a /len)";
   *taken = true;
   return {};
+}
+
+std::string segmentsText(const std::vector<Segment>& segments) {
+  bool tabs = false, header = false;
+  for (const Segment& s : segments) {
+    tabs = tabs || s.name.find(',') != std::string::npos;
+    // Read bare, a lone IPv6 length of 32 or less would be taken for the IPv4 one.
+    header = header || (s.fixedLength6 && *s.fixedLength6 <= 32) || (s.fixedLength && *s.fixedLength > 32);
+  }
+  const std::string sep = tabs ? "\t" : ", ";
+  auto growth = [](double g) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, g, std::chars_format::fixed);  // shortest that reads back
+    return std::string(buf, r.ptr);
+  };
+  std::string out;
+  if (header) out = "name" + sep + "hosts" + sep + "growth" + sep + "length" + sep + "length6" + sep + "vlan\n";
+  for (const Segment& s : segments) {
+    out += s.name + sep + net::toDecimal(s.hosts);
+    if (header) {
+      out += sep + (s.growthPercent != 0 ? growth(s.growthPercent) : "");
+      out += sep + (s.fixedLength ? std::to_string(*s.fixedLength) : "");
+      out += sep + (s.fixedLength6 ? std::to_string(*s.fixedLength6) : "");
+      out += sep + (s.vlan ? std::to_string(s.vlan) : "");
+    } else {
+      if (s.growthPercent != 0) out += sep + growth(s.growthPercent) + "%";
+      if (s.fixedLength) out += sep + "/" + std::to_string(*s.fixedLength);
+      if (s.fixedLength6) out += sep + "/" + std::to_string(*s.fixedLength6);
+      if (s.vlan) out += sep + "vlan " + std::to_string(s.vlan);
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+std::optional<net::Family> onlyFamily(const Plan& plan) {
+  if (plan.isDualStack()) return std::nullopt;
+  return plan.block(plan.root()).prefix.address.family;
 }
 
 std::string parseSegmentLine(std::string_view content, Segment& seg) {
@@ -229,9 +285,10 @@ std::string parseSegmentLine(std::string_view content, Segment& seg) {
   return r;
 }
 
-std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors) {
+std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
+                                   std::optional<net::Family> only) {
   std::vector<Segment> out;
-  SegmentLines reader;
+  SegmentLines reader(only);
   textio::readLines(text, [&](const textio::Line& line) {
     Segment seg;
     bool taken = false;

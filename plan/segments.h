@@ -6,11 +6,13 @@
 //   name, hosts[, growth%][, /len][, /len][, vlan N]
 //
 //   name     any text but a comma (a tab in tab-separated lines), at most 200 bytes
-//   hosts    a whole number, written without thousands separators
+//   hosts    a whole number, written without thousands separators (but for a cell of a
+//            tab-separated line, where "1,000" can only be one number)
 //   growth   percent to add to hosts, "25", "12.5" or "25%" (may be left empty: "lab, 10, , /28")
 //   /len     a fixed prefix length instead of one from hosts. In a dual-stack plan a length
 //            above 32 is the IPv6 one; with two, the IPv4 one first (or the one of 32 or
-//            less). In a plan of one family the only /len applies to it.
+//            less). In a plan of one family the only /len applies to it: a lone /33 in a
+//            plan of IPv4 roots only is refused.
 //   vlan N   the segment's VLAN ID, 1 to 4094 ("vlan 10", "vlan=10")
 //
 // Fields are separated by commas; a line with a tab is split at tabs only, as a range
@@ -20,6 +22,7 @@
 // be written bare ("10", "28"). A line that could be read two ways is refused, never
 // guessed: "staff, 1,000" could be 1 host with growth 000 % or 1000 hosts.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +34,11 @@ namespace mq::plan {
 // Reads the lines of one list in order (a header line changes how the next ones read).
 class SegmentLines {
  public:
+  // only: the family of a plan whose roots are all of one family, where the only /len
+  // given is that family's (a length6 column of a header stays IPv6's); nothing for a
+  // dual-stack plan (or when not known).
+  explicit SegmentLines(std::optional<net::Family> only = std::nullopt) : only_(only) {}
+
   // One line's content (as textio hands it on: no comment, no surrounding blanks). Returns
   // why the line is refused, empty when it is taken: then *taken tells whether it gave a
   // segment (in seg) or was the header. A field quoted in the reason is escaped and shortened.
@@ -41,7 +49,17 @@ class SegmentLines {
  private:
   std::vector<Column> columns_;  // from a header line; empty: the usual order
   bool first_ = true;
+  std::optional<net::Family> only_;
 };
+
+// The family of a plan whose roots are all of one family, for SegmentLines; nothing for a
+// dual-stack plan.
+std::optional<net::Family> onlyFamily(const Plan& plan);
+
+// The segments as lines that parseSegments reads back to the same list: "name, hosts[,
+// growth%][, /len][, /len][, vlan N]", tab-separated when a name holds a comma, and under a
+// header line when a length could not be told apart without one (an IPv6 /32 or shorter).
+std::string segmentsText(const std::vector<Segment>& segments);
 
 // One line on its own, as the first line of a list (a header line is refused here).
 std::string parseSegmentLine(std::string_view content, Segment& seg);
@@ -49,6 +67,7 @@ std::string parseSegmentLine(std::string_view content, Segment& seg);
 // Every line of a list. Lines with faults are left out and listed in errors (line numbers
 // from 1), a line beyond textio::kMaxLineBytes among them.
 struct SegmentLineError { std::size_t line; std::string reason; };
-std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors);
+std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
+                                   std::optional<net::Family> only = std::nullopt);
 
 }  // namespace mq::plan

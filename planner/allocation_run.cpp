@@ -51,14 +51,14 @@ bool AllocationRun::step(Stage next)
 
 std::string AllocationRun::stageText() const
 {
-    const std::string n = std::to_string(segmentCount.load());
+    const std::size_t n = segmentCount.load();
     switch (stage()) {
     case Stage::Waiting: return "Waiting";
     case Stage::Copying: return "Copying the plan";
     case Stage::Reading: return "Reading the segment list";
-    case Stage::Placing: return "Placing " + n + " segments";
-    case Stage::Building: return "Splitting blocks for " + n + " segments";
-    case Stage::Listing: return "Listing " + n + " results";
+    case Stage::Placing: return "Placing " + countText(n, "segment", "segments");
+    case Stage::Building: return "Splitting blocks for " + countText(n, "segment", "segments");
+    case Stage::Listing: return "Listing " + countText(n, "result", "results");
     case Stage::Done: return "Done";
     }
     return {};
@@ -78,7 +78,7 @@ void AllocationRun::work()
     if (!step(Stage::Reading))
         return;
     std::vector<plan::SegmentLineError> errors;
-    std::vector<plan::Segment> segments = plan::parseSegments(text, errors);
+    std::vector<plan::Segment> segments = plan::parseSegments(text, errors, plan::onlyFamily(work));
     segmentCount.store(segments.size());
     for (const auto& e : errors)
         out.push_back("Line " + std::to_string(e.line) + ": " + e.reason);  // the line quoted escaped already
@@ -93,7 +93,7 @@ void AllocationRun::work()
     const std::vector<plan::Placement> placed = plan::allocate(work, targets, segments);
     bool any = false;
     for (const plan::Placement& p : placed)
-        any = any || p.prefix.has_value() || (p.second && p.second->prefix.has_value());
+        any = any || p.placed();
     if (any) {
         if (!step(Stage::Building))
             return;
@@ -115,19 +115,20 @@ void AllocationRun::work()
         return;
     for (const plan::Placement& p : placed) {
         std::string line = p.name + ": ";
+        if (!p.placed()) {
+            // The reason names the largest free block where that helps, and in a
+            // dual-stack plan the family that has no room.
+            out.push_back(line + "does not fit: " + plan::unplacedReason(p));
+            continue;
+        }
         for (const plan::Place* at : {static_cast<const plan::Place*>(&p), p.second ? &*p.second : nullptr}) {
             if (!at)
                 continue;
             if (at != &p)
                 line += "; ";
-            if (at->prefix) {
-                line += prefixText(*at->prefix) + ", hosts " + net::format(at->first) + " - " + net::format(at->last);
-                if (at->prefix->address.family == net::Family::V4)
-                    line += ", spare " + net::toDecimal(at->spare);
-            } else {
-                line += "does not fit: " + at->reason +
-                        (at->largestFree ? " (largest free block " + prefixText(*at->largestFree) + ")" : std::string());
-            }
+            line += prefixText(*at->prefix) + ", hosts " + net::format(at->first) + " - " + net::format(at->last);
+            if (at->prefix->address.family == net::Family::V4)
+                line += ", spare " + net::toDecimal(at->spare);
         }
         out.push_back(std::move(line));
     }

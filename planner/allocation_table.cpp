@@ -9,9 +9,9 @@ namespace mq::planner {
 
 namespace {
 
-const char* const kTitles[AllocColumnCount] = {"Name",   "VLAN",  "IPv4 prefix", "IPv6 prefix", "Mask",
-                                               "First",  "Last",  "Broadcast",   "Hosts asked", "Needed",
-                                               "Usable", "Spare", "Note",        "IPAM"};
+const char* const kTitles[AllocColumnCount] = {"Name",   "Status", "VLAN",  "IPv4 prefix", "IPv6 prefix",
+                                               "Mask",   "First",  "Last",  "Broadcast",   "Hosts asked",
+                                               "Needed", "Usable", "Spare", "Note",        "IPAM"};
 
 std::string numberKey(const std::string& digits)
 {
@@ -79,6 +79,7 @@ AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair)
     const std::string ipam4 = ipamText(plan, pair.v4), ipam6 = ipamText(plan, pair.v6);
     row.cells[AIpam] = ipam6.empty() || ipam4 == ipam6 ? ipam4 : ipam4.empty() ? ipam6 : ipam4 + " / " + ipam6;
     row.keys[AName] = row.cells[AName];
+    row.keys[AStatus] = row.cells[AStatus];
     row.keys[ANote] = row.cells[ANote];
     row.keys[AIpam] = row.cells[AIpam];
     for (int c : {AVlan, AHosts, ANeeded, AUsable, ASpare})

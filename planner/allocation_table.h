@@ -14,19 +14,7 @@
 namespace mq::planner {
 
 enum AllocColumn {
-    AName,
-    AVlan,
-    AIpv4,
-    AIpv6,
-    AMask,
-    AFirst,
-    ALast,
-    ABroadcast,
-    AHosts,
-    ANeeded,
-    AUsable,
-    ASpare,
-    ANote,
+    AName, AStatus, AVlan, AIpv4, AIpv6, AMask, AFirst, ALast, ABroadcast, AHosts, ANeeded, AUsable, ASpare, ANote,
     AIpam,  // what an IPAM said of the block's prefix: tenant, role, VRF, status, pool
     AllocColumnCount
 };

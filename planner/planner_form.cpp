@@ -5,6 +5,7 @@
 #include "plan/document.h"
 #include "plan/allocations.h"
 #include "plan/csv.h"
+#include "plan/segments.h"
 #include "planner/allocation_table.h"
 #include "planner/text_table.h"
 #include "textio/escape.h"
@@ -35,7 +36,13 @@ std::string baseName(const std::string& path)
 
 BlockId findBlock(const plan::Plan& p, const net::Prefix& prefix)
 {
-    BlockId id = p.root();
+    // From the root that holds it: a dual-stack plan's IPv6 blocks lie under its second.
+    BlockId id = plan::kNoBlock;
+    for (BlockId r : p.roots())
+        if (p.block(r).prefix.address.family == prefix.address.family && p.block(r).prefix.contains(prefix))
+            id = r;
+    if (id == plan::kNoBlock)
+        return plan::kNoBlock;
     while (true) {
         const plan::Block& b = p.block(id);
         if (b.prefix.length == prefix.length && b.prefix.network() == prefix.network())
@@ -73,12 +80,18 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
 {
     const plan::Block& b = p.block(id);
     switch (column) {
-    case ColName: return b.name;
+    // A block kept back says so: unnamed, it would look like any other allocation.
+    case ColName:
+        if (b.reserved)
+            return b.name.empty() ? std::string("(reserved)") : b.name + " (reserved)";
+        return b.name;
     case ColPrefix: return prefixText(b.prefix);
-    // IPv6 space is counted as people count it: in /64s and /48s.
+    // IPv6 space is counted as people count it, in /64s and /48s, and in the unit its
+    // parts are counted in, so that a block and its parts read alike.
     case ColHosts:
         return b.prefix.address.family == net::Family::V6
-                   ? plan::spaceText(net::Family::V6, net::Count::powerOfTwo(128 - b.prefix.length))
+                   ? plan::spaceText(b.prefix,
+                                     b.children.empty() ? b.prefix.length : p.block(b.children.front()).prefix.length)
                    : net::toDecimal(plan::cloudUsableHosts(p.settings().cloud, b.prefix));
     case ColSpare:
         // An IPv6 LAN is a /64 whatever its hosts: its spare is not worth a number.
@@ -88,6 +101,17 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
     case ColNote: return b.note;
     default: return {};
     }
+}
+
+std::string countText(std::size_t n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string summaryText(const plan::Plan& p, std::size_t leaves, BlockId selected)
+{
+    return countText(p.blockCount(), "block", "blocks") + ", " + countText(leaves, "leaf", "leaves") + "; selected " +
+           (p.exists(selected) ? blockTitle(p.block(selected)) : std::string("nothing"));
 }
 
 int partsOf(const std::string& text)
@@ -166,8 +190,8 @@ bool PlannerForm::newPlan()
 {
     if (!confirmDiscard())
         return false;
-    auto text = sv.prompt("Root block of the new plan: any IPv4 or IPv6 prefix, for example 10.0.0.0/8 or "
-                          "2001:db8::/32",
+    auto text = sv.prompt("Root blocks of the new plan: one IPv4 or IPv6 prefix, or several separated by commas "
+                          "(for example 10.0.0.0/8, or 10.0.0.0/8, 2001:db8::/32 for a dual-stack plan)",
                           prefixText(doc.block(doc.root()).prefix));
     if (!text)
         return false;
@@ -328,6 +352,11 @@ void PlannerForm::copyAllocations()
     sv.setClipboard(allocationsTsv(planner::allocationRows(doc)));
 }
 
+std::string PlannerForm::segmentsText() const
+{
+    return plan::segmentsText(doc.segments());
+}
+
 bool PlannerForm::save()
 {
     return path.empty() ? saveAs() : writeTo(path);
@@ -349,9 +378,17 @@ bool PlannerForm::saveAs()
 
 bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
 {
-    const std::string reason = history.run(doc, std::move(cmd));
+    std::string what;
+    const std::string reason = history.run(doc, std::move(cmd), &what);
     if (!reason.empty()) {
-        sv.message(textio::escaped(reason, kQuotedReason), MsgIcon::Exclamation);
+        // What was asked, then why not: a reason alone does not say what it is about.
+        std::string why = textio::escaped(reason, kQuotedReason);
+        if (why[0] >= 'a' && why[0] <= 'z')
+            why[0] = static_cast<char>(why[0] - 'a' + 'A');
+        if (why.back() != '.')
+            why += '.';
+        sv.message(what.empty() ? why : textio::escaped(what, kQuotedReason) + " was not done.\n\n" + why,
+                   MsgIcon::Exclamation);
         return false;
     }
     ++applied;
@@ -613,17 +650,18 @@ bool PlannerForm::allocate(BlockId within, const std::string& segmentsText)
 std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
 {
     std::vector<std::string> lines;
-    std::size_t assigned = 0, free = 0;
+    std::size_t assigned = 0, reserved = 0, free = 0;
     for (BlockId id : doc.leaves())
-        ++(doc.block(id).assigned ? assigned : free);
+        ++(doc.block(id).reserved ? reserved : doc.block(id).assigned ? assigned : free);
     lines.push_back("Network plan " + (path.empty() ? std::string("Untitled") : baseName(path)));
     lines.push_back("");
     std::string roots;
     for (BlockId r : doc.roots())
         roots += (roots.empty() ? "" : ", ") + prefixText(doc.block(r).prefix);
     lines.push_back((doc.roots().size() > 1 ? "Root blocks: " : "Root block: ") + roots);
-    lines.push_back("Blocks: " + std::to_string(doc.blockCount()) + " (" + std::to_string(assigned) +
-                    " assigned, " + std::to_string(free) + " free)");
+    lines.push_back("Blocks: " + std::to_string(doc.blockCount()) + " (" + std::to_string(assigned) + " assigned, " +
+                    (reserved ? std::to_string(reserved) + " reserved, " : std::string()) + std::to_string(free) +
+                    " free)");
 
     lines.push_back("");
     lines.push_back("Allocations");
@@ -632,7 +670,7 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
         lines.push_back("(no block is assigned)");
     } else {
         // The columns a page has room for; the window and the CSV have them all.
-        static const int shown[] = {AName, AVlan, AIpv4, AIpv6, AHosts, ANeeded, AUsable, ASpare, ANote};
+        static const int shown[] = {AName, AStatus, AVlan, AIpv4, AIpv6, AHosts, ANeeded, AUsable, ASpare, ANote};
         std::vector<TextColumn> columns;
         for (int c : shown)
             columns.push_back({allocationColumnTitle(c), allocationColumnIsNumber(c), c == AName || c == ANote});
@@ -671,9 +709,8 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
         auto [id, depth] = stack.back();
         stack.pop_back();
         const plan::Block& b = doc.block(id);
-        const std::string state = !b.children.empty() ? std::to_string(b.children.size()) + " parts"
-                                  : b.assigned        ? std::string("assigned")
-                                                      : std::string("free");
+        const std::string state =
+            !b.children.empty() ? std::to_string(b.children.size()) + " parts" : std::string(plan::blockStatus(b));
         cells.push_back({std::string(static_cast<std::size_t>(depth) * 2, ' ') + prefixText(b.prefix), b.name, state,
                          cellText(doc, id, ColHosts), cellText(doc, id, ColSpare), b.note});
         for (auto it = b.children.rbegin(); it != b.children.rend(); ++it)

@@ -68,6 +68,9 @@ public:
     bool exportTo(const std::string& fileName, int type);
     // The allocations table as tab-separated text on the clipboard.
     void copyAllocations();
+    // The segment list the plan keeps (its last allocation's), as lines for the Allocate
+    // panel: what Open puts back there.
+    std::string segmentsText() const;
 
     // ---- editing; a refused change says why in a message and changes nothing
     bool split(plan::BlockId id, int parts);
@@ -191,6 +194,10 @@ std::string prefixText(const net::Prefix& p);
 std::string blockTitle(const plan::Block& block);
 // The block that is exactly this prefix; kNoBlock when the plan has none.
 plan::BlockId findBlock(const plan::Plan& plan, const net::Prefix& prefix);
+// "1 leaf", "2 leaves".
+std::string countText(std::size_t n, const char* one, const char* many);
+// The window's status line: "12 blocks, 7 leaves; selected servers 10.0.0.0/24".
+std::string summaryText(const plan::Plan& plan, std::size_t leaves, plan::BlockId selected);
 // 1 2 4 ... of a text, or 0 when it is not a power of two from 2 to 2^16.
 int partsOf(const std::string& text);
 

@@ -10,6 +10,8 @@
 #include "textio/escape.h"
 
 #include <algorithm>
+#include <iterator>
+#include <set>
 
 namespace mq::planner {
 
@@ -28,6 +30,18 @@ std::string listed(const std::vector<std::string>& lines)
     if (lines.size() > kShownLines)
         text += "\n... and " + std::to_string(lines.size() - kShownLines) + " more";
     return text;
+}
+
+// "line 4", "lines 4 and 7", "lines 2, 4 and 7", the first kShownLines of them.
+std::string lineNumbers(const std::set<std::size_t>& lines)
+{
+    std::string out = lines.size() == 1 ? "line " : "lines ";
+    std::size_t i = 0;
+    for (auto it = lines.begin(); it != lines.end() && i < kShownLines; ++it, ++i)
+        out += (i == 0 ? "" : std::next(it) == lines.end() ? " and " : ", ") + std::to_string(*it);
+    if (lines.size() > kShownLines)
+        out += " and " + std::to_string(lines.size() - kShownLines) + " more";
+    return out;
 }
 
 const char* formatName(Format f)
@@ -174,21 +188,46 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     }
     // Into a new plan too, the import is a change to undo, and the untitled plan
     // asks to be saved.
+    // Which lines went wrong, and how: an item refused, or a row the reader left out,
+    // was not placed; a row read with a change (host bits cleared, a value dropped) was.
+    std::set<std::size_t> placedLines, notPlaced, changed;
+    for (std::size_t i : check.accepted)
+        placedLines.insert(read.items[i].line);
+    for (const auto& r : check.refused)
+        if (r.line)
+            notPlaced.insert(r.line);
+    for (const auto& n : read.notices)
+        if (n.line)
+            (placedLines.count(n.line) ? changed : notPlaced).insert(n.line);
     if (!run(plan::makeImport(std::move(read.items))))
         return false;
-    if (!importNotes.empty())
-        sv.message("Imported " + std::to_string(placed) + " prefixes from " + source + "; " +
-                       std::to_string(importNotes.size()) + " lines were not placed or were changed:" +
-                       listed(importNotes),
+    if (!importNotes.empty()) {
+        std::string which;
+        if (!notPlaced.empty())
+            which =
+                countText(notPlaced.size(), "line was", "lines were") + " not placed (" + lineNumbers(notPlaced) + ")";
+        if (!changed.empty())
+            which += (which.empty() ? "" : " and ") + countText(changed.size(), "line was", "lines were") +
+                     " changed (" + lineNumbers(changed) + ")";
+        sv.message("Imported " + countText(placed, "prefix", "prefixes") + " from " + source +
+                       (which.empty() ? std::string(":") : "; " + which + ":") + listed(importNotes),
                    MsgIcon::Exclamation);
+    }
     return true;
 }
 
 bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
 {
     // phpIPAM's import needs a section: the values dialog asks for it first.
-    if (format == Format::Phpipam && doc.ipamValues().section.empty())
+    if (format == Format::Phpipam && doc.ipamValues().section.empty()) {
         editIpamValues();
+        if (doc.ipamValues().section.empty()) {
+            sv.message("The plan cannot be exported as phpIPAM CSV.\n\nphpIPAM's import needs the name of a "
+                       "section: give the plan's section under Export > IPAM values, then export again.",
+                       MsgIcon::Exclamation);
+            return false;
+        }
+    }
     const interchange::WriteResult out = interchange::exportPlan(doc, format, interchange::valuesOf(doc));
     if (!out.error.empty()) {
         sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" +

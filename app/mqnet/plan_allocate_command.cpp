@@ -118,13 +118,9 @@ void writeCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool 
   }
 }
 
-// Why a dual-stack segment is short of a place: "IPv4: ...; IPv6: ...".
-std::string dualReason(const plan::Placement& p) {
-  std::string r;
-  if (!p.prefix) r = "IPv4: " + p.reason;
-  if (!p.second->prefix) r += (r.empty() ? "IPv6: " : "; IPv6: ") + p.second->reason;
-  return r;
-}
+// Why a dual-stack segment is short of a place: "IPv4: ...; IPv6: ..." (placed in both
+// families or in neither, so only the families that have no room are named).
+std::string dualReason(const plan::Placement& p) { return plan::unplacedReason(p); }
 
 void writeDualCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header) {
   if (header) out.write("name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,ipv6_last,hosts,needed,spare,ipv6_spare,reason\n");
@@ -217,8 +213,12 @@ int runAllocate(const Invocation& call) {
     cloud = *mode;
   }
 
+  plan::Plan plan((*roots)[0]);
+  if (roots->size() == 2) (void)plan.addRoot((*roots)[1]);
+  plan.setSettings({a.has("--links-30"), a.has("--nibble"), cloud});
+
   std::vector<plan::Segment> segments;
-  plan::SegmentLines reader;
+  plan::SegmentLines reader(plan::onlyFamily(plan));
   const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
     plan::Segment seg;
     bool taken = false;
@@ -228,10 +228,6 @@ int runAllocate(const Invocation& call) {
       segments.push_back(std::move(seg));
   });
   if (!read) return kExitBadInput;
-
-  plan::Plan plan((*roots)[0]);
-  if (roots->size() == 2) (void)plan.addRoot((*roots)[1]);
-  plan.setSettings({a.has("--links-30"), a.has("--nibble"), cloud});
   const auto placements = plan::allocate(plan, plan.roots(), segments);
   const bool dual = roots->size() == 2;
   if (json)
@@ -255,15 +251,19 @@ const Command kPlanAllocateCommand{
     "      as the network planner does; exit status 3 when a segment does not fit\n",
     "      ROOT is a prefix of either family (10.0.0.0/8, 2001:db8::/32), or an IPv4 and an\n"
     "      IPv6 prefix separated by a comma: each segment then gets a block in both\n"
-    "      (dual-stack). Largest first, entry order among equals, each at the lowest free\n"
-    "      aligned place. An IPv4 segment takes the smallest block holding hosts x (1 +\n"
-    "      growth) plus network and broadcast; 2 hosts a /31 and 1 host a /32. An IPv6\n"
-    "      segment takes a /64 whatever its hosts. /len asks for that length instead.\n"
+    "      (dual-stack), or in neither when one of them has no room for it; the other\n"
+    "      segments are placed as if it had not been asked for. A lone /len applies to\n"
+    "      the family of a single ROOT. Largest first, entry order among equals, each at\n"
+    "      the lowest free aligned place. An IPv4 segment takes the smallest block\n"
+    "      holding hosts x (1 + growth) plus network and broadcast; 2 hosts a /31 and 1\n"
+    "      host a /32. An IPv6 segment takes a /64 whatever its hosts. /len asks for that\n"
+    "      length instead.\n"
     "      A line is name, hosts[, growth%][, /len][, /len][, vlan N]: a /len above 32 is\n"
     "      the IPv6 one. A line with a tab is split at tabs (a spreadsheet range), and a\n"
     "      first line naming the columns (name, hosts, growth, length, length6, vlan) is a\n"
     "      header. Hosts are written without thousands separators: \"staff, 1,000\" is\n"
-    "      refused as it could mean 1 host with growth 000 %.\n"
+    "      refused as it could mean 1 host with growth 000 % (a cell of a tab-separated\n"
+    "      line may hold 1,000).\n"
     "      --links-30      1 and 2 hosts take a /30, the older practice\n"
     "      --nibble        IPv6 blocks other than /64 widened to a multiple of 4 bits\n"
     "      --cloud MODE    IPv4 subnets follow a cloud's rules: aws (5 addresses reserved,\n"

@@ -58,6 +58,10 @@ TEST(PlanCommand, RefusalsNameWhatIsWrong) {
   EXPECT_EQ(lines.err,
             "mqnet: " + segmentsFile() + " line 2: bad line: expected name, hosts[, growth%][, /len][, /len][, vlan N]\n"
             "mqnet: " + segmentsFile() + " line 3: x, many: hosts \"many\" is not a whole number from 0 to 2^128 - 1\n");
+  // The only /len of a single IPv4 ROOT is an IPv4 one: a /33 is refused on its line.
+  const Outcome lone = run({"allocate", "10.0.0.0/24", "FILE"}, "lab, 10, /33\n");
+  EXPECT_EQ(lone.status, 2);
+  EXPECT_NE(lone.err.find(" line 1: lab, 10, /33: /33 is not a prefix length of IPv4"), std::string::npos) << lone.err;
   struct Case { std::vector<std::string> args; const char* err; };
   for (const Case& c : std::vector<Case>{
            {{"allocate", "10.0.0.1/24", "FILE"}, "has host bits set; did you mean 10.0.0.0/24?"},

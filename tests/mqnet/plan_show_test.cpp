@@ -28,8 +28,8 @@ TEST(PlanAllocateDualStack, BothPrefixesOnEachRowAndTheReasonOfWhatIsMissing) {
             "2001:db8:40:1:ffff:ffff:ffff:ffff,2,2,0,18446744073709551613,\n"
             "lab,,10.40.0.128/27,10.40.0.129,10.40.0.158,10.40.0.159,2001:db8:40:2::/64,2001:db8:40:2::1,"
             "2001:db8:40:2:ffff:ffff:ffff:ffff,20,20,10,18446744073709551595,\n"
-            "big,,,,,,2001:db8:40:3::/64,2001:db8:40:3::1,2001:db8:40:3:ffff:ffff:ffff:ffff,3000,3000,,"
-            "18446744073709548615,\"IPv4: needs a /20, larger than 10.40.0.0/22\"\n");
+            // In both families or in neither: big takes no IPv6 /64 when it has no IPv4 block.
+            "big,,,,,,,,,3000,3000,,,\"IPv4: needs a /20, larger than 10.40.0.0/22\"\n");
   const Outcome json = runWith({"allocate", "--json", "10.40.0.0/30,2001:db8::/64", "FILE"}, "link, 2\n");
   EXPECT_EQ(json.out,
             "{\"roots\": [{\"network\": \"10.40.0.0\", \"prefix\": 30}, {\"network\": \"2001:db8::\", \"prefix\": 64}], "
@@ -63,12 +63,13 @@ TEST(PlanShow, TheAllocationsTableOfASavedPlanAndRefusedDocumentsByPath) {
   const Outcome csv = runWith({"show", "--csv", "FILE"}, doc);
   EXPECT_EQ(csv.status, 0);
   EXPECT_EQ(csv.out,
-            "name,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\n"
-            "office,10,10.40.0.0/25,2001:db8:40::/64,255.255.255.128,10.40.0.1,10.40.0.126,10.40.0.127,100,110,126,26,"
+            "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\n"
+            "office,assigned,10,10.40.0.0/25,2001:db8:40::/"
+            "64,255.255.255.128,10.40.0.1,10.40.0.126,10.40.0.127,100,110,126,26,"
             "2nd floor\tnorth\n"
-            "link,,10.40.0.128/31,2001:db8:40:1::/64,255.255.255.254,10.40.0.128,10.40.0.129,,2,2,2,0,\n");
+            "link,assigned,,10.40.0.128/31,2001:db8:40:1::/64,255.255.255.254,10.40.0.128,10.40.0.129,,2,2,2,0,\n");
   const Outcome text = runWith({"show", "FILE"}, doc);
-  EXPECT_NE(text.out.find("office  10    10.40.0.0/25"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("office  assigned  10    10.40.0.0/25"), std::string::npos) << text.out;
   EXPECT_NE(text.out.find("2nd floor\\x09north"), std::string::npos) << text.out;  // columns kept
   const Outcome json = runWith({"show", "--json", "FILE"}, doc);
   EXPECT_EQ(json.out, doc);

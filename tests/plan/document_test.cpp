@@ -67,13 +67,20 @@ TEST(Document, WrittenFormAndCsvByteForByte) {
             "    {\"prefix\": \"10.0.0.128/25\", \"name\": \"caf\xC3\xA9\", \"note\": \"\", \"colour\": \"#000000\", "
             "\"assigned\": false},\n"
             "    {\"prefix\": \"2001:db8::/64\", \"name\": \"\", \"note\": \"\", \"colour\": \"#000000\", \"assigned\": false}\n  ]\n}\n");
-  EXPECT_EQ(leavesCsv(plan),
-            "name,prefix,first,last,broadcast,hosts,spare,note\r\n"
-            "\"Office \"\"A\"\", 1st\",10.0.0.0/25,10.0.0.1,10.0.0.126,10.0.0.127,100,26,\"desks\nprinters\"\r\n"
-            "caf\xC3\xA9,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n"
-            ",2001:db8::/64,2001:db8::1,2001:db8::ffff:ffff:ffff:ffff,,,18446744073709551615,\r\n");
+  // The leaves with their VLANs and states; a leaf assigned with no hosts asked says 0.
+  const BlockId v6leaf = plan.roots()[1];
+  ASSERT_EQ(plan.setAssigned(v6leaf, true), "");
+  ASSERT_EQ(plan.setReserved(v6leaf, true), "");
+  EXPECT_EQ(
+      leavesCsv(plan),
+      "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n"
+      "\"Office \"\"A\"\", 1st\",assigned,10,10.0.0.0/25,10.0.0.1,10.0.0.126,10.0.0.127,100,26,\"desks\nprinters\"\r\n"
+      "caf\xC3\xA9,free,,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n"
+      ",reserved,,2001:db8::/64,2001:db8::1,2001:db8::ffff:ffff:ffff:ffff,,0,18446744073709551615,\r\n");
   Plan v6(P("2001:db8::/127"));
-  EXPECT_EQ(leavesCsv(v6), "name,prefix,first,last,broadcast,hosts,spare,note\r\n,2001:db8::/127,2001:db8::,2001:db8::1,,,2,\r\n");
+  EXPECT_EQ(leavesCsv(v6),
+            "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n,free,,2001:db8::/"
+            "127,2001:db8::,2001:db8::1,,,2,\r\n");
 }
 
 const std::string kGood =

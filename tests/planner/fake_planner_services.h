@@ -36,8 +36,10 @@ public:
         return pop(answers, planner::Answer::Cancel);
     }
     std::vector<std::string> promptDefaults;          // the text each prompt offered
-    std::optional<std::string> prompt(const std::string&, const std::string& defaultText) override
+    std::vector<std::string> promptTexts;  // what each prompt asked
+    std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override
     {
+        promptTexts.push_back(text);
         promptDefaults.push_back(defaultText);
         return pop(prompts, std::optional<std::string>{});
     }

@@ -1,15 +1,18 @@
 // The planner window's logic: documents and the save-changes question, edits
 // and their undo, the Allocate panel, the report.
-#include "planner/planner_form.h"
-#include "plan/document.h"
 #include "plan/allocations.h"
+#include "plan/document.h"
+#include "plan/segments.h"
 #include "planner/allocation_table.h"
+#include "planner/planner_form.h"
 #include "planner/text_table.h"
 #include "tests/planner/fake_planner_services.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 
 namespace mq::planner {
 namespace {
@@ -369,12 +372,222 @@ TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
 
     const std::string tsv = allocationsTsv(rows);
     EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
-              "Name\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts "
+              "Name\tStatus\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts "
               "asked\tNeeded\tUsable\tSpare\tNote\tIPAM");
     EXPECT_NE(tsv.find("\tfloor 2, \"west\"\t\n"), std::string::npos) << tsv;  // one line a row
     const std::string csv = plan::allocationsCsv(form.plan(), "\r\n");
     EXPECT_NE(csv.find(",\"floor 2,\n\"\"west\"\"\"\r\n"), std::string::npos) << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\r'), 3);
+}
+
+// The allocations table as "name status families colour" rows, the colour the IPv4
+// block's, with "!" when the IPv6 block's differs.
+std::vector<std::string> segmentRows(const plan::Plan& p)
+{
+    std::vector<std::string> out;
+    for (const plan::AllocationRow& r : plan::allocationRows(p)) {
+        const plan::Block& b = p.block(r.main());
+        char colour[16];
+        std::snprintf(colour, sizeof colour, "%x", b.colour);
+        const bool differ = r.v4 != BlockId(plan::kNoBlock) && r.v6 != BlockId(plan::kNoBlock) &&
+                            p.block(r.v4).colour != p.block(r.v6).colour;
+        out.push_back(b.name + " " + plan::blockStatus(b) + " " + (r.v4 != plan::kNoBlock ? "4" : "") +
+                      (r.v6 != plan::kNoBlock ? "6" : "") + " " + colour + (differ ? "!" : ""));
+    }
+    return out;
+}
+
+// A dual-stack segment is one thing: an edit of either of its blocks acts on both, and
+// undo takes it back whole.
+struct SegmentEdit {
+    const char* what;
+    bool (*edit)(PlannerForm&, FakePlannerServices&, BlockId);
+    int steps;
+    const char* printers;  // the printers row afterwards, "" when it is gone
+};
+
+class SegmentEdits : public PlannerFormTest, public ::testing::WithParamInterface<SegmentEdit> { };
+
+TEST_P(SegmentEdits, ActOnBothBlocksAsOneChange)
+{
+    const SegmentEdit& c = GetParam();
+    for (const bool fromV6 : {false, true}) {
+        ASSERT_TRUE(form.newPlan("10.40.0.0/24, 2001:db8:40::/48"));
+        ASSERT_TRUE(form.allocate(root(), "printers, 20\nstaff, 100\n"));
+        const plan::Plan before = form.plan();
+        const plan::AllocationRow printers = plan::allocationRows(before).at(1);
+        ASSERT_EQ(block(printers.v4).name, "printers");
+        ASSERT_TRUE(c.edit(form, sv, fromV6 ? printers.v6 : printers.v4)) << c.what << fromV6 << sv.messages.back();
+        std::vector<std::string> want{"staff assigned 46 f28e2b"};
+        if (*c.printers)
+            want.push_back(c.printers);
+        EXPECT_EQ(segmentRows(form.plan()), want) << c.what << (fromV6 ? " from IPv6" : " from IPv4");
+        for (int i = 0; i < c.steps; ++i)
+            ASSERT_TRUE(form.undo());
+        EXPECT_TRUE(form.plan() == before) << c.what << fromV6;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, SegmentEdits,
+    ::testing::Values(
+        SegmentEdit{"free", [](PlannerForm& f, FakePlannerServices&, BlockId id) { return f.freeBlock(id); }, 1, ""},
+        SegmentEdit{"reserve", [](PlannerForm& f, FakePlannerServices&, BlockId id) { return f.reserve(id); }, 1,
+                    "printers reserved 46 4e79a7"},
+        SegmentEdit{"colour",
+                    [](PlannerForm& f, FakePlannerServices& sv, BlockId id) {
+                        sv.colours.push_back(0x123456);
+                        return f.chooseColour(id);
+                    },
+                    1, "printers assigned 46 123456"},
+        SegmentEdit{"rename",
+                    [](PlannerForm& f, FakePlannerServices&, BlockId id) { return f.rename(id, "print room"); }, 1,
+                    "print room assigned 46 4e79a7"},
+        // Assign after Free gives the segment its block in the other family again.
+        SegmentEdit{"assign",
+                    [](PlannerForm& f, FakePlannerServices&, BlockId id) {
+                        return f.freeBlock(id) && f.assign(id, "scanners, 10");
+                    },
+                    2, "scanners assigned 46 0"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(PlannerFormTest, ASegmentShortOfRoomInOneFamilyTakesNoneInTheOther)
+{
+    // The IPv6 root holds two /64s; huge does not fit in the IPv4 root.
+    ASSERT_TRUE(form.newPlan("10.40.0.0/24, 2001:db8:40::/63"));
+    ASSERT_TRUE(form.allocate(root(), "huge, 1000\nstaff, 100\nlab, 10\n"));
+    const auto& lines = form.allocationLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "huge: does not fit: IPv4: needs a /22, larger than 10.40.0.0/24");
+    // Placed as if huge had not been asked for: staff has the first /64, lab the second.
+    EXPECT_EQ(lines[1].rfind("staff: 10.40.0.0/25, ", 0), 0u) << lines[1];
+    EXPECT_NE(lines[1].find("; 2001:db8:40::/64, "), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("; 2001:db8:40:1::/64, "), std::string::npos) << lines[2];
+    EXPECT_EQ(segmentRows(form.plan()),
+              (std::vector<std::string>{"staff assigned 46 4e79a7", "lab assigned 46 f28e2b"}));
+    // Every block made is found for the window, IPv6 ones too.
+    ASSERT_EQ(form.allocatedBlocks().size(), 4u);
+    for (BlockId id : form.allocatedBlocks())
+        EXPECT_EQ(findBlock(form.plan(), block(id).prefix), id) << prefixOf(id);
+
+    // Assign by hand is refused, naming the family, when the other family has no room left.
+    const BlockId rest = form.plan().freeLeaves().at(0);
+    ASSERT_EQ(prefixOf(rest), "10.40.0.144/28");
+    const plan::Plan full = form.plan();
+    EXPECT_FALSE(form.assign(rest, "printers, 5"));
+    ASSERT_EQ(sv.messages.size(), 1u);
+    EXPECT_EQ(sv.messages[0], "Assign 10.40.0.144/28 was not done.\n\n"
+                              "The IPv6 block of printers does not fit: needs a /64; no free space is left.");
+    EXPECT_TRUE(form.plan() == full);
+}
+
+// A second segment of a name already in use gets its own block in the other family, though
+// it lies before the first one (and the rows pair the blocks in address order).
+TEST_F(PlannerFormTest, ASecondSegmentOfOneNameGetsItsOwnOtherBlock)
+{
+    ASSERT_TRUE(form.newPlan("10.40.0.0/24, 2001:db8:40::/48"));
+    ASSERT_TRUE(form.split(root(), 2));
+    ASSERT_TRUE(form.allocate(child(root(), 1), "staff, 100\n"));
+    ASSERT_TRUE(form.assign(child(root(), 0), "staff, 100"));
+    for (const std::string& row : segmentRows(form.plan()))
+        EXPECT_EQ(row.substr(0, 18), "staff assigned 46 ") << row;
+    EXPECT_EQ(segmentRows(form.plan()).size(), 2u);
+}
+
+TEST_F(PlannerFormTest, ReservedBlocksSayReservedInTheTableTreeAndReport)
+{
+    ASSERT_TRUE(form.newPlan("192.168.0.0/24"));
+    ASSERT_TRUE(form.allocate(root(), "servers, 50\n"));
+    const BlockId kept = form.plan().freeLeaves().back();
+    ASSERT_TRUE(form.reserve(kept));
+    const auto rows = planner::allocationRows(form.plan());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].cells[AStatus], "assigned");
+    EXPECT_EQ(rows[1].cells[AStatus], "reserved");
+    EXPECT_EQ(cellText(form.plan(), kept, ColName), "(reserved)");
+    ASSERT_TRUE(form.rename(kept, "spare"));
+    EXPECT_EQ(cellText(form.plan(), kept, ColName), "spare (reserved)");
+    const auto report = form.reportLines();
+    EXPECT_EQ(report[3], "Blocks: 5 (1 assigned, 1 reserved, 1 free)");
+    EXPECT_TRUE(std::any_of(report.begin(), report.end(), [](const std::string& l) {
+        return l.rfind("  192.168.0.128/25 ", 0) == 0 && l.find(" spare ") != std::string::npos &&
+               l.find(" reserved ") != std::string::npos;
+    })) << report[3];
+}
+
+// Messages say what was asked and which lines went how; counts read as counts.
+TEST_F(PlannerFormTest, MessagesSayWhatWhichAndHowMany)
+{
+    struct Said {
+        const char* what;
+        std::function<std::string()> act;  // the text to look at
+        std::string want;
+    };
+    auto message = [this] { return sv.messages.empty() ? std::string() : sv.messages.back(); };
+    for (const Said& c : std::vector<Said>{
+             {"a refusal is titled", [&] { return form.tidy(root()) ? "" : message(); },
+              "Tidy 10.0.0.0/8 was not done.\n\nThere are no free neighbours to join."},
+             {"the largest free block is named once",
+              [&] {
+                  form.newPlan("192.168.0.0/24");
+                  form.split(root(), 2);
+                  form.reserve(child(root(), 0));
+                  form.allocate(root(), "c, 10\nd, 200\n");  // c takes 192.168.0.128/28
+                  return form.allocationLines().at(1);
+              },
+              "d: does not fit: needs a /24; the largest free block left is 192.168.0.192/26"},
+             {"an import says which lines were not placed and which were changed",
+              [&] {
+                  form.newPlan("10.0.0.0/16");
+                  form.importText(interchange::Format::Netbox,
+                                  "prefix,status,description\n10.0.1.0/24,active,servers\n10.0.2.5/24,active,lab\n"
+                                  "192.168.0.0/24,active,far\n",
+                                  "the file", false);
+                  return message().substr(0, message().find(':') + 1);
+              },
+              "Imported 2 prefixes from the file (NetBox CSV); 1 line was not placed (line 4) and 1 line was "
+              "changed (line 3):"},
+             {"... in the singular",
+              [&] {
+                  form.newPlan("10.0.0.0/16");
+                  form.importInUse("10.0.1.0/24\n192.168.0.0/24\n", "the list");
+                  return message().substr(0, message().find(':') + 1);
+              },
+              "Imported 1 prefix from the list (prefix list); 1 line was not placed (line 2):"},
+             {"phpIPAM's section: where to give it",
+              [&] { return form.exportTo("/x.csv", ExportPhpipam) ? "" : message(); },
+              "The plan cannot be exported as phpIPAM CSV.\n\nphpIPAM's import needs the name of a section: give "
+              "the plan's section under Export > IPAM values, then export again."},
+             {"New says several roots may be given",
+              [&] {
+                  sv.answers.push_back(Answer::No);  // the changes made above are not saved
+                  return form.newPlan() || sv.promptTexts.empty() ? "" : sv.promptTexts.back();
+              },
+              "Root blocks of the new plan: one IPv4 or IPv6 prefix, or several separated by commas (for example "
+              "10.0.0.0/8, or 10.0.0.0/8, 2001:db8::/32 for a dual-stack plan)"},
+             {"the status line counts in the singular",
+              [&] {
+                  return summaryText(plan::Plan(net::Prefix{net::Address::v4(0x0A000000u), 8}), 1, 0);
+              },
+              "1 block, 1 leaf; selected 10.0.0.0/8"},
+             {"a root of IPv6 halves is counted as they are",
+              [&] {
+                  form.newPlan("2001:db8:40::/48");
+                  form.split(root(), 2);
+                  return cellText(form.plan(), root(), ColHosts) + " = " +
+                         cellText(form.plan(), child(root(), 0), ColHosts) + " + ...";
+              },
+              "65536 /64s = 32768 /64s + ..."},
+             {"a lone /33 in an IPv4 plan is refused with its line",
+              [&] {
+                  form.newPlan("10.0.0.0/16");
+                  form.allocate(root(), "ok, 10\nlab, 10, /33\n");
+                  return form.allocationLines().at(0);
+              },
+              "Line 2: /33 is not a prefix length of IPv4, the plan's only family"}}) {
+        sv.messages.clear();
+        EXPECT_EQ(c.act(), c.want) << c.what;
+    }
 }
 
 }  // namespace

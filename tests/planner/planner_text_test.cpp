@@ -29,9 +29,11 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
     };
     const Case cases[] = {
         {ExportAllocations,
-         {"'=cmd|' /C calc'!A0,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
+         {"'=cmd|' /C calc'!A0,assigned,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
          {}},
-        {ExportLeaves, {"'=cmd|' /C calc'!A0,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"}, {}},
+        {ExportLeaves,
+         {"'=cmd|' /C calc'!A0,assigned,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
+         {}},
         {ExportNetbox,
          {"10.0.1.0/24,active,=cmd|' /C calc'!A0,,=tenant,", ",@SUM(A1),", "10.0.2.0/24,active,+1 staff,"},
          {"\n10.0.1.0/24: a spreadsheet would read the name \"=cmd|' /C calc'!A0\" as a formula; written as it is",

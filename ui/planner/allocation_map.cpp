@@ -1,5 +1,6 @@
 #include "ui/planner/allocation_map.h"
 
+#include "plan/allocations.h"
 #include "planner/planner_form.h"
 
 #include <QKeyEvent>
@@ -21,6 +22,9 @@ const QColor kSelection(0, 0, 160);
 
 QString blockLabel(const plan::Block& b)
 {
+    // A block kept back says so, with its name or alone.
+    if (b.reserved)
+        return b.name.empty() ? QStringLiteral("reserved") : QString::fromStdString(b.name + " (reserved)");
     return b.name.empty() ? QString::fromStdString(planner::prefixText(b.prefix)) : QString::fromStdString(b.name);
 }
 
@@ -348,7 +352,7 @@ bool AllocationMap::event(QEvent* event)
             QToolTip::showText(help->globalPos(),
                                QStringLiteral("%1\n%2, %3")
                                    .arg(blockLabel(b), QString::fromStdString(planner::prefixText(b.prefix)),
-                                        b.assigned ? QStringLiteral("assigned") : QStringLiteral("free")),
+                                        QString::fromUtf8(plan::blockStatus(b))),
                                this);
         }
         return true;

@@ -1,5 +1,7 @@
 #include "ui/planner/plan_tree_model.h"
 
+#include "plan/allocations.h"
+
 #include "ui/planner/allocation_map.h"
 
 #include <QColor>
@@ -209,9 +211,11 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
     const plan::Block& b = form.plan().block(id);
     const bool freeLeaf = b.children.empty() && !b.assigned;
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::EditRole:
-        return QString::fromStdString(planner::cellText(form.plan(), id, index.column()));
+        if (index.column() == planner::ColName)
+            return QString::fromStdString(b.name);  // the name itself, not the "(reserved)" shown
+        [[fallthrough]];
+    case Qt::DisplayRole: return QString::fromStdString(planner::cellText(form.plan(), id, index.column()));
     case Qt::DecorationRole:
         return index.column() == planner::ColName ? QVariant(rgbColour(planner::displayColour(b))) : QVariant();
     case Qt::FontRole:
@@ -225,7 +229,7 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
     case Qt::AccessibleDescriptionRole:
         return QStringLiteral("%1 %2, %3")
             .arg(QString::fromStdString(b.name), QString::fromStdString(planner::prefixText(b.prefix)),
-                 b.children.empty() ? (b.assigned ? QStringLiteral("assigned") : QStringLiteral("free"))
+                 b.children.empty() ? QString::fromUtf8(plan::blockStatus(b))
                                     : QStringLiteral("%1 parts").arg(b.children.size()));
     case Qt::TextAlignmentRole:
         return index.column() == planner::ColHosts || index.column() == planner::ColSpare

@@ -188,10 +188,7 @@ void Planner::refresh()
     for (plan::BlockId t : model->allocationTargets(id))
         targets << QString::fromStdString(planner::blockTitle(p.block(t)));
     allocateTarget->setText(QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
-    status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3")
-                        .arg(p.blockCount())
-                        .arg(allocationMap->leafCount())
-                        .arg(QString::fromStdString(planner::blockTitle(b))));
+    status->setText(QString::fromStdString(planner::summaryText(p, allocationMap->leafCount(), id)));
     refreshExchange();
 }
 
@@ -217,6 +214,8 @@ void Planner::openPlan()
     expanded.clear();
     if (!model->open())
         expanded = before;
+    else
+        segments->setPlainText(QString::fromStdString(model->segmentsText()));  // the list the plan keeps
     refresh();
 }
 
@@ -229,6 +228,8 @@ bool Planner::openPlanFile(const std::string& fileName)
     const bool ok = model->openFile(fileName);
     if (!ok)
         expanded = before;
+    else
+        segments->setPlainText(QString::fromStdString(model->segmentsText()));
     refresh();
     return ok;
 }
@@ -452,6 +453,8 @@ void Planner::fillRecentMenu()
             expanded.clear();
             if (!model->openRecent(i))
                 expanded = before;
+            else
+                segments->setPlainText(QString::fromStdString(model->segmentsText()));
             refresh();
         });
     }

@@ -207,6 +207,13 @@ TEST_F(PlannerWindow, AllocatePanelFillsTreeAndMapAtOnce)
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(plan().block(lab).name, "lab two");
     EXPECT_EQ(plan().block(lab).note, "bench 3");
+
+    // Open puts the segment list that the plan keeps back into the panel.
+    sv.fileNames.push_back(path("campus").toStdString());
+    QTest::keyClick(w->tree(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    w->segmentsBox()->clear();
+    ASSERT_TRUE(w->openPlanFile(path("campus.mqplan").toStdString()));
+    EXPECT_EQ(w->segmentsBox()->toPlainText(), QStringLiteral("lab, 200, 10%\nvoice, 100\n"));
 }
 
 TEST_F(PlannerWindow, BadDocumentIsRefusedAndNothingChanges)
@@ -348,8 +355,8 @@ TEST_F(PlannerWindow, AllocationsTableSortsCopiesAndSelects)
     // Ctrl+C in the table copies it whole as tab-separated text.
     table->setFocus();
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(sv.clipboard.rfind("Name\tVLAN\tIPv4 prefix\t", 0), 0u) << sv.clipboard;
-    EXPECT_NE(sv.clipboard.find("\nmid\t\t10.8.1.0/26\t"), std::string::npos) << sv.clipboard;
+    EXPECT_EQ(sv.clipboard.rfind("Name\tStatus\tVLAN\tIPv4 prefix\t", 0), 0u) << sv.clipboard;
+    EXPECT_NE(sv.clipboard.find("\nmid\tassigned\t\t10.8.1.0/26\t"), std::string::npos) << sv.clipboard;
     EXPECT_EQ(std::count(sv.clipboard.begin(), sv.clipboard.end(), '\n'), 4);
     // Undo empties it with the plan.
     key(Qt::Key_Z, Qt::ControlModifier);
@@ -368,10 +375,10 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         const char* written;
         const char* starts;
     } cases[] = {
-        {"alloc", 0, "alloc.csv", "name,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\r\n"},
-        {"leaves", 1, "leaves.csv", "name,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,192.168.7.0/27,"},
+        {"alloc", 0, "alloc.csv", "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\r\n"},
+        {"leaves", 1, "leaves.csv", "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,assigned,,192.168.7.0/27,"},
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},
-        {"kept.tsv", 1, "kept.tsv", "name,prefix,"},  // a typed extension stays
+        {"kept.tsv", 1, "kept.tsv", "name,status,"},  // a typed extension stays
         {"nb", 3, "nb.csv", "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"},
         {"php", 4, "php.csv", "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\nCampus,"},
         {"vsc", 5, "vsc.json", "{"},
