@@ -498,6 +498,53 @@ TEST_F(PlannerWindow, TreeReportsChangesSoOpenPartsAndSelectionStay)
     EXPECT_EQ(resets, 0);
 }
 
+// A block that loses its parts and gets them back (Undo of Tidy, Allocate
+// after an import was undone) shows them as the view says: open means drawn
+// open, and + opens it as Right does.
+TEST_F(PlannerWindow, BlocksThatGetPartsAgainOpenAsShown)
+{
+    auto* m = static_cast<PlanTreeModel*>(w->tree()->model());
+    auto partShown = [&](BlockId id) {
+        QApplication::processEvents();
+        return !plan().block(id).children.empty() &&
+               !w->tree()->visualRect(m->indexOf(plan().block(id).children.front())).isEmpty();
+    };
+    // Undo of Tidy, then + on the block whose parts came back.
+    key(Qt::Key_D, Qt::ControlModifier);
+    w->selectBlock(child(root(), 0));
+    key(Qt::Key_D, Qt::ControlModifier);
+    w->selectBlock(root());
+    key(Qt::Key_T, Qt::ControlModifier);
+    ASSERT_TRUE(plan().block(root()).children.empty());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(w->currentBlock(), root());
+    EXPECT_EQ(w->tree()->isExpanded(w->tree()->currentIndex()), partShown(root()));
+    key(Qt::Key_Plus);
+    EXPECT_TRUE(partShown(root()));
+    key(Qt::Key_Minus);
+    EXPECT_FALSE(partShown(root()));
+    key(Qt::Key_Plus);
+    EXPECT_TRUE(partShown(root()));
+
+    // An import undone, then Allocate: the tree opens down to the first block placed.
+    sv.prompts.push_back("10.0.0.0/16");
+    sv.answers.push_back(planner::Answer::No);
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    sv.pastes.push_back("10.0.0.0/24\n");
+    w->importMenu()->findChild<QAction*>("actionPasteInUse")->trigger();
+    ASSERT_FALSE(plan().block(root()).children.empty());
+    w->tree()->setFocus();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(plan().block(root()).children.empty());
+    w->segmentsBox()->setPlainText(QStringLiteral("lab, 200\n"));
+    QTest::mouseClick(w->findChild<QPushButton*>("allocate"), Qt::LeftButton);
+    waitForAllocation();
+    ASSERT_EQ(w->form().allocatedBlocks().size(), 1u);
+    const BlockId lab = w->form().allocatedBlocks().front();
+    EXPECT_TRUE(partShown(root()));
+    EXPECT_FALSE(w->tree()->visualRect(m->indexOf(lab)).isEmpty());
+}
+
 TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
 {
     for (QWidget* c : w->findChildren<QWidget*>())
