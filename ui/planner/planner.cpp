@@ -5,6 +5,7 @@
 #include "planner/allocation_table.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
+#include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/planner/result_list_model.h"
@@ -20,6 +21,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -187,12 +192,30 @@ void Planner::refresh()
     QStringList targets;
     for (plan::BlockId t : model->allocationTargets(id))
         targets << QString::fromStdString(planner::blockTitle(p.block(t)));
-    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
+    allocateTarget->setText(running && !stageText.isEmpty()
+                                ? stageText
+                                : QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3")
                         .arg(p.blockCount())
                         .arg(allocationMap->leafCount())
                         .arg(QString::fromStdString(planner::blockTitle(b))));
     refreshExchange();
+}
+
+QSize Planner::sizeHint() const
+{
+    // Opens at its natural size where the screen has room for it, and smaller
+    // where it has not: the splitters give way, every control stays in view.
+    QSize room = screen() ? screen()->availableGeometry().size() : QWidget::sizeHint();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && sub->mdiArea()) {
+        // The main window's menus, tool bar and status line, and this window's frame.
+        const QWidget* area = sub->mdiArea()->viewport();
+        const QSize chrome = sub->window()->frameGeometry().size() - area->size();
+        const int edge = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+        const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        room -= chrome.expandedTo(QSize(0, 0)) + QSize(2 * edge, title + edge);
+    }
+    return QWidget::sizeHint().expandedTo(QSize(1200, 820)).boundedTo(room).expandedTo(minimumSizeHint());
 }
 
 // ---------------------------------------------------------------- documents
@@ -358,7 +381,9 @@ void Planner::pollAllocation()
     // Quick runs finish before anything flickers.
     if (static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) - runStarted >= 300) {
         progress->setValue(static_cast<int>(running->stage()));
-        progress->setFormat(QString::fromStdString(running->stageText()) + QStringLiteral("..."));
+        stageText = QString::fromStdString(running->stageText()) + QStringLiteral("...");
+        allocateTarget->setText(stageText);
+        progress->setAccessibleDescription(stageText);
         progress->show();
         cancelButton->show();
     }
@@ -378,6 +403,7 @@ void Planner::endAllocation()
         }
     } freeLater{run};
     poll->stop();
+    stageText.clear();
     progress->hide();
     cancelButton->hide();
     setBusy(false);

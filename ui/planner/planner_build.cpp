@@ -2,6 +2,7 @@
 // context menu.
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
+#include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/result_list_model.h"
@@ -112,22 +113,26 @@ void Planner::build()
     QPushButton* exportButton = button(QStringLiteral("export"), QStringLiteral("E&xport..."),
                                        QStringLiteral("Export"), &Planner::exportFile);
     QPushButton* importButton = buildImportButton();
+    // The plan's files on one row, the edits of the selected block on the
+    // next: side by side they would not fit a 1280-pixel screen.
     for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
                        static_cast<QWidget*>(recentButton), static_cast<QWidget*>(saveButton),
                        static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
                        static_cast<QWidget*>(exportButton)})
         row->addWidget(w);
-    row->addSpacing(12);
-    row->addWidget(splitButton);
-    row->addWidget(parts);
-    row->addWidget(joinButton);
-    row->addWidget(freeButton);
-    row->addWidget(assignButton);
-    row->addWidget(tidyButton);
-    row->addSpacing(12);
-    row->addWidget(undoButton);
-    row->addWidget(redoButton);
     row->addStretch(1);
+    auto* edits = new QHBoxLayout;
+    top->addLayout(edits);
+    edits->addWidget(splitButton);
+    edits->addWidget(parts);
+    edits->addWidget(joinButton);
+    edits->addWidget(freeButton);
+    edits->addWidget(assignButton);
+    edits->addWidget(tidyButton);
+    edits->addSpacing(12);
+    edits->addWidget(undoButton);
+    edits->addWidget(redoButton);
+    edits->addStretch(1);
 
     // The tree and the allocations table side by side above, the map and the
     // Allocate panel below.
@@ -238,6 +243,7 @@ void Planner::build()
     auto* legend = new QLabel(QStringLiteral("Hatched: free. Grey: many small blocks; zoom in to tell them apart."),
                               mapBox);
     legend->setObjectName(QStringLiteral("mapLegend"));
+    legend->setWordWrap(true);
     zoomRow->addWidget(legend, 1);
     mapLayout->addWidget(allocationMap, 1);
     connect(allocationMap, &AllocationMap::blockClicked, this, [this](plan::BlockId id) {
@@ -292,7 +298,9 @@ void Planner::build()
     allocateButton = button(QStringLiteral("allocate"), QStringLiteral("A&llocate"),
                             QStringLiteral("Allocate the segments"), &Planner::allocate);
     allocRow->addWidget(allocateButton);
-    allocateTarget = new QLabel(allocateBox);
+    // While a run goes on, the label names its stage and the bar holds only
+    // the share done, which always fits it.
+    allocateTarget = new ElidedLabel(allocateBox);
     allocateTarget->setObjectName(QStringLiteral("allocateTarget"));
     allocRow->addWidget(allocateTarget, 1);
     progress = new QProgressBar(allocateBox);
@@ -300,8 +308,10 @@ void Planner::build()
     progress->setAccessibleName(QStringLiteral("Allocation progress"));
     progress->setRange(0, static_cast<int>(planner::AllocationRun::Stage::Done));
     progress->setTextVisible(true);
+    progress->setFormat(QStringLiteral("%p%"));
+    progress->setMinimumWidth(progress->fontMetrics().horizontalAdvance(QStringLiteral("100%")) * 3);
     progress->hide();
-    allocRow->addWidget(progress, 1);
+    allocRow->addWidget(progress);
     cancelButton = button(QStringLiteral("cancelAllocation"), QStringLiteral("Cancel (Esc)"),
                           QStringLiteral("Cancel the allocation"), &Planner::cancelAllocation);
     cancelButton->hide();
@@ -323,9 +333,10 @@ void Planner::build()
     split->setSizes({540, 440});
     rows->setSizes({380, 320});
 
-    status = new QLabel(this);
+    // No accessible name: a label's name would stand in for its text.
+    status = new ElidedLabel(this);
     status->setObjectName(QStringLiteral("plannerStatus"));
-    status->setAccessibleName(QStringLiteral("Plan summary"));
+    status->setAccessibleDescription(QStringLiteral("Plan summary: blocks, leaves and the block selected"));
     top->addWidget(status);
 
     // Tool row, then the tree, the map and the Allocate panel.
@@ -336,7 +347,7 @@ void Planner::build()
                         results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    resize(980, 700);
+    resize(sizeHint());
 }
 
 void Planner::buildActions()

@@ -2,6 +2,7 @@
 // menu's link and IPAM values, Reserve in the block menu, and the cloud mode
 // beside the sizing check boxes. Each calls the form model, then refresh().
 #include "plan/cloud.h"
+#include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 

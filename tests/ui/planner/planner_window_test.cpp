@@ -24,6 +24,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -309,6 +311,10 @@ TEST_F(PlannerWindow, LongAllocationRunsAwayAndCancelKeepsTheLastResult)
     if (w->allocationRunning()) {
         EXPECT_TRUE(progress->isVisible());
         EXPECT_TRUE(w->findChild<QPushButton*>("cancelAllocation")->isVisible());
+        // The bar's own text fits it; the stage is named beside it.
+        auto* bar = static_cast<QProgressBar*>(progress);
+        EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->text()), bar->contentsRect().width()) << bar->text().toStdString();
+        EXPECT_TRUE(w->findChild<QLabel*>("allocateTarget")->text().endsWith(QStringLiteral("...")));
     }
     QTest::keyClick(w.get(), Qt::Key_Escape);
     waitForAllocation();
