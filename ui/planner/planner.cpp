@@ -29,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
@@ -179,8 +180,12 @@ void Planner::refresh()
     allocationMap->setSelected(id);
     freeButton->setEnabled(!running && b.children.empty() && b.assigned);
     assignButton->setEnabled(!running && b.children.empty() && !b.assigned);
-    links30->setChecked(p.settings().links30);
-    nibble->setChecked(p.settings().nibble);
+    {
+        // The plan's values shown, not a change of them.
+        const QSignalBlocker quiet30(links30), quietNibble(nibble);
+        links30->setChecked(p.settings().links30);
+        nibble->setChecked(p.settings().nibble);
+    }
     undoButton->setToolTip(model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
                                             : QStringLiteral("Nothing to undo"));
     redoButton->setToolTip(model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))

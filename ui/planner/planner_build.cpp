@@ -8,6 +8,8 @@
 #include "ui/planner/result_list_model.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -83,7 +85,7 @@ void Planner::build()
                                      QStringLiteral("Open plan"), &Planner::openPlan);
     QPushButton* saveButton = button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"),
                                      &Planner::savePlan);
-    QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Save &As..."),
+    QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Sa&ve As..."),
                                        QStringLiteral("Save plan as"), &Planner::savePlanAs);
     splitButton = button(QStringLiteral("split"), QStringLiteral("S&plit"), QStringLiteral("Split the block"),
                          &Planner::splitChosen);
@@ -94,14 +96,14 @@ void Planner::build()
         parts->addItem(QStringLiteral("into %1").arg(1 << k), 1 << k);
     joinButton = button(QStringLiteral("join"), QStringLiteral("&Join"), QStringLiteral("Join the parts"),
                         &Planner::join);
-    freeButton = button(QStringLiteral("free"), QStringLiteral("&Free"), QStringLiteral("Free the block"),
+    freeButton = button(QStringLiteral("free"), QStringLiteral("F&ree"), QStringLiteral("Free the block"),
                         &Planner::freeChosen);
     assignButton = button(QStringLiteral("assign"), QStringLiteral("Assi&gn..."), QStringLiteral("Assign the block"),
                           &Planner::assignChosen);
     QPushButton* tidyButton = button(QStringLiteral("tidy"), QStringLiteral("Tid&y"),
                                      QStringLiteral("Join free neighbours"), &Planner::tidyChosen);
     undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
-    redoButton = button(QStringLiteral("redo"), QStringLiteral("&Redo"), QStringLiteral("Redo"), &Planner::redo);
+    redoButton = button(QStringLiteral("redo"), QStringLiteral("Re&do"), QStringLiteral("Redo"), &Planner::redo);
     auto* recentButton = new QPushButton(QStringLiteral("Rec&ent"), this);
     recentButton->setObjectName(QStringLiteral("recentPlans"));
     recentButton->setAccessibleName(QStringLiteral("Recent plans"));
@@ -156,7 +158,6 @@ void Planner::build()
     blocks->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked |
                             QAbstractItemView::SelectedClicked);
     blocks->setSelectionMode(QAbstractItemView::SingleSelection);
-    blocks->setContextMenuPolicy(Qt::CustomContextMenu);
     blocks->header()->setStretchLastSection(true);
     blocks->setIndentation(14);
     blocks->setIconSize(QSize(10, 10));
@@ -232,7 +233,7 @@ void Planner::build()
     zoomIn->setObjectName(QStringLiteral("zoomIn"));
     zoomIn->setAccessibleName(QStringLiteral("Zoom in"));
     zoomIn->setAutoDefault(false);
-    auto* zoomOut = new QPushButton(QStringLiteral("Zoom ou&t"), mapBox);
+    auto* zoomOut = new QPushButton(QStringLiteral("&Zoom out"), mapBox);
     zoomOut->setObjectName(QStringLiteral("zoomOut"));
     zoomOut->setAccessibleName(QStringLiteral("Zoom out"));
     zoomOut->setAutoDefault(false);
@@ -274,8 +275,9 @@ void Planner::build()
     nibble = new QCheckBox(QStringLiteral("Ni&bble-aligned IPv6"), allocateBox);
     nibble->setObjectName(QStringLiteral("nibble"));
     nibble->setAccessibleName(QStringLiteral("Nibble-aligned IPv6"));
-    connect(links30, &QCheckBox::clicked, this, &Planner::settingsChanged);
-    connect(nibble, &QCheckBox::clicked, this, &Planner::settingsChanged);
+    // toggled, not clicked: a screen reader's Toggle action calls toggle().
+    connect(links30, &QCheckBox::toggled, this, &Planner::settingsChanged);
+    connect(nibble, &QCheckBox::toggled, this, &Planner::settingsChanged);
     settingsRow->addWidget(links30);
     settingsRow->addWidget(nibble);
     auto* cloudLabel = new QLabel(QStringLiteral("C&loud:"), allocateBox);
@@ -295,7 +297,7 @@ void Planner::build()
     allocLayout->addWidget(segments, 1);
     auto* allocRow = new QHBoxLayout;
     allocLayout->addLayout(allocRow);
-    allocateButton = button(QStringLiteral("allocate"), QStringLiteral("A&llocate"),
+    allocateButton = button(QStringLiteral("allocate"), QStringLiteral("&Allocate"),
                             QStringLiteral("Allocate the segments"), &Planner::allocate);
     allocRow->addWidget(allocateButton);
     // While a run goes on, the label names its stage and the bar holds only
@@ -339,6 +341,7 @@ void Planner::build()
     status->setAccessibleDescription(QStringLiteral("Plan summary: blocks, leaves and the block selected"));
     top->addWidget(status);
 
+    // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
     // Tool row, then the tree, the map and the Allocate panel.
     QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  importButton, exportButton,
                         splitButton, parts,      joinButton,    freeButton, assignButton,  tidyButton,
@@ -367,7 +370,7 @@ void Planner::buildActions()
         {"actionJoin", "&Join", {QKeySequence(Qt::CTRL | Qt::Key_J)}, &Planner::join},
         {"actionFree", "&Free", {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, &Planner::freeChosen},
         {"actionAssign", "Assi&gn...", {QKeySequence(Qt::CTRL | Qt::Key_G)}, &Planner::assignChosen},
-        {"actionTidy", "&Tidy", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &Planner::tidyChosen},
+        {"actionTidy", "Tid&y", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &Planner::tidyChosen},
         {"actionNew", "&New...", {QKeySequence(Qt::CTRL | Qt::Key_N)}, &Planner::newPlan},
         {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &Planner::openPlan},
         {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &Planner::savePlan},
@@ -402,12 +405,65 @@ void Planner::buildActions()
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
     buildExchangeActions();
-    connect(blocks, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        const QModelIndex index = blocks->indexAt(at);
-        if (index.isValid())
-            blocks->setCurrentIndex(index);
-        menu->popup(blocks->viewport()->mapToGlobal(at));
+    // The block menu on the tree, the table and the map, from the mouse, the
+    // Menu key and Shift+F10 (which Qt leaves to the platform, and X11 ignores).
+    for (QWidget* w : {static_cast<QWidget*>(blocks), blocks->viewport(), static_cast<QWidget*>(allocations),
+                       allocations->viewport(), static_cast<QWidget*>(allocationMap)}) {
+        w->setContextMenuPolicy(Qt::DefaultContextMenu);
+        w->installEventFilter(this);
+    }
+    auto* menuKey = new QAction(this);
+    menuKey->setObjectName(QStringLiteral("actionContextMenu"));
+    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(menuKey, &QAction::triggered, this, [] {
+        // As the Menu key does: a context menu event from the keyboard to the focus.
+        if (QWidget* focus = QApplication::focusWidget()) {
+            const QPoint at = focus->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+            QCoreApplication::sendEvent(focus, &event);
+        }
     });
+    addAction(menuKey);
+}
+
+bool Planner::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ContextMenu)
+        return QWidget::eventFilter(watched, event);
+    auto* e = static_cast<QContextMenuEvent*>(event);
+    const bool mouse = e->reason() == QContextMenuEvent::Mouse;
+    plan::BlockId id = plan::kNoBlock;
+    QWidget* where = static_cast<QWidget*>(watched);
+    QRect item;  // the block on screen, in `where`'s coordinates
+    if (watched == blocks || watched == blocks->viewport()) {
+        where = blocks->viewport();
+        const QModelIndex at = mouse ? blocks->indexAt(e->pos()) : blocks->currentIndex();
+        id = at.isValid() ? PlanTreeModel::blockOf(at) : currentBlock();
+        item = blocks->visualRect(at.siblingAtColumn(0));
+    } else if (watched == allocations || watched == allocations->viewport()) {
+        where = allocations->viewport();
+        const QModelIndex at = mouse ? allocations->indexAt(e->pos()) : allocations->currentIndex();
+        if (at.isValid()) {
+            id = static_cast<plan::BlockId>(at.data(AllocationTableModel::BlockRole).toULongLong());
+            item = allocations->visualRect(at);
+        }
+    } else {
+        id = mouse ? allocationMap->blockAt(e->pos()) : allocationMap->selected();
+        if (id != plan::kNoBlock)
+            item = QRect(allocationMap->pointOf(id), QSize(1, AllocationMap::kRowHeight));
+    }
+    if (id != plan::kNoBlock && model->plan().exists(id)) {
+        selectBlock(id);
+        refresh();
+    }
+    // From the keyboard the menu opens under the block, or at the top of the control.
+    const QPoint at = mouse ? e->globalPos()
+                            : where->mapToGlobal(item.isValid() && where->rect().intersects(item)
+                                                     ? QPoint(item.left(), item.bottom())
+                                                     : QPoint(0, 0));
+    menu->popup(at);
+    return true;
 }
 
 }  // namespace mq::ui

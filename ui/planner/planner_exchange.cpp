@@ -59,7 +59,7 @@ QPushButton* Planner::buildImportButton()
         Format format;
     };
     const Source sources[] = {{"NetBox", "&NetBox CSV...", Format::Netbox},
-                              {"Phpipam", "ph&pIPAM CSV...", Format::Phpipam},
+                              {"Phpipam", "p&hpIPAM CSV...", Format::Phpipam},
                               {"VscJson", "&visualsubnetcalc JSON...", Format::VscJson}};
     for (const Source& s : sources)
         add(imports, (std::string("actionImport") + s.name).c_str(), QString::fromUtf8(s.text),

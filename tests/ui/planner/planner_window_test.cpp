@@ -8,13 +8,18 @@
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
 #include "ui/planner/allocation_map.h"
+#include "ui/planner/allocation_table_model.h"
 #include "ui/planner/plan_tree_model.h"
 #include "planner/allocation_table.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/reports/main_window_reports.h"
 
+#include <QAccessible>
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -39,6 +44,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <fcntl.h>
 #include <future>
 #include <map>
@@ -573,6 +579,69 @@ TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
     EXPECT_LT(pos(w->resultsList()), static_cast<long>(seen.size()));
 }
 
+// Shift+F10 and the Menu key (a context menu event from the keyboard) open the
+// block menu on the tree, the table and the map, for the block chosen there.
+TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
+{
+    sv.prompts.push_back("10.8.0.0/22");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    ASSERT_TRUE(w->form().allocate(root(), "big, 200\nsmall, 5\nmid, 50\n"));
+    w->refresh();
+    const std::vector<BlockId> placed = w->form().allocatedBlocks();
+    ASSERT_EQ(placed.size(), 3u);
+    QTableView* table = w->allocationsTable();
+    const auto lastRow = static_cast<BlockId>(
+        table->model()->index(2, 0).data(AllocationTableModel::BlockRole).toULongLong());
+    struct Source {
+        QWidget* widget;
+        BlockId block;
+        std::function<void()> choose;
+    } sources[] = {
+        {w->tree(), placed[0], [&] { w->selectBlock(placed[0]); }},
+        {table, lastRow, [&] { table->setCurrentIndex(table->model()->index(2, 0)); }},
+        {w->map(), placed[1], [&] { QTest::mouseClick(w->map(), Qt::LeftButton, {}, w->map()->pointOf(placed[1])); }},
+    };
+    for (const Source& s : sources)
+        for (bool shiftF10 : {true, false}) {
+            const std::string what = s.widget->objectName().toStdString() + (shiftF10 ? " Shift+F10" : " Menu key");
+            w->selectBlock(root());
+            s.choose();
+            s.widget->setFocus();
+            if (shiftF10) {
+                QTest::keyClick(s.widget, Qt::Key_F10, Qt::ShiftModifier);
+            } else {
+                QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), s.widget->mapToGlobal(QPoint(2, 2)));
+                QApplication::sendEvent(s.widget, &menuKey);
+            }
+            EXPECT_TRUE(w->contextMenu()->isVisible()) << what;
+            EXPECT_EQ(w->currentBlock(), s.block) << what;
+            w->contextMenu()->hide();
+        }
+}
+
+// A screen reader's Toggle action (toggle(), no click) changes the setting;
+// Undo shows it as it was and touches nothing else.
+TEST_F(PlannerWindow, SizingBoxesToggledByAScreenReaderAreApplied)
+{
+    for (const char* name : {"links30", "nibble"}) {
+        auto* box = w->findChild<QCheckBox*>(name);
+        ASSERT_NE(box, nullptr);
+        const plan::Settings before = plan().settings();
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(reader, nullptr);
+        ASSERT_NE(reader->actionInterface(), nullptr);
+        reader->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(box->isChecked()) << name;
+        plan::Settings want = before;
+        (std::string_view(name) == "links30" ? want.links30 : want.nibble) = true;
+        EXPECT_TRUE(plan().settings() == want) << name;
+        key(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_FALSE(box->isChecked()) << name;
+        EXPECT_TRUE(plan().settings() == before) << name;
+        EXPECT_FALSE(w->form().canUndo()) << name << ": the toggle made more than one change";
+    }
+}
+
 // The main window around the planner: Tools menu, toolbar, Save, Print, F1, closing.
 class PlannerInMainWindow : public ::testing::Test {
 protected:
@@ -733,6 +802,74 @@ TEST_F(PlannerInMainWindow, UnsavedPlanAsksBeforeTheProgramEnds)
     sv.answers.push_back(planner::Answer::No);
     main->Exit_Click();
     EXPECT_TRUE(exited);
+}
+
+// Each Alt+letter does one thing: the planner's letters differ from each other
+// and from the main window's menus, and so do the entries of each of its menus.
+TEST_F(PlannerInMainWindow, MnemonicsAreUniqueAndLeaveTheMainMenusAlone)
+{
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    auto letter = [](const QString& text) -> QChar {
+        for (qsizetype i = 0; i + 1 < text.size(); ++i)
+            if (text[i] == QLatin1Char('&'))
+                return text[i + 1] == QLatin1Char('&') ? (++i, QChar()) : text[i + 1].toLower();
+        return {};
+    };
+    auto clashes = [&](const std::vector<QString>& texts) {
+        std::map<QChar, QStringList> by;
+        for (const QString& t : texts)
+            if (const QChar c = letter(t); !c.isNull())
+                by[c] << t;
+        QStringList out;
+        for (const auto& [c, list] : by)
+            if (list.size() > 1)
+                out << list.join(QStringLiteral(" / "));
+        return out.join(QStringLiteral("; ")).toStdString();
+    };
+    std::vector<QString> window;
+    for (QAction* a : main->menuBar()->actions())
+        window.push_back(a->text());
+    for (QWidget* c : p->findChildren<QWidget*>())
+        if (auto* b = qobject_cast<QAbstractButton*>(c))
+            window.push_back(b->text());
+        else if (auto* l = qobject_cast<QLabel*>(c); l && l->buddy())
+            window.push_back(l->text());
+    EXPECT_EQ(clashes(window), "");
+    for (QMenu* m : {p->importMenu(), p->importMenu()->findChild<QMenu*>("importNewMenu"), p->exportMenu(),
+                     p->contextMenu()}) {
+        ASSERT_NE(m, nullptr);
+        std::vector<QString> entries;
+        for (QAction* a : m->actions())
+            entries.push_back(a->text());
+        EXPECT_EQ(clashes(entries), "") << m->objectName().toStdString();
+    }
+
+    // Alt+R frees the chosen block and Alt+Z zooms the map out, with the tree in focus.
+    ASSERT_TRUE(p->form().newPlan("10.20.0.0/16"));
+    ASSERT_TRUE(p->form().allocate(p->form().plan().root(), "office, 300\n"));
+    p->refresh();
+    const BlockId office = p->form().allocatedBlocks().at(0);
+    p->selectBlock(office);
+    p->map()->zoomIn();
+    main->activateWindow();
+    p->tree()->setFocus();
+    // A button's letter presses it a moment later, as a click would show.
+    auto soon = [](auto done) {
+        for (int i = 0; i < 400 && !done(); ++i)
+            QTest::qWait(5);
+        return done();
+    };
+    QTest::keyClick(p->tree(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(soon([&] { return !p->form().plan().block(office).assigned; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::AltModifier);
+    EXPECT_TRUE(soon([&] { return p->map()->zoom() == 0; }));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    // Ctrl+F4 closes it as every child window.
+    sv.answers.push_back(planner::Answer::No);
+    QTest::keyClick(p->tree(), Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->findWindow("planner"), nullptr);
 }
 
 TEST_F(PlannerInMainWindow, F1OpensTheHelpAtThePlanner)
