@@ -114,7 +114,8 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     }
 
     // Tab order: the box, the prefix controls, the results, then the listing and the summarizer.
-    QList<QWidget*> order = {input, prefixSpin, prefixSlider, mask};
+    QList<QWidget*>& order = tabOrder;
+    order = {input, prefixSpin, prefixSlider, mask};
     for (auto& [label, box] : fieldWidgets)
         order << box;
     order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
@@ -404,6 +405,27 @@ void ClasslessWindow::keyPressEvent(QKeyEvent* e)
         return;
     }
     QWidget::keyPressEvent(e);
+}
+
+bool ClasslessWindow::focusNextPrevChild(bool next)
+{
+    // Round the whole window in its order, past the controls not on show: the
+    // focus chain alone went from a page's last control to the page titles.
+    QWidget* at = QApplication::focusWidget();
+    qsizetype i = -1;
+    for (QWidget* w = at; w && w != this && i < 0; w = w->parentWidget())
+        i = tabOrder.indexOf(w);
+    if (i < 0)
+        return QWidget::focusNextPrevChild(next);
+    const qsizetype n = tabOrder.size();
+    for (qsizetype step = 1; step < n; ++step) {
+        QWidget* w = tabOrder[(i + (next ? step : n - step)) % n];
+        if (w->isVisibleTo(this) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 bool ClasslessWindow::eventFilter(QObject* watched, QEvent* e)

@@ -71,6 +71,7 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void describeControls();
@@ -111,6 +112,7 @@ private:
     QLabel* listingMessage = nullptr;
     SubnetTable* listingTable = nullptr;
     ListsPage* listsPage = nullptr;
+    QList<QWidget*> tabOrder;  // Tab goes round these, the ones on show
 };
 
 // The coloured binary lines as rich text: network bits red, host bits olive.
