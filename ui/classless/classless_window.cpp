@@ -233,7 +233,7 @@ QWidget* ClasslessWindow::buildResults()
     connect(prefixSlider, &QSlider::valueChanged, this, &ClasslessWindow::prefixChosen);
     connect(mask, &QComboBox::activated, this, [this](int index) {
         formModel.chooseMask(index);
-        listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+        followResults();
         refresh();
     });
     grid->addWidget(prefixLabel, row, 0);
@@ -359,7 +359,7 @@ bool ClasslessWindow::onListsPage() const
 void ClasslessWindow::inputEdited(const QString& text)
 {
     formModel.setInput(text.toStdString());
-    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    followResults();
     refresh();
 }
 
@@ -368,8 +368,24 @@ void ClasslessWindow::prefixChosen(int length)
     if (refreshing)
         return;
     formModel.setPrefix(length);
-    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    followResults();
     refresh();
+}
+
+void ClasslessWindow::followResults()
+{
+    if (listingModel.shown())
+        listedLength = listingModel.newLength();
+    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    // An emptied box hides the listing, not the length chosen for it: the next
+    // prefix typed is listed at that length where it fits.
+    if (!listedLength || listingModel.shown() || !formModel.hasResults())
+        return;
+    const net::Prefix parent = formModel.resultPrefix();
+    if (*listedLength < parent.length || *listedLength > parent.address.bits())
+        return;
+    listingModel.splitText = std::to_string(*listedLength);
+    listingModel.split();
 }
 
 void ClasslessWindow::split()

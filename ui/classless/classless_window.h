@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -80,6 +81,8 @@ private:
     void inputEdited(const QString& text);
     void prefixChosen(int length);
     void split();
+    // The listing follows the prefix of the results, at the length last listed.
+    void followResults();
     void jump();
     void refreshListing();
     void refreshBadges();
@@ -113,6 +116,7 @@ private:
     SubnetTable* listingTable = nullptr;
     ListsPage* listsPage = nullptr;
     QList<QWidget*> tabOrder;  // Tab goes round these, the ones on show
+    std::optional<int> listedLength;  // the length of the last listing shown
 };
 
 // The coloured binary lines as rich text: network bits red, host bits olive.

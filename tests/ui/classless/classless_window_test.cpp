@@ -387,6 +387,30 @@ TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
     EXPECT_EQ(services.messages.back().text, "The Bin/Dec/Hex calculator does not support the Save option");
 }
 
+// A listing's length outlives an emptied box: the next prefix typed is listed
+// at it, where it fits, as when the new text is typed over the old.
+TEST_F(ClasslessWindowTest, EmptiedBoxKeepsTheListingLength)
+{
+    split("10.0.0.0/16", "24");
+    struct Step {
+        const char* typed;  // into the emptied box, key by key
+        const char* count;  // the listing's count line; nullptr when none is shown
+    } steps[] = {
+        {"192.168.0.0/20", "16 subnets /24 of 192.168.0.0/20"},
+        {"10.1.2.0/25", nullptr},  // /24 does not fit a /25
+        {"172.16.0.0/23", "2 subnets /24 of 172.16.0.0/23"},
+        {"2001:db8::/32", nullptr},
+        {"10.9.0.0/22", "4 subnets /24 of 10.9.0.0/22"},
+    };
+    for (const Step& step : steps) {
+        type(QString::fromLatin1(step.typed));
+        EXPECT_EQ(w->listing().shown(), step.count != nullptr) << step.typed;
+        if (step.count) {
+            EXPECT_EQ(child<QLabel>("ListingCount")->text().toStdString(), step.count);
+        }
+    }
+}
+
 // On either page Tab goes round the whole window, back to the box, and
 // Shift+Tab the other way: never round one page alone.
 TEST_F(ClasslessWindowTest, TabGoesRoundTheWholeWindowOnEitherPage)
