@@ -810,38 +810,29 @@ TEST_F(PlannerInMainWindow, MnemonicsAreUniqueAndLeaveTheMainMenusAlone)
 {
     Planner* p = openFromMenu();
     ASSERT_NE(p, nullptr);
-    auto letter = [](const QString& text) -> QChar {
-        for (qsizetype i = 0; i + 1 < text.size(); ++i)
-            if (text[i] == QLatin1Char('&'))
-                return text[i + 1] == QLatin1Char('&') ? (++i, QChar()) : text[i + 1].toLower();
-        return {};
-    };
-    auto clashes = [&](const std::vector<QString>& texts) {
-        std::map<QChar, QStringList> by;
-        for (const QString& t : texts)
-            if (const QChar c = letter(t); !c.isNull())
-                by[c] << t;
+    // One text a letter; a second text with a letter taken is a clash.
+    auto clashes = [](const QStringList& texts) {
+        std::map<QString, QString> first;
         QStringList out;
-        for (const auto& [c, list] : by)
-            if (list.size() > 1)
-                out << list.join(QStringLiteral(" / "));
+        for (const QString& t : texts)
+            if (const QString k = QKeySequence::mnemonic(t).toString(); !k.isEmpty() && !first.emplace(k, t).second)
+                out << first[k] + QStringLiteral(" / ") + t;
         return out.join(QStringLiteral("; ")).toStdString();
     };
-    std::vector<QString> window;
+    QStringList window;
     for (QAction* a : main->menuBar()->actions())
-        window.push_back(a->text());
-    for (QWidget* c : p->findChildren<QWidget*>())
-        if (auto* b = qobject_cast<QAbstractButton*>(c))
-            window.push_back(b->text());
-        else if (auto* l = qobject_cast<QLabel*>(c); l && l->buddy())
-            window.push_back(l->text());
+        window << a->text();
+    for (QAbstractButton* b : p->findChildren<QAbstractButton*>())
+        window << b->text();
+    for (QLabel* l : p->findChildren<QLabel*>())
+        if (l->buddy())
+            window << l->text();
     EXPECT_EQ(clashes(window), "");
     for (QMenu* m : {p->importMenu(), p->importMenu()->findChild<QMenu*>("importNewMenu"), p->exportMenu(),
                      p->contextMenu()}) {
-        ASSERT_NE(m, nullptr);
-        std::vector<QString> entries;
+        QStringList entries;
         for (QAction* a : m->actions())
-            entries.push_back(a->text());
+            entries << a->text();
         EXPECT_EQ(clashes(entries), "") << m->objectName().toStdString();
     }
 
