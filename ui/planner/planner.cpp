@@ -197,14 +197,14 @@ void Planner::refresh()
     QStringList targets;
     for (plan::BlockId t : model->allocationTargets(id))
         targets << QString::fromStdString(planner::blockTitle(p.block(t)));
-    allocateTarget->setText(running && !stageText.isEmpty()
-                                ? stageText
-                                : QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
+    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QStringLiteral("%1 blocks, %2 leaves; selected %3")
                         .arg(p.blockCount())
                         .arg(allocationMap->leafCount())
                         .arg(QString::fromStdString(planner::blockTitle(b))));
     refreshExchange();
+    if (running && !stageText.isEmpty())
+        allocateTarget->setText(stageText);  // a run under way names its stage there
 }
 
 QSize Planner::sizeHint() const
