@@ -17,11 +17,6 @@ void ElidedLabel::setText(const QString& text)
     setToolTip(text);
 }
 
-bool ElidedLabel::elided() const
-{
-    return fontMetrics().horizontalAdvance(text()) > contentsRect().width();
-}
-
 QSize ElidedLabel::minimumSizeHint() const
 {
     // Room for a few letters and the dots; the rest follows the window.

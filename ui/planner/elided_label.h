@@ -12,8 +12,6 @@ class ElidedLabel : public QLabel {
 public:
     explicit ElidedLabel(QWidget* parent = nullptr);
     void setText(const QString& text);
-    // True when the text is cut where it is drawn.
-    bool elided() const;
     QSize minimumSizeHint() const override;
 
 protected:

@@ -63,7 +63,8 @@ void Planner::describeControls()
         {"recentPlans", "Opens one of the plans opened or saved last"},
         {"export", "Writes the allocations table or the leaves as CSV, or the report as text (Ctrl+E)"},
         {"copyAllocations", "Copies the allocations table as tab-separated text for a spreadsheet"},
-        {"allocations", "One row per assigned block; click a title to sort, Ctrl+C copies the table"},
+        {"allocations", "One row per assigned block; click a title to sort, Ctrl+C copies the table, Shift+F10 opens "
+                        "the block menu"},
         {"allocationResults", "Where each segment went, or why it did not fit"},
         {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},
         {"zoomIn", "Shows less of the address space, larger"},
@@ -152,7 +153,7 @@ void Planner::build()
     blocks->setAccessibleName(QStringLiteral("Blocks"));
     blocks->setAccessibleDescription(
         QStringLiteral("The plan's blocks: name, prefix, hosts, spare, note. F2 renames, Ctrl+D splits in two, "
-                       "Ctrl+J joins, Ctrl+Z undoes"));
+                       "Ctrl+J joins, Ctrl+Z undoes, Shift+F10 opens the block menu"));
     blocks->setModel(treeModel);
     blocks->setUniformRowHeights(true);
     blocks->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked |
