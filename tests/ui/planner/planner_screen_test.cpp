@@ -54,7 +54,9 @@ TEST(PlannerOnScreen, EveryControlInViewAndLongMessagesCut)
     p->refresh();
 
     const QWidget* area = main->mdiArea()->viewport();
-    auto inView = [area](const QWidget* c) { return area->rect().contains(QRect(c->mapTo(area, QPoint()), c->size())); };
+    auto inView = [area](const QWidget* c) {
+        return area->rect().contains(QRect(c->mapTo(area, QPoint()), c->size()));
+    };
     EXPECT_TRUE(inView(main->subWindow("planner")));
     EXPECT_FALSE(main->mdiArea()->horizontalScrollBar()->isVisible());
     int controls = 0;

@@ -319,7 +319,8 @@ TEST_F(PlannerWindow, LongAllocationRunsAwayAndCancelKeepsTheLastResult)
         EXPECT_TRUE(w->findChild<QPushButton*>("cancelAllocation")->isVisible());
         // The bar's own text fits it; the stage is named beside it.
         auto* bar = static_cast<QProgressBar*>(progress);
-        EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->text()), bar->contentsRect().width()) << bar->text().toStdString();
+        EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->text()), bar->contentsRect().width())
+            << bar->text().toStdString();
         EXPECT_TRUE(w->findChild<QLabel*>("allocateTarget")->text().endsWith(QStringLiteral("...")));
     }
     QTest::keyClick(w.get(), Qt::Key_Escape);
@@ -610,7 +611,8 @@ TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
             if (shiftF10) {
                 QTest::keyClick(s.widget, Qt::Key_F10, Qt::ShiftModifier);
             } else {
-                QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), s.widget->mapToGlobal(QPoint(2, 2)));
+                const QPoint at(2, 2);
+                QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, s.widget->mapToGlobal(at));
                 QApplication::sendEvent(s.widget, &menuKey);
             }
             EXPECT_TRUE(w->contextMenu()->isVisible()) << what;
