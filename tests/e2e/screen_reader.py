@@ -2,6 +2,7 @@
 """Reads Maskquill as a screen reader does: through AT-SPI, with real key
 presses and mouse clicks from xdotool. Run by screen_reader_test.sh inside a
 private D-Bus session and X server. Usage: screen_reader.py <screenshot folder>"""
+import re
 import subprocess
 import sys
 import time
@@ -265,6 +266,80 @@ lines = vlsm_lines()
 for want in wants:
     if want not in lines:
         failures.append(f"the VLSM results do not read {want!r}: {lines}")
+
+# The Network Planner: its status line reads as its text; a screen reader's
+# Toggle of "Links as /30" is a change of the plan (Undo wakes up); Shift+F10
+# opens the block menu on the tree; Ctrl+F4 closes the window.
+press(named(app, "push button", "Network Planner"), "Press")
+planner = wait_for(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.name.startswith("Network Planner")))
+if planner is None:
+    sys.exit("FAIL: the Network Planner did not open")
+status = wait_for(lambda: find(planner, lambda a: a.getRoleName() == "label" and
+                               a.description.startswith("Plan summary")))
+if status is None:
+    failures.append("no status line described as the plan summary")
+elif not re.match(r"^\d+ blocks, \d+ leaves; selected ", status.name):
+    failures.append(f"the status line reads {status.name!r}, not its text")
+links = named(planner, "check box", "Links as /30")
+undo = named(planner, "push button", "Undo")
+
+
+def sensitive(node):
+    return node.getState().contains(pyatspi.STATE_SENSITIVE)
+
+
+def ticked(node):
+    return node.getState().contains(pyatspi.STATE_CHECKED)
+
+
+check("Undo before the toggle", sensitive(undo), False)
+press(links, "Toggle")
+settle(lambda: ticked(links) and sensitive(undo))
+check("Links as /30 ticked", ticked(links), True)
+check("Undo after the toggle", sensitive(undo), True)
+if sensitive(undo):
+    press(undo, "Press")
+    settle(lambda: not ticked(links) and not sensitive(undo))
+    check("Links as /30 after Undo", ticked(links), False)
+subprocess.run(["import", "-window", "root", f"{out}/e2e_screen_reader_planner.png"])
+
+tree = find(planner, lambda a: a.name == "Blocks" and a.getRoleName() in ("tree", "tree table"))
+# Qt's tree takes no focus through AT-SPI: a click on its first row gives it
+# (on the prefix, which a click does not start editing).
+x, y, w, h = tree.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+xdo("mousemove", str(x + 210), str(y + 32), "click", "1")
+settle(lambda: tree.getState().contains(pyatspi.STATE_FOCUSED))
+# A popup menu is no child of the application on the bus: it is met as it shows.
+popups = []
+
+
+def heard_popup(e):
+    if e.source is not None and e.detail1 and e.source.getRoleName() == "popup menu":
+        popups.append(e.source)
+
+
+pyatspi.Registry.registerEventListener(heard_popup, "object:state-changed:showing")
+xdo("key", "shift+F10")
+
+
+def block_menu():
+    for menu in popups:
+        try:
+            if any(menu.getChildAtIndex(i).name.startswith("Split in two") for i in range(menu.childCount)):
+                return menu
+        except Exception:
+            pass
+    return None
+
+
+if wait_for(block_menu, 10) is None:
+    failures.append("Shift+F10 on the tree opened no block menu")
+xdo("key", "Escape")
+pump(0.5)
+xdo("key", "ctrl+F4")
+settle(lambda: find(pane, lambda a: a.getRoleName() == "frame" and a.name.startswith("Network Planner")) is None)
+if find(pane, lambda a: a.getRoleName() == "frame" and a.name.startswith("Network Planner")) is not None:
+    failures.append("Ctrl+F4 did not close the Network Planner")
 
 for f in failures:
     print("FAIL:", f)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: screen_reader_test.sh <maskquill executable> [folder for the screenshots]
 # Starts the real program under its own X server and D-Bus session with the
-# accessibility bus on, and reads a calculation through AT-SPI (screen_reader.py).
+# accessibility bus on, and reads a calculation and the Network Planner through
+# AT-SPI (screen_reader.py).
 # Exit 0: passed; 77: skipped because a tool is missing.
 set -u
 exe=$1

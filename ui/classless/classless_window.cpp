@@ -114,7 +114,8 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
     }
 
     // Tab order: the box, the prefix controls, the results, then the listing and the summarizer.
-    QList<QWidget*> order = {input, prefixSpin, prefixSlider, mask};
+    QList<QWidget*>& order = tabOrder;
+    order = {input, prefixSpin, prefixSlider, mask};
     for (auto& [label, box] : fieldWidgets)
         order << box;
     order << addressBinary << maskBinary << tabs->tabBar() << splitLength << splitButton << jumpTo << jumpButton
@@ -232,7 +233,7 @@ QWidget* ClasslessWindow::buildResults()
     connect(prefixSlider, &QSlider::valueChanged, this, &ClasslessWindow::prefixChosen);
     connect(mask, &QComboBox::activated, this, [this](int index) {
         formModel.chooseMask(index);
-        listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+        followResults();
         refresh();
     });
     grid->addWidget(prefixLabel, row, 0);
@@ -358,7 +359,7 @@ bool ClasslessWindow::onListsPage() const
 void ClasslessWindow::inputEdited(const QString& text)
 {
     formModel.setInput(text.toStdString());
-    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    followResults();
     refresh();
 }
 
@@ -367,8 +368,24 @@ void ClasslessWindow::prefixChosen(int length)
     if (refreshing)
         return;
     formModel.setPrefix(length);
-    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    followResults();
     refresh();
+}
+
+void ClasslessWindow::followResults()
+{
+    if (listingModel.shown())
+        listedLength = listingModel.newLength();
+    listingModel.setParent(formModel.hasResults() ? std::optional(formModel.resultPrefix()) : std::nullopt);
+    // An emptied box hides the listing, not the length chosen for it: the next
+    // prefix typed is listed at that length where it fits.
+    if (!listedLength || listingModel.shown() || !formModel.hasResults())
+        return;
+    const net::Prefix parent = formModel.resultPrefix();
+    if (*listedLength < parent.length || *listedLength > parent.address.bits())
+        return;
+    listingModel.splitText = std::to_string(*listedLength);
+    listingModel.split();
 }
 
 void ClasslessWindow::split()
@@ -404,6 +421,27 @@ void ClasslessWindow::keyPressEvent(QKeyEvent* e)
         return;
     }
     QWidget::keyPressEvent(e);
+}
+
+bool ClasslessWindow::focusNextPrevChild(bool next)
+{
+    // Round the whole window in its order, past the controls not on show: the
+    // focus chain alone went from a page's last control to the page titles.
+    QWidget* at = QApplication::focusWidget();
+    qsizetype i = -1;
+    for (QWidget* w = at; w && w != this && i < 0; w = w->parentWidget())
+        i = tabOrder.indexOf(w);
+    if (i < 0)
+        return QWidget::focusNextPrevChild(next);
+    const qsizetype n = tabOrder.size();
+    for (qsizetype step = 1; step < n; ++step) {
+        QWidget* w = tabOrder[(i + (next ? step : n - step)) % n];
+        if (w->isVisibleTo(this) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 bool ClasslessWindow::eventFilter(QObject* watched, QEvent* e)

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -71,6 +72,7 @@ protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void describeControls();
@@ -79,6 +81,8 @@ private:
     void inputEdited(const QString& text);
     void prefixChosen(int length);
     void split();
+    // The listing follows the prefix of the results, at the length last listed.
+    void followResults();
     void jump();
     void refreshListing();
     void refreshBadges();
@@ -111,6 +115,8 @@ private:
     QLabel* listingMessage = nullptr;
     SubnetTable* listingTable = nullptr;
     ListsPage* listsPage = nullptr;
+    QList<QWidget*> tabOrder;  // Tab goes round these, the ones on show
+    std::optional<int> listedLength;  // the length of the last listing shown
 };
 
 // The coloured binary lines as rich text: network bits red, host bits olive.

@@ -513,6 +513,11 @@ QWidget* FrmMain::showWindow(const QString& name)
         } else {
             QMdiSubWindow* sub = mdi->addSubWindow(w);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            // Ctrl+F4 closes a child here as on Windows; X11's Close is only Ctrl+W.
+            for (QAction* a : sub->systemMenu() ? sub->systemMenu()->actions() : QList<QAction*>())
+                if (!a->shortcuts().isEmpty() && a->shortcuts() == QKeySequence::keyBindings(QKeySequence::Close) &&
+                    !a->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4)))
+                    a->setShortcuts(a->shortcuts() << QKeySequence(Qt::CTRL | Qt::Key_F4));
             sub->installEventFilter(this);
             sub->setWindowIcon(toolImages()[1]);
             sub->adjustSize();

@@ -195,7 +195,13 @@ bool PlanTreeModel::hasChildren(const QModelIndex& parent) const
     if (it->second.asked)
         return !it->second.kids.empty();
     const plan::BlockId id = blockOf(parent);
-    return form.plan().exists(id) && !form.plan().block(id).children.empty();
+    if (form.plan().exists(id) && !form.plan().block(id).children.empty())
+        return true;
+    // "None" is told too: a view that opened the block never asks its rows, so
+    // parts it gets later must come as inserted rows, or it shows it open and empty.
+    it->second.asked = true;
+    it->second.kids.clear();
+    return false;
 }
 
 int PlanTreeModel::columnCount(const QModelIndex&) const
@@ -266,8 +272,10 @@ Qt::ItemFlags PlanTreeModel::flags(const QModelIndex& index) const
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     if (index.column() == planner::ColName || index.column() == planner::ColNote)
         f |= Qt::ItemIsEditable;
-    if (form.plan().exists(blockOf(index)) && form.plan().block(blockOf(index)).children.empty())
-        f |= Qt::ItemNeverHasChildren;
+    // Never Qt::ItemNeverHasChildren: a free leaf is split later, and a view
+    // told "never" keeps it marked open but drawn folded once parts come back
+    // (after Undo of Tidy or Join, or an Allocate into it), so + and expand()
+    // do nothing there. hasChildren() answers cheaply instead.
     return f;
 }
 

@@ -5,6 +5,7 @@
 #include "planner/allocation_table.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
+#include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/planner/result_list_model.h"
@@ -20,10 +21,15 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
@@ -174,8 +180,12 @@ void Planner::refresh()
     allocationMap->setSelected(id);
     freeButton->setEnabled(!running && b.children.empty() && b.assigned);
     assignButton->setEnabled(!running && b.children.empty() && !b.assigned);
-    links30->setChecked(p.settings().links30);
-    nibble->setChecked(p.settings().nibble);
+    {
+        // The plan's values shown, not a change of them.
+        const QSignalBlocker quiet30(links30), quietNibble(nibble);
+        links30->setChecked(p.settings().links30);
+        nibble->setChecked(p.settings().nibble);
+    }
     undoButton->setToolTip(model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
                                             : QStringLiteral("Nothing to undo"));
     redoButton->setToolTip(model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
@@ -190,6 +200,24 @@ void Planner::refresh()
     allocateTarget->setText(QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QString::fromStdString(planner::summaryText(p, allocationMap->leafCount(), id)));
     refreshExchange();
+    if (running && !stageText.isEmpty())
+        allocateTarget->setText(stageText);  // a run under way names its stage there
+}
+
+QSize Planner::sizeHint() const
+{
+    // Opens at its natural size where the screen has room for it, and smaller
+    // where it has not: the splitters give way, every control stays in view.
+    QSize room = screen() ? screen()->availableGeometry().size() : QWidget::sizeHint();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && sub->mdiArea()) {
+        // The main window's menus, tool bar and status line, and this window's frame.
+        const QWidget* area = sub->mdiArea()->viewport();
+        const QSize chrome = sub->window()->frameGeometry().size() - area->size();
+        const int edge = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+        const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        room -= chrome.expandedTo(QSize(0, 0)) + QSize(2 * edge, title + edge);
+    }
+    return QWidget::sizeHint().expandedTo(QSize(1200, 820)).boundedTo(room).expandedTo(minimumSizeHint());
 }
 
 // ---------------------------------------------------------------- documents
@@ -359,7 +387,9 @@ void Planner::pollAllocation()
     // Quick runs finish before anything flickers.
     if (static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) - runStarted >= 300) {
         progress->setValue(static_cast<int>(running->stage()));
-        progress->setFormat(QString::fromStdString(running->stageText()) + QStringLiteral("..."));
+        stageText = QString::fromStdString(running->stageText()) + QStringLiteral("...");
+        allocateTarget->setText(stageText);
+        progress->setAccessibleDescription(stageText);
         progress->show();
         cancelButton->show();
     }
@@ -379,6 +409,7 @@ void Planner::endAllocation()
         }
     } freeLater{run};
     poll->stop();
+    stageText.clear();
     progress->hide();
     cancelButton->hide();
     setBusy(false);

@@ -28,6 +28,7 @@ namespace mq::ui {
 
 class AllocationMap;
 class AllocationTableModel;
+class ElidedLabel;
 class PlanTreeModel;
 class ResultListModel;
 
@@ -45,6 +46,9 @@ public:
     std::vector<std::string> reportLines() const { return model->reportLines(); }
     void saveReport(Services& services, ReportOutput& output) override;
     void printReport(Services& services, ReportOutput& output) override;
+
+    // Its natural size, within the room the screen leaves it.
+    QSize sizeHint() const override;
 
     // Copies the form model's state into the widgets.
     void refresh();
@@ -103,6 +107,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class WindowServices;
@@ -141,7 +146,8 @@ private:
     QCheckBox* links30 = nullptr;
     QCheckBox* nibble = nullptr;
     QPlainTextEdit* segments = nullptr;
-    QLabel* allocateTarget = nullptr;
+    ElidedLabel* allocateTarget = nullptr;
+    QString stageText;  // what a run under way is doing, shown in allocateTarget
     QListView* results = nullptr;
     ResultListModel* resultModel = nullptr;
     QPushButton* allocateButton = nullptr;
@@ -151,7 +157,7 @@ private:
     std::shared_ptr<planner::AllocationRun> running;
     net::Prefix runTarget;
     std::uint64_t runStarted = 0;  // ms since epoch, for showing progress late
-    QLabel* status = nullptr;
+    ElidedLabel* status = nullptr;
     QMenu* menu = nullptr;
     QMenu* recent = nullptr;
     QMenu* imports = nullptr;

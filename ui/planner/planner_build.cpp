@@ -2,11 +2,14 @@
 // context menu.
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
+#include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/result_list_model.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -60,7 +63,8 @@ void Planner::describeControls()
         {"recentPlans", "Opens one of the plans opened or saved last"},
         {"export", "Writes the allocations table or the leaves as CSV, or the report as text (Ctrl+E)"},
         {"copyAllocations", "Copies the allocations table as tab-separated text for a spreadsheet"},
-        {"allocations", "One row per assigned block; click a title to sort, Ctrl+C copies the table"},
+        {"allocations", "One row per assigned block; click a title to sort, Ctrl+C copies the table, Shift+F10 opens "
+                        "the block menu"},
         {"allocationResults", "Where each segment went, or why it did not fit"},
         {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},
         {"zoomIn", "Shows less of the address space, larger"},
@@ -82,7 +86,7 @@ void Planner::build()
                                      QStringLiteral("Open plan"), &Planner::openPlan);
     QPushButton* saveButton = button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"),
                                      &Planner::savePlan);
-    QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Save &As..."),
+    QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Sa&ve As..."),
                                        QStringLiteral("Save plan as"), &Planner::savePlanAs);
     splitButton = button(QStringLiteral("split"), QStringLiteral("S&plit"), QStringLiteral("Split the block"),
                          &Planner::splitChosen);
@@ -93,14 +97,14 @@ void Planner::build()
         parts->addItem(QStringLiteral("into %1").arg(1 << k), 1 << k);
     joinButton = button(QStringLiteral("join"), QStringLiteral("&Join"), QStringLiteral("Join the parts"),
                         &Planner::join);
-    freeButton = button(QStringLiteral("free"), QStringLiteral("&Free"), QStringLiteral("Free the block"),
+    freeButton = button(QStringLiteral("free"), QStringLiteral("F&ree"), QStringLiteral("Free the block"),
                         &Planner::freeChosen);
     assignButton = button(QStringLiteral("assign"), QStringLiteral("Assi&gn..."), QStringLiteral("Assign the block"),
                           &Planner::assignChosen);
     QPushButton* tidyButton = button(QStringLiteral("tidy"), QStringLiteral("Tid&y"),
                                      QStringLiteral("Join free neighbours"), &Planner::tidyChosen);
     undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
-    redoButton = button(QStringLiteral("redo"), QStringLiteral("&Redo"), QStringLiteral("Redo"), &Planner::redo);
+    redoButton = button(QStringLiteral("redo"), QStringLiteral("Re&do"), QStringLiteral("Redo"), &Planner::redo);
     auto* recentButton = new QPushButton(QStringLiteral("Rec&ent"), this);
     recentButton->setObjectName(QStringLiteral("recentPlans"));
     recentButton->setAccessibleName(QStringLiteral("Recent plans"));
@@ -112,22 +116,26 @@ void Planner::build()
     QPushButton* exportButton = button(QStringLiteral("export"), QStringLiteral("E&xport..."),
                                        QStringLiteral("Export"), &Planner::exportFile);
     QPushButton* importButton = buildImportButton();
+    // The plan's files on one row, the edits of the selected block on the
+    // next: side by side they would not fit a 1280-pixel screen.
     for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
                        static_cast<QWidget*>(recentButton), static_cast<QWidget*>(saveButton),
                        static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
                        static_cast<QWidget*>(exportButton)})
         row->addWidget(w);
-    row->addSpacing(12);
-    row->addWidget(splitButton);
-    row->addWidget(parts);
-    row->addWidget(joinButton);
-    row->addWidget(freeButton);
-    row->addWidget(assignButton);
-    row->addWidget(tidyButton);
-    row->addSpacing(12);
-    row->addWidget(undoButton);
-    row->addWidget(redoButton);
     row->addStretch(1);
+    auto* edits = new QHBoxLayout;
+    top->addLayout(edits);
+    edits->addWidget(splitButton);
+    edits->addWidget(parts);
+    edits->addWidget(joinButton);
+    edits->addWidget(freeButton);
+    edits->addWidget(assignButton);
+    edits->addWidget(tidyButton);
+    edits->addSpacing(12);
+    edits->addWidget(undoButton);
+    edits->addWidget(redoButton);
+    edits->addStretch(1);
 
     // The tree and the allocations table side by side above, the map and the
     // Allocate panel below.
@@ -145,13 +153,12 @@ void Planner::build()
     blocks->setAccessibleName(QStringLiteral("Blocks"));
     blocks->setAccessibleDescription(
         QStringLiteral("The plan's blocks: name, prefix, hosts, spare, note. F2 renames, Ctrl+D splits in two, "
-                       "Ctrl+J joins, Ctrl+Z undoes"));
+                       "Ctrl+J joins, Ctrl+Z undoes, Shift+F10 opens the block menu"));
     blocks->setModel(treeModel);
     blocks->setUniformRowHeights(true);
     blocks->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked |
                             QAbstractItemView::SelectedClicked);
     blocks->setSelectionMode(QAbstractItemView::SingleSelection);
-    blocks->setContextMenuPolicy(Qt::CustomContextMenu);
     blocks->header()->setStretchLastSection(true);
     blocks->setIndentation(14);
     blocks->setIconSize(QSize(10, 10));
@@ -227,7 +234,7 @@ void Planner::build()
     zoomIn->setObjectName(QStringLiteral("zoomIn"));
     zoomIn->setAccessibleName(QStringLiteral("Zoom in"));
     zoomIn->setAutoDefault(false);
-    auto* zoomOut = new QPushButton(QStringLiteral("Zoom ou&t"), mapBox);
+    auto* zoomOut = new QPushButton(QStringLiteral("&Zoom out"), mapBox);
     zoomOut->setObjectName(QStringLiteral("zoomOut"));
     zoomOut->setAccessibleName(QStringLiteral("Zoom out"));
     zoomOut->setAutoDefault(false);
@@ -238,6 +245,7 @@ void Planner::build()
     auto* legend = new QLabel(QStringLiteral("Hatched: free. Grey: many small blocks; zoom in to tell them apart."),
                               mapBox);
     legend->setObjectName(QStringLiteral("mapLegend"));
+    legend->setWordWrap(true);
     zoomRow->addWidget(legend, 1);
     mapLayout->addWidget(allocationMap, 1);
     connect(allocationMap, &AllocationMap::blockClicked, this, [this](plan::BlockId id) {
@@ -268,8 +276,9 @@ void Planner::build()
     nibble = new QCheckBox(QStringLiteral("Ni&bble-aligned IPv6"), allocateBox);
     nibble->setObjectName(QStringLiteral("nibble"));
     nibble->setAccessibleName(QStringLiteral("Nibble-aligned IPv6"));
-    connect(links30, &QCheckBox::clicked, this, &Planner::settingsChanged);
-    connect(nibble, &QCheckBox::clicked, this, &Planner::settingsChanged);
+    // toggled, not clicked: a screen reader's Toggle action calls toggle().
+    connect(links30, &QCheckBox::toggled, this, &Planner::settingsChanged);
+    connect(nibble, &QCheckBox::toggled, this, &Planner::settingsChanged);
     settingsRow->addWidget(links30);
     settingsRow->addWidget(nibble);
     auto* cloudLabel = new QLabel(QStringLiteral("C&loud:"), allocateBox);
@@ -289,10 +298,12 @@ void Planner::build()
     allocLayout->addWidget(segments, 1);
     auto* allocRow = new QHBoxLayout;
     allocLayout->addLayout(allocRow);
-    allocateButton = button(QStringLiteral("allocate"), QStringLiteral("A&llocate"),
+    allocateButton = button(QStringLiteral("allocate"), QStringLiteral("&Allocate"),
                             QStringLiteral("Allocate the segments"), &Planner::allocate);
     allocRow->addWidget(allocateButton);
-    allocateTarget = new QLabel(allocateBox);
+    // While a run goes on, the label names its stage and the bar holds only
+    // the share done, which always fits it.
+    allocateTarget = new ElidedLabel(allocateBox);
     allocateTarget->setObjectName(QStringLiteral("allocateTarget"));
     allocRow->addWidget(allocateTarget, 1);
     progress = new QProgressBar(allocateBox);
@@ -300,8 +311,10 @@ void Planner::build()
     progress->setAccessibleName(QStringLiteral("Allocation progress"));
     progress->setRange(0, static_cast<int>(planner::AllocationRun::Stage::Done));
     progress->setTextVisible(true);
+    progress->setFormat(QStringLiteral("%p%"));
+    progress->setMinimumWidth(progress->fontMetrics().horizontalAdvance(QStringLiteral("100%")) * 3);
     progress->hide();
-    allocRow->addWidget(progress, 1);
+    allocRow->addWidget(progress);
     cancelButton = button(QStringLiteral("cancelAllocation"), QStringLiteral("Cancel (Esc)"),
                           QStringLiteral("Cancel the allocation"), &Planner::cancelAllocation);
     cancelButton->hide();
@@ -323,11 +336,13 @@ void Planner::build()
     split->setSizes({540, 440});
     rows->setSizes({380, 320});
 
-    status = new QLabel(this);
+    // No accessible name: a label's name would stand in for its text.
+    status = new ElidedLabel(this);
     status->setObjectName(QStringLiteral("plannerStatus"));
-    status->setAccessibleName(QStringLiteral("Plan summary"));
+    status->setAccessibleDescription(QStringLiteral("Plan summary: blocks, leaves and the block selected"));
     top->addWidget(status);
 
+    // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
     // Tool row, then the tree, the map and the Allocate panel.
     QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  importButton, exportButton,
                         splitButton, parts,      joinButton,    freeButton, assignButton,  tidyButton,
@@ -336,7 +351,7 @@ void Planner::build()
                         results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-    resize(980, 700);
+    resize(sizeHint());
 }
 
 void Planner::buildActions()
@@ -356,7 +371,7 @@ void Planner::buildActions()
         {"actionJoin", "&Join", {QKeySequence(Qt::CTRL | Qt::Key_J)}, &Planner::join},
         {"actionFree", "&Free", {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, &Planner::freeChosen},
         {"actionAssign", "Assi&gn...", {QKeySequence(Qt::CTRL | Qt::Key_G)}, &Planner::assignChosen},
-        {"actionTidy", "&Tidy", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &Planner::tidyChosen},
+        {"actionTidy", "Tid&y", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &Planner::tidyChosen},
         {"actionNew", "&New...", {QKeySequence(Qt::CTRL | Qt::Key_N)}, &Planner::newPlan},
         {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &Planner::openPlan},
         {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &Planner::savePlan},
@@ -391,12 +406,65 @@ void Planner::buildActions()
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
     buildExchangeActions();
-    connect(blocks, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        const QModelIndex index = blocks->indexAt(at);
-        if (index.isValid())
-            blocks->setCurrentIndex(index);
-        menu->popup(blocks->viewport()->mapToGlobal(at));
+    // The block menu on the tree, the table and the map, from the mouse, the
+    // Menu key and Shift+F10 (which Qt leaves to the platform, and X11 ignores).
+    for (QWidget* w : {static_cast<QWidget*>(blocks), blocks->viewport(), static_cast<QWidget*>(allocations),
+                       allocations->viewport(), static_cast<QWidget*>(allocationMap)}) {
+        w->setContextMenuPolicy(Qt::DefaultContextMenu);
+        w->installEventFilter(this);
+    }
+    auto* menuKey = new QAction(this);
+    menuKey->setObjectName(QStringLiteral("actionContextMenu"));
+    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(menuKey, &QAction::triggered, this, [] {
+        // As the Menu key does: a context menu event from the keyboard to the focus.
+        if (QWidget* focus = QApplication::focusWidget()) {
+            const QPoint at = focus->inputMethodQuery(Qt::ImCursorRectangle).toRect().center();
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, at, focus->mapToGlobal(at));
+            QCoreApplication::sendEvent(focus, &event);
+        }
     });
+    addAction(menuKey);
+}
+
+bool Planner::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ContextMenu)
+        return QWidget::eventFilter(watched, event);
+    auto* e = static_cast<QContextMenuEvent*>(event);
+    const bool mouse = e->reason() == QContextMenuEvent::Mouse;
+    plan::BlockId id = plan::kNoBlock;
+    QWidget* where = static_cast<QWidget*>(watched);
+    QRect item;  // the block on screen, in `where`'s coordinates
+    if (watched == blocks || watched == blocks->viewport()) {
+        where = blocks->viewport();
+        const QModelIndex at = mouse ? blocks->indexAt(e->pos()) : blocks->currentIndex();
+        id = at.isValid() ? PlanTreeModel::blockOf(at) : currentBlock();
+        item = blocks->visualRect(at.siblingAtColumn(0));
+    } else if (watched == allocations || watched == allocations->viewport()) {
+        where = allocations->viewport();
+        const QModelIndex at = mouse ? allocations->indexAt(e->pos()) : allocations->currentIndex();
+        if (at.isValid()) {
+            id = static_cast<plan::BlockId>(at.data(AllocationTableModel::BlockRole).toULongLong());
+            item = allocations->visualRect(at);
+        }
+    } else {
+        id = mouse ? allocationMap->blockAt(e->pos()) : allocationMap->selected();
+        if (id != plan::kNoBlock)
+            item = QRect(allocationMap->pointOf(id), QSize(1, AllocationMap::kRowHeight));
+    }
+    if (id != plan::kNoBlock && model->plan().exists(id)) {
+        selectBlock(id);
+        refresh();
+    }
+    // From the keyboard the menu opens under the block, or at the top of the control.
+    const QPoint at = mouse ? e->globalPos()
+                            : where->mapToGlobal(item.isValid() && where->rect().intersects(item)
+                                                     ? QPoint(item.left(), item.bottom())
+                                                     : QPoint(0, 0));
+    menu->popup(at);
+    return true;
 }
 
 }  // namespace mq::ui

@@ -2,6 +2,7 @@
 // menu's link and IPAM values, Reserve in the block menu, and the cloud mode
 // beside the sizing check boxes. Each calls the form model, then refresh().
 #include "plan/cloud.h"
+#include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 
@@ -58,7 +59,7 @@ QPushButton* Planner::buildImportButton()
         Format format;
     };
     const Source sources[] = {{"NetBox", "&NetBox CSV...", Format::Netbox},
-                              {"Phpipam", "ph&pIPAM CSV...", Format::Phpipam},
+                              {"Phpipam", "p&hpIPAM CSV...", Format::Phpipam},
                               {"VscJson", "&visualsubnetcalc JSON...", Format::VscJson}};
     for (const Source& s : sources)
         add(imports, (std::string("actionImport") + s.name).c_str(), QString::fromUtf8(s.text),

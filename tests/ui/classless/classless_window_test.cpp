@@ -387,6 +387,65 @@ TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
     EXPECT_EQ(services.messages.back().text, "The Bin/Dec/Hex calculator does not support the Save option");
 }
 
+// A listing's length outlives an emptied box: the next prefix typed is listed
+// at it, where it fits, as when the new text is typed over the old.
+TEST_F(ClasslessWindowTest, EmptiedBoxKeepsTheListingLength)
+{
+    split("10.0.0.0/16", "24");
+    struct Step {
+        const char* typed;  // into the emptied box, key by key
+        const char* count;  // the listing's count line; nullptr when none is shown
+    } steps[] = {
+        {"192.168.0.0/20", "16 subnets /24 of 192.168.0.0/20"},
+        {"10.1.2.0/25", nullptr},  // /24 does not fit a /25
+        {"172.16.0.0/23", "2 subnets /24 of 172.16.0.0/23"},
+        {"2001:db8::/32", nullptr},
+        {"10.9.0.0/22", "4 subnets /24 of 10.9.0.0/22"},
+    };
+    for (const Step& step : steps) {
+        type(QString::fromLatin1(step.typed));
+        EXPECT_EQ(w->listing().shown(), step.count != nullptr) << step.typed;
+        if (step.count) {
+            EXPECT_EQ(child<QLabel>("ListingCount")->text().toStdString(), step.count);
+        }
+    }
+}
+
+// On either page Tab goes round the whole window, back to the box, and
+// Shift+Tab the other way: never round one page alone.
+TEST_F(ClasslessWindowTest, TabGoesRoundTheWholeWindowOnEitherPage)
+{
+    type("10.1.2.3/22");
+    QLineEdit* input = child<QLineEdit>("Input");
+    auto* tabs = child<QTabWidget>("Tools");
+    auto shown = [](QWidget* f) {
+        while (f && f->objectName().startsWith("qt_") && !qobject_cast<QTabBar*>(f) && f->parentWidget())
+            f = f->parentWidget();  // a spin box's inner line edit stands for the spin box
+        return f;
+    };
+    for (int page = 0; page < tabs->count(); ++page)
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            tabs->setCurrentIndex(page);
+            input->setFocus();
+            QStringList seen;
+            bool back = false;
+            for (int i = 0; i < 80 && !back; ++i) {
+                QTest::keyClick(QApplication::focusWidget(), key);
+                QWidget* f = shown(QApplication::focusWidget());
+                back = f == input;
+                seen << (f ? f->objectName() : QStringLiteral("(none)"));
+            }
+            const std::string trail = seen.join(' ').toStdString();
+            EXPECT_TRUE(back) << "page " << page << ": " << trail;
+            EXPECT_EQ(seen.count(QStringLiteral("qt_tabwidget_tabbar")), 1) << "page " << page << ": " << trail;
+            // The page's last control is a step away from the box, either way.
+            const QString last = page == 0 ? QStringLiteral("Listing") : QString();
+            if (!last.isEmpty() && seen.size() >= 2) {
+                EXPECT_EQ(key == Qt::Key_Tab ? seen[seen.size() - 2] : seen.front(), last) << trail;
+            }
+        }
+}
+
 TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
 {
     // Tab reaches every control in the window's order, each with a name for screen readers.

@@ -8,13 +8,18 @@
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
 #include "ui/planner/allocation_map.h"
+#include "ui/planner/allocation_table_model.h"
 #include "ui/planner/plan_tree_model.h"
 #include "planner/allocation_table.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/reports/main_window_reports.h"
 
+#include <QAccessible>
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -24,6 +29,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProgressBar>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -37,6 +44,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <fcntl.h>
 #include <future>
 #include <map>
@@ -316,6 +324,11 @@ TEST_F(PlannerWindow, LongAllocationRunsAwayAndCancelKeepsTheLastResult)
     if (w->allocationRunning()) {
         EXPECT_TRUE(progress->isVisible());
         EXPECT_TRUE(w->findChild<QPushButton*>("cancelAllocation")->isVisible());
+        // The bar's own text fits it; the stage is named beside it.
+        auto* bar = static_cast<QProgressBar*>(progress);
+        EXPECT_LE(bar->fontMetrics().horizontalAdvance(bar->text()), bar->contentsRect().width())
+            << bar->text().toStdString();
+        EXPECT_TRUE(w->findChild<QLabel*>("allocateTarget")->text().endsWith(QStringLiteral("...")));
     }
     QTest::keyClick(w.get(), Qt::Key_Escape);
     waitForAllocation();
@@ -505,6 +518,53 @@ TEST_F(PlannerWindow, TreeReportsChangesSoOpenPartsAndSelectionStay)
     EXPECT_EQ(resets, 0);
 }
 
+// A block that loses its parts and gets them back (Undo of Tidy, Allocate
+// after an import was undone) shows them as the view says: open means drawn
+// open, and + opens it as Right does.
+TEST_F(PlannerWindow, BlocksThatGetPartsAgainOpenAsShown)
+{
+    auto* m = static_cast<PlanTreeModel*>(w->tree()->model());
+    auto partShown = [&](BlockId id) {
+        QApplication::processEvents();
+        return !plan().block(id).children.empty() &&
+               !w->tree()->visualRect(m->indexOf(plan().block(id).children.front())).isEmpty();
+    };
+    // Undo of Tidy, then + on the block whose parts came back.
+    key(Qt::Key_D, Qt::ControlModifier);
+    w->selectBlock(child(root(), 0));
+    key(Qt::Key_D, Qt::ControlModifier);
+    w->selectBlock(root());
+    key(Qt::Key_T, Qt::ControlModifier);
+    ASSERT_TRUE(plan().block(root()).children.empty());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(w->currentBlock(), root());
+    EXPECT_EQ(w->tree()->isExpanded(w->tree()->currentIndex()), partShown(root()));
+    key(Qt::Key_Plus);
+    EXPECT_TRUE(partShown(root()));
+    key(Qt::Key_Minus);
+    EXPECT_FALSE(partShown(root()));
+    key(Qt::Key_Plus);
+    EXPECT_TRUE(partShown(root()));
+
+    // An import undone, then Allocate: the tree opens down to the first block placed.
+    sv.prompts.push_back("10.0.0.0/16");
+    sv.answers.push_back(planner::Answer::No);
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    sv.pastes.push_back("10.0.0.0/24\n");
+    w->importMenu()->findChild<QAction*>("actionPasteInUse")->trigger();
+    ASSERT_FALSE(plan().block(root()).children.empty());
+    w->tree()->setFocus();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(plan().block(root()).children.empty());
+    w->segmentsBox()->setPlainText(QStringLiteral("lab, 200\n"));
+    QTest::mouseClick(w->findChild<QPushButton*>("allocate"), Qt::LeftButton);
+    waitForAllocation();
+    ASSERT_EQ(w->form().allocatedBlocks().size(), 1u);
+    const BlockId lab = w->form().allocatedBlocks().front();
+    EXPECT_TRUE(partShown(root()));
+    EXPECT_FALSE(w->tree()->visualRect(m->indexOf(lab)).isEmpty());
+}
+
 TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
 {
     for (QWidget* c : w->findChildren<QWidget*>())
@@ -525,6 +585,70 @@ TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
     EXPECT_LT(pos(w->map()), pos(w->segmentsBox()));
     EXPECT_LT(pos(w->segmentsBox()), pos(w->resultsList()));
     EXPECT_LT(pos(w->resultsList()), static_cast<long>(seen.size()));
+}
+
+// Shift+F10 and the Menu key (a context menu event from the keyboard) open the
+// block menu on the tree, the table and the map, for the block chosen there.
+TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
+{
+    sv.prompts.push_back("10.8.0.0/22");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    ASSERT_TRUE(w->form().allocate(root(), "big, 200\nsmall, 5\nmid, 50\n"));
+    w->refresh();
+    const std::vector<BlockId> placed = w->form().allocatedBlocks();
+    ASSERT_EQ(placed.size(), 3u);
+    QTableView* table = w->allocationsTable();
+    const auto lastRow = static_cast<BlockId>(
+        table->model()->index(2, 0).data(AllocationTableModel::BlockRole).toULongLong());
+    struct Source {
+        QWidget* widget;
+        BlockId block;
+        std::function<void()> choose;
+    } sources[] = {
+        {w->tree(), placed[0], [&] { w->selectBlock(placed[0]); }},
+        {table, lastRow, [&] { table->setCurrentIndex(table->model()->index(2, 0)); }},
+        {w->map(), placed[1], [&] { QTest::mouseClick(w->map(), Qt::LeftButton, {}, w->map()->pointOf(placed[1])); }},
+    };
+    for (const Source& s : sources)
+        for (bool shiftF10 : {true, false}) {
+            const std::string what = s.widget->objectName().toStdString() + (shiftF10 ? " Shift+F10" : " Menu key");
+            w->selectBlock(root());
+            s.choose();
+            s.widget->setFocus();
+            if (shiftF10) {
+                QTest::keyClick(s.widget, Qt::Key_F10, Qt::ShiftModifier);
+            } else {
+                const QPoint at(2, 2);
+                QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, s.widget->mapToGlobal(at));
+                QApplication::sendEvent(s.widget, &menuKey);
+            }
+            EXPECT_TRUE(w->contextMenu()->isVisible()) << what;
+            EXPECT_EQ(w->currentBlock(), s.block) << what;
+            w->contextMenu()->hide();
+        }
+}
+
+// A screen reader's Toggle action (toggle(), no click) changes the setting;
+// Undo shows it as it was and touches nothing else.
+TEST_F(PlannerWindow, SizingBoxesToggledByAScreenReaderAreApplied)
+{
+    for (const char* name : {"links30", "nibble"}) {
+        auto* box = w->findChild<QCheckBox*>(name);
+        ASSERT_NE(box, nullptr);
+        const plan::Settings before = plan().settings();
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(reader, nullptr);
+        ASSERT_NE(reader->actionInterface(), nullptr);
+        reader->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(box->isChecked()) << name;
+        plan::Settings want = before;
+        (std::string_view(name) == "links30" ? want.links30 : want.nibble) = true;
+        EXPECT_TRUE(plan().settings() == want) << name;
+        key(Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_FALSE(box->isChecked()) << name;
+        EXPECT_TRUE(plan().settings() == before) << name;
+        EXPECT_FALSE(w->form().canUndo()) << name << ": the toggle made more than one change";
+    }
 }
 
 // The main window around the planner: Tools menu, toolbar, Save, Print, F1, closing.
@@ -687,6 +811,65 @@ TEST_F(PlannerInMainWindow, UnsavedPlanAsksBeforeTheProgramEnds)
     sv.answers.push_back(planner::Answer::No);
     main->Exit_Click();
     EXPECT_TRUE(exited);
+}
+
+// Each Alt+letter does one thing: the planner's letters differ from each other
+// and from the main window's menus, and so do the entries of each of its menus.
+TEST_F(PlannerInMainWindow, MnemonicsAreUniqueAndLeaveTheMainMenusAlone)
+{
+    Planner* p = openFromMenu();
+    ASSERT_NE(p, nullptr);
+    // One text a letter; a second text with a letter taken is a clash.
+    auto clashes = [](const QStringList& texts) {
+        std::map<QString, QString> first;
+        QStringList out;
+        for (const QString& t : texts)
+            if (const QString k = QKeySequence::mnemonic(t).toString(); !k.isEmpty() && !first.emplace(k, t).second)
+                out << first[k] + QStringLiteral(" / ") + t;
+        return out.join(QStringLiteral("; ")).toStdString();
+    };
+    QStringList window;
+    for (QAction* a : main->menuBar()->actions())
+        window << a->text();
+    for (QAbstractButton* b : p->findChildren<QAbstractButton*>())
+        window << b->text();
+    for (QLabel* l : p->findChildren<QLabel*>())
+        if (l->buddy())
+            window << l->text();
+    EXPECT_EQ(clashes(window), "");
+    for (QMenu* m : {p->importMenu(), p->importMenu()->findChild<QMenu*>("importNewMenu"), p->exportMenu(),
+                     p->contextMenu()}) {
+        QStringList entries;
+        for (QAction* a : m->actions())
+            entries << a->text();
+        EXPECT_EQ(clashes(entries), "") << m->objectName().toStdString();
+    }
+
+    // Alt+R frees the chosen block and Alt+Z zooms the map out, with the tree in focus.
+    ASSERT_TRUE(p->form().newPlan("10.20.0.0/16"));
+    ASSERT_TRUE(p->form().allocate(p->form().plan().root(), "office, 300\n"));
+    p->refresh();
+    const BlockId office = p->form().allocatedBlocks().at(0);
+    p->selectBlock(office);
+    p->map()->zoomIn();
+    main->activateWindow();
+    p->tree()->setFocus();
+    // A button's letter presses it a moment later, as a click would show.
+    auto soon = [](auto done) {
+        for (int i = 0; i < 400 && !done(); ++i)
+            QTest::qWait(5);
+        return done();
+    };
+    QTest::keyClick(p->tree(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(soon([&] { return !p->form().plan().block(office).assigned; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::AltModifier);
+    EXPECT_TRUE(soon([&] { return p->map()->zoom() == 0; }));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    // Ctrl+F4 closes it as every child window.
+    sv.answers.push_back(planner::Answer::No);
+    QTest::keyClick(p->tree(), Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main->findWindow("planner"), nullptr);
 }
 
 TEST_F(PlannerInMainWindow, F1OpensTheHelpAtThePlanner)
