@@ -22,6 +22,9 @@ bool readV6(std::string_view text, u128& value);
 // Exactly "ADDRESS/len" of either family (a plain decimal length, no blanks or zone): the
 // common line of a list, read without building a parse result. The rest is parseInput's.
 bool readPlainPrefix(std::string_view text, Prefix& prefix);
+// Exactly "a.b.c.d/len" as readPlainPrefix reads it, in one pass over the text: the line of
+// nearly every IPv4 list. The address keeps its host bits, as typed.
+bool readV4Prefix(std::string_view text, std::uint32_t& address, int& length);
 
 struct FoundAddress {
   Address address;
