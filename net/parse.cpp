@@ -247,12 +247,7 @@ std::string describe(std::string_view text, const ParseError& e) {
 }
 
 Parsed<Range> parseListItem(std::string_view item) {
-  std::uint32_t v4 = 0;
-  int length = 0;
-  if (readV4Prefix(item, v4, length)) {
-    const std::uint32_t host = length == 32 ? 0 : 0xFFFFFFFFu >> length;
-    return Range{Address::v4(v4 & ~host), Address::v4(v4 | host)};
-  }
+  if (Range r; readV4PrefixRange(item, r)) return r;
   Prefix p;
   if (readPlainPrefix(item, p)) return Range{p.network(), p.last()};
   Parsed<Input> parsed = parseInput(item);
