@@ -612,13 +612,21 @@ void appendIpam(std::string& out, const IpamValues& v) {
 }  // namespace
 
 std::string writeDocument(const Plan& plan) {
+  std::string all;
+  all.reserve(256 + plan.blockCount() * 110 + plan.segments().size() * 80);
+  writeDocument(plan, [&](std::string_view piece) { all += piece; });
+  return all;
+}
+
+void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write) {
+  constexpr std::size_t kPiece = 1 << 20;
   std::vector<BlockId> order;
   for (BlockId r : plan.roots()) {
     auto tree = plan.preorder(r);
     order.insert(order.end(), tree.begin(), tree.end());
   }
   std::string out;
-  out.reserve(256 + order.size() * 110 + plan.segments().size() * 80);
+  out.reserve(kPiece + 64 * 1024);
   out += "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [";
   for (std::size_t i = 0; i < plan.roots().size(); ++i) {
     if (i) out += ", ";
@@ -653,6 +661,10 @@ std::string writeDocument(const Plan& plan) {
   }
   out += segs.empty() ? "],\n  \"blocks\": [\n" : "\n  ],\n  \"blocks\": [\n";
   for (std::size_t i = 0; i < order.size(); ++i) {
+    if (out.size() >= kPiece) {
+      write(out);
+      out.clear();
+    }
     const Block& b = plan.block(order[i]);
     out += "    {\"prefix\": \"";
     out += net::formatNetwork(b.prefix);
@@ -680,7 +692,7 @@ std::string writeDocument(const Plan& plan) {
     out += i + 1 < order.size() ? "},\n" : "}\n";
   }
   out += "  ]\n}\n";
-  return out;
+  write(out);
 }
 
 }  // namespace mq::plan

@@ -47,7 +47,7 @@ int runShow(const Invocation& call) {
     return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
   const plan::Plan& plan = std::get<plan::Plan>(read);
   if (json)
-    call.out.write(plan::writeDocument(plan));
+    plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
   else if (csv)
     call.out.write(plan::allocationsCsv(plan, "\n"));
   else
