@@ -17,9 +17,9 @@ bool isHeader(std::string_view field) {
   return true;
 }
 
-}  // namespace
-
-ReadResult readPrefixList(std::string_view text) {
+// The same reading of a text held whole and of a file streamed a block at a time.
+template <typename Source>
+ReadResult readList(Source text) {
   ReadResult out;
   bool first = true;
   const textio::ReadResult r = textio::readLines(text, [&](const textio::Line& line) {
@@ -88,5 +88,10 @@ ReadResult readPrefixList(std::string_view text) {
   if (!r.error.empty()) out.error = r.error;
   return out;
 }
+
+}  // namespace
+
+ReadResult readPrefixList(std::string_view text) { return readList(text); }
+ReadResult readPrefixList(std::FILE* in) { return readList(in); }
 
 }  // namespace mq::interchange

@@ -3,6 +3,7 @@
 // stands for its /32 or /128), read through the one line reader: '#' comments, blank
 // lines, CR LF. A first line "prefix,name,note" (a spreadsheet's header) is skipped, and
 // fields may be quoted as a spreadsheet writes them ("web, floor 1").
+#include <cstdio>
 #include <string_view>
 
 #include "interchange/blocks.h"
@@ -13,5 +14,7 @@ namespace mq::interchange {
 // not understood is named in a notice and left out. The note is the rest of the line after
 // the second comma, commas included.
 ReadResult readPrefixList(std::string_view text);
+// The same, read from a file a block at a time: a line too long is refused without being held.
+ReadResult readPrefixList(std::FILE* in);
 
 }  // namespace mq::interchange

@@ -5,6 +5,7 @@
 #include "interchange/fields.h"
 #include "interchange/lzstring.h"
 #include "plan/json.h"
+#include "textio/escape.h"
 
 namespace mq::interchange {
 
@@ -294,7 +295,7 @@ void flatten(RNode& n, VscTree& tree) {
 
 VscRead fail(const plan::json::Reader& in) {
   VscRead r;
-  r.error = in.errorPath() + ": " + in.errorReason();
+  r.error = textio::escaped(in.errorPath()) + ": " + in.errorReason();  // keys are any text
   return r;
 }
 

@@ -62,7 +62,7 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
           b.note};
 }
 
-std::string allocationsCsv(const Plan& plan, const char* lineEnd) {
+std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader) {
   std::string out;
   for (std::size_t i = 0; i < std::size(kAllocationColumns); ++i) {
     if (i) out += ',';
@@ -73,7 +73,7 @@ std::string allocationsCsv(const Plan& plan, const char* lineEnd) {
     const auto cells = allocationCells(plan, row);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i) out += ',';
-      appendCsvField(out, cells[i]);
+      appendCsvField(out, cells[i], reader);
     }
     out += lineEnd;
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plan/csv.h"
 #include "plan/plan.h"
 
 namespace mq::plan {
@@ -33,7 +34,7 @@ inline constexpr const char* kAllocationColumns[] = {"name", "vlan", "ipv4", "ip
 std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row);
 
 // The whole table as RFC 4180 CSV with a header line; lineEnd "\r\n" for files that
-// spreadsheets open, "\n" for scripts.
-std::string allocationsCsv(const Plan& plan, const char* lineEnd);
+// spreadsheets open, "\n" for scripts (which are given the cells as typed: CsvReader::Program).
+std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader = CsvReader::Spreadsheet);
 
 }  // namespace mq::plan

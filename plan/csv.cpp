@@ -1,20 +1,27 @@
 #include "plan/csv.h"
 
 #include "net/facts.h"
+#include "textio/escape.h"
 
 namespace mq::plan {
 
-void appendCsvField(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += field;
-    return;
+std::vector<FormulaCell> formulaCells(const Plan& plan, const std::vector<BlockId>& blocks,
+                                      const std::vector<std::pair<std::string, std::string>>& planWide) {
+  std::vector<FormulaCell> out;
+  for (BlockId id : blocks) {
+    const Block& b = plan.block(id);
+    if (textio::readsAsFormula(b.name)) out.push_back({id, "name", b.name});
+    if (textio::readsAsFormula(b.note)) out.push_back({id, "note", b.note});
   }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
+  for (const auto& [field, value] : planWide)
+    if (textio::readsAsFormula(value)) out.push_back({kNoBlock, field, value});
+  return out;
+}
+
+std::string describe(const Plan& plan, const FormulaCell& cell) {
+  std::string where = cell.block == kNoBlock ? std::string() : net::formatNetwork(plan.block(cell.block).prefix) + ": ";
+  return where + "a spreadsheet would read the " + cell.field + " \"" + textio::escaped(cell.value, 60) +
+         "\" as a formula; written as it is";
 }
 
 std::string leavesCsv(const Plan& plan) {
@@ -22,7 +29,7 @@ std::string leavesCsv(const Plan& plan) {
   for (BlockId id : plan.leaves()) {
     const Block& b = plan.block(id);
     const net::Hosts h = net::hostsOf(b.prefix);
-    appendCsvField(out, b.name);
+    appendCsvField(out, b.name, CsvReader::Spreadsheet);
     out += ',';
     out += net::formatNetwork(b.prefix);
     out += ',';
@@ -36,7 +43,7 @@ std::string leavesCsv(const Plan& plan) {
     out += ',';
     out += net::toDecimal(plan.spareHosts(id));
     out += ',';
-    appendCsvField(out, b.note);
+    appendCsvField(out, b.note, CsvReader::Spreadsheet);
     out += "\r\n";
   }
   return out;

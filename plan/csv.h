@@ -2,18 +2,39 @@
 // CSV as this program writes it: the export of a plan's leaves, and RFC 4180 fields.
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "plan/plan.h"
+#include "textio/csv_cell.h"
 
 namespace mq::plan {
 
+using textio::CsvReader;
+
 // Header "name,prefix,first,last,broadcast,hosts,spare,note", then one line per leaf in
 // address order. CR LF line ends and RFC 4180 quoting (fields with a comma, quote, CR or
-// LF in double quotes, quotes doubled), as spreadsheets expect of a .csv file.
+// LF in double quotes, quotes doubled), as spreadsheets expect of a .csv file; a name or
+// note that a spreadsheet would take for a formula is written after a '.
 // hosts: what an assigned leaf's segment asked for (empty for free leaves and when not
 // given); spare: usable hosts less that; broadcast empty where the family has none.
 std::string leavesCsv(const Plan& plan);
-// One field as RFC 4180 quotes it (for every CSV this program writes).
-void appendCsvField(std::string& out, std::string_view field);
+// One field as RFC 4180 quotes it, for every CSV this program writes (what a spreadsheet is
+// given: textio/csv_cell.h).
+using textio::appendCsvField;
+
+// A value the user typed that a spreadsheet opening the file would read as a formula. Files
+// that programs read (an IPAM's import, a script) keep it as it is, and the user is told.
+struct FormulaCell {
+  BlockId block = kNoBlock;  // kNoBlock: a value of the whole plan
+  std::string field;         // "name", "note", or the plan-wide value's name
+  std::string value;
+};
+// The names and notes of the given blocks, in that order, then the plan-wide values given
+// as (field, value).
+std::vector<FormulaCell> formulaCells(const Plan& plan, const std::vector<BlockId>& blocks,
+                                      const std::vector<std::pair<std::string, std::string>>& planWide = {});
+// "10.0.0.0/24: a spreadsheet would read the name \"=1+2\" as a formula; written as it is"
+std::string describe(const Plan& plan, const FormulaCell& cell);
 
 }  // namespace mq::plan

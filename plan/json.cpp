@@ -170,7 +170,7 @@ bool Reader::readStringBody(std::string& out) {
     }
     if (e != 'u') {
       ++at_;
-      syntax(std::string("bad escape \\") + (static_cast<unsigned char>(e) >= 0x20 && e != 0x7F ? std::string(1, e) : "?"));
+      syntax(std::string("bad escape \\") + (e >= 0x20 && e < 0x7F ? std::string(1, e) : "?"));
       return false;
     }
     auto hex4 = [&](std::size_t from) -> long {

@@ -3,6 +3,7 @@
 // IPAM values, reserved blocks and cloud mode.
 #include "planner/planner_form.h"
 
+#include "interchange/formula_cells.h"
 #include "net/facts.h"
 #include "plan/cloud.h"
 #include "plan/import.h"
@@ -131,7 +132,8 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
 {
     importNotes.clear();
     if (!read.error.empty()) {
-        sv.message("Nothing could be imported from " + source + ".\n\n" + textio::escaped(read.error, 400),
+        // The readers quote the input in their errors escaped and shortened already.
+        sv.message("Nothing could be imported from " + source + ".\n\n" + read.error,
                    MsgIcon::Exclamation);
         return false;
     }
@@ -203,6 +205,9 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
     std::vector<std::string> notes;
     for (const auto& n : out.notices)
         notes.push_back(textio::escaped(interchange::describe(n), 240));
+    // The IPAM needs the values as typed: the user is told of those a spreadsheet would run.
+    for (const auto& c : interchange::formulaCells(doc, format, interchange::valuesOf(doc)))
+        notes.push_back(plan::describe(doc, c));
     sv.message("Exported to " + textio::escaped(fileName, 400) + "." + listed(notes), MsgIcon::Information);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "app/mqnet/command_line.h"
 
 #include <algorithm>
+#include <new>
 
 #include "app/mqnet/commands.h"
 #include "net/summarize.h"
@@ -115,7 +116,16 @@ int dispatch(const std::vector<std::string>& args, BufferedWriter& out, Faults& 
   }
   const auto a = readArguments(*command, rest, faults);
   if (!a) return kExitBadInput;
-  return command->run(Invocation{*command, *a, out, faults});
+  const Invocation call{*command, *a, out, faults, {}};
+  try {
+    return command->run(call);
+  } catch (const std::bad_alloc&) {
+    // A file larger than memory allows is bad input like any other, not a crash; what was
+    // held for it is free again by now.
+    faults.say(command->name, call.input.empty() ? std::string("not enough memory")
+                                                 : "not enough memory to read " + textio::escaped(call.input));
+    return kExitBadInput;
+  }
 }
 
 }  // namespace

@@ -53,6 +53,9 @@ struct Invocation {
   const Arguments& args;
   BufferedWriter& out;  // standard output; loops stop when out.failed()
   Faults& faults;       // standard error
+  // The file being read (or last read), for the message when memory runs out while it is
+  // read or worked on: "not enough memory to read FILE".
+  mutable std::string input;
 
   // "mqnet: <command>: <what>" on standard error; returns kExitBadInput.
   int refuse(std::string_view what) const;

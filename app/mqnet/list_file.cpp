@@ -7,6 +7,7 @@ namespace mq::mqnet {
 
 bool readListFile(const Invocation& call, const std::string& path, const std::function<void(const ListLine&)>& fn) {
   const std::string source = path == "-" ? "standard input" : path;
+  call.input = source;
   std::string error;
   std::FILE* in = textio::openInput(path, &error);
   if (!in) {

@@ -5,6 +5,7 @@
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
+#include "interchange/formula_cells.h"
 #include "interchange/plan_adapter.h"
 #include "plan/document.h"
 #include "textio/escape.h"
@@ -61,6 +62,8 @@ int runExport(const Invocation& call) {
   const interchange::WriteResult r = interchange::exportPlan(plan, *format, values, options);
   if (!r.error.empty()) return call.refuse(textio::escaped(path) + ": " + r.error);
   for (const auto& n : r.notices) call.faults.say(call.command.name, interchange::describe(n));
+  for (const auto& c : interchange::formulaCells(plan, *format, values, options))
+    call.faults.say(call.command.name, plan::describe(plan, c));
   call.out.write(r.text);
   if (*format == interchange::Format::VscLink) call.out.write("\n");
   return kExitOk;
@@ -78,8 +81,10 @@ const Command kPlanExportCommand{
     "      phpipam: Section,Subnet,Mask,Description,VLAN,Domain,VRF,Customer; a section is\n"
     "      required. vsc-json and vsc-link: the first IPv4 root's tree with notes, colours\n"
     "      and the cloud mode (other roots are named on standard error and left out).\n"
-    "      CSV files have CR LF line ends. VALUES, any of the options below, replace\n"
-    "      those the plan keeps.\n"
+    "      CSV files have CR LF line ends. In csv, a name or note that a spreadsheet\n"
+    "      would read as a formula (it starts with = + - @, a tab or CR) is written after\n"
+    "      a '; netbox and phpipam keep it as it is and name it on standard error.\n"
+    "      VALUES, any of the options below, replace those the plan keeps.\n"
     "      --tenant, --role, --vrf   NetBox objects by name (--vrf also phpIPAM's VRF)\n"
     "      --tags A,B      NetBox tag slugs\n"
     "      --section, --customer     phpIPAM's section and customer\n"

@@ -1,8 +1,11 @@
 #pragma once
 // Whole files for the plan commands: a plan document or an interchange file read at once
 // (bounded), and a document written atomically.
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/mqnet/command_line.h"
 
@@ -10,13 +13,37 @@ namespace mq::mqnet {
 
 constexpr std::size_t kMaxPlanFileBytes = std::size_t{512} << 20;  // as the planner opens
 
-// The whole file ("-": standard input), at most kMaxPlanFileBytes; nullopt, named on
-// standard error under the command's name, when it cannot be read.
-std::optional<std::string> readWholeFile(const Invocation& call, const std::string& path);
+// The bytes of a whole file. Held in one block that grows in place (realloc), so that a file
+// near the limit never costs twice its size while it is read.
+class FileText {
+ public:
+  std::string_view view() const { return {data_.get(), size_}; }
+  operator std::string_view() const { return view(); }  // handed to the readers as text
 
-// Writes text to path through a temporary file in the same folder, renamed over it once
-// written and synced: the old file stays as it was when anything fails. Empty on success,
-// else the cause.
+ private:
+  friend std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path);
+  struct Free {
+    void operator()(char* p) const { std::free(p); }
+  };
+  std::unique_ptr<char, Free> data_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// The whole file ("-": standard input), at most kMaxPlanFileBytes; nullopt, named on
+// standard error under the command's name, when it cannot be read or held.
+std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path);
+
+// Where a write to path lands: the end of its chain of symbolic links (a link that points
+// nowhere names the file to create). Refused, with the cause, when that is a folder, a
+// device, a FIFO or a socket, or when its folder does not exist: so that a command can say so
+// before it does any work. Empty on success, else the cause.
+std::string checkOutputFile(const std::string& path, std::string* target = nullptr);
+
+// Writes text to path (through its symbolic links, as checkOutputFile) by a temporary file in
+// the target's folder, renamed over it once written and synced: the old file stays as it was
+// when anything fails, and the new one keeps its mode, and its owner and group where the
+// process may set them. Empty on success, else the cause.
 std::string writeFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace mq::mqnet

@@ -2,15 +2,19 @@
 // visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
 // .mqplan document; what cannot be placed is named with its line.
 #include <algorithm>
+#include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/plan_adapter.h"
+#include "interchange/prefix_list.h"
 #include "plan/commands.h"
 #include "plan/document.h"
 #include "textio/escape.h"
+#include "textio/lines.h"
 
 namespace mq::mqnet {
 
@@ -43,6 +47,35 @@ std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& a
   return plan;
 }
 
+// The file's items. A list is read a line at a time, as every other list is, so that one
+// long line costs no more than the line reader's limit; the other formats are read whole.
+std::optional<interchange::ImportRead> readImport(const Invocation& call, interchange::Format format,
+                                                  const std::string& path) {
+  if (format != interchange::Format::List) {
+    const auto text = readWholeFile(call, path);
+    if (!text) return std::nullopt;
+    return interchange::readForImport(format, *text);
+  }
+  const std::string source = path == "-" ? "standard input" : path;
+  call.input = source;
+  std::string error;
+  std::FILE* in = textio::openInput(path, &error);
+  if (!in) {
+    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
+    return std::nullopt;
+  }
+  interchange::ReadResult list = interchange::readPrefixList(in);
+  textio::closeInput(in);
+  if (!list.error.empty()) {
+    call.refuse("cannot read " + textio::escaped(source) + ": " + list.error);
+    return std::nullopt;
+  }
+  interchange::ImportRead read;
+  read.items = interchange::importItemsOf(list.blocks);
+  read.notices = std::move(list.notices);
+  return read;
+}
+
 int runImport(const Invocation& call) {
   const Arguments& a = call.args;
   if (a.positional.size() != 2) return call.refuse("takes --format FORMAT ROOT[,ROOT...] FILE (mqnet plan import --help)");
@@ -53,12 +86,20 @@ int runImport(const Invocation& call) {
     return call.refuse("--format " + textio::escaped(*formatText) + " is not one of netbox, phpipam, vsc-json, vsc-link, list");
   auto plan = readRoots(call, a.positional[0]);
   if (!plan) return kExitBadInput;
+  const std::string* out = a.value("-o");
+  if (out && *out != "-") {
+    if (out->empty()) return call.refuse("-o needs a file name");
+    // Said before the work, not after it.
+    if (auto r = checkOutputFile(*out); !r.empty()) {
+      call.faults.say(call.command.name, r);
+      return kExitOutputFailed;
+    }
+  }
   const std::string& path = a.positional[1];
   const std::string source = textio::escaped(path == "-" ? "standard input" : path);
-  const auto text = readWholeFile(call, path);
-  if (!text) return kExitBadInput;
-
-  const interchange::ImportRead read = interchange::readForImport(*format, *text);
+  const auto imported = readImport(call, *format, path);
+  if (!imported) return kExitBadInput;
+  const interchange::ImportRead& read = *imported;
   if (!read.error.empty()) return call.refuse(source + ": " + read.error);
   // What the reader refused and what cannot be placed, together in line order.
   std::vector<std::pair<std::size_t, std::string>> told;
@@ -75,9 +116,16 @@ int runImport(const Invocation& call) {
     if (auto r = history.run(*plan, plan::makeImport(read.items)); !r.empty()) return call.refuse(source + ": " + r);
   }
   interchange::keepValues(*plan, read.values);
+  if (out && *out != "-" && refused && check.accepted.empty()) {
+    // A plan of bare roots would only take the place of the one the user had there.
+    struct stat st {};
+    call.faults.say(call.command.name,
+                    "nothing was placed, so " + textio::escaped(*out) +
+                        (::stat(out->c_str(), &st) == 0 ? " was left as it was" : " was not written"));
+    return kExitBadInput;
+  }
   const std::string document = plan::writeDocument(*plan);
-  if (const std::string* out = a.value("-o"); out && *out != "-") {
-    if (out->empty()) return call.refuse("-o needs a file name");
+  if (out && *out != "-") {
     if (auto r = writeFileAtomically(*out, document); !r.empty()) {
       call.faults.say(call.command.name, r);
       return kExitOutputFailed;
@@ -105,8 +153,10 @@ const Command kPlanImportCommand{
     "      container. Items that overlap each other, lie outside every root or cannot be\n"
     "      read are named on standard error with their lines, and nothing is placed from\n"
     "      them; the rest is placed all the same.\n"
-    "      -o OUT          write the plan to OUT (replaced atomically) instead of standard\n"
-    "                      output\n",
+    "      -o OUT          write the plan to OUT instead of standard output: replaced\n"
+    "                      atomically, through symbolic links, keeping its mode and owner;\n"
+    "                      a folder, device or FIFO is refused, and OUT is left as it was\n"
+    "                      when nothing was placed\n",
     {{{"--format", true}, {"-o", true}}},
     runImport,
 };

@@ -34,6 +34,14 @@ void writeTable(BufferedWriter& out, const plan::Plan& plan) {
   });
 }
 
+// Scripts are given the cells as typed; the user is told of those a spreadsheet would run.
+// A row's name and note are those of its main block.
+void warnFormulas(const Invocation& call, const plan::Plan& plan) {
+  std::vector<plan::BlockId> blocks;
+  for (const auto& row : plan::allocationRows(plan)) blocks.push_back(row.main());
+  for (const auto& c : plan::formulaCells(plan, blocks)) call.faults.say(call.command.name, plan::describe(plan, c));
+}
+
 int runShow(const Invocation& call) {
   const Arguments& a = call.args;
   const bool json = a.has("--json"), csv = a.has("--csv");
@@ -46,12 +54,14 @@ int runShow(const Invocation& call) {
   if (const auto* e = std::get_if<plan::DocumentError>(&read))
     return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
   const plan::Plan& plan = std::get<plan::Plan>(read);
-  if (json)
+  if (json) {
     plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
-  else if (csv)
-    call.out.write(plan::allocationsCsv(plan, "\n"));
-  else
+  } else if (csv) {
+    call.out.write(plan::allocationsCsv(plan, "\n", plan::CsvReader::Program));
+    warnFormulas(call, plan);
+  } else {
     writeTable(call.out, plan);
+  }
   return kExitOk;
 }
 
@@ -67,7 +77,9 @@ const Command kPlanShowCommand{
     "      broadcast, hosts, needed, usable, spare, note (mask to spare of the IPv4 block\n"
     "      when there is one). A refused document is named with the JSON path of its fault.\n"
     "      --json          the whole document as this program reads it (version 2)\n"
-    "      --csv           the table as CSV with a header line (LF line ends)\n",
+    "      --csv           the table as CSV with a header line (LF line ends), the\n"
+    "                      cells as typed; a name or note that a spreadsheet would\n"
+    "                      read as a formula is named on standard error\n",
     {{{"--json"}, {"--csv"}}},
     runShow,
 };

@@ -124,5 +124,24 @@ TEST(Quoting, ControlBytesAndBadUtf8AreEscapedAndLongTextIsCut) {
   EXPECT_EQ(escaped("\x01\x02\x03", 2), "\\x01\\x02\u2026");
 }
 
+// Characters that show nothing but hide text or turn the rest of a message round are
+// escaped by code point; letters of every script stay as written.
+TEST(Quoting, InvisibleAndBidirectionalFormatCharactersAreEscapedLettersKept) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"evil\u202Etxt.exe", "evil\\u{202e}txt.exe"},
+      {"\u200B\u200C\u200D\u200E\u200F", "\\u{200b}\\u{200c}\\u{200d}\\u{200e}\\u{200f}"},
+      {"\u202A\u202B\u202C\u202D", "\\u{202a}\\u{202b}\\u{202c}\\u{202d}"},
+      {"\u2066a\u2067b\u2068c\u2069", "\\u{2066}a\\u{2067}b\\u{2068}c\\u{2069}"},
+      {"\uFEFF10.0.0.0/8 \u061C", "\\u{feff}10.0.0.0/8 \\u{61c}"},
+      // Neighbours of the ranges are ordinary text.
+      {"\u200A\u2010\u202F\u2065\u206A\uFEFE\uFF01", "\u200A\u2010\u202F\u2065\u206A\uFEFE\uFF01"},
+      {"Z\u00FCrich \u6771\u4EAC", "Z\u00FCrich \u6771\u4EAC"},
+      {"\u0627\u0644\u0642\u0627\u0647\u0631\u0629 \u05EA\u05DC \u05D0\u05D1\u05D9\u05D1", "\u0627\u0644\u0642\u0627\u0647\u0631\u0629 \u05EA\u05DC \u05D0\u05D1\u05D9\u05D1"},
+      {"\U0001F600 caf\u00E9", "\U0001F600 caf\u00E9"},
+  };
+  for (const auto& [text, shown] : cases) EXPECT_EQ(escaped(text), shown) << text;
+  EXPECT_EQ(escaped("\u202E\u202E\u202E", 2), "\\u{202e}\\u{202e}\u2026");  // an escape counts as one
+}
+
 }  // namespace
 }  // namespace mq::textio

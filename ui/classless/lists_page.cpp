@@ -3,6 +3,7 @@
 #include "ui/classless/lines_view.h"
 #include "ui/classless/list_box.h"
 #include "ui/platform/geometry.h"
+#include "textio/escape.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +21,8 @@ namespace mq::ui {
 namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+// A file name as messages quote it: any bytes a name may hold shown, none obeyed.
+QString shownPath(const QString& path) { return q(textio::escaped(path.toStdString(), 400)); }
 
 }  // namespace
 
@@ -68,6 +71,7 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
     listsMessage = new QLabel(this);
     listsMessage->setObjectName(QStringLiteral("ListsMessage"));
     listsMessage->setWordWrap(true);
+    listsMessage->setTextFormat(Qt::PlainText);  // a file name is no markup
     listsMessage->hide();
     grid->addWidget(listsMessage, 3, 0, 1, 2);
 
@@ -232,7 +236,7 @@ void ListsPage::openList(char list)
     });
     loading = list;
     enableOpen();
-    showMessage(QStringLiteral("Opening %1…").arg(path), false);
+    showMessage(QStringLiteral("Opening %1…").arg(shownPath(path)), false);
     loader->start();
 }
 
@@ -241,7 +245,7 @@ void ListsPage::listRead(char list, const QString& text, const std::string& erro
     if (!error.empty()) {
         loading = 0;
         enableOpen();
-        showMessage(QStringLiteral("Could not open %1: %2").arg(path, q(error)), true);
+        showMessage(QStringLiteral("Could not open %1: %2").arg(shownPath(path), q(error)), true);
         emit listLoaded();
         return;
     }

@@ -47,7 +47,7 @@ bool QtCsvTarget::save(const std::string& path, const std::function<bool(ByteSin
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setMinimumDuration(500);
     dialog->setValue(0);
-    const bool ok = saveFile(path, produce, error);
+    const bool ok = saveDocument(path, produce, error);  // a listing to open again, never a device
     dialog.reset();
     return ok;
 }

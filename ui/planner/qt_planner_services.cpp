@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -96,21 +97,6 @@ std::optional<std::string> QtPlannerServices::saveFileDialog(const std::string& 
 
 namespace {
 
-std::string kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISFIFO(mode))
-        return "a pipe (FIFO)";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "not a regular file";
-}
-
 std::string tooLarge()
 {
     return "The file is larger than " + std::to_string(QtPlannerServices::kMaxPlanBytes >> 20) +
@@ -131,7 +117,7 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        error = "It is " + kindOf(st.st_mode) + ", not a regular file.";
+        error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
         return false;
     }
     if (st.st_size > kMaxPlanBytes) {
@@ -145,30 +131,39 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
     }
     // The name may have been replaced since stat().
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "It is " + kindOf(st.st_mode) + ", not a regular file.";
+        error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
         ::close(fd);
         return false;
     }
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char block[1 << 16];
-    while (true) {
-        const ssize_t got = ::read(fd, block, sizeof block);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            error = std::strerror(errno);
-            ::close(fd);
-            return false;
+    // One block of the file's size and a byte more, so that its end is seen
+    // without growing it; memory too short for it is named, not a crash.
+    try {
+        bytes.clear();
+        bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+        char block[1 << 16];
+        while (true) {
+            const ssize_t got = ::read(fd, block, sizeof block);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                error = std::strerror(errno);
+                ::close(fd);
+                return false;
+            }
+            if (got == 0)
+                break;
+            if (bytes.size() + static_cast<std::size_t>(got) > static_cast<std::size_t>(kMaxPlanBytes)) {
+                error = tooLarge();  // it grew while being read
+                ::close(fd);
+                return false;
+            }
+            bytes.append(block, static_cast<std::size_t>(got));
         }
-        if (got == 0)
-            break;
-        if (bytes.size() + static_cast<std::size_t>(got) > static_cast<std::size_t>(kMaxPlanBytes)) {
-            error = tooLarge();  // it grew while being read
-            ::close(fd);
-            return false;
-        }
-        bytes.append(block, static_cast<std::size_t>(got));
+    } catch (const std::bad_alloc&) {
+        bytes = std::string();
+        error = "There is not enough memory to read it.";
+        ::close(fd);
+        return false;
     }
     ::close(fd);
     return true;
@@ -176,8 +171,8 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
 
 bool QtPlannerServices::writeFile(const std::string& path, const std::string& bytes, std::string& error)
 {
-    // The program's one writer: atomic for plain files, in place for pipes and devices.
-    return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+    // A plan or an export is opened again: only a regular file is written.
+    return saveDocument(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
 std::optional<planner::FileChoice> QtPlannerServices::exportFileDialog(const std::string& filter,

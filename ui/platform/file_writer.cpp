@@ -142,12 +142,29 @@ bool writeDevice(const QByteArray& name, const struct stat& st, const std::funct
     return true;
 }
 
-// Where a file really lives: the target of a link, which is what gets written.
-QString realTarget(const QString& name)
+constexpr int kMaxLinks = 40;  // as the system follows them
+
+// The end of a chain of symbolic links, which is what gets written: a link
+// that points nowhere names the file to create. Empty after too many links.
+QString finalTarget(const QString& name)
 {
-    const QFileInfo info(name);
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
-    return target.isEmpty() ? info.absoluteFilePath() : target;
+    QFileInfo info(name);
+    for (int links = 0; info.isSymLink(); ++links) {
+        if (links == kMaxLinks)
+            return {};
+        info.setFile(info.symLinkTarget());
+    }
+    return info.absoluteFilePath();
+}
+
+// A file replaced keeps its owner where the program may give it away (as
+// root), else at least its group; and then its mode, which a change of owner
+// may have cut down.
+void keepOwnerAndMode(int fd, const struct stat& old)
+{
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    (void)!::fchmod(fd, old.st_mode & 07777);
 }
 
 QByteArray folderOf(const QString& target)
@@ -315,9 +332,8 @@ bool writeInPlace(const QByteArray& file, const std::function<bool(ByteSink&)>& 
     return true;
 }
 
-bool writePlainFile(const QString& name, const std::function<bool(ByteSink&)>& produce, std::string& error)
+bool writePlainFile(const QString& target, const std::function<bool(ByteSink&)>& produce, std::string& error)
 {
-    const QString target = realTarget(name);
     const QByteArray file = QFile::encodeName(target);
     const QByteArray folder = folderOf(target);
     if (std::string why = readOnlyCause(file, folder); !why.empty()) {
@@ -330,13 +346,16 @@ bool writePlainFile(const QString& name, const std::function<bool(ByteSink&)>& p
         ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0 &&
         ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0)
         return writeInPlace(file, produce, error);
-    QSaveFile save(name);
+    const bool replacing = ::stat(file.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    QSaveFile save(target);
     // Unbuffered, so a write error shows in write()'s result instead of being
     // lost in a later flush.
     if (!save.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = openFailureCause(file, folder, save.errorString());
         return false;
     }
+    if (replacing)
+        keepOwnerAndMode(save.handle(), st);
     SaveFileSink sink(save);
     if (!produce(sink)) {
         error = save.error() != QFileDevice::NoError ? save.errorString().toStdString()
@@ -351,22 +370,56 @@ bool writePlainFile(const QString& name, const std::function<bool(ByteSink&)>& p
     return true;
 }
 
-}  // namespace
-
-bool saveFile(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error,
-              std::chrono::milliseconds patience)
+bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error,
+          std::chrono::milliseconds patience, bool devicesInPlace)
 {
     if (path.empty()) {
         error = "No file name was given.";
         return false;
     }
-    const QString name = QString::fromStdString(path);
-    const QByteArray encoded = QFile::encodeName(name);
+    const QString target = finalTarget(QString::fromStdString(path));
+    if (target.isEmpty()) {
+        error = errnoText(ELOOP);
+        return false;
+    }
+    const QByteArray encoded = QFile::encodeName(target);
     QuietWriteSignals quiet;
     struct stat st {};
-    if (::stat(encoded.constData(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        return writeDevice(encoded, st, produce, error, patience);
-    return writePlainFile(name, produce, error);
+    if (::stat(encoded.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        if (devicesInPlace && !S_ISDIR(st.st_mode))
+            return writeDevice(encoded, st, produce, error, patience);
+        error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
+        return false;
+    }
+    return writePlainFile(target, produce, error);
+}
+
+}  // namespace
+
+std::string fileKind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a pipe (FIFO)";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
+}
+
+bool saveFile(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error,
+              std::chrono::milliseconds patience)
+{
+    return save(path, produce, error, patience, true);
+}
+
+bool saveDocument(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error)
+{
+    return save(path, produce, error, kPipePatience, false);
 }
 
 }  // namespace mq::ui

@@ -504,6 +504,13 @@ TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
     ASSERT_TRUE(loaded.wait(60000));
     EXPECT_TRUE(child<QLabel>("ListsMessage")->isVisible());
     EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + ": is a folder");
+    // A name is quoted escaped, as text: its controls and markup are shown, never obeyed.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromUtf8("\u202e<b>x\x1b")));
+    next = dir.path() + QString::fromUtf8("/\u202e<b>x\x1b");
+    child<QPushButton>("OpenA")->click();
+    ASSERT_TRUE(loaded.wait(60000));
+    EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + "/\\u{202e}<b>x\\x1b: is a folder");
+    EXPECT_EQ(child<QLabel>("ListsMessage")->textFormat(), Qt::PlainText);
     EXPECT_TRUE(w->listText('A').startsWith("10.0.0.0/24 # office"));
 }
 

@@ -2,7 +2,9 @@
 // named pipe, a device, a file in a folder that may not be written, a disk
 // that fills up. The text report and the address range listing go through
 // the same writer and must behave alike, so every case runs with both.
+#include "ui/classless/qt_csv_target.h"
 #include "ui/dar/qt_file_writer.h"
+#include "ui/planner/qt_planner_services.h"
 #include "ui/platform/file_writer.h"
 #include "ui/reports/qt_report_output.h"
 
@@ -17,12 +19,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace mq::test {
@@ -349,6 +353,130 @@ TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
     EXPECT_FALSE(ui::saveFile(pipe.toStdString(), [&](ByteSink& s) { return s.write(content); }, error, 200ms));
     EXPECT_EQ(error, "The program reading from it stopped taking data.");
     ::close(reader);
+}
+
+// Maskquill's own windows: the planner's plans and exports, the Classless
+// Calculator's CSV listing.
+const Saver kOwnSavers[] = {
+    {"PlanOrExport",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         return ui::QtPlannerServices().writeFile(path, bytes, error);
+     }},
+    {"ClasslessCsv",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         return ui::QtCsvTarget().save(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+     }},
+};
+
+std::vector<Saver> everySaver()
+{
+    std::vector<Saver> all(std::begin(kSavers), std::end(kSavers));
+    all.insert(all.end(), std::begin(kOwnSavers), std::end(kOwnSavers));
+    return all;
+}
+
+struct stat statOf(const QString& path)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st;
+}
+
+class EveryWindowFile : public SpecialTargets {
+protected:
+    QString link(const char* to, const char* name)
+    {
+        const QString at = dir.filePath(QString::fromLatin1(name));
+        EXPECT_EQ(::symlink(to, QFile::encodeName(at).constData()), 0);
+        return at;
+    }
+};
+
+// A link is written through to the file at its end (a chain, a relative one, one
+// that points nowhere yet), a file replaced keeps its mode and, where the
+// program may give it away, its owner, and a folder is named as what it is.
+TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
+    const QString target = dir.filePath(QStringLiteral("real/plan.txt"));
+    writeAll(target, "old");
+    const QByteArray file = QFile::encodeName(target);
+    const bool root = ::geteuid() == 0;
+    const uid_t uid = root ? 1234 : ::getuid();
+    const gid_t gid = root ? 1235 : ::getgid();
+    ASSERT_EQ(::chown(file.constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(file.constData(), 0640), 0);
+    const QString second = link("real/plan.txt", "second");  // relative to its folder
+    const QString first = link(QFile::encodeName(second).constData(), "first");
+    const QString dangling = link("real/new.txt", "dangling");
+    ASSERT_TRUE(save(first, "new contents")) << error;
+    ASSERT_TRUE(save(dangling, "a new file")) << error;
+    for (const QString& l : {first, second, dangling})
+        EXPECT_TRUE(QFileInfo(l).isSymLink()) << l.toStdString();
+    EXPECT_EQ(readAll(target), "new contents");
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("real/new.txt"))), "a new file");
+    const struct stat st = statOf(target);
+    EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::make_tuple(0640u, uid, gid));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{QStringLiteral("new.txt"), QStringLiteral("plan.txt")}));
+    EXPECT_FALSE(save(link("real", "to-folder"), "x"));
+    EXPECT_EQ(error, "It is a folder, not a regular file.");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSavers, EveryWindowFile, ::testing::ValuesIn(everySaver()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class OwnWindowFile : public EveryWindowFile {
+};
+
+// Unlike the classic windows' reports, a plan, an export or a CSV listing is a
+// file to open again: a folder, a pipe or a device (through a link too) is
+// refused with what it is, and left as it was.
+TEST_P(OwnWindowFile, WhatIsNotAPlainFileIsRefusedWithWhatItIs)
+{
+    const std::string pipe = "It is a pipe (FIFO), not a regular file.";
+    std::vector<std::pair<QString, std::string>> targets{
+        {dir.path(), "It is a folder, not a regular file."}, {makeFifo("pipe"), pipe}, {link("pipe", "to-pipe"), pipe}};
+    const QString node = dir.filePath(QStringLiteral("full"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
+        targets.emplace_back(node, "It is a character device, not a regular file.");
+    for (const auto& [path, said] : targets) {
+        const struct stat before = statOf(path);
+        error.clear();
+        EXPECT_FALSE(save(path, "a plan")) << path.toStdString();
+        EXPECT_EQ(error, said) << path.toStdString();
+        const struct stat after = statOf(path);
+        EXPECT_EQ(std::make_pair(after.st_mode, after.st_ino), std::make_pair(before.st_mode, before.st_ino));
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("to-pipe"))).isSymLink());
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnSavers, OwnWindowFile, ::testing::ValuesIn(kOwnSavers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A plan or an import larger than memory allows is named in the message, not a
+// crash of the whole program. The child keeps what it holds and 150 MB more.
+TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit does not apply under AddressSanitizer";
+#endif
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("large.mqplan"));
+    QFile sparse(file);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(400 << 20));
+    const auto readLimited = [&file] {
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
+        const rlimit as{limit, limit};
+        std::string bytes, error;
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &as) != 0 ||
+            ui::QtPlannerServices().readFile(file.toStdString(), bytes, error))
+            return 1;
+        return error == "There is not enough memory to read it." ? 0 : 2;
+    };
+    EXPECT_EXIT(std::_Exit(readLimited()), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+// What the planner writes where people read it: formula-like names and notes as text in
+// the CSV files a spreadsheet opens, as typed in an IPAM's file with the user told, and a
+// visualsubnetcalc file's fault quoted escaped and shortened once.
+#include "interchange/lzstring.h"
+#include "planner/planner_form.h"
+#include "tests/planner/fake_planner_services.h"
+
+#include <gtest/gtest.h>
+
+namespace mq::planner {
+namespace {
+
+constexpr const char* kNames = "10.0.1.0/24,=cmd|' /C calc'!A0,@SUM(A1)\n"
+                               "10.0.2.0/24,+1 staff,\"-2, north\"\n";
+
+TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
+{
+    test::FakePlannerServices sv;
+    PlannerForm form{sv};
+    ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+    ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
+    plan::IpamValues values;
+    values.tenant = "=tenant";
+    ASSERT_TRUE(form.setIpamValues(values));
+    struct Case {
+        int type;
+        std::vector<std::string> lines;  // each found in the file
+        std::vector<std::string> told;  // each found in the message after the export
+    };
+    const Case cases[] = {
+        {ExportAllocations,
+         {"'=cmd|' /C calc'!A0,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
+         {}},
+        {ExportLeaves, {"'=cmd|' /C calc'!A0,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"}, {}},
+        {ExportNetbox,
+         {"10.0.1.0/24,active,=cmd|' /C calc'!A0,,=tenant,", ",@SUM(A1),", "10.0.2.0/24,active,+1 staff,"},
+         {"\n10.0.1.0/24: a spreadsheet would read the name \"=cmd|' /C calc'!A0\" as a formula; written as it is",
+          "\n10.0.1.0/24: a spreadsheet would read the note \"@SUM(A1)\"",
+          "\n10.0.2.0/24: a spreadsheet would read the name \"+1 staff\"",
+          "\n10.0.2.0/24: a spreadsheet would read the note \"-2, north\"",
+          "\na spreadsheet would read the tenant \"=tenant\" as a formula"}},
+    };
+    for (const Case& c : cases) {
+        sv.messages.clear();
+        ASSERT_TRUE(form.exportTo("/out/x.csv", c.type)) << c.type;
+        const std::string& file = sv.files["/out/x.csv"];
+        for (const auto& piece : c.lines)
+            EXPECT_NE(file.find(piece), std::string::npos) << c.type << ": " << piece << "\n" << file;
+        ASSERT_EQ(sv.messages.size(), 1u);
+        for (const auto& piece : c.told)
+            EXPECT_NE(sv.messages[0].find(piece), std::string::npos) << c.type << ": " << piece << "\n"
+                                                                     << sv.messages[0];
+        EXPECT_EQ(sv.messages[0].find("spreadsheet") != std::string::npos, !c.told.empty()) << sv.messages[0];
+    }
+}
+
+TEST(PlannerText, VisualsubnetcalcFaultsAreQuotedEscapedOnce)
+{
+    const std::string key = "\xC2\x9B\x7F\u202E" + std::string(100000, 'k');
+    const std::string json = "{\"config_version\": \"2\", \"base_network\": \"10.0.0.0/16\", \"subnets\": "
+                             "{\"10.0.0.0/16\": {\"" +
+                             key + "\": {}}}}";
+    const std::string link = "https://visualsubnetcalc.com/index.html?c=1" +
+                             interchange::lz::compressToEncodedURIComponent(interchange::lz::utf8ToUtf16(
+                                 "{\"v\":\"2\",\"b\":\"10.0.0.0/16\",\"s\":{\"0g\":{\"" + key + "\":{}}}}"));
+    for (const bool asLink : {false, true}) {
+        test::FakePlannerServices sv;
+        PlannerForm form{sv};
+        ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+        sv.messages.clear();
+        if (asLink) {
+            sv.pastes.push_back(link);
+            EXPECT_FALSE(form.importLinkPaste(false));
+        } else {
+            sv.files["/in/v.json"] = json;
+            sv.fileNames.push_back("/in/v.json");
+            EXPECT_FALSE(form.importFormatFile(interchange::Format::VscJson, false));
+        }
+        ASSERT_EQ(sv.messages.size(), 1u);
+        const std::string& m = sv.messages[0];
+        EXPECT_LT(m.size(), 600u) << m;
+        for (const char* raw : {"\xC2\x9B", "\x7F", "\u202E", "\\\\"})
+            EXPECT_EQ(m.find(raw), std::string::npos) << asLink << ": " << m;
+        EXPECT_NE(m.find("[\"\\xc2\\x9b\\x7f\\u{202e}kkk"), std::string::npos) << m;  // the path, escaped once
+    }
+}
+
+}  // namespace
+}  // namespace mq::planner
