@@ -57,7 +57,7 @@ int runShow(const Invocation& call) {
   if (json) {
     plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
   } else if (csv) {
-    call.out.write(plan::allocationsCsv(plan, "\n", plan::CsvReader::Program));
+    plan::allocationsCsv(plan, "\n", plan::CsvReader::Program, [&](std::string_view piece) { call.out.write(piece); });
     warnFormulas(call, plan);
   } else {
     writeTable(call.out, plan);
