@@ -195,22 +195,64 @@ bool readV6(std::string_view s, u128& value) {
   return true;
 }
 
+bool readV4Prefix(std::string_view text, std::uint32_t& address, int& length) {
+  // "0.0.0.0/0" to "255.255.255.255/32", copied beside a stop byte (neither digit, '.' nor
+  // '/') so that the reads below need no bounds checks.
+  if (text.size() < 9 || text.size() > 18) return false;
+  unsigned char buf[24] = {};  // the digit reader looks up to two bytes past the stop byte
+  // Fixed-size copies (plain moves, no call) that overlap to cover the 9 to 18 bytes.
+  std::memcpy(buf, text.data(), 8);
+  if (text.size() > 16) std::memcpy(buf + 8, text.data() + 8, 8);
+  std::memcpy(buf + text.size() - 8, text.data() + text.size() - 8, 8);
+  const unsigned char* p = buf;
+  // One to three digits without a leading zero; p is left after them.
+  const auto number = [&p](unsigned& out) {
+    const unsigned a = p[0] - 48u, b = p[1] - 48u, c = p[2] - 48u;  // '0' is 48
+    if (a > 9) return false;
+    if (b > 9) {
+      out = a;
+      p += 1;
+      return true;
+    }
+    if (a == 0) return false;
+    if (c > 9) {
+      out = a * 10 + b;
+      p += 2;
+      return true;
+    }
+    out = a * 100 + b * 10 + c;
+    p += 3;
+    return true;
+  };
+  std::uint32_t value = 0;
+  unsigned n = 0;
+  for (int octet = 0; octet < 4; ++octet) {
+    if (!number(n) || n > 255 || *p != (octet < 3 ? '.' : '/')) return false;
+    ++p;
+    value = value << 8 | n;
+  }
+  if (!number(n) || n > 32 || p != buf + text.size()) return false;
+  address = value;
+  length = static_cast<int>(n);
+  return true;
+}
+
 bool readPlainPrefix(std::string_view text, Prefix& prefix) {
+  std::uint32_t v4 = 0;
+  int n = 0;
+  if (readV4Prefix(text, v4, n)) {
+    prefix = {Address::v4(v4), n};
+    return true;
+  }
   const std::size_t slash = text.find('/');
   if (slash == std::string_view::npos) return false;
   const std::string_view address = text.substr(0, slash), length = text.substr(slash + 1);
+  if (address.find(':') == std::string_view::npos) return false;  // IPv4, but not as readV4Prefix takes it
   if (!allDigits(length) || length.size() > 3 || (length.size() > 1 && length[0] == '0')) return false;
-  int n = 0;
   for (const char c : length) n = n * 10 + (c - '0');
-  std::uint32_t v4 = 0;
   u128 v6 = 0;
-  if (address.find(':') == std::string_view::npos) {
-    if (n > 32 || !readV4(address, v4)) return false;
-    prefix = {Address::v4(v4), n};
-  } else {
-    if (n > 128 || !readV6(address, v6)) return false;
-    prefix = {Address::v6(v6), n};
-  }
+  if (n > 128 || !readV6(address, v6)) return false;
+  prefix = {Address::v6(v6), n};
   return true;
 }
 

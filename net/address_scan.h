@@ -21,6 +21,19 @@ bool readV6(std::string_view text, u128& value);
 // Exactly "ADDRESS/len" of either family (a plain decimal length, no blanks or zone): the
 // common line of a list, read without building a parse result. The rest is parseInput's.
 bool readPlainPrefix(std::string_view text, Prefix& prefix);
+// Exactly "a.b.c.d/len" as readPlainPrefix reads it, in one pass over the text: the line of
+// nearly every IPv4 list. The address keeps its host bits, as typed.
+bool readV4Prefix(std::string_view text, std::uint32_t& address, int& length);
+// The same line as the range it covers (host bits cleared, then set): a list's item read
+// without building a parse result.
+inline bool readV4PrefixRange(std::string_view text, Range& range) {
+  std::uint32_t v4 = 0;
+  int length = 0;
+  if (!readV4Prefix(text, v4, length)) return false;
+  const std::uint32_t host = length == 32 ? 0 : 0xFFFFFFFFu >> length;
+  range = {Address::v4(v4 & ~host), Address::v4(v4 | host)};
+  return true;
+}
 
 struct FoundAddress {
   Address address;

@@ -72,6 +72,31 @@ void sortByFirst(std::vector<Span>& v) {
   }
 }
 
+// Sorts packed IPv4 spans (first << 32 | last) by their first address: a least-significant-
+// digit radix sort over the top 32 bits in three passes of 11 bits, each pass one linear
+// scatter, instead of a comparison sort's log n passes. Spans with the same first address
+// may end up in any order: joining them keeps the larger last address.
+void sortByFirst(std::vector<std::uint64_t>& v) {
+  constexpr int kDigitBits = 11, kPasses = 3;
+  constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+  if (v.size() < 4096) return std::sort(v.begin(), v.end());
+  const auto digit = [](std::uint64_t x, int pass) {
+    return static_cast<std::size_t>(x >> (32 + pass * kDigitBits)) & (kBuckets - 1);
+  };
+  std::vector<std::size_t> next(kPasses * kBuckets);  // all three counts from one read of the list
+  for (const std::uint64_t x : v)
+    for (int pass = 0; pass < kPasses; ++pass) ++next[pass * kBuckets + digit(x, pass)];
+  std::vector<std::uint64_t> moved(v.size());
+  for (int pass = 0; pass < kPasses; ++pass) {
+    std::size_t* const start = next.data() + pass * kBuckets;
+    if (std::find(start, start + kBuckets, v.size()) != start + kBuckets) continue;  // one digit only: in order already
+    std::size_t at = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) at += std::exchange(start[b], at);
+    for (const std::uint64_t x : v) moved[start[digit(x, pass)]++] = x;
+    v.swap(moved);
+  }
+}
+
 }  // namespace
 
 void eachPrefixOf(Family f, u128 first, u128 last, const std::function<void(const Prefix&)>& fn) {
@@ -158,14 +183,22 @@ AddressSet complement(const AddressSet& s, const Prefix& block, CancelFlag cance
 AddressSet AddressSetBuilder::build(CancelFlag cancel) {
   AddressSet out;
   if (cancelled(cancel)) return out;
-  std::sort(v4_.begin(), v4_.end());
+  sortByFirst(v4_);
   std::vector<Span>& v4 = out.mut(Family::V4);
-  for (const std::uint64_t packed : v4_) {
-    const u128 first = packed >> 32, last = packed & 0xFFFFFFFFu;
-    if (!v4.empty() && first <= v4.back().last + 1)
-      v4.back().last = std::max(v4.back().last, last);
-    else
-      v4.push_back({first, last});
+  if (!v4_.empty()) {
+    // Joined in 64-bit arithmetic (room for last + 1); a span is stored once it is whole.
+    std::uint64_t first = v4_.front() >> 32, last = v4_.front() & 0xFFFFFFFFu;
+    for (const std::uint64_t packed : v4_) {
+      const std::uint64_t f = packed >> 32, l = packed & 0xFFFFFFFFu;
+      if (f <= last + 1) {
+        last = std::max(last, l);
+      } else {
+        v4.push_back({first, last});
+        first = f;
+        last = l;
+      }
+    }
+    v4.push_back({first, last});
   }
   std::vector<std::uint64_t>().swap(v4_);
   if (cancelled(cancel)) return out;

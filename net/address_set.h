@@ -72,6 +72,9 @@ class AddressSetBuilder {
   }
   void add(const Prefix& p) { add(Range{p.network(), p.last()}); }
   std::size_t count() const { return v4_.size() + v6_.size(); }
+  // Room for this many more IPv4 items (a guess from a file's size: room never used is
+  // address space only), so that a long list is not copied as it grows.
+  void reserveV4(std::size_t more) { v4_.reserve(v4_.size() + more); }
   // The set of everything added; the builder is left empty.
   AddressSet build(CancelFlag cancel = nullptr);
 

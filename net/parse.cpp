@@ -247,6 +247,7 @@ std::string describe(std::string_view text, const ParseError& e) {
 }
 
 Parsed<Range> parseListItem(std::string_view item) {
+  if (Range r; readV4PrefixRange(item, r)) return r;
   Prefix p;
   if (readPlainPrefix(item, p)) return Range{p.network(), p.last()};
   Parsed<Input> parsed = parseInput(item);

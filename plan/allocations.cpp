@@ -93,6 +93,14 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
 }
 
 std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader) {
+  std::string all;
+  allocationsCsv(plan, lineEnd, reader, [&](std::string_view piece) { all += piece; });
+  return all;
+}
+
+void allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader,
+                    const std::function<void(std::string_view)>& write) {
+  constexpr std::size_t kPiece = 1 << 20;
   std::string out;
   for (std::size_t i = 0; i < std::size(kAllocationColumns); ++i) {
     if (i) out += ',';
@@ -100,6 +108,10 @@ std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader read
   }
   out += lineEnd;
   for (const AllocationRow& row : allocationRows(plan)) {
+    if (out.size() >= kPiece) {
+      write(out);
+      out.clear();
+    }
     const auto cells = allocationCells(plan, row);
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (i) out += ',';
@@ -107,7 +119,7 @@ std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader read
     }
     out += lineEnd;
   }
-  return out;
+  write(out);
 }
 
 }  // namespace mq::plan

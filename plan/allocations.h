@@ -2,6 +2,7 @@
 // The allocations table: one row per assigned block, the IPv4 and IPv6 blocks of one
 // segment on one row in a dual-stack plan. Shared by the planner's table and `mqnet plan
 // show`, and written as CSV for both.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,5 +44,9 @@ const char* blockStatus(const Block& b);
 // The whole table as RFC 4180 CSV with a header line; lineEnd "\r\n" for files that
 // spreadsheets open, "\n" for scripts (which are given the cells as typed: CsvReader::Program).
 std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader = CsvReader::Spreadsheet);
+// The same bytes handed on in pieces of about a megabyte, so that the table of a plan of
+// millions of blocks is never held whole.
+void allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader,
+                    const std::function<void(std::string_view)>& write);
 
 }  // namespace mq::plan

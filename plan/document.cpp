@@ -50,8 +50,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <new>
 #include <optional>
+#include <unordered_map>
 
+#include "net/address_scan.h"
 #include "net/parse.h"
 #include "plan/json.h"
 
@@ -67,6 +72,7 @@ struct RawBlock {
   std::optional<double> growth;
   std::optional<int> vlan;
   bool reserved = false;
+  std::unique_ptr<BlockIpam> ipam;  // rare: what an IPAM said of this prefix
 };
 
 struct RawDocument {
@@ -78,9 +84,16 @@ struct RawDocument {
   Settings settings;
   IpamValues ipam;
   std::vector<Segment> segments;
-  std::vector<RawBlock> blocks;
-  // Rare, so kept beside the blocks rather than in each: (index into blocks, values).
-  std::vector<std::pair<std::size_t, BlockIpam>> blockIpam;
+  std::vector<RawBlock> blocks;  // only when the roots were not known before "blocks"
+  std::size_t blockCount = 0;    // blocks read
+};
+
+// Where the blocks go as they are read: a document whose roots come before its blocks (as
+// this program writes them) is placed block by block, and no list of every block is held
+// beside the plan. start() says at "blocks" whether take() will be called.
+struct BlockStream {
+  std::function<bool(const RawDocument&)> start;
+  std::function<void(std::size_t k, const RawBlock&)> take;
 };
 
 void noteV2(RawDocument& doc, const json::Reader& in) {
@@ -165,8 +178,8 @@ void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b) {
       in.readBool(b.reserved);
     } else if (key == "ipam" && firstTime(in, seen, 1024, key)) {
       noteV2(doc, in);
-      doc.blockIpam.emplace_back(doc.blocks.size() - 1, BlockIpam{});
-      readBlockIpam(in, doc.blockIpam.back().second);
+      b.ipam = std::make_unique<BlockIpam>();
+      readBlockIpam(in, *b.ipam);
     } else {
       in.fail("unknown key \"" + key + "\"");
     }
@@ -283,7 +296,7 @@ void readSegment(json::Reader& in, Segment& s) {
   else if (!(seen & 2)) in.fail("the segment has no \"hosts\"");
 }
 
-void readRaw(json::Reader& in, RawDocument& doc) {
+void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream) {
   if (!in.beginObject()) return;
   std::string key;
   unsigned seen = 0;
@@ -329,12 +342,18 @@ void readRaw(json::Reader& in, RawDocument& doc) {
       }
     } else if (key == "blocks" && firstTime(in, seen, 8, key)) {
       if (!in.beginArray()) return;
+      const bool streamed = stream.start(doc);
+      RawBlock one;
       while (in.nextItem()) {
-        if (doc.blocks.size() == kMaxBlocks) {
+        if (doc.blockCount == kMaxBlocks) {
           in.fail("a plan holds at most " + std::to_string(kMaxBlocks) + " blocks");
           return;
         }
-        readBlock(in, doc, doc.blocks.emplace_back());
+        if (streamed) one = RawBlock{};
+        RawBlock& b = streamed ? one : doc.blocks.emplace_back();
+        readBlock(in, doc, b);
+        if (streamed && !in.failed()) stream.take(doc.blockCount, b);
+        ++doc.blockCount;
       }
     } else {
       in.fail("unknown key \"" + key + "\"");
@@ -347,7 +366,7 @@ void readRaw(json::Reader& in, RawDocument& doc) {
   else if (doc.version == 2 && !doc.hasRoots) in.fail("has no \"roots\"");
   else if (doc.version == 2 && doc.roots.empty()) in.fail("\"roots\" is empty: a plan has at least one root");
   else if (!(seen & 8)) in.fail("has no \"blocks\"");
-  else if (doc.blocks.empty()) in.fail("\"blocks\" is empty: the root block must be listed");
+  else if (doc.blockCount == 0) in.fail("\"blocks\" is empty: the root block must be listed");
 }
 
 // Keys of the other version: named by their path, as any other fault.
@@ -386,11 +405,23 @@ std::optional<std::uint32_t> parseColour(std::string_view s) {
 
 class TreeBuilder {
  public:
-  TreeBuilder(const RawDocument& doc, Plan plan) : doc_(doc), plan_(std::move(plan)) {}
+  explicit TreeBuilder(Plan plan) : plan_(std::move(plan)) {}
 
-  std::optional<DocumentError> build() {
-    for (std::size_t k = 0; k < doc_.blocks.size(); ++k)
-      if (auto e = place(k)) return e;
+  // Room for about this many blocks; only a hint, so a guess too large for memory is dropped.
+  void reserve(std::size_t blocks) {
+    try {
+      plan_.reserve(blocks);
+      entryOf_.reserve(blocks);
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  // Entries come in order, k from 0; after the first fault the rest are not looked at.
+  void add(std::size_t k, const RawBlock& raw) {
+    if (!fault_) fault_ = place(k, raw);
+  }
+  // The first fault, or what the whole list lacks.
+  std::optional<DocumentError> finish() {
+    if (fault_) return fault_;
     if (open_.empty() && nextRoot_ < plan_.roots().size())
       return DocumentError{"$.blocks", "ends before the root " + net::formatNetwork(plan_.block(plan_.roots()[nextRoot_]).prefix) +
                                            " ($.roots[" + std::to_string(nextRoot_) + "])"};
@@ -412,8 +443,7 @@ class TreeBuilder {
     std::size_t next = 0;
   };
 
-  std::optional<DocumentError> place(std::size_t k) {
-    const RawBlock& raw = doc_.blocks[k];
+  std::optional<DocumentError> place(std::size_t k, const RawBlock& raw) {
     auto fault = [&](const char* field, std::string reason) {
       return DocumentError{at(k) + (*field ? "." : "") + field, std::move(reason)};
     };
@@ -433,8 +463,8 @@ class TreeBuilder {
       }
       ++nextRoot_;
       root_ = want;
+      rootId_ = id;
       rootEntry_ = k;
-      leaves_.clear();
     } else {
       if (p.address.family != root_.address.family)
         return fault("prefix", net::formatNetwork(p) + " is not of the root's family (" + net::formatNetwork(root_) + ")");
@@ -463,8 +493,7 @@ class TreeBuilder {
       if (!c) return fault("colour", "\"" + raw.colour.substr(0, 20) + "\" is not a colour written #rrggbb");
       (void)plan_.setColour(id, *c);
     }
-    if (nextIpam_ < doc_.blockIpam.size() && doc_.blockIpam[nextIpam_].first == k)
-      (void)plan_.setBlockIpam(id, doc_.blockIpam[nextIpam_++].second);
+    if (raw.ipam) (void)plan_.setBlockIpam(id, *raw.ipam);
     const bool assigned = raw.assigned.value_or(false);
     if (raw.parts) {
       if (assigned) return fault("assigned", "a split block cannot be assigned: only its parts can");
@@ -486,37 +515,45 @@ class TreeBuilder {
     if (auto r = plan_.setAssigned(id, assigned, hosts, raw.growth.value_or(0)); !r.empty()) return fault("hosts", r);
     if (raw.vlan) (void)plan_.setVlan(id, *raw.vlan);
     if (raw.reserved) (void)plan_.setReserved(id, true);
-    leaves_.push_back({p.address.value, k});
+    if (entryOf_.size() <= id) entryOf_.resize(id + std::size_t{1}, 0);
+    entryOf_[id] = static_cast<std::uint32_t>(k);
+    // Messages quote a leaf as written; nearly every one is written as it would be printed.
+    std::uint32_t v4 = 0;
+    int length = 0;
+    if (!net::readV4Prefix(raw.prefix, v4, length) && raw.prefix != net::formatNetwork(p)) oddTexts_[k] = raw.prefix;
     return std::nullopt;
   }
 
-  // The listed leaf that holds an address before the place being filled.
+  // The listed leaf that holds an address before the place being filled, or the nearest
+  // one before it. Everything of the tree being read up to that place is listed, so the
+  // tree itself finds it; after the root's end it is the root's last leaf.
   std::string leafHolding(net::u128 a) const {
-    auto it = std::upper_bound(leaves_.begin(), leaves_.end(), a, [](net::u128 v, const auto& l) { return v < l.first; });
-    if (it == leaves_.begin()) return at(rootEntry_);
-    const std::size_t k = std::prev(it)->second;
-    return at(k) + " (" + doc_.blocks[k].prefix + ")";
+    const net::Prefix& root = plan_.block(rootId_).prefix;
+    if (a < root.address.value) return at(rootEntry_);
+    const BlockId leaf = plan_.leafAt({std::min(a, root.last().value), root.address.family}, rootId_);
+    if (leaf >= entryOf_.size()) return at(rootEntry_);  // not reached: every leaf before the place is listed
+    const std::size_t k = entryOf_[leaf];
+    const auto odd = oddTexts_.find(k);
+    return at(k) + " (" + (odd != oddTexts_.end() ? odd->second : net::formatNetwork(plan_.block(leaf).prefix)) + ")";
   }
 
-  const RawDocument& doc_;
   Plan plan_;
-  std::vector<Open> open_;                                  // split blocks still taking parts
-  std::size_t nextRoot_ = 0;                                // the root whose tree comes next
-  std::size_t nextIpam_ = 0;                                // the next of doc_.blockIpam to place
-  net::Prefix root_;                                        // the root whose tree is being read
+  std::optional<DocumentError> fault_;
+  std::vector<Open> open_;                    // split blocks still taking parts
+  std::size_t nextRoot_ = 0;                  // the root whose tree comes next
+  net::Prefix root_;                          // the root whose tree is being read
+  BlockId rootId_ = kNoBlock;
   std::size_t rootEntry_ = 0;
-  std::vector<std::pair<net::u128, std::size_t>> leaves_;   // (first address, entry), address order
+  std::vector<std::uint32_t> entryOf_;        // by id: the entry that listed the leaf
+  std::unordered_map<std::size_t, std::string> oddTexts_;  // leaves written otherwise than printed
 };
 
-}  // namespace
+bool rootsKnown(const RawDocument& doc) {
+  return doc.hasVersion && (doc.version == 1 ? doc.root.has_value() : doc.hasRoots);
+}
 
-std::variant<Plan, DocumentError> readDocument(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark from a Windows editor
-  json::Reader in(text);
-  RawDocument doc;
-  readRaw(in, doc);
-  if (in.failed()) return DocumentError{in.errorPath(), in.errorReason()};
-  if (auto e = checkVersionKeys(doc)) return *e;
+// The plan of the document's roots, without blocks.
+std::variant<Plan, DocumentError> rootsOf(const RawDocument& doc) {
   const std::vector<std::string> roots = doc.version == 1 ? std::vector<std::string>{*doc.root} : doc.roots;
   std::optional<Plan> plan;
   for (std::size_t i = 0; i < roots.size(); ++i) {
@@ -526,13 +563,45 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text) {
     if (!plan) plan.emplace(std::get<net::Prefix>(root));
     else if (auto r = plan->addRoot(std::get<net::Prefix>(root)); !r.empty()) return DocumentError{path, r};
   }
-  plan->reserve(doc.blocks.size());
-  plan->setSettings(doc.settings);
-  plan->setSegments(std::move(doc.segments));
-  plan->setIpamValues(std::move(doc.ipam));
-  TreeBuilder builder(doc, std::move(*plan));
-  if (auto e = builder.build()) return *e;
-  return builder.take();
+  if (!plan) return DocumentError{"$.roots", "\"roots\" is empty: a plan has at least one root"};
+  return std::move(*plan);
+}
+
+}  // namespace
+
+std::variant<Plan, DocumentError> readDocument(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark from a Windows editor
+  json::Reader in(text);
+  RawDocument doc;
+  std::optional<TreeBuilder> builder;
+  // Every block is an object: room for that many, counted in one fast pass, saves growing
+  // the plan's block list by copies of itself.
+  const auto objects = static_cast<std::size_t>(std::count(text.begin(), text.end(), '{'));
+  const BlockStream stream{[&](const RawDocument& d) {
+                             if (!rootsKnown(d)) return false;
+                             auto plan = rootsOf(d);
+                             if (!std::holds_alternative<Plan>(plan)) return false;  // named below, in its turn
+                             builder.emplace(std::move(std::get<Plan>(plan)));
+                             builder->reserve(std::min(objects, kMaxBlocks));
+                             return true;
+                           },
+                           [&](std::size_t k, const RawBlock& b) { builder->add(k, b); }};
+  readRaw(in, doc, stream);
+  if (in.failed()) return DocumentError{in.errorPath(), in.errorReason()};
+  if (auto e = checkVersionKeys(doc)) return *e;
+  if (!builder) {
+    auto plan = rootsOf(doc);
+    if (auto* e = std::get_if<DocumentError>(&plan)) return *e;
+    builder.emplace(std::move(std::get<Plan>(plan)));
+    builder->reserve(doc.blocks.size());
+    for (std::size_t k = 0; k < doc.blocks.size(); ++k) builder->add(k, doc.blocks[k]);
+  }
+  if (auto e = builder->finish()) return *e;
+  Plan plan = builder->take();
+  plan.setSettings(doc.settings);
+  plan.setSegments(std::move(doc.segments));
+  plan.setIpamValues(std::move(doc.ipam));
+  return plan;
 }
 
 namespace {
@@ -599,13 +668,21 @@ void appendBlockIpam(std::string& out, const BlockIpam& v) {
 }  // namespace
 
 std::string writeDocument(const Plan& plan) {
+  std::string all;
+  all.reserve(256 + plan.blockCount() * 110 + plan.segments().size() * 80);
+  writeDocument(plan, [&](std::string_view piece) { all += piece; });
+  return all;
+}
+
+void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write) {
+  constexpr std::size_t kPiece = 1 << 20;
   std::vector<BlockId> order;
   for (BlockId r : plan.roots()) {
     auto tree = plan.preorder(r);
     order.insert(order.end(), tree.begin(), tree.end());
   }
   std::string out;
-  out.reserve(256 + order.size() * 110 + plan.segments().size() * 80);
+  out.reserve(kPiece + 64 * 1024);
   out += "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [";
   for (std::size_t i = 0; i < plan.roots().size(); ++i) {
     if (i) out += ", ";
@@ -640,6 +717,10 @@ std::string writeDocument(const Plan& plan) {
   }
   out += segs.empty() ? "],\n  \"blocks\": [\n" : "\n  ],\n  \"blocks\": [\n";
   for (std::size_t i = 0; i < order.size(); ++i) {
+    if (out.size() >= kPiece) {
+      write(out);
+      out.clear();
+    }
     const Block& b = plan.block(order[i]);
     out += "    {\"prefix\": \"";
     out += net::formatNetwork(b.prefix);
@@ -668,7 +749,7 @@ std::string writeDocument(const Plan& plan) {
     out += i + 1 < order.size() ? "},\n" : "}\n";
   }
   out += "  ]\n}\n";
-  return out;
+  write(out);
 }
 
 }  // namespace mq::plan

@@ -1,6 +1,7 @@
 #pragma once
 // The .mqplan document: JSON with a format version (the CSV export: plan/csv.h).
 // The schema is described at the top of plan/document.cpp.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -17,6 +18,9 @@ struct DocumentError {
 
 // LF line ends, one block a line, UTF-8; the same plan always gives the same bytes.
 std::string writeDocument(const Plan& plan);
+// The same bytes handed on in pieces of about a megabyte, for output that streams: a plan
+// of millions of blocks is written without its whole text in memory.
+void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write);
 // Strict: the first fault found is returned, and no plan is made from a faulty document.
 std::variant<Plan, DocumentError> readDocument(std::string_view text);
 

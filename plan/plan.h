@@ -24,18 +24,20 @@ constexpr std::size_t kMaxNoteBytes = 4000;
 constexpr std::size_t kMaxRoots = 256;
 constexpr int kMaxVlan = 4094;  // IEEE 802.1Q: 1..4094 name a VLAN
 
+// The fields run from the widest to the narrowest, so that no padding lies between them:
+// plans of millions of blocks hold one of these for each.
 struct Block {
   net::Prefix prefix;         // always a network (host bits clear)
+  net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
   std::string name;
   std::string note;
-  std::uint32_t colour = 0;   // 0xRRGGBB
-  bool assigned = false;      // leaves only: assigned to a segment, or free
-  net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
-  double growthPercent = 0;   // assigned leaves: the growth its segment asked for
-  int vlan = 0;               // assigned leaves: the segment's VLAN ID, 0 for none
-  bool reserved = false;      // assigned leaves: kept back by the user rather than given to a segment
-  BlockId parent = kNoBlock;
   std::vector<BlockId> children;  // empty (leaf), or 2^k equal parts in address order
+  double growthPercent = 0;   // assigned leaves: the growth its segment asked for
+  std::uint32_t colour = 0;   // 0xRRGGBB
+  int vlan = 0;               // assigned leaves: the segment's VLAN ID, 0 for none
+  BlockId parent = kNoBlock;
+  bool assigned = false;      // leaves only: assigned to a segment, or free
+  bool reserved = false;      // assigned leaves: kept back by the user rather than given to a segment
 };
 
 // A segment to place: asked for by hosts (and growth) or by a fixed prefix length.

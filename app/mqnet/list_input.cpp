@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "net/address_scan.h"
 #include "net/parse.h"
 
 namespace mq::mqnet {
 
 bool readListItem(std::string_view item, net::Range& range, std::string* reason) {
+  if (net::readV4PrefixRange(item, range)) return true;  // the common line, read in place
   const auto parsed = net::parseListItem(item);
   if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
     if (reason) *reason = e->message + " at character " + std::to_string(e->position + 1);

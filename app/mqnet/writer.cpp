@@ -52,23 +52,31 @@ std::size_t characters(std::string_view text) {
 
 }  // namespace
 
-void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows) {
+void writeColumns(BufferedWriter& out, std::size_t rows, const RowFn& row) {
   std::vector<std::size_t> width;
-  for (const auto& r : rows) {
-    width.resize(std::max(width.size(), r.size()), 0);
-    for (std::size_t c = 0; c < r.size(); ++c) width[c] = std::max(width[c], characters(r[c]));
+  std::vector<std::string> cells;
+  for (std::size_t i = 0; i < rows; ++i) {
+    cells.clear();
+    row(i, cells);
+    width.resize(std::max(width.size(), cells.size()), 0);
+    for (std::size_t c = 0; c < cells.size(); ++c) width[c] = std::max(width[c], characters(cells[c]));
   }
   std::string line;
-  for (const auto& r : rows) {
-    if (out.failed()) return;
+  for (std::size_t i = 0; i < rows && !out.failed(); ++i) {
+    cells.clear();
+    row(i, cells);
     line.clear();
-    for (std::size_t c = 0; c < r.size(); ++c) {
-      line += r[c];
-      if (c + 1 < r.size()) line.append(width[c] - characters(r[c]) + 2, ' ');
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      line += cells[c];
+      if (c + 1 < cells.size()) line.append(width[c] - characters(cells[c]) + 2, ' ');
     }
     line += '\n';
     out.write(line);
   }
+}
+
+void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows) {
+  writeColumns(out, rows.size(), [&](std::size_t i, std::vector<std::string>& cells) { cells = rows[i]; });
 }
 
 }  // namespace mq::mqnet

@@ -3,6 +3,7 @@
 // of rows cost no call per row and no memory that grows with the row count. The first failed
 // write is kept; everything after it is dropped, so a loop that checks failed() stops at once.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,5 +54,10 @@ class BufferedWriter {
 // Rows of cells as aligned columns, two blanks apart, one row a line; widths count
 // characters, not bytes, so that names in any script line up. Stops once a write failed.
 void writeColumns(BufferedWriter& out, const std::vector<std::vector<std::string>>& rows);
+// The same for rows made one at a time: row(i, cells) fills the cells of row i, and is called
+// twice for each row (once to measure the columns, once to write), so that a table of
+// millions of rows is never held whole.
+using RowFn = std::function<void(std::size_t i, std::vector<std::string>& cells)>;
+void writeColumns(BufferedWriter& out, std::size_t rows, const RowFn& row);
 
 }  // namespace mq::mqnet

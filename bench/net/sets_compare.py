@@ -14,7 +14,7 @@ import tempfile
 import time
 
 build = sys.argv[1]
-runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
 mqnet = os.path.join(build, "app/mqnet/mqnet")
 work = tempfile.mkdtemp()
 
@@ -93,14 +93,14 @@ mq4 = {}
 for op, files, iprange in ops:
     mq4[op] = measure([mqnet, "set", op, *files])
     rows = [(f"mqnet set {op} (1,000,000{' and 100,000' if len(files) > 1 else ''} IPv4 prefixes)", mq4[op]),
-            (" ".join(os.path.basename(x) for x in iprange), measure(iprange, times=few))]
+            (" ".join(os.path.basename(x) for x in iprange), measure(iprange))]
     if op == "union":
         rows.append(("mqnet summarize", measure([mqnet, "summarize", a4])))
     small = [lists[4, 100_000]] + ([lists[4, 10_000]] if len(files) > 1 else [])
     rows.append((f"python3 netaddr.IPSet {op}, a tenth of the lines",
                  measure(["/usr/bin/python3", netaddr_ops, op, *small], times=1)))
     check = same_output([mqnet, "set", op, *files], iprange)
-    table(f"set {op}, IPv4 (ratios against mqnet; goal mqnet <= 0.25 s; mqnet and iprange: {check})", rows, rows[0][1])
+    table(f"set {op}, IPv4 (ratios against mqnet; goal iprange >= 2.5x; mqnet and iprange: {check})", rows, rows[0][1])
 
 # (4) the same for IPv6 lists of the same sizes (iprange knows IPv4 only).
 rows = []

@@ -56,6 +56,7 @@ TEST(AddressScan, FastReadersAgreeWithTheParser) {
     const auto parsed = parseAddress(text);
     const Address* want = std::get_if<Address>(&parsed);
     std::uint32_t v4 = 0;
+    int length = 0;
     u128 v6 = 0;
     const bool isV4 = readV4(text, v4), isV6 = readV6(text, v6);
     ASSERT_EQ(isV4, want && want->family == Family::V4) << text;
@@ -70,6 +71,35 @@ TEST(AddressScan, FastReadersAgreeWithTheParser) {
     ASSERT_EQ(readPlainPrefix(prefixText, p), wantPrefix != nullptr) << prefixText;
     if (wantPrefix) {
       ASSERT_EQ(p, wantPrefix->prefix) << prefixText;
+    }
+    ASSERT_EQ(readV4Prefix(prefixText, v4, length), wantPrefix && p.address.family == Family::V4) << prefixText;
+    if (wantPrefix && p.address.family == Family::V4) {
+      ASSERT_EQ((Prefix{Address::v4(v4), length}), wantPrefix->prefix) << prefixText;
+    }
+  }
+}
+
+// The one-pass IPv4 reader at its edges: the shortest and longest texts, every digit count
+// of an octet and a length, and near misses that only the full parser may take or refuse.
+TEST(AddressScan, V4PrefixReaderEdges) {
+  using namespace std::literals;
+  const std::string_view cases[] = {
+      "0.0.0.0/0"sv, "255.255.255.255/32"sv, "1.22.133.4/9"sv, "9.99.199.255/10"sv, "0.0.0.0/00"sv, "0.0.0.0/032"sv,
+      "1.2.3.4/33"sv, "1.2.3.4/100"sv, "1.2.3.256/8"sv, "1.2.3.04/8"sv, "01.2.3.4/8"sv, "1.2.3.1000/8"sv,
+      "1.2.3/8"sv, "1.2.3.4.5/8"sv, "1.2.3.4/"sv, "1.2.3.4/8/"sv, "1.2.3.4/8 "sv, " 1.2.3.4/8"sv, "1.2.3.4 /8"sv,
+      "1.2.3.4/ 8"sv, "1..3.4/8"sv, "1.2.3.4/+8"sv, "1.2.3.4/8x"sv, "1.2.3.4\0/8"sv, "1.2.3.4/8\0"sv,
+      "1.2.3.4/255.0.0.0"sv, "255.255.255.255/320"sv, "::1.2.3.4/8"sv, "1.2.3.4-1.2.3.5"sv, "1.2.3.4"sv};
+  for (const std::string_view text : cases) {
+    const auto input = parseInput(text);
+    const Input* want = std::get_if<Input>(&input);
+    // What the reader must take: a prefix the parser takes, written without blanks or a mask.
+    const bool plain = want && want->kind == Input::Kind::Prefix && text.find_first_of(" :") == std::string::npos &&
+                       text.find('.', text.find('/')) == std::string::npos;
+    std::uint32_t v4 = 0;
+    int length = -1;
+    ASSERT_EQ(readV4Prefix(text, v4, length), plain) << text;
+    if (plain) {
+      EXPECT_EQ((Prefix{Address::v4(v4), length}), want->prefix) << text;
     }
   }
 }

@@ -106,6 +106,49 @@ TEST(Document, VersionOneOpensAsItWas) {
   EXPECT_TRUE(std::get<Plan>(readDocument(v2)) == plan);
 }
 
+// Blocks are placed as they are read when the roots come first, and kept until the end
+// otherwise: both orders give the same plan, and the same fault, found in the same turn (a
+// fault of the text before one of the tree, whichever comes first in the text).
+TEST(Document, BlocksBeforeOrAfterTheRootsReadAlike) {
+  const std::string head = R"("format": "maskquill-plan", "version": 2, "roots": ["10.0.0.0/24")";
+  const std::string tree = R"({"prefix": "10.0.0.0/24", "parts": 2}, {"prefix": "10.0.0.0 255.255.255.128", "name": "a"},)"
+                           R"( {"prefix": "10.0.0.128/25", "parts": 2}, {"prefix": "10.0.0.128/26"}, {"prefix": "10.0.0.192/26"})";
+  struct Case {
+    std::string roots, blocks, tail;
+    const char* path;
+    const char* reason;  // empty: the plan reads
+  };
+  const Case cases[] = {
+      {R"(, "::/0"])", tree + R"(, {"prefix": "::/0"})", "", "", ""},
+      {R"(, "::/0"])", tree + R"(, {"prefix": "10.0.0.64/26"}, {"prefix": "::/0"})", "", "$.blocks[5].prefix",
+       "10.0.0.64/26 overlaps $.blocks[1] (10.0.0.0 255.255.255.128)"},
+      {R"(, "::/0"])", tree + R"(, {"prefix": "10.0.1.0/26"})", "", "$.blocks[5].prefix",
+       "the next block must be the root ::/0 ($.roots[1])"},
+      {R"(, "::/0"])", tree + R"(, {"prefix": "::/0"}, {"prefix": "10.0.1.0/26"})", "", "$.blocks[6].prefix",
+       "10.0.1.0/26 overlaps $.blocks[5] (::/0)"},
+      {"]", tree + R"(, {"prefix": "10.0.1.0/26"})", "", "$.blocks[5].prefix", "10.0.1.0/26 overlaps $.blocks[4] (10.0.0.192/26)"},
+      {"]", tree + R"(, {"prefix": "9.0.0.0/26"})", "", "$.blocks[5].prefix", "9.0.0.0/26 overlaps $.blocks[0]"},
+      {"]", tree + R"(, {"prefix": "10.0.0.64/26"})", R"(, "extra": 1)", "$.extra", "unknown key \"extra\""},
+      {R"(, "::/0"])", tree, "", "$.blocks", "ends before the root ::/0 ($.roots[1])"},
+  };
+  for (const Case& c : cases) {
+    const std::string blocks = "\"blocks\": [" + c.blocks + "]";
+    for (const std::string& text :
+         {"{" + head + c.roots + ", " + blocks + c.tail + "}", "{" + blocks + ", " + head + c.roots + c.tail + "}"}) {
+      auto r = readDocument(text);
+      if (!*c.reason) {
+        ASSERT_TRUE(std::holds_alternative<Plan>(r)) << text << "\n" << std::get<DocumentError>(r).reason;
+        EXPECT_EQ(std::get<Plan>(r).blockCount(), 6u);  // and a's name on the leaf written with a mask
+        EXPECT_EQ(std::get<Plan>(r).block(std::get<Plan>(r).leafAt(P("10.0.0.1").address)).name, "a");
+        continue;
+      }
+      ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
+      EXPECT_EQ(std::get<DocumentError>(r).path, c.path) << text;
+      EXPECT_EQ(std::get<DocumentError>(r).reason, c.reason) << text;
+    }
+  }
+}
+
 struct Bad {
   const char* what;
   const char* from;  // replaced once in kGood (empty: the whole text is `to`)
