@@ -614,54 +614,58 @@ void appendGrowth(std::string& out, double g) {
   out += '"';
 }
 
+// The members of a JSON object on one line; empty texts are left out.
+struct ObjectOut {
+  std::string& out;
+  bool first = true;
+  void key(const char* k) {
+    out += first ? "\"" : ", \"";
+    first = false;
+    out += k;
+    out += "\": ";
+  }
+  void text(const char* k, const std::string& value) {
+    if (value.empty()) return;
+    key(k);
+    json::appendString(out, value);
+  }
+};
+
 void appendIpam(std::string& out, const IpamValues& v) {
   if (v.empty()) return;
   out += "\n  \"ipam\": {";
-  bool first = true;
-  auto field = [&](const char* key, const std::string& value) {
-    if (value.empty()) return;
-    out += first ? "\"" : ", \"";
-    first = false;
-    out += key;
-    out += "\": ";
-    json::appendString(out, value);
-  };
-  field("tenant", v.tenant);
-  field("role", v.role);
-  field("vrf", v.vrf);
+  ObjectOut o{out};
+  o.text("tenant", v.tenant);
+  o.text("role", v.role);
+  o.text("vrf", v.vrf);
   if (!v.tags.empty()) {
-    out += first ? "\"tags\": [" : ", \"tags\": [";
-    first = false;
+    o.key("tags");
+    out += '[';
     for (std::size_t i = 0; i < v.tags.size(); ++i) {
       if (i) out += ", ";
       json::appendString(out, v.tags[i]);
     }
     out += ']';
   }
-  field("section", v.section);
-  field("domain", v.domain);
-  field("customer", v.customer);
-  field("vlan_group", v.vlanGroup);
-  field("site", v.site);
+  o.text("section", v.section);
+  o.text("domain", v.domain);
+  o.text("customer", v.customer);
+  o.text("vlan_group", v.vlanGroup);
+  o.text("site", v.site);
   out += "},";
 }
 
 void appendBlockIpam(std::string& out, const BlockIpam& v) {
   out += ", \"ipam\": {";
-  bool first = true;
-  auto field = [&](const char* key, const std::string& value) {
-    if (value.empty()) return;
-    out += first ? "\"" : ", \"";
-    first = false;
-    out += key;
-    out += "\": ";
-    json::appendString(out, value);
-  };
-  field("tenant", v.tenant);
-  field("role", v.role);
-  field("vrf", v.vrf);
-  field("status", v.status);
-  if (v.pool) out += first ? "\"pool\": true" : ", \"pool\": true";
+  ObjectOut o{out};
+  o.text("tenant", v.tenant);
+  o.text("role", v.role);
+  o.text("vrf", v.vrf);
+  o.text("status", v.status);
+  if (v.pool) {
+    o.key("pool");
+    out += "true";
+  }
   out += '}';
 }
 

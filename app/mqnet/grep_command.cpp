@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/mqnet/commands.h"
+#include "app/mqnet/list_file.h"
 #include "app/mqnet/list_input.h"
 #include "net/address_scan.h"
 #include "net/address_set.h"
@@ -51,13 +52,9 @@ class Grep {
 
   // Reads one file; false on trouble (already named).
   bool file(const std::string& path, bool named) {
-    const std::string name = path == "-" ? "standard input" : path;
-    std::string error;
-    std::FILE* in = textio::openInput(path, &error);
-    if (!in) {
-      call_.refuse(path == "-" ? error : "cannot open " + textio::escaped(name) + ": " + error);
-      return false;
-    }
+    const std::string name = sourceName(path);
+    std::FILE* in = openInputFile(call_, path);
+    if (!in) return false;
     prefix_ = named ? path + ":" : "";
     const bool good = lines(in, name);
     textio::closeInput(in);

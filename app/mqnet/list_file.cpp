@@ -5,15 +5,18 @@
 
 namespace mq::mqnet {
 
-bool readListFile(const Invocation& call, const std::string& path, const std::function<void(const ListLine&)>& fn) {
-  const std::string source = path == "-" ? "standard input" : path;
-  call.input = source;
+std::FILE* openInputFile(const Invocation& call, const std::string& path) {
   std::string error;
   std::FILE* in = textio::openInput(path, &error);
-  if (!in) {
-    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
-    return false;
-  }
+  if (!in) call.refuse(path == "-" ? error : "cannot open " + textio::escaped(path) + ": " + error);
+  return in;
+}
+
+bool readListFile(const Invocation& call, const std::string& path, const std::function<void(const ListLine&)>& fn) {
+  const std::string source = sourceName(path);
+  call.input = source;
+  std::FILE* in = openInputFile(call, path);
+  if (!in) return false;
   const textio::ReadResult r = textio::readLines(in, [&](const textio::Line& line) {
     if (line.tooLong)
       call.faults.tooLong(source, line.number);

@@ -1,6 +1,7 @@
 #pragma once
 // A list read from a file or standard input through the shared line reader (textio/lines.h),
 // with each refused line named on standard error by file and line.
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,13 @@ struct ListLine {
   // "mqnet: SOURCE line N: CONTENT: REASON"
   void refuse(std::string_view reason) const { faults.refused(source, number, content, reason); }
 };
+
+// The name messages give a file: "standard input" for "-".
+inline std::string sourceName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+// Opens `path` ("-": standard input) for reading; null, named on standard error under the
+// command's name, when it cannot be opened. Close it with textio::closeInput.
+std::FILE* openInputFile(const Invocation& call, const std::string& path);
 
 // Reads `path` ("-": standard input) and hands each line on; a line that is too long is
 // refused here. False when the file could not be opened or read to its end (named on

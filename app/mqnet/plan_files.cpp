@@ -1,4 +1,5 @@
 #include "app/mqnet/plan_files.h"
+#include "app/mqnet/list_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -69,14 +70,10 @@ std::string named(const std::string& path, const std::string& target) {
 }  // namespace
 
 std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path) {
-  const std::string source = path == "-" ? "standard input" : path;
+  const std::string source = sourceName(path);
   call.input = source;
-  std::string error;
-  std::FILE* in = textio::openInput(path, &error);
-  if (!in) {
-    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
-    return std::nullopt;
-  }
+  std::FILE* in = openInputFile(call, path);
+  if (!in) return std::nullopt;
   // A regular file's size is known: one block of that size, and a byte more to see that it
   // ends there. Anything else grows by doubling, never past one byte over the limit.
   std::size_t want = kFirstBlock;

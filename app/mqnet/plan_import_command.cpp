@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "app/mqnet/command_line.h"
+#include "app/mqnet/list_file.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/plan_adapter.h"
@@ -56,14 +57,10 @@ std::optional<interchange::ImportRead> readImport(const Invocation& call, interc
     if (!text) return std::nullopt;
     return interchange::readForImport(format, *text);
   }
-  const std::string source = path == "-" ? "standard input" : path;
+  const std::string source = sourceName(path);
   call.input = source;
-  std::string error;
-  std::FILE* in = textio::openInput(path, &error);
-  if (!in) {
-    call.refuse(path == "-" ? error : "cannot open " + textio::escaped(source) + ": " + error);
-    return std::nullopt;
-  }
+  std::FILE* in = openInputFile(call, path);
+  if (!in) return std::nullopt;
   interchange::ReadResult list = interchange::readPrefixList(in);
   textio::closeInput(in);
   if (!list.error.empty()) {
