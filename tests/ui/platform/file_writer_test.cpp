@@ -356,8 +356,14 @@ TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
 }
 
 // Maskquill's own windows: the planner's plans and exports, the Classless
-// Calculator's CSV listing.
+// Calculator's CSV listing, and their text reports (the same printer and file
+// output as the classic reports, TextReport above).
 const Saver kOwnSavers[] = {
+    {"OwnWindowReport",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         ui::QtReportOutput output;
+         return output.writeDocument(path, bytes, error);
+     }},
     {"PlanOrExport",
      [](const std::string& path, const std::string& bytes, std::string& error) {
          return ui::QtPlannerServices().writeFile(path, bytes, error);
