@@ -73,7 +73,8 @@ public:
         if (!readFile(path, bytes, error))
             return nullptr;
         std::FILE* in = std::tmpfile();
-        if (in && (std::fwrite(bytes.data(), 1, bytes.size(), in) != bytes.size() || std::fseek(in, 0, SEEK_SET) != 0)) {
+        if (in &&
+            (std::fwrite(bytes.data(), 1, bytes.size(), in) != bytes.size() || std::fseek(in, 0, SEEK_SET) != 0)) {
             std::fclose(in);
             in = nullptr;
         }

@@ -572,7 +572,8 @@ TEST_P(PlannerUnderALimit, WhatDoesNotFitIsNamedAndThePlanKept)
             form.openFile(sv.file);
         std::fprintf(stderr, "%s", sv.said.c_str());
         const std::string after = plan::writeDocument(form.plan());
-        return GetParam().kept ? (after == before ? 0 : 1) : (after.find("\"10.1.0.0/24\"") != std::string::npos ? 0 : 2);
+        return GetParam().kept ? (after == before ? 0 : 1)
+                               : (after.find("\"10.1.0.0/24\"") != std::string::npos ? 0 : 2);
     };
     EXPECT_EXIT(std::_Exit(readLimited()), ::testing::ExitedWithCode(0), GetParam().said);
 }
