@@ -134,6 +134,16 @@ void markParents(std::vector<plan::ImportItem>& items) {
   }
 }
 
+ImportRead importOf(ReadResult r, Format format) {
+  ImportRead out;
+  out.items = importItemsOf(r.blocks);
+  if (format != Format::List) markParents(out.items);
+  out.values = std::move(r.values);
+  out.notices = std::move(r.notices);
+  out.error = std::move(r.error);
+  return out;
+}
+
 }  // namespace
 
 ImportRead readForImport(Format format, std::string_view text) {
@@ -153,14 +163,12 @@ ImportRead readForImport(Format format, std::string_view text) {
     out.error = "the plan's CSV is written, not read: import a list, NetBox or phpIPAM CSV, or visualsubnetcalc";
     return out;
   }
-  ReadResult r = format == Format::Netbox ? readNetboxCsv(text) : format == Format::Phpipam ? readPhpipamCsv(text)
-                                                                                            : readPrefixList(text);
-  out.items = importItemsOf(r.blocks);
-  if (format != Format::List) markParents(out.items);
-  out.values = std::move(r.values);
-  out.notices = std::move(r.notices);
-  out.error = std::move(r.error);
-  return out;
+  return importOf(format == Format::Netbox    ? readNetboxCsv(text)
+                  : format == Format::Phpipam ? readPhpipamCsv(text)
+                                              : readPrefixList(text),
+                  format);
 }
+
+ImportRead readListForImport(std::FILE* in) { return importOf(readPrefixList(in), Format::List); }
 
 }  // namespace mq::interchange

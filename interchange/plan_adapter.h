@@ -1,6 +1,7 @@
 #pragma once
 // Between a plan and what the interchange formats carry: the values a plan keeps for an
 // IPAM, and blocks read from a file turned into items of the plan's import.
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -43,5 +44,8 @@ struct ImportRead {
   std::string error;  // the file as a whole could not be read: nothing to import
 };
 ImportRead readForImport(Format format, std::string_view text);
+// A list read from a file a block at a time (readPrefixList): a line too long is
+// refused without being held.
+ImportRead readListForImport(std::FILE* in);
 
 }  // namespace mq::interchange

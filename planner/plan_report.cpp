@@ -58,7 +58,7 @@ void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutpu
     if (!file || file->empty())
         return;
     std::string error;
-    if (!out.writeFile(*file, crlfText(lines), error)) {
+    if (!out.writeDocument(*file, crlfText(lines), error)) {
         sv.msgBox("The report could not be saved to " + textio::escaped(*file, 400) + "\n\n" + error,
                   MsgIcon::Critical, kPlannerTitle);
         return;

@@ -10,6 +10,8 @@
 #include "planner/text_table.h"
 #include "textio/escape.h"
 
+#include <new>
+#include <optional>
 #include <variant>
 
 namespace mq::planner {
@@ -257,13 +259,22 @@ bool PlannerForm::open()
 
 bool PlannerForm::openFile(const std::string& fileName)
 {
-    std::string bytes, error;
-    if (!sv.readFile(fileName, bytes, error)) {
+    // A plan whose blocks do not fit in memory is named as such, and the plan
+    // open stays as it was.
+    std::string error;
+    std::optional<std::variant<plan::Plan, plan::DocumentError>> read;
+    try {
+        if (std::string bytes; sv.readFile(fileName, bytes, error))
+            read = plan::readDocument(bytes);
+    } catch (const std::bad_alloc&) {
+        read.reset();
+        error = kNoMemoryToRead;
+    }
+    if (!read) {
         sv.message("The plan could not be opened from " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
         return false;
     }
-    auto read = plan::readDocument(bytes);
-    if (auto* e = std::get_if<plan::DocumentError>(&read)) {
+    if (auto* e = std::get_if<plan::DocumentError>(&*read)) {
         // A key or a prefix of a bad document may be megabytes long: the
         // message quotes it shortened.
         sv.message(quotedPath(fileName) + " is not a network plan that can be opened.\n\n" +
@@ -271,7 +282,7 @@ bool PlannerForm::openFile(const std::string& fileName)
                    MsgIcon::Critical);
         return false;
     }
-    replace(std::move(std::get<plan::Plan>(read)), fileName);
+    replace(std::move(std::get<plan::Plan>(*read)), fileName);
     remember(fileName);
     return true;
 }

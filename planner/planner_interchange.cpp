@@ -10,7 +10,11 @@
 #include "textio/escape.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
+#include <memory>
+#include <new>
+#include <optional>
 #include <set>
 
 namespace mq::planner {
@@ -118,13 +122,28 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
     auto file = sv.openFileDialog(filterOf(format));
     if (!file || file->empty())
         return false;
-    // The same reader as Open: regular files only, and bounded.
-    std::string bytes, error;
-    if (!sv.readFile(*file, bytes, error)) {
+    // Regular files only, as Open reads them: a list a line at a time, as every
+    // other list is read, the other formats whole and bounded. A file whose items
+    // do not fit in memory is named as such, and the plan stays as it was.
+    std::string error;
+    std::optional<interchange::ImportRead> read;
+    try {
+        if (format == Format::List) {
+            const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(*file, error), &std::fclose);
+            if (in)
+                read = interchange::readListForImport(in.get());
+        } else if (std::string bytes; sv.readFile(*file, bytes, error)) {
+            read = interchange::readForImport(format, bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        read.reset();
+        error = kNoMemoryToRead;
+    }
+    if (!read) {
         sv.message(textio::escaped(*file, 400) + " could not be read.\n\n" + error, MsgIcon::Critical);
         return false;
     }
-    return importText(format, bytes, textio::escaped(*file, 400), asNewPlan);
+    return placeImport(std::move(*read), textio::escaped(*file, 400) + " (" + formatName(format) + ")", asNewPlan);
 }
 
 bool PlannerForm::importLinkPaste(bool asNewPlan)

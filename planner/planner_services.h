@@ -7,6 +7,7 @@
 #include "plan/plan.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ enum ExportType { ExportAllocations, ExportLeaves, ExportReport, ExportNetbox, E
 
 inline constexpr const char* kImportListFilter =
     "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";
+
+// Why a file or its content did not fit in memory, as the window says it.
+inline constexpr const char* kNoMemoryToRead = "There is not enough memory to read it.";
 
 enum class Answer { Yes, No, Cancel };
 
@@ -47,6 +51,10 @@ public:
     virtual std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) = 0;
     // The whole file; on failure error holds the system's reason.
     virtual bool readFile(const std::string& path, std::string& bytes, std::string& error) = 0;
+    // A list to read a line at a time through the one line reader, so that a long
+    // line costs no more than the reader's limit; opened as readFile opens a file.
+    // Nothing when it cannot be opened, with error the reason; closed with std::fclose.
+    virtual std::FILE* openList(const std::string& path, std::string& error) = 0;
     // Atomic: the old file stays as it was unless every byte reached the new one.
     virtual bool writeFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
     // The Save dialog of an export, telling the type chosen.

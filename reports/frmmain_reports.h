@@ -23,6 +23,13 @@ public:
     // Replaces the file with bytes; on failure the old file stays as it was and
     // error says why.
     virtual bool writeFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
+    // The same for the reports of Maskquill's own windows, files to keep: what is
+    // not a plain file (a device, a pipe, a folder) is refused, not written into.
+    // Outputs that make no such difference write it as any other file.
+    virtual bool writeDocument(const std::string& path, const std::string& bytes, std::string& error)
+    {
+        return writeFile(path, bytes, error);
+    }
     // The print dialog: the number of copies asked for, or nothing when cancelled.
     virtual std::optional<int> printDialog() = 0;
     // Adds one complete document to the print job (the first one starts it).

@@ -15,7 +15,7 @@ bool writeToolReport(const std::string& file, const std::vector<std::string>& li
                      ReportOutput& out, const std::string& title)
 {
     std::string error;
-    if (!out.writeFile(file, crlfText(lines), error)) {
+    if (!out.writeDocument(file, crlfText(lines), error)) {
         sv.msgBox("The report could not be written to " + file + "\n\n" + error, MsgIcon::Critical, title);
         return false;
     }

@@ -61,15 +61,12 @@ std::optional<interchange::ImportRead> readImport(const Invocation& call, interc
   call.input = source;
   std::FILE* in = openInputFile(call, path);
   if (!in) return std::nullopt;
-  interchange::ReadResult list = interchange::readPrefixList(in);
+  interchange::ImportRead read = interchange::readListForImport(in);
   textio::closeInput(in);
-  if (!list.error.empty()) {
-    call.refuse("cannot read " + textio::escaped(source) + ": " + list.error);
+  if (!read.error.empty()) {
+    call.refuse("cannot read " + textio::escaped(source) + ": " + read.error);
     return std::nullopt;
   }
-  interchange::ImportRead read;
-  read.items = interchange::importItemsOf(list.blocks);
-  read.notices = std::move(list.notices);
   return read;
 }
 

@@ -61,7 +61,13 @@ public:
     std::deque<std::optional<int>> copies;
     std::vector<std::vector<PrintLine>> printed;
     int ended = 0;
-    bool writeFile(const std::string& path, const std::string& b, std::string&) override
+    // The calculator's reports are files to keep: written only as documents.
+    bool writeFile(const std::string&, const std::string&, std::string& error) override
+    {
+        error = "written as a classic report";
+        return false;
+    }
+    bool writeDocument(const std::string& path, const std::string& b, std::string&) override
     {
         files[path] = b;
         return true;

@@ -4,6 +4,7 @@
 
 #include "planner/planner_services.h"
 
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <optional>
@@ -64,6 +65,22 @@ public:
         }
         bytes = it->second;
         return true;
+    }
+    // The file's bytes in a temporary file, read as the window reads a list.
+    std::FILE* openList(const std::string& path, std::string& error) override
+    {
+        std::string bytes;
+        if (!readFile(path, bytes, error))
+            return nullptr;
+        std::FILE* in = std::tmpfile();
+        if (in &&
+            (std::fwrite(bytes.data(), 1, bytes.size(), in) != bytes.size() || std::fseek(in, 0, SEEK_SET) != 0)) {
+            std::fclose(in);
+            in = nullptr;
+        }
+        if (!in)
+            error = "no temporary file";
+        return in;
     }
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
     {

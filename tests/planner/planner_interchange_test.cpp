@@ -224,7 +224,16 @@ public:
     std::vector<std::string> log;
     std::optional<int> copies = 1;
     std::vector<PrintLine> printed;
-    bool writeFile(const std::string&, const std::string&, std::string&) override { return true; }
+    bool writeFile(const std::string& path, const std::string&, std::string&) override
+    {
+        log.push_back("file " + path);
+        return true;
+    }
+    bool writeDocument(const std::string& path, const std::string&, std::string&) override
+    {
+        log.push_back("document " + path);
+        return true;
+    }
     std::optional<int> printDialog() override
     {
         log.push_back("dialog");
@@ -268,6 +277,16 @@ TEST(PlannerPrint, WideTablesTurnThePageForTheirJobOnly)
     cancelled.copies.reset();
     printReport(wide, services, cancelled);
     EXPECT_EQ(cancelled.log, (std::vector<std::string>{"across", "dialog", "down"}));
+}
+
+// The report is a file to keep, as a plan is: never written into a device or a pipe.
+TEST(PlannerReport, IsSavedAsADocument)
+{
+    test::FakeServices services;
+    services.saveAnswers.push_back("/tmp/plan.txt");
+    TurningOutput out;
+    saveReport({"Network plan", "x"}, services, out);
+    EXPECT_EQ(out.log, (std::vector<std::string>{"document /tmp/plan.txt"}));
 }
 
 }  // namespace

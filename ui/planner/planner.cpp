@@ -69,6 +69,7 @@ public:
     {
         return real.readFile(path, bytes, error);
     }
+    std::FILE* openList(const std::string& path, std::string& error) override { return real.openList(path, error); }
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
         return real.writeFile(path, bytes, error);

@@ -103,35 +103,59 @@ std::string tooLarge()
            " MB, the largest file the planner reads.";
 }
 
-}  // namespace
-
-bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, std::string& error)
+// A pipe with no writer would block open() and read() for ever, a device never
+// ends: only a regular file is opened, without waiting. -1 with error set when
+// it cannot be; st: what it is.
+int openRegular(const std::string& path, struct stat& st, std::string& error)
 {
-    // A pipe with no writer would block open() and read() for ever, a device
-    // never ends: only a regular file is read, opened without waiting, and
-    // never more than the limit.
     const QByteArray name = QFile::encodeName(QString::fromStdString(path));
-    struct stat st {};
     if (::stat(name.constData(), &st) != 0) {
         error = std::strerror(errno);
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
-        return false;
-    }
-    if (st.st_size > kMaxPlanBytes) {
-        error = tooLarge();
-        return false;
+        return -1;
     }
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         error = std::strerror(errno);
-        return false;
+        return -1;
     }
     // The name may have been replaced since stat().
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = "It is " + fileKind(st.st_mode) + ", not a regular file.";
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+std::FILE* QtPlannerServices::openList(const std::string& path, std::string& error)
+{
+    struct stat st {};
+    const int fd = openRegular(path, st, error);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* in = ::fdopen(fd, "r");
+    if (!in) {
+        error = std::strerror(errno);
+        ::close(fd);
+    }
+    return in;
+}
+
+bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, std::string& error)
+{
+    // Never more than the limit.
+    struct stat st {};
+    const int fd = openRegular(path, st, error);
+    if (fd < 0)
+        return false;
+    if (st.st_size > kMaxPlanBytes) {
+        error = tooLarge();
         ::close(fd);
         return false;
     }
@@ -161,7 +185,7 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
         }
     } catch (const std::bad_alloc&) {
         bytes = std::string();
-        error = "There is not enough memory to read it.";
+        error = planner::kNoMemoryToRead;
         ::close(fd);
         return false;
     }

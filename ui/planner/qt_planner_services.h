@@ -19,6 +19,7 @@ public:
     std::optional<std::string> openFileDialog(const std::string& filter) override;
     std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) override;
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override;
+    std::FILE* openList(const std::string& path, std::string& error) override;
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override;
     std::optional<planner::FileChoice> exportFileDialog(const std::string& filter, const std::string& suggested) override;
     std::optional<std::uint32_t> chooseColour(std::uint32_t rgb) override;

@@ -103,6 +103,11 @@ bool QtReportOutput::writeFile(const std::string& path, const std::string& bytes
     return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
+bool QtReportOutput::writeDocument(const std::string& path, const std::string& bytes, std::string& error)
+{
+    return saveDocument(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+}
+
 std::optional<int> QtReportOutput::printDialog()
 {
     std::optional<int> copies;

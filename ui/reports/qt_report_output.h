@@ -30,7 +30,10 @@ public:
     // Made on first use, so start-up does not wait for the print system.
     QPrinter& printer();
 
+    // The classic windows' reports go to a device or a pipe as well (saveFile);
+    // the own windows' reports only to a plain file (saveDocument).
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override;
+    bool writeDocument(const std::string& path, const std::string& bytes, std::string& error) override;
     std::optional<int> printDialog() override;
     bool printDocument(const std::vector<PrintLine>& lines, std::string& error) override;
     bool endPrintJob(std::string& error) override;

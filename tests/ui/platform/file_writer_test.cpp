@@ -2,6 +2,8 @@
 // named pipe, a device, a file in a folder that may not be written, a disk
 // that fills up. The text report and the address range listing go through
 // the same writer and must behave alike, so every case runs with both.
+#include "plan/document.h"
+#include "planner/planner_form.h"
 #include "ui/classless/qt_csv_target.h"
 #include "ui/dar/qt_file_writer.h"
 #include "ui/planner/qt_planner_services.h"
@@ -356,8 +358,14 @@ TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
 }
 
 // Maskquill's own windows: the planner's plans and exports, the Classless
-// Calculator's CSV listing.
+// Calculator's CSV listing, and their text reports (the same printer and file
+// output as the classic reports, TextReport above).
 const Saver kOwnSavers[] = {
+    {"OwnWindowReport",
+     [](const std::string& path, const std::string& bytes, std::string& error) {
+         ui::QtReportOutput output;
+         return output.writeDocument(path, bytes, error);
+     }},
     {"PlanOrExport",
      [](const std::string& path, const std::string& bytes, std::string& error) {
          return ui::QtPlannerServices().writeFile(path, bytes, error);
@@ -478,6 +486,100 @@ TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
     };
     EXPECT_EXIT(std::_Exit(readLimited()), ::testing::ExitedWithCode(0), "");
 }
+
+// The window's Open and list import under a memory limit, each in a child with
+// the memory it holds and 150 MB more. What does not fit is named and the plan
+// open stays as it was; a list is read a line at a time, so a line larger than
+// memory allows is only a line left out.
+class LimitedPlanner : public ui::QtPlannerServices {
+public:
+    std::string file, said;
+    void message(const std::string& text, MsgIcon) override { said = text; }
+    std::optional<std::string> openFileDialog(const std::string&) override { return file; }
+};
+
+struct LimitedRead {
+    const char* name;
+    std::function<void(QFile&)> write;
+    bool asList;       // imported as a list of prefixes, else opened as a plan
+    const char* said;  // in what the window says, a regular expression
+    bool kept;         // the plan stays as it was, else the list's first line is placed
+};
+
+void PrintTo(const LimitedRead& r, std::ostream* os)
+{
+    *os << r.name;
+}
+
+void repeat(QFile& f, const std::string& piece, std::size_t times)
+{
+    std::string block;
+    for (std::size_t i = 0; i < 4096; ++i)
+        block += piece;
+    for (std::size_t i = 0; i < times / 4096; ++i)
+        ASSERT_EQ(f.write(block.data(), static_cast<qint64>(block.size())), static_cast<qint64>(block.size()));
+}
+
+const LimitedRead kLimitedReads[] = {
+    {"PlanWithAKeyLargerThanMemoryAllows",
+     [](QFile& f) {
+         f.write("{\"");
+         repeat(f, "k", 100u << 20);
+         f.write("\": 1}\n");
+     },
+     false, "could not be opened from .*There is not enough memory to read it\\.", true},
+    {"ListOfMoreItemsThanMemoryHolds", [](QFile& f) { repeat(f, "10.1.2.3\n", 4u << 20); }, true,
+     "could not be read\\..*There is not enough memory to read it\\.", true},
+    {"ListWithALineLargerThanMemoryAllows",
+     [](QFile& f) {
+         f.write("10.1.0.0/24, servers\n");
+         f.resize(400 << 20);
+     },
+     true, "line 2: the line is longer than 65536 bytes", false},
+};
+
+class PlannerUnderALimit : public ::testing::TestWithParam<LimitedRead> {
+};
+
+TEST_P(PlannerUnderALimit, WhatDoesNotFitIsNamedAndThePlanKept)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit does not apply under AddressSanitizer";
+#endif
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("large"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        GetParam().write(f);
+    }
+    const auto readLimited = [&file] {
+        LimitedPlanner sv;
+        sv.file = file.toStdString();
+        planner::PlannerForm form(sv);
+        if (!form.allocate(form.plan().root(), "web, 20\n"))
+            return 3;
+        const std::string before = plan::writeDocument(form.plan());
+        rlim_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
+        const rlimit as{limit, limit};
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &as) != 0)
+            return 4;
+        if (GetParam().asList)
+            form.importInUseFile();
+        else
+            form.openFile(sv.file);
+        std::fprintf(stderr, "%s", sv.said.c_str());
+        const std::string after = plan::writeDocument(form.plan());
+        return GetParam().kept ? (after == before ? 0 : 1)
+                               : (after.find("\"10.1.0.0/24\"") != std::string::npos ? 0 : 2);
+    };
+    EXPECT_EXIT(std::_Exit(readLimited()), ::testing::ExitedWithCode(0), GetParam().said);
+}
+
+INSTANTIATE_TEST_SUITE_P(OpenAndImport, PlannerUnderALimit, ::testing::ValuesIn(kLimitedReads),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace mq::test
