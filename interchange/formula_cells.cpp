@@ -33,7 +33,8 @@ std::vector<plan::FormulaCell> formulaCells(const plan::Plan& plan, Format forma
     for (const std::string& t : values.tags) tags += (tags.empty() ? "" : ",") + t;
     planWide = {{"tenant", values.tenant}, {"role", values.role}, {"vrf", values.vrf}, {"tags", tags}};
   } else {
-    planWide = {{"section", values.section}, {"domain", values.domain}, {"vrf", values.vrf}, {"customer", values.customer}};
+    planWide = {
+        {"section", values.section}, {"domain", values.domain}, {"vrf", values.vrf}, {"customer", values.customer}};
   }
   for (plan::FormulaCell& c : plan::formulaCells(plan, {}, planWide)) cells.push_back(std::move(c));
   return cells;

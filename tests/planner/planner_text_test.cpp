@@ -20,7 +20,8 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
     ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
     ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
     // A prefix's own IPAM values, as an IPAM's export gives them, go back in its row.
-    sv.files["/in/own.csv"] = "prefix,status,tenant,role,vrf\n10.0.3.0/24,active,=own,@role,-vrf\n10.0.4.0/24,active,t,r,v\n";
+    sv.files["/in/own.csv"] =
+        "prefix,status,tenant,role,vrf\n10.0.3.0/24,active,=own,@role,-vrf\n10.0.4.0/24,active,t,r,v\n";
     sv.fileNames.push_back("/in/own.csv");
     ASSERT_TRUE(form.importFormatFile(interchange::Format::Netbox, false));
     plan::IpamValues values;

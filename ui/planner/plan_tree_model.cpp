@@ -234,10 +234,11 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
         return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole: {
-        const QString text = QStringLiteral("%1 %2, %3")
-                                 .arg(QString::fromStdString(b.name), QString::fromStdString(planner::prefixText(b.prefix)),
-                                      b.children.empty() ? QString::fromUtf8(plan::blockStatus(b))
-                                                         : QStringLiteral("%1 parts").arg(b.children.size()));
+        const QString text =
+            QStringLiteral("%1 %2, %3")
+                .arg(QString::fromStdString(b.name), QString::fromStdString(planner::prefixText(b.prefix)),
+                     b.children.empty() ? QString::fromUtf8(plan::blockStatus(b))
+                                        : QStringLiteral("%1 parts").arg(b.children.size()));
         return role == Qt::ToolTipRole ? plainToolTip(text) : text;
     }
     case Qt::TextAlignmentRole:
