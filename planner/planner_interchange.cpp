@@ -184,11 +184,11 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     // What the reader refused and what cannot be placed, together in line order.
     std::vector<std::pair<std::size_t, std::string>> told;
     for (const auto& n : read.notices)
-        told.emplace_back(n.line, textio::escaped(interchange::describe(n), 240));
+        told.emplace_back(n.line, interchange::describe(n));
     const plan::ImportCheck check = plan::checkImport(checked, read.items);
     for (const auto& r : check.refused)
         told.emplace_back(r.line, (r.line ? "line " + std::to_string(r.line) + ": " : std::string()) +
-                                      prefixText(read.items[r.item].prefix) + ": " + textio::escaped(r.reason, 240) +
+                                      prefixText(read.items[r.item].prefix) + ": " + r.reason +
                                       "; not placed");
     std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
     for (auto& t : told)
@@ -249,8 +249,7 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
     }
     const interchange::WriteResult out = interchange::exportPlan(doc, format, interchange::valuesOf(doc));
     if (!out.error.empty()) {
-        sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" +
-                       textio::escaped(out.error, 400),
+        sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" + out.error,
                    MsgIcon::Exclamation);
         return false;
     }
@@ -262,7 +261,7 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
     }
     std::vector<std::string> notes;
     for (const auto& n : out.notices)
-        notes.push_back(textio::escaped(interchange::describe(n), 240));
+        notes.push_back(interchange::describe(n));
     // The IPAM needs the values as typed: the user is told of those a spreadsheet would run.
     for (const auto& c : interchange::formulaCells(doc, format, interchange::valuesOf(doc)))
         notes.push_back(plan::describe(doc, c));
@@ -274,7 +273,7 @@ bool PlannerForm::copyVscLink()
 {
     const interchange::WriteResult out = interchange::exportPlan(doc, Format::VscLink, interchange::valuesOf(doc));
     if (!out.error.empty()) {
-        sv.message("The plan has no visualsubnetcalc link.\n\n" + textio::escaped(out.error, 400),
+        sv.message("The plan has no visualsubnetcalc link.\n\n" + out.error,
                    MsgIcon::Exclamation);
         return false;
     }
@@ -282,7 +281,7 @@ bool PlannerForm::copyVscLink()
     if (!out.notices.empty()) {
         std::vector<std::string> notes;
         for (const auto& n : out.notices)
-            notes.push_back(textio::escaped(interchange::describe(n), 240));
+            notes.push_back(interchange::describe(n));
         sv.message("The link is on the clipboard." + listed(notes), MsgIcon::Information);
     }
     return true;

@@ -19,8 +19,14 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
     PlannerForm form{sv};
     ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
     ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
+    // A prefix's own IPAM values, as an IPAM's export gives them, go back in its row.
+    sv.files["/in/own.csv"] =
+        "prefix,status,tenant,role,vrf\n10.0.3.0/24,active,=own,@role,-vrf\n10.0.4.0/24,active,t,r,v\n";
+    sv.fileNames.push_back("/in/own.csv");
+    ASSERT_TRUE(form.importFormatFile(interchange::Format::Netbox, false));
     plan::IpamValues values;
     values.tenant = "=tenant";
+    values.section = "lab";
     ASSERT_TRUE(form.setIpamValues(values));
     struct Case {
         int type;
@@ -40,7 +46,14 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
           "\n10.0.1.0/24: a spreadsheet would read the note \"@SUM(A1)\"",
           "\n10.0.2.0/24: a spreadsheet would read the name \"+1 staff\"",
           "\n10.0.2.0/24: a spreadsheet would read the note \"-2, north\"",
+          "\n10.0.3.0/24: a spreadsheet would read the tenant \"=own\"",
+          "\n10.0.3.0/24: a spreadsheet would read the role \"@role\"",
+          "\n10.0.3.0/24: a spreadsheet would read the vrf \"-vrf\"",
           "\na spreadsheet would read the tenant \"=tenant\" as a formula"}},
+        {ExportPhpipam,
+         {"lab,10.0.1.0/24,24,=cmd|' /C calc'!A0,", "lab,10.0.3.0/24,24,,,,-vrf\r\n"},
+         {"\n10.0.1.0/24: a spreadsheet would read the name \"=cmd|' /C calc'!A0\"",
+          "\n10.0.3.0/24: a spreadsheet would read the vrf \"-vrf\""}},
     };
     for (const Case& c : cases) {
         sv.messages.clear();
@@ -84,6 +97,40 @@ TEST(PlannerText, VisualsubnetcalcFaultsAreQuotedEscapedOnce)
         for (const char* raw : {"\xC2\x9B", "\x7F", "\u202E", "\\\\"})
             EXPECT_EQ(m.find(raw), std::string::npos) << asLink << ": " << m;
         EXPECT_NE(m.find("[\"\\xc2\\x9b\\x7f\\u{202e}kkk"), std::string::npos) << m;  // the path, escaped once
+    }
+}
+
+TEST(PlannerText, ImportAndExportNoticesQuoteTheInputEscapedOnce)
+{
+    // The readers and writers escape what they quote: the window shows \x01, not \\x01.
+    struct Case {
+        bool import;
+        std::string file;  // the NetBox file imported, or the list the exported plan holds
+        std::string told;
+    };
+    const Case cases[] = {
+        {true, "prefix,status\n10.0.1.0/24,\x01up\n", "10.0.1.0/24: status \"\\x01up\" is not container"},
+        {false, "10.0.1.0/24,a;\\b\n", "phpIPAM refuses a description holding ; ' or \" (\"a;\\\\b\")"},
+    };
+    for (const Case& c : cases) {
+        test::FakePlannerServices sv;
+        PlannerForm form{sv};
+        ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+        if (c.import) {
+            sv.files["/in/n.csv"] = c.file;
+            sv.fileNames.push_back("/in/n.csv");
+            sv.messages.clear();
+            ASSERT_TRUE(form.importFormatFile(interchange::Format::Netbox, false));
+        } else {
+            ASSERT_TRUE(form.importInUse(c.file, "the pasted list"));
+            plan::IpamValues values;
+            values.section = "lab";
+            ASSERT_TRUE(form.setIpamValues(values));
+            sv.messages.clear();
+            ASSERT_TRUE(form.exportTo("/out/p.csv", ExportPhpipam));
+        }
+        ASSERT_EQ(sv.messages.size(), 1u) << c.told;
+        EXPECT_NE(sv.messages[0].find(c.told), std::string::npos) << sv.messages[0];
     }
 }
 

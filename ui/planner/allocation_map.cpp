@@ -2,6 +2,7 @@
 
 #include "plan/allocations.h"
 #include "planner/planner_form.h"
+#include "ui/planner/elided_label.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -349,11 +350,12 @@ bool AllocationMap::event(QEvent* event)
             QToolTip::hideText();
         } else {
             const plan::Block& b = doc->block(id);
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("%1\n%2, %3")
-                                   .arg(blockLabel(b), QString::fromStdString(planner::prefixText(b.prefix)),
-                                        QString::fromUtf8(plan::blockStatus(b))),
-                               this);
+            QToolTip::showText(
+                help->globalPos(),
+                plainToolTip(QStringLiteral("%1\n%2, %3")
+                                 .arg(blockLabel(b), QString::fromStdString(planner::prefixText(b.prefix)),
+                                      QString::fromUtf8(plan::blockStatus(b)))),
+                this);
         }
         return true;
     }

@@ -1,6 +1,7 @@
 #include "ui/planner/allocation_table_model.h"
 
 #include "planner/map_index.h"
+#include "ui/planner/elided_label.h"
 
 #include <algorithm>
 
@@ -142,8 +143,8 @@ QVariant AllocationTableModel::data(const QModelIndex& index, int role) const
     const planner::AllocationRow& r = row(index.row());
     const auto c = static_cast<std::size_t>(index.column());
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: return QString::fromStdString(r.cells[c]);
+    case Qt::DisplayRole: return QString::fromStdString(r.cells[c]);
+    case Qt::ToolTipRole: return plainToolTip(QString::fromStdString(r.cells[c]));
     case SortKeyRole: return QString::fromStdString(r.keys[c]);
     case Qt::TextAlignmentRole:
         return planner::allocationColumnIsNumber(index.column()) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)

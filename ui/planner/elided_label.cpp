@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QStyle>
+#include <QTextDocument>
 
 namespace mq::ui {
 
@@ -14,7 +15,12 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
 void ElidedLabel::setText(const QString& text)
 {
     QLabel::setText(text);
-    setToolTip(text);
+    setToolTip(plainToolTip(text));
+}
+
+QString plainToolTip(const QString& text)
+{
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
 }
 
 QSize ElidedLabel::minimumSizeHint() const

@@ -18,4 +18,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// A tool tip that shows the text as it is: Qt reads a tool tip that looks like markup as
+// rich text, and a block named "<b>lab</b>" or "<img src=...>" would be obeyed, not shown.
+QString plainToolTip(const QString& text);
+
 }  // namespace mq::ui

@@ -3,6 +3,7 @@
 #include "plan/allocations.h"
 
 #include "ui/planner/allocation_map.h"
+#include "ui/planner/elided_label.h"
 
 #include <QColor>
 #include <QFont>
@@ -232,11 +233,14 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole:
-        return QStringLiteral("%1 %2, %3")
-            .arg(QString::fromStdString(b.name), QString::fromStdString(planner::prefixText(b.prefix)),
-                 b.children.empty() ? QString::fromUtf8(plan::blockStatus(b))
-                                    : QStringLiteral("%1 parts").arg(b.children.size()));
+    case Qt::AccessibleDescriptionRole: {
+        const QString text =
+            QStringLiteral("%1 %2, %3")
+                .arg(QString::fromStdString(b.name), QString::fromStdString(planner::prefixText(b.prefix)),
+                     b.children.empty() ? QString::fromUtf8(plan::blockStatus(b))
+                                        : QStringLiteral("%1 parts").arg(b.children.size()));
+        return role == Qt::ToolTipRole ? plainToolTip(text) : text;
+    }
     case Qt::TextAlignmentRole:
         return index.column() == planner::ColHosts || index.column() == planner::ColSpare
                    ? QVariant(Qt::AlignRight | Qt::AlignVCenter)

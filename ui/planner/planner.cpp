@@ -187,10 +187,13 @@ void Planner::refresh()
         links30->setChecked(p.settings().links30);
         nibble->setChecked(p.settings().nibble);
     }
-    undoButton->setToolTip(model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
-                                            : QStringLiteral("Nothing to undo"));
-    redoButton->setToolTip(model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
-                                            : QStringLiteral("Nothing to redo"));
+    // What is undone may name a block: its name is shown as typed.
+    undoButton->setToolTip(plainToolTip(
+        model->canUndo() ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(QString::fromStdString(model->undoText()))
+                         : QStringLiteral("Nothing to undo")));
+    redoButton->setToolTip(plainToolTip(
+        model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
+                         : QStringLiteral("Nothing to redo")));
     splitButton->setEnabled(!running && b.children.empty() && !b.assigned);
     joinButton->setEnabled(!running && (!b.children.empty() || b.parent != plan::kNoBlock));
     undoButton->setEnabled(!running && model->canUndo());
@@ -475,8 +478,10 @@ void Planner::fillRecentMenu()
     const std::vector<std::string> list = model->recentPlans();
     for (std::size_t i = 0; i < list.size(); ++i) {
         const QString file = QString::fromStdString(list[i]);
-        QAction* a = recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
-        a->setToolTip(file);
+        // A '&' of the file name is shown, not taken for the entry's mnemonic.
+        QAction* a = recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            QFileInfo(file).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        a->setToolTip(plainToolTip(file));
         a->setObjectName(QStringLiteral("recent%1").arg(i));
         connect(a, &QAction::triggered, this, [this, i] {
             if (running)

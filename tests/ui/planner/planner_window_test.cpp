@@ -36,6 +36,8 @@
 #include <QTemporaryDir>
 #include <QAbstractItemModelTester>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QToolBar>
 #include <QTableView>
 #include <QHeaderView>
@@ -626,6 +628,59 @@ TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
             EXPECT_EQ(w->currentBlock(), s.block) << what;
             w->contextMenu()->hide();
         }
+}
+
+// A name or file name that looks like markup is shown as typed wherever the window shows
+// it, never obeyed: labels are plain text, tool tips come escaped, and a '&' is no mnemonic.
+TEST_F(PlannerWindow, NamesThatLookLikeMarkupAreShownAsTyped)
+{
+    const QString name = QStringLiteral("<b>R&amp;D</b> & co");
+    sv.prompts.push_back("10.8.0.0/22");
+    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    ASSERT_TRUE(w->form().allocate(root(), name.toStdString() + ", 200\n"));
+    const BlockId placed = w->form().allocatedBlocks().at(0);
+    ASSERT_TRUE(w->form().rename(root(), name.toStdString()));
+    const QString file = QStringLiteral("<i>R&amp;D<i> & co");
+    sv.fileNames.push_back(path(file.toUtf8().constData()).toStdString());
+    QTest::keyClick(w->tree(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    w->selectBlock(placed);
+    w->refresh();
+    // What a tool tip shows: Qt renders one that looks like markup as rich text.
+    auto shown = [](const QString& tip) {
+        if (!Qt::mightBeRichText(tip))
+            return tip;
+        QTextDocument d;
+        d.setHtml(tip);
+        return d.toPlainText();
+    };
+    const QModelIndex row = w->allocationsTable()->model()->index(0, planner::AName);
+    QHelpEvent help(QEvent::ToolTip, w->map()->pointOf(placed), w->map()->mapToGlobal(w->map()->pointOf(placed)));
+    QApplication::sendEvent(w->map(), &help);
+    const QString mapTip = QToolTip::text();
+    QToolTip::hideText();
+    emit w->recentMenu()->aboutToShow();
+    ASSERT_FALSE(w->recentMenu()->actions().isEmpty());
+    QAction* recent = w->recentMenu()->actions().at(0);
+    struct Shown {
+        const char* where;
+        QString text;
+        QString holds;
+    } const cases[] = {
+        {"status line", w->findChild<QLabel*>("plannerStatus")->toolTip(), name},
+        {"allocation target", w->findChild<QLabel*>("allocateTarget")->toolTip(), name},
+        {"tree", w->tree()->currentIndex().data(Qt::ToolTipRole).toString(), name},
+        {"table", row.data(Qt::ToolTipRole).toString(), name},
+        {"map", mapTip, name},
+        {"recent plan", recent->toolTip(), file},
+    };
+    for (const Shown& c : cases)
+        EXPECT_TRUE(shown(c.text).contains(c.holds)) << c.where << ": " << c.text.toStdString();
+    for (const char* label : {"plannerStatus", "allocateTarget"}) {
+        EXPECT_EQ(w->findChild<QLabel*>(label)->textFormat(), Qt::PlainText) << label;
+        EXPECT_TRUE(w->findChild<QLabel*>(label)->text().contains(name)) << label;
+    }
+    // The menu shows the entry without its mnemonic: the file name whole, '&' and all.
+    EXPECT_EQ(recent->iconText(), QStringLiteral("1 ") + file + QStringLiteral(".mqplan"));
 }
 
 // A screen reader's Toggle action (toggle(), no click) changes the setting;
