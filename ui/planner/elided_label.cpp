@@ -20,7 +20,7 @@ void ElidedLabel::setText(const QString& text)
 
 QString plainToolTip(const QString& text)
 {
-    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 
 QSize ElidedLabel::minimumSizeHint() const
