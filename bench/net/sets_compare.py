@@ -11,7 +11,9 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import peers  # noqa: E402
 
 build = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
@@ -20,31 +22,12 @@ work = tempfile.mkdtemp()
 
 
 def install_tools():
-    missing = [p for p, probe in (("iprange", "/usr/bin/iprange"), ("grepcidr", "/usr/bin/grepcidr"),
-                                  ("python3-netaddr", "/usr/lib/python3/dist-packages/netaddr"))
-               if not os.path.exists(probe)]
-    if not missing:
-        return
-    sudo = [] if os.geteuid() == 0 else ["sudo"]
-    env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
-    subprocess.run(sudo + ["apt-get", "update", "-qq"], check=True, env=env)
-    subprocess.run(sudo + ["apt-get", "install", "-y", "-qq", "--no-install-recommends"] + missing, check=True, env=env)
+    peers.install([("iprange", "/usr/bin/iprange"), ("grepcidr", "/usr/bin/grepcidr"),
+                   ("python3-netaddr", "/usr/lib/python3/dist-packages/netaddr")])
 
 
 def measure(argv, out=os.devnull, times=runs, ok=(0,)):
-    wall = cpu = float("inf")
-    for _ in range(times):
-        start = time.perf_counter()
-        pid = os.fork()
-        if pid == 0:
-            os.dup2(os.open(out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 1)
-            os.execvp(argv[0], argv)
-        _, status, usage = os.wait4(pid, 0)
-        wall = min(wall, time.perf_counter() - start)
-        cpu = min(cpu, usage.ru_utime + usage.ru_stime)
-        if os.waitstatus_to_exitcode(status) not in ok:
-            sys.exit(f"{' '.join(argv)} failed")
-    return wall, cpu
+    return peers.measure(argv, times, out, ok)
 
 
 def table(title, rows, base):
