@@ -20,9 +20,13 @@ std::vector<FormulaCell> formulaCells(const Plan& plan, const std::vector<BlockI
 }
 
 std::string describe(const Plan& plan, const FormulaCell& cell) {
-  std::string where = cell.block == kNoBlock ? std::string() : net::formatNetwork(plan.block(cell.block).prefix) + ": ";
-  return where + "a spreadsheet would read the " + cell.field + " \"" + textio::escaped(cell.value, 60) +
-         "\" as a formula; written as it is";
+  return formulaWarning(cell.block == kNoBlock ? std::string() : net::formatNetwork(plan.block(cell.block).prefix),
+                        cell.field, cell.value);
+}
+
+std::string formulaWarning(const std::string& where, const std::string& field, const std::string& value) {
+  return (where.empty() ? std::string() : where + ": ") + "a spreadsheet would read the " + field + " \"" +
+         textio::escaped(value, 60) + "\" as a formula; written as it is";
 }
 
 std::string leavesCsv(const Plan& plan) {

@@ -37,5 +37,7 @@ std::vector<FormulaCell> formulaCells(const Plan& plan, const std::vector<BlockI
                                       const std::vector<std::pair<std::string, std::string>>& planWide = {});
 // "10.0.0.0/24: a spreadsheet would read the name \"=1+2\" as a formula; written as it is"
 std::string describe(const Plan& plan, const FormulaCell& cell);
+// The same for a value that is not in a plan; `where` ("10.0.0.0/24") may be empty.
+std::string formulaWarning(const std::string& where, const std::string& field, const std::string& value);
 
 }  // namespace mq::plan

@@ -9,6 +9,7 @@
 #include "net/parse.h"
 #include "plan/allocate.h"
 #include "plan/csv.h"
+#include "textio/csv_cell.h"
 #include "plan/json.h"
 #include "plan/segments.h"
 #include "textio/escape.h"
@@ -236,6 +237,12 @@ int runAllocate(const Invocation& call) {
     dual ? writeDualCsv(call.out, placements, a.has("--header")) : writeCsv(call.out, placements, a.has("--header"));
   else
     dual ? writeDualText(call.out, placements) : writeText(call.out, placements);
+  if (csv) {  // scripts read the names as typed; a person opening the file is warned
+    for (const auto& p : placements)
+      if (textio::readsAsFormula(p.name))
+        call.faults.say(call.command.name,
+                        plan::formulaWarning(p.prefix ? net::formatNetwork(*p.prefix) : std::string(), "name", p.name));
+  }
   if (call.faults.refusedItems()) return kExitBadInput;  // outranks a segment that did not fit
   const bool allPlaced = std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.placed(); });
   return allPlaced ? kExitOk : kExitNotFound;
@@ -272,7 +279,9 @@ const Command kPlanAllocateCommand{
     "      --json          the placements as one JSON object\n"
     "      --csv           name,prefix,first,last,broadcast,hosts,spare,reason (LF line ends);\n"
     "                      dual-stack: name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,\n"
-    "                      ipv6_last,hosts,needed,spare,ipv6_spare,reason\n"
+    "                      ipv6_last,hosts,needed,spare,ipv6_spare,reason; a name that a\n"
+    "                      spreadsheet would read as a formula is kept as typed and named\n"
+    "                      on standard error\n"
     "      --header        with --csv, a first line naming the columns\n",
     {{{"--json"}, {"--csv"}, {"--header"}, {"--links-30"}, {"--nibble"}, {"--cloud", true}}},
     runAllocate,

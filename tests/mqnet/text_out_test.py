@@ -95,6 +95,11 @@ class Spreadsheets(unittest.TestCase):
             self.assertEqual(told, ["mqnet: %s: %sa spreadsheet would read the %s \"%s\" as a formula; written as it is"
                                     % (" ".join(args[:2]), block + ": " if block else "", field, value)
                                     for block, field, value in named], args)
+        status, out, err = run("plan", "allocate", "--csv", "10.0.0.0/24", put("segs.txt", "=evil, 10\nplain, 10\n"))
+        self.assertEqual((status, out.split(",")[0]), (0, "=evil"), err)
+        self.assertEqual([line for line in err.splitlines() if "spreadsheet" in line],
+                         ['mqnet: plan allocate: 10.0.0.0/28: a spreadsheet would read the name "=evil" as a formula;'
+                          ' written as it is'])
 
 
 if __name__ == "__main__":
