@@ -116,7 +116,6 @@ TEST(NetboxCsv, WritesTagsAsSlugsAndVlansWithTheirGroup) {
       {"!!", "is not a slug (letters, digits, - and _), and has nothing to make one of"},
   };
   for (const auto& [tag, why] : tags) {
-    EXPECT_EQ(plan::checkSlug(tag), why) << tag;
     PlanValues v = campusValues();
     v.tags = {"planned", tag};
     const WriteResult r = writeNetboxCsv(campus(), v);

@@ -13,11 +13,17 @@ namespace {
 constexpr const char* kNames = "10.0.1.0/24,=cmd|' /C calc'!A0,@SUM(A1)\n"
                                "10.0.2.0/24,+1 staff,\"-2, north\"\n";
 
-TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
-{
+// A window's form with a new plan of 10.0.0.0/16 open.
+struct NewPlan {
     test::FakePlannerServices sv;
     PlannerForm form{sv};
-    ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+    NewPlan() { EXPECT_TRUE(form.newPlan("10.0.0.0/16")); }
+};
+
+TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
+{
+    NewPlan p;
+    auto& [sv, form] = p;
     ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
     // A prefix's own IPAM values, as an IPAM's export gives them, go back in its row.
     sv.files["/in/own.csv"] =
@@ -33,13 +39,11 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
         std::vector<std::string> lines;  // each found in the file
         std::vector<std::string> told;  // each found in the message after the export
     };
+    const std::vector<std::string> marked{"'=cmd|' /C calc'!A0,assigned,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,",
+                                          ",\"'-2, north\"\r\n"};
     const Case cases[] = {
-        {ExportAllocations,
-         {"'=cmd|' /C calc'!A0,assigned,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
-         {}},
-        {ExportLeaves,
-         {"'=cmd|' /C calc'!A0,assigned,,10.0.1.0/24,", ",'@SUM(A1)\r\n", "'+1 staff,", ",\"'-2, north\"\r\n"},
-         {}},
+        {ExportAllocations, marked, {}},
+        {ExportLeaves, marked, {}},
         {ExportNetbox,
          {"10.0.1.0/24,active,=cmd|' /C calc'!A0,,=tenant,", ",@SUM(A1),", "10.0.2.0/24,active,+1 staff,"},
          {"\n10.0.1.0/24: a spreadsheet would read the name \"=cmd|' /C calc'!A0\" as a formula; written as it is",
@@ -79,9 +83,8 @@ TEST(PlannerText, VisualsubnetcalcFaultsAreQuotedEscapedOnce)
                              interchange::lz::compressToEncodedURIComponent(interchange::lz::utf8ToUtf16(
                                  "{\"v\":\"2\",\"b\":\"10.0.0.0/16\",\"s\":{\"0g\":{\"" + key + "\":{}}}}"));
     for (const bool asLink : {false, true}) {
-        test::FakePlannerServices sv;
-        PlannerForm form{sv};
-        ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+        NewPlan p;
+        auto& [sv, form] = p;
         sv.messages.clear();
         if (asLink) {
             sv.pastes.push_back(link);
@@ -113,9 +116,8 @@ TEST(PlannerText, ImportAndExportNoticesQuoteTheInputEscapedOnce)
         {false, "10.0.1.0/24,a;\\b\n", "phpIPAM refuses a description holding ; ' or \" (\"a;\\\\b\")"},
     };
     for (const Case& c : cases) {
-        test::FakePlannerServices sv;
-        PlannerForm form{sv};
-        ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+        NewPlan p;
+        auto& [sv, form] = p;
         if (c.import) {
             sv.files["/in/n.csv"] = c.file;
             sv.fileNames.push_back("/in/n.csv");

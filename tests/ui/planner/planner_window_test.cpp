@@ -121,6 +121,11 @@ protected:
     BlockId child(BlockId id, std::size_t i) const { return plan().block(id).children.at(i); }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(w->tree(), Qt::Key(k), m); }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void newPlan(const char* roots)
+    {
+        sv.prompts.push_back(roots);
+        QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    }
     void waitForAllocation()
     {
         for (int i = 0; i < 6000 && w->allocationRunning(); ++i)
@@ -549,9 +554,8 @@ TEST_F(PlannerWindow, BlocksThatGetPartsAgainOpenAsShown)
     EXPECT_TRUE(partShown(root()));
 
     // An import undone, then Allocate: the tree opens down to the first block placed.
-    sv.prompts.push_back("10.0.0.0/16");
     sv.answers.push_back(planner::Answer::No);
-    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    newPlan("10.0.0.0/16");
     sv.pastes.push_back("10.0.0.0/24\n");
     w->importMenu()->findChild<QAction*>("actionPasteInUse")->trigger();
     ASSERT_FALSE(plan().block(root()).children.empty());
@@ -593,8 +597,7 @@ TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
 // block menu on the tree, the table and the map, for the block chosen there.
 TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
 {
-    sv.prompts.push_back("10.8.0.0/22");
-    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    newPlan("10.8.0.0/22");
     ASSERT_TRUE(w->form().allocate(root(), "big, 200\nsmall, 5\nmid, 50\n"));
     w->refresh();
     const std::vector<BlockId> placed = w->form().allocatedBlocks();
@@ -635,8 +638,7 @@ TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
 TEST_F(PlannerWindow, NamesThatLookLikeMarkupAreShownAsTyped)
 {
     const QString name = QStringLiteral("<b>R&amp;D</b> & co");
-    sv.prompts.push_back("10.8.0.0/22");
-    QTest::mouseClick(w->findChild<QPushButton*>("newPlan"), Qt::LeftButton);
+    newPlan("10.8.0.0/22");
     ASSERT_TRUE(w->form().allocate(root(), name.toStdString() + ", 200\n"));
     const BlockId placed = w->form().allocatedBlocks().at(0);
     ASSERT_TRUE(w->form().rename(root(), name.toStdString()));

@@ -462,8 +462,18 @@ TEST_P(OwnWindowFile, WhatIsNotAPlainFileIsRefusedWithWhatItIs)
 INSTANTIATE_TEST_SUITE_P(OwnSavers, OwnWindowFile, ::testing::ValuesIn(kOwnSavers),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Limits this process to the memory it holds and 150 MB more.
+bool limitMemory()
+{
+    rlim_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
+    const rlimit as{limit, limit};
+    return pages != 0 && ::setrlimit(RLIMIT_AS, &as) == 0;
+}
+
 // A plan or an import larger than memory allows is named in the message, not a
-// crash of the whole program. The child keeps what it holds and 150 MB more.
+// crash of the whole program.
 TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -474,23 +484,17 @@ TEST(PlannerRead, FileLargerThanMemoryAllowsIsNamed)
     QFile sparse(file);
     ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(400 << 20));
     const auto readLimited = [&file] {
-        rlim_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
-        const rlimit as{limit, limit};
         std::string bytes, error;
-        if (pages == 0 || ::setrlimit(RLIMIT_AS, &as) != 0 ||
-            ui::QtPlannerServices().readFile(file.toStdString(), bytes, error))
+        if (!limitMemory() || ui::QtPlannerServices().readFile(file.toStdString(), bytes, error))
             return 1;
         return error == "There is not enough memory to read it." ? 0 : 2;
     };
     EXPECT_EXIT(std::_Exit(readLimited()), ::testing::ExitedWithCode(0), "");
 }
 
-// The window's Open and list import under a memory limit, each in a child with
-// the memory it holds and 150 MB more. What does not fit is named and the plan
-// open stays as it was; a list is read a line at a time, so a line larger than
-// memory allows is only a line left out.
+// The window's Open and list import under a memory limit, each in a child.
+// What does not fit is named and the plan open stays as it was; a list is read
+// a line at a time, so a line larger than memory allows is only a line left out.
 class LimitedPlanner : public ui::QtPlannerServices {
 public:
     std::string file, said;
@@ -560,11 +564,7 @@ TEST_P(PlannerUnderALimit, WhatDoesNotFitIsNamedAndThePlanKept)
         if (!form.allocate(form.plan().root(), "web, 20\n"))
             return 3;
         const std::string before = plan::writeDocument(form.plan());
-        rlim_t pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (150u << 20);
-        const rlimit as{limit, limit};
-        if (pages == 0 || ::setrlimit(RLIMIT_AS, &as) != 0)
+        if (!limitMemory())
             return 4;
         if (GetParam().asList)
             form.importInUseFile();
