@@ -10,7 +10,9 @@ import random
 import shutil
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import peers  # noqa: E402
 
 build = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
@@ -20,23 +22,7 @@ work = tempfile.mkdtemp()
 
 
 def measure(argv, out=os.devnull, stdin=None, times=runs, err=None, status_ok=0):
-    wall = cpu = float("inf")
-    for _ in range(times):
-        start = time.perf_counter()
-        pid = os.fork()
-        if pid == 0:
-            os.dup2(os.open(out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 1)
-            if stdin:
-                os.dup2(os.open(stdin, os.O_RDONLY), 0)
-            if err:
-                os.dup2(os.open(err, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 2)
-            os.execvp(argv[0], argv)
-        _, status, usage = os.wait4(pid, 0)
-        wall = min(wall, time.perf_counter() - start)
-        cpu = min(cpu, usage.ru_utime + usage.ru_stime)
-        if os.waitstatus_to_exitcode(status) != status_ok:
-            sys.exit(f"{' '.join(argv)} failed")
-    return wall, cpu
+    return peers.measure(argv, times, out, (status_ok,), stdin, err)
 
 
 def table(title, rows, base):

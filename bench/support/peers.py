@@ -17,15 +17,20 @@ def install(packages):
     subprocess.run(sudo + ["apt-get", "install", "-y", "-qq", "--no-install-recommends"] + missing, check=True, env=env)
 
 
-def measure(argv, times, out=os.devnull, ok=(0,)):
+def measure(argv, times, out=os.devnull, ok=(0,), stdin=None, err=None):
     """The best wall-clock and the best processor time (user + system) of `times` runs, since
-    the machine may be shared; standard output goes to `out`."""
+    the machine may be shared; standard output goes to `out`, standard error to `err` when
+    given, and `stdin` is read when given."""
     wall = cpu = float("inf")
     for _ in range(times):
         start = time.perf_counter()
         pid = os.fork()
         if pid == 0:
             os.dup2(os.open(out, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 1)
+            if stdin:
+                os.dup2(os.open(stdin, os.O_RDONLY), 0)
+            if err:
+                os.dup2(os.open(err, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644), 2)
             os.execvp(argv[0], argv)
         _, status, usage = os.wait4(pid, 0)
         wall = min(wall, time.perf_counter() - start)
