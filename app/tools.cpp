@@ -1,7 +1,7 @@
 #include "app/tools.h"
 #include "ui/Form10/form10.h"
-#include "ui/dar/dar.h"
 #include "ui/bindec/bindec.h"
+#include "ui/dar/dar.h"
 #include "ui/macconv/macconv.h"
 
 #include "ui/classless/classless_window.h"

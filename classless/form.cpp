@@ -14,17 +14,33 @@ using net::u128;
 namespace {
 
 const Field kFields[kFieldCount] = {
-    {"Address", "Address", {}}, {"Expanded", "Expanded", {}}, {"PrefixLength", "Prefix", {}},
-    {"Network", "Network", {}}, {"Netmask", "Netmask", {}}, {"Wildcard", "Wildcard", {}},
-    {"Broadcast", "Broadcast", {}}, {"First", "First usable", {}}, {"Last", "Last usable", {}},
-    {"Addresses", "Addresses", {}}, {"Usable", "Usable hosts", {}}, {"Class", "Class", {}},
-    {"ReversePointer", "Reverse pointer", {}}, {"ReverseZones", "Reverse zones", {}},
-    {"Embedded", "Embedded IPv4", {}}, {"Global", "Globally reachable", {}},
-    {"AddressHex", "Address in hex", {}}, {"MaskHex", "Mask in hex", {}}, {"Range", "Range", {}},
-    {"RangeAddresses", "Addresses in range", {}}, {"RangePrefixes", "Range as prefixes", {}},
+    {"Address", "Address", {}},
+    {"Expanded", "Expanded", {}},
+    {"PrefixLength", "Prefix", {}},
+    {"Network", "Network", {}},
+    {"Netmask", "Netmask", {}},
+    {"Wildcard", "Wildcard", {}},
+    {"Broadcast", "Broadcast", {}},
+    {"First", "First usable", {}},
+    {"Last", "Last usable", {}},
+    {"Addresses", "Addresses", {}},
+    {"Usable", "Usable hosts", {}},
+    {"Class", "Class", {}},
+    {"ReversePointer", "Reverse pointer", {}},
+    {"ReverseZones", "Reverse zones", {}},
+    {"Embedded", "Embedded IPv4", {}},
+    {"Global", "Globally reachable", {}},
+    {"AddressHex", "Address in hex", {}},
+    {"MaskHex", "Mask in hex", {}},
+    {"Range", "Range", {}},
+    {"RangeAddresses", "Addresses in range", {}},
+    {"RangePrefixes", "Range as prefixes", {}},
 };
 
-Address sameFamily(const Address& like, u128 v) { return Address{v, like.family}; }
+Address sameFamily(const Address& like, u128 v)
+{
+    return Address{v, like.family};
+}
 
 }  // namespace
 
@@ -190,8 +206,8 @@ void ClasslessForm::show(const net::Input& in, int length)
     if (range_) {
         set(FieldId::Range, net::format(range_->first) + " - " + net::format(range_->last));
         const u128 span = range_->last.value - range_->first.value;
-        set(FieldId::RangeAddresses, span + 1 == 0 ? net::toDecimal(net::Count::powerOfTwo(128))
-                                                   : net::toDecimal(span + 1));
+        set(FieldId::RangeAddresses,
+            span + 1 == 0 ? net::toDecimal(net::Count::powerOfTwo(128)) : net::toDecimal(span + 1));
         std::string list;
         for (const net::Prefix& p : net::rangeToPrefixes(*range_))
             list += (list.empty() ? "" : ", ") + net::formatNetwork(p);

@@ -13,14 +13,32 @@ namespace mq::classless {
 
 // Every result the window shows in a labelled field, in display order.
 enum class FieldId {
-    Address, Expanded, PrefixLength, Network, Netmask, Wildcard, Broadcast, First, Last,
-    Addresses, Usable, Class, ReversePointer, ReverseZones, Embedded, Global, AddressHex, MaskHex,
-    Range, RangeAddresses, RangePrefixes,
+    Address,
+    Expanded,
+    PrefixLength,
+    Network,
+    Netmask,
+    Wildcard,
+    Broadcast,
+    First,
+    Last,
+    Addresses,
+    Usable,
+    Class,
+    ReversePointer,
+    ReverseZones,
+    Embedded,
+    Global,
+    AddressHex,
+    MaskHex,
+    Range,
+    RangeAddresses,
+    RangePrefixes,
 };
 inline constexpr int kFieldCount = static_cast<int>(FieldId::RangePrefixes) + 1;
 
 struct Field {
-    const char* name;   // the widget's object name
+    const char* name;  // the widget's object name
     const char* label;  // shown before the value, and its accessible name
     std::string value;
     bool shown = false;
@@ -34,18 +52,17 @@ struct BitRun {
 };
 using BitLine = std::vector<BitRun>;
 
-inline constexpr const char* kEmptyNotice =
-    "Type an IPv4 or IPv6 address, a prefix or a range: its facts show here.";
+inline constexpr const char* kEmptyNotice = "Type an IPv4 or IPv6 address, a prefix or a range: its facts show here.";
 
 class ClasslessForm {
 public:
     ClasslessForm();
 
     // ---- controls
-    std::string input;           // the box the user types into
-    std::string error;           // why input does not read yet; "" when it does
-    std::string notice;          // why no results are shown, or whose results still are
-    int prefixMaximum = 32;      // spin box and slider: 0..prefixMaximum
+    std::string input;  // the box the user types into
+    std::string error;  // why input does not read yet; "" when it does
+    std::string notice;  // why no results are shown, or whose results still are
+    int prefixMaximum = 32;  // spin box and slider: 0..prefixMaximum
     int prefix = 0;
     std::vector<std::string> maskList;  // one row per length, 0..prefixMaximum
     int maskIndex = -1;
@@ -78,8 +95,8 @@ private:
 
     std::optional<net::PrefixFacts> facts_;
     std::optional<net::Range> range_;  // when the text was a range
-    std::string addressText_;          // the address as the box shows it, zone included
-    std::string shownText_;            // the text the results are of, fit to quote
+    std::string addressText_;  // the address as the box shows it, zone included
+    std::string shownText_;  // the text the results are of, fit to quote
 };
 
 // The length a bare address takes: its class's mask for IPv4 (the address

@@ -35,8 +35,7 @@ void combine(ListOperation op, const std::vector<net::Range>& a, const std::vect
     result.visitPrefixes(out);
 }
 
-void overlaps(const std::vector<net::Range>& a, const std::vector<net::Range>* b, CancelFlag cancel,
-              const PairFn& out)
+void overlaps(const std::vector<net::Range>& a, const std::vector<net::Range>* b, CancelFlag cancel, const PairFn& out)
 {
     const auto each = [&out](const net::OverlapPair& p) { out(p.a, p.b, net::relationName(p.relation)); };
     if (b)

@@ -23,8 +23,7 @@ void combine(ListOperation op, const std::vector<net::Range>& a, const std::vect
 // Each pair of items sharing addresses (within a when b is null, else between a and b),
 // ordered by the first item, then the second; relation: "equal", "contains", "inside", "overlaps".
 using PairFn = std::function<void(std::size_t ia, std::size_t ib, std::string_view relation)>;
-void overlaps(const std::vector<net::Range>& a, const std::vector<net::Range>* b, CancelFlag cancel,
-              const PairFn& out);
+void overlaps(const std::vector<net::Range>& a, const std::vector<net::Range>* b, CancelFlag cancel, const PairFn& out);
 
 // The prefixes of block that no item of used covers.
 void freeSpace(const net::Prefix& block, const std::vector<net::Range>& used, CancelFlag cancel, const PrefixFn& out);

@@ -53,8 +53,8 @@ bool SubnetListing::split()
     const int bits = parent_->address.bits();
     const auto n = net::parseDecimal(t);
     if (!n || *n < static_cast<u128>(parent_->length) || *n > static_cast<u128>(bits)) {
-        message = "Split into /N: N must be a whole number from " + std::to_string(parent_->length) +
-                  " to " + std::to_string(bits) + " (\"" + splitText + "\" is not).";
+        message = "Split into /N: N must be a whole number from " + std::to_string(parent_->length) + " to " +
+                  std::to_string(bits) + " (\"" + splitText + "\" is not).";
         return false;
     }
     newLength_ = static_cast<int>(*n);
@@ -81,9 +81,15 @@ u128 SubnetListing::lastTop() const
     return last + 1 > v && last + 1 != 0 ? last + 1 - v : (last + 1 == 0 ? last - v + 1 : 0);
 }
 
-void SubnetListing::scrollTo(u128 top) { top_ = std::min(top, lastTop()); }
+void SubnetListing::scrollTo(u128 top)
+{
+    top_ = std::min(top, lastTop());
+}
 
-void SubnetListing::scrollBy(long long rows) { top_ = offsetClamped(top_, rows, lastTop()); }
+void SubnetListing::scrollBy(long long rows)
+{
+    top_ = offsetClamped(top_, rows, lastTop());
+}
 
 int SubnetListing::scrollMaximum() const
 {
@@ -158,9 +164,8 @@ bool SubnetListing::jump(const std::string& text)
     std::string t = text;
     t.erase(0, t.find_first_not_of(" \t"));
     t.erase(t.find_last_not_of(" \t") + 1);
-    const bool digits = !t.empty() && std::all_of(t.begin(), t.end(), [](unsigned char c) {
-        return std::isdigit(c) != 0;
-    });
+    const bool digits =
+        !t.empty() && std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
     std::optional<u128> row;
     if (digits) {
         row = net::parseDecimal(t);

@@ -15,8 +15,7 @@ namespace mq::classless {
 using net::u128;
 
 inline constexpr int kListingColumns = 5;
-inline constexpr const char* kListingHeadings[kListingColumns] = {"Index", "Network", "First", "Last",
-                                                                   "Broadcast"};
+inline constexpr const char* kListingHeadings[kListingColumns] = {"Index", "Network", "First", "Last", "Broadcast"};
 // Above this many rows a copy is refused: the clipboard text would run to megabytes.
 inline constexpr u128 kCopyLimit = 100000;
 // Scroll bar positions when the rows do not fit an int one to one.
@@ -26,7 +25,7 @@ class SubnetListing {
 public:
     // ---- controls
     std::string splitText;  // the "/N" box: "30" or "/30"
-    std::string message;    // why the listing or a command was refused; "" when all is well
+    std::string message;  // why the listing or a command was refused; "" when all is well
 
     // The prefix the results describe; a shown listing follows it at the same
     // new length where that still fits.

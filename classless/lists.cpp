@@ -38,7 +38,10 @@ struct ListItems {
     }
 };
 
-bool isCancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
+bool isCancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
 
 // False when cancelled.
 bool readList(std::string_view text, char list, bool keepTexts, const std::atomic<bool>* cancel, ListItems& items,
@@ -228,8 +231,7 @@ std::vector<std::string> ListsForm::reportLines() const
 {
     if (result.itemsA == 0 && result.itemsB == 0 && result.refused.empty() && result.lines.empty())
         return {};
-    std::vector<std::string> lines = {std::string("Maskquill Classless Calculator: ") +
-                                          operationInfo(result.op).name,
+    std::vector<std::string> lines = {std::string("Maskquill Classless Calculator: ") + operationInfo(result.op).name,
                                       "", countsText(), ""};
     lines.insert(lines.end(), result.lines.begin(), result.lines.end());
     if (!result.refused.empty()) {
@@ -244,7 +246,7 @@ std::vector<std::string> ListsForm::reportLines() const
 std::optional<std::string> readListFile(const std::string& path, std::string* error)
 {
     // Looked at before it is opened: opening a FIFO with no writer would wait for ever.
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0) {
         *error = std::strerror(errno);
         return std::nullopt;

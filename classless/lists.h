@@ -25,8 +25,8 @@ enum class ListOperation { Summarize, Union, Intersection, Except, SymmetricDiff
 
 struct OperationInfo {
     ListOperation op;
-    const char* name;    // as the operation list shows it
-    bool needsB;         // B takes part (for overlaps, B is optional)
+    const char* name;  // as the operation list shows it
+    bool needsB;  // B takes part (for overlaps, B is optional)
     bool usesB;
     bool needsBlock;
 };
@@ -35,9 +35,9 @@ const std::vector<OperationInfo>& listOperations();
 const OperationInfo& operationInfo(ListOperation op);
 
 struct RefusedLine {
-    char list = 'A';         // 'A' or 'B'
+    char list = 'A';  // 'A' or 'B'
     std::size_t number = 0;  // from 1, as an editor counts lines
-    std::string text;        // "A line 3: ten: ... at character 1", the item escaped and shortened
+    std::string text;  // "A line 3: ten: ... at character 1", the item escaped and shortened
 };
 
 struct ListsRequest {
@@ -49,12 +49,12 @@ struct ListsRequest {
 struct ListsResult {
     ListOperation op = ListOperation::Summarize;
     std::vector<std::string> lines;  // prefixes (IPv4 first, in address order) or overlap pairs
-    std::size_t pairs = 0;           // overlap pairs found; lines holds the first kMaxPairLines
+    std::size_t pairs = 0;  // overlap pairs found; lines holds the first kMaxPairLines
     std::vector<RefusedLine> refused;
     std::size_t itemsA = 0, itemsB = 0;
-    net::Count v4, v6;         // addresses of the result's prefixes
-    std::string problem;       // why the request cannot be worked out (the block); "" when it can
-    bool cancelled = false;    // stopped part way: nothing in it may be shown
+    net::Count v4, v6;  // addresses of the result's prefixes
+    std::string problem;  // why the request cannot be worked out (the block); "" when it can
+    bool cancelled = false;  // stopped part way: nothing in it may be shown
 };
 
 // Equal items pair with each other: 20,000 of them make 200 million pairs, which are counted
@@ -68,8 +68,8 @@ std::string countsText(const ListsResult& r);
 
 class ListsForm {
 public:
-    ListsRequest request;   // the page's boxes
-    ListsResult result;     // of the last request worked out: it stays until the next one is done
+    ListsRequest request;  // the page's boxes
+    ListsResult result;  // of the last request worked out: it stays until the next one is done
 
     // Works the request out at once (tests, small lists).
     void update();

@@ -96,8 +96,7 @@ SaveOutcome saveCsv(const SubnetListing& listing, const std::string& path, CsvTa
     const u128 need = csvSizeEstimate(listing);
     if (auto free = target.freeBytes(path); free && need > *free) {
         sv.msgBox("The listing of " + net::toDecimal(listing.rowCount()) + " rows needs about " + megabytes(need) +
-                      ", but the folder of " + path + " has only " + megabytes(*free) +
-                      " free. Nothing was written.",
+                      ", but the folder of " + path + " has only " + megabytes(*free) + " free. Nothing was written.",
                   MsgIcon::Exclamation, kWindowTitle);
         return SaveOutcome::Refused;
     }

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "classless/form.h"
-#include "core/rtf_writer.h"
 #include "classless/listing.h"
 #include "classless/lists.h"
+#include "core/rtf_writer.h"
 #include "core/services.h"
 #include "reports/frmmain_reports.h"
 
@@ -39,8 +39,7 @@ public:
     virtual std::optional<std::uint64_t> freeBytes(const std::string& path) = 0;
     // Writes what produce sends; the old file stays as it was unless every byte
     // arrived and produce said true. False with the real cause in error.
-    virtual bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce,
-                      std::string& error) = 0;
+    virtual bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error) = 0;
     // Rows 0..row are written, of 0..lastRow; false when the user cancelled.
     virtual bool progress(u128 row, u128 lastRow) = 0;
 };
@@ -59,8 +58,8 @@ std::vector<PrintLine> printLines(const ClasslessForm& form, const SubnetListing
 std::string withExtension(const std::string& path, const std::string& filter, int type);
 
 // The main window's Save and Print for this window: the facts and the listing.
-SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv,
-                        ReportOutput& out, CsvTarget& csv);
+SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out,
+                        CsvTarget& csv);
 void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out);
 // The same on the Lists page: the operation, the counts, the result and the refused lines.
 SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files);

@@ -14,8 +14,8 @@ constexpr const char* kKeypadCaptions = "0123456789ABCDEF";
 
 struct ModeInfo {
     const char* name;
-    int limit;    // input length
-    int digits;   // keypad buttons 0..digits-1 enabled
+    int limit;  // input length
+    int digits;  // keypad buttons 0..digits-1 enabled
     const char* invalidMessage;
 };
 
@@ -33,7 +33,10 @@ int modeIndex(const std::string& mode)
     return 0;
 }
 
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 }  // namespace
 
@@ -96,7 +99,10 @@ void BindecModel::SSCommand2_Click(int Index)
     Text4.text += SSCommand2[static_cast<std::size_t>(Index)].caption;
 }
 
-void BindecModel::SSCommand1_Click() { Text4.text.clear(); }
+void BindecModel::SSCommand1_Click()
+{
+    Text4.text.clear();
+}
 
 bool BindecModel::validForMode(const std::string& text) const
 {

@@ -28,11 +28,11 @@ public:
     // Controls.
     Panel SSFrame1{"Mode"};
     std::array<OptionButton, 3> SSOption1{{{"Binary"}, {"Decimal"}, {"Hex"}}};
-    TextBox Text4;                     // the input number
-    std::array<Button, 16> SSCommand2; // keypad "0" to "F"
+    TextBox Text4;  // the input number
+    std::array<Button, 16> SSCommand2;  // keypad "0" to "F"
     Button SSCommand3{"Enter"};
     Button SSCommand1{"Clear Input"};
-    std::array<TextBox, 3> Text1;      // results: binary, decimal, hex
+    std::array<TextBox, 3> Text1;  // results: binary, decimal, hex
     std::array<Panel, 3> SSPanel1{{{"Binary"}, {"Decimal"}, {"Hex"}}};
 
     // "bin", "dec" or "hex".
@@ -43,8 +43,8 @@ public:
     void SSOption1_Click(int Index);
     void Text4_KeyPress(int& KeyAscii);
     void SSCommand2_Click(int Index);  // keypad
-    void SSCommand3_Click();           // Enter
-    void SSCommand1_Click();           // Clear Input
+    void SSCommand3_Click();  // Enter
+    void SSCommand1_Click();  // Clear Input
 
     // The hex box from the decimal box; false (after the message) when too large.
     bool calchex();

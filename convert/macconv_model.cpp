@@ -10,7 +10,10 @@ constexpr const char* kErrorTitle = "Error";
 constexpr const char* kKeypadCaptions = "0123456789abcdef";
 constexpr std::size_t kAddressLength = 12;
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -117,11 +120,23 @@ void MacconvModel::SSCommand7_Click()
     otherBox().text.clear();
 }
 
-void MacconvModel::Text1_GotFocus() { SSCommand4_Click(); }
-void MacconvModel::Text2_GotFocus() { SSCommand5_Click(); }
+void MacconvModel::Text1_GotFocus()
+{
+    SSCommand4_Click();
+}
+void MacconvModel::Text2_GotFocus()
+{
+    SSCommand5_Click();
+}
 
-void MacconvModel::text1_KeyDown(int, int) { Text2.text.clear(); }
-void MacconvModel::Text2_KeyDown(int, int) { Text1.text.clear(); }
+void MacconvModel::text1_KeyDown(int, int)
+{
+    Text2.text.clear();
+}
+void MacconvModel::Text2_KeyDown(int, int)
+{
+    Text1.text.clear();
+}
 
 void MacconvModel::Text1_KeyPress(int& KeyAscii)
 {
@@ -129,7 +144,10 @@ void MacconvModel::Text1_KeyPress(int& KeyAscii)
         KeyAscii = lower(static_cast<char>(KeyAscii));
 }
 
-void MacconvModel::Text2_KeyPress(int& KeyAscii) { Text1_KeyPress(KeyAscii); }
+void MacconvModel::Text2_KeyPress(int& KeyAscii)
+{
+    Text1_KeyPress(KeyAscii);
+}
 
 void MacconvModel::keyUp(TextBox& box, int KeyCode, int Shift)
 {
@@ -139,7 +157,13 @@ void MacconvModel::keyUp(TextBox& box, int KeyCode, int Shift)
     box.text.clear();
 }
 
-void MacconvModel::text1_KeyUp(int KeyCode, int Shift) { keyUp(Text1, KeyCode, Shift); }
-void MacconvModel::Text2_KeyUp(int KeyCode, int Shift) { keyUp(Text2, KeyCode, Shift); }
+void MacconvModel::text1_KeyUp(int KeyCode, int Shift)
+{
+    keyUp(Text1, KeyCode, Shift);
+}
+void MacconvModel::Text2_KeyUp(int KeyCode, int Shift)
+{
+    keyUp(Text2, KeyCode, Shift);
+}
 
 }  // namespace mq

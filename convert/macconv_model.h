@@ -50,13 +50,13 @@ public:
     const std::string& direction() const { return direction_; }
 
     void Form_Load();
-    void SSCommand1_Click();           // Convert MAC
-    void SSCommand2_Click();           // Done
+    void SSCommand1_Click();  // Convert MAC
+    void SSCommand2_Click();  // Done
     void SSCommand3_Click(int Index);  // keypad
-    void SSCommand4_Click();           // Canonical Address
-    void SSCommand5_Click();           // NonCanonical Address
-    void SSCommand6_Click();           // Clear
-    void SSCommand7_Click();           // Back One
+    void SSCommand4_Click();  // Canonical Address
+    void SSCommand5_Click();  // NonCanonical Address
+    void SSCommand6_Click();  // Clear
+    void SSCommand7_Click();  // Back One
     void Text1_GotFocus();
     void text1_KeyDown(int KeyCode, int Shift);
     void Text1_KeyPress(int& KeyAscii);

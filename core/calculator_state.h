@@ -11,7 +11,7 @@ namespace mq {
 struct CalculatorState {
     // Address entry and binary display.
     std::string classLetter;
-    std::string subnetZero;   // "y" / "n"
+    std::string subnetZero;  // "y" / "n"
     std::string keepResults;  // "y" / "n"
     std::array<std::string, 4> octetBits;
     std::array<std::string, 4> octetValue;

@@ -45,7 +45,8 @@ struct ComboBox {
     // The row at index, or "" when there is none.
     std::string item(int index) const
     {
-        return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(index)] : std::string();
+        return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(index)]
+                                                                   : std::string();
     }
 };
 
@@ -110,7 +111,7 @@ struct Grid {
     int rows = 0;
     int cols = 0;
     std::vector<std::string> cells;
-    std::vector<int> colWidth;      // twips
+    std::vector<int> colWidth;  // twips
     std::vector<int> colAlignment;  // 1: left, vertically centred
     int row = 0, col = 0, rowSel = 0, colSel = 0;
 

@@ -87,8 +87,8 @@ void DarReport::appendLine(std::int64_t i, std::string& out) const
         return;
     const std::int64_t offset = row - run->firstRow;
     if (run->lister >= 0)
-        listers[static_cast<std::size_t>(run->lister)].appendLine(
-            static_cast<std::int32_t>(run->firstSubnet + offset), out);
+        listers[static_cast<std::size_t>(run->lister)].appendLine(static_cast<std::int32_t>(run->firstSubnet + offset),
+                                                                  out);
     else
         out += literals[run->literal + static_cast<std::size_t>(offset)];
 }
@@ -142,8 +142,8 @@ bool DarReport::writeRtf(ByteSink& sink) const
         for (std::int64_t k = 0; k < run.count; ++k) {
             if (run.lister >= 0) {
                 lineText.clear();
-                listers[static_cast<std::size_t>(run.lister)].appendLine(
-                    static_cast<std::int32_t>(run.firstSubnet + k), lineText);
+                listers[static_cast<std::size_t>(run.lister)].appendLine(static_cast<std::int32_t>(run.firstSubnet + k),
+                                                                         lineText);
                 rtf.paragraph(lineText);
             } else {
                 rtf.paragraph(literals[run.literal + static_cast<std::size_t>(k)]);
@@ -278,8 +278,8 @@ void DarModel::writeTurn()
         }
     }
     if (advanced)
-        SSPanel1.caption = "Calculating and formatting for subnet " + signText(st.listNumber - 1) + " of " +
-                           calc->Combo1[2].text;
+        SSPanel1.caption =
+            "Calculating and formatting for subnet " + signText(st.listNumber - 1) + " of " + calc->Combo1[2].text;
 }
 
 void DarModel::SSCommand1_Click()
@@ -330,11 +330,11 @@ void DarModel::SSCommand2_Click()
     if (!fileName || fileName->empty())
         return;
     std::string error;
-    const bool saved =
-        out.write(*fileName, [this](ByteSink& sink) { return RichTextBox1.writeRtf(sink); }, error);
+    const bool saved = out.write(
+        *fileName, [this](ByteSink& sink) { return RichTextBox1.writeRtf(sink); }, error);
     if (!saved) {
-        sv.msgBox("The address range could not be saved to the file " + *fileName + "\n\n" + error,
-                  MsgIcon::Critical, kProgramTitle);
+        sv.msgBox("The address range could not be saved to the file " + *fileName + "\n\n" + error, MsgIcon::Critical,
+                  kProgramTitle);
         return;
     }
     visible = false;

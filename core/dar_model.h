@@ -23,7 +23,7 @@
 namespace mq {
 
 inline constexpr const char* kRtfFilter = "Rich Text Files (*.rtf)|*.rtf|";
-inline constexpr int kDarTopUpper = 0;     // twips
+inline constexpr int kDarTopUpper = 0;  // twips
 inline constexpr int kDarTopLower = 3240;  // twips
 inline const std::vector<int> kDarTabStops = {1000, 2500, 4000, 5500};  // twips
 inline constexpr double kDarPointSize = 9;
@@ -70,8 +70,8 @@ private:
         std::int64_t firstRow;  // index among the subnet lines
         std::int64_t count;
         std::int32_t firstSubnet;
-        int lister;              // index into listers, or -1 for literal lines
-        std::size_t literal;     // first literal line of the run
+        int lister;  // index into listers, or -1 for literal lines
+        std::size_t literal;  // first literal line of the run
     };
     const Run* runOf(std::int64_t row) const;
 
@@ -90,8 +90,7 @@ class StreamedFileWriter {
 public:
     virtual ~StreamedFileWriter() = default;
     // produce writes the content into the sink and says whether it succeeded.
-    virtual bool write(const std::string& path, const std::function<bool(ByteSink&)>& produce,
-                       std::string& error) = 0;
+    virtual bool write(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error) = 0;
 };
 
 class DarModel {

@@ -22,14 +22,14 @@ public:
 
     // Controls.
     std::array<TextBox, 4> Text3;  // octet fields
-    TextBox Text1;                 // class letter
-    TextBox Text2;                 // subnet number
+    TextBox Text1;  // class letter
+    TextBox Text2;  // subnet number
     std::array<ComboBox, 4> Combo1;
     CheckBox SSCheck1;
     std::array<Panel, 7> SSPanel6;  // results
-    Panel SSPanel1;                 // status message
-    RichTextBox RichTextBox1;       // address in binary
-    RichTextBox RichTextBox2;       // mask in binary
+    Panel SSPanel1;  // status message
+    RichTextBox RichTextBox1;  // address in binary
+    RichTextBox RichTextBox2;  // mask in binary
     Grid MSFlexGrid1{51, 5};
 
     // Opens the address range window; set by whoever owns that window.

@@ -184,8 +184,7 @@ void FrmdocModel::SSCommand2_Click()
             continue;
         }
         if (v > count) {
-            message(std::string("Subnet number entered too high ") + kLf + kCr + upTo, MsgIcon::Exclamation,
-                    "Warning");
+            message(std::string("Subnet number entered too high ") + kLf + kCr + upTo, MsgIcon::Exclamation, "Warning");
             continue;
         }
         Text2.text = trim(answer);
@@ -252,7 +251,7 @@ void FrmdocModel::SSCommand1_Click()
     }
 }
 
-void FrmdocModel::MSFlexGrid1_Click() {}
+void FrmdocModel::MSFlexGrid1_Click() { }
 
 void FrmdocModel::MSFlexGrid1_MouseUp()
 {

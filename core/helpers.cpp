@@ -7,7 +7,10 @@ namespace mq {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Parses the number starting at text[pos]; returns the characters used (0 when none).
 std::size_t parseNumber(std::string_view text, std::size_t pos, double& value)

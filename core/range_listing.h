@@ -37,9 +37,9 @@ private:
 
     bool ok = false;
     std::string prefix;  // "192.168.1." (class octets, numeric form, with the dot)
-    int k = 0;           // class octets
-    int b = 0;           // subnet bits
-    int h = 0;           // host bits
+    int k = 0;  // class octets
+    int b = 0;  // subnet bits
+    int h = 0;  // host bits
 };
 
 }  // namespace mq

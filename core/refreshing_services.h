@@ -22,8 +22,7 @@ public:
         refresh();
         target.msgBox(text, icon, title);
     }
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override
     {
         refresh();
         return target.inputBox(prompt, title, defaultText);

@@ -10,11 +10,11 @@
 namespace mq {
 
 struct SubnetOptionRow {
-    int bits;              // subnet bits n
+    int bits;  // subnet bits n
     std::string bitsText;  // "3"
-    std::string mask;      // "255.255.255.224"
-    std::string subnets;   // "6"
-    std::string hosts;     // "30"
+    std::string mask;  // "255.255.255.224"
+    std::string subnets;  // "6"
+    std::string hosts;  // "30"
 };
 
 // Network bits of a class: A 8, B 16, C 24; 0 for anything else.
@@ -38,7 +38,7 @@ std::string maskBinaryText(int prefix);
 struct MaskDisplayEntry {
     std::string binaryText;
     int subnetFieldLength;  // S
-    int hostFieldStart;     // H
+    int hostFieldStart;  // H
 };
 
 // The display entry of a mask text for a class, for the pairs the lists offer.

@@ -74,12 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 3:
-        case 4:
-            search(m, sv);
-            break;
-        case 5:
-            m.Form_Load();
-            break;
+        case 4: search(m, sv); break;
+        case 5: m.Form_Load(); break;
         }
     }
     return 0;

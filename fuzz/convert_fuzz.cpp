@@ -24,7 +24,10 @@ std::optional<std::uint64_t> valueOf(const std::string& text, int base)
         return std::nullopt;
     std::uint64_t v = 0;
     for (char c : text) {
-        int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+        int d = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : 99;
         if (d >= base || v > (UINT64_MAX - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base))
             return std::nullopt;
         v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
@@ -88,9 +91,7 @@ void fuzzBindec(fuzz::Input& in)
     int steps = 0;
     while (!in.done() && steps++ < 200) {
         switch (in.pick(7)) {
-        case 0:
-            m.SSOption1_Click(in.pick(4));
-            break;
+        case 0: m.SSOption1_Click(in.pick(4)); break;
         case 1: {  // a typed key: filtered, then added within the box's limit
             int key = in.byte();
             m.Text4_KeyPress(key);
@@ -102,19 +103,13 @@ void fuzzBindec(fuzz::Input& in)
             }
             break;
         }
-        case 2:
-            m.SSCommand2_Click(in.pick(17));
-            break;
+        case 2: m.SSCommand2_Click(in.pick(17)); break;
         case 3:  // a paste of any bytes, of any length
             m.Text4.text = in.text(40);
             break;
         case 4:
-        case 5:
-            bindecEnter(m, sv);
-            break;
-        case 6:
-            m.SSCommand1_Click();
-            break;
+        case 5: bindecEnter(m, sv); break;
+        case 6: m.SSCommand1_Click(); break;
         }
         if (m.Text4.maxLength <= 0 || m.Text4.maxLength > 31)
             std::abort();
@@ -176,12 +171,8 @@ void fuzzMacconv(fuzz::Input& in)
     int steps = 0;
     while (!in.done() && steps++ < 200) {
         switch (in.pick(11)) {
-        case 0:
-            m.Text1_GotFocus();
-            break;
-        case 1:
-            m.Text2_GotFocus();
-            break;
+        case 0: m.Text1_GotFocus(); break;
+        case 1: m.Text2_GotFocus(); break;
         case 2:
         case 3: {
             bool upper = in.pick(2) == 0;
@@ -193,24 +184,16 @@ void fuzzMacconv(fuzz::Input& in)
             (in.pick(2) ? m.Text1 : m.Text2).text = in.text(20);
             break;
         }
-        case 5:
-            m.SSCommand3_Click(in.pick(17));
-            break;
-        case 6:
-            m.SSCommand7_Click();
-            break;
+        case 5: m.SSCommand3_Click(in.pick(17)); break;
+        case 6: m.SSCommand7_Click(); break;
         case 7:
             m.SSCommand6_Click();
             if (!m.Text1.text.empty() || !m.Text2.text.empty())
                 std::abort();
             break;
         case 8:
-        case 9:
-            macConvert(m, sv);
-            break;
-        case 10:
-            m.SSCommand2_Click();
-            break;
+        case 9: macConvert(m, sv); break;
+        case 10: m.SSCommand2_Click(); break;
         }
         if (m.direction() != "c" && m.direction() != "n")
             std::abort();
@@ -222,7 +205,8 @@ void fuzzCanon(fuzz::Input& in)
 {
     const std::string text = in.text(16);
     const auto once = canon(text);
-    bool hex12 = text.size() >= 12 && text.substr(0, 12).find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    bool hex12 =
+        text.size() >= 12 && text.substr(0, 12).find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
     if (once.has_value() != hex12)
         std::abort();
     if (!once)
@@ -238,15 +222,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     fuzz::Input in(data, size);
     switch (in.pick(3)) {
-    case 0:
-        fuzzBindec(in);
-        break;
-    case 1:
-        fuzzMacconv(in);
-        break;
-    default:
-        fuzzCanon(in);
-        break;
+    case 0: fuzzBindec(in); break;
+    case 1: fuzzMacconv(in); break;
+    default: fuzzCanon(in); break;
     }
     return 0;
 }

@@ -94,8 +94,8 @@ std::string selsubLine(FrmdocModel& calc, std::int32_t n)
     calc.selsub1();
     calc.selsub2();
     calc.selsub3();
-    std::string line = signText(n) + "\t" + st.rangeSubnet + "\t" + st.rangeFirst + "\t" + st.rangeLast + "\t" +
-                       st.rangeBroadcast;
+    std::string line =
+        signText(n) + "\t" + st.rangeSubnet + "\t" + st.rangeFirst + "\t" + st.rangeLast + "\t" + st.rangeBroadcast;
     st = saved;
     return line;
 }
@@ -105,7 +105,7 @@ struct Run {
     bool cancelled = false;
     bool capped = false;
     int cancelAfter = -1;  // event number at which CANCEL is pressed; -1 never
-    int action = 0;        // what else happens at that event
+    int action = 0;  // what else happens at that event
 };
 
 // The listing just written, for a calculator that stayed as it was: subnets 0
@@ -143,12 +143,8 @@ void checkListing(const DarModel& dar, FrmdocModel& calc, const Run& run, fuzz::
 void calculatorStep(FrmdocModel& m, test::FakeServices& sv, fuzz::Input& in)
 {
     switch (in.pick(8)) {
-    case 0:
-        fuzz::typeOctetKey(m, in);
-        break;
-    case 1:
-        fuzz::pasteOctet(m, in);
-        break;
+    case 0: fuzz::typeOctetKey(m, in); break;
+    case 1: fuzz::pasteOctet(m, in); break;
     case 2:
     case 3: {  // a whole address, as if typed box by box
         int first = 1 + in.pick(223);
@@ -158,15 +154,9 @@ void calculatorStep(FrmdocModel& m, test::FakeServices& sv, fuzz::Input& in)
         break;
     }
     case 4:
-    case 5:
-        fuzz::chooseRow(m, in);
-        break;
-    case 6:
-        fuzz::clickSubnetZero(m, in);
-        break;
-    case 7:
-        fuzz::askSubnet(m, sv, in);
-        break;
+    case 5: fuzz::chooseRow(m, in); break;
+    case 6: fuzz::clickSubnetZero(m, in); break;
+    case 7: fuzz::askSubnet(m, sv, in); break;
     }
 }
 
@@ -219,9 +209,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (in.pick(8)) {
         case 0:
         case 1:
-        case 2:
-            calculatorStep(calc, sv, in);
-            break;
+        case 2: calculatorStep(calc, sv, in); break;
         case 3:
             dar.setCalculator(&calc);
             dar.open();
@@ -286,9 +274,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (dar.visible)
                 std::abort();
             break;
-        case 7:
-            dar.setCalculator(in.pick(4) ? &calc : nullptr);
-            break;
+        case 7: dar.setCalculator(in.pick(4) ? &calc : nullptr); break;
         }
     }
     return 0;

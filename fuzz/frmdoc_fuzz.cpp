@@ -68,30 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool gridValid = true;
     while (!in.done() && steps++ < 200) {
         switch (in.pick(11)) {
-        case 0:
-            fuzz::typeOctetKey(m, in);
-            break;
-        case 1:
-            fuzz::pasteOctet(m, in);
-            break;
-        case 2:
-            fuzz::chooseRow(m, in);
-            break;
-        case 3:
-            m.Combo1_KeyDown(in.pick(4), in.byte(), in.pick(8));
-            break;
-        case 4:
-            fuzz::clickSubnetZero(m, in);
-            break;
-        case 5:
-            fuzz::askSubnet(m, sv, in);
-            break;
-        case 6:
-            m.SSCommand4_Click();
-            break;
-        case 7:
-            m.SSCommand6_Click();
-            break;
+        case 0: fuzz::typeOctetKey(m, in); break;
+        case 1: fuzz::pasteOctet(m, in); break;
+        case 2: fuzz::chooseRow(m, in); break;
+        case 3: m.Combo1_KeyDown(in.pick(4), in.byte(), in.pick(8)); break;
+        case 4: fuzz::clickSubnetZero(m, in); break;
+        case 5: fuzz::askSubnet(m, sv, in); break;
+        case 6: m.SSCommand4_Click(); break;
+        case 7: m.SSCommand6_Click(); break;
         case 8:
             gridValid = listedFromValidOctets(m);
             m.SSCommand1_Click();
@@ -104,9 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             m.MSFlexGrid1_MouseUp();
             m.SSCommand3_Click();
             break;
-        case 10:
-            m.SSCommand5_Click();
-            break;
+        case 10: m.SSCommand5_Click(); break;
         }
         check(m, gridValid);
     }

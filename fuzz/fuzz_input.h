@@ -9,7 +9,7 @@ namespace mq::fuzz {
 
 class Input {
 public:
-    Input(const std::uint8_t* data, std::size_t size) : p(data), end(data + size) {}
+    Input(const std::uint8_t* data, std::size_t size) : p(data), end(data + size) { }
     bool done() const { return p >= end; }
     std::uint8_t byte() { return p < end ? *p++ : 0; }
     int pick(int n) { return n > 0 ? byte() % n : 0; }

@@ -209,12 +209,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 m.Text2[i].text = std::to_string(1 + (base + static_cast<int>(i) * step) % 62);
             break;
         }
-        case 9:
-            m.SSCommand3_Click();
-            break;
-        case 10:
-            m.SSCommand2_Click();
-            break;
+        case 9: m.SSCommand3_Click(); break;
+        case 10: m.SSCommand2_Click(); break;
         case 11:
             m.Form_Unload();
             m.Form_Load();

@@ -9,13 +9,13 @@
 namespace mq::interchange {
 
 struct CsvRecord {
-  std::size_t line = 0;  // the line the record starts on, 1-based
-  std::vector<std::string> fields;
+    std::size_t line = 0;  // the line the record starts on, 1-based
+    std::vector<std::string> fields;
 };
 
 struct CsvTable {
-  std::vector<CsvRecord> records;  // the header included
-  std::string error;               // the first fault, with its line; records read before it are kept
+    std::vector<CsvRecord> records;  // the header included
+    std::string error;  // the first fault, with its line; records read before it are kept
 };
 
 // Fields separated by `separator`; a field in double quotes may hold separators, line breaks

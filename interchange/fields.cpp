@@ -8,120 +8,151 @@
 
 namespace mq::interchange {
 
-std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
 }
 
-std::string oneLine(std::string_view text) {
-  std::string out;
-  bool gap = false;
-  for (char c : text) {
-    if (c == '\r' || c == '\n' || c == '\t') {
-      gap = true;
-      continue;
+std::string oneLine(std::string_view text)
+{
+    std::string out;
+    bool gap = false;
+    for (char c : text) {
+        if (c == '\r' || c == '\n' || c == '\t') {
+            gap = true;
+            continue;
+        }
+        if (gap && !out.empty())
+            out += ' ';
+        gap = false;
+        out += c;
     }
-    if (gap && !out.empty()) out += ' ';
-    gap = false;
-    out += c;
-  }
-  return out;
+    return out;
 }
 
-std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* cleared) {
-  text = trimBlanks(text);
-  if (text.empty()) return "no prefix";
-  auto parsed = net::parseInput(text);
-  if (auto* e = std::get_if<net::ParseError>(&parsed)) return e->message;
-  const net::Input& in = std::get<net::Input>(parsed);
-  if (in.kind != net::Input::Kind::Prefix) return "not a prefix (address/length)";
-  if (!in.zone.empty()) return "a prefix has no zone";
-  out = in.prefix;
-  const net::Address network = out.network();
-  if (cleared) *cleared = network != out.address;
-  out.address = network;
-  return {};
+std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* cleared)
+{
+    text = trimBlanks(text);
+    if (text.empty())
+        return "no prefix";
+    auto parsed = net::parseInput(text);
+    if (auto* e = std::get_if<net::ParseError>(&parsed))
+        return e->message;
+    const net::Input& in = std::get<net::Input>(parsed);
+    if (in.kind != net::Input::Kind::Prefix)
+        return "not a prefix (address/length)";
+    if (!in.zone.empty())
+        return "a prefix has no zone";
+    out = in.prefix;
+    const net::Address network = out.network();
+    if (cleared)
+        *cleared = network != out.address;
+    out.address = network;
+    return {};
 }
 
-std::optional<int> parseVlanField(std::string_view text, bool* bad) {
-  text = trimBlanks(text);
-  *bad = false;
-  if (text.empty()) return std::nullopt;
-  int v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9' || v > 4094) {
-      *bad = true;
-      return std::nullopt;
+std::optional<int> parseVlanField(std::string_view text, bool* bad)
+{
+    text = trimBlanks(text);
+    *bad = false;
+    if (text.empty())
+        return std::nullopt;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || v > 4094) {
+            *bad = true;
+            return std::nullopt;
+        }
+        v = v * 10 + (c - '0');
     }
-    v = v * 10 + (c - '0');
-  }
-  if (v < 1 || v > 4094) {
-    *bad = true;
-    return std::nullopt;
-  }
-  return v;
-}
-
-std::string colourText(std::uint32_t rgb) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%06x", rgb & 0xFFFFFFu);
-  return buf;
-}
-
-std::optional<std::uint32_t> parseColourText(std::string_view text) {
-  if (text.size() != 7 && text.size() != 9) return std::nullopt;
-  if (text[0] != '#') return std::nullopt;
-  std::uint32_t v = 0;
-  for (std::size_t i = 1; i < text.size(); ++i) {
-    const char c = text[i];
-    int h = -1;
-    if (c >= '0' && c <= '9') h = c - '0';
-    if (c >= 'a' && c <= 'f') h = c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') h = c - 'A' + 10;
-    if (h < 0) return std::nullopt;
-    if (i < 7) v = v * 16 + static_cast<std::uint32_t>(h);
-  }
-  return v;
-}
-
-std::string asName(std::string_view text, bool* cut) {
-  std::string name;
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    name += (u < 0x20 || u == 0x7F) ? ' ' : c;
-  }
-  *cut = name.size() > plan::kMaxNameBytes;
-  if (*cut) {
-    std::size_t end = plan::kMaxNameBytes;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
-    name.resize(end);
-  }
-  if (plan::utf8ErrorAt(name) != std::string::npos) {
-    // Not UTF-8: keep the bytes that are, so nothing unreadable reaches the plan.
-    std::string clean;
-    for (std::size_t at; (at = plan::utf8ErrorAt(name)) != std::string::npos;) {
-      clean += name.substr(0, at) + "\xEF\xBF\xBD";
-      name.erase(0, at + 1);
+    if (v < 1 || v > 4094) {
+        *bad = true;
+        return std::nullopt;
     }
-    name = clean + name;
-  }
-  return name;
+    return v;
 }
 
-void shareCommonValues(ReadResult& r) {
-  auto shared = [&](std::string plan::BlockIpam::*v, std::string& planWide) {
-    for (const ExportBlock& b : r.blocks)
-      if (b.ipam.*v != r.blocks.front().ipam.*v) return;
-    if (r.blocks.empty()) return;
-    planWide = r.blocks.front().ipam.*v;
-    for (ExportBlock& b : r.blocks) (b.ipam.*v).clear();
-  };
-  shared(&plan::BlockIpam::tenant, r.values.tenant);
-  shared(&plan::BlockIpam::role, r.values.role);
-  shared(&plan::BlockIpam::vrf, r.values.vrf);
+std::string colourText(std::uint32_t rgb)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "#%06x", rgb & 0xFFFFFFu);
+    return buf;
 }
 
-std::string quotedItem(std::string_view text) { return "\"" + textio::escaped(text, 60) + "\""; }
+std::optional<std::uint32_t> parseColourText(std::string_view text)
+{
+    if (text.size() != 7 && text.size() != 9)
+        return std::nullopt;
+    if (text[0] != '#')
+        return std::nullopt;
+    std::uint32_t v = 0;
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const char c = text[i];
+        int h = -1;
+        if (c >= '0' && c <= '9')
+            h = c - '0';
+        if (c >= 'a' && c <= 'f')
+            h = c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            h = c - 'A' + 10;
+        if (h < 0)
+            return std::nullopt;
+        if (i < 7)
+            v = v * 16 + static_cast<std::uint32_t>(h);
+    }
+    return v;
+}
+
+std::string asName(std::string_view text, bool* cut)
+{
+    std::string name;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        name += (u < 0x20 || u == 0x7F) ? ' ' : c;
+    }
+    *cut = name.size() > plan::kMaxNameBytes;
+    if (*cut) {
+        std::size_t end = plan::kMaxNameBytes;
+        while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80)
+            --end;
+        name.resize(end);
+    }
+    if (plan::utf8ErrorAt(name) != std::string::npos) {
+        // Not UTF-8: keep the bytes that are, so nothing unreadable reaches the plan.
+        std::string clean;
+        for (std::size_t at; (at = plan::utf8ErrorAt(name)) != std::string::npos;) {
+            clean += name.substr(0, at) + "\xEF\xBF\xBD";
+            name.erase(0, at + 1);
+        }
+        name = clean + name;
+    }
+    return name;
+}
+
+void shareCommonValues(ReadResult& r)
+{
+    auto shared = [&](std::string plan::BlockIpam::*v, std::string& planWide) {
+        for (const ExportBlock& b : r.blocks)
+            if (b.ipam.*v != r.blocks.front().ipam.*v)
+                return;
+        if (r.blocks.empty())
+            return;
+        planWide = r.blocks.front().ipam.*v;
+        for (ExportBlock& b : r.blocks)
+            (b.ipam.*v).clear();
+    };
+    shared(&plan::BlockIpam::tenant, r.values.tenant);
+    shared(&plan::BlockIpam::role, r.values.role);
+    shared(&plan::BlockIpam::vrf, r.values.vrf);
+}
+
+std::string quotedItem(std::string_view text)
+{
+    return "\"" + textio::escaped(text, 60) + "\"";
+}
 
 }  // namespace mq::interchange

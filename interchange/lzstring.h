@@ -13,14 +13,13 @@ namespace mq::interchange::lz {
 std::string compressToEncodedURIComponent(std::u16string_view input);
 
 struct DecodeResult {
-  std::optional<std::u16string> text;
-  std::string error;  // why there is no text: "character 12 ('%') is not part of ..."
+    std::optional<std::u16string> text;
+    std::string error;  // why there is no text: "character 12 ('%') is not part of ..."
 };
 // Strict: a character outside the alphabet, a code the stream has not defined, a stream that
 // ends before its end mark, or output beyond maxUnits code units is refused with the reason.
 // A blank stands for '+', as a URL decoder leaves it.
-DecodeResult decompressFromEncodedURIComponent(std::string_view input,
-                                               std::size_t maxUnits = std::size_t{64} << 20);
+DecodeResult decompressFromEncodedURIComponent(std::string_view input, std::size_t maxUnits = std::size_t{64} << 20);
 
 // UTF-8 <-> UTF-16. Bytes that are not UTF-8, and lone surrogates, become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view utf8);

@@ -38,10 +38,10 @@ WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& 
 // NetBox and phpIPAM nest prefixes: one holding others of the file becomes a container
 // (split, its name and note kept); a list's items may not nest.
 struct ImportRead {
-  std::vector<plan::ImportItem> items;
-  PlanValues values;
-  std::vector<Notice> notices;
-  std::string error;  // the file as a whole could not be read: nothing to import
+    std::vector<plan::ImportItem> items;
+    PlanValues values;
+    std::vector<Notice> notices;
+    std::string error;  // the file as a whole could not be read: nothing to import
 };
 ImportRead readForImport(Format format, std::string_view text);
 // A list read from a file a block at a time (readPrefixList): a line too long is

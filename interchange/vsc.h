@@ -31,17 +31,17 @@ WriteResult writeVscLink(const std::vector<ExportBlock>& blocks, plan::CloudMode
                          std::string_view page = kVscPage);
 
 struct VscTree {
-  net::Prefix base;
-  plan::CloudMode mode = plan::CloudMode::None;
-  // Preorder, root first, halves in address order: a split node is a container, a leaf with
-  // a note active, one without free.
-  std::vector<ExportBlock> blocks;
-  std::vector<Notice> notices;  // values that were not understood and left out
+    net::Prefix base;
+    plan::CloudMode mode = plan::CloudMode::None;
+    // Preorder, root first, halves in address order: a split node is a container, a leaf with
+    // a note active, one without free.
+    std::vector<ExportBlock> blocks;
+    std::vector<Notice> notices;  // values that were not understood and left out
 };
 
 struct VscRead {
-  std::optional<VscTree> tree;
-  std::string error;  // "$.subnets[\"10.0.0.0/16\"]: ..." when there is no tree
+    std::optional<VscTree> tree;
+    std::string error;  // "$.subnets[\"10.0.0.0/16\"]: ..." when there is no tree
 };
 
 // Configuration JSON of version 1 or 2, long or short keys.

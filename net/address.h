@@ -15,17 +15,20 @@ using u128 = unsigned __int128;
 
 enum class Family : std::uint8_t { V4 = 4, V6 = 6 };
 
-constexpr int familyBits(Family f) { return f == Family::V4 ? 32 : 128; }
+constexpr int familyBits(Family f)
+{
+    return f == Family::V4 ? 32 : 128;
+}
 
 struct Address {
-  u128 value = 0;
-  Family family = Family::V4;
+    u128 value = 0;
+    Family family = Family::V4;
 
-  static constexpr Address v4(std::uint32_t v) { return {v, Family::V4}; }
-  static constexpr Address v6(u128 v) { return {v, Family::V6}; }
-  constexpr int bits() const { return familyBits(family); }
-  // IPv4 sorts before IPv6, then by value.
-  constexpr auto operator<=>(const Address&) const = default;
+    static constexpr Address v4(std::uint32_t v) { return {v, Family::V4}; }
+    static constexpr Address v6(u128 v) { return {v, Family::V6}; }
+    constexpr int bits() const { return familyBits(family); }
+    // IPv4 sorts before IPv6, then by value.
+    constexpr auto operator<=>(const Address&) const = default;
 };
 
 // The mask of a prefix length: `length` leading one bits within the family's width.
@@ -33,28 +36,28 @@ u128 maskOf(Family f, int length);
 
 // A prefix as typed: the address keeps its host bits (10.1.2.3/22); network() clears them.
 struct Prefix {
-  Address address;
-  int length = 0;
+    Address address;
+    int length = 0;
 
-  Address network() const;
-  Address last() const;  // all host bits set
-  bool contains(const Address& a) const;
-  bool contains(const Prefix& p) const;  // p lies wholly inside this prefix
-  constexpr auto operator<=>(const Prefix&) const = default;
+    Address network() const;
+    Address last() const;  // all host bits set
+    bool contains(const Address& a) const;
+    bool contains(const Prefix& p) const;  // p lies wholly inside this prefix
+    constexpr auto operator<=>(const Prefix&) const = default;
 };
 
 struct Range {
-  Address first;
-  Address last;  // inclusive; same family as first, first <= last
+    Address first;
+    Address last;  // inclusive; same family as first, first <= last
 };
 
 // A count of addresses: up to 2^128 inclusive, which one u128 cannot hold.
 struct Count {
-  u128 low = 0;
-  bool twoTo128 = false;  // the count is exactly 2^128 (low is then 0)
+    u128 low = 0;
+    bool twoTo128 = false;  // the count is exactly 2^128 (low is then 0)
 
-  static Count powerOfTwo(int exponent);  // 0..128
-  constexpr auto operator<=>(const Count&) const = default;
+    static Count powerOfTwo(int exponent);  // 0..128
+    constexpr auto operator<=>(const Count&) const = default;
 };
 
 std::string toDecimal(u128 v);
@@ -82,8 +85,9 @@ char* writeAddress(char* out, const Address& a);
 inline constexpr std::size_t kMaxDecimalChars = 39;  // 2^128 - 1
 char* writeDecimal(char* out, u128 v);
 // True for ::ffff:0:0/96, the one IPv6 block that is written with a dotted tail.
-constexpr bool isV4Mapped(const Address& a) {
-  return a.family == Family::V6 && (a.value >> 32) == 0xFFFF;
+constexpr bool isV4Mapped(const Address& a)
+{
+    return a.family == Family::V6 && (a.value >> 32) == 0xFFFF;
 }
 
 }  // namespace mq::net

@@ -26,18 +26,20 @@ bool readPlainPrefix(std::string_view text, Prefix& prefix);
 bool readV4Prefix(std::string_view text, std::uint32_t& address, int& length);
 // The same line as the range it covers (host bits cleared, then set): a list's item read
 // without building a parse result.
-inline bool readV4PrefixRange(std::string_view text, Range& range) {
-  std::uint32_t v4 = 0;
-  int length = 0;
-  if (!readV4Prefix(text, v4, length)) return false;
-  const std::uint32_t host = length == 32 ? 0 : 0xFFFFFFFFu >> length;
-  range = {Address::v4(v4 & ~host), Address::v4(v4 | host)};
-  return true;
+inline bool readV4PrefixRange(std::string_view text, Range& range)
+{
+    std::uint32_t v4 = 0;
+    int length = 0;
+    if (!readV4Prefix(text, v4, length))
+        return false;
+    const std::uint32_t host = length == 32 ? 0 : 0xFFFFFFFFu >> length;
+    range = {Address::v4(v4 & ~host), Address::v4(v4 | host)};
+    return true;
 }
 
 struct FoundAddress {
-  Address address;
-  std::string_view text;  // as written in the line
+    Address address;
+    std::string_view text;  // as written in the line
 };
 // The next address of the line [begin, end) from p on (p is where the last search ended, or
 // begin): true with out filled and p past it, or false with p at end. v4Only: IPv4
@@ -45,13 +47,14 @@ struct FoundAddress {
 bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only = false);
 
 // Calls found for each address in the line, left to right, until it returns false.
-template <class Found>
-void scanAddresses(std::string_view line, Found&& found, bool v4Only = false) {
-  const char* p = line.data();
-  const char* const end = p + line.size();
-  FoundAddress a;
-  while (nextAddress(line.data(), p, end, a, v4Only))
-    if (!found(a)) return;
+template <class Found> void scanAddresses(std::string_view line, Found&& found, bool v4Only = false)
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    FoundAddress a;
+    while (nextAddress(line.data(), p, end, a, v4Only))
+        if (!found(a))
+            return;
 }
 
 }  // namespace mq::net

@@ -14,43 +14,43 @@
 namespace mq::net {
 
 struct Span {
-  u128 first = 0, last = 0;  // inclusive, first <= last
-  constexpr bool operator==(const Span&) const = default;
+    u128 first = 0, last = 0;  // inclusive, first <= last
+    constexpr bool operator==(const Span&) const = default;
 };
 
 using CancelFlag = const std::atomic<bool>*;
 
 class AddressSet {
- public:
-  AddressSet() = default;
-  // Ranges of both families, any order, overlaps allowed.
-  static AddressSet of(const std::vector<Range>& ranges);
+public:
+    AddressSet() = default;
+    // Ranges of both families, any order, overlaps allowed.
+    static AddressSet of(const std::vector<Range>& ranges);
 
-  const std::vector<Span>& spans(Family f) const { return f == Family::V4 ? v4_ : v6_; }
-  bool empty() const { return v4_.empty() && v6_.empty(); }
-  bool contains(const Address& a) const;  // O(log n)
-  Count size(Family f) const;             // how many addresses of the family
-  bool operator==(const AddressSet&) const = default;
+    const std::vector<Span>& spans(Family f) const { return f == Family::V4 ? v4_ : v6_; }
+    bool empty() const { return v4_.empty() && v6_.empty(); }
+    bool contains(const Address& a) const;  // O(log n)
+    Count size(Family f) const;  // how many addresses of the family
+    bool operator==(const AddressSet&) const = default;
 
-  // IPv4 first, each family in address order.
-  void visitRanges(const std::function<void(const Range&)>& fn) const;
-  // The fewest prefixes covering exactly the set, in the same order.
-  void visitPrefixes(const std::function<void(const Prefix&)>& fn) const;
-  std::vector<Range> ranges() const;
-  std::vector<Prefix> prefixes() const;
+    // IPv4 first, each family in address order.
+    void visitRanges(const std::function<void(const Range&)>& fn) const;
+    // The fewest prefixes covering exactly the set, in the same order.
+    void visitPrefixes(const std::function<void(const Prefix&)>& fn) const;
+    std::vector<Range> ranges() const;
+    std::vector<Prefix> prefixes() const;
 
-  friend AddressSet unite(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
-  friend AddressSet intersect(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
-  friend AddressSet subtract(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
-  friend AddressSet symmetricDifference(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
-  friend class AddressSetBuilder;
+    friend AddressSet unite(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
+    friend AddressSet intersect(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
+    friend AddressSet subtract(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
+    friend AddressSet symmetricDifference(const AddressSet& a, const AddressSet& b, CancelFlag cancel);
+    friend class AddressSetBuilder;
 
- private:
-  // The pieces between both sets' span ends that `keep(inA, inB)` takes.
-  template <class Keep>
-  static AddressSet combined(const AddressSet& a, const AddressSet& b, Keep keep, CancelFlag cancel);
-  std::vector<Span>& mut(Family f) { return f == Family::V4 ? v4_ : v6_; }
-  std::vector<Span> v4_, v6_;
+private:
+    // The pieces between both sets' span ends that `keep(inA, inB)` takes.
+    template <class Keep>
+    static AddressSet combined(const AddressSet& a, const AddressSet& b, Keep keep, CancelFlag cancel);
+    std::vector<Span>& mut(Family f) { return f == Family::V4 ? v4_ : v6_; }
+    std::vector<Span> v4_, v6_;
 };
 
 AddressSet unite(const AddressSet& a, const AddressSet& b, CancelFlag cancel = nullptr);
@@ -63,24 +63,25 @@ AddressSet complement(const AddressSet& s, const Prefix& block, CancelFlag cance
 // Takes items one at a time (a file streamed line by line) and sorts them once at the end.
 // IPv4 spans are packed into one 64-bit integer each: plain integers sort fastest.
 class AddressSetBuilder {
- public:
-  void add(const Range& r) {
-    if (r.first.family == Family::V4)
-      v4_.push_back(static_cast<std::uint64_t>(r.first.value) << 32 | static_cast<std::uint32_t>(r.last.value));
-    else
-      v6_.push_back({r.first.value, r.last.value});
-  }
-  void add(const Prefix& p) { add(Range{p.network(), p.last()}); }
-  std::size_t count() const { return v4_.size() + v6_.size(); }
-  // Room for this many more IPv4 items (a guess from a file's size: room never used is
-  // address space only), so that a long list is not copied as it grows.
-  void reserveV4(std::size_t more) { v4_.reserve(v4_.size() + more); }
-  // The set of everything added; the builder is left empty.
-  AddressSet build(CancelFlag cancel = nullptr);
+public:
+    void add(const Range& r)
+    {
+        if (r.first.family == Family::V4)
+            v4_.push_back(static_cast<std::uint64_t>(r.first.value) << 32 | static_cast<std::uint32_t>(r.last.value));
+        else
+            v6_.push_back({r.first.value, r.last.value});
+    }
+    void add(const Prefix& p) { add(Range{p.network(), p.last()}); }
+    std::size_t count() const { return v4_.size() + v6_.size(); }
+    // Room for this many more IPv4 items (a guess from a file's size: room never used is
+    // address space only), so that a long list is not copied as it grows.
+    void reserveV4(std::size_t more) { v4_.reserve(v4_.size() + more); }
+    // The set of everything added; the builder is left empty.
+    AddressSet build(CancelFlag cancel = nullptr);
 
- private:
-  std::vector<std::uint64_t> v4_;
-  std::vector<Span> v6_;
+private:
+    std::vector<std::uint64_t> v4_;
+    std::vector<Span> v6_;
 };
 
 // Every aligned prefix of a span, largest first at each step, in address order.
@@ -88,21 +89,22 @@ void eachPrefixOf(Family f, u128 first, u128 last, const std::function<void(cons
 
 // Membership tests for a fixed set, laid out for lookups in a hot loop (grep of a log).
 class AddressMatcher {
- public:
-  explicit AddressMatcher(const AddressSet& s);
-  bool containsV4(std::uint32_t v) const;
-  bool containsV6(u128 v) const;
-  bool contains(const Address& a) const {
-    return a.family == Family::V4 ? containsV4(static_cast<std::uint32_t>(a.value)) : containsV6(a.value);
-  }
+public:
+    explicit AddressMatcher(const AddressSet& s);
+    bool containsV4(std::uint32_t v) const;
+    bool containsV6(u128 v) const;
+    bool contains(const Address& a) const
+    {
+        return a.family == Family::V4 ? containsV4(static_cast<std::uint32_t>(a.value)) : containsV6(a.value);
+    }
 
- private:
-  std::vector<std::uint32_t> v4First_, v4Last_;
-  // For each value of an IPv4 address's top 16 bits, the first span that could hold it:
-  // most lookups then touch one or two spans, or none.
-  std::vector<std::uint32_t> v4Bucket_;
-  std::vector<std::uint64_t> v4Touched_;  // a bit per bucket that some span reaches: small enough to stay in cache
-  std::vector<u128> v6First_, v6Last_;
+private:
+    std::vector<std::uint32_t> v4First_, v4Last_;
+    // For each value of an IPv4 address's top 16 bits, the first span that could hold it:
+    // most lookups then touch one or two spans, or none.
+    std::vector<std::uint32_t> v4Bucket_;
+    std::vector<std::uint64_t> v4Touched_;  // a bit per bucket that some span reaches: small enough to stay in cache
+    std::vector<u128> v6First_, v6Last_;
 };
 
 }  // namespace mq::net

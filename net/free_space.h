@@ -9,8 +9,8 @@
 namespace mq::net {
 
 struct FreeSpace {
-  AddressSet free;  // the root's addresses that no used item covers
-  Count freeAddresses, usedAddresses;
+    AddressSet free;  // the root's addresses that no used item covers
+    Count freeAddresses, usedAddresses;
 };
 
 // Used items may reach outside the root: only their part inside it counts.

@@ -21,8 +21,8 @@ std::string_view relationName(Relation r);  // "equal", "contains", "inside", "o
 Relation relationOf(const Range& a, const Range& b);  // the two share addresses
 
 struct OverlapPair {
-  std::size_t a = 0, b = 0;  // indexes into the list(s)
-  Relation relation = Relation::Equal;
+    std::size_t a = 0, b = 0;  // indexes into the list(s)
+    Relation relation = Relation::Equal;
 };
 using OverlapFn = std::function<void(const OverlapPair&)>;
 

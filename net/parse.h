@@ -10,21 +10,20 @@
 namespace mq::net {
 
 struct ParseError {
-  std::size_t position = 0;  // 0-based character offset into the text where the fault is
-  std::string message;       // names what is wrong, e.g. "octet 3 has a leading zero"
+    std::size_t position = 0;  // 0-based character offset into the text where the fault is
+    std::string message;  // names what is wrong, e.g. "octet 3 has a leading zero"
 };
 
 // One item of input: a bare address, a prefix, or a range.
 struct Input {
-  enum class Kind { Address, Prefix, Range };
-  Kind kind = Kind::Address;
-  Prefix prefix;      // Address: the address with length = family width; Prefix: as typed
-  Range range;        // Range: first..last; Address/Prefix: the prefix's network..last
-  std::string zone;   // IPv6 zone index without the '%' ("eth0"), empty when none
+    enum class Kind { Address, Prefix, Range };
+    Kind kind = Kind::Address;
+    Prefix prefix;  // Address: the address with length = family width; Prefix: as typed
+    Range range;  // Range: first..last; Address/Prefix: the prefix's network..last
+    std::string zone;  // IPv6 zone index without the '%' ("eth0"), empty when none
 };
 
-template <class T>
-using Parsed = std::variant<T, ParseError>;
+template <class T> using Parsed = std::variant<T, ParseError>;
 
 // Accepts (surrounding blanks ignored; none beside a '/'):
 //   IPv4  a.b.c.d | a.b.c.d/len | a.b.c.d MASK | a.b.c.d WILDCARD (read as a mask when it is one)

@@ -10,14 +10,14 @@
 namespace mq::net {
 
 struct SpecialEntry {
-  Prefix block;               // one block; a registry row that names two blocks gives two entries
-  std::string_view blockText; // the block as the registry writes it ("192.0.0.170/32")
-  std::string_view name;      // as the registry writes it, quotes included ("This network")
-  std::string_view rfc;       // "RFC 1918", "RFC 791, Section 3.2"
-  std::optional<bool> source, destination, forwardable, globallyReachable, reservedByProtocol;
-  // nullopt where the registry says N/A or gives nothing (terminated entries)
-  std::string_view allocation;   // "1996-02"
-  std::string_view termination;  // "N/A" while the entry is live, else "2015-03"
+    Prefix block;  // one block; a registry row that names two blocks gives two entries
+    std::string_view blockText;  // the block as the registry writes it ("192.0.0.170/32")
+    std::string_view name;  // as the registry writes it, quotes included ("This network")
+    std::string_view rfc;  // "RFC 1918", "RFC 791, Section 3.2"
+    std::optional<bool> source, destination, forwardable, globallyReachable, reservedByProtocol;
+    // nullopt where the registry says N/A or gives nothing (terminated entries)
+    std::string_view allocation;  // "1996-02"
+    std::string_view termination;  // "N/A" while the entry is live, else "2015-03"
 };
 
 std::span<const SpecialEntry> specialRegistry(Family f);

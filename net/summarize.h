@@ -18,13 +18,13 @@ std::vector<Prefix> summarize(std::vector<Range> ranges);
 // The same for long inputs: keeps each family's spans compactly and hands the prefixes
 // out one by one instead of building a list.
 class Summarizer {
- public:
-  void add(const Range& r) { builder_.add(r); }
-  // Sorts what was added and calls emit for each prefix of the summary, in summarize()'s order.
-  void visit(const std::function<void(const Prefix&)>& emit) { builder_.build().visitPrefixes(emit); }
+public:
+    void add(const Range& r) { builder_.add(r); }
+    // Sorts what was added and calls emit for each prefix of the summary, in summarize()'s order.
+    void visit(const std::function<void(const Prefix&)>& emit) { builder_.build().visitPrefixes(emit); }
 
- private:
-  AddressSetBuilder builder_;
+private:
+    AddressSetBuilder builder_;
 };
 
 }  // namespace mq::net

@@ -14,28 +14,28 @@ namespace mq::plan {
 
 // Where a segment went in one target block.
 struct Place {
-  std::optional<net::Prefix> prefix;  // nullopt: did not fit
-  net::Address first, last;           // usable hosts
-  net::Count spare;                   // usable - hosts asked (the growth reserve counts as spare)
-  std::string reason;                 // when it did not fit
-  // When it did not fit: the largest free block left once every segment that fits is
-  // placed (nullopt: no free space left).
-  std::optional<net::Prefix> largestFree;
-  std::optional<net::Address> broadcast;  // IPv4 up to /30
-  // Dual-stack: it would fit here, but the other family's block does not, and a segment
-  // is placed in both families or in neither (reason says so).
-  bool heldBack = false;
+    std::optional<net::Prefix> prefix;  // nullopt: did not fit
+    net::Address first, last;  // usable hosts
+    net::Count spare;  // usable - hosts asked (the growth reserve counts as spare)
+    std::string reason;  // when it did not fit
+    // When it did not fit: the largest free block left once every segment that fits is
+    // placed (nullopt: no free space left).
+    std::optional<net::Prefix> largestFree;
+    std::optional<net::Address> broadcast;  // IPv4 up to /30
+    // Dual-stack: it would fit here, but the other family's block does not, and a segment
+    // is placed in both families or in neither (reason says so).
+    bool heldBack = false;
 };
 
 // A segment's place in the first target (its fields), and in a dual-stack allocation its
 // place in the second target too.
 struct Placement : Place {
-  std::string name;
-  net::u128 hosts = 0;                 // as asked
-  std::optional<net::u128> needed;     // hosts x (1 + growth); nullopt when above 2^128 - 1
-  int vlan = 0;
-  std::optional<Place> second;         // the second target's (dual-stack: the IPv6 block's)
-  bool placed() const { return prefix && (!second || second->prefix); }  // everywhere asked
+    std::string name;
+    net::u128 hosts = 0;  // as asked
+    std::optional<net::u128> needed;  // hosts x (1 + growth); nullopt when above 2^128 - 1
+    int vlan = 0;
+    std::optional<Place> second;  // the second target's (dual-stack: the IPv6 block's)
+    bool placed() const { return prefix && (!second || second->prefix); }  // everywhere asked
 };
 
 // hosts x (1 + growth/100), rounded up; growth is taken to a millionth of a percent.
@@ -53,8 +53,8 @@ std::optional<int> lengthFor(net::Family f, net::u128 needed);
 // unless a fixed length is given or the hosts need more; with settings.nibble every length
 // but 64 is shortened to a multiple of 4.
 struct SegmentLength {
-  int length = -1;     // -1: refused, see reason
-  std::string reason;
+    int length = -1;  // -1: refused, see reason
+    std::string reason;
 };
 SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Settings& settings);
 

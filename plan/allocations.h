@@ -13,11 +13,11 @@
 namespace mq::plan {
 
 struct AllocationRow {
-  BlockId v4 = kNoBlock;  // the IPv4 block, kNoBlock when the segment has none
-  BlockId v6 = kNoBlock;  // the IPv6 block, likewise
-  // The block the single-family columns (mask, first, last, broadcast, usable, spare)
-  // describe: the IPv4 one when there is one.
-  BlockId main() const { return v4 != kNoBlock ? v4 : v6; }
+    BlockId v4 = kNoBlock;  // the IPv4 block, kNoBlock when the segment has none
+    BlockId v6 = kNoBlock;  // the IPv6 block, likewise
+    // The block the single-family columns (mask, first, last, broadcast, usable, spare)
+    // describe: the IPv4 one when there is one.
+    BlockId main() const { return v4 != kNoBlock ? v4 : v6; }
 };
 
 // Assigned leaves in address order, IPv4 roots first. A named IPv6 block joins the first

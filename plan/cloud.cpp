@@ -21,61 +21,83 @@ constexpr std::array<CloudRules, 5> kRules{{
     {CloudMode::Oci, "oci", "Oracle Cloud", 2, 1, 0, 30},
 }};
 
-bool standard(CloudMode mode, net::Family f) { return mode == CloudMode::None || f != net::Family::V4; }
+bool standard(CloudMode mode, net::Family f)
+{
+    return mode == CloudMode::None || f != net::Family::V4;
+}
 
 }  // namespace
 
-const CloudRules& cloudRules(CloudMode mode) { return kRules[static_cast<std::size_t>(mode)]; }
-
-std::optional<CloudMode> parseCloudMode(std::string_view text) {
-  for (const CloudRules& r : kRules) {
-    if (text.size() != r.key.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < text.size() && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(text[i])) == r.key[i];
-    if (same) return r.mode;
-  }
-  return std::nullopt;
+const CloudRules& cloudRules(CloudMode mode)
+{
+    return kRules[static_cast<std::size_t>(mode)];
 }
 
-bool cloudAllowsLength(CloudMode mode, const net::Prefix& p) {
-  if (standard(mode, p.address.family)) return true;
-  const CloudRules& r = cloudRules(mode);
-  return p.length >= r.shortest && p.length <= r.longest;
+std::optional<CloudMode> parseCloudMode(std::string_view text)
+{
+    for (const CloudRules& r : kRules) {
+        if (text.size() != r.key.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < text.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(text[i])) == r.key[i];
+        if (same)
+            return r.mode;
+    }
+    return std::nullopt;
 }
 
-net::Count cloudUsableHosts(CloudMode mode, const net::Prefix& p) {
-  if (standard(mode, p.address.family)) return net::hostsOf(p).usable;
-  const CloudRules& r = cloudRules(mode);
-  if (p.length > r.longest) return {};
-  const net::u128 size = net::u128{1} << (32 - p.length);
-  const net::u128 reserved = static_cast<net::u128>(r.reservedLow + r.reservedHigh);
-  return {size > reserved ? size - reserved : 0, false};
+bool cloudAllowsLength(CloudMode mode, const net::Prefix& p)
+{
+    if (standard(mode, p.address.family))
+        return true;
+    const CloudRules& r = cloudRules(mode);
+    return p.length >= r.shortest && p.length <= r.longest;
 }
 
-std::optional<net::Address> cloudFirstUsable(CloudMode mode, const net::Prefix& p) {
-  if (standard(mode, p.address.family)) return net::hostsOf(p).first;
-  if (cloudUsableHosts(mode, p).low == 0) return std::nullopt;
-  return net::Address::v4(static_cast<std::uint32_t>(p.network().value) + cloudRules(mode).reservedLow);
+net::Count cloudUsableHosts(CloudMode mode, const net::Prefix& p)
+{
+    if (standard(mode, p.address.family))
+        return net::hostsOf(p).usable;
+    const CloudRules& r = cloudRules(mode);
+    if (p.length > r.longest)
+        return {};
+    const net::u128 size = net::u128{1} << (32 - p.length);
+    const net::u128 reserved = static_cast<net::u128>(r.reservedLow + r.reservedHigh);
+    return {size > reserved ? size - reserved : 0, false};
 }
 
-std::optional<net::Address> cloudLastUsable(CloudMode mode, const net::Prefix& p) {
-  if (standard(mode, p.address.family)) return net::hostsOf(p).last;
-  if (cloudUsableHosts(mode, p).low == 0) return std::nullopt;
-  return net::Address::v4(static_cast<std::uint32_t>(p.last().value) - cloudRules(mode).reservedHigh);
+std::optional<net::Address> cloudFirstUsable(CloudMode mode, const net::Prefix& p)
+{
+    if (standard(mode, p.address.family))
+        return net::hostsOf(p).first;
+    if (cloudUsableHosts(mode, p).low == 0)
+        return std::nullopt;
+    return net::Address::v4(static_cast<std::uint32_t>(p.network().value) + cloudRules(mode).reservedLow);
 }
 
-std::optional<int> cloudLengthFor(CloudMode mode, net::Family family, net::u128 needed) {
-  const int bits = net::familyBits(family);
-  const bool plain = standard(mode, family);
-  const int longest = plain ? bits : cloudRules(mode).longest;
-  const int shortest = plain ? 0 : cloudRules(mode).shortest;
-  for (int len = longest; len >= shortest; --len) {
-    const net::Prefix p{{0, family}, len};
-    const net::Count usable = cloudUsableHosts(mode, p);
-    if (usable.twoTo128 || usable.low >= needed) return len;
-  }
-  return std::nullopt;
+std::optional<net::Address> cloudLastUsable(CloudMode mode, const net::Prefix& p)
+{
+    if (standard(mode, p.address.family))
+        return net::hostsOf(p).last;
+    if (cloudUsableHosts(mode, p).low == 0)
+        return std::nullopt;
+    return net::Address::v4(static_cast<std::uint32_t>(p.last().value) - cloudRules(mode).reservedHigh);
+}
+
+std::optional<int> cloudLengthFor(CloudMode mode, net::Family family, net::u128 needed)
+{
+    const int bits = net::familyBits(family);
+    const bool plain = standard(mode, family);
+    const int longest = plain ? bits : cloudRules(mode).longest;
+    const int shortest = plain ? 0 : cloudRules(mode).shortest;
+    for (int len = longest; len >= shortest; --len) {
+        const net::Prefix p{{0, family}, len};
+        const net::Count usable = cloudUsableHosts(mode, p);
+        if (usable.twoTo128 || usable.low >= needed)
+            return len;
+    }
+    return std::nullopt;
 }
 
 }  // namespace mq::plan

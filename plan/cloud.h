@@ -11,13 +11,13 @@ namespace mq::plan {
 enum class CloudMode : std::uint8_t { None, Aws, Azure, Gcp, Oci };
 
 struct CloudRules {
-  CloudMode mode;
-  std::string_view key;    // "aws": as typed on the command line and kept in documents
-  std::string_view label;  // "AWS": as shown
-  int reservedLow;         // the network address and the ones after it: network .. +reservedLow-1
-  int reservedHigh;        // at the top: the broadcast (1), or the second-to-last as well (2)
-  int shortest;            // the largest subnet allowed, as a prefix length (0: no limit)
-  int longest;             // the smallest subnet allowed
+    CloudMode mode;
+    std::string_view key;  // "aws": as typed on the command line and kept in documents
+    std::string_view label;  // "AWS": as shown
+    int reservedLow;  // the network address and the ones after it: network .. +reservedLow-1
+    int reservedHigh;  // at the top: the broadcast (1), or the second-to-last as well (2)
+    int shortest;  // the largest subnet allowed, as a prefix length (0: no limit)
+    int longest;  // the smallest subnet allowed
 };
 
 // None: 0 reserved, lengths 0..32 (the standard rules apply instead, see below).

@@ -12,33 +12,33 @@
 namespace mq::plan {
 
 class Command {
- public:
-  virtual ~Command() = default;
-  virtual std::string apply(Plan& plan) = 0;  // empty on success; on failure nothing changed
-  virtual void revert(Plan& plan) = 0;        // only right after apply (or a redo of it)
-  virtual std::string text() const = 0;       // "Split 10.0.0.0/8 into 2"
+public:
+    virtual ~Command() = default;
+    virtual std::string apply(Plan& plan) = 0;  // empty on success; on failure nothing changed
+    virtual void revert(Plan& plan) = 0;  // only right after apply (or a redo of it)
+    virtual std::string text() const = 0;  // "Split 10.0.0.0/8 into 2"
 };
 
 class History {
- public:
-  // Applies and records; on failure returns the reason and records nothing (and *what,
-  // when given, takes the command's text: "Tidy 10.0.0.0/8").
-  // A recorded command drops whatever could have been redone.
-  std::string run(Plan& plan, std::unique_ptr<Command> cmd, std::string* what = nullptr);
-  bool canUndo() const;
-  bool canRedo() const;
-  void undo(Plan& plan);  // no-op when there is nothing to undo
-  void redo(Plan& plan);  // no-op when there is nothing to redo
-  std::string undoText() const;  // text of the command undo would revert, empty when none
-  std::string redoText() const;
-  bool isClean() const;  // at the state last marked clean (saved)
-  void markClean();
-  void clear();          // forget everything; the current state counts as clean
+public:
+    // Applies and records; on failure returns the reason and records nothing (and *what,
+    // when given, takes the command's text: "Tidy 10.0.0.0/8").
+    // A recorded command drops whatever could have been redone.
+    std::string run(Plan& plan, std::unique_ptr<Command> cmd, std::string* what = nullptr);
+    bool canUndo() const;
+    bool canRedo() const;
+    void undo(Plan& plan);  // no-op when there is nothing to undo
+    void redo(Plan& plan);  // no-op when there is nothing to redo
+    std::string undoText() const;  // text of the command undo would revert, empty when none
+    std::string redoText() const;
+    bool isClean() const;  // at the state last marked clean (saved)
+    void markClean();
+    void clear();  // forget everything; the current state counts as clean
 
- private:
-  std::vector<std::unique_ptr<Command>> done_;  // [0, at_) applied, [at_, size) undone
-  std::size_t at_ = 0;
-  std::ptrdiff_t clean_ = 0;  // the value of at_ that is clean; -1 when none can be reached
+private:
+    std::vector<std::unique_ptr<Command>> done_;  // [0, at_) applied, [at_, size) undone
+    std::size_t at_ = 0;
+    std::ptrdiff_t clean_ = 0;  // the value of at_ that is clean; -1 when none can be reached
 };
 
 std::unique_ptr<Command> makeSplit(BlockId id, int parts);
@@ -50,11 +50,11 @@ std::unique_ptr<Command> makeSetAssigned(BlockId id, bool assigned, net::u128 ho
 
 // What a free leaf is given when it is assigned by hand.
 struct Assignment {
-  std::string name;
-  net::u128 hosts = 0;       // hosts asked (0: not given)
-  double growthPercent = 0;
-  std::string note;
-  int vlan = 0;              // 0: none
+    std::string name;
+    net::u128 hosts = 0;  // hosts asked (0: not given)
+    double growthPercent = 0;
+    std::string note;
+    int vlan = 0;  // 0: none
 };
 // Assigns a free leaf: name, note, hosts, growth and VLAN as given, in one undoable step.
 std::unique_ptr<Command> makeAssign(BlockId id, Assignment a);

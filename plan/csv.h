@@ -27,9 +27,9 @@ using textio::appendCsvField;
 // A value the user typed that a spreadsheet opening the file would read as a formula. Files
 // that programs read (an IPAM's import, a script) keep it as it is, and the user is told.
 struct FormulaCell {
-  BlockId block = kNoBlock;  // kNoBlock: a value of the whole plan
-  std::string field;         // "name", "note", or the plan-wide value's name
-  std::string value;
+    BlockId block = kNoBlock;  // kNoBlock: a value of the whole plan
+    std::string field;  // "name", "note", or the plan-wide value's name
+    std::string value;
 };
 // The names and notes of the given blocks, in that order, then the plan-wide values given
 // as (field, value).

@@ -12,8 +12,8 @@
 namespace mq::plan {
 
 struct DocumentError {
-  std::string path;    // JSON path inside the document: "$.blocks[3].prefix"
-  std::string reason;  // "overlaps $.blocks[2] (10.0.0.0/24)"
+    std::string path;  // JSON path inside the document: "$.blocks[3].prefix"
+    std::string reason;  // "overlaps $.blocks[2] (10.0.0.0/24)"
 };
 
 // LF line ends, one block a line, UTF-8; the same plan always gives the same bytes.

@@ -10,35 +10,48 @@ namespace mq::plan {
 
 namespace {
 
-net::Range rangeOf(const net::Prefix& p) { return {p.network(), p.last()}; }
+net::Range rangeOf(const net::Prefix& p)
+{
+    return {p.network(), p.last()};
+}
 
-std::string lineText(const ImportItem& item, std::size_t index) {
-  return item.line ? "line " + std::to_string(item.line) : "item " + std::to_string(index + 1);
+std::string lineText(const ImportItem& item, std::size_t index)
+{
+    return item.line ? "line " + std::to_string(item.line) : "item " + std::to_string(index + 1);
 }
 
 // The reason an item alone cannot become a block, or empty.
-std::string checkFields(const ImportItem& item) {
-  if (auto r = checkName(item.name); !r.empty()) return "the name " + r;
-  if (auto r = checkNote(item.note); !r.empty()) return "the note " + r;
-  for (const std::string* text : {&item.ipam.tenant, &item.ipam.role, &item.ipam.vrf})
-    if (auto r = checkName(*text); !r.empty()) return "the IPAM value " + r;
-  if (item.colour && *item.colour > 0xFFFFFFu) return "a colour is 0xRRGGBB, at most 0xFFFFFF";
-  if (item.vlan < 0 || item.vlan > kMaxVlan) return "VLAN " + std::to_string(item.vlan) + " is not from 1 to 4094";
-  if (item.vlan && (item.state == ImportState::Free || item.state == ImportState::Split))
-    return "a VLAN is given for a block that is not assigned";
-  if (item.state == ImportState::Split && item.prefix.length == item.prefix.address.bits())
-    return net::formatNetwork(item.prefix) + " is a single address: it cannot be split";
-  return {};
+std::string checkFields(const ImportItem& item)
+{
+    if (auto r = checkName(item.name); !r.empty())
+        return "the name " + r;
+    if (auto r = checkNote(item.note); !r.empty())
+        return "the note " + r;
+    for (const std::string* text : {&item.ipam.tenant, &item.ipam.role, &item.ipam.vrf})
+        if (auto r = checkName(*text); !r.empty())
+            return "the IPAM value " + r;
+    if (item.colour && *item.colour > 0xFFFFFFu)
+        return "a colour is 0xRRGGBB, at most 0xFFFFFF";
+    if (item.vlan < 0 || item.vlan > kMaxVlan)
+        return "VLAN " + std::to_string(item.vlan) + " is not from 1 to 4094";
+    if (item.vlan && (item.state == ImportState::Free || item.state == ImportState::Split))
+        return "a VLAN is given for a block that is not assigned";
+    if (item.state == ImportState::Split && item.prefix.length == item.prefix.address.bits())
+        return net::formatNetwork(item.prefix) + " is a single address: it cannot be split";
+    return {};
 }
 
 // Whether a pair that shares addresses may stand: a container and what lies inside it.
-bool nests(ImportState outer, net::Relation r) { return outer == ImportState::Split && r == net::Relation::Contains; }
+bool nests(ImportState outer, net::Relation r)
+{
+    return outer == ImportState::Split && r == net::Relation::Contains;
+}
 
 constexpr std::size_t kNoItem = static_cast<std::size_t>(-1);
 
 struct Clash {
-  std::size_t other = kNoItem;  // the lowest-numbered item it cannot stand beside
-  net::Relation relation = net::Relation::Equal;  // how it stands to that one
+    std::size_t other = kNoItem;  // the lowest-numbered item it cannot stand beside
+    net::Relation relation = net::Relation::Equal;  // how it stands to that one
 };
 
 // For each candidate, the lowest-numbered other candidate it clashes with: an equal prefix, a
@@ -48,240 +61,290 @@ struct Clash {
 // n log n, not the n squared of their pairs. steps counts the groups met and each item's
 // look-ups.
 std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std::vector<net::Range>& ranges,
-                                const std::vector<std::size_t>& candidate, std::size_t& steps) {
-  struct Group {
-    std::size_t from = 0, to = 0;  // positions in order
-    std::size_t first = kNoItem, second = kNoItem;  // its two lowest-numbered items
-    std::size_t plain = kNoItem;   // its lowest-numbered item that is not a container
-    std::size_t holders = kNoItem;  // the lowest-numbered non-container among the groups holding it
-    std::size_t inside = kNoItem;   // the lowest-numbered item of the groups inside it
-  };
-  std::vector<std::size_t> order = candidate;
-  const auto key = [&](std::size_t i) {
-    const net::Range& r = ranges[i];
-    return std::make_tuple(r.first.family, r.first.value, ~r.last.value, i);
-  };
-  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return key(x) < key(y); });
-  const auto same = [&](std::size_t x, std::size_t y) {
-    return ranges[x].first == ranges[y].first && ranges[x].last == ranges[y].last;
-  };
+                                const std::vector<std::size_t>& candidate, std::size_t& steps)
+{
+    struct Group {
+        std::size_t from = 0, to = 0;  // positions in order
+        std::size_t first = kNoItem, second = kNoItem;  // its two lowest-numbered items
+        std::size_t plain = kNoItem;  // its lowest-numbered item that is not a container
+        std::size_t holders = kNoItem;  // the lowest-numbered non-container among the groups holding it
+        std::size_t inside = kNoItem;  // the lowest-numbered item of the groups inside it
+    };
+    std::vector<std::size_t> order = candidate;
+    const auto key = [&](std::size_t i) {
+        const net::Range& r = ranges[i];
+        return std::make_tuple(r.first.family, r.first.value, ~r.last.value, i);
+    };
+    std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return key(x) < key(y); });
+    const auto same = [&](std::size_t x, std::size_t y) {
+        return ranges[x].first == ranges[y].first && ranges[x].last == ranges[y].last;
+    };
 
-  std::vector<Group> groups;
-  std::vector<std::size_t> open;  // groups holding the current one, the innermost last
-  const auto close = [&] {
-    const Group& g = groups[open.back()];
-    open.pop_back();
-    ++steps;
-    if (!open.empty()) groups[open.back()].inside = std::min({groups[open.back()].inside, g.first, g.inside});
-  };
-  for (std::size_t p = 0; p < order.size();) {
-    Group g;
-    g.from = p;
-    for (; p < order.size() && same(order[g.from], order[p]); ++p) {
-      const std::size_t i = order[p];
-      if (g.first == kNoItem) g.first = i;
-      else if (g.second == kNoItem) g.second = i;
-      if (g.plain == kNoItem && items[i].state != ImportState::Split) g.plain = i;
+    std::vector<Group> groups;
+    std::vector<std::size_t> open;  // groups holding the current one, the innermost last
+    const auto close = [&] {
+        const Group& g = groups[open.back()];
+        open.pop_back();
+        ++steps;
+        if (!open.empty())
+            groups[open.back()].inside = std::min({groups[open.back()].inside, g.first, g.inside});
+    };
+    for (std::size_t p = 0; p < order.size();) {
+        Group g;
+        g.from = p;
+        for (; p < order.size() && same(order[g.from], order[p]); ++p) {
+            const std::size_t i = order[p];
+            if (g.first == kNoItem)
+                g.first = i;
+            else if (g.second == kNoItem)
+                g.second = i;
+            if (g.plain == kNoItem && items[i].state != ImportState::Split)
+                g.plain = i;
+        }
+        g.to = p;
+        const net::Range& r = ranges[order[g.from]];
+        while (!open.empty()) {
+            const net::Range& o = ranges[order[groups[open.back()].from]];
+            if (o.first.family == r.first.family && o.last.value >= r.first.value)
+                break;
+            close();
+        }
+        if (!open.empty())
+            g.holders = std::min(groups[open.back()].holders, groups[open.back()].plain);
+        groups.push_back(g);
+        open.push_back(groups.size() - 1);
     }
-    g.to = p;
-    const net::Range& r = ranges[order[g.from]];
-    while (!open.empty()) {
-      const net::Range& o = ranges[order[groups[open.back()].from]];
-      if (o.first.family == r.first.family && o.last.value >= r.first.value) break;
-      close();
-    }
-    if (!open.empty()) g.holders = std::min(groups[open.back()].holders, groups[open.back()].plain);
-    groups.push_back(g);
-    open.push_back(groups.size() - 1);
-  }
-  while (!open.empty()) close();
+    while (!open.empty())
+        close();
 
-  std::vector<std::size_t> slot(items.size());
-  for (std::size_t k = 0; k < candidate.size(); ++k) slot[candidate[k]] = k;
-  std::vector<Clash> out(candidate.size());
-  for (const Group& g : groups)
-    for (std::size_t p = g.from; p < g.to; ++p) {
-      const std::size_t i = order[p];
-      Clash& c = out[slot[i]];
-      steps += 3;
-      const std::size_t equal = i == g.first ? g.second : g.first;
-      if (equal != kNoItem) c = {equal, net::Relation::Equal};
-      if (g.holders < c.other) c = {g.holders, net::Relation::Inside};
-      if (items[i].state != ImportState::Split && g.inside < c.other) c = {g.inside, net::Relation::Contains};
-    }
-  return out;
+    std::vector<std::size_t> slot(items.size());
+    for (std::size_t k = 0; k < candidate.size(); ++k)
+        slot[candidate[k]] = k;
+    std::vector<Clash> out(candidate.size());
+    for (const Group& g : groups)
+        for (std::size_t p = g.from; p < g.to; ++p) {
+            const std::size_t i = order[p];
+            Clash& c = out[slot[i]];
+            steps += 3;
+            const std::size_t equal = i == g.first ? g.second : g.first;
+            if (equal != kNoItem)
+                c = {equal, net::Relation::Equal};
+            if (g.holders < c.other)
+                c = {g.holders, net::Relation::Inside};
+            if (items[i].state != ImportState::Split && g.inside < c.other)
+                c = {g.inside, net::Relation::Contains};
+        }
+    return out;
 }
 
 }  // namespace
 
-ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items) {
-  ImportCheck out;
-  std::size_t& steps = out.steps;
-  std::vector<std::string> reason(items.size());
-  auto refuse = [&](std::size_t i, std::string why) {
-    if (reason[i].empty()) reason[i] = std::move(why);
-  };
-  std::vector<net::Range> ranges;
-  ranges.reserve(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    ranges.push_back(rangeOf(items[i].prefix));
-    if (auto r = checkFields(items[i]); !r.empty()) refuse(i, std::move(r));
-  }
-
-  // Inside a root: equal to it or inside it; a prefix cannot cross a root's edge otherwise.
-  std::vector<net::Range> roots;
-  for (BlockId r : plan.roots()) roots.push_back(rangeOf(plan.block(r).prefix));
-  std::vector<std::uint8_t> inside(items.size(), 0);
-  std::vector<std::size_t> around(items.size(), roots.size());
-  net::visitOverlaps(ranges, roots, [&](const net::OverlapPair& p) {
-    if (p.relation == net::Relation::Equal || p.relation == net::Relation::Inside) inside[p.a] = 1;
-    else around[p.a] = p.b;
-  });
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (inside[i]) continue;
-    if (around[i] < roots.size())
-      refuse(i, "holds the root " + net::formatNetwork(plan.block(plan.roots()[around[i]]).prefix) + " and more");
-    else
-      refuse(i, "lies outside every root");
-  }
-
-  // Items refused so far would not be placed: they take nothing from the others.
-  std::vector<std::size_t> candidate;
-  for (std::size_t i = 0; i < items.size(); ++i)
-    if (reason[i].empty()) candidate.push_back(i);
-  const std::vector<Clash> clash = firstClashes(items, ranges, candidate, steps);
-  for (std::size_t k = 0; k < candidate.size(); ++k)
-    if (clash[k].other != kNoItem) {
-      const ImportItem& b = items[clash[k].other];
-      refuse(candidate[k], "overlaps " + lineText(b, clash[k].other) + " (" + net::formatNetwork(b.prefix) + ", " +
-                               std::string(net::relationName(clash[k].relation)) + ")");
+ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
+{
+    ImportCheck out;
+    std::size_t& steps = out.steps;
+    std::vector<std::string> reason(items.size());
+    auto refuse = [&](std::size_t i, std::string why) {
+        if (reason[i].empty())
+            reason[i] = std::move(why);
+    };
+    std::vector<net::Range> ranges;
+    ranges.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        ranges.push_back(rangeOf(items[i].prefix));
+        if (auto r = checkFields(items[i]); !r.empty())
+            refuse(i, std::move(r));
     }
 
-  // The assigned leaves do not overlap each other: in address order, the first that reaches an
-  // item is the only one that can hold it, and any other it meets lies inside it.
-  struct Taken {
-    net::Range range;
-    BlockId id;
-  };
-  std::vector<Taken> taken;
-  for (BlockId id : plan.leaves())
-    if (plan.block(id).assigned) taken.push_back({rangeOf(plan.block(id).prefix), id});
-  std::stable_sort(taken.begin(), taken.end(), [](const Taken& x, const Taken& y) {
-    return std::tie(x.range.first.family, x.range.first.value) < std::tie(y.range.first.family, y.range.first.value);
-  });
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const net::Range& r = ranges[i];
-    const auto t = std::partition_point(taken.begin(), taken.end(), [&](const Taken& x) {
-      return std::tie(x.range.first.family, x.range.last.value) < std::tie(r.first.family, r.first.value);
+    // Inside a root: equal to it or inside it; a prefix cannot cross a root's edge otherwise.
+    std::vector<net::Range> roots;
+    for (BlockId r : plan.roots())
+        roots.push_back(rangeOf(plan.block(r).prefix));
+    std::vector<std::uint8_t> inside(items.size(), 0);
+    std::vector<std::size_t> around(items.size(), roots.size());
+    net::visitOverlaps(ranges, roots, [&](const net::OverlapPair& p) {
+        if (p.relation == net::Relation::Equal || p.relation == net::Relation::Inside)
+            inside[p.a] = 1;
+        else
+            around[p.a] = p.b;
     });
-    if (t == taken.end() || t->range.first.family != r.first.family || t->range.first.value > r.last.value) continue;
-    if (nests(items[i].state, net::relationOf(r, t->range))) continue;
-    const Block& b = plan.block(t->id);
-    refuse(i, "overlaps the assigned block " + net::formatNetwork(b.prefix) + (b.name.empty() ? "" : " (" + b.name + ")"));
-  }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (inside[i])
+            continue;
+        if (around[i] < roots.size())
+            refuse(i, "holds the root " + net::formatNetwork(plan.block(plan.roots()[around[i]]).prefix) + " and more");
+        else
+            refuse(i, "lies outside every root");
+    }
 
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (reason[i].empty()) out.accepted.push_back(i);
-    else out.refused.push_back({i, items[i].line, std::move(reason[i])});
-  }
-  return out;
+    // Items refused so far would not be placed: they take nothing from the others.
+    std::vector<std::size_t> candidate;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (reason[i].empty())
+            candidate.push_back(i);
+    const std::vector<Clash> clash = firstClashes(items, ranges, candidate, steps);
+    for (std::size_t k = 0; k < candidate.size(); ++k)
+        if (clash[k].other != kNoItem) {
+            const ImportItem& b = items[clash[k].other];
+            refuse(candidate[k], "overlaps " + lineText(b, clash[k].other) + " (" + net::formatNetwork(b.prefix) +
+                                     ", " + std::string(net::relationName(clash[k].relation)) + ")");
+        }
+
+    // The assigned leaves do not overlap each other: in address order, the first that reaches an
+    // item is the only one that can hold it, and any other it meets lies inside it.
+    struct Taken {
+        net::Range range;
+        BlockId id;
+    };
+    std::vector<Taken> taken;
+    for (BlockId id : plan.leaves())
+        if (plan.block(id).assigned)
+            taken.push_back({rangeOf(plan.block(id).prefix), id});
+    std::stable_sort(taken.begin(), taken.end(), [](const Taken& x, const Taken& y) {
+        return std::tie(x.range.first.family, x.range.first.value) <
+               std::tie(y.range.first.family, y.range.first.value);
+    });
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const net::Range& r = ranges[i];
+        const auto t = std::partition_point(taken.begin(), taken.end(), [&](const Taken& x) {
+            return std::tie(x.range.first.family, x.range.last.value) < std::tie(r.first.family, r.first.value);
+        });
+        if (t == taken.end() || t->range.first.family != r.first.family || t->range.first.value > r.last.value)
+            continue;
+        if (nests(items[i].state, net::relationOf(r, t->range)))
+            continue;
+        const Block& b = plan.block(t->id);
+        refuse(i, "overlaps the assigned block " + net::formatNetwork(b.prefix) +
+                      (b.name.empty() ? "" : " (" + b.name + ")"));
+    }
+
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (reason[i].empty())
+            out.accepted.push_back(i);
+        else
+            out.refused.push_back({i, items[i].line, std::move(reason[i])});
+    }
+    return out;
 }
 
-std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items) {
-  std::vector<std::string> out(items.size());
-  for (const ImportRefusal& r : checkImport(plan, items).refused)
-    out[r.item] = net::formatNetwork(items[r.item].prefix) + ": " + r.reason;
-  return out;
+std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items)
+{
+    std::vector<std::string> out(items.size());
+    for (const ImportRefusal& r : checkImport(plan, items).refused)
+        out[r.item] = net::formatNetwork(items[r.item].prefix) + ": " + r.reason;
+    return out;
 }
 
 namespace {
 
 // The block of exactly prefix p, made by splitting in halves (or regrouping a split into
 // more parts) on the way down from the root that holds it.
-std::string blockOf(Plan& plan, const net::Prefix& p, BlockId& out) {
-  BlockId id = kNoBlock;
-  for (BlockId r : plan.roots())
-    if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p)) id = r;
-  if (id == kNoBlock) return net::formatNetwork(p) + " lies outside every root";
-  for (;;) {
-    const Block& b = plan.block(id);
-    if (b.prefix == p) {
-      out = id;
-      return {};
+std::string blockOf(Plan& plan, const net::Prefix& p, BlockId& out)
+{
+    BlockId id = kNoBlock;
+    for (BlockId r : plan.roots())
+        if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p))
+            id = r;
+    if (id == kNoBlock)
+        return net::formatNetwork(p) + " lies outside every root";
+    for (;;) {
+        const Block& b = plan.block(id);
+        if (b.prefix == p) {
+            out = id;
+            return {};
+        }
+        if (b.children.empty()) {
+            if (auto r = plan.split(id, 2); !r.empty())
+                return r;
+            continue;
+        }
+        BlockId next = kNoBlock;
+        for (BlockId c : b.children)
+            if (plan.block(c).prefix.contains(p))
+                next = c;
+        if (next == kNoBlock) {  // p holds several parts: make halves of them
+            if (auto r = plan.regroup(id); !r.empty())
+                return r;
+            continue;
+        }
+        id = next;
     }
-    if (b.children.empty()) {
-      if (auto r = plan.split(id, 2); !r.empty()) return r;
-      continue;
-    }
-    BlockId next = kNoBlock;
-    for (BlockId c : b.children)
-      if (plan.block(c).prefix.contains(p)) next = c;
-    if (next == kNoBlock) {  // p holds several parts: make halves of them
-      if (auto r = plan.regroup(id); !r.empty()) return r;
-      continue;
-    }
-    id = next;
-  }
 }
 
-std::string place(Plan& plan, const ImportItem& item) {
-  BlockId id = kNoBlock;
-  if (auto r = blockOf(plan, item.prefix, id); !r.empty()) return r;
-  std::vector<std::string> results;
-  const bool inUse = item.state == ImportState::Assigned || item.state == ImportState::Reserved;
-  if (item.state == ImportState::Split) {
-    if (plan.block(id).children.empty()) results.push_back(plan.split(id, 2));
-  } else if (!plan.block(id).children.empty()) {
-    results.push_back(plan.collapse(id));
-  }
-  // A block in use takes the item's name and note; other blocks keep theirs unless given.
-  if (inUse || !item.name.empty()) results.push_back(plan.setName(id, item.name));
-  if (inUse || !item.note.empty()) results.push_back(plan.setNote(id, item.note));
-  if (inUse) {
-    results.push_back(plan.setAssigned(id, true));
-    results.push_back(plan.setVlan(id, item.vlan));
-    results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
-  }
-  if (item.colour) results.push_back(plan.setColour(id, *item.colour));
-  if (!item.ipam.empty()) results.push_back(plan.setBlockIpam(id, item.ipam));
-  for (auto& r : results)
-    if (!r.empty()) return net::formatNetwork(item.prefix) + ": " + r;
-  return {};
+std::string place(Plan& plan, const ImportItem& item)
+{
+    BlockId id = kNoBlock;
+    if (auto r = blockOf(plan, item.prefix, id); !r.empty())
+        return r;
+    std::vector<std::string> results;
+    const bool inUse = item.state == ImportState::Assigned || item.state == ImportState::Reserved;
+    if (item.state == ImportState::Split) {
+        if (plan.block(id).children.empty())
+            results.push_back(plan.split(id, 2));
+    } else if (!plan.block(id).children.empty()) {
+        results.push_back(plan.collapse(id));
+    }
+    // A block in use takes the item's name and note; other blocks keep theirs unless given.
+    if (inUse || !item.name.empty())
+        results.push_back(plan.setName(id, item.name));
+    if (inUse || !item.note.empty())
+        results.push_back(plan.setNote(id, item.note));
+    if (inUse) {
+        results.push_back(plan.setAssigned(id, true));
+        results.push_back(plan.setVlan(id, item.vlan));
+        results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
+    }
+    if (item.colour)
+        results.push_back(plan.setColour(id, *item.colour));
+    if (!item.ipam.empty())
+        results.push_back(plan.setBlockIpam(id, item.ipam));
+    for (auto& r : results)
+        if (!r.empty())
+            return net::formatNetwork(item.prefix) + ": " + r;
+    return {};
 }
 
 class ImportCommand : public JournalCommand {
- public:
-  explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items)) {
-    for (ImportItem& i : items_) i.prefix.address = i.prefix.network();  // a prefix found in use may be typed with host bits
-  }
+public:
+    explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items))
+    {
+        for (ImportItem& i : items_)
+            i.prefix.address = i.prefix.network();  // a prefix found in use may be typed with host bits
+    }
 
- private:
-  std::string run(Plan& plan) override {
-    ImportCheck check = checkImport(plan, items_);
-    label_ = "Import " + std::to_string(check.accepted.size()) + (check.accepted.size() == 1 ? " prefix" : " prefixes");
-    if (check.accepted.empty())
-      return items_.empty() ? "nothing to import: no prefixes"
-                            : "nothing to import: " + net::formatNetwork(items_[check.refused[0].item].prefix) + ": " +
-                                  check.refused[0].reason;
-    // Containers before what they hold: address order, the larger block first.
-    std::stable_sort(check.accepted.begin(), check.accepted.end(), [&](std::size_t a, std::size_t b) {
-      const net::Prefix& x = items_[a].prefix;
-      const net::Prefix& y = items_[b].prefix;
-      if (x.address.family != y.address.family) return x.address.family < y.address.family;
-      if (x.address.value != y.address.value) return x.address.value < y.address.value;
-      return x.length < y.length;
-    });
-    for (std::size_t i : check.accepted)
-      if (auto r = place(plan, items_[i]); !r.empty()) return r;
-    return {};
-  }
-  std::vector<ImportItem> items_;
+private:
+    std::string run(Plan& plan) override
+    {
+        ImportCheck check = checkImport(plan, items_);
+        label_ =
+            "Import " + std::to_string(check.accepted.size()) + (check.accepted.size() == 1 ? " prefix" : " prefixes");
+        if (check.accepted.empty())
+            return items_.empty() ? "nothing to import: no prefixes"
+                                  : "nothing to import: " + net::formatNetwork(items_[check.refused[0].item].prefix) +
+                                        ": " + check.refused[0].reason;
+        // Containers before what they hold: address order, the larger block first.
+        std::stable_sort(check.accepted.begin(), check.accepted.end(), [&](std::size_t a, std::size_t b) {
+            const net::Prefix& x = items_[a].prefix;
+            const net::Prefix& y = items_[b].prefix;
+            if (x.address.family != y.address.family)
+                return x.address.family < y.address.family;
+            if (x.address.value != y.address.value)
+                return x.address.value < y.address.value;
+            return x.length < y.length;
+        });
+        for (std::size_t i : check.accepted)
+            if (auto r = place(plan, items_[i]); !r.empty())
+                return r;
+        return {};
+    }
+    std::vector<ImportItem> items_;
 };
 
 }  // namespace
 
-std::unique_ptr<Command> makeImport(std::vector<ImportItem> items) {
-  return std::make_unique<ImportCommand>(std::move(items));
+std::unique_ptr<Command> makeImport(std::vector<ImportItem> items)
+{
+    return std::make_unique<ImportCommand>(std::move(items));
 }
 
 }  // namespace mq::plan

@@ -17,32 +17,32 @@ namespace mq::plan {
 class Command;  // plan/commands.h
 
 enum class ImportState : std::uint8_t {
-  Assigned,  // in use: an assigned leaf
-  Reserved,  // kept back: an assigned leaf marked reserved
-  Free,      // a free leaf (a tree's empty part, or space given a colour or note)
-  Split,     // a container: its block is split, and items inside it may follow
+    Assigned,  // in use: an assigned leaf
+    Reserved,  // kept back: an assigned leaf marked reserved
+    Free,  // a free leaf (a tree's empty part, or space given a colour or note)
+    Split,  // a container: its block is split, and items inside it may follow
 };
 
 struct ImportItem {
-  net::Prefix prefix;  // host bits are cleared
-  std::string name{}, note{};  // initialised: {prefix, name} is a whole item
-  int vlan = 0;                 // assigned and reserved items only; 0 for none
-  std::optional<std::uint32_t> colour{};
-  ImportState state = ImportState::Assigned;
-  std::size_t line = 0;  // where it was read (1-based), 0 when not from a file
-  BlockIpam ipam{};      // what an IPAM said of the prefix, kept with its block
+    net::Prefix prefix;  // host bits are cleared
+    std::string name{}, note{};  // initialised: {prefix, name} is a whole item
+    int vlan = 0;  // assigned and reserved items only; 0 for none
+    std::optional<std::uint32_t> colour{};
+    ImportState state = ImportState::Assigned;
+    std::size_t line = 0;  // where it was read (1-based), 0 when not from a file
+    BlockIpam ipam{};  // what an IPAM said of the prefix, kept with its block
 };
 
 struct ImportRefusal {
-  std::size_t item = 0;  // index into the items
-  std::size_t line = 0;
-  std::string reason;    // "overlaps line 4 (10.0.0.0/16, inside)"
+    std::size_t item = 0;  // index into the items
+    std::size_t line = 0;
+    std::string reason;  // "overlaps line 4 (10.0.0.0/16, inside)"
 };
 
 struct ImportCheck {
-  std::vector<std::size_t> accepted;   // indexes of the items that will be placed, in order
-  std::vector<ImportRefusal> refused;  // ordered by item
-  std::size_t steps = 0;  // the overlap check's work: it grows with the items, never with their pairs
+    std::vector<std::size_t> accepted;  // indexes of the items that will be placed, in order
+    std::vector<ImportRefusal> refused;  // ordered by item
+    std::size_t steps = 0;  // the overlap check's work: it grows with the items, never with their pairs
 };
 
 // Which items can be placed. Refused: a name, note or VLAN a block cannot take; a prefix

@@ -6,34 +6,35 @@
 namespace mq::plan {
 
 class JournalCommand : public Command {
- public:
-  std::string apply(Plan& plan) override {
-    if (done_) {
-      plan.redo(journal_);
-      return {};
+public:
+    std::string apply(Plan& plan) override
+    {
+        if (done_) {
+            plan.redo(journal_);
+            return {};
+        }
+        plan.startJournal(journal_);
+        std::string r = run(plan);
+        plan.stopJournal();
+        if (!r.empty()) {
+            plan.undo(journal_);
+            journal_ = Journal{};
+            return r;
+        }
+        done_ = true;
+        return {};
     }
-    plan.startJournal(journal_);
-    std::string r = run(plan);
-    plan.stopJournal();
-    if (!r.empty()) {
-      plan.undo(journal_);
-      journal_ = Journal{};
-      return r;
-    }
-    done_ = true;
-    return {};
-  }
-  void revert(Plan& plan) override { plan.undo(journal_); }
-  std::string text() const override { return label_; }
+    void revert(Plan& plan) override { plan.undo(journal_); }
+    std::string text() const override { return label_; }
 
- protected:
-  // The edits; on failure every edit made so far is taken back.
-  virtual std::string run(Plan& plan) = 0;
-  std::string label_;
+protected:
+    // The edits; on failure every edit made so far is taken back.
+    virtual std::string run(Plan& plan) = 0;
+    std::string label_;
 
- private:
-  Journal journal_;
-  bool done_ = false;
+private:
+    Journal journal_;
+    bool done_ = false;
 };
 
 }  // namespace mq::plan

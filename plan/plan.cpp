@@ -11,489 +11,630 @@ namespace mq::plan {
 
 namespace {
 
-std::string checkText(std::string_view text, std::size_t maxBytes, bool lineBreaks) {
-  if (text.size() > maxBytes) return "is longer than " + std::to_string(maxBytes) + " bytes";
-  if (auto at = utf8ErrorAt(text); at != std::string_view::npos)
-    return "is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-    if ((c < 0x20 && !(lineBreaks && (c == '\n' || c == '\t'))) || c == 0x7F || c1)
-      return "holds a control character (byte " + std::to_string(i + 1) + ")";
-  }
-  return {};
+std::string checkText(std::string_view text, std::size_t maxBytes, bool lineBreaks)
+{
+    if (text.size() > maxBytes)
+        return "is longer than " + std::to_string(maxBytes) + " bytes";
+    if (auto at = utf8ErrorAt(text); at != std::string_view::npos)
+        return "is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if ((c < 0x20 && !(lineBreaks && (c == '\n' || c == '\t'))) || c == 0x7F || c1)
+            return "holds a control character (byte " + std::to_string(i + 1) + ")";
+    }
+    return {};
 }
 
-bool powerOfTwo(int n) { return n >= 2 && (n & (n - 1)) == 0; }
+bool powerOfTwo(int n)
+{
+    return n >= 2 && (n & (n - 1)) == 0;
+}
 
-int log2Of(int n) {
-  int k = 0;
-  while ((1 << k) < n) ++k;
-  return k;
+int log2Of(int n)
+{
+    int k = 0;
+    while ((1 << k) < n)
+        ++k;
+    return k;
 }
 
 }  // namespace
 
-std::string checkName(std::string_view name) { return checkText(name, kMaxNameBytes, false); }
+std::string checkName(std::string_view name)
+{
+    return checkText(name, kMaxNameBytes, false);
+}
 
 namespace {
 
 // Django's slugify without Unicode: accents dropped (as NFKD then ASCII does for Latin-1),
 // other characters than letters, digits, '_', '-' and blanks dropped, lower case, runs of
 // blanks and '-' one '-', '-' and '_' trimmed from the ends.
-std::string slugify(std::string_view text) {
-  // U+00C0..U+00FF: the base letter, or 0 where NFKD gives none.
-  static constexpr char kLatin1[] =
-      "AAAAAA\0CEEEEIIII"
-      "\0NOOOOO\0\0UUUUY\0\0"
-      "aaaaaa\0ceeeeiiii"
-      "\0nooooo\0\0uuuuy\0y";
-  std::string ascii;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ascii += static_cast<char>(c);
-    } else if ((c == 0xC3) && i + 1 < text.size()) {
-      const auto d = static_cast<unsigned char>(text[i + 1]);
-      if (d >= 0x80 && d <= 0xBF && kLatin1[d - 0x80] != 0) ascii += kLatin1[d - 0x80];
+std::string slugify(std::string_view text)
+{
+    // U+00C0..U+00FF: the base letter, or 0 where NFKD gives none.
+    static constexpr char kLatin1[] = "AAAAAA\0CEEEEIIII"
+                                      "\0NOOOOO\0\0UUUUY\0\0"
+                                      "aaaaaa\0ceeeeiiii"
+                                      "\0nooooo\0\0uuuuy\0y";
+    std::string ascii;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ascii += static_cast<char>(c);
+        } else if ((c == 0xC3) && i + 1 < text.size()) {
+            const auto d = static_cast<unsigned char>(text[i + 1]);
+            if (d >= 0x80 && d <= 0xBF && kLatin1[d - 0x80] != 0)
+                ascii += kLatin1[d - 0x80];
+        }
     }
-  }
-  std::string out;
-  bool gap = false;
-  for (char c : ascii) {
-    const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    if (c == '-' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
-      gap = true;
-    } else if (word) {
-      if (gap && !out.empty()) out += '-';
-      gap = false;
-      out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    std::string out;
+    bool gap = false;
+    for (char c : ascii) {
+        const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        if (c == '-' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
+            gap = true;
+        } else if (word) {
+            if (gap && !out.empty())
+                out += '-';
+            gap = false;
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
     }
-  }
-  while (!out.empty() && (out.front() == '-' || out.front() == '_')) out.erase(0, 1);
-  while (!out.empty() && (out.back() == '-' || out.back() == '_')) out.pop_back();
-  return out;
+    while (!out.empty() && (out.front() == '-' || out.front() == '_'))
+        out.erase(0, 1);
+    while (!out.empty() && (out.back() == '-' || out.back() == '_'))
+        out.pop_back();
+    return out;
 }
 
 }  // namespace
 
-std::string checkSlug(std::string_view tag) {
-  bool slug = !tag.empty();
-  for (char c : tag)
-    slug = slug && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_');
-  if (slug) return {};
-  const std::string would = slugify(tag);
-  return would.empty() ? std::string("is not a slug (letters, digits, - and _), and has nothing to make one of")
-                       : "is not a slug: NetBox looks tags up by slug; \"" + would + "\" would be one";
+std::string checkSlug(std::string_view tag)
+{
+    bool slug = !tag.empty();
+    for (char c : tag)
+        slug = slug &&
+               ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_');
+    if (slug)
+        return {};
+    const std::string would = slugify(tag);
+    return would.empty() ? std::string("is not a slug (letters, digits, - and _), and has nothing to make one of")
+                         : "is not a slug: NetBox looks tags up by slug; \"" + would + "\" would be one";
 }
 
-std::string checkIpamStatus(std::string_view status) {
-  for (std::string_view s : {"", "container", "active", "reserved", "deprecated"})
-    if (status == s) return {};
-  return "is not container, active, reserved or deprecated";
+std::string checkIpamStatus(std::string_view status)
+{
+    for (std::string_view s : {"", "container", "active", "reserved", "deprecated"})
+        if (status == s)
+            return {};
+    return "is not container, active, reserved or deprecated";
 }
 
-std::string checkNote(std::string_view note) { return checkText(note, kMaxNoteBytes, true); }
-
-Plan::Plan(net::Prefix root) {
-  Block b;
-  b.prefix = {root.network(), root.length};
-  blocks_.push_back(std::move(b));
-  alive_.push_back(1);
-  live_ = 1;
-  roots_.push_back(0);
+std::string checkNote(std::string_view note)
+{
+    return checkText(note, kMaxNoteBytes, true);
 }
 
-std::string Plan::addRoot(net::Prefix root, BlockId* id) {
-  root = {root.network(), root.length};
-  if (roots_.size() >= kMaxRoots) return "a plan holds at most " + std::to_string(kMaxRoots) + " roots";
-  if (live_ + 1 > kMaxBlocks) return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
-  for (BlockId r : roots_) {
-    const net::Prefix& other = blocks_[r].prefix;
-    if (other.address.family == root.address.family && (other.contains(root) || root.contains(other)))
-      return net::formatNetwork(root) + " overlaps the root " + net::formatNetwork(other);
-  }
-  Block b;
-  b.prefix = root;
-  const BlockId added = append(std::move(b));
-  roots_.push_back(added);
-  if (id) *id = added;
-  return {};
+Plan::Plan(net::Prefix root)
+{
+    Block b;
+    b.prefix = {root.network(), root.length};
+    blocks_.push_back(std::move(b));
+    alive_.push_back(1);
+    live_ = 1;
+    roots_.push_back(0);
 }
 
-void Plan::reserve(std::size_t blocks) {
-  blocks_.reserve(blocks);
-  alive_.reserve(blocks);
+std::string Plan::addRoot(net::Prefix root, BlockId* id)
+{
+    root = {root.network(), root.length};
+    if (roots_.size() >= kMaxRoots)
+        return "a plan holds at most " + std::to_string(kMaxRoots) + " roots";
+    if (live_ + 1 > kMaxBlocks)
+        return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
+    for (BlockId r : roots_) {
+        const net::Prefix& other = blocks_[r].prefix;
+        if (other.address.family == root.address.family && (other.contains(root) || root.contains(other)))
+            return net::formatNetwork(root) + " overlaps the root " + net::formatNetwork(other);
+    }
+    Block b;
+    b.prefix = root;
+    const BlockId added = append(std::move(b));
+    roots_.push_back(added);
+    if (id)
+        *id = added;
+    return {};
 }
 
-BlockId Plan::rootOf(net::Family f) const {
-  for (BlockId r : roots_)
-    if (blocks_[r].prefix.address.family == f) return r;
-  return kNoBlock;
+void Plan::reserve(std::size_t blocks)
+{
+    blocks_.reserve(blocks);
+    alive_.reserve(blocks);
 }
 
-bool Plan::isDualStack() const { return rootOf(net::Family::V4) != kNoBlock && rootOf(net::Family::V6) != kNoBlock; }
-
-const Block& Plan::block(BlockId id) const { return blocks_.at(id); }
-bool Plan::exists(BlockId id) const { return id < alive_.size() && alive_[id]; }
-std::size_t Plan::blockCount() const { return live_; }
-
-std::vector<BlockId> Plan::preorder(BlockId id) const {
-  std::vector<BlockId> out;
-  if (!exists(id)) return out;
-  std::vector<BlockId> stack{id};
-  while (!stack.empty()) {
-    BlockId b = stack.back();
-    stack.pop_back();
-    out.push_back(b);
-    const auto& kids = blocks_[b].children;
-    for (auto it = kids.rbegin(); it != kids.rend(); ++it) stack.push_back(*it);
-  }
-  return out;
+BlockId Plan::rootOf(net::Family f) const
+{
+    for (BlockId r : roots_)
+        if (blocks_[r].prefix.address.family == f)
+            return r;
+    return kNoBlock;
 }
 
-std::vector<BlockId> Plan::leaves() const {
-  std::vector<BlockId> out;
-  for (BlockId r : roots_)
-    for (BlockId b : preorder(r))
-      if (blocks_[b].children.empty()) out.push_back(b);
-  return out;
+bool Plan::isDualStack() const
+{
+    return rootOf(net::Family::V4) != kNoBlock && rootOf(net::Family::V6) != kNoBlock;
 }
 
-std::vector<BlockId> Plan::freeLeaves() const {
-  std::vector<BlockId> out;
-  for (BlockId b : leaves())
-    if (!blocks_[b].assigned) out.push_back(b);
-  return out;
+const Block& Plan::block(BlockId id) const
+{
+    return blocks_.at(id);
+}
+bool Plan::exists(BlockId id) const
+{
+    return id < alive_.size() && alive_[id];
+}
+std::size_t Plan::blockCount() const
+{
+    return live_;
 }
 
-BlockId Plan::leafAt(const net::Address& a, BlockId from) const {
-  if (!exists(from)) return kNoBlock;
-  const Block& top = blocks_[from];
-  if (a.family != top.prefix.address.family || !top.prefix.contains(a)) return kNoBlock;
-  BlockId cur = from;
-  while (!blocks_[cur].children.empty()) {
-    const Block& b = blocks_[cur];
-    const int shift = b.prefix.address.bits() - blocks_[b.children[0]].prefix.length;
-    cur = b.children[static_cast<std::size_t>((a.value - b.prefix.address.value) >> shift)];
-  }
-  return cur;
+std::vector<BlockId> Plan::preorder(BlockId id) const
+{
+    std::vector<BlockId> out;
+    if (!exists(id))
+        return out;
+    std::vector<BlockId> stack{id};
+    while (!stack.empty()) {
+        BlockId b = stack.back();
+        stack.pop_back();
+        out.push_back(b);
+        const auto& kids = blocks_[b].children;
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it)
+            stack.push_back(*it);
+    }
+    return out;
 }
 
-BlockId Plan::leafAt(const net::Address& a) const {
-  for (BlockId r : roots_)
-    if (BlockId l = leafAt(a, r); l != kNoBlock) return l;
-  return kNoBlock;
+std::vector<BlockId> Plan::leaves() const
+{
+    std::vector<BlockId> out;
+    for (BlockId r : roots_)
+        for (BlockId b : preorder(r))
+            if (blocks_[b].children.empty())
+                out.push_back(b);
+    return out;
 }
 
-std::string Plan::checkLive(BlockId id) const {
-  return exists(id) ? std::string{} : "block " + std::to_string(id) + " does not exist";
+std::vector<BlockId> Plan::freeLeaves() const
+{
+    std::vector<BlockId> out;
+    for (BlockId b : leaves())
+        if (!blocks_[b].assigned)
+            out.push_back(b);
+    return out;
+}
+
+BlockId Plan::leafAt(const net::Address& a, BlockId from) const
+{
+    if (!exists(from))
+        return kNoBlock;
+    const Block& top = blocks_[from];
+    if (a.family != top.prefix.address.family || !top.prefix.contains(a))
+        return kNoBlock;
+    BlockId cur = from;
+    while (!blocks_[cur].children.empty()) {
+        const Block& b = blocks_[cur];
+        const int shift = b.prefix.address.bits() - blocks_[b.children[0]].prefix.length;
+        cur = b.children[static_cast<std::size_t>((a.value - b.prefix.address.value) >> shift)];
+    }
+    return cur;
+}
+
+BlockId Plan::leafAt(const net::Address& a) const
+{
+    for (BlockId r : roots_)
+        if (BlockId l = leafAt(a, r); l != kNoBlock)
+            return l;
+    return kNoBlock;
+}
+
+std::string Plan::checkLive(BlockId id) const
+{
+    return exists(id) ? std::string{} : "block " + std::to_string(id) + " does not exist";
 }
 
 // --- Edits, all through these three, so that a journal sees every one ------------------
 
-std::uint64_t Plan::ChangeLog::next() {
-  static std::atomic<std::uint64_t> serials{1};
-  return serials.fetch_add(1);
+std::uint64_t Plan::ChangeLog::next()
+{
+    static std::atomic<std::uint64_t> serials{1};
+    return serials.fetch_add(1);
 }
 
-void Plan::changed(BlockId id) {
-  if (changes_.ids.size() >= kMaxChanges) changes_ = ChangeLog{};
-  changes_.ids.push_back(id);
+void Plan::changed(BlockId id)
+{
+    if (changes_.ids.size() >= kMaxChanges)
+        changes_ = ChangeLog{};
+    changes_.ids.push_back(id);
 }
 
-Block& Plan::edit(BlockId id) {
-  changed(id);
-  if (Journal* j = journal_.to; j && id < j->seen_.size() && !j->seen_[id]) {
-    j->seen_[id] = 1;
-    j->entries_.push_back({id, alive_[id] != 0, blocks_[id]});
-  }
-  return blocks_[id];
-}
-
-BlockId Plan::append(Block b) {
-  const auto id = static_cast<BlockId>(blocks_.size());
-  changed(id);
-  if (journal_.to) journal_.to->entries_.push_back({id, false, Block{}});  // new: it was not there
-  blocks_.push_back(std::move(b));
-  alive_.push_back(1);
-  ++live_;
-  return id;
-}
-
-void Plan::kill(BlockId id) {
-  if (!blockIpam_.empty()) (void)setBlockIpam(id, {});
-  edit(id) = Block{};
-  alive_[id] = 0;
-  --live_;
-}
-
-void Plan::startJournal(Journal& j) {
-  j = Journal{};
-  j.seen_.assign(blocks_.size(), 0);
-  journal_.to = &j;
-}
-
-void Plan::stopJournal() {
-  if (!journal_.to) return;
-  std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
-  std::vector<std::uint8_t>().swap(journal_.to->ipamSeen_);
-  journal_.to = nullptr;
-}
-
-void Plan::swapWith(Journal& j) {
-  for (auto& e : j.entries_) {
-    changed(e.id);
-    if (e.id >= blocks_.size()) {
-      blocks_.resize(e.id + 1);
-      alive_.resize(e.id + 1, 0);
-    }
-    const bool was = alive_[e.id] != 0;
-    live_ = live_ + e.alive - was;
-    alive_[e.id] = e.alive;
-    e.alive = was;
-    std::swap(blocks_[e.id], e.block);
-  }
-  for (auto& [id, values] : j.ipam_) {
+Block& Plan::edit(BlockId id)
+{
     changed(id);
-    std::optional<BlockIpam> now;
-    if (auto it = blockIpam_.find(id); it != blockIpam_.end()) {
-      now = std::move(it->second);
-      blockIpam_.erase(it);
+    if (Journal* j = journal_.to; j && id < j->seen_.size() && !j->seen_[id]) {
+        j->seen_[id] = 1;
+        j->entries_.push_back({id, alive_[id] != 0, blocks_[id]});
     }
-    if (values) blockIpam_.emplace(id, std::move(*values));
-    values = std::move(now);
-  }
+    return blocks_[id];
 }
 
-void Plan::undo(Journal& j) { swapWith(j); }
-void Plan::redo(Journal& j) { swapWith(j); }
+BlockId Plan::append(Block b)
+{
+    const auto id = static_cast<BlockId>(blocks_.size());
+    changed(id);
+    if (journal_.to)
+        journal_.to->entries_.push_back({id, false, Block{}});  // new: it was not there
+    blocks_.push_back(std::move(b));
+    alive_.push_back(1);
+    ++live_;
+    return id;
+}
+
+void Plan::kill(BlockId id)
+{
+    if (!blockIpam_.empty())
+        (void)setBlockIpam(id, {});
+    edit(id) = Block{};
+    alive_[id] = 0;
+    --live_;
+}
+
+void Plan::startJournal(Journal& j)
+{
+    j = Journal{};
+    j.seen_.assign(blocks_.size(), 0);
+    journal_.to = &j;
+}
+
+void Plan::stopJournal()
+{
+    if (!journal_.to)
+        return;
+    std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
+    std::vector<std::uint8_t>().swap(journal_.to->ipamSeen_);
+    journal_.to = nullptr;
+}
+
+void Plan::swapWith(Journal& j)
+{
+    for (auto& e : j.entries_) {
+        changed(e.id);
+        if (e.id >= blocks_.size()) {
+            blocks_.resize(e.id + 1);
+            alive_.resize(e.id + 1, 0);
+        }
+        const bool was = alive_[e.id] != 0;
+        live_ = live_ + e.alive - was;
+        alive_[e.id] = e.alive;
+        e.alive = was;
+        std::swap(blocks_[e.id], e.block);
+    }
+    for (auto& [id, values] : j.ipam_) {
+        changed(id);
+        std::optional<BlockIpam> now;
+        if (auto it = blockIpam_.find(id); it != blockIpam_.end()) {
+            now = std::move(it->second);
+            blockIpam_.erase(it);
+        }
+        if (values)
+            blockIpam_.emplace(id, std::move(*values));
+        values = std::move(now);
+    }
+}
+
+void Plan::undo(Journal& j)
+{
+    swapWith(j);
+}
+void Plan::redo(Journal& j)
+{
+    swapWith(j);
+}
 
 // --- Tree -------------------------------------------------------------------------------
 
-std::string Plan::checkSplit(BlockId id, int parts) const {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  const Block& b = blocks_[id];
-  auto name = [&] { return net::formatNetwork(b.prefix); };
-  if (!b.children.empty()) return name() + " is already split";
-  if (b.assigned) return name() + " is assigned: free it before splitting it";
-  if (!powerOfTwo(parts)) return "a block splits into 2, 4, 8 ... parts, not " + std::to_string(parts);
-  if (parts > kMaxSplitParts) return "a block splits into at most " + std::to_string(kMaxSplitParts) + " parts at a time";
-  const int length = b.prefix.length + log2Of(parts);
-  if (length > b.prefix.address.bits())
-    return name() + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
-           std::to_string(length) + ", longer than /" + std::to_string(b.prefix.address.bits());
-  if (live_ + static_cast<std::size_t>(parts) > kMaxBlocks)
-    return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
-  return {};
+std::string Plan::checkSplit(BlockId id, int parts) const
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    const Block& b = blocks_[id];
+    auto name = [&] { return net::formatNetwork(b.prefix); };
+    if (!b.children.empty())
+        return name() + " is already split";
+    if (b.assigned)
+        return name() + " is assigned: free it before splitting it";
+    if (!powerOfTwo(parts))
+        return "a block splits into 2, 4, 8 ... parts, not " + std::to_string(parts);
+    if (parts > kMaxSplitParts)
+        return "a block splits into at most " + std::to_string(kMaxSplitParts) + " parts at a time";
+    const int length = b.prefix.length + log2Of(parts);
+    if (length > b.prefix.address.bits())
+        return name() + " cannot be split into " + std::to_string(parts) + ": the parts would be /" +
+               std::to_string(length) + ", longer than /" + std::to_string(b.prefix.address.bits());
+    if (live_ + static_cast<std::size_t>(parts) > kMaxBlocks)
+        return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
+    return {};
 }
 
-std::string Plan::makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse) {
-  if (auto r = checkSplit(id, parts); !r.empty()) return r;
-  if (reuse) {
-    for (BlockId c : *reuse)
-      if (c >= blocks_.size() || alive_[c] || c == id) return "block " + std::to_string(c) + " is in use";
-  }
-  const net::Prefix parent = blocks_[id].prefix;
-  const int length = parent.length + log2Of(parts);
-  const int shift = parent.address.bits() - length;
-  std::vector<BlockId> ids;
-  ids.reserve(static_cast<std::size_t>(parts));
-  for (int i = 0; i < parts; ++i) {
-    Block c;
-    c.prefix = {{parent.address.value + (static_cast<net::u128>(i) << shift), parent.address.family}, length};
-    c.parent = id;
+std::string Plan::makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse)
+{
+    if (auto r = checkSplit(id, parts); !r.empty())
+        return r;
     if (reuse) {
-      const BlockId cid = (*reuse)[static_cast<std::size_t>(i)];
-      edit(cid) = std::move(c);
-      alive_[cid] = 1;
-      ++live_;
-      ids.push_back(cid);
-    } else {
-      ids.push_back(append(std::move(c)));
+        for (BlockId c : *reuse)
+            if (c >= blocks_.size() || alive_[c] || c == id)
+                return "block " + std::to_string(c) + " is in use";
     }
-  }
-  edit(id).children = std::move(ids);
-  return {};
+    const net::Prefix parent = blocks_[id].prefix;
+    const int length = parent.length + log2Of(parts);
+    const int shift = parent.address.bits() - length;
+    std::vector<BlockId> ids;
+    ids.reserve(static_cast<std::size_t>(parts));
+    for (int i = 0; i < parts; ++i) {
+        Block c;
+        c.prefix = {{parent.address.value + (static_cast<net::u128>(i) << shift), parent.address.family}, length};
+        c.parent = id;
+        if (reuse) {
+            const BlockId cid = (*reuse)[static_cast<std::size_t>(i)];
+            edit(cid) = std::move(c);
+            alive_[cid] = 1;
+            ++live_;
+            ids.push_back(cid);
+        } else {
+            ids.push_back(append(std::move(c)));
+        }
+    }
+    edit(id).children = std::move(ids);
+    return {};
 }
 
-std::string Plan::split(BlockId id, int parts) { return makeChildren(id, parts, nullptr); }
-
-std::string Plan::splitInto(BlockId id, const std::vector<BlockId>& childIds) {
-  if (childIds.size() > static_cast<std::size_t>(kMaxSplitParts)) return "too many parts";
-  return makeChildren(id, static_cast<int>(childIds.size()), &childIds);
+std::string Plan::split(BlockId id, int parts)
+{
+    return makeChildren(id, parts, nullptr);
 }
 
-std::string Plan::join(BlockId parent) {
-  if (auto r = checkLive(parent); !r.empty()) return r;
-  const Block& p = blocks_[parent];
-  if (p.children.empty()) return net::formatNetwork(p.prefix) + " is not split";
-  for (BlockId c : p.children) {
-    const Block& b = blocks_[c];
-    if (!b.children.empty()) return net::formatNetwork(b.prefix) + " is split: join its parts first";
-    if (b.assigned) return net::formatNetwork(b.prefix) + " is assigned: free it first";
-  }
-  const std::vector<BlockId> kids = std::move(edit(parent).children);
-  edit(parent).children.clear();
-  for (BlockId c : kids) kill(c);
-  return {};
+std::string Plan::splitInto(BlockId id, const std::vector<BlockId>& childIds)
+{
+    if (childIds.size() > static_cast<std::size_t>(kMaxSplitParts))
+        return "too many parts";
+    return makeChildren(id, static_cast<int>(childIds.size()), &childIds);
 }
 
-std::string Plan::regroup(BlockId id) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  const Block& b = blocks_[id];
-  if (b.children.size() < 4)
-    return net::formatNetwork(b.prefix) + " is not split into 4 or more parts";
-  if (live_ + 2 > kMaxBlocks) return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
-  const std::vector<BlockId> kids = b.children;
-  const std::size_t half = kids.size() / 2;
-  const net::Prefix whole = b.prefix;
-  const int shift = whole.address.bits() - whole.length - 1;
-  std::vector<BlockId> halves;
-  for (std::size_t h = 0; h < 2; ++h) {
-    Block mid;
-    mid.prefix = {{whole.address.value + (static_cast<net::u128>(h) << shift), whole.address.family}, whole.length + 1};
-    mid.parent = id;
-    mid.children.assign(kids.begin() + static_cast<std::ptrdiff_t>(h * half),
-                        kids.begin() + static_cast<std::ptrdiff_t>((h + 1) * half));
-    const BlockId m = append(std::move(mid));
-    for (BlockId c : blocks_[m].children) edit(c).parent = m;
-    halves.push_back(m);
-  }
-  edit(id).children = std::move(halves);
-  return {};
+std::string Plan::join(BlockId parent)
+{
+    if (auto r = checkLive(parent); !r.empty())
+        return r;
+    const Block& p = blocks_[parent];
+    if (p.children.empty())
+        return net::formatNetwork(p.prefix) + " is not split";
+    for (BlockId c : p.children) {
+        const Block& b = blocks_[c];
+        if (!b.children.empty())
+            return net::formatNetwork(b.prefix) + " is split: join its parts first";
+        if (b.assigned)
+            return net::formatNetwork(b.prefix) + " is assigned: free it first";
+    }
+    const std::vector<BlockId> kids = std::move(edit(parent).children);
+    edit(parent).children.clear();
+    for (BlockId c : kids)
+        kill(c);
+    return {};
 }
 
-std::string Plan::collapse(BlockId id) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  const auto under = preorder(id);
-  for (BlockId b : under)
-    if (blocks_[b].assigned) return net::formatNetwork(blocks_[b].prefix) + " is assigned: free it first";
-  if (blocks_[id].children.empty()) return {};
-  edit(id).children.clear();
-  for (std::size_t i = 1; i < under.size(); ++i) kill(under[i]);
-  return {};
+std::string Plan::regroup(BlockId id)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    const Block& b = blocks_[id];
+    if (b.children.size() < 4)
+        return net::formatNetwork(b.prefix) + " is not split into 4 or more parts";
+    if (live_ + 2 > kMaxBlocks)
+        return "the plan would hold more than " + std::to_string(kMaxBlocks) + " blocks";
+    const std::vector<BlockId> kids = b.children;
+    const std::size_t half = kids.size() / 2;
+    const net::Prefix whole = b.prefix;
+    const int shift = whole.address.bits() - whole.length - 1;
+    std::vector<BlockId> halves;
+    for (std::size_t h = 0; h < 2; ++h) {
+        Block mid;
+        mid.prefix = {{whole.address.value + (static_cast<net::u128>(h) << shift), whole.address.family},
+                      whole.length + 1};
+        mid.parent = id;
+        mid.children.assign(kids.begin() + static_cast<std::ptrdiff_t>(h * half),
+                            kids.begin() + static_cast<std::ptrdiff_t>((h + 1) * half));
+        const BlockId m = append(std::move(mid));
+        for (BlockId c : blocks_[m].children)
+            edit(c).parent = m;
+        halves.push_back(m);
+    }
+    edit(id).children = std::move(halves);
+    return {};
+}
+
+std::string Plan::collapse(BlockId id)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    const auto under = preorder(id);
+    for (BlockId b : under)
+        if (blocks_[b].assigned)
+            return net::formatNetwork(blocks_[b].prefix) + " is assigned: free it first";
+    if (blocks_[id].children.empty())
+        return {};
+    edit(id).children.clear();
+    for (std::size_t i = 1; i < under.size(); ++i)
+        kill(under[i]);
+    return {};
 }
 
 // --- Fields -----------------------------------------------------------------------------
 
-std::string Plan::setName(BlockId id, std::string name) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  if (auto r = checkName(name); !r.empty()) return "the name " + r;
-  edit(id).name = std::move(name);
-  return {};
+std::string Plan::setName(BlockId id, std::string name)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    if (auto r = checkName(name); !r.empty())
+        return "the name " + r;
+    edit(id).name = std::move(name);
+    return {};
 }
 
-std::string Plan::setNote(BlockId id, std::string note) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  if (auto r = checkNote(note); !r.empty()) return "the note " + r;
-  edit(id).note = std::move(note);
-  return {};
+std::string Plan::setNote(BlockId id, std::string note)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    if (auto r = checkNote(note); !r.empty())
+        return "the note " + r;
+    edit(id).note = std::move(note);
+    return {};
 }
 
-std::string Plan::setColour(BlockId id, std::uint32_t rgb) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  if (rgb > 0xFFFFFFu) return "a colour is 0xRRGGBB, at most 0xFFFFFF";
-  edit(id).colour = rgb;
-  return {};
+std::string Plan::setColour(BlockId id, std::uint32_t rgb)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    if (rgb > 0xFFFFFFu)
+        return "a colour is 0xRRGGBB, at most 0xFFFFFF";
+    edit(id).colour = rgb;
+    return {};
 }
 
-std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded, double growthPercent) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  const Block& b = blocks_[id];
-  if (!b.children.empty()) return net::formatNetwork(b.prefix) + " is split: only its parts can be assigned";
-  if (!assigned && (hostsNeeded || growthPercent != 0)) return "a free block needs no hosts";
-  if (!(growthPercent >= 0 && growthPercent <= 1'000'000)) return "growth must be from 0 to 1000000 %";
-  const net::Count usable = usableHosts(b.prefix);
-  if (!usable.twoTo128 && hostsNeeded > usable.low)
-    return net::formatNetwork(b.prefix) + " holds " + net::toDecimal(usable) + " hosts, not " + net::toDecimal(hostsNeeded);
-  Block& e = edit(id);
-  e.assigned = assigned;
-  e.hostsNeeded = hostsNeeded;
-  e.growthPercent = growthPercent;
-  if (!assigned) {
-    e.vlan = 0;
-    e.reserved = false;
-  }
-  return {};
-}
-
-std::string Plan::setReserved(BlockId id, bool reserved) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  if (reserved && !blocks_[id].assigned) return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block is reserved";
-  edit(id).reserved = reserved;
-  return {};
-}
-
-std::string Plan::setVlan(BlockId id, int vlan) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  if (vlan < 0 || vlan > kMaxVlan) return "a VLAN ID is from 1 to " + std::to_string(kMaxVlan) + ", not " + std::to_string(vlan);
-  if (vlan && !blocks_[id].assigned) return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block has a VLAN";
-  edit(id).vlan = vlan;
-  return {};
-}
-
-const BlockIpam* Plan::blockIpam(BlockId id) const {
-  const auto it = blockIpam_.find(id);
-  return it == blockIpam_.end() ? nullptr : &it->second;
-}
-
-std::string Plan::setBlockIpam(BlockId id, BlockIpam values) {
-  if (auto r = checkLive(id); !r.empty()) return r;
-  for (const std::string* text : {&values.tenant, &values.role, &values.vrf})
-    if (auto r = checkName(*text); !r.empty()) return "the IPAM value " + r;
-  if (auto r = checkIpamStatus(values.status); !r.empty()) return "the IPAM status " + r;
-  const auto it = blockIpam_.find(id);
-  if (it == blockIpam_.end() && values.empty()) return {};
-  changed(id);
-  if (Journal* j = journal_.to) {
-    if (j->ipamSeen_.size() <= id) j->ipamSeen_.resize(blocks_.size(), 0);
-    if (!j->ipamSeen_[id]) {
-      j->ipamSeen_[id] = 1;
-      j->ipam_.emplace_back(id, it == blockIpam_.end() ? std::nullopt : std::optional<BlockIpam>(it->second));
+std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded, double growthPercent)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    const Block& b = blocks_[id];
+    if (!b.children.empty())
+        return net::formatNetwork(b.prefix) + " is split: only its parts can be assigned";
+    if (!assigned && (hostsNeeded || growthPercent != 0))
+        return "a free block needs no hosts";
+    if (!(growthPercent >= 0 && growthPercent <= 1'000'000))
+        return "growth must be from 0 to 1000000 %";
+    const net::Count usable = usableHosts(b.prefix);
+    if (!usable.twoTo128 && hostsNeeded > usable.low)
+        return net::formatNetwork(b.prefix) + " holds " + net::toDecimal(usable) + " hosts, not " +
+               net::toDecimal(hostsNeeded);
+    Block& e = edit(id);
+    e.assigned = assigned;
+    e.hostsNeeded = hostsNeeded;
+    e.growthPercent = growthPercent;
+    if (!assigned) {
+        e.vlan = 0;
+        e.reserved = false;
     }
-  }
-  if (values.empty())
-    blockIpam_.erase(it);
-  else
-    blockIpam_[id] = std::move(values);
-  return {};
+    return {};
 }
 
-net::Count Plan::usableHosts(const net::Prefix& p) {
-  // The engine decides which addresses are usable (RFC 3021, Subnet-Router anycast).
-  return net::hostsOf(p).usable;
+std::string Plan::setReserved(BlockId id, bool reserved)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    if (reserved && !blocks_[id].assigned)
+        return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block is reserved";
+    edit(id).reserved = reserved;
+    return {};
 }
 
-net::Count Plan::spareHosts(BlockId id) const {
-  const Block& b = block(id);
-  net::Count c = cloudUsableHosts(settings_.cloud, b.prefix);
-  if (b.assigned) c.low -= b.hostsNeeded;
-  return c;
+std::string Plan::setVlan(BlockId id, int vlan)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    if (vlan < 0 || vlan > kMaxVlan)
+        return "a VLAN ID is from 1 to " + std::to_string(kMaxVlan) + ", not " + std::to_string(vlan);
+    if (vlan && !blocks_[id].assigned)
+        return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block has a VLAN";
+    edit(id).vlan = vlan;
+    return {};
 }
 
-bool Plan::operator==(const Plan& other) const {
-  if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_ ||
-      ipam_ != other.ipam_) return false;
-  std::vector<std::pair<BlockId, BlockId>> stack;
-  for (std::size_t i = 0; i < roots_.size(); ++i) stack.emplace_back(roots_[i], other.roots_[i]);
-  while (!stack.empty()) {
-    auto [a, b] = stack.back();
-    stack.pop_back();
-    const Block& x = blocks_[a];
-    const Block& y = other.blocks_[b];
-    if (x.prefix != y.prefix || x.name != y.name || x.note != y.note || x.colour != y.colour ||
-        x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
-        x.vlan != y.vlan || x.reserved != y.reserved || x.children.size() != y.children.size())
-      return false;
-    if (hasBlockIpam() || other.hasBlockIpam()) {
-      const BlockIpam* p = blockIpam(a);
-      const BlockIpam* q = other.blockIpam(b);
-      if (!(p && q ? *p == *q : p == q)) return false;
+const BlockIpam* Plan::blockIpam(BlockId id) const
+{
+    const auto it = blockIpam_.find(id);
+    return it == blockIpam_.end() ? nullptr : &it->second;
+}
+
+std::string Plan::setBlockIpam(BlockId id, BlockIpam values)
+{
+    if (auto r = checkLive(id); !r.empty())
+        return r;
+    for (const std::string* text : {&values.tenant, &values.role, &values.vrf})
+        if (auto r = checkName(*text); !r.empty())
+            return "the IPAM value " + r;
+    if (auto r = checkIpamStatus(values.status); !r.empty())
+        return "the IPAM status " + r;
+    const auto it = blockIpam_.find(id);
+    if (it == blockIpam_.end() && values.empty())
+        return {};
+    changed(id);
+    if (Journal* j = journal_.to) {
+        if (j->ipamSeen_.size() <= id)
+            j->ipamSeen_.resize(blocks_.size(), 0);
+        if (!j->ipamSeen_[id]) {
+            j->ipamSeen_[id] = 1;
+            j->ipam_.emplace_back(id, it == blockIpam_.end() ? std::nullopt : std::optional<BlockIpam>(it->second));
+        }
     }
-    for (std::size_t i = 0; i < x.children.size(); ++i) stack.emplace_back(x.children[i], y.children[i]);
-  }
-  return true;
+    if (values.empty())
+        blockIpam_.erase(it);
+    else
+        blockIpam_[id] = std::move(values);
+    return {};
+}
+
+net::Count Plan::usableHosts(const net::Prefix& p)
+{
+    // The engine decides which addresses are usable (RFC 3021, Subnet-Router anycast).
+    return net::hostsOf(p).usable;
+}
+
+net::Count Plan::spareHosts(BlockId id) const
+{
+    const Block& b = block(id);
+    net::Count c = cloudUsableHosts(settings_.cloud, b.prefix);
+    if (b.assigned)
+        c.low -= b.hostsNeeded;
+    return c;
+}
+
+bool Plan::operator==(const Plan& other) const
+{
+    if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_ ||
+        ipam_ != other.ipam_)
+        return false;
+    std::vector<std::pair<BlockId, BlockId>> stack;
+    for (std::size_t i = 0; i < roots_.size(); ++i)
+        stack.emplace_back(roots_[i], other.roots_[i]);
+    while (!stack.empty()) {
+        auto [a, b] = stack.back();
+        stack.pop_back();
+        const Block& x = blocks_[a];
+        const Block& y = other.blocks_[b];
+        if (x.prefix != y.prefix || x.name != y.name || x.note != y.note || x.colour != y.colour ||
+            x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
+            x.vlan != y.vlan || x.reserved != y.reserved || x.children.size() != y.children.size())
+            return false;
+        if (hasBlockIpam() || other.hasBlockIpam()) {
+            const BlockIpam* p = blockIpam(a);
+            const BlockIpam* q = other.blockIpam(b);
+            if (!(p && q ? *p == *q : p == q))
+                return false;
+        }
+        for (std::size_t i = 0; i < x.children.size(); ++i)
+            stack.emplace_back(x.children[i], y.children[i]);
+    }
+    return true;
 }
 
 }  // namespace mq::plan

@@ -17,7 +17,7 @@ using BlockId = std::uint32_t;
 constexpr BlockId kNoBlock = 0xFFFFFFFFu;
 
 // Limits that keep every operation quick and every document bounded.
-constexpr int kMaxSplitParts = 65536;          // parts of one split
+constexpr int kMaxSplitParts = 65536;  // parts of one split
 constexpr std::size_t kMaxBlocks = 4'000'000;  // live blocks of one plan
 constexpr std::size_t kMaxNameBytes = 200;
 constexpr std::size_t kMaxNoteBytes = 4000;
@@ -27,42 +27,44 @@ constexpr int kMaxVlan = 4094;  // IEEE 802.1Q: 1..4094 name a VLAN
 // The fields run from the widest to the narrowest, so that no padding lies between them:
 // plans of millions of blocks hold one of these for each.
 struct Block {
-  net::Prefix prefix;         // always a network (host bits clear)
-  net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
-  std::string name;
-  std::string note;
-  std::vector<BlockId> children;  // empty (leaf), or 2^k equal parts in address order
-  double growthPercent = 0;   // assigned leaves: the growth its segment asked for
-  std::uint32_t colour = 0;   // 0xRRGGBB
-  int vlan = 0;               // assigned leaves: the segment's VLAN ID, 0 for none
-  BlockId parent = kNoBlock;
-  bool assigned = false;      // leaves only: assigned to a segment, or free
-  bool reserved = false;      // assigned leaves: kept back by the user rather than given to a segment
+    net::Prefix prefix;  // always a network (host bits clear)
+    net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
+    std::string name;
+    std::string note;
+    std::vector<BlockId> children;  // empty (leaf), or 2^k equal parts in address order
+    double growthPercent = 0;  // assigned leaves: the growth its segment asked for
+    std::uint32_t colour = 0;  // 0xRRGGBB
+    int vlan = 0;  // assigned leaves: the segment's VLAN ID, 0 for none
+    BlockId parent = kNoBlock;
+    bool assigned = false;  // leaves only: assigned to a segment, or free
+    bool reserved = false;  // assigned leaves: kept back by the user rather than given to a segment
 };
 
 // A segment to place: asked for by hosts (and growth) or by a fixed prefix length.
 struct Segment {
-  Segment() = default;
-  Segment(std::string n, net::u128 h, double growth = 0, std::optional<int> fixed = {})
-      : name(std::move(n)), hosts(h), growthPercent(growth), fixedLength(fixed) {}
+    Segment() = default;
+    Segment(std::string n, net::u128 h, double growth = 0, std::optional<int> fixed = {})
+        : name(std::move(n)), hosts(h), growthPercent(growth), fixedLength(fixed)
+    {
+    }
 
-  std::string name;
-  net::u128 hosts = 0;
-  double growthPercent = 0;         // hosts x (1 + growth/100), rounded up
-  std::optional<int> fixedLength;   // a prefix length asked for instead of one from hosts:
-                                    // the IPv4 one, or the only one in a plan of one family
-  std::optional<int> fixedLength6;  // the IPv6 length; when absent an IPv6 block of a plan
-                                    // of one family takes fixedLength
-  int vlan = 0;                     // 1..kMaxVlan, 0 for none
-  bool operator==(const Segment&) const = default;
+    std::string name;
+    net::u128 hosts = 0;
+    double growthPercent = 0;  // hosts x (1 + growth/100), rounded up
+    std::optional<int> fixedLength;  // a prefix length asked for instead of one from hosts:
+                                     // the IPv4 one, or the only one in a plan of one family
+    std::optional<int> fixedLength6;  // the IPv6 length; when absent an IPv6 block of a plan
+                                      // of one family takes fixedLength
+    int vlan = 0;  // 1..kMaxVlan, 0 for none
+    bool operator==(const Segment&) const = default;
 };
 
 // The plan-wide rules of sizing.
 struct Settings {
-  bool links30 = false;  // 1 and 2 hosts take a /30 (the older practice) instead of /32 and /31
-  bool nibble = false;   // IPv6 blocks other than /64 are widened to a multiple of 4 bits
-  CloudMode cloud = CloudMode::None;  // IPv4 blocks follow a public cloud's address rules
-  bool operator==(const Settings&) const = default;
+    bool links30 = false;  // 1 and 2 hosts take a /30 (the older practice) instead of /32 and /31
+    bool nibble = false;  // IPv6 blocks other than /64 are widened to a multiple of 4 bits
+    CloudMode cloud = CloudMode::None;  // IPv4 blocks follow a public cloud's address rules
+    bool operator==(const Settings&) const = default;
 };
 
 // Values an IPAM asks of every prefix handed to it, kept with the plan so that an export
@@ -70,12 +72,12 @@ struct Settings {
 // and customer (its VRF is the same as NetBox's). A VLAN ID alone is ambiguous in NetBox
 // when two VLAN groups hold it: its import narrows the VLAN by vlan_group and vlan_site.
 struct IpamValues {
-  std::string tenant, role, vrf;
-  std::vector<std::string> tags;
-  std::string section, domain, customer;
-  std::string vlanGroup{}, site{};  // initialised: the seven values before them make a whole item
-  bool empty() const { return *this == IpamValues{}; }
-  bool operator==(const IpamValues&) const = default;
+    std::string tenant, role, vrf;
+    std::vector<std::string> tags;
+    std::string section, domain, customer;
+    std::string vlanGroup{}, site{};  // initialised: the seven values before them make a whole item
+    bool empty() const { return *this == IpamValues{}; }
+    bool operator==(const IpamValues&) const = default;
 };
 
 // What an IPAM said of one of its prefixes where it differs from the plan-wide values:
@@ -83,10 +85,10 @@ struct IpamValues {
 // own where the block's state does not tell it ("deprecated"), or "container" for a
 // container read from a file (kept on export even without a name).
 struct BlockIpam {
-  std::string tenant, role, vrf, status;
-  bool pool = false;  // NetBox's is_pool
-  bool empty() const { return *this == BlockIpam{}; }
-  bool operator==(const BlockIpam&) const = default;
+    std::string tenant, role, vrf, status;
+    bool pool = false;  // NetBox's is_pool
+    bool empty() const { return *this == BlockIpam{}; }
+    bool operator==(const BlockIpam&) const = default;
 };
 // Empty when the status may be a block's IPAM status: "", container, active, reserved or
 // deprecated (NetBox's PrefixStatusChoices).
@@ -108,140 +110,145 @@ class Plan;
 // Each entry holds the other state of its block: undo and redo swap it with the plan's, so
 // neither copies a block (they must alternate, as a history's undo and redo do).
 class Journal {
- public:
-  bool empty() const { return entries_.empty(); }
+public:
+    bool empty() const { return entries_.empty(); }
 
- private:
-  friend class Plan;
-  struct Entry {
-    BlockId id;
-    bool alive;
-    Block block;
-  };
-  std::vector<Entry> entries_;
-  std::vector<std::uint8_t> seen_;  // by id, for the blocks that existed at the start
-  // The blocks' IPAM values as they were (nullopt: none), once per block edited.
-  std::vector<std::pair<BlockId, std::optional<BlockIpam>>> ipam_;
-  std::vector<std::uint8_t> ipamSeen_;  // by id
+private:
+    friend class Plan;
+    struct Entry {
+        BlockId id;
+        bool alive;
+        Block block;
+    };
+    std::vector<Entry> entries_;
+    std::vector<std::uint8_t> seen_;  // by id, for the blocks that existed at the start
+    // The blocks' IPAM values as they were (nullopt: none), once per block edited.
+    std::vector<std::pair<BlockId, std::optional<BlockIpam>>> ipam_;
+    std::vector<std::uint8_t> ipamSeen_;  // by id
 };
 
 class Plan {
- public:
-  explicit Plan(net::Prefix root);  // root's host bits are cleared
+public:
+    explicit Plan(net::Prefix root);  // root's host bits are cleared
 
-  // One more root, overlapping none of the others; on success *id (when given) names it.
-  std::string addRoot(net::Prefix root, BlockId* id = nullptr);
-  const std::vector<BlockId>& roots() const { return roots_; }
-  BlockId root() const { return roots_.front(); }  // the first root
-  void reserve(std::size_t blocks);                  // room for this many blocks in all
-  BlockId rootOf(net::Family f) const;              // the first root of a family, or kNoBlock
-  bool isDualStack() const;                          // roots of both families
+    // One more root, overlapping none of the others; on success *id (when given) names it.
+    std::string addRoot(net::Prefix root, BlockId* id = nullptr);
+    const std::vector<BlockId>& roots() const { return roots_; }
+    BlockId root() const { return roots_.front(); }  // the first root
+    void reserve(std::size_t blocks);  // room for this many blocks in all
+    BlockId rootOf(net::Family f) const;  // the first root of a family, or kNoBlock
+    bool isDualStack() const;  // roots of both families
 
-  const Settings& settings() const { return settings_; }
-  void setSettings(const Settings& s) { settings_ = s; }
-  // The segment list last allocated, kept with the plan so that it can be edited again.
-  const std::vector<Segment>& segments() const { return segments_; }
-  void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }
-  void swapSegments(std::vector<Segment>& s) { segments_.swap(s); }  // for undo and redo: no copy
-  const IpamValues& ipamValues() const { return ipam_; }
-  void setIpamValues(IpamValues v) { ipam_ = std::move(v); }
+    const Settings& settings() const { return settings_; }
+    void setSettings(const Settings& s) { settings_ = s; }
+    // The segment list last allocated, kept with the plan so that it can be edited again.
+    const std::vector<Segment>& segments() const { return segments_; }
+    void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }
+    void swapSegments(std::vector<Segment>& s) { segments_.swap(s); }  // for undo and redo: no copy
+    const IpamValues& ipamValues() const { return ipam_; }
+    void setIpamValues(IpamValues v) { ipam_ = std::move(v); }
 
-  const Block& block(BlockId id) const;
-  bool exists(BlockId id) const;
-  std::size_t blockCount() const;           // live blocks
-  std::vector<BlockId> leaves() const;      // every root's, root by root, address order
-  std::vector<BlockId> freeLeaves() const;  // the same, free ones only
-  // Every live block under id (id included), parents before children, in address order.
-  std::vector<BlockId> preorder(BlockId id) const;
-  // The leaf under `from` that holds the address, kNoBlock when the address lies outside.
-  // Steps down one level at a time by arithmetic: O(depth), not O(blocks).
-  BlockId leafAt(const net::Address& a, BlockId from) const;
-  BlockId leafAt(const net::Address& a) const;  // under whichever root holds it
+    const Block& block(BlockId id) const;
+    bool exists(BlockId id) const;
+    std::size_t blockCount() const;  // live blocks
+    std::vector<BlockId> leaves() const;  // every root's, root by root, address order
+    std::vector<BlockId> freeLeaves() const;  // the same, free ones only
+    // Every live block under id (id included), parents before children, in address order.
+    std::vector<BlockId> preorder(BlockId id) const;
+    // The leaf under `from` that holds the address, kNoBlock when the address lies outside.
+    // Steps down one level at a time by arithmetic: O(depth), not O(blocks).
+    BlockId leafAt(const net::Address& a, BlockId from) const;
+    BlockId leafAt(const net::Address& a) const;  // under whichever root holds it
 
-  // Each returns an empty string on success, else the reason nothing changed.
-  std::string split(BlockId id, int parts);  // parts = 2^k, k >= 1, leaf that is free
-  std::string join(BlockId parent);          // all children free leaves
-  std::string setName(BlockId id, std::string name);
-  std::string setNote(BlockId id, std::string note);
-  std::string setColour(BlockId id, std::uint32_t rgb);
-  std::string setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0, double growthPercent = 0);
-  std::string setVlan(BlockId id, int vlan);  // 0 clears it; assigned leaves only
-  std::string setReserved(BlockId id, bool reserved);  // assigned leaves only; freeing clears it
-  // A block's IPAM values (nullptr when it has none); empty values take them away. Kept
-  // in a side table: a plan without them pays nothing per block.
-  const BlockIpam* blockIpam(BlockId id) const;
-  std::string setBlockIpam(BlockId id, BlockIpam values);
-  bool hasBlockIpam() const { return !blockIpam_.empty(); }
+    // Each returns an empty string on success, else the reason nothing changed.
+    std::string split(BlockId id, int parts);  // parts = 2^k, k >= 1, leaf that is free
+    std::string join(BlockId parent);  // all children free leaves
+    std::string setName(BlockId id, std::string name);
+    std::string setNote(BlockId id, std::string note);
+    std::string setColour(BlockId id, std::uint32_t rgb);
+    std::string setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0, double growthPercent = 0);
+    std::string setVlan(BlockId id, int vlan);  // 0 clears it; assigned leaves only
+    std::string setReserved(BlockId id, bool reserved);  // assigned leaves only; freeing clears it
+    // A block's IPAM values (nullptr when it has none); empty values take them away. Kept
+    // in a side table: a plan without them pays nothing per block.
+    const BlockIpam* blockIpam(BlockId id) const;
+    std::string setBlockIpam(BlockId id, BlockIpam values);
+    bool hasBlockIpam() const { return !blockIpam_.empty(); }
 
-  // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
-  // the same parts (their ids kept): the same address space, one level deeper.
-  std::string regroup(BlockId id);
-  // Every block under id is a free leaf: they go and id becomes a free leaf (a join of
-  // whole subtrees). Refused, changing nothing, when anything under id is assigned.
-  std::string collapse(BlockId id);
+    // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
+    // the same parts (their ids kept): the same address space, one level deeper.
+    std::string regroup(BlockId id);
+    // Every block under id is a free leaf: they go and id becomes a free leaf (a join of
+    // whole subtrees). Refused, changing nothing, when anything under id is assigned.
+    std::string collapse(BlockId id);
 
-  // Journal: every block edit between start and stop is recorded; undo() puts the blocks
-  // back as they were at start, redo() as they were at stop, each only right after the
-  // other (or after stop, for undo). Settings and roots are not recorded. One journal at
-  // a time.
-  void startJournal(Journal& j);
-  void stopJournal();
-  void undo(Journal& j);
-  void redo(Journal& j);
+    // Journal: every block edit between start and stop is recorded; undo() puts the blocks
+    // back as they were at start, redo() as they were at stop, each only right after the
+    // other (or after stop, for undo). Settings and roots are not recorded. One journal at
+    // a time.
+    void startJournal(Journal& j);
+    void stopJournal();
+    void undo(Journal& j);
+    void redo(Journal& j);
 
-  // For undo and redo: splits again into the ids that an undone split handed out (they
-  // must be blocks that a join removed), so that later commands naming them still hold.
-  std::string splitInto(BlockId id, const std::vector<BlockId>& childIds);
+    // For undo and redo: splits again into the ids that an undone split handed out (they
+    // must be blocks that a join removed), so that later commands naming them still hold.
+    std::string splitInto(BlockId id, const std::vector<BlockId>& childIds);
 
-  // Usable hosts of a block and spare = usable - hostsNeeded (assigned leaves).
-  static net::Count usableHosts(const net::Prefix& p);
-  net::Count spareHosts(BlockId id) const;  // by the plan's cloud mode
+    // Usable hosts of a block and spare = usable - hostsNeeded (assigned leaves).
+    static net::Count usableHosts(const net::Prefix& p);
+    net::Count spareHosts(BlockId id) const;  // by the plan's cloud mode
 
-  // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values
-  // (the plan's and its blocks').
-  bool operator==(const Plan& other) const;
+    // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values
+    // (the plan's and its blocks').
+    bool operator==(const Plan& other) const;
 
-  // Blocks edited (by any edit, undo or redo) for views that update only what changed:
-  // changes() lists their ids in the order edited, repeats allowed, under changeSerial().
-  // A new serial (a new, copied or assigned plan, or a list grown past kMaxChanges and
-  // started afresh) means anything may have changed.
-  static constexpr std::size_t kMaxChanges = 1 << 16;
-  std::uint64_t changeSerial() const { return changes_.serial; }
-  const std::vector<BlockId>& changes() const { return changes_.ids; }
+    // Blocks edited (by any edit, undo or redo) for views that update only what changed:
+    // changes() lists their ids in the order edited, repeats allowed, under changeSerial().
+    // A new serial (a new, copied or assigned plan, or a list grown past kMaxChanges and
+    // started afresh) means anything may have changed.
+    static constexpr std::size_t kMaxChanges = 1 << 16;
+    std::uint64_t changeSerial() const { return changes_.serial; }
+    const std::vector<BlockId>& changes() const { return changes_.ids; }
 
- private:
-  std::string checkSplit(BlockId id, int parts) const;
-  std::string makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse);
-  std::string checkLive(BlockId id) const;
-  Block& edit(BlockId id);          // a block about to change, recorded in the journal
-  BlockId append(Block b);          // a new live block, recorded in the journal
-  void kill(BlockId id);            // a live block gone, recorded in the journal
-  void swapWith(Journal& j);
-  void changed(BlockId id);
+private:
+    std::string checkSplit(BlockId id, int parts) const;
+    std::string makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse);
+    std::string checkLive(BlockId id) const;
+    Block& edit(BlockId id);  // a block about to change, recorded in the journal
+    BlockId append(Block b);  // a new live block, recorded in the journal
+    void kill(BlockId id);  // a live block gone, recorded in the journal
+    void swapWith(Journal& j);
+    void changed(BlockId id);
 
-  std::vector<Block> blocks_;
-  std::vector<std::uint8_t> alive_;
-  std::size_t live_ = 0;
-  std::vector<BlockId> roots_;
-  Settings settings_;
-  std::vector<Segment> segments_;
-  IpamValues ipam_;
-  std::map<BlockId, BlockIpam> blockIpam_;
-  // Not copied with the plan: a copy records into no journal.
-  struct JournalRef {
-    Journal* to = nullptr;
-    JournalRef() = default;
-    JournalRef(const JournalRef&) {}
-    JournalRef& operator=(const JournalRef&) { return *this; }
-  } journal_;
-  struct ChangeLog {
-    std::uint64_t serial = next();
-    std::vector<BlockId> ids;
-    ChangeLog() = default;
-    ChangeLog(const ChangeLog&) {}
-    ChangeLog& operator=(const ChangeLog&) { serial = next(); ids.clear(); return *this; }
-    static std::uint64_t next();
-  } changes_;
+    std::vector<Block> blocks_;
+    std::vector<std::uint8_t> alive_;
+    std::size_t live_ = 0;
+    std::vector<BlockId> roots_;
+    Settings settings_;
+    std::vector<Segment> segments_;
+    IpamValues ipam_;
+    std::map<BlockId, BlockIpam> blockIpam_;
+    // Not copied with the plan: a copy records into no journal.
+    struct JournalRef {
+        Journal* to = nullptr;
+        JournalRef() = default;
+        JournalRef(const JournalRef&) { }
+        JournalRef& operator=(const JournalRef&) { return *this; }
+    } journal_;
+    struct ChangeLog {
+        std::uint64_t serial = next();
+        std::vector<BlockId> ids;
+        ChangeLog() = default;
+        ChangeLog(const ChangeLog&) { }
+        ChangeLog& operator=(const ChangeLog&)
+        {
+            serial = next();
+            ids.clear();
+            return *this;
+        }
+        static std::uint64_t next();
+    } changes_;
 };
 
 }  // namespace mq::plan

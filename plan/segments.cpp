@@ -13,293 +13,381 @@ namespace {
 
 using Column = SegmentLines::Column;
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
 }
 
-bool digits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
+bool digits(std::string_view s)
+{
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 // "1,000" or "12,345,678": digits in groups of three after the first, commas between.
-bool groupedThousands(std::string_view s) {
-  const auto comma = s.find(',');
-  if (comma == std::string_view::npos || comma == 0 || comma > 3 || !digits(s.substr(0, comma))) return false;
-  for (std::size_t at = comma; at < s.size(); at += 4)
-    if (s[at] != ',' || s.size() - at < 4 || !digits(s.substr(at + 1, 3))) return false;
-  return (s.size() - comma) % 4 == 0;
+bool groupedThousands(std::string_view s)
+{
+    const auto comma = s.find(',');
+    if (comma == std::string_view::npos || comma == 0 || comma > 3 || !digits(s.substr(0, comma)))
+        return false;
+    for (std::size_t at = comma; at < s.size(); at += 4)
+        if (s[at] != ',' || s.size() - at < 4 || !digits(s.substr(at + 1, 3)))
+            return false;
+    return (s.size() - comma) % 4 == 0;
 }
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
+std::string lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
 }
 
-std::string quoted(std::string_view field) { return "\"" + textio::escaped(field) + "\""; }
+std::string quoted(std::string_view field)
+{
+    return "\"" + textio::escaped(field) + "\"";
+}
 
 // "25", "12.5", "25%": a plain decimal, no sign or exponent.
-std::optional<double> parseGrowth(std::string_view s) {
-  if (!s.empty() && s.back() == '%') s.remove_suffix(1);
-  s = trim(s);
-  const auto dot = s.find('.');
-  if (!digits(s.substr(0, dot)) || (dot != std::string_view::npos && !digits(s.substr(dot + 1)))) return std::nullopt;
-  double v = 0;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (ec != std::errc{} || end != s.data() + s.size() || v > 1'000'000) return std::nullopt;
-  return v;
+std::optional<double> parseGrowth(std::string_view s)
+{
+    if (!s.empty() && s.back() == '%')
+        s.remove_suffix(1);
+    s = trim(s);
+    const auto dot = s.find('.');
+    if (!digits(s.substr(0, dot)) || (dot != std::string_view::npos && !digits(s.substr(dot + 1))))
+        return std::nullopt;
+    double v = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc{} || end != s.data() + s.size() || v > 1'000'000)
+        return std::nullopt;
+    return v;
 }
 
-std::optional<int> parseNumber(std::string_view s, int max) {
-  if (!digits(s) || s.size() > 6) return std::nullopt;
-  const int v = std::stoi(std::string(s));
-  return v <= max ? std::optional(v) : std::nullopt;
+std::optional<int> parseNumber(std::string_view s, int max)
+{
+    if (!digits(s) || s.size() > 6)
+        return std::nullopt;
+    const int v = std::stoi(std::string(s));
+    return v <= max ? std::optional(v) : std::nullopt;
 }
 
 // "vlan 10", "vlan=10", "vlan:10" (any case); or a bare number where a header says so.
-std::optional<int> parseVlan(std::string_view s, bool bare) {
-  if (!bare) {
-    if (s.size() < 5 || lower(s.substr(0, 4)) != "vlan") return std::nullopt;
-    s = trim(s.substr(4));
-    if (!s.empty() && (s.front() == '=' || s.front() == ':')) s = trim(s.substr(1));
-  }
-  const auto v = parseNumber(s, kMaxVlan);
-  return v && *v >= 1 ? v : std::nullopt;
+std::optional<int> parseVlan(std::string_view s, bool bare)
+{
+    if (!bare) {
+        if (s.size() < 5 || lower(s.substr(0, 4)) != "vlan")
+            return std::nullopt;
+        s = trim(s.substr(4));
+        if (!s.empty() && (s.front() == '=' || s.front() == ':'))
+            s = trim(s.substr(1));
+    }
+    const auto v = parseNumber(s, kMaxVlan);
+    return v && *v >= 1 ? v : std::nullopt;
 }
 
-bool looksLikeVlan(std::string_view s) { return s.size() >= 4 && lower(s.substr(0, 4)) == "vlan"; }
+bool looksLikeVlan(std::string_view s)
+{
+    return s.size() >= 4 && lower(s.substr(0, 4)) == "vlan";
+}
 
-std::optional<Column> columnNamed(std::string_view header) {
-  const std::string h = lower(header);
-  if (h == "name" || h == "segment") return Column::Name;
-  if (h == "hosts" || h == "host" || h == "host count") return Column::Hosts;
-  if (h == "growth" || h == "growth%" || h == "growth %") return Column::Growth;
-  if (h == "length" || h == "len" || h == "/len" || h == "prefix length" || h == "ipv4 length") return Column::Length;
-  if (h == "length6" || h == "/len6" || h == "ipv6 length") return Column::Length6;
-  if (h == "vlan" || h == "vlan id") return Column::Vlan;
-  return std::nullopt;
+std::optional<Column> columnNamed(std::string_view header)
+{
+    const std::string h = lower(header);
+    if (h == "name" || h == "segment")
+        return Column::Name;
+    if (h == "hosts" || h == "host" || h == "host count")
+        return Column::Hosts;
+    if (h == "growth" || h == "growth%" || h == "growth %")
+        return Column::Growth;
+    if (h == "length" || h == "len" || h == "/len" || h == "prefix length" || h == "ipv4 length")
+        return Column::Length;
+    if (h == "length6" || h == "/len6" || h == "ipv6 length")
+        return Column::Length6;
+    if (h == "vlan" || h == "vlan id")
+        return Column::Vlan;
+    return std::nullopt;
 }
 
 struct Fields {
-  std::vector<std::string_view> raw;  // as written between separators
-  std::vector<std::string_view> trimmed;
-  bool tabs = false;
+    std::vector<std::string_view> raw;  // as written between separators
+    std::vector<std::string_view> trimmed;
+    bool tabs = false;
 };
 
-Fields split(std::string_view line) {
-  Fields f;
-  f.tabs = line.find('\t') != std::string_view::npos;
-  const char sep = f.tabs ? '\t' : ',';
-  for (std::size_t from = 0;;) {
-    const std::size_t at = line.find(sep, from);
-    f.raw.push_back(line.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
-    f.trimmed.push_back(trim(f.raw.back()));
-    if (at == std::string_view::npos) break;
-    from = at + 1;
-  }
-  return f;
+Fields split(std::string_view line)
+{
+    Fields f;
+    f.tabs = line.find('\t') != std::string_view::npos;
+    const char sep = f.tabs ? '\t' : ',';
+    for (std::size_t from = 0;;) {
+        const std::size_t at = line.find(sep, from);
+        f.raw.push_back(line.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+        f.trimmed.push_back(trim(f.raw.back()));
+        if (at == std::string_view::npos)
+            break;
+        from = at + 1;
+    }
+    return f;
 }
 
 // A length field: "/28", or "28" where a header names the column.
-std::string takeLength(std::string_view field, bool bare, std::vector<int>& lengths) {
-  std::string_view digitsPart = field;
-  if (!field.empty() && field.front() == '/') digitsPart.remove_prefix(1);
-  else if (!bare) return "";  // not a length
-  const auto l = parseNumber(digitsPart, 128);
-  if (!l) return "prefix length " + quoted(field) + " is not /0 to /128";
-  if (lengths.size() == 2) return "more than two prefix lengths (one IPv4, one IPv6)";
-  lengths.push_back(*l);
-  return {};
+std::string takeLength(std::string_view field, bool bare, std::vector<int>& lengths)
+{
+    std::string_view digitsPart = field;
+    if (!field.empty() && field.front() == '/')
+        digitsPart.remove_prefix(1);
+    else if (!bare)
+        return "";  // not a length
+    const auto l = parseNumber(digitsPart, 128);
+    if (!l)
+        return "prefix length " + quoted(field) + " is not /0 to /128";
+    if (lengths.size() == 2)
+        return "more than two prefix lengths (one IPv4, one IPv6)";
+    lengths.push_back(*l);
+    return {};
 }
 
 // Lengths as the fields gave them: a lone one above 32 is IPv6's; of two, the IPv4 one
 // is the first, unless only the first is above 32.
-std::string assignLengths(const std::vector<int>& lengths, Segment& seg) {
-  if (lengths.size() == 1) {
-    (lengths[0] > 32 ? seg.fixedLength6 : seg.fixedLength) = lengths[0];
-  } else if (lengths.size() == 2) {
-    if (lengths[0] > 32 && lengths[1] > 32) return "two IPv6 prefix lengths; give one IPv4 and one IPv6 length";
-    const bool swap = lengths[0] > 32;
-    seg.fixedLength = lengths[swap ? 1 : 0];
-    seg.fixedLength6 = lengths[swap ? 0 : 1];
-  }
-  return {};
+std::string assignLengths(const std::vector<int>& lengths, Segment& seg)
+{
+    if (lengths.size() == 1) {
+        (lengths[0] > 32 ? seg.fixedLength6 : seg.fixedLength) = lengths[0];
+    } else if (lengths.size() == 2) {
+        if (lengths[0] > 32 && lengths[1] > 32)
+            return "two IPv6 prefix lengths; give one IPv4 and one IPv6 length";
+        const bool swap = lengths[0] > 32;
+        seg.fixedLength = lengths[swap ? 1 : 0];
+        seg.fixedLength6 = lengths[swap ? 0 : 1];
+    }
+    return {};
 }
 
-std::string lengthName(int l) { return "/" + std::to_string(l); }
+std::string lengthName(int l)
+{
+    return "/" + std::to_string(l);
+}
 
-std::string fieldsExpected() { return "expected name, hosts[, growth%][, /len][, /len][, vlan N]"; }
+std::string fieldsExpected()
+{
+    return "expected name, hosts[, growth%][, /len][, /len][, vlan N]";
+}
 
 }  // namespace
 
-std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken) {
-  *taken = false;
-  const Fields f = split(line);
-  const bool first = first_;
-  first_ = false;
-  if (first && f.trimmed.size() >= 2 && columnNamed(f.trimmed[0]) == Column::Name &&
-      columnNamed(f.trimmed[1]) == Column::Hosts) {
-    for (std::string_view h : f.trimmed) {
-      const auto c = columnNamed(h);
-      if (!c) return "column " + quoted(h) + " of the header is not one of name, hosts, growth, length, length6, vlan";
-      if (std::find(columns_.begin(), columns_.end(), *c) != columns_.end()) return "column " + quoted(h) + " is named twice";
-      columns_.push_back(*c);
-    }
-    return {};
-  }
-
-  seg = Segment{};
-  std::vector<int> lengths;
-  bool hasHosts = false;
-  auto take = [&](Column c, std::string_view v, bool bare) -> std::string {
-    switch (c) {
-      case Column::Name:
-        if (v.empty()) return "the name is empty";
-        if (auto r = checkName(v); !r.empty()) return "the name " + r;
-        seg.name = std::string(v);
-        return {};
-      case Column::Hosts: {
-        // A cell of a spreadsheet range holds one value: its thousands separators are just that.
-        std::string plain(v);
-        if (f.tabs && groupedThousands(v)) std::erase(plain, ',');
-        const auto hosts = digits(plain) ? net::parseDecimal(plain) : std::nullopt;
-        if (!hosts) {
-          if (v.find_first_of(",.' ") != std::string_view::npos && std::any_of(v.begin(), v.end(), ::isdigit))
-            return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
-          return "hosts " + quoted(v) + " is not a whole number from 0 to 2^128 - 1";
+std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken)
+{
+    *taken = false;
+    const Fields f = split(line);
+    const bool first = first_;
+    first_ = false;
+    if (first && f.trimmed.size() >= 2 && columnNamed(f.trimmed[0]) == Column::Name &&
+        columnNamed(f.trimmed[1]) == Column::Hosts) {
+        for (std::string_view h : f.trimmed) {
+            const auto c = columnNamed(h);
+            if (!c)
+                return "column " + quoted(h) +
+                       " of the header is not one of name, hosts, growth, length, length6, vlan";
+            if (std::find(columns_.begin(), columns_.end(), *c) != columns_.end())
+                return "column " + quoted(h) + " is named twice";
+            columns_.push_back(*c);
         }
-        seg.hosts = *hosts;
-        hasHosts = true;
         return {};
-      }
-      case Column::Growth: {
-        if (v.empty()) return {};
-        const auto g = parseGrowth(v);
-        if (!g) return "growth " + quoted(v) + " is not a percentage from 0 to 1000000";
-        seg.growthPercent = *g;
-        return {};
-      }
-      case Column::Length:
-      case Column::Length6: {
-        if (v.empty()) return {};
-        std::vector<int> one;
-        if (auto r = takeLength(v, bare, one); !r.empty() || one.empty()) return r.empty() ? "prefix length " + quoted(v) + " is not /0 to /128" : r;
-        (c == Column::Length ? seg.fixedLength : seg.fixedLength6) = one[0];
-        return {};
-      }
-      case Column::Vlan: {
-        if (v.empty()) return {};
-        const auto vlan = parseVlan(v, bare);
-        if (!vlan) return "VLAN " + quoted(v) + " is not a VLAN ID from 1 to 4094";
-        seg.vlan = *vlan;
-        return {};
-      }
     }
-    return {};
-  };
 
-  if (!columns_.empty()) {
-    if (f.trimmed.size() > columns_.size())
-      return "has " + std::to_string(f.trimmed.size()) + " fields; the header names " + std::to_string(columns_.size());
-    for (std::size_t i = 0; i < f.trimmed.size(); ++i)
-      if (auto r = take(columns_[i], f.trimmed[i], true); !r.empty()) return r;
-    if (seg.name.empty()) return "the name is empty";
-  } else {
-    if (f.trimmed.size() < 2) return fieldsExpected();
-    // "staff, 1,000": a thousands separator or a growth of 000 %? Refused, not guessed.
-    if (!f.tabs && f.trimmed.size() >= 3 && digits(f.trimmed[1]) && f.trimmed[1].size() <= 3 && digits(f.trimmed[2]) &&
-        f.trimmed[2].size() == 3 && !f.raw[1].empty() && f.raw[1].back() != ' ' && !f.raw[2].empty() && f.raw[2].front() != ' ')
-      return quoted(std::string(f.trimmed[1]) + "," + std::string(f.trimmed[2])) + " could be " +
-             std::string(f.trimmed[1]) + std::string(f.trimmed[2]) + " hosts or " + std::string(f.trimmed[1]) +
-             (f.trimmed[1] == "1" ? " host" : " hosts") + " with growth " + std::string(f.trimmed[2]) + " %: write hosts without a thousands separator, or growth with a % sign";
-    if (auto r = take(Column::Name, f.trimmed[0], false); !r.empty()) return r;
-    if (auto r = take(Column::Hosts, f.trimmed[1], false); !r.empty()) return r;
-    for (std::size_t i = 2; i < f.trimmed.size(); ++i) {
-      const std::string_view v = f.trimmed[i];
-      if (v.empty()) continue;
-      if (v.front() == '/') {
-        if (auto r = takeLength(v, false, lengths); !r.empty()) return r;
-      } else if (looksLikeVlan(v)) {
-        if (auto r = take(Column::Vlan, v, false); !r.empty()) return r;
-      } else if (i == 2) {
-        if (auto r = take(Column::Growth, v, false); !r.empty()) return r;
-      } else {
-        return "field " + std::to_string(i + 1) + " " + quoted(v) + " is not a /len or vlan N; " + fieldsExpected();
-      }
-    }
-    if (auto r = assignLengths(lengths, seg); !r.empty()) return r;
-    // The only /len of a plan of IPv4 roots is an IPv4 one, however long: a /33 there is
-    // a mistake to name, not an IPv6 length to pass over.
-    if (only_ == net::Family::V4 && lengths.size() == 1 && lengths[0] > 32)
-      return lengthName(lengths[0]) + " is not a prefix length of IPv4, the plan's only family";
-  }
-  if (!hasHosts) return "the hosts are missing";
-  if (seg.hosts == 0 && !seg.fixedLength && !seg.fixedLength6) return "asks for no hosts (give hosts or a /len)";
-  *taken = true;
-  return {};
-}
+    seg = Segment{};
+    std::vector<int> lengths;
+    bool hasHosts = false;
+    auto take = [&](Column c, std::string_view v, bool bare) -> std::string {
+        switch (c) {
+        case Column::Name:
+            if (v.empty())
+                return "the name is empty";
+            if (auto r = checkName(v); !r.empty())
+                return "the name " + r;
+            seg.name = std::string(v);
+            return {};
+        case Column::Hosts: {
+            // A cell of a spreadsheet range holds one value: its thousands separators are just that.
+            std::string plain(v);
+            if (f.tabs && groupedThousands(v))
+                std::erase(plain, ',');
+            const auto hosts = digits(plain) ? net::parseDecimal(plain) : std::nullopt;
+            if (!hosts) {
+                if (v.find_first_of(",.' ") != std::string_view::npos && std::any_of(v.begin(), v.end(), ::isdigit))
+                    return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
+                return "hosts " + quoted(v) + " is not a whole number from 0 to 2^128 - 1";
+            }
+            seg.hosts = *hosts;
+            hasHosts = true;
+            return {};
+        }
+        case Column::Growth: {
+            if (v.empty())
+                return {};
+            const auto g = parseGrowth(v);
+            if (!g)
+                return "growth " + quoted(v) + " is not a percentage from 0 to 1000000";
+            seg.growthPercent = *g;
+            return {};
+        }
+        case Column::Length:
+        case Column::Length6: {
+            if (v.empty())
+                return {};
+            std::vector<int> one;
+            if (auto r = takeLength(v, bare, one); !r.empty() || one.empty())
+                return r.empty() ? "prefix length " + quoted(v) + " is not /0 to /128" : r;
+            (c == Column::Length ? seg.fixedLength : seg.fixedLength6) = one[0];
+            return {};
+        }
+        case Column::Vlan: {
+            if (v.empty())
+                return {};
+            const auto vlan = parseVlan(v, bare);
+            if (!vlan)
+                return "VLAN " + quoted(v) + " is not a VLAN ID from 1 to 4094";
+            seg.vlan = *vlan;
+            return {};
+        }
+        }
+        return {};
+    };
 
-std::string segmentsText(const std::vector<Segment>& segments) {
-  bool tabs = false, header = false;
-  for (const Segment& s : segments) {
-    tabs = tabs || s.name.find(',') != std::string::npos;
-    // Read bare, a lone IPv6 length of 32 or less would be taken for the IPv4 one.
-    header = header || (s.fixedLength6 && *s.fixedLength6 <= 32) || (s.fixedLength && *s.fixedLength > 32);
-  }
-  const std::string sep = tabs ? "\t" : ", ";
-  auto growth = [](double g) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, g, std::chars_format::fixed);  // shortest that reads back
-    return std::string(buf, r.ptr);
-  };
-  std::string out;
-  if (header) out = "name" + sep + "hosts" + sep + "growth" + sep + "length" + sep + "length6" + sep + "vlan\n";
-  for (const Segment& s : segments) {
-    out += s.name + sep + net::toDecimal(s.hosts);
-    if (header) {
-      out += sep + (s.growthPercent != 0 ? growth(s.growthPercent) : "");
-      out += sep + (s.fixedLength ? std::to_string(*s.fixedLength) : "");
-      out += sep + (s.fixedLength6 ? std::to_string(*s.fixedLength6) : "");
-      out += sep + (s.vlan ? std::to_string(s.vlan) : "");
+    if (!columns_.empty()) {
+        if (f.trimmed.size() > columns_.size())
+            return "has " + std::to_string(f.trimmed.size()) + " fields; the header names " +
+                   std::to_string(columns_.size());
+        for (std::size_t i = 0; i < f.trimmed.size(); ++i)
+            if (auto r = take(columns_[i], f.trimmed[i], true); !r.empty())
+                return r;
+        if (seg.name.empty())
+            return "the name is empty";
     } else {
-      if (s.growthPercent != 0) out += sep + growth(s.growthPercent) + "%";
-      if (s.fixedLength) out += sep + "/" + std::to_string(*s.fixedLength);
-      if (s.fixedLength6) out += sep + "/" + std::to_string(*s.fixedLength6);
-      if (s.vlan) out += sep + "vlan " + std::to_string(s.vlan);
+        if (f.trimmed.size() < 2)
+            return fieldsExpected();
+        // "staff, 1,000": a thousands separator or a growth of 000 %? Refused, not guessed.
+        if (!f.tabs && f.trimmed.size() >= 3 && digits(f.trimmed[1]) && f.trimmed[1].size() <= 3 &&
+            digits(f.trimmed[2]) && f.trimmed[2].size() == 3 && !f.raw[1].empty() && f.raw[1].back() != ' ' &&
+            !f.raw[2].empty() && f.raw[2].front() != ' ')
+            return quoted(std::string(f.trimmed[1]) + "," + std::string(f.trimmed[2])) + " could be " +
+                   std::string(f.trimmed[1]) + std::string(f.trimmed[2]) + " hosts or " + std::string(f.trimmed[1]) +
+                   (f.trimmed[1] == "1" ? " host" : " hosts") + " with growth " + std::string(f.trimmed[2]) +
+                   " %: write hosts without a thousands separator, or growth with a % sign";
+        if (auto r = take(Column::Name, f.trimmed[0], false); !r.empty())
+            return r;
+        if (auto r = take(Column::Hosts, f.trimmed[1], false); !r.empty())
+            return r;
+        for (std::size_t i = 2; i < f.trimmed.size(); ++i) {
+            const std::string_view v = f.trimmed[i];
+            if (v.empty())
+                continue;
+            if (v.front() == '/') {
+                if (auto r = takeLength(v, false, lengths); !r.empty())
+                    return r;
+            } else if (looksLikeVlan(v)) {
+                if (auto r = take(Column::Vlan, v, false); !r.empty())
+                    return r;
+            } else if (i == 2) {
+                if (auto r = take(Column::Growth, v, false); !r.empty())
+                    return r;
+            } else {
+                return "field " + std::to_string(i + 1) + " " + quoted(v) + " is not a /len or vlan N; " +
+                       fieldsExpected();
+            }
+        }
+        if (auto r = assignLengths(lengths, seg); !r.empty())
+            return r;
+        // The only /len of a plan of IPv4 roots is an IPv4 one, however long: a /33 there is
+        // a mistake to name, not an IPv6 length to pass over.
+        if (only_ == net::Family::V4 && lengths.size() == 1 && lengths[0] > 32)
+            return lengthName(lengths[0]) + " is not a prefix length of IPv4, the plan's only family";
     }
-    out += '\n';
-  }
-  return out;
+    if (!hasHosts)
+        return "the hosts are missing";
+    if (seg.hosts == 0 && !seg.fixedLength && !seg.fixedLength6)
+        return "asks for no hosts (give hosts or a /len)";
+    *taken = true;
+    return {};
 }
 
-std::optional<net::Family> onlyFamily(const Plan& plan) {
-  if (plan.isDualStack()) return std::nullopt;
-  return plan.block(plan.root()).prefix.address.family;
+std::string segmentsText(const std::vector<Segment>& segments)
+{
+    bool tabs = false, header = false;
+    for (const Segment& s : segments) {
+        tabs = tabs || s.name.find(',') != std::string::npos;
+        // Read bare, a lone IPv6 length of 32 or less would be taken for the IPv4 one.
+        header = header || (s.fixedLength6 && *s.fixedLength6 <= 32) || (s.fixedLength && *s.fixedLength > 32);
+    }
+    const std::string sep = tabs ? "\t" : ", ";
+    auto growth = [](double g) {
+        char buf[64];
+        const auto r = std::to_chars(buf, buf + sizeof buf, g, std::chars_format::fixed);  // shortest that reads back
+        return std::string(buf, r.ptr);
+    };
+    std::string out;
+    if (header)
+        out = "name" + sep + "hosts" + sep + "growth" + sep + "length" + sep + "length6" + sep + "vlan\n";
+    for (const Segment& s : segments) {
+        out += s.name + sep + net::toDecimal(s.hosts);
+        if (header) {
+            out += sep + (s.growthPercent != 0 ? growth(s.growthPercent) : "");
+            out += sep + (s.fixedLength ? std::to_string(*s.fixedLength) : "");
+            out += sep + (s.fixedLength6 ? std::to_string(*s.fixedLength6) : "");
+            out += sep + (s.vlan ? std::to_string(s.vlan) : "");
+        } else {
+            if (s.growthPercent != 0)
+                out += sep + growth(s.growthPercent) + "%";
+            if (s.fixedLength)
+                out += sep + "/" + std::to_string(*s.fixedLength);
+            if (s.fixedLength6)
+                out += sep + "/" + std::to_string(*s.fixedLength6);
+            if (s.vlan)
+                out += sep + "vlan " + std::to_string(s.vlan);
+        }
+        out += '\n';
+    }
+    return out;
 }
 
-std::string parseSegmentLine(std::string_view content, Segment& seg) {
-  SegmentLines lines;
-  bool taken = false;
-  std::string r = lines.read(content, seg, &taken);
-  if (r.empty() && !taken) return "a header line names the columns of a list; give a segment";
-  return r;
+std::optional<net::Family> onlyFamily(const Plan& plan)
+{
+    if (plan.isDualStack())
+        return std::nullopt;
+    return plan.block(plan.root()).prefix.address.family;
+}
+
+std::string parseSegmentLine(std::string_view content, Segment& seg)
+{
+    SegmentLines lines;
+    bool taken = false;
+    std::string r = lines.read(content, seg, &taken);
+    if (r.empty() && !taken)
+        return "a header line names the columns of a list; give a segment";
+    return r;
 }
 
 std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
-                                   std::optional<net::Family> only) {
-  std::vector<Segment> out;
-  SegmentLines reader(only);
-  textio::readLines(text, [&](const textio::Line& line) {
-    Segment seg;
-    bool taken = false;
-    std::string reason = line.tooLong ? textio::tooLongReason() : reader.read(line.content, seg, &taken);
-    if (!reason.empty())
-      errors.push_back({line.number, std::move(reason)});
-    else if (taken)
-      out.push_back(std::move(seg));
-    return true;
-  });
-  return out;
+                                   std::optional<net::Family> only)
+{
+    std::vector<Segment> out;
+    SegmentLines reader(only);
+    textio::readLines(text, [&](const textio::Line& line) {
+        Segment seg;
+        bool taken = false;
+        std::string reason = line.tooLong ? textio::tooLongReason() : reader.read(line.content, seg, &taken);
+        if (!reason.empty())
+            errors.push_back({line.number, std::move(reason)});
+        else if (taken)
+            out.push_back(std::move(seg));
+        return true;
+    });
+    return out;
 }
 
 }  // namespace mq::plan

@@ -33,23 +33,23 @@ namespace mq::plan {
 
 // Reads the lines of one list in order (a header line changes how the next ones read).
 class SegmentLines {
- public:
-  // only: the family of a plan whose roots are all of one family, where the only /len
-  // given is that family's (a length6 column of a header stays IPv6's); nothing for a
-  // dual-stack plan (or when not known).
-  explicit SegmentLines(std::optional<net::Family> only = std::nullopt) : only_(only) {}
+public:
+    // only: the family of a plan whose roots are all of one family, where the only /len
+    // given is that family's (a length6 column of a header stays IPv6's); nothing for a
+    // dual-stack plan (or when not known).
+    explicit SegmentLines(std::optional<net::Family> only = std::nullopt) : only_(only) { }
 
-  // One line's content (as textio hands it on: no comment, no surrounding blanks). Returns
-  // why the line is refused, empty when it is taken: then *taken tells whether it gave a
-  // segment (in seg) or was the header. A field quoted in the reason is escaped and shortened.
-  std::string read(std::string_view content, Segment& seg, bool* taken);
+    // One line's content (as textio hands it on: no comment, no surrounding blanks). Returns
+    // why the line is refused, empty when it is taken: then *taken tells whether it gave a
+    // segment (in seg) or was the header. A field quoted in the reason is escaped and shortened.
+    std::string read(std::string_view content, Segment& seg, bool* taken);
 
-  enum class Column : unsigned char { Name, Hosts, Growth, Length, Length6, Vlan };
+    enum class Column : unsigned char { Name, Hosts, Growth, Length, Length6, Vlan };
 
- private:
-  std::vector<Column> columns_;  // from a header line; empty: the usual order
-  bool first_ = true;
-  std::optional<net::Family> only_;
+private:
+    std::vector<Column> columns_;  // from a header line; empty: the usual order
+    bool first_ = true;
+    std::optional<net::Family> only_;
 };
 
 // The family of a plan whose roots are all of one family, for SegmentLines; nothing for a
@@ -66,7 +66,10 @@ std::string parseSegmentLine(std::string_view content, Segment& seg);
 
 // Every line of a list. Lines with faults are left out and listed in errors (line numbers
 // from 1), a line beyond textio::kMaxLineBytes among them.
-struct SegmentLineError { std::size_t line; std::string reason; };
+struct SegmentLineError {
+    std::size_t line;
+    std::string reason;
+};
 std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
                                    std::optional<net::Family> only = std::nullopt);
 

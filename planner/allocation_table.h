@@ -14,7 +14,20 @@
 namespace mq::planner {
 
 enum AllocColumn {
-    AName, AStatus, AVlan, AIpv4, AIpv6, AMask, AFirst, ALast, ABroadcast, AHosts, ANeeded, AUsable, ASpare, ANote,
+    AName,
+    AStatus,
+    AVlan,
+    AIpv4,
+    AIpv6,
+    AMask,
+    AFirst,
+    ALast,
+    ABroadcast,
+    AHosts,
+    ANeeded,
+    AUsable,
+    ASpare,
+    ANote,
     AIpam,  // what an IPAM said of the block's prefix: tenant, role, VRF, status, pool
     AllocColumnCount
 };
@@ -23,7 +36,7 @@ const char* allocationColumnTitle(int column);
 bool allocationColumnIsNumber(int column);
 
 struct AllocationRow {
-    plan::BlockId id = plan::kNoBlock;      // the IPv4 block, or the only one
+    plan::BlockId id = plan::kNoBlock;  // the IPv4 block, or the only one
     plan::BlockId second = plan::kNoBlock;  // the IPv6 block of a dual-stack row
     std::array<std::string, AllocColumnCount> cells;
     // Orders as the column means: numbers by value, addresses by family and value.

@@ -18,8 +18,7 @@ std::pair<long double, long double> MapIndex::extent(const plan::Plan& plan, pla
     const net::Prefix& p = plan.block(id).prefix;
     const int hostBits = root.address.bits() - root.length;
     const net::u128 offset = p.network().value - root.network().value;
-    return {std::ldexp(static_cast<long double>(offset), -hostBits),
-            std::ldexp(1.0L, -(p.length - root.length))};
+    return {std::ldexp(static_cast<long double>(offset), -hostBits), std::ldexp(1.0L, -(p.length - root.length))};
 }
 
 void MapIndex::rebuild(const plan::Plan& plan, plan::BlockId root)
@@ -106,7 +105,8 @@ void MapIndex::update(const plan::Plan& plan, plan::BlockId root)
             return;
         }
         const auto hi = std::lower_bound(lo, starts.end(), it->end);
-        replace(plan, it->id, static_cast<std::size_t>(lo - starts.begin()), static_cast<std::size_t>(hi - starts.begin()));
+        replace(plan, it->id, static_cast<std::size_t>(lo - starts.begin()),
+                static_cast<std::size_t>(hi - starts.begin()));
     }
 }
 

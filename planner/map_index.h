@@ -17,7 +17,7 @@ namespace mq::planner {
 struct MapSpan {
     double from = 0, to = 0;
     plan::BlockId id = plan::kNoBlock;  // the leaf, or the first leaf of a mixed pixel
-    bool mixed = false;                 // several leaves share this pixel
+    bool mixed = false;  // several leaves share this pixel
 };
 
 class MapIndex {

@@ -2,9 +2,9 @@
 
 #include "net/facts.h"
 #include "net/parse.h"
-#include "plan/document.h"
 #include "plan/allocations.h"
 #include "plan/csv.h"
+#include "plan/document.h"
 #include "plan/segments.h"
 #include "planner/allocation_table.h"
 #include "planner/text_table.h"
@@ -56,8 +56,8 @@ BlockId findBlock(const plan::Plan& p, const net::Prefix& prefix)
         if (part.length > prefix.length)
             return plan::kNoBlock;
         const int shift = part.address.bits() - part.length;
-        const BlockId next = b.children[static_cast<std::size_t>(
-            (prefix.network().value - b.prefix.network().value) >> shift)];
+        const BlockId next =
+            b.children[static_cast<std::size_t>((prefix.network().value - b.prefix.network().value) >> shift)];
         id = next;
     }
 }
@@ -232,8 +232,7 @@ std::optional<plan::Plan> PlannerForm::planOfRoots(const std::string& rootText)
         }
         const net::Input& in = std::get<net::Input>(parsed);
         if (in.kind == net::Input::Kind::Range) {
-            sv.message("The root block must be one prefix, not a range: " + textio::escaped(one),
-                       MsgIcon::Exclamation);
+            sv.message("The root block must be one prefix, not a range: " + textio::escaped(one), MsgIcon::Exclamation);
             return std::nullopt;
         }
         roots.push_back(in.prefix);
@@ -277,8 +276,8 @@ bool PlannerForm::openFile(const std::string& fileName)
     if (auto* e = std::get_if<plan::DocumentError>(&*read)) {
         // A key or a prefix of a bad document may be megabytes long: the
         // message quotes it shortened.
-        sv.message(quotedPath(fileName) + " is not a network plan that can be opened.\n\n" +
-                       textio::escaped(e->path) + ": " + textio::escaped(e->reason, kQuotedReason),
+        sv.message(quotedPath(fileName) + " is not a network plan that can be opened.\n\n" + textio::escaped(e->path) +
+                       ": " + textio::escaped(e->reason, kQuotedReason),
                    MsgIcon::Critical);
         return false;
     }
@@ -321,7 +320,8 @@ bool PlannerForm::writeTo(const std::string& fileName)
 
 bool PlannerForm::exportFile()
 {
-    const std::string base = path.empty() ? std::string("Untitled") : baseName(path).substr(0, baseName(path).rfind('.'));
+    const std::string base =
+        path.empty() ? std::string("Untitled") : baseName(path).substr(0, baseName(path).rfind('.'));
     auto choice = sv.exportFileDialog(kExportFilter, base + ".csv");
     if (!choice || choice->path.empty())
         return false;
@@ -429,9 +429,8 @@ bool PlannerForm::splitPrompt(BlockId id)
 {
     if (!doc.exists(id))
         return false;
-    auto text = sv.prompt("Split " + prefixText(doc.block(id).prefix) +
-                              " into how many equal parts? (2, 4, 8 ... 65536)",
-                          "4");
+    auto text =
+        sv.prompt("Split " + prefixText(doc.block(id).prefix) + " into how many equal parts? (2, 4, 8 ... 65536)", "4");
     if (!text)
         return false;
     const int parts = partsOf(*text);
@@ -516,11 +515,13 @@ bool PlannerForm::assign(BlockId id, const std::string& answer)
     plan::Assignment a;
     a.name = field(answer.substr(0, c1));
     if (c1 != std::string::npos) {
-        const std::string hosts = field(answer.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1));
+        const std::string hosts =
+            field(answer.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1));
         if (!hosts.empty()) {
             const auto n = net::parseDecimal(hosts);
             if (!n) {
-                sv.message("\"" + textio::escaped(hosts) + "\" is not a number of hosts: write it as digits, such as 50.",
+                sv.message("\"" + textio::escaped(hosts) +
+                               "\" is not a number of hosts: write it as digits, such as 50.",
                            MsgIcon::Exclamation);
                 return false;
             }
@@ -727,9 +728,8 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
         for (auto it = b.children.rbegin(); it != b.children.rend(); ++it)
             stack.emplace_back(*it, depth + 1);
     }
-    const std::vector<TextColumn> columns = {
-        {"Prefix", false, false}, {"Name", false, true}, {"State", false, false},
-        {"Usable", true, false},  {"Spare", true, false}, {"Note", false, true}};
+    const std::vector<TextColumn> columns = {{"Prefix", false, false}, {"Name", false, true},  {"State", false, false},
+                                             {"Usable", true, false},  {"Spare", true, false}, {"Note", false, true}};
     for (std::string& l : textTable(columns, cells, width))
         lines.push_back(std::move(l));
     return lines;

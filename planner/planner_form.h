@@ -4,10 +4,10 @@
 // and every question goes through PlannerServices.
 #pragma once
 
+#include "interchange/plan_adapter.h"
 #include "plan/allocate.h"
 #include "plan/commands.h"
 #include "plan/plan.h"
-#include "interchange/plan_adapter.h"
 #include "planner/allocation_run.h"
 #include "planner/planner_services.h"
 

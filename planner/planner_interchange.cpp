@@ -103,8 +103,9 @@ bool PlannerForm::importInUseFile()
 
 bool PlannerForm::importInUsePaste()
 {
-    auto text = sv.pasteText("Import in-use prefixes",
-                             "One prefix a line, or CSV: prefix, name, note (for example: 10.1.4.0/24, servers, rack 4)");
+    auto text =
+        sv.pasteText("Import in-use prefixes",
+                     "One prefix a line, or CSV: prefix, name, note (for example: 10.1.4.0/24, servers, rack 4)");
     if (!text)
         return false;
     return importInUse(*text, "the pasted list");
@@ -150,7 +151,8 @@ bool PlannerForm::importLinkPaste(bool asNewPlan)
 {
     if (asNewPlan && !confirmDiscard())
         return false;
-    auto text = sv.pasteText("Import a visualsubnetcalc link", "The share link, beginning https://visualsubnetcalc.com/?c=1");
+    auto text =
+        sv.pasteText("Import a visualsubnetcalc link", "The share link, beginning https://visualsubnetcalc.com/?c=1");
     if (!text)
         return false;
     return importText(Format::VscLink, *text, "the pasted link", asNewPlan);
@@ -166,14 +168,14 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     importNotes.clear();
     if (!read.error.empty()) {
         // The readers quote the input in their errors escaped and shortened already.
-        sv.message("Nothing could be imported from " + source + ".\n\n" + read.error,
-                   MsgIcon::Exclamation);
+        sv.message("Nothing could be imported from " + source + ".\n\n" + read.error, MsgIcon::Exclamation);
         return false;
     }
     std::optional<plan::Plan> target;
     if (asNewPlan) {
         const std::string offered = outermost(read.items);
-        auto roots = sv.prompt("Root blocks of the new plan, separated by commas", offered.empty() ? prefixText(doc.block(doc.root()).prefix) : offered);
+        auto roots = sv.prompt("Root blocks of the new plan, separated by commas",
+                               offered.empty() ? prefixText(doc.block(doc.root()).prefix) : offered);
         if (!roots)
             return false;
         target = planOfRoots(*roots);
@@ -188,8 +190,7 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     const plan::ImportCheck check = plan::checkImport(checked, read.items);
     for (const auto& r : check.refused)
         told.emplace_back(r.line, (r.line ? "line " + std::to_string(r.line) + ": " : std::string()) +
-                                      prefixText(read.items[r.item].prefix) + ": " + r.reason +
-                                      "; not placed");
+                                      prefixText(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
     std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
     for (auto& t : told)
         importNotes.push_back(std::move(t.second));
@@ -273,8 +274,7 @@ bool PlannerForm::copyVscLink()
 {
     const interchange::WriteResult out = interchange::exportPlan(doc, Format::VscLink, interchange::valuesOf(doc));
     if (!out.error.empty()) {
-        sv.message("The plan has no visualsubnetcalc link.\n\n" + out.error,
-                   MsgIcon::Exclamation);
+        sv.message("The plan has no visualsubnetcalc link.\n\n" + out.error, MsgIcon::Exclamation);
         return false;
     }
     sv.setClipboard(out.text);

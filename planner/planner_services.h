@@ -23,8 +23,7 @@ inline constexpr const char* kExportFilter =
 // The file types of kExportFilter, in its order.
 enum ExportType { ExportAllocations, ExportLeaves, ExportReport, ExportNetbox, ExportPhpipam, ExportVscJson };
 
-inline constexpr const char* kImportListFilter =
-    "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";
+inline constexpr const char* kImportListFilter = "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";
 
 // Why a file or its content did not fit in memory, as the window says it.
 inline constexpr const char* kNoMemoryToRead = "There is not enough memory to read it.";

@@ -13,7 +13,7 @@ namespace mq::planner {
 struct TextColumn {
     std::string title;
     bool right = false;  // numbers
-    bool wrap = false;   // names and notes: wrapped at blanks to fit
+    bool wrap = false;  // names and notes: wrapped at blanks to fit
 };
 
 // Width counts characters (UTF-8 code points). A table that cannot fit even

@@ -8,8 +8,7 @@ namespace mq {
 
 namespace {
 
-template <std::size_t N>
-void writeRows(ClistModel& m, const std::array<reference::Row, N>& rows)
+template <std::size_t N> void writeRows(ClistModel& m, const std::array<reference::Row, N>& rows)
 {
     std::int16_t r = 1;
     for (const auto& row : rows) {
@@ -88,8 +87,17 @@ void ClistModel::SSCommand2_Click()
     services.msgBox("No match found", MsgIcon::Information, "Sorry");
 }
 
-void ClistModel::setmac() { writeRows(*this, reference::kMacVendorCodes); }
-void ClistModel::setport() { writeRows(*this, reference::kPortNumbers); }
-void ClistModel::setmult() { writeRows(*this, reference::kMulticastAddresses); }
+void ClistModel::setmac()
+{
+    writeRows(*this, reference::kMacVendorCodes);
+}
+void ClistModel::setport()
+{
+    writeRows(*this, reference::kPortNumbers);
+}
+void ClistModel::setmult()
+{
+    writeRows(*this, reference::kMulticastAddresses);
+}
 
 }  // namespace mq

@@ -21,10 +21,10 @@ public:
 
     // Controls.
     std::array<Button, 3> SSCommand1;  // the three lists
-    Button SSCommand2;                 // "Search For.."
-    TextBox Text1;                     // search text
+    Button SSCommand2;  // "Search For.."
+    TextBox Text1;  // search text
     Grid MSFlexGrid1{kRows, kCols};
-    std::array<Panel, 2> SSPanel1;     // the row found by the last search
+    std::array<Panel, 2> SSPanel1;  // the row found by the last search
     std::string Label1;
 
     // Window events.

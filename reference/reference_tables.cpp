@@ -327,7 +327,8 @@ const std::array<Row, 237> kPortNumbers{{
     {"512", "/tcp  remote process execution"},
     {"512", "/udp  used by mail system to notify users of new mail received"},
     {"513", "/tcp  remote login a la telnet"},
-    {"513", "/udp  maintains data bases showing who's logged in to machines on a local net and the load average of the machine"},
+    {"513", "/udp  maintains data bases showing who's logged in to machines on a local net and the load average of the "
+            "machine"},
     {"514", "like exec, but automatic authentication is performed as for login server"},
     {"515", "spooler"},
     {"519", "unixtime"},

@@ -22,7 +22,7 @@ std::string reportWindowName(const std::string& objectName)
     return "current active window";
 }
 
-FrmMainReports::FrmMainReports(Services& services, ReportOutput& output) : sv(services), out(output) {}
+FrmMainReports::FrmMainReports(Services& services, ReportOutput& output) : sv(services), out(output) { }
 
 void FrmMainReports::saveopt(const std::optional<std::string>& activeChild)
 {
@@ -39,8 +39,7 @@ void FrmMainReports::saveopt(const std::optional<std::string>& activeChild)
             form10s(*file);
         return;
     }
-    sv.msgBox("The " + reportWindowName(name) + " does not support the Save option", MsgIcon::None,
-              kProgramTitle);
+    sv.msgBox("The " + reportWindowName(name) + " does not support the Save option", MsgIcon::None, kProgramTitle);
 }
 
 void FrmMainReports::printopt(const std::optional<std::string>& activeChild)
@@ -49,8 +48,7 @@ void FrmMainReports::printopt(const std::optional<std::string>& activeChild)
         return;
     const std::string& name = *activeChild;
     if (name != "frmdoc" && name != "Form10") {
-        sv.msgBox("The " + reportWindowName(name) + " does not support the Print option", MsgIcon::None,
-                  kProgramTitle);
+        sv.msgBox("The " + reportWindowName(name) + " does not support the Print option", MsgIcon::None, kProgramTitle);
         return;
     }
     auto copies = out.printDialog();

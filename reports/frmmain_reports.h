@@ -42,7 +42,7 @@ public:
     virtual void setBusy(bool busy) = 0;
     // Pages turned across for the next print job (and back with false). Reports
     // that never ask print as they always have.
-    virtual void setLandscape(bool /*landscape*/) {}
+    virtual void setLandscape(bool /*landscape*/) { }
 };
 
 // The name shown in "The ... does not support the Save option" for a window.

@@ -13,8 +13,7 @@ constexpr const char* kGridHeading = "Subnet\tSubnet Address\tStart Address\tEnd
 
 std::string hostAddressLine(const CalculatorReportInput& in)
 {
-    return "TCP/IP Host Address chosen: " + in.octets[0] + "." + in.octets[1] + "." + in.octets[2] + "." +
-           in.octets[3];
+    return "TCP/IP Host Address chosen: " + in.octets[0] + "." + in.octets[1] + "." + in.octets[2] + "." + in.octets[3];
 }
 
 const std::string& cell(const CalculatorReportInput& in, int row, int col)

@@ -21,11 +21,11 @@ class Form10Model;
 
 // What the calculator report reads from the calculator window.
 struct CalculatorReportInput {
-    std::array<std::string, 4> octets;   // Text3(0..3), as typed
+    std::array<std::string, 4> octets;  // Text3(0..3), as typed
     std::array<std::string, 4> choices;  // Combo1(0..3): bits, mask, subnets, hosts
-    std::string addressClass;            // Text1
-    std::array<std::string, 7> panels;   // SSPanel6(0..6)
-    Grid grid;                           // MSFlexGrid1: headings in row 0, up to 50 subnets below
+    std::string addressClass;  // Text1
+    std::array<std::string, 7> panels;  // SSPanel6(0..6)
+    Grid grid;  // MSFlexGrid1: headings in row 0, up to 50 subnets below
 };
 
 // The texts the calculator window currently shows.

@@ -11,8 +11,8 @@ std::vector<PrintLine> toolPrintLines(const std::vector<std::string>& lines)
     return out;
 }
 
-bool writeToolReport(const std::string& file, const std::vector<std::string>& lines, Services& sv,
-                     ReportOutput& out, const std::string& title)
+bool writeToolReport(const std::string& file, const std::vector<std::string>& lines, Services& sv, ReportOutput& out,
+                     const std::string& title)
 {
     std::string error;
     if (!out.writeDocument(file, crlfText(lines), error)) {

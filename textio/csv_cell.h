@@ -7,8 +7,8 @@
 namespace mq::textio {
 
 enum class CsvReader : std::uint8_t {
-  Program,      // an IPAM's import or a script: the value exactly as typed
-  Spreadsheet,  // a person opens the file: a value that looks like a formula stays text
+    Program,  // an IPAM's import or a script: the value exactly as typed
+    Spreadsheet,  // a person opens the file: a value that looks like a formula stays text
 };
 
 // True when a spreadsheet would read the cell as a formula (or a DDE call) rather than as

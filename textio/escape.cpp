@@ -6,74 +6,83 @@ namespace mq::textio {
 
 namespace {
 
-void appendHex(std::string& out, unsigned char b) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += "\\x";
-  out += kHex[b >> 4];
-  out += kHex[b & 0xF];
+void appendHex(std::string& out, unsigned char b)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\x";
+    out += kHex[b >> 4];
+    out += kHex[b & 0xF];
 }
 
 // The code point of a well-formed sequence of n bytes.
-char32_t codePointAt(std::string_view text, std::size_t at, std::size_t n) {
-  const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(text[at + k])); };
-  if (n == 2) return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
-  if (n == 3) return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
-  return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+char32_t codePointAt(std::string_view text, std::size_t at, std::size_t n)
+{
+    const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(text[at + k])); };
+    if (n == 2)
+        return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    if (n == 3)
+        return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
 }
 
 // Characters that show nothing themselves but hide text or reorder what follows them.
-bool invisibleFormat(char32_t cp) {
-  return cp == 0x061C || (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
-         (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
+bool invisibleFormat(char32_t cp)
+{
+    return cp == 0x061C || (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
 }
 
-void appendCodePoint(std::string& out, char32_t cp) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += "\\u{";
-  int shift = 20;
-  while (shift > 0 && (cp >> shift) == 0) shift -= 4;
-  for (; shift >= 0; shift -= 4) out += kHex[(cp >> shift) & 0xF];
-  out += '}';
+void appendCodePoint(std::string& out, char32_t cp)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\u{";
+    int shift = 20;
+    while (shift > 0 && (cp >> shift) == 0)
+        shift -= 4;
+    for (; shift >= 0; shift -= 4)
+        out += kHex[(cp >> shift) & 0xF];
+    out += '}';
 }
 
 }  // namespace
 
-std::string escaped(std::string_view text, std::size_t maxChars) {
-  std::string out;
-  out.reserve(text.size() < maxChars * 2 ? text.size() + 8 : maxChars * 2);
-  std::size_t chars = 0;
-  for (std::size_t i = 0; i < text.size(); ++chars) {
-    if (chars == maxChars) {
-      out += "\u2026";
-      return out;
+std::string escaped(std::string_view text, std::size_t maxChars)
+{
+    std::string out;
+    out.reserve(text.size() < maxChars * 2 ? text.size() + 8 : maxChars * 2);
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++chars) {
+        if (chars == maxChars) {
+            out += "\u2026";
+            return out;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\\') {
+            out += "\\\\";
+            ++i;
+        } else if (c < 0x20 || c == 0x7F) {
+            appendHex(out, c);
+            ++i;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (const std::size_t n = utf8SequenceAt(text, i); n == 0) {
+            appendHex(out, c);
+            ++i;
+        } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            // U+0080..U+009F: C1 controls, which some terminals obey as escape sequences.
+            appendHex(out, c);
+            appendHex(out, static_cast<unsigned char>(text[i + 1]));
+            i += 2;
+        } else if (const char32_t cp = codePointAt(text, i, n); invisibleFormat(cp)) {
+            appendCodePoint(out, cp);
+            i += n;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
     }
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '\\') {
-      out += "\\\\";
-      ++i;
-    } else if (c < 0x20 || c == 0x7F) {
-      appendHex(out, c);
-      ++i;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++i;
-    } else if (const std::size_t n = utf8SequenceAt(text, i); n == 0) {
-      appendHex(out, c);
-      ++i;
-    } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-      // U+0080..U+009F: C1 controls, which some terminals obey as escape sequences.
-      appendHex(out, c);
-      appendHex(out, static_cast<unsigned char>(text[i + 1]));
-      i += 2;
-    } else if (const char32_t cp = codePointAt(text, i, n); invisibleFormat(cp)) {
-      appendCodePoint(out, cp);
-      i += n;
-    } else {
-      out.append(text.substr(i, n));
-      i += n;
-    }
-  }
-  return out;
+    return out;
 }
 
 }  // namespace mq::textio

@@ -15,16 +15,16 @@ namespace mq::textio {
 constexpr std::size_t kMaxLineBytes = 65536;
 
 struct Line {
-  std::size_t number = 0;    // from 1, counting every line of the input
-  std::string_view content;  // without line end, comment and surrounding blanks; never empty
-                             // unless tooLong
-  bool tooLong = false;      // the line passed kMaxLineBytes: skipped, content empty
+    std::size_t number = 0;  // from 1, counting every line of the input
+    std::string_view content;  // without line end, comment and surrounding blanks; never empty
+                               // unless tooLong
+    bool tooLong = false;  // the line passed kMaxLineBytes: skipped, content empty
 };
 
 struct ReadResult {
-  std::size_t lines = 0;  // lines read, blank ones included
-  bool stopped = false;   // the callback asked to stop
-  std::string error;      // why reading failed part way (strerror text), empty when it did not
+    std::size_t lines = 0;  // lines read, blank ones included
+    bool stopped = false;  // the callback asked to stop
+    std::string error;  // why reading failed part way (strerror text), empty when it did not
 };
 
 // Returns false to stop reading.

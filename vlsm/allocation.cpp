@@ -32,7 +32,8 @@ int AddressMap::takenCount() const
 
 std::string hostRangeMessage(double value)
 {
-    return "Class C segment cant handle " + plainNumber(value) + "\r\nhosts in a subnet\r\n"
+    return "Class C segment cant handle " + plainNumber(value) +
+           "\r\nhosts in a subnet\r\n"
            "Please enter a number between 1 and 62";
 }
 

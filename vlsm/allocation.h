@@ -15,9 +15,9 @@ inline constexpr double kMinHosts = 1;
 inline constexpr double kMaxHosts = 62;
 
 struct VlsmSegment {
-    int number = 0;         // position in entry order, 1 to 30
+    int number = 0;  // position in entry order, 1 to 30
     std::string hostsText;  // the host box's text as typed
-    double hosts = 0;       // its leading-number value
+    double hosts = 0;  // its leading-number value
 };
 
 // One row of the block size table: a block of `size` last-octet values,

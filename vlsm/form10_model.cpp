@@ -22,13 +22,15 @@ constexpr int kCtrlAlt = 6;
 
 bool acceptedKey(int k)
 {
-    return k == kTab || k == 10 || (k >= 16 && k <= 18) || k == 20 || k == 27 || (k >= 33 && k <= 40) ||
-           k == 45 || k == 46 || (k >= 48 && k <= 57) || (k >= 96 && k <= 105) || (k >= 112 && k <= 123) ||
-           k == 144;
+    return k == kTab || k == 10 || (k >= 16 && k <= 18) || k == 20 || k == 27 || (k >= 33 && k <= 40) || k == 45 ||
+           k == 46 || (k >= 48 && k <= 57) || (k >= 96 && k <= 105) || (k >= 112 && k <= 123) || k == 144;
 }
 
 // Keys that put a digit into the box (main row and keypad).
-bool digitKey(int k) { return (k >= 48 && k <= 57) || (k >= 96 && k <= 105); }
+bool digitKey(int k)
+{
+    return (k >= 48 && k <= 57) || (k >= 96 && k <= 105);
+}
 
 bool allDigits(const std::string& t)
 {
@@ -73,7 +75,10 @@ void Form10Model::designerState()
     map.clear();
 }
 
-void Form10Model::message(const std::string& text) { sv.msgBox(text, MsgIcon::None, kProgramTitle); }
+void Form10Model::message(const std::string& text)
+{
+    sv.msgBox(text, MsgIcon::None, kProgramTitle);
+}
 
 void Form10Model::showHostBoxes(int n, bool show)
 {
@@ -90,7 +95,10 @@ std::string Form10Model::prefix() const
 
 // ---------------------------------------------------------------- window events
 
-void Form10Model::Form_Load() { designerState(); }
+void Form10Model::Form_Load()
+{
+    designerState();
+}
 
 void Form10Model::Form_Unload()
 {
@@ -105,15 +113,9 @@ void Form10Model::SSCommand1_Click()
         if (addressCheck())
             s1();
         break;
-    case 2:
-        s2();
-        break;
-    case 3:
-        s3();
-        break;
-    default:
-        s0();
-        break;
+    case 2: s2(); break;
+    case 3: s3(); break;
+    default: s0(); break;
     }
 }
 

@@ -19,18 +19,18 @@ public:
     explicit Form10Model(Services& services);
 
     // Controls.
-    std::string Caption;                 // the window's caption
-    Panel SSFrame1;                      // frame around the entry area
-    Panel SSPanel1;                      // the prompt line
-    std::array<TextBox, 4> Text1;        // class C address; (3) is always "0"
-    ComboBox Combo1;                     // number of segments
-    std::array<TextBox, 30> Text2;       // host count per segment
-    std::array<Panel, 30> SSPanel2;      // labels "1" to "30"
-    ListBox List1;                       // results
-    Panel SSPanel3;                      // fixed note
-    Button SSCommand1;                   // Continue
-    Button SSCommand3;                   // Clear Input
-    Button SSCommand2;                   // Done
+    std::string Caption;  // the window's caption
+    Panel SSFrame1;  // frame around the entry area
+    Panel SSPanel1;  // the prompt line
+    std::array<TextBox, 4> Text1;  // class C address; (3) is always "0"
+    ComboBox Combo1;  // number of segments
+    std::array<TextBox, 30> Text2;  // host count per segment
+    std::array<Panel, 30> SSPanel2;  // labels "1" to "30"
+    ListBox List1;  // results
+    Panel SSPanel3;  // fixed note
+    Button SSCommand1;  // Continue
+    Button SSCommand3;  // Clear Input
+    Button SSCommand2;  // Done
 
     // Hides the window without closing it; set by the window.
     std::function<void()> hideWindow;

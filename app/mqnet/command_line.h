@@ -24,51 +24,52 @@ namespace mq::mqnet {
 // The exit status of mqnet, the same for every command.
 constexpr int kExitOk = 0;
 constexpr int kExitOutputFailed = 1;  // standard output could not be written (cause named)
-constexpr int kExitBadInput = 2;      // an argument or an input item was refused (each named)
-constexpr int kExitNotFound = 3;      // the answer is "none": a segment not placed, nothing found
-constexpr int kExitOverlaps = 4;      // overlapping items were found and listed
+constexpr int kExitBadInput = 2;  // an argument or an input item was refused (each named)
+constexpr int kExitNotFound = 3;  // the answer is "none": a segment not placed, nothing found
+constexpr int kExitOverlaps = 4;  // overlapping items were found and listed
 
 struct Option {
-  std::string_view name;    // "--from"
-  bool takesValue = false;  // "--from N" or "--from=N"
+    std::string_view name;  // "--from"
+    bool takesValue = false;  // "--from N" or "--from=N"
 };
 
 struct Arguments {
-  std::vector<std::string> positional;
-  std::set<std::string, std::less<>> flags;
-  std::map<std::string, std::string, std::less<>> values;
+    std::vector<std::string> positional;
+    std::set<std::string, std::less<>> flags;
+    std::map<std::string, std::string, std::less<>> values;
 
-  bool has(std::string_view flag) const { return flags.contains(flag); }
-  const std::string* value(std::string_view option) const {
-    const auto it = values.find(option);
-    return it == values.end() ? nullptr : &it->second;
-  }
+    bool has(std::string_view flag) const { return flags.contains(flag); }
+    const std::string* value(std::string_view option) const
+    {
+        const auto it = values.find(option);
+        return it == values.end() ? nullptr : &it->second;
+    }
 };
 
 struct Command;
 
 // What a command's run() is handed.
 struct Invocation {
-  const Command& command;
-  const Arguments& args;
-  BufferedWriter& out;  // standard output; loops stop when out.failed()
-  Faults& faults;       // standard error
-  // The file being read (or last read), for the message when memory runs out while it is
-  // read or worked on: "not enough memory to read FILE".
-  mutable std::string input;
+    const Command& command;
+    const Arguments& args;
+    BufferedWriter& out;  // standard output; loops stop when out.failed()
+    Faults& faults;  // standard error
+    // The file being read (or last read), for the message when memory runs out while it is
+    // read or worked on: "not enough memory to read FILE".
+    mutable std::string input;
 
-  // "mqnet: <command>: <what>" on standard error; returns kExitBadInput.
-  int refuse(std::string_view what) const;
+    // "mqnet: <command>: <what>" on standard error; returns kExitBadInput.
+    int refuse(std::string_view what) const;
 };
 
 struct Command {
-  std::string_view name;            // "split"; "plan allocate" for a command of a group
-  std::string_view synopsis;        // the arguments after the name: "[--json] TEXT"
-  std::string_view summary;         // what it does, lines indented by 6 blanks, each ending in '\n'
-  std::string_view details;         // more for `mqnet NAME --help` (may be empty), same form
-  std::array<Option, 12> options{};  // those it takes besides -h/--help; the unused ones empty
-  int (*run)(const Invocation&);
-  int outputFailedStatus = kExitOutputFailed;  // grep keeps grep's 2 for any trouble
+    std::string_view name;  // "split"; "plan allocate" for a command of a group
+    std::string_view synopsis;  // the arguments after the name: "[--json] TEXT"
+    std::string_view summary;  // what it does, lines indented by 6 blanks, each ending in '\n'
+    std::string_view details;  // more for `mqnet NAME --help` (may be empty), same form
+    std::array<Option, 12> options{};  // those it takes besides -h/--help; the unused ones empty
+    int (*run)(const Invocation&);
+    int outputFailedStatus = kExitOutputFailed;  // grep keeps grep's 2 for any trouble
 };
 
 // Runs mqnet on its arguments (without the program name): the one entry of main() and the
@@ -87,8 +88,8 @@ std::string commandUsage(const Command& command);
 // The one prefix that a typed item stands for: an address is its /32 or /128, a range
 // only when it is exactly one prefix. A refused item is reported under the command's name.
 struct TypedPrefix {
-  net::Prefix prefix;
-  std::string zone;
+    net::Prefix prefix;
+    std::string zone;
 };
 std::optional<TypedPrefix> readPrefix(const Invocation& call, const std::string& text);
 

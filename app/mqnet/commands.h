@@ -22,20 +22,9 @@ extern const Command kPlanImportCommand;
 extern const Command kPlanExportCommand;
 
 inline constexpr const Command* kCommands[] = {
-    &kInfoCommand,
-    &kSplitCommand,
-    &kSummarizeCommand,
-    &kSetUnionCommand,
-    &kSetIntersectCommand,
-    &kSetExceptCommand,
-    &kSetDiffCommand,
-    &kOverlapsCommand,
-    &kFreeCommand,
-    &kGrepCommand,
-    &kPlanAllocateCommand,
-    &kPlanShowCommand,
-    &kPlanImportCommand,
-    &kPlanExportCommand,
+    &kInfoCommand,         &kSplitCommand,    &kSummarizeCommand,  &kSetUnionCommand,   &kSetIntersectCommand,
+    &kSetExceptCommand,    &kSetDiffCommand,  &kOverlapsCommand,   &kFreeCommand,       &kGrepCommand,
+    &kPlanAllocateCommand, &kPlanShowCommand, &kPlanImportCommand, &kPlanExportCommand,
 };
 
 }  // namespace mq::mqnet

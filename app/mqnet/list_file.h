@@ -11,17 +11,20 @@
 namespace mq::mqnet {
 
 struct ListLine {
-  std::string_view content;  // without comment, line end and surrounding blanks; never empty
-  std::size_t number;
-  const std::string& source;  // the file's name as messages give it
-  Faults& faults;
+    std::string_view content;  // without comment, line end and surrounding blanks; never empty
+    std::size_t number;
+    const std::string& source;  // the file's name as messages give it
+    Faults& faults;
 
-  // "mqnet: SOURCE line N: CONTENT: REASON"
-  void refuse(std::string_view reason) const { faults.refused(source, number, content, reason); }
+    // "mqnet: SOURCE line N: CONTENT: REASON"
+    void refuse(std::string_view reason) const { faults.refused(source, number, content, reason); }
 };
 
 // The name messages give a file: "standard input" for "-".
-inline std::string sourceName(const std::string& path) { return path == "-" ? "standard input" : path; }
+inline std::string sourceName(const std::string& path)
+{
+    return path == "-" ? "standard input" : path;
+}
 
 // Opens `path` ("-": standard input) for reading; null, named on standard error under the
 // command's name, when it cannot be opened. Close it with textio::closeInput.

@@ -10,10 +10,11 @@
 
 #include "app/mqnet/command_line.h"
 
-int main(int argc, char** argv) {
-  using namespace mq::mqnet;
-  BufferedWriter out(1);
-  BufferedWriter err(2, 1 << 16);
-  Faults faults(err);
-  return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), out, faults);
+int main(int argc, char** argv)
+{
+    using namespace mq::mqnet;
+    BufferedWriter out(1);
+    BufferedWriter err(2, 1 << 16);
+    Faults faults(err);
+    return runCommandLine(std::vector<std::string>(argv + 1, argv + argc), out, faults);
 }

@@ -9,243 +9,289 @@
 #include "net/parse.h"
 #include "plan/allocate.h"
 #include "plan/csv.h"
-#include "textio/csv_cell.h"
 #include "plan/json.h"
 #include "plan/segments.h"
+#include "textio/csv_cell.h"
 #include "textio/escape.h"
 
 namespace mq::mqnet {
 
 namespace {
 
-std::string text(const std::optional<net::u128>& v) { return v ? net::toDecimal(*v) : "more than 2^128 - 1"; }
-
-void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
-  std::vector<std::vector<std::string>> rows{{"name", "prefix", "first", "last", "hosts", "needed", "spare"}};
-  for (const auto& p : ps) {
-    if (!p.prefix) continue;
-    rows.push_back({p.name, net::formatNetwork(*p.prefix), net::format(p.first), net::format(p.last),
-                    net::toDecimal(p.hosts), text(p.needed), net::toDecimal(p.spare)});
-  }
-  writeColumns(out, rows);
-  for (const auto& p : ps)
-    if (!p.prefix) out.write(p.name + ": did not fit: " + p.reason + "\n");
+std::string text(const std::optional<net::u128>& v)
+{
+    return v ? net::toDecimal(*v) : "more than 2^128 - 1";
 }
 
-void appendNullable(std::string& out, const char* key, const std::optional<std::string>& v) {
-  out += ", \"";
-  out += key;
-  out += "\": ";
-  if (v) {
-    plan::json::appendString(out, *v);
-  } else {
-    out += "null";
-  }
+void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps)
+{
+    std::vector<std::vector<std::string>> rows{{"name", "prefix", "first", "last", "hosts", "needed", "spare"}};
+    for (const auto& p : ps) {
+        if (!p.prefix)
+            continue;
+        rows.push_back({p.name, net::formatNetwork(*p.prefix), net::format(p.first), net::format(p.last),
+                        net::toDecimal(p.hosts), text(p.needed), net::toDecimal(p.spare)});
+    }
+    writeColumns(out, rows);
+    for (const auto& p : ps)
+        if (!p.prefix)
+            out.write(p.name + ": did not fit: " + p.reason + "\n");
+}
+
+void appendNullable(std::string& out, const char* key, const std::optional<std::string>& v)
+{
+    out += ", \"";
+    out += key;
+    out += "\": ";
+    if (v) {
+        plan::json::appendString(out, *v);
+    } else {
+        out += "null";
+    }
 }
 
 // The keys of one place: "placed" to "largest_free".
-void appendPlace(std::string& s, const plan::Place& p) {
-  s += p.prefix ? "\"placed\": true" : "\"placed\": false";
-  auto some = [&](auto f) { return p.prefix ? std::optional<std::string>(f()) : std::nullopt; };
-  appendNullable(s, "network", some([&] { return net::format(p.prefix->address); }));
-  s += ", \"prefix\": " + (p.prefix ? std::to_string(p.prefix->length) : std::string("null"));
-  appendNullable(s, "first", some([&] { return net::format(p.first); }));
-  appendNullable(s, "last", some([&] { return net::format(p.last); }));
-  appendNullable(s, "broadcast", p.broadcast ? std::optional(net::format(*p.broadcast)) : std::nullopt);
-  appendNullable(s, "spare", some([&] { return net::toDecimal(p.spare); }));
-  appendNullable(s, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
-  s += ", \"largest_free\": ";
-  if (p.largestFree) {
-    s += "{\"network\": \"" + net::format(p.largestFree->address) + "\", \"prefix\": " +
-         std::to_string(p.largestFree->length) + "}";
-  } else {
-    s += "null";
-  }
+void appendPlace(std::string& s, const plan::Place& p)
+{
+    s += p.prefix ? "\"placed\": true" : "\"placed\": false";
+    auto some = [&](auto f) { return p.prefix ? std::optional<std::string>(f()) : std::nullopt; };
+    appendNullable(s, "network", some([&] { return net::format(p.prefix->address); }));
+    s += ", \"prefix\": " + (p.prefix ? std::to_string(p.prefix->length) : std::string("null"));
+    appendNullable(s, "first", some([&] { return net::format(p.first); }));
+    appendNullable(s, "last", some([&] { return net::format(p.last); }));
+    appendNullable(s, "broadcast", p.broadcast ? std::optional(net::format(*p.broadcast)) : std::nullopt);
+    appendNullable(s, "spare", some([&] { return net::toDecimal(p.spare); }));
+    appendNullable(s, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
+    s += ", \"largest_free\": ";
+    if (p.largestFree) {
+        s += "{\"network\": \"" + net::format(p.largestFree->address) +
+             "\", \"prefix\": " + std::to_string(p.largestFree->length) + "}";
+    } else {
+        s += "null";
+    }
 }
 
-std::string rootJson(const net::Prefix& root) {
-  return "{\"network\": \"" + net::format(root.address) + "\", \"prefix\": " + std::to_string(root.length) + "}";
+std::string rootJson(const net::Prefix& root)
+{
+    return "{\"network\": \"" + net::format(root.address) + "\", \"prefix\": " + std::to_string(root.length) + "}";
 }
 
 // One root: {"root": ..., "segments": [{name, hosts, needed, placed ... largest_free}]}.
 // Dual-stack: {"roots": [..], "segments": [{name, vlan, hosts, needed, placed, "ipv4": {placed
 // ... largest_free}, "ipv6": {...}}]}, "placed" true when placed in both.
-void writeJson(BufferedWriter& out, const std::vector<net::Prefix>& roots, const std::vector<plan::Placement>& ps) {
-  const bool dual = roots.size() == 2;
-  out.write(dual ? "{\"roots\": [" + rootJson(roots[0]) + ", " + rootJson(roots[1]) + "], \"segments\": ["
-                 : "{\"root\": " + rootJson(roots[0]) + ", \"segments\": [");
-  std::string s;
-  for (std::size_t i = 0; i < ps.size() && !out.failed(); ++i) {
-    const auto& p = ps[i];
-    s = i ? ",\n  {\"name\": " : "\n  {\"name\": ";
-    plan::json::appendString(s, p.name);
-    if (dual) s += ", \"vlan\": " + (p.vlan ? std::to_string(p.vlan) : std::string("null"));
-    s += ", \"hosts\": \"" + net::toDecimal(p.hosts) + "\"";
-    appendNullable(s, "needed", p.needed ? std::optional(net::toDecimal(*p.needed)) : std::nullopt);
-    s += ", ";
-    if (dual) {
-      s += p.placed() ? "\"placed\": true, \"ipv4\": {" : "\"placed\": false, \"ipv4\": {";
-      appendPlace(s, p);
-      s += "}, \"ipv6\": {";
-      appendPlace(s, *p.second);
-      s += "}";
-    } else {
-      appendPlace(s, p);
+void writeJson(BufferedWriter& out, const std::vector<net::Prefix>& roots, const std::vector<plan::Placement>& ps)
+{
+    const bool dual = roots.size() == 2;
+    out.write(dual ? "{\"roots\": [" + rootJson(roots[0]) + ", " + rootJson(roots[1]) + "], \"segments\": ["
+                   : "{\"root\": " + rootJson(roots[0]) + ", \"segments\": [");
+    std::string s;
+    for (std::size_t i = 0; i < ps.size() && !out.failed(); ++i) {
+        const auto& p = ps[i];
+        s = i ? ",\n  {\"name\": " : "\n  {\"name\": ";
+        plan::json::appendString(s, p.name);
+        if (dual)
+            s += ", \"vlan\": " + (p.vlan ? std::to_string(p.vlan) : std::string("null"));
+        s += ", \"hosts\": \"" + net::toDecimal(p.hosts) + "\"";
+        appendNullable(s, "needed", p.needed ? std::optional(net::toDecimal(*p.needed)) : std::nullopt);
+        s += ", ";
+        if (dual) {
+            s += p.placed() ? "\"placed\": true, \"ipv4\": {" : "\"placed\": false, \"ipv4\": {";
+            appendPlace(s, p);
+            s += "}, \"ipv6\": {";
+            appendPlace(s, *p.second);
+            s += "}";
+        } else {
+            appendPlace(s, p);
+        }
+        s += "}";
+        out.write(s);
     }
-    s += "}";
-    out.write(s);
-  }
-  out.write(ps.empty() ? "]}\n" : "\n]}\n");
+    out.write(ps.empty() ? "]}\n" : "\n]}\n");
 }
 
-void writeCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header) {
-  if (header) out.write("name,prefix,first,last,broadcast,hosts,spare,reason\n");
-  std::string s;
-  for (const auto& p : ps) {
-    if (out.failed()) return;
-    s.clear();
-    plan::appendCsvField(s, p.name);
-    s += ',';
-    if (p.prefix) {
-      s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last) + ',';
-      if (p.broadcast) s += net::format(*p.broadcast);
-      s += ',' + net::toDecimal(p.hosts) + ',' + net::toDecimal(p.spare) + ",\n";
-    } else {
-      s += ",,,," + net::toDecimal(p.hosts) + ",,";
-      plan::appendCsvField(s, p.reason);
-      s += '\n';
+void writeCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header)
+{
+    if (header)
+        out.write("name,prefix,first,last,broadcast,hosts,spare,reason\n");
+    std::string s;
+    for (const auto& p : ps) {
+        if (out.failed())
+            return;
+        s.clear();
+        plan::appendCsvField(s, p.name);
+        s += ',';
+        if (p.prefix) {
+            s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last) + ',';
+            if (p.broadcast)
+                s += net::format(*p.broadcast);
+            s += ',' + net::toDecimal(p.hosts) + ',' + net::toDecimal(p.spare) + ",\n";
+        } else {
+            s += ",,,," + net::toDecimal(p.hosts) + ",,";
+            plan::appendCsvField(s, p.reason);
+            s += '\n';
+        }
+        out.write(s);
     }
-    out.write(s);
-  }
 }
 
 // Why a dual-stack segment is short of a place: "IPv4: ...; IPv6: ..." (placed in both
 // families or in neither, so only the families that have no room are named).
-std::string dualReason(const plan::Placement& p) { return plan::unplacedReason(p); }
-
-void writeDualCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header) {
-  if (header) out.write("name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,ipv6_last,hosts,needed,spare,ipv6_spare,reason\n");
-  std::string s;
-  auto place = [&](const plan::Place& p, bool v4) {
-    if (p.prefix) s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last);
-    else s += ",,";
-    if (v4) s += ',' + (p.broadcast ? net::format(*p.broadcast) : std::string());
-  };
-  for (const auto& p : ps) {
-    if (out.failed()) return;
-    s.clear();
-    plan::appendCsvField(s, p.name);
-    s += ',' + (p.vlan ? std::to_string(p.vlan) : std::string()) + ',';
-    place(p, true);
-    s += ',';
-    place(*p.second, false);
-    s += ',' + net::toDecimal(p.hosts) + ',' + (p.needed ? net::toDecimal(*p.needed) : std::string()) + ',';
-    s += (p.prefix ? net::toDecimal(p.spare) : std::string()) + ',';
-    s += (p.second->prefix ? net::toDecimal(p.second->spare) : std::string()) + ',';
-    plan::appendCsvField(s, dualReason(p));
-    s += '\n';
-    out.write(s);
-  }
+std::string dualReason(const plan::Placement& p)
+{
+    return plan::unplacedReason(p);
 }
 
-void writeDualText(BufferedWriter& out, const std::vector<plan::Placement>& ps) {
-  std::vector<std::vector<std::string>> rows{{"name", "vlan", "ipv4", "ipv6", "hosts", "needed", "spare"}};
-  for (const auto& p : ps) {
-    if (!p.prefix && !p.second->prefix) continue;
-    rows.push_back({p.name, p.vlan ? std::to_string(p.vlan) : "-", p.prefix ? net::formatNetwork(*p.prefix) : "-",
-                    p.second->prefix ? net::formatNetwork(*p.second->prefix) : "-", net::toDecimal(p.hosts),
-                    text(p.needed), p.prefix ? net::toDecimal(p.spare) : "-"});
-  }
-  writeColumns(out, rows);
-  for (const auto& p : ps)
-    if (!p.placed()) out.write(p.name + ": did not fit: " + dualReason(p) + "\n");
+void writeDualCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header)
+{
+    if (header)
+        out.write(
+            "name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,ipv6_last,hosts,needed,spare,ipv6_spare,reason\n");
+    std::string s;
+    auto place = [&](const plan::Place& p, bool v4) {
+        if (p.prefix)
+            s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last);
+        else
+            s += ",,";
+        if (v4)
+            s += ',' + (p.broadcast ? net::format(*p.broadcast) : std::string());
+    };
+    for (const auto& p : ps) {
+        if (out.failed())
+            return;
+        s.clear();
+        plan::appendCsvField(s, p.name);
+        s += ',' + (p.vlan ? std::to_string(p.vlan) : std::string()) + ',';
+        place(p, true);
+        s += ',';
+        place(*p.second, false);
+        s += ',' + net::toDecimal(p.hosts) + ',' + (p.needed ? net::toDecimal(*p.needed) : std::string()) + ',';
+        s += (p.prefix ? net::toDecimal(p.spare) : std::string()) + ',';
+        s += (p.second->prefix ? net::toDecimal(p.second->spare) : std::string()) + ',';
+        plan::appendCsvField(s, dualReason(p));
+        s += '\n';
+        out.write(s);
+    }
 }
 
-std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& arg) {
-  const auto r = net::parseInput(arg);
-  if (const auto* e = std::get_if<net::ParseError>(&r)) {
-    call.refuse("ROOT " + net::describe(arg, *e));
-    return std::nullopt;
-  }
-  const net::Input& in = std::get<net::Input>(r);
-  if (in.kind == net::Input::Kind::Range) {
-    call.refuse("ROOT " + textio::escaped(arg) + " is a range; give a prefix such as 10.0.0.0/8");
-    return std::nullopt;
-  }
-  if (in.prefix.address != in.prefix.network()) {
-    call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " + net::formatNetwork(in.prefix) +
-                "?");
-    return std::nullopt;
-  }
-  return in.prefix;
+void writeDualText(BufferedWriter& out, const std::vector<plan::Placement>& ps)
+{
+    std::vector<std::vector<std::string>> rows{{"name", "vlan", "ipv4", "ipv6", "hosts", "needed", "spare"}};
+    for (const auto& p : ps) {
+        if (!p.prefix && !p.second->prefix)
+            continue;
+        rows.push_back({p.name, p.vlan ? std::to_string(p.vlan) : "-", p.prefix ? net::formatNetwork(*p.prefix) : "-",
+                        p.second->prefix ? net::formatNetwork(*p.second->prefix) : "-", net::toDecimal(p.hosts),
+                        text(p.needed), p.prefix ? net::toDecimal(p.spare) : "-"});
+    }
+    writeColumns(out, rows);
+    for (const auto& p : ps)
+        if (!p.placed())
+            out.write(p.name + ": did not fit: " + dualReason(p) + "\n");
+}
+
+std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& arg)
+{
+    const auto r = net::parseInput(arg);
+    if (const auto* e = std::get_if<net::ParseError>(&r)) {
+        call.refuse("ROOT " + net::describe(arg, *e));
+        return std::nullopt;
+    }
+    const net::Input& in = std::get<net::Input>(r);
+    if (in.kind == net::Input::Kind::Range) {
+        call.refuse("ROOT " + textio::escaped(arg) + " is a range; give a prefix such as 10.0.0.0/8");
+        return std::nullopt;
+    }
+    if (in.prefix.address != in.prefix.network()) {
+        call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " +
+                    net::formatNetwork(in.prefix) + "?");
+        return std::nullopt;
+    }
+    return in.prefix;
 }
 
 // "10.40.0.0/16,2001:db8:40::/48": one prefix, or one of each family.
-std::optional<std::vector<net::Prefix>> readRoots(const Invocation& call, const std::string& arg) {
-  std::vector<net::Prefix> roots;
-  for (std::size_t from = 0;;) {
-    const std::size_t comma = arg.find(',', from);
-    const auto root = readRoot(call, arg.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-    if (!root) return std::nullopt;
-    roots.push_back(*root);
-    if (comma == std::string::npos) break;
-    from = comma + 1;
-  }
-  if (roots.size() > 2 || (roots.size() == 2 && roots[0].address.family == roots[1].address.family)) {
-    call.refuse("ROOT " + textio::escaped(arg) + ": give one prefix, or one IPv4 and one IPv6 prefix separated by a comma");
-    return std::nullopt;
-  }
-  if (roots.size() == 2 && roots[0].address.family == net::Family::V6) std::swap(roots[0], roots[1]);
-  return roots;
+std::optional<std::vector<net::Prefix>> readRoots(const Invocation& call, const std::string& arg)
+{
+    std::vector<net::Prefix> roots;
+    for (std::size_t from = 0;;) {
+        const std::size_t comma = arg.find(',', from);
+        const auto root =
+            readRoot(call, arg.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (!root)
+            return std::nullopt;
+        roots.push_back(*root);
+        if (comma == std::string::npos)
+            break;
+        from = comma + 1;
+    }
+    if (roots.size() > 2 || (roots.size() == 2 && roots[0].address.family == roots[1].address.family)) {
+        call.refuse("ROOT " + textio::escaped(arg) +
+                    ": give one prefix, or one IPv4 and one IPv6 prefix separated by a comma");
+        return std::nullopt;
+    }
+    if (roots.size() == 2 && roots[0].address.family == net::Family::V6)
+        std::swap(roots[0], roots[1]);
+    return roots;
 }
 
-int runAllocate(const Invocation& call) {
-  const Arguments& a = call.args;
-  const bool json = a.has("--json"), csv = a.has("--csv");
-  if (a.positional.size() != 2) return call.refuse("takes ROOT SEGMENTS-FILE (mqnet plan allocate --help)");
-  if (json && csv) return call.refuse("--csv and --json exclude each other");
-  if (a.has("--header") && !csv) return call.refuse("--header is for --csv only");
-  const auto roots = readRoots(call, a.positional[0]);
-  if (!roots) return kExitBadInput;
-  plan::CloudMode cloud = plan::CloudMode::None;
-  if (const std::string* c = a.value("--cloud")) {
-    const auto mode = plan::parseCloudMode(*c);
-    if (!mode) return call.refuse("--cloud " + textio::escaped(*c) + " is not one of none, aws, azure, gcp, oci");
-    cloud = *mode;
-  }
+int runAllocate(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    const bool json = a.has("--json"), csv = a.has("--csv");
+    if (a.positional.size() != 2)
+        return call.refuse("takes ROOT SEGMENTS-FILE (mqnet plan allocate --help)");
+    if (json && csv)
+        return call.refuse("--csv and --json exclude each other");
+    if (a.has("--header") && !csv)
+        return call.refuse("--header is for --csv only");
+    const auto roots = readRoots(call, a.positional[0]);
+    if (!roots)
+        return kExitBadInput;
+    plan::CloudMode cloud = plan::CloudMode::None;
+    if (const std::string* c = a.value("--cloud")) {
+        const auto mode = plan::parseCloudMode(*c);
+        if (!mode)
+            return call.refuse("--cloud " + textio::escaped(*c) + " is not one of none, aws, azure, gcp, oci");
+        cloud = *mode;
+    }
 
-  plan::Plan plan((*roots)[0]);
-  if (roots->size() == 2) (void)plan.addRoot((*roots)[1]);
-  plan.setSettings({a.has("--links-30"), a.has("--nibble"), cloud});
+    plan::Plan plan((*roots)[0]);
+    if (roots->size() == 2)
+        (void)plan.addRoot((*roots)[1]);
+    plan.setSettings({a.has("--links-30"), a.has("--nibble"), cloud});
 
-  std::vector<plan::Segment> segments;
-  plan::SegmentLines reader(plan::onlyFamily(plan));
-  const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
-    plan::Segment seg;
-    bool taken = false;
-    if (const std::string reason = reader.read(line.content, seg, &taken); !reason.empty())
-      line.refuse(reason);
-    else if (taken)
-      segments.push_back(std::move(seg));
-  });
-  if (!read) return kExitBadInput;
-  const auto placements = plan::allocate(plan, plan.roots(), segments);
-  const bool dual = roots->size() == 2;
-  if (json)
-    writeJson(call.out, *roots, placements);
-  else if (csv)
-    dual ? writeDualCsv(call.out, placements, a.has("--header")) : writeCsv(call.out, placements, a.has("--header"));
-  else
-    dual ? writeDualText(call.out, placements) : writeText(call.out, placements);
-  if (csv) {  // scripts read the names as typed; a person opening the file is warned
-    for (const auto& p : placements)
-      if (textio::readsAsFormula(p.name))
-        call.faults.say(call.command.name,
-                        plan::formulaWarning(p.prefix ? net::formatNetwork(*p.prefix) : std::string(), "name", p.name));
-  }
-  if (call.faults.refusedItems()) return kExitBadInput;  // outranks a segment that did not fit
-  const bool allPlaced = std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.placed(); });
-  return allPlaced ? kExitOk : kExitNotFound;
+    std::vector<plan::Segment> segments;
+    plan::SegmentLines reader(plan::onlyFamily(plan));
+    const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
+        plan::Segment seg;
+        bool taken = false;
+        if (const std::string reason = reader.read(line.content, seg, &taken); !reason.empty())
+            line.refuse(reason);
+        else if (taken)
+            segments.push_back(std::move(seg));
+    });
+    if (!read)
+        return kExitBadInput;
+    const auto placements = plan::allocate(plan, plan.roots(), segments);
+    const bool dual = roots->size() == 2;
+    if (json)
+        writeJson(call.out, *roots, placements);
+    else if (csv)
+        dual ? writeDualCsv(call.out, placements, a.has("--header"))
+             : writeCsv(call.out, placements, a.has("--header"));
+    else
+        dual ? writeDualText(call.out, placements) : writeText(call.out, placements);
+    if (csv) {  // scripts read the names as typed; a person opening the file is warned
+        for (const auto& p : placements)
+            if (textio::readsAsFormula(p.name))
+                call.faults.say(
+                    call.command.name,
+                    plan::formulaWarning(p.prefix ? net::formatNetwork(*p.prefix) : std::string(), "name", p.name));
+    }
+    if (call.faults.refusedItems())
+        return kExitBadInput;  // outranks a segment that did not fit
+    const bool allPlaced = std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.placed(); });
+    return allPlaced ? kExitOk : kExitNotFound;
 }
 
 }  // namespace

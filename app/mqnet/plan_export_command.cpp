@@ -15,62 +15,78 @@ namespace mq::mqnet {
 namespace {
 
 // A value given for the IPAM: the rules of a block's name; false (named) when refused.
-bool takeValue(const Invocation& call, const char* option, std::string& to) {
-  const std::string* v = call.args.value(option);
-  if (!v) return true;
-  if (auto r = plan::checkName(*v); !r.empty()) {
-    call.refuse(std::string(option) + " " + textio::escaped(*v) + ": the value " + r);
-    return false;
-  }
-  to = *v;
-  return true;
+bool takeValue(const Invocation& call, const char* option, std::string& to)
+{
+    const std::string* v = call.args.value(option);
+    if (!v)
+        return true;
+    if (auto r = plan::checkName(*v); !r.empty()) {
+        call.refuse(std::string(option) + " " + textio::escaped(*v) + ": the value " + r);
+        return false;
+    }
+    to = *v;
+    return true;
 }
 
-int runExport(const Invocation& call) {
-  const Arguments& a = call.args;
-  if (a.positional.size() != 1) return call.refuse("takes --format FORMAT PLAN.mqplan (mqnet plan export --help)");
-  const std::string* formatText = a.value("--format");
-  if (!formatText) return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or csv");
-  const auto format = interchange::parseFormat(*formatText);
-  if (!format || *format == interchange::Format::List)
-    return call.refuse("--format " + textio::escaped(*formatText) + " is not one of netbox, phpipam, vsc-json, vsc-link, csv");
-  const std::string& path = a.positional[0];
-  const auto text = readWholeFile(call, path);
-  if (!text) return kExitBadInput;
-  auto read = plan::readDocument(*text);
-  if (const auto* e = std::get_if<plan::DocumentError>(&read))
-    return call.refuse(textio::escaped(path) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
-  const plan::Plan& plan = std::get<plan::Plan>(read);
+int runExport(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    if (a.positional.size() != 1)
+        return call.refuse("takes --format FORMAT PLAN.mqplan (mqnet plan export --help)");
+    const std::string* formatText = a.value("--format");
+    if (!formatText)
+        return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or csv");
+    const auto format = interchange::parseFormat(*formatText);
+    if (!format || *format == interchange::Format::List)
+        return call.refuse("--format " + textio::escaped(*formatText) +
+                           " is not one of netbox, phpipam, vsc-json, vsc-link, csv");
+    const std::string& path = a.positional[0];
+    const auto text = readWholeFile(call, path);
+    if (!text)
+        return kExitBadInput;
+    auto read = plan::readDocument(*text);
+    if (const auto* e = std::get_if<plan::DocumentError>(&read))
+        return call.refuse(textio::escaped(path) + ": " + textio::escaped(e->path) + ": " +
+                           textio::escaped(e->reason, 240));
+    const plan::Plan& plan = std::get<plan::Plan>(read);
 
-  interchange::PlanValues values = interchange::valuesOf(plan);
-  for (auto [option, to] : {std::pair{"--tenant", &values.tenant}, {"--role", &values.role}, {"--vrf", &values.vrf},
-                            {"--section", &values.section}, {"--domain", &values.domain},
-                            {"--customer", &values.customer}, {"--vlan-group", &values.vlanGroup},
-                            {"--site", &values.site}})
-    if (!takeValue(call, option, *to)) return kExitBadInput;
-  if (const std::string* tags = a.value("--tags")) {
-    values.tags.clear();
-    for (std::size_t from = 0; from <= tags->size();) {
-      const std::size_t comma = std::min(tags->find(',', from), tags->size());
-      std::string tag = tags->substr(from, comma - from);
-      if (auto r = plan::checkName(tag); !r.empty() || tag.empty())
-        return call.refuse("--tags " + textio::escaped(*tags) + ": a tag " + (tag.empty() ? "is empty" : r));
-      if (auto r = plan::checkSlug(tag); !r.empty())
-        return call.refuse("--tags " + textio::escaped(*tags) + ": \"" + textio::escaped(tag) + "\" " + r);
-      values.tags.push_back(std::move(tag));
-      from = comma + 1;
+    interchange::PlanValues values = interchange::valuesOf(plan);
+    for (auto [option, to] : {std::pair{"--tenant", &values.tenant},
+                              {"--role", &values.role},
+                              {"--vrf", &values.vrf},
+                              {"--section", &values.section},
+                              {"--domain", &values.domain},
+                              {"--customer", &values.customer},
+                              {"--vlan-group", &values.vlanGroup},
+                              {"--site", &values.site}})
+        if (!takeValue(call, option, *to))
+            return kExitBadInput;
+    if (const std::string* tags = a.value("--tags")) {
+        values.tags.clear();
+        for (std::size_t from = 0; from <= tags->size();) {
+            const std::size_t comma = std::min(tags->find(',', from), tags->size());
+            std::string tag = tags->substr(from, comma - from);
+            if (auto r = plan::checkName(tag); !r.empty() || tag.empty())
+                return call.refuse("--tags " + textio::escaped(*tags) + ": a tag " + (tag.empty() ? "is empty" : r));
+            if (auto r = plan::checkSlug(tag); !r.empty())
+                return call.refuse("--tags " + textio::escaped(*tags) + ": \"" + textio::escaped(tag) + "\" " + r);
+            values.tags.push_back(std::move(tag));
+            from = comma + 1;
+        }
     }
-  }
-  interchange::ExportOptions options;
-  options.includeFree = a.has("--include-free");
-  const interchange::WriteResult r = interchange::exportPlan(plan, *format, values, options);
-  if (!r.error.empty()) return call.refuse(textio::escaped(path) + ": " + r.error);
-  for (const auto& n : r.notices) call.faults.say(call.command.name, interchange::describe(n));
-  for (const auto& c : interchange::formulaCells(plan, *format, values, options))
-    call.faults.say(call.command.name, plan::describe(plan, c));
-  call.out.write(r.text);
-  if (*format == interchange::Format::VscLink) call.out.write("\n");
-  return kExitOk;
+    interchange::ExportOptions options;
+    options.includeFree = a.has("--include-free");
+    const interchange::WriteResult r = interchange::exportPlan(plan, *format, values, options);
+    if (!r.error.empty())
+        return call.refuse(textio::escaped(path) + ": " + r.error);
+    for (const auto& n : r.notices)
+        call.faults.say(call.command.name, interchange::describe(n));
+    for (const auto& c : interchange::formulaCells(plan, *format, values, options))
+        call.faults.say(call.command.name, plan::describe(plan, c));
+    call.out.write(r.text);
+    if (*format == interchange::Format::VscLink)
+        call.out.write("\n");
+    return kExitOk;
 }
 
 }  // namespace
@@ -100,8 +116,16 @@ const Command kPlanExportCommand{
     "      --section, --domain       phpIPAM's section and VLAN domain\n"
     "      --customer      kept in the plan (phpIPAM's import does not read it)\n"
     "      --include-free  free blocks too (NetBox: as reserved; phpIPAM: as subnets)\n",
-    {{{"--format", true}, {"--tenant", true}, {"--role", true}, {"--vrf", true}, {"--tags", true},
-      {"--section", true}, {"--domain", true}, {"--customer", true}, {"--vlan-group", true}, {"--site", true},
+    {{{"--format", true},
+      {"--tenant", true},
+      {"--role", true},
+      {"--vrf", true},
+      {"--tags", true},
+      {"--section", true},
+      {"--domain", true},
+      {"--customer", true},
+      {"--vlan-group", true},
+      {"--site", true},
       {"--include-free"}}},
     runExport,
 };

@@ -20,168 +20,197 @@ namespace {
 constexpr std::size_t kFirstBlock = std::size_t{1} << 16;
 constexpr int kMaxLinks = 40;  // as the system follows them
 
-std::string kindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISFIFO(mode)) return "a pipe (FIFO)";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a regular file";
+std::string kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISFIFO(mode))
+        return "a pipe (FIFO)";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
 }
 
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // The end of path's chain of symbolic links, whether it exists or not; false with the cause.
-bool followLinks(const std::string& path, std::string& target, std::string& error) {
-  target = path;
-  for (int hops = 0;; ++hops) {
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) != 0) {
-      if (errno == ENOENT) return true;  // a new file, or the one a dangling link names
-      error = std::strerror(errno);
-      return false;
+bool followLinks(const std::string& path, std::string& target, std::string& error)
+{
+    target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st { };
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT)
+                return true;  // a new file, or the one a dangling link names
+            error = std::strerror(errno);
+            return false;
+        }
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        if (hops == kMaxLinks) {
+            error = std::strerror(ELOOP);
+            return false;
+        }
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), link, sizeof link);
+        if (n < 0 || static_cast<std::size_t>(n) == sizeof link) {
+            error = std::strerror(n < 0 ? errno : ENAMETOOLONG);
+            return false;
+        }
+        std::string next(link, static_cast<std::size_t>(n));
+        if (next.front() != '/' && target.find('/') != std::string::npos)
+            next = folderOf(target) + "/" + next;
+        target = std::move(next);
     }
-    if (!S_ISLNK(st.st_mode)) return true;
-    if (hops == kMaxLinks) {
-      error = std::strerror(ELOOP);
-      return false;
-    }
-    char link[PATH_MAX];
-    const ssize_t n = ::readlink(target.c_str(), link, sizeof link);
-    if (n < 0 || static_cast<std::size_t>(n) == sizeof link) {
-      error = std::strerror(n < 0 ? errno : ENAMETOOLONG);
-      return false;
-    }
-    std::string next(link, static_cast<std::size_t>(n));
-    if (next.front() != '/' && target.find('/') != std::string::npos) next = folderOf(target) + "/" + next;
-    target = std::move(next);
-  }
 }
 
 // "out.mqplan", or "out.mqplan (a link to /dev/full)" when the write lands elsewhere.
-std::string named(const std::string& path, const std::string& target) {
-  return textio::escaped(path) + (target == path ? std::string() : " (a link to " + textio::escaped(target) + ")");
+std::string named(const std::string& path, const std::string& target)
+{
+    return textio::escaped(path) + (target == path ? std::string() : " (a link to " + textio::escaped(target) + ")");
 }
 
 }  // namespace
 
-std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path) {
-  const std::string source = sourceName(path);
-  call.input = source;
-  std::FILE* in = openInputFile(call, path);
-  if (!in) return std::nullopt;
-  // A regular file's size is known: one block of that size, and a byte more to see that it
-  // ends there. Anything else grows by doubling, never past one byte over the limit.
-  std::size_t want = kFirstBlock;
-  struct stat st {};
-  if (::fstat(::fileno(in), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    want = std::min(static_cast<std::size_t>(st.st_size), kMaxPlanFileBytes) + 1;
-  FileText text;
-  bool failed = false, noMemory = false;
-  int cause = 0;
-  while (text.size_ <= kMaxPlanFileBytes) {
-    if (text.size_ == text.capacity_) {
-      const std::size_t grown = text.capacity_ ? std::min(text.capacity_ * 2, kMaxPlanFileBytes + 1) : want;
-      char* more = static_cast<char*>(std::realloc(text.data_.get(), grown));
-      if (!more) {
-        noMemory = true;
-        break;
-      }
-      (void)text.data_.release();
-      text.data_.reset(more);
-      text.capacity_ = grown;
+std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path)
+{
+    const std::string source = sourceName(path);
+    call.input = source;
+    std::FILE* in = openInputFile(call, path);
+    if (!in)
+        return std::nullopt;
+    // A regular file's size is known: one block of that size, and a byte more to see that it
+    // ends there. Anything else grows by doubling, never past one byte over the limit.
+    std::size_t want = kFirstBlock;
+    struct stat st { };
+    if (::fstat(::fileno(in), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        want = std::min(static_cast<std::size_t>(st.st_size), kMaxPlanFileBytes) + 1;
+    FileText text;
+    bool failed = false, noMemory = false;
+    int cause = 0;
+    while (text.size_ <= kMaxPlanFileBytes) {
+        if (text.size_ == text.capacity_) {
+            const std::size_t grown = text.capacity_ ? std::min(text.capacity_ * 2, kMaxPlanFileBytes + 1) : want;
+            char* more = static_cast<char*>(std::realloc(text.data_.get(), grown));
+            if (!more) {
+                noMemory = true;
+                break;
+            }
+            (void)text.data_.release();
+            text.data_.reset(more);
+            text.capacity_ = grown;
+        }
+        const std::size_t n = std::fread(text.data_.get() + text.size_, 1, text.capacity_ - text.size_, in);
+        text.size_ += n;
+        if (n == 0) {
+            failed = std::ferror(in);
+            cause = errno;
+            break;
+        }
     }
-    const std::size_t n = std::fread(text.data_.get() + text.size_, 1, text.capacity_ - text.size_, in);
-    text.size_ += n;
-    if (n == 0) {
-      failed = std::ferror(in);
-      cause = errno;
-      break;
+    textio::closeInput(in);
+    if (noMemory) {
+        call.refuse("not enough memory to read " + textio::escaped(source));
+        return std::nullopt;
     }
-  }
-  textio::closeInput(in);
-  if (noMemory) {
-    call.refuse("not enough memory to read " + textio::escaped(source));
-    return std::nullopt;
-  }
-  if (failed) {
-    call.refuse("cannot read " + textio::escaped(source) + ": " + std::strerror(cause));
-    return std::nullopt;
-  }
-  if (text.size_ > kMaxPlanFileBytes) {
-    call.refuse(textio::escaped(source) + " is larger than 512 MiB");
-    return std::nullopt;
-  }
-  return text;
+    if (failed) {
+        call.refuse("cannot read " + textio::escaped(source) + ": " + std::strerror(cause));
+        return std::nullopt;
+    }
+    if (text.size_ > kMaxPlanFileBytes) {
+        call.refuse(textio::escaped(source) + " is larger than 512 MiB");
+        return std::nullopt;
+    }
+    return text;
 }
 
-std::string checkOutputFile(const std::string& path, std::string* target) {
-  std::string to, error;
-  if (!followLinks(path, to, error)) return "cannot write " + textio::escaped(path) + ": " + error;
-  if (target) *target = to;
-  struct stat st {};
-  if (::stat(to.c_str(), &st) == 0) {
-    if (!S_ISREG(st.st_mode)) return "cannot write " + named(path, to) + ": it is " + kindOf(st.st_mode);
+std::string checkOutputFile(const std::string& path, std::string* target)
+{
+    std::string to, error;
+    if (!followLinks(path, to, error))
+        return "cannot write " + textio::escaped(path) + ": " + error;
+    if (target)
+        *target = to;
+    struct stat st { };
+    if (::stat(to.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return "cannot write " + named(path, to) + ": it is " + kindOf(st.st_mode);
+        return {};
+    }
+    if (errno != ENOENT)
+        return "cannot write " + named(path, to) + ": " + std::strerror(errno);
+    // A new file: its folder must be there.
+    if (::stat(folderOf(to).c_str(), &st) != 0)
+        return "cannot write " + named(path, to) + ": " + std::strerror(errno);
+    if (!S_ISDIR(st.st_mode))
+        return "cannot write " + named(path, to) + ": " + std::strerror(ENOTDIR);
     return {};
-  }
-  if (errno != ENOENT) return "cannot write " + named(path, to) + ": " + std::strerror(errno);
-  // A new file: its folder must be there.
-  if (::stat(folderOf(to).c_str(), &st) != 0) return "cannot write " + named(path, to) + ": " + std::strerror(errno);
-  if (!S_ISDIR(st.st_mode)) return "cannot write " + named(path, to) + ": " + std::strerror(ENOTDIR);
-  return {};
 }
 
-std::string writeFileAtomically(const std::string& path, const std::string& text) {
-  std::string target;
-  if (auto r = checkOutputFile(path, &target); !r.empty()) return r;
-  struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
-  std::string temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return "cannot create a file beside " + named(path, target) + ": " + std::strerror(errno);
-  auto fail = [&](const char* what) {
-    const std::string cause = std::strerror(errno);
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return std::string(what) + " " + named(path, target) + ": " + cause;
-  };
-  for (std::size_t done = 0; done < text.size();) {
-    const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w < 0) return fail("cannot write");
-    done += static_cast<std::size_t>(w);
-  }
-  mode_t mode = old.st_mode & 07777;
-  if (replacing) {
-    // The owner where the process may give it away (root), else at least the group; the
-    // mode after, as a change of owner clears the set-id bits.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-  } else {
-    const mode_t mask = ::umask(0);  // a new file's mode, as any other program's
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return fail("cannot write");
-  if (::close(fd) != 0) {
-    const std::string cause = std::strerror(errno);
-    ::unlink(temp.c_str());
-    return "cannot write " + named(path, target) + ": " + cause;
-  }
-  if (std::rename(temp.c_str(), target.c_str()) != 0) {
-    const std::string cause = std::strerror(errno);
-    ::unlink(temp.c_str());
-    return "cannot replace " + named(path, target) + ": " + cause;
-  }
-  // The rename itself on the disk, so that a crash now keeps the new file.
-  if (const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    (void)::fsync(dir);
-    ::close(dir);
-  }
-  return {};
+std::string writeFileAtomically(const std::string& path, const std::string& text)
+{
+    std::string target;
+    if (auto r = checkOutputFile(path, &target); !r.empty())
+        return r;
+    struct stat old { };
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return "cannot create a file beside " + named(path, target) + ": " + std::strerror(errno);
+    auto fail = [&](const char* what) {
+        const std::string cause = std::strerror(errno);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return std::string(what) + " " + named(path, target) + ": " + cause;
+    };
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0)
+            return fail("cannot write");
+        done += static_cast<std::size_t>(w);
+    }
+    mode_t mode = old.st_mode & 07777;
+    if (replacing) {
+        // The owner where the process may give it away (root), else at least the group; the
+        // mode after, as a change of owner clears the set-id bits.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    } else {
+        const mode_t mask = ::umask(0);  // a new file's mode, as any other program's
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        return fail("cannot write");
+    if (::close(fd) != 0) {
+        const std::string cause = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return "cannot write " + named(path, target) + ": " + cause;
+    }
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
+        const std::string cause = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return "cannot replace " + named(path, target) + ": " + cause;
+    }
+    // The rename itself on the disk, so that a crash now keeps the new file.
+    if (const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
+    return {};
 }
 
 }  // namespace mq::mqnet

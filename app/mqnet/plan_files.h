@@ -16,18 +16,18 @@ constexpr std::size_t kMaxPlanFileBytes = std::size_t{512} << 20;  // as the pla
 // The bytes of a whole file. Held in one block that grows in place (realloc), so that a file
 // near the limit never costs twice its size while it is read.
 class FileText {
- public:
-  std::string_view view() const { return {data_.get(), size_}; }
-  operator std::string_view() const { return view(); }  // handed to the readers as text
+public:
+    std::string_view view() const { return {data_.get(), size_}; }
+    operator std::string_view() const { return view(); }  // handed to the readers as text
 
- private:
-  friend std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path);
-  struct Free {
-    void operator()(char* p) const { std::free(p); }
-  };
-  std::unique_ptr<char, Free> data_;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
+private:
+    friend std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path);
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, Free> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 // The whole file ("-": standard input), at most kMaxPlanFileBytes; nullopt, named on

@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 
 #include "app/mqnet/command_line.h"
-#include "app/mqnet/list_file.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/list_file.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/plan_adapter.h"
 #include "interchange/prefix_list.h"
@@ -22,112 +22,127 @@ namespace mq::mqnet {
 namespace {
 
 // "10.0.0.0/8,2001:db8::/32": one or more prefixes, overlapping none of the others.
-std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& arg) {
-  std::optional<plan::Plan> plan;
-  for (std::size_t from = 0; from <= arg.size();) {
-    const std::size_t comma = std::min(arg.find(',', from), arg.size());
-    const std::string item = arg.substr(from, comma - from);
-    from = comma + 1;
-    const auto p = readPrefix(call, item);
-    if (!p) return std::nullopt;
-    if (!p->zone.empty() || p->prefix.address != p->prefix.network()) {
-      call.refuse("ROOT " + textio::escaped(item) + " is not a network/length prefix; " +
-                  net::formatNetwork(p->prefix) + " is the network");
-      return std::nullopt;
+std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& arg)
+{
+    std::optional<plan::Plan> plan;
+    for (std::size_t from = 0; from <= arg.size();) {
+        const std::size_t comma = std::min(arg.find(',', from), arg.size());
+        const std::string item = arg.substr(from, comma - from);
+        from = comma + 1;
+        const auto p = readPrefix(call, item);
+        if (!p)
+            return std::nullopt;
+        if (!p->zone.empty() || p->prefix.address != p->prefix.network()) {
+            call.refuse("ROOT " + textio::escaped(item) + " is not a network/length prefix; " +
+                        net::formatNetwork(p->prefix) + " is the network");
+            return std::nullopt;
+        }
+        if (!plan) {
+            plan.emplace(p->prefix);
+        } else if (plan->roots().size() == plan::kMaxRoots) {
+            call.refuse("a plan holds at most " + std::to_string(plan::kMaxRoots) + " roots");
+            return std::nullopt;
+        } else if (auto r = plan->addRoot(p->prefix); !r.empty()) {
+            call.refuse("ROOT " + textio::escaped(item) + ": " + r);
+            return std::nullopt;
+        }
     }
-    if (!plan) {
-      plan.emplace(p->prefix);
-    } else if (plan->roots().size() == plan::kMaxRoots) {
-      call.refuse("a plan holds at most " + std::to_string(plan::kMaxRoots) + " roots");
-      return std::nullopt;
-    } else if (auto r = plan->addRoot(p->prefix); !r.empty()) {
-      call.refuse("ROOT " + textio::escaped(item) + ": " + r);
-      return std::nullopt;
-    }
-  }
-  return plan;
+    return plan;
 }
 
 // The file's items. A list is read a line at a time, as every other list is, so that one
 // long line costs no more than the line reader's limit; the other formats are read whole.
 std::optional<interchange::ImportRead> readImport(const Invocation& call, interchange::Format format,
-                                                  const std::string& path) {
-  if (format != interchange::Format::List) {
-    const auto text = readWholeFile(call, path);
-    if (!text) return std::nullopt;
-    return interchange::readForImport(format, *text);
-  }
-  const std::string source = sourceName(path);
-  call.input = source;
-  std::FILE* in = openInputFile(call, path);
-  if (!in) return std::nullopt;
-  interchange::ImportRead read = interchange::readListForImport(in);
-  textio::closeInput(in);
-  if (!read.error.empty()) {
-    call.refuse("cannot read " + textio::escaped(source) + ": " + read.error);
-    return std::nullopt;
-  }
-  return read;
+                                                  const std::string& path)
+{
+    if (format != interchange::Format::List) {
+        const auto text = readWholeFile(call, path);
+        if (!text)
+            return std::nullopt;
+        return interchange::readForImport(format, *text);
+    }
+    const std::string source = sourceName(path);
+    call.input = source;
+    std::FILE* in = openInputFile(call, path);
+    if (!in)
+        return std::nullopt;
+    interchange::ImportRead read = interchange::readListForImport(in);
+    textio::closeInput(in);
+    if (!read.error.empty()) {
+        call.refuse("cannot read " + textio::escaped(source) + ": " + read.error);
+        return std::nullopt;
+    }
+    return read;
 }
 
-int runImport(const Invocation& call) {
-  const Arguments& a = call.args;
-  if (a.positional.size() != 2) return call.refuse("takes --format FORMAT ROOT[,ROOT...] FILE (mqnet plan import --help)");
-  const std::string* formatText = a.value("--format");
-  if (!formatText) return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or list");
-  const auto format = interchange::parseFormat(*formatText);
-  if (!format || *format == interchange::Format::Csv)
-    return call.refuse("--format " + textio::escaped(*formatText) + " is not one of netbox, phpipam, vsc-json, vsc-link, list");
-  auto plan = readRoots(call, a.positional[0]);
-  if (!plan) return kExitBadInput;
-  const std::string* out = a.value("-o");
-  if (out && *out != "-") {
-    if (out->empty()) return call.refuse("-o needs a file name");
-    // Said before the work, not after it.
-    if (auto r = checkOutputFile(*out); !r.empty()) {
-      call.faults.say(call.command.name, r);
-      return kExitOutputFailed;
+int runImport(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    if (a.positional.size() != 2)
+        return call.refuse("takes --format FORMAT ROOT[,ROOT...] FILE (mqnet plan import --help)");
+    const std::string* formatText = a.value("--format");
+    if (!formatText)
+        return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or list");
+    const auto format = interchange::parseFormat(*formatText);
+    if (!format || *format == interchange::Format::Csv)
+        return call.refuse("--format " + textio::escaped(*formatText) +
+                           " is not one of netbox, phpipam, vsc-json, vsc-link, list");
+    auto plan = readRoots(call, a.positional[0]);
+    if (!plan)
+        return kExitBadInput;
+    const std::string* out = a.value("-o");
+    if (out && *out != "-") {
+        if (out->empty())
+            return call.refuse("-o needs a file name");
+        // Said before the work, not after it.
+        if (auto r = checkOutputFile(*out); !r.empty()) {
+            call.faults.say(call.command.name, r);
+            return kExitOutputFailed;
+        }
     }
-  }
-  const std::string& path = a.positional[1];
-  const std::string source = textio::escaped(path == "-" ? "standard input" : path);
-  const auto imported = readImport(call, *format, path);
-  if (!imported) return kExitBadInput;
-  const interchange::ImportRead& read = *imported;
-  if (!read.error.empty()) return call.refuse(source + ": " + read.error);
-  // What the reader refused and what cannot be placed, together in line order.
-  std::vector<std::pair<std::size_t, std::string>> told;
-  for (const auto& n : read.notices) told.emplace_back(n.line, n.text);
-  const plan::ImportCheck check = plan::checkImport(*plan, read.items);
-  for (const auto& r : check.refused)
-    told.emplace_back(r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
-  std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-  for (const auto& [line, text] : told)
-    call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), text);
-  const bool refused = !told.empty();
-  if (!check.accepted.empty()) {
-    plan::History history;
-    if (auto r = history.run(*plan, plan::makeImport(read.items)); !r.empty()) return call.refuse(source + ": " + r);
-  }
-  interchange::keepValues(*plan, read.values);
-  if (out && *out != "-" && refused && check.accepted.empty()) {
-    // A plan of bare roots would only take the place of the one the user had there.
-    struct stat st {};
-    call.faults.say(call.command.name,
-                    "nothing was placed, so " + textio::escaped(*out) +
-                        (::stat(out->c_str(), &st) == 0 ? " was left as it was" : " was not written"));
-    return kExitBadInput;
-  }
-  const std::string document = plan::writeDocument(*plan);
-  if (out && *out != "-") {
-    if (auto r = writeFileAtomically(*out, document); !r.empty()) {
-      call.faults.say(call.command.name, r);
-      return kExitOutputFailed;
+    const std::string& path = a.positional[1];
+    const std::string source = textio::escaped(path == "-" ? "standard input" : path);
+    const auto imported = readImport(call, *format, path);
+    if (!imported)
+        return kExitBadInput;
+    const interchange::ImportRead& read = *imported;
+    if (!read.error.empty())
+        return call.refuse(source + ": " + read.error);
+    // What the reader refused and what cannot be placed, together in line order.
+    std::vector<std::pair<std::size_t, std::string>> told;
+    for (const auto& n : read.notices)
+        told.emplace_back(n.line, n.text);
+    const plan::ImportCheck check = plan::checkImport(*plan, read.items);
+    for (const auto& r : check.refused)
+        told.emplace_back(r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
+    std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    for (const auto& [line, text] : told)
+        call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), text);
+    const bool refused = !told.empty();
+    if (!check.accepted.empty()) {
+        plan::History history;
+        if (auto r = history.run(*plan, plan::makeImport(read.items)); !r.empty())
+            return call.refuse(source + ": " + r);
     }
-  } else {
-    call.out.write(document);
-  }
-  return refused ? kExitBadInput : kExitOk;
+    interchange::keepValues(*plan, read.values);
+    if (out && *out != "-" && refused && check.accepted.empty()) {
+        // A plan of bare roots would only take the place of the one the user had there.
+        struct stat st { };
+        call.faults.say(call.command.name,
+                        "nothing was placed, so " + textio::escaped(*out) +
+                            (::stat(out->c_str(), &st) == 0 ? " was left as it was" : " was not written"));
+        return kExitBadInput;
+    }
+    const std::string document = plan::writeDocument(*plan);
+    if (out && *out != "-") {
+        if (auto r = writeFileAtomically(*out, document); !r.empty()) {
+            call.faults.say(call.command.name, r);
+            return kExitOutputFailed;
+        }
+    } else {
+        call.out.write(document);
+    }
+    return refused ? kExitBadInput : kExitOk;
 }
 
 }  // namespace

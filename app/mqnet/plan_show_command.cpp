@@ -19,50 +19,61 @@ namespace {
 
 // Rows are made as they are written (twice: the columns are measured first), never held:
 // the table of a plan of millions of blocks costs no more memory than the plan.
-void writeTable(BufferedWriter& out, const plan::Plan& plan) {
-  const std::vector<plan::AllocationRow> rows = plan::allocationRows(plan);
-  writeColumns(out, rows.size() + 1, [&](std::size_t i, std::vector<std::string>& cells) {
-    if (i == 0) {
-      cells.assign(std::begin(plan::kAllocationColumns), std::end(plan::kAllocationColumns));
-      return;
-    }
-    cells = plan::allocationCells(plan, rows[i - 1]);
-    for (auto& c : cells) {
-      c = textio::escaped(c, 200);  // a note's line breaks and tabs would break the columns
-      if (c.empty()) c = "-";
-    }
-  });
+void writeTable(BufferedWriter& out, const plan::Plan& plan)
+{
+    const std::vector<plan::AllocationRow> rows = plan::allocationRows(plan);
+    writeColumns(out, rows.size() + 1, [&](std::size_t i, std::vector<std::string>& cells) {
+        if (i == 0) {
+            cells.assign(std::begin(plan::kAllocationColumns), std::end(plan::kAllocationColumns));
+            return;
+        }
+        cells = plan::allocationCells(plan, rows[i - 1]);
+        for (auto& c : cells) {
+            c = textio::escaped(c, 200);  // a note's line breaks and tabs would break the columns
+            if (c.empty())
+                c = "-";
+        }
+    });
 }
 
 // Scripts are given the cells as typed; the user is told of those a spreadsheet would run.
 // A row's name and note are those of its main block.
-void warnFormulas(const Invocation& call, const plan::Plan& plan) {
-  std::vector<plan::BlockId> blocks;
-  for (const auto& row : plan::allocationRows(plan)) blocks.push_back(row.main());
-  for (const auto& c : plan::formulaCells(plan, blocks)) call.faults.say(call.command.name, plan::describe(plan, c));
+void warnFormulas(const Invocation& call, const plan::Plan& plan)
+{
+    std::vector<plan::BlockId> blocks;
+    for (const auto& row : plan::allocationRows(plan))
+        blocks.push_back(row.main());
+    for (const auto& c : plan::formulaCells(plan, blocks))
+        call.faults.say(call.command.name, plan::describe(plan, c));
 }
 
-int runShow(const Invocation& call) {
-  const Arguments& a = call.args;
-  const bool json = a.has("--json"), csv = a.has("--csv");
-  if (a.positional.size() != 1) return call.refuse("takes PLAN.mqplan (mqnet plan show --help)");
-  if (json && csv) return call.refuse("--csv and --json exclude each other");
-  auto text = readWholeFile(call, a.positional[0]);
-  if (!text) return kExitBadInput;
-  auto read = plan::readDocument(*text);
-  text.reset();  // the plan holds all of it now: the text's memory goes before the output's
-  if (const auto* e = std::get_if<plan::DocumentError>(&read))
-    return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " + textio::escaped(e->reason, 240));
-  const plan::Plan& plan = std::get<plan::Plan>(read);
-  if (json) {
-    plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
-  } else if (csv) {
-    plan::allocationsCsv(plan, "\n", plan::CsvReader::Program, [&](std::string_view piece) { call.out.write(piece); });
-    warnFormulas(call, plan);
-  } else {
-    writeTable(call.out, plan);
-  }
-  return kExitOk;
+int runShow(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    const bool json = a.has("--json"), csv = a.has("--csv");
+    if (a.positional.size() != 1)
+        return call.refuse("takes PLAN.mqplan (mqnet plan show --help)");
+    if (json && csv)
+        return call.refuse("--csv and --json exclude each other");
+    auto text = readWholeFile(call, a.positional[0]);
+    if (!text)
+        return kExitBadInput;
+    auto read = plan::readDocument(*text);
+    text.reset();  // the plan holds all of it now: the text's memory goes before the output's
+    if (const auto* e = std::get_if<plan::DocumentError>(&read))
+        return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " +
+                           textio::escaped(e->reason, 240));
+    const plan::Plan& plan = std::get<plan::Plan>(read);
+    if (json) {
+        plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
+    } else if (csv) {
+        plan::allocationsCsv(plan, "\n", plan::CsvReader::Program,
+                             [&](std::string_view piece) { call.out.write(piece); });
+        warnFormulas(call, plan);
+    } else {
+        writeTable(call.out, plan);
+    }
+    return kExitOk;
 }
 
 }  // namespace

@@ -14,7 +14,10 @@ namespace mq::mqnet {
 
 namespace {
 
-bool isDigits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
+bool isDigits(std::string_view s)
+{
+    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
 
 enum class Style { Text, Csv, Json };
 
@@ -22,180 +25,201 @@ enum class Style { Text, Csv, Json };
 constexpr std::size_t kRowRoom = 384;
 
 struct RowFormat {
-  Style style = Style::Text;
-  char lengthText[8] = {};  // "/30", written after each network
-  std::size_t lengthSize = 0;
-  int indexWidth = 0, networkWidth = 0, addressWidth = 0;  // text columns
+    Style style = Style::Text;
+    char lengthText[8] = {};  // "/30", written after each network
+    std::size_t lengthSize = 0;
+    int indexWidth = 0, networkWidth = 0, addressWidth = 0;  // text columns
 };
 
-char* pad(char* from, char* to, int width) {
-  const std::ptrdiff_t fill = width + 2 - (to - from);
-  if (fill <= 0) return to;
-  std::memset(to, ' ', static_cast<std::size_t>(fill));
-  return to + fill;
+char* pad(char* from, char* to, int width)
+{
+    const std::ptrdiff_t fill = width + 2 - (to - from);
+    if (fill <= 0)
+        return to;
+    std::memset(to, ' ', static_cast<std::size_t>(fill));
+    return to + fill;
 }
 
-char* csvRow(char* p, const RowFormat& f, const net::SubnetRow& r) {
-  p = net::writeDecimal(p, r.index);
-  *p++ = ',';
-  p = net::writeAddress(p, r.network.address);
-  std::memcpy(p, f.lengthText, f.lengthSize);
-  p += f.lengthSize;
-  *p++ = ',';
-  p = net::writeAddress(p, r.first);
-  *p++ = ',';
-  p = net::writeAddress(p, r.last);
-  *p++ = ',';
-  if (r.broadcast) p = net::writeAddress(p, *r.broadcast);
-  *p++ = '\n';
-  return p;
+char* csvRow(char* p, const RowFormat& f, const net::SubnetRow& r)
+{
+    p = net::writeDecimal(p, r.index);
+    *p++ = ',';
+    p = net::writeAddress(p, r.network.address);
+    std::memcpy(p, f.lengthText, f.lengthSize);
+    p += f.lengthSize;
+    *p++ = ',';
+    p = net::writeAddress(p, r.first);
+    *p++ = ',';
+    p = net::writeAddress(p, r.last);
+    *p++ = ',';
+    if (r.broadcast)
+        p = net::writeAddress(p, *r.broadcast);
+    *p++ = '\n';
+    return p;
 }
 
-char* jsonRow(char* p, const RowFormat& f, const net::SubnetRow& r, bool first) {
-  const auto text = [&p](std::string_view s) {
-    std::memcpy(p, s.data(), s.size());
-    p += s.size();
-  };
-  text(first ? "\n  {\"index\": \"" : ",\n  {\"index\": \"");
-  p = net::writeDecimal(p, r.index);
-  text("\", \"network\": \"");
-  p = net::writeAddress(p, r.network.address);
-  text({f.lengthText, f.lengthSize});
-  text("\", \"first\": \"");
-  p = net::writeAddress(p, r.first);
-  text("\", \"last\": \"");
-  p = net::writeAddress(p, r.last);
-  if (r.broadcast) {
-    text("\", \"broadcast\": \"");
-    p = net::writeAddress(p, *r.broadcast);
-    text("\"}");
-  } else {
-    text("\", \"broadcast\": null}");
-  }
-  return p;
+char* jsonRow(char* p, const RowFormat& f, const net::SubnetRow& r, bool first)
+{
+    const auto text = [&p](std::string_view s) {
+        std::memcpy(p, s.data(), s.size());
+        p += s.size();
+    };
+    text(first ? "\n  {\"index\": \"" : ",\n  {\"index\": \"");
+    p = net::writeDecimal(p, r.index);
+    text("\", \"network\": \"");
+    p = net::writeAddress(p, r.network.address);
+    text({f.lengthText, f.lengthSize});
+    text("\", \"first\": \"");
+    p = net::writeAddress(p, r.first);
+    text("\", \"last\": \"");
+    p = net::writeAddress(p, r.last);
+    if (r.broadcast) {
+        text("\", \"broadcast\": \"");
+        p = net::writeAddress(p, *r.broadcast);
+        text("\"}");
+    } else {
+        text("\", \"broadcast\": null}");
+    }
+    return p;
 }
 
-char* textRow(char* p, const RowFormat& f, const net::SubnetRow& r) {
-  char* start = p;
-  p = pad(start, net::writeDecimal(p, r.index), f.indexWidth);
-  start = p;
-  p = net::writeAddress(p, r.network.address);
-  std::memcpy(p, f.lengthText, f.lengthSize);
-  p = pad(start, p + f.lengthSize, f.networkWidth);
-  start = p;
-  p = pad(start, net::writeAddress(p, r.first), f.addressWidth);
-  start = p;
-  p = net::writeAddress(p, r.last);
-  if (r.broadcast) p = net::writeAddress(pad(start, p, f.addressWidth), *r.broadcast);
-  *p++ = '\n';
-  return p;
+char* textRow(char* p, const RowFormat& f, const net::SubnetRow& r)
+{
+    char* start = p;
+    p = pad(start, net::writeDecimal(p, r.index), f.indexWidth);
+    start = p;
+    p = net::writeAddress(p, r.network.address);
+    std::memcpy(p, f.lengthText, f.lengthSize);
+    p = pad(start, p + f.lengthSize, f.networkWidth);
+    start = p;
+    p = pad(start, net::writeAddress(p, r.first), f.addressWidth);
+    start = p;
+    p = net::writeAddress(p, r.last);
+    if (r.broadcast)
+        p = net::writeAddress(pad(start, p, f.addressWidth), *r.broadcast);
+    *p++ = '\n';
+    return p;
 }
 
-void writeHeader(BufferedWriter& w, const RowFormat& f) {
-  if (f.style == Style::Csv) {
-    w.write("index,network,first,last,broadcast\n");
-    return;
-  }
-  const auto column = [&](std::string_view name, int width) {
-    w.write(name);
-    w.write(std::string(static_cast<std::size_t>(std::max(0, width + 2 - static_cast<int>(name.size()))), ' '));
-  };
-  column("index", f.indexWidth);
-  column("network", f.networkWidth);
-  column("first", f.addressWidth);
-  column("last", f.addressWidth);
-  w.write("broadcast\n");
+void writeHeader(BufferedWriter& w, const RowFormat& f)
+{
+    if (f.style == Style::Csv) {
+        w.write("index,network,first,last,broadcast\n");
+        return;
+    }
+    const auto column = [&](std::string_view name, int width) {
+        w.write(name);
+        w.write(std::string(static_cast<std::size_t>(std::max(0, width + 2 - static_cast<int>(name.size()))), ' '));
+    };
+    column("index", f.indexWidth);
+    column("network", f.networkWidth);
+    column("first", f.addressWidth);
+    column("last", f.addressWidth);
+    w.write("broadcast\n");
 }
 
 // --from and --count: whole numbers up to the row count.
-bool readRowNumber(const Invocation& call, std::string_view name, const net::Count& rows,
-                   std::optional<net::u128>& out) {
-  const std::string* text = call.args.value(name);
-  if (!text) return true;
-  const std::string quoted = std::string(name) + " " + textio::escaped(*text);
-  const auto v = net::parseDecimal(*text);
-  if (!v && isDigits(*text)) {  // beyond 2^128 - 1: more than any split has rows
-    call.refuse(quoted + " is above the row count " + net::toDecimal(rows));
-    return false;
-  }
-  if (!v) {
-    call.refuse(quoted + " is not a whole number");
-    return false;
-  }
-  if (!rows.twoTo128 && *v > rows.low) {
-    call.refuse(quoted + " is above the row count " + net::toDecimal(rows));
-    return false;
-  }
-  out = *v;
-  return true;
-}
-
-std::optional<int> readNewLength(const Invocation& call, const std::string& text, const net::Prefix& parent) {
-  std::string_view digits = text;
-  if (digits.starts_with('/')) digits.remove_prefix(1);
-  const auto v = net::parseDecimal(digits);
-  const int bits = parent.address.bits();
-  const std::string quoted = "new length " + textio::escaped(text);
-  if (!v && !isDigits(digits)) {
-    call.refuse(quoted + " is not a whole number");
-  } else if (!v || *v > static_cast<net::u128>(bits)) {  // !v: digits beyond 2^128 - 1
-    call.refuse(quoted + " is above " + std::to_string(bits));
-  } else if (static_cast<int>(*v) < parent.length) {
-    call.refuse(quoted + " is shorter than the network's /" + std::to_string(parent.length));
-  } else {
-    return static_cast<int>(*v);
-  }
-  return std::nullopt;
-}
-
-int runSplit(const Invocation& call) {
-  const Arguments& a = call.args;
-  if (a.positional.size() != 2) return call.refuse("needs NETWORK and NEWLEN (mqnet split --help)");
-  if (a.has("--csv") && a.has("--json")) return call.refuse("--csv and --json exclude each other");
-  if (a.has("--header") && a.has("--json")) return call.refuse("--header is for text and --csv, not --json");
-  const auto typed = readPrefix(call, a.positional[0]);
-  if (!typed) return kExitBadInput;
-  const net::Prefix& parent = typed->prefix;
-  const auto newLength = readNewLength(call, a.positional[1], parent);
-  if (!newLength) return kExitBadInput;
-  const net::Splitter splitter(parent, *newLength);
-  std::optional<net::u128> from, count;
-  if (!readRowNumber(call, "--from", splitter.rowCount(), from) ||
-      !readRowNumber(call, "--count", splitter.rowCount(), count))
-    return kExitBadInput;
-
-  // Rows from..end, where end is the last row asked for; none when from is the row count.
-  const net::u128 first = from.value_or(0);
-  const net::u128 lastIndex = splitter.lastIndex();
-  const bool any = first <= lastIndex && count.value_or(1) > 0;
-  const net::u128 end = !any ? 0 : (!count || lastIndex - first < *count - 1) ? lastIndex : first + (*count - 1);
-
-  RowFormat f;
-  f.style = a.has("--csv") ? Style::Csv : a.has("--json") ? Style::Json : Style::Text;
-  const std::string length = "/" + std::to_string(*newLength);
-  std::memcpy(f.lengthText, length.data(), length.size());
-  f.lengthSize = length.size();
-  const bool v4 = parent.address.family == net::Family::V4;
-  f.indexWidth = std::max(5, static_cast<int>(net::toDecimal(end).size()));  // at least "index"
-  f.addressWidth = v4 ? 15 : 39;
-  f.networkWidth = f.addressWidth + static_cast<int>(length.size());
-
-  BufferedWriter& w = call.out;
-  if (a.has("--header")) writeHeader(w, f);
-  if (f.style == Style::Json) w.put('[');
-  for (net::u128 i = first; any && !w.failed(); ++i) {
-    const net::SubnetRow row = splitter.row(i);
-    char* p = w.room(kRowRoom);
-    switch (f.style) {
-      case Style::Csv: p = csvRow(p, f, row); break;
-      case Style::Json: p = jsonRow(p, f, row, i == first); break;
-      case Style::Text: p = textRow(p, f, row); break;
+bool readRowNumber(const Invocation& call, std::string_view name, const net::Count& rows, std::optional<net::u128>& out)
+{
+    const std::string* text = call.args.value(name);
+    if (!text)
+        return true;
+    const std::string quoted = std::string(name) + " " + textio::escaped(*text);
+    const auto v = net::parseDecimal(*text);
+    if (!v && isDigits(*text)) {  // beyond 2^128 - 1: more than any split has rows
+        call.refuse(quoted + " is above the row count " + net::toDecimal(rows));
+        return false;
     }
-    w.commit(p);
-    if (i == end) break;
-  }
-  if (f.style == Style::Json) w.write(any ? "\n]\n" : "]\n");
-  return kExitOk;
+    if (!v) {
+        call.refuse(quoted + " is not a whole number");
+        return false;
+    }
+    if (!rows.twoTo128 && *v > rows.low) {
+        call.refuse(quoted + " is above the row count " + net::toDecimal(rows));
+        return false;
+    }
+    out = *v;
+    return true;
+}
+
+std::optional<int> readNewLength(const Invocation& call, const std::string& text, const net::Prefix& parent)
+{
+    std::string_view digits = text;
+    if (digits.starts_with('/'))
+        digits.remove_prefix(1);
+    const auto v = net::parseDecimal(digits);
+    const int bits = parent.address.bits();
+    const std::string quoted = "new length " + textio::escaped(text);
+    if (!v && !isDigits(digits)) {
+        call.refuse(quoted + " is not a whole number");
+    } else if (!v || *v > static_cast<net::u128>(bits)) {  // !v: digits beyond 2^128 - 1
+        call.refuse(quoted + " is above " + std::to_string(bits));
+    } else if (static_cast<int>(*v) < parent.length) {
+        call.refuse(quoted + " is shorter than the network's /" + std::to_string(parent.length));
+    } else {
+        return static_cast<int>(*v);
+    }
+    return std::nullopt;
+}
+
+int runSplit(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    if (a.positional.size() != 2)
+        return call.refuse("needs NETWORK and NEWLEN (mqnet split --help)");
+    if (a.has("--csv") && a.has("--json"))
+        return call.refuse("--csv and --json exclude each other");
+    if (a.has("--header") && a.has("--json"))
+        return call.refuse("--header is for text and --csv, not --json");
+    const auto typed = readPrefix(call, a.positional[0]);
+    if (!typed)
+        return kExitBadInput;
+    const net::Prefix& parent = typed->prefix;
+    const auto newLength = readNewLength(call, a.positional[1], parent);
+    if (!newLength)
+        return kExitBadInput;
+    const net::Splitter splitter(parent, *newLength);
+    std::optional<net::u128> from, count;
+    if (!readRowNumber(call, "--from", splitter.rowCount(), from) ||
+        !readRowNumber(call, "--count", splitter.rowCount(), count))
+        return kExitBadInput;
+
+    // Rows from..end, where end is the last row asked for; none when from is the row count.
+    const net::u128 first = from.value_or(0);
+    const net::u128 lastIndex = splitter.lastIndex();
+    const bool any = first <= lastIndex && count.value_or(1) > 0;
+    const net::u128 end = !any ? 0 : (!count || lastIndex - first < *count - 1) ? lastIndex : first + (*count - 1);
+
+    RowFormat f;
+    f.style = a.has("--csv") ? Style::Csv : a.has("--json") ? Style::Json : Style::Text;
+    const std::string length = "/" + std::to_string(*newLength);
+    std::memcpy(f.lengthText, length.data(), length.size());
+    f.lengthSize = length.size();
+    const bool v4 = parent.address.family == net::Family::V4;
+    f.indexWidth = std::max(5, static_cast<int>(net::toDecimal(end).size()));  // at least "index"
+    f.addressWidth = v4 ? 15 : 39;
+    f.networkWidth = f.addressWidth + static_cast<int>(length.size());
+
+    BufferedWriter& w = call.out;
+    if (a.has("--header"))
+        writeHeader(w, f);
+    if (f.style == Style::Json)
+        w.put('[');
+    for (net::u128 i = first; any && !w.failed(); ++i) {
+        const net::SubnetRow row = splitter.row(i);
+        char* p = w.room(kRowRoom);
+        switch (f.style) {
+        case Style::Csv: p = csvRow(p, f, row); break;
+        case Style::Json: p = jsonRow(p, f, row, i == first); break;
+        case Style::Text: p = textRow(p, f, row); break;
+        }
+        w.commit(p);
+        if (i == end)
+            break;
+    }
+    if (f.style == Style::Json)
+        w.write(any ? "\n]\n" : "]\n");
+    return kExitOk;
 }
 
 }  // namespace

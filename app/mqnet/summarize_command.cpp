@@ -10,24 +10,27 @@ namespace mq::mqnet {
 
 namespace {
 
-int runSummarize(const Invocation& call) {
-  const auto& positional = call.args.positional;
-  if (positional.size() > 1) return call.refuse("takes one FILE or - (mqnet summarize --help)");
-  net::Summarizer summary;
-  const bool read = readAddressList(call, positional.empty() ? "-" : positional[0],
-                                    [&](const net::Range& r, const ListLine&) { summary.add(r); });
-  if (!read) return kExitBadInput;
+int runSummarize(const Invocation& call)
+{
+    const auto& positional = call.args.positional;
+    if (positional.size() > 1)
+        return call.refuse("takes one FILE or - (mqnet summarize --help)");
+    net::Summarizer summary;
+    const bool read = readAddressList(call, positional.empty() ? "-" : positional[0],
+                                      [&](const net::Range& r, const ListLine&) { summary.add(r); });
+    if (!read)
+        return kExitBadInput;
 
-  BufferedWriter& w = call.out;
-  summary.visit([&](const net::Prefix& p) {
-    char* at = w.room(net::kAddressRoom + 8);
-    at = net::writeAddress(at, p.address);
-    *at++ = '/';
-    at = net::writeDecimal(at, static_cast<net::u128>(p.length));
-    *at++ = '\n';
-    w.commit(at);
-  });
-  return call.faults.refusedItems() ? kExitBadInput : kExitOk;
+    BufferedWriter& w = call.out;
+    summary.visit([&](const net::Prefix& p) {
+        char* at = w.room(net::kAddressRoom + 8);
+        at = net::writeAddress(at, p.address);
+        *at++ = '/';
+        at = net::writeDecimal(at, static_cast<net::u128>(p.length));
+        *at++ = '\n';
+        w.commit(at);
+    });
+    return call.faults.refusedItems() ? kExitBadInput : kExitOk;
 }
 
 }  // namespace

@@ -14,41 +14,44 @@
 namespace mq::mqnet {
 
 class BufferedWriter {
- public:
-  static constexpr std::size_t kSize = 1 << 20;
-  explicit BufferedWriter(int fd, std::size_t size = kSize);
-  BufferedWriter(const BufferedWriter&) = delete;
-  BufferedWriter& operator=(const BufferedWriter&) = delete;
+public:
+    static constexpr std::size_t kSize = 1 << 20;
+    explicit BufferedWriter(int fd, std::size_t size = kSize);
+    BufferedWriter(const BufferedWriter&) = delete;
+    BufferedWriter& operator=(const BufferedWriter&) = delete;
 
-  // Room for n bytes (n <= the buffer's size) at the end of the buffer; write into it, then
-  // commit(end).
-  char* room(std::size_t n) {
-    if (static_cast<std::size_t>(end_ - next_) < n) drain();
-    return next_;
-  }
-  void commit(char* end) { next_ = end; }
+    // Room for n bytes (n <= the buffer's size) at the end of the buffer; write into it, then
+    // commit(end).
+    char* room(std::size_t n)
+    {
+        if (static_cast<std::size_t>(end_ - next_) < n)
+            drain();
+        return next_;
+    }
+    void commit(char* end) { next_ = end; }
 
-  void write(std::string_view text);
-  void put(char c) {
-    *room(1) = c;
-    ++next_;
-  }
-  void address(const net::Address& a) { commit(net::writeAddress(room(net::kAddressRoom), a)); }
-  void decimal(net::u128 v) { commit(net::writeDecimal(room(net::kMaxDecimalChars), v)); }
+    void write(std::string_view text);
+    void put(char c)
+    {
+        *room(1) = c;
+        ++next_;
+    }
+    void address(const net::Address& a) { commit(net::writeAddress(room(net::kAddressRoom), a)); }
+    void decimal(net::u128 v) { commit(net::writeDecimal(room(net::kMaxDecimalChars), v)); }
 
-  // Writes what is buffered; false once any write failed.
-  bool flush();
-  bool failed() const { return !error_.empty(); }
-  const std::string& error() const { return error_; }  // the cause of the first failure
+    // Writes what is buffered; false once any write failed.
+    bool flush();
+    bool failed() const { return !error_.empty(); }
+    const std::string& error() const { return error_; }  // the cause of the first failure
 
- private:
-  void drain();
-  int fd_;
-  std::size_t size_;
-  std::unique_ptr<char[]> buffer_;
-  char* next_;
-  char* end_;
-  std::string error_;
+private:
+    void drain();
+    int fd_;
+    std::size_t size_;
+    std::unique_ptr<char[]> buffer_;
+    char* next_;
+    char* end_;
+    std::string error_;
 };
 
 // Rows of cells as aligned columns, two blanks apart, one row a line; widths count

@@ -36,13 +36,13 @@ double ms(Clock::time_point a, Clock::time_point b)
 
 class SilentServices : public mq::Services {
 public:
-    void msgBox(const std::string&, mq::MsgIcon, const std::string&) override {}
+    void msgBox(const std::string&, mq::MsgIcon, const std::string&) override { }
     std::string inputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-    void sendTab() override {}
-    void setFocus(const std::string&) override {}
-    void beep() override {}
-    void setClipboardText(const std::string&) override {}
-    void doEvents() override {}
+    void sendTab() override { }
+    void setFocus(const std::string&) override { }
+    void beep() override { }
+    void setClipboardText(const std::string&) override { }
+    void doEvents() override { }
     std::optional<std::string> saveFileDialog(const std::string&) override { return std::nullopt; }
 };
 
@@ -126,8 +126,8 @@ public:
         char buf[96];
         std::snprintf(buf, sizeof buf, "%d\t10.%u.%u.%u/30\t10.%u.%u.%u\t10.%u.%u.%u\t10.%u.%u.%u", i.row(),
                       (a >> 16) & 255, (a >> 8) & 255, a & 255, ((a + 1) >> 16) & 255, ((a + 1) >> 8) & 255,
-                      (a + 1) & 255, ((a + 2) >> 16) & 255, ((a + 2) >> 8) & 255, (a + 2) & 255,
-                      ((a + 3) >> 16) & 255, ((a + 3) >> 8) & 255, (a + 3) & 255);
+                      (a + 1) & 255, ((a + 2) >> 16) & 255, ((a + 2) >> 8) & 255, (a + 2) & 255, ((a + 3) >> 16) & 255,
+                      ((a + 3) >> 8) & 255, (a + 3) & 255);
         return QString::fromLatin1(buf);
     }
 };

@@ -11,14 +11,14 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextDocument>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -43,10 +43,17 @@ QString bigList()
     for (int i = 0; i < 1'000'000; ++i) {
         const unsigned a = rng();
         if (i % 4 == 3)
-            s += QStringLiteral("2001:db8:%1:%2::/64 # site %3, rack 4\n").arg(a & 0xffff, 0, 16).arg(a >> 16, 0, 16).arg(i);
+            s += QStringLiteral("2001:db8:%1:%2::/64 # site %3, rack 4\n")
+                     .arg(a & 0xffff, 0, 16)
+                     .arg(a >> 16, 0, 16)
+                     .arg(i);
         else
             s += QStringLiteral("%1.%2.%3.0/%4 # office %5, floor 2b\n")
-                     .arg(a >> 24).arg((a >> 16) & 255).arg((a >> 8) & 255).arg(16 + a % 9).arg(i);
+                     .arg(a >> 24)
+                     .arg((a >> 16) & 255)
+                     .arg((a >> 8) & 255)
+                     .arg(16 + a % 9)
+                     .arg(i);
     }
     return s;
 }
@@ -95,8 +102,8 @@ void BM_SummaryMillionLinesKeysAnswered(benchmark::State& state)
     state.counters["worst_answer_ms"] = worst;
     state.counters["to_result_ms"] = toResult / static_cast<double>(state.iterations());
     state.counters["passes"] = passes;
-    state.SetLabel(std::to_string(w.lists().result.itemsA) + " items, " +
-                   std::to_string(list.toUtf8().size()) + " bytes");
+    state.SetLabel(std::to_string(w.lists().result.itemsA) + " items, " + std::to_string(list.toUtf8().size()) +
+                   " bytes");
 }
 BENCHMARK(BM_SummaryMillionLinesKeysAnswered)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -59,8 +59,7 @@ Window& window()
 }
 
 // Times `edit` and the window's refresh after it; `back`, untimed, puts the plan back.
-template <typename Edit, typename Back>
-void timeEdit(benchmark::State& state, Edit edit, Back back)
+template <typename Edit, typename Back> void timeEdit(benchmark::State& state, Edit edit, Back back)
 {
     Window& w = window();
     for (auto _ : state) {
@@ -81,7 +80,8 @@ void undo(Window& w)
 
 void BM_EditSplit1M(benchmark::State& state)
 {
-    timeEdit(state, [](Window& w) { w.planner.form().split(w.target, 2); }, undo);
+    timeEdit(
+        state, [](Window& w) { w.planner.form().split(w.target, 2); }, undo);
 }
 
 void BM_EditJoin1M(benchmark::State& state)
@@ -89,7 +89,8 @@ void BM_EditJoin1M(benchmark::State& state)
     Window& w = window();
     w.planner.form().split(w.target, 2);
     w.planner.refresh();
-    timeEdit(state, [](Window& w) { w.planner.form().join(w.target); }, undo);
+    timeEdit(
+        state, [](Window& w) { w.planner.form().join(w.target); }, undo);
     undo(w);
     w.planner.refresh();
 }
@@ -122,7 +123,8 @@ void BM_EditRename1M(benchmark::State& state)
 
 void BM_EditAssign1M(benchmark::State& state)
 {
-    timeEdit(state, [](Window& w) { w.planner.form().assign(w.target, "lab, 10"); }, undo);
+    timeEdit(
+        state, [](Window& w) { w.planner.form().assign(w.target, "lab, 10"); }, undo);
 }
 
 void BM_EditFree1M(benchmark::State& state)
@@ -130,7 +132,8 @@ void BM_EditFree1M(benchmark::State& state)
     Window& w = window();
     w.planner.form().assign(w.target, "lab, 10");
     w.planner.refresh();
-    timeEdit(state, [](Window& w) { w.planner.form().freeBlock(w.target); }, undo);
+    timeEdit(
+        state, [](Window& w) { w.planner.form().freeBlock(w.target); }, undo);
     undo(w);
     w.planner.refresh();
 }

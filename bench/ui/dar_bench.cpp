@@ -8,10 +8,10 @@
 #include "ui/platform/geometry.h"
 #include "ui/platform/qt_services.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QAbstractTextDocumentLayout>
 #include <QPushButton>
 #include <QTextBlockFormat>
 #include <QTextCursor>
@@ -89,8 +89,8 @@ struct Setup {
         for (int i = 0; i < 4; ++i)
             calc.setText3(i, octets[i]);
         auto& masks = calc.Combo1[1];
-        masks.listIndex = static_cast<int>(std::find(masks.list.begin(), masks.list.end(), "255.255.255.252") -
-                                           masks.list.begin());
+        masks.listIndex =
+            static_cast<int>(std::find(masks.list.begin(), masks.list.end(), "255.255.255.252") - masks.list.begin());
         calc.Combo1_Click(1);
         dar = std::make_unique<mq::ui::Dar>(services, writer);
         services.setWindow(dar.get());

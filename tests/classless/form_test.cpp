@@ -14,12 +14,15 @@ struct Typed {
     const char* first;
     const char* last;
     const char* broadcast;  // "" when none is shown
-    const char* cls;        // "" for IPv6
+    const char* cls;  // "" for IPv6
 };
 
-void PrintTo(const Typed& t, std::ostream* os) { *os << '"' << t.text << '"'; }
+void PrintTo(const Typed& t, std::ostream* os)
+{
+    *os << '"' << t.text << '"';
+}
 
-class TypedText : public ::testing::TestWithParam<Typed> {};
+class TypedText : public ::testing::TestWithParam<Typed> { };
 
 TEST_P(TypedText, ShowsItsPrefix)
 {
@@ -40,21 +43,20 @@ TEST_P(TypedText, ShowsItsPrefix)
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, TypedText,
-    ::testing::Values(
-        Typed{"10.1.2.3/22", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
-        Typed{"10.1.2.3 255.255.252.0", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
-        Typed{"10.1.2.3 0.0.3.255", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
-        // A bare address takes its class's mask; classes D and E have none.
-        Typed{"10.1.2.3", 8, "10.0.0.0/8", "10.0.0.1", "10.255.255.254", "10.255.255.255", "A"},
-        Typed{"172.16.5.4", 16, "172.16.0.0/16", "172.16.0.1", "172.16.255.254", "172.16.255.255", "B"},
-        Typed{"192.168.1.7", 24, "192.168.1.0/24", "192.168.1.1", "192.168.1.254", "192.168.1.255", "C"},
-        Typed{"224.0.0.9", 32, "224.0.0.9/32", "224.0.0.9", "224.0.0.9", "", "D"},
-        Typed{"192.0.2.1/31", 31, "192.0.2.0/31", "192.0.2.0", "192.0.2.1", "", "C"},
-        Typed{"2001:db8:85a3::8a2e:370:7334/64", 64, "2001:db8:85a3::/64", "2001:db8:85a3::1",
-              "2001:db8:85a3:0:ffff:ffff:ffff:ffff", "", ""},
-        Typed{"2001:DB8::1", 64, "2001:db8::/64", "2001:db8::1", "2001:db8::ffff:ffff:ffff:ffff", "", ""},
-        // A range shows the smallest prefix that holds it.
-        Typed{"10.0.0.0 - 10.0.1.255", 23, "10.0.0.0/23", "10.0.0.1", "10.0.1.254", "10.0.1.255", "A"}));
+    ::testing::Values(Typed{"10.1.2.3/22", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
+                      Typed{"10.1.2.3 255.255.252.0", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
+                      Typed{"10.1.2.3 0.0.3.255", 22, "10.1.0.0/22", "10.1.0.1", "10.1.3.254", "10.1.3.255", "A"},
+                      // A bare address takes its class's mask; classes D and E have none.
+                      Typed{"10.1.2.3", 8, "10.0.0.0/8", "10.0.0.1", "10.255.255.254", "10.255.255.255", "A"},
+                      Typed{"172.16.5.4", 16, "172.16.0.0/16", "172.16.0.1", "172.16.255.254", "172.16.255.255", "B"},
+                      Typed{"192.168.1.7", 24, "192.168.1.0/24", "192.168.1.1", "192.168.1.254", "192.168.1.255", "C"},
+                      Typed{"224.0.0.9", 32, "224.0.0.9/32", "224.0.0.9", "224.0.0.9", "", "D"},
+                      Typed{"192.0.2.1/31", 31, "192.0.2.0/31", "192.0.2.0", "192.0.2.1", "", "C"},
+                      Typed{"2001:db8:85a3::8a2e:370:7334/64", 64, "2001:db8:85a3::/64", "2001:db8:85a3::1",
+                            "2001:db8:85a3:0:ffff:ffff:ffff:ffff", "", ""},
+                      Typed{"2001:DB8::1", 64, "2001:db8::/64", "2001:db8::1", "2001:db8::ffff:ffff:ffff:ffff", "", ""},
+                      // A range shows the smallest prefix that holds it.
+                      Typed{"10.0.0.0 - 10.0.1.255", 23, "10.0.0.0/23", "10.0.0.1", "10.0.1.254", "10.0.1.255", "A"}));
 
 TEST(ClasslessForm, RangeShowsItsPrefixesAndSize)
 {
@@ -136,9 +138,14 @@ TEST(ClasslessForm, BinaryHexAndBadges)
     ClasslessForm f;
     f.setInput("10.1.2.3/22");
     ASSERT_EQ(f.addressBits.size(), 1u);
-    const BitLine want = {{"00001010", BitKind::Network}, {".", BitKind::Gap}, {"00000001", BitKind::Network},
-                          {".", BitKind::Gap}, {"000000", BitKind::Network}, {"10", BitKind::Host},
-                          {".", BitKind::Gap}, {"00000011", BitKind::Host}};
+    const BitLine want = {{"00001010", BitKind::Network},
+                          {".", BitKind::Gap},
+                          {"00000001", BitKind::Network},
+                          {".", BitKind::Gap},
+                          {"000000", BitKind::Network},
+                          {"10", BitKind::Host},
+                          {".", BitKind::Gap},
+                          {"00000011", BitKind::Host}};
     EXPECT_EQ(f.addressBits[0], want);
     EXPECT_EQ(f.field(FieldId::AddressHex).value, "0x0a010203");
     EXPECT_EQ(f.field(FieldId::MaskHex).value, "0xfffffc00");

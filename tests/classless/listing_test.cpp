@@ -46,7 +46,7 @@ TEST(SubnetListing, SplitChecksTheLengthAndListsTheRows)
     EXPECT_EQ(net::toDecimal(l.rowCount()), "4194304");
     EXPECT_EQ(l.cells(0), (std::array<std::string, 5>{"0", "10.0.0.0/30", "10.0.0.1", "10.0.0.2", "10.0.0.3"}));
     EXPECT_EQ(l.cells(l.lastRow()), (std::array<std::string, 5>{"4194303", "10.255.255.252/30", "10.255.255.253",
-                                                                 "10.255.255.254", "10.255.255.255"}));
+                                                                "10.255.255.254", "10.255.255.255"}));
     std::string row;
     l.appendRow(row, 5, ',');
     EXPECT_EQ(row, "5,10.0.0.20/30,10.0.0.21,10.0.0.22,10.0.0.23");

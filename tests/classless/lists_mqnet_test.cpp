@@ -41,8 +41,8 @@ std::string replaced(std::string s, const std::string& from, const std::string& 
 CliRun runMqnet(const std::string& args, const std::string& a, const std::string& b)
 {
     const std::string err = a + ".err";
-    const std::string cmd = std::string("'") + MQNET_PATH + "' " + replaced(replaced(args, "A", a), "B", b) + " 2>'" +
-                            err + "'";
+    const std::string cmd =
+        std::string("'") + MQNET_PATH + "' " + replaced(replaced(args, "A", a), "B", b) + " 2>'" + err + "'";
     CliRun r;
     FILE* p = popen(cmd.c_str(), "r");
     EXPECT_NE(p, nullptr);
@@ -87,9 +87,11 @@ TEST(ListsAndMqnet, SameFilesSameSummaryAndRefusedLines)
 {
     const std::string lists[] = {
         "10.0.0.0/24 # office\n10.0.1.0/24\t# lab\n",
-        "\xEF\xBB\xBF" "192.168.0.0/25\r\n192.168.0.128/25\r\n\r\n  # a note\r\nnot an address\r\n",
+        "\xEF\xBB\xBF"
+        "192.168.0.0/25\r\n192.168.0.128/25\r\n\r\n  # a note\r\nnot an address\r\n",
         "2001:db8::/48\n2001:db8:1::/48\n10.0.0.1 - 10.0.0.6\n10.1.2.3 255.255.255.0\n"
-        "\x1b]0;title\x07\n010.0.0.1\n10.0.0.0/33\n" + std::string(70000, 'x') + "\n172.16.0.0/12",
+        "\x1b]0;title\x07\n010.0.0.1\n10.0.0.0/33\n" +
+            std::string(70000, 'x') + "\n172.16.0.0/12",
         "",
     };
     for (const std::string& list : lists) {
@@ -111,12 +113,9 @@ TEST(ListsAndMqnet, SameFilesSameSetsOverlapsAndFreeSpace)
         ListOperation op;
         const char* args;
     } cases[] = {
-        {ListOperation::Union, "set union A B"},
-        {ListOperation::Intersection, "set intersect A B"},
-        {ListOperation::Except, "set except A B"},
-        {ListOperation::SymmetricDifference, "set diff A B"},
-        {ListOperation::Overlaps, "overlaps A B"},
-        {ListOperation::FreeSpace, "free 10.0.0.0/22 A"},
+        {ListOperation::Union, "set union A B"},   {ListOperation::Intersection, "set intersect A B"},
+        {ListOperation::Except, "set except A B"}, {ListOperation::SymmetricDifference, "set diff A B"},
+        {ListOperation::Overlaps, "overlaps A B"}, {ListOperation::FreeSpace, "free 10.0.0.0/22 A"},
     };
     for (const auto& c : cases) {
         const CliRun cli = runMqnet(c.args, a, b);

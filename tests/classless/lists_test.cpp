@@ -21,8 +21,11 @@ ListsResult run(ListOperation op, const std::string& a, const std::string& b = {
 TEST(Lists, SummaryReadsAsTheCommandLineDoesAndNamesBadLines)
 {
     ListsForm f;
-    f.request.a = "\xEF\xBB\xBF" "10.0.0.0/25 # office\r\n10.0.0.128/25\n# note\n\n2001:db8::/33\n2001:db8:8000::/33\n"
-                  "bogus\n10.0.1.0 - 10.0.1.255\n10.0.0.7\n\x1b]0;x\x07" "\n" + std::string(70000, '1') + "\n";
+    f.request.a = "\xEF\xBB\xBF"
+                  "10.0.0.0/25 # office\r\n10.0.0.128/25\n# note\n\n2001:db8::/33\n2001:db8:8000::/33\n"
+                  "bogus\n10.0.1.0 - 10.0.1.255\n10.0.0.7\n\x1b]0;x\x07"
+                  "\n" +
+                  std::string(70000, '1') + "\n";
     f.update();
     EXPECT_EQ(f.result.lines, (Lines{"10.0.0.0/23", "2001:db8::/32"}));
     const Lines errors = f.errors();
@@ -62,7 +65,7 @@ struct Case {
     const char* counts;
 };
 
-class Operation : public ::testing::TestWithParam<Case> {};
+class Operation : public ::testing::TestWithParam<Case> { };
 
 // A and B cross in both families: each operation's answer is worked out by hand.
 TEST_P(Operation, GivesItsPrefixesAndCounts)
@@ -81,22 +84,33 @@ TEST_P(Operation, GivesItsPrefixesAndCounts)
 INSTANTIATE_TEST_SUITE_P(
     Lists, Operation,
     ::testing::Values(
-        Case{ListOperation::Union, "", {"10.0.0.0/23", "2001:db8::/32"},
+        Case{ListOperation::Union,
+             "",
+             {"10.0.0.0/23", "2001:db8::/32"},
              "3 items in A, 3 in B, 2 prefixes out, 512 IPv4 addresses, 79228162514264337593543950336 IPv6 "
              "addresses; 1 line not read"},
-        Case{ListOperation::Intersection, "", {"10.0.0.128/25", "10.0.1.0/25", "2001:db8::/33"},
+        Case{ListOperation::Intersection,
+             "",
+             {"10.0.0.128/25", "10.0.1.0/25", "2001:db8::/33"},
              "3 items in A, 3 in B, 3 prefixes out, 256 IPv4 addresses, 39614081257132168796771975168 IPv6 "
              "addresses; 1 line not read"},
-        Case{ListOperation::Except, "", {"10.0.0.0/25"},
+        Case{ListOperation::Except,
+             "",
+             {"10.0.0.0/25"},
              "3 items in A, 3 in B, 1 prefix out, 128 IPv4 addresses; 1 line not read"},
-        Case{ListOperation::SymmetricDifference, "", {"10.0.0.0/25", "10.0.1.128/25", "2001:db8:8000::/33"},
+        Case{ListOperation::SymmetricDifference,
+             "",
+             {"10.0.0.0/25", "10.0.1.128/25", "2001:db8:8000::/33"},
              "3 items in A, 3 in B, 3 prefixes out, 256 IPv4 addresses, 39614081257132168796771975168 IPv6 "
              "addresses; 1 line not read"},
-        Case{ListOperation::Overlaps, "",
+        Case{ListOperation::Overlaps,
+             "",
              {"A:1:10.0.0.0/24 contains B:1:10.0.0.128/25", "A:2:10.0.1.0/25 inside B:2:10.0.1.0/24",
               "A:3:2001:db8::/33 inside B:3:2001:db8::/32"},
              "3 items in A, 3 in B, 3 overlapping pairs; 1 line not read"},
-        Case{ListOperation::FreeSpace, "10.0.0.0/22", {"10.0.1.128/25", "10.0.2.0/23"},
+        Case{ListOperation::FreeSpace,
+             "10.0.0.0/22",
+             {"10.0.1.128/25", "10.0.2.0/23"},
              "3 items in, 2 free prefixes out, 640 IPv4 addresses free; 2 lines not read"}));
 
 TEST(Lists, OverlapsWithinOneListAndTheBlockOfFreeSpace)

@@ -38,7 +38,7 @@ public:
         }
         struct Sink : ByteSink {
             FakeCsv& csv;
-            explicit Sink(FakeCsv& c) : csv(c) {}
+            explicit Sink(FakeCsv& c) : csv(c) { }
             bool write(std::string_view b) override
             {
                 if (!csv.writeError.empty())
@@ -89,8 +89,8 @@ public:
         ++ended;
         return true;
     }
-    void abortPrintJob() override {}
-    void setBusy(bool) override {}
+    void abortPrintJob() override { }
+    void setBusy(bool) override { }
 };
 
 struct Window {
@@ -120,8 +120,8 @@ TEST(ClasslessSave, CsvIsStreamedWholeAndCommittedOnce)
     EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
     EXPECT_EQ(w.sv.saveFilters.back(), kTextAndCsvFilter);
     EXPECT_EQ(w.csv.log, (std::vector<std::string>{"open /tmp/out.CSV", "commit"}));
-    EXPECT_EQ(w.csv.bytes.rfind("index,network,first,last,broadcast\r\n0,10.0.0.0/30,10.0.0.1,10.0.0.2,10.0.0.3\r\n", 0),
-              0u);
+    EXPECT_EQ(
+        w.csv.bytes.rfind("index,network,first,last,broadcast\r\n0,10.0.0.0/30,10.0.0.1,10.0.0.2,10.0.0.3\r\n", 0), 0u);
     EXPECT_EQ(std::count(w.csv.bytes.begin(), w.csv.bytes.end(), '\n'), 16384 + 1);
     const std::string tail = "16383,10.0.255.252/30,10.0.255.253,10.0.255.254,10.0.255.255\r\n";
     EXPECT_EQ(w.csv.bytes.substr(w.csv.bytes.size() - tail.size()), tail);

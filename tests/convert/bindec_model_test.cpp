@@ -28,7 +28,10 @@ void type(BindecModel& m, const std::string& keys)
     }
 }
 
-int keypadIndex(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
+int keypadIndex(char c)
+{
+    return c <= '9' ? c - '0' : c - 'A' + 10;
+}
 
 void press(BindecModel& m, const std::string& captions)
 {
@@ -50,14 +53,14 @@ struct BindecTest : ::testing::Test {
 
 struct ConvertCase {
     int mode;
-    const char* typed;   // through the key filter
+    const char* typed;  // through the key filter
     const char* keypad;  // through the keypad, after the typing
     const char* bin;
     const char* dec;
     const char* hex;
 };
 
-class BindecConvert : public BindecTest, public ::testing::WithParamInterface<ConvertCase> {};
+class BindecConvert : public BindecTest, public ::testing::WithParamInterface<ConvertCase> { };
 
 TEST_P(BindecConvert, ShowsAllThreeBases)
 {
@@ -94,7 +97,7 @@ struct FilterCase {
     const char* entered;
 };
 
-class BindecFilter : public BindecTest, public ::testing::WithParamInterface<FilterCase> {};
+class BindecFilter : public BindecTest, public ::testing::WithParamInterface<FilterCase> { };
 
 TEST_P(BindecFilter, DropsCharactersTheModeDoesNotTake)
 {
@@ -132,7 +135,7 @@ struct ModeCase {
     int keys;
 };
 
-class BindecMode : public BindecTest, public ::testing::WithParamInterface<ModeCase> {};
+class BindecMode : public BindecTest, public ::testing::WithParamInterface<ModeCase> { };
 
 TEST_P(BindecMode, SetsLimitAndKeypadEmptiesInputKeepsResults)
 {
@@ -196,8 +199,8 @@ TEST_F(BindecTest, DecimalAboveTheLimitIsRefusedWithEmptyResults)
     type(m, "2147483648");
     m.SSCommand3_Click();
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0], (Message{"Number too large, please re-enter a number less than 2147483647",
-                                         MsgIcon::Critical, "Error"}));
+    EXPECT_EQ(fake.messages[0],
+              (Message{"Number too large, please re-enter a number less than 2147483647", MsgIcon::Critical, "Error"}));
     EXPECT_EQ(m.Text4.text, "2147483648");
     results("", "", "");
     m.SSCommand1_Click();
@@ -222,7 +225,7 @@ struct PastedCase {
     const char* message;
 };
 
-class BindecPasted : public BindecTest, public ::testing::WithParamInterface<PastedCase> {};
+class BindecPasted : public BindecTest, public ::testing::WithParamInterface<PastedCase> { };
 
 TEST_P(BindecPasted, TextThatSkippedTheFilterIsRefusedWithoutResults)
 {

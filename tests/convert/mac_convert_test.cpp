@@ -30,7 +30,7 @@ struct MacCase {
     const char* out;
 };
 
-class Canon : public ::testing::TestWithParam<MacCase> {};
+class Canon : public ::testing::TestWithParam<MacCase> { };
 
 TEST_P(Canon, ReversesTheBitsOfEachByteBothWays)
 {

@@ -62,7 +62,7 @@ struct ConvertCase {
     const char* lower;
 };
 
-class MacConvertBothWays : public MacconvTest, public ::testing::WithParamInterface<ConvertCase> {};
+class MacConvertBothWays : public MacconvTest, public ::testing::WithParamInterface<ConvertCase> { };
 
 TEST_P(MacConvertBothWays, UpperToLowerAndBack)
 {
@@ -102,7 +102,7 @@ struct KeyCase {
     bool accepted;
 };
 
-class MacKeys : public ::testing::TestWithParam<KeyCase> {};
+class MacKeys : public ::testing::TestWithParam<KeyCase> { };
 
 TEST_P(MacKeys, JudgedOnRelease)
 {

@@ -31,7 +31,7 @@ struct BbinCase {
     std::uint64_t value;
 };
 
-class Bbin : public ::testing::TestWithParam<BbinCase> {};
+class Bbin : public ::testing::TestWithParam<BbinCase> { };
 
 TEST_P(Bbin, SumsTheOnes)
 {
@@ -42,9 +42,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, Bbin,
                          ::testing::Values(BbinCase{"1010", 4, 10}, BbinCase{"0001", 4, 1}, BbinCase{"", 0, 0},
                                            BbinCase{"0", 1, 0}, BbinCase{"1", 1, 1},
                                            BbinCase{"1111111111111111111111111111111", 31, 2147483647},
-                                           BbinCase{"12x1", 4, 9},      // only "1" counts
-                                           BbinCase{"1010", 2, 2},      // the length decides
-                                           BbinCase{"10", 9, 2}));      // never past the text
+                                           BbinCase{"12x1", 4, 9},  // only "1" counts
+                                           BbinCase{"1010", 2, 2},  // the length decides
+                                           BbinCase{"10", 9, 2}));  // never past the text
 
 TEST(Bbin, SaturatesInsteadOfWrapping)
 {
@@ -73,7 +73,7 @@ struct HbinCase {
     std::uint64_t value;
 };
 
-class Hbin : public ::testing::TestWithParam<HbinCase> {};
+class Hbin : public ::testing::TestWithParam<HbinCase> { };
 
 TEST_P(Hbin, ReadsFromTheRight)
 {
@@ -82,10 +82,9 @@ TEST_P(Hbin, ReadsFromTheRight)
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, Hbin,
-                         ::testing::Values(HbinCase{"ff", 255}, HbinCase{"FF", 255}, HbinCase{"0", 0},
-                                           HbinCase{"", 0}, HbinCase{"FFFFFFFF", 4294967295u},
-                                           HbinCase{"7fffffff", 2147483647}, HbinCase{"a0B1", 0xA0B1},
-                                           HbinCase{"1g", 16},  // a non-digit counts as 0
+                         ::testing::Values(HbinCase{"ff", 255}, HbinCase{"FF", 255}, HbinCase{"0", 0}, HbinCase{"", 0},
+                                           HbinCase{"FFFFFFFF", 4294967295u}, HbinCase{"7fffffff", 2147483647},
+                                           HbinCase{"a0B1", 0xA0B1}, HbinCase{"1g", 16},  // a non-digit counts as 0
                                            HbinCase{"00000010", 16}));
 
 TEST(Hbin, SaturatesBeyondSixteenDigits)

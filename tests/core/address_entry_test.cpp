@@ -17,7 +17,7 @@ struct ClassCase {
     std::size_t rows;  // options listed without subnet zero
 };
 
-class FirstOctetClass : public ::testing::TestWithParam<ClassCase> {};
+class FirstOctetClass : public ::testing::TestWithParam<ClassCase> { };
 
 TEST_P(FirstOctetClass, LetterColourAndLists)
 {
@@ -106,12 +106,12 @@ TEST(AddressEntry, ClassDAndELeaveDisplaysEmptyThenOctetChangesEnableEmptyLists)
 
 struct KeyCase {
     int key;
-    int passed;      // KeyAscii afterwards
+    int passed;  // KeyAscii afterwards
     int beeps;
     int focusMoves;  // "{TAB}" sent
 };
 
-class KeyFilter : public ::testing::TestWithParam<KeyCase> {};
+class KeyFilter : public ::testing::TestWithParam<KeyCase> { };
 
 TEST_P(KeyFilter, DropsAllButDigitsAndBackspace)
 {
@@ -174,7 +174,7 @@ TEST(AddressEntry, RejectedOctetThreeShowsAsOnesWhenOctetFourChanges)
     ASSERT_EQ(c.sv.messages.size(), 1u);
     c.m.setText3(3, "78");
     EXPECT_EQ(c.sv.messages.size(), 1u);  // only the changed field is checked
-    EXPECT_TRUE(c.choicesDisabled());     // but nothing may be chosen while 300 stands
+    EXPECT_TRUE(c.choicesDisabled());  // but nothing may be chosen while 300 stands
     EXPECT_EQ(c.st.octetBits[2], "11111111");
     EXPECT_EQ(c.m.RichTextBox1.text(), "11000000  10101000  11111111  01001110");
 }
@@ -212,7 +212,7 @@ struct RejectedCase {
     const char* correction;
 };
 
-class RejectedOctet : public ::testing::TestWithParam<RejectedCase> {};
+class RejectedOctet : public ::testing::TestWithParam<RejectedCase> { };
 
 TEST_P(RejectedOctet, NothingIsChosenMovedOrListedUntilTheFieldIsCorrected)
 {
@@ -247,24 +247,24 @@ TEST_P(RejectedOctet, NothingIsChosenMovedOrListedUntilTheFieldIsCorrected)
     EXPECT_TRUE(c.choicesEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, RejectedOctet,
-    ::testing::Values(
-        RejectedCase{"first octet 999 over a calculation", [](Calculator& c) { c.m.setText3(0, "999"); }, 0, "192"},
-        RejectedCase{"octet 3 left at 300", [](Calculator& c) { c.m.setText3(2, "300"); }, 2, "30"},
-        RejectedCase{"octet 4 changed beside a rejected octet 3",
-                     [](Calculator& c) {
-                         c.m.setText3(2, "300");
-                         c.m.setText3(3, "78");
-                     },
-                     2, "3"},
-        RejectedCase{"first octet accepted beside a rejected octet 3",
-                     [](Calculator& c) {
-                         c.m.setText3(2, "300");
-                         c.m.setText3(0, "10");
-                     },
-                     2, "3"}),
-    [](const auto& info) { return "Case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Ways, RejectedOctet,
+                         ::testing::Values(RejectedCase{"first octet 999 over a calculation",
+                                                        [](Calculator& c) { c.m.setText3(0, "999"); }, 0, "192"},
+                                           RejectedCase{"octet 3 left at 300",
+                                                        [](Calculator& c) { c.m.setText3(2, "300"); }, 2, "30"},
+                                           RejectedCase{"octet 4 changed beside a rejected octet 3",
+                                                        [](Calculator& c) {
+                                                            c.m.setText3(2, "300");
+                                                            c.m.setText3(3, "78");
+                                                        },
+                                                        2, "3"},
+                                           RejectedCase{"first octet accepted beside a rejected octet 3",
+                                                        [](Calculator& c) {
+                                                            c.m.setText3(2, "300");
+                                                            c.m.setText3(0, "10");
+                                                        },
+                                                        2, "3"}),
+                         [](const auto& info) { return "Case" + std::to_string(info.index); });
 
 // ---------------------------------------------------------------- binary displays
 
@@ -274,7 +274,7 @@ struct DisplayCase {
     const char* olive;
 };
 
-class AddressDisplay : public ::testing::TestWithParam<DisplayCase> {};
+class AddressDisplay : public ::testing::TestWithParam<DisplayCase> { };
 
 TEST_P(AddressDisplay, TwoRunsBeforeAMaskIsChosen)
 {
@@ -287,12 +287,11 @@ TEST_P(AddressDisplay, TwoRunsBeforeAMaskIsChosen)
 
 INSTANTIATE_TEST_SUITE_P(
     Classes, AddressDisplay,
-    ::testing::Values(
-        DisplayCase{{"172", "16", "5", "9"}, "10101100  00010000  ", "00000101  00001001"},
-        DisplayCase{{"10", "0", "0", "1"}, "00001010  ", "00000000  00000000  00000001"},
-        DisplayCase{{"192", "168", "1", "255"}, "11000000  10101000  00000001  ", "11111111"},
-        DisplayCase{{"010", "0", "00", "1"}, "00001010  ", "00000000  00000000  00000001"},
-        DisplayCase{{"0", "0", "0", "0"}, "00000000  ", "00000000  00000000  00000000"}));
+    ::testing::Values(DisplayCase{{"172", "16", "5", "9"}, "10101100  00010000  ", "00000101  00001001"},
+                      DisplayCase{{"10", "0", "0", "1"}, "00001010  ", "00000000  00000000  00000001"},
+                      DisplayCase{{"192", "168", "1", "255"}, "11000000  10101000  00000001  ", "11111111"},
+                      DisplayCase{{"010", "0", "00", "1"}, "00001010  ", "00000000  00000000  00000001"},
+                      DisplayCase{{"0", "0", "0", "0"}, "00000000  ", "00000000  00000000  00000000"}));
 
 TEST(AddressEntry, DisplayWaitsForAllFourOctets)
 {
@@ -317,7 +316,7 @@ struct MaskRunsCase {
     const char* maskText;
 };
 
-class MaskedDisplays : public ::testing::TestWithParam<MaskRunsCase> {};
+class MaskedDisplays : public ::testing::TestWithParam<MaskRunsCase> { };
 
 TEST_P(MaskedDisplays, ThreeFieldsInBothBoxes)
 {
@@ -365,10 +364,10 @@ struct OctetCase {
     const char* bits;
     int n;
     const char* cleared;  // bintodec
-    const char* filled;   // bintodec1
+    const char* filled;  // bintodec1
 };
 
-class OctetProcedures : public ::testing::TestWithParam<OctetCase> {};
+class OctetProcedures : public ::testing::TestWithParam<OctetCase> { };
 
 TEST_P(OctetProcedures, LeadingBitsKeptRestClearedOrSet)
 {
@@ -387,8 +386,7 @@ INSTANTIATE_TEST_SUITE_P(Octets, OctetProcedures,
                                            OctetCase{"11000101", 8, " 197", " 197"},
                                            OctetCase{"00000000", 8, " 0", " 0"},
                                            OctetCase{"11111111", 1, " 128", " 255"},
-                                           OctetCase{"01111111", 1, " 0", " 127"},
-                                           OctetCase{"", 4, " 0", " 15"}));
+                                           OctetCase{"01111111", 1, " 0", " 127"}, OctetCase{"", 4, " 0", " 15"}));
 
 // ---------------------------------------------------------------- keepResults and clearf
 

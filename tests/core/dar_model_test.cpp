@@ -30,11 +30,11 @@ std::string selsubLine(FrmdocModel& m, std::int64_t n)
     return line + st.rangeSubnet + "\t" + st.rangeFirst + "\t" + st.rangeLast + "\t" + st.rangeBroadcast;
 }
 
-class DarTest : public DarFixture, public ::testing::Test {};
+class DarTest : public DarFixture, public ::testing::Test { };
 
 // ---------------------------------------------------------------- a class C listing, turn sizes
 
-class ClassCListing : public DarFixture, public ::testing::TestWithParam<int> {};
+class ClassCListing : public DarFixture, public ::testing::TestWithParam<int> { };
 
 TEST_P(ClassCListing, ListsSubnetsZeroToTheCountWhateverTheTurnSize)
 {
@@ -341,7 +341,7 @@ struct MaskCase {
     int classBits;
 };
 
-class EveryMask : public ::testing::TestWithParam<MaskCase> {};
+class EveryMask : public ::testing::TestWithParam<MaskCase> { };
 
 TEST_P(EveryMask, LinesEqualTheRangeProceduresAndTheOracle)
 {

@@ -73,7 +73,7 @@ struct EscapeCase {
     std::string rtf;
 };
 
-class Escaping : public ::testing::TestWithParam<EscapeCase> {};
+class Escaping : public ::testing::TestWithParam<EscapeCase> { };
 
 TEST_P(Escaping, SpecialCharactersAreEscaped)
 {
@@ -82,15 +82,18 @@ TEST_P(Escaping, SpecialCharactersAreEscaped)
     EXPECT_EQ(out, GetParam().rtf);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, Escaping,
-    ::testing::Values(EscapeCase{"192.168.1.0", "192.168.1.0"}, EscapeCase{"a\\b", "a\\\\b"},
-                      EscapeCase{"{x}", "\\{x\\}"}, EscapeCase{" 0\t1", " 0\\tab 1"},
-                      EscapeCase{"caf\xC3\xA9", "caf\\u233\\'3f"}, EscapeCase{"\xE2\x82\xAC", "\\u8364\\'3f"},
-                      EscapeCase{"\xEF\xBF\xBD", "\\u-3\\'3f"},
-                      EscapeCase{"\xF0\x9F\x98\x80", "\\u-10179\\'3f\\u-8704\\'3f"},
-                      EscapeCase{"a\xFF" "b", "a\\'ffb"}, EscapeCase{"\xC3", "\\'c3"},
-                      EscapeCase{"a\rb\x01\n", "ab"}, EscapeCase{"\xE0\x80\xAF", "\\'e0\\'80\\'af"}));
+INSTANTIATE_TEST_SUITE_P(Texts, Escaping,
+                         ::testing::Values(EscapeCase{"192.168.1.0", "192.168.1.0"}, EscapeCase{"a\\b", "a\\\\b"},
+                                           EscapeCase{"{x}", "\\{x\\}"}, EscapeCase{" 0\t1", " 0\\tab 1"},
+                                           EscapeCase{"caf\xC3\xA9", "caf\\u233\\'3f"},
+                                           EscapeCase{"\xE2\x82\xAC", "\\u8364\\'3f"},
+                                           EscapeCase{"\xEF\xBF\xBD", "\\u-3\\'3f"},
+                                           EscapeCase{"\xF0\x9F\x98\x80", "\\u-10179\\'3f\\u-8704\\'3f"},
+                                           EscapeCase{"a\xFF"
+                                                      "b",
+                                                      "a\\'ffb"},
+                                           EscapeCase{"\xC3", "\\'c3"}, EscapeCase{"a\rb\x01\n", "ab"},
+                                           EscapeCase{"\xE0\x80\xAF", "\\'e0\\'80\\'af"}));
 
 // ---------------------------------------------------------------- streaming
 
@@ -100,7 +103,7 @@ public:
     std::size_t written = 0;
     std::size_t largest = 0;
     int writes = 0;
-    explicit FailingSink(std::size_t l) : limit(l) {}
+    explicit FailingSink(std::size_t l) : limit(l) { }
     bool write(std::string_view b) override
     {
         ++writes;
@@ -135,8 +138,9 @@ TEST(DarRtf, LongListingsAreStreamedInChunksAndAFailedWriteStops)
     for (std::size_t p = 0; (p = whole.bytes.find("\\par\r\n", p)) != std::string::npos; ++p)
         ++pars;
     EXPECT_EQ(pars, 19u + 65535u);
-    EXPECT_NE(whole.bytes.find(" 65534\\tab 10.255.254.0\\tab 10.255.254.1\\tab 10.255.254.254\\tab 10.255.254.255\\par"),
-              std::string::npos);
+    EXPECT_NE(
+        whole.bytes.find(" 65534\\tab 10.255.254.0\\tab 10.255.254.1\\tab 10.255.254.254\\tab 10.255.254.255\\par"),
+        std::string::npos);
 }
 
 // ---------------------------------------------------------------- read back

@@ -10,7 +10,7 @@ struct NumberCase {
     double value;
 };
 
-class LeadingNumber : public ::testing::TestWithParam<NumberCase> {};
+class LeadingNumber : public ::testing::TestWithParam<NumberCase> { };
 
 TEST_P(LeadingNumber, ReadsTheNumberAtTheStart)
 {
@@ -20,9 +20,9 @@ TEST_P(LeadingNumber, ReadsTheNumberAtTheStart)
 INSTANTIATE_TEST_SUITE_P(Texts, LeadingNumber,
                          ::testing::Values(NumberCase{"12a", 12}, NumberCase{"ab", 0}, NumberCase{"", 0},
                                            NumberCase{" 3", 3}, NumberCase{"010", 10}, NumberCase{"-5", -5},
-                                           NumberCase{".5", 0.5}, NumberCase{"2.5x", 2.5},
-                                           NumberCase{"+7", 7}, NumberCase{"-", 0}, NumberCase{".", 0},
-                                           NumberCase{"1.", 1}, NumberCase{"  -0.25", -0.25}));
+                                           NumberCase{".5", 0.5}, NumberCase{"2.5x", 2.5}, NumberCase{"+7", 7},
+                                           NumberCase{"-", 0}, NumberCase{".", 0}, NumberCase{"1.", 1},
+                                           NumberCase{"  -0.25", -0.25}));
 
 TEST(NumberTexts, SignPositionAndPlainForms)
 {

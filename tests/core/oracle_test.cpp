@@ -21,7 +21,10 @@ std::string dotted(u32 a)
            "." + std::to_string(a & 255);
 }
 
-u32 prefixMask(int bits) { return bits == 0 ? 0 : ~u32{0} << (32 - bits); }
+u32 prefixMask(int bits)
+{
+    return bits == 0 ? 0 : ~u32{0} << (32 - bits);
+}
 
 // Everything the calculator should show for one address and mask.
 struct Expected {
@@ -132,8 +135,7 @@ struct Mismatches {
         if (++count <= 25)
             ADD_FAILURE() << what;
     }
-    template <class A, class B>
-    void eq(const A& got, const B& want, const std::string& context)
+    template <class A, class B> void eq(const A& got, const B& want, const std::string& context)
     {
         if (got == want)
             return;
@@ -157,7 +159,7 @@ std::array<std::string, 4> octetTexts(u32 a)
             std::to_string(a & 255)};
 }
 
-class OracleCrossCheck : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+class OracleCrossCheck : public ::testing::TestWithParam<std::tuple<int, bool>> { };
 
 TEST_P(OracleCrossCheck, EveryMaskManyAddresses)
 {
@@ -198,8 +200,8 @@ TEST_P(OracleCrossCheck, EveryMaskManyAddresses)
 
         for (std::size_t i = 0; i < addresses.size() && bad.count <= 25; ++i) {
             const u32 a = addresses[i];
-            const std::string ctx = std::string(cls.letter) + (zero ? " zero " : " ") + dotted(a) + " /" +
-                                    std::to_string(cls.c + b);
+            const std::string ctx =
+                std::string(cls.letter) + (zero ? " zero " : " ") + dotted(a) + " /" + std::to_string(cls.c + b);
             if (i % 16 == 0)
                 calc.typeAddress(octetTexts(a));
             else
@@ -246,8 +248,7 @@ TEST_P(OracleCrossCheck, EveryMaskManyAddresses)
                         if (n <= last) {
                             const u32 sub = o.subnetAddress(a, static_cast<u32>(n));
                             const u32 bcast = sub | ~o.mask();
-                            want = {std::to_string(n), dotted(sub), dotted(sub + 1), dotted(bcast - 1),
-                                    dotted(bcast)};
+                            want = {std::to_string(n), dotted(sub), dotted(sub + 1), dotted(bcast - 1), dotted(bcast)};
                         }
                         for (int col = 0; col < 5; ++col)
                             bad.eq(calc.m.MSFlexGrid1.textMatrix(r, col), want[static_cast<std::size_t>(col)],
@@ -296,8 +297,7 @@ TEST_P(OracleCrossCheck, EveryMaskManyAddresses)
 }
 
 INSTANTIATE_TEST_SUITE_P(ClassesAndSubnetZero, OracleCrossCheck,
-                         ::testing::Combine(::testing::Values(0, 1, 2), ::testing::Bool()),
-                         [](const auto& info) {
+                         ::testing::Combine(::testing::Values(0, 1, 2), ::testing::Bool()), [](const auto& info) {
                              return std::string(kClasses[std::get<0>(info.param)].letter) +
                                     (std::get<1>(info.param) ? "_subnet_zero" : "_no_subnet_zero");
                          });
@@ -337,7 +337,7 @@ TEST(OracleMoves, NextAndPreviousOnRandomSubnets)
 
 // ---------------------------------------------------------------- RangeLister against selsub1..selsub3
 
-class ListerMatchesSelsub : public ::testing::TestWithParam<int> {};
+class ListerMatchesSelsub : public ::testing::TestWithParam<int> { };
 
 TEST_P(ListerMatchesSelsub, EveryMaskSampledNumbers)
 {
@@ -357,8 +357,8 @@ TEST_P(ListerMatchesSelsub, EveryMaskSampledNumbers)
         ASSERT_TRUE(lister.valid());
         EXPECT_EQ(lister.subnetBits(), b);
         const double top = std::ldexp(1.0, b) - 1;
-        std::vector<double> ns{0, 1, 2, top - 1, top, top + 1, top + 7.5, top - 0.5, 0.5, 2.5, -1, -0.5, -1e6,
-                               1e9, 2147483647.0, -2147483648.0};
+        std::vector<double> ns{0,   1,   2,  top - 1, top,  top + 1, top + 7.5,    top - 0.5,
+                               0.5, 2.5, -1, -0.5,    -1e6, 1e9,     2147483647.0, -2147483648.0};
         std::uniform_real_distribution<double> any(-2, top + 2);
         for (int i = 0; i < 12; ++i)
             ns.push_back(std::floor(any(rng)));
@@ -379,8 +379,8 @@ TEST_P(ListerMatchesSelsub, EveryMaskSampledNumbers)
                 std::string line;
                 lister.appendLine(static_cast<std::int32_t>(n), line);
                 bad.eq(line,
-                       signText(n) + "\t" + calc.st.rangeSubnet + "\t" + calc.st.rangeFirst + "\t" +
-                           calc.st.rangeLast + "\t" + calc.st.rangeBroadcast,
+                       signText(n) + "\t" + calc.st.rangeSubnet + "\t" + calc.st.rangeFirst + "\t" + calc.st.rangeLast +
+                           "\t" + calc.st.rangeBroadcast,
                        ctx + " line");
             }
         }

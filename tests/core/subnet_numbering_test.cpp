@@ -22,7 +22,7 @@ struct NumberCase {
     const char* number;
 };
 
-class SubnetNumber : public ::testing::TestWithParam<NumberCase> {};
+class SubnetNumber : public ::testing::TestWithParam<NumberCase> { };
 
 TEST_P(SubnetNumber, ShownInText2)
 {
@@ -34,29 +34,28 @@ TEST_P(SubnetNumber, ShownInText2)
     EXPECT_EQ(c.m.Text2.text, p.number);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, SubnetNumber,
-    ::testing::Values(NumberCase{{"192", "168", "1", "77"}, "255.255.255.224", false, "2"},
-                      NumberCase{{"192", "168", "1", "230"}, "255.255.255.224", false, "7"},
-                      NumberCase{{"192", "168", "1", "5"}, "255.255.255.224", false, "0"},
-                      NumberCase{{"172", "16", "37", "200"}, "255.255.255.192", false, "151"},
-                      NumberCase{{"172", "16", "37", "200"}, "255.255.240.0", false, "2"},
-                      NumberCase{{"10", "200", "3", "4"}, "255.224.0.0", false, "6"},
-                      NumberCase{{"10", "1", "77", "9"}, "255.255.240.0", false, "20"},
-                      NumberCase{{"10", "255", "255", "254"}, "255.255.255.252", false, "4194303"},
-                      NumberCase{{"10", "1", "1", "5"}, "255.255.255.240", false, "4112"},
-                      NumberCase{{"10", "128", "0", "1"}, "255.128.0.0", true, "1"},
-                      NumberCase{{"10", "1", "2", "3"}, "255.0.0.0", false, "1"},
-                      NumberCase{{"172", "16", "2", "3"}, "255.255.0.0", false, "1"},
-                      NumberCase{{"192", "168", "2", "3"}, "255.255.255.0", false, "1"}));
+INSTANTIATE_TEST_SUITE_P(Examples, SubnetNumber,
+                         ::testing::Values(NumberCase{{"192", "168", "1", "77"}, "255.255.255.224", false, "2"},
+                                           NumberCase{{"192", "168", "1", "230"}, "255.255.255.224", false, "7"},
+                                           NumberCase{{"192", "168", "1", "5"}, "255.255.255.224", false, "0"},
+                                           NumberCase{{"172", "16", "37", "200"}, "255.255.255.192", false, "151"},
+                                           NumberCase{{"172", "16", "37", "200"}, "255.255.240.0", false, "2"},
+                                           NumberCase{{"10", "200", "3", "4"}, "255.224.0.0", false, "6"},
+                                           NumberCase{{"10", "1", "77", "9"}, "255.255.240.0", false, "20"},
+                                           NumberCase{{"10", "255", "255", "254"}, "255.255.255.252", false, "4194303"},
+                                           NumberCase{{"10", "1", "1", "5"}, "255.255.255.240", false, "4112"},
+                                           NumberCase{{"10", "128", "0", "1"}, "255.128.0.0", true, "1"},
+                                           NumberCase{{"10", "1", "2", "3"}, "255.0.0.0", false, "1"},
+                                           NumberCase{{"172", "16", "2", "3"}, "255.255.0.0", false, "1"},
+                                           NumberCase{{"192", "168", "2", "3"}, "255.255.255.0", false, "1"}));
 
 // ---------------------------------------------------------------- the fifty-row listing
 
 TEST(RangeGrid, HeadingsAfterLoad)
 {
     Calculator c;
-    EXPECT_EQ(c.gridRow(0), (Row{"Subnet ", "Subnet Address", "Starting Address", "Ending Address",
-                                 "Broadcast Address"}));
+    EXPECT_EQ(c.gridRow(0),
+              (Row{"Subnet ", "Subnet Address", "Starting Address", "Ending Address", "Broadcast Address"}));
     EXPECT_EQ(c.m.MSFlexGrid1.colWidth, (std::vector<int>{1000, 1750, 1750, 1750, 1750}));
     EXPECT_EQ(c.m.MSFlexGrid1.colAlignment, (std::vector<int>{1, 1, 1, 1, 1}));
     EXPECT_EQ(c.m.Fgi(2, 3), 13);
@@ -117,7 +116,7 @@ struct RefusedCase {
     const char* mask;
 };
 
-class RefusedListing : public ::testing::TestWithParam<RefusedCase> {};
+class RefusedListing : public ::testing::TestWithParam<RefusedCase> { };
 
 TEST_P(RefusedListing, CurrentSubnetOutsideTheRange)
 {
@@ -154,7 +153,7 @@ struct OneBitCase {
     std::vector<Row> rows;
 };
 
-class OneSubnetBit : public ::testing::TestWithParam<OneBitCase> {};
+class OneSubnetBit : public ::testing::TestWithParam<OneBitCase> { };
 
 TEST_P(OneSubnetBit, NeverListsPastTheLastSubnet)
 {
@@ -173,9 +172,8 @@ TEST_P(OneSubnetBit, NeverListsPastTheLastSubnet)
 
 INSTANTIATE_TEST_SUITE_P(
     Subnets, OneSubnetBit,
-    ::testing::Values(
-        OneBitCase{"200", {Row{"1", "192.168.1.128", "192.168.1.129", "192.168.1.254", "192.168.1.255"}}},
-        OneBitCase{"5", {Row{"0", "192.168.1.0", "192.168.1.1", "192.168.1.126", "192.168.1.127"}}}));
+    ::testing::Values(OneBitCase{"200", {Row{"1", "192.168.1.128", "192.168.1.129", "192.168.1.254", "192.168.1.255"}}},
+                      OneBitCase{"5", {Row{"0", "192.168.1.0", "192.168.1.1", "192.168.1.126", "192.168.1.127"}}}));
 
 TEST(RangeGrid, ClassAListingAtTheTopOfTheRange)
 {
@@ -200,11 +198,17 @@ TEST(RangeGrid, ListingKeepsTheTypedAddressForTheNextMask)
         std::array<const char*, 4> expected;  // subnet, start, end, broadcast
     };
     const Case cases[] = {
-        {{"172", "16", "37", "200"}, "255.255.255.192", "255.255.240.0",
+        {{"172", "16", "37", "200"},
+         "255.255.255.192",
+         "255.255.240.0",
          {"172.16.32.0", "172.16.32.1", "172.16.47.254", "172.16.47.255"}},
-        {{"192", "168", "1", "77"}, "255.255.255.248", "255.255.255.224",
+        {{"192", "168", "1", "77"},
+         "255.255.255.248",
+         "255.255.255.224",
          {"192.168.1.64", "192.168.1.65", "192.168.1.94", "192.168.1.95"}},
-        {{"10", "1", "77", "9"}, "255.255.255.252", "255.255.240.0",
+        {{"10", "1", "77", "9"},
+         "255.255.255.252",
+         "255.255.240.0",
          {"10.1.64.0", "10.1.64.1", "10.1.79.254", "10.1.79.255"}},
     };
     for (const auto& k : cases) {
@@ -218,8 +222,7 @@ TEST(RangeGrid, ListingKeepsTheTypedAddressForTheNextMask)
         EXPECT_EQ(c.m.SSPanel6[0].caption, k.expected[1]) << k.nextMask;
         EXPECT_EQ(c.m.SSPanel6[1].caption, k.expected[2]) << k.nextMask;
         EXPECT_EQ(c.m.SSPanel6[2].caption, k.expected[3]) << k.nextMask;
-        EXPECT_EQ(c.m.SSPanel6[5].caption, k.address[0] + "." + k.address[1] + "." + k.address[2] + "." +
-                                               k.address[3]);
+        EXPECT_EQ(c.m.SSPanel6[5].caption, k.address[0] + "." + k.address[1] + "." + k.address[2] + "." + k.address[3]);
     }
 }
 
@@ -305,17 +308,20 @@ struct DialogCase {
     std::vector<std::string> answers;
     std::vector<Message> messages;
     const char* lastOctet;  // after the dialog
-    const char* number;     // Text2 after the dialog
+    const char* number;  // Text2 after the dialog
 };
 
-void PrintTo(const DialogCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DialogCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const Message kTooHigh{"Subnet number entered too high \n\rPlease enter a number up to  6", MsgIcon::Exclamation,
                        "Warning"};
 const Message kZero{"Subnet zero not enabled\n\rPlease enter a number up to  6", MsgIcon::Exclamation, "Warning"};
 const Message kNotNumber{"Please enter a number", MsgIcon::Critical, "Input Error"};
 
-class SubnetDialog : public ::testing::TestWithParam<DialogCase> {};
+class SubnetDialog : public ::testing::TestWithParam<DialogCase> { };
 
 TEST_P(SubnetDialog, AnswersAndMessages)
 {
@@ -339,22 +345,26 @@ TEST_P(SubnetDialog, AnswersAndMessages)
     EXPECT_TRUE(c.sv.answers.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, SubnetDialog,
-    ::testing::Values(DialogCase{"three", false, {"3"}, {}, "97", "3"},
-                      DialogCase{"blank_three", false, {" 3 "}, {}, "97", "3"},
-                      DialogCase{"cancel", false, {""}, {}, "77", "2"},
-                      DialogCase{"too_high", false, {"7", ""}, {kTooHigh}, "77", "2"},
-                      DialogCase{"zero_off", false, {"0", ""}, {kZero}, "77", "2"},
-                      DialogCase{"zero_on", true, {"0"}, {}, "1", "0"},
-                      DialogCase{"letters", false, {"abc", ""}, {kNotNumber}, "77", "2"},
-                      DialogCase{"number_then_letters", false, {"3x", ""}, {kNotNumber}, "77", "2"},
-                      DialogCase{"negative", false, {"-1", ""}, {kNotNumber}, "77", "2"},
-                      DialogCase{"fraction", false, {"2.5", ""}, {kNotNumber}, "77", "2"},
-                      DialogCase{"all_refused_then_three", false, {"7", "0", "abc", "-1", "2.5", "3"},
-                                 {kTooHigh, kZero, kNotNumber, kNotNumber, kNotNumber}, "97", "3"},
-                      DialogCase{"highest", false, {"6"}, {}, "193", "6"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Answers, SubnetDialog,
+                         ::testing::Values(DialogCase{"three", false, {"3"}, {}, "97", "3"},
+                                           DialogCase{"blank_three", false, {" 3 "}, {}, "97", "3"},
+                                           DialogCase{"cancel", false, {""}, {}, "77", "2"},
+                                           DialogCase{"too_high", false, {"7", ""}, {kTooHigh}, "77", "2"},
+                                           DialogCase{"zero_off", false, {"0", ""}, {kZero}, "77", "2"},
+                                           DialogCase{"zero_on", true, {"0"}, {}, "1", "0"},
+                                           DialogCase{"letters", false, {"abc", ""}, {kNotNumber}, "77", "2"},
+                                           DialogCase{
+                                               "number_then_letters", false, {"3x", ""}, {kNotNumber}, "77", "2"},
+                                           DialogCase{"negative", false, {"-1", ""}, {kNotNumber}, "77", "2"},
+                                           DialogCase{"fraction", false, {"2.5", ""}, {kNotNumber}, "77", "2"},
+                                           DialogCase{"all_refused_then_three",
+                                                      false,
+                                                      {"7", "0", "abc", "-1", "2.5", "3"},
+                                                      {kTooHigh, kZero, kNotNumber, kNotNumber, kNotNumber},
+                                                      "97",
+                                                      "3"},
+                                           DialogCase{"highest", false, {"6"}, {}, "193", "6"}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST(SubnetDialogResults, AcceptedAnswerRecalculatesEverything)
 {
@@ -396,7 +406,7 @@ struct CopyCase {
     const char* text;
 };
 
-class CopyCells : public ::testing::TestWithParam<CopyCase> {};
+class CopyCells : public ::testing::TestWithParam<CopyCase> { };
 
 TEST_P(CopyCells, CellsThreeBlanksAndCarriageReturns)
 {

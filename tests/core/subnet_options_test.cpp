@@ -34,7 +34,7 @@ struct TableCase {
     std::array<const char*, 4> firstRow, secondRow, lastRow;
 };
 
-class OptionTable : public ::testing::TestWithParam<TableCase> {};
+class OptionTable : public ::testing::TestWithParam<TableCase> { };
 
 TEST_P(OptionTable, RowsOfEachClass)
 {
@@ -63,25 +63,47 @@ TEST_P(OptionTable, RowsOfEachClass)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Classes, OptionTable,
-    ::testing::Values(
-        TableCase{"10", false, 22, {"0", "255.0.0.0", "0", "16777214"}, {"2", "255.192.0.0", "2", "4194302"},
-                  {"22", "255.255.255.252", "4194302", "2"}},
-        TableCase{"10", true, 23, {"0", "255.0.0.0", "0", "16777214"}, {"1", "255.128.0.0", "1", "8388606"},
-                  {"22", "255.255.255.252", "4194302", "2"}},
-        TableCase{"172", false, 14, {"0", "255.255.0.0", "0", "65534"}, {"2", "255.255.192.0", "2", "16382"},
-                  {"14", "255.255.255.252", "16382", "2"}},
-        TableCase{"172", true, 15, {"0", "255.255.0.0", "0", "65534"}, {"1", "255.255.128.0", "1", "32766"},
-                  {"14", "255.255.255.252", "16382", "2"}},
-        TableCase{"192", false, 6, {"0", "255.255.255.0", "0", "254"}, {"2", "255.255.255.192", "2", "62"},
-                  {"6", "255.255.255.252", "62", "2"}},
-        TableCase{"192", true, 7, {"0", "255.255.255.0", "0", "254"}, {"1", "255.255.255.128", "1", "126"},
-                  {"6", "255.255.255.252", "62", "2"}}));
+INSTANTIATE_TEST_SUITE_P(Classes, OptionTable,
+                         ::testing::Values(TableCase{"10",
+                                                     false,
+                                                     22,
+                                                     {"0", "255.0.0.0", "0", "16777214"},
+                                                     {"2", "255.192.0.0", "2", "4194302"},
+                                                     {"22", "255.255.255.252", "4194302", "2"}},
+                                           TableCase{"10",
+                                                     true,
+                                                     23,
+                                                     {"0", "255.0.0.0", "0", "16777214"},
+                                                     {"1", "255.128.0.0", "1", "8388606"},
+                                                     {"22", "255.255.255.252", "4194302", "2"}},
+                                           TableCase{"172",
+                                                     false,
+                                                     14,
+                                                     {"0", "255.255.0.0", "0", "65534"},
+                                                     {"2", "255.255.192.0", "2", "16382"},
+                                                     {"14", "255.255.255.252", "16382", "2"}},
+                                           TableCase{"172",
+                                                     true,
+                                                     15,
+                                                     {"0", "255.255.0.0", "0", "65534"},
+                                                     {"1", "255.255.128.0", "1", "32766"},
+                                                     {"14", "255.255.255.252", "16382", "2"}},
+                                           TableCase{"192",
+                                                     false,
+                                                     6,
+                                                     {"0", "255.255.255.0", "0", "254"},
+                                                     {"2", "255.255.255.192", "2", "62"},
+                                                     {"6", "255.255.255.252", "62", "2"}},
+                                           TableCase{"192",
+                                                     true,
+                                                     7,
+                                                     {"0", "255.255.255.0", "0", "254"},
+                                                     {"1", "255.255.255.128", "1", "126"},
+                                                     {"6", "255.255.255.252", "62", "2"}}));
 
 // ---------------------------------------------------------------- linked choices
 
-class LinkedChoice : public ::testing::TestWithParam<int> {};
+class LinkedChoice : public ::testing::TestWithParam<int> { };
 
 TEST_P(LinkedChoice, ChoosingInAnyBoxSetsAllFour)
 {
@@ -95,9 +117,8 @@ TEST_P(LinkedChoice, ChoosingInAnyBoxSetsAllFour)
     for (const auto& b : c.m.Combo1)
         EXPECT_EQ(b.listIndex, 5);
     EXPECT_EQ(c.m.RichTextBox2.runs,
-              (std::vector<TextRun>{{"11111111  11111111  11111111  ", colour::Red},
-                                    {"111111", colour::Blue},
-                                    {"00", colour::Olive}}));
+              (std::vector<TextRun>{
+                  {"11111111  11111111  11111111  ", colour::Red}, {"111111", colour::Blue}, {"00", colour::Olive}}));
     EXPECT_EQ(c.m.SSPanel6[4].caption, "192.168.1.76");
 }
 
@@ -119,7 +140,7 @@ struct FieldCase {
     int S, H;
 };
 
-class MaskFields : public ::testing::TestWithParam<FieldCase> {};
+class MaskFields : public ::testing::TestWithParam<FieldCase> { };
 
 TEST_P(MaskFields, SubnetFieldLengthAndHostFieldStart)
 {

@@ -6,10 +6,12 @@
 
 namespace mq::net {
 
-inline Input inputOf(std::string_view text) {
-  const auto r = parseInput(text);
-  if (const auto* e = std::get_if<ParseError>(&r)) ADD_FAILURE() << describe(text, *e);
-  return std::get_if<Input>(&r) ? std::get<Input>(r) : Input{};
+inline Input inputOf(std::string_view text)
+{
+    const auto r = parseInput(text);
+    if (const auto* e = std::get_if<ParseError>(&r))
+        ADD_FAILURE() << describe(text, *e);
+    return std::get_if<Input>(&r) ? std::get<Input>(r) : Input{};
 }
 
 }  // namespace mq::net

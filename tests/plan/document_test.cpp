@@ -9,234 +9,273 @@ namespace mq::plan {
 namespace {
 using test::P;
 
-TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes) {
-  for (const char* root : {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32", "::ffff:0:0/96", "dual"}) {
-    std::mt19937_64 rng(5);
-    for (int round = 0; round < 8; ++round) {
-      Plan plan(P(root[0] == 'd' ? "10.40.0.0/16" : root));
-      if (root[0] == 'd') {
-        ASSERT_EQ(plan.addRoot(P("2001:db8:40::/48")), "");
-        ASSERT_EQ(plan.addRoot(P("192.168.0.0/24")), "");
-      }
-      plan.setSettings({round % 2 == 0, round % 3 == 0});
-      std::vector<Segment> segs;
-      for (int i = round; i > 0; --i) {
-        Segment s{"seg \"" + std::to_string(i) + "\"", rng() % 1000, static_cast<double>(rng() % 1000) / 7};
-        if (rng() % 2) s.fixedLength = static_cast<int>(rng() % 33);
-        if (rng() % 2) s.fixedLength6 = static_cast<int>(rng() % 129);
-        s.vlan = static_cast<int>(rng() % 4095);
-        segs.push_back(s);
-      }
-      plan.setSegments(segs);
-      test::grow(plan, rng, 40 * round);
-      const std::string text = writeDocument(plan);
-      auto back = readDocument(text);
-      if (auto* e = std::get_if<DocumentError>(&back)) FAIL() << e->path << ": " << e->reason << "\n" << text;
-      EXPECT_TRUE(std::get<Plan>(back) == plan) << root << " round " << round;
-      EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
+TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes)
+{
+    for (const char* root :
+         {"10.0.0.0/8", "2001:db8::/32", "0.0.0.0/0", "::/0", "192.0.2.7/32", "::ffff:0:0/96", "dual"}) {
+        std::mt19937_64 rng(5);
+        for (int round = 0; round < 8; ++round) {
+            Plan plan(P(root[0] == 'd' ? "10.40.0.0/16" : root));
+            if (root[0] == 'd') {
+                ASSERT_EQ(plan.addRoot(P("2001:db8:40::/48")), "");
+                ASSERT_EQ(plan.addRoot(P("192.168.0.0/24")), "");
+            }
+            plan.setSettings({round % 2 == 0, round % 3 == 0});
+            std::vector<Segment> segs;
+            for (int i = round; i > 0; --i) {
+                Segment s{"seg \"" + std::to_string(i) + "\"", rng() % 1000, static_cast<double>(rng() % 1000) / 7};
+                if (rng() % 2)
+                    s.fixedLength = static_cast<int>(rng() % 33);
+                if (rng() % 2)
+                    s.fixedLength6 = static_cast<int>(rng() % 129);
+                s.vlan = static_cast<int>(rng() % 4095);
+                segs.push_back(s);
+            }
+            plan.setSegments(segs);
+            test::grow(plan, rng, 40 * round);
+            const std::string text = writeDocument(plan);
+            auto back = readDocument(text);
+            if (auto* e = std::get_if<DocumentError>(&back))
+                FAIL() << e->path << ": " << e->reason << "\n" << text;
+            EXPECT_TRUE(std::get<Plan>(back) == plan) << root << " round " << round;
+            EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
+        }
+        EXPECT_TRUE(std::holds_alternative<Plan>(
+            readDocument("\xEF\xBB\xBF" + writeDocument(Plan(P(root[0] == 'd' ? "::/0" : root))))));
     }
-    EXPECT_TRUE(std::holds_alternative<Plan>(readDocument("\xEF\xBB\xBF" + writeDocument(Plan(P(root[0] == 'd' ? "::/0" : root))))));
-  }
 }
 
-TEST(Document, WrittenFormAndCsvByteForByte) {
-  Plan plan(P("10.0.0.0/24"));
-  ASSERT_EQ(plan.split(0, 2), "");
-  const BlockId a = plan.block(0).children[0], b = plan.block(0).children[1];
-  ASSERT_EQ(plan.setName(0, "HQ"), "");
-  ASSERT_EQ(plan.setName(a, "Office \"A\", 1st"), "");
-  ASSERT_EQ(plan.setNote(a, "desks\nprinters"), "");
-  ASSERT_EQ(plan.setColour(a, 0x4E79A7), "");
-  ASSERT_EQ(plan.setAssigned(a, true, 100), "");
-  ASSERT_EQ(plan.setName(b, "caf\xC3\xA9"), "");
-  ASSERT_EQ(plan.setVlan(a, 10), "");
-  ASSERT_EQ(plan.addRoot(P("2001:db8::/64")), "");
-  plan.setSettings({false, true});
-  Segment seg{"Office \"A\", 1st", 100, 12.5, 25};
-  seg.fixedLength6 = 64;
-  seg.vlan = 10;
-  plan.setSegments({seg, {"spare", 0, 0, 26}});
-  EXPECT_EQ(writeDocument(plan),
-            "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [\"10.0.0.0/24\", \"2001:db8::/64\"],\n"
-            "  \"settings\": {\"links_30\": false, \"nibble\": true},\n  \"segments\": [\n"
-            "    {\"name\": \"Office \\\"A\\\", 1st\", \"hosts\": \"100\", \"growth\": \"12.5\", \"length\": 25, \"length6\": 64, \"vlan\": 10},\n"
-            "    {\"name\": \"spare\", \"hosts\": \"0\", \"length\": 26}\n  ],\n  \"blocks\": [\n"
-            "    {\"prefix\": \"10.0.0.0/24\", \"name\": \"HQ\", \"note\": \"\", \"colour\": \"#000000\", \"parts\": 2},\n"
-            "    {\"prefix\": \"10.0.0.0/25\", \"name\": \"Office \\\"A\\\", 1st\", \"note\": \"desks\\nprinters\", "
-            "\"colour\": \"#4e79a7\", \"assigned\": true, \"hosts\": \"100\", \"vlan\": 10},\n"
-            "    {\"prefix\": \"10.0.0.128/25\", \"name\": \"caf\xC3\xA9\", \"note\": \"\", \"colour\": \"#000000\", "
-            "\"assigned\": false},\n"
-            "    {\"prefix\": \"2001:db8::/64\", \"name\": \"\", \"note\": \"\", \"colour\": \"#000000\", \"assigned\": false}\n  ]\n}\n");
-  // The leaves with their VLANs and states; a leaf assigned with no hosts asked says 0.
-  const BlockId v6leaf = plan.roots()[1];
-  ASSERT_EQ(plan.setAssigned(v6leaf, true), "");
-  ASSERT_EQ(plan.setReserved(v6leaf, true), "");
-  EXPECT_EQ(
-      leavesCsv(plan),
-      "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n"
-      "\"Office \"\"A\"\", 1st\",assigned,10,10.0.0.0/25,10.0.0.1,10.0.0.126,10.0.0.127,100,26,\"desks\nprinters\"\r\n"
-      "caf\xC3\xA9,free,,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n"
-      ",reserved,,2001:db8::/64,2001:db8::1,2001:db8::ffff:ffff:ffff:ffff,,0,18446744073709551615,\r\n");
-  Plan v6(P("2001:db8::/127"));
-  EXPECT_EQ(leavesCsv(v6),
-            "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n,free,,2001:db8::/"
-            "127,2001:db8::,2001:db8::1,,,2,\r\n");
+TEST(Document, WrittenFormAndCsvByteForByte)
+{
+    Plan plan(P("10.0.0.0/24"));
+    ASSERT_EQ(plan.split(0, 2), "");
+    const BlockId a = plan.block(0).children[0], b = plan.block(0).children[1];
+    ASSERT_EQ(plan.setName(0, "HQ"), "");
+    ASSERT_EQ(plan.setName(a, "Office \"A\", 1st"), "");
+    ASSERT_EQ(plan.setNote(a, "desks\nprinters"), "");
+    ASSERT_EQ(plan.setColour(a, 0x4E79A7), "");
+    ASSERT_EQ(plan.setAssigned(a, true, 100), "");
+    ASSERT_EQ(plan.setName(b, "caf\xC3\xA9"), "");
+    ASSERT_EQ(plan.setVlan(a, 10), "");
+    ASSERT_EQ(plan.addRoot(P("2001:db8::/64")), "");
+    plan.setSettings({false, true});
+    Segment seg{"Office \"A\", 1st", 100, 12.5, 25};
+    seg.fixedLength6 = 64;
+    seg.vlan = 10;
+    plan.setSegments({seg, {"spare", 0, 0, 26}});
+    EXPECT_EQ(
+        writeDocument(plan),
+        "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [\"10.0.0.0/24\", \"2001:db8::/64\"],\n"
+        "  \"settings\": {\"links_30\": false, \"nibble\": true},\n  \"segments\": [\n"
+        "    {\"name\": \"Office \\\"A\\\", 1st\", \"hosts\": \"100\", \"growth\": \"12.5\", \"length\": 25, "
+        "\"length6\": 64, \"vlan\": 10},\n"
+        "    {\"name\": \"spare\", \"hosts\": \"0\", \"length\": 26}\n  ],\n  \"blocks\": [\n"
+        "    {\"prefix\": \"10.0.0.0/24\", \"name\": \"HQ\", \"note\": \"\", \"colour\": \"#000000\", \"parts\": 2},\n"
+        "    {\"prefix\": \"10.0.0.0/25\", \"name\": \"Office \\\"A\\\", 1st\", \"note\": \"desks\\nprinters\", "
+        "\"colour\": \"#4e79a7\", \"assigned\": true, \"hosts\": \"100\", \"vlan\": 10},\n"
+        "    {\"prefix\": \"10.0.0.128/25\", \"name\": \"caf\xC3\xA9\", \"note\": \"\", \"colour\": \"#000000\", "
+        "\"assigned\": false},\n"
+        "    {\"prefix\": \"2001:db8::/64\", \"name\": \"\", \"note\": \"\", \"colour\": \"#000000\", \"assigned\": "
+        "false}\n  ]\n}\n");
+    // The leaves with their VLANs and states; a leaf assigned with no hosts asked says 0.
+    const BlockId v6leaf = plan.roots()[1];
+    ASSERT_EQ(plan.setAssigned(v6leaf, true), "");
+    ASSERT_EQ(plan.setReserved(v6leaf, true), "");
+    EXPECT_EQ(leavesCsv(plan),
+              "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n"
+              "\"Office \"\"A\"\", "
+              "1st\",assigned,10,10.0.0.0/25,10.0.0.1,10.0.0.126,10.0.0.127,100,26,\"desks\nprinters\"\r\n"
+              "caf\xC3\xA9,free,,10.0.0.128/25,10.0.0.129,10.0.0.254,10.0.0.255,,126,\r\n"
+              ",reserved,,2001:db8::/64,2001:db8::1,2001:db8::ffff:ffff:ffff:ffff,,0,18446744073709551615,\r\n");
+    Plan v6(P("2001:db8::/127"));
+    EXPECT_EQ(leavesCsv(v6), "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n,free,,2001:db8::/"
+                             "127,2001:db8::,2001:db8::1,,,2,\r\n");
 }
 
-const std::string kGood =
-    R"({"format": "maskquill-plan", "version": 1, "root": "10.0.0.0/24", "blocks": [)"
-    R"({"prefix": "10.0.0.0/24", "parts": 2},)"
-    R"({"prefix": "10.0.0.0/25", "name": "a", "assigned": true, "hosts": "100"},)"
-    R"({"prefix": "10.0.0.128/25", "colour": "#A0b0C0"}]})";
+const std::string kGood = R"({"format": "maskquill-plan", "version": 1, "root": "10.0.0.0/24", "blocks": [)"
+                          R"({"prefix": "10.0.0.0/24", "parts": 2},)"
+                          R"({"prefix": "10.0.0.0/25", "name": "a", "assigned": true, "hosts": "100"},)"
+                          R"({"prefix": "10.0.0.128/25", "colour": "#A0b0C0"}]})";
 
 // A version 1 document opens unchanged and is written as version 2 only when saved.
-TEST(Document, VersionOneOpensAsItWas) {
-  auto r = readDocument(kGood);
-  ASSERT_TRUE(std::holds_alternative<Plan>(r)) << std::get<DocumentError>(r).reason;
-  const Plan& plan = std::get<Plan>(r);
-  EXPECT_EQ(plan.roots().size(), 1u);
-  EXPECT_EQ(plan.block(plan.root()).prefix, P("10.0.0.0/24"));
-  const Block& a = plan.block(plan.leafAt(P("10.0.0.1").address));
-  EXPECT_TRUE(a.assigned);
-  EXPECT_EQ(a.hostsNeeded, 100u);
-  EXPECT_EQ(plan.block(plan.leafAt(P("10.0.0.200").address)).colour, 0xA0B0C0u);
-  EXPECT_EQ(plan.settings(), Settings{});
-  const std::string v2 = writeDocument(plan);
-  EXPECT_NE(v2.find("\"version\": 2"), std::string::npos);
-  EXPECT_TRUE(std::get<Plan>(readDocument(v2)) == plan);
+TEST(Document, VersionOneOpensAsItWas)
+{
+    auto r = readDocument(kGood);
+    ASSERT_TRUE(std::holds_alternative<Plan>(r)) << std::get<DocumentError>(r).reason;
+    const Plan& plan = std::get<Plan>(r);
+    EXPECT_EQ(plan.roots().size(), 1u);
+    EXPECT_EQ(plan.block(plan.root()).prefix, P("10.0.0.0/24"));
+    const Block& a = plan.block(plan.leafAt(P("10.0.0.1").address));
+    EXPECT_TRUE(a.assigned);
+    EXPECT_EQ(a.hostsNeeded, 100u);
+    EXPECT_EQ(plan.block(plan.leafAt(P("10.0.0.200").address)).colour, 0xA0B0C0u);
+    EXPECT_EQ(plan.settings(), Settings{});
+    const std::string v2 = writeDocument(plan);
+    EXPECT_NE(v2.find("\"version\": 2"), std::string::npos);
+    EXPECT_TRUE(std::get<Plan>(readDocument(v2)) == plan);
 }
 
 // Blocks are placed as they are read when the roots come first, and kept until the end
 // otherwise: both orders give the same plan, and the same fault, found in the same turn (a
 // fault of the text before one of the tree, whichever comes first in the text).
-TEST(Document, BlocksBeforeOrAfterTheRootsReadAlike) {
-  const std::string head = R"("format": "maskquill-plan", "version": 2, "roots": ["10.0.0.0/24")";
-  const std::string tree = R"({"prefix": "10.0.0.0/24", "parts": 2}, {"prefix": "10.0.0.0 255.255.255.128", "name": "a"},)"
-                           R"( {"prefix": "10.0.0.128/25", "parts": 2}, {"prefix": "10.0.0.128/26"}, {"prefix": "10.0.0.192/26"})";
-  struct Case {
-    std::string roots, blocks, tail;
-    const char* path;
-    const char* reason;  // empty: the plan reads
-  };
-  const Case cases[] = {
-      {R"(, "::/0"])", tree + R"(, {"prefix": "::/0"})", "", "", ""},
-      {R"(, "::/0"])", tree + R"(, {"prefix": "10.0.0.64/26"}, {"prefix": "::/0"})", "", "$.blocks[5].prefix",
-       "10.0.0.64/26 overlaps $.blocks[1] (10.0.0.0 255.255.255.128)"},
-      {R"(, "::/0"])", tree + R"(, {"prefix": "10.0.1.0/26"})", "", "$.blocks[5].prefix",
-       "the next block must be the root ::/0 ($.roots[1])"},
-      {R"(, "::/0"])", tree + R"(, {"prefix": "::/0"}, {"prefix": "10.0.1.0/26"})", "", "$.blocks[6].prefix",
-       "10.0.1.0/26 overlaps $.blocks[5] (::/0)"},
-      {"]", tree + R"(, {"prefix": "10.0.1.0/26"})", "", "$.blocks[5].prefix", "10.0.1.0/26 overlaps $.blocks[4] (10.0.0.192/26)"},
-      {"]", tree + R"(, {"prefix": "9.0.0.0/26"})", "", "$.blocks[5].prefix", "9.0.0.0/26 overlaps $.blocks[0]"},
-      {"]", tree + R"(, {"prefix": "10.0.0.64/26"})", R"(, "extra": 1)", "$.extra", "unknown key \"extra\""},
-      {R"(, "::/0"])", tree, "", "$.blocks", "ends before the root ::/0 ($.roots[1])"},
-  };
-  for (const Case& c : cases) {
-    const std::string blocks = "\"blocks\": [" + c.blocks + "]";
-    for (const std::string& text :
-         {"{" + head + c.roots + ", " + blocks + c.tail + "}", "{" + blocks + ", " + head + c.roots + c.tail + "}"}) {
-      auto r = readDocument(text);
-      if (!*c.reason) {
-        ASSERT_TRUE(std::holds_alternative<Plan>(r)) << text << "\n" << std::get<DocumentError>(r).reason;
-        EXPECT_EQ(std::get<Plan>(r).blockCount(), 6u);  // and a's name on the leaf written with a mask
-        EXPECT_EQ(std::get<Plan>(r).block(std::get<Plan>(r).leafAt(P("10.0.0.1").address)).name, "a");
-        continue;
-      }
-      ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
-      EXPECT_EQ(std::get<DocumentError>(r).path, c.path) << text;
-      EXPECT_EQ(std::get<DocumentError>(r).reason, c.reason) << text;
+TEST(Document, BlocksBeforeOrAfterTheRootsReadAlike)
+{
+    const std::string head = R"("format": "maskquill-plan", "version": 2, "roots": ["10.0.0.0/24")";
+    const std::string tree =
+        R"({"prefix": "10.0.0.0/24", "parts": 2}, {"prefix": "10.0.0.0 255.255.255.128", "name": "a"},)"
+        R"( {"prefix": "10.0.0.128/25", "parts": 2}, {"prefix": "10.0.0.128/26"}, {"prefix": "10.0.0.192/26"})";
+    struct Case {
+        std::string roots, blocks, tail;
+        const char* path;
+        const char* reason;  // empty: the plan reads
+    };
+    const Case cases[] = {
+        {R"(, "::/0"])", tree + R"(, {"prefix": "::/0"})", "", "", ""},
+        {R"(, "::/0"])", tree + R"(, {"prefix": "10.0.0.64/26"}, {"prefix": "::/0"})", "", "$.blocks[5].prefix",
+         "10.0.0.64/26 overlaps $.blocks[1] (10.0.0.0 255.255.255.128)"},
+        {R"(, "::/0"])", tree + R"(, {"prefix": "10.0.1.0/26"})", "", "$.blocks[5].prefix",
+         "the next block must be the root ::/0 ($.roots[1])"},
+        {R"(, "::/0"])", tree + R"(, {"prefix": "::/0"}, {"prefix": "10.0.1.0/26"})", "", "$.blocks[6].prefix",
+         "10.0.1.0/26 overlaps $.blocks[5] (::/0)"},
+        {"]", tree + R"(, {"prefix": "10.0.1.0/26"})", "", "$.blocks[5].prefix",
+         "10.0.1.0/26 overlaps $.blocks[4] (10.0.0.192/26)"},
+        {"]", tree + R"(, {"prefix": "9.0.0.0/26"})", "", "$.blocks[5].prefix", "9.0.0.0/26 overlaps $.blocks[0]"},
+        {"]", tree + R"(, {"prefix": "10.0.0.64/26"})", R"(, "extra": 1)", "$.extra", "unknown key \"extra\""},
+        {R"(, "::/0"])", tree, "", "$.blocks", "ends before the root ::/0 ($.roots[1])"},
+    };
+    for (const Case& c : cases) {
+        const std::string blocks = "\"blocks\": [" + c.blocks + "]";
+        for (const std::string& text : {"{" + head + c.roots + ", " + blocks + c.tail + "}",
+                                        "{" + blocks + ", " + head + c.roots + c.tail + "}"}) {
+            auto r = readDocument(text);
+            if (!*c.reason) {
+                ASSERT_TRUE(std::holds_alternative<Plan>(r)) << text << "\n" << std::get<DocumentError>(r).reason;
+                EXPECT_EQ(std::get<Plan>(r).blockCount(), 6u);  // and a's name on the leaf written with a mask
+                EXPECT_EQ(std::get<Plan>(r).block(std::get<Plan>(r).leafAt(P("10.0.0.1").address)).name, "a");
+                continue;
+            }
+            ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
+            EXPECT_EQ(std::get<DocumentError>(r).path, c.path) << text;
+            EXPECT_EQ(std::get<DocumentError>(r).reason, c.reason) << text;
+        }
     }
-  }
 }
 
 struct Bad {
-  const char* what;
-  const char* from;  // replaced once in kGood (empty: the whole text is `to`)
-  std::string to;
-  const char* path;
-  const char* reason;
+    const char* what;
+    const char* from;  // replaced once in kGood (empty: the whole text is `to`)
+    std::string to;
+    const char* path;
+    const char* reason;
 };
-void PrintTo(const Bad& b, std::ostream* os) { *os << b.what; }
-
-class BadDocument : public ::testing::TestWithParam<Bad> {};
-TEST_P(BadDocument, IsRefusedWithPathAndReason) {
-  const Bad& b = GetParam();
-  std::string text = kGood;
-  if (*b.from) {
-    const auto at = text.find(b.from);
-    ASSERT_NE(at, std::string::npos) << b.from;
-    text.replace(at, std::string_view(b.from).size(), b.to);
-  } else {
-    text = b.to;
-  }
-  auto r = readDocument(text);
-  ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
-  const auto& e = std::get<DocumentError>(r);
-  EXPECT_EQ(e.path, b.path) << e.reason;
-  EXPECT_NE(e.reason.find(b.reason), std::string::npos) << e.path << ": " << e.reason;
+void PrintTo(const Bad& b, std::ostream* os)
+{
+    *os << b.what;
 }
-INSTANTIATE_TEST_SUITE_P(All, BadDocument, ::testing::Values(
-  Bad{"empty", "", "", "$", "the text ends where an object should be"},
-  Bad{"array", "", "[1]", "$", "line 1, column 1: expected an object"},
-  Bad{"trailing", "]}", "]} x", "$", "column 240: unexpected text after the end"},
-  Bad{"trailing comma", "\"#A0b0C0\"}", "\"#A0b0C0\",}", "$.blocks[2].colour", "expected a key in double quotes"},
-  Bad{"duplicate", "\"name\": \"a\"", "\"name\": \"a\", \"name\": \"b\"", "$.blocks[1].name", "duplicate key \"name\""},
-  Bad{"unknown", "\"name\": \"a\"", "\"Name\": \"a\"", "$.blocks[1].Name", "unknown key \"Name\""},
-  Bad{"odd key", "\"version\"", "\"v e\": 1, \"version\"", "$[\"v e\"]", "unknown key"},
-  Bad{"bad escape", "\"a\"", "\"a\\q\"", "$.blocks[1].name", "bad escape \\q"},
-  Bad{"lone surrogate", "\"a\"", "\"\\ud800x\"", "$.blocks[1].name", "high surrogate without its low one"},
-  Bad{"bad utf8", "\"a\"", "\"\xC3\x28\"", "$.blocks[1].name", "not valid UTF-8"},
-  Bad{"raw control", "\"a\"", "\"a\tb\"", "$.blocks[1].name", "control character inside a string (write it as \\u0009)"},
-  Bad{"escaped control", "\"a\"", "\"a\\u0007\"", "$.blocks[1].name", "the name holds a control character"},
-  Bad{"long name", "\"a\"", "\"" + std::string(201, 'x') + "\"", "$.blocks[1].name", "longer than 200 bytes"},
-  Bad{"not a plan", "maskquill-plan", "other", "$.format", "not a Maskquill plan"},
-  Bad{"no format", "\"format\": \"maskquill-plan\",", "", "$", "has no \"format\""},
-  Bad{"version 3", "\"version\": 1", "\"version\": 3", "$.version", "this Maskquill reads versions 1 and 2"},
-  Bad{"v2 key in v1", "\"hosts\": \"100\"", "\"hosts\": \"100\", \"vlan\": 5", "$.blocks[1].vlan", "not a key of version 1"},
-  Bad{"v1 root in v2", "\"version\": 1", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"]", "$.root", "version 2 lists \"roots\""},
-  Bad{"v2 no roots", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2", "$", "has no \"roots\""},
-  Bad{"roots overlap", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\", \"10.0.0.0/8\"]",
-      "$.roots[1]", "10.0.0.0/8 overlaps the root 10.0.0.0/24"},
-  Bad{"second root missing", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\", \"::/0\"]",
-      "$.blocks", "ends before the root ::/0 ($.roots[1])"},
-  Bad{"second root wrong", "", "{\"format\": \"maskquill-plan\", \"version\": 2, \"roots\": [\"10.0.0.0/24\", \"::/0\"], "
-      "\"blocks\": [{\"prefix\": \"10.0.0.0/24\"}, {\"prefix\": \"::/1\"}]}", "$.blocks[1].prefix", "must be the root ::/0"},
-  Bad{"vlan range", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", \"vlan\": 4095}]",
-      "$.segments[0].vlan", "VLAN 4095 is not from 1 to 4094"},
-  Bad{"growth exponent", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", \"growth\": \"1e3\"}]",
-      "$.segments[0].growth", "not a percentage"},
-  Bad{"segment no hosts", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\"}]",
-      "$.segments[0]", "has no \"hosts\""},
-  Bad{"settings key", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"settings\": {\"links30\": true}",
-      "$.settings.links30", "unknown key"},
-  Bad{"vlan on free", "\"colour\": \"#A0b0C0\"", "\"vlan\": 7", "$.blocks[2].vlan", "not a key of version 1"},
-  Bad{"version 1.0", "\"version\": 1", "\"version\": 1.0", "$.version", "whole number"},
-  Bad{"version huge", "\"version\": 1", "\"version\": 99999999999999999999999", "$.version", "out of range"},
-  Bad{"version 01", "\"version\": 1", "\"version\": 01", "$.version", "expected a number"},
-  Bad{"version text", "\"version\": 1", "\"version\": \"1\"", "$.version", "expected a number"},
-  Bad{"parts 3", "\"parts\": 2", "\"parts\": 3", "$.blocks[0].parts", "not 3"},
-  Bad{"parts huge", "\"parts\": 2", "\"parts\": 131072", "$.blocks[0].parts", "out of range"},
-  Bad{"parts too long", "\"parts\": 2", "\"parts\": 512", "$.blocks[0].parts", "longer than /32"},
-  Bad{"no prefix", "\"prefix\": \"10.0.0.0/25\", ", "", "$.blocks[1]", "has no \"prefix\""},
-  Bad{"host bits", "10.0.0.128/25", "10.0.0.129/25", "$.blocks[2].prefix", "host bits set"},
-  Bad{"bad address", "10.0.0.128/25", "10.0.0.300/25", "$.blocks[2].prefix", "10.0.0.300/25"},
-  Bad{"outside", "10.0.0.128/25", "10.0.1.0/25", "$.blocks[2].prefix", "outside the root 10.0.0.0/24"},
-  Bad{"family", "10.0.0.128/25", "::/25", "$.blocks[2].prefix", "not of the root's family"},
-  Bad{"overlap", "10.0.0.128/25", "10.0.0.0/26", "$.blocks[2].prefix", "overlaps $.blocks[1] (10.0.0.0/25)"},
-  Bad{"gap", "10.0.0.0/25", "10.0.0.128/25", "$.blocks[1].prefix", "gap: 10.0.0.0/25, part 1 of 2 of $.blocks[0]"},
-  Bad{"wrong size", "10.0.0.0/25", "10.0.0.0/26", "$.blocks[1].prefix", "part 1 of 2 of $.blocks[0] (10.0.0.0/24) is 10.0.0.0/25"},
-  Bad{"extra", "\"#A0b0C0\"}", "\"#A0b0C0\"}, {\"prefix\": \"10.0.0.64/26\"}", "$.blocks[3].prefix", "overlaps $.blocks[1]"},
-  Bad{"missing part", ",{\"prefix\": \"10.0.0.128/25\", \"colour\": \"#A0b0C0\"}", "", "$.blocks", "ends before part 2 of 2 of $.blocks[0]"},
-  Bad{"not root", "{\"prefix\": \"10.0.0.0/24\", \"parts\": 2}", "{\"prefix\": \"10.0.0.0/25\", \"parts\": 2}", "$.blocks[0].prefix", "must be the root"},
-  Bad{"root bare", "\"root\": \"10.0.0.0/24\"", "\"root\": \"10.0.0.0\"", "$.root", "not written network/length"},
-  Bad{"colour", "#A0b0C0", "#A0b0CG", "$.blocks[2].colour", "#rrggbb"},
-  Bad{"hosts free", "\"colour\": \"#A0b0C0\"", "\"hosts\": \"5\"", "$.blocks[2].hosts", "not assigned"},
-  Bad{"hosts many", "\"100\"", "\"500\"", "$.blocks[1].hosts", "holds 126 hosts, not 500"},
-  Bad{"hosts number", "\"100\"", "100", "$.blocks[1].hosts", "expected a string"},
-  Bad{"assigned split", "\"parts\": 2", "\"parts\": 2, \"assigned\": true", "$.blocks[0].assigned", "cannot be assigned"},
-  Bad{"assigned text", "\"assigned\": true", "\"assigned\": truth", "$.blocks[1].assigned", "expected true or false"},
-  Bad{"nested bomb", "", "{\"blocks\": " + std::string(100000, '['), "$.blocks[0]", "expected an object"},
-  Bad{"open string", "", "{\"format\": \"maskquill-pl", "$.format", "the text ends inside a string"}));
+
+class BadDocument : public ::testing::TestWithParam<Bad> { };
+TEST_P(BadDocument, IsRefusedWithPathAndReason)
+{
+    const Bad& b = GetParam();
+    std::string text = kGood;
+    if (*b.from) {
+        const auto at = text.find(b.from);
+        ASSERT_NE(at, std::string::npos) << b.from;
+        text.replace(at, std::string_view(b.from).size(), b.to);
+    } else {
+        text = b.to;
+    }
+    auto r = readDocument(text);
+    ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
+    const auto& e = std::get<DocumentError>(r);
+    EXPECT_EQ(e.path, b.path) << e.reason;
+    EXPECT_NE(e.reason.find(b.reason), std::string::npos) << e.path << ": " << e.reason;
+}
+INSTANTIATE_TEST_SUITE_P(
+    All, BadDocument,
+    ::testing::Values(
+        Bad{"empty", "", "", "$", "the text ends where an object should be"},
+        Bad{"array", "", "[1]", "$", "line 1, column 1: expected an object"},
+        Bad{"trailing", "]}", "]} x", "$", "column 240: unexpected text after the end"},
+        Bad{"trailing comma", "\"#A0b0C0\"}", "\"#A0b0C0\",}", "$.blocks[2].colour", "expected a key in double quotes"},
+        Bad{"duplicate", "\"name\": \"a\"", "\"name\": \"a\", \"name\": \"b\"", "$.blocks[1].name",
+            "duplicate key \"name\""},
+        Bad{"unknown", "\"name\": \"a\"", "\"Name\": \"a\"", "$.blocks[1].Name", "unknown key \"Name\""},
+        Bad{"odd key", "\"version\"", "\"v e\": 1, \"version\"", "$[\"v e\"]", "unknown key"},
+        Bad{"bad escape", "\"a\"", "\"a\\q\"", "$.blocks[1].name", "bad escape \\q"},
+        Bad{"lone surrogate", "\"a\"", "\"\\ud800x\"", "$.blocks[1].name", "high surrogate without its low one"},
+        Bad{"bad utf8", "\"a\"", "\"\xC3\x28\"", "$.blocks[1].name", "not valid UTF-8"},
+        Bad{"raw control", "\"a\"", "\"a\tb\"", "$.blocks[1].name",
+            "control character inside a string (write it as \\u0009)"},
+        Bad{"escaped control", "\"a\"", "\"a\\u0007\"", "$.blocks[1].name", "the name holds a control character"},
+        Bad{"long name", "\"a\"", "\"" + std::string(201, 'x') + "\"", "$.blocks[1].name", "longer than 200 bytes"},
+        Bad{"not a plan", "maskquill-plan", "other", "$.format", "not a Maskquill plan"},
+        Bad{"no format", "\"format\": \"maskquill-plan\",", "", "$", "has no \"format\""},
+        Bad{"version 3", "\"version\": 1", "\"version\": 3", "$.version", "this Maskquill reads versions 1 and 2"},
+        Bad{"v2 key in v1", "\"hosts\": \"100\"", "\"hosts\": \"100\", \"vlan\": 5", "$.blocks[1].vlan",
+            "not a key of version 1"},
+        Bad{"v1 root in v2", "\"version\": 1", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"]", "$.root",
+            "version 2 lists \"roots\""},
+        Bad{"v2 no roots", "\"version\": 1, \"root\": \"10.0.0.0/24\"", "\"version\": 2", "$", "has no \"roots\""},
+        Bad{"roots overlap", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
+            "\"version\": 2, \"roots\": [\"10.0.0.0/24\", \"10.0.0.0/8\"]", "$.roots[1]",
+            "10.0.0.0/8 overlaps the root 10.0.0.0/24"},
+        Bad{"second root missing", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
+            "\"version\": 2, \"roots\": [\"10.0.0.0/24\", \"::/0\"]", "$.blocks",
+            "ends before the root ::/0 ($.roots[1])"},
+        Bad{"second root wrong", "",
+            "{\"format\": \"maskquill-plan\", \"version\": 2, \"roots\": [\"10.0.0.0/24\", \"::/0\"], "
+            "\"blocks\": [{\"prefix\": \"10.0.0.0/24\"}, {\"prefix\": \"::/1\"}]}",
+            "$.blocks[1].prefix", "must be the root ::/0"},
+        Bad{"vlan range", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
+            "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", "
+            "\"vlan\": 4095}]",
+            "$.segments[0].vlan", "VLAN 4095 is not from 1 to 4094"},
+        Bad{"growth exponent", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
+            "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", "
+            "\"growth\": \"1e3\"}]",
+            "$.segments[0].growth", "not a percentage"},
+        Bad{"segment no hosts", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
+            "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\"}]", "$.segments[0]",
+            "has no \"hosts\""},
+        Bad{"settings key", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
+            "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"settings\": {\"links30\": true}", "$.settings.links30",
+            "unknown key"},
+        Bad{"vlan on free", "\"colour\": \"#A0b0C0\"", "\"vlan\": 7", "$.blocks[2].vlan", "not a key of version 1"},
+        Bad{"version 1.0", "\"version\": 1", "\"version\": 1.0", "$.version", "whole number"},
+        Bad{"version huge", "\"version\": 1", "\"version\": 99999999999999999999999", "$.version", "out of range"},
+        Bad{"version 01", "\"version\": 1", "\"version\": 01", "$.version", "expected a number"},
+        Bad{"version text", "\"version\": 1", "\"version\": \"1\"", "$.version", "expected a number"},
+        Bad{"parts 3", "\"parts\": 2", "\"parts\": 3", "$.blocks[0].parts", "not 3"},
+        Bad{"parts huge", "\"parts\": 2", "\"parts\": 131072", "$.blocks[0].parts", "out of range"},
+        Bad{"parts too long", "\"parts\": 2", "\"parts\": 512", "$.blocks[0].parts", "longer than /32"},
+        Bad{"no prefix", "\"prefix\": \"10.0.0.0/25\", ", "", "$.blocks[1]", "has no \"prefix\""},
+        Bad{"host bits", "10.0.0.128/25", "10.0.0.129/25", "$.blocks[2].prefix", "host bits set"},
+        Bad{"bad address", "10.0.0.128/25", "10.0.0.300/25", "$.blocks[2].prefix", "10.0.0.300/25"},
+        Bad{"outside", "10.0.0.128/25", "10.0.1.0/25", "$.blocks[2].prefix", "outside the root 10.0.0.0/24"},
+        Bad{"family", "10.0.0.128/25", "::/25", "$.blocks[2].prefix", "not of the root's family"},
+        Bad{"overlap", "10.0.0.128/25", "10.0.0.0/26", "$.blocks[2].prefix", "overlaps $.blocks[1] (10.0.0.0/25)"},
+        Bad{"gap", "10.0.0.0/25", "10.0.0.128/25", "$.blocks[1].prefix",
+            "gap: 10.0.0.0/25, part 1 of 2 of $.blocks[0]"},
+        Bad{"wrong size", "10.0.0.0/25", "10.0.0.0/26", "$.blocks[1].prefix",
+            "part 1 of 2 of $.blocks[0] (10.0.0.0/24) is 10.0.0.0/25"},
+        Bad{"extra", "\"#A0b0C0\"}", "\"#A0b0C0\"}, {\"prefix\": \"10.0.0.64/26\"}", "$.blocks[3].prefix",
+            "overlaps $.blocks[1]"},
+        Bad{"missing part", ",{\"prefix\": \"10.0.0.128/25\", \"colour\": \"#A0b0C0\"}", "", "$.blocks",
+            "ends before part 2 of 2 of $.blocks[0]"},
+        Bad{"not root", "{\"prefix\": \"10.0.0.0/24\", \"parts\": 2}", "{\"prefix\": \"10.0.0.0/25\", \"parts\": 2}",
+            "$.blocks[0].prefix", "must be the root"},
+        Bad{"root bare", "\"root\": \"10.0.0.0/24\"", "\"root\": \"10.0.0.0\"", "$.root", "not written network/length"},
+        Bad{"colour", "#A0b0C0", "#A0b0CG", "$.blocks[2].colour", "#rrggbb"},
+        Bad{"hosts free", "\"colour\": \"#A0b0C0\"", "\"hosts\": \"5\"", "$.blocks[2].hosts", "not assigned"},
+        Bad{"hosts many", "\"100\"", "\"500\"", "$.blocks[1].hosts", "holds 126 hosts, not 500"},
+        Bad{"hosts number", "\"100\"", "100", "$.blocks[1].hosts", "expected a string"},
+        Bad{"assigned split", "\"parts\": 2", "\"parts\": 2, \"assigned\": true", "$.blocks[0].assigned",
+            "cannot be assigned"},
+        Bad{"assigned text", "\"assigned\": true", "\"assigned\": truth", "$.blocks[1].assigned",
+            "expected true or false"},
+        Bad{"nested bomb", "", "{\"blocks\": " + std::string(100000, '['), "$.blocks[0]", "expected an object"},
+        Bad{"open string", "", "{\"format\": \"maskquill-pl", "$.format", "the text ends inside a string"}));
 
 }  // namespace
 }  // namespace mq::plan

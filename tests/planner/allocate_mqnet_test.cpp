@@ -17,7 +17,7 @@ namespace mq::planner {
 namespace {
 
 using Placed = std::set<std::pair<std::string, std::string>>;  // name, prefix
-using Refused = std::set<std::size_t>;                         // line numbers
+using Refused = std::set<std::size_t>;  // line numbers
 
 std::string slurp(const std::string& path)
 {
@@ -74,24 +74,26 @@ std::pair<Placed, Refused> fromPanel(const std::string& root, const std::string&
 struct Case {
     const char* root;
     std::string segments;
-    std::size_t placed;   // how many blocks both must place
-    Refused refused;      // and which lines both must refuse
+    std::size_t placed;  // how many blocks both must place
+    Refused refused;  // and which lines both must refuse
 };
 
 TEST(AllocateAndMqnet, SameSegmentFilesSamePlacesAndRefusedLines)
 {
     const Case cases[] = {
         {"10.40.0.0/16",
-         "\xEF\xBB\xBF" "office, 100\r\nlab, 10 # the lab\r\n\r\n# a note\r\nbad line\r\nstaff, 1,000\r\nlink, 2\r\n",
-         3, {5, 6}},
+         "\xEF\xBB\xBF"
+         "office, 100\r\nlab, 10 # the lab\r\n\r\n# a note\r\nbad line\r\nstaff, 1,000\r\nlink, 2\r\n",
+         3,
+         {5, 6}},
         {"10.40.0.0/16", "name\thosts\tgrowth\nservers\t500\t20%\nvoice\t250\t\n", 2, {}},
         {"192.168.0.0/24", "a, 5\n" + std::string(70000, 'x') + "\nb, 6\nc, many\n", 2, {2, 4}},
         {"2001:db8::/48", "lan, 3\nfixed, 3, , /126\nvlan, 20, vlan 30\n", 3, {}},
     };
     int n = 0;
     for (const Case& c : cases) {
-        const std::string file = ::testing::TempDir() + "mq_segments_" + std::to_string(::getpid()) + "_" +
-                                 std::to_string(n++);
+        const std::string file =
+            ::testing::TempDir() + "mq_segments_" + std::to_string(::getpid()) + "_" + std::to_string(n++);
         std::ofstream(file, std::ios::binary) << c.segments;
         const auto mqnet = fromMqnet(c.root, file);
         const auto panel = fromPanel(c.root, c.segments);

@@ -17,17 +17,17 @@ class FakePlannerServices : public planner::PlannerServices {
 public:
     std::vector<std::string> messages;
     std::vector<std::string> questions;
-    std::deque<planner::Answer> answers;              // Cancel when empty
-    std::deque<std::optional<std::string>> prompts;   // cancelled when empty
-    std::deque<std::optional<std::string>> fileNames; // for both file dialogs; cancelled when empty
+    std::deque<planner::Answer> answers;  // Cancel when empty
+    std::deque<std::optional<std::string>> prompts;  // cancelled when empty
+    std::deque<std::optional<std::string>> fileNames;  // for both file dialogs; cancelled when empty
     std::map<std::string, std::string> files;
-    std::map<std::string, std::string> unreadable;    // path -> reason
-    std::map<std::string, std::string> unwritable;    // path -> reason
+    std::map<std::string, std::string> unreadable;  // path -> reason
+    std::map<std::string, std::string> unwritable;  // path -> reason
     std::deque<std::optional<planner::FileChoice>> exportChoices;  // cancelled when empty
-    std::deque<std::optional<std::uint32_t>> colours;               // cancelled when empty
+    std::deque<std::optional<std::uint32_t>> colours;  // cancelled when empty
     std::string clipboard;
-    std::deque<std::optional<std::string>> pastes;              // cancelled when empty
-    std::deque<std::optional<plan::IpamValues>> ipamAnswers;    // cancelled when empty
+    std::deque<std::optional<std::string>> pastes;  // cancelled when empty
+    std::deque<std::optional<plan::IpamValues>> ipamAnswers;  // cancelled when empty
     std::vector<std::string> recent;
 
     void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
@@ -36,7 +36,7 @@ public:
         questions.push_back(question);
         return pop(answers, planner::Answer::Cancel);
     }
-    std::vector<std::string> promptDefaults;          // the text each prompt offered
+    std::vector<std::string> promptDefaults;  // the text each prompt offered
     std::vector<std::string> promptTexts;  // what each prompt asked
     std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override
     {
@@ -113,8 +113,7 @@ public:
     }
 
 private:
-    template <class T>
-    static T pop(std::deque<T>& q, T otherwise)
+    template <class T> static T pop(std::deque<T>& q, T otherwise)
     {
         if (q.empty())
             return otherwise;

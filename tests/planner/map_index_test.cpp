@@ -32,7 +32,7 @@ struct MapCase {
     double length, from, to;
 };
 
-class MapSpans : public ::testing::TestWithParam<MapCase> {};
+class MapSpans : public ::testing::TestWithParam<MapCase> { };
 
 TEST_P(MapSpans, CoverTheViewInOrderAndHitTheRightLeaf)
 {

@@ -105,7 +105,7 @@ struct DiscardCase {
     bool saved;
 };
 
-class DiscardQuestion : public PlannerFormTest, public ::testing::WithParamInterface<DiscardCase> {};
+class DiscardQuestion : public PlannerFormTest, public ::testing::WithParamInterface<DiscardCase> { };
 
 TEST_P(DiscardQuestion, YesSavesNoDiscardsCancelKeeps)
 {

@@ -104,8 +104,8 @@ TEST_F(PlannerExchangeTest, NetboxFileAsANewPlan)
     ASSERT_TRUE(form.importFormatFile(interchange::Format::Netbox, true));
     ASSERT_EQ(sv.promptDefaults.size(), 1u);
     EXPECT_EQ(sv.promptDefaults[0], "10.20.0.0/16");  // the outermost prefix is offered
-    EXPECT_EQ(assigned(), (std::vector<std::string>{"10.20.1.0/24 users, floor 1 110 desk \"A\"",
-                                                    "10.20.4.0/22 later 0 "}));
+    EXPECT_EQ(assigned(),
+              (std::vector<std::string>{"10.20.1.0/24 users, floor 1 110 desk \"A\"", "10.20.4.0/22 later 0 "}));
     EXPECT_TRUE(form.plan().block(at("10.20.4.0/22")).reserved);
     EXPECT_EQ(form.plan().ipamValues().tenant, "acme");
     EXPECT_TRUE(form.isModified());  // an untitled import asks to be saved
@@ -245,8 +245,8 @@ public:
         return true;
     }
     bool endPrintJob(std::string&) override { return true; }
-    void abortPrintJob() override {}
-    void setBusy(bool) override {}
+    void abortPrintJob() override { }
+    void setBusy(bool) override { }
     void setLandscape(bool on) override { log.push_back(on ? "across" : "down"); }
 };
 

@@ -55,7 +55,7 @@ struct LoadCase {
     const char* firstKey;
 };
 
-class ClistLoad : public Clist, public ::testing::WithParamInterface<LoadCase> {};
+class ClistLoad : public Clist, public ::testing::WithParamInterface<LoadCase> { };
 
 TEST_P(ClistLoad, WritesHeadingsAndRowsAfterAnyOtherList)
 {
@@ -95,11 +95,11 @@ TEST_F(Clist, PortListRowsLandOnTheirGridRows)
 struct SearchCase {
     int list;  // -1: nothing loaded
     const char* text;
-    const char* key;          // nullptr: no match expected
+    const char* key;  // nullptr: no match expected
     const char* description;
 };
 
-class ClistSearch : public Clist, public ::testing::WithParamInterface<SearchCase> {};
+class ClistSearch : public Clist, public ::testing::WithParamInterface<SearchCase> { };
 
 TEST_P(ClistSearch, FindsFirstWholeCellMatch)
 {
@@ -122,21 +122,21 @@ TEST_P(ClistSearch, FindsFirstWholeCellMatch)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ClistSearch,
-    ::testing::Values(
-        SearchCase{Port, "25", "25", "Simple mail transfer"}, SearchCase{Port, "Telnet", nullptr, nullptr},
-        SearchCase{Port, "telnet", "23", "telnet"}, SearchCase{Port, "mail", nullptr, nullptr},
-        SearchCase{Mac, "AT&T", "00003D", "AT&T"},
-        SearchCase{Port, "512", "512", "/tcp  remote process execution"},
-        SearchCase{Port, "Finger", nullptr, nullptr}, SearchCase{Port, "Finger ", "79", "Finger "},
-        SearchCase{Port, " 25", nullptr, nullptr},
-        SearchCase{Port, "This list is by no means complete!!", "This list is by no means complete!!", ""},
-        // The empty description of a note row never matches: empty text is refused first, and
-        // the empty rows are skipped.
-        SearchCase{Mult, "Unassigned", "224.0.0.3", "Unassigned"},
-        SearchCase{Mult, "Unassigned ", "224.0.0.11-224.0.0.255", "Unassigned "},
-        SearchCase{Mult, "224.0.1.1", "224.0.1.1", "NTP      Network Time Protocol"},
-        SearchCase{Mult, "224.0.1", nullptr, nullptr}, SearchCase{Mult, "25", nullptr, nullptr},
-        SearchCase{-1, "25", nullptr, nullptr}));
+    ::testing::Values(SearchCase{Port, "25", "25", "Simple mail transfer"},
+                      SearchCase{Port, "Telnet", nullptr, nullptr}, SearchCase{Port, "telnet", "23", "telnet"},
+                      SearchCase{Port, "mail", nullptr, nullptr}, SearchCase{Mac, "AT&T", "00003D", "AT&T"},
+                      SearchCase{Port, "512", "512", "/tcp  remote process execution"},
+                      SearchCase{Port, "Finger", nullptr, nullptr}, SearchCase{Port, "Finger ", "79", "Finger "},
+                      SearchCase{Port, " 25", nullptr, nullptr},
+                      SearchCase{Port, "This list is by no means complete!!", "This list is by no means complete!!",
+                                 ""},
+                      // The empty description of a note row never matches: empty text is refused first, and
+                      // the empty rows are skipped.
+                      SearchCase{Mult, "Unassigned", "224.0.0.3", "Unassigned"},
+                      SearchCase{Mult, "Unassigned ", "224.0.0.11-224.0.0.255", "Unassigned "},
+                      SearchCase{Mult, "224.0.1.1", "224.0.1.1", "NTP      Network Time Protocol"},
+                      SearchCase{Mult, "224.0.1", nullptr, nullptr}, SearchCase{Mult, "25", nullptr, nullptr},
+                      SearchCase{-1, "25", nullptr, nullptr}));
 
 TEST_F(Clist, EmptySearchTextIsRefusedAndFocusReturns)
 {

@@ -22,8 +22,7 @@ std::vector<std::string> split(const std::string& list)
     }
 }
 
-template <std::size_t N>
-std::vector<std::string> keys(const std::array<Row, N>& rows, std::size_t from = 0)
+template <std::size_t N> std::vector<std::string> keys(const std::array<Row, N>& rows, std::size_t from = 0)
 {
     std::vector<std::string> out;
     for (std::size_t i = from; i < N; ++i)
@@ -83,7 +82,7 @@ const Row& rowOf(const std::string& table, int row)
     return kMulticastAddresses.at(static_cast<std::size_t>(row - 1));
 }
 
-class TellingRows : public ::testing::TestWithParam<TellingRow> {};
+class TellingRows : public ::testing::TestWithParam<TellingRow> { };
 
 TEST_P(TellingRows, HoldExactText)
 {
@@ -98,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TellingRow{"mac", 1, "000002", "Internal Use Only"}, TellingRow{"mac", 15, "00003D", "AT&T"},
         TellingRow{"mac", 18, "000055", "AT&T"}, TellingRow{"mac", 113, "800010", "AT&T"},
-        TellingRow{"mac", 44, "0000D8", "3Com/ Novell/   PS/2"},
-        TellingRow{"mac", 59, "020701", "Racal InterLan"},
+        TellingRow{"mac", 44, "0000D8", "3Com/ Novell/   PS/2"}, TellingRow{"mac", 59, "020701", "Racal InterLan"},
         TellingRow{"mac", 60, "020406", "BBN internal usage (not registered)"},
         TellingRow{"mac", 114, "AA0003", "DEC; Global physical address"},
         TellingRow{"mac", 115, "AA0004", "DEC; Local logical address "},
@@ -107,9 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
         TellingRow{"port", 3, "This list is by no means complete!!", ""}, TellingRow{"port", 4, "", ""},
         TellingRow{"port", 5, "0", "Reserved"}, TellingRow{"port", 6, "1", "TCP Port Service Multiplexor"},
         TellingRow{"port", 21, "25", "Simple mail transfer"}, TellingRow{"port", 19, "23", "telnet"},
-        TellingRow{"port", 57, "71 - 74", "Remote Job Service"},
-        TellingRow{"port", 96, "114", "Audio News Multicast"}, TellingRow{"port", 136, "154-155", "NETSC"},
-        TellingRow{"port", 200, "512", "/tcp  remote process execution"},
+        TellingRow{"port", 57, "71 - 74", "Remote Job Service"}, TellingRow{"port", 96, "114", "Audio News Multicast"},
+        TellingRow{"port", 136, "154-155", "NETSC"}, TellingRow{"port", 200, "512", "/tcp  remote process execution"},
         TellingRow{"port", 201, "512", "/udp  used by mail system to notify users of new mail received"},
         TellingRow{"port", 216, "644", "krcmd"}, TellingRow{"port", 237, "996", "XTREE License Server"},
         TellingRow{"mult", 1, "224.0.0.0", "Reserved"},

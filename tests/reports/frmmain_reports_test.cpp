@@ -20,8 +20,8 @@ public:
     std::deque<std::optional<int>> copyAnswers;
     std::vector<std::vector<PrintLine>> printed;
     std::vector<std::vector<PrintLine>> committed;  // documents of ended jobs
-    std::string writeError;                         // non-empty: writes fail
-    int failDocument = 0;                           // n > 0: the n-th document fails
+    std::string writeError;  // non-empty: writes fail
+    int failDocument = 0;  // n > 0: the n-th document fails
     std::string endError;
     bool busy = false;
 
@@ -106,7 +106,7 @@ struct RefusalCase {
     const char* shownAs;
 };
 
-class Refusal : public ::testing::TestWithParam<RefusalCase> {};
+class Refusal : public ::testing::TestWithParam<RefusalCase> { };
 
 TEST_P(Refusal, SaveAndPrintNameTheWindow)
 {
@@ -122,17 +122,15 @@ TEST_P(Refusal, SaveAndPrintNameTheWindow)
     EXPECT_TRUE(s.output.log.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Reports, Refusal,
-                         ::testing::Values(RefusalCase{"bindec", "Bin/Dec/Hex calculator"},
-                                           RefusalCase{"macconv", "Mac Converter"},
-                                           RefusalCase{"clist", "Common Lists"},
-                                           RefusalCase{"dar", "current active window"},
-                                           RefusalCase{"frmAbout", "current active window"},
-                                           RefusalCase{"", "current active window"}),
-                         [](const auto& info) {
-                             std::string n = info.param.window;
-                             return n.empty() ? std::string("Unnamed") : n;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Reports, Refusal,
+    ::testing::Values(RefusalCase{"bindec", "Bin/Dec/Hex calculator"}, RefusalCase{"macconv", "Mac Converter"},
+                      RefusalCase{"clist", "Common Lists"}, RefusalCase{"dar", "current active window"},
+                      RefusalCase{"frmAbout", "current active window"}, RefusalCase{"", "current active window"}),
+    [](const auto& info) {
+        std::string n = info.param.window;
+        return n.empty() ? std::string("Unnamed") : n;
+    });
 
 TEST(SaveAndPrint, NoActiveChildDoesNothing)
 {
@@ -185,7 +183,7 @@ struct NothingCase {
     bool typedAddress;
 };
 
-class NothingToSave : public ::testing::TestWithParam<NothingCase> {};
+class NothingToSave : public ::testing::TestWithParam<NothingCase> { };
 
 TEST_P(NothingToSave, DialogFirstThenMessageAndNoFile)
 {
@@ -243,8 +241,7 @@ TEST(Print, VlsmCopies)
     s.vlsmList = {"", "Number of segments chosen is 1", "", "Segment 1 has 5 hosts"};
     s.output.copyAnswers.push_back(2);
     s.reports.printopt(std::string("Form10"));
-    EXPECT_EQ(s.output.committed,
-              (std::vector<std::vector<PrintLine>>(2, vlsmPrintLines(s.vlsmList))));
+    EXPECT_EQ(s.output.committed, (std::vector<std::vector<PrintLine>>(2, vlsmPrintLines(s.vlsmList))));
     EXPECT_EQ(s.services.messages, (std::vector<Message>{kPrinted, kPrinted}));
 }
 
@@ -280,7 +277,7 @@ struct PrintFailureCase {
     std::size_t documentsTried;
 };
 
-class PrintFailure : public ::testing::TestWithParam<PrintFailureCase> {};
+class PrintFailure : public ::testing::TestWithParam<PrintFailureCase> { };
 
 TEST_P(PrintFailure, ReportedOnceAndNoSuccess)
 {

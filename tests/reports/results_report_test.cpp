@@ -71,7 +71,9 @@ const std::vector<FileCase>& fileCases()
                    "\r\n"
                    "Subnet Range for calculated subnet mask is as follows:\r\n"
                    "\r\n",
-         5, 50, classBRow},
+         5,
+         50,
+         classBRow},
         {"ThirtySevenRowsToTheLastSubnet",
          {"192", "168", "10", "105"},
          "255.255.255.252",
@@ -96,7 +98,9 @@ const std::vector<FileCase>& fileCases()
                    "\r\n"
                    "Subnet Range for calculated subnet mask is as follows:\r\n"
                    "\r\n",
-         26, 37, classCRow},
+         26,
+         37,
+         classCRow},
         {"OctetsKeepTheirLeadingZeros",
          {"010", "001", "002", "003"},
          "255.255.0.0",
@@ -121,7 +125,9 @@ const std::vector<FileCase>& fileCases()
                    "\r\n"
                    "Subnet Range for calculated subnet mask is as follows:\r\n"
                    "\r\n",
-         1, 50, classARow},
+         1,
+         50,
+         classARow},
         {"EmptyGridEndsAfterTheRangeHeading",
          {"192", "168", "10", "5"},
          "255.255.255.0",
@@ -146,7 +152,9 @@ const std::vector<FileCase>& fileCases()
                    "\r\n"
                    "Subnet Range for calculated subnet mask is as follows:\r\n"
                    "\r\n",
-         0, 0, nullptr},
+         0,
+         0,
+         nullptr},
     };
     return cases;
 }
@@ -162,7 +170,7 @@ std::string expectedFile(const FileCase& c)
     return text;
 }
 
-class CalculatorFile : public ::testing::TestWithParam<FileCase> {};
+class CalculatorFile : public ::testing::TestWithParam<FileCase> { };
 
 TEST_P(CalculatorFile, IsByteExact)
 {
@@ -195,7 +203,7 @@ struct GridCase {
     int expectedRows;
 };
 
-class CalculatorGrid : public ::testing::TestWithParam<GridCase> {};
+class CalculatorGrid : public ::testing::TestWithParam<GridCase> { };
 
 TEST_P(CalculatorGrid, RowsEndAtFirstEmptySubnetNumber)
 {

@@ -7,8 +7,7 @@ void FakeServices::msgBox(const std::string& text, MsgIcon icon, const std::stri
     messages.push_back({text, icon, title});
 }
 
-std::string FakeServices::inputBox(const std::string& prompt, const std::string& title,
-                                   const std::string& defaultText)
+std::string FakeServices::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText)
 {
     prompts.push_back({prompt, title, defaultText});
     if (answers.empty())

@@ -40,8 +40,7 @@ public:
     std::function<void()> onDoEvents;
 
     void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     void sendTab() override { focusMoves.push_back("{TAB}"); }
     void setFocus(const std::string& control) override { focusMoves.push_back(control); }
     void beep() override { ++beeps; }

@@ -96,8 +96,7 @@ TEST(VlsmProperty, RandomRunsMatchABruteForceSearch)
             ASSERT_EQ(lines, (std::vector<std::string>{
                                  "Subnet " + N + " lower address is " + prefix + std::to_string(F + 1),
                                  "Subnet " + N + " upper address is " + prefix + std::to_string(F + S - 2),
-                                 "Subnet mask for segment " + N + " is 255.255.255." + std::to_string(256 - S),
-                                 ""}));
+                                 "Subnet mask for segment " + N + " is 255.255.255." + std::to_string(256 - S), ""}));
             for (int v = F; v < F + S; ++v)
                 used[static_cast<std::size_t>(v)] = true;
             ++placedTotal;

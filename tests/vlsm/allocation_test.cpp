@@ -35,16 +35,27 @@ Lines operator+(Lines a, const Lines& b)
 
 TEST(VlsmAssignment, FourSegmentExampleLineForLine)
 {
-    const Lines expected = {"Segment 1 has 20 hosts", "Segment 2 has 50 hosts", "Segment 3 has 2 hosts",
-                            "Segment 4 has 10 hosts", "",
-                            "Subnet 2 lower address is 192.168.1.129", "Subnet 2 upper address is 192.168.1.190",
-                            "Subnet mask for segment 2 is 255.255.255.192", "",
-                            "Subnet 1 lower address is 192.168.1.97", "Subnet 1 upper address is 192.168.1.126",
-                            "Subnet mask for segment 1 is 255.255.255.224", "",
-                            "Subnet 4 lower address is 192.168.1.81", "Subnet 4 upper address is 192.168.1.94",
-                            "Subnet mask for segment 4 is 255.255.255.240", "",
-                            "Subnet 3 lower address is 192.168.1.77", "Subnet 3 upper address is 192.168.1.78",
-                            "Subnet mask for segment 3 is 255.255.255.252", ""};
+    const Lines expected = {"Segment 1 has 20 hosts",
+                            "Segment 2 has 50 hosts",
+                            "Segment 3 has 2 hosts",
+                            "Segment 4 has 10 hosts",
+                            "",
+                            "Subnet 2 lower address is 192.168.1.129",
+                            "Subnet 2 upper address is 192.168.1.190",
+                            "Subnet mask for segment 2 is 255.255.255.192",
+                            "",
+                            "Subnet 1 lower address is 192.168.1.97",
+                            "Subnet 1 upper address is 192.168.1.126",
+                            "Subnet mask for segment 1 is 255.255.255.224",
+                            "",
+                            "Subnet 4 lower address is 192.168.1.81",
+                            "Subnet 4 upper address is 192.168.1.94",
+                            "Subnet mask for segment 4 is 255.255.255.240",
+                            "",
+                            "Subnet 3 lower address is 192.168.1.77",
+                            "Subnet 3 upper address is 192.168.1.78",
+                            "Subnet mask for segment 3 is 255.255.255.252",
+                            ""};
     EXPECT_EQ(run({"20", "50", "2", "10"}), expected);
 }
 
@@ -86,7 +97,7 @@ TEST(VlsmAssignment, EqualHostCountsArePlacedInEntryOrder)
 {
     const std::string p = "192.168.1.";
     Lines lines = run({"4", "4", "10", "4", "10"}, p);
-    Lines expected = Lines{"Segment 1 has 4 hosts", "Segment 2 has 4 hosts", "Segment 3 has 10 hosts",
+    Lines expected = Lines{"Segment 1 has 4 hosts", "Segment 2 has 4 hosts",  "Segment 3 has 10 hosts",
                            "Segment 4 has 4 hosts", "Segment 5 has 10 hosts", ""} +
                      placed(3, p, 129, 142, 240) + placed(5, p, 113, 126, 240) + placed(1, p, 145, 150, 248) +
                      placed(2, p, 105, 110, 248) + placed(4, p, 153, 158, 248);
@@ -107,7 +118,7 @@ struct SizeCase {
     int mask;
 };
 
-class BlockSizes : public ::testing::TestWithParam<SizeCase> {};
+class BlockSizes : public ::testing::TestWithParam<SizeCase> { };
 
 // One segment alone takes the block starting at 128 of its size.
 TEST_P(BlockSizes, OneSegmentTakesTheMiddleBlockOfItsSize)
@@ -121,11 +132,10 @@ TEST_P(BlockSizes, OneSegmentTakesTheMiddleBlockOfItsSize)
 
 INSTANTIATE_TEST_SUITE_P(Boundaries, BlockSizes,
                          ::testing::Values(SizeCase{"1", 4, 252}, SizeCase{"2", 4, 252}, SizeCase{"3", 8, 248},
-                                           SizeCase{"6", 8, 248}, SizeCase{"7", 16, 240},
-                                           SizeCase{"14", 16, 240}, SizeCase{"15", 32, 224},
-                                           SizeCase{"30", 32, 224}, SizeCase{"31", 64, 192},
-                                           SizeCase{"62", 64, 192}, SizeCase{"1.5", 4, 252},
-                                           SizeCase{"2.5", 8, 248}, SizeCase{"5x", 8, 248}));
+                                           SizeCase{"6", 8, 248}, SizeCase{"7", 16, 240}, SizeCase{"14", 16, 240},
+                                           SizeCase{"15", 32, 224}, SizeCase{"30", 32, 224}, SizeCase{"31", 64, 192},
+                                           SizeCase{"62", 64, 192}, SizeCase{"1.5", 4, 252}, SizeCase{"2.5", 8, 248},
+                                           SizeCase{"5x", 8, 248}));
 
 TEST(VlsmAssignment, PrefixIsKeptExactlyAsTyped)
 {
@@ -142,7 +152,7 @@ struct CheckCase {
     int boxToEmpty;
 };
 
-class HostCountCheck : public ::testing::TestWithParam<CheckCase> {};
+class HostCountCheck : public ::testing::TestWithParam<CheckCase> { };
 
 TEST_P(HostCountCheck, StopsAtTheFirstBadBox)
 {
@@ -194,7 +204,8 @@ TEST(VlsmAssignment, ValuesOutsideTheTableAreNotPlaced)
     Lines lines;
     EXPECT_FALSE(classc(63, 7, "192.0.0.", map, lines).has_value());
     EXPECT_FALSE(classc(0, 8, "192.0.0.", map, lines).has_value());
-    EXPECT_EQ(lines, (Lines{"Cannot assign a subnet mask to subnet 7", "", "Cannot assign a subnet mask to subnet 8", ""}));
+    EXPECT_EQ(lines,
+              (Lines{"Cannot assign a subnet mask to subnet 7", "", "Cannot assign a subnet mask to subnet 8", ""}));
     EXPECT_EQ(map.takenCount(), 0);
 }
 

@@ -14,7 +14,10 @@ using test::FakeServices;
 using test::Message;
 using Lines = std::vector<std::string>;
 
-Message msg(const std::string& text) { return {text, MsgIcon::None, "Maskquill"}; }
+Message msg(const std::string& text)
+{
+    return {text, MsgIcon::None, "Maskquill"};
+}
 
 struct Wizard : ::testing::Test {
     FakeServices sv;
@@ -73,11 +76,11 @@ struct AddressCase {
     const char* b;
     const char* c;
     const char* message;  // "" when none
-    const char* focus;    // "" when none
+    const char* focus;  // "" when none
     int step;
 };
 
-class AddressCheck : public Wizard, public ::testing::WithParamInterface<AddressCase> {};
+class AddressCheck : public Wizard, public ::testing::WithParamInterface<AddressCase> { };
 
 TEST_P(AddressCheck, ChecksTheBoxesInOrder)
 {
@@ -102,34 +105,29 @@ const char* kRange = "Entered number must be between 0 and 255";
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, AddressCheck,
-    ::testing::Values(AddressCase{"", "168", "1", "", "", 1}, AddressCase{"192", "", "1", "", "", 1},
-                      AddressCase{"192", "168", "", "", "", 1},
-                      // Empty boxes are ignored even when another box is out of range.
-                      AddressCase{"10", "168", "", "", "", 1},
-                      AddressCase{"191", "1", "1", kClassC, "Text1(0)", 1},
-                      AddressCase{"224", "1", "1", kClassC, "Text1(0)", 1},
-                      AddressCase{"192", "0", "0", "", "", 2}, AddressCase{"223", "255", "255", "", "", 2},
-                      AddressCase{"192", "256", "1", kRange, "Text1(1)", 1},
-                      AddressCase{"192", "1", "256", kRange, "Text1(2)", 1},
-                      AddressCase{"191", "256", "999", kClassC, "Text1(0)", 1},
-                      AddressCase{"192", "999", "999", kRange, "Text1(1)", 1},
-                      AddressCase{"192", "001", "010", "", "", 2},
-                      // Pasted texts that are not whole numbers fail their box's rule.
-                      AddressCase{"19a", "1", "1", kClassC, "Text1(0)", 1},
-                      AddressCase{"192", "1.5", "1", kRange, "Text1(1)", 1},
-                      AddressCase{"192", "1", "-1", kRange, "Text1(2)", 1},
-                      AddressCase{"192", " 1", "1", kRange, "Text1(1)", 1},
-                      AddressCase{"192", "1", "abc", kRange, "Text1(2)", 1}));
+    ::testing::Values(
+        AddressCase{"", "168", "1", "", "", 1}, AddressCase{"192", "", "1", "", "", 1},
+        AddressCase{"192", "168", "", "", "", 1},
+        // Empty boxes are ignored even when another box is out of range.
+        AddressCase{"10", "168", "", "", "", 1}, AddressCase{"191", "1", "1", kClassC, "Text1(0)", 1},
+        AddressCase{"224", "1", "1", kClassC, "Text1(0)", 1}, AddressCase{"192", "0", "0", "", "", 2},
+        AddressCase{"223", "255", "255", "", "", 2}, AddressCase{"192", "256", "1", kRange, "Text1(1)", 1},
+        AddressCase{"192", "1", "256", kRange, "Text1(2)", 1}, AddressCase{"191", "256", "999", kClassC, "Text1(0)", 1},
+        AddressCase{"192", "999", "999", kRange, "Text1(1)", 1}, AddressCase{"192", "001", "010", "", "", 2},
+        // Pasted texts that are not whole numbers fail their box's rule.
+        AddressCase{"19a", "1", "1", kClassC, "Text1(0)", 1}, AddressCase{"192", "1.5", "1", kRange, "Text1(1)", 1},
+        AddressCase{"192", "1", "-1", kRange, "Text1(2)", 1}, AddressCase{"192", " 1", "1", kRange, "Text1(1)", 1},
+        AddressCase{"192", "1", "abc", kRange, "Text1(2)", 1}));
 
 struct KeyCase {
     const char* textAfter;  // the box's text when the key is released
     int keyCode;
     int shift;
     bool rejected;  // message and box emptied
-    bool tab;       // focus moves on
+    bool tab;  // focus moves on
 };
 
-class KeyFilter : public Wizard, public ::testing::WithParamInterface<KeyCase> {};
+class KeyFilter : public Wizard, public ::testing::WithParamInterface<KeyCase> { };
 
 TEST_P(KeyFilter, JudgesEachReleasedKey)
 {
@@ -146,33 +144,32 @@ TEST_P(KeyFilter, JudgesEachReleasedKey)
     EXPECT_EQ(sv.focusMoves, c.tab ? std::vector<std::string>{"{TAB}"} : std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, KeyFilter,
-    ::testing::Values(KeyCase{"a", 65, 0, true, false},       // letter
-                      KeyCase{"1a", 65, 0, true, false},      // letter after a digit
-                      KeyCase{"1.", 190, 0, true, false},     // the point
-                      KeyCase{"1 ", 32, 0, true, false},      // space
-                      KeyCase{"", 65, 0, false, false},       // box empty afterwards
-                      KeyCase{"1", 49, 0, false, false},      // one digit
-                      KeyCase{"19", 57, 0, false, false},     // two digits
-                      KeyCase{"192", 50, 0, false, true},     // third digit moves on
-                      KeyCase{"192", 98, 0, false, true},     // keypad digit too
-                      KeyCase{"12!", 49, 1, true, false},     // Shift+1 types a symbol
-                      KeyCase{"192", 50, 2, false, false},    // Ctrl held: no move
-                      KeyCase{"19", 8, 0, false, false},      // backspace
-                      KeyCase{"192", 13, 0, false, false},    // Enter
-                      KeyCase{"192", 37, 0, false, false},    // Left
-                      KeyCase{"192", 39, 0, false, false},    // Right
-                      KeyCase{"192", 16, 0, false, false},    // Shift released
-                      KeyCase{"192", 16, 1, false, false},    // Shift released, still reported held
-                      KeyCase{"192", 9, 1, false, false},     // Shift+Tab back into a full box
-                      KeyCase{"192", 36, 1, false, false},    // Shift+Home selects
-                      KeyCase{"192", 9, 0, false, false},     // Tab into a full box stays there
-                      KeyCase{"192", 35, 0, false, false},    // End inside a full box
-                      KeyCase{"12", 46, 0, false, false},     // Delete
-                      KeyCase{"192", 67, 2, false, false},    // Ctrl+C copies
-                      KeyCase{"1x", 86, 2, false, false},     // Ctrl+V: judged at Continue
-                      KeyCase{"1", 112, 0, false, false}));   // F1
+INSTANTIATE_TEST_SUITE_P(Keys, KeyFilter,
+                         ::testing::Values(KeyCase{"a", 65, 0, true, false},  // letter
+                                           KeyCase{"1a", 65, 0, true, false},  // letter after a digit
+                                           KeyCase{"1.", 190, 0, true, false},  // the point
+                                           KeyCase{"1 ", 32, 0, true, false},  // space
+                                           KeyCase{"", 65, 0, false, false},  // box empty afterwards
+                                           KeyCase{"1", 49, 0, false, false},  // one digit
+                                           KeyCase{"19", 57, 0, false, false},  // two digits
+                                           KeyCase{"192", 50, 0, false, true},  // third digit moves on
+                                           KeyCase{"192", 98, 0, false, true},  // keypad digit too
+                                           KeyCase{"12!", 49, 1, true, false},  // Shift+1 types a symbol
+                                           KeyCase{"192", 50, 2, false, false},  // Ctrl held: no move
+                                           KeyCase{"19", 8, 0, false, false},  // backspace
+                                           KeyCase{"192", 13, 0, false, false},  // Enter
+                                           KeyCase{"192", 37, 0, false, false},  // Left
+                                           KeyCase{"192", 39, 0, false, false},  // Right
+                                           KeyCase{"192", 16, 0, false, false},  // Shift released
+                                           KeyCase{"192", 16, 1, false, false},  // Shift released, still reported held
+                                           KeyCase{"192", 9, 1, false, false},  // Shift+Tab back into a full box
+                                           KeyCase{"192", 36, 1, false, false},  // Shift+Home selects
+                                           KeyCase{"192", 9, 0, false, false},  // Tab into a full box stays there
+                                           KeyCase{"192", 35, 0, false, false},  // End inside a full box
+                                           KeyCase{"12", 46, 0, false, false},  // Delete
+                                           KeyCase{"192", 67, 2, false, false},  // Ctrl+C copies
+                                           KeyCase{"1x", 86, 2, false, false},  // Ctrl+V: judged at Continue
+                                           KeyCase{"1", 112, 0, false, false}));  // F1
 
 TEST_F(Wizard, KeyFilterIgnoresTheFixedLastOctetAndBadIndexes)
 {
@@ -208,7 +205,7 @@ struct CountCase {
     const char* line;
 };
 
-class SegmentCount : public Wizard, public ::testing::WithParamInterface<CountCase> {};
+class SegmentCount : public Wizard, public ::testing::WithParamInterface<CountCase> { };
 
 TEST_P(SegmentCount, AcceptsOneToThirty)
 {
@@ -242,10 +239,10 @@ const char* kCountRange = "Number of subnets mudt be 1 to 30 - Try again";
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SegmentCount,
-    ::testing::Values(CountCase{"", "Please choose a value", "", 0, ""},
-                      CountCase{"0", kCountRange, "", 0, ""}, CountCase{"31", kCountRange, "", 0, ""},
-                      CountCase{"abc", kCountRange, "", 0, ""}, CountCase{"-3", kCountRange, "", 0, ""},
-                      CountCase{"0.5", kCountRange, "", 0, ""}, CountCase{"30.5", kCountRange, "", 0, ""},
+    ::testing::Values(CountCase{"", "Please choose a value", "", 0, ""}, CountCase{"0", kCountRange, "", 0, ""},
+                      CountCase{"31", kCountRange, "", 0, ""}, CountCase{"abc", kCountRange, "", 0, ""},
+                      CountCase{"-3", kCountRange, "", 0, ""}, CountCase{"0.5", kCountRange, "", 0, ""},
+                      CountCase{"30.5", kCountRange, "", 0, ""},
                       CountCase{"3", "", "", 3, "Number of segments chosen is 3"},
                       CountCase{"1", "", "", 1, "Number of segments chosen is 1"},
                       CountCase{"30", "", "", 30, "Number of segments chosen is 30"},
@@ -256,16 +253,30 @@ TEST_F(Wizard, WholeRunWithTheFourSegmentExample)
 {
     runThrough("4", {"20", "50", "2", "10"});
     EXPECT_TRUE(sv.messages.empty());
-    const Lines expected = {"", "Number of segments chosen is 4", "", "Segment 1 has 20 hosts",
-                            "Segment 2 has 50 hosts", "Segment 3 has 2 hosts", "Segment 4 has 10 hosts", "",
-                            "Subnet 2 lower address is 192.168.1.129", "Subnet 2 upper address is 192.168.1.190",
-                            "Subnet mask for segment 2 is 255.255.255.192", "",
-                            "Subnet 1 lower address is 192.168.1.97", "Subnet 1 upper address is 192.168.1.126",
-                            "Subnet mask for segment 1 is 255.255.255.224", "",
-                            "Subnet 4 lower address is 192.168.1.81", "Subnet 4 upper address is 192.168.1.94",
-                            "Subnet mask for segment 4 is 255.255.255.240", "",
-                            "Subnet 3 lower address is 192.168.1.77", "Subnet 3 upper address is 192.168.1.78",
-                            "Subnet mask for segment 3 is 255.255.255.252", ""};
+    const Lines expected = {"",
+                            "Number of segments chosen is 4",
+                            "",
+                            "Segment 1 has 20 hosts",
+                            "Segment 2 has 50 hosts",
+                            "Segment 3 has 2 hosts",
+                            "Segment 4 has 10 hosts",
+                            "",
+                            "Subnet 2 lower address is 192.168.1.129",
+                            "Subnet 2 upper address is 192.168.1.190",
+                            "Subnet mask for segment 2 is 255.255.255.192",
+                            "",
+                            "Subnet 1 lower address is 192.168.1.97",
+                            "Subnet 1 upper address is 192.168.1.126",
+                            "Subnet mask for segment 1 is 255.255.255.224",
+                            "",
+                            "Subnet 4 lower address is 192.168.1.81",
+                            "Subnet 4 upper address is 192.168.1.94",
+                            "Subnet mask for segment 4 is 255.255.255.240",
+                            "",
+                            "Subnet 3 lower address is 192.168.1.77",
+                            "Subnet 3 upper address is 192.168.1.78",
+                            "Subnet mask for segment 3 is 255.255.255.252",
+                            ""};
     EXPECT_EQ(m.List1.items, expected);
     EXPECT_EQ(m.step(), 0);
     EXPECT_EQ(m.SSPanel1.caption, "Click the Continue button below to use the wizard again");
@@ -316,7 +327,7 @@ struct HostCase {
     int emptied;  // box index emptied, -1 none
 };
 
-class HostBoxes : public Wizard, public ::testing::WithParamInterface<HostCase> {};
+class HostBoxes : public Wizard, public ::testing::WithParamInterface<HostCase> { };
 
 TEST_P(HostBoxes, RejectedHostCountKeepsStepThree)
 {
@@ -327,7 +338,8 @@ TEST_P(HostBoxes, RejectedHostCountKeepsStepThree)
     EXPECT_EQ(m.List1.items, (Lines{"", "Number of segments chosen is 4", ""}));
     EXPECT_EQ(visibleHostBoxes(), 4);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(m.Text2[static_cast<std::size_t>(i)].text, i == c.emptied ? "" : c.hosts[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(m.Text2[static_cast<std::size_t>(i)].text,
+                  i == c.emptied ? "" : c.hosts[static_cast<std::size_t>(i)]);
 }
 
 std::string tooMany(const std::string& v)

@@ -24,15 +24,14 @@ namespace mq::ui {
 // window's own: they follow its tab order among its real widgets.
 class Form10::WindowServices : public Services {
 public:
-    WindowServices(Form10& window, Services& outer) : w(window), out(outer) {}
+    WindowServices(Form10& window, Services& outer) : w(window), out(outer) { }
 
     void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override
     {
         w.refresh();
         out.msgBox(text, icon, title);
     }
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override
     {
         w.refresh();
         return out.inputBox(prompt, title, defaultText);
@@ -42,10 +41,7 @@ public:
     void beep() override { out.beep(); }
     void setClipboardText(const std::string& text) override { out.setClipboardText(text); }
     void doEvents() override { out.doEvents(); }
-    std::optional<std::string> saveFileDialog(const std::string& filter) override
-    {
-        return out.saveFileDialog(filter);
-    }
+    std::optional<std::string> saveFileDialog(const std::string& filter) override { return out.saveFileDialog(filter); }
 
 private:
     Form10& w;
@@ -54,7 +50,10 @@ private:
 
 namespace {
 
-QString name(const char* control, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(control)).arg(index); }
+QString name(const char* control, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(control)).arg(index);
+}
 
 const char* const kOctetNames[4] = {"First octet", "Second octet", "Third octet", "Last octet"};
 
@@ -115,7 +114,8 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     Combo1->setGeometry(twipsRect(1680, 1560, 1080, 345));
     Combo1->setAccessibleName(QStringLiteral("Number of segments"));
     Combo1->setAccessibleDescription(QStringLiteral("How many network segments share the address, 1 to 30"));
-    connect(Combo1, &QComboBox::editTextChanged, this, [this](const QString& t) { m->Combo1.setText(t.toStdString()); });
+    connect(Combo1, &QComboBox::editTextChanged, this,
+            [this](const QString& t) { m->Combo1.setText(t.toStdString()); });
 
     for (int i = 0; i < 30; ++i) {
         const int col = i % 10;

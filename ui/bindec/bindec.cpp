@@ -114,17 +114,17 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
         setTabOrder(prev, w);
         prev = w;
     }
-    for (QWidget* w : {static_cast<QWidget*>(SSCommand3), static_cast<QWidget*>(SSCommand1),
-                       static_cast<QWidget*>(Text1[0]), static_cast<QWidget*>(Text1[1]),
-                       static_cast<QWidget*>(Text1[2])}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(SSCommand3), static_cast<QWidget*>(SSCommand1), static_cast<QWidget*>(Text1[0]),
+          static_cast<QWidget*>(Text1[1]), static_cast<QWidget*>(Text1[2])}) {
         setTabOrder(prev, w);
         prev = w;
     }
 
     // What a screen reader says about each control.
-    for (QWidget* w : {static_cast<QWidget*>(SSOption1[0]), static_cast<QWidget*>(SSOption1[1]),
-                       static_cast<QWidget*>(SSOption1[2]), static_cast<QWidget*>(Text4),
-                       static_cast<QWidget*>(SSCommand3), static_cast<QWidget*>(SSCommand1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(SSOption1[0]), static_cast<QWidget*>(SSOption1[1]), static_cast<QWidget*>(SSOption1[2]),
+          static_cast<QWidget*>(Text4), static_cast<QWidget*>(SSCommand3), static_cast<QWidget*>(SSCommand1)})
         w->setAccessibleDescription(w->toolTip());
     for (std::size_t i = 0; i < 3; ++i) {
         SSPanel1[i]->setAccessibleDescription(QStringLiteral("Label of the result beside it"));
@@ -160,8 +160,8 @@ void Bindec::refresh()
         const auto& b = m->SSCommand2[i];
         SSCommand2[i]->setText(QString::fromStdString(b.caption));
         SSCommand2[i]->setAccessibleName(QString::fromStdString(b.caption));
-        SSCommand2[i]->setAccessibleDescription(QStringLiteral("Adds the digit %1 to the number")
-                                                    .arg(QString::fromStdString(b.caption)));
+        SSCommand2[i]->setAccessibleDescription(
+            QStringLiteral("Adds the digit %1 to the number").arg(QString::fromStdString(b.caption)));
         SSCommand2[i]->setEnabled(b.enabled);
     }
     SSCommand3->setText(QString::fromStdString(m->SSCommand3.caption));
@@ -183,8 +183,7 @@ bool Bindec::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const QString text = key->text();
         // Shortcuts (copy, paste, select all) and editing keys go to the box as usual.
-        if (text.size() != 1 || key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier) ||
-            !text[0].isPrint())
+        if (text.size() != 1 || key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier) || !text[0].isPrint())
             return QWidget::eventFilter(watched, event);
         const char16_t u = text[0].unicode();
         int keyAscii = u < 128 ? static_cast<int>(u) : 0;

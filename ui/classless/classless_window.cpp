@@ -32,7 +32,10 @@ using classless::FieldId;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
 // A read-only field: selectable, copyable, and its value is what a screen reader reads.
 QLineEdit* resultBox(const char* name, const char* label, QWidget* parent)
@@ -142,7 +145,7 @@ void ClasslessWindow::sizeForIPv6()
         longest += QStringLiteral("8.");  // digits are the widest nibbles
     longest += QStringLiteral("ip6.arpa");
     const int field = fm.horizontalAdvance(longest) + 16;  // the line edit's frame and margins
-    const int pane = caption + field + 48;                 // the grid's margins, spacing and scroll bar
+    const int pane = caption + field + 48;  // the grid's margins, spacing and scroll bar
     resultsArea->setMinimumWidth(std::min(pane, 760));
     auto* splitter = findChild<QSplitter*>(QStringLiteral("Panes"));
     const int tools = 520;
@@ -501,11 +504,13 @@ void ClasslessWindow::refresh()
     for (QWidget* wgt : resultsOnly)
         wgt->setVisible(formModel.hasResults());
     addressBinary->setText(bitsHtml(formModel.addressBits));
-    addressBinary->setAccessibleDescription(formModel.addressBits.empty() ? QStringLiteral("The address in binary: network bits, then host bits")
-                                                        : bitsPlain(formModel.addressBits));
+    addressBinary->setAccessibleDescription(formModel.addressBits.empty()
+                                                ? QStringLiteral("The address in binary: network bits, then host bits")
+                                                : bitsPlain(formModel.addressBits));
     maskBinary->setText(bitsHtml(formModel.maskBits));
-    maskBinary->setAccessibleDescription(formModel.maskBits.empty() ? QStringLiteral("The mask in binary: network bits, then host bits")
-                                                        : bitsPlain(formModel.maskBits));
+    maskBinary->setAccessibleDescription(formModel.maskBits.empty()
+                                             ? QStringLiteral("The mask in binary: network bits, then host bits")
+                                             : bitsPlain(formModel.maskBits));
     refreshing = false;
     listingTable->refresh();
     refreshListing();
@@ -542,12 +547,12 @@ void ClasslessWindow::refreshListing()
     listingMessage->setAccessibleDescription(listingMessage->text());
     listingMessage->setVisible(!listingModel.message.empty());
     if (listingModel.shown())
-        listingCount->setText(QStringLiteral("%1 %2 /%3 of %4")
-                                  .arg(q(net::toDecimal(listingModel.rowCount())),
-                                       listingModel.rowCount() == net::Count{1} ? QStringLiteral("subnet")
-                                                                                : QStringLiteral("subnets"))
-                                  .arg(listingModel.newLength())
-                                  .arg(q(net::formatNetwork(formModel.resultPrefix()))));
+        listingCount->setText(
+            QStringLiteral("%1 %2 /%3 of %4")
+                .arg(q(net::toDecimal(listingModel.rowCount())),
+                     listingModel.rowCount() == net::Count{1} ? QStringLiteral("subnet") : QStringLiteral("subnets"))
+                .arg(listingModel.newLength())
+                .arg(q(net::formatNetwork(formModel.resultPrefix()))));
     else
         listingCount->setText(QStringLiteral("No listing: type a prefix, then a longer length, and press Split."));
     listingCount->setAccessibleName(listingCount->text());

@@ -52,7 +52,8 @@ QString LinesView::text(bool selectedOnly) const
     QStringList out;
     if (selectedOnly) {
         QModelIndexList rows = selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+        std::sort(rows.begin(), rows.end(),
+                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
         for (const QModelIndex& i : rows)
             out << line(i.row());
     } else {

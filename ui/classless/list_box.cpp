@@ -5,8 +5,8 @@
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
-#include <QTextCursor>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -56,7 +56,7 @@ QString boxPlainText(QString text)
         return text;  // still shared: nothing copied
     QChar* const begin = text.data();
     QChar* out = begin;
-    for (const QChar *in = begin, *end = begin + text.size(); in != end; ++in) {
+    for (const QChar* in = begin, *end = begin + text.size(); in != end; ++in) {
         char16_t c = in->unicode();
         if (c == u'\r' && in + 1 != end && in[1] == u'\n')
             continue;  // CR LF: one line end, the LF

@@ -50,14 +50,14 @@ private:
     void fillEnd();
 
     TextMirror* mirror = nullptr;
-    QString target;        // the text once filled
-    QString pending;       // what is still to go in, from pendingAt
+    QString target;  // the text once filled
+    QString pending;  // what is still to go in, from pendingAt
     qsizetype pendingAt = 0;
-    QTextCursor cursor;    // where the next slice goes
+    QTextCursor cursor;  // where the next slice goes
     qsizetype slice = 64 * 1024;
-    bool first = true;     // the first slice opens the undo step the others join
+    bool first = true;  // the first slice opens the undo step the others join
     bool busy = false;
-    bool pasted = false;   // a paste ends with the cursor after it, a load at the start
+    bool pasted = false;  // a paste ends with the cursor after it, a load at the start
     std::vector<QTextDocument*> done;  // documents replaced by a load
     QTimer fillTimer;
 };

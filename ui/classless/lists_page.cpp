@@ -1,9 +1,9 @@
 #include "ui/classless/lists_page.h"
 
+#include "textio/escape.h"
 #include "ui/classless/lines_view.h"
 #include "ui/classless/list_box.h"
 #include "ui/platform/geometry.h"
-#include "textio/escape.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,9 +20,15 @@ namespace mq::ui {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 // A file name as messages quote it: any bytes a name may hold shown, none obeyed.
-QString shownPath(const QString& path) { return q(textio::escaped(path.toStdString(), 400)); }
+QString shownPath(const QString& path)
+{
+    return q(textio::escaped(path.toStdString(), 400));
+}
 
 }  // namespace
 
@@ -83,7 +89,8 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
     listsCopy = new QPushButton(QStringLiteral("Cop&y result"), this);
     listsCopy->setObjectName(QStringLiteral("CopyResult"));
     listsCopy->setAccessibleName(QStringLiteral("Copy result"));
-    connect(listsCopy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(listsOutput->text()); });
+    connect(listsCopy, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(listsOutput->text()); });
     auto* foot = new QHBoxLayout;
     foot->addWidget(listsCounts, 1);
     foot->addWidget(listsCopy);
@@ -169,7 +176,8 @@ void ListsPage::listsStart()
     const QString a = listA->text();
     const QString b = classless::operationInfo(op).usesB ? listB->text() : QString();
     const QString blockText = block->text();
-    listsWork.start([this, op, a = QString(a), b = QString(b), blockText](const std::atomic<bool>& cancel) mutable -> std::function<void()> {
+    listsWork.start([this, op, a = QString(a), b = QString(b),
+                     blockText](const std::atomic<bool>& cancel) mutable -> std::function<void()> {
         classless::ListsRequest request{op, a.toStdString(), b.toStdString(), blockText.toStdString()};
         // Let go of the shared texts at once: while held here, the next edit copies them whole.
         a = b = QString();

@@ -74,7 +74,7 @@ private:
     QPushButton* listsCopy = nullptr;
     std::function<QString(char list)> openChooser;
     QThread* loader = nullptr;  // reads an opened file
-    char loading = 0;           // the list a file is read or filled into
+    char loading = 0;  // the list a file is read or filled into
     BackgroundWork listsWork{this};
     QTimer listsPause;
 };

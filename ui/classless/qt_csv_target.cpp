@@ -37,11 +37,10 @@ std::optional<std::uint64_t> QtCsvTarget::freeBytes(const std::string& path)
     return static_cast<std::uint64_t>(storage.bytesAvailable());
 }
 
-bool QtCsvTarget::save(const std::string& path, const std::function<bool(ByteSink&)>& produce,
-                       std::string& error)
+bool QtCsvTarget::save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error)
 {
-    dialog = std::make_unique<QProgressDialog>(QStringLiteral("Saving the listing as CSV..."),
-                                               QStringLiteral("Cancel"), 0, 1000, parent);
+    dialog = std::make_unique<QProgressDialog>(QStringLiteral("Saving the listing as CSV..."), QStringLiteral("Cancel"),
+                                               0, 1000, parent);
     dialog->setObjectName(QStringLiteral("CsvProgress"));
     dialog->setWindowTitle(QStringLiteral("Classless Calculator"));
     dialog->setWindowModality(Qt::WindowModal);

@@ -14,14 +14,13 @@ namespace mq::ui {
 
 class QtCsvTarget : public classless::CsvTarget {
 public:
-    explicit QtCsvTarget(QWidget* dialogParent = nullptr) : parent(dialogParent) {}
+    explicit QtCsvTarget(QWidget* dialogParent = nullptr) : parent(dialogParent) { }
     ~QtCsvTarget() override;
 
     // The Save dialog, telling the file type chosen.
     std::optional<classless::SaveChoice> chooseFile(const std::string& filter, Services& sv) override;
     std::optional<std::uint64_t> freeBytes(const std::string& path) override;
-    bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce,
-              std::string& error) override;
+    bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error) override;
     bool progress(classless::u128 row, classless::u128 lastRow) override;
 
     // Tests and the benchmark stand in for the user at the progress dialog.

@@ -30,7 +30,10 @@ SubnetTable::SubnetTable(classless::SubnetListing& listing, QWidget* parent)
     refresh();
 }
 
-int SubnetTable::rowHeight() const { return fontMetrics().height() + 4; }
+int SubnetTable::rowHeight() const
+{
+    return fontMetrics().height() + 4;
+}
 
 std::array<int, classless::kListingColumns> SubnetTable::columnWidths() const
 {
@@ -230,12 +233,11 @@ void SubnetTable::updateAccessibleText()
         return;
     }
     const auto c = model.cells(model.current());
-    setAccessibleDescription(QStringLiteral("%1 rows; row %2: %3, first %4, last %5%6")
-                                 .arg(QString::fromStdString(net::toDecimal(model.rowCount())),
-                                      QString::fromStdString(c[0]), QString::fromStdString(c[1]),
-                                      QString::fromStdString(c[2]), QString::fromStdString(c[3]),
-                                      c[4].empty() ? QString()
-                                                   : QStringLiteral(", broadcast ") + QString::fromStdString(c[4])));
+    setAccessibleDescription(
+        QStringLiteral("%1 rows; row %2: %3, first %4, last %5%6")
+            .arg(QString::fromStdString(net::toDecimal(model.rowCount())), QString::fromStdString(c[0]),
+                 QString::fromStdString(c[1]), QString::fromStdString(c[2]), QString::fromStdString(c[3]),
+                 c[4].empty() ? QString() : QStringLiteral(", broadcast ") + QString::fromStdString(c[4])));
 }
 
 }  // namespace mq::ui

@@ -32,9 +32,9 @@ QString q(const char* s)
 
 // ---------------------------------------------------------------- construction
 
-Dar::Dar(QWidget* parent) : Dar(std::make_unique<QtServices>(), nullptr, nullptr, parent) {}
+Dar::Dar(QWidget* parent) : Dar(std::make_unique<QtServices>(), nullptr, nullptr, parent) { }
 
-Dar::Dar(Services& services, StreamedFileWriter& writer, QWidget* parent) : Dar(nullptr, &services, &writer, parent) {}
+Dar::Dar(Services& services, StreamedFileWriter& writer, QWidget* parent) : Dar(nullptr, &services, &writer, parent) { }
 
 Dar::Dar(std::unique_ptr<QtServices> own, Services* services, StreamedFileWriter* writer, QWidget* parent)
     : QWidget(parent), ownServices(std::move(own)), relay(services ? *services : *ownServices, [this] { refresh(); }),

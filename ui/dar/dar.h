@@ -56,7 +56,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-
     Dar(std::unique_ptr<QtServices> own, Services* services, StreamedFileWriter* writer, QWidget* parent);
     void build();
     void layoutControls();

@@ -4,8 +4,7 @@
 
 namespace mq::ui {
 
-bool QtSaveFileWriter::write(const std::string& path, const std::function<bool(ByteSink&)>& produce,
-                             std::string& error)
+bool QtSaveFileWriter::write(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error)
 {
     return saveFile(path, produce, error);
 }

@@ -346,8 +346,7 @@ void ReportView::keyPressEvent(QKeyEvent* event)
         else
             horizontalScrollBar()->setValue(horizontalScrollBar()->maximum());
         return;
-    default:
-        QAbstractScrollArea::keyPressEvent(event);
+    default: QAbstractScrollArea::keyPressEvent(event);
     }
 }
 

@@ -152,9 +152,7 @@ FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : 
     cmdOK->setAccessibleDescription(QStringLiteral("Closes the About box"));
     cmdSysInfo->setAccessibleDescription(QStringLiteral("Starts the system information tool"));
 
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
-        m->cmdOK_Click();
-    });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { m->cmdOK_Click(); });
     connect(cmdSysInfo, &QPushButton::clicked, this, [this] {
         m->cmdSysInfo_Click();
         refresh();

@@ -10,7 +10,10 @@ namespace mq {
 #define MQ_VERSION_PATCH 0
 #endif
 
-ProgramVersion programVersion() { return {MQ_VERSION_MAJOR, MQ_VERSION_MINOR, MQ_VERSION_PATCH}; }
+ProgramVersion programVersion()
+{
+    return {MQ_VERSION_MAJOR, MQ_VERSION_MINOR, MQ_VERSION_PATCH};
+}
 
 const char* const kDistributionNotice =
     "Maskquill may be copied and passed on freely, provided it is passed on whole, unaltered and "
@@ -18,9 +21,9 @@ const char* const kDistributionNotice =
 const char* const kWriterLine = "Written by the Maskquill developers for network administrators.";
 
 const std::array<const char*, 9> kSysInfoPrograms = {
-    "hardinfo2",             // System Information and Benchmark
+    "hardinfo2",  // System Information and Benchmark
     "hardinfo",
-    "kinfocenter",           // KDE Info Center
+    "kinfocenter",  // KDE Info Center
     "gnome-system-monitor",
     "mate-system-monitor",
     "plasma-systemmonitor",
@@ -41,8 +44,8 @@ FrmAboutModel::FrmAboutModel(Services& s, SystemAccess& sys) : services(s), syst
 void FrmAboutModel::Form_Load()
 {
     const ProgramVersion v = programVersion();
-    lblVersion = "Version " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
-                 std::to_string(v.revision);
+    lblVersion =
+        "Version " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.revision);
 }
 
 void FrmAboutModel::cmdOK_Click()
@@ -51,7 +54,10 @@ void FrmAboutModel::cmdOK_Click()
         unload();
 }
 
-void FrmAboutModel::cmdSysInfo_Click() { StartSysInfo(); }
+void FrmAboutModel::cmdSysInfo_Click()
+{
+    StartSysInfo();
+}
 
 void FrmAboutModel::StartSysInfo()
 {

@@ -35,8 +35,8 @@ public:
     std::string Caption = "About Maskquill";
     std::string lblTitle;
     std::string lblVersion;
-    std::string SSPanel5;       // disclaimer, the splash window's text; set by the window
-    std::string SSPanel8;       // distribution notice
+    std::string SSPanel5;  // disclaimer, the splash window's text; set by the window
+    std::string SSPanel8;  // distribution notice
     std::string lblDisclaimer;  // writer
     Button cmdOK;
     Button cmdSysInfo;

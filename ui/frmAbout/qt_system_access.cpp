@@ -12,7 +12,10 @@ namespace mq::ui {
 
 #ifdef Q_OS_WIN
 
-bool QtSystemAccess::hasRegistry() const { return true; }
+bool QtSystemAccess::hasRegistry() const
+{
+    return true;
+}
 
 std::optional<SystemAccess::KeyHandle> QtSystemAccess::openKey(KeyRoot, const std::string& keyName)
 {
@@ -22,8 +25,8 @@ std::optional<SystemAccess::KeyHandle> QtSystemAccess::openKey(KeyRoot, const st
     return reinterpret_cast<KeyHandle>(hKey);
 }
 
-bool QtSystemAccess::queryValue(KeyHandle key, const std::string& valueName, unsigned long& type,
-                                std::string& buffer, std::size_t& size)
+bool QtSystemAccess::queryValue(KeyHandle key, const std::string& valueName, unsigned long& type, std::string& buffer,
+                                std::size_t& size)
 {
     DWORD t = 0;
     DWORD n = static_cast<DWORD>(buffer.size());
@@ -36,18 +39,27 @@ bool QtSystemAccess::queryValue(KeyHandle key, const std::string& valueName, uns
     return true;
 }
 
-void QtSystemAccess::closeKey(KeyHandle key) { RegCloseKey(reinterpret_cast<HKEY>(key)); }
+void QtSystemAccess::closeKey(KeyHandle key)
+{
+    RegCloseKey(reinterpret_cast<HKEY>(key));
+}
 
 #else
 
 // No registry here: the base class answers that every key is missing.
-bool QtSystemAccess::hasRegistry() const { return false; }
-std::optional<SystemAccess::KeyHandle> QtSystemAccess::openKey(KeyRoot, const std::string&) { return std::nullopt; }
+bool QtSystemAccess::hasRegistry() const
+{
+    return false;
+}
+std::optional<SystemAccess::KeyHandle> QtSystemAccess::openKey(KeyRoot, const std::string&)
+{
+    return std::nullopt;
+}
 bool QtSystemAccess::queryValue(KeyHandle, const std::string&, unsigned long&, std::string&, std::size_t&)
 {
     return false;
 }
-void QtSystemAccess::closeKey(KeyHandle) {}
+void QtSystemAccess::closeKey(KeyHandle) { }
 
 #endif
 

@@ -14,7 +14,7 @@ enum class KeyRoot { LocalMachine };
 
 // Value types as the registry reports them.
 inline constexpr unsigned long kRegString = 1;  // REG_SZ
-inline constexpr unsigned long kRegDword = 4;   // REG_DWORD, little-endian
+inline constexpr unsigned long kRegDword = 4;  // REG_DWORD, little-endian
 
 inline constexpr std::size_t kKeyValueBufferSize = 1024;
 
@@ -35,7 +35,7 @@ public:
     {
         return false;
     }
-    virtual void closeKey(KeyHandle) {}
+    virtual void closeKey(KeyHandle) { }
 
     virtual bool fileExists(const std::string& path) = 0;
     // The full path of an installed program found on the search path.

@@ -409,9 +409,7 @@ void FrmMain::arrange(int mode)
     }
     const QRect area = mdi->viewport()->rect();
     switch (mode) {
-    case 0:
-        mdi->cascadeSubWindows();
-        break;
+    case 0: mdi->cascadeSubWindows(); break;
     case 1:
     case 2: {
         // Horizontal: one above the other, full width; vertical: side by side.
@@ -436,8 +434,7 @@ void FrmMain::arrange(int mode)
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -129,8 +129,8 @@ private:
     std::function<void()> exitHandler;
     std::vector<std::function<bool()>> closeGuards;
     bool exiting = false;
-    bool handOnQueued = false;        // a hand-over waits in the event queue
-    bool handingOn = false;           // the hand-over is activating a child
+    bool handOnQueued = false;  // a hand-over waits in the event queue
+    bool handingOn = false;  // the hand-over is activating a child
     bool hiddenWasMaximised = false;  // the active child was maximised when it hid
 };
 

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
-#include <QStyleOption>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@ namespace mq::ui {
 
 // A style of its own to wrap: a proxy around the application's style object
 // would take that object over.
-MenuCheckStyle::MenuCheckStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+MenuCheckStyle::MenuCheckStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) { }
 
 namespace {
 

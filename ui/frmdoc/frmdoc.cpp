@@ -60,8 +60,7 @@ void showText(QLineEdit* edit, const TextBox& box)
     edit->setVisible(box.visible);
 }
 
-template <typename Array>
-int indexIn(QObject* watched, const Array& widgets)
+template <typename Array> int indexIn(QObject* watched, const Array& widgets)
 {
     for (std::size_t i = 0; i < widgets.size(); ++i)
         if (widgets[i] == watched)
@@ -98,13 +97,14 @@ Frmdoc::Frmdoc(CalculatorState& state, QWidget* parent) : Frmdoc(state, std::mak
 {
 }
 
-Frmdoc::Frmdoc(CalculatorState& state, Services& services, QWidget* parent)
-    : Frmdoc(state, nullptr, &services, parent)
+Frmdoc::Frmdoc(CalculatorState& state, Services& services, QWidget* parent) : Frmdoc(state, nullptr, &services, parent)
 {
 }
 
 Frmdoc::Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services* external, QWidget* parent)
-    : QWidget(parent), ownServices(std::move(own)), relay(external ? *external : *ownServices, [this] { refresh(); }, true),
+    : QWidget(parent), ownServices(std::move(own)),
+      relay(
+          external ? *external : *ownServices, [this] { refresh(); }, true),
       m(state, relay)
 {
     if (ownServices)
@@ -188,8 +188,8 @@ void Frmdoc::build()
     static const char* legend[] = {"Network bits in red", "Subnet bits in blue", "Host bits in yellow"};
     static const Colour legendColour[] = {colour::Red, colour::Blue, colour::Olive};
     for (int i = 0; i < 3; ++i) {
-        auto* p = panel(SSFrame1, indexed("SSPanel2", i), legend[i], Panel3D::Bevel::Raised, 4440 + 1320 * i, 960,
-                        1335, 255);
+        auto* p =
+            panel(SSFrame1, indexed("SSPanel2", i), legend[i], Panel3D::Bevel::Raised, 4440 + 1320 * i, 960, 1335, 255);
         p->setForeColor(legendColour[i]);
         p->setBackColor(colour::LightGrey);
         p->setWordWrap(false);
@@ -288,8 +288,8 @@ void Frmdoc::build()
     for (int r = 0; r < 7; ++r) {
         const Row& row = rows[r];
         const int top = 360 + 240 * r;
-        auto* cap = panel(SSFrame5, indexed("SSPanel5", row.index), row.caption, Panel3D::Bevel::Raised, 120, top,
-                          1815, 255);
+        auto* cap =
+            panel(SSFrame5, indexed("SSPanel5", row.index), row.caption, Panel3D::Bevel::Raised, 120, top, 1815, 255);
         cap->setWordWrap(false);
         cap->setAccessibleName(q(row.caption));
         cap->setAccessibleDescription(q("Label of the result beside it"));
@@ -330,18 +330,18 @@ void Frmdoc::build()
             w->setAccessibleDescription(w->toolTip());
 
     // Only the controls of the tab order take the focus.
-    for (QWidget* w : {static_cast<QWidget*>(SSFrame1), static_cast<QWidget*>(SSFrame2),
-                       static_cast<QWidget*>(SSFrame3), static_cast<QWidget*>(SSFrame4),
-                       static_cast<QWidget*>(SSFrame5)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(SSFrame1), static_cast<QWidget*>(SSFrame2), static_cast<QWidget*>(SSFrame3),
+          static_cast<QWidget*>(SSFrame4), static_cast<QWidget*>(SSFrame5)})
         w->setFocusPolicy(Qt::NoFocus);
 }
 
 void Frmdoc::setTabOrder()
 {
-    const std::vector<QWidget*> order = {Text3[0],     Text3[1],     Text3[2],     Text3[3],     SSCheck1,
-                                         Combo1[0],    Combo1[1],    Combo1[2],    Combo1[3],    SSCommand2,
-                                         SSCommand1,   SSCommand5,   SSCommand3,   RichTextBox1, RichTextBox2,
-                                         Text2,        MSFlexGrid1,  Text1,        SSCommand4,   SSCommand6};
+    const std::vector<QWidget*> order = {Text3[0],   Text3[1],    Text3[2],   Text3[3],     SSCheck1,
+                                         Combo1[0],  Combo1[1],   Combo1[2],  Combo1[3],    SSCommand2,
+                                         SSCommand1, SSCommand5,  SSCommand3, RichTextBox1, RichTextBox2,
+                                         Text2,      MSFlexGrid1, Text1,      SSCommand4,   SSCommand6};
     for (QWidget* w : order)
         if (w->focusPolicy() == Qt::NoFocus)
             w->setFocusPolicy(Qt::StrongFocus);
@@ -494,7 +494,7 @@ void Frmdoc::pasteIntoOctet(int i, QClipboard::Mode mode)
     }
     relay.beep();
     relay.msgBox("Only digits, or a whole address such as 192.168.10.77, can be pasted into the address fields.",
-              MsgIcon::Exclamation, kProgramTitle);
+                 MsgIcon::Exclamation, kProgramTitle);
 }
 
 void Frmdoc::resizeEvent(QResizeEvent* event)

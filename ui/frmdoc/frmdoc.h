@@ -54,7 +54,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-
     Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services* external, QWidget* parent);
     void build();
     void wire();
@@ -69,8 +68,7 @@ private:
     RefreshingServices relay;  // refreshes the widgets before anything modal
     FrmdocModel m;
 
-    QGroupBox *SSFrame1 = nullptr, *SSFrame2 = nullptr, *SSFrame3 = nullptr, *SSFrame4 = nullptr,
-              *SSFrame5 = nullptr;
+    QGroupBox *SSFrame1 = nullptr, *SSFrame2 = nullptr, *SSFrame3 = nullptr, *SSFrame4 = nullptr, *SSFrame5 = nullptr;
     QLabel *Label1 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
     std::array<QLabel*, 4> Label5{};
     std::array<QLineEdit*, 4> Text3{};

@@ -1,8 +1,8 @@
 #include "ui/macconv/macconv.h"
 
-#include "ui/platform/key_codes.h"
 #include "core/refreshing_services.h"
 #include "ui/platform/geometry.h"
+#include "ui/platform/key_codes.h"
 #include "ui/platform/qt_services.h"
 
 #include <QApplication>
@@ -166,8 +166,8 @@ void Macconv::refresh()
     for (std::size_t i = 0; i < SSCommand3.size(); ++i) {
         SSCommand3[i]->setText(QString::fromStdString(m->SSCommand3[i].caption));
         SSCommand3[i]->setAccessibleName(QString::fromStdString(m->SSCommand3[i].caption));
-        SSCommand3[i]->setAccessibleDescription(QStringLiteral("Adds the digit %1 to the address")
-                                                    .arg(QString::fromStdString(m->SSCommand3[i].caption)));
+        SSCommand3[i]->setAccessibleDescription(
+            QStringLiteral("Adds the digit %1 to the address").arg(QString::fromStdString(m->SSCommand3[i].caption)));
     }
 }
 
@@ -238,8 +238,7 @@ bool Macconv::eventFilter(QObject* watched, QEvent* event)
         refresh();
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }

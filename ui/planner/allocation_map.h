@@ -65,9 +65,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    int lineWidth() const;   // pixels of one row
-    int baseRows() const;    // rows at zoom 0: the most that fit, a power of two
-    int rowBits() const;     // log2 of the rows at this zoom
+    int lineWidth() const;  // pixels of one row
+    int baseRows() const;  // rows at zoom 0: the most that fit, a power of two
+    int rowBits() const;  // log2 of the rows at this zoom
     double lineLength() const;
     double rows() const;
     void updateBar();

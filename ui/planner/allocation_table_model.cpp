@@ -109,7 +109,8 @@ void AllocationTableModel::replace(plan::BlockId top, Key first, Key last)
         pairs.insert(pairs.begin() + lo, now.begin(), now.end());
         keys.insert(keys.begin() + lo, newKeys.begin(), newKeys.end());
         std::vector<std::unique_ptr<planner::AllocationRow>> blank(static_cast<std::size_t>(n));
-        worded.insert(worded.begin() + lo, std::make_move_iterator(blank.begin()), std::make_move_iterator(blank.end()));
+        worded.insert(worded.begin() + lo, std::make_move_iterator(blank.begin()),
+                      std::make_move_iterator(blank.end()));
         endInsertRows();
     }
 }

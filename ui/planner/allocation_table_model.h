@@ -18,7 +18,7 @@ public:
     static constexpr int SortKeyRole = Qt::UserRole + 1;
     static constexpr int BlockRole = Qt::UserRole + 2;
 
-    explicit AllocationTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    explicit AllocationTableModel(QObject* parent = nullptr) : QAbstractTableModel(parent) { }
 
     // The plan's rows; their cells are worded when a view asks for them, so
     // a table of a million rows costs only what is on screen (and a sort).
@@ -43,7 +43,7 @@ private:
 
     const plan::Plan* doc = nullptr;
     std::vector<plan::AllocationRow> pairs;
-    std::vector<Key> keys;     // each row's, in order
+    std::vector<Key> keys;  // each row's, in order
     std::uint64_t serial = 0;  // the plan's change list, read up to `seen`
     std::size_t seen = 0;
     std::vector<plan::BlockId> roots;  // the plan's when the rows were made: a root added makes them again

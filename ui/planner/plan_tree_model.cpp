@@ -120,9 +120,9 @@ void PlanTreeModel::sync()
         emit dataChanged(index(0, 0), index(static_cast<int>(roots.size()) - 1, last));
         for (const auto& [id, n] : nodes)
             if (n.asked && !n.kids.empty())
-                emit dataChanged(createIndex(0, 0, static_cast<quintptr>(n.kids.front())),
-                                 createIndex(static_cast<int>(n.kids.size()) - 1, last,
-                                             static_cast<quintptr>(n.kids.back())));
+                emit dataChanged(
+                    createIndex(0, 0, static_cast<quintptr>(n.kids.front())),
+                    createIndex(static_cast<int>(n.kids.size()) - 1, last, static_cast<quintptr>(n.kids.back())));
         return;
     }
     for (plan::BlockId id : edited)
@@ -245,8 +245,7 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
         return index.column() == planner::ColHosts || index.column() == planner::ColSpare
                    ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                    : QVariant();
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -49,12 +49,12 @@ private:
     struct Node {
         plan::BlockId up = plan::kNoBlock;
         int row = 0;
-        bool asked = false;              // kids hold what a view was told
+        bool asked = false;  // kids hold what a view was told
         std::vector<plan::BlockId> kids;
     };
     std::vector<plan::BlockId> planRoots() const;
-    Node& ask(plan::BlockId id) const;   // the node, its parts told once asked
-    void forget(plan::BlockId id);       // a node and everything told under it
+    Node& ask(plan::BlockId id) const;  // the node, its parts told once asked
+    void forget(plan::BlockId id);  // a node and everything told under it
     QModelIndex make(plan::BlockId id, int column) const;
 
     planner::PlannerForm& form;

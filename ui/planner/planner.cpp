@@ -1,8 +1,8 @@
 #include "ui/planner/planner.h"
 
+#include "planner/allocation_table.h"
 #include "planner/plan_report.h"
 #include "ui/help/help_window.h"
-#include "planner/allocation_table.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
 #include "ui/planner/elided_label.h"
@@ -12,24 +12,24 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFileInfo>
-#include <QSortFilterProxyModel>
-#include <QTableView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScreen>
-#include <QStyle>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QStyle>
+#include <QTableView>
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
@@ -41,7 +41,7 @@ namespace mq::ui {
 // state the question is about.
 class Planner::WindowServices : public planner::PlannerServices {
 public:
-    WindowServices(Planner& w, planner::PlannerServices& inner) : window(w), real(inner) {}
+    WindowServices(Planner& w, planner::PlannerServices& inner) : window(w), real(inner) { }
     void message(const std::string& text, MsgIcon icon) override
     {
         window.refresh();
@@ -74,7 +74,8 @@ public:
     {
         return real.writeFile(path, bytes, error);
     }
-    std::optional<planner::FileChoice> exportFileDialog(const std::string& filter, const std::string& suggested) override
+    std::optional<planner::FileChoice> exportFileDialog(const std::string& filter,
+                                                        const std::string& suggested) override
     {
         return real.exportFileDialog(filter, suggested);
     }
@@ -201,7 +202,8 @@ void Planner::refresh()
     QStringList targets;
     for (plan::BlockId t : model->allocationTargets(id))
         targets << QString::fromStdString(planner::blockTitle(p.block(t)));
-    allocateTarget->setText(QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
+    allocateTarget->setText(
+        QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QString::fromStdString(planner::summaryText(p, allocationMap->leafCount(), id)));
     refreshExchange();
     if (running && !stageText.isEmpty())

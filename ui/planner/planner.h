@@ -63,7 +63,7 @@ public:
     bool openPlanFile(const std::string& fileName);
     void savePlan();
     void savePlanAs();
-    void splitChosen();    // into the parts chosen beside the button
+    void splitChosen();  // into the parts chosen beside the button
     void splitHalves();
     void splitPrompt();
     void join();
@@ -114,8 +114,7 @@ private:
     void build();
     void describeControls();
     void buildActions();
-    QPushButton* button(const QString& name, const QString& text, const QString& accessible,
-                        void (Planner::*slot)());
+    QPushButton* button(const QString& name, const QString& text, const QString& accessible, void (Planner::*slot)());
     void expandTo(plan::BlockId id);
     void pollAllocation();
     void endAllocation();

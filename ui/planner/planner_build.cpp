@@ -9,17 +9,17 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
-#include <QProgressBar>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -80,12 +80,12 @@ void Planner::build()
     auto* top = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     top->addLayout(row);
-    QPushButton* newButton = button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"),
-                                    &Planner::newPlan);
-    QPushButton* openButton = button(QStringLiteral("openPlan"), QStringLiteral("&Open..."),
-                                     QStringLiteral("Open plan"), &Planner::openPlan);
-    QPushButton* saveButton = button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"),
-                                     &Planner::savePlan);
+    QPushButton* newButton =
+        button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"), &Planner::newPlan);
+    QPushButton* openButton =
+        button(QStringLiteral("openPlan"), QStringLiteral("&Open..."), QStringLiteral("Open plan"), &Planner::openPlan);
+    QPushButton* saveButton =
+        button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"), &Planner::savePlan);
     QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Sa&ve As..."),
                                        QStringLiteral("Save plan as"), &Planner::savePlanAs);
     splitButton = button(QStringLiteral("split"), QStringLiteral("S&plit"), QStringLiteral("Split the block"),
@@ -95,10 +95,10 @@ void Planner::build()
     parts->setAccessibleName(QStringLiteral("Parts to split into"));
     for (int k = 1; k <= planner::kMaxSplitExponent; ++k)
         parts->addItem(QStringLiteral("into %1").arg(1 << k), 1 << k);
-    joinButton = button(QStringLiteral("join"), QStringLiteral("&Join"), QStringLiteral("Join the parts"),
-                        &Planner::join);
-    freeButton = button(QStringLiteral("free"), QStringLiteral("F&ree"), QStringLiteral("Free the block"),
-                        &Planner::freeChosen);
+    joinButton =
+        button(QStringLiteral("join"), QStringLiteral("&Join"), QStringLiteral("Join the parts"), &Planner::join);
+    freeButton =
+        button(QStringLiteral("free"), QStringLiteral("F&ree"), QStringLiteral("Free the block"), &Planner::freeChosen);
     assignButton = button(QStringLiteral("assign"), QStringLiteral("Assi&gn..."), QStringLiteral("Assign the block"),
                           &Planner::assignChosen);
     QPushButton* tidyButton = button(QStringLiteral("tidy"), QStringLiteral("Tid&y"),
@@ -113,15 +113,15 @@ void Planner::build()
     recent->setObjectName(QStringLiteral("recentMenu"));
     recentButton->setMenu(recent);
     connect(recent, &QMenu::aboutToShow, this, &Planner::fillRecentMenu);
-    QPushButton* exportButton = button(QStringLiteral("export"), QStringLiteral("E&xport..."),
-                                       QStringLiteral("Export"), &Planner::exportFile);
+    QPushButton* exportButton =
+        button(QStringLiteral("export"), QStringLiteral("E&xport..."), QStringLiteral("Export"), &Planner::exportFile);
     QPushButton* importButton = buildImportButton();
     // The plan's files on one row, the edits of the selected block on the
     // next: side by side they would not fit a 1280-pixel screen.
-    for (QWidget* w : {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton),
-                       static_cast<QWidget*>(recentButton), static_cast<QWidget*>(saveButton),
-                       static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
-                       static_cast<QWidget*>(exportButton)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton), static_cast<QWidget*>(recentButton),
+          static_cast<QWidget*>(saveButton), static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
+          static_cast<QWidget*>(exportButton)})
         row->addWidget(w);
     row->addStretch(1);
     auto* edits = new QHBoxLayout;
@@ -168,7 +168,9 @@ void Planner::build()
     blocks->setColumnWidth(planner::ColSpare, 50);
     connect(blocks->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { refresh(); });
     // Names never vanish into the indentation: the column follows what is shown.
-    auto fitNames = [this] { QTimer::singleShot(0, blocks, [this] { blocks->resizeColumnToContents(planner::ColName); }); };
+    auto fitNames = [this] {
+        QTimer::singleShot(0, blocks, [this] { blocks->resizeColumnToContents(planner::ColName); });
+    };
     connect(blocks, &QTreeView::expanded, this, [this, fitNames](const QModelIndex& at) {
         expanded.insert(model->plan().block(PlanTreeModel::blockOf(at)).prefix);
         fitNames();
@@ -178,8 +180,9 @@ void Planner::build()
         fitNames();
     });
     // An edit in place is one change: rebuild once the editor has closed.
-    connect(treeModel, &PlanTreeModel::edited, this, [this] { QTimer::singleShot(0, this, [this] { refresh(); }); },
-            Qt::QueuedConnection);
+    connect(
+        treeModel, &PlanTreeModel::edited, this, [this] { QTimer::singleShot(0, this, [this] { refresh(); }); },
+        Qt::QueuedConnection);
 
     auto* tableBox = new QGroupBox(QStringLiteral("Allocations"), upper);
     tableBox->setObjectName(QStringLiteral("allocationsBox"));
@@ -242,8 +245,8 @@ void Planner::build()
     connect(zoomOut, &QPushButton::clicked, allocationMap, &AllocationMap::zoomOut);
     zoomRow->addWidget(zoomIn);
     zoomRow->addWidget(zoomOut);
-    auto* legend = new QLabel(QStringLiteral("Hatched: free. Grey: many small blocks; zoom in to tell them apart."),
-                              mapBox);
+    auto* legend =
+        new QLabel(QStringLiteral("Hatched: free. Grey: many small blocks; zoom in to tell them apart."), mapBox);
     legend->setObjectName(QStringLiteral("mapLegend"));
     legend->setWordWrap(true);
     zoomRow->addWidget(legend, 1);
@@ -344,11 +347,10 @@ void Planner::build()
 
     // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
     // Tool row, then the tree, the map and the Allocate panel.
-    QWidget* order[] = {newButton,   openButton, recentButton,  saveButton, saveAsButton,  importButton, exportButton,
-                        splitButton, parts,      joinButton,    freeButton, assignButton,  tidyButton,
-                        undoButton,  redoButton, blocks,        allocations, copyButton,   zoomIn,
-                        zoomOut,     allocationMap, links30,    nibble,     cloud,      segments,      allocateButton,
-                        results};
+    QWidget* order[] = {newButton,   openButton, recentButton, saveButton, saveAsButton,   importButton, exportButton,
+                        splitButton, parts,      joinButton,   freeButton, assignButton,   tidyButton,   undoButton,
+                        redoButton,  blocks,     allocations,  copyButton, zoomIn,         zoomOut,      allocationMap,
+                        links30,     nibble,     cloud,        segments,   allocateButton, results};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     resize(sizeHint());
@@ -364,7 +366,9 @@ void Planner::buildActions()
     };
     const Key keys[] = {
         {"actionUndo", "&Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &Planner::undo},
-        {"actionRedo", "&Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+        {"actionRedo",
+         "&Redo",
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
          &Planner::redo},
         {"actionSplit", "Split in &two", {QKeySequence(Qt::CTRL | Qt::Key_D)}, &Planner::splitHalves},
         {"actionSplitInto", "Split &into...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)}, &Planner::splitPrompt},
@@ -395,13 +399,11 @@ void Planner::buildActions()
         ++n;
     }
     menu->addSeparator();
-    QAction* rename = menu->addAction(QStringLiteral("Re&name"), this, [this] {
-        blocks->edit(treeModel->indexOf(currentBlock(), planner::ColName));
-    });
+    QAction* rename = menu->addAction(QStringLiteral("Re&name"), this,
+                                      [this] { blocks->edit(treeModel->indexOf(currentBlock(), planner::ColName)); });
     rename->setObjectName(QStringLiteral("actionRename"));
-    QAction* note = menu->addAction(QStringLiteral("Edit n&ote"), this, [this] {
-        blocks->edit(treeModel->indexOf(currentBlock(), planner::ColNote));
-    });
+    QAction* note = menu->addAction(QStringLiteral("Edit n&ote"), this,
+                                    [this] { blocks->edit(treeModel->indexOf(currentBlock(), planner::ColNote)); });
     note->setObjectName(QStringLiteral("actionNote"));
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
@@ -459,10 +461,10 @@ bool Planner::eventFilter(QObject* watched, QEvent* event)
         refresh();
     }
     // From the keyboard the menu opens under the block, or at the top of the control.
-    const QPoint at = mouse ? e->globalPos()
-                            : where->mapToGlobal(item.isValid() && where->rect().intersects(item)
-                                                     ? QPoint(item.left(), item.bottom())
-                                                     : QPoint(0, 0));
+    const QPoint at =
+        mouse ? e->globalPos()
+              : where->mapToGlobal(item.isValid() && where->rect().intersects(item) ? QPoint(item.left(), item.bottom())
+                                                                                    : QPoint(0, 0));
     menu->popup(at);
     return true;
 }

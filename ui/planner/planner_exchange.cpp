@@ -28,8 +28,9 @@ QString modeLabel(plan::CloudMode mode)
     case plan::CloudMode::None: return QStringLiteral("Standard rules");
     case plan::CloudMode::Gcp: return QStringLiteral("Google Cloud");
     case plan::CloudMode::Oci: return QStringLiteral("Oracle Cloud");
-    default: return QString::fromUtf8(plan::cloudRules(mode).label.data(),
-                                      static_cast<qsizetype>(plan::cloudRules(mode).label.size()));
+    default:
+        return QString::fromUtf8(plan::cloudRules(mode).label.data(),
+                                 static_cast<qsizetype>(plan::cloudRules(mode).label.size()));
     }
 }
 
@@ -64,7 +65,8 @@ QPushButton* Planner::buildImportButton()
     for (const Source& s : sources)
         add(imports, (std::string("actionImport") + s.name).c_str(), QString::fromUtf8(s.text),
             [this, f = s.format] { importFormat(f, false); });
-    add(imports, "actionImportLink", QStringLiteral("Paste a visualsubnetcalc &link..."), [this] { importLink(false); });
+    add(imports, "actionImportLink", QStringLiteral("Paste a visualsubnetcalc &link..."),
+        [this] { importLink(false); });
     QMenu* asNew = imports->addMenu(QStringLiteral("As a ne&w plan"));
     asNew->setObjectName(QStringLiteral("importNewMenu"));
     for (const Source& s : sources)

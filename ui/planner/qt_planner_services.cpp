@@ -10,9 +10,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QSettings>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSettings>
 
 #include <cerrno>
 #include <cstring>
@@ -135,7 +135,7 @@ int openRegular(const std::string& path, struct stat& st, std::string& error)
 
 std::FILE* QtPlannerServices::openList(const std::string& path, std::string& error)
 {
-    struct stat st {};
+    struct stat st { };
     const int fd = openRegular(path, st, error);
     if (fd < 0)
         return nullptr;
@@ -150,7 +150,7 @@ std::FILE* QtPlannerServices::openList(const std::string& path, std::string& err
 bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, std::string& error)
 {
     // Never more than the limit.
-    struct stat st {};
+    struct stat st { };
     const int fd = openRegular(path, st, error);
     if (fd < 0)
         return false;
@@ -196,11 +196,12 @@ bool QtPlannerServices::readFile(const std::string& path, std::string& bytes, st
 bool QtPlannerServices::writeFile(const std::string& path, const std::string& bytes, std::string& error)
 {
     // A plan or an export is opened again: only a regular file is written.
-    return saveDocument(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+    return saveDocument(
+        path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
 std::optional<planner::FileChoice> QtPlannerServices::exportFileDialog(const std::string& filter,
-                                                                     const std::string& suggested)
+                                                                       const std::string& suggested)
 {
     QFileDialog dialog(win, QStringLiteral("Export"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -216,8 +217,8 @@ std::optional<planner::FileChoice> QtPlannerServices::exportFileDialog(const std
 
 std::optional<std::uint32_t> QtPlannerServices::chooseColour(std::uint32_t rgb)
 {
-    const QColor chosen = QColorDialog::getColor(QColor::fromRgb(static_cast<QRgb>(rgb)), win,
-                                                 QStringLiteral("Colour of the block"));
+    const QColor chosen =
+        QColorDialog::getColor(QColor::fromRgb(static_cast<QRgb>(rgb)), win, QStringLiteral("Colour of the block"));
     if (!chosen.isValid())
         return std::nullopt;
     return static_cast<std::uint32_t>(chosen.rgb() & 0xFFFFFFu);

@@ -11,7 +11,7 @@ namespace mq::ui {
 
 class QtPlannerServices : public planner::PlannerServices {
 public:
-    explicit QtPlannerServices(QWidget* window = nullptr) : win(window) {}
+    explicit QtPlannerServices(QWidget* window = nullptr) : win(window) { }
 
     void message(const std::string& text, MsgIcon icon) override;
     planner::Answer ask(const std::string& question) override;
@@ -21,7 +21,8 @@ public:
     bool readFile(const std::string& path, std::string& bytes, std::string& error) override;
     std::FILE* openList(const std::string& path, std::string& error) override;
     bool writeFile(const std::string& path, const std::string& bytes, std::string& error) override;
-    std::optional<planner::FileChoice> exportFileDialog(const std::string& filter, const std::string& suggested) override;
+    std::optional<planner::FileChoice> exportFileDialog(const std::string& filter,
+                                                        const std::string& suggested) override;
     std::optional<std::uint32_t> chooseColour(std::uint32_t rgb) override;
     void setClipboard(const std::string& text) override;
     // Under "Planner/recent" in the program's settings.

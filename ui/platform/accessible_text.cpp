@@ -24,7 +24,7 @@ QHash<QString, Exposed>& exposedClasses()
 // Read-only text: no caret to move, nothing to select or edit.
 class ShownTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
-    ShownTextAccessible(QWidget* w, const Exposed& e) : QAccessibleWidget(w, e.role), content(e.content) {}
+    ShownTextAccessible(QWidget* w, const Exposed& e) : QAccessibleWidget(w, e.role), content(e.content) { }
 
     void* interface_cast(QAccessible::InterfaceType t) override
     {
@@ -53,11 +53,11 @@ public:
     // QAccessibleTextInterface
     void selection(int, int* startOffset, int* endOffset) const override { *startOffset = *endOffset = 0; }
     int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
     int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
+    void setCursorPosition(int) override { }
     QString text(int startOffset, int endOffset) const override
     {
         const QString all = shown();
@@ -69,7 +69,7 @@ public:
     int characterCount() const override { return int(shown().size()); }
     QRect characterRect(int) const override { return {}; }
     int offsetAtPoint(const QPoint&) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
+    void scrollToSubstring(int, int) override { }
     QString attributes(int offset, int* startOffset, int* endOffset) const override
     {
         *startOffset = 0;

@@ -9,13 +9,13 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
-#include <new>
-#include <vector>
 #include <fcntl.h>
+#include <new>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace mq::ui {
 
@@ -45,8 +45,7 @@ public:
     ~QuietWriteSignals()
     {
         const timespec now{};
-        while (sigtimedwait(&quiet, nullptr, &now) > 0) {
-        }
+        while (sigtimedwait(&quiet, nullptr, &now) > 0) { }
         pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     }
     QuietWriteSignals(const QuietWriteSignals&) = delete;
@@ -59,7 +58,7 @@ private:
 
 class SaveFileSink : public ByteSink {
 public:
-    explicit SaveFileSink(QSaveFile& f) : file(f) {}
+    explicit SaveFileSink(QSaveFile& f) : file(f) { }
     bool write(std::string_view bytes) override
     {
         // A short write is tried again, so that the next call names the cause
@@ -80,7 +79,7 @@ private:
 // Devices and pipes, opened without waiting and written as they take data.
 class DeviceSink : public ByteSink {
 public:
-    DeviceSink(int descriptor, std::chrono::milliseconds wait) : fd(descriptor), patience(wait) {}
+    DeviceSink(int descriptor, std::chrono::milliseconds wait) : fd(descriptor), patience(wait) { }
     bool write(std::string_view bytes) override
     {
         while (!bytes.empty()) {
@@ -174,14 +173,14 @@ QByteArray folderOf(const QString& target)
 
 bool exists(const QByteArray& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.constData(), &st) == 0;
 }
 
 // "Read-only file system" when nothing there may be written, whatever the permissions say.
 std::string readOnlyCause(const QByteArray& file, const QByteArray& folder)
 {
-    struct statvfs fs {};
+    struct statvfs fs { };
     if (::statvfs(exists(file) ? file.constData() : folder.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY))
         return errnoText(EROFS);
     return {};
@@ -200,7 +199,7 @@ std::string openFailureCause(const QByteArray& file, const QByteArray& folder, c
 // Writes at an offset of an open file, remembering the cause of a failure.
 class FileRangeSink : public ByteSink {
 public:
-    FileRangeSink(int descriptor, off_t start) : fd(descriptor), at(start) {}
+    FileRangeSink(int descriptor, off_t start) : fd(descriptor), at(start) { }
     bool write(std::string_view bytes) override
     {
         while (!bytes.empty()) {
@@ -285,7 +284,7 @@ bool writeInPlace(const QByteArray& file, const std::function<bool(ByteSink&)>& 
         error = errnoText(errno);
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0) {
         error = errnoText(errno);
         ::close(fd);
@@ -341,7 +340,7 @@ bool writePlainFile(const QString& target, const std::function<bool(ByteSink&)>&
         return false;
     }
     // An existing file the user may write, in a folder that takes no temporary file.
-    struct stat st {};
+    struct stat st { };
     if (::stat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
         ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0 &&
         ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0)
@@ -384,7 +383,7 @@ bool save(const std::string& path, const std::function<bool(ByteSink&)>& produce
     }
     const QByteArray encoded = QFile::encodeName(target);
     QuietWriteSignals quiet;
-    struct stat st {};
+    struct stat st { };
     if (::stat(encoded.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
         if (devicesInPlace && !S_ISDIR(st.st_mode))
             return writeDevice(encoded, st, produce, error, patience);

@@ -92,13 +92,13 @@ void FlexGrid::selectCells(int row, int col, int rowSel, int colSel)
 {
     clearSelection();
     const int r0 = row - fixed, r1 = rowSel - fixed;
-    if (r0 < 0 || r1 < 0 || r0 >= rowCount() || r1 >= rowCount() || col < 0 || colSel < 0 ||
-        col >= columnCount() || colSel >= columnCount())
+    if (r0 < 0 || r1 < 0 || r0 >= rowCount() || r1 >= rowCount() || col < 0 || colSel < 0 || col >= columnCount() ||
+        colSel >= columnCount())
         return;
     setCurrentCell(r1, colSel, QItemSelectionModel::NoUpdate);
-    setRangeSelected(QTableWidgetSelectionRange(std::min(r0, r1), std::min(col, colSel), std::max(r0, r1),
-                                                std::max(col, colSel)),
-                     true);
+    setRangeSelected(
+        QTableWidgetSelectionRange(std::min(r0, r1), std::min(col, colSel), std::max(r0, r1), std::max(col, colSel)),
+        true);
 }
 
 bool FlexGrid::eventFilter(QObject* watched, QEvent* event)

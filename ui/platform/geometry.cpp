@@ -1,7 +1,7 @@
 #include "ui/platform/geometry.h"
 
-#include <QGuiApplication>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
 
@@ -36,8 +36,7 @@ QColor toQColor(Colour c)
 
 Colour fromQColor(const QColor& c)
 {
-    return static_cast<Colour>(c.red()) | (static_cast<Colour>(c.green()) << 8) |
-           (static_cast<Colour>(c.blue()) << 16);
+    return static_cast<Colour>(c.red()) | (static_cast<Colour>(c.green()) << 8) | (static_cast<Colour>(c.blue()) << 16);
 }
 
 QFont uiFont(double pointSize, bool bold)

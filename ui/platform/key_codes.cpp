@@ -65,8 +65,7 @@ int vbKeyCode(const QKeyEvent& event)
 int vbShiftState(const QKeyEvent& event)
 {
     const Qt::KeyboardModifiers mods = event.modifiers();
-    return (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) |
-           (mods & Qt::AltModifier ? 4 : 0);
+    return (mods & Qt::ShiftModifier ? 1 : 0) | (mods & Qt::ControlModifier ? 2 : 0) | (mods & Qt::AltModifier ? 4 : 0);
 }
 
 }  // namespace mq::ui

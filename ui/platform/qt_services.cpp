@@ -74,8 +74,7 @@ void QtServices::msgBox(const std::string& text, MsgIcon icon, const std::string
     box.exec();
 }
 
-std::string QtServices::inputBox(const std::string& prompt, const std::string& title,
-                                 const std::string& defaultText)
+std::string QtServices::inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText)
 {
     QInputDialog dialog(win);
     dialog.setInputMode(QInputDialog::TextInput);
@@ -97,8 +96,7 @@ QWidget* nextInTabOrder(QWidget* window, QWidget* from)
     for (QWidget* w = start->nextInFocusChain(); w && w != start; w = w->nextInFocusChain()) {
         if (w != window && !window->isAncestorOf(w))
             continue;
-        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window) &&
-            !w->focusProxy())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(window) && !w->focusProxy())
             return w;
     }
     return nullptr;

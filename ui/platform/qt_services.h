@@ -11,7 +11,7 @@ namespace mq::ui {
 
 class QtServices : public Services {
 public:
-    explicit QtServices(QWidget* window = nullptr) : win(window) {}
+    explicit QtServices(QWidget* window = nullptr) : win(window) { }
 
     // The window whose controls the focus services address and over which
     // the dialogs open.
@@ -19,8 +19,7 @@ public:
     QWidget* window() const { return win; }
 
     void msgBox(const std::string& text, MsgIcon icon, const std::string& title) override;
-    std::string inputBox(const std::string& prompt, const std::string& title,
-                         const std::string& defaultText) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     void sendTab() override;
     void setFocus(const std::string& control) override;
     void beep() override;

@@ -2,10 +2,10 @@
 
 #include "ui/platform/geometry.h"
 
-#include <QTextCharFormat>
-#include <QTextCursor>
 #include <QFontMetricsF>
 #include <QResizeEvent>
+#include <QTextCharFormat>
+#include <QTextCursor>
 
 namespace mq::ui {
 

@@ -5,7 +5,7 @@
 namespace mq::ui {
 
 QtSettingsStore::QtSettingsStore() = default;
-QtSettingsStore::QtSettingsStore(const QString& iniPath) : path(iniPath) {}
+QtSettingsStore::QtSettingsStore(const QString& iniPath) : path(iniPath) { }
 QtSettingsStore::~QtSettingsStore() = default;
 
 std::unique_ptr<QSettings> QtSettingsStore::open(const QString& appName) const

@@ -39,8 +39,7 @@ public:
     explicit QtSettingsStore(const QString& iniPath);
     ~QtSettingsStore() override;
 
-    void saveSetting(const QString& appName, const QString& section, const QString& key,
-                     const QString& value) override;
+    void saveSetting(const QString& appName, const QString& section, const QString& key, const QString& value) override;
     // One read and one atomic rewrite of the store, however many keys.
     void saveSettings(const QString& appName, const QString& section, const SettingValues& values) override;
     QString getSetting(const QString& appName, const QString& section, const QString& key,

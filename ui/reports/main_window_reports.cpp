@@ -1,10 +1,10 @@
 #include "ui/reports/main_window_reports.h"
 
+#include "reports/child_report.h"
 #include "ui/Form10/form10.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/qt_services.h"
-#include "reports/child_report.h"
 
 namespace mq::ui {
 
@@ -64,8 +64,8 @@ void MainWindowReports::printopt()
 
 MainWindowReports* installReports(FrmMain& main)
 {
-    if (auto* existing = main.findChild<MainWindowReports*>(QStringLiteral("MainWindowReports"),
-                                                            Qt::FindDirectChildrenOnly))
+    if (auto* existing =
+            main.findChild<MainWindowReports*>(QStringLiteral("MainWindowReports"), Qt::FindDirectChildrenOnly))
         return existing;
     return new MainWindowReports(main);
 }

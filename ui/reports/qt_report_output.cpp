@@ -75,10 +75,7 @@ std::vector<double> tabPositions(const std::vector<double>& widths)
     return x;
 }
 
-QtReportOutput::QtReportOutput(QWidget* dialogParent)
-    : parent(dialogParent)
-{
-}
+QtReportOutput::QtReportOutput(QWidget* dialogParent) : parent(dialogParent) { }
 
 QPrinter& QtReportOutput::printer()
 {
@@ -100,12 +97,14 @@ void QtReportOutput::setLandscape(bool landscape)
 
 bool QtReportOutput::writeFile(const std::string& path, const std::string& bytes, std::string& error)
 {
-    return saveFile(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+    return saveFile(
+        path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
 bool QtReportOutput::writeDocument(const std::string& path, const std::string& bytes, std::string& error)
 {
-    return saveDocument(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+    return saveDocument(
+        path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
 }
 
 std::optional<int> QtReportOutput::printDialog()
@@ -182,9 +181,8 @@ bool QtReportOutput::printDocument(const std::vector<PrintLine>& lines, std::str
         const QFontMetricsF fm(font, device.get());
         const QString text = qs(line.text);
         // Grid lines keep their columns; any other line too wide for the page wraps.
-        const QStringList parts = text.contains(QLatin1Char('\t'))
-                                      ? QStringList{text}
-                                      : wrapped(text, fm, device->width() - 2 * left);
+        const QStringList parts =
+            text.contains(QLatin1Char('\t')) ? QStringList{text} : wrapped(text, fm, device->width() - 2 * left);
         for (const QString& part : parts) {
             if (y + fm.height() > bottom && y > top) {
                 if (!device->newPage()) {
@@ -200,8 +198,7 @@ bool QtReportOutput::printDocument(const std::vector<PrintLine>& lines, std::str
             const std::vector<double> xs = tabPositions(widths);
             for (int i = 0; i < fields.size(); ++i)
                 if (!fields[i].isEmpty())
-                    painter->drawText(QPointF(left + px(xs[static_cast<std::size_t>(i)]), y + fm.ascent()),
-                                      fields[i]);
+                    painter->drawText(QPointF(left + px(xs[static_cast<std::size_t>(i)]), y + fm.ascent()), fields[i]);
             y += fm.lineSpacing();
         }
     }

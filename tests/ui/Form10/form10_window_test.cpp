@@ -40,8 +40,7 @@ protected:
         for (QWidget* t : QApplication::topLevelWidgets())
             ADD_FAILURE() << "top-level window left: " << t->metaObject()->className();
     }
-    template <class T>
-    T* child(const QString& name)
+    template <class T> T* child(const QString& name)
     {
         T* c = w->findChild<T*>(name);
         EXPECT_NE(c, nullptr) << name.toStdString();
@@ -132,16 +131,30 @@ TEST_F(Form10Window, WholeWizardThroughTheWidgets)
         QTest::keyClicks(hosts(i), counts[i]);
     click("SSCommand1");
     EXPECT_TRUE(services.messages.empty());
-    const QStringList expected = {"", "Number of segments chosen is 4", "", "Segment 1 has 20 hosts",
-                                  "Segment 2 has 50 hosts", "Segment 3 has 2 hosts", "Segment 4 has 10 hosts", "",
-                                  "Subnet 2 lower address is 192.168.1.129", "Subnet 2 upper address is 192.168.1.190",
-                                  "Subnet mask for segment 2 is 255.255.255.192", "",
-                                  "Subnet 1 lower address is 192.168.1.97", "Subnet 1 upper address is 192.168.1.126",
-                                  "Subnet mask for segment 1 is 255.255.255.224", "",
-                                  "Subnet 4 lower address is 192.168.1.81", "Subnet 4 upper address is 192.168.1.94",
-                                  "Subnet mask for segment 4 is 255.255.255.240", "",
-                                  "Subnet 3 lower address is 192.168.1.77", "Subnet 3 upper address is 192.168.1.78",
-                                  "Subnet mask for segment 3 is 255.255.255.252", ""};
+    const QStringList expected = {"",
+                                  "Number of segments chosen is 4",
+                                  "",
+                                  "Segment 1 has 20 hosts",
+                                  "Segment 2 has 50 hosts",
+                                  "Segment 3 has 2 hosts",
+                                  "Segment 4 has 10 hosts",
+                                  "",
+                                  "Subnet 2 lower address is 192.168.1.129",
+                                  "Subnet 2 upper address is 192.168.1.190",
+                                  "Subnet mask for segment 2 is 255.255.255.192",
+                                  "",
+                                  "Subnet 1 lower address is 192.168.1.97",
+                                  "Subnet 1 upper address is 192.168.1.126",
+                                  "Subnet mask for segment 1 is 255.255.255.224",
+                                  "",
+                                  "Subnet 4 lower address is 192.168.1.81",
+                                  "Subnet 4 upper address is 192.168.1.94",
+                                  "Subnet mask for segment 4 is 255.255.255.240",
+                                  "",
+                                  "Subnet 3 lower address is 192.168.1.77",
+                                  "Subnet 3 upper address is 192.168.1.78",
+                                  "Subnet mask for segment 3 is 255.255.255.252",
+                                  ""};
     EXPECT_EQ(results(), expected);
     EXPECT_EQ(w->resultLines().size(), static_cast<std::size_t>(expected.size()));
     EXPECT_EQ(prompt(), "Click the Continue button below to use the wizard again");
@@ -197,8 +210,8 @@ TEST_F(Form10Window, TabOrderSkipsHiddenAndDisabledControls)
         seen.push_back(focusName());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"Text1(0)", "Text1(1)", "Text1(2)", "SSCommand1", "SSCommand3",
-                                              "SSCommand2"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"Text1(0)", "Text1(1)", "Text1(2)", "SSCommand1", "SSCommand3", "SSCommand2"}));
     EXPECT_EQ(focusName(), "List1");
 }
 

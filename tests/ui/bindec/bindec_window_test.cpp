@@ -2,13 +2,13 @@
 
 #include "tests/support/fake_services.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QAccessible>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -45,10 +45,7 @@ struct BindecWindow : ::testing::Test {
         EXPECT_TRUE(w.isNull());
         EXPECT_EQ(visibleTopLevels(), 0);
     }
-    QString results() const
-    {
-        return w->result(0)->text() + "|" + w->result(1)->text() + "|" + w->result(2)->text();
-    }
+    QString results() const { return w->result(0)->text() + "|" + w->result(1)->text() + "|" + w->result(2)->text(); }
 };
 
 TEST_F(BindecWindow, ControlsCarryTheirNamesAndCaptions)

@@ -29,15 +29,15 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSignalSpy>
-#include <QTabBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ namespace {
 
 class MemorySettings : public SettingsStore {
 public:
-    void saveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+    void saveSetting(const QString&, const QString&, const QString&, const QString&) override { }
     QString getSetting(const QString&, const QString&, const QString&, const QString& def) const override
     {
         return def;
@@ -91,8 +91,7 @@ protected:
             ADD_FAILURE() << "top-level window left: " << t->metaObject()->className() << " "
                           << t->objectName().toStdString();
     }
-    template <class T>
-    T* child(const char* name)
+    template <class T> T* child(const char* name)
     {
         T* c = w->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(c, nullptr) << name;
@@ -154,8 +153,8 @@ TEST_F(ClasslessWindowTest, ToolsMenuAndToolbarButtonOpenOneWindow)
     // The thirteen buttons keep their places; the tool follows behind a separator.
     const QList<QAction*> buttons = main->toolbar()->actions();
     ASSERT_EQ(buttons.size(), 16);
-    const QStringList keys = {"exit", "Button2", "maskquill", "calculator", "macc", "commonlist", "vlsm",
-                              "Button8", "save", "Button10", "Button11", "about", "help"};
+    const QStringList keys = {"exit",    "Button2", "maskquill", "calculator", "macc",  "commonlist", "vlsm",
+                              "Button8", "save",    "Button10",  "Button11",   "about", "help"};
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(buttons[i]->objectName(), keys[i]);
     EXPECT_TRUE(buttons[13]->isSeparator());
@@ -340,11 +339,10 @@ TEST_F(ClasslessWindowTest, ListingOfAllIPv6ScrollsToItsLastRowAndBack)
     split("192.168.0.0/24", "26");
     QTest::keyClick(table, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(),
-              "0\t192.168.0.0/26\t192.168.0.1\t192.168.0.62\t192.168.0.63\n"
-              "1\t192.168.0.64/26\t192.168.0.65\t192.168.0.126\t192.168.0.127\n"
-              "2\t192.168.0.128/26\t192.168.0.129\t192.168.0.190\t192.168.0.191\n"
-              "3\t192.168.0.192/26\t192.168.0.193\t192.168.0.254\t192.168.0.255\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), "0\t192.168.0.0/26\t192.168.0.1\t192.168.0.62\t192.168.0.63\n"
+                                                 "1\t192.168.0.64/26\t192.168.0.65\t192.168.0.126\t192.168.0.127\n"
+                                                 "2\t192.168.0.128/26\t192.168.0.129\t192.168.0.190\t192.168.0.191\n"
+                                                 "3\t192.168.0.192/26\t192.168.0.193\t192.168.0.254\t192.168.0.255\n");
 }
 
 TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
@@ -396,10 +394,8 @@ TEST_F(ClasslessWindowTest, EmptiedBoxKeepsTheListingLength)
         const char* typed;  // into the emptied box, key by key
         const char* count;  // the listing's count line; nullptr when none is shown
     } steps[] = {
-        {"192.168.0.0/20", "16 subnets /24 of 192.168.0.0/20"},
-        {"10.1.2.0/25", nullptr},  // /24 does not fit a /25
-        {"172.16.0.0/23", "2 subnets /24 of 172.16.0.0/23"},
-        {"2001:db8::/32", nullptr},
+        {"192.168.0.0/20", "16 subnets /24 of 192.168.0.0/20"}, {"10.1.2.0/25", nullptr},  // /24 does not fit a /25
+        {"172.16.0.0/23", "2 subnets /24 of 172.16.0.0/23"},    {"2001:db8::/32", nullptr},
         {"10.9.0.0/22", "4 subnets /24 of 10.9.0.0/22"},
     };
     for (const Step& step : steps) {
@@ -459,8 +455,8 @@ TEST_F(ClasslessWindowTest, KeyboardReachesEveryControlAndF1OpensItsSection)
             f = f->parentWidget();  // a spin box's inner line edit stands for the spin box
         if (!f || !w->isAncestorOf(f) || (i > 0 && f == input))
             break;
-        EXPECT_FALSE(f->accessibleName().isEmpty()) << f->metaObject()->className() << " "
-                                                    << f->objectName().toStdString();
+        EXPECT_FALSE(f->accessibleName().isEmpty())
+            << f->metaObject()->className() << " " << f->objectName().toStdString();
         order << f->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
@@ -568,7 +564,8 @@ TEST_F(ClasslessWindowTest, ListsPageOpensFilesAndReportsOverlaps)
     next = dir.path() + QString::fromUtf8("/\u202e<b>x\x1b");
     child<QPushButton>("OpenA")->click();
     ASSERT_TRUE(loaded.wait(60000));
-    EXPECT_EQ(child<QLabel>("ListsMessage")->text(), "Could not open " + dir.path() + "/\\u{202e}<b>x\\x1b: is a folder");
+    EXPECT_EQ(child<QLabel>("ListsMessage")->text(),
+              "Could not open " + dir.path() + "/\\u{202e}<b>x\\x1b: is a folder");
     EXPECT_EQ(child<QLabel>("ListsMessage")->textFormat(), Qt::PlainText);
     EXPECT_TRUE(w->listText('A').startsWith("10.0.0.0/24 # office"));
 }
@@ -591,7 +588,12 @@ TEST_F(ClasslessWindowTest, LongListOpensIntoItsBoxASliceAtATime)
     w->setOpenChooser([&path](char) { return path; });
     auto* box = child<ListBox>("ListA");
     auto* openA = child<QPushButton>("OpenA");
-    struct Seen { int percent; bool readOnly, openEnabled; qsizetype listSize; QString message; };
+    struct Seen {
+        int percent;
+        bool readOnly, openEnabled;
+        qsizetype listSize;
+        QString message;
+    };
     std::vector<Seen> seen;
     QObject::connect(box, &ListBox::progress, w, [&](int percent) {
         seen.push_back({percent, box->isReadOnly(), openA->isEnabled(), w->listText('A').size(),

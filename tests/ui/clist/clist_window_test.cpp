@@ -38,8 +38,7 @@ protected:
         for (QWidget* t : QApplication::topLevelWidgets())
             ADD_FAILURE() << "top-level window left: " << t->metaObject()->className();
     }
-    template <class T>
-    T* child(const char* name)
+    template <class T> T* child(const char* name)
     {
         T* c = w->findChild<T*>(name);
         EXPECT_NE(c, nullptr) << name;

@@ -232,7 +232,9 @@ TEST(QtSaveFileWriter, AFailedWriteLeavesTheOldFile)
     const std::string path = dir.filePath("old.rtf").toStdString();
     ui::QtSaveFileWriter writer;
     std::string error;
-    ASSERT_TRUE(writer.write(path, [](ByteSink& s) { return s.write("old content"); }, error)) << error;
+    ASSERT_TRUE(writer.write(
+        path, [](ByteSink& s) { return s.write("old content"); }, error))
+        << error;
     EXPECT_FALSE(writer.write(
         path,
         [](ByteSink& s) {

@@ -17,11 +17,11 @@ struct DecodeCase {
     const char* name;
     unsigned long type;
     std::string bytes;  // stored at the start of the buffer
-    std::size_t n;      // size the read reports
+    std::size_t n;  // size the read reports
     std::string expected;
 };
 
-class DecodeKeyValue : public ::testing::TestWithParam<DecodeCase> {};
+class DecodeKeyValue : public ::testing::TestWithParam<DecodeCase> { };
 
 TEST_P(DecodeKeyValue, FollowsTheNulAndTypeRules)
 {
@@ -39,8 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"StringWithClosingNul", kRegString, "C:\\MSINFO\\MSINFO32.EXE\0"s, 23, "C:\\MSINFO\\MSINFO32.EXE"},
         DecodeCase{"StringWithoutNul", kRegString, "abc", 3, "abc"},
         DecodeCase{"OnlyTheCountedBytes", kRegString, "abcdef", 4, "abcd"},
-        DecodeCase{"InnerNulKept", kRegString, "ab\0c"s, 4, "ab\0c"s},
-        DecodeCase{"EmptyRead", kRegString, "", 0, ""}, DecodeCase{"JustNul", kRegString, "\0"s, 1, ""},
+        DecodeCase{"InnerNulKept", kRegString, "ab\0c"s, 4, "ab\0c"s}, DecodeCase{"EmptyRead", kRegString, "", 0, ""},
+        DecodeCase{"JustNul", kRegString, "\0"s, 1, ""},
         DecodeCase{"SizeBeyondBuffer", kRegString, "xyz", 5000, std::string("xyz") + std::string(1020, '\0')},
         DecodeCase{"DwordOne", kRegDword, "\x01\0\0\0"s, 4, "1"},
         DecodeCase{"DwordLowByteFirst", kRegDword, "\x0A\x01\0\0"s, 4, "266"},
@@ -97,7 +97,7 @@ struct SysInfoCase {
     std::vector<std::string> started;  // empty: the message is expected
 };
 
-class StartSysInfo : public ::testing::TestWithParam<SysInfoCase> {};
+class StartSysInfo : public ::testing::TestWithParam<SysInfoCase> { };
 
 TEST_P(StartSysInfo, StartsTheToolOrSaysItIsUnavailable)
 {
@@ -117,61 +117,63 @@ TEST_P(StartSysInfo, StartsTheToolOrSaysItIsUnavailable)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartSysInfo,
-    ::testing::Values(
-        SysInfoCase{"RegistryPath",
-                    [](FakeSystem& s) {
-                        s.registry = true;
-                        s.keys[kMsinfoKey]["PATH"] = {kRegString, "C:\\Program Files\\msinfo32.exe\0"s};
-                    },
-                    {"C:\\Program Files\\msinfo32.exe"}},
-        SysInfoCase{"RegistryFolderWithProgram",
-                    [](FakeSystem& s) {
-                        s.registry = true;
-                        s.keys[kMsinfoKey] = {};
-                        s.keys[kLocationKey]["MSINFO"] = {kRegString, "C:\\MSAPPS\\MSINFO\0"s};
-                        s.files.insert("C:\\MSAPPS\\MSINFO\\MSINFO32.EXE");
-                    },
-                    {"C:\\MSAPPS\\MSINFO\\MSINFO32.EXE"}},
-        SysInfoCase{"RegistryFolderWithoutProgram",
-                    [](FakeSystem& s) {
-                        s.registry = true;
-                        s.keys[kLocationKey]["MSINFO"] = {kRegString, "C:\\MSAPPS\\MSINFO\0"s};
-                    },
-                    {}},
-        SysInfoCase{"RegistryPathFailsToStart",
-                    [](FakeSystem& s) {
-                        s.registry = true;
-                        s.keys[kMsinfoKey]["PATH"] = {kRegString, "C:\\gone.exe\0"s};
-                        s.failingStarts.insert("C:\\gone.exe");
-                    },
-                    {}},
-        SysInfoCase{"RegistryEmpty", [](FakeSystem& s) { s.registry = true; }, {}},
-        SysInfoCase{"NoRegistryNoTool", [](FakeSystem&) {}, {}},
-        SysInfoCase{"RegistryKeysIgnoredWithoutRegistry",
-                    [](FakeSystem& s) { s.keys[kMsinfoKey]["PATH"] = {kRegString, "C:\\x.exe\0"s}; },
-                    {}},
-        SysInfoCase{"DesktopTool",
-                    [](FakeSystem& s) { s.onPath["gnome-system-monitor"] = "/usr/bin/gnome-system-monitor"; },
-                    {"/usr/bin/gnome-system-monitor"}},
-        SysInfoCase{"PreferredToolFirst",
-                    [](FakeSystem& s) {
-                        s.onPath["xfce4-taskmanager"] = "/usr/bin/xfce4-taskmanager";
-                        s.onPath["hardinfo"] = "/usr/bin/hardinfo";
-                    },
-                    {"/usr/bin/hardinfo"}},
-        SysInfoCase{"NextToolWhenOneFails",
-                    [](FakeSystem& s) {
-                        s.onPath["hardinfo"] = "/usr/bin/hardinfo";
-                        s.onPath["lxtask"] = "/usr/bin/lxtask";
-                        s.failingStarts.insert("/usr/bin/hardinfo");
-                    },
-                    {"/usr/bin/lxtask"}},
-        SysInfoCase{"AllToolsFail",
-                    [](FakeSystem& s) {
-                        s.onPath["kinfocenter"] = "/usr/bin/kinfocenter";
-                        s.failingStarts.insert("/usr/bin/kinfocenter");
-                    },
-                    {}}),
+    ::testing::Values(SysInfoCase{"RegistryPath",
+                                  [](FakeSystem& s) {
+                                      s.registry = true;
+                                      s.keys[kMsinfoKey]["PATH"] = {kRegString, "C:\\Program Files\\msinfo32.exe\0"s};
+                                  },
+                                  {"C:\\Program Files\\msinfo32.exe"}},
+                      SysInfoCase{"RegistryFolderWithProgram",
+                                  [](FakeSystem& s) {
+                                      s.registry = true;
+                                      s.keys[kMsinfoKey] = {};
+                                      s.keys[kLocationKey]["MSINFO"] = {kRegString, "C:\\MSAPPS\\MSINFO\0"s};
+                                      s.files.insert("C:\\MSAPPS\\MSINFO\\MSINFO32.EXE");
+                                  },
+                                  {"C:\\MSAPPS\\MSINFO\\MSINFO32.EXE"}},
+                      SysInfoCase{"RegistryFolderWithoutProgram",
+                                  [](FakeSystem& s) {
+                                      s.registry = true;
+                                      s.keys[kLocationKey]["MSINFO"] = {kRegString, "C:\\MSAPPS\\MSINFO\0"s};
+                                  },
+                                  {}},
+                      SysInfoCase{"RegistryPathFailsToStart",
+                                  [](FakeSystem& s) {
+                                      s.registry = true;
+                                      s.keys[kMsinfoKey]["PATH"] = {kRegString, "C:\\gone.exe\0"s};
+                                      s.failingStarts.insert("C:\\gone.exe");
+                                  },
+                                  {}},
+                      SysInfoCase{"RegistryEmpty", [](FakeSystem& s) { s.registry = true; }, {}},
+                      SysInfoCase{"NoRegistryNoTool", [](FakeSystem&) {}, {}},
+                      SysInfoCase{"RegistryKeysIgnoredWithoutRegistry",
+                                  [](FakeSystem& s) {
+                                      s.keys[kMsinfoKey]["PATH"] = {kRegString, "C:\\x.exe\0"s};
+                                  },
+                                  {}},
+                      SysInfoCase{
+                          "DesktopTool",
+                          [](FakeSystem& s) { s.onPath["gnome-system-monitor"] = "/usr/bin/gnome-system-monitor"; },
+                          {"/usr/bin/gnome-system-monitor"}},
+                      SysInfoCase{"PreferredToolFirst",
+                                  [](FakeSystem& s) {
+                                      s.onPath["xfce4-taskmanager"] = "/usr/bin/xfce4-taskmanager";
+                                      s.onPath["hardinfo"] = "/usr/bin/hardinfo";
+                                  },
+                                  {"/usr/bin/hardinfo"}},
+                      SysInfoCase{"NextToolWhenOneFails",
+                                  [](FakeSystem& s) {
+                                      s.onPath["hardinfo"] = "/usr/bin/hardinfo";
+                                      s.onPath["lxtask"] = "/usr/bin/lxtask";
+                                      s.failingStarts.insert("/usr/bin/hardinfo");
+                                  },
+                                  {"/usr/bin/lxtask"}},
+                      SysInfoCase{"AllToolsFail",
+                                  [](FakeSystem& s) {
+                                      s.onPath["kinfocenter"] = "/usr/bin/kinfocenter";
+                                      s.failingStarts.insert("/usr/bin/kinfocenter");
+                                  },
+                                  {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrmAboutModel, LoadSetsTheVersionLineUnderTheTitle)

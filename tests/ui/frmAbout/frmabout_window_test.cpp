@@ -46,8 +46,8 @@ TEST(FrmAboutWindow, ShowsTitleVersionAndRunsSystemInfo)
     auto* sysInfo = about->findChild<QPushButton*>("cmdSysInfo");
     EXPECT_EQ(sysInfo->text(), "&System Info...");
     QTest::mouseClick(sysInfo, Qt::LeftButton);
-    EXPECT_EQ(services.messages, (std::vector<test::Message>{{"System Information Is Unavailable At This Time",
-                                                               MsgIcon::None, "Maskquill"}}));
+    EXPECT_EQ(services.messages, (std::vector<test::Message>{
+                                     {"System Information Is Unavailable At This Time", MsgIcon::None, "Maskquill"}}));
 
     sys.onPath["hardinfo"] = "/usr/bin/hardinfo";
     QTest::mouseClick(sysInfo, Qt::LeftButton);
@@ -90,7 +90,10 @@ TEST(FrmAboutWindow, OpensCentredOverItsOwnerAndAfreshAfterOk)
     owner.close();
 }
 
-TEST(FrmAboutWindow, NoWindowLeftAtTheEnd) { expectNoWindowLeft(); }
+TEST(FrmAboutWindow, NoWindowLeftAtTheEnd)
+{
+    expectNoWindowLeft();
+}
 
 }  // namespace
 }  // namespace mq::ui

@@ -30,7 +30,7 @@ using ui::FrmMain;
 
 class NoSettings : public ui::SettingsStore {
 public:
-    void saveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+    void saveSetting(const QString&, const QString&, const QString&, const QString&) override { }
     QString getSetting(const QString&, const QString&, const QString&, const QString& def) const override
     {
         return def;
@@ -40,9 +40,9 @@ public:
 // How the user opens a window and puts it away.
 struct Window {
     const char* name;
-    int button;         // toolbar button, 0 when another way opens it
-    const char* menu;   // Tools menu entry, or nullptr
-    const char* done;   // the button that hides the window, or nullptr: it is closed
+    int button;  // toolbar button, 0 when another way opens it
+    const char* menu;  // Tools menu entry, or nullptr
+    const char* done;  // the button that hides the window, or nullptr: it is closed
 };
 
 const Window kWindows[] = {
@@ -112,7 +112,7 @@ protected:
     std::unique_ptr<FrmMain> main;
 };
 
-class ChildWindows : public ChildWindowsAsUsed, public ::testing::WithParamInterface<State> {};
+class ChildWindows : public ChildWindowsAsUsed, public ::testing::WithParamInterface<State> { };
 
 void putInState(QMdiSubWindow* sub, State s)
 {
@@ -235,8 +235,7 @@ TEST_P(ChildWindows, AboutBoxOverEveryChild)
 }
 
 INSTANTIATE_TEST_SUITE_P(FirstWindow, ChildWindows,
-                         ::testing::Values(State::Normal, State::Maximised, State::Minimised),
-                         [](const auto& info) {
+                         ::testing::Values(State::Normal, State::Maximised, State::Minimised), [](const auto& info) {
                              switch (info.param) {
                              case State::Normal: return std::string("Normal");
                              case State::Maximised: return std::string("Maximised");

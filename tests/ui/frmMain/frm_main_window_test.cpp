@@ -5,8 +5,8 @@
 #include "ui/Form10/form10.h"
 #include "ui/dar/dar.h"
 #include "ui/frmMain/frm_main.h"
-#include "ui/macconv/macconv.h"
 #include "ui/frmdoc/frmdoc.h"
+#include "ui/macconv/macconv.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/window_control.h"
 
@@ -15,13 +15,13 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
-#include <QPushButton>
-#include <QScreen>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -132,7 +132,7 @@ struct ButtonSpec {
     const char* tip;
 };
 
-class ToolbarButtons : public MainWindow, public ::testing::WithParamInterface<ButtonSpec> {};
+class ToolbarButtons : public MainWindow, public ::testing::WithParamInterface<ButtonSpec> { };
 
 TEST_P(ToolbarButtons, ShowImagesWithTheirTips)
 {
@@ -148,17 +148,17 @@ TEST_P(ToolbarButtons, ShowImagesWithTheirTips)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Toolbar1, ToolbarButtons,
-    ::testing::Values(ButtonSpec{1, "Click here to exit the program"}, ButtonSpec{2, nullptr},
-                      ButtonSpec{3, "Click here to start the Maskquill"},
-                      ButtonSpec{4, "Click here to use the binary calculator"},
-                      ButtonSpec{5, "Click here to start the MAC conversion utility"},
-                      ButtonSpec{6, "Click here for common lists"},
-                      ButtonSpec{7, "Click here to use the Class C VLSM Quill"}, ButtonSpec{8, nullptr},
-                      ButtonSpec{9, "Click here to save the results to a file"},
-                      ButtonSpec{10, "Click here to print the results"}, ButtonSpec{11, nullptr},
-                      ButtonSpec{13, "Help Information"}));
+INSTANTIATE_TEST_SUITE_P(Toolbar1, ToolbarButtons,
+                         ::testing::Values(ButtonSpec{1, "Click here to exit the program"}, ButtonSpec{2, nullptr},
+                                           ButtonSpec{3, "Click here to start the Maskquill"},
+                                           ButtonSpec{4, "Click here to use the binary calculator"},
+                                           ButtonSpec{5, "Click here to start the MAC conversion utility"},
+                                           ButtonSpec{6, "Click here for common lists"},
+                                           ButtonSpec{7, "Click here to use the Class C VLSM Quill"},
+                                           ButtonSpec{8, nullptr},
+                                           ButtonSpec{9, "Click here to save the results to a file"},
+                                           ButtonSpec{10, "Click here to print the results"}, ButtonSpec{11, nullptr},
+                                           ButtonSpec{13, "Help Information"}));
 
 TEST_F(MainWindow, ToolbarHasThirteenButtonsAndTheMenusTheirItems)
 {
@@ -353,7 +353,7 @@ struct ExitPath {
     bool fromMenu;
 };
 
-class ExitWritesNothing : public MainWindow, public ::testing::WithParamInterface<ExitPath> {};
+class ExitWritesNothing : public MainWindow, public ::testing::WithParamInterface<ExitPath> { };
 
 TEST_P(ExitWritesNothing, EvenWhenTheWindowGoesAfterwards)
 {
@@ -528,7 +528,7 @@ struct Tool {
     std::vector<const char*> buttons;  // Continue, START, Save, Finish, Done ...
 };
 
-class EveryButtonShows : public MainWindow, public ::testing::WithParamInterface<Tool> {};
+class EveryButtonShows : public MainWindow, public ::testing::WithParamInterface<Tool> { };
 
 TEST_P(EveryButtonShows, WithoutScrollingAndAtTheToolsOwnSize)
 {

@@ -12,8 +12,8 @@
 #include <QMdiSubWindow>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace mq::test {

@@ -99,8 +99,7 @@ TEST_F(FrmdocWindow, TypingAnAddressAndChoosingAMaskFillsThePanels)
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(window->choiceBox(i)->isEnabled());
     EXPECT_TRUE(window->subnetZeroBox()->isEnabled());
-    const std::vector<TextRun> before = {{"11000000  10101000  00001010  ", colour::Red},
-                                         {"01001101", colour::Olive}};
+    const std::vector<TextRun> before = {{"11000000  10101000  00001010  ", colour::Red}, {"01001101", colour::Olive}};
     EXPECT_EQ(window->addressBinary()->runs(), before);
     EXPECT_EQ(window->addressBinary()->toPlainText(), "11000000  10101000  00001010  01001101");
 
@@ -209,7 +208,7 @@ struct RefusedKey {
     Qt::KeyboardModifiers mods;
 };
 
-class ChoiceBoxKeys : public FrmdocWindow, public ::testing::WithParamInterface<RefusedKey> {};
+class ChoiceBoxKeys : public FrmdocWindow, public ::testing::WithParamInterface<RefusedKey> { };
 
 TEST_P(ChoiceBoxKeys, AnyKeyIsRefusedAndEmptiesTheChoice)
 {
@@ -218,8 +217,8 @@ TEST_P(ChoiceBoxKeys, AnyKeyIsRefusedAndEmptiesTheChoice)
     box->setFocus();
     QTest::keyClick(box, static_cast<Qt::Key>(GetParam().key), GetParam().mods);
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0], (Message{"Input not allowed, please choose optons from the drop menu",
-                                         MsgIcon::Exclamation, "Error"}));
+    EXPECT_EQ(fake.messages[0],
+              (Message{"Input not allowed, please choose optons from the drop menu", MsgIcon::Exclamation, "Error"}));
     EXPECT_EQ(choices(), QStringList({"", "", "", ""}));
     EXPECT_EQ(window->choiceBox(0)->count(), 6);  // the lists stay
     EXPECT_EQ(panel(0), "");
@@ -284,7 +283,7 @@ struct Step {
     const char* status;
 };
 
-class SubnetSteps : public FrmdocWindow, public ::testing::WithParamInterface<Step> {};
+class SubnetSteps : public FrmdocWindow, public ::testing::WithParamInterface<Step> { };
 
 TEST_P(SubnetSteps, PreviousAndNextMoveBetweenSubnets)
 {
@@ -297,15 +296,14 @@ TEST_P(SubnetSteps, PreviousAndNextMoveBetweenSubnets)
     EXPECT_TRUE(fake.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SubnetSteps,
-    ::testing::Values(Step{">", "3", "97", "Host address is a valid address"},
-                      Step{"<", "1", "33", "Host address is a valid address"},
-                      Step{"<<", "0", "1", "WARNING - Host address is in subnet zero"},
-                      Step{"<<<", "0", "1", "WARNING - Host address is in subnet zero"},
-                      Step{">>>>", "6", "193", "Host address is a valid address"},
-                      Step{">>>>>", "6", "193", "Host address is a valid address"},
-                      Step{"><<>", "2", "65", "Host address is a valid address"}));
+INSTANTIATE_TEST_SUITE_P(Steps, SubnetSteps,
+                         ::testing::Values(Step{">", "3", "97", "Host address is a valid address"},
+                                           Step{"<", "1", "33", "Host address is a valid address"},
+                                           Step{"<<", "0", "1", "WARNING - Host address is in subnet zero"},
+                                           Step{"<<<", "0", "1", "WARNING - Host address is in subnet zero"},
+                                           Step{">>>>", "6", "193", "Host address is a valid address"},
+                                           Step{">>>>>", "6", "193", "Host address is a valid address"},
+                                           Step{"><<>", "2", "65", "Host address is a valid address"}));
 
 TEST_F(FrmdocWindow, NextFiftySubnetsFillTheGrid)
 {
@@ -415,7 +413,7 @@ struct Paste {
     bool refused;
 };
 
-class PasteIntoAddress : public FrmdocWindow, public ::testing::WithParamInterface<Paste> {};
+class PasteIntoAddress : public FrmdocWindow, public ::testing::WithParamInterface<Paste> { };
 
 TEST_P(PasteIntoAddress, PastedTextIsCheckedLikeTypedText)
 {
@@ -429,14 +427,14 @@ TEST_P(PasteIntoAddress, PastedTextIsCheckedLikeTypedText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clipboard, PasteIntoAddress,
-    ::testing::Values(Paste{"WholeAddress", "172.16.37.200", "172|16|37|200", false},
-                      Paste{"WholeAddressWithBlanks", "  10.1.77.9\n", "10|1|77|9", false},
-                      Paste{"Digits", "19", "19|||", false}, Paste{"Letters", "abc", "|||", true},
-                      Paste{"FiveParts", "1.2.3.4.5", "|||", true}, Paste{"Negative", "-5", "|||", true},
-                      Paste{"TooManyDigits", "1234", "|||", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Clipboard, PasteIntoAddress,
+                         ::testing::Values(Paste{"WholeAddress", "172.16.37.200", "172|16|37|200", false},
+                                           Paste{"WholeAddressWithBlanks", "  10.1.77.9\n", "10|1|77|9", false},
+                                           Paste{"Digits", "19", "19|||", false}, Paste{"Letters", "abc", "|||", true},
+                                           Paste{"FiveParts", "1.2.3.4.5", "|||", true},
+                                           Paste{"Negative", "-5", "|||", true},
+                                           Paste{"TooManyDigits", "1234", "|||", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FrmdocWindow, PastedAddressIsClassified)
 {
@@ -449,10 +447,10 @@ TEST_F(FrmdocWindow, PastedAddressIsClassified)
 
 TEST_F(FrmdocWindow, ControlsCarryTheirNamesAndTabOrder)
 {
-    const QStringList order = {"Text3(0)",     "Text3(1)",     "Text3(2)",   "Text3(3)",    "SSCheck1",
-                               "Combo1(0)",    "Combo1(1)",    "Combo1(2)",  "Combo1(3)",   "SSCommand2",
-                               "SSCommand1",   "SSCommand5",   "SSCommand3", "RichTextBox1", "RichTextBox2",
-                               "Text2",        "MSFlexGrid1",  "Text1",      "SSCommand4",  "SSCommand6"};
+    const QStringList order = {"Text3(0)",   "Text3(1)",    "Text3(2)",   "Text3(3)",     "SSCheck1",
+                               "Combo1(0)",  "Combo1(1)",   "Combo1(2)",  "Combo1(3)",    "SSCommand2",
+                               "SSCommand1", "SSCommand5",  "SSCommand3", "RichTextBox1", "RichTextBox2",
+                               "Text2",      "MSFlexGrid1", "Text1",      "SSCommand4",   "SSCommand6"};
     for (auto& o : state.octetBits)
         o.clear();
     // Enable every control so the walk visits them all.
@@ -467,8 +465,8 @@ TEST_F(FrmdocWindow, ControlsCarryTheirNamesAndTabOrder)
     EXPECT_EQ(walked, order);
     EXPECT_EQ(w->objectName(), "Text3(0)");  // and round again
 
-    const QStringList panels = {"SSPanel6(0)", "SSPanel6(6)", "SSPanel5(3)", "SSPanel2(2)", "SSPanel13", "SSPanel1",
-                                "Label5(1)",   "SSFrame3"};
+    const QStringList panels = {"SSPanel6(0)", "SSPanel6(6)", "SSPanel5(3)", "SSPanel2(2)",
+                                "SSPanel13",   "SSPanel1",    "Label5(1)",   "SSFrame3"};
     for (const QString& name : panels)
         EXPECT_NE(window->findChild<QWidget*>(name), nullptr) << name.toStdString();
     EXPECT_EQ(window->findChild<QLabel*>("Label5(1)")->text(), "# Bits in Subnet Mask");

@@ -195,11 +195,15 @@ TEST(HelpDocument, MessageTableExplainsEveryConverterMessage)
 TEST(HelpDocument, SaysDoneAndFinishHide)
 {
     const QString text = shippedText();
-    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\b(Done|Finish) closes")))) << "says a window closes";
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\b(Done|Finish) closes"))))
+        << "says a window closes";
     EXPECT_TRUE(text.contains(QStringLiteral("Done hides the converter and keeps its boxes")));
 }
 
-TEST(HelpWindow, NoWindowLeftAtTheEnd) { expectNoWindowLeft(); }
+TEST(HelpWindow, NoWindowLeftAtTheEnd)
+{
+    expectNoWindowLeft();
+}
 
 }  // namespace
 }  // namespace mq::ui

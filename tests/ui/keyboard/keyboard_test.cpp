@@ -123,14 +123,14 @@ QStringList names(const char* prefix, int first, int last)
     return out;
 }
 
-const QStringList kFrmdocOrder = names("Text3", 0, 3) + QStringList{"SSCheck1"} + names("Combo1", 0, 3) +
-                                 QStringList{"SSCommand2", "SSCommand1", "SSCommand5", "SSCommand3", "RichTextBox1",
-                                             "RichTextBox2", "Text2", "MSFlexGrid1", "Text1", "SSCommand4",
-                                             "SSCommand6"};
+const QStringList kFrmdocOrder =
+    names("Text3", 0, 3) + QStringList{"SSCheck1"} + names("Combo1", 0, 3) +
+    QStringList{"SSCommand2", "SSCommand1",  "SSCommand5", "SSCommand3", "RichTextBox1", "RichTextBox2",
+                "Text2",      "MSFlexGrid1", "Text1",      "SSCommand4", "SSCommand6"};
 const QStringList kForm10Order = names("Text1", 0, 2) + QStringList{"Combo1"} + names("Text2", 0, 29) +
                                  QStringList{"SSCommand1", "SSCommand3", "SSCommand2", "List1"};
 
-class TabOrder : public OpenWindow, public ::testing::WithParamInterface<TabCase> {};
+class TabOrder : public OpenWindow, public ::testing::WithParamInterface<TabCase> { };
 
 TEST_P(TabOrder, TabVisitsTheControlsInOrderAndComesBackRound)
 {
@@ -142,16 +142,14 @@ TEST_P(TabOrder, TabVisitsTheControlsInOrderAndComesBackRound)
 INSTANTIATE_TEST_SUITE_P(
     Windows, TabOrder,
     ::testing::Values(
-        TabCase{"frmdoc", kFrmdocOrder},
-        TabCase{"dar", {"SSCommand1", "SSCommand2", "SSCommand3", "RichTextBox1"}},
+        TabCase{"frmdoc", kFrmdocOrder}, TabCase{"dar", {"SSCommand1", "SSCommand2", "SSCommand3", "RichTextBox1"}},
         TabCase{"Form10", kForm10Order},
         TabCase{"bindec", names("SSOption1", 0, 2) + QStringList{"Text4"} + names("SSCommand2", 0, 15) +
                               QStringList{"SSCommand3", "SSCommand1"} + names("Text1", 0, 2)},
         TabCase{"macconv", QStringList{"SSCommand4", "Text1", "SSCommand5", "Text2"} + names("SSCommand3", 0, 15) +
                                QStringList{"SSCommand1", "SSCommand7", "SSCommand6", "SSCommand2"}},
         TabCase{"clist", names("SSCommand1", 0, 2) + QStringList{"MSFlexGrid1", "Text1", "SSCommand2"}},
-        TabCase{"frmAbout", {"cmdOK", "cmdSysInfo"}},
-        TabCase{"help", {"contents", "back", "forward", "browser"}}),
+        TabCase{"frmAbout", {"cmdOK", "cmdSysInfo"}}, TabCase{"help", {"contents", "back", "forward", "browser"}}),
     [](const auto& info) { return info.param.window; });
 
 // With an address and a mask chosen every control of the calculator is
@@ -251,7 +249,7 @@ bool informative(QWidget* w)
            qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractScrollArea*>(w) || w->inherits("mq::ui::Panel3D");
 }
 
-class AccessibleText : public OpenWindow, public ::testing::WithParamInterface<std::string> {};
+class AccessibleText : public OpenWindow, public ::testing::WithParamInterface<std::string> { };
 
 TEST_P(AccessibleText, EveryControlHasANameAndADescription)
 {
@@ -273,8 +271,8 @@ TEST_P(AccessibleText, EveryControlHasANameAndADescription)
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, AccessibleText,
-                         ::testing::Values("frmdoc", "dar", "Form10", "bindec", "macconv", "clist", "frmAbout",
-                                           "help", "frmMain", "classless", "planner"),
+                         ::testing::Values("frmdoc", "dar", "Form10", "bindec", "macconv", "clist", "frmAbout", "help",
+                                           "frmMain", "classless", "planner"),
                          [](const auto& info) { return info.param; });
 
 // A button whose caption changes is announced by its new caption.

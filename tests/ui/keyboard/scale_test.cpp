@@ -34,8 +34,8 @@ QStringList layoutFaults(QWidget* window)
             !parent->objectName().startsWith(QLatin1String("qt_")))
             faults << QStringLiteral("%1 sticks out of %2").arg(describe(w), describe(parent));
 
-        if (auto* l = qobject_cast<QLabel*>(w); l && !l->pixmap().isNull() &&
-                                                l->pixmap().devicePixelRatio() < l->devicePixelRatioF())
+        if (auto* l = qobject_cast<QLabel*>(w);
+            l && !l->pixmap().isNull() && l->pixmap().devicePixelRatio() < l->devicePixelRatioF())
             faults << QStringLiteral("%1 shows a picture drawn for scale %2, blurred at %3")
                           .arg(describe(w))
                           .arg(l->pixmap().devicePixelRatio())
@@ -49,8 +49,8 @@ QStringList layoutFaults(QWidget* window)
         else if (auto* b = qobject_cast<QAbstractButton*>(w);
                  b && !b->text().isEmpty() && !qobject_cast<QPushButton*>(w) && !b->inherits("QToolButton"))
             needed = b->sizeHint().width();
-        else if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty() && !l->wordWrap() &&
-                                                     !l->objectName().isEmpty())
+        else if (auto* l = qobject_cast<QLabel*>(w);
+                 l && !l->text().isEmpty() && !l->wordWrap() && !l->objectName().isEmpty())
             needed = l->sizeHint().width();
         if (needed > w->width() + 1)
             faults << QStringLiteral("%1 \"%2\" needs %3 of %4 pixels")
@@ -126,8 +126,8 @@ TEST_P(Scale, CaptionsFitAndControlsStayInside)
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, Scale,
-                         ::testing::Values("frmdoc", "dar", "Form10", "bindec", "macconv", "clist", "frmAbout",
-                                           "help", "frmMain", "frmSplash", "classless", "planner"),
+                         ::testing::Values("frmdoc", "dar", "Form10", "bindec", "macconv", "clist", "frmAbout", "help",
+                                           "frmMain", "frmSplash", "classless", "planner"),
                          [](const auto& info) { return info.param; });
 
 }  // namespace

@@ -30,8 +30,7 @@ namespace mq::test {
 
 // What the windows lean on while they are open.
 struct WindowContext {
-    WindowContext()
-        : settings(std::make_unique<ui::QtSettingsStore>(dir.filePath(QStringLiteral("settings.ini"))))
+    WindowContext() : settings(std::make_unique<ui::QtSettingsStore>(dir.filePath(QStringLiteral("settings.ini"))))
     {
         state.subnetZero = "n";
         state.keepResults = "n";
@@ -58,8 +57,7 @@ inline std::vector<WindowKind> allWindows()
         {"bindec", [](WindowContext& c) { return std::make_unique<ui::Bindec>(nullptr, &c.services); }},
         {"macconv", [](WindowContext& c) { return std::make_unique<ui::Macconv>(nullptr, &c.services); }},
         {"clist", [](WindowContext& c) { return std::make_unique<ui::Clist>(nullptr, &c.services); }},
-        {"frmAbout",
-         [](WindowContext& c) { return std::make_unique<ui::FrmAbout>(nullptr, &c.services, &c.system); }},
+        {"frmAbout", [](WindowContext& c) { return std::make_unique<ui::FrmAbout>(nullptr, &c.services, &c.system); }},
         {"help",
          [](WindowContext&) {
              return std::make_unique<ui::HelpWindow>(nullptr, QStringList{QStringLiteral(MQ_HELP_SOURCE_DIR)});

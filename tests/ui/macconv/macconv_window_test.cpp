@@ -85,7 +85,10 @@ TEST_F(MacconvWindow, TabOrderRunsFromTheDirectionsThroughTheKeypadToDone)
     QStringList expected{"SSCommand4", "Text1", "SSCommand5", "Text2"};
     for (int i = 0; i < 16; ++i)
         expected << QStringLiteral("SSCommand3(%1)").arg(i);
-    expected << "SSCommand1" << "SSCommand7" << "SSCommand6" << "SSCommand2";
+    expected << "SSCommand1"
+             << "SSCommand7"
+             << "SSCommand6"
+             << "SSCommand2";
     EXPECT_EQ(names, expected);
 }
 
@@ -190,14 +193,14 @@ TEST(MacconvKeyCodes, QtKeysAsWindowsCodes)
         int code;
         int shift;
     };
-    const Case cases[] = {{Qt::Key_A, Qt::NoModifier, 65, 0},       {Qt::Key_F, Qt::ShiftModifier, 70, 1},
-                          {Qt::Key_G, Qt::NoModifier, 71, 0},       {Qt::Key_5, Qt::NoModifier, 53, 0},
-                          {Qt::Key_5, Qt::KeypadModifier, 101, 0},  {Qt::Key_Backspace, Qt::NoModifier, 8, 0},
+    const Case cases[] = {{Qt::Key_A, Qt::NoModifier, 65, 0},         {Qt::Key_F, Qt::ShiftModifier, 70, 1},
+                          {Qt::Key_G, Qt::NoModifier, 71, 0},         {Qt::Key_5, Qt::NoModifier, 53, 0},
+                          {Qt::Key_5, Qt::KeypadModifier, 101, 0},    {Qt::Key_Backspace, Qt::NoModifier, 8, 0},
                           {Qt::Key_Backtab, Qt::ShiftModifier, 9, 1}, {Qt::Key_Enter, Qt::KeypadModifier, 13, 0},
-                          {Qt::Key_C, Qt::ControlModifier, 67, 2}, {Qt::Key_Left, Qt::NoModifier, 37, 0},
-                          {Qt::Key_Delete, Qt::NoModifier, 46, 0},  {Qt::Key_F12, Qt::AltModifier, 123, 4},
-                          {Qt::Key_NumLock, Qt::NoModifier, 144, 0}, {Qt::Key_Space, Qt::NoModifier, 32, 0},
-                          {Qt::Key_Minus, Qt::NoModifier, 189, 0},  {Qt::Key_NumberSign, Qt::ShiftModifier, 0, 1}};
+                          {Qt::Key_C, Qt::ControlModifier, 67, 2},    {Qt::Key_Left, Qt::NoModifier, 37, 0},
+                          {Qt::Key_Delete, Qt::NoModifier, 46, 0},    {Qt::Key_F12, Qt::AltModifier, 123, 4},
+                          {Qt::Key_NumLock, Qt::NoModifier, 144, 0},  {Qt::Key_Space, Qt::NoModifier, 32, 0},
+                          {Qt::Key_Minus, Qt::NoModifier, 189, 0},    {Qt::Key_NumberSign, Qt::ShiftModifier, 0, 1}};
     for (const auto& c : cases) {
         const QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
         EXPECT_EQ(vbKeyCode(e), c.code) << c.key;

@@ -13,14 +13,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QLineEdit>
-#include <QTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -63,9 +63,9 @@ protected:
     // The hosts column of the tree for the block of this prefix.
     QString hostsOf(const char* prefix)
     {
-        const QModelIndexList hits = w->tree()->model()->match(w->tree()->model()->index(0, planner::ColPrefix),
-                                                               Qt::DisplayRole, QString::fromLatin1(prefix), 1,
-                                                               Qt::MatchExactly | Qt::MatchRecursive);
+        const QModelIndexList hits =
+            w->tree()->model()->match(w->tree()->model()->index(0, planner::ColPrefix), Qt::DisplayRole,
+                                      QString::fromLatin1(prefix), 1, Qt::MatchExactly | Qt::MatchRecursive);
         if (hits.isEmpty())
             return QStringLiteral("<no row>");
         return hits[0].siblingAtColumn(planner::ColHosts).data().toString();
@@ -155,7 +155,8 @@ TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
     emit cloud->activated(gcp);
     EXPECT_EQ(plan().settings().cloud, plan::CloudMode::Gcp);
     EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("252"));
-    EXPECT_TRUE(w->findChild<QLabel*>(QStringLiteral("plannerStatus"))->text().contains(QStringLiteral("Google Cloud")));
+    EXPECT_TRUE(
+        w->findChild<QLabel*>(QStringLiteral("plannerStatus"))->text().contains(QStringLiteral("Google Cloud")));
     QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(hostsOf("10.9.1.0/24"), QStringLiteral("254"));
     EXPECT_EQ(cloud->currentIndex(), 0);

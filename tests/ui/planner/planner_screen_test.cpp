@@ -24,7 +24,7 @@ namespace mq::ui {
 namespace {
 
 struct NoSettings : SettingsStore {
-    void saveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+    void saveSetting(const QString&, const QString&, const QString&, const QString&) override { }
     QString getSetting(const QString&, const QString&, const QString&, const QString& d) const override { return d; }
 };
 

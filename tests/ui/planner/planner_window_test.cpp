@@ -3,51 +3,51 @@
 // opening a bad document; saving and reading back; the main window's Tools
 // menu, Save, Print and the question before an unsaved plan is lost.
 #include "plan/document.h"
-#include "tests/ui/planner/disk_planner_services.h"
+#include "planner/allocation_table.h"
 #include "tests/support/fake_services.h"
+#include "tests/ui/planner/disk_planner_services.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
 #include "ui/planner/plan_tree_model.h"
-#include "planner/allocation_table.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/reports/main_window_reports.h"
 
-#include <QAccessible>
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QApplication>
 #include <QFile>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProgressBar>
-#include <QLabel>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
-#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QTextDocument>
-#include <QToolTip>
 #include <QToolBar>
-#include <QTableView>
-#include <QHeaderView>
-#include <QMenu>
+#include <QToolTip>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <map>
 #include <sys/stat.h>
@@ -103,8 +103,8 @@ protected:
         // Every test's edits run past the model checker.
         modelFaults = &faults;
         previousHandler = qInstallMessageHandler(collectModelFaults);
-        tester = std::make_unique<QAbstractItemModelTester>(
-            w->tree()->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+        tester = std::make_unique<QAbstractItemModelTester>(w->tree()->model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::Warning);
     }
     void TearDown() override
     {
@@ -395,8 +395,10 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         const char* written;
         const char* starts;
     } cases[] = {
-        {"alloc", 0, "alloc.csv", "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\r\n"},
-        {"leaves", 1, "leaves.csv", "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,assigned,,192.168.7.0/27,"},
+        {"alloc", 0, "alloc.csv",
+         "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\r\n"},
+        {"leaves", 1, "leaves.csv",
+         "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,assigned,,192.168.7.0/27,"},
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},
         {"kept.tsv", 1, "kept.tsv", "name,status,"},  // a typed extension stays
         {"nb", 3, "nb.csv", "prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\r\n"},
@@ -575,8 +577,8 @@ TEST_F(PlannerWindow, EveryControlIsNamedAndTabGoesTreeMapSegments)
 {
     for (QWidget* c : w->findChildren<QWidget*>())
         if (c->focusPolicy() & Qt::TabFocus && c->isVisibleTo(w.get())) {
-            EXPECT_FALSE(c->accessibleName().isEmpty()) << c->metaObject()->className() << " "
-                                                       << c->objectName().toStdString();
+            EXPECT_FALSE(c->accessibleName().isEmpty())
+                << c->metaObject()->className() << " " << c->objectName().toStdString();
         }
     std::vector<QWidget*> seen;
     QWidget* at = w->findChild<QPushButton*>("newPlan");
@@ -603,8 +605,8 @@ TEST_F(PlannerWindow, BlockMenuFromTheKeyboardOnTreeTableAndMap)
     const std::vector<BlockId> placed = w->form().allocatedBlocks();
     ASSERT_EQ(placed.size(), 3u);
     QTableView* table = w->allocationsTable();
-    const auto lastRow = static_cast<BlockId>(
-        table->model()->index(2, 0).data(AllocationTableModel::BlockRole).toULongLong());
+    const auto lastRow =
+        static_cast<BlockId>(table->model()->index(2, 0).data(AllocationTableModel::BlockRole).toULongLong());
     struct Source {
         QWidget* widget;
         BlockId block;
@@ -712,7 +714,7 @@ TEST_F(PlannerWindow, SizingBoxesToggledByAScreenReaderAreApplied)
 class PlannerInMainWindow : public ::testing::Test {
 protected:
     struct NoSettings : SettingsStore {
-        void saveSetting(const QString&, const QString&, const QString&, const QString&) override {}
+        void saveSetting(const QString&, const QString&, const QString&, const QString&) override { }
         QString getSetting(const QString&, const QString&, const QString&, const QString& d) const override
         {
             return d;
@@ -894,8 +896,8 @@ TEST_F(PlannerInMainWindow, MnemonicsAreUniqueAndLeaveTheMainMenusAlone)
         if (l->buddy())
             window << l->text();
     EXPECT_EQ(clashes(window), "");
-    for (QMenu* m : {p->importMenu(), p->importMenu()->findChild<QMenu*>("importNewMenu"), p->exportMenu(),
-                     p->contextMenu()}) {
+    for (QMenu* m :
+         {p->importMenu(), p->importMenu()->findChild<QMenu*>("importNewMenu"), p->exportMenu(), p->contextMenu()}) {
         QStringList entries;
         for (QAction* a : m->actions())
             entries << a->text();

@@ -21,8 +21,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -84,7 +84,7 @@ void writeAll(const QString& path, const std::string& bytes)
 
 mode_t fileType(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
 }
 
@@ -134,14 +134,20 @@ protected:
     QTemporaryDir dir;
     std::string error;
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    bool save(const QString& path, const std::string& bytes) { return GetParam().save(path.toStdString(), bytes, error); }
+    bool save(const QString& path, const std::string& bytes)
+    {
+        return GetParam().save(path.toStdString(), bytes, error);
+    }
     QString makeFifo(const char* name)
     {
         const QString path = dir.filePath(QString::fromLatin1(name));
         EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         return path;
     }
-    QStringList entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot); }
+    QStringList entries() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
 };
 
 TEST_P(SpecialTargets, NamedPipeWithAReaderGetsEveryByteAndStaysAPipe)
@@ -269,10 +275,7 @@ public:
     }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
-    bool makeReadOnly()
-    {
-        return ::mount("mqtest", path.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-    }
+    bool makeReadOnly() { return ::mount("mqtest", path.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
     QString file(const char* name) const { return QFile::decodeName(path) + QLatin1Char('/') + QLatin1String(name); }
     std::string why;  // empty once mounted
 
@@ -280,8 +283,8 @@ private:
     QByteArray path;
 };
 
-#define MOUNT_OR_SKIP(disk)                                                             \
-    if (!(disk).why.empty())                                                            \
+#define MOUNT_OR_SKIP(disk)                                                                                            \
+    if (!(disk).why.empty())                                                                                           \
     GTEST_SKIP() << "cannot mount a small file system here: " << (disk).why
 
 TEST_P(SpecialTargets, ReadOnlyFileSystemIsNamedAsTheCause)
@@ -352,7 +355,8 @@ TEST(FileWriter, ReaderThatStopsTakingDataEndsTheSave)
     ASSERT_GE(reader, 0);
     std::string error;
     const std::string content(1 << 20, 'x');
-    EXPECT_FALSE(ui::saveFile(pipe.toStdString(), [&](ByteSink& s) { return s.write(content); }, error, 200ms));
+    EXPECT_FALSE(ui::saveFile(
+        pipe.toStdString(), [&](ByteSink& s) { return s.write(content); }, error, 200ms));
     EXPECT_EQ(error, "The program reading from it stopped taking data.");
     ::close(reader);
 }
@@ -366,13 +370,12 @@ const Saver kOwnSavers[] = {
          ui::QtReportOutput output;
          return output.writeDocument(path, bytes, error);
      }},
-    {"PlanOrExport",
-     [](const std::string& path, const std::string& bytes, std::string& error) {
-         return ui::QtPlannerServices().writeFile(path, bytes, error);
-     }},
+    {"PlanOrExport", [](const std::string& path, const std::string& bytes,
+                        std::string& error) { return ui::QtPlannerServices().writeFile(path, bytes, error); }},
     {"ClasslessCsv",
      [](const std::string& path, const std::string& bytes, std::string& error) {
-         return ui::QtCsvTarget().save(path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
+         return ui::QtCsvTarget().save(
+             path, [&bytes](ByteSink& sink) { return sink.write(bytes); }, error);
      }},
 };
 
@@ -385,7 +388,7 @@ std::vector<Saver> everySaver()
 
 struct stat statOf(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
     return st;
 }
@@ -434,8 +437,7 @@ TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
 INSTANTIATE_TEST_SUITE_P(AllSavers, EveryWindowFile, ::testing::ValuesIn(everySaver()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class OwnWindowFile : public EveryWindowFile {
-};
+class OwnWindowFile : public EveryWindowFile { };
 
 // Unlike the classic windows' reports, a plan, an export or a CSV listing is a
 // file to open again: a folder, a pipe or a device (through a link too) is
@@ -505,9 +507,9 @@ public:
 struct LimitedRead {
     const char* name;
     std::function<void(QFile&)> write;
-    bool asList;       // imported as a list of prefixes, else opened as a plan
+    bool asList;  // imported as a list of prefixes, else opened as a plan
     const char* said;  // in what the window says, a regular expression
-    bool kept;         // the plan stays as it was, else the list's first line is placed
+    bool kept;  // the plan stays as it was, else the list's first line is placed
 };
 
 void PrintTo(const LimitedRead& r, std::ostream* os)
@@ -542,8 +544,7 @@ const LimitedRead kLimitedReads[] = {
      true, "line 2: the line is longer than 65536 bytes", false},
 };
 
-class PlannerUnderALimit : public ::testing::TestWithParam<LimitedRead> {
-};
+class PlannerUnderALimit : public ::testing::TestWithParam<LimitedRead> { };
 
 TEST_P(PlannerUnderALimit, WhatDoesNotFitIsNamedAndThePlanKept)
 {

@@ -40,12 +40,11 @@ public:
 
 private:
     struct Style : QProxyStyle {
-        Style() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+        Style() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) { }
         int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                       QStyleHintReturn* data) const override
         {
-            return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1
-                                                               : QProxyStyle::styleHint(hint, option, widget, data);
+            return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1 : QProxyStyle::styleHint(hint, option, widget, data);
         }
     };
     QString before = QApplication::style()->name();
@@ -62,8 +61,7 @@ QStringList buttonsWithIcons(QWidget* dialog)
 }
 
 // Runs `act` on the first modal dialog of type T once it is up.
-template <typename T>
-void whenDialogOpens(std::function<void(T*)> act)
+template <typename T> void whenDialogOpens(std::function<void(T*)> act)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
@@ -82,8 +80,7 @@ TEST(Units, TwipsFollowTheScreenResolution)
     const double dpi = logicalDpi();
     EXPECT_EQ(twipsToPixels(1440), qRound(dpi));
     EXPECT_EQ(twipsToPixels(0), 0);
-    EXPECT_EQ(twipsRect(720, 1440, 2880, 144),
-              QRect(qRound(dpi / 2), qRound(dpi), qRound(dpi * 2), qRound(dpi / 10)));
+    EXPECT_EQ(twipsRect(720, 1440, 2880, 144), QRect(qRound(dpi / 2), qRound(dpi), qRound(dpi * 2), qRound(dpi / 10)));
     for (int twips : {15, 200, 1335, 8550, 9820})
         EXPECT_NEAR(pixelsToTwips(twipsToPixels(twips)), twips, 1440 / dpi) << twips;
 }
@@ -93,7 +90,7 @@ struct ColourCase {
     QColor rgb;
 };
 
-class Colours : public ::testing::TestWithParam<ColourCase> {};
+class Colours : public ::testing::TestWithParam<ColourCase> { };
 
 TEST_P(Colours, StoredValuesAreBlueGreenRed)
 {
@@ -115,7 +112,7 @@ struct FilterCase {
     QStringList qt;
 };
 
-class Filters : public ::testing::TestWithParam<FilterCase> {};
+class Filters : public ::testing::TestWithParam<FilterCase> { };
 
 TEST_P(Filters, BecomeQtNameFilters)
 {
@@ -127,8 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FilterCase{"Rich Text Format (*.rtf)|*.rtf|", {"Rich Text Format (*.rtf)"}},
                       FilterCase{"Text Files|*.txt|All Files|*.*|", {"Text Files (*.txt)", "All Files (*.*)"}},
                       FilterCase{"Text (*.txt)|*.txt;*.log|", {"Text (*.txt *.log)"}},
-                      FilterCase{"Text Files|*.txt", {"Text Files (*.txt)"}}, FilterCase{"", {}},
-                      FilterCase{"|", {}}));
+                      FilterCase{"Text Files|*.txt", {"Text Files (*.txt)"}}, FilterCase{"", {}}, FilterCase{"|", {}}));
 
 TEST(DisplayText, LineBreaksOfEveryFormBecomeOne)
 {
@@ -143,7 +139,7 @@ struct IconCase {
     QMessageBox::Icon qt;
 };
 
-class RealMessageBox : public ::testing::TestWithParam<IconCase> {};
+class RealMessageBox : public ::testing::TestWithParam<IconCase> { };
 
 TEST_P(RealMessageBox, ShowsTextTitleIconAndOk)
 {
@@ -300,7 +296,7 @@ struct Selection {
     std::array<int, 4> expected;  // Row, Col, RowSel, ColSel
 };
 
-class GridSelection : public ::testing::TestWithParam<Selection> {};
+class GridSelection : public ::testing::TestWithParam<Selection> { };
 
 TEST_P(GridSelection, IsReadInGridCoordinates)
 {
@@ -328,13 +324,12 @@ TEST_P(GridSelection, IsReadInGridCoordinates)
     EXPECT_EQ((std::array<int, 4>{model.row, model.col, model.rowSel, model.colSel}), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clicks, GridSelection,
-    ::testing::Values(Selection{"DownRight", 1, {1, 0}, {2, 1}, {1, 1, 2, 2}},
-                      Selection{"UpLeft", 1, {3, 4}, {0, 2}, {5, 3, 3, 0}},
-                      Selection{"OneCell", 1, {2, 2}, {2, 2}, {3, 2, 3, 2}},
-                      Selection{"NoFixedRow", 0, {0, 0}, {1, 5}, {0, 0, 5, 1}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Clicks, GridSelection,
+                         ::testing::Values(Selection{"DownRight", 1, {1, 0}, {2, 1}, {1, 1, 2, 2}},
+                                           Selection{"UpLeft", 1, {3, 4}, {0, 2}, {5, 3, 3, 0}},
+                                           Selection{"OneCell", 1, {2, 2}, {2, 2}, {3, 2, 3, 2}},
+                                           Selection{"NoFixedRow", 0, {0, 0}, {1, 5}, {0, 0, 5, 1}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GridKeyboard, ASelectionMadeWithTheKeysCountsToo)
 {

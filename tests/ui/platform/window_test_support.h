@@ -6,15 +6,15 @@
 #include "tests/support/fake_services.h"
 #include "ui/platform/qt_services.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QAbstractItemView>
 #include <QPointer>
 #include <QTest>
 #include <QWidget>
 #include <functional>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 
 QT_BEGIN_NAMESPACE
 // Readable QString values in test failure messages.

@@ -135,7 +135,8 @@ TEST_F(MainWindowSaveAndPrint, CalculatorReportFromWhatTheWindowShows)
     main->findChild<QAction*>("Save")->trigger();
 
     EXPECT_EQ(services.saveFilters, std::vector<std::string>{"Text Files (*.txt)|*.txt|"});
-    EXPECT_EQ(services.messages, (std::vector<Message>{{"File Successfully Written", MsgIcon::Information, "Print OK"}}));
+    EXPECT_EQ(services.messages,
+              (std::vector<Message>{{"File Successfully Written", MsgIcon::Information, "Print OK"}}));
     const std::string bytes = readAll(file);
     // The address line repeats the boxes as typed, the rest the panels and grid.
     EXPECT_NE(bytes.find("\r\nTCP/IP Host Address chosen: 192.168.010.105\r\n"), std::string::npos);
@@ -200,7 +201,7 @@ struct Refusal {
     const char* shownAs;
 };
 
-class Refusals : public MainWindowSaveAndPrint, public ::testing::WithParamInterface<Refusal> {};
+class Refusals : public MainWindowSaveAndPrint, public ::testing::WithParamInterface<Refusal> { };
 
 TEST_P(Refusals, WindowsWithoutReports)
 {

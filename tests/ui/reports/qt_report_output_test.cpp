@@ -12,12 +12,12 @@
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSpinBox>
-#include <QTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -101,8 +101,8 @@ struct Word {
 std::vector<Word> bboxWords(const QString& pdf)
 {
     const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    static const QRegularExpression tag(
-        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    static const QRegularExpression tag(QStringLiteral(
+        "<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
     std::vector<Word> out;
     int page = 0;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
@@ -172,14 +172,17 @@ protected:
             return copies;
         });
     }
-    std::vector<PrintLine> calculatorPrintout() const { return calculatorPrintLines(calculatorReportInput(calc.model)); }
+    std::vector<PrintLine> calculatorPrintout() const
+    {
+        return calculatorPrintLines(calculatorReportInput(calc.model));
+    }
 };
 
 TEST_F(QtReports, SaveWritesTheReportWithCrLfAndOverwrites)
 {
     calculate(37);
     const QString file = path(QStringLiteral("subnet results"));  // no extension is added
-    writeAll(file, std::string(10000, 'x'));                      // longer than the report
+    writeAll(file, std::string(10000, 'x'));  // longer than the report
     services.saveAnswers.push_back(file.toStdString());
     reports.saveopt(std::string("frmdoc"));
     EXPECT_EQ(services.messages, std::vector<Message>{kWritten});
@@ -215,7 +218,7 @@ struct WriteFailure {
     bool hasOldFile;
 };
 
-class WriteFailures : public QtReports, public ::testing::WithParamInterface<WriteFailure> {};
+class WriteFailures : public QtReports, public ::testing::WithParamInterface<WriteFailure> { };
 
 TEST_P(WriteFailures, ReportedAndOldFileKept)
 {
@@ -307,7 +310,7 @@ TEST_F(QtReports, FullDeviceStaysADevice)
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].text.find("No space left on device"), std::string::npos)
         << services.messages[0].text;
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(stat(QFile::encodeName(node).constData(), &st), 0);
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
@@ -399,7 +402,8 @@ TEST_F(QtReports, LandscapeForOneJobThenClassicPortraitAgain)
         const QString info = run(QStringLiteral("pdfinfo"), {pdf});
         const QRegularExpressionMatch m =
             QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)")).match(info);
-        return m.hasMatch() ? std::make_pair(m.captured(1).toDouble(), m.captured(2).toDouble()) : std::make_pair(0.0, 0.0);
+        return m.hasMatch() ? std::make_pair(m.captured(1).toDouble(), m.captured(2).toDouble())
+                            : std::make_pair(0.0, 0.0);
     };
     const QString wide = path(QStringLiteral("wide.pdf"));
     printToPdf(wide, 1);
@@ -470,8 +474,7 @@ TEST_F(QtReports, PrintoutFontsAndPlaces)
     const Word* regular = find(QStringLiteral("TCP/IP"));
     const Word* grid = find(QStringLiteral("Broadcast"));
     ASSERT_TRUE(banner && regular && grid);
-    const double h12 = banner->yMax - banner->yMin, h10 = regular->yMax - regular->yMin,
-                 h8 = grid->yMax - grid->yMin;
+    const double h12 = banner->yMax - banner->yMin, h10 = regular->yMax - regular->yMin, h8 = grid->yMax - grid->yMin;
     EXPECT_NEAR(h10 / h12, 10.0 / 12.0, 0.08);
     EXPECT_NEAR(h8 / h12, 8.0 / 12.0, 0.08);
 
@@ -510,9 +513,15 @@ TEST_F(QtReports, PrintoutFontsAndPlaces)
 
 TEST_F(QtReports, VlsmPrintout)
 {
-    vlsmList = {"", "Number of segments chosen is 1", "", "Segment 1 has 5 hosts", "",
-                "Subnet 1 lower address is 192.168.1.129", "Subnet 1 upper address is 192.168.1.134",
-                "Subnet mask for segment 1 is 255.255.255.248", ""};
+    vlsmList = {"",
+                "Number of segments chosen is 1",
+                "",
+                "Segment 1 has 5 hosts",
+                "",
+                "Subnet 1 lower address is 192.168.1.129",
+                "Subnet 1 upper address is 192.168.1.134",
+                "Subnet mask for segment 1 is 255.255.255.248",
+                ""};
     const QString pdf = path(QStringLiteral("vlsm.pdf"));
     printToPdf(pdf, 2);
     reports.printopt(std::string("Form10"));
@@ -597,7 +606,7 @@ struct TabCase {
     std::vector<double> expected;
 };
 
-class TabStops : public ::testing::TestWithParam<TabCase> {};
+class TabStops : public ::testing::TestWithParam<TabCase> { };
 
 TEST_P(TabStops, FieldsStartAtTheNextStop)
 {
@@ -606,7 +615,7 @@ TEST_P(TabStops, FieldsStartAtTheNextStop)
 
 INSTANTIATE_TEST_SUITE_P(Reports, TabStops,
                          ::testing::Values(TabCase{{300, 900, 900, 900, 900}, {0, 1000, 2750, 4500, 6250}},
-                                           TabCase{{950, 10}, {0, 2750}},        // too close to the first stop
+                                           TabCase{{950, 10}, {0, 2750}},  // too close to the first stop
                                            TabCase{{100, 3000, 10}, {0, 1000, 4500}},  // long field skips a stop
                                            TabCase{{}, {}}, TabCase{{500}, {0}}));
 
