@@ -24,6 +24,13 @@ constexpr std::size_t kMaxNoteBytes = 4000;
 constexpr std::size_t kMaxRoots = 256;
 constexpr int kMaxVlan = 4094;  // IEEE 802.1Q: 1..4094 name a VLAN
 
+// What a leaf is given to. A block split into parts is a container whatever it was before.
+enum class BlockState : std::uint8_t {
+    Free,
+    Assigned,  // to a segment
+    Reserved,  // kept back by the user
+};
+
 // The fields run from the widest to the narrowest, so that no padding lies between them:
 // plans of millions of blocks hold one of these for each.
 struct Block {

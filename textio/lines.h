@@ -27,6 +27,14 @@ struct ReadResult {
     std::string error;  // why reading failed part way (strerror text), empty when it did not
 };
 
+// A problem with one line or item of an input that did not stop the rest: what every reader
+// (segment lists, IPAM files, imports) reports, and what the windows and mqnet print.
+struct LineNote {
+    std::size_t line = 0;  // from 1; 0 when not tied to a line
+    std::string reason;
+    bool operator==(const LineNote&) const = default;
+};
+
 // Returns false to stop reading.
 using LineFn = std::function<bool(const Line&)>;
 
