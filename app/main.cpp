@@ -7,7 +7,17 @@
 //   ui/platform message boxes, prompt, focus, clipboard, settings through Qt
 //    |
 //   core/ vlsm/ convert/ reference/ reports/
-//               the logic and the form models, standard C++ only
+//               the logic and the form models of the classic windows, standard C++ only
+//   classless/ planner/
+//    |          the form models of the Classless Calculator and the Network Planner
+//   interchange/ other tools' formats (NetBox, phpIPAM, visualsubnetcalc) to and from plans
+//    |
+//   plan/       network plans: blocks, allocation, segment lists, the .mqplan document
+//    |
+//   net/        the classless IPv4/IPv6 engine
+//    |
+//   textio/     the syntax of every text format: lines, CSV, JSON, UTF-8, escaped quoting
+//               (all of these standard C++; app/mqnet/ is the command line on them)
 //
 // A keystroke in an octet field of the calculator:
 //   QLineEdit key press -> Frmdoc::eventFilter -> FrmdocModel::Text3_KeyPress
