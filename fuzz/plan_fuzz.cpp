@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         for (plan::BlockId l : root.leaves()) {  // only free space is used, however it is split
             const plan::Block& leaf = root.block(l);
-            if (leaf.assigned && (leaf.prefix.contains(p) || p.contains(leaf.prefix)))
+            if (leaf.state != plan::BlockState::Free && (leaf.prefix.contains(p) || p.contains(leaf.prefix)))
                 std::abort();
         }
         taken.push_back(p);

@@ -13,11 +13,11 @@ std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root)
         e.note = b.note;
         if (b.colour != 0)
             e.colour = b.colour;
-        e.status = !b.children.empty() ? Status::Container
-                   : !b.assigned       ? Status::Free
-                   : b.reserved        ? Status::Reserved
-                                       : Status::Active;
-        if (b.assigned && b.vlan)
+        e.status = !b.children.empty()                     ? Status::Container
+                   : b.state == plan::BlockState::Free     ? Status::Free
+                   : b.state == plan::BlockState::Reserved ? Status::Reserved
+                                                           : Status::Active;
+        if (b.state != plan::BlockState::Free && b.vlan)
             e.vlan = b.vlan;
         if (const plan::BlockIpam* v = plan.hasBlockIpam() ? plan.blockIpam(id) : nullptr)
             e.ipam = *v;

@@ -18,7 +18,7 @@ std::vector<plan::FormulaCell> formulaCells(const plan::Plan& plan, Format forma
     for (plan::BlockId root : plan.roots())
         for (plan::BlockId id : plan.preorder(root)) {
             const plan::Block& b = plan.block(id);
-            if (!(options.includeFree || !b.children.empty() || b.assigned))
+            if (!(options.includeFree || !b.children.empty() || b.state != plan::BlockState::Free))
                 continue;
             for (plan::FormulaCell& c : plan::formulaCells(plan, {id}))
                 // phpIPAM's one description is the name, or the note when there is no name.

@@ -65,13 +65,16 @@ std::vector<plan::ImportItem> importItemsOf(const std::vector<ExportBlock>& bloc
         i.line = b.line;
         i.ipam = b.ipam;
         switch (b.status) {
-        case Status::Container: i.state = plan::ImportState::Split; break;
-        case Status::Active: i.state = plan::ImportState::Assigned; break;
+        case Status::Container:
+            i.container = true;
+            i.state = plan::BlockState::Free;
+            break;
+        case Status::Active: i.state = plan::BlockState::Assigned; break;
         case Status::Reserved:
-        case Status::Deprecated: i.state = plan::ImportState::Reserved; break;
-        case Status::Free: i.state = plan::ImportState::Free; break;
+        case Status::Deprecated: i.state = plan::BlockState::Reserved; break;
+        case Status::Free: i.state = plan::BlockState::Free; break;
         }
-        if (i.state == plan::ImportState::Assigned || i.state == plan::ImportState::Reserved)
+        if (i.state != plan::BlockState::Free)
             i.vlan = b.vlan.value_or(0);
         out.push_back(std::move(i));
     }
@@ -139,7 +142,7 @@ void markParents(std::vector<plan::ImportItem>& items)
             open.pop_back();
         if (!open.empty() && items[open.back()].prefix.length < p.length) {
             plan::ImportItem& parent = items[open.back()];
-            parent.state = plan::ImportState::Split;
+            parent.container = true;
             parent.vlan = 0;
             parent.ipam.status = "container";  // read from the file: written back though it may carry no name
         }

@@ -189,7 +189,7 @@ void addFreeSpace(const Plan& plan, BlockId within, FreeSpace& free)
         const Block& blk = plan.block(b);
         if (!blk.children.empty())
             continue;
-        if (blk.assigned) {
+        if (blk.state != BlockState::Free) {
             if (open)
                 addRun(runStart, runEnd);
             open = false;

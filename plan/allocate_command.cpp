@@ -18,7 +18,7 @@ constexpr std::array<std::uint32_t, 12> kPalette{0x4E79A7, 0xF28E2B, 0xE15759, 0
 
 bool blankFreeLeaf(const Block& b)
 {
-    return b.children.empty() && !b.assigned && b.name.empty() && b.note.empty() && b.colour == 0;
+    return b.children.empty() && b.state == BlockState::Free && b.name.empty() && b.note.empty() && b.colour == 0;
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ std::vector<AllocationRow> allocationRows(const Plan& plan)
                 continue;
             for (BlockId b : plan.preorder(r)) {
                 const Block& blk = plan.block(b);
-                if (!blk.children.empty() || !blk.assigned)
+                if (!blk.children.empty() || blk.state == BlockState::Free)
                     continue;
                 if (f == net::Family::V4) {
                     if (pairs && !blk.name.empty())
@@ -48,7 +48,7 @@ BlockId pairedBlock(const Plan& plan, BlockId id)
     if (!plan.exists(id) || !plan.isDualStack())
         return kNoBlock;
     const Block& me = plan.block(id);
-    if (!me.children.empty() || !me.assigned || me.name.empty())
+    if (!me.children.empty() || me.state == BlockState::Free || me.name.empty())
         return kNoBlock;
     // As allocationRows pairs them: the k-th IPv6 block of a name and VLAN, in address order,
     // sits on the row of the k-th IPv4 block of the same.
@@ -59,7 +59,7 @@ BlockId pairedBlock(const Plan& plan, BlockId id)
                 continue;
             for (BlockId b : plan.preorder(r)) {
                 const Block& blk = plan.block(b);
-                if (blk.children.empty() && blk.assigned && blk.vlan == me.vlan && blk.name == me.name)
+                if (blk.children.empty() && blk.state != BlockState::Free && blk.vlan == me.vlan && blk.name == me.name)
                     of[f == net::Family::V6].push_back(b);
             }
         }
@@ -72,9 +72,7 @@ BlockId pairedBlock(const Plan& plan, BlockId id)
 
 const char* blockStatus(const Block& b)
 {
-    if (!b.children.empty())
-        return "split";
-    return !b.assigned ? "free" : b.reserved ? "reserved" : "assigned";
+    return b.children.empty() ? stateName(b.state) : "split";
 }
 
 std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row)

@@ -57,7 +57,7 @@ std::string leavesCsv(const Plan& plan)
         if (h.broadcast)
             net::appendFormat(out, *h.broadcast);
         out += ',';
-        if (b.assigned)
+        if (b.state != BlockState::Free)
             net::appendDecimal(out, b.hostsNeeded);  // 0 too: a segment may ask for a length only
         out += ',';
         out += net::toDecimal(plan.spareHosts(id));

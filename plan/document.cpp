@@ -872,7 +872,7 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
         out += colour;
         if (!b.children.empty()) {
             out += "\", \"parts\": " + std::to_string(b.children.size());
-        } else if (b.assigned) {
+        } else if (b.state != BlockState::Free) {
             out += "\", \"assigned\": true, \"hosts\": \"" + net::toDecimal(b.hostsNeeded) + "\"";
             if (b.growthPercent != 0) {
                 out += ", \"growth\": ";
@@ -880,7 +880,7 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
             }
             if (b.vlan)
                 out += ", \"vlan\": " + std::to_string(b.vlan);
-            if (b.reserved)
+            if (b.state == BlockState::Reserved)
                 out += ", \"reserved\": true";
         } else {
             out += "\", \"assigned\": false";

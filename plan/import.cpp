@@ -34,17 +34,17 @@ std::string checkFields(const ImportItem& item)
         return "a colour is 0xRRGGBB, at most 0xFFFFFF";
     if (item.vlan < 0 || item.vlan > kMaxVlan)
         return "VLAN " + std::to_string(item.vlan) + " is not from 1 to 4094";
-    if (item.vlan && (item.state == ImportState::Free || item.state == ImportState::Split))
+    if (item.vlan && (item.container || item.state == BlockState::Free))
         return "a VLAN is given for a block that is not assigned";
-    if (item.state == ImportState::Split && item.prefix.length == item.prefix.address.bits())
+    if (item.container && item.prefix.length == item.prefix.address.bits())
         return net::formatNetwork(item.prefix) + " is a single address: it cannot be split";
     return {};
 }
 
 // Whether a pair that shares addresses may stand: a container and what lies inside it.
-bool nests(ImportState outer, net::Relation r)
+bool nests(const ImportItem& outer, net::Relation r)
 {
-    return outer == ImportState::Split && r == net::Relation::Contains;
+    return outer.container && r == net::Relation::Contains;
 }
 
 constexpr std::size_t kNoItem = static_cast<std::size_t>(-1);
@@ -98,7 +98,7 @@ std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std:
                 g.first = i;
             else if (g.second == kNoItem)
                 g.second = i;
-            if (g.plain == kNoItem && items[i].state != ImportState::Split)
+            if (g.plain == kNoItem && !items[i].container)
                 g.plain = i;
         }
         g.to = p;
@@ -131,7 +131,7 @@ std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std:
                 c = {equal, net::Relation::Equal};
             if (g.holders < c.other)
                 c = {g.holders, net::Relation::Inside};
-            if (items[i].state != ImportState::Split && g.inside < c.other)
+            if (!items[i].container && g.inside < c.other)
                 c = {g.inside, net::Relation::Contains};
         }
     return out;
@@ -198,7 +198,7 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
     };
     std::vector<Taken> taken;
     for (BlockId id : plan.leaves())
-        if (plan.block(id).assigned)
+        if (plan.block(id).state != BlockState::Free)
             taken.push_back({rangeOf(plan.block(id).prefix), id});
     std::stable_sort(taken.begin(), taken.end(), [](const Taken& x, const Taken& y) {
         return std::tie(x.range.first.family, x.range.first.value) <
@@ -211,7 +211,7 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
         });
         if (t == taken.end() || t->range.first.family != r.first.family || t->range.first.value > r.last.value)
             continue;
-        if (nests(items[i].state, net::relationOf(r, t->range)))
+        if (nests(items[i], net::relationOf(r, t->range)))
             continue;
         const Block& b = plan.block(t->id);
         refuse(i, "overlaps the assigned block " + net::formatNetwork(b.prefix) +
@@ -277,8 +277,8 @@ std::string place(Plan& plan, const ImportItem& item)
     if (auto r = blockOf(plan, item.prefix, id); !r.empty())
         return r;
     std::vector<std::string> results;
-    const bool inUse = item.state == ImportState::Assigned || item.state == ImportState::Reserved;
-    if (item.state == ImportState::Split) {
+    const bool inUse = !item.container && item.state != BlockState::Free;
+    if (item.container) {
         if (plan.block(id).children.empty())
             results.push_back(plan.split(id, 2));
     } else if (!plan.block(id).children.empty()) {
@@ -292,7 +292,7 @@ std::string place(Plan& plan, const ImportItem& item)
     if (inUse) {
         results.push_back(plan.setAssigned(id, true));
         results.push_back(plan.setVlan(id, item.vlan));
-        results.push_back(plan.setReserved(id, item.state == ImportState::Reserved));
+        results.push_back(plan.setReserved(id, item.state == BlockState::Reserved));
     }
     if (item.colour)
         results.push_back(plan.setColour(id, *item.colour));

@@ -16,19 +16,14 @@ namespace mq::plan {
 
 class Command;  // plan/commands.h
 
-enum class ImportState : std::uint8_t {
-    Assigned,  // in use: an assigned leaf
-    Reserved,  // kept back: an assigned leaf marked reserved
-    Free,  // a free leaf (a tree's empty part, or space given a colour or note)
-    Split,  // a container: its block is split, and items inside it may follow
-};
-
 struct ImportItem {
     net::Prefix prefix;  // host bits are cleared
     std::string name{}, note{};  // initialised: {prefix, name} is a whole item
     int vlan = 0;  // assigned and reserved items only; 0 for none
     std::optional<std::uint32_t> colour{};
-    ImportState state = ImportState::Assigned;
+    // A leaf's state: Free for a tree's empty part, or space given a colour or note.
+    BlockState state = BlockState::Assigned;
+    bool container = false;  // its block is split, state aside, and items inside it may follow
     std::size_t line = 0;  // where it was read (1-based), 0 when not from a file
     BlockIpam ipam{};  // what an IPAM said of the prefix, kept with its block
 };

@@ -49,9 +49,9 @@ private:
         label_ = (reserved_ ? "Reserve " : "Unreserve ") + title;
         if (!b.children.empty())
             return title + " is split: only its parts can be reserved";
-        if (b.reserved == reserved_)
+        if ((b.state == BlockState::Reserved) == reserved_)
             return title + (reserved_ ? " is reserved already" : " is not reserved");
-        if (!b.assigned)
+        if (b.state == BlockState::Free)
             if (auto r = plan.setAssigned(id_, true); !r.empty())
                 return r;
         // Both blocks of a dual-stack segment are kept back, or given back, together.

@@ -16,7 +16,7 @@ std::string title(const Plan& plan, BlockId id)
 bool freeLeaf(const Plan& plan, BlockId id)
 {
     const Block& b = plan.block(id);
-    return b.children.empty() && !b.assigned;
+    return b.children.empty() && b.state == BlockState::Free;
 }
 
 class AssignCommand : public JournalCommand {
@@ -32,7 +32,7 @@ private:
         const Block& b = plan.block(id_);
         if (!b.children.empty())
             return title(plan, id_) + " is split: only its parts can be assigned";
-        if (b.assigned)
+        if (b.state != BlockState::Free)
             return title(plan, id_) + " is already assigned: free it first";
         for (auto r : {plan.setName(id_, a_.name), plan.setNote(id_, a_.note),
                        plan.setAssigned(id_, true, a_.hosts, a_.growthPercent), plan.setVlan(id_, a_.vlan)})
@@ -53,7 +53,7 @@ private:
         std::ptrdiff_t unpaired = 0;
         for (BlockId b : plan.leaves()) {
             const Block& blk = plan.block(b);
-            if (blk.assigned && blk.name == a_.name && blk.vlan == a_.vlan)
+            if (blk.state != BlockState::Free && blk.name == a_.name && blk.vlan == a_.vlan)
                 unpaired += (blk.prefix.address.family == net::Family::V4) == v4 ? 1 : -1;
         }
         if (unpaired <= 0)
@@ -95,7 +95,7 @@ private:
         label_ = "Free " + title(plan, id_);
         if (!plan.exists(id_))
             return "block " + std::to_string(id_) + " does not exist";
-        if (!plan.block(id_).assigned)
+        if (plan.block(id_).state == BlockState::Free)
             return title(plan, id_) + " is not assigned";
         // Both blocks of a dual-stack segment: found by the name, so before it goes.
         const BlockId other = pairedBlock(plan, id_);

@@ -41,6 +41,16 @@ int log2Of(int n)
 
 }  // namespace
 
+const char* stateName(BlockState s)
+{
+    switch (s) {
+    case BlockState::Assigned: return "assigned";
+    case BlockState::Reserved: return "reserved";
+    case BlockState::Free: break;
+    }
+    return "free";
+}
+
 std::string checkName(std::string_view name)
 {
     return checkText(name, kMaxNameBytes, false);
@@ -211,7 +221,7 @@ std::vector<BlockId> Plan::freeLeaves() const
 {
     std::vector<BlockId> out;
     for (BlockId b : leaves())
-        if (!blocks_[b].assigned)
+        if (blocks_[b].state == BlockState::Free)
             out.push_back(b);
     return out;
 }
@@ -353,7 +363,7 @@ std::string Plan::checkSplit(BlockId id, int parts) const
     auto name = [&] { return net::formatNetwork(b.prefix); };
     if (!b.children.empty())
         return name() + " is already split";
-    if (b.assigned)
+    if (b.state != BlockState::Free)
         return name() + " is assigned: free it before splitting it";
     if (!powerOfTwo(parts))
         return "a block splits into 2, 4, 8 ... parts, not " + std::to_string(parts);
@@ -423,7 +433,7 @@ std::string Plan::join(BlockId parent)
         const Block& b = blocks_[c];
         if (!b.children.empty())
             return net::formatNetwork(b.prefix) + " is split: join its parts first";
-        if (b.assigned)
+        if (b.state != BlockState::Free)
             return net::formatNetwork(b.prefix) + " is assigned: free it first";
     }
     const std::vector<BlockId> kids = std::move(edit(parent).children);
@@ -469,7 +479,7 @@ std::string Plan::collapse(BlockId id)
         return r;
     const auto under = preorder(id);
     for (BlockId b : under)
-        if (blocks_[b].assigned)
+        if (blocks_[b].state != BlockState::Free)
             return net::formatNetwork(blocks_[b].prefix) + " is assigned: free it first";
     if (blocks_[id].children.empty())
         return {};
@@ -527,12 +537,13 @@ std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded, 
         return net::formatNetwork(b.prefix) + " holds " + net::toDecimal(usable) + " hosts, not " +
                net::toDecimal(hostsNeeded);
     Block& e = edit(id);
-    e.assigned = assigned;
     e.hostsNeeded = hostsNeeded;
     e.growthPercent = growthPercent;
     if (!assigned) {
+        e.state = BlockState::Free;
         e.vlan = 0;
-        e.reserved = false;
+    } else if (e.state == BlockState::Free) {
+        e.state = BlockState::Assigned;  // a reserved leaf stays reserved
     }
     return {};
 }
@@ -541,9 +552,11 @@ std::string Plan::setReserved(BlockId id, bool reserved)
 {
     if (auto r = checkLive(id); !r.empty())
         return r;
-    if (reserved && !blocks_[id].assigned)
+    if (reserved && blocks_[id].state == BlockState::Free)
         return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block is reserved";
-    edit(id).reserved = reserved;
+    Block& e = edit(id);
+    if (e.state != BlockState::Free)
+        e.state = reserved ? BlockState::Reserved : BlockState::Assigned;
     return {};
 }
 
@@ -553,7 +566,7 @@ std::string Plan::setVlan(BlockId id, int vlan)
         return r;
     if (vlan < 0 || vlan > kMaxVlan)
         return "a VLAN ID is from 1 to " + std::to_string(kMaxVlan) + ", not " + std::to_string(vlan);
-    if (vlan && !blocks_[id].assigned)
+    if (vlan && blocks_[id].state == BlockState::Free)
         return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block has a VLAN";
     edit(id).vlan = vlan;
     return {};
@@ -603,7 +616,7 @@ net::Count Plan::spareHosts(BlockId id) const
 {
     const Block& b = block(id);
     net::Count c = cloudUsableHosts(settings_.cloud, b.prefix);
-    if (b.assigned)
+    if (b.state != BlockState::Free)
         c.low -= b.hostsNeeded;
     return c;
 }
@@ -622,8 +635,8 @@ bool Plan::operator==(const Plan& other) const
         const Block& x = blocks_[a];
         const Block& y = other.blocks_[b];
         if (x.prefix != y.prefix || x.name != y.name || x.note != y.note || x.colour != y.colour ||
-            x.assigned != y.assigned || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
-            x.vlan != y.vlan || x.reserved != y.reserved || x.children.size() != y.children.size())
+            x.state != y.state || x.hostsNeeded != y.hostsNeeded || x.growthPercent != y.growthPercent ||
+            x.vlan != y.vlan || x.children.size() != y.children.size())
             return false;
         if (hasBlockIpam() || other.hasBlockIpam()) {
             const BlockIpam* p = blockIpam(a);

@@ -28,23 +28,26 @@ constexpr int kMaxVlan = 4094;  // IEEE 802.1Q: 1..4094 name a VLAN
 enum class BlockState : std::uint8_t {
     Free,
     Assigned,  // to a segment
-    Reserved,  // kept back by the user
+    Reserved,  // assigned, and kept back by the user rather than given to the segment
 };
 
+// "free", "assigned" or "reserved": the word every report, table and file uses for a state.
+const char* stateName(BlockState s);
+
 // The fields run from the widest to the narrowest, so that no padding lies between them:
-// plans of millions of blocks hold one of these for each.
+// plans of millions of blocks hold one of these for each. hostsNeeded, growthPercent and
+// vlan hold for assigned leaves only (Assigned or Reserved); a free leaf keeps them 0.
 struct Block {
     net::Prefix prefix;  // always a network (host bits clear)
-    net::u128 hostsNeeded = 0;  // assigned leaves: what the segment asked for (0: not given)
+    net::u128 hostsNeeded = 0;  // what the segment asked for (0: not given)
     std::string name;
     std::string note;
     std::vector<BlockId> children;  // empty (leaf), or 2^k equal parts in address order
-    double growthPercent = 0;  // assigned leaves: the growth its segment asked for
+    double growthPercent = 0;  // the growth its segment asked for
     std::uint32_t colour = 0;  // 0xRRGGBB
-    int vlan = 0;  // assigned leaves: the segment's VLAN ID, 0 for none
+    int vlan = 0;  // the segment's VLAN ID, 0 for none
     BlockId parent = kNoBlock;
-    bool assigned = false;  // leaves only: assigned to a segment, or free
-    bool reserved = false;  // assigned leaves: kept back by the user rather than given to a segment
+    BlockState state = BlockState::Free;  // leaves only: a split block stays Free
 };
 
 // A segment to place: asked for by hosts (and growth) or by a fixed prefix length.

@@ -84,7 +84,7 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
     switch (column) {
     // A block kept back says so: unnamed, it would look like any other allocation.
     case ColName:
-        if (b.reserved)
+        if (b.state == plan::BlockState::Reserved)
             return b.name.empty() ? std::string("(reserved)") : b.name + " (reserved)";
         return b.name;
     case ColPrefix: return prefixText(b.prefix);
@@ -97,7 +97,7 @@ std::string cellText(const plan::Plan& p, BlockId id, int column)
                    : net::toDecimal(plan::cloudUsableHosts(p.settings().cloud, b.prefix));
     case ColSpare:
         // An IPv6 LAN is a /64 whatever its hosts: its spare is not worth a number.
-        if (!b.children.empty() || !b.assigned || b.prefix.address.family == net::Family::V6)
+        if (!b.children.empty() || b.state == plan::BlockState::Free || b.prefix.address.family == net::Family::V6)
             return {};
         return net::toDecimal(p.spareHosts(id));
     case ColNote: return b.note;
@@ -606,7 +606,7 @@ BlockId PlannerForm::allocationTarget(BlockId selected) const
     if (!doc.exists(selected))
         return doc.root();
     const plan::Block& b = doc.block(selected);
-    if (!(b.children.empty() && b.assigned))
+    if (!(b.children.empty() && b.state != plan::BlockState::Free))
         return selected;
     BlockId up = selected;
     while (doc.block(up).parent != plan::kNoBlock)
@@ -664,7 +664,9 @@ std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
     std::vector<std::string> lines;
     std::size_t assigned = 0, reserved = 0, free = 0;
     for (BlockId id : doc.leaves())
-        ++(doc.block(id).reserved ? reserved : doc.block(id).assigned ? assigned : free);
+        ++(doc.block(id).state == plan::BlockState::Reserved ? reserved
+           : doc.block(id).state != plan::BlockState::Free   ? assigned
+                                                             : free);
     lines.push_back("Network plan " + (path.empty() ? std::string("Untitled") : baseName(path)));
     lines.push_back("");
     std::string roots;

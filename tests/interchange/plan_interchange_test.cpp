@@ -28,10 +28,10 @@ std::set<Leaf> leavesOf(const plan::Plan& plan, bool assignedOnly, bool colours)
     std::set<Leaf> out;
     for (plan::BlockId id : plan.leaves()) {
         const plan::Block& b = plan.block(id);
-        if (assignedOnly && !b.assigned)
+        if (assignedOnly && b.state == plan::BlockState::Free)
             continue;
-        out.emplace(net::formatNetwork(b.prefix), b.name, b.note, b.vlan, b.reserved, colours ? b.colour : 0,
-                    b.assigned);
+        out.emplace(net::formatNetwork(b.prefix), b.name, b.note, b.vlan, b.state == plan::BlockState::Reserved,
+                    colours ? b.colour : 0, b.state != plan::BlockState::Free);
     }
     return out;
 }
@@ -63,7 +63,7 @@ TEST(PlanInterchange, NetboxRoundTripKeepsAssignedBlocks)
         ASSERT_EQ(plan.setAssigned(plan.block(v6).children[3], true), "");
         int n = 0;
         for (plan::BlockId id : plan.leaves()) {
-            if (!plan.block(id).assigned)
+            if (plan.block(id).state == plan::BlockState::Free)
                 continue;
             if (++n % 2) {
                 ASSERT_EQ(plan.setVlan(id, 1 + (n * 37 + static_cast<int>(seed)) % 4094), "");

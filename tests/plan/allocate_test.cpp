@@ -61,7 +61,7 @@ std::vector<std::optional<net::Prefix>> oracle(const Plan& plan, BlockId within,
     const int bits = net::familyBits(fam);
     std::vector<Span> used;
     for (BlockId b : plan.leaves())
-        if (plan.block(b).assigned)
+        if (plan.block(b).state != plan::BlockState::Free)
             used.push_back({plan.block(b).prefix.address.value, plan.block(b).prefix.last().value});
     // The lowest free aligned block starts at the area's start or just after something used
     // (the block before it is not free): those are the only candidates worth a look.
@@ -230,7 +230,7 @@ TEST(Allocate, MatchesTheOracleOnRandomPlansOfBothFamiliesAndDualStack)
                         continue;
                     const Block& b = applied.block(applied.leafAt(p->prefix->address));
                     EXPECT_EQ(b.prefix, *p->prefix);
-                    EXPECT_TRUE(b.assigned);
+                    EXPECT_NE(b.state, plan::BlockState::Free);
                     EXPECT_EQ(b.name, segs[i].name);
                     EXPECT_EQ(b.vlan, segs[i].vlan);
                     EXPECT_EQ(b.growthPercent, segs[i].growthPercent);
@@ -293,7 +293,8 @@ TEST(Allocate, IntoFreeSpaceSplitByHand)
     ASSERT_EQ(h.run(plan, makeAllocate(plan.root(), {{"campus", 20000}, {"too big", 40000}})), "");
     std::vector<std::string> leaves;
     for (BlockId b : plan.leaves())
-        leaves.push_back(net::formatNetwork(plan.block(b).prefix) + (plan.block(b).assigned ? "*" : ""));
+        leaves.push_back(net::formatNetwork(plan.block(b).prefix) +
+                         (plan.block(b).state != plan::BlockState::Free ? "*" : ""));
     EXPECT_EQ(leaves,
               (std::vector<std::string>{"10.40.0.0/17*", "10.40.128.0/18", "10.40.192.0/19", "10.40.224.0/19*"}));
     EXPECT_EQ(plan.blockCount(), 7u);  // /16, two /17s, /18 and two /19s

@@ -92,7 +92,7 @@ TEST_P(CloudAllocate, MatchesABitmapOracle)
         if (std::any_of(at.begin(), at.end(), [](std::int64_t a) { return a >= 0; })) {
             ASSERT_EQ(h.run(plan, makeAllocate(plan.root(), segs)), "");
             for (BlockId b : plan.leaves()) {
-                if (!plan.block(b).assigned)
+                if (plan.block(b).state == plan::BlockState::Free)
                     continue;
                 EXPECT_EQ(plan.spareHosts(b).low, (net::u128{1} << (32 - plan.block(b).prefix.length)) -
                                                       static_cast<unsigned>(r.low + r.high) -

@@ -106,7 +106,7 @@ TEST(Document, VersionOneOpensAsItWas)
     EXPECT_EQ(plan.roots().size(), 1u);
     EXPECT_EQ(plan.block(plan.root()).prefix, P("10.0.0.0/24"));
     const Block& a = plan.block(plan.leafAt(P("10.0.0.1").address));
-    EXPECT_TRUE(a.assigned);
+    EXPECT_NE(a.state, plan::BlockState::Free);
     EXPECT_EQ(a.hostsNeeded, 100u);
     EXPECT_EQ(plan.block(plan.leafAt(P("10.0.0.200").address)).colour, 0xA0B0C0u);
     EXPECT_EQ(plan.settings(), Settings{});

@@ -166,7 +166,7 @@ TEST(History, FreeAndAssignAnyLeaf)
     ASSERT_EQ(h.run(plan, makeAllocate(plan.root(), {{"office", 100, 10}})), "");
     const BlockId office = plan.leafAt(P("10.0.0.0").address);
     ASSERT_EQ(h.run(plan, makeFree(office)), "");
-    EXPECT_FALSE(plan.block(office).assigned);
+    EXPECT_EQ(plan.block(office).state, plan::BlockState::Free);
     EXPECT_EQ(plan.block(office).name, "");
     EXPECT_EQ(h.run(plan, makeFree(office)), "10.0.0.0/25 is not assigned");
     ASSERT_EQ(h.run(plan, makeAssign(office, {"lab", 20, 50, "bench", 42})), "");
@@ -178,10 +178,10 @@ TEST(History, FreeAndAssignAnyLeaf)
     const BlockId other = plan.leafAt(P("10.0.0.200").address);
     EXPECT_NE(h.run(plan, makeAssign(other, {"x", 1, 0, "", 4095})).find("4094"), std::string::npos);
     EXPECT_NE(h.run(plan, makeAssign(other, {"x", 200, 0, "", 0})).find("holds 126 hosts, not 200"), std::string::npos);
-    EXPECT_FALSE(plan.block(other).assigned);  // a refused assignment leaves nothing behind
+    EXPECT_EQ(plan.block(other).state, plan::BlockState::Free);  // a refused assignment leaves nothing behind
     h.undo(plan);
     h.undo(plan);
-    EXPECT_TRUE(plan.block(office).assigned);
+    EXPECT_NE(plan.block(office).state, plan::BlockState::Free);
     EXPECT_EQ(plan.block(office).name, "office");
     EXPECT_EQ(plan.block(office).growthPercent, 10);
 }

@@ -13,7 +13,7 @@ namespace {
 
 using test::P;
 
-ImportItem item(std::string_view prefix, std::size_t line, ImportState state = ImportState::Assigned,
+ImportItem item(std::string_view prefix, std::size_t line, BlockState state = BlockState::Assigned,
                 std::string name = {}, int vlan = 0)
 {
     ImportItem i;
@@ -22,6 +22,13 @@ ImportItem item(std::string_view prefix, std::size_t line, ImportState state = I
     i.state = state;
     i.name = std::move(name);
     i.vlan = vlan;
+    return i;
+}
+
+ImportItem container(std::string_view prefix, std::size_t line, std::string name = {})
+{
+    ImportItem i = item(prefix, line, BlockState::Free, std::move(name));
+    i.container = true;
     return i;
 }
 
@@ -45,16 +52,16 @@ TEST(Import, RefusesOverlapsOutsidersAndClashesAndPlacesTheRest)
     const Plan before = plan;
 
     std::vector<ImportItem> items{
-        item("10.0.0.0/24", 1, ImportState::Assigned, "web", 110),
+        item("10.0.0.0/24", 1, BlockState::Assigned, "web", 110),
         item("10.0.1.0/24", 2),
         item("10.0.1.128/25", 3),  // inside line 2: both refused
-        item("10.0.0.0/17", 4, ImportState::Split, "site"),  // holds line 1: a container may
+        container("10.0.0.0/17", 4, "site"),  // holds line 1: a container may
         item("192.168.0.0/24", 5),  // outside
         item("10.0.0.0/8", 6),  // holds the root
         item("10.0.200.0/24", 7),  // inside an assigned block
-        item("2001:db8:0:5::/64", 8, ImportState::Reserved, "spare", 5),
-        item("10.0.64.0/18", 9, ImportState::Assigned, "bad\x01name"),
-        item("10.0.128.0/18", 10, ImportState::Split),  // holds nothing, split in halves
+        item("2001:db8:0:5::/64", 8, BlockState::Reserved, "spare", 5),
+        item("10.0.64.0/18", 9, BlockState::Assigned, "bad\x01name"),
+        container("10.0.128.0/18", 10),  // holds nothing, split in halves
     };
     const ImportCheck check = checkImport(plan, items);
     EXPECT_EQ(check.accepted, (std::vector<std::size_t>{0, 3, 7, 9}));
@@ -74,14 +81,14 @@ TEST(Import, RefusesOverlapsOutsidersAndClashesAndPlacesTheRest)
     EXPECT_EQ(history.undoText(), "Import 4 prefixes");
     const BlockId web = find(plan, "10.0.0.0/24");
     ASSERT_NE(web, kNoBlock);
-    EXPECT_TRUE(plan.block(web).assigned);
+    EXPECT_NE(plan.block(web).state, plan::BlockState::Free);
     EXPECT_EQ(plan.block(web).name, "web");
     EXPECT_EQ(plan.block(web).vlan, 110);
     EXPECT_EQ(plan.block(find(plan, "10.0.0.0/17")).name, "site");
     EXPECT_EQ(plan.block(find(plan, "10.0.128.0/18")).children.size(), 2u);
     const BlockId spare = find(plan, "2001:db8:0:5::/64");
     ASSERT_NE(spare, kNoBlock);
-    EXPECT_TRUE(plan.block(spare).reserved);
+    EXPECT_EQ(plan.block(spare).state, plan::BlockState::Reserved);
     EXPECT_EQ(plan.block(spare).vlan, 5);
     // The four /18s were regrouped into halves to make the /17.
     EXPECT_EQ(plan.block(plan.root()).children.size(), 2u);
@@ -139,11 +146,11 @@ TEST(Import, ReserveAndIpamValuesAreUndoableCommands)
     const Plan before = plan;
     History h;
     ASSERT_EQ(h.run(plan, makeSetReserved(low, true)), "");
-    EXPECT_TRUE(plan.block(low).assigned && plan.block(low).reserved);
+    EXPECT_EQ(plan.block(low).state, plan::BlockState::Reserved);
     EXPECT_EQ(h.run(plan, makeSetReserved(low, true)), "10.0.0.0/25 is reserved already");
     EXPECT_EQ(h.run(plan, makeSetReserved(plan.root(), true)), "10.0.0.0/24 is split: only its parts can be reserved");
     ASSERT_EQ(h.run(plan, makeFree(low)), "");
-    EXPECT_FALSE(plan.block(low).reserved);  // freeing takes the mark with the assignment
+    EXPECT_NE(plan.block(low).state, plan::BlockState::Reserved);  // freeing takes the mark with the assignment
     EXPECT_NE(h.run(plan, makeSetIpamValues({"a\nb", "", "", {}, "", "", ""})), "");
     EXPECT_EQ(h.run(plan, makeSetIpamValues({"", "", "", {"core-net", "Core Network"}, "", "", ""})),
               "the tag \"Core Network\" is not a slug: NetBox looks tags up by slug; \"core-network\" would be one");
@@ -151,7 +158,7 @@ TEST(Import, ReserveAndIpamValuesAreUndoableCommands)
     EXPECT_EQ(plan.ipamValues().tenant, "acme");
     h.undo(plan);
     h.undo(plan);
-    EXPECT_TRUE(plan.block(low).reserved);
+    EXPECT_EQ(plan.block(low).state, plan::BlockState::Reserved);
     h.undo(plan);
     EXPECT_TRUE(plan == before);
 }
@@ -174,7 +181,7 @@ TEST(Import, RandomItemsMatchAPairwiseOracle)
             ImportItem it;
             it.prefix = net::Prefix{net::Address::v4(base & mask), len};
             it.line = static_cast<std::size_t>(i + 1);
-            it.state = rng() % 3 == 0 && len < 32 ? ImportState::Split : ImportState::Assigned;
+            it.container = rng() % 3 == 0 && len < 32;
             items.push_back(it);
         }
         if (round % 4 == 0)
@@ -190,8 +197,8 @@ TEST(Import, RandomItemsMatchAPairwiseOracle)
                 const ImportItem& b = items[j];
                 if (j == i || !root.contains(b.prefix) || !shares(a.prefix, b.prefix))
                     continue;
-                const bool nested = (a.state == ImportState::Split && a.prefix.length < b.prefix.length) ||
-                                    (b.state == ImportState::Split && b.prefix.length < a.prefix.length);
+                const bool nested = (a.container && a.prefix.length < b.prefix.length) ||
+                                    (b.container && b.prefix.length < a.prefix.length);
                 ok = nested;
                 if (!ok)
                     clash[i] = "overlaps line " + std::to_string(b.line) + " (" + net::formatNetwork(b.prefix) + ", " +
@@ -201,8 +208,8 @@ TEST(Import, RandomItemsMatchAPairwiseOracle)
                                ")";
             }
             for (BlockId l : plan.leaves())
-                if (ok && plan.block(l).assigned && shares(a.prefix, plan.block(l).prefix))
-                    ok = a.state == ImportState::Split && a.prefix.length < plan.block(l).prefix.length;
+                if (ok && plan.block(l).state != plan::BlockState::Free && shares(a.prefix, plan.block(l).prefix))
+                    ok = a.container && a.prefix.length < plan.block(l).prefix.length;
             if (ok)
                 expect.push_back(i);
         }
@@ -220,8 +227,8 @@ TEST(Import, RandomItemsMatchAPairwiseOracle)
         for (std::size_t i : expect) {
             const BlockId b = find(plan, net::formatNetwork(items[i].prefix));
             ASSERT_NE(b, kNoBlock);
-            EXPECT_EQ(plan.block(b).assigned, items[i].state == ImportState::Assigned);
-            EXPECT_EQ(plan.block(b).children.empty(), items[i].state != ImportState::Split);
+            EXPECT_EQ(plan.block(b).state != plan::BlockState::Free, !items[i].container);
+            EXPECT_EQ(plan.block(b).children.empty(), !items[i].container);
         }
         h.undo(plan);
         ASSERT_TRUE(plan == before);
@@ -236,8 +243,8 @@ TEST(Import, EqualItemsAreCheckedInLinearWork)
     std::vector<ImportItem> items;
     for (std::size_t i = 0; i < 20000; ++i)
         items.push_back(item(i % 2 ? "10.1.0.0/24" : "10.0.0.0/16", i + 1));
-    items.push_back(item("10.0.0.0/17", 20001, ImportState::Split));  // inside 20,000 others
-    items.push_back(item("10.1.0.0/16", 20002, ImportState::Split));  // holds 20,000 others
+    items.push_back(container("10.0.0.0/17", 20001));  // inside 20,000 others
+    items.push_back(container("10.1.0.0/16", 20002));  // holds 20,000 others
     const ImportCheck check = checkImport(plan, items);
     EXPECT_LE(check.steps, 8 * items.size());
     EXPECT_EQ(check.accepted, std::vector<std::size_t>{items.size() - 1});

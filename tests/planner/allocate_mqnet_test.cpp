@@ -62,7 +62,7 @@ std::pair<Placed, Refused> fromPanel(const std::string& root, const std::string&
     form.allocate(form.plan().root(), text);
     Placed placed;
     for (plan::BlockId id : form.plan().preorder(form.plan().root()))
-        if (const plan::Block& b = form.plan().block(id); b.assigned)
+        if (const plan::Block& b = form.plan().block(id); b.state != plan::BlockState::Free)
             placed.insert({b.name, prefixText(b.prefix)});
     Refused refused;
     for (const std::string& line : form.allocationLines())

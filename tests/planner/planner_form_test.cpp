@@ -226,7 +226,7 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     EXPECT_EQ(lines[3].rfind("huge: does not fit", 0), 0u) << lines[3];
     ASSERT_EQ(form.allocatedBlocks().size(), 2u);
     for (BlockId id : form.allocatedBlocks())
-        EXPECT_TRUE(block(id).assigned);
+        EXPECT_NE(block(id).state, plan::BlockState::Free);
     EXPECT_EQ(block(form.allocatedBlocks()[0]).name, "servers");
     EXPECT_EQ(cellText(form.plan(), form.allocatedBlocks()[0], ColSpare), "12");
 
@@ -262,7 +262,7 @@ TEST_F(PlannerFormTest, DualStackFreeAssignTidyEachUndoAsOne)
     const BlockId staff = form.allocatedBlocks().at(0);
     const plan::Plan placed = form.plan();
     ASSERT_TRUE(form.freeBlock(staff));
-    EXPECT_FALSE(block(staff).assigned);
+    EXPECT_EQ(block(staff).state, plan::BlockState::Free);
     ASSERT_TRUE(form.undo());
     EXPECT_TRUE(form.plan() == placed);
     ASSERT_TRUE(form.freeBlock(staff));

@@ -35,7 +35,7 @@ protected:
         std::vector<std::string> out;
         for (const BlockId id : form.plan().leaves()) {
             const plan::Block& b = form.plan().block(id);
-            if (b.assigned)
+            if (b.state != plan::BlockState::Free)
                 out.push_back(prefixText(b.prefix) + " " + b.name + " " + std::to_string(b.vlan) + " " + b.note);
         }
         return out;
@@ -106,7 +106,7 @@ TEST_F(PlannerExchangeTest, NetboxFileAsANewPlan)
     EXPECT_EQ(sv.promptDefaults[0], "10.20.0.0/16");  // the outermost prefix is offered
     EXPECT_EQ(assigned(),
               (std::vector<std::string>{"10.20.1.0/24 users, floor 1 110 desk \"A\"", "10.20.4.0/22 later 0 "}));
-    EXPECT_TRUE(form.plan().block(at("10.20.4.0/22")).reserved);
+    EXPECT_EQ(form.plan().block(at("10.20.4.0/22")).state, plan::BlockState::Reserved);
     EXPECT_EQ(form.plan().ipamValues().tenant, "acme");
     EXPECT_TRUE(form.isModified());  // an untitled import asks to be saved
     EXPECT_TRUE(form.canUndo());
@@ -187,9 +187,9 @@ TEST_F(PlannerExchangeTest, IpamValuesReserveCloudAndVlanUndoAsOne)
     EXPECT_TRUE(form.plan().ipamValues().empty());
 
     ASSERT_TRUE(form.reserve(low));
-    EXPECT_TRUE(form.plan().block(low).assigned && form.plan().block(low).reserved);
+    EXPECT_EQ(form.plan().block(low).state, plan::BlockState::Reserved);
     ASSERT_TRUE(form.undo());
-    EXPECT_FALSE(form.plan().block(low).assigned);
+    EXPECT_EQ(form.plan().block(low).state, plan::BlockState::Free);
 
     // The cloud mode changes the hosts column and the allocator's sizing.
     EXPECT_EQ(cellText(form.plan(), low, ColHosts), "254");
@@ -212,7 +212,7 @@ TEST_F(PlannerExchangeTest, IpamValuesReserveCloudAndVlanUndoAsOne)
     ASSERT_TRUE(form.undo());
     EXPECT_FALSE(form.assign(low, "servers, 50, VLAN 5000, rack"));
     EXPECT_NE(sv.messages.back().find("is not a VLAN"), std::string::npos) << sv.messages.back();
-    EXPECT_FALSE(form.plan().block(low).assigned);
+    EXPECT_EQ(form.plan().block(low).state, plan::BlockState::Free);
     ASSERT_TRUE(form.assign(low, "servers, 50, vlanless note"));
     EXPECT_EQ(form.plan().block(low).vlan, 0);
     EXPECT_EQ(form.plan().block(low).note, "vlanless note");

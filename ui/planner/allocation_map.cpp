@@ -24,7 +24,7 @@ const QColor kSelection(0, 0, 160);
 QString blockLabel(const plan::Block& b)
 {
     // A block kept back says so, with its name or alone.
-    if (b.reserved)
+    if (b.state == plan::BlockState::Reserved)
         return b.name.empty() ? QStringLiteral("reserved") : QString::fromStdString(b.name + " (reserved)");
     return b.name.empty() ? QString::fromStdString(planner::prefixText(b.prefix)) : QString::fromStdString(b.name);
 }
@@ -235,7 +235,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
     const auto spans = index.spans(length, static_cast<double>(top) * W, static_cast<double>(top + shown) * W);
     for (const planner::MapSpan& s : spans) {
         const plan::Block& b = doc->block(s.id);
-        const bool freeLeaf = !b.assigned && !s.mixed;
+        const bool freeLeaf = b.state == plan::BlockState::Free && !s.mixed;
         const QColor fill = s.mixed ? kMixed : rgbColour(planner::displayColour(b));
         bool named = s.mixed;  // a name is written once, in the first piece it fits
         for (double at = s.from; at < s.to;) {

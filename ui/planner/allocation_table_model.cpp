@@ -81,7 +81,7 @@ void AllocationTableModel::replace(plan::BlockId top, Key first, Key last)
     const auto hi = static_cast<int>(std::upper_bound(keys.begin(), keys.end(), last) - keys.begin());
     std::vector<plan::AllocationRow> now;
     for (plan::BlockId b : doc->preorder(top))
-        if (doc->block(b).children.empty() && doc->block(b).assigned)
+        if (doc->block(b).children.empty() && doc->block(b).state != plan::BlockState::Free)
             now.push_back({b, plan::kNoBlock});
     const int n = static_cast<int>(now.size());
     if (n == hi - lo) {

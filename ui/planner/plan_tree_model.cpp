@@ -216,7 +216,7 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
     if (id == plan::kNoBlock || !form.plan().exists(id))
         return {};
     const plan::Block& b = form.plan().block(id);
-    const bool freeLeaf = b.children.empty() && !b.assigned;
+    const bool freeLeaf = b.children.empty() && b.state == plan::BlockState::Free;
     switch (role) {
     case Qt::EditRole:
         if (index.column() == planner::ColName)

@@ -180,8 +180,8 @@ void Planner::refresh()
     const plan::Block& b = p.block(id);
     allocationMap->setRoot(planner::MapIndex::rootOf(p, id));
     allocationMap->setSelected(id);
-    freeButton->setEnabled(!running && b.children.empty() && b.assigned);
-    assignButton->setEnabled(!running && b.children.empty() && !b.assigned);
+    freeButton->setEnabled(!running && b.children.empty() && b.state != plan::BlockState::Free);
+    assignButton->setEnabled(!running && b.children.empty() && b.state == plan::BlockState::Free);
     {
         // The plan's values shown, not a change of them.
         const QSignalBlocker quiet30(links30), quietNibble(nibble);
@@ -195,7 +195,7 @@ void Planner::refresh()
     redoButton->setToolTip(plainToolTip(
         model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
                          : QStringLiteral("Nothing to redo")));
-    splitButton->setEnabled(!running && b.children.empty() && !b.assigned);
+    splitButton->setEnabled(!running && b.children.empty() && b.state == plan::BlockState::Free);
     joinButton->setEnabled(!running && (!b.children.empty() || b.parent != plan::kNoBlock));
     undoButton->setEnabled(!running && model->canUndo());
     redoButton->setEnabled(!running && model->canRedo());

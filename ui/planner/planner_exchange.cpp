@@ -118,7 +118,7 @@ void Planner::refreshExchange()
         cloud->setCurrentIndex(at);
     const plan::Block& b = p.block(currentBlock());
     reserveAction->setEnabled(!allocationRunning() && b.children.empty());
-    reserveAction->setChecked(b.assigned && b.reserved);
+    reserveAction->setChecked(b.state == plan::BlockState::Reserved);
     if (p.settings().cloud != plan::CloudMode::None)
         status->setText(status->text() + QStringLiteral("; %1 address rules").arg(modeLabel(p.settings().cloud)));
 }
@@ -163,7 +163,7 @@ void Planner::reserveChosen()
     const plan::BlockId id = currentBlock();
     const plan::Block& b = model->plan().block(id);
     prefer = b.prefix;
-    model->reserve(id, !(b.assigned && b.reserved));
+    model->reserve(id, b.state != plan::BlockState::Reserved);
     refresh();
 }
 

@@ -164,7 +164,7 @@ TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
     // Reserve from the block menu marks a free leaf; the mark shows checked.
     w->selectBlock(planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A090000u), 24}));
     trigger(w->contextMenu(), "actionReserve");
-    EXPECT_TRUE(plan().block(w->currentBlock()).reserved);
+    EXPECT_EQ(plan().block(w->currentBlock()).state, plan::BlockState::Reserved);
     w->refresh();
     EXPECT_TRUE(action(w->contextMenu(), "actionReserve")->isChecked());
 }
@@ -187,7 +187,8 @@ TEST_F(PlannerExchangeWindow, InUseListFromDiskAndNoneFromAFolder)
     sv.fileNames.push_back(list.toStdString());
     trigger(w->importMenu(), "actionImportInUse");
     EXPECT_EQ(hostsOf("192.168.64.0/18"), QStringLiteral("16382"));
-    EXPECT_TRUE(plan().block(planner::findBlock(plan(), net::Prefix{net::Address::v4(0xC0A84000u), 18})).assigned);
+    EXPECT_NE(plan().block(planner::findBlock(plan(), net::Prefix{net::Address::v4(0xC0A84000u), 18})).state,
+              plan::BlockState::Free);
     ASSERT_EQ(sv.messages.size(), 2u);
     EXPECT_NE(sv.messages[1].find("line 2: 192.168.10.0/24"), std::string::npos) << sv.messages[1];
     EXPECT_NE(sv.messages[1].find("line 3: 192.168.10.128/25"), std::string::npos) << sv.messages[1];

@@ -217,7 +217,7 @@ TEST_F(PlannerWindow, AllocatePanelFillsTreeAndMapAtOnce)
     // Free and Assign from the keys.
     w->selectBlock(lab);
     key(Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_FALSE(plan().block(lab).assigned);
+    EXPECT_EQ(plan().block(lab).state, plan::BlockState::Free);
     sv.prompts.push_back("lab two, 120, bench 3");
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(plan().block(lab).name, "lab two");
@@ -920,7 +920,7 @@ TEST_F(PlannerInMainWindow, MnemonicsAreUniqueAndLeaveTheMainMenusAlone)
         return done();
     };
     QTest::keyClick(p->tree(), Qt::Key_R, Qt::AltModifier);
-    EXPECT_TRUE(soon([&] { return !p->form().plan().block(office).assigned; }));
+    EXPECT_TRUE(soon([&] { return p->form().plan().block(office).state == plan::BlockState::Free; }));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::AltModifier);
     EXPECT_TRUE(soon([&] { return p->map()->zoom() == 0; }));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
