@@ -10,32 +10,40 @@ namespace mq::interchange {
 
 namespace {
 
-const char* statusText(Status s)
+// A root is written as a container even when it is a free leaf; a free leaf (written only
+// when free space is asked for) is reserved, kept for later use.
+const char* statusText(const FlatBlock& b)
 {
-    switch (s) {
-    case Status::Container: return "container";
-    case Status::Active: return "active";
-    case Status::Deprecated: return "deprecated";
-    case Status::Reserved:
-    case Status::Free: break;
-    }
+    if (b.container || (b.freeLeaf() && b.root))
+        return "container";
+    if (b.state == plan::BlockState::Assigned)
+        return "active";
+    if (b.state == plan::BlockState::Reserved && b.ipam.status == "deprecated")
+        return "deprecated";
     return "reserved";
 }
 
-std::optional<Status> parseStatus(std::string_view text)
+// NetBox's status into the block: container, active, reserved, or deprecated (reserved here,
+// the IPAM's status kept). False when the text is none of these.
+bool readStatus(std::string_view text, FlatBlock& b)
 {
     std::string s;
     for (char c : trimBlanks(text))
         s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (s == "container")
-        return Status::Container;
-    if (s == "active")
-        return Status::Active;
-    if (s == "reserved")
-        return Status::Reserved;
-    if (s == "deprecated")
-        return Status::Deprecated;
-    return std::nullopt;
+    if (s == "container") {
+        b.container = true;
+        b.state = plan::BlockState::Free;
+        b.ipam.status = s;
+    } else if (s == "active") {
+        b.state = plan::BlockState::Assigned;
+    } else if (s == "reserved" || s == "deprecated") {
+        b.state = plan::BlockState::Reserved;
+        if (s == "deprecated")
+            b.ipam.status = s;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> splitTags(std::string_view text)
@@ -57,7 +65,7 @@ std::vector<std::string> splitTags(std::string_view text)
 
 }  // namespace
 
-WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                            const ExportOptions& options)
 {
     WriteResult r;
@@ -80,15 +88,12 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
         return mine.empty() ? plans : mine;
     };
     bool vlans = false;
-    for (const ExportBlock& b : blocks) {
-        if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b))
+    for (const FlatBlock& b : blocks) {
+        if (b.freeLeaf() ? !(options.includeFree || b.root) : !handedToIpam(b))
             continue;
         out += net::formatNetwork(b.prefix);
         out += ',';
-        const Status status = b.status == Status::Free && b.root                              ? Status::Container
-                              : b.status == Status::Reserved && b.ipam.status == "deprecated" ? Status::Deprecated
-                                                                                              : b.status;
-        out += statusText(status);
+        out += statusText(b);
         out += ',';
         plan::appendCsvField(out, b.name);
         out += ',';
@@ -192,7 +197,7 @@ ReadResult readNetboxCsv(std::string_view text)
             return c < rec.fields.size() ? std::string_view(rec.fields[c]) : std::string_view();
         };
         auto notice = [&](std::string text) { r.notices.push_back({rec.line, std::move(text)}); };
-        ExportBlock b;
+        FlatBlock b;
         b.line = rec.line;
         bool cleared = false;
         if (std::string why = parsePrefixField(field(cPrefix), b.prefix, &cleared); !why.empty()) {
@@ -202,18 +207,9 @@ ReadResult readNetboxCsv(std::string_view text)
         const std::string item = net::formatNetwork(b.prefix);
         if (cleared)
             notice(quotedItem(field(cPrefix)) + ": host bits cleared, read as " + item);
-        if (cStatus != std::string::npos && !trimBlanks(field(cStatus)).empty()) {
-            if (auto s = parseStatus(field(cStatus))) {
-                b.status = *s;
-            } else {
-                notice(item + ": status " + quotedItem(field(cStatus)) +
-                       " is not container, active, reserved or deprecated; read as active");
-            }
-        }
-        if (b.status == Status::Container)
-            b.ipam.status = "container";
-        if (b.status == Status::Deprecated)
-            b.ipam.status = "deprecated";
+        if (cStatus != std::string::npos && !trimBlanks(field(cStatus)).empty() && !readStatus(field(cStatus), b))
+            notice(item + ": status " + quotedItem(field(cStatus)) +
+                   " is not container, active, reserved or deprecated; read as active");
         bool cut = false;
         b.name = asName(field(cDescription), &cut);
         b.note = withLf(field(cComments));

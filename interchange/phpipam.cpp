@@ -63,7 +63,7 @@ bool onlyOf(std::string_view text, std::string_view extra)
 
 }  // namespace
 
-WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                             const ExportOptions& options)
 {
     WriteResult r;
@@ -81,8 +81,8 @@ WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanVa
         r.notices.push_back({0, "the customer " + quotedItem(values.customer) +
                                     " is not written: phpIPAM's subnet import does not read a Customer column"});
     std::size_t line = 1;
-    for (const ExportBlock& b : blocks) {
-        if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b))
+    for (const FlatBlock& b : blocks) {
+        if (b.freeLeaf() ? !(options.includeFree || b.root) : !handedToIpam(b))
             continue;
         ++line;
         const std::string item = net::formatNetwork(b.prefix);
@@ -197,9 +197,9 @@ ReadResult readPhpipamCsv(std::string_view text)
             }
             subnet += "/" + std::to_string(*mask);
         }
-        ExportBlock b;
+        FlatBlock b;
         b.line = rec.line;
-        b.status = Status::Active;
+        b.state = plan::BlockState::Assigned;
         bool cleared = false;
         if (std::string why = parsePrefixField(subnet, b.prefix, &cleared); !why.empty()) {
             notice(quotedItem(subnet) + ": " + why + "; the row is left out");

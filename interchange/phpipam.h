@@ -15,7 +15,7 @@ namespace mq::interchange {
 // domain its import refuses on every row. Line breaks in a description become blanks; a
 // description phpIPAM would refuse is written as it is and named in a notice, as is a
 // customer that is not written.
-WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                             const ExportOptions& options = {});
 
 // Reads such a file, or phpIPAM's own export (its "VLAN Domain" column is the domain):

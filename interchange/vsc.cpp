@@ -15,7 +15,7 @@ namespace {
 
 struct Node {
     net::Prefix prefix;
-    const ExportBlock* block = nullptr;  // null for a block filled in between
+    const FlatBlock* block = nullptr;  // null for a block filled in between
     std::vector<Node> halves;  // none, or the two halves
 };
 
@@ -28,16 +28,16 @@ net::Prefix half(const net::Prefix& p, int which)
 }
 
 // Halves down to every block inside p.
-Node build(const net::Prefix& p, const ExportBlock* block, const std::vector<const ExportBlock*>& inside)
+Node build(const net::Prefix& p, const FlatBlock* block, const std::vector<const FlatBlock*>& inside)
 {
     Node n{p, block, {}};
     if (inside.empty() || p.length >= 32)
         return n;
     for (int which = 0; which < 2; ++which) {
         const net::Prefix h = half(p, which);
-        const ExportBlock* same = nullptr;
-        std::vector<const ExportBlock*> below;
-        for (const ExportBlock* b : inside) {
+        const FlatBlock* same = nullptr;
+        std::vector<const FlatBlock*> below;
+        for (const FlatBlock* b : inside) {
             if (!h.contains(b->prefix))
                 continue;
             if (b->prefix.length == h.length) {
@@ -52,7 +52,7 @@ Node build(const net::Prefix& p, const ExportBlock* block, const std::vector<con
     return n;
 }
 
-std::string noteOf(const ExportBlock& b)
+std::string noteOf(const FlatBlock& b)
 {
     const std::string note = oneLine(b.note);
     if (b.name.empty())
@@ -169,21 +169,21 @@ void writeNode(JsonOut& j, const Shape& s, const Node& n)
     j.close();
 }
 
-WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode mode, bool shortKeys)
+WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mode, bool shortKeys)
 {
     WriteResult r;
     if (blocks.empty()) {
         r.error = "the plan has no blocks";
         return r;
     }
-    const ExportBlock& root = blocks.front();
+    const FlatBlock& root = blocks.front();
     if (root.prefix.address.family != net::Family::V4) {
         r.error = "visualsubnetcalc holds IPv4 plans only; " + net::formatNetwork(root.prefix) + " is IPv6";
         return r;
     }
-    std::vector<const ExportBlock*> inside;
+    std::vector<const FlatBlock*> inside;
     for (std::size_t i = 1; i < blocks.size(); ++i) {
-        const ExportBlock& b = blocks[i];
+        const FlatBlock& b = blocks[i];
         if (b.prefix.address.family != net::Family::V4 || !root.prefix.contains(b.prefix) ||
             b.prefix.length <= root.prefix.length) {
             r.error = net::formatNetwork(b.prefix) + " does not lie inside the root " + net::formatNetwork(root.prefix);
@@ -197,7 +197,7 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
         r.notices.push_back({0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"});
     // The tool opens a plan in a cloud mode only when no subnet is smaller than the mode allows.
     int longest = base.length;
-    for (const ExportBlock* b : inside)
+    for (const FlatBlock* b : inside)
         longest = std::max(longest, b->prefix.length);
     // The page refuses the whole plan when a mode's minimum is broken ("One or more subnets are
     // smaller than the minimum allowed"): the plan is written in the standard mode instead.
@@ -210,7 +210,7 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
         modeName = {};
     }
     // The page cuts a note at its first double quote.
-    for (const ExportBlock& b : blocks)
+    for (const FlatBlock& b : blocks)
         if (noteOf(b).find('"') != std::string::npos)
             r.notices.push_back({0, net::formatNetwork(b.prefix) +
                                         ": visualsubnetcalc cuts its note at the first \" (" + quotedItem(noteOf(b)) +
@@ -333,7 +333,7 @@ bool readNode(Reading& rd, RNode& node)
 
 void flatten(RNode& n, VscTree& tree)
 {
-    ExportBlock b;
+    FlatBlock b;
     b.prefix = {n.prefix.network(), n.prefix.length};
     bool cut = false;
     b.name = asName(n.note, &cut);
@@ -345,7 +345,8 @@ void flatten(RNode& n, VscTree& tree)
         if (!b.colour)
             tree.notices.push_back({0, item + ": colour " + quotedItem(n.colour) + " is not #rrggbb; left out"});
     }
-    b.status = !n.parts.empty() ? Status::Container : n.note.empty() ? Status::Free : Status::Active;
+    b.container = !n.parts.empty();
+    b.state = b.container || n.note.empty() ? plan::BlockState::Free : plan::BlockState::Assigned;
     tree.blocks.push_back(std::move(b));
     for (RNode& p : n.parts)
         flatten(p, tree);
@@ -474,12 +475,12 @@ int hexDigit(char c)
 
 }  // namespace
 
-WriteResult writeVscJson(const std::vector<ExportBlock>& blocks, plan::CloudMode mode)
+WriteResult writeVscJson(const std::vector<FlatBlock>& blocks, plan::CloudMode mode)
 {
     return writeConfig(blocks, mode, false);
 }
 
-WriteResult writeVscLink(const std::vector<ExportBlock>& blocks, plan::CloudMode mode, std::string_view page)
+WriteResult writeVscLink(const std::vector<FlatBlock>& blocks, plan::CloudMode mode, std::string_view page)
 {
     WriteResult r = writeConfig(blocks, mode, true);
     if (r.error.empty())
