@@ -401,10 +401,10 @@ void flatten(RNode& n, VscTree& tree)
         flatten(p, tree);
 }
 
-VscRead fail(const plan::json::Reader& in)
+VscRead refused(std::string_view path, std::string_view reason)
 {
     VscRead r;
-    r.error = textio::escaped(in.errorPath()) + ": " + in.errorReason();  // keys are any text
+    r.error = textio::escaped(path) + ": " + std::string(reason);  // keys are any text
     return r;
 }
 
@@ -491,13 +491,10 @@ VscRead readConfig(std::string_view text)
     if (!in.failed())
         in.atEnd();
     if (in.failed())
-        return fail(in);
+        return refused(in.errorPath(), in.errorReason());
     std::optional<net::Prefix> base;
-    if (std::string why = baseOf(c.version, c.baseText, base); !why.empty()) {
-        VscRead r;
-        r.error = "$.base_network: " + quotedItem(c.baseText) + ": " + why;
-        return r;
-    }
+    if (std::string why = baseOf(c.version, c.baseText, base); !why.empty())
+        return refused("$.base_network", quotedItem(c.baseText) + ": " + why);
     if (!c.readInPlace) {
         s = Subnets{};
         s.version = c.version;
@@ -508,18 +505,13 @@ VscRead readConfig(std::string_view text)
     }
     if (!s.fault && !s.haveRoot)
         s.keep(in, "the configuration holds no subnets");
-    if (s.fault) {
-        VscRead r;
-        r.error = textio::escaped(s.fault->path) + ": " + s.fault->reason;
-        return r;
-    }
+    if (s.fault)
+        return refused(s.fault->path, s.fault->reason);
     VscTree tree;
     tree.base = {s.root.prefix.network(), s.root.prefix.length};
     tree.mode = modeOf(c, tree);
     flatten(s.root, tree);
-    VscRead r;
-    r.tree = std::move(tree);
-    return r;
+    return VscRead{std::move(tree), {}};
 }
 
 int hexDigit(char c)
