@@ -5,6 +5,7 @@
 #include "interchange/csv.h"
 #include "interchange/netbox.h"
 #include "interchange/phpipam.h"
+#include "interchange/table.h"
 #include "interchange_helpers.h"
 
 namespace mq::interchange {
@@ -272,6 +273,43 @@ TEST(IpamCsv, RoundTripsRandomBlocks)
                 expected.back().name.clear();
         }
         EXPECT_EQ(brief(php.blocks), brief(expected)) << round;
+    }
+}
+
+// The table both IPAM readers stand on: columns by header name (any case, blanks around, the
+// alias where the name is missing), a short row's missing fields empty, each block and
+// notice with its record's line, rows left out, what every block shares made plan-wide, and
+// a file refused without its required column.
+TEST(TableReader, ReadsRowsByColumnName)
+{
+    const TableColumn columns[] = {{"net"}, {"label", "name"}};
+    const TableRowReader readRow = [](const TableRow& row, plan::IpamValues&) -> std::optional<FlatBlock> {
+        if (row.field(0) == "-") {
+            row.notice("left out");
+            return std::nullopt;
+        }
+        FlatBlock b;
+        b.name = std::string(row.field(0)) + "=" + std::string(row.field(1));
+        b.ipam.vrf = "shared";
+        return b;
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the file is empty: a header line with a \"Net\" column is expected"},
+        {"\n\nlabel;net2\n", "line 3: the header has no \"Net\" column"},
+        {"net;label\n\"a\nb\";\"x\"y\n", "line 3: text after the closing quote of a field"},
+        {" NET ;Name;label2\na;b\n-;x\n\nc\n", "2 a=b|5 c=|line 3: left out|vrf shared"},
+        {"Label;net\n\"x;y\";z\n", "2 z=x;y|vrf shared"},
+    };
+    for (const auto& [text, expected] : cases) {
+        const ReadResult r = readTable(text, ';', columns, "Net", readRow);
+        std::string got = r.error;
+        for (const FlatBlock& b : r.blocks)
+            got += std::to_string(b.line) + " " + b.name + "|";
+        for (const textio::LineNote& n : r.notices)
+            got += describe(n) + "|";
+        if (!r.values.vrf.empty())
+            got += "vrf " + r.values.vrf;
+        EXPECT_EQ(got, expected) << text;
     }
 }
 

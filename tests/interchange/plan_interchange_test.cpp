@@ -211,5 +211,25 @@ TEST(PlanInterchange, PrefixListNamesWhatItRefusesByLine)
     EXPECT_NE(r.notices[1].reason.find("\\x01"), std::string::npos);
 }
 
+// The report the window and mqnet print: what the reader noted and what cannot be placed,
+// merged in line order, and each line counted as changed (placed with a note) or not placed.
+TEST(PlanInterchange, ReportsAnImportByLine)
+{
+    const ImportRead read =
+        readForImport(Format::Netbox, "prefix,vlan\n10.0.0.1/24,\n11.0.0.0/24,\n10.0.1.0/24,9999\n10.0.2.0/24\nx/1,\n");
+    ASSERT_EQ(read.error, "");
+    const plan::Plan plan(P("10.0.0.0/16"));
+    const ImportReport report = reportImport(read, plan::checkImport(plan, read.items));
+    std::string notes;
+    for (const textio::LineNote& n : report.notes)
+        notes += describe(n) + "\n";
+    EXPECT_EQ(notes, "line 2: \"10.0.0.1/24\": host bits cleared, read as 10.0.0.0/24\n"
+                     "line 3: 11.0.0.0/24: lies outside every root; not placed\n"
+                     "line 4: 10.0.1.0/24: VLAN \"9999\" is not a VLAN ID from 1 to 4094; left out\n"
+                     "line 6: \"x/1\": unexpected character 'x'; the row is left out\n");
+    EXPECT_EQ(report.changed, (std::set<std::size_t>{2, 4}));
+    EXPECT_EQ(report.notPlaced, (std::set<std::size_t>{3, 6}));
+}
+
 }  // namespace
 }  // namespace mq::interchange
