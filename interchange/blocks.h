@@ -54,7 +54,7 @@ struct ExportOptions {
 std::vector<FlatBlock> blocksOf(const plan::Plan& plan);
 std::vector<FlatBlock> blocksOf(const plan::Plan& plan, plan::BlockId root);  // one root's tree
 
-// A problem with one item that did not stop the rest, as the windows show it:
+// A problem with one item that did not stop the rest, as the windows and mqnet show it:
 // "line 4: 10.0.0.0/33: ...".
 std::string describe(const textio::LineNote& n);
 

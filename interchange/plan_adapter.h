@@ -18,8 +18,8 @@ PlanValues valuesOf(const plan::Plan& plan);
 // any are given); the cloud mode when it is not None.
 void keepValues(plan::Plan& plan, const PlanValues& values);
 
-// Blocks read from a file as items to import: a container stays a container, an active
-// block is assigned, a reserved or deprecated one reserved, a free one free; lines kept.
+// Blocks read from a file as items to import: a container stays a container (split), a
+// leaf keeps its state (a deprecated one is reserved); lines kept.
 std::vector<plan::ImportItem> importItemsOf(const std::vector<FlatBlock>& blocks);
 
 // The formats a plan goes out in and comes in from (List: prefix[, name[, note]] lines;

@@ -33,7 +33,7 @@ struct VscTree {
     net::Prefix base;
     plan::CloudMode mode = plan::CloudMode::None;
     // Preorder, root first, halves in address order: a split node is a container, a leaf with
-    // a note active, one without free.
+    // a note assigned, one without free.
     std::vector<FlatBlock> blocks;
     std::vector<textio::LineNote> notices;  // values that were not understood and left out
 };
