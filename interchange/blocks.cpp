@@ -2,21 +2,19 @@
 
 namespace mq::interchange {
 
-std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root)
+std::vector<FlatBlock> blocksOf(const plan::Plan& plan, plan::BlockId root)
 {
-    std::vector<ExportBlock> out;
+    std::vector<FlatBlock> out;
     for (plan::BlockId id : plan.preorder(root)) {
         const plan::Block& b = plan.block(id);
-        ExportBlock e;
+        FlatBlock e;
         e.prefix = b.prefix;
         e.name = b.name;
         e.note = b.note;
         if (b.colour != 0)
             e.colour = b.colour;
-        e.status = !b.children.empty()                     ? Status::Container
-                   : b.state == plan::BlockState::Free     ? Status::Free
-                   : b.state == plan::BlockState::Reserved ? Status::Reserved
-                                                           : Status::Active;
+        e.container = !b.children.empty();
+        e.state = e.container ? plan::BlockState::Free : b.state;
         if (b.state != plan::BlockState::Free && b.vlan)
             e.vlan = b.vlan;
         if (const plan::BlockIpam* v = plan.hasBlockIpam() ? plan.blockIpam(id) : nullptr)
@@ -27,9 +25,9 @@ std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root)
     return out;
 }
 
-std::vector<ExportBlock> blocksOf(const plan::Plan& plan)
+std::vector<FlatBlock> blocksOf(const plan::Plan& plan)
 {
-    std::vector<ExportBlock> out;
+    std::vector<FlatBlock> out;
     for (plan::BlockId r : plan.roots()) {
         auto tree = blocksOf(plan, r);
         out.insert(out.end(), std::make_move_iterator(tree.begin()), std::make_move_iterator(tree.end()));
@@ -37,16 +35,16 @@ std::vector<ExportBlock> blocksOf(const plan::Plan& plan)
     return out;
 }
 
-bool handedToIpam(const ExportBlock& b)
+bool handedToIpam(const FlatBlock& b)
 {
-    if (b.root || b.status == Status::Active || b.status == Status::Reserved || b.status == Status::Deprecated)
+    if (b.root || (!b.container && b.state != plan::BlockState::Free))
         return true;
-    return b.status == Status::Container && (!b.name.empty() || !b.note.empty() || b.colour || !b.ipam.empty());
+    return b.container && (!b.name.empty() || !b.note.empty() || b.colour || !b.ipam.empty());
 }
 
-std::string describe(const Notice& n)
+std::string describe(const textio::LineNote& n)
 {
-    return n.line ? "line " + std::to_string(n.line) + ": " + n.text : n.text;
+    return n.line ? "line " + std::to_string(n.line) + ": " + n.reason : n.reason;
 }
 
 }  // namespace mq::interchange

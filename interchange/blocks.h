@@ -10,42 +10,37 @@
 #include "net/address.h"
 #include "plan/cloud.h"
 #include "plan/plan.h"
+#include "textio/lines.h"
 
 namespace mq::interchange {
 
-enum class Status : std::uint8_t {
-    Container,  // split into parts
-    Active,  // assigned to a segment
-    Reserved,  // kept back by the user
-    Deprecated,  // read from an IPAM only
-    Free,  // a free leaf
-};
-
-struct ExportBlock {
+// One block of a plan in a flat list: what every format writes and reads. A container is a
+// block with parts (its state is Free); an IPAM's status the state does not tell
+// ("deprecated", a reserved block's) is kept in ipam.status.
+struct FlatBlock {
     net::Prefix prefix;  // network form (host bits clear)
     std::string name;
     std::string note;
     std::optional<std::uint32_t> colour;  // 0xRRGGBB
-    Status status = Status::Active;
+    plan::BlockState state = plan::BlockState::Assigned;
     std::optional<int> vlan;  // 1..4094
     std::size_t line = 0;  // where a reader found it (1-based), 0 when made here
     plan::BlockIpam ipam{};  // the IPAM's own values of this prefix, where they differ from the plan's
     bool root = false;  // a root of the plan
+    bool container = false;  // split into parts
+
+    bool freeLeaf() const { return !container && state == plan::BlockState::Free; }
 };
 
 // Whether an IPAM is given the block: every root, assigned and reserved block, and a split
 // block that carries a name, note, colour or IPAM values of its own; never a bare half that
 // splitting made on the way down (nor a free leaf, unless free space is asked for).
-bool handedToIpam(const ExportBlock& b);
+bool handedToIpam(const FlatBlock& b);
 
+// The plan-wide values a format asks for: the plan's IPAM values (NetBox's tenant, role,
+// VRF, tags, VLAN group and site; phpIPAM's section, domain and customer) and its cloud mode.
 struct PlanValues {
-    // NetBox: names of objects that exist there (the import looks them up by name).
-    std::string tenant, role, vrf;
-    std::vector<std::string> tags;  // tag slugs
-    // phpIPAM: the section (required by its import), the VLAN domain and the customer.
-    std::string section, domain, customer;
-    // NetBox: the VLAN group and site that narrow a VLAN ID (its vlan_group and vlan_site).
-    std::string vlanGroup{}, site{};
+    plan::IpamValues ipam;
     plan::CloudMode cloud = plan::CloudMode::None;
 };
 
@@ -54,17 +49,14 @@ struct ExportOptions {
 };
 
 // The plan's blocks in preorder, root by root (each root first). A split block is a
-// container, an assigned leaf active (reserved when the user marked it so) with its VLAN,
-// a free leaf free; colour 0 (the plan's default) is no colour; the block's IPAM values kept.
-std::vector<ExportBlock> blocksOf(const plan::Plan& plan);
-std::vector<ExportBlock> blocksOf(const plan::Plan& plan, plan::BlockId root);  // one root's tree
+// container, a leaf keeps its state (an assigned or reserved one its VLAN); colour 0 (the
+// plan's default) is no colour; the block's IPAM values kept.
+std::vector<FlatBlock> blocksOf(const plan::Plan& plan);
+std::vector<FlatBlock> blocksOf(const plan::Plan& plan, plan::BlockId root);  // one root's tree
 
-// A problem with one item that did not stop the rest: "line 4: 10.0.0.0/33: ...".
-struct Notice {
-    std::size_t line = 0;  // 0 when not tied to a line
-    std::string text;
-};
-std::string describe(const Notice& n);
+// A problem with one item that did not stop the rest, as the windows and mqnet show it:
+// "line 4: 10.0.0.0/33: ...".
+std::string describe(const textio::LineNote& n);
 
 }  // namespace mq::interchange
 
@@ -72,14 +64,14 @@ namespace mq::interchange {
 
 struct WriteResult {
     std::string text;  // empty when error is set
-    std::vector<Notice> notices;  // written all the same, but worth telling the user
+    std::vector<textio::LineNote> notices;  // written all the same, but worth telling the user
     std::string error;
 };
 
 struct ReadResult {
-    std::vector<ExportBlock> blocks;  // in the order read; items refused are left out
-    PlanValues values;  // plan-wide values where the format has them
-    std::vector<Notice> notices;  // one for each item refused or changed, with its line
+    std::vector<FlatBlock> blocks;  // in the order read; items refused are left out
+    plan::IpamValues values;  // plan-wide values where the format has them
+    std::vector<textio::LineNote> notices;  // one for each item refused or changed, with its line
     std::string error;  // the file as a whole could not be read
 };
 

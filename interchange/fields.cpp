@@ -136,13 +136,13 @@ std::string asName(std::string_view text, bool* cut)
 void shareCommonValues(ReadResult& r)
 {
     auto shared = [&](std::string plan::BlockIpam::*v, std::string& planWide) {
-        for (const ExportBlock& b : r.blocks)
+        for (const FlatBlock& b : r.blocks)
             if (b.ipam.*v != r.blocks.front().ipam.*v)
                 return;
         if (r.blocks.empty())
             return;
         planWide = r.blocks.front().ipam.*v;
-        for (ExportBlock& b : r.blocks)
+        for (FlatBlock& b : r.blocks)
             (b.ipam.*v).clear();
     };
     shared(&plan::BlockIpam::tenant, r.values.tenant);

@@ -23,7 +23,7 @@ std::optional<std::uint32_t> parseColourText(std::string_view text);
 // limit is cut at a character boundary (*cut tells, so the caller can keep the whole as a note).
 std::string asName(std::string_view text, bool* cut);
 // A tenant, role or VRF that every block read shares becomes the file's plan-wide value;
-// where blocks differ, each keeps its own (ExportBlock::ipam).
+// where blocks differ, each keeps its own (FlatBlock::ipam).
 void shareCommonValues(ReadResult& r);
 // Input quoted for a notice: in double quotes, escaped and shortened as textio does.
 std::string quotedItem(std::string_view text);

@@ -37,12 +37,15 @@ std::vector<plan::FormulaCell> formulaCells(const plan::Plan& plan, Format forma
     std::vector<std::pair<std::string, std::string>> planWide;
     if (netbox) {
         std::string tags;
-        for (const std::string& t : values.tags)
+        for (const std::string& t : values.ipam.tags)
             tags += (tags.empty() ? "" : ",") + t;
-        planWide = {{"tenant", values.tenant}, {"role", values.role}, {"vrf", values.vrf}, {"tags", tags}};
-    } else {
         planWide = {
-            {"section", values.section}, {"domain", values.domain}, {"vrf", values.vrf}, {"customer", values.customer}};
+            {"tenant", values.ipam.tenant}, {"role", values.ipam.role}, {"vrf", values.ipam.vrf}, {"tags", tags}};
+    } else {
+        planWide = {{"section", values.ipam.section},
+                    {"domain", values.ipam.domain},
+                    {"vrf", values.ipam.vrf},
+                    {"customer", values.ipam.customer}};
     }
     for (plan::FormulaCell& c : plan::formulaCells(plan, {}, planWide))
         cells.push_back(std::move(c));

@@ -113,6 +113,117 @@ std::string compressToEncodedURIComponent(std::u16string_view input)
     return out.finish();
 }
 
+namespace {
+
+// The encoded text as a stream of bits: 6 a character, the high bit of each first.
+class BitReader {
+public:
+    explicit BitReader(std::string_view input) : input_(input) { }
+    // Reads n bits, low bit first; false when the text ends or holds a foreign character,
+    // error telling which.
+    bool read(int n, std::uint32_t& bits)
+    {
+        bits = 0;
+        for (int i = 0; i < n; ++i) {
+            if (mask_ == 0 && !load()) {
+                if (error.empty())
+                    error = "the text ends before its end mark (cut short?)";
+                return false;
+            }
+            if (value_ & mask_)
+                bits |= 1u << i;
+            mask_ >>= 1;
+        }
+        return true;
+    }
+    std::string error;
+
+private:
+    bool load()
+    {
+        if (index_ >= input_.size())
+            return false;
+        const char c = input_[index_] == ' ' ? '+' : input_[index_];
+        const auto at = kAlphabet.find(c);
+        if (at == std::string_view::npos) {
+            error = "character " + std::to_string(index_ + 1) + " is not part of the link alphabet (A-Z a-z 0-9 + -)";
+            return false;
+        }
+        value_ = static_cast<int>(at);
+        mask_ = 32;
+        ++index_;
+        return true;
+    }
+    std::string_view input_;
+    std::size_t index_ = 0;  // next character to load
+    int value_ = 0, mask_ = 0;
+};
+
+// A dictionary entry: a stretch of the output, (start, length), since every entry is one.
+struct Entry {
+    std::size_t start, length;
+};
+
+// The dictionary and the output it refers to; codes grow by a bit as the dictionary doubles.
+struct Decoder {
+    std::vector<Entry> dict = std::vector<Entry>(3, Entry{0, 0});
+    std::u16string out;
+    Entry w{0, 1};  // the entry last written
+    std::uint32_t enlargeIn = 4, numBits = 3;
+
+    void grow()
+    {
+        if (--enlargeIn == 0) {
+            enlargeIn = 1u << numBits;
+            ++numBits;
+        }
+    }
+    // A literal: the new character is an entry of its own, and already in the output as
+    // the entry written next.
+    void literal(char16_t unit)
+    {
+        dict.push_back({out.size(), 1});
+        out += unit;
+        grow();
+        const Entry e = dict.back();
+        dict.push_back({w.start, w.length + 1});
+        w = e;
+        grow();
+    }
+    // The entry a code names, or for the code being defined, w and its own first unit.
+    // Empty on success, else why the stream is refused.
+    std::string code(std::uint32_t token, std::size_t maxUnits)
+    {
+        const std::size_t start = out.size();
+        Entry e;
+        if (token < dict.size()) {
+            const Entry src = dict[token];
+            if (out.size() + src.length > maxUnits)
+                return "the text unpacks to more than the allowed size";
+            for (std::size_t i = 0; i < src.length; ++i)
+                out += out[src.start + i];
+            e = {start, src.length};
+        } else if (token == dict.size()) {
+            if (out.size() + w.length + 1 > maxUnits)
+                return "the text unpacks to more than the allowed size";
+            for (std::size_t i = 0; i < w.length; ++i)
+                out += out[w.start + i];
+            out += out[w.start];
+            e = {start, w.length + 1};
+        } else {
+            return "the stream names code " + std::to_string(token) + " before defining it";
+        }
+        // w followed by the first unit of the entry: w sits right before the entry in the
+        // output, since it was the last thing written.
+        dict.push_back({w.start, w.length + 1});
+        w = e;
+        grow();
+        return {};
+    }
+};
+
+}  // namespace
+
 DecodeResult decompressFromEncodedURIComponent(std::string_view input, std::size_t maxUnits)
 {
     DecodeResult r;
@@ -120,114 +231,39 @@ DecodeResult decompressFromEncodedURIComponent(std::string_view input, std::size
         r.error = "the text is empty";
         return r;
     }
-    std::size_t index = 0;  // next character to load
-    int value = 0, mask = 0;
-    auto bad = [&](std::string why) {
+    BitReader bits(input);
+    auto failed = [&](std::string why) {
         r.error = std::move(why);
         return r;
     };
-    auto load = [&]() -> bool {
-        if (index >= input.size())
-            return false;
-        const char c = input[index] == ' ' ? '+' : input[index];
-        const auto at = kAlphabet.find(c);
-        if (at == std::string_view::npos) {
-            r.error = "character " + std::to_string(index + 1) + " is not part of the link alphabet (A-Z a-z 0-9 + -)";
-            return false;
-        }
-        value = static_cast<int>(at);
-        mask = 32;
-        ++index;
-        return true;
-    };
-    // Reads n bits, low bit first; false when the text ends or holds a foreign character.
-    auto read = [&](int n, std::uint32_t& bits) -> bool {
-        bits = 0;
-        for (int i = 0; i < n; ++i) {
-            if (mask == 0 && !load()) {
-                if (r.error.empty())
-                    r.error = "the text ends before its end mark (cut short?)";
-                return false;
-            }
-            if (value & mask)
-                bits |= 1u << i;
-            mask >>= 1;
-        }
-        return true;
-    };
-
-    // Entries are (start, length) inside the output: every entry is a stretch of it.
-    struct Entry {
-        std::size_t start, length;
-    };
-    std::vector<Entry> dict(3, Entry{0, 0});
-    std::u16string out;
-    std::uint32_t enlargeIn = 4, numBits = 3, token = 0;
-    if (!read(2, token))
-        return r;
+    std::uint32_t token = 0, unit = 0;
+    if (!bits.read(2, token))
+        return failed(bits.error);
     if (token == 2) {
         r.text = std::u16string();
         return r;
     }
     if (token > 2)
-        return bad("the stream does not start with a character");
-    std::uint32_t unit = 0;
-    if (!read(token == 0 ? 8 : 16, unit))
-        return r;
-    out += static_cast<char16_t>(unit);
-    dict.push_back({0, 1});
-    Entry w{0, 1};
-    auto grow = [&] {
-        if (--enlargeIn == 0) {
-            enlargeIn = 1u << numBits;
-            ++numBits;
-        }
-    };
+        return failed("the stream does not start with a character");
+    if (!bits.read(token == 0 ? 8 : 16, unit))
+        return failed(bits.error);
+    Decoder d;
+    d.out += static_cast<char16_t>(unit);
+    d.dict.push_back({0, 1});
     for (;;) {
-        if (!read(static_cast<int>(numBits), token))
-            return r;
+        if (!bits.read(static_cast<int>(d.numBits), token))
+            return failed(bits.error);
         if (token == 2)
             break;
         if (token < 2) {
-            if (!read(token == 0 ? 8 : 16, unit))
-                return r;
-            dict.push_back({out.size(), 1});
-            out += static_cast<char16_t>(unit);
-            token = static_cast<std::uint32_t>(dict.size() - 1);
-            grow();
-            // The new character is the entry itself: it is already in the output.
-            const Entry e = dict[token];
-            dict.push_back({w.start, w.length + 1});
-            w = e;
-            grow();
-            continue;
+            if (!bits.read(token == 0 ? 8 : 16, unit))
+                return failed(bits.error);
+            d.literal(static_cast<char16_t>(unit));
+        } else if (std::string why = d.code(token, maxUnits); !why.empty()) {
+            return failed(why);
         }
-        Entry e;
-        const std::size_t start = out.size();
-        if (token < dict.size()) {
-            const Entry src = dict[token];
-            if (out.size() + src.length > maxUnits)
-                return bad("the text unpacks to more than the allowed size");
-            for (std::size_t i = 0; i < src.length; ++i)
-                out += out[src.start + i];
-            e = {start, src.length};
-        } else if (token == dict.size()) {
-            if (out.size() + w.length + 1 > maxUnits)
-                return bad("the text unpacks to more than the allowed size");
-            for (std::size_t i = 0; i < w.length; ++i)
-                out += out[w.start + i];
-            out += out[w.start];
-            e = {start, w.length + 1};
-        } else {
-            return bad("the stream names code " + std::to_string(token) + " before defining it");
-        }
-        // w followed by the first unit of the entry: w sits right before the entry in the output
-        // only when it was the last thing written, which it always is.
-        dict.push_back({w.start, w.length + 1});
-        w = e;
-        grow();
     }
-    r.text = std::move(out);
+    r.text = std::move(d.out);
     return r;
 }
 

@@ -2,40 +2,48 @@
 
 #include <cctype>
 
-#include "interchange/csv.h"
 #include "interchange/fields.h"
+#include "interchange/table.h"
 #include "plan/document.h"
 
 namespace mq::interchange {
 
 namespace {
 
-const char* statusText(Status s)
+// A root is written as a container even when it is a free leaf; a free leaf (written only
+// when free space is asked for) is reserved, kept for later use.
+const char* statusText(const FlatBlock& b)
 {
-    switch (s) {
-    case Status::Container: return "container";
-    case Status::Active: return "active";
-    case Status::Deprecated: return "deprecated";
-    case Status::Reserved:
-    case Status::Free: break;
-    }
+    if (b.container || (b.freeLeaf() && b.root))
+        return "container";
+    if (b.state == plan::BlockState::Assigned)
+        return "active";
+    if (b.state == plan::BlockState::Reserved && b.ipam.status == "deprecated")
+        return "deprecated";
     return "reserved";
 }
 
-std::optional<Status> parseStatus(std::string_view text)
+// NetBox's status into the block: container, active, reserved, or deprecated (reserved here,
+// the IPAM's status kept). False when the text is none of these.
+bool readStatus(std::string_view text, FlatBlock& b)
 {
     std::string s;
     for (char c : trimBlanks(text))
         s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (s == "container")
-        return Status::Container;
-    if (s == "active")
-        return Status::Active;
-    if (s == "reserved")
-        return Status::Reserved;
-    if (s == "deprecated")
-        return Status::Deprecated;
-    return std::nullopt;
+    if (s == "container") {
+        b.container = true;
+        b.state = plan::BlockState::Free;
+        b.ipam.status = s;
+    } else if (s == "active") {
+        b.state = plan::BlockState::Assigned;
+    } else if (s == "reserved" || s == "deprecated") {
+        b.state = plan::BlockState::Reserved;
+        if (s == "deprecated")
+            b.ipam.status = s;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> splitTags(std::string_view text)
@@ -57,7 +65,7 @@ std::vector<std::string> splitTags(std::string_view text)
 
 }  // namespace
 
-WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                            const ExportOptions& options)
 {
     WriteResult r;
@@ -80,15 +88,12 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
         return mine.empty() ? plans : mine;
     };
     bool vlans = false;
-    for (const ExportBlock& b : blocks) {
-        if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b))
+    for (const FlatBlock& b : blocks) {
+        if (b.freeLeaf() ? !(options.includeFree || b.root) : !handedToIpam(b))
             continue;
         out += net::formatNetwork(b.prefix);
         out += ',';
-        const Status status = b.status == Status::Free && b.root                              ? Status::Container
-                              : b.status == Status::Reserved && b.ipam.status == "deprecated" ? Status::Deprecated
-                                                                                              : b.status;
-        out += statusText(status);
+        out += statusText(b);
         out += ',';
         plan::appendCsvField(out, b.name);
         out += ',';
@@ -159,103 +164,105 @@ std::optional<bool> parseBool(std::string_view text)
     return std::nullopt;
 }
 
+// The columns of NetBox's prefix import, in the order of Column.
+enum Column : std::size_t {
+    Prefix,
+    Status,
+    Description,
+    Vlan,
+    Comments,
+    Tenant,
+    Role,
+    Vrf,
+    Tags,
+    Pool,
+    VlanGroup,
+    VlanSite
+};
+constexpr TableColumn kColumns[] = {{"prefix"},   {"status"},          {"description"}, {"vlan"},
+                                    {"comments"}, {"tenant"},          {"role"},        {"vrf"},
+                                    {"tags"},     {"is_pool", "pool"}, {"vlan_group"},  {"vlan_site"}};
+
+// The description as the name, the comments as the note; a description too long for a
+// name is kept whole at the head of the note.
+void readTexts(const TableRow& row, const std::string& item, FlatBlock& b)
+{
+    bool cut = false;
+    b.name = asName(row.field(Description), &cut);
+    b.note = withLf(row.field(Comments));
+    if (cut) {
+        row.notice(item + ": the description is longer than a name may be; the whole text is kept in the note");
+        b.note = b.note.empty() ? withLf(row.field(Description)) : withLf(row.field(Description)) + "\n" + b.note;
+    }
+}
+
+// The VLAN ID, written alone or as NetBox's own export names a VLAN: "Staff (110)".
+void readVlan(const TableRow& row, const std::string& item, FlatBlock& b)
+{
+    std::string_view vlan = trimBlanks(row.field(Vlan));
+    if (vlan.ends_with(')') && vlan.rfind('(') != std::string_view::npos)
+        vlan = vlan.substr(vlan.rfind('(') + 1, vlan.size() - vlan.rfind('(') - 2);
+    bool badVlan = false;
+    b.vlan = parseVlanField(vlan, &badVlan);
+    if (badVlan)
+        row.notice(item + ": VLAN " + quotedItem(row.field(Vlan)) + " is not a VLAN ID from 1 to 4094; left out");
+}
+
+// The plan-wide values of the first row that has them: VLAN group, site, and the tags that
+// are slugs.
+void readPlanValues(const TableRow& row, const std::string& item, plan::IpamValues& values)
+{
+    if (values.vlanGroup.empty())
+        values.vlanGroup = trimBlanks(row.field(VlanGroup));
+    if (values.site.empty())
+        values.site = trimBlanks(row.field(VlanSite));
+    if (!values.tags.empty())
+        return;
+    for (std::string& tag : splitTags(row.field(Tags))) {
+        if (auto why = plan::checkSlug(tag); !why.empty()) {
+            row.notice(item + ": the tag " + quotedItem(tag) + " " + why + "; left out");
+            continue;
+        }
+        values.tags.push_back(std::move(tag));
+    }
+}
+
+std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
+{
+    FlatBlock b;
+    bool cleared = false;
+    if (std::string why = parsePrefixField(row.field(Prefix), b.prefix, &cleared); !why.empty()) {
+        row.notice(quotedItem(row.field(Prefix)) + ": " + why + "; the row is left out");
+        return std::nullopt;
+    }
+    const std::string item = net::formatNetwork(b.prefix);
+    if (cleared)
+        row.notice(quotedItem(row.field(Prefix)) + ": host bits cleared, read as " + item);
+    if (!trimBlanks(row.field(Status)).empty() && !readStatus(row.field(Status), b))
+        row.notice(item + ": status " + quotedItem(row.field(Status)) +
+                   " is not container, active, reserved or deprecated; read as active");
+    readTexts(row, item, b);
+    readVlan(row, item, b);
+    b.ipam.tenant = trimBlanks(row.field(Tenant));
+    b.ipam.role = trimBlanks(row.field(Role));
+    b.ipam.vrf = trimBlanks(row.field(Vrf));
+    // NetBox's prefix list shows "Global" for a prefix in no VRF, and exports it so.
+    if (b.ipam.vrf == "Global")
+        b.ipam.vrf.clear();
+    if (auto pool = parseBool(row.field(Pool)))
+        b.ipam.pool = *pool;
+    else
+        row.notice(item + ": is_pool " + quotedItem(row.field(Pool)) + " is not true or false; read as false");
+    readPlanValues(row, item, values);
+    return b;
+}
+
 }  // namespace
 
 ReadResult readNetboxCsv(std::string_view text)
 {
-    ReadResult r;
-    CsvTable table = readCsv(text, delimiterOf(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text));
-    if (!table.error.empty()) {
-        r.error = table.error;
-        return r;
-    }
-    if (table.records.empty()) {
-        r.error = "the file is empty: a header line with a \"prefix\" column is expected";
-        return r;
-    }
-    const CsvRecord& header = table.records.front();
-    const std::size_t cPrefix = csvColumn(header, "prefix");
-    if (cPrefix == std::string::npos) {
-        r.error = "line " + std::to_string(header.line) + ": the header has no \"prefix\" column";
-        return r;
-    }
-    const std::size_t cStatus = csvColumn(header, "status"), cDescription = csvColumn(header, "description"),
-                      cVlan = csvColumn(header, "vlan"), cComments = csvColumn(header, "comments"),
-                      cTenant = csvColumn(header, "tenant"), cRole = csvColumn(header, "role"),
-                      cVrf = csvColumn(header, "vrf"), cTags = csvColumn(header, "tags"),
-                      cPool = csvColumn(header, "is_pool") != std::string::npos ? csvColumn(header, "is_pool")
-                                                                                : csvColumn(header, "pool"),
-                      cVlanGroup = csvColumn(header, "vlan_group"), cVlanSite = csvColumn(header, "vlan_site");
-    for (std::size_t i = 1; i < table.records.size(); ++i) {
-        const CsvRecord& rec = table.records[i];
-        auto field = [&](std::size_t c) -> std::string_view {
-            return c < rec.fields.size() ? std::string_view(rec.fields[c]) : std::string_view();
-        };
-        auto notice = [&](std::string text) { r.notices.push_back({rec.line, std::move(text)}); };
-        ExportBlock b;
-        b.line = rec.line;
-        bool cleared = false;
-        if (std::string why = parsePrefixField(field(cPrefix), b.prefix, &cleared); !why.empty()) {
-            notice(quotedItem(field(cPrefix)) + ": " + why + "; the row is left out");
-            continue;
-        }
-        const std::string item = net::formatNetwork(b.prefix);
-        if (cleared)
-            notice(quotedItem(field(cPrefix)) + ": host bits cleared, read as " + item);
-        if (cStatus != std::string::npos && !trimBlanks(field(cStatus)).empty()) {
-            if (auto s = parseStatus(field(cStatus))) {
-                b.status = *s;
-            } else {
-                notice(item + ": status " + quotedItem(field(cStatus)) +
-                       " is not container, active, reserved or deprecated; read as active");
-            }
-        }
-        if (b.status == Status::Container)
-            b.ipam.status = "container";
-        if (b.status == Status::Deprecated)
-            b.ipam.status = "deprecated";
-        bool cut = false;
-        b.name = asName(field(cDescription), &cut);
-        b.note = withLf(field(cComments));
-        if (cut) {
-            notice(item + ": the description is longer than a name may be; the whole text is kept in the note");
-            b.note = b.note.empty() ? withLf(field(cDescription)) : withLf(field(cDescription)) + "\n" + b.note;
-        }
-        // NetBox's own export names a VLAN as "Staff (110)": the ID is in the brackets.
-        std::string_view vlan = trimBlanks(field(cVlan));
-        if (vlan.ends_with(')') && vlan.rfind('(') != std::string_view::npos)
-            vlan = vlan.substr(vlan.rfind('(') + 1, vlan.size() - vlan.rfind('(') - 2);
-        bool badVlan = false;
-        b.vlan = parseVlanField(vlan, &badVlan);
-        if (badVlan)
-            notice(item + ": VLAN " + quotedItem(field(cVlan)) + " is not a VLAN ID from 1 to 4094; left out");
-        b.ipam.tenant = trimBlanks(field(cTenant));
-        b.ipam.role = trimBlanks(field(cRole));
-        b.ipam.vrf = trimBlanks(field(cVrf));
-        // NetBox's prefix list shows "Global" for a prefix in no VRF, and exports it so.
-        if (b.ipam.vrf == "Global")
-            b.ipam.vrf.clear();
-        if (auto pool = parseBool(field(cPool)))
-            b.ipam.pool = *pool;
-        else
-            notice(item + ": is_pool " + quotedItem(field(cPool)) + " is not true or false; read as false");
-        if (r.values.vlanGroup.empty())
-            r.values.vlanGroup = trimBlanks(field(cVlanGroup));
-        if (r.values.site.empty())
-            r.values.site = trimBlanks(field(cVlanSite));
-        if (r.values.tags.empty()) {
-            for (std::string& tag : splitTags(field(cTags))) {
-                if (auto why = plan::checkSlug(tag); !why.empty()) {
-                    notice(item + ": the tag " + quotedItem(tag) + " " + why + "; left out");
-                    continue;
-                }
-                r.values.tags.push_back(std::move(tag));
-            }
-        }
-        r.blocks.push_back(std::move(b));
-    }
-    shareCommonValues(r);
-    return r;
+    const char separator = delimiterOf(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
+    return readTable(text, separator, kColumns, "prefix", readRow);
 }
 
 }  // namespace mq::interchange

@@ -15,7 +15,7 @@ namespace mq::interchange {
 // its note; tenant, role and vrf the block's own or else the plan's; is_pool the block's;
 // tags from the plan's values, refused (the whole file) when one is not a slug. A notice
 // tells when VLANs are written without a VLAN group or site. CR LF line ends, RFC 4180.
-WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                            const ExportOptions& options = {});
 
 // Reads such a CSV, or NetBox's own export of its prefix list: separated by commas,
@@ -25,7 +25,7 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
 // whose prefix, VLAN, status or is_pool is not understood is named in a notice (a bad
 // prefix leaves the row out; a bad value leaves only that value out). Line breaks in
 // comments are kept as LF. Tenant, role and VRF that every row shares become the plan's
-// values; where rows differ each block keeps its own (ExportBlock::ipam), with is_pool and
+// values; where rows differ each block keeps its own (FlatBlock::ipam), with is_pool and
 // a container or deprecated status. The tags (slugs only), vlan_group and vlan_site of the
 // first row that has them.
 ReadResult readNetboxCsv(std::string_view text);

@@ -1,7 +1,7 @@
 #include "interchange/phpipam.h"
 
-#include "interchange/csv.h"
 #include "interchange/fields.h"
+#include "interchange/table.h"
 #include "net/parse.h"
 #include "plan/document.h"
 
@@ -63,7 +63,7 @@ bool onlyOf(std::string_view text, std::string_view extra)
 
 }  // namespace
 
-WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                             const ExportOptions& options)
 {
     WriteResult r;
@@ -81,8 +81,8 @@ WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanVa
         r.notices.push_back({0, "the customer " + quotedItem(values.customer) +
                                     " is not written: phpIPAM's subnet import does not read a Customer column"});
     std::size_t line = 1;
-    for (const ExportBlock& b : blocks) {
-        if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b))
+    for (const FlatBlock& b : blocks) {
+        if (b.freeLeaf() ? !(options.includeFree || b.root) : !handedToIpam(b))
             continue;
         ++line;
         const std::string item = net::formatNetwork(b.prefix);
@@ -148,94 +148,88 @@ std::optional<int> parseMask(std::string_view text, net::Family family)
     return std::nullopt;
 }
 
+// The columns of phpIPAM's subnet import, in the order of Column ("VLAN Domain" is the
+// domain in phpIPAM's own export).
+enum Column : std::size_t { Subnet, Section, Mask, Description, Vlan, Domain, Vrf, Customer };
+constexpr TableColumn kColumns[] = {
+    {"subnet"}, {"section"}, {"mask"}, {"description"}, {"vlan"}, {"domain", "vlan domain"}, {"vrf"}, {"customer"}};
+
+// The subnet as network/length: the mask may stand after '/', or in the Mask column as a
+// length or dotted. Empty when neither has one (the notice given).
+std::string subnetOf(const TableRow& row)
+{
+    std::string subnet(trimBlanks(row.field(Subnet)));
+    if (subnet.find('/') != std::string::npos)
+        return subnet;
+    auto address = net::parseAddress(subnet);
+    const net::Family family =
+        std::holds_alternative<net::Address>(address) ? std::get<net::Address>(address).family : net::Family::V4;
+    const std::string_view maskText = trimBlanks(row.field(Mask));
+    auto mask = parseMask(maskText, family);
+    if (!mask) {
+        row.notice(quotedItem(subnet) + ": no mask in the Subnet or Mask column (" + quotedItem(maskText) +
+                   "); the row is left out");
+        return {};
+    }
+    return subnet + "/" + std::to_string(*mask);
+}
+
+// The VLAN ID; phpIPAM's import and export write no VLAN as na, n/a or nan, in any case.
+void readVlan(const TableRow& row, const std::string& item, FlatBlock& b)
+{
+    std::string_view vlan = trimBlanks(row.field(Vlan));
+    std::string lower;
+    for (char c : vlan)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "na" || lower == "n/a" || lower == "nan")
+        vlan = {};
+    bool badVlan = false;
+    b.vlan = parseVlanField(vlan, &badVlan);
+    if (badVlan)
+        row.notice(item + ": VLAN " + quotedItem(vlan) + " is not a VLAN ID from 1 to 4094; left out");
+}
+
+std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
+{
+    auto field = [&](Column c) { return trimBlanks(row.field(c)); };
+    const std::string subnet = subnetOf(row);
+    if (subnet.empty())
+        return std::nullopt;
+    FlatBlock b;
+    b.state = plan::BlockState::Assigned;
+    bool cleared = false;
+    if (std::string why = parsePrefixField(subnet, b.prefix, &cleared); !why.empty()) {
+        row.notice(quotedItem(subnet) + ": " + why + "; the row is left out");
+        return std::nullopt;
+    }
+    const std::string item = net::formatNetwork(b.prefix);
+    if (cleared)
+        row.notice(quotedItem(subnet) + ": host bits cleared, read as " + item);
+    bool cut = false;
+    b.name = asName(field(Description), &cut);
+    if (cut) {
+        row.notice(item + ": the description is longer than a name may be; the whole text is kept in the note");
+        b.note = std::string(field(Description));
+    }
+    readVlan(row, item, b);
+    if (values.section.empty())
+        values.section = field(Section);
+    if (values.domain.empty())
+        values.domain = field(Domain);
+    b.ipam.vrf = field(Vrf);
+    if (values.customer.empty())
+        values.customer = field(Customer);
+    return b;
+}
+
 }  // namespace
 
 ReadResult readPhpipamCsv(std::string_view text)
 {
-    ReadResult r;
     std::string_view first = text.substr(0, text.find('\n'));
     const char separator =
         first.find(',') == std::string_view::npos && first.find(';') != std::string_view::npos ? ';' : ',';
-    CsvTable table = readCsv(text, separator);
-    if (!table.error.empty()) {
-        r.error = table.error;
-        return r;
-    }
-    if (table.records.empty()) {
-        r.error = "the file is empty: a header line with a \"Subnet\" column is expected";
-        return r;
-    }
-    const CsvRecord& header = table.records.front();
-    const std::size_t cSubnet = csvColumn(header, "subnet");
-    if (cSubnet == std::string::npos) {
-        r.error = "line " + std::to_string(header.line) + ": the header has no \"Subnet\" column";
-        return r;
-    }
-    const std::size_t cSection = csvColumn(header, "section"), cMask = csvColumn(header, "mask"),
-                      cDescription = csvColumn(header, "description"), cVlan = csvColumn(header, "vlan"),
-                      cDomain = csvColumn(header, "domain") != std::string::npos ? csvColumn(header, "domain")
-                                                                                 : csvColumn(header, "vlan domain"),
-                      cVrf = csvColumn(header, "vrf"), cCustomer = csvColumn(header, "customer");
-    for (std::size_t i = 1; i < table.records.size(); ++i) {
-        const CsvRecord& rec = table.records[i];
-        auto field = [&](std::size_t c) -> std::string_view {
-            return c < rec.fields.size() ? trimBlanks(rec.fields[c]) : std::string_view();
-        };
-        auto notice = [&](std::string text) { r.notices.push_back({rec.line, std::move(text)}); };
-        std::string subnet(field(cSubnet));
-        if (subnet.find('/') == std::string::npos) {
-            // The mask in its own column: as a length, or dotted.
-            auto address = net::parseAddress(subnet);
-            const net::Family family = std::holds_alternative<net::Address>(address)
-                                           ? std::get<net::Address>(address).family
-                                           : net::Family::V4;
-            auto mask = parseMask(field(cMask), family);
-            if (!mask) {
-                notice(quotedItem(subnet) + ": no mask in the Subnet or Mask column (" + quotedItem(field(cMask)) +
-                       "); the row is left out");
-                continue;
-            }
-            subnet += "/" + std::to_string(*mask);
-        }
-        ExportBlock b;
-        b.line = rec.line;
-        b.status = Status::Active;
-        bool cleared = false;
-        if (std::string why = parsePrefixField(subnet, b.prefix, &cleared); !why.empty()) {
-            notice(quotedItem(subnet) + ": " + why + "; the row is left out");
-            continue;
-        }
-        const std::string item = net::formatNetwork(b.prefix);
-        if (cleared)
-            notice(quotedItem(subnet) + ": host bits cleared, read as " + item);
-        bool cut = false;
-        b.name = asName(field(cDescription), &cut);
-        if (cut) {
-            notice(item + ": the description is longer than a name may be; the whole text is kept in the note");
-            b.note = std::string(field(cDescription));
-        }
-        std::string_view vlan = field(cVlan);
-        // phpIPAM's import and export write no VLAN as na, n/a or nan, in any case.
-        std::string lower;
-        for (char c : vlan)
-            lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        if (lower == "na" || lower == "n/a" || lower == "nan")
-            vlan = {};
-        bool badVlan = false;
-        b.vlan = parseVlanField(vlan, &badVlan);
-        if (badVlan)
-            notice(item + ": VLAN " + quotedItem(vlan) + " is not a VLAN ID from 1 to 4094; left out");
-        if (r.values.section.empty())
-            r.values.section = field(cSection);
-        if (r.values.domain.empty())
-            r.values.domain = field(cDomain);
-        b.ipam.vrf = field(cVrf);
-        if (r.values.customer.empty())
-            r.values.customer = field(cCustomer);
-        r.blocks.push_back(std::move(b));
-    }
-    shareCommonValues(r);
-    return r;
+    return readTable(text, separator, kColumns, "Subnet", readRow);
 }
 
 }  // namespace mq::interchange

@@ -15,13 +15,13 @@ namespace mq::interchange {
 // domain its import refuses on every row. Line breaks in a description become blanks; a
 // description phpIPAM would refuse is written as it is and named in a notice, as is a
 // customer that is not written.
-WriteResult writePhpipamCsv(const std::vector<ExportBlock>& blocks, const PlanValues& values,
+WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::IpamValues& values,
                             const ExportOptions& options = {});
 
 // Reads such a file, or phpIPAM's own export (its "VLAN Domain" column is the domain):
 // columns by header name (any case), Subnet required; the mask may stand in the Subnet
 // column after '/', or in Mask as a length or a dotted mask. Separated by commas, or by
-// semicolons when the header holds no comma. Every block read is active; its VLAN is kept
+// semicolons when the header holds no comma. Every block read is assigned; its VLAN is kept
 // when it is a number (phpIPAM also takes VLAN names: those are named in a notice).
 // Section, Domain and Customer of the first row that has them become the plan's values;
 // a VRF too where every row has the same, else each block keeps its own.

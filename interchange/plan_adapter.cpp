@@ -12,38 +12,19 @@ namespace mq::interchange {
 
 PlanValues valuesOf(const plan::Plan& plan)
 {
-    const plan::IpamValues& v = plan.ipamValues();
-    PlanValues out;
-    out.tenant = v.tenant;
-    out.role = v.role;
-    out.vrf = v.vrf;
-    out.tags = v.tags;
-    out.section = v.section;
-    out.domain = v.domain;
-    out.customer = v.customer;
-    out.vlanGroup = v.vlanGroup;
-    out.site = v.site;
-    out.cloud = plan.settings().cloud;
-    return out;
+    return {plan.ipamValues(), plan.settings().cloud};
 }
 
 void keepValues(plan::Plan& plan, const PlanValues& values)
 {
     plan::IpamValues v = plan.ipamValues();
-    auto take = [](std::string& to, const std::string& from) {
-        if (!from.empty())
-            to = from;
-    };
-    take(v.tenant, values.tenant);
-    take(v.role, values.role);
-    take(v.vrf, values.vrf);
-    take(v.section, values.section);
-    take(v.domain, values.domain);
-    take(v.customer, values.customer);
-    take(v.vlanGroup, values.vlanGroup);
-    take(v.site, values.site);
-    if (!values.tags.empty())
-        v.tags = values.tags;
+    for (auto field : {&plan::IpamValues::tenant, &plan::IpamValues::role, &plan::IpamValues::vrf,
+                       &plan::IpamValues::section, &plan::IpamValues::domain, &plan::IpamValues::customer,
+                       &plan::IpamValues::vlanGroup, &plan::IpamValues::site})
+        if (!(values.ipam.*field).empty())
+            v.*field = values.ipam.*field;
+    if (!values.ipam.tags.empty())
+        v.tags = values.ipam.tags;
     plan.setIpamValues(std::move(v));
     if (values.cloud != plan::CloudMode::None) {
         plan::Settings s = plan.settings();
@@ -52,11 +33,11 @@ void keepValues(plan::Plan& plan, const PlanValues& values)
     }
 }
 
-std::vector<plan::ImportItem> importItemsOf(const std::vector<ExportBlock>& blocks)
+std::vector<plan::ImportItem> importItemsOf(const std::vector<FlatBlock>& blocks)
 {
     std::vector<plan::ImportItem> out;
     out.reserve(blocks.size());
-    for (const ExportBlock& b : blocks) {
+    for (const FlatBlock& b : blocks) {
         plan::ImportItem i;
         i.prefix = b.prefix;
         i.name = b.name;
@@ -64,16 +45,8 @@ std::vector<plan::ImportItem> importItemsOf(const std::vector<ExportBlock>& bloc
         i.colour = b.colour;
         i.line = b.line;
         i.ipam = b.ipam;
-        switch (b.status) {
-        case Status::Container:
-            i.container = true;
-            i.state = plan::BlockState::Free;
-            break;
-        case Status::Active: i.state = plan::BlockState::Assigned; break;
-        case Status::Reserved:
-        case Status::Deprecated: i.state = plan::BlockState::Reserved; break;
-        case Status::Free: i.state = plan::BlockState::Free; break;
-        }
+        i.container = b.container;
+        i.state = b.container ? plan::BlockState::Free : b.state;
         if (i.state != plan::BlockState::Free)
             i.vlan = b.vlan.value_or(0);
         out.push_back(std::move(i));
@@ -95,8 +68,8 @@ std::optional<Format> parseFormat(std::string_view key)
 WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& values, const ExportOptions& options)
 {
     switch (format) {
-    case Format::Netbox: return writeNetboxCsv(blocksOf(plan), values, options);
-    case Format::Phpipam: return writePhpipamCsv(blocksOf(plan), values, options);
+    case Format::Netbox: return writeNetboxCsv(blocksOf(plan), values.ipam, options);
+    case Format::Phpipam: return writePhpipamCsv(blocksOf(plan), values.ipam, options);
     case Format::Csv: return WriteResult{plan::leavesCsv(plan), {}, {}};
     case Format::List: return WriteResult{{}, {}, "a list is read, not written: choose another format"};
     case Format::VscJson:
@@ -156,7 +129,7 @@ ImportRead importOf(ReadResult r, Format format)
     out.items = importItemsOf(r.blocks);
     if (format != Format::List)
         markParents(out.items);
-    out.values = std::move(r.values);
+    out.values.ipam = std::move(r.values);
     out.notices = std::move(r.notices);
     out.error = std::move(r.error);
     return out;
@@ -191,6 +164,26 @@ ImportRead readForImport(Format format, std::string_view text)
 ImportRead readListForImport(std::FILE* in)
 {
     return importOf(readPrefixList(in), Format::List);
+}
+
+ImportReport reportImport(const ImportRead& read, const plan::ImportCheck& check)
+{
+    ImportReport out;
+    out.notes = read.notices;
+    for (const auto& r : check.refused)
+        out.notes.push_back({r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed"});
+    std::stable_sort(out.notes.begin(), out.notes.end(),
+                     [](const textio::LineNote& x, const textio::LineNote& y) { return x.line < y.line; });
+    std::set<std::size_t> placed;
+    for (std::size_t i : check.accepted)
+        placed.insert(read.items[i].line);
+    for (const auto& r : check.refused)
+        if (r.line)
+            out.notPlaced.insert(r.line);
+    for (const auto& n : read.notices)
+        if (n.line)
+            (placed.count(n.line) ? out.changed : out.notPlaced).insert(n.line);
+    return out;
 }
 
 }  // namespace mq::interchange

@@ -3,6 +3,7 @@
 // IPAM, and blocks read from a file turned into items of the plan's import.
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -17,9 +18,9 @@ PlanValues valuesOf(const plan::Plan& plan);
 // any are given); the cloud mode when it is not None.
 void keepValues(plan::Plan& plan, const PlanValues& values);
 
-// Blocks read from a file as items to import: a container stays a container, an active
-// block is assigned, a reserved or deprecated one reserved, a free one free; lines kept.
-std::vector<plan::ImportItem> importItemsOf(const std::vector<ExportBlock>& blocks);
+// Blocks read from a file as items to import: a container stays a container (split), a
+// leaf keeps its state (a deprecated one is reserved); lines kept.
+std::vector<plan::ImportItem> importItemsOf(const std::vector<FlatBlock>& blocks);
 
 // The formats a plan goes out in and comes in from (List: prefix[, name[, note]] lines;
 // Csv: the plan's leaves as this program writes them, out only).
@@ -40,12 +41,22 @@ WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& 
 struct ImportRead {
     std::vector<plan::ImportItem> items;
     PlanValues values;
-    std::vector<Notice> notices;
+    std::vector<textio::LineNote> notices;
     std::string error;  // the file as a whole could not be read: nothing to import
 };
 ImportRead readForImport(Format format, std::string_view text);
 // A list read from a file a block at a time (readPrefixList): a line too long is
 // refused without being held.
 ImportRead readListForImport(std::FILE* in);
+
+// What an import tells the user, in the window and in mqnet alike: each line the reader
+// refused or changed, and each item that cannot be placed ("10.0.0.0/24: ...; not
+// placed"), together in line order; and which lines were not placed (refused, or left out
+// by the reader) and which were placed with a change (host bits cleared, a value dropped).
+struct ImportReport {
+    std::vector<textio::LineNote> notes;
+    std::set<std::size_t> notPlaced, changed;
+};
+ImportReport reportImport(const ImportRead& read, const plan::ImportCheck& check);
 
 }  // namespace mq::interchange

@@ -63,7 +63,7 @@ template <typename Source> ReadResult readList(Source text)
         first = false;
         if (header)
             return true;
-        ExportBlock b;
+        FlatBlock b;
         b.line = line.number;
         auto parsed = net::parseInput(prefixText);
         if (auto* e = std::get_if<net::ParseError>(&parsed)) {

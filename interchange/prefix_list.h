@@ -10,7 +10,7 @@
 
 namespace mq::interchange {
 
-// Every item read is an active block with its line; a line whose prefix, name or note is
+// Every item read is an assigned block with its line; a line whose prefix, name or note is
 // not understood is named in a notice and left out. The note is the rest of the line after
 // the second comma, commas included.
 ReadResult readPrefixList(std::string_view text);

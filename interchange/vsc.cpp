@@ -15,7 +15,7 @@ namespace {
 
 struct Node {
     net::Prefix prefix;
-    const ExportBlock* block = nullptr;  // null for a block filled in between
+    const FlatBlock* block = nullptr;  // null for a block filled in between
     std::vector<Node> halves;  // none, or the two halves
 };
 
@@ -28,16 +28,16 @@ net::Prefix half(const net::Prefix& p, int which)
 }
 
 // Halves down to every block inside p.
-Node build(const net::Prefix& p, const ExportBlock* block, const std::vector<const ExportBlock*>& inside)
+Node build(const net::Prefix& p, const FlatBlock* block, const std::vector<const FlatBlock*>& inside)
 {
     Node n{p, block, {}};
     if (inside.empty() || p.length >= 32)
         return n;
     for (int which = 0; which < 2; ++which) {
         const net::Prefix h = half(p, which);
-        const ExportBlock* same = nullptr;
-        std::vector<const ExportBlock*> below;
-        for (const ExportBlock* b : inside) {
+        const FlatBlock* same = nullptr;
+        std::vector<const FlatBlock*> below;
+        for (const FlatBlock* b : inside) {
             if (!h.contains(b->prefix))
                 continue;
             if (b->prefix.length == h.length) {
@@ -52,7 +52,7 @@ Node build(const net::Prefix& p, const ExportBlock* block, const std::vector<con
     return n;
 }
 
-std::string noteOf(const ExportBlock& b)
+std::string noteOf(const FlatBlock& b)
 {
     const std::string note = oneLine(b.note);
     if (b.name.empty())
@@ -169,21 +169,21 @@ void writeNode(JsonOut& j, const Shape& s, const Node& n)
     j.close();
 }
 
-WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode mode, bool shortKeys)
+WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mode, bool shortKeys)
 {
     WriteResult r;
     if (blocks.empty()) {
         r.error = "the plan has no blocks";
         return r;
     }
-    const ExportBlock& root = blocks.front();
+    const FlatBlock& root = blocks.front();
     if (root.prefix.address.family != net::Family::V4) {
         r.error = "visualsubnetcalc holds IPv4 plans only; " + net::formatNetwork(root.prefix) + " is IPv6";
         return r;
     }
-    std::vector<const ExportBlock*> inside;
+    std::vector<const FlatBlock*> inside;
     for (std::size_t i = 1; i < blocks.size(); ++i) {
-        const ExportBlock& b = blocks[i];
+        const FlatBlock& b = blocks[i];
         if (b.prefix.address.family != net::Family::V4 || !root.prefix.contains(b.prefix) ||
             b.prefix.length <= root.prefix.length) {
             r.error = net::formatNetwork(b.prefix) + " does not lie inside the root " + net::formatNetwork(root.prefix);
@@ -197,7 +197,7 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
         r.notices.push_back({0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"});
     // The tool opens a plan in a cloud mode only when no subnet is smaller than the mode allows.
     int longest = base.length;
-    for (const ExportBlock* b : inside)
+    for (const FlatBlock* b : inside)
         longest = std::max(longest, b->prefix.length);
     // The page refuses the whole plan when a mode's minimum is broken ("One or more subnets are
     // smaller than the minimum allowed"): the plan is written in the standard mode instead.
@@ -210,7 +210,7 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
         modeName = {};
     }
     // The page cuts a note at its first double quote.
-    for (const ExportBlock& b : blocks)
+    for (const FlatBlock& b : blocks)
         if (noteOf(b).find('"') != std::string::npos)
             r.notices.push_back({0, net::formatNetwork(b.prefix) +
                                         ": visualsubnetcalc cuts its note at the first \" (" + quotedItem(noteOf(b)) +
@@ -250,23 +250,39 @@ struct RNode {
     std::vector<RNode> parts;
 };
 
-struct Reading {
-    plan::json::Reader& in;
+// Reading the subnets. A fault of their content (a key that is no subnet, a split that is
+// not in halves) is kept rather than failing the reader, which reads on to the end: a fault
+// of the document as a whole (its syntax, its version, a base network that is none) is the
+// one named, wherever it lies. A value of the wrong type stops the reader where it is.
+struct Fault {
+    std::string path, reason;
+};
+
+struct Subnets {
     std::string version;
     std::optional<net::Prefix> base;
     std::size_t nodes = 0;
+    RNode root;
+    bool haveRoot = false;
+    std::optional<Fault> fault;  // the first, in the document's order; the rest is skipped
+
+    void keep(const plan::json::Reader& in, std::string reason)
+    {
+        if (!fault)
+            fault = Fault{in.path(), std::move(reason)};
+    }
 };
 
 // A subnet key: "10.0.0.0/17", or "<n><length in base 36>" of version 2.
-bool parseKey(Reading& rd, const std::string& key, net::Prefix& out)
+bool parseKey(const plan::json::Reader& in, Subnets& s, const std::string& key, net::Prefix& out)
 {
     if (key.find('/') != std::string::npos) {
         if (std::string why = parsePrefixField(key, out); !why.empty()) {
-            rd.in.fail(quotedItem(key) + " is not a subnet: " + why);
+            s.keep(in, quotedItem(key) + " is not a subnet: " + why);
             return false;
         }
         if (out.address.family != net::Family::V4) {
-            rd.in.fail(quotedItem(key) + " is not an IPv4 subnet");
+            s.keep(in, quotedItem(key) + " is not an IPv4 subnet");
             return false;
         }
         return true;
@@ -274,66 +290,99 @@ bool parseKey(Reading& rd, const std::string& key, net::Prefix& out)
     const char last = key.empty() ? '?' : key.back();
     const int length = last >= '0' && last <= '9' ? last - '0' : last >= 'a' && last <= 'w' ? last - 'a' + 10 : -1;
     const std::string digits = key.empty() ? std::string() : key.substr(0, key.size() - 1);
-    const bool ok = rd.version == "2" && rd.base && length >= rd.base->length && length <= 32 && !digits.empty() &&
+    const bool ok = s.version == "2" && s.base && length >= s.base->length && length <= 32 && !digits.empty() &&
                     digits.size() <= 10 && digits.find_first_not_of("0123456789") == std::string::npos;
     const std::uint64_t nth = ok ? std::stoull(digits) : 0;
-    if (!ok || nth >= (std::uint64_t{1} << (length - rd.base->length))) {  // at most 1 << 32
-        rd.in.fail(quotedItem(key) + " is not a subnet of the base network");
+    if (!ok || nth >= (std::uint64_t{1} << (length - s.base->length))) {  // at most 1 << 32
+        s.keep(in, quotedItem(key) + " is not a subnet of the base network");
         return false;
     }
     const std::uint64_t offset = length == 0 ? 0 : nth << (32 - length);
-    out = {net::Address::v4(static_cast<std::uint32_t>(rd.base->network().value + offset)), length};
+    out = {net::Address::v4(static_cast<std::uint32_t>(s.base->network().value + offset)), length};
     return true;
 }
 
-bool readNode(Reading& rd, RNode& node)
+bool readNode(plan::json::Reader& in, Subnets& s, RNode& node)
 {
-    if (!rd.in.beginObject())
+    if (s.fault)
+        return in.skipValue();
+    if (!in.beginObject())
         return false;
-    if (++rd.nodes > plan::kMaxBlocks) {
-        rd.in.fail("more than " + std::to_string(plan::kMaxBlocks) + " subnets");
-        return false;
-    }
+    if (++s.nodes > plan::kMaxBlocks)
+        s.keep(in, "more than " + std::to_string(plan::kMaxBlocks) + " subnets");
     std::string key;
-    while (rd.in.nextMember(key)) {
-        if (key == "_note" || key == "n" || key == "_n") {
-            if (!rd.in.readString(node.note))
+    while (in.nextMember(key)) {
+        const bool note = key == "_note" || key == "n" || key == "_n";
+        const bool colour = key == "_color" || key == "c" || key == "_c";
+        if (!s.fault && (note || colour)) {
+            if (!in.readString(note ? node.note : node.colour))
                 return false;
-        } else if (key == "_color" || key == "c" || key == "_c") {
-            if (!rd.in.readString(node.colour))
-                return false;
-        } else if (key.starts_with("_") || key == "p") {
-            if (!rd.in.skipValue())
-                return false;  // the tool's own extras (cell colours)
+        } else if (s.fault || key.starts_with("_") || key == "p") {
+            if (!in.skipValue())
+                return false;  // the tool's own extras (cell colours), or the rest after a fault
         } else {
             RNode part;
-            if (!parseKey(rd, key, part.prefix))
-                return false;
-            if (!node.prefix.contains(part.prefix) || part.prefix.length <= node.prefix.length) {
-                rd.in.fail(net::formatNetwork(part.prefix) + " does not lie inside " + net::formatNetwork(node.prefix));
-                return false;
-            }
-            if (!readNode(rd, part))
+            if (parseKey(in, s, key, part.prefix) &&
+                (!node.prefix.contains(part.prefix) || part.prefix.length <= node.prefix.length))
+                s.keep(in, net::formatNetwork(part.prefix) + " does not lie inside " + net::formatNetwork(node.prefix));
+            if (!readNode(in, s, part))
                 return false;
             node.parts.push_back(std::move(part));
         }
     }
-    if (rd.in.failed())
+    if (in.failed())
         return false;
-    if (node.parts.empty())
+    if (s.fault || node.parts.empty())
         return true;
     std::sort(node.parts.begin(), node.parts.end(), [](const RNode& a, const RNode& b) { return a.prefix < b.prefix; });
     if (node.parts.size() != 2 || node.parts[0].prefix != half(node.prefix, 0) ||
-        node.parts[1].prefix != half(node.prefix, 1)) {
-        rd.in.fail(net::formatNetwork(node.prefix) + " is split, but not into its two halves");
-        return false;
-    }
+        node.parts[1].prefix != half(node.prefix, 1))
+        s.keep(in, net::formatNetwork(node.prefix) + " is split, but not into its two halves");
     return true;
+}
+
+// The value of "subnets": one top-level subnet, the base network where there is one.
+bool readSubnets(plan::json::Reader& in, Subnets& s)
+{
+    if (!in.beginObject())
+        return false;
+    std::string key;
+    while (in.nextMember(key)) {
+        if (key.starts_with("_")) {
+            if (!in.skipValue())
+                return false;
+            continue;
+        }
+        if (s.haveRoot)
+            s.keep(in, "more than one top-level subnet");
+        else if (parseKey(in, s, key, s.root.prefix) && s.base &&
+                 (s.root.prefix.network() != s.base->network() || s.root.prefix.length != s.base->length))
+            s.keep(in, quotedItem(key) + " is not the base network " + net::formatNetwork(*s.base));
+        s.haveRoot = true;
+        if (!readNode(in, s, s.root))
+            return false;
+    }
+    return !in.failed();
+}
+
+// Reads the subnets where the reader stands. A value of the wrong type among them is kept as
+// a fault of the subnets when the rest of the document is sound (the reader skips them
+// again to find out); a fault in their syntax fails the reader.
+void readSubnetsAt(plan::json::Reader& in, Subnets& s)
+{
+    plan::json::Reader sub = in;
+    if (readSubnets(sub, s)) {
+        in = std::move(sub);
+        return;
+    }
+    if (!s.fault)
+        s.fault = Fault{sub.errorPath(), sub.errorReason()};
+    in.skipValue();
 }
 
 void flatten(RNode& n, VscTree& tree)
 {
-    ExportBlock b;
+    FlatBlock b;
     b.prefix = {n.prefix.network(), n.prefix.length};
     bool cut = false;
     b.name = asName(n.note, &cut);
@@ -345,120 +394,124 @@ void flatten(RNode& n, VscTree& tree)
         if (!b.colour)
             tree.notices.push_back({0, item + ": colour " + quotedItem(n.colour) + " is not #rrggbb; left out"});
     }
-    b.status = !n.parts.empty() ? Status::Container : n.note.empty() ? Status::Free : Status::Active;
+    b.container = !n.parts.empty();
+    b.state = b.container || n.note.empty() ? plan::BlockState::Free : plan::BlockState::Assigned;
     tree.blocks.push_back(std::move(b));
     for (RNode& p : n.parts)
         flatten(p, tree);
 }
 
-VscRead fail(const plan::json::Reader& in)
+VscRead refused(std::string_view path, std::string_view reason)
 {
     VscRead r;
-    r.error = textio::escaped(in.errorPath()) + ": " + in.errorReason();  // keys are any text
+    r.error = textio::escaped(path) + ": " + std::string(reason);  // keys are any text
     return r;
+}
+
+// The base network that version 2 gives the short keys; empty, or why there is none.
+std::string baseOf(const std::string& version, const std::string& baseText, std::optional<net::Prefix>& base)
+{
+    base.reset();
+    if (version != "2")
+        return {};
+    net::Prefix p;
+    std::string why = baseText.empty() ? "version 2 needs a base_network" : parsePrefixField(baseText, p);
+    if (why.empty() && p.address.family != net::Family::V4)
+        why = "visualsubnetcalc holds IPv4 plans only";
+    if (why.empty())
+        base = p;
+    return why;
+}
+
+// The plain members of the configuration, and where its subnets stand.
+struct Config {
+    std::string version, baseText, modeName;
+    bool hasMode = false;
+    std::vector<plan::json::Reader> subnets;  // the reader at each "subnets" value
+    bool readInPlace = true;  // each was read where it stands: the values it needs came before it
+};
+
+// One pass over the document. The subnets are read where they stand when the version and
+// base network they need came before them (as every writer puts them); otherwise, or when
+// those change after them, again from where they stand once the whole has been read.
+void readMembers(plan::json::Reader& in, Config& c, Subnets& s)
+{
+    std::string key;
+    while (in.nextMember(key)) {
+        if (key == "config_version" || key == "v") {
+            c.readInPlace = c.readInPlace && c.subnets.empty();
+            if (in.readString(c.version) && c.version != "1" && c.version != "2")
+                in.fail("the configuration version is " + quotedItem(c.version) + "; \"1\" and \"2\" are known");
+        } else if (key == "base_network" || key == "b") {
+            c.readInPlace = c.readInPlace && c.subnets.empty();
+            in.readString(c.baseText);
+        } else if (key == "operating_mode" || key == "m") {
+            c.hasMode = in.readString(c.modeName);
+        } else if (key == "subnets" || key == "s") {
+            c.subnets.push_back(in);
+            c.readInPlace = c.readInPlace && !c.version.empty() && baseOf(c.version, c.baseText, s.base).empty();
+            s.version = c.version;
+            if (c.readInPlace)
+                readSubnetsAt(in, s);
+            else
+                in.skipValue();
+        } else {
+            in.skipValue();
+        }
+    }
+}
+
+plan::CloudMode modeOf(const Config& c, VscTree& tree)
+{
+    if (!c.hasMode || c.modeName == "Standard")
+        return plan::CloudMode::None;
+    if (c.modeName == "AWS")
+        return plan::CloudMode::Aws;
+    if (c.modeName == "AZURE")
+        return plan::CloudMode::Azure;
+    if (c.modeName == "OCI")
+        return plan::CloudMode::Oci;
+    tree.notices.push_back(
+        {0, "operating mode " + quotedItem(c.modeName) + " is not known here; the standard rules apply"});
+    return plan::CloudMode::None;
 }
 
 VscRead readConfig(std::string_view text)
 {
-    VscTree tree;
-    std::string modeName;
-    bool hasMode = false, hasSubnets = false;
-    std::string baseText, version;
-    // First the plain values, since the subnets' keys may need the base that follows them.
-    {
-        plan::json::Reader in(text);
-        std::string key;
-        if (in.beginObject()) {
-            while (in.nextMember(key)) {
-                if (key == "config_version" || key == "v") {
-                    if (in.readString(version) && version != "1" && version != "2")
-                        in.fail("the configuration version is " + quotedItem(version) + "; \"1\" and \"2\" are known");
-                } else if (key == "base_network" || key == "b") {
-                    in.readString(baseText);
-                } else if (key == "operating_mode" || key == "m") {
-                    hasMode = in.readString(modeName);
-                } else {
-                    hasSubnets = hasSubnets || key == "subnets" || key == "s";
-                    in.skipValue();
-                }
-            }
-            if (!in.failed() && version.empty())
-                in.fail("the configuration has no config_version");
-            if (!in.failed() && !hasSubnets)
-                in.fail("the configuration holds no subnets");
-        }
-        if (!in.failed())
-            in.atEnd();
-        if (in.failed())
-            return fail(in);
+    plan::json::Reader in(text);
+    Config c;
+    Subnets s;
+    if (in.beginObject()) {
+        readMembers(in, c, s);
+        if (!in.failed() && c.version.empty())
+            in.fail("the configuration has no config_version");
+        if (!in.failed() && c.subnets.empty())
+            in.fail("the configuration holds no subnets");
     }
+    if (!in.failed())
+        in.atEnd();
+    if (in.failed())
+        return refused(in.errorPath(), in.errorReason());
     std::optional<net::Prefix> base;
-    if (version == "2") {
-        net::Prefix p;
-        std::string why = baseText.empty() ? "version 2 needs a base_network" : parsePrefixField(baseText, p);
-        if (why.empty() && p.address.family != net::Family::V4)
-            why = "visualsubnetcalc holds IPv4 plans only";
-        if (!why.empty()) {
-            VscRead r;
-            r.error = "$.base_network: " + quotedItem(baseText) + ": " + why;
-            return r;
-        }
-        base = p;
+    if (std::string why = baseOf(c.version, c.baseText, base); !why.empty())
+        return refused("$.base_network", quotedItem(c.baseText) + ": " + why);
+    if (!c.readInPlace) {
+        s = Subnets{};
+        s.version = c.version;
+        s.base = base;
+        for (plan::json::Reader& at : c.subnets)
+            if (!s.fault)
+                readSubnetsAt(at, s);
     }
-    // Again, now reading the subnets.
-    plan::json::Reader in2(text);
-    Reading rd2{in2, version, base};
-    std::string key;
-    RNode root;
-    bool haveRoot = false;
-    in2.beginObject();
-    while (in2.nextMember(key)) {
-        if (key != "subnets" && key != "s") {
-            in2.skipValue();
-            continue;
-        }
-        if (!in2.beginObject())
-            break;
-        std::string rootKey;
-        while (in2.nextMember(rootKey)) {
-            if (rootKey.starts_with("_")) {
-                in2.skipValue();
-                continue;
-            }
-            if (haveRoot) {
-                in2.fail("more than one top-level subnet");
-                break;
-            }
-            if (!parseKey(rd2, rootKey, root.prefix))
-                break;
-            if (rd2.base && (root.prefix.network() != rd2.base->network() || root.prefix.length != rd2.base->length)) {
-                in2.fail(quotedItem(rootKey) + " is not the base network " + net::formatNetwork(*rd2.base));
-                break;
-            }
-            haveRoot = true;
-            readNode(rd2, root);
-        }
-    }
-    if (!in2.failed() && !haveRoot)
-        in2.fail("the configuration holds no subnets");
-    if (in2.failed())
-        return fail(in2);
-    tree.base = {root.prefix.network(), root.prefix.length};
-    if (hasMode && modeName != "Standard") {
-        if (modeName == "AWS")
-            tree.mode = plan::CloudMode::Aws;
-        else if (modeName == "AZURE")
-            tree.mode = plan::CloudMode::Azure;
-        else if (modeName == "OCI")
-            tree.mode = plan::CloudMode::Oci;
-        else
-            tree.notices.push_back(
-                {0, "operating mode " + quotedItem(modeName) + " is not known here; the standard rules apply"});
-    }
-    flatten(root, tree);
-    VscRead r;
-    r.tree = std::move(tree);
-    return r;
+    if (!s.fault && !s.haveRoot)
+        s.keep(in, "the configuration holds no subnets");
+    if (s.fault)
+        return refused(s.fault->path, s.fault->reason);
+    VscTree tree;
+    tree.base = {s.root.prefix.network(), s.root.prefix.length};
+    tree.mode = modeOf(c, tree);
+    flatten(s.root, tree);
+    return VscRead{std::move(tree), {}};
 }
 
 int hexDigit(char c)
@@ -474,12 +527,12 @@ int hexDigit(char c)
 
 }  // namespace
 
-WriteResult writeVscJson(const std::vector<ExportBlock>& blocks, plan::CloudMode mode)
+WriteResult writeVscJson(const std::vector<FlatBlock>& blocks, plan::CloudMode mode)
 {
     return writeConfig(blocks, mode, false);
 }
 
-WriteResult writeVscLink(const std::vector<ExportBlock>& blocks, plan::CloudMode mode, std::string_view page)
+WriteResult writeVscLink(const std::vector<FlatBlock>& blocks, plan::CloudMode mode, std::string_view page)
 {
     WriteResult r = writeConfig(blocks, mode, true);
     if (r.error.empty())

@@ -26,17 +26,16 @@ inline constexpr std::string_view kVscPage = "https://visualsubnetcalc.com/index
 
 // blocks: the plan's blocks in preorder, the root first (blocksOf gives them so). Blocks
 // between are filled in as needed; space no block covers becomes an empty leaf.
-WriteResult writeVscJson(const std::vector<ExportBlock>& blocks, plan::CloudMode mode);
-WriteResult writeVscLink(const std::vector<ExportBlock>& blocks, plan::CloudMode mode,
-                         std::string_view page = kVscPage);
+WriteResult writeVscJson(const std::vector<FlatBlock>& blocks, plan::CloudMode mode);
+WriteResult writeVscLink(const std::vector<FlatBlock>& blocks, plan::CloudMode mode, std::string_view page = kVscPage);
 
 struct VscTree {
     net::Prefix base;
     plan::CloudMode mode = plan::CloudMode::None;
     // Preorder, root first, halves in address order: a split node is a container, a leaf with
-    // a note active, one without free.
-    std::vector<ExportBlock> blocks;
-    std::vector<Notice> notices;  // values that were not understood and left out
+    // a note assigned, one without free.
+    std::vector<FlatBlock> blocks;
+    std::vector<textio::LineNote> notices;  // values that were not understood and left out
 };
 
 struct VscRead {

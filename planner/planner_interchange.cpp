@@ -183,17 +183,10 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
             return false;
     }
     const plan::Plan& checked = target ? *target : doc;
-    // What the reader refused and what cannot be placed, together in line order.
-    std::vector<std::pair<std::size_t, std::string>> told;
-    for (const auto& n : read.notices)
-        told.emplace_back(n.line, interchange::describe(n));
     const plan::ImportCheck check = plan::checkImport(checked, read.items);
-    for (const auto& r : check.refused)
-        told.emplace_back(r.line, (r.line ? "line " + std::to_string(r.line) + ": " : std::string()) +
-                                      prefixText(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
-    std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    for (auto& t : told)
-        importNotes.push_back(std::move(t.second));
+    const interchange::ImportReport report = interchange::reportImport(read, check);
+    for (const auto& n : report.notes)
+        importNotes.push_back(interchange::describe(n));
 
     if (check.accepted.empty()) {
         sv.message("Nothing was imported from " + source + "." + listed(importNotes), MsgIcon::Exclamation);
@@ -208,27 +201,16 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     }
     // Into a new plan too, the import is a change to undo, and the untitled plan
     // asks to be saved.
-    // Which lines went wrong, and how: an item refused, or a row the reader left out,
-    // was not placed; a row read with a change (host bits cleared, a value dropped) was.
-    std::set<std::size_t> placedLines, notPlaced, changed;
-    for (std::size_t i : check.accepted)
-        placedLines.insert(read.items[i].line);
-    for (const auto& r : check.refused)
-        if (r.line)
-            notPlaced.insert(r.line);
-    for (const auto& n : read.notices)
-        if (n.line)
-            (placedLines.count(n.line) ? changed : notPlaced).insert(n.line);
     if (!run(plan::makeImport(std::move(read.items))))
         return false;
     if (!importNotes.empty()) {
         std::string which;
-        if (!notPlaced.empty())
-            which =
-                countText(notPlaced.size(), "line was", "lines were") + " not placed (" + lineNumbers(notPlaced) + ")";
-        if (!changed.empty())
-            which += (which.empty() ? "" : " and ") + countText(changed.size(), "line was", "lines were") +
-                     " changed (" + lineNumbers(changed) + ")";
+        if (!report.notPlaced.empty())
+            which = countText(report.notPlaced.size(), "line was", "lines were") + " not placed (" +
+                    lineNumbers(report.notPlaced) + ")";
+        if (!report.changed.empty())
+            which += (which.empty() ? "" : " and ") + countText(report.changed.size(), "line was", "lines were") +
+                     " changed (" + lineNumbers(report.changed) + ")";
         sv.message("Imported " + countText(placed, "prefix", "prefixes") + " from " + source +
                        (which.empty() ? std::string(":") : "; " + which + ":") + listed(importNotes),
                    MsgIcon::Exclamation);

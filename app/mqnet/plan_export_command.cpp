@@ -51,18 +51,18 @@ int runExport(const Invocation& call)
     const plan::Plan& plan = std::get<plan::Plan>(read);
 
     interchange::PlanValues values = interchange::valuesOf(plan);
-    for (auto [option, to] : {std::pair{"--tenant", &values.tenant},
-                              {"--role", &values.role},
-                              {"--vrf", &values.vrf},
-                              {"--section", &values.section},
-                              {"--domain", &values.domain},
-                              {"--customer", &values.customer},
-                              {"--vlan-group", &values.vlanGroup},
-                              {"--site", &values.site}})
+    for (auto [option, to] : {std::pair{"--tenant", &values.ipam.tenant},
+                              {"--role", &values.ipam.role},
+                              {"--vrf", &values.ipam.vrf},
+                              {"--section", &values.ipam.section},
+                              {"--domain", &values.ipam.domain},
+                              {"--customer", &values.ipam.customer},
+                              {"--vlan-group", &values.ipam.vlanGroup},
+                              {"--site", &values.ipam.site}})
         if (!takeValue(call, option, *to))
             return kExitBadInput;
     if (const std::string* tags = a.value("--tags")) {
-        values.tags.clear();
+        values.ipam.tags.clear();
         for (std::size_t from = 0; from <= tags->size();) {
             const std::size_t comma = std::min(tags->find(',', from), tags->size());
             std::string tag = tags->substr(from, comma - from);
@@ -70,7 +70,7 @@ int runExport(const Invocation& call)
                 return call.refuse("--tags " + textio::escaped(*tags) + ": a tag " + (tag.empty() ? "is empty" : r));
             if (auto r = plan::checkSlug(tag); !r.empty())
                 return call.refuse("--tags " + textio::escaped(*tags) + ": \"" + textio::escaped(tag) + "\" " + r);
-            values.tags.push_back(std::move(tag));
+            values.ipam.tags.push_back(std::move(tag));
             from = comma + 1;
         }
     }

@@ -108,16 +108,10 @@ int runImport(const Invocation& call)
     const interchange::ImportRead& read = *imported;
     if (!read.error.empty())
         return call.refuse(source + ": " + read.error);
-    // What the reader refused and what cannot be placed, together in line order.
-    std::vector<std::pair<std::size_t, std::string>> told;
-    for (const auto& n : read.notices)
-        told.emplace_back(n.line, n.text);
     const plan::ImportCheck check = plan::checkImport(*plan, read.items);
-    for (const auto& r : check.refused)
-        told.emplace_back(r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed");
-    std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
-    for (const auto& [line, text] : told)
-        call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), text);
+    const std::vector<textio::LineNote> told = interchange::reportImport(read, check).notes;
+    for (const auto& [line, reason] : told)
+        call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), reason);
     const bool refused = !told.empty();
     if (!check.accepted.empty()) {
         plan::History history;

@@ -5,6 +5,7 @@
 #include "interchange/csv.h"
 #include "interchange/netbox.h"
 #include "interchange/phpipam.h"
+#include "interchange/table.h"
 #include "interchange_helpers.h"
 
 namespace mq::interchange {
@@ -14,9 +15,9 @@ using test::brief;
 using test::campus;
 using test::fixture;
 
-PlanValues campusValues()
+plan::IpamValues campusValues()
 {
-    PlanValues v;
+    plan::IpamValues v;
     v.tenant = "Campus IT";
     v.role = "Access";
     v.vrf = "campus";
@@ -26,21 +27,21 @@ PlanValues campusValues()
     return v;
 }
 
-std::string notices(const std::vector<Notice>& list)
+std::string notices(const std::vector<textio::LineNote>& list)
 {
     std::string out;
-    for (const Notice& n : list)
+    for (const textio::LineNote& n : list)
         out += describe(n) + "\n";
     return out;
 }
 
 // What a format keeps of a block: the assigned and reserved ones with their values, and
 // containers that carry something of their own.
-std::vector<ExportBlock> kept(std::vector<ExportBlock> blocks, bool keepNotes)
+std::vector<FlatBlock> kept(std::vector<FlatBlock> blocks, bool keepNotes)
 {
-    std::vector<ExportBlock> out;
-    for (ExportBlock& b : blocks) {
-        if (b.status == Status::Free || !handedToIpam(b))
+    std::vector<FlatBlock> out;
+    for (FlatBlock& b : blocks) {
+        if (b.freeLeaf() || !handedToIpam(b))
             continue;
         b.colour.reset();
         if (!keepNotes)
@@ -127,12 +128,12 @@ TEST(NetboxCsv, WritesTagsAsSlugsAndVlansWithTheirGroup)
         {"!!", "is not a slug (letters, digits, - and _), and has nothing to make one of"},
     };
     for (const auto& [tag, why] : tags) {
-        PlanValues v = campusValues();
+        plan::IpamValues v = campusValues();
         v.tags = {"planned", tag};
         const WriteResult r = writeNetboxCsv(campus(), v);
         EXPECT_EQ(r.error, *why ? "the tag \"" + std::string(tag) + "\" " + why : "") << tag;
     }
-    PlanValues v = campusValues();
+    plan::IpamValues v = campusValues();
     v.vlanGroup = "Campus VLANs";
     v.site = "HQ";
     const WriteResult r = writeNetboxCsv(campus(), v);
@@ -161,12 +162,13 @@ TEST(PhpipamCsv, WritesTheTemplatesColumns)
     // A double quote is refused by phpIPAM's import: named, written all the same.
     EXPECT_EQ(notices(r.notices),
               "line 5: 10.40.16.0/20: phpIPAM refuses a description holding ; ' or \" (\"Voice \"VoIP\"\")\n");
-    PlanValues noSection = campusValues();
+    plan::IpamValues noSection = campusValues();
     noSection.section = " ";
     EXPECT_EQ(writePhpipamCsv(campus(), noSection).error,
               "phpIPAM's import needs the name of a section: set the plan's section");
     // phpIPAM reads a line at a time: a note standing in for a missing name keeps to one line.
-    std::vector<ExportBlock> unnamed = {{test::P("10.0.0.0/24"), "", "two\r\nlines", {}, Status::Active, {}, 0}};
+    std::vector<FlatBlock> unnamed = {
+        {test::P("10.0.0.0/24"), "", "two\r\nlines", {}, plan::BlockState::Assigned, {}, 0}};
     EXPECT_EQ(writePhpipamCsv(unnamed, campusValues()).text,
               "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\nCampus,10.0.0.0/24,24,two lines,,default,campus\r\n");
 }
@@ -185,13 +187,13 @@ TEST(PhpipamCsv, NamesWhatItsImportRefuses)
         {"東京", ""},  // no HTML 4 entity: left as it is
     };
     for (const auto& [text, why] : descriptions) {
-        const std::vector<ExportBlock> one = {{test::P("10.0.0.0/24"), text, "", {}, Status::Active, {}, 0}};
+        const std::vector<FlatBlock> one = {{test::P("10.0.0.0/24"), text, "", {}, plan::BlockState::Assigned, {}, 0}};
         const WriteResult r = writePhpipamCsv(one, campusValues());
         EXPECT_EQ(notices(r.notices),
                   *why ? std::string("line 2: 10.0.0.0/24: phpIPAM refuses this description: ") + why + "\n" : "")
             << text;
     }
-    PlanValues v = campusValues();
+    plan::IpamValues v = campusValues();
     v.vrf = "campus net";
     EXPECT_EQ(writePhpipamCsv(campus(), v).error,
               "the VRF \"campus net\" fails every row of phpIPAM's import: it takes letters, digits, - and _");
@@ -204,7 +206,7 @@ TEST(PhpipamCsv, NamesWhatItsImportRefuses)
     v.customer = "ACME";
     const WriteResult r = writePhpipamCsv(campus(), v);
     EXPECT_EQ(r.text, fixture("phpipam_export.csv"));
-    EXPECT_EQ(r.notices.front().text,
+    EXPECT_EQ(r.notices.front().reason,
               "the customer \"ACME\" is not written: phpIPAM's subnet import does not read a Customer column");
 }
 
@@ -235,16 +237,21 @@ TEST(IpamCsv, RoundTripsRandomBlocks)
     std::mt19937 rng(18);
     const char* names[] = {"staff", "a,b", "say \"hi\"", "Grüße", "x;y", ""};
     for (int round = 0; round < 50; ++round) {
-        std::vector<ExportBlock> blocks;
+        std::vector<FlatBlock> blocks;
         const bool v6 = round % 3 == 0;
         for (int i = 0; i < 20; ++i) {
-            ExportBlock b;
+            FlatBlock b;
             b.prefix =
                 v6 ? net::Prefix{net::Address::v6((net::u128{0x20010DB8} << 96) | (net::u128(rng() % 4096) << 64)), 64}
                    : net::Prefix{net::Address::v4(0x0A000000u | (rng() % 65536) << 8), 24};
             b.name = names[rng() % 6];
             b.note = rng() % 2 ? "line one\nline, \"two\"" : "";
-            b.status = static_cast<Status>(rng() % 4);
+            switch (rng() % 4) {  // a container, an assigned, a reserved or a deprecated block
+            case 0: b.container = true, b.state = plan::BlockState::Free; break;
+            case 1: b.state = plan::BlockState::Assigned; break;
+            case 3: b.ipam.status = "deprecated"; [[fallthrough]];
+            default: b.state = plan::BlockState::Reserved; break;
+            }
             if (rng() % 2)
                 b.vlan = 1 + static_cast<int>(rng() % 4094);
             blocks.push_back(b);
@@ -253,14 +260,56 @@ TEST(IpamCsv, RoundTripsRandomBlocks)
         EXPECT_EQ(brief(nb.blocks), brief(kept(blocks, true))) << round;
         const ReadResult php = readPhpipamCsv(writePhpipamCsv(blocks, campusValues()).text);
         // phpIPAM has no status and one description: the name, or the note where there is none.
-        std::vector<ExportBlock> expected;
-        for (const ExportBlock& b : kept(blocks, true)) {
-            expected.push_back(
-                {b.prefix, b.name.empty() ? "line one line, \"two\"" : b.name, "", {}, Status::Active, b.vlan, 0});
+        std::vector<FlatBlock> expected;
+        for (const FlatBlock& b : kept(blocks, true)) {
+            expected.push_back({b.prefix,
+                                b.name.empty() ? "line one line, \"two\"" : b.name,
+                                "",
+                                {},
+                                plan::BlockState::Assigned,
+                                b.vlan,
+                                0});
             if (b.name.empty() && b.note.empty())
                 expected.back().name.clear();
         }
         EXPECT_EQ(brief(php.blocks), brief(expected)) << round;
+    }
+}
+
+// The table both IPAM readers stand on: columns by header name (any case, blanks around, the
+// alias where the name is missing), a short row's missing fields empty, each block and
+// notice with its record's line, rows left out, what every block shares made plan-wide, and
+// a file refused without its required column.
+TEST(TableReader, ReadsRowsByColumnName)
+{
+    const TableColumn columns[] = {{"net"}, {"label", "name"}};
+    const TableRowReader readRow = [](const TableRow& row, plan::IpamValues&) -> std::optional<FlatBlock> {
+        if (row.field(0) == "-") {
+            row.notice("left out");
+            return std::nullopt;
+        }
+        FlatBlock b;
+        b.name = std::string(row.field(0)) + "=" + std::string(row.field(1));
+        b.ipam.vrf = "shared";
+        return b;
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the file is empty: a header line with a \"Net\" column is expected"},
+        {"\n\nlabel;net2\n", "line 3: the header has no \"Net\" column"},
+        {"net;label\n\"a\nb\";\"x\"y\n", "line 3: text after the closing quote of a field"},
+        {" NET ;Name;label2\na;b\n-;x\n\nc\n", "2 a=b|5 c=|line 3: left out|vrf shared"},
+        {"Label;net\n\"x;y\";z\n", "2 z=x;y|vrf shared"},
+    };
+    for (const auto& [text, expected] : cases) {
+        const ReadResult r = readTable(text, ';', columns, "Net", readRow);
+        std::string got = r.error;
+        for (const FlatBlock& b : r.blocks)
+            got += std::to_string(b.line) + " " + b.name + "|";
+        for (const textio::LineNote& n : r.notices)
+            got += describe(n) + "|";
+        if (!r.values.vrf.empty())
+            got += "vrf " + r.values.vrf;
+        EXPECT_EQ(got, expected) << text;
     }
 }
 

@@ -42,9 +42,9 @@ int printTree(const VscRead& r)
         return 1;
     }
     std::cout << net::formatNetwork(r.tree->base) << " " << plan::cloudRules(r.tree->mode).key << "\n";
-    for (const ExportBlock& b : r.tree->blocks)
-        std::cout << net::formatNetwork(b.prefix) << "\t" << static_cast<int>(b.status) << "\t" << b.name << "\t"
-                  << (b.colour ? std::to_string(*b.colour) : "-") << "\n";
+    for (const FlatBlock& b : r.tree->blocks)
+        std::cout << net::formatNetwork(b.prefix) << "\t" << b.container << static_cast<int>(b.state) << "\t" << b.name
+                  << "\t" << (b.colour ? std::to_string(*b.colour) : "-") << "\n";
     return 0;
 }
 

@@ -73,14 +73,14 @@ TEST(PlanInterchange, NetboxRoundTripKeepsAssignedBlocks)
             }
         }
         PlanValues values = valuesOf(plan);
-        values.tenant = "ACME, Inc.";
-        values.tags = {"imported", "lab"};
+        values.ipam.tenant = "ACME, Inc.";
+        values.ipam.tags = {"imported", "lab"};
         const WriteResult csv = exportPlan(plan, Format::Netbox, values);
         ASSERT_EQ(csv.error, "");
         const plan::Plan back = imported(plan, Format::Netbox, csv.text);
         EXPECT_EQ(leavesOf(back, true, false), leavesOf(plan, true, false)) << seed;
         EXPECT_EQ(back.ipamValues().tenant, "ACME, Inc.");
-        EXPECT_EQ(back.ipamValues().tags, values.tags);
+        EXPECT_EQ(back.ipamValues().tags, values.ipam.tags);
     }
 }
 
@@ -120,7 +120,7 @@ TEST(PlanInterchange, VscRoundTripKeepsTreeNamesAndColours)
     ASSERT_EQ(v6.addRoot(P("10.0.0.0/16")), "");
     const WriteResult two = exportPlan(v6, Format::VscLink, {});
     ASSERT_EQ(two.notices.size(), 1u);
-    EXPECT_EQ(two.notices[0].text, "2001:db8::/48 is left out: visualsubnetcalc holds one IPv4 root, 10.0.0.0/16");
+    EXPECT_EQ(two.notices[0].reason, "2001:db8::/48 is left out: visualsubnetcalc holds one IPv4 root, 10.0.0.0/16");
 }
 
 // An IPAM's own files imported and exported again: the same prefixes with the statuses and
@@ -208,7 +208,27 @@ TEST(PlanInterchange, PrefixListNamesWhatItRefusesByLine)
     EXPECT_EQ(r.notices[2].line, 9u);
     EXPECT_EQ(describe(r.notices[0]), "line 5: \"10.0.2.1/24\" has host bits set: 10.0.2.0/24 is meant?");
     EXPECT_EQ(r.notices[1].line, 7u);
-    EXPECT_NE(r.notices[1].text.find("\\x01"), std::string::npos);
+    EXPECT_NE(r.notices[1].reason.find("\\x01"), std::string::npos);
+}
+
+// The report the window and mqnet print: what the reader noted and what cannot be placed,
+// merged in line order, and each line counted as changed (placed with a note) or not placed.
+TEST(PlanInterchange, ReportsAnImportByLine)
+{
+    const ImportRead read =
+        readForImport(Format::Netbox, "prefix,vlan\n10.0.0.1/24,\n11.0.0.0/24,\n10.0.1.0/24,9999\n10.0.2.0/24\nx/1,\n");
+    ASSERT_EQ(read.error, "");
+    const plan::Plan plan(P("10.0.0.0/16"));
+    const ImportReport report = reportImport(read, plan::checkImport(plan, read.items));
+    std::string notes;
+    for (const textio::LineNote& n : report.notes)
+        notes += describe(n) + "\n";
+    EXPECT_EQ(notes, "line 2: \"10.0.0.1/24\": host bits cleared, read as 10.0.0.0/24\n"
+                     "line 3: 11.0.0.0/24: lies outside every root; not placed\n"
+                     "line 4: 10.0.1.0/24: VLAN \"9999\" is not a VLAN ID from 1 to 4094; left out\n"
+                     "line 6: \"x/1\": unexpected character 'x'; the row is left out\n");
+    EXPECT_EQ(report.changed, (std::set<std::size_t>{2, 4}));
+    EXPECT_EQ(report.notPlaced, (std::set<std::size_t>{3, 6}));
 }
 
 }  // namespace

@@ -49,21 +49,21 @@ TEST(VscJson, WritesTheToolsExportShape)
     const WriteResult gcp = writeVscJson(campus(), plan::CloudMode::Gcp);
     EXPECT_EQ(gcp.text.find("operating_mode"), std::string::npos);
     ASSERT_EQ(gcp.notices.size(), 2u);
-    EXPECT_EQ(gcp.notices[0].text, "visualsubnetcalc has no Google Cloud mode: written in its standard mode");
+    EXPECT_EQ(gcp.notices[0].reason, "visualsubnetcalc has no Google Cloud mode: written in its standard mode");
     // The page cuts a note at its first double quote.
     EXPECT_EQ(
-        gcp.notices[1].text,
+        gcp.notices[1].reason,
         "10.40.16.0/20: visualsubnetcalc cuts its note at the first \" (\"Voice \"VoIP\" — SIP phones and fax\")");
     // The page refuses a plan in a cloud mode that holds smaller subnets than the cloud
     // allows, and shows nothing: it is written in the standard mode, as the notice says.
-    std::vector<ExportBlock> small = campus();
-    small.push_back({P("10.40.192.0/30"), "", "", {}, Status::Active, {}, 0});
+    std::vector<FlatBlock> small = campus();
+    small.push_back({P("10.40.192.0/30"), "", "", {}, plan::BlockState::Assigned, {}, 0});
     for (bool asLink : {false, true}) {
         const WriteResult aws =
             asLink ? writeVscLink(small, plan::CloudMode::Aws) : writeVscJson(small, plan::CloudMode::Aws);
         ASSERT_EQ(aws.notices.size(), 2u);
         EXPECT_EQ(
-            aws.notices[0].text,
+            aws.notices[0].reason,
             "visualsubnetcalc opens this plan in its standard mode: it holds a /30, smaller than AWS allows (/28)");
         const VscRead back = asLink ? readVscLink(aws.text) : readVscJson(aws.text);
         ASSERT_TRUE(back.tree) << back.error;
@@ -167,13 +167,14 @@ TEST(VscJson, RefusesWhatIsNotAPlan)
 
 TEST(VscJson, WritesIpv4PlansOnly)
 {
-    const std::vector<ExportBlock> v6 = {{P("2001:db8::/48"), "", "", {}, Status::Container, {}, 0}};
+    const std::vector<FlatBlock> v6 = {
+        {P("2001:db8::/48"), "", "", {}, plan::BlockState::Free, {}, 0, {}, false, true}};
     EXPECT_EQ(writeVscJson(v6, plan::CloudMode::None).error,
               "visualsubnetcalc holds IPv4 plans only; 2001:db8::/48 is IPv6");
     EXPECT_EQ(writeVscLink(v6, plan::CloudMode::None).error,
               "visualsubnetcalc holds IPv4 plans only; 2001:db8::/48 is IPv6");
-    std::vector<ExportBlock> outside = campus();
-    outside.push_back({P("10.41.0.0/24"), "", "", {}, Status::Active, {}, 0});
+    std::vector<FlatBlock> outside = campus();
+    outside.push_back({P("10.41.0.0/24"), "", "", {}, plan::BlockState::Assigned, {}, 0});
     EXPECT_EQ(writeVscJson(outside, plan::CloudMode::None).error,
               "10.41.0.0/24 does not lie inside the root 10.40.0.0/16");
 }
@@ -186,13 +187,13 @@ TEST(VscJson, RoundTripsRandomPlans)
     for (unsigned seed = 0; seed < 40; ++seed) {
         const auto blocks = blocksOf(test::randomPlan(seed, false));
         int longest = 0;
-        for (const ExportBlock& b : blocks)
+        for (const FlatBlock& b : blocks)
             longest = std::max(longest, b.prefix.length);
         std::string expected;
-        for (ExportBlock b : blocks) {
-            if (b.name.empty() && b.status == Status::Active)
-                b.status = Status::Free;
-            if (b.status != Status::Container)
+        for (FlatBlock b : blocks) {
+            if (b.name.empty() && b.state == plan::BlockState::Assigned)
+                b.state = plan::BlockState::Free;
+            if (!b.container)
                 expected += brief({b});
         }
         for (bool asLink : {false, true}) {
@@ -203,8 +204,8 @@ TEST(VscJson, RoundTripsRandomPlans)
                                            ? plan::CloudMode::Oci
                                            : plan::CloudMode::None);
             std::string leaves;
-            for (const ExportBlock& b : back.tree->blocks)
-                if (b.status != Status::Container)
+            for (const FlatBlock& b : back.tree->blocks)
+                if (!b.container)
                     leaves += brief({b});
             EXPECT_EQ(leaves, expected) << seed << (asLink ? " link" : " json");
         }

@@ -103,7 +103,7 @@ TEST_F(PlannerExchangeWindow, NetboxFixtureInAndOutAgain)
         const interchange::ReadResult r = interchange::readNetboxCsv(text);
         std::vector<std::string> out;
         for (const auto& b : r.blocks)
-            if (b.status != interchange::Status::Container)
+            if (!b.container)
                 out.push_back(net::formatNetwork(b.prefix) + " " + b.name + " " + std::to_string(b.vlan.value_or(0)));
         return out;
     };

@@ -1,0 +1,52 @@
+#pragma once
+// The shape of the IPAM readers (NetBox, phpIPAM): a CSV table whose columns are found by
+// header name, each record after the header read into a block or named in a notice with its
+// line. The format files keep only their columns and the rules of their rows.
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "interchange/blocks.h"
+#include "interchange/csv.h"
+
+namespace mq::interchange {
+
+struct TableColumn {
+    std::string_view name;  // as a header names it, compared without case and surrounding blanks
+    std::string_view alias = {};  // the name looked for where the header has no `name`
+};
+
+// One record of the table, its fields by the position of their column in the reader's list.
+class TableRow {
+public:
+    TableRow(const CsvRecord& record, const std::vector<std::size_t>& columns, std::vector<textio::LineNote>& notices)
+        : record_(record), columns_(columns), notices_(notices)
+    {
+    }
+    // The field as read (not trimmed); empty where the header has no such column or the
+    // record ends before it.
+    std::string_view field(std::size_t column) const;
+    // A notice about this record, with its line.
+    void notice(std::string reason) const;
+
+private:
+    const CsvRecord& record_;
+    const std::vector<std::size_t>& columns_;
+    std::vector<textio::LineNote>& notices_;
+};
+
+// The block a record makes (its line is filled in), or nullopt for a record left out (its
+// notice given). values: the plan-wide values the rows give.
+using TableRowReader = std::function<std::optional<FlatBlock>(const TableRow& row, plan::IpamValues& values)>;
+
+// Reads `text` as CSV separated by `separator`. columns[0] is required: a file without it is
+// refused, the column named as `required` in the message. Every record after the header goes
+// to readRow, in order; at the end shareCommonValues makes what every block shares plan-wide.
+ReadResult readTable(std::string_view text, char separator, std::span<const TableColumn> columns,
+                     std::string_view required, const TableRowReader& readRow);
+
+}  // namespace mq::interchange
