@@ -152,7 +152,7 @@ void shareCommonValues(ReadResult& r)
 
 std::string quotedItem(std::string_view text)
 {
-    return "\"" + textio::escaped(text, 60) + "\"";
+    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
 }
 
 }  // namespace mq::interchange

@@ -32,7 +32,7 @@ std::string describe(const Plan& plan, const FormulaCell& cell)
 std::string formulaWarning(const std::string& where, const std::string& field, const std::string& value)
 {
     return (where.empty() ? std::string() : where + ": ") + "a spreadsheet would read the " + field + " \"" +
-           textio::escaped(value, 60) + "\" as a formula; written as it is";
+           textio::escaped(value, textio::kQuotedValue) + "\" as a formula; written as it is";
 }
 
 std::string leavesCsv(const Plan& plan)

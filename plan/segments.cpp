@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <utility>
 
 #include "textio/escape.h"
 #include "textio/lines.h"
@@ -178,142 +179,182 @@ std::string fieldsExpected()
     return "expected name, hosts[, growth%][, /len][, /len][, vlan N]";
 }
 
+// The segment of one line, built a field at a time.
+struct SegmentBuilder {
+    Segment seg;
+    bool hasHosts = false;
+    bool tabs = false;  // a tab-separated line: a cell holds one value, "1,000" included
+
+    std::string name(std::string_view v)
+    {
+        if (v.empty())
+            return "the name is empty";
+        if (auto r = checkName(v); !r.empty())
+            return "the name " + r;
+        seg.name = std::string(v);
+        return {};
+    }
+
+    std::string hosts(std::string_view v)
+    {
+        // A cell of a spreadsheet range holds one value: its thousands separators are just that.
+        std::string plain(v);
+        if (tabs && groupedThousands(v))
+            std::erase(plain, ',');
+        const auto hosts = digits(plain) ? net::parseDecimal(plain) : std::nullopt;
+        if (!hosts) {
+            if (v.find_first_of(",.' ") != std::string_view::npos && std::any_of(v.begin(), v.end(), ::isdigit))
+                return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
+            return "hosts " + quoted(v) + " is not a whole number from 0 to 2^128 - 1";
+        }
+        seg.hosts = *hosts;
+        hasHosts = true;
+        return {};
+    }
+
+    std::string growth(std::string_view v)
+    {
+        const auto g = parseGrowth(v);
+        if (!g)
+            return "growth " + quoted(v) + " is not a percentage from 0 to 1000000";
+        seg.growthPercent = *g;
+        return {};
+    }
+
+    std::string length(Column c, std::string_view v, bool bare)
+    {
+        std::vector<int> one;
+        if (auto r = takeLength(v, bare, one); !r.empty() || one.empty())
+            return r.empty() ? "prefix length " + quoted(v) + " is not /0 to /128" : r;
+        (c == Column::Length ? seg.fixedLength : seg.fixedLength6) = one[0];
+        return {};
+    }
+
+    std::string vlan(std::string_view v, bool bare)
+    {
+        const auto vlan = parseVlan(v, bare);
+        if (!vlan)
+            return "VLAN " + quoted(v) + " is not a VLAN ID from 1 to 4094";
+        seg.vlan = *vlan;
+        return {};
+    }
+
+    // One field read as the column says; an empty growth, length or VLAN is left unset.
+    std::string take(Column c, std::string_view v, bool bare)
+    {
+        if (v.empty() && c != Column::Name && c != Column::Hosts)
+            return {};
+        switch (c) {
+        case Column::Name: return name(v);
+        case Column::Hosts: return hosts(v);
+        case Column::Growth: return growth(v);
+        case Column::Length:
+        case Column::Length6: return length(c, v, bare);
+        case Column::Vlan: return vlan(v, bare);
+        }
+        return {};
+    }
+};
+
+// "staff, 1,000": a thousands separator or a growth of 000 %? Refused, not guessed.
+std::string ambiguousThousands(const Fields& f)
+{
+    const auto& t = f.trimmed;
+    if (f.tabs || t.size() < 3 || !digits(t[1]) || t[1].size() > 3 || !digits(t[2]) || t[2].size() != 3 ||
+        f.raw[1].empty() || f.raw[1].back() == ' ' || f.raw[2].empty() || f.raw[2].front() == ' ')
+        return {};
+    const std::string hosts(t[1]), growth(t[2]);
+    return quoted(hosts + "," + growth) + " could be " + hosts + growth + " hosts or " + hosts +
+           (hosts == "1" ? " host" : " hosts") + " with growth " + growth +
+           " %: write hosts without a thousands separator, or growth with a % sign";
+}
+
+std::string readHeader(const std::vector<std::string_view>& names, std::vector<Column>& columns)
+{
+    for (std::string_view h : names) {
+        const auto c = columnNamed(h);
+        if (!c)
+            return "column " + quoted(h) + " of the header is not one of name, hosts, growth, length, length6, vlan";
+        if (std::find(columns.begin(), columns.end(), *c) != columns.end())
+            return "column " + quoted(h) + " is named twice";
+        columns.push_back(*c);
+    }
+    return {};
+}
+
+// The fields in the columns a header named, each of them bare or not.
+std::string readByHeader(const std::vector<Column>& columns, const std::vector<std::string_view>& fields,
+                         SegmentBuilder& b)
+{
+    if (fields.size() > columns.size())
+        return "has " + std::to_string(fields.size()) + " fields; the header names " + std::to_string(columns.size());
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (auto r = b.take(columns[i], fields[i], true); !r.empty())
+            return r;
+    if (b.seg.name.empty())
+        return "the name is empty";
+    return {};
+}
+
+// name, hosts, then growth (third only), /len and vlan N told apart by their form.
+std::string readInOrder(const Fields& f, std::optional<net::Family> only, SegmentBuilder& b)
+{
+    if (f.trimmed.size() < 2)
+        return fieldsExpected();
+    if (auto r = ambiguousThousands(f); !r.empty())
+        return r;
+    if (auto r = b.take(Column::Name, f.trimmed[0], false); !r.empty())
+        return r;
+    if (auto r = b.take(Column::Hosts, f.trimmed[1], false); !r.empty())
+        return r;
+    std::vector<int> lengths;
+    for (std::size_t i = 2; i < f.trimmed.size(); ++i) {
+        const std::string_view v = f.trimmed[i];
+        std::string r;
+        if (v.empty())
+            continue;
+        if (v.front() == '/')
+            r = takeLength(v, false, lengths);
+        else if (looksLikeVlan(v))
+            r = b.take(Column::Vlan, v, false);
+        else if (i == 2)
+            r = b.take(Column::Growth, v, false);
+        else
+            r = "field " + std::to_string(i + 1) + " " + quoted(v) + " is not a /len or vlan N; " + fieldsExpected();
+        if (!r.empty())
+            return r;
+    }
+    if (auto r = assignLengths(lengths, b.seg); !r.empty())
+        return r;
+    // The only /len of a plan of IPv4 roots is an IPv4 one, however long: a /33 there is
+    // a mistake to name, not an IPv6 length to pass over.
+    if (only == net::Family::V4 && lengths.size() == 1 && lengths[0] > 32)
+        return lengthName(lengths[0]) + " is not a prefix length of IPv4, the plan's only family";
+    return {};
+}
+
 }  // namespace
 
-std::string SegmentLines::read(std::string_view line, Segment& seg, bool* taken)
+net::Parsed<std::optional<Segment>> SegmentLines::read(std::string_view line)
 {
-    *taken = false;
     const Fields f = split(line);
-    const bool first = first_;
-    first_ = false;
+    const bool first = std::exchange(first_, false);
+    const auto refused = [](std::string reason) { return net::ParseError{0, std::move(reason)}; };
     if (first && f.trimmed.size() >= 2 && columnNamed(f.trimmed[0]) == Column::Name &&
         columnNamed(f.trimmed[1]) == Column::Hosts) {
-        for (std::string_view h : f.trimmed) {
-            const auto c = columnNamed(h);
-            if (!c)
-                return "column " + quoted(h) +
-                       " of the header is not one of name, hosts, growth, length, length6, vlan";
-            if (std::find(columns_.begin(), columns_.end(), *c) != columns_.end())
-                return "column " + quoted(h) + " is named twice";
-            columns_.push_back(*c);
-        }
-        return {};
+        if (auto r = readHeader(f.trimmed, columns_); !r.empty())
+            return refused(std::move(r));
+        return std::nullopt;
     }
-
-    seg = Segment{};
-    std::vector<int> lengths;
-    bool hasHosts = false;
-    auto take = [&](Column c, std::string_view v, bool bare) -> std::string {
-        switch (c) {
-        case Column::Name:
-            if (v.empty())
-                return "the name is empty";
-            if (auto r = checkName(v); !r.empty())
-                return "the name " + r;
-            seg.name = std::string(v);
-            return {};
-        case Column::Hosts: {
-            // A cell of a spreadsheet range holds one value: its thousands separators are just that.
-            std::string plain(v);
-            if (f.tabs && groupedThousands(v))
-                std::erase(plain, ',');
-            const auto hosts = digits(plain) ? net::parseDecimal(plain) : std::nullopt;
-            if (!hosts) {
-                if (v.find_first_of(",.' ") != std::string_view::npos && std::any_of(v.begin(), v.end(), ::isdigit))
-                    return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
-                return "hosts " + quoted(v) + " is not a whole number from 0 to 2^128 - 1";
-            }
-            seg.hosts = *hosts;
-            hasHosts = true;
-            return {};
-        }
-        case Column::Growth: {
-            if (v.empty())
-                return {};
-            const auto g = parseGrowth(v);
-            if (!g)
-                return "growth " + quoted(v) + " is not a percentage from 0 to 1000000";
-            seg.growthPercent = *g;
-            return {};
-        }
-        case Column::Length:
-        case Column::Length6: {
-            if (v.empty())
-                return {};
-            std::vector<int> one;
-            if (auto r = takeLength(v, bare, one); !r.empty() || one.empty())
-                return r.empty() ? "prefix length " + quoted(v) + " is not /0 to /128" : r;
-            (c == Column::Length ? seg.fixedLength : seg.fixedLength6) = one[0];
-            return {};
-        }
-        case Column::Vlan: {
-            if (v.empty())
-                return {};
-            const auto vlan = parseVlan(v, bare);
-            if (!vlan)
-                return "VLAN " + quoted(v) + " is not a VLAN ID from 1 to 4094";
-            seg.vlan = *vlan;
-            return {};
-        }
-        }
-        return {};
-    };
-
-    if (!columns_.empty()) {
-        if (f.trimmed.size() > columns_.size())
-            return "has " + std::to_string(f.trimmed.size()) + " fields; the header names " +
-                   std::to_string(columns_.size());
-        for (std::size_t i = 0; i < f.trimmed.size(); ++i)
-            if (auto r = take(columns_[i], f.trimmed[i], true); !r.empty())
-                return r;
-        if (seg.name.empty())
-            return "the name is empty";
-    } else {
-        if (f.trimmed.size() < 2)
-            return fieldsExpected();
-        // "staff, 1,000": a thousands separator or a growth of 000 %? Refused, not guessed.
-        if (!f.tabs && f.trimmed.size() >= 3 && digits(f.trimmed[1]) && f.trimmed[1].size() <= 3 &&
-            digits(f.trimmed[2]) && f.trimmed[2].size() == 3 && !f.raw[1].empty() && f.raw[1].back() != ' ' &&
-            !f.raw[2].empty() && f.raw[2].front() != ' ')
-            return quoted(std::string(f.trimmed[1]) + "," + std::string(f.trimmed[2])) + " could be " +
-                   std::string(f.trimmed[1]) + std::string(f.trimmed[2]) + " hosts or " + std::string(f.trimmed[1]) +
-                   (f.trimmed[1] == "1" ? " host" : " hosts") + " with growth " + std::string(f.trimmed[2]) +
-                   " %: write hosts without a thousands separator, or growth with a % sign";
-        if (auto r = take(Column::Name, f.trimmed[0], false); !r.empty())
-            return r;
-        if (auto r = take(Column::Hosts, f.trimmed[1], false); !r.empty())
-            return r;
-        for (std::size_t i = 2; i < f.trimmed.size(); ++i) {
-            const std::string_view v = f.trimmed[i];
-            if (v.empty())
-                continue;
-            if (v.front() == '/') {
-                if (auto r = takeLength(v, false, lengths); !r.empty())
-                    return r;
-            } else if (looksLikeVlan(v)) {
-                if (auto r = take(Column::Vlan, v, false); !r.empty())
-                    return r;
-            } else if (i == 2) {
-                if (auto r = take(Column::Growth, v, false); !r.empty())
-                    return r;
-            } else {
-                return "field " + std::to_string(i + 1) + " " + quoted(v) + " is not a /len or vlan N; " +
-                       fieldsExpected();
-            }
-        }
-        if (auto r = assignLengths(lengths, seg); !r.empty())
-            return r;
-        // The only /len of a plan of IPv4 roots is an IPv4 one, however long: a /33 there is
-        // a mistake to name, not an IPv6 length to pass over.
-        if (only_ == net::Family::V4 && lengths.size() == 1 && lengths[0] > 32)
-            return lengthName(lengths[0]) + " is not a prefix length of IPv4, the plan's only family";
-    }
-    if (!hasHosts)
-        return "the hosts are missing";
-    if (seg.hosts == 0 && !seg.fixedLength && !seg.fixedLength6)
-        return "asks for no hosts (give hosts or a /len)";
-    *taken = true;
-    return {};
+    SegmentBuilder b;
+    b.tabs = f.tabs;
+    if (auto r = columns_.empty() ? readInOrder(f, only_, b) : readByHeader(columns_, f.trimmed, b); !r.empty())
+        return refused(std::move(r));
+    if (!b.hasHosts)
+        return refused("the hosts are missing");
+    if (b.seg.hosts == 0 && !b.seg.fixedLength && !b.seg.fixedLength6)
+        return refused("asks for no hosts (give hosts or a /len)");
+    return std::optional(std::move(b.seg));
 }
 
 std::string segmentsText(const std::vector<Segment>& segments)
@@ -365,26 +406,31 @@ std::optional<net::Family> onlyFamily(const Plan& plan)
 std::string parseSegmentLine(std::string_view content, Segment& seg)
 {
     SegmentLines lines;
-    bool taken = false;
-    std::string r = lines.read(content, seg, &taken);
-    if (r.empty() && !taken)
+    auto read = lines.read(content);
+    if (const auto* e = std::get_if<net::ParseError>(&read))
+        return e->message;
+    auto& segment = std::get<std::optional<Segment>>(read);
+    if (!segment)
         return "a header line names the columns of a list; give a segment";
-    return r;
+    seg = std::move(*segment);
+    return {};
 }
 
-std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
+std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::LineNote>& errors,
                                    std::optional<net::Family> only)
 {
     std::vector<Segment> out;
     SegmentLines reader(only);
     textio::readLines(text, [&](const textio::Line& line) {
-        Segment seg;
-        bool taken = false;
-        std::string reason = line.tooLong ? textio::tooLongReason() : reader.read(line.content, seg, &taken);
-        if (!reason.empty())
-            errors.push_back({line.number, std::move(reason)});
-        else if (taken)
-            out.push_back(std::move(seg));
+        if (line.tooLong) {
+            errors.push_back({line.number, textio::tooLongReason()});
+            return true;
+        }
+        auto read = reader.read(line.content);
+        if (auto* e = std::get_if<net::ParseError>(&read))
+            errors.push_back({line.number, std::move(e->message)});
+        else if (auto& seg = std::get<std::optional<Segment>>(read))
+            out.push_back(std::move(*seg));
         return true;
     });
     return out;

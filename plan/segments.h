@@ -27,7 +27,9 @@
 #include <string_view>
 #include <vector>
 
+#include "net/parse.h"
 #include "plan/allocate.h"
+#include "textio/lines.h"
 
 namespace mq::plan {
 
@@ -39,10 +41,11 @@ public:
     // dual-stack plan (or when not known).
     explicit SegmentLines(std::optional<net::Family> only = std::nullopt) : only_(only) { }
 
-    // One line's content (as textio hands it on: no comment, no surrounding blanks). Returns
-    // why the line is refused, empty when it is taken: then *taken tells whether it gave a
-    // segment (in seg) or was the header. A field quoted in the reason is escaped and shortened.
-    std::string read(std::string_view content, Segment& seg, bool* taken);
+    // One line's content (as textio hands it on: no comment, no surrounding blanks): its
+    // segment, nothing when it was the header line, or why it is refused (the fault's message;
+    // its position is 0, as the reason names the field). A field quoted in the reason is
+    // escaped and shortened.
+    net::Parsed<std::optional<Segment>> read(std::string_view content);
 
     enum class Column : unsigned char { Name, Hosts, Growth, Length, Length6, Vlan };
 
@@ -66,11 +69,7 @@ std::string parseSegmentLine(std::string_view content, Segment& seg);
 
 // Every line of a list. Lines with faults are left out and listed in errors (line numbers
 // from 1), a line beyond textio::kMaxLineBytes among them.
-struct SegmentLineError {
-    std::size_t line;
-    std::string reason;
-};
-std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
+std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::LineNote>& errors,
                                    std::optional<net::Family> only = std::nullopt);
 
 }  // namespace mq::plan

@@ -77,7 +77,7 @@ void AllocationRun::work()
     plan::Plan work = source;
     if (!step(Stage::Reading))
         return;
-    std::vector<plan::SegmentLineError> errors;
+    std::vector<textio::LineNote> errors;
     std::vector<plan::Segment> segments = plan::parseSegments(text, errors, plan::onlyFamily(work));
     segmentCount.store(segments.size());
     for (const auto& e : errors)

@@ -59,11 +59,12 @@ void saveReport(const std::vector<std::string>& lines, Services& sv, ReportOutpu
         return;
     std::string error;
     if (!out.writeDocument(*file, crlfText(lines), error)) {
-        sv.msgBox("The report could not be saved to " + textio::escaped(*file, 400) + "\n\n" + error, MsgIcon::Critical,
-                  kPlannerTitle);
+        sv.msgBox("The report could not be saved to " + textio::escaped(*file, textio::kQuotedPath) + "\n\n" + error,
+                  MsgIcon::Critical, kPlannerTitle);
         return;
     }
-    sv.msgBox("The report was saved to " + textio::escaped(*file, 400) + ".", MsgIcon::Information, kPlannerTitle);
+    sv.msgBox("The report was saved to " + textio::escaped(*file, textio::kQuotedPath) + ".", MsgIcon::Information,
+              kPlannerTitle);
 }
 
 void printReport(const std::vector<std::string>& lines, Services& sv, ReportOutput& out)

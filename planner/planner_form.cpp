@@ -20,12 +20,9 @@ namespace {
 
 using plan::BlockId;
 
-// A reason that quotes input keeps a sentence around it: room for both.
-constexpr std::size_t kQuotedReason = 240;
-
 std::string quotedPath(const std::string& path)
 {
-    return textio::escaped(path, 400);
+    return textio::escaped(path, textio::kQuotedPath);
 }
 
 std::string baseName(const std::string& path)
@@ -226,7 +223,8 @@ std::optional<plan::Plan> PlannerForm::planOfRoots(const std::string& rootText)
             break;
         auto parsed = net::parseInput(one);
         if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-            sv.message("The root block cannot be read.\n\n" + textio::escaped(net::describe(one, *e), kQuotedReason),
+            sv.message("The root block cannot be read.\n\n" +
+                           textio::escaped(net::describe(one, *e), textio::kQuotedReason),
                        MsgIcon::Exclamation);
             return std::nullopt;
         }
@@ -277,7 +275,7 @@ bool PlannerForm::openFile(const std::string& fileName)
         // A key or a prefix of a bad document may be megabytes long: the
         // message quotes it shortened.
         sv.message(quotedPath(fileName) + " is not a network plan that can be opened.\n\n" + textio::escaped(e->path) +
-                       ": " + textio::escaped(e->reason, kQuotedReason),
+                       ": " + textio::escaped(e->reason, textio::kQuotedReason),
                    MsgIcon::Critical);
         return false;
     }
@@ -393,12 +391,12 @@ bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
     const std::string reason = history.run(doc, std::move(cmd), &what);
     if (!reason.empty()) {
         // What was asked, then why not: a reason alone does not say what it is about.
-        std::string why = textio::escaped(reason, kQuotedReason);
+        std::string why = textio::escaped(reason, textio::kQuotedReason);
         if (why[0] >= 'a' && why[0] <= 'z')
             why[0] = static_cast<char>(why[0] - 'a' + 'A');
         if (why.back() != '.')
             why += '.';
-        sv.message(what.empty() ? why : textio::escaped(what, kQuotedReason) + " was not done.\n\n" + why,
+        sv.message(what.empty() ? why : textio::escaped(what, textio::kQuotedReason) + " was not done.\n\n" + why,
                    MsgIcon::Exclamation);
         return false;
     }

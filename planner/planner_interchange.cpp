@@ -141,10 +141,11 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
         error = kNoMemoryToRead;
     }
     if (!read) {
-        sv.message(textio::escaped(*file, 400) + " could not be read.\n\n" + error, MsgIcon::Critical);
+        sv.message(textio::escaped(*file, textio::kQuotedPath) + " could not be read.\n\n" + error, MsgIcon::Critical);
         return false;
     }
-    return placeImport(std::move(*read), textio::escaped(*file, 400) + " (" + formatName(format) + ")", asNewPlan);
+    return placeImport(std::move(*read), textio::escaped(*file, textio::kQuotedPath) + " (" + formatName(format) + ")",
+                       asNewPlan);
 }
 
 bool PlannerForm::importLinkPaste(bool asNewPlan)
@@ -238,7 +239,8 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
     }
     std::string error;
     if (!sv.writeFile(fileName, out.text, error)) {
-        sv.message("The export could not be written to " + textio::escaped(fileName, 400) + "\n\n" + error,
+        sv.message("The export could not be written to " + textio::escaped(fileName, textio::kQuotedPath) + "\n\n" +
+                       error,
                    MsgIcon::Critical);
         return false;
     }
@@ -248,7 +250,8 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
     // The IPAM needs the values as typed: the user is told of those a spreadsheet would run.
     for (const auto& c : interchange::formulaCells(doc, format, interchange::valuesOf(doc)))
         notes.push_back(plan::describe(doc, c));
-    sv.message("Exported to " + textio::escaped(fileName, 400) + "." + listed(notes), MsgIcon::Information);
+    sv.message("Exported to " + textio::escaped(fileName, textio::kQuotedPath) + "." + listed(notes),
+               MsgIcon::Information);
     return true;
 }
 

@@ -7,7 +7,14 @@
 
 namespace mq::textio {
 
-constexpr std::size_t kQuotedChars = 80;
+// How much of a quoted text a message shows (escaped's maxChars), by what is quoted:
+constexpr std::size_t kQuotedChars = 80;  // an item or a line of input (the default)
+constexpr std::size_t kQuotedValue = 60;  // a value inside a sentence: a cell a spreadsheet would
+                                          // read as a formula, a field of an IPAM file
+constexpr std::size_t kQuotedCell = 200;  // a cell of mqnet plan show's table
+constexpr std::size_t kQuotedReason = 240;  // a reason that quotes input, with a sentence around
+                                            // it: a refused document's, a refused edit's
+constexpr std::size_t kQuotedPath = 400;  // a file's name in a window's message
 
 // Control bytes (C0, DEL and the C1 controls U+0080..U+009F), bytes that are not well-formed
 // UTF-8 and the backslash itself are written as \xHH (the backslash as \\). The invisible and

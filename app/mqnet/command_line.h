@@ -2,8 +2,8 @@
 // What every mqnet command shares: the exit codes, the description a command gives of
 // itself, the reading of its arguments, and where it writes its output and its faults.
 //
-// A command is one file that defines one `Command` and its name in the table of
-// commands.cpp (and the file in CMakeLists.txt). The framework answers -h/--help, reads the
+// A command is one file that defines one `Command`, declared and placed in the table of
+// commands.h (and the file in CMakeLists.txt). The framework answers -h/--help, reads the
 // options the command declares ("--" ends them), refuses unknown ones, and after `run`
 // flushes the output and reports a failed write with its cause (exit status 1).
 #include <array>

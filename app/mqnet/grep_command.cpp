@@ -35,13 +35,12 @@ bool readPatterns(const Invocation& call, std::string_view text, net::AddressSet
         text.remove_prefix(std::min(end + 1, text.size()));
         if (item.empty())
             continue;
-        net::Range r;
-        std::string reason;
-        if (readListItem(item, r, &reason)) {
-            set.add(r);
-        } else {
-            call.refuse("pattern " + textio::escaped(item) + ": " + reason);
+        const auto r = net::parseListItem(item);
+        if (const auto* e = std::get_if<net::ParseError>(&r)) {
+            call.refuse("pattern " + textio::escaped(item) + ": " + refusalReason(*e));
             good = false;
+        } else {
+            set.add(std::get<net::Range>(r));
         }
     }
     return good;

@@ -2,34 +2,21 @@
 
 #include <algorithm>
 
-#include "net/address_scan.h"
-#include "net/parse.h"
-
 namespace mq::mqnet {
 
-bool readListItem(std::string_view item, net::Range& range, std::string* reason)
+std::string refusalReason(const net::ParseError& e)
 {
-    if (net::readV4PrefixRange(item, range))
-        return true;  // the common line, read in place
-    const auto parsed = net::parseListItem(item);
-    if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-        if (reason)
-            *reason = e->message + " at character " + std::to_string(e->position + 1);
-        return false;
-    }
-    range = std::get<net::Range>(parsed);
-    return true;
+    return e.message + " at character " + std::to_string(e.position + 1);
 }
 
 bool readAddressList(const Invocation& call, const std::string& path, const ListItemFn& add)
 {
-    std::string reason;
     return readListFile(call, path, [&](const ListLine& line) {
-        net::Range range;
-        if (readListItem(line.content, range, &reason))
-            add(range, line);
+        const auto item = net::parseListItem(line.content);
+        if (const auto* e = std::get_if<net::ParseError>(&item))
+            line.refuse(refusalReason(*e));
         else
-            line.refuse(reason);
+            add(std::get<net::Range>(item), line);
     });
 }
 

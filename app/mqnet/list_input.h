@@ -9,12 +9,13 @@
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/list_file.h"
 #include "net/address.h"
+#include "net/parse.h"
 
 namespace mq::mqnet {
 
-// One item: the common "ADDRESS/len" read without building a parse result, anything else by
-// parseInput. False when refused, with *reason saying why (without the item).
-bool readListItem(std::string_view item, net::Range& range, std::string* reason);
+// Why an item (read by net::parseListItem) was refused, without the item, as a refused line
+// names it after the item: "MESSAGE at character N".
+std::string refusalReason(const net::ParseError& e);
 
 // Reads the list at `path` and hands each good item on; refused lines are named. False when
 // the file could not be read.

@@ -263,12 +263,11 @@ int runAllocate(const Invocation& call)
     std::vector<plan::Segment> segments;
     plan::SegmentLines reader(plan::onlyFamily(plan));
     const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
-        plan::Segment seg;
-        bool taken = false;
-        if (const std::string reason = reader.read(line.content, seg, &taken); !reason.empty())
-            line.refuse(reason);
-        else if (taken)
-            segments.push_back(std::move(seg));
+        auto read = reader.read(line.content);
+        if (const auto* e = std::get_if<net::ParseError>(&read))
+            line.refuse(e->message);
+        else if (auto& seg = std::get<std::optional<plan::Segment>>(read))
+            segments.push_back(std::move(*seg));
     });
     if (!read)
         return kExitBadInput;

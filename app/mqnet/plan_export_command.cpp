@@ -33,22 +33,14 @@ int runExport(const Invocation& call)
     const Arguments& a = call.args;
     if (a.positional.size() != 1)
         return call.refuse("takes --format FORMAT PLAN.mqplan (mqnet plan export --help)");
-    const std::string* formatText = a.value("--format");
-    if (!formatText)
-        return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or csv");
-    const auto format = interchange::parseFormat(*formatText);
-    if (!format || *format == interchange::Format::List)
-        return call.refuse("--format " + textio::escaped(*formatText) +
-                           " is not one of netbox, phpipam, vsc-json, vsc-link, csv");
-    const std::string& path = a.positional[0];
-    const auto text = readWholeFile(call, path);
-    if (!text)
+    const auto format = readFormat(call, interchange::Format::List, "csv");
+    if (!format)
         return kExitBadInput;
-    auto read = plan::readDocument(*text);
-    if (const auto* e = std::get_if<plan::DocumentError>(&read))
-        return call.refuse(textio::escaped(path) + ": " + textio::escaped(e->path) + ": " +
-                           textio::escaped(e->reason, 240));
-    const plan::Plan& plan = std::get<plan::Plan>(read);
+    const std::string& path = a.positional[0];
+    const auto read = readPlanFile(call, path);
+    if (!read)
+        return kExitBadInput;
+    const plan::Plan& plan = *read;
 
     interchange::PlanValues values = interchange::valuesOf(plan);
     for (auto [option, to] : {std::pair{"--tenant", &values.ipam.tenant},

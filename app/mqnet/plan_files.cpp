@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "plan/document.h"
 #include "textio/escape.h"
 #include "textio/lines.h"
 
@@ -132,6 +133,38 @@ std::optional<FileText> readWholeFile(const Invocation& call, const std::string&
         return std::nullopt;
     }
     return text;
+}
+
+std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path)
+{
+    auto text = readWholeFile(call, path);
+    if (!text)
+        return std::nullopt;
+    auto read = plan::readDocument(*text);
+    text.reset();  // the plan holds all of it now: the text's memory goes before the output's
+    if (const auto* e = std::get_if<plan::DocumentError>(&read)) {
+        call.refuse(textio::escaped(path) + ": " + textio::escaped(e->path) + ": " +
+                    textio::escaped(e->reason, textio::kQuotedReason));
+        return std::nullopt;
+    }
+    return std::move(std::get<plan::Plan>(read));
+}
+
+std::optional<interchange::Format> readFormat(const Invocation& call, interchange::Format excluded,
+                                              std::string_view last)
+{
+    const std::string* text = call.args.value("--format");
+    if (!text) {
+        call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or " + std::string(last));
+        return std::nullopt;
+    }
+    const auto format = interchange::parseFormat(*text);
+    if (!format || *format == excluded) {
+        call.refuse("--format " + textio::escaped(*text) + " is not one of netbox, phpipam, vsc-json, vsc-link, " +
+                    std::string(last));
+        return std::nullopt;
+    }
+    return format;
 }
 
 std::string checkOutputFile(const std::string& path, std::string* target)

@@ -1,6 +1,7 @@
 #pragma once
 // Whole files for the plan commands: a plan document or an interchange file read at once
-// (bounded), and a document written atomically.
+// (bounded), and a document written atomically; and the --format that export and import
+// both take.
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -8,6 +9,8 @@
 #include <string_view>
 
 #include "app/mqnet/command_line.h"
+#include "interchange/plan_adapter.h"
+#include "plan/plan.h"
 
 namespace mq::mqnet {
 
@@ -33,6 +36,17 @@ private:
 // The whole file ("-": standard input), at most kMaxPlanFileBytes; nullopt, named on
 // standard error under the command's name, when it cannot be read or held.
 std::optional<FileText> readWholeFile(const Invocation& call, const std::string& path);
+
+// A saved plan document read whole; nullopt, named on standard error, when the file cannot
+// be read or the document is refused ("PATH: JSON-PATH: REASON"). The file's text is freed
+// before the plan is returned.
+std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path);
+
+// The --format a command requires: any interchange format but `excluded`, whose counterpart
+// (the one format the command takes that the other does not) is `last` in the messages:
+// "netbox, phpipam, vsc-json, vsc-link or LAST". nullopt, named, when missing or unknown.
+std::optional<interchange::Format> readFormat(const Invocation& call, interchange::Format excluded,
+                                              std::string_view last);
 
 // Where a write to path lands: the end of its chain of symbolic links (a link that points
 // nowhere names the file to create). Refused, with the cause, when that is a folder, a

@@ -80,13 +80,9 @@ int runImport(const Invocation& call)
     const Arguments& a = call.args;
     if (a.positional.size() != 2)
         return call.refuse("takes --format FORMAT ROOT[,ROOT...] FILE (mqnet plan import --help)");
-    const std::string* formatText = a.value("--format");
-    if (!formatText)
-        return call.refuse("--format is required: netbox, phpipam, vsc-json, vsc-link or list");
-    const auto format = interchange::parseFormat(*formatText);
-    if (!format || *format == interchange::Format::Csv)
-        return call.refuse("--format " + textio::escaped(*formatText) +
-                           " is not one of netbox, phpipam, vsc-json, vsc-link, list");
+    const auto format = readFormat(call, interchange::Format::Csv, "list");
+    if (!format)
+        return kExitBadInput;
     auto plan = readRoots(call, a.positional[0]);
     if (!plan)
         return kExitBadInput;

@@ -29,7 +29,7 @@ void writeTable(BufferedWriter& out, const plan::Plan& plan)
         }
         cells = plan::allocationCells(plan, rows[i - 1]);
         for (auto& c : cells) {
-            c = textio::escaped(c, 200);  // a note's line breaks and tabs would break the columns
+            c = textio::escaped(c, textio::kQuotedCell);  // a note's line breaks and tabs would break the columns
             if (c.empty())
                 c = "-";
         }
@@ -55,15 +55,10 @@ int runShow(const Invocation& call)
         return call.refuse("takes PLAN.mqplan (mqnet plan show --help)");
     if (json && csv)
         return call.refuse("--csv and --json exclude each other");
-    auto text = readWholeFile(call, a.positional[0]);
-    if (!text)
+    const auto read = readPlanFile(call, a.positional[0]);
+    if (!read)
         return kExitBadInput;
-    auto read = plan::readDocument(*text);
-    text.reset();  // the plan holds all of it now: the text's memory goes before the output's
-    if (const auto* e = std::get_if<plan::DocumentError>(&read))
-        return call.refuse(textio::escaped(a.positional[0]) + ": " + textio::escaped(e->path) + ": " +
-                           textio::escaped(e->reason, 240));
-    const plan::Plan& plan = std::get<plan::Plan>(read);
+    const plan::Plan& plan = *read;
     if (json) {
         plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
     } else if (csv) {

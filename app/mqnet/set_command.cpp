@@ -61,34 +61,25 @@ constexpr std::string_view kDetails =
     "      Each FILE is a list as summarize reads it; - is standard input, at most once.\n"
     "      --ranges        first-last lines instead of prefixes (a single address as itself)\n";
 
+// The four commands differ only in their operation and their words.
+template <Operation op>
+constexpr Command setCommand(std::string_view name, std::string_view synopsis, std::string_view summary)
+{
+    return {
+        name, synopsis, summary, kDetails, {{{"--ranges"}}}, [](const Invocation& call) { return runSet(call, op); },
+    };
+}
+
 }  // namespace
 
-const Command kSetUnionCommand{
-    "set union",
-    "[--ranges] FILE...",
-    "      the addresses in any FILE, as the fewest prefixes (IPv4 first, address order)\n",
-    kDetails,
-    {{{"--ranges"}}},
-    [](const Invocation& call) { return runSet(call, Operation::Union); },
-};
-
-const Command kSetIntersectCommand{
-    "set intersect",
-    "[--ranges] FILE FILE...",
-    "      the addresses in every FILE\n",
-    kDetails,
-    {{{"--ranges"}}},
-    [](const Invocation& call) { return runSet(call, Operation::Intersect); },
-};
-
-const Command kSetExceptCommand{
-    "set except", "[--ranges] FILE FILE...", "      the addresses in the first FILE and in none of the others\n",
-    kDetails,     {{{"--ranges"}}},          [](const Invocation& call) { return runSet(call, Operation::Except); },
-};
-
-const Command kSetDiffCommand{
-    "set diff", "[--ranges] FILE FILE", "      the addresses in exactly one of the two FILEs\n",
-    kDetails,   {{{"--ranges"}}},       [](const Invocation& call) { return runSet(call, Operation::Diff); },
-};
+const Command kSetUnionCommand = setCommand<Operation::Union>(
+    "set union", "[--ranges] FILE...",
+    "      the addresses in any FILE, as the fewest prefixes (IPv4 first, address order)\n");
+const Command kSetIntersectCommand =
+    setCommand<Operation::Intersect>("set intersect", "[--ranges] FILE FILE...", "      the addresses in every FILE\n");
+const Command kSetExceptCommand = setCommand<Operation::Except>(
+    "set except", "[--ranges] FILE FILE...", "      the addresses in the first FILE and in none of the others\n");
+const Command kSetDiffCommand = setCommand<Operation::Diff>("set diff", "[--ranges] FILE FILE",
+                                                            "      the addresses in exactly one of the two FILEs\n");
 
 }  // namespace mq::mqnet

@@ -393,7 +393,7 @@ TEST(Allocate, HostsWithGrowthAndTheirLength)
 
 TEST(Allocate, SegmentListsAsTypedOrPasted)
 {
-    std::vector<SegmentLineError> errors;
+    std::vector<textio::LineNote> errors;
     const auto segs = parseSegments(
         "\xEF\xBB\xBFlan, 100\r\n# site A\r\n\r\nwifi,200,25%\n  dmz , 10 , 12.5 , /28 \nlab\t10\t\t/27\np2p, 2, /31\n"
         "bad\n, 5\nx, -1\ny, 5, lots\nz, 5, 1, 28\nw, 0\nq, 1, 1, /129\n",
@@ -419,7 +419,7 @@ TEST(Allocate, SegmentListsAsTypedOrPasted)
 // a refused field quoted escaped.
 TEST(Allocate, SegmentListsReadAsEveryList)
 {
-    std::vector<SegmentLineError> errors;
+    std::vector<textio::LineNote> errors;
     const auto segs =
         parseSegments("lab, 10 # comment\n" + std::string(70000, 'x') + "\nx, \x1b[2J\nwifi\t20\t# x\n", errors);
     ASSERT_EQ(segs.size(), 2u);

@@ -46,7 +46,7 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines)
              {"lab, 10, vlan 4095", "!VLAN \"vlan 4095\" is not a VLAN ID from 1 to 4094", 1},
              {"lab, 10, 5, office", "!field 4 \"office\" is not a /len or vlan N", 1},
              {"lab, 10, /24, /56, /64", "!more than two prefix lengths", 1}}) {
-        std::vector<SegmentLineError> errors;
+        std::vector<textio::LineNote> errors;
         const auto segs = parseSegments(r.text, errors);
         if (r.want.front() == '!') {
             ASSERT_EQ(errors.size(), 1u) << r.text;
@@ -81,7 +81,7 @@ TEST(SegmentLines, TheOnlyLengthBelongsToThePlansFamily)
              {"lab, 10, /33", std::nullopt, "lab/10/0/-/33/0"},  // dual-stack: IPv6's
              {"lab, 10, /33", net::Family::V6, "lab/10/0/-/33/0"},
              {"lab, 10, /24, /64", net::Family::V4, "lab/10/0/24/64/0"}}) {
-        std::vector<SegmentLineError> errors;
+        std::vector<textio::LineNote> errors;
         const auto segs = parseSegments(c.text, errors, c.only);
         if (c.want.front() == '!') {
             ASSERT_EQ(errors.size(), 1u) << c.text;
@@ -116,7 +116,7 @@ TEST(SegmentLines, WrittenListsReadBackTheSame)
              {{wan, staff},
               "name, hosts, growth, length, length6, vlan\nwan, 0, , , 32, \nstaff, 100, 12.5, , , 7\n"}}) {
         EXPECT_EQ(segmentsText(c.segs), c.text);
-        std::vector<SegmentLineError> errors;
+        std::vector<textio::LineNote> errors;
         EXPECT_EQ(parseSegments(segmentsText(c.segs), errors), c.segs) << c.text;
         EXPECT_TRUE(errors.empty()) << c.text << errors[0].reason;
     }

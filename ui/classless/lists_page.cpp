@@ -27,7 +27,7 @@ QString q(const std::string& s)
 // A file name as messages quote it: any bytes a name may hold shown, none obeyed.
 QString shownPath(const QString& path)
 {
-    return q(textio::escaped(path.toStdString(), 400));
+    return q(textio::escaped(path.toStdString(), textio::kQuotedPath));
 }
 
 }  // namespace
