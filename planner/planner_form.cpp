@@ -416,6 +416,44 @@ void PlannerForm::showLinesOf(std::size_t at)
             allocLines = lines;
 }
 
+bool PlannerForm::canSplit(BlockId id) const
+{
+    return doc.exists(id) && doc.block(id).children.empty() && doc.block(id).state == plan::BlockState::Free;
+}
+
+bool PlannerForm::canAssign(BlockId id) const
+{
+    return canSplit(id);
+}
+
+bool PlannerForm::canFree(BlockId id) const
+{
+    return doc.exists(id) && doc.block(id).children.empty() && doc.block(id).state != plan::BlockState::Free;
+}
+
+bool PlannerForm::canJoin(BlockId id) const
+{
+    return doc.exists(id) && (!doc.block(id).children.empty() || doc.block(id).parent != plan::kNoBlock);
+}
+
+bool PlannerForm::canReserve(BlockId id) const
+{
+    return doc.exists(id) && doc.block(id).children.empty();
+}
+
+bool PlannerForm::isReserved(BlockId id) const
+{
+    return doc.exists(id) && doc.block(id).state == plan::BlockState::Reserved;
+}
+
+BlockId PlannerForm::joinedBlock(BlockId id) const
+{
+    if (!doc.exists(id))
+        return id;
+    const plan::Block& b = doc.block(id);
+    return b.children.empty() && b.parent != plan::kNoBlock ? b.parent : id;
+}
+
 bool PlannerForm::split(BlockId id, int parts)
 {
     if (!doc.exists(id))
@@ -444,15 +482,11 @@ bool PlannerForm::join(BlockId id)
 {
     if (!doc.exists(id))
         return false;
-    const plan::Block& b = doc.block(id);
-    if (b.children.empty()) {
-        if (b.parent == plan::kNoBlock) {
-            sv.message("The root block has no parts to join.", MsgIcon::Exclamation);
-            return false;
-        }
-        id = b.parent;
+    if (!canJoin(id)) {
+        sv.message("The root block has no parts to join.", MsgIcon::Exclamation);
+        return false;
     }
-    return run(plan::makeJoin(id));
+    return run(plan::makeJoin(joinedBlock(id)));
 }
 
 bool PlannerForm::rename(BlockId id, const std::string& name)

@@ -72,6 +72,19 @@ public:
     // panel: what Open puts back there.
     std::string segmentsText() const;
 
+    // ---- what may be done to a block, for the window's buttons and menus
+    // Split and Assign take a free leaf, Free an assigned one, and Reserve
+    // any leaf; Join a block with parts, or a leaf below a root.
+    bool canSplit(plan::BlockId id) const;
+    bool canAssign(plan::BlockId id) const;
+    bool canFree(plan::BlockId id) const;
+    bool canJoin(plan::BlockId id) const;
+    bool canReserve(plan::BlockId id) const;
+    // Reserve's check mark: the block is kept back.
+    bool isReserved(plan::BlockId id) const;
+    // The block whose parts Join joins: the block itself, or a leaf's parent.
+    plan::BlockId joinedBlock(plan::BlockId id) const;
+
     // ---- editing; a refused change says why in a message and changes nothing
     bool split(plan::BlockId id, int parts);
     // Asks for the number of parts (a power of two).

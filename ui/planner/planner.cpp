@@ -177,11 +177,10 @@ void Planner::refresh()
         blocks->resizeColumnToContents(planner::ColName);
     }
     const plan::BlockId id = currentBlock();
-    const plan::Block& b = p.block(id);
     allocationMap->setRoot(planner::MapIndex::rootOf(p, id));
     allocationMap->setSelected(id);
-    freeButton->setEnabled(!running && b.children.empty() && b.state != plan::BlockState::Free);
-    assignButton->setEnabled(!running && b.children.empty() && b.state == plan::BlockState::Free);
+    freeButton->setEnabled(!running && model->canFree(id));
+    assignButton->setEnabled(!running && model->canAssign(id));
     {
         // The plan's values shown, not a change of them.
         const QSignalBlocker quiet30(links30), quietNibble(nibble);
@@ -195,8 +194,8 @@ void Planner::refresh()
     redoButton->setToolTip(plainToolTip(
         model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
                          : QStringLiteral("Nothing to redo")));
-    splitButton->setEnabled(!running && b.children.empty() && b.state == plan::BlockState::Free);
-    joinButton->setEnabled(!running && (!b.children.empty() || b.parent != plan::kNoBlock));
+    splitButton->setEnabled(!running && model->canSplit(id));
+    joinButton->setEnabled(!running && model->canJoin(id));
     undoButton->setEnabled(!running && model->canUndo());
     redoButton->setEnabled(!running && model->canRedo());
     QStringList targets;
@@ -312,9 +311,8 @@ void Planner::splitPrompt()
 void Planner::join()
 {
     const plan::BlockId id = currentBlock();
-    const plan::Block& b = model->plan().block(id);
     // The joined block takes the selection.
-    prefer = b.children.empty() && b.parent != plan::kNoBlock ? model->plan().block(b.parent).prefix : b.prefix;
+    prefer = model->plan().block(model->joinedBlock(id)).prefix;
     model->join(id);
     refresh();
 }

@@ -20,9 +20,11 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
+class QSplitter;
 class QTableView;
 class QTimer;
 class QTreeView;
+class QVBoxLayout;
 
 namespace mq::ui {
 
@@ -112,6 +114,13 @@ protected:
 private:
     class WindowServices;
     void build();
+    // The parts of the window; each returns its controls in tab order.
+    QWidgetList buildToolRows(QVBoxLayout* top);
+    QWidgetList buildTree(QSplitter* upper);
+    QWidgetList buildTable(QSplitter* upper);
+    QWidgetList buildMap(QSplitter* lower);
+    QWidgetList buildAllocatePanel(QSplitter* lower);
+    void buildRunRow(QVBoxLayout* panel, QWidget* box);
     void describeControls();
     void buildActions();
     QPushButton* button(const QString& name, const QString& text, const QString& accessible, void (Planner::*slot)());

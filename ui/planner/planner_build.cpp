@@ -78,8 +78,45 @@ void Planner::describeControls()
 void Planner::build()
 {
     auto* top = new QVBoxLayout(this);
+    // Tab goes in the order the parts are built: the tool rows, the tree and
+    // the table, the map and the Allocate panel.
+    QWidgetList order = buildToolRows(top);
+
+    // The tree and the allocations table side by side above, the map and the
+    // Allocate panel below.
+    auto* rows = new QSplitter(Qt::Vertical, this);
+    rows->setObjectName(QStringLiteral("plannerRows"));
+    top->addWidget(rows, 1);
+    auto* upper = new QSplitter(Qt::Horizontal, rows);
+    upper->setObjectName(QStringLiteral("plannerUpper"));
+    auto* split = new QSplitter(Qt::Horizontal, rows);
+    split->setObjectName(QStringLiteral("plannerSplitter"));
+    order += buildTree(upper);
+    order += buildTable(upper);
+    order += buildMap(split);
+    order += buildAllocatePanel(split);
+    describeControls();
+
+    upper->setSizes({400, 580});
+    split->setSizes({540, 440});
+    rows->setSizes({380, 320});
+
+    // No accessible name: a label's name would stand in for its text.
+    status = new ElidedLabel(this);
+    status->setObjectName(QStringLiteral("plannerStatus"));
+    status->setAccessibleDescription(QStringLiteral("Plan summary: blocks, leaves and the block selected"));
+    top->addWidget(status);
+
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    resize(sizeHint());
+}
+
+QWidgetList Planner::buildToolRows(QVBoxLayout* top)
+{
     auto* row = new QHBoxLayout;
     top->addLayout(row);
+    // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
     QPushButton* newButton =
         button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"), &Planner::newPlan);
     QPushButton* openButton =
@@ -118,35 +155,25 @@ void Planner::build()
     QPushButton* importButton = buildImportButton();
     // The plan's files on one row, the edits of the selected block on the
     // next: side by side they would not fit a 1280-pixel screen.
-    for (QWidget* w :
-         {static_cast<QWidget*>(newButton), static_cast<QWidget*>(openButton), static_cast<QWidget*>(recentButton),
-          static_cast<QWidget*>(saveButton), static_cast<QWidget*>(saveAsButton), static_cast<QWidget*>(importButton),
-          static_cast<QWidget*>(exportButton)})
+    const QWidgetList files = {newButton,    openButton,   recentButton, saveButton,
+                               saveAsButton, importButton, exportButton};
+    for (QWidget* w : files)
         row->addWidget(w);
     row->addStretch(1);
     auto* edits = new QHBoxLayout;
     top->addLayout(edits);
-    edits->addWidget(splitButton);
-    edits->addWidget(parts);
-    edits->addWidget(joinButton);
-    edits->addWidget(freeButton);
-    edits->addWidget(assignButton);
-    edits->addWidget(tidyButton);
+    const QWidgetList changes = {splitButton, parts, joinButton, freeButton, assignButton, tidyButton};
+    for (QWidget* w : changes)
+        edits->addWidget(w);
     edits->addSpacing(12);
     edits->addWidget(undoButton);
     edits->addWidget(redoButton);
     edits->addStretch(1);
+    return files + changes + QWidgetList{undoButton, redoButton};
+}
 
-    // The tree and the allocations table side by side above, the map and the
-    // Allocate panel below.
-    auto* rows = new QSplitter(Qt::Vertical, this);
-    rows->setObjectName(QStringLiteral("plannerRows"));
-    top->addWidget(rows, 1);
-    auto* upper = new QSplitter(Qt::Horizontal, rows);
-    upper->setObjectName(QStringLiteral("plannerUpper"));
-    auto* split = new QSplitter(Qt::Horizontal, rows);
-    split->setObjectName(QStringLiteral("plannerSplitter"));
-
+QWidgetList Planner::buildTree(QSplitter* upper)
+{
     treeModel = new PlanTreeModel(*model, this);
     blocks = new QTreeView(upper);
     blocks->setObjectName(QStringLiteral("blocks"));
@@ -183,7 +210,11 @@ void Planner::build()
     connect(
         treeModel, &PlanTreeModel::edited, this, [this] { QTimer::singleShot(0, this, [this] { refresh(); }); },
         Qt::QueuedConnection);
+    return {blocks};
+}
 
+QWidgetList Planner::buildTable(QSplitter* upper)
+{
     auto* tableBox = new QGroupBox(QStringLiteral("Allocations"), upper);
     tableBox->setObjectName(QStringLiteral("allocationsBox"));
     auto* tableLayout = new QVBoxLayout(tableBox);
@@ -224,9 +255,12 @@ void Planner::build()
     copyKey->setShortcutContext(Qt::WidgetShortcut);
     connect(copyKey, &QAction::triggered, this, &Planner::copyAllocations);
     allocations->addAction(copyKey);
+    return {allocations, copyButton};
+}
 
-    auto* right = split;
-    auto* mapBox = new QGroupBox(QStringLiteral("Allocation map"), right);
+QWidgetList Planner::buildMap(QSplitter* lower)
+{
+    auto* mapBox = new QGroupBox(QStringLiteral("Allocation map"), lower);
     mapBox->setObjectName(QStringLiteral("mapBox"));
     auto* mapLayout = new QVBoxLayout(mapBox);
     auto* zoomRow = new QHBoxLayout;
@@ -255,8 +289,12 @@ void Planner::build()
         selectBlock(id);
         refresh();
     });
+    return {zoomIn, zoomOut, allocationMap};
+}
 
-    auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), right);
+QWidgetList Planner::buildAllocatePanel(QSplitter* lower)
+{
+    auto* allocateBox = new QGroupBox(QStringLiteral("Allocate"), lower);
     allocateBox->setObjectName(QStringLiteral("allocateBox"));
     auto* allocLayout = new QVBoxLayout(allocateBox);
     auto* hint = new QLabel(QStringLiteral("Segments, one a line: name, hosts[, growth%][, /len][, /len][, vlan N]"),
@@ -299,17 +337,33 @@ void Planner::build()
     segments->setTabChangesFocus(true);
     hint->setBuddy(segments);
     allocLayout->addWidget(segments, 1);
+    buildRunRow(allocLayout, allocateBox);
+    results = new QListView(allocateBox);
+    results->setObjectName(QStringLiteral("allocationResults"));
+    results->setAccessibleName(QStringLiteral("Allocation results"));
+    results->setUniformItemSizes(true);
+    results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    resultModel = new ResultListModel(model->allocationLines(), this);
+    results->setModel(resultModel);
+    allocLayout->addWidget(results, 1);
+    return {links30, nibble, cloud, segments, allocateButton, results};
+}
+
+// The Allocate button, where the segments go (or the stage of a run under
+// way), the progress bar and Cancel.
+void Planner::buildRunRow(QVBoxLayout* panel, QWidget* box)
+{
     auto* allocRow = new QHBoxLayout;
-    allocLayout->addLayout(allocRow);
+    panel->addLayout(allocRow);
     allocateButton = button(QStringLiteral("allocate"), QStringLiteral("&Allocate"),
                             QStringLiteral("Allocate the segments"), &Planner::allocate);
     allocRow->addWidget(allocateButton);
     // While a run goes on, the label names its stage and the bar holds only
     // the share done, which always fits it.
-    allocateTarget = new ElidedLabel(allocateBox);
+    allocateTarget = new ElidedLabel(box);
     allocateTarget->setObjectName(QStringLiteral("allocateTarget"));
     allocRow->addWidget(allocateTarget, 1);
-    progress = new QProgressBar(allocateBox);
+    progress = new QProgressBar(box);
     progress->setObjectName(QStringLiteral("allocationProgress"));
     progress->setAccessibleName(QStringLiteral("Allocation progress"));
     progress->setRange(0, static_cast<int>(planner::AllocationRun::Stage::Done));
@@ -325,35 +379,6 @@ void Planner::build()
     poll = new QTimer(this);
     poll->setInterval(40);
     connect(poll, &QTimer::timeout, this, &Planner::pollAllocation);
-    results = new QListView(allocateBox);
-    results->setObjectName(QStringLiteral("allocationResults"));
-    results->setAccessibleName(QStringLiteral("Allocation results"));
-    results->setUniformItemSizes(true);
-    results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    resultModel = new ResultListModel(model->allocationLines(), this);
-    results->setModel(resultModel);
-    allocLayout->addWidget(results, 1);
-    describeControls();
-
-    upper->setSizes({400, 580});
-    split->setSizes({540, 440});
-    rows->setSizes({380, 320});
-
-    // No accessible name: a label's name would stand in for its text.
-    status = new ElidedLabel(this);
-    status->setObjectName(QStringLiteral("plannerStatus"));
-    status->setAccessibleDescription(QStringLiteral("Plan summary: blocks, leaves and the block selected"));
-    top->addWidget(status);
-
-    // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
-    // Tool row, then the tree, the map and the Allocate panel.
-    QWidget* order[] = {newButton,   openButton, recentButton, saveButton, saveAsButton,   importButton, exportButton,
-                        splitButton, parts,      joinButton,   freeButton, assignButton,   tidyButton,   undoButton,
-                        redoButton,  blocks,     allocations,  copyButton, zoomIn,         zoomOut,      allocationMap,
-                        links30,     nibble,     cloud,        segments,   allocateButton, results};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
-    resize(sizeHint());
 }
 
 void Planner::buildActions()

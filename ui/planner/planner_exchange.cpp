@@ -116,9 +116,9 @@ void Planner::refreshExchange()
     const int at = cloud->findData(static_cast<int>(p.settings().cloud));
     if (cloud->currentIndex() != at)
         cloud->setCurrentIndex(at);
-    const plan::Block& b = p.block(currentBlock());
-    reserveAction->setEnabled(!allocationRunning() && b.children.empty());
-    reserveAction->setChecked(b.state == plan::BlockState::Reserved);
+    const plan::BlockId id = currentBlock();
+    reserveAction->setEnabled(!allocationRunning() && model->canReserve(id));
+    reserveAction->setChecked(model->isReserved(id));
     if (p.settings().cloud != plan::CloudMode::None)
         status->setText(status->text() + QStringLiteral("; %1 address rules").arg(modeLabel(p.settings().cloud)));
 }
@@ -161,9 +161,8 @@ void Planner::editIpamValues()
 void Planner::reserveChosen()
 {
     const plan::BlockId id = currentBlock();
-    const plan::Block& b = model->plan().block(id);
-    prefer = b.prefix;
-    model->reserve(id, b.state != plan::BlockState::Reserved);
+    prefer = model->plan().block(id).prefix;
+    model->reserve(id, !model->isReserved(id));
     refresh();
 }
 
