@@ -79,13 +79,10 @@ std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen);
 // did not fit, each with its reason ("IPv6: needs a /40, larger than 2001:db8::/48").
 std::string unplacedReason(const Placement& p);
 
-// Makes the free space p under `within` one block of the tree and returns it in *out: the
-// free parts that p spans are joined (regrouping a split where p covers some of its parts),
-// a free leaf is halved down to it. Halves made by regrouping are added to `regrouped`, for
-// joinBlankHalves once every block is made.
-std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped);
 // Joins again the halves of `regrouped` (last first) whose parts all ended up as blank free
-// leaves: the tree changes no more than the new blocks need.
+// leaves: the tree changes no more than the new blocks need. A placement is made a block by
+// Plan::carve, which lists the halves it regroups, and Plan::collapse, which joins the free
+// parts it spans.
 std::string joinBlankHalves(Plan& plan, const std::vector<BlockId>& regrouped);
 
 // IPv6 space as people count it: "65536 /48s", "256 /64s", "1 /64 and 16 addresses"

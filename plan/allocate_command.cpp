@@ -23,35 +23,6 @@ bool blankFreeLeaf(const Block& b)
 
 }  // namespace
 
-std::string carveBlock(Plan& plan, BlockId within, const net::Prefix& p, BlockId* out, std::vector<BlockId>& regrouped)
-{
-    BlockId cur = within;
-    for (;;) {
-        const Block& b = plan.block(cur);
-        if (!b.prefix.contains(p))
-            return "the plan changed under the allocation";
-        if (b.prefix.length == p.length) {
-            *out = cur;
-            return plan.collapse(cur);
-        }
-        if (b.children.empty()) {
-            if (auto r = plan.split(cur, 2); !r.empty())
-                return r;
-            continue;
-        }
-        const int childLength = plan.block(b.children[0]).prefix.length;
-        if (childLength > p.length) {  // p spans several parts: make halves first
-            if (auto r = plan.regroup(cur); !r.empty())
-                return r;
-            const auto& halves = plan.block(cur).children;
-            regrouped.insert(regrouped.end(), halves.begin(), halves.end());
-            continue;
-        }
-        const int shift = b.prefix.address.bits() - childLength;
-        cur = b.children[static_cast<std::size_t>((p.address.value - b.prefix.address.value) >> shift)];
-    }
-}
-
 std::string joinBlankHalves(Plan& plan, const std::vector<BlockId>& regrouped)
 {
     for (auto it = regrouped.rbegin(); it != regrouped.rend(); ++it) {
@@ -115,7 +86,9 @@ private:
             for (std::size_t t = 0; t < targets_.size(); ++t) {
                 const Place& where = t == 0 ? static_cast<const Place&>(p) : *p.second;
                 BlockId leaf = kNoBlock;
-                if (auto r = carveBlock(plan, targets_[t], *where.prefix, &leaf, regrouped); !r.empty())
+                if (auto r = plan.carve(*where.prefix, &leaf, targets_[t], &regrouped); !r.empty())
+                    return r;
+                if (auto r = plan.collapse(leaf); !r.empty())
                     return r;
                 for (auto r : {plan.setName(leaf, s.name), plan.setAssigned(leaf, true, s.hosts, s.growthPercent),
                                plan.setVlan(leaf, s.vlan), plan.setColour(leaf, colour)})

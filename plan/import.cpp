@@ -237,44 +237,10 @@ std::vector<std::string> importRefusals(const Plan& plan, const std::vector<Impo
 
 namespace {
 
-// The block of exactly prefix p, made by splitting in halves (or regrouping a split into
-// more parts) on the way down from the root that holds it.
-std::string blockOf(Plan& plan, const net::Prefix& p, BlockId& out)
-{
-    BlockId id = kNoBlock;
-    for (BlockId r : plan.roots())
-        if (plan.block(r).prefix.address.family == p.address.family && plan.block(r).prefix.contains(p))
-            id = r;
-    if (id == kNoBlock)
-        return net::formatNetwork(p) + " lies outside every root";
-    for (;;) {
-        const Block& b = plan.block(id);
-        if (b.prefix == p) {
-            out = id;
-            return {};
-        }
-        if (b.children.empty()) {
-            if (auto r = plan.split(id, 2); !r.empty())
-                return r;
-            continue;
-        }
-        BlockId next = kNoBlock;
-        for (BlockId c : b.children)
-            if (plan.block(c).prefix.contains(p))
-                next = c;
-        if (next == kNoBlock) {  // p holds several parts: make halves of them
-            if (auto r = plan.regroup(id); !r.empty())
-                return r;
-            continue;
-        }
-        id = next;
-    }
-}
-
 std::string place(Plan& plan, const ImportItem& item)
 {
     BlockId id = kNoBlock;
-    if (auto r = blockOf(plan, item.prefix, id); !r.empty())
+    if (auto r = plan.carve(item.prefix, &id); !r.empty())
         return r;
     std::vector<std::string> results;
     const bool inUse = !item.container && item.state != BlockState::Free;

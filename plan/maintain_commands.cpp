@@ -71,7 +71,9 @@ private:
             return std::string("the ") + other + " block of " + a_.name + " does not fit: " + p.reason;
         BlockId leaf = kNoBlock;
         std::vector<BlockId> regrouped;
-        if (auto r = carveBlock(plan, root, *p.prefix, &leaf, regrouped); !r.empty())
+        if (auto r = plan.carve(*p.prefix, &leaf, root, &regrouped); !r.empty())
+            return r;
+        if (auto r = plan.collapse(leaf); !r.empty())
             return r;
         for (auto r : {plan.setName(leaf, a_.name), plan.setAssigned(leaf, true, a_.hosts, a_.growthPercent),
                        plan.setVlan(leaf, a_.vlan), plan.setColour(leaf, plan.block(id_).colour)})

@@ -226,19 +226,29 @@ std::vector<BlockId> Plan::freeLeaves() const
     return out;
 }
 
+BlockId Plan::rootHolding(const net::Prefix& p) const
+{
+    for (BlockId r : roots_)
+        if (blocks_[r].prefix.contains(p))
+            return r;
+    return kNoBlock;
+}
+
+BlockId Plan::partHolding(BlockId split, const net::Address& a) const
+{
+    // Parts are equal and in address order: the part is found by its number.
+    const Block& b = blocks_[split];
+    const int shift = b.prefix.address.bits() - blocks_[b.children[0]].prefix.length;
+    return b.children[static_cast<std::size_t>((a.value - b.prefix.address.value) >> shift)];
+}
+
 BlockId Plan::leafAt(const net::Address& a, BlockId from) const
 {
-    if (!exists(from))
-        return kNoBlock;
-    const Block& top = blocks_[from];
-    if (a.family != top.prefix.address.family || !top.prefix.contains(a))
+    if (!exists(from) || !blocks_[from].prefix.contains(a))
         return kNoBlock;
     BlockId cur = from;
-    while (!blocks_[cur].children.empty()) {
-        const Block& b = blocks_[cur];
-        const int shift = b.prefix.address.bits() - blocks_[b.children[0]].prefix.length;
-        cur = b.children[static_cast<std::size_t>((a.value - b.prefix.address.value) >> shift)];
-    }
+    while (!blocks_[cur].children.empty())
+        cur = partHolding(cur, a);
     return cur;
 }
 
@@ -248,6 +258,16 @@ BlockId Plan::leafAt(const net::Address& a) const
         if (BlockId l = leafAt(a, r); l != kNoBlock)
             return l;
     return kNoBlock;
+}
+
+BlockId Plan::blockOf(const net::Prefix& p) const
+{
+    const net::Prefix want{p.network(), p.length};
+    BlockId id = rootHolding(want);
+    while (id != kNoBlock && blocks_[id].prefix.length < want.length && !blocks_[id].children.empty() &&
+           blocks_[blocks_[id].children[0]].prefix.length <= want.length)
+        id = partHolding(id, want.address);
+    return id != kNoBlock && blocks_[id].prefix == want ? id : kNoBlock;
 }
 
 std::string Plan::checkLive(BlockId id) const
@@ -470,6 +490,36 @@ std::string Plan::regroup(BlockId id)
         halves.push_back(m);
     }
     edit(id).children = std::move(halves);
+    return {};
+}
+
+std::string Plan::carve(const net::Prefix& p, BlockId* out, BlockId within, std::vector<BlockId>* regrouped)
+{
+    BlockId id = within;
+    if (within == kNoBlock) {
+        id = rootHolding(p);
+        if (id == kNoBlock)
+            return net::formatNetwork(p) + " lies outside every root";
+    } else if (auto r = checkLive(within); !r.empty()) {
+        return r;
+    } else if (!blocks_[within].prefix.contains(p)) {
+        return net::formatNetwork(p) + " lies outside " + net::formatNetwork(blocks_[within].prefix);
+    }
+    while (blocks_[id].prefix.length != p.length) {
+        const Block& b = blocks_[id];
+        if (b.children.empty()) {
+            if (auto r = split(id, 2); !r.empty())
+                return r;
+        } else if (blocks_[b.children[0]].prefix.length > p.length) {  // p spans several parts
+            if (auto r = regroup(id); !r.empty())
+                return r;
+            if (regrouped)
+                regrouped->insert(regrouped->end(), blocks_[id].children.begin(), blocks_[id].children.end());
+        } else {
+            id = partHolding(id, p.address);
+        }
+    }
+    *out = id;
     return {};
 }
 

@@ -169,6 +169,9 @@ public:
     // Steps down one level at a time by arithmetic: O(depth), not O(blocks).
     BlockId leafAt(const net::Address& a, BlockId from) const;
     BlockId leafAt(const net::Address& a) const;  // under whichever root holds it
+    // The block that is exactly this prefix (its host bits aside), under whichever root
+    // holds it; kNoBlock when the tree has no such block. O(depth).
+    BlockId blockOf(const net::Prefix& p) const;
 
     // Each returns an empty string on success, else the reason nothing changed.
     std::string split(BlockId id, int parts);  // parts = 2^k, k >= 1, leaf that is free
@@ -188,6 +191,12 @@ public:
     // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
     // the same parts (their ids kept): the same address space, one level deeper.
     std::string regroup(BlockId id);
+    // Makes p one block of the tree and returns it in *out: on the way down from `within`
+    // (kNoBlock: the root that holds p) a free leaf is halved, and a split into parts that
+    // p spans several of is regrouped; the halves that regrouping makes are added to
+    // *regrouped when given. What the block of p already holds stays.
+    std::string carve(const net::Prefix& p, BlockId* out, BlockId within = kNoBlock,
+                      std::vector<BlockId>* regrouped = nullptr);
     // Every block under id is a free leaf: they go and id becomes a free leaf (a join of
     // whole subtrees). Refused, changing nothing, when anything under id is assigned.
     std::string collapse(BlockId id);
@@ -225,6 +234,8 @@ private:
     std::string checkSplit(BlockId id, int parts) const;
     std::string makeChildren(BlockId id, int parts, const std::vector<BlockId>* reuse);
     std::string checkLive(BlockId id) const;
+    BlockId rootHolding(const net::Prefix& p) const;  // kNoBlock when none does
+    BlockId partHolding(BlockId split, const net::Address& a) const;  // a lies inside split
     Block& edit(BlockId id);  // a block about to change, recorded in the journal
     BlockId append(Block b);  // a new live block, recorded in the journal
     void kill(BlockId id);  // a live block gone, recorded in the journal

@@ -105,7 +105,7 @@ void AllocationRun::work()
             for (const plan::Placement& p : placed)
                 for (const plan::Place* at : {static_cast<const plan::Place*>(&p), p.second ? &*p.second : nullptr})
                     if (at && at->prefix)
-                        if (const plan::BlockId b = findBlock(work, *at->prefix); b != plan::kNoBlock)
+                        if (const plan::BlockId b = work.blockOf(*at->prefix); b != plan::kNoBlock)
                             placedIds.push_back(b);
             *built = std::move(work);
             command = std::make_unique<BuiltAllocation>(std::move(engine), built);

@@ -33,32 +33,6 @@ std::string baseName(const std::string& path)
 
 }  // namespace
 
-BlockId findBlock(const plan::Plan& p, const net::Prefix& prefix)
-{
-    // From the root that holds it: a dual-stack plan's IPv6 blocks lie under its second.
-    BlockId id = plan::kNoBlock;
-    for (BlockId r : p.roots())
-        if (p.block(r).prefix.address.family == prefix.address.family && p.block(r).prefix.contains(prefix))
-            id = r;
-    if (id == plan::kNoBlock)
-        return plan::kNoBlock;
-    while (true) {
-        const plan::Block& b = p.block(id);
-        if (b.prefix.length == prefix.length && b.prefix.network() == prefix.network())
-            return id;
-        if (b.children.empty() || !b.prefix.contains(prefix))
-            return plan::kNoBlock;
-        // Parts are equal and in address order: the part is found by its number.
-        const net::Prefix& part = p.block(b.children.front()).prefix;
-        if (part.length > prefix.length)
-            return plan::kNoBlock;
-        const int shift = part.address.bits() - part.length;
-        const BlockId next =
-            b.children[static_cast<std::size_t>((prefix.network().value - b.prefix.network().value) >> shift)];
-        id = next;
-    }
-}
-
 std::string blockTitle(const plan::Block& block)
 {
     return block.name.empty() ? prefixText(block.prefix) : block.name + " " + prefixText(block.prefix);

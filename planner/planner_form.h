@@ -205,8 +205,6 @@ plan::Plan defaultPlan();
 std::string prefixText(const net::Prefix& p);
 // "servers 10.0.0.0/24", or only the prefix when the block has no name.
 std::string blockTitle(const plan::Block& block);
-// The block that is exactly this prefix; kNoBlock when the plan has none.
-plan::BlockId findBlock(const plan::Plan& plan, const net::Prefix& prefix);
 // "1 leaf", "2 leaves".
 std::string countText(std::size_t n, const char* one, const char* many);
 // The window's status line: "12 blocks, 7 leaves; selected servers 10.0.0.0/24".

@@ -32,15 +32,6 @@ ImportItem container(std::string_view prefix, std::size_t line, std::string name
     return i;
 }
 
-BlockId find(const Plan& plan, std::string_view prefix)
-{
-    for (BlockId r : plan.roots())
-        for (BlockId b : plan.preorder(r))
-            if (plan.block(b).prefix == P(prefix))
-                return b;
-    return kNoBlock;
-}
-
 TEST(Import, RefusesOverlapsOutsidersAndClashesAndPlacesTheRest)
 {
     Plan plan(P("10.0.0.0/16"));
@@ -79,14 +70,14 @@ TEST(Import, RefusesOverlapsOutsidersAndClashesAndPlacesTheRest)
     History history;
     ASSERT_EQ(history.run(plan, makeImport(items)), "");
     EXPECT_EQ(history.undoText(), "Import 4 prefixes");
-    const BlockId web = find(plan, "10.0.0.0/24");
+    const BlockId web = plan.blockOf(P("10.0.0.0/24"));
     ASSERT_NE(web, kNoBlock);
     EXPECT_NE(plan.block(web).state, plan::BlockState::Free);
     EXPECT_EQ(plan.block(web).name, "web");
     EXPECT_EQ(plan.block(web).vlan, 110);
-    EXPECT_EQ(plan.block(find(plan, "10.0.0.0/17")).name, "site");
-    EXPECT_EQ(plan.block(find(plan, "10.0.128.0/18")).children.size(), 2u);
-    const BlockId spare = find(plan, "2001:db8:0:5::/64");
+    EXPECT_EQ(plan.block(plan.blockOf(P("10.0.0.0/17"))).name, "site");
+    EXPECT_EQ(plan.block(plan.blockOf(P("10.0.128.0/18"))).children.size(), 2u);
+    const BlockId spare = plan.blockOf(P("2001:db8:0:5::/64"));
     ASSERT_NE(spare, kNoBlock);
     EXPECT_EQ(plan.block(spare).state, plan::BlockState::Reserved);
     EXPECT_EQ(plan.block(spare).vlan, 5);
@@ -225,7 +216,7 @@ TEST(Import, RandomItemsMatchAPairwiseOracle)
         const Plan before = plan;
         ASSERT_EQ(h.run(plan, makeImport(items)), "") << "round " << round;
         for (std::size_t i : expect) {
-            const BlockId b = find(plan, net::formatNetwork(items[i].prefix));
+            const BlockId b = plan.blockOf(items[i].prefix);
             ASSERT_NE(b, kNoBlock);
             EXPECT_EQ(plan.block(b).state != plan::BlockState::Free, !items[i].container);
             EXPECT_EQ(plan.block(b).children.empty(), !items[i].container);

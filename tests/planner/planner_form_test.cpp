@@ -468,7 +468,7 @@ TEST_F(PlannerFormTest, ASegmentShortOfRoomInOneFamilyTakesNoneInTheOther)
     // Every block made is found for the window, IPv6 ones too.
     ASSERT_EQ(form.allocatedBlocks().size(), 4u);
     for (BlockId id : form.allocatedBlocks())
-        EXPECT_EQ(findBlock(form.plan(), block(id).prefix), id) << prefixOf(id);
+        EXPECT_EQ(form.plan().blockOf(block(id).prefix), id) << prefixOf(id);
 
     // Assign by hand is refused, naming the family, when the other family has no room left.
     const BlockId rest = form.plan().freeLeaves().at(0);

@@ -165,11 +165,11 @@ void Planner::refresh()
         allocationMap->planChanged();
         blocks->expand(treeModel->indexOf(p.root()));
         for (const net::Prefix& e : expanded) {
-            const plan::BlockId id = planner::findBlock(p, e);
+            const plan::BlockId id = p.blockOf(e);
             if (id != plan::kNoBlock)
                 blocks->expand(treeModel->indexOf(id));
         }
-        plan::BlockId keep = planner::findBlock(p, current);
+        plan::BlockId keep = p.blockOf(current);
         selectBlock(keep == plan::kNoBlock ? p.root() : keep);
         resultModel->reload();
         allocationModel->setPlan(p);

@@ -86,7 +86,7 @@ TEST_F(PlannerExchangeWindow, NetboxFixtureInAndOutAgain)
     trigger(w->importMenu(), "actionNewFromNetBox");
     ASSERT_EQ(sv.promptDefaults.size(), 1u);
     EXPECT_EQ(sv.promptDefaults[0], "10.40.0.0/16");
-    const plan::BlockId voice = planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A281000u), 20});
+    const plan::BlockId voice = plan().blockOf(net::Prefix{net::Address::v4(0x0A281000u), 20});
     ASSERT_NE(voice, plan::kNoBlock);
     EXPECT_EQ(plan().block(voice).name, "Voice \"VoIP\"");
     EXPECT_EQ(plan().block(voice).vlan, 120);
@@ -121,7 +121,7 @@ TEST_F(PlannerExchangeWindow, LinkFromTheWebToolAndBackThroughTheClipboard)
     ASSERT_TRUE(sv.messages.empty()) << sv.messages.front();
     EXPECT_EQ(plan().settings().cloud, plan::CloudMode::Azure);
     EXPECT_EQ(w->cloudBox()->currentText(), QStringLiteral("Azure"));
-    const plan::BlockId fe = planner::findBlock(plan(), net::Prefix{net::Address::v4(0xAC100000u), 24});
+    const plan::BlockId fe = plan().blockOf(net::Prefix{net::Address::v4(0xAC100000u), 24});
     ASSERT_NE(fe, plan::kNoBlock);
     EXPECT_EQ(plan().block(fe).name, "Front end");
 
@@ -162,7 +162,7 @@ TEST_F(PlannerExchangeWindow, CloudModeChangesTheHostsColumnAndUndoes)
     EXPECT_EQ(cloud->currentIndex(), 0);
 
     // Reserve from the block menu marks a free leaf; the mark shows checked.
-    w->selectBlock(planner::findBlock(plan(), net::Prefix{net::Address::v4(0x0A090000u), 24}));
+    w->selectBlock(plan().blockOf(net::Prefix{net::Address::v4(0x0A090000u), 24}));
     trigger(w->contextMenu(), "actionReserve");
     EXPECT_EQ(plan().block(w->currentBlock()).state, plan::BlockState::Reserved);
     w->refresh();
@@ -187,7 +187,7 @@ TEST_F(PlannerExchangeWindow, InUseListFromDiskAndNoneFromAFolder)
     sv.fileNames.push_back(list.toStdString());
     trigger(w->importMenu(), "actionImportInUse");
     EXPECT_EQ(hostsOf("192.168.64.0/18"), QStringLiteral("16382"));
-    EXPECT_NE(plan().block(planner::findBlock(plan(), net::Prefix{net::Address::v4(0xC0A84000u), 18})).state,
+    EXPECT_NE(plan().block(plan().blockOf(net::Prefix{net::Address::v4(0xC0A84000u), 18})).state,
               plan::BlockState::Free);
     ASSERT_EQ(sv.messages.size(), 2u);
     EXPECT_NE(sv.messages[1].find("line 2: 192.168.10.0/24"), std::string::npos) << sv.messages[1];
