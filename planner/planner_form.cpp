@@ -2,12 +2,9 @@
 
 #include "net/facts.h"
 #include "net/parse.h"
-#include "plan/allocations.h"
-#include "plan/csv.h"
 #include "plan/document.h"
 #include "plan/segments.h"
-#include "planner/allocation_table.h"
-#include "planner/text_table.h"
+#include "planner/file_texts.h"
 #include "textio/escape.h"
 
 #include <new>
@@ -16,22 +13,7 @@
 
 namespace mq::planner {
 
-namespace {
-
 using plan::BlockId;
-
-std::string quotedPath(const std::string& path)
-{
-    return textio::escaped(path, textio::kQuotedPath);
-}
-
-std::string baseName(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 std::string blockTitle(const plan::Block& block)
 {
@@ -288,51 +270,6 @@ bool PlannerForm::writeTo(const std::string& fileName)
     remember(fileName);
     changed();
     return true;
-}
-
-bool PlannerForm::exportFile()
-{
-    const std::string base =
-        path.empty() ? std::string("Untitled") : baseName(path).substr(0, baseName(path).rfind('.'));
-    auto choice = sv.exportFileDialog(kExportFilter, base + ".csv");
-    if (!choice || choice->path.empty())
-        return false;
-    const int type = choice->type < 0 ? 0 : choice->type;
-    std::string name = choice->path;
-    if (baseName(name).find('.') == std::string::npos)
-        name += type == ExportReport ? ".txt" : type == ExportVscJson ? ".json" : ".csv";
-    return exportTo(name, type);
-}
-
-bool PlannerForm::exportTo(const std::string& fileName, int type)
-{
-    switch (type) {
-    case ExportNetbox: return exportInterchange(fileName, interchange::Format::Netbox);
-    case ExportPhpipam: return exportInterchange(fileName, interchange::Format::Phpipam);
-    case ExportVscJson: return exportInterchange(fileName, interchange::Format::VscJson);
-    default: break;
-    }
-    std::string bytes;
-    switch (type) {
-    case 1: bytes = plan::leavesCsv(doc); break;
-    case 2:
-        for (const std::string& line : reportLines())
-            bytes += line + "\r\n";
-        break;
-    default: bytes = plan::allocationsCsv(doc, "\r\n"); break;
-    }
-    std::string error;
-    if (!sv.writeFile(fileName, bytes, error)) {
-        sv.message("The export could not be written to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
-        return false;
-    }
-    sv.message("Exported to " + quotedPath(fileName) + ".", MsgIcon::Information);
-    return true;
-}
-
-void PlannerForm::copyAllocations()
-{
-    sv.setClipboard(allocationsTsv(planner::allocationRows(doc)));
 }
 
 std::string PlannerForm::segmentsText() const
@@ -603,144 +540,6 @@ bool PlannerForm::redo()
     showLinesOf(++applied);
     changed();
     return true;
-}
-
-// ---------------------------------------------------------------- allocation
-
-BlockId PlannerForm::allocationTarget(BlockId selected) const
-{
-    if (!doc.exists(selected))
-        return doc.root();
-    const plan::Block& b = doc.block(selected);
-    if (!(b.children.empty() && b.state != plan::BlockState::Free))
-        return selected;
-    BlockId up = selected;
-    while (doc.block(up).parent != plan::kNoBlock)
-        up = doc.block(up).parent;
-    return up;
-}
-
-std::vector<BlockId> PlannerForm::allocationTargets(BlockId selected) const
-{
-    const BlockId first = allocationTarget(selected);
-    std::vector<BlockId> targets{first};
-    if (doc.isDualStack()) {
-        const net::Family other =
-            doc.block(first).prefix.address.family == net::Family::V4 ? net::Family::V6 : net::Family::V4;
-        if (const BlockId root = doc.rootOf(other); root != plan::kNoBlock)
-            targets.push_back(root);
-    }
-    return targets;
-}
-
-std::unique_ptr<AllocationRun> PlannerForm::startAllocation(BlockId selected, std::string segmentsText) const
-{
-    return std::make_unique<AllocationRun>(doc, allocationTargets(selected), std::move(segmentsText), rev);
-}
-
-bool PlannerForm::finishAllocation(AllocationRun& r)
-{
-    if (!r.finished() || r.cancelled() || r.revision() != rev)
-        return false;
-    allocLines = r.takeLines();
-    allocIds.clear();
-    bool any = false;
-    if (r.placedAny()) {
-        any = run(r.takeCommand());
-        if (any) {
-            allocIds = r.blocks();
-            linesAt.emplace_back(applied, allocLines);
-        }
-    }
-    changed();
-    return any;
-}
-
-bool PlannerForm::allocate(BlockId within, const std::string& segmentsText)
-{
-    auto r = startAllocation(within, segmentsText);
-    r->run();
-    return finishAllocation(*r);
-}
-
-// ---------------------------------------------------------------- report
-
-std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
-{
-    std::vector<std::string> lines;
-    std::size_t assigned = 0, reserved = 0, free = 0;
-    for (BlockId id : doc.leaves())
-        ++(doc.block(id).state == plan::BlockState::Reserved ? reserved
-           : doc.block(id).state != plan::BlockState::Free   ? assigned
-                                                             : free);
-    lines.push_back("Network plan " + (path.empty() ? std::string("Untitled") : baseName(path)));
-    lines.push_back("");
-    std::string roots;
-    for (BlockId r : doc.roots())
-        roots += (roots.empty() ? "" : ", ") + prefixText(doc.block(r).prefix);
-    lines.push_back((doc.roots().size() > 1 ? "Root blocks: " : "Root block: ") + roots);
-    lines.push_back("Blocks: " + std::to_string(doc.blockCount()) + " (" + std::to_string(assigned) + " assigned, " +
-                    (reserved ? std::to_string(reserved) + " reserved, " : std::string()) + std::to_string(free) +
-                    " free)");
-
-    lines.push_back("");
-    lines.push_back("Allocations");
-    const std::vector<AllocationRow> rows = planner::allocationRows(doc);
-    if (rows.empty()) {
-        lines.push_back("(no block is assigned)");
-    } else {
-        // The columns a page has room for; the window and the CSV have them all.
-        static const int shown[] = {AName, AStatus, AVlan, AIpv4, AIpv6, AHosts, ANeeded, AUsable, ASpare, ANote};
-        std::vector<TextColumn> columns;
-        for (int c : shown)
-            columns.push_back({allocationColumnTitle(c), allocationColumnIsNumber(c), c == AName || c == ANote});
-        std::vector<std::vector<std::string>> cells;
-        cells.reserve(rows.size());
-        for (const AllocationRow& r : rows) {
-            std::vector<std::string> row;
-            for (int c : shown)
-                row.push_back(r.cells[static_cast<std::size_t>(c)]);
-            cells.push_back(std::move(row));
-        }
-        // Columns that every row leaves empty (VLAN, IPv6 in an IPv4 plan) go.
-        for (std::size_t c = columns.size(); c-- > 0;) {
-            bool empty = true;
-            for (const auto& row : cells)
-                empty = empty && row[c].empty();
-            if (empty) {
-                columns.erase(columns.begin() + static_cast<std::ptrdiff_t>(c));
-                for (auto& row : cells)
-                    row.erase(row.begin() + static_cast<std::ptrdiff_t>(c));
-            }
-        }
-        for (std::string& l : textTable(columns, cells, width))
-            lines.push_back(std::move(l));
-    }
-
-    lines.push_back("");
-    lines.push_back("Blocks");
-    // Depth first, parts in address order; the depth indents the prefix
-    // inside its column only.
-    std::vector<std::vector<std::string>> cells;
-    std::vector<std::pair<BlockId, int>> stack;
-    for (auto r = doc.roots().rbegin(); r != doc.roots().rend(); ++r)
-        stack.emplace_back(*r, 0);
-    while (!stack.empty()) {
-        auto [id, depth] = stack.back();
-        stack.pop_back();
-        const plan::Block& b = doc.block(id);
-        const std::string state =
-            !b.children.empty() ? std::to_string(b.children.size()) + " parts" : std::string(plan::blockStatus(b));
-        cells.push_back({std::string(static_cast<std::size_t>(depth) * 2, ' ') + prefixText(b.prefix), b.name, state,
-                         cellText(doc, id, ColHosts), cellText(doc, id, ColSpare), b.note});
-        for (auto it = b.children.rbegin(); it != b.children.rend(); ++it)
-            stack.emplace_back(*it, depth + 1);
-    }
-    const std::vector<TextColumn> columns = {{"Prefix", false, false}, {"Name", false, true},  {"State", false, false},
-                                             {"Usable", true, false},  {"Spare", true, false}, {"Note", false, true}};
-    for (std::string& l : textTable(columns, cells, width))
-        lines.push_back(std::move(l));
-    return lines;
 }
 
 }  // namespace mq::planner

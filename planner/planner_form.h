@@ -59,8 +59,11 @@ public:
     // The plans opened or saved last, newest first (at most kRecentPlans).
     std::vector<std::string> recentPlans() const { return sv.recentPlans(); }
     bool openRecent(std::size_t index);
+    // The segment list the plan keeps (its last allocation's), as lines for the Allocate
+    // panel: what Open puts back there.
+    std::string segmentsText() const;
 
-    // ---- out of the window
+    // ---- out of the window (planner_form_export.cpp)
     // The export dialog: the type chosen decides what is written (the
     // allocations table or the leaves as CSV, or the text report) and the
     // extension added to a name typed without one.
@@ -68,9 +71,6 @@ public:
     bool exportTo(const std::string& fileName, int type);
     // The allocations table as tab-separated text on the clipboard.
     void copyAllocations();
-    // The segment list the plan keeps (its last allocation's), as lines for the Allocate
-    // panel: what Open puts back there.
-    std::string segmentsText() const;
 
     // ---- what may be done to a block, for the window's buttons and menus
     // Split and Assign take a free leaf, Free an assigned one, and Reserve
@@ -111,7 +111,7 @@ public:
     std::string undoText() const;
     std::string redoText() const;
 
-    // ---- the Allocate panel
+    // ---- the Allocate panel (planner_form_allocation.cpp)
     // Places the typed segments into the free space of `within` as one change.
     // Lines that cannot be read are listed in allocationLines and the others
     // are still placed; false when nothing could be placed.
@@ -163,9 +163,9 @@ public:
     // Refused items and reader notices of the last import, one line each.
     const std::vector<std::string>& importLines() const { return importNotes; }
 
-    // ---- report of the main window's Save and Print: the allocations and
-    // the blocks as tables of fixed-pitch text at most `width` characters wide
-    // (wrapping names and notes)
+    // ---- report of the main window's Save and Print (planner_form_report.cpp):
+    // the allocations and the blocks as tables of fixed-pitch text at most
+    // `width` characters wide (wrapping names and notes)
     std::vector<std::string> reportLines(std::size_t width = kReportWidth) const;
 
 private:
@@ -189,11 +189,11 @@ private:
     void showLinesOf(std::size_t at);
     std::vector<plan::BlockId> allocIds;
     std::vector<std::string> importNotes;
-    // The plan of these roots ("10.0.0.0/8, 2001:db8::/32"); nothing, with a
-    // message, when one cannot be read.
     // The VLAN field of Assign's answer: "vlan 10" gives 10, a note 0, a bad ID
     // nothing (with a message).
     std::optional<int> vlanField(const std::string& rest);
+    // The plan of these roots ("10.0.0.0/8, 2001:db8::/32"); nothing, with a
+    // message, when one cannot be read.
     std::optional<plan::Plan> planOfRoots(const std::string& rootText);
     bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);

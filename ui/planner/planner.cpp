@@ -241,30 +241,32 @@ void Planner::newPlan()
     refresh();
 }
 
-void Planner::openPlan()
+// Open, a recent plan and a file named elsewhere end alike: the tree starts
+// folded, the Allocate panel gets the segments the plan keeps, and a plan
+// that does not open leaves the window as it was.
+bool Planner::openWith(const std::function<bool()>& open)
 {
     const auto before = expanded;
     expanded.clear();
-    if (!model->open())
-        expanded = before;
-    else
-        segments->setPlainText(QString::fromStdString(model->segmentsText()));  // the list the plan keeps
-    refresh();
-}
-
-bool Planner::openPlanFile(const std::string& fileName)
-{
-    if (running || !model->queryClose())
-        return false;
-    const auto before = expanded;
-    expanded.clear();
-    const bool ok = model->openFile(fileName);
+    const bool ok = open();
     if (!ok)
         expanded = before;
     else
         segments->setPlainText(QString::fromStdString(model->segmentsText()));
     refresh();
     return ok;
+}
+
+void Planner::openPlan()
+{
+    openWith([this] { return model->open(); });
+}
+
+bool Planner::openPlanFile(const std::string& fileName)
+{
+    if (running || !model->queryClose())
+        return false;
+    return openWith([this, &fileName] { return model->openFile(fileName); });
 }
 
 void Planner::savePlan()
@@ -281,31 +283,28 @@ void Planner::savePlanAs()
 
 // ---------------------------------------------------------------- editing
 
-void Planner::splitChosen()
+// Every split leaves the block it split open in the tree.
+void Planner::splitWith(const std::function<bool(plan::BlockId)>& split)
 {
     const plan::BlockId id = currentBlock();
-    const bool ok = model->split(id, parts->currentData().toInt());
-    if (ok)
+    if (split(id))
         expanded.insert(model->plan().block(id).prefix);
     refresh();
+}
+
+void Planner::splitChosen()
+{
+    splitWith([this](plan::BlockId id) { return model->split(id, parts->currentData().toInt()); });
 }
 
 void Planner::splitHalves()
 {
-    const plan::BlockId id = currentBlock();
-    const bool ok = model->split(id, 2);
-    if (ok)
-        expanded.insert(model->plan().block(id).prefix);
-    refresh();
+    splitWith([this](plan::BlockId id) { return model->split(id, 2); });
 }
 
 void Planner::splitPrompt()
 {
-    const plan::BlockId id = currentBlock();
-    const bool ok = model->splitPrompt(id);
-    if (ok)
-        expanded.insert(model->plan().block(id).prefix);
-    refresh();
+    splitWith([this](plan::BlockId id) { return model->splitPrompt(id); });
 }
 
 void Planner::join()
@@ -484,15 +483,8 @@ void Planner::fillRecentMenu()
         a->setToolTip(plainToolTip(file));
         a->setObjectName(QStringLiteral("recent%1").arg(i));
         connect(a, &QAction::triggered, this, [this, i] {
-            if (running)
-                return;
-            const auto before = expanded;
-            expanded.clear();
-            if (!model->openRecent(i))
-                expanded = before;
-            else
-                segments->setPlainText(QString::fromStdString(model->segmentsText()));
-            refresh();
+            if (!running)
+                openWith([this, i] { return model->openRecent(i); });
         });
     }
     if (list.empty())

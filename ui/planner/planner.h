@@ -7,6 +7,7 @@
 #include "reports/child_report.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -125,6 +126,8 @@ private:
     void buildActions();
     QPushButton* button(const QString& name, const QString& text, const QString& accessible, void (Planner::*slot)());
     void expandTo(plan::BlockId id);
+    bool openWith(const std::function<bool()>& open);
+    void splitWith(const std::function<bool(plan::BlockId)>& split);
     void pollAllocation();
     void endAllocation();
     void setBusy(bool busy);

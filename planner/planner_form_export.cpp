@@ -1,0 +1,58 @@
+// The planner's own exports: the allocations table or the leaves as CSV, the
+// report as text (the other tools' formats are planner_interchange.cpp's),
+// and the table on the clipboard.
+#include "planner/planner_form.h"
+
+#include "plan/allocations.h"
+#include "plan/csv.h"
+#include "planner/allocation_table.h"
+#include "planner/file_texts.h"
+
+namespace mq::planner {
+
+bool PlannerForm::exportFile()
+{
+    const std::string base =
+        path.empty() ? std::string("Untitled") : baseName(path).substr(0, baseName(path).rfind('.'));
+    auto choice = sv.exportFileDialog(kExportFilter, base + ".csv");
+    if (!choice || choice->path.empty())
+        return false;
+    const int type = choice->type < 0 ? 0 : choice->type;
+    std::string name = choice->path;
+    if (baseName(name).find('.') == std::string::npos)
+        name += type == ExportReport ? ".txt" : type == ExportVscJson ? ".json" : ".csv";
+    return exportTo(name, type);
+}
+
+bool PlannerForm::exportTo(const std::string& fileName, int type)
+{
+    switch (type) {
+    case ExportNetbox: return exportInterchange(fileName, interchange::Format::Netbox);
+    case ExportPhpipam: return exportInterchange(fileName, interchange::Format::Phpipam);
+    case ExportVscJson: return exportInterchange(fileName, interchange::Format::VscJson);
+    default: break;
+    }
+    std::string bytes;
+    switch (type) {
+    case 1: bytes = plan::leavesCsv(doc); break;
+    case 2:
+        for (const std::string& line : reportLines())
+            bytes += line + "\r\n";
+        break;
+    default: bytes = plan::allocationsCsv(doc, "\r\n"); break;
+    }
+    std::string error;
+    if (!sv.writeFile(fileName, bytes, error)) {
+        sv.message("The export could not be written to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
+        return false;
+    }
+    sv.message("Exported to " + quotedPath(fileName) + ".", MsgIcon::Information);
+    return true;
+}
+
+void PlannerForm::copyAllocations()
+{
+    sv.setClipboard(allocationsTsv(planner::allocationRows(doc)));
+}
+
+}  // namespace mq::planner
