@@ -7,6 +7,7 @@
 
 #include "net/parse.h"
 #include "plan/plan.h"
+#include "tests/support/net_text.h"
 
 namespace mq::net {
 inline void PrintTo(const Prefix& p, std::ostream* os)
@@ -17,15 +18,7 @@ inline void PrintTo(const Prefix& p, std::ostream* os)
 
 namespace mq::plan::test {
 
-inline net::Prefix P(std::string_view text)
-{
-    auto r = net::parseInput(text);
-    if (auto* e = std::get_if<net::ParseError>(&r)) {
-        ADD_FAILURE() << net::describe(text, *e);
-        return {};
-    }
-    return std::get<net::Input>(r).prefix;
-}
+using mq::test::P;
 
 // Splits random free leaves of a plan (a few parts at a time), names, notes and assigns some.
 inline void grow(Plan& plan, std::mt19937_64& rng, int steps)
