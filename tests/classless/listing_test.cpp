@@ -2,7 +2,7 @@
 // scroll bar's mapping, jumps, selection and copy limits.
 #include "classless/listing.h"
 
-#include "net/parse.h"
+#include "tests/support/net_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +11,12 @@
 namespace mq::classless {
 namespace {
 
-net::Prefix prefixOf(const char* text)
-{
-    return std::get<net::Input>(net::parseInput(text)).prefix;
-}
+using mq::test::P;
 
 SubnetListing listingOf(const char* parent, const char* split, int visible = 20)
 {
     SubnetListing l;
-    l.setParent(prefixOf(parent));
+    l.setParent(P(parent));
     l.splitText = split;
     EXPECT_TRUE(l.split()) << l.message;
     l.setVisibleRows(visible);
@@ -34,7 +31,7 @@ TEST(SubnetListing, SplitChecksTheLengthAndListsTheRows)
     l.splitText = "30";
     EXPECT_FALSE(l.split());
     EXPECT_NE(l.message, "");
-    l.setParent(prefixOf("10.1.2.3/8"));
+    l.setParent(P("10.1.2.3/8"));
     for (const char* bad : {"7", "33", "/x", "", "-1", "99999999999999999999999999999999999999999"}) {
         l.splitText = bad;
         EXPECT_FALSE(l.split()) << bad;
@@ -52,10 +49,10 @@ TEST(SubnetListing, SplitChecksTheLengthAndListsTheRows)
     EXPECT_EQ(row, "5,10.0.0.20/30,10.0.0.21,10.0.0.22,10.0.0.23");
 
     // The listing follows a new prefix at the same length, and goes when that no longer fits.
-    l.setParent(prefixOf("172.16.0.0/12"));
+    l.setParent(P("172.16.0.0/12"));
     ASSERT_TRUE(l.shown());
     EXPECT_EQ(l.cells(0)[1], "172.16.0.0/30");
-    l.setParent(prefixOf("10.0.0.0/31"));
+    l.setParent(P("10.0.0.0/31"));
     EXPECT_FALSE(l.shown());
 }
 

@@ -1,39 +1,21 @@
 // The saved listing read back by real RTF readers (pandoc, unrtf).
 #include "tests/core/dar_fixture.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <regex>
 #include <sstream>
 
 namespace mq::test {
 namespace {
 
-std::string run(const std::string& command)
+// A reader's standard output; what it says on standard error is not looked at.
+std::string run(const std::string& program, const std::vector<std::string>& args)
 {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    const int status = pclose(p);
-    EXPECT_EQ(status, 0) << command;
-    return out;
-}
-
-std::string saveToTemp(const std::string& bytes, const std::string& name)
-{
-    // One file per process: ctest runs the cases of this binary side by side.
-    const std::string path = ::testing::TempDir() + std::to_string(::getpid()) + "_" + name;
-    std::ofstream f(path, std::ios::binary);
-    f << bytes;
-    return path;
+    const Outcome o = runProgram(program, args);
+    EXPECT_EQ(o.status, 0) << program;
+    return o.out;
 }
 
 std::vector<std::string> lines(const std::string& text)
@@ -153,10 +135,11 @@ protected:
         dar.open();
         dar.SSCommand1_Click();
         rtf = rtfOf(dar.RichTextBox1);
-        path = saveToTemp(rtf, "dar_readback.rtf");
+        path = dir.write("dar_readback.rtf", rtf);
         report = lines(dar.RichTextBox1.text());
         ASSERT_EQ(report.size(), 26u);
     }
+    TempDir dir;
     std::string rtf, path;
     std::vector<std::string> report;
 };
@@ -174,7 +157,7 @@ TEST_F(DarRtfReadBack, FileIsRtfWithNinePointTextAndTheFourTabStops)
 
 TEST_F(DarRtfReadBack, PandocReadsTheLinesBoldAndItalic)
 {
-    const auto plain = lines(run("pandoc -f rtf -t plain --wrap=none '" + path + "'"));
+    const auto plain = lines(run("pandoc", {"-f", "rtf", "-t", "plain", "--wrap=none", path}));
     std::vector<std::string> expected;
     for (const auto& l : report)
         if (!collapsed(l).empty())
@@ -185,7 +168,7 @@ TEST_F(DarRtfReadBack, PandocReadsTheLinesBoldAndItalic)
             got.push_back(l);
     EXPECT_EQ(got, expected);
 
-    const auto html = run("pandoc -f rtf -t html --wrap=none '" + path + "'");
+    const auto html = run("pandoc", {"-f", "rtf", "-t", "html", "--wrap=none", path});
     EXPECT_NE(html.find("<p><strong>" + reportBanner(1) + "</strong></p>"), std::string::npos);
     EXPECT_NE(html.find("<p><strong><em>Results of Subnet Calculation</em></strong></p>"), std::string::npos);
     EXPECT_NE(html.find("<p><strong>Subnet Subnet Address Start Address End Address Broadcast Address</strong></p>"),
@@ -200,7 +183,7 @@ TEST_F(DarRtfReadBack, PandocReadsTheLinesBoldAndItalic)
     EXPECT_EQ(html.find("<em>"), html.rfind("<em>"));
 
     // The document tree: three bold paragraphs, the second of them also italic.
-    const auto native = run("pandoc -f rtf -t native '" + path + "'");
+    const auto native = run("pandoc", {"-f", "rtf", "-t", "native", path});
     auto count = [&native](const std::string& word) {
         std::size_t n = 0;
         for (std::size_t p = 0; (p = native.find(word, p)) != std::string::npos; ++p)
@@ -216,7 +199,7 @@ TEST_F(DarRtfReadBack, PandocReadsTheLinesBoldAndItalic)
 TEST_F(DarRtfReadBack, UnrtfGivesBackEveryLineExactly)
 {
     // unrtf's HTML: one <br> per line end, a tab as blanks and a line break.
-    std::string html = run("unrtf --html '" + path + "' 2>/dev/null");
+    std::string html = run("unrtf", {"--html", path});
     const auto body = html.find("<body>");
     ASSERT_NE(body, std::string::npos);
     html = html.substr(body + 6, html.find("</body>") - body - 6);
@@ -235,7 +218,7 @@ TEST_F(DarRtfReadBack, UnrtfGivesBackEveryLineExactly)
     EXPECT_EQ(lines(html), expected);
     EXPECT_NE(rtf.find("Number of Subnets with subnet zero enabled:  7\\par"), std::string::npos);
 
-    const auto text = run("unrtf --text '" + path + "' 2>/dev/null");
+    const auto text = run("unrtf", {"--text", path});
     EXPECT_NE(text.find("\nNumber of Subnets with subnet zero enabled: 7\n"), std::string::npos);
     EXPECT_NE(text.find("\n 6 "), std::string::npos);  // a tab: blanks and a line break
 }
@@ -246,8 +229,9 @@ TEST(DarRtf, SpecialCharactersSurviveTheRoundTrip)
     const std::string odd = "Notes {a\\b} caf\xC3\xA9 \xE2\x82\xAC 5 \xC2\xA9 2026";
     report.addHeadLine(odd, {true, false, false});
     report.addHeadLine("}{\\", {});
-    const std::string path = saveToTemp(rtfOf(report), "dar_special.rtf");
-    EXPECT_EQ(lines(run("pandoc -f rtf -t plain --wrap=none '" + path + "'")),
+    const TempDir dir;
+    const std::string path = dir.write("dar_special.rtf", rtfOf(report));
+    EXPECT_EQ(lines(run("pandoc", {"-f", "rtf", "-t", "plain", "--wrap=none", path})),
               (std::vector<std::string>{odd, "", "}{\\"}));
 }
 

@@ -2,32 +2,22 @@
 // Shared by the interchange tests: a small campus plan, fixtures, and blocks in short form.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "interchange/blocks.h"
 #include "net/parse.h"
+#include "tests/support/files.h"
+#include "tests/support/net_text.h"
 
 namespace mq::interchange::test {
 
-inline net::Prefix P(std::string_view text)
-{
-    auto r = net::parseInput(text);
-    if (auto* e = std::get_if<net::ParseError>(&r)) {
-        ADD_FAILURE() << net::describe(text, *e);
-        return {};
-    }
-    return std::get<net::Input>(r).prefix;
-}
+using mq::test::P;
 
 inline std::string fixture(const std::string& name)
 {
-    std::ifstream in(std::string(MQ_INTERCHANGE_FIXTURES) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(in) << name;
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const std::string text = mq::test::readFile(std::string(MQ_INTERCHANGE_FIXTURES) + "/" + name);
+    EXPECT_NE(text, "<unreadable>") << name;
+    return text;
 }
 
 // 10.40.0.0/16 in four /18s; the first in four /20s. Names with commas and quotes, a note

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (mode == "vsc" && argc > 3) {
-        const auto blocks = blocksOf(test::randomPlan(static_cast<unsigned>(std::stoul(argv[2])), true));
+        const auto blocks = blocksOf(interchange::test::randomPlan(static_cast<unsigned>(std::stoul(argv[2])), true));
         const plan::CloudMode cloud = plan::parseCloudMode(argv[3]).value_or(plan::CloudMode::None);
         const WriteResult link = writeVscLink(blocks, cloud), json = writeVscJson(blocks, cloud);
         std::cout << link.text << "\n" << json.text;

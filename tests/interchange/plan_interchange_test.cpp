@@ -15,10 +15,7 @@
 namespace mq::interchange {
 namespace {
 
-net::Prefix P(std::string_view text)
-{
-    return std::get<net::Input>(net::parseInput(text)).prefix;
-}
+using test::P;
 
 using Leaf = std::tuple<std::string, std::string, std::string, int, bool, std::uint32_t, bool>;
 

@@ -1,17 +1,14 @@
 // The facts of a prefix, the registry tables at the edges of every block, and the
 // reverse zones, against values worked out by hand from the RFCs.
 #include "net/facts.h"
-#include "tests/net/input_of.h"
+#include "tests/support/net_text.h"
 
 #include <gtest/gtest.h>
 
 namespace mq::net {
 namespace {
 
-Prefix prefixOf(std::string_view text)
-{
-    return inputOf(text).prefix;
-}
+using mq::test::P;
 
 std::string text(const std::optional<Address>& a)
 {
@@ -32,7 +29,7 @@ class HostRange : public ::testing::TestWithParam<Hostly> { };
 TEST_P(HostRange, NetworkFirstLastBroadcastAndCounts)
 {
     const Hostly& c = GetParam();
-    const PrefixFacts f = describe(prefixOf(c.prefix));
+    const PrefixFacts f = describe(P(c.prefix));
     EXPECT_EQ(format(f.network), c.network);
     EXPECT_EQ(format(f.first), c.first);
     EXPECT_EQ(format(f.last), c.last);
@@ -58,11 +55,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Facts, MasksClassAndEmbeddedAddress)
 {
-    const PrefixFacts v4 = describe(prefixOf("172.16.5.4/20"));
+    const PrefixFacts v4 = describe(P("172.16.5.4/20"));
     EXPECT_EQ(format(Address::v4(static_cast<std::uint32_t>(v4.netmask))), "255.255.240.0");
     EXPECT_EQ(format(Address::v4(static_cast<std::uint32_t>(*v4.wildcard))), "0.0.15.255");
     EXPECT_EQ(v4.addressClass, 'B');
-    const PrefixFacts v6 = describe(prefixOf("2001:db8::/64"));
+    const PrefixFacts v6 = describe(P("2001:db8::/64"));
     EXPECT_EQ(format(Address::v6(v6.netmask)), "ffff:ffff:ffff:ffff::");
     EXPECT_FALSE(v6.wildcard);
     EXPECT_FALSE(v6.addressClass);
@@ -76,7 +73,7 @@ TEST(Facts, MasksClassAndEmbeddedAddress)
                         {"239.0.0.0", 'D'},
                         {"240.0.0.0", 'E'},
                         {"255.255.255.255", 'E'}})
-        EXPECT_EQ(classOf(prefixOf(a).address), c) << a;
+        EXPECT_EQ(classOf(P(a).address), c) << a;
 
     struct Embedded {
         const char* address;
@@ -88,35 +85,35 @@ TEST(Facts, MasksClassAndEmbeddedAddress)
           Embedded{"64:ff9b::c000:221", "192.0.2.33", "NAT64"}, Embedded{"2002:c000:204::1", "192.0.2.4", "6to4"},
           // RFC 4380 section 4's example: client 192.0.2.45 behind port 40000.
           Embedded{"2001:0:4136:e378:8000:63bf:3fff:fdd2", "192.0.2.45", "Teredo client"}}) {
-        const auto got = embeddedV4(prefixOf(e.address).address);
+        const auto got = embeddedV4(P(e.address).address);
         ASSERT_TRUE(got) << e.address;
         EXPECT_EQ(format(got->v4), e.v4);
         EXPECT_EQ(got->kind, e.kind);
     }
-    EXPECT_FALSE(embeddedV4(prefixOf("64:ff9b:1::1").address));
-    EXPECT_FALSE(embeddedV4(prefixOf("192.0.2.1").address));
+    EXPECT_FALSE(embeddedV4(P("64:ff9b:1::1").address));
+    EXPECT_FALSE(embeddedV4(P("192.0.2.1").address));
 }
 
 TEST(Facts, ReversePointerAndZones)
 {
-    EXPECT_EQ(ptrName(prefixOf("192.0.2.5").address), "5.2.0.192.in-addr.arpa");
-    EXPECT_EQ(ptrName(prefixOf("2001:db8::567:89ab").address),
+    EXPECT_EQ(ptrName(P("192.0.2.5").address), "5.2.0.192.in-addr.arpa");
+    EXPECT_EQ(ptrName(P("2001:db8::567:89ab").address),
               "b.a.9.8.7.6.5.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.0.8.b.d.0.1.0.0.2.ip6.arpa");
     using Zones = std::vector<std::string>;
-    EXPECT_EQ(reverseZones(prefixOf("10.2.0.0/23")), (Zones{"0.2.10.in-addr.arpa", "1.2.10.in-addr.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("10.2.0.0/15")), (Zones{"2.10.in-addr.arpa", "3.10.in-addr.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("10.2.0.0/16")), (Zones{"2.10.in-addr.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("10.2.0.0/7")).size(), 2u);
-    EXPECT_EQ(reverseZones(prefixOf("10.2.3.64/26")), (Zones{"3.2.10.in-addr.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("10.2.3.4/32")), (Zones{"3.2.10.in-addr.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("0.0.0.0/0")), (Zones{"in-addr.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("::/0")), (Zones{"ip6.arpa"}));
-    EXPECT_EQ(reverseZones(prefixOf("2001:db8::/32")), (Zones{"8.b.d.0.1.0.0.2.ip6.arpa"}));
-    const Zones eight = reverseZones(prefixOf("2001:db8::/29"));
+    EXPECT_EQ(reverseZones(P("10.2.0.0/23")), (Zones{"0.2.10.in-addr.arpa", "1.2.10.in-addr.arpa"}));
+    EXPECT_EQ(reverseZones(P("10.2.0.0/15")), (Zones{"2.10.in-addr.arpa", "3.10.in-addr.arpa"}));
+    EXPECT_EQ(reverseZones(P("10.2.0.0/16")), (Zones{"2.10.in-addr.arpa"}));
+    EXPECT_EQ(reverseZones(P("10.2.0.0/7")).size(), 2u);
+    EXPECT_EQ(reverseZones(P("10.2.3.64/26")), (Zones{"3.2.10.in-addr.arpa"}));
+    EXPECT_EQ(reverseZones(P("10.2.3.4/32")), (Zones{"3.2.10.in-addr.arpa"}));
+    EXPECT_EQ(reverseZones(P("0.0.0.0/0")), (Zones{"in-addr.arpa"}));
+    EXPECT_EQ(reverseZones(P("::/0")), (Zones{"ip6.arpa"}));
+    EXPECT_EQ(reverseZones(P("2001:db8::/32")), (Zones{"8.b.d.0.1.0.0.2.ip6.arpa"}));
+    const Zones eight = reverseZones(P("2001:db8::/29"));
     ASSERT_EQ(eight.size(), 8u);
     EXPECT_EQ(eight.front(), "8.b.d.0.1.0.0.2.ip6.arpa");
     EXPECT_EQ(eight.back(), "f.b.d.0.1.0.0.2.ip6.arpa");
-    EXPECT_EQ(reverseZones(prefixOf("::1/128")).size(), 1u);
+    EXPECT_EQ(reverseZones(P("::1/128")).size(), 1u);
 }
 
 // Each block holds its first and last address and not the neighbours outside it.
@@ -124,7 +121,7 @@ TEST(SpecialRegistry, EveryRowHoldsExactlyItsBlock)
 {
     for (Family f : {Family::V4, Family::V6}) {
         for (const SpecialEntry& e : specialRegistry(f)) {
-            const Prefix block = prefixOf(e.blockText);
+            const Prefix block = P(e.blockText);
             EXPECT_EQ(block, e.block) << e.blockText;
             const auto holds = [&](const Address& a) {
                 for (const SpecialEntry* h : specialEntriesHolding({a, a.bits()}))
@@ -166,7 +163,7 @@ TEST(SpecialRegistry, MostSpecificFirstAndTheFlagThatDecides)
           Case{"2001:10::1", {"2001:10::/28", "2001::/23"}, false}, Case{"2002::1", {"2002::/16"}, true},
           Case{"::ffff:8.8.8.8", {"::ffff:0:0/96"}, false}, Case{"2001:db8:1::/31", {}, false},
           Case{"2001:db6::/31", {}, true}}) {
-        const PrefixFacts f = describe(prefixOf(c.prefix));
+        const PrefixFacts f = describe(P(c.prefix));
         std::vector<std::string> blocks;
         for (const SpecialEntry* e : f.special)
             blocks.emplace_back(e->blockText);
@@ -177,7 +174,7 @@ TEST(SpecialRegistry, MostSpecificFirstAndTheFlagThatDecides)
 
 TEST(SpecialRegistry, BadgesNameTheFlagOrItsAbsence)
 {
-    const auto badge = [](const char* a) { return badgeText(*describe(prefixOf(a)).special.front()); };
+    const auto badge = [](const char* a) { return badgeText(*describe(P(a)).special.front()); };
     EXPECT_EQ(badge("10.0.0.1"), "Private-Use, RFC 1918, not globally reachable");
     EXPECT_EQ(badge("0.0.0.1"), "\"This network\", RFC 791, Section 3.2, not globally reachable");
     EXPECT_EQ(badge("192.0.0.9"), "Port Control Protocol Anycast, RFC 7723, globally reachable");

@@ -2,7 +2,7 @@
 #include "net/bits.h"
 #include "net/split.h"
 #include "net/summarize.h"
-#include "tests/net/input_of.h"
+#include "tests/support/net_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,8 @@
 
 namespace mq::net {
 namespace {
+
+using mq::test::inputOf;
 
 std::string rowText(const SubnetRow& r)
 {

@@ -1,11 +1,13 @@
 // Reading and writing addresses: RFC 4291's text forms in, RFC 5952's canonical form out,
 // and the faults a user makes, each named at its place.
-#include "tests/net/input_of.h"
+#include "tests/support/net_text.h"
 
 #include <gtest/gtest.h>
 
 namespace mq::net {
 namespace {
+
+using mq::test::inputOf;
 
 struct Canonical {
     const char* typed;

@@ -2,12 +2,10 @@
 // the same blocks placed, the same lines refused.
 #include "planner/planner_form.h"
 #include "tests/planner/fake_planner_services.h"
+#include "tests/support/run_mqnet.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -19,38 +17,22 @@ namespace {
 using Placed = std::set<std::pair<std::string, std::string>>;  // name, prefix
 using Refused = std::set<std::size_t>;  // line numbers
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Runs mqnet on the file; CSV rows with a prefix are placed, "line N" on standard error refused.
 std::pair<Placed, Refused> fromMqnet(const std::string& root, const std::string& file)
 {
-    const std::string err = file + ".err";
-    const std::string command = std::string(MQNET_PATH) + " plan allocate --csv " + root + " " + file + " 2>" + err;
-    std::FILE* p = ::popen(command.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
-        out.append(buf, n);
-    ::pclose(p);
+    const mq::test::Outcome run = mq::test::runMqnet({"plan", "allocate", "--csv", root, file});
     Placed placed;
-    std::istringstream rows(out);
+    std::istringstream rows(run.out);
     for (std::string row; std::getline(rows, row);) {
         const auto c1 = row.find(','), c2 = row.find(',', c1 + 1);
         if (c1 != std::string::npos && c2 != c1 + 1)
             placed.insert({row.substr(0, c1), row.substr(c1 + 1, c2 - c1 - 1)});
     }
     Refused refused;
-    std::istringstream lines(slurp(err));
+    std::istringstream lines(run.err);
     for (std::string line; std::getline(lines, line);)
         if (const auto at = line.find(" line "); at != std::string::npos)
             refused.insert(std::stoul(line.substr(at + 6)));
-    std::remove(err.c_str());
     return {placed, refused};
 }
 
@@ -90,14 +72,12 @@ TEST(AllocateAndMqnet, SameSegmentFilesSamePlacesAndRefusedLines)
         {"192.168.0.0/24", "a, 5\n" + std::string(70000, 'x') + "\nb, 6\nc, many\n", 2, {2, 4}},
         {"2001:db8::/48", "lan, 3\nfixed, 3, , /126\nvlan, 20, vlan 30\n", 3, {}},
     };
+    const mq::test::TempDir dir;
     int n = 0;
     for (const Case& c : cases) {
-        const std::string file =
-            ::testing::TempDir() + "mq_segments_" + std::to_string(::getpid()) + "_" + std::to_string(n++);
-        std::ofstream(file, std::ios::binary) << c.segments;
+        const std::string file = dir.write("segments_" + std::to_string(n++), c.segments);
         const auto mqnet = fromMqnet(c.root, file);
         const auto panel = fromPanel(c.root, c.segments);
-        std::remove(file.c_str());
         EXPECT_EQ(panel.first, mqnet.first) << "case " << n;
         EXPECT_EQ(panel.second, mqnet.second) << "case " << n;
         EXPECT_EQ(panel.first.size(), c.placed) << "case " << n;

@@ -2,6 +2,8 @@
 // merged, hit tests that agree with the blocks' own extents.
 #include "planner/map_index.h"
 
+#include "tests/support/random_plan.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,14 +18,7 @@ using plan::BlockId;
 void randomSplits(plan::Plan& p, int n, unsigned seed)
 {
     std::mt19937 rng(seed);
-    for (int i = 0; i < n; ++i) {
-        auto leaves = p.freeLeaves();
-        const BlockId id = leaves[rng() % leaves.size()];
-        const int room = p.block(id).prefix.address.bits() - p.block(id).prefix.length;
-        if (room < 4)
-            continue;
-        p.split(id, 1 << (1 + static_cast<int>(rng() % 4)));
-    }
+    test::grow(p, rng, test::Growth{.steps = n, .maxPower = 4, .minRoom = 4, .labels = false});
 }
 
 struct MapCase {
