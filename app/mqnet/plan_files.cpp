@@ -44,30 +44,27 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The end of path's chain of symbolic links, whether it exists or not; false with the cause.
-bool followLinks(const std::string& path, std::string& target, std::string& error)
+// The end of path's chain of symbolic links, whether it exists or not; or the cause (as the
+// fault's message) when it cannot be followed.
+net::Parsed<std::string> followLinks(const std::string& path)
 {
-    target = path;
+    const auto cause = [](int error) { return net::ParseError{0, std::strerror(error)}; };
+    std::string target = path;
     for (int hops = 0;; ++hops) {
         struct stat st { };
         if (::lstat(target.c_str(), &st) != 0) {
             if (errno == ENOENT)
-                return true;  // a new file, or the one a dangling link names
-            error = std::strerror(errno);
-            return false;
+                return target;  // a new file, or the one a dangling link names
+            return cause(errno);
         }
         if (!S_ISLNK(st.st_mode))
-            return true;
-        if (hops == kMaxLinks) {
-            error = std::strerror(ELOOP);
-            return false;
-        }
+            return target;
+        if (hops == kMaxLinks)
+            return cause(ELOOP);
         char link[PATH_MAX];
         const ssize_t n = ::readlink(target.c_str(), link, sizeof link);
-        if (n < 0 || static_cast<std::size_t>(n) == sizeof link) {
-            error = std::strerror(n < 0 ? errno : ENAMETOOLONG);
-            return false;
-        }
+        if (n < 0 || static_cast<std::size_t>(n) == sizeof link)
+            return cause(n < 0 ? errno : ENAMETOOLONG);
         std::string next(link, static_cast<std::size_t>(n));
         if (next.front() != '/' && target.find('/') != std::string::npos)
             next = folderOf(target) + "/" + next;
@@ -167,34 +164,35 @@ std::optional<interchange::Format> readFormat(const Invocation& call, interchang
     return format;
 }
 
-std::string checkOutputFile(const std::string& path, std::string* target)
+net::Parsed<std::string> outputTarget(const std::string& path)
 {
-    std::string to, error;
-    if (!followLinks(path, to, error))
-        return "cannot write " + textio::escaped(path) + ": " + error;
-    if (target)
-        *target = to;
+    const auto refused = [](std::string why) { return net::ParseError{0, std::move(why)}; };
+    auto followed = followLinks(path);
+    if (const auto* e = std::get_if<net::ParseError>(&followed))
+        return refused("cannot write " + textio::escaped(path) + ": " + e->message);
+    const std::string& to = std::get<std::string>(followed);
     struct stat st { };
     if (::stat(to.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
-            return "cannot write " + named(path, to) + ": it is " + kindOf(st.st_mode);
-        return {};
+            return refused("cannot write " + named(path, to) + ": it is " + kindOf(st.st_mode));
+        return followed;
     }
     if (errno != ENOENT)
-        return "cannot write " + named(path, to) + ": " + std::strerror(errno);
+        return refused("cannot write " + named(path, to) + ": " + std::strerror(errno));
     // A new file: its folder must be there.
     if (::stat(folderOf(to).c_str(), &st) != 0)
-        return "cannot write " + named(path, to) + ": " + std::strerror(errno);
+        return refused("cannot write " + named(path, to) + ": " + std::strerror(errno));
     if (!S_ISDIR(st.st_mode))
-        return "cannot write " + named(path, to) + ": " + std::strerror(ENOTDIR);
-    return {};
+        return refused("cannot write " + named(path, to) + ": " + std::strerror(ENOTDIR));
+    return followed;
 }
 
 std::string writeFileAtomically(const std::string& path, const std::string& text)
 {
-    std::string target;
-    if (auto r = checkOutputFile(path, &target); !r.empty())
-        return r;
+    const auto checked = outputTarget(path);
+    if (const auto* e = std::get_if<net::ParseError>(&checked))
+        return e->message;
+    const std::string& target = std::get<std::string>(checked);
     struct stat old { };
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     std::string temp = target + ".XXXXXX";

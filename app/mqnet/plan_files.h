@@ -10,6 +10,7 @@
 
 #include "app/mqnet/command_line.h"
 #include "interchange/plan_adapter.h"
+#include "net/parse.h"
 #include "plan/plan.h"
 
 namespace mq::mqnet {
@@ -51,10 +52,11 @@ std::optional<interchange::Format> readFormat(const Invocation& call, interchang
 // Where a write to path lands: the end of its chain of symbolic links (a link that points
 // nowhere names the file to create). Refused, with the cause, when that is a folder, a
 // device, a FIFO or a socket, or when its folder does not exist: so that a command can say so
-// before it does any work. Empty on success, else the cause.
-std::string checkOutputFile(const std::string& path, std::string* target = nullptr);
+// before it does any work. The fault's message is the cause (its position is 0: it is no
+// fault of the text).
+net::Parsed<std::string> outputTarget(const std::string& path);
 
-// Writes text to path (through its symbolic links, as checkOutputFile) by a temporary file in
+// Writes text to path (through its symbolic links, as outputTarget) by a temporary file in
 // the target's folder, renamed over it once written and synced: the old file stays as it was
 // when anything fails, and the new one keeps its mode, and its owner and group where the
 // process may set them. Empty on success, else the cause.

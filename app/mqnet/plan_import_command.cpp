@@ -91,8 +91,8 @@ int runImport(const Invocation& call)
         if (out->empty())
             return call.refuse("-o needs a file name");
         // Said before the work, not after it.
-        if (auto r = checkOutputFile(*out); !r.empty()) {
-            call.faults.say(call.command.name, r);
+        if (const auto t = outputTarget(*out); const auto* e = std::get_if<net::ParseError>(&t)) {
+            call.faults.say(call.command.name, e->message);
             return kExitOutputFailed;
         }
     }
