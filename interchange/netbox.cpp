@@ -1,12 +1,17 @@
 #include "interchange/netbox.h"
 
-#include <cctype>
-
-#include "interchange/csv.h"
 #include "interchange/fields.h"
-#include "plan/document.h"
+#include "plan/plan.h"
+#include "textio/csv.h"
+#include "textio/fields.h"
 
 namespace mq::interchange {
+
+using textio::csvColumn;
+using textio::CsvRecord;
+using textio::CsvTable;
+using textio::readCsv;
+using textio::trimBlanks;
 
 namespace {
 
@@ -24,9 +29,7 @@ const char* statusText(Status s)
 
 std::optional<Status> parseStatus(std::string_view text)
 {
-    std::string s;
-    for (char c : trimBlanks(text))
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string s = textio::lowerCase(trimBlanks(text));
     if (s == "container")
         return Status::Container;
     if (s == "active")
@@ -83,35 +86,24 @@ WriteResult writeNetboxCsv(const std::vector<ExportBlock>& blocks, const PlanVal
     for (const ExportBlock& b : blocks) {
         if (b.status == Status::Free ? !(options.includeFree || b.root) : !handedToIpam(b))
             continue;
-        out += net::formatNetwork(b.prefix);
-        out += ',';
         const Status status = b.status == Status::Free && b.root                              ? Status::Container
                               : b.status == Status::Reserved && b.ipam.status == "deprecated" ? Status::Deprecated
                                                                                               : b.status;
-        out += statusText(status);
-        out += ',';
-        plan::appendCsvField(out, b.name);
-        out += ',';
-        if (b.vlan)
-            out += std::to_string(*b.vlan);
+        const std::string prefix = net::formatNetwork(b.prefix), vlan = b.vlan ? std::to_string(*b.vlan) : "";
         vlans = vlans || b.vlan;
-        out += ',';
-        plan::appendCsvField(out, own(b.ipam.tenant, values.tenant));
-        out += ',';
-        plan::appendCsvField(out, own(b.ipam.role, values.role));
-        out += ',';
-        plan::appendCsvField(out, own(b.ipam.vrf, values.vrf));
-        out += b.ipam.pool ? ",true," : ",false,";
-        plan::appendCsvField(out, b.note);
-        out += ',';
-        plan::appendCsvField(out, tags);
-        if (vlanScope) {
-            out += ',';
-            plan::appendCsvField(out, values.vlanGroup);
-            out += ',';
-            plan::appendCsvField(out, values.site);
-        }
-        out += "\r\n";
+        std::vector<std::string_view> row = {prefix,
+                                             statusText(status),
+                                             b.name,
+                                             vlan,
+                                             own(b.ipam.tenant, values.tenant),
+                                             own(b.ipam.role, values.role),
+                                             own(b.ipam.vrf, values.vrf),
+                                             b.ipam.pool ? "true" : "false",
+                                             b.note,
+                                             tags};
+        if (vlanScope)
+            row.insert(row.end(), {values.vlanGroup, values.site});
+        textio::appendCsvRow(out, row, "\r\n");
     }
     // NetBox's PrefixImportForm finds a VLAN by its ID within vlan_group and vlan_site: an ID
     // alone fails where two groups hold it.
@@ -149,9 +141,7 @@ std::string withLf(std::string_view text)
 
 std::optional<bool> parseBool(std::string_view text)
 {
-    std::string s;
-    for (char c : trimBlanks(text))
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string s = textio::lowerCase(trimBlanks(text));
     if (s == "true" || s == "yes" || s == "1" || s == "\xE2\x9C\x94")
         return true;  // NetBox's export shows a tick
     if (s.empty() || s == "false" || s == "no" || s == "0" || s == "\xE2\x9C\x98")
