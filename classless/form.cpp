@@ -4,6 +4,7 @@
 #include "net/special.h"
 #include "net/summarize.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::classless {
 
@@ -86,11 +87,10 @@ std::vector<BitLine> bitLines(Family f, u128 value, int length)
 
 std::string hexText(Family f, u128 value)
 {
-    static const char digits[] = "0123456789abcdef";
     const int n = f == Family::V4 ? 8 : 32;
     std::string s = "0x";
     for (int i = n - 1; i >= 0; --i)
-        s += digits[static_cast<int>((value >> (4 * i)) & 0xF)];
+        s += textio::hexDigit(static_cast<unsigned>(value >> (4 * i)));
     return s;
 }
 

@@ -1,6 +1,7 @@
 #include "classless/listing.h"
 
 #include "net/parse.h"
+#include "textio/fields.h"
 
 #include <algorithm>
 #include <cctype>
@@ -45,9 +46,7 @@ bool SubnetListing::split()
         message = "Type an address or prefix first: there is nothing to split.";
         return false;
     }
-    std::string t = splitText;
-    t.erase(0, t.find_first_not_of(" \t"));
-    t.erase(t.find_last_not_of(" \t") + 1);
+    std::string t(textio::trimBlanks(splitText));
     if (!t.empty() && t[0] == '/')
         t.erase(0, 1);
     const int bits = parent_->address.bits();
@@ -161,9 +160,7 @@ bool SubnetListing::jump(const std::string& text)
         message = "Split a prefix first: there is no listing to jump in.";
         return false;
     }
-    std::string t = text;
-    t.erase(0, t.find_first_not_of(" \t"));
-    t.erase(t.find_last_not_of(" \t") + 1);
+    const std::string t(textio::trimBlanks(text));
     const bool digits =
         !t.empty() && std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
     std::optional<u128> row;

@@ -2,9 +2,9 @@
 
 #include "reports/results_report.h"
 #include "reports/tool_report.h"
+#include "textio/fields.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace mq::classless {
 
@@ -14,11 +14,7 @@ constexpr std::size_t kChunk = 1 << 20;  // bytes handed to the file at a time
 
 bool endsWithCsv(const std::string& path)
 {
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".csv";
+    return path.size() >= 4 && textio::equalsIgnoringCase(std::string_view(path).substr(path.size() - 4), ".csv");
 }
 
 // The pattern of the filter's type-th pair ("*.csv"), "" when there is none.

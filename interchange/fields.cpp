@@ -1,21 +1,11 @@
 #include "interchange/fields.h"
 
-#include <cstdio>
-
 #include "net/parse.h"
-#include "plan/utf8.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
+#include "textio/utf8.h"
 
 namespace mq::interchange {
-
-std::string_view trimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 std::string oneLine(std::string_view text)
 {
@@ -36,7 +26,7 @@ std::string oneLine(std::string_view text)
 
 std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* cleared)
 {
-    text = trimBlanks(text);
+    text = textio::trimBlanks(text);
     if (text.empty())
         return "no prefix";
     auto parsed = net::parseInput(text);
@@ -57,7 +47,7 @@ std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* clea
 
 std::optional<int> parseVlanField(std::string_view text, bool* bad)
 {
-    text = trimBlanks(text);
+    text = textio::trimBlanks(text);
     *bad = false;
     if (text.empty())
         return std::nullopt;
@@ -76,37 +66,6 @@ std::optional<int> parseVlanField(std::string_view text, bool* bad)
     return v;
 }
 
-std::string colourText(std::uint32_t rgb)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "#%06x", rgb & 0xFFFFFFu);
-    return buf;
-}
-
-std::optional<std::uint32_t> parseColourText(std::string_view text)
-{
-    if (text.size() != 7 && text.size() != 9)
-        return std::nullopt;
-    if (text[0] != '#')
-        return std::nullopt;
-    std::uint32_t v = 0;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        const char c = text[i];
-        int h = -1;
-        if (c >= '0' && c <= '9')
-            h = c - '0';
-        if (c >= 'a' && c <= 'f')
-            h = c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            h = c - 'A' + 10;
-        if (h < 0)
-            return std::nullopt;
-        if (i < 7)
-            v = v * 16 + static_cast<std::uint32_t>(h);
-    }
-    return v;
-}
-
 std::string asName(std::string_view text, bool* cut)
 {
     std::string name;
@@ -121,10 +80,10 @@ std::string asName(std::string_view text, bool* cut)
             --end;
         name.resize(end);
     }
-    if (plan::utf8ErrorAt(name) != std::string::npos) {
+    if (textio::utf8ErrorAt(name) != std::string::npos) {
         // Not UTF-8: keep the bytes that are, so nothing unreadable reaches the plan.
         std::string clean;
-        for (std::size_t at; (at = plan::utf8ErrorAt(name)) != std::string::npos;) {
+        for (std::size_t at; (at = textio::utf8ErrorAt(name)) != std::string::npos;) {
             clean += name.substr(0, at) + "\xEF\xBF\xBD";
             name.erase(0, at + 1);
         }

@@ -8,17 +8,12 @@
 
 namespace mq::interchange {
 
-std::string_view trimBlanks(std::string_view s);
 // The text on one line: each run of line breaks and tabs becomes one space.
 std::string oneLine(std::string_view text);
 // A prefix in network/length form; host bits are cleared (*cleared tells). Empty error on success.
 std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* cleared = nullptr);
 // A VLAN ID 1..4094; nullopt for an empty field, *bad set when the text is not one.
 std::optional<int> parseVlanField(std::string_view text, bool* bad);
-// "#rrggbb" (lower case) of a colour.
-std::string colourText(std::uint32_t rgb);
-// "#rrggbb" or "#rrggbbaa" (alpha ignored), any case; nullopt otherwise.
-std::optional<std::uint32_t> parseColourText(std::string_view text);
 // A text as a block's name: control characters become blanks, and text beyond the name's
 // limit is cut at a character boundary (*cut tells, so the caller can keep the whole as a note).
 std::string asName(std::string_view text, bool* cut);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "textio/csv_cell.h"
+#include "textio/csv.h"
 
 namespace mq::interchange {
 

@@ -4,8 +4,6 @@
 // into 6-bit characters, high bit of each character first.
 #include "interchange/lzstring.h"
 
-#include "textio/utf8.h"
-
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -265,66 +263,6 @@ DecodeResult decompressFromEncodedURIComponent(std::string_view input, std::size
     }
     r.text = std::move(d.out);
     return r;
-}
-
-std::u16string utf8ToUtf16(std::string_view s)
-{
-    std::u16string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        std::uint32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        auto cont = [&](std::size_t k) {
-            return i + k < s.size() && (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-        };
-        auto bits = [&](std::size_t k) {
-            return static_cast<std::uint32_t>(static_cast<unsigned char>(s[i + k]) & 0x3F);
-        };
-        if (b < 0x80) {
-            cp = b;
-        } else if (b >= 0xC2 && b < 0xE0 && cont(1)) {
-            cp = ((b & 0x1Fu) << 6) | bits(1);
-            len = 2;
-        } else if (b >= 0xE0 && b < 0xF0 && cont(1) && cont(2)) {
-            const std::uint32_t v = ((b & 0x0Fu) << 12) | (bits(1) << 6) | bits(2);
-            if (v >= 0x800 && (v < 0xD800 || v > 0xDFFF)) {
-                cp = v;
-                len = 3;
-            }
-        } else if (b >= 0xF0 && b < 0xF5 && cont(1) && cont(2) && cont(3)) {
-            const std::uint32_t v = ((b & 0x07u) << 18) | (bits(1) << 12) | (bits(2) << 6) | bits(3);
-            if (v >= 0x10000 && v <= 0x10FFFF) {
-                cp = v;
-                len = 4;
-            }
-        }
-        i += len;
-        if (cp >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
-    return out;
-}
-
-std::string utf16ToUtf8(std::u16string_view s)
-{
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        std::uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        textio::appendUtf8(out, cp);
-    }
-    return out;
 }
 
 }  // namespace mq::interchange::lz

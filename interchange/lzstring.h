@@ -1,7 +1,7 @@
 #pragma once
 // LZ-string's URI-safe form (compressToEncodedURIComponent and its inverse), as the web
 // planners use it in share links. The format works on JavaScript strings, that is UTF-16
-// code units; the UTF-8 functions convert at the edge.
+// code units; textio/utf8.h converts at the edge.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,9 +20,5 @@ struct DecodeResult {
 // ends before its end mark, or output beyond maxUnits code units is refused with the reason.
 // A blank stands for '+', as a URL decoder leaves it.
 DecodeResult decompressFromEncodedURIComponent(std::string_view input, std::size_t maxUnits = std::size_t{64} << 20);
-
-// UTF-8 <-> UTF-16. Bytes that are not UTF-8, and lone surrogates, become U+FFFD.
-std::u16string utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(std::u16string_view utf16);
 
 }  // namespace mq::interchange::lz

@@ -1,12 +1,18 @@
 #include "interchange/netbox.h"
 
-#include <cctype>
-
 #include "interchange/fields.h"
 #include "interchange/table.h"
-#include "plan/document.h"
+#include "plan/plan.h"
+#include "textio/csv.h"
+#include "textio/fields.h"
 
 namespace mq::interchange {
+
+using textio::csvColumn;
+using textio::CsvRecord;
+using textio::CsvTable;
+using textio::readCsv;
+using textio::trimBlanks;
 
 namespace {
 
@@ -27,9 +33,7 @@ const char* statusText(const FlatBlock& b)
 // the IPAM's status kept). False when the text is none of these.
 bool readStatus(std::string_view text, FlatBlock& b)
 {
-    std::string s;
-    for (char c : trimBlanks(text))
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string s = textio::lowerCase(trimBlanks(text));
     if (s == "container") {
         b.container = true;
         b.state = plan::BlockState::Free;
@@ -91,32 +95,21 @@ WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::Ipa
     for (const FlatBlock& b : blocks) {
         if (b.freeLeaf() ? !(options.includeFree || b.root) : !handedToIpam(b))
             continue;
-        out += net::formatNetwork(b.prefix);
-        out += ',';
-        out += statusText(b);
-        out += ',';
-        plan::appendCsvField(out, b.name);
-        out += ',';
-        if (b.vlan)
-            out += std::to_string(*b.vlan);
+        const std::string prefix = net::formatNetwork(b.prefix), vlan = b.vlan ? std::to_string(*b.vlan) : "";
         vlans = vlans || b.vlan;
-        out += ',';
-        plan::appendCsvField(out, own(b.ipam.tenant, values.tenant));
-        out += ',';
-        plan::appendCsvField(out, own(b.ipam.role, values.role));
-        out += ',';
-        plan::appendCsvField(out, own(b.ipam.vrf, values.vrf));
-        out += b.ipam.pool ? ",true," : ",false,";
-        plan::appendCsvField(out, b.note);
-        out += ',';
-        plan::appendCsvField(out, tags);
-        if (vlanScope) {
-            out += ',';
-            plan::appendCsvField(out, values.vlanGroup);
-            out += ',';
-            plan::appendCsvField(out, values.site);
-        }
-        out += "\r\n";
+        std::vector<std::string_view> row = {prefix,
+                                             statusText(b),
+                                             b.name,
+                                             vlan,
+                                             own(b.ipam.tenant, values.tenant),
+                                             own(b.ipam.role, values.role),
+                                             own(b.ipam.vrf, values.vrf),
+                                             b.ipam.pool ? "true" : "false",
+                                             b.note,
+                                             tags};
+        if (vlanScope)
+            row.insert(row.end(), {values.vlanGroup, values.site});
+        textio::appendCsvRow(out, row, "\r\n");
     }
     // NetBox's PrefixImportForm finds a VLAN by its ID within vlan_group and vlan_site: an ID
     // alone fails where two groups hold it.
@@ -154,9 +147,7 @@ std::string withLf(std::string_view text)
 
 std::optional<bool> parseBool(std::string_view text)
 {
-    std::string s;
-    for (char c : trimBlanks(text))
-        s += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string s = textio::lowerCase(trimBlanks(text));
     if (s == "true" || s == "yes" || s == "1" || s == "\xE2\x9C\x94")
         return true;  // NetBox's export shows a tick
     if (s.empty() || s == "false" || s == "no" || s == "0" || s == "\xE2\x9C\x98")

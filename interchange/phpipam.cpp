@@ -1,11 +1,21 @@
 #include "interchange/phpipam.h"
 
+#include <algorithm>
+
 #include "interchange/fields.h"
 #include "interchange/table.h"
 #include "net/parse.h"
-#include "plan/document.h"
+#include "textio/csv.h"
+#include "textio/fields.h"
+#include "textio/utf8.h"
 
 namespace mq::interchange {
+
+using textio::csvColumn;
+using textio::CsvRecord;
+using textio::CsvTable;
+using textio::readCsv;
+using textio::trimBlanks;
 
 namespace {
 
@@ -38,12 +48,10 @@ bool becomesEntity(char32_t c)
 std::string refusedInDescription(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        char32_t cp = n == 1 ? c : c & (0x7F >> n);
-        for (std::size_t k = 1; k < n && i + k < text.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        if (c == ';' || c == '\'' || c == '"' || becomesEntity(cp))
+        // A plan's names and notes are UTF-8; a stray byte stands for itself.
+        const std::size_t n = std::max<std::size_t>(textio::utf8SequenceAt(text, i), 1);
+        const char32_t cp = textio::utf8CodePointAt(text, i, n);
+        if (cp == ';' || cp == '\'' || cp == '"' || becomesEntity(cp))
             return std::string(text.substr(i, n));
         i += n;
     }
@@ -101,21 +109,10 @@ WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::Ip
             r.notices.push_back(
                 {line, item + ": phpIPAM refuses this description: its import makes an HTML entity of " +
                            quotedItem(bad) + " and refuses the entity's ; (" + quotedItem(description) + ")"});
-        plan::appendCsvField(out, oneLine(values.section));
-        out += ',';
-        out += item;
-        out += ',';
-        out += std::to_string(b.prefix.length);
-        out += ',';
-        plan::appendCsvField(out, description);
-        out += ',';
-        if (b.vlan)
-            out += std::to_string(*b.vlan);
-        out += ',';
-        plan::appendCsvField(out, oneLine(values.domain));
-        out += ',';
-        plan::appendCsvField(out, vrf);
-        out += "\r\n";
+        textio::appendCsvRow(out,
+                             {oneLine(values.section), item, std::to_string(b.prefix.length), description,
+                              b.vlan ? std::to_string(*b.vlan) : "", oneLine(values.domain), vrf},
+                             "\r\n");
     }
     r.text = std::move(out);
     return r;

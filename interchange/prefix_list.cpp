@@ -1,23 +1,22 @@
 #include "interchange/prefix_list.h"
 
-#include "interchange/csv.h"
 #include "interchange/fields.h"
 #include "net/parse.h"
+#include "textio/csv.h"
+#include "textio/fields.h"
 #include "textio/lines.h"
 
 namespace mq::interchange {
+
+using textio::CsvTable;
+using textio::readCsv;
+using textio::trimBlanks;
 
 namespace {
 
 bool isHeader(std::string_view field)
 {
-    field = trimBlanks(field);
-    if (field.size() != 6)
-        return false;
-    for (std::size_t i = 0; i < 6; ++i)
-        if ((field[i] | 0x20) != "prefix"[i])
-            return false;
-    return true;
+    return textio::equalsIgnoringCase(trimBlanks(field), "prefix");
 }
 
 // The same reading of a text held whole and of a file streamed a block at a time.

@@ -19,7 +19,7 @@ ReadResult readTable(std::string_view text, char separator, std::span<const Tabl
                      std::string_view required, const TableRowReader& readRow)
 {
     ReadResult r;
-    CsvTable table = readCsv(text, separator);
+    textio::CsvTable table = textio::readCsv(text, separator);
     if (!table.error.empty()) {
         r.error = table.error;
         return r;
@@ -29,18 +29,18 @@ ReadResult readTable(std::string_view text, char separator, std::span<const Tabl
         r.error = "the file is empty: a header line with a " + quoted + " column is expected";
         return r;
     }
-    const CsvRecord& header = table.records.front();
+    const textio::CsvRecord& header = table.records.front();
     std::vector<std::size_t> found;
     for (const TableColumn& c : columns) {
-        const std::size_t at = csvColumn(header, c.name);
-        found.push_back(at == std::string_view::npos && !c.alias.empty() ? csvColumn(header, c.alias) : at);
+        const std::size_t at = textio::csvColumn(header, c.name);
+        found.push_back(at == std::string_view::npos && !c.alias.empty() ? textio::csvColumn(header, c.alias) : at);
     }
     if (found.front() == std::string_view::npos) {
         r.error = "line " + std::to_string(header.line) + ": the header has no " + quoted + " column";
         return r;
     }
     for (std::size_t i = 1; i < table.records.size(); ++i) {
-        const CsvRecord& record = table.records[i];
+        const textio::CsvRecord& record = table.records[i];
         if (std::optional<FlatBlock> b = readRow(TableRow(record, found, r.notices), r.values)) {
             b->line = record.line;
             r.blocks.push_back(std::move(*b));

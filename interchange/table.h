@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "interchange/blocks.h"
-#include "interchange/csv.h"
+#include "textio/csv.h"
 
 namespace mq::interchange {
 
@@ -23,7 +23,7 @@ struct TableColumn {
 // One record of the table, its fields by the position of their column in the reader's list.
 class TableRow {
 public:
-    TableRow(const CsvRecord& record, const std::vector<std::size_t>& columns, std::vector<textio::LineNote>& notices)
+    TableRow(const textio::CsvRecord& record, const std::vector<std::size_t>& columns, std::vector<textio::LineNote>& notices)
         : record_(record), columns_(columns), notices_(notices)
     {
     }
@@ -34,7 +34,7 @@ public:
     void notice(std::string reason) const;
 
 private:
-    const CsvRecord& record_;
+    const textio::CsvRecord& record_;
     const std::vector<std::size_t>& columns_;
     std::vector<textio::LineNote>& notices_;
 };

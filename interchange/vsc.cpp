@@ -6,6 +6,8 @@
 #include "interchange/lzstring.h"
 #include "plan/json.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
+#include "textio/utf8.h"
 
 namespace mq::interchange {
 
@@ -147,7 +149,7 @@ void writeNode(JsonOut& j, const Shape& s, const Node& n)
     if (n.block) {
         note = noteOf(*n.block);
         if (n.block->colour)
-            colour = colourText(*n.block->colour);
+            colour = textio::colourText(*n.block->colour);
     }
     // The tool writes note and colour before the halves in links, after them in its JSON.
     auto meta = [&] {
@@ -390,7 +392,7 @@ void flatten(RNode& n, VscTree& tree)
         b.note = n.note;
     const std::string item = net::formatNetwork(b.prefix);
     if (!n.colour.empty()) {
-        b.colour = parseColourText(n.colour);
+        b.colour = textio::parseColourText(n.colour, textio::ColourAlpha::Ignored);
         if (!b.colour)
             tree.notices.push_back({0, item + ": colour " + quotedItem(n.colour) + " is not #rrggbb; left out"});
     }
@@ -514,17 +516,6 @@ VscRead readConfig(std::string_view text)
     return VscRead{std::move(tree), {}};
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 WriteResult writeVscJson(const std::vector<FlatBlock>& blocks, plan::CloudMode mode)
@@ -536,7 +527,7 @@ WriteResult writeVscLink(const std::vector<FlatBlock>& blocks, plan::CloudMode m
 {
     WriteResult r = writeConfig(blocks, mode, true);
     if (r.error.empty())
-        r.text = std::string(page) + "?c=1" + lz::compressToEncodedURIComponent(lz::utf8ToUtf16(r.text));
+        r.text = std::string(page) + "?c=1" + lz::compressToEncodedURIComponent(textio::utf8ToUtf16(r.text));
     return r;
 }
 
@@ -550,7 +541,7 @@ VscRead readVscJson(std::string_view text)
 VscRead readVscLink(std::string_view link)
 {
     VscRead r;
-    link = trimBlanks(link);
+    link = textio::trimBlanks(link);
     while (!link.empty() && (link.back() == '\n' || link.back() == '\r'))
         link.remove_suffix(1);
     std::string_view value;
@@ -573,8 +564,9 @@ VscRead readVscLink(std::string_view link)
     }
     std::string data;
     for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '%' && i + 2 < value.size() + 0 && hexDigit(value[i + 1]) >= 0 && hexDigit(value[i + 2]) >= 0) {
-            data += static_cast<char>(hexDigit(value[i + 1]) * 16 + hexDigit(value[i + 2]));
+        if (value[i] == '%' && i + 2 < value.size() + 0 && textio::hexDigitValue(value[i + 1]) >= 0 &&
+            textio::hexDigitValue(value[i + 2]) >= 0) {
+            data += static_cast<char>(textio::hexDigitValue(value[i + 1]) * 16 + textio::hexDigitValue(value[i + 2]));
             i += 2;
         } else {
             data += value[i];
@@ -589,7 +581,7 @@ VscRead readVscLink(std::string_view link)
         r.error = "the link's data cannot be unpacked: " + decoded.error;
         return r;
     }
-    return readConfig(lz::utf16ToUtf8(*decoded.text));
+    return readConfig(textio::utf16ToUtf8(*decoded.text));
 }
 
 }  // namespace mq::interchange

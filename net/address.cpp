@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "net/bits.h"
+#include "textio/fields.h"
 
 namespace mq::net {
 
@@ -42,15 +43,13 @@ char* writeDotted(char* out, std::uint32_t v)
     return out;
 }
 
-constexpr char kHex[] = "0123456789abcdef";
-
 char* writeHexField(char* out, unsigned field)
 {
     bool started = false;
     for (int shift = 12; shift >= 0; shift -= 4) {
         const unsigned nibble = (field >> shift) & 0xF;
         if (nibble || started || shift == 0) {
-            *out++ = kHex[nibble];
+            *out++ = textio::hexDigit(nibble);
             started = true;
         }
     }
@@ -253,7 +252,7 @@ std::string formatExpanded(const Address& a)
         if (i)
             s += ':';
         for (int shift = 124 - 16 * i; shift >= 112 - 16 * i; shift -= 4)
-            s += kHex[static_cast<unsigned>(a.value >> shift) & 0xF];
+            s += textio::hexDigit(static_cast<unsigned>(a.value >> shift));
     }
     return s;
 }

@@ -3,12 +3,11 @@
 #include <algorithm>
 
 #include "net/bits.h"
+#include "textio/fields.h"
 
 namespace mq::net {
 
 namespace {
-
-constexpr char kHex[] = "0123456789abcdef";
 
 // The first `count` labels of the address from the top, written lowest first:
 // octets for IPv4, nibbles for IPv6, as reverse DNS names them.
@@ -22,7 +21,7 @@ std::string reverseLabels(const Address& a, int count)
         if (v4)
             s += std::to_string(label);
         else
-            s += kHex[label];
+            s += textio::hexDigit(label);
         s += '.';
     }
     s += v4 ? "in-addr.arpa" : "ip6.arpa";

@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::net {
 
@@ -24,16 +25,6 @@ bool isBlank(char c)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-int hexValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::string quoted(char c)
@@ -115,7 +106,7 @@ Parsed<u128> readV6(Piece p)
     }
     while (i < s.size()) {
         std::size_t j = i;
-        while (j < s.size() && hexValue(s[j]) >= 0)
+        while (j < s.size() && textio::hexDigitValue(s[j]) >= 0)
             ++j;
         if (j < s.size() && s[j] == '.') {
             if (count > 6)
@@ -140,7 +131,7 @@ Parsed<u128> readV6(Piece p)
             return fault(p.at + i, "group " + std::to_string(count + 1) + " has more than 4 hex digits");
         unsigned v = 0;
         for (std::size_t k = i; k < j; ++k)
-            v = v << 4 | static_cast<unsigned>(hexValue(s[k]));
+            v = v << 4 | static_cast<unsigned>(textio::hexDigitValue(s[k]));
         groups[count++] = v;
         i = j;
         if (i == s.size())

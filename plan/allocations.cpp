@@ -102,36 +102,25 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
             b.note};
 }
 
-std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader)
+std::string allocationsCsv(const Plan& plan, const char* lineEnd, textio::CsvReader reader)
 {
     std::string all;
     allocationsCsv(plan, lineEnd, reader, [&](std::string_view piece) { all += piece; });
     return all;
 }
 
-void allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader,
+void allocationsCsv(const Plan& plan, const char* lineEnd, textio::CsvReader reader,
                     const std::function<void(std::string_view)>& write)
 {
     constexpr std::size_t kPiece = 1 << 20;
     std::string out;
-    for (std::size_t i = 0; i < std::size(kAllocationColumns); ++i) {
-        if (i)
-            out += ',';
-        out += kAllocationColumns[i];
-    }
-    out += lineEnd;
+    textio::appendCsvRow(out, kAllocationColumns, lineEnd, reader);
     for (const AllocationRow& row : allocationRows(plan)) {
         if (out.size() >= kPiece) {
             write(out);
             out.clear();
         }
-        const auto cells = allocationCells(plan, row);
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            if (i)
-                out += ',';
-            appendCsvField(out, cells[i], reader);
-        }
-        out += lineEnd;
+        textio::appendCsvRow(out, allocationCells(plan, row), lineEnd, reader);
     }
     write(out);
 }

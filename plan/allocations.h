@@ -9,6 +9,7 @@
 
 #include "plan/csv.h"
 #include "plan/plan.h"
+#include "textio/csv.h"
 
 namespace mq::plan {
 
@@ -42,11 +43,12 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
 const char* blockStatus(const Block& b);
 
 // The whole table as RFC 4180 CSV with a header line; lineEnd "\r\n" for files that
-// spreadsheets open, "\n" for scripts (which are given the cells as typed: CsvReader::Program).
-std::string allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader = CsvReader::Spreadsheet);
+// spreadsheets open, "\n" for scripts (which are given the cells as typed: textio::CsvReader::Program).
+std::string allocationsCsv(const Plan& plan, const char* lineEnd,
+                           textio::CsvReader reader = textio::CsvReader::Spreadsheet);
 // The same bytes handed on in pieces of about a megabyte, so that the table of a plan of
 // millions of blocks is never held whole.
-void allocationsCsv(const Plan& plan, const char* lineEnd, CsvReader reader,
+void allocationsCsv(const Plan& plan, const char* lineEnd, textio::CsvReader reader,
                     const std::function<void(std::string_view)>& write);
 
 }  // namespace mq::plan

@@ -1,9 +1,9 @@
 #include "plan/cloud.h"
 
 #include <array>
-#include <cctype>
 
 #include "net/facts.h"
+#include "textio/fields.h"
 
 namespace mq::plan {
 
@@ -36,12 +36,7 @@ const CloudRules& cloudRules(CloudMode mode)
 std::optional<CloudMode> parseCloudMode(std::string_view text)
 {
     for (const CloudRules& r : kRules) {
-        if (text.size() != r.key.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < text.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(text[i])) == r.key[i];
-        if (same)
+        if (textio::equalsIgnoringCase(text, r.key))
             return r.mode;
     }
     return std::nullopt;

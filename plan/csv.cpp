@@ -2,6 +2,7 @@
 
 #include "net/facts.h"
 #include "plan/allocations.h"
+#include "textio/csv.h"
 #include "textio/escape.h"
 
 namespace mq::plan {
@@ -41,29 +42,13 @@ std::string leavesCsv(const Plan& plan)
     for (BlockId id : plan.leaves()) {
         const Block& b = plan.block(id);
         const net::Hosts h = net::hostsOf(b.prefix);
-        appendCsvField(out, b.name, CsvReader::Spreadsheet);
-        out += ',';
-        out += blockStatus(b);
-        out += ',';
-        if (b.vlan)
-            out += std::to_string(b.vlan);
-        out += ',';
-        out += net::formatNetwork(b.prefix);
-        out += ',';
-        net::appendFormat(out, h.first);
-        out += ',';
-        net::appendFormat(out, h.last);
-        out += ',';
-        if (h.broadcast)
-            net::appendFormat(out, *h.broadcast);
-        out += ',';
-        if (b.state != BlockState::Free)
-            net::appendDecimal(out, b.hostsNeeded);  // 0 too: a segment may ask for a length only
-        out += ',';
-        out += net::toDecimal(plan.spareHosts(id));
-        out += ',';
-        appendCsvField(out, b.note, CsvReader::Spreadsheet);
-        out += "\r\n";
+        textio::appendCsvRow(
+            out,
+            {b.name, blockStatus(b), b.vlan ? std::to_string(b.vlan) : "", net::formatNetwork(b.prefix),
+             net::format(h.first), net::format(h.last), h.broadcast ? net::format(*h.broadcast) : "",
+             // 0 too: a segment may ask for a length only
+             b.state != BlockState::Free ? net::toDecimal(b.hostsNeeded) : "", net::toDecimal(plan.spareHosts(id)), b.note},
+            "\r\n", textio::CsvReader::Spreadsheet);
     }
     return out;
 }

@@ -1,16 +1,14 @@
 #pragma once
-// CSV as this program writes it: the export of a plan's leaves, and RFC 4180 fields.
+// The CSV a plan is exported as: its leaves, and the values a spreadsheet would take for
+// formulas (the rows themselves: textio/csv.h).
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "plan/plan.h"
-#include "textio/csv_cell.h"
 
 namespace mq::plan {
-
-using textio::CsvReader;
 
 // Header "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note", then one line
 // per leaf in address order. CR LF line ends and RFC 4180 quoting (fields with a comma,
@@ -20,9 +18,6 @@ using textio::CsvReader;
 // segment asked for (empty for free leaves); spare: usable hosts less that; broadcast empty
 // where the family has none.
 std::string leavesCsv(const Plan& plan);
-// One field as RFC 4180 quotes it, for every CSV this program writes (what a spreadsheet is
-// given: textio/csv_cell.h).
-using textio::appendCsvField;
 
 // A value the user typed that a spreadsheet opening the file would read as a formula. Files
 // that programs read (an IPAM's import, a script) keep it as it is, and the user is told.

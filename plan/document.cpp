@@ -49,7 +49,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <new>
@@ -59,6 +58,7 @@
 #include "net/address_scan.h"
 #include "net/parse.h"
 #include "plan/json.h"
+#include "textio/fields.h"
 
 namespace mq::plan {
 
@@ -456,23 +456,6 @@ std::variant<net::Prefix, std::string> documentPrefix(std::string_view text)
     return in.prefix;
 }
 
-std::optional<std::uint32_t> parseColour(std::string_view s)
-{
-    if (s.size() != 7 || s[0] != '#')
-        return std::nullopt;
-    std::uint32_t v = 0;
-    for (char c : s.substr(1)) {
-        const int h = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : -1;
-        if (h < 0)
-            return std::nullopt;
-        v = v * 16 + static_cast<std::uint32_t>(h);
-    }
-    return v;
-}
-
 class TreeBuilder {
 public:
     explicit TreeBuilder(Plan plan) : plan_(std::move(plan)) { }
@@ -575,7 +558,7 @@ private:
         (void)plan_.setName(id, raw.name);
         (void)plan_.setNote(id, raw.note);
         if (raw.hasColour) {
-            const auto c = parseColour(raw.colour);
+            const auto c = textio::parseColourText(raw.colour);
             if (!c)
                 return fault("colour", "\"" + raw.colour.substr(0, 20) + "\" is not a colour written #rrggbb");
             (void)plan_.setColour(id, *c);
@@ -866,10 +849,8 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
         json::appendString(out, b.name);
         out += ", \"note\": ";
         json::appendString(out, b.note);
-        char colour[16];
-        std::snprintf(colour, sizeof colour, "#%06x", static_cast<unsigned>(b.colour));
         out += ", \"colour\": \"";
-        out += colour;
+        out += textio::colourText(b.colour);
         if (!b.children.empty()) {
             out += "\", \"parts\": " + std::to_string(b.children.size());
         } else if (b.state != BlockState::Free) {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "net/facts.h"
-#include "plan/utf8.h"
+#include "textio/utf8.h"
 
 namespace mq::plan {
 
@@ -15,7 +15,7 @@ std::string checkText(std::string_view text, std::size_t maxBytes, bool lineBrea
 {
     if (text.size() > maxBytes)
         return "is longer than " + std::to_string(maxBytes) + " bytes";
-    if (auto at = utf8ErrorAt(text); at != std::string_view::npos)
+    if (auto at = textio::utf8ErrorAt(text); at != std::string_view::npos)
         return "is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);

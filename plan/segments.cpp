@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "textio/escape.h"
+#include "textio/fields.h"
 #include "textio/lines.h"
 
 namespace mq::plan {
@@ -13,15 +14,6 @@ namespace mq::plan {
 namespace {
 
 using Column = SegmentLines::Column;
-
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool digits(std::string_view s)
 {
@@ -40,14 +32,6 @@ bool groupedThousands(std::string_view s)
     return (s.size() - comma) % 4 == 0;
 }
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 std::string quoted(std::string_view field)
 {
     return "\"" + textio::escaped(field) + "\"";
@@ -58,7 +42,7 @@ std::optional<double> parseGrowth(std::string_view s)
 {
     if (!s.empty() && s.back() == '%')
         s.remove_suffix(1);
-    s = trim(s);
+    s = textio::trimBlanks(s);
     const auto dot = s.find('.');
     if (!digits(s.substr(0, dot)) || (dot != std::string_view::npos && !digits(s.substr(dot + 1))))
         return std::nullopt;
@@ -81,11 +65,11 @@ std::optional<int> parseNumber(std::string_view s, int max)
 std::optional<int> parseVlan(std::string_view s, bool bare)
 {
     if (!bare) {
-        if (s.size() < 5 || lower(s.substr(0, 4)) != "vlan")
+        if (s.size() < 5 || textio::lowerCase(s.substr(0, 4)) != "vlan")
             return std::nullopt;
-        s = trim(s.substr(4));
+        s = textio::trimBlanks(s.substr(4));
         if (!s.empty() && (s.front() == '=' || s.front() == ':'))
-            s = trim(s.substr(1));
+            s = textio::trimBlanks(s.substr(1));
     }
     const auto v = parseNumber(s, kMaxVlan);
     return v && *v >= 1 ? v : std::nullopt;
@@ -93,12 +77,12 @@ std::optional<int> parseVlan(std::string_view s, bool bare)
 
 bool looksLikeVlan(std::string_view s)
 {
-    return s.size() >= 4 && lower(s.substr(0, 4)) == "vlan";
+    return s.size() >= 4 && textio::lowerCase(s.substr(0, 4)) == "vlan";
 }
 
 std::optional<Column> columnNamed(std::string_view header)
 {
-    const std::string h = lower(header);
+    const std::string h = textio::lowerCase(header);
     if (h == "name" || h == "segment")
         return Column::Name;
     if (h == "hosts" || h == "host" || h == "host count")
@@ -128,7 +112,7 @@ Fields split(std::string_view line)
     for (std::size_t from = 0;;) {
         const std::size_t at = line.find(sep, from);
         f.raw.push_back(line.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
-        f.trimmed.push_back(trim(f.raw.back()));
+        f.trimmed.push_back(textio::trimBlanks(f.raw.back()));
         if (at == std::string_view::npos)
             break;
         from = at + 1;

@@ -2,6 +2,7 @@
 
 #include "net/facts.h"
 #include "plan/allocations.h"
+#include "textio/fields.h"
 
 #include <algorithm>
 
@@ -20,10 +21,9 @@ std::string numberKey(const std::string& digits)
 
 std::string addressKey(const net::Address& a, int length = 0)
 {
-    static const char* hex = "0123456789abcdef";
     std::string k(1, a.family == net::Family::V4 ? '4' : '6');
     for (int shift = 124; shift >= 0; shift -= 4)
-        k += hex[static_cast<int>((a.value >> shift) & 0xF)];
+        k += textio::hexDigit(static_cast<unsigned>(a.value >> shift));
     return k + static_cast<char>('A' + length / 16) + static_cast<char>('A' + length % 16);
 }
 

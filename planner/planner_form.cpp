@@ -6,6 +6,7 @@
 #include "plan/segments.h"
 #include "planner/file_texts.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 #include <new>
 #include <optional>
@@ -448,11 +449,7 @@ bool PlannerForm::assign(BlockId id, const std::string& answer)
 {
     if (!doc.exists(id))
         return false;
-    auto field = [](std::string t) {
-        t.erase(0, t.find_first_not_of(" \t"));
-        t.erase(t.find_last_not_of(" \t") + 1);
-        return t;
-    };
+    auto field = [](std::string_view t) { return std::string(textio::trimBlanks(t)); };
     const std::size_t c1 = answer.find(',');
     const std::size_t c2 = c1 == std::string::npos ? std::string::npos : answer.find(',', c1 + 1);
     plan::Assignment a;
@@ -489,16 +486,13 @@ bool PlannerForm::assign(BlockId id, const std::string& answer)
 std::optional<int> PlannerForm::vlanField(const std::string& rest)
 {
     // "vlan 10" (any case) before the note; 0 when the field is the note.
-    std::string head = rest.substr(0, 5);
-    for (char& c : head)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string head = textio::lowerCase(std::string_view(rest).substr(0, 5));
     if (head.size() < 5 || head.compare(0, 4, "vlan") != 0 || !(head[4] == ' ' || (head[4] >= '0' && head[4] <= '9')))
         return 0;
     const std::size_t end = rest.find(',');
-    std::string digits = rest.substr(4, end == std::string::npos ? std::string::npos : end - 4);
-    digits.erase(0, digits.find_first_not_of(" \t"));
-    digits.erase(digits.find_last_not_of(" \t") + 1);
-    const auto n = net::parseDecimal(digits);
+    const std::string_view digits =
+        std::string_view(rest).substr(4, end == std::string::npos ? std::string::npos : end - 4);
+    const auto n = net::parseDecimal(textio::trimBlanks(digits));
     if (!n || *n < 1 || *n > static_cast<net::u128>(plan::kMaxVlan)) {
         sv.message("\"" + textio::escaped(rest.substr(0, end)) + "\" is not a VLAN: write vlan and an ID from 1 to " +
                        std::to_string(plan::kMaxVlan) + ", such as vlan 10.",

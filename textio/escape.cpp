@@ -1,5 +1,6 @@
 #include "textio/escape.h"
 
+#include "textio/fields.h"
 #include "textio/utf8.h"
 
 namespace mq::textio {
@@ -8,21 +9,9 @@ namespace {
 
 void appendHex(std::string& out, unsigned char b)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     out += "\\x";
-    out += kHex[b >> 4];
-    out += kHex[b & 0xF];
-}
-
-// The code point of a well-formed sequence of n bytes.
-char32_t codePointAt(std::string_view text, std::size_t at, std::size_t n)
-{
-    const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(text[at + k])); };
-    if (n == 2)
-        return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
-    if (n == 3)
-        return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
-    return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+    out += hexDigit(b >> 4);
+    out += hexDigit(b);
 }
 
 // Characters that show nothing themselves but hide text or reorder what follows them.
@@ -34,13 +23,12 @@ bool invisibleFormat(char32_t cp)
 
 void appendCodePoint(std::string& out, char32_t cp)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
     out += "\\u{";
     int shift = 20;
     while (shift > 0 && (cp >> shift) == 0)
         shift -= 4;
     for (; shift >= 0; shift -= 4)
-        out += kHex[(cp >> shift) & 0xF];
+        out += hexDigit(cp >> shift);
     out += '}';
 }
 
@@ -74,7 +62,7 @@ std::string escaped(std::string_view text, std::size_t maxChars)
             appendHex(out, c);
             appendHex(out, static_cast<unsigned char>(text[i + 1]));
             i += 2;
-        } else if (const char32_t cp = codePointAt(text, i, n); invisibleFormat(cp)) {
+        } else if (const char32_t cp = utf8CodePointAt(text, i, n); invisibleFormat(cp)) {
             appendCodePoint(out, cp);
             i += n;
         } else {

@@ -1,5 +1,6 @@
 #pragma once
-// UTF-8 checks shared by every reader of names, notes, lists and documents.
+// UTF-8 checks shared by every reader of names, notes, lists and documents, and the
+// conversions to and from UTF-16 for formats that count in UTF-16 code units.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,6 +12,10 @@ namespace mq::textio {
 // and sequences cut short are not).
 std::size_t utf8SequenceAt(std::string_view text, std::size_t at);
 
+// The code point of the well-formed sequence of `length` bytes at text[at], as
+// utf8SequenceAt measures it.
+char32_t utf8CodePointAt(std::string_view text, std::size_t at, std::size_t length);
+
 // Byte offset of the first byte that is not part of well-formed UTF-8, or npos when the
 // whole text is valid.
 std::size_t utf8ErrorAt(std::string_view text);
@@ -18,5 +23,11 @@ std::size_t utf8ErrorAt(std::string_view text);
 // Appends the UTF-8 form of a code point (at most U+10FFFF; the caller has replaced
 // surrogates).
 void appendUtf8(std::string& out, char32_t cp);
+
+// UTF-8 to UTF-16 code units (a pair of surrogates above U+FFFF). Each byte that is not part
+// of well-formed UTF-8 becomes U+FFFD.
+std::u16string utf8ToUtf16(std::string_view utf8);
+// UTF-16 code units to UTF-8. A surrogate that is not half of a high-low pair becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view utf16);
 
 }  // namespace mq::textio

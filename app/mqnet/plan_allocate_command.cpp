@@ -1,6 +1,7 @@
 // mqnet plan allocate: the segments of a file placed into a root block, as text for people,
 // JSON or CSV for scripts.
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "app/mqnet/command_line.h"
@@ -11,7 +12,7 @@
 #include "plan/csv.h"
 #include "plan/json.h"
 #include "plan/segments.h"
-#include "textio/csv_cell.h"
+#include "textio/csv.h"
 #include "textio/escape.h"
 
 namespace mq::mqnet {
@@ -109,6 +110,14 @@ void writeJson(BufferedWriter& out, const std::vector<net::Prefix>& roots, const
     out.write(ps.empty() ? "]}\n" : "\n]}\n");
 }
 
+// The prefix, first and last usable address of a place; empty where it did not fit.
+std::array<std::string, 3> placeCells(const plan::Place& p)
+{
+    if (!p.prefix)
+        return {};
+    return {net::formatNetwork(*p.prefix), net::format(p.first), net::format(p.last)};
+}
+
 void writeCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool header)
 {
     if (header)
@@ -118,18 +127,12 @@ void writeCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, bool 
         if (out.failed())
             return;
         s.clear();
-        plan::appendCsvField(s, p.name);
-        s += ',';
-        if (p.prefix) {
-            s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last) + ',';
-            if (p.broadcast)
-                s += net::format(*p.broadcast);
-            s += ',' + net::toDecimal(p.hosts) + ',' + net::toDecimal(p.spare) + ",\n";
-        } else {
-            s += ",,,," + net::toDecimal(p.hosts) + ",,";
-            plan::appendCsvField(s, p.reason);
-            s += '\n';
-        }
+        const auto at = placeCells(p);
+        textio::appendCsvRow(s,
+                             {p.name, at[0], at[1], at[2], p.prefix && p.broadcast ? net::format(*p.broadcast) : "",
+                              net::toDecimal(p.hosts), p.prefix ? net::toDecimal(p.spare) : "",
+                              p.prefix ? "" : p.reason},
+                             "\n");
         out.write(s);
     }
 }
@@ -147,28 +150,19 @@ void writeDualCsv(BufferedWriter& out, const std::vector<plan::Placement>& ps, b
         out.write(
             "name,vlan,ipv4,first,last,broadcast,ipv6,ipv6_first,ipv6_last,hosts,needed,spare,ipv6_spare,reason\n");
     std::string s;
-    auto place = [&](const plan::Place& p, bool v4) {
-        if (p.prefix)
-            s += net::formatNetwork(*p.prefix) + ',' + net::format(p.first) + ',' + net::format(p.last);
-        else
-            s += ",,";
-        if (v4)
-            s += ',' + (p.broadcast ? net::format(*p.broadcast) : std::string());
-    };
     for (const auto& p : ps) {
         if (out.failed())
             return;
         s.clear();
-        plan::appendCsvField(s, p.name);
-        s += ',' + (p.vlan ? std::to_string(p.vlan) : std::string()) + ',';
-        place(p, true);
-        s += ',';
-        place(*p.second, false);
-        s += ',' + net::toDecimal(p.hosts) + ',' + (p.needed ? net::toDecimal(*p.needed) : std::string()) + ',';
-        s += (p.prefix ? net::toDecimal(p.spare) : std::string()) + ',';
-        s += (p.second->prefix ? net::toDecimal(p.second->spare) : std::string()) + ',';
-        plan::appendCsvField(s, dualReason(p));
-        s += '\n';
+        const plan::Place& v6 = *p.second;
+        const auto at4 = placeCells(p), at6 = placeCells(v6);
+        textio::appendCsvRow(s,
+                             {p.name, p.vlan ? std::to_string(p.vlan) : "", at4[0], at4[1], at4[2],
+                              p.broadcast ? net::format(*p.broadcast) : "", at6[0], at6[1], at6[2],
+                              net::toDecimal(p.hosts), p.needed ? net::toDecimal(*p.needed) : "",
+                              p.prefix ? net::toDecimal(p.spare) : "", v6.prefix ? net::toDecimal(v6.spare) : "",
+                              dualReason(p)},
+                             "\n");
         out.write(s);
     }
 }

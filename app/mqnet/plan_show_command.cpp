@@ -10,6 +10,7 @@
 #include "app/mqnet/plan_files.h"
 #include "plan/allocations.h"
 #include "plan/document.h"
+#include "textio/csv.h"
 #include "textio/escape.h"
 #include "textio/lines.h"
 
@@ -62,7 +63,7 @@ int runShow(const Invocation& call)
     if (json) {
         plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
     } else if (csv) {
-        plan::allocationsCsv(plan, "\n", plan::CsvReader::Program,
+        plan::allocationsCsv(plan, "\n", textio::CsvReader::Program,
                              [&](std::string_view piece) { call.out.write(piece); });
         warnFormulas(call, plan);
     } else {

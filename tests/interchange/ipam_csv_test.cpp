@@ -2,7 +2,6 @@
 // their import forms define them, read back, and read from files as their users write them.
 #include <random>
 
-#include "interchange/csv.h"
 #include "interchange/netbox.h"
 #include "interchange/phpipam.h"
 #include "interchange/table.h"
@@ -311,16 +310,6 @@ TEST(TableReader, ReadsRowsByColumnName)
             got += "vrf " + r.values.vrf;
         EXPECT_EQ(got, expected) << text;
     }
-}
-
-TEST(Csv, ReadsRfc4180)
-{
-    const CsvTable t = readCsv("a,\"b,c\",\"d\"\"e\"\r\n\r\n\"multi\nline\",,\n");
-    ASSERT_TRUE(t.error.empty());
-    ASSERT_EQ(t.records.size(), 2u);
-    EXPECT_EQ(t.records[0].fields, (std::vector<std::string>{"a", "b,c", "d\"e"}));
-    EXPECT_EQ(t.records[1].line, 3u);
-    EXPECT_EQ(t.records[1].fields, (std::vector<std::string>{"multi\nline", "", ""}));
 }
 
 }  // namespace

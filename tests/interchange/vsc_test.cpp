@@ -5,6 +5,7 @@
 #include "interchange_helpers.h"
 #include "plan/plan.h"
 #include "random_plan.h"
+#include "textio/utf8.h"
 
 namespace mq::interchange {
 namespace {
@@ -81,10 +82,10 @@ TEST(VscLink, RoundTripsThroughTheShortForm)
     const auto json = lz::decompressFromEncodedURIComponent(link.text.substr(link.text.find("?c=1") + 4));
     ASSERT_TRUE(json.text);
     EXPECT_TRUE(
-        lz::utf16ToUtf8(*json.text)
+        textio::utf16ToUtf8(*json.text)
             .starts_with(
                 R"({"v":"2","b":"10.40.0.0/16","m":"AWS","s":{"0g":{"n":"Campus","0h":{"0i":{"n":"Main building","0j":{"0k":{"n":"Staff, floor 1","c":"#9cc0e0"},"1k":)"))
-        << lz::utf16ToUtf8(*json.text);
+        << textio::utf16ToUtf8(*json.text);
     // The same after a chat client or a browser had it: percent-encoded, '+' as blank,
     // the query alone or c's value alone, other parameters around it.
     std::string data = link.text.substr(link.text.find("?c=") + 3);

@@ -4,6 +4,7 @@
 #include "interchange/lzstring.h"
 #include "planner/planner_form.h"
 #include "tests/planner/fake_planner_services.h"
+#include "textio/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +81,7 @@ TEST(PlannerText, VisualsubnetcalcFaultsAreQuotedEscapedOnce)
                              "{\"10.0.0.0/16\": {\"" +
                              key + "\": {}}}}";
     const std::string link = "https://visualsubnetcalc.com/index.html?c=1" +
-                             interchange::lz::compressToEncodedURIComponent(interchange::lz::utf8ToUtf16(
+                             interchange::lz::compressToEncodedURIComponent(textio::utf8ToUtf16(
                                  "{\"v\":\"2\",\"b\":\"10.0.0.0/16\",\"s\":{\"0g\":{\"" + key + "\":{}}}}"));
     for (const bool asLink : {false, true}) {
         NewPlan p;

@@ -1,8 +1,54 @@
-#include "interchange/csv.h"
+#include "textio/csv.h"
 
-#include <cctype>
+#include "textio/fields.h"
 
-namespace mq::interchange {
+namespace mq::textio {
+
+bool readsAsFormula(std::string_view cell)
+{
+    return !cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos;
+}
+
+namespace {
+
+// One pass with one test a byte: find_first_of tries each character of its set on each byte,
+// which slows the export of a plan of a million leaves by half.
+bool needsQuotes(std::string_view field, bool sheet)
+{
+    for (char c : field)
+        if (c == ',' || c == '"' || c == '\r' || c == '\n' || (sheet && (c == ';' || c == '\t')))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void appendCsvField(std::string& out, std::string_view field, CsvReader reader)
+{
+    const bool sheet = reader == CsvReader::Spreadsheet;
+    const bool mark = sheet && readsAsFormula(field);
+    if (!needsQuotes(field, sheet)) {
+        if (mark)
+            out += '\'';
+        out += field;
+        return;
+    }
+    out += '"';
+    if (mark)
+        out += '\'';
+    for (char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendCsvRow(std::string& out, std::initializer_list<std::string_view> fields, std::string_view lineEnd,
+                  CsvReader reader)
+{
+    appendCsvRow<std::initializer_list<std::string_view>>(out, fields, lineEnd, reader);
+}
 
 CsvTable readCsv(std::string_view text, char separator)
 {
@@ -69,21 +115,10 @@ CsvTable readCsv(std::string_view text, char separator)
 
 std::size_t csvColumn(const CsvRecord& header, std::string_view name)
 {
-    for (std::size_t c = 0; c < header.fields.size(); ++c) {
-        std::string_view h = header.fields[c];
-        while (!h.empty() && (h.front() == ' ' || h.front() == '\t'))
-            h.remove_prefix(1);
-        while (!h.empty() && (h.back() == ' ' || h.back() == '\t'))
-            h.remove_suffix(1);
-        if (h.size() != name.size())
-            continue;
-        bool same = true;
-        for (std::size_t k = 0; k < h.size() && same; ++k)
-            same = std::tolower(static_cast<unsigned char>(h[k])) == std::tolower(static_cast<unsigned char>(name[k]));
-        if (same)
+    for (std::size_t c = 0; c < header.fields.size(); ++c)
+        if (equalsIgnoringCase(trimBlanks(header.fields[c]), name))
             return c;
-    }
     return std::string_view::npos;
 }
 
-}  // namespace mq::interchange
+}  // namespace mq::textio
