@@ -44,7 +44,8 @@ ReadResult readLines(std::string_view text, const LineFn& fn);
 ReadResult readLines(std::FILE* in, const LineFn& fn);
 
 // Opens a file to read ("-": standard input). On failure nullptr, and *error says why:
-// "is a directory", "standard input is closed" or the system's text.
+// "is a directory", "standard input is closed", "standard input is a directory" or the
+// system's text.
 std::FILE* openInput(const std::string& path, std::string* error);
 // Closes what openInput opened (standard input is left open).
 void closeInput(std::FILE* in);
