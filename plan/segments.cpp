@@ -362,16 +362,6 @@ std::optional<net::Family> onlyFamily(const Plan& plan)
     return plan.block(plan.root()).prefix.address.family;
 }
 
-std::string parseSegmentLine(std::string_view content, Segment& seg)
-{
-    SegmentLines lines;
-    bool taken = false;
-    std::string r = lines.read(content, seg, &taken);
-    if (r.empty() && !taken)
-        return "a header line names the columns of a list; give a segment";
-    return r;
-}
-
 std::vector<Segment> parseSegments(std::string_view text, std::vector<SegmentLineError>& errors,
                                    std::optional<net::Family> only)
 {
