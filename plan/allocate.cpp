@@ -362,17 +362,6 @@ std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vec
     return allocate(plan, std::vector<BlockId>{within}, segments);
 }
 
-std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen)
-{
-    if (!plan.exists(chosen))
-        return {chosen};
-    const bool v4 = plan.block(chosen).prefix.address.family == net::Family::V4;
-    const BlockId other = plan.rootOf(v4 ? net::Family::V6 : net::Family::V4);
-    if (other == kNoBlock)
-        return {chosen};
-    return v4 ? std::vector<BlockId>{chosen, other} : std::vector<BlockId>{other, chosen};
-}
-
 std::string unplacedReason(const Placement& p)
 {
     if (p.placed())

@@ -71,10 +71,6 @@ std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vec
 std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& targets,
                                 const std::vector<Segment>& segments);
 
-// The blocks an allocation from `chosen` goes into: the chosen block and, in a dual-stack
-// plan, the first root of the other family (IPv4 first in the result).
-std::vector<BlockId> allocationTargets(const Plan& plan, BlockId chosen);
-
 // Why a segment was not placed, empty when it was. Dual-stack: the families whose block
 // did not fit, each with its reason ("IPv6: needs a /40, larger than 2001:db8::/48").
 std::string unplacedReason(const Placement& p);

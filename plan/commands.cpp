@@ -237,24 +237,4 @@ std::unique_ptr<Command> makeSetColour(BlockId id, std::uint32_t rgb)
     return std::make_unique<SegmentFieldCommand<std::uint32_t>>(id, rgb, "Colour of", &Plan::setColour);
 }
 
-std::unique_ptr<Command> makeSetAssigned(BlockId id, bool assigned, net::u128 hostsNeeded)
-{
-    // Journalled: freeing also drops growth and VLAN, which undo must bring back.
-    class SetAssigned : public JournalCommand {
-    public:
-        SetAssigned(BlockId id, bool assigned, net::u128 hosts) : id_(id), assigned_(assigned), hosts_(hosts) { }
-
-    private:
-        std::string run(Plan& plan) override
-        {
-            label_ = (assigned_ ? "Assign " : "Free ") + nameOf(plan, id_);
-            return plan.setAssigned(id_, assigned_, hosts_);
-        }
-        BlockId id_;
-        bool assigned_;
-        net::u128 hosts_;
-    };
-    return std::make_unique<SetAssigned>(id, assigned, hostsNeeded);
-}
-
 }  // namespace mq::plan

@@ -46,7 +46,6 @@ std::unique_ptr<Command> makeJoin(BlockId parent);
 std::unique_ptr<Command> makeRename(BlockId id, std::string name);
 std::unique_ptr<Command> makeSetNote(BlockId id, std::string note);
 std::unique_ptr<Command> makeSetColour(BlockId id, std::uint32_t rgb);
-std::unique_ptr<Command> makeSetAssigned(BlockId id, bool assigned, net::u128 hostsNeeded = 0);
 
 // What a free leaf is given when it is assigned by hand.
 struct Assignment {
@@ -85,6 +84,6 @@ std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segme
 std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments);
 
 // Prefixes already in use, a file of an IPAM or another planner's tree placed into the
-// plan: ImportItem, checkImport, importRefusals and makeImport in plan/import.h.
+// plan: ImportItem, checkImport and makeImport in plan/import.h.
 
 }  // namespace mq::plan

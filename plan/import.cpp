@@ -137,61 +137,43 @@ std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std:
     return out;
 }
 
-}  // namespace
-
-ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
+// The first reason found for each item is the one it is refused with.
+void refuse(std::vector<std::string>& reason, std::size_t i, std::string why)
 {
-    ImportCheck out;
-    std::size_t& steps = out.steps;
-    std::vector<std::string> reason(items.size());
-    auto refuse = [&](std::size_t i, std::string why) {
-        if (reason[i].empty())
-            reason[i] = std::move(why);
-    };
-    std::vector<net::Range> ranges;
-    ranges.reserve(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        ranges.push_back(rangeOf(items[i].prefix));
-        if (auto r = checkFields(items[i]); !r.empty())
-            refuse(i, std::move(r));
-    }
+    if (reason[i].empty())
+        reason[i] = std::move(why);
+}
 
-    // Inside a root: equal to it or inside it; a prefix cannot cross a root's edge otherwise.
+// Inside a root: equal to it or inside it; a prefix cannot cross a root's edge otherwise.
+void refuseOutsiders(const Plan& plan, const std::vector<net::Range>& ranges, std::vector<std::string>& reason)
+{
     std::vector<net::Range> roots;
     for (BlockId r : plan.roots())
         roots.push_back(rangeOf(plan.block(r).prefix));
-    std::vector<std::uint8_t> inside(items.size(), 0);
-    std::vector<std::size_t> around(items.size(), roots.size());
+    std::vector<std::uint8_t> inside(ranges.size(), 0);
+    std::vector<std::size_t> around(ranges.size(), roots.size());
     net::visitOverlaps(ranges, roots, [&](const net::OverlapPair& p) {
         if (p.relation == net::Relation::Equal || p.relation == net::Relation::Inside)
             inside[p.a] = 1;
         else
             around[p.a] = p.b;
     });
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
         if (inside[i])
             continue;
         if (around[i] < roots.size())
-            refuse(i, "holds the root " + net::formatNetwork(plan.block(plan.roots()[around[i]]).prefix) + " and more");
+            refuse(reason, i,
+                   "holds the root " + net::formatNetwork(plan.block(plan.roots()[around[i]]).prefix) + " and more");
         else
-            refuse(i, "lies outside every root");
+            refuse(reason, i, "lies outside every root");
     }
+}
 
-    // Items refused so far would not be placed: they take nothing from the others.
-    std::vector<std::size_t> candidate;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (reason[i].empty())
-            candidate.push_back(i);
-    const std::vector<Clash> clash = firstClashes(items, ranges, candidate, steps);
-    for (std::size_t k = 0; k < candidate.size(); ++k)
-        if (clash[k].other != kNoItem) {
-            const ImportItem& b = items[clash[k].other];
-            refuse(candidate[k], "overlaps " + lineText(b, clash[k].other) + " (" + net::formatNetwork(b.prefix) +
-                                     ", " + std::string(net::relationName(clash[k].relation)) + ")");
-        }
-
-    // The assigned leaves do not overlap each other: in address order, the first that reaches an
-    // item is the only one that can hold it, and any other it meets lies inside it.
+// The assigned leaves do not overlap each other: in address order, the first that reaches an
+// item is the only one that can hold it, and any other it meets lies inside it.
+void refuseTaken(const Plan& plan, const std::vector<ImportItem>& items, const std::vector<net::Range>& ranges,
+                 std::vector<std::string>& reason)
+{
     struct Taken {
         net::Range range;
         BlockId id;
@@ -214,9 +196,41 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
         if (nests(items[i], net::relationOf(r, t->range)))
             continue;
         const Block& b = plan.block(t->id);
-        refuse(i, "overlaps the assigned block " + net::formatNetwork(b.prefix) +
-                      (b.name.empty() ? "" : " (" + b.name + ")"));
+        refuse(reason, i,
+               "overlaps the assigned block " + net::formatNetwork(b.prefix) +
+                   (b.name.empty() ? "" : " (" + b.name + ")"));
     }
+}
+
+}  // namespace
+
+ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
+{
+    ImportCheck out;
+    std::vector<std::string> reason(items.size());
+    std::vector<net::Range> ranges;
+    ranges.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        ranges.push_back(rangeOf(items[i].prefix));
+        if (auto r = checkFields(items[i]); !r.empty())
+            refuse(reason, i, std::move(r));
+    }
+    refuseOutsiders(plan, ranges, reason);
+
+    // Items refused so far would not be placed: they take nothing from the others.
+    std::vector<std::size_t> candidate;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (reason[i].empty())
+            candidate.push_back(i);
+    const std::vector<Clash> clash = firstClashes(items, ranges, candidate, out.steps);
+    for (std::size_t k = 0; k < candidate.size(); ++k)
+        if (clash[k].other != kNoItem) {
+            const ImportItem& b = items[clash[k].other];
+            refuse(reason, candidate[k],
+                   "overlaps " + lineText(b, clash[k].other) + " (" + net::formatNetwork(b.prefix) + ", " +
+                       std::string(net::relationName(clash[k].relation)) + ")");
+        }
+    refuseTaken(plan, items, ranges, reason);
 
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (reason[i].empty())
@@ -224,14 +238,6 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
         else
             out.refused.push_back({i, items[i].line, std::move(reason[i])});
     }
-    return out;
-}
-
-std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items)
-{
-    std::vector<std::string> out(items.size());
-    for (const ImportRefusal& r : checkImport(plan, items).refused)
-        out[r.item] = net::formatNetwork(items[r.item].prefix) + ": " + r.reason;
     return out;
 }
 

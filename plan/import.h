@@ -47,10 +47,6 @@ struct ImportCheck {
 // Each is named with the lowest-numbered item it clashes with. O(n log n), however many
 // items are equal or nested.
 ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items);
-// The same as one reason per item, empty for those that will be placed, each beginning
-// with the item's prefix: "10.0.5.0/24: overlaps item 1 (10.0.0.0/17, inside)" (items
-// without a line are named by their place in the list).
-std::vector<std::string> importRefusals(const Plan& plan, const std::vector<ImportItem>& items);
 
 // Places the items checkImport accepts, as one undoable command: containers first (a block
 // split in halves), then leaves, each a block of exactly its prefix (free parts that cover

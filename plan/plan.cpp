@@ -1,30 +1,12 @@
 #include "plan/plan.h"
 
-#include <atomic>
-
 #include <utility>
 
 #include "net/facts.h"
-#include "textio/utf8.h"
 
 namespace mq::plan {
 
 namespace {
-
-std::string checkText(std::string_view text, std::size_t maxBytes, bool lineBreaks)
-{
-    if (text.size() > maxBytes)
-        return "is longer than " + std::to_string(maxBytes) + " bytes";
-    if (auto at = textio::utf8ErrorAt(text); at != std::string_view::npos)
-        return "is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
-        if ((c < 0x20 && !(lineBreaks && (c == '\n' || c == '\t'))) || c == 0x7F || c1)
-            return "holds a control character (byte " + std::to_string(i + 1) + ")";
-    }
-    return {};
-}
 
 bool powerOfTwo(int n)
 {
@@ -49,82 +31,6 @@ const char* stateName(BlockState s)
     case BlockState::Free: break;
     }
     return "free";
-}
-
-std::string checkName(std::string_view name)
-{
-    return checkText(name, kMaxNameBytes, false);
-}
-
-namespace {
-
-// Django's slugify without Unicode: accents dropped (as NFKD then ASCII does for Latin-1),
-// other characters than letters, digits, '_', '-' and blanks dropped, lower case, runs of
-// blanks and '-' one '-', '-' and '_' trimmed from the ends.
-std::string slugify(std::string_view text)
-{
-    // U+00C0..U+00FF: the base letter, or 0 where NFKD gives none.
-    static constexpr char kLatin1[] = "AAAAAA\0CEEEEIIII"
-                                      "\0NOOOOO\0\0UUUUY\0\0"
-                                      "aaaaaa\0ceeeeiiii"
-                                      "\0nooooo\0\0uuuuy\0y";
-    std::string ascii;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            ascii += static_cast<char>(c);
-        } else if ((c == 0xC3) && i + 1 < text.size()) {
-            const auto d = static_cast<unsigned char>(text[i + 1]);
-            if (d >= 0x80 && d <= 0xBF && kLatin1[d - 0x80] != 0)
-                ascii += kLatin1[d - 0x80];
-        }
-    }
-    std::string out;
-    bool gap = false;
-    for (char c : ascii) {
-        const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (c == '-' || c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
-            gap = true;
-        } else if (word) {
-            if (gap && !out.empty())
-                out += '-';
-            gap = false;
-            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        }
-    }
-    while (!out.empty() && (out.front() == '-' || out.front() == '_'))
-        out.erase(0, 1);
-    while (!out.empty() && (out.back() == '-' || out.back() == '_'))
-        out.pop_back();
-    return out;
-}
-
-}  // namespace
-
-std::string checkSlug(std::string_view tag)
-{
-    bool slug = !tag.empty();
-    for (char c : tag)
-        slug = slug &&
-               ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_');
-    if (slug)
-        return {};
-    const std::string would = slugify(tag);
-    return would.empty() ? std::string("is not a slug (letters, digits, - and _), and has nothing to make one of")
-                         : "is not a slug: NetBox looks tags up by slug; \"" + would + "\" would be one";
-}
-
-std::string checkIpamStatus(std::string_view status)
-{
-    for (std::string_view s : {"", "container", "active", "reserved", "deprecated"})
-        if (status == s)
-            return {};
-    return "is not container, active, reserved or deprecated";
-}
-
-std::string checkNote(std::string_view note)
-{
-    return checkText(note, kMaxNoteBytes, true);
 }
 
 Plan::Plan(net::Prefix root)
@@ -273,104 +179,6 @@ BlockId Plan::blockOf(const net::Prefix& p) const
 std::string Plan::checkLive(BlockId id) const
 {
     return exists(id) ? std::string{} : "block " + std::to_string(id) + " does not exist";
-}
-
-// --- Edits, all through these three, so that a journal sees every one ------------------
-
-std::uint64_t Plan::ChangeLog::next()
-{
-    static std::atomic<std::uint64_t> serials{1};
-    return serials.fetch_add(1);
-}
-
-void Plan::changed(BlockId id)
-{
-    if (changes_.ids.size() >= kMaxChanges)
-        changes_ = ChangeLog{};
-    changes_.ids.push_back(id);
-}
-
-Block& Plan::edit(BlockId id)
-{
-    changed(id);
-    if (Journal* j = journal_.to; j && id < j->seen_.size() && !j->seen_[id]) {
-        j->seen_[id] = 1;
-        j->entries_.push_back({id, alive_[id] != 0, blocks_[id]});
-    }
-    return blocks_[id];
-}
-
-BlockId Plan::append(Block b)
-{
-    const auto id = static_cast<BlockId>(blocks_.size());
-    changed(id);
-    if (journal_.to)
-        journal_.to->entries_.push_back({id, false, Block{}});  // new: it was not there
-    blocks_.push_back(std::move(b));
-    alive_.push_back(1);
-    ++live_;
-    return id;
-}
-
-void Plan::kill(BlockId id)
-{
-    if (!blockIpam_.empty())
-        (void)setBlockIpam(id, {});
-    edit(id) = Block{};
-    alive_[id] = 0;
-    --live_;
-}
-
-void Plan::startJournal(Journal& j)
-{
-    j = Journal{};
-    j.seen_.assign(blocks_.size(), 0);
-    journal_.to = &j;
-}
-
-void Plan::stopJournal()
-{
-    if (!journal_.to)
-        return;
-    std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
-    std::vector<std::uint8_t>().swap(journal_.to->ipamSeen_);
-    journal_.to = nullptr;
-}
-
-void Plan::swapWith(Journal& j)
-{
-    for (auto& e : j.entries_) {
-        changed(e.id);
-        if (e.id >= blocks_.size()) {
-            blocks_.resize(e.id + 1);
-            alive_.resize(e.id + 1, 0);
-        }
-        const bool was = alive_[e.id] != 0;
-        live_ = live_ + e.alive - was;
-        alive_[e.id] = e.alive;
-        e.alive = was;
-        std::swap(blocks_[e.id], e.block);
-    }
-    for (auto& [id, values] : j.ipam_) {
-        changed(id);
-        std::optional<BlockIpam> now;
-        if (auto it = blockIpam_.find(id); it != blockIpam_.end()) {
-            now = std::move(it->second);
-            blockIpam_.erase(it);
-        }
-        if (values)
-            blockIpam_.emplace(id, std::move(*values));
-        values = std::move(now);
-    }
-}
-
-void Plan::undo(Journal& j)
-{
-    swapWith(j);
-}
-void Plan::redo(Journal& j)
-{
-    swapWith(j);
 }
 
 // --- Tree -------------------------------------------------------------------------------

@@ -387,19 +387,6 @@ std::optional<net::Family> onlyFamily(const Plan& plan)
     return plan.block(plan.root()).prefix.address.family;
 }
 
-std::string parseSegmentLine(std::string_view content, Segment& seg)
-{
-    SegmentLines lines;
-    auto read = lines.read(content);
-    if (const auto* e = std::get_if<net::ParseError>(&read))
-        return e->message;
-    auto& segment = std::get<std::optional<Segment>>(read);
-    if (!segment)
-        return "a header line names the columns of a list; give a segment";
-    seg = std::move(*segment);
-    return {};
-}
-
 std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::LineNote>& errors,
                                    std::optional<net::Family> only)
 {

@@ -64,9 +64,6 @@ std::optional<net::Family> onlyFamily(const Plan& plan);
 // header line when a length could not be told apart without one (an IPv6 /32 or shorter).
 std::string segmentsText(const std::vector<Segment>& segments);
 
-// One line on its own, as the first line of a list (a header line is refused here).
-std::string parseSegmentLine(std::string_view content, Segment& seg);
-
 // Every line of a list. Lines with faults are left out and listed in errors (line numbers
 // from 1), a line beyond textio::kMaxLineBytes among them.
 std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::LineNote>& errors,

@@ -306,11 +306,6 @@ TEST(Allocate, IntoFreeSpaceSplitByHand)
     ASSERT_EQ(h.run(quarters, makeAllocate(quarters.root(), {{"campus", 20000}})), "");
     EXPECT_EQ(quarters.blockCount(), 3u);
     EXPECT_EQ(quarters.freeLeaves().size(), 1u);
-    // Dual-stack: the chosen block and the other family's root, IPv4 first.
-    ASSERT_EQ(quarters.addRoot(P("2001:db8::/48")), "");
-    const BlockId v6root = quarters.roots()[1], q1 = quarters.block(quarters.root()).children[1];
-    EXPECT_EQ(allocationTargets(quarters, v6root), (std::vector<BlockId>{quarters.root(), v6root}));
-    EXPECT_EQ(allocationTargets(quarters, q1), (std::vector<BlockId>{q1, v6root}));
     // 10.0.0.0/24 with "big, 300" and "small, 10": a /25 is left.
     Plan small(P("10.0.0.0/24"));
     const auto r = allocate(small, small.root(), {{"big", 300}, {"small", 10}});

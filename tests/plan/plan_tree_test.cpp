@@ -1,5 +1,5 @@
-// The plan's tree: splitting and joining, finding the leaf of an address, and refusals that
-// leave the plan as it was.
+// The plan's tree: splitting and joining, finding the leaf of an address and the block of a
+// prefix, carving, and refusals that leave the plan as it was.
 #include <gtest/gtest.h>
 
 #include "tests/plan/plan_helpers.h"
@@ -54,6 +54,59 @@ TEST(PlanTree, JoinUndoesSplitAndReusedIdsHold)
     EXPECT_NE(plan.splitInto(ids[0], {ids[1], ids[2]}), "");  // live ids are not reused
     EXPECT_EQ(plan.leafAt(P("10.0.0.1").address), kNoBlock);
     EXPECT_EQ(plan.leafAt(P("::1").address), kNoBlock);
+}
+
+// blockOf finds every block under whichever root holds it; carve makes the block of a
+// prefix by halving and regrouping, from a given block or from the root that holds it, and
+// its journal takes it all back.
+TEST(PlanTree, BlockOfAndCarveAcrossRoots)
+{
+    Plan base(P("10.0.0.0/16"));
+    for (const char* root : {"2001:db8::/48", "192.168.0.0/24", "2001:db8:1::/48"})
+        ASSERT_EQ(base.addRoot(P(root)), "");
+    const BlockId lan = base.roots()[2];
+    ASSERT_EQ(base.split(lan, 4), "");
+    ASSERT_EQ(base.setAssigned(base.block(lan).children[3], true), "");  // 192.168.0.192/26
+    for (BlockId r : base.roots())
+        for (BlockId b : base.preorder(r))
+            EXPECT_EQ(base.blockOf(base.block(b).prefix), b) << net::formatNetwork(base.block(b).prefix);
+    EXPECT_EQ(base.blockOf(P("192.168.0.64/26")), base.block(lan).children[1]);  // host bits aside
+    EXPECT_EQ(base.blockOf(P("192.168.0.0/25")), kNoBlock);  // spans two parts
+    EXPECT_EQ(base.blockOf(P("10.0.0.0/17")), kNoBlock);  // inside a leaf
+
+    struct Case {
+        const char* prefix;
+        const char* within;  // "" for the root that holds it
+        const char* reason;
+        std::size_t added, regrouped;
+    };
+    for (const Case& c : {
+             Case{"10.0.3.0/24", "", "", 16, 0},
+             Case{"2001:db8:1:ff00::/56", "", "", 16, 0},  // under the second IPv6 root
+             Case{"2001:db8:1::/48", "", "", 0, 0},  // a root is its own block
+             Case{"192.168.0.0/25", "", "", 2, 2},  // spans two parts: regrouped, the parts kept
+             Case{"192.168.0.128/26", "192.168.0.0/24", "", 0, 0},
+             Case{"192.168.0.192/27", "", "192.168.0.192/26 is assigned: free it before splitting it", 0, 0},
+             Case{"172.16.0.0/24", "", "172.16.0.0/24 lies outside every root", 0, 0},
+             Case{"10.0.3.0/24", "2001:db8::/48", "10.0.3.0/24 lies outside 2001:db8::/48", 0, 0},
+         }) {
+        Plan plan = base;
+        Journal j;
+        plan.startJournal(j);
+        BlockId out = kNoBlock;
+        std::vector<BlockId> regrouped;
+        const BlockId within = *c.within ? plan.blockOf(P(c.within)) : kNoBlock;
+        EXPECT_EQ(plan.carve(P(c.prefix), &out, within, &regrouped), c.reason) << c.prefix;
+        plan.stopJournal();
+        EXPECT_EQ(plan.blockCount(), base.blockCount() + c.added) << c.prefix;
+        EXPECT_EQ(regrouped.size(), c.regrouped) << c.prefix;
+        if (!*c.reason) {
+            EXPECT_EQ(plan.block(out).prefix, P(c.prefix));
+            EXPECT_EQ(plan.blockOf(P(c.prefix)), out);
+        }
+        plan.undo(j);
+        EXPECT_TRUE(plan == base) << c.prefix;
+    }
 }
 
 TEST(PlanTree, UsableAndSpareHosts)
