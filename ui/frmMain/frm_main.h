@@ -33,8 +33,8 @@ public:
     // A child window made on first use by `make`, shown again afterwards and made
     // afresh once it has been closed. `name` becomes its objectName.
     void registerWindow(const QString& name, std::function<QWidget*()> make);
-    // The same, opened by toolbar button `toolbarIndex` (4 bindec, 5 macconv,
-    // 6 clist, 7 Form10, 12 frmAbout). A QDialog opens as a window of its own.
+    // The same, opened by toolbar button `toolbarIndex` in place of the window
+    // the button names itself. A QDialog opens as a window of its own.
     void registerTool(int toolbarIndex, const QString& name, std::function<QWidget*()> make);
     // Shows the one instance of the named window and brings it to the front;
     // nullptr when no such window is registered.
@@ -107,6 +107,8 @@ private:
     void buildToolbar();
     void buildStatusBar();
     void updateClock();
+    // The window toolbar button `index` opens; empty for one that opens none.
+    QString toolWindow(int index) const;
     void fillWindowList();
     void makeRoomFor(QMdiSubWindow* sub);
     QMdiSubWindow* topmostVisible(const QMdiSubWindow* except = nullptr) const;
@@ -122,7 +124,7 @@ private:
     std::vector<QAction*> buttons;  // index 1..13 at 0..12, then the separator and the tools
     QLabel* panels[3] = {};
     QMap<QString, Entry> entries;
-    QMap<int, QString> toolWindows;
+    QMap<int, QString> toolWindows;  // registerTool's windows in place of the buttons' own
     std::function<void(Frmdoc&)> calculatorHook;
     Services* calculatorServices = nullptr;
     std::function<void(FrmMain&)> saveHandler, printHandler, helpHandler;
