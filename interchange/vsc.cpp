@@ -4,8 +4,8 @@
 
 #include "interchange/fields.h"
 #include "interchange/lzstring.h"
-#include "plan/json.h"
 #include "textio/escape.h"
+#include "textio/json.h"
 
 namespace mq::interchange {
 
@@ -79,55 +79,10 @@ char base36(int v)
     return static_cast<char>(v < 10 ? '0' + v : 'a' + v - 10);
 }
 
-class JsonOut {
-public:
-    JsonOut(bool pretty) : pretty_(pretty) { }
-    void open()
-    {
-        out += '{';
-        ++depth_;
-        first_ = true;
-    }
-    void close()
-    {
-        --depth_;
-        if (!first_)
-            newline();
-        out += '}';
-        first_ = false;
-    }
-    void key(std::string_view k)
-    {
-        if (!first_)
-            out += ',';
-        newline();
-        plan::json::appendString(out, k);
-        out += pretty_ ? ": " : ":";
-        first_ = true;
-    }
-    void string(std::string_view s)
-    {
-        plan::json::appendString(out, s);
-        first_ = false;
-    }
-    std::string out;
-
-private:
-    void newline()
-    {
-        if (!pretty_)
-            return;
-        out += '\n';
-        out.append(static_cast<std::size_t>(depth_) * 2, ' ');
-    }
-    bool pretty_;
-    int depth_ = 0;
-    bool first_ = true;
-};
-
 struct Shape {
-    bool shortKeys;
+    bool shortKeys;  // and no blanks: the text goes into a link
     net::Prefix base;
+    textio::json::Layout layout;
 };
 
 std::string keyOf(const Shape& s, const net::Prefix& p)
@@ -139,10 +94,10 @@ std::string keyOf(const Shape& s, const net::Prefix& p)
     return std::to_string(nth) + base36(p.length);
 }
 
-void writeNode(JsonOut& j, const Shape& s, const Node& n)
+void writeNode(textio::json::Writer& j, const Shape& s, const Node& n)
 {
     j.key(keyOf(s, n.prefix));
-    j.open();
+    j.beginObject(s.layout);
     std::string note, colour;
     if (n.block) {
         note = noteOf(*n.block);
@@ -166,7 +121,7 @@ void writeNode(JsonOut& j, const Shape& s, const Node& n)
         writeNode(j, s, h);
     if (!s.shortKeys)
         meta();
-    j.close();
+    j.end();
 }
 
 WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode mode, bool shortKeys)
@@ -216,9 +171,10 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
                                         ": visualsubnetcalc cuts its note at the first \" (" + quotedItem(noteOf(b)) +
                                         ")"});
 
-    JsonOut j(!shortKeys);
+    const auto layout = shortKeys ? textio::json::Layout::Compact : textio::json::Layout::Indented;
+    textio::json::Writer j(r.text);
     const std::string baseText = net::formatNetwork(base);
-    j.open();
+    j.beginObject(layout);
     j.key(shortKeys ? "v" : "config_version");
     j.string("2");
     if (!shortKeys && !modeName.empty()) {
@@ -232,11 +188,10 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
         j.string(modeName);
     }
     j.key(shortKeys ? "s" : "subnets");
-    j.open();
-    writeNode(j, Shape{shortKeys, base}, tree);
-    j.close();
-    j.close();
-    r.text = std::move(j.out);
+    j.beginObject(layout);
+    writeNode(j, Shape{shortKeys, base, layout}, tree);
+    j.end();
+    j.end();
     if (!shortKeys)
         r.text += '\n';
     return r;
@@ -251,7 +206,7 @@ struct RNode {
 };
 
 struct Reading {
-    plan::json::Reader& in;
+    textio::json::Reader& in;
     std::string version;
     std::optional<net::Prefix> base;
     std::size_t nodes = 0;
@@ -351,7 +306,7 @@ void flatten(RNode& n, VscTree& tree)
         flatten(p, tree);
 }
 
-VscRead fail(const plan::json::Reader& in)
+VscRead fail(const textio::json::Reader& in)
 {
     VscRead r;
     r.error = textio::escaped(in.errorPath()) + ": " + in.errorReason();  // keys are any text
@@ -366,7 +321,7 @@ VscRead readConfig(std::string_view text)
     std::string baseText, version;
     // First the plain values, since the subnets' keys may need the base that follows them.
     {
-        plan::json::Reader in(text);
+        textio::json::Reader in(text);
         std::string key;
         if (in.beginObject()) {
             while (in.nextMember(key)) {
@@ -406,7 +361,7 @@ VscRead readConfig(std::string_view text)
         base = p;
     }
     // Again, now reading the subnets.
-    plan::json::Reader in2(text);
+    textio::json::Reader in2(text);
     Reading rd2{in2, version, base};
     std::string key;
     RNode root;
