@@ -472,6 +472,14 @@ void appendQuoted(std::string& out, std::string_view before, std::string_view s,
     out += after;
 }
 
+bool isPlain(std::string_view s)
+{
+    for (char c : s)
+        if (kEscaped[static_cast<unsigned char>(c)])
+            return false;
+    return true;
+}
+
 }  // namespace
 
 void appendString(std::string& out, std::string_view s)
@@ -530,10 +538,24 @@ void Writer::end()
     out_ += f.close;
 }
 
+// A plain key in a one-line object, by far the most common, is appended piece by piece: for
+// keys, copying through a buffer on the stack measured slower than these few appends.
 void Writer::key(std::string_view k)
 {
-    const bool compact = frames_.back().layout == Layout::Compact;
-    appendQuoted(out_, separator(), k, compact ? ":" : ": ");
+    Frame& f = frames_.back();
+    if (f.layout == Layout::Indented || !isPlain(k)) {
+        const bool compact = f.layout == Layout::Compact;
+        appendQuoted(out_, separator(), k, compact ? ":" : ": ");
+        afterKey_ = true;
+        return;
+    }
+    const bool line = f.layout == Layout::Line;
+    if (!f.first)
+        out_.append(", ", line ? 2 : 1);
+    f.first = false;
+    out_ += '"';
+    out_ += k;
+    out_.append("\": ", line ? 3 : 2);
     afterKey_ = true;
 }
 
