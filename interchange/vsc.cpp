@@ -4,9 +4,9 @@
 
 #include "interchange/fields.h"
 #include "interchange/lzstring.h"
-#include "plan/json.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
+#include "textio/json.h"
 #include "textio/utf8.h"
 
 namespace mq::interchange {
@@ -81,55 +81,10 @@ char base36(int v)
     return static_cast<char>(v < 10 ? '0' + v : 'a' + v - 10);
 }
 
-class JsonOut {
-public:
-    JsonOut(bool pretty) : pretty_(pretty) { }
-    void open()
-    {
-        out += '{';
-        ++depth_;
-        first_ = true;
-    }
-    void close()
-    {
-        --depth_;
-        if (!first_)
-            newline();
-        out += '}';
-        first_ = false;
-    }
-    void key(std::string_view k)
-    {
-        if (!first_)
-            out += ',';
-        newline();
-        plan::json::appendString(out, k);
-        out += pretty_ ? ": " : ":";
-        first_ = true;
-    }
-    void string(std::string_view s)
-    {
-        plan::json::appendString(out, s);
-        first_ = false;
-    }
-    std::string out;
-
-private:
-    void newline()
-    {
-        if (!pretty_)
-            return;
-        out += '\n';
-        out.append(static_cast<std::size_t>(depth_) * 2, ' ');
-    }
-    bool pretty_;
-    int depth_ = 0;
-    bool first_ = true;
-};
-
 struct Shape {
-    bool shortKeys;
+    bool shortKeys;  // and no blanks: the text goes into a link
     net::Prefix base;
+    textio::json::Layout layout;
 };
 
 std::string keyOf(const Shape& s, const net::Prefix& p)
@@ -141,10 +96,10 @@ std::string keyOf(const Shape& s, const net::Prefix& p)
     return std::to_string(nth) + base36(p.length);
 }
 
-void writeNode(JsonOut& j, const Shape& s, const Node& n)
+void writeNode(textio::json::Writer& j, const Shape& s, const Node& n)
 {
     j.key(keyOf(s, n.prefix));
-    j.open();
+    j.beginObject(s.layout);
     std::string note, colour;
     if (n.block) {
         note = noteOf(*n.block);
@@ -168,7 +123,7 @@ void writeNode(JsonOut& j, const Shape& s, const Node& n)
         writeNode(j, s, h);
     if (!s.shortKeys)
         meta();
-    j.close();
+    j.end();
 }
 
 WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mode, bool shortKeys)
@@ -218,9 +173,10 @@ WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mo
                                         ": visualsubnetcalc cuts its note at the first \" (" + quotedItem(noteOf(b)) +
                                         ")"});
 
-    JsonOut j(!shortKeys);
+    const auto layout = shortKeys ? textio::json::Layout::Compact : textio::json::Layout::Indented;
+    textio::json::Writer j(r.text);
     const std::string baseText = net::formatNetwork(base);
-    j.open();
+    j.beginObject(layout);
     j.key(shortKeys ? "v" : "config_version");
     j.string("2");
     if (!shortKeys && !modeName.empty()) {
@@ -234,11 +190,10 @@ WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mo
         j.string(modeName);
     }
     j.key(shortKeys ? "s" : "subnets");
-    j.open();
-    writeNode(j, Shape{shortKeys, base}, tree);
-    j.close();
-    j.close();
-    r.text = std::move(j.out);
+    j.beginObject(layout);
+    writeNode(j, Shape{shortKeys, base, layout}, tree);
+    j.end();
+    j.end();
     if (!shortKeys)
         r.text += '\n';
     return r;
@@ -268,7 +223,7 @@ struct Subnets {
     bool haveRoot = false;
     std::optional<Fault> fault;  // the first, in the document's order; the rest is skipped
 
-    void keep(const plan::json::Reader& in, std::string reason)
+    void keep(const textio::json::Reader& in, std::string reason)
     {
         if (!fault)
             fault = Fault{in.path(), std::move(reason)};
@@ -276,7 +231,7 @@ struct Subnets {
 };
 
 // A subnet key: "10.0.0.0/17", or "<n><length in base 36>" of version 2.
-bool parseKey(const plan::json::Reader& in, Subnets& s, const std::string& key, net::Prefix& out)
+bool parseKey(const textio::json::Reader& in, Subnets& s, const std::string& key, net::Prefix& out)
 {
     if (key.find('/') != std::string::npos) {
         if (std::string why = parsePrefixField(key, out); !why.empty()) {
@@ -304,7 +259,7 @@ bool parseKey(const plan::json::Reader& in, Subnets& s, const std::string& key, 
     return true;
 }
 
-bool readNode(plan::json::Reader& in, Subnets& s, RNode& node)
+bool readNode(textio::json::Reader& in, Subnets& s, RNode& node)
 {
     if (s.fault)
         return in.skipValue();
@@ -344,7 +299,7 @@ bool readNode(plan::json::Reader& in, Subnets& s, RNode& node)
 }
 
 // The value of "subnets": one top-level subnet, the base network where there is one.
-bool readSubnets(plan::json::Reader& in, Subnets& s)
+bool readSubnets(textio::json::Reader& in, Subnets& s)
 {
     if (!in.beginObject())
         return false;
@@ -370,9 +325,9 @@ bool readSubnets(plan::json::Reader& in, Subnets& s)
 // Reads the subnets where the reader stands. A value of the wrong type among them is kept as
 // a fault of the subnets when the rest of the document is sound (the reader skips them
 // again to find out); a fault in their syntax fails the reader.
-void readSubnetsAt(plan::json::Reader& in, Subnets& s)
+void readSubnetsAt(textio::json::Reader& in, Subnets& s)
 {
-    plan::json::Reader sub = in;
+    textio::json::Reader sub = in;
     if (readSubnets(sub, s)) {
         in = std::move(sub);
         return;
@@ -429,14 +384,14 @@ std::string baseOf(const std::string& version, const std::string& baseText, std:
 struct Config {
     std::string version, baseText, modeName;
     bool hasMode = false;
-    std::vector<plan::json::Reader> subnets;  // the reader at each "subnets" value
+    std::vector<textio::json::Reader> subnets;  // the reader at each "subnets" value
     bool readInPlace = true;  // each was read where it stands: the values it needs came before it
 };
 
 // One pass over the document. The subnets are read where they stand when the version and
 // base network they need came before them (as every writer puts them); otherwise, or when
 // those change after them, again from where they stand once the whole has been read.
-void readMembers(plan::json::Reader& in, Config& c, Subnets& s)
+void readMembers(textio::json::Reader& in, Config& c, Subnets& s)
 {
     std::string key;
     while (in.nextMember(key)) {
@@ -480,7 +435,7 @@ plan::CloudMode modeOf(const Config& c, VscTree& tree)
 
 VscRead readConfig(std::string_view text)
 {
-    plan::json::Reader in(text);
+    textio::json::Reader in(text);
     Config c;
     Subnets s;
     if (in.beginObject()) {
@@ -501,7 +456,7 @@ VscRead readConfig(std::string_view text)
         s = Subnets{};
         s.version = c.version;
         s.base = base;
-        for (plan::json::Reader& at : c.subnets)
+        for (textio::json::Reader& at : c.subnets)
             if (!s.fault)
                 readSubnetsAt(at, s);
     }

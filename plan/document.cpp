@@ -50,43 +50,19 @@
 #include <algorithm>
 #include <charconv>
 #include <functional>
-#include <memory>
-#include <new>
 #include <optional>
-#include <unordered_map>
 
-#include "net/address_scan.h"
-#include "net/parse.h"
-#include "plan/json.h"
-#include "textio/fields.h"
+#include "plan/document_build.h"
+#include "textio/json.h"
 
 namespace mq::plan {
 
 namespace {
 
-struct RawBlock {
-    std::string prefix, name, note, colour, hosts;
-    std::optional<std::uint64_t> parts;
-    std::optional<bool> assigned;
-    bool hasPrefix = false, hasColour = false, hasHosts = false;
-    std::optional<double> growth;
-    std::optional<int> vlan;
-    bool reserved = false;
-    std::unique_ptr<BlockIpam> ipam;  // rare: what an IPAM said of this prefix
-};
-
-struct RawDocument {
-    std::uint64_t version = 0;
-    std::optional<std::string> root;  // version 1
-    std::vector<std::string> roots;  // version 2
-    std::string firstV2Key;  // the path of the first key version 1 lacks
-    bool hasFormat = false, hasVersion = false, hasRoots = false;
-    Settings settings;
-    IpamValues ipam;
-    std::vector<Segment> segments;
-    std::vector<RawBlock> blocks;  // only when the roots were not known before "blocks"
-    std::size_t blockCount = 0;  // blocks read
-};
+namespace json = textio::json;
+using detail::RawBlock;
+using detail::RawDocument;
+using detail::TreeBuilder;
 
 // Where the blocks go as they are read: a document whose roots come before its blocks (as
 // this program writes them) is placed block by block, and no list of every block is held
@@ -338,6 +314,25 @@ void readSegment(json::Reader& in, Segment& s)
         in.fail("the segment has no \"hosts\"");
 }
 
+// What a whole document must hold, once it is read without a fault.
+void checkComplete(json::Reader& in, const RawDocument& doc, unsigned seen)
+{
+    if (!doc.hasFormat)
+        in.fail("has no \"format\": this is not a Maskquill plan");
+    else if (!doc.hasVersion)
+        in.fail("has no \"version\"");
+    else if (doc.version == 1 && !doc.root)
+        in.fail("has no \"root\"");
+    else if (doc.version == 2 && !doc.hasRoots)
+        in.fail("has no \"roots\"");
+    else if (doc.version == 2 && doc.roots.empty())
+        in.fail("\"roots\" is empty: a plan has at least one root");
+    else if (!(seen & 8))
+        in.fail("has no \"blocks\"");
+    else if (doc.blockCount == 0)
+        in.fail("\"blocks\" is empty: the root block must be listed");
+}
+
 void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
 {
     if (!in.beginObject())
@@ -409,22 +404,8 @@ void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
             in.fail("unknown key \"" + key + "\"");
         }
     }
-    if (in.failed() || !in.atEnd())
-        return;
-    if (!doc.hasFormat)
-        in.fail("has no \"format\": this is not a Maskquill plan");
-    else if (!doc.hasVersion)
-        in.fail("has no \"version\"");
-    else if (doc.version == 1 && !doc.root)
-        in.fail("has no \"root\"");
-    else if (doc.version == 2 && !doc.hasRoots)
-        in.fail("has no \"roots\"");
-    else if (doc.version == 2 && doc.roots.empty())
-        in.fail("\"roots\" is empty: a plan has at least one root");
-    else if (!(seen & 8))
-        in.fail("has no \"blocks\"");
-    else if (doc.blockCount == 0)
-        in.fail("\"blocks\" is empty: the root block must be listed");
+    if (!in.failed() && in.atEnd())
+        checkComplete(in, doc, seen);
 }
 
 // Keys of the other version: named by their path, as any other fault.
@@ -435,230 +416,6 @@ std::optional<DocumentError> checkVersionKeys(const RawDocument& doc)
     if (doc.version == 2 && doc.root)
         return DocumentError{"$.root", "is a key of version 1 documents; version 2 lists \"roots\""};
     return std::nullopt;
-}
-
-std::string at(std::size_t k)
-{
-    return "$.blocks[" + std::to_string(k) + "]";
-}
-
-// A prefix as a document writes it: "network/len", no zone, host bits clear.
-std::variant<net::Prefix, std::string> documentPrefix(std::string_view text)
-{
-    auto r = net::parseInput(text);
-    if (auto* e = std::get_if<net::ParseError>(&r))
-        return net::describe(text, *e);
-    const net::Input& in = std::get<net::Input>(r);
-    if (in.kind != net::Input::Kind::Prefix || !in.zone.empty())
-        return "\"" + std::string(text) + "\" is not written network/length";
-    if (in.prefix.address != in.prefix.network())
-        return net::formatNetwork(in.prefix) + " is meant, but \"" + std::string(text) + "\" has host bits set";
-    return in.prefix;
-}
-
-class TreeBuilder {
-public:
-    explicit TreeBuilder(Plan plan) : plan_(std::move(plan)) { }
-
-    // Room for about this many blocks; only a hint, so a guess too large for memory is dropped.
-    void reserve(std::size_t blocks)
-    {
-        try {
-            plan_.reserve(blocks);
-            entryOf_.reserve(blocks);
-        } catch (const std::bad_alloc&) {
-        }
-    }
-    // Entries come in order, k from 0; after the first fault the rest are not looked at.
-    void add(std::size_t k, const RawBlock& raw)
-    {
-        if (!fault_)
-            fault_ = place(k, raw);
-    }
-    // The first fault, or what the whole list lacks.
-    std::optional<DocumentError> finish()
-    {
-        if (fault_)
-            return fault_;
-        if (open_.empty() && nextRoot_ < plan_.roots().size())
-            return DocumentError{"$.blocks", "ends before the root " +
-                                                 net::formatNetwork(plan_.block(plan_.roots()[nextRoot_]).prefix) +
-                                                 " ($.roots[" + std::to_string(nextRoot_) + "])"};
-        if (!open_.empty()) {
-            const Open& o = open_.back();
-            const Block& p = plan_.block(o.id);
-            return DocumentError{"$.blocks", "ends before part " + std::to_string(o.next + 1) + " of " +
-                                                 std::to_string(p.children.size()) + " of " + at(o.entry) + " (" +
-                                                 net::formatNetwork(p.prefix) + ")"};
-        }
-        return std::nullopt;
-    }
-    Plan take() { return std::move(plan_); }
-
-private:
-    struct Open {
-        BlockId id;
-        std::size_t entry;
-        std::size_t next = 0;
-    };
-
-    std::optional<DocumentError> place(std::size_t k, const RawBlock& raw)
-    {
-        auto fault = [&](const char* field, std::string reason) {
-            return DocumentError{at(k) + (*field ? "." : "") + field, std::move(reason)};
-        };
-        auto parsed = documentPrefix(raw.prefix);
-        if (auto* e = std::get_if<std::string>(&parsed))
-            return fault("prefix", *e);
-        const net::Prefix p = std::get<net::Prefix>(parsed);
-        BlockId id = kNoBlock;
-        if (open_.empty()) {  // a root's tree is complete: the next root, if any, comes now
-            if (nextRoot_ == plan_.roots().size())
-                return fault("prefix", net::formatNetwork(p) + " overlaps " + leafHolding(p.address.value));
-            id = plan_.roots()[nextRoot_];
-            const net::Prefix want = plan_.block(id).prefix;
-            if (p != want) {
-                if (k > 0 && p.address.family == root_.address.family && root_.contains(p))
-                    return fault("prefix", net::formatNetwork(p) + " overlaps " + leafHolding(p.address.value));
-                return fault("prefix", std::string(k ? "the next block" : "the first block") + " must be the root " +
-                                           net::formatNetwork(want) + " ($.roots[" + std::to_string(nextRoot_) + "])");
-            }
-            ++nextRoot_;
-            root_ = want;
-            rootId_ = id;
-            rootEntry_ = k;
-        } else {
-            if (p.address.family != root_.address.family)
-                return fault("prefix", net::formatNetwork(p) + " is not of the root's family (" +
-                                           net::formatNetwork(root_) + ")");
-            if (!root_.contains(p))
-                return fault("prefix", net::formatNetwork(p) + " lies outside the root " + net::formatNetwork(root_));
-            Open& o = open_.back();
-            id = plan_.block(o.id).children[o.next];
-            const net::Prefix want = plan_.block(id).prefix;
-            if (p != want) {
-                const std::string part = "part " + std::to_string(o.next + 1) + " of " +
-                                         std::to_string(plan_.block(o.id).children.size()) + " of " + at(o.entry) +
-                                         " (" + net::formatNetwork(plan_.block(o.id).prefix) + ")";
-                if (p.address.value < want.address.value)
-                    return fault("prefix", net::formatNetwork(p) + " overlaps " + leafHolding(p.address.value));
-                if (p.address.value > want.address.value)
-                    return fault("prefix", net::formatNetwork(p) + " leaves a gap: " + net::formatNetwork(want) + ", " +
-                                               part + ", is missing");
-                return fault("prefix", net::formatNetwork(p) + " is not a part of its block: " + part + " is " +
-                                           net::formatNetwork(want));
-            }
-            if (++o.next == plan_.block(o.id).children.size())
-                open_.pop_back();
-        }
-        if (auto r = checkName(raw.name); !r.empty())
-            return fault("name", "the name " + r);
-        if (auto r = checkNote(raw.note); !r.empty())
-            return fault("note", "the note " + r);
-        (void)plan_.setName(id, raw.name);
-        (void)plan_.setNote(id, raw.note);
-        if (raw.hasColour) {
-            const auto c = textio::parseColourText(raw.colour);
-            if (!c)
-                return fault("colour", "\"" + raw.colour.substr(0, 20) + "\" is not a colour written #rrggbb");
-            (void)plan_.setColour(id, *c);
-        }
-        if (raw.ipam)
-            (void)plan_.setBlockIpam(id, *raw.ipam);
-        const bool assigned = raw.assigned.value_or(false);
-        if (raw.parts) {
-            if (assigned)
-                return fault("assigned", "a split block cannot be assigned: only its parts can");
-            if (raw.hasHosts)
-                return fault("hosts", "a split block has no hosts of its own");
-            if (auto r = plan_.split(id, static_cast<int>(*raw.parts)); !r.empty())
-                return fault("parts", r);
-            open_.push_back({id, k});
-            return std::nullopt;
-        }
-        net::u128 hosts = 0;
-        if (raw.hasHosts) {
-            if (!assigned)
-                return fault("hosts", "hosts are given for a block that is not assigned");
-            const auto h = net::parseDecimal(raw.hosts);
-            if (!h)
-                return fault("hosts", "\"" + raw.hosts.substr(0, 45) + "\" is not a whole number from 0 to 2^128 - 1");
-            hosts = *h;
-        }
-        if (raw.growth && !assigned)
-            return fault("growth", "growth is given for a block that is not assigned");
-        if (raw.vlan && !assigned)
-            return fault("vlan", "a VLAN is given for a block that is not assigned");
-        if (raw.reserved && !assigned)
-            return fault("reserved", "a block that is not assigned cannot be reserved");
-        if (auto r = plan_.setAssigned(id, assigned, hosts, raw.growth.value_or(0)); !r.empty())
-            return fault("hosts", r);
-        if (raw.vlan)
-            (void)plan_.setVlan(id, *raw.vlan);
-        if (raw.reserved)
-            (void)plan_.setReserved(id, true);
-        if (entryOf_.size() <= id)
-            entryOf_.resize(id + std::size_t{1}, 0);
-        entryOf_[id] = static_cast<std::uint32_t>(k);
-        // Messages quote a leaf as written; nearly every one is written as it would be printed.
-        std::uint32_t v4 = 0;
-        int length = 0;
-        if (!net::readV4Prefix(raw.prefix, v4, length) && raw.prefix != net::formatNetwork(p))
-            oddTexts_[k] = raw.prefix;
-        return std::nullopt;
-    }
-
-    // The listed leaf that holds an address before the place being filled, or the nearest
-    // one before it. Everything of the tree being read up to that place is listed, so the
-    // tree itself finds it; after the root's end it is the root's last leaf.
-    std::string leafHolding(net::u128 a) const
-    {
-        const net::Prefix& root = plan_.block(rootId_).prefix;
-        if (a < root.address.value)
-            return at(rootEntry_);
-        const BlockId leaf = plan_.leafAt({std::min(a, root.last().value), root.address.family}, rootId_);
-        if (leaf >= entryOf_.size())
-            return at(rootEntry_);  // not reached: every leaf before the place is listed
-        const std::size_t k = entryOf_[leaf];
-        const auto odd = oddTexts_.find(k);
-        return at(k) + " (" + (odd != oddTexts_.end() ? odd->second : net::formatNetwork(plan_.block(leaf).prefix)) +
-               ")";
-    }
-
-    Plan plan_;
-    std::optional<DocumentError> fault_;
-    std::vector<Open> open_;  // split blocks still taking parts
-    std::size_t nextRoot_ = 0;  // the root whose tree comes next
-    net::Prefix root_;  // the root whose tree is being read
-    BlockId rootId_ = kNoBlock;
-    std::size_t rootEntry_ = 0;
-    std::vector<std::uint32_t> entryOf_;  // by id: the entry that listed the leaf
-    std::unordered_map<std::size_t, std::string> oddTexts_;  // leaves written otherwise than printed
-};
-
-bool rootsKnown(const RawDocument& doc)
-{
-    return doc.hasVersion && (doc.version == 1 ? doc.root.has_value() : doc.hasRoots);
-}
-
-// The plan of the document's roots, without blocks.
-std::variant<Plan, DocumentError> rootsOf(const RawDocument& doc)
-{
-    const std::vector<std::string> roots = doc.version == 1 ? std::vector<std::string>{*doc.root} : doc.roots;
-    std::optional<Plan> plan;
-    for (std::size_t i = 0; i < roots.size(); ++i) {
-        const std::string path = doc.version == 1 ? "$.root" : "$.roots[" + std::to_string(i) + "]";
-        auto root = documentPrefix(roots[i]);
-        if (auto* e = std::get_if<std::string>(&root))
-            return DocumentError{path, *e};
-        if (!plan)
-            plan.emplace(std::get<net::Prefix>(root));
-        else if (auto r = plan->addRoot(std::get<net::Prefix>(root)); !r.empty())
-            return DocumentError{path, r};
-    }
-    if (!plan)
-        return DocumentError{"$.roots", "\"roots\" is empty: a plan has at least one root"};
-    return std::move(*plan);
 }
 
 }  // namespace
@@ -705,173 +462,6 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text)
     plan.setSegments(std::move(doc.segments));
     plan.setIpamValues(std::move(doc.ipam));
     return plan;
-}
-
-namespace {
-
-void appendGrowth(std::string& out, double g)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, g);  // the shortest text that reads back the same
-    out += '"';
-    out.append(buf, r.ptr);
-    out += '"';
-}
-
-// The members of a JSON object on one line; empty texts are left out.
-struct ObjectOut {
-    std::string& out;
-    bool first = true;
-    void key(const char* k)
-    {
-        out += first ? "\"" : ", \"";
-        first = false;
-        out += k;
-        out += "\": ";
-    }
-    void text(const char* k, const std::string& value)
-    {
-        if (value.empty())
-            return;
-        key(k);
-        json::appendString(out, value);
-    }
-};
-
-void appendIpam(std::string& out, const IpamValues& v)
-{
-    if (v.empty())
-        return;
-    out += "\n  \"ipam\": {";
-    ObjectOut o{out};
-    o.text("tenant", v.tenant);
-    o.text("role", v.role);
-    o.text("vrf", v.vrf);
-    if (!v.tags.empty()) {
-        o.key("tags");
-        out += '[';
-        for (std::size_t i = 0; i < v.tags.size(); ++i) {
-            if (i)
-                out += ", ";
-            json::appendString(out, v.tags[i]);
-        }
-        out += ']';
-    }
-    o.text("section", v.section);
-    o.text("domain", v.domain);
-    o.text("customer", v.customer);
-    o.text("vlan_group", v.vlanGroup);
-    o.text("site", v.site);
-    out += "},";
-}
-
-void appendBlockIpam(std::string& out, const BlockIpam& v)
-{
-    out += ", \"ipam\": {";
-    ObjectOut o{out};
-    o.text("tenant", v.tenant);
-    o.text("role", v.role);
-    o.text("vrf", v.vrf);
-    o.text("status", v.status);
-    if (v.pool) {
-        o.key("pool");
-        out += "true";
-    }
-    out += '}';
-}
-
-}  // namespace
-
-std::string writeDocument(const Plan& plan)
-{
-    std::string all;
-    all.reserve(256 + plan.blockCount() * 110 + plan.segments().size() * 80);
-    writeDocument(plan, [&](std::string_view piece) { all += piece; });
-    return all;
-}
-
-void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write)
-{
-    constexpr std::size_t kPiece = 1 << 20;
-    std::vector<BlockId> order;
-    for (BlockId r : plan.roots()) {
-        auto tree = plan.preorder(r);
-        order.insert(order.end(), tree.begin(), tree.end());
-    }
-    std::string out;
-    out.reserve(kPiece + 64 * 1024);
-    out += "{\n  \"format\": \"maskquill-plan\",\n  \"version\": 2,\n  \"roots\": [";
-    for (std::size_t i = 0; i < plan.roots().size(); ++i) {
-        if (i)
-            out += ", ";
-        json::appendString(out, net::formatNetwork(plan.block(plan.roots()[i]).prefix));
-    }
-    out += "],\n  \"settings\": {\"links_30\": ";
-    out += plan.settings().links30 ? "true" : "false";
-    out += ", \"nibble\": ";
-    out += plan.settings().nibble ? "true" : "false";
-    if (plan.settings().cloud != CloudMode::None) {
-        out += ", \"cloud\": \"";
-        out += cloudRules(plan.settings().cloud).key;
-        out += '"';
-    }
-    out += "},";
-    appendIpam(out, plan.ipamValues());
-    out += "\n  \"segments\": [";
-    const auto& segs = plan.segments();
-    for (std::size_t i = 0; i < segs.size(); ++i) {
-        const Segment& s = segs[i];
-        out += i ? ",\n    {\"name\": " : "\n    {\"name\": ";
-        json::appendString(out, s.name);
-        out += ", \"hosts\": \"" + net::toDecimal(s.hosts) + "\"";
-        if (s.growthPercent != 0) {
-            out += ", \"growth\": ";
-            appendGrowth(out, s.growthPercent);
-        }
-        if (s.fixedLength)
-            out += ", \"length\": " + std::to_string(*s.fixedLength);
-        if (s.fixedLength6)
-            out += ", \"length6\": " + std::to_string(*s.fixedLength6);
-        if (s.vlan)
-            out += ", \"vlan\": " + std::to_string(s.vlan);
-        out += "}";
-    }
-    out += segs.empty() ? "],\n  \"blocks\": [\n" : "\n  ],\n  \"blocks\": [\n";
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (out.size() >= kPiece) {
-            write(out);
-            out.clear();
-        }
-        const Block& b = plan.block(order[i]);
-        out += "    {\"prefix\": \"";
-        out += net::formatNetwork(b.prefix);
-        out += "\", \"name\": ";
-        json::appendString(out, b.name);
-        out += ", \"note\": ";
-        json::appendString(out, b.note);
-        out += ", \"colour\": \"";
-        out += textio::colourText(b.colour);
-        if (!b.children.empty()) {
-            out += "\", \"parts\": " + std::to_string(b.children.size());
-        } else if (b.state != BlockState::Free) {
-            out += "\", \"assigned\": true, \"hosts\": \"" + net::toDecimal(b.hostsNeeded) + "\"";
-            if (b.growthPercent != 0) {
-                out += ", \"growth\": ";
-                appendGrowth(out, b.growthPercent);
-            }
-            if (b.vlan)
-                out += ", \"vlan\": " + std::to_string(b.vlan);
-            if (b.state == BlockState::Reserved)
-                out += ", \"reserved\": true";
-        } else {
-            out += "\", \"assigned\": false";
-        }
-        if (const BlockIpam* v = plan.hasBlockIpam() ? plan.blockIpam(order[i]) : nullptr)
-            appendBlockIpam(out, *v);
-        out += i + 1 < order.size() ? "},\n" : "}\n";
-    }
-    out += "  ]\n}\n";
-    write(out);
 }
 
 }  // namespace mq::plan

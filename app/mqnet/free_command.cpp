@@ -1,12 +1,12 @@
 // mqnet free: what a block has left given the items in use, or its lowest free /N.
 #include <string>
-#include <utility>
 
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_input.h"
 #include "app/mqnet/set_output.h"
 #include "net/free_space.h"
 #include "textio/escape.h"
+#include "textio/json.h"
 
 namespace mq::mqnet {
 
@@ -44,27 +44,48 @@ int runFree(const Invocation& call)
 
     BufferedWriter& w = call.out;
     const bool json = call.args.has("--json");
+    std::string s;
+    textio::json::Writer j(s);
+    if (json) {
+        j.beginObject();
+        j.key("root");
+        j.string(net::formatNetwork(root));
+    }
     bool none = false;
     if (first) {
         const auto block = net::firstAligned(space.free, family, *first);
         none = !block;
-        if (json)
-            w.write("{\"root\": \"" + net::formatNetwork(root) + "\", \"first\": " +
-                    (block ? "\"" + net::formatNetwork(*block) + "\"" : std::string("null")) + "}\n");
-        else if (block)
+        if (json) {
+            j.key("first");
+            if (block)
+                j.string(net::formatNetwork(*block));
+            else
+                j.null();
+        } else if (block) {
             writePrefix(w, *block);
+        }
     } else if (json) {
-        w.write("{\"root\": \"" + net::formatNetwork(root) + "\", \"free\": [");
-        bool any = false;
+        j.key("free");
+        j.beginArray();
         space.free.visitPrefixes([&](const net::Prefix& p) {
-            w.write(std::exchange(any, true) ? ", \"" : "\"");
-            w.write(net::formatNetwork(p));
-            w.put('"');
+            j.string(net::formatNetwork(p));
+            if (s.size() >= 64 * 1024) {
+                w.write(s);
+                s.clear();
+            }
         });
-        w.write("], \"free_addresses\": \"" + net::toDecimal(space.freeAddresses) + "\", \"used_addresses\": \"" +
-                net::toDecimal(space.usedAddresses) + "\"}\n");
+        j.end();
+        j.key("free_addresses");
+        j.string(net::toDecimal(space.freeAddresses));
+        j.key("used_addresses");
+        j.string(net::toDecimal(space.usedAddresses));
     } else {
         writeSet(w, space.free, call.args.has("--ranges"));
+    }
+    if (json) {
+        j.end();
+        s += '\n';
+        w.write(s);
     }
     if (!read || call.faults.refusedItems())
         return kExitBadInput;

@@ -6,32 +6,13 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/writer.h"
 #include "net/facts.h"
-#include "plan/json.h"
+#include "textio/json.h"
 
 namespace mq::mqnet {
 
 namespace {
 
 using Optional = std::optional<std::string>;
-
-std::string flagJson(const std::optional<bool>& flag)
-{
-    if (!flag)
-        return "null";
-    return *flag ? "true" : "false";
-}
-
-std::string jsonString(std::string_view text)
-{
-    std::string s;
-    plan::json::appendString(s, text);
-    return s;
-}
-
-Optional jsonOrNull(const Optional& s)
-{
-    return s ? jsonString(*s) : Optional{};
-}
 
 // The facts as the texts both outputs print.
 struct InfoTexts {
@@ -77,44 +58,66 @@ InfoTexts textsOf(const std::string& input, const net::PrefixFacts& f)
 
 void writeJson(BufferedWriter& out, const InfoTexts& t)
 {
-    const auto field = [&](std::string_view key, const Optional& value, bool last = false) {
-        out.write("  \"");
-        out.write(key);
-        out.write("\": ");
-        out.write(value ? *value : "null");
-        out.write(last ? "\n" : ",\n");
+    using textio::json::Writer;
+    std::string s;
+    Writer j(s);
+    const auto text = [&](const char* key, const Optional& value) {
+        j.key(key);
+        if (value)
+            j.string(*value);
+        else
+            j.null();
     };
-    out.write("{\n");
-    field("input", jsonString(t.input));
-    field("family", t.family);
-    field("address", jsonString(t.address));
-    field("expanded", jsonString(t.expanded));
-    field("prefix", t.prefix);
-    field("netmask", jsonString(t.netmask));
-    field("wildcard", jsonOrNull(t.wildcard));
-    field("network", jsonString(t.network));
-    field("broadcast", jsonOrNull(t.broadcast));
-    field("first", jsonString(t.first));
-    field("last", jsonString(t.last));
-    field("addresses", jsonString(t.addresses));
-    field("usable", jsonString(t.usable));
-    field("class", jsonOrNull(t.addressClass));
-    field("reverse_pointer", jsonString(t.reversePointer));
-    std::string zones = "[";
+    const auto flag = [&](const char* key, const std::optional<bool>& value) {
+        j.key(key);
+        if (value)
+            j.boolean(*value);
+        else
+            j.null();
+    };
+    j.beginObject(textio::json::Layout::Indented);
+    text("input", t.input);
+    j.key("family");
+    j.numberText(t.family);
+    text("address", t.address);
+    text("expanded", t.expanded);
+    j.key("prefix");
+    j.numberText(t.prefix);
+    text("netmask", t.netmask);
+    text("wildcard", t.wildcard);
+    text("network", t.network);
+    text("broadcast", t.broadcast);
+    text("first", t.first);
+    text("last", t.last);
+    text("addresses", t.addresses);
+    text("usable", t.usable);
+    text("class", t.addressClass);
+    text("reverse_pointer", t.reversePointer);
+    j.key("reverse_zones");
+    j.beginArray();
     for (const std::string& z : t.zones)
-        zones += (zones.size() > 1 ? ", " : "") + jsonString(z);
-    field("reverse_zones", zones + "]");
-    field("embedded_ipv4", jsonOrNull(t.embedded));
-    std::string special = "[";
+        j.string(z);
+    j.end();
+    text("embedded_ipv4", t.embedded);
+    j.key("special");
+    j.beginArray(textio::json::Layout::Indented);
     for (const net::SpecialEntry* e : t.special) {
-        special += special.size() > 1 ? ",\n    " : "\n    ";
-        special += "{\"block\": " + jsonString(e->blockText) + ", \"name\": " + jsonString(e->name) +
-                   ", \"rfc\": " + jsonString(e->rfc) + ", \"forwardable\": " + flagJson(e->forwardable) +
-                   ", \"globally_reachable\": " + flagJson(e->globallyReachable) + "}";
+        j.beginObject();
+        j.key("block");
+        j.string(e->blockText);
+        j.key("name");
+        j.string(e->name);
+        j.key("rfc");
+        j.string(e->rfc);
+        flag("forwardable", e->forwardable);
+        flag("globally_reachable", e->globallyReachable);
+        j.end();
     }
-    field("special", special + (t.special.empty() ? "]" : "\n  ]"));
-    field("global", t.global ? "true" : "false", true);
-    out.write("}\n");
+    j.end();
+    flag("global", t.global);
+    j.end();
+    s += '\n';
+    out.write(s);
 }
 
 void writeText(BufferedWriter& out, const InfoTexts& t)

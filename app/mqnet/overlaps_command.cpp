@@ -5,7 +5,7 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_input.h"
 #include "net/overlaps.h"
-#include "plan/json.h"
+#include "textio/json.h"
 
 namespace mq::mqnet {
 
@@ -25,16 +25,8 @@ struct List {
     }
 };
 
-void writeItem(BufferedWriter& w, const List& list, std::size_t i, bool named, bool json)
+void writeItem(BufferedWriter& w, const List& list, std::size_t i, bool named)
 {
-    if (json) {
-        std::string s = "{\"file\": ";
-        plan::json::appendString(s, list.path);
-        s += ", \"line\": " + std::to_string(list.lines[i]) + ", \"item\": ";
-        plan::json::appendString(s, list.text(i));
-        w.write(s + "}");
-        return;
-    }
     if (named) {
         w.write(list.path);
         w.put(':');
@@ -42,6 +34,18 @@ void writeItem(BufferedWriter& w, const List& list, std::size_t i, bool named, b
     w.decimal(list.lines[i]);
     w.put(':');
     w.write(list.text(i));
+}
+
+void writeItem(textio::json::Writer& j, const List& list, std::size_t i)
+{
+    j.beginObject();
+    j.key("file");
+    j.string(list.path);
+    j.key("line");
+    j.number(list.lines[i]);
+    j.key("item");
+    j.string(list.text(i));
+    j.end();
 }
 
 int runOverlaps(const Invocation& call)
@@ -64,29 +68,34 @@ int runOverlaps(const Invocation& call)
         });
     }
 
-    const bool json = call.args.has("--json"), two = lists.size() == 2;
+    const bool asJson = call.args.has("--json"), two = lists.size() == 2;
     const List& first = lists.front();
     const List& second = lists.back();
     BufferedWriter& w = call.out;
     std::size_t pairs = 0;
     std::atomic<bool> writeFailed{false};  // stops the search: nothing more can be written
+    std::string json;  // a pair's JSON, written as soon as it is whole
+    textio::json::Writer j(json);
+    if (asJson)
+        j.beginArray(textio::json::Layout::Indented);
     const auto write = [&](const net::OverlapPair& p) {
-        if (json)
-            w.write(pairs == 0 ? "[\n  {\"a\": " : ",\n  {\"a\": ");
-        writeItem(w, first, p.a, two, json);
-        if (json) {
-            w.write(", \"b\": ");
+        if (asJson) {
+            j.beginObject();
+            j.key("a");
+            writeItem(j, first, p.a);
+            j.key("b");
+            writeItem(j, second, p.b);
+            j.key("relation");
+            j.string(net::relationName(p.relation));
+            j.end();
+            w.write(json);
+            json.clear();
         } else {
+            writeItem(w, first, p.a, two);
             w.put(' ');
             w.write(net::relationName(p.relation));
             w.put(' ');
-        }
-        writeItem(w, second, p.b, two, json);
-        if (json) {
-            w.write(", \"relation\": \"");
-            w.write(net::relationName(p.relation));
-            w.write("\"}");
-        } else {
+            writeItem(w, second, p.b, two);
             w.put('\n');
         }
         ++pairs;
@@ -97,8 +106,11 @@ int runOverlaps(const Invocation& call)
         net::visitOverlaps(first.ranges, second.ranges, write, &writeFailed);
     else
         net::visitOverlaps(first.ranges, write, &writeFailed);
-    if (json)
-        w.write(pairs == 0 ? "[]\n" : "\n]\n");
+    if (asJson) {
+        j.end();
+        json += '\n';
+        w.write(json);
+    }
     if (unread || call.faults.refusedItems())
         return kExitBadInput;
     return pairs == 0 ? kExitOk : kExitOverlaps;

@@ -10,10 +10,10 @@
 #include "net/parse.h"
 #include "plan/allocate.h"
 #include "plan/csv.h"
-#include "plan/json.h"
 #include "plan/segments.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
+#include "textio/json.h"
 
 namespace mq::mqnet {
 
@@ -39,42 +39,51 @@ void writeText(BufferedWriter& out, const std::vector<plan::Placement>& ps)
             out.write(p.name + ": did not fit: " + p.reason + "\n");
 }
 
-void appendNullable(std::string& out, const char* key, const std::optional<std::string>& v)
+using textio::json::Layout;
+using textio::json::Writer;
+
+// A text member that is null where there is no text.
+void nullable(Writer& j, const char* key, const std::optional<std::string>& v)
 {
-    out += ", \"";
-    out += key;
-    out += "\": ";
-    if (v) {
-        plan::json::appendString(out, *v);
-    } else {
-        out += "null";
-    }
+    j.key(key);
+    if (v)
+        j.string(*v);
+    else
+        j.null();
 }
 
-// The keys of one place: "placed" to "largest_free".
-void appendPlace(std::string& s, const plan::Place& p)
+void writeRoot(Writer& j, const net::Prefix& root)
 {
-    s += p.prefix ? "\"placed\": true" : "\"placed\": false";
+    j.beginObject();
+    j.key("network");
+    j.string(net::format(root.address));
+    j.key("prefix");
+    j.number(root.length);
+    j.end();
+}
+
+// The members of one place: "placed" to "largest_free".
+void writePlace(Writer& j, const plan::Place& p)
+{
+    j.key("placed");
+    j.boolean(p.prefix.has_value());
     auto some = [&](auto f) { return p.prefix ? std::optional<std::string>(f()) : std::nullopt; };
-    appendNullable(s, "network", some([&] { return net::format(p.prefix->address); }));
-    s += ", \"prefix\": " + (p.prefix ? std::to_string(p.prefix->length) : std::string("null"));
-    appendNullable(s, "first", some([&] { return net::format(p.first); }));
-    appendNullable(s, "last", some([&] { return net::format(p.last); }));
-    appendNullable(s, "broadcast", p.broadcast ? std::optional(net::format(*p.broadcast)) : std::nullopt);
-    appendNullable(s, "spare", some([&] { return net::toDecimal(p.spare); }));
-    appendNullable(s, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
-    s += ", \"largest_free\": ";
-    if (p.largestFree) {
-        s += "{\"network\": \"" + net::format(p.largestFree->address) +
-             "\", \"prefix\": " + std::to_string(p.largestFree->length) + "}";
-    } else {
-        s += "null";
-    }
-}
-
-std::string rootJson(const net::Prefix& root)
-{
-    return "{\"network\": \"" + net::format(root.address) + "\", \"prefix\": " + std::to_string(root.length) + "}";
+    nullable(j, "network", some([&] { return net::format(p.prefix->address); }));
+    j.key("prefix");
+    if (p.prefix)
+        j.number(p.prefix->length);
+    else
+        j.null();
+    nullable(j, "first", some([&] { return net::format(p.first); }));
+    nullable(j, "last", some([&] { return net::format(p.last); }));
+    nullable(j, "broadcast", p.broadcast ? std::optional(net::format(*p.broadcast)) : std::nullopt);
+    nullable(j, "spare", some([&] { return net::toDecimal(p.spare); }));
+    nullable(j, "reason", p.prefix ? std::nullopt : std::optional(p.reason));
+    j.key("largest_free");
+    if (p.largestFree)
+        writeRoot(j, *p.largestFree);
+    else
+        j.null();
 }
 
 // One root: {"root": ..., "segments": [{name, hosts, needed, placed ... largest_free}]}.
@@ -83,31 +92,54 @@ std::string rootJson(const net::Prefix& root)
 void writeJson(BufferedWriter& out, const std::vector<net::Prefix>& roots, const std::vector<plan::Placement>& ps)
 {
     const bool dual = roots.size() == 2;
-    out.write(dual ? "{\"roots\": [" + rootJson(roots[0]) + ", " + rootJson(roots[1]) + "], \"segments\": ["
-                   : "{\"root\": " + rootJson(roots[0]) + ", \"segments\": [");
     std::string s;
+    Writer j(s);
+    j.beginObject();
+    j.key(dual ? "roots" : "root");
+    if (dual)
+        j.beginArray();
+    for (const net::Prefix& root : roots)
+        writeRoot(j, root);
+    if (dual)
+        j.end();
+    j.key("segments");
+    j.beginArray(Layout::Indented);
     for (std::size_t i = 0; i < ps.size() && !out.failed(); ++i) {
         const auto& p = ps[i];
-        s = i ? ",\n  {\"name\": " : "\n  {\"name\": ";
-        plan::json::appendString(s, p.name);
-        if (dual)
-            s += ", \"vlan\": " + (p.vlan ? std::to_string(p.vlan) : std::string("null"));
-        s += ", \"hosts\": \"" + net::toDecimal(p.hosts) + "\"";
-        appendNullable(s, "needed", p.needed ? std::optional(net::toDecimal(*p.needed)) : std::nullopt);
-        s += ", ";
+        j.beginObject();
+        j.key("name");
+        j.string(p.name);
         if (dual) {
-            s += p.placed() ? "\"placed\": true, \"ipv4\": {" : "\"placed\": false, \"ipv4\": {";
-            appendPlace(s, p);
-            s += "}, \"ipv6\": {";
-            appendPlace(s, *p.second);
-            s += "}";
-        } else {
-            appendPlace(s, p);
+            j.key("vlan");
+            if (p.vlan)
+                j.number(p.vlan);
+            else
+                j.null();
         }
-        s += "}";
+        j.key("hosts");
+        j.string(net::toDecimal(p.hosts));
+        nullable(j, "needed", p.needed ? std::optional(net::toDecimal(*p.needed)) : std::nullopt);
+        if (dual) {
+            j.key("placed");
+            j.boolean(p.placed());
+            const plan::Place* places[] = {&p, &*p.second};
+            for (int f = 0; f < 2; ++f) {
+                j.key(f ? "ipv6" : "ipv4");
+                j.beginObject();
+                writePlace(j, *places[f]);
+                j.end();
+            }
+        } else {
+            writePlace(j, p);
+        }
+        j.end();
         out.write(s);
+        s.clear();
     }
-    out.write(ps.empty() ? "]}\n" : "\n]}\n");
+    j.end();
+    j.end();
+    s += '\n';
+    out.write(s);
 }
 
 // The prefix, first and last usable address of a place; empty where it did not fit.

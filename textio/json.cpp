@@ -1,10 +1,12 @@
-#include "plan/json.h"
+#include "textio/json.h"
 
+#include <array>
+#include <charconv>
+
+#include "textio/fields.h"
 #include "textio/utf8.h"
 
-#include "plan/utf8.h"
-
-namespace mq::plan::json {
+namespace mq::textio::json {
 
 namespace {
 
@@ -15,17 +17,6 @@ bool isBlank(char c)
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool plainKey(std::string_view k)
@@ -214,7 +205,7 @@ bool Reader::readStringBody(std::string& out)
                 return -1;
             long v = 0;
             for (std::size_t i = from; i < from + 4; ++i) {
-                const int h = hexValue(text_[i]);
+                const int h = hexDigitValue(text_[i]);
                 if (h < 0)
                     return -1;
                 v = v * 16 + h;
@@ -410,10 +401,50 @@ bool Reader::atEnd()
     return false;
 }
 
-void appendString(std::string& out, std::string_view s)
+namespace {
+
+constexpr auto kEscaped = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 0x20; ++c)
+        t[c] = true;
+    t['"'] = t['\\'] = true;
+    return t;
+}();
+
+// s as a JSON string between two texts written as they are. Most texts are short and plain
+// (keys, prefixes, names) and come with a separator before and ": " after: those are built on
+// the stack and added in one piece, since a document has millions of them.
+void appendQuoted(std::string& out, std::string_view before, std::string_view s, std::string_view after)
 {
+    char buf[128];
+    if (before.size() + s.size() + after.size() + 2 <= sizeof buf) {
+        // Byte by byte: for a few bytes, faster than a call to copy them.
+        std::size_t n = 0;
+        for (char c : before)
+            buf[n++] = c;
+        buf[n++] = '"';
+        bool plain = true;
+        for (char c : s) {
+            plain &= !kEscaped[static_cast<unsigned char>(c)];
+            buf[n++] = c;
+        }
+        if (plain) {
+            buf[n++] = '"';
+            for (char c : after)
+                buf[n++] = c;
+            out.append(buf, n);
+            return;
+        }
+    }
+    out += before;
     out += '"';
-    for (char c : s) {
+    std::size_t plain = 0;  // where the run of characters written as they are starts
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (!kEscaped[static_cast<unsigned char>(c)])
+            continue;
+        out.append(s.data() + plain, i - plain);
+        plain = i + 1;
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -421,16 +452,115 @@ void appendString(std::string& out, std::string_view s)
         case '\t': out += "\\t"; break;
         case '\r': out += "\\r"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "\\u00";
-                out += "0123456789abcdef"[(c >> 4) & 0xF];
-                out += "0123456789abcdef"[c & 0xF];
-            } else {
-                out += c;
-            }
+            out += "\\u00";
+            out += "0123456789abcdef"[(c >> 4) & 0xF];
+            out += "0123456789abcdef"[c & 0xF];
         }
     }
+    out.append(s.data() + plain, s.size() - plain);
     out += '"';
+    out += after;
 }
 
-}  // namespace mq::plan::json
+bool isPlain(std::string_view s)
+{
+    for (char c : s)
+        if (kEscaped[static_cast<unsigned char>(c)])
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void appendString(std::string& out, std::string_view s)
+{
+    appendQuoted(out, {}, s, {});
+}
+
+std::string_view Writer::separator()
+{
+    if (afterKey_) {
+        afterKey_ = false;
+        return {};
+    }
+    if (frames_.empty())
+        return {};
+    Frame& f = frames_.back();
+    const bool first = f.first;
+    f.first = false;
+    switch (f.layout) {
+    case Layout::Compact: return first ? "" : ",";
+    case Layout::Line: return first ? "" : ", ";
+    case Layout::Indented: break;
+    }
+    const std::size_t size = 2 + static_cast<std::size_t>(indented_) * 2;
+    if (breaks_.size() < size)
+        breaks_ = ",\n" + std::string(size - 2, ' ');
+    return std::string_view(breaks_).substr(first ? 1 : 0, first ? size - 1 : size);
+}
+
+void Writer::raw(std::string_view text)
+{
+    out_ += separator();
+    out_ += text;
+}
+
+void Writer::open(char bracket, Layout layout)
+{
+    out_ += separator();
+    out_ += bracket;
+    frames_.push_back({layout, bracket == '{' ? '}' : ']'});
+    if (layout == Layout::Indented)
+        ++indented_;
+}
+
+void Writer::end()
+{
+    const Frame f = frames_.back();
+    frames_.pop_back();
+    if (f.layout == Layout::Indented) {
+        --indented_;
+        if (!f.first) {
+            out_ += '\n';
+            out_.append(static_cast<std::size_t>(indented_) * 2, ' ');
+        }
+    }
+    out_ += f.close;
+}
+
+// A plain key in a one-line object, by far the most common, is appended piece by piece: for
+// keys, copying through a buffer on the stack measured slower than these few appends.
+void Writer::key(std::string_view k)
+{
+    Frame& f = frames_.back();
+    if (f.layout == Layout::Indented || !isPlain(k)) {
+        const bool compact = f.layout == Layout::Compact;
+        appendQuoted(out_, separator(), k, compact ? ":" : ": ");
+        afterKey_ = true;
+        return;
+    }
+    const bool line = f.layout == Layout::Line;
+    if (!f.first)
+        out_.append(", ", line ? 2 : 1);
+    f.first = false;
+    out_ += '"';
+    out_ += k;
+    out_.append("\": ", line ? 3 : 2);
+    afterKey_ = true;
+}
+
+void Writer::string(std::string_view s)
+{
+    appendQuoted(out_, separator(), s, {});
+}
+
+void Writer::shortestString(double v)
+{
+    char buf[64];
+    buf[0] = '"';
+    char* end = std::to_chars(buf + 1, buf + sizeof buf - 1, v).ptr;
+    *end++ = '"';
+    raw({buf, static_cast<std::size_t>(end - buf)});
+}
+
+}  // namespace mq::textio::json
