@@ -1,12 +1,11 @@
 // The Lists page's model: each operation on small lists of both families, the
 // counts, the refused lines of both lists, cancelling, and loading a list file.
 #include "classless/lists.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
-#include <fstream>
+#include <unistd.h>
 
 namespace mq::classless {
 namespace {
@@ -142,21 +141,19 @@ TEST(Lists, OverlapsWithinOneListAndTheBlockOfFreeSpace)
 TEST(Lists, ListFilesAreBoundedAndRegular)
 {
     std::string error;
-    const std::string dir = ::testing::TempDir();
+    const test::TempDir temp;
+    const std::string dir = temp.path();
     EXPECT_FALSE(readListFile(dir, &error));
     EXPECT_EQ(error, "is a folder");
-    const std::string fifo = dir + "lists_fifo_" + std::to_string(::getpid());
-    ::unlink(fifo.c_str());
+    const std::string fifo = temp.file("lists_fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(readListFile(fifo, &error));  // refused at once, not waited on
     EXPECT_EQ(error, "is not a regular file");
     ::unlink(fifo.c_str());
     EXPECT_FALSE(readListFile(dir + "no such list", &error));
     EXPECT_EQ(error, "No such file or directory");
-    const std::string file = dir + "lists_file.txt";
-    std::ofstream(file, std::ios::binary) << "10.0.0.0/8\r\n";
+    const std::string file = temp.write("lists_file.txt", "10.0.0.0/8\r\n");
     EXPECT_EQ(readListFile(file, &error), std::optional<std::string>("10.0.0.0/8\r\n"));
-    std::remove(file.c_str());
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
 // mqnet plan allocate, called as the mqnet program calls it: outputs byte for byte, exit
 // status, and one line on standard error for each refused argument or segment line.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 
 #include "tests/mqnet/run_mqnet.h"
 

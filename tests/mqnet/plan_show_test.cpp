@@ -1,10 +1,6 @@
 // mqnet plan allocate dual-stack and with the sizing options, and mqnet plan show on the
 // plan the planner saves: outputs byte for byte, refused documents named by JSON path.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 
 #include "plan/commands.h"
 #include "plan/document.h"

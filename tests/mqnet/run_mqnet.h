@@ -1,8 +1,6 @@
 #pragma once
 // `mqnet plan ARGS` run as a user runs it, with the argument "FILE" standing for a file
 // holding the given content.
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,10 +11,11 @@ namespace mq::mqnet {
 
 using test::Outcome;
 
-// One file a process: ctest runs the cases of a program side by side.
+// One file a process, in a folder of its own: ctest runs the cases of a program side by side.
 inline std::string planInputFile()
 {
-    return "/tmp/mq_plan_input_" + std::to_string(::getpid());
+    static const test::TempDir folder;
+    return folder.file("plan_input");
 }
 
 inline Outcome runPlanOn(std::vector<std::string> args, const std::string& content)

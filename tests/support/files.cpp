@@ -17,8 +17,9 @@ namespace mq::test {
 
 std::string readFile(const std::string& path)
 {
+    std::error_code ignored;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!in || std::filesystem::is_directory(path, ignored))
         return "<unreadable>";
     std::ostringstream s;
     s << in.rdbuf();

@@ -16,7 +16,9 @@ struct Growth {
     int splitOdds = 3;  // a roomy leaf is split unless a draw of 0 from 0..splitOdds-1 labels it
     bool labels = true;  // false: only splits
     bool notes = true;
-    bool details = true;  // a third of labelled leaves stay free; assigned ones get hosts, growth, VLANs
+    // true: roots and a third of the labelled leaves stay free, the assigned ones get hosts, growth
+    // and VLANs; false: every labelled leaf is assigned, with nothing more.
+    bool details = true;
 };
 
 template <class Rng> void grow(plan::Plan& plan, Rng& rng, const Growth& g)

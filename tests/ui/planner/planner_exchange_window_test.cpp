@@ -4,6 +4,7 @@
 // following the cloud's rules.
 #include "interchange/netbox.h"
 #include "interchange/vsc.h"
+#include "tests/support/files.h"
 #include "tests/ui/planner/disk_planner_services.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/planner_dialogs.h"
@@ -29,8 +30,7 @@ namespace {
 
 std::string fixture(const char* name)
 {
-    QFile f(QStringLiteral(MQ_INTERCHANGE_FIXTURES "/") + QString::fromLatin1(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+    return test::readFile(std::string(MQ_INTERCHANGE_FIXTURES "/") + name);
 }
 
 // An entry of a menu or of its submenus.

@@ -5,6 +5,7 @@
 #include "plan/document.h"
 #include "planner/allocation_table.h"
 #include "tests/support/fake_services.h"
+#include "tests/support/qt_files.h"
 #include "tests/ui/planner/disk_planner_services.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
@@ -56,13 +57,9 @@
 namespace mq::ui {
 namespace {
 
-using plan::BlockId;
+using test::readFile;
 
-std::string readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<unreadable>");
-}
+using plan::BlockId;
 
 void leakCheck()
 {
@@ -260,7 +257,7 @@ TEST_F(PlannerWindow, SavedFileReadsBackAndFailuresSayWhy)
     QTest::keyClick(w->tree(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
     const QString file = path("office.mqplan");
     ASSERT_TRUE(QFile::exists(file)) << sv.messages.size();
-    auto read = plan::readDocument(readAll(file));
+    auto read = plan::readDocument(readFile(file));
     ASSERT_TRUE(std::holds_alternative<plan::Plan>(read));
     EXPECT_TRUE(std::get<plan::Plan>(read) == plan());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Network Planner - office.mqplan"));
@@ -413,7 +410,7 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         sv.exportChoices.push_back(planner::FileChoice{path(c.typed).toStdString(), c.type});
         // The Export menu's first entry is the export dialog.
         w->exportMenu()->actions().front()->trigger();
-        const std::string bytes = readAll(path(c.written));
+        const std::string bytes = readFile(path(c.written));
         EXPECT_EQ(bytes.rfind(c.starts, 0), 0u) << c.written << ": " << bytes.substr(0, 120);
     }
     EXPECT_FALSE(QFile::exists(path("alloc")));
@@ -798,7 +795,7 @@ TEST_F(PlannerInMainWindow, SaveWritesTheReportAndPrintPrintsIt)
     const QString txt = dir.filePath("plan.txt");
     services.saveAnswers.push_back(txt.toStdString());
     main->Save_Click();
-    const std::string bytes = readAll(txt);
+    const std::string bytes = readFile(txt);
     EXPECT_EQ(bytes.rfind("Network plan Untitled\r\n\r\nRoot block: 10.20.0.0/16\r\n", 0), 0u) << bytes;
     EXPECT_NE(bytes.find("\r\n  10.20.192.0/18  "), std::string::npos) << bytes;
     ASSERT_FALSE(services.messages.empty());

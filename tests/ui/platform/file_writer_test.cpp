@@ -4,6 +4,7 @@
 // the same writer and must behave alike, so every case runs with both.
 #include "plan/document.h"
 #include "planner/planner_form.h"
+#include "tests/support/qt_files.h"
 #include "ui/classless/qt_csv_target.h"
 #include "ui/dar/qt_file_writer.h"
 #include "ui/planner/qt_planner_services.h"
@@ -68,19 +69,6 @@ const Saver kSavers[] = {
              error);
      }},
 };
-
-std::string readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<unreadable>";
-}
-
-void writeAll(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
 
 mode_t fileType(const QString& path)
 {
@@ -203,7 +191,7 @@ TEST_P(SpecialTargets, FullDeviceNamesItsCauseAndStaysADevice)
 TEST_P(SpecialTargets, DiskThatStopsTakingDataNamesItsCause)
 {
     const QString file = dir.filePath(QStringLiteral("ranges.rtf"));
-    writeAll(file, "the old listing");
+    writeFile(file, "the old listing");
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     rlimit small = saved;
@@ -215,7 +203,7 @@ TEST_P(SpecialTargets, DiskThatStopsTakingDataNamesItsCause)
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(ok);
     EXPECT_EQ(error, "File too large");
-    EXPECT_EQ(readAll(file), "the old listing");
+    EXPECT_EQ(readFile(file), "the old listing");
     EXPECT_EQ(entries(), QStringList{QStringLiteral("ranges.rtf")});
 }
 
@@ -229,13 +217,13 @@ int saveInPlaceAsAUser(const SaveFn& save, const QString& file, const QString& l
         std::fprintf(stderr, "refused: %s\n", why.c_str());
         return 3;
     }
-    if (readAll(file) != "new content" || QDir(locked).entryList(QDir::Files | QDir::Hidden).size() != 1)
+    if (readFile(file) != "new content" || QDir(locked).entryList(QDir::Files | QDir::Hidden).size() != 1)
         return 4;
     // A failure there is reported with its cause, and costs nothing of the old contents.
     const rlimit small{1000, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &small);
     if (save(file.toStdString(), std::string(5000, 'x'), why) || why.find("File too large") != 0 ||
-        why.find("left as it was") == std::string::npos || readAll(file) != "new content") {
+        why.find("left as it was") == std::string::npos || readFile(file) != "new content") {
         std::fprintf(stderr, "second save: %s\n", why.c_str());
         return 5;
     }
@@ -250,7 +238,7 @@ TEST_P(SpecialTargets, FileInAFolderThatMayNotBeWrittenIsWrittenInPlaceAndNeverL
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
     const QString locked = dir.filePath(QStringLiteral("locked"));
     const QString file = locked + QStringLiteral("/results.txt");
-    writeAll(file, "old");
+    writeFile(file, "old");
     const auto mode = [](const QString& p, mode_t m) { ASSERT_EQ(::chmod(QFile::encodeName(p).constData(), m), 0); };
     mode(file, 0666);
     mode(locked, 0555);
@@ -292,11 +280,11 @@ TEST_P(SpecialTargets, ReadOnlyFileSystemIsNamedAsTheCause)
     SmallDisk disk(dir.filePath(QStringLiteral("disk")), "size=64k,mode=0755");
     MOUNT_OR_SKIP(disk);
     const QString old = disk.file("results.txt");
-    writeAll(old, "old results");
+    writeFile(old, "old results");
     ASSERT_TRUE(disk.makeReadOnly()) << std::strerror(errno);
     EXPECT_FALSE(save(old, "new results"));
     EXPECT_EQ(error, "Read-only file system");
-    EXPECT_EQ(readAll(old), "old results");
+    EXPECT_EQ(readFile(old), "old results");
     const QString fresh = disk.file("new.txt");
     EXPECT_FALSE(save(fresh, "new results"));
     EXPECT_EQ(error, "Read-only file system");
@@ -315,11 +303,11 @@ int fillTheDiskAsAUser(const SaveFn& save, const QString& file, const std::strin
         std::fprintf(stderr, "too big: %s\n", why.c_str());
         return 3;
     }
-    if (readAll(file) != old || QFileInfo(file).dir().entryList(QDir::Files | QDir::Hidden).size() != 1)
+    if (readFile(file) != old || QFileInfo(file).dir().entryList(QDir::Files | QDir::Hidden).size() != 1)
         return 4;
     // What fits beside the old contents replaces them.
     const std::string small(8 * 1024, 's');
-    if (!save(file.toStdString(), small, why) || readAll(file) != small) {
+    if (!save(file.toStdString(), small, why) || readFile(file) != small) {
         std::fprintf(stderr, "small: %s\n", why.c_str());
         return 5;
     }
@@ -337,7 +325,7 @@ TEST_P(SpecialTargets, DiskThatFillsUpNeverCostsTheOldContentsOfAFileWrittenInPl
     std::string old;
     for (int i = 0; old.size() < 24 * 1024; ++i)
         old += std::to_string(i) + " old\n";
-    writeAll(file, old);
+    writeFile(file, old);
     ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0666), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0555), 0);
     EXPECT_EXIT(std::_Exit(fillTheDiskAsAUser(GetParam().save, file, old)), ::testing::ExitedWithCode(0), "");
@@ -410,7 +398,7 @@ TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("real")));
     const QString target = dir.filePath(QStringLiteral("real/plan.txt"));
-    writeAll(target, "old");
+    writeFile(target, "old");
     const QByteArray file = QFile::encodeName(target);
     const bool root = ::geteuid() == 0;
     const uid_t uid = root ? 1234 : ::getuid();
@@ -424,8 +412,8 @@ TEST_P(EveryWindowFile, LinksAreWrittenThroughAndTheOldModeAndOwnerKept)
     ASSERT_TRUE(save(dangling, "a new file")) << error;
     for (const QString& l : {first, second, dangling})
         EXPECT_TRUE(QFileInfo(l).isSymLink()) << l.toStdString();
-    EXPECT_EQ(readAll(target), "new contents");
-    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("real/new.txt"))), "a new file");
+    EXPECT_EQ(readFile(target), "new contents");
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("real/new.txt"))), "a new file");
     const struct stat st = statOf(target);
     EXPECT_EQ(std::make_tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::make_tuple(0640u, uid, gid));
     EXPECT_EQ(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden | QDir::System),

@@ -2,6 +2,7 @@
 // VLSM, converter and lists windows as the active child window.
 #include "reports/results_report.h"
 #include "tests/support/fake_services.h"
+#include "tests/support/qt_files.h"
 #include "ui/Form10/form10.h"
 #include "ui/bindec/bindec.h"
 #include "ui/clist/clist.h"
@@ -30,6 +31,8 @@
 namespace mq::ui {
 namespace {
 
+using test::readFile;
+
 using test::Message;
 
 class MemorySettings : public SettingsStore {
@@ -46,12 +49,6 @@ public:
         return it == values.end() ? def : it->second;
     }
 };
-
-std::string readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<unreadable>");
-}
 
 class MainWindowSaveAndPrint : public ::testing::Test {
 protected:
@@ -137,7 +134,7 @@ TEST_F(MainWindowSaveAndPrint, CalculatorReportFromWhatTheWindowShows)
     EXPECT_EQ(services.saveFilters, std::vector<std::string>{"Text Files (*.txt)|*.txt|"});
     EXPECT_EQ(services.messages,
               (std::vector<Message>{{"File Successfully Written", MsgIcon::Information, "Print OK"}}));
-    const std::string bytes = readAll(file);
+    const std::string bytes = readFile(file);
     // The address line repeats the boxes as typed, the rest the panels and grid.
     EXPECT_NE(bytes.find("\r\nTCP/IP Host Address chosen: 192.168.010.105\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nSubnet Range ending address: " + doc->resultPanel(1)->text().toStdString() + "\r\n"),
@@ -186,8 +183,8 @@ TEST_F(MainWindowSaveAndPrint, VlsmReportFromTheAssistant)
     const QString file = dir.filePath(QStringLiteral("vlsm.txt"));
     services.saveAnswers.push_back(file.toStdString());
     main->Save_Click();
-    EXPECT_EQ(readAll(file), crlfText(vlsmFileLines(vlsm->resultLines())));
-    EXPECT_NE(readAll(file).find("\r\nSubnet 1 lower address is 192.168.1.129\r\n"), std::string::npos);
+    EXPECT_EQ(readFile(file), crlfText(vlsmFileLines(vlsm->resultLines())));
+    EXPECT_NE(readFile(file).find("\r\nSubnet 1 lower address is 192.168.1.129\r\n"), std::string::npos);
 
     const QString pdf = dir.filePath(QStringLiteral("vlsm.pdf"));
     printToPdf(pdf, 1);

@@ -3,6 +3,7 @@
 #include "reports/frmmain_reports.h"
 #include "reports/tool_report.h"
 #include "tests/reports/report_fixtures.h"
+#include "tests/support/qt_files.h"
 #include "ui/reports/qt_report_output.h"
 #include "vlsm/form10_model.h"
 
@@ -35,21 +36,6 @@ namespace {
 
 const Message kWritten{"File Successfully Written", MsgIcon::Information, "Print OK"};
 const Message kPrinted{"Results Successfully Printed", MsgIcon::Information, "Print OK"};
-
-std::string readAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll().toStdString();
-}
-
-void writeAll(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
 
 QString run(const QString& program, const QStringList& args)
 {
@@ -182,11 +168,11 @@ TEST_F(QtReports, SaveWritesTheReportWithCrLfAndOverwrites)
 {
     calculate(37);
     const QString file = path(QStringLiteral("subnet results"));  // no extension is added
-    writeAll(file, std::string(10000, 'x'));  // longer than the report
+    writeFile(file, std::string(10000, 'x'));  // longer than the report
     services.saveAnswers.push_back(file.toStdString());
     reports.saveopt(std::string("frmdoc"));
     EXPECT_EQ(services.messages, std::vector<Message>{kWritten});
-    const std::string bytes = readAll(file);
+    const std::string bytes = readFile(file);
     EXPECT_EQ(bytes, crlfText(calculatorFileLines(calculatorReportInput(calc.model))));
     EXPECT_EQ(bytes.rfind("Maskquill for Win95 V5.1 ", 0), 0u);
     EXPECT_NE(bytes.find("\r\n62\t192.168.10.248\t192.168.10.249\t192.168.10.250\t192.168.10.251\r\n"),
@@ -199,7 +185,7 @@ TEST_F(QtReports, NothingToWriteLeavesTheFileAlone)
     calc.type({"192", "168", "10", "5"});
     const QString fresh = path(QStringLiteral("new.txt"));
     const QString old = path(QStringLiteral("old.txt"));
-    writeAll(old, "yesterday\r\n");
+    writeFile(old, "yesterday\r\n");
     services.saveAnswers.push_back(fresh.toStdString());
     services.saveAnswers.push_back(old.toStdString());
     reports.saveopt(std::string("frmdoc"));
@@ -207,7 +193,7 @@ TEST_F(QtReports, NothingToWriteLeavesTheFileAlone)
     EXPECT_EQ(services.saveFilters.size(), 2u);
     EXPECT_EQ(services.messages, (std::vector<Message>(2, {"Nothing to Write", MsgIcon::Information, "Oops"})));
     EXPECT_FALSE(QFileInfo::exists(fresh));
-    EXPECT_EQ(readAll(old), "yesterday\r\n");
+    EXPECT_EQ(readFile(old), "yesterday\r\n");
 }
 
 // A write that fails is reported with the file's name and the reason; the old
@@ -226,7 +212,7 @@ TEST_P(WriteFailures, ReportedAndOldFileKept)
     const QString target = GetParam().target(dir);
     if (target.isEmpty())
         GTEST_SKIP() << "not possible on this machine";
-    const std::string before = GetParam().hasOldFile ? readAll(target) : std::string();
+    const std::string before = GetParam().hasOldFile ? readFile(target) : std::string();
 
     // A small file size limit makes the 50-row report too large to write.
     rlimit saved{};
@@ -251,7 +237,7 @@ TEST_P(WriteFailures, ReportedAndOldFileKept)
     EXPECT_EQ(m.icon, MsgIcon::Critical);
     EXPECT_EQ(m.title, "Maskquill");
     if (GetParam().hasOldFile) {
-        EXPECT_EQ(readAll(target), before);
+        EXPECT_EQ(readFile(target), before);
     }
 }
 
@@ -267,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
                      false},
         WriteFailure{"FileAsFolder",
                      [](const QTemporaryDir& d) {
-                         writeAll(d.filePath(QStringLiteral("plain.txt")), "x");
+                         writeFile(d.filePath(QStringLiteral("plain.txt")), "x");
                          return d.filePath(QStringLiteral("plain.txt/report.txt"));
                      },
                      false},
@@ -293,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(
                      false},
         WriteFailure{"FileSizeLimit",
                      [](const QTemporaryDir& d) {
-                         writeAll(d.filePath(QStringLiteral("results.txt")), "the old report\r\n");
+                         writeFile(d.filePath(QStringLiteral("results.txt")), "the old report\r\n");
                          return d.filePath(QStringLiteral("results.txt"));
                      },
                      true}),
@@ -319,7 +305,7 @@ TEST_F(QtReports, NoTemporaryFileLeftAfterAFailedWrite)
 {
     calculate(50);
     const QString target = path(QStringLiteral("results.txt"));
-    writeAll(target, "old\r\n");
+    writeFile(target, "old\r\n");
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
