@@ -191,7 +191,7 @@ WriteResult writeConfig(const std::vector<ExportBlock>& blocks, plan::CloudMode 
         }
         inside.push_back(&b);
     }
-    const net::Prefix base{root.prefix.network(), root.prefix.length};
+    const net::Prefix base = root.prefix.masked();
     const Node tree = build(base, &root, inside);
     if (mode == plan::CloudMode::Gcp)
         r.notices.push_back({0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"});
@@ -334,7 +334,7 @@ bool readNode(Reading& rd, RNode& node)
 void flatten(RNode& n, VscTree& tree)
 {
     ExportBlock b;
-    b.prefix = {n.prefix.network(), n.prefix.length};
+    b.prefix = n.prefix.masked();
     bool cut = false;
     b.name = asName(n.note, &cut);
     if (cut)
@@ -431,7 +431,7 @@ VscRead readConfig(std::string_view text)
             }
             if (!parseKey(rd2, rootKey, root.prefix))
                 break;
-            if (rd2.base && (root.prefix.network() != rd2.base->network() || root.prefix.length != rd2.base->length)) {
+            if (rd2.base && root.prefix.masked() != rd2.base->masked()) {
                 in2.fail(quotedItem(rootKey) + " is not the base network " + net::formatNetwork(*rd2.base));
                 break;
             }
@@ -443,7 +443,7 @@ VscRead readConfig(std::string_view text)
         in2.fail("the configuration holds no subnets");
     if (in2.failed())
         return fail(in2);
-    tree.base = {root.prefix.network(), root.prefix.length};
+    tree.base = root.prefix.masked();
     if (hasMode && modeName != "Standard") {
         if (modeName == "AWS")
             tree.mode = plan::CloudMode::Aws;

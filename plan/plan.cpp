@@ -120,7 +120,7 @@ std::string checkNote(std::string_view note)
 Plan::Plan(net::Prefix root)
 {
     Block b;
-    b.prefix = {root.network(), root.length};
+    b.prefix = root.masked();
     blocks_.push_back(std::move(b));
     alive_.push_back(1);
     live_ = 1;
@@ -129,7 +129,7 @@ Plan::Plan(net::Prefix root)
 
 std::string Plan::addRoot(net::Prefix root, BlockId* id)
 {
-    root = {root.network(), root.length};
+    root = root.masked();
     if (roots_.size() >= kMaxRoots)
         return "a plan holds at most " + std::to_string(kMaxRoots) + " roots";
     if (live_ + 1 > kMaxBlocks)
