@@ -103,17 +103,15 @@ std::optional<net::Prefix> readBlock(const std::string& text, std::string& probl
         problem = "Type the block whose free space you want, such as 10.0.0.0/16.";
         return std::nullopt;
     }
-    auto parsed = net::parseInput(text);
-    if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-        problem = "Block: " + net::describe(text, *e);
+    const auto parsed = net::parsePrefix(text, net::HostBits::Clear, {.address = true, .zone = true});
+    if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
+        if (e->fault == net::ParseError::Fault::Range)
+            problem = "Block: " + textio::escaped(text) + " is a range; type a prefix, such as 10.0.0.0/16.";
+        else
+            problem = "Block: " + net::describe(text, *e);
         return std::nullopt;
     }
-    const net::Input& in = std::get<net::Input>(parsed);
-    if (in.kind == net::Input::Kind::Range) {
-        problem = "Block: " + textio::escaped(text) + " is a range; type a prefix, such as 10.0.0.0/16.";
-        return std::nullopt;
-    }
-    return net::Prefix{in.range.first, in.prefix.length};
+    return std::get<net::Prefix>(parsed);
 }
 
 std::string itemText(const ListItems& items, std::size_t i, const char* list)

@@ -29,19 +29,19 @@ std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* clea
     text = textio::trimBlanks(text);
     if (text.empty())
         return "no prefix";
-    auto parsed = net::parseInput(text);
-    if (auto* e = std::get_if<net::ParseError>(&parsed))
-        return e->message;
-    const net::Input& in = std::get<net::Input>(parsed);
-    if (in.kind != net::Input::Kind::Prefix)
-        return "not a prefix (address/length)";
-    if (!in.zone.empty())
-        return "a prefix has no zone";
-    out = in.prefix;
-    const net::Address network = out.network();
+    const auto parsed = net::parsePrefix(text, net::HostBits::Keep);
+    if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
+        switch (e->fault) {
+        case net::ParseError::Fault::Range:
+        case net::ParseError::Fault::Address: return "not a prefix (address/length)";
+        case net::ParseError::Fault::Zone: return "a prefix has no zone";
+        default: return e->message;
+        }
+    }
+    const net::Prefix& typed = std::get<net::Prefix>(parsed);
     if (cleared)
-        *cleared = network != out.address;
-    out.address = network;
+        *cleared = !typed.isNetwork();
+    out = typed.masked();
     return {};
 }
 

@@ -98,15 +98,8 @@ void markParents(std::vector<plan::ImportItem>& items)
     std::vector<std::size_t> order(items.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const net::Prefix& x = items[a].prefix;
-        const net::Prefix& y = items[b].prefix;
-        if (x.address.family != y.address.family)
-            return x.address.family < y.address.family;
-        if (x.address.value != y.address.value)
-            return x.address.value < y.address.value;
-        return x.length < y.length;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return items[a].prefix < items[b].prefix; });
     std::vector<std::size_t> open;
     for (std::size_t i : order) {
         const net::Prefix& p = items[i].prefix;

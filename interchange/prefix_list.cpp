@@ -64,23 +64,17 @@ template <typename Source> ReadResult readList(Source text)
             return true;
         FlatBlock b;
         b.line = line.number;
-        auto parsed = net::parseInput(prefixText);
-        if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-            out.notices.push_back({line.number, quotedItem(prefixText) + ": " + e->message});
+        const auto parsed = net::parsePrefix(prefixText, net::HostBits::Keep, {.address = true});
+        if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
+            const bool text = e->fault == net::ParseError::Fault::Text;
+            out.notices.push_back(
+                {line.number, quotedItem(prefixText) + ": " + (text ? e->message : "not a prefix or an address")});
             return true;
         }
-        const net::Input& in = std::get<net::Input>(parsed);
-        if (in.kind == net::Input::Kind::Address) {
-            b.prefix = in.prefix;
-        } else if (in.kind == net::Input::Kind::Prefix && in.zone.empty()) {
-            b.prefix = in.prefix;
-            if (b.prefix.network() != b.prefix.address) {
-                out.notices.push_back({line.number, quotedItem(prefixText) + " has host bits set: " +
-                                                        net::formatNetwork(b.prefix) + " is meant?"});
-                return true;
-            }
-        } else {
-            out.notices.push_back({line.number, quotedItem(prefixText) + ": not a prefix or an address"});
+        b.prefix = std::get<net::Prefix>(parsed);
+        if (!b.prefix.isNetwork()) {
+            out.notices.push_back({line.number, quotedItem(prefixText) + " has host bits set: " +
+                                                    net::formatNetwork(b.prefix) + " is meant?"});
             return true;
         }
         bool cut = false;

@@ -148,7 +148,7 @@ WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mo
         }
         inside.push_back(&b);
     }
-    const net::Prefix base{root.prefix.network(), root.prefix.length};
+    const net::Prefix base = root.prefix.masked();
     const Node tree = build(base, &root, inside);
     if (mode == plan::CloudMode::Gcp)
         r.notices.push_back({0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"});
@@ -340,7 +340,7 @@ void readSubnetsAt(textio::json::Reader& in, Subnets& s)
 void flatten(RNode& n, VscTree& tree)
 {
     FlatBlock b;
-    b.prefix = {n.prefix.network(), n.prefix.length};
+    b.prefix = n.prefix.masked();
     bool cut = false;
     b.name = asName(n.note, &cut);
     if (cut)
@@ -465,7 +465,7 @@ VscRead readConfig(std::string_view text)
     if (s.fault)
         return refused(s.fault->path, s.fault->reason);
     VscTree tree;
-    tree.base = {s.root.prefix.network(), s.root.prefix.length};
+    tree.base = s.root.prefix.masked();
     tree.mode = modeOf(c, tree);
     flatten(s.root, tree);
     return VscRead{std::move(tree), {}};

@@ -146,6 +146,16 @@ Address Prefix::network() const
     return {address.value & maskOf(address.family, length), address.family};
 }
 
+Prefix Prefix::masked() const
+{
+    return {network(), length};
+}
+
+bool Prefix::isNetwork() const
+{
+    return address == network();
+}
+
 Address Prefix::last() const
 {
     const Family f = address.family;

@@ -27,8 +27,15 @@ struct Address {
     static constexpr Address v4(std::uint32_t v) { return {v, Family::V4}; }
     static constexpr Address v6(u128 v) { return {v, Family::V6}; }
     constexpr int bits() const { return familyBits(family); }
-    // IPv4 sorts before IPv6, then by value.
-    constexpr auto operator<=>(const Address&) const = default;
+    // Ordered by family first (IPv4 before IPv6), then by value: a mixed list sorts as
+    // all IPv4 in address order, then all IPv6 in address order.
+    constexpr std::strong_ordering operator<=>(const Address& other) const
+    {
+        if (family != other.family)
+            return family <=> other.family;
+        return value <=> other.value;
+    }
+    constexpr bool operator==(const Address&) const = default;
 };
 
 // The mask of a prefix length: `length` leading one bits within the family's width.
@@ -41,8 +48,11 @@ struct Prefix {
 
     Address network() const;
     Address last() const;  // all host bits set
+    Prefix masked() const;  // the same length with the host bits cleared: {network(), length}
+    bool isNetwork() const;  // no host bits set: address == network()
     bool contains(const Address& a) const;
     bool contains(const Prefix& p) const;  // p lies wholly inside this prefix
+    // By address (family, then value), then by length: a block before the longer ones at its start.
     constexpr auto operator<=>(const Prefix&) const = default;
 };
 

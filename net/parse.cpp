@@ -296,6 +296,30 @@ Parsed<Input> parseInput(std::string_view text)
     return in;
 }
 
+Parsed<Prefix> parsePrefix(std::string_view text, HostBits policy, PrefixForms forms)
+{
+    Parsed<Input> parsed = parseInput(text);
+    if (auto* e = std::get_if<ParseError>(&parsed))
+        return std::move(*e);
+    const Input& in = std::get<Input>(parsed);
+    const auto refuse = [](ParseError::Fault fault, std::string message) {
+        return ParseError{0, std::move(message), fault};
+    };
+    if (in.kind == Input::Kind::Range)
+        return refuse(ParseError::Fault::Range, "is a range");
+    if (in.kind == Input::Kind::Address && !forms.address)
+        return refuse(ParseError::Fault::Address, "is an address, not a prefix");
+    if (in.kind == Input::Kind::Prefix && !in.zone.empty() && !forms.zone)
+        return refuse(ParseError::Fault::Zone, "a prefix has no zone");
+    if (in.prefix.isNetwork() || policy == HostBits::Keep)
+        return in.prefix;
+    if (policy == HostBits::Clear)
+        return in.prefix.masked();
+    if (policy == HostBits::Refuse)
+        return refuse(ParseError::Fault::HostBits, "has host bits set");
+    return refuse(ParseError::Fault::HostBits, "has host bits set; did you mean " + formatNetwork(in.prefix) + "?");
+}
+
 std::string describe(std::string_view text, const ParseError& e)
 {
     return textio::escaped(text) + ": " + e.message + " at character " + std::to_string(e.position + 1);

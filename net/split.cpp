@@ -5,10 +5,7 @@
 
 namespace mq::net {
 
-Splitter::Splitter(const Prefix& parent, int newLength)
-    : parent_{parent.network(), parent.length}, newLength_(newLength)
-{
-}
+Splitter::Splitter(const Prefix& parent, int newLength) : parent_{parent.masked()}, newLength_(newLength) { }
 
 bool Splitter::valid() const
 {

@@ -19,15 +19,16 @@ std::string at(std::size_t k)
 // A prefix as a document writes it: "network/len", no zone, host bits clear.
 std::variant<net::Prefix, std::string> documentPrefix(std::string_view text)
 {
-    auto r = net::parseInput(text);
-    if (auto* e = std::get_if<net::ParseError>(&r))
-        return net::describe(text, *e);
-    const net::Input& in = std::get<net::Input>(r);
-    if (in.kind != net::Input::Kind::Prefix || !in.zone.empty())
+    const auto r = net::parsePrefix(text, net::HostBits::Keep);
+    if (const auto* e = std::get_if<net::ParseError>(&r)) {
+        if (e->fault == net::ParseError::Fault::Text)
+            return net::describe(text, *e);
         return "\"" + std::string(text) + "\" is not written network/length";
-    if (in.prefix.address != in.prefix.network())
-        return net::formatNetwork(in.prefix) + " is meant, but \"" + std::string(text) + "\" has host bits set";
-    return in.prefix;
+    }
+    const net::Prefix& p = std::get<net::Prefix>(r);
+    if (!p.isNetwork())
+        return net::formatNetwork(p) + " is meant, but \"" + std::string(text) + "\" has host bits set";
+    return p;
 }
 
 }  // namespace

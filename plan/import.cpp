@@ -73,7 +73,7 @@ std::vector<Clash> firstClashes(const std::vector<ImportItem>& items, const std:
     std::vector<std::size_t> order = candidate;
     const auto key = [&](std::size_t i) {
         const net::Range& r = ranges[i];
-        return std::make_tuple(r.first.family, r.first.value, ~r.last.value, i);
+        return std::make_tuple(r.first, ~r.last.value, i);
     };
     std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return key(x) < key(y); });
     const auto same = [&](std::size_t x, std::size_t y) {
@@ -182,15 +182,12 @@ void refuseTaken(const Plan& plan, const std::vector<ImportItem>& items, const s
     for (BlockId id : plan.leaves())
         if (plan.block(id).state != BlockState::Free)
             taken.push_back({rangeOf(plan.block(id).prefix), id});
-    std::stable_sort(taken.begin(), taken.end(), [](const Taken& x, const Taken& y) {
-        return std::tie(x.range.first.family, x.range.first.value) <
-               std::tie(y.range.first.family, y.range.first.value);
-    });
+    std::stable_sort(taken.begin(), taken.end(),
+                     [](const Taken& x, const Taken& y) { return x.range.first < y.range.first; });
     for (std::size_t i = 0; i < items.size(); ++i) {
         const net::Range& r = ranges[i];
-        const auto t = std::partition_point(taken.begin(), taken.end(), [&](const Taken& x) {
-            return std::tie(x.range.first.family, x.range.last.value) < std::tie(r.first.family, r.first.value);
-        });
+        const auto t =
+            std::partition_point(taken.begin(), taken.end(), [&](const Taken& x) { return x.range.last < r.first; });
         if (t == taken.end() || t->range.first.family != r.first.family || t->range.first.value > r.last.value)
             continue;
         if (nests(items[i], net::relationOf(r, t->range)))
@@ -281,7 +278,7 @@ public:
     explicit ImportCommand(std::vector<ImportItem> items) : items_(std::move(items))
     {
         for (ImportItem& i : items_)
-            i.prefix.address = i.prefix.network();  // a prefix found in use may be typed with host bits
+            i.prefix = i.prefix.masked();  // a prefix found in use may be typed with host bits
     }
 
 private:
@@ -295,15 +292,8 @@ private:
                                   : "nothing to import: " + net::formatNetwork(items_[check.refused[0].item].prefix) +
                                         ": " + check.refused[0].reason;
         // Containers before what they hold: address order, the larger block first.
-        std::stable_sort(check.accepted.begin(), check.accepted.end(), [&](std::size_t a, std::size_t b) {
-            const net::Prefix& x = items_[a].prefix;
-            const net::Prefix& y = items_[b].prefix;
-            if (x.address.family != y.address.family)
-                return x.address.family < y.address.family;
-            if (x.address.value != y.address.value)
-                return x.address.value < y.address.value;
-            return x.length < y.length;
-        });
+        std::stable_sort(check.accepted.begin(), check.accepted.end(),
+                         [&](std::size_t a, std::size_t b) { return items_[a].prefix < items_[b].prefix; });
         for (std::size_t i : check.accepted)
             if (auto r = place(plan, items_[i]); !r.empty())
                 return r;

@@ -36,7 +36,7 @@ const char* stateName(BlockState s)
 Plan::Plan(net::Prefix root)
 {
     Block b;
-    b.prefix = {root.network(), root.length};
+    b.prefix = root.masked();
     blocks_.push_back(std::move(b));
     alive_.push_back(1);
     live_ = 1;
@@ -45,7 +45,7 @@ Plan::Plan(net::Prefix root)
 
 std::string Plan::addRoot(net::Prefix root, BlockId* id)
 {
-    root = {root.network(), root.length};
+    root = root.masked();
     if (roots_.size() >= kMaxRoots)
         return "a plan holds at most " + std::to_string(kMaxRoots) + " roots";
     if (live_ + 1 > kMaxBlocks)
@@ -168,7 +168,7 @@ BlockId Plan::leafAt(const net::Address& a) const
 
 BlockId Plan::blockOf(const net::Prefix& p) const
 {
-    const net::Prefix want{p.network(), p.length};
+    const net::Prefix want = p.masked();
     BlockId id = rootHolding(want);
     while (id != kNoBlock && blocks_[id].prefix.length < want.length && !blocks_[id].children.empty() &&
            blocks_[blocks_[id].children[0]].prefix.length <= want.length)

@@ -178,19 +178,18 @@ std::optional<plan::Plan> PlannerForm::planOfRoots(const std::string& rootText)
         from = comma + 1;
         if (one.empty() && comma == rootText.size() && !roots.empty())
             break;
-        auto parsed = net::parseInput(one);
-        if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-            sv.message("The root block cannot be read.\n\n" +
-                           textio::escaped(net::describe(one, *e), textio::kQuotedReason),
-                       MsgIcon::Exclamation);
+        const auto parsed = net::parsePrefix(one, net::HostBits::Keep, {.address = true, .zone = true});
+        if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
+            if (e->fault == net::ParseError::Fault::Range)
+                sv.message("The root block must be one prefix, not a range: " + textio::escaped(one),
+                           MsgIcon::Exclamation);
+            else
+                sv.message("The root block cannot be read.\n\n" +
+                               textio::escaped(net::describe(one, *e), textio::kQuotedReason),
+                           MsgIcon::Exclamation);
             return std::nullopt;
         }
-        const net::Input& in = std::get<net::Input>(parsed);
-        if (in.kind == net::Input::Kind::Range) {
-            sv.message("The root block must be one prefix, not a range: " + textio::escaped(one), MsgIcon::Exclamation);
-            return std::nullopt;
-        }
-        roots.push_back(in.prefix);
+        roots.push_back(std::get<net::Prefix>(parsed));
     }
     plan::Plan next(roots.front());
     for (std::size_t i = 1; i < roots.size(); ++i)

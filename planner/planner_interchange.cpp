@@ -75,13 +75,8 @@ std::string outermost(const std::vector<plan::ImportItem>& items)
     std::vector<net::Prefix> sorted;
     for (const auto& item : items)
         sorted.push_back(item.prefix);
-    std::sort(sorted.begin(), sorted.end(), [](const net::Prefix& a, const net::Prefix& b) {
-        if (a.address.family != b.address.family)
-            return a.address.family == net::Family::V4;
-        if (a.network().value != b.network().value)
-            return a.network().value < b.network().value;
-        return a.length < b.length;
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const net::Prefix& a, const net::Prefix& b) { return a.masked() < b.masked(); });
     std::vector<net::Prefix> tops;
     for (const auto& p : sorted)
         if (tops.empty() || !tops.back().contains(p))

@@ -20,7 +20,7 @@ int runFree(const Invocation& call)
     const auto typed = readPrefix(call, positional[0]);
     if (!typed)
         return kExitBadInput;
-    const net::Prefix root{typed->prefix.network(), typed->prefix.length};
+    const net::Prefix root = typed->prefix.masked();
     const net::Family family = root.address.family;
     const int bits = net::familyBits(family);
     std::optional<int> first;

@@ -217,22 +217,17 @@ void writeDualText(BufferedWriter& out, const std::vector<plan::Placement>& ps)
 
 std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& arg)
 {
-    const auto r = net::parseInput(arg);
+    const auto r = net::parsePrefix(arg, net::HostBits::Suggest, {.address = true, .zone = true});
     if (const auto* e = std::get_if<net::ParseError>(&r)) {
-        call.refuse("ROOT " + net::describe(arg, *e));
+        if (e->fault == net::ParseError::Fault::Text)
+            call.refuse("ROOT " + net::describe(arg, *e));
+        else if (e->fault == net::ParseError::Fault::Range)
+            call.refuse("ROOT " + textio::escaped(arg) + " is a range; give a prefix such as 10.0.0.0/8");
+        else
+            call.refuse("ROOT " + textio::escaped(arg) + " " + e->message);
         return std::nullopt;
     }
-    const net::Input& in = std::get<net::Input>(r);
-    if (in.kind == net::Input::Kind::Range) {
-        call.refuse("ROOT " + textio::escaped(arg) + " is a range; give a prefix such as 10.0.0.0/8");
-        return std::nullopt;
-    }
-    if (in.prefix.address != in.prefix.network()) {
-        call.refuse("ROOT " + textio::escaped(arg) + " has host bits set; did you mean " +
-                    net::formatNetwork(in.prefix) + "?");
-        return std::nullopt;
-    }
-    return in.prefix;
+    return std::get<net::Prefix>(r);
 }
 
 // "10.40.0.0/16,2001:db8:40::/48": one prefix, or one of each family.

@@ -32,7 +32,7 @@ std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& a
         const auto p = readPrefix(call, item);
         if (!p)
             return std::nullopt;
-        if (!p->zone.empty() || p->prefix.address != p->prefix.network()) {
+        if (!p->zone.empty() || !p->prefix.isNetwork()) {
             call.refuse("ROOT " + textio::escaped(item) + " is not a network/length prefix; " +
                         net::formatNetwork(p->prefix) + " is the network");
             return std::nullopt;
