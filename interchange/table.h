@@ -23,7 +23,8 @@ struct TableColumn {
 // One record of the table, its fields by the position of their column in the reader's list.
 class TableRow {
 public:
-    TableRow(const textio::CsvRecord& record, const std::vector<std::size_t>& columns, std::vector<textio::LineNote>& notices)
+    TableRow(const textio::CsvRecord& record, const std::vector<std::size_t>& columns,
+             std::vector<textio::LineNote>& notices)
         : record_(record), columns_(columns), notices_(notices)
     {
     }

@@ -42,13 +42,14 @@ std::string leavesCsv(const Plan& plan)
     for (BlockId id : plan.leaves()) {
         const Block& b = plan.block(id);
         const net::Hosts h = net::hostsOf(b.prefix);
-        textio::appendCsvRow(
-            out,
-            {b.name, blockStatus(b), b.vlan ? std::to_string(b.vlan) : "", net::formatNetwork(b.prefix),
-             net::format(h.first), net::format(h.last), h.broadcast ? net::format(*h.broadcast) : "",
-             // 0 too: a segment may ask for a length only
-             b.state != BlockState::Free ? net::toDecimal(b.hostsNeeded) : "", net::toDecimal(plan.spareHosts(id)), b.note},
-            "\r\n", textio::CsvReader::Spreadsheet);
+        textio::appendCsvRow(out,
+                             {b.name, blockStatus(b), b.vlan ? std::to_string(b.vlan) : "",
+                              net::formatNetwork(b.prefix), net::format(h.first), net::format(h.last),
+                              h.broadcast ? net::format(*h.broadcast) : "",
+                              // 0 too: a segment may ask for a length only
+                              b.state != BlockState::Free ? net::toDecimal(b.hostsNeeded) : "",
+                              net::toDecimal(plan.spareHosts(id)), b.note},
+                             "\r\n", textio::CsvReader::Spreadsheet);
     }
     return out;
 }

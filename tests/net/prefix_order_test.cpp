@@ -5,15 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/net/input_of.h"
+#include "tests/support/net_text.h"
 
 namespace mq::net {
 namespace {
 
-Prefix prefixOf(std::string_view text)
-{
-    return inputOf(text).prefix;
-}
+const auto prefixOf = mq::test::P;
 
 TEST(PrefixOrder, FamilyThenAddressThenLength)
 {
