@@ -8,10 +8,6 @@
 
 namespace mq::interchange {
 
-using textio::csvColumn;
-using textio::CsvRecord;
-using textio::CsvTable;
-using textio::readCsv;
 using textio::trimBlanks;
 
 namespace {
