@@ -233,7 +233,7 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
         if (reason[i].empty())
             out.accepted.push_back(i);
         else
-            out.refused.push_back({i, items[i].line, std::move(reason[i])});
+            out.refused.push_back({{items[i].line, std::move(reason[i])}, i});
     }
     return out;
 }

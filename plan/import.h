@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plan/plan.h"
+#include "textio/lines.h"
 
 namespace mq::plan {
 
@@ -28,10 +29,10 @@ struct ImportItem {
     BlockIpam ipam{};  // what an IPAM said of the prefix, kept with its block
 };
 
-struct ImportRefusal {
+// An item's line and why it was refused ("overlaps line 4 (10.0.0.0/16, inside)"), with
+// the item's index.
+struct ImportRefusal : textio::LineNote {
     std::size_t item = 0;  // index into the items
-    std::size_t line = 0;
-    std::string reason;  // "overlaps line 4 (10.0.0.0/16, inside)"
 };
 
 struct ImportCheck {
