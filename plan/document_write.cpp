@@ -119,13 +119,13 @@ void writeBlock(Writer& j, const Plan& plan, BlockId id)
     const Block& b = plan.block(id);
     j.beginObject();
     j.key("prefix");
-    j.string(net::formatNetwork(b.prefix));
+    j.rawString(net::formatNetwork(b.prefix));
     j.key("name");
     j.string(b.name);
     j.key("note");
     j.string(b.note);
     j.key("colour");
-    j.string(textio::colourText(b.colour));
+    j.rawString(textio::colourText(b.colour));
     if (!b.children.empty()) {
         j.key("parts");
         j.number(b.children.size());
@@ -135,7 +135,7 @@ void writeBlock(Writer& j, const Plan& plan, BlockId id)
     }
     if (b.children.empty() && b.state != BlockState::Free) {
         j.key("hosts");
-        j.string(net::toDecimal(b.hostsNeeded));
+        j.rawString(net::toDecimal(b.hostsNeeded));
         if (b.growthPercent != 0) {
             j.key("growth");
             j.shortestString(b.growthPercent);

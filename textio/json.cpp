@@ -554,6 +554,14 @@ void Writer::string(std::string_view s)
     appendQuoted(out_, separator(), s, {});
 }
 
+void Writer::rawString(std::string_view s)
+{
+    out_ += separator();
+    out_ += '"';
+    out_ += s;
+    out_ += '"';
+}
+
 void Writer::shortestString(double v)
 {
     char buf[64];

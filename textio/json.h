@@ -78,8 +78,33 @@ public:
     void beginArray(Layout layout = Layout::Line) { open('[', layout); }
     void end();  // closes the innermost open container
     void key(std::string_view k);  // inside an object: the next member's key; its value follows
+    // A key written as a literal: in a one-line object a plain one goes in with the separator
+    // and ": " in one append. The check for escapes folds away once inlined for a literal.
+    template <std::size_t N> void key(const char (&k)[N])
+    {
+        Frame& f = frames_.back();
+        bool plain = true;
+        for (std::size_t i = 0; i + 1 < N; ++i)
+            plain &= k[i] != '"' && k[i] != '\\' && static_cast<unsigned char>(k[i]) >= 0x20;
+        if (f.layout != Layout::Line || !plain) {
+            key(std::string_view(k, N - 1));
+            return;
+        }
+        char buf[N + 5] = {',', ' ', '"'};
+        for (std::size_t i = 0; i + 1 < N; ++i)
+            buf[3 + i] = k[i];
+        buf[N + 2] = '"';
+        buf[N + 3] = ':';
+        buf[N + 4] = ' ';
+        const std::size_t skip = f.first ? 2 : 0;
+        f.first = false;
+        out_.append(buf + skip, sizeof buf - skip);
+        afterKey_ = true;
+    }
 
     void string(std::string_view s);
+    // A text the caller knows needs no escaping (a formatted prefix, "#rrggbb"): quoted as is.
+    void rawString(std::string_view s);
     template <std::integral T>
     requires(!std::same_as<T, bool>) void number(T v)
     {

@@ -109,6 +109,27 @@ TEST(JsonWriter, IndentsByIndentedContainersAndStreamsThroughAClearedString)
     all += out;
     EXPECT_EQ(all, "{\"rows\": [\n  {\"i\": 0},\n  {\"i\": 1},\n  {\"i\": 2}\n]}");
 
+    // A key given as a literal and a text known to be plain come out as key() and string() write them.
+    for (Layout layout : {Layout::Compact, Layout::Line, Layout::Indented}) {
+        std::string viaView, viaLiteral;
+        Writer a(viaView), b(viaLiteral);
+        a.beginObject(layout);
+        b.beginObject(layout);
+        for (int i = 0; i < 2; ++i) {
+            a.key(std::string_view("prefix"));
+            a.string("10.0.0.0/8");
+            b.key("prefix");
+            b.rawString("10.0.0.0/8");
+        }
+        a.key(std::string_view("k\""));
+        a.null();
+        b.key("k\"");
+        b.null();
+        a.end();
+        b.end();
+        EXPECT_EQ(viaLiteral, viaView) << static_cast<int>(layout);
+    }
+
     std::string longText;  // past the short texts' buffer
     appendString(longText, std::string(150, 'x') + "\"\n" + std::string(150, 'y'));
     EXPECT_EQ(longText, "\"" + std::string(150, 'x') + "\\\"\\n" + std::string(150, 'y') + "\"");
