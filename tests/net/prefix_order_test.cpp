@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/net/input_of.h"
+#include "tests/support/net_text.h"
 
 namespace mq::net {
 namespace {
+
+using mq::test::inputOf;
 
 Prefix prefixOf(std::string_view text)
 {
