@@ -1,7 +1,6 @@
 // mqnet plan import: prefixes that exist elsewhere (a list, NetBox or phpIPAM CSV, a
 // visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
 // .mqplan document; what cannot be placed is named with its line.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
