@@ -3,6 +3,7 @@
 #include "net/facts.h"
 #include "net/parse.h"
 #include "plan/document.h"
+#include "plan/roots.h"
 #include "plan/segments.h"
 #include "planner/file_texts.h"
 #include "textio/escape.h"
@@ -167,16 +168,12 @@ std::optional<plan::Plan> PlannerForm::planOfRoots(const std::string& rootText)
 {
     // One root, or several separated by commas (a dual-stack plan).
     std::vector<net::Prefix> roots;
-    std::size_t from = 0;
-    while (from <= rootText.size()) {
-        std::size_t comma = rootText.find(',', from);
-        if (comma == std::string::npos)
-            comma = rootText.size();
-        std::string one = rootText.substr(from, comma - from);
+    const std::vector<std::string_view> items = plan::parseRoots(rootText);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::string one(items[i]);
         one.erase(0, one.find_first_not_of(' '));
         one.erase(one.find_last_not_of(' ') + 1);
-        from = comma + 1;
-        if (one.empty() && comma == rootText.size() && !roots.empty())
+        if (one.empty() && i + 1 == items.size() && !roots.empty())  // a comma at the end asks no more
             break;
         const auto parsed = net::parsePrefix(one, net::HostBits::Keep, {.address = true, .zone = true});
         if (const auto* e = std::get_if<net::ParseError>(&parsed)) {

@@ -10,6 +10,7 @@
 #include "net/parse.h"
 #include "plan/allocate.h"
 #include "plan/csv.h"
+#include "plan/roots.h"
 #include "plan/segments.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
@@ -234,16 +235,11 @@ std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& a
 std::optional<std::vector<net::Prefix>> readRoots(const Invocation& call, const std::string& arg)
 {
     std::vector<net::Prefix> roots;
-    for (std::size_t from = 0;;) {
-        const std::size_t comma = arg.find(',', from);
-        const auto root =
-            readRoot(call, arg.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+    for (std::string_view item : plan::parseRoots(arg)) {
+        const auto root = readRoot(call, std::string(item));
         if (!root)
             return std::nullopt;
         roots.push_back(*root);
-        if (comma == std::string::npos)
-            break;
-        from = comma + 1;
     }
     if (roots.size() > 2 || (roots.size() == 2 && roots[0].address.family == roots[1].address.family)) {
         call.refuse("ROOT " + textio::escaped(arg) +

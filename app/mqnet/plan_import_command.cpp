@@ -1,7 +1,6 @@
 // mqnet plan import: prefixes that exist elsewhere (a list, NetBox or phpIPAM CSV, a
 // visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
 // .mqplan document; what cannot be placed is named with its line.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -14,6 +13,7 @@
 #include "interchange/prefix_list.h"
 #include "plan/commands.h"
 #include "plan/document.h"
+#include "plan/roots.h"
 #include "textio/escape.h"
 #include "textio/lines.h"
 
@@ -25,10 +25,8 @@ namespace {
 std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& arg)
 {
     std::optional<plan::Plan> plan;
-    for (std::size_t from = 0; from <= arg.size();) {
-        const std::size_t comma = std::min(arg.find(',', from), arg.size());
-        const std::string item = arg.substr(from, comma - from);
-        from = comma + 1;
+    for (std::string_view piece : plan::parseRoots(arg)) {
+        const std::string item(piece);
         const auto p = readPrefix(call, item);
         if (!p)
             return std::nullopt;
