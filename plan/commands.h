@@ -83,6 +83,15 @@ std::unique_ptr<Command> makeSetReserved(BlockId id, bool reserved);
 std::unique_ptr<Command> makeAllocate(BlockId within, std::vector<Segment> segments);
 std::unique_ptr<Command> makeAllocate(std::vector<BlockId> targets, std::vector<Segment> segments);
 
+// Sets what an assigned leaf sets for its own layout (an empty one: it follows the rules).
+std::unique_ptr<Command> makeSetLayout(BlockId id, SubnetLayout layout);
+// Adds hosts at the end of the plan's list, in one undoable step.
+std::unique_ptr<Command> makeAddHosts(std::vector<Host> hosts);
+// Replaces host i.
+std::unique_ptr<Command> makeEditHost(std::size_t i, Host host);
+// Deletes the hosts at these indices (any order, repeats ignored).
+std::unique_ptr<Command> makeDeleteHosts(std::vector<std::size_t> indices);
+
 // Prefixes already in use, a file of an IPAM or another planner's tree placed into the
 // plan: ImportItem, checkImport and makeImport in plan/import.h.
 

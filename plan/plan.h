@@ -10,6 +10,7 @@
 
 #include "net/address.h"
 #include "plan/cloud.h"
+#include "plan/subnet.h"
 
 namespace mq::plan {
 
@@ -74,6 +75,10 @@ struct Settings {
     bool links30 = false;  // 1 and 2 hosts take a /30 (the older practice) instead of /32 and /31
     bool nibble = false;  // IPv6 blocks other than /64 are widened to a multiple of 4 bits
     CloudMode cloud = CloudMode::None;  // IPv4 blocks follow a public cloud's address rules
+    // IPv6: each segment's /64 takes its subnet ID from its VLAN ID written as digits
+    // (VLAN 120 in 2001:db8:40::/48 is 2001:db8:40:120::/64).
+    bool vlanNumbering = false;
+    LayoutRules layout{};  // gateways, kept addresses and DHCP ranges (plan/subnet.h)
     bool operator==(const Settings&) const = default;
 };
 
@@ -188,6 +193,24 @@ public:
     std::string setBlockIpam(BlockId id, BlockIpam values);
     bool hasBlockIpam() const { return !blockIpam_.empty(); }
 
+    // What an assigned leaf sets for its own layout (nullptr: it follows the rules); an
+    // empty layout takes it away. Kept in a side table and recorded in the journal like
+    // the IPAM values; freeing the leaf takes it away.
+    const SubnetLayout* subnetLayout(BlockId id) const;
+    std::string setSubnetLayout(BlockId id, SubnetLayout layout);
+    bool hasSubnetLayouts() const { return !layouts_.empty(); }
+
+    // The plan's hosts, in the order they were added. Not recorded in the journal: the
+    // host commands keep what they replace. Each edit checks the host's own fields
+    // (name, note, an address at all); how hosts fit their blocks is checkSubnets'.
+    const std::vector<Host>& hosts() const { return hosts_; }
+    std::string insertHost(std::size_t at, Host host);
+    std::string setHost(std::size_t i, Host host);
+    void eraseHost(std::size_t i);
+    void swapHosts(std::vector<Host>& hosts);  // for bulk edits and their undo: no copy
+    // Changes whenever a host is inserted, replaced, erased or swapped.
+    std::uint64_t hostSerial() const { return hostSerial_; }
+
     // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
     // the same parts (their ids kept): the same address space, one level deeper.
     std::string regroup(BlockId id);
@@ -218,8 +241,8 @@ public:
     static net::Count usableHosts(const net::Prefix& p);
     net::Count spareHosts(BlockId id) const;  // by the plan's cloud mode
 
-    // Same roots, trees, names, notes, colours, states, settings, segment list and IPAM values
-    // (the plan's and its blocks').
+    // Same roots, trees, names, notes, colours, states, settings, segment list, IPAM values
+    // (the plan's and its blocks'), subnet layouts and hosts.
     bool operator==(const Plan& other) const;
 
     // Blocks edited (by any edit, undo or redo) for views that update only what changed:
@@ -250,6 +273,9 @@ private:
     std::vector<Segment> segments_;
     IpamValues ipam_;
     std::map<BlockId, BlockIpam> blockIpam_;
+    std::map<BlockId, SubnetLayout> layouts_;
+    std::vector<Host> hosts_;
+    std::uint64_t hostSerial_ = 0;
     // Not copied with the plan: a copy records into no journal.
     struct JournalRef {
         Journal* to = nullptr;

@@ -1,0 +1,151 @@
+#pragma once
+// What lies inside an assigned block: its gateway, the addresses kept for network devices,
+// its DHCP ranges (or, for IPv6, SLAAC and prefix delegation), and the hosts with fixed
+// addresses. The plan holds rules that every block follows (Settings::layout) and, per
+// block, what differs from them (SubnetLayout); resolveLayout() gives the addresses that
+// result. Hosts are kept plan-wide: a host of a dual-stack segment has an address in each
+// of its two blocks.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/address.h"
+#include "net/mac.h"
+
+namespace mq::plan {
+
+class Plan;
+using BlockId = std::uint32_t;
+
+constexpr std::size_t kMaxHosts = 1'000'000;  // hosts of one plan
+constexpr std::size_t kMaxRangesPerBlock = 64;
+constexpr int kMaxKept = 1024;  // addresses kept for network devices at a block's start
+
+enum class GatewayRule : std::uint8_t { None, FirstUsable, LastUsable };
+enum class RangeRule : std::uint8_t {
+    None,
+    UpperHalf,  // from the block's middle address to its last usable one
+    Offsets,  // from offset `from` to offset `to` of the block (0 is the network address)
+};
+// How an IPv6 block hands out addresses.
+enum class Dhcp6Mode : std::uint8_t { Slaac, Stateful, Both };
+
+// The rules every assigned block follows unless its SubnetLayout says otherwise. A cloud
+// mode fixes the IPv4 ones instead: the gateway is the provider's router (network + 1) and
+// the provider's reserved addresses are kept.
+struct LayoutRules {
+    GatewayRule gateway = GatewayRule::None;
+    int kept =
+        0;  // the first N usable addresses kept for network devices (the gateway among them when it is the first)
+    RangeRule range = RangeRule::None;
+    net::u128 rangeFrom = 0, rangeTo = 0;  // Offsets: inclusive, clipped to the usable addresses
+    Dhcp6Mode dhcp6 = Dhcp6Mode::Slaac;
+    bool operator==(const LayoutRules&) const = default;
+};
+
+struct AddressRange {
+    net::Address first, last;  // inclusive, one family, first <= last
+    bool operator==(const AddressRange&) const = default;
+};
+
+// What one assigned block sets for itself. Absent members follow the plan's rules.
+struct SubnetLayout {
+    bool gatewaySet = false;  // true: `gateway` replaces the rule's (nullopt: no gateway)
+    std::optional<net::Address> gateway;
+    std::optional<int> kept;
+    bool rangesSet = false;  // true: `ranges` replace the rule's (empty: no range)
+    std::vector<AddressRange> ranges;
+    std::optional<Dhcp6Mode> dhcp6;  // IPv6 blocks only
+    int delegatedLength = 0;  // IPv6: > 0 makes the block a prefix-delegation pool of this length
+    bool empty() const { return *this == SubnetLayout{}; }
+    bool operator==(const SubnetLayout&) const = default;
+};
+
+enum class HostRole : std::uint8_t { Other, Gateway, Router, Server, Printer, AccessPoint, Camera, Reserved };
+// "other", "gateway", "router", "server", "printer", "access-point", "camera", "reserved".
+const char* roleName(HostRole role);
+// The names above, any case, and "access point" / "ap"; nullopt for anything else.
+std::optional<HostRole> parseRole(std::string_view text);
+
+struct Host {
+    std::string name;  // a DNS name: labels of RFC 1123, e.g. "printer-2" or "printer-2.lab"
+    std::optional<net::Address> v4, v6;  // at least one
+    std::optional<net::Mac> mac;
+    net::Duid duid;  // empty: none
+    HostRole role = HostRole::Other;
+    std::string note;
+    bool operator==(const Host&) const = default;
+};
+
+// The addresses that result in one assigned block.
+struct ResolvedLayout {
+    net::Prefix prefix;
+    std::optional<net::Address> gateway;
+    std::vector<AddressRange> kept;  // kept for network devices or by the cloud, the gateway not among them
+    std::vector<AddressRange> ranges;  // DHCP ranges (IPv6: stateful DHCPv6 ones), address order
+    Dhcp6Mode dhcp6 = Dhcp6Mode::Slaac;  // IPv6 blocks
+    int delegatedLength = 0;
+    std::optional<net::Address> firstUsable, lastUsable;
+};
+// The layout of an assigned leaf under the plan's rules, its cloud mode and its own
+// SubnetLayout; for any other block, the prefix alone.
+ResolvedLayout resolveLayout(const Plan& plan, BlockId id);
+
+// The assigned leaf that holds a host's address of family f, kNoBlock when it has none or
+// no assigned leaf holds it.
+BlockId hostBlock(const Plan& plan, const Host& host, net::Family f);
+
+// The hosts of every block, built in one pass: of(id) lists the indices into plan.hosts()
+// of the hosts with an address in block id, in the order of hosts(). Valid until the
+// plan's hosts or tree change (Plan::hostSerial, Plan::changeSerial).
+class HostIndex {
+public:
+    explicit HostIndex(const Plan& plan);
+    const std::vector<std::size_t>& of(BlockId id) const;
+
+private:
+    std::vector<std::vector<std::size_t>> byBlock_;
+};
+
+// The counts a block's picture and the tables show.
+struct SubnetCounts {
+    net::Count usable;  // as the plan counts them (cloud mode, RFC 3021)
+    net::Count inRanges;  // addresses inside the DHCP ranges
+    std::size_t statics = 0;  // gateway, kept addresses and hosts, each address once
+    net::Count free;  // usable, neither static nor in a range
+};
+SubnetCounts countSubnet(const Plan& plan, BlockId id, const HostIndex& index);
+
+// The lowest usable address of the block that is not the gateway, kept, inside a range or
+// a host's; nullopt when there is none. `except`: a host index not to count (the host
+// being edited).
+std::optional<net::Address> nextFree(const Plan& plan, BlockId id, const HostIndex& index,
+                                     std::optional<std::size_t> except = {});
+// What a host's address box takes, for block id: an address of the block's family;
+// "next" (nextFree); for IPv6 also "::N" (the block's network + N) and "eui64" (from mac,
+// RFC 4291 appendix A). The error says what is wrong.
+net::Parsed<net::Address> hostAddress(const Plan& plan, BlockId id, std::string_view text,
+                                      const std::optional<net::Mac>& mac, const HostIndex& index,
+                                      std::optional<std::size_t> except = {});
+
+// One fault of the plan's subnets, with a message that names the block (prefix and name)
+// and the host: "10.40.1.0/24 (Office): host printer-2: 10.40.2.7 lies outside the block".
+struct SubnetProblem {
+    BlockId block;
+    std::optional<std::size_t> host;  // index into plan.hosts()
+    std::string message;
+};
+// Every fault, block by block in address order: a gateway, kept address, range or host
+// address outside its block or on its network or broadcast address (except /31 and /32);
+// ranges overlapping one another, the gateway, kept addresses or a host; the same address,
+// MAC or host name twice in the plan; a host name that is no DNS name; a host in no
+// assigned block. Empty when the plan is sound.
+std::vector<SubnetProblem> checkSubnets(const Plan& plan);
+
+// Empty when the text may be a host's name: labels of letters, digits and '-' (not at a
+// label's ends), 1 to 63 bytes each, 253 bytes in all, joined by '.'; else the reason.
+std::string checkHostName(std::string_view name);
+
+}  // namespace mq::plan
