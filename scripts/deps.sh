@@ -13,7 +13,7 @@ MASKQUILL_PACKAGES=(
   fontconfig fonts-dejavu-core xvfb xauth xdotool xclip imagemagick desktop-file-utils librsvg2-bin
   poppler-utils unrtf pandoc at-spi2-core python3-pyatspi dbus-daemon dbus-bin
   clang libclang-rt-14-dev clang-format
-  python3
+  python3 python3-netaddr
   # The interchange tests check LZ-string against the npm package lz-string. Not npm itself:
   # where Node.js comes from its own repository it brings npm, and Debian's npm would clash.
   nodejs
