@@ -379,5 +379,62 @@ TEST(CheckSubnets, EachFaultGivesOneMessageNamingBlockAndHost)
     }
 }
 
+// What a host's address box takes and what a block has left, on one laid-out block.
+TEST(HostAddress, TakesAddressesNextOffsetsAndEui64)
+{
+    Plan plan = campus();
+    Settings s = plan.settings();
+    s.layout = {.gateway = GatewayRule::FirstUsable,
+                .kept = 2,
+                .range = RangeRule::Offsets,
+                .rangeFrom = 100,
+                .rangeTo = 199,
+                .dhcp6 = Dhcp6Mode::Slaac};
+    plan.setSettings(s);
+    host(plan, {.name = "a", .v4 = A("10.40.1.3")});
+    layout(plan, "10.40.3.0/31", {.gatewaySet = true, .kept = 0});  // both ends of the link are hosts
+    host(plan, {.name = "b", .v4 = A("10.40.3.0")});
+    host(plan, {.name = "c", .v4 = A("10.40.3.1")});
+    const HostIndex index(plan);
+    const BlockId office = plan.blockOf(P("10.40.1.0/24")), six = plan.blockOf(P("2001:db8:40:1::/64"));
+    const BlockId link = plan.blockOf(P("10.40.3.0/31"));
+    const auto m = std::get<net::Mac>(net::parseMac("00:11:22:33:44:55"));
+    struct Case {
+        BlockId block;
+        const char* text;
+        bool mac;
+        std::optional<std::size_t> except;
+        std::string want;  // the address, or the start of the error
+    };
+    const Case cases[] = {
+        {office, " next ", false, {}, "10.40.1.4"},  // .1 gateway, .2 kept, .3 host a
+        {office, "NEXT", false, 0, "10.40.1.3"},  // host a being edited
+        {office, "::20", false, {}, "10.40.1.20"},
+        {office, "::300", false, {}, "::300 lies outside 10.40.1.0/24"},
+        {office, "::x", false, {}, "\"::x\" is not ::N"},
+        {six, "::1:0", false, {}, "2001:db8:40:1::1:0"},
+        {six, "eui64", true, {}, "2001:db8:40:1:211:22ff:fe33:4455"},
+        {six, "eui64", false, {}, "eui64 needs a MAC"},
+        {office, "eui64", true, {}, "eui64 makes IPv6 addresses, and 10.40.1.0/24 is IPv4"},
+        {office, "2001:db8:40:1::5", false, {}, "2001:db8:40:1::5 is IPv6, and 10.40.1.0/24 is IPv4"},
+        {office, "10.40.2.1", false, {}, "10.40.2.1 lies outside 10.40.1.0/24"},
+        {office, "10.40.1.255", false, {}, "10.40.1.255 is not a usable address of 10.40.1.0/24"},
+        {office, "10.40.1.x", false, {}, "10.40.1.x:"},
+        {link, "next", false, {}, "10.40.3.0/31 has no free address left"},
+        {link, "next", false, 2, "10.40.3.1"},
+    };
+    for (const Case& c : cases) {
+        const auto r = hostAddress(plan, c.block, c.text, c.mac ? std::optional(m) : std::nullopt, index, c.except);
+        const std::string got = std::holds_alternative<net::Address>(r) ? net::format(std::get<net::Address>(r))
+                                                                        : std::get<net::ParseError>(r).message;
+        EXPECT_EQ(got.substr(0, c.want.size()), c.want) << c.text;
+    }
+    const SubnetCounts counts = countSubnet(plan, office, index);
+    EXPECT_EQ(counts.usable, net::Count{254});
+    EXPECT_EQ(counts.inRanges, net::Count{100});
+    EXPECT_EQ(counts.statics, 3u);  // gateway, one kept, host a
+    EXPECT_EQ(counts.free, net::Count{151});
+}
+
 }  // namespace
 }  // namespace mq::plan::test
