@@ -1,6 +1,7 @@
 // Every fault of a plan's subnets, found by sorting rather than by comparing pairs, so that
 // a plan of 100,000 hosts is checked in a blink.
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 #include "plan/allocations.h"
@@ -38,9 +39,25 @@ std::string misplaced(const net::Prefix& p, const net::Address& a)
     return {};
 }
 
+// FNV-1a of the name in lower case: equal names (in any case) hash alike.
+std::uint64_t nameHash(std::string_view name)
+{
+    std::uint64_t h = 14695981039346656037ULL;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        h = (h ^ u) * 1099511628211ULL;
+    }
+    return h;
+}
+
 class Checker {
 public:
-    explicit Checker(const Plan& plan) : plan_(plan), index_(plan) { }
+    explicit Checker(const Plan& plan) : plan_(plan), index_(plan)
+    {
+        blocks_.reserve(plan.hosts().size());
+        for (const Host& h : plan.hosts())
+            blocks_.push_back({hostBlock(plan, h, net::Family::V4), hostBlock(plan, h, net::Family::V6)});
+    }
     void block(BlockId b);
     void pairs();
     void unplaced();
@@ -64,17 +81,14 @@ private:
     {
         problems_.push_back({b, h, label(b) + (h ? host(*h) : "") + message});
     }
-    BlockId blockOfHost(std::size_t i) const
-    {
-        const Host& h = plan_.hosts()[i];
-        const BlockId b = hostBlock(plan_, h, net::Family::V4);
-        return b != kNoBlock ? b : hostBlock(plan_, h, net::Family::V6);
-    }
+    BlockId blockOfHost(std::size_t i) const { return blocks_[i][0] != kNoBlock ? blocks_[i][0] : blocks_[i][1]; }
+    BlockId blockOf(std::size_t i, net::Family f) const { return blocks_[i][f == net::Family::V6]; }
     void ranges(BlockId b, const ResolvedLayout& l);
     void hosts(BlockId b, const ResolvedLayout& l);
 
     const Plan& plan_;
     HostIndex index_;
+    std::vector<std::array<BlockId, 2>> blocks_;  // of each host: its IPv4 and IPv6 blocks
     std::vector<SubnetProblem> problems_;
 };
 
@@ -122,18 +136,18 @@ void Checker::hosts(BlockId b, const ResolvedLayout& l)
     for (std::size_t i : index_.of(b)) {
         const Host& h = plan_.hosts()[i];
         const net::Address a = v4 ? *h.v4 : *h.v6;
-        const std::string at = net::format(a) + " ";
+        const auto at = [&a] { return net::format(a) + " "; };
         if (auto why = misplaced(l.prefix, a); !why.empty())
-            add(b, i, at + why);
+            add(b, i, at() + why);
         const bool device = h.role == HostRole::Gateway || h.role == HostRole::Router;
         if (!device && l.gateway && a == *l.gateway)
-            add(b, i, at + "is the gateway (only a gateway or router host may have it)");
+            add(b, i, at() + "is the gateway (only a gateway or router host may have it)");
         for (const AddressRange& k : l.kept)
             if (!device && inside(k, a))
-                add(b, i, at + "is kept for network devices (only a gateway or router host may have it)");
+                add(b, i, at() + "is kept for network devices (only a gateway or router host may have it)");
         for (const AddressRange& r : l.ranges)
             if (inside(r, a))
-                add(b, i, at + "lies inside the range " + rangeText(r));
+                add(b, i, at() + "lies inside the range " + rangeText(r));
     }
 }
 
@@ -156,8 +170,7 @@ void Checker::pairs()
     for (std::size_t i = 0; i < hosts.size(); ++i) {
         if (!hosts[i].v4 || !hosts[i].v6)
             continue;
-        const BlockId b4 = hostBlock(plan_, hosts[i], net::Family::V4);
-        const BlockId b6 = hostBlock(plan_, hosts[i], net::Family::V6);
+        const BlockId b4 = blockOf(i, net::Family::V4), b6 = blockOf(i, net::Family::V6);
         if (const BlockId p4 = partnerOf(b6); p4 != kNoBlock && p4 != b4)
             add(p4, i, net::format(*hosts[i].v4) + " lies outside the block");
         else if (const BlockId p6 = partnerOf(b4); p6 != kNoBlock && p6 != b6)
@@ -170,7 +183,7 @@ void Checker::unplaced()
     const auto& hosts = plan_.hosts();
     for (std::size_t i = 0; i < hosts.size(); ++i) {
         for (const auto* a : {&hosts[i].v4, &hosts[i].v6})
-            if (*a && hostBlock(plan_, hosts[i], (*a)->family) == kNoBlock)
+            if (*a && blockOf(i, (*a)->family) == kNoBlock)
                 add(kNoBlock, i, net::format(**a) + " lies in no assigned block");
         // Refused by every edit, but a plan may come from elsewhere.
         if (auto why = checkHostName(hosts[i].name); !why.empty())
@@ -183,14 +196,14 @@ void Checker::duplicates()
     const auto& hosts = plan_.hosts();
     std::vector<std::pair<net::Address, std::size_t>> addresses;
     std::vector<std::pair<net::Mac, std::size_t>> macs;
-    std::vector<std::pair<std::string, std::size_t>> names;
+    std::vector<std::pair<std::uint64_t, std::size_t>> names;  // by a hash of the name
     for (std::size_t i = 0; i < hosts.size(); ++i) {
         for (const auto* a : {&hosts[i].v4, &hosts[i].v6})
             if (*a)
                 addresses.emplace_back(**a, i);
         if (hosts[i].mac)
             macs.emplace_back(*hosts[i].mac, i);
-        names.emplace_back(textio::lowerCase(hosts[i].name), i);
+        names.emplace_back(nameHash(hosts[i].name), i);
     }
     // Sorted by value, then by host: each repeat names the first host that has the value.
     const auto repeats = [&](auto& list, auto report) {
@@ -204,15 +217,27 @@ void Checker::duplicates()
     };
     const auto other = [&](std::size_t j) { return "host " + textio::escaped(hosts[j].name, textio::kQuotedValue); };
     repeats(addresses, [&](std::size_t i, std::size_t j, const net::Address& a) {
-        const BlockId b = hostBlock(plan_, hosts[i], a.family);
-        add(b, i, net::format(a) + " is also the address of " + other(j));
+        add(blockOf(i, a.family), i, net::format(a) + " is also the address of " + other(j));
     });
     repeats(macs, [&](std::size_t i, std::size_t j, const net::Mac& m) {
         add(blockOfHost(i), i, "the MAC " + net::formatMac(m) + " is also the MAC of " + other(j));
     });
-    repeats(names, [&](std::size_t i, std::size_t j, const std::string&) {
-        add(blockOfHost(i), i, "the name is also the name of " + other(j));
-    });
+    // Names are the same in any case; hashes group them, and the names in a group are compared.
+    std::sort(names.begin(), names.end());
+    for (std::size_t run = 0; run < names.size();) {
+        std::size_t end = run + 1;
+        while (end < names.size() && names[end].first == names[run].first)
+            ++end;
+        for (std::size_t k = run + 1; k < end; ++k) {
+            const std::size_t i = names[k].second;
+            for (std::size_t e = run; e < k; ++e)
+                if (textio::equalsIgnoringCase(hosts[names[e].second].name, hosts[i].name)) {
+                    add(blockOfHost(i), i, "the name is also the name of " + other(names[e].second));
+                    break;
+                }
+        }
+        run = end;
+    }
 }
 
 std::vector<SubnetProblem> Checker::done()
