@@ -114,6 +114,8 @@ void Checker::ranges(BlockId b, const ResolvedLayout& l)
         for (const net::Address& end : {p.network(), p.last()})
             if (auto why = misplaced(p, end); !why.empty() && inside(r, end))
                 add(b, {}, what + " holds the " + (end == p.network() ? "network" : "broadcast") + " address");
+        if (l.delegatedLength)
+            add(b, {}, what + " hands out addresses in a prefix-delegation pool");
         if (l.gateway && inside(r, *l.gateway))
             add(b, {}, what + " holds the gateway " + net::format(*l.gateway));
         for (const AddressRange& k : l.kept)

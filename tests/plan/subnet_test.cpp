@@ -279,12 +279,13 @@ SubnetLayout ranges(std::vector<AddressRange> r)
     return {.rangesSet = true, .ranges = std::move(r)};
 }
 
-// Every fault once, with the one message it gives (empty: the plan is sound).
-TEST(CheckSubnets, EachFaultGivesOneMessageNamingBlockAndHost)
+using FaultCase = std::pair<std::function<void(Plan&)>, std::string>;
+const std::string office = "10.40.1.0/24 (Office): ";
+
+// The faults of a block's own gateway and ranges, each with its message.
+std::vector<FaultCase> layoutFaults()
 {
-    const std::string office = "10.40.1.0/24 (Office): ", office6 = "2001:db8:40:1::/64 (Office): ";
-    const net::Mac m = std::get<net::Mac>(net::parseMac("00:11:22:33:44:55"));
-    const std::pair<std::function<void(Plan&)>, std::string> cases[] = {
+    return {
         {[](Plan& p) { layout(p, "10.40.1.0/24", gateway("10.40.2.1")); },
          office + "the gateway 10.40.2.1 lies outside the block"},
         {[](Plan& p) { layout(p, "10.40.1.0/24", gateway("10.40.1.0")); },
@@ -313,6 +314,23 @@ TEST(CheckSubnets, EachFaultGivesOneMessageNamingBlockAndHost)
              layout(p, "10.40.1.0/24", ranges({R("10.40.1.15", "10.40.1.30"), R("10.40.1.10", "10.40.1.20")}));
          },
          office + "the ranges 10.40.1.10-10.40.1.20 and 10.40.1.15-10.40.1.30 overlap"},
+        {[](Plan& p) {
+             layout(
+                 p, "2001:db8:40:1::/64",
+                 {.rangesSet = true, .ranges = {R("2001:db8:40:1::10", "2001:db8:40:1::20")}, .delegatedLength = 72});
+         },
+         "2001:db8:40:1::/64 (Office): the range 2001:db8:40:1::10-2001:db8:40:1::20 hands out addresses in a "
+         "prefix-delegation pool"},
+    };
+}
+
+// Every fault once, with the one message it gives (empty: the plan is sound).
+TEST(CheckSubnets, EachFaultGivesOneMessageNamingBlockAndHost)
+{
+    const std::string office6 = "2001:db8:40:1::/64 (Office): ";
+    const net::Mac m = std::get<net::Mac>(net::parseMac("00:11:22:33:44:55"));
+    std::vector<FaultCase> cases = layoutFaults();
+    const FaultCase hostFaults[] = {
         {[](Plan& p) { host(p, {.name = "printer-2", .v4 = A("10.40.2.7"), .v6 = A("2001:db8:40:1::7")}); },
          office + "host printer-2: 10.40.2.7 lies outside the block"},
         {[](Plan& p) { host(p, {.name = "a", .v4 = A("10.40.1.0")}); },
@@ -369,6 +387,7 @@ TEST(CheckSubnets, EachFaultGivesOneMessageNamingBlockAndHost)
          },
          office + "host A: the name is also the name of host a"},
     };
+    cases.insert(cases.end(), std::begin(hostFaults), std::end(hostFaults));
     for (const auto& [setup, message] : cases) {
         Plan plan = campus();
         setup(plan);
