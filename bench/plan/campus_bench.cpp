@@ -5,7 +5,7 @@
 // through the history and the host index the panel draws from) 16 ms. Each has a baseline
 // in the same run: the same bytes appended line by line or counted, the host addresses
 // sorted, one pass over the hosts.
-//   build/bench/plan/subnet_bench
+//   build/bench/plan/campus_bench
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
