@@ -123,7 +123,7 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
     QPushButton* newButton =
         button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"), &Planner::newPlan);
     QPushButton* ulaButton =
-        button(QStringLiteral("newUlaPlan"), QStringLiteral("Fresh ULA /4&8..."),
+        button(QStringLiteral("newUlaPlan"), QStringLiteral("ULA /4&8..."),
                QStringLiteral("New plan from a fresh unique local IPv6 /48"), &Planner::newUlaPlan);
     QPushButton* openButton =
         button(QStringLiteral("openPlan"), QStringLiteral("&Open..."), QStringLiteral("Open plan"), &Planner::openPlan);
@@ -332,13 +332,17 @@ QWidgetList Planner::buildAllocatePanel(QSplitter* lower)
     connect(vlanNumbering, &QCheckBox::toggled, this, &Planner::settingsChanged);
     settingsRow->addWidget(links30);
     settingsRow->addWidget(nibble);
-    settingsRow->addWidget(vlanNumbering);
     auto* cloudLabel = new QLabel(QStringLiteral("C&loud:"), allocateBox);
     cloudLabel->setBuddy(buildCloudBox(allocateBox));
     settingsRow->addWidget(cloudLabel);
     settingsRow->addWidget(cloud);
     settingsRow->addStretch(1);
     allocLayout->addLayout(settingsRow);
+    // A row of its own: one row of all the rules would take width from the map.
+    auto* ipv6Row = new QHBoxLayout;
+    ipv6Row->addWidget(vlanNumbering);
+    ipv6Row->addStretch(1);
+    allocLayout->addLayout(ipv6Row);
     segments = new QPlainTextEdit(allocateBox);
     segments->setObjectName(QStringLiteral("segments"));
     segments->setAccessibleName(QStringLiteral("Segments"));
