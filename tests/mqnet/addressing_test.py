@@ -133,12 +133,20 @@ class AllocateDocuments(unittest.TestCase):
         first = blocks(plan)
         self.assertEqual(first, {("10.40.0.0/26", "staff", 120), ("2001:db8:40:120::/64", "staff", 120),
                                  ("10.40.0.64/27", "voice", 130), ("2001:db8:40:130::/64", "voice", 130)})
-        # Into the saved plan: written back to it, the old blocks kept, the new in free space.
-        r = run("plan", "allocate", "--vlan-numbering", "--into", plan, "-",
-                stdin="lab, 100, vlan 140\nold, 5, vlan 120\n")
+        # A host and a layout rule of the saved plan, to be kept.
+        doc = json.loads(read(plan))
+        doc["hosts"] = [{"name": "printer-1", "ipv4": "10.40.0.10", "mac": "00:11:22:33:44:55"}]
+        doc["settings"]["layout"] = {"gateway": "first_usable"}
+        put("campus.mqplan", json.dumps(doc))
+        # Into the saved plan: written back to it, the old blocks kept, the new in free space,
+        # by the plan's own VLAN numbering.
+        r = run("plan", "allocate", "--into", plan, "-", stdin="lab, 100, vlan 140\nold, 5, vlan 120\n")
         self.assertEqual(r.returncode, 3, r.stderr)
         self.assertIn("old: did not fit: IPv6: 2001:db8:40:120::/64 is taken by staff", r.stdout)
         second = blocks(plan)
+        after = json.loads(read(plan))
+        self.assertEqual((after["hosts"], after["settings"]["layout"]), (doc["hosts"], doc["settings"]["layout"]))
+        self.assertIn(("2001:db8:40:140::/64", "lab", 140), second)
         self.assertTrue(first <= second)
         added = second - first
         self.assertEqual({b[1] for b in added}, {"lab"})
@@ -178,6 +186,9 @@ class AllocateDocuments(unittest.TestCase):
                 "--dhcp6", "both", "10.0.0.0/24", "-", stdin="b, 10\n")
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(blocks(plan), {("10.0.0.0/28", "b", 0)})
+        self.assertEqual(json.loads(read(plan))["settings"]["layout"],
+                         {"gateway": "last_usable", "kept": 2, "range": "offsets", "range_from": "100",
+                          "range_to": "199", "dhcp6": "both"})
 
 
 if __name__ == "__main__":
