@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <map>
 #include <numeric>
 #include <set>
 
@@ -36,6 +37,7 @@ public:
             used_[static_cast<std::size_t>(length) / 64] &= ~(std::uint64_t{1} << (length % 64));
     }
     // The lowest free block of length <= maxLength: (start, length), or length -1 when none.
+    bool has(u128 start, int length) const { return byLength_[static_cast<std::size_t>(length)].contains(start); }
     std::pair<u128, int> lowest(int maxLength) const
     {
         std::pair<u128, int> best{0, -1};
@@ -97,6 +99,28 @@ std::optional<u128> neededHosts(u128 hosts, double growthPercent)
     if (__builtin_add_overflow(high, low, &sum))
         return std::nullopt;
     return sum;
+}
+
+VlanBlock vlanBlock(const net::Prefix& root, int vlan)
+{
+    if (root.address.family != net::Family::V6)
+        return {{}, "VLAN numbering is for IPv6 blocks"};
+    const std::string block = net::formatNetwork(root);
+    if (root.length > 64)
+        return {{}, "VLAN numbering gives each segment a /64; " + block + " is longer than /64"};
+    if (vlan <= 0)
+        return {{}, "has no VLAN; VLAN numbering takes its /64 from the VLAN ID"};
+    const std::string digits = std::to_string(vlan);
+    const std::size_t room = static_cast<std::size_t>(64 - root.length) / 4;
+    if (digits.size() > room)
+        return {{},
+                "VLAN " + digits + " needs " + std::to_string(digits.size()) +
+                    (digits.size() == 1 ? " digit; " : " digits; ") + block +
+                    (room ? " has room for " + std::to_string(room) : " has no room for a subnet ID")};
+    u128 id = 0;
+    for (char c : digits)
+        id = id * 16 + static_cast<u128>(c - '0');
+    return {net::Prefix{{root.network().value | id << 64, net::Family::V6}, 64}, {}};
 }
 
 std::optional<int> lengthFor(net::Family f, u128 needed)
@@ -204,6 +228,68 @@ void addFreeSpace(const Plan& plan, BlockId within, FreeSpace& free)
         addRun(runStart, runEnd);
 }
 
+void fillPlace(Place& p, const net::Prefix& prefix, CloudMode cloud, u128 hosts)
+{
+    p.prefix = prefix;
+    const net::Hosts h = net::hostsOf(prefix);
+    p.first = cloudFirstUsable(cloud, prefix).value_or(h.first);
+    p.last = cloudLastUsable(cloud, prefix).value_or(h.last);
+    p.broadcast = h.broadcast;
+    p.spare = cloudUsableHosts(cloud, prefix);
+    p.spare.low -= hosts;
+}
+
+// True when the aligned block lies wholly in one free block of `free`.
+bool whollyFree(const FreeSpace& free, const net::Prefix& block, int fromLength)
+{
+    for (int l = fromLength; l <= block.length; ++l)
+        if (free.has(block.address.value & ~net::lowBits(block.address.bits() - l), l))
+            return true;
+    return false;
+}
+
+// VLAN numbering: each segment's /64 is fixed by its VLAN, so nothing is sized or searched;
+// a segment is only refused, and none of the refusals depends on the other segments placed.
+void placeByVlan(const Plan& plan, BlockId within, bool dual, const std::vector<Segment>& segments,
+                 std::vector<Place*>& out, const std::vector<std::uint8_t>* skip, std::vector<std::uint8_t>* alone)
+{
+    const net::Prefix area = plan.block(within).prefix;
+    FreeSpace free;
+    addFreeSpace(plan, within, free);
+    std::map<int, std::vector<std::size_t>> onVlan;
+    for (std::size_t i = 0; i < segments.size(); ++i)
+        if (!(skip && (*skip)[i]) && segments[i].vlan > 0)
+            onVlan[segments[i].vlan].push_back(i);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (skip && (*skip)[i])
+            continue;
+        Place& p = *out[i];
+        const Segment& s = segments[i];
+        const SegmentLength sl = segmentLength(s, net::Family::V6, dual, plan.settings());
+        const VlanBlock vb = vlanBlock(area, s.vlan);
+        const std::vector<std::size_t>* same = s.vlan > 0 ? &onVlan[s.vlan] : nullptr;
+        if (sl.length < 0) {
+            p.reason = sl.reason;
+        } else if (sl.length != 64) {
+            p.reason = "needs a " + lengthText(sl.length) + "; VLAN numbering gives each segment a /64";
+        } else if (same && same->size() > 1) {
+            const std::size_t other = same->front() == i ? (*same)[1] : same->front();
+            p.reason = "VLAN " + std::to_string(s.vlan) + " is also " + segments[other].name + "'s";
+        } else if (!vb.prefix) {
+            p.reason = vb.reason;
+        } else if (!whollyFree(free, *vb.prefix, area.length)) {
+            const Block& b = plan.block(plan.leafAt(vb.prefix->address, within));
+            p.reason = net::formatNetwork(*vb.prefix) +
+                       (b.state != BlockState::Free && !b.name.empty() ? " is taken by " + b.name : " is not free");
+        } else {
+            fillPlace(p, *vb.prefix, plan.settings().cloud, s.hosts);
+            continue;
+        }
+        if (alone)
+            (*alone)[i] = 1;
+    }
+}
+
 // skip (when given): segments not to place here, their places left as they are. alone
 // (when given): set for each segment that cannot be placed here whatever else is, as its
 // length is refused or larger than the block.
@@ -219,6 +305,8 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
     const net::Prefix area = plan.block(within).prefix;
     const net::Family family = area.address.family;
     const int bits = area.address.bits();
+    if (family == net::Family::V6 && plan.settings().vlanNumbering)
+        return placeByVlan(plan, within, dual, segments, out, skip, alone);
 
     std::vector<int> length(segments.size(), -1);
     for (std::size_t i = 0; i < segments.size(); ++i) {
@@ -259,14 +347,7 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
         free.take(start, have);
         for (int m = have + 1; m <= l; ++m)
             free.add(start + (u128{1} << (bits - m)), m);
-        p.prefix = net::Prefix{{start, family}, l};
-        const net::Hosts h = net::hostsOf(*p.prefix);
-        const CloudMode cloud = plan.settings().cloud;
-        p.first = cloudFirstUsable(cloud, *p.prefix).value_or(h.first);
-        p.last = cloudLastUsable(cloud, *p.prefix).value_or(h.last);
-        p.broadcast = h.broadcast;
-        p.spare = cloudUsableHosts(cloud, *p.prefix);
-        p.spare.low -= segments[i].hosts;
+        fillPlace(p, net::Prefix{{start, family}, l}, plan.settings().cloud, segments[i].hosts);
     }
     // What is left once everything that fits has its place.
     const auto [bigStart, bigLength] = free.largest();

@@ -58,10 +58,22 @@ struct SegmentLength {
 };
 SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Settings& settings);
 
+// VLAN numbering (Settings::vlanNumbering): the /64 of an IPv6 root whose subnet ID is the
+// VLAN ID's decimal digits read as hex digits (VLAN 120 in 2001:db8:40::/48 is
+// 2001:db8:40:120::/64; in a root shorter than /48 the ID takes the low digits of the
+// subnet field). nullopt, with the reason, when the root cannot hold it.
+struct VlanBlock {
+    std::optional<net::Prefix> prefix;
+    std::string reason;
+};
+VlanBlock vlanBlock(const net::Prefix& root, int vlan);
+
 // Largest first, entry order among equals, each at the lowest aligned position in the free
 // space under `within`: free leaves count as joined with their free neighbours (a /16 split
 // by hand into four free /18s takes a /17). Pure: the plan is not changed. One placement
-// per segment, in the segments' order, sized by the plan's settings.
+// per segment, in the segments' order, sized by the plan's settings. With VLAN numbering an
+// IPv6 block takes each segment's vlanBlock instead, refused with the reason where that is
+// not free, the segment has no VLAN or shares it, or asks for a length other than /64.
 // O(s log s + leaves under within + s x prefix width) for s segments.
 std::vector<Placement> allocate(const Plan& plan, BlockId within, const std::vector<Segment>& segments);
 // Dual-stack: `targets` names one block of each family (or a single block); each segment

@@ -1,6 +1,7 @@
 #include "planner/planner_form.h"
 
 #include "net/facts.h"
+#include "net/mac.h"
 #include "net/parse.h"
 #include "plan/document.h"
 #include "plan/roots.h"
@@ -145,11 +146,21 @@ void PlannerForm::replace(plan::Plan next, const std::string& fileName)
 
 bool PlannerForm::newPlan()
 {
+    return askNewPlan(prefixText(doc.block(doc.root()).prefix));
+}
+
+bool PlannerForm::newUlaPlan()
+{
+    return askNewPlan(prefixText(net::ulaPrefix(net::randomUlaGlobalId())));
+}
+
+bool PlannerForm::askNewPlan(const std::string& suggested)
+{
     if (!confirmDiscard())
         return false;
     auto text = sv.prompt("Root blocks of the new plan: one IPv4 or IPv6 prefix, or several separated by commas "
                           "(for example 10.0.0.0/8, or 10.0.0.0/8, 2001:db8::/32 for a dual-stack plan)",
-                          prefixText(doc.block(doc.root()).prefix));
+                          suggested);
     if (!text)
         return false;
     return newPlan(*text);

@@ -48,6 +48,9 @@ public:
     // changes when it is cancelled or cannot be read).
     bool newPlan();
     bool newPlan(const std::string& rootText);
+    // New, with the root box filled with a fresh unique local /48 (RFC 4193) to take as it
+    // is or add an IPv4 root to.
+    bool newUlaPlan();
     bool open();
     bool openFile(const std::string& fileName);  // no question asked
     bool save();
@@ -170,6 +173,7 @@ public:
 
 private:
     bool confirmDiscard();
+    bool askNewPlan(const std::string& suggested);
     void remember(const std::string& fileName);
     bool run(std::unique_ptr<plan::Command> cmd);
     bool writeTo(const std::string& fileName);

@@ -17,14 +17,17 @@ extern const Command kSetDiffCommand;
 extern const Command kOverlapsCommand;
 extern const Command kFreeCommand;
 extern const Command kGrepCommand;
+extern const Command kEui64Command;
+extern const Command kUlaCommand;
 extern const Command kPlanShowCommand;
 extern const Command kPlanImportCommand;
 extern const Command kPlanExportCommand;
 
 inline constexpr const Command* kCommands[] = {
-    &kInfoCommand,         &kSplitCommand,    &kSummarizeCommand,  &kSetUnionCommand,   &kSetIntersectCommand,
-    &kSetExceptCommand,    &kSetDiffCommand,  &kOverlapsCommand,   &kFreeCommand,       &kGrepCommand,
-    &kPlanAllocateCommand, &kPlanShowCommand, &kPlanImportCommand, &kPlanExportCommand,
+    &kInfoCommand,         &kSplitCommand,     &kSummarizeCommand,  &kSetUnionCommand,
+    &kSetIntersectCommand, &kSetExceptCommand, &kSetDiffCommand,    &kOverlapsCommand,
+    &kFreeCommand,         &kGrepCommand,      &kEui64Command,      &kUlaCommand,
+    &kPlanAllocateCommand, &kPlanShowCommand,  &kPlanImportCommand, &kPlanExportCommand,
 };
 
 }  // namespace mq::mqnet

@@ -3,13 +3,18 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <sys/stat.h>
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_file.h"
+#include "app/mqnet/plan_allocate_options.h"
+#include "app/mqnet/plan_files.h"
 #include "net/parse.h"
 #include "plan/allocate.h"
+#include "plan/commands.h"
 #include "plan/csv.h"
+#include "plan/document.h"
 #include "plan/roots.h"
 #include "plan/segments.h"
 #include "textio/csv.h"
@@ -251,35 +256,162 @@ std::optional<std::vector<net::Prefix>> readRoots(const Invocation& call, const 
     return roots;
 }
 
+// The blocks of an existing plan to allocate in: those named (one, or one of each family),
+// else its first root of each family.
+std::optional<std::vector<plan::BlockId>> targetsIn(const Invocation& call, const plan::Plan& plan,
+                                                    const std::string* named)
+{
+    std::vector<plan::BlockId> targets;
+    if (!named) {
+        for (net::Family f : {net::Family::V4, net::Family::V6})
+            if (const plan::BlockId r = plan.rootOf(f); r != plan::kNoBlock)
+                targets.push_back(r);
+        return targets;
+    }
+    const auto roots = readRoots(call, *named);
+    if (!roots)
+        return std::nullopt;
+    for (const net::Prefix& p : *roots) {
+        const plan::BlockId b = plan.blockOf(p);
+        if (b == plan::kNoBlock || plan.block(b).prefix.length != p.length) {
+            call.refuse("ROOT " + net::formatNetwork(p) + " is not a block of " +
+                        textio::escaped(*call.args.value("--into")));
+            return std::nullopt;
+        }
+        targets.push_back(b);
+    }
+    return targets;
+}
+
+// The plan to allocate in: a new one of ROOT, or the --into document; and its targets.
+std::optional<plan::Plan> planToAllocate(const Invocation& call, std::vector<plan::BlockId>& targets)
+{
+    const Arguments& a = call.args;
+    std::optional<plan::Plan> plan;
+    if (const std::string* into = a.value("--into")) {
+        plan = readPlanFile(call, *into);
+        if (!plan)
+            return std::nullopt;
+        const auto t = targetsIn(call, *plan, a.positional.size() == 2 ? &a.positional[0] : nullptr);
+        if (!t)
+            return std::nullopt;
+        targets = *t;
+    } else {
+        const auto roots = readRoots(call, a.positional[0]);
+        if (!roots)
+            return std::nullopt;
+        plan.emplace((*roots)[0]);
+        if (roots->size() == 2)
+            (void)plan->addRoot((*roots)[1]);
+        targets = plan->roots();
+    }
+    plan::Settings s = plan->settings();
+    if (!readSettings(call, s))
+        return std::nullopt;
+    plan->setSettings(s);
+    return plan;
+}
+
+// Where the document goes: -o, else the --into file itself (an edit of the plan named, as
+// plan hosts import makes one); nullptr when no document is asked for.
+const std::string* documentPath(const Arguments& a)
+{
+    const std::string* out = a.value("-o");
+    return out ? out : a.value("--into");
+}
+
+// The allocation made blocks of the plan (the planner's own command) and the document
+// written; nothing is written when no segment was placed. The exit status, kExitOk when
+// written.
+int writePlan(const Invocation& call, plan::Plan& plan, const std::vector<plan::BlockId>& targets,
+              std::vector<plan::Segment> segments, bool anyPlaced)
+{
+    const std::string& path = *documentPath(call.args);
+    if (!anyPlaced) {
+        struct stat st { };
+        call.faults.say(call.command.name,
+                        "nothing was placed, so " + textio::escaped(path) +
+                            (::stat(path.c_str(), &st) == 0 ? " was left as it was" : " was not written"));
+        return kExitOk;  // the status says that a segment did not fit
+    }
+    plan::History history;
+    if (auto r = history.run(plan, plan::makeAllocate(targets, std::move(segments))); !r.empty())
+        return call.refuse(r);
+    const std::string document = plan::writeDocument(plan);
+    if (path == "-") {
+        call.out.write(document);
+    } else if (auto r = writeFileAtomically(path, document); !r.empty()) {
+        call.faults.say(call.command.name, r);
+        return kExitOutputFailed;
+    }
+    return kExitOk;
+}
+
+// The argument checks made before any file is read: kExitOk, or the status to end with.
+int checkArguments(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    const std::string* into = a.value("--into");
+    if (into ? a.positional.empty() || a.positional.size() > 2 : a.positional.size() != 2)
+        return call.refuse(into ? "takes --into PLAN [ROOT[,ROOT]] SEGMENTS-FILE (mqnet plan allocate --help)"
+                                : "takes ROOT SEGMENTS-FILE (mqnet plan allocate --help)");
+    if (a.has("--json") && a.has("--csv"))
+        return call.refuse("--csv and --json exclude each other");
+    if (a.has("--header") && !a.has("--csv"))
+        return call.refuse("--header is for --csv only");
+    const std::string* doc = documentPath(a);
+    for (const char* o : {"--gateway", "--kept", "--dhcp", "--dhcp6"})
+        if (a.value(o) && !doc)
+            return call.refuse(std::string(o) + " sets a rule of the plan document: give -o PLAN or --into PLAN");
+    if (doc && doc->empty())
+        return call.refuse(a.value("-o") ? "-o needs a file name" : "--into needs a file name");
+    if (doc && *doc != "-") {
+        // Said before the work, not after it.
+        if (const auto t = outputTarget(*doc); const auto* e = std::get_if<net::ParseError>(&t)) {
+            call.faults.say(call.command.name, e->message);
+            return kExitOutputFailed;
+        }
+    }
+    return kExitOk;
+}
+
+void writeAllocation(const Invocation& call, const std::vector<net::Prefix>& roots,
+                     const std::vector<plan::Placement>& placements)
+{
+    const Arguments& a = call.args;
+    const bool dual = roots.size() == 2;
+    if (a.has("--json"))
+        writeJson(call.out, roots, placements);
+    else if (a.has("--csv"))
+        dual ? writeDualCsv(call.out, placements, a.has("--header"))
+             : writeCsv(call.out, placements, a.has("--header"));
+    else
+        dual ? writeDualText(call.out, placements) : writeText(call.out, placements);
+    if (a.has("--csv")) {  // scripts read the names as typed; a person opening the file is warned
+        for (const auto& p : placements)
+            if (textio::readsAsFormula(p.name))
+                call.faults.say(
+                    call.command.name,
+                    plan::formulaWarning(p.prefix ? net::formatNetwork(*p.prefix) : std::string(), "name", p.name));
+    }
+}
+
 int runAllocate(const Invocation& call)
 {
     const Arguments& a = call.args;
-    const bool json = a.has("--json"), csv = a.has("--csv");
-    if (a.positional.size() != 2)
-        return call.refuse("takes ROOT SEGMENTS-FILE (mqnet plan allocate --help)");
-    if (json && csv)
-        return call.refuse("--csv and --json exclude each other");
-    if (a.has("--header") && !csv)
-        return call.refuse("--header is for --csv only");
-    const auto roots = readRoots(call, a.positional[0]);
-    if (!roots)
+    if (const int status = checkArguments(call); status != kExitOk)
+        return status;
+    std::vector<plan::BlockId> targets;
+    auto plan = planToAllocate(call, targets);
+    if (!plan)
         return kExitBadInput;
-    plan::CloudMode cloud = plan::CloudMode::None;
-    if (const std::string* c = a.value("--cloud")) {
-        const auto mode = plan::parseCloudMode(*c);
-        if (!mode)
-            return call.refuse("--cloud " + textio::escaped(*c) + " is not one of none, aws, azure, gcp, oci");
-        cloud = *mode;
-    }
-
-    plan::Plan plan((*roots)[0]);
-    if (roots->size() == 2)
-        (void)plan.addRoot((*roots)[1]);
-    plan.setSettings({a.has("--links-30"), a.has("--nibble"), cloud});
+    std::vector<net::Prefix> roots;
+    for (plan::BlockId t : targets)
+        roots.push_back(plan->block(t).prefix);
 
     std::vector<plan::Segment> segments;
-    plan::SegmentLines reader(plan::onlyFamily(plan));
-    const bool read = readListFile(call, a.positional[1], [&](const ListLine& line) {
+    plan::SegmentLines reader(roots.size() == 1 ? std::optional(roots[0].address.family) : std::nullopt);
+    const bool read = readListFile(call, a.positional.back(), [&](const ListLine& line) {
         auto read = reader.read(line.content);
         if (const auto* e = std::get_if<net::ParseError>(&read))
             line.refuse(e->message);
@@ -288,22 +420,14 @@ int runAllocate(const Invocation& call)
     });
     if (!read)
         return kExitBadInput;
-    const auto placements = plan::allocate(plan, plan.roots(), segments);
-    const bool dual = roots->size() == 2;
-    if (json)
-        writeJson(call.out, *roots, placements);
-    else if (csv)
-        dual ? writeDualCsv(call.out, placements, a.has("--header"))
-             : writeCsv(call.out, placements, a.has("--header"));
-    else
-        dual ? writeDualText(call.out, placements) : writeText(call.out, placements);
-    if (csv) {  // scripts read the names as typed; a person opening the file is warned
-        for (const auto& p : placements)
-            if (textio::readsAsFormula(p.name))
-                call.faults.say(
-                    call.command.name,
-                    plan::formulaWarning(p.prefix ? net::formatNetwork(*p.prefix) : std::string(), "name", p.name));
-    }
+    const auto placements = plan::allocate(*plan, targets, segments);
+    const std::string* doc = documentPath(a);
+    if (!doc || *doc != "-")
+        writeAllocation(call, roots, placements);
+    const bool anyPlaced = std::any_of(placements.begin(), placements.end(), [](const auto& p) { return p.placed(); });
+    if (doc)
+        if (const int status = writePlan(call, *plan, targets, std::move(segments), anyPlaced); status != kExitOk)
+            return status;
     if (call.faults.refusedItems())
         return kExitBadInput;  // outranks a segment that did not fit
     const bool allPlaced = std::all_of(placements.begin(), placements.end(), [](const auto& p) { return p.placed(); });
@@ -314,10 +438,12 @@ int runAllocate(const Invocation& call)
 
 const Command kPlanAllocateCommand{
     "plan allocate",
-    "[--links-30] [--nibble] [--cloud MODE] [--json | --csv [--header]] ROOT[,ROOT] SEGMENTS-FILE",
+    "[OPTIONS] [--json | --csv [--header]] [-o PLAN] ROOT[,ROOT] SEGMENTS-FILE\n"
+    "        mqnet plan allocate [OPTIONS] --into PLAN [-o OUT] [ROOT[,ROOT]] SEGMENTS-FILE",
     "      places the segments of SEGMENTS-FILE (name, hosts[, growth%[, /len]] a line;\n"
-    "      - for standard input) into ROOT, largest first at the lowest free aligned place,\n"
-    "      as the network planner does; exit status 3 when a segment does not fit\n",
+    "      - for standard input) into ROOT, or into the free space of an existing plan,\n"
+    "      largest first at the lowest free aligned place, as the network planner does;\n"
+    "      -o writes the plan document; exit status 3 when a segment does not fit\n",
     "      ROOT is a prefix of either family (10.0.0.0/8, 2001:db8::/32), or an IPv4 and an\n"
     "      IPv6 prefix separated by a comma: each segment then gets a block in both\n"
     "      (dual-stack), or in neither when one of them has no room for it; the other\n"
@@ -335,6 +461,12 @@ const Command kPlanAllocateCommand{
     "      line may hold 1,000).\n"
     "      --links-30      1 and 2 hosts take a /30, the older practice\n"
     "      --nibble        IPv6 blocks other than /64 widened to a multiple of 4 bits\n"
+    "      --vlan-numbering  each IPv6 segment takes the /64 whose subnet ID is its VLAN\n"
+    "                      ID written as digits (vlan 120 in 2001:db8:40::/48 is\n"
+    "                      2001:db8:40:120::/64; a /56 root has room for 2 digits, a\n"
+    "                      /52 for 3, a /48 for 4); a segment without a VLAN, sharing one,\n"
+    "                      asking for a length other than /64 or whose /64 is taken is\n"
+    "                      refused with the reason\n"
     "      --cloud MODE    IPv4 subnets follow a cloud's rules: aws (5 addresses reserved,\n"
     "                      /16 to /28), azure (5, /29 smallest), gcp (4, /29 smallest), oci\n"
     "                      (3, /30 smallest); none (the default) for the standard rules\n"
@@ -344,8 +476,34 @@ const Command kPlanAllocateCommand{
     "                      ipv6_last,hosts,needed,spare,ipv6_spare,reason; a name that a\n"
     "                      spreadsheet would read as a formula is kept as typed and named\n"
     "                      on standard error\n"
-    "      --header        with --csv, a first line naming the columns\n",
-    {{{"--json"}, {"--csv"}, {"--header"}, {"--links-30"}, {"--nibble"}, {"--cloud", true}}},
+    "      --header        with --csv, a first line naming the columns\n"
+    "      -o PLAN         also write the plan as a .mqplan document (- : the document on\n"
+    "                      standard output instead of the placements); replaced\n"
+    "                      atomically, and left as it was when nothing was placed\n"
+    "      --into PLAN     allocate into the free space of a saved plan (- for standard\n"
+    "                      input): ROOT, when given, names its blocks to allocate in (else\n"
+    "                      its first root of each family); every block, name, host and\n"
+    "                      layout stays, the options add to the plan's own rules, and the\n"
+    "                      plan is written back to PLAN unless -o names another file\n"
+    "      With a document (-o or --into), the layout rules of its subnets:\n"
+    "      --gateway R     first, last (the first or last usable address) or none\n"
+    "      --kept N        the first N usable addresses kept for network devices\n"
+    "      --dhcp R        none, upper-half, or FROM-TO: offsets in the block (0 is the\n"
+    "                      network address), clipped to the usable addresses\n"
+    "      --dhcp6 M       slaac, stateful or both: how IPv6 blocks hand out addresses\n",
+    {{{"--json"},
+      {"--csv"},
+      {"--header"},
+      {"--links-30"},
+      {"--nibble"},
+      {"--vlan-numbering"},
+      {"--cloud", true},
+      {"-o", true},
+      {"--into", true},
+      {"--gateway", true},
+      {"--kept", true},
+      {"--dhcp", true},
+      {"--dhcp6", true}}},
     runAllocate,
 };
 

@@ -237,6 +237,36 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     EXPECT_FALSE(form.canRedo() && form.canUndo());
 }
 
+// A fresh unique local /48 offered as the root (two offers differ), and the plan's VLAN
+// numbering used by the Allocate panel.
+TEST_F(PlannerFormTest, FreshUlaRootAndVlanNumberedAllocation)
+{
+    sv.prompts = {std::nullopt, std::nullopt};
+    EXPECT_FALSE(form.newUlaPlan());
+    EXPECT_FALSE(form.newUlaPlan());
+    ASSERT_EQ(sv.promptDefaults.size(), 2u);
+    EXPECT_NE(sv.promptDefaults[0], sv.promptDefaults[1]);
+    for (const std::string& offered : sv.promptDefaults) {
+        const auto p = net::parsePrefix(offered, net::HostBits::Refuse);
+        ASSERT_TRUE(std::holds_alternative<net::Prefix>(p)) << offered;
+        EXPECT_EQ(std::get<net::Prefix>(p).length, 48);
+        EXPECT_EQ(std::get<net::Prefix>(p).address.value >> 120, 0xfdu) << offered;
+    }
+    sv.prompts = {"10.0.0.0/16, " + sv.promptDefaults[0]};
+    ASSERT_TRUE(form.newUlaPlan());
+    ASSERT_TRUE(form.plan().isDualStack());
+    plan::Settings s = form.plan().settings();
+    s.vlanNumbering = true;
+    ASSERT_TRUE(form.setSettings(s));
+    ASSERT_TRUE(form.allocate(root(), "staff, 50, vlan 120\n"));
+    net::Prefix want = std::get<net::Prefix>(net::parsePrefix(sv.promptDefaults[0], net::HostBits::Refuse));
+    want.address.value |= net::u128{0x120} << 64;
+    want.length = 64;
+    const BlockId v6 = form.plan().blockOf(want);
+    ASSERT_NE(v6, plan::kNoBlock) << sv.promptDefaults[0];
+    EXPECT_EQ(block(v6).name, "staff");
+}
+
 TEST_F(PlannerFormTest, DualStackFreeAssignTidyEachUndoAsOne)
 {
     ASSERT_TRUE(form.newPlan("10.40.0.0/16, 2001:db8:40::/48"));

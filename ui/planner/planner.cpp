@@ -183,9 +183,10 @@ void Planner::refresh()
     assignButton->setEnabled(!running && model->canAssign(id));
     {
         // The plan's values shown, not a change of them.
-        const QSignalBlocker quiet30(links30), quietNibble(nibble);
+        const QSignalBlocker quiet30(links30), quietNibble(nibble), quietVlan(vlanNumbering);
         links30->setChecked(p.settings().links30);
         nibble->setChecked(p.settings().nibble);
+        vlanNumbering->setChecked(p.settings().vlanNumbering);
     }
     // What is undone may name a block: its name is shown as typed.
     undoButton->setToolTip(plainToolTip(
@@ -238,6 +239,13 @@ void Planner::newPlan()
 {
     expanded.clear();
     model->newPlan();
+    refresh();
+}
+
+void Planner::newUlaPlan()
+{
+    expanded.clear();
+    model->newUlaPlan();
     refresh();
 }
 
@@ -341,6 +349,7 @@ void Planner::settingsChanged()
     plan::Settings s = model->plan().settings();
     s.links30 = links30->isChecked();
     s.nibble = nibble->isChecked();
+    s.vlanNumbering = vlanNumbering->isChecked();
     model->setSettings(s);
     refresh();
 }

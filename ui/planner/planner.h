@@ -60,6 +60,7 @@ public:
 
     // ---- what the buttons, keys and menus do
     void newPlan();
+    void newUlaPlan();
     void openPlan();
     // Opens the file without a dialog (a plan named on the command line or a
     // recent one); a file that cannot be read is named in a message.
@@ -156,6 +157,7 @@ private:
     QPushButton* assignButton = nullptr;
     QCheckBox* links30 = nullptr;
     QCheckBox* nibble = nullptr;
+    QCheckBox* vlanNumbering = nullptr;
     QPlainTextEdit* segments = nullptr;
     ElidedLabel* allocateTarget = nullptr;
     QString stageText;  // what a run under way is doing, shown in allocateTarget

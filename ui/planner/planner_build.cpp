@@ -57,6 +57,9 @@ void Planner::describeControls()
         {"tidy", "Joins every pair of free neighbours under the selected block (Ctrl+T)"},
         {"links30", "Links of 1 or 2 hosts take a /30 instead of a /32 or /31"},
         {"nibble", "IPv6 blocks other than /64 are widened to a multiple of 4 bits"},
+        {"vlanNumbering", "Each IPv6 segment takes the /64 whose subnet ID is its VLAN ID written as digits (VLAN 120 "
+                          "in 2001:db8:40::/48 takes 2001:db8:40:120::/64)"},
+        {"newUlaPlan", "Starts a new plan, its root box filled with a fresh unique local IPv6 /48 (RFC 4193)"},
         {"undo", "Takes the last change back (Ctrl+Z)"},
         {"redo", "Makes the change taken back again (Ctrl+Y)"},
         {"allocate", "Places the segments into the free space of the block named beside it"},
@@ -119,6 +122,9 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
     // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
     QPushButton* newButton =
         button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"), &Planner::newPlan);
+    QPushButton* ulaButton =
+        button(QStringLiteral("newUlaPlan"), QStringLiteral("ULA /4&8..."),
+               QStringLiteral("New plan from a fresh unique local IPv6 /48"), &Planner::newUlaPlan);
     QPushButton* openButton =
         button(QStringLiteral("openPlan"), QStringLiteral("&Open..."), QStringLiteral("Open plan"), &Planner::openPlan);
     QPushButton* saveButton =
@@ -155,8 +161,8 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
     QPushButton* importButton = buildImportButton();
     // The plan's files on one row, the edits of the selected block on the
     // next: side by side they would not fit a 1280-pixel screen.
-    const QWidgetList files = {newButton,    openButton,   recentButton, saveButton,
-                               saveAsButton, importButton, exportButton};
+    const QWidgetList files = {newButton,  ulaButton,    openButton,   recentButton,
+                               saveButton, saveAsButton, importButton, exportButton};
     for (QWidget* w : files)
         row->addWidget(w);
     row->addStretch(1);
@@ -317,9 +323,13 @@ QWidgetList Planner::buildAllocatePanel(QSplitter* lower)
     nibble = new QCheckBox(QStringLiteral("Ni&bble-aligned IPv6"), allocateBox);
     nibble->setObjectName(QStringLiteral("nibble"));
     nibble->setAccessibleName(QStringLiteral("Nibble-aligned IPv6"));
+    vlanNumbering = new QCheckBox(QStringLiteral("IPv&6 by VLAN"), allocateBox);
+    vlanNumbering->setObjectName(QStringLiteral("vlanNumbering"));
+    vlanNumbering->setAccessibleName(QStringLiteral("IPv6 subnet IDs from VLAN IDs"));
     // toggled, not clicked: a screen reader's Toggle action calls toggle().
     connect(links30, &QCheckBox::toggled, this, &Planner::settingsChanged);
     connect(nibble, &QCheckBox::toggled, this, &Planner::settingsChanged);
+    connect(vlanNumbering, &QCheckBox::toggled, this, &Planner::settingsChanged);
     settingsRow->addWidget(links30);
     settingsRow->addWidget(nibble);
     auto* cloudLabel = new QLabel(QStringLiteral("C&loud:"), allocateBox);
@@ -328,6 +338,11 @@ QWidgetList Planner::buildAllocatePanel(QSplitter* lower)
     settingsRow->addWidget(cloud);
     settingsRow->addStretch(1);
     allocLayout->addLayout(settingsRow);
+    // A row of its own: one row of all the rules would take width from the map.
+    auto* ipv6Row = new QHBoxLayout;
+    ipv6Row->addWidget(vlanNumbering);
+    ipv6Row->addStretch(1);
+    allocLayout->addLayout(ipv6Row);
     segments = new QPlainTextEdit(allocateBox);
     segments->setObjectName(QStringLiteral("segments"));
     segments->setAccessibleName(QStringLiteral("Segments"));
@@ -346,7 +361,7 @@ QWidgetList Planner::buildAllocatePanel(QSplitter* lower)
     resultModel = new ResultListModel(model->allocationLines(), this);
     results->setModel(resultModel);
     allocLayout->addWidget(results, 1);
-    return {links30, nibble, cloud, segments, allocateButton, results};
+    return {links30, nibble, vlanNumbering, cloud, segments, allocateButton, results};
 }
 
 // The Allocate button, where the segments go (or the stage of a run under

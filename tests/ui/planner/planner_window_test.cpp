@@ -688,7 +688,7 @@ TEST_F(PlannerWindow, NamesThatLookLikeMarkupAreShownAsTyped)
 // Undo shows it as it was and touches nothing else.
 TEST_F(PlannerWindow, SizingBoxesToggledByAScreenReaderAreApplied)
 {
-    for (const char* name : {"links30", "nibble"}) {
+    for (const char* name : {"links30", "nibble", "vlanNumbering"}) {
         auto* box = w->findChild<QCheckBox*>(name);
         ASSERT_NE(box, nullptr);
         const plan::Settings before = plan().settings();
@@ -698,7 +698,8 @@ TEST_F(PlannerWindow, SizingBoxesToggledByAScreenReaderAreApplied)
         reader->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
         EXPECT_TRUE(box->isChecked()) << name;
         plan::Settings want = before;
-        (std::string_view(name) == "links30" ? want.links30 : want.nibble) = true;
+        const std::string_view n = name;
+        (n == "links30" ? want.links30 : n == "nibble" ? want.nibble : want.vlanNumbering) = true;
         EXPECT_TRUE(plan().settings() == want) << name;
         key(Qt::Key_Z, Qt::ControlModifier);
         EXPECT_FALSE(box->isChecked()) << name;
