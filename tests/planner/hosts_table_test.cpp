@@ -116,7 +116,7 @@ TEST_F(HostsTableTest, FollowsThePlanKeepingSortAndFilter)
     table.setFilter("staff");
     EXPECT_EQ(names(table), "printer-2 printer-10 gw-office");
     ASSERT_EQ(
-        p.insertHost(0, test::host("desk-1", test::at(p, "office", net::Family::V4, 20), {}, plan::HostRole::Other)),
+        p.insertHost(0, test::host("desk-1", test::at(p, "staff", net::Family::V4, 20), {}, plan::HostRole::Other)),
         "");
     EXPECT_TRUE(table.setPlan(p));
     EXPECT_EQ(names(table), "desk-1 printer-2 printer-10 gw-office");
@@ -139,8 +139,9 @@ TEST_F(HostsTableTest, ProblemsAreCheckedAgainOnlyWhenTheRevisionMovesOn)
     EXPECT_EQ(checks.problems().size(), expected.size());
     EXPECT_TRUE(checks.update(p, 2));
     EXPECT_EQ(checks.problems().size(), plan::checkSubnets(p).size());
-    if (checks.problems().empty())
+    if (checks.problems().empty()) {
         EXPECT_EQ(checks.summary(), "No problems found");
+    }
 }
 
 TEST(SubnetRules, SetAsOneUndoableChangeOrRefusedWithTheReason)

@@ -132,6 +132,7 @@ private:
     QWidgetList buildTree(QSplitter* upper);
     QWidgetList buildTable(QWidget* upper);
     QWidgetList buildHostsTab(QTabWidget* tabs);
+    QWidgetList buildProblems(QSplitter* split);
     void refreshHosts();  // only while the Hosts tab shows
     void chooseProblem(const QModelIndex& at);
     QWidgetList buildMap(QSplitter* lower);

@@ -11,14 +11,24 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace mq::ui {
 
 QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
 {
+    const QString about = QStringLiteral("The allocations (Alt+1) and the hosts (Alt+2) of the plan, one tab each");
+    for (QWidget* t : {static_cast<QWidget*>(tabs), static_cast<QWidget*>(tabs->tabBar())}) {
+        t->setAccessibleName(QStringLiteral("Tables"));
+        t->setAccessibleDescription(about);
+    }
+    // The arrows a narrow window shows beside the tabs.
+    for (QToolButton* arrow : tabs->tabBar()->findChildren<QToolButton*>())
+        arrow->setAccessibleDescription(QStringLiteral("Shows the tabs out of view"));
     auto* page = new QWidget(tabs);
     page->setObjectName(QStringLiteral("hostsBox"));
     tabs->addTab(page, QStringLiteral("&2 Hosts"));
@@ -59,12 +69,42 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     hosts->horizontalHeader()->setResizeContentsPrecision(0);
     hosts->horizontalHeader()->setStretchLastSection(true);
     hosts->setWordWrap(false);
+    const QWidgetList lower = buildProblems(split);
+    split->setSizes({260, 100});
+
+    connect(hostFilter, &QLineEdit::textChanged, this, [this](const QString& text) { hostsModel->setFilter(text); });
+    connect(hosts, &QTableView::clicked, this, [this](const QModelIndex& at) {
+        selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
+        refresh();
+    });
+    connect(tabs, &QTabWidget::currentChanged, this, [this] { refreshHosts(); });
+    auto* copyKey = new QAction(hosts);
+    copyKey->setShortcut(QKeySequence::Copy);
+    copyKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyKey, &QAction::triggered, this, &Planner::copyHosts);
+    hosts->addAction(copyKey);
+    auto* findKey = new QAction(this);
+    findKey->setObjectName(QStringLiteral("actionFindHost"));
+    findKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    findKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(findKey, &QAction::triggered, this, [this] {
+        showHosts();
+        hostFilter->setFocus();
+        hostFilter->selectAll();
+    });
+    addAction(findKey);
+    return QWidgetList{hostFilter, hosts} + lower;
+}
+
+// Copy table and the summary of the checks on one row, the problems under them.
+QWidgetList Planner::buildProblems(QSplitter* split)
+{
     auto* lowerBox = new QWidget(split);
     auto* lower = new QVBoxLayout(lowerBox);
     lower->setContentsMargins(0, 0, 0, 0);
     auto* copyRow = new QHBoxLayout;
-    // Only one tab shows at a time, so Alt+C copies the table in front.
-    QPushButton* copyButton = button(QStringLiteral("copyHosts"), QStringLiteral("&Copy table"),
+    // No letter of its own: Alt+C is the allocations' Copy table; Ctrl+C copies from the table.
+    QPushButton* copyButton = button(QStringLiteral("copyHosts"), QStringLiteral("Copy hosts"),
                                      QStringLiteral("Copy the hosts table"), &Planner::copyHosts);
     copyButton->setAccessibleDescription(QStringLiteral("Copies the hosts shown as tab-separated text"));
     copyRow->addWidget(copyButton);
@@ -83,32 +123,9 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     problems->setModel(problemModel);
     problemsTitle->setBuddy(problems);
     lower->addWidget(problems, 1);
-    split->setSizes({260, 100});
-
-    connect(hostFilter, &QLineEdit::textChanged, this, [this](const QString& text) { hostsModel->setFilter(text); });
-    connect(hosts, &QTableView::clicked, this, [this](const QModelIndex& at) {
-        selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
-        refresh();
-    });
     connect(problems, &QListView::clicked, this, &Planner::chooseProblem);
     connect(problems, &QListView::activated, this, &Planner::chooseProblem);
-    connect(tabs, &QTabWidget::currentChanged, this, [this] { refreshHosts(); });
-    auto* copyKey = new QAction(hosts);
-    copyKey->setShortcut(QKeySequence::Copy);
-    copyKey->setShortcutContext(Qt::WidgetShortcut);
-    connect(copyKey, &QAction::triggered, this, &Planner::copyHosts);
-    hosts->addAction(copyKey);
-    auto* findKey = new QAction(this);
-    findKey->setObjectName(QStringLiteral("actionFindHost"));
-    findKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    findKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(findKey, &QAction::triggered, this, [this] {
-        showHosts();
-        hostFilter->setFocus();
-        hostFilter->selectAll();
-    });
-    addAction(findKey);
-    return {hostFilter, hosts, copyButton, problems};
+    return {copyButton, problems};
 }
 
 void Planner::showHosts()

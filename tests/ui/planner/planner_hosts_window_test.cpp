@@ -35,6 +35,7 @@ protected:
         w = std::make_unique<Planner>(nullptr, &sv);
         w->resize(1240, 760);
         w->show();
+        QApplication::setActiveWindow(w.get());
         ASSERT_TRUE(w->openPlanFile("/campus.mqplan"));
         ASSERT_TRUE(w->form().addHosts(test::campusHosts(w->form().plan())));
         w->refresh();
@@ -99,8 +100,9 @@ TEST_F(PlannerHostsWindow, SortFilterSelectCopyAndProblems)
     const QModelIndex last = problems->model()->index(problems->model()->rowCount() - 1, 0);
     const auto block = static_cast<plan::BlockId>(last.data(ProblemListModel::BlockRole).toULongLong());
     QTest::mouseClick(problems->viewport(), Qt::LeftButton, {}, problems->visualRect(last).center());
-    if (w->form().plan().exists(block))
+    if (w->form().plan().exists(block)) {
         EXPECT_EQ(w->currentBlock(), block);
+    }
     QTest::keyClick(w->tree(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(problems->model()->rowCount(), before);
     EXPECT_EQ(w->hostsTable()->model()->rowCount(), 3);
