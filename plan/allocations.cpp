@@ -83,6 +83,11 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
     const net::Count usable = cloudUsableHosts(cloud, b.prefix);
     const auto first = cloudFirstUsable(cloud, b.prefix), last = cloudLastUsable(cloud, b.prefix);
     const auto needed = neededHosts(b.hostsNeeded, b.growthPercent);
+    const ResolvedLayout layout = resolveLayout(plan, row.main());
+    const auto& gateway = layout.gateway;
+    // Only a row with both families has a second block.
+    const ResolvedLayout second =
+        row.v4 != kNoBlock && row.v6 != kNoBlock ? resolveLayout(plan, row.v6) : ResolvedLayout{};
     std::string mask = "/" + std::to_string(b.prefix.length);
     if (b.prefix.address.family == net::Family::V4)
         mask = net::format(net::Address::v4(static_cast<std::uint32_t>(net::maskOf(net::Family::V4, b.prefix.length))));
@@ -95,11 +100,26 @@ std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& 
             first ? net::format(*first) : "",
             last ? net::format(*last) : "",
             h.broadcast ? net::format(*h.broadcast) : "",
+            gateway ? net::format(*gateway) : "",
+            rangesText(layout.ranges),
+            second.gateway ? net::format(*second.gateway) : "",
+            rangesText(second.ranges),
             net::toDecimal(b.hostsNeeded),
             needed ? net::toDecimal(*needed) : "",
             net::toDecimal(usable),
             net::toDecimal(plan.spareHosts(row.main())),
             b.note};
+}
+
+std::string rangesText(const std::vector<AddressRange>& ranges)
+{
+    std::string out;
+    for (const AddressRange& r : ranges) {
+        if (!out.empty())
+            out += ' ';
+        out += net::format(r.first) + '-' + net::format(r.last);
+    }
+    return out;
 }
 
 std::string allocationsCsv(const Plan& plan, const char* lineEnd, textio::CsvReader reader)

@@ -30,14 +30,21 @@ std::vector<AllocationRow> allocationRows(const Plan& plan);
 BlockId pairedBlock(const Plan& plan, BlockId id);
 
 // The header of the table's CSV and its text columns, in order.
-inline constexpr const char* kAllocationColumns[] = {"name", "status",    "vlan",  "ipv4",   "ipv6",   "mask",  "first",
-                                                     "last", "broadcast", "hosts", "needed", "usable", "spare", "note"};
+inline constexpr const char* kAllocationColumns[] = {"name",  "status", "vlan",      "ipv4",    "ipv6",  "mask",
+                                                     "first", "last",   "broadcast", "gateway", "dhcp",  "gateway6",
+                                                     "dhcp6", "hosts",  "needed",    "usable",  "spare", "note"};
 
 // One row's cells, as the header above names them: the status "assigned" or "reserved"
 // (blockStatus), the VLAN empty when none, prefixes as
 // "network/len", the mask in dotted form for IPv4 ("/64" for IPv6), counts in decimal
 // (needed: hosts with growth; usable as the engine counts, RFC 3021 for /31 and /32).
+// gateway and dhcp are those of the block the single-family columns describe (its
+// resolveLayout); gateway6 and dhcp6 those of a dual-stack row's IPv6 block, whose router
+// and stateful ranges are a plan of their own. Each reads the block's own layout and the
+// plan's rules only: no scan of hosts or other blocks.
 std::vector<std::string> allocationCells(const Plan& plan, const AllocationRow& row);
+// DHCP ranges as "first-last", several joined by ' ' ("10.0.0.100-10.0.0.199").
+std::string rangesText(const std::vector<AddressRange>& ranges);
 // What a block is, in one word the table, the tree, the map and the report share: "free",
 // "assigned" or "reserved" for a leaf, "split" for a block with parts.
 const char* blockStatus(const Block& b);

@@ -1,6 +1,7 @@
 #include "planner/allocation_table.h"
 
 #include "net/facts.h"
+#include "net/parse.h"
 #include "plan/allocations.h"
 #include "textio/fields.h"
 
@@ -10,9 +11,10 @@ namespace mq::planner {
 
 namespace {
 
-const char* const kTitles[AllocColumnCount] = {"Name",   "Status", "VLAN",  "IPv4 prefix", "IPv6 prefix",
-                                               "Mask",   "First",  "Last",  "Broadcast",   "Hosts asked",
-                                               "Needed", "Usable", "Spare", "Note",        "IPAM"};
+const char* const kTitles[AllocColumnCount] = {
+    "Name",   "Status",    "VLAN",    "IPv4 prefix", "IPv6 prefix",  "Mask",          "First",
+    "Last",   "Broadcast", "Gateway", "DHCP ranges", "IPv6 gateway", "DHCPv6 ranges", "Hosts asked",
+    "Needed", "Usable",    "Spare",   "Note",        "IPAM"};
 
 std::string numberKey(const std::string& digits)
 {
@@ -94,6 +96,13 @@ AllocationRow tableRow(const plan::Plan& plan, const plan::AllocationRow& pair)
     row.keys[ALast] = addressKey(h.last);
     if (h.broadcast)
         row.keys[ABroadcast] = addressKey(*h.broadcast);
+    // Gateways and ranges sort by their first address, as the cells read.
+    for (int c : {AGateway, ADhcp, AGateway6, ADhcp6}) {
+        const std::string& cell = row.cells[static_cast<std::size_t>(c)];
+        const auto a = net::parseAddress(std::string_view(cell).substr(0, cell.find('-')));
+        const net::Address* first = std::get_if<net::Address>(&a);
+        row.keys[static_cast<std::size_t>(c)] = first ? addressKey(*first) : std::string();
+    }
     return row;
 }
 

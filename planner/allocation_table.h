@@ -23,6 +23,10 @@ enum AllocColumn {
     AFirst,
     ALast,
     ABroadcast,
+    AGateway,
+    ADhcp,
+    AGateway6,  // a dual-stack row's IPv6 block's
+    ADhcp6,
     AHosts,
     ANeeded,
     AUsable,

@@ -31,6 +31,8 @@ inline constexpr std::size_t kReportWidth = 110;
 // Largest split offered: 2^16 parts at once.
 inline constexpr int kMaxSplitExponent = 16;
 
+class HostsTable;
+
 class PlannerForm {
 public:
     explicit PlannerForm(PlannerServices& services);
@@ -74,6 +76,10 @@ public:
     bool exportTo(const std::string& fileName, int type);
     // The allocations table as tab-separated text on the clipboard.
     void copyAllocations();
+    // The hosts table's rows shown, likewise (planner/hosts_table.cpp).
+    void copyHosts(const HostsTable& table);
+    // Hosts added at the end of the plan's list, as one undoable change.
+    bool addHosts(std::vector<plan::Host> hosts);
 
     // ---- what may be done to a block, for the window's buttons and menus
     // Split and Assign take a free leaf, Free an assigned one, and Reserve
@@ -163,6 +169,10 @@ public:
     bool reserve(plan::BlockId id, bool reserved = true);
     // The public cloud whose address rules the IPv4 blocks follow.
     bool setCloudMode(plan::CloudMode mode);
+    // The plan's subnet rules (gateway, kept, DHCP ranges, IPv6), through the Subnet rules
+    // dialog, as one undoable change (planner/subnet_rules.cpp).
+    bool editSubnetRules();
+    bool setLayoutRules(const plan::LayoutRules& rules);
     // Refused items and reader notices of the last import, one line each.
     const std::vector<std::string>& importLines() const { return importNotes; }
 

@@ -70,6 +70,9 @@ public:
     // The plan's values for an IPAM (tenant, role, VRF, tags, section, domain,
     // customer) in a small dialog; nothing when cancelled.
     virtual std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues& values) = 0;
+    // The plan's subnet rules in the Subnet rules dialog, which says what the cloud mode
+    // fixes; nothing when cancelled.
+    virtual std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules& rules, plan::CloudMode cloud) = 0;
 };
 
 }  // namespace mq::planner

@@ -67,11 +67,13 @@ TEST(PlanShow, TheAllocationsTableOfASavedPlanAndRefusedDocumentsByPath)
     const Outcome csv = runWith({"show", "--csv", "FILE"}, doc);
     EXPECT_EQ(csv.status, 0);
     EXPECT_EQ(csv.out,
-              "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\n"
+              "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,gateway,dhcp,gateway6,dhcp6,hosts,needed,usable,"
+              "spare,note\n"
               "office,assigned,10,10.40.0.0/25,2001:db8:40::/"
-              "64,255.255.255.128,10.40.0.1,10.40.0.126,10.40.0.127,100,110,126,26,"
+              "64,255.255.255.128,10.40.0.1,10.40.0.126,10.40.0.127,,,,,100,110,126,26,"
               "2nd floor\tnorth\n"
-              "link,assigned,,10.40.0.128/31,2001:db8:40:1::/64,255.255.255.254,10.40.0.128,10.40.0.129,,2,2,2,0,\n");
+              "link,assigned,,10.40.0.128/31,2001:db8:40:1::/64,255.255.255.254,10.40.0.128,10.40.0.129,,,,,,2,2,2,0,"
+              "\n");
     const Outcome text = runWith({"show", "FILE"}, doc);
     EXPECT_NE(text.out.find("office  assigned  10    10.40.0.0/25"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("2nd floor\\x09north"), std::string::npos) << text.out;  // columns kept

@@ -29,6 +29,7 @@ public:
     std::deque<std::optional<std::string>> pastes;  // cancelled when empty
     std::deque<std::optional<plan::IpamValues>> ipamAnswers;  // cancelled when empty
     std::vector<std::string> recent;
+    std::deque<std::optional<plan::LayoutRules>> ruleAnswers;  // cancelled when empty
 
     void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
     planner::Answer ask(const std::string& question) override
@@ -110,6 +111,11 @@ public:
     std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues&) override
     {
         return pop(ipamAnswers, std::optional<plan::IpamValues>{});
+    }
+
+    std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules&, plan::CloudMode) override
+    {
+        return pop(ruleAnswers, std::optional<plan::LayoutRules>{});
     }
 
 private:

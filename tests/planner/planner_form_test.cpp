@@ -6,6 +6,7 @@
 #include "planner/allocation_table.h"
 #include "planner/planner_form.h"
 #include "planner/text_table.h"
+#include "tests/planner/campus_plan.h"
 #include "tests/planner/fake_planner_services.h"
 
 #include <gtest/gtest.h>
@@ -402,12 +403,43 @@ TEST_F(PlannerFormTest, AllocationRowsCopyAndExportAsTheTableShows)
 
     const std::string tsv = allocationsTsv(rows);
     EXPECT_EQ(tsv.substr(0, tsv.find('\n')),
-              "Name\tStatus\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tHosts "
-              "asked\tNeeded\tUsable\tSpare\tNote\tIPAM");
+              "Name\tStatus\tVLAN\tIPv4 prefix\tIPv6 prefix\tMask\tFirst\tLast\tBroadcast\tGateway\tDHCP "
+              "ranges\tIPv6 gateway\tDHCPv6 ranges\tHosts asked\tNeeded\tUsable\tSpare\tNote\tIPAM");
     EXPECT_NE(tsv.find("\tfloor 2, \"west\"\t\n"), std::string::npos) << tsv;  // one line a row
     const std::string csv = plan::allocationsCsv(form.plan(), "\r\n");
     EXPECT_NE(csv.find(",\"floor 2,\n\"\"west\"\"\"\r\n"), std::string::npos) << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\r'), 3);
+
+    // The plan's rules give each block its gateway and range; a dual-stack row has the
+    // IPv6 block's beside them.
+    EXPECT_TRUE(rows[0].cells[AGateway].empty() && rows[0].cells[ADhcp].empty());
+    plan::LayoutRules rules;
+    rules.gateway = plan::GatewayRule::FirstUsable;
+    rules.range = plan::RangeRule::Offsets;
+    rules.rangeFrom = 10;
+    rules.rangeTo = 19;
+    rules.dhcp6 = plan::Dhcp6Mode::Slaac;
+    ASSERT_TRUE(form.setLayoutRules(rules));
+    const auto ruled = planner::allocationRows(form.plan());
+    EXPECT_EQ(ruled[0].cells[AGateway], "192.168.4.1");
+    EXPECT_EQ(ruled[0].cells[ADhcp], "192.168.4.10-192.168.4.19");
+    EXPECT_EQ(ruled[1].cells[AGateway], "192.168.4.129");
+    EXPECT_EQ(ruled[1].cells[ADhcp], "192.168.4.138-192.168.4.147");
+    EXPECT_TRUE(ruled[0].cells[AGateway6].empty());
+    EXPECT_LT(ruled[0].keys[ADhcp], ruled[1].keys[ADhcp]);
+    EXPECT_NE(plan::allocationsCsv(form.plan(), "\n").find(",192.168.4.1,192.168.4.10-192.168.4.19,,,100,"),
+              std::string::npos);
+    plan::Plan campus = test::campusPlan();
+    plan::Settings s = campus.settings();
+    s.layout = rules;
+    campus.setSettings(s);
+    for (const plan::AllocationRow& r : plan::allocationRows(campus)) {
+        const auto cells = plan::allocationCells(campus, r);
+        const net::Prefix v4 = campus.block(r.v4).prefix, v6 = campus.block(r.v6).prefix;
+        EXPECT_EQ(cells[9], net::format(net::Address::v4(static_cast<std::uint32_t>(v4.address.value + 1))));
+        EXPECT_EQ(cells[11], net::format(net::Address::v6(v6.address.value + 1)));
+        EXPECT_EQ(cells[12], "");  // SLAAC: no stateful range
+    }
 }
 
 // The allocations table as "name status families colour" rows, the colour the IPv4

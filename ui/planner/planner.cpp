@@ -97,6 +97,11 @@ public:
         window.refresh();
         return real.editIpamValues(values);
     }
+    std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules& rules, plan::CloudMode cloud) override
+    {
+        window.refresh();
+        return real.editLayoutRules(rules, cloud);
+    }
 
 private:
     Planner& window;
@@ -206,6 +211,7 @@ void Planner::refresh()
         QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QString::fromStdString(planner::summaryText(p, allocationMap->leafCount(), id)));
     refreshExchange();
+    refreshHosts();
     if (running && !stageText.isEmpty())
         allocateTarget->setText(stageText);  // a run under way names its stage there
 }

@@ -15,6 +15,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QMenu;
 class QPlainTextEdit;
@@ -22,6 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
 class QSplitter;
+class QTabWidget;
 class QTableView;
 class QTimer;
 class QTreeView;
@@ -32,6 +34,8 @@ namespace mq::ui {
 class AllocationMap;
 class AllocationTableModel;
 class ElidedLabel;
+class HostsTableModel;
+class ProblemListModel;
 class PlanTreeModel;
 class ResultListModel;
 
@@ -93,6 +97,10 @@ public:
     void editIpamValues();
     void reserveChosen();
     void cloudChanged();
+    // The Hosts tab and the Subnet rules dialog (planner_hosts.cpp).
+    void copyHosts();
+    void editSubnetRules();
+    void showHosts();  // the Hosts tab in front
     QMenu* importMenu() const { return imports; }
     QMenu* exportMenu() const { return exports; }
     QComboBox* cloudBox() const { return cloud; }
@@ -106,6 +114,10 @@ public:
     QMenu* contextMenu() const { return menu; }
     QTableView* allocationsTable() const { return allocations; }
     QMenu* recentMenu() const { return recent; }
+    QTabWidget* tablesTabs() const { return tables; }
+    QTableView* hostsTable() const { return hosts; }
+    QLineEdit* hostsFilter() const { return hostFilter; }
+    QListView* problemsList() const { return problems; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,7 +131,11 @@ private:
     // The parts of the window; each returns its controls in tab order.
     QWidgetList buildToolRows(QVBoxLayout* top);
     QWidgetList buildTree(QSplitter* upper);
-    QWidgetList buildTable(QSplitter* upper);
+    QWidgetList buildTable(QWidget* upper);
+    QWidgetList buildHostsTab(QTabWidget* tabs);
+    QWidgetList buildProblems(QSplitter* split);
+    void refreshHosts();  // only while the Hosts tab shows
+    void chooseProblem(const QModelIndex& at);
     QWidgetList buildMap(QSplitter* lower);
     QWidgetList buildAllocatePanel(QSplitter* lower);
     void buildRunRow(QVBoxLayout* panel, QWidget* box);
@@ -180,6 +196,13 @@ private:
     QTableView* allocations = nullptr;
     AllocationTableModel* allocationModel = nullptr;
     QSortFilterProxyModel* allocationSort = nullptr;
+    QTabWidget* tables = nullptr;
+    QTableView* hosts = nullptr;
+    HostsTableModel* hostsModel = nullptr;
+    QLineEdit* hostFilter = nullptr;
+    QLabel* problemsTitle = nullptr;
+    QListView* problems = nullptr;
+    ProblemListModel* problemModel = nullptr;
 };
 
 }  // namespace mq::ui

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -72,6 +73,8 @@ void Planner::describeControls()
         {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},
         {"zoomIn", "Shows less of the address space, larger"},
         {"zoomOut", "Shows more of the address space, smaller"},
+        {"subnetRules", "Sets the gateway, the addresses kept for network devices, the DHCP range and the IPv6 "
+                        "addresses that every assigned block follows unless it sets its own"},
     };
     for (const auto& [name, text] : descriptions)
         if (auto* w = findChild<QWidget*>(QString::fromUtf8(name)))
@@ -95,7 +98,11 @@ void Planner::build()
     auto* split = new QSplitter(Qt::Horizontal, rows);
     split->setObjectName(QStringLiteral("plannerSplitter"));
     order += buildTree(upper);
-    order += buildTable(upper);
+    // The allocations and the hosts share the place beside the tree, one tab each.
+    tables = new QTabWidget(upper);
+    tables->setObjectName(QStringLiteral("plannerTables"));
+    order += buildTable(tables);
+    order += buildHostsTab(tables);
     order += buildMap(split);
     order += buildAllocatePanel(split);
     describeControls();
@@ -174,8 +181,12 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
     edits->addSpacing(12);
     edits->addWidget(undoButton);
     edits->addWidget(redoButton);
+    edits->addSpacing(12);
+    QPushButton* rulesButton = button(QStringLiteral("subnetRules"), QStringLiteral("Subnet rules (&K)..."),
+                                      QStringLiteral("Subnet rules"), &Planner::editSubnetRules);
+    edits->addWidget(rulesButton);
     edits->addStretch(1);
-    return files + changes + QWidgetList{undoButton, redoButton};
+    return files + changes + QWidgetList{undoButton, redoButton, rulesButton};
 }
 
 QWidgetList Planner::buildTree(QSplitter* upper)
@@ -219,10 +230,11 @@ QWidgetList Planner::buildTree(QSplitter* upper)
     return {blocks};
 }
 
-QWidgetList Planner::buildTable(QSplitter* upper)
+QWidgetList Planner::buildTable(QWidget* upper)
 {
-    auto* tableBox = new QGroupBox(QStringLiteral("Allocations"), upper);
+    auto* tableBox = new QWidget(upper);
     tableBox->setObjectName(QStringLiteral("allocationsBox"));
+    tables->addTab(tableBox, QStringLiteral("&1 Allocations"));
     auto* tableLayout = new QVBoxLayout(tableBox);
     allocationModel = new AllocationTableModel(this);
     allocationSort = new QSortFilterProxyModel(this);

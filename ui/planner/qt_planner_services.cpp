@@ -1,6 +1,7 @@
 #include "ui/planner/qt_planner_services.h"
 
 #include "ui/planner/planner_dialogs.h"
+#include "ui/planner/subnet_rules_dialog.h"
 #include "ui/platform/file_writer.h"
 
 #include "ui/platform/qt_services.h"
@@ -256,6 +257,12 @@ std::optional<std::string> QtPlannerServices::pasteText(const std::string& title
 std::optional<plan::IpamValues> QtPlannerServices::editIpamValues(const plan::IpamValues& values)
 {
     return ipamValuesDialog(win, values);
+}
+
+std::optional<plan::LayoutRules> QtPlannerServices::editLayoutRules(const plan::LayoutRules& rules,
+                                                                    plan::CloudMode cloud)
+{
+    return subnetRulesDialog(win, rules, cloud);
 }
 
 }  // namespace mq::ui

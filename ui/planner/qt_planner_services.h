@@ -30,6 +30,7 @@ public:
     void setRecentPlans(const std::vector<std::string>& paths) override;
     std::optional<std::string> pasteText(const std::string& title, const std::string& hint) override;
     std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues& values) override;
+    std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules& rules, plan::CloudMode cloud) override;
 
     // Plans larger than this are refused before they are read (a plan of
     // the largest size, 4,000,000 blocks, takes about 450 MB).

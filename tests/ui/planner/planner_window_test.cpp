@@ -393,7 +393,8 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
         const char* starts;
     } cases[] = {
         {"alloc", 0, "alloc.csv",
-         "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,hosts,needed,usable,spare,note\r\n"},
+         "name,status,vlan,ipv4,ipv6,mask,first,last,broadcast,gateway,dhcp,gateway6,dhcp6,hosts,needed,usable,spare,"
+         "note\r\n"},
         {"leaves", 1, "leaves.csv",
          "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\ndesk,assigned,,192.168.7.0/27,"},
         {"report", 2, "report.txt", "Network plan Untitled\r\n"},

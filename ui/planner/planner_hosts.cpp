@@ -1,0 +1,181 @@
+// The planner's Hosts tab (every host of the plan, sorted and filtered in the form model,
+// and the plan's problems under it) and the Subnet rules dialog.
+#include "ui/planner/hosts_table_model.h"
+#include "ui/planner/planner.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace mq::ui {
+
+QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
+{
+    const QString about = QStringLiteral("The allocations (Alt+1) and the hosts (Alt+2) of the plan, one tab each");
+    for (QWidget* t : {static_cast<QWidget*>(tabs), static_cast<QWidget*>(tabs->tabBar())}) {
+        t->setAccessibleName(QStringLiteral("Tables"));
+        t->setAccessibleDescription(about);
+    }
+    // The arrows a narrow window shows beside the tabs.
+    for (QToolButton* arrow : tabs->tabBar()->findChildren<QToolButton*>())
+        arrow->setAccessibleDescription(QStringLiteral("Shows the tabs out of view"));
+    auto* page = new QWidget(tabs);
+    page->setObjectName(QStringLiteral("hostsBox"));
+    tabs->addTab(page, QStringLiteral("&2 Hosts"));
+    auto* layout = new QVBoxLayout(page);
+    auto* filterRow = new QHBoxLayout;
+    auto* filterLabel = new QLabel(QStringLiteral("Filter:"), page);
+    hostFilter = new QLineEdit(page);
+    hostFilter->setObjectName(QStringLiteral("hostsFilter"));
+    hostFilter->setAccessibleName(QStringLiteral("Filter hosts"));
+    hostFilter->setAccessibleDescription(
+        QStringLiteral("Shows the hosts with this text in any column, or with an address inside this address or "
+                       "prefix (Ctrl+F)"));
+    hostFilter->setPlaceholderText(QStringLiteral("text, an address or a prefix (Ctrl+F)"));
+    hostFilter->setClearButtonEnabled(true);
+    filterLabel->setBuddy(hostFilter);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(hostFilter, 1);
+    layout->addLayout(filterRow);
+
+    // The hosts above, the problems below: either can be given more room.
+    auto* split = new QSplitter(Qt::Vertical, page);
+    split->setObjectName(QStringLiteral("hostsSplitter"));
+    layout->addWidget(split, 1);
+    hostsModel = new HostsTableModel(this);
+    hosts = new QTableView(split);
+    hosts->setObjectName(QStringLiteral("hosts"));
+    hosts->setAccessibleName(QStringLiteral("Hosts"));
+    hosts->setAccessibleDescription(QStringLiteral(
+        "Every host of the plan; click a title to sort, a row selects its block, Ctrl+C copies the rows shown"));
+    hosts->setModel(hostsModel);
+    hosts->setSortingEnabled(true);
+    hosts->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);  // the plan's order until a title is clicked
+    hosts->setSelectionBehavior(QAbstractItemView::SelectRows);
+    hosts->setSelectionMode(QAbstractItemView::SingleSelection);
+    hosts->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    hosts->verticalHeader()->hide();
+    hosts->verticalHeader()->setDefaultSectionSize(hosts->fontMetrics().height() + 4);
+    hosts->horizontalHeader()->setResizeContentsPrecision(0);
+    hosts->horizontalHeader()->setStretchLastSection(true);
+    hosts->setWordWrap(false);
+    const QWidgetList lower = buildProblems(split);
+    split->setSizes({260, 100});
+
+    connect(hostFilter, &QLineEdit::textChanged, this, [this](const QString& text) { hostsModel->setFilter(text); });
+    connect(hosts, &QTableView::clicked, this, [this](const QModelIndex& at) {
+        selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
+        refresh();
+    });
+    connect(tabs, &QTabWidget::currentChanged, this, [this] { refreshHosts(); });
+    auto* copyKey = new QAction(hosts);
+    copyKey->setShortcut(QKeySequence::Copy);
+    copyKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(copyKey, &QAction::triggered, this, &Planner::copyHosts);
+    hosts->addAction(copyKey);
+    auto* findKey = new QAction(this);
+    findKey->setObjectName(QStringLiteral("actionFindHost"));
+    findKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    findKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(findKey, &QAction::triggered, this, [this] {
+        showHosts();
+        hostFilter->setFocus();
+        hostFilter->selectAll();
+    });
+    addAction(findKey);
+    return QWidgetList{hostFilter, hosts} + lower;
+}
+
+// Copy table and the summary of the checks on one row, the problems under them.
+QWidgetList Planner::buildProblems(QSplitter* split)
+{
+    auto* lowerBox = new QWidget(split);
+    auto* lower = new QVBoxLayout(lowerBox);
+    lower->setContentsMargins(0, 0, 0, 0);
+    auto* copyRow = new QHBoxLayout;
+    // No letter of its own: Alt+C is the allocations' Copy table; Ctrl+C copies from the table.
+    QPushButton* copyButton = button(QStringLiteral("copyHosts"), QStringLiteral("Copy hosts"),
+                                     QStringLiteral("Copy the hosts table"), &Planner::copyHosts);
+    copyButton->setAccessibleDescription(QStringLiteral("Copies the hosts shown as tab-separated text"));
+    copyRow->addWidget(copyButton);
+    problemsTitle = new QLabel(lowerBox);
+    problemsTitle->setObjectName(QStringLiteral("problemsTitle"));
+    copyRow->addWidget(problemsTitle, 1);
+    lower->addLayout(copyRow);
+    problems = new QListView(lowerBox);
+    problems->setObjectName(QStringLiteral("problems"));
+    problems->setAccessibleName(QStringLiteral("Problems"));
+    problems->setAccessibleDescription(
+        QStringLiteral("What the checks of the plan's subnets found; Enter or a click selects the block and host"));
+    problems->setUniformItemSizes(true);
+    problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    problemModel = new ProblemListModel(this);
+    problems->setModel(problemModel);
+    problemsTitle->setBuddy(problems);
+    lower->addWidget(problems, 1);
+    connect(problems, &QListView::clicked, this, &Planner::chooseProblem);
+    connect(problems, &QListView::activated, this, &Planner::chooseProblem);
+    return {copyButton, problems};
+}
+
+void Planner::showHosts()
+{
+    tables->setCurrentIndex(1);
+}
+
+// The table and the checks follow the plan while they are in view; hidden, an edit of a
+// plan of many hosts costs them nothing.
+void Planner::refreshHosts()
+{
+    if (!tables || tables->currentIndex() != 1)
+        return;
+    const plan::Plan& p = model->plan();
+    const bool fresh = !hostsModel->table().isCurrent(p);
+    hostsModel->setPlan(p);
+    if (fresh)
+        hosts->resizeColumnsToContents();
+    problemModel->update(p, model->revision());
+    problemsTitle->setText(QString::fromStdString(problemModel->checks().summary()));
+    problems->setAccessibleName(QStringLiteral("Problems: ") + problemsTitle->text());
+}
+
+void Planner::chooseProblem(const QModelIndex& at)
+{
+    if (!at.isValid())
+        return;
+    const auto block = static_cast<plan::BlockId>(at.data(ProblemListModel::BlockRole).toULongLong());
+    const qlonglong host = at.data(ProblemListModel::HostRole).toLongLong();
+    selectBlock(block);
+    if (host >= 0) {
+        if (const auto row = hostsModel->table().rowOf(static_cast<std::size_t>(host))) {
+            const QModelIndex cell = hostsModel->index(static_cast<int>(*row), 0);
+            hosts->setCurrentIndex(cell);
+            hosts->scrollTo(cell);
+        }
+    }
+    refresh();
+}
+
+void Planner::copyHosts()
+{
+    refreshHosts();
+    model->copyHosts(hostsModel->table());
+}
+
+void Planner::editSubnetRules()
+{
+    model->editSubnetRules();
+    refresh();
+}
+
+}  // namespace mq::ui
