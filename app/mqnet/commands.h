@@ -20,11 +20,14 @@ extern const Command kGrepCommand;
 extern const Command kPlanShowCommand;
 extern const Command kPlanImportCommand;
 extern const Command kPlanExportCommand;
+extern const Command kPlanHostsCommand;
+extern const Command kPlanHostsImportCommand;
 
 inline constexpr const Command* kCommands[] = {
-    &kInfoCommand,         &kSplitCommand,    &kSummarizeCommand,  &kSetUnionCommand,   &kSetIntersectCommand,
-    &kSetExceptCommand,    &kSetDiffCommand,  &kOverlapsCommand,   &kFreeCommand,       &kGrepCommand,
-    &kPlanAllocateCommand, &kPlanShowCommand, &kPlanImportCommand, &kPlanExportCommand,
+    &kInfoCommand,         &kSplitCommand,      &kSummarizeCommand,    &kSetUnionCommand,
+    &kSetIntersectCommand, &kSetExceptCommand,  &kSetDiffCommand,      &kOverlapsCommand,
+    &kFreeCommand,         &kGrepCommand,       &kPlanAllocateCommand, &kPlanShowCommand,
+    &kPlanImportCommand,   &kPlanExportCommand, &kPlanHostsCommand,    &kPlanHostsImportCommand,
 };
 
 }  // namespace mq::mqnet
