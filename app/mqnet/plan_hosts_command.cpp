@@ -8,8 +8,8 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/hosts_io.h"
-#include "net/mac.h"
 #include "plan/subnet.h"
+#include "textio/csv.h"
 #include "textio/escape.h"
 #include "textio/json.h"
 
@@ -17,44 +17,19 @@ namespace mq::mqnet {
 
 namespace {
 
-constexpr const char* kColumns[] = {"name", "ipv4", "ipv6", "mac", "duid", "role", "block", "segment", "note"};
-
-// A host's cells, in kColumns' order; absent values empty. The block is the assigned
-// block that holds each address (both of a dual-stack host's, IPv4 first), the segment
-// the name of the first of them.
-std::vector<std::string> hostCells(const plan::Plan& plan, const plan::Host& h)
+// The hosts CSV's records (header first) as every form of the listing shows them: the
+// table and the JSON are the same cells as the CSV, made in one place.
+textio::CsvTable hostRecords(const plan::Plan& plan)
 {
-    std::string blocks, segment;
-    for (const auto f : {net::Family::V4, net::Family::V6}) {
-        const plan::BlockId b = plan::hostBlock(plan, h, f);
-        if (b == plan::kNoBlock)
-            continue;
-        if (blocks.empty())
-            segment = plan.block(b).name;
-        else
-            blocks += ' ';
-        blocks += net::formatNetwork(plan.block(b).prefix);
-    }
-    return {h.name,
-            h.v4 ? net::format(*h.v4) : std::string(),
-            h.v6 ? net::format(*h.v6) : std::string(),
-            h.mac ? net::formatMac(*h.mac) : std::string(),
-            h.duid.empty() ? std::string() : net::formatDuid(h.duid),
-            plan::roleName(h.role),
-            std::move(blocks),
-            std::move(segment),
-            h.note};
+    const auto r =
+        interchange::exportHosts(plan, interchange::HostExport::Hosts, plan.ipamValues(), textio::CsvReader::Program);
+    return textio::readCsv(r.text);
 }
 
-void writeTable(BufferedWriter& out, const plan::Plan& plan)
+void writeTable(BufferedWriter& out, const textio::CsvTable& table)
 {
-    const auto& hosts = plan.hosts();
-    writeColumns(out, hosts.size() + 1, [&](std::size_t i, std::vector<std::string>& cells) {
-        if (i == 0) {
-            cells.assign(std::begin(kColumns), std::end(kColumns));
-            return;
-        }
-        cells = hostCells(plan, hosts[i - 1]);
+    writeColumns(out, table.records.size(), [&](std::size_t i, std::vector<std::string>& cells) {
+        cells = table.records[i].fields;
         for (auto& c : cells) {
             c = textio::escaped(c, textio::kQuotedCell);  // a note's line breaks would break the columns
             if (c.empty())
@@ -63,20 +38,23 @@ void writeTable(BufferedWriter& out, const plan::Plan& plan)
     });
 }
 
-// One object a host, its members the table's columns; an absent address, MAC, DUID or block
-// is null. Written a host at a time, so the output never holds more than one.
-void writeJson(BufferedWriter& out, const plan::Plan& plan)
+// One object a host, its members the CSV's columns; an absent address, MAC, DUID or block
+// is null. Written a host at a time, so the JSON text never holds more than one.
+void writeJson(BufferedWriter& out, const textio::CsvTable& table)
 {
+    const std::vector<std::string>& header = table.records.front().fields;
+    std::vector<bool> nullable;
+    for (const std::string& column : header)
+        nullable.push_back(column != "name" && column != "role" && column != "note" && column != "segment");
     std::string text;
     textio::json::Writer j(text);
     j.beginArray(textio::json::Layout::Indented);
-    for (const plan::Host& h : plan.hosts()) {
-        const std::vector<std::string> cells = hostCells(plan, h);
+    for (std::size_t i = 1; i < table.records.size() && !out.failed(); ++i) {
+        const std::vector<std::string>& cells = table.records[i].fields;
         j.beginObject();
-        for (std::size_t c = 0; c < cells.size(); ++c) {
-            j.key(kColumns[c]);
-            const bool optional = c >= 1 && c <= 4;
-            if (cells[c].empty() && (optional || c == 6))
+        for (std::size_t c = 0; c < header.size() && c < cells.size(); ++c) {
+            j.key(header[c]);
+            if (cells[c].empty() && nullable[c])
                 j.null();
             else
                 j.string(cells[c]);
@@ -84,8 +62,6 @@ void writeJson(BufferedWriter& out, const plan::Plan& plan)
         j.end();
         out.write(text);
         text.clear();
-        if (out.failed())
-            return;
     }
     j.end();
     text += '\n';
@@ -105,19 +81,17 @@ int runHosts(const Invocation& call)
     if (!read)
         return kExitBadInput;
     const plan::Plan& plan = *read;
-    if (json) {
-        writeJson(call.out, plan);
-    } else if (csv) {
+    if (csv) {
         // For scripts: cells as typed, and the user told of those a spreadsheet would run.
-        const auto r = interchange::exportHosts(plan, interchange::HostExport::Hosts, plan.ipamValues(),
-                                                textio::CsvReader::Program);
-        if (!r.error.empty())
-            return call.refuse(textio::escaped(path) + ": " + r.error);
-        call.out.write(r.text);
+        call.out.write(interchange::exportHosts(plan, interchange::HostExport::Hosts, plan.ipamValues(),
+                                                textio::CsvReader::Program)
+                           .text);
         for (const std::string& w : interchange::hostFormulaWarnings(plan))
             call.faults.say(call.command.name, w);
+    } else if (json) {
+        writeJson(call.out, hostRecords(plan));
     } else {
-        writeTable(call.out, plan);
+        writeTable(call.out, hostRecords(plan));
     }
     const std::vector<plan::SubnetProblem> problems = plan::checkSubnets(plan);
     const std::string where = textio::escaped(path == "-" ? "standard input" : path);
@@ -133,8 +107,8 @@ const Command kPlanHostsCommand{
     "[--json | --csv] PLAN.mqplan",
     "      prints a saved plan's hosts, then the faults of its subnets on standard error;\n"
     "      exit status 4 when there are any, 2 when the document is refused\n",
-    "      One row per host. Columns: name, ipv4, ipv6, mac, duid, role, block (the\n"
-    "      assigned block of each address), segment (its name), note. The faults: an\n"
+    "      One row per host. Columns: name, ipv4, ipv6, mac, duid, role, note, block (the\n"
+    "      assigned block of each address), segment (its name). The faults: an\n"
     "      address, gateway, kept address or range outside its block or on its network\n"
     "      or broadcast address; ranges overlapping each other, the gateway, kept\n"
     "      addresses or a host; an address, MAC or host name twice in the plan; a name\n"
