@@ -133,10 +133,20 @@ void readHostTable(std::string_view text, std::span<const TableColumn> columns, 
 enum CsvColumn : std::size_t { CName, CIpv4, CIpv6, CMac, CDuid, CRole, CNote };
 constexpr TableColumn kCsvColumns[] = {{"name"}, {"ipv4"}, {"ipv6"}, {"mac"}, {"duid"}, {"role"}, {"note"}};
 
+// A note the spreadsheet form of the hosts CSV wrote after a ' (it would read as a formula).
+std::string csvNote(std::string_view text)
+{
+    if (text.starts_with('\'') && textio::readsAsFormula(text.substr(1)))
+        text.remove_prefix(1);
+    return std::string(text);
+}
+
 void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
 {
     plan::Host h;
-    std::string why = takeName(row.field(CName), h);
+    if (std::string why = takeName(row.field(CName), h); !why.empty())
+        return row.notice(why);
+    std::string why;
     for (auto [column, family] : {std::pair{CIpv4, net::Family::V4}, std::pair{CIpv6, net::Family::V6}}) {
         if (!why.empty() || trimBlanks(row.field(column)).empty())
             continue;
@@ -145,7 +155,7 @@ void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
         (family == net::Family::V4 ? h.v4 : h.v6) = a;
     }
     if (why.empty() && !h.v4 && !h.v6)
-        why = "host " + h.name + " has no address";
+        why = "no address";
     if (why.empty() && !trimBlanks(row.field(CRole)).empty()) {
         if (auto role = plan::parseRole(trimBlanks(row.field(CRole))))
             h.role = *role;
@@ -155,17 +165,17 @@ void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
     }
     if (why.empty())
         why = firstOf(
-            {takeMac(row.field(CMac), h), takeDuid(row.field(CDuid), h), takeNote(std::string(row.field(CNote)), h)});
+            {takeMac(row.field(CMac), h), takeDuid(row.field(CDuid), h), takeNote(csvNote(row.field(CNote)), h)});
     if (!why.empty())
-        return row.notice(why);
+        return row.notice(h.name + ": " + why);
     read.hosts.push_back({line, std::move(h)});
 }
 
 // ---- NetBox
 
 enum NetboxColumn : std::size_t { NAddress, NStatus, NRole, NDnsName, NDescription, NComments, NTags };
-constexpr TableColumn kNetboxColumns[] = {{"address"},     {"status"},   {"role"}, {"dns_name", "dns name"},
-                                          {"description"}, {"comments"}, {"tags"}};
+constexpr TableColumn kNetboxColumns[] = {{"address", "ip address"}, {"status"},   {"role"}, {"dns_name", "dns name"},
+                                          {"description"},           {"comments"}, {"tags"}};
 enum RangeColumn : std::size_t { RStart, REnd };
 constexpr TableColumn kRangeColumns[] = {{"start_address", "start address"}, {"end_address", "end address"}};
 
@@ -222,13 +232,13 @@ void readNetboxRow(const TableRow& row, std::size_t line, HostRead& read)
     plan::Host h;
     (a.family == net::Family::V4 ? h.v4 : h.v6) = a;
     std::string note(trimBlanks(row.field(NDescription)));
-    std::string why = takeName(row.field(NDnsName), h);
-    if (why.empty())
-        why = readComments(row.field(NComments), h, note);
+    if (std::string why = takeName(row.field(NDnsName), h); !why.empty())
+        return row.notice(why);
+    std::string why = readComments(row.field(NComments), h, note);
     if (why.empty())
         why = takeNote(std::move(note), h);
     if (!why.empty())
-        return row.notice(why);
+        return row.notice(h.name + ": " + why);
     h.role = netboxRole(row);
     read.hosts.push_back({line, std::move(h)});
 }
@@ -290,13 +300,15 @@ void readPhpipamRow(const TableRow& row, std::size_t line, HostRead& read)
     (a.family == net::Family::V4 ? h.v4 : h.v6) = a;
     h.role = isGateway ? plan::HostRole::Gateway : reserved ? plan::HostRole::Reserved : plan::HostRole::Other;
     std::string note(trimBlanks(row.field(PDescription)));
-    std::string why = firstOf({takeName(row.field(PHostname), h), takeMac(row.field(PMac), h)});
+    if (std::string why = takeName(row.field(PHostname), h); !why.empty())
+        return row.notice(why);
+    std::string why = takeMac(row.field(PMac), h);
     if (why.empty())
         why = readPhpipamNote(trimBlanks(row.field(PNote)), h, note);
     if (why.empty())
         why = takeNote(std::move(note), h);
     if (!why.empty())
-        return row.notice(why);
+        return row.notice(h.name + ": " + why);
     read.hosts.push_back({line, std::move(h)});
 }
 

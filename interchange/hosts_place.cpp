@@ -66,7 +66,7 @@ private:
     plan::Host& hostOf(HostRef ref);
     // The assigned leaf holding a, with its state; nullptr (and *why) when there is none.
     BlockState* blockOf(const net::Address& a, plan::BlockId& id, std::string& why);
-    std::string addressFault(const net::Address& a, const std::string& name);
+    std::string addressFault(const net::Address& a, const plan::Host& h);
     std::string mergeFault(const plan::Host& into, const plan::Host& row);
 };
 
@@ -112,7 +112,7 @@ std::string blockText(const plan::Plan& plan, plan::BlockId id)
 }
 
 // Why the address cannot be a host's: not usable, the gateway, kept, in a range, taken.
-std::string Placer::addressFault(const net::Address& a, const std::string& name)
+std::string Placer::addressFault(const net::Address& a, const plan::Host& h)
 {
     plan::BlockId id;
     std::string why;
@@ -120,18 +120,19 @@ std::string Placer::addressFault(const net::Address& a, const std::string& name)
     if (!b)
         return why;
     const plan::ResolvedLayout& r = b->layout;
-    const std::string where = " of " + blockText(plan_, id);
+    const std::string where = " in " + blockText(plan_, id);
     if (!r.firstUsable || a < *r.firstUsable || *r.lastUsable < a)
         return net::format(a) + " is not a usable address" + where;
-    if (r.gateway == a)
-        return net::format(a) + " is the gateway" + where;
+    // The gateway's own device may stand there (a router named in an IPAM), no other host.
+    if (r.gateway == a && h.role != plan::HostRole::Gateway)
+        return net::format(a) + " is the gateway of " + blockText(plan_, id);
     for (const plan::AddressRange& k : r.kept)
         if (overlaps(k, {a, a}))
             return net::format(a) + " is kept for network devices" + where;
     for (const plan::AddressRange& g : r.ranges)
         if (overlaps(g, {a, a}))
-            return net::format(a) + " lies in the DHCP range " + rangesText({g}) + where;
-    if (auto it = addresses_.find(a); it != addresses_.end() && it->second != name)
+            return net::format(a) + " lies in the DHCP range " + rangesText({g}) + " of " + blockText(plan_, id);
+    if (auto it = addresses_.find(a); it != addresses_.end() && it->second != h.name)
         return net::format(a) + " is already the address of " + it->second;
     return {};
 }
@@ -154,7 +155,7 @@ void Placer::host(const HostRow& row)
     const plan::Host& h = row.host;
     for (const auto& a : {h.v4, h.v6})
         if (a)
-            if (std::string why = addressFault(*a, h.name); !why.empty())
+            if (std::string why = addressFault(*a, h); !why.empty())
                 return refuse(row.line, h.name + ": " + why);
     if (h.mac)
         if (auto it = macs_.find(*h.mac); it != macs_.end() && it->second != h.name)
@@ -214,7 +215,7 @@ void Placer::range(const RangeRow& row)
     if (!b)
         return refuse(row.line, "the range " + item + ": " + why);
     plan::ResolvedLayout& r = b->layout;
-    const std::string where = " of " + blockText(plan_, id);
+    const std::string where = " in " + blockText(plan_, id);
     if (!plan_.block(id).prefix.contains(g.last))
         return refuse(row.line, "the range " + item + " reaches past " + blockText(plan_, id));
     if (!r.firstUsable || g.first < *r.firstUsable || *r.lastUsable < g.last)
@@ -223,9 +224,10 @@ void Placer::range(const RangeRow& row)
         return;  // the block has it already
     for (const plan::AddressRange& o : r.ranges)
         if (overlaps(o, g))
-            return refuse(row.line, "the range " + item + " overlaps the DHCP range " + rangesText({o}) + where);
+            return refuse(row.line, "the range " + item + " overlaps the DHCP range " + rangesText({o}) + " of " +
+                                        blockText(plan_, id));
     if (r.gateway && overlaps(g, {*r.gateway, *r.gateway}))
-        return refuse(row.line, "the range " + item + " holds the gateway" + where);
+        return refuse(row.line, "the range " + item + " holds the gateway of " + blockText(plan_, id));
     for (const plan::AddressRange& k : r.kept)
         if (overlaps(k, g))
             return refuse(row.line, "the range " + item + " holds addresses kept for network devices" + where);

@@ -4,6 +4,7 @@
 // and every question goes through PlannerServices.
 #pragma once
 
+#include "interchange/hosts_io.h"
 #include "interchange/plan_adapter.h"
 #include "plan/allocate.h"
 #include "plan/commands.h"
@@ -160,6 +161,10 @@ public:
     bool reserve(plan::BlockId id, bool reserved = true);
     // The public cloud whose address rules the IPv4 blocks follow.
     bool setCloudMode(plan::CloudMode mode);
+    // Hosts (and NetBox's IP ranges) from a file (asked for) into the blocks that hold
+    // them, as one undoable change; refused rows are listed with their lines.
+    bool importHostsFile(interchange::HostFormat format);
+    bool importHosts(interchange::HostFormat format, const std::string& text, const std::string& source);
     // Refused items and reader notices of the last import, one line each.
     const std::vector<std::string>& importLines() const { return importNotes; }
 
@@ -197,6 +202,8 @@ private:
     std::optional<plan::Plan> planOfRoots(const std::string& rootText);
     bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);
+    bool exportHostFile(const std::string& fileName, interchange::HostExport what);
+    bool hasSection();
 };
 
 // The default root block of a new window.
