@@ -180,8 +180,8 @@ class Refusals(unittest.TestCase):
         rows = [  # (row, what the message says, or None when the row is placed)
             ("ok-1,10.40.1.50,,,", None),
             ("far,10.99.0.1,,,", "10.99.0.1"),
-            ("net,10.40.1.0,,,", "network"),
-            ("bcast,10.40.1.255,,,", "broadcast"),
+            ("net,10.40.1.0,,,", "10.40.1.0 is not a usable address in 10.40.1.0/24 (office)"),
+            ("bcast,10.40.1.255,,,", "10.40.1.255 is not a usable address"),
             ("again,10.40.1.50,,,", "ok-1"),
             ("ok-1,10.40.2.9,,,", "ok-1"),
             ("bad_name!,10.40.1.51,,,", "bad_name!"),
@@ -216,13 +216,13 @@ class Refusals(unittest.TestCase):
         f = put("one.csv", "name,ipv4\na,10.40.1.9\n")
         cases = [
             (["plan", "hosts", "import", bare, f], 2, "--format is required"),
-            (["plan", "hosts", "import", "--format", "dhcpd", bare, f], 2, "\"dhcpd\" is not one of"),
+            (["plan", "hosts", "import", "--format", "dhcpd", bare, f], 2, "--format dhcpd is not one of csv"),
             (["plan", "hosts", "import", "--format", "csv", "-", "-"], 2, "both be standard input"),
             (["plan", "hosts", "import", "--format", "csv", "-", f], 2, "needs -o"),
             (["plan", "hosts", "import", "--format", "csv", "-o", os.path.join(WORK, "no", "x"), bare, f],
              1, "No such file or directory"),
             (["plan", "hosts", "import", "--format", "csv", bare, os.path.join(WORK, "missing")], 2, "missing"),
-            (["plan", "hosts", "import", "--format", "csv", f, f], 2, "one.csv: $"),
+            (["plan", "hosts", "import", "--format", "csv", f, f], 2, "one.csv: $: line 1"),  # no plan
             (["plan", "hosts", "--csv", "--json", bare], 2, "exclude each other"),
             (["plan", "export", "--format", "hosts", "--include-free", bare], 2, "--include-free"),
             (["plan", "export", "--format", "phpipam-ip", bare], 2, "section"),
@@ -231,7 +231,7 @@ class Refusals(unittest.TestCase):
         for args, status, text in cases:
             r = run(*args)
             self.assertEqual(r.returncode, status, (args, r.stderr))
-            self.assertRegex(r.stderr, text.replace("-", "\\-").replace("(", "\\("), args)
+            self.assertIn(text, r.stderr, args)
 
     def test_the_plans_faults_are_named_with_exit_status_4(self):
         bare = bare_plan("faults.mqplan")
