@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!q || !(*q == *p) || plan::writeDocument(*q) != written)
             std::abort();
         (void)plan::leavesCsv(*p);
+        (void)plan::checkSubnets(*p);  // whatever hosts and layouts a document held
     } else if (std::get<plan::DocumentError>(read).path.empty() || std::get<plan::DocumentError>(read).reason.empty()) {
         std::abort();  // every refusal names where and why
     }

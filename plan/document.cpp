@@ -1,11 +1,21 @@
-// The .mqplan document, version 2. A UTF-8 JSON object (RFC 8259) with exactly these keys:
+// The .mqplan document, version 3. A UTF-8 JSON object (RFC 8259) with exactly these keys:
 //
 //   "format":   "maskquill-plan"
-//   "version":  2 (version 1 documents are read too; see below)
+//   "version":  3, or 2 for a plan that holds nothing marked (v3) below (versions 1 and 2
+//               are read too; see below)
 //   "roots":    the root blocks, each "network/len" ("10.40.0.0/16", "2001:db8:40::/48"),
 //               overlapping none of the others: one of each family for a dual-stack plan
 //   "settings": {"links_30": true|false, "nibble": true|false, "cloud": "aws"} (optional;
-//               default false; "cloud" is one of none, aws, azure, gcp, oci, default none)
+//               default false; "cloud" is one of none, aws, azure, gcp, oci, default none),
+//               and (v3) "vlan_numbering": true (each segment's IPv6 /64 numbered by its
+//               VLAN; default false) and "layout": the rules every assigned block follows
+//               unless its "subnet" says otherwise, an object with, each optional:
+//       "gateway"     none, first_usable or last_usable (default none)
+//       "kept"        the first N usable addresses kept for network devices, 0 to 1024
+//       "range"       the DHCP range: none, upper_half or offsets (default none)
+//       "range_from", "range_to"  the offsets' first and last, decimal strings (default "0")
+//       "dhcp6"       how IPv6 blocks hand out addresses: slaac, stateful or both (default
+//                     slaac)
 //   "ipam":     values handed to an IPAM with every prefix (optional, each optional, default
 //               ""): {"tenant", "role", "vrf": strings, "tags": [strings], "section",
 //               "domain", "customer", "vlan_group", "site": strings}, each at most 200
@@ -32,19 +42,39 @@
 //       "growth"    the growth its segment asked for, as in a segment (assigned leaves only)
 //       "vlan"      its segment's VLAN ID, 1 to 4094 (assigned leaves only)
 //       "reserved"  true: kept back by the user (assigned leaves only; default false)
+//       "subnet"    (v3) what an assigned leaf sets for its own layout, each optional,
+//                   absent ones following "layout": "gateway" an address of the block's
+//                   family or "none"; "kept" as in "layout"; "ranges" the DHCP ranges, in
+//                   place of the rule's ([] for none, at most 64), each {"first": address,
+//                   "last": address} of the block's family, first <= last; "dhcp6" as in
+//                   "layout" (IPv6 blocks); "delegated_length" 1 to 128, longer than the
+//                   block: an IPv6 block that is a prefix-delegation pool
 //       "ipam"      what an IPAM said of this prefix (optional): {"tenant", "role", "vrf":
 //                   strings as in "ipam" above, "status": container, active, reserved or
 //                   deprecated, "pool": true}, each optional
+//   "hosts":    (v3) the plan's hosts (optional), in the plan's order, each an object with
+//       "name"      a DNS name: labels of letters, digits and '-', 63 bytes each, 253 in all
+//                   (required)
+//       "ipv4"      an IPv4 address; "ipv6" an IPv6 address (at least one of the two)
+//       "mac"       a MAC address, written 00:11:22:aa:bb:cc (read in any common form)
+//       "duid"      a DHCP unique identifier: hex pairs joined by ':'
+//       "role"      other, gateway, router, server, printer, access-point, camera or reserved
+//                   (default other)
+//       "note"      string as a block's (default "")
+//               How the hosts fit the plan (inside their blocks, no address, MAC or name
+//               twice) is not the document's to refuse: the plan's checks show it.
 //
 // Version 1 has "root" (one prefix) instead of "roots", and none of "settings", "segments",
-// "growth" and "vlan"; it is read as a plan of that one root.
+// "growth", "vlan", "reserved" and "ipam"; it is read as a plan of that one root. Version 2
+// has none of the keys marked (v3). A key of a later version is refused in an earlier one,
+// so that an older Maskquill never opens a plan and silently drops part of it.
 //
 // A leading UTF-8 byte order mark is skipped. Keys may come in any order; unknown and
 // duplicate keys are refused, so a typing error is never silently dropped. Reading checks
 // every block against the place the tree leaves for it, and names overlaps, gaps,
 // misaligned or foreign prefixes by their JSON path. This program writes keys in the order
-// above (optional ones only when they differ from the default), one block or segment a
-// line, LF line ends and a final line end, so one plan always gives the same bytes.
+// above (optional ones only when they differ from the default), one block, segment or host
+// a line, LF line ends and a final line end, so one plan always gives the same bytes.
 #include "plan/document.h"
 
 #include <algorithm>
@@ -60,6 +90,7 @@ namespace mq::plan {
 namespace {
 
 namespace json = textio::json;
+using detail::firstTime;
 using detail::RawBlock;
 using detail::RawDocument;
 using detail::TreeBuilder;
@@ -76,6 +107,12 @@ void noteV2(RawDocument& doc, const json::Reader& in)
 {
     if (doc.firstV2Key.empty())
         doc.firstV2Key = in.path();
+}
+
+void noteV3(RawDocument& doc, const json::Reader& in)
+{
+    if (doc.firstV3Key.empty())
+        doc.firstV3Key = in.path();
 }
 
 // "12.5": a plain decimal percentage from 0 to 1000000, read back to the same double.
@@ -113,17 +150,6 @@ bool readLength(json::Reader& in, std::optional<int>& out)
     if (!in.readUnsigned(128, v))
         return false;
     out = static_cast<int>(v);
-    return true;
-}
-
-// Marks a key as seen; false (and the reader failed) when it was seen before.
-bool firstTime(json::Reader& in, unsigned& seen, unsigned bit, const std::string& key)
-{
-    if (seen & bit) {
-        in.fail("duplicate key \"" + key + "\"");
-        return false;
-    }
-    seen |= bit;
     return true;
 }
 
@@ -171,6 +197,10 @@ void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b)
             noteV2(doc, in);
             b.ipam = std::make_unique<BlockIpam>();
             readBlockIpam(in, *b.ipam);
+        } else if (key == "subnet" && firstTime(in, seen, 2048, key)) {
+            noteV3(doc, in);
+            b.subnet = std::make_unique<SubnetLayout>();
+            detail::readSubnetLayout(in, *b.subnet);
         } else {
             in.fail("unknown key \"" + key + "\"");
         }
@@ -179,8 +209,9 @@ void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b)
         in.fail("the block has no \"prefix\"");
 }
 
-void readSettings(json::Reader& in, Settings& s)
+void readSettings(json::Reader& in, RawDocument& doc)
 {
+    Settings& s = doc.settings;
     if (!in.beginObject())
         return;
     std::string key;
@@ -199,6 +230,12 @@ void readSettings(json::Reader& in, Settings& s)
                 in.fail("\"" + v.substr(0, 20) + "\" is not one of none, aws, azure, gcp, oci");
             else
                 s.cloud = *mode;
+        } else if (key == "vlan_numbering" && firstTime(in, seen, 8, key)) {
+            noteV3(doc, in);
+            in.readBool(s.vlanNumbering);
+        } else if (key == "layout" && firstTime(in, seen, 16, key)) {
+            noteV3(doc, in);
+            detail::readLayoutRules(in, s.layout);
         } else {
             in.fail("unknown key \"" + key + "\"");
         }
@@ -323,9 +360,9 @@ void checkComplete(json::Reader& in, const RawDocument& doc, unsigned seen)
         in.fail("has no \"version\"");
     else if (doc.version == 1 && !doc.root)
         in.fail("has no \"root\"");
-    else if (doc.version == 2 && !doc.hasRoots)
+    else if (doc.version >= 2 && !doc.hasRoots)
         in.fail("has no \"roots\"");
-    else if (doc.version == 2 && doc.roots.empty())
+    else if (doc.version >= 2 && doc.roots.empty())
         in.fail("\"roots\" is empty: a plan has at least one root");
     else if (!(seen & 8))
         in.fail("has no \"blocks\"");
@@ -346,8 +383,8 @@ void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
                 in.fail("is \"" + v.substr(0, 40) + "\", not \"maskquill-plan\": this is not a Maskquill plan");
             doc.hasFormat = true;
         } else if (key == "version" && firstTime(in, seen, 2, key)) {
-            if (in.readUnsigned(1'000'000, doc.version) && doc.version != 1 && doc.version != 2)
-                in.fail("is " + std::to_string(doc.version) + "; this Maskquill reads versions 1 and 2");
+            if (in.readUnsigned(1'000'000, doc.version) && (doc.version < 1 || doc.version > 3))
+                in.fail("is " + std::to_string(doc.version) + "; this Maskquill reads versions 1 to 3");
             doc.hasVersion = true;
         } else if (key == "root" && firstTime(in, seen, 4, key)) {
             std::string v;
@@ -367,7 +404,7 @@ void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
             }
         } else if (key == "settings" && firstTime(in, seen, 32, key)) {
             noteV2(doc, in);
-            readSettings(in, doc.settings);
+            readSettings(in, doc);
         } else if (key == "ipam" && firstTime(in, seen, 128, key)) {
             noteV2(doc, in);
             readIpam(in, doc.ipam);
@@ -400,6 +437,9 @@ void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
                     stream.take(doc.blockCount, b);
                 ++doc.blockCount;
             }
+        } else if (key == "hosts" && firstTime(in, seen, 256, key)) {
+            noteV3(doc, in);
+            detail::readHosts(in, doc.hosts);
         } else {
             in.fail("unknown key \"" + key + "\"");
         }
@@ -411,10 +451,14 @@ void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
 // Keys of the other version: named by their path, as any other fault.
 std::optional<DocumentError> checkVersionKeys(const RawDocument& doc)
 {
+    const std::string version = std::to_string(doc.version);
     if (doc.version == 1 && !doc.firstV2Key.empty())
         return DocumentError{doc.firstV2Key, "is not a key of version 1 documents (\"version\": 2 has it)"};
-    if (doc.version == 2 && doc.root)
-        return DocumentError{"$.root", "is a key of version 1 documents; version 2 lists \"roots\""};
+    if (doc.version < 3 && !doc.firstV3Key.empty())
+        return DocumentError{doc.firstV3Key,
+                             "is not a key of version " + version + " documents (\"version\": 3 has it)"};
+    if (doc.version >= 2 && doc.root)
+        return DocumentError{"$.root", "is a key of version 1 documents; version " + version + " lists \"roots\""};
     return std::nullopt;
 }
 
@@ -461,6 +505,8 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text)
     plan.setSettings(doc.settings);
     plan.setSegments(std::move(doc.segments));
     plan.setIpamValues(std::move(doc.ipam));
+    if (auto e = detail::addHosts(plan, doc.hosts))
+        return *e;
     return plan;
 }
 

@@ -16,10 +16,10 @@ struct DocumentError {
     std::string reason;  // "overlaps $.blocks[2] (10.0.0.0/24)"
 };
 
-// LF line ends, one block a line, UTF-8; the same plan always gives the same bytes.
+// LF line ends, one block or host a line, UTF-8; the same plan always gives the same bytes.
 std::string writeDocument(const Plan& plan);
 // The same bytes handed on in pieces of about a megabyte, for output that streams: a plan
-// of millions of blocks is written without its whole text in memory.
+// of millions of blocks or hosts is written without its whole text in memory.
 void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write);
 // Strict: the first fault found is returned, and no plan is made from a faulty document.
 std::variant<Plan, DocumentError> readDocument(std::string_view text);

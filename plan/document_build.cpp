@@ -138,6 +138,8 @@ std::optional<DocumentError> TreeBuilder::place(std::size_t k, const RawBlock& r
             return fault("assigned", "a split block cannot be assigned: only its parts can");
         if (raw.hasHosts)
             return fault("hosts", "a split block has no hosts of its own");
+        if (raw.subnet)
+            return fault("subnet", "a split block has no layout of its own: only its parts have");
         if (auto r = plan_.split(id, static_cast<int>(*raw.parts)); !r.empty())
             return fault("parts", r);
         open_.push_back({id, k});
@@ -164,6 +166,12 @@ std::optional<DocumentError> TreeBuilder::place(std::size_t k, const RawBlock& r
         (void)plan_.setVlan(id, *raw.vlan);
     if (raw.reserved)
         (void)plan_.setReserved(id, true);
+    if (raw.subnet) {
+        if (!assigned)
+            return fault("subnet", "a block that is not assigned has no layout of its own");
+        if (auto r = plan_.setSubnetLayout(id, *raw.subnet); !r.empty())
+            return fault("subnet", r);
+    }
     if (entryOf_.size() <= id)
         entryOf_.resize(id + std::size_t{1}, 0);
     entryOf_[id] = static_cast<std::uint32_t>(k);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plan/document.h"
+#include "textio/json.h"
 
 namespace mq::plan::detail {
 
@@ -22,6 +23,7 @@ struct RawBlock {
     std::optional<int> vlan;
     bool reserved = false;
     std::unique_ptr<BlockIpam> ipam;  // rare: what an IPAM said of this prefix
+    std::unique_ptr<SubnetLayout> subnet;  // rare: what the block sets for its own layout
 };
 
 struct RawDocument {
@@ -29,13 +31,34 @@ struct RawDocument {
     std::optional<std::string> root;  // version 1
     std::vector<std::string> roots;  // version 2
     std::string firstV2Key;  // the path of the first key version 1 lacks
+    std::string firstV3Key;  // the path of the first key versions 1 and 2 lack
     bool hasFormat = false, hasVersion = false, hasRoots = false;
     Settings settings;
     IpamValues ipam;
     std::vector<Segment> segments;
     std::vector<RawBlock> blocks;  // only when the roots were not known before "blocks"
     std::size_t blockCount = 0;  // blocks read
+    std::vector<Host> hosts;
 };
+
+// Marks a key of an object as seen (bit of `seen`); false, and the reader failed, when it
+// was seen before.
+bool firstTime(textio::json::Reader& in, unsigned& seen, unsigned bit, const std::string& key);
+
+// The members version 3 adds (plan/document_subnet.cpp). Each reader checks every value it
+// can on its own and leaves the reader failed, at the value's path, on the first fault;
+// what a value must be for its block (its family) the plan's setters check.
+void readLayoutRules(textio::json::Reader& in, LayoutRules& rules);
+void readSubnetLayout(textio::json::Reader& in, SubnetLayout& layout);
+void readHosts(textio::json::Reader& in, std::vector<Host>& hosts);
+// Places the hosts read into the plan, each through the plan's own checks.
+std::optional<DocumentError> addHosts(Plan& plan, std::vector<Host>& hosts);
+
+// Version 3 is written only for a plan that holds something version 2 cannot keep.
+bool needsVersion3(const Plan& plan);
+void writeLayoutRules(textio::json::Writer& j, const LayoutRules& rules);
+void writeSubnetLayout(textio::json::Writer& j, const SubnetLayout& layout);
+void writeHost(textio::json::Writer& j, const Host& host);
 
 bool rootsKnown(const RawDocument& doc);  // the roots come before the blocks
 // The plan of the document's roots, without blocks.

@@ -1,8 +1,9 @@
 // Writing the .mqplan document (its schema: plan/document.cpp): keys in the schema's order,
-// optional ones only when they differ from the default, one block or segment a line.
+// optional ones only when they differ from the default, one block, segment or host a line.
 #include <cstdio>
 
 #include "plan/document.h"
+#include "plan/document_build.h"
 #include "textio/fields.h"
 #include "textio/json.h"
 
@@ -67,7 +68,7 @@ void writeHead(Writer& j, const Plan& plan)
     j.key("format");
     j.string("maskquill-plan");
     j.key("version");
-    j.number(2);
+    j.number(detail::needsVersion3(plan) ? 3 : 2);
     j.key("roots");
     j.beginArray();
     for (BlockId r : plan.roots())
@@ -83,6 +84,11 @@ void writeHead(Writer& j, const Plan& plan)
         j.key("cloud");
         j.string(cloudRules(plan.settings().cloud).key);
     }
+    if (plan.settings().vlanNumbering) {
+        j.key("vlan_numbering");
+        j.boolean(true);
+    }
+    detail::writeLayoutRules(j, plan.settings().layout);
     j.end();
     writeIpam(j, plan.ipamValues());
     j.key("segments");
@@ -148,6 +154,8 @@ void writeBlock(Writer& j, const Plan& plan, BlockId id)
             j.key("reserved");
             j.boolean(true);
         }
+        if (const SubnetLayout* l = plan.hasSubnetLayouts() ? plan.subnetLayout(id) : nullptr)
+            detail::writeSubnetLayout(j, *l);
     }
     if (const BlockIpam* v = plan.hasBlockIpam() ? plan.blockIpam(id) : nullptr)
         writeBlockIpam(j, *v);
@@ -159,7 +167,7 @@ void writeBlock(Writer& j, const Plan& plan, BlockId id)
 std::string writeDocument(const Plan& plan)
 {
     std::string all;
-    all.reserve(256 + plan.blockCount() * 110 + plan.segments().size() * 80);
+    all.reserve(256 + plan.blockCount() * 110 + plan.segments().size() * 80 + plan.hosts().size() * 100);
     writeDocument(plan, [&](std::string_view piece) { all += piece; });
     return all;
 }
@@ -184,6 +192,18 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
         }
     }
     j.end();
+    if (!plan.hosts().empty()) {
+        j.key("hosts");
+        j.beginArray(Layout::Indented);
+        for (const Host& h : plan.hosts()) {
+            if (out.size() >= kPiece) {
+                write(out);
+                out.clear();
+            }
+            detail::writeHost(j, h);
+        }
+        j.end();
+    }
     j.end();
     out += '\n';
     write(out);

@@ -83,7 +83,8 @@ const Command kPlanShowCommand{
     "      segment share a row. Columns: name, vlan, ipv4, ipv6, mask, first, last,\n"
     "      broadcast, hosts, needed, usable, spare, note (mask to spare of the IPv4 block\n"
     "      when there is one). A refused document is named with the JSON path of its fault.\n"
-    "      --json          the whole document as this program reads it (version 2)\n"
+    "      --json          the whole document as this program reads it (version 2,\n"
+    "                      or 3 when it holds layout rules, subnet layouts or hosts)\n"
     "      --csv           the table as CSV with a header line (LF line ends), the\n"
     "                      cells as typed; a name or note that a spreadsheet would\n"
     "                      read as a formula is named on standard error\n",

@@ -2,6 +2,9 @@
 // kind of bad document refused with the JSON path and reason; the CSV export byte for byte.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "net/parse.h"
 #include "plan/document.h"
 #include "tests/plan/plan_helpers.h"
 
@@ -92,6 +95,165 @@ TEST(Document, WrittenFormAndCsvByteForByte)
                              "127,2001:db8::,2001:db8::1,,,2,\r\n");
 }
 
+// Any address of a prefix; in one of more than 2^64 addresses, among its first 2^64.
+net::Address inside(const net::Prefix& p, std::mt19937_64& rng)
+{
+    const net::u128 span = p.last().value - p.address.value;
+    return {p.address.value + (span >= ~std::uint64_t{0} ? rng() : rng() % (static_cast<std::uint64_t>(span) + 1)),
+            p.address.family};
+}
+
+// Random layout rules, a layout on about a third of the assigned leaves and `hosts` hosts
+// with random members: all that version 3 adds, whether it fits the plan or not.
+void addSubnets(Plan& plan, std::mt19937_64& rng, int hosts)
+{
+    Settings s = plan.settings();
+    s.vlanNumbering = rng() % 2;
+    s.layout = {static_cast<GatewayRule>(rng() % 3),
+                static_cast<int>(rng() % 5),
+                static_cast<RangeRule>(rng() % 3),
+                rng() % 50,
+                50 + rng() % 100,
+                static_cast<Dhcp6Mode>(rng() % 3)};
+    plan.setSettings(s);
+    for (BlockId id : plan.leaves()) {
+        const net::Prefix p = plan.block(id).prefix;
+        if (plan.block(id).state == BlockState::Free || rng() % 3)
+            continue;
+        SubnetLayout l;
+        l.gatewaySet = rng() % 2;
+        if (l.gatewaySet && rng() % 3)
+            l.gateway = inside(p, rng);
+        if (rng() % 2)
+            l.kept = static_cast<int>(rng() % 8);
+        l.rangesSet = rng() % 2;
+        for (int i = l.rangesSet ? static_cast<int>(rng() % 3) : 0; i > 0; --i) {
+            const net::Address a = inside(p, rng), z = inside(p, rng);
+            l.ranges.push_back({std::min(a, z), std::max(a, z)});
+        }
+        if (p.address.family == net::Family::V6 && rng() % 2)
+            l.dhcp6 = static_cast<Dhcp6Mode>(rng() % 3);
+        if (p.address.family == net::Family::V6 && p.length < 128 && rng() % 3 == 0)
+            l.delegatedLength = p.length + 1 + static_cast<int>(rng() % static_cast<unsigned>(128 - p.length));
+        ASSERT_EQ(plan.setSubnetLayout(id, l), "");
+    }
+    const net::Prefix v4 = plan.block(plan.rootOf(net::Family::V4)).prefix;
+    const net::Prefix v6 = plan.block(plan.rootOf(net::Family::V6)).prefix;
+    std::vector<Host> list;
+    for (int i = 0; i < hosts; ++i) {
+        Host h;
+        h.name = "h" + std::to_string(i) + (i % 3 ? "" : ".lab-2");
+        const auto family = rng() % 3;
+        if (family != 1)
+            h.v4 = inside(v4, rng);
+        if (family != 0)
+            h.v6 = i % 50 ? inside(v6, rng) : net::Address::v6(0xFFFF0A280102u);  // ::ffff:10.40.1.2
+        if (rng() % 2) {
+            h.mac.emplace();
+            for (auto& byte : h.mac->bytes)
+                byte = static_cast<std::uint8_t>(rng());
+        }
+        if (rng() % 4 == 0)
+            h.duid.assign(3 + rng() % 20, static_cast<std::uint8_t>(rng()));
+        h.role = static_cast<HostRole>(rng() % 8);
+        if (rng() % 3 == 0)
+            h.note = "desk \"" + std::to_string(i) + "\"\nrow \xF0\x9F\x98\x80";
+        list.push_back(std::move(h));
+    }
+    plan.swapHosts(list);
+}
+
+// Version 3 keeps every layout and host and gives the same bytes again; the hosts stream
+// in pieces as the blocks do. Taken away again, the plan is written as version 2, byte for
+// byte as before: a plan that uses nothing new still opens in an older Maskquill.
+TEST(Document, RandomLayoutsAndHostsReadBackAsTheSameBytes)
+{
+    std::mt19937_64 rng(11);
+    for (int round = 0; round < 8; ++round) {
+        Plan plan(P("10.40.0.0/16"));
+        ASSERT_EQ(plan.addRoot(P("2001:db8:40::/48")), "");
+        test::grow(plan, rng, 30 + 10 * round);
+        const std::string v2 = writeDocument(plan);
+        addSubnets(plan, rng, round == 7 ? 15000 : 1 + 40 * round);
+        std::string text;
+        int pieces = 0;
+        writeDocument(plan, [&](std::string_view piece) {
+            text += piece;
+            ++pieces;
+        });
+        EXPECT_EQ(text, writeDocument(plan));
+        EXPECT_EQ(pieces > 1, text.size() > (1u << 20) + 200) << text.size();
+        EXPECT_NE(text.find("\"version\": 3,"), std::string::npos);
+        auto back = readDocument(text);
+        if (auto* e = std::get_if<DocumentError>(&back))
+            FAIL() << e->path << ": " << e->reason << "\n" << text.substr(0, 4000);
+        EXPECT_TRUE(std::get<Plan>(back) == plan) << "round " << round;
+        EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
+
+        std::vector<Host> none;
+        plan.swapHosts(none);
+        for (BlockId id : plan.leaves()) {
+            if (plan.subnetLayout(id)) {
+                ASSERT_EQ(plan.setSubnetLayout(id, {}), "");
+            }
+        }
+        plan.setSettings({});
+        EXPECT_EQ(writeDocument(plan), v2);
+    }
+}
+
+// Keys in any order and a MAC in any common form are read; written back, keys in the
+// schema's order, one host a line. Hosts that do not fit the plan (the same name and
+// address twice, an address in no block) are the plan's checks to show: the plan opens.
+TEST(Document, Version3WrittenFormByteForByte)
+{
+    const std::string in =
+        R"({"version": 3, "format": "maskquill-plan", "roots": ["10.0.0.0/24", "2001:db8::/64"], "hosts": [)"
+        R"({"ipv4": "10.0.0.7", "name": "pr-1", "mac": "0011.22AA.BBCC", "role": "printer", "note": "2nd \"floor\""},)"
+        R"({"name": "pr-1", "ipv4": "10.0.0.7", "ipv6": "2001:DB8:0::7", "duid": "00-01-00-01-aa-bb"},)"
+        R"({"name": "cam.lab", "ipv4": "192.168.9.9", "role": "camera"}],)"
+        R"("settings": {"layout": {"dhcp6": "both", "range": "offsets", "range_from": "100", "range_to": "199",)"
+        R"( "gateway": "first_usable", "kept": 2}, "vlan_numbering": true, "nibble": false}, "blocks": [)"
+        R"({"prefix": "10.0.0.0/24", "parts": 2},)"
+        R"({"prefix": "10.0.0.0/25", "assigned": true, "vlan": 120, "subnet": {"ranges": [], "gateway": "none"}},)"
+        R"({"prefix": "10.0.0.128/25", "assigned": true, "subnet": {"gateway": "10.0.0.254", "kept": 0, "ranges": [)"
+        R"({"last": "10.0.0.200", "first": "10.0.0.150"}, {"first": "10.0.0.220", "last": "10.0.0.229"}]}},)"
+        R"({"prefix": "2001:db8::/64", "assigned": true, "subnet": {"dhcp6": "stateful", "delegated_length": 72}}]})";
+    auto r = readDocument(in);
+    ASSERT_TRUE(std::holds_alternative<Plan>(r))
+        << std::get<DocumentError>(r).path << ": " << std::get<DocumentError>(r).reason;
+    const Plan& plan = std::get<Plan>(r);
+    std::set<std::size_t> named;
+    for (const SubnetProblem& p : checkSubnets(plan))
+        named.insert(p.host.value_or(99));
+    EXPECT_TRUE(named.count(2) && (named.count(0) || named.count(1))) << named.size();
+    EXPECT_EQ(writeDocument(plan),
+              R"({
+  "format": "maskquill-plan",
+  "version": 3,
+  "roots": ["10.0.0.0/24", "2001:db8::/64"],
+  "settings": {"links_30": false, "nibble": false, "vlan_numbering": true, "layout": {"gateway": "first_usable", )"
+              R"("kept": 2, "range": "offsets", "range_from": "100", "range_to": "199", "dhcp6": "both"}},
+  "segments": [],
+  "blocks": [
+    {"prefix": "10.0.0.0/24", "name": "", "note": "", "colour": "#000000", "parts": 2},
+    {"prefix": "10.0.0.0/25", "name": "", "note": "", "colour": "#000000", "assigned": true, "hosts": "0", )"
+              R"("vlan": 120, "subnet": {"gateway": "none", "ranges": []}},
+    {"prefix": "10.0.0.128/25", "name": "", "note": "", "colour": "#000000", "assigned": true, "hosts": "0", )"
+              R"("subnet": {"gateway": "10.0.0.254", "kept": 0, "ranges": [{"first": "10.0.0.150", "last": )"
+              R"("10.0.0.200"}, {"first": "10.0.0.220", "last": "10.0.0.229"}]}},
+    {"prefix": "2001:db8::/64", "name": "", "note": "", "colour": "#000000", "assigned": true, "hosts": "0", )"
+              R"("subnet": {"dhcp6": "stateful", "delegated_length": 72}}
+  ],
+  "hosts": [
+    {"name": "pr-1", "ipv4": "10.0.0.7", "mac": "00:11:22:aa:bb:cc", "role": "printer", "note": "2nd \"floor\""},
+    {"name": "pr-1", "ipv4": "10.0.0.7", "ipv6": "2001:db8::7", "duid": "00:01:00:01:aa:bb"},
+    {"name": "cam.lab", "ipv4": "192.168.9.9", "role": "camera"}
+  ]
+}
+)");
+}
+
 const std::string kGood = R"({"format": "maskquill-plan", "version": 1, "root": "10.0.0.0/24", "blocks": [)"
                           R"({"prefix": "10.0.0.0/24", "parts": 2},)"
                           R"({"prefix": "10.0.0.0/25", "name": "a", "assigned": true, "hosts": "100"},)"
@@ -163,10 +325,11 @@ TEST(Document, BlocksBeforeOrAfterTheRootsReadAlike)
 
 struct Bad {
     const char* what;
-    const char* from;  // replaced once in kGood (empty: the whole text is `to`)
+    const char* from;  // replaced once in the base (empty: the whole text is `to`)
     std::string to;
     const char* path;
     const char* reason;
+    const std::string* base = &kGood;
 };
 void PrintTo(const Bad& b, std::ostream* os)
 {
@@ -177,7 +340,7 @@ class BadDocument : public ::testing::TestWithParam<Bad> { };
 TEST_P(BadDocument, IsRefusedWithPathAndReason)
 {
     const Bad& b = GetParam();
-    std::string text = kGood;
+    std::string text = *b.base;
     if (*b.from) {
         const auto at = text.find(b.from);
         ASSERT_NE(at, std::string::npos) << b.from;
@@ -211,7 +374,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"long name", "\"a\"", "\"" + std::string(201, 'x') + "\"", "$.blocks[1].name", "longer than 200 bytes"},
         Bad{"not a plan", "maskquill-plan", "other", "$.format", "not a Maskquill plan"},
         Bad{"no format", "\"format\": \"maskquill-plan\",", "", "$", "has no \"format\""},
-        Bad{"version 3", "\"version\": 1", "\"version\": 3", "$.version", "this Maskquill reads versions 1 and 2"},
+        Bad{"version 4", "\"version\": 1", "\"version\": 4", "$.version", "this Maskquill reads versions 1 to 3"},
         Bad{"v2 key in v1", "\"hosts\": \"100\"", "\"hosts\": \"100\", \"vlan\": 5", "$.blocks[1].vlan",
             "not a key of version 1"},
         Bad{"v1 root in v2", "\"version\": 1", "\"version\": 2, \"roots\": [\"10.0.0.0/24\"]", "$.root",
@@ -276,6 +439,57 @@ INSTANTIATE_TEST_SUITE_P(
             "expected true or false"},
         Bad{"nested bomb", "", "{\"blocks\": " + std::string(100000, '['), "$.blocks[0]", "expected an object"},
         Bad{"open string", "", "{\"format\": \"maskquill-pl", "$.format", "the text ends inside a string"}));
+
+const std::string kGood3 =
+    R"({"format": "maskquill-plan", "version": 3, "roots": ["10.0.0.0/24", "2001:db8::/64"], )"
+    R"("settings": {"layout": {"gateway": "first_usable"}}, "blocks": [{"prefix": "10.0.0.0/24", "parts": 2},)"
+    R"({"prefix": "10.0.0.0/25", "assigned": true, "subnet": {"gateway": "10.0.0.126", "ranges": [)"
+    R"({"first": "10.0.0.50", "last": "10.0.0.99"}]}}, {"prefix": "10.0.0.128/25"},)"
+    R"({"prefix": "2001:db8::/64", "assigned": true, "subnet": {"dhcp6": "both"}}], "hosts": [)"
+    R"({"name": "pr-1", "ipv4": "10.0.0.7", "mac": "00:11:22:33:44:55"},)"
+    R"({"name": "ap-2", "ipv6": "2001:db8::2", "role": "access-point"}]})";
+
+INSTANTIATE_TEST_SUITE_P(
+    Version3, BadDocument,
+    ::testing::Values(
+        Bad{"v3 key in v2", "\"version\": 3", "\"version\": 2", "$.settings.layout",
+            "is not a key of version 2 documents (\"version\": 3 has it)", &kGood3},
+        Bad{"v3 key in v1", "]}", "], \"hosts\": []}", "$.hosts",
+            "is not a key of version 1 documents (\"version\": 3 has it)"},
+        Bad{"gateway rule", "\"first_usable\"", "\"first\"", "$.settings.layout.gateway",
+            "\"first\" is not one of none, first_usable, last_usable", &kGood3},
+        Bad{"kept", "\"gateway\": \"first_usable\"", "\"kept\": 1025", "$.settings.layout.kept", "from 0 to 1024",
+            &kGood3},
+        Bad{"offset", "\"gateway\": \"first_usable\"", "\"range_to\": \"-1\"", "$.settings.layout.range_to",
+            "\"-1\" is not a whole number", &kGood3},
+        Bad{"gateway family", "10.0.0.126", "2001:db8::1", "$.blocks[1].subnet",
+            "10.0.0.0/25: the gateway 2001:db8::1 is not of the block's family", &kGood3},
+        Bad{"gateway zone", "10.0.0.126", "fe80::1%eth0", "$.blocks[1].subnet.gateway", "names a zone", &kGood3},
+        Bad{"range backwards", "10.0.0.50", "10.0.0.100", "$.blocks[1].subnet.ranges[0]",
+            "runs backwards: 10.0.0.100 comes after 10.0.0.99", &kGood3},
+        Bad{"range half", ", \"last\": \"10.0.0.99\"", "", "$.blocks[1].subnet.ranges[0]", "has no \"last\"", &kGood3},
+        Bad{"range families", "10.0.0.99", "2001:db8::9", "$.blocks[1].subnet.ranges[0]", "the other family", &kGood3},
+        Bad{"range family", "\"10.0.0.50\", \"last\": \"10.0.0.99\"", "\"::1\", \"last\": \"::2\"",
+            "$.blocks[1].subnet", "the range ::1-::2 is not of the block's family", &kGood3},
+        Bad{"dhcp6 on v4", "\"gateway\": \"10.0.0.126\"", "\"dhcp6\": \"both\"", "$.blocks[1].subnet",
+            "DHCPv6 and prefix delegation are for IPv6 blocks", &kGood3},
+        Bad{"delegated", "\"dhcp6\": \"both\"", "\"delegated_length\": 64", "$.blocks[3].subnet",
+            "is from /65 to /128, not /64", &kGood3},
+        Bad{"subnet on free", "{\"prefix\": \"10.0.0.128/25\"}", "{\"prefix\": \"10.0.0.128/25\", \"subnet\": {}}",
+            "$.blocks[2].subnet", "not assigned has no layout", &kGood3},
+        Bad{"subnet on split", "\"parts\": 2", "\"parts\": 2, \"subnet\": {}", "$.blocks[0].subnet",
+            "a split block has no layout", &kGood3},
+        Bad{"mac", "00:11:22:33:44:55", "00:11:22:33:44", "$.hosts[0].mac", "00:11:22:33:44", &kGood3},
+        Bad{"ipv4 of v6", "\"ipv4\": \"10.0.0.7\"", "\"ipv4\": \"2001:db8::7\"", "$.hosts[0].ipv4",
+            "2001:db8::7 is not an IPv4 address", &kGood3},
+        Bad{"host name", "pr-1", "pr_1", "$.hosts[0].name", "the host name \"pr_1\" holds '_'", &kGood3},
+        Bad{"no address", ", \"ipv6\": \"2001:db8::2\"", "", "$.hosts[1]", "has no \"ipv4\" and no \"ipv6\"", &kGood3},
+        Bad{"no name", "\"name\": \"pr-1\", ", "", "$.hosts[0]", "has no \"name\"", &kGood3},
+        Bad{"role", "access-point", "ap", "$.hosts[1].role", "\"ap\" is not one of other, gateway", &kGood3},
+        Bad{"duid", "\"role\": \"access-point\"", "\"duid\": \"00:01\"", "$.hosts[1].duid", "00:01", &kGood3},
+        Bad{"host duplicate", "\"name\": \"pr-1\"", "\"name\": \"pr-1\", \"name\": \"pr-2\"", "$.hosts[0].name",
+            "duplicate key \"name\"", &kGood3},
+        Bad{"host unknown", "\"role\"", "\"Role\"", "$.hosts[1].Role", "unknown key", &kGood3}));
 
 }  // namespace
 }  // namespace mq::plan

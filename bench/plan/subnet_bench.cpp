@@ -1,0 +1,204 @@
+// Inside the subnets of a campus at size: 10,000 subnets (5,000 dual-stack segments, 5,000
+// IPv4 only) and 100,000 hosts, each with a name, an IPv4 address, a MAC and, in a dual-stack
+// segment, an IPv6 address; a gateway and DHCP range rule for all, ranges of their own on
+// every tenth. Goals: open and save 1 s each, every check 100 ms, one host edit (the command
+// through the history and the host index the panel draws from) 16 ms. Each has a baseline
+// in the same run: the same bytes appended line by line or counted, the host addresses
+// sorted, one pass over the hosts.
+//   build/bench/plan/subnet_bench
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "plan/commands.h"
+#include "plan/document.h"
+
+namespace {
+
+using namespace mq;
+
+constexpr int kSubnets = 10000, kDualStack = 5000, kHostsEach = 10;
+
+const plan::Plan& campus()
+{
+    static const plan::Plan plan = [] {
+        plan::Plan p({net::Address::v4(0x0A000000), 10});  // 10.0.0.0/10: 16,384 /24s
+        (void)p.addRoot({net::Address::v6(net::u128{0x20010db8} << 96), 51});  // 8,192 /64s
+        (void)p.split(p.roots()[0], 16384);
+        (void)p.split(p.roots()[1], 8192);
+        plan::Settings s;
+        s.layout.gateway = plan::GatewayRule::FirstUsable;
+        s.layout.range = plan::RangeRule::Offsets;
+        s.layout.rangeFrom = 100;
+        s.layout.rangeTo = 199;
+        p.setSettings(s);
+        const auto v4 = p.block(p.roots()[0]).children, v6 = p.block(p.roots()[1]).children;
+        std::vector<plan::Host> hosts;
+        hosts.reserve(kSubnets * kHostsEach);
+        for (int i = 0; i < kSubnets; ++i) {
+            for (plan::BlockId id : {v4[i], i < kDualStack ? v6[i] : plan::kNoBlock}) {
+                if (id == plan::kNoBlock)
+                    continue;
+                (void)p.setName(id, "seg-" + std::to_string(i));
+                (void)p.setAssigned(id, true, 50);
+                (void)p.setVlan(id, 1 + i % 4094);
+            }
+            const net::Address base4 = p.block(v4[i]).prefix.address;
+            if (i % 10 == 0) {
+                plan::SubnetLayout own;
+                own.rangesSet = true;
+                own.ranges.push_back({{base4.value + 50, base4.family}, {base4.value + 99, base4.family}});
+                (void)p.setSubnetLayout(v4[i], own);
+            }
+            for (int j = 0; j < kHostsEach; ++j) {
+                plan::Host h;
+                h.name = "h" + std::to_string(j) + ".seg-" + std::to_string(i);
+                h.v4 = net::Address{base4.value + 10 + j, base4.family};
+                if (i < kDualStack)
+                    h.v6 = net::Address::v6(p.block(v6[i]).prefix.address.value + 10 + j);
+                const std::uint64_t n = 0x02005E000000u + static_cast<std::uint64_t>(i) * kHostsEach + j;
+                h.mac.emplace();
+                for (int b = 0; b < 6; ++b)
+                    h.mac->bytes[b] = static_cast<std::uint8_t>(n >> (40 - 8 * b));
+                h.role = j == 0 ? plan::HostRole::Printer : plan::HostRole::Other;
+                hosts.push_back(std::move(h));
+            }
+        }
+        p.swapHosts(hosts);
+        return p;
+    }();
+    return plan;
+}
+
+const std::string& campusText()
+{
+    static const std::string text = plan::writeDocument(campus());
+    return text;
+}
+
+void BM_SaveCampus(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(plan::writeDocument(campus()).size());
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * campusText().size()));
+}
+BENCHMARK(BM_SaveCampus)->Unit(benchmark::kMillisecond);
+
+// Baseline: the same bytes appended to a string line by line.
+void BM_BaselineAppendLines(benchmark::State& state)
+{
+    const std::string& text = campusText();
+    for (auto _ : state) {
+        std::string out;
+        for (std::size_t at = 0; at < text.size();) {
+            const char* end = static_cast<const char*>(std::memchr(text.data() + at, '\n', text.size() - at));
+            const std::size_t next = end ? static_cast<std::size_t>(end - text.data()) + 1 : text.size();
+            out.append(text, at, next - at);
+            at = next;
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_BaselineAppendLines)->Unit(benchmark::kMillisecond);
+
+void BM_OpenCampus(benchmark::State& state)
+{
+    std::size_t hosts = 0;
+    for (auto _ : state) {
+        auto r = plan::readDocument(campusText());
+        if (!std::holds_alternative<plan::Plan>(r)) {
+            state.SkipWithError(std::get<plan::DocumentError>(r).reason.c_str());
+            break;
+        }
+        hosts = std::get<plan::Plan>(r).hosts().size();
+    }
+    state.counters["hosts"] = static_cast<double>(hosts);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * campusText().size()));
+}
+BENCHMARK(BM_OpenCampus)->Unit(benchmark::kMillisecond);
+
+// Baseline: the same bytes with their line ends counted.
+void BM_BaselineCountLines(benchmark::State& state)
+{
+    const std::string& text = campusText();
+    for (auto _ : state) {
+        std::size_t lines = 0;
+        for (const char* at = text.data();
+             (at = static_cast<const char*>(std::memchr(at, '\n', text.size() - (at - text.data())))) != nullptr; ++at)
+            ++lines;
+        benchmark::DoNotOptimize(lines);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_BaselineCountLines)->Unit(benchmark::kMillisecond);
+
+void BM_CheckSubnets(benchmark::State& state)
+{
+    std::size_t problems = 0;
+    for (auto _ : state)
+        problems = plan::checkSubnets(campus()).size();
+    state.counters["problems"] = static_cast<double>(problems);
+}
+BENCHMARK(BM_CheckSubnets)->Unit(benchmark::kMillisecond);
+
+// Baseline: every host address copied and sorted, the least a search for duplicates does.
+void BM_BaselineSortAddresses(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::vector<net::Address> all;
+        all.reserve(campus().hosts().size() * 2);
+        for (const plan::Host& h : campus().hosts()) {
+            if (h.v4)
+                all.push_back(*h.v4);
+            if (h.v6)
+                all.push_back(*h.v6);
+        }
+        std::sort(all.begin(), all.end());
+        benchmark::DoNotOptimize(all.data());
+    }
+}
+BENCHMARK(BM_BaselineSortAddresses)->Unit(benchmark::kMillisecond);
+
+// One host edited as the panel does it: the command through the history, then the host
+// index and the counts of the host's block, which the panel draws from. Undone between
+// runs, untimed, so that every run edits the same plan.
+void BM_EditHost(benchmark::State& state)
+{
+    plan::Plan p = campus();
+    plan::History history;
+    const std::size_t at = p.hosts().size() / 2;
+    const plan::BlockId block = plan::hostBlock(p, p.hosts()[at], net::Family::V4);
+    int n = 0;
+    for (auto _ : state) {
+        plan::Host h = p.hosts()[at];
+        h.note = "moved " + std::to_string(++n);
+        h.v4->value += 200;  // past the range, still in the block
+        const std::string r = history.run(p, plan::makeEditHost(at, std::move(h)));
+        const plan::HostIndex index(p);
+        benchmark::DoNotOptimize(plan::countSubnet(p, block, index).statics);
+        state.PauseTiming();
+        if (!r.empty())
+            state.SkipWithError(r.c_str());
+        history.undo(p);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EditHost)->Unit(benchmark::kMillisecond);
+
+// Baseline: one pass over the hosts, reading each address, the least an index of them does.
+void BM_BaselineHostPass(benchmark::State& state)
+{
+    for (auto _ : state) {
+        net::u128 sum = 0;
+        for (const plan::Host& h : campus().hosts())
+            sum += (h.v4 ? h.v4->value : 0) + (h.v6 ? h.v6->value : 0);
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_BaselineHostPass)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
