@@ -109,6 +109,15 @@ void shareCommonValues(ReadResult& r)
     shared(&plan::BlockIpam::vrf, r.values.vrf);
 }
 
+char csvDelimiterOf(std::string_view text)
+{
+    const std::string_view first = text.substr(0, text.find('\n'));
+    for (char c : {',', ';', '\t', '|'})
+        if (first.find(c) != std::string_view::npos)
+            return c;
+    return ',';
+}
+
 std::string quotedItem(std::string_view text)
 {
     return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";

@@ -20,6 +20,9 @@ std::string asName(std::string_view text, bool* cut);
 // A tenant, role or VRF that every block read shares becomes the file's plan-wide value;
 // where blocks differ, each keeps its own (FlatBlock::ipam).
 void shareCommonValues(ReadResult& r);
+// The delimiter of an IPAM's export (NetBox's csv_delimiter preference: comma, semicolon,
+// tab or pipe), found in the header line as NetBox's own import guesses it.
+char csvDelimiterOf(std::string_view text);
 // Input quoted for a notice: in double quotes, escaped and shortened as textio does.
 std::string quotedItem(std::string_view text);
 

@@ -117,17 +117,6 @@ WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::Ipa
 
 namespace {
 
-// The delimiter of NetBox's export (its user's csv_delimiter preference: comma, semicolon,
-// pipe or tab), found in the header as NetBox's own import guesses it.
-char delimiterOf(std::string_view text)
-{
-    const std::string_view first = text.substr(0, text.find('\n'));
-    for (char c : {',', ';', '\t', '|'})
-        if (first.find(c) != std::string_view::npos)
-            return c;
-    return ',';
-}
-
 // A comment as NetBox keeps it, with its line breaks (a browser sends CR LF) as LF.
 std::string withLf(std::string_view text)
 {
@@ -248,7 +237,7 @@ std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
 
 ReadResult readNetboxCsv(std::string_view text)
 {
-    const char separator = delimiterOf(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
+    const char separator = csvDelimiterOf(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
     return readTable(text, separator, kColumns, "prefix", readRow);
 }
 

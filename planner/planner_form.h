@@ -4,6 +4,7 @@
 // and every question goes through PlannerServices.
 #pragma once
 
+#include "interchange/hosts_io.h"
 #include "interchange/plan_adapter.h"
 #include "plan/allocate.h"
 #include "plan/commands.h"
@@ -173,6 +174,10 @@ public:
     // dialog, as one undoable change (planner/subnet_rules.cpp).
     bool editSubnetRules();
     bool setLayoutRules(const plan::LayoutRules& rules);
+    // Hosts (and NetBox's IP ranges) from a file (asked for) into the blocks that hold
+    // them, as one undoable change; refused rows are listed with their lines.
+    bool importHostsFile(interchange::HostFormat format);
+    bool importHosts(interchange::HostFormat format, const std::string& text, const std::string& source);
     // Refused items and reader notices of the last import, one line each.
     const std::vector<std::string>& importLines() const { return importNotes; }
 
@@ -211,6 +216,8 @@ private:
     std::optional<plan::Plan> planOfRoots(const std::string& rootText);
     bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);
+    bool exportHostFile(const std::string& fileName, interchange::HostExport what);
+    bool hasSection();
 };
 
 // The default root block of a new window.

@@ -20,7 +20,7 @@ bool PlannerForm::exportFile()
     const int type = choice->type < 0 ? 0 : choice->type;
     std::string name = choice->path;
     if (baseName(name).find('.') == std::string::npos)
-        name += type == ExportReport ? ".txt" : type == ExportVscJson ? ".json" : ".csv";
+        name += type == ExportReport || type == ExportEtcHosts ? ".txt" : type == ExportVscJson ? ".json" : ".csv";
     return exportTo(name, type);
 }
 
@@ -30,6 +30,12 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
     case ExportNetbox: return exportInterchange(fileName, interchange::Format::Netbox);
     case ExportPhpipam: return exportInterchange(fileName, interchange::Format::Phpipam);
     case ExportVscJson: return exportInterchange(fileName, interchange::Format::VscJson);
+    case ExportSubnets: return exportHostFile(fileName, interchange::HostExport::Subnets);
+    case ExportHosts: return exportHostFile(fileName, interchange::HostExport::Hosts);
+    case ExportNetboxAddresses: return exportHostFile(fileName, interchange::HostExport::NetboxAddresses);
+    case ExportNetboxRanges: return exportHostFile(fileName, interchange::HostExport::NetboxRanges);
+    case ExportPhpipamAddresses: return exportHostFile(fileName, interchange::HostExport::PhpipamAddresses);
+    case ExportEtcHosts: return exportHostFile(fileName, interchange::HostExport::EtcHosts);
     default: break;
     }
     std::string bytes;

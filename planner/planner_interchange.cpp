@@ -214,10 +214,10 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     return true;
 }
 
-bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
+// phpIPAM's import needs a section: the values dialog asks for it first.
+bool PlannerForm::hasSection()
 {
-    // phpIPAM's import needs a section: the values dialog asks for it first.
-    if (format == Format::Phpipam && doc.ipamValues().section.empty()) {
+    if (doc.ipamValues().section.empty()) {
         editIpamValues();
         if (doc.ipamValues().section.empty()) {
             sv.message("The plan cannot be exported as phpIPAM CSV.\n\nphpIPAM's import needs the name of a "
@@ -226,6 +226,13 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
             return false;
         }
     }
+    return true;
+}
+
+bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
+{
+    if (format == Format::Phpipam && !hasSection())
+        return false;
     const interchange::WriteResult out = interchange::exportPlan(doc, format, interchange::valuesOf(doc));
     if (!out.error.empty()) {
         sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" + out.error,
@@ -247,6 +254,90 @@ bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
         notes.push_back(plan::describe(doc, c));
     sv.message("Exported to " + textio::escaped(fileName, textio::kQuotedPath) + "." + listed(notes),
                MsgIcon::Information);
+    return true;
+}
+
+bool PlannerForm::exportHostFile(const std::string& fileName, interchange::HostExport what)
+{
+    using interchange::HostExport;
+    if (what == HostExport::PhpipamAddresses && !hasSection())
+        return false;
+    const interchange::WriteResult out = interchange::exportHosts(doc, what, doc.ipamValues());
+    if (!out.error.empty()) {
+        sv.message("The plan's addresses cannot be exported.\n\n" + out.error, MsgIcon::Exclamation);
+        return false;
+    }
+    std::string error;
+    if (!sv.writeFile(fileName, out.text, error)) {
+        sv.message("The export could not be written to " + textio::escaped(fileName, textio::kQuotedPath) + "\n\n" +
+                       error,
+                   MsgIcon::Critical);
+        return false;
+    }
+    std::vector<std::string> notes;
+    for (const auto& n : out.notices)
+        notes.push_back(interchange::describe(n));
+    // The IPAM files keep the values as typed (the subnets and hosts CSV are for spreadsheets).
+    if (what == HostExport::NetboxAddresses || what == HostExport::PhpipamAddresses)
+        for (std::string& w : interchange::hostFormulaWarnings(doc))
+            notes.push_back(std::move(w));
+    sv.message("Exported to " + textio::escaped(fileName, textio::kQuotedPath) + "." + listed(notes),
+               MsgIcon::Information);
+    return true;
+}
+
+bool PlannerForm::importHostsFile(interchange::HostFormat format)
+{
+    auto file =
+        sv.openFileDialog(format == interchange::HostFormat::EtcHosts ? "All files (*)|*|" : filterOf(Format::Netbox));
+    if (!file || file->empty())
+        return false;
+    std::string bytes, error;
+    bool read = false;
+    try {
+        read = sv.readFile(*file, bytes, error);
+    } catch (const std::bad_alloc&) {
+        error = kNoMemoryToRead;
+    }
+    if (!read) {
+        sv.message(textio::escaped(*file, textio::kQuotedPath) + " could not be read.\n\n" + error, MsgIcon::Critical);
+        return false;
+    }
+    return importHosts(format, bytes, textio::escaped(*file, textio::kQuotedPath));
+}
+
+bool PlannerForm::importHosts(interchange::HostFormat format, const std::string& text, const std::string& source)
+{
+    importNotes.clear();
+    const interchange::HostRead read = interchange::readHostFile(format, text);
+    if (!read.error.empty()) {
+        sv.message("Nothing could be imported from " + source + ".\n\n" + read.error, MsgIcon::Exclamation);
+        return false;
+    }
+    interchange::HostImport check = interchange::checkHostImport(doc, read);
+    std::set<std::size_t> refused;
+    std::vector<textio::LineNote> all = check.refused;
+    for (const auto& n : check.refused)
+        refused.insert(n.line);
+    all.insert(all.end(), check.notes.begin(), check.notes.end());
+    std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
+    for (const auto& n : all)
+        importNotes.push_back(interchange::describe(n));
+    if (check.empty()) {
+        sv.message("Nothing was imported from " + source + "." + listed(importNotes), MsgIcon::Exclamation);
+        return false;
+    }
+    const std::string placed = countText(check.hostRows, "host", "hosts") +
+                               (check.rangeRows ? " and " + countText(check.rangeRows, "range", "ranges") : "");
+    if (!run(interchange::makeHostImport(std::move(check))))
+        return false;
+    if (!importNotes.empty())
+        sv.message("Imported " + placed + " from " + source +
+                       (refused.empty() ? std::string(":")
+                                        : "; " + countText(refused.size(), "line was", "lines were") + " not placed (" +
+                                              lineNumbers(refused) + "):") +
+                       listed(importNotes),
+                   MsgIcon::Exclamation);
     return true;
 }
 

@@ -19,9 +19,25 @@ inline constexpr const char* kPlanFilter = "Network plans (*.mqplan)|*.mqplan|Al
 
 inline constexpr const char* kExportFilter =
     "Allocations as CSV (*.csv)|*.csv|Leaves as CSV (*.csv)|*.csv|Report as text (*.txt)|*.txt|"
-    "NetBox prefixes CSV (*.csv)|*.csv|phpIPAM subnets CSV (*.csv)|*.csv|visualsubnetcalc JSON (*.json)|*.json|";
+    "NetBox prefixes CSV (*.csv)|*.csv|phpIPAM subnets CSV (*.csv)|*.csv|visualsubnetcalc JSON (*.json)|*.json|"
+    "Subnets with gateways and ranges as CSV (*.csv)|*.csv|Hosts as CSV (*.csv)|*.csv|"
+    "NetBox IP addresses CSV (*.csv)|*.csv|NetBox IP ranges CSV (*.csv)|*.csv|"
+    "phpIPAM IP addresses CSV (*.csv)|*.csv|Hosts file lines (*.txt)|*.txt|";
 // The file types of kExportFilter, in its order.
-enum ExportType { ExportAllocations, ExportLeaves, ExportReport, ExportNetbox, ExportPhpipam, ExportVscJson };
+enum ExportType {
+    ExportAllocations,
+    ExportLeaves,
+    ExportReport,
+    ExportNetbox,
+    ExportPhpipam,
+    ExportVscJson,
+    ExportSubnets,
+    ExportHosts,
+    ExportNetboxAddresses,
+    ExportNetboxRanges,
+    ExportPhpipamAddresses,
+    ExportEtcHosts
+};
 
 inline constexpr const char* kImportListFilter = "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";
 

@@ -25,7 +25,8 @@ constexpr std::string_view kExitStatus =
     "Exit status: 0 success; 1 the output could not be written (the cause is named);\n"
     "2 bad input (each refused item is named on standard error with its file and line,\n"
     "the rest is still processed); 3 the answer is none (plan allocate: a segment did not fit;\n"
-    "free --first: no free block); 4 overlaps were listed. grep: 0, 1 or 2 as grep's.\n";
+    "free --first: no free block); 4 overlaps were listed (plan hosts: faults of the\n"
+    "plan's subnets). grep: 0, 1 or 2 as grep's.\n";
 
 std::vector<std::string_view> words(std::string_view name)
 {
@@ -36,17 +37,19 @@ std::vector<std::string_view> words(std::string_view name)
     return out;
 }
 
-// The command that the first arguments name, and how many arguments its name took.
+// The command that the first arguments name, and how many arguments its name took: the
+// longest name that matches ("plan hosts import" before "plan hosts").
 const Command* commandNamed(const std::vector<std::string>& args, std::size_t& nameWords)
 {
+    const Command* found = nullptr;
     for (const Command* c : kCommands) {
         const auto w = words(c->name);
-        if (w.size() <= args.size() && std::equal(w.begin(), w.end(), args.begin())) {
+        if (w.size() <= args.size() && w.size() > nameWords && std::equal(w.begin(), w.end(), args.begin())) {
             nameWords = w.size();
-            return c;
+            found = c;
         }
     }
-    return nullptr;
+    return found;
 }
 
 // True when some command's name begins with the group word: "plan" for "plan allocate".

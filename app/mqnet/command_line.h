@@ -26,7 +26,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitOutputFailed = 1;  // standard output could not be written (cause named)
 constexpr int kExitBadInput = 2;  // an argument or an input item was refused (each named)
 constexpr int kExitNotFound = 3;  // the answer is "none": a segment not placed, nothing found
-constexpr int kExitOverlaps = 4;  // overlapping items were found and listed
+constexpr int kExitOverlaps = 4;  // overlapping items (or a plan's faults) were found and listed
 
 struct Option {
     std::string_view name;  // "--from"

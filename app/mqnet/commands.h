@@ -22,12 +22,14 @@ extern const Command kUlaCommand;
 extern const Command kPlanShowCommand;
 extern const Command kPlanImportCommand;
 extern const Command kPlanExportCommand;
+extern const Command kPlanHostsCommand;
+extern const Command kPlanHostsImportCommand;
 
 inline constexpr const Command* kCommands[] = {
-    &kInfoCommand,         &kSplitCommand,     &kSummarizeCommand,  &kSetUnionCommand,
-    &kSetIntersectCommand, &kSetExceptCommand, &kSetDiffCommand,    &kOverlapsCommand,
-    &kFreeCommand,         &kGrepCommand,      &kEui64Command,      &kUlaCommand,
-    &kPlanAllocateCommand, &kPlanShowCommand,  &kPlanImportCommand, &kPlanExportCommand,
+    &kInfoCommand,       &kSplitCommand,     &kSummarizeCommand,       &kSetUnionCommand, &kSetIntersectCommand,
+    &kSetExceptCommand,  &kSetDiffCommand,   &kOverlapsCommand,        &kFreeCommand,     &kGrepCommand,
+    &kEui64Command,      &kUlaCommand,       &kPlanAllocateCommand,    &kPlanShowCommand, &kPlanImportCommand,
+    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand,
 };
 
 }  // namespace mq::mqnet

@@ -6,6 +6,7 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/formula_cells.h"
+#include "interchange/hosts_io.h"
 #include "interchange/plan_adapter.h"
 #include "plan/document.h"
 #include "textio/escape.h"
@@ -28,12 +29,41 @@ bool takeValue(const Invocation& call, const char* option, std::string& to)
     return true;
 }
 
+constexpr std::string_view kHostFormats = "subnets, hosts, netbox-ip, netbox-ranges, phpipam-ip, etc-hosts";
+
+// What lies inside the subnets: their layouts, the hosts, the IPAMs' IP addresses and
+// ranges, /etc/hosts.
+int exportHosts(const Invocation& call, const plan::Plan& plan, interchange::HostExport what,
+                const plan::IpamValues& values)
+{
+    using interchange::HostExport;
+    if (call.args.has("--include-free"))
+        return call.refuse("--include-free is for the prefix formats, not " +
+                           std::string(interchange::hostExportKey(what)));
+    const interchange::WriteResult r = interchange::exportHosts(plan, what, values);
+    if (!r.error.empty())
+        return call.refuse(textio::escaped(call.args.positional[0]) + ": " + r.error);
+    for (const auto& n : r.notices)
+        call.faults.say(call.command.name, interchange::describe(n));
+    if (what == HostExport::NetboxAddresses || what == HostExport::NetboxRanges || what == HostExport::PhpipamAddresses)
+        for (const std::string& w : interchange::hostFormulaWarnings(plan))
+            call.faults.say(call.command.name, w);
+    call.out.write(r.text);
+    return kExitOk;
+}
+
 int runExport(const Invocation& call)
 {
     const Arguments& a = call.args;
     if (a.positional.size() != 1)
         return call.refuse("takes --format FORMAT PLAN.mqplan (mqnet plan export --help)");
-    const auto format = readFormat(call, interchange::Format::List, "csv");
+    const std::string* key = a.value("--format");
+    if (!key)
+        return call.refuse("--format is required: one of netbox, phpipam, vsc-json, vsc-link, csv, " +
+                           std::string(kHostFormats));
+    const auto hostFormat = interchange::parseHostExport(*key);
+    const auto format = hostFormat ? std::optional(interchange::Format::Csv)
+                                   : readFormat(call, interchange::Format::List, "csv, " + std::string(kHostFormats));
     if (!format)
         return kExitBadInput;
     const std::string& path = a.positional[0];
@@ -66,6 +96,8 @@ int runExport(const Invocation& call)
             from = comma + 1;
         }
     }
+    if (hostFormat)
+        return exportHosts(call, plan, *hostFormat, values.ipam);
     interchange::ExportOptions options;
     options.includeFree = a.has("--include-free");
     const interchange::WriteResult r = interchange::exportPlan(plan, *format, values, options);
@@ -87,7 +119,9 @@ const Command kPlanExportCommand{
     "plan export",
     "--format FORMAT [VALUES] [--include-free] PLAN.mqplan",
     "      writes a saved plan in the format another tool imports: netbox, phpipam,\n"
-    "      vsc-json, vsc-link (visualsubnetcalc) or csv (the plan's leaves)\n",
+    "      vsc-json, vsc-link (visualsubnetcalc) or csv (the plan's leaves); what lies\n"
+    "      inside its subnets: subnets, hosts, netbox-ip, netbox-ranges, phpipam-ip or\n"
+    "      etc-hosts\n",
     "      netbox: prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\n"
     "      (and vlan_group,vlan_site when given); roots and split blocks with a name, note\n"
     "      or colour as container, assigned ones as active, reserved ones as reserved;\n"
@@ -97,6 +131,17 @@ const Command kPlanExportCommand{
     "      section is required. vsc-json and vsc-link: the first IPv4 root's tree with\n"
     "      notes, colours and the cloud mode (other roots are named on standard error and\n"
     "      left out).\n"
+    "      subnets: one row per assigned block (each family its own): name, vlan, prefix,\n"
+    "      mask, wildcard, network, gateway, first, last, broadcast, ranges, kept, static,\n"
+    "      usable, free. hosts: the hosts CSV (name, ipv4, ipv6, mac, duid, role, note,\n"
+    "      block, segment) that plan hosts import --format csv reads back. netbox-ip:\n"
+    "      NetBox's IP-address CSV (address with its block's length, status, dns_name,\n"
+    "      description, tenant, vrf, tags; the gateway and kept addresses too), netbox-ranges:\n"
+    "      its IP-range CSV of the DHCP ranges (mark_utilized). phpipam-ip: phpIPAM's\n"
+    "      IP-address CSV (section, ip_addr, subnet, hostname, mac, is_gateway...).\n"
+    "      etc-hosts: ADDRESS<TAB>NAME lines, both addresses of a dual-stack host. What\n"
+    "      the IPAMs have no column for (MAC, DUID, role) goes into comments, tags or notes\n"
+    "      that plan hosts import reads back.\n"
     "      CSV files have CR LF line ends. In csv, a name or note that a spreadsheet\n"
     "      would read as a formula (it starts with = + - @, a tab or CR) is written after\n"
     "      a '; netbox and phpipam keep it as it is and name it on standard error.\n"
@@ -107,7 +152,8 @@ const Command kPlanExportCommand{
     "                      the same ID apart\n"
     "      --section, --domain       phpIPAM's section and VLAN domain\n"
     "      --customer      kept in the plan (phpIPAM's import does not read it)\n"
-    "      --include-free  free blocks too (NetBox: as reserved; phpIPAM: as subnets)\n",
+    "      --include-free  free blocks too (NetBox: as reserved; phpIPAM: as subnets);\n"
+    "                      not with the formats of the subnets' insides\n",
     {{{"--format", true},
       {"--tenant", true},
       {"--role", true},

@@ -67,6 +67,23 @@ QPushButton* Planner::buildImportButton()
             [this, f = s.format] { importFormat(f, false); });
     add(imports, "actionImportLink", QStringLiteral("Paste a visualsubnetcalc &link..."),
         [this] { importLink(false); });
+    imports->addSeparator();
+    // Hosts and ranges go into the blocks of this plan that hold them.
+    struct HostSource {
+        const char* name;
+        const char* text;
+        interchange::HostFormat format;
+    };
+    const HostSource hostSources[] = {
+        {"actionImportHostsCsv", "Hosts from a CS&V...", interchange::HostFormat::Csv},
+        {"actionImportNetboxHosts", "NetBox IP &addresses or ranges CSV...", interchange::HostFormat::Netbox},
+        {"actionImportPhpipamHosts", "phpIPAM IP a&ddresses CSV...", interchange::HostFormat::Phpipam},
+        {"actionImportEtcHosts", "Hosts &file (/etc/hosts)...", interchange::HostFormat::EtcHosts}};
+    for (const HostSource& s : hostSources)
+        add(imports, s.name, QString::fromUtf8(s.text), [this, f = s.format] {
+            model->importHostsFile(f);
+            refresh();
+        });
     QMenu* asNew = imports->addMenu(QStringLiteral("As a ne&w plan"));
     asNew->setObjectName(QStringLiteral("importNewMenu"));
     for (const Source& s : sources)

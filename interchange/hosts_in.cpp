@@ -1,0 +1,432 @@
+// Hosts and ranges read from the hosts CSV, NetBox's and phpIPAM's IP-address (and NetBox's
+// IP-range) files and /etc/hosts: each row taken whole or refused with its reason.
+#include <span>
+
+#include "interchange/fields.h"
+#include "interchange/hosts_shared.h"
+#include "interchange/table.h"
+#include "net/mac.h"
+#include "net/parse.h"
+#include "textio/fields.h"
+
+namespace mq::interchange {
+
+using textio::trimBlanks;
+
+namespace {
+
+constexpr std::size_t kPartBytes = 1 << 20;
+
+// An address field: a bare address, or (withLength) one followed by "/len" as NetBox writes
+// it. Empty on success, else the reason, the field quoted.
+std::string takeAddress(std::string_view text, bool withLength, std::optional<net::Family> want, net::Address& out)
+{
+    text = trimBlanks(text);
+    std::string_view bare = text;
+    if (withLength && bare.find('/') != std::string_view::npos)
+        bare = bare.substr(0, bare.find('/'));
+    std::string zone;
+    const auto parsed = net::parseAddress(bare, &zone);
+    if (const auto* e = std::get_if<net::ParseError>(&parsed))
+        return quotedItem(text) + ": not an address (" + e->message + ")";
+    if (!zone.empty())
+        return quotedItem(text) + ": an address with a zone names an interface, not a host's address";
+    out = std::get<net::Address>(parsed);
+    if (want && out.family != *want)
+        return quotedItem(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
+    return {};
+}
+
+std::string takeName(std::string_view text, plan::Host& h)
+{
+    h.name = std::string(trimBlanks(text));
+    if (const std::string why = plan::checkHostName(h.name); !why.empty())
+        return "host name " + quotedItem(h.name) + ": " + why;
+    return {};
+}
+
+std::string takeMac(std::string_view text, plan::Host& h)
+{
+    if (trimBlanks(text).empty())
+        return {};
+    const auto mac = net::parseMac(text);
+    if (const auto* e = std::get_if<net::ParseError>(&mac))
+        return "MAC " + quotedItem(text) + ": " + e->message;
+    h.mac = std::get<net::Mac>(mac);
+    return {};
+}
+
+std::string takeDuid(std::string_view text, plan::Host& h)
+{
+    if (trimBlanks(text).empty())
+        return {};
+    const auto duid = net::parseDuid(trimBlanks(text));
+    if (const auto* e = std::get_if<net::ParseError>(&duid))
+        return "DUID " + quotedItem(text) + ": " + e->message;
+    h.duid = std::get<net::Duid>(duid);
+    return {};
+}
+
+std::string takeNote(std::string note, plan::Host& h)
+{
+    if (const std::string why = plan::checkNote(note); !why.empty())
+        return "note " + quotedItem(note) + ": " + why;
+    h.note = std::move(note);
+    return {};
+}
+
+// The first reason that is not empty.
+std::string firstOf(std::initializer_list<std::string> reasons)
+{
+    for (const std::string& r : reasons)
+        if (!r.empty())
+            return r;
+    return {};
+}
+
+// Reads a CSV table whose columns are found by header name (columns[0] required); each
+// record after the header goes to row(), which refuses through TableRow::notice.
+template <class RowFn>
+void readHostTable(std::string_view text, std::span<const TableColumn> columns, HostRead& read, RowFn row)
+{
+    bool header = true;
+    std::vector<std::size_t> found;
+    std::size_t rows = 0;
+    std::string headerError;
+    read.error = forEachCsvRecord(text, csvDelimiterOf(text), [&](const textio::CsvRecord& record) {
+        if (header) {
+            header = false;
+            for (const TableColumn& c : columns) {
+                const std::size_t at = textio::csvColumn(record, c.name);
+                found.push_back(at == std::string_view::npos && !c.alias.empty() ? textio::csvColumn(record, c.alias)
+                                                                                 : at);
+            }
+            if (found.front() == std::string_view::npos)
+                headerError = "line " + std::to_string(record.line) + ": the header has no \"" +
+                              std::string(columns.front().name) + "\" column";
+            return headerError.empty();
+        }
+        if (++rows > plan::kMaxHosts) {
+            read.refused.push_back({record.line, "more than " + std::to_string(plan::kMaxHosts) +
+                                                     " rows: this one and the rest are left out"});
+            return false;
+        }
+        row(TableRow(record, found, read.refused), record.line);
+        return true;
+    });
+    if (read.error.empty())
+        read.error = headerError;
+    if (read.error.empty() && header)
+        read.error =
+            "the file is empty: a header line with a \"" + std::string(columns.front().name) + "\" column is expected";
+    if (!read.error.empty()) {
+        read.hosts.clear();
+        read.ranges.clear();
+        read.bare.clear();
+        read.refused.clear();
+        read.notes.clear();
+    }
+}
+
+// ---- the hosts CSV
+
+enum CsvColumn : std::size_t { CName, CIpv4, CIpv6, CMac, CDuid, CRole, CNote };
+constexpr TableColumn kCsvColumns[] = {{"name"}, {"ipv4"}, {"ipv6"}, {"mac"}, {"duid"}, {"role"}, {"note"}};
+
+// A note the spreadsheet form of the hosts CSV wrote after a ' (it would read as a formula).
+std::string csvNote(std::string_view text)
+{
+    if (text.starts_with('\'') && textio::readsAsFormula(text.substr(1)))
+        text.remove_prefix(1);
+    return std::string(text);
+}
+
+void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
+{
+    plan::Host h;
+    if (std::string why = takeName(row.field(CName), h); !why.empty())
+        return row.notice(why);
+    std::string why;
+    for (auto [column, family] : {std::pair{CIpv4, net::Family::V4}, std::pair{CIpv6, net::Family::V6}}) {
+        if (!why.empty() || trimBlanks(row.field(column)).empty())
+            continue;
+        net::Address a;
+        why = takeAddress(row.field(column), false, family, a);
+        (family == net::Family::V4 ? h.v4 : h.v6) = a;
+    }
+    if (why.empty() && !h.v4 && !h.v6)
+        why = "no address";
+    if (why.empty() && !trimBlanks(row.field(CRole)).empty()) {
+        if (auto role = plan::parseRole(trimBlanks(row.field(CRole))))
+            h.role = *role;
+        else
+            why = "role " + quotedItem(row.field(CRole)) +
+                  " is none of gateway, router, server, printer, access-point, camera, reserved, other";
+    }
+    if (why.empty())
+        why = firstOf(
+            {takeMac(row.field(CMac), h), takeDuid(row.field(CDuid), h), takeNote(csvNote(row.field(CNote)), h)});
+    if (!why.empty())
+        return row.notice(h.name + ": " + why);
+    read.hosts.push_back({line, std::move(h)});
+}
+
+// ---- NetBox
+
+enum NetboxColumn : std::size_t { NAddress, NStatus, NRole, NDnsName, NDescription, NComments, NTags };
+constexpr TableColumn kNetboxColumns[] = {{"address", "ip address"}, {"status"},   {"role"}, {"dns_name", "dns name"},
+                                          {"description"},           {"comments"}, {"tags"}};
+enum RangeColumn : std::size_t { RStart, REnd };
+constexpr TableColumn kRangeColumns[] = {{"start_address", "start address"}, {"end_address", "end address"}};
+
+// Our role tag, else NetBox's redundant-gateway roles, else its reserved status.
+plan::HostRole netboxRole(const TableRow& row)
+{
+    std::string_view tags = row.field(NTags);
+    for (std::size_t from = 0; from <= tags.size();) {
+        const std::size_t comma = std::min(tags.find(',', from), tags.size());
+        if (auto role = roleOfTag(trimBlanks(tags.substr(from, comma - from))))
+            return *role;
+        from = comma + 1;
+    }
+    const std::string role = textio::lowerCase(trimBlanks(row.field(NRole)));
+    for (const char* g : {"vip", "vrrp", "hsrp", "glbp", "carp"})
+        if (role == g)
+            return plan::HostRole::Gateway;
+    return textio::lowerCase(trimBlanks(row.field(NStatus))) == "reserved" ? plan::HostRole::Reserved
+                                                                           : plan::HostRole::Other;
+}
+
+// comments: "MAC: ..." and "DUID: ..." lines are the host's; the rest joins the note.
+std::string readComments(std::string_view comments, plan::Host& h, std::string& note)
+{
+    std::size_t from = 0;
+    while (from < comments.size()) {
+        const std::size_t end = std::min(comments.find('\n', from), comments.size());
+        std::string_view line = comments.substr(from, end - from);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        from = end + 1;
+        std::string why;
+        if (line.starts_with("MAC: "))
+            why = takeMac(line.substr(5), h);
+        else if (line.starts_with("DUID: "))
+            why = takeDuid(line.substr(6), h);
+        else
+            note += (note.empty() ? "" : "\n") + std::string(line);
+        if (!why.empty())
+            return why;
+    }
+    return {};
+}
+
+void readNetboxRow(const TableRow& row, std::size_t line, HostRead& read)
+{
+    net::Address a;
+    if (std::string why = takeAddress(row.field(NAddress), true, std::nullopt, a); !why.empty())
+        return row.notice(why);
+    if (trimBlanks(row.field(NDnsName)).empty()) {
+        read.bare.push_back({line, a, textio::lowerCase(trimBlanks(row.field(NStatus))) != "reserved"});
+        return;
+    }
+    plan::Host h;
+    (a.family == net::Family::V4 ? h.v4 : h.v6) = a;
+    std::string note(trimBlanks(row.field(NDescription)));
+    if (std::string why = takeName(row.field(NDnsName), h); !why.empty())
+        return row.notice(why);
+    std::string why = readComments(row.field(NComments), h, note);
+    if (why.empty())
+        why = takeNote(std::move(note), h);
+    if (!why.empty())
+        return row.notice(h.name + ": " + why);
+    h.role = netboxRole(row);
+    read.hosts.push_back({line, std::move(h)});
+}
+
+void readRangeRow(const TableRow& row, std::size_t line, HostRead& read)
+{
+    plan::AddressRange r;
+    std::string why = takeAddress(row.field(RStart), true, std::nullopt, r.first);
+    if (why.empty())
+        why = takeAddress(row.field(REnd), true, r.first.family, r.last);
+    if (why.empty() && r.last < r.first)
+        why = "the range ends (" + net::format(r.last) + ") before it starts (" + net::format(r.first) + ")";
+    if (!why.empty())
+        return row.notice(why);
+    read.ranges.push_back({line, r});
+}
+
+// ---- phpIPAM
+
+enum PhpipamColumn : std::size_t { PAddress, PHostname, PDescription, PMac, PNote, PTag, PGateway };
+constexpr TableColumn kPhpipamColumns[] = {
+    {"ip_addr", "ip address"}, {"hostname"}, {"description"}, {"mac"}, {"note"}, {"tag"}, {"is_gateway", "gateway"}};
+
+// phpIPAM's note: our "role=NAME" and "duid=HEX" words, the rest joining the note.
+std::string readPhpipamNote(std::string_view text, plan::Host& h, std::string& note)
+{
+    std::string rest;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = std::min(text.find(' ', from), text.size());
+        const std::string_view word = text.substr(from, end - from);
+        from = end + 1;
+        auto role = word.starts_with("role=") ? plan::parseRole(word.substr(5)) : std::nullopt;
+        if (role)
+            h.role = *role;
+        else if (word.starts_with("duid="))
+            if (std::string why = takeDuid(word.substr(5), h); !why.empty())
+                return why;
+        if (!role && !word.starts_with("duid=") && !word.empty())
+            rest += (rest.empty() ? "" : " ") + std::string(word);
+    }
+    if (!rest.empty())
+        note += (note.empty() ? "" : "\n") + rest;
+    return {};
+}
+
+void readPhpipamRow(const TableRow& row, std::size_t line, HostRead& read)
+{
+    net::Address a;
+    if (std::string why = takeAddress(row.field(PAddress), false, std::nullopt, a); !why.empty())
+        return row.notice(why);
+    const std::string gateway = textio::lowerCase(trimBlanks(row.field(PGateway)));
+    const bool isGateway = gateway == "1" || gateway == "yes" || gateway == "true";
+    const bool reserved = textio::lowerCase(trimBlanks(row.field(PTag))) == "reserved";
+    if (trimBlanks(row.field(PHostname)).empty()) {
+        read.bare.push_back({line, a, isGateway});
+        return;
+    }
+    plan::Host h;
+    (a.family == net::Family::V4 ? h.v4 : h.v6) = a;
+    h.role = isGateway ? plan::HostRole::Gateway : reserved ? plan::HostRole::Reserved : plan::HostRole::Other;
+    std::string note(trimBlanks(row.field(PDescription)));
+    if (std::string why = takeName(row.field(PHostname), h); !why.empty())
+        return row.notice(why);
+    std::string why = takeMac(row.field(PMac), h);
+    if (why.empty())
+        why = readPhpipamNote(trimBlanks(row.field(PNote)), h, note);
+    if (why.empty())
+        why = takeNote(std::move(note), h);
+    if (!why.empty())
+        return row.notice(h.name + ": " + why);
+    read.hosts.push_back({line, std::move(h)});
+}
+
+// ---- /etc/hosts
+
+void readEtcHosts(std::string_view text, HostRead& read)
+{
+    std::size_t rows = 0;
+    textio::readLines(text, [&](const textio::Line& line) {
+        if (line.tooLong) {
+            read.refused.push_back({line.number, textio::tooLongReason()});
+            return true;
+        }
+        if (++rows > plan::kMaxHosts) {
+            read.refused.push_back({line.number, "more than " + std::to_string(plan::kMaxHosts) +
+                                                     " lines: this one and the rest are left out"});
+            return false;
+        }
+        std::vector<std::string_view> words;
+        for (std::size_t from = 0; from < line.content.size();) {
+            const std::size_t end = std::min(line.content.find_first_of(" \t", from), line.content.size());
+            if (end > from)
+                words.push_back(line.content.substr(from, end - from));
+            from = end + 1;
+        }
+        plan::Host h;
+        net::Address a;
+        std::string why = takeAddress(words[0], false, std::nullopt, a);
+        if (why.empty() && words.size() < 2)
+            why = net::format(a) + " has no host name";
+        if (why.empty())
+            why = takeName(words[1], h);
+        if (!why.empty()) {
+            read.refused.push_back({line.number, why});
+            return true;
+        }
+        (a.family == net::Family::V4 ? h.v4 : h.v6) = a;
+        if (words.size() > 2)
+            read.notes.push_back(
+                {line.number, h.name + ": the aliases after the first name are left out (" +
+                                  quotedItem(line.content.substr(words[2].data() - line.content.data())) + ")"});
+        read.hosts.push_back({line.number, std::move(h)});
+        return true;
+    });
+}
+
+}  // namespace
+
+std::optional<HostFormat> parseHostFormat(std::string_view key)
+{
+    if (key == "csv")
+        return HostFormat::Csv;
+    if (key == "netbox")
+        return HostFormat::Netbox;
+    if (key == "phpipam")
+        return HostFormat::Phpipam;
+    if (key == "hosts")
+        return HostFormat::EtcHosts;
+    return std::nullopt;
+}
+
+HostRead readHostFile(HostFormat format, std::string_view text)
+{
+    HostRead read;
+    auto with = [&](void (*fn)(const TableRow&, std::size_t, HostRead&)) {
+        return [&read, fn](const TableRow& row, std::size_t line) { fn(row, line, read); };
+    };
+    switch (format) {
+    case HostFormat::Csv: readHostTable(text, kCsvColumns, read, with(readCsvRow)); break;
+    case HostFormat::Netbox: {
+        // An IP-range file is told by its header.
+        const std::string_view header = text.substr(0, text.find('\n'));
+        if (textio::lowerCase(header).find("start_address") != std::string::npos ||
+            textio::lowerCase(header).find("start address") != std::string::npos)
+            readHostTable(text, kRangeColumns, read, with(readRangeRow));
+        else
+            readHostTable(text, kNetboxColumns, read, with(readNetboxRow));
+        break;
+    }
+    case HostFormat::Phpipam: readHostTable(text, kPhpipamColumns, read, with(readPhpipamRow)); break;
+    case HostFormat::EtcHosts: readEtcHosts(text, read); break;
+    }
+    return read;
+}
+
+std::string forEachCsvRecord(std::string_view text, char separator,
+                             const std::function<bool(const textio::CsvRecord&)>& fn)
+{
+    std::size_t lineBase = 0;  // lines before the part
+    while (!text.empty()) {
+        // The part ends at the first line break past kPartBytes outside quotes.
+        std::size_t end = text.size();
+        bool quoted = false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '"')
+                quoted = !quoted;
+            else if (text[i] == '\n' && !quoted && i >= kPartBytes) {
+                end = i + 1;
+                break;
+            }
+        }
+        const std::string_view part = text.substr(0, end);
+        textio::CsvTable table = textio::readCsv(part, separator);
+        for (textio::CsvRecord& record : table.records) {
+            record.line += lineBase;
+            if (!fn(record))
+                return {};
+        }
+        if (!table.error.empty()) {
+            const std::size_t at = table.error.find(':');
+            return "line " + std::to_string(std::stoul(table.error.substr(5, at - 5)) + lineBase) +
+                   table.error.substr(at);
+        }
+        for (char c : part)
+            lineBase += c == '\n';
+        text.remove_prefix(end);
+    }
+    return {};
+}
+
+}  // namespace mq::interchange

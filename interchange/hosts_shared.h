@@ -1,0 +1,34 @@
+#pragma once
+// What the host readers and writers share inside interchange/ (not for other callers).
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "interchange/hosts_io.h"
+
+namespace mq::interchange {
+
+// The assigned and reserved leaves, root by root in address order.
+std::vector<plan::BlockId> assignedLeaves(const plan::Plan& plan);
+// "first-last" of each range, joined by ' '.
+std::string rangesText(const std::vector<plan::AddressRange>& ranges);
+
+WriteResult netboxAddressesCsv(const plan::Plan& plan, const plan::IpamValues& values);
+WriteResult netboxRangesCsv(const plan::Plan& plan, const plan::IpamValues& values);
+WriteResult phpipamAddressesCsv(const plan::Plan& plan, const plan::IpamValues& values);
+
+// The tag a NetBox row carries for a role other than Other ("role-access-point"), and the
+// role of such a tag.
+std::string roleTag(plan::HostRole role);
+std::optional<plan::HostRole> roleOfTag(std::string_view tag);
+
+// Reads CSV a part at a time, each part ending at a line break outside quotes, so that
+// no more than one part's records are held at once: fn gets every record with its line in
+// the whole text. False from fn stops. The error of the first part that fails, with its
+// line in the whole text.
+std::string forEachCsvRecord(std::string_view text, char separator,
+                             const std::function<bool(const textio::CsvRecord&)>& fn);
+
+}  // namespace mq::interchange
