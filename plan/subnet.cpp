@@ -135,28 +135,28 @@ std::optional<HostRole> parseRole(std::string_view text)
 
 std::string checkHostName(std::string_view name)
 {
-    const std::string quoted = "\"" + textio::escaped(name, textio::kQuotedValue) + "\"";
+    const auto quoted = [name] { return "\"" + textio::escaped(name, textio::kQuotedValue) + "\""; };
     if (name.empty())
         return "is empty";
     if (name.size() > 253)
-        return quoted + " is longer than 253 bytes";
+        return quoted() + " is longer than 253 bytes";
     std::size_t start = 0;
     for (std::size_t i = 0; i <= name.size(); ++i) {
         if (i < name.size() && name[i] != '.') {
             const char c = name[i];
             const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
             if (!ok)
-                return quoted + " holds '" + textio::escaped(name.substr(i, 1)) + "' (byte " + std::to_string(i + 1) +
+                return quoted() + " holds '" + textio::escaped(name.substr(i, 1)) + "' (byte " + std::to_string(i + 1) +
                        "): a DNS name has letters, digits, '-' and '.'";
             continue;
         }
         const std::size_t length = i - start;
         if (length == 0)
-            return quoted + " has an empty label";
+            return quoted() + " has an empty label";
         if (length > 63)
-            return quoted + " has a label longer than 63 bytes";
+            return quoted() + " has a label longer than 63 bytes";
         if (name[start] == '-' || name[i - 1] == '-')
-            return quoted + " has a label that starts or ends with '-'";
+            return quoted() + " has a label that starts or ends with '-'";
         start = i + 1;
     }
     return {};

@@ -92,7 +92,13 @@ struct ResolvedLayout {
     std::optional<net::Address> firstUsable, lastUsable;
 };
 // The layout of an assigned leaf under the plan's rules, its cloud mode and its own
-// SubnetLayout; for any other block, the prefix alone.
+// SubnetLayout; for any other block, the prefix alone. Usable addresses are the plan's:
+// RFC 3021 for /31 and /32 (and /127, /128) uses every address; IPv6 has no broadcast, but
+// its network (the subnet-router anycast) is not handed out. A rule's range has the gateway
+// and the kept addresses cut out of it (shortened at an end, or in pieces when they lie
+// inside), so that it never overlaps them; ranges a block sets for itself are taken as
+// they are and checkSubnets reports any overlap. IPv6 blocks have rule ranges only when
+// stateful DHCPv6 is on and the block is no prefix-delegation pool.
 ResolvedLayout resolveLayout(const Plan& plan, BlockId id);
 
 // The assigned leaf that holds a host's address of family f, kNoBlock when it has none or
@@ -126,8 +132,10 @@ SubnetCounts countSubnet(const Plan& plan, BlockId id, const HostIndex& index);
 std::optional<net::Address> nextFree(const Plan& plan, BlockId id, const HostIndex& index,
                                      std::optional<std::size_t> except = {});
 // What a host's address box takes, for block id: an address of the block's family;
-// "next" (nextFree); for IPv6 also "::N" (the block's network + N) and "eui64" (from mac,
-// RFC 4291 appendix A). The error says what is wrong.
+// "next" (nextFree); "::N", the block's network + N (for IPv6 the tail of an address in
+// hex groups, "::1:0"; for IPv4 N is decimal, "::20"); for IPv6 also "eui64" (from mac,
+// RFC 4291 appendix A). The address must be a usable one of the block. The error says what
+// is wrong: "eui64 needs a MAC", "::300 lies outside 10.0.1.0/24".
 net::Parsed<net::Address> hostAddress(const Plan& plan, BlockId id, std::string_view text,
                                       const std::optional<net::Mac>& mac, const HostIndex& index,
                                       std::optional<std::size_t> except = {});
