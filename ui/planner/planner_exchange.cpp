@@ -75,7 +75,7 @@ QPushButton* Planner::buildImportButton()
         interchange::HostFormat format;
     };
     const HostSource hostSources[] = {
-        {"actionImportHostsCsv", "Hosts from a CS&V...", interchange::HostFormat::Csv},
+        {"actionImportHostsCsv", "Hosts from a &CSV...", interchange::HostFormat::Csv},
         {"actionImportNetboxHosts", "NetBox IP &addresses or ranges CSV...", interchange::HostFormat::Netbox},
         {"actionImportPhpipamHosts", "phpIPAM IP a&ddresses CSV...", interchange::HostFormat::Phpipam},
         {"actionImportEtcHosts", "Hosts &file (/etc/hosts)...", interchange::HostFormat::EtcHosts}};
