@@ -23,6 +23,7 @@ class QPushButton;
 class QSortFilterProxyModel;
 class QSplitter;
 class QTableView;
+class QTabWidget;
 class QTimer;
 class QTreeView;
 class QVBoxLayout;
@@ -34,6 +35,7 @@ class AllocationTableModel;
 class ElidedLabel;
 class PlanTreeModel;
 class ResultListModel;
+class SubnetPanel;
 
 class Planner : public QWidget, public ChildReport {
     Q_OBJECT
@@ -105,6 +107,8 @@ public:
     QMenu* contextMenu() const { return menu; }
     QTableView* allocationsTable() const { return allocations; }
     QMenu* recentMenu() const { return recent; }
+    SubnetPanel* subnetPanel() const { return subnet; }
+    QTabWidget* lowerTabs() const { return lower; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,6 +118,7 @@ protected:
 
 private:
     class WindowServices;
+    planner::PlannerServices& windowServices();
     void build();
     // The parts of the window; each returns its controls in tab order.
     QWidgetList buildToolRows(QVBoxLayout* top);
@@ -178,6 +183,8 @@ private:
     QTableView* allocations = nullptr;
     AllocationTableModel* allocationModel = nullptr;
     QSortFilterProxyModel* allocationSort = nullptr;
+    QTabWidget* lower = nullptr;  // the map and Allocate panel, or the subnet panel
+    SubnetPanel* subnet = nullptr;
 };
 
 }  // namespace mq::ui

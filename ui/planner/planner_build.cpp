@@ -6,6 +6,7 @@
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/result_list_model.h"
+#include "ui/planner/subnet_panel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -89,12 +91,21 @@ void Planner::build()
     top->addWidget(rows, 1);
     auto* upper = new QSplitter(Qt::Horizontal, rows);
     upper->setObjectName(QStringLiteral("plannerUpper"));
-    auto* split = new QSplitter(Qt::Horizontal, rows);
+    // Below, the map and the Allocate panel on one tab, what lies inside the selected
+    // block on the other.
+    lower = new QTabWidget(rows);
+    lower->setObjectName(QStringLiteral("plannerLower"));
+    auto* split = new QSplitter(Qt::Horizontal, lower);
     split->setObjectName(QStringLiteral("plannerSplitter"));
+    lower->addTab(split, QStringLiteral("Map and allocate"));
+    subnet = new SubnetPanel(*model, windowServices(), lower);
+    subnet->setChanged([this] { refresh(); });
+    lower->addTab(subnet, QStringLiteral("Inside the bloc&k"));
     order += buildTree(upper);
     order += buildTable(upper);
     order += buildMap(split);
     order += buildAllocatePanel(split);
+    order += subnet->tabOrder();
     describeControls();
 
     upper->setSizes({400, 580});
