@@ -39,8 +39,10 @@ Parsed<Address> eui64Address(const Prefix& prefix, const Mac& mac);
 // fd00::/8 with the 40-bit global ID (only its low 40 bits are used): the /48 of RFC 4193
 // section 3.2.
 Prefix ulaPrefix(std::uint64_t globalId);
-// A 40-bit global ID from the system's cryptographic random source (std::random_device,
-// which reads the kernel's); never a fixed or well-known number.
+// A 40-bit global ID from the system's cryptographic random source; never a fixed or
+// well-known number. On Linux std::random_device (libstdc++ and libc++ alike) draws from
+// the kernel's CSPRNG (getrandom(2) or /dev/urandom, or the CPU's RDRAND/RDSEED), never
+// from a seeded pseudo-random engine, so the ID is as unpredictable as RFC 4193 asks.
 std::uint64_t randomUlaGlobalId();
 
 }  // namespace mq::net

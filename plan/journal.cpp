@@ -3,6 +3,7 @@
 // recorded blocks back in.
 #include "plan/plan.h"
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -47,6 +48,10 @@ void Plan::kill(BlockId id)
 {
     if (!blockIpam_.empty())
         (void)setBlockIpam(id, {});
+    if (layouts_.count(id)) {
+        recordLayout(id);
+        layouts_.erase(id);
+    }
     edit(id) = Block{};
     alive_[id] = 0;
     --live_;
@@ -65,6 +70,7 @@ void Plan::stopJournal()
         return;
     std::vector<std::uint8_t>().swap(journal_.to->seen_);  // not kept by every command in the history
     std::vector<std::uint8_t>().swap(journal_.to->ipamSeen_);
+    std::vector<std::uint8_t>().swap(journal_.to->layoutSeen_);
     journal_.to = nullptr;
 }
 
@@ -93,6 +99,32 @@ void Plan::swapWith(Journal& j)
             blockIpam_.emplace(id, std::move(*values));
         values = std::move(now);
     }
+    for (auto& [id, layout] : j.layouts_) {
+        changed(id);
+        std::optional<SubnetLayout> now;
+        if (auto it = layouts_.find(id); it != layouts_.end()) {
+            now = std::move(it->second);
+            layouts_.erase(it);
+        }
+        if (layout)
+            layouts_.emplace(id, std::move(*layout));
+        layout = std::move(now);
+    }
+}
+
+void Plan::recordLayout(BlockId id)
+{
+    changed(id);
+    Journal* j = journal_.to;
+    if (!j)
+        return;
+    if (j->layoutSeen_.size() <= id)
+        j->layoutSeen_.resize(std::max<std::size_t>(blocks_.size(), id + 1), 0);
+    if (j->layoutSeen_[id])
+        return;
+    j->layoutSeen_[id] = 1;
+    const auto it = layouts_.find(id);
+    j->layouts_.emplace_back(id, it == layouts_.end() ? std::nullopt : std::optional<SubnetLayout>(it->second));
 }
 
 void Plan::undo(Journal& j)

@@ -400,6 +400,10 @@ std::string Plan::setAssigned(BlockId id, bool assigned, net::u128 hostsNeeded, 
     if (!assigned) {
         e.state = BlockState::Free;
         e.vlan = 0;
+        if (layouts_.count(id)) {
+            recordLayout(id);
+            layouts_.erase(id);
+        }
     } else if (e.state == BlockState::Free) {
         e.state = BlockState::Assigned;  // a reserved leaf stays reserved
     }
@@ -482,7 +486,7 @@ net::Count Plan::spareHosts(BlockId id) const
 bool Plan::operator==(const Plan& other) const
 {
     if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_ ||
-        ipam_ != other.ipam_)
+        ipam_ != other.ipam_ || hosts_ != other.hosts_)
         return false;
     std::vector<std::pair<BlockId, BlockId>> stack;
     for (std::size_t i = 0; i < roots_.size(); ++i)
@@ -499,6 +503,12 @@ bool Plan::operator==(const Plan& other) const
         if (hasBlockIpam() || other.hasBlockIpam()) {
             const BlockIpam* p = blockIpam(a);
             const BlockIpam* q = other.blockIpam(b);
+            if (!(p && q ? *p == *q : p == q))
+                return false;
+        }
+        if (hasSubnetLayouts() || other.hasSubnetLayouts()) {
+            const SubnetLayout* p = subnetLayout(a);
+            const SubnetLayout* q = other.subnetLayout(b);
             if (!(p && q ? *p == *q : p == q))
                 return false;
         }

@@ -140,6 +140,9 @@ private:
     // The blocks' IPAM values as they were (nullopt: none), once per block edited.
     std::vector<std::pair<BlockId, std::optional<BlockIpam>>> ipam_;
     std::vector<std::uint8_t> ipamSeen_;  // by id
+    // The blocks' subnet layouts as they were (nullopt: none), once per block edited.
+    std::vector<std::pair<BlockId, std::optional<SubnetLayout>>> layouts_;
+    std::vector<std::uint8_t> layoutSeen_;  // by id
 };
 
 class Plan {
@@ -264,6 +267,7 @@ private:
     void kill(BlockId id);  // a live block gone, recorded in the journal
     void swapWith(Journal& j);
     void changed(BlockId id);
+    void recordLayout(BlockId id);  // the block's layout as it is, into the journal
 
     std::vector<Block> blocks_;
     std::vector<std::uint8_t> alive_;

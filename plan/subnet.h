@@ -71,11 +71,12 @@ std::optional<HostRole> parseRole(std::string_view text);
 
 struct Host {
     std::string name;  // a DNS name: labels of RFC 1123, e.g. "printer-2" or "printer-2.lab"
-    std::optional<net::Address> v4, v6;  // at least one
-    std::optional<net::Mac> mac;
-    net::Duid duid;  // empty: none
+    // Initialised, so that Host{.name = ..., .v4 = ...} names only what it sets.
+    std::optional<net::Address> v4{}, v6{};  // at least one
+    std::optional<net::Mac> mac{};
+    net::Duid duid{};  // empty: none
     HostRole role = HostRole::Other;
-    std::string note;
+    std::string note{};
     bool operator==(const Host&) const = default;
 };
 
