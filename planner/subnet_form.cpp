@@ -360,11 +360,10 @@ bool SubnetForm::setDelegation(const std::string& text)
     plan::SubnetLayout l = layoutOf(id);
     l.delegatedLength = 0;
     if (!t.empty()) {
-        const int length = plan().block(id).prefix.length;
+        // Which lengths the block can delegate is the plan's to say.
         const auto n = net::parseDecimal(t.starts_with('/') ? t.substr(1) : t);
-        if (!n || *n <= static_cast<net::u128>(length) || *n > 64)
-            return refuse("Delegated prefix length: " + quoted(t) + " is not a length from /" +
-                          std::to_string(length + 1) + " to /64.");
+        if (!n || *n > 128)
+            return refuse("Delegated prefix length: " + quoted(t) + " is not a prefix length such as /56.");
         l.delegatedLength = static_cast<int>(*n);
     }
     return setLayout(id, std::move(l));
