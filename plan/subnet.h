@@ -52,12 +52,13 @@ struct AddressRange {
 
 // What one assigned block sets for itself. Absent members follow the plan's rules.
 struct SubnetLayout {
+    // Initialised, so that SubnetLayout{.kept = 2} names only what it sets.
     bool gatewaySet = false;  // true: `gateway` replaces the rule's (nullopt: no gateway)
-    std::optional<net::Address> gateway;
-    std::optional<int> kept;
+    std::optional<net::Address> gateway{};
+    std::optional<int> kept{};
     bool rangesSet = false;  // true: `ranges` replace the rule's (empty: no range)
-    std::vector<AddressRange> ranges;
-    std::optional<Dhcp6Mode> dhcp6;  // IPv6 blocks only
+    std::vector<AddressRange> ranges{};
+    std::optional<Dhcp6Mode> dhcp6{};  // IPv6 blocks only
     int delegatedLength = 0;  // IPv6: > 0 makes the block a prefix-delegation pool of this length
     bool empty() const { return *this == SubnetLayout{}; }
     bool operator==(const SubnetLayout&) const = default;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 
 #include "plan/commands.h"
 #include "plan/subnet.h"
@@ -155,6 +156,87 @@ TEST(SubnetHosts, EachEditChecksTheHostAndBumpsTheSerial)
     EXPECT_TRUE(copy == plan);
     copy.eraseHost(0);
     EXPECT_FALSE(copy == plan);
+}
+
+// Host commands and layout commands mixed with tree edits, in random runs through a
+// history: each undo gives back the plan as it was before that step, each redo the plan
+// after it; texts name what each did.
+TEST(SubnetCommands, UndoAndRedoGiveBackEveryStep)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        Plan plan(P("10.0.0.0/16"));
+        grow(plan, rng, 30);
+        History history;
+        std::vector<Plan> states{plan};
+        std::set<std::string> texts;
+        for (int step = 0; step < 40; ++step) {
+            const std::size_t n = plan.hosts().size();
+            const auto leaves = assignedLeaves(plan);
+            std::unique_ptr<Command> cmd;
+            switch (rng() % 5) {
+            case 0:
+            case 1: {
+                std::vector<Host> add;
+                for (unsigned k = 0; k < 1 + rng() % 3; ++k)
+                    add.push_back({.name = "h" + std::to_string(rng() % 1000),
+                                   .v4 = net::Address::v4(0x0A000000u + rng() % 65536)});
+                cmd = makeAddHosts(std::move(add));
+                break;
+            }
+            case 2:
+                if (n)
+                    cmd = makeEditHost(rng() % n, {.name = "e" + std::to_string(step), .v6 = A("2001:db8::9")});
+                break;
+            case 3:
+                if (n)
+                    cmd = makeDeleteHosts({rng() % n, rng() % n, rng() % n});
+                break;
+            default:
+                if (!leaves.empty())
+                    cmd =
+                        makeSetLayout(leaves[rng() % leaves.size()], SubnetLayout{.kept = static_cast<int>(rng() % 3)});
+            }
+            if (!cmd)
+                continue;
+            ASSERT_EQ(history.run(plan, std::move(cmd)), "");
+            const std::string what = history.undoText();
+            texts.insert(what.substr(0, what.find(' ', what.find(' ') + 1)));
+            states.push_back(plan);
+        }
+        for (std::size_t i = states.size() - 1; i > 0; --i) {
+            history.undo(plan);
+            ASSERT_TRUE(plan == states[i - 1]) << "seed " << seed << " undo to " << i - 1 << " " << history.redoText();
+        }
+        for (std::size_t i = 1; i < states.size(); ++i) {
+            history.redo(plan);
+            ASSERT_TRUE(plan == states[i]) << "seed " << seed << " redo to " << i;
+        }
+        if (seed == 1) {
+            EXPECT_TRUE(texts.count("Set layout") && texts.count("Edit host") && texts.count("Delete 3"))
+                << ::testing::PrintToString(texts);
+        }
+    }
+}
+
+TEST(SubnetCommands, RefusedEditsChangeNothing)
+{
+    Plan plan(P("10.0.0.0/24"));
+    ASSERT_EQ(plan.insertHost(0, {.name = "a", .v4 = A("10.0.0.2")}), "");
+    const Plan before = plan;
+    History history;
+    std::pair<std::unique_ptr<Command>, const char*> cases[] = {
+        {makeAddHosts({{.name = "b", .v4 = A("10.0.0.3")}, {.name = "bad name", .v4 = A("10.0.0.4")}}), "host 2 of 2"},
+        {makeEditHost(0, {.name = "a"}), "has no address"},
+        {makeEditHost(5, {.name = "a", .v4 = A("10.0.0.2")}), "no host 6"},
+        {makeDeleteHosts({0, 1}), "no host 2"},
+        {makeSetLayout(0, SubnetLayout{.kept = 1}), "not an assigned block"},
+    };
+    for (auto& [cmd, reason] : cases) {
+        const std::string r = history.run(plan, std::move(cmd));
+        EXPECT_NE(r.find(reason), std::string::npos) << r;
+        EXPECT_TRUE(plan == before) << reason;
+    }
 }
 
 }  // namespace
