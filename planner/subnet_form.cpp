@@ -42,8 +42,7 @@ const char* hostColumnTitle(int column)
 
 const char* addressKindName(AddressKind kind)
 {
-    static const char* const names[] = {"free",    "DHCP range", "kept", "host",
-                                        "gateway", "network",    "broadcast"};
+    static const char* const names[] = {"free", "DHCP range", "kept", "host", "gateway", "network", "broadcast"};
     const auto k = static_cast<std::size_t>(kind);
     return k < std::size(names) ? names[k] : "";
 }

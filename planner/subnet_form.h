@@ -119,7 +119,7 @@ private:
     std::optional<plan::AddressRange> range(net::Family f, const std::string& text, std::string& why) const;
     bool setField(const plan::Plan& p, const plan::HostIndex& at, plan::Host& h, int column, const std::string& text,
                   std::optional<std::size_t> except, std::string& why) const;
-    plan::Host newHost(const plan::Plan& p, const plan::HostIndex& at) const;
+    plan::Host newHost(const plan::Plan& p, const plan::HostIndex& at, bool named) const;
     bool readRow(const plan::Plan& p, const plan::HostIndex& at, const std::vector<std::string>& cells,
                  const std::vector<int>& columns, plan::Host& h, std::string& why) const;
     bool placeRows(std::vector<plan::Host> added, const std::vector<std::string>& refused, const std::string& source);

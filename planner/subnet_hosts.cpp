@@ -37,10 +37,10 @@ std::string familyName(Family f)
 int headerColumn(std::string_view cell)
 {
     static const std::pair<const char*, int> names[] = {
-        {"host name", HostName},  {"hostname", HostName},  {"name", HostName}, {"host", HostName},
-        {"ipv4", HostV4},         {"ipv4 address", HostV4}, {"ip", HostV4},     {"address", HostV4},
-        {"ipv6", HostV6},         {"ipv6 address", HostV6}, {"mac", HostMac},   {"mac address", HostMac},
-        {"duid", HostDuid},       {"role", HostRole},       {"note", HostNote}, {"description", HostNote}};
+        {"host name", HostName}, {"hostname", HostName},   {"name", HostName}, {"host", HostName},
+        {"ipv4", HostV4},        {"ipv4 address", HostV4}, {"ip", HostV4},     {"address", HostV4},
+        {"ipv6", HostV6},        {"ipv6 address", HostV6}, {"mac", HostMac},   {"mac address", HostMac},
+        {"duid", HostDuid},      {"role", HostRole},       {"note", HostNote}, {"description", HostNote}};
     const std::string key = textio::lowerCase(textio::trimBlanks(cell));
     for (const auto& [name, column] : names)
         if (key == name)
@@ -82,9 +82,9 @@ std::optional<net::Address> readHostAddress(const plan::Plan& p, const plan::Hos
 
 std::string SubnetForm::cell(std::size_t row, int column) const
 {
-    if (row >= rows.size())
+    if (row >= rows.size() || rows[row] >= plan().hosts().size())
         return {};
-    const plan::Host& h = plan().hosts().at(rows[row]);
+    const plan::Host& h = plan().hosts()[rows[row]];
     switch (column) {
     case HostName: return h.name;
     case HostV4: return h.v4 ? net::format(*h.v4) : std::string();
@@ -152,17 +152,19 @@ bool SubnetForm::setField(const plan::Plan& p, const plan::HostIndex& at, plan::
     }
 }
 
-// A host for the new row: the first free "host-N" name and the next free address of each
-// block shown.
-plan::Host SubnetForm::newHost(const plan::Plan& p, const plan::HostIndex& at) const
+// A host for the new row: the next free address of each block shown and, when `named`, the
+// first "host-N" no host has.
+plan::Host SubnetForm::newHost(const plan::Plan& p, const plan::HostIndex& at, bool named) const
 {
     plan::Host h;
-    std::set<std::string_view> names;
-    for (const plan::Host& other : p.hosts())
-        names.insert(other.name);
-    for (std::size_t n = rows.size() + 1;; ++n)
-        if (h.name = "host-" + std::to_string(n); !names.contains(h.name))
-            break;
+    if (named) {
+        std::set<std::string_view> names;
+        for (const plan::Host& other : p.hosts())
+            names.insert(other.name);
+        for (std::size_t n = rows.size() + 1;; ++n)
+            if (h.name = "host-" + std::to_string(n); !names.contains(h.name))
+                break;
+    }
     if (shown[0] != kNoBlock)
         h.v4 = plan::nextFree(p, shown[0], at);
     if (shown[1] != kNoBlock)
@@ -172,13 +174,14 @@ plan::Host SubnetForm::newHost(const plan::Plan& p, const plan::HostIndex& at) c
 
 bool SubnetForm::setCell(std::size_t row, int column, const std::string& text)
 {
+    sync();
     if (!active() || row > rows.size())
         return false;
     std::string why;
     if (isNewRow(row)) {
         if (textio::trimBlanks(text).empty())
             return false;
-        plan::Host h = newHost(plan(), *index);
+        plan::Host h = newHost(plan(), *index, column != HostName);
         if (!setField(plan(), *index, h, column, text, std::nullopt, why))
             return refuse(why);
         return run(plan::makeAddHosts({std::move(h)}));
@@ -194,13 +197,15 @@ bool SubnetForm::setCell(std::size_t row, int column, const std::string& text)
 
 bool SubnetForm::addHost()
 {
+    sync();
     if (!active())
         return false;
-    return run(plan::makeAddHosts({newHost(plan(), *index)}));
+    return run(plan::makeAddHosts({newHost(plan(), *index, true)}));
 }
 
 bool SubnetForm::deleteRows(std::vector<std::size_t> rowList)
 {
+    sync();
     std::vector<std::size_t> hosts;
     for (std::size_t r : rowList)
         if (r < rows.size())
@@ -243,7 +248,7 @@ bool SubnetForm::readRow(const plan::Plan& p, const plan::HostIndex& at, const s
                          const std::vector<int>& columns, plan::Host& h, std::string& why) const
 {
     static constexpr int order[] = {HostName, HostMac, HostDuid, HostRole, HostNote, HostV4, HostV6};
-    h = newHost(p, at);
+    h = newHost(p, at, false);
     bool named = false, addressed = false;
     for (const int column : order)
         for (std::size_t k = 0; k < cells.size() && k < columns.size(); ++k) {
@@ -268,6 +273,7 @@ bool SubnetForm::readRow(const plan::Plan& p, const plan::HostIndex& at, const s
 
 bool SubnetForm::importText(const std::string& text, const std::string& source)
 {
+    sync();
     if (!active())
         return false;
     const std::size_t lineEnd = text.find('\n');
@@ -290,6 +296,19 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
     // next free addresses step on.
     plan::Plan scratch = plan();
     std::optional<plan::HostIndex> at(std::in_place, scratch);
+    bool stale = false;  // the index is built again only for a row that asks for a free address
+    auto asksFree = [&columns](const std::vector<std::string>& cells) {
+        bool typed = false;
+        for (std::size_t k = 0; k < cells.size() && k < columns.size(); ++k) {
+            if (columns[k] != HostV4 && columns[k] != HostV6)
+                continue;
+            const std::string_view t = textio::trimBlanks(cells[k]);
+            if (textio::equalsIgnoringCase(t, "next"))
+                return true;
+            typed |= !t.empty();
+        }
+        return !typed;
+    };
     std::vector<plan::Host> added;
     std::vector<std::string> refused;
     for (std::size_t r = first; r < table.records.size(); ++r) {
@@ -297,6 +316,10 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
         if (std::all_of(rec.fields.begin(), rec.fields.end(),
                         [](const std::string& f) { return textio::trimBlanks(f).empty(); }))
             continue;
+        if (stale && asksFree(rec.fields)) {
+            at.emplace(scratch);
+            stale = false;
+        }
         plan::Host h;
         std::string why;
         if (readRow(scratch, *at, rec.fields, columns, h, why))
@@ -306,7 +329,7 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
             continue;
         }
         added.push_back(std::move(h));
-        at.emplace(scratch);
+        stale = true;
     }
     if (!table.error.empty())
         refused.push_back(table.error);

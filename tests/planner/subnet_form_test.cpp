@@ -119,8 +119,9 @@ TEST_F(SubnetFormTest, LayoutOfBothFamiliesAndTheCloudsFixedAddresses)
         };
     };
     const Step steps[] = {
-        {"gateway address", [](SubnetForm& s) { return s.setGateway(Family::V4, GatewayChoice::Address, "10.40.0.62"); },
-         true, gateway4, "10.40.0.62"},
+        {"gateway address",
+         [](SubnetForm& s) { return s.setGateway(Family::V4, GatewayChoice::Address, "10.40.0.62"); }, true, gateway4,
+         "10.40.0.62"},
         {"gateway outside", [](SubnetForm& s) { return s.setGateway(Family::V4, GatewayChoice::Address, "10.40.1.1"); },
          false, nullptr, "Gateway: IPv4 address \"10.40.1.1\""},
         {"no gateway", [](SubnetForm& s) { return s.setGateway(Family::V4, GatewayChoice::None); }, true, gateway4, ""},
@@ -132,12 +133,12 @@ TEST_F(SubnetFormTest, LayoutOfBothFamiliesAndTheCloudsFixedAddresses)
          "Kept for network devices: \"three\""},
         {"own range", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.30-10.40.0.40"); }, true,
          ranges(Family::V4), "10.40.0.30-10.40.0.40 "},
-        {"second range, sorted", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.10 - 10.40.0.20"); },
-         true, ranges(Family::V4), "10.40.0.10-10.40.0.20 10.40.0.30-10.40.0.40 "},
+        {"second range, sorted", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.10 - 10.40.0.20"); }, true,
+         ranges(Family::V4), "10.40.0.10-10.40.0.20 10.40.0.30-10.40.0.40 "},
         {"range backwards", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.50-10.40.0.45"); }, false,
          nullptr, "comes after its last"},
-        {"range outside", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.50-10.40.0.70"); }, false,
-         nullptr, "10.40.0.70 lies outside 10.40.0.0/26"},
+        {"range outside", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.50-10.40.0.70"); }, false, nullptr,
+         "10.40.0.70 lies outside 10.40.0.0/26"},
         {"range edited", [](SubnetForm& s) { return s.setRange(Family::V4, 1, "10.40.0.33-10.40.0.35"); }, true,
          ranges(Family::V4), "10.40.0.10-10.40.0.20 10.40.0.33-10.40.0.35 "},
         {"range deleted", [](SubnetForm& s) { return s.deleteRange(Family::V4, 0); }, true, ranges(Family::V4),
@@ -224,8 +225,8 @@ TEST_F(SubnetFormTest, PictureMarksAndCounts)
     ASSERT_TRUE(subnet.setCell(subnet.rowCount() - 1, HostV4, "10.40.0.10"));
     std::string painted;
     for (const AddressMark& m : subnet.marks(Family::V4))
-        painted += std::string(addressKindName(m.kind)) + " " + net::toDecimal(m.first) + "-" +
-                   net::toDecimal(m.last) + "; ";
+        painted +=
+            std::string(addressKindName(m.kind)) + " " + net::toDecimal(m.first) + "-" + net::toDecimal(m.last) + "; ";
     EXPECT_EQ(painted, "free 0-63; DHCP range 32-47; kept 2-2; host 10-10; gateway 1-1; network 0-0; "
                        "broadcast 63-63; ");
     EXPECT_EQ(subnet.size(Family::V4), 64u);

@@ -29,9 +29,9 @@ using planner::HostColumn;
 
 namespace {
 
-constexpr plan::HostRole kRoles[] = {plan::HostRole::Other,   plan::HostRole::Gateway,     plan::HostRole::Router,
-                                     plan::HostRole::Server,  plan::HostRole::Printer,     plan::HostRole::AccessPoint,
-                                     plan::HostRole::Camera,  plan::HostRole::Reserved};
+constexpr plan::HostRole kRoles[] = {plan::HostRole::Other,  plan::HostRole::Gateway, plan::HostRole::Router,
+                                     plan::HostRole::Server, plan::HostRole::Printer, plan::HostRole::AccessPoint,
+                                     plan::HostRole::Camera, plan::HostRole::Reserved};
 
 QString qs(const std::string& s)
 {
@@ -220,7 +220,8 @@ QWidget* SubnetPanel::buildLayoutBox()
     kept = new QLineEdit(box);
     kept->setObjectName(QStringLiteral("kept"));
     kept->setAccessibleName(QStringLiteral("Kept for network devices"));
-    kept->setToolTip(QStringLiteral("The first addresses kept for routers of a redundant gateway; empty: the plan's rule"));
+    kept->setToolTip(
+        QStringLiteral("The first addresses kept for routers of a redundant gateway; empty: the plan's rule"));
     connect(kept, &QLineEdit::editingFinished, this, [this] {
         const std::string t = kept->text().toStdString();
         if (t == model->keptText(currentFamily()) && keepTyped != kept)
@@ -256,8 +257,9 @@ QWidget* SubnetPanel::buildRangeRows(QWidget* box)
     ranges->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     ranges->setMaximumHeight(ranges->fontMetrics().height() * 4);
     connect(ranges, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        edited(model->setRange(currentFamily(), static_cast<std::size_t>(ranges->row(item)), item->text().toStdString()),
-               ranges);
+        edited(
+            model->setRange(currentFamily(), static_cast<std::size_t>(ranges->row(item)), item->text().toStdString()),
+            ranges);
     });
     rows->addRow(ranges);
     auto* addRow = new QHBoxLayout;
@@ -272,12 +274,11 @@ QWidget* SubnetPanel::buildRangeRows(QWidget* box)
         return ok;
     });
     connect(newRange, &QLineEdit::returnPressed, add, &QPushButton::click);
-    QPushButton* del = button(w, "deleteRange", QStringLiteral("Delete range"), QStringLiteral("Delete the range"),
-                              [this] {
-                                  return ranges->currentRow() >= 0 &&
-                                         model->deleteRange(currentFamily(),
-                                                            static_cast<std::size_t>(ranges->currentRow()));
-                              });
+    QPushButton* del =
+        button(w, "deleteRange", QStringLiteral("Delete range"), QStringLiteral("Delete the range"), [this] {
+            return ranges->currentRow() >= 0 &&
+                   model->deleteRange(currentFamily(), static_cast<std::size_t>(ranges->currentRow()));
+        });
     addRow->addWidget(newRange, 1);
     addRow->addWidget(add);
     addRow->addWidget(del);
@@ -359,7 +360,8 @@ QWidget* SubnetPanel::buildHostBox()
     v->addWidget(hosts, 1);
     auto* buttons = new QHBoxLayout;
     const QWidgetList row = {
-        button(box, "addHost", QStringLiteral("Add host"), QStringLiteral("Add a host"), [this] { return model->addHost(); }),
+        button(box, "addHost", QStringLiteral("Add host"), QStringLiteral("Add a host"),
+               [this] { return model->addHost(); }),
         button(box, "deleteHosts", QStringLiteral("Delete hosts"), QStringLiteral("Delete the hosts selected"), remove),
         button(box, "pasteHosts", QStringLiteral("Paste rows..."), QStringLiteral("Paste host rows"),
                [this] { return model->pastePrompt(); }),
@@ -371,6 +373,12 @@ QWidget* SubnetPanel::buildHostBox()
     v->addLayout(buttons);
     order += QWidgetList{pic, hosts} + row;
     return box;
+}
+
+void SubnetPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh(pendingBlock);
 }
 
 QWidgetList SubnetPanel::tabOrder() const
@@ -398,6 +406,10 @@ void SubnetPanel::edited(bool ok, QWidget* where)
 
 void SubnetPanel::refresh(plan::BlockId id)
 {
+    // Hidden behind the map, the panel waits until it is shown.
+    pendingBlock = id;
+    if (!isVisible())
+        return;
     model->select(id);
     model->sync();
     title->setText(qs(model->title()));
@@ -436,8 +448,8 @@ void SubnetPanel::refreshLayout()
     if (keepTyped != kept)
         kept->setText(qs(model->keptText(f)));
     kept->setPlaceholderText(QStringLiteral("plan's rule: %1").arg(model->keptCount(f)));
-    for (QWidget* w : {static_cast<QWidget*>(gatewayChoice), static_cast<QWidget*>(gateway),
-                       static_cast<QWidget*>(kept)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(gatewayChoice), static_cast<QWidget*>(gateway), static_cast<QWidget*>(kept)})
         w->setEnabled(!fixed);
     cloud->setText(qs(model->cloudText(f)));
     cloud->setVisible(fixed);

@@ -66,6 +66,9 @@ public:
     SubnetPicture* picture() const { return pic; }
     QComboBox* familyBox() const { return family; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* buildLayoutBox();
     QWidget* buildRangeRows(QWidget* box);
@@ -98,6 +101,7 @@ private:
     QWidgetList order;
     std::uint64_t shownRevision = ~std::uint64_t(0);
     plan::BlockId shownBlock = plan::kNoBlock;
+    plan::BlockId pendingBlock = plan::kNoBlock;  // the planner's selection, shown when visible
 };
 
 }  // namespace mq::ui

@@ -75,9 +75,9 @@ void SubnetPicture::refresh()
     } else {
         const plan::Plan& p = form.plan();
         const std::string gateway = form.gatewayText(fam);
-        setAccessibleDescription(QString::fromStdString(
-            planner::prefixText(p.block(form.block(fam)).prefix) + ": " + form.countsText(fam) +
-            (gateway.empty() ? std::string("; no gateway") : "; gateway " + gateway)));
+        setAccessibleDescription(
+            QString::fromStdString(planner::prefixText(p.block(form.block(fam)).prefix) + ": " + form.countsText(fam) +
+                                   (gateway.empty() ? std::string("; no gateway") : "; gateway " + gateway)));
     }
     updateGeometry();
     update();
@@ -121,8 +121,7 @@ void SubnetPicture::paintGrid(QPainter& painter, const std::vector<AddressMark>&
             kinds[static_cast<std::size_t>(a)] = m.kind;
     painter.setPen(palette().color(QPalette::Mid));
     for (int a = 0; a < n; ++a) {
-        const QRect cell(area.left() + (a % columns) * kCell, area.top() + (a / columns) * kCell, kCell - 1,
-                         kCell - 1);
+        const QRect cell(area.left() + (a % columns) * kCell, area.top() + (a / columns) * kCell, kCell - 1, kCell - 1);
         painter.setBrush(colourOf(kinds[static_cast<std::size_t>(a)], palette()));
         painter.drawRect(cell);
     }

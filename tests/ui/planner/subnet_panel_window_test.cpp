@@ -34,6 +34,26 @@ void typeInto(QTableView* table, int row, int column, const QString& text)
     QApplication::processEvents();
 }
 
+// A campus: gateways first usable, DHCP in the upper half, IPv6 by SLAAC and DHCPv6; the
+// IPv4 block of its staff segment, or kNoBlock.
+plan::BlockId campusPlan(planner::PlannerForm& form)
+{
+    EXPECT_TRUE(form.newPlan("10.40.0.0/16, 2001:db8:40::/48"));
+    plan::Settings s = form.plan().settings();
+    s.layout.gateway = plan::GatewayRule::FirstUsable;
+    s.layout.kept = 2;
+    s.layout.range = plan::RangeRule::UpperHalf;
+    s.layout.dhcp6 = plan::Dhcp6Mode::Both;
+    EXPECT_TRUE(form.setSettings(s));
+    EXPECT_TRUE(form.allocate(form.plan().root(), "staff, 100, vlan 10\nprinters, 20, vlan 20\nservers, 30, "
+                                                  "vlan 30\nwifi, 200, vlan 40\n"));
+    plan::BlockId staff = plan::kNoBlock;
+    for (const plan::AllocationRow& r : plan::allocationRows(form.plan()))
+        if (form.plan().block(r.v4).name == "staff")
+            staff = r.v4;
+    return staff;
+}
+
 TEST(SubnetPanelWindow, TypedHostShowsInTableAndCountsAndUndoes)
 {
     test::FakePlannerServices sv;
@@ -41,21 +61,7 @@ TEST(SubnetPanelWindow, TypedHostShowsInTableAndCountsAndUndoes)
     w->resize(1200, 820);
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
-    planner::PlannerForm& form = w->form();
-    // A campus: gateways first usable, DHCP in the upper half, IPv6 by SLAAC and DHCPv6.
-    ASSERT_TRUE(form.newPlan("10.40.0.0/16, 2001:db8:40::/48"));
-    plan::Settings s = form.plan().settings();
-    s.layout.gateway = plan::GatewayRule::FirstUsable;
-    s.layout.kept = 2;
-    s.layout.range = plan::RangeRule::UpperHalf;
-    s.layout.dhcp6 = plan::Dhcp6Mode::Both;
-    ASSERT_TRUE(form.setSettings(s));
-    ASSERT_TRUE(form.allocate(form.plan().root(), "staff, 100, vlan 10\nprinters, 20, vlan 20\nservers, 30, "
-                                                   "vlan 30\nwifi, 200, vlan 40\n"));
-    plan::BlockId staff = plan::kNoBlock;
-    for (const plan::AllocationRow& r : plan::allocationRows(form.plan()))
-        if (form.plan().block(r.v4).name == "staff")
-            staff = r.v4;
+    const plan::BlockId staff = campusPlan(w->form());
     ASSERT_NE(staff, plan::kNoBlock);
     w->selectBlock(staff);
     w->refresh();
