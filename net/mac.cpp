@@ -5,31 +5,18 @@
 #include <random>
 
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::net {
 
 namespace {
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
+// The text without its blanks, and in *offset where it starts within the original.
 std::string_view trimmed(std::string_view text, std::size_t* offset)
 {
-    std::size_t a = 0, b = text.size();
-    while (a < b && (text[a] == ' ' || text[a] == '\t'))
-        ++a;
-    while (b > a && (text[b - 1] == ' ' || text[b - 1] == '\t'))
-        --b;
-    *offset = a;
-    return text.substr(a, b - a);
+    const std::string_view t = textio::trimBlanks(text);
+    *offset = t.empty() ? 0 : static_cast<std::size_t>(t.data() - text.data());
+    return t;
 }
 
 ParseError fault(std::size_t at, std::string message)
@@ -53,7 +40,7 @@ std::variant<std::vector<std::uint8_t>, ParseError> readGroups(std::string_view 
             digits = 0;
             continue;
         }
-        const int v = hexValue(c);
+        const int v = textio::hexDigitValue(c);
         if (v < 0)
             return fault(offset + i, "'" + textio::escaped(text.substr(i, 1)) + "' is not a hex digit");
         if (sep && digits == width)
@@ -106,14 +93,13 @@ namespace {
 
 std::string hexPairs(const std::uint8_t* bytes, std::size_t n)
 {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     out.reserve(n * 3);
     for (std::size_t i = 0; i < n; ++i) {
         if (i)
             out += ':';
-        out += kDigits[bytes[i] >> 4];
-        out += kDigits[bytes[i] & 15];
+        out += textio::hexDigit(bytes[i] >> 4u);
+        out += textio::hexDigit(bytes[i]);
     }
     return out;
 }

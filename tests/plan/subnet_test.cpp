@@ -2,6 +2,7 @@
 // addresses resolveLayout gives.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <set>
 
@@ -237,6 +238,202 @@ TEST(SubnetCommands, RefusedEditsChangeNothing)
         EXPECT_NE(r.find(reason), std::string::npos) << r;
         EXPECT_TRUE(plan == before) << reason;
     }
+}
+
+// A dual-stack plan: Office in both families (one segment), Lab in IPv4, and a /31 link.
+Plan campus()
+{
+    Plan plan(P("10.40.0.0/16"));
+    EXPECT_EQ(plan.addRoot(P("2001:db8:40::/48")), "");
+    for (const char* text : {"10.40.1.0/24", "10.40.2.0/24", "10.40.3.0/31", "2001:db8:40:1::/64"}) {
+        BlockId b = kNoBlock;
+        EXPECT_EQ(plan.carve(P(text), &b), "");
+        EXPECT_EQ(plan.setAssigned(b, true), "");
+        EXPECT_EQ(plan.setName(b, std::string(text).find("2.0") != std::string::npos ? "Lab" : "Office"), "");
+    }
+    return plan;
+}
+
+void layout(Plan& plan, const char* prefix, SubnetLayout l)
+{
+    ASSERT_EQ(plan.setSubnetLayout(plan.blockOf(P(prefix)), std::move(l)), "");
+}
+
+void host(Plan& plan, Host h)
+{
+    ASSERT_EQ(plan.insertHost(plan.hosts().size(), std::move(h)), "");
+}
+
+AddressRange R(const char* first, const char* last)
+{
+    return {A(first), A(last)};
+}
+
+SubnetLayout gateway(const char* at)
+{
+    return {.gatewaySet = true, .gateway = A(at)};
+}
+
+SubnetLayout ranges(std::vector<AddressRange> r)
+{
+    return {.rangesSet = true, .ranges = std::move(r)};
+}
+
+// Every fault once, with the one message it gives (empty: the plan is sound).
+TEST(CheckSubnets, EachFaultGivesOneMessageNamingBlockAndHost)
+{
+    const std::string office = "10.40.1.0/24 (Office): ", office6 = "2001:db8:40:1::/64 (Office): ";
+    const net::Mac m = std::get<net::Mac>(net::parseMac("00:11:22:33:44:55"));
+    const std::pair<std::function<void(Plan&)>, std::string> cases[] = {
+        {[](Plan& p) { layout(p, "10.40.1.0/24", gateway("10.40.2.1")); },
+         office + "the gateway 10.40.2.1 lies outside the block"},
+        {[](Plan& p) { layout(p, "10.40.1.0/24", gateway("10.40.1.0")); },
+         office + "the gateway 10.40.1.0 is the network address"},
+        {[](Plan& p) { layout(p, "10.40.1.0/24", gateway("10.40.1.255")); },
+         office + "the gateway 10.40.1.255 is the broadcast address"},
+        {[](Plan& p) { layout(p, "10.40.1.0/24", ranges({R("10.40.1.200", "10.40.2.5")})); },
+         office + "the range 10.40.1.200-10.40.2.5 lies outside the block"},
+        {[](Plan& p) { layout(p, "10.40.1.0/24", ranges({R("10.40.1.0", "10.40.1.9")})); },
+         office + "the range 10.40.1.0-10.40.1.9 holds the network address"},
+        {[](Plan& p) { layout(p, "10.40.1.0/24", ranges({R("10.40.1.200", "10.40.1.255")})); },
+         office + "the range 10.40.1.200-10.40.1.255 holds the broadcast address"},
+        {[](Plan& p) {
+             layout(p, "10.40.1.0/24",
+                    {.gatewaySet = true,
+                     .gateway = A("10.40.1.5"),
+                     .rangesSet = true,
+                     .ranges = {R("10.40.1.1", "10.40.1.9")}});
+         },
+         office + "the range 10.40.1.1-10.40.1.9 holds the gateway 10.40.1.5"},
+        {[](Plan& p) {
+             layout(p, "10.40.1.0/24", {.kept = 3, .rangesSet = true, .ranges = {R("10.40.1.3", "10.40.1.9")}});
+         },
+         office + "the range 10.40.1.3-10.40.1.9 overlaps the kept addresses 10.40.1.1-10.40.1.3"},
+        {[](Plan& p) {
+             layout(p, "10.40.1.0/24", ranges({R("10.40.1.15", "10.40.1.30"), R("10.40.1.10", "10.40.1.20")}));
+         },
+         office + "the ranges 10.40.1.10-10.40.1.20 and 10.40.1.15-10.40.1.30 overlap"},
+        {[](Plan& p) { host(p, {.name = "printer-2", .v4 = A("10.40.2.7"), .v6 = A("2001:db8:40:1::7")}); },
+         office + "host printer-2: 10.40.2.7 lies outside the block"},
+        {[](Plan& p) { host(p, {.name = "a", .v4 = A("10.40.1.0")}); },
+         office + "host a: 10.40.1.0 is the network address"},
+        {[](Plan& p) { host(p, {.name = "a", .v4 = A("10.40.1.255")}); },
+         office + "host a: 10.40.1.255 is the broadcast address"},
+        {[](Plan& p) { host(p, {.name = "a", .v6 = A("2001:db8:40:1::")}); },
+         office6 + "host a: 2001:db8:40:1:: is the network address"},
+        {[](Plan& p) { host(p, {.name = "a", .v4 = A("10.40.3.0")}); }, ""},  // RFC 3021
+        {[](Plan& p) {
+             layout(p, "10.40.1.0/24", gateway("10.40.1.1"));
+             host(p, {.name = "a", .v4 = A("10.40.1.1"), .role = HostRole::Server});
+         },
+         office + "host a: 10.40.1.1 is the gateway (only a gateway or router host may have it)"},
+        {[](Plan& p) {
+             layout(p, "10.40.1.0/24", {.gatewaySet = true, .gateway = A("10.40.1.1"), .kept = 3});
+             host(p, {.name = "a", .v4 = A("10.40.1.1"), .role = HostRole::Gateway});
+             host(p, {.name = "b", .v4 = A("10.40.1.3"), .role = HostRole::Router});
+         },
+         ""},
+        {[](Plan& p) {
+             layout(p, "10.40.1.0/24", {.kept = 2});
+             host(p, {.name = "a", .v4 = A("10.40.1.2")});
+         },
+         office + "host a: 10.40.1.2 is kept for network devices (only a gateway or router host may have it)"},
+        {[](Plan& p) {
+             Settings s = p.settings();
+             s.cloud = CloudMode::Aws;
+             p.setSettings(s);
+             host(p, {.name = "a", .v4 = A("10.40.1.3")});
+         },
+         office + "host a: 10.40.1.3 is kept for network devices (only a gateway or router host may have it)"},
+        {[](Plan& p) {
+             Settings s = p.settings();
+             s.layout.range = RangeRule::UpperHalf;
+             p.setSettings(s);
+             host(p, {.name = "a", .v4 = A("10.40.1.200")});
+         },
+         office + "host a: 10.40.1.200 lies inside the range 10.40.1.128-10.40.1.254"},
+        {[](Plan& p) { host(p, {.name = "a", .v4 = A("10.40.9.9")}); }, "host a: 10.40.9.9 lies in no assigned block"},
+        {[](Plan& p) {
+             host(p, {.name = "a", .v4 = A("10.40.1.5")});
+             host(p, {.name = "b", .v4 = A("10.40.1.5")});
+         },
+         office + "host b: 10.40.1.5 is also the address of host a"},
+        {[m](Plan& p) {
+             host(p, {.name = "a", .v4 = A("10.40.1.5"), .mac = m});
+             host(p, {.name = "b", .v4 = A("10.40.2.5"), .mac = m});
+         },
+         "10.40.2.0/24 (Lab): host b: the MAC 00:11:22:33:44:55 is also the MAC of host a"},
+        {[](Plan& p) {
+             host(p, {.name = "a", .v4 = A("10.40.1.5")});
+             host(p, {.name = "A", .v4 = A("10.40.1.6")});
+         },
+         office + "host A: the name is also the name of host a"},
+    };
+    for (const auto& [setup, message] : cases) {
+        Plan plan = campus();
+        setup(plan);
+        std::vector<std::string> got;
+        for (const SubnetProblem& p : checkSubnets(plan))
+            got.push_back(p.message);
+        EXPECT_EQ(got, message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
+    }
+}
+
+// What a host's address box takes and what a block has left, on one laid-out block.
+TEST(HostAddress, TakesAddressesNextOffsetsAndEui64)
+{
+    Plan plan = campus();
+    Settings s = plan.settings();
+    s.layout = {.gateway = GatewayRule::FirstUsable,
+                .kept = 2,
+                .range = RangeRule::Offsets,
+                .rangeFrom = 100,
+                .rangeTo = 199,
+                .dhcp6 = Dhcp6Mode::Slaac};
+    plan.setSettings(s);
+    host(plan, {.name = "a", .v4 = A("10.40.1.3")});
+    layout(plan, "10.40.3.0/31", {.gatewaySet = true, .kept = 0});  // both ends of the link are hosts
+    host(plan, {.name = "b", .v4 = A("10.40.3.0")});
+    host(plan, {.name = "c", .v4 = A("10.40.3.1")});
+    const HostIndex index(plan);
+    const BlockId office = plan.blockOf(P("10.40.1.0/24")), six = plan.blockOf(P("2001:db8:40:1::/64"));
+    const BlockId link = plan.blockOf(P("10.40.3.0/31"));
+    const auto m = std::get<net::Mac>(net::parseMac("00:11:22:33:44:55"));
+    struct Case {
+        BlockId block;
+        const char* text;
+        bool mac;
+        std::optional<std::size_t> except;
+        std::string want;  // the address, or the start of the error
+    };
+    const Case cases[] = {
+        {office, " next ", false, {}, "10.40.1.4"},  // .1 gateway, .2 kept, .3 host a
+        {office, "NEXT", false, 0, "10.40.1.3"},  // host a being edited
+        {office, "::20", false, {}, "10.40.1.20"},
+        {office, "::300", false, {}, "::300 lies outside 10.40.1.0/24"},
+        {office, "::x", false, {}, "\"::x\" is not ::N"},
+        {six, "::1:0", false, {}, "2001:db8:40:1::1:0"},
+        {six, "eui64", true, {}, "2001:db8:40:1:211:22ff:fe33:4455"},
+        {six, "eui64", false, {}, "eui64 needs a MAC"},
+        {office, "eui64", true, {}, "eui64 makes IPv6 addresses, and 10.40.1.0/24 is IPv4"},
+        {office, "2001:db8:40:1::5", false, {}, "2001:db8:40:1::5 is IPv6, and 10.40.1.0/24 is IPv4"},
+        {office, "10.40.2.1", false, {}, "10.40.2.1 lies outside 10.40.1.0/24"},
+        {office, "10.40.1.255", false, {}, "10.40.1.255 is not a usable address of 10.40.1.0/24"},
+        {office, "10.40.1.x", false, {}, "10.40.1.x:"},
+        {link, "next", false, {}, "10.40.3.0/31 has no free address left"},
+        {link, "next", false, 2, "10.40.3.1"},
+    };
+    for (const Case& c : cases) {
+        const auto r = hostAddress(plan, c.block, c.text, c.mac ? std::optional(m) : std::nullopt, index, c.except);
+        const std::string got = std::holds_alternative<net::Address>(r) ? net::format(std::get<net::Address>(r))
+                                                                        : std::get<net::ParseError>(r).message;
+        EXPECT_EQ(got.substr(0, c.want.size()), c.want) << c.text;
+    }
+    const SubnetCounts counts = countSubnet(plan, office, index);
+    EXPECT_EQ(counts.usable, net::Count{254});
+    EXPECT_EQ(counts.inRanges, net::Count{100});
+    EXPECT_EQ(counts.statics, 3u);  // gateway, one kept, host a
+    EXPECT_EQ(counts.free, net::Count{151});
 }
 
 }  // namespace
