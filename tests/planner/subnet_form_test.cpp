@@ -59,7 +59,7 @@ TEST_F(SubnetFormTest, HostCellsTakeTheirFormsRefuseWithAReasonAndUndo)
         {HostV6, "::20", "2001:db8:40::20"},
         {HostMac, "0011.2233.4455", "00:11:22:33:44:55"},
         {HostMac, "00:11:22:33:44", nullptr, "MAC \"00:11:22:33:44\""},
-        {HostV6, "eui64", "2001:db8:40::211:22ff:fe33:4455"},
+        {HostV6, "eui64", "2001:db8:40:0:211:22ff:fe33:4455"},
         {HostDuid, "00-01-00-01", "00:01:00:01"},
         {HostDuid, "0g", nullptr, "DUID \"0g\""},
         {HostRole, "Access point", "access-point"},

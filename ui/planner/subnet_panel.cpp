@@ -129,8 +129,10 @@ bool HostRowsModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || !index.isValid())
         return false;
     const QString text = value.toString();
-    if (form.setCell(static_cast<std::size_t>(index.row()), index.column(), text.toStdString()))
+    if (form.setCell(static_cast<std::size_t>(index.row()), index.column(), text.toStdString())) {
+        emit cellEdited();
         return true;
+    }
     if (!form.status().empty()) {
         refused = index;
         typed = text;
@@ -255,7 +257,7 @@ QWidget* SubnetPanel::buildRangeRows(QWidget* box)
     ranges->setAccessibleName(QStringLiteral("DHCP ranges"));
     ranges->setAccessibleDescription(QStringLiteral("F2 edits the range selected, Delete deletes it"));
     ranges->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    ranges->setMaximumHeight(ranges->fontMetrics().height() * 4);
+    ranges->setMaximumHeight(ranges->fontMetrics().height() * 3 + 8);
     connect(ranges, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         edited(
             model->setRange(currentFamily(), static_cast<std::size_t>(ranges->row(item)), item->text().toStdString()),
@@ -334,6 +336,8 @@ QWidget* SubnetPanel::buildHostBox()
     hosts->verticalHeader()->setDefaultSectionSize(hosts->fontMetrics().height() + 6);
     hosts->horizontalHeader()->setStretchLastSection(true);
     hosts->setWordWrap(false);
+    connect(
+        hostRows, &HostRowsModel::cellEdited, this, [this] { edited(true, hosts); }, Qt::QueuedConnection);
     connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
         status->setText(qs(model->status()));
         // After the editor that was refused has closed: open it again with what was typed.
@@ -357,8 +361,11 @@ QWidget* SubnetPanel::buildHostBox()
     key(QKeySequence(Qt::Key_Insert), [this] { return model->addHost(); });
     key(QKeySequence(Qt::Key_Delete), remove);
     key(QKeySequence::Paste, [this] { return model->paste(QApplication::clipboard()->text().toStdString()); });
-    v->addWidget(hosts, 1);
-    auto* buttons = new QHBoxLayout;
+    // The buttons beside the table, which then shows more rows.
+    auto* tableRow = new QHBoxLayout;
+    v->addLayout(tableRow, 1);
+    tableRow->addWidget(hosts, 1);
+    auto* buttons = new QVBoxLayout;
     const QWidgetList row = {
         button(box, "addHost", QStringLiteral("Add host"), QStringLiteral("Add a host"),
                [this] { return model->addHost(); }),
@@ -370,7 +377,7 @@ QWidget* SubnetPanel::buildHostBox()
     for (QWidget* w : row)
         buttons->addWidget(w);
     buttons->addStretch(1);
-    v->addLayout(buttons);
+    tableRow->addLayout(buttons);
     order += QWidgetList{pic, hosts} + row;
     return box;
 }

@@ -42,6 +42,7 @@ public:
 
 signals:
     void refusedEdit(const QModelIndex& index);
+    void cellEdited();  // queued: the model is reset only after the editor has closed
 
 private:
     planner::SubnetForm& form;

@@ -42,8 +42,8 @@ QColor SubnetPicture::colourOf(AddressKind kind, const QPalette& palette)
     case AddressKind::Kept: return QColor(0xf5, 0x79, 0x00);
     case AddressKind::Host: return QColor(0x34, 0x65, 0xa4);
     case AddressKind::Gateway: return QColor(0xcc, 0x00, 0x00);
-    case AddressKind::Network:
-    case AddressKind::Broadcast: return QColor(0x88, 0x8a, 0x85);
+    case AddressKind::Network: return QColor(0x88, 0x8a, 0x85);
+    case AddressKind::Broadcast: return QColor(0x5c, 0x35, 0x66);
     default: return palette.color(QPalette::Mid);
     }
 }
@@ -164,7 +164,11 @@ void SubnetPicture::paintLegend(QPainter& painter, int top)
         painter.drawText(QPoint(left + h, top + fm.ascent()), name);
         left += h + fm.horizontalAdvance(name) + 2 * kMargin;
     }
-    painter.drawText(QPoint(kMargin, top + h + kMargin + fm.ascent()), QString::fromStdString(form.countsText(fam)));
+    // The counts after the legend, or under it where the row is too narrow.
+    const QString counts = QString::fromStdString(form.countsText(fam));
+    const bool below = left + fm.horizontalAdvance(counts) > width() - kMargin;
+    painter.drawText(
+        below ? QPoint(kMargin, top + h + kMargin + fm.ascent()) : QPoint(left + kMargin, top + fm.ascent()), counts);
 }
 
 }  // namespace mq::ui

@@ -31,6 +31,8 @@ void typeInto(QTableView* table, int row, int column, const QString& text)
     ASSERT_NE(editor, nullptr);
     QTest::keyClicks(editor, text.mid(1));
     QTest::keyClick(editor, Qt::Key_Return);
+    // The delegate commits the text in a queued call, and the panel follows the edit in another.
+    QApplication::processEvents();
     QApplication::processEvents();
 }
 
@@ -63,6 +65,7 @@ TEST(SubnetPanelWindow, TypedHostShowsInTableAndCountsAndUndoes)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     const plan::BlockId staff = campusPlan(w->form());
     ASSERT_NE(staff, plan::kNoBlock);
+    w->refresh();  // the tree holds the new blocks
     w->selectBlock(staff);
     w->refresh();
     SubnetPanel* panel = w->subnetPanel();
@@ -93,6 +96,7 @@ TEST(SubnetPanelWindow, TypedHostShowsInTableAndCountsAndUndoes)
     EXPECT_EQ(table->model()->index(9, planner::HostName).data().toString(), QStringLiteral("lab-pc"));
     EXPECT_FALSE(table->model()->index(9, planner::HostV4).data().toString().isEmpty());
     const QString after = panel->picture()->accessibleDescription();
+
     EXPECT_TRUE(before.contains(QStringLiteral(" 11 static"))) << before.toStdString();
     EXPECT_TRUE(after.contains(QStringLiteral(" 12 static"))) << after.toStdString();
     EXPECT_TRUE(after.contains(QStringLiteral("; gateway ") + QString::fromStdString(subnet.gatewayText(Family::V4))))
