@@ -304,10 +304,22 @@ bool PlannerForm::saveAs()
 
 // ---------------------------------------------------------------- editing
 
+std::string PlannerForm::apply(std::unique_ptr<plan::Command> cmd, std::string* what)
+{
+    std::string reason = history.run(doc, std::move(cmd), what);
+    if (!reason.empty())
+        return reason;
+    ++applied;
+    // What could have been redone is gone, and its lines with it.
+    std::erase_if(linesAt, [this](const auto& e) { return e.first >= applied; });
+    changed();
+    return reason;
+}
+
 bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
 {
     std::string what;
-    const std::string reason = history.run(doc, std::move(cmd), &what);
+    const std::string reason = apply(std::move(cmd), &what);
     if (!reason.empty()) {
         // What was asked, then why not: a reason alone does not say what it is about.
         std::string why = textio::escaped(reason, textio::kQuotedReason);
@@ -319,10 +331,6 @@ bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
                    MsgIcon::Exclamation);
         return false;
     }
-    ++applied;
-    // What could have been redone is gone, and its lines with it.
-    std::erase_if(linesAt, [this](const auto& e) { return e.first >= applied; });
-    changed();
     return true;
 }
 

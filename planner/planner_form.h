@@ -116,6 +116,9 @@ public:
     bool setSettings(const plan::Settings& settings);
     bool undo();
     bool redo();
+    // An edit whose refusal the caller shows itself (the subnet panel's status line): the
+    // reason when refused (*what, when given, says what was asked), empty when done.
+    std::string apply(std::unique_ptr<plan::Command> cmd, std::string* what = nullptr);
     bool canUndo() const { return history.canUndo(); }
     bool canRedo() const { return history.canRedo(); }
     std::string undoText() const;

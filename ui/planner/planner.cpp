@@ -9,6 +9,7 @@
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/planner/result_list_model.h"
+#include "ui/planner/subnet_panel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -123,6 +124,11 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
     refresh();
 }
 
+planner::PlannerServices& Planner::windowServices()
+{
+    return *services;
+}
+
 Planner::~Planner()
 {
     // A run still going may be reading the plan this window owns: let it
@@ -210,6 +216,7 @@ void Planner::refresh()
     allocateTarget->setText(
         QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QString::fromStdString(planner::summaryText(p, allocationMap->leafCount(), id)));
+    subnet->refresh(id);
     refreshExchange();
     refreshHosts();
     if (running && !stageText.isEmpty())

@@ -25,6 +25,7 @@ class QSortFilterProxyModel;
 class QSplitter;
 class QTabWidget;
 class QTableView;
+class QTabWidget;
 class QTimer;
 class QTreeView;
 class QVBoxLayout;
@@ -38,6 +39,7 @@ class HostsTableModel;
 class ProblemListModel;
 class PlanTreeModel;
 class ResultListModel;
+class SubnetPanel;
 
 class Planner : public QWidget, public ChildReport {
     Q_OBJECT
@@ -118,6 +120,8 @@ public:
     QTableView* hostsTable() const { return hosts; }
     QLineEdit* hostsFilter() const { return hostFilter; }
     QListView* problemsList() const { return problems; }
+    SubnetPanel* subnetPanel() const { return subnet; }
+    QTabWidget* lowerTabs() const { return lower; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +131,7 @@ protected:
 
 private:
     class WindowServices;
+    planner::PlannerServices& windowServices();
     void build();
     // The parts of the window; each returns its controls in tab order.
     QWidgetList buildToolRows(QVBoxLayout* top);
@@ -203,6 +208,8 @@ private:
     QLabel* problemsTitle = nullptr;
     QListView* problems = nullptr;
     ProblemListModel* problemModel = nullptr;
+    QTabWidget* lower = nullptr;  // the map and Allocate panel, or the subnet panel
+    SubnetPanel* subnet = nullptr;
 };
 
 }  // namespace mq::ui

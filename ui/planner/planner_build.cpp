@@ -6,6 +6,7 @@
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
 #include "ui/planner/result_list_model.h"
+#include "ui/planner/subnet_panel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,11 +22,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -95,8 +98,42 @@ void Planner::build()
     top->addWidget(rows, 1);
     auto* upper = new QSplitter(Qt::Horizontal, rows);
     upper->setObjectName(QStringLiteral("plannerUpper"));
-    auto* split = new QSplitter(Qt::Horizontal, rows);
+    // Below, the map and the Allocate panel on one tab, what lies inside the selected
+    // block on the other.
+    lower = new QTabWidget(rows);
+    lower->setObjectName(QStringLiteral("plannerLower"));
+    auto* split = new QSplitter(Qt::Horizontal, lower);
     split->setObjectName(QStringLiteral("plannerSplitter"));
+    lower->addTab(split, QStringLiteral("Map and allocate"));
+    // Scrolled, so that the panel's rows never make the planner taller than a small screen.
+    auto* subnetScroll = new QScrollArea(lower);
+    subnetScroll->setObjectName(QStringLiteral("subnetScroll"));
+    subnetScroll->setWidgetResizable(true);
+    subnetScroll->setFrameShape(QFrame::NoFrame);
+    subnetScroll->setAccessibleName(QStringLiteral("Inside the block"));
+    subnetScroll->setAccessibleDescription(
+        QStringLiteral("The gateway, DHCP ranges and hosts of the block selected in the tree"));
+    subnet = new SubnetPanel(*model, windowServices(), subnetScroll);
+    subnet->setChanged([this] { refresh(); });
+    subnetScroll->setWidget(subnet);
+    lower->addTab(subnetScroll, QStringLiteral("&3 Inside the block"));
+    const QString lowerAbout =
+        QStringLiteral("The map and Allocate panel, or what lies inside the selected block (Alt+3)");
+    for (QWidget* t : {static_cast<QWidget*>(lower), static_cast<QWidget*>(lower->tabBar())}) {
+        t->setAccessibleName(QStringLiteral("Map or block"));
+        t->setAccessibleDescription(lowerAbout);
+    }
+    for (QToolButton* arrow : lower->tabBar()->findChildren<QToolButton*>())
+        arrow->setAccessibleDescription(QStringLiteral("Shows the tabs out of view"));
+    // Controls that a tool tip explains are described by it; the others by their name
+    // and the panel they sit in.
+    for (QWidget* w : subnet->findChildren<QWidget*>()) {
+        if (w->accessibleName().isEmpty() || !w->accessibleDescription().isEmpty())
+            continue;
+        w->setAccessibleDescription(w->toolTip().isEmpty()
+                                        ? w->accessibleName() + QStringLiteral(" of the block selected in the tree")
+                                        : w->toolTip());
+    }
     order += buildTree(upper);
     // The allocations and the hosts share the place beside the tree, one tab each.
     tables = new QTabWidget(upper);
@@ -105,6 +142,7 @@ void Planner::build()
     order += buildHostsTab(tables);
     order += buildMap(split);
     order += buildAllocatePanel(split);
+    order += subnet->tabOrder();
     describeControls();
 
     upper->setSizes({400, 580});
