@@ -95,6 +95,9 @@ public:
     bool paste(const std::string& text);
     // The same rows from a file chosen in the open dialog (tab-separated or CSV).
     bool importFile();
+    // Hosts of a file of another tool (NetBox, phpIPAM, /etc/hosts, the hosts CSV) go into
+    // whichever blocks of the plan hold their addresses: the planner's own import.
+    bool importPlanHosts(interchange::HostFormat format) { return form.importHostsFile(format); }
     bool importText(const std::string& text, const std::string& source);
 
     // ---- the picture of block f

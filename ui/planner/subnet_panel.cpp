@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -181,6 +182,40 @@ QPushButton* SubnetPanel::button(QWidget* parent, const char* name, const QStrin
     b->setAccessibleName(accessible);
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, action, b] { edited(action(), b); });
+    return b;
+}
+
+// Rows for this block (addresses may be "next" or left out), or another tool's file whose
+// hosts go into the blocks that hold their addresses, as the Import menu does.
+QPushButton* SubnetPanel::importButton(QWidget* parent)
+{
+    auto* b = new QPushButton(QStringLiteral("Import..."), parent);
+    b->setObjectName(QStringLiteral("importHosts"));
+    b->setAccessibleName(QStringLiteral("Import hosts from a file"));
+    b->setAutoDefault(false);
+    auto* menu = new QMenu(b);
+    menu->setObjectName(QStringLiteral("importHostsMenu"));
+    auto add = [this, menu, b](const char* name, const QString& text, std::function<bool()> action) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, action, b] { edited(action(), b); });
+    };
+    add("actionImportBlockRows", QStringLiteral("Rows into this block (CSV or tab-separated)..."),
+        [this] { return model->importFile(); });
+    menu->addSeparator();
+    struct Source {
+        const char* name;
+        const char* text;
+        interchange::HostFormat format;
+    };
+    const Source sources[] = {
+        {"actionImportPlanHostsCsv", "Hosts CSV of the plan...", interchange::HostFormat::Csv},
+        {"actionImportPlanNetbox", "NetBox IP addresses or ranges CSV...", interchange::HostFormat::Netbox},
+        {"actionImportPlanPhpipam", "phpIPAM IP addresses CSV...", interchange::HostFormat::Phpipam},
+        {"actionImportPlanEtcHosts", "Hosts file (/etc/hosts)...", interchange::HostFormat::EtcHosts}};
+    for (const Source& s : sources)
+        add(s.name, QString::fromUtf8(s.text), [this, f = s.format] { return model->importPlanHosts(f); });
+    b->setMenu(menu);
     return b;
 }
 
@@ -372,8 +407,7 @@ QWidget* SubnetPanel::buildHostBox()
         button(box, "deleteHosts", QStringLiteral("Delete hosts"), QStringLiteral("Delete the hosts selected"), remove),
         button(box, "pasteHosts", QStringLiteral("Paste rows..."), QStringLiteral("Paste host rows"),
                [this] { return model->pastePrompt(); }),
-        button(box, "importHosts", QStringLiteral("Import..."), QStringLiteral("Import hosts from a file"),
-               [this] { return model->importFile(); })};
+        importButton(box)};
     for (QWidget* w : row)
         buttons->addWidget(w);
     buttons->addStretch(1);

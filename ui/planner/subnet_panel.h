@@ -74,6 +74,7 @@ private:
     QWidget* buildLayoutBox();
     QWidget* buildRangeRows(QWidget* box);
     QWidget* buildHostBox();
+    QPushButton* importButton(QWidget* parent);
     QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& accessible,
                         const std::function<bool()>& action);
     void edited(bool ok, QWidget* where);  // after each call of the form model
