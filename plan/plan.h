@@ -213,6 +213,12 @@ public:
     void swapHosts(std::vector<Host>& hosts);  // for bulk edits and their undo: no copy
     // Changes whenever a host is inserted, replaced, erased or swapped.
     std::uint64_t hostSerial() const { return hostSerial_; }
+    // For views that update only the hosts edited: hostEdits() lists, in order and with
+    // repeats, the hosts replaced or appended at the end since hostListSerial() last
+    // changed. An insert elsewhere, an erase or a swap moves indices: it changes the serial
+    // and starts the list afresh, as a list grown past kMaxChanges does.
+    std::uint64_t hostListSerial() const { return hostListSerial_; }
+    const std::vector<std::size_t>& hostEdits() const { return hostEdits_; }
 
     // A block split into 2^k parts (k >= 2) becomes two halves, each split into 2^(k-1) of
     // the same parts (their ids kept): the same address space, one level deeper.
@@ -280,6 +286,10 @@ private:
     std::map<BlockId, SubnetLayout> layouts_;
     std::vector<Host> hosts_;
     std::uint64_t hostSerial_ = 0;
+    std::uint64_t hostListSerial_ = 0;
+    std::vector<std::size_t> hostEdits_;
+    void hostEdited(std::size_t i);  // i replaced or appended
+    void hostsMoved();  // indices moved: the edit list starts afresh
     // Not copied with the plan: a copy records into no journal.
     struct JournalRef {
         Journal* to = nullptr;

@@ -91,8 +91,13 @@ std::string Plan::insertHost(std::size_t at, Host host)
         return "no host " + std::to_string(at);
     if (auto r = checkHost(host); !r.empty())
         return r;
+    const bool atEnd = at == hosts_.size();
     hosts_.insert(hosts_.begin() + static_cast<std::ptrdiff_t>(at), std::move(host));
     ++hostSerial_;
+    if (atEnd)
+        hostEdited(at);
+    else
+        hostsMoved();
     return {};
 }
 
@@ -104,6 +109,7 @@ std::string Plan::setHost(std::size_t i, Host host)
         return r;
     hosts_[i] = std::move(host);
     ++hostSerial_;
+    hostEdited(i);
     return {};
 }
 
@@ -113,12 +119,28 @@ void Plan::eraseHost(std::size_t i)
         return;
     hosts_.erase(hosts_.begin() + static_cast<std::ptrdiff_t>(i));
     ++hostSerial_;
+    hostsMoved();
 }
 
 void Plan::swapHosts(std::vector<Host>& hosts)
 {
     hosts_.swap(hosts);
     ++hostSerial_;
+    hostsMoved();
+}
+
+void Plan::hostEdited(std::size_t i)
+{
+    if (hostEdits_.size() >= kMaxChanges)
+        hostsMoved();
+    else
+        hostEdits_.push_back(i);
+}
+
+void Plan::hostsMoved()
+{
+    ++hostListSerial_;
+    hostEdits_.clear();
 }
 
 }  // namespace mq::plan

@@ -76,11 +76,24 @@ bool HostsTable::setPlan(const plan::Plan& plan)
 {
     if (isCurrent(plan))
         return false;
+    const auto& hosts = plan.hosts();
+    const bool sameTree = plan_ == &plan && changeSerial_ == plan.changeSerial() &&
+                          changesSeen_ == plan.changes().size() && listSerial_ == plan.hostListSerial() &&
+                          editsSeen_ <= plan.hostEdits().size() && block4_.size() <= hosts.size();
+    rebuilt_ = !sameTree;
+    if (sameTree) {
+        hostSerial_ = plan.hostSerial();
+        for (std::size_t k = editsSeen_; k < plan.hostEdits().size(); ++k)
+            place(plan.hostEdits()[k]);
+        editsSeen_ = plan.hostEdits().size();
+        return true;
+    }
     plan_ = &plan;
     hostSerial_ = plan.hostSerial();
     changeSerial_ = plan.changeSerial();
     changesSeen_ = plan.changes().size();
-    const auto& hosts = plan.hosts();
+    listSerial_ = plan.hostListSerial();
+    editsSeen_ = plan.hostEdits().size();
     block4_.resize(hosts.size());
     block6_.resize(hosts.size());
     // One step down the tree per host: O(hosts x depth), no scan of the blocks.
@@ -91,6 +104,31 @@ bool HostsTable::setPlan(const plan::Plan& plan)
     haystack_.clear();
     arrange();
     return true;
+}
+
+void HostsTable::place(std::size_t i)
+{
+    const plan::Host& h = plan_->hosts()[i];
+    const bool appended = i >= block4_.size();
+    if (appended) {
+        block4_.resize(i + 1, plan::kNoBlock);
+        block6_.resize(i + 1, plan::kNoBlock);
+    }
+    block4_[i] = plan::hostBlock(*plan_, h, net::Family::V4);
+    block6_[i] = plan::hostBlock(*plan_, h, net::Family::V6);
+    if (haystack_.size() + (appended ? 1 : 0) == block4_.size()) {
+        haystack_.resize(block4_.size());
+        haystack_[i] = haystackOf(i);
+    }
+    if (!appended)
+        if (const auto it = std::find(rows_.begin(), rows_.end(), i); it != rows_.end())
+            rows_.erase(it);
+    if (!needle_.empty() && haystack_.size() != block4_.size())
+        readFilter();  // a text filter needs every host's cells
+    if (shows(i))
+        rows_.insert(std::lower_bound(rows_.begin(), rows_.end(), i,
+                                      [this](std::size_t a, std::size_t b) { return before(a, b); }),
+                     i);
 }
 
 std::size_t HostsTable::hostCount() const
@@ -111,39 +149,65 @@ void HostsTable::sort(int column, bool descending)
     arrange();
 }
 
+std::string HostsTable::haystackOf(std::size_t i) const
+{
+    std::string all;
+    for (int c = 0; c < HostColumnCount; ++c)
+        all += hostCell(i, c) + '\t';
+    return lower(std::move(all));
+}
+
+void HostsTable::readFilter()
+{
+    std::string text = filter_;
+    text.erase(0, text.find_first_not_of(" \t"));
+    text.erase(text.find_last_not_of(" \t") + 1);
+    within_.reset();
+    needle_.clear();
+    if (text.empty())
+        return;
+    const auto prefix = net::parsePrefix(text, net::HostBits::Clear, {.address = true});
+    if (const net::Prefix* p = std::get_if<net::Prefix>(&prefix)) {
+        within_ = *p;
+        return;
+    }
+    needle_ = lower(text);
+    const std::size_t count = plan_->hosts().size();
+    if (haystack_.size() != count) {
+        haystack_.resize(count);
+        for (std::size_t i = 0; i < count; ++i)
+            haystack_[i] = haystackOf(i);
+    }
+}
+
+bool HostsTable::shows(std::size_t i) const
+{
+    const plan::Host& h = plan_->hosts()[i];
+    if (within_)
+        return (h.v4 && within_->contains(*h.v4)) || (h.v6 && within_->contains(*h.v6));
+    return needle_.empty() || haystack_[i].find(needle_) != std::string::npos;
+}
+
+bool HostsTable::before(std::size_t a, std::size_t b) const
+{
+    if (column_ >= 0)
+        if (const int c = compare(a, b); c != 0)
+            return c < 0;
+    return a < b;
+}
+
 void HostsTable::arrange()
 {
     rows_.clear();
     if (!plan_)
         return;
-    const auto& hosts = plan_->hosts();
-    std::string text = filter_;
-    text.erase(0, text.find_first_not_of(" \t"));
-    text.erase(text.find_last_not_of(" \t") + 1);
-    const auto prefix = net::parsePrefix(text, net::HostBits::Clear, {.address = true});
-    const net::Prefix* within = text.empty() ? nullptr : std::get_if<net::Prefix>(&prefix);
-    if (!text.empty() && !within && haystack_.size() != hosts.size()) {
-        haystack_.resize(hosts.size());
-        for (std::size_t i = 0; i < hosts.size(); ++i) {
-            std::string all;
-            for (int c = 0; c < HostColumnCount; ++c)
-                all += hostCell(i, c) + '\t';
-            haystack_[i] = lower(std::move(all));
-        }
-    }
-    const std::string needle = lower(text);
-    for (std::size_t i = 0; i < hosts.size(); ++i) {
-        const plan::Host& h = hosts[i];
-        bool shown = text.empty();
-        if (within)
-            shown = (h.v4 && within->contains(*h.v4)) || (h.v6 && within->contains(*h.v6));
-        else if (!shown)
-            shown = haystack_[i].find(needle) != std::string::npos;
-        if (shown)
+    readFilter();
+    for (std::size_t i = 0; i < plan_->hosts().size(); ++i)
+        if (shows(i))
             rows_.push_back(i);
-    }
     if (column_ < 0)
         return;
+    // The rows are in the plan's order: a stable sort by the column keeps it among equals.
     std::stable_sort(rows_.begin(), rows_.end(), [this](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
 }
 

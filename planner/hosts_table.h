@@ -20,8 +20,11 @@ const char* hostColumnTitle(int column);
 class HostsTable {
 public:
     // Makes the rows again when the plan's hosts or blocks changed since the last call (or
-    // it is another plan), keeping the sort and the filter; true when it did.
+    // it is another plan), keeping the sort and the filter; true when it did. Hosts only
+    // replaced or appended (Plan::hostEdits) are moved to their places one by one, so one
+    // host edit costs O(rows), not a sort; rebuilt() tells which it was.
     bool setPlan(const plan::Plan& plan);
+    bool rebuilt() const { return rebuilt_; }
     bool isCurrent(const plan::Plan& plan) const;  // setPlan would change nothing
     // Text found in any column (any case), or an address or prefix: the hosts with an
     // address inside it. Blank shows every host.
@@ -50,10 +53,20 @@ private:
     std::string hostCell(std::size_t host, int column) const;
     int compare(std::size_t a, std::size_t b) const;  // by the sort column, missing values last
     void arrange();  // filter, then sort
+    void readFilter();  // within_ and needle_ from filter_, the haystack when a text needs it
+    bool shows(std::size_t host) const;  // passes the filter
+    bool before(std::size_t a, std::size_t b) const;  // the rows' order: the sort column, then the plan's
+    void place(std::size_t host);  // host i edited: its cells, its row
+    std::string haystackOf(std::size_t host) const;
 
     const plan::Plan* plan_ = nullptr;
     std::uint64_t hostSerial_ = 0, changeSerial_ = 0;
     std::size_t changesSeen_ = 0;
+    std::uint64_t listSerial_ = 0;
+    std::size_t editsSeen_ = 0;
+    bool rebuilt_ = false;
+    std::optional<net::Prefix> within_;  // the filter, when it is an address or prefix
+    std::string needle_;  // else its text in lower case, empty for none
     std::vector<plan::BlockId> block4_, block6_;  // each host's
     std::vector<std::size_t> rows_;
     // Each host's cells in lower case, made when a text filter first needs them.
@@ -72,6 +85,7 @@ public:
     {
         return plan_ == &plan && revision_ == revision;
     }
+    bool isOf(const plan::Plan& plan) const { return plan_ == &plan; }  // checked for this plan once
     const std::vector<plan::SubnetProblem>& problems() const { return problems_; }
     // "No problems found", "1 problem", "12 problems".
     std::string summary() const;

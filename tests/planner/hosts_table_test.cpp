@@ -125,6 +125,54 @@ TEST_F(HostsTableTest, FollowsThePlanKeepingSortAndFilter)
     EXPECT_EQ(table.hostCount(), 11u);
 }
 
+// Hosts replaced or appended move to their rows one by one: after every edit, under every
+// sort and filter, the rows are those of a table made afresh.
+TEST_F(HostsTableTest, EditsPlacedOneByOneGiveTheRowsOfATableMadeAfresh)
+{
+    struct View {
+        const char* filter;
+        int column;
+        bool descending;
+    };
+    const View views[] = {{"", -1, false},
+                          {"", HName, false},
+                          {"", HIpv4, true},
+                          {"printer", HIpv6, false},
+                          {"10.40.0.0/16", HMac, true},
+                          {"", HBlock, false},
+                          {"2001:db8::/32", HRole, true}};
+    const std::size_t campus = p.hosts().size();
+    for (const View& v : views) {
+        SCOPED_TRACE(std::string(v.filter) + " " + std::to_string(v.column));
+        plan::Plan q = p;
+        HostsTable live;
+        live.setFilter(v.filter);
+        live.sort(v.column, v.descending);
+        live.setPlan(q);
+        std::uint32_t seed = 7;
+        auto next = [&seed](std::uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+        for (int step = 0; step < 60; ++step) {
+            const std::size_t i = next(static_cast<std::uint32_t>(q.hosts().size()));
+            plan::Host h = q.hosts()[next(static_cast<std::uint32_t>(campus))];  // another's values: ties and moves
+            h.name = (next(2) ? "printer-" : "desk-") + std::to_string(step);
+            if (next(3) == 0)
+                h.mac.reset();
+            ASSERT_EQ(next(4) == 0 ? q.insertHost(q.hosts().size(), std::move(h)) : q.setHost(i, std::move(h)), "");
+            ASSERT_TRUE(live.setPlan(q));
+            ASSERT_FALSE(live.rebuilt());
+            HostsTable fresh;
+            fresh.setFilter(v.filter);
+            fresh.sort(v.column, v.descending);
+            fresh.setPlan(q);
+            ASSERT_EQ(names(live), names(fresh)) << "after step " << step;
+            ASSERT_EQ(live.tsv(), fresh.tsv());
+        }
+        q.eraseHost(0);  // indices move: made afresh
+        EXPECT_TRUE(live.setPlan(q));
+        EXPECT_TRUE(live.rebuilt());
+    }
+}
+
 TEST_F(HostsTableTest, ProblemsAreCheckedAgainOnlyWhenTheRevisionMovesOn)
 {
     CheckList checks;

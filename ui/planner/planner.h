@@ -140,6 +140,8 @@ private:
     QWidgetList buildHostsTab(QTabWidget* tabs);
     QWidgetList buildProblems(QSplitter* split);
     void refreshHosts();  // only while the Hosts tab shows
+    void runChecks();  // the problems list, checked now
+    static constexpr int kCheckPause = 300;  // ms without an edit before the checks run
     void chooseProblem(const QModelIndex& at);
     QWidgetList buildMap(QSplitter* lower);
     QWidgetList buildAllocatePanel(QSplitter* lower);
@@ -208,6 +210,7 @@ private:
     QLabel* problemsTitle = nullptr;
     QListView* problems = nullptr;
     ProblemListModel* problemModel = nullptr;
+    QTimer* checkLater = nullptr;
     QTabWidget* lower = nullptr;  // the map and Allocate panel, or the subnet panel
     SubnetPanel* subnet = nullptr;
 };

@@ -14,6 +14,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -77,7 +78,11 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
         selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
         refresh();
     });
-    connect(tabs, &QTabWidget::currentChanged, this, [this] { refreshHosts(); });
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        refreshHosts();
+        if (checkLater && checkLater->isActive())
+            runChecks();  // a tab brought into view shows the plan as it is
+    });
     auto* copyKey = new QAction(hosts);
     copyKey->setShortcut(QKeySequence::Copy);
     copyKey->setShortcutContext(Qt::WidgetShortcut);
@@ -123,6 +128,11 @@ QWidgetList Planner::buildProblems(QSplitter* split)
     problems->setModel(problemModel);
     problemsTitle->setBuddy(problems);
     lower->addWidget(problems, 1);
+    // The checks run once edits pause, so that typing in the table never waits for them.
+    checkLater = new QTimer(this);
+    checkLater->setSingleShot(true);
+    checkLater->setInterval(kCheckPause);
+    connect(checkLater, &QTimer::timeout, this, &Planner::runChecks);
     connect(problems, &QListView::clicked, this, &Planner::chooseProblem);
     connect(problems, &QListView::activated, this, &Planner::chooseProblem);
     return {copyButton, problems};
@@ -137,14 +147,31 @@ void Planner::showHosts()
 // plan of many hosts costs them nothing.
 void Planner::refreshHosts()
 {
-    if (!tables || tables->currentIndex() != 1)
+    if (!tables || !checkLater || tables->currentIndex() != 1)
         return;
     const plan::Plan& p = model->plan();
     const bool fresh = !hostsModel->table().isCurrent(p);
     hostsModel->setPlan(p);
-    if (fresh)
+    if (fresh && hostsModel->table().rebuilt())
         hosts->resizeColumnsToContents();
-    problemModel->update(p, model->revision());
+    if (problemModel->checks().isCurrent(p, model->revision()))
+        return;
+    // Checked at once when the list was of another plan (or none); after an edit, once the
+    // edits pause (the title says so until then).
+    if (!problemModel->checks().isOf(p)) {
+        runChecks();
+        return;
+    }
+    problemsTitle->setText(QStringLiteral("Checking..."));
+    checkLater->start();
+}
+
+void Planner::runChecks()
+{
+    checkLater->stop();
+    if (!tables || tables->currentIndex() != 1)
+        return;
+    problemModel->update(model->plan(), model->revision());
     problemsTitle->setText(QString::fromStdString(problemModel->checks().summary()));
     problems->setAccessibleName(QStringLiteral("Problems: ") + problemsTitle->text());
 }
