@@ -69,6 +69,9 @@ std::unique_ptr<Command> makeTidy(std::vector<BlockId> under);
 std::unique_ptr<Command> makeSetSettings(Settings settings);
 // Sets the values handed to an IPAM with every prefix; refused when one is no name.
 std::unique_ptr<Command> makeSetIpamValues(IpamValues values);
+// Sets what the DHCP and DNS configuration is written with; refused, with the reason
+// checkOutputSettings gives, when the settings cannot be written.
+std::unique_ptr<Command> makeSetOutputSettings(OutputSettings settings);
 // Marks a leaf reserved (a free one is assigned on the way) or, with false, takes the mark
 // off an assigned one (it stays assigned; makeFree frees it).
 std::unique_ptr<Command> makeSetReserved(BlockId id, bool reserved);

@@ -486,7 +486,8 @@ net::Count Plan::spareHosts(BlockId id) const
 bool Plan::operator==(const Plan& other) const
 {
     if (roots_.size() != other.roots_.size() || settings_ != other.settings_ || segments_ != other.segments_ ||
-        ipam_ != other.ipam_ || hosts_ != other.hosts_)
+        ipam_ != other.ipam_ || hosts_ != other.hosts_ || outputs_ != other.outputs_ || dhcpIds_ != other.dhcpIds_ ||
+        zoneSerials_ != other.zoneSerials_)
         return false;
     std::vector<std::pair<BlockId, BlockId>> stack;
     for (std::size_t i = 0; i < roots_.size(); ++i)

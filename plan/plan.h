@@ -10,6 +10,7 @@
 
 #include "net/address.h"
 #include "plan/cloud.h"
+#include "plan/outputs.h"
 #include "plan/subnet.h"
 
 namespace mq::plan {
@@ -250,8 +251,18 @@ public:
     static net::Count usableHosts(const net::Prefix& p);
     net::Count spareHosts(BlockId id) const;  // by the plan's cloud mode
 
+    // What the DHCP and DNS configuration is written with (plan/outputs.h). Not recorded
+    // in the journal: the commands that set them keep what they replace.
+    const OutputSettings& outputSettings() const { return outputs_; }
+    void setOutputSettings(OutputSettings s) { outputs_ = std::move(s); }
+    const DhcpIds& dhcpIds() const { return dhcpIds_; }
+    void setDhcpIds(DhcpIds ids) { dhcpIds_ = std::move(ids); }
+    const ZoneSerials& zoneSerials() const { return zoneSerials_; }
+    void setZoneSerials(ZoneSerials z) { zoneSerials_ = std::move(z); }
+
     // Same roots, trees, names, notes, colours, states, settings, segment list, IPAM values
-    // (the plan's and its blocks'), subnet layouts and hosts.
+    // (the plan's and its blocks'), subnet layouts, hosts, output
+    // settings, DHCP IDs and zone serials.
     bool operator==(const Plan& other) const;
 
     // Blocks edited (by any edit, undo or redo) for views that update only what changed:
@@ -285,6 +296,9 @@ private:
     std::map<BlockId, BlockIpam> blockIpam_;
     std::map<BlockId, SubnetLayout> layouts_;
     std::vector<Host> hosts_;
+    OutputSettings outputs_;
+    DhcpIds dhcpIds_;
+    ZoneSerials zoneSerials_;
     std::uint64_t hostSerial_ = 0;
     std::uint64_t hostListSerial_ = 0;
     std::vector<std::size_t> hostEdits_;

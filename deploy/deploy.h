@@ -1,0 +1,67 @@
+#pragma once
+// Configuration written from a plan for the servers that run the network: Kea (DHCPv4 and
+// DHCPv6), dnsmasq, and BIND master files with a named.conf fragment. Each writer first
+// checks that the plan can give a valid configuration and otherwise refuses it whole, with
+// every reason found, each naming its block and host: nothing is written half.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "net/address.h"
+#include "plan/plan.h"
+
+namespace mq::deploy {
+
+enum class Output : std::uint8_t { Kea4, Kea6, Dnsmasq, Zones };
+
+// One reason an output cannot be written: "10.40.1.0/24 (office): has DHCP ranges but no
+// gateway; DHCPv4 clients would get no router". block is kNoBlock for a plan-wide one (a
+// setting).
+struct Fault {
+    plan::BlockId block = plan::kNoBlock;
+    std::optional<std::size_t> host{};  // index into plan.hosts()
+    std::string message;
+};
+
+// Every reason the plan cannot give this output, empty when it can: the plan's own
+// checkSubnets problems, checkOutputSettings, and what the output itself needs (a DHCPv4
+// range needs a gateway for its routers option; zones need a domain and a name server;
+// an IPv6 zone cut no longer than any assigned block it meets).
+std::vector<Fault> checkForOutput(const plan::Plan& plan, Output output);
+
+// A file of an output: its name (a plain file name, safe on every disk: letters, digits,
+// '.', '-' and '_') and its whole text.
+struct OutputFile {
+    std::string name;
+    std::string text;
+    bool operator==(const OutputFile&) const = default;
+};
+using Written = std::variant<std::vector<OutputFile>, std::vector<Fault>>;
+
+// The Kea subnet ID of every assigned leaf: the plan's own (Plan::dhcpIds) where it has one,
+// and for the others fresh ones, above every ID the plan has used, in leaf order. The same
+// plan always gives the same IDs. Entries of blocks no longer assigned are kept, so that an
+// ID is never handed to another prefix.
+plan::DhcpIds assignDhcpIds(const plan::Plan& plan);
+
+// A name DNS and dnsmasq give an address: every host's address, and every block's gateway
+// that no host stands on. A gateway is named after its block ("office-gw": the block's name
+// made a label, or "gw-10-40-1-1" from its address when it has no usable name); the two
+// blocks of a dual-stack segment give one name both addresses. Names are relative to the
+// plan's domain. In plan order: the hosts in the order of hosts(), then the gateways in leaf
+// order.
+struct NamedAddress {
+    std::string name;
+    net::Address address;
+    plan::BlockId block = plan::kNoBlock;
+    std::optional<std::size_t> host{};  // nullopt for a gateway
+};
+std::vector<NamedAddress> dnsNames(const plan::Plan& plan);
+
+// "10.40.1.0/24 (office)", or the prefix alone for a block without a name: how every
+// message names a block.
+std::string blockLabel(const plan::Plan& plan, plan::BlockId id);
+
+}  // namespace mq::deploy

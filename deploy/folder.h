@@ -1,0 +1,16 @@
+#pragma once
+// Writing the files of an output into a folder, all or none: every file is written to a
+// temporary beside its target and synced first; only then are they renamed into place, and
+// should a rename fail the files already replaced are put back as they were.
+#include <string>
+#include <vector>
+
+#include "deploy/deploy.h"
+
+namespace mq::deploy {
+
+// Empty on success, else the cause, naming the file: "db.campus.example: No space left on
+// device". The folder must exist. Files' names are plain names (no '/').
+std::string writeFolder(const std::string& folder, const std::vector<OutputFile>& files);
+
+}  // namespace mq::deploy

@@ -1,0 +1,18 @@
+#pragma once
+// Kea DHCPv4 and DHCPv6 configuration (Kea's own JSON, written strict: no comments, no
+// trailing commas): one subnet4 or subnet6 entry per assigned block of the family, with
+// its ID, pools, options and reservations.
+#include "deploy/deploy.h"
+
+namespace mq::deploy {
+
+enum class KeaForm : std::uint8_t {
+    Whole,  // a configuration file: {"Dhcp4": {interfaces-config, lease-database, lifetimes, subnet4}}
+    Fragment,  // the subnet4 (subnet6) array alone, for "subnet4": <?include "FILE"?>
+};
+
+// One file: "kea-dhcp4.conf" / "kea-dhcp6.conf", or "subnet4.json" / "subnet6.json" for a
+// fragment. ids: assignDhcpIds(plan). Refused with checkForOutput's faults.
+Written writeKea(const plan::Plan& plan, net::Family family, KeaForm form, const plan::DhcpIds& ids);
+
+}  // namespace mq::deploy

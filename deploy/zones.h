@@ -1,0 +1,27 @@
+#pragma once
+// BIND master files (RFC 1035): the forward zone of the plan's domain (A and AAAA of every
+// host and gateway), the reverse zones cut where the settings say (in-addr.arpa, and
+// ip6.arpa per RFC 3596), RFC 2317 classless delegation for IPv4 blocks longer than /24
+// (CNAMEs and NS records in the /24's zone, and a child zone of the block's own), and a
+// named.conf fragment with a zone stanza for each file.
+#include "deploy/deploy.h"
+
+namespace mq::deploy {
+
+struct ZoneOutput {
+    // Each zone's file ("db.campus.example", "db.5.40.10.in-addr.arpa",
+    // "db.64-26.5.40.10.in-addr.arpa"), in the order forward, IPv4 reverse, IPv6 reverse, and
+    // last "named.conf.zones", whose stanzas name the files relative to named's directory.
+    std::vector<OutputFile> files;
+    // The plan's zone serials as they stand after this output (Plan::setZoneSerials): a
+    // zone whose content (all but its serial) hashes as it did keeps its serial; any other
+    // gets max(today * 100, last + 1), so YYYYMMDDnn rises with every change.
+    plan::ZoneSerials serials;
+};
+// today: YYYYMMDD (20261210). Refused with checkForOutput's faults.
+std::variant<ZoneOutput, std::vector<Fault>> writeZones(const plan::Plan& plan, std::uint32_t today);
+
+// Today's date as YYYYMMDD in UTC, for writeZones.
+std::uint32_t todayUtc();
+
+}  // namespace mq::deploy
