@@ -168,15 +168,18 @@ void readDhcpId(json::Reader& in, DhcpIds& ids, std::unordered_map<std::uint32_t
     std::uint64_t id = 0;
     unsigned seen = 0;
     while (in.nextMember(key)) {
-        if (key == "prefix" && firstTime(in, seen, 1, key) && in.readString(text)) {
+        if (key == "prefix" && firstTime(in, seen, 1, key)) {
+            if (!in.readString(text))
+                return;
             auto p = documentPrefix(text);
             if (auto* why = std::get_if<std::string>(&p))
                 in.fail(*why);
             else
                 prefix = std::get<net::Prefix>(p);
-        } else if (key == "id" && firstTime(in, seen, 2, key) && in.readUnsigned(kMaxDhcpId, id) && id == 0) {
-            in.fail("a Kea subnet ID is 1 to " + std::to_string(kMaxDhcpId));
-        } else if (!in.failed() && key != "prefix" && key != "id") {
+        } else if (key == "id" && firstTime(in, seen, 2, key)) {
+            if (in.readUnsigned(kMaxDhcpId, id) && id == 0)
+                in.fail("a Kea subnet ID is 1 to " + std::to_string(kMaxDhcpId));
+        } else if (!in.failed()) {
             in.fail("unknown key \"" + key + "\"");
         }
     }
@@ -237,15 +240,16 @@ void readZoneSerial(json::Reader& in, ZoneSerials& serials)
     std::uint64_t serial = 0;
     unsigned seen = 0;
     while (in.nextMember(key)) {
-        if (key == "zone" && firstTime(in, seen, 1, key) && in.readString(zone)) {
-            if (auto r = zoneNameFault(zone); !r.empty())
-                in.fail(r);
+        if (key == "zone" && firstTime(in, seen, 1, key)) {
+            if (in.readString(zone))
+                if (auto r = zoneNameFault(zone); !r.empty())
+                    in.fail(r);
         } else if (key == "serial" && firstTime(in, seen, 2, key)) {
             if (in.readUnsigned(0xFFFFFFFFu, serial))
                 z.serial = static_cast<std::uint32_t>(serial);
         } else if (key == "hash" && firstTime(in, seen, 4, key)) {
             readHash(in, z.hash);
-        } else if (!in.failed() && key != "zone") {
+        } else if (!in.failed()) {
             in.fail("unknown key \"" + key + "\"");
         }
     }
