@@ -63,6 +63,20 @@
 //       "note"      string as a block's (default "")
 //               How the hosts fit the plan (inside their blocks, no address, MAC or name
 //               twice) is not the document's to refuse: the plan's checks show it.
+//   "outputs":  (v3) what the DHCP and DNS configuration is written with and what it must
+//               keep from one export to the next (optional), an object with, each optional:
+//       "settings"      each member only when not its default (plan/outputs.h), checked as
+//                       a whole (checkOutputSettings): "domain", "hostmaster", "interface",
+//                       "lease_file" strings; "dns_servers" [addresses]; "name_servers"
+//                       [{"name", "addresses": [addresses]}]; "ttl", "refresh", "retry",
+//                       "expire", "minimum", "valid_lifetime", "preferred_lifetime" seconds;
+//                       "zone_cut4", "zone_cut6" prefix lengths; "naming" slash or dash
+//       "dhcp_ids"      the Kea subnet IDs, in prefix order, each {"prefix": "network/len",
+//                       "id": 1 to 4294967294}; no prefix and no ID twice. A prefix need not
+//                       be a block any more: its ID is never handed to another.
+//       "zone_serials"  each zone's last serial, in name order, each {"zone": a DNS name
+//                       ('/' allowed, RFC 2317), "serial": 0 to 4294967295, "hash": 16 hex
+//                       digits of its content}; no zone twice
 //
 // Version 1 has "root" (one prefix) instead of "roots", and none of "settings", "segments",
 // "growth", "vlan", "reserved" and "ipam"; it is read as a plan of that one root. Version 2
@@ -440,6 +454,9 @@ void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
         } else if (key == "hosts" && firstTime(in, seen, 256, key)) {
             noteV3(doc, in);
             detail::readHosts(in, doc.hosts);
+        } else if (key == "outputs" && firstTime(in, seen, 512, key)) {
+            noteV3(doc, in);
+            detail::readOutputs(in, doc);
         } else {
             in.fail("unknown key \"" + key + "\"");
         }
@@ -507,6 +524,9 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text)
     plan.setIpamValues(std::move(doc.ipam));
     if (auto e = detail::addHosts(plan, doc.hosts))
         return *e;
+    plan.setOutputSettings(std::move(doc.outputs));
+    plan.setDhcpIds(std::move(doc.dhcpIds));
+    plan.setZoneSerials(std::move(doc.zoneSerials));
     return plan;
 }
 

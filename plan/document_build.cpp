@@ -16,6 +16,8 @@ std::string at(std::size_t k)
     return "$.blocks[" + std::to_string(k) + "]";
 }
 
+}  // namespace
+
 // A prefix as a document writes it: "network/len", no zone, host bits clear.
 std::variant<net::Prefix, std::string> documentPrefix(std::string_view text)
 {
@@ -30,8 +32,6 @@ std::variant<net::Prefix, std::string> documentPrefix(std::string_view text)
         return net::formatNetwork(p) + " is meant, but \"" + std::string(text) + "\" has host bits set";
     return p;
 }
-
-}  // namespace
 
 void TreeBuilder::reserve(std::size_t blocks)
 {

@@ -2,6 +2,7 @@
 // Inside the .mqplan reader: the members read from a document, and the plan built from them
 // block by block with each block checked against the place the tree leaves for it.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -39,11 +40,19 @@ struct RawDocument {
     std::vector<RawBlock> blocks;  // only when the roots were not known before "blocks"
     std::size_t blockCount = 0;  // blocks read
     std::vector<Host> hosts;
+    OutputSettings outputs;
+    DhcpIds dhcpIds;
+    ZoneSerials zoneSerials;
 };
 
 // Marks a key of an object as seen (bit of `seen`); false, and the reader failed, when it
 // was seen before.
 bool firstTime(textio::json::Reader& in, unsigned& seen, unsigned bit, const std::string& key);
+// A prefix as a document writes it: "network/len", no zone, host bits clear; else why not.
+std::variant<net::Prefix, std::string> documentPrefix(std::string_view text);
+// An address as a plan writes it (no zone, no prefix length), and written so.
+std::optional<net::Address> readAddress(textio::json::Reader& in);
+void writeAddress(textio::json::Writer& j, const net::Address& a);
 
 // The members version 3 adds (plan/document_subnet.cpp). Each reader checks every value it
 // can on its own and leaves the reader failed, at the value's path, on the first fault;
@@ -51,6 +60,12 @@ bool firstTime(textio::json::Reader& in, unsigned& seen, unsigned bit, const std
 void readLayoutRules(textio::json::Reader& in, LayoutRules& rules);
 void readSubnetLayout(textio::json::Reader& in, SubnetLayout& layout);
 void readHosts(textio::json::Reader& in, std::vector<Host>& hosts);
+// "outputs" (plan/document_outputs.cpp): the output settings, Kea subnet IDs and zone
+// serials, each value checked as it is read and the settings as a whole at their end.
+void readOutputs(textio::json::Reader& in, RawDocument& doc);
+bool hasOutputs(const Plan& plan);  // anything of them differs from a new plan's
+// Written only when hasOutputs; spill() is called between entries, for output that streams.
+void writeOutputs(textio::json::Writer& j, const Plan& plan, const std::function<void()>& spill);
 // Places the hosts read into the plan, each through the plan's own checks.
 std::optional<DocumentError> addHosts(Plan& plan, std::vector<Host>& hosts);
 

@@ -76,14 +76,6 @@ std::optional<net::Address> parseAddress(json::Reader& in, const std::string& te
     return std::get<net::Address>(r);
 }
 
-std::optional<net::Address> readAddress(json::Reader& in)
-{
-    std::string text;
-    if (!in.readString(text))
-        return std::nullopt;
-    return parseAddress(in, text);
-}
-
 void readFamilyAddress(json::Reader& in, net::Family f, std::optional<net::Address>& out)
 {
     const auto a = readAddress(in);
@@ -198,13 +190,21 @@ void readHost(json::Reader& in, Host& h)
         in.fail("the host has no \"ipv4\" and no \"ipv6\"");
 }
 
-void address(json::Writer& j, const net::Address& a)
+}  // namespace
+
+std::optional<net::Address> readAddress(json::Reader& in)
+{
+    std::string text;
+    if (!in.readString(text))
+        return std::nullopt;
+    return parseAddress(in, text);
+}
+
+void writeAddress(json::Writer& j, const net::Address& a)
 {
     char buf[net::kAddressRoom];
     j.rawString({buf, static_cast<std::size_t>(net::writeAddress(buf, a) - buf)});
 }
-
-}  // namespace
 
 bool firstTime(json::Reader& in, unsigned& seen, unsigned bit, const std::string& key)
 {
@@ -294,7 +294,8 @@ std::optional<DocumentError> addHosts(Plan& plan, std::vector<Host>& hosts)
 bool needsVersion3(const Plan& plan)
 {
     const Settings& s = plan.settings();
-    return s.vlanNumbering || s.layout != LayoutRules{} || plan.hasSubnetLayouts() || !plan.hosts().empty();
+    return s.vlanNumbering || s.layout != LayoutRules{} || plan.hasSubnetLayouts() || !plan.hosts().empty() ||
+           hasOutputs(plan);
 }
 
 void writeLayoutRules(json::Writer& j, const LayoutRules& rules)
@@ -337,7 +338,7 @@ void writeSubnetLayout(json::Writer& j, const SubnetLayout& layout)
     if (layout.gatewaySet) {
         j.key("gateway");
         if (layout.gateway)
-            address(j, *layout.gateway);
+            writeAddress(j, *layout.gateway);
         else
             j.rawString("none");
     }
@@ -351,9 +352,9 @@ void writeSubnetLayout(json::Writer& j, const SubnetLayout& layout)
         for (const AddressRange& r : layout.ranges) {
             j.beginObject();
             j.key("first");
-            address(j, r.first);
+            writeAddress(j, r.first);
             j.key("last");
-            address(j, r.last);
+            writeAddress(j, r.last);
             j.end();
         }
         j.end();
@@ -376,11 +377,11 @@ void writeHost(json::Writer& j, const Host& host)
     j.string(host.name);
     if (host.v4) {
         j.key("ipv4");
-        address(j, *host.v4);
+        writeAddress(j, *host.v4);
     }
     if (host.v6) {
         j.key("ipv6");
-        address(j, *host.v6);
+        writeAddress(j, *host.v6);
     }
     if (host.mac) {
         j.key("mac");

@@ -177,6 +177,12 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
     constexpr std::size_t kPiece = 1 << 20;
     std::string out;
     out.reserve(kPiece + 64 * 1024);
+    const auto spill = [&] {
+        if (out.size() >= kPiece) {
+            write(out);
+            out.clear();
+        }
+    };
     Writer j(out);
     j.beginObject(Layout::Indented);
     writeHead(j, plan);
@@ -184,10 +190,7 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
     j.beginArray(Layout::Indented);
     for (BlockId r : plan.roots()) {
         for (BlockId id : plan.preorder(r)) {
-            if (out.size() >= kPiece) {
-                write(out);
-                out.clear();
-            }
+            spill();
             writeBlock(j, plan, id);
         }
     }
@@ -196,14 +199,12 @@ void writeDocument(const Plan& plan, const std::function<void(std::string_view)>
         j.key("hosts");
         j.beginArray(Layout::Indented);
         for (const Host& h : plan.hosts()) {
-            if (out.size() >= kPiece) {
-                write(out);
-                out.clear();
-            }
+            spill();
             detail::writeHost(j, h);
         }
         j.end();
     }
+    detail::writeOutputs(j, plan, spill);
     j.end();
     out += '\n';
     write(out);

@@ -1,4 +1,5 @@
-// What a plan keeps for an IPAM: its values and the reserved mark of blocks, as commands.
+// What a plan keeps for other tools, as commands: the values handed to an IPAM, the reserved
+// mark of blocks, and the settings the DHCP and DNS configuration is written with.
 #include "plan/allocations.h"
 #include "plan/journal_command.h"
 
@@ -33,6 +34,26 @@ public:
 
 private:
     IpamValues new_, old_;
+};
+
+// The settings only: the subnet IDs and zone serials are the writers' to keep, and an undo
+// must never hand a block's ID to another.
+class OutputSettingsCommand : public Command {
+public:
+    explicit OutputSettingsCommand(OutputSettings s) : new_(std::move(s)) { }
+    std::string apply(Plan& plan) override
+    {
+        if (auto r = checkOutputSettings(new_); !r.empty())
+            return r;
+        old_ = plan.outputSettings();
+        plan.setOutputSettings(new_);
+        return {};
+    }
+    void revert(Plan& plan) override { plan.setOutputSettings(old_); }
+    std::string text() const override { return "Change the output settings"; }
+
+private:
+    OutputSettings new_, old_;
 };
 
 class ReserveCommand : public JournalCommand {
@@ -72,6 +93,10 @@ private:
 std::unique_ptr<Command> makeSetIpamValues(IpamValues values)
 {
     return std::make_unique<IpamValuesCommand>(std::move(values));
+}
+std::unique_ptr<Command> makeSetOutputSettings(OutputSettings settings)
+{
+    return std::make_unique<OutputSettingsCommand>(std::move(settings));
 }
 std::unique_ptr<Command> makeSetReserved(BlockId id, bool reserved)
 {

@@ -163,10 +163,55 @@ void addSubnets(Plan& plan, std::mt19937_64& rng, int hosts)
     plan.swapHosts(list);
 }
 
-// Version 3 keeps every layout and host and gives the same bytes again; the hosts stream
-// in pieces as the blocks do. Taken away again, the plan is written as version 2, byte for
-// byte as before: a plan that uses nothing new still opens in an older Maskquill.
-TEST(Document, RandomLayoutsAndHostsReadBackAsTheSameBytes)
+// Random output settings a configuration can be written with, IDs for about half the
+// assigned leaves and a prefix the plan no longer has, and serials of forward, reverse and
+// RFC 2317 zones with hashes of any 64 bits.
+void addOutputs(Plan& plan, std::mt19937_64& rng)
+{
+    const auto any = [&](net::Family f) {
+        return f == net::Family::V4 ? net::Address::v4(static_cast<std::uint32_t>(rng()))
+                                    : net::Address::v6((static_cast<net::u128>(rng()) << 64) | rng());
+    };
+    OutputSettings s;
+    s.domain = "lab-" + std::to_string(rng() % 100) + ".example";
+    for (int i = static_cast<int>(rng() % 4); i > 0; --i)
+        s.dnsServers.push_back(any(i % 2 ? net::Family::V4 : net::Family::V6));
+    for (int i = static_cast<int>(rng() % 3); i > 0; --i)
+        s.nameServers.push_back({"ns" + std::to_string(i) + "." + s.domain, {any(net::Family::V4)}});
+    if (rng() % 2)
+        s.hostmaster = "admin." + s.domain;
+    for (std::uint32_t* t : {&s.ttl, &s.refresh, &s.retry, &s.expire, &s.minimum})
+        *t = rng() % 3 ? *t : 1 + static_cast<std::uint32_t>(rng() % 2147483647);
+    s.validLifetime = 1 + static_cast<std::uint32_t>(rng() % 2147483647);
+    s.preferredLifetime = 1 + static_cast<std::uint32_t>(rng() % s.validLifetime);
+    s.interface = rng() % 2 ? "eth" + std::to_string(rng() % 4) : "";
+    s.leaseFile = rng() % 2 ? "/var/lib/kea/leases "
+                              " + std::to_string(rng() % 9) + "
+                              ".csv"
+                            : "";
+    s.zoneCut4 = 8 * static_cast<int>(1 + rng() % 3);
+    s.zoneCut6 = 4 * static_cast<int>(rng() % 32);
+    s.naming = static_cast<ReverseNaming>(rng() % 2);
+    ASSERT_EQ(checkOutputSettings(s), "");
+    plan.setOutputSettings(s);
+    DhcpIds ids{{P("192.0.2.0/24"), 1 + static_cast<std::uint32_t>(rng() % 5000)}};
+    for (BlockId id : plan.leaves())
+        if (plan.block(id).state != BlockState::Free && rng() % 2)
+            ids.emplace(plan.block(id).prefix, 5000 + ids.size() * (1 + rng() % 1000));
+    plan.setDhcpIds(ids);
+    ZoneSerials zones;
+    for (int i = static_cast<int>(rng() % 20); i > 0; --i) {
+        const std::string v4 = std::to_string(rng() % 256) + ".40.10.in-addr.arpa";
+        const std::string names[] = {s.domain, v4, "64/26." + v4, "128-191." + v4, "0.4.0.0.8.b.d.0.1.0.0.2.ip6.arpa"};
+        zones[names[rng() % 5]] = {static_cast<std::uint32_t>(rng()), rng() % 4 ? rng() : rng() % 256};
+    }
+    plan.setZoneSerials(zones);
+}
+
+// Version 3 keeps every layout, host and output setting, ID and serial and gives the same
+// bytes again; the hosts and IDs stream in pieces as the blocks do. Taken away again, the plan is written as version 2,
+// byte for byte as before: a plan that uses nothing new still opens in an older Maskquill.
+TEST(Document, RandomLayoutsHostsAndOutputsReadBackAsTheSameBytes)
 {
     std::mt19937_64 rng(11);
     for (int round = 0; round < 8; ++round) {
@@ -175,6 +220,7 @@ TEST(Document, RandomLayoutsAndHostsReadBackAsTheSameBytes)
         test::grow(plan, rng, 30 + 10 * round);
         const std::string v2 = writeDocument(plan);
         addSubnets(plan, rng, round == 7 ? 15000 : 1 + 40 * round);
+        addOutputs(plan, rng);
         std::string text;
         int pieces = 0;
         writeDocument(plan, [&](std::string_view piece) {
@@ -198,6 +244,10 @@ TEST(Document, RandomLayoutsAndHostsReadBackAsTheSameBytes)
             }
         }
         plan.setSettings({});
+        EXPECT_NE(writeDocument(plan).find("\"version\": 3,"), std::string::npos);  // the outputs alone need it
+        plan.setOutputSettings({});
+        plan.setDhcpIds({});
+        plan.setZoneSerials({});
         EXPECT_EQ(writeDocument(plan), v2);
     }
 }
@@ -250,6 +300,47 @@ TEST(Document, Version3WrittenFormByteForByte)
     {"name": "pr-1", "ipv4": "10.0.0.7", "ipv6": "2001:db8::7", "duid": "00:01:00:01:aa:bb"},
     {"name": "cam.lab", "ipv4": "192.168.9.9", "role": "camera"}
   ]
+}
+)");
+}
+
+const std::string kOutputs =
+    R"({"format": "maskquill-plan", "version": 3, "roots": ["10.0.0.0/24"], "blocks": [{"prefix": "10.0.0.0/24"}], )"
+    R"("outputs": {"zone_serials": [{"zone": "lab.example", "serial": 1, "hash": "0123456789ABCDEF"}, )"
+    R"({"hash": "00ff00ff00ff00ff", "serial": 2026121001, "zone": "0/26.0.0.10.in-addr.arpa"}], )"
+    R"("dhcp_ids": [{"prefix": "10.0.1.0/24", "id": 8}, {"id": 7, "prefix": "10.0.0.0/24"}], "settings": )"
+    R"({"naming": "dash", "ttl": 600, "name_servers": [{"addresses": ["10.0.0.53"], "name": "ns1.lab.example"}], )"
+    R"("dns_servers": ["10.0.0.53", "2001:DB8::53"], "domain": "lab.example", "zone_cut6": 56}}})";
+
+// Keys in any order are read; written back in the schema's order, the IDs by prefix and the
+// serials by zone name, one a line.
+TEST(Document, OutputsWrittenFormByteForByte)
+{
+    auto r = readDocument(kOutputs);
+    ASSERT_TRUE(std::holds_alternative<Plan>(r))
+        << std::get<DocumentError>(r).path << ": " << std::get<DocumentError>(r).reason;
+    EXPECT_EQ(writeDocument(std::get<Plan>(r)), R"({
+  "format": "maskquill-plan",
+  "version": 3,
+  "roots": ["10.0.0.0/24"],
+  "settings": {"links_30": false, "nibble": false},
+  "segments": [],
+  "blocks": [
+    {"prefix": "10.0.0.0/24", "name": "", "note": "", "colour": "#000000", "assigned": false}
+  ],
+  "outputs": {
+    "settings": {"domain": "lab.example", "dns_servers": ["10.0.0.53", "2001:db8::53"], "name_servers": )"
+                                                R"([{"name": "ns1.lab.example", "addresses": ["10.0.0.53"]}], )"
+                                                R"("ttl": 600, "zone_cut6": 56, "naming": "dash"},
+    "dhcp_ids": [
+      {"prefix": "10.0.0.0/24", "id": 7},
+      {"prefix": "10.0.1.0/24", "id": 8}
+    ],
+    "zone_serials": [
+      {"zone": "0/26.0.0.10.in-addr.arpa", "serial": 2026121001, "hash": "00ff00ff00ff00ff"},
+      {"zone": "lab.example", "serial": 1, "hash": "0123456789abcdef"}
+    ]
+  }
 }
 )");
 }
@@ -490,6 +581,44 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"host duplicate", "\"name\": \"pr-1\"", "\"name\": \"pr-1\", \"name\": \"pr-2\"", "$.hosts[0].name",
             "duplicate key \"name\"", &kGood3},
         Bad{"host unknown", "\"role\"", "\"Role\"", "$.hosts[1].Role", "unknown key", &kGood3}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, BadDocument,
+    ::testing::Values(
+        Bad{"outputs in v2", "\"version\": 3", "\"version\": 2", "$.outputs", "not a key of version 2", &kOutputs},
+        Bad{"unknown part", "\"dhcp_ids\"", "\"dhcp_id\"", "$.outputs.dhcp_id", "unknown key", &kOutputs},
+        Bad{"settings check", "\"lab.example\", \"zone", "\"lab..example\", \"zone", "$.outputs.settings",
+            "domain: ", &kOutputs},
+        Bad{"settings cut", "\"zone_cut6\": 56", "\"zone_cut6\": 57", "$.outputs.settings", "IPv6 zone cut", &kOutputs},
+        Bad{"settings unknown", "\"ttl\"", "\"TTL\"", "$.outputs.settings.TTL", "unknown key", &kOutputs},
+        Bad{"settings twice", "\"ttl\": 600", "\"ttl\": 600, \"ttl\": 60", "$.outputs.settings.ttl", "duplicate key",
+            &kOutputs},
+        Bad{"ttl 2^32", "\"ttl\": 600", "\"ttl\": 4294967296", "$.outputs.settings.ttl", "out of range", &kOutputs},
+        Bad{"naming", "\"dash\"", "\"dashes\"", "$.outputs.settings.naming", "is not one of slash, dash", &kOutputs},
+        Bad{"dns server", "2001:DB8::53", "2001:DB8::5g", "$.outputs.settings.dns_servers[1]", "2001:DB8::5g",
+            &kOutputs},
+        Bad{"ns no name", ", \"name\": \"ns1.lab.example\"", "", "$.outputs.settings.name_servers[0]",
+            "has no \"name\"", &kOutputs},
+        Bad{"id 0", "\"id\": 7", "\"id\": 0", "$.outputs.dhcp_ids[1].id", "1 to 4294967294", &kOutputs},
+        Bad{"id 2^32-1", "\"id\": 7", "\"id\": 4294967295", "$.outputs.dhcp_ids[1].id", "out of range", &kOutputs},
+        Bad{"id twice", "\"id\": 8", "\"id\": 7", "$.outputs.dhcp_ids[1]", "the ID 7 is 10.0.1.0/24's already",
+            &kOutputs},
+        Bad{"prefix twice", "10.0.1.0/24", "10.0.0.0/24", "$.outputs.dhcp_ids[1]", "10.0.0.0/24 has an ID already",
+            &kOutputs},
+        Bad{"host bits", "10.0.1.0/24", "10.0.1.1/24", "$.outputs.dhcp_ids[0].prefix", "has host bits set", &kOutputs},
+        Bad{"no id", ", \"id\": 8", "", "$.outputs.dhcp_ids[0]", "has no \"id\"", &kOutputs},
+        Bad{"zone twice", "\"zone\": \"lab.example\"", "\"zone\": \"0/26.0.0.10.in-addr.arpa\"",
+            "$.outputs.zone_serials[1]", "is listed twice", &kOutputs},
+        Bad{"zone name", "\"zone\": \"lab.example\"", "\"zone\": \"lab example\"", "$.outputs.zone_serials[0].zone",
+            "holds \" \"", &kOutputs},
+        Bad{"zone label", "\"zone\": \"lab.example\"", "\"zone\": \"lab..example\"", "$.outputs.zone_serials[0].zone",
+            "a label that is empty", &kOutputs},
+        Bad{"hash short", "0123456789ABCDEF", "0123456789ABCDE", "$.outputs.zone_serials[0].hash",
+            "not 16 hexadecimal digits", &kOutputs},
+        Bad{"no hash", ", \"hash\": \"0123456789ABCDEF\"", "", "$.outputs.zone_serials[0]", "has no \"hash\"",
+            &kOutputs},
+        Bad{"serial 2^32", "\"serial\": 1,", "\"serial\": 4294967296,", "$.outputs.zone_serials[0].serial",
+            "out of range", &kOutputs}));
 
 }  // namespace
 }  // namespace mq::plan

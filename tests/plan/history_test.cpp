@@ -13,7 +13,14 @@ std::unique_ptr<Command> randomCommand(const Plan& plan, std::mt19937_64& rng)
 {
     const auto all = plan.preorder(plan.root());
     const BlockId b = all[rng() % all.size()];
-    switch (rng() % 12) {
+    switch (rng() % 13) {
+    case 12: {  // output settings, now and then ones no configuration can be written with
+        OutputSettings s;
+        s.domain = rng() % 4 ? "d" + std::to_string(rng() % 9) + ".example" : "bad..example";
+        s.ttl = static_cast<std::uint32_t>(rng() % 5000);
+        s.zoneCut4 = rng() % 3 ? 24 : 16;
+        return makeSetOutputSettings(s);
+    }
     case 11: {  // a prefix somewhere under a random block, as found in use on the network
         const net::Prefix at = plan.block(b).prefix;
         const int len = std::min(at.address.bits(), at.length + static_cast<int>(rng() % 4));
@@ -76,6 +83,17 @@ TEST(History, UndoAndRedoWalkThroughEveryState)
         }
         EXPECT_FALSE(h.canRedo());
     }
+}
+
+TEST(History, OutputSettingsRefusedWithTheirCheck)
+{
+    Plan plan(P("10.0.0.0/24"));
+    OutputSettings bad;
+    bad.zoneCut4 = 20;
+    ASSERT_NE(checkOutputSettings(bad), "");
+    History h;
+    EXPECT_EQ(h.run(plan, makeSetOutputSettings(bad)), checkOutputSettings(bad));
+    EXPECT_FALSE(h.canUndo());
 }
 
 TEST(History, JoinUndoBringsBackNamedPartsAndCleanStateFollowsSaves)
