@@ -1,0 +1,223 @@
+// Kea's configuration: what the plan gives is what kea-dhcp4 -t and kea-dhcp6 -t accept, in
+// both forms, for the campus plan and random ones; subnet IDs hold across exports and edits;
+// and a real kea-dhcp4 hands out the reservations, ranges and routers it was given.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <map>
+#include <sstream>
+
+#include "deploy/kea.h"
+#include "net/mac.h"
+#include "plan/subnet.h"
+#include "tests/deploy/deploy_plans.h"
+#include "tests/support/files.h"
+
+namespace mq {
+namespace {
+
+using deploy::KeaForm;
+using net::Family;
+
+std::vector<deploy::OutputFile> files(const deploy::Written& w)
+{
+    if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&w)) {
+        for (const deploy::Fault& f : *faults)
+            ADD_FAILURE() << f.message;
+        return {};
+    }
+    return std::get<std::vector<deploy::OutputFile>>(w);
+}
+
+std::string keaText(const plan::Plan& p, Family f, KeaForm form)
+{
+    const std::vector<deploy::OutputFile> out = files(deploy::writeKea(p, f, form, deploy::assignDhcpIds(p)));
+    return out.size() == 1 ? out[0].text : "";
+}
+
+bool haveKea()
+{
+    return access("/usr/sbin/kea-dhcp4", X_OK) == 0 && access("/usr/sbin/kea-dhcp6", X_OK) == 0;
+}
+
+// Empty when kea-dhcpN -t accepts the file, else what it said.
+std::string keaCheck(Family f, const std::string& path)
+{
+    const test::Outcome o =
+        test::runProgram(f == Family::V4 ? "/usr/sbin/kea-dhcp4" : "/usr/sbin/kea-dhcp6", {"-t", path});
+    return o.status == 0 ? "" : o.out + o.err;
+}
+
+// The lines without their indent: a fragment's lines stand in the whole file as they are,
+// one level deeper.
+std::string trimmed(const std::string& text)
+{
+    std::istringstream in(text);
+    std::string out, line;
+    while (std::getline(in, line))
+        out += line.substr(line.find_first_not_of(' ')) + "\n";
+    return out;
+}
+
+// The campus plan with the lab's IPv6 block a prefix-delegation pool of /72s (cam-1 is then
+// given the /72 that holds its address) and the server on "lo", which every system has.
+plan::Plan campusWithDelegation()
+{
+    plan::Plan p = test::deployCampus();
+    (void)p.setSubnetLayout(test::segmentBlock(p, "lab", Family::V6), {.delegatedLength = 72});
+    plan::OutputSettings s = p.outputSettings();
+    s.interface = "lo";
+    p.setOutputSettings(s);
+    return p;
+}
+
+TEST(KeaWriter, ServersAcceptEveryPlanInBothForms)
+{
+    if (!haveKea())
+        GTEST_SKIP() << "kea-dhcp4-server and kea-dhcp6-server are not installed";
+    std::vector<plan::Plan> plans{test::deployCampus(), campusWithDelegation()};
+    for (unsigned seed = 1; seed <= 50; ++seed)
+        plans.push_back(test::randomDeployPlan(seed));
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        for (Family f : {Family::V4, Family::V6}) {
+            const test::TempDir dir;
+            const std::string v = f == Family::V4 ? "4" : "6";
+            const std::string whole = keaText(plans[i], f, KeaForm::Whole);
+            const std::string fragment = keaText(plans[i], f, KeaForm::Fragment);
+            EXPECT_EQ(keaCheck(f, dir.write("whole.conf", whole)), "") << "plan " << i << " v" << v << "\n" << whole;
+            EXPECT_NE(trimmed(whole).find(trimmed(fragment)), std::string::npos) << i;
+            const std::string included = "{\"Dhcp" + v + "\": {\"subnet" + v + "\": <?include \"" +
+                                         dir.write("subnet" + v + ".json", fragment) + "\"?>}}\n";
+            EXPECT_EQ(keaCheck(f, dir.write("include.conf", included)), "") << "plan " << i << " v" << v;
+        }
+    }
+}
+
+// Reviewed by eye when the output changes on purpose: MQ_UPDATE_FIXTURES=1 writes them anew.
+TEST(KeaWriter, CampusMatchesItsFixtures)
+{
+    const plan::Plan p = campusWithDelegation();
+    for (Family f : {Family::V4, Family::V6}) {
+        const std::string name = f == Family::V4 ? "campus-kea-dhcp4.conf" : "campus-kea-dhcp6.conf";
+        const std::string text = keaText(p, f, KeaForm::Whole);
+        if (std::getenv("MQ_UPDATE_FIXTURES"))
+            test::writeFile(MQ_KEA_FIXTURES + name, text);
+        EXPECT_EQ(text, test::readFile(MQ_KEA_FIXTURES + name)) << name;
+        EXPECT_EQ(text, keaText(p, f, KeaForm::Whole));  // the same plan, the same bytes
+    }
+}
+
+// Subnet and ID of every entry, as the file says.
+std::map<std::string, std::uint32_t> idsIn(const std::string& text)
+{
+    std::map<std::string, std::uint32_t> out;
+    for (std::size_t at = 0; (at = text.find("\"id\": ", at)) != std::string::npos;) {
+        const std::uint32_t id = static_cast<std::uint32_t>(std::stoul(text.substr(at + 6)));
+        const std::size_t subnet = text.find("\"subnet\": \"", at) + 11;
+        out[text.substr(subnet, text.find('"', subnet) - subnet)] = id;
+        at = subnet;
+    }
+    return out;
+}
+
+TEST(KeaWriter, SubnetIdsHoldAcrossExportsAndEdits)
+{
+    plan::Plan p = test::deployCampus();
+    p.setDhcpIds(deploy::assignDhcpIds(p));
+    const std::map<std::string, std::uint32_t> before = idsIn(keaText(p, Family::V4, KeaForm::Whole));
+    ASSERT_EQ(before.size(), 4u);
+    // The lab is freed and a new block assigned: the others keep their IDs, the new one
+    // takes one never used, and the lab's stays kept for it.
+    ASSERT_EQ(p.setAssigned(test::segmentBlock(p, "lab", Family::V4), false), "");
+    const std::vector<plan::BlockId> free = p.freeLeaves();
+    ASSERT_FALSE(free.empty());
+    ASSERT_EQ(p.setAssigned(free.front(), true), "");
+    p.setDhcpIds(deploy::assignDhcpIds(p));
+    const std::map<std::string, std::uint32_t> after = idsIn(keaText(p, Family::V4, KeaForm::Fragment));
+    ASSERT_EQ(after.size(), 4u);
+    for (const auto& [subnet, id] : after) {
+        if (before.contains(subnet))
+            EXPECT_EQ(id, before.at(subnet)) << subnet;
+        else
+            for (const auto& [old, oldId] : before)
+                EXPECT_NE(id, oldId) << subnet << " took the ID of " << old;
+    }
+}
+
+TEST(KeaWriter, RefusesWhatKeaCannotServe)
+{
+    struct Case {
+        const char* what;
+        std::function<void(plan::Plan&)> edit;
+        std::string message;  // a part of the first fault's
+    };
+    const std::vector<Case> cases{
+        {"a range without a gateway",
+         [](plan::Plan& p) {
+             plan::Settings s = p.settings();
+             s.layout.gateway = plan::GatewayRule::None;
+             p.setSettings(s);
+         },
+         "10.40.0.0/24 (wifi): has DHCP ranges but no gateway"},
+        {"one DUID twice in a block",
+         [](plan::Plan& p) {
+             plan::Host h = p.hosts()[5];  // nas, in the servers block
+             h.duid = p.hosts()[4].duid;  // srv-db's
+             (void)p.setHost(5, h);
+         },
+         "host \"nas\": DUID 00:01:00:01:aa:bb"},
+        {"IDs that miss a block", [](plan::Plan& p) { p.setDhcpIds({}); }, ": has no Kea subnet ID"},
+    };
+    for (const Case& c : cases) {
+        plan::Plan p = test::deployCampus();
+        p.setDhcpIds(deploy::assignDhcpIds(p));
+        c.edit(p);
+        for (KeaForm form : {KeaForm::Whole, KeaForm::Fragment}) {
+            const deploy::Written w = deploy::writeKea(p, Family::V4, form, p.dhcpIds());
+            const auto* faults = std::get_if<std::vector<deploy::Fault>>(&w);
+            ASSERT_TRUE(faults && !faults->empty()) << c.what;
+            EXPECT_NE(faults->front().message.find(c.message), std::string::npos) << faults->front().message;
+        }
+    }
+}
+
+TEST(KeaExchange, ReservedClientGetsItsAddressOthersOneOfTheRange)
+{
+    const test::TempDir dir;
+    const std::string pid = std::to_string(getpid());
+    const std::string vs = "mqks" + pid, vc = "mqkc" + pid;
+    plan::Plan p = test::deployCampus();
+    plan::OutputSettings s = p.outputSettings();
+    s.interface = vs;
+    s.leaseFile = dir.file("leases4.csv");
+    p.setOutputSettings(s);
+    const plan::ResolvedLayout office = plan::resolveLayout(p, test::segmentBlock(p, "office", Family::V4));
+    const plan::Host& printer = p.hosts()[1];  // printer-2, reserved by its MAC
+    ASSERT_TRUE(office.gateway && printer.mac && !office.ranges.empty());
+    const std::string conf = dir.write("kea-dhcp4.conf", keaText(p, Family::V4, KeaForm::Whole));
+    // The server stands on the gateway: Kea picks the subnet by its interface's address.
+    const std::string other = "02:00:5e:10:00:01";
+    const test::Outcome o = test::runProgram(
+        "/bin/sh", {MQ_DHCP_EXCHANGE, conf, net::format(*office.gateway) + "/" + std::to_string(office.prefix.length),
+                    vs, vc, dir.path(), net::formatMac(*printer.mac), other});
+    if (o.status == 77)
+        GTEST_SKIP() << o.err;
+    ASSERT_EQ(o.status, 0) << o.err;
+    std::istringstream lines(o.out);
+    std::string mac, ip, router;
+    ASSERT_TRUE(lines >> mac >> ip >> router) << o.out;
+    EXPECT_EQ(ip, net::format(*printer.v4));
+    EXPECT_EQ(router, net::format(*office.gateway));
+    ASSERT_TRUE(lines >> mac >> ip >> router) << o.out;
+    EXPECT_EQ(mac, other);
+    const net::Parsed<net::Address> got = net::parseAddress(ip);
+    ASSERT_TRUE(std::holds_alternative<net::Address>(got)) << ip;
+    const net::Address a = std::get<net::Address>(got);
+    EXPECT_TRUE(std::any_of(office.ranges.begin(), office.ranges.end(), [&](const plan::AddressRange& r) {
+        return !(a < r.first) && !(r.last < a);
+    })) << ip;
+    EXPECT_EQ(router, net::format(*office.gateway));
+}
+
+}  // namespace
+}  // namespace mq
