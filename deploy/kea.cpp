@@ -1,7 +1,10 @@
 #include "deploy/kea.h"
 
+#include <map>
+
 #include "net/mac.h"
 #include "plan/subnet.h"
+#include "textio/escape.h"
 #include "textio/json.h"
 
 namespace mq::deploy {
@@ -230,6 +233,36 @@ void writeWhole(Writer& j, const Context& c)
     j.end();
 }
 
+std::string quoted(std::string_view name)
+{
+    return "\"" + textio::escaped(name, textio::kQuotedValue) + "\"";
+}
+
+// Kea reserves a delegated prefix to one client: two hosts of a prefix-delegation block whose
+// addresses lie in one delegated prefix cannot both be given it.
+void addPrefixFaults(const Context& c, std::vector<Fault>& faults)
+{
+    if (c.family != net::Family::V6)
+        return;
+    for (plan::BlockId id : c.blocks) {
+        const plan::SubnetLayout* own = c.plan.subnetLayout(id);
+        if (!own || own->delegatedLength == 0)
+            continue;
+        std::map<net::Prefix, std::size_t> given;
+        for (std::size_t i : c.index.of(id)) {
+            const plan::Host& h = c.plan.hosts()[i];
+            if (reservedBy(h, c.family) == Id::None)
+                continue;
+            const net::Prefix d = net::Prefix{*h.v6, own->delegatedLength}.masked();
+            if (const auto [at, fresh] = given.emplace(d, i); !fresh)
+                faults.push_back({id, i,
+                                  blockLabel(c.plan, id) + ": host " + quoted(h.name) + ": the delegated prefix " +
+                                      net::formatNetwork(d) + " that holds its address is host " +
+                                      quoted(c.plan.hosts()[at->second].name) + "'s already"});
+        }
+    }
+}
+
 }  // namespace
 
 Written writeKea(const plan::Plan& plan, net::Family family, KeaForm form, const plan::DhcpIds& ids)
@@ -241,6 +274,7 @@ Written writeKea(const plan::Plan& plan, net::Family family, KeaForm form, const
     for (plan::BlockId id : c.blocks)
         if (!ids.contains(plan.block(id).prefix))
             faults.push_back({id, {}, blockLabel(plan, id) + ": has no Kea subnet ID"});
+    addPrefixFaults(c, faults);
     if (!faults.empty())
         return faults;
     for (const net::Address& a : plan.outputSettings().dnsServers)

@@ -120,62 +120,61 @@ std::map<std::string, std::uint32_t> idsIn(const std::string& text)
     return out;
 }
 
-TEST(KeaWriter, SubnetIdsHoldAcrossExportsAndEdits)
+// Each entry carries the ID the plan keeps for its prefix: from one export to the next, and
+// after an edit that assigns one more block.
+TEST(KeaWriter, EntriesKeepThePlansIds)
 {
     plan::Plan p = test::deployCampus();
     p.setDhcpIds(deploy::assignDhcpIds(p));
     const std::map<std::string, std::uint32_t> before = idsIn(keaText(p, Family::V4, KeaForm::Whole));
-    ASSERT_EQ(before.size(), 4u);
-    // The lab is freed and a new block assigned: the others keep their IDs, the new one
-    // takes one never used, and the lab's stays kept for it.
-    ASSERT_EQ(p.setAssigned(test::segmentBlock(p, "lab", Family::V4), false), "");
-    const std::vector<plan::BlockId> free = p.freeLeaves();
-    ASSERT_FALSE(free.empty());
-    ASSERT_EQ(p.setAssigned(free.front(), true), "");
+    ASSERT_EQ(p.setAssigned(p.freeLeaves().front(), true), "");
     p.setDhcpIds(deploy::assignDhcpIds(p));
-    const std::map<std::string, std::uint32_t> after = idsIn(keaText(p, Family::V4, KeaForm::Fragment));
-    ASSERT_EQ(after.size(), 4u);
-    for (const auto& [subnet, id] : after) {
-        if (before.contains(subnet))
-            EXPECT_EQ(id, before.at(subnet)) << subnet;
-        else
-            for (const auto& [old, oldId] : before)
-                EXPECT_NE(id, oldId) << subnet << " took the ID of " << old;
+    for (Family f : {Family::V4, Family::V6}) {
+        std::map<std::string, std::uint32_t> want;
+        for (plan::BlockId id : deploy::dhcpBlocks(p, f))
+            want[net::formatNetwork(p.block(id).prefix)] = p.dhcpIds().at(p.block(id).prefix);
+        EXPECT_EQ(idsIn(keaText(p, f, KeaForm::Fragment)), want);
     }
+    std::map<std::string, std::uint32_t> after = idsIn(keaText(p, Family::V4, KeaForm::Whole));
+    EXPECT_EQ(after.size(), before.size() + 1);
+    for (const auto& [subnet, id] : before)
+        EXPECT_EQ(after[subnet], id) << subnet;
 }
 
 TEST(KeaWriter, RefusesWhatKeaCannotServe)
 {
     struct Case {
-        const char* what;
+        Family family;
         std::function<void(plan::Plan&)> edit;
         std::string message;  // a part of the first fault's
     };
     const std::vector<Case> cases{
-        {"a range without a gateway",
+        {Family::V4,
          [](plan::Plan& p) {
              plan::Settings s = p.settings();
              s.layout.gateway = plan::GatewayRule::None;
              p.setSettings(s);
          },
          "10.40.0.0/24 (wifi): has DHCP ranges but no gateway"},
-        {"one DUID twice in a block",
+        {Family::V6, [](plan::Plan& p) { p.setDhcpIds({}); }, "2001:db8:40::/64 (office): has no Kea subnet ID"},
+        // A second router on the lab's pool, inside the /72 that cam-1 is given.
+        {Family::V6,
          [](plan::Plan& p) {
-             plan::Host h = p.hosts()[5];  // nas, in the servers block
-             h.duid = p.hosts()[4].duid;  // srv-db's
-             (void)p.setHost(5, h);
+             (void)p.setSubnetLayout(test::segmentBlock(p, "lab", Family::V6), {.delegatedLength = 72});
+             (void)p.insertHost(p.hosts().size(), test::host("r2", {}, test::at(p, "lab", Family::V6, 0x99),
+                                                             plan::HostRole::Router, "02:00:00:00:00:02"));
          },
-         "host \"nas\": DUID 00:01:00:01:aa:bb"},
-        {"IDs that miss a block", [](plan::Plan& p) { p.setDhcpIds({}); }, ": has no Kea subnet ID"},
+         "2001:db8:40:1::/64 (lab): host \"r2\": the delegated prefix 2001:db8:40:1::/72 that holds its address "
+         "is host \"cam-1\"'s already"},
     };
     for (const Case& c : cases) {
         plan::Plan p = test::deployCampus();
         p.setDhcpIds(deploy::assignDhcpIds(p));
         c.edit(p);
         for (KeaForm form : {KeaForm::Whole, KeaForm::Fragment}) {
-            const deploy::Written w = deploy::writeKea(p, Family::V4, form, p.dhcpIds());
+            const deploy::Written w = deploy::writeKea(p, c.family, form, p.dhcpIds());
             const auto* faults = std::get_if<std::vector<deploy::Fault>>(&w);
-            ASSERT_TRUE(faults && !faults->empty()) << c.what;
+            ASSERT_TRUE(faults && !faults->empty()) << c.message;
             EXPECT_NE(faults->front().message.find(c.message), std::string::npos) << faults->front().message;
         }
     }
