@@ -199,7 +199,7 @@ plan::DhcpIds assignDhcpIds(const Plan& plan)
     for (const auto& [prefix, id] : ids)
         used.insert(id);
     // Fresh IDs go above every ID used; only once those run out are the gaps below taken.
-    std::uint32_t next = used.empty() ? 1 : *used.rbegin();
+    std::uint32_t next = used.empty() ? 0 : *used.rbegin();
     const auto fresh = [&]() -> std::uint32_t {
         if (next < plan::kMaxDhcpId) {
             used.insert(++next);

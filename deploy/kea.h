@@ -12,7 +12,12 @@ enum class KeaForm : std::uint8_t {
 };
 
 // One file: "kea-dhcp4.conf" / "kea-dhcp6.conf", or "subnet4.json" / "subnet6.json" for a
-// fragment. ids: assignDhcpIds(plan). Refused with checkForOutput's faults.
+// fragment. ids: assignDhcpIds(plan). Refused with checkForOutput's faults, and when a block
+// has no ID in ids or two hosts of a prefix-delegation block would be given one prefix.
+// Reservations go by MAC, else DUID (DHCPv6: DUID, else MAC); hosts with neither have none.
+// The DHCPv6 server's lease file is the settings' with its "4" before the extension made
+// "6" (else "6" added there), and with an interface set every subnet6 names it: Kea finds
+// the subnet of a client on its own link by the interface alone.
 Written writeKea(const plan::Plan& plan, net::Family family, KeaForm form, const plan::DhcpIds& ids);
 
 }  // namespace mq::deploy
