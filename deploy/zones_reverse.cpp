@@ -116,7 +116,7 @@ private:
             return std::min(128, (s_.zoneCut6 + 3) / 4 * 4);
         for (const Prefix& r : roots6_)
             if (r.contains(a))
-                return (r.length + 3) / 4 * 4;
+                return r.length / 4 * 4;  // one zone holds the whole root
         return 64;  // outside every root: dnsNames gives none such
     }
 
