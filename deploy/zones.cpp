@@ -14,14 +14,12 @@ namespace mq::deploy {
 
 namespace zones {
 
-namespace {
-
 // RFC 1035 section 5.1: these would be read as syntax, so they are written "\c"; bytes
-// that are not printable ASCII as "\DDD". A label's own dot (a mailbox's local part) is
-// escaped the same way.
-void appendEscaped(std::string& out, std::string_view text, bool dotsToo)
+// that are not printable ASCII as "\DDD". The checked settings and host names hold none,
+// but a name is never let break the file's syntax.
+void appendName(std::string& out, std::string_view name)
 {
-    for (const char c : text) {
+    for (const char c : name) {
         const auto u = static_cast<unsigned char>(c);
         if (u <= 0x20 || u >= 0x7F) {
             out += '\\';
@@ -30,17 +28,10 @@ void appendEscaped(std::string& out, std::string_view text, bool dotsToo)
             out += static_cast<char>('0' + u % 10);
             continue;
         }
-        if (c == '"' || c == '(' || c == ')' || c == ';' || c == '@' || c == '$' || c == '\\' || (dotsToo && c == '.'))
+        if (c == '"' || c == '(' || c == ')' || c == ';' || c == '@' || c == '$' || c == '\\')
             out += '\\';
         out += c;
     }
-}
-
-}  // namespace
-
-void appendName(std::string& out, std::string_view name)
-{
-    appendEscaped(out, name, false);
 }
 
 }  // namespace zones
@@ -58,22 +49,12 @@ std::string lower(std::string_view s)
     return out;
 }
 
-// The SOA's RNAME (RFC 1035 section 8): "john.doe@campus.example" becomes
-// john\.doe.campus.example, a name as it stands is kept, none is hostmaster.<domain>.
+// The SOA's RNAME (RFC 1035 section 3.3.13): the hostmaster setting, a name whose first
+// label is the mailbox's local part, or hostmaster.<domain> when none is given.
 std::string mailbox(const plan::OutputSettings& s)
 {
-    std::string out;
-    const std::size_t at = s.hostmaster.rfind('@');
-    if (s.hostmaster.empty()) {
-        out = "hostmaster.";
-        appendName(out, s.domain);
-    } else if (at != std::string::npos) {
-        zones::appendEscaped(out, std::string_view(s.hostmaster).substr(0, at), true);
-        out += '.';
-        appendName(out, std::string_view(s.hostmaster).substr(at + 1));
-    } else {
-        appendName(out, s.hostmaster);
-    }
+    std::string out = s.hostmaster.empty() ? "hostmaster." : "";
+    appendName(out, s.hostmaster.empty() ? s.domain : s.hostmaster);
     return out + '.';
 }
 
