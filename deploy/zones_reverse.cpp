@@ -84,8 +84,9 @@ public:
             if (plan.block(r).prefix.address.family == net::Family::V6)
                 roots6_.push_back(plan.block(r).prefix);
         for (const plan::NameServer& ns : s_.nameServers) {
-            appendName(servers_, ns.name);
-            servers_ += ".\n";
+            servers_.emplace_back();
+            appendName(servers_.back(), ns.name);
+            servers_.back() += '.';
         }
     }
 
@@ -165,11 +166,8 @@ private:
         rest = dot == std::string::npos ? std::string() : rest.substr(dot);
         const std::string label = classlessLabel(block, s_.naming);
         const std::string child = zoneOf(block);
-        for (std::size_t at = 0; at < servers_.size();) {
-            const std::size_t end = servers_.find('\n', at);
-            out += label + rest + "\tIN\tNS\t" + servers_.substr(at, end + 1 - at);
-            at = end + 1;
-        }
+        for (const std::string& server : servers_)
+            out += label + rest + "\tIN\tNS\t" + server + '\n';
         for (u128 v = block.network().value; v <= block.last().value; ++v) {
             const std::string o = std::to_string(octet(v, 3));
             out += o + rest + "\tIN\tCNAME\t" + o + '.' + child + ".\n";
@@ -199,7 +197,7 @@ private:
     const plan::OutputSettings& s_;
     int cut4_ = 24;
     std::vector<Prefix> roots6_;
-    std::string servers_;  // each name server's absolute name and a line end
+    std::vector<std::string> servers_;  // the name servers' absolute names
     std::map<Prefix, Zone> zones_;
 };
 

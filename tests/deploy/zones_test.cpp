@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -213,8 +214,8 @@ class Zones : public testing::TestWithParam<Case> { };
 
 TEST_P(Zones, LoadInBindStrictlyAndAnswerEveryName)
 {
-    if (!onPath("named-checkzone") || !onPath("named-checkconf") || !onPath("named") || !onPath("dig"))
-        GTEST_SKIP() << "needs named, named-checkzone, named-checkconf and dig (bind9, bind9-utils, bind9-dnsutils)";
+    if (!onPath("named-checkzone") || !onPath("named-checkconf"))
+        GTEST_SKIP() << "named-checkzone and named-checkconf (bind9-utils) are not installed";
     const Case& c = GetParam();
     plan::Plan p = c.make();
     plan::OutputSettings s = p.outputSettings();
@@ -224,10 +225,8 @@ TEST_P(Zones, LoadInBindStrictlyAndAnswerEveryName)
     ASSERT_FALSE(z.files.empty());
     const std::map<std::string, std::string> zones = stanzas(z);
     EXPECT_EQ(zones.size() + 1, z.files.size()) << c.label;  // a stanza for every file but itself
-    const int port = freePort();
-    ASSERT_NE(port, 0) << "no free port on 127.0.0.1";
     test::TempDir dir;
-    const std::string conf = saved(dir, z, port);
+    const std::string conf = saved(dir, z, 53);
     for (const auto& [zone, file] : zones) {
         EXPECT_TRUE(std::regex_match(file, std::regex("[A-Za-z0-9._-]+"))) << file;
         EXPECT_EQ(z.serials.at(zone).serial, kToday * 100u) << zone;
@@ -236,8 +235,20 @@ TEST_P(Zones, LoadInBindStrictlyAndAnswerEveryName)
     }
     const test::Outcome checked = test::runProgram("named-checkconf", {"-z", conf});
     ASSERT_EQ(checked.status, 0) << c.label << ":\n" << checked.out << checked.err;
-    const Named named(conf, dir.file("named.pid"));
-    ASSERT_EQ(named.started.status, 0) << named.started.err << test::readFile(dir.file("named.log"));
+    if (!onPath("named") || !onPath("dig"))
+        GTEST_SKIP() << "named (bind9) and dig (bind9-dnsutils) are not installed: the zones are not served";
+    // A port found free may be taken by another before named binds it: then another port.
+    std::optional<Named> named;
+    Answers soa;
+    int port = 0;
+    for (int attempt = 0; attempt < 3 && soa.empty(); ++attempt) {
+        named.reset();
+        port = freePort();
+        named.emplace(saved(dir, z, port), dir.file("named.pid"));
+        ASSERT_EQ(named->started.status, 0) << named->started.err << test::readFile(dir.file("named.log"));
+        ask(port, {p.outputSettings().domain + '.', "SOA"}, soa);
+    }
+    ASSERT_FALSE(soa.empty()) << "named does not answer:\n" << test::readFile(dir.file("named.log"));
     expectServed(p, port);
 }
 
