@@ -230,6 +230,10 @@ TEST_P(Zones, LoadInBindStrictlyAndAnswerEveryName)
     for (const auto& [zone, file] : zones) {
         EXPECT_TRUE(std::regex_match(file, std::regex("[A-Za-z0-9._-]+"))) << file;
         EXPECT_EQ(z.serials.at(zone).serial, kToday * 100u) << zone;
+        const std::string& text =
+            std::find_if(z.files.begin(), z.files.end(), [&](auto& f) { return f.name == file; })->text;
+        EXPECT_TRUE(zone == s.domain || text.find("\tPTR\t") != text.npos || text.find("\tCNAME\t") != text.npos)
+            << zone << ": a reverse zone that names no address";
         const test::Outcome o = test::runProgram("named-checkzone", {"-k", "fail", "-i", "full", zone, dir.file(file)});
         EXPECT_EQ(o.status, 0) << c.label << ", " << zone << ":\n" << o.out << o.err;
     }
