@@ -15,7 +15,8 @@ struct ZoneOutput {
     std::vector<OutputFile> files;
     // The plan's zone serials as they stand after this output (Plan::setZoneSerials): a
     // zone whose content (all but its serial) hashes as it did keeps its serial; any other
-    // gets max(today * 100, last + 1), so YYYYMMDDnn rises with every change.
+    // gets max(today * 100, last + 1), so YYYYMMDDnn rises with every change. Zones no longer
+    // written keep their entries, so that one which returns goes on from its last serial.
     plan::ZoneSerials serials;
 };
 // today: YYYYMMDD (20261210). Refused with checkForOutput's faults.
