@@ -1,0 +1,74 @@
+// Every file written from the campus plan, compared byte for byte with the one kept in
+// tests/deploy/fixtures/campus, so that any change to an output shows in review. With
+// MQ_UPDATE_FIXTURES=1 the test writes the files instead.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "deploy/dnsmasq.h"
+#include "deploy/kea.h"
+#include "deploy/zones.h"
+#include "tests/deploy/deploy_plans.h"
+#include "tests/support/files.h"
+
+namespace mq::deploy {
+namespace {
+
+std::vector<OutputFile> filesOf(const Written& w)
+{
+    if (const auto* faults = std::get_if<std::vector<Fault>>(&w)) {
+        ADD_FAILURE() << "refused: " << (faults->empty() ? "" : faults->front().message);
+        return {};
+    }
+    return std::get<std::vector<OutputFile>>(w);
+}
+
+// The outputs built in: the build leaves out a writer whose source is not there yet.
+std::vector<OutputFile> campusOutputs()
+{
+    const plan::Plan p = mq::test::deployCampus();
+    const plan::DhcpIds ids = assignDhcpIds(p);
+    std::vector<OutputFile> all = filesOf(writeDnsmasq(p, ids));
+#if MQ_DEPLOY_KEA
+    for (net::Family f : {net::Family::V4, net::Family::V6})
+        for (KeaForm form : {KeaForm::Whole, KeaForm::Fragment})
+            for (OutputFile& file : filesOf(writeKea(p, f, form, ids)))
+                all.push_back(std::move(file));
+#endif
+#if MQ_DEPLOY_ZONES
+    const auto zones = writeZones(p, 20261210);
+    if (const auto* out = std::get_if<ZoneOutput>(&zones))
+        all.insert(all.end(), out->files.begin(), out->files.end());
+    else
+        ADD_FAILURE() << "zones refused: " << std::get<std::vector<Fault>>(zones).front().message;
+#endif
+    return all;
+}
+
+TEST(CampusFixtures, EveryOutputAsKept)
+{
+    const std::string dir = MQ_CAMPUS_FIXTURES "/";
+    const char* update = std::getenv("MQ_UPDATE_FIXTURES");
+    const std::vector<OutputFile> files = campusOutputs();
+    ASSERT_FALSE(files.empty());
+    for (const OutputFile& f : files) {
+        SCOPED_TRACE(f.name);
+        if (update && std::string(update) == "1")
+            EXPECT_TRUE(mq::test::writeFile(dir + f.name, f.text));
+        else
+            EXPECT_EQ(mq::test::readFile(dir + f.name), f.text) << "(MQ_UPDATE_FIXTURES=1 writes it anew)";
+    }
+#if MQ_DEPLOY_KEA && MQ_DEPLOY_ZONES
+    // A file no output writes any more is one left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(std::any_of(files.begin(), files.end(), [&](const OutputFile& f) { return f.name == name; }))
+            << name << " is no output of the campus plan";
+    }
+#endif
+}
+
+}  // namespace
+}  // namespace mq::deploy
