@@ -39,7 +39,7 @@ bool readCut(const Invocation& call, const char* option, int plan::OutputSetting
     plan::OutputSettings alone;
     alone.*field = static_cast<int>(*n);
     if (const std::string why = plan::checkOutputSettings(alone); !why.empty()) {
-        call.refuse(std::string(option) + " " + textio::escaped(*text) + ": " + why);
+        call.refuse(std::string(option) + " " + textio::escaped(*text) + ": " + why);  // why quotes escaped
         return false;
     }
     settings.*field = alone.*field;
@@ -51,7 +51,7 @@ bool readCut(const Invocation& call, const char* option, int plan::OutputSetting
 int refuseOutput(const Invocation& call, const std::vector<deploy::Fault>& faults)
 {
     for (const deploy::Fault& f : faults)
-        call.faults.say(call.command.name, textio::escaped(f.message, textio::kQuotedReason));
+        call.faults.say(call.command.name, f.message);  // the writers quote what they name escaped
     return kExitBadInput;
 }
 

@@ -13,7 +13,8 @@
 
 namespace mq::mqnet {
 
-// Every fault on standard error, one a line under the command's name; kExitBadInput.
+// Every fault on standard error, one a line under the command's name (each already quotes
+// what it names escaped); kExitBadInput.
 int refuseOutput(const Invocation& call, const std::vector<deploy::Fault>& faults);
 
 // --zone-cut N (IPv4: 8, 16 or 24) and --zone-cut6 N (a multiple of 4; 0 for one zone per

@@ -159,7 +159,7 @@ int runOutputs(const Invocation& call)
     if (!readSettings(call, s))
         return kExitBadInput;
     if (const std::string why = plan::checkOutputSettings(s); !why.empty())
-        return call.refuse(textio::escaped(why, textio::kQuotedReason));
+        return call.refuse(why);  // it quotes what it names escaped
     if (s == plan->outputSettings()) {
         call.faults.say(call.command.name,
                         "the settings are as given already, so " + textio::escaped(path) + " was left as it was");

@@ -173,7 +173,7 @@ class Refused(unittest.TestCase):
             (["plan", "dns", "-d", WORK, bare], 2, r"^mqnet: plan dns: .*(domain|name server)"),
             (["plan", "dns", "--zone-cut", "20", "-d", WORK, plan], 2, r"--zone-cut 20: "),
             (["plan", "dns", "--zone-cut6", "30", "-d", WORK, plan], 2, r"--zone-cut6 30: "),
-            (["plan", "dns", "--zone-cut6", "68", "-d", WORK, plan], 2, r"^mqnet: plan dns: .*2001:db8:40"),
+            (["plan", "dns", "--zone-cut6", "68", "-d", WORK, plan], 2, r"(?m)^mqnet: plan dns: 2001:db8:40::/64 \(staff\): "),
             (["plan", "dns", plan], 2, r"-d DIR is required"),
             (["plan", "outputs", "--domain", "campus..example", plan], 2, r"^mqnet: plan outputs: domain: "),
             (["plan", "outputs", "--dns-server", "10.40.0.300", plan], 2, r"--dns-server 10\.40\.0\.300: "),
