@@ -44,18 +44,17 @@ def put(name, text):
     return path
 
 
-def campus(name, gateway="first", hosts=2, settings=SETTINGS):
-    """A dual-stack plan with `hosts` hosts in each block below its upper-half DHCP range."""
+def campus(name, gateway="first", hosts=2, settings=SETTINGS, roots="10.40.0.0/16,2001:db8:40::/48"):
+    """A plan with `hosts` hosts in each block below its upper-half DHCP range."""
     plan = os.path.join(WORK, name)
     ok("plan", "allocate", "--gateway", gateway, "--kept", "2", "--dhcp", "upper-half", "--dhcp6", "both",
-       "-o", plan, "10.40.0.0/16,2001:db8:40::/48", "-", stdin=SEGMENTS)
-    rows = list(csv.DictReader(io.StringIO(ok("plan", "show", "--csv", plan).stdout)))
+       "-o", plan, roots, "-", stdin=SEGMENTS)
     lines = ["name,ipv4,ipv6,mac,duid"]
-    for b, row in enumerate(rows):
-        v4, v6 = ipaddress.ip_network(row["ipv4"]), ipaddress.ip_network(row["ipv6"])
+    for b, row in enumerate(csv.DictReader(io.StringIO(ok("plan", "show", "--csv", plan).stdout))):
+        nets = [ipaddress.ip_network(row[f]) if row[f] else None for f in ("ipv4", "ipv6")]
         for k in range(hosts):
-            lines.append(f"{row['name']}-{k},{v4[10 + k]},{v6[10 + k]},02:00:00:00:{b:02x}:{k:02x},"
-                         f"00:03:00:01:02:00:00:01:{b:02x}:{k:02x}")
+            v4, v6 = (str(n[10 + k]) if n else "" for n in nets)
+            lines.append(f"{row['name']}-{k},{v4},{v6},02:00:00:00:{b:02x}:{k:02x},00:03:00:01:02:00:00:01:{b:02x}:{k:02x}")
     if hosts:
         ok("plan", "hosts", "import", "--format", "csv", plan, put(name + ".csv", "\n".join(lines) + "\n"))
     if settings:
@@ -86,23 +85,30 @@ class Servers(unittest.TestCase):
         self.assertEqual(r.returncode, 0, (tool, args, r.stdout, r.stderr))
 
     def test_servers_accept_every_output(self):
-        plan = campus("servers.mqplan")
+        for plan in [campus("servers.mqplan"), campus("servers4.mqplan", roots="10.40.0.0/16")]:
+            with self.subTest(plan=os.path.basename(plan)):
+                self.check_dhcp(plan)
+                self.check_dns(plan)
+
+    def check_dhcp(self, plan):
         kea = {"kea4": ("kea-dhcp4", "Dhcp4", "subnet4"), "kea6": ("kea-dhcp6", "Dhcp6", "subnet6")}
         for fmt, fragment in [("kea4", False), ("kea6", False), ("kea4", True), ("kea6", True), ("dnsmasq", False)]:
             with self.subTest(fmt=fmt, fragment=fragment):
-                out = os.path.join(WORK, f"{fmt}-{fragment}.conf")
+                out = f"{plan}-{fmt}-{fragment}.conf"
                 ok("plan", "dhcp", "--format", fmt, *(["--fragment"] if fragment else []), "-o", out, plan)
                 if fmt == "dnsmasq":
                     self.check("dnsmasq", "--test", "--conf-file=" + out)
                     continue
                 tool, top, key = kea[fmt]
                 if fragment:  # as an administrator includes it
-                    out = put(fmt + "-whole.conf", '{"%s": {"interfaces-config": {"interfaces": ["*"]}, '
-                                                   '"%s": <?include "%s"?>}}' % (top, key, out))
+                    out = put(f"{plan}-{fmt}.conf", '{"%s": {"interfaces-config": {"interfaces": ["*"]}, '
+                                                    '"%s": <?include "%s"?>}}' % (top, key, out))
                 self.check(tool, "-t", out)
+
+    def check_dns(self, plan):
         for cut in [[], ["--zone-cut", "16"], ["--zone-cut6", "48"]]:
             with self.subTest(cut=cut):
-                folder = os.path.join(WORK, "zones" + "".join(cut))
+                folder = plan + "-zones" + "".join(cut)
                 os.mkdir(folder)
                 listed = ok("plan", "dns", *cut, "-d", folder, plan).stdout.splitlines()
                 zones = zones_of(folder)
@@ -112,8 +118,8 @@ class Servers(unittest.TestCase):
                     self.assertLessEqual({"192/27.0.40.10.in-addr.arpa", "0.40.10.in-addr.arpa"}, set(dict(zones)))
                 for zone, file in zones:
                     self.check("named-checkzone", "-k", "fail", "-i", "full", zone, os.path.join(folder, file))
-                conf = put("named" + "".join(cut) + ".conf", 'options { directory "%s"; };\ninclude "%s";\n'
-                           % (folder, os.path.join(folder, "named.conf.zones")))
+                conf = put(folder + ".conf", 'options { directory "%s"; };\ninclude "%s/named.conf.zones";\n'
+                           % (folder, folder))
                 self.check("named-checkconf", "-z", conf)
 
 
@@ -214,23 +220,33 @@ class Refused(unittest.TestCase):
         self.assertFalse(os.path.exists(missing))
 
 
+SHOWN = """--domain             campus.example
+--hostmaster         -
+--interface          eth1
+--lease-file         /tmp/kea.leases
+--dns-server         10.40.0.53
+--dns-server         2001:db8:40::53
+--ttl                600
+--refresh            86400
+--retry              60
+--expire             1209600
+--minimum            3600
+--valid-lifetime     86400
+--preferred-lifetime 43200
+--zone-cut           16
+--zone-cut6          0
+--naming             dash
+"""
+
+
 class Settings(unittest.TestCase):
     def test_settings_are_shown_as_they_were_set(self):
         plan = campus("settings.mqplan", hosts=0, settings=None)
-        ok("plan", "outputs", *SETTINGS, "--ttl", "600", "--zone-cut", "16", "--naming", "dash",
-           "--interface", "eth1", plan)
-        shown = dict(re.split(r"\s+", line, maxsplit=1) for line in
-                     ok("plan", "outputs", plan).stdout.splitlines() if not line.startswith("--dns-server"))
-        want = {"--domain": "campus.example", "--name-server": "ns1.campus.example=10.40.0.53,2001:db8:40::53",
-                "--ttl": "600", "--zone-cut": "16", "--naming": "dash", "--interface": "eth1",
-                "--hostmaster": "-", "--lease-file": "/tmp/kea.leases"}
-        self.assertEqual({k: shown.get(k) for k in want}, want)
-        self.assertIn("--dns-server         2001:db8:40::53\n", ok("plan", "outputs", plan).stdout)
-        # An empty value clears a list; the others stay as they were.
-        ok("plan", "outputs", "--dns-server=", plan)
-        listing = ok("plan", "outputs", plan).stdout
-        self.assertNotIn("--dns-server", listing)
-        self.assertIn("--ttl                600\n", listing)
+        ok("plan", "outputs", *SETTINGS, "--ttl", "600", "--zone-cut", "16", "--naming", "dash", "--interface",
+           "eth1", plan)
+        # An empty value clears a list; what is not given stays.
+        ok("plan", "outputs", "--name-server=", "--retry", "60", plan)
+        self.assertEqual(ok("plan", "outputs", plan).stdout, SHOWN)
 
 
 if __name__ == "__main__":
