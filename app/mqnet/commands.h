@@ -32,8 +32,13 @@ inline constexpr const Command* kCommands[] = {
     &kInfoCommand,       &kSplitCommand,     &kSummarizeCommand,       &kSetUnionCommand,    &kSetIntersectCommand,
     &kSetExceptCommand,  &kSetDiffCommand,   &kOverlapsCommand,        &kFreeCommand,        &kGrepCommand,
     &kEui64Command,      &kUlaCommand,       &kPlanAllocateCommand,    &kPlanShowCommand,    &kPlanImportCommand,
-    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand, &kPlanOutputsCommand, &kPlanDhcpCommand,
+    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand, &kPlanOutputsCommand,
+#ifdef MQ_MQNET_DHCP  // built with the writers they run (CMakeLists.txt)
+    &kPlanDhcpCommand,
+#endif
+#ifdef MQ_MQNET_DNS
     &kPlanDnsCommand,
+#endif
 };
 
 }  // namespace mq::mqnet
