@@ -194,10 +194,10 @@ std::optional<Arguments> readArguments(const Command& c, const std::vector<std::
                 return std::nullopt;
             }
             out.flags.insert(option);
-        } else if (equals != std::string::npos) {
-            out.values[option] = a.substr(equals + 1);
-        } else if (i + 1 < args.size()) {
-            out.values[option] = args[++i];
+        } else if (equals != std::string::npos || i + 1 < args.size()) {
+            std::string value = equals != std::string::npos ? a.substr(equals + 1) : args[++i];
+            out.lists[option].push_back(value);
+            out.values[option] = std::move(value);
         } else {
             faults.say(name, option + " needs a value");
             return std::nullopt;

@@ -8,16 +8,19 @@
 // flushes the output and reports a failed write with its cause (exit status 1).
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/mqnet/faults.h"
 #include "app/mqnet/writer.h"
 #include "net/parse.h"
+#include "textio/escape.h"
 
 namespace mq::mqnet {
 
@@ -36,13 +39,20 @@ struct Option {
 struct Arguments {
     std::vector<std::string> positional;
     std::set<std::string, std::less<>> flags;
-    std::map<std::string, std::string, std::less<>> values;
+    std::map<std::string, std::string, std::less<>> values;  // the last value of each option
+    std::map<std::string, std::vector<std::string>, std::less<>> lists;  // every value, in order
 
     bool has(std::string_view flag) const { return flags.contains(flag); }
     const std::string* value(std::string_view option) const
     {
         const auto it = values.find(option);
         return it == values.end() ? nullptr : &it->second;
+    }
+    // An option that may be given again ("--dns-server A --dns-server B"): all its values.
+    const std::vector<std::string>* all(std::string_view option) const
+    {
+        const auto it = lists.find(option);
+        return it == lists.end() ? nullptr : &it->second;
     }
 };
 
@@ -92,5 +102,20 @@ struct TypedPrefix {
     std::string zone;
 };
 std::optional<TypedPrefix> readPrefix(const Invocation& call, const std::string& text);
+
+// The word of a closed list of choices; nullopt, refused with the choices named, for any other.
+template <class T>
+std::optional<T> readChoice(const Invocation& call, const char* option, const std::string& word,
+                            std::initializer_list<std::pair<const char*, T>> choices)
+{
+    std::string names;
+    for (const auto& [name, value] : choices) {
+        if (word == name)
+            return value;
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    call.refuse(std::string(option) + " " + textio::escaped(word) + " is not one of " + names);
+    return std::nullopt;
+}
 
 }  // namespace mq::mqnet

@@ -24,12 +24,21 @@ extern const Command kPlanImportCommand;
 extern const Command kPlanExportCommand;
 extern const Command kPlanHostsCommand;
 extern const Command kPlanHostsImportCommand;
+extern const Command kPlanOutputsCommand;
+extern const Command kPlanDhcpCommand;
+extern const Command kPlanDnsCommand;
 
 inline constexpr const Command* kCommands[] = {
-    &kInfoCommand,       &kSplitCommand,     &kSummarizeCommand,       &kSetUnionCommand, &kSetIntersectCommand,
-    &kSetExceptCommand,  &kSetDiffCommand,   &kOverlapsCommand,        &kFreeCommand,     &kGrepCommand,
-    &kEui64Command,      &kUlaCommand,       &kPlanAllocateCommand,    &kPlanShowCommand, &kPlanImportCommand,
-    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand,
+    &kInfoCommand,       &kSplitCommand,     &kSummarizeCommand,       &kSetUnionCommand,    &kSetIntersectCommand,
+    &kSetExceptCommand,  &kSetDiffCommand,   &kOverlapsCommand,        &kFreeCommand,        &kGrepCommand,
+    &kEui64Command,      &kUlaCommand,       &kPlanAllocateCommand,    &kPlanShowCommand,    &kPlanImportCommand,
+    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand, &kPlanOutputsCommand,
+#ifdef MQ_MQNET_DHCP  // built with the writers they run (CMakeLists.txt)
+    &kPlanDhcpCommand,
+#endif
+#ifdef MQ_MQNET_DNS
+    &kPlanDnsCommand,
+#endif
 };
 
 }  // namespace mq::mqnet

@@ -12,21 +12,6 @@ namespace mq::mqnet {
 
 namespace {
 
-// The word of a closed list of choices; nullopt, refused with the choices named, for any other.
-template <class T>
-std::optional<T> readChoice(const Invocation& call, const char* option, const std::string& word,
-                            std::initializer_list<std::pair<const char*, T>> choices)
-{
-    std::string names;
-    for (const auto& [name, value] : choices) {
-        if (word == name)
-            return value;
-        names += (names.empty() ? "" : ", ") + std::string(name);
-    }
-    call.refuse(std::string(option) + " " + textio::escaped(word) + " is not one of " + names);
-    return std::nullopt;
-}
-
 // --dhcp none | upper-half | A-B (offsets from the network address, A <= B).
 bool readDhcp(const Invocation& call, const std::string& text, plan::LayoutRules& rules)
 {

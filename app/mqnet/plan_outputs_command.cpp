@@ -1,0 +1,216 @@
+// mqnet plan outputs: the settings a saved plan's DHCP and DNS configuration is written with
+// (what the planner's Outputs dialog sets), shown, or set and the plan written back.
+#include <string>
+#include <vector>
+
+#include "app/mqnet/command_line.h"
+#include "app/mqnet/commands.h"
+#include "app/mqnet/deploy_files.h"
+#include "app/mqnet/plan_files.h"
+#include "net/parse.h"
+#include "textio/escape.h"
+
+namespace mq::mqnet {
+
+namespace {
+
+using Seconds = std::uint32_t plan::OutputSettings::*;
+constexpr std::pair<const char*, Seconds> kSeconds[] = {
+    {"--ttl", &plan::OutputSettings::ttl},
+    {"--refresh", &plan::OutputSettings::refresh},
+    {"--retry", &plan::OutputSettings::retry},
+    {"--expire", &plan::OutputSettings::expire},
+    {"--minimum", &plan::OutputSettings::minimum},
+    {"--valid-lifetime", &plan::OutputSettings::validLifetime},
+    {"--preferred-lifetime", &plan::OutputSettings::preferredLifetime},
+};
+
+using Text = std::string plan::OutputSettings::*;
+constexpr std::pair<const char*, Text> kTexts[] = {
+    {"--domain", &plan::OutputSettings::domain},
+    {"--hostmaster", &plan::OutputSettings::hostmaster},
+    {"--interface", &plan::OutputSettings::interface},
+    {"--lease-file", &plan::OutputSettings::leaseFile},
+};
+
+std::string addressList(const std::vector<net::Address>& addresses)
+{
+    std::string s;
+    for (const net::Address& a : addresses)
+        s += (s.empty() ? "" : ",") + net::format(a);
+    return s;
+}
+
+// The settings as the options that would set them: "--domain campus.example", one a line.
+std::string describe(const plan::OutputSettings& s)
+{
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const auto& [option, field] : kTexts)
+        rows.emplace_back(option, s.*field);
+    for (const net::Address& a : s.dnsServers)
+        rows.emplace_back("--dns-server", net::format(a));
+    for (const plan::NameServer& ns : s.nameServers)
+        rows.emplace_back("--name-server", ns.name + (ns.addresses.empty() ? "" : "=" + addressList(ns.addresses)));
+    for (const auto& [option, field] : kSeconds)
+        rows.emplace_back(option, std::to_string(s.*field));
+    rows.emplace_back("--zone-cut", std::to_string(s.zoneCut4));
+    rows.emplace_back("--zone-cut6", std::to_string(s.zoneCut6));
+    rows.emplace_back("--naming", s.naming == plan::ReverseNaming::Slash ? "slash" : "dash");
+    std::string text;
+    for (const auto& [option, value] : rows) {
+        text += option + std::string(option.size() < 21 ? 21 - option.size() : 1, ' ');
+        text += value.empty() ? std::string("-") : textio::escaped(value, textio::kQuotedCell);
+        text += '\n';
+    }
+    return text;
+}
+
+std::optional<std::vector<net::Address>> readAddresses(const Invocation& call, const char* option,
+                                                       const std::string& given, std::string_view list)
+{
+    std::vector<net::Address> out;
+    for (std::size_t from = 0; from <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const std::string_view item = list.substr(from, comma - from);
+        const auto a = net::parseAddress(item);
+        if (const auto* e = std::get_if<net::ParseError>(&a)) {
+            call.refuse(std::string(option) + " " + textio::escaped(given) + ": " + net::describe(item, *e));
+            return std::nullopt;
+        }
+        out.push_back(std::get<net::Address>(a));
+        from = comma + 1;
+    }
+    return out;
+}
+
+// The repeatable --dns-server and --name-server NAME[=ADDR,...]: each given list replaces
+// the plan's, and an empty value leaves it empty.
+bool readServers(const Invocation& call, plan::OutputSettings& s)
+{
+    if (const auto* all = call.args.all("--dns-server")) {
+        s.dnsServers.clear();
+        for (const std::string& v : *all) {
+            const auto a =
+                v.empty() ? std::optional(std::vector<net::Address>{}) : readAddresses(call, "--dns-server", v, v);
+            if (!a)
+                return false;
+            s.dnsServers.insert(s.dnsServers.end(), a->begin(), a->end());
+        }
+    }
+    if (const auto* all = call.args.all("--name-server")) {
+        s.nameServers.clear();
+        for (const std::string& v : *all) {
+            if (v.empty())
+                continue;
+            const std::size_t equals = v.find('=');
+            plan::NameServer ns{v.substr(0, equals)};
+            if (equals != std::string::npos) {
+                auto a = readAddresses(call, "--name-server", v, std::string_view(v).substr(equals + 1));
+                if (!a)
+                    return false;
+                ns.addresses = std::move(*a);
+            }
+            s.nameServers.push_back(std::move(ns));
+        }
+    }
+    return true;
+}
+
+bool readSettings(const Invocation& call, plan::OutputSettings& s)
+{
+    const Arguments& a = call.args;
+    for (const auto& [option, field] : kTexts)
+        if (const std::string* v = a.value(option))
+            s.*field = *v;
+    for (const auto& [option, field] : kSeconds) {
+        if (const std::string* v = a.value(option)) {
+            const auto n = net::parseDecimal(*v);
+            if (!n || *n > 0xffffffffu) {
+                call.refuse(std::string(option) + " " + textio::escaped(*v) + " is not a number of seconds");
+                return false;
+            }
+            s.*field = static_cast<std::uint32_t>(*n);
+        }
+    }
+    using N = plan::ReverseNaming;
+    if (const std::string* v = a.value("--naming")) {
+        const auto naming = readChoice<N>(call, "--naming", *v, {{"slash", N::Slash}, {"dash", N::Dash}});
+        if (!naming)
+            return false;
+        s.naming = *naming;
+    }
+    return readServers(call, s) && readZoneCuts(call, s);
+}
+
+int runOutputs(const Invocation& call)
+{
+    const Arguments& a = call.args;
+    if (a.positional.size() != 1)
+        return call.refuse("takes PLAN.mqplan (mqnet plan outputs --help)");
+    const std::string& path = a.positional[0];
+    auto plan = readPlanFile(call, path);
+    if (!plan)
+        return kExitBadInput;
+    if (a.values.empty()) {
+        call.out.write(describe(plan->outputSettings()));
+        return kExitOk;
+    }
+    plan::OutputSettings s = plan->outputSettings();
+    if (!readSettings(call, s))
+        return kExitBadInput;
+    if (const std::string why = plan::checkOutputSettings(s); !why.empty())
+        return call.refuse(why);  // it quotes what it names escaped
+    if (s == plan->outputSettings()) {
+        call.faults.say(call.command.name,
+                        "the settings are as given already, so " + textio::escaped(path) + " was left as it was");
+        return kExitOk;
+    }
+    plan->setOutputSettings(std::move(s));
+    return recordPlan(call, path, *plan, "the output settings") ? kExitOk : kExitOutputFailed;
+}
+
+}  // namespace
+
+const Command kPlanOutputsCommand{
+    "plan outputs",
+    "[SETTINGS] PLAN.mqplan",
+    "      shows the settings a saved plan's DHCP and DNS configuration is written with\n"
+    "      (plan dhcp, plan dns), one option a line, or sets those given and writes the plan\n"
+    "      back; exit status 2, with the reason, when a setting cannot be written\n",
+    "      SETTINGS, any of:\n"
+    "      --domain D      the forward zone and the DHCP domain name: campus.example\n"
+    "      --dns-server A  a DNS server handed out by DHCP (IPv4 by DHCPv4, IPv6 by DHCPv6);\n"
+    "                      again for more, A,B for several; an empty value for none\n"
+    "      --name-server NAME[=ADDR,...]   a name server of every zone (the first is the\n"
+    "                      SOA's primary), with its addresses when its name lies in the\n"
+    "                      domain; again for more, an empty value for none\n"
+    "      --hostmaster M  the SOA's mailbox as a name; \"\" for hostmaster.DOMAIN\n"
+    "      --ttl, --refresh, --retry, --expire, --minimum N   the zones' TTLs, seconds\n"
+    "      --valid-lifetime, --preferred-lifetime N   DHCP lease lifetimes, seconds\n"
+    "      --interface I   the interface the DHCP server listens on; \"\" for every one\n"
+    "      --lease-file F  the Kea lease file; \"\" for the server's default\n"
+    "      --zone-cut N    IPv4 reverse zones per /8, /16 or /24\n"
+    "      --zone-cut6 N   IPv6 reverse zones per /N, a multiple of 4 (0: one per root)\n"
+    "      --naming slash|dash   RFC 2317 child zones as 64/26 or 64-127\n"
+    "      PLAN is replaced atomically; a setting given again replaces the one before\n"
+    "      (but --dns-server and --name-server add up). The listing shows - for \"\".\n",
+    {{{"--domain", true},
+      {"--dns-server", true},
+      {"--name-server", true},
+      {"--hostmaster", true},
+      {"--ttl", true},
+      {"--refresh", true},
+      {"--retry", true},
+      {"--expire", true},
+      {"--minimum", true},
+      {"--valid-lifetime", true},
+      {"--preferred-lifetime", true},
+      {"--interface", true},
+      {"--lease-file", true},
+      {"--zone-cut", true},
+      {"--zone-cut6", true},
+      {"--naming", true}}},
+    runOutputs,
+};
+
+}  // namespace mq::mqnet
