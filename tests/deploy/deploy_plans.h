@@ -90,7 +90,7 @@ inline plan::Plan randomDeployPlan(unsigned seed)
                 break;
             plan::Host host;
             host.name = "host-" + std::to_string(k);
-            (p.block(id).prefix.address.family() == net::Family::V4 ? host.v4 : host.v6) = a;
+            (p.block(id).prefix.address.family == net::Family::V4 ? host.v4 : host.v6) = a;
             if (rng() % 2)
                 host.mac = net::Mac{{0x02, 0x00, 0x00, static_cast<std::uint8_t>(k >> 8), static_cast<std::uint8_t>(k),
                                      static_cast<std::uint8_t>(seed)}};
