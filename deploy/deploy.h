@@ -40,7 +40,7 @@ struct OutputFile {
 };
 using Written = std::variant<std::vector<OutputFile>, std::vector<Fault>>;
 
-// The Kea subnet ID of every assigned leaf: the plan's own (Plan::dhcpIds) where it has one,
+// The Kea subnet ID of every block of dhcpBlocks (both families): the plan's own (Plan::dhcpIds) where it has one,
 // and for the others fresh ones, above every ID the plan has used, in leaf order. The same
 // plan always gives the same IDs. Entries of blocks no longer assigned are kept, so that an
 // ID is never handed to another prefix.
@@ -59,6 +59,10 @@ struct NamedAddress {
     std::optional<std::size_t> host{};  // nullopt for a gateway
 };
 std::vector<NamedAddress> dnsNames(const plan::Plan& plan);
+
+// The blocks a DHCP server hands addresses out in: the assigned leaves of the family that
+// are not reserved (kept back by the user), in leaf order.
+std::vector<plan::BlockId> dhcpBlocks(const plan::Plan& plan, net::Family family);
 
 // "10.40.1.0/24 (office)", or the prefix alone for a block without a name: how every
 // message names a block.

@@ -44,7 +44,7 @@ struct OutputSettings {
     std::string leaseFile;  // the memfile lease database's path; "" for the server's default
     int zoneCut4 = 24;  // IPv4 reverse zones per /8, /16 or /24
     int zoneCut6 =
-        0;  // IPv6 reverse zones per /N (a multiple of 4); 0: one per root, its length rounded up to a nibble
+        0;  // IPv6 reverse zones per /N (a multiple of 4); 0: one per root, its length rounded down to a nibble
     ReverseNaming naming = ReverseNaming::Slash;
     bool operator==(const OutputSettings&) const = default;
 };

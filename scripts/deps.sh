@@ -14,6 +14,8 @@ MASKQUILL_PACKAGES=(
   poppler-utils unrtf pandoc at-spi2-core python3-pyatspi dbus-daemon dbus-bin
   clang libclang-rt-14-dev clang-format
   python3 python3-netaddr
+  # The configuration written for DHCP and DNS servers is checked, and run, by the servers.
+  kea-dhcp4-server kea-dhcp6-server dnsmasq-base bind9 bind9-utils bind9-dnsutils busybox iproute2
   # The interchange tests check LZ-string against the npm package lz-string. Not npm itself:
   # where Node.js comes from its own repository it brings npm, and Debian's npm would clash.
   nodejs

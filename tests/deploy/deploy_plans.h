@@ -21,7 +21,7 @@ inline plan::OutputSettings campusOutputs(const plan::Plan& p)
     return s;
 }
 
-// The campus plan: the first usable address is each block's gateway, two addresses are kept,
+// The campus plan: the first usable address is each block's gateway (the one address kept),
 // the upper half is handed out (IPv6: SLAAC and stateful DHCPv6), and nine of the campus
 // hosts (all but the one in no block) have their addresses.
 inline plan::Plan deployCampus()
@@ -29,7 +29,7 @@ inline plan::Plan deployCampus()
     plan::Plan p = campusPlan();
     plan::Settings s = p.settings();
     s.layout.gateway = plan::GatewayRule::FirstUsable;
-    s.layout.kept = 2;
+    s.layout.kept = 1;
     s.layout.range = plan::RangeRule::UpperHalf;
     s.layout.dhcp6 = plan::Dhcp6Mode::Both;
     p.setSettings(s);

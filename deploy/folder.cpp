@@ -1,0 +1,148 @@
+// All or none: the files are written beside their targets and synced before any target is
+// touched; the old targets are kept as hard links until every rename has gone through, so
+// that a failure half-way puts back what was there.
+#include "deploy/folder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "textio/escape.h"
+
+namespace mq::deploy {
+
+namespace {
+
+struct Staged {
+    std::string target, temp, backup;  // backup: "" when there was no old file
+};
+
+std::string cause(const std::string& name)
+{
+    return textio::escaped(name, textio::kQuotedValue) + ": " + std::strerror(errno);
+}
+
+bool plainName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+// A unique name in the folder, made by creating it: mkstemp's file, opened for writing.
+int makeTemp(const std::string& folder, const std::string& name, const char* tag, std::string& path)
+{
+    std::string pattern = folder + "/." + name + tag + "XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    path = pattern;
+    return fd;
+}
+
+// The old file's mode for the new one, or what a file the process makes would get.
+mode_t modeFor(const struct stat* old)
+{
+    if (old)
+        return old->st_mode & 07777;
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+std::string stage(const std::string& folder, const OutputFile& file, Staged& s)
+{
+    s.target = folder + "/" + file.name;
+    struct stat old { };
+    const bool exists = lstat(s.target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return textio::escaped(file.name, textio::kQuotedValue) + ": is not a regular file; nothing was written";
+    const int fd = makeTemp(folder, file.name, ".new-", s.temp);
+    if (fd < 0)
+        return cause(file.name);
+    std::size_t done = 0;
+    while (done < file.text.size()) {
+        const ssize_t n = ::write(fd, file.text.data() + done, file.text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const std::string why = cause(file.name);
+            ::close(fd);
+            return why;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (fchmod(fd, modeFor(exists ? &old : nullptr)) != 0 || fsync(fd) != 0) {
+        const std::string why = cause(file.name);
+        ::close(fd);
+        return why;
+    }
+    if (::close(fd) != 0)
+        return cause(file.name);
+    if (exists) {
+        const int b = makeTemp(folder, file.name, ".old-", s.backup);
+        if (b < 0)
+            return cause(file.name);
+        ::close(b);
+        // link() will not replace: the placeholder goes first, its unique name stays ours.
+        if (unlink(s.backup.c_str()) != 0 || link(s.target.c_str(), s.backup.c_str()) != 0) {
+            const std::string why = cause(file.name);
+            s.backup.clear();
+            return why;
+        }
+    }
+    return {};
+}
+
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        (void)fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::string writeFolder(const std::string& folder, const std::vector<OutputFile>& files)
+{
+    for (const OutputFile& f : files)
+        if (!plainName(f.name))
+            return textio::escaped(f.name, textio::kQuotedValue) + ": is no plain file name; nothing was written";
+    struct stat dir { };
+    if (stat(folder.c_str(), &dir) != 0)
+        return cause(folder);
+    if (!S_ISDIR(dir.st_mode))
+        return textio::escaped(folder, textio::kQuotedPath) + ": is not a folder";
+    std::vector<Staged> staged(files.size());
+    std::string failure;
+    std::size_t placed = 0;
+    for (std::size_t i = 0; i < files.size() && failure.empty(); ++i)
+        failure = stage(folder, files[i], staged[i]);
+    while (failure.empty() && placed < files.size()) {
+        if (std::rename(staged[placed].temp.c_str(), staged[placed].target.c_str()) != 0)
+            failure = cause(files[placed].name);
+        else
+            ++placed;
+    }
+    if (!failure.empty()) {
+        for (std::size_t i = 0; i < placed; ++i) {  // put back what was there
+            if (!staged[i].backup.empty())
+                (void)std::rename(staged[i].backup.c_str(), staged[i].target.c_str());
+            else
+                (void)unlink(staged[i].target.c_str());
+        }
+    }
+    for (const Staged& s : staged) {
+        if (!s.temp.empty())
+            (void)unlink(s.temp.c_str());  // gone already where it was renamed
+        if (!s.backup.empty())
+            (void)unlink(s.backup.c_str());
+    }
+    syncFolder(folder);
+    return failure;
+}
+
+}  // namespace mq::deploy

@@ -1,0 +1,226 @@
+// What every output shares: the reasons a plan is refused, the Kea subnet IDs, the names of
+// gateways, the settings' checks, and the all-or-none folder write.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "deploy/deploy.h"
+#include "deploy/folder.h"
+#include "tests/deploy/deploy_plans.h"
+#include "tests/support/files.h"
+
+namespace mq::deploy {
+namespace {
+
+using net::Family;
+
+std::string faultsOf(const plan::Plan& p, Output o)
+{
+    std::string all;
+    for (const Fault& f : checkForOutput(p, o))
+        all += f.message + "\n";
+    return all;
+}
+
+TEST(DeployChecks, RefusalsNameTheirBlockOrSetting)
+{
+    struct Case {
+        const char* what;
+        Output output;
+        std::function<void(plan::Plan&)> spoil;
+        const char* message;  // a part of one fault's message; "" for no fault
+    };
+    const Case cases[] = {
+        {"sound", Output::Kea4, [](plan::Plan&) {}, ""},
+        {"sound zones", Output::Zones, [](plan::Plan&) {}, ""},
+        {"no gateway", Output::Kea4,
+         [](plan::Plan& p) {
+             plan::Settings s = p.settings();
+             s.layout.gateway = plan::GatewayRule::None;
+             p.setSettings(s);
+         },
+         "(office): has DHCP ranges but no gateway"},
+        {"no gateway is no fault for zones", Output::Zones,
+         [](plan::Plan& p) {
+             plan::Settings s = p.settings();
+             s.layout.gateway = plan::GatewayRule::None;
+             p.setSettings(s);
+         },
+         ""},
+        {"DUID twice", Output::Kea6,
+         [](plan::Plan& p) {
+             plan::Host h = p.hosts()[5];
+             h.duid = p.hosts()[4].duid;
+             (void)p.setHost(5, h);
+         },
+         "host \"nas\": DUID 00:01:00:01:aa:bb is host \"srv-db\"'s too"},
+        {"no domain", Output::Zones,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.domain.clear();
+             p.setOutputSettings(s);
+         },
+         "settings: zones need a domain"},
+        {"name server without address", Output::Zones,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.nameServers = {{"ns2.campus.example", {}}};
+             p.setOutputSettings(s);
+         },
+         "name server \"ns2.campus.example\" lies in the domain but has no address"},
+        {"a host of the name server's name serves", Output::Zones,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.nameServers = {{"srv-db.campus.example", {}}};
+             p.setOutputSettings(s);
+         },
+         ""},
+        {"IPv6 cut inside a block", Output::Zones,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.zoneCut6 = 68;
+             p.setOutputSettings(s);
+         },
+         "(office): the IPv6 zone cut /68 lies inside the block; cut at /64 or shorter"},
+        {"a bad setting", Output::Dnsmasq,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.zoneCut4 = 20;
+             p.setOutputSettings(s);
+         },
+         "settings: IPv4 zone cut: /20; it must be /8, /16 or /24"},
+        {"the plan's own problems", Output::Kea4,
+         [](plan::Plan& p) {
+             plan::Host h = p.hosts()[1];
+             h.v4 = p.hosts()[2].v4;
+             ASSERT_EQ(p.setHost(1, h), "");
+         },
+         "printer-10"},
+    };
+    for (const Case& c : cases) {
+        plan::Plan p = test::deployCampus();
+        c.spoil(p);
+        const std::string faults = faultsOf(p, c.output);
+        if (*c.message == 0)
+            EXPECT_EQ(faults, "") << c.what;
+        else
+            EXPECT_NE(faults.find(c.message), std::string::npos) << c.what << ":\n" << faults;
+    }
+}
+
+TEST(DeployChecks, SettingsRefusedByField)
+{
+    const std::pair<std::function<void(plan::OutputSettings&)>, const char*> cases[] = {
+        {[](plan::OutputSettings&) {}, ""},
+        {[](plan::OutputSettings& s) { s.domain = "campus..example"; },
+         "domain: \"campus..example\" has an empty label"},
+        {[](plan::OutputSettings& s) { s.domain = "campus.example."; }, "without the final dot"},
+        {[](plan::OutputSettings& s) { s.hostmaster = "root@campus"; }, "hostmaster: \"root@campus\" holds '@'"},
+        {[](plan::OutputSettings& s) { s.dnsServers.push_back(s.dnsServers[0]); }, "DNS servers: one is given twice"},
+        {[](plan::OutputSettings& s) {
+             s.nameServers.push_back({"NS1.campus.example", {}});
+         },
+         "name servers: one is given twice"},
+        {[](plan::OutputSettings& s) { s.ttl = 3000000000u; }, "TTL: 3000000000 seconds is more than 2147483647"},
+        {[](plan::OutputSettings& s) { s.retry = 0; }, "retry: must be at least 1 second"},
+        {[](plan::OutputSettings& s) { s.preferredLifetime = s.validLifetime + 1; }, "preferred lifetime: 86401"},
+        {[](plan::OutputSettings& s) { s.interface = "eth0 \"x\""; }, "interface: \"eth0 \"x\"\" is no interface"},
+        {[](plan::OutputSettings& s) { s.interface = "veth-campus-01"; }, ""},
+        {[](plan::OutputSettings& s) { s.leaseFile = "leases.csv"; }, "lease file: \"leases.csv\" is no absolute path"},
+        {[](plan::OutputSettings& s) { s.zoneCut6 = 50; }, "IPv6 zone cut: /50; it must be a multiple of 4"},
+        {[](plan::OutputSettings& s) { s.zoneCut6 = 56; }, ""},
+    };
+    for (const auto& [spoil, message] : cases) {
+        plan::OutputSettings s = test::campusOutputs(test::deployCampus());
+        spoil(s);
+        const std::string why = plan::checkOutputSettings(s);
+        if (*message == 0)
+            EXPECT_EQ(why, "");
+        else
+            EXPECT_NE(why.find(message), std::string::npos) << why;
+    }
+}
+
+TEST(DeployIds, KeptFreshAboveTheHighestAndNeverReused)
+{
+    plan::Plan p = test::deployCampus();
+    const plan::DhcpIds first = assignDhcpIds(p);
+    ASSERT_EQ(first.size(), 8u);  // four segments in two families
+    EXPECT_EQ(assignDhcpIds(p), first);  // the same plan, the same IDs
+    // IDs the plan keeps stay; the others come above the highest, in leaf order.
+    const net::Prefix office = p.block(test::segmentBlock(p, "office", Family::V4)).prefix;
+    const net::Prefix gone = net::Prefix{net::Address::v4(0x0B000000u), 24};
+    p.setDhcpIds({{office, 40}, {gone, 90}});
+    const plan::DhcpIds ids = assignDhcpIds(p);
+    EXPECT_EQ(ids.at(office), 40u);
+    EXPECT_EQ(ids.at(gone), 90u);  // kept though no block has it: never handed to another
+    std::vector<std::uint32_t> fresh;
+    for (Family f : {Family::V4, Family::V6})
+        for (plan::BlockId id : dhcpBlocks(p, f))
+            if (p.block(id).prefix != office)
+                fresh.push_back(ids.at(p.block(id).prefix));
+    EXPECT_EQ(fresh, (std::vector<std::uint32_t>{91, 92, 93, 94, 95, 96, 97}));
+    // A reserved block hands out nothing, and gets no ID.
+    const plan::BlockId lab = test::segmentBlock(p, "lab", Family::V4);
+    ASSERT_EQ(p.setReserved(lab, true), "");
+    p.setDhcpIds({});
+    EXPECT_EQ(assignDhcpIds(p).count(p.block(lab).prefix), 0u);
+}
+
+TEST(DeployNames, GatewaysNamedAfterTheirBlocksUnlessAHostStandsThere)
+{
+    plan::Plan p = test::deployCampus();
+    // "lab-gw" is taken by a host: the lab's IPv4 gateway is named by its address instead.
+    (void)p.insertHost(p.hosts().size(),
+                       test::host("lab-gw", test::at(p, "lab", Family::V4, 20), {}, plan::HostRole::Other));
+    std::map<std::string, std::vector<std::string>> names;
+    for (const NamedAddress& n : dnsNames(p))
+        if (!n.host)
+            names[n.name].push_back(net::format(n.address));
+    const auto v4 = [&](const char* s, unsigned k) { return net::format(test::at(p, s, Family::V4, k)); };
+    const auto v6 = [&](const char* s, unsigned k) { return net::format(test::at(p, s, Family::V6, k)); };
+    // office has gw-office on both gateways, lab's are lab-router's; servers and wifi named.
+    const std::map<std::string, std::vector<std::string>> want{
+        {"servers-gw", {v4("servers", 1), v6("servers", 1)}},
+        {"wifi-gw", {v4("wifi", 1), v6("wifi", 1)}},
+    };
+    EXPECT_EQ(names, want);
+    // Without lab-router's IPv4 address the lab's gateway needs a name of its own.
+    plan::Host router = p.hosts()[8];
+    router.v4.reset();
+    ASSERT_EQ(p.setHost(8, router), "");
+    std::string wanted = "gw-" + v4("lab", 1);
+    std::replace(wanted.begin(), wanted.end(), '.', '-');
+    bool found = false;
+    for (const NamedAddress& n : dnsNames(p))
+        found |= !n.host && n.name == wanted;
+    EXPECT_TRUE(found);
+}
+
+TEST(DeployFolder, AllOrNone)
+{
+    test::TempDir dir;
+    dir.write("db.old", "old\n");
+    ASSERT_EQ(chmod(dir.file("db.old").c_str(), 0640), 0);
+    // One target is a folder: nothing is written, the old file stays.
+    ASSERT_EQ(mkdir(dir.file("named.conf.zones").c_str(), 0755), 0);
+    const std::string refused =
+        writeFolder(dir.path(), {{"db.old", "new\n"}, {"db.fresh", "x\n"}, {"named.conf.zones", "z\n"}});
+    EXPECT_NE(refused.find("named.conf.zones: is not a regular file"), std::string::npos) << refused;
+    EXPECT_EQ(test::readFile(dir.file("db.old")), "old\n");
+    EXPECT_EQ(test::readFile(dir.file("db.fresh")), "<unreadable>");
+    EXPECT_NE(writeFolder(dir.path(), {{"../escape", "x"}}), "");
+    // Written: the old file replaced with its mode kept, and no temporary left behind.
+    ASSERT_EQ(rmdir(dir.file("named.conf.zones").c_str()), 0);
+    EXPECT_EQ(writeFolder(dir.path(), {{"db.old", "new\n"}, {"db.fresh", "x\n"}}), "");
+    EXPECT_EQ(test::readFile(dir.file("db.old")), "new\n");
+    struct stat st { };
+    ASSERT_EQ(stat(dir.file("db.old").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    const test::Outcome listing = test::runProgram("ls", {"-A", dir.path()});
+    EXPECT_EQ(listing.out, "db.fresh\ndb.old\n");
+}
+
+}  // namespace
+}  // namespace mq::deploy
