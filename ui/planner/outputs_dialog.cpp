@@ -86,6 +86,11 @@ void setText(QLineEdit* e, const std::string& t)
 
 constexpr int kZoneCuts4[] = {8, 16, 24};
 
+std::size_t lineCount(const std::string& text)
+{
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
 }  // namespace
 
 OutputsDialog::OutputsDialog(QWidget* parent, planner::PlannerForm& planner, planner::OutputsServices* services)
@@ -174,8 +179,11 @@ void OutputsDialog::build()
     copyButton = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
     copyButton->setObjectName(QStringLiteral("copyOutput"));
     copyButton->setAccessibleDescription(QStringLiteral("Puts the text of the file shown on the clipboard"));
-    for (QPushButton* b : {applyButton, saveButton, copyButton})
+    // Enter in a field does not close the dialog: no button is the default.
+    for (QPushButton* b : {applyButton, saveButton, copyButton, buttons->button(QDialogButtonBox::Close)}) {
         b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     connect(applyButton, &QPushButton::clicked, this, [this] {
         model->apply();
         if (changed)
@@ -431,8 +439,7 @@ void OutputsDialog::refreshPreview()
             files->addItem(q(f.text));
     else
         for (const deploy::OutputFile& f : p.files)
-            files->addItem(q(f.name) +
-                           QStringLiteral("  (%1 lines)").arg(std::count(f.text.begin(), f.text.end(), '\n')));
+            files->addItem(q(f.name + "  (" + planner::countText(lineCount(f.text), "line", "lines") + ")"));
     files->setWordWrap(refused);
     if (!refused && !p.files.empty())
         files->setCurrentRow(static_cast<int>(model->chosenFile()));

@@ -119,6 +119,8 @@ TEST_F(OutputsWindowTest, SettingsTypedRefusedAppliedAndSaved)
     EXPECT_TRUE(why->isVisibleTo(d.get()));
     EXPECT_TRUE(why->text().startsWith(QStringLiteral("TTL: \"1 hour\""))) << why->text().toStdString();
     EXPECT_EQ(child<QLineEdit>(d.get(), "ttl")->text(), QStringLiteral("1 hour"));
+    QTest::keyClick(child<QLineEdit>(d.get(), "ttl"), Qt::Key_Return);  // closes nothing
+    EXPECT_TRUE(d->isVisible());
     test::TempDir dir;
     out.folder = dir.path();
     QTest::mouseClick(child<QPushButton>(d.get(), "saveOutputs"), Qt::LeftButton);
