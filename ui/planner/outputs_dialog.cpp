@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -310,7 +311,7 @@ QWidget* OutputsDialog::buildZoneFields()
 
 QWidget* OutputsDialog::buildPreview()
 {
-    auto* split = new QSplitter(Qt::Horizontal, this);
+    auto* split = previewSplit = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("previewSplitter"));
     auto* left = new QWidget(split);
     auto* ll = new QVBoxLayout(left);
@@ -445,6 +446,12 @@ void OutputsDialog::refreshPreview()
         files->setCurrentRow(static_cast<int>(model->chosenFile()));
     filling = false;
     text->setPlainText(q(model->shownText()));
+    // Every file's name in full, unless that takes more than half the room.
+    const int want =
+        files->sizeHintForColumn(0) + 2 * files->frameWidth() + files->verticalScrollBar()->sizeHint().width() + 4;
+    const int room = previewSplit->width();
+    if (!refused && files->width() < want && room > 0)
+        previewSplit->setSizes({std::min(want, room / 2), room - std::min(want, room / 2)});
     refresh();
 }
 

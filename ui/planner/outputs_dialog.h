@@ -17,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTimer;
 
 namespace mq::ui {
@@ -95,6 +96,7 @@ private:
     QLabel* listTitle = nullptr;
     QListWidget* files = nullptr;
     QPlainTextEdit* text = nullptr;
+    QSplitter* previewSplit = nullptr;
     QLabel* status = nullptr;
     QLabel* busyNote = nullptr;
     QPushButton* stop = nullptr;
