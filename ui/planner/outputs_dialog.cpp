@@ -328,7 +328,7 @@ QWidget* OutputsDialog::buildPreview()
     listTitle->setBuddy(files);
     ll->addWidget(files, 1);
     connect(files, &QListWidget::currentRowChanged, this, &OutputsDialog::choose);
-    auto* right = new QWidget(split);
+    auto* right = textPane = new QWidget(split);
     auto* rl = new QVBoxLayout(right);
     rl->setContentsMargins(0, 0, 0, 0);
     auto* textTitle = new QLabel(QStringLiteral("File te&xt:"), right);
@@ -430,7 +430,10 @@ void OutputsDialog::refreshPreview()
 {
     const planner::OutputPreview& p = model->preview();
     const bool refused = !p.faults.empty();
-    listTitle->setText(refused ? QStringLiteral("&Why the plan is refused:") : QStringLiteral("Files to be &written:"));
+    listTitle->setText(refused ? QStringLiteral("&Why the plan is refused (choosing a reason selects its block):")
+                               : QStringLiteral("Files to be &written:"));
+    // The reasons take the whole width: there is no file to show beside them.
+    textPane->setVisible(!refused);
     files->setAccessibleName(refused ? QStringLiteral("Why the plan is refused")
                                      : QStringLiteral("Files to be written"));
     filling = true;

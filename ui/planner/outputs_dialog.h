@@ -97,6 +97,7 @@ private:
     QListWidget* files = nullptr;
     QPlainTextEdit* text = nullptr;
     QSplitter* previewSplit = nullptr;
+    QWidget* textPane = nullptr;
     QLabel* status = nullptr;
     QLabel* busyNote = nullptr;
     QPushButton* stop = nullptr;

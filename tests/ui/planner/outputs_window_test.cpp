@@ -170,7 +170,9 @@ TEST_F(OutputsWindowTest, RefusedPlanListsReasonsThatSelectTheirBlocks)
         EXPECT_EQ(w->currentBlock(), id) << list->item(i)->text().toStdString();
         break;
     }
-    EXPECT_TRUE(child<QPlainTextEdit>(d.get(), "outputText")->toPlainText().isEmpty());
+    EXPECT_FALSE(child<QPlainTextEdit>(d.get(), "outputText")->isVisibleTo(d.get()));
+    if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty())
+        d->grab().save(QStringLiteral("%1/planner_outputs_refused.png").arg(QString::fromLocal8Bit(dir)));
 }
 
 TEST_F(OutputsWindowTest, PreviewOnTheWorkerKeepsTheLastUntilItsResult)
