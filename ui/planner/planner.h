@@ -103,6 +103,8 @@ public:
     void copyHosts();
     void editSubnetRules();
     void showHosts();  // the Hosts tab in front
+    // The Outputs dialog: Kea, dnsmasq and BIND files from the plan (outputs_dialog.cpp).
+    void editOutputs();
     QMenu* importMenu() const { return imports; }
     QMenu* exportMenu() const { return exports; }
     QComboBox* cloudBox() const { return cloud; }

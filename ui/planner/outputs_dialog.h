@@ -1,0 +1,109 @@
+// The planner's "Outputs" dialog over OutputsForm: what to write, the plan's output
+// settings, the preview of the files (made on a worker thread when the plan is big, the
+// last one kept on screen meanwhile), Copy and Save to a folder.
+#pragma once
+
+#include "planner/outputs_form.h"
+#include "ui/classless/background_work.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTimer;
+
+namespace mq::ui {
+
+class OutputsDialog : public QDialog {
+public:
+    // Without services the dialog uses the real folder dialog, clipboard and date.
+    OutputsDialog(QWidget* parent, planner::PlannerForm& planner, planner::OutputsServices* services = nullptr);
+    ~OutputsDialog() override;
+
+    planner::OutputsForm& form() { return *model; }
+    // Called with the block a fault names when it is chosen in the list.
+    void setSelectBlock(std::function<void(plan::BlockId)> f) { selectBlock = std::move(f); }
+    // Called after the dialog changed the plan (Apply, Save).
+    void setChanged(std::function<void()> f) { changed = std::move(f); }
+    // Plans of at least this many blocks and hosts are previewed on a worker thread.
+    void setBackgroundFrom(std::size_t items) { backgroundFrom = items; }
+    // The preview of what the fields hold now: at once for a small plan, else started on
+    // the worker (previewBusy() until it is shown).
+    void updatePreview();
+    bool previewBusy() const { return work.busy(); }
+    BackgroundWork& previewWork() { return work; }
+    // Copies the model's state into the widgets.
+    void refresh();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    class QtServices;
+    void build();
+    QWidget* buildChoice();
+    QWidget* buildDhcpFields();
+    QWidget* buildZoneFields();
+    QWidget* buildPreview();
+    QLineEdit* field(const char* name, const char* accessible, const char* description);
+    void fieldsEdited();  // widgets into the model, the preview later
+    void save();
+    void stopPreview();
+    void choose(int row);
+    void refreshPreview();
+
+    std::unique_ptr<planner::OutputsServices> ownServices;
+    planner::OutputsServices* sv = nullptr;
+    std::unique_ptr<planner::OutputsForm> model;
+    std::function<void(plan::BlockId)> selectBlock;
+    std::function<void()> changed;
+    std::size_t backgroundFrom = 5000;
+    std::optional<std::string> saveWhenDone;  // a folder chosen while the preview was made
+    bool filling = false;  // refresh() writing the widgets: no edit events
+    BackgroundWork work{this};
+    QTimer* later = nullptr;
+
+    QCheckBox* kea4 = nullptr;
+    QCheckBox* kea6 = nullptr;
+    QCheckBox* dnsmasq = nullptr;
+    QCheckBox* zones = nullptr;
+    QComboBox* keaForm = nullptr;
+    QLineEdit* domain = nullptr;
+    QLineEdit* dnsServers = nullptr;
+    QPlainTextEdit* nameServers = nullptr;
+    QLineEdit* hostmaster = nullptr;
+    QLineEdit* interface = nullptr;
+    QLineEdit* leaseFile = nullptr;
+    QLineEdit* valid = nullptr;
+    QLineEdit* preferred = nullptr;
+    QLineEdit* ttl = nullptr;
+    QLineEdit* refreshTime = nullptr;
+    QLineEdit* retry = nullptr;
+    QLineEdit* expire = nullptr;
+    QLineEdit* minimum = nullptr;
+    QComboBox* zoneCut4 = nullptr;
+    QComboBox* zoneCut6 = nullptr;
+    QComboBox* naming = nullptr;
+    QLabel* settingsError = nullptr;
+    QLabel* listTitle = nullptr;
+    QListWidget* files = nullptr;
+    QPlainTextEdit* text = nullptr;
+    QSplitter* previewSplit = nullptr;
+    QWidget* textPane = nullptr;
+    QLabel* status = nullptr;
+    QLabel* busyNote = nullptr;
+    QPushButton* stop = nullptr;
+    QPushButton* applyButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* copyButton = nullptr;
+};
+
+}  // namespace mq::ui
