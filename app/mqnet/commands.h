@@ -32,13 +32,8 @@ inline constexpr const Command* kCommands[] = {
     &kInfoCommand,       &kSplitCommand,     &kSummarizeCommand,       &kSetUnionCommand,    &kSetIntersectCommand,
     &kSetExceptCommand,  &kSetDiffCommand,   &kOverlapsCommand,        &kFreeCommand,        &kGrepCommand,
     &kEui64Command,      &kUlaCommand,       &kPlanAllocateCommand,    &kPlanShowCommand,    &kPlanImportCommand,
-    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand, &kPlanOutputsCommand,
-#ifdef MQ_MQNET_DHCP  // built with the writers they run (CMakeLists.txt)
-    &kPlanDhcpCommand,
-#endif
-#ifdef MQ_MQNET_DNS
+    &kPlanExportCommand, &kPlanHostsCommand, &kPlanHostsImportCommand, &kPlanOutputsCommand, &kPlanDhcpCommand,
     &kPlanDnsCommand,
-#endif
 };
 
 }  // namespace mq::mqnet

@@ -76,19 +76,6 @@ def subnet_ids(kea):
     return {subnet: int(i) for i, subnet in re.findall(r'"id":\s*(\d+),\s*"subnet":\s*"([^"]+)"', kea)}
 
 
-# Until every part these commands run is in the tree, what is missing is skipped, named.
-MISSING = {c: f"mqnet plan {c} is not built: its writers are not in the tree" for c in ("dhcp", "dns")
-           if run("plan", c, "--help").returncode != 0}
-if not os.path.exists(os.path.join(SOURCE, "plan", "document_outputs.cpp")):
-    MISSING["document"] = "the plan document does not keep the output settings yet"
-
-
-def needs(test, *parts):
-    for part in parts:
-        if part in MISSING:
-            test.skipTest(MISSING[part])
-
-
 class Servers(unittest.TestCase):
     """Every output of the campus plan, and of a single-family one, as the server reads it."""
 
@@ -105,7 +92,6 @@ class Servers(unittest.TestCase):
                     check(plan)
 
     def check_dhcp(self, plan):
-        needs(self, "dhcp", "document")
         kea = {"kea4": ("kea-dhcp4", "Dhcp4", "subnet4"), "kea6": ("kea-dhcp6", "Dhcp6", "subnet6")}
         for fmt, fragment in [("kea4", False), ("kea6", False), ("kea4", True), ("kea6", True), ("dnsmasq", False)]:
             with self.subTest(fmt=fmt, fragment=fragment):
@@ -121,7 +107,6 @@ class Servers(unittest.TestCase):
                 self.check(tool, "-t", out)
 
     def check_dns(self, plan):
-        needs(self, "dns", "document")
         for cut in [[], ["--zone-cut", "16"], ["--zone-cut6", "48"]]:
             with self.subTest(cut=cut):
                 folder = plan + "-zones" + "".join(cut)
@@ -143,7 +128,6 @@ class Kept(unittest.TestCase):
     """What an export hands out is kept in the plan, so that the next gives the same."""
 
     def test_subnet_ids_are_recorded_once_and_kept(self):
-        needs(self, "dhcp", "document")
         plan = campus("ids.mqplan")
         first = run("plan", "dhcp", "--format", "kea4", plan)
         self.assertEqual(first.returncode, 0, first.stderr)
@@ -163,7 +147,6 @@ class Kept(unittest.TestCase):
         self.assertEqual(len(set(after.values())), len(after))
 
     def test_serials_stay_until_a_zone_changes(self):
-        needs(self, "dns", "document")
         plan = campus("serials.mqplan")
         runs = []
         for step in ["first", "same", "changed"]:
@@ -206,7 +189,6 @@ class Refused(unittest.TestCase):
         saved = read(plan)
         for args, status, said in cases:
             with self.subTest(args=args[:4]):
-                needs(self, args[1])
                 r = run(*args)
                 self.assertEqual((r.returncode, r.stdout), (status, ""), r.stderr)
                 self.assertRegex(r.stderr, said)
@@ -215,17 +197,15 @@ class Refused(unittest.TestCase):
     def test_a_plan_or_folder_that_cannot_be_written_changes_nothing(self):
         missing = os.path.join(WORK, "nowhere")
         dhcp, dns, outputs = ["plan", "dhcp", "--format", "kea4"], ["plan", "dns"], ["plan", "outputs", "--ttl", "60"]
-        cases = [  # (plan's mode, folder's mode or None for a missing one, the command, what is named, needs)
-            (0o444, 0o755, dhcp, r"cannot record 6 new subnet IDs: cannot write .*: it is read-only", ["dhcp"]),
-            (0o444, 0o755, dns, r"cannot record the serials of \d+ zones: cannot write .*: it is read-only",
-             ["dns", "document"]),
-            (0o444, 0o755, outputs, r"cannot record the output settings: .*read-only", []),
-            (0o644, 0o555, dns, r"cannot write into .*: it is read-only", ["dns"]),
-            (0o644, None, dns, r"cannot write into .*nowhere: No such file or directory", ["dns"]),
+        cases = [  # (plan's mode, folder's mode or None for a missing one, the command, what is named)
+            (0o444, 0o755, dhcp, r"cannot record 6 new subnet IDs: cannot write .*: it is read-only"),
+            (0o444, 0o755, dns, r"cannot record the serials of \d+ zones: cannot write .*: it is read-only"),
+            (0o444, 0o755, outputs, r"cannot record the output settings: .*read-only"),
+            (0o644, 0o555, dns, r"cannot write into .*: it is read-only"),
+            (0o644, None, dns, r"cannot write into .*nowhere: No such file or directory"),
         ]
-        for n, (mode, folder_mode, command, said, parts) in enumerate(cases):
+        for n, (mode, folder_mode, command, said) in enumerate(cases):
             with self.subTest(command=command, mode=oct(mode)):
-                needs(self, *parts)
                 plan = campus(f"locked{n}.mqplan")
                 saved = read(plan)
                 os.chmod(plan, mode)
@@ -261,7 +241,6 @@ SHOWN = """--domain             campus.example
 
 class Settings(unittest.TestCase):
     def test_settings_are_shown_as_they_were_set(self):
-        needs(self, "document")
         plan = campus("settings.mqplan", hosts=0, settings=None)
         ok("plan", "outputs", *SETTINGS, "--ttl", "600", "--zone-cut", "16", "--naming", "dash", "--interface",
            "eth1", plan)

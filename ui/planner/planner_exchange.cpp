@@ -105,7 +105,6 @@ void Planner::buildExchangeActions()
     exports->addSeparator();
     exports->addAction(QStringLiteral("IPAM &values..."), this, &Planner::editIpamValues)
         ->setObjectName(QStringLiteral("actionIpamValues"));
-#ifdef MQ_OUTPUTS
     exports->addSeparator();
     // The DHCP and DNS servers' files; Ctrl+Shift+E beside Export's Ctrl+E.
     auto* outputs = new QAction(QStringLiteral("&Outputs..."), this);
@@ -115,7 +114,6 @@ void Planner::buildExchangeActions()
     connect(outputs, &QAction::triggered, this, &Planner::editOutputs);
     addAction(outputs);
     exports->addAction(outputs);
-#endif
     disconnect(exportButton, &QPushButton::clicked, this, nullptr);
     exportButton->setMenu(exports);
 
