@@ -37,6 +37,7 @@ ip -n $ns addr add "$addr" dev $vs && ip -n $ns link set $vs up && ip -n $nc lin
     fail "setting up the veth pair failed"
 
 # Kea keeps its pid and lock files where these say, not in /run/kea.
+# The waits are long enough for a machine busy with other work (a bound, not a timing).
 export KEA_PIDFILE_DIR="$dir" KEA_LOCKFILE_DIR="$dir"
 ip netns exec $ns kea-dhcp4 -c "$conf" >"$dir/kea.log" 2>&1 &
 kea=$!
@@ -44,7 +45,7 @@ tries=0
 until grep -q DHCP4_STARTED "$dir/kea.log" 2>/dev/null; do
     kill -0 "$kea" 2>/dev/null || { kea=; fail "kea-dhcp4 stopped"; }
     tries=$((tries + 1))
-    [ $tries -le 100 ] || fail "kea-dhcp4 did not start within 10 s"
+    [ $tries -le 600 ] || fail "kea-dhcp4 did not start within 60 s"
     sleep 0.1
 done
 
@@ -53,7 +54,7 @@ chmod +x "$dir/lease.sh"
 for mac in "$@"; do
     ip -n $nc link set $vc down && ip -n $nc link set $vc address "$mac" && ip -n $nc link set $vc up ||
         fail "setting the client's MAC $mac failed"
-    lease=$(timeout 30 ip netns exec $nc busybox udhcpc -i $vc -n -q -f -t 5 -T 1 -s "$dir/lease.sh" \
+    lease=$(timeout 60 ip netns exec $nc busybox udhcpc -i $vc -n -q -f -t 20 -T 2 -s "$dir/lease.sh" \
         2>>"$dir/udhcpc.log" | grep '^lease ' | tail -1)
     [ -n "$lease" ] || fail "no lease for $mac: $(tail -5 "$dir/udhcpc.log")"
     echo "$mac ${lease#lease }"

@@ -127,9 +127,11 @@ struct Named {
 using Answers = std::multimap<std::string, std::string>;  // owner: "TYPE data", lower case
 
 // Asks named every "NAME TYPE" of queries in one run of dig, adding the answers' records.
+// A busy machine may keep named from answering at once: each query is tried for up to 30 s.
 void ask(int port, const std::vector<std::string>& queries, Answers& into)
 {
-    std::vector<std::string> args{"@127.0.0.1", "-p", std::to_string(port), "+noall", "+answer", "+norec", "+tries=2"};
+    std::vector<std::string> args{"@127.0.0.1", "-p",      std::to_string(port), "+noall", "+answer", "+norec",
+                                  "+time=5",    "+tries=6"};
     args.insert(args.end(), queries.begin(), queries.end());
     std::istringstream lines(test::runProgram("dig", args).out);
     for (std::string line; std::getline(lines, line);) {
