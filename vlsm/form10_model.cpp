@@ -179,17 +179,21 @@ bool Form10Model::addressCheck()
     for (std::size_t i = 0; i < 3; ++i)
         if (Text1[i].text.empty())
             return false;
-    // A box can hold something other than digits only through pasting; such
-    // a text fails its box's rule like an out-of-range number.
+    // A box can hold something other than digits, or more than its length, only
+    // through pasting; such a text fails its box's rule like an out-of-range number
+    // (the listing writes the boxes' texts as the address's octets).
+    const auto fits = [this](std::size_t i) {
+        return allDigits(Text1[i].text) && static_cast<int>(Text1[i].text.size()) <= Text1[i].maxLength;
+    };
     const std::string& first = Text1[0].text;
-    if (!allDigits(first) || leadingNumber(first) < 192 || leadingNumber(first) > 223) {
+    if (!fits(0) || leadingNumber(first) < 192 || leadingNumber(first) > 223) {
         message("Please enter a class C address");
         sv.setFocus("Text1(0)");
         return false;
     }
     for (std::size_t i = 1; i < 3; ++i) {
         const std::string& t = Text1[i].text;
-        if (!allDigits(t) || leadingNumber(t) < 0 || leadingNumber(t) > 255) {
+        if (!fits(i) || leadingNumber(t) < 0 || leadingNumber(t) > 255) {
             message("Entered number must be between 0 and 255");
             sv.setFocus("Text1(" + std::to_string(i) + ")");
             return false;
