@@ -348,23 +348,29 @@ QWidget* OutputsDialog::buildPreview()
     return split;
 }
 
+// Each one-line box with the field it shows: read by fieldsEdited, filled by refresh.
+std::array<std::pair<std::string*, QLineEdit*>, 12> OutputsDialog::lineFields(planner::OutputFields& f) const
+{
+    return {{{&f.domain, domain},
+             {&f.dnsServers, dnsServers},
+             {&f.hostmaster, hostmaster},
+             {&f.interface, interface},
+             {&f.leaseFile, leaseFile},
+             {&f.validLifetime, valid},
+             {&f.preferredLifetime, preferred},
+             {&f.ttl, ttl},
+             {&f.refresh, refreshTime},
+             {&f.retry, retry},
+             {&f.expire, expire},
+             {&f.minimum, minimum}}};
+}
+
 void OutputsDialog::fieldsEdited()
 {
     if (filling)
         return;
     planner::OutputFields& f = model->fields;
-    const std::pair<std::string*, QLineEdit*> lines[] = {{&f.domain, domain},
-                                                         {&f.dnsServers, dnsServers},
-                                                         {&f.hostmaster, hostmaster},
-                                                         {&f.interface, interface},
-                                                         {&f.leaseFile, leaseFile},
-                                                         {&f.validLifetime, valid},
-                                                         {&f.preferredLifetime, preferred},
-                                                         {&f.ttl, ttl},
-                                                         {&f.refresh, refreshTime},
-                                                         {&f.retry, retry},
-                                                         {&f.expire, expire},
-                                                         {&f.minimum, minimum}};
+    const auto lines = lineFields(f);
     for (const auto& [value, edit] : lines)
         *value = s(edit->text());
     f.nameServers = s(nameServers->toPlainText());
@@ -385,18 +391,7 @@ void OutputsDialog::refresh()
 {
     filling = true;
     const planner::OutputFields& f = model->fields;
-    const std::pair<const std::string*, QLineEdit*> lines[] = {{&f.domain, domain},
-                                                               {&f.dnsServers, dnsServers},
-                                                               {&f.hostmaster, hostmaster},
-                                                               {&f.interface, interface},
-                                                               {&f.leaseFile, leaseFile},
-                                                               {&f.validLifetime, valid},
-                                                               {&f.preferredLifetime, preferred},
-                                                               {&f.ttl, ttl},
-                                                               {&f.refresh, refreshTime},
-                                                               {&f.retry, retry},
-                                                               {&f.expire, expire},
-                                                               {&f.minimum, minimum}};
+    const auto lines = lineFields(model->fields);
     for (const auto& [value, edit] : lines)
         setText(edit, *value);
     if (nameServers->toPlainText() != q(f.nameServers))

@@ -7,6 +7,7 @@
 #include "ui/classless/background_work.h"
 
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -42,6 +43,7 @@ public:
     BackgroundWork& previewWork() { return work; }
     // Copies the model's state into the widgets.
     void refresh();
+    std::array<std::pair<std::string*, QLineEdit*>, 12> lineFields(planner::OutputFields& f) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
