@@ -27,15 +27,30 @@ QColor mix(const QColor& a, const QColor& b, double t)
     return QColor(m(a.red(), b.red()), m(a.green(), b.green()), m(a.blue(), b.blue()));
 }
 
-// Keeps a foreground accent right when the desktop switches between light and dark.
-class AccentKeeper : public QObject {
+// Applies its colours to a widget again whenever the palette around it changes.
+class PaletteFollower : public QObject {
 public:
-    AccentKeeper(QWidget* w, Accent a) : QObject(w), which(a), widget(w)
+    explicit PaletteFollower(QWidget* w) : QObject(w) { w->installEventFilter(this); }
+    virtual void apply() = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        // A window hears of a new desktop palette; what it holds, of its own palette changing.
+        if (e->type() == QEvent::ApplicationPaletteChange || e->type() == QEvent::PaletteChange)
+            apply();
+        return false;
+    }
+};
+
+// Keeps a foreground accent right when the desktop switches between light and dark.
+class AccentKeeper : public PaletteFollower {
+public:
+    AccentKeeper(QWidget* w, Accent a) : PaletteFollower(w), which(a), widget(w)
     {
         setObjectName(QStringLiteral("accentKeeper"));
-        w->installEventFilter(this);
     }
-    void apply()
+    void apply() override
     {
         const bool view = qobject_cast<QAbstractItemView*>(widget) != nullptr;
         const QPalette::ColorRole fore = view ? QPalette::Text : widget->foregroundRole();
@@ -50,38 +65,20 @@ public:
     }
     Accent which;
 
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        // A window hears of a new desktop palette; what it holds, of its own palette changing.
-        if (e->type() == QEvent::ApplicationPaletteChange || e->type() == QEvent::PaletteChange)
-            apply();
-        return false;
-    }
-
 private:
     QWidget* widget;
 };
 
-class ClassicKeeper : public QObject {
+class ClassicKeeper : public PaletteFollower {
 public:
-    explicit ClassicKeeper(QWidget* w) : QObject(w), window(w) { w->installEventFilter(this); }
-    void apply()
+    explicit ClassicKeeper(QWidget* w) : PaletteFollower(w), window(w) { }
+    void apply() override
     {
         const bool dark = isDarkPalette(QApplication::palette());
         if (dark == set)
             return;
         set = dark;
         window->setPalette(dark ? classicPalette() : QPalette());
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        // A window hears of a new desktop palette; what it holds, of its own palette changing.
-        if (e->type() == QEvent::ApplicationPaletteChange || e->type() == QEvent::PaletteChange)
-            apply();
-        return false;
     }
 
 private:
