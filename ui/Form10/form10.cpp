@@ -5,6 +5,7 @@
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -70,6 +71,7 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     m->hideWindow = [this] { frameWidget()->hide(); };
 
     setObjectName(QStringLiteral("Form10"));
+    keepClassicColours(this);
     setFont(uiFont());
     setFixedSize(twipsToPixels(9000), twipsToPixels(7440));
 

@@ -5,6 +5,7 @@
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
+#include "ui/platform/theme.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -32,6 +33,7 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
     m = std::make_unique<BindecModel>(*relay);
 
     setObjectName(QStringLiteral("bindec"));
+    keepClassicColours(this);
     setWindowTitle(QString::fromUtf8(kBindecCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(uiFont());

@@ -4,6 +4,7 @@
 #include "ui/classless/subnet_table.h"
 #include "ui/help/help_window.h"
 #include "ui/platform/geometry.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -63,9 +64,9 @@ QString bitsPlain(const std::vector<classless::BitLine>& lines)
     return out.join(QLatin1Char('\n'));
 }
 
-QString bitsHtml(const std::vector<classless::BitLine>& lines)
+QString bitsHtml(const std::vector<classless::BitLine>& lines, const QPalette& p)
 {
-    const QString red = toQColor(colour::Red).name(), olive = toQColor(colour::Olive).name();
+    const QString red = accent(Accent::NetworkBits, p).name(), olive = accent(Accent::HostBits, p).name();
     QStringList out;
     for (const auto& line : lines) {
         QString s;
@@ -211,9 +212,7 @@ QWidget* ClasslessWindow::buildResults()
     error->setAccessibleName(QStringLiteral("Input problem"));
     error->setWordWrap(true);
     error->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QPalette pal = error->palette();
-    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
-    error->setPalette(pal);
+    setAccentText(error, Accent::Warning);
     grid->addWidget(error, row++, 1, 1, 3);
     notice = new QLabel(page);
     notice->setObjectName(QStringLiteral("Notice"));
@@ -284,10 +283,7 @@ QWidget* ClasslessWindow::buildResults()
     };
     addressBinary = binary("AddressBinary", "Address in binary");
     maskBinary = binary("MaskBinary", "Mask in binary");
-    auto* legend = new QLabel(QStringLiteral("<span style=\"color:%1\">network bits</span>, "
-                                             "<span style=\"color:%2\">host bits</span>")
-                                  .arg(toQColor(colour::Red).name(), toQColor(colour::Olive).name()),
-                              page);
+    legend = new QLabel(page);  // coloured with the bits, from the palette
     grid->addWidget(legend, row++, 1, 1, 3);
     resultsOnly << legend;
     grid->setRowStretch(row, 1);
@@ -340,9 +336,7 @@ QWidget* ClasslessWindow::buildListing()
     listingMessage = new QLabel(page);
     listingMessage->setObjectName(QStringLiteral("ListingMessage"));
     listingMessage->setWordWrap(true);
-    QPalette pal = listingMessage->palette();
-    pal.setColor(QPalette::WindowText, toQColor(colour::Red));
-    listingMessage->setPalette(pal);
+    setAccentText(listingMessage, Accent::Warning);
     layout->addWidget(listingMessage);
     listingTable = new SubnetTable(listingModel, page);
     listingTable->onMessage = [this] { refreshListing(); };
@@ -414,6 +408,8 @@ bool ClasslessWindow::event(QEvent* e)
         e->accept();
         return true;
     }
+    if (e->type() == QEvent::PaletteChange && legend)  // the desktop's palette changed
+        refresh();
     return QWidget::event(e);
 }
 
@@ -503,11 +499,15 @@ void ClasslessWindow::refresh()
     refreshBadges();
     for (QWidget* wgt : resultsOnly)
         wgt->setVisible(formModel.hasResults());
-    addressBinary->setText(bitsHtml(formModel.addressBits));
+    addressBinary->setText(bitsHtml(formModel.addressBits, palette()));
     addressBinary->setAccessibleDescription(formModel.addressBits.empty()
                                                 ? QStringLiteral("The address in binary: network bits, then host bits")
                                                 : bitsPlain(formModel.addressBits));
-    maskBinary->setText(bitsHtml(formModel.maskBits));
+    maskBinary->setText(bitsHtml(formModel.maskBits, palette()));
+    legend->setText(
+        QStringLiteral("<span style=\"color:%1\">network bits</span>, "
+                       "<span style=\"color:%2\">host bits</span>")
+            .arg(accent(Accent::NetworkBits, palette()).name(), accent(Accent::HostBits, palette()).name()));
     maskBinary->setAccessibleDescription(formModel.maskBits.empty()
                                              ? QStringLiteral("The mask in binary: network bits, then host bits")
                                              : bitsPlain(formModel.maskBits));
@@ -528,8 +528,10 @@ void ClasslessWindow::refreshBadges()
         l->setObjectName(QStringLiteral("Badge%1").arg(n++));
         l->setWordWrap(true);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        l->setStyleSheet(QStringLiteral("QLabel { background: #fff3c4; border: 1px solid #b89b2e;"
-                                        " border-radius: 6px; padding: 1px 6px; }"));
+        const BadgeColours c = badgeColours(palette());
+        l->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; border: 1px solid %3;"
+                                        " border-radius: 6px; padding: 1px 6px; }")
+                             .arg(c.text.name(), c.back.name(), c.border.name()));
         badgeLayout->addWidget(l);
         l->show();
     }

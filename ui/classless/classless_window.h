@@ -106,6 +106,7 @@ private:
     QVBoxLayout* badgeLayout = nullptr;
     QLabel* addressBinary = nullptr;
     QLabel* maskBinary = nullptr;
+    QLabel* legend = nullptr;
     QTabWidget* tabs = nullptr;
     QLineEdit* splitLength = nullptr;
     QPushButton* splitButton = nullptr;

@@ -4,6 +4,7 @@
 #include "ui/classless/lines_view.h"
 #include "ui/classless/list_box.h"
 #include "ui/platform/geometry.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -99,6 +100,7 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
     grid->addWidget(listsOutput, 5, 0, 1, 2);
     listsErrors = new LinesView("ListsErrors", "Lines not read", this);
     listsErrors->setMaximumHeight(90);
+    setAccentText(listsErrors, Accent::Warning);
     grid->addWidget(listsErrors, 6, 0, 1, 2);
     grid->setRowStretch(2, 3);
     grid->setRowStretch(5, 2);
@@ -201,10 +203,10 @@ void ListsPage::refreshLists()
 
 void ListsPage::showMessage(const QString& text, bool problem)
 {
-    QPalette pal = palette();
     if (problem)
-        pal.setColor(QPalette::WindowText, toQColor(colour::Red));
-    listsMessage->setPalette(pal);
+        setAccentText(listsMessage, Accent::Warning);
+    else
+        clearAccentText(listsMessage);
     listsMessage->setText(text);
     listsMessage->setAccessibleName(text);
     listsMessage->setVisible(!text.isEmpty());

@@ -4,6 +4,7 @@
 #include "ui/platform/geometry.h"
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
+#include "ui/platform/theme.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,7 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
     m = std::make_unique<ClistModel>(*services);
 
     setObjectName(QStringLiteral("clist"));
+    keepClassicColours(this);
     setWindowTitle(QStringLiteral("Common Lists"));
     setFont(uiFont());
     setFixedSize(twipsToPixels(7920), twipsToPixels(6720));

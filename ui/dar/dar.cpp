@@ -3,6 +3,7 @@
 #include "reports/results_report.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/platform/geometry.h"
+#include "ui/platform/theme.h"
 #include "ui/platform/window_control.h"
 
 #include <QCloseEvent>
@@ -57,6 +58,7 @@ Dar::~Dar()
 void Dar::build()
 {
     setObjectName(q("dar"));
+    keepClassicColours(this);
     setWindowTitle(q("Display Address Range"));
     setFont(uiFont(8));
     resize(twipsToPixels(kWidth), twipsToPixels(kHeight));

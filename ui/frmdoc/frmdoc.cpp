@@ -1,6 +1,7 @@
 #include "ui/frmdoc/frmdoc.h"
 
 #include "ui/platform/geometry.h"
+#include "ui/platform/theme.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,6 +111,7 @@ Frmdoc::Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services
     if (ownServices)
         ownServices->setWindow(this);
     setObjectName(q("frmdoc"));
+    keepClassicColours(this);
     setWindowTitle(q(kProgramTitle));
     setFont(uiFont(8));
     build();

@@ -1,5 +1,7 @@
 #include "ui/help/help_window.h"
 
+#include "ui/platform/theme.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -41,6 +43,8 @@ HelpWindow::HelpWindow(QWidget* parent, QStringList folders)
     : QWidget(parent, Qt::Window), searchFolders(std::move(folders))
 {
     setObjectName(QStringLiteral("help"));
+    // The help document brings its own colours for a white page, as the classic windows do.
+    keepClassicColours(this);
     setWindowTitle(QStringLiteral("Maskquill Help"));
     resize(760, 600);
 

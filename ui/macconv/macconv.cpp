@@ -4,6 +4,7 @@
 #include "ui/platform/geometry.h"
 #include "ui/platform/key_codes.h"
 #include "ui/platform/qt_services.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -21,7 +22,8 @@ constexpr int kAddressLength = 12;
 void setCaptionColour(QPushButton* b, Colour c)
 {
     QPalette pal = b->palette();
-    const QColor colour = c == kButtonTextColour ? QApplication::palette(b).color(QPalette::ButtonText) : toQColor(c);
+    const QColor colour =
+        c == kButtonTextColour ? b->parentWidget()->palette().color(QPalette::ButtonText) : toQColor(c);
     pal.setColor(QPalette::Active, QPalette::ButtonText, colour);
     pal.setColor(QPalette::Inactive, QPalette::ButtonText, colour);
     b->setPalette(pal);
@@ -52,6 +54,7 @@ Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
     m->hideWindow = [this] { hideTool(); };
 
     setObjectName(QStringLiteral("macconv"));
+    keepClassicColours(this);
     setWindowTitle(QString::fromUtf8(kMacconvCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(uiFont());

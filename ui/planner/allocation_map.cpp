@@ -3,6 +3,7 @@
 #include "plan/allocations.h"
 #include "planner/planner_form.h"
 #include "ui/planner/elided_label.h"
+#include "ui/platform/theme.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -17,9 +18,7 @@ namespace mq::ui {
 namespace {
 
 const QColor kMixed(128, 128, 128);
-const QColor kFreeBack(250, 250, 250);
 const QColor kHatch(150, 150, 150);
-const QColor kSelection(0, 0, 160);
 
 QString blockLabel(const plan::Block& b)
 {
@@ -27,6 +26,15 @@ QString blockLabel(const plan::Block& b)
     if (b.state == plan::BlockState::Reserved)
         return b.name.empty() ? QStringLiteral("reserved") : QString::fromStdString(b.name + " (reserved)");
     return b.name.empty() ? QString::fromStdString(planner::prefixText(b.prefix)) : QString::fromStdString(b.name);
+}
+
+// White within black: one of the two stands out on any block colour.
+void drawSelection(QPainter& p, const QRectF& box)
+{
+    p.setPen(QPen(Qt::black, 3));
+    p.drawRect(box);
+    p.setPen(QPen(Qt::white, 1));
+    p.drawRect(box);
 }
 
 }  // namespace
@@ -229,7 +237,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
         p.translate(left, 0);
     }
     for (int r = 0; r < shown; ++r)
-        p.fillRect(QRect(0, r * kRowHeight + 1, W, kRowHeight - 3), kFreeBack);
+        p.fillRect(QRect(0, r * kRowHeight + 1, W, kRowHeight - 3), palette().base());
     const QBrush hatch(kHatch, Qt::BDiagPattern);
     const double length = lineLength();
     const auto spans = index.spans(length, static_cast<double>(top) * W, static_cast<double>(top + shown) * W);
@@ -258,7 +266,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
                 if (!named) {
                     const QString label = blockLabel(b);
                     if (w > fm.horizontalAdvance(label) + 6) {
-                        p.setPen(Qt::black);
+                        p.setPen(inkOn(freeLeaf ? fill.lighter(115) : fill));
                         p.drawText(cell, Qt::AlignCenter, label);
                         named = true;
                     }
@@ -271,18 +279,17 @@ void AllocationMap::paintEvent(QPaintEvent*)
         const auto [start, size] = planner::MapIndex::extent(*doc, chosen);
         const double a = static_cast<double>(start * length);
         const double e = static_cast<double>((start + size) * length);
-        p.setPen(QPen(kSelection, 2));
         const double firstRow = std::max<double>(top, std::floor(a / W));
         const double lastRow = std::min<double>(top + shown - 1, std::floor(std::nextafter(e, 0.0) / W));
         for (double row = firstRow; row <= lastRow; ++row) {
             const double x0 = std::max(a, row * W) - row * W;
             const double x1 = std::min(e, (row + 1) * W) - row * W;
             const int y = static_cast<int>(row - top) * kRowHeight;
-            p.drawRect(QRectF(x0 + 1, y + 1, std::max(1.0, x1 - x0 - 2), kRowHeight - 3));
+            drawSelection(p, QRectF(x0 + 1, y + 1, std::max(1.0, x1 - x0 - 2), kRowHeight - 3));
         }
     }
     if (hasFocus()) {
-        p.setPen(QPen(palette().highlight().color(), 1, Qt::DotLine));
+        p.setPen(QPen(palette().windowText().color(), 1, Qt::DotLine));
         p.drawRect(QRect(0, 0, W - 1, height() - 1));
     }
 }

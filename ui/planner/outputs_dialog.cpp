@@ -2,6 +2,7 @@
 
 #include "deploy/zones.h"
 #include "ui/planner/planner.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -146,7 +147,7 @@ void OutputsDialog::build()
     settingsError = new QLabel(this);
     settingsError->setObjectName(QStringLiteral("settingsError"));
     settingsError->setWordWrap(true);
-    settingsError->setStyleSheet(QStringLiteral("color: #b00020"));
+    setAccentText(settingsError, Accent::Warning);
     layout->addWidget(settingsError);
     layout->addWidget(buildPreview(), 1);
     auto* row = new QHBoxLayout;
@@ -415,7 +416,10 @@ void OutputsDialog::refresh()
     settingsError->setVisible(!why.empty());
     applyButton->setEnabled(model->settingsChanged());
     status->setText(q(model->status()));
-    status->setStyleSheet(model->error() ? QStringLiteral("color: #b00020") : QString());
+    if (model->error())
+        setAccentText(status, Accent::Warning);
+    else
+        clearAccentText(status);
     busyNote->setVisible(work.busy());
     stop->setVisible(work.busy());
     copyButton->setEnabled(!model->preview().files.empty());

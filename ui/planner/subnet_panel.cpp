@@ -2,6 +2,7 @@
 
 #include "ui/planner/elided_label.h"
 #include "ui/planner/subnet_picture.h"
+#include "ui/platform/theme.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,7 +106,7 @@ QVariant HostRowsModel::data(const QModelIndex& index, int role) const
         if (role == Qt::DisplayRole && index.column() == planner::HostName)
             return QStringLiteral("(type a new host here)");
         if (role == Qt::ForegroundRole)
-            return QApplication::palette().color(QPalette::PlaceholderText);
+            return accent(Accent::Muted, QApplication::palette(), QPalette::Base);
         return role == Qt::EditRole ? QVariant(QString()) : QVariant();
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole)

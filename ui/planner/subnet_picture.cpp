@@ -1,5 +1,7 @@
 #include "ui/planner/subnet_picture.h"
 
+#include "ui/platform/theme.h"
+
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -34,18 +36,20 @@ void SubnetPicture::setFamily(net::Family f)
 
 QColor SubnetPicture::colourOf(AddressKind kind, const QPalette& palette)
 {
-    // Mid-tone fills: each stands apart from the others and from both a light and a dark
-    // base; no text is written on them.
+    // Fills that stand apart from each other; each made to read on the window behind the
+    // picture, darker in a light theme and lighter in a dark one.
+    QColor c;
     switch (kind) {
     case AddressKind::Free: return palette.color(QPalette::Base);
-    case AddressKind::Range: return QColor(0x4e, 0x9a, 0x06);
-    case AddressKind::Kept: return QColor(0xf5, 0x79, 0x00);
-    case AddressKind::Host: return QColor(0x34, 0x65, 0xa4);
-    case AddressKind::Gateway: return QColor(0xcc, 0x00, 0x00);
-    case AddressKind::Network: return QColor(0x88, 0x8a, 0x85);
-    case AddressKind::Broadcast: return QColor(0x5c, 0x35, 0x66);
+    case AddressKind::Range: c = QColor(0x4e, 0x9a, 0x06); break;
+    case AddressKind::Kept: c = QColor(0xf5, 0x79, 0x00); break;
+    case AddressKind::Host: c = QColor(0x34, 0x65, 0xa4); break;
+    case AddressKind::Gateway: c = QColor(0xcc, 0x00, 0x00); break;
+    case AddressKind::Network: c = QColor(0x88, 0x8a, 0x85); break;
+    case AddressKind::Broadcast: c = QColor(0x5c, 0x35, 0x66); break;
     default: return palette.color(QPalette::Mid);
     }
+    return readableOn(c, palette.color(QPalette::Window));
 }
 
 int SubnetPicture::gridColumns() const

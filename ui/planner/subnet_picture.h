@@ -18,8 +18,8 @@ public:
     net::Family family() const { return fam; }
     // After a change of the plan or the block shown.
     void refresh();
-    // The colour each kind is painted in: the same in light and dark palettes (free space
-    // takes the palette's base colour).
+    // The colour each kind is painted in, readable on the palette's window colour (free
+    // space takes the palette's base colour).
     static QColor colourOf(planner::AddressKind kind, const QPalette& palette);
     // Cells a row for a small block; 0: the block is drawn as a bar.
     int gridColumns() const;

@@ -8,6 +8,7 @@
 #include "ui/classless/subnet_table.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/help/help_window.h"
+#include "ui/platform/theme.h"
 #include "ui/reports/main_window_reports.h"
 
 #include <QAction>
@@ -179,8 +180,10 @@ TEST_F(ClasslessWindowTest, ResultsFollowEveryKeystrokeAndErrorsKeepThem)
     EXPECT_EQ(child<QSlider>("PrefixSlider")->value(), 64);
     EXPECT_FALSE(child<QLineEdit>("Wildcard")->isVisible());
     EXPECT_TRUE(child<QLabel>("Badge0")->text().startsWith("Documentation"));
-    EXPECT_TRUE(child<QLabel>("AddressBinary")->text().contains("color:#ff0000"));
-    EXPECT_TRUE(child<QLabel>("AddressBinary")->text().contains("color:#808000"));
+    EXPECT_TRUE(
+        child<QLabel>("AddressBinary")->text().contains("color:" + accent(Accent::NetworkBits, w->palette()).name()));
+    EXPECT_TRUE(
+        child<QLabel>("AddressBinary")->text().contains("color:" + accent(Accent::HostBits, w->palette()).name()));
 
     QTest::keyClicks(child<QLineEdit>("Input"), "9");  // /649
     QLabel* error = child<QLabel>("Error");
