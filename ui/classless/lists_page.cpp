@@ -4,6 +4,7 @@
 #include "ui/classless/lines_view.h"
 #include "ui/classless/list_box.h"
 #include "ui/platform/geometry.h"
+#include "ui/platform/remembered.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -218,6 +219,10 @@ void ListsPage::enableOpen()
     openB->setEnabled(idle && classless::operationInfo(listsModel.request.op).usesB);
 }
 
+namespace {
+const QString kListKind = QStringLiteral("list");
+}
+
 // The file is read on a thread of its own and made plain there; its text then goes
 // into the box a slice at a time while the worker works the list out.
 void ListsPage::openList(char list)
@@ -228,8 +233,15 @@ void ListsPage::openList(char list)
     if (openChooser)
         path = openChooser(list);
     else
-        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)));
-    if (path.isEmpty())
+        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)),
+                                            rememberedFolder(kListKind));
+    rememberFolderOf(kListKind, path);
+    loadList(list, path);
+}
+
+void ListsPage::loadList(char list, const QString& path)
+{
+    if (loader || path.isEmpty())
         return;
     auto error = std::make_shared<std::string>();
     auto text = std::make_shared<QString>();

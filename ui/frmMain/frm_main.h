@@ -61,6 +61,9 @@ public:
     // Asked before the program ends by Exit or by closing the main window;
     // false keeps it running (a window with unsaved work whose user cancelled).
     void addCloseGuard(std::function<bool()> guard) { closeGuards.push_back(std::move(guard)); }
+    // Runs when the main window closes (after the guards let it), beside
+    // MDIForm_Unload; Exit runs none of them.
+    void addUnloadStep(std::function<void()> step) { unloadSteps.push_back(std::move(step)); }
     // How Exit ends the program; by default the event loop ends at once.
     void setExitHandler(std::function<void()> h) { exitHandler = std::move(h); }
 
@@ -130,6 +133,7 @@ private:
     std::function<void(FrmMain&)> saveHandler, printHandler, helpHandler;
     std::function<void()> exitHandler;
     std::vector<std::function<bool()>> closeGuards;
+    std::vector<std::function<void()>> unloadSteps;
     bool exiting = false;
     bool handOnQueued = false;  // a hand-over waits in the event queue
     bool handingOn = false;  // the hand-over is activating a child
