@@ -51,6 +51,10 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
         return !planner || planner->queryClose();
     });
     rememberWindows(main);
+    main.addFileDrop(QStringLiteral("mqplan"), [&main](const QString& path) {
+        if (auto* planner = qobject_cast<ui::Planner*>(main.showWindow("planner")))
+            planner->openPlanFile(path.toStdString());
+    });
     ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });
     auto* helpKey = new QShortcut(QKeySequence::HelpContents, &main);  // F1, in every window

@@ -65,6 +65,7 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
         button->setAccessibleName(name == 'A' ? QStringLiteral("Open into A") : QStringLiteral("Open into B"));
         connect(button, &QPushButton::clicked, this, [this, name] { openList(name); });
         connect(box, &ListBox::edited, this, &ListsPage::listsEdited);
+        connect(box, &ListBox::fileDropped, this, [this, name](const QString& path) { loadList(name, path); });
         connect(box, &ListBox::progress, this, [this, name](int percent) { filling(name, percent); });
         connect(box, &ListBox::filled, this, &ListsPage::filled);
         auto* head = new QHBoxLayout;

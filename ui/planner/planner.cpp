@@ -113,6 +113,7 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
 {
     setObjectName(QStringLiteral("planner"));
     setAccessibleName(QString::fromUtf8(planner::kPlannerTitle));
+    setAcceptDrops(true);  // plans, lists, CSV and links (planner_drops.cpp)
     if (!sv) {
         ownServices = std::make_unique<QtPlannerServices>(this);
         sv = ownServices.get();
