@@ -9,11 +9,25 @@
 #include "ui/frmAbout/frmabout.h"
 #include "ui/help/help_window.h"
 #include "ui/planner/planner.h"
+#include "ui/platform/remembered.h"
 #include "ui/reports/main_window_reports.h"
 
 #include <QShortcut>
 
 namespace mq::app {
+
+void rememberWindows(ui::FrmMain& main)
+{
+    // Maskquill's own windows remember their state in the program's store; a window
+    // still open when the main window closes keeps it then (Exit keeps nothing).
+    ui::setRememberedStore(&main.settingsStore());
+    main.addUnloadStep([&main] {
+        if (auto* w = qobject_cast<ui::ClasslessWindow*>(main.findWindow(ui::kClasslessWindowName)))
+            w->keepState();
+        if (auto* w = qobject_cast<ui::Planner*>(main.findWindow("planner")))
+            w->keepState();
+    });
+}
 
 void registerTools(ui::FrmMain& main, CalculatorState& state)
 {
@@ -35,6 +49,11 @@ void registerTools(ui::FrmMain& main, CalculatorState& state)
     main.addCloseGuard([&main] {
         auto* planner = qobject_cast<ui::Planner*>(main.findWindow("planner"));
         return !planner || planner->queryClose();
+    });
+    rememberWindows(main);
+    main.addFileDrop(QStringLiteral("mqplan"), [&main](const QString& path) {
+        if (auto* planner = qobject_cast<ui::Planner*>(main.showWindow("planner")))
+            planner->openPlanFile(path.toStdString());
     });
     ui::installReports(main);  // Save and Print
     main.setHelpHandler([](ui::FrmMain& m) { ui::HelpWindow::showHelp(&m); });

@@ -163,6 +163,14 @@ public:
     bool importFormatFile(interchange::Format format, bool asNewPlan);
     bool importLinkPaste(bool asNewPlan);
     bool importText(interchange::Format format, const std::string& text, const std::string& source, bool asNewPlan);
+    // The same imports, from a file named (a file dropped on the window).
+    bool importFile(interchange::Format format, const std::string& fileName, bool asNewPlan);
+    // Dropped on the window, into this plan as the Import menu does: a file whose
+    // format is told by its name and first line (a visualsubnetcalc JSON, a phpIPAM or
+    // NetBox CSV, else in-use prefixes); a text that is a visualsubnetcalc link, else
+    // in-use prefixes.
+    bool importDroppedFile(const std::string& fileName);
+    bool importDroppedText(const std::string& text);
     // The share link of the plan's first IPv4 root on the clipboard.
     bool copyVscLink();
     // The values handed to an IPAM with every prefix, through a small dialog.

@@ -3,10 +3,12 @@
 // IPAM values, reserved blocks and cloud mode.
 #include "planner/planner_form.h"
 
+#include "interchange/fields.h"
 #include "interchange/formula_cells.h"
 #include "net/facts.h"
 #include "plan/cloud.h"
 #include "plan/import.h"
+#include "textio/csv.h"
 #include "textio/escape.h"
 
 #include <algorithm>
@@ -89,7 +91,49 @@ std::string outermost(const std::vector<plan::ImportItem>& items)
     return text;
 }
 
+// What a dropped file holds, told by its name and its first line as the readers
+// would take it: a visualsubnetcalc JSON, a phpIPAM CSV (a "subnet" column), a
+// NetBox CSV (a "prefix" column), else a list of in-use prefixes.
+Format droppedFormat(std::string_view fileName, std::string_view head)
+{
+    const std::size_t blank = head.find_first_not_of(" \t\r\n");
+    if (fileName.ends_with(".json") || fileName.ends_with(".JSON") || (blank != head.npos && head[blank] == '{'))
+        return Format::VscJson;
+    head = head.substr(0, head.find('\n'));
+    const textio::CsvTable table = textio::readCsv(head, interchange::csvDelimiterOf(head));
+    if (table.records.empty())
+        return Format::List;
+    if (textio::csvColumn(table.records.front(), "subnet") != std::string::npos)
+        return Format::Phpipam;
+    if (textio::csvColumn(table.records.front(), "prefix") != std::string::npos)
+        return Format::Netbox;
+    return Format::List;
+}
+
 }  // namespace
+
+bool PlannerForm::importDroppedFile(const std::string& fileName)
+{
+    // The first line is enough to tell the format; a file that cannot be opened
+    // is named by the import itself.
+    std::string head, error;
+    if (const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(fileName, error), &std::fclose); in) {
+        head.resize(4096);
+        head.resize(std::fread(head.data(), 1, head.size(), in.get()));
+    }
+    if (head.starts_with("\xEF\xBB\xBF"))
+        head.erase(0, 3);
+    return importFile(droppedFormat(fileName, head), fileName, false);
+}
+
+bool PlannerForm::importDroppedText(const std::string& text)
+{
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    const std::string_view from = start == text.npos ? std::string_view() : std::string_view(text).substr(start);
+    if (from.starts_with("https://") || from.starts_with("http://"))
+        return importText(Format::VscLink, text, "the dropped link", false);
+    return importInUse(text, "the dropped text");
+}
 
 bool PlannerForm::importInUseFile()
 {
@@ -118,6 +162,11 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
     auto file = sv.openFileDialog(filterOf(format));
     if (!file || file->empty())
         return false;
+    return importFile(format, *file, asNewPlan);
+}
+
+bool PlannerForm::importFile(Format format, const std::string& fileName, bool asNewPlan)
+{
     // Regular files only, as Open reads them: a list a line at a time, as every
     // other list is read, the other formats whole and bounded. A file whose items
     // do not fit in memory is named as such, and the plan stays as it was.
@@ -125,10 +174,10 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
     std::optional<interchange::ImportRead> read;
     try {
         if (format == Format::List) {
-            const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(*file, error), &std::fclose);
+            const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(fileName, error), &std::fclose);
             if (in)
                 read = interchange::readListForImport(in.get());
-        } else if (std::string bytes; sv.readFile(*file, bytes, error)) {
+        } else if (std::string bytes; sv.readFile(fileName, bytes, error)) {
             read = interchange::readForImport(format, bytes);
         }
     } catch (const std::bad_alloc&) {
@@ -136,11 +185,12 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
         error = kNoMemoryToRead;
     }
     if (!read) {
-        sv.message(textio::escaped(*file, textio::kQuotedPath) + " could not be read.\n\n" + error, MsgIcon::Critical);
+        sv.message(textio::escaped(fileName, textio::kQuotedPath) + " could not be read.\n\n" + error,
+                   MsgIcon::Critical);
         return false;
     }
-    return placeImport(std::move(*read), textio::escaped(*file, textio::kQuotedPath) + " (" + formatName(format) + ")",
-                       asNewPlan);
+    return placeImport(std::move(*read),
+                       textio::escaped(fileName, textio::kQuotedPath) + " (" + formatName(format) + ")", asNewPlan);
 }
 
 bool PlannerForm::importLinkPaste(bool asNewPlan)

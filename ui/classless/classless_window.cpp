@@ -128,6 +128,7 @@ ClasslessWindow::ClasslessWindow(QWidget* parent) : QWidget(parent)
         setTabOrder(order[i - 1], order[i]);
     describeControls();
     sizeForIPv6();
+    recallState();
     refresh();
     input->setFocus();
 }

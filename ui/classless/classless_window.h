@@ -53,6 +53,9 @@ public:
 
     // Writes every widget from the models.
     void refresh();
+    // What the window remembers for its next opening (classless_memory.cpp):
+    // written when it closes, read back when it is made.
+    void keepState() const;
     // The page on show: the listing or the lists.
     bool onListsPage() const;
     // Work on the lists still to come or under way (the last result is on show meanwhile).
@@ -70,6 +73,7 @@ signals:
 
 protected:
     bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     bool focusNextPrevChild(bool next) override;
@@ -87,6 +91,7 @@ private:
     void refreshListing();
     void refreshBadges();
     void sizeForIPv6();
+    void recallState();
 
     classless::ClasslessForm formModel;
     classless::SubnetListing listingModel;

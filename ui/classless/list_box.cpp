@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <algorithm>
 #include <utility>
@@ -110,8 +111,31 @@ void ListBox::load(const QString& plain)
     fill(QTextCursor(doc), plain, plain);
 }
 
+namespace {
+
+// The first local file among what is dropped; empty when there is none.
+QString localFile(const QMimeData* source)
+{
+    if (source && source->hasUrls())
+        for (const QUrl& url : source->urls())
+            if (url.isLocalFile())
+                return url.toLocalFile();
+    return {};
+}
+
+}  // namespace
+
+bool ListBox::canInsertFromMimeData(const QMimeData* source) const
+{
+    return !localFile(source).isEmpty() || QPlainTextEdit::canInsertFromMimeData(source);
+}
+
 void ListBox::insertFromMimeData(const QMimeData* source)
 {
+    if (const QString file = localFile(source); !file.isEmpty() && !isReadOnly()) {
+        emit fileDropped(file);
+        return;
+    }
     if (isReadOnly() || !source || !source->hasText())
         return QPlainTextEdit::insertFromMimeData(source);
     QString plain = source->text();

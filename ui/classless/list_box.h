@@ -37,11 +37,14 @@ public:
 signals:
     // The text changed: typed, pasted, loaded (once, when filling starts).
     void edited();
+    // A file dropped (or pasted from a file manager) on the box: to be loaded, not inserted.
+    void fileDropped(const QString& path);
     // Filling: the share of the text in, 0 to 100.
     void progress(int percent);
     void filled();
 
 protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:

@@ -5,6 +5,7 @@
 #include "ui/classless/list_box.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/theme.h"
+#include "ui/platform/remembered.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -65,6 +66,7 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
         button->setAccessibleName(name == 'A' ? QStringLiteral("Open into A") : QStringLiteral("Open into B"));
         connect(button, &QPushButton::clicked, this, [this, name] { openList(name); });
         connect(box, &ListBox::edited, this, &ListsPage::listsEdited);
+        connect(box, &ListBox::fileDropped, this, [this, name](const QString& path) { loadList(name, path); });
         connect(box, &ListBox::progress, this, [this, name](int percent) { filling(name, percent); });
         connect(box, &ListBox::filled, this, &ListsPage::filled);
         auto* head = new QHBoxLayout;
@@ -220,6 +222,10 @@ void ListsPage::enableOpen()
     openB->setEnabled(idle && classless::operationInfo(listsModel.request.op).usesB);
 }
 
+namespace {
+const QString kListKind = QStringLiteral("list");
+}
+
 // The file is read on a thread of its own and made plain there; its text then goes
 // into the box a slice at a time while the worker works the list out.
 void ListsPage::openList(char list)
@@ -230,8 +236,15 @@ void ListsPage::openList(char list)
     if (openChooser)
         path = openChooser(list);
     else
-        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)));
-    if (path.isEmpty())
+        path = QFileDialog::getOpenFileName(this, QStringLiteral("Open into list %1").arg(QLatin1Char(list)),
+                                            rememberedFolder(kListKind));
+    rememberFolderOf(kListKind, path);
+    loadList(list, path);
+}
+
+void ListsPage::loadList(char list, const QString& path)
+{
+    if (loader || path.isEmpty())
         return;
     auto error = std::make_shared<std::string>();
     auto text = std::make_shared<QString>();

@@ -37,6 +37,8 @@ public:
     QString listText(char list) const;
     // Open A or B asks this instead of a file dialog (tests); an empty path cancels.
     void setOpenChooser(std::function<QString(char list)> c) { openChooser = std::move(c); }
+    // Reads a file into A or B, as Open does (Open, or a file dropped on the box).
+    void loadList(char list, const QString& path);
     // The controls in the order Tab visits them.
     QList<QWidget*> focusOrder() const;
 

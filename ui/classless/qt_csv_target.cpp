@@ -2,6 +2,7 @@
 
 #include "ui/platform/file_writer.h"
 #include "ui/platform/qt_services.h"
+#include "ui/platform/remembered.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -22,8 +23,11 @@ std::optional<classless::SaveChoice> QtCsvTarget::chooseFile(const std::string& 
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = toQtNameFilters(filter);
     dialog.setNameFilters(filters);
+    const QString kind = QStringLiteral("export");  // the planner's exports go there too
+    openInRememberedFolder(dialog, kind);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    rememberFolderOf(kind, dialog.selectedFiles().front());
     // The model adds the chosen type's extension when the name has none.
     return classless::SaveChoice{dialog.selectedFiles().front().toStdString(),
                                  static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};

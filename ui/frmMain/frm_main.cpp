@@ -315,8 +315,11 @@ void FrmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    if (!exiting)
+    if (!exiting) {
         MDIForm_Unload();
+        for (const auto& step : unloadSteps)
+            step();
+    }
     // Closing the main window ends the program: take every tool window with it.
     for (auto it = entries.begin(); it != entries.end(); ++it)
         if (it->widget && it->widget->isWindow())

@@ -12,7 +12,11 @@
 #include <functional>
 #include <vector>
 
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
+class QMimeData;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -61,6 +65,12 @@ public:
     // Asked before the program ends by Exit or by closing the main window;
     // false keeps it running (a window with unsaved work whose user cancelled).
     void addCloseGuard(std::function<bool()> guard) { closeGuards.push_back(std::move(guard)); }
+    // Runs when the main window closes (after the guards let it), beside
+    // MDIForm_Unload; Exit runs none of them.
+    void addUnloadStep(std::function<void()> step) { unloadSteps.push_back(std::move(step)); }
+    // A file of this extension ("mqplan") dropped on the main window, or on a
+    // child window that takes no drops itself, is handed to `open`.
+    void addFileDrop(const QString& extension, std::function<void(const QString& path)> open);
     // How Exit ends the program; by default the event loop ends at once.
     void setExitHandler(std::function<void()> h) { exitHandler = std::move(h); }
 
@@ -96,6 +106,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     struct Entry {
@@ -130,6 +143,10 @@ private:
     std::function<void(FrmMain&)> saveHandler, printHandler, helpHandler;
     std::function<void()> exitHandler;
     std::vector<std::function<bool()>> closeGuards;
+    std::vector<std::function<void()>> unloadSteps;
+    QMap<QString, std::function<void(const QString&)>> fileDrops;  // by lower-case extension
+    // The first dropped local file of an extension taken, and what opens it.
+    std::pair<QString, std::function<void(const QString&)>> dropped(const QMimeData* data) const;
     bool exiting = false;
     bool handOnQueued = false;  // a hand-over waits in the event queue
     bool handingOn = false;  // the hand-over is activating a child

@@ -3,6 +3,7 @@
 #include "deploy/zones.h"
 #include "ui/planner/planner.h"
 #include "ui/platform/theme.h"
+#include "ui/platform/remembered.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,9 +33,12 @@ public:
     explicit QtServices(QWidget* w) : window(w) { }
     std::optional<std::string> chooseFolder() override
     {
-        const QString dir = QFileDialog::getExistingDirectory(window, QStringLiteral("Save the outputs to a folder"));
+        const QString kind = QStringLiteral("outputs");
+        const QString dir = QFileDialog::getExistingDirectory(window, QStringLiteral("Save the outputs to a folder"),
+                                                              rememberedFolder(kind));
         if (dir.isEmpty())
             return std::nullopt;
+        rememberFolderOf(kind, dir, true);
         return dir.toStdString();
     }
     void setClipboard(const std::string& text) override

@@ -113,6 +113,7 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
 {
     setObjectName(QStringLiteral("planner"));
     setAccessibleName(QString::fromUtf8(planner::kPlannerTitle));
+    setAcceptDrops(true);  // plans, lists, CSV and links (planner_drops.cpp)
     if (!sv) {
         ownServices = std::make_unique<QtPlannerServices>(this);
         sv = ownServices.get();
@@ -122,6 +123,7 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
     build();
     buildActions();
     refresh();
+    recallState();
 }
 
 planner::PlannerServices& Planner::windowServices()
@@ -236,7 +238,8 @@ QSize Planner::sizeHint() const
         const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
         room -= chrome.expandedTo(QSize(0, 0)) + QSize(2 * edge, title + edge);
     }
-    return QWidget::sizeHint().expandedTo(QSize(1200, 820)).boundedTo(room).expandedTo(minimumSizeHint());
+    const QSize natural = rememberedSize.isValid() ? rememberedSize : QWidget::sizeHint().expandedTo(QSize(1200, 820));
+    return natural.boundedTo(room).expandedTo(minimumSizeHint());
 }
 
 // ---------------------------------------------------------------- documents
@@ -532,9 +535,10 @@ void Planner::printReport(Services& sv, ReportOutput& out)
 
 void Planner::closeEvent(QCloseEvent* event)
 {
-    if (queryClose())
+    if (queryClose()) {
+        keepState();
         event->accept();
-    else
+    } else
         event->ignore();
 }
 

@@ -6,11 +6,14 @@
 #include "planner/planner_form.h"
 #include "reports/child_report.h"
 
+#include <QList>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -61,6 +64,9 @@ public:
 
     // Copies the form model's state into the widgets.
     void refresh();
+    // What the window remembers for its next opening (planner_memory.cpp):
+    // written when it closes, read back when it is made.
+    void keepState() const;
     plan::BlockId currentBlock() const;
     void selectBlock(plan::BlockId id);
 
@@ -127,6 +133,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -162,6 +172,7 @@ private:
     void buildExchangeActions();  // the Export menu and Reserve in the block menu
     QComboBox* buildCloudBox(QWidget* parent);
     void refreshExchange();
+    void recallState();
 
     std::unique_ptr<planner::PlannerServices> ownServices;
     std::unique_ptr<WindowServices> services;
@@ -215,6 +226,8 @@ private:
     QTimer* checkLater = nullptr;
     QTabWidget* lower = nullptr;  // the map and Allocate panel, or the subnet panel
     SubnetPanel* subnet = nullptr;
+    QSize rememberedSize;  // the size it had when it last closed, if any
+    std::vector<std::pair<QSplitter*, QList<int>>> splitterSizes;  // recalled, set again when shown
 };
 
 }  // namespace mq::ui

@@ -1,4 +1,5 @@
 #include "ui/planner/qt_planner_services.h"
+#include "ui/platform/remembered.h"
 
 #include "ui/planner/planner_dialogs.h"
 #include "ui/planner/subnet_rules_dialog.h"
@@ -73,15 +74,28 @@ std::optional<std::string> QtPlannerServices::prompt(const std::string& text, co
     return answer.toStdString();
 }
 
+namespace {
+
+// Runs the dialog, opened in the last folder of the kind (or the suggested
+// file's own); the chosen file's folder becomes the next one.
+std::optional<std::string> chosenFile(QFileDialog& dialog, const QString& kind, const QString& suggested = {})
+{
+    openInRememberedFolder(dialog, kind, suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    rememberFolderOf(kind, dialog.selectedFiles().first());
+    return dialog.selectedFiles().first().toStdString();
+}
+
+}  // namespace
+
 std::optional<std::string> QtPlannerServices::openFileDialog(const std::string& filter)
 {
     QFileDialog dialog(win, QStringLiteral("Open Plan"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return chosenFile(dialog, folderKind(filter));
 }
 
 std::optional<std::string> QtPlannerServices::saveFileDialog(const std::string& filter, const std::string& suggested)
@@ -90,10 +104,7 @@ std::optional<std::string> QtPlannerServices::saveFileDialog(const std::string& 
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(toQtNameFilters(filter));
-    dialog.selectFile(QString::fromStdString(suggested));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    return chosenFile(dialog, folderKind(filter), QString::fromStdString(suggested));
 }
 
 namespace {
@@ -209,9 +220,12 @@ std::optional<planner::FileChoice> QtPlannerServices::exportFileDialog(const std
     dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = toQtNameFilters(filter);
     dialog.setNameFilters(filters);
-    dialog.selectFile(QString::fromStdString(suggested));
+    // Exports of every type share one folder: the hand-over place for other tools.
+    const QString kind = QStringLiteral("export");
+    openInRememberedFolder(dialog, kind, QString::fromStdString(suggested));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    rememberFolderOf(kind, dialog.selectedFiles().first());
     return planner::FileChoice{dialog.selectedFiles().first().toStdString(),
                                static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
 }
