@@ -25,6 +25,26 @@ std::size_t codePoints(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+bool isHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// Text as a cell's XML keeps it: spreadsheets read "_xHHHH_" as the character HHHH (ECMA-376
+// ST_Xstring), so an underscore that starts such a run is itself written as _x005F_.
+std::string cellText(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "_x") == 0 && i + 7 <= text.size() && text[i + 6] == '_' &&
+            std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2,
+                        text.begin() + static_cast<std::ptrdiff_t>(i) + 6, isHex))
+            out += "_x005F";
+        out += text[i];
+    }
+    return out;
+}
+
 // A folder of our own for libxlsxwriter's file and its scratch files; removed with them.
 class ScratchFolder {
 public:
@@ -91,7 +111,8 @@ std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& fo
                 e = worksheet_write_number(ws, row, col, static_cast<double>(std::strtoull(v.c_str(), nullptr, 10)),
                                            nullptr);
             else
-                e = worksheet_write_string(ws, row, col, v.c_str(), textio::readsAsFormula(v) ? formats.text : nullptr);
+                e = worksheet_write_string(ws, row, col, cellText(v).c_str(),
+                                           textio::readsAsFormula(v) ? formats.text : nullptr);
             if (e)
                 return fail(i + 1, c, e);
         }
