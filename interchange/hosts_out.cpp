@@ -33,47 +33,20 @@ std::string countText(const net::Count& c)
 
 std::string subnetsCsv(const plan::Plan& plan, textio::CsvReader reader)
 {
-    std::string out = "name,vlan,prefix,mask,wildcard,network,gateway,first,last,broadcast,ranges,kept,static,"
-                      "usable,free\r\n";
+    std::string out;
+    textio::appendCsvRow(out, kSubnetColumns, "\r\n");
     const plan::HostIndex index(plan);
-    for (plan::BlockId id : assignedLeaves(plan)) {
-        const plan::Block& b = plan.block(id);
-        const plan::ResolvedLayout r = plan::resolveLayout(plan, id);
-        const plan::SubnetCounts counts = plan::countSubnet(plan, id, index);
-        const net::Family f = b.prefix.address.family;
-        const net::u128 mask = net::maskOf(f, b.prefix.length);
-        const net::u128 all = net::maskOf(f, net::familyBits(f));
-        const net::Hosts h = net::hostsOf(b.prefix);
-        textio::appendCsvRow(out,
-                             {b.name, b.vlan ? std::to_string(b.vlan) : "", net::formatNetwork(b.prefix),
-                              net::format({mask, f}), net::format({all & ~mask, f}), net::format(b.prefix.network()),
-                              addressText(r.gateway), addressText(r.firstUsable), addressText(r.lastUsable),
-                              addressText(h.broadcast), rangesText(r.ranges), rangesText(r.kept),
-                              std::to_string(counts.statics), countText(counts.usable), countText(counts.free)},
-                             "\r\n", reader);
-    }
+    for (plan::BlockId id : assignedLeaves(plan))
+        textio::appendCsvRow(out, subnetCells(plan, id, index), "\r\n", reader);
     return out;
 }
 
 std::string hostsCsv(const plan::Plan& plan, textio::CsvReader reader)
 {
-    std::string out = "name,ipv4,ipv6,mac,duid,role,note,block,segment\r\n";
-    for (const plan::Host& h : plan.hosts()) {
-        std::string blocks, segment;
-        for (net::Family f : {net::Family::V4, net::Family::V6}) {
-            const plan::BlockId id = plan::hostBlock(plan, h, f);
-            if (id == plan::kNoBlock)
-                continue;
-            blocks += (blocks.empty() ? "" : " ") + net::formatNetwork(plan.block(id).prefix);
-            if (segment.empty())
-                segment = plan.block(id).name;
-        }
-        textio::appendCsvRow(out,
-                             {h.name, addressText(h.v4), addressText(h.v6), h.mac ? net::formatMac(*h.mac) : "",
-                              h.duid.empty() ? "" : net::formatDuid(h.duid), plan::roleName(h.role), h.note, blocks,
-                              segment},
-                             "\r\n", reader);
-    }
+    std::string out;
+    textio::appendCsvRow(out, kHostColumns, "\r\n");
+    for (const plan::Host& h : plan.hosts())
+        textio::appendCsvRow(out, hostCells(plan, h), "\r\n", reader);
     return out;
 }
 
@@ -88,6 +61,54 @@ std::string etcHosts(const plan::Plan& plan)
 }
 
 }  // namespace
+
+std::vector<std::string> subnetCells(const plan::Plan& plan, plan::BlockId id, const plan::HostIndex& index)
+{
+    const plan::Block& b = plan.block(id);
+    const plan::ResolvedLayout r = plan::resolveLayout(plan, id);
+    const plan::SubnetCounts counts = plan::countSubnet(plan, id, index);
+    const net::Family f = b.prefix.address.family;
+    const net::u128 mask = net::maskOf(f, b.prefix.length);
+    const net::u128 all = net::maskOf(f, net::familyBits(f));
+    const net::Hosts h = net::hostsOf(b.prefix);
+    return {b.name,
+            b.vlan ? std::to_string(b.vlan) : "",
+            net::formatNetwork(b.prefix),
+            net::format({mask, f}),
+            net::format({all & ~mask, f}),
+            net::format(b.prefix.network()),
+            addressText(r.gateway),
+            addressText(r.firstUsable),
+            addressText(r.lastUsable),
+            addressText(h.broadcast),
+            rangesText(r.ranges),
+            rangesText(r.kept),
+            std::to_string(counts.statics),
+            countText(counts.usable),
+            countText(counts.free)};
+}
+
+std::vector<std::string> hostCells(const plan::Plan& plan, const plan::Host& h)
+{
+    std::string blocks, segment;
+    for (net::Family f : {net::Family::V4, net::Family::V6}) {
+        const plan::BlockId id = plan::hostBlock(plan, h, f);
+        if (id == plan::kNoBlock)
+            continue;
+        blocks += (blocks.empty() ? "" : " ") + net::formatNetwork(plan.block(id).prefix);
+        if (segment.empty())
+            segment = plan.block(id).name;
+    }
+    return {h.name,
+            addressText(h.v4),
+            addressText(h.v6),
+            h.mac ? net::formatMac(*h.mac) : "",
+            h.duid.empty() ? "" : net::formatDuid(h.duid),
+            plan::roleName(h.role),
+            h.note,
+            blocks,
+            segment};
+}
 
 std::optional<HostExport> parseHostExport(std::string_view key)
 {

@@ -36,21 +36,23 @@ std::string formulaWarning(const std::string& where, const std::string& field, c
            textio::escaped(value, textio::kQuotedValue) + "\" as a formula; written as it is";
 }
 
+std::vector<std::string> leafCells(const Plan& plan, BlockId id)
+{
+    const Block& b = plan.block(id);
+    const net::Hosts h = net::hostsOf(b.prefix);
+    return {b.name, blockStatus(b), b.vlan ? std::to_string(b.vlan) : "", net::formatNetwork(b.prefix),
+            net::format(h.first), net::format(h.last), h.broadcast ? net::format(*h.broadcast) : "",
+            // 0 too: a segment may ask for a length only
+            b.state != BlockState::Free ? net::toDecimal(b.hostsNeeded) : "", net::toDecimal(plan.spareHosts(id)),
+            b.note};
+}
+
 std::string leavesCsv(const Plan& plan)
 {
-    std::string out = "name,status,vlan,prefix,first,last,broadcast,hosts,spare,note\r\n";
-    for (BlockId id : plan.leaves()) {
-        const Block& b = plan.block(id);
-        const net::Hosts h = net::hostsOf(b.prefix);
-        textio::appendCsvRow(out,
-                             {b.name, blockStatus(b), b.vlan ? std::to_string(b.vlan) : "",
-                              net::formatNetwork(b.prefix), net::format(h.first), net::format(h.last),
-                              h.broadcast ? net::format(*h.broadcast) : "",
-                              // 0 too: a segment may ask for a length only
-                              b.state != BlockState::Free ? net::toDecimal(b.hostsNeeded) : "",
-                              net::toDecimal(plan.spareHosts(id)), b.note},
-                             "\r\n", textio::CsvReader::Spreadsheet);
-    }
+    std::string out;
+    textio::appendCsvRow(out, kLeafColumns, "\r\n");
+    for (BlockId id : plan.leaves())
+        textio::appendCsvRow(out, leafCells(plan, id), "\r\n", textio::CsvReader::Spreadsheet);
     return out;
 }
 

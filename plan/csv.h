@@ -18,6 +18,10 @@ namespace mq::plan {
 // segment asked for (empty for free leaves); spare: usable hosts less that; broadcast empty
 // where the family has none.
 std::string leavesCsv(const Plan& plan);
+// The header of that table, and one leaf's cells as the CSV holds them (before quoting).
+inline constexpr const char* kLeafColumns[] = {"name", "status",    "vlan",  "prefix", "first",
+                                               "last", "broadcast", "hosts", "spare",  "note"};
+std::vector<std::string> leafCells(const Plan& plan, BlockId id);
 
 // A value the user typed that a spreadsheet opening the file would read as a formula. Files
 // that programs read (an IPAM's import, a script) keep it as it is, and the user is told.

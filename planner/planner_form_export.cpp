@@ -1,14 +1,32 @@
 // The planner's own exports: the allocations table or the leaves as CSV, the
-// report as text (the other tools' formats are planner_interchange.cpp's),
-// and the table on the clipboard.
+// report as text, the tables as one workbook (the other tools' formats are
+// planner_interchange.cpp's), and the table on the clipboard.
 #include "planner/planner_form.h"
 
+#include "interchange/plan_sheets.h"
 #include "plan/allocations.h"
 #include "plan/csv.h"
 #include "planner/allocation_table.h"
 #include "planner/file_texts.h"
+#include "xlsx/sheet.h"
 
 namespace mq::planner {
+
+namespace {
+
+// What a name typed without one gets, by the file type chosen.
+const char* extensionOf(int type)
+{
+    switch (type) {
+    case ExportReport:
+    case ExportEtcHosts: return ".txt";
+    case ExportVscJson: return ".json";
+    case ExportWorkbook: return ".xlsx";
+    default: return ".csv";
+    }
+}
+
+}  // namespace
 
 bool PlannerForm::exportFile()
 {
@@ -20,7 +38,7 @@ bool PlannerForm::exportFile()
     const int type = choice->type < 0 ? 0 : choice->type;
     std::string name = choice->path;
     if (baseName(name).find('.') == std::string::npos)
-        name += type == ExportReport || type == ExportEtcHosts ? ".txt" : type == ExportVscJson ? ".json" : ".csv";
+        name += extensionOf(type);
     return exportTo(name, type);
 }
 
@@ -45,6 +63,15 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
         for (const std::string& line : reportLines())
             bytes += line + "\r\n";
         break;
+    case ExportWorkbook: {
+        xlsx::Workbook book = xlsx::writeWorkbook(interchange::planSheets(doc));
+        if (!book.error.empty()) {
+            sv.message("The workbook cannot be made.\n\n" + book.error, MsgIcon::Critical);
+            return false;
+        }
+        bytes = std::move(book.bytes);
+        break;
+    }
     default: bytes = plan::allocationsCsv(doc, "\r\n"); break;
     }
     std::string error;

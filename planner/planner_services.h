@@ -22,7 +22,8 @@ inline constexpr const char* kExportFilter =
     "NetBox prefixes CSV (*.csv)|*.csv|phpIPAM subnets CSV (*.csv)|*.csv|visualsubnetcalc JSON (*.json)|*.json|"
     "Subnets with gateways and ranges as CSV (*.csv)|*.csv|Hosts as CSV (*.csv)|*.csv|"
     "NetBox IP addresses CSV (*.csv)|*.csv|NetBox IP ranges CSV (*.csv)|*.csv|"
-    "phpIPAM IP addresses CSV (*.csv)|*.csv|Hosts file lines (*.txt)|*.txt|";
+    "phpIPAM IP addresses CSV (*.csv)|*.csv|Hosts file lines (*.txt)|*.txt|"
+    "The plan's tables as a workbook (*.xlsx)|*.xlsx|";
 // The file types of kExportFilter, in its order.
 enum ExportType {
     ExportAllocations,
@@ -36,7 +37,8 @@ enum ExportType {
     ExportNetboxAddresses,
     ExportNetboxRanges,
     ExportPhpipamAddresses,
-    ExportEtcHosts
+    ExportEtcHosts,
+    ExportWorkbook  // allocations, leaves, subnets and hosts, a sheet each
 };
 
 inline constexpr const char* kImportListFilter = "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";

@@ -6,6 +6,7 @@
 # (MASKQUILL_PACKAGES).
 MASKQUILL_RUN_PACKAGES=(
   build-essential cmake ninja-build qt6-base-dev fontconfig fonts-dejavu-core
+  libxlsxwriter-dev
 )
 MASKQUILL_PACKAGES=(
   appstream
@@ -19,6 +20,8 @@ MASKQUILL_PACKAGES=(
   # The interchange tests check LZ-string against the npm package lz-string. Not npm itself:
   # where Node.js comes from its own repository it brings npm, and Debian's npm would clash.
   nodejs
+  # Workbooks are read back by openpyxl and, converted to CSV, by LibreOffice.
+  python3-openpyxl libreoffice-calc-nogui
 )
 
 # mq_install_deps <list name>...: installs the packages of the named lists that

@@ -8,8 +8,10 @@
 #include "interchange/formula_cells.h"
 #include "interchange/hosts_io.h"
 #include "interchange/plan_adapter.h"
+#include "interchange/plan_sheets.h"
 #include "plan/document.h"
 #include "textio/escape.h"
+#include "xlsx/sheet.h"
 
 namespace mq::mqnet {
 
@@ -29,12 +31,62 @@ bool takeValue(const Invocation& call, const char* option, std::string& to)
     return true;
 }
 
-constexpr std::string_view kHostFormats = "subnets, hosts, netbox-ip, netbox-ranges, phpipam-ip, etc-hosts";
+constexpr std::string_view kOwnFormats = "subnets, hosts, netbox-ip, netbox-ranges, phpipam-ip, etc-hosts, xlsx";
+
+// Where -o sends the export: nullptr for standard output ("-" too). Its target is checked
+// before any work is done: the exit status when it cannot be written, else kExitOk.
+int outputPath(const Invocation& call, const std::string*& out)
+{
+    out = call.args.value("-o");
+    if (out && out->empty())
+        return call.refuse("-o needs a file name");
+    if (out && *out == "-")
+        out = nullptr;
+    if (!out)
+        return kExitOk;
+    if (const auto t = outputTarget(*out); const auto* e = std::get_if<net::ParseError>(&t)) {
+        call.faults.say(call.command.name, e->message);
+        return kExitOutputFailed;
+    }
+    return kExitOk;
+}
+
+int deliver(const Invocation& call, const std::string* out, const std::string& text)
+{
+    if (!out) {
+        call.out.write(text);
+        return kExitOk;
+    }
+    if (const std::string r = writeFileAtomically(*out, text); !r.empty()) {
+        call.faults.say(call.command.name, r);
+        return kExitOutputFailed;
+    }
+    return kExitOk;
+}
+
+// The plan's tables as one workbook, a sheet each. Its cells are never formulas, so nothing
+// a spreadsheet would run needs naming.
+int exportWorkbook(const Invocation& call, const std::string* out)
+{
+    if (!call.args.value("-o"))
+        return call.refuse("--format xlsx writes a workbook: -o FILE is required (-o - for standard output)");
+    if (call.args.has("--include-free"))
+        return call.refuse("--include-free is for the prefix formats, not xlsx");
+    const auto read = readPlanFile(call, call.args.positional[0]);
+    if (!read)
+        return kExitBadInput;
+    const xlsx::Workbook book = xlsx::writeWorkbook(interchange::planSheets(*read));
+    if (!book.error.empty()) {
+        call.faults.say(call.command.name, book.error);
+        return kExitOutputFailed;
+    }
+    return deliver(call, out, book.bytes);
+}
 
 // What lies inside the subnets: their layouts, the hosts, the IPAMs' IP addresses and
 // ranges, /etc/hosts.
 int exportHosts(const Invocation& call, const plan::Plan& plan, interchange::HostExport what,
-                const plan::IpamValues& values)
+                const plan::IpamValues& values, const std::string* out)
 {
     using interchange::HostExport;
     if (call.args.has("--include-free"))
@@ -48,8 +100,7 @@ int exportHosts(const Invocation& call, const plan::Plan& plan, interchange::Hos
     if (what == HostExport::NetboxAddresses || what == HostExport::NetboxRanges || what == HostExport::PhpipamAddresses)
         for (const std::string& w : interchange::hostFormulaWarnings(plan))
             call.faults.say(call.command.name, w);
-    call.out.write(r.text);
-    return kExitOk;
+    return deliver(call, out, r.text);
 }
 
 int runExport(const Invocation& call)
@@ -60,10 +111,15 @@ int runExport(const Invocation& call)
     const std::string* key = a.value("--format");
     if (!key)
         return call.refuse("--format is required: one of netbox, phpipam, vsc-json, vsc-link, csv, " +
-                           std::string(kHostFormats));
+                           std::string(kOwnFormats));
+    const std::string* out = nullptr;
+    if (const int r = outputPath(call, out); r != kExitOk)
+        return r;
+    if (*key == "xlsx")
+        return exportWorkbook(call, out);
     const auto hostFormat = interchange::parseHostExport(*key);
     const auto format = hostFormat ? std::optional(interchange::Format::Csv)
-                                   : readFormat(call, interchange::Format::List, "csv, " + std::string(kHostFormats));
+                                   : readFormat(call, interchange::Format::List, "csv, " + std::string(kOwnFormats));
     if (!format)
         return kExitBadInput;
     const std::string& path = a.positional[0];
@@ -97,7 +153,7 @@ int runExport(const Invocation& call)
         }
     }
     if (hostFormat)
-        return exportHosts(call, plan, *hostFormat, values.ipam);
+        return exportHosts(call, plan, *hostFormat, values.ipam, out);
     interchange::ExportOptions options;
     options.includeFree = a.has("--include-free");
     const interchange::WriteResult r = interchange::exportPlan(plan, *format, values, options);
@@ -107,21 +163,18 @@ int runExport(const Invocation& call)
         call.faults.say(call.command.name, interchange::describe(n));
     for (const auto& c : interchange::formulaCells(plan, *format, values, options))
         call.faults.say(call.command.name, plan::describe(plan, c));
-    call.out.write(r.text);
-    if (*format == interchange::Format::VscLink)
-        call.out.write("\n");
-    return kExitOk;
+    return deliver(call, out, *format == interchange::Format::VscLink ? r.text + "\n" : r.text);
 }
 
 }  // namespace
 
 const Command kPlanExportCommand{
     "plan export",
-    "--format FORMAT [VALUES] [--include-free] PLAN.mqplan",
+    "--format FORMAT [VALUES] [--include-free] [-o FILE] PLAN.mqplan",
     "      writes a saved plan in the format another tool imports: netbox, phpipam,\n"
     "      vsc-json, vsc-link (visualsubnetcalc) or csv (the plan's leaves); what lies\n"
     "      inside its subnets: subnets, hosts, netbox-ip, netbox-ranges, phpipam-ip or\n"
-    "      etc-hosts\n",
+    "      etc-hosts; or xlsx, a workbook of the plan's tables\n",
     "      netbox: prefix,status,description,vlan,tenant,role,vrf,is_pool,comments,tags\n"
     "      (and vlan_group,vlan_site when given); roots and split blocks with a name, note\n"
     "      or colour as container, assigned ones as active, reserved ones as reserved;\n"
@@ -145,6 +198,13 @@ const Command kPlanExportCommand{
     "      CSV files have CR LF line ends. In csv, a name or note that a spreadsheet\n"
     "      would read as a formula (it starts with = + - @, a tab or CR) is written after\n"
     "      a '; netbox and phpipam keep it as it is and name it on standard error.\n"
+    "      xlsx: a sheet per table, with a bold header row that stays in view: allocations\n"
+    "      (the table of plan show), leaves (csv), subnets and hosts (the formats of those\n"
+    "      names). VLANs and counts are numbers where a spreadsheet holds them exactly (up\n"
+    "      to 2^53), larger counts and every address text; a name or note that reads as a\n"
+    "      formula stays text. It needs -o.\n"
+    "      -o FILE         writes FILE (replaced only once the whole export is written)\n"
+    "                      instead of standard output (-o -)\n"
     "      VALUES, any of the options below, replace those the plan keeps.\n"
     "      --tenant, --role, --vrf   NetBox objects by name (--vrf also phpIPAM's VRF)\n"
     "      --tags A,B      NetBox tag slugs\n"
@@ -164,7 +224,8 @@ const Command kPlanExportCommand{
       {"--customer", true},
       {"--vlan-group", true},
       {"--site", true},
-      {"--include-free"}}},
+      {"--include-free"},
+      {"-o", true}}},
     runExport,
 };
 

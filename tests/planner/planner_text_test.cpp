@@ -74,6 +74,35 @@ TEST(PlannerText, SpreadsheetFilesMarkFormulasIpamFilesKeepThemAndSaySo)
     }
 }
 
+TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
+{
+    NewPlan p;
+    auto& [sv, form] = p;
+    ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
+    const struct {
+        int type;
+        const char* typed;
+        const char* written;
+        const char* starts;
+    } cases[] = {
+        {ExportWorkbook, "/out/site", "/out/site.xlsx", "PK\x03\x04"},  // a zip, as .xlsx is
+        {ExportWorkbook, "/out/site.book", "/out/site.book", "PK\x03\x04"},
+        {ExportLeaves, "/out/site", "/out/site.csv", "name,status,vlan,prefix,"},
+        {ExportEtcHosts, "/out/hosts", "/out/hosts.txt", ""},
+        {ExportVscJson, "/out/vsc", "/out/vsc.json", "{"},
+    };
+    for (const auto& c : cases) {
+        sv.files.clear();
+        sv.messages.clear();
+        sv.exportChoices.push_back(FileChoice{c.typed, c.type});
+        ASSERT_TRUE(form.exportFile()) << c.typed;
+        ASSERT_EQ(sv.files.count(c.written), 1u) << c.written;
+        EXPECT_EQ(sv.files[c.written].rfind(c.starts, 0), 0u) << c.written;
+        ASSERT_EQ(sv.messages.size(), 1u);
+        EXPECT_EQ(sv.messages[0].rfind("Exported to ", 0), 0u) << sv.messages[0];
+    }
+}
+
 TEST(PlannerText, VisualsubnetcalcFaultsAreQuotedEscapedOnce)
 {
     const std::string key = "\xC2\x9B\x7F\u202E" + std::string(100000, 'k');

@@ -1,0 +1,56 @@
+#pragma once
+// A table as a spreadsheet's sheet, and the .xlsx workbook of several (written with
+// libxlsxwriter). The rows are asked for one at a time as they are written, so that the
+// table of a plan of millions of blocks is never held whole a second time.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mq::xlsx {
+
+enum class CellType : std::uint8_t {
+    Text,  // as given; an address is always text
+    Count,  // a whole number in decimal: a number where a spreadsheet holds it exactly
+            // (at most 2^53), else text, so that an IPv6 count keeps every digit
+};
+
+struct Column {
+    std::string name;  // the header cell
+    CellType type = CellType::Text;
+};
+
+// A sheet has at most this many rows below its header (a worksheet holds 2^20 rows).
+inline constexpr std::size_t kMaxSheetRows = (std::size_t{1} << 20) - 1;
+
+struct Sheet {
+    std::string name;  // the tab's name: at most 31 characters, none of []:*?/\ (all ours)
+    std::vector<Column> columns;
+    std::size_t rows = 0;
+    // Fills the cells of row i (0 <= i < rows), one per column; fewer leave the rest empty.
+    // An empty cell stays empty in either type.
+    std::function<void(std::size_t i, std::vector<std::string>& cells)> row;
+};
+
+// True when the decimal text is a count a spreadsheet's number holds exactly: digits only,
+// no leading zero (but "0"), and at most 2^53.
+bool fitsExactly(const std::string& decimal);
+
+// The width of a column, in characters of the default font, for the longest of its cells
+// (in code points) and a little room; bounded so that one long note does not hide the rest.
+double columnWidth(std::size_t longestCell);
+
+struct Workbook {
+    std::string bytes;  // the .xlsx file
+    std::string error;  // why there is none ("the sheet \"hosts\" has ..."); empty on success
+};
+
+// The sheets in order, each with a bold header row frozen above its rows and its columns as
+// wide as their content. A text cell a spreadsheet would read as a formula (starts with =, +,
+// -, @, a tab or CR, as the CSV files tell) is a string cell with the text number format, so
+// that editing it does not turn it into one either. Built in a private temporary folder,
+// removed afterwards; the caller writes the bytes through its atomic writer.
+Workbook writeWorkbook(const std::vector<Sheet>& sheets);
+
+}  // namespace mq::xlsx
