@@ -6,6 +6,8 @@
 # (MASKQUILL_PACKAGES).
 MASKQUILL_RUN_PACKAGES=(
   build-essential cmake ninja-build qt6-base-dev fontconfig fonts-dejavu-core
+  # Workbooks are read with Qt's zip library.
+  libquazip1-qt6-dev
 )
 MASKQUILL_PACKAGES=(
   appstream
@@ -14,6 +16,9 @@ MASKQUILL_PACKAGES=(
   poppler-utils unrtf pandoc at-spi2-core python3-pyatspi dbus-daemon dbus-bin
   clang libclang-rt-14-dev clang-format
   python3 python3-netaddr
+  # Workbooks for the sheet reader's tests are made by openpyxl and, where it is installed,
+  # LibreOffice.
+  python3-openpyxl libreoffice-calc-nogui
   # The configuration written for DHCP and DNS servers is checked, and run, by the servers.
   kea-dhcp4-server kea-dhcp6-server dnsmasq-base bind9 bind9-utils bind9-dnsutils busybox iproute2
   # The interchange tests check LZ-string against the npm package lz-string. Not npm itself:
