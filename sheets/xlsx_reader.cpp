@@ -158,6 +158,19 @@ SheetRead readSheet(const std::string& path, const std::string& sheet, const Row
     return r;
 }
 
+std::vector<std::string> sheetNames(const std::string& path, std::string* error)
+{
+    XlsxArchive zip;
+    Workbook book;
+    std::vector<std::string> names;
+    if (*error = zip.open(path); error->empty())
+        *error = readWorkbook(zip, book);
+    if (error->empty())
+        for (const SheetEntry& s : book.sheets)
+            names.push_back(s.name);
+    return names;
+}
+
 std::string rowName(const std::string& sheet, std::size_t row)
 {
     return "sheet \"" + textio::escaped(sheet, textio::kQuotedValue) + "\" row " + std::to_string(row);

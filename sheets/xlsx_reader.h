@@ -51,6 +51,10 @@ using RowFn = std::function<bool(const SheetRow&)>;
 // for the first sheet. Rows handed on before a fault was found stay handed on.
 SheetRead readSheet(const std::string& path, const std::string& sheet, const RowFn& fn);
 
+// The names of the workbook's sheets in their order, for a user to pick one; empty, with
+// *error set, when the workbook cannot be read.
+std::vector<std::string> sheetNames(const std::string& path, std::string* error);
+
 // How a sheet's row is named in messages: sheet "Segments" row 4.
 std::string rowName(const std::string& sheet, std::size_t row);
 

@@ -37,5 +37,26 @@ TEST_F(SegmentSheetTest, ReadsRowsAsTheListReaderReadsLines)
     EXPECT_EQ(rowName(s.sheet, s.notes.front().line), "sheet \"Site A\" row 6");
 }
 
+// The same list as a CSV file and as the workbook LibreOffice makes of it (shared strings, a
+// percentage as a number in a percent format) reads to the same segments.
+TEST(SegmentSheetLibreOffice, ReadsTheWorkbookLibreOfficeWrote)
+{
+    if (test::runProgram("sh", {"-c", "command -v soffice"}).status != 0)
+        GTEST_SKIP() << "soffice is not installed (Debian's libreoffice-calc-nogui): no workbook of LibreOffice's";
+    test::TempDir dir;
+    const std::string list = "name,hosts,growth,length,vlan\nstaff,1000,25%,,10\nlab,200,,28,\n";
+    const std::string csv = dir.write("plan.csv", list);
+    const test::Outcome made =
+        test::runProgram("soffice", {"-env:UserInstallation=file://" + dir.path() + "profile", "--headless",
+                                     "--convert-to", "xlsx", "--outdir", dir.path(), csv});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const SegmentSheet s = readSegmentSheet(dir.file("plan.xlsx"), "");
+    EXPECT_EQ(s.error, "");
+    EXPECT_TRUE(s.notes.empty()) << s.notes.front().reason;
+    std::vector<textio::LineNote> notes;
+    EXPECT_EQ(plan::segmentsText(s.segments), plan::segmentsText(plan::parseSegments(list, notes)));
+    EXPECT_EQ(s.segments.size(), 2u);
+}
+
 }  // namespace
 }  // namespace mq::sheets

@@ -74,6 +74,11 @@ TEST_F(XlsxReader, ReadsPartsOpenpyxlDoesNotWrite)
 TEST_F(XlsxReader, PicksASheetByNameAndStops)
 {
     const std::string path = workbook("cells.xlsx");
+    std::string error;
+    EXPECT_EQ(sheetNames(path, &error), (std::vector<std::string>{"Cells", "Second"}));
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(sheetNames(workbook("notzip.xlsx"), &error).empty());
+    EXPECT_EQ(error, "not an XLSX workbook (not a zip archive)");
     const auto second = readAll(path, "sECOND");
     EXPECT_EQ(second.result.sheet, "Second");
     EXPECT_EQ(second.rows, (Rows{{1, {"second"}}}));
