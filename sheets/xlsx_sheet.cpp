@@ -179,7 +179,8 @@ public:
             const auto open = pending_.find('<', at);
             const auto close = open == std::string::npos ? open : pending_.find('>', open);
             if (close == std::string::npos) {
-                at = open == std::string::npos ? pending_.size() : open;
+                // What is kept is one unfinished tag at most: a tag holds no '<'.
+                at = open == std::string::npos ? pending_.size() : pending_.rfind('<');
                 break;
             }
             if (!tag(std::string_view(pending_).substr(open + 1, close - open - 1), out, fault))
@@ -289,13 +290,14 @@ struct RowReader {
         const std::string text = cellText(cell, parts, fault);
         merges.cellRead(cell.at, text);
         rowBytes += text.size();
-        if (text.empty())
-            return;
-        if (cell.at.column >= row.cells.size()) {
-            row.cells.resize(cell.at.column + 1);
-            row.covered.resize(cell.at.column + 1);
+        if (!text.empty()) {
+            if (cell.at.column >= row.cells.size()) {
+                row.cells.resize(cell.at.column + 1);
+                row.covered.resize(cell.at.column + 1);
+            }
+            row.cells[cell.at.column] = text;
         }
-        row.cells[cell.at.column] = text;
+        cell = Cell{};  // counted in rowBytes now
     }
 
     bool endRow()
@@ -388,10 +390,11 @@ std::string readPercentStyles(XlsxArchive& zip, const std::string& entry, std::v
 std::string readMerges(XlsxArchive& zip, const std::string& entry, std::vector<Merge>& out)
 {
     MergeScan scan;
-    std::string error =
-        zip.inflate(entry, [&](std::string_view piece, std::string& fault) { return scan.take(piece, out, fault); });
+    std::string fault;
+    const std::string error =
+        zip.inflate(entry, [&](std::string_view piece, std::string&) { return scan.take(piece, out, fault); });
     std::sort(out.begin(), out.end(), [](const Merge& a, const Merge& b) { return a.firstRow < b.firstRow; });
-    return error.empty() || error.find(entry) == 0 ? error : textio::escaped(entry) + ": " + error;
+    return fault.empty() ? error : textio::escaped(entry) + ": " + fault;
 }
 
 std::string streamRows(XlsxArchive& zip, const std::string& entry, SheetParts& parts, const RowFn& fn, SheetRead& read)
