@@ -98,6 +98,9 @@ def bad_workbooks():
     strings = '<sst %s><si><t>plain</t></si></sst>' % NS
     write_parts("badstring.xlsx", book_parts('<row r="1"><c r="A1" t="s"><v>7</v></c></row>', strings))
     write_parts("badxml.xlsx", book_parts('<row r="1"><c r="A1"><v>1</v></row>'))
+    write_parts("badrows.xlsx", book_parts('<row r="2"><c r="A2"><v>1</v></c></row><row r="1"/>'))
+    write_parts("badmerge.xlsx", book_parts('<row r="1"><c r="A1"><v>1</v></c></row></sheetData>'
+                                            '<mergeCells><x:mergeCell xmlns:x="x" ref="B2:A1"/></mergeCells><sheetData>'))
 
 
 def damaged_workbook():
@@ -164,6 +167,7 @@ MAKERS = {"cells.xlsx": cells_workbook, "formula.xlsx": formula_workbook, "segme
           "manual.xlsx": manual_workbook, "damaged.xlsx": damaged_workbook, "bomb.xlsx": bomb_workbooks, "sheetbomb.xlsx": bomb_workbooks,
           "longtext.xlsx": bomb_workbooks,
           "million.xlsx": million_rows, "notzip.xlsx": not_zip,
-          "badstring.xlsx": bad_workbooks, "badxml.xlsx": bad_workbooks}
+          "badstring.xlsx": bad_workbooks, "badxml.xlsx": bad_workbooks,
+          "badrows.xlsx": bad_workbooks, "badmerge.xlsx": bad_workbooks}
 for name in sys.argv[2:]:
     MAKERS[name]()

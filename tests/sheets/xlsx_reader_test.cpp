@@ -102,6 +102,8 @@ TEST_F(XlsxReader, RefusesWhatItCannotRead)
         {"damaged.xlsx", "", "xl/worksheets/s.xml is damaged (its checksum does not match)"},
         {"badxml.xlsx", "", "xl/worksheets/s.xml is damaged: Opening and ending tag mismatch. at line 1"},
         {"badstring.xlsx", "", "sheet \"Hand\": cell A1 names shared string \"7\", of 1"},
+        {"badrows.xlsx", "", "sheet \"Hand\": row \"1\" is out of order or beyond row 1048576"},
+        {"badmerge.xlsx", "", "xl/worksheets/s.xml: the merged range \"B2:A1\" is not a range"},
         {"formula.xlsx", "",
          "sheet \"Sheet\": cell B1 holds a formula without a computed value: open the workbook in a "
          "spreadsheet program and save it, so that the value is kept with it"},
@@ -109,6 +111,11 @@ TEST_F(XlsxReader, RefusesWhatItCannotRead)
     for (const auto& c : cases)
         EXPECT_EQ(readAll(workbook(c.file), c.sheet).result.error, c.error) << c.file;
     EXPECT_EQ(readAll(workbook("notzip.xlsx") + ".missing").result.error, "no such file");
+    // Cut short anywhere, a workbook is refused, never read as if whole.
+    const std::string whole = test::readFile(workbook("cells.xlsx"));
+    test::TempDir dir;
+    for (std::size_t cut : {std::size_t{30}, whole.size() / 3, whole.size() / 2, whole.size() - 30})
+        EXPECT_NE(readAll(dir.write("cut.xlsx", whole.substr(0, cut))).result.error, "") << cut;
 }
 
 // 300 MiB from 300 KiB, as many shared strings or a sheet of blanks, and a text that the XML
