@@ -46,6 +46,8 @@ std::string XlsxArchive::open(const std::string& path)
         return "no such file";
     if (info.isDir())
         return "is a directory";
+    if (!info.isReadable())
+        return "cannot be opened: permission denied";
     zip_ = std::make_unique<QuaZip>(name);
     if (!zip_->open(QuaZip::mdUnzip)) {
         zip_.reset();
