@@ -11,9 +11,17 @@
 
 namespace mq::plan {
 
+// The fields of one line (or the cells of one row), before they are read.
+struct SegmentFields {
+    std::vector<std::string_view> raw;  // as written between separators
+    std::vector<std::string_view> trimmed;
+    bool tabs = false;
+};
+
 namespace {
 
 using Column = SegmentLines::Column;
+using Fields = SegmentFields;
 
 bool digits(std::string_view s)
 {
@@ -97,12 +105,6 @@ std::optional<Column> columnNamed(std::string_view header)
         return Column::Vlan;
     return std::nullopt;
 }
-
-struct Fields {
-    std::vector<std::string_view> raw;  // as written between separators
-    std::vector<std::string_view> trimmed;
-    bool tabs = false;
-};
 
 Fields split(std::string_view line)
 {
@@ -321,7 +323,22 @@ std::string readInOrder(const Fields& f, std::optional<net::Family> only, Segmen
 
 net::Parsed<std::optional<Segment>> SegmentLines::read(std::string_view line)
 {
-    const Fields f = split(line);
+    return readFields(split(line));
+}
+
+net::Parsed<std::optional<Segment>> SegmentLines::readCells(const std::vector<std::string>& cells)
+{
+    Fields f;
+    f.tabs = true;  // a cell holds one value, as a cell of a pasted range does
+    for (const std::string& cell : cells) {
+        f.raw.push_back(cell);
+        f.trimmed.push_back(textio::trimBlanks(cell));
+    }
+    return readFields(f);
+}
+
+net::Parsed<std::optional<Segment>> SegmentLines::readFields(const Fields& f)
+{
     const bool first = std::exchange(first_, false);
     const auto refused = [](std::string reason) { return net::ParseError{0, std::move(reason)}; };
     if (first && f.trimmed.size() >= 2 && columnNamed(f.trimmed[0]) == Column::Name &&

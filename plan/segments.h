@@ -33,6 +33,8 @@
 
 namespace mq::plan {
 
+struct SegmentFields;
+
 // Reads the lines of one list in order (a header line changes how the next ones read).
 class SegmentLines {
 public:
@@ -46,10 +48,15 @@ public:
     // its position is 0, as the reason names the field). A field quoted in the reason is
     // escaped and shortened.
     net::Parsed<std::optional<Segment>> read(std::string_view content);
+    // One row of a spreadsheet, a cell a field (as a tab-separated line reads, without the
+    // tabs: a cell may hold any text).
+    net::Parsed<std::optional<Segment>> readCells(const std::vector<std::string>& cells);
 
     enum class Column : unsigned char { Name, Hosts, Growth, Length, Length6, Vlan };
 
 private:
+    net::Parsed<std::optional<Segment>> readFields(const SegmentFields& fields);
+
     std::vector<Column> columns_;  // from a header line; empty: the usual order
     bool first_ = true;
     std::optional<net::Family> only_;

@@ -6,7 +6,8 @@
 # (MASKQUILL_PACKAGES).
 MASKQUILL_RUN_PACKAGES=(
   build-essential cmake ninja-build qt6-base-dev fontconfig fonts-dejavu-core
-  libxlsxwriter-dev
+  # Workbooks are written with libxlsxwriter and read with Qt's zip library.
+  libxlsxwriter-dev libquazip1-qt6-dev
 )
 MASKQUILL_PACKAGES=(
   appstream
@@ -15,13 +16,13 @@ MASKQUILL_PACKAGES=(
   poppler-utils unrtf pandoc at-spi2-core python3-pyatspi dbus-daemon dbus-bin
   clang libclang-rt-14-dev clang-format
   python3 python3-netaddr
+  # Workbooks are made and read back by openpyxl and by LibreOffice (converted to and from CSV).
+  python3-openpyxl libreoffice-calc-nogui
   # The configuration written for DHCP and DNS servers is checked, and run, by the servers.
   kea-dhcp4-server kea-dhcp6-server dnsmasq-base bind9 bind9-utils bind9-dnsutils busybox iproute2
   # The interchange tests check LZ-string against the npm package lz-string. Not npm itself:
   # where Node.js comes from its own repository it brings npm, and Debian's npm would clash.
   nodejs
-  # Workbooks are read back by openpyxl and, converted to CSV, by LibreOffice.
-  python3-openpyxl libreoffice-calc-nogui
 )
 
 # mq_install_deps <list name>...: installs the packages of the named lists that

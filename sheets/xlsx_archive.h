@@ -1,0 +1,43 @@
+#pragma once
+// The zip archive under a workbook: an entry's XML parsed as it inflates, a piece at a time,
+// and refused once it passes kMaxEntryBytes.
+#include <QXmlStreamReader>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QuaZip;
+
+namespace mq::sheets {
+
+class XlsxArchive {
+public:
+    XlsxArchive();
+    ~XlsxArchive();
+    XlsxArchive(const XlsxArchive&) = delete;
+    XlsxArchive& operator=(const XlsxArchive&) = delete;
+
+    // Why the file cannot be read as a zip archive; empty when it opened.
+    std::string open(const std::string& path);
+    bool has(const std::string& entry) const;
+
+    // Hands on the entry's bytes as they inflate, a piece at a time, and an empty piece at
+    // the end; fn returns false to stop, setting the error or (where it leaves it empty)
+    // *stopped. Why the entry could not be read to its end; empty when it was.
+    using PieceFn = std::function<bool(std::string_view piece, std::string& error)>;
+    std::string inflate(const std::string& entry, const PieceFn& fn, bool* stopped = nullptr);
+
+    // Hands each token of the entry's XML to fn, which returns false to stop (setting
+    // *stopped). Why the entry could not be read to its end; empty when it was.
+    using TokenFn = std::function<bool(QXmlStreamReader&)>;
+    std::string parse(const std::string& entry, const TokenFn& fn, bool* stopped = nullptr);
+
+private:
+    std::unique_ptr<QuaZip> zip_;
+};
+
+// The XML attribute of that local name ("r:id" is "id"), as UTF-8; empty when missing.
+std::string attribute(const QXmlStreamReader& xml, const char* name);
+
+}  // namespace mq::sheets
