@@ -4,8 +4,8 @@
 #include "ui/classless/lines_view.h"
 #include "ui/classless/list_box.h"
 #include "ui/platform/geometry.h"
-#include "ui/platform/theme.h"
 #include "ui/platform/remembered.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,8 +2,8 @@
 
 #include "deploy/zones.h"
 #include "ui/planner/planner.h"
-#include "ui/platform/theme.h"
 #include "ui/platform/remembered.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QCheckBox>
