@@ -6,8 +6,11 @@
 #include "plan/commands.h"
 #include "textio/escape.h"
 
+#include <algorithm>
 #include <map>
+#include <string_view>
 #include <tuple>
+#include <utility>
 
 namespace mq::planner {
 
@@ -100,6 +103,44 @@ OutputChoice defaultChoice(const plan::Plan& plan)
     OutputChoice c;
     c.kea4 = plan.rootOf(net::Family::V4) != plan::kNoBlock;
     c.kea6 = plan.rootOf(net::Family::V6) != plan::kNoBlock;
+    return c;
+}
+
+std::string choiceText(const OutputChoice& c)
+{
+    std::string text;
+    for (const auto& [on, word] :
+         {std::pair{c.kea4, "kea4"}, {c.kea6, "kea6"}, {c.dnsmasq, "dnsmasq"}, {c.zones, "zones"}})
+        if (on)
+            text += std::string(word) + ",";
+    return text + (c.keaForm == deploy::KeaForm::Fragment ? "fragment" : "whole");
+}
+
+std::optional<OutputChoice> choiceFrom(const std::string& text, const plan::Plan& plan)
+{
+    OutputChoice c{false, false, false, false, deploy::KeaForm::Whole};
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', at), text.size());
+        const std::string_view word = std::string_view(text).substr(at, comma - at);
+        at = comma + 1;
+        if (word == "kea4")
+            c.kea4 = true;
+        else if (word == "kea6")
+            c.kea6 = true;
+        else if (word == "dnsmasq")
+            c.dnsmasq = true;
+        else if (word == "zones")
+            c.zones = true;
+        else if (word == "fragment")
+            c.keaForm = deploy::KeaForm::Fragment;
+        else if (word != "whole")
+            return std::nullopt;
+    }
+    const OutputChoice fits = defaultChoice(plan);
+    c.kea4 = c.kea4 && fits.kea4;
+    c.kea6 = c.kea6 && fits.kea6;
+    if (!c.any())
+        return std::nullopt;
     return c;
 }
 

@@ -28,6 +28,11 @@ struct OutputChoice {
 };
 // Kea for the families the plan has, and the zones.
 OutputChoice defaultChoice(const plan::Plan& plan);
+// The choice as the planner remembers it between openings: "kea4,kea6,zones,whole".
+std::string choiceText(const OutputChoice& c);
+// A remembered choice for this plan: Kea only for the families the plan has. A text that
+// is not one (a word it does not know, nothing chosen) gives nullopt: the default stands.
+std::optional<OutputChoice> choiceFrom(const std::string& text, const plan::Plan& plan);
 
 struct PreviewFault {
     std::string text;  // "Kea DHCPv4, dnsmasq: 10.40.1.0/24 (office): has DHCP ranges but no gateway ..."

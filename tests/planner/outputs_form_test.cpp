@@ -2,6 +2,7 @@
 // outputs, a refused plan's reasons, Apply as one undoable step, and Save writing the folder
 // and recording the subnet IDs and zone serials.
 #include "deploy/deploy.h"
+#include "net/parse.h"
 #include "plan/document.h"
 #include "planner/outputs_form.h"
 #include "tests/deploy/deploy_plans.h"
@@ -32,6 +33,33 @@ std::vector<std::string> namesOf(const std::vector<deploy::OutputFile>& files)
     for (const deploy::OutputFile& f : files)
         names.push_back(f.name);
     return names;
+}
+
+// The remembered choice reads back as written, keeps Kea to the plan's families, and a text
+// it does not know leaves the default.
+TEST(OutputChoiceText, ReadsBackForThePlanAndRefusesWhatItDoesNotKnow)
+{
+    const plan::Plan dual = test::deployCampus();
+    const plan::Plan v4(std::get<net::Prefix>(net::parsePrefix("10.0.0.0/16", net::HostBits::Refuse)));
+    using K = deploy::KeaForm;
+    const OutputChoice all{true, true, true, true, K::Fragment};
+    EXPECT_EQ(choiceText(all), "kea4,kea6,dnsmasq,zones,fragment");
+    EXPECT_EQ(choiceFrom(choiceText(all), dual), all);
+    const struct {
+        const char* text;
+        const plan::Plan& plan;
+        std::optional<OutputChoice> want;
+    } cases[] = {
+        {"kea6,zones,whole", dual, OutputChoice{false, true, false, true, K::Whole}},
+        {"kea4,kea6,fragment", v4, OutputChoice{true, false, false, false, K::Fragment}},
+        {"dnsmasq", v4, OutputChoice{false, false, true, false, K::Whole}},
+        {"kea6,whole", v4, std::nullopt},  // nothing left for this plan
+        {"kea4,bind", dual, std::nullopt},
+        {"", dual, std::nullopt},
+        {"kea4,,zones", dual, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(choiceFrom(c.text, c.plan), c.want) << c.text;
 }
 
 TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)

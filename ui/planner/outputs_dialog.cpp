@@ -92,6 +92,9 @@ void setText(QLineEdit* e, const std::string& t)
 
 constexpr int kZoneCuts4[] = {8, 16, 24};
 
+const QString kOutputsGroup = QStringLiteral("Planner");
+const QString kChoiceKey = QStringLiteral("Outputs");
+
 std::size_t lineCount(const std::string& text)
 {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -108,6 +111,10 @@ OutputsDialog::OutputsDialog(QWidget* parent, planner::PlannerForm& planner, pla
     }
     sv = services;
     model = std::make_unique<planner::OutputsForm>(planner, *services);
+    // The outputs ticked last time, where they fit this plan.
+    if (const auto text = recalled(kOutputsGroup, kChoiceKey))
+        if (const auto choice = planner::choiceFrom(text->toStdString(), planner.plan()))
+            model->choice = *choice;
     setObjectName(QStringLiteral("outputsDialog"));
     setWindowTitle(QStringLiteral("Outputs"));
     later = new QTimer(this);
@@ -383,11 +390,14 @@ void OutputsDialog::fieldsEdited()
     f.zoneCut6 = s(zoneCut6->currentText());
     f.naming = naming->currentIndex() == 1 ? plan::ReverseNaming::Dash : plan::ReverseNaming::Slash;
     planner::OutputChoice& c = model->choice;
+    const planner::OutputChoice before = c;
     c.kea4 = kea4->isChecked();
     c.kea6 = kea6->isChecked();
     c.dnsmasq = dnsmasq->isChecked();
     c.zones = zones->isChecked();
     c.keaForm = keaForm->currentIndex() == 1 ? deploy::KeaForm::Fragment : deploy::KeaForm::Whole;
+    if (!(c == before))
+        remember(kOutputsGroup, {{kChoiceKey, q(planner::choiceText(c))}});
     refresh();
     later->start();
 }

@@ -8,6 +8,7 @@
 #include "tests/support/files.h"
 #include "ui/planner/outputs_dialog.h"
 #include "ui/planner/planner.h"
+#include "ui/platform/remembered.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -212,6 +214,33 @@ TEST_F(OutputsWindowTest, PreviewOnTheWorkerKeepsTheLastUntilItsResult)
         child<QListWidget>(d.get(), "outputFiles")->setCurrentRow(2);
         d->grab().save(QStringLiteral("%1/planner_outputs.png").arg(QString::fromLocal8Bit(dir)));
     }
+}
+
+// The outputs ticked are there again when the dialog next opens; a remembered value that is
+// not a choice leaves the plan's default.
+TEST_F(OutputsWindowTest, TickedOutputsAreRememberedAndACorruptValueIgnored)
+{
+    QTemporaryDir dir;
+    QtSettingsStore store(dir.filePath("settings.ini"));
+    setRememberedStore(&store);
+    {
+        auto d = open();
+        child<QCheckBox>(d.get(), "zones")->click();
+        child<QCheckBox>(d.get(), "dnsmasq")->click();
+    }
+    EXPECT_EQ(recalled("Planner", "Outputs"), QStringLiteral("kea4,kea6,dnsmasq,whole"));
+    {
+        auto d = open();
+        EXPECT_TRUE(child<QCheckBox>(d.get(), "dnsmasq")->isChecked());
+        EXPECT_FALSE(child<QCheckBox>(d.get(), "zones")->isChecked());
+    }
+    store.saveSettings("Maskquill", "Planner", {{"Outputs", "kea4,\x01"}});
+    {
+        auto d = open();
+        EXPECT_FALSE(child<QCheckBox>(d.get(), "dnsmasq")->isChecked());
+        EXPECT_TRUE(child<QCheckBox>(d.get(), "zones")->isChecked());
+    }
+    setRememberedStore(nullptr);
 }
 
 TEST_F(OutputsWindowTest, ExportMenuOpensTheDialog)
