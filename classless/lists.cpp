@@ -241,6 +241,21 @@ std::vector<std::string> ListsForm::reportLines() const
     return lines;
 }
 
+bool ListsForm::hasPrefixTable() const
+{
+    return result.op != ListOperation::Overlaps && result.problem.empty() && !reportLines().empty();
+}
+
+std::vector<std::string> resultCells(std::string_view line)
+{
+    const auto parsed = net::parsePrefix(line, net::HostBits::Clear);
+    const auto* p = std::get_if<net::Prefix>(&parsed);
+    if (!p)
+        return {};
+    return {net::formatNetwork(*p), net::format(p->network()), net::format(p->last()),
+            net::toDecimal(net::Count::powerOfTwo(p->address.bits() - p->length))};
+}
+
 std::optional<std::string> readListFile(const std::string& path, std::string* error)
 {
     // Looked at before it is opened: opening a FIFO with no writer would wait for ever.

@@ -4,6 +4,7 @@
 #include "interchange/lzstring.h"
 #include "planner/planner_form.h"
 #include "tests/planner/fake_planner_services.h"
+#include "tests/xlsx/read_back.h"
 #include "textio/utf8.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,10 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
         {ExportLeaves, "/out/site", "/out/site.csv", "name,status,vlan,prefix,"},
         {ExportEtcHosts, "/out/hosts", "/out/hosts.txt", ""},
         {ExportVscJson, "/out/vsc", "/out/vsc.json", "{"},
+        {ExportAllocationsWorkbook, "/out/a", "/out/a.xlsx", "PK\x03\x04"},
+        {ExportLeavesWorkbook, "/out/l", "/out/l.xlsx", "PK\x03\x04"},
+        {ExportSubnetsWorkbook, "/out/s", "/out/s.xlsx", "PK\x03\x04"},
+        {ExportHostsWorkbook, "/out/h", "/out/h.xlsx", "PK\x03\x04"},
     };
     for (const auto& c : cases) {
         sv.files.clear();
@@ -100,6 +105,28 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
         EXPECT_EQ(sv.files[c.written].rfind(c.starts, 0), 0u) << c.written;
         ASSERT_EQ(sv.messages.size(), 1u);
         EXPECT_EQ(sv.messages[0].rfind("Exported to ", 0), 0u) << sv.messages[0];
+    }
+    // Each table's own workbook holds its sheet with the cells of its CSV type.
+    const struct {
+        int type, csvType;
+        const char* sheet;
+    } tables[] = {{ExportAllocationsWorkbook, ExportAllocations, "allocations"},
+                  {ExportLeavesWorkbook, ExportLeaves, "leaves"},
+                  {ExportSubnetsWorkbook, ExportSubnets, "subnets"},
+                  {ExportHostsWorkbook, ExportHosts, "hosts"}};
+    for (const auto& t : tables) {
+        ASSERT_TRUE(form.exportTo("/out/t.xlsx", t.type));
+        const auto read = test::readBackWorkbook(sv.files["/out/t.xlsx"]);
+        if (!read)
+            GTEST_SKIP() << "python3-openpyxl is not installed";
+        ASSERT_TRUE(form.exportTo("/out/t.csv", t.csvType));
+        const std::string& csv = sv.files["/out/t.csv"];
+        ASSERT_GE(read->size(), 2u);
+        EXPECT_EQ((*read)[0], std::string("sheet ") + t.sheet);
+        std::string header = (*read)[1];
+        std::replace(header.begin(), header.end(), '\t', ',');
+        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), header) << t.sheet;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), read->size() - 1) << t.sheet;
     }
 }
 

@@ -293,6 +293,12 @@ TEST_F(ClasslessWindowTest, SaveAndPrintFollowThePageOnShow)
     EXPECT_TRUE(bytes.contains("2 items in, 1 prefix out, 256 IPv4 addresses; 1 line not read\r\n\r\n10.0.0.0/24\r\n"));
     EXPECT_TRUE(bytes.contains("A line 3: \\x1b[2J: "));
     EXPECT_FALSE(bytes.contains("10.1.0.0/22"));
+    // The result's prefixes as CSV, through the program's file writer.
+    w->csvTarget().setFileChooser([file](const std::string&) { return classless::SaveChoice{file.toStdString(), 1}; });
+    main->saveopt();
+    QFile table(file + ".csv");
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+    EXPECT_EQ(table.readAll(), "prefix,first,last,addresses\r\n10.0.0.0/24,10.0.0.0,10.0.0.255,256\r\n");
     const QString text = pdfText(dir.filePath("summary.pdf"));
     EXPECT_TRUE(text.contains("10.0.0.0/24"));
     EXPECT_FALSE(text.contains("Network:"));
@@ -366,6 +372,17 @@ TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
     const QByteArray bytes = f.readAll();
     EXPECT_TRUE(bytes.startsWith("index,network,first,last,broadcast\r\n0,10.0.0.0/30,10.0.0.1,10.0.0.2,10.0.0.3\r\n"));
     EXPECT_TRUE(bytes.endsWith("16383,10.0.255.252/30,10.0.255.253,10.0.255.254,10.0.255.255\r\n"));
+    ASSERT_FALSE(services.messages.empty());
+    EXPECT_EQ(services.messages.back().text, "File Successfully Written");
+    // "Excel Workbooks" chosen: a workbook, named .xlsx.
+    services.messages.clear();
+    w->csvTarget().setFileChooser([this](const std::string&) {
+        return classless::SaveChoice{dir.filePath("listing").toStdString(), 2};
+    });
+    main->saveopt();
+    QFile book(dir.filePath("listing.xlsx"));
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(book.readAll().startsWith("PK\x03\x04"));  // a zip, as .xlsx is (its cells: save_test.cpp)
     ASSERT_FALSE(services.messages.empty());
     EXPECT_EQ(services.messages.back().text, "File Successfully Written");
 
