@@ -89,6 +89,36 @@ def libreoffice_sheets(test, book):
     return sheets
 
 
+def check_sheets(test, sheets, want, counts, seen):
+    """The sheets, one after the other under the same frozen bold header, hold the CSV's
+    rows: each cell its text, a number where a count fits exactly; columns as wide as
+    their content."""
+    rows = [list(sheets[0][1])] + [list(r) for ws in sheets for r in ws.iter_rows(min_row=2)]
+    test.assertEqual(len(rows), len(want), [ws.title for ws in sheets])
+    for ws in sheets:
+        test.assertEqual((ws.freeze_panes, [c.value for c in ws[1]]), ("A2", want[0]), ws.title)
+        test.assertTrue(all(c.font.b for c in ws[1]), ws.title)
+        for col, head in enumerate(want[0]):
+            longest = max(len(excel_text(str(r[col].value or ""))) for r in ws.iter_rows())
+            width = ws.column_dimensions[openpyxl.utils.get_column_letter(col + 1)].width
+            test.assertGreaterEqual(width, min(longest, 60), (ws.title, head))
+    for r, (cells, row) in enumerate(zip(rows, want), start=1):
+        test.assertEqual(len(cells), len(want[0]), (sheets[0].title, r))
+        for cell, text, column in zip(cells, row + [""] * len(cells), want[0]):
+            where = (cell.parent.title, cell.coordinate, text)
+            if text == "":
+                test.assertIsNone(cell.value, where)
+            elif r > 1 and column in counts and int(text) <= EXACT:
+                test.assertEqual((cell.data_type, cell.value), ("n", int(text)), where)
+                seen["number"] = True
+            else:
+                test.assertEqual((cell.data_type, excel_text(cell.value)), ("s", text), where)
+                seen["big"] |= column in counts and r > 1
+                if text.startswith(FORMULA_START):
+                    test.assertEqual(cell.number_format, "@", where)
+                    seen["formula"] += 1
+
+
 class Workbook(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -97,42 +127,13 @@ class Workbook(unittest.TestCase):
         r = run("plan", "export", "--format", "xlsx", "-o", cls.book, cls.plan)
         assert r.returncode == 0 and not r.stdout, r.stderr
 
-    def check_sheets(self, sheets, want, counts, seen):
-        """The sheets, one after the other under the same frozen bold header, hold the CSV's
-        rows: each cell its text, a number where a count fits exactly; columns as wide as
-        their content."""
-        rows = [list(sheets[0][1])] + [list(r) for ws in sheets for r in ws.iter_rows(min_row=2)]
-        self.assertEqual(len(rows), len(want), [ws.title for ws in sheets])
-        for ws in sheets:
-            self.assertEqual((ws.freeze_panes, [c.value for c in ws[1]]), ("A2", want[0]), ws.title)
-            self.assertTrue(all(c.font.b for c in ws[1]), ws.title)
-            for col, head in enumerate(want[0]):
-                longest = max(len(excel_text(str(r[col].value or ""))) for r in ws.iter_rows())
-                width = ws.column_dimensions[openpyxl.utils.get_column_letter(col + 1)].width
-                self.assertGreaterEqual(width, min(longest, 60), (ws.title, head))
-        for r, (cells, row) in enumerate(zip(rows, want), start=1):
-            self.assertEqual(len(cells), len(want[0]), (sheets[0].title, r))
-            for cell, text, column in zip(cells, row + [""] * len(cells), want[0]):
-                where = (cell.parent.title, cell.coordinate, text)
-                if text == "":
-                    self.assertIsNone(cell.value, where)
-                elif r > 1 and column in counts and int(text) <= EXACT:
-                    self.assertEqual((cell.data_type, cell.value), ("n", int(text)), where)
-                    seen["number"] = True
-                else:
-                    self.assertEqual((cell.data_type, excel_text(cell.value)), ("s", text), where)
-                    seen["big"] |= column in counts and r > 1
-                    if text.startswith(FORMULA_START):
-                        self.assertEqual(cell.number_format, "@", where)
-                        seen["formula"] += 1
-
     def test_every_cell_as_the_csv_with_its_type(self):
         wb = openpyxl.load_workbook(self.book)
         self.assertEqual(wb.sheetnames, ROOT_SHEETS + list(TABLES)[1:])
         seen = {"big": False, "number": False, "formula": 0}
         for name, (args, counts) in TABLES.items():
             sheets = [wb[n] for n in ROOT_SHEETS] if name == "allocations" else [wb[name]]
-            self.check_sheets(sheets, csv_table(args, self.plan), counts, seen)
+            check_sheets(self, sheets, csv_table(args, self.plan), counts, seen)
         self.assertTrue(seen["big"] and seen["number"], seen)
         self.assertGreaterEqual(seen["formula"], 6, seen)
         # The /75's 2^53 - 1 usable addresses are still a number.
@@ -213,12 +214,9 @@ class Split(unittest.TestCase):
             r = run("split", "--xlsx", "-o", book, network, length, *rows)
             self.assertEqual((r.returncode, r.stdout, r.stderr), (0, b"", b""))
             want = csv_table(["split", "--csv", "--header", network, length, *rows])
-            ws = openpyxl.load_workbook(book, read_only=True)["split"]
-            got = list(ws.iter_rows(values_only=True))
-            self.assertEqual(len(got), len(want), network)
-            for cells, row in zip(got[1:], want[1:]):
-                index = int(row[0]) if int(row[0]) <= EXACT else row[0]
-                self.assertEqual(list(cells), [index] + [c or None for c in row[1:]], network)
+            seen = {"big": False, "number": False, "formula": 0}
+            check_sheets(self, [openpyxl.load_workbook(book)["split"]], want, {"index"}, seen)
+            self.assertEqual((seen["number"], seen["big"]), (i == 0, i == 1), network)
             self.assertEqual(libreoffice_sheets(self, book)["split"], want, network)
 
     def test_a_worksheets_rows_and_not_one_more(self):
