@@ -225,9 +225,14 @@ std::vector<std::string> ListsForm::errors() const
     return lines;
 }
 
+bool ListsForm::hasReport() const
+{
+    return result.itemsA != 0 || result.itemsB != 0 || !result.refused.empty() || !result.lines.empty();
+}
+
 std::vector<std::string> ListsForm::reportLines() const
 {
-    if (result.itemsA == 0 && result.itemsB == 0 && result.refused.empty() && result.lines.empty())
+    if (!hasReport())
         return {};
     std::vector<std::string> lines = {std::string("Maskquill Classless Calculator: ") + operationInfo(result.op).name,
                                       "", countsText(), ""};
@@ -243,7 +248,7 @@ std::vector<std::string> ListsForm::reportLines() const
 
 bool ListsForm::hasPrefixTable() const
 {
-    return result.op != ListOperation::Overlaps && result.problem.empty() && !reportLines().empty();
+    return result.op != ListOperation::Overlaps && result.problem.empty() && hasReport();
 }
 
 std::vector<std::string> resultCells(std::string_view line)

@@ -81,6 +81,7 @@ public:
     // Save, Print: the operation, the counts, the result, the refused lines; empty when
     // there is nothing to give.
     std::vector<std::string> reportLines() const;
+    bool hasReport() const;  // reportLines() would give something
     // Save as CSV or a workbook: a result of prefixes (not the overlap pairs) was worked out.
     bool hasPrefixTable() const;
 };

@@ -243,7 +243,6 @@ TEST(ClasslessSave, ListingWorkbookHoldsTheCsvCellsUpToAWorksheetsRows)
     const auto read = test::readBackWorkbook(book);
     if (!read)
         GTEST_SKIP() << "python3-openpyxl is not installed";
-    ASSERT_EQ(read->size(), 16384u + 2);
     EXPECT_EQ((*read)[2], "#0\t10.0.0.0/30\t10.0.0.1\t10.0.0.2\t10.0.0.3");
     EXPECT_EQ(*read, want);
 

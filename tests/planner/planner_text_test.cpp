@@ -106,27 +106,17 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
         ASSERT_EQ(sv.messages.size(), 1u);
         EXPECT_EQ(sv.messages[0].rfind("Exported to ", 0), 0u) << sv.messages[0];
     }
-    // Each table's own workbook holds its sheet with the cells of its CSV type.
-    const struct {
-        int type, csvType;
-        const char* sheet;
-    } tables[] = {{ExportAllocationsWorkbook, ExportAllocations, "allocations"},
-                  {ExportLeavesWorkbook, ExportLeaves, "leaves"},
-                  {ExportSubnetsWorkbook, ExportSubnets, "subnets"},
-                  {ExportHostsWorkbook, ExportHosts, "hosts"}};
-    for (const auto& t : tables) {
-        ASSERT_TRUE(form.exportTo("/out/t.xlsx", t.type));
+    // Each table's own workbook holds that table's sheet alone.
+    for (const auto& [type, sheet] : {std::pair{ExportAllocationsWorkbook, "sheet allocations"},
+                                      {ExportLeavesWorkbook, "sheet leaves"},
+                                      {ExportSubnetsWorkbook, "sheet subnets"},
+                                      {ExportHostsWorkbook, "sheet hosts"}}) {
+        ASSERT_TRUE(form.exportTo("/out/t.xlsx", type));
         const auto read = test::readBackWorkbook(sv.files["/out/t.xlsx"]);
         if (!read)
             GTEST_SKIP() << "python3-openpyxl is not installed";
-        ASSERT_TRUE(form.exportTo("/out/t.csv", t.csvType));
-        const std::string& csv = sv.files["/out/t.csv"];
-        ASSERT_GE(read->size(), 2u);
-        EXPECT_EQ((*read)[0], std::string("sheet ") + t.sheet);
-        std::string header = (*read)[1];
-        std::replace(header.begin(), header.end(), '\t', ',');
-        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), header) << t.sheet;
-        EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), read->size() - 1) << t.sheet;
+        EXPECT_EQ(std::count_if(read->begin(), read->end(), [](auto& l) { return l.rfind("sheet ", 0) == 0; }), 1);
+        EXPECT_EQ(read->front(), sheet);
     }
 }
 
