@@ -275,7 +275,7 @@ TEST(ClasslessSave, ListsResultAsCsvOrWorkbookOfItsPrefixes)
     EXPECT_EQ(w.csv.bytes,
               "prefix,first,last,addresses\r\n10.0.0.0/24,10.0.0.0,10.0.0.255,256\r\n"
               "::/0,::,ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff,340282366920938463463374607431768211456\r\n");
-    const std::string csv = std::exchange(w.csv.bytes, {});
+    w.csv.bytes.clear();
     EXPECT_EQ(saveLists(lists, w.sv, w.out, w.csv), SaveOutcome::Written);
     EXPECT_EQ(w.csv.log, (std::vector<std::string>{"open /tmp/sum.csv", "commit", "open /tmp/sum.xlsx", "commit"}));
     if (const auto read = test::readBackWorkbook(w.csv.bytes)) {
