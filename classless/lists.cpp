@@ -225,9 +225,14 @@ std::vector<std::string> ListsForm::errors() const
     return lines;
 }
 
+bool ListsForm::hasReport() const
+{
+    return result.itemsA != 0 || result.itemsB != 0 || !result.refused.empty() || !result.lines.empty();
+}
+
 std::vector<std::string> ListsForm::reportLines() const
 {
-    if (result.itemsA == 0 && result.itemsB == 0 && result.refused.empty() && result.lines.empty())
+    if (!hasReport())
         return {};
     std::vector<std::string> lines = {std::string("Maskquill Classless Calculator: ") + operationInfo(result.op).name,
                                       "", countsText(), ""};
@@ -239,6 +244,21 @@ std::vector<std::string> ListsForm::reportLines() const
             lines.push_back(l.text);
     }
     return lines;
+}
+
+bool ListsForm::hasPrefixTable() const
+{
+    return result.op != ListOperation::Overlaps && result.problem.empty() && hasReport();
+}
+
+std::vector<std::string> resultCells(std::string_view line)
+{
+    const auto parsed = net::parsePrefix(line, net::HostBits::Clear);
+    const auto* p = std::get_if<net::Prefix>(&parsed);
+    if (!p)
+        return {};
+    return {net::formatNetwork(*p), net::format(p->network()), net::format(p->last()),
+            net::toDecimal(net::Count::powerOfTwo(p->address.bits() - p->length))};
 }
 
 std::optional<std::string> readListFile(const std::string& path, std::string* error)

@@ -81,7 +81,15 @@ public:
     // Save, Print: the operation, the counts, the result, the refused lines; empty when
     // there is nothing to give.
     std::vector<std::string> reportLines() const;
+    bool hasReport() const;  // reportLines() would give something
+    // Save as CSV or a workbook: a result of prefixes (not the overlap pairs) was worked out.
+    bool hasPrefixTable() const;
 };
+
+// The result's prefixes as a table, one a row: the header, and a line's cells (the prefix, its
+// first and last address, how many addresses it holds); a line that is no prefix has none.
+inline constexpr const char* kResultColumns[] = {"prefix", "first", "last", "addresses"};
+std::vector<std::string> resultCells(std::string_view line);
 
 // A list file to load into A or B: a regular file of at most kMaxListFileBytes,
 // read whole; nothing, and *error saying why, otherwise.

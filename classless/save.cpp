@@ -2,7 +2,9 @@
 
 #include "reports/results_report.h"
 #include "reports/tool_report.h"
+#include "textio/csv.h"
 #include "textio/fields.h"
+#include "xlsx/sheet.h"
 
 #include <algorithm>
 
@@ -12,9 +14,10 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;  // bytes handed to the file at a time
 
-bool endsWithCsv(const std::string& path)
+bool endsWith(const std::string& path, std::string_view extension)
 {
-    return path.size() >= 4 && textio::equalsIgnoringCase(std::string_view(path).substr(path.size() - 4), ".csv");
+    return path.size() >= extension.size() &&
+           textio::equalsIgnoringCase(std::string_view(path).substr(path.size() - extension.size()), extension);
 }
 
 // The pattern of the filter's type-th pair ("*.csv"), "" when there is none.
@@ -45,6 +48,114 @@ std::optional<SaveChoice> choose(CsvTarget& target, const std::string& filter, S
 std::string megabytes(u128 bytes)
 {
     return net::toDecimal((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+enum class TableFormat { Text, Csv, Workbook };
+
+// The type chosen decides; a dialog that does not tell leaves it to the name.
+TableFormat formatOf(const SaveChoice& file)
+{
+    if (file.type == 1 || (file.type < 0 && endsWith(file.path, ".csv")))
+        return TableFormat::Csv;
+    if (file.type == 2 || (file.type < 0 && endsWith(file.path, ".xlsx")))
+        return TableFormat::Workbook;
+    return TableFormat::Text;
+}
+
+// The header, then rows 0..last (none unless any) as row appends them, handed to the sink a
+// megabyte at a time, the progress told after each; false when the sink failed or the user
+// cancelled (cancelled set).
+template <class AppendRow>
+bool streamRows(ByteSink& sink, std::string_view header, bool any, u128 last, CsvTarget& target, bool& cancelled,
+                const AppendRow& row)
+{
+    std::string buf = std::string(header) + "\r\n";
+    buf.reserve(kChunk + 512);
+    if (!any)
+        return sink.write(buf);
+    for (u128 r = 0;; ++r) {
+        row(buf, r);
+        const bool end = r == last;
+        if (buf.size() >= kChunk || end) {
+            if (!sink.write(buf))
+                return false;
+            buf.clear();
+            if (!end && !target.progress(r, last)) {
+                cancelled = true;
+                return false;
+            }
+        }
+        if (end)
+            return true;
+    }
+}
+
+// What a save through the target came to, told as the CSV listing always told it.
+SaveOutcome saved(bool written, bool cancelled, const std::string& path, const std::string& error, Services& sv)
+{
+    if (!written) {
+        if (cancelled)
+            return SaveOutcome::Cancelled;  // the user asked for it: no message
+        sv.msgBox("Could not write " + path + ": " + error, MsgIcon::Critical, kWindowTitle);
+        return SaveOutcome::Failed;
+    }
+    sv.msgBox("File Successfully Written", MsgIcon::Information, "Print OK");
+    return SaveOutcome::Written;
+}
+
+SaveOutcome tooManyRows(const std::string& what, Services& sv)
+{
+    sv.msgBox(what + " are more than a worksheet holds (" + std::to_string(xlsx::kMaxSheetRows) +
+                  " below its header row). A CSV file holds them all: save it as CSV. Nothing was written.",
+              MsgIcon::Exclamation, kWindowTitle);
+    return SaveOutcome::Refused;
+}
+
+// One sheet as a workbook through the target: built as the target writes, so that its
+// progress dialog shows the rows as they are made and can stop them.
+SaveOutcome saveSheet(const xlsx::Sheet& sheet, const std::string& path, CsvTarget& target, Services& sv)
+{
+    bool cancelled = false;
+    std::string failure;
+    const auto produce = [&](ByteSink& sink) {
+        const xlsx::Workbook book = xlsx::writeWorkbook(
+            {sheet}, [&](std::size_t done, std::size_t total) { return target.progress(done - 1, total - 1); });
+        cancelled = book.cancelled;
+        failure = book.error;
+        return !cancelled && failure.empty() && sink.write(book.bytes);
+    };
+    std::string error;
+    const bool written = target.save(path, produce, error);
+    return saved(written, cancelled, path, failure.empty() ? error : failure, sv);
+}
+
+// The Lists page's prefixes, one a row.
+SaveOutcome saveResultTable(const ListsResult& result, TableFormat format, const std::string& path, CsvTarget& target,
+                            Services& sv)
+{
+    const std::vector<std::string>& lines = result.lines;
+    if (format == TableFormat::Workbook) {
+        if (lines.size() > xlsx::kMaxSheetRows)
+            return tooManyRows("The result's " + std::to_string(lines.size()) + " prefixes", sv);
+        std::vector<xlsx::Column> columns(std::begin(kResultColumns), std::end(kResultColumns));
+        columns.back().type = xlsx::CellType::Count;
+        const xlsx::Sheet sheet{"prefixes", columns, lines.size(),
+                                [&](std::size_t i, std::vector<std::string>& cells) { cells = resultCells(lines[i]); }};
+        return saveSheet(sheet, path, target, sv);
+    }
+    std::string header;
+    textio::appendCsvRow(header, kResultColumns, "");
+    bool cancelled = false;
+    const auto produce = [&](ByteSink& sink) {
+        return streamRows(sink, header, !lines.empty(), lines.size() - 1, target, cancelled,
+                          [&](std::string& buf, u128 r) {
+                              textio::appendCsvRow(buf, resultCells(lines[static_cast<std::size_t>(r)]), "\r\n",
+                                                   textio::CsvReader::Spreadsheet);
+                          });
+    };
+    std::string error;
+    const bool written = target.save(path, produce, error);  // before cancelled is read
+    return saved(written, cancelled, path, error, sv);
 }
 
 }  // namespace
@@ -98,35 +209,34 @@ SaveOutcome saveCsv(const SubnetListing& listing, const std::string& path, CsvTa
     }
     bool cancelled = false;
     const auto produce = [&](ByteSink& sink) {
-        std::string buf = std::string(kCsvHeader) + "\r\n";
-        buf.reserve(kChunk + 512);
-        const u128 last = listing.lastRow();
-        for (u128 r = 0;; ++r) {
+        return streamRows(sink, kCsvHeader, true, listing.lastRow(), target, cancelled, [&](std::string& buf, u128 r) {
             listing.appendRow(buf, r, ',');
             buf += "\r\n";
-            const bool end = r == last;
-            if (buf.size() >= kChunk || end) {
-                if (!sink.write(buf))
-                    return false;
-                buf.clear();
-                if (!end && !target.progress(r, last)) {
-                    cancelled = true;
-                    return false;
-                }
-            }
-            if (end)
-                return true;
-        }
+        });
     };
     std::string error;
-    if (!target.save(path, produce, error)) {
-        if (cancelled)
-            return SaveOutcome::Cancelled;  // the user asked for it: no message
-        sv.msgBox("Could not write " + path + ": " + error, MsgIcon::Critical, kWindowTitle);
-        return SaveOutcome::Failed;
+    const bool written = target.save(path, produce, error);  // before cancelled is read
+    return saved(written, cancelled, path, error, sv);
+}
+
+SaveOutcome saveWorkbook(const SubnetListing& listing, const std::string& path, CsvTarget& target, Services& sv)
+{
+    if (!listing.shown()) {
+        sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");
+        return SaveOutcome::Nothing;
     }
-    sv.msgBox("File Successfully Written", MsgIcon::Information, "Print OK");
-    return SaveOutcome::Written;
+    const net::Count rows = listing.rowCount();
+    if (rows.twoTo128 || rows.low > xlsx::kMaxSheetRows)
+        return tooManyRows("The listing of " + net::toDecimal(rows) + " rows", sv);
+    const xlsx::Sheet sheet{"split",
+                            {{"index", xlsx::CellType::Count}, {"network"}, {"first"}, {"last"}, {"broadcast"}},
+                            static_cast<std::size_t>(rows.low),
+                            [&](std::size_t i, std::vector<std::string>& cells) {
+                                std::string line;
+                                listing.appendRow(line, i, ',');
+                                xlsx::cutRow(line, ',', cells);
+                            }};
+    return saveSheet(sheet, path, target, sv);
 }
 
 std::vector<std::string> reportLines(const ClasslessForm& form, const SubnetListing& listing)
@@ -161,14 +271,15 @@ std::vector<PrintLine> printLines(const ClasslessForm& form, const SubnetListing
 SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out,
                         CsvTarget& csv)
 {
-    const std::string filter = listing.shown() ? kTextAndCsvFilter : kTextFileFilter;
+    const std::string filter = listing.shown() ? kTableFilter : kTextFileFilter;
     const auto file = choose(csv, filter, sv);
     if (!file)
         return SaveOutcome::Cancelled;
-    // The type chosen decides; a dialog that does not tell leaves it to the name.
-    const bool asCsv = listing.shown() && (file->type == 1 || (file->type < 0 && endsWithCsv(file->path)));
-    if (asCsv)
+    const TableFormat format = listing.shown() ? formatOf(*file) : TableFormat::Text;
+    if (format == TableFormat::Csv)
         return saveCsv(listing, file->path, csv, sv);
+    if (format == TableFormat::Workbook)
+        return saveWorkbook(listing, file->path, csv, sv);
     const std::vector<std::string> lines = reportLines(form, listing);
     if (lines.empty()) {
         sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");
@@ -189,9 +300,12 @@ void printResults(const ClasslessForm& form, const SubnetListing& listing, Servi
 
 SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files)
 {
-    const auto file = choose(files, kTextFileFilter, sv);
+    const bool table = lists.hasPrefixTable();
+    const auto file = choose(files, table ? kTableFilter : kTextFileFilter, sv);
     if (!file)
         return SaveOutcome::Cancelled;
+    if (const TableFormat format = table ? formatOf(*file) : TableFormat::Text; format != TableFormat::Text)
+        return saveResultTable(lists.result, format, file->path, files, sv);
     const std::vector<std::string> lines = lists.reportLines();
     if (lines.empty()) {
         sv.msgBox("Nothing to Write", MsgIcon::Information, "Oops");

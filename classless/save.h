@@ -1,6 +1,7 @@
 // Save and Print of the classless calculator: a text report of the results,
 // the listing as CSV (streamed, cancellable, checked against the free space of
-// the target folder first), and the printed results.
+// the target folder first) or as a workbook (up to a worksheet's rows, cancellable),
+// the Lists page's result the same ways, and the printed results.
 #pragma once
 
 #include "classless/form.h"
@@ -19,7 +20,9 @@
 namespace mq::classless {
 
 inline constexpr const char* kWindowTitle = "Classless Calculator";
-inline constexpr const char* kTextAndCsvFilter = "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv|";
+// Save of a table: the report as text, or the table as CSV or as a workbook.
+inline constexpr const char* kTableFilter =
+    "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv|Excel Workbooks (*.xlsx)|*.xlsx|";
 inline constexpr const char* kCsvHeader = "index,network,first,last,broadcast";
 
 // The file the Save dialog named, and the file type chosen in it (an index into
@@ -49,6 +52,9 @@ enum class SaveOutcome { Written, Cancelled, Refused, Failed, Nothing };
 // The CSV file's size, estimated from rows spread over the listing (saturates at 2^128 - 1).
 u128 csvSizeEstimate(const SubnetListing& listing);
 SaveOutcome saveCsv(const SubnetListing& listing, const std::string& path, CsvTarget& target, Services& sv);
+// The listing as a workbook of one sheet with the CSV's cells; refused, before anything is
+// written, when it has more rows than a worksheet holds (CSV holds them).
+SaveOutcome saveWorkbook(const SubnetListing& listing, const std::string& path, CsvTarget& target, Services& sv);
 
 // The text report: a heading, the results, and the listing's split when one is shown.
 std::vector<std::string> reportLines(const ClasslessForm& form, const SubnetListing& listing);
@@ -61,7 +67,8 @@ std::string withExtension(const std::string& path, const std::string& filter, in
 SaveOutcome saveResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out,
                         CsvTarget& csv);
 void printResults(const ClasslessForm& form, const SubnetListing& listing, Services& sv, ReportOutput& out);
-// The same on the Lists page: the operation, the counts, the result and the refused lines.
+// The same on the Lists page: the operation, the counts, the result and the refused lines;
+// a result of prefixes also as CSV or a workbook (kResultColumns).
 SaveOutcome saveLists(const ListsForm& lists, Services& sv, ReportOutput& out, CsvTarget& files);
 void printLists(const ListsForm& lists, Services& sv, ReportOutput& out);
 // Report lines for the printer: every line in a fixed-pitch face without ligatures,

@@ -26,27 +26,72 @@ std::vector<xlsx::Column> columns(std::span<const char* const> names, std::initi
     return out;
 }
 
+// The allocations table, cut where the root of a row's main block changes: allocationRows
+// keeps each root's rows together, so the sheets in order hold the CSV's rows in order.
+void addAllocationSheets(const plan::Plan& plan, std::vector<xlsx::Sheet>& out)
+{
+    using Rows = std::vector<plan::AllocationRow>;
+    const auto all = std::make_shared<Rows>(plan::allocationRows(plan));
+    std::vector<std::pair<plan::BlockId, std::size_t>> starts;  // root, first row
+    for (std::size_t i = 0; i < all->size(); ++i) {
+        plan::BlockId root = (*all)[i].main();
+        while (plan.block(root).parent != plan::kNoBlock)
+            root = plan.block(root).parent;
+        if (starts.empty() || starts.back().first != root)
+            starts.emplace_back(root, i);
+    }
+    const auto allocations = columns(plan::kAllocationColumns, {"vlan", "hosts", "needed", "usable", "spare"});
+    const plan::Plan* p = &plan;
+    if (starts.size() < 2) {
+        out.push_back({"allocations", allocations, all->size(), [=](std::size_t i, std::vector<std::string>& cells) {
+                           cells = plan::allocationCells(*p, (*all)[i]);
+                       }});
+        return;
+    }
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        const std::size_t from = starts[k].second;
+        const std::size_t to = k + 1 < starts.size() ? starts[k + 1].second : all->size();
+        names.push_back(allocationSheetName(plan.block(starts[k].first).prefix, names));
+        out.push_back({names.back(), allocations, to - from, [=](std::size_t i, std::vector<std::string>& cells) {
+                           cells = plan::allocationCells(*p, (*all)[from + i]);
+                       }});
+    }
+}
+
 }  // namespace
 
-std::vector<xlsx::Sheet> planSheets(const plan::Plan& plan)
+std::string allocationSheetName(const net::Prefix& root, const std::vector<std::string>& taken)
 {
-    const auto allocations = std::make_shared<std::vector<plan::AllocationRow>>(plan::allocationRows(plan));
-    const auto leaves = std::make_shared<std::vector<plan::BlockId>>(plan.leaves());
-    const auto assigned = std::make_shared<std::vector<plan::BlockId>>(assignedLeaves(plan));
-    const auto index = std::make_shared<plan::HostIndex>(plan);
+    std::string name = "allocations " + net::formatNetwork(root);
+    std::replace(name.begin(), name.end(), '/', '-');
+    std::replace(name.begin(), name.end(), ':', '.');
+    return xlsx::sheetName(name, taken);
+}
+
+std::vector<xlsx::Sheet> planSheets(const plan::Plan& plan, PlanTable table)
+{
     const plan::Plan* p = &plan;
+    const auto wanted = [table](PlanTable t) { return table == PlanTable::All || table == t; };
     std::vector<xlsx::Sheet> out;
-    out.push_back({"allocations", columns(plan::kAllocationColumns, {"vlan", "hosts", "needed", "usable", "spare"}),
-                   allocations->size(), [=](std::size_t i, std::vector<std::string>& cells) {
-                       cells = plan::allocationCells(*p, (*allocations)[i]);
-                   }});
-    out.push_back({"leaves", columns(plan::kLeafColumns, {"vlan", "hosts", "spare"}), leaves->size(),
-                   [=](std::size_t i, std::vector<std::string>& cells) { cells = plan::leafCells(*p, (*leaves)[i]); }});
-    out.push_back(
-        {"subnets", columns(kSubnetColumns, {"vlan", "static", "usable", "free"}), assigned->size(),
-         [=](std::size_t i, std::vector<std::string>& cells) { cells = subnetCells(*p, (*assigned)[i], *index); }});
-    out.push_back({"hosts", columns(kHostColumns, {}), plan.hosts().size(),
-                   [=](std::size_t i, std::vector<std::string>& cells) { cells = hostCells(*p, p->hosts()[i]); }});
+    if (wanted(PlanTable::Allocations))
+        addAllocationSheets(plan, out);
+    if (wanted(PlanTable::Leaves)) {
+        const auto leaves = std::make_shared<std::vector<plan::BlockId>>(plan.leaves());
+        out.push_back(
+            {"leaves", columns(plan::kLeafColumns, {"vlan", "hosts", "spare"}), leaves->size(),
+             [=](std::size_t i, std::vector<std::string>& cells) { cells = plan::leafCells(*p, (*leaves)[i]); }});
+    }
+    if (wanted(PlanTable::Subnets)) {
+        const auto assigned = std::make_shared<std::vector<plan::BlockId>>(assignedLeaves(plan));
+        const auto index = std::make_shared<plan::HostIndex>(plan);
+        out.push_back(
+            {"subnets", columns(kSubnetColumns, {"vlan", "static", "usable", "free"}), assigned->size(),
+             [=](std::size_t i, std::vector<std::string>& cells) { cells = subnetCells(*p, (*assigned)[i], *index); }});
+    }
+    if (wanted(PlanTable::Hosts))
+        out.push_back({"hosts", columns(kHostColumns, {}), plan.hosts().size(),
+                       [=](std::size_t i, std::vector<std::string>& cells) { cells = hostCells(*p, p->hosts()[i]); }});
     return out;
 }
 

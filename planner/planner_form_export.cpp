@@ -1,7 +1,9 @@
 // The planner's own exports: the allocations table or the leaves as CSV, the
-// report as text, the tables as one workbook (the other tools' formats are
-// planner_interchange.cpp's), and the table on the clipboard.
+// report as text, the tables as one workbook or each as its own (the other tools'
+// formats are planner_interchange.cpp's), and the table on the clipboard.
 #include "planner/planner_form.h"
+
+#include <optional>
 
 #include "interchange/plan_sheets.h"
 #include "plan/allocations.h"
@@ -21,8 +23,26 @@ const char* extensionOf(int type)
     case ExportReport:
     case ExportEtcHosts: return ".txt";
     case ExportVscJson: return ".json";
-    case ExportWorkbook: return ".xlsx";
+    case ExportWorkbook:
+    case ExportAllocationsWorkbook:
+    case ExportLeavesWorkbook:
+    case ExportSubnetsWorkbook:
+    case ExportHostsWorkbook: return ".xlsx";
     default: return ".csv";
+    }
+}
+
+// The tables a workbook type holds, nothing for the other types.
+std::optional<interchange::PlanTable> workbookTable(int type)
+{
+    using interchange::PlanTable;
+    switch (type) {
+    case ExportWorkbook: return PlanTable::All;
+    case ExportAllocationsWorkbook: return PlanTable::Allocations;
+    case ExportLeavesWorkbook: return PlanTable::Leaves;
+    case ExportSubnetsWorkbook: return PlanTable::Subnets;
+    case ExportHostsWorkbook: return PlanTable::Hosts;
+    default: return std::nullopt;
     }
 }
 
@@ -57,22 +77,20 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
     default: break;
     }
     std::string bytes;
-    switch (type) {
-    case 1: bytes = plan::leavesCsv(doc); break;
-    case 2:
-        for (const std::string& line : reportLines())
-            bytes += line + "\r\n";
-        break;
-    case ExportWorkbook: {
-        xlsx::Workbook book = xlsx::writeWorkbook(interchange::planSheets(doc));
+    if (const auto table = workbookTable(type)) {
+        xlsx::Workbook book = xlsx::writeWorkbook(interchange::planSheets(doc, *table));
         if (!book.error.empty()) {
             sv.message("The workbook cannot be made.\n\n" + book.error, MsgIcon::Critical);
             return false;
         }
         bytes = std::move(book.bytes);
-        break;
-    }
-    default: bytes = plan::allocationsCsv(doc, "\r\n"); break;
+    } else if (type == ExportLeaves) {
+        bytes = plan::leavesCsv(doc);
+    } else if (type == ExportReport) {
+        for (const std::string& line : reportLines())
+            bytes += line + "\r\n";
+    } else {
+        bytes = plan::allocationsCsv(doc, "\r\n");
     }
     std::string error;
     if (!sv.writeFile(fileName, bytes, error)) {

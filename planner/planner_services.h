@@ -23,7 +23,9 @@ inline constexpr const char* kExportFilter =
     "Subnets with gateways and ranges as CSV (*.csv)|*.csv|Hosts as CSV (*.csv)|*.csv|"
     "NetBox IP addresses CSV (*.csv)|*.csv|NetBox IP ranges CSV (*.csv)|*.csv|"
     "phpIPAM IP addresses CSV (*.csv)|*.csv|Hosts file lines (*.txt)|*.txt|"
-    "The plan's tables as a workbook (*.xlsx)|*.xlsx|";
+    "The plan's tables as a workbook (*.xlsx)|*.xlsx|Allocations as a workbook (*.xlsx)|*.xlsx|"
+    "Leaves as a workbook (*.xlsx)|*.xlsx|Subnets with gateways and ranges as a workbook (*.xlsx)|*.xlsx|"
+    "Hosts as a workbook (*.xlsx)|*.xlsx|";
 // The file types of kExportFilter, in its order.
 enum ExportType {
     ExportAllocations,
@@ -38,7 +40,12 @@ enum ExportType {
     ExportNetboxRanges,
     ExportPhpipamAddresses,
     ExportEtcHosts,
-    ExportWorkbook  // allocations, leaves, subnets and hosts, a sheet each
+    ExportWorkbook,  // allocations, leaves, subnets and hosts, a sheet each
+    // One table each, as a workbook: the cells of its CSV type above.
+    ExportAllocationsWorkbook,
+    ExportLeavesWorkbook,
+    ExportSubnetsWorkbook,
+    ExportHostsWorkbook
 };
 
 inline constexpr const char* kImportListFilter = "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mq::xlsx {
@@ -33,6 +34,11 @@ struct Sheet {
     std::function<void(std::size_t i, std::vector<std::string>& cells)> row;
 };
 
+// The cells of one line that a row writer joined with sep, where no cell can hold sep (numbers
+// and addresses): so that a sheet takes the very cells of its CSV. A '\n' or "\r\n" at the
+// end is no part of the last cell.
+void cutRow(std::string_view line, char sep, std::vector<std::string>& cells);
+
 // True when the decimal text is a count a spreadsheet's number holds exactly: digits only,
 // no leading zero (but "0"), and at most 2^53.
 bool fitsExactly(const std::string& decimal);
@@ -44,13 +50,23 @@ double columnWidth(std::size_t longestCell);
 struct Workbook {
     std::string bytes;  // the .xlsx file
     std::string error;  // why there is none ("the sheet \"hosts\" has ..."); empty on success
+    bool cancelled = false;  // the progress callback asked to stop: no bytes, no error
 };
+
+// Told every few thousand rows how many of all the sheets' rows are written; false stops the
+// work (a user's Cancel), and nothing is kept of it.
+using Progress = std::function<bool(std::size_t done, std::size_t total)>;
+
+// A name a spreadsheet takes for a tab, made of wanted: the characters it refuses ([]:*?/\)
+// as '_', no ' at either end, at most 31 characters; made unique among taken (compared as
+// spreadsheets do, without case) by " (2)", " (3)"... at its end. An empty name is "sheet".
+std::string sheetName(const std::string& wanted, const std::vector<std::string>& taken);
 
 // The sheets in order, each with a bold header row frozen above its rows and its columns as
 // wide as their content. A text cell a spreadsheet would read as a formula (starts with =, +,
 // -, @, a tab or CR, as the CSV files tell) is a string cell with the text number format, so
 // that editing it does not turn it into one either. Built in a private temporary folder,
 // removed afterwards; the caller writes the bytes through its atomic writer.
-Workbook writeWorkbook(const std::vector<Sheet>& sheets);
+Workbook writeWorkbook(const std::vector<Sheet>& sheets, const Progress& progress = {});
 
 }  // namespace mq::xlsx

@@ -12,6 +12,7 @@
 
 #include "textio/csv.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::xlsx {
 
@@ -77,8 +78,33 @@ struct Formats {
     lxw_format* text;  // the text number format: what a cell that looks like a formula keeps
 };
 
-// Writes one sheet's rows; the cause of the first cell libxlsxwriter refuses, else empty.
-std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& formats)
+// The rows written of all sheets, told to the caller's progress now and then.
+struct Tally {
+    const Progress& progress;
+    std::size_t done = 0, total = 0;
+    bool stopped = false;
+    bool step()
+    {
+        constexpr std::size_t kEvery = 4096;  // rows: often enough for a dialog, rarely enough to cost nothing
+        if (++done % kEvery == 0 && progress && !progress(done, total))
+            stopped = true;
+        return !stopped;
+    }
+};
+
+// The first code points of text, up to max.
+std::string firstCodePoints(const std::string& text, std::size_t max)
+{
+    std::size_t n = 0, at = 0;
+    for (; at < text.size(); ++at)
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && n++ == max)
+            break;
+    return text.substr(0, at);
+}
+
+// Writes one sheet's rows; the cause of the first cell libxlsxwriter refuses, else empty
+// (also when the tally was stopped).
+std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& formats, Tally& tally)
 {
     lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.c_str());
     if (!ws)
@@ -96,7 +122,7 @@ std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& fo
             return fail(0, c, e);
     }
     std::vector<std::string> cells;
-    for (std::size_t i = 0; i < sheet.rows; ++i) {
+    for (std::size_t i = 0; i < sheet.rows && tally.step(); ++i) {
         cells.clear();
         sheet.row(i, cells);
         const auto row = static_cast<lxw_row_t>(i + 1);
@@ -128,6 +154,19 @@ std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& fo
 
 }  // namespace
 
+void cutRow(std::string_view line, char sep, std::vector<std::string>& cells)
+{
+    if (line.ends_with('\n'))
+        line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
+    for (std::size_t from = 0;;) {
+        const std::size_t at = std::min(line.find(sep, from), line.size());
+        cells.emplace_back(line.substr(from, at - from));
+        if (at == line.size())
+            return;
+        from = at + 1;
+    }
+}
+
 bool fitsExactly(const std::string& decimal)
 {
     if (decimal.empty() || decimal.size() > 16 || (decimal.size() > 1 && decimal[0] == '0') ||
@@ -141,9 +180,40 @@ double columnWidth(std::size_t longestCell)
     return static_cast<double>(std::clamp<std::size_t>(longestCell, 6, 60)) + 2;
 }
 
-Workbook writeWorkbook(const std::vector<Sheet>& sheets)
+std::string sheetName(const std::string& wanted, const std::vector<std::string>& taken)
+{
+    constexpr std::size_t kMaxName = 31;
+    std::string name = wanted;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return std::strchr("[]:*?/\\", c) != nullptr; }, '_');
+    const auto trim = [](std::string& s) {
+        while (!s.empty() && s.back() == '\'')
+            s.pop_back();
+        s.erase(0, s.find_first_not_of('\''));
+    };
+    trim(name);
+    if (name.empty())
+        name = "sheet";
+    name = firstCodePoints(name, kMaxName);
+    trim(name);
+    const auto used = [&](const std::string& n) {
+        return std::any_of(taken.begin(), taken.end(),
+                           [&](const std::string& t) { return textio::equalsIgnoringCase(t, n); });
+    };
+    std::string out = name;
+    for (std::size_t k = 2; used(out); ++k) {
+        const std::string suffix = " (" + std::to_string(k) + ")";
+        out = firstCodePoints(name, kMaxName - suffix.size()) + suffix;
+    }
+    return out;
+}
+
+Workbook writeWorkbook(const std::vector<Sheet>& sheets, const Progress& progress)
 {
     Workbook out;
+    Tally tally{progress};
+    for (const Sheet& s : sheets)
+        tally.total += s.rows;
     for (const Sheet& s : sheets)
         if (s.rows > kMaxSheetRows) {
             out.error = "the sheet \"" + s.name + "\" has " + std::to_string(s.rows) + " rows; a worksheet holds " +
@@ -169,12 +239,13 @@ Workbook writeWorkbook(const std::vector<Sheet>& sheets)
     format_set_bold(formats.header);
     format_set_num_format(formats.text, "@");
     for (const Sheet& s : sheets)
-        if (out.error = writeSheet(book, s, formats); !out.error.empty())
+        if (out.error = writeSheet(book, s, formats, tally); !out.error.empty() || tally.stopped)
             break;
     // Closing also frees the workbook, so it is closed when a sheet failed too.
     if (const lxw_error e = workbook_close(book); e && out.error.empty())
         out.error = std::string("the workbook cannot be written: ") + lxw_strerror(e);
-    if (!out.error.empty())
+    out.cancelled = tally.stopped;
+    if (!out.error.empty() || out.cancelled)
         return out;
     std::ifstream in(file, std::ios::binary);
     out.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -4,6 +4,7 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/plan_files.h"
 #include "interchange/formula_cells.h"
 #include "interchange/hosts_io.h"
@@ -11,7 +12,6 @@
 #include "interchange/plan_sheets.h"
 #include "plan/document.h"
 #include "textio/escape.h"
-#include "xlsx/sheet.h"
 
 namespace mq::mqnet {
 
@@ -33,54 +33,18 @@ bool takeValue(const Invocation& call, const char* option, std::string& to)
 
 constexpr std::string_view kOwnFormats = "subnets, hosts, netbox-ip, netbox-ranges, phpipam-ip, etc-hosts, xlsx";
 
-// Where -o sends the export: nullptr for standard output ("-" too). Its target is checked
-// before any work is done: the exit status when it cannot be written, else kExitOk.
-int outputPath(const Invocation& call, const std::string*& out)
-{
-    out = call.args.value("-o");
-    if (out && out->empty())
-        return call.refuse("-o needs a file name");
-    if (out && *out == "-")
-        out = nullptr;
-    if (!out)
-        return kExitOk;
-    if (const auto t = outputTarget(*out); const auto* e = std::get_if<net::ParseError>(&t)) {
-        call.faults.say(call.command.name, e->message);
-        return kExitOutputFailed;
-    }
-    return kExitOk;
-}
-
-int deliver(const Invocation& call, const std::string* out, const std::string& text)
-{
-    if (!out) {
-        call.out.write(text);
-        return kExitOk;
-    }
-    if (const std::string r = writeFileAtomically(*out, text); !r.empty()) {
-        call.faults.say(call.command.name, r);
-        return kExitOutputFailed;
-    }
-    return kExitOk;
-}
-
 // The plan's tables as one workbook, a sheet each. Its cells are never formulas, so nothing
 // a spreadsheet would run needs naming.
 int exportWorkbook(const Invocation& call, const std::string* out)
 {
-    if (!call.args.value("-o"))
-        return call.refuse("--format xlsx writes a workbook: -o FILE is required (-o - for standard output)");
+    if (const int r = requireWorkbookOutput(call, "--format xlsx"); r != kExitOk)
+        return r;
     if (call.args.has("--include-free"))
         return call.refuse("--include-free is for the prefix formats, not xlsx");
     const auto read = readPlanFile(call, call.args.positional[0]);
     if (!read)
         return kExitBadInput;
-    const xlsx::Workbook book = xlsx::writeWorkbook(interchange::planSheets(*read));
-    if (!book.error.empty()) {
-        call.faults.say(call.command.name, book.error);
-        return kExitOutputFailed;
-    }
-    return deliver(call, out, book.bytes);
+    return deliverWorkbook(call, out, interchange::planSheets(*read));
 }
 
 // What lies inside the subnets: their layouts, the hosts, the IPAMs' IP addresses and
@@ -199,7 +163,8 @@ const Command kPlanExportCommand{
     "      would read as a formula (it starts with = + - @, a tab or CR) is written after\n"
     "      a '; netbox and phpipam keep it as it is and name it on standard error.\n"
     "      xlsx: a sheet per table, with a bold header row that stays in view: allocations\n"
-    "      (the table of plan show), leaves (csv), subnets and hosts (the formats of those\n"
+    "      (the table of plan show; a sheet per root, \"allocations 10.40.0.0-16\", when\n"
+    "      its rows lie in several), leaves (csv), subnets and hosts (the formats of those\n"
     "      names). VLANs and counts are numbers where a spreadsheet holds them exactly (up\n"
     "      to 2^53), larger counts and every address text; a name or note that reads as a\n"
     "      formula stays text. It needs -o.\n"

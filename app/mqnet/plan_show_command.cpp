@@ -1,5 +1,5 @@
-// mqnet plan show: a saved plan printed without the window: its allocations table as text
-// or CSV, or the whole document as this program reads it, so plans can be checked and
+// mqnet plan show: a saved plan printed without the window: its allocations table as text,
+// CSV or a workbook, or the whole document as this program reads it, so plans can be checked and
 // compared in scripts.
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,9 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/plan_files.h"
+#include "interchange/plan_sheets.h"
 #include "plan/allocations.h"
 #include "plan/document.h"
 #include "textio/csv.h"
@@ -51,16 +53,30 @@ void warnFormulas(const Invocation& call, const plan::Plan& plan)
 int runShow(const Invocation& call)
 {
     const Arguments& a = call.args;
-    const bool json = a.has("--json"), csv = a.has("--csv");
+    const bool json = a.has("--json"), csv = a.has("--csv"), xlsx = a.has("--xlsx");
     if (a.positional.size() != 1)
         return call.refuse("takes PLAN.mqplan (mqnet plan show --help)");
     if (json && csv)
         return call.refuse("--csv and --json exclude each other");
+    if (xlsx && (json || csv))
+        return call.refuse(std::string("--xlsx and ") + (csv ? "--csv" : "--json") + " exclude each other");
+    if (a.value("-o") && !xlsx)
+        return call.refuse("-o is for --xlsx: the other forms go to standard output");
+    const std::string* out = nullptr;
+    if (xlsx) {
+        if (const int r = requireWorkbookOutput(call, "--xlsx"); r != kExitOk)
+            return r;
+        if (const int r = outputPath(call, out); r != kExitOk)
+            return r;
+    }
     const auto read = readPlanFile(call, a.positional[0]);
     if (!read)
         return kExitBadInput;
     const plan::Plan& plan = *read;
-    if (json) {
+    if (xlsx) {
+        // Its cells are never formulas, so nothing a spreadsheet would run needs naming.
+        return deliverWorkbook(call, out, interchange::planSheets(plan, interchange::PlanTable::Allocations));
+    } else if (json) {
         plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
     } else if (csv) {
         plan::allocationsCsv(plan, "\n", textio::CsvReader::Program,
@@ -76,7 +92,7 @@ int runShow(const Invocation& call)
 
 const Command kPlanShowCommand{
     "plan show",
-    "[--json | --csv] PLAN.mqplan",
+    "[--json | --csv | --xlsx -o FILE] PLAN.mqplan",
     "      prints a plan saved by the network planner: its allocations table, or the\n"
     "      whole document; exit status 2 when the document is refused\n",
     "      One row per assigned block; in a dual-stack plan the IPv4 and IPv6 blocks of a\n"
@@ -89,8 +105,13 @@ const Command kPlanShowCommand{
     "                      or 3 when it holds layout rules, subnet layouts or hosts)\n"
     "      --csv           the table as CSV with a header line (LF line ends), the\n"
     "                      cells as typed; a name or note that a spreadsheet would\n"
-    "                      read as a formula is named on standard error\n",
-    {{{"--json"}, {"--csv"}}},
+    "                      read as a formula is named on standard error\n"
+    "      --xlsx -o FILE  the table as a workbook (the cells of --csv, a bold header row\n"
+    "                      that stays in view; counts are numbers where a spreadsheet\n"
+    "                      holds them exactly, addresses text), a sheet per root when\n"
+    "                      the rows lie in several (\"allocations 10.40.0.0-16\"); -o -\n"
+    "                      writes it to standard output\n",
+    {{{"--json"}, {"--csv"}, {"--xlsx"}, {"-o", true}}},
     runShow,
 };
 

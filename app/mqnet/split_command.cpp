@@ -1,4 +1,5 @@
-// mqnet split: the subnets of a network at a longer prefix, streamed row by row.
+// mqnet split: the subnets of a network at a longer prefix, streamed row by row (or a
+// workbook of up to a worksheet's rows).
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -6,9 +7,11 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/writer.h"
 #include "net/split.h"
 #include "textio/escape.h"
+#include "xlsx/sheet.h"
 
 namespace mq::mqnet {
 
@@ -118,6 +121,31 @@ void writeHeader(BufferedWriter& w, const RowFormat& f)
     w.write("broadcast\n");
 }
 
+// Rows first..end as a workbook's one sheet, each row's cells cut from the line csvRow writes,
+// so that the sheet and --csv cannot differ. Refused before anything is written when a
+// worksheet cannot hold them.
+int writeSheet(const Invocation& call, const net::Splitter& splitter, const RowFormat& f, net::u128 first,
+               std::optional<net::u128> end)
+{
+    const std::string* out = nullptr;
+    if (const int r = outputPath(call, out); r != kExitOk)
+        return r;
+    const net::u128 rows = end ? *end - first + 1 : 0;  // a whole split of 2^128 rows is refused here too
+    if (end && (rows == 0 || rows > xlsx::kMaxSheetRows))
+        return call.refuse("--xlsx: " + (rows == 0 ? std::string("2^128") : net::toDecimal(rows)) +
+                           " rows are more than a worksheet holds (" + std::to_string(xlsx::kMaxSheetRows) +
+                           " below its header); --csv writes any number of them, or --count takes fewer");
+    xlsx::Sheet sheet{"split",
+                      {{"index", xlsx::CellType::Count}, {"network"}, {"first"}, {"last"}, {"broadcast"}},
+                      static_cast<std::size_t>(rows),
+                      [&](std::size_t i, std::vector<std::string>& cells) {
+                          char line[kRowRoom];
+                          const char* end = csvRow(line, f, splitter.row(first + i));
+                          xlsx::cutRow({line, static_cast<std::size_t>(end - line)}, ',', cells);
+                      }};
+    return deliverWorkbook(call, out, {sheet});
+}
+
 // --from and --count: whole numbers up to the row count.
 bool readRowNumber(const Invocation& call, std::string_view name, const net::Count& rows, std::optional<net::u128>& out)
 {
@@ -169,6 +197,14 @@ int runSplit(const Invocation& call)
         return call.refuse("needs NETWORK and NEWLEN (mqnet split --help)");
     if (a.has("--csv") && a.has("--json"))
         return call.refuse("--csv and --json exclude each other");
+    if (a.has("--xlsx") && (a.has("--csv") || a.has("--json")))
+        return call.refuse(std::string("--xlsx and ") + (a.has("--csv") ? "--csv" : "--json") + " exclude each other");
+    if (a.has("--xlsx")) {
+        if (const int r = requireWorkbookOutput(call, "--xlsx"); r != kExitOk)
+            return r;
+    } else if (a.value("-o")) {
+        return call.refuse("-o is for --xlsx: the other forms go to standard output");
+    }
     if (a.has("--header") && a.has("--json"))
         return call.refuse("--header is for text and --csv, not --json");
     const auto typed = readPrefix(call, a.positional[0]);
@@ -191,7 +227,7 @@ int runSplit(const Invocation& call)
     const net::u128 end = !any ? 0 : (!count || lastIndex - first < *count - 1) ? lastIndex : first + (*count - 1);
 
     RowFormat f;
-    f.style = a.has("--csv") ? Style::Csv : a.has("--json") ? Style::Json : Style::Text;
+    f.style = a.has("--csv") || a.has("--xlsx") ? Style::Csv : a.has("--json") ? Style::Json : Style::Text;
     const std::string length = "/" + std::to_string(*newLength);
     std::memcpy(f.lengthText, length.data(), length.size());
     f.lengthSize = length.size();
@@ -200,6 +236,8 @@ int runSplit(const Invocation& call)
     f.addressWidth = v4 ? 15 : 39;
     f.networkWidth = f.addressWidth + static_cast<int>(length.size());
 
+    if (a.has("--xlsx"))
+        return writeSheet(call, splitter, f, first, any ? std::optional(end) : std::nullopt);
     BufferedWriter& w = call.out;
     if (a.has("--header"))
         writeHeader(w, f);
@@ -226,14 +264,19 @@ int runSplit(const Invocation& call)
 
 const Command kSplitCommand{
     "split",
-    "[--csv|--json] [--header] NETWORK NEWLEN [--from N] [--count K]",
+    "[--csv|--json|--xlsx -o FILE] [--header] NETWORK NEWLEN [--from N] [--count K]",
     "      the subnets of NETWORK at length NEWLEN, one row each:\n"
     "      index, network/len, first and last usable host, broadcast\n",
     "      --csv, --json   rows as CSV (LF line ends) or as one JSON array\n"
+    "      --xlsx -o FILE  the rows as a workbook's sheet \"split\", the cells of --csv\n"
+    "                      under a bold header row that stays in view (the index a\n"
+    "                      number where a spreadsheet holds it exactly, addresses\n"
+    "                      text); at most 1048575 rows, a worksheet's limit (-o -:\n"
+    "                      standard output)\n"
     "      --header        a first line naming the columns (text and --csv)\n"
     "      --from N        start at row N (from 0); any row of up to 2^128 at once\n"
     "      --count K       at most K rows\n",
-    {{{"--csv"}, {"--json"}, {"--header"}, {"--from", true}, {"--count", true}}},
+    {{{"--csv"}, {"--json"}, {"--xlsx"}, {"--header"}, {"--from", true}, {"--count", true}, {"-o", true}}},
     runSplit,
 };
 

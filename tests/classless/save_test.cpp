@@ -1,8 +1,10 @@
 // Save and Print of the classless calculator: the text report, the streamed CSV
-// listing with its free-space check, cancel and failures, and the printout.
+// listing with its free-space check, cancel and failures, the workbooks (read back by
+// openpyxl), the Lists page's result as a table, and the printout.
 #include "classless/save.h"
 
 #include "tests/support/fake_services.h"
+#include "tests/xlsx/read_back.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +22,10 @@ public:
     int progressCalls = 0;
 
     std::deque<SaveChoice> choices;  // when empty, the program's own dialog (the fake services)
+    std::vector<std::string> filters;  // of the dialogs opened
     std::optional<SaveChoice> chooseFile(const std::string& filter, Services& sv) override
     {
+        filters.push_back(filter);
         if (choices.empty())
             return CsvTarget::chooseFile(filter, sv);
         SaveChoice c = choices.front();
@@ -118,7 +122,7 @@ TEST(ClasslessSave, CsvIsStreamedWholeAndCommittedOnce)
     w.csv.free = 1ull << 40;
     w.sv.saveAnswers.push_back("/tmp/out.CSV");
     EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
-    EXPECT_EQ(w.sv.saveFilters.back(), kTextAndCsvFilter);
+    EXPECT_EQ(w.sv.saveFilters.back(), kTableFilter);
     EXPECT_EQ(w.csv.log, (std::vector<std::string>{"open /tmp/out.CSV", "commit"}));
     EXPECT_EQ(
         w.csv.bytes.rfind("index,network,first,last,broadcast\r\n0,10.0.0.0/30,10.0.0.1,10.0.0.2,10.0.0.3\r\n", 0), 0u);
@@ -205,6 +209,89 @@ TEST(ClasslessSave, CsvRefusedCancelledOrFailedLeavesNoFile)
     EXPECT_EQ(csvSizeEstimate(huge.listing), ~static_cast<u128>(0));
     huge.csv.free = ~0ull;
     EXPECT_EQ(saveCsv(huge.listing, "/tmp/x.csv", huge.csv, huge.sv), SaveOutcome::Refused);
+}
+
+// The rows of the CSV as openpyxl reads them from the workbook: the index a number.
+std::vector<std::string> asSheetRows(const std::string& csv, bool firstIsNumber)
+{
+    std::vector<std::string> rows;
+    for (std::size_t from = 0; from < csv.size();) {
+        const std::size_t end = csv.find("\r\n", from);
+        std::string row = csv.substr(from, end - from);
+        std::replace(row.begin(), row.end(), ',', '\t');
+        while (!row.empty() && row.back() == '\t')
+            row.pop_back();
+        rows.push_back((firstIsNumber && !rows.empty() ? "#" : "") + row);
+        from = end + 2;
+    }
+    return rows;
+}
+
+TEST(ClasslessSave, ListingWorkbookHoldsTheCsvCellsUpToAWorksheetsRows)
+{
+    Window w;
+    w.type("10.0.0.0/16", "30");
+    w.csv.choices = {{"/tmp/split", 2}, {"/tmp/split.csv", 1}};
+    EXPECT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.csv.filters.back(), kTableFilter);
+    EXPECT_EQ(w.csv.log, (std::vector<std::string>{"open /tmp/split.xlsx", "commit"}));
+    EXPECT_EQ(w.sv.messages.back().text, "File Successfully Written");
+    const std::string book = std::exchange(w.csv.bytes, {});
+    ASSERT_EQ(saveResults(w.form, w.listing, w.sv, w.out, w.csv), SaveOutcome::Written);
+    std::vector<std::string> want = asSheetRows(w.csv.bytes, true);
+    want.insert(want.begin(), "sheet split");
+    const auto read = test::readBackWorkbook(book);
+    if (!read)
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    EXPECT_EQ((*read)[2], "#0\t10.0.0.0/30\t10.0.0.1\t10.0.0.2\t10.0.0.3");
+    EXPECT_EQ(*read, want);
+
+    // 2^20 rows are one more than a worksheet holds: refused before anything is opened.
+    w.type("10.0.0.0/12", "32");
+    w.csv.log.clear();
+    EXPECT_EQ(saveWorkbook(w.listing, "/tmp/big.xlsx", w.csv, w.sv), SaveOutcome::Refused);
+    EXPECT_TRUE(w.csv.log.empty());
+    EXPECT_EQ(w.sv.messages.back().text,
+              "The listing of 1048576 rows are more than a worksheet holds (1048575 below its header row). A CSV file "
+              "holds them all: save it as CSV. Nothing was written.");
+    // Cancelled at the first progress: nothing kept, nothing said.
+    w.type("10.0.0.0/16", "30");
+    const std::size_t said = w.sv.messages.size();
+    w.csv.cancelAt = w.csv.progressCalls;
+    EXPECT_EQ(saveWorkbook(w.listing, "/tmp/c.xlsx", w.csv, w.sv), SaveOutcome::Cancelled);
+    EXPECT_EQ(w.csv.log.back(), "discard");
+    EXPECT_EQ(w.sv.messages.size(), said);
+}
+
+TEST(ClasslessSave, ListsResultAsCsvOrWorkbookOfItsPrefixes)
+{
+    Window w;
+    ListsForm lists;
+    lists.request.a = "10.0.0.0/25\n10.0.0.128/25\n2001:db8::/32\n::/0\n";
+    lists.update();
+    w.csv.choices = {{"/tmp/sum", 1}, {"/tmp/sum", 2}};
+    EXPECT_EQ(saveLists(lists, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.csv.filters.back(), kTableFilter);
+    EXPECT_EQ(w.csv.bytes,
+              "prefix,first,last,addresses\r\n10.0.0.0/24,10.0.0.0,10.0.0.255,256\r\n"
+              "::/0,::,ffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff,340282366920938463463374607431768211456\r\n");
+    w.csv.bytes.clear();
+    EXPECT_EQ(saveLists(lists, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.csv.log, (std::vector<std::string>{"open /tmp/sum.csv", "commit", "open /tmp/sum.xlsx", "commit"}));
+    if (const auto read = test::readBackWorkbook(w.csv.bytes)) {
+        // The count a spreadsheet holds exactly is a number; 2^128 stays text.
+        EXPECT_EQ(*read,
+                  (std::vector<std::string>{
+                      "sheet prefixes", "prefix\tfirst\tlast\taddresses", "10.0.0.0/24\t10.0.0.0\t10.0.0.255\t#256",
+                      "::/0\t::\tffff:ffff:ffff:ffff:ffff:ffff:ffff:ffff\t340282366920938463463374607431768211456"}));
+    }
+    // Overlap pairs are no prefixes: the report only.
+    lists.request.op = ListOperation::Overlaps;
+    lists.update();
+    w.csv.choices = {{"/tmp/pairs", 0}};
+    EXPECT_EQ(saveLists(lists, w.sv, w.out, w.csv), SaveOutcome::Written);
+    EXPECT_EQ(w.csv.filters.back(), kTextFileFilter);
+    EXPECT_EQ(w.out.files.count("/tmp/pairs.txt"), 1u);
 }
 
 TEST(ClasslessSave, TextReportAndPrintout)

@@ -4,6 +4,7 @@
 #include "interchange/lzstring.h"
 #include "planner/planner_form.h"
 #include "tests/planner/fake_planner_services.h"
+#include "tests/xlsx/read_back.h"
 #include "textio/utf8.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,10 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
         {ExportLeaves, "/out/site", "/out/site.csv", "name,status,vlan,prefix,"},
         {ExportEtcHosts, "/out/hosts", "/out/hosts.txt", ""},
         {ExportVscJson, "/out/vsc", "/out/vsc.json", "{"},
+        {ExportAllocationsWorkbook, "/out/a", "/out/a.xlsx", "PK\x03\x04"},
+        {ExportLeavesWorkbook, "/out/l", "/out/l.xlsx", "PK\x03\x04"},
+        {ExportSubnetsWorkbook, "/out/s", "/out/s.xlsx", "PK\x03\x04"},
+        {ExportHostsWorkbook, "/out/h", "/out/h.xlsx", "PK\x03\x04"},
     };
     for (const auto& c : cases) {
         sv.files.clear();
@@ -100,6 +105,18 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
         EXPECT_EQ(sv.files[c.written].rfind(c.starts, 0), 0u) << c.written;
         ASSERT_EQ(sv.messages.size(), 1u);
         EXPECT_EQ(sv.messages[0].rfind("Exported to ", 0), 0u) << sv.messages[0];
+    }
+    // Each table's own workbook holds that table's sheet alone.
+    for (const auto& [type, sheet] : {std::pair{ExportAllocationsWorkbook, "sheet allocations"},
+                                      {ExportLeavesWorkbook, "sheet leaves"},
+                                      {ExportSubnetsWorkbook, "sheet subnets"},
+                                      {ExportHostsWorkbook, "sheet hosts"}}) {
+        ASSERT_TRUE(form.exportTo("/out/t.xlsx", type));
+        const auto read = test::readBackWorkbook(sv.files["/out/t.xlsx"]);
+        if (!read)
+            GTEST_SKIP() << "python3-openpyxl is not installed";
+        EXPECT_EQ(std::count_if(read->begin(), read->end(), [](auto& l) { return l.rfind("sheet ", 0) == 0; }), 1);
+        EXPECT_EQ(read->front(), sheet);
     }
 }
 

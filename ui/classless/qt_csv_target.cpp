@@ -43,8 +43,11 @@ std::optional<std::uint64_t> QtCsvTarget::freeBytes(const std::string& path)
 
 bool QtCsvTarget::save(const std::string& path, const std::function<bool(ByteSink&)>& produce, std::string& error)
 {
-    dialog = std::make_unique<QProgressDialog>(QStringLiteral("Saving the listing as CSV..."), QStringLiteral("Cancel"),
-                                               0, 1000, parent);
+    // The model adds the type's extension, so the name tells what is being written.
+    const bool workbook = QString::fromStdString(path).endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+    dialog = std::make_unique<QProgressDialog>(workbook ? QStringLiteral("Saving the listing as a workbook...")
+                                                        : QStringLiteral("Saving the listing as CSV..."),
+                                               QStringLiteral("Cancel"), 0, 1000, parent);
     dialog->setObjectName(QStringLiteral("CsvProgress"));
     dialog->setWindowTitle(QStringLiteral("Classless Calculator"));
     dialog->setWindowModality(Qt::WindowModal);

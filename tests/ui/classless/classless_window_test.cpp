@@ -368,6 +368,17 @@ TEST_F(ClasslessWindowTest, SaveWritesCsvOrTextAndPrintPrintsTheResults)
     EXPECT_TRUE(bytes.endsWith("16383,10.0.255.252/30,10.0.255.253,10.0.255.254,10.0.255.255\r\n"));
     ASSERT_FALSE(services.messages.empty());
     EXPECT_EQ(services.messages.back().text, "File Successfully Written");
+    // "Excel Workbooks" chosen: a workbook, named .xlsx.
+    services.messages.clear();
+    w->csvTarget().setFileChooser([this](const std::string&) {
+        return classless::SaveChoice{dir.filePath("listing").toStdString(), 2};
+    });
+    main->saveopt();
+    QFile book(dir.filePath("listing.xlsx"));
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(book.readAll().startsWith("PK\x03\x04"));  // a zip, as .xlsx is (its cells: save_test.cpp)
+    ASSERT_FALSE(services.messages.empty());
+    EXPECT_EQ(services.messages.back().text, "File Successfully Written");
 
     // Printed: every line whole (wrapped at the page's edge), addresses without ligatures.
     type("10.0.0.0/17");
