@@ -261,7 +261,7 @@ struct RowReader {
                     std::to_string(kMaxRows);
             return false;
         }
-        row = SheetRow{*n, {}, {}};
+        row = SheetRow{*n, {}, {}, read.sheet};
         rowBytes = 0;
         lastRow = *n;
         nextColumn = 0;
