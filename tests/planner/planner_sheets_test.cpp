@@ -77,5 +77,29 @@ TEST(PlannerSheets, TheSheetPickedIsReadAndItsRowsNamed)
     EXPECT_EQ(form.plan().hosts().size(), 2u);
 }
 
+// As a new plan, the question about unsaved work comes first, then which sheet, then the roots.
+TEST(PlannerSheets, ANewPlanFromASheetAsksFirstAboutUnsavedWork)
+{
+    test::FakePlannerServices sv;
+    PlannerForm form{sv};
+    ASSERT_TRUE(form.newPlan("10.0.0.0/16"));
+    ASSERT_TRUE(form.allocate(form.plan().root(), "lab, 10\n"));
+    sv.workbooks["/in/nb.xlsx"] = {{"Notes", Rows{{"x"}}},
+                                   {"Prefixes", Rows{{"prefix", "status"}, {"10.60.1.0/24", "active"}}}};
+    sv.answers = {planner::Answer::Cancel, planner::Answer::No};
+    sv.fileNames = {std::string("/in/nb.xlsx"), std::string("/in/nb.xlsx")};
+    EXPECT_FALSE(form.importFormatFile(interchange::Format::Netbox, true));
+    EXPECT_EQ(sv.questions.size(), 1u);
+    EXPECT_EQ(sv.sheetChoices.size(), 0u);
+    sv.sheetAnswers = {std::string("Prefixes")};
+    sv.prompts = {std::string("10.60.0.0/16")};
+    ASSERT_TRUE(form.importFormatFile(interchange::Format::Netbox, true));
+    EXPECT_EQ(sv.questions.size(), 2u);
+    EXPECT_EQ(sv.sheetChoices.size(), 1u);
+    EXPECT_EQ(sv.promptDefaults, (std::vector<std::string>{"10.60.1.0/24"}));
+    EXPECT_EQ(prefixText(form.plan().block(form.plan().root()).prefix), "10.60.0.0/16");
+    EXPECT_NE(form.plan().blockOf(net::Prefix{net::Address::v4(0x0A3C0100u), 24}), plan::kNoBlock);
+}
+
 }  // namespace
 }  // namespace mq::planner
