@@ -64,6 +64,22 @@ def openpyxl_book(path, text, title="Table"):
     wb.save(path)
 
 
+def streamed_book(path, header, write):
+    """openpyxl's workbook of the header row, its sheet's rows after it written by write(f)
+    as they stream into the archive (too many for openpyxl to hold)."""
+    openpyxl_book(path, header)
+    with zipfile.ZipFile(path) as z:
+        parts = {n: z.read(n) for n in z.namelist()}
+    head, tail = parts.pop("xl/worksheets/sheet1.xml").split(b"</sheetData>")
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for n, data in parts.items():
+            z.writestr(n, data)
+        with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as f:
+            f.write(head)
+            write(f)
+            f.write(b"</sheetData>" + tail)
+
+
 def libreoffice_book(csv_path):
     """The workbook LibreOffice makes of the CSV (its own profile for each run)."""
     folder = os.path.dirname(csv_path)
@@ -139,17 +155,7 @@ class Workbooks(unittest.TestCase):
         with open(notzip, "w") as f:
             f.write("name,hosts\nstaff,10\n")
         bomb = os.path.join(WORK, "bomb.xlsx")  # 300 MiB of blanks from some 300 KiB
-        openpyxl_book(bomb, "name,hosts\n")
-        with zipfile.ZipFile(bomb) as z:
-            parts = {n: z.read(n) for n in z.namelist()}
-        sheet = parts.pop("xl/worksheets/sheet1.xml")
-        with zipfile.ZipFile(bomb, "w", zipfile.ZIP_DEFLATED) as z:
-            for n, data in parts.items():
-                z.writestr(n, data)
-            with z.open("xl/worksheets/sheet1.xml", "w", force_zip64=True) as f:
-                f.write(sheet[:sheet.index(b"<sheetData>")])
-                for _ in range(300 * 16):
-                    f.write(b" " * 65530 + b"<x/>")
+        streamed_book(bomb, "name,hosts\n", lambda f: [f.write(b" " * 65530 + b"<x/>") for _ in range(300 * 16)])
         csv_path = os.path.join(WORK, "plain.csv")
         with open(csv_path, "w") as f:
             f.write("name,hosts\nstaff,10\n")
@@ -189,20 +195,10 @@ class Workbooks(unittest.TestCase):
         csv_path, book = os.path.join(WORK, "million.csv"), os.path.join(WORK, "million.xlsx")
         with open(csv_path, "w") as f:
             f.write("name,ipv4\n" + "\n".join(rows) + "\n")
-        openpyxl_book(book, "name,ipv4\n", "Hosts")
-        with zipfile.ZipFile(book) as z:
-            parts = {n: z.read(n) for n in z.namelist()}
-        head = parts.pop("xl/worksheets/sheet1.xml").split(b"</sheetData>")
-        with zipfile.ZipFile(book, "w", zipfile.ZIP_DEFLATED) as z:
-            for n, data in parts.items():
-                z.writestr(n, data)
-            with z.open("xl/worksheets/sheet1.xml", "w") as f:
-                f.write(head[0])
-                for start in range(0, len(rows), 10_000):
-                    f.write("".join('<row r="%d"><c t="inlineStr"><is><t>%s</t></is></c><c t="inlineStr"><is><t>%s</t>'
-                                    '</is></c></row>' % ((i + 2,) + tuple(rows[i].split(",")))
-                                    for i in range(start, start + 10_000)).encode())
-                f.write(b"</sheetData>" + head[1])
+        cell = '<c t="inlineStr"><is><t>%s</t></is></c>'
+        streamed_book(book, "name,ipv4\n", lambda f: [f.write("".join(
+            '<row r="%d">%s%s</row>' % (i + 2, cell % rows[i].split(",")[0], cell % rows[i].split(",")[1])
+            for i in range(start, start + 10_000)).encode()) for start in range(0, len(rows), 10_000)])
         peaks = []
         for path in (csv_path, book):
             out = os.path.join(WORK, "placed-" + os.path.basename(path) + ".mqplan")
