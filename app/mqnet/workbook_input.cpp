@@ -16,6 +16,8 @@ std::optional<bool> readsWorkbook(const Invocation& call, const std::string& pat
                                 : "--sheet is for a workbook (.xlsx): " + textio::escaped(path) + " is none");
         return std::nullopt;
     }
+    if (workbook)
+        call.input = path;  // named when memory runs out while it is read
     return workbook;
 }
 
