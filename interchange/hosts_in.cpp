@@ -15,8 +15,6 @@ using textio::trimBlanks;
 
 namespace {
 
-constexpr std::size_t kPartBytes = 1 << 20;
-
 // An address field: a bare address, or (withLength) one followed by "/len" as NetBox writes
 // it. Empty on success, else the reason, the field quoted.
 std::string takeAddress(std::string_view text, bool withLength, std::optional<net::Family> want, net::Address& out)
@@ -84,26 +82,30 @@ std::string firstOf(std::initializer_list<std::string> reasons)
     return {};
 }
 
-// Reads a CSV table whose columns are found by header name (columns[0] required); each
-// record after the header goes to row(), which refuses through TableRow::notice.
-template <class RowFn>
-void readHostTable(std::string_view text, std::span<const TableColumn> columns, HostRead& read, RowFn row)
+// The columns of a host table and the reader of its rows, which refuses through
+// TableRow::notice.
+struct HostTable {
+    std::span<const TableColumn> columns;
+    void (*row)(const TableRow&, std::size_t line, HostRead&);
+};
+
+// Reads a table whose columns are found by header name (columns[0] required), the columns
+// those `pick` gives for the header record; each record after the header goes to their row().
+template <class Pick> void readHostTable(const RecordSource& source, HostRead& read, Pick pick)
 {
     bool header = true;
     std::vector<std::size_t> found;
     std::size_t rows = 0;
     std::string headerError;
-    read.error = forEachCsvRecord(text, csvDelimiterOf(text), [&](const textio::CsvRecord& record) {
+    HostTable table{};
+    read.error = source.forEach([&](const textio::CsvRecord& record) {
         if (header) {
             header = false;
-            for (const TableColumn& c : columns) {
-                const std::size_t at = textio::csvColumn(record, c.name);
-                found.push_back(at == std::string_view::npos && !c.alias.empty() ? textio::csvColumn(record, c.alias)
-                                                                                 : at);
-            }
+            table = pick(record);
+            found = headerColumns(record, table.columns);
             if (found.front() == std::string_view::npos)
-                headerError = "line " + std::to_string(record.line) + ": the header has no \"" +
-                              std::string(columns.front().name) + "\" column";
+                headerError = source.where(record.line) + ": the header has no \"" +
+                              std::string(table.columns.front().name) + "\" column";
             return headerError.empty();
         }
         if (++rows > plan::kMaxHosts) {
@@ -111,14 +113,14 @@ void readHostTable(std::string_view text, std::span<const TableColumn> columns, 
                                                      " rows: this one and the rest are left out"});
             return false;
         }
-        row(TableRow(record, found, read.refused), record.line);
+        table.row(TableRow(record, found, read.refused), record.line, read);
         return true;
     });
     if (read.error.empty())
         read.error = headerError;
     if (read.error.empty() && header)
-        read.error =
-            "the file is empty: a header line with a \"" + std::string(columns.front().name) + "\" column is expected";
+        read.error = "the " + std::string(source.what) + " is empty: a " + std::string(source.header) + " with a \"" +
+                     std::string(pick(textio::CsvRecord{}).columns.front().name) + "\" column is expected";
     if (!read.error.empty()) {
         read.hosts.clear();
         read.ranges.clear();
@@ -372,61 +374,39 @@ std::optional<HostFormat> parseHostFormat(std::string_view key)
 
 HostRead readHostFile(HostFormat format, std::string_view text)
 {
-    HostRead read;
-    auto with = [&](void (*fn)(const TableRow&, std::size_t, HostRead&)) {
-        return [&read, fn](const TableRow& row, std::size_t line) { fn(row, line, read); };
-    };
-    switch (format) {
-    case HostFormat::Csv: readHostTable(text, kCsvColumns, read, with(readCsvRow)); break;
-    case HostFormat::Netbox: {
-        // An IP-range file is told by its header.
-        const std::string_view header = text.substr(0, text.find('\n'));
-        if (textio::lowerCase(header).find("start_address") != std::string::npos ||
-            textio::lowerCase(header).find("start address") != std::string::npos)
-            readHostTable(text, kRangeColumns, read, with(readRangeRow));
-        else
-            readHostTable(text, kNetboxColumns, read, with(readNetboxRow));
-        break;
+    if (format == HostFormat::EtcHosts) {
+        HostRead read;
+        readEtcHosts(text, read);
+        return read;
     }
-    case HostFormat::Phpipam: readHostTable(text, kPhpipamColumns, read, with(readPhpipamRow)); break;
-    case HostFormat::EtcHosts: readEtcHosts(text, read); break;
-    }
-    return read;
+    return readHostTable(format, csvRecords(text, csvDelimiterOf(text)));
 }
 
-std::string forEachCsvRecord(std::string_view text, char separator,
-                             const std::function<bool(const textio::CsvRecord&)>& fn)
+HostRead readHostTable(HostFormat format, const RecordSource& source)
 {
-    std::size_t lineBase = 0;  // lines before the part
-    while (!text.empty()) {
-        // The part ends at the first line break past kPartBytes outside quotes.
-        std::size_t end = text.size();
-        bool quoted = false;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '"')
-                quoted = !quoted;
-            else if (text[i] == '\n' && !quoted && i >= kPartBytes) {
-                end = i + 1;
-                break;
-            }
-        }
-        const std::string_view part = text.substr(0, end);
-        textio::CsvTable table = textio::readCsv(part, separator);
-        for (textio::CsvRecord& record : table.records) {
-            record.line += lineBase;
-            if (!fn(record))
-                return {};
-        }
-        if (!table.error.empty()) {
-            const std::size_t at = table.error.find(':');
-            return "line " + std::to_string(std::stoul(table.error.substr(5, at - 5)) + lineBase) +
-                   table.error.substr(at);
-        }
-        for (char c : part)
-            lineBase += c == '\n';
-        text.remove_prefix(end);
+    HostRead read;
+    switch (format) {
+    case HostFormat::Csv:
+        readHostTable(source, read, [](const textio::CsvRecord&) { return HostTable{kCsvColumns, readCsvRow}; });
+        break;
+    case HostFormat::Netbox:
+        // An IP-range file is told by its header.
+        readHostTable(source, read, [](const textio::CsvRecord& header) {
+            for (const std::string& f : header.fields)
+                if (const std::string name = textio::lowerCase(f);
+                    name.find("start_address") != std::string::npos || name.find("start address") != std::string::npos)
+                    return HostTable{kRangeColumns, readRangeRow};
+            return HostTable{kNetboxColumns, readNetboxRow};
+        });
+        break;
+    case HostFormat::Phpipam:
+        readHostTable(source, read, [](const textio::CsvRecord&) {
+            return HostTable{kPhpipamColumns, readPhpipamRow};
+        });
+        break;
+    case HostFormat::EtcHosts: read.error = "an /etc/hosts file is lines of text, not a table"; break;
     }
-    return {};
+    return read;
 }
 
 }  // namespace mq::interchange

@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "interchange/blocks.h"
+#include "interchange/records.h"
 #include "plan/plan.h"
 #include "plan/subnet.h"
 #include "textio/csv.h"
@@ -107,6 +108,9 @@ struct HostRead {
 // Reads a file of the format. Memory stays proportional to the rows taken, however the
 // file is laid out; rows past plan::kMaxHosts are refused.
 HostRead readHostFile(HostFormat format, std::string_view text);
+// The same for a table from wherever its records come (a sheet of a workbook): every format
+// but EtcHosts, which is refused.
+HostRead readHostTable(HostFormat format, const RecordSource& source);
 
 // What of a file can go into the plan. Hosts go into the assigned blocks that hold their
 // addresses; a host with the name of one already in the plan (or earlier in the file) and

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "interchange/hosts_io.h"
+#include "interchange/records.h"
 
 namespace mq::interchange {
 
@@ -33,12 +34,5 @@ WriteResult phpipamAddressesCsv(const plan::Plan& plan, const plan::IpamValues& 
 // role of such a tag.
 std::string roleTag(plan::HostRole role);
 std::optional<plan::HostRole> roleOfTag(std::string_view tag);
-
-// Reads CSV a part at a time, each part ending at a line break outside quotes, so that
-// no more than one part's records are held at once: fn gets every record with its line in
-// the whole text. False from fn stops. The error of the first part that fails, with its
-// line in the whole text.
-std::string forEachCsvRecord(std::string_view text, char separator,
-                             const std::function<bool(const textio::CsvRecord&)>& fn);
 
 }  // namespace mq::interchange

@@ -238,7 +238,12 @@ std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
 ReadResult readNetboxCsv(std::string_view text)
 {
     const char separator = csvDelimiterOf(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
-    return readTable(text, separator, kColumns, "prefix", readRow);
+    return readNetboxTable(csvRecords(text, separator));
+}
+
+ReadResult readNetboxTable(const RecordSource& source)
+{
+    return readTable(source, kColumns, "prefix", readRow);
 }
 
 }  // namespace mq::interchange

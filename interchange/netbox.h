@@ -4,6 +4,7 @@
 // vlan (the VLAN ID, narrowed by vlan_group and vlan_site), tenant, role, vrf (names of
 // existing objects), is_pool, comments and tags (slugs, comma separated in one quoted field).
 #include "interchange/blocks.h"
+#include "interchange/records.h"
 
 namespace mq::interchange {
 
@@ -29,5 +30,7 @@ WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::Ipa
 // a container or deprecated status. The tags (slugs only), vlan_group and vlan_site of the
 // first row that has them.
 ReadResult readNetboxCsv(std::string_view text);
+// The same table from wherever its records come (a sheet of a workbook).
+ReadResult readNetboxTable(const RecordSource& source);
 
 }  // namespace mq::interchange

@@ -222,7 +222,12 @@ ReadResult readPhpipamCsv(std::string_view text)
     std::string_view first = text.substr(0, text.find('\n'));
     const char separator =
         first.find(',') == std::string_view::npos && first.find(';') != std::string_view::npos ? ';' : ',';
-    return readTable(text, separator, kColumns, "Subnet", readRow);
+    return readPhpipamTable(csvRecords(text, separator));
+}
+
+ReadResult readPhpipamTable(const RecordSource& source)
+{
+    return readTable(source, kColumns, "Subnet", readRow);
 }
 
 }  // namespace mq::interchange

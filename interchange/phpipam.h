@@ -5,6 +5,7 @@
 // hold a line break, and it refuses a description holding ; ' or " once htmlentities has
 // made entities of & < > and most non-ASCII letters ("R&D" becomes "R&amp;D").
 #include "interchange/blocks.h"
+#include "interchange/records.h"
 
 namespace mq::interchange {
 
@@ -26,5 +27,7 @@ WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::Ip
 // Section, Domain and Customer of the first row that has them become the plan's values;
 // a VRF too where every row has the same, else each block keeps its own.
 ReadResult readPhpipamCsv(std::string_view text);
+// The same table from wherever its records come (a sheet of a workbook).
+ReadResult readPhpipamTable(const RecordSource& source);
 
 }  // namespace mq::interchange

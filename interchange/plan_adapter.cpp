@@ -159,6 +159,19 @@ ImportRead readListForImport(std::FILE* in)
     return importOf(readPrefixList(in), Format::List);
 }
 
+ImportRead readTableForImport(Format format, const RecordSource& source)
+{
+    if (format != Format::List && format != Format::Netbox && format != Format::Phpipam) {
+        ImportRead out;
+        out.error = "a workbook holds a list, NetBox or phpIPAM table; visualsubnetcalc is read from its JSON or link";
+        return out;
+    }
+    return importOf(format == Format::Netbox    ? readNetboxTable(source)
+                    : format == Format::Phpipam ? readPhpipamTable(source)
+                                                : readPrefixTable(source),
+                    format);
+}
+
 ImportReport reportImport(const ImportRead& read, const plan::ImportCheck& check)
 {
     ImportReport out;

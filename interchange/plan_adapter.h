@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "interchange/blocks.h"
+#include "interchange/records.h"
 #include "plan/import.h"
 
 namespace mq::interchange {
@@ -48,6 +49,9 @@ ImportRead readForImport(Format format, std::string_view text);
 // A list read from a file a block at a time (readPrefixList): a line too long is
 // refused without being held.
 ImportRead readListForImport(std::FILE* in);
+// A list, NetBox or phpIPAM table from wherever its records come (a sheet of a workbook),
+// read by the same rules; the other formats are refused.
+ImportRead readTableForImport(Format format, const RecordSource& source);
 
 // What an import tells the user, in the window and in mqnet alike: each line the reader
 // refused or changed, and each item that cannot be placed ("10.0.0.0/24: ...; not

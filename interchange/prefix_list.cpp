@@ -1,5 +1,7 @@
 #include "interchange/prefix_list.h"
 
+#include <algorithm>
+
 #include "interchange/fields.h"
 #include "net/parse.h"
 #include "textio/csv.h"
@@ -17,6 +19,40 @@ namespace {
 bool isHeader(std::string_view field)
 {
     return textio::equalsIgnoringCase(trimBlanks(field), "prefix");
+}
+
+// One item: its prefix, name and note as the line or the record gives them. A first one
+// whose prefix is "prefix" is a header.
+void readItem(std::string_view prefixText, std::string_view nameText, std::string_view noteText, std::size_t line,
+              bool& first, ReadResult& out)
+{
+    const bool header = first && isHeader(prefixText);
+    first = false;
+    if (header)
+        return;
+    FlatBlock b;
+    b.line = line;
+    const auto parsed = net::parsePrefix(prefixText, net::HostBits::Keep, {.address = true});
+    if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
+        const bool text = e->fault == net::ParseError::Fault::Text;
+        out.notices.push_back(
+            {line, quotedItem(prefixText) + ": " + (text ? e->message : "not a prefix or an address")});
+        return;
+    }
+    b.prefix = std::get<net::Prefix>(parsed);
+    if (!b.prefix.isNetwork()) {
+        out.notices.push_back(
+            {line, quotedItem(prefixText) + " has host bits set: " + net::formatNetwork(b.prefix) + " is meant?"});
+        return;
+    }
+    bool cut = false;
+    b.name = asName(nameText, &cut);
+    if (cut) {
+        out.notices.push_back({line, "the name " + quotedItem(nameText) + " is longer than 200 bytes"});
+        return;
+    }
+    b.note = std::string(noteText);
+    out.blocks.push_back(std::move(b));
 }
 
 // The same reading of a text held whole and of a file streamed a block at a time.
@@ -58,33 +94,7 @@ template <typename Source> ReadResult readList(Source text)
                     noteText = trimBlanks(rest.substr(c2 + 1));
             }
         }
-        const bool header = first && isHeader(prefixText);
-        first = false;
-        if (header)
-            return true;
-        FlatBlock b;
-        b.line = line.number;
-        const auto parsed = net::parsePrefix(prefixText, net::HostBits::Keep, {.address = true});
-        if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-            const bool text = e->fault == net::ParseError::Fault::Text;
-            out.notices.push_back(
-                {line.number, quotedItem(prefixText) + ": " + (text ? e->message : "not a prefix or an address")});
-            return true;
-        }
-        b.prefix = std::get<net::Prefix>(parsed);
-        if (!b.prefix.isNetwork()) {
-            out.notices.push_back({line.number, quotedItem(prefixText) + " has host bits set: " +
-                                                    net::formatNetwork(b.prefix) + " is meant?"});
-            return true;
-        }
-        bool cut = false;
-        b.name = asName(nameText, &cut);
-        if (cut) {
-            out.notices.push_back({line.number, "the name " + quotedItem(nameText) + " is longer than 200 bytes"});
-            return true;
-        }
-        b.note = std::string(noteText);
-        out.blocks.push_back(std::move(b));
+        readItem(prefixText, nameText, noteText, line.number, first, out);
         return true;
     });
     if (!r.error.empty())
@@ -101,6 +111,24 @@ ReadResult readPrefixList(std::string_view text)
 ReadResult readPrefixList(std::FILE* in)
 {
     return readList(in);
+}
+
+ReadResult readPrefixTable(const RecordSource& source)
+{
+    ReadResult out;
+    bool first = true;
+    out.error = source.forEach([&](const textio::CsvRecord& record) {
+        std::vector<std::string> f = record.fields;
+        const auto cell = std::find_if(f.begin(), f.end(), [](const std::string& c) { return !trimBlanks(c).empty(); });
+        if (cell == f.end() || trimBlanks(*cell).starts_with('#'))
+            return true;  // a blank or comment row, as a line would be
+        f.resize(std::max<std::size_t>(f.size(), 3));
+        for (std::size_t i = 3; i < f.size(); ++i)
+            f[2] += "," + f[i];  // the note is the rest
+        readItem(trimBlanks(f[0]), trimBlanks(f[1]), trimBlanks(f[2]), record.line, first, out);
+        return true;
+    });
+    return out;
 }
 
 }  // namespace mq::interchange

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "interchange/blocks.h"
+#include "interchange/records.h"
 
 namespace mq::interchange {
 
@@ -16,5 +17,9 @@ namespace mq::interchange {
 ReadResult readPrefixList(std::string_view text);
 // The same, read from a file a block at a time: a line too long is refused without being held.
 ReadResult readPrefixList(std::FILE* in);
+// The same from a table's records (a sheet of a workbook): a field each for the prefix, the
+// name and the note (the fields after it joined by commas); a record without a field, or
+// whose first field starts with '#', is skipped as a blank or comment line is.
+ReadResult readPrefixTable(const RecordSource& source);
 
 }  // namespace mq::interchange

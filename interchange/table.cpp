@@ -15,36 +15,47 @@ void TableRow::notice(std::string reason) const
     notices_.push_back({record_.line, std::move(reason)});
 }
 
-ReadResult readTable(std::string_view text, char separator, std::span<const TableColumn> columns,
-                     std::string_view required, const TableRowReader& readRow)
+std::vector<std::size_t> headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns)
 {
-    ReadResult r;
-    textio::CsvTable table = textio::readCsv(text, separator);
-    if (!table.error.empty()) {
-        r.error = table.error;
-        return r;
-    }
-    const std::string quoted = "\"" + std::string(required) + "\"";
-    if (table.records.empty()) {
-        r.error = "the file is empty: a header line with a " + quoted + " column is expected";
-        return r;
-    }
-    const textio::CsvRecord& header = table.records.front();
     std::vector<std::size_t> found;
     for (const TableColumn& c : columns) {
         const std::size_t at = textio::csvColumn(header, c.name);
         found.push_back(at == std::string_view::npos && !c.alias.empty() ? textio::csvColumn(header, c.alias) : at);
     }
-    if (found.front() == std::string_view::npos) {
-        r.error = "line " + std::to_string(header.line) + ": the header has no " + quoted + " column";
-        return r;
-    }
-    for (std::size_t i = 1; i < table.records.size(); ++i) {
-        const textio::CsvRecord& record = table.records[i];
+    return found;
+}
+
+ReadResult readTable(const RecordSource& source, std::span<const TableColumn> columns, std::string_view required,
+                     const TableRowReader& readRow)
+{
+    ReadResult r;
+    const std::string quoted = "\"" + std::string(required) + "\"";
+    std::vector<std::size_t> found;
+    bool header = true;
+    std::string fault;
+    r.error = source.forEach([&](const textio::CsvRecord& record) {
+        if (header) {
+            header = false;
+            found = headerColumns(record, columns);
+            if (found.front() == std::string_view::npos)
+                fault = source.where(record.line) + ": the header has no " + quoted + " column";
+            return fault.empty();
+        }
         if (std::optional<FlatBlock> b = readRow(TableRow(record, found, r.notices), r.values)) {
             b->line = record.line;
             r.blocks.push_back(std::move(*b));
         }
+        return true;
+    });
+    if (r.error.empty())
+        r.error = fault;
+    if (r.error.empty() && header)
+        r.error = "the " + std::string(source.what) + " is empty: a " + std::string(source.header) + " with a " +
+                  quoted + " column is expected";
+    if (!r.error.empty()) {
+        ReadResult refused;
+        refused.error = std::move(r.error);
+        return refused;
     }
     shareCommonValues(r);
     return r;

@@ -1,7 +1,7 @@
 #pragma once
 // The shape of the IPAM readers (NetBox, phpIPAM): a CSV table whose columns are found by
 // header name, each record after the header read into a block or named in a notice with its
-// line. The format files keep only their columns and the rules of their rows.
+// line (or row). The format files keep only their columns and the rules of their rows.
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "interchange/blocks.h"
+#include "interchange/records.h"
 #include "textio/csv.h"
 
 namespace mq::interchange {
@@ -44,10 +45,14 @@ private:
 // notice given). values: the plan-wide values the rows give.
 using TableRowReader = std::function<std::optional<FlatBlock>(const TableRow& row, plan::IpamValues& values)>;
 
-// Reads `text` as CSV separated by `separator`. columns[0] is required: a file without it is
-// refused, the column named as `required` in the message. Every record after the header goes
-// to readRow, in order; at the end shareCommonValues makes what every block shares plan-wide.
-ReadResult readTable(std::string_view text, char separator, std::span<const TableColumn> columns,
-                     std::string_view required, const TableRowReader& readRow);
+// Where the header record has each of the columns (npos where it has none).
+std::vector<std::size_t> headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns);
+
+// Reads the records of `source` (a CSV text, a sheet). columns[0] is required: a table without
+// it is refused, the column named as `required` in the message. Every record after the header
+// goes to readRow, in order; at the end shareCommonValues makes what every block shares
+// plan-wide. Nothing is kept from a table that could not be read to its end.
+ReadResult readTable(const RecordSource& source, std::span<const TableColumn> columns, std::string_view required,
+                     const TableRowReader& readRow);
 
 }  // namespace mq::interchange

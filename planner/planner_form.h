@@ -13,6 +13,7 @@
 #include "planner/planner_services.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,15 @@ inline constexpr std::size_t kReportWidth = 110;
 inline constexpr int kMaxSplitExponent = 16;
 
 class HostsTable;
+
+// How an import names the items of its file in messages: by line, or by a sheet's row.
+struct ItemPlaces {
+    std::function<std::string(std::size_t)> where = [](std::size_t n) { return "line " + std::to_string(n); };
+    const char* unit = "line";
+    const char* units = "lines";
+    // The places of a sheet's rows: "sheet "Hosts" row 4".
+    static ItemPlaces rowsOf(const interchange::RecordSource& sheet) { return {sheet.where, "row", "rows"}; }
+};
 
 class PlannerForm {
 public:
@@ -189,6 +199,11 @@ public:
     // them, as one undoable change; refused rows are listed with their lines.
     bool importHostsFile(interchange::HostFormat format);
     bool importHosts(interchange::HostFormat format, const std::string& text, const std::string& source);
+    // A workbook (*.xlsx, or a file starting with the zip signature) is read from one sheet:
+    // its only one, else the one the user picks (the first offered). Nothing when the choice
+    // is cancelled or the file cannot be read as a workbook (said).
+    bool isWorkbook(const std::string& fileName);
+    std::optional<std::string> pickSheet(const std::string& fileName);
     // Refused items and reader notices of the last import, one line each.
     const std::vector<std::string>& importLines() const { return importNotes; }
 
@@ -225,7 +240,11 @@ private:
     // The plan of these roots ("10.0.0.0/8, 2001:db8::/32"); nothing, with a
     // message, when one cannot be read.
     std::optional<plan::Plan> planOfRoots(const std::string& rootText);
-    bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan);
+    bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan,
+                     const ItemPlaces& places = {});
+    bool placeHosts(const interchange::HostRead& read, const std::string& source, const ItemPlaces& places);
+    bool importDroppedWorkbook(const std::string& fileName);
+    bool importSheet(interchange::Format format, const std::string& fileName, const std::string& sheet, bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);
     bool exportHostFile(const std::string& fileName, interchange::HostExport what);
     bool hasSection();

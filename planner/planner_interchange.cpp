@@ -10,6 +10,7 @@
 #include "plan/import.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,10 +39,10 @@ std::string listed(const std::vector<std::string>& lines)
     return text;
 }
 
-// "line 4", "lines 4 and 7", "lines 2, 4 and 7", the first kShownLines of them.
-std::string lineNumbers(const std::set<std::size_t>& lines)
+// "line 4", "lines 4 and 7", "lines 2, 4 and 7" (or rows), the first kShownLines of them.
+std::string lineNumbers(const std::set<std::size_t>& lines, const ItemPlaces& places)
 {
-    std::string out = lines.size() == 1 ? "line " : "lines ";
+    std::string out = std::string(lines.size() == 1 ? places.unit : places.units) + " ";
     std::size_t i = 0;
     for (auto it = lines.begin(); it != lines.end() && i < kShownLines; ++it, ++i)
         out += (i == 0 ? "" : std::next(it) == lines.end() ? " and " : ", ") + std::to_string(*it);
@@ -67,8 +68,21 @@ const char* filterOf(Format f)
     case Format::VscJson: return "visualsubnetcalc JSON (*.json)|*.json|All files (*)|*|";
     case Format::VscLink: return "Text files (*.txt)|*.txt|All files (*)|*|";
     case Format::List: return kImportListFilter;
-    default: return "CSV files (*.csv)|*.csv|All files (*)|*|";
+    default: return kImportTableFilter;
     }
+}
+
+// A workbook's sheet as messages name it: "/plans/site.xlsx" sheet "Used".
+std::string sheetSource(const std::string& file, const std::string& sheet)
+{
+    return textio::escaped(file, textio::kQuotedPath) + " sheet \"" + textio::escaped(sheet, textio::kQuotedValue) +
+           "\"";
+}
+
+// "line 4: reason", "sheet "Hosts" row 4: reason"; the reason alone for the file as a whole.
+std::string described(const textio::LineNote& n, const ItemPlaces& places)
+{
+    return n.line ? places.where(n.line) + ": " + n.reason : n.reason;
 }
 
 // The prefixes read that lie in no other: the roots a new plan is offered.
@@ -91,9 +105,19 @@ std::string outermost(const std::vector<plan::ImportItem>& items)
     return text;
 }
 
+// The table a header names: a phpIPAM one (a "subnet" column), a NetBox one (a "prefix"
+// column), else a list of in-use prefixes.
+Format tableOf(const textio::CsvRecord& header)
+{
+    if (textio::csvColumn(header, "subnet") != std::string::npos)
+        return Format::Phpipam;
+    if (textio::csvColumn(header, "prefix") != std::string::npos)
+        return Format::Netbox;
+    return Format::List;
+}
+
 // What a dropped file holds, told by its name and its first line as the readers
-// would take it: a visualsubnetcalc JSON, a phpIPAM CSV (a "subnet" column), a
-// NetBox CSV (a "prefix" column), else a list of in-use prefixes.
+// would take it: a visualsubnetcalc JSON, else the table its header names.
 Format droppedFormat(std::string_view fileName, std::string_view head)
 {
     const std::size_t blank = head.find_first_not_of(" \t\r\n");
@@ -101,19 +125,15 @@ Format droppedFormat(std::string_view fileName, std::string_view head)
         return Format::VscJson;
     head = head.substr(0, head.find('\n'));
     const textio::CsvTable table = textio::readCsv(head, interchange::csvDelimiterOf(head));
-    if (table.records.empty())
-        return Format::List;
-    if (textio::csvColumn(table.records.front(), "subnet") != std::string::npos)
-        return Format::Phpipam;
-    if (textio::csvColumn(table.records.front(), "prefix") != std::string::npos)
-        return Format::Netbox;
-    return Format::List;
+    return table.records.empty() ? Format::List : tableOf(table.records.front());
 }
 
 }  // namespace
 
 bool PlannerForm::importDroppedFile(const std::string& fileName)
 {
+    if (isWorkbook(fileName))
+        return importDroppedWorkbook(fileName);
     // The first line is enough to tell the format; a file that cannot be opened
     // is named by the import itself.
     std::string head, error;
@@ -167,6 +187,10 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
 
 bool PlannerForm::importFile(Format format, const std::string& fileName, bool asNewPlan)
 {
+    if (isWorkbook(fileName) && format != Format::VscJson && format != Format::VscLink) {
+        const auto sheet = pickSheet(fileName);
+        return sheet && importSheet(format, fileName, *sheet, asNewPlan);
+    }
     // Regular files only, as Open reads them: a list a line at a time, as every
     // other list is read, the other formats whole and bounded. A file whose items
     // do not fit in memory is named as such, and the plan stays as it was.
@@ -209,7 +233,8 @@ bool PlannerForm::importText(Format format, const std::string& text, const std::
     return placeImport(interchange::readForImport(format, text), source + " (" + formatName(format) + ")", asNewPlan);
 }
 
-bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan)
+bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan,
+                              const ItemPlaces& places)
 {
     importNotes.clear();
     if (!read.error.empty()) {
@@ -232,7 +257,7 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     const plan::ImportCheck check = plan::checkImport(checked, read.items);
     const interchange::ImportReport report = interchange::reportImport(read, check);
     for (const auto& n : report.notes)
-        importNotes.push_back(interchange::describe(n));
+        importNotes.push_back(described(n, places));
 
     if (check.accepted.empty()) {
         sv.message("Nothing was imported from " + source + "." + listed(importNotes), MsgIcon::Exclamation);
@@ -251,12 +276,13 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
         return false;
     if (!importNotes.empty()) {
         std::string which;
+        const std::string was = std::string(places.unit) + " was", were = std::string(places.units) + " were";
         if (!report.notPlaced.empty())
-            which = countText(report.notPlaced.size(), "line was", "lines were") + " not placed (" +
-                    lineNumbers(report.notPlaced) + ")";
+            which = countText(report.notPlaced.size(), was.c_str(), were.c_str()) + " not placed (" +
+                    lineNumbers(report.notPlaced, places) + ")";
         if (!report.changed.empty())
-            which += (which.empty() ? "" : " and ") + countText(report.changed.size(), "line was", "lines were") +
-                     " changed (" + lineNumbers(report.changed) + ")";
+            which += (which.empty() ? "" : " and ") + countText(report.changed.size(), was.c_str(), were.c_str()) +
+                     " changed (" + lineNumbers(report.changed, places) + ")";
         sv.message("Imported " + countText(placed, "prefix", "prefixes") + " from " + source +
                        (which.empty() ? std::string(":") : "; " + which + ":") + listed(importNotes),
                    MsgIcon::Exclamation);
@@ -339,9 +365,17 @@ bool PlannerForm::exportHostFile(const std::string& fileName, interchange::HostE
 bool PlannerForm::importHostsFile(interchange::HostFormat format)
 {
     auto file =
-        sv.openFileDialog(format == interchange::HostFormat::EtcHosts ? "All files (*)|*|" : filterOf(Format::Netbox));
+        sv.openFileDialog(format == interchange::HostFormat::EtcHosts ? "All files (*)|*|" : kImportTableFilter);
     if (!file || file->empty())
         return false;
+    if (format != interchange::HostFormat::EtcHosts && isWorkbook(*file)) {
+        const auto sheet = pickSheet(*file);
+        if (!sheet)
+            return false;
+        const interchange::RecordSource rows = sv.sheetRecords(*file, *sheet);
+        return placeHosts(interchange::readHostTable(format, rows), sheetSource(*file, *sheet),
+                          ItemPlaces::rowsOf(rows));
+    }
     std::string bytes, error;
     bool read = false;
     try {
@@ -358,8 +392,12 @@ bool PlannerForm::importHostsFile(interchange::HostFormat format)
 
 bool PlannerForm::importHosts(interchange::HostFormat format, const std::string& text, const std::string& source)
 {
+    return placeHosts(interchange::readHostFile(format, text), source, {});
+}
+
+bool PlannerForm::placeHosts(const interchange::HostRead& read, const std::string& source, const ItemPlaces& places)
+{
     importNotes.clear();
-    const interchange::HostRead read = interchange::readHostFile(format, text);
     if (!read.error.empty()) {
         sv.message("Nothing could be imported from " + source + ".\n\n" + read.error, MsgIcon::Exclamation);
         return false;
@@ -372,7 +410,7 @@ bool PlannerForm::importHosts(interchange::HostFormat format, const std::string&
     all.insert(all.end(), check.notes.begin(), check.notes.end());
     std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
     for (const auto& n : all)
-        importNotes.push_back(interchange::describe(n));
+        importNotes.push_back(described(n, places));
     if (check.empty()) {
         sv.message("Nothing was imported from " + source + "." + listed(importNotes), MsgIcon::Exclamation);
         return false;
@@ -384,11 +422,68 @@ bool PlannerForm::importHosts(interchange::HostFormat format, const std::string&
     if (!importNotes.empty())
         sv.message("Imported " + placed + " from " + source +
                        (refused.empty() ? std::string(":")
-                                        : "; " + countText(refused.size(), "line was", "lines were") + " not placed (" +
-                                              lineNumbers(refused) + "):") +
+                                        : "; " +
+                                              countText(refused.size(), (std::string(places.unit) + " was").c_str(),
+                                                        (std::string(places.units) + " were").c_str()) +
+                                              " not placed (" + lineNumbers(refused, places) + "):") +
                        listed(importNotes),
                    MsgIcon::Exclamation);
     return true;
+}
+
+bool PlannerForm::isWorkbook(const std::string& fileName)
+{
+    if (fileName.size() >= 5 &&
+        textio::equalsIgnoringCase(std::string_view(fileName).substr(fileName.size() - 5), ".xlsx"))
+        return true;
+    std::string error;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(fileName, error), &std::fclose);
+    char head[4] = {};
+    return in && std::fread(head, 1, 4, in.get()) == 4 &&
+           std::string_view(head, 4) == std::string_view("PK\x03\x04", 4);
+}
+
+std::optional<std::string> PlannerForm::pickSheet(const std::string& fileName)
+{
+    std::string error;
+    const std::vector<std::string> names = sv.sheetNames(fileName, error);
+    if (names.empty()) {
+        sv.message(textio::escaped(fileName, textio::kQuotedPath) + " could not be read.\n\n" + error,
+                   MsgIcon::Critical);
+        return std::nullopt;
+    }
+    return names.size() == 1 ? std::optional(names.front()) : sv.chooseSheet(fileName, names);
+}
+
+bool PlannerForm::importSheet(Format format, const std::string& fileName, const std::string& sheet, bool asNewPlan)
+{
+    const interchange::RecordSource rows = sv.sheetRecords(fileName, sheet);
+    interchange::ImportRead read;
+    try {
+        read = interchange::readTableForImport(format, rows);
+    } catch (const std::bad_alloc&) {
+        sv.message(sheetSource(fileName, sheet) + " could not be read.\n\n" + kNoMemoryToRead, MsgIcon::Critical);
+        return false;
+    }
+    const char* name = format == Format::Netbox    ? "NetBox table"
+                       : format == Format::Phpipam ? "phpIPAM table"
+                                                   : "prefix list";
+    return placeImport(std::move(read), sheetSource(fileName, sheet) + " (" + name + ")", asNewPlan,
+                       ItemPlaces::rowsOf(rows));
+}
+
+bool PlannerForm::importDroppedWorkbook(const std::string& fileName)
+{
+    const auto sheet = pickSheet(fileName);
+    if (!sheet)
+        return false;
+    // The first row tells the table, as a CSV file's first line does.
+    Format format = Format::List;
+    sv.sheetRecords(fileName, *sheet).forEach([&](const textio::CsvRecord& header) {
+        format = tableOf(header);
+        return false;
+    });
+    return importSheet(format, fileName, *sheet, false);
 }
 
 bool PlannerForm::copyVscLink()

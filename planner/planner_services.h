@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/services.h"
+#include "interchange/records.h"
 #include "plan/plan.h"
 
 #include <cstdint>
@@ -48,7 +49,10 @@ enum ExportType {
     ExportHostsWorkbook
 };
 
-inline constexpr const char* kImportListFilter = "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|All files (*)|*|";
+inline constexpr const char* kImportListFilter =
+    "Prefix lists (*.txt *.csv *.lst)|*.txt;*.csv;*.lst|Workbooks (*.xlsx)|*.xlsx|All files (*)|*|";
+// The tables of other tools: NetBox's and phpIPAM's CSV, and the same in a workbook.
+inline constexpr const char* kImportTableFilter = "CSV files (*.csv)|*.csv|Workbooks (*.xlsx)|*.xlsx|All files (*)|*|";
 
 // Why a file or its content did not fit in memory, as the window says it.
 inline constexpr const char* kNoMemoryToRead = "There is not enough memory to read it.";
@@ -98,6 +102,13 @@ public:
     // The plan's subnet rules in the Subnet rules dialog, which says what the cloud mode
     // fixes; nothing when cancelled.
     virtual std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules& rules, plan::CloudMode cloud) = 0;
+    // A workbook (.xlsx): the names of its sheets in their order (empty, with error the
+    // reason, when the file cannot be read as one); a sheet's rows as the table readers take
+    // them, named by sheet and row; and which of several sheets to read, the first offered
+    // (nothing when cancelled).
+    virtual std::vector<std::string> sheetNames(const std::string& path, std::string& error) = 0;
+    virtual interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) = 0;
+    virtual std::optional<std::string> chooseSheet(const std::string& file, const std::vector<std::string>& sheets) = 0;
 };
 
 }  // namespace mq::planner

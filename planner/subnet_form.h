@@ -99,6 +99,8 @@ public:
     // whichever blocks of the plan hold their addresses: the planner's own import.
     bool importPlanHosts(interchange::HostFormat format) { return form.importHostsFile(format); }
     bool importText(const std::string& text, const std::string& source);
+    bool importRecords(const std::vector<textio::CsvRecord>& records, const std::string& error,
+                       const std::string& source, const ItemPlaces& places);
 
     // ---- the picture of block f
     const plan::SubnetCounts& counts(net::Family f) const { return countsOf[f == net::Family::V6]; }

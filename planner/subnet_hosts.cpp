@@ -20,7 +20,8 @@ using plan::kNoBlock;
 
 namespace {
 
-constexpr const char* kHostListFilter = "Host lists (*.txt *.tsv *.csv)|*.txt;*.tsv;*.csv|All files (*)|*|";
+constexpr const char* kHostListFilter =
+    "Host lists (*.txt *.tsv *.csv *.xlsx)|*.txt;*.tsv;*.csv;*.xlsx|All files (*)|*|";
 constexpr std::size_t kNotesShown = 3;  // refused rows named in the status line
 
 std::string quoted(std::string_view text)
@@ -236,6 +237,22 @@ bool SubnetForm::importFile()
     auto file = sv.openFileDialog(kHostListFilter);
     if (!file || file->empty())
         return false;
+    if (form.isWorkbook(*file)) {
+        const auto sheet = form.pickSheet(*file);
+        if (!sheet)
+            return false;
+        const interchange::RecordSource rows = sv.sheetRecords(*file, *sheet);
+        std::vector<textio::CsvRecord> records;
+        const std::string error = rows.forEach([&](const textio::CsvRecord& r) {
+            records.push_back(r);
+            return true;
+        });
+        if (!error.empty() && records.empty())
+            return refuse("The hosts could not be read from " + quotedPath(*file) + ": " + error);
+        sync();
+        return active() &&
+               importRecords(records, error, baseName(*file) + " sheet " + quoted(*sheet), ItemPlaces::rowsOf(rows));
+    }
     std::string bytes, error;
     if (!sv.readFile(*file, bytes, error))
         return refuse("The hosts could not be read from " + quotedPath(*file) + ": " + error);
@@ -278,14 +295,22 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
         return false;
     const std::size_t lineEnd = text.find('\n');
     const char separator = text.substr(0, lineEnd).find('\t') != std::string::npos ? '\t' : ',';
-    textio::CsvTable table = textio::readCsv(text, separator);
+    const textio::CsvTable table = textio::readCsv(text, separator);
+    return importRecords(table.records, table.error, source, {});
+}
+
+// The rows of a table (pasted, a file's, a sheet's), the first a header where every cell of
+// it names a column.
+bool SubnetForm::importRecords(const std::vector<textio::CsvRecord>& records, const std::string& error,
+                               const std::string& source, const ItemPlaces& places)
+{
     std::vector<int> columns;
     for (int c = 0; c < HostColumnCount; ++c)
         columns.push_back(c);
     std::size_t first = 0;
-    if (!table.records.empty()) {
+    if (!records.empty()) {
         std::vector<int> named;
-        for (const std::string& cell : table.records[0].fields)
+        for (const std::string& cell : records[0].fields)
             named.push_back(headerColumn(cell));
         if (std::none_of(named.begin(), named.end(), [](int c) { return c < 0; })) {
             columns = named;
@@ -311,8 +336,8 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
     };
     std::vector<plan::Host> added;
     std::vector<std::string> refused;
-    for (std::size_t r = first; r < table.records.size(); ++r) {
-        const textio::CsvRecord& rec = table.records[r];
+    for (std::size_t r = first; r < records.size(); ++r) {
+        const textio::CsvRecord& rec = records[r];
         if (std::all_of(rec.fields.begin(), rec.fields.end(),
                         [](const std::string& f) { return textio::trimBlanks(f).empty(); }))
             continue;
@@ -325,14 +350,14 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
         if (readRow(scratch, *at, rec.fields, columns, h, why))
             why = scratch.insertHost(scratch.hosts().size(), h);
         if (!why.empty()) {
-            refused.push_back("line " + std::to_string(rec.line) + ": " + why);
+            refused.push_back(places.where(rec.line) + ": " + why);
             continue;
         }
         added.push_back(std::move(h));
         stale = true;
     }
-    if (!table.error.empty())
-        refused.push_back(table.error);
+    if (!error.empty())
+        refused.push_back(error);
     return placeRows(std::move(added), refused, source);
 }
 

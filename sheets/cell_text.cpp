@@ -109,4 +109,73 @@ std::optional<std::string> plainNumber(std::string_view stored, bool percent)
     return sign + d->digits.substr(0, p) + "." + d->digits.substr(p) + suffix;
 }
 
+namespace {
+
+// The code unit of "_xHHHH_" at the start of text.
+std::optional<unsigned> escapedUnit(std::string_view text)
+{
+    if (text.size() < 7 || !text.starts_with("_x") || text[6] != '_')
+        return std::nullopt;
+    unsigned v = 0;
+    for (char c : text.substr(2, 4)) {
+        const int d = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+        if (d < 0)
+            return std::nullopt;
+        v = v * 16 + static_cast<unsigned>(d);
+    }
+    return v;
+}
+
+void appendUtf8(std::string& out, unsigned cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | cp >> 6);
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | cp >> 12);
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | cp >> 18);
+        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string unescapedXstring(std::string_view stored)
+{
+    std::string out;
+    out.reserve(stored.size());
+    for (std::size_t i = 0; i < stored.size();) {
+        const auto unit = stored[i] == '_' ? escapedUnit(stored.substr(i)) : std::nullopt;
+        if (!unit) {
+            out += stored[i++];
+            continue;
+        }
+        unsigned cp = *unit;
+        std::size_t used = 7;
+        if (cp >= 0xD800 && cp < 0xDC00)
+            if (const auto low = escapedUnit(stored.substr(i + 7)); low && *low >= 0xDC00 && *low < 0xE000) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (*low - 0xDC00);
+                used = 14;
+            }
+        if (cp >= 0xD800 && cp < 0xE000) {  // a lone surrogate is no character: kept as written
+            out.append(stored.substr(i, 7));
+            i += 7;
+            continue;
+        }
+        appendUtf8(out, cp);
+        i += used;
+    }
+    return out;
+}
+
 }  // namespace mq::sheets

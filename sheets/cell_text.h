@@ -22,4 +22,9 @@ std::optional<CellRef> parseCellRef(std::string_view ref);
 // are the rounding's, not the user's. Nothing when the text is not a number.
 std::optional<std::string> plainNumber(std::string_view stored, bool percent);
 
+// A string as ECMA-376 stores it (ST_Xstring): "_xHHHH_" is the UTF-16 code unit HHHH, so
+// that "_x000D_" is a carriage return and "_x005F_x0041_" the text "_x0041_"; a pair of
+// surrogates is one character. Everything else is as written.
+std::string unescapedXstring(std::string_view stored);
+
 }  // namespace mq::sheets

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mq::sheets {
@@ -34,6 +35,7 @@ struct SheetRow {
     std::size_t number = 0;  // from 1, as the sheet numbers it
     std::vector<std::string> cells;  // from column A; the empty cells after the last left off
     std::vector<bool> covered;  // per cell: inside a merged range, not its first cell
+    std::string_view sheet;  // the name of the sheet read
 };
 
 struct SheetRead {

@@ -52,9 +52,9 @@ bool percentFormat(const std::string& code)
     return false;
 }
 
-// The text of a string item: its runs' <t> joined, phonetic guides (<rPh>) left out.
+// The text of a string item: its runs' <t> joined, unescaped, phonetic guides (<rPh>) left out.
 struct StringText {
-    std::string text;
+    std::string text, run;  // run: the <t> being read, as stored
     int phonetic = 0;
     bool inText = false;
 
@@ -66,10 +66,12 @@ struct StringText {
             --phonetic;
         else if (opens(xml, "t"))
             inText = phonetic == 0;
-        else if (closes(xml, "t"))
+        else if (closes(xml, "t") && inText) {
             inText = false;
-        else if (inText && xml.isCharacters())
-            text += xml.text().toString().toStdString();
+            text += unescapedXstring(run);
+            run.clear();
+        } else if (inText && xml.isCharacters())
+            run += xml.text().toString().toStdString();
     }
 };
 
@@ -245,7 +247,7 @@ struct RowReader {
 
     bool tooLong()
     {
-        if (rowBytes + cell.value.size() + cell.inlineText.text.size() <= kMaxRowBytes)
+        if (rowBytes + cell.value.size() + cell.inlineText.text.size() + cell.inlineText.run.size() <= kMaxRowBytes)
             return false;
         fault = "row " + std::to_string(row.number) + " holds more than " + std::to_string(kMaxRowBytes >> 20) +
                 " MiB of text";
@@ -261,7 +263,7 @@ struct RowReader {
                     std::to_string(kMaxRows);
             return false;
         }
-        row = SheetRow{*n, {}, {}};
+        row = SheetRow{*n, {}, {}, read.sheet};
         rowBytes = 0;
         lastRow = *n;
         nextColumn = 0;
@@ -357,7 +359,7 @@ std::string readSharedStrings(XlsxArchive& zip, const std::string& entry, Shared
                 out.add(item.text);
             else
                 item.take(xml);
-            return out.heldBytes() + item.text.size() <= kMaxSharedStringBytes;
+            return out.heldBytes() + item.text.size() + item.run.size() <= kMaxSharedStringBytes;
         },
         &stopped);
     if (stopped)

@@ -39,6 +39,12 @@ void Faults::refused(std::string_view source, std::size_t number, std::string_vi
     err_.put('\n');
 }
 
+void Faults::refusedAt(std::string_view where, std::string_view reason)
+{
+    ++refused_;
+    say(where, reason);
+}
+
 void Faults::tooLong(std::string_view source, std::size_t number)
 {
     ++refused_;

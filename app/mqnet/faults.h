@@ -18,6 +18,9 @@ public:
     // "mqnet: SOURCE line N: ITEM: REASON": source (a file name) and item are escaped and
     // shortened here; the reason is the program's own text. Counts as a refused item.
     void refused(std::string_view source, std::size_t line, std::string_view item, std::string_view reason);
+    // "mqnet: WHERE: REASON" for an item named by its place alone (a sheet's row: SOURCE sheet
+    // "S" row N), both the program's own text. Counts as a refused item.
+    void refusedAt(std::string_view where, std::string_view reason);
     // "mqnet: SOURCE line N: the line is longer than 65536 bytes". Counts as a refused item.
     void tooLong(std::string_view source, std::size_t line);
 

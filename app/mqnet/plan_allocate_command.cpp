@@ -10,6 +10,7 @@
 #include "app/mqnet/list_file.h"
 #include "app/mqnet/plan_allocate_options.h"
 #include "app/mqnet/plan_files.h"
+#include "app/mqnet/workbook_input.h"
 #include "net/parse.h"
 #include "plan/allocate.h"
 #include "plan/commands.h"
@@ -17,6 +18,7 @@
 #include "plan/document.h"
 #include "plan/roots.h"
 #include "plan/segments.h"
+#include "sheets/segment_sheet.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
 #include "textio/json.h"
@@ -396,6 +398,33 @@ void writeAllocation(const Invocation& call, const std::vector<net::Prefix>& roo
     }
 }
 
+// The segments of the list file, or of a workbook's sheet; each line or row refused named.
+bool readSegments(const Invocation& call, const std::vector<net::Prefix>& roots, std::vector<plan::Segment>& segments)
+{
+    const std::string& path = call.args.positional.back();
+    const auto only = roots.size() == 1 ? std::optional(roots[0].address.family) : std::nullopt;
+    const auto workbook = readsWorkbook(call, path);
+    if (!workbook)
+        return false;
+    if (*workbook) {
+        sheets::SegmentSheet sheet = sheets::readSegmentSheet(path, sheetOption(call), only);
+        for (const auto& [row, reason] : sheet.notes)
+            call.faults.refusedAt(textio::escaped(path) + " " + sheets::rowName(sheet.sheet, row), reason);
+        segments = std::move(sheet.segments);
+        if (!sheet.error.empty())
+            call.refuse("cannot read " + textio::escaped(path) + ": " + sheet.error);
+        return sheet.error.empty();
+    }
+    plan::SegmentLines reader(only);
+    return readListFile(call, path, [&](const ListLine& line) {
+        auto read = reader.read(line.content);
+        if (const auto* e = std::get_if<net::ParseError>(&read))
+            line.refuse(e->message);
+        else if (auto& seg = std::get<std::optional<plan::Segment>>(read))
+            segments.push_back(std::move(*seg));
+    });
+}
+
 int runAllocate(const Invocation& call)
 {
     const Arguments& a = call.args;
@@ -410,15 +439,7 @@ int runAllocate(const Invocation& call)
         roots.push_back(plan->block(t).prefix);
 
     std::vector<plan::Segment> segments;
-    plan::SegmentLines reader(roots.size() == 1 ? std::optional(roots[0].address.family) : std::nullopt);
-    const bool read = readListFile(call, a.positional.back(), [&](const ListLine& line) {
-        auto read = reader.read(line.content);
-        if (const auto* e = std::get_if<net::ParseError>(&read))
-            line.refuse(e->message);
-        else if (auto& seg = std::get<std::optional<plan::Segment>>(read))
-            segments.push_back(std::move(*seg));
-    });
-    if (!read)
+    if (!readSegments(call, roots, segments))
         return kExitBadInput;
     const auto placements = plan::allocate(*plan, targets, segments);
     const std::string* doc = documentPath(a);
@@ -459,6 +480,9 @@ const Command kPlanAllocateCommand{
     "      header. Hosts are written without thousands separators: \"staff, 1,000\" is\n"
     "      refused as it could mean 1 host with growth 000 % (a cell of a tab-separated\n"
     "      line may hold 1,000).\n"
+    "      A SEGMENTS-FILE named *.xlsx (or a zip archive) is read as a workbook: its first\n"
+    "      sheet (or --sheet NAME, any case), a row a line, a cell a field, under the same\n"
+    "      header names; each row refused is named by sheet and row.\n"
     "      --links-30      1 and 2 hosts take a /30, the older practice\n"
     "      --nibble        IPv6 blocks other than /64 widened to a multiple of 4 bits\n"
     "      --vlan-numbering  each IPv6 segment takes the /64 whose subnet ID is its VLAN\n"
@@ -490,7 +514,9 @@ const Command kPlanAllocateCommand{
     "      --kept N        the first N usable addresses kept for network devices\n"
     "      --dhcp R        none, upper-half, or FROM-TO: offsets in the block (0 is the\n"
     "                      network address), clipped to the usable addresses\n"
-    "      --dhcp6 M       slaac, stateful or both: how IPv6 blocks hand out addresses\n",
+    "      --dhcp6 M       slaac, stateful or both: how IPv6 blocks hand out addresses\n"
+    "      --sheet NAME    the sheet of a workbook SEGMENTS-FILE to read instead of its\n"
+    "                      first; a workbook without it is refused with its sheets' names\n",
     {{{"--json"},
       {"--csv"},
       {"--header"},
@@ -503,7 +529,8 @@ const Command kPlanAllocateCommand{
       {"--gateway", true},
       {"--kept", true},
       {"--dhcp", true},
-      {"--dhcp6", true}}},
+      {"--dhcp6", true},
+      {"--sheet", true}}},
     runAllocate,
 };
 

@@ -1,7 +1,7 @@
 // mqnet plan hosts import: hosts that another tool lists (a hosts CSV, NetBox's or phpIPAM's
-// IP addresses, an /etc/hosts file) placed into the assigned blocks of a saved plan that
-// hold their addresses, and the plan written back; what cannot be placed is named with its
-// line, and nothing is placed from it.
+// IP addresses, as CSV or a sheet of a workbook; an /etc/hosts file) placed into the assigned blocks of a saved plan
+// that hold their addresses, and the plan written back; what cannot be placed is named with its line, and nothing is
+// placed from it.
 #include <algorithm>
 #include <string>
 #include <sys/stat.h>
@@ -9,9 +9,11 @@
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/plan_files.h"
+#include "app/mqnet/workbook_input.h"
 #include "interchange/hosts_io.h"
 #include "plan/commands.h"
 #include "plan/document.h"
+#include "sheets/sheet_records.h"
 #include "textio/escape.h"
 
 namespace mq::mqnet {
@@ -39,11 +41,10 @@ struct Placed {
 
 // Reads the file, names each row refused or changed (in line order, as plan import does)
 // and places the rest in one step.
-Placed placeHosts(const Invocation& call, plan::Plan& plan, interchange::HostFormat format, std::string_view text,
-                  const std::string& source)
+Placed placeHosts(const Invocation& call, plan::Plan& plan, const interchange::HostRead& read,
+                  const std::string& source, const std::function<std::string(std::size_t)>& where)
 {
     Placed placed;
-    const interchange::HostRead read = interchange::readHostFile(format, text);
     if (!read.error.empty()) {
         call.refuse(source + ": " + read.error);
         placed.failed = true;
@@ -54,7 +55,7 @@ Placed placeHosts(const Invocation& call, plan::Plan& plan, interchange::HostFor
     told.insert(told.end(), import.notes.begin(), import.notes.end());
     std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.line < y.line; });
     for (const auto& [line, reason] : told)
-        call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), reason);
+        call.faults.say(itemPlace(source, where, line), reason);
     placed.refused = !import.refused.empty();
     if (import.empty())
         return placed;
@@ -97,10 +98,20 @@ int runHostsImport(const Invocation& call)
     if (!plan)
         return kExitBadInput;
     const std::string source = textio::escaped(path == "-" ? "standard input" : path);
-    const auto text = readWholeFile(call, path);
-    if (!text)
+    const auto workbook = readsWorkbook(call, path);
+    if (!workbook)
         return kExitBadInput;
-    const Placed placed = placeHosts(call, *plan, *format, *text, source);
+    interchange::RecordSource sheet = sheets::sheetRecords(path, sheetOption(call));
+    std::optional<interchange::HostRead> read;
+    if (*workbook) {
+        read = interchange::readHostTable(*format, sheet);
+    } else if (const auto text = readWholeFile(call, path)) {
+        read = interchange::readHostFile(*format, *text);
+        sheet = {};
+    } else {
+        return kExitBadInput;
+    }
+    const Placed placed = placeHosts(call, *plan, *read, source, sheet.where);
     if (placed.failed)
         return kExitBadInput;
     if (!placed.any) {
@@ -127,7 +138,7 @@ int runHostsImport(const Invocation& call)
 
 const Command kPlanHostsImportCommand{
     "plan hosts import",
-    "--format FORMAT [-o OUT.mqplan] PLAN.mqplan FILE",
+    "--format FORMAT [-o OUT.mqplan] [--sheet NAME] PLAN.mqplan FILE",
     "      places the hosts of FILE (- for standard input) into the assigned blocks of PLAN\n"
     "      that hold their addresses and writes the plan back; FORMAT is csv, netbox,\n"
     "      phpipam or hosts; exit status 2 when some rows were not placed\n",
@@ -141,10 +152,16 @@ const Command kPlanHostsImportCommand{
     "      becomes one dual-stack host. Rows that cannot be read, lie in no assigned block\n"
     "      or clash with a host of the plan or the file are named on standard error with\n"
     "      their lines, and nothing is placed from them; the rest is placed all the same.\n"
+    "      A FILE named *.xlsx (or a zip archive) is read as a workbook (csv, netbox and\n"
+    "      phpipam): its first sheet, a cell a field, the same header names and rules,\n"
+    "      each row named by sheet and row; the workbook of plan export --format xlsx\n"
+    "      reads back with --sheet hosts.\n"
     "      -o OUT          write the plan to OUT (- for standard output) instead of back to\n"
     "                      PLAN: replaced atomically, through symbolic links, keeping its\n"
-    "                      mode and owner; nothing is written when nothing was placed\n",
-    {{{"--format", true}, {"-o", true}}},
+    "                      mode and owner; nothing is written when nothing was placed\n"
+    "      --sheet NAME    read the workbook's sheet NAME (any case) instead of its first;\n"
+    "                      a workbook without it is refused with the names of its sheets\n",
+    {{{"--format", true}, {"-o", true}, {"--sheet", true}}},
     runHostsImport,
 };
 

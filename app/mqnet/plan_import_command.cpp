@@ -1,5 +1,5 @@
-// mqnet plan import: prefixes that exist elsewhere (a list, NetBox or phpIPAM CSV, a
-// visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
+// mqnet plan import: prefixes that exist elsewhere (a list, NetBox or phpIPAM CSV or a sheet
+// of a workbook holding one, a visualsubnetcalc JSON or link) placed into a new plan of the given roots, written as a
 // .mqplan document; what cannot be placed is named with its line.
 #include <cstdio>
 #include <string>
@@ -9,11 +9,13 @@
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_file.h"
 #include "app/mqnet/plan_files.h"
+#include "app/mqnet/workbook_input.h"
 #include "interchange/plan_adapter.h"
 #include "interchange/prefix_list.h"
 #include "plan/commands.h"
 #include "plan/document.h"
 #include "plan/roots.h"
+#include "sheets/sheet_records.h"
 #include "textio/escape.h"
 #include "textio/lines.h"
 
@@ -51,8 +53,10 @@ std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& a
 // The file's items. A list is read a line at a time, as every other list is, so that one
 // long line costs no more than the line reader's limit; the other formats are read whole.
 std::optional<interchange::ImportRead> readImport(const Invocation& call, interchange::Format format,
-                                                  const std::string& path)
+                                                  const std::string& path, const interchange::RecordSource* sheet)
 {
+    if (sheet)
+        return interchange::readTableForImport(format, *sheet);
     if (format != interchange::Format::List) {
         const auto text = readWholeFile(call, path);
         if (!text)
@@ -96,7 +100,12 @@ int runImport(const Invocation& call)
     }
     const std::string& path = a.positional[1];
     const std::string source = textio::escaped(path == "-" ? "standard input" : path);
-    const auto imported = readImport(call, *format, path);
+    const auto workbook = readsWorkbook(call, path);
+    if (!workbook)
+        return kExitBadInput;
+    const auto sheet = *workbook ? std::optional(sheets::sheetRecords(path, sheetOption(call))) : std::nullopt;
+    const auto where = sheet ? sheet->where : interchange::RecordSource().where;
+    const auto imported = readImport(call, *format, path, sheet ? &*sheet : nullptr);
     if (!imported)
         return kExitBadInput;
     const interchange::ImportRead& read = *imported;
@@ -105,7 +114,7 @@ int runImport(const Invocation& call)
     const plan::ImportCheck check = plan::checkImport(*plan, read.items);
     const std::vector<textio::LineNote> told = interchange::reportImport(read, check).notes;
     for (const auto& [line, reason] : told)
-        call.faults.say(source + (line ? " line " + std::to_string(line) : std::string()), reason);
+        call.faults.say(itemPlace(source, where, line), reason);
     const bool refused = !told.empty();
     if (!check.accepted.empty()) {
         plan::History history;
@@ -137,7 +146,7 @@ int runImport(const Invocation& call)
 
 const Command kPlanImportCommand{
     "plan import",
-    "--format FORMAT [-o OUT.mqplan] ROOT[,ROOT...] FILE",
+    "--format FORMAT [-o OUT.mqplan] [--sheet NAME] ROOT[,ROOT...] FILE",
     "      places the prefixes of FILE (- for standard input) into a new plan of the ROOT\n"
     "      blocks and writes it as a .mqplan document; FORMAT is list, netbox, phpipam,\n"
     "      vsc-json or vsc-link; exit status 2 when some items were not placed\n",
@@ -146,6 +155,9 @@ const Command kPlanImportCommand{
     "      VLAN and the tenant, VRF, section... kept in the plan for the next export (a\n"
     "      prefix keeps its own tenant, role, VRF, status and pool where rows differ).\n"
     "      vsc-json and vsc-link: visualsubnetcalc's tree, notes, colours and cloud mode.\n"
+    "      A FILE named *.xlsx (or a zip archive) is read as a workbook: list, netbox and\n"
+    "      phpipam from its first sheet, a cell a field, the same header names and rules,\n"
+    "      each item named by sheet and row.\n"
     "      Each prefix becomes a block, the tree split in halves down to it; containers\n"
     "      stay split, and in NetBox and phpIPAM files a prefix holding others is their\n"
     "      container. Items that overlap each other, lie outside every root or cannot be\n"
@@ -154,8 +166,10 @@ const Command kPlanImportCommand{
     "      -o OUT          write the plan to OUT instead of standard output: replaced\n"
     "                      atomically, through symbolic links, keeping its mode and owner;\n"
     "                      a folder, device or FIFO is refused, and OUT is left as it was\n"
-    "                      when nothing was placed\n",
-    {{{"--format", true}, {"-o", true}}},
+    "                      when nothing was placed\n"
+    "      --sheet NAME    read the workbook's sheet NAME (any case) instead of its first;\n"
+    "                      a workbook without it is refused with the names of its sheets\n",
+    {{{"--format", true}, {"-o", true}, {"--sheet", true}}},
     runImport,
 };
 

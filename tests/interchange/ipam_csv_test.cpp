@@ -300,7 +300,7 @@ TEST(TableReader, ReadsRowsByColumnName)
         {"Label;net\n\"x;y\";z\n", "2 z=x;y|vrf shared"},
     };
     for (const auto& [text, expected] : cases) {
-        const ReadResult r = readTable(text, ';', columns, "Net", readRow);
+        const ReadResult r = readTable(csvRecords(text, ';'), columns, "Net", readRow);
         std::string got = r.error;
         for (const FlatBlock& b : r.blocks)
             got += std::to_string(b.line) + " " + b.name + "|";

@@ -30,6 +30,12 @@ public:
     std::deque<std::optional<plan::IpamValues>> ipamAnswers;  // cancelled when empty
     std::vector<std::string> recent;
     std::deque<std::optional<plan::LayoutRules>> ruleAnswers;  // cancelled when empty
+    // Workbooks by path: each sheet's name and its rows of cells (row n is rows[n - 1]; an
+    // empty row is left out, as the reader leaves it out).
+    using Sheet = std::pair<std::string, std::vector<std::vector<std::string>>>;
+    std::map<std::string, std::vector<Sheet>> workbooks;
+    std::deque<std::optional<std::string>> sheetAnswers;  // cancelled when empty
+    std::vector<std::vector<std::string>> sheetChoices;  // the sheets each question offered
 
     void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
     planner::Answer ask(const std::string& question) override
@@ -116,6 +122,35 @@ public:
     std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules&, plan::CloudMode) override
     {
         return pop(ruleAnswers, std::optional<plan::LayoutRules>{});
+    }
+
+    std::vector<std::string> sheetNames(const std::string& path, std::string& error) override
+    {
+        std::vector<std::string> names;
+        if (auto it = workbooks.find(path); it != workbooks.end())
+            for (const Sheet& s : it->second)
+                names.push_back(s.first);
+        else
+            error = files.contains(path) ? "not an XLSX workbook (not a zip archive)" : "no such file";
+        return names;
+    }
+    interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) override
+    {
+        interchange::RecordSource source;
+        source.forEach = [this, path, sheet](const interchange::RecordFn& fn) {
+            for (const Sheet& s : workbooks[path])
+                for (std::size_t r = 0; s.first == sheet && r < s.second.size(); ++r)
+                    if (!s.second[r].empty() && !fn(textio::CsvRecord{r + 1, s.second[r]}))
+                        return std::string();
+            return std::string();
+        };
+        source.where = [sheet](std::size_t row) { return "sheet \"" + sheet + "\" row " + std::to_string(row); };
+        return source;
+    }
+    std::optional<std::string> chooseSheet(const std::string&, const std::vector<std::string>& sheets) override
+    {
+        sheetChoices.push_back(sheets);
+        return pop(sheetAnswers, std::optional<std::string>{});
     }
 
 private:

@@ -62,5 +62,21 @@ TEST(CellText, CellReferencesWithinTheLargestSheet)
     }
 }
 
+// What libxlsxwriter and Excel escape as _xHHHH_ reads back as typed.
+TEST(CellText, EscapedCharactersReadAsTyped)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"_x005F_x0041_ is no A", "_x0041_ is no A"},
+        {"a_x000D__x000A_b", "a\r\nb"},
+        {"_x00e9_t_x00C9_", "\xC3\xA9t\xC3\x89"},
+        {"_xD83D__xDE00_", "\xF0\x9F\x98\x80"},  // a surrogate pair: one character
+        {"_xD83D_ alone", "_xD83D_ alone"},
+        {"_x12G4_ _x123_ _x1234", "_x12G4_ _x123_ _x1234"},
+        {"plain_text_", "plain_text_"},
+    };
+    for (const auto& [stored, text] : cases)
+        EXPECT_EQ(unescapedXstring(stored), text) << stored;
+}
+
 }  // namespace
 }  // namespace mq::sheets

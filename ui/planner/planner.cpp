@@ -103,6 +103,19 @@ public:
         window.refresh();
         return real.editLayoutRules(rules, cloud);
     }
+    std::vector<std::string> sheetNames(const std::string& path, std::string& error) override
+    {
+        return real.sheetNames(path, error);
+    }
+    interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) override
+    {
+        return real.sheetRecords(path, sheet);
+    }
+    std::optional<std::string> chooseSheet(const std::string& file, const std::vector<std::string>& sheets) override
+    {
+        window.refresh();
+        return real.chooseSheet(file, sheets);
+    }
 
 private:
     Planner& window;

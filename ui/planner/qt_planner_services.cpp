@@ -1,6 +1,8 @@
 #include "ui/planner/qt_planner_services.h"
 #include "ui/platform/remembered.h"
 
+#include "sheets/sheet_records.h"
+#include "sheets/xlsx_reader.h"
 #include "ui/planner/planner_dialogs.h"
 #include "ui/planner/subnet_rules_dialog.h"
 #include "ui/platform/file_writer.h"
@@ -11,6 +13,7 @@
 #include <QColorDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -277,6 +280,31 @@ std::optional<plan::LayoutRules> QtPlannerServices::editLayoutRules(const plan::
                                                                     plan::CloudMode cloud)
 {
     return subnetRulesDialog(win, rules, cloud);
+}
+
+std::vector<std::string> QtPlannerServices::sheetNames(const std::string& path, std::string& error)
+{
+    return sheets::sheetNames(path, &error);
+}
+
+interchange::RecordSource QtPlannerServices::sheetRecords(const std::string& path, const std::string& sheet)
+{
+    return sheets::sheetRecords(path, sheet);
+}
+
+std::optional<std::string> QtPlannerServices::chooseSheet(const std::string& file,
+                                                          const std::vector<std::string>& sheets)
+{
+    QStringList items;
+    for (const std::string& s : sheets)
+        items << QString::fromStdString(s);
+    bool ok = false;
+    const QString name = QFileInfo(QString::fromStdString(file)).fileName();
+    const QString answer = QInputDialog::getItem(
+        win, title(), QStringLiteral("Which sheet of %1 holds the table?").arg(name), items, 0, false, &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer.toStdString();
 }
 
 }  // namespace mq::ui

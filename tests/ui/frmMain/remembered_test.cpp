@@ -10,6 +10,7 @@
 #include "ui/frmMain/frm_main.h"
 #include "ui/planner/planner.h"
 #include "ui/platform/remembered.h"
+#include "xlsx/sheet.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -250,10 +251,19 @@ TEST_F(OwnWindows, FilesAndTextsDroppedOnThePlannerAreImported)
     plan::Plan linked(prefix("10.20.8.0/22"));
     ASSERT_EQ(linked.split(linked.root(), 2), "");
     const std::string link = interchange::exportPlan(linked, interchange::Format::VscLink, {}).text;
+    // A workbook as this program writes it, read back in the same process.
+    const std::string book = xlsx::writeWorkbook({{"Used",
+                                                   {{"prefix"}, {"description"}},
+                                                   1,
+                                                   [](std::size_t, auto& c) {
+                                                       c = {"10.20.5.0/24", "storage"};
+                                                   }}})
+                                 .bytes;
     const std::tuple<const char*, std::string, const char*> cases[] = {
         {"inuse.txt", "10.20.1.0/24, servers\n", "10.20.1.0/24"},
         {"netbox.csv", "prefix,status,description\n10.20.2.0/24,active,lab\n", "10.20.2.0/24"},
         {"phpipam.csv", "\xEF\xBB\xBFsubnet;mask;description\n10.20.3.0;24;voice\n", "10.20.3.0/24"},
+        {"used.xlsx", book, "10.20.5.0/24"},
         {nullptr, "10.20.4.0/24, printers\n", "10.20.4.0/24"},
         {nullptr, "  " + link, "10.20.10.0/23"}};
     Planner* p = planner();

@@ -17,6 +17,15 @@ public:
     {
         return disk.writeFile(path, bytes, error);
     }
+    // Workbooks read from the disk too; which sheet stays scripted.
+    std::vector<std::string> sheetNames(const std::string& path, std::string& error) override
+    {
+        return disk.sheetNames(path, error);
+    }
+    interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) override
+    {
+        return disk.sheetRecords(path, sheet);
+    }
 
 private:
     QtPlannerServices disk;

@@ -1,0 +1,46 @@
+#include "sheets/sheet_records.h"
+
+#include <QFile>
+#include <memory>
+
+#include "sheets/xlsx_reader.h"
+
+namespace mq::sheets {
+
+interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet)
+{
+    auto name = std::make_shared<std::string>(sheet);
+    interchange::RecordSource source;
+    source.forEach = [path, sheet, name](const interchange::RecordFn& fn) {
+        textio::CsvRecord record;
+        const SheetRead r = readSheet(path, sheet, [&](const SheetRow& row) {
+            *name = row.sheet;
+            bool own = false;
+            for (std::size_t i = 0; i < row.cells.size() && !own; ++i)
+                own = !row.cells[i].empty() && !row.covered[i];
+            if (!own)
+                return true;
+            record.line = row.number;
+            record.fields = row.cells;
+            return fn(record);
+        });
+        if (!r.sheet.empty())
+            *name = r.sheet;
+        return r.error;
+    };
+    source.where = [name](std::size_t row) { return rowName(*name, row); };
+    source.what = "sheet";
+    source.header = "header row";
+    return source;
+}
+
+bool isWorkbook(const std::string& path)
+{
+    const QString name = QString::fromStdString(path);
+    if (name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        return true;
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x03\x04", 4);
+}
+
+}  // namespace mq::sheets

@@ -1,0 +1,21 @@
+#pragma once
+// A sheet's rows as the records that the readers of in-use prefix tables and host tables
+// take (interchange/records.h): a row a record, its cells the fields, named in messages by
+// the sheet and the row ("sheet "Hosts" row 4"). Rows are skipped as blank lines are: a row
+// without a cell of its own (every cell empty, or inside a merged range started above: the
+// lower half of a header merged over two rows).
+#include <string>
+
+#include "interchange/records.h"
+
+namespace mq::sheets {
+
+// sheet: as readSheet takes it (empty for the first). The source can be read more than once;
+// its `where` names rows by the sheet read last.
+interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet);
+
+// Whether the file is meant as a workbook: named *.xlsx (any case) or starting with the zip
+// signature, so that a workbook renamed is read as one and not as text.
+bool isWorkbook(const std::string& path);
+
+}  // namespace mq::sheets
