@@ -6,9 +6,9 @@
 # (MASKQUILL_PACKAGES).
 MASKQUILL_RUN_PACKAGES=(
   build-essential cmake ninja-build qt6-base-dev fontconfig fonts-dejavu-core
-  # Workbooks are written with libxlsxwriter and read with zlib and Qt's XML reader (not
+  # Workbooks are written with libxlsxwriter and read with libzip and Qt's XML reader (not
   # QuaZip, whose minizip clashes with the one libxlsxwriter calls).
-  libxlsxwriter-dev zlib1g-dev
+  libxlsxwriter-dev libzip-dev
 )
 MASKQUILL_PACKAGES=(
   appstream

@@ -2,26 +2,30 @@
 // The zip archive under a workbook: an entry's XML parsed as it inflates, a piece at a time,
 // and refused once it passes kMaxEntryBytes.
 //
-// The archive is read here on zlib rather than through QuaZip: QuaZip carries its own copy of
-// minizip under minizip's names, and libxlsxwriter, which writes the workbooks, calls the
-// system's minizip by those names; in one process the dynamic linker binds both to one copy
-// and the other crashes. Of zip a workbook needs little: the central directory, entries
-// stored or deflated, their checksums.
-#include <QFile>
+// The archive is read through libzip, not QuaZip: QuaZip carries its own copy of minizip
+// under minizip's names, and libxlsxwriter, which writes the workbooks, calls the system's
+// minizip by those names; in one process the dynamic linker binds both to one copy and the
+// other crashes. libzip has names of its own.
 #include <QXmlStreamReader>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
+
+struct zip;
 
 namespace mq::sheets {
 
 class XlsxArchive {
 public:
+    XlsxArchive() = default;
+    XlsxArchive(const XlsxArchive&) = delete;
+    XlsxArchive& operator=(const XlsxArchive&) = delete;
+    ~XlsxArchive();
+
     // Why the file cannot be read as a zip archive; empty when it opened.
     std::string open(const std::string& path);
-    bool has(const std::string& entry) const { return entries_.contains(entry); }
+    bool has(const std::string& entry) const;
 
     // Hands on the entry's bytes as they inflate, a piece at a time, and an empty piece at
     // the end; fn returns false to stop, setting the error or (where it leaves it empty)
@@ -34,17 +38,8 @@ public:
     using TokenFn = std::function<bool(QXmlStreamReader&)>;
     std::string parse(const std::string& entry, const TokenFn& fn, bool* stopped = nullptr);
 
-    struct Entry {
-        std::uint16_t flags = 0, method = 0;
-        std::uint32_t crc = 0;
-        std::uint64_t packed = 0, size = 0, offset = 0;  // offset: of the local header
-    };
-
 private:
-    std::string readDirectory();
-
-    QFile file_;
-    std::map<std::string, Entry> entries_;
+    struct zip* zip_ = nullptr;
 };
 
 // The XML attribute of that local name ("r:id" is "id"), as UTF-8; empty when missing.
