@@ -72,7 +72,11 @@ private:
 
 class ClassicKeeper : public PaletteFollower {
 public:
-    explicit ClassicKeeper(QWidget* w) : PaletteFollower(w), window(w) { }
+    explicit ClassicKeeper(QWidget* w) : PaletteFollower(w), window(w)
+    {
+        // Painted by the window itself: the frame around it follows the desktop.
+        w->setAutoFillBackground(true);
+    }
     void apply() override
     {
         const bool dark = isDarkPalette(QApplication::palette());

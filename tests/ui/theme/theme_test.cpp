@@ -9,6 +9,9 @@
 #include "ui/classless/classless_window.h"
 #include "ui/clist/clist.h"
 #include "ui/dar/dar.h"
+#include "ui/frmAbout/frmabout.h"
+#include "ui/frmMain/frm_main.h"
+#include "ui/frmSplash/frm_splash.h"
 #include "ui/frmdoc/frmdoc.h"
 #include "ui/help/help_window.h"
 #include "ui/macconv/macconv.h"
@@ -18,6 +21,7 @@
 #include "ui/planner/subnet_panel.h"
 #include "ui/planner/subnet_picture.h"
 #include "ui/planner/subnet_rules_dialog.h"
+#include "ui/platform/settings_store.h"
 #include "ui/platform/theme.h"
 
 #include <QAbstractItemView>
@@ -25,11 +29,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <functional>
@@ -133,7 +140,8 @@ void screenshot(QWidget* w, const QString& name)
         w->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/") + name + QStringLiteral(".png"));
 }
 
-// A small campus, one block of it in a dark colour of the user's, two hosts sharing a MAC
+// A small campus, one block of it in a dark colour of the user's, one segment that does not
+// fit, two hosts sharing a MAC
 // (a problem the Hosts tab lists) and a refused edit in the subnet panel.
 std::map<std::string, plan::BlockId> campus(Planner& w, test::FakePlannerServices& sv)
 {
@@ -144,7 +152,7 @@ std::map<std::string, plan::BlockId> campus(Planner& w, test::FakePlannerService
     s.layout.kept = 2;
     s.layout.range = plan::RangeRule::UpperHalf;
     EXPECT_TRUE(form.setSettings(s));
-    EXPECT_TRUE(form.allocate(form.plan().root(), "staff, 100\nprinters, 20\nservers, 20\nwifi, 200\n"));
+    EXPECT_TRUE(form.allocate(form.plan().root(), "staff, 100\nprinters, 20\nservers, 20\nwifi, 200\nhuge, 5000\n"));
     std::map<std::string, plan::BlockId> ids;
     for (const plan::AllocationRow& r : plan::allocationRows(form.plan()))
         ids[form.plan().block(r.v4).name] = r.v4;
@@ -250,6 +258,8 @@ TEST_P(OwnWindows, ColouredTextsAndMarksReadAfterTheDesktopTurns)
     const QImage square = planner.tree()->model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
     expectReads("tree: outline of a block colour",
                 {square.pixelColor(0, 0), planner.tree()->palette().color(QPalette::Base)});
+    auto* results = child<QAbstractItemView>(&planner, "allocationResults");
+    expectReads("allocate: a segment that does not fit", ofRow(results, results->model()->rowCount() - 1));
     screenshot(&planner, name("planner-map"));
 
     planner.tablesTabs()->setCurrentIndex(1);
@@ -301,6 +311,8 @@ TEST(ClassicWindows, LookTheSameUnderALightAndADarkDesktop)
         windows.emplace_back(std::make_unique<Bindec>(&mdi, &services));
         windows.emplace_back(std::make_unique<Macconv>(&mdi, &services));
         windows.emplace_back(std::make_unique<Clist>(&mdi, &services));
+        windows.emplace_back(std::make_unique<FrmAbout>(&mdi, &services));
+        windows.emplace_back(std::make_unique<FrmSplash>([] { return nullptr; }));
         auto help = std::make_unique<HelpWindow>(nullptr, QStringList{QStringLiteral(MQ_HELP_FOLDER)});
         ASSERT_TRUE(help->showContents());
         windows.push_back(std::move(help));
@@ -319,8 +331,45 @@ TEST(ClassicWindows, LookTheSameUnderALightAndADarkDesktop)
     same(" opened while it is dark");
     for (auto& w : windows)
         screenshot(w.get(), QStringLiteral("dark-") + w->objectName());
+    {
+        // The main window follows the desktop around them: a classic and an own window in it.
+        QTemporaryDir dir;
+        QtSettingsStore store(dir.filePath(QStringLiteral("settings.ini")));
+        FrmMain main(state, store);
+        main.registerWindow(QStringLiteral("frmBindec"), [&] { return new Bindec(nullptr, &services); });
+        main.registerWindow(QStringLiteral("frmMacconv"), [&] { return new Macconv(nullptr, &services); });
+        main.registerWindow(QStringLiteral("classless"), [] { return new ClasslessWindow; });
+        main.resize(1300, 900);
+        main.show();
+        ASSERT_NE(main.showWindow(QStringLiteral("frmMacconv")), nullptr);
+        ASSERT_NE(main.showWindow(QStringLiteral("frmBindec")), nullptr);
+        ASSERT_NE(main.showWindow(QStringLiteral("classless")), nullptr);
+        main.subWindow(QStringLiteral("classless"))->move(260, 60);
+        screenshot(&main, QStringLiteral("dark-frmMain"));
+    }
     QApplication::setPalette(classicPalette());
     same(" when it is light again");
+}
+
+// Inside a frame that follows a dark desktop, each shows its own window colour, as alone.
+TEST(ClassicWindows, PaintTheirOwnBackgroundInTheMainWindowsFrames)
+{
+    CalculatorState state;
+    test::FakeServices services;
+    QApplication::setPalette(darkPalette());
+    QMdiArea mdi;
+    mdi.resize(1600, 1200);
+    mdi.show();
+    const std::vector<QWidget*> windows{new Frmdoc(state, services),     new Dar,
+                                        new Form10(nullptr, &services),  new Bindec(nullptr, &services),
+                                        new Macconv(nullptr, &services), new Clist(nullptr, &services)};
+    for (QWidget* w : windows)
+        mdi.addSubWindow(w)->show();
+    QApplication::processEvents();  // the frames take the desktop's palette in
+    for (QWidget* w : windows)
+        EXPECT_EQ(w->parentWidget()->grab(w->geometry()).toImage(), w->grab().toImage())
+            << w->objectName().toStdString();
+    QApplication::setPalette(classicPalette());
 }
 
 }  // namespace
