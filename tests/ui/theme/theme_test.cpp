@@ -181,7 +181,12 @@ class OwnWindows : public ::testing::TestWithParam<bool> {
 protected:
     // The windows open under the other palette and see the desktop change.
     void SetUp() override { QApplication::setPalette(GetParam() ? classicPalette() : darkPalette()); }
-    void turn() { QApplication::setPalette(GetParam() ? darkPalette() : classicPalette()); }
+    // The windows hear of it from the event loop, as from a desktop's theme.
+    void turn()
+    {
+        QApplication::setPalette(GetParam() ? darkPalette() : classicPalette());
+        QApplication::processEvents();
+    }
     QString name(const char* window) const { return QString::fromLatin1(GetParam() ? "dark-" : "light-") + window; }
 };
 
@@ -191,24 +196,62 @@ TEST_P(OwnWindows, ColouredTextsAndMarksReadAfterTheDesktopTurns)
     calculator.resize(1100, 760);
     calculator.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&calculator));
+    {
+        turn();
+        fprintf(stderr, "DBG %s: calc %s app %s\n", "shown",
+                qPrintable(calculator.palette().color(QPalette::Window).name()),
+                qPrintable(QApplication::palette().color(QPalette::Window).name()));
+        SetUp();
+    }
     QTest::keyClicks(child<QLineEdit>(&calculator, "Input"), QStringLiteral("192.168.0.77/26"));  // badges, bits
     QTest::keyClicks(child<QLineEdit>(&calculator, "Input"), QStringLiteral("9"));  // and a refused prefix
+    {
+        turn();
+        fprintf(stderr, "DBG %s: calc %s app %s\n", "typed",
+                qPrintable(calculator.palette().color(QPalette::Window).name()),
+                qPrintable(QApplication::palette().color(QPalette::Window).name()));
+        SetUp();
+    }
     QTest::keyClicks(child<QLineEdit>(&calculator, "SplitLength"), QStringLiteral("7"));
     QTest::mouseClick(child<QPushButton>(&calculator, "Split"), Qt::LeftButton);  // longer only
+    {
+        turn();
+        fprintf(stderr, "DBG %s: calc %s app %s\n", "split",
+                qPrintable(calculator.palette().color(QPalette::Window).name()),
+                qPrintable(QApplication::palette().color(QPalette::Window).name()));
+        SetUp();
+    }
     test::FakePlannerServices sv;
     Planner planner(nullptr, &sv);
     planner.resize(1200, 820);
     planner.show();
     const std::map<std::string, plan::BlockId> ids = campus(planner, sv);
+    {
+        turn();
+        fprintf(stderr, "DBG %s: calc %s app %s\n", "planner",
+                qPrintable(calculator.palette().color(QPalette::Window).name()),
+                qPrintable(QApplication::palette().color(QPalette::Window).name()));
+        SetUp();
+    }
     OutputsDialog outputs(&planner, planner.form());
     outputs.show();
     QTest::keyClicks(child<QLineEdit>(&outputs, "ttl"), QStringLiteral("1 hour"));
+    {
+        turn();
+        fprintf(stderr, "DBG %s: calc %s app %s\n", "outputs",
+                qPrintable(calculator.palette().color(QPalette::Window).name()),
+                qPrintable(QApplication::palette().color(QPalette::Window).name()));
+        SetUp();
+    }
     SubnetRulesDialog rules(&planner, planner.form().plan().settings().layout, plan::CloudMode{});
     rules.show();
     child<QComboBox>(&rules, "rangeRule")->setCurrentIndex(static_cast<int>(plan::RangeRule::Offsets));
     child<QLineEdit>(&rules, "rangeFrom")->setText(QStringLiteral("ten"));
     static_cast<QDialog&>(rules).accept();
     turn();
+    for (QWidget* w : std::initializer_list<QWidget*>{&calculator, &planner, &outputs, &rules})
+        EXPECT_EQ(w->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Window))
+            << w->objectName().toStdString() << " follows the desktop";
 
     QLabel* badge = child<QLabel>(&calculator, "Badge0");
     const QImage page = badge->parentWidget()->grab().toImage();
