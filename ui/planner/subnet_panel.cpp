@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -449,10 +450,17 @@ void SubnetPanel::edited(bool ok, QWidget* where)
 void SubnetPanel::showStatus()
 {
     status->setText(qs(model->status()));
-    if (model->statusRefuses())
-        setAccentText(status, Accent::Warning);
-    else
+    if (!model->statusRefuses()) {
         clearAccentText(status);
+        return;
+    }
+    setAccentText(status, Accent::Warning);
+    // Under the tables, the reason may lie below the view the panel is scrolled in.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w)) {
+            scroll->ensureWidgetVisible(status);
+            break;
+        }
 }
 
 void SubnetPanel::refresh(plan::BlockId id)

@@ -29,6 +29,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -313,6 +314,7 @@ TEST_P(OwnWindows, ColouredTextsAndMarksReadAfterTheDesktopTurns)
     screenshot(&planner, name("planner-hosts"));
 
     expectReads("outputs: refused value", ofLabel(child<QLabel>(&outputs, "settingsError")));
+    expectReads("outputs: why the plan is refused", ofRow(outputs.findChild<QListWidget*>(), 0));
     expectAllReadable(&outputs, "outputs");
     screenshot(&outputs, name("outputs"));
     expectReads("subnet rules: refused offset", ofLabel(child<QLabel>(&rules, "rulesError")));
