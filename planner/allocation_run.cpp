@@ -80,11 +80,15 @@ void AllocationRun::work()
     std::vector<textio::LineNote> errors;
     std::vector<plan::Segment> segments = plan::parseSegments(text, errors, plan::onlyFamily(work));
     segmentCount.store(segments.size());
-    for (const auto& e : errors)
+    for (const auto& e : errors) {
+        refusedAt.push_back(out.size());
         out.push_back("Line " + std::to_string(e.line) + ": " + e.reason);  // the line quoted escaped already
+    }
     if (segments.empty()) {
-        if (errors.empty())
+        if (errors.empty()) {
+            refusedAt.push_back(out.size());
             out.push_back("No segments: give one a line as name, hosts, growth %");
+        }
         at.store(Stage::Done);
         return;
     }
@@ -100,6 +104,7 @@ void AllocationRun::work()
         auto engine = plan::makeAllocate(targets, segments);
         const std::string refused = engine->apply(work);
         if (!refused.empty()) {
+            refusedAt.push_back(out.size());
             out.push_back("Nothing was placed: " + refused);
         } else {
             for (const plan::Placement& p : placed)
@@ -118,6 +123,7 @@ void AllocationRun::work()
         if (!p.placed()) {
             // The reason names the largest free block where that helps, and in a
             // dual-stack plan the family that has no room.
+            refusedAt.push_back(out.size());
             out.push_back(line + "does not fit: " + plan::unplacedReason(p));
             continue;
         }

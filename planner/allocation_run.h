@@ -46,6 +46,8 @@ public:
     std::uint64_t revision() const { return rev; }
     const std::vector<std::string>& lines() const { return out; }
     std::vector<std::string> takeLines() { return std::move(out); }
+    // Which of the lines say what was not read or not placed, in order.
+    std::vector<std::size_t> takeRefusedLines() { return std::move(refusedAt); }
     const std::vector<plan::BlockId>& blocks() const { return placedIds; }
     bool placedAny() const { return command != nullptr; }
     // The change that makes the plan what run() built; once only. The plan it
@@ -65,6 +67,7 @@ private:
     std::atomic<Stage> at{Stage::Waiting};
     std::atomic<std::size_t> segmentCount{0};
     std::vector<std::string> out;
+    std::vector<std::size_t> refusedAt;
     std::vector<plan::BlockId> placedIds;
     std::unique_ptr<plan::Command> command;
     // The plan built, and once taken in, the plan it replaced.

@@ -10,6 +10,7 @@
 #include "textio/escape.h"
 #include "textio/fields.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 #include <variant>
@@ -140,6 +141,7 @@ void PlannerForm::replace(plan::Plan next, const std::string& fileName)
     applied = 0;
     linesAt.clear();
     allocLines.clear();
+    allocRefused.clear();
     allocIds.clear();
     changed();
 }
@@ -311,7 +313,7 @@ std::string PlannerForm::apply(std::unique_ptr<plan::Command> cmd, std::string* 
         return reason;
     ++applied;
     // What could have been redone is gone, and its lines with it.
-    std::erase_if(linesAt, [this](const auto& e) { return e.first >= applied; });
+    std::erase_if(linesAt, [this](const ShownLines& e) { return e.at >= applied; });
     changed();
     return reason;
 }
@@ -337,10 +339,18 @@ bool PlannerForm::run(std::unique_ptr<plan::Command> cmd)
 void PlannerForm::showLinesOf(std::size_t at)
 {
     allocLines.clear();
+    allocRefused.clear();
     allocIds.clear();
-    for (const auto& [position, lines] : linesAt)
-        if (position == at)
-            allocLines = lines;
+    for (const ShownLines& e : linesAt)
+        if (e.at == at) {
+            allocLines = e.lines;
+            allocRefused = e.refused;
+        }
+}
+
+bool PlannerForm::allocationLineRefuses(std::size_t i) const
+{
+    return std::binary_search(allocRefused.begin(), allocRefused.end(), i);
 }
 
 bool PlannerForm::canSplit(BlockId id) const

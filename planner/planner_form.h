@@ -155,6 +155,8 @@ public:
     // Redo, the lines of the allocation that made the plan shown (none when
     // the last change was not an allocation).
     const std::vector<std::string>& allocationLines() const { return allocLines; }
+    // Line i says what was not read or not placed (shown as a warning).
+    bool allocationLineRefuses(std::size_t i) const;
     // The blocks the last allocation made, for the window to select.
     const std::vector<plan::BlockId>& allocatedBlocks() const { return allocIds; }
 
@@ -227,10 +229,16 @@ private:
     std::string path;
     std::uint64_t rev = 0;
     std::vector<std::string> allocLines;
+    std::vector<std::size_t> allocRefused;  // which of them, in order
     // The result lines shown at each point of the history, so Undo and Redo
     // bring back the list that belongs to the plan shown.
     std::size_t applied = 0;
-    std::vector<std::pair<std::size_t, std::vector<std::string>>> linesAt;
+    struct ShownLines {
+        std::size_t at;
+        std::vector<std::string> lines;
+        std::vector<std::size_t> refused;
+    };
+    std::vector<ShownLines> linesAt;
     void showLinesOf(std::size_t at);
     std::vector<plan::BlockId> allocIds;
     std::vector<std::string> importNotes;

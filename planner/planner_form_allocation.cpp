@@ -42,13 +42,14 @@ bool PlannerForm::finishAllocation(AllocationRun& r)
     if (!r.finished() || r.cancelled() || r.revision() != rev)
         return false;
     allocLines = r.takeLines();
+    allocRefused = r.takeRefusedLines();
     allocIds.clear();
     bool any = false;
     if (r.placedAny()) {
         any = run(r.takeCommand());
         if (any) {
             allocIds = r.blocks();
-            linesAt.emplace_back(applied, allocLines);
+            linesAt.push_back({applied, allocLines, allocRefused});
         }
     }
     changed();

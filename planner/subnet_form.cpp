@@ -55,6 +55,7 @@ void SubnetForm::select(BlockId id)
         return;
     selected = id;
     statusText.clear();
+    refusal = false;
     seenRevision = ~std::uint64_t(0);
     sync();
 }
@@ -114,6 +115,7 @@ bool SubnetForm::refuse(const std::string& reason)
     if (!why.empty() && why[0] >= 'a' && why[0] <= 'z')
         why[0] = static_cast<char>(why[0] - 'a' + 'A');
     statusText = why;
+    refusal = true;
     return false;
 }
 
@@ -123,6 +125,7 @@ bool SubnetForm::run(std::unique_ptr<plan::Command> cmd)
     if (!reason.empty())
         return refuse(reason);
     statusText.clear();
+    refusal = false;
     sync();
     return true;
 }

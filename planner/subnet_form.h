@@ -52,6 +52,8 @@ public:
     std::string title() const;
     // Why the last edit was refused (escaped, shortened), or what the last paste did.
     const std::string& status() const { return statusText; }
+    // The status says what was refused (shown as a warning), not only what was done.
+    bool statusRefuses() const { return refusal; }
 
     // ---- the layout of block f
     // In a cloud mode the IPv4 gateway and kept addresses are the provider's: fixed.
@@ -139,6 +141,7 @@ private:
     std::vector<std::size_t> rows;
     plan::SubnetCounts countsOf[2];
     std::string statusText;
+    bool refusal = false;
 };
 
 }  // namespace mq::planner

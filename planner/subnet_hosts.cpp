@@ -376,6 +376,7 @@ bool SubnetForm::placeRows(std::vector<plan::Host> added, const std::vector<std:
             t += "; ...";
     }
     statusText = textio::escaped(t, textio::kQuotedReason);
+    refusal = !refused.empty();
     return n > 0;
 }
 

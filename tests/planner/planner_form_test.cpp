@@ -225,6 +225,14 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     EXPECT_EQ(lines[1], "servers: 192.168.10.0/26, hosts 192.168.10.1 - 192.168.10.62, spare 12");
     EXPECT_EQ(lines[2].rfind("phones: 192.168.10.64/27", 0), 0u) << lines[2];
     EXPECT_EQ(lines[3].rfind("huge: does not fit", 0), 0u) << lines[3];
+    auto refusing = [&] {
+        std::vector<std::size_t> at;  // the lines shown as warnings
+        for (std::size_t i = 0; i < form.allocationLines().size() + 1; ++i)
+            if (form.allocationLineRefuses(i))
+                at.push_back(i);
+        return at;
+    };
+    EXPECT_EQ(refusing(), (std::vector<std::size_t>{0, 3}));
     ASSERT_EQ(form.allocatedBlocks().size(), 2u);
     for (BlockId id : form.allocatedBlocks())
         EXPECT_NE(block(id).state, plan::BlockState::Free);
@@ -232,9 +240,14 @@ TEST_F(PlannerFormTest, AllocationPlacesListsAndUndoesAsOne)
     EXPECT_EQ(cellText(form.plan(), form.allocatedBlocks()[0], ColSpare), "12");
 
     ASSERT_TRUE(form.undo());
+    EXPECT_TRUE(refusing().empty());
+    ASSERT_TRUE(form.redo());  // the lines come back with their plan, warnings and all
+    EXPECT_EQ(refusing(), (std::vector<std::size_t>{0, 3}));
+    ASSERT_TRUE(form.undo());
     EXPECT_TRUE(block(root()).children.empty());
     EXPECT_FALSE(form.allocate(root(), "# nothing\n\n"));
     EXPECT_EQ(form.allocationLines().size(), 1u);
+    EXPECT_EQ(refusing(), (std::vector<std::size_t>{0}));
     EXPECT_FALSE(form.canRedo() && form.canUndo());
 }
 

@@ -285,6 +285,7 @@ QWidget* ClasslessWindow::buildResults()
     addressBinary = binary("AddressBinary", "Address in binary");
     maskBinary = binary("MaskBinary", "Mask in binary");
     legend = new QLabel(page);  // coloured with the bits, from the palette
+    legend->setObjectName(QStringLiteral("BitsLegend"));
     grid->addWidget(legend, row++, 1, 1, 3);
     resultsOnly << legend;
     grid->setRowStretch(row, 1);

@@ -5,6 +5,7 @@
 #include "ui/platform/panel3d.h"
 #include "ui/platform/qt_services.h"
 #include "ui/platform/texts.h"
+#include "ui/platform/theme.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -79,6 +80,23 @@ QPixmap FrmAbout::programPicture(QSize size)
     return pm;
 }
 
+namespace {
+
+// Two lines drawn one under the other make an etched separator: grey, then white.
+QFrame* etchedLine(QWidget* parent, int i)
+{
+    auto* line = new QFrame(parent);
+    line->setObjectName(QStringLiteral("Line1(%1)").arg(i));
+    line->setGeometry(twipsRect(240, 1080 + 15 * i, 6120, 15));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setPalette(QPalette(i == 0 ? QColor(128, 128, 128) : QColor(255, 255, 255)));
+    line->setForegroundRole(QPalette::WindowText);
+    return line;
+}
+
+}  // namespace
+
 FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : QDialog(parent)
 {
     if (!services) {
@@ -98,6 +116,7 @@ FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : 
     setModal(false);
     setFont(uiFont());
     setFixedSize(twipsToPixels(6600), twipsToPixels(4620));
+    keepClassicColours(this);
 
     picIcon = label(this, "picIcon", twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(programIcon(twipsToPixels(480)));
@@ -111,16 +130,8 @@ FrmAbout::FrmAbout(QWidget* parent, Services* services, SystemAccess* system) : 
     Image1->setPixmap(programPicture(Image1->size()));
     Image1->setAccessibleName(QStringLiteral("Program picture"));
 
-    // Two lines drawn one under the other make an etched separator.
-    for (int i = 0; i < 2; ++i) {
-        Line1[i] = new QFrame(this);
-        Line1[i]->setObjectName(QStringLiteral("Line1(%1)").arg(i));
-        Line1[i]->setGeometry(twipsRect(240, 1080 + 15 * i, 6120, 15));
-        Line1[i]->setFrameShape(QFrame::HLine);
-        Line1[i]->setFrameShadow(QFrame::Plain);
-        Line1[i]->setPalette(QPalette(i == 0 ? QColor(128, 128, 128) : QColor(255, 255, 255)));
-        Line1[i]->setForegroundRole(QPalette::WindowText);
-    }
+    for (int i = 0; i < 2; ++i)
+        Line1[i] = etchedLine(this, i);
 
     SSPanel5 = new Panel3D(Panel3D::Bevel::Inset, this);
     SSPanel5->setObjectName(QStringLiteral("SSPanel5"));

@@ -3,6 +3,7 @@
 #include "ui/frmAbout/frmabout_model.h"
 #include "ui/platform/geometry.h"
 #include "ui/platform/texts.h"
+#include "ui/platform/theme.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -60,6 +61,7 @@ FrmSplash::FrmSplash(std::function<QWidget*()> make, QWidget* parent)
     setWindowTitle(QStringLiteral("Maskquill starting"));
     setFont(uiFont(8));
     build();
+    keepClassicColours(this);
 }
 
 void FrmSplash::build()

@@ -108,6 +108,11 @@ int AllocationMap::margin() const
     return width() - bar->sizeHint().width() - want >= 240 ? want : 0;
 }
 
+QRect AllocationMap::rowBox(int r) const
+{
+    return QRect(0, r * kRowHeight + 1, lineWidth(), kRowHeight - 3);
+}
+
 int AllocationMap::lineWidth() const
 {
     return std::max(1, width() - bar->sizeHint().width() - margin());
@@ -237,7 +242,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
         p.translate(left, 0);
     }
     for (int r = 0; r < shown; ++r)
-        p.fillRect(QRect(0, r * kRowHeight + 1, W, kRowHeight - 3), palette().base());
+        p.fillRect(rowBox(r), palette().base());
     const QBrush hatch(kHatch, Qt::BDiagPattern);
     const double length = lineLength();
     const auto spans = index.spans(length, static_cast<double>(top) * W, static_cast<double>(top + shown) * W);
@@ -262,7 +267,7 @@ void AllocationMap::paintEvent(QPaintEvent*)
                     p.fillRect(cell, fill);
                 }
                 if (!s.mixed && w >= 3)
-                    p.fillRect(QRectF(x0, y, 1, kRowHeight - 3), fill.darker(160));
+                    p.fillRect(QRectF(x0, y, 1, kRowHeight - 3), edgeOn(fill));
                 if (!named) {
                     const QString label = blockLabel(b);
                     if (w > fm.horizontalAdvance(label) + 6) {
@@ -275,22 +280,34 @@ void AllocationMap::paintEvent(QPaintEvent*)
             at = end;
         }
     }
-    if (chosen != plan::kNoBlock && doc->exists(chosen) && planner::MapIndex::rootOf(*doc, chosen) == shownRoot()) {
-        const auto [start, size] = planner::MapIndex::extent(*doc, chosen);
-        const double a = static_cast<double>(start * length);
-        const double e = static_cast<double>((start + size) * length);
-        const double firstRow = std::max<double>(top, std::floor(a / W));
-        const double lastRow = std::min<double>(top + shown - 1, std::floor(std::nextafter(e, 0.0) / W));
-        for (double row = firstRow; row <= lastRow; ++row) {
-            const double x0 = std::max(a, row * W) - row * W;
-            const double x1 = std::min(e, (row + 1) * W) - row * W;
-            const int y = static_cast<int>(row - top) * kRowHeight;
-            drawSelection(p, QRectF(x0 + 1, y + 1, std::max(1.0, x1 - x0 - 2), kRowHeight - 3));
-        }
-    }
+    // However pale a block's colour, the row's outline parts it from the window.
+    p.setPen(accent(Accent::Muted, palette()));
+    p.setBrush(Qt::NoBrush);
+    for (int r = 0; r < shown; ++r)
+        p.drawRect(rowBox(r).adjusted(0, 0, -1, -1));
+    paintSelection(p, top, shown);
     if (hasFocus()) {
         p.setPen(QPen(palette().windowText().color(), 1, Qt::DotLine));
         p.drawRect(QRect(0, 0, W - 1, height() - 1));
+    }
+}
+
+void AllocationMap::paintSelection(QPainter& p, int top, int shown) const
+{
+    if (chosen == plan::kNoBlock || !doc->exists(chosen) || planner::MapIndex::rootOf(*doc, chosen) != shownRoot())
+        return;
+    const int W = lineWidth();
+    const double length = lineLength();
+    const auto [start, size] = planner::MapIndex::extent(*doc, chosen);
+    const double a = static_cast<double>(start * length);
+    const double e = static_cast<double>((start + size) * length);
+    const double firstRow = std::max<double>(top, std::floor(a / W));
+    const double lastRow = std::min<double>(top + shown - 1, std::floor(std::nextafter(e, 0.0) / W));
+    for (double row = firstRow; row <= lastRow; ++row) {
+        const double x0 = std::max(a, row * W) - row * W;
+        const double x1 = std::min(e, (row + 1) * W) - row * W;
+        const int y = static_cast<int>(row - top) * kRowHeight;
+        drawSelection(p, QRectF(x0 + 1, y + 1, std::max(1.0, x1 - x0 - 2), kRowHeight - 3));
     }
 }
 

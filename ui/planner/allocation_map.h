@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QWidget>
 
+class QPainter;
 class QScrollBar;
 
 namespace mq::ui {
@@ -66,12 +67,14 @@ protected:
 
 private:
     int lineWidth() const;  // pixels of one row
+    QRect rowBox(int r) const;  // where row r of the view is drawn, from the margin on
     int baseRows() const;  // rows at zoom 0: the most that fit, a power of two
     int rowBits() const;  // log2 of the rows at this zoom
     double lineLength() const;
     double rows() const;
     void updateBar();
     void moveSelection(int step);
+    void paintSelection(QPainter& p, int top, int shown) const;  // the chosen block's frame
 
     const plan::Plan* doc = nullptr;
     planner::MapIndex index;

@@ -458,6 +458,10 @@ void OutputsDialog::refreshPreview()
         for (const deploy::OutputFile& f : p.files)
             files->addItem(q(f.name + "  (" + planner::countText(lineCount(f.text), "line", "lines") + ")"));
     files->setWordWrap(refused);
+    if (refused)
+        setAccentText(files, Accent::Warning);  // each reason a fault, as the Hosts tab's problems
+    else
+        clearAccentText(files);
     if (!refused && !p.files.empty())
         files->setCurrentRow(static_cast<int>(model->chosenFile()));
     filling = false;

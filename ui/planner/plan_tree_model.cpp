@@ -4,7 +4,9 @@
 
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/elided_label.h"
+#include "ui/platform/theme.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QFont>
 #include <algorithm>
@@ -224,7 +226,10 @@ QVariant PlanTreeModel::data(const QModelIndex& index, int role) const
         [[fallthrough]];
     case Qt::DisplayRole: return QString::fromStdString(planner::cellText(form.plan(), id, index.column()));
     case Qt::DecorationRole:
-        return index.column() == planner::ColName ? QVariant(rgbColour(planner::displayColour(b))) : QVariant();
+        // Outlined: a pale block colour would vanish on a light view.
+        return index.column() == planner::ColName
+                   ? QVariant(swatch(rgbColour(planner::displayColour(b)), QApplication::palette(), QPalette::Base, 12))
+                   : QVariant();
     case Qt::FontRole:
         if (freeLeaf) {
             QFont f;

@@ -408,7 +408,8 @@ QWidgetList Planner::buildAllocatePanel(QSplitter* lower)
     results->setAccessibleName(QStringLiteral("Allocation results"));
     results->setUniformItemSizes(true);
     results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    resultModel = new ResultListModel(model->allocationLines(), this);
+    resultModel = new ResultListModel(
+        model->allocationLines(), [this](std::size_t i) { return model->allocationLineRefuses(i); }, this);
     results->setModel(resultModel);
     allocLayout->addWidget(results, 1);
     return {links30, nibble, vlanNumbering, cloud, segments, allocateButton, results};

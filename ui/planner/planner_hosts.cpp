@@ -2,6 +2,7 @@
 // and the plan's problems under it) and the Subnet rules dialog.
 #include "ui/planner/hosts_table_model.h"
 #include "ui/planner/planner.h"
+#include "ui/platform/theme.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -126,6 +127,7 @@ QWidgetList Planner::buildProblems(QSplitter* split)
     problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
     problemModel = new ProblemListModel(this);
     problems->setModel(problemModel);
+    setAccentText(problems, Accent::Warning);  // every line a fault
     problemsTitle->setBuddy(problems);
     lower->addWidget(problems, 1);
     // The checks run once edits pause, so that typing in the table never waits for them.
@@ -173,6 +175,10 @@ void Planner::runChecks()
         return;
     problemModel->update(model->plan(), model->revision());
     problemsTitle->setText(QString::fromStdString(problemModel->checks().summary()));
+    if (problemModel->checks().problems().empty())
+        clearAccentText(problemsTitle);
+    else
+        setAccentText(problemsTitle, Accent::Warning);
     problems->setAccessibleName(QStringLiteral("Problems: ") + problemsTitle->text());
 }
 

@@ -1,8 +1,13 @@
 // The Allocate panel's result lines, read from the form model on demand, so
-// that a million lines cost no copy and no widget items.
+// that a million lines cost no copy and no widget items; a line that says what
+// was not placed is a warning.
 #pragma once
 
+#include "ui/platform/theme.h"
+
 #include <QAbstractListModel>
+#include <QApplication>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,8 +15,9 @@ namespace mq::ui {
 
 class ResultListModel : public QAbstractListModel {
 public:
-    explicit ResultListModel(const std::vector<std::string>& lines, QObject* parent = nullptr)
-        : QAbstractListModel(parent), source(lines)
+    ResultListModel(const std::vector<std::string>& lines, std::function<bool(std::size_t)> refuses,
+                    QObject* parent = nullptr)
+        : QAbstractListModel(parent), source(lines), refused(std::move(refuses))
     {
     }
     // The lines were replaced.
@@ -26,13 +32,17 @@ public:
     }
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override
     {
-        if (!index.isValid() || index.row() >= static_cast<int>(source.size()) || role != Qt::DisplayRole)
+        if (!index.isValid() || index.row() >= static_cast<int>(source.size()))
             return {};
-        return QString::fromStdString(source[static_cast<std::size_t>(index.row())]);
+        const auto row = static_cast<std::size_t>(index.row());
+        if (role == Qt::ForegroundRole && refused(row))
+            return accent(Accent::Warning, QApplication::palette(), QPalette::Base);
+        return role == Qt::DisplayRole ? QVariant(QString::fromStdString(source[row])) : QVariant();
     }
 
 private:
     const std::vector<std::string>& source;
+    std::function<bool(std::size_t)> refused;
 };
 
 }  // namespace mq::ui

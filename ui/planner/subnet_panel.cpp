@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -375,7 +376,7 @@ QWidget* SubnetPanel::buildHostBox()
     connect(
         hostRows, &HostRowsModel::cellEdited, this, [this] { edited(true, hosts); }, Qt::QueuedConnection);
     connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
-        status->setText(qs(model->status()));
+        showStatus();
         // After the editor that was refused has closed: open it again with what was typed.
         QTimer::singleShot(0, hosts, [this, at = QPersistentModelIndex(at)] {
             if (at.isValid())
@@ -443,7 +444,23 @@ void SubnetPanel::edited(bool ok, QWidget* where)
         changed();
     else
         refreshLayout();
+    showStatus();
+}
+
+void SubnetPanel::showStatus()
+{
     status->setText(qs(model->status()));
+    if (!model->statusRefuses()) {
+        clearAccentText(status);
+        return;
+    }
+    setAccentText(status, Accent::Warning);
+    // Under the tables, the reason may lie below the view the panel is scrolled in.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w)) {
+            scroll->ensureWidgetVisible(status);
+            break;
+        }
 }
 
 void SubnetPanel::refresh(plan::BlockId id)
@@ -475,7 +492,7 @@ void SubnetPanel::refresh(plan::BlockId id)
     }
     pic->setFamily(currentFamily());
     refreshLayout();
-    status->setText(qs(model->status()));
+    showStatus();
 }
 
 // The layout rows of the family chosen; a line edit whose text was refused keeps it.

@@ -78,6 +78,7 @@ private:
     QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& accessible,
                         const std::function<bool()>& action);
     void edited(bool ok, QWidget* where);  // after each call of the form model
+    void showStatus();
     net::Family currentFamily() const;
     void refreshLayout();
     void selectedRows(std::vector<std::size_t>& out) const;

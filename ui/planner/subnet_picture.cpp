@@ -123,7 +123,7 @@ void SubnetPicture::paintGrid(QPainter& painter, const std::vector<AddressMark>&
     for (const AddressMark& m : marks)  // each later mark covers the earlier
         for (auto a = m.first; a <= m.last && a < static_cast<net::u128>(n); ++a)
             kinds[static_cast<std::size_t>(a)] = m.kind;
-    painter.setPen(palette().color(QPalette::Mid));
+    painter.setPen(accent(Accent::Muted, palette()));
     for (int a = 0; a < n; ++a) {
         const QRect cell(area.left() + (a % columns) * kCell, area.top() + (a / columns) * kCell, kCell - 1, kCell - 1);
         painter.setBrush(colourOf(kinds[static_cast<std::size_t>(a)], palette()));
@@ -145,14 +145,15 @@ void SubnetPicture::paintBar(QPainter& painter, const std::vector<AddressMark>& 
         const int right = std::max(left + 2, x(m.last + 1));
         painter.fillRect(QRect(left, area.top(), right - left, area.height()), colourOf(m.kind, palette()));
     }
-    painter.setPen(palette().color(QPalette::Mid));
+    painter.setPen(accent(Accent::Muted, palette()));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
 void SubnetPicture::paintLegend(QPainter& painter, int top)
 {
-    // Text in the palette's own colour: readable on its window colour in any theme.
+    // Text in the palette's own colour: readable on its window colour in any theme; each
+    // square outlined, as free space is the palette's base colour, near its window's.
     const QFontMetrics fm = fontMetrics();
     const int h = fm.height();
     int left = kMargin;
@@ -161,7 +162,7 @@ void SubnetPicture::paintLegend(QPainter& painter, int top)
         if (kind == AddressKind::Broadcast && fam == net::Family::V6)
             continue;
         const QString name = QString::fromUtf8(planner::addressKindName(kind));
-        painter.setPen(palette().color(QPalette::Mid));
+        painter.setPen(accent(Accent::Muted, palette()));
         painter.setBrush(colourOf(kind, palette()));
         painter.drawRect(left, top + 2, h - 4, h - 4);
         painter.setPen(palette().color(QPalette::WindowText));

@@ -25,12 +25,12 @@ public:
     int gridColumns() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    QRect drawing() const;  // where the cells or the bar go
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QRect drawing() const;  // where the cells or the bar go
     void paintGrid(QPainter& painter, const std::vector<planner::AddressMark>& marks, const QRect& area);
     void paintBar(QPainter& painter, const std::vector<planner::AddressMark>& marks, const QRect& area);
     void paintLegend(QPainter& painter, int top);

@@ -2,6 +2,7 @@
 
 #include "planner/subnet_rules.h"
 #include "textio/escape.h"
+#include "ui/platform/theme.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -84,6 +85,7 @@ SubnetRulesDialog::SubnetRulesDialog(QWidget* parent, const plan::LayoutRules& r
     error = new QLabel(this);
     error->setObjectName(QStringLiteral("rulesError"));
     error->setWordWrap(true);
+    setAccentText(error, Accent::Warning);
     error->hide();
     layout->addWidget(error);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

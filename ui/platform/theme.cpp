@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QWidget>
@@ -71,7 +72,11 @@ private:
 
 class ClassicKeeper : public PaletteFollower {
 public:
-    explicit ClassicKeeper(QWidget* w) : PaletteFollower(w), window(w) { }
+    explicit ClassicKeeper(QWidget* w) : PaletteFollower(w), window(w)
+    {
+        // Painted by the window itself: the frame around it follows the desktop.
+        w->setAutoFillBackground(true);
+    }
     void apply() override
     {
         const bool dark = isDarkPalette(QApplication::palette());
@@ -160,13 +165,29 @@ void clearAccentText(QWidget* w)
     }
 }
 
+QColor edgeOn(const QColor& fill)
+{
+    return readableOn(fill.darker(160), fill);
+}
+
+QPixmap swatch(const QColor& fill, const QPalette& p, QPalette::ColorRole behind, int size)
+{
+    QPixmap square(size, size);
+    square.fill(fill);
+    QPainter painter(&square);
+    painter.setPen(accent(Accent::Muted, p, behind));
+    painter.drawRect(0, 0, size - 1, size - 1);
+    return square;
+}
+
 BadgeColours badgeColours(const QPalette& p)
 {
-    const BadgeColours light{QColor(0xff, 0xf3, 0xc4), QColor(0xb8, 0x9b, 0x2e), QColor(0, 0, 0)};
+    // The border keeps the tag apart from the window, which may be as pale as the tag.
+    const QColor border = readableOn(QColor(0xb8, 0x9b, 0x2e), p.color(QPalette::Window));
     if (!isDarkPalette(p))
-        return light;
+        return {QColor(0xff, 0xf3, 0xc4), border, QColor(0, 0, 0)};
     const QColor back(0x4a, 0x3f, 0x12);
-    return {back, light.border, inkOn(back)};
+    return {back, border, inkOn(back)};
 }
 
 const QPalette& classicPalette()

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QPixmap>
 
 class QWidget;
 
@@ -25,7 +26,8 @@ QColor readableOn(const QColor& wanted, const QColor& background);
 QColor inkOn(const QColor& background);
 
 // The meaningful colours of the own windows. Each starts from the classic colour of the
-// same meaning (red network bits and warnings, olive host bits).
+// same meaning (red network bits and warnings, olive host bits). Muted greys hints and
+// the outline that keeps a fill apart from what is behind it, however pale the fill.
 enum class Accent { Warning, NetworkBits, HostBits, Muted };
 // The accent readable on the palette's colour of the given role.
 QColor accent(Accent a, const QPalette& p, QPalette::ColorRole behind = QPalette::Window);
@@ -33,6 +35,12 @@ QColor accent(Accent a, const QPalette& p, QPalette::ColorRole behind = QPalette
 void setAccentText(QWidget* w, Accent a);
 // Takes the accent off again (a message that is no longer a problem).
 void clearAccentText(QWidget* w);
+
+// A line drawn on a fill (the edge between two blocks of it): the fill darkened, or
+// lightened, as far as a mark on it needs.
+QColor edgeOn(const QColor& fill);
+// A square of the fill in the muted outline, for a colour shown beside a text.
+QPixmap swatch(const QColor& fill, const QPalette& p, QPalette::ColorRole behind, int size);
 
 // The pale yellow tag of a special-purpose range, and its dark counterpart.
 struct BadgeColours {
