@@ -11,8 +11,10 @@
 #include "plan/plan.h"
 #include "planner/allocation_run.h"
 #include "planner/planner_services.h"
+#include "planner/workbook_export.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +77,15 @@ public:
     // extension added to a name typed without one.
     bool exportFile();
     bool exportTo(const std::string& fileName, int type);
+    // The export dialog alone: the file named, with the type's extension added to a name
+    // typed without one, and the type chosen; nothing when cancelled.
+    std::optional<FileChoice> chooseExport();
+    // A workbook type's export in two steps, for a window that makes the workbook elsewhere:
+    // the export of a copy of the plan as it is now (nothing for the other types), then its
+    // end: the file written and the user told, or why not; a cancelled one writes nothing
+    // and says nothing.
+    std::unique_ptr<WorkbookExport> startWorkbook(const std::string& fileName, int type) const;
+    bool finishWorkbook(const WorkbookExport& job);
     // The allocations table as tab-separated text on the clipboard.
     void copyAllocations();
     // The hosts table's rows shown, likewise (planner/hosts_table.cpp).
@@ -228,6 +239,8 @@ private:
     bool placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);
     bool exportHostFile(const std::string& fileName, interchange::HostExport what);
+    // The bytes through the atomic writer, and the user told where they went or why not.
+    bool writeExport(const std::string& fileName, const std::string& bytes);
     bool hasSection();
 };
 
