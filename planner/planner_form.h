@@ -81,9 +81,10 @@ public:
     // typed without one, and the type chosen; nothing when cancelled.
     std::optional<FileChoice> chooseExport();
     // A workbook type's export in two steps, for a window that makes the workbook elsewhere:
-    // the export of a copy of the plan as it is now (nothing for the other types), then its
-    // end: the file written and the user told, or why not; a cancelled one writes nothing
-    // and says nothing.
+    // the export of this plan (nothing for the other types), which reads it until it has
+    // copied it, so nothing may change the plan before job->sourceReleased(); then its end:
+    // the file written and the user told, or why not; a cancelled one writes nothing and
+    // says nothing.
     std::unique_ptr<WorkbookExport> startWorkbook(const std::string& fileName, int type) const;
     bool finishWorkbook(const WorkbookExport& job);
     // The allocations table as tab-separated text on the clipboard.

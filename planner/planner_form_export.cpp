@@ -51,9 +51,15 @@ std::optional<interchange::PlanTable> workbookTable(int type)
 
 void WorkbookExport::make(const xlsx::Progress& progress)
 {
-    book = xlsx::writeWorkbook(interchange::planSheets(copy, tables), [&](std::size_t done, std::size_t total) {
+    if (!stop.load())
+        copy.emplace(source);
+    released.store(true);
+    if (!copy)
+        return;
+    book = xlsx::writeWorkbook(interchange::planSheets(*copy, tables), [&](std::size_t done, std::size_t total) {
         return !stop.load() && (!progress || progress(done, total));
     });
+    copy.reset();  // on the worker too: freeing a large plan takes a while
 }
 
 std::optional<FileChoice> PlannerForm::chooseExport()

@@ -1,8 +1,8 @@
 // One workbook export, split so that its slow part can run away from the window: make()
-// writes the workbook of a copy of the plan taken when the export began, touching nothing
-// of the form, so a window may call it on a worker thread while the plan is edited;
-// PlannerForm::finishWorkbook then writes the bytes through the atomic writer and says what
-// became of them. The form calls both in a row when there is no thread.
+// copies the plan first and writes the workbook of that copy, touching nothing of the form,
+// so a window may call it on a worker thread and let the plan be edited once the copy is
+// taken; PlannerForm::finishWorkbook then writes the bytes through the atomic writer and says
+// what became of them. The form calls both in a row when there is no thread.
 #pragma once
 
 #include "interchange/plan_sheets.h"
@@ -10,14 +10,17 @@
 #include "xlsx/sheet.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace mq::planner {
 
 class WorkbookExport {
 public:
-    WorkbookExport(plan::Plan snapshot, interchange::PlanTable table, std::string fileName)
-        : copy(std::move(snapshot)), tables(table), file(std::move(fileName))
+    // `source` is read by make() until sourceReleased(): the window keeps the plan as it is
+    // until then (a copy of the largest plan takes half a second, too long for its thread).
+    WorkbookExport(const plan::Plan& source, interchange::PlanTable table, std::string fileName)
+        : source(source), tables(table), file(std::move(fileName))
     {
     }
 
@@ -27,6 +30,8 @@ public:
     // From any thread: make() stops at its next few thousand rows, and a workbook already
     // made is not written.
     void cancel() { stop.store(true); }
+    // make() reads the source plan no more: it has its copy, or it has ended.
+    bool sourceReleased() const { return released.load(); }
 
     const std::string& fileName() const { return file; }
     // Once make() has returned: asked to stop before the workbook was written, and what was
@@ -35,10 +40,12 @@ public:
     const xlsx::Workbook& workbook() const { return book; }
 
 private:
-    plan::Plan copy;
+    const plan::Plan& source;
     interchange::PlanTable tables;
     std::string file;
     std::atomic<bool> stop{false};
+    std::atomic<bool> released{false};
+    std::optional<plan::Plan> copy;
     xlsx::Workbook book;
 };
 

@@ -141,6 +141,8 @@ Planner::~Planner()
         while (!running->sourceReleased())
             QThread::msleep(2);
     }
+    // So does a workbook still being made; its dialog waits for it, before the plan goes.
+    qDeleteAll(findChildren<WorkbookProgress*>(Qt::FindDirectChildrenOnly));
 }
 
 plan::BlockId Planner::currentBlock() const

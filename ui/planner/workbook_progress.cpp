@@ -56,10 +56,13 @@ WorkbookProgress::~WorkbookProgress()
 
 void WorkbookProgress::reject()
 {
-    // The window answers again at once; the worker stops within a few thousand rows, in the
-    // background, and nothing it made is written.
+    // The window answers again at once, or once the plan is copied (then the worker ends
+    // within a few thousand rows); the worker stops in the background, and nothing it made
+    // is written.
     job->cancel();
-    QDialog::reject();
+    closing = true;
+    if (job->sourceReleased())
+        QDialog::reject();
 }
 
 void WorkbookProgress::shown(std::size_t done, std::size_t total)
@@ -72,7 +75,7 @@ void WorkbookProgress::shown(std::size_t done, std::size_t total)
 void WorkbookProgress::ended()
 {
     if (isVisible())
-        accept();
+        closing ? QDialog::reject() : accept();
     finish(*job);
     deleteLater();
 }

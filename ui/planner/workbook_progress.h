@@ -1,7 +1,8 @@
 // A workbook export made on a worker thread, under a dialog over the planner that tells the
-// rows written and offers Cancel (Esc). The plan is the export's own copy, so the window's
-// plan is never read off its thread. Once the worker has let go of the export, cancelled or
-// not, the dialog closes and `finish` is called on the window's thread to write the bytes.
+// rows written and offers Cancel (Esc). The worker copies the window's plan first; the
+// dialog, modal, keeps the plan from being edited until then, even when cancelled at once.
+// Once the worker has let go of the export, cancelled or not, the dialog closes and `finish`
+// is called on the window's thread to write the bytes.
 #pragma once
 
 #include "planner/workbook_export.h"
@@ -22,7 +23,8 @@ public:
     using Finish = std::function<void(const planner::WorkbookExport&)>;
     // Starts the worker and opens over the window; deletes itself once finish has run.
     WorkbookProgress(QWidget* window, std::unique_ptr<planner::WorkbookExport> job, Finish finish);
-    // A dialog gone before its worker (the window closing) cancels the export and waits for it.
+    // A dialog gone before its worker (the window closing) cancels the export and waits for
+    // it: the window's plan must outlive the dialog.
     ~WorkbookProgress() override;
 
     void reject() override;  // Cancel and Esc
@@ -36,6 +38,7 @@ private:
     QLabel* rows = nullptr;
     QProgressBar* bar = nullptr;
     QThread* worker = nullptr;
+    bool closing = false;  // cancelled while the worker still copies the plan
 };
 
 }  // namespace mq::ui

@@ -460,6 +460,12 @@ TEST_F(PlannerWindow, WorkbookIsMadeOffTheWindowAndEscKeepsTheOldFile)
         EXPECT_EQ(rowsTold, cancel ? QString() : QStringLiteral("8192 of 8192 rows"));
     }
     EXPECT_EQ(sv.messages.at(0), "Exported to " + book.toStdString() + ".");
+    // A window closed meanwhile stops its worker before the plan goes, and writes nothing.
+    sv.exportChoices.push_back(planner::FileChoice{path("gone.xlsx").toStdString(), planner::ExportHostsWorkbook});
+    w->exportMenu()->actions().front()->trigger();
+    tester.reset();
+    w.reset();
+    EXPECT_FALSE(QFile::exists(path("gone.xlsx")));
 }
 
 TEST_F(PlannerWindow, RecentPlansAndColoursStayWithThePlan)
