@@ -11,9 +11,11 @@
 #include "plan/plan.h"
 #include "planner/allocation_run.h"
 #include "planner/planner_services.h"
+#include "planner/workbook_export.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +87,16 @@ public:
     // extension added to a name typed without one.
     bool exportFile();
     bool exportTo(const std::string& fileName, int type);
+    // The export dialog alone: the file named, with the type's extension added to a name
+    // typed without one, and the type chosen; nothing when cancelled.
+    std::optional<FileChoice> chooseExport();
+    // A workbook type's export in two steps, for a window that makes the workbook elsewhere:
+    // the export of this plan (nothing for the other types), which reads it until it has
+    // copied it, so nothing may change the plan before job->sourceReleased(); then its end:
+    // the file written and the user told, or why not; a cancelled one writes nothing and
+    // says nothing.
+    std::unique_ptr<WorkbookExport> startWorkbook(const std::string& fileName, int type) const;
+    bool finishWorkbook(const WorkbookExport& job);
     // The allocations table as tab-separated text on the clipboard.
     void copyAllocations();
     // The hosts table's rows shown, likewise (planner/hosts_table.cpp).
@@ -255,6 +267,8 @@ private:
     bool importSheet(interchange::Format format, const std::string& fileName, const std::string& sheet, bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);
     bool exportHostFile(const std::string& fileName, interchange::HostExport what);
+    // The bytes through the atomic writer, and the user told where they went or why not.
+    bool writeExport(const std::string& fileName, const std::string& bytes);
     bool hasSection();
 };
 

@@ -10,6 +10,7 @@
 #include "plan/csv.h"
 #include "planner/allocation_table.h"
 #include "planner/file_texts.h"
+#include "planner/workbook_export.h"
 #include "xlsx/sheet.h"
 
 namespace mq::planner {
@@ -48,18 +49,55 @@ std::optional<interchange::PlanTable> workbookTable(int type)
 
 }  // namespace
 
-bool PlannerForm::exportFile()
+void WorkbookExport::make(const xlsx::Progress& progress)
+{
+    if (!stop.load())
+        copy.emplace(source);
+    released.store(true);
+    if (!copy)
+        return;
+    book = xlsx::writeWorkbook(interchange::planSheets(*copy, tables), [&](std::size_t done, std::size_t total) {
+        return !stop.load() && (!progress || progress(done, total));
+    });
+    copy.reset();  // on the worker too: freeing a large plan takes a while
+}
+
+std::optional<FileChoice> PlannerForm::chooseExport()
 {
     const std::string base =
         path.empty() ? std::string("Untitled") : baseName(path).substr(0, baseName(path).rfind('.'));
     auto choice = sv.exportFileDialog(kExportFilter, base + ".csv");
     if (!choice || choice->path.empty())
+        return std::nullopt;
+    choice->type = choice->type < 0 ? 0 : choice->type;
+    if (baseName(choice->path).find('.') == std::string::npos)
+        choice->path += extensionOf(choice->type);
+    return choice;
+}
+
+bool PlannerForm::exportFile()
+{
+    const auto choice = chooseExport();
+    return choice && exportTo(choice->path, choice->type);
+}
+
+std::unique_ptr<WorkbookExport> PlannerForm::startWorkbook(const std::string& fileName, int type) const
+{
+    const auto table = workbookTable(type);
+    if (!table)
+        return nullptr;
+    return std::make_unique<WorkbookExport>(doc, *table, fileName);
+}
+
+bool PlannerForm::finishWorkbook(const WorkbookExport& job)
+{
+    if (job.cancelled())
         return false;
-    const int type = choice->type < 0 ? 0 : choice->type;
-    std::string name = choice->path;
-    if (baseName(name).find('.') == std::string::npos)
-        name += extensionOf(type);
-    return exportTo(name, type);
+    if (!job.workbook().error.empty()) {
+        sv.message("The workbook cannot be made.\n\n" + job.workbook().error, MsgIcon::Critical);
+        return false;
+    }
+    return writeExport(job.fileName(), job.workbook().bytes);
 }
 
 bool PlannerForm::exportTo(const std::string& fileName, int type)
@@ -76,15 +114,12 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
     case ExportEtcHosts: return exportHostFile(fileName, interchange::HostExport::EtcHosts);
     default: break;
     }
+    if (auto job = startWorkbook(fileName, type)) {
+        job->make();
+        return finishWorkbook(*job);
+    }
     std::string bytes;
-    if (const auto table = workbookTable(type)) {
-        xlsx::Workbook book = xlsx::writeWorkbook(interchange::planSheets(doc, *table));
-        if (!book.error.empty()) {
-            sv.message("The workbook cannot be made.\n\n" + book.error, MsgIcon::Critical);
-            return false;
-        }
-        bytes = std::move(book.bytes);
-    } else if (type == ExportLeaves) {
+    if (type == ExportLeaves) {
         bytes = plan::leavesCsv(doc);
     } else if (type == ExportReport) {
         for (const std::string& line : reportLines())
@@ -92,6 +127,11 @@ bool PlannerForm::exportTo(const std::string& fileName, int type)
     } else {
         bytes = plan::allocationsCsv(doc, "\r\n");
     }
+    return writeExport(fileName, bytes);
+}
+
+bool PlannerForm::writeExport(const std::string& fileName, const std::string& bytes)
+{
     std::string error;
     if (!sv.writeFile(fileName, bytes, error)) {
         sv.message("The export could not be written to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace mq::planner {
 namespace {
 
@@ -117,6 +119,54 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
             GTEST_SKIP() << "python3-openpyxl is not installed";
         EXPECT_EQ(std::count_if(read->begin(), read->end(), [](auto& l) { return l.rfind("sheet ", 0) == 0; }), 1);
         EXPECT_EQ(read->front(), sheet);
+    }
+}
+
+// The workbook made in two steps, as the window makes it on a worker: from its own copy of
+// the plan, taken before the first row, and stopped by a cancel at any point without a byte
+// written.
+TEST(PlannerText, WorkbookExportReadsThePlanOfItsStartAndACancelWritesNothing)
+{
+    NewPlan p;
+    auto& [sv, form] = p;
+    EXPECT_EQ(form.startWorkbook("/out/t.csv", ExportLeaves), nullptr);
+    ASSERT_TRUE(form.split(form.plan().root(), 8192));  // two of the writer's progress steps
+    const plan::BlockId first = form.plan().block(form.plan().root()).children.front();
+    ASSERT_TRUE(form.rename(first, "before"));
+    auto job = form.startWorkbook("/out/t.xlsx", ExportLeavesWorkbook);
+    std::size_t told = 0, total = 0;
+    job->make([&](std::size_t done, std::size_t all) {
+        told = done;
+        total = all;
+        EXPECT_TRUE(job->sourceReleased());
+        return form.rename(first, "after " + std::to_string(done));  // edited while it is written
+    });
+    ASSERT_TRUE(form.finishWorkbook(*job));
+    EXPECT_EQ(form.plan().block(first).name, "after 8192");
+    EXPECT_EQ(told, 8192u);
+    EXPECT_EQ(total, 8192u);
+    ASSERT_EQ(sv.messages, std::vector<std::string>{"Exported to /out/t.xlsx."});
+    if (const auto read = test::readBackWorkbook(sv.files["/out/t.xlsx"])) {  // else openpyxl is missing
+        EXPECT_EQ(read->at(2).rfind("before\t", 0), 0u) << read->at(2);
+    }
+
+    const struct {
+        std::function<void(WorkbookExport&)> cancel;
+        bool nothingMade;
+    } cancels[] = {
+        {[](WorkbookExport& j) { j.cancel(), j.make(); }, true},
+        {[](WorkbookExport& j) { j.make([](std::size_t, std::size_t) { return false; }); }, true},
+        {[](WorkbookExport& j) { j.make(), j.cancel(); }, false},  // made, not yet written
+    };
+    for (const auto& c : cancels) {
+        sv.files["/out/t.xlsx"] = "old";
+        sv.messages.clear();
+        job = form.startWorkbook("/out/t.xlsx", ExportLeavesWorkbook);
+        c.cancel(*job);
+        EXPECT_EQ(job->workbook().bytes.empty(), c.nothingMade);
+        EXPECT_FALSE(form.finishWorkbook(*job));
+        EXPECT_EQ(sv.files["/out/t.xlsx"], "old");
+        EXPECT_TRUE(sv.messages.empty());
     }
 }
 

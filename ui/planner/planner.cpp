@@ -10,6 +10,7 @@
 #include "ui/planner/qt_planner_services.h"
 #include "ui/planner/result_list_model.h"
 #include "ui/planner/subnet_panel.h"
+#include "ui/planner/workbook_progress.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -153,6 +154,8 @@ Planner::~Planner()
         while (!running->sourceReleased())
             QThread::msleep(2);
     }
+    // So does a workbook still being made; its dialog waits for it, before the plan goes.
+    qDeleteAll(findChildren<WorkbookProgress*>(Qt::FindDirectChildrenOnly));
 }
 
 plan::BlockId Planner::currentBlock() const
@@ -494,7 +497,19 @@ void Planner::setBusy(bool busy)
 
 void Planner::exportFile()
 {
-    model->exportFile();
+    const auto choice = model->chooseExport();
+    if (!choice)
+        return;
+    // A workbook of a large plan takes a second or more: made on a worker, under a dialog
+    // that can cancel it.
+    if (auto job = model->startWorkbook(choice->path, choice->type)) {
+        new WorkbookProgress(this, std::move(job), [this](const planner::WorkbookExport& made) {
+            model->finishWorkbook(made);
+            refresh();
+        });
+        return;
+    }
+    model->exportTo(choice->path, choice->type);
     refresh();
 }
 

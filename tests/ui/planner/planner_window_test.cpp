@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -33,6 +34,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
@@ -422,6 +424,48 @@ TEST_F(PlannerWindow, ExportTypeDecidesFormatAndExtension)
     ASSERT_EQ(sv.messages.size(), 1u);
     EXPECT_NE(sv.messages[0].find("could not be written to /proc/no/such/dir/x.csv\n\n"), std::string::npos)
         << sv.messages[0];
+}
+
+// A workbook is made on a worker under a dialog that tells the rows written; Esc there
+// stops it and leaves the file as it was.
+TEST_F(PlannerWindow, WorkbookIsMadeOffTheWindowAndEscKeepsTheOldFile)
+{
+    newPlan("10.0.0.0/16");
+    std::vector<plan::Host> hosts(8192);  // the rows are told every 4096
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        hosts[i].name = "h" + std::to_string(i);
+        hosts[i].v4 = net::Address::v4(0x0A000000u + static_cast<std::uint32_t>(i));
+    }
+    ASSERT_TRUE(w->form().addHosts(std::move(hosts)));
+    const QString book = path("plan.xlsx");
+    ASSERT_TRUE(test::writeFile(book, "old"));
+    sv.messages.clear();
+    for (const bool cancel : {true, false}) {
+        sv.exportChoices.push_back(planner::FileChoice{book.toStdString(), planner::ExportHostsWorkbook});
+        w->exportMenu()->actions().front()->trigger();
+        QPointer<QDialog> d = w->findChild<QDialog*>("workbookProgress");
+        ASSERT_TRUE(d);
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), d.data());
+        EXPECT_EQ(d->findChild<QLabel*>()->text(), QStringLiteral("Writing the workbook..."));
+        QString rowsTold;
+        QObject::connect(d, &QDialog::accepted, [&] { rowsTold = d->findChild<QLabel*>("workbookRows")->text(); });
+        if (const QByteArray dir = qgetenv("MQ_SCREENSHOT_DIR"); !dir.isEmpty() && !cancel)
+            d->grab().save(QStringLiteral("%1/planner_workbook_progress.png").arg(QString::fromLocal8Bit(dir)));
+        if (cancel)
+            QTest::keyClick(d, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !d; }, 60000));
+        EXPECT_EQ(readFile(book).rfind(cancel ? "old" : "PK\x03\x04", 0), 0u);
+        EXPECT_EQ(sv.messages.size(), cancel ? 0u : 1u);
+        EXPECT_EQ(rowsTold, cancel ? QString() : QStringLiteral("8192 of 8192 rows"));
+    }
+    EXPECT_EQ(sv.messages.at(0), "Exported to " + book.toStdString() + ".");
+    // A window closed meanwhile stops its worker before the plan goes, and writes nothing.
+    sv.exportChoices.push_back(planner::FileChoice{path("gone.xlsx").toStdString(), planner::ExportHostsWorkbook});
+    w->exportMenu()->actions().front()->trigger();
+    tester.reset();
+    w.reset();
+    EXPECT_FALSE(QFile::exists(path("gone.xlsx")));
 }
 
 TEST_F(PlannerWindow, RecentPlansAndColoursStayWithThePlan)
