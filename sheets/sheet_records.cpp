@@ -34,6 +34,26 @@ interchange::RecordSource sheetRecords(const std::string& path, const std::strin
     return source;
 }
 
+std::optional<std::string> sheetText(const std::string& path, std::size_t maxBytes, std::string* error)
+{
+    std::string text;
+    bool tooLong = false;
+    const std::string fault = sheetRecords(path, "").forEach([&](const textio::CsvRecord& record) {
+        std::string line;
+        for (const std::string& cell : record.fields)
+            if (!cell.empty())
+                line += (line.empty() ? "" : " ") + cell;
+        tooLong = text.size() + line.size() + 1 > maxBytes;
+        if (!tooLong)
+            text += line + "\n";
+        return !tooLong;
+    });
+    if (fault.empty() && !tooLong)
+        return text;
+    *error = tooLong ? "holds more than " + std::to_string(maxBytes >> 20) + " MB of text" : fault;
+    return std::nullopt;
+}
+
 bool isWorkbook(const std::string& path)
 {
     const QString name = QString::fromStdString(path);

@@ -1,5 +1,6 @@
 #include "ui/classless/lists_page.h"
 
+#include "sheets/sheet_records.h"
 #include "textio/escape.h"
 #include "ui/classless/lines_view.h"
 #include "ui/classless/list_box.h"
@@ -249,7 +250,10 @@ void ListsPage::loadList(char list, const QString& path)
     auto error = std::make_shared<std::string>();
     auto text = std::make_shared<QString>();
     loader = QThread::create([error, text, file = path.toStdString()] {
-        if (const auto bytes = classless::readListFile(file, error.get()))
+        // A workbook gives its first sheet, a row a line, bounded as a list file is.
+        const auto bytes = sheets::isWorkbook(file) ? sheets::sheetText(file, classless::kMaxListFileBytes, error.get())
+                                                    : classless::readListFile(file, error.get());
+        if (bytes)
             *text = boxPlainText(QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size())));
     });
     connect(loader, &QThread::finished, this, [this, list, error, text, path] {

@@ -287,13 +287,27 @@ TEST_F(OwnWindows, AFileDroppedOnListAOrBIsLoadedIntoThatBox)
     auto* operation = in<QComboBox>(w, "Operation");  // one on both lists, so that B takes input
     for (int i = 0; i < operation->count() && !in<QPlainTextEdit>(w, "ListB")->isEnabled(); ++i)
         operation->setCurrentIndex(i);
-    for (const char* box : {"ListA", "ListB"}) {
-        QSignalSpy loaded(w, &ClasslessWindow::listLoaded);
-        const QString path = file("list.txt", std::string("192.0.2.0/25\r\n192.0.2.128/25 ") + box + "\r\n");
-        ASSERT_TRUE(drop(in<QPlainTextEdit>(w, box)->viewport(), path)) << box;
-        ASSERT_TRUE(loaded.count() > 0 || loaded.wait(10000));
-        EXPECT_EQ(w->listText(box[4]), QStringLiteral("192.0.2.0/25\n192.0.2.128/25 %1\n").arg(box));
-    }
+    // A workbook gives its first sheet's rows, the cells of a row joined as a line is.
+    const auto book = [](const char* box) {
+        return xlsx::writeWorkbook({{"list",
+                                     {{"prefix"}, {"note"}},
+                                     2,
+                                     [box](std::size_t i, auto& c) {
+                                         c = {i ? "192.0.2.128/25" : "192.0.2.0/25", i ? box : ""};
+                                     }}})
+            .bytes;
+    };
+    for (const bool workbook : {false, true})
+        for (const char* box : {"ListA", "ListB"}) {
+            QSignalSpy loaded(w, &ClasslessWindow::listLoaded);
+            const QString path = workbook
+                                     ? file("list.xlsx", book(box))
+                                     : file("list.txt", std::string("192.0.2.0/25\r\n192.0.2.128/25 ") + box + "\r\n");
+            ASSERT_TRUE(drop(in<QPlainTextEdit>(w, box)->viewport(), path)) << box;
+            ASSERT_TRUE(loaded.count() > 0 || loaded.wait(10000));
+            const QString header = workbook ? QStringLiteral("prefix note\n") : QString();
+            EXPECT_EQ(w->listText(box[4]), header + QStringLiteral("192.0.2.0/25\n192.0.2.128/25 %1\n").arg(box));
+        }
 }
 
 }  // namespace
