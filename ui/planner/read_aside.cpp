@@ -18,8 +18,9 @@ namespace mq::ui {
 
 namespace {
 
-// A read shorter than this ends before its dialog shows, so a small file does not flash one.
-constexpr int kShowAfterMs = 200;
+// A read shorter than this ends before its dialog shows, so a small file does not flash one;
+// the keys typed meanwhile wait no longer than the window may keep them waiting.
+constexpr int kShowAfterMs = 100;
 constexpr int kRefreshMs = 100;
 
 }  // namespace
