@@ -46,6 +46,9 @@ struct ItemPlaces {
     static ItemPlaces rowsOf(const interchange::RecordSource& sheet) { return {sheet.where, "row", "rows"}; }
 };
 
+// A table's records counted to the progress of a read aside; they stop once it is cancelled.
+interchange::RecordSource countedRows(interchange::RecordSource rows, const PlannerServices::ReadProgress& progress);
+
 class PlannerForm {
 public:
     explicit PlannerForm(PlannerServices& services);
@@ -264,7 +267,9 @@ private:
                      const ItemPlaces& places = {});
     bool placeHosts(const interchange::HostRead& read, const std::string& source, const ItemPlaces& places);
     bool importDroppedWorkbook(const std::string& fileName);
-    bool importSheet(interchange::Format format, const std::string& fileName, const std::string& sheet, bool asNewPlan);
+    // A sheet read as `format`, or as the table its first row names when none is given.
+    bool importSheet(std::optional<interchange::Format> format, const std::string& fileName, const std::string& sheet,
+                     bool asNewPlan);
     bool exportInterchange(const std::string& fileName, interchange::Format format);
     bool exportHostFile(const std::string& fileName, interchange::HostExport what);
     // The bytes through the atomic writer, and the user told where they went or why not.

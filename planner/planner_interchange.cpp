@@ -130,6 +130,15 @@ Format droppedFormat(std::string_view fileName, std::string_view head)
 
 }  // namespace
 
+interchange::RecordSource countedRows(interchange::RecordSource rows, const PlannerServices::ReadProgress& progress)
+{
+    rows.forEach = [inner = std::move(rows.forEach), &progress](const interchange::RecordFn& fn) {
+        std::size_t n = 0;
+        return inner([&](const textio::CsvRecord& r) { return fn(r) && progress(++n); });
+    };
+    return rows;
+}
+
 bool PlannerForm::importDroppedFile(const std::string& fileName)
 {
     if (isWorkbook(fileName))
@@ -196,18 +205,22 @@ bool PlannerForm::importFile(Format format, const std::string& fileName, bool as
     // do not fit in memory is named as such, and the plan stays as it was.
     std::string error;
     std::optional<interchange::ImportRead> read;
-    try {
-        if (format == Format::List) {
-            const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(fileName, error), &std::fclose);
-            if (in)
-                read = interchange::readListForImport(in.get());
-        } else if (std::string bytes; sv.readFile(fileName, bytes, error)) {
-            read = interchange::readForImport(format, bytes);
+    const bool done = sv.readAside(fileName, [&](const PlannerServices::ReadProgress&) {
+        try {
+            if (format == Format::List) {
+                const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(fileName, error), &std::fclose);
+                if (in)
+                    read = interchange::readListForImport(in.get());
+            } else if (std::string bytes; sv.readFile(fileName, bytes, error)) {
+                read = interchange::readForImport(format, bytes);
+            }
+        } catch (const std::bad_alloc&) {
+            read.reset();
+            error = kNoMemoryToRead;
         }
-    } catch (const std::bad_alloc&) {
-        read.reset();
-        error = kNoMemoryToRead;
-    }
+    });
+    if (!done)
+        return false;  // cancelled: nothing was read
     if (!read) {
         sv.message(textio::escaped(fileName, textio::kQuotedPath) + " could not be read.\n\n" + error,
                    MsgIcon::Critical);
@@ -368,26 +381,33 @@ bool PlannerForm::importHostsFile(interchange::HostFormat format)
         sv.openFileDialog(format == interchange::HostFormat::EtcHosts ? "All files (*)|*|" : kImportTableFilter);
     if (!file || file->empty())
         return false;
-    if (format != interchange::HostFormat::EtcHosts && isWorkbook(*file)) {
-        const auto sheet = pickSheet(*file);
-        if (!sheet)
-            return false;
-        const interchange::RecordSource rows = sv.sheetRecords(*file, *sheet);
-        return placeHosts(interchange::readHostTable(format, rows), sheetSource(*file, *sheet),
-                          ItemPlaces::rowsOf(rows));
-    }
-    std::string bytes, error;
-    bool read = false;
-    try {
-        read = sv.readFile(*file, bytes, error);
-    } catch (const std::bad_alloc&) {
-        error = kNoMemoryToRead;
-    }
-    if (!read) {
-        sv.message(textio::escaped(*file, textio::kQuotedPath) + " could not be read.\n\n" + error, MsgIcon::Critical);
+    std::optional<std::string> sheet;
+    if (format != interchange::HostFormat::EtcHosts && isWorkbook(*file) && !(sheet = pickSheet(*file)))
+        return false;
+    const interchange::RecordSource rows = sheet ? sv.sheetRecords(*file, *sheet) : interchange::RecordSource{};
+    const std::string source = sheet ? sheetSource(*file, *sheet) : textio::escaped(*file, textio::kQuotedPath);
+    interchange::HostRead read;
+    std::string error;
+    bool wasRead = false;
+    if (!sv.readAside(*file, [&](const PlannerServices::ReadProgress& progress) {
+            try {
+                if (sheet) {
+                    read = interchange::readHostTable(format, countedRows(rows, progress));
+                    wasRead = true;
+                } else if (std::string bytes; (wasRead = sv.readFile(*file, bytes, error))) {
+                    read = interchange::readHostFile(format, bytes);
+                }
+            } catch (const std::bad_alloc&) {
+                wasRead = false;
+                error = kNoMemoryToRead;
+            }
+        }))
+        return false;  // cancelled: nothing was read
+    if (!wasRead) {
+        sv.message(source + " could not be read.\n\n" + error, MsgIcon::Critical);
         return false;
     }
-    return importHosts(format, bytes, textio::escaped(*file, textio::kQuotedPath));
+    return placeHosts(read, source, sheet ? ItemPlaces::rowsOf(rows) : ItemPlaces{});
 }
 
 bool PlannerForm::importHosts(interchange::HostFormat format, const std::string& text, const std::string& source)
@@ -455,19 +475,35 @@ std::optional<std::string> PlannerForm::pickSheet(const std::string& fileName)
     return names.size() == 1 ? std::optional(names.front()) : sv.chooseSheet(fileName, names);
 }
 
-bool PlannerForm::importSheet(Format format, const std::string& fileName, const std::string& sheet, bool asNewPlan)
+bool PlannerForm::importSheet(std::optional<Format> format, const std::string& fileName, const std::string& sheet,
+                              bool asNewPlan)
 {
     const interchange::RecordSource rows = sv.sheetRecords(fileName, sheet);
     interchange::ImportRead read;
-    try {
-        read = interchange::readTableForImport(format, rows);
-    } catch (const std::bad_alloc&) {
+    bool noMemory = false;
+    if (!sv.readAside(fileName, [&](const PlannerServices::ReadProgress& progress) {
+            try {
+                // The first row tells a dropped sheet's table, as a CSV file's first line does.
+                if (!format) {
+                    format = Format::List;
+                    rows.forEach([&](const textio::CsvRecord& header) {
+                        format = tableOf(header);
+                        return false;
+                    });
+                }
+                read = interchange::readTableForImport(*format, countedRows(rows, progress));
+            } catch (const std::bad_alloc&) {
+                noMemory = true;
+            }
+        }))
+        return false;  // cancelled: nothing was read
+    if (noMemory) {
         sv.message(sheetSource(fileName, sheet) + " could not be read.\n\n" + kNoMemoryToRead, MsgIcon::Critical);
         return false;
     }
-    const char* name = format == Format::Netbox    ? "NetBox table"
-                       : format == Format::Phpipam ? "phpIPAM table"
-                                                   : "prefix list";
+    const char* name = *format == Format::Netbox    ? "NetBox table"
+                       : *format == Format::Phpipam ? "phpIPAM table"
+                                                    : "prefix list";
     return placeImport(std::move(read), sheetSource(fileName, sheet) + " (" + name + ")", asNewPlan,
                        ItemPlaces::rowsOf(rows));
 }
@@ -475,15 +511,7 @@ bool PlannerForm::importSheet(Format format, const std::string& fileName, const 
 bool PlannerForm::importDroppedWorkbook(const std::string& fileName)
 {
     const auto sheet = pickSheet(fileName);
-    if (!sheet)
-        return false;
-    // The first row tells the table, as a CSV file's first line does.
-    Format format = Format::List;
-    sv.sheetRecords(fileName, *sheet).forEach([&](const textio::CsvRecord& header) {
-        format = tableOf(header);
-        return false;
-    });
-    return importSheet(format, fileName, *sheet, false);
+    return sheet && importSheet(std::nullopt, fileName, *sheet, false);
 }
 
 bool PlannerForm::copyVscLink()

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,6 +110,18 @@ public:
     virtual std::vector<std::string> sheetNames(const std::string& path, std::string& error) = 0;
     virtual interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) = 0;
     virtual std::optional<std::string> chooseSheet(const std::string& file, const std::vector<std::string>& sheets) = 0;
+    // Reads a file while the window says "Reading FILE..." with the rows read so far and
+    // offers Cancel: `read` runs off the window's thread and touches no plan; it tells the
+    // rows it has read through its argument, which answers false once the user cancelled (the
+    // read then stops). False when cancelled: what was read is thrown away. The window stays
+    // modal meanwhile, so nothing changes the plan under the read. Here the read runs at once.
+    using ReadProgress = std::function<bool(std::size_t rows)>;
+    virtual bool readAside(const std::string& file, const std::function<void(const ReadProgress&)>& read)
+    {
+        (void)file;
+        read([](std::size_t) { return true; });
+        return true;
+    }
 };
 
 }  // namespace mq::planner

@@ -29,6 +29,14 @@ std::string quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
+// Pasted or read from a file: tab-separated when the first line holds a tab (a
+// spreadsheet's copy), else CSV.
+textio::CsvTable hostRows(std::string_view text)
+{
+    const char separator = text.substr(0, text.find('\n')).find('\t') != std::string_view::npos ? '\t' : ',';
+    return textio::readCsv(text, separator);
+}
+
 std::string familyName(Family f)
 {
     return f == Family::V4 ? "IPv4" : "IPv6";
@@ -237,26 +245,32 @@ bool SubnetForm::importFile()
     auto file = sv.openFileDialog(kHostListFilter);
     if (!file || file->empty())
         return false;
-    if (form.isWorkbook(*file)) {
-        const auto sheet = form.pickSheet(*file);
-        if (!sheet)
-            return false;
-        const interchange::RecordSource rows = sv.sheetRecords(*file, *sheet);
-        std::vector<textio::CsvRecord> records;
-        const std::string error = rows.forEach([&](const textio::CsvRecord& r) {
-            records.push_back(r);
-            return true;
-        });
-        if (!error.empty() && records.empty())
-            return refuse("The hosts could not be read from " + quotedPath(*file) + ": " + error);
-        sync();
-        return active() &&
-               importRecords(records, error, baseName(*file) + " sheet " + quoted(*sheet), ItemPlaces::rowsOf(rows));
-    }
-    std::string bytes, error;
-    if (!sv.readFile(*file, bytes, error))
+    std::optional<std::string> sheet;
+    if (form.isWorkbook(*file) && !(sheet = form.pickSheet(*file)))
+        return false;
+    const interchange::RecordSource rows = sheet ? sv.sheetRecords(*file, *sheet) : interchange::RecordSource{};
+    textio::CsvTable table;
+    std::string error;
+    bool wasRead = true;
+    if (!sv.readAside(*file, [&](const PlannerServices::ReadProgress& progress) {
+            if (sheet) {
+                table.error = countedRows(rows, progress).forEach([&](const textio::CsvRecord& r) {
+                    table.records.push_back(r);
+                    return true;
+                });
+                wasRead = table.error.empty() || !table.records.empty();
+                error = table.error;
+            } else if (std::string bytes; (wasRead = sv.readFile(*file, bytes, error))) {
+                table = hostRows(bytes);
+            }
+        }))
+        return false;  // cancelled: nothing was read
+    if (!wasRead)
         return refuse("The hosts could not be read from " + quotedPath(*file) + ": " + error);
-    return importText(bytes, baseName(*file));
+    sync();
+    return active() && importRecords(table.records, table.error,
+                                     sheet ? baseName(*file) + " sheet " + quoted(*sheet) : baseName(*file),
+                                     sheet ? ItemPlaces::rowsOf(rows) : ItemPlaces{});
 }
 
 // The row's fields, the MAC before the addresses (EUI-64 is made from it); an empty
@@ -293,9 +307,7 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
     sync();
     if (!active())
         return false;
-    const std::size_t lineEnd = text.find('\n');
-    const char separator = text.substr(0, lineEnd).find('\t') != std::string::npos ? '\t' : ',';
-    const textio::CsvTable table = textio::readCsv(text, separator);
+    const textio::CsvTable table = hostRows(text);
     return importRecords(table.records, table.error, source, {});
 }
 

@@ -36,6 +36,14 @@ public:
     std::map<std::string, std::vector<Sheet>> workbooks;
     std::deque<std::optional<std::string>> sheetAnswers;  // cancelled when empty
     std::vector<std::vector<std::string>> sheetChoices;  // the sheets each question offered
+    // Reads aside run at once; with cancelReads the user cancels as soon as one begins.
+    bool cancelReads = false;
+    struct Read {
+        std::string file;
+        std::size_t rows = 0;  // the last count told
+        std::size_t sheetQuestions = 0;  // which-sheet questions asked before it began
+    };
+    std::vector<Read> reads;
 
     void message(const std::string& text, MsgIcon) override { messages.push_back(text); }
     planner::Answer ask(const std::string& question) override
@@ -151,6 +159,16 @@ public:
     {
         sheetChoices.push_back(sheets);
         return pop(sheetAnswers, std::optional<std::string>{});
+    }
+
+    bool readAside(const std::string& file, const std::function<void(const ReadProgress&)>& read) override
+    {
+        reads.push_back({file, 0, sheetChoices.size()});
+        read([this](std::size_t n) {
+            reads.back().rows = n;
+            return !cancelReads;
+        });
+        return !cancelReads;
     }
 
 private:

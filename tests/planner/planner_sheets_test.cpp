@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace mq::planner {
@@ -99,6 +100,67 @@ TEST(PlannerSheets, ANewPlanFromASheetAsksFirstAboutUnsavedWork)
     EXPECT_EQ(sv.promptDefaults, (std::vector<std::string>{"10.60.1.0/24"}));
     EXPECT_EQ(prefixText(form.plan().block(form.plan().root()).prefix), "10.60.0.0/16");
     EXPECT_NE(form.plan().blockOf(net::Prefix{net::Address::v4(0x0A3C0100u), 24}), plan::kNoBlock);
+}
+
+// Every import from a file reads it aside (off the window's thread), after its questions; a
+// read cancelled changes nothing and says nothing, and a sheet's read stops at the row it is
+// cancelled on. Read to its end, the same import is applied.
+TEST(PlannerSheets, EveryImportReadsAsideAndACancelledReadChangesNothing)
+{
+    test::FakePlannerServices sv;
+    PlannerForm form{sv};
+    SubnetForm subnet{form, sv};
+    ASSERT_TRUE(form.newPlan("10.40.0.0/16"));
+    ASSERT_TRUE(form.allocate(form.plan().root(), "office, 50\n"));
+    subnet.select(form.plan().blockOf(net::Prefix{net::Address::v4(0x0A280000u), 26}));
+    sv.workbooks["/in/used.xlsx"] = {{"Notes", Rows{{"x"}}}, {"Used", Rows{{"prefix"}, {"10.40.1.0/24"}}}};
+    sv.workbooks["/in/ipam.xlsx"] = {{"S", Rows{{"Section", "Subnet", "Mask"}, {"LAN", "10.40.3.0", "24"}}}};
+    sv.workbooks["/in/hosts.xlsx"] = {{"h", Rows{{"name", "ipv4"}, {"pc", "10.40.0.5"}, {"nas", "10.40.0.6"}}}};
+    sv.workbooks["/in/panel.xlsx"] = {{"A", Rows{{"host name", "ipv4"}, {"cam", "10.40.0.7"}}}};
+    sv.files["/in/nb.csv"] = "prefix,status\n10.40.4.0/24,active\n";
+    sv.files["/in/hosts.csv"] = "name,ipv4\nprinter,10.40.0.9\n";
+    sv.files["/in/panel.txt"] = "host name\tipv4\nclock\t10.40.0.10\n";
+    using interchange::Format;
+    auto file = [&](const char* path) { sv.fileNames.push_back(std::string(path)); };
+    const struct {
+        const char* path;
+        std::function<bool()> act;
+        std::size_t rows;  // the records a sheet's read hands on (a file's read counts none)
+    } cases[] = {
+        {"/in/used.xlsx", [&] { return file("/in/used.xlsx"), form.importInUseFile(); }, 2},
+        {"/in/ipam.xlsx", [&] { return form.importDroppedFile("/in/ipam.xlsx"); }, 2},
+        {"/in/hosts.xlsx", [&] { return file("/in/hosts.xlsx"), form.importHostsFile(interchange::HostFormat::Csv); },
+         3},
+        {"/in/panel.xlsx", [&] { return file("/in/panel.xlsx"), subnet.importFile(); }, 2},
+        {"/in/nb.csv", [&] { return form.importFile(Format::Netbox, "/in/nb.csv", false); }, 0},
+        {"/in/hosts.csv", [&] { return file("/in/hosts.csv"), form.importHostsFile(interchange::HostFormat::Csv); }, 0},
+        {"/in/panel.txt", [&] { return file("/in/panel.txt"), subnet.importFile(); }, 0},
+    };
+    for (const auto& c : cases) {
+        for (const bool cancel : {true, false}) {
+            sv.cancelReads = cancel;
+            sv.sheetAnswers = {std::string("Used")};
+            const std::size_t messages = sv.messages.size(), reads = sv.reads.size();
+            const std::uint64_t revision = form.revision();
+            const std::string status = subnet.status();
+            EXPECT_EQ(c.act(), !cancel) << c.path;
+            ASSERT_EQ(sv.reads.size(), reads + 1) << c.path;
+            EXPECT_EQ(sv.reads.back().file, c.path);
+            EXPECT_EQ(sv.reads.back().sheetQuestions, sv.sheetChoices.size()) << c.path << ": asked after the read";
+            EXPECT_EQ(sv.reads.back().rows, cancel ? std::min<std::size_t>(c.rows, 1) : c.rows) << c.path;
+            if (cancel) {
+                EXPECT_EQ(form.revision(), revision) << c.path;
+                EXPECT_EQ(sv.messages.size(), messages) << c.path;
+                EXPECT_EQ(subnet.status(), status) << c.path;
+            } else {
+                EXPECT_GT(form.revision(), revision) << c.path;
+            }
+        }
+    }
+    EXPECT_EQ(sv.sheetChoices.size(), 2u);  // used.xlsx's two sheets, once a read
+    EXPECT_EQ(form.plan().hosts().size(), 5u);
+    for (const std::uint32_t net : {0x0A280100u, 0x0A280300u, 0x0A280400u})
+        EXPECT_NE(form.plan().blockOf(net::Prefix{net::Address::v4(net), 24}), plan::kNoBlock);
 }
 
 }  // namespace

@@ -117,6 +117,11 @@ public:
         window.refresh();
         return real.chooseSheet(file, sheets);
     }
+    bool readAside(const std::string& file, const std::function<void(const ReadProgress&)>& read) override
+    {
+        window.refresh();
+        return real.readAside(file, read);
+    }
 
 private:
     Planner& window;

@@ -35,6 +35,8 @@ public:
     std::vector<std::string> sheetNames(const std::string& path, std::string& error) override;
     interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) override;
     std::optional<std::string> chooseSheet(const std::string& file, const std::vector<std::string>& sheets) override;
+    // On a thread of its own behind a progress dialog (read_aside.cpp).
+    bool readAside(const std::string& file, const std::function<void(const ReadProgress&)>& read) override;
 
     // Plans larger than this are refused before they are read (a plan of
     // the largest size, 4,000,000 blocks, takes about 450 MB).

@@ -26,6 +26,11 @@ public:
     {
         return disk.sheetRecords(path, sheet);
     }
+    // Read on a thread behind the progress dialog, as in the window.
+    bool readAside(const std::string& file, const std::function<void(const ReadProgress&)>& read) override
+    {
+        return disk.readAside(file, read);
+    }
 
 private:
     QtPlannerServices disk;

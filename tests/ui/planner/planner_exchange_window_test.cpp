@@ -9,6 +9,7 @@
 #include "ui/planner/planner.h"
 #include "ui/planner/planner_dialogs.h"
 #include "ui/planner/qt_planner_services.h"
+#include "xlsx/sheet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,12 +19,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
+
+#include <semaphore>
 
 namespace mq::ui {
 namespace {
@@ -222,6 +226,77 @@ TEST(PlannerDialogs, IpamValuesTypedAreTrimmedAndTagsSplit)
     EXPECT_EQ(out->site, "HQ");
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     EXPECT_FALSE(ipamValuesDialog(nullptr, start));  // closed: cancelled
+}
+
+// The disk's workbooks, whose reads wait at their 100th row until the test lets them on: so
+// that the progress dialog is seen however fast the machine reads.
+class GatedDisk : public DiskServices {
+public:
+    std::counting_semaphore<> gate{0};
+    interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) override
+    {
+        interchange::RecordSource rows = DiskServices::sheetRecords(path, sheet);
+        rows.forEach = [this, inner = std::move(rows.forEach)](const interchange::RecordFn& fn) {
+            std::size_t n = 0;
+            return inner([&](const textio::CsvRecord& r) {
+                if (++n == 100)
+                    gate.acquire();
+                return fn(r);
+            });
+        };
+        return rows;
+    }
+};
+
+// Import > In-use prefixes from a workbook of 3,000 rows: the progress tells the file and the
+// rows read while the window waits; Esc cancels and leaves the plan as it was; let run, the
+// rows are placed as one change.
+TEST(PlannerReadAside, AWorkbookIsReadBehindAProgressThatCancels)
+{
+    QTemporaryDir dir;
+    const std::string book = dir.filePath(QStringLiteral("used.xlsx")).toStdString();
+    const xlsx::Workbook made =
+        xlsx::writeWorkbook({{"Used", {{"prefix"}, {"name"}}, 3000, [](std::size_t i, std::vector<std::string>& cells) {
+                                  cells = {"10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".0/24",
+                                           "net " + std::to_string(i)};
+                              }}});
+    ASSERT_EQ(made.error, "");
+    std::string error;
+    ASSERT_TRUE(QtPlannerServices().writeFile(book, made.bytes, error)) << error;
+    GatedDisk sv;
+    Planner w(nullptr, &sv);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QAction* import = w.importMenu()->findChild<QAction*>(QStringLiteral("actionImportInUse"));
+    ASSERT_NE(import, nullptr);
+    for (const bool cancel : {true, false}) {
+        QString seen;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible() || !d->labelText().endsWith(QStringLiteral("99 rows read")))
+                return;
+            seen = d->labelText();
+            watch.stop();
+            if (const QByteArray shots = qgetenv("MQ_SCREENSHOT_DIR"); !shots.isEmpty() && cancel)
+                d->grab().save(QString::fromLocal8Bit(shots) + QStringLiteral("/planner_read_progress.png"));
+            if (cancel)
+                QTest::keyClick(d, Qt::Key_Escape);
+            sv.gate.release();
+        });
+        watch.start(20);
+        const std::uint64_t revision = w.form().revision();
+        sv.fileNames.push_back(book);
+        import->trigger();
+        EXPECT_EQ(seen, QStringLiteral("Reading used.xlsx...\n99 rows read"));
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_EQ(sv.messages, std::vector<std::string>{});
+        EXPECT_EQ(w.form().revision() != revision, !cancel);
+        EXPECT_EQ(w.form().canUndo(), !cancel);
+    }
+    EXPECT_NE(w.form().plan().blockOf(net::Prefix{net::Address::v4(0x0A0BB700u), 24}), plan::kNoBlock);
+    EXPECT_EQ(w.form().plan().block(w.form().plan().blockOf(net::Prefix{net::Address::v4(0x0A000100u), 24})).name,
+              "net 1");
 }
 
 TEST_F(PlannerExchangeWindow, Screenshot)
