@@ -31,7 +31,7 @@ public:
     std::optional<std::string> pasteText(const std::string& title, const std::string& hint) override;
     std::optional<plan::IpamValues> editIpamValues(const plan::IpamValues& values) override;
     std::optional<plan::LayoutRules> editLayoutRules(const plan::LayoutRules& rules, plan::CloudMode cloud) override;
-    // Read with sheets/ (zlib and Qt's XML reader); the sheet asked for in a list.
+    // Read with sheets/ (libzip and Qt's XML reader); the sheet asked for in a list.
     std::vector<std::string> sheetNames(const std::string& path, std::string& error) override;
     interchange::RecordSource sheetRecords(const std::string& path, const std::string& sheet) override;
     std::optional<std::string> chooseSheet(const std::string& file, const std::vector<std::string>& sheets) override;
