@@ -3,6 +3,7 @@
 // read as CSV (the file held whole, as mqnet and the planner read it) as the baseline. Each
 // reports its peak memory above the start (peak_added_MB) besides the time.
 //   build/bench/sheets/sheets_bench
+#include "bench/support/peak_memory.h"
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -18,26 +19,12 @@
 
 namespace {
 
+using mq::bench::resetPeak;
+using mq::bench::statusKb;
+
 using namespace mq;
 
 constexpr std::size_t kRows = 1'000'000;
-
-long statusKb(const std::string& field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::atol(line.c_str() + field.size() + 1);
-    return 0;
-}
-
-// Starts the peak-memory mark afresh at the current use.
-long resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return statusKb("VmRSS");
-}
 
 // Host i at 10.x.y.z (/8 holds all), segment i of 1 to 1000 hosts.
 std::vector<std::string> hostRow(std::size_t i)

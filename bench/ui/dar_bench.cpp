@@ -2,6 +2,7 @@
 // (offscreen): the whole class A listing of 4,194,303 subnets from START to the
 // button reading START again, the memory it adds, the RTF save of the full
 // report, and the same lines put into a QTextDocument through QTextCursor.
+#include "bench/support/peak_memory.h"
 #include "core/frmdoc_model.h"
 #include "tests/support/fake_services.h"
 #include "ui/dar/dar.h"
@@ -28,24 +29,10 @@
 
 namespace {
 
+using mq::bench::resetPeak;
+using mq::bench::statusKb;
+
 using Clock = std::chrono::steady_clock;
-
-// Kilobytes of a field of /proc/self/status ("VmRSS", "VmHWM").
-long statusKb(const std::string& field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::atol(line.c_str() + field.size() + 1);
-    return 0;
-}
-
-// Starts the peak-memory mark afresh at the current use.
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 // The real services, timing the turns of the event loop.
 class TimedServices : public mq::ui::QtServices {

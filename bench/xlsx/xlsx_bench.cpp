@@ -5,6 +5,7 @@
 // constant-memory mode streams the rows to a scratch file, so what grows with the rows is the
 // finished file, read back to be handed to the atomic writer (bytes_MB beside peak_added_MB).
 //   build/bench/xlsx/xlsx_bench
+#include "bench/support/peak_memory.h"
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -21,23 +22,15 @@
 
 namespace {
 
+using mq::bench::resetPeak;
+using mq::bench::statusKb;
+
 using namespace mq;
 
 const plan::Plan& campus()
 {
     static const plan::Plan plan = bench::bigCampus();
     return plan;
-}
-
-// Kilobytes of a field of /proc/self/status ("VmRSS", "VmHWM").
-long statusKb(const std::string& field)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(field + ":", 0) == 0)
-            return std::atol(line.c_str() + field.size() + 1);
-    return 0;
 }
 
 // Runs make once an iteration, reporting the bytes it made and the most memory it added.
