@@ -71,7 +71,11 @@ struct StringText {
             inText = phonetic == 0;
         else if (closes(xml, "t") && inText) {
             inText = false;
-            text += unescapedXstring(run);
+            // "_xHHHH_" is the only escape: a run without '_' is its own text.
+            if (run.find('_') == std::string::npos)
+                text += run;
+            else
+                text += unescapedXstring(run);
             run.clear();
         }
     }
@@ -396,7 +400,7 @@ std::string readSharedStrings(XlsxArchive& zip, const std::string& entry, Shared
         entry,
         [&](QXmlStreamReader& xml) {
             if (opens(xml, "si"))
-                item = StringText{};
+                item.clear();
             else if (closes(xml, "si"))
                 out.add(item.text);
             else
