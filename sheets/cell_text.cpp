@@ -87,6 +87,10 @@ std::optional<CellRef> parseCellRef(std::string_view ref)
 
 std::optional<std::string> plainNumber(std::string_view stored, bool percent)
 {
+    // Most numbers are counts written as plain digits, well below 2^53: they read as stored.
+    if (!percent && !stored.empty() && stored.size() < 16 && (stored[0] != '0' || stored.size() == 1) &&
+        std::all_of(stored.begin(), stored.end(), isDigit))
+        return std::string(stored);
     auto d = parseDecimal(stored);
     if (!d)
         return std::nullopt;

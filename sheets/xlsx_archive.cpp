@@ -20,8 +20,10 @@ class RunGuard {
 public:
     bool take(const char* bytes, zip_int64_t size)
     {
-        for (zip_int64_t i = 0; i < size; ++i)
-            run_ = bytes[i] == '<' || bytes[i] == '>' ? 0 : run_ + 1;
+        // Only the run at the piece's end carries on: it starts after the last '<' or '>'.
+        const std::string_view piece(bytes, static_cast<std::size_t>(size));
+        const auto last = piece.find_last_of("<>");
+        run_ = last == std::string_view::npos ? run_ + piece.size() : piece.size() - last - 1;
         return run_ <= kMaxXmlRunBytes;
     }
 
@@ -155,10 +157,36 @@ std::string XlsxArchive::parse(const std::string& entry, const TokenFn& fn, bool
 
 std::string attribute(const QXmlStreamReader& xml, const char* name)
 {
-    for (const QXmlStreamAttribute& a : xml.attributes())
+    std::string out;
+    appendUtf8(out, attributeView(xml.attributes(), name));
+    return out;
+}
+
+QStringView attributeView(const QXmlStreamAttributes& attributes, const char* name)
+{
+    for (const QXmlStreamAttribute& a : attributes)
         if (a.name() == QLatin1String(name))
-            return a.value().toString().toStdString();
+            return a.value();
     return {};
+}
+
+void appendUtf8(std::string& out, QStringView text)
+{
+    // Cells are mostly ASCII: those are copied a unit at a time, without a QByteArray between.
+    const qsizetype n = text.size();
+    const char16_t* units = text.utf16();
+    qsizetype i = 0;
+    while (i < n && units[i] < 0x80)
+        ++i;
+    if (i == n) {
+        const std::size_t from = out.size();
+        out.resize(from + static_cast<std::size_t>(n));
+        for (qsizetype k = 0; k < n; ++k)
+            out[from + static_cast<std::size_t>(k)] = static_cast<char>(units[k]);
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
 }  // namespace mq::sheets

@@ -44,5 +44,9 @@ private:
 
 // The XML attribute of that local name ("r:id" is "id"), as UTF-8; empty when missing.
 std::string attribute(const QXmlStreamReader& xml, const char* name);
+// The same as stored, valid while the attributes are; empty when missing.
+QStringView attributeView(const QXmlStreamAttributes& attributes, const char* name);
+// Appends text as UTF-8.
+void appendUtf8(std::string& out, QStringView text);
 
 }  // namespace mq::sheets

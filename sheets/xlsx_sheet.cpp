@@ -60,7 +60,10 @@ struct StringText {
 
     void take(const QXmlStreamReader& xml)
     {
-        if (opens(xml, "rPh"))
+        if (xml.isCharacters()) {
+            if (inText)
+                appendUtf8(run, xml.text());
+        } else if (opens(xml, "rPh"))
             ++phonetic;
         else if (closes(xml, "rPh"))
             --phonetic;
@@ -68,10 +71,21 @@ struct StringText {
             inText = phonetic == 0;
         else if (closes(xml, "t") && inText) {
             inText = false;
-            text += unescapedXstring(run);
+            // "_xHHHH_" is the only escape: a run without '_' is its own text.
+            if (run.find('_') == std::string::npos)
+                text += run;
+            else
+                text += unescapedXstring(run);
             run.clear();
-        } else if (inText && xml.isCharacters())
-            run += xml.text().toString().toStdString();
+        }
+    }
+
+    void clear()
+    {
+        text.clear();
+        run.clear();
+        phonetic = 0;
+        inText = false;
     }
 };
 
@@ -81,6 +95,17 @@ struct Cell {
     std::size_t style = 0;
     bool hasValue = false, inValue = false, formula = false, inInline = false;
     StringText inlineText;
+
+    // Empty again, keeping what the strings hold room for: a cell is read a million times.
+    void clear()
+    {
+        at = {};
+        type.clear();
+        value.clear();
+        style = 0;
+        hasValue = inValue = formula = inInline = false;
+        inlineText.clear();
+    }
 };
 
 std::string cellName(const CellRef& at)
@@ -94,24 +119,24 @@ std::string cellName(const CellRef& at)
 // The text a user sees in the cell, or why it cannot be read (set in fault).
 std::string cellText(const Cell& c, const SheetParts& parts, std::string& fault)
 {
-    const std::string where = "cell " + cellName(c.at) + " ";
+    const auto where = [&c] { return "cell " + cellName(c.at) + " "; };
     if (c.type == "inlineStr")
         return c.inlineText.text;
     if (c.formula && (!c.hasValue || (c.value.empty() && c.type != "str"))) {
-        fault = where + "holds a formula without a computed value: open the workbook in a spreadsheet "
-                        "program and save it, so that the value is kept with it";
+        fault = where() + "holds a formula without a computed value: open the workbook in a spreadsheet "
+                          "program and save it, so that the value is kept with it";
         return {};
     }
     if (c.type == "s") {
         const auto i = index(c.value);
         if (!i || *i >= parts.strings.size())
-            fault = where + "names shared string \"" + textio::escaped(c.value, textio::kQuotedValue) + "\", of " +
+            fault = where() + "names shared string \"" + textio::escaped(c.value, textio::kQuotedValue) + "\", of " +
                     std::to_string(parts.strings.size());
         return i && *i < parts.strings.size() ? parts.strings.at(*i) : std::string();
     }
     if (c.type == "b") {
         if (c.value != "0" && c.value != "1")
-            fault = where + "holds the truth value \"" + textio::escaped(c.value, textio::kQuotedValue) + "\"";
+            fault = where() + "holds the truth value \"" + textio::escaped(c.value, textio::kQuotedValue) + "\"";
         return c.value == "1" ? "TRUE" : "FALSE";
     }
     if (c.type == "str" || c.type == "e" || c.type == "d" || c.value.empty())
@@ -119,7 +144,7 @@ std::string cellText(const Cell& c, const SheetParts& parts, std::string& fault)
     const bool percent = c.style < parts.percentStyles.size() && parts.percentStyles[c.style];
     if (auto n = plainNumber(c.value, percent))
         return *n;
-    fault = where + "holds the number \"" + textio::escaped(c.value, textio::kQuotedValue) + "\"";
+    fault = where() + "holds the number \"" + textio::escaped(c.value, textio::kQuotedValue) + "\"";
     return {};
 }
 
@@ -134,6 +159,8 @@ public:
 
     void cellRead(const CellRef& at, const std::string& text)
     {
+        if (firsts_.empty())
+            return;
         if (const auto f = firsts_.find({at.row, at.column}); f != firsts_.end())
             merges_[f->second].value = text;
     }
@@ -243,7 +270,7 @@ struct RowReader {
     Cell cell;
     std::size_t lastRow = 0, nextColumn = 0;
     std::uint64_t rowBytes = 0;
-    std::string fault;
+    std::string fault, scratch;
 
     bool tooLong()
     {
@@ -252,6 +279,14 @@ struct RowReader {
         fault = "row " + std::to_string(row.number) + " holds more than " + std::to_string(kMaxRowBytes >> 20) +
                 " MiB of text";
         return true;
+    }
+
+    // The attribute's value as UTF-8, in a buffer kept from token to token.
+    const std::string& attributeText(const QXmlStreamAttributes& attributes, const char* name)
+    {
+        scratch.clear();
+        appendUtf8(scratch, attributeView(attributes, name));
+        return scratch;
     }
 
     bool startRow(const QXmlStreamReader& xml)
@@ -263,7 +298,10 @@ struct RowReader {
                     std::to_string(kMaxRows);
             return false;
         }
-        row = SheetRow{*n, {}, {}, read.sheet};
+        row.number = *n;
+        row.cells.clear();
+        row.covered.clear();
+        row.sheet = read.sheet;
         rowBytes = 0;
         lastRow = *n;
         nextColumn = 0;
@@ -272,24 +310,25 @@ struct RowReader {
 
     bool startCell(const QXmlStreamReader& xml)
     {
-        const std::string r = attribute(xml, "r");
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const std::string& r = attributeText(attributes, "r");
         auto at = r.empty() ? std::optional(CellRef{row.number, nextColumn}) : parseCellRef(r);
         if (!at || at->row != row.number || at->column >= kMaxColumns) {
             fault = "cell \"" + textio::escaped(r, textio::kQuotedValue) + "\" is not a cell of row " +
                     std::to_string(row.number);
             return false;
         }
-        cell = Cell{};
+        cell.clear();
         cell.at = *at;
-        cell.type = attribute(xml, "t");
-        cell.style = index(attribute(xml, "s")).value_or(0);
+        appendUtf8(cell.type, attributeView(attributes, "t"));
+        cell.style = index(attributeText(attributes, "s")).value_or(0);
         nextColumn = at->column + 1;
         return true;
     }
 
     void endCell()
     {
-        const std::string text = cellText(cell, parts, fault);
+        std::string text = cellText(cell, parts, fault);
         merges.cellRead(cell.at, text);
         rowBytes += text.size();
         if (!text.empty()) {
@@ -297,9 +336,9 @@ struct RowReader {
                 row.cells.resize(cell.at.column + 1);
                 row.covered.resize(cell.at.column + 1);
             }
-            row.cells[cell.at.column] = text;
+            row.cells[cell.at.column] = std::move(text);
         }
-        cell = Cell{};  // counted in rowBytes now
+        cell.clear();  // counted in rowBytes now
     }
 
     bool endRow()
@@ -320,26 +359,33 @@ struct RowReader {
     {
         if (cell.inInline)
             cell.inlineText.take(xml);
-        if (opens(xml, "row"))
-            return startRow(xml);
-        if (opens(xml, "c"))
-            return startCell(xml);
-        if (opens(xml, "v"))
-            cell.inValue = cell.hasValue = true;
-        else if (closes(xml, "v"))
-            cell.inValue = false;
-        else if (opens(xml, "f"))
-            cell.formula = true;
-        else if (opens(xml, "is"))
-            cell.inInline = true;
-        else if (closes(xml, "is"))
-            cell.inInline = false;
-        else if (cell.inValue && xml.isCharacters())
-            cell.value += xml.text().toString().toStdString();
-        else if (closes(xml, "c"))
-            endCell();
-        else if (closes(xml, "row"))
-            return endRow();
+        // The token's kind first and its name once: this runs for every token of the sheet.
+        if (xml.isCharacters()) {
+            if (cell.inValue)
+                appendUtf8(cell.value, xml.text());
+        } else if (xml.isStartElement()) {
+            const QStringView name = xml.name();
+            if (name == QLatin1String("row"))
+                return startRow(xml);
+            if (name == QLatin1String("c"))
+                return startCell(xml);
+            if (name == QLatin1String("v"))
+                cell.inValue = cell.hasValue = true;
+            else if (name == QLatin1String("f"))
+                cell.formula = true;
+            else if (name == QLatin1String("is"))
+                cell.inInline = true;
+        } else if (xml.isEndElement()) {
+            const QStringView name = xml.name();
+            if (name == QLatin1String("v"))
+                cell.inValue = false;
+            else if (name == QLatin1String("is"))
+                cell.inInline = false;
+            else if (name == QLatin1String("c"))
+                endCell();
+            else if (name == QLatin1String("row"))
+                return endRow();
+        }
         return fault.empty() && !tooLong();
     }
 };
@@ -354,7 +400,7 @@ std::string readSharedStrings(XlsxArchive& zip, const std::string& entry, Shared
         entry,
         [&](QXmlStreamReader& xml) {
             if (opens(xml, "si"))
-                item = StringText{};
+                item.clear();
             else if (closes(xml, "si"))
                 out.add(item.text);
             else
@@ -401,7 +447,7 @@ std::string readMerges(XlsxArchive& zip, const std::string& entry, std::vector<M
 
 std::string streamRows(XlsxArchive& zip, const std::string& entry, SheetParts& parts, const RowFn& fn, SheetRead& read)
 {
-    RowReader reader{parts, fn, read, MergeFill(parts.merges), {}, {}, 0, 0, 0, {}};
+    RowReader reader{parts, fn, read, MergeFill(parts.merges), {}, {}, 0, 0, 0, {}, {}};
     const std::string error = zip.parse(
         entry, [&](QXmlStreamReader& xml) { return reader.take(xml); }, &read.stopped);
     if (!error.empty())
