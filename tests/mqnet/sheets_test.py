@@ -17,6 +17,8 @@ import zipfile
 import openpyxl
 
 MQNET = sys.argv.pop(1)
+with open(shutil.which(MQNET) or MQNET, "rb") as binary:  # AddressSanitizer holds freed memory back
+    SANITIZED = b"libasan" in binary.read()
 WORK = tempfile.mkdtemp()
 SOFFICE = shutil.which("soffice")
 PREFIXES = ("prefix,status,description,vlan\n10.40.1.0/24,active,Office,110\n10.40.2.0/24,active,Voice,120\n"
@@ -211,7 +213,8 @@ class Workbooks(unittest.TestCase):
             proc.stderr.close()
             self.assertEqual((proc.returncode, err), (0, b""))
             peaks.append(usage.ru_maxrss)
-        self.assertLess(peaks[1], peaks[0] + 64 * 1024, "KiB at the peak: CSV, workbook")
+        if not SANITIZED:
+            self.assertLess(peaks[1], peaks[0] + 64 * 1024, "KiB at the peak: CSV, workbook")
         sizes = [os.path.getsize(os.path.join(WORK, "placed-" + n + ".mqplan")) for n in ("million.csv", "million.xlsx")]
         self.assertEqual(sizes[0], sizes[1])
 

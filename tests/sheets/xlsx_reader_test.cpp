@@ -34,6 +34,14 @@ long peakKiB()
     return use.ru_maxrss;
 }
 
+// AddressSanitizer holds freed memory back for a while, so the peak says nothing of the
+// reader there; the reading itself is still checked.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPeakTells = false;
+#else
+constexpr bool kPeakTells = true;
+#endif
+
 class XlsxReader : public test::SheetFixtures { };
 
 // openpyxl's workbook: inline strings, numbers, booleans, percentages, empty cells by their
@@ -132,7 +140,9 @@ TEST_F(XlsxReader, RefusesZipBombsWithinBoundedMemory)
     for (const auto& [path, error] : cases)
         EXPECT_EQ(readAll(path).result.error, error);
     // The strings' 64 MiB, doubled at most by the growth of the text that holds them.
-    EXPECT_LT(peakKiB() - before, 160 * 1024) << "KiB more at the peak";
+    if (kPeakTells) {
+        EXPECT_LT(peakKiB() - before, 160 * 1024) << "KiB more at the peak";
+    }
 }
 
 TEST_F(XlsxReader, StreamsAMillionRowsInBoundedMemory)
@@ -151,7 +161,9 @@ TEST_F(XlsxReader, StreamsAMillionRowsInBoundedMemory)
     EXPECT_EQ(rows, 1'000'000u);
     EXPECT_EQ(last, 1'000'000u);
     EXPECT_EQ(lastCells, (std::vector<std::string>{"s1000000", "0"}));
-    EXPECT_LT(peakKiB() - before, 64 * 1024) << "KiB more at the peak";
+    if (kPeakTells) {
+        EXPECT_LT(peakKiB() - before, 64 * 1024) << "KiB more at the peak";
+    }
 }
 
 }  // namespace
