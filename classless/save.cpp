@@ -137,7 +137,9 @@ SaveOutcome saveResultTable(const ListsResult& result, TableFormat format, const
     if (format == TableFormat::Workbook) {
         if (lines.size() > xlsx::kMaxSheetRows)
             return tooManyRows("The result's " + std::to_string(lines.size()) + " prefixes", sv);
-        std::vector<xlsx::Column> columns(std::begin(kResultColumns), std::end(kResultColumns));
+        std::vector<xlsx::Column> columns;
+        for (const char* name : kResultColumns)
+            columns.push_back({name});
         columns.back().type = xlsx::CellType::Count;
         const xlsx::Sheet sheet{"prefixes", columns, lines.size(),
                                 [&](std::size_t i, std::vector<std::string>& cells) { cells = resultCells(lines[i]); }};
