@@ -15,14 +15,22 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-TEST(PlannerSheets, TheSheetPickedIsReadAndItsRowsNamed)
-{
+// A plan of 10.40.0.0/16 with office at 10.40.0.0/26, selected in the subnet panel.
+class PlannerSheets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(form.newPlan("10.40.0.0/16"));
+        ASSERT_TRUE(form.allocate(form.plan().root(), "office, 50\n"));
+        subnet.select(form.plan().blockOf(net::Prefix{net::Address::v4(0x0A280000u), 26}));
+    }
     test::FakePlannerServices sv;
     PlannerForm form{sv};
     SubnetForm subnet{form, sv};
-    ASSERT_TRUE(form.newPlan("10.40.0.0/16"));
-    ASSERT_TRUE(form.allocate(form.plan().root(), "office, 50\n"));
-    subnet.select(form.plan().blockOf(net::Prefix{net::Address::v4(0x0A280000u), 26}));
+};
+
+TEST_F(PlannerSheets, TheSheetPickedIsReadAndItsRowsNamed)
+{
     sv.workbooks["/in/site.xlsx"] = {{"Plan", Rows{{"name", "hosts"}}},
                                      {"Used", Rows{{"prefix", "name"}, {"10.40.1.0/24", "web"}, {}, {"10.40.2.5/24"}}}};
     sv.workbooks["/in/ipam.xlsx"] = {
@@ -79,7 +87,7 @@ TEST(PlannerSheets, TheSheetPickedIsReadAndItsRowsNamed)
 }
 
 // As a new plan, the question about unsaved work comes first, then which sheet, then the roots.
-TEST(PlannerSheets, ANewPlanFromASheetAsksFirstAboutUnsavedWork)
+TEST(PlannerSheetsNewPlan, ANewPlanFromASheetAsksFirstAboutUnsavedWork)
 {
     test::FakePlannerServices sv;
     PlannerForm form{sv};
@@ -105,14 +113,8 @@ TEST(PlannerSheets, ANewPlanFromASheetAsksFirstAboutUnsavedWork)
 // Every import from a file reads it aside (off the window's thread), after its questions; a
 // read cancelled changes nothing and says nothing, and a sheet's read stops at the row it is
 // cancelled on. Read to its end, the same import is applied.
-TEST(PlannerSheets, EveryImportReadsAsideAndACancelledReadChangesNothing)
+TEST_F(PlannerSheets, EveryImportReadsAsideAndACancelledReadChangesNothing)
 {
-    test::FakePlannerServices sv;
-    PlannerForm form{sv};
-    SubnetForm subnet{form, sv};
-    ASSERT_TRUE(form.newPlan("10.40.0.0/16"));
-    ASSERT_TRUE(form.allocate(form.plan().root(), "office, 50\n"));
-    subnet.select(form.plan().blockOf(net::Prefix{net::Address::v4(0x0A280000u), 26}));
     sv.workbooks["/in/used.xlsx"] = {{"Notes", Rows{{"x"}}}, {"Used", Rows{{"prefix"}, {"10.40.1.0/24"}}}};
     sv.workbooks["/in/ipam.xlsx"] = {{"S", Rows{{"Section", "Subnet", "Mask"}, {"LAN", "10.40.3.0", "24"}}}};
     sv.workbooks["/in/hosts.xlsx"] = {{"h", Rows{{"name", "ipv4"}, {"pc", "10.40.0.5"}, {"nas", "10.40.0.6"}}}};
