@@ -1,5 +1,6 @@
 #include "ui/planner/subnet_panel.h"
 
+#include "ui/planner/accessible_widgets.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/subnet_picture.h"
 #include "ui/platform/theme.h"
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +41,42 @@ constexpr plan::HostRole kRoles[] = {plan::HostRole::Other,  plan::HostRole::Gat
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
+}
+
+// A row's label that names its control for a screen reader (which reads a choice box by
+// its current text and the label that points at it).
+QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// What each control of the panel does, read after its name.
+void describe(QWidget* panel)
+{
+    static const std::pair<const char*, const char*> descriptions[] = {
+        {"subnetFamily", "Which block of the segment the layout rows show: its IPv4 or its IPv6 block"},
+        {"gatewayChoice", "Where the block's gateway comes from: the plan's rule, none, or the address beside it"},
+        {"gateway", "The block's gateway: an address of the block, ::1 or next; empty for none"},
+        {"rangeChoice", "Whether the block's DHCP ranges follow the plan's rule or its own list below"},
+        {"newRange", "A range to add: first-last, each end an address or, for IPv6, ::N"},
+        {"addRange", "Adds the range typed beside it to the block's own list"},
+        {"deleteRange", "Deletes the range selected in the list"},
+        {"dhcp6Mode", "How the IPv6 block hands out addresses: the plan's rule, SLAAC, stateful DHCPv6 or both"},
+        {"addHost", "Adds a host with the next free addresses of the block (Insert)"},
+        {"deleteHosts", "Deletes the hosts selected in the table (Delete)"},
+        {"pasteHosts", "Opens a box to paste host rows into; Ctrl+V in the table pastes the clipboard's rows"},
+        {"importHosts", "Reads host rows into this block, or another tool's hosts into the blocks that hold their "
+                        "addresses"},
+        {"hostRole", "The role of the host selected in the table"},
+    };
+    for (const auto& [name, text] : descriptions)
+        if (auto* w = panel->findChild<QWidget*>(QString::fromUtf8(name)))
+            w->setAccessibleDescription(QString::fromUtf8(text));
+    for (QWidget* w : panel->findChildren<QWidget*>())
+        if (w->accessibleDescription().isEmpty() && !w->toolTip().isEmpty())
+            w->setAccessibleDescription(w->toolTip());
 }
 
 // The role column edits in a choice box of the role names; every cell whose edit was
@@ -172,6 +210,9 @@ SubnetPanel::SubnetPanel(planner::PlannerForm& planner, planner::PlannerServices
     status->setObjectName(QStringLiteral("subnetStatus"));
     status->setAccessibleDescription(QStringLiteral("Why the last edit of the subnet was refused"));
     top->addWidget(status);
+    describe(this);
+    for (QLineEdit* line : {gateway, kept, newRange, delegation})
+        line->installEventFilter(this);
 }
 
 SubnetPanel::~SubnetPanel() = default;
@@ -191,10 +232,9 @@ QPushButton* SubnetPanel::button(QWidget* parent, const char* name, const QStrin
 // hosts go into the blocks that hold their addresses, as the Import menu does.
 QPushButton* SubnetPanel::importButton(QWidget* parent)
 {
-    auto* b = new QPushButton(QStringLiteral("Import..."), parent);
+    auto* b = new MenuButton(QStringLiteral("Import..."), parent);
     b->setObjectName(QStringLiteral("importHosts"));
     b->setAccessibleName(QStringLiteral("Import hosts from a file"));
-    b->setAutoDefault(false);
     auto* menu = new QMenu(b);
     menu->setObjectName(QStringLiteral("importHostsMenu"));
     auto add = [this, menu, b](const char* name, const QString& text, std::function<bool()> action) {
@@ -255,7 +295,7 @@ QWidget* SubnetPanel::buildLayoutBox()
     });
     gatewayRow->addWidget(gatewayChoice);
     gatewayRow->addWidget(gateway, 1);
-    form->addRow(QStringLiteral("Gateway:"), gatewayRow);
+    form->addRow(buddyLabel(box, QStringLiteral("Gateway:"), gatewayChoice), gatewayRow);
     kept = new QLineEdit(box);
     kept->setObjectName(QStringLiteral("kept"));
     kept->setAccessibleName(QStringLiteral("Kept for network devices"));
@@ -267,7 +307,14 @@ QWidget* SubnetPanel::buildLayoutBox()
             return;
         edited(model->setKept(currentFamily(), t), kept);
     });
-    form->addRow(QStringLiteral("Kept:"), kept);
+    // The count that results, in words beside the box: a placeholder vanishes once typed
+    // into, and a screen reader does not read it.
+    keptNote = new QLabel(box);
+    keptNote->setObjectName(QStringLiteral("keptNote"));
+    auto* keptRow = new QHBoxLayout;
+    keptRow->addWidget(kept);
+    keptRow->addWidget(keptNote, 1);
+    form->addRow(buddyLabel(box, QStringLiteral("Kept:"), kept), keptRow);
     order = {family, gatewayChoice, gateway, kept};
     cloud = new QLabel(box);
     cloud->setObjectName(QStringLiteral("cloudReserved"));
@@ -343,9 +390,9 @@ QWidget* SubnetPanel::buildRangeRows(QWidget* box)
         edited(model->setDelegation(t), delegation);
     });
     v6Row->addWidget(dhcp6, 1);
-    v6Row->addWidget(new QLabel(QStringLiteral("Pool of"), w));
+    v6Row->addWidget(buddyLabel(w, QStringLiteral("Pool of"), delegation));
     v6Row->addWidget(delegation);
-    rows->addRow(QStringLiteral("IPv6:"), v6Row);
+    rows->addRow(buddyLabel(w, QStringLiteral("IPv6:"), dhcp6), v6Row);
     order += QWidgetList{rangeChoice, ranges, newRange, add, del, dhcp6, delegation};
     return w;
 }
@@ -375,6 +422,11 @@ QWidget* SubnetPanel::buildHostBox()
     hosts->setWordWrap(false);
     connect(
         hostRows, &HostRowsModel::cellEdited, this, [this] { edited(true, hosts); }, Qt::QueuedConnection);
+    connect(hosts->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache && model->statusRefuses())
+                    giveUpRefusal();
+            });
     connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
         showStatus();
         // After the editor that was refused has closed: open it again with what was typed.
@@ -412,10 +464,63 @@ QWidget* SubnetPanel::buildHostBox()
         importButton(box)};
     for (QWidget* w : row)
         buttons->addWidget(w);
+    buttons->addWidget(buildRoleBox(box));
     buttons->addStretch(1);
     tableRow->addLayout(buttons);
-    order += QWidgetList{pic, hosts} + row;
+    order += QWidgetList{pic, hosts} + row + QWidgetList{role};
     return box;
+}
+
+QWidget* SubnetPanel::buildRoleBox(QWidget* box)
+{
+    auto* w = new QWidget(box);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    role = new QComboBox(w);
+    role->setObjectName(QStringLiteral("hostRole"));
+    role->setAccessibleName(QStringLiteral("Role"));
+    for (plan::HostRole r : kRoles)
+        role->addItem(QString::fromUtf8(plan::roleName(r)));
+    v->addWidget(buddyLabel(w, QStringLiteral("Role:"), role));
+    v->addWidget(role);
+    connect(role, &QComboBox::activated, this, [this] {
+        const QModelIndex at = hosts->currentIndex();
+        if (at.isValid())
+            edited(model->setCell(static_cast<std::size_t>(at.row()), planner::HostRole, role->currentText().toStdString()),
+                   role);
+    });
+    connect(hosts->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showRole(); });
+    connect(hostRows, &QAbstractItemModel::modelReset, this, [this] { showRole(); });
+    return w;
+}
+
+void SubnetPanel::showRole()
+{
+    const QModelIndex at = hosts->currentIndex();
+    const bool host = at.isValid() && !model->isNewRow(static_cast<std::size_t>(at.row()));
+    role->setEnabled(host);
+    const QSignalBlocker quiet(role);
+    role->setCurrentIndex(host ? std::max(0, role->findText(qs(model->cell(static_cast<std::size_t>(at.row()),
+                                                                                 planner::HostRole))))
+                               : -1);
+}
+
+bool SubnetPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        watched == keepTyped) {
+        giveUpRefusal();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SubnetPanel::giveUpRefusal()
+{
+    keepTyped = nullptr;
+    model->dismissRefusal();
+    refreshLayout();
+    showStatus();
 }
 
 void SubnetPanel::showEvent(QShowEvent* event)
@@ -472,10 +577,16 @@ void SubnetPanel::refresh(plan::BlockId id)
     model->select(id);
     model->sync();
     title->setText(qs(model->title()));
+    const bool otherBlock = id != shownBlock;
+    if (otherBlock)
+        keepTyped = nullptr;  // what was typed for the block left goes with it
     {
-        // The blocks of the segment shown, the family chosen kept where it still has one.
+        // The blocks of the segment shown: the family of the block chosen in the tree, or
+        // the family chosen here kept while the same block stays selected.
         const QSignalBlocker quiet(family);
-        const int was = family->currentData().toInt();
+        int was = family->currentData().toInt();
+        if (otherBlock && model->plan().exists(id))
+            was = static_cast<int>(model->plan().block(id).prefix.address.family);
         family->clear();
         for (const Family f : {Family::V4, Family::V6})
             if (model->block(f) != plan::kNoBlock)
@@ -489,6 +600,8 @@ void SubnetPanel::refresh(plan::BlockId id)
         shownRevision = model->revision();
         shownBlock = id;
         hostRows->reload();
+        // Whole addresses: IPv6 ones are wider than a column's default.
+        hosts->resizeColumnsToContents();
     }
     pic->setFamily(currentFamily());
     refreshLayout();
@@ -506,7 +619,9 @@ void SubnetPanel::refreshLayout()
         gateway->setText(qs(model->gatewayText(f)));
     if (keepTyped != kept)
         kept->setText(qs(model->keptText(f)));
-    kept->setPlaceholderText(QStringLiteral("plan's rule: %1").arg(model->keptCount(f)));
+    kept->setPlaceholderText(QStringLiteral("plan's rule"));
+    keptNote->setText(qs(model->keptNote(f)));
+    kept->setAccessibleDescription(kept->toolTip() + QStringLiteral("; ") + keptNote->text());
     for (QWidget* w :
          {static_cast<QWidget*>(gatewayChoice), static_cast<QWidget*>(gateway), static_cast<QWidget*>(kept)})
         w->setEnabled(!fixed);
