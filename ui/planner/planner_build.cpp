@@ -141,7 +141,10 @@ void Planner::build()
 
     upper->setSizes({400, 580});
     split->setSizes({540, 440});
-    rows->setSizes({380, 320});
+    rows->setSizes({340, 360});
+    // A larger window gives the lower half the more: the hosts of a block want rows.
+    rows->setStretchFactor(0, 1);
+    rows->setStretchFactor(1, 2);
 
     // No accessible name: a label's name would stand in for its text.
     status = new ElidedLabel(this);

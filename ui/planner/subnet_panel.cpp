@@ -195,7 +195,8 @@ SubnetPanel::SubnetPanel(planner::PlannerForm& planner, planner::PlannerServices
 {
     setObjectName(QStringLiteral("subnetPanel"));
     auto* top = new QVBoxLayout(this);
-    title = new QLabel(this);
+    // Elided: a long block name would widen the panel past the window.
+    title = new ElidedLabel(this);
     title->setObjectName(QStringLiteral("subnetTitle"));
     QFont bold = title->font();
     bold.setBold(true);

@@ -90,7 +90,7 @@ private:
     std::unique_ptr<planner::SubnetForm> model;
     std::function<void()> changed;
     QWidget* keepTyped = nullptr;  // the line edit whose refused text stays until the next edit
-    QLabel* title = nullptr;
+    ElidedLabel* title = nullptr;
     ElidedLabel* status = nullptr;
     QComboBox* family = nullptr;
     QComboBox* gatewayChoice = nullptr;
