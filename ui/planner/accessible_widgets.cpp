@@ -127,7 +127,7 @@ public:
         if (i >= bar()->count()) {
             const QList<QToolButton*> a = arrows();
             return i - bar()->count() < a.size() ? QAccessible::queryAccessibleInterface(a[i - bar()->count()])
-                                                  : nullptr;
+                                                 : nullptr;
         }
         if (const auto at = tabs.constFind(i); at != tabs.constEnd())
             return QAccessible::accessibleInterface(*at);

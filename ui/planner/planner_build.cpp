@@ -73,7 +73,8 @@ void Planner::describeControls()
                    "visualsubnetcalc and /etc/hosts (Ctrl+E); copies a visualsubnetcalc link; sets the IPAM values; "
                    "Outputs writes the DHCP and DNS servers' files (Ctrl+Shift+E)"},
         {"copyAllocations", "Copies the allocations table as tab-separated text for a spreadsheet"},
-        {"allocations", "One row per assigned block; a click on a title or Ctrl+Shift+O sorts by that column, Ctrl+C copies the table, Shift+F10 opens "
+        {"allocations", "One row per assigned block; a click on a title or Ctrl+Shift+O sorts by that column, Ctrl+C "
+                        "copies the table, Shift+F10 opens "
                         "the block menu"},
         {"allocationResults", "Where each segment went, or why it did not fit"},
         {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},

@@ -63,8 +63,9 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     hosts = new QTableView(split);
     hosts->setObjectName(QStringLiteral("hosts"));
     hosts->setAccessibleName(QStringLiteral("Hosts"));
-    hosts->setAccessibleDescription(QStringLiteral(
-        "Every host of the plan; a click on a title or Ctrl+Shift+O sorts by that column, a row selects its block, Ctrl+C copies the rows shown"));
+    hosts->setAccessibleDescription(
+        QStringLiteral("Every host of the plan; a click on a title or Ctrl+Shift+O sorts by that column, a row selects "
+                       "its block, Ctrl+C copies the rows shown"));
     hosts->setModel(hostsModel);
     hosts->setSortingEnabled(true);
     hosts->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);  // the plan's order until a title is clicked
@@ -155,7 +156,8 @@ void Planner::addSortKey(QTableView* table)
     connect(sortKey, &QAction::triggered, table, [table] {
         const int column = std::max(0, table->currentIndex().column());
         const QHeaderView* header = table->horizontalHeader();
-        const bool again = header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        const bool again =
+            header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
         table->sortByColumn(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
     });
     table->addAction(sortKey);

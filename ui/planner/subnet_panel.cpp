@@ -487,7 +487,8 @@ QWidget* SubnetPanel::buildRoleBox(QWidget* box)
     connect(role, &QComboBox::activated, this, [this] {
         const QModelIndex at = hosts->currentIndex();
         if (at.isValid())
-            edited(model->setCell(static_cast<std::size_t>(at.row()), planner::HostRole, role->currentText().toStdString()),
+            edited(model->setCell(static_cast<std::size_t>(at.row()), planner::HostRole,
+                                  role->currentText().toStdString()),
                    role);
     });
     connect(hosts->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showRole(); });
@@ -501,9 +502,9 @@ void SubnetPanel::showRole()
     const bool host = at.isValid() && !model->isNewRow(static_cast<std::size_t>(at.row()));
     role->setEnabled(host);
     const QSignalBlocker quiet(role);
-    role->setCurrentIndex(host ? std::max(0, role->findText(qs(model->cell(static_cast<std::size_t>(at.row()),
-                                                                                 planner::HostRole))))
-                               : -1);
+    role->setCurrentIndex(
+        host ? std::max(0, role->findText(qs(model->cell(static_cast<std::size_t>(at.row()), planner::HostRole))))
+             : -1);
 }
 
 bool SubnetPanel::eventFilter(QObject* watched, QEvent* event)

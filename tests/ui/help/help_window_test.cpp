@@ -198,8 +198,8 @@ TEST(HelpDocument, DescribesTheOutputsDialogAndBothFamilies)
     const QString outputs = shippedText(QStringLiteral("planner-outputs"));
     ASSERT_FALSE(outputs.isEmpty());
     for (const char* name : {"Kea DHCPv4", "Kea DHCPv6", "dnsmasq", "BIND zones and named.conf", "Kea as", "Domain",
-                             "DNS servers", "Name servers", "Hostmaster", "Interface", "Lease file", "TTL",
-                             "zone cut", "Apply settings", "Save to folder...", "Copy", "Ctrl+Shift+E"})
+                             "DNS servers", "Name servers", "Hostmaster", "Interface", "Lease file", "TTL", "zone cut",
+                             "Apply settings", "Save to folder...", "Copy", "Ctrl+Shift+E"})
         EXPECT_TRUE(outputs.contains(QString::fromUtf8(name))) << "not in the Outputs section: " << name;
     const QString text = shippedText();
     EXPECT_FALSE(text.contains(QStringLiteral("for IPv4 networks")));

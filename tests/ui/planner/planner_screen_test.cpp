@@ -19,8 +19,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTest>
 #include <QTableView>
+#include <QTest>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
