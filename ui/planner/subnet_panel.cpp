@@ -1,27 +1,20 @@
 #include "ui/planner/subnet_panel.h"
 
-#include "ui/planner/accessible_widgets.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/subnet_picture.h"
 #include "ui/platform/theme.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -30,27 +23,26 @@ namespace mq::ui {
 
 using net::Family;
 using planner::GatewayChoice;
-using planner::HostColumn;
 
 namespace {
-
-constexpr plan::HostRole kRoles[] = {plan::HostRole::Other,  plan::HostRole::Gateway, plan::HostRole::Router,
-                                     plan::HostRole::Server, plan::HostRole::Printer, plan::HostRole::AccessPoint,
-                                     plan::HostRole::Camera, plan::HostRole::Reserved};
 
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
 }
 
+}  // namespace
+
 // A row's label that names its control for a screen reader (which reads a choice box by
 // its current text and the label that points at it).
-QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy)
+QLabel* SubnetPanel::buddyLabel(QWidget* parent, const QString& text, QWidget* buddy)
 {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
     return label;
 }
+
+namespace {
 
 // What each control of the panel does, read after its name.
 void describe(QWidget* panel)
@@ -79,114 +71,7 @@ void describe(QWidget* panel)
             w->setAccessibleDescription(w->toolTip());
 }
 
-// The role column edits in a choice box of the role names; every cell whose edit was
-// refused opens again with the text that was typed.
-class HostCellDelegate : public QStyledItemDelegate {
-public:
-    HostCellDelegate(HostRowsModel& rows, QObject* parent) : QStyledItemDelegate(parent), model(rows) { }
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        if (index.column() != planner::HostRole)
-            return QStyledItemDelegate::createEditor(parent, option, index);
-        auto* box = new QComboBox(parent);
-        box->setObjectName(QStringLiteral("hostRoleBox"));
-        box->setAccessibleName(QStringLiteral("Role"));
-        for (plan::HostRole r : kRoles)
-            box->addItem(QString::fromUtf8(plan::roleName(r)));
-        return box;
-    }
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        const bool again = model.refusedCell() == index;
-        const QString text = again ? model.refusedText() : index.data(Qt::EditRole).toString();
-        if (auto* box = qobject_cast<QComboBox*>(editor))
-            box->setCurrentIndex(std::max(0, box->findText(text)));
-        else if (auto* line = qobject_cast<QLineEdit*>(editor))
-            line->setText(text);
-        else
-            QStyledItemDelegate::setEditorData(editor, index);
-        if (again)
-            model.clearRefused();
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel* m, const QModelIndex& index) const override
-    {
-        if (auto* box = qobject_cast<QComboBox*>(editor))
-            m->setData(index, box->currentText(), Qt::EditRole);
-        else
-            QStyledItemDelegate::setModelData(editor, m, index);
-    }
-
-private:
-    HostRowsModel& model;
-};
-
 }  // namespace
-
-// ---------------------------------------------------------------- host rows
-
-HostRowsModel::HostRowsModel(planner::SubnetForm& f, QObject* parent) : QAbstractTableModel(parent), form(f) { }
-
-int HostRowsModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() || !form.active() ? 0 : static_cast<int>(form.rowCount());
-}
-
-int HostRowsModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : planner::HostColumnCount;
-}
-
-QVariant HostRowsModel::data(const QModelIndex& index, int role) const
-{
-    const auto row = static_cast<std::size_t>(index.row());
-    if (!index.isValid() || row >= form.rowCount())
-        return {};
-    if (form.isNewRow(row)) {
-        if (role == Qt::DisplayRole && index.column() == planner::HostName)
-            return QStringLiteral("(type a new host here)");
-        if (role == Qt::ForegroundRole)
-            return accent(Accent::Muted, QApplication::palette(), QPalette::Base);
-        return role == Qt::EditRole ? QVariant(QString()) : QVariant();
-    }
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return qs(form.cell(row, index.column()));
-    return {};
-}
-
-QVariant HostRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return QString::fromUtf8(planner::blockHostColumnTitle(section));
-    return {};
-}
-
-Qt::ItemFlags HostRowsModel::flags(const QModelIndex& index) const
-{
-    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
-}
-
-bool HostRowsModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (role != Qt::EditRole || !index.isValid())
-        return false;
-    const QString text = value.toString();
-    if (form.setCell(static_cast<std::size_t>(index.row()), index.column(), text.toStdString())) {
-        emit cellEdited();
-        return true;
-    }
-    if (!form.status().empty()) {
-        refused = index;
-        typed = text;
-        emit refusedEdit(index);
-    }
-    return false;
-}
-
-void HostRowsModel::reload()
-{
-    beginResetModel();
-    endResetModel();
-}
 
 // ---------------------------------------------------------------- panel
 
@@ -226,39 +111,6 @@ QPushButton* SubnetPanel::button(QWidget* parent, const char* name, const QStrin
     b->setAccessibleName(accessible);
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, action, b] { edited(action(), b); });
-    return b;
-}
-
-// Rows for this block (addresses may be "next" or left out), or another tool's file whose
-// hosts go into the blocks that hold their addresses, as the Import menu does.
-QPushButton* SubnetPanel::importButton(QWidget* parent)
-{
-    auto* b = new MenuButton(QStringLiteral("Import..."), parent);
-    b->setObjectName(QStringLiteral("importHosts"));
-    b->setAccessibleName(QStringLiteral("Import hosts from a file"));
-    auto* menu = new QMenu(b);
-    menu->setObjectName(QStringLiteral("importHostsMenu"));
-    auto add = [this, menu, b](const char* name, const QString& text, std::function<bool()> action) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, action, b] { edited(action(), b); });
-    };
-    add("actionImportBlockRows", QStringLiteral("Rows into this block (CSV or tab-separated)..."),
-        [this] { return model->importFile(); });
-    menu->addSeparator();
-    struct Source {
-        const char* name;
-        const char* text;
-        interchange::HostFormat format;
-    };
-    const Source sources[] = {
-        {"actionImportPlanHostsCsv", "Hosts CSV of the plan...", interchange::HostFormat::Csv},
-        {"actionImportPlanNetbox", "NetBox IP addresses or ranges CSV...", interchange::HostFormat::Netbox},
-        {"actionImportPlanPhpipam", "phpIPAM IP addresses CSV...", interchange::HostFormat::Phpipam},
-        {"actionImportPlanEtcHosts", "Hosts file (/etc/hosts)...", interchange::HostFormat::EtcHosts}};
-    for (const Source& s : sources)
-        add(s.name, QString::fromUtf8(s.text), [this, f = s.format] { return model->importPlanHosts(f); });
-    b->setMenu(menu);
     return b;
 }
 
@@ -398,115 +250,6 @@ QWidget* SubnetPanel::buildRangeRows(QWidget* box)
     return w;
 }
 
-QWidget* SubnetPanel::buildHostBox()
-{
-    auto* box = new QGroupBox(QStringLiteral("Addresses and hosts"), this);
-    box->setObjectName(QStringLiteral("subnetHostsBox"));
-    auto* v = new QVBoxLayout(box);
-    pic = new SubnetPicture(*model, box);
-    v->addWidget(pic);
-    hostRows = new HostRowsModel(*model, this);
-    hosts = new QTableView(box);
-    hosts->setObjectName(QStringLiteral("subnetHosts"));
-    hosts->setAccessibleName(QStringLiteral("Hosts of the block"));
-    hosts->setAccessibleDescription(QStringLiteral(
-        "Type into a cell to edit it, into the last row to add a host; Insert adds a host, Delete deletes the rows "
-        "selected, Ctrl+V pastes rows from a spreadsheet"));
-    hosts->setModel(hostRows);
-    hosts->setItemDelegate(new HostCellDelegate(*hostRows, hosts));
-    hosts->setSelectionBehavior(QAbstractItemView::SelectRows);
-    hosts->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                           QAbstractItemView::AnyKeyPressed);
-    hosts->verticalHeader()->hide();
-    hosts->verticalHeader()->setDefaultSectionSize(hosts->fontMetrics().height() + 6);
-    hosts->horizontalHeader()->setStretchLastSection(true);
-    hosts->setWordWrap(false);
-    connect(
-        hostRows, &HostRowsModel::cellEdited, this, [this] { edited(true, hosts); }, Qt::QueuedConnection);
-    connect(hosts->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
-                if (hint == QAbstractItemDelegate::RevertModelCache && model->statusRefuses())
-                    giveUpRefusal();
-            });
-    connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
-        showStatus();
-        // After the editor that was refused has closed: open it again with what was typed.
-        QTimer::singleShot(0, hosts, [this, at = QPersistentModelIndex(at)] {
-            if (at.isValid())
-                hosts->edit(at);
-        });
-    });
-    auto key = [this](QKeySequence seq, const std::function<bool()>& fn) {
-        auto* a = new QAction(hosts);
-        a->setShortcut(seq);
-        a->setShortcutContext(Qt::WidgetShortcut);
-        connect(a, &QAction::triggered, this, [this, fn] { edited(fn(), hosts); });
-        hosts->addAction(a);
-    };
-    auto remove = [this] {
-        std::vector<std::size_t> picked;
-        selectedRows(picked);
-        return model->deleteRows(picked);
-    };
-    key(QKeySequence(Qt::Key_Insert), [this] { return model->addHost(); });
-    key(QKeySequence(Qt::Key_Delete), remove);
-    key(QKeySequence::Paste, [this] { return model->paste(QApplication::clipboard()->text().toStdString()); });
-    // The buttons beside the table, which then shows more rows.
-    auto* tableRow = new QHBoxLayout;
-    v->addLayout(tableRow, 1);
-    tableRow->addWidget(hosts, 1);
-    auto* buttons = new QVBoxLayout;
-    const QWidgetList row = {
-        button(box, "addHost", QStringLiteral("Add host"), QStringLiteral("Add a host"),
-               [this] { return model->addHost(); }),
-        button(box, "deleteHosts", QStringLiteral("Delete hosts"), QStringLiteral("Delete the hosts selected"), remove),
-        button(box, "pasteHosts", QStringLiteral("Paste rows..."), QStringLiteral("Paste host rows"),
-               [this] { return model->pastePrompt(); }),
-        importButton(box)};
-    for (QWidget* w : row)
-        buttons->addWidget(w);
-    buttons->addWidget(buildRoleBox(box));
-    buttons->addStretch(1);
-    tableRow->addLayout(buttons);
-    order += QWidgetList{pic, hosts} + row + QWidgetList{role};
-    return box;
-}
-
-QWidget* SubnetPanel::buildRoleBox(QWidget* box)
-{
-    auto* w = new QWidget(box);
-    auto* v = new QVBoxLayout(w);
-    v->setContentsMargins(0, 0, 0, 0);
-    role = new QComboBox(w);
-    role->setObjectName(QStringLiteral("hostRole"));
-    role->setAccessibleName(QStringLiteral("Role"));
-    for (plan::HostRole r : kRoles)
-        role->addItem(QString::fromUtf8(plan::roleName(r)));
-    v->addWidget(buddyLabel(w, QStringLiteral("Role:"), role));
-    v->addWidget(role);
-    connect(role, &QComboBox::activated, this, [this] {
-        const QModelIndex at = hosts->currentIndex();
-        if (at.isValid())
-            edited(model->setCell(static_cast<std::size_t>(at.row()), planner::HostRole,
-                                  role->currentText().toStdString()),
-                   role);
-    });
-    connect(hosts->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showRole(); });
-    connect(hostRows, &QAbstractItemModel::modelReset, this, [this] { showRole(); });
-    return w;
-}
-
-void SubnetPanel::showRole()
-{
-    const QModelIndex at = hosts->currentIndex();
-    const bool host = at.isValid() && !model->isNewRow(static_cast<std::size_t>(at.row()));
-    role->setEnabled(host);
-    const QSignalBlocker quiet(role);
-    role->setCurrentIndex(
-        host ? std::max(0, role->findText(qs(model->cell(static_cast<std::size_t>(at.row()), planner::HostRole))))
-             : -1);
-}
-
 bool SubnetPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
@@ -534,14 +277,6 @@ void SubnetPanel::showEvent(QShowEvent* event)
 QWidgetList SubnetPanel::tabOrder() const
 {
     return order;
-}
-
-void SubnetPanel::selectedRows(std::vector<std::size_t>& out) const
-{
-    for (const QModelIndex& at : hosts->selectionModel()->selectedRows())
-        out.push_back(static_cast<std::size_t>(at.row()));
-    if (out.empty() && hosts->currentIndex().isValid())
-        out.push_back(static_cast<std::size_t>(hosts->currentIndex().row()));
 }
 
 void SubnetPanel::edited(bool ok, QWidget* where)
