@@ -1,20 +1,24 @@
 #include "ui/planner/subnet_panel.h"
 
+#include "ui/planner/accessible_widgets.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/subnet_picture.h"
 #include "ui/platform/theme.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -23,55 +27,133 @@ namespace mq::ui {
 
 using net::Family;
 using planner::GatewayChoice;
+using planner::HostColumn;
 
 namespace {
+
+constexpr plan::HostRole kRoles[] = {plan::HostRole::Other,  plan::HostRole::Gateway, plan::HostRole::Router,
+                                     plan::HostRole::Server, plan::HostRole::Printer, plan::HostRole::AccessPoint,
+                                     plan::HostRole::Camera, plan::HostRole::Reserved};
 
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
 }
 
-}  // namespace
-
-// A row's label that names its control for a screen reader (which reads a choice box by
-// its current text and the label that points at it).
-QLabel* SubnetPanel::buddyLabel(QWidget* parent, const QString& text, QWidget* buddy)
+// The role names to choose from, in the cell's editor and beside the table.
+QComboBox* roleChoice(QWidget* parent, const char* name)
 {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(QStringLiteral("Role"));
+    for (plan::HostRole r : kRoles)
+        box->addItem(QString::fromUtf8(plan::roleName(r)));
+    return box;
 }
 
-namespace {
+// The role column edits in a choice box of the role names; every cell whose edit was
+// refused opens again with the text that was typed.
+class HostCellDelegate : public QStyledItemDelegate {
+public:
+    HostCellDelegate(HostRowsModel& rows, QObject* parent) : QStyledItemDelegate(parent), model(rows) { }
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (index.column() != planner::HostRole)
+            return QStyledItemDelegate::createEditor(parent, option, index);
+        return roleChoice(parent, "hostRoleBox");
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        const bool again = model.refusedCell() == index;
+        const QString text = again ? model.refusedText() : index.data(Qt::EditRole).toString();
+        if (auto* box = qobject_cast<QComboBox*>(editor))
+            box->setCurrentIndex(std::max(0, box->findText(text)));
+        else if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setText(text);
+        else
+            QStyledItemDelegate::setEditorData(editor, index);
+        if (again)
+            model.clearRefused();
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* m, const QModelIndex& index) const override
+    {
+        if (auto* box = qobject_cast<QComboBox*>(editor))
+            m->setData(index, box->currentText(), Qt::EditRole);
+        else
+            QStyledItemDelegate::setModelData(editor, m, index);
+    }
 
-// What each control of the panel does, read after its name.
-void describe(QWidget* panel)
-{
-    static const std::pair<const char*, const char*> descriptions[] = {
-        {"subnetFamily", "Which block of the segment the layout rows show: its IPv4 or its IPv6 block"},
-        {"gatewayChoice", "Where the block's gateway comes from: the plan's rule, none, or the address beside it"},
-        {"gateway", "The block's gateway: an address of the block, ::1 or next; empty for none"},
-        {"rangeChoice", "Whether the block's DHCP ranges follow the plan's rule or its own list below"},
-        {"newRange", "A range to add: first-last, each end an address or, for IPv6, ::N"},
-        {"addRange", "Adds the range typed beside it to the block's own list"},
-        {"deleteRange", "Deletes the range selected in the list"},
-        {"dhcp6Mode", "How the IPv6 block hands out addresses: the plan's rule, SLAAC, stateful DHCPv6 or both"},
-        {"addHost", "Adds a host with the next free addresses of the block (Insert)"},
-        {"deleteHosts", "Deletes the hosts selected in the table (Delete)"},
-        {"pasteHosts", "Opens a box to paste host rows into; Ctrl+V in the table pastes the clipboard's rows"},
-        {"importHosts", "Reads host rows into this block, or another tool's hosts into the blocks that hold their "
-                        "addresses"},
-        {"hostRole", "The role of the host selected in the table"},
-    };
-    for (const auto& [name, text] : descriptions)
-        if (auto* w = panel->findChild<QWidget*>(QString::fromUtf8(name)))
-            w->setAccessibleDescription(QString::fromUtf8(text));
-    for (QWidget* w : panel->findChildren<QWidget*>())
-        if (w->accessibleDescription().isEmpty() && !w->toolTip().isEmpty())
-            w->setAccessibleDescription(w->toolTip());
-}
+private:
+    HostRowsModel& model;
+};
 
 }  // namespace
+
+// ---------------------------------------------------------------- host rows
+
+HostRowsModel::HostRowsModel(planner::SubnetForm& f, QObject* parent) : QAbstractTableModel(parent), form(f) { }
+
+int HostRowsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !form.active() ? 0 : static_cast<int>(form.rowCount());
+}
+
+int HostRowsModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : planner::HostColumnCount;
+}
+
+QVariant HostRowsModel::data(const QModelIndex& index, int role) const
+{
+    const auto row = static_cast<std::size_t>(index.row());
+    if (!index.isValid() || row >= form.rowCount())
+        return {};
+    if (form.isNewRow(row)) {
+        if (role == Qt::DisplayRole && index.column() == planner::HostName)
+            return QStringLiteral("(type a new host here)");
+        if (role == Qt::ForegroundRole)
+            return accent(Accent::Muted, QApplication::palette(), QPalette::Base);
+        return role == Qt::EditRole ? QVariant(QString()) : QVariant();
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return qs(form.cell(row, index.column()));
+    return {};
+}
+
+QVariant HostRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return QString::fromUtf8(planner::blockHostColumnTitle(section));
+    return {};
+}
+
+Qt::ItemFlags HostRowsModel::flags(const QModelIndex& index) const
+{
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+}
+
+bool HostRowsModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid())
+        return false;
+    const QString text = value.toString();
+    if (form.setCell(static_cast<std::size_t>(index.row()), index.column(), text.toStdString())) {
+        emit cellEdited();
+        return true;
+    }
+    if (!form.status().empty()) {
+        refused = index;
+        typed = text;
+        emit refusedEdit(index);
+    }
+    return false;
+}
+
+void HostRowsModel::reload()
+{
+    beginResetModel();
+    endResetModel();
+}
 
 // ---------------------------------------------------------------- panel
 
@@ -96,7 +178,7 @@ SubnetPanel::SubnetPanel(planner::PlannerForm& planner, planner::PlannerServices
     status->setObjectName(QStringLiteral("subnetStatus"));
     status->setAccessibleDescription(QStringLiteral("Why the last edit of the subnet was refused"));
     top->addWidget(status);
-    describe(this);
+    describeControls();
     for (QLineEdit* line : {gateway, kept, newRange, delegation})
         line->installEventFilter(this);
 }
@@ -114,158 +196,142 @@ QPushButton* SubnetPanel::button(QWidget* parent, const char* name, const QStrin
     return b;
 }
 
-QWidget* SubnetPanel::buildLayoutBox()
+// Rows for this block (addresses may be "next" or left out), or another tool's file whose
+// hosts go into the blocks that hold their addresses, as the Import menu does.
+QPushButton* SubnetPanel::importButton(QWidget* parent)
 {
-    auto* box = new QGroupBox(QStringLiteral("Layout"), this);
-    box->setObjectName(QStringLiteral("subnetLayoutBox"));
-    auto* form = new QFormLayout(box);
-    family = new QComboBox(box);
-    family->setObjectName(QStringLiteral("subnetFamily"));
-    family->setAccessibleName(QStringLiteral("Block shown"));
-    connect(family, &QComboBox::activated, this, [this] {
-        pic->setFamily(currentFamily());
-        refreshLayout();
+    auto* b = new MenuButton(QStringLiteral("Import..."), parent);
+    b->setObjectName(QStringLiteral("importHosts"));
+    b->setAccessibleName(QStringLiteral("Import hosts from a file"));
+    auto* menu = new QMenu(b);
+    menu->setObjectName(QStringLiteral("importHostsMenu"));
+    auto add = [this, menu, b](const char* name, const QString& text, std::function<bool()> action) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, action, b] { edited(action(), b); });
+    };
+    add("actionImportBlockRows", QStringLiteral("Rows into this block (CSV or tab-separated)..."),
+        [this] { return model->importFile(); });
+    menu->addSeparator();
+    struct Source {
+        const char* name;
+        const char* text;
+        interchange::HostFormat format;
+    };
+    const Source sources[] = {
+        {"actionImportPlanHostsCsv", "Hosts CSV of the plan...", interchange::HostFormat::Csv},
+        {"actionImportPlanNetbox", "NetBox IP addresses or ranges CSV...", interchange::HostFormat::Netbox},
+        {"actionImportPlanPhpipam", "phpIPAM IP addresses CSV...", interchange::HostFormat::Phpipam},
+        {"actionImportPlanEtcHosts", "Hosts file (/etc/hosts)...", interchange::HostFormat::EtcHosts}};
+    for (const Source& s : sources)
+        add(s.name, QString::fromUtf8(s.text), [this, f = s.format] { return model->importPlanHosts(f); });
+    b->setMenu(menu);
+    return b;
+}
+
+QWidget* SubnetPanel::buildHostBox()
+{
+    auto* box = new QGroupBox(QStringLiteral("Addresses and hosts"), this);
+    box->setObjectName(QStringLiteral("subnetHostsBox"));
+    auto* v = new QVBoxLayout(box);
+    pic = new SubnetPicture(*model, box);
+    v->addWidget(pic);
+    hostRows = new HostRowsModel(*model, this);
+    hosts = new QTableView(box);
+    hosts->setObjectName(QStringLiteral("subnetHosts"));
+    hosts->setAccessibleName(QStringLiteral("Hosts of the block"));
+    hosts->setAccessibleDescription(QStringLiteral(
+        "Type into a cell to edit it, into the last row to add a host; Insert adds a host, Delete deletes the rows "
+        "selected, Ctrl+V pastes rows from a spreadsheet"));
+    hosts->setModel(hostRows);
+    hosts->setItemDelegate(new HostCellDelegate(*hostRows, hosts));
+    hosts->setSelectionBehavior(QAbstractItemView::SelectRows);
+    hosts->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                           QAbstractItemView::AnyKeyPressed);
+    hosts->verticalHeader()->hide();
+    hosts->verticalHeader()->setDefaultSectionSize(hosts->fontMetrics().height() + 6);
+    hosts->horizontalHeader()->setStretchLastSection(true);
+    hosts->setWordWrap(false);
+    connect(
+        hostRows, &HostRowsModel::cellEdited, this, [this] { edited(true, hosts); }, Qt::QueuedConnection);
+    connect(hosts->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache && model->statusRefuses())
+                    giveUpRefusal();
+            });
+    connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
+        showStatus();
+        // After the editor that was refused has closed: open it again with what was typed.
+        QTimer::singleShot(0, hosts, [this, at = QPersistentModelIndex(at)] {
+            if (at.isValid())
+                hosts->edit(at);
+        });
     });
-    form->addRow(QStringLiteral("Block:"), family);
-    auto* gatewayRow = new QHBoxLayout;
-    gatewayChoice = new QComboBox(box);
-    gatewayChoice->setObjectName(QStringLiteral("gatewayChoice"));
-    gatewayChoice->setAccessibleName(QStringLiteral("Gateway from"));
-    gatewayChoice->addItems({QStringLiteral("Plan's rule"), QStringLiteral("None"), QStringLiteral("Address")});
-    gateway = new QLineEdit(box);
-    gateway->setObjectName(QStringLiteral("gateway"));
-    gateway->setAccessibleName(QStringLiteral("Gateway address"));
-    connect(gatewayChoice, &QComboBox::activated, this, [this](int i) {
-        edited(model->setGateway(currentFamily(), static_cast<GatewayChoice>(i), gateway->text().toStdString()),
-               gatewayChoice);
-    });
-    connect(gateway, &QLineEdit::editingFinished, this, [this] {
-        const std::string t = gateway->text().toStdString();
-        if (t == model->gatewayText(currentFamily()) && keepTyped != gateway)
-            return;
-        edited(model->setGateway(currentFamily(), t.empty() ? GatewayChoice::None : GatewayChoice::Address, t),
-               gateway);
-    });
-    gatewayRow->addWidget(gatewayChoice);
-    gatewayRow->addWidget(gateway, 1);
-    form->addRow(buddyLabel(box, QStringLiteral("Gateway:"), gatewayChoice), gatewayRow);
-    kept = new QLineEdit(box);
-    kept->setObjectName(QStringLiteral("kept"));
-    kept->setAccessibleName(QStringLiteral("Kept for network devices"));
-    kept->setToolTip(
-        QStringLiteral("The first addresses kept for routers of a redundant gateway; empty: the plan's rule"));
-    connect(kept, &QLineEdit::editingFinished, this, [this] {
-        const std::string t = kept->text().toStdString();
-        if (t == model->keptText(currentFamily()) && keepTyped != kept)
-            return;
-        edited(model->setKept(currentFamily(), t), kept);
-    });
-    // The count that results, in words beside the box: a placeholder vanishes once typed
-    // into, and a screen reader does not read it.
-    keptNote = new QLabel(box);
-    keptNote->setObjectName(QStringLiteral("keptNote"));
-    auto* keptRow = new QHBoxLayout;
-    keptRow->addWidget(kept);
-    keptRow->addWidget(keptNote, 1);
-    form->addRow(buddyLabel(box, QStringLiteral("Kept:"), kept), keptRow);
-    order = {family, gatewayChoice, gateway, kept};
-    cloud = new QLabel(box);
-    cloud->setObjectName(QStringLiteral("cloudReserved"));
-    cloud->setWordWrap(true);
-    form->addRow(cloud);
-    form->addRow(buildRangeRows(box));
+    auto key = [this](QKeySequence seq, const std::function<bool()>& fn) {
+        auto* a = new QAction(hosts);
+        a->setShortcut(seq);
+        a->setShortcutContext(Qt::WidgetShortcut);
+        connect(a, &QAction::triggered, this, [this, fn] { edited(fn(), hosts); });
+        hosts->addAction(a);
+    };
+    auto remove = [this] {
+        std::vector<std::size_t> picked;
+        selectedRows(picked);
+        return model->deleteRows(picked);
+    };
+    key(QKeySequence(Qt::Key_Insert), [this] { return model->addHost(); });
+    key(QKeySequence(Qt::Key_Delete), remove);
+    key(QKeySequence::Paste, [this] { return model->paste(QApplication::clipboard()->text().toStdString()); });
+    // The buttons beside the table, which then shows more rows.
+    auto* tableRow = new QHBoxLayout;
+    v->addLayout(tableRow, 1);
+    tableRow->addWidget(hosts, 1);
+    auto* buttons = new QVBoxLayout;
+    const QWidgetList row = {
+        button(box, "addHost", QStringLiteral("Add host"), QStringLiteral("Add a host"),
+               [this] { return model->addHost(); }),
+        button(box, "deleteHosts", QStringLiteral("Delete hosts"), QStringLiteral("Delete the hosts selected"), remove),
+        button(box, "pasteHosts", QStringLiteral("Paste rows..."), QStringLiteral("Paste host rows"),
+               [this] { return model->pastePrompt(); }),
+        importButton(box)};
+    for (QWidget* w : row)
+        buttons->addWidget(w);
+    buttons->addWidget(buildRoleBox(box));
+    buttons->addStretch(1);
+    tableRow->addLayout(buttons);
+    order += QWidgetList{pic, hosts} + row + QWidgetList{role};
     return box;
 }
 
-QWidget* SubnetPanel::buildRangeRows(QWidget* box)
+QWidget* SubnetPanel::buildRoleBox(QWidget* box)
 {
     auto* w = new QWidget(box);
-    auto* rows = new QFormLayout(w);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rangeChoice = new QComboBox(w);
-    rangeChoice->setObjectName(QStringLiteral("rangeChoice"));
-    rangeChoice->setAccessibleName(QStringLiteral("DHCP ranges from"));
-    rangeChoice->addItems({QStringLiteral("Plan's rule"), QStringLiteral("Own list")});
-    connect(rangeChoice, &QComboBox::activated, this,
-            [this](int i) { edited(model->setOwnRanges(currentFamily(), i == 1), rangeChoice); });
-    rows->addRow(QStringLiteral("DHCP ranges:"), rangeChoice);
-    ranges = new QListWidget(w);
-    ranges->setObjectName(QStringLiteral("ranges"));
-    ranges->setAccessibleName(QStringLiteral("DHCP ranges"));
-    ranges->setAccessibleDescription(QStringLiteral("F2 edits the range selected, Delete deletes it"));
-    ranges->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    ranges->setMaximumHeight(ranges->fontMetrics().height() * 3 + 8);
-    connect(ranges, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        edited(
-            model->setRange(currentFamily(), static_cast<std::size_t>(ranges->row(item)), item->text().toStdString()),
-            ranges);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    role = roleChoice(w, "hostRole");
+    v->addWidget(buddyLabel(w, QStringLiteral("Role:"), role));
+    v->addWidget(role);
+    connect(role, &QComboBox::activated, this, [this] {
+        const QModelIndex at = hosts->currentIndex();
+        if (at.isValid())
+            edited(model->setCell(static_cast<std::size_t>(at.row()), planner::HostRole,
+                                  role->currentText().toStdString()),
+                   role);
     });
-    rows->addRow(ranges);
-    auto* addRow = new QHBoxLayout;
-    newRange = new QLineEdit(w);
-    newRange->setObjectName(QStringLiteral("newRange"));
-    newRange->setAccessibleName(QStringLiteral("Range to add"));
-    newRange->setPlaceholderText(QStringLiteral("first-last"));
-    QPushButton* add = button(w, "addRange", QStringLiteral("Add range"), QStringLiteral("Add the range"), [this] {
-        const bool ok = model->addRange(currentFamily(), newRange->text().toStdString());
-        if (ok)
-            newRange->clear();
-        return ok;
-    });
-    connect(newRange, &QLineEdit::returnPressed, add, &QPushButton::click);
-    QPushButton* del =
-        button(w, "deleteRange", QStringLiteral("Delete range"), QStringLiteral("Delete the range"), [this] {
-            return ranges->currentRow() >= 0 &&
-                   model->deleteRange(currentFamily(), static_cast<std::size_t>(ranges->currentRow()));
-        });
-    addRow->addWidget(newRange, 1);
-    addRow->addWidget(add);
-    addRow->addWidget(del);
-    rows->addRow(addRow);
-    auto* v6Row = new QHBoxLayout;
-    dhcp6 = new QComboBox(w);
-    dhcp6->setObjectName(QStringLiteral("dhcp6Mode"));
-    dhcp6->setAccessibleName(QStringLiteral("IPv6 addresses by"));
-    dhcp6->addItems({QStringLiteral("Plan's rule"), QStringLiteral("SLAAC only"), QStringLiteral("Stateful DHCPv6"),
-                     QStringLiteral("SLAAC and DHCPv6")});
-    connect(dhcp6, &QComboBox::activated, this, [this](int i) {
-        edited(model->setDhcp6(i == 0 ? std::nullopt : std::optional(static_cast<plan::Dhcp6Mode>(i - 1))), dhcp6);
-    });
-    delegation = new QLineEdit(w);
-    delegation->setObjectName(QStringLiteral("delegation"));
-    delegation->setAccessibleName(QStringLiteral("Delegated prefix length"));
-    delegation->setPlaceholderText(QStringLiteral("no delegation"));
-    delegation->setToolTip(QStringLiteral("A length such as /56 makes the block a prefix-delegation pool"));
-    connect(delegation, &QLineEdit::editingFinished, this, [this] {
-        const std::string t = delegation->text().toStdString();
-        if (t == model->delegationText() && keepTyped != delegation)
-            return;
-        edited(model->setDelegation(t), delegation);
-    });
-    v6Row->addWidget(dhcp6, 1);
-    v6Row->addWidget(buddyLabel(w, QStringLiteral("Pool of"), delegation));
-    v6Row->addWidget(delegation);
-    rows->addRow(buddyLabel(w, QStringLiteral("IPv6:"), dhcp6), v6Row);
-    order += QWidgetList{rangeChoice, ranges, newRange, add, del, dhcp6, delegation};
+    connect(hosts->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showRole(); });
+    connect(hostRows, &QAbstractItemModel::modelReset, this, [this] { showRole(); });
     return w;
 }
 
-bool SubnetPanel::eventFilter(QObject* watched, QEvent* event)
+void SubnetPanel::showRole()
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        watched == keepTyped) {
-        giveUpRefusal();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void SubnetPanel::giveUpRefusal()
-{
-    keepTyped = nullptr;
-    model->dismissRefusal();
-    refreshLayout();
-    showStatus();
+    const QModelIndex at = hosts->currentIndex();
+    const bool host = at.isValid() && !model->isNewRow(static_cast<std::size_t>(at.row()));
+    role->setEnabled(host);
+    const QSignalBlocker quiet(role);
+    role->setCurrentIndex(
+        host ? std::max(0, role->findText(qs(model->cell(static_cast<std::size_t>(at.row()), planner::HostRole))))
+             : -1);
 }
 
 void SubnetPanel::showEvent(QShowEvent* event)
@@ -277,6 +343,14 @@ void SubnetPanel::showEvent(QShowEvent* event)
 QWidgetList SubnetPanel::tabOrder() const
 {
     return order;
+}
+
+void SubnetPanel::selectedRows(std::vector<std::size_t>& out) const
+{
+    for (const QModelIndex& at : hosts->selectionModel()->selectedRows())
+        out.push_back(static_cast<std::size_t>(at.row()));
+    if (out.empty() && hosts->currentIndex().isValid())
+        out.push_back(static_cast<std::size_t>(hosts->currentIndex().row()));
 }
 
 void SubnetPanel::edited(bool ok, QWidget* where)
@@ -343,42 +417,6 @@ void SubnetPanel::refresh(plan::BlockId id)
     pic->setFamily(currentFamily());
     refreshLayout();
     showStatus();
-}
-
-// The layout rows of the family chosen; a line edit whose text was refused keeps it.
-void SubnetPanel::refreshLayout()
-{
-    const Family f = currentFamily();
-    const bool fixed = model->cloudFixed(f);
-    const QSignalBlocker quiet1(gatewayChoice), quiet2(rangeChoice), quiet3(dhcp6), quiet4(ranges);
-    gatewayChoice->setCurrentIndex(static_cast<int>(model->gatewayChoice(f)));
-    if (keepTyped != gateway)
-        gateway->setText(qs(model->gatewayText(f)));
-    if (keepTyped != kept)
-        kept->setText(qs(model->keptText(f)));
-    kept->setPlaceholderText(QStringLiteral("plan's rule"));
-    keptNote->setText(qs(model->keptNote(f)));
-    kept->setAccessibleDescription(kept->toolTip() + QStringLiteral("; ") + keptNote->text());
-    for (QWidget* w :
-         {static_cast<QWidget*>(gatewayChoice), static_cast<QWidget*>(gateway), static_cast<QWidget*>(kept)})
-        w->setEnabled(!fixed);
-    cloud->setText(qs(model->cloudText(f)));
-    cloud->setVisible(fixed);
-    rangeChoice->setCurrentIndex(model->ownRanges(f) ? 1 : 0);
-    if (keepTyped != ranges) {
-        ranges->clear();
-        for (const std::string& r : model->rangeTexts(f)) {
-            auto* item = new QListWidgetItem(qs(r), ranges);
-            item->setFlags(item->flags() | Qt::ItemIsEditable);
-        }
-    }
-    const bool v6 = f == Family::V6 && model->block(f) != plan::kNoBlock;
-    dhcp6->setEnabled(v6);
-    delegation->setEnabled(v6);
-    const auto mode = v6 ? model->dhcp6() : std::nullopt;
-    dhcp6->setCurrentIndex(mode ? static_cast<int>(*mode) + 1 : 0);
-    if (keepTyped != delegation)
-        delegation->setText(v6 ? qs(model->delegationText()) : QString());
 }
 
 Family SubnetPanel::currentFamily() const

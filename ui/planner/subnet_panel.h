@@ -84,6 +84,7 @@ private:
     void refreshLayout();
     void selectedRows(std::vector<std::size_t>& out) const;
     QWidget* buildRoleBox(QWidget* box);
+    void describeControls();
     static QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy);
     void showRole();
     void giveUpRefusal();  // Esc on a refused text: the block's own value back, the reason gone
