@@ -119,6 +119,14 @@ bool SubnetForm::refuse(const std::string& reason)
     return false;
 }
 
+void SubnetForm::dismissRefusal()
+{
+    if (!refusal)
+        return;
+    statusText.clear();
+    refusal = false;
+}
+
 bool SubnetForm::run(std::unique_ptr<plan::Command> cmd)
 {
     const std::string reason = form.apply(std::move(cmd));
@@ -211,6 +219,18 @@ std::string SubnetForm::keptText(Family f) const
 int SubnetForm::keptCount(Family f) const
 {
     return layoutOf(block(f)).kept.value_or(plan().settings().layout.kept);
+}
+
+std::string SubnetForm::keptNote(Family f) const
+{
+    if (block(f) == kNoBlock)
+        return {};
+    const int n = keptCount(f);
+    std::string t = (keptText(f).empty() ? "plan's rule: " : "own count: ") + std::to_string(n);
+    const plan::ResolvedLayout r = plan::resolveLayout(plan(), block(f));
+    if (n > 0 && r.gateway && r.firstUsable && r.gateway->value == r.firstUsable->value)
+        t += ", the gateway among them";
+    return t;
 }
 
 bool SubnetForm::setKept(Family f, const std::string& text)

@@ -54,6 +54,8 @@ public:
     const std::string& status() const { return statusText; }
     // The status says what was refused (shown as a warning), not only what was done.
     bool statusRefuses() const { return refusal; }
+    // The refused edit given up (Esc): its reason no longer stands.
+    void dismissRefusal();
 
     // ---- the layout of block f
     // In a cloud mode the IPv4 gateway and kept addresses are the provider's: fixed.
@@ -66,6 +68,9 @@ public:
     bool setGateway(net::Family f, GatewayChoice choice, const std::string& text = {});
     std::string keptText(net::Family f) const;  // the block's own count, empty when it follows the rule
     int keptCount(net::Family f) const;  // the count that results
+    // What the kept addresses come to, said beside the box: "plan's rule: 3, the gateway
+    // among them" (the count is of the first usable addresses, the gateway's included).
+    std::string keptNote(net::Family f) const;
     bool setKept(net::Family f, const std::string& text);  // empty: follow the rule
     bool ownRanges(net::Family f) const;  // the block lists its ranges instead of the rule's
     std::vector<std::string> rangeTexts(net::Family f) const;  // "first-last" of the ranges that result

@@ -226,7 +226,7 @@ bool SubnetForm::deleteRows(std::vector<std::size_t> rowList)
 
 bool SubnetForm::paste(const std::string& text)
 {
-    return importText(text, "pasted");
+    return importText(text, "the pasted rows");
 }
 
 bool SubnetForm::pastePrompt()

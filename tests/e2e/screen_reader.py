@@ -303,6 +303,105 @@ if sensitive(undo):
     check("Links as /30 after Undo", ticked(links), False)
 subprocess.run(["import", "-window", "root", f"{out}/e2e_screen_reader_planner.png"])
 
+
+def labels_of(node):
+    """The names of the labels a node is labelled by, as a screen reader reads a choice box."""
+    names = []
+    for rel in node.getRelationSet():
+        if rel.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            names += [rel.getTarget(i).name for i in range(rel.getNTargets())]
+    return names
+
+
+def described(root, role, start):
+    return find(root, lambda a: a.getRoleName() == role and a.description.startswith(start))
+
+
+def page_tabs(node, found):
+    for i in range(node.childCount):
+        child = node.getChildAtIndex(i)
+        if child is None:
+            continue
+        if child.getRoleName() == "page tab":
+            found.append(child)
+        elif child.getRoleName() not in ("table", "tree table", "tree", "list"):
+            page_tabs(child, found)
+    return found
+
+
+# Inside the block, by its tab's Press action; a row of the allocations table chosen by a
+# click shows its block there.
+inside = find(planner, lambda a: a.getRoleName() == "page tab" and a.name == "3 Inside the block")
+if inside is None:
+    failures.append("no page tab \"3 Inside the block\"")
+else:
+    press(inside, "Press")
+table = named(planner, "table", "Allocations")
+
+
+def first_name():
+    cell = table.queryTable().getAccessibleAt(0, 0)
+    return cell.name if cell is not None else None
+
+
+settle(lambda: first_name() == "west")
+check("allocations in address order", first_name(), "west")
+x, y, w, h = table.queryTable().getAccessibleAt(0, 0).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+xdo("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
+settle(lambda: table.getState().contains(pyatspi.STATE_FOCUSED))
+focused_tabs = [t.name for t in page_tabs(planner, []) if t.getState().contains(pyatspi.STATE_FOCUSED)]
+check("page tabs focused while the table has the focus", focused_tabs, [])
+# The table sorts by the column of its current cell from the keyboard, as a title click does.
+xdo("key", "ctrl+shift+o")
+settle(lambda: first_name() == "east")
+check("allocations sorted by name from the keyboard", first_name(), "east")
+
+# Each control of the subnet panel: (role, how its description starts, the label it is read
+# with, how its description ends).
+panel = (
+    ("combo box", "Where the block's gateway comes from", "Gateway:", ""),
+    ("combo box", "How the IPv6 block hands out addresses", "IPv6:", ""),
+    ("text", "The first addresses kept for routers", "Kept:", "plan's rule: 0"),
+    ("combo box", "The role of the host selected", "Role:", ""),
+    ("combo box", "Whether the block's DHCP ranges follow", "DHCP ranges:", ""),
+)
+for role, start, label, end in panel:
+    node = described(planner, role, start)
+    if node is None:
+        failures.append(f"no {role} described as {start!r}...")
+        continue
+    if label not in labels_of(node):
+        failures.append(f"{role} {node.name!r} is labelled by {labels_of(node)}, not {label!r}")
+    if not node.description.endswith(end):
+        failures.append(f"{role} {node.name!r} is described as {node.description!r}")
+role_box = described(planner, "combo box", "The role of the host selected")
+if role_box is not None:
+    check("roles listed in the Role box", role_box.getChildAtIndex(0).childCount if role_box.childCount else 0, 8)
+
+# Menus are children of their buttons before they pop up; the filter's clear button has a name.
+menus = (
+    ("Export", "Outputs..."),
+    ("Import", "NetBox CSV..."),
+    ("Import hosts from a file", "Rows into this block (CSV or tab-separated)..."),
+    ("Recent plans", None),
+)
+for button_name, entry in menus:
+    button = find(planner, lambda a: a.name == button_name and a.getRoleName() in ("push button", "push button menu"))
+    if button is None:
+        failures.append(f"no button {button_name!r}")
+        continue
+    menu = button.getChildAtIndex(0) if button.childCount else None
+    if menu is None or menu.getRoleName() not in ("menu", "popup menu"):
+        failures.append(f"the button {button_name!r} has no menu among its children")
+    elif entry is not None and find(menu, lambda a: a.name == entry) is None:
+        failures.append(f"the menu of {button_name!r} has no entry {entry!r}")
+export = find(planner, lambda a: a.name == "Export" and a.getRoleName() in ("push button", "push button menu"))
+if export is not None and not ("workbook" in export.description and "Outputs" in export.description):
+    failures.append(f"the Export button is described as {export.description!r}")
+if find(planner, lambda a: a.name == "Clear the filter" and a.getRoleName() == "push button") is None:
+    failures.append("the Filter's clear button has no name")
+subprocess.run(["import", "-window", "root", f"{out}/e2e_screen_reader_subnet_panel.png"])
+
 tree = find(planner, lambda a: a.name == "Blocks" and a.getRoleName() in ("tree", "tree table"))
 # Qt's tree takes no focus through AT-SPI: a click on its first row gives it
 # (on the prefix, which a click does not start editing).

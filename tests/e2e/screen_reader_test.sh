@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Usage: screen_reader_test.sh <maskquill executable> [folder for the screenshots]
 # Starts the real program under its own X server and D-Bus session with the
-# accessibility bus on, and reads a calculation and the Network Planner through
-# AT-SPI (screen_reader.py).
+# accessibility bus on, a small plan named on its command line, and reads a
+# calculation and the Network Planner through AT-SPI (screen_reader.py).
 # Exit 0: passed; 77: skipped because a tool is missing.
 set -u
 exe=$1
@@ -18,6 +18,19 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Two assigned blocks whose names sort the other way round from their addresses.
+cat >"$work/campus.mqplan" <<'PLAN'
+{
+  "format": "maskquill-plan",
+  "version": 1,
+  "root": "10.77.0.0/16",
+  "blocks": [
+    {"prefix": "10.77.0.0/16", "name": "campus", "note": "", "colour": "#000000", "parts": 2},
+    {"prefix": "10.77.0.0/17", "name": "west", "note": "", "colour": "#4f81bd", "assigned": true, "hosts": "900"},
+    {"prefix": "10.77.128.0/17", "name": "east", "note": "", "colour": "#c0504d", "assigned": true, "hosts": "900"}
+  ]
+}
+PLAN
 
 cat >"$work/inner.sh" <<'INNER'
 set -u
@@ -37,7 +50,7 @@ for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sl
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
   string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$exe" >"$work/stdout" 2>"$work/stderr" &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$exe" "$work/campus.mqplan" >"$work/stdout" 2>"$work/stderr" &
 pid=$!
 timeout 240 /usr/bin/python3 "$here/screen_reader.py" "$out"
 rc=$?

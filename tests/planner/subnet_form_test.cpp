@@ -127,8 +127,13 @@ TEST_F(SubnetFormTest, LayoutOfBothFamiliesAndTheCloudsFixedAddresses)
         {"no gateway", [](SubnetForm& s) { return s.setGateway(Family::V4, GatewayChoice::None); }, true, gateway4, ""},
         {"IPv6 gateway ::1", [](SubnetForm& s) { return s.setGateway(Family::V6, GatewayChoice::Address, "::1"); },
          true, [](const SubnetForm& s) { return s.gatewayText(Family::V6); }, "2001:db8:40::1"},
+        {"kept beside no gateway", [](SubnetForm& s) { return s.setKept(Family::V4, "2"); }, true,
+         [](const SubnetForm& s) { return s.keptNote(Family::V4); }, "own count: 2"},
         {"kept", [](SubnetForm& s) { return s.setKept(Family::V4, "3"); }, true,
          [](const SubnetForm& s) { return s.keptText(Family::V4); }, "3"},
+        {"kept counting the gateway",
+         [](SubnetForm& s) { return s.setGateway(Family::V4, GatewayChoice::Address, "10.40.0.1"); }, true,
+         [](const SubnetForm& s) { return s.keptNote(Family::V4); }, "own count: 3, the gateway among them"},
         {"kept not a number", [](SubnetForm& s) { return s.setKept(Family::V4, "three"); }, false, nullptr,
          "Kept for network devices: \"three\""},
         {"own range", [](SubnetForm& s) { return s.addRange(Family::V4, "10.40.0.30-10.40.0.40"); }, true,
@@ -191,7 +196,7 @@ TEST_F(SubnetFormTest, PastedRowsAreAddedInOneStepAndBadOnesNamed)
                              "camera\tcam_1\t10.40.0.6\t\n"
                              "other\tcam-2\tnext\t\n"));
     EXPECT_EQ(hosts(), 3u);
-    EXPECT_NE(subnet.status().find("3 hosts added from pasted; 1 row refused: line 4: Host name \"cam_1\""),
+    EXPECT_NE(subnet.status().find("3 hosts added from the pasted rows; 1 row refused: line 4: Host name \"cam_1\""),
               std::string::npos)
         << subnet.status();
     EXPECT_EQ(subnet.cell(0, HostRole), "server");

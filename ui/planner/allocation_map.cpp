@@ -28,6 +28,17 @@ QString blockLabel(const plan::Block& b)
     return b.name.empty() ? QString::fromStdString(planner::prefixText(b.prefix)) : QString::fromStdString(b.name);
 }
 
+// Free space: a pale tint of its colour under a light palette; under a dark one a dark
+// tint (a quarter of the colour in the base), so that free rows do not glare.
+QColor freeFill(const QColor& fill, const QPalette& palette)
+{
+    if (!isDarkPalette(palette))
+        return fill.lighter(115);
+    const QColor base = palette.color(QPalette::Base);
+    auto mix = [](int b, int c) { return (b * 3 + c) / 4; };
+    return QColor(mix(base.red(), fill.red()), mix(base.green(), fill.green()), mix(base.blue(), fill.blue()));
+}
+
 // White within black: one of the two stands out on any block colour.
 void drawSelection(QPainter& p, const QRectF& box)
 {
@@ -243,13 +254,14 @@ void AllocationMap::paintEvent(QPaintEvent*)
     }
     for (int r = 0; r < shown; ++r)
         p.fillRect(rowBox(r), palette().base());
-    const QBrush hatch(kHatch, Qt::BDiagPattern);
+    const QBrush hatch(isDarkPalette(palette()) ? kHatch.darker(160) : kHatch, Qt::BDiagPattern);
     const double length = lineLength();
     const auto spans = index.spans(length, static_cast<double>(top) * W, static_cast<double>(top + shown) * W);
     for (const planner::MapSpan& s : spans) {
         const plan::Block& b = doc->block(s.id);
         const bool freeLeaf = b.state == plan::BlockState::Free && !s.mixed;
-        const QColor fill = s.mixed ? kMixed : rgbColour(planner::displayColour(b));
+        const QColor own = s.mixed ? kMixed : rgbColour(planner::displayColour(b));
+        const QColor fill = freeLeaf ? freeFill(own, palette()) : own;
         bool named = s.mixed;  // a name is written once, in the first piece it fits
         for (double at = s.from; at < s.to;) {
             const double row = std::floor(at / W);
@@ -260,18 +272,15 @@ void AllocationMap::paintEvent(QPaintEvent*)
                 const double x0 = at - row * W;
                 const double w = std::max(1.0, end - at);
                 const QRectF cell(x0, y, w, kRowHeight - 3);
-                if (freeLeaf) {
-                    p.fillRect(cell, fill.lighter(115));
+                p.fillRect(cell, fill);
+                if (freeLeaf)
                     p.fillRect(cell, hatch);
-                } else {
-                    p.fillRect(cell, fill);
-                }
                 if (!s.mixed && w >= 3)
                     p.fillRect(QRectF(x0, y, 1, kRowHeight - 3), edgeOn(fill));
                 if (!named) {
                     const QString label = blockLabel(b);
                     if (w > fm.horizontalAdvance(label) + 6) {
-                        p.setPen(inkOn(freeLeaf ? fill.lighter(115) : fill));
+                        p.setPen(inkOn(fill));
                         p.drawText(cell, Qt::AlignCenter, label);
                         named = true;
                     }

@@ -158,6 +158,9 @@ private:
     QWidgetList buildMap(QSplitter* lower);
     QWidgetList buildAllocatePanel(QSplitter* lower);
     void buildRunRow(QVBoxLayout* panel, QWidget* box);
+    // Ctrl+Shift+O on a table sorts it by the column of its current cell, the other way
+    // when it already is: what a click on the title does, from the keyboard.
+    static void addSortKey(QTableView* table);
     void describeControls();
     void buildActions();
     QPushButton* button(const QString& name, const QString& text, const QString& accessible, void (Planner::*slot)());

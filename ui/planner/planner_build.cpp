@@ -1,5 +1,6 @@
 // The planner window's widgets, their accessible names, tab order, keys and
 // context menu.
+#include "ui/planner/accessible_widgets.h"
 #include "ui/planner/allocation_map.h"
 #include "ui/planner/allocation_table_model.h"
 #include "ui/planner/elided_label.h"
@@ -68,9 +69,12 @@ void Planner::describeControls()
         {"redo", "Makes the change taken back again (Ctrl+Y)"},
         {"allocate", "Places the segments into the free space of the block named beside it"},
         {"recentPlans", "Opens one of the plans opened or saved last"},
-        {"export", "Writes the allocations table or the leaves as CSV, or the report as text (Ctrl+E)"},
+        {"export", "Writes the plan's tables as CSV or a workbook, the report as text, or files for NetBox, phpIPAM, "
+                   "visualsubnetcalc and /etc/hosts (Ctrl+E); copies a visualsubnetcalc link; sets the IPAM values; "
+                   "Outputs writes the DHCP and DNS servers' files (Ctrl+Shift+E)"},
         {"copyAllocations", "Copies the allocations table as tab-separated text for a spreadsheet"},
-        {"allocations", "One row per assigned block; click a title to sort, Ctrl+C copies the table, Shift+F10 opens "
+        {"allocations", "One row per assigned block; a click on a title or Ctrl+Shift+O sorts by that column, Ctrl+C "
+                        "copies the table, Shift+F10 opens "
                         "the block menu"},
         {"allocationResults", "Where each segment went, or why it did not fit"},
         {"cancelAllocation", "Stops placing the segments; the plan stays as it was (Esc)"},
@@ -100,7 +104,7 @@ void Planner::build()
     upper->setObjectName(QStringLiteral("plannerUpper"));
     // Below, the map and the Allocate panel on one tab, what lies inside the selected
     // block on the other.
-    lower = new QTabWidget(rows);
+    lower = new FocusedTabs(rows);
     lower->setObjectName(QStringLiteral("plannerLower"));
     auto* split = new QSplitter(Qt::Horizontal, lower);
     split->setObjectName(QStringLiteral("plannerSplitter"));
@@ -125,18 +129,9 @@ void Planner::build()
     }
     for (QToolButton* arrow : lower->tabBar()->findChildren<QToolButton*>())
         arrow->setAccessibleDescription(QStringLiteral("Shows the tabs out of view"));
-    // Controls that a tool tip explains are described by it; the others by their name
-    // and the panel they sit in.
-    for (QWidget* w : subnet->findChildren<QWidget*>()) {
-        if (w->accessibleName().isEmpty() || !w->accessibleDescription().isEmpty())
-            continue;
-        w->setAccessibleDescription(w->toolTip().isEmpty()
-                                        ? w->accessibleName() + QStringLiteral(" of the block selected in the tree")
-                                        : w->toolTip());
-    }
     order += buildTree(upper);
     // The allocations and the hosts share the place beside the tree, one tab each.
-    tables = new QTabWidget(upper);
+    tables = new FocusedTabs(upper);
     tables->setObjectName(QStringLiteral("plannerTables"));
     order += buildTable(tables);
     order += buildHostsTab(tables);
@@ -147,7 +142,10 @@ void Planner::build()
 
     upper->setSizes({400, 580});
     split->setSizes({540, 440});
-    rows->setSizes({380, 320});
+    rows->setSizes({340, 360});
+    // A larger window gives the lower half the more: the hosts of a block want rows.
+    rows->setStretchFactor(0, 1);
+    rows->setStretchFactor(1, 2);
 
     // No accessible name: a label's name would stand in for its text.
     status = new ElidedLabel(this);
@@ -193,16 +191,17 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
                                      QStringLiteral("Join free neighbours"), &Planner::tidyChosen);
     undoButton = button(QStringLiteral("undo"), QStringLiteral("&Undo"), QStringLiteral("Undo"), &Planner::undo);
     redoButton = button(QStringLiteral("redo"), QStringLiteral("Re&do"), QStringLiteral("Redo"), &Planner::redo);
-    auto* recentButton = new QPushButton(QStringLiteral("Rec&ent"), this);
+    auto* recentButton = new MenuButton(QStringLiteral("Rec&ent"), this);
     recentButton->setObjectName(QStringLiteral("recentPlans"));
     recentButton->setAccessibleName(QStringLiteral("Recent plans"));
-    recentButton->setAutoDefault(false);
     recent = new QMenu(recentButton);
     recent->setObjectName(QStringLiteral("recentMenu"));
     recentButton->setMenu(recent);
     connect(recent, &QMenu::aboutToShow, this, &Planner::fillRecentMenu);
-    QPushButton* exportButton =
-        button(QStringLiteral("export"), QStringLiteral("E&xport..."), QStringLiteral("Export"), &Planner::exportFile);
+    // Its menu is buildExchangeActions()'s.
+    auto* exportButton = new MenuButton(QStringLiteral("E&xport..."), this);
+    exportButton->setObjectName(QStringLiteral("export"));
+    exportButton->setAccessibleName(QStringLiteral("Export"));
     QPushButton* importButton = buildImportButton();
     // The plan's files on one row, the edits of the selected block on the
     // next: side by side they would not fit a 1280-pixel screen.
@@ -306,6 +305,7 @@ QWidgetList Planner::buildTable(QWidget* upper)
         selectBlock(id);
         refresh();
     });
+    addSortKey(allocations);
     auto* copyKey = new QAction(allocations);
     copyKey->setShortcut(QKeySequence::Copy);
     copyKey->setShortcutContext(Qt::WidgetShortcut);

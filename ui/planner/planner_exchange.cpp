@@ -2,6 +2,7 @@
 // menu's link and IPAM values, Reserve in the block menu, and the cloud mode
 // beside the sizing check boxes. Each calls the form model, then refresh().
 #include "plan/cloud.h"
+#include "ui/planner/accessible_widgets.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
@@ -38,12 +39,11 @@ QString modeLabel(plan::CloudMode mode)
 
 QPushButton* Planner::buildImportButton()
 {
-    auto* b = new QPushButton(QStringLiteral("I&mport"), this);
+    auto* b = new MenuButton(QStringLiteral("I&mport"), this);
     b->setObjectName(QStringLiteral("import"));
     b->setAccessibleName(QStringLiteral("Import"));
     b->setAccessibleDescription(QStringLiteral("Places prefixes already in use, or a plan from NetBox, phpIPAM or "
                                                "visualsubnetcalc, into this plan or a new one"));
-    b->setAutoDefault(false);
     imports = new QMenu(b);
     imports->setObjectName(QStringLiteral("importMenu"));
     auto add = [this](QMenu* m, const char* name, const QString& text, auto fn) {
@@ -114,7 +114,6 @@ void Planner::buildExchangeActions()
     connect(outputs, &QAction::triggered, this, &Planner::editOutputs);
     addAction(outputs);
     exports->addAction(outputs);
-    disconnect(exportButton, &QPushButton::clicked, this, nullptr);
     exportButton->setMenu(exports);
 
     reserveAction = menu->addAction(QStringLiteral("Reser&ve"), this, &Planner::reserveChosen);

@@ -45,6 +45,11 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
                        "prefix (Ctrl+F)"));
     hostFilter->setPlaceholderText(QStringLiteral("text, an address or a prefix (Ctrl+F)"));
     hostFilter->setClearButtonEnabled(true);
+    // Qt's clear button has no name of its own: a screen reader would say only "button".
+    for (QToolButton* clear : hostFilter->findChildren<QToolButton*>()) {
+        clear->setAccessibleName(QStringLiteral("Clear the filter"));
+        clear->setAccessibleDescription(QStringLiteral("Shows every host again"));
+    }
     filterLabel->setBuddy(hostFilter);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(hostFilter, 1);
@@ -58,8 +63,9 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     hosts = new QTableView(split);
     hosts->setObjectName(QStringLiteral("hosts"));
     hosts->setAccessibleName(QStringLiteral("Hosts"));
-    hosts->setAccessibleDescription(QStringLiteral(
-        "Every host of the plan; click a title to sort, a row selects its block, Ctrl+C copies the rows shown"));
+    hosts->setAccessibleDescription(
+        QStringLiteral("Every host of the plan; a click on a title or Ctrl+Shift+O sorts by that column, a row selects "
+                       "its block, Ctrl+C copies the rows shown"));
     hosts->setModel(hostsModel);
     hosts->setSortingEnabled(true);
     hosts->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);  // the plan's order until a title is clicked
@@ -81,9 +87,10 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     });
     connect(tabs, &QTabWidget::currentChanged, this, [this] {
         refreshHosts();
-        if (checkLater && checkLater->isActive())
+        if (checkLater && checkLater->isActive() && tables->currentIndex() == 1)
             runChecks();  // a tab brought into view shows the plan as it is
     });
+    addSortKey(hosts);
     auto* copyKey = new QAction(hosts);
     copyKey->setShortcut(QKeySequence::Copy);
     copyKey->setShortcutContext(Qt::WidgetShortcut);
@@ -140,22 +147,41 @@ QWidgetList Planner::buildProblems(QSplitter* split)
     return {copyButton, problems};
 }
 
+void Planner::addSortKey(QTableView* table)
+{
+    auto* sortKey = new QAction(table);
+    sortKey->setObjectName(table->objectName() + QStringLiteral("SortKey"));
+    sortKey->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    sortKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(sortKey, &QAction::triggered, table, [table] {
+        const int column = std::max(0, table->currentIndex().column());
+        const QHeaderView* header = table->horizontalHeader();
+        const bool again =
+            header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        table->sortByColumn(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
+    });
+    table->addAction(sortKey);
+}
+
 void Planner::showHosts()
 {
     tables->setCurrentIndex(1);
 }
 
-// The table and the checks follow the plan while they are in view; hidden, an edit of a
-// plan of many hosts costs them nothing.
+// The table follows the plan while it is in view; hidden, an edit of a plan of many hosts
+// costs it nothing. The checks follow it always (once edits pause), so that the problems a
+// screen reader or the tab's return finds are the plan's as it is.
 void Planner::refreshHosts()
 {
-    if (!tables || !checkLater || tables->currentIndex() != 1)
+    if (!tables || !checkLater)
         return;
     const plan::Plan& p = model->plan();
-    const bool fresh = !hostsModel->table().isCurrent(p);
-    hostsModel->setPlan(p);
-    if (fresh && hostsModel->table().rebuilt())
-        hosts->resizeColumnsToContents();
+    if (tables->currentIndex() == 1) {
+        const bool fresh = !hostsModel->table().isCurrent(p);
+        hostsModel->setPlan(p);
+        if (fresh && hostsModel->table().rebuilt())
+            hosts->resizeColumnsToContents();
+    }
     if (problemModel->checks().isCurrent(p, model->revision()))
         return;
     // Checked at once when the list was of another plan (or none); after an edit, once the
@@ -171,7 +197,7 @@ void Planner::refreshHosts()
 void Planner::runChecks()
 {
     checkLater->stop();
-    if (!tables || tables->currentIndex() != 1)
+    if (!tables)
         return;
     problemModel->update(model->plan(), model->revision());
     problemsTitle->setText(QString::fromStdString(problemModel->checks().summary()));

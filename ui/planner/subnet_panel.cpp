@@ -1,5 +1,6 @@
 #include "ui/planner/subnet_panel.h"
 
+#include "ui/planner/accessible_widgets.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/subnet_picture.h"
 #include "ui/platform/theme.h"
@@ -8,13 +9,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
@@ -41,6 +40,17 @@ QString qs(const std::string& s)
     return QString::fromStdString(s);
 }
 
+// The role names to choose from, in the cell's editor and beside the table.
+QComboBox* roleChoice(QWidget* parent, const char* name)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAccessibleName(QStringLiteral("Role"));
+    for (plan::HostRole r : kRoles)
+        box->addItem(QString::fromUtf8(plan::roleName(r)));
+    return box;
+}
+
 // The role column edits in a choice box of the role names; every cell whose edit was
 // refused opens again with the text that was typed.
 class HostCellDelegate : public QStyledItemDelegate {
@@ -50,12 +60,7 @@ public:
     {
         if (index.column() != planner::HostRole)
             return QStyledItemDelegate::createEditor(parent, option, index);
-        auto* box = new QComboBox(parent);
-        box->setObjectName(QStringLiteral("hostRoleBox"));
-        box->setAccessibleName(QStringLiteral("Role"));
-        for (plan::HostRole r : kRoles)
-            box->addItem(QString::fromUtf8(plan::roleName(r)));
-        return box;
+        return roleChoice(parent, "hostRoleBox");
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
@@ -157,7 +162,8 @@ SubnetPanel::SubnetPanel(planner::PlannerForm& planner, planner::PlannerServices
 {
     setObjectName(QStringLiteral("subnetPanel"));
     auto* top = new QVBoxLayout(this);
-    title = new QLabel(this);
+    // Elided: a long block name would widen the panel past the window.
+    title = new ElidedLabel(this);
     title->setObjectName(QStringLiteral("subnetTitle"));
     QFont bold = title->font();
     bold.setBold(true);
@@ -172,6 +178,9 @@ SubnetPanel::SubnetPanel(planner::PlannerForm& planner, planner::PlannerServices
     status->setObjectName(QStringLiteral("subnetStatus"));
     status->setAccessibleDescription(QStringLiteral("Why the last edit of the subnet was refused"));
     top->addWidget(status);
+    describeControls();
+    for (QLineEdit* line : {gateway, kept, newRange, delegation})
+        line->installEventFilter(this);
 }
 
 SubnetPanel::~SubnetPanel() = default;
@@ -191,10 +200,9 @@ QPushButton* SubnetPanel::button(QWidget* parent, const char* name, const QStrin
 // hosts go into the blocks that hold their addresses, as the Import menu does.
 QPushButton* SubnetPanel::importButton(QWidget* parent)
 {
-    auto* b = new QPushButton(QStringLiteral("Import..."), parent);
+    auto* b = new MenuButton(QStringLiteral("Import..."), parent);
     b->setObjectName(QStringLiteral("importHosts"));
     b->setAccessibleName(QStringLiteral("Import hosts from a file"));
-    b->setAutoDefault(false);
     auto* menu = new QMenu(b);
     menu->setObjectName(QStringLiteral("importHostsMenu"));
     auto add = [this, menu, b](const char* name, const QString& text, std::function<bool()> action) {
@@ -219,135 +227,6 @@ QPushButton* SubnetPanel::importButton(QWidget* parent)
         add(s.name, QString::fromUtf8(s.text), [this, f = s.format] { return model->importPlanHosts(f); });
     b->setMenu(menu);
     return b;
-}
-
-QWidget* SubnetPanel::buildLayoutBox()
-{
-    auto* box = new QGroupBox(QStringLiteral("Layout"), this);
-    box->setObjectName(QStringLiteral("subnetLayoutBox"));
-    auto* form = new QFormLayout(box);
-    family = new QComboBox(box);
-    family->setObjectName(QStringLiteral("subnetFamily"));
-    family->setAccessibleName(QStringLiteral("Block shown"));
-    connect(family, &QComboBox::activated, this, [this] {
-        pic->setFamily(currentFamily());
-        refreshLayout();
-    });
-    form->addRow(QStringLiteral("Block:"), family);
-    auto* gatewayRow = new QHBoxLayout;
-    gatewayChoice = new QComboBox(box);
-    gatewayChoice->setObjectName(QStringLiteral("gatewayChoice"));
-    gatewayChoice->setAccessibleName(QStringLiteral("Gateway from"));
-    gatewayChoice->addItems({QStringLiteral("Plan's rule"), QStringLiteral("None"), QStringLiteral("Address")});
-    gateway = new QLineEdit(box);
-    gateway->setObjectName(QStringLiteral("gateway"));
-    gateway->setAccessibleName(QStringLiteral("Gateway address"));
-    connect(gatewayChoice, &QComboBox::activated, this, [this](int i) {
-        edited(model->setGateway(currentFamily(), static_cast<GatewayChoice>(i), gateway->text().toStdString()),
-               gatewayChoice);
-    });
-    connect(gateway, &QLineEdit::editingFinished, this, [this] {
-        const std::string t = gateway->text().toStdString();
-        if (t == model->gatewayText(currentFamily()) && keepTyped != gateway)
-            return;
-        edited(model->setGateway(currentFamily(), t.empty() ? GatewayChoice::None : GatewayChoice::Address, t),
-               gateway);
-    });
-    gatewayRow->addWidget(gatewayChoice);
-    gatewayRow->addWidget(gateway, 1);
-    form->addRow(QStringLiteral("Gateway:"), gatewayRow);
-    kept = new QLineEdit(box);
-    kept->setObjectName(QStringLiteral("kept"));
-    kept->setAccessibleName(QStringLiteral("Kept for network devices"));
-    kept->setToolTip(
-        QStringLiteral("The first addresses kept for routers of a redundant gateway; empty: the plan's rule"));
-    connect(kept, &QLineEdit::editingFinished, this, [this] {
-        const std::string t = kept->text().toStdString();
-        if (t == model->keptText(currentFamily()) && keepTyped != kept)
-            return;
-        edited(model->setKept(currentFamily(), t), kept);
-    });
-    form->addRow(QStringLiteral("Kept:"), kept);
-    order = {family, gatewayChoice, gateway, kept};
-    cloud = new QLabel(box);
-    cloud->setObjectName(QStringLiteral("cloudReserved"));
-    cloud->setWordWrap(true);
-    form->addRow(cloud);
-    form->addRow(buildRangeRows(box));
-    return box;
-}
-
-QWidget* SubnetPanel::buildRangeRows(QWidget* box)
-{
-    auto* w = new QWidget(box);
-    auto* rows = new QFormLayout(w);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rangeChoice = new QComboBox(w);
-    rangeChoice->setObjectName(QStringLiteral("rangeChoice"));
-    rangeChoice->setAccessibleName(QStringLiteral("DHCP ranges from"));
-    rangeChoice->addItems({QStringLiteral("Plan's rule"), QStringLiteral("Own list")});
-    connect(rangeChoice, &QComboBox::activated, this,
-            [this](int i) { edited(model->setOwnRanges(currentFamily(), i == 1), rangeChoice); });
-    rows->addRow(QStringLiteral("DHCP ranges:"), rangeChoice);
-    ranges = new QListWidget(w);
-    ranges->setObjectName(QStringLiteral("ranges"));
-    ranges->setAccessibleName(QStringLiteral("DHCP ranges"));
-    ranges->setAccessibleDescription(QStringLiteral("F2 edits the range selected, Delete deletes it"));
-    ranges->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    ranges->setMaximumHeight(ranges->fontMetrics().height() * 3 + 8);
-    connect(ranges, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        edited(
-            model->setRange(currentFamily(), static_cast<std::size_t>(ranges->row(item)), item->text().toStdString()),
-            ranges);
-    });
-    rows->addRow(ranges);
-    auto* addRow = new QHBoxLayout;
-    newRange = new QLineEdit(w);
-    newRange->setObjectName(QStringLiteral("newRange"));
-    newRange->setAccessibleName(QStringLiteral("Range to add"));
-    newRange->setPlaceholderText(QStringLiteral("first-last"));
-    QPushButton* add = button(w, "addRange", QStringLiteral("Add range"), QStringLiteral("Add the range"), [this] {
-        const bool ok = model->addRange(currentFamily(), newRange->text().toStdString());
-        if (ok)
-            newRange->clear();
-        return ok;
-    });
-    connect(newRange, &QLineEdit::returnPressed, add, &QPushButton::click);
-    QPushButton* del =
-        button(w, "deleteRange", QStringLiteral("Delete range"), QStringLiteral("Delete the range"), [this] {
-            return ranges->currentRow() >= 0 &&
-                   model->deleteRange(currentFamily(), static_cast<std::size_t>(ranges->currentRow()));
-        });
-    addRow->addWidget(newRange, 1);
-    addRow->addWidget(add);
-    addRow->addWidget(del);
-    rows->addRow(addRow);
-    auto* v6Row = new QHBoxLayout;
-    dhcp6 = new QComboBox(w);
-    dhcp6->setObjectName(QStringLiteral("dhcp6Mode"));
-    dhcp6->setAccessibleName(QStringLiteral("IPv6 addresses by"));
-    dhcp6->addItems({QStringLiteral("Plan's rule"), QStringLiteral("SLAAC only"), QStringLiteral("Stateful DHCPv6"),
-                     QStringLiteral("SLAAC and DHCPv6")});
-    connect(dhcp6, &QComboBox::activated, this, [this](int i) {
-        edited(model->setDhcp6(i == 0 ? std::nullopt : std::optional(static_cast<plan::Dhcp6Mode>(i - 1))), dhcp6);
-    });
-    delegation = new QLineEdit(w);
-    delegation->setObjectName(QStringLiteral("delegation"));
-    delegation->setAccessibleName(QStringLiteral("Delegated prefix length"));
-    delegation->setPlaceholderText(QStringLiteral("no delegation"));
-    delegation->setToolTip(QStringLiteral("A length such as /56 makes the block a prefix-delegation pool"));
-    connect(delegation, &QLineEdit::editingFinished, this, [this] {
-        const std::string t = delegation->text().toStdString();
-        if (t == model->delegationText() && keepTyped != delegation)
-            return;
-        edited(model->setDelegation(t), delegation);
-    });
-    v6Row->addWidget(dhcp6, 1);
-    v6Row->addWidget(new QLabel(QStringLiteral("Pool of"), w));
-    v6Row->addWidget(delegation);
-    rows->addRow(QStringLiteral("IPv6:"), v6Row);
-    order += QWidgetList{rangeChoice, ranges, newRange, add, del, dhcp6, delegation};
-    return w;
 }
 
 QWidget* SubnetPanel::buildHostBox()
@@ -375,6 +254,11 @@ QWidget* SubnetPanel::buildHostBox()
     hosts->setWordWrap(false);
     connect(
         hostRows, &HostRowsModel::cellEdited, this, [this] { edited(true, hosts); }, Qt::QueuedConnection);
+    connect(hosts->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (hint == QAbstractItemDelegate::RevertModelCache && model->statusRefuses())
+                    giveUpRefusal();
+            });
     connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
         showStatus();
         // After the editor that was refused has closed: open it again with what was typed.
@@ -412,10 +296,42 @@ QWidget* SubnetPanel::buildHostBox()
         importButton(box)};
     for (QWidget* w : row)
         buttons->addWidget(w);
+    buttons->addWidget(buildRoleBox(box));
     buttons->addStretch(1);
     tableRow->addLayout(buttons);
-    order += QWidgetList{pic, hosts} + row;
+    order += QWidgetList{pic, hosts} + row + QWidgetList{role};
     return box;
+}
+
+QWidget* SubnetPanel::buildRoleBox(QWidget* box)
+{
+    auto* w = new QWidget(box);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(0, 0, 0, 0);
+    role = roleChoice(w, "hostRole");
+    v->addWidget(buddyLabel(w, QStringLiteral("Role:"), role));
+    v->addWidget(role);
+    connect(role, &QComboBox::activated, this, [this] {
+        const QModelIndex at = hosts->currentIndex();
+        if (at.isValid())
+            edited(model->setCell(static_cast<std::size_t>(at.row()), planner::HostRole,
+                                  role->currentText().toStdString()),
+                   role);
+    });
+    connect(hosts->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { showRole(); });
+    connect(hostRows, &QAbstractItemModel::modelReset, this, [this] { showRole(); });
+    return w;
+}
+
+void SubnetPanel::showRole()
+{
+    const QModelIndex at = hosts->currentIndex();
+    const bool host = at.isValid() && !model->isNewRow(static_cast<std::size_t>(at.row()));
+    role->setEnabled(host);
+    const QSignalBlocker quiet(role);
+    role->setCurrentIndex(
+        host ? std::max(0, role->findText(qs(model->cell(static_cast<std::size_t>(at.row()), planner::HostRole))))
+             : -1);
 }
 
 void SubnetPanel::showEvent(QShowEvent* event)
@@ -472,10 +388,16 @@ void SubnetPanel::refresh(plan::BlockId id)
     model->select(id);
     model->sync();
     title->setText(qs(model->title()));
+    const bool otherBlock = id != shownBlock;
+    if (otherBlock)
+        keepTyped = nullptr;  // what was typed for the block left goes with it
     {
-        // The blocks of the segment shown, the family chosen kept where it still has one.
+        // The blocks of the segment shown: the family of the block chosen in the tree, or
+        // the family chosen here kept while the same block stays selected.
         const QSignalBlocker quiet(family);
-        const int was = family->currentData().toInt();
+        int was = family->currentData().toInt();
+        if (otherBlock && model->plan().exists(id))
+            was = static_cast<int>(model->plan().block(id).prefix.address.family);
         family->clear();
         for (const Family f : {Family::V4, Family::V6})
             if (model->block(f) != plan::kNoBlock)
@@ -489,44 +411,12 @@ void SubnetPanel::refresh(plan::BlockId id)
         shownRevision = model->revision();
         shownBlock = id;
         hostRows->reload();
+        // Whole addresses: IPv6 ones are wider than a column's default.
+        hosts->resizeColumnsToContents();
     }
     pic->setFamily(currentFamily());
     refreshLayout();
     showStatus();
-}
-
-// The layout rows of the family chosen; a line edit whose text was refused keeps it.
-void SubnetPanel::refreshLayout()
-{
-    const Family f = currentFamily();
-    const bool fixed = model->cloudFixed(f);
-    const QSignalBlocker quiet1(gatewayChoice), quiet2(rangeChoice), quiet3(dhcp6), quiet4(ranges);
-    gatewayChoice->setCurrentIndex(static_cast<int>(model->gatewayChoice(f)));
-    if (keepTyped != gateway)
-        gateway->setText(qs(model->gatewayText(f)));
-    if (keepTyped != kept)
-        kept->setText(qs(model->keptText(f)));
-    kept->setPlaceholderText(QStringLiteral("plan's rule: %1").arg(model->keptCount(f)));
-    for (QWidget* w :
-         {static_cast<QWidget*>(gatewayChoice), static_cast<QWidget*>(gateway), static_cast<QWidget*>(kept)})
-        w->setEnabled(!fixed);
-    cloud->setText(qs(model->cloudText(f)));
-    cloud->setVisible(fixed);
-    rangeChoice->setCurrentIndex(model->ownRanges(f) ? 1 : 0);
-    if (keepTyped != ranges) {
-        ranges->clear();
-        for (const std::string& r : model->rangeTexts(f)) {
-            auto* item = new QListWidgetItem(qs(r), ranges);
-            item->setFlags(item->flags() | Qt::ItemIsEditable);
-        }
-    }
-    const bool v6 = f == Family::V6 && model->block(f) != plan::kNoBlock;
-    dhcp6->setEnabled(v6);
-    delegation->setEnabled(v6);
-    const auto mode = v6 ? model->dhcp6() : std::nullopt;
-    dhcp6->setCurrentIndex(mode ? static_cast<int>(*mode) + 1 : 0);
-    if (keepTyped != delegation)
-        delegation->setText(v6 ? qs(model->delegationText()) : QString());
 }
 
 Family SubnetPanel::currentFamily() const

@@ -69,6 +69,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildLayoutBox();
@@ -82,16 +83,22 @@ private:
     net::Family currentFamily() const;
     void refreshLayout();
     void selectedRows(std::vector<std::size_t>& out) const;
+    QWidget* buildRoleBox(QWidget* box);
+    void describeControls();
+    static QLabel* buddyLabel(QWidget* parent, const QString& text, QWidget* buddy);
+    void showRole();
+    void giveUpRefusal();  // Esc on a refused text: the block's own value back, the reason gone
 
     std::unique_ptr<planner::SubnetForm> model;
     std::function<void()> changed;
     QWidget* keepTyped = nullptr;  // the line edit whose refused text stays until the next edit
-    QLabel* title = nullptr;
+    ElidedLabel* title = nullptr;
     ElidedLabel* status = nullptr;
     QComboBox* family = nullptr;
     QComboBox* gatewayChoice = nullptr;
     QLineEdit* gateway = nullptr;
     QLineEdit* kept = nullptr;
+    QLabel* keptNote = nullptr;
     QLabel* cloud = nullptr;
     QComboBox* rangeChoice = nullptr;
     QListWidget* ranges = nullptr;
@@ -101,6 +108,7 @@ private:
     SubnetPicture* pic = nullptr;
     QTableView* hosts = nullptr;
     HostRowsModel* hostRows = nullptr;
+    QComboBox* role = nullptr;  // the role of the host selected, outside the table for a screen reader
     QWidgetList order;
     std::uint64_t shownRevision = ~std::uint64_t(0);
     plan::BlockId shownBlock = plan::kNoBlock;

@@ -1,5 +1,6 @@
 #include "ui/planner/subnet_picture.h"
 
+#include "ui/planner/elided_label.h"
 #include "ui/platform/theme.h"
 
 #include <QPainter>
@@ -83,6 +84,7 @@ void SubnetPicture::refresh()
             QString::fromStdString(planner::prefixText(p.block(form.block(fam)).prefix) + ": " + form.countsText(fam) +
                                    (gateway.empty() ? std::string("; no gateway") : "; gateway " + gateway)));
     }
+    setToolTip(plainToolTip(accessibleDescription()));
     updateGeometry();
     update();
 }
@@ -172,8 +174,11 @@ void SubnetPicture::paintLegend(QPainter& painter, int top)
     // The counts after the legend, or under it where the row is too narrow.
     const QString counts = QString::fromStdString(form.countsText(fam));
     const bool below = left + fm.horizontalAdvance(counts) > width() - kMargin;
-    painter.drawText(
-        below ? QPoint(kMargin, top + h + kMargin + fm.ascent()) : QPoint(left + kMargin, top + fm.ascent()), counts);
+    // An IPv6 block's counts can be wider than the panel: cut, whole in the tool tip and
+    // the description.
+    painter.drawText(below ? QPoint(kMargin, top + h + kMargin + fm.ascent())
+                           : QPoint(left + kMargin, top + fm.ascent()),
+                     below ? fm.elidedText(counts, Qt::ElideRight, width() - 2 * kMargin) : counts);
 }
 
 }  // namespace mq::ui

@@ -63,6 +63,14 @@ SubnetRulesDialog::SubnetRulesDialog(QWidget* parent, const plan::LayoutRules& r
     kept->setValue(r.kept);
     kept->setSuffix(QStringLiteral(" addresses"));
     form->addRow(QStringLiteral("&Kept for network devices:"), kept);
+    // The count is of the first usable addresses: a first-address gateway is one of them.
+    auto* keptNote = new QLabel(QStringLiteral("The first usable addresses of each block, the gateway among them "
+                                               "when it is the first usable address."),
+                                this);
+    keptNote->setObjectName(QStringLiteral("keptNote"));
+    keptNote->setWordWrap(true);
+    form->addRow(QString(), keptNote);
+    kept->setAccessibleDescription(keptNote->text());
     if (const std::string note = planner::cloudRulesNote(cloud); !note.empty()) {
         auto* fixed = new QLabel(QString::fromStdString(note), this);
         fixed->setObjectName(QStringLiteral("cloudFixed"));

@@ -191,6 +191,21 @@ TEST(HelpDocument, MessageTableExplainsEveryConverterMessage)
     EXPECT_EQ(seen.size(), 8u);  // every message the converters have
 }
 
+// The planner's Outputs dialog has its section, naming what it writes and each field and
+// button; and the help no longer calls Maskquill a tool for IPv4 alone.
+TEST(HelpDocument, DescribesTheOutputsDialogAndBothFamilies)
+{
+    const QString outputs = shippedText(QStringLiteral("planner-outputs"));
+    ASSERT_FALSE(outputs.isEmpty());
+    for (const char* name : {"Kea DHCPv4", "Kea DHCPv6", "dnsmasq", "BIND zones and named.conf", "Kea as", "Domain",
+                             "DNS servers", "Name servers", "Hostmaster", "Interface", "Lease file", "TTL", "zone cut",
+                             "Apply settings", "Save to folder...", "Copy", "Ctrl+Shift+E"})
+        EXPECT_TRUE(outputs.contains(QString::fromUtf8(name))) << "not in the Outputs section: " << name;
+    const QString text = shippedText();
+    EXPECT_FALSE(text.contains(QStringLiteral("for IPv4 networks")));
+    EXPECT_TRUE(text.contains(QStringLiteral("workbench for IPv4 and IPv6 networks")));
+}
+
 // Done and Finish hide their windows and keep what they show.
 TEST(HelpDocument, SaysDoneAndFinishHide)
 {

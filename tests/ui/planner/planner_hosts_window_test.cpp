@@ -64,13 +64,16 @@ TEST_F(PlannerHostsWindow, SortFilterSelectCopyAndProblems)
     EXPECT_EQ(hosts->model()->rowCount(), 10);
     EXPECT_EQ(hostCell(0, planner::HName), "gw-office");  // the plan's order first
 
-    // A click on the IPv4 title: address order; again: the other way.
+    // A click on the IPv4 title: address order; again (Ctrl+Shift+O on a cell of its column,
+    // from the keyboard): the other way.
     QHeaderView* header = hosts->horizontalHeader();
     const QPoint ipv4(header->sectionViewportPosition(planner::HIpv4) + 5, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipv4);
     EXPECT_EQ(hostCell(0, planner::HName), "ap-east");
     EXPECT_EQ(hostCell(3, planner::HName), "printer-10");
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, ipv4);
+    hosts->setFocus();
+    hosts->setCurrentIndex(hosts->model()->index(0, planner::HIpv4));
+    QTest::keyClick(hosts, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(hostCell(0, planner::HName), "stray");
 
     QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
@@ -117,6 +120,12 @@ TEST_F(PlannerHostsWindow, SortFilterSelectCopyAndProblems)
     w->findChild<QPushButton*>(QStringLiteral("subnetRules"))->click();
     EXPECT_EQ(w->form().plan().settings().layout, rules);
     QTest::keyClick(w.get(), Qt::Key_1, Qt::AltModifier);
+    EXPECT_EQ(w->tablesTabs()->currentIndex(), 0);
+    // Behind the Allocations tab the problems still follow the plan.
+    const int hidden = problems->model()->rowCount();
+    ASSERT_TRUE(w->form().addHosts({twin}));
+    w->refresh();
+    QTRY_VERIFY(problems->model()->rowCount() > hidden);
     EXPECT_EQ(w->tablesTabs()->currentIndex(), 0);
 }
 
@@ -167,6 +176,9 @@ TEST(SubnetRulesDialogTest, SaysWhatTheCloudFixesAndRefusesABadOffset)
     QTimer::singleShot(0, [] {
         auto* d = QApplication::activeModalWidget();
         EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("cloudFixed")), nullptr);  // no cloud, nothing fixed
+        // The kept count takes in a gateway at the first usable address, and says so.
+        auto* keptNote = d->findChild<QLabel*>(QStringLiteral("keptNote"));
+        EXPECT_TRUE(keptNote && keptNote->text().contains(QStringLiteral("the gateway among them")));
         d->close();
     });
     EXPECT_FALSE(subnetRulesDialog(nullptr, start, plan::CloudMode::None));

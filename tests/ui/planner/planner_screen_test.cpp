@@ -5,10 +5,13 @@
 #include "tests/planner/fake_planner_services.h"
 #include "ui/frmMain/frm_main.h"
 #include "ui/planner/planner.h"
+#include "ui/planner/subnet_panel.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -16,6 +19,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -81,6 +85,28 @@ TEST(PlannerOnScreen, EveryControlInViewAndLongMessagesCut)
 
     if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty())
         main->grab().save(QStringLiteral("%1/planner_%2x%3.png")
+                              .arg(QString::fromLocal8Bit(d))
+                              .arg(screen.width())
+                              .arg(screen.height()));
+
+    // Inside a block of a dozen dual-stack hosts: whole IPv6 addresses, and rows enough to
+    // work in (a 1024 x 768 screen has less room to give).
+    p->lowerTabs()->setCurrentIndex(1);
+    planner::SubnetForm& subnet = p->subnetPanel()->form();
+    std::string rows;
+    for (int k = 1; k <= 12; ++k)
+        rows += "host-" + std::to_string(k) + "\tnext\t2001:db8:40:0:a0b0:c0d0:e0f0:" + std::to_string(k) + "\n";
+    ASSERT_TRUE(subnet.paste(rows));
+    p->refresh();
+    QApplication::processEvents();
+    QTableView* hosts = p->subnetPanel()->hostTable();
+    const int shown = hosts->viewport()->height() / hosts->verticalHeader()->defaultSectionSize();
+    EXPECT_GE(shown, screen.height() >= 1024 ? 10 : 5) << "rows of the hosts of the block in view";
+    const QString v6 = hosts->model()->index(0, planner::HostV6).data().toString();
+    EXPECT_GE(hosts->columnWidth(planner::HostV6), hosts->fontMetrics().horizontalAdvance(v6)) << v6.toStdString();
+    EXPECT_TRUE(inView(hosts));
+    if (const QByteArray d = qgetenv("MQ_SCREENSHOT_DIR"); !d.isEmpty())
+        main->grab().save(QStringLiteral("%1/planner_subnet_%2x%3.png")
                               .arg(QString::fromLocal8Bit(d))
                               .arg(screen.width())
                               .arg(screen.height()));

@@ -111,6 +111,8 @@ TEST(SubnetPanelWindow, TypedHostShowsInTableAndCountsAndUndoes)
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->text(), QStringLiteral("00:11:zz"));
     QTest::keyClick(again, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(status->text(), QString()) << "the refusal given up with Esc";
 
     // Undo of the planner takes the typed host back; the table and the picture follow.
     w->undo();
@@ -130,6 +132,58 @@ TEST(SubnetPanelWindow, TypedHostShowsInTableAndCountsAndUndoes)
     w.reset();
     for (QWidget* t : QApplication::topLevelWidgets())
         EXPECT_FALSE(t->isVisible()) << "top-level window left: " << t->metaObject()->className();
+}
+
+// A refused text goes with Esc or with the block it was typed for; the block chosen in the
+// tree (an IPv6 one, as a problem of an IPv6 host chooses) decides the family shown; the
+// kept count says what it comes to.
+TEST(SubnetPanelWindow, RefusalsGoWithEscOrTheBlockAndTheChosenFamilyShows)
+{
+    test::FakePlannerServices sv;
+    auto w = std::make_unique<Planner>(nullptr, &sv);
+    w->resize(1200, 820);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const plan::BlockId staff = campusPlan(w->form());
+    w->refresh();
+    w->lowerTabs()->setCurrentIndex(1);
+    w->selectBlock(staff);
+    w->refresh();
+    SubnetPanel* panel = w->subnetPanel();
+    auto* kept = panel->findChild<QLineEdit*>(QStringLiteral("kept"));
+    auto* status = panel->findChild<QLabel*>(QStringLiteral("subnetStatus"));
+    EXPECT_EQ(panel->findChild<QLabel*>(QStringLiteral("keptNote"))->text(),
+              QStringLiteral("plan's rule: 2, the gateway among them"));
+    auto refuseKept = [&] {
+        kept->setFocus();
+        QTest::keyClicks(kept, QStringLiteral("lots"));
+        QTest::keyClick(kept, Qt::Key_Return);
+        ASSERT_TRUE(status->text().contains(QStringLiteral("\"lots\""))) << status->text().toStdString();
+        ASSERT_EQ(kept->text(), QStringLiteral("lots"));
+    };
+    refuseKept();
+    QTest::keyClick(kept, Qt::Key_Escape);
+    EXPECT_EQ(status->text(), QString());
+    EXPECT_EQ(kept->text(), QString());  // the block follows the rule
+    refuseKept();
+    plan::BlockId printers = plan::kNoBlock, staff6 = plan::kNoBlock;
+    for (const plan::AllocationRow& r : plan::allocationRows(w->form().plan())) {
+        if (w->form().plan().block(r.v4).name == "printers")
+            printers = r.v4;
+        if (r.v4 == staff)
+            staff6 = r.v6;
+    }
+    w->selectBlock(printers);
+    w->refresh();
+    EXPECT_EQ(status->text(), QString());
+    EXPECT_EQ(kept->text(), QString());
+
+    ASSERT_NE(staff6, plan::kNoBlock);
+    w->selectBlock(staff6);
+    w->refresh();
+    EXPECT_EQ(panel->familyBox()->currentText(),
+              QString::fromStdString(planner::prefixText(w->form().plan().block(staff6).prefix)));
+    sv.answers.assign(2, planner::Answer::No);
 }
 
 }  // namespace

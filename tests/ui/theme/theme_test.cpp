@@ -252,6 +252,9 @@ TEST_P(OwnWindows, ColouredTextsAndMarksReadAfterTheDesktopTurns)
         const QPoint at = map->pointOf(ids.at(block));
         expectReads(std::string("map: name on ") + block, paintedIn(drawn, QRect(at - QPoint(20, 6), QSize(40, 12))));
     }
+    // Free rows keep to the palette's side: no pale glare under a dark palette.
+    const QColor freeBack = paintedIn(drawn, QRect(map->pointOf(ids.at("free")) - QPoint(20, 6), QSize(40, 12))).back;
+    EXPECT_EQ(relativeLuminance(freeBack) < 0.2, isDarkPalette(map->palette())) << freeBack.name().toStdString();
     const int middle = map->margin() + (map->width() - map->margin()) / 2;
     expectReads("map: outline of a row on the window", {drawn.pixelColor(middle, 1), drawn.pixelColor(middle, 0)});
     expectReads("map: row prefixes", paintedIn(drawn, QRect(0, 0, map->margin() - 6, AllocationMap::kRowHeight)));
