@@ -41,8 +41,7 @@ std::string FileLock::lock(const std::string& path)
             return {};
         }
         int r;
-        while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-        }
+        while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) { }
         if (r != 0) {
             const std::string cause = std::strerror(errno);
             ::close(fd);

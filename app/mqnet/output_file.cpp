@@ -20,7 +20,8 @@ int outputPath(const Invocation& call, const std::string*& out)
 
 bool sameFile(const std::string& a, const std::string& b)
 {
-    struct stat x { }, y { };
+    struct stat x {
+    }, y{};
     return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 

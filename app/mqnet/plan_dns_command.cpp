@@ -36,7 +36,8 @@ std::size_t changedSerials(const plan::ZoneSerials& before, const plan::ZoneSeri
 
 // The folder's files that the output replaces, as they are now (nullopt: not there), so
 // that they can be put back when the plan cannot keep the serials they were written with.
-std::vector<std::optional<std::string>> filesNow(const std::string& prefix, const std::vector<deploy::OutputFile>& files)
+std::vector<std::optional<std::string>> filesNow(const std::string& prefix,
+                                                 const std::vector<deploy::OutputFile>& files)
 {
     std::vector<std::optional<std::string>> now;
     for (const deploy::OutputFile& f : files) {
@@ -94,9 +95,10 @@ int writeZonesAndSerials(const Invocation& call, const std::string& folder, cons
             const std::string back = putBack(folder, prefix, zones.files, was);
             call.faults.say(call.command.name,
                             "cannot record " + what + ": " + why +
-                                (back.empty() ? "; the files of " + textio::escaped(folder) + " were put back as they were"
-                                              : "; the zone files were written but could not be put back (" + back +
-                                                    "): they hold serials the plan does not keep"));
+                                (back.empty()
+                                     ? "; the files of " + textio::escaped(folder) + " were put back as they were"
+                                     : "; the zone files were written but could not be put back (" + back +
+                                           "): they hold serials the plan does not keep"));
             return kExitOutputFailed;
         }
         call.faults.say(call.command.name, "recorded " + what + " in " + textio::escaped(path));

@@ -44,8 +44,7 @@ std::optional<FileText> readWholeFile(const Invocation& call, const std::string&
 // be read or the document is refused ("PATH: JSON-PATH: REASON"). The file's text is freed
 // before the plan is returned. With a lock, a plan the command writes back: the file's lock
 // is taken before it is read, and held until the lock is dropped.
-std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path,
-                                       plan::FileLock* lock = nullptr);
+std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path, plan::FileLock* lock = nullptr);
 
 // The --format a command requires: any interchange format but `excluded`, whose counterpart
 // (the one format the command takes that the other does not) is `last` in the messages:

@@ -376,7 +376,8 @@ TEST(Document, NoDocumentLargerThanTheReadersTakeIsWritten)
     EXPECT_EQ(documentSizeFault(kMaxDocumentBytes), "");
     EXPECT_EQ(documentSizeFault(kMaxDocumentBytes + 1),
               "the plan would take 537 MB, more than the 512 MiB a plan is read back from");
-    EXPECT_EQ(documentSizeFault(567'000'000), "the plan would take 567 MB, more than the 512 MiB a plan is read back from");
+    EXPECT_EQ(documentSizeFault(567'000'000),
+              "the plan would take 567 MB, more than the 512 MiB a plan is read back from");
 }
 
 // Blocks are placed as they are read when the roots come first, and kept until the end

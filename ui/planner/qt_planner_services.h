@@ -2,8 +2,8 @@
 // QFileDialog, QInputDialog, QFile for reading and QSaveFile for writing.
 #pragma once
 
-#include "planner/planner_services.h"
 #include "plan/document.h"
+#include "planner/planner_services.h"
 
 #include <QPointer>
 #include <QWidget>
