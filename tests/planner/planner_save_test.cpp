@@ -23,12 +23,10 @@ namespace {
 bool waitingForLock()
 {
     std::ifstream locks("/proc/locks");
-    const std::string pid = std::to_string(::getpid());
+    std::string number, arrow, kind, mode, access, holder;
     for (std::string line; std::getline(locks, line);) {
-        std::istringstream fields(line);
-        std::string number, arrow, kind, mode, access, holder;
-        fields >> number >> arrow >> kind >> mode >> access >> holder;
-        if (arrow == "->" && holder == pid)
+        std::istringstream(line) >> number >> arrow >> kind >> mode >> access >> holder;
+        if (arrow == "->" && holder == std::to_string(::getpid()))
             return true;
     }
     return false;
