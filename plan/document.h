@@ -1,6 +1,7 @@
 #pragma once
 // The .mqplan document: JSON with a format version (the CSV export: plan/csv.h).
 // The schema is described at the top of plan/document.cpp.
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,13 @@ struct DocumentError {
     std::string path;  // JSON path inside the document: "$.blocks[3].prefix"
     std::string reason;  // "overlaps $.blocks[2] (10.0.0.0/24)"
 };
+
+// The largest document any reader of a plan takes (mqnet and the planner alike): a plan of
+// the largest size, 4,000,000 blocks, takes about 450 MB.
+constexpr std::size_t kMaxDocumentBytes = std::size_t{512} << 20;
+// Empty when a document of this many bytes can be read back, else why not: a writer keeps
+// the old file rather than replace it with one that no reader opens.
+std::string documentSizeFault(std::size_t bytes);
 
 // LF line ends, one block or host a line, UTF-8; the same plan always gives the same bytes.
 std::string writeDocument(const Plan& plan);

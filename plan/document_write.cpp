@@ -164,6 +164,15 @@ void writeBlock(Writer& j, const Plan& plan, BlockId id)
 
 }  // namespace
 
+std::string documentSizeFault(std::size_t bytes)
+{
+    if (bytes <= kMaxDocumentBytes)
+        return {};
+    const std::size_t mb = (bytes + 999'999) / 1'000'000;
+    return "the plan would take " + std::to_string(mb) + " MB, more than the " +
+           std::to_string(kMaxDocumentBytes >> 20) + " MiB a plan is read back from";
+}
+
 std::string writeDocument(const Plan& plan)
 {
     std::string all;

@@ -214,6 +214,39 @@ ResolvedLayout resolveLayout(const Plan& plan, BlockId id)
     return out;
 }
 
+std::string setRulesKeepingLayouts(Plan& plan, const Settings& settings)
+{
+    const Settings before = plan.settings();
+    std::vector<std::pair<BlockId, ResolvedLayout>> was;
+    for (BlockId id : plan.leaves())
+        if (isAssignedLeaf(plan, id))
+            was.emplace_back(id, resolveLayout(plan, id));
+    plan.setSettings(settings);
+    for (const auto& [id, old] : was) {
+        const ResolvedLayout now = resolveLayout(plan, id);
+        SubnetLayout own = plan.subnetLayout(id) ? *plan.subnetLayout(id) : SubnetLayout{};
+        if (now.gateway != old.gateway) {
+            own.gatewaySet = true;
+            own.gateway = old.gateway;
+        }
+        if (now.kept != old.kept)
+            own.kept = before.layout.kept;
+        if (now.dhcp6 != old.dhcp6)
+            own.dhcp6 = old.dhcp6;
+        if (now.ranges != old.ranges) {
+            own.rangesSet = true;
+            own.ranges = old.ranges;
+        }
+        if (now.gateway == old.gateway && now.kept == old.kept && now.dhcp6 == old.dhcp6 && now.ranges == old.ranges)
+            continue;
+        if (std::string r = plan.setSubnetLayout(id, std::move(own)); !r.empty()) {
+            plan.setSettings(before);
+            return r;
+        }
+    }
+    return {};
+}
+
 BlockId hostBlock(const Plan& plan, const Host& host, net::Family f)
 {
     const auto& a = f == net::Family::V4 ? host.v4 : host.v6;

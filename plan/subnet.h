@@ -17,6 +17,7 @@
 namespace mq::plan {
 
 class Plan;
+struct Settings;
 using BlockId = std::uint32_t;
 
 constexpr std::size_t kMaxHosts = 1'000'000;  // hosts of one plan
@@ -100,6 +101,12 @@ struct ResolvedLayout {
 // they are and checkSubnets reports any overlap. IPv6 blocks have rule ranges only when
 // stateful DHCPv6 is on and the block is no prefix-delegation pool.
 ResolvedLayout resolveLayout(const Plan& plan, BlockId id);
+
+// Gives the plan new rules for the blocks still to come while every assigned leaf keeps
+// the addresses it has: where the new rules would move a leaf's gateway, kept addresses,
+// DHCP ranges or DHCPv6 mode, the leaf sets the old ones for itself. Empty, else why a
+// leaf could not keep them (the plan then keeps its old rules).
+std::string setRulesKeepingLayouts(Plan& plan, const Settings& settings);
 
 // The assigned leaf that holds a host's address of family f, kNoBlock when it has none or
 // no assigned leaf holds it.

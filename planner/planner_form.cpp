@@ -4,6 +4,7 @@
 #include "net/mac.h"
 #include "net/parse.h"
 #include "plan/document.h"
+#include "plan/file_lock.h"
 #include "plan/roots.h"
 #include "plan/segments.h"
 #include "planner/file_texts.h"
@@ -11,6 +12,7 @@
 #include "textio/fields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <new>
 #include <optional>
 #include <variant>
@@ -271,7 +273,17 @@ bool PlannerForm::openRecent(std::size_t index)
 bool PlannerForm::writeTo(const std::string& fileName)
 {
     std::string error;
-    if (!sv.writeFile(fileName, plan::writeDocument(doc), error)) {
+    const std::string document = plan::writeDocument(doc);
+    error = plan::documentSizeFault(document.size());
+    if (!error.empty()) {
+        // A file no reader opens would take the place of one that opens.
+        error[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(error[0])));
+        error += "; the file was left as it was.";
+    }
+    plan::FileLock lock;  // a command of mqnet editing the file meanwhile finishes first
+    if (error.empty())
+        (void)lock.lock(fileName);  // advisory: a file that cannot be locked is still saved
+    if (!error.empty() || !sv.writeFile(fileName, document, error)) {
         sv.message("The plan could not be saved to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
         return false;
     }

@@ -14,16 +14,6 @@ namespace mq::mqnet {
 
 namespace {
 
-// Empty when path may be written (by its mode and for this process), else the cause.
-std::string permitted(const std::string& path, const struct stat& st)
-{
-    if ((st.st_mode & 0222) == 0)
-        return "it is read-only";
-    if (::access(path.c_str(), W_OK) != 0)
-        return std::strerror(errno);
-    return {};
-}
-
 // The cut checked on its own (in default settings), so that its refusal names no other field.
 bool readCut(const Invocation& call, const char* option, int plan::OutputSettings::*field,
              plan::OutputSettings& settings)
@@ -65,16 +55,10 @@ std::string planWritable(const std::string& path)
 {
     if (path == "-")
         return "a plan read from standard input cannot keep them: give the plan's file";
-    const auto target = outputTarget(path);
-    if (const auto* e = std::get_if<net::ParseError>(&target))
-        return e->message;
-    const std::string& file = std::get<std::string>(target);
     struct stat st { };
-    if (::stat(file.c_str(), &st) != 0)
+    if (::stat(path.c_str(), &st) != 0)
         return "cannot write " + textio::escaped(path) + ": " + std::strerror(errno);
-    if (std::string why = permitted(file, st); !why.empty())
-        return "cannot write " + textio::escaped(path) + ": " + why;
-    return {};
+    return planFileFault(path);
 }
 
 std::string folderWritable(const std::string& folder)
@@ -85,8 +69,10 @@ std::string folderWritable(const std::string& folder)
         return cause + std::strerror(errno);
     if (!S_ISDIR(st.st_mode))
         return cause + std::strerror(ENOTDIR);
-    if (std::string why = permitted(folder, st); !why.empty())
-        return cause + why;
+    if ((st.st_mode & 0222) == 0)
+        return cause + "it is read-only";
+    if (::access(folder.c_str(), W_OK) != 0)
+        return cause + std::strerror(errno);
     return {};
 }
 
@@ -94,7 +80,7 @@ bool recordPlan(const Invocation& call, const std::string& path, const plan::Pla
 {
     std::string why = planWritable(path);
     if (why.empty())
-        why = writeFileAtomically(path, plan::writeDocument(plan));
+        why = writePlanDocument(path, plan);
     if (!why.empty()) {
         call.faults.say(call.command.name, "cannot record " + what + ": " + why + "; nothing was written");
         return false;

@@ -1,8 +1,10 @@
 #include "app/mqnet/output_file.h"
 
+#include <sys/stat.h>
 #include <variant>
 
 #include "app/mqnet/plan_files.h"
+#include "textio/escape.h"
 
 namespace mq::mqnet {
 
@@ -13,11 +15,40 @@ int outputPath(const Invocation& call, const std::string*& out)
         return call.refuse("-o needs a file name");
     if (out && *out == "-")
         out = nullptr;
-    if (!out)
-        return kExitOk;
-    if (const auto t = outputTarget(*out); const auto* e = std::get_if<net::ParseError>(&t)) {
+    return out ? checkOutputFile(call, *out) : kExitOk;
+}
+
+bool sameFile(const std::string& a, const std::string& b)
+{
+    struct stat x {
+    }, y{};
+    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+int checkOutputFile(const Invocation& call, const std::string& out, const std::string* edited, bool asPlan)
+{
+    if (const auto t = outputTarget(out); const auto* e = std::get_if<net::ParseError>(&t)) {
         call.faults.say(call.command.name, e->message);
         return kExitOutputFailed;
+    }
+    std::vector<const std::string*> inputs;
+    for (const std::string& p : call.args.positional)
+        inputs.push_back(&p);
+    if (const std::string* into = call.args.value("--into"))
+        inputs.push_back(into);
+    const bool writesBack = edited && sameFile(out, *edited);
+    for (const std::string* in : inputs) {
+        if (!writesBack && *in != "-" && sameFile(out, *in))
+            return call.refuse("the output " + textio::escaped(out) + " is " +
+                               (*in == out ? std::string("an input of the command")
+                                           : "the same file as the input " + textio::escaped(*in)) +
+                               ": it would be replaced by what is read from it; give another file");
+    }
+    if (asPlan) {
+        if (const std::string why = planFileFault(out); !why.empty()) {
+            call.faults.say(call.command.name, why);
+            return kExitOutputFailed;
+        }
     }
     return kExitOk;
 }

@@ -11,8 +11,20 @@
 namespace mq::mqnet {
 
 // The file of -o: nullptr for standard output (no -o, or "-"). Its target is checked before
-// any work is done: the exit status when it cannot be written (named), else kExitOk.
+// any work is done (checkOutputFile): the exit status when refused (named), else kExitOk.
 int outputPath(const Invocation& call, const std::string*& out);
+
+// True when both paths name one existing file (device and inode, through links), whatever
+// their names.
+bool sameFile(const std::string& a, const std::string& b);
+
+// An output file checked before any work is done: kExitOutputFailed, named, when it cannot
+// be written (outputTarget); kExitBadInput when it is a file the command reads (an argument
+// or --into), which the output would replace before it was read, or in its place: `edited`,
+// the plan a command writes back, may be named as its output too. kExitOk otherwise. A
+// plan document (asPlan) is also refused, as any plan write is, when it is read-only.
+int checkOutputFile(const Invocation& call, const std::string& out, const std::string* edited = nullptr,
+                    bool asPlan = false);
 
 // The bytes to out (atomically) or to standard output; kExitOutputFailed, named, when the
 // file cannot be written.

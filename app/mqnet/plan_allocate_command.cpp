@@ -8,6 +8,7 @@
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_file.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/plan_allocate_options.h"
 #include "app/mqnet/plan_files.h"
 #include "app/mqnet/workbook_input.h"
@@ -18,6 +19,7 @@
 #include "plan/document.h"
 #include "plan/roots.h"
 #include "plan/segments.h"
+#include "plan/subnet.h"
 #include "sheets/segment_sheet.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
@@ -285,13 +287,16 @@ std::optional<std::vector<plan::BlockId>> targetsIn(const Invocation& call, cons
     return targets;
 }
 
-// The plan to allocate in: a new one of ROOT, or the --into document; and its targets.
-std::optional<plan::Plan> planToAllocate(const Invocation& call, std::vector<plan::BlockId>& targets)
+// The plan to allocate in: a new one of ROOT, or the --into document (locked until it is
+// written back); and its targets.
+std::optional<plan::Plan> planToAllocate(const Invocation& call, std::vector<plan::BlockId>& targets,
+                                         plan::FileLock& lock)
 {
     const Arguments& a = call.args;
     std::optional<plan::Plan> plan;
-    if (const std::string* into = a.value("--into")) {
-        plan = readPlanFile(call, *into);
+    const std::string* into = a.value("--into");
+    if (into) {
+        plan = readPlanFile(call, *into, &lock);
         if (!plan)
             return std::nullopt;
         const auto t = targetsIn(call, *plan, a.positional.size() == 2 ? &a.positional[0] : nullptr);
@@ -310,7 +315,12 @@ std::optional<plan::Plan> planToAllocate(const Invocation& call, std::vector<pla
     plan::Settings s = plan->settings();
     if (!readSettings(call, s))
         return std::nullopt;
-    plan->setSettings(s);
+    if (!into) {
+        plan->setSettings(s);
+    } else if (const std::string r = plan::setRulesKeepingLayouts(*plan, s); !r.empty()) {
+        call.refuse(textio::escaped(*into) + ": " + r);  // the rules are for the new blocks only
+        return std::nullopt;
+    }
     return plan;
 }
 
@@ -339,10 +349,9 @@ int writePlan(const Invocation& call, plan::Plan& plan, const std::vector<plan::
     plan::History history;
     if (auto r = history.run(plan, plan::makeAllocate(targets, std::move(segments))); !r.empty())
         return call.refuse(r);
-    const std::string document = plan::writeDocument(plan);
     if (path == "-") {
-        call.out.write(document);
-    } else if (auto r = writeFileAtomically(path, document); !r.empty()) {
+        plan::writeDocument(plan, [&](std::string_view piece) { call.out.write(piece); });
+    } else if (auto r = writePlanDocument(path, plan); !r.empty()) {
         call.faults.say(call.command.name, r);
         return kExitOutputFailed;
     }
@@ -367,13 +376,8 @@ int checkArguments(const Invocation& call)
             return call.refuse(std::string(o) + " sets a rule of the plan document: give -o PLAN or --into PLAN");
     if (doc && doc->empty())
         return call.refuse(a.value("-o") ? "-o needs a file name" : "--into needs a file name");
-    if (doc && *doc != "-") {
-        // Said before the work, not after it.
-        if (const auto t = outputTarget(*doc); const auto* e = std::get_if<net::ParseError>(&t)) {
-            call.faults.say(call.command.name, e->message);
-            return kExitOutputFailed;
-        }
-    }
+    if (doc && *doc != "-")
+        return checkOutputFile(call, *doc, into, true);  // said before the work, not after it
     return kExitOk;
 }
 
@@ -431,7 +435,8 @@ int runAllocate(const Invocation& call)
     if (const int status = checkArguments(call); status != kExitOk)
         return status;
     std::vector<plan::BlockId> targets;
-    auto plan = planToAllocate(call, targets);
+    plan::FileLock lock;
+    auto plan = planToAllocate(call, targets, lock);
     if (!plan)
         return kExitBadInput;
     std::vector<net::Prefix> roots;
@@ -507,8 +512,10 @@ const Command kPlanAllocateCommand{
     "      --into PLAN     allocate into the free space of a saved plan (- for standard\n"
     "                      input): ROOT, when given, names its blocks to allocate in (else\n"
     "                      its first root of each family); every block, name, host and\n"
-    "                      layout stays, the options add to the plan's own rules, and the\n"
-    "                      plan is written back to PLAN unless -o names another file\n"
+    "                      layout stays (the options below are the rules of the new\n"
+    "                      blocks: a block already there keeps its gateway, kept\n"
+    "                      addresses and ranges), and the plan is written back to PLAN\n"
+    "                      unless -o names another file\n"
     "      With a document (-o or --into), the layout rules of its subnets:\n"
     "      --gateway R     first, last (the first or last usable address) or none\n"
     "      --kept N        the first N usable addresses kept for network devices\n"

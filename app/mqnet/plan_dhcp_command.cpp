@@ -7,6 +7,7 @@
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/deploy_files.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/plan_files.h"
 #include "deploy/dnsmasq.h"
 #include "deploy/kea.h"
@@ -53,15 +54,12 @@ int runDhcp(const Invocation& call)
     const std::string* out = a.value("-o");
     if (out && out->empty())
         return call.refuse("-o needs a file name");
-    if (out && *out != "-") {
-        // Said before the work, not after it.
-        if (const auto t = outputTarget(*out); const auto* e = std::get_if<net::ParseError>(&t)) {
-            call.faults.say(call.command.name, e->message);
-            return kExitOutputFailed;
-        }
-    }
+    if (out && *out != "-")
+        if (const int r = checkOutputFile(call, *out); r != kExitOk)
+            return r;  // said before the work, not after it
     const std::string& path = a.positional[0];
-    auto plan = readPlanFile(call, path);
+    plan::FileLock lock;  // the IDs handed out may be recorded
+    auto plan = readPlanFile(call, path, &lock);
     if (!plan)
         return kExitBadInput;
     const plan::DhcpIds ids = deploy::assignDhcpIds(*plan);

@@ -126,14 +126,20 @@ std::optional<FileText> readWholeFile(const Invocation& call, const std::string&
         return std::nullopt;
     }
     if (text.size_ > kMaxPlanFileBytes) {
-        call.refuse(textio::escaped(source) + " is larger than 512 MiB");
+        call.refuse(textio::escaped(source) + " is larger than " + std::to_string(kMaxPlanFileBytes >> 20) + " MiB");
         return std::nullopt;
     }
     return text;
 }
 
-std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path)
+std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path, plan::FileLock* lock)
 {
+    if (lock && path != "-") {
+        if (const std::string why = lock->lock(path); !why.empty()) {
+            call.refuse("cannot lock " + textio::escaped(path) + ": " + why);
+            return std::nullopt;
+        }
+    }
     auto text = readWholeFile(call, path);
     if (!text)
         return std::nullopt;
@@ -242,6 +248,32 @@ std::string writeFileAtomically(const std::string& path, const std::string& text
         ::close(dir);
     }
     return {};
+}
+
+std::string planFileFault(const std::string& path)
+{
+    const auto target = outputTarget(path);
+    if (const auto* e = std::get_if<net::ParseError>(&target))
+        return e->message;
+    const std::string& file = std::get<std::string>(target);
+    struct stat st { };
+    if (::stat(file.c_str(), &st) != 0)
+        return {};  // a new file: outputTarget has seen its folder
+    if ((st.st_mode & 0222) == 0)
+        return "cannot write " + textio::escaped(path) + ": it is read-only";
+    if (::access(file.c_str(), W_OK) != 0)
+        return "cannot write " + textio::escaped(path) + ": " + std::strerror(errno);
+    return {};
+}
+
+std::string writePlanDocument(const std::string& path, const plan::Plan& plan)
+{
+    if (std::string why = planFileFault(path); !why.empty())
+        return why;
+    const std::string document = plan::writeDocument(plan);
+    if (const std::string why = plan::documentSizeFault(document.size()); !why.empty())
+        return "cannot write " + textio::escaped(path) + ": " + why;
+    return writeFileAtomically(path, document);
 }
 
 }  // namespace mq::mqnet

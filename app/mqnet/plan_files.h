@@ -11,11 +11,13 @@
 #include "app/mqnet/command_line.h"
 #include "interchange/plan_adapter.h"
 #include "net/parse.h"
+#include "plan/document.h"
+#include "plan/file_lock.h"
 #include "plan/plan.h"
 
 namespace mq::mqnet {
 
-constexpr std::size_t kMaxPlanFileBytes = std::size_t{512} << 20;  // as the planner opens
+constexpr std::size_t kMaxPlanFileBytes = plan::kMaxDocumentBytes;  // as the planner opens
 
 // The bytes of a whole file. Held in one block that grows in place (realloc), so that a file
 // near the limit never costs twice its size while it is read.
@@ -40,8 +42,9 @@ std::optional<FileText> readWholeFile(const Invocation& call, const std::string&
 
 // A saved plan document read whole; nullopt, named on standard error, when the file cannot
 // be read or the document is refused ("PATH: JSON-PATH: REASON"). The file's text is freed
-// before the plan is returned.
-std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path);
+// before the plan is returned. With a lock, a plan the command writes back: the file's lock
+// is taken before it is read, and held until the lock is dropped.
+std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string& path, plan::FileLock* lock = nullptr);
 
 // The --format a command requires: any interchange format but `excluded`, whose counterpart
 // (the one format the command takes that the other does not) is `last` in the messages:
@@ -61,5 +64,15 @@ net::Parsed<std::string> outputTarget(const std::string& path);
 // when anything fails, and the new one keeps its mode, and its owner and group where the
 // process may set them. Empty on success, else the cause.
 std::string writeFileAtomically(const std::string& path, const std::string& text);
+
+// Empty when a plan document may be written to path (a new file, or one that is not
+// read-only; through its symbolic links), else the cause. Every command that writes a plan
+// asks this one question: a file without any write permission is left alone even where
+// the process could replace it (root), as its owner marked it so.
+std::string planFileFault(const std::string& path);
+
+// The plan's document written to path as above, refused (the old file kept) when it is
+// read-only or larger than a plan is read back from. Empty on success, else the cause.
+std::string writePlanDocument(const std::string& path, const plan::Plan& plan);
 
 }  // namespace mq::mqnet

@@ -8,6 +8,7 @@
 
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/plan_files.h"
 #include "app/mqnet/workbook_input.h"
 #include "interchange/hosts_io.h"
@@ -87,14 +88,11 @@ int runHostsImport(const Invocation& call)
     const std::string out = given ? *given : planPath;
     if (out.empty())
         return call.refuse("-o needs a file name");
-    if (out != "-") {
-        // Said before the work, not after it.
-        if (const auto t = outputTarget(out); const auto* e = std::get_if<net::ParseError>(&t)) {
-            call.faults.say(call.command.name, e->message);
-            return kExitOutputFailed;
-        }
-    }
-    auto plan = readPlanFile(call, planPath);
+    if (out != "-")
+        if (const int r = checkOutputFile(call, out, &planPath, true); r != kExitOk)
+            return r;  // said before the work, not after it
+    plan::FileLock lock;  // held until the plan is written back
+    auto plan = readPlanFile(call, planPath, &lock);
     if (!plan)
         return kExitBadInput;
     const std::string source = textio::escaped(path == "-" ? "standard input" : path);
@@ -124,10 +122,9 @@ int runHostsImport(const Invocation& call)
                                                                                                 : " was not written")));
         return placed.refused ? kExitBadInput : kExitOk;
     }
-    const std::string document = plan::writeDocument(*plan);
     if (out == "-") {
-        call.out.write(document);
-    } else if (auto r = writeFileAtomically(out, document); !r.empty()) {
+        plan::writeDocument(*plan, [&](std::string_view piece) { call.out.write(piece); });
+    } else if (auto r = writePlanDocument(out, *plan); !r.empty()) {
         call.faults.say(call.command.name, r);
         return kExitOutputFailed;
     }

@@ -8,6 +8,7 @@
 #include "app/mqnet/command_line.h"
 #include "app/mqnet/commands.h"
 #include "app/mqnet/list_file.h"
+#include "app/mqnet/output_file.h"
 #include "app/mqnet/plan_files.h"
 #include "app/mqnet/workbook_input.h"
 #include "interchange/plan_adapter.h"
@@ -92,11 +93,8 @@ int runImport(const Invocation& call)
     if (out && *out != "-") {
         if (out->empty())
             return call.refuse("-o needs a file name");
-        // Said before the work, not after it.
-        if (const auto t = outputTarget(*out); const auto* e = std::get_if<net::ParseError>(&t)) {
-            call.faults.say(call.command.name, e->message);
-            return kExitOutputFailed;
-        }
+        if (const int r = checkOutputFile(call, *out, nullptr, true); r != kExitOk)
+            return r;  // said before the work, not after it
     }
     const std::string& path = a.positional[1];
     const std::string source = textio::escaped(path == "-" ? "standard input" : path);
@@ -130,14 +128,13 @@ int runImport(const Invocation& call)
                             (::stat(out->c_str(), &st) == 0 ? " was left as it was" : " was not written"));
         return kExitBadInput;
     }
-    const std::string document = plan::writeDocument(*plan);
     if (out && *out != "-") {
-        if (auto r = writeFileAtomically(*out, document); !r.empty()) {
+        if (auto r = writePlanDocument(*out, *plan); !r.empty()) {
             call.faults.say(call.command.name, r);
             return kExitOutputFailed;
         }
     } else {
-        call.out.write(document);
+        plan::writeDocument(*plan, [&](std::string_view piece) { call.out.write(piece); });
     }
     return refused ? kExitBadInput : kExitOk;
 }

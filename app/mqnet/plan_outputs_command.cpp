@@ -148,7 +148,8 @@ int runOutputs(const Invocation& call)
     if (a.positional.size() != 1)
         return call.refuse("takes PLAN.mqplan (mqnet plan outputs --help)");
     const std::string& path = a.positional[0];
-    auto plan = readPlanFile(call, path);
+    plan::FileLock lock;  // held until the settings are recorded
+    auto plan = readPlanFile(call, path, &lock);
     if (!plan)
         return kExitBadInput;
     if (a.values.empty()) {

@@ -368,6 +368,18 @@ TEST(Document, VersionOneOpensAsItWas)
     EXPECT_TRUE(std::get<Plan>(readDocument(v2)) == plan);
 }
 
+// A writer keeps the old file rather than write one that no reader opens: the limit is the
+// readers' own, a byte over it is refused, and the size is named as people read it.
+TEST(Document, NoDocumentLargerThanTheReadersTakeIsWritten)
+{
+    EXPECT_EQ(documentSizeFault(0), "");
+    EXPECT_EQ(documentSizeFault(kMaxDocumentBytes), "");
+    EXPECT_EQ(documentSizeFault(kMaxDocumentBytes + 1),
+              "the plan would take 537 MB, more than the 512 MiB a plan is read back from");
+    EXPECT_EQ(documentSizeFault(567'000'000),
+              "the plan would take 567 MB, more than the 512 MiB a plan is read back from");
+}
+
 // Blocks are placed as they are read when the roots come first, and kept until the end
 // otherwise: both orders give the same plan, and the same fault, found in the same turn (a
 // fault of the text before one of the tree, whichever comes first in the text).

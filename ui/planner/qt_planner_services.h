@@ -2,6 +2,7 @@
 // QFileDialog, QInputDialog, QFile for reading and QSaveFile for writing.
 #pragma once
 
+#include "plan/document.h"
 #include "planner/planner_services.h"
 
 #include <QPointer>
@@ -40,7 +41,7 @@ public:
 
     // Plans larger than this are refused before they are read (a plan of
     // the largest size, 4,000,000 blocks, takes about 450 MB).
-    static constexpr qint64 kMaxPlanBytes = 512ll << 20;
+    static constexpr qint64 kMaxPlanBytes = static_cast<qint64>(plan::kMaxDocumentBytes);
 
 private:
     QPointer<QWidget> win;
