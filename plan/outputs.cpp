@@ -5,6 +5,7 @@
 #include "plan/outputs.h"
 #include "plan/subnet.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::plan {
 
@@ -25,14 +26,6 @@ bool hasControl(std::string_view text)
         const auto u = static_cast<unsigned char>(c);
         return u < 0x20 || u == 0x7f;
     });
-}
-
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
 }
 
 std::string checkName(const char* field, std::string_view name)
@@ -62,7 +55,7 @@ std::string checkDomain(std::string_view domain)
 {
     if (auto why = checkName("domain", domain); !why.empty())
         return why;
-    const std::string d = lower(domain);
+    const std::string d = textio::lowerCase(domain);
     for (std::string_view tree : {"in-addr.arpa", "ip6.arpa"})
         if (d == tree || (d.size() > tree.size() && d.ends_with(tree) && d[d.size() - tree.size() - 1] == '.'))
             return "domain: " + quoted(domain) + " lies in " + std::string(tree) +
@@ -107,7 +100,7 @@ std::string checkServers(const OutputSettings& s)
         for (const net::Address& a : ns.addresses)
             if (auto why = checkAddress("name server " + quoted(ns.name), a); !why.empty())
                 return why;
-        names.push_back(lower(ns.name));
+        names.push_back(textio::lowerCase(ns.name));
     }
     if (repeats(names))
         return "name servers: one is given twice";

@@ -51,14 +51,6 @@ std::uint64_t nameHash(std::string_view name)
     return h;
 }
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 std::string quoted(std::string_view text)
 {
     return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
@@ -283,10 +275,10 @@ void Checker::nameClashes(const OutputSettings& s)
 {
     if (s.domain.empty())
         return;
-    const std::string domain = "." + lower(s.domain);
+    const std::string domain = "." + textio::lowerCase(s.domain);
     std::unordered_map<std::string, std::size_t> servers;  // the name in the domain, lower case
     for (std::size_t k = 0; k < s.nameServers.size(); ++k) {
-        const std::string name = lower(s.nameServers[k].name);
+        const std::string name = textio::lowerCase(s.nameServers[k].name);
         if (!s.nameServers[k].addresses.empty() && name.size() > domain.size() && name.ends_with(domain))
             servers.emplace(name.substr(0, name.size() - domain.size()), k);
     }
@@ -294,7 +286,7 @@ void Checker::nameClashes(const OutputSettings& s)
         return;
     const auto& hosts = plan_.hosts();
     for (std::size_t i = 0; i < hosts.size(); ++i) {
-        const auto it = servers.find(lower(hosts[i].name));
+        const auto it = servers.find(textio::lowerCase(hosts[i].name));
         if (it == servers.end())
             continue;
         const NameServer& ns = s.nameServers[it->second];

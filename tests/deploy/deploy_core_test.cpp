@@ -113,7 +113,9 @@ TEST(DeployChecks, RefusalsNameTheirBlockOrSetting)
         {"a host named as a name server", Output::Zones, [](plan::Plan& p) { rename(p, "nas", "NS1"); },
          "host NS1: the name is also the name server \"ns1.campus.example\"'s, which is given 10.40."},
         {"a name server named as a host", Output::Zones,
-         [](plan::Plan& p) { nameServer(p, {"srv-db.campus.example", {test::at(p, "servers", Family::V4, 9)}}); },
+         [](plan::Plan& p) {
+             nameServer(p, {"srv-db.campus.example", {test::at(p, "servers", Family::V4, 9)}});
+         },
          "host srv-db: the name is also the name server \"srv-db.campus.example\"'s"},
         {"a name server of a host's name and addresses", Output::Zones,
          [](plan::Plan& p) {
@@ -129,7 +131,9 @@ TEST(DeployChecks, RefusalsNameTheirBlockOrSetting)
          },
          "(office): the DNS server 10.40."},
         {"a name server inside a range", Output::Zones,
-         [](plan::Plan& p) { nameServer(p, {"ns1.campus.example", {test::at(p, "wifi", Family::V4, 200)}}); },
+         [](plan::Plan& p) {
+             nameServer(p, {"ns1.campus.example", {test::at(p, "wifi", Family::V4, 200)}});
+         },
          "(wifi): the name server \"ns1.campus.example\"'s address 10.40."},
         {"DHCP in multicast space", Output::Kea4,
          [](plan::Plan& p) {

@@ -30,7 +30,8 @@ TEST(DocumentOutputs, SettingsNowRefusedOpenAsTheirProblem)
         {"\"eth1\"", "\"*\"", "settings: interface: \"*\" is a pattern"},
         {"/var/lib/kea/", "/var/lib/kea/../", "settings: lease file: \"/var/lib/kea/../leases.csv\" is no plain path"},
         {"ns1.lab.example", "ns1", "settings: name server: \"ns1\" has no dot"},
-        {"\"lab.example\", \"dns", "\"0.0.10.in-addr.arpa\", \"dns", "settings: domain: \"0.0.10.in-addr.arpa\" lies in"},
+        {"\"lab.example\", \"dns", "\"0.0.10.in-addr.arpa\", \"dns",
+         "settings: domain: \"0.0.10.in-addr.arpa\" lies in"},
     };
     for (const auto& c : cases) {
         std::string text = document;
