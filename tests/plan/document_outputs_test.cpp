@@ -26,12 +26,8 @@ TEST(DocumentOutputs, SettingsNowRefusedOpenAsTheirProblem)
         {"", "", ""},
         {"\"lab.example\", \"dns", "\"lab..example\", \"dns", "settings: domain: \"lab..example\" has an empty label"},
         {"\"zone_cut6\": 56", "\"zone_cut6\": 57", "settings: IPv6 zone cut: /57"},
-        {"[\"10.0.0.53\"], \"name", "[\"0.0.0.0\"], \"name", "settings: DNS servers: 0.0.0.0 lies in 0.0.0.0/8"},
         {"\"eth1\"", "\"*\"", "settings: interface: \"*\" is a pattern"},
-        {"/var/lib/kea/", "/var/lib/kea/../", "settings: lease file: \"/var/lib/kea/../leases.csv\" is no plain path"},
         {"ns1.lab.example", "ns1", "settings: name server: \"ns1\" has no dot"},
-        {"\"lab.example\", \"dns", "\"0.0.10.in-addr.arpa\", \"dns",
-         "settings: domain: \"0.0.10.in-addr.arpa\" lies in"},
     };
     for (const auto& c : cases) {
         std::string text = document;
