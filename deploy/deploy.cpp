@@ -70,12 +70,6 @@ std::string addressName(const net::Address& a)
     return "gw-" + text;
 }
 
-void addSettingsFaults(const Plan& plan, std::vector<Fault>& faults)
-{
-    if (auto why = plan::checkOutputSettings(plan.outputSettings()); !why.empty())
-        faults.push_back({plan::kNoBlock, {}, "settings: " + why});
-}
-
 // DHCPv4 hands every client its router: a block with ranges must have a gateway.
 void addRouterFaults(const Plan& plan, std::vector<Fault>& faults)
 {
@@ -181,8 +175,7 @@ std::vector<Fault> checkForOutput(const Plan& plan, Output output)
 {
     std::vector<Fault> faults;
     for (plan::SubnetProblem& p : plan::checkSubnets(plan))
-        faults.push_back({p.block, p.host, std::move(p.message)});
-    addSettingsFaults(plan, faults);
+        faults.push_back({p.block, p.host, std::move(p.message)});  // the output settings' own among them
     if (output == Output::Kea4 || output == Output::Dnsmasq)
         addRouterFaults(plan, faults);
     if (output != Output::Zones)

@@ -26,7 +26,7 @@ struct Fault {
 };
 
 // Every reason the plan cannot give this output, empty when it can: the plan's own
-// checkSubnets problems, checkOutputSettings, and what the output itself needs (a DHCPv4
+// checkSubnets problems (the output settings' among them), and what the output itself needs (a DHCPv4
 // range needs a gateway for its routers option; zones need a domain and a name server;
 // an IPv6 zone cut no longer than any assigned block it meets).
 std::vector<Fault> checkForOutput(const plan::Plan& plan, Output output);

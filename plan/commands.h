@@ -70,7 +70,7 @@ std::unique_ptr<Command> makeSetSettings(Settings settings);
 // Sets the values handed to an IPAM with every prefix; refused when one is no name.
 std::unique_ptr<Command> makeSetIpamValues(IpamValues values);
 // Sets what the DHCP and DNS configuration is written with; refused, with the reason
-// checkOutputSettings gives, when the settings cannot be written.
+// checkNewOutputs gives, when the settings cannot be written or bring the plan a fault.
 std::unique_ptr<Command> makeSetOutputSettings(OutputSettings settings);
 // Marks a leaf reserved (a free one is assigned on the way) or, with false, takes the mark
 // off an assigned one (it stays assigned; makeFree frees it).

@@ -65,8 +65,10 @@
 //               twice) is not the document's to refuse: the plan's checks show it.
 //   "outputs":  (v3) what the DHCP and DNS configuration is written with and what it must
 //               keep from one export to the next (optional), an object with, each optional:
-//       "settings"      each member only when not its default (plan/outputs.h), checked as
-//                       a whole (checkOutputSettings): "domain", "hostmaster", "interface",
+//       "settings"      each member only when not its default (plan/outputs.h), each read
+//                       by its type; whether the whole is one a server takes
+//                       (checkOutputSettings) is the plan's checks' to show, so that a plan
+//                       saved under looser rules opens: "domain", "hostmaster", "interface",
 //                       "lease_file" strings; "dns_servers" [addresses]; "name_servers"
 //                       [{"name", "addresses": [addresses]}]; "ttl", "refresh", "retry",
 //                       "expire", "minimum", "valid_lifetime", "preferred_lifetime" seconds;

@@ -43,7 +43,7 @@ public:
     explicit OutputSettingsCommand(OutputSettings s) : new_(std::move(s)) { }
     std::string apply(Plan& plan) override
     {
-        if (auto r = checkOutputSettings(new_); !r.empty())
+        if (auto r = checkNewOutputs(plan, new_); !r.empty())
             return r;
         old_ = plan.outputSettings();
         plan.setOutputSettings(new_);

@@ -5,6 +5,7 @@
 #include "plan/outputs.h"
 #include "plan/subnet.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::plan {
 
@@ -36,6 +37,39 @@ std::string checkName(const char* field, std::string_view name)
     return {};
 }
 
+// Zone files take a name without a dot for the root's child: a name server "ns2" would be
+// written as "ns2.".
+std::string checkFullName(const char* field, std::string_view name)
+{
+    if (auto why = checkName(field, name); !why.empty())
+        return why;
+    if (name.find('.') == std::string_view::npos)
+        return std::string(field) + ": " + quoted(name) +
+               " has no dot; a name without one lies in the domain, and there is none";
+    return {};
+}
+
+// The reverse zones are written beside the domain's: a domain among them would be one of
+// them, or hold them, and named refuses two zones of one name.
+std::string checkDomain(std::string_view domain)
+{
+    if (auto why = checkName("domain", domain); !why.empty())
+        return why;
+    const std::string d = textio::lowerCase(domain);
+    for (std::string_view tree : {"in-addr.arpa", "ip6.arpa"})
+        if (d == tree || (d.size() > tree.size() && d.ends_with(tree) && d[d.size() - tree.size() - 1] == '.'))
+            return "domain: " + quoted(domain) + " lies in " + std::string(tree) +
+                   ", where the reverse zones are; the domain holds the hosts' names";
+    return {};
+}
+
+std::string checkAddress(const std::string& what, const net::Address& a)
+{
+    if (const std::string space = unservedSpace(a, a); !space.empty())
+        return what + ": " + net::format(a) + " lies in " + space + ", where no client reaches a server";
+    return {};
+}
+
 template <class T> bool repeats(std::vector<T> values)
 {
     std::sort(values.begin(), values.end());
@@ -49,21 +83,24 @@ std::string checkServers(const OutputSettings& s)
                std::to_string(kMaxDnsServers);
     if (repeats(s.dnsServers))
         return "DNS servers: one is given twice";
+    for (const net::Address& a : s.dnsServers)
+        if (auto why = checkAddress("DNS servers", a); !why.empty())
+            return why;
     if (s.nameServers.size() > kMaxNameServers)
         return "name servers: " + std::to_string(s.nameServers.size()) + " given; at most " +
                std::to_string(kMaxNameServers);
     std::vector<std::string> names;
     for (const NameServer& ns : s.nameServers) {
-        if (auto why = checkName("name server", ns.name); !why.empty())
+        if (auto why = checkFullName("name server", ns.name); !why.empty())
             return why;
         if (ns.addresses.size() > 4)
             return "name server " + quoted(ns.name) + ": at most 4 addresses";
         if (repeats(ns.addresses))
             return "name server " + quoted(ns.name) + ": an address is given twice";
-        std::string lower = ns.name;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-        names.push_back(lower);
+        for (const net::Address& a : ns.addresses)
+            if (auto why = checkAddress("name server " + quoted(ns.name), a); !why.empty())
+                return why;
+        names.push_back(textio::lowerCase(ns.name));
     }
     if (repeats(names))
         return "name servers: one is given twice";
@@ -89,6 +126,23 @@ std::string checkTimes(const OutputSettings& s)
     return {};
 }
 
+// A path whose parts name a file where it stands: no "." or ".." (the file would lie
+// elsewhere than it reads), no empty part, and none of the kernel's own trees.
+bool isPlainPath(std::string_view path)
+{
+    for (std::string_view tree : {"/dev/", "/proc/", "/sys/"})
+        if (path.starts_with(tree))
+            return false;
+    for (std::size_t at = 1; at <= path.size();) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        const std::string_view part = path.substr(at, end - at);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        at = end + 1;
+    }
+    return true;
+}
+
 std::string checkPlaces(const OutputSettings& s)
 {
     if (!s.interface.empty()) {
@@ -100,11 +154,18 @@ std::string checkPlaces(const OutputSettings& s)
         if (bad)
             return "interface: " + quoted(s.interface) +
                    " is no interface name (at most 15 bytes, no blanks, '/', ',', quotes or backslashes)";
+        // Kea takes "*" in its interface list only, and no pattern in a subnet's interface.
+        if (s.interface.find('*') != std::string::npos)
+            return "interface: " + quoted(s.interface) +
+                   " is a pattern; name one interface, or leave it empty for every one";
     }
     if (!s.leaseFile.empty()) {
         if (s.leaseFile.front() != '/' || s.leaseFile.size() > kMaxPathBytes || hasControl(s.leaseFile) ||
             s.leaseFile.back() == '/')
             return "lease file: " + quoted(s.leaseFile) + " is no absolute path of a file";
+        if (!isPlainPath(s.leaseFile))
+            return "lease file: " + quoted(s.leaseFile) +
+                   " is no plain path (it may hold no '.', '..' or empty part, and lie outside /dev, /proc and /sys)";
     }
     if (s.zoneCut4 != 8 && s.zoneCut4 != 16 && s.zoneCut4 != 24)
         return "IPv4 zone cut: /" + std::to_string(s.zoneCut4) + "; it must be /8, /16 or /24";
@@ -120,14 +181,61 @@ std::string checkPlaces(const OutputSettings& s)
 std::string checkOutputSettings(const OutputSettings& s)
 {
     if (!s.domain.empty())
-        if (auto why = checkName("domain", s.domain); !why.empty())
+        if (auto why = checkDomain(s.domain); !why.empty())
             return why;
     if (!s.hostmaster.empty())
-        if (auto why = checkName("hostmaster", s.hostmaster); !why.empty())
+        if (auto why = checkFullName("hostmaster", s.hostmaster); !why.empty())
             return why;
     for (auto check : {checkServers, checkTimes, checkPlaces})
         if (auto why = check(s); !why.empty())
             return why;
+    return {};
+}
+
+void qualifyNames(OutputSettings& s)
+{
+    if (s.domain.empty())
+        return;
+    const auto qualify = [&s](std::string& name) {
+        if (!name.empty() && name.find('.') == std::string::npos)
+            name += "." + s.domain;
+    };
+    qualify(s.hostmaster);
+    for (NameServer& ns : s.nameServers)
+        qualify(ns.name);
+}
+
+net::Parsed<net::Address> parseServerAddress(std::string_view text)
+{
+    std::string zone;
+    net::Parsed<net::Address> a = net::parseAddress(text, &zone);
+    if (std::holds_alternative<net::Address>(a) && !zone.empty())
+        return net::ParseError{text.find('%'),
+                               "a zone index (%" + textio::escaped(zone, textio::kQuotedValue) +
+                                   ") names an interface of one machine; give the address without it",
+                               net::ParseError::Fault::Zone};
+    return a;
+}
+
+std::string unservedSpace(const net::Address& first, const net::Address& last)
+{
+    struct Space {
+        net::Prefix prefix;
+        const char* what;
+    };
+    static const Space kSpaces[] = {
+        {{net::Address::v4(0x00000000u), 8}, "0.0.0.0/8 (this network)"},
+        {{net::Address::v4(0x7F000000u), 8}, "127.0.0.0/8 (loopback)"},
+        {{net::Address::v4(0xE0000000u), 4}, "224.0.0.0/4 (multicast)"},
+        {{net::Address::v4(0xFFFFFFFFu), 32}, "255.255.255.255 (the limited broadcast)"},
+        {{net::Address::v6(0), 128}, ":: (the unspecified address)"},
+        {{net::Address::v6(1), 128}, "::1 (loopback)"},
+        {{net::Address::v6(net::u128{0xFF} << 120), 8}, "ff00::/8 (multicast)"},
+    };
+    for (const Space& space : kSpaces)
+        if (space.prefix.address.family == first.family && !(last < space.prefix.network()) &&
+            !(space.prefix.last() < first))
+            return space.what;
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/address.h"
+#include "net/parse.h"
 
 namespace mq::plan {
 
@@ -49,8 +50,26 @@ struct OutputSettings {
     bool operator==(const OutputSettings&) const = default;
 };
 // Empty when the settings can be written into a configuration, else the first reason,
-// naming the field: "domain: \"campus..example\" has an empty label".
+// naming the field: "domain: \"campus..example\" has an empty label". A server's address
+// must be one a client can reach (unservedSpace); a name server's or the hostmaster's name
+// has a dot (qualifyNames gives it one).
 std::string checkOutputSettings(const OutputSettings& s);
+
+// A name server or hostmaster named without a dot lies in the domain: "ns2" is
+// ns2.campus.example, not the root's ns2. Completes such names when s has a domain; every
+// edit of the settings passes through here before checkOutputSettings.
+void qualifyNames(OutputSettings& s);
+
+// A server's address as typed: parseAddress, but a zone index is refused rather than
+// dropped (it names an interface of the machine that typed it, and means nothing in a
+// configuration served to others).
+net::Parsed<net::Address> parseServerAddress(std::string_view text);
+
+// The space of first..last that no server stands in and no client is handed an address
+// of, "127.0.0.0/8 (loopback)", or "" when the addresses lie outside it: "this network",
+// loopback, multicast and the limited broadcast, and IPv6's unspecified, loopback and
+// multicast addresses.
+std::string unservedSpace(const net::Address& first, const net::Address& last);
 
 // Kea subnet IDs: 1 to 4294967294.
 using DhcpIds = std::map<net::Prefix, std::uint32_t>;

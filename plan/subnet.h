@@ -13,6 +13,7 @@
 
 #include "net/address.h"
 #include "net/mac.h"
+#include "plan/outputs.h"
 
 namespace mq::plan {
 
@@ -158,8 +159,19 @@ struct SubnetProblem {
 // address outside its block or on its network or broadcast address (except /31 and /32);
 // ranges overlapping one another, the gateway, kept addresses or a host; the same address,
 // MAC or host name twice in the plan; a host name that is no DNS name; a host in no
-// assigned block. Empty when the plan is sound.
+// assigned block; a DHCP range in space no client is served from (unservedSpace); and
+// checkOutputs of the plan's own output settings. Empty when the plan is sound.
 std::vector<SubnetProblem> checkSubnets(const Plan& plan);
+
+// The faults of output settings s in the plan: the settings' own (checkOutputSettings,
+// plan-wide); a host named as a name server of the domain that is given other addresses
+// (the zone holds one name once: one of the two would be lost); a DNS server's or name
+// server's address inside a DHCP range (the server may lease it to a client).
+std::vector<SubnetProblem> checkOutputs(const Plan& plan, const OutputSettings& s);
+// Why the plan's output settings may not become s: checkOutputSettings(s), else the first
+// fault of checkOutputs(plan, s) that the plan's own settings do not have already (an
+// old fault does not block an edit of another field); empty when they may.
+std::string checkNewOutputs(const Plan& plan, const OutputSettings& s);
 
 // Empty when the text may be a host's name: labels of letters, digits and '-' (not at a
 // label's ends), 1 to 63 bytes each, 253 bytes in all, joined by '.'; else the reason.

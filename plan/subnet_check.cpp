@@ -2,6 +2,7 @@
 // a plan of 100,000 hosts is checked in a blink.
 #include <algorithm>
 #include <array>
+#include <set>
 #include <unordered_map>
 
 #include "plan/allocations.h"
@@ -50,6 +51,19 @@ std::uint64_t nameHash(std::string_view name)
     return h;
 }
 
+std::string quoted(std::string_view text)
+{
+    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
+}
+
+std::string addressList(const std::vector<net::Address>& addresses)
+{
+    std::string out;
+    for (const net::Address& a : addresses)
+        out += (out.empty() ? "" : ", ") + net::format(a);
+    return out;
+}
+
 class Checker {
 public:
     explicit Checker(const Plan& plan) : plan_(plan), index_(plan)
@@ -62,6 +76,7 @@ public:
     void pairs();
     void unplaced();
     void duplicates();
+    void outputs(const OutputSettings& s);
     std::vector<SubnetProblem> done();
 
 private:
@@ -85,6 +100,8 @@ private:
     BlockId blockOf(std::size_t i, net::Family f) const { return blocks_[i][f == net::Family::V6]; }
     void ranges(BlockId b, const ResolvedLayout& l);
     void hosts(BlockId b, const ResolvedLayout& l);
+    void nameClashes(const OutputSettings& s);
+    void leasedServers(const OutputSettings& s);
 
     const Plan& plan_;
     HostIndex index_;
@@ -111,6 +128,8 @@ void Checker::ranges(BlockId b, const ResolvedLayout& l)
             add(b, {}, what + " lies outside the block");
             continue;
         }
+        if (const std::string space = unservedSpace(r.first, r.last); !space.empty())
+            add(b, {}, what + " lies in " + space + ", where no DHCP client is served");
         for (const net::Address& end : {p.network(), p.last()})
             if (auto why = misplaced(p, end); !why.empty() && inside(r, end))
                 add(b, {}, what + " holds the " + (end == p.network() ? "network" : "broadcast") + " address");
@@ -242,6 +261,69 @@ void Checker::duplicates()
     }
 }
 
+void Checker::outputs(const OutputSettings& s)
+{
+    if (auto why = checkOutputSettings(s); !why.empty())
+        add(kNoBlock, {}, "settings: " + why);
+    nameClashes(s);
+    leasedServers(s);
+}
+
+// A name stands once in the domain's zone: a host named as a name server that is given
+// addresses of its own would lose the one set of addresses or the other.
+void Checker::nameClashes(const OutputSettings& s)
+{
+    if (s.domain.empty())
+        return;
+    const std::string domain = "." + textio::lowerCase(s.domain);
+    std::unordered_map<std::string, std::size_t> servers;  // the name in the domain, lower case
+    for (std::size_t k = 0; k < s.nameServers.size(); ++k) {
+        const std::string name = textio::lowerCase(s.nameServers[k].name);
+        if (!s.nameServers[k].addresses.empty() && name.size() > domain.size() && name.ends_with(domain))
+            servers.emplace(name.substr(0, name.size() - domain.size()), k);
+    }
+    if (servers.empty())
+        return;
+    const auto& hosts = plan_.hosts();
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        const auto it = servers.find(textio::lowerCase(hosts[i].name));
+        if (it == servers.end())
+            continue;
+        const NameServer& ns = s.nameServers[it->second];
+        std::vector<net::Address> own, given = ns.addresses;
+        for (const auto* a : {&hosts[i].v4, &hosts[i].v6})
+            if (*a)
+                own.push_back(**a);
+        std::sort(own.begin(), own.end());
+        std::sort(given.begin(), given.end());
+        if (own != given)
+            add(blockOfHost(i), i,
+                "the name is also the name server " + quoted(ns.name) + "'s, which is given " + addressList(given) +
+                    "; give the name server no address (the host's become its) or the host another name");
+    }
+}
+
+// A server's address inside a DHCP range is one the DHCP server may lease to a client.
+void Checker::leasedServers(const OutputSettings& s)
+{
+    std::vector<std::pair<std::string, net::Address>> given;
+    for (const net::Address& a : s.dnsServers)
+        given.emplace_back("the DNS server ", a);
+    for (const NameServer& ns : s.nameServers)
+        for (const net::Address& a : ns.addresses)
+            given.emplace_back("the name server " + quoted(ns.name) + "'s address ", a);
+    for (const auto& [what, a] : given) {
+        const BlockId b = plan_.leafAt(a);
+        if (b == kNoBlock || plan_.block(b).state != BlockState::Assigned)
+            continue;
+        for (const AddressRange& r : resolveLayout(plan_, b).ranges)
+            if (inside(r, a))
+                add(b, {},
+                    what + net::format(a) + " lies inside the range " + rangeText(r) +
+                        "; the DHCP server may lease it to a client");
+    }
+}
+
 std::vector<SubnetProblem> Checker::done()
 {
     // Block by block in address order; faults of no block last.
@@ -264,7 +346,28 @@ std::vector<SubnetProblem> checkSubnets(const Plan& plan)
     c.pairs();
     c.unplaced();
     c.duplicates();
+    c.outputs(plan.outputSettings());
     return c.done();
+}
+
+std::vector<SubnetProblem> checkOutputs(const Plan& plan, const OutputSettings& s)
+{
+    Checker c(plan);
+    c.outputs(s);
+    return c.done();
+}
+
+std::string checkNewOutputs(const Plan& plan, const OutputSettings& s)
+{
+    if (auto why = checkOutputSettings(s); !why.empty())
+        return why;
+    std::set<std::string> old;
+    for (SubnetProblem& p : checkOutputs(plan, plan.outputSettings()))
+        old.insert(std::move(p.message));
+    for (SubnetProblem& p : checkOutputs(plan, s))
+        if (!old.count(p.message))
+            return std::move(p.message);
+    return {};
 }
 
 }  // namespace mq::plan

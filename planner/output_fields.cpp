@@ -37,7 +37,7 @@ std::string readAddresses(std::string_view text, std::vector<net::Address>* out,
         // One more than allowed is enough for checkOutputSettings to say how many.
         if (out->size() > most)
             break;
-        const auto a = net::parseAddress(item);
+        const auto a = plan::parseServerAddress(item);
         if (const auto* e = std::get_if<net::ParseError>(&a))
             return net::describe(item, *e);
         out->push_back(std::get<net::Address>(a));
@@ -146,6 +146,7 @@ std::variant<plan::OutputSettings, std::string> readFields(const OutputFields& f
         s.zoneCut6 = static_cast<int>(*n);
     }
     s.naming = f.naming;
+    plan::qualifyNames(s);
     if (auto why = plan::checkOutputSettings(s); !why.empty())
         return why;
     return s;

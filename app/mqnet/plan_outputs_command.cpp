@@ -72,7 +72,7 @@ std::optional<std::vector<net::Address>> readAddresses(const Invocation& call, c
     for (std::size_t from = 0; from <= list.size();) {
         const std::size_t comma = std::min(list.find(',', from), list.size());
         const std::string_view item = list.substr(from, comma - from);
-        const auto a = net::parseAddress(item);
+        const auto a = plan::parseServerAddress(item);
         if (const auto* e = std::get_if<net::ParseError>(&a)) {
             call.refuse(std::string(option) + " " + textio::escaped(given) + ": " + net::describe(item, *e));
             return std::nullopt;
@@ -139,7 +139,10 @@ bool readSettings(const Invocation& call, plan::OutputSettings& s)
             return false;
         s.naming = *naming;
     }
-    return readServers(call, s) && readZoneCuts(call, s);
+    if (!readServers(call, s) || !readZoneCuts(call, s))
+        return false;
+    plan::qualifyNames(s);
+    return true;
 }
 
 int runOutputs(const Invocation& call)
@@ -159,7 +162,7 @@ int runOutputs(const Invocation& call)
     plan::OutputSettings s = plan->outputSettings();
     if (!readSettings(call, s))
         return kExitBadInput;
-    if (const std::string why = plan::checkOutputSettings(s); !why.empty())
+    if (const std::string why = plan::checkNewOutputs(*plan, s); !why.empty())
         return call.refuse(why);  // it quotes what it names escaped
     if (s == plan->outputSettings()) {
         call.faults.say(call.command.name,
@@ -185,6 +188,7 @@ const Command kPlanOutputsCommand{
     "      --name-server NAME[=ADDR,...]   a name server of every zone (the first is the\n"
     "                      SOA's primary), with its addresses when its name lies in the\n"
     "                      domain; again for more, an empty value for none\n"
+    "                      (a NAME without a dot lies in the domain, as does an M)\n"
     "      --hostmaster M  the SOA's mailbox as a name; \"\" for hostmaster.DOMAIN\n"
     "      --ttl, --refresh, --retry, --expire, --minimum N   the zones' TTLs, seconds\n"
     "      --valid-lifetime, --preferred-lifetime N   DHCP lease lifetimes, seconds\n"

@@ -64,7 +64,8 @@ inline plan::Plan bigCampus()
 }
 
 // The same campus as its DHCP and DNS configuration is written: stateful DHCPv6 beside
-// SLAAC, the domain, DNS servers and a name server.
+// SLAAC, the domain, DNS servers and a name server (below the ranges, which a server
+// address must stay out of).
 inline plan::Plan bigCampusForOutput()
 {
     plan::Plan p = bigCampus();
@@ -73,8 +74,8 @@ inline plan::Plan bigCampusForOutput()
     p.setSettings(s);
     plan::OutputSettings o;
     o.domain = "campus.example";
-    o.dnsServers = {net::Address::v4(0x0A000035), net::Address::v6((net::u128{0x20010db8} << 96) | 0x53)};
-    o.nameServers = {{"ns1.campus.example", {net::Address::v4(0x0A000035)}}};
+    o.dnsServers = {net::Address::v4(0x0A000005), net::Address::v6((net::u128{0x20010db8} << 96) | 5)};
+    o.nameServers = {{"ns1.campus.example", {net::Address::v4(0x0A000005)}}};
     p.setOutputSettings(o);
     return p;
 }

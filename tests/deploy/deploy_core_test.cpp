@@ -23,6 +23,24 @@ std::string faultsOf(const plan::Plan& p, Output o)
     return all;
 }
 
+void rename(plan::Plan& p, const std::string& from, const std::string& to)
+{
+    for (std::size_t i = 0; i < p.hosts().size(); ++i) {
+        if (p.hosts()[i].name != from)
+            continue;
+        plan::Host h = p.hosts()[i];
+        h.name = to;
+        ASSERT_EQ(p.setHost(i, h), "");
+    }
+}
+
+void nameServer(plan::Plan& p, plan::NameServer ns)
+{
+    plan::OutputSettings s = p.outputSettings();
+    s.nameServers = {std::move(ns)};
+    p.setOutputSettings(s);
+}
+
 TEST(DeployChecks, RefusalsNameTheirBlockOrSetting)
 {
     struct Case {
@@ -90,6 +108,41 @@ TEST(DeployChecks, RefusalsNameTheirBlockOrSetting)
              p.setOutputSettings(s);
          },
          "settings: IPv4 zone cut: /20; it must be /8, /16 or /24"},
+        // A name stands once in the zone: a host and a name server of one name, given two
+        // sets of addresses, lose one of them; names compare in any case.
+        {"a host named as a name server", Output::Zones, [](plan::Plan& p) { rename(p, "nas", "NS1"); },
+         "host NS1: the name is also the name server \"ns1.campus.example\"'s, which is given 10.40."},
+        {"a name server named as a host", Output::Zones,
+         [](plan::Plan& p) {
+             nameServer(p, {"srv-db.campus.example", {test::at(p, "servers", Family::V4, 9)}});
+         },
+         "host srv-db: the name is also the name server \"srv-db.campus.example\"'s"},
+        {"a name server of a host's name and addresses", Output::Zones,
+         [](plan::Plan& p) {
+             nameServer(p, {"SRV-DB.campus.example",
+                            {test::at(p, "servers", Family::V4, 4), test::at(p, "servers", Family::V6, 4)}});
+         },
+         ""},
+        {"a DNS server inside a range", Output::Kea4,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.dnsServers = {test::at(p, "office", Family::V4, 100)};
+             p.setOutputSettings(s);
+         },
+         "(office): the DNS server 10.40."},
+        {"a name server inside a range", Output::Zones,
+         [](plan::Plan& p) {
+             nameServer(p, {"ns1.campus.example", {test::at(p, "wifi", Family::V4, 200)}});
+         },
+         "(wifi): the name server \"ns1.campus.example\"'s address 10.40."},
+        {"DHCP in multicast space", Output::Kea4,
+         [](plan::Plan& p) {
+             plan::BlockId root = plan::kNoBlock;
+             ASSERT_EQ(p.addRoot({net::Address::v4(0xEF010000u), 24}, &root), "");
+             plan::History h;
+             ASSERT_EQ(h.run(p, plan::makeAllocate(root, std::vector<plan::Segment>{{"video", 50}})), "");
+         },
+         "lies in 224.0.0.0/4 (multicast), where no DHCP client is served"},
         {"the plan's own problems", Output::Kea4,
          [](plan::Plan& p) {
              plan::Host h = p.hosts()[1];
@@ -129,6 +182,28 @@ TEST(DeployChecks, SettingsRefusedByField)
         {[](plan::OutputSettings& s) { s.interface = "veth-campus-01"; }, ""},
         {[](plan::OutputSettings& s) { s.leaseFile = "leases.csv"; }, "lease file: \"leases.csv\" is no absolute path"},
         {[](plan::OutputSettings& s) { s.zoneCut6 = 50; }, "IPv6 zone cut: /50; it must be a multiple of 4"},
+        // What a client cannot reach, or dnsmasq reads as "this machine".
+        {[](plan::OutputSettings& s) { s.dnsServers = {net::Address::v4(0)}; },
+         "DNS servers: 0.0.0.0 lies in 0.0.0.0/8 (this network)"},
+        {[](plan::OutputSettings& s) { s.dnsServers = {net::Address::v4(0x7F000001u)}; }, "127.0.0.0/8 (loopback)"},
+        {[](plan::OutputSettings& s) { s.dnsServers = {net::Address::v4(0xFFFFFFFFu)}; }, "(the limited broadcast)"},
+        {[](plan::OutputSettings& s) { s.dnsServers = {net::Address::v6(0)}; }, ":: (the unspecified address)"},
+        {[](plan::OutputSettings& s) { s.dnsServers = {net::Address::v6((net::u128{0xFF02} << 112) | 1)}; },
+         "ff00::/8 (multicast)"},
+        {[](plan::OutputSettings& s) { s.nameServers[0].addresses = {net::Address::v4(0xEF000001u)}; },
+         "name server \"ns1.campus.example\": 239.0.0.1 lies in 224.0.0.0/4 (multicast)"},
+        // A name without a dot would be the root's child.
+        {[](plan::OutputSettings& s) { s.nameServers[0].name = "ns1"; }, "name server: \"ns1\" has no dot"},
+        {[](plan::OutputSettings& s) { s.hostmaster = "admin"; }, "hostmaster: \"admin\" has no dot"},
+        {[](plan::OutputSettings& s) { s.domain = "0.40.10.in-addr.arpa"; }, "lies in in-addr.arpa, where the reverse"},
+        {[](plan::OutputSettings& s) { s.domain = "IP6.Arpa"; }, "lies in ip6.arpa"},
+        {[](plan::OutputSettings& s) { s.domain = "home.arpa"; }, ""},
+        {[](plan::OutputSettings& s) { s.interface = "*"; }, "interface: \"*\" is a pattern"},
+        {[](plan::OutputSettings& s) { s.interface = "eth*"; }, "is a pattern"},
+        {[](plan::OutputSettings& s) { s.leaseFile = "/var/lib/kea/../x.csv"; }, "is no plain path"},
+        {[](plan::OutputSettings& s) { s.leaseFile = "/var//kea.csv"; }, "is no plain path"},
+        {[](plan::OutputSettings& s) { s.leaseFile = "/dev/stdout"; }, "is no plain path"},
+        {[](plan::OutputSettings& s) { s.leaseFile = "/var/lib/kea/.kea-leases4.csv"; }, ""},
         {[](plan::OutputSettings& s) { s.zoneCut6 = 56; }, ""},
     };
     for (const auto& [spoil, message] : cases) {

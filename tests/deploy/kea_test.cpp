@@ -147,6 +147,15 @@ TEST(KeaWriter, RefusesWhatKeaCannotServe)
          },
          "10.40.0.0/24 (wifi): has DHCP ranges but no gateway"},
         {Family::V6, [](plan::Plan& p) { p.setDhcpIds({}); }, "2001:db8:40::/64 (office): has no Kea subnet ID"},
+        // kea-dhcp6 -t takes "*" in interfaces-config only: in a subnet6 it is an interface
+        // that does not exist. Every interface is the empty setting.
+        {Family::V6,
+         [](plan::Plan& p) {
+             plan::OutputSettings s = p.outputSettings();
+             s.interface = "*";
+             p.setOutputSettings(s);
+         },
+         "settings: interface: \"*\" is a pattern"},
         // A second router on the lab's pool, inside the /72 that cam-1 is given.
         {Family::V6,
          [](plan::Plan& p) {

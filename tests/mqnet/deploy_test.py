@@ -7,6 +7,7 @@ cannot be written left as it was. Usage: deploy_test.py PATH-TO-MQNET SOURCE-FOL
 import csv
 import io
 import ipaddress
+import json
 import os
 import re
 import shutil
@@ -185,6 +186,19 @@ class Refused(unittest.TestCase):
             (["plan", "outputs", "--name-server", "ns1=10.1", plan], 2, r"--name-server ns1=10\.1: "),
             (["plan", "outputs", "--naming", "under", plan], 2, r"--naming \"?under\"? is not one of slash, dash"),
             (["plan", "outputs", "--ttl", "-5", plan], 2, r"--ttl -5 is not a number of seconds"),
+            # Values a server would misread, and settings that clash with the plan's hosts and ranges.
+            (["plan", "outputs", "--dns-server", "0.0.0.0", plan], 2, r"DNS servers: 0\.0\.0\.0 lies in 0\.0\.0\.0/8"),
+            (["plan", "outputs", "--name-server", "ns1.campus.example=fe80::53%eth0", plan], 2,
+             r"--name-server ns1\.campus\.example=fe80::53%eth0: .*a zone index \(%eth0\)"),
+            (["plan", "outputs", "--interface", "*", plan], 2, r"interface: \"\*\" is a pattern"),
+            (["plan", "outputs", "--lease-file", "/var/lib/kea/../leases.csv", plan], 2, r"lease file: .* no plain path"),
+            (["plan", "outputs", "--domain", "0.40.10.in-addr.arpa", plan], 2, r"domain: .* lies in in-addr\.arpa"),
+            (["plan", "outputs", "--name-server", "ns2", bare], 2, r"name server: \"ns2\" has no dot"),
+            (["plan", "outputs", "--name-server", "STAFF-0.campus.example=10.40.0.99", plan], 2,
+             r"^mqnet: plan outputs: 10\.40\.0\.0/25 \(staff\): host staff-0: the name is also the name server "
+             r"\"STAFF-0\.campus\.example\"'s, which is given 10\.40\.0\.99"),
+            (["plan", "outputs", "--dns-server", "10.40.0.100", plan], 2,
+             r"10\.40\.0\.0/25 \(staff\): the DNS server 10\.40\.0\.100 lies inside the range 10\.40\.0\.\d+-"),
         ]
         saved = read(plan)
         for args, status, said in cases:
@@ -247,6 +261,36 @@ class Settings(unittest.TestCase):
         # An empty value clears a list; what is not given stays.
         ok("plan", "outputs", "--name-server=", "--retry", "60", plan)
         self.assertEqual(ok("plan", "outputs", plan).stdout, SHOWN)
+
+
+    def test_a_name_without_a_dot_lies_in_the_domain(self):
+        plan = campus("qualified.mqplan", hosts=0, settings=None)
+        ok("plan", "outputs", "--domain", "campus.example", "--name-server", "ns2=10.40.0.2", "--hostmaster", "admin",
+           plan)
+        shown = ok("plan", "outputs", plan).stdout
+        self.assertIn("--hostmaster         admin.campus.example\n", shown)
+        self.assertIn("--name-server        ns2.campus.example=10.40.0.2\n", shown)
+        folder = os.path.join(WORK, "qualified")
+        os.mkdir(folder)
+        ok("plan", "dns", "-d", folder, plan)
+        zone = read(os.path.join(folder, dict(zones_of(folder))["campus.example"]))
+        self.assertRegex(zone, r"SOA\s+ns2\.campus\.example\. admin\.campus\.example\. ")
+        self.assertRegex(zone, r"(?m)^ns2\s+IN\s+A\s+10\.40\.0\.2$")
+
+    def test_a_plan_saved_with_a_setting_now_refused_opens(self):
+        plan = campus("older.mqplan", hosts=0)
+        with open(plan) as f:
+            doc = json.load(f)
+        doc["outputs"]["settings"]["interface"] = "*"
+        with open(plan, "w") as f:
+            json.dump(doc, f)
+        self.assertIn("--interface          *\n", ok("plan", "outputs", plan).stdout)
+        for fmt in ["kea4", "kea6", "dnsmasq"]:
+            r = run("plan", "dhcp", "--format", fmt, plan)
+            self.assertEqual((r.returncode, r.stdout), (2, ""), fmt)
+            self.assertRegex(r.stderr, r'^mqnet: plan dhcp: settings: interface: "\*" is a pattern')
+        ok("plan", "outputs", "--interface", "", plan)  # set right, the plan gives its outputs again
+        ok("plan", "dhcp", "--format", "kea6", plan)
 
 
 if __name__ == "__main__":

@@ -84,6 +84,14 @@ TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)
     ASSERT_TRUE(std::holds_alternative<plan::OutputSettings>(read)) << std::get<std::string>(read);
     EXPECT_TRUE(std::get<plan::OutputSettings>(read) == s);
 
+    // A name without a dot lies in the domain.
+    typed.nameServers = "ns1=" + net::format(s.nameServers[0].addresses[0]) + "\nns2.example.net\n";
+    typed.hostmaster = "admin";
+    const auto qualified = readFields(typed);
+    ASSERT_TRUE(std::holds_alternative<plan::OutputSettings>(qualified)) << std::get<std::string>(qualified);
+    EXPECT_EQ(std::get<plan::OutputSettings>(qualified).nameServers, s.nameServers);
+    EXPECT_EQ(std::get<plan::OutputSettings>(qualified).hostmaster, "admin.campus.example");
+
     const std::pair<std::function<void(OutputFields&)>, const char*> refused[] = {
         {[](OutputFields& f) { f.dnsServers = "10.40.0.53, 10.40.0.x"; }, "DNS servers: 10.40.0.x"},
         {[](OutputFields& f) { f.nameServers = "ns1.campus.example\nns2.campus.example=fe80::1::2"; },
@@ -93,8 +101,12 @@ TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)
         {[](OutputFields& f) { f.preferredLifetime = ""; }, "Preferred lifetime: \"\""},
         {[](OutputFields& f) { f.zoneCut6 = "/200"; }, "IPv6 zone cut: \"/200\""},
         {[](OutputFields& f) { f.zoneCut6 = "nibble"; }, "IPv6 zone cut: \"nibble\""},
+        {[](OutputFields& f) { f.nameServers = "ns1.campus.example=fe80::53%eth0"; },
+         "Name servers, line 1: fe80::53%eth0: a zone index (%eth0)"},
         // Past reading, the settings' own check speaks.
         {[](OutputFields& f) { f.domain = "campus..example"; }, "domain"},
+        {[](OutputFields& f) { f.dnsServers = "10.40.0.53, 255.255.255.255"; }, "DNS servers: 255.255.255.255 lies"},
+        {[](OutputFields& f) { f.interface = "*"; }, "interface: \"*\" is a pattern"},
     };
     for (const auto& [edit, reason] : refused) {
         OutputFields f = fieldsOf(s);
@@ -222,6 +234,17 @@ TEST_F(OutputsFormTest, ApplyAndSaveAreOneUndoableStepEach)
     EXPECT_FALSE(form->saveTo("/nonexistent"));
     EXPECT_EQ(planner.plan().outputSettings().ttl, 3600u);
     form->fields.ttl = "600";
+
+    // Settings that read but clash with the plan (a name server given a host's name and
+    // another address) are refused by the plan's own check, naming both.
+    const std::string nameServers = form->fields.nameServers;
+    form->fields.nameServers =
+        "NAS.campus.example=" + net::format(test::at(planner.plan(), "servers", net::Family::V4, 9)) + "\n";
+    EXPECT_FALSE(form->apply());
+    EXPECT_NE(form->status().find("host nas: the name is also the name server \"NAS.campus.example\"'s"),
+              std::string::npos)
+        << form->status();
+    form->fields.nameServers = nameServers;
 
     // Save: every file in the folder, the typed TTL, the IDs and the serials in one step.
     test::TempDir dir;
