@@ -1,4 +1,4 @@
-// Maskquill: an IPv4 subnetting workbench.
+// Maskquill: an IPv4 and IPv6 subnetting workbench.
 //
 //   app/        main(): the splash, the main window, the one calculator state,
 //    |          the settings store, the tools registered with the main window

@@ -46,7 +46,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME maskquill)
 set(CPACK_PACKAGE_VENDOR "Maskquill")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "IPv4 subnetting workbench for network administrators")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "IPv4 and IPv6 subnetting workbench for network administrators")
 set(CPACK_PACKAGE_DESCRIPTION
   "Maskquill works out IPv4 subnetting on the desktop. Type a host address
 and it names the class, shows the address and mask in binary with network,

@@ -215,7 +215,7 @@ run_help() {  # <name>: runs the installed program, prints the help text
 
 # With the document installed, help shows it.
 text=$(run_help installed)
-if ! grep -q 'Maskquill is a subnetting workbench for IPv4 networks' <<<"$text"; then
+if ! grep -q 'Maskquill is a subnetting workbench for IPv4 and IPv6 networks' <<<"$text"; then
   echo "$text" | head -n 20
   fail "the installed program did not show its installed help document"
 fi

@@ -27,6 +27,7 @@ SubnetPicture::SubnetPicture(const planner::SubnetForm& f, QWidget* parent) : QW
     setAccessibleName(QStringLiteral("Addresses of the block"));
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAccessibleDescription(QStringLiteral("No block shown"));  // until the panel first shows a block
 }
 
 void SubnetPicture::setFamily(net::Family f)
