@@ -73,6 +73,9 @@ Planner::~Planner()
     }
     // So does a workbook still being made; its dialog waits for it, before the plan goes.
     qDeleteAll(findChildren<WorkbookProgress*>(Qt::FindDirectChildrenOnly));
+    // The widgets go while the form model they edit still stands: a window
+    // closed with a line edit in focus commits that edit on the way out.
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
 plan::BlockId Planner::currentBlock() const
