@@ -27,6 +27,8 @@ int main(int argc, char** argv)
         p.setColor(QPalette::Highlight, QColor(42, 130, 218));
         p.setColor(QPalette::HighlightedText, Qt::white);
         p.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(QPalette::Disabled, role, QColor(120, 120, 120));
         QApplication::setPalette(p);
     }
     ::testing::InitGoogleTest(&argc, argv);
