@@ -4,6 +4,8 @@
 // A plan is replaced by renaming a new file over it, which gives the name a new inode: the
 // lock is taken on the file the name holds and taken again when the name has moved on
 // meanwhile, so that whoever holds it holds the file the name stands for.
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace mq::plan {
@@ -25,5 +27,15 @@ public:
 private:
     int fd_ = -1;
 };
+
+// What tells one version of a file from the next: a plan saved by renaming a new file over
+// it has a new inode, one written in place a new size or modification time.
+struct FileStamp {
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file path names (through symbolic links); nullopt when there is none.
+std::optional<FileStamp> stampOf(const std::string& path);
 
 }  // namespace mq::plan

@@ -140,6 +140,7 @@ void PlannerForm::replace(plan::Plan next, const std::string& fileName)
     history.clear();
     history.markClean();
     path = fileName;
+    pathStamp.reset();
     applied = 0;
     linesAt.clear();
     allocLines.clear();
@@ -228,6 +229,8 @@ bool PlannerForm::openFile(const std::string& fileName)
     // open stays as it was.
     std::string error;
     std::optional<std::variant<plan::Plan, plan::DocumentError>> read;
+    // Before the read: a change between the two is taken for a change after it.
+    const std::optional<plan::FileStamp> stamp = plan::stampOf(fileName);
     try {
         if (std::string bytes; sv.readFile(fileName, bytes, error))
             read = plan::readDocument(bytes);
@@ -248,6 +251,7 @@ bool PlannerForm::openFile(const std::string& fileName)
         return false;
     }
     replace(std::move(std::get<plan::Plan>(*read)), fileName);
+    pathStamp = stamp;
     remember(fileName);
     return true;
 }
@@ -283,10 +287,16 @@ bool PlannerForm::writeTo(const std::string& fileName)
     plan::FileLock lock;  // a command of mqnet editing the file meanwhile finishes first
     if (error.empty())
         (void)lock.lock(fileName);  // advisory: a file that cannot be locked is still saved
+    if (error.empty() && fileName == path && pathStamp && plan::stampOf(fileName) != pathStamp &&
+        sv.ask(quotedPath(fileName) +
+               " was changed or removed by another program after the planner read it. Saving "
+               "replaces what was done there with this plan.\n\nSave it anyway?") != Answer::Yes)
+        return false;
     if (!error.empty() || !sv.writeFile(fileName, document, error)) {
         sv.message("The plan could not be saved to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
         return false;
     }
+    pathStamp = plan::stampOf(fileName);  // still under the lock: the file as written
     path = fileName;
     history.markClean();
     remember(fileName);

@@ -8,6 +8,7 @@
 #include "interchange/plan_adapter.h"
 #include "plan/allocate.h"
 #include "plan/commands.h"
+#include "plan/file_lock.h"
 #include "plan/plan.h"
 #include "planner/allocation_run.h"
 #include "planner/planner_services.h"
@@ -242,6 +243,9 @@ private:
     plan::Plan doc;
     plan::History history;
     std::string path;
+    // The file at path as this window last read or wrote it: a save over a file another
+    // program changed since asks first.
+    std::optional<plan::FileStamp> pathStamp;
     std::uint64_t rev = 0;
     std::vector<std::string> allocLines;
     std::vector<std::size_t> allocRefused;  // which of them, in order

@@ -61,5 +61,48 @@ TEST(PlannerSave, WaitsForACommandEditingTheFile)
     std::remove(name);
 }
 
+// Another program's change to the file since the window read it is not saved over unasked:
+// No keeps it, Yes replaces it, and a save with nothing changed outside asks nothing.
+TEST(PlannerSave, AsksBeforeReplacingAFileChangedElsewhere)
+{
+    char name[] = "/tmp/planner-changed-XXXXXX.mqplan";
+    const int fd = ::mkstemps(name, 7);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const auto writeOnDisk = [&](const std::string& text) {  // as mqnet does: a new file renamed over
+        const std::string temp = std::string(name) + ".new";
+        std::ofstream(temp) << text;
+        ASSERT_EQ(std::rename(temp.c_str(), name), 0);
+    };
+    test::FakePlannerServices sv;
+    {
+        PlannerForm maker{sv};
+        ASSERT_TRUE(maker.newPlan("192.168.0.0/24"));
+        sv.fileNames.push_back(name);
+        ASSERT_TRUE(maker.saveAs());
+    }
+    writeOnDisk(sv.files[name]);
+    PlannerForm form{sv};
+    ASSERT_TRUE(form.openFile(name));
+    ASSERT_TRUE(form.save());
+    EXPECT_TRUE(sv.questions.empty()) << "asked with nothing changed elsewhere";
+
+    writeOnDisk("changed by mqnet\n");
+    const std::string mine = sv.files[name];
+    sv.files[name] = "changed by mqnet\n";
+    for (const auto answer : {Answer::No, Answer::Yes}) {
+        sv.answers = {answer};
+        sv.questions.clear();
+        EXPECT_EQ(form.save(), answer == Answer::Yes);
+        ASSERT_EQ(sv.questions.size(), 1u);
+        EXPECT_NE(sv.questions[0].find("changed or removed by another program"), std::string::npos);
+        EXPECT_EQ(sv.files[name], answer == Answer::Yes ? mine : "changed by mqnet\n");
+    }
+    sv.questions.clear();
+    EXPECT_TRUE(form.save());
+    EXPECT_TRUE(sv.questions.empty()) << "asked again about its own save";
+    std::remove(name);
+}
+
 }  // namespace
 }  // namespace mq::planner
