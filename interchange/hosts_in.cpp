@@ -15,14 +15,16 @@ using textio::trimBlanks;
 
 namespace {
 
-// An address field: a bare address, or (withLength) one followed by "/len" as NetBox writes
-// it. Empty on success, else the reason, the field quoted.
-std::string takeAddress(std::string_view text, bool withLength, std::optional<net::Family> want, net::Address& out)
+// An address field: a bare address, or (length given) one followed by "/len" as NetBox writes
+// it, the length into *length. Empty on success, else the reason, the field quoted.
+std::string takeAddress(std::string_view text, int* length, std::optional<net::Family> want, net::Address& out)
 {
     text = trimBlanks(text);
-    std::string_view bare = text;
-    if (withLength && bare.find('/') != std::string_view::npos)
+    std::string_view bare = text, digits;
+    if (length && bare.find('/') != std::string_view::npos) {
+        digits = bare.substr(bare.find('/') + 1);
         bare = bare.substr(0, bare.find('/'));
+    }
     std::string zone;
     const auto parsed = net::parseAddress(bare, &zone);
     if (const auto* e = std::get_if<net::ParseError>(&parsed))
@@ -32,6 +34,14 @@ std::string takeAddress(std::string_view text, bool withLength, std::optional<ne
     out = std::get<net::Address>(parsed);
     if (want && out.family != *want)
         return quotedItem(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
+    if (length && !digits.empty()) {
+        *length = 0;
+        for (char c : digits)
+            *length = c >= '0' && c <= '9' && *length <= 128 ? *length * 10 + (c - '0') : 999;
+        if (*length > net::familyBits(out.family))
+            return quotedItem(text) + ": the prefix length is not /0 to /" +
+                   std::to_string(net::familyBits(out.family));
+    }
     return {};
 }
 
@@ -102,8 +112,9 @@ template <class Pick> void readHostTable(const RecordSource& source, HostRead& r
         if (header) {
             header = false;
             table = pick(record);
-            found = headerColumns(record, table.columns);
-            if (found.front() == std::string_view::npos)
+            if (std::string twice = headerColumns(record, table.columns, found); !twice.empty())
+                headerError = source.where(record.line) + ": " + twice;
+            else if (found.front() == std::string_view::npos)
                 headerError = source.where(record.line) + ": the header has no \"" +
                               std::string(table.columns.front().name) + "\" column";
             return headerError.empty();
@@ -153,7 +164,7 @@ void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
         if (!why.empty() || trimBlanks(row.field(column)).empty())
             continue;
         net::Address a;
-        why = takeAddress(row.field(column), false, family, a);
+        why = takeAddress(row.field(column), nullptr, family, a);
         (family == net::Family::V4 ? h.v4 : h.v6) = a;
     }
     if (why.empty() && !h.v4 && !h.v6)
@@ -178,8 +189,19 @@ void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
 enum NetboxColumn : std::size_t { NAddress, NStatus, NRole, NDnsName, NDescription, NComments, NTags };
 constexpr TableColumn kNetboxColumns[] = {{"address", "ip address"}, {"status"},   {"role"}, {"dns_name", "dns name"},
                                           {"description"},           {"comments"}, {"tags"}};
-enum RangeColumn : std::size_t { RStart, REnd };
-constexpr TableColumn kRangeColumns[] = {{"start_address", "start address"}, {"end_address", "end address"}};
+enum RangeColumn : std::size_t { RStart, REnd, RStatus };
+constexpr TableColumn kRangeColumns[] = {
+    {"start_address", "start address"}, {"end_address", "end address"}, {"status"}};
+
+// NetBox's status of an address or range no longer in use (its IPAddressStatusChoices and
+// IPRangeStatusChoices): such a row is left out, so that no retired range becomes a pool.
+bool deprecated(const TableRow& row, std::size_t column, std::size_t line, const std::string& item, HostRead& read)
+{
+    if (textio::lowerCase(trimBlanks(row.field(column))) != "deprecated")
+        return false;
+    read.notes.push_back({line, item + ": its status is deprecated (no longer in use); left out"});
+    return true;
+}
 
 // Our role tag, else NetBox's redundant-gateway roles, else its reserved status.
 plan::HostRole netboxRole(const TableRow& row)
@@ -225,10 +247,13 @@ std::string readComments(std::string_view comments, plan::Host& h, std::string& 
 void readNetboxRow(const TableRow& row, std::size_t line, HostRead& read)
 {
     net::Address a;
-    if (std::string why = takeAddress(row.field(NAddress), true, std::nullopt, a); !why.empty())
+    int length = -1;
+    if (std::string why = takeAddress(row.field(NAddress), &length, std::nullopt, a); !why.empty())
         return row.notice(why);
+    if (deprecated(row, NStatus, line, net::format(a), read))
+        return;
     if (trimBlanks(row.field(NDnsName)).empty()) {
-        read.bare.push_back({line, a, textio::lowerCase(trimBlanks(row.field(NStatus))) != "reserved"});
+        read.bare.push_back({line, a, textio::lowerCase(trimBlanks(row.field(NStatus))) != "reserved", length});
         return;
     }
     plan::Host h;
@@ -242,19 +267,22 @@ void readNetboxRow(const TableRow& row, std::size_t line, HostRead& read)
     if (!why.empty())
         return row.notice(h.name + ": " + why);
     h.role = netboxRole(row);
-    read.hosts.push_back({line, std::move(h)});
+    read.hosts.push_back({line, std::move(h), length});
 }
 
 void readRangeRow(const TableRow& row, std::size_t line, HostRead& read)
 {
     plan::AddressRange r;
-    std::string why = takeAddress(row.field(RStart), true, std::nullopt, r.first);
+    int length = -1;
+    std::string why = takeAddress(row.field(RStart), &length, std::nullopt, r.first);
     if (why.empty())
-        why = takeAddress(row.field(REnd), true, r.first.family, r.last);
+        why = takeAddress(row.field(REnd), &length, r.first.family, r.last);
     if (why.empty() && r.last < r.first)
         why = "the range ends (" + net::format(r.last) + ") before it starts (" + net::format(r.first) + ")";
     if (!why.empty())
         return row.notice(why);
+    if (deprecated(row, RStatus, line, "the range " + rangesText({r}), read))
+        return;
     read.ranges.push_back({line, r});
 }
 
@@ -289,7 +317,7 @@ std::string readPhpipamNote(std::string_view text, plan::Host& h, std::string& n
 void readPhpipamRow(const TableRow& row, std::size_t line, HostRead& read)
 {
     net::Address a;
-    if (std::string why = takeAddress(row.field(PAddress), false, std::nullopt, a); !why.empty())
+    if (std::string why = takeAddress(row.field(PAddress), nullptr, std::nullopt, a); !why.empty())
         return row.notice(why);
     const std::string gateway = textio::lowerCase(trimBlanks(row.field(PGateway)));
     const bool isGateway = gateway == "1" || gateway == "yes" || gateway == "true";
@@ -338,7 +366,7 @@ void readEtcHosts(std::string_view text, HostRead& read)
         }
         plan::Host h;
         net::Address a;
-        std::string why = takeAddress(words[0], false, std::nullopt, a);
+        std::string why = takeAddress(words[0], nullptr, std::nullopt, a);
         if (why.empty() && words.size() < 2)
             why = net::format(a) + " has no host name";
         if (why.empty())

@@ -84,6 +84,7 @@ std::optional<HostFormat> parseHostFormat(std::string_view key);
 struct HostRow {
     std::size_t line = 0;
     plan::Host host;
+    int length = -1;  // the prefix length the file gave the address ("10.40.1.5/24"); -1 without
 };
 struct RangeRow {
     std::size_t line = 0;
@@ -95,6 +96,7 @@ struct BareAddressRow {
     std::size_t line = 0;
     net::Address address;
     bool gateway = false;
+    int length = -1;  // as HostRow's
 };
 
 struct HostRead {
@@ -119,7 +121,9 @@ HostRead readHostTable(HostFormat format, const RecordSource& source);
 // an address in no assigned block, on its block's network or broadcast address, on its
 // gateway or a kept address, inside a range, or already another host's; a name, MAC or
 // DUID already another host's; a range overlapping the block's ranges, gateway, kept
-// addresses or hosts. Nothing is placed from a refused row.
+// addresses or hosts. Nothing is placed from a refused row. A name given whole inside the
+// plan's domain is kept relative to it ("h34" of h34.campus.example); one with a dot outside
+// it is kept as it is, and so is an address whose length is not its block's: each with a note.
 struct HostImport {
     std::vector<plan::Host> added;  // new hosts, in file order
     std::vector<std::pair<std::size_t, plan::Host>> merged;  // (index into plan.hosts(), the host as merged)

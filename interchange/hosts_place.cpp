@@ -62,6 +62,9 @@ private:
     std::map<std::size_t, std::size_t> mergedAt_;  // plan index -> position in out_.merged
 
     void refuse(std::size_t line, std::string why) { out_.refused.push_back({line, std::move(why)}); }
+    void note(std::size_t line, std::string what) { out_.notes.push_back({line, std::move(what)}); }
+    plan::Host inDomain(const HostRow& row);
+    void lengthNote(std::size_t line, const std::string& who, const net::Address& a, int length);
     void remember(const plan::Host& h, HostRef ref);
     plan::Host& hostOf(HostRef ref);
     // The assigned leaf holding a, with its state; nullptr (and *why) when there is none.
@@ -150,9 +153,40 @@ std::string Placer::mergeFault(const plan::Host& into, const plan::Host& row)
     return {};
 }
 
+// A file names a host whole (h34.campus.example, as /etc/hosts and NetBox's dns_name do):
+// inside the plan's domain it is the name there, or the zone would hold the domain twice.
+plan::Host Placer::inDomain(const HostRow& row)
+{
+    plan::Host h = row.host;
+    const std::string& domain = plan_.outputSettings().domain;
+    if (domain.empty() || h.name.find('.') == std::string::npos)
+        return h;
+    const std::optional<std::string> inside = plan::nameInDomain(h.name, domain);
+    if (inside && !inside->empty())
+        h.name = *inside;
+    else if (inside)
+        note(row.line, h.name + ": the name is the plan's domain itself; kept as it is");
+    else
+        note(row.line, h.name + ": the name does not end in the plan's domain " + domain + "; kept as it is");
+    return h;
+}
+
+// NetBox gives an address the length of the network it is configured in: another length
+// than its block's tells of a plan that differs from the network.
+void Placer::lengthNote(std::size_t line, const std::string& who, const net::Address& a, int length)
+{
+    const plan::BlockId id = plan_.leafAt(a);
+    if (length < 0 || id == plan::kNoBlock || plan_.block(id).prefix.length == length)
+        return;
+    note(line, who + net::format(a) + "/" + std::to_string(length) + ": the length differs from its block's /" +
+                   std::to_string(plan_.block(id).prefix.length) + " (" + blockText(plan_, id) +
+                   "); the address is taken");
+}
+
 void Placer::host(const HostRow& row)
 {
-    const plan::Host& h = row.host;
+    const plan::Host named = inDomain(row);
+    const plan::Host& h = named;
     for (const auto& a : {h.v4, h.v6})
         if (a)
             if (std::string why = addressFault(*a, h); !why.empty())
@@ -164,6 +198,9 @@ void Placer::host(const HostRow& row)
         if (auto it = duids_.find(h.duid); it != duids_.end() && it->second != h.name)
             return refuse(row.line, h.name + ": DUID " + net::formatDuid(h.duid) + " is already " + it->second + "'s");
     const auto same = names_.find(textio::lowerCase(h.name));
+    for (const auto& a : {h.v4, h.v6})
+        if (a)
+            lengthNote(row.line, h.name + ": ", *a, row.length);
     if (same == names_.end()) {
         out_.added.push_back(h);
         remember(h, {true, out_.added.size() - 1});
@@ -196,11 +233,11 @@ void Placer::bare(const BareAddressRow& row)
     if (!b)
         return refuse(row.line, why);
     const plan::ResolvedLayout& r = b->layout;
-    if (r.gateway == row.address)
-        return;
-    for (const plan::AddressRange& k : r.kept)
-        if (overlaps(k, {row.address, row.address}))
-            return;
+    const bool kept = std::any_of(r.kept.begin(), r.kept.end(), [&](const plan::AddressRange& k) {
+        return overlaps(k, {row.address, row.address});
+    });
+    if (r.gateway == row.address || kept)
+        return lengthNote(row.line, "", row.address, row.length);
     refuse(row.line, net::format(row.address) + " has no host name, and is not the " +
                          (row.gateway ? "gateway" : "gateway or a kept address") + " of " + blockText(plan_, id));
 }
@@ -266,8 +303,9 @@ void Placer::finish()
             layout.dhcp6 = plan::Dhcp6Mode::Both;
         out_.layouts.emplace_back(id, std::move(layout));
     }
-    std::stable_sort(out_.refused.begin(), out_.refused.end(),
-                     [](const textio::LineNote& a, const textio::LineNote& b) { return a.line < b.line; });
+    for (auto* notes : {&out_.refused, &out_.notes})
+        std::stable_sort(notes->begin(), notes->end(),
+                         [](const textio::LineNote& a, const textio::LineNote& b) { return a.line < b.line; });
 }
 
 // The parts of an import as one step of the history: each applied in turn, and all taken

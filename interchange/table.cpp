@@ -1,6 +1,7 @@
 #include "interchange/table.h"
 
 #include "interchange/fields.h"
+#include "textio/fields.h"
 
 namespace mq::interchange {
 
@@ -15,14 +16,28 @@ void TableRow::notice(std::string reason) const
     notices_.push_back({record_.line, std::move(reason)});
 }
 
-std::vector<std::size_t> headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns)
+std::string headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns,
+                          std::vector<std::size_t>& found)
 {
-    std::vector<std::size_t> found;
+    found.clear();
     for (const TableColumn& c : columns) {
-        const std::size_t at = textio::csvColumn(header, c.name);
-        found.push_back(at == std::string_view::npos && !c.alias.empty() ? textio::csvColumn(header, c.alias) : at);
+        std::size_t named = std::string_view::npos, aliased = std::string_view::npos;
+        for (std::size_t f = 0; f < header.fields.size(); ++f) {
+            const std::string_view h = textio::trimBlanks(header.fields[f]);
+            const bool isName = textio::equalsIgnoringCase(h, c.name);
+            if (!isName && (c.alias.empty() || !textio::equalsIgnoringCase(h, c.alias)))
+                continue;
+            // Two columns of one meaning: which one the user meant is not ours to guess.
+            if (const std::size_t first = std::min(named, aliased); first != std::string_view::npos)
+                return "the header names the \"" + std::string(c.name) +
+                       "\" column twice: " + quotedItem(header.fields[first]) + " (column " +
+                       std::to_string(first + 1) + ") and " + quotedItem(header.fields[f]) + " (column " +
+                       std::to_string(f + 1) + ")";
+            (isName ? named : aliased) = f;
+        }
+        found.push_back(named != std::string_view::npos ? named : aliased);
     }
-    return found;
+    return {};
 }
 
 ReadResult readTable(const RecordSource& source, std::span<const TableColumn> columns, std::string_view required,
@@ -36,8 +51,9 @@ ReadResult readTable(const RecordSource& source, std::span<const TableColumn> co
     r.error = source.forEach([&](const textio::CsvRecord& record) {
         if (header) {
             header = false;
-            found = headerColumns(record, columns);
-            if (found.front() == std::string_view::npos)
+            if (std::string twice = headerColumns(record, columns, found); !twice.empty())
+                fault = source.where(record.line) + ": " + twice;
+            else if (found.front() == std::string_view::npos)
                 fault = source.where(record.line) + ": the header has no " + quoted + " column";
             return fault.empty();
         }

@@ -45,8 +45,11 @@ private:
 // notice given). values: the plan-wide values the rows give.
 using TableRowReader = std::function<std::optional<FlatBlock>(const TableRow& row, plan::IpamValues& values)>;
 
-// Where the header record has each of the columns (npos where it has none).
-std::vector<std::size_t> headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns);
+// Where the header record has each of the columns (npos where it has none), into found.
+// Empty, else why the header cannot be read: it names a column twice (by its name or alias,
+// compared as TableColumn says).
+std::string headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns,
+                          std::vector<std::size_t>& found);
 
 // Reads the records of `source` (a CSV text, a sheet). columns[0] is required: a table without
 // it is refused, the column named as `required` in the message. Every record after the header

@@ -19,6 +19,10 @@ std::string checkText(std::string_view text, std::size_t maxBytes, bool lineBrea
         if ((c < 0x20 && !(lineBreaks && (c == '\n' || c == '\t'))) || c == 0x7F || c1)
             return "holds a control character (byte " + std::to_string(i + 1) + ")";
     }
+    // What is left of XML's refusals: U+FFFE and U+FFFF, which no workbook could keep.
+    if (auto at = textio::xmlRefusedAt(text); at != std::string_view::npos)
+        return "holds U+" + std::string(text[at + 2] == '\xBE' ? "FFFE" : "FFFF") + ", which is no character (byte " +
+               std::to_string(at + 1) + ")";
     return {};
 }
 

@@ -205,6 +205,16 @@ void qualifyNames(OutputSettings& s)
         qualify(ns.name);
 }
 
+std::optional<std::string> nameInDomain(std::string_view name, std::string_view domain)
+{
+    if (domain.empty() || name.size() < domain.size())
+        return std::nullopt;
+    const std::size_t cut = name.size() - domain.size();
+    if (!textio::equalsIgnoringCase(name.substr(cut), domain) || (cut > 0 && name[cut - 1] != '.') || cut == 1)
+        return std::nullopt;
+    return std::string(name.substr(0, cut == 0 ? 0 : cut - 1));
+}
+
 net::Parsed<net::Address> parseServerAddress(std::string_view text)
 {
     std::string zone;

@@ -6,6 +6,7 @@
 // for (a serial rises only when its zone's content changes). The writers are in deploy/.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,11 @@ std::string checkOutputSettings(const OutputSettings& s);
 // ns2.campus.example, not the root's ns2. Completes such names when s has a domain; every
 // edit of the settings passes through here before checkOutputSettings.
 void qualifyNames(OutputSettings& s);
+
+// A host's name as the plan keeps it, when a file gives it whole: relative to the domain
+// when it lies inside it ("h34" of h34.campus.example, compared without case; "" for the
+// domain itself), else nullopt (the name lies outside, or the plan has no domain).
+std::optional<std::string> nameInDomain(std::string_view name, std::string_view domain);
 
 // A server's address as typed: parseAddress, but a zone index is refused rather than
 // dropped (it names an interface of the machine that typed it, and means nothing in a

@@ -40,6 +40,14 @@ bool groupedThousands(std::string_view s)
     return (s.size() - comma) % 4 == 0;
 }
 
+// "2.5": a fraction, no thousands separator ("1.000" may be either, and is called one).
+bool fraction(std::string_view s)
+{
+    const auto dot = s.find('.');
+    return dot != std::string_view::npos && digits(s.substr(0, dot)) && digits(s.substr(dot + 1)) &&
+           s.size() - dot - 1 != 3;
+}
+
 std::string quoted(std::string_view field)
 {
     return "\"" + textio::escaped(field) + "\"";
@@ -189,7 +197,8 @@ struct SegmentBuilder {
             std::erase(plain, ',');
         const auto hosts = digits(plain) ? net::parseDecimal(plain) : std::nullopt;
         if (!hosts) {
-            if (v.find_first_of(",.' ") != std::string_view::npos && std::any_of(v.begin(), v.end(), ::isdigit))
+            if (!fraction(v) && v.find_first_of(",.' ") != std::string_view::npos &&
+                std::any_of(v.begin(), v.end(), ::isdigit))
                 return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
             return "hosts " + quoted(v) + " is not a whole number from 0 to 2^128 - 1";
         }

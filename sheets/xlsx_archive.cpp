@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <memory>
+#include <set>
 #include <zip.h>
 
 #include "sheets/xlsx_reader.h"
@@ -52,6 +53,25 @@ struct ZipFileCloser {
     void operator()(zip_file_t* f) const { zip_fclose(f); }
 };
 
+// The first name the archive gives two entries (libzip refuses such an archive only as
+// "File already exists"); empty when it finds none.
+std::string repeatedEntry(const std::string& path)
+{
+    int code = 0;
+    zip_t* lax = zip_open(path.c_str(), ZIP_RDONLY, &code);
+    if (!lax)
+        return {};
+    std::set<std::string> seen;
+    std::string twice;
+    const zip_int64_t n = zip_get_num_entries(lax, 0);
+    for (zip_int64_t i = 0; i < n && twice.empty(); ++i)
+        if (const char* name = zip_get_name(lax, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW))
+            if (!seen.insert(name).second)
+                twice = name;
+    zip_discard(lax);
+    return twice;
+}
+
 }  // namespace
 
 XlsxArchive::~XlsxArchive()
@@ -75,6 +95,9 @@ std::string XlsxArchive::open(const std::string& path)
         return {};
     if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
         return kNotZip;
+    // Which of the two a spreadsheet would read is anyone's guess: neither is taken.
+    if (const std::string twice = code == ZIP_ER_EXISTS ? repeatedEntry(path) : std::string(); !twice.empty())
+        return "not a workbook to read: it holds " + entryName(twice) + " twice";
     zip_error_t error;
     zip_error_init_with_code(&error, code);
     std::string why = "cannot be opened: " + std::string(zip_error_strerror(&error));

@@ -14,11 +14,12 @@ void appendHex(std::string& out, unsigned char b)
     out += hexDigit(b);
 }
 
-// Characters that show nothing themselves but hide text or reorder what follows them.
+// Characters that show nothing themselves but hide text or reorder what follows them, and
+// U+FFFE and U+FFFF, which are none (a message names them when it refuses them).
 bool invisibleFormat(char32_t cp)
 {
     return cp == 0x061C || (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) ||
-           (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF;
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0xFEFF || cp == 0xFFFE || cp == 0xFFFF;
 }
 
 void appendCodePoint(std::string& out, char32_t cp)

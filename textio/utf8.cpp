@@ -1,5 +1,7 @@
 #include "textio/utf8.h"
 
+#include <algorithm>
+
 namespace mq::textio {
 
 std::size_t utf8SequenceAt(std::string_view s, std::size_t i)
@@ -56,6 +58,17 @@ std::size_t utf8ErrorAt(std::string_view s)
         }
         const std::size_t n = utf8SequenceAt(s, i);
         if (n == 0)
+            return i;
+        i += n;
+    }
+    return std::string_view::npos;
+}
+
+std::size_t xmlRefusedAt(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = std::max<std::size_t>(utf8SequenceAt(s, i), 1);
+        if (xmlRefuses(utf8CodePointAt(s, i, n)))
             return i;
         i += n;
     }

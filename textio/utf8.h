@@ -20,6 +20,17 @@ char32_t utf8CodePointAt(std::string_view text, std::size_t at, std::size_t leng
 // whole text is valid.
 std::size_t utf8ErrorAt(std::string_view text);
 
+// True for a code point that no XML 1.0 document may hold (its Char production): the C0
+// controls but TAB, LF and CR, the surrogates, U+FFFE and U+FFFF. A workbook is XML.
+constexpr bool xmlRefuses(char32_t cp)
+{
+    return (cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\r') || (cp >= 0xD800 && cp < 0xE000) || cp == 0xFFFE ||
+           cp == 0xFFFF;
+}
+// Byte offset of the first character of the UTF-8 text that xmlRefuses, or npos (bytes that
+// are not UTF-8 are utf8ErrorAt's to find, and skipped here).
+std::size_t xmlRefusedAt(std::string_view text);
+
 // Appends the UTF-8 form of a code point (at most U+10FFFF; the caller has replaced
 // surrogates).
 void appendUtf8(std::string& out, char32_t cp);

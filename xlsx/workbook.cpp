@@ -13,6 +13,7 @@
 #include "textio/csv.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
+#include "textio/utf8.h"
 
 namespace mq::xlsx {
 
@@ -32,16 +33,30 @@ bool isHex(char c)
 }
 
 // Text as a cell's XML keeps it: spreadsheets read "_xHHHH_" as the character HHHH (ECMA-376
-// ST_Xstring), so an underscore that starts such a run is itself written as _x005F_.
+// ST_Xstring), so an underscore that starts such a run is itself written as _x005F_, and a
+// character XML may not hold (a control, U+FFFF) is written so, as Excel does: otherwise the
+// workbook would not open. A byte that is not UTF-8 becomes U+FFFD.
 std::string cellText(const std::string& text)
 {
     std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size();) {
         if (text.compare(i, 2, "_x") == 0 && i + 7 <= text.size() && text[i + 6] == '_' &&
             std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2,
                         text.begin() + static_cast<std::ptrdiff_t>(i) + 6, isHex))
             out += "_x005F";
-        out += text[i];
+        const std::size_t n = textio::utf8SequenceAt(text, i);
+        const char32_t cp = n ? textio::utf8CodePointAt(text, i, n) : 0xFFFD;
+        if (textio::xmlRefuses(cp)) {
+            out += "_x";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += "0123456789ABCDEF"[(cp >> shift) & 0xF];
+            out += '_';
+        } else if (n == 0) {
+            textio::appendUtf8(out, cp);
+        } else {
+            out.append(text, i, n);
+        }
+        i += std::max<std::size_t>(n, 1);
     }
     return out;
 }

@@ -338,5 +338,57 @@ TEST(HostImport, RefusesRowsNamingLineAndReason)
     }
 }
 
+// A name given whole is the name inside the plan's domain; an address's length, a retired
+// status and a character no workbook keeps are told, with the row's line.
+TEST(HostImport, ReadsNamesLengthsAndStatusesAsTheyMean)
+{
+    plan::Plan p = bare(campusPlan());
+    plan::OutputSettings outputs;
+    outputs.domain = "campus.example";
+    p.setOutputSettings(outputs);
+    const struct {
+        HostFormat format;
+        const char* file;
+        const char* hosts;
+        const char* told;  // refused, then notes
+        std::size_t ranges = 0;
+    } cases[] = {
+        {HostFormat::EtcHosts,
+         "10.40.1.34\th34.campus.example\n10.40.1.35 H35.Campus.Example\n10.40.1.36 h36.other.example\n"
+         "10.40.1.37 campus.example\n10.40.1.38 xcampus.example\n",
+         "H35 10.40.1.35 -\ncampus.example 10.40.1.37 -\nh34 10.40.1.34 -\nh36.other.example 10.40.1.36 -\n"
+         "xcampus.example 10.40.1.38 -\n",
+         "line 3: h36.other.example: the name does not end in the plan's domain campus.example; kept as it is\n"
+         "line 4: campus.example: the name is the plan's domain itself; kept as it is\n"
+         "line 5: xcampus.example: the name does not end in the plan's domain campus.example; kept as it is\n"},
+        {HostFormat::Netbox,
+         "address,status,dns_name\n10.40.1.34/24,active,H34.Campus.Example\n10.40.1.35/25,active,h35\n"
+         "10.40.1.36/24,Deprecated,old\n10.40.1.1/16,active,\n10.40.1.37/33,active,x\n",
+         "H34 10.40.1.34 -\nh35 10.40.1.35 -\n",
+         "line 6: \"10.40.1.37/33\": the prefix length is not /0 to /32\n"
+         "line 3: h35: 10.40.1.35/25: the length differs from its block's /24 (10.40.1.0/24 (Staff)); the address "
+         "is taken\n"
+         "line 4: 10.40.1.36: its status is deprecated (no longer in use); left out\n"
+         "line 5: 10.40.1.1/16: the length differs from its block's /24 (10.40.1.0/24 (Staff)); the address is "
+         "taken\n"},
+        {HostFormat::Netbox,
+         "start_address,end_address,status\n10.40.2.100/24,10.40.2.149/24,deprecated\n"
+         "10.40.2.200/24,10.40.2.249/24,active\n",
+         "", "line 2: the range 10.40.2.100-10.40.2.149: its status is deprecated (no longer in use); left out\n", 1},
+        {HostFormat::Phpipam, "ip_addr,hostname\n10.40.1.40,h40.campus.example\n", "h40 10.40.1.40 -\n", ""},
+        {HostFormat::Csv, "name,ipv4,note\nh41.CAMPUS.example,10.40.1.41,\nh42,10.40.1.42,a\xEF\xBF\xBE\n",
+         "h41 10.40.1.41 -\n", "line 3: h42: note \"a\\u{fffe}\": holds U+FFFE, which is no character (byte 2)\n"},
+    };
+    for (const auto& c : cases) {
+        const HostImport check = checkHostImport(p, readHostFile(c.format, c.file));
+        EXPECT_EQ(hostsText(check.added, false), c.hosts) << c.file;
+        EXPECT_EQ(text(check.refused) + text(check.notes), c.told) << c.file;
+        EXPECT_EQ(check.rangeRows, c.ranges) << c.file;
+    }
+    EXPECT_EQ(readHostFile(HostFormat::Netbox, "address,dns_name,IP Address\n10.40.1.5/24,a,10.40.1.6/24\n").error,
+              "line 1: the header names the \"address\" column twice: \"address\" (column 1) and \"IP Address\" "
+              "(column 3)");
+}
+
 }  // namespace
 }  // namespace mq::interchange

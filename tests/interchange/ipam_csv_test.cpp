@@ -298,6 +298,11 @@ TEST(TableReader, ReadsRowsByColumnName)
         {"net;label\n\"a\nb\";\"x\"y\n", "line 3: text after the closing quote of a field"},
         {" NET ;Name;label2\na;b\n-;x\n\nc\n", "2 a=b|5 c=|line 3: left out|vrf shared"},
         {"Label;net\n\"x;y\";z\n", "2 z=x;y|vrf shared"},
+        // Two columns of one meaning, by name or alias, as the header is compared.
+        {"net;label;Name\na;b;c\n",
+         "line 1: the header names the \"label\" column twice: \"label\" (column 2) and \"Name\" (column 3)"},
+        {" NET ;net\n",
+         "line 1: the header names the \"net\" column twice: \" NET \" (column 1) and \"net\" (column 2)"},
     };
     for (const auto& [text, expected] : cases) {
         const ReadResult r = readTable(csvRecords(text, ';'), columns, "Net", readRow);

@@ -479,6 +479,8 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"raw control", "\"a\"", "\"a\tb\"", "$.blocks[1].name",
             "control character inside a string (write it as \\u0009)"},
         Bad{"escaped control", "\"a\"", "\"a\\u0007\"", "$.blocks[1].name", "the name holds a control character"},
+        Bad{"noncharacter", "\"a\"", "\"a\\uffff\"", "$.blocks[1].name",
+            "the name holds U+FFFF, which is no character"},
         Bad{"long name", "\"a\"", "\"" + std::string(201, 'x') + "\"", "$.blocks[1].name", "longer than 200 bytes"},
         Bad{"not a plan", "maskquill-plan", "other", "$.format", "not a Maskquill plan"},
         Bad{"no format", "\"format\": \"maskquill-plan\",", "", "$", "has no \"format\""},

@@ -34,6 +34,7 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines)
              {"name\thosts\tgrowth\tvlan\tlength6\nOffice A\t1,000\t10\t12\t64\n", "Office A/1000/100/-/64/12"},
              {"Lab\t12,345,678\nDesk\t1,00\n", "!hosts \"1,00\" has a separator", 2},
              {"Lab\t1,0000\n", "!hosts \"1,0000\" has a separator", 1},
+             {"lab, 2.5", "!hosts \"2.5\" is not a whole number", 1},  // a fraction, no separator
              {"Name\tHosts\tGrowth %\tVLAN\tLength6\nOffice A\t120\t10\t12\t64\nLab\t20\t\t\t\n",
               "Office A/120/100/-/64/12 Lab/20/0/-/-/0"},
              {"name, hosts, vlan\nlab, 10, 7\n", "lab/10/0/-/-/7"},

@@ -2,6 +2,7 @@
 by hand (zipfile) where a part must hold what openpyxl does not write (cached formula
 values, shared and rich strings), is damaged, or is too large."""
 import sys
+import warnings
 import zipfile
 
 import openpyxl
@@ -101,6 +102,10 @@ def bad_workbooks():
     write_parts("badrows.xlsx", book_parts('<row r="2"><c r="A2"><v>1</v></c></row><row r="1"/>'))
     write_parts("badmerge.xlsx", book_parts('<row r="1"><c r="A1"><v>1</v></c></row></sheetData>'
                                             '<mergeCells><x:mergeCell xmlns:x="x" ref="B2:A1"/></mergeCells><sheetData>'))
+    write_parts("twice.xlsx", book_parts('<row r="1"><c r="A1"><v>1</v></c></row>'))
+    with zipfile.ZipFile(out + "/twice.xlsx", "a") as z, warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # zipfile warns of the duplicate it is asked to write
+        z.writestr("xl/worksheets/s.xml", "<worksheet/>")
 
 
 def damaged_workbook():
@@ -168,6 +173,6 @@ MAKERS = {"cells.xlsx": cells_workbook, "formula.xlsx": formula_workbook, "segme
           "longtext.xlsx": bomb_workbooks,
           "million.xlsx": million_rows, "notzip.xlsx": not_zip,
           "badstring.xlsx": bad_workbooks, "badxml.xlsx": bad_workbooks,
-          "badrows.xlsx": bad_workbooks, "badmerge.xlsx": bad_workbooks}
+          "badrows.xlsx": bad_workbooks, "badmerge.xlsx": bad_workbooks, "twice.xlsx": bad_workbooks}
 for name in sys.argv[2:]:
     MAKERS[name]()

@@ -4,6 +4,8 @@
 #include <sys/resource.h>
 
 #include "tests/sheets/sheet_fixtures.h"
+#include "tests/xlsx/read_back.h"
+#include "xlsx/sheet.h"
 
 namespace mq::sheets {
 namespace {
@@ -112,6 +114,7 @@ TEST_F(XlsxReader, RefusesWhatItCannotRead)
         {"badstring.xlsx", "", "sheet \"Hand\": cell A1 names shared string \"7\", of 1"},
         {"badrows.xlsx", "", "sheet \"Hand\": row \"1\" is out of order or beyond row 1048576"},
         {"badmerge.xlsx", "", "xl/worksheets/s.xml: the merged range \"B2:A1\" is not a range"},
+        {"twice.xlsx", "", "not a workbook to read: it holds xl/worksheets/s.xml twice"},
         {"formula.xlsx", "",
          "sheet \"Sheet\": cell B1 holds a formula without a computed value: open the workbook in a "
          "spreadsheet program and save it, so that the value is kept with it"},
@@ -124,6 +127,32 @@ TEST_F(XlsxReader, RefusesWhatItCannotRead)
     test::TempDir dir;
     for (std::size_t cut : {std::size_t{30}, whole.size() / 3, whole.size() / 2, whole.size() - 30})
         EXPECT_NE(readAll(dir.write("cut.xlsx", whole.substr(0, cut))).result.error, "") << cut;
+}
+
+// Text XML may not hold (controls, U+FFFE, U+FFFF) is written as Excel's _xHHHH_, a byte
+// that is not UTF-8 as U+FFFD: the workbook opens in openpyxl and in our reader, the text whole.
+TEST(XlsxWriter, WritesWhatXmlRefusesSoThatTheWorkbookOpens)
+{
+    const std::vector<std::string> cells = {"a\x01z", "\xEF\xBF\xBF", "x\xEF\xBF\xBE", "_x0041_", "\xFF"};
+    const xlsx::Sheet sheet{
+        "odd", {{"text"}}, cells.size(), [&](std::size_t i, std::vector<std::string>& row) { row = {cells[i]}; }};
+    const xlsx::Workbook book = xlsx::writeWorkbook({sheet});
+    ASSERT_EQ(book.error, "");
+    std::vector<std::string> shown = {"text"};
+    for (const std::string& c : cells)
+        shown.push_back(c == "\xFF" ? "\xEF\xBF\xBD" : c);
+    test::TempDir dir;
+    std::vector<std::string> read;
+    const SheetRead r = readSheet(dir.write("odd.xlsx", book.bytes), "", [&](const SheetRow& row) {
+        read.push_back(row.cells.empty() ? "" : row.cells[0]);
+        return true;
+    });
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(read, shown);
+    if (const auto spreadsheet = test::readBackWorkbook(book.bytes)) {  // else openpyxl is missing
+        shown.insert(shown.begin(), "sheet odd");
+        EXPECT_EQ(*spreadsheet, shown);
+    }
 }
 
 // 300 MiB from 300 KiB, as many shared strings or a sheet of blanks, and a text that the XML
