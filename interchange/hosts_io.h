@@ -12,7 +12,8 @@
 //   them). NetBox's own roles vrrp, hsrp, glbp, carp and vip read as the gateway role; no
 //   role of ours means the same as one of NetBox's, so none is written. Status reserved is
 //   the reserved role (and a kept address), dhcp a host with a MAC or DUID in a block that
-//   has DHCP ranges (a reservation), active everything else.
+//   has DHCP ranges (a reservation), active everything else. A deprecated address or range
+//   is no longer in use: left out, so that no retired range becomes a pool.
 // - phpIPAM: hostname, description (our note), mac, is_gateway (the block's gateway and
 //   hosts of the gateway role), tag Reserved for the reserved role and kept addresses (else
 //   Used); a role other than other, reserved and gateway, and a DUID, go into phpIPAM's note
