@@ -155,6 +155,51 @@ const char* quadAt(const char* p, const char* end, std::uint32_t& value)
     return p;
 }
 
+// quadAt's reading of the 16 bytes at p (a quad takes 15 at most, and the byte after it is
+// looked at), without a branch on how many digits an octet has: octets of one to three digits
+// in a random mix are what a log holds, and each branch on them is mispredicted. The three
+// first dots, found in a mask, end the first three octets; each octet is read from the digits
+// before its end, and is valid when it is at most 255 and has as many digits as its value
+// written without leading zeros.
+const char* quad16(const char* p, std::uint32_t& value)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+    const unsigned digits = static_cast<unsigned>(_mm_movemask_epi8(isDigit));
+    const unsigned dots = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('.'))));
+    // n[3 + i]: the value of the digit at i, 0 for any other byte and for the three before p.
+    alignas(16) unsigned char n[32];
+    _mm_store_si128(reinterpret_cast<__m128i*>(n), _mm_setzero_si128());
+    _mm_store_si128(reinterpret_cast<__m128i*>(n + 16), _mm_setzero_si128());
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(n + 3), _mm_and_si128(d, isDigit));
+    constexpr unsigned kNone = 1u << 16;  // a dot past the 16 bytes
+    const unsigned rest = dots & (dots - 1);
+    const unsigned e0 = static_cast<unsigned>(__builtin_ctz(dots | kNone));
+    const unsigned e1 = static_cast<unsigned>(__builtin_ctz(rest | kNone));
+    const unsigned e2 = static_cast<unsigned>(__builtin_ctz((rest & (rest - 1)) | kNone));
+    const unsigned run = static_cast<unsigned>(__builtin_ctz(~digits >> (e2 + 1)));  // the last octet's digits
+    const unsigned e3 = e2 + 1 + (run < 3 ? run : 3);
+    // Without a third dot the third octet runs to the 16th byte: far too long.
+    const unsigned before = (1u << e2) - 1;  // digits all, but for the two first dots
+    unsigned bad = ((digits | dots) & before) ^ before;
+    const auto octet = [&](unsigned start, unsigned end) {
+        const unsigned length = end - start;
+        const unsigned o = n[end + 2] + 10u * n[end + 1] + (100u * n[end] & -static_cast<unsigned>(length >= 3));
+        bad |= (length != 1u + (o >= 10) + (o >= 100)) | (o > 255);
+        return o;
+    };
+    const unsigned o0 = octet(0, e0), o1 = octet(e0 + 1, e1), o2 = octet(e1 + 1, e2), o3 = octet(e2 + 1, e3);
+    if (bad)
+        return nullptr;
+    value = o0 << 24 | o1 << 16 | o2 << 8 | o3;
+    return p + e3;
+#else
+    return quadAt(p, p + 16, value);
+#endif
+}
+
 }  // namespace
 
 bool readV4(std::string_view s, std::uint32_t& value)
@@ -313,6 +358,40 @@ bool readPlainPrefix(std::string_view text, Prefix& prefix)
 
 namespace {
 
+// The word holding the '.' or ':' at `at`, read as an address: true with out filled. The word
+// starts at `from` at the earliest (where the last read ended, never inside a word); `from`
+// is left past what was read, so the word's other dots and colons are passed over.
+template <bool v4Only> bool wordAt(const char*& from, const char* at, const char* end, FoundAddress& out)
+{
+    const char* first = at;
+    while (first > from && classOf(first[-1]))
+        --first;
+    // Most addresses in a log are a dotted quad standing alone: read at once, the word is done.
+    std::uint32_t v4 = 0;
+    const char* const q = end - first >= 16 ? quad16(first, v4) : quadAt(first, end, v4);
+    if (q && (q == end || !classOf(*q))) {
+        out = {Address::v4(v4), std::string_view(first, static_cast<std::size_t>(q - first))};
+        from = q;
+        return true;
+    }
+    if (v4Only && !q) {  // an IPv4 address in a word starts it, with a '.' or a port after it at most
+        for (from = at + 1; from < end && classOf(*from);)
+            ++from;
+        return false;
+    }
+    WordShape shape;
+    const char* last = first;
+    for (std::uint8_t k; last < end && (k = classOf(*last)); ++last) {
+        shape.classes |= k;
+        shape.dots += k == kDot;
+        shape.colons += k == kColon;
+    }
+    from = last;
+    return (shape.classes & (kDigit | kColon)) &&
+           wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, out) &&
+           (!v4Only || out.address.family == Family::V4);
+}
+
 template <bool v4Only> bool next(const char* begin, const char*& p, const char* end, FoundAddress& out)
 {
     for (;;) {
@@ -321,35 +400,87 @@ template <bool v4Only> bool next(const char* begin, const char*& p, const char* 
             p = end;
             return false;
         }
-        const char* first = hit;
-        while (first > p && classOf(first[-1]))
-            --first;
-        // Most addresses in a log are a dotted quad standing alone: read at once, the word is done.
-        std::uint32_t v4 = 0;
-        const char* const q = quadAt(first, end, v4);
-        if (q && (q == end || !classOf(*q))) {
-            out = {Address::v4(v4), std::string_view(first, static_cast<std::size_t>(q - first))};
-            p = q;
-            return true;
-        }
-        if (v4Only && !q) {  // an IPv4 address in a word starts it, with a '.' or a port after it at most
-            for (p = hit + 1; p < end && classOf(*p);)
-                ++p;
-            continue;
-        }
-        WordShape shape;
-        const char* last = first;
-        for (std::uint8_t k; last < end && (k = classOf(*last)); ++last) {
-            shape.classes |= k;
-            shape.dots += k == kDot;
-            shape.colons += k == kColon;
-        }
-        p = last;
-        if ((shape.classes & (kDigit | kColon)) &&
-            wordAddress(std::string_view(first, static_cast<std::size_t>(last - first)), shape, out) &&
-            (!v4Only || out.address.family == Family::V4))
+        if (wordAt<v4Only>(p, hit, end, out))
             return true;
     }
+}
+
+// A bit for each of the 64 bytes at p that is '\n', and one for each that can be in an address
+// only inside a word worth reading (':' unless dotsOnly, and '.'). Fewer than 64 bytes before
+// end are copied first beside zeros, which are neither.
+//
+// A word that is an IPv4 address, or starts with one, starts with a digit, a '.', a digit and
+// another '.' two to four bytes on: the dots of most words of a log (file names, versions)
+// are turned away here, all of them at once. A word is read from its start whichever of its
+// marks is met first, so one marked dot is enough: the first of a quad, or else the second,
+// whose neighbours are in view whenever the first one's next dot or digit lies past the 64
+// bytes. Only a dot at the first byte, whose digit before is not in view, is always marked.
+template <bool dotsOnly> void marksAt(const char* p, const char* end, std::uint64_t& newlines, std::uint64_t& marks)
+{
+    char copy[64];
+    if (end - p < 64) {
+        std::memset(copy, 0, sizeof copy);
+        std::memcpy(copy, p, static_cast<std::size_t>(end - p));
+        p = copy;
+    }
+    std::uint64_t dots = 0, digits = 0, colons = 0;
+    newlines = 0;
+#if defined(__SSE2__)
+    const __m128i nl = _mm_set1_epi8('\n'), dot = _mm_set1_epi8('.'), colon = _mm_set1_epi8(':');
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+    const auto bits = [](__m128i m) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))); };
+    for (int i = 0; i < 64; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i d = _mm_sub_epi8(v, zero);
+        newlines |= bits(_mm_cmpeq_epi8(v, nl)) << i;
+        dots |= bits(_mm_cmpeq_epi8(v, dot)) << i;
+        digits |= bits(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d)) << i;
+        if (!dotsOnly)
+            colons |= bits(_mm_cmpeq_epi8(v, colon)) << i;
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        newlines |= std::uint64_t{c == '\n'} << i;
+        dots |= std::uint64_t{c == '.'} << i;
+        digits |= std::uint64_t{c - 48u < 10} << i;
+        colons |= std::uint64_t{!dotsOnly && c == ':'} << i;
+    }
+#endif
+    const std::uint64_t quadStart = (digits << 1 | 1) & (digits >> 1) & (dots >> 2 | dots >> 3 | dots >> 4);
+    marks = colons | (dots & quadStart);
+}
+
+template <bool v4Only> bool scanLines(const char* begin, const char* end, LineSink& sink)
+{
+    const char* line = begin;  // where the current line starts
+    const char* from = begin;  // where the next word may start
+    bool hit = false;
+    for (const char* chunk = begin; chunk < end; chunk += 64) {
+        std::uint64_t newlines = 0, marks = 0;
+        marksAt<v4Only>(chunk, end, newlines, marks);
+        for (std::uint64_t events = newlines | marks; events; events &= events - 1) {
+            const int bit = __builtin_ctzll(events);
+            const char* const at = chunk + bit;
+            if (newlines >> bit & 1) {
+                if (!sink.line(std::string_view(line, static_cast<std::size_t>(at - line)), hit))
+                    return false;
+                line = from = at + 1;
+                hit = false;
+                continue;
+            }
+            if (hit || at < from)
+                continue;
+            FoundAddress a;
+            if (wordAt<v4Only>(from, at, end, a))
+                hit = sink.wanted(a);
+            // The word's other marks are passed over at once (it holds no '\n'); this one is
+            // cleared by the loop.
+            const std::ptrdiff_t past = from - chunk;
+            events &= (past >= 64 ? 0 : ~std::uint64_t{0} << past) | std::uint64_t{1} << bit;
+        }
+    }
+    return line == end || sink.line(std::string_view(line, static_cast<std::size_t>(end - line)), hit);
 }
 
 }  // namespace
@@ -357,6 +488,13 @@ template <bool v4Only> bool next(const char* begin, const char*& p, const char* 
 bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only)
 {
     return v4Only ? next<true>(begin, p, end, out) : next<false>(begin, p, end, out);
+}
+
+bool scanLines(std::string_view text, LineSink& sink, bool v4Only)
+{
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    return v4Only ? scanLines<true>(begin, end, sink) : scanLines<false>(begin, end, sink);
 }
 
 }  // namespace mq::net

@@ -46,6 +46,23 @@ struct FoundAddress {
 // addresses only, found faster, as words without a '.' are passed over unread.
 bool nextAddress(const char* begin, const char*& p, const char* end, FoundAddress& out, bool v4Only = false);
 
+// What a scan of many lines at once reports to: each address found, and each line's end.
+class LineSink {
+public:
+    // An address of the current line, left to right; true: the line is selected, and the
+    // rest of it is not searched.
+    virtual bool wanted(const FoundAddress& a) = 0;
+    // A line without its '\n', and whether wanted() said true for it; false stops the scan.
+    virtual bool line(std::string_view text, bool hit) = 0;
+
+protected:
+    ~LineSink() = default;
+};
+// The lines of text (each ended by '\n', the last one perhaps by the text's end), searched as
+// scanAddresses searches one line, but in one pass over the whole text: a log's lines are
+// short, and a pass per line costs more than the search. False when sink.line() stopped it.
+bool scanLines(std::string_view text, LineSink& sink, bool v4Only = false);
+
 // Calls found for each address in the line, left to right, until it returns false.
 template <class Found> void scanAddresses(std::string_view line, Found&& found, bool v4Only = false)
 {

@@ -272,38 +272,61 @@ AddressSet AddressSetBuilder::build(CancelFlag cancel)
 
 AddressMatcher::AddressMatcher(const AddressSet& s)
 {
-    for (const Span& x : s.spans(Family::V4)) {
-        v4First_.push_back(static_cast<std::uint32_t>(x.first));
-        v4Last_.push_back(static_cast<std::uint32_t>(x.last));
-    }
-    v4Bucket_.resize((1 << 16) + 1);
+    for (const Span& x : s.spans(Family::V4))
+        v4_.push_back({static_cast<std::uint32_t>(x.first), static_cast<std::uint32_t>(x.last)});
+    // The first span that ends in or after each bucket: a bucket's spans run from its own
+    // first to the next bucket's first, which may start in this bucket too.
+    std::vector<std::uint32_t> first((1 << 16) + 1);
     std::uint32_t i = 0;
     for (std::uint32_t b = 0; b <= 1 << 16; ++b) {
-        while (i < v4Last_.size() && (v4Last_[i] >> 16) < b)
+        while (i < v4_.size() && (v4_[i].last >> 16) < b)
             ++i;
-        v4Bucket_[b] = i;
+        first[b] = i;
     }
-    v4Touched_.assign((1 << 16) / 64, 0);
-    for (std::uint32_t b = 0; b < 1 << 16; ++b)
-        if (v4Bucket_[b] < v4First_.size() && v4First_[v4Bucket_[b]] >> 16 <= b)
-            v4Touched_[b / 64] |= std::uint64_t{1} << (b % 64);
+    const auto spans = static_cast<std::uint32_t>(v4_.size());
+    v4Reached_.assign((1 << 16) / 64, 0);
+    v4ReachedBefore_.assign((1 << 16) / 64, 0);
+    for (std::uint32_t b = 0; b < 1 << 16; ++b) {
+        if (b % 64 == 0)
+            v4ReachedBefore_[b / 64] = static_cast<std::uint32_t>(v4Spans_.size());
+        if (first[b] < spans && v4_[first[b]].first >> 16 <= b) {
+            v4Reached_[b / 64] |= std::uint64_t{1} << (b % 64);
+            v4Spans_.push_back({first[b], std::min(first[b + 1] + 1, spans)});
+        }
+    }
     for (const Span& x : s.spans(Family::V6)) {
         v6First_.push_back(x.first);
         v6Last_.push_back(x.last);
     }
 }
 
+namespace {
+
+// The bits set, counted in a few register steps: without a popcnt instruction for every
+// processor, std::popcount is a library call.
+std::uint32_t bitsSet(std::uint64_t x)
+{
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<std::uint32_t>((x * 0x0101010101010101u) >> 56);
+}
+
+}  // namespace
+
 bool AddressMatcher::containsV4(std::uint32_t v) const
 {
-    // Spans from v4Bucket_[top] on end at or after the bucket's start; the one holding v, if
-    // any, is the last of them that starts by v, and it comes before v4Bucket_[top + 1] + 1.
-    const std::size_t top = v >> 16;
-    if (!(v4Touched_[top / 64] >> (top % 64) & 1))
+    // The span holding v, if any, is the last of its bucket's spans that starts by v.
+    const std::uint32_t top = v >> 16;
+    const std::uint64_t reached = v4Reached_[top / 64];
+    if (!(reached >> (top % 64) & 1))
         return false;
-    const auto from = v4First_.begin() + v4Bucket_[top];
-    const auto to = v4First_.begin() + std::min<std::size_t>(v4Bucket_[top + 1] + 1, v4First_.size());
-    const auto it = std::upper_bound(from, to, v);
-    return it != from && v <= v4Last_[static_cast<std::size_t>(it - v4First_.begin()) - 1];
+    const std::uint64_t before = reached & ((std::uint64_t{1} << (top % 64)) - 1);
+    const SpanRange r = v4Spans_[v4ReachedBefore_[top / 64] + bitsSet(before)];
+    const auto from = v4_.begin() + r.from;
+    const auto it =
+        std::upper_bound(from, v4_.begin() + r.to, v, [](std::uint32_t x, const V4Span& y) { return x < y.first; });
+    return it != from && v <= std::prev(it)->last;
 }
 
 bool AddressMatcher::containsV6(u128 v) const

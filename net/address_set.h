@@ -99,11 +99,22 @@ public:
     }
 
 private:
-    std::vector<std::uint32_t> v4First_, v4Last_;
-    // For each value of an IPv4 address's top 16 bits, the first span that could hold it:
-    // most lookups then touch one or two spans, or none.
-    std::vector<std::uint32_t> v4Bucket_;
-    std::vector<std::uint64_t> v4Touched_;  // a bit per bucket that some span reaches: small enough to stay in cache
+    struct V4Span {
+        std::uint32_t first, last;
+    };
+    struct SpanRange {
+        std::uint32_t from, to;
+    };
+    std::vector<V4Span> v4_;  // a span's ends side by side: one cache line read for both
+    // Buckets are the values of an IPv4 address's top 16 bits. A bit per bucket that some span
+    // reaches (8 KiB, which stays in cache) turns most lookups away at once; for each 64
+    // buckets, how many before them are reached, so that a reached bucket's place among those
+    // is counted from the bits. Each reached bucket then has the spans that may hold its
+    // addresses: a lookup touches one or two spans, and no table of all 65,536 buckets that
+    // the log's read blocks would push out of the cache.
+    std::vector<std::uint64_t> v4Reached_;
+    std::vector<std::uint32_t> v4ReachedBefore_;
+    std::vector<SpanRange> v4Spans_;
     std::vector<u128> v6First_, v6Last_;
 };
 

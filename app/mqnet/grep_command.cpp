@@ -46,7 +46,7 @@ bool readPatterns(const Invocation& call, std::string_view text, net::AddressSet
     return good;
 }
 
-class Grep {
+class Grep final : private net::LineSink {
 public:
     Grep(const GrepOptions& o, const net::AddressSet& set, const Invocation& call)
         : o_(o), matcher_(set), v4Only_(set.spans(net::Family::V6).empty()), w_(call.out), call_(call)
@@ -56,12 +56,15 @@ public:
     // Reads one file; false on trouble (already named).
     bool file(const std::string& path, bool named)
     {
-        const std::string name = sourceName(path);
+        name_ = sourceName(path);
         std::FILE* in = openInputFile(call_, path);
         if (!in)
             return false;
         prefix_ = named ? path + ":" : "";
-        const bool good = lines(in, name);
+        number_ = 0;
+        skipping_ = false;
+        good_ = true;
+        const bool good = lines(in);
         textio::closeInput(in);
         if (o_.count) {
             w_.write(prefix_);
@@ -74,75 +77,73 @@ public:
     bool anySelected() const { return selectedAny_; }
 
 private:
-    // Reads in blocks, carrying a line cut by a block's end into the next. A line is refused
-    // as soon as it is known to pass kMaxLine (a CR may still come before its LF), however
-    // long it runs on, and is then skipped to its end without being held.
-    bool lines(std::FILE* in, const std::string& name)
+    // Reads in blocks and searches each block's whole lines in one pass, carrying a line cut
+    // by a block's end into the next. A line is refused as soon as it is known to pass
+    // kMaxLine (a CR may still come before its LF), however long it runs on, and is then
+    // skipped to its end without being held.
+    bool lines(std::FILE* in)
     {
         constexpr std::size_t kBlock = 1 << 20;
         std::string buffer(kBlock + kMaxLine + 1, '\0');
         char* const base = buffer.data();
-        std::size_t have = 0, number = 0;
-        bool skipping = false, good = true;  // skipping: inside a line already refused
-        const auto tooLong = [&] {
-            call_.faults.tooLong(name, number + 1);
-            good = false;
-        };
+        std::size_t have = 0;
         for (;;) {
             const std::size_t n = std::fread(base + have, 1, kBlock, in);
-            const char* p = base;
             const char* const end = base + have + n;
-            for (const char* nl;
-                 (nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); p = nl + 1) {
-                const std::size_t length =
-                    static_cast<std::size_t>(nl - p) - (nl > p && nl[-1] == '\r');  // as textio counts
-                if (skipping) {
-                    skipping = false;
-                } else if (length > kMaxLine) {
-                    tooLong();
-                } else {
-                    line(std::string_view(p, static_cast<std::size_t>(nl - p)));
-                    if (w_.failed())
-                        return false;
-                }
-                ++number;
-            }
-            std::size_t rest = static_cast<std::size_t>(end - p);
             if (n < kBlock) {
                 if (std::ferror(in)) {
-                    call_.refuse("cannot read " + textio::escaped(name) + ": " + std::strerror(errno));
+                    call_.refuse("cannot read " + textio::escaped(name_) + ": " + std::strerror(errno));
                     return false;
                 }
-                if (!skipping && rest > 0) {
-                    if (rest - (p[rest - 1] == '\r') > kMaxLine)
-                        tooLong();
-                    else
-                        line(std::string_view(p, rest));
-                }
-                return good;
+                return net::scanLines(std::string_view(base, have + n), *this, v4Only_) && good_;
             }
-            if (!skipping && rest > kMaxLine && rest > kMaxLine + (p[rest - 1] == '\r')) {
+            const char* const last = static_cast<const char*>(::memrchr(base, '\n', have + n));
+            const char* const p = last ? last + 1 : base;
+            if (!net::scanLines(std::string_view(base, static_cast<std::size_t>(p - base)), *this, v4Only_))
+                return false;
+            std::size_t rest = static_cast<std::size_t>(end - p);
+            if (!skipping_ && rest > kMaxLine && rest > kMaxLine + (p[rest - 1] == '\r')) {
                 tooLong();
-                skipping = true;
+                skipping_ = true;
             }
-            if (skipping)
+            if (skipping_)
                 rest = 0;
             std::memmove(base, p, rest);
             have = rest;
         }
     }
 
-    void line(std::string_view text)
+    void tooLong()
     {
-        bool hit = false;
-        if (o_.only && !o_.invert) {
+        call_.faults.tooLong(name_, number_ + 1);
+        good_ = false;
+    }
+
+    bool wanted(const net::FoundAddress& a) override { return matcher_.contains(a.address); }
+
+    // A whole line, and whether it names an address of the set.
+    bool line(std::string_view text, bool hit) override
+    {
+        const std::size_t length = text.size() - (!text.empty() && text.back() == '\r');  // as textio counts
+        const bool skipped = std::exchange(skipping_, false);
+        if (!skipped && length > kMaxLine)
+            tooLong();
+        ++number_;
+        if (skipped || length > kMaxLine || hit == o_.invert)
+            return true;
+        selectedAny_ = true;
+        ++count_;
+        if (o_.count)
+            return true;
+        if (!o_.only) {
+            w_.write(prefix_);
+            w_.write(text);
+            w_.put('\n');
+        } else if (!o_.invert) {
             net::scanAddresses(
                 text,
                 [&](const net::FoundAddress& a) {
-                    if (!matcher_.contains(a.address))
-                        return true;
-                    hit = true;
-                    if (!o_.count) {
+                    if (matcher_.contains(a.address)) {
                         w_.write(prefix_);
                         w_.write(a.text);
                         w_.put('\n');
@@ -150,19 +151,8 @@ private:
                     return true;
                 },
                 v4Only_);
-        } else {
-            net::scanAddresses(
-                text, [&](const net::FoundAddress& a) { return !(hit = matcher_.contains(a.address)); }, v4Only_);
         }
-        if (hit == o_.invert)
-            return;
-        selectedAny_ = true;
-        ++count_;
-        if (o_.count || o_.only)
-            return;
-        w_.write(prefix_);
-        w_.write(text);
-        w_.put('\n');
+        return !w_.failed();
     }
 
     const GrepOptions& o_;
@@ -170,7 +160,10 @@ private:
     const bool v4Only_;  // no IPv6 pattern: no IPv6 address can select a line, so none is looked for
     BufferedWriter& w_;
     const Invocation& call_;
-    std::string prefix_;
+    std::string name_, prefix_;
+    std::size_t number_ = 0;  // lines of the file read so far
+    bool skipping_ = false;  // inside a line already refused
+    bool good_ = true;  // no line refused
     net::u128 count_ = 0;
     bool selectedAny_ = false;
 };

@@ -325,6 +325,26 @@ class Grep(unittest.TestCase):
                                           f"mqnet: {WORK}/edge.log line {number}: the line is longer than 65536 bytes\n"),
                                          case)
 
+    def test_an_address_cut_by_a_read_block_is_read_whole(self):
+        # Each word cut by the end of a 1 MiB read block at every place, on a line ended by
+        # LF or CR LF (one file, a case at each block's end) or by the file's end (a file a
+        # case), with and without an IPv6 pattern.
+        mib = 1 << 20
+        cases = [(word, cut) for word in ("10.0.0.10", "::ffff:10.0.0.1", "fe80::1%eth0") for cut in range(len(word) + 1)]
+        runs = [(ending, cases) for ending in ("\n", "\r\n")] + [("", [c]) for c in cases if c[0] == "::ffff:10.0.0.1"]
+        for ending, block_cases in runs:
+            text, lines = "", []
+            for word, cut in block_cases:
+                fill = (len(text) // mib + 1) * mib - len(text) - cut - 2  # the word starts cut bytes before a block's end
+                text += ("b" * 999 + "\n") * (fill // 1000) + ("c" * (fill % 1000 - 1) + "\n" if fill % 1000 else "")
+                lines += ["a " + word] + (["11.0.0.1", "10.0.0.1"] if ending else [])
+                text += ending.join(lines[-3 if ending else -1:]) + ending
+            for patterns in ("10.0.0.1/32", "10.0.0.1/32,fe80::1/128"):
+                wanted = {ipaddress.ip_address(p.split("/")[0]) for p in patterns.split(",")}
+                want = [line for line in lines if any(a in wanted for _, a in addresses_in(line))]
+                got = run("grep", patterns, put(text))
+                self.assertEqual(got.stdout.splitlines(), want, (ending, block_cases, patterns))
+
     def test_a_line_without_end_is_named_as_it_passes_the_limit(self):
         proc = subprocess.Popen([MQNET, "grep", "10.0.0.0/8"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE)

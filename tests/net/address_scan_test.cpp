@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 
 namespace mq::net {
 namespace {
@@ -118,44 +119,47 @@ TEST(AddressScan, V4PrefixReaderEdges)
     }
 }
 
+// The words and marks of random log lines.
+const char* const kPieces[] = {"10.0.0.1",
+                               "1.2.3.4",
+                               "255.255.255.255",
+                               "01.2.3.4",
+                               "1.2.3.256",
+                               "::",
+                               "2001:db8::1",
+                               "::ffff:1.2.3.4",
+                               "fe80::a",
+                               "%eth0",
+                               "10:15:32",
+                               "a",
+                               "Z",
+                               "_",
+                               ".",
+                               ":",
+                               "0",
+                               "12",
+                               " ",
+                               "/",
+                               "[",
+                               "]",
+                               ",",
+                               "\"",
+                               "x.js",
+                               "HTTP/1.1",
+                               "\xC3\xA9"};
+
 // Random log lines, read as the rule above says, word by word through the full parser: the
 // scan finds the same addresses, and with v4Only the IPv4 ones among them.
 TEST(AddressScan, RandomLinesMatchAWordByWordReading)
 {
     std::mt19937 rng(8);
-    const char* pieces[] = {"10.0.0.1",
-                            "1.2.3.4",
-                            "255.255.255.255",
-                            "01.2.3.4",
-                            "1.2.3.256",
-                            "::",
-                            "2001:db8::1",
-                            "::ffff:1.2.3.4",
-                            "fe80::a",
-                            "10:15:32",
-                            "a",
-                            "Z",
-                            "_",
-                            ".",
-                            ":",
-                            "0",
-                            "12",
-                            " ",
-                            "/",
-                            "[",
-                            "]",
-                            ",",
-                            "\"",
-                            "x.js",
-                            "HTTP/1.1",
-                            "\xC3\xA9"};
     const auto isWord = [](char c) {
         return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == ':';
     };
     for (int round = 0; round < 20000; ++round) {
         std::string line;
         for (int n = static_cast<int>(rng() % 12); n > 0; --n)
-            line += pieces[rng() % std::size(pieces)];
+            line += kPieces[rng() % std::size(kPieces)];
         std::vector<std::string> want, wantV4;
         for (std::size_t i = 0; i < line.size();) {
             if (!isWord(line[i])) {
@@ -197,6 +201,53 @@ TEST(AddressScan, RandomLinesMatchAWordByWordReading)
             },
             true);
         ASSERT_EQ(v4, wantV4) << line;
+    }
+}
+
+// Many lines searched in one pass report, line by line, what a search of each line alone
+// finds, wherever words and line ends fall against the pass's 64-byte steps: CR LF, empty
+// lines, lines longer than a step, a last line with or without its '\n'.
+TEST(AddressScan, ManyLinesAtOnceAsEachLineAlone)
+{
+    // Each line as "text|offered addresses|hit"; a line's search stops at an odd address.
+    struct Record final : LineSink {
+        std::vector<std::string> lines;
+        std::string offered;
+        bool wanted(const FoundAddress& a) override
+        {
+            offered += " " + std::string(a.text);
+            return static_cast<bool>(a.address.value & 1);
+        }
+        bool line(std::string_view text, bool hit) override
+        {
+            lines.push_back(std::string(text) + "|" + std::exchange(offered, "") + (hit ? "|hit" : "|"));
+            return true;
+        }
+    };
+    std::mt19937 rng(9);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 6); n > 0; --n) {
+            for (int k = static_cast<int>(rng() % (rng() % 8 ? 12 : 80)); k > 0; --k)
+                text += kPieces[rng() % std::size(kPieces)];
+            text += rng() % 4 ? "\n" : "\r\n";
+        }
+        if (rng() % 3 == 0)
+            text += kPieces[rng() % std::size(kPieces)];  // a last line without '\n'
+        for (const bool v4Only : {false, true}) {
+            Record want, got;
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t nl = std::min(text.find('\n', at), text.size());
+                const std::string_view line = std::string_view(text).substr(at, nl - at);
+                bool hit = false;
+                scanAddresses(
+                    line, [&](const FoundAddress& a) { return !(hit = want.wanted(a)); }, v4Only);
+                want.line(line, hit);
+                at = nl + 1;
+            }
+            ASSERT_TRUE(scanLines(text, got, v4Only));
+            ASSERT_EQ(got.lines, want.lines) << text;
+        }
     }
 }
 
