@@ -132,9 +132,8 @@ std::string Placer::addressFault(const net::Address& a, const plan::Host& h)
     for (const plan::AddressRange& k : r.kept)
         if (overlaps(k, {a, a}))
             return net::format(a) + " is kept for network devices" + where;
-    for (const plan::AddressRange& g : r.ranges)
-        if (overlaps(g, {a, a}))
-            return net::format(a) + " lies in the DHCP range " + rangesText({g}) + " of " + blockText(plan_, id);
+    if (std::string inRange = plan::rangeFault(plan_, id, r, a); !inRange.empty())
+        return inRange;
     if (auto it = addresses_.find(a); it != addresses_.end() && it->second != h.name)
         return net::format(a) + " is already the address of " + it->second;
     return {};

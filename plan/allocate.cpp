@@ -19,6 +19,11 @@ using net::u128;
 
 constexpr double kMaxGrowthPercent = 1'000'000;
 
+std::string familyName(net::Family f)
+{
+    return f == net::Family::V4 ? "IPv4" : "IPv6";
+}
+
 // The free blocks of an allocation, by prefix length, each set ordered by address. Every
 // free block is aligned to its own size, so the lowest aligned place for a block of length
 // L is the start of the lowest free block of length L or shorter: one look per length.
@@ -304,6 +309,8 @@ void placeInto(const Plan& plan, BlockId within, bool dual, const std::vector<Se
     }
     const net::Prefix area = plan.block(within).prefix;
     const net::Family family = area.address.family;
+    for (Place* p : out)
+        p->family = family;
     const int bits = area.address.bits();
     if (family == net::Family::V6 && plan.settings().vlanNumbering)
         return placeByVlan(plan, within, dual, segments, out, skip, alone);
@@ -423,7 +430,8 @@ std::vector<Placement> allocate(const Plan& plan, const std::vector<BlockId>& ta
                     continue;
                 Place held;
                 held.heldBack = true;
-                held.reason = std::string("not placed without its ") + (f == 0 ? "IPv6" : "IPv4") + " block";
+                held.family = places[f]->family;
+                held.reason = "not placed without its " + familyName(places[1 - f]->family) + " block";
                 *places[f] = std::move(held);
             }
         }
@@ -453,7 +461,7 @@ std::string unplacedReason(const Placement& p)
     const Place* places[2] = {&p, &*p.second};
     for (int f = 0; f < 2; ++f)
         if (!places[f]->prefix && !places[f]->heldBack)
-            out += (out.empty() ? "" : "; ") + std::string(f == 0 ? "IPv4: " : "IPv6: ") + places[f]->reason;
+            out += (out.empty() ? "" : "; ") + familyName(places[f]->family) + ": " + places[f]->reason;
     return out;
 }
 

@@ -18,6 +18,7 @@ struct Place {
     net::Address first, last;  // usable hosts
     net::Count spare;  // usable - hosts asked (the growth reserve counts as spare)
     std::string reason;  // when it did not fit
+    net::Family family = net::Family::V4;  // the target block's, whichever target came first
     // When it did not fit: the largest free block left once every segment that fits is
     // placed (nullopt: no free space left).
     std::optional<net::Prefix> largestFree;

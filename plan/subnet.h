@@ -148,6 +148,14 @@ net::Parsed<net::Address> hostAddress(const Plan& plan, BlockId id, std::string_
                                       const std::optional<net::Mac>& mac, const HostIndex& index,
                                       std::optional<std::size_t> except = {});
 
+// Why a host may not have address a in block id, whose layout is l: it lies in one of the
+// block's DHCP ranges (for IPv6 its DHCPv6 ones), which the server leases to clients.
+// "10.40.1.150 lies in the DHCP range 10.40.1.100-10.40.1.199 of 10.40.1.0/24 (Staff)";
+// empty when it does not. Every way a host gets an address asks this one rule.
+std::string rangeFault(const Plan& plan, BlockId id, const ResolvedLayout& l, const net::Address& a);
+// The same in the assigned leaf that holds a, with the layout it has now.
+std::string rangeFault(const Plan& plan, const net::Address& a);
+
 // One fault of the plan's subnets, with a message that names the block (prefix and name)
 // and the host: "10.40.1.0/24 (Office): host printer-2: 10.40.2.7 lies outside the block".
 struct SubnetProblem {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "net/parse.h"
+#include "plan/allocations.h"
 #include "plan/plan.h"
 #include "plan/subnet.h"
 #include "textio/escape.h"
@@ -197,6 +198,25 @@ net::Parsed<net::Address> hostAddress(const Plan& plan, BlockId id, std::string_
     if (!l.firstUsable || a < *l.firstUsable || *l.lastUsable < a)
         return fault(net::format(a) + " is not a usable address of " + block);
     return a;
+}
+
+std::string rangeFault(const Plan& plan, BlockId id, const ResolvedLayout& l, const net::Address& a)
+{
+    for (const AddressRange& r : l.ranges)
+        if (!(a < r.first) && !(r.last < a)) {
+            const Block& b = plan.block(id);
+            return net::format(a) + " lies in the DHCP range " + rangesText({r}) + " of " +
+                   net::formatNetwork(b.prefix) + (b.name.empty() ? "" : " (" + b.name + ")");
+        }
+    return {};
+}
+
+std::string rangeFault(const Plan& plan, const net::Address& a)
+{
+    const BlockId id = plan.leafAt(a);
+    if (id == kNoBlock || plan.block(id).state == BlockState::Free)
+        return {};
+    return rangeFault(plan, id, resolveLayout(plan, id), a);
 }
 
 }  // namespace mq::plan

@@ -198,6 +198,10 @@ bool HostsTable::before(std::size_t a, std::size_t b) const
 
 void HostsTable::arrange()
 {
+    // A plan edited since the rows were made (the window shows the edit a moment later) is
+    // read as it is now, never through the cells of hosts the rows do not know yet.
+    if (plan_ && !isCurrent(*plan_) && setPlan(*plan_) && rebuilt_)
+        return;  // setPlan arranged them afresh
     rows_.clear();
     if (!plan_)
         return;

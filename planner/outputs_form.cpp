@@ -240,6 +240,18 @@ void OutputsForm::reset()
     say({}, false);
 }
 
+bool OutputsForm::queryClose()
+{
+    if (!settingsChanged())
+        return true;
+    switch (planner.services().askApply("The output settings typed are not in the plan yet. Apply them to the plan "
+                                        "before the dialog closes?")) {
+    case Answer::Yes: return apply();  // refused: the dialog stays, the reason in its status line
+    case Answer::No: reset(); return true;
+    default: return false;
+    }
+}
+
 std::optional<OutputsForm::Job> OutputsForm::previewJob() const
 {
     std::optional<Key> key = currentKey();

@@ -80,6 +80,9 @@ public:
     bool apply();
     // The fields as the plan holds them.
     void reset();
+    // Before the dialog closes: settings typed and not applied are applied, discarded or
+    // kept open, as the user answers; true when the dialog may close.
+    bool queryClose();
     // What the last Apply, Copy or Save did, or why it did not; error() tells which.
     const std::string& status() const { return status_; }
     bool error() const { return error_; }

@@ -69,6 +69,20 @@ std::string countText(std::size_t n, const char* one, const char* many)
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+std::size_t leafCount(const plan::Plan& p)
+{
+    std::size_t n = 0;
+    std::vector<BlockId> stack(p.roots().begin(), p.roots().end());
+    while (!stack.empty()) {
+        const plan::Block& b = p.block(stack.back());
+        stack.pop_back();
+        if (b.children.empty())
+            ++n;
+        stack.insert(stack.end(), b.children.begin(), b.children.end());
+    }
+    return n;
+}
+
 std::string summaryText(const plan::Plan& p, std::size_t leaves, BlockId selected)
 {
     return countText(p.blockCount(), "block", "blocks") + ", " + countText(leaves, "leaf", "leaves") + "; selected " +

@@ -55,6 +55,8 @@ public:
     explicit PlannerForm(PlannerServices& services);
 
     const plan::Plan& plan() const { return doc; }
+    // The window's platform, for the dialogs over this plan that ask their own questions.
+    PlannerServices& services() { return sv; }
     const std::string& filePath() const { return path; }
     bool isModified() const { return !history.isClean(); }
     // "Network Planner - office.mqplan*" ("Untitled" before the first save).
@@ -289,7 +291,10 @@ std::string prefixText(const net::Prefix& p);
 std::string blockTitle(const plan::Block& block);
 // "1 leaf", "2 leaves".
 std::string countText(std::size_t n, const char* one, const char* many);
-// The window's status line: "12 blocks, 7 leaves; selected servers 10.0.0.0/24".
+// The leaves of every root of the plan, whichever root is shown.
+std::size_t leafCount(const plan::Plan& plan);
+// The window's status line: "12 blocks, 7 leaves; selected servers 10.0.0.0/24"; leaves is
+// leafCount(plan), passed in so that a window counts once per change, not per selection.
 std::string summaryText(const plan::Plan& plan, std::size_t leaves, plan::BlockId selected);
 // 1 2 4 ... of a text, or 0 when it is not a power of two from 2 to 2^16.
 int partsOf(const std::string& text);

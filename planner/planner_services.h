@@ -74,6 +74,9 @@ public:
     virtual void message(const std::string& text, MsgIcon icon) = 0;
     // Yes / No / Cancel, titled "Network Planner".
     virtual Answer ask(const std::string& question) = 0;
+    // Apply / Discard / Cancel, titled "Network Planner", before a dialog with settings typed
+    // and not applied closes: Yes applies them, No throws them away.
+    virtual Answer askApply(const std::string& question) { return ask(question); }
     // The typed text, or nothing when cancelled.
     virtual std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) = 0;
     virtual std::optional<std::string> openFileDialog(const std::string& filter) = 0;

@@ -132,7 +132,15 @@ bool SubnetForm::setField(const plan::Plan& p, const plan::HostIndex& at, plan::
             return true;
         }
         slot = readHostAddress(p, at, block(f), f, t, h.mac, except, why);
-        return slot.has_value();
+        if (!slot)
+            return false;
+        // A DHCP server would lease the address to a client too: the outputs refuse it.
+        const BlockId id = block(f) != kNoBlock ? block(f) : p.leafAt(*slot);
+        if (std::string inRange = plan::rangeFault(p, id, plan::resolveLayout(p, id), *slot); !inRange.empty()) {
+            why = familyName(f) + " address " + quoted(t) + ": " + inRange;
+            return false;
+        }
+        return true;
     }
     case HostMac:
         h.mac.reset();

@@ -85,5 +85,25 @@ TEST(AllocateAndMqnet, SameSegmentFilesSamePlacesAndRefusedLines)
     }
 }
 
+// A dual-stack segment short of room in one family names that family as mqnet does, whichever
+// root is selected in the window (and so allocated into first).
+TEST(AllocateAndMqnet, AShortFamilyIsNamedAlikeWhicheverRootIsSelected)
+{
+    const std::string segments = "staff, 1500\nlab, 10\n";
+    const mq::test::TempDir dir;
+    const mq::test::Outcome run =
+        mq::test::runMqnet({"plan", "allocate", "--csv", "10.40.0.0/22,2001:db8:40::/48", dir.write("s", segments)});
+    const std::string reason = "IPv4: needs a /21, larger than 10.40.0.0/22";
+    ASSERT_NE(run.out.find("\"" + reason + "\""), std::string::npos) << run.out;
+    for (const std::size_t selected : {0u, 1u}) {
+        test::FakePlannerServices sv;
+        PlannerForm form{sv};
+        ASSERT_TRUE(form.newPlan("10.40.0.0/22, 2001:db8:40::/48"));
+        form.allocate(form.plan().roots().at(selected), segments);
+        ASSERT_FALSE(form.allocationLines().empty());
+        EXPECT_EQ(form.allocationLines().front(), "staff: does not fit: " + reason) << "root " << selected;
+    }
+}
+
 }  // namespace
 }  // namespace mq::planner

@@ -123,6 +123,10 @@ TEST_F(HostsTableTest, FollowsThePlanKeepingSortAndFilter)
     EXPECT_EQ(table.rowOf(0), std::optional<std::size_t>(0));  // desk-1 is host 0 now
     EXPECT_EQ(table.rowOf(4), std::nullopt);  // cam-1, filtered out
     EXPECT_EQ(table.hostCount(), 11u);
+    // Changed and not yet shown to the table: a filter typed then reads the plan as it is.
+    ASSERT_EQ(p.setName(test::segmentBlock(p, "staff", net::Family::V4), "front desk"), "");
+    table.setFilter("front desk");
+    EXPECT_EQ(names(table), "desk-1 printer-2 printer-10 gw-office");
 }
 
 // Hosts replaced or appended move to their rows one by one: after every edit, under every

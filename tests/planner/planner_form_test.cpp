@@ -645,6 +645,15 @@ TEST_F(PlannerFormTest, MessagesSayWhatWhichAndHowMany)
                   return summaryText(plan::Plan(net::Prefix{net::Address::v4(0x0A000000u), 8}), 1, 0);
               },
               "1 block, 1 leaf; selected 10.0.0.0/8"},
+             {"the status line counts the leaves of every root, whichever is selected",
+              [&] {
+                  form.newPlan("10.40.0.0/16, 2001:db8:40::/48");
+                  const BlockId v6 = form.plan().roots().at(1);
+                  form.split(root(), 4);
+                  form.split(v6, 2);
+                  return summaryText(form.plan(), leafCount(form.plan()), v6);
+              },
+              "8 blocks, 6 leaves; selected 2001:db8:40::/48"},
              {"a root of IPv6 halves is counted as they are",
               [&] {
                   form.newPlan("2001:db8:40::/48");

@@ -99,6 +99,47 @@ TEST_F(SubnetFormTest, HostCellsTakeTheirFormsRefuseWithAReasonAndUndo)
     EXPECT_EQ(subnet.status().find('\x1b'), std::string::npos);
 }
 
+// An address inside a DHCP range is refused however it comes (typed, eui64, pasted, a plan's
+// import), each time with the one message that names the range.
+TEST_F(SubnetFormTest, AddressesInADhcpRangeAreRefusedWithTheRange)
+{
+    ASSERT_TRUE(subnet.addRange(Family::V4, "10.40.0.30-10.40.0.40"));
+    ASSERT_TRUE(subnet.setDhcp6(plan::Dhcp6Mode::Stateful));
+    ASSERT_TRUE(subnet.addRange(Family::V6, "::211:0:0:0-::211:ffff:ffff:ffff"));
+    ASSERT_TRUE(subnet.setCell(subnet.rowCount() - 1, HostMac, "00:11:22:33:44:55"));
+    const std::string range4 = "lies in the DHCP range 10.40.0.30-10.40.0.40 of 10.40.0.0/26 (office)";
+    const std::string range6 =
+        "lies in the DHCP range 2001:db8:40:0:211::-2001:db8:40:0:211:ffff:ffff:ffff of 2001:db8:40::/64 (office)";
+    struct Way {
+        const char* what;
+        std::function<bool()> act;
+        std::function<std::string()> said;
+        std::string want;
+    };
+    auto status = [this] { return subnet.status(); };
+    const Way ways[] = {
+        {"typed into the new row", [&] { return subnet.setCell(subnet.rowCount() - 1, HostV4, "10.40.0.35"); }, status,
+         "IPv4 address \"10.40.0.35\": 10.40.0.35 " + range4},
+        {"typed over a host's", [&] { return subnet.setCell(0, HostV4, " 10.40.0.30"); }, status,
+         "IPv4 address \"10.40.0.30\": 10.40.0.30 " + range4},
+        {"eui64 in a DHCPv6 range", [&] { return subnet.setCell(0, HostV6, "eui64"); }, status,
+         "IPv6 address \"eui64\": 2001:db8:40:0:211:22ff:fe33:4455 " + range6},
+        {"pasted", [&] { return subnet.paste("pc-9\t10.40.0.31\n"); }, status,
+         "0 hosts added from the pasted rows; 1 row refused: line 1: IPv4 address \"10.40.0.31\": 10.40.0.31 " +
+             range4},
+        {"imported into the plan",
+         [&] { return form.importHosts(interchange::HostFormat::Csv, "name,ipv4\npc-8,10.40.0.32\n", "hosts.csv"); },
+         [&] { return form.importLines().empty() ? std::string() : form.importLines().front(); },
+         "line 2: pc-8: 10.40.0.32 " + range4},
+    };
+    const plan::Plan before = form.plan();
+    for (const Way& w : ways) {
+        EXPECT_FALSE(w.act()) << w.what;
+        EXPECT_EQ(w.said(), w.want) << w.what;
+        EXPECT_TRUE(form.plan() == before) << w.what;
+    }
+}
+
 // The layout edits of each family, what results and what is refused.
 TEST_F(SubnetFormTest, LayoutOfBothFamiliesAndTheCloudsFixedAddresses)
 {

@@ -537,6 +537,17 @@ void OutputsDialog::save()
     refresh();
 }
 
+void OutputsDialog::reject()
+{
+    const bool typed = model->settingsChanged();
+    const bool mayClose = model->queryClose();
+    if (typed && changed)
+        changed();  // applied, perhaps: the planner shows the plan as it is
+    refresh();
+    if (mayClose)
+        QDialog::reject();
+}
+
 void OutputsDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && work.busy()) {

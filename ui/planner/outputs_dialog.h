@@ -45,6 +45,9 @@ public:
     void refresh();
     std::array<std::pair<std::string*, QLineEdit*>, 12> lineFields(planner::OutputFields& f) const;
 
+    // Close, Esc and the window's close: typed settings not applied are asked about first.
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

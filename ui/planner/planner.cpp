@@ -107,6 +107,7 @@ void Planner::refresh()
     const plan::Plan& p = model->plan();
     if (model->revision() != shownRevision) {
         shownRevision = model->revision();
+        shownLeaves = planner::leafCount(p);
         const plan::BlockId was = PlanTreeModel::blockOf(blocks->currentIndex());
         const net::Prefix current = prefer ? *prefer : p.exists(was) ? p.block(was).prefix : p.block(p.root()).prefix;
         prefer.reset();
@@ -153,7 +154,7 @@ void Planner::refresh()
         targets << QString::fromStdString(planner::blockTitle(p.block(t)));
     allocateTarget->setText(
         QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
-    status->setText(QString::fromStdString(planner::summaryText(p, allocationMap->leafCount(), id)));
+    status->setText(QString::fromStdString(planner::summaryText(p, shownLeaves, id)));
     subnet->refresh(id);
     refreshExchange();
     refreshHosts();

@@ -181,6 +181,7 @@ private:
     std::unique_ptr<WindowServices> services;
     std::unique_ptr<planner::PlannerForm> model;
     std::uint64_t shownRevision = ~std::uint64_t(0);
+    std::size_t shownLeaves = 0;  // the plan's, counted once per change
     std::set<net::Prefix> expanded;  // kept across rebuilds of the tree
     std::optional<net::Prefix> prefer;  // the block to select after the next rebuild
 

@@ -8,6 +8,7 @@
 #include "ui/planner/planner.h"
 #include "ui/planner/result_list_model.h"
 #include "ui/planner/subnet_panel.h"
+#include "ui/planner/window_keys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -287,6 +288,7 @@ QWidgetList Planner::buildTable(QWidget* upper)
     allocations->setSelectionBehavior(QAbstractItemView::SelectRows);
     allocations->setSelectionMode(QAbstractItemView::SingleSelection);
     allocations->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    allocations->setTabKeyNavigation(false);  // Tab leaves the table; the arrows move in it
     allocations->verticalHeader()->hide();
     // Columns fit the rows in view: measuring the first thousand took longer than an edit.
     allocations->horizontalHeader()->setResizeContentsPrecision(0);
@@ -499,6 +501,13 @@ void Planner::buildActions()
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
     buildExchangeActions();
+    // The window's file commands win over a text box's own use of their keys.
+    QList<QKeySequence> windowKeys;
+    for (const char* name :
+         {"actionNew", "actionOpen", "actionSave", "actionSaveAs", "actionExport", "actionOutputs", "actionFindHost"})
+        if (const auto* a = findChild<QAction*>(QString::fromLatin1(name)))
+            windowKeys += a->shortcuts();
+    new WindowKeys(this, windowKeys);
     // The block menu on the tree, the table and the map, from the mouse, the
     // Menu key and Shift+F10 (which Qt leaves to the platform, and X11 ignores).
     for (QWidget* w : {static_cast<QWidget*>(blocks), blocks->viewport(), static_cast<QWidget*>(allocations),

@@ -72,6 +72,7 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     hosts->setSelectionBehavior(QAbstractItemView::SelectRows);
     hosts->setSelectionMode(QAbstractItemView::SingleSelection);
     hosts->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    hosts->setTabKeyNavigation(false);  // Tab leaves the table; the arrows move in it
     hosts->verticalHeader()->hide();
     hosts->verticalHeader()->setDefaultSectionSize(hosts->fontMetrics().height() + 4);
     hosts->horizontalHeader()->setResizeContentsPrecision(0);

@@ -20,6 +20,11 @@ public:
         window.refresh();
         return real.ask(question);
     }
+    planner::Answer askApply(const std::string& question) override
+    {
+        window.refresh();
+        return real.askApply(question);
+    }
     std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override
     {
         window.refresh();

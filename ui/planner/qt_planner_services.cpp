@@ -67,6 +67,19 @@ planner::Answer QtPlannerServices::ask(const std::string& question)
     }
 }
 
+planner::Answer QtPlannerServices::askApply(const std::string& question)
+{
+    QMessageBox box(QMessageBox::Question, title(), displayText(question),
+                    QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel, win);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Apply);
+    switch (box.exec()) {
+    case QMessageBox::Apply: return planner::Answer::Yes;
+    case QMessageBox::Discard: return planner::Answer::No;
+    default: return planner::Answer::Cancel;
+    }
+}
+
 std::optional<std::string> QtPlannerServices::prompt(const std::string& text, const std::string& defaultText)
 {
     bool ok = false;

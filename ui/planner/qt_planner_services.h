@@ -16,6 +16,7 @@ public:
 
     void message(const std::string& text, MsgIcon icon) override;
     planner::Answer ask(const std::string& question) override;
+    planner::Answer askApply(const std::string& question) override;
     std::optional<std::string> prompt(const std::string& text, const std::string& defaultText) override;
     std::optional<std::string> openFileDialog(const std::string& filter) override;
     std::optional<std::string> saveFileDialog(const std::string& filter, const std::string& suggested) override;

@@ -2,6 +2,7 @@
 
 #include "ui/planner/accessible_widgets.h"
 #include "ui/planner/elided_label.h"
+#include "ui/planner/host_entry.h"
 #include "ui/planner/subnet_picture.h"
 #include "ui/platform/theme.h"
 
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -55,7 +57,24 @@ QComboBox* roleChoice(QWidget* parent, const char* name)
 // refused opens again with the text that was typed.
 class HostCellDelegate : public QStyledItemDelegate {
 public:
-    HostCellDelegate(HostRowsModel& rows, QObject* parent) : QStyledItemDelegate(parent), model(rows) { }
+    HostCellDelegate(HostRowsModel& rows, HostEntry& keys, QObject* parent)
+        : QStyledItemDelegate(parent), model(rows), entry(keys)
+    {
+    }
+    // Tab in an editor goes where HostEntry says, not always on to the next cell.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+            if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                entry.tab(editor, key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         if (index.column() != planner::HostRole)
@@ -85,6 +104,7 @@ public:
 
 private:
     HostRowsModel& model;
+    HostEntry& entry;
 };
 
 }  // namespace
@@ -137,11 +157,19 @@ bool HostRowsModel::setData(const QModelIndex& index, const QVariant& value, int
     if (role != Qt::EditRole || !index.isValid())
         return false;
     const QString text = value.toString();
-    if (form.setCell(static_cast<std::size_t>(index.row()), index.column(), text.toStdString())) {
+    const auto row = static_cast<std::size_t>(index.row());
+    const bool fresh = form.isNewRow(row);
+    last = Edit{fresh ? std::nullopt : std::optional(form.hostOf(row)), index.column()};
+    if (form.setCell(row, index.column(), text.toStdString())) {
+        if (fresh) {
+            last.added = true;
+            last.host = form.plan().hosts().size() - 1;  // a new host goes at the end of the plan's
+        }
         emit cellEdited();
         return true;
     }
     if (!form.status().empty()) {
+        last.refused = true;
         refused = index;
         typed = text;
         emit refusedEdit(index);
@@ -244,7 +272,10 @@ QWidget* SubnetPanel::buildHostBox()
         "Type into a cell to edit it, into the last row to add a host; Insert adds a host, Delete deletes the rows "
         "selected, Ctrl+V pastes rows from a spreadsheet"));
     hosts->setModel(hostRows);
-    hosts->setItemDelegate(new HostCellDelegate(*hostRows, hosts));
+    entry = new HostEntry(hosts, *hostRows, *model);
+    hosts->setItemDelegate(new HostCellDelegate(*hostRows, *entry, hosts));
+    // Tab leaves the table (the arrows move between cells); in an editor HostEntry decides.
+    hosts->setTabKeyNavigation(false);
     hosts->setSelectionBehavior(QAbstractItemView::SelectRows);
     hosts->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
@@ -258,6 +289,8 @@ QWidget* SubnetPanel::buildHostBox()
             [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
                 if (hint == QAbstractItemDelegate::RevertModelCache && model->statusRefuses())
                     giveUpRefusal();
+                if (hint == QAbstractItemDelegate::SubmitModelCache)
+                    entry->returned();
             });
     connect(hostRows, &HostRowsModel::refusedEdit, this, [this](const QModelIndex& at) {
         showStatus();

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -21,6 +22,7 @@ class QTableView;
 namespace mq::ui {
 
 class ElidedLabel;
+class HostEntry;
 class SubnetPicture;
 
 // The rows of SubnetForm's host table, and an empty one to type a new host into.
@@ -39,6 +41,14 @@ public:
     QModelIndex refusedCell() const { return refused; }
     const QString& refusedText() const { return typed; }
     void clearRefused() { refused = QPersistentModelIndex(); }
+    // What the last edit of a cell did, for the keys that go on from it.
+    struct Edit {
+        std::optional<std::size_t> host;  // the host of the row (the one added from the new row)
+        int column = 0;
+        bool added = false;  // a host added from the new row
+        bool refused = false;  // the cell opens again with what was typed
+    };
+    const Edit& lastEdit() const { return last; }
 
 signals:
     void refusedEdit(const QModelIndex& index);
@@ -48,6 +58,7 @@ private:
     planner::SubnetForm& form;
     QPersistentModelIndex refused;
     QString typed;
+    Edit last;
 };
 
 class SubnetPanel : public QWidget {
@@ -108,6 +119,7 @@ private:
     SubnetPicture* pic = nullptr;
     QTableView* hosts = nullptr;
     HostRowsModel* hostRows = nullptr;
+    HostEntry* entry = nullptr;
     QComboBox* role = nullptr;  // the role of the host selected, outside the table for a screen reader
     QWidgetList order;
     std::uint64_t shownRevision = ~std::uint64_t(0);

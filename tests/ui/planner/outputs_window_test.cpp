@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,8 +80,8 @@ protected:
         e->selectAll();
         QTest::keyClicks(e, text);
     }
-    // The campus settings typed in and applied.
-    void applyCampus(OutputsDialog* d)
+    // The campus settings typed in, and then applied.
+    void typeCampus(OutputsDialog* d)
     {
         typeInto(d, "domain", QString::fromStdString(settings.domain));
         typeInto(d, "dnsServers", QStringLiteral("10.40.0.53, 2001:db8:40::53"));
@@ -88,6 +89,10 @@ protected:
         ns->setFocus();
         QTest::keyClicks(ns, QString::fromStdString(planner::fieldsOf(settings).nameServers).trimmed());
         typeInto(d, "leaseFile", QString::fromStdString(settings.leaseFile));
+    }
+    void applyCampus(OutputsDialog* d)
+    {
+        typeCampus(d);
         QTest::mouseClick(child<QPushButton>(d, "applyOutputs"), Qt::LeftButton);
     }
     std::vector<std::string> listed(QDialog* d)
@@ -241,6 +246,46 @@ TEST_F(OutputsWindowTest, TickedOutputsAreRememberedAndACorruptValueIgnored)
         EXPECT_TRUE(child<QCheckBox>(d.get(), "zones")->isChecked());
     }
     setRememberedStore(nullptr);
+}
+
+// Settings typed are not lost to Close, Esc or the window's close: Apply puts them into the
+// plan, Discard drops them, Cancel keeps the dialog open with them; nothing typed, nothing asked.
+TEST_F(OutputsWindowTest, ClosingWithSettingsNotAppliedAsksFirst)
+{
+    struct Case {
+        const char* how;
+        std::function<void(OutputsDialog*)> close;
+        planner::Answer answer;
+        bool closes, applied;
+    };
+    auto escape = [](OutputsDialog* d) { QTest::keyClick(d, Qt::Key_Escape); };
+    const Case cases[] = {
+        {"Close, cancelled",
+         [](OutputsDialog* d) { d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close)->click(); },
+         planner::Answer::Cancel, false, false},
+        {"Esc, discarded", escape, planner::Answer::No, true, false},
+        {"the window's close, applied", [](OutputsDialog* d) { d->close(); }, planner::Answer::Yes, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        auto d = open();
+        typeCampus(d.get());
+        const std::size_t asked = sv.questions.size();
+        sv.answers.assign(1, c.answer);
+        c.close(d.get());
+        ASSERT_EQ(sv.questions.size(), asked + 1);
+        EXPECT_NE(sv.questions.back().find("Apply them"), std::string::npos) << sv.questions.back();
+        EXPECT_EQ(d->isVisible(), !c.closes);
+        EXPECT_EQ(w->form().plan().outputSettings() == settings, c.applied);
+        if (!c.closes) {
+            EXPECT_EQ(child<QLineEdit>(d.get(), "domain")->text().toStdString(), settings.domain);
+        }
+    }
+    auto d = open();
+    const std::size_t asked = sv.questions.size();
+    escape(d.get());
+    EXPECT_EQ(sv.questions.size(), asked);
+    EXPECT_FALSE(d->isVisible());
 }
 
 TEST_F(OutputsWindowTest, ExportMenuOpensTheDialog)

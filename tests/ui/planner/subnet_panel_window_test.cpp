@@ -16,6 +16,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace mq::ui {
 namespace {
 
@@ -183,6 +185,112 @@ TEST(SubnetPanelWindow, RefusalsGoWithEscOrTheBlockAndTheChosenFamilyShows)
     w->refresh();
     EXPECT_EQ(panel->familyBox()->currentText(),
               QString::fromStdString(planner::prefixText(w->form().plan().block(staff6).prefix)));
+    sv.answers.assign(2, planner::Answer::No);
+}
+
+// The planner with the staff block of the campus shown in the subnet panel, active, so that
+// keys go where the focus is.
+std::unique_ptr<Planner> staffShown(test::FakePlannerServices& sv, plan::BlockId& staff)
+{
+    auto w = std::make_unique<Planner>(nullptr, &sv);
+    w->resize(1200, 820);
+    w->show();
+    w->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    staff = campusPlan(w->form());
+    w->refresh();
+    w->lowerTabs()->setCurrentIndex(1);
+    w->selectBlock(staff);
+    w->refresh();
+    return w;
+}
+
+// Each key to whatever has the focus, as a keyboard sends it; the queued edits run after each
+// Tab and Return.
+void keys(const QString& text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    for (int i = 0; i < 4; ++i)
+        QApplication::processEvents();
+}
+
+// Hosts typed one after another: Return goes on to the next new-host row, Tab from a new
+// host's name to its address, typed over.
+TEST(SubnetPanelWindow, HostsTypedOneAfterAnotherWithReturnAndTab)
+{
+    test::FakePlannerServices sv;
+    plan::BlockId staff = plan::kNoBlock;
+    auto w = staffShown(sv, staff);
+    QTableView* table = w->subnetPanel()->hostTable();
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, planner::HostName));  // the new-host row
+    net::Address fixed = w->form().plan().block(staff).prefix.address;
+    fixed.value += 40;
+    keys(QStringLiteral("kiosk1"));
+    press(Qt::Key_Return);
+    keys(QStringLiteral("kiosk2"));
+    press(Qt::Key_Return);
+    keys(QStringLiteral("kiosk3"));
+    press(Qt::Key_Tab);
+    keys(QString::fromStdString(net::format(fixed)));
+    press(Qt::Key_Return);
+    keys(QStringLiteral("kiosk4"));
+    press(Qt::Key_Return);
+    std::vector<std::string> typed;
+    for (const plan::Host& h : w->form().plan().hosts())
+        typed.push_back(h.name + (h.v4 == fixed ? " at the address typed" : ""));
+    EXPECT_EQ(typed, (std::vector<std::string>{"kiosk1", "kiosk2", "kiosk3 at the address typed", "kiosk4"}));
+    EXPECT_EQ(table->currentIndex(), table->model()->index(4, planner::HostName));
+    sv.answers.assign(2, planner::Answer::No);
+}
+
+// Tab leaves each table, from a cell and from an existing host's editor, instead of going
+// round its cells.
+TEST(SubnetPanelWindow, TabLeavesEveryTable)
+{
+    test::FakePlannerServices sv;
+    plan::BlockId staff = plan::kNoBlock;
+    auto w = staffShown(sv, staff);
+    ASSERT_TRUE(w->subnetPanel()->form().addHost());
+    w->refresh();
+    QTableView* block = w->subnetPanel()->hostTable();
+    struct Case {
+        const char* what;
+        std::function<QTableView*()> focus;  // the table, with the focus in it
+    };
+    auto atFirstCell = [](QTableView* t) {
+        t->setFocus();
+        t->setCurrentIndex(t->model()->index(0, 0));
+        return t;
+    };
+    const Case cases[] = {
+        {"the allocations", [&] { return atFirstCell(w->allocationsTable()); }},
+        {"the hosts of the block", [&] { return atFirstCell(block); }},
+        {"a host's name being edited",
+         [&] {
+             atFirstCell(block);
+             press(Qt::Key_F2);
+             return block;
+         }},
+        {"the plan's hosts",
+         [&] {
+             w->showHosts();
+             return atFirstCell(w->hostsTable());
+         }},
+    };
+    for (const Case& c : cases) {
+        QTableView* t = c.focus();
+        ASSERT_TRUE(QApplication::focusWidget() == t || t->isAncestorOf(QApplication::focusWidget())) << c.what;
+        press(Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        EXPECT_TRUE(now && now != t && !t->isAncestorOf(now)) << c.what;
+    }
+    EXPECT_EQ(w->form().plan().hosts().size(), 1u);  // the editor left committed nothing new
     sv.answers.assign(2, planner::Answer::No);
 }
 
