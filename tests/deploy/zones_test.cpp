@@ -146,8 +146,8 @@ void ask(int port, const std::vector<std::string>& queries, Answers& into)
 // gives its status, the question line after it the name asked.
 std::set<std::string> nxdomains(int port, const std::vector<std::string>& queries)
 {
-    std::vector<std::string> args{"@127.0.0.1", "-p", std::to_string(port), "+noall", "+comments", "+question",
-                                  "+norec",     "+time=5", "+tries=6"};
+    std::vector<std::string> args{
+        "@127.0.0.1", "-p", std::to_string(port), "+noall", "+comments", "+question", "+norec", "+time=5", "+tries=6"};
     args.insert(args.end(), queries.begin(), queries.end());
     std::istringstream lines(test::runProgram("dig", args).out);
     std::set<std::string> out;
@@ -213,7 +213,8 @@ void expectServed(const plan::Plan& p, int port)
         queries.insert(queries.end(), {fqdn, "A", fqdn, "AAAA"});
     }
     const std::map<net::Address, std::string> ptrs = expectedPtrs(p);
-    const std::vector<net::Address> nobody = p.outputSettings().emptyReverseZones ? unnamed(p) : std::vector<net::Address>();
+    const std::vector<net::Address> nobody =
+        p.outputSettings().emptyReverseZones ? unnamed(p) : std::vector<net::Address>();
     for (const auto& [address, name] : ptrs)
         queries.insert(queries.end(), {reverseName(address), "PTR"});
     for (const net::Address& a : nobody)
@@ -267,7 +268,8 @@ plan::Plan campusWithServers()
 {
     plan::Plan p = test::deployCampus();
     plan::OutputSettings s = p.outputSettings();
-    s.nameServers.push_back({"ns2.campus.example", {test::at(p, "servers", net::Family::V4, 6), test::at(p, "servers", net::Family::V6, 6)}});
+    s.nameServers.push_back({"ns2.campus.example",
+                             {test::at(p, "servers", net::Family::V4, 6), test::at(p, "servers", net::Family::V6, 6)}});
     s.nameServers.push_back({"ns3.example.net", {net::Address::v4(0xC0000235u)}});
     p.setOutputSettings(s);
     return p;
@@ -343,7 +345,8 @@ TEST_P(Zones, LoadInBindStrictlyAndAnswerEveryName)
     const std::string conf = saved(dir, z, 53);
     std::size_t childZones = 0;
     for (const auto& [zone, file] : zones) {
-        childZones += zone.ends_with(".in-addr.arpa") && zone.substr(0, zone.find('.')).find_first_of("/-") != zone.npos;
+        childZones +=
+            zone.ends_with(".in-addr.arpa") && zone.substr(0, zone.find('.')).find_first_of("/-") != zone.npos;
         EXPECT_FALSE(zone.ends_with("192.in-addr.arpa")) << zone << ": the space of a name server outside the plan";
         EXPECT_TRUE(std::regex_match(file, std::regex("[A-Za-z0-9._-]+"))) << file;
         EXPECT_EQ(z.serials.at(zone).serial, kToday * 100u) << zone;

@@ -199,7 +199,8 @@ void addOutputs(Plan& plan, std::mt19937_64& rng)
     s.naming = static_cast<ReverseNaming>(rng() % 2);
     s.rfc2317 = static_cast<Rfc2317>(rng() % 2);
     for (int i = static_cast<int>(rng() % 3); i > 0; --i)
-        s.delegated.push_back(net::Prefix{net::Address::v4(0x0A280000u | (i << 8)), 25 + static_cast<int>(rng() % 8)}.masked());
+        s.delegated.push_back(
+            net::Prefix{net::Address::v4(0x0A280000u | (i << 8)), 25 + static_cast<int>(rng() % 8)}.masked());
     s.emptyReverseZones = rng() % 2;
     ASSERT_EQ(checkOutputSettings(s), "");
     plan.setOutputSettings(s);
