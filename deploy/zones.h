@@ -1,8 +1,10 @@
 #pragma once
 // BIND master files (RFC 1035): the forward zone of the plan's domain (A and AAAA of every
 // host and gateway), the reverse zones cut where the settings say (in-addr.arpa, and
-// ip6.arpa per RFC 3596), RFC 2317 classless delegation for IPv4 blocks longer than /24
-// (CNAMEs and NS records in the /24's zone, and a child zone of the block's own), and a
+// ip6.arpa per RFC 3596) with the PTRs of the hosts, gateways and name servers, empty ones
+// for the rest of the plan's assigned space unless the settings say not, RFC 2317
+// classless delegation for the IPv4 blocks longer than /24 the settings delegate (CNAMEs
+// and NS records in the zone at the cut, and a child zone of the block's own), and a
 // named.conf fragment with a zone stanza for each file.
 #include "deploy/deploy.h"
 

@@ -20,9 +20,10 @@ struct ZoneBody {
     std::string records;
 };
 
-// Every reverse zone that holds a named address or an RFC 2317 delegation: the IPv4 ones
-// (each /24 or wider zone before the classless child zones inside it), then the IPv6 ones,
-// each in address order. names: dnsNames(plan).
+// Every reverse zone that holds a named address (a name server's among them) or an RFC 2317
+// delegation, and with emptyReverseZones every one at the cut that covers an assigned block:
+// the IPv4 ones (each /24 or wider zone before the classless child zones inside it), then
+// the IPv6 ones, each in address order. names: dnsNames(plan).
 std::vector<ZoneBody> reverseZones(const plan::Plan& plan, const std::vector<NamedAddress>& names);
 
 }  // namespace mq::deploy::zones

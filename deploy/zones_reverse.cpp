@@ -1,7 +1,10 @@
-// Reverse zones: which zone each named address falls in, the RFC 2317 delegation of IPv4
-// blocks longer than a /24, and the records of each zone in address order.
+// Reverse zones: which zone each named address falls in, the RFC 2317 delegation of the IPv4
+// blocks longer than a /24 that the settings delegate, the name servers' own PTRs, the empty
+// zones of the plan's space, and the records of each zone in address order.
 #include <algorithm>
 #include <map>
+#include <optional>
+#include <set>
 #include <utility>
 
 #include "deploy/zones_build.h"
@@ -70,8 +73,14 @@ Prefix widened(const net::Address& a, int length)
 }
 
 struct Zone {
-    std::vector<std::pair<u128, std::size_t>> ptrs;  // address, index into the names
+    std::vector<std::pair<u128, std::size_t>> ptrs;  // address, index into the names (then the servers')
     std::vector<Prefix> delegated;  // IPv4 blocks longer than /24 given zones of their own
+};
+
+// A name server's address that no name of the plan has, and the server's absolute name.
+struct ServerPtr {
+    net::Address address;
+    const std::string* name;
 };
 
 class Builder {
@@ -88,12 +97,19 @@ public:
             appendName(servers_.back(), ns.name);
             servers_.back() += '.';
         }
+        listed_ = s_.delegated;
+        std::sort(listed_.begin(), listed_.end());
     }
 
     std::vector<ZoneBody> build()
     {
         for (std::size_t i = 0; i < names_.size(); ++i)
-            place(i);
+            place(i, names_[i].address, blockOf(names_[i]));
+        placeServers();
+        if (s_.emptyReverseZones)
+            for (plan::BlockId id : plan_.leaves())
+                if (plan_.block(id).state != plan::BlockState::Free)
+                    cover(plan_.block(id).prefix);
         std::vector<ZoneBody> out;
         out.reserve(zones_.size());
         for (auto& [prefix, zone] : zones_)
@@ -109,6 +125,12 @@ private:
         if (p.address.family == net::Family::V4 && p.length > 24)
             return classlessLabel(p, s_.naming) + '.' + zoneName(widened(p.address, 24));
         return zoneName(p);
+    }
+
+    bool delegates(const Prefix& block) const
+    {
+        return block.address.family == net::Family::V4 && block.length > 24 &&
+               (s_.rfc2317 == plan::Rfc2317::All || std::binary_search(listed_.begin(), listed_.end(), block));
     }
 
     int zoneLength6(const net::Address& a) const
@@ -129,27 +151,77 @@ private:
         return leaf == plan::kNoBlock ? Prefix{n.address, n.address.bits()} : plan_.block(leaf).prefix;
     }
 
-    void place(std::size_t i)
+    void place(std::size_t i, const net::Address& a, const std::optional<Prefix>& block)
     {
-        const net::Address& a = names_[i].address;
         if (a.family == net::Family::V6) {
             zones_[widened(a, zoneLength6(a))].ptrs.emplace_back(a.value, i);
-            return;
-        }
-        const Prefix block = blockOf(names_[i]);
-        if (block.length > 24 && block.address.family == net::Family::V4) {
-            zones_[block.masked()].ptrs.emplace_back(a.value, i);
-            zones_[widened(a, cut4_)].delegated.push_back(block.masked());
+        } else if (block && delegates(*block)) {
+            zones_[block->masked()].ptrs.emplace_back(a.value, i);
+            zones_[widened(a, cut4_)].delegated.push_back(block->masked());
         } else {
             zones_[widened(a, cut4_)].ptrs.emplace_back(a.value, i);
         }
     }
 
+    // A name server's address in the plan's space gets its PTR, unless a name of the plan
+    // stands on it: the one PTR an address has is then that name's. An address outside the
+    // plan lies in a reverse zone that is someone else's.
+    void placeServers()
+    {
+        std::set<net::Address> named;
+        for (const NamedAddress& n : names_)
+            named.insert(n.address);
+        for (std::size_t k = 0; k < s_.nameServers.size(); ++k) {
+            for (const net::Address& a : s_.nameServers[k].addresses) {
+                const plan::BlockId leaf = plan_.leafAt(a);
+                if (leaf == plan::kNoBlock || !named.insert(a).second)
+                    continue;
+                const plan::Block& b = plan_.block(leaf);
+                serverPtrs_.push_back({a, &servers_[k]});
+                place(names_.size() + serverPtrs_.size() - 1, a,
+                      b.state == plan::BlockState::Free ? std::nullopt : std::optional(b.prefix));
+            }
+        }
+    }
+
+    // The zones at the cut that an assigned block lies in, made when they hold nothing; a
+    // delegated block's child zone and its delegation. A block shorter than the cut by more
+    // than 16 bits would give more zones than any server is meant to load: it gets none.
+    void cover(const Prefix& block)
+    {
+        const bool v4 = block.address.family == net::Family::V4;
+        if (v4 && delegates(block)) {
+            zones_.try_emplace(block);
+            zones_[widened(block.address, cut4_)].delegated.push_back(block);
+            return;
+        }
+        const int length = v4 ? cut4_ : zoneLength6(block.address);
+        if (block.length >= length) {
+            zones_.try_emplace(widened(block.address, length));
+            return;
+        }
+        if (length - block.length > 16)
+            return;
+        const u128 step = u128{1} << (block.address.bits() - length);
+        for (u128 k = 0; k < (u128{1} << (length - block.length)); ++k)
+            zones_.try_emplace(Prefix{{block.address.value + k * step, block.address.family}, length});
+    }
+
+    const net::Address& addressOf(std::size_t i) const
+    {
+        return i < names_.size() ? names_[i].address : serverPtrs_[i - names_.size()].address;
+    }
+
     void appendPtr(std::string& out, const Prefix& zone, std::size_t i) const
     {
-        const std::string owner = relative(names_[i].address, zone.length);
+        const std::string owner = relative(addressOf(i), zone.length);
         out += owner.empty() ? "@" : owner;
         out += "\tIN\tPTR\t";
+        if (i >= names_.size()) {
+            out += *serverPtrs_[i - names_.size()].name;
+            out += '\n';
+            return;
+        }
         appendName(out, names_[i].name);
         out += '.';
         appendName(out, s_.domain);
@@ -198,6 +270,8 @@ private:
     int cut4_ = 24;
     std::vector<Prefix> roots6_;
     std::vector<std::string> servers_;  // the name servers' absolute names
+    std::vector<ServerPtr> serverPtrs_;  // the PTRs of name servers' addresses, after the names'
+    std::vector<Prefix> listed_;  // the blocks delegated one by one, sorted
     std::map<Prefix, Zone> zones_;
 };
 

@@ -72,7 +72,9 @@
 //                       "lease_file" strings; "dns_servers" [addresses]; "name_servers"
 //                       [{"name", "addresses": [addresses]}]; "ttl", "refresh", "retry",
 //                       "expire", "minimum", "valid_lifetime", "preferred_lifetime" seconds;
-//                       "zone_cut4", "zone_cut6" prefix lengths; "naming" slash or dash
+//                       "zone_cut4", "zone_cut6" prefix lengths; "naming" slash or dash;
+//                       "rfc2317" none or all; "delegated" [network/len]; "empty_reverse_zones"
+//                       true or false (absent: none, [], true)
 //       "dhcp_ids"      the Kea subnet IDs, in prefix order, each {"prefix": "network/len",
 //                       "id": 1 to 4294967294}; no prefix and no ID twice. A prefix need not
 //                       be a block any more: its ID is never handed to another.

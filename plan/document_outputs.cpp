@@ -44,6 +44,7 @@ constexpr Text kTexts[] = {{"domain", &OutputSettings::domain},
                            {"interface", &OutputSettings::interface},
                            {"lease_file", &OutputSettings::leaseFile}};
 constexpr const char* kNamingWords[] = {"slash", "dash"};
+constexpr const char* kRfc2317Words[] = {"none", "all"};
 
 std::string quoted(std::string_view text)
 {
@@ -115,6 +116,42 @@ void readNaming(json::Reader& in, ReverseNaming& out)
         in.fail(quoted(v) + " is not one of slash, dash");
 }
 
+void readRfc2317(json::Reader& in, Rfc2317& out)
+{
+    std::string v;
+    if (!in.readString(v))
+        return;
+    if (v == kRfc2317Words[0])
+        out = Rfc2317::None;
+    else if (v == kRfc2317Words[1])
+        out = Rfc2317::All;
+    else
+        in.fail(quoted(v) + " is not one of none, all");
+}
+
+// Each a network of the document's form; whether it is a block to delegate is the settings'
+// check, as for every other setting.
+void readDelegated(json::Reader& in, std::vector<net::Prefix>& out)
+{
+    if (!in.beginArray())
+        return;
+    std::string text;
+    while (in.nextItem()) {
+        if (out.size() == kMaxDelegated) {
+            in.fail("at most " + std::to_string(kMaxDelegated) + " delegated blocks");
+            return;
+        }
+        if (!in.readString(text))
+            return;
+        auto p = documentPrefix(text);
+        if (auto* why = std::get_if<std::string>(&p)) {
+            in.fail(*why);
+            return;
+        }
+        out.push_back(std::get<net::Prefix>(p));
+    }
+}
+
 // Bits 1 to 8 the texts, 16 to 1024 the seconds, then the lists, cuts and naming.
 bool readSettingsMember(json::Reader& in, const std::string& key, unsigned& seen, OutputSettings& s)
 {
@@ -140,6 +177,12 @@ bool readSettingsMember(json::Reader& in, const std::string& key, unsigned& seen
         readCut(in, s.zoneCut6);
     else if (key == "naming" && firstTime(in, seen, 1u << 16, key))
         readNaming(in, s.naming);
+    else if (key == "rfc2317" && firstTime(in, seen, 1u << 17, key))
+        readRfc2317(in, s.rfc2317);
+    else if (key == "delegated" && firstTime(in, seen, 1u << 18, key))
+        readDelegated(in, s.delegated);
+    else if (key == "empty_reverse_zones" && firstTime(in, seen, 1u << 19, key))
+        in.readBool(s.emptyReverseZones);
     else if (!in.failed())
         in.fail("unknown key \"" + key + "\"");
     return !in.failed();
@@ -311,6 +354,21 @@ void writeSettings(json::Writer& j, const OutputSettings& s)
     if (s.naming != d.naming) {
         j.key("naming");
         j.rawString(kNamingWords[static_cast<int>(s.naming)]);
+    }
+    if (s.rfc2317 != d.rfc2317) {
+        j.key("rfc2317");
+        j.rawString(kRfc2317Words[static_cast<int>(s.rfc2317)]);
+    }
+    if (!s.delegated.empty()) {
+        j.key("delegated");
+        j.beginArray();
+        for (const net::Prefix& p : s.delegated)
+            j.rawString(net::formatNetwork(p));
+        j.end();
+    }
+    if (s.emptyReverseZones != d.emptyReverseZones) {
+        j.key("empty_reverse_zones");
+        j.boolean(s.emptyReverseZones);
     }
     j.end();
 }

@@ -176,6 +176,29 @@ std::string checkPlaces(const OutputSettings& s)
     return {};
 }
 
+// RFC 2317 delegates part of a /24's zone; a block of a /24 or more is a zone of its own or
+// lies across several. Whether each is an assigned block is the plan's check.
+std::string checkDelegation(const OutputSettings& s)
+{
+    if (s.rfc2317 != Rfc2317::None && s.rfc2317 != Rfc2317::All)
+        return "RFC 2317 delegation: unknown";
+    if (s.delegated.size() > kMaxDelegated)
+        return "delegated blocks: " + std::to_string(s.delegated.size()) + " given; at most " +
+               std::to_string(kMaxDelegated);
+    for (const net::Prefix& p : s.delegated) {
+        const std::string block = "delegated block " + net::formatNetwork(p);
+        if (p.address.family != net::Family::V4)
+            return block + ": RFC 2317 delegation is for IPv4 blocks";
+        if (p.length <= 24)
+            return block + ": RFC 2317 delegates blocks longer than /24 (part of a /24's zone)";
+        if (!p.isNetwork())
+            return block + ": has host bits set";
+    }
+    if (repeats(s.delegated))
+        return "delegated blocks: one is given twice";
+    return {};
+}
+
 }  // namespace
 
 std::string checkOutputSettings(const OutputSettings& s)
@@ -186,7 +209,7 @@ std::string checkOutputSettings(const OutputSettings& s)
     if (!s.hostmaster.empty())
         if (auto why = checkFullName("hostmaster", s.hostmaster); !why.empty())
             return why;
-    for (auto check : {checkServers, checkTimes, checkPlaces})
+    for (auto check : {checkServers, checkTimes, checkPlaces, checkDelegation})
         if (auto why = check(s); !why.empty())
             return why;
     return {};
@@ -225,6 +248,24 @@ net::Parsed<net::Address> parseServerAddress(std::string_view text)
                                    ") names an interface of one machine; give the address without it",
                                net::ParseError::Fault::Zone};
     return a;
+}
+
+std::variant<std::vector<net::Prefix>, std::string> parseDelegatedList(std::string_view text)
+{
+    std::vector<net::Prefix> out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find_first_of(", \t", at), text.size());
+        const std::string_view item = text.substr(at, end - at);
+        at = end + 1;
+        if (item.empty())
+            continue;
+        const auto p = net::parsePrefix(item, net::HostBits::Suggest);
+        if (const auto* e = std::get_if<net::ParseError>(&p))
+            return net::describe(item, *e);
+        out.push_back(std::get<net::Prefix>(p));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 std::string unservedSpace(const net::Address& first, const net::Address& last)

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "net/address.h"
@@ -20,8 +21,14 @@ namespace mq::plan {
 // its first and last addresses ("64-127"); both are common.
 enum class ReverseNaming : std::uint8_t { Slash, Dash };
 
+// Which IPv4 blocks longer than /24 get an RFC 2317 child zone of their own (CNAMEs and NS
+// records in the zone at the cut, the PTRs in the child): none (a site that serves its own
+// /24s keeps the PTRs in them), or all. Blocks can also be delegated one by one.
+enum class Rfc2317 : std::uint8_t { None, All };
+
 constexpr std::size_t kMaxDnsServers = 8;
 constexpr std::size_t kMaxNameServers = 8;
+constexpr std::size_t kMaxDelegated = 4096;
 
 struct NameServer {
     std::string name;  // a DNS name, absolute without the final dot: "ns1.campus.example"
@@ -48,6 +55,13 @@ struct OutputSettings {
     int zoneCut6 =
         0;  // IPv6 reverse zones per /N (a multiple of 4); 0: one per root, its length rounded down to a nibble
     ReverseNaming naming = ReverseNaming::Slash;
+    Rfc2317 rfc2317 = Rfc2317::None;
+    // Blocks given an RFC 2317 child zone whatever rfc2317 says: assigned IPv4 blocks longer
+    // than /24.
+    std::vector<net::Prefix> delegated{};
+    // Every reverse zone at the cut that covers an assigned block is written even when it
+    // holds no name, so that the server answers NXDOMAIN for addresses nobody has.
+    bool emptyReverseZones = true;
     bool operator==(const OutputSettings&) const = default;
 };
 // Empty when the settings can be written into a configuration, else the first reason,
@@ -70,6 +84,11 @@ std::optional<std::string> nameInDomain(std::string_view name, std::string_view 
 // dropped (it names an interface of the machine that typed it, and means nothing in a
 // configuration served to others).
 net::Parsed<net::Address> parseServerAddress(std::string_view text);
+
+// The delegated blocks as typed, "10.40.1.64/26, 10.40.1.128/27" (commas or blanks between),
+// in address order; or the reason an item does not read, quoting it: a network/length
+// each, a prefix with host bits set refused naming its network.
+std::variant<std::vector<net::Prefix>, std::string> parseDelegatedList(std::string_view text);
 
 // The space of first..last that no server stands in and no client is handed an address
 // of, "127.0.0.0/8 (loopback)", or "" when the addresses lie outside it: "this network",

@@ -102,6 +102,7 @@ private:
     void hosts(BlockId b, const ResolvedLayout& l);
     void nameClashes(const OutputSettings& s);
     void leasedServers(const OutputSettings& s);
+    void delegations(const OutputSettings& s);
 
     const Plan& plan_;
     HostIndex index_;
@@ -267,6 +268,26 @@ void Checker::outputs(const OutputSettings& s)
         add(kNoBlock, {}, "settings: " + why);
     nameClashes(s);
     leasedServers(s);
+    delegations(s);
+}
+
+// A block delegated by RFC 2317 is one the plan hands out: the child zone is its PTRs'.
+void Checker::delegations(const OutputSettings& s)
+{
+    for (const net::Prefix& p : s.delegated) {
+        const BlockId leaf = plan_.leafAt(p.address);
+        const char* why = nullptr;
+        if (leaf == kNoBlock)
+            why = "lies in no root of the plan";
+        else if (plan_.block(leaf).prefix.length < p.length)
+            why = "lies inside a block of the plan that is not split to it";
+        else if (plan_.block(leaf).prefix.length > p.length)
+            why = "is split; delegate its parts";
+        else if (plan_.block(leaf).state == BlockState::Free)
+            why = "is free; only an assigned block is delegated";
+        if (why)
+            add(kNoBlock, {}, "settings: delegated block " + net::formatNetwork(p) + " " + why);
+    }
 }
 
 // A name stands once in the domain's zone: a host named as a name server that is given

@@ -107,6 +107,10 @@ OutputFields fieldsOf(const plan::OutputSettings& s)
     f.zoneCut4 = s.zoneCut4;
     f.zoneCut6 = s.zoneCut6 == 0 ? kPerRoot : "/" + std::to_string(s.zoneCut6);
     f.naming = s.naming;
+    f.rfc2317 = s.rfc2317;
+    for (const net::Prefix& p : s.delegated)
+        f.delegated += (f.delegated.empty() ? "" : ", ") + net::formatNetwork(p);
+    f.emptyReverseZones = s.emptyReverseZones;
     return f;
 }
 
@@ -146,6 +150,12 @@ std::variant<plan::OutputSettings, std::string> readFields(const OutputFields& f
         s.zoneCut6 = static_cast<int>(*n);
     }
     s.naming = f.naming;
+    s.rfc2317 = f.rfc2317;
+    auto delegated = plan::parseDelegatedList(f.delegated);
+    if (const auto* why = std::get_if<std::string>(&delegated))
+        return "Delegated blocks: " + *why;
+    s.delegated = std::move(std::get<std::vector<net::Prefix>>(delegated));
+    s.emptyReverseZones = f.emptyReverseZones;
     plan::qualifyNames(s);
     if (auto why = plan::checkOutputSettings(s); !why.empty())
         return why;

@@ -22,6 +22,9 @@ struct OutputFields {
     int zoneCut4 = 24;  // 8, 16 or 24: a choice, so always readable
     std::string zoneCut6;  // "per root", or a length: "/48" or "48"
     plan::ReverseNaming naming = plan::ReverseNaming::Slash;
+    plan::Rfc2317 rfc2317 = plan::Rfc2317::None;  // a choice
+    std::string delegated;  // prefixes separated by commas or blanks
+    bool emptyReverseZones = true;  // a check box
     bool operator==(const OutputFields&) const = default;
 };
 

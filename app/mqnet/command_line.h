@@ -77,7 +77,7 @@ struct Command {
     std::string_view synopsis;  // the arguments after the name: "[--json] TEXT"
     std::string_view summary;  // what it does, lines indented by 6 blanks, each ending in '\n'
     std::string_view details;  // more for `mqnet NAME --help` (may be empty), same form
-    std::array<Option, 16> options{};  // those it takes besides -h/--help; the unused ones empty
+    std::array<Option, 20> options{};  // those it takes besides -h/--help; the unused ones empty
     int (*run)(const Invocation&);
     int outputFailedStatus = kExitOutputFailed;  // grep keeps grep's 2 for any trouble
 };

@@ -1,5 +1,6 @@
 // mqnet plan outputs: the settings a saved plan's DHCP and DNS configuration is written with
 // (what the planner's Outputs dialog sets), shown, or set and the plan written back.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,10 @@ std::string describe(const plan::OutputSettings& s)
     rows.emplace_back("--zone-cut", std::to_string(s.zoneCut4));
     rows.emplace_back("--zone-cut6", std::to_string(s.zoneCut6));
     rows.emplace_back("--naming", s.naming == plan::ReverseNaming::Slash ? "slash" : "dash");
+    rows.emplace_back("--rfc2317", s.rfc2317 == plan::Rfc2317::All ? "all" : "none");
+    for (const net::Prefix& p : s.delegated)
+        rows.emplace_back("--delegate", net::formatNetwork(p));
+    rows.emplace_back("--empty-reverse-zones", s.emptyReverseZones ? "yes" : "no");
     std::string text;
     for (const auto& [option, value] : rows) {
         text += option + std::string(option.size() < 21 ? 21 - option.size() : 1, ' ');
@@ -116,6 +121,40 @@ bool readServers(const Invocation& call, plan::OutputSettings& s)
     return true;
 }
 
+// --rfc2317, --empty-reverse-zones, and the repeatable --delegate PREFIX[,PREFIX...]: the
+// lists given replace the plan's, an empty value leaves it empty.
+bool readDelegation(const Invocation& call, plan::OutputSettings& s)
+{
+    const Arguments& a = call.args;
+    using R = plan::Rfc2317;
+    if (const std::string* v = a.value("--rfc2317")) {
+        const auto r = readChoice<R>(call, "--rfc2317", *v, {{"none", R::None}, {"all", R::All}});
+        if (!r)
+            return false;
+        s.rfc2317 = *r;
+    }
+    if (const std::string* v = a.value("--empty-reverse-zones")) {
+        const auto on = readChoice<bool>(call, "--empty-reverse-zones", *v, {{"yes", true}, {"no", false}});
+        if (!on)
+            return false;
+        s.emptyReverseZones = *on;
+    }
+    if (const auto* all = a.all("--delegate")) {
+        s.delegated.clear();
+        for (const std::string& v : *all) {
+            auto list = plan::parseDelegatedList(v);
+            if (const auto* why = std::get_if<std::string>(&list)) {
+                call.refuse("--delegate " + textio::escaped(v) + ": " + *why);
+                return false;
+            }
+            const auto& got = std::get<std::vector<net::Prefix>>(list);
+            s.delegated.insert(s.delegated.end(), got.begin(), got.end());
+        }
+        std::sort(s.delegated.begin(), s.delegated.end());
+    }
+    return true;
+}
+
 bool readSettings(const Invocation& call, plan::OutputSettings& s)
 {
     const Arguments& a = call.args;
@@ -139,7 +178,7 @@ bool readSettings(const Invocation& call, plan::OutputSettings& s)
             return false;
         s.naming = *naming;
     }
-    if (!readServers(call, s) || !readZoneCuts(call, s))
+    if (!readServers(call, s) || !readZoneCuts(call, s) || !readDelegation(call, s))
         return false;
     plan::qualifyNames(s);
     return true;
@@ -197,8 +236,17 @@ const Command kPlanOutputsCommand{
     "      --zone-cut N    IPv4 reverse zones per /8, /16 or /24\n"
     "      --zone-cut6 N   IPv6 reverse zones per /N, a multiple of 4 (0: one per root)\n"
     "      --naming slash|dash   RFC 2317 child zones as 64/26 or 64-127\n"
+    "      --rfc2317 none|all   whether every IPv4 block longer than /24 gets an RFC 2317\n"
+    "                      child zone (CNAMEs and NS records in the zone at the cut); none,\n"
+    "                      the default: its PTRs stand in the zone at the cut\n"
+    "      --delegate P[,P...]   these blocks get a child zone all the same (assigned\n"
+    "                      IPv4 blocks longer than /24); again for more, \"\" for none\n"
+    "      --empty-reverse-zones yes|no   every reverse zone at the cut that covers an\n"
+    "                      assigned block is written even when it names no address, so\n"
+    "                      that the server answers NXDOMAIN for it (default yes)\n"
     "      PLAN is replaced atomically; a setting given again replaces the one before\n"
-    "      (but --dns-server and --name-server add up). The listing shows - for \"\".\n",
+    "      (but --dns-server, --name-server and --delegate add up). The listing shows -\n"
+    "      for \"\".\n",
     {{{"--domain", true},
       {"--dns-server", true},
       {"--name-server", true},
@@ -214,7 +262,10 @@ const Command kPlanOutputsCommand{
       {"--lease-file", true},
       {"--zone-cut", true},
       {"--zone-cut6", true},
-      {"--naming", true}}},
+      {"--naming", true},
+      {"--rfc2317", true},
+      {"--delegate", true},
+      {"--empty-reverse-zones", true}}},
     runOutputs,
 };
 

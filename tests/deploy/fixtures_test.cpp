@@ -35,7 +35,13 @@ std::vector<OutputFile> campusOutputs()
         for (KeaForm form : {KeaForm::Whole, KeaForm::Fragment})
             for (OutputFile& file : filesOf(writeKea(p, f, form, ids)))
                 all.push_back(std::move(file));
-    const auto zones = writeZones(p, 20261210);
+    // The zones as kept: every classless block delegated, no empty zone.
+    plan::Plan delegated = p;
+    plan::OutputSettings s = p.outputSettings();
+    s.rfc2317 = plan::Rfc2317::All;
+    s.emptyReverseZones = false;
+    delegated.setOutputSettings(s);
+    const auto zones = writeZones(delegated, 20261210);
     if (const auto* out = std::get_if<ZoneOutput>(&zones))
         all.insert(all.end(), out->files.begin(), out->files.end());
     else

@@ -142,6 +142,25 @@ void ask(int port, const std::vector<std::string>& queries, Answers& into)
     }
 }
 
+// The names of queries ("NAME PTR", ...) that named answers NXDOMAIN: each answer's header
+// gives its status, the question line after it the name asked.
+std::set<std::string> nxdomains(int port, const std::vector<std::string>& queries)
+{
+    std::vector<std::string> args{
+        "@127.0.0.1", "-p", std::to_string(port), "+noall", "+comments", "+question", "+norec", "+time=5", "+tries=6"};
+    args.insert(args.end(), queries.begin(), queries.end());
+    std::istringstream lines(test::runProgram("dig", args).out);
+    std::set<std::string> out;
+    std::string status;
+    for (std::string line; std::getline(lines, line);) {
+        if (const std::size_t at = line.find("status: "); line.starts_with(";; ->>HEADER<<-") && at != line.npos)
+            status = line.substr(at + 8, line.find(',', at) - at - 8);
+        else if (line.starts_with(";") && !line.starts_with(";;") && status == "NXDOMAIN")
+            out.insert(lower(line.substr(1, line.find_first_of(" \t") - 1)));
+    }
+    return out;
+}
+
 // The reverse name of an address, spelled out here as RFC 1035 and RFC 3596 give it.
 std::string reverseName(const net::Address& a)
 {
@@ -154,8 +173,35 @@ std::string reverseName(const net::Address& a)
     return out + (v4 ? "in-addr.arpa." : "ip6.arpa.");
 }
 
+// The PTR every address should have: its name's, and for a name server's address in the
+// plan that no name stands on, the server's.
+std::map<net::Address, std::string> expectedPtrs(const plan::Plan& p)
+{
+    const std::string domain = lower(p.outputSettings().domain) + '.';
+    std::map<net::Address, std::string> out;
+    for (const NamedAddress& n : dnsNames(p))
+        out.emplace(n.address, lower(n.name) + '.' + domain);
+    for (const plan::NameServer& ns : p.outputSettings().nameServers)
+        for (const net::Address& a : ns.addresses)
+            if (p.leafAt(a) != plan::kNoBlock)
+                out.emplace(a, lower(ns.name) + '.');
+    return out;
+}
+
+// The last address of every assigned block, where no name stands: it has no PTR.
+std::vector<net::Address> unnamed(const plan::Plan& p)
+{
+    const std::map<net::Address, std::string> named = expectedPtrs(p);
+    std::vector<net::Address> out;
+    for (plan::BlockId id : p.leaves())
+        if (p.block(id).state != plan::BlockState::Free && !named.contains(p.block(id).prefix.last()))
+            out.push_back(p.block(id).prefix.last());
+    return out;
+}
+
 // Every name's A and AAAA are its addresses, and each address's PTR (through its RFC 2317
-// CNAME: named, not recursing, leaves that step to the asker) is its name.
+// CNAME: named, not recursing, leaves that step to the asker) is its name; with empty zones,
+// an address of an assigned block that no one has is NXDOMAIN.
 void expectServed(const plan::Plan& p, int port)
 {
     const std::string domain = lower(p.outputSettings().domain) + '.';
@@ -164,8 +210,15 @@ void expectServed(const plan::Plan& p, int port)
     for (const NamedAddress& n : dnsNames(p)) {
         const std::string fqdn = lower(n.name) + '.' + domain;
         forward[fqdn].insert((n.address.family == net::Family::V4 ? "A " : "AAAA ") + net::format(n.address));
-        queries.insert(queries.end(), {reverseName(n.address), "PTR", fqdn, "A", fqdn, "AAAA"});
+        queries.insert(queries.end(), {fqdn, "A", fqdn, "AAAA"});
     }
+    const std::map<net::Address, std::string> ptrs = expectedPtrs(p);
+    const std::vector<net::Address> nobody =
+        p.outputSettings().emptyReverseZones ? unnamed(p) : std::vector<net::Address>();
+    for (const auto& [address, name] : ptrs)
+        queries.insert(queries.end(), {reverseName(address), "PTR"});
+    for (const net::Address& a : nobody)
+        queries.insert(queries.end(), {reverseName(a), "PTR"});
     Answers answers;
     ask(port, queries, answers);
     queries.clear();
@@ -181,35 +234,97 @@ void expectServed(const plan::Plan& p, int port)
     };
     for (const auto& [fqdn, addresses] : forward)
         EXPECT_EQ(records(fqdn), addresses) << fqdn;
-    for (const NamedAddress& n : dnsNames(p)) {
-        std::string name = reverseName(n.address);
+    const auto owner = [&](const net::Address& a) {
+        std::string name = reverseName(a);
         for (const std::string& r : records(name))
             if (r.starts_with("CNAME "))
                 name = r.substr(6);
-        EXPECT_TRUE(records(name).contains("PTR " + lower(n.name) + '.' + domain))
-            << net::format(n.address) << ": " << name;
-    }
+        return name;
+    };
+    for (const auto& [address, name] : ptrs)
+        EXPECT_EQ(records(owner(address)), std::set<std::string>{"PTR " + name}) << net::format(address);
+    queries.clear();
+    for (const net::Address& a : nobody)
+        queries.insert(queries.end(), {owner(a), "PTR"});
+    const std::set<std::string> missing = nobody.empty() ? std::set<std::string>() : nxdomains(port, queries);
+    for (const net::Address& a : nobody)
+        EXPECT_TRUE(missing.contains(owner(a))) << net::format(a) << ": " << owner(a) << " is not NXDOMAIN";
 }
+
+// RFC 2317 for no block, for all, or for every other block longer than /24 listed.
+enum class Delegation { None, All, Listed };
 
 struct Case {
     std::string label;
     std::function<plan::Plan()> make;
     int cut4 = 24, cut6 = 0;
     plan::ReverseNaming naming = plan::ReverseNaming::Slash;
+    Delegation delegation = Delegation::All;
+    bool empty = false;  // empty reverse zones
 };
+
+// The campus with a second name server that no host stands on, and a third outside the plan.
+plan::Plan campusWithServers()
+{
+    plan::Plan p = test::deployCampus();
+    plan::OutputSettings s = p.outputSettings();
+    s.nameServers.push_back({"ns2.campus.example",
+                             {test::at(p, "servers", net::Family::V4, 6), test::at(p, "servers", net::Family::V6, 6)}});
+    s.nameServers.push_back({"ns3.example.net", {net::Address::v4(0xC0000235u)}});
+    p.setOutputSettings(s);
+    return p;
+}
 
 std::vector<Case> cases()
 {
     using N = plan::ReverseNaming;
+    using D = Delegation;
     std::vector<Case> out{{"campus", test::deployCampus, 24, 0, N::Slash},
                           {"campus", test::deployCampus, 16, 48, N::Dash},
                           {"campus", test::deployCampus, 8, 64, N::Slash},
-                          {"campus", test::deployCampus, 24, 44, N::Dash}};
+                          {"campus", test::deployCampus, 24, 44, N::Dash},
+                          {"campus servers", campusWithServers, 24, 0, N::Slash, D::None, true},
+                          {"campus servers", campusWithServers, 16, 56, N::Dash, D::Listed, true}};
     static const int cuts4[] = {8, 16, 24}, cuts6[] = {0, 48, 52, 56, 60, 64, 40};
+    static const D delegations[] = {D::None, D::All, D::Listed};
     for (unsigned seed = 1; seed <= 30; ++seed)
         out.push_back({"seed " + std::to_string(seed), [seed] { return test::randomDeployPlan(seed); }, cuts4[seed % 3],
-                       cuts6[seed % 7], seed % 2 ? N::Slash : N::Dash});
+                       cuts6[seed % 7], seed % 2 ? N::Slash : N::Dash, delegations[seed % 3], seed % 4 < 2});
     return out;
+}
+
+// The assigned IPv4 blocks longer than /24.
+std::vector<net::Prefix> classless(const plan::Plan& p)
+{
+    std::vector<net::Prefix> out;
+    for (plan::BlockId id : p.leaves()) {
+        const net::Prefix& b = p.block(id).prefix;
+        if (p.block(id).state != plan::BlockState::Free && b.address.family == net::Family::V4 && b.length > 24)
+            out.push_back(b);
+    }
+    return out;
+}
+
+// The settings of a case, and the blocks it gives child zones.
+std::vector<net::Prefix> delegate(const Case& c, plan::Plan& p)
+{
+    plan::OutputSettings s = p.outputSettings();
+    std::tie(s.zoneCut4, s.zoneCut6, s.naming, s.emptyReverseZones) = std::tuple{c.cut4, c.cut6, c.naming, c.empty};
+    s.rfc2317 = c.delegation == Delegation::All ? plan::Rfc2317::All : plan::Rfc2317::None;
+    std::vector<net::Prefix> children;
+    const std::map<net::Address, std::string> named = expectedPtrs(p);
+    const std::vector<net::Prefix> blocks = classless(p);
+    for (std::size_t i = 0; i < blocks.size() && c.delegation != Delegation::None; ++i) {
+        if (c.delegation == Delegation::Listed && i % 2)
+            continue;
+        if (c.delegation == Delegation::Listed)
+            s.delegated.push_back(blocks[i]);
+        const auto near = named.lower_bound(blocks[i].network());
+        if (c.empty || (near != named.end() && blocks[i].contains(near->first)))
+            children.push_back(blocks[i]);
+    }
+    p.setOutputSettings(s);
+    return children;
 }
 
 class Zones : public testing::TestWithParam<Case> { };
@@ -220,25 +335,30 @@ TEST_P(Zones, LoadInBindStrictlyAndAnswerEveryName)
         GTEST_SKIP() << "named-checkzone and named-checkconf (bind9-utils) are not installed";
     const Case& c = GetParam();
     plan::Plan p = c.make();
-    plan::OutputSettings s = p.outputSettings();
-    std::tie(s.zoneCut4, s.zoneCut6, s.naming) = std::tuple{c.cut4, c.cut6, c.naming};
-    p.setOutputSettings(s);
+    const std::vector<net::Prefix> children = delegate(c, p);
+    const plan::OutputSettings& s = p.outputSettings();
     const ZoneOutput z = zonesOf(p);
     ASSERT_FALSE(z.files.empty());
     const std::map<std::string, std::string> zones = stanzas(z);
     EXPECT_EQ(zones.size() + 1, z.files.size()) << c.label;  // a stanza for every file but itself
     test::TempDir dir;
     const std::string conf = saved(dir, z, 53);
+    std::size_t childZones = 0;
     for (const auto& [zone, file] : zones) {
+        childZones +=
+            zone.ends_with(".in-addr.arpa") && zone.substr(0, zone.find('.')).find_first_of("/-") != zone.npos;
+        EXPECT_FALSE(zone.ends_with("192.in-addr.arpa")) << zone << ": the space of a name server outside the plan";
         EXPECT_TRUE(std::regex_match(file, std::regex("[A-Za-z0-9._-]+"))) << file;
         EXPECT_EQ(z.serials.at(zone).serial, kToday * 100u) << zone;
         const std::string& text =
             std::find_if(z.files.begin(), z.files.end(), [&](auto& f) { return f.name == file; })->text;
-        EXPECT_TRUE(zone == s.domain || text.find("\tPTR\t") != text.npos || text.find("\tCNAME\t") != text.npos)
+        EXPECT_TRUE(c.empty || zone == s.domain || text.find("\tPTR\t") != text.npos ||
+                    text.find("\tCNAME\t") != text.npos)
             << zone << ": a reverse zone that names no address";
         const test::Outcome o = test::runProgram("named-checkzone", {"-k", "fail", "-i", "full", zone, dir.file(file)});
         EXPECT_EQ(o.status, 0) << c.label << ", " << zone << ":\n" << o.out << o.err;
     }
+    EXPECT_EQ(childZones, children.size()) << c.label << ": RFC 2317 child zones";
     const test::Outcome checked = test::runProgram("named-checkconf", {"-z", conf});
     ASSERT_EQ(checked.status, 0) << c.label << ":\n" << checked.out << checked.err;
     if (!onPath("named") || !onPath("dig"))

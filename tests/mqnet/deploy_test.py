@@ -108,16 +108,21 @@ class Servers(unittest.TestCase):
                 self.check(tool, "-t", out)
 
     def check_dns(self, plan):
-        for cut in [[], ["--zone-cut", "16"], ["--zone-cut6", "48"]]:
-            with self.subTest(cut=cut):
-                folder = plan + "-zones" + "".join(cut)
+        for cut, rfc2317 in [([], "all"), ([], "none"), (["--zone-cut", "16"], "all"), (["--zone-cut6", "48"], "none")]:
+            with self.subTest(cut=cut, rfc2317=rfc2317):
+                ok("plan", "outputs", "--rfc2317", rfc2317, plan)
+                folder = plan + "-zones" + "".join(cut) + rfc2317
                 os.mkdir(folder)
                 listed = ok("plan", "dns", *cut, "-d", folder, plan).stdout.splitlines()
                 zones = zones_of(folder)
                 self.assertEqual(sorted(listed), sorted([os.path.join(folder, f) for _, f in zones] +
                                                         [os.path.join(folder, "named.conf.zones")]))
-                if not cut:  # the /27's own child zone beside its /24's
+                if not cut and rfc2317 == "all":  # the /27's own child zone beside its /24's
                     self.assertLessEqual({"192/27.0.40.10.in-addr.arpa", "0.40.10.in-addr.arpa"}, set(dict(zones)))
+                if not cut and rfc2317 == "none":  # the /27's PTRs in its /24's zone, and no child zone
+                    self.assertFalse([z for z, _ in zones if "/" in z], zones)
+                    self.assertRegex(read(os.path.join(folder, dict(zones)["0.40.10.in-addr.arpa"])),
+                                     r"(?m)^202\s+IN\s+PTR\s+lab-0\.campus\.example\.$")
                 for zone, file in zones:
                     self.check("named-checkzone", "-k", "fail", "-i", "full", zone, os.path.join(folder, file))
                 conf = put(folder + ".conf", 'options { directory "%s"; };\ninclude "%s/named.conf.zones";\n'
@@ -148,7 +153,7 @@ class Kept(unittest.TestCase):
         self.assertEqual(len(set(after.values())), len(after))
 
     def test_serials_stay_until_a_zone_changes(self):
-        plan = campus("serials.mqplan")
+        plan = campus("serials.mqplan", settings=SETTINGS + ["--rfc2317", "all"])
         runs = []
         for step in ["first", "same", "changed"]:
             if step == "changed":  # one more host in staff: the forward zone and staff's own child zone change
@@ -186,6 +191,18 @@ class Refused(unittest.TestCase):
             (["plan", "outputs", "--name-server", "ns1=10.1", plan], 2, r"--name-server ns1=10\.1: "),
             (["plan", "outputs", "--naming", "under", plan], 2, r"--naming \"?under\"? is not one of slash, dash"),
             (["plan", "outputs", "--ttl", "-5", plan], 2, r"--ttl -5 is not a number of seconds"),
+            (["plan", "outputs", "--rfc2317", "some", plan], 2, r"--rfc2317 \"?some\"? is not one of none, all"),
+            (["plan", "outputs", "--empty-reverse-zones", "1", plan], 2, r"--empty-reverse-zones 1 is not one of yes, no"),
+            (["plan", "outputs", "--delegate", "10.40.0.193/27", plan], 2,
+             r"--delegate 10\.40\.0\.193/27: .*did you mean 10\.40\.0\.192/27"),
+            (["plan", "outputs", "--delegate", "10.40.0.0/24", plan], 2,
+             r"^mqnet: plan outputs: delegated block 10\.40\.0\.0/24: RFC 2317 delegates blocks longer than /24"),
+            (["plan", "outputs", "--delegate", "2001:db8:40::/64", plan], 2, r"2001:db8:40::/64: .* for IPv4 blocks"),
+            (["plan", "outputs", "--delegate", "10.40.0.192/27,10.40.0.192/27", plan], 2, r"one is given twice"),
+            (["plan", "outputs", "--delegate", "10.40.0.224/27", plan], 2,
+             r"^mqnet: plan outputs: settings: delegated block 10\.40\.0\.224/27 is free"),
+            (["plan", "outputs", "--delegate", "10.40.0.192/28", plan], 2,
+             r"delegated block 10\.40\.0\.192/28 lies inside a block of the plan that is not split to it"),
             # Values a server would misread, and settings that clash with the plan's hosts and ranges.
             (["plan", "outputs", "--dns-server", "0.0.0.0", plan], 2, r"DNS servers: 0\.0\.0\.0 lies in 0\.0\.0\.0/8"),
             (["plan", "outputs", "--name-server", "ns1.campus.example=fe80::53%eth0", plan], 2,
@@ -250,6 +267,9 @@ SHOWN = """--domain             campus.example
 --zone-cut           16
 --zone-cut6          0
 --naming             dash
+--rfc2317            all
+--delegate           10.40.0.192/27
+--empty-reverse-zones no
 """
 
 
@@ -257,7 +277,7 @@ class Settings(unittest.TestCase):
     def test_settings_are_shown_as_they_were_set(self):
         plan = campus("settings.mqplan", hosts=0, settings=None)
         ok("plan", "outputs", *SETTINGS, "--ttl", "600", "--zone-cut", "16", "--naming", "dash", "--interface",
-           "eth1", plan)
+           "eth1", "--rfc2317", "all", "--delegate", "10.40.0.192/27", "--empty-reverse-zones", "no", plan)
         # An empty value clears a list; what is not given stays.
         ok("plan", "outputs", "--name-server=", "--retry", "60", plan)
         self.assertEqual(ok("plan", "outputs", plan).stdout, SHOWN)

@@ -197,6 +197,11 @@ void addOutputs(Plan& plan, std::mt19937_64& rng)
     s.zoneCut4 = 8 * static_cast<int>(1 + rng() % 3);
     s.zoneCut6 = 4 * static_cast<int>(rng() % 32);
     s.naming = static_cast<ReverseNaming>(rng() % 2);
+    s.rfc2317 = static_cast<Rfc2317>(rng() % 2);
+    for (int i = static_cast<int>(rng() % 3); i > 0; --i)
+        s.delegated.push_back(
+            net::Prefix{net::Address::v4(0x0A280000u | (i << 8)), 25 + static_cast<int>(rng() % 8)}.masked());
+    s.emptyReverseZones = rng() % 2;
     ASSERT_EQ(checkOutputSettings(s), "");
     plan.setOutputSettings(s);
     DhcpIds ids{{P("192.0.2.0/24"), 1 + static_cast<std::uint32_t>(rng() % 5000)}};
@@ -634,7 +639,13 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"no hash", ", \"hash\": \"0123456789ABCDEF\"", "", "$.outputs.zone_serials[0]", "has no \"hash\"",
             &kOutputs},
         Bad{"serial 2^32", "\"serial\": 1,", "\"serial\": 4294967296,", "$.outputs.zone_serials[0].serial",
-            "out of range", &kOutputs}));
+            "out of range", &kOutputs},
+        Bad{"rfc2317", "\"naming\": \"dash\"", "\"rfc2317\": \"some\"", "$.outputs.settings.rfc2317",
+            "\"some\" is not one of none, all", &kOutputs},
+        Bad{"delegated", "\"naming\": \"dash\"", "\"delegated\": [\"10.0.0.64/26\", \"10.0.0.1/27\"]",
+            "$.outputs.settings.delegated[1]", "has host bits set", &kOutputs},
+        Bad{"empty zones", "\"naming\": \"dash\"", "\"empty_reverse_zones\": \"no\"",
+            "$.outputs.settings.empty_reverse_zones", "expected true or false", &kOutputs}));
 
 }  // namespace
 }  // namespace mq::plan

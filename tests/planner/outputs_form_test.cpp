@@ -69,6 +69,11 @@ TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)
     s.nameServers.push_back({"ns2.example.net", {}});
     s.zoneCut6 = 56;
     s.naming = plan::ReverseNaming::Dash;
+    s.rfc2317 = plan::Rfc2317::All;
+    const net::Prefix servers = campus.block(test::segmentBlock(campus, "servers", net::Family::V4)).prefix;
+    const net::Prefix lab = campus.block(test::segmentBlock(campus, "lab", net::Family::V4)).prefix;
+    s.delegated = {std::min(lab, servers), std::max(lab, servers)};
+    s.emptyReverseZones = false;
     const auto back = readFields(fieldsOf(s));
     ASSERT_TRUE(std::holds_alternative<plan::OutputSettings>(back)) << std::get<std::string>(back);
     EXPECT_TRUE(std::get<plan::OutputSettings>(back) == s);
@@ -80,6 +85,7 @@ TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)
     typed.nameServers =
         "\r\nns1.campus.example.= " + net::format(s.nameServers[0].addresses[0]) + "\r\n\nns2.example.net\n";
     typed.zoneCut6 = " 56";
+    typed.delegated = " " + net::formatNetwork(s.delegated[1]) + ",\t" + net::formatNetwork(s.delegated[0]) + ", ";
     const auto read = readFields(typed);
     ASSERT_TRUE(std::holds_alternative<plan::OutputSettings>(read)) << std::get<std::string>(read);
     EXPECT_TRUE(std::get<plan::OutputSettings>(read) == s);
@@ -107,6 +113,8 @@ TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)
         {[](OutputFields& f) { f.domain = "campus..example"; }, "domain"},
         {[](OutputFields& f) { f.dnsServers = "10.40.0.53, 255.255.255.255"; }, "DNS servers: 255.255.255.255 lies"},
         {[](OutputFields& f) { f.interface = "*"; }, "interface: \"*\" is a pattern"},
+        {[](OutputFields& f) { f.delegated = "10.40.0.1/27"; }, "Delegated blocks: 10.40.0.1/27: has host bits set"},
+        {[](OutputFields& f) { f.delegated = "10.40.0.0/24"; }, "delegated block 10.40.0.0/24: RFC 2317 delegates"},
     };
     for (const auto& [edit, reason] : refused) {
         OutputFields f = fieldsOf(s);

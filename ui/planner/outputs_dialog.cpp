@@ -305,6 +305,18 @@ QWidget* OutputsDialog::buildZoneFields()
                      "How the zone of an IPv4 block longer than /24 is named: by first address and length, or by "
                      "first and last address",
                      {"64/26", "64-127"});
+    rfc2317 = choices(box, "rfc2317", "RFC 2317 child zones",
+                      "Whether an IPv4 block longer than /24 has its PTRs in the zone at the cut, or a child zone "
+                      "of its own (RFC 2317: CNAMEs and NS records in the zone at the cut)",
+                      {"Only the delegated blocks", "Every block longer than /24"});
+    delegated = field("delegated", "Delegated blocks",
+                      "Blocks longer than /24 given a child zone of their own, separated by commas");
+    delegated->setPlaceholderText(QStringLiteral("10.40.1.64/26, 10.40.1.128/27"));
+    emptyZones = check(box, "emptyReverseZones", "Write empty reverse zones", "Empty reverse zones",
+                       "Writes every reverse zone at the cut that covers an assigned block, even one that names no "
+                       "address, so that the server answers NXDOMAIN for it");
+    connect(rfc2317, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
+    connect(emptyZones, &QCheckBox::toggled, this, &OutputsDialog::fieldsEdited);
     connect(zoneCut4, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
     connect(zoneCut6, &QComboBox::currentTextChanged, this, &OutputsDialog::fieldsEdited);
     connect(naming, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
@@ -315,9 +327,15 @@ QWidget* OutputsDialog::buildZoneFields()
                                                      {"Ne&gative TTL (s):", minimum},
                                                      {"IPv4 &zone cut:", zoneCut4},
                                                      {"IPv6 zone c&ut:", zoneCut6},
-                                                     {"RFC 2317 z&one names:", naming}};
+                                                     {"RFC 2317 z&one names:", naming},
+                                                     {"RFC 231&7 child zones:", rfc2317},
+                                                     {"Delegated blocks:", delegated},
+                                                     {"", emptyZones}};
     for (const auto& [label, w] : rows)
-        form->addRow(QString::fromUtf8(label), w);
+        if (*label)
+            form->addRow(QString::fromUtf8(label), w);
+        else
+            form->addRow(w);
     return box;
 }
 
@@ -361,7 +379,7 @@ QWidget* OutputsDialog::buildPreview()
 }
 
 // Each one-line box with the field it shows: read by fieldsEdited, filled by refresh.
-std::array<std::pair<std::string*, QLineEdit*>, 12> OutputsDialog::lineFields(planner::OutputFields& f) const
+std::array<std::pair<std::string*, QLineEdit*>, 13> OutputsDialog::lineFields(planner::OutputFields& f) const
 {
     return {{{&f.domain, domain},
              {&f.dnsServers, dnsServers},
@@ -374,7 +392,8 @@ std::array<std::pair<std::string*, QLineEdit*>, 12> OutputsDialog::lineFields(pl
              {&f.refresh, refreshTime},
              {&f.retry, retry},
              {&f.expire, expire},
-             {&f.minimum, minimum}}};
+             {&f.minimum, minimum},
+             {&f.delegated, delegated}}};
 }
 
 void OutputsDialog::fieldsEdited()
@@ -389,6 +408,8 @@ void OutputsDialog::fieldsEdited()
     f.zoneCut4 = kZoneCuts4[std::max(0, zoneCut4->currentIndex())];
     f.zoneCut6 = s(zoneCut6->currentText());
     f.naming = naming->currentIndex() == 1 ? plan::ReverseNaming::Dash : plan::ReverseNaming::Slash;
+    f.rfc2317 = rfc2317->currentIndex() == 1 ? plan::Rfc2317::All : plan::Rfc2317::None;
+    f.emptyReverseZones = emptyZones->isChecked();
     planner::OutputChoice& c = model->choice;
     const planner::OutputChoice before = c;
     c.kea4 = kea4->isChecked();
@@ -417,6 +438,8 @@ void OutputsDialog::refresh()
     if (zoneCut6->currentText() != q(f.zoneCut6))
         zoneCut6->setCurrentText(q(f.zoneCut6));
     naming->setCurrentIndex(f.naming == plan::ReverseNaming::Dash ? 1 : 0);
+    rfc2317->setCurrentIndex(f.rfc2317 == plan::Rfc2317::All ? 1 : 0);
+    emptyZones->setChecked(f.emptyReverseZones);
     const planner::OutputChoice& c = model->choice;
     kea4->setChecked(c.kea4);
     kea6->setChecked(c.kea6);

@@ -43,7 +43,7 @@ public:
     BackgroundWork& previewWork() { return work; }
     // Copies the model's state into the widgets.
     void refresh();
-    std::array<std::pair<std::string*, QLineEdit*>, 12> lineFields(planner::OutputFields& f) const;
+    std::array<std::pair<std::string*, QLineEdit*>, 13> lineFields(planner::OutputFields& f) const;
 
     // Close, Esc and the window's close: typed settings not applied are asked about first.
     void reject() override;
@@ -97,6 +97,9 @@ private:
     QComboBox* zoneCut4 = nullptr;
     QComboBox* zoneCut6 = nullptr;
     QComboBox* naming = nullptr;
+    QComboBox* rfc2317 = nullptr;
+    QLineEdit* delegated = nullptr;
+    QCheckBox* emptyZones = nullptr;
     QLabel* settingsError = nullptr;
     QLabel* listTitle = nullptr;
     QListWidget* files = nullptr;
