@@ -302,9 +302,8 @@ bool PlannerForm::writeTo(const std::string& fileName)
     if (error.empty())
         (void)lock.lock(fileName);  // advisory: a file that cannot be locked is still saved
     if (error.empty() && fileName == path && pathStamp && plan::stampOf(fileName) != pathStamp &&
-        sv.ask(quotedPath(fileName) +
-               " was changed or removed by another program after the planner read it. Saving "
-               "replaces what was done there with this plan.\n\nSave it anyway?") != Answer::Yes)
+        sv.ask(quotedPath(fileName) + " was changed or removed by another program after the planner read it. Saving "
+                                      "replaces what was done there with this plan.\n\nSave it anyway?") != Answer::Yes)
         return false;
     if (!error.empty() || !sv.writeFile(fileName, document, error)) {
         sv.message("The plan could not be saved to " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
