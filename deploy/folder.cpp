@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -58,6 +59,31 @@ mode_t modeFor(const struct stat* old)
     return 0666 & ~mask;
 }
 
+// True when the file already holds exactly text: it stays as it is, with its time, so that a
+// second run with nothing changed writes nothing and a server sees only the zones that changed.
+bool holds(const std::string& path, const struct stat& st, const std::string& text)
+{
+    if (static_cast<std::uint64_t>(st.st_size) != text.size())
+        return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    std::string read(text.size(), '\0');
+    std::size_t done = 0;
+    while (done < read.size()) {
+        const ssize_t n = ::read(fd, read.data() + done, read.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    char more;
+    const bool same = done == read.size() && ::read(fd, &more, 1) == 0 && read == text;
+    ::close(fd);
+    return same;
+}
+
 std::string stage(const std::string& folder, const OutputFile& file, Staged& s)
 {
     s.target = folder + "/" + file.name;
@@ -65,6 +91,8 @@ std::string stage(const std::string& folder, const OutputFile& file, Staged& s)
     const bool exists = lstat(s.target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return textio::escaped(file.name, textio::kQuotedValue) + ": is not a regular file; nothing was written";
+    if (exists && holds(s.target, old, file.text))
+        return {};  // no temp: nothing to rename or put back
     const int fd = makeTemp(folder, file.name, ".new-", s.temp);
     if (fd < 0)
         return cause(file.name);
@@ -152,13 +180,16 @@ std::string writeFolder(const std::string& folder, const std::vector<OutputFile>
     if (failure.empty())
         failure = flush(handle, folder);
     while (failure.empty() && placed < files.size()) {
-        if (std::rename(staged[placed].temp.c_str(), staged[placed].target.c_str()) != 0)
+        if (!staged[placed].temp.empty() &&
+            std::rename(staged[placed].temp.c_str(), staged[placed].target.c_str()) != 0)
             failure = cause(files[placed].name);
         else
             ++placed;
     }
     if (!failure.empty()) {
         for (std::size_t i = 0; i < placed; ++i) {  // put back what was there
+            if (staged[i].temp.empty())
+                continue;  // left as it was
             if (!staged[i].backup.empty())
                 (void)std::rename(staged[i].backup.c_str(), staged[i].target.c_str());
             else

@@ -1,7 +1,8 @@
 #pragma once
 // Writing the files of an output into a folder, all or none: every file is written to a
 // temporary beside its target and synced first; only then are they renamed into place, and
-// should a rename fail the files already replaced are put back as they were.
+// should a rename fail the files already replaced are put back as they were. A file that
+// already holds its text is left as it is.
 #include <string>
 #include <vector>
 

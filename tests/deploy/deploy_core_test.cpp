@@ -295,6 +295,17 @@ TEST(DeployFolder, AllOrNone)
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     const test::Outcome listing = test::runProgram("ls", {"-A", dir.path()});
     EXPECT_EQ(listing.out, "db.fresh\ndb.old\n");
+    // Written again: a file that already holds its text is left alone (the same inode), the
+    // one that changed replaced.
+    struct stat fresh { }, again { }, old { };
+    ASSERT_EQ(stat(dir.file("db.fresh").c_str(), &fresh), 0);
+    EXPECT_EQ(writeFolder(dir.path(), {{"db.old", "newer\n"}, {"db.fresh", "x\n"}}), "");
+    ASSERT_EQ(stat(dir.file("db.fresh").c_str(), &again), 0);
+    ASSERT_EQ(stat(dir.file("db.old").c_str(), &old), 0);
+    EXPECT_EQ(again.st_ino, fresh.st_ino);
+    EXPECT_NE(old.st_ino, st.st_ino);
+    EXPECT_EQ(test::readFile(dir.file("db.old")), "newer\n");
+    EXPECT_EQ(test::runProgram("ls", {"-A", dir.path()}).out, listing.out);
 }
 
 }  // namespace
