@@ -297,7 +297,8 @@ TEST(DeployFolder, AllOrNone)
     EXPECT_EQ(listing.out, "db.fresh\ndb.old\n");
     // Written again: a file that already holds its text is left alone (the same inode), the
     // one that changed replaced.
-    struct stat fresh { }, again { }, old { };
+    struct stat fresh {
+    }, again{}, old{};
     ASSERT_EQ(stat(dir.file("db.fresh").c_str(), &fresh), 0);
     EXPECT_EQ(writeFolder(dir.path(), {{"db.old", "newer\n"}, {"db.fresh", "x\n"}}), "");
     ASSERT_EQ(stat(dir.file("db.fresh").c_str(), &again), 0);
