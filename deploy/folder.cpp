@@ -49,14 +49,13 @@ int makeTemp(const std::string& folder, const std::string& name, const char* tag
     return fd;
 }
 
-// The old file's mode for the new one, or what a file the process makes would get.
-mode_t modeFor(const struct stat* old)
+// The process's file mode creation mask, read once for all the files of a folder (umask can
+// only be read by setting it).
+mode_t currentUmask()
 {
-    if (old)
-        return old->st_mode & 07777;
     const mode_t mask = umask(0);
     umask(mask);
-    return 0666 & ~mask;
+    return mask;
 }
 
 // True when the file already holds exactly text: it stays as it is, with its time, so that a
@@ -84,7 +83,7 @@ bool holds(const std::string& path, const struct stat& st, const std::string& te
     return same;
 }
 
-std::string stage(const std::string& folder, const OutputFile& file, Staged& s)
+std::string stage(const std::string& folder, const OutputFile& file, mode_t mask, Staged& s)
 {
     s.target = folder + "/" + file.name;
     struct stat old { };
@@ -108,7 +107,7 @@ std::string stage(const std::string& folder, const OutputFile& file, Staged& s)
         }
         done += static_cast<std::size_t>(n);
     }
-    if (fchmod(fd, modeFor(exists ? &old : nullptr)) != 0) {
+    if (fchmod(fd, exists ? old.st_mode & 07777 : 0666 & ~mask) != 0) {
         const std::string why = cause(file.name);
         ::close(fd);
         return why;
@@ -175,8 +174,9 @@ std::string writeFolder(const std::string& folder, const std::vector<OutputFile>
     std::vector<Staged> staged(files.size());
     std::string failure;
     std::size_t placed = 0;
+    const mode_t mask = currentUmask();
     for (std::size_t i = 0; i < files.size() && failure.empty(); ++i)
-        failure = stage(folder, files[i], staged[i]);
+        failure = stage(folder, files[i], mask, staged[i]);
     if (failure.empty())
         failure = flush(handle, folder);
     while (failure.empty() && placed < files.size()) {
@@ -196,11 +196,11 @@ std::string writeFolder(const std::string& folder, const std::vector<OutputFile>
                 (void)unlink(staged[i].target.c_str());
         }
     }
-    for (const Staged& s : staged) {
-        if (!s.temp.empty())
-            (void)unlink(s.temp.c_str());  // gone already where it was renamed
-        if (!s.backup.empty())
-            (void)unlink(s.backup.c_str());
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        if (i >= placed && !staged[i].temp.empty())
+            (void)unlink(staged[i].temp.c_str());  // the ones renamed are gone already
+        if (!staged[i].backup.empty())
+            (void)unlink(staged[i].backup.c_str());
     }
     (void)fsync(handle.fd());
     return failure;
