@@ -88,19 +88,6 @@ void FlexGrid::readSelection(Grid& grid) const
     grid.col = colSel == r.leftColumn() ? r.rightColumn() : r.leftColumn();
 }
 
-void FlexGrid::selectCells(int row, int col, int rowSel, int colSel)
-{
-    clearSelection();
-    const int r0 = row - fixed, r1 = rowSel - fixed;
-    if (r0 < 0 || r1 < 0 || r0 >= rowCount() || r1 >= rowCount() || col < 0 || colSel < 0 || col >= columnCount() ||
-        colSel >= columnCount())
-        return;
-    setCurrentCell(r1, colSel, QItemSelectionModel::NoUpdate);
-    setRangeSelected(
-        QTableWidgetSelectionRange(std::min(r0, r1), std::min(col, colSel), std::max(r0, r1), std::max(col, colSel)),
-        true);
-}
-
 bool FlexGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonRelease)

@@ -18,8 +18,6 @@ public:
     void showGrid(const Grid& grid);
     // Writes the current selection into grid.row/col/rowSel/colSel.
     void readSelection(Grid& grid) const;
-    // Selects grid cells (row, col) to (rowSel, colSel), as a user would.
-    void selectCells(int row, int col, int rowSel, int colSel);
     int fixedRows() const { return fixed; }
 
 signals:

@@ -32,11 +32,6 @@ void setRememberedStore(SettingsStore* s)
     store = s;
 }
 
-SettingsStore* rememberedStore()
-{
-    return store;
-}
-
 std::optional<QString> recalled(const QString& group, const QString& key)
 {
     if (!store)

@@ -20,7 +20,6 @@ namespace mq::ui {
 // The file dialogs sit deep inside the services of many windows, so the store is
 // the program's one, set at start-up, not handed down each chain.
 void setRememberedStore(SettingsStore* store);
-SettingsStore* rememberedStore();
 
 // A text of a group ("Classless", "Planner", "Folders"); nullopt when none is stored.
 std::optional<QString> recalled(const QString& group, const QString& key);

@@ -20,12 +20,6 @@ RichTextView::RichTextView(QWidget* parent) : QTextEdit(parent)
     document()->setDocumentMargin(2);
 }
 
-void RichTextView::setDefaultPointSize(double size)
-{
-    defaultSize = size;
-    rebuild();
-}
-
 void RichTextView::setRuns(const std::vector<TextRun>& runs)
 {
     if (runs == shown && !document()->isEmpty() == !runs.empty())

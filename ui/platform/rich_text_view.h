@@ -16,8 +16,6 @@ public:
     // Replaces the whole content; nothing is redrawn when the runs are unchanged.
     void setRuns(const std::vector<TextRun>& runs);
     const std::vector<TextRun>& runs() const { return shown; }
-    // Point size of runs that name none.
-    void setDefaultPointSize(double size);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -22,10 +22,4 @@ void hideWindow(QWidget* w)
         f->hide();
 }
 
-void closeWindow(QWidget* w)
-{
-    if (QWidget* f = frameOf(w))
-        f->close();
-}
-
 }  // namespace mq::ui

@@ -9,7 +9,5 @@ namespace mq::ui {
 // Hides the window that holds w (its child-window frame, if it has one) and
 // keeps it, with its state, for the next show.
 void hideWindow(QWidget* w);
-// Closes the window that holds w; a child window is then destroyed.
-void closeWindow(QWidget* w);
 
 }  // namespace mq::ui
