@@ -60,32 +60,8 @@ const char* const kOctetNames[4] = {"First octet", "Second octet", "Third octet"
 
 }  // namespace
 
-Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
+void Form10::buildAddressBoxes()
 {
-    if (!outer) {
-        ownServices = std::make_unique<QtServices>(this);
-        outer = ownServices.get();
-    }
-    services = std::make_unique<WindowServices>(*this, *outer);
-    m = std::make_unique<Form10Model>(*services);
-    m->hideWindow = [this] { frameWidget()->hide(); };
-
-    setObjectName(QStringLiteral("Form10"));
-    keepClassicColours(this);
-    setFont(uiFont());
-    setFixedSize(twipsToPixels(9000), twipsToPixels(7440));
-
-    SSFrame1 = new QGroupBox(this);
-    SSFrame1->setObjectName(QStringLiteral("SSFrame1"));
-    SSFrame1->setGeometry(twipsRect(120, 60, 8760, 3120));
-
-    SSPanel1 = new Panel3D(Panel3D::Bevel::Inset, SSFrame1);
-    SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
-    SSPanel1->setGeometry(twipsRect(120, 300, 8520, 600));
-    SSPanel1->setWordWrap(true);
-    SSPanel1->setAccessibleName(QStringLiteral("Instructions"));
-    SSPanel1->setAccessibleDescription(QStringLiteral("What to enter next, step by step"));
-
     auto* addressLabel = new QLabel(QStringLiteral("Class C &address:"), SSFrame1);
     addressLabel->setGeometry(twipsRect(120, 1080, 1500, 315));
     for (int i = 0; i < 4; ++i) {
@@ -107,7 +83,10 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
         Text1[static_cast<std::size_t>(i)] = box;
     }
     addressLabel->setBuddy(Text1[0]);
+}
 
+void Form10::buildSegmentBoxes()
+{
     Combo1 = new QComboBox(SSFrame1);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
@@ -138,21 +117,10 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
                 [this, i](const QString& t) { m->Text2[static_cast<std::size_t>(i)].text = t.toStdString(); });
         Text2[static_cast<std::size_t>(i)] = box;
     }
+}
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(twipsRect(120, 3300, 8760, 2700));
-    List1->setAccessibleName(QStringLiteral("Results"));
-    List1->setAccessibleDescription(QStringLiteral("The segments entered and the subnet suggested for each"));
-    List1->setUniformItemSizes(true);
-
-    SSPanel3 = new Panel3D(Panel3D::Bevel::Inset, this);
-    SSPanel3->setObjectName(QStringLiteral("SSPanel3"));
-    SSPanel3->setGeometry(twipsRect(120, 6120, 8760, 600));
-    SSPanel3->setWordWrap(true);
-    SSPanel3->setAccessibleName(QStringLiteral("Note"));
-    SSPanel3->setAccessibleDescription(QStringLiteral("What the assistant does not take into account"));
-
+void Form10::buildButtons()
+{
     auto makeButton = [this](const char* objectName, int left) {
         auto* b = new QPushButton(this);
         b->setObjectName(QLatin1String(objectName));
@@ -169,7 +137,10 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     connect(SSCommand1, &QPushButton::clicked, this, [this] { run(&Form10Model::SSCommand1_Click); });
     connect(SSCommand3, &QPushButton::clicked, this, [this] { run(&Form10Model::SSCommand3_Click); });
     connect(SSCommand2, &QPushButton::clicked, this, [this] { run(&Form10Model::SSCommand2_Click); });
+}
 
+void Form10::setFocusOrder()
+{
     // Only the octet boxes, the count, the host boxes, the buttons and the
     // results take the focus, in that order.
     SSPanel1->setFocusPolicy(Qt::NoFocus);
@@ -180,6 +151,53 @@ Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
     Text1[3]->setFocusPolicy(Qt::NoFocus);
+}
+
+Form10::Form10(QWidget* parent, Services* outer) : QWidget(parent)
+{
+    if (!outer) {
+        ownServices = std::make_unique<QtServices>(this);
+        outer = ownServices.get();
+    }
+    services = std::make_unique<WindowServices>(*this, *outer);
+    m = std::make_unique<Form10Model>(*services);
+    m->hideWindow = [this] { frameWidget()->hide(); };
+
+    setObjectName(QStringLiteral("Form10"));
+    keepClassicColours(this);
+    setFont(uiFont());
+    setFixedSize(twipsToPixels(9000), twipsToPixels(7440));
+
+    SSFrame1 = new QGroupBox(this);
+    SSFrame1->setObjectName(QStringLiteral("SSFrame1"));
+    SSFrame1->setGeometry(twipsRect(120, 60, 8760, 3120));
+
+    SSPanel1 = new Panel3D(Panel3D::Bevel::Inset, SSFrame1);
+    SSPanel1->setObjectName(QStringLiteral("SSPanel1"));
+    SSPanel1->setGeometry(twipsRect(120, 300, 8520, 600));
+    SSPanel1->setWordWrap(true);
+    SSPanel1->setAccessibleName(QStringLiteral("Instructions"));
+    SSPanel1->setAccessibleDescription(QStringLiteral("What to enter next, step by step"));
+
+    buildAddressBoxes();
+    buildSegmentBoxes();
+
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setGeometry(twipsRect(120, 3300, 8760, 2700));
+    List1->setAccessibleName(QStringLiteral("Results"));
+    List1->setAccessibleDescription(QStringLiteral("The segments entered and the subnet suggested for each"));
+    List1->setUniformItemSizes(true);
+
+    SSPanel3 = new Panel3D(Panel3D::Bevel::Inset, this);
+    SSPanel3->setObjectName(QStringLiteral("SSPanel3"));
+    SSPanel3->setGeometry(twipsRect(120, 6120, 8760, 600));
+    SSPanel3->setWordWrap(true);
+    SSPanel3->setAccessibleName(QStringLiteral("Note"));
+    SSPanel3->setAccessibleDescription(QStringLiteral("What the assistant does not take into account"));
+
+    buildButtons();
+    setFocusOrder();
 
     m->Form_Load();
     refresh();

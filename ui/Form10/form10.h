@@ -46,6 +46,11 @@ private:
     class WindowServices;
     // The widget that is shown and hidden: the window itself, or the
     // sub-window frame it sits in.
+    // The constructor's parts, called in the order the controls are created.
+    void buildAddressBoxes();
+    void buildSegmentBoxes();
+    void buildButtons();
+    void setFocusOrder();
     QWidget* frameWidget();
     void moveFocusOn();
     void focusControl(const std::string& name);
