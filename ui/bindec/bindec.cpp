@@ -23,22 +23,8 @@ const char* const kModeTips[3] = {"Enter the number in binary (up to 31 digits)"
 
 }  // namespace
 
-Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
+void Bindec::buildModeOptions()
 {
-    if (!services) {
-        ownServices = std::make_unique<QtServices>(this);
-        services = ownServices.get();
-    }
-    relay = std::make_unique<RefreshingServices>(*services, [this] { refresh(); });
-    m = std::make_unique<BindecModel>(*relay);
-
-    setObjectName(QStringLiteral("bindec"));
-    keepClassicColours(this);
-    setWindowTitle(QString::fromUtf8(kBindecCaption));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(uiFont());
-    setFixedSize(twipsToPixels(6480), twipsToPixels(4260));
-
     SSFrame1 = new QGroupBox(this);
     SSFrame1->setObjectName(QStringLiteral("SSFrame1"));
     SSFrame1->setGeometry(twipsRect(120, 60, 1560, 1560));
@@ -56,7 +42,10 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
             Text4->setFocus();
         });
     }
+}
 
+void Bindec::buildInputAndKeys()
+{
     Text4 = new QLineEdit(this);
     Text4->setObjectName(QStringLiteral("Text4"));
     Text4->setGeometry(twipsRect(1800, 180, 4560, 360));
@@ -93,7 +82,10 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
         run(&BindecModel::SSCommand1_Click);
         Text4->setFocus();
     });
+}
 
+void Bindec::buildResults()
+{
     for (int i = 0; i < 3; ++i) {
         auto* p = new Panel3D(Panel3D::Bevel::Raised, this);
         p->setObjectName(QStringLiteral("SSPanel1(%1)").arg(i));
@@ -107,7 +99,10 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
         SSPanel1[static_cast<std::size_t>(i)]->setBuddy(t);
         Text1[static_cast<std::size_t>(i)] = t;
     }
+}
 
+void Bindec::describeControls()
+{
     setTabOrder(SSOption1[0], SSOption1[1]);
     setTabOrder(SSOption1[1], SSOption1[2]);
     setTabOrder(SSOption1[2], Text4);
@@ -132,6 +127,28 @@ Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
         SSPanel1[i]->setAccessibleDescription(QStringLiteral("Label of the result beside it"));
         Text1[i]->setAccessibleDescription(QStringLiteral("The number converted into this base"));
     }
+}
+
+Bindec::Bindec(QWidget* parent, Services* services) : QWidget(parent)
+{
+    if (!services) {
+        ownServices = std::make_unique<QtServices>(this);
+        services = ownServices.get();
+    }
+    relay = std::make_unique<RefreshingServices>(*services, [this] { refresh(); });
+    m = std::make_unique<BindecModel>(*relay);
+
+    setObjectName(QStringLiteral("bindec"));
+    keepClassicColours(this);
+    setWindowTitle(QString::fromUtf8(kBindecCaption));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(uiFont());
+    setFixedSize(twipsToPixels(6480), twipsToPixels(4260));
+
+    buildModeOptions();
+    buildInputAndKeys();
+    buildResults();
+    describeControls();
 
     m->Form_Load();
     refresh();

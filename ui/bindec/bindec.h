@@ -39,6 +39,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The constructor's parts, called in the order the controls are created.
+    void buildModeOptions();
+    void buildInputAndKeys();
+    void buildResults();
+    // The Tab order and what a screen reader says about each control.
+    void describeControls();
     void run(void (BindecModel::*handler)());
 
     std::unique_ptr<Services> ownServices;
