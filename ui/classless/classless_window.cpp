@@ -179,19 +179,8 @@ void ClasslessWindow::describeControls()
         b->setAccessibleDescription(QStringLiteral("Shows the tabs hidden on this side"));
 }
 
-QWidget* ClasslessWindow::buildResults()
+int ClasslessWindow::buildInputRows(QWidget* page, QGridLayout* grid, int row)
 {
-    auto* scroll = new QScrollArea;
-    resultsArea = scroll;
-    scroll->setObjectName(QStringLiteral("Results"));
-    scroll->setWidgetResizable(true);
-    // The fields narrow with the pane: it never scrolls sideways, so captions stay in view.
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setFocusPolicy(Qt::NoFocus);  // the fields inside take the focus
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    int row = 0;
-
     auto* inputLabel = new QLabel(QStringLiteral("&Address or prefix:"), page);
     input = new QLineEdit(page);
     input->setObjectName(QStringLiteral("Input"));
@@ -219,7 +208,11 @@ QWidget* ClasslessWindow::buildResults()
     notice->setObjectName(QStringLiteral("Notice"));
     notice->setWordWrap(true);
     grid->addWidget(notice, row++, 1, 1, 3);
+    return row;
+}
 
+int ClasslessWindow::buildPrefixRows(QWidget* page, QGridLayout* grid, int row)
+{
     auto* prefixLabel = new QLabel(QStringLiteral("&Prefix length:"), page);
     prefixSpin = new QSpinBox(page);
     prefixSpin->setObjectName(QStringLiteral("PrefixSpin"));
@@ -246,7 +239,11 @@ QWidget* ClasslessWindow::buildResults()
     maskLabel->setBuddy(mask);
     grid->addWidget(maskLabel, row, 0);
     grid->addWidget(mask, row++, 1, 1, 3);
+    return row;
+}
 
+int ClasslessWindow::buildFieldRows(QWidget* page, QGridLayout* grid, int row)
+{
     for (const classless::Field& f : formModel.fields) {
         auto* label = new QLabel(QString::fromUtf8(f.label) + QLatin1Char(':'), page);
         QLineEdit* box = resultBox(f.name, f.label, page);
@@ -263,7 +260,11 @@ QWidget* ClasslessWindow::buildResults()
     grid->addWidget(badgeLabel, row, 0);
     resultsOnly << badgeLabel;
     grid->addLayout(badgeLayout, row++, 1, 1, 3);
+    return row;
+}
 
+int ClasslessWindow::buildBinaryRows(QWidget* page, QGridLayout* grid, int row)
+{
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(uiFont().pointSizeF());
     auto binary = [&](const char* name, const char* label) {
@@ -288,6 +289,24 @@ QWidget* ClasslessWindow::buildResults()
     legend->setObjectName(QStringLiteral("BitsLegend"));
     grid->addWidget(legend, row++, 1, 1, 3);
     resultsOnly << legend;
+    return row;
+}
+
+QWidget* ClasslessWindow::buildResults()
+{
+    auto* scroll = new QScrollArea;
+    resultsArea = scroll;
+    scroll->setObjectName(QStringLiteral("Results"));
+    scroll->setWidgetResizable(true);
+    // The fields narrow with the pane: it never scrolls sideways, so captions stay in view.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus);  // the fields inside take the focus
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    int row = buildInputRows(page, grid, 0);
+    row = buildPrefixRows(page, grid, row);
+    row = buildFieldRows(page, grid, row);
+    row = buildBinaryRows(page, grid, row);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(2, 1);
     scroll->setWidget(page);

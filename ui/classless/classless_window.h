@@ -16,6 +16,7 @@
 #include <optional>
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
@@ -81,6 +82,11 @@ protected:
 private:
     void describeControls();
     QWidget* buildResults();
+    // Its rows, from `row` on; each returns the row after its last.
+    int buildInputRows(QWidget* page, QGridLayout* grid, int row);
+    int buildPrefixRows(QWidget* page, QGridLayout* grid, int row);
+    int buildFieldRows(QWidget* page, QGridLayout* grid, int row);
+    int buildBinaryRows(QWidget* page, QGridLayout* grid, int row);
     QWidget* buildListing();
     void inputEdited(const QString& text);
     void prefixChosen(int length);
