@@ -35,9 +35,8 @@ QString shownPath(const QString& path)
 
 }  // namespace
 
-ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
+void ListsPage::buildOperationBar(QGridLayout* grid)
 {
-    auto* grid = new QGridLayout(this);
     auto* opLabel = new QLabel(QStringLiteral("&Operation:"), this);
     operation = new QComboBox(this);
     operation->setObjectName(QStringLiteral("Operation"));
@@ -57,7 +56,10 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
     bar->addWidget(blockLabel);
     bar->addWidget(block);
     grid->addLayout(bar, 0, 0, 1, 2);
+}
 
+void ListsPage::buildListColumns(QGridLayout* grid)
+{
     auto list = [&](char name, const char* caption, const char* open, ListBox*& box, QPushButton*& button, int column) {
         auto* label = new QLabel(QString::fromUtf8(caption), this);
         box = new ListBox(name == 'A' ? "ListA" : "ListB", name == 'A' ? "List A" : "List B", this);
@@ -84,7 +86,10 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
     listsMessage->setTextFormat(Qt::PlainText);  // a file name is no markup
     listsMessage->hide();
     grid->addWidget(listsMessage, 3, 0, 1, 2);
+}
 
+void ListsPage::buildResultRows(QGridLayout* grid)
+{
     listsCounts = new QLabel(this);
     listsCounts->setObjectName(QStringLiteral("ListsCounts"));
     listsCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -107,6 +112,14 @@ ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
     grid->addWidget(listsErrors, 6, 0, 1, 2);
     grid->setRowStretch(2, 3);
     grid->setRowStretch(5, 2);
+}
+
+ListsPage::ListsPage(QWidget* parent) : QWidget(parent)
+{
+    auto* grid = new QGridLayout(this);
+    buildOperationBar(grid);
+    buildListColumns(grid);
+    buildResultRows(grid);
 
     listsPause.setSingleShot(true);
     listsPause.setInterval(kListPauseMs);

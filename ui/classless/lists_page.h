@@ -12,6 +12,7 @@
 #include "ui/classless/background_work.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,6 +50,10 @@ signals:
     void listLoaded();
 
 private:
+    // The constructor's parts, called in the order the controls are created.
+    void buildOperationBar(QGridLayout* grid);
+    void buildListColumns(QGridLayout* grid);
+    void buildResultRows(QGridLayout* grid);
     void describeControls();
     void listsEdited();
     void listsStart();
