@@ -26,20 +26,8 @@ void WrapButton::paintEvent(QPaintEvent*)
     p.drawText(r, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, caption);
 }
 
-Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
+void Clist::buildListButtons()
 {
-    if (!services) {
-        ownServices = std::make_unique<QtServices>(this);
-        services = ownServices.get();
-    }
-    m = std::make_unique<ClistModel>(*services);
-
-    setObjectName(QStringLiteral("clist"));
-    keepClassicColours(this);
-    setWindowTitle(QStringLiteral("Common Lists"));
-    setFont(uiFont());
-    setFixedSize(twipsToPixels(7920), twipsToPixels(6720));
-
     for (int i = 0; i < 3; ++i) {
         auto* b = new WrapButton(this);
         b->setObjectName(QStringLiteral("SSCommand1(%1)").arg(i));
@@ -58,7 +46,10 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
     MSFlexGrid1->setAccessibleDescription(QStringLiteral("The entries of the chosen list, one a row"));
     // Tab leaves the grid for the search box; the arrow keys move between cells.
     MSFlexGrid1->setTabKeyNavigation(false);
+}
 
+void Clist::buildSearchRow()
+{
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twipsRect(1920, 4860, 3000, 330));
@@ -79,7 +70,10 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
     connect(Text1, &QLineEdit::textChanged, this, [this](const QString& t) { m->Text1.text = t.toStdString(); });
     connect(SSCommand2, &QPushButton::clicked, this, runSearch);
     connect(Text1, &QLineEdit::returnPressed, this, runSearch);
+}
 
+void Clist::buildFoundPanels()
+{
     const int panelLeft[2] = {120, 3540};
     const int panelWidth[2] = {3300, 4260};
     for (int i = 0; i < 2; ++i) {
@@ -99,6 +93,25 @@ Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(twipsRect(120, 5940, 7680, 600));
     Label1->setWordWrap(true);
+}
+
+Clist::Clist(QWidget* parent, Services* services) : QWidget(parent)
+{
+    if (!services) {
+        ownServices = std::make_unique<QtServices>(this);
+        services = ownServices.get();
+    }
+    m = std::make_unique<ClistModel>(*services);
+
+    setObjectName(QStringLiteral("clist"));
+    keepClassicColours(this);
+    setWindowTitle(QStringLiteral("Common Lists"));
+    setFont(uiFont());
+    setFixedSize(twipsToPixels(7920), twipsToPixels(6720));
+
+    buildListButtons();
+    buildSearchRow();
+    buildFoundPanels();
 
     setTabOrder(SSCommand1[0], SSCommand1[1]);
     setTabOrder(SSCommand1[1], SSCommand1[2]);

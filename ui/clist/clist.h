@@ -37,6 +37,10 @@ public:
     ClistModel& model() { return *m; }
 
 private:
+    // The constructor's parts, called in the order the controls are created.
+    void buildListButtons();
+    void buildSearchRow();
+    void buildFoundPanels();
     void refresh();
 
     std::unique_ptr<Services> ownServices;
