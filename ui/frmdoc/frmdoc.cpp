@@ -39,6 +39,36 @@ void place(QWidget* w, int left, int top, int width, int height)
     w->setGeometry(twipsRect(left, top, width, height));
 }
 
+QLabel* label(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h)
+{
+    auto* lab = new QLabel(q(caption), parent);
+    lab->setObjectName(q(name));
+    lab->setWordWrap(true);
+    place(lab, l, t, w, h);
+    return lab;
+}
+
+Panel3D* panel(QWidget* parent, const QString& name, const char* caption, Panel3D::Bevel bevel, int l, int t, int w,
+               int h)
+{
+    auto* p = new Panel3D(bevel, parent);
+    p->setObjectName(name);
+    p->setCaption(caption);
+    p->setWordWrap(true);
+    place(p, l, t, w, h);
+    return p;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h)
+{
+    auto* b = new QPushButton(q(caption), parent);
+    b->setObjectName(q(name));
+    b->setAccessibleName(q(caption));
+    b->setAutoDefault(false);
+    place(b, l, t, w, h);
+    return b;
+}
+
 void setTextColour(QWidget* w, Colour c)
 {
     QPalette p = w->palette();
@@ -128,33 +158,8 @@ Frmdoc::Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services
 
 Frmdoc::~Frmdoc() = default;
 
-void Frmdoc::build()
+void Frmdoc::buildAddressFrame()
 {
-    auto label = [](QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
-        auto* lab = new QLabel(q(caption), parent);
-        lab->setObjectName(q(name));
-        lab->setWordWrap(true);
-        place(lab, l, t, w, h);
-        return lab;
-    };
-    auto panel = [](QWidget* parent, const QString& name, const char* caption, Panel3D::Bevel bevel, int l, int t,
-                    int w, int h) {
-        auto* p = new Panel3D(bevel, parent);
-        p->setObjectName(name);
-        p->setCaption(caption);
-        p->setWordWrap(true);
-        place(p, l, t, w, h);
-        return p;
-    };
-    auto button = [](QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
-        auto* b = new QPushButton(q(caption), parent);
-        b->setObjectName(q(name));
-        b->setAccessibleName(q(caption));
-        b->setAutoDefault(false);
-        place(b, l, t, w, h);
-        return b;
-    };
-
     // Frame 1: the address.
     SSFrame1 = new QGroupBox(q("1. Enter Address or Subnet Details"), this);
     SSFrame1->setObjectName(q("SSFrame1"));
@@ -199,7 +204,10 @@ void Frmdoc::build()
         p->setAccessibleDescription(q("Colour key of the binary displays"));
         SSPanel2[static_cast<std::size_t>(i)] = p;
     }
+}
 
+void Frmdoc::buildOptionsFrame()
+{
     // Frame 2: the subnet options.
     SSFrame2 = new QGroupBox(q("2. Choose Subnet Options"), this);
     SSFrame2->setObjectName(q("SSFrame2"));
@@ -224,7 +232,10 @@ void Frmdoc::build()
     Text1->setAlignment(Qt::AlignCenter);
     Text1->setTextMargins(0, 0, 0, 0);
     place(Text1, 3240, 240, 375, 375);
+}
 
+void Frmdoc::buildChoiceFrame()
+{
     SSFrame3 = new QGroupBox(SSFrame2);
     SSFrame3->setObjectName(q("SSFrame3"));
     place(SSFrame3, 120, 600, 3615, 2175);
@@ -267,7 +278,10 @@ void Frmdoc::build()
     SSCommand6->setFont(uiFont(8, true));
     SSCommand6->setAccessibleName(q("Next subnet"));
     SSCommand6->setAccessibleDescription(q("Steps to the next subnet"));
+}
 
+void Frmdoc::buildResultsFrame()
+{
     // Frame 3: the results.
     SSFrame5 = new QGroupBox(q("3. Address and Subnet Details"), this);
     SSFrame5->setObjectName(q("SSFrame5"));
@@ -307,7 +321,10 @@ void Frmdoc::build()
     SSPanel1->setAccessibleName(q("Status"));
     SSPanel1->setAccessibleDescription(q("Warns when the host address cannot be used"));
     SSPanel1->setFont(uiFont(8, true));
+}
 
+void Frmdoc::buildRangeFrame()
+{
     // Frame 4: the subnet ranges.
     SSFrame4 = new QGroupBox(q("4. Subnet/Address Range"), this);
     SSFrame4->setObjectName(q("SSFrame4"));
@@ -325,6 +342,15 @@ void Frmdoc::build()
     place(MSFlexGrid1, 120, 720, 8295, 1455);
     // Tab leaves the grid for the next control; the arrow keys move between cells.
     MSFlexGrid1->setTabKeyNavigation(false);
+}
+
+void Frmdoc::build()
+{
+    buildAddressFrame();
+    buildOptionsFrame();
+    buildChoiceFrame();
+    buildResultsFrame();
+    buildRangeFrame();
 
     // What a screen reader says about a control: its tool-tip where it has one.
     for (QWidget* w : findChildren<QWidget*>())

@@ -56,6 +56,12 @@ protected:
 private:
     Frmdoc(CalculatorState& state, std::unique_ptr<QtServices> own, Services* external, QWidget* parent);
     void build();
+    // Its frames, in the order their controls are created.
+    void buildAddressFrame();
+    void buildOptionsFrame();
+    void buildChoiceFrame();
+    void buildResultsFrame();
+    void buildRangeFrame();
     void wire();
     void setTabOrder();
     bool octetKey(int i, QKeyEvent* event);
