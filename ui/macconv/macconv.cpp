@@ -43,23 +43,8 @@ QPushButton* Macconv::button(const char* name, int left, int top, int width, voi
     return b;
 }
 
-Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
+void Macconv::buildAddressRows()
 {
-    if (!services) {
-        ownServices = std::make_unique<QtServices>(this);
-        services = ownServices.get();
-    }
-    relay = std::make_unique<RefreshingServices>(*services, [this] { refresh(); });
-    m = std::make_unique<MacconvModel>(*relay);
-    m->hideWindow = [this] { hideTool(); };
-
-    setObjectName(QStringLiteral("macconv"));
-    keepClassicColours(this);
-    setWindowTitle(QString::fromUtf8(kMacconvCaption));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFont(uiFont());
-    setFixedSize(twipsToPixels(7080), twipsToPixels(3420));
-
     SSCommand4 = button("SSCommand4", 120, 120, 2160, &MacconvModel::SSCommand4_Click);
     SSCommand4->setToolTip(QStringLiteral("Type the Ethernet (canonical) address into the upper box"));
     Text1 = new QLineEdit(this);
@@ -88,7 +73,10 @@ Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
     }
     connect(Text1, &QLineEdit::textChanged, this, [this](const QString& t) { m->Text1.text = t.toStdString(); });
     connect(Text2, &QLineEdit::textChanged, this, [this](const QString& t) { m->Text2.text = t.toStdString(); });
+}
 
+void Macconv::buildKeys()
+{
     for (int i = 0; i < 16; ++i) {
         auto* b = new QPushButton(this);
         b->setObjectName(QStringLiteral("SSCommand3(%1)").arg(i));
@@ -108,7 +96,10 @@ Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
     SSCommand6->setToolTip(QStringLiteral("Empty both address boxes"));
     SSCommand2 = button("SSCommand2", 5340, 2400, 1620, &MacconvModel::SSCommand2_Click);
     SSCommand2->setToolTip(QStringLiteral("Put the converter away; it keeps its addresses"));
+}
 
+void Macconv::describeControls()
+{
     QWidget* prev = SSCommand4;
     std::vector<QWidget*> order{Text1, SSCommand5, Text2};
     order.insert(order.end(), SSCommand3.begin(), SSCommand3.end());
@@ -122,6 +113,28 @@ Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
     for (QWidget* w : std::initializer_list<QWidget*>{SSCommand4, SSCommand5, Text1, Text2, SSCommand1, SSCommand7,
                                                       SSCommand6, SSCommand2})
         w->setAccessibleDescription(w->toolTip());
+}
+
+Macconv::Macconv(QWidget* parent, Services* services) : QWidget(parent)
+{
+    if (!services) {
+        ownServices = std::make_unique<QtServices>(this);
+        services = ownServices.get();
+    }
+    relay = std::make_unique<RefreshingServices>(*services, [this] { refresh(); });
+    m = std::make_unique<MacconvModel>(*relay);
+    m->hideWindow = [this] { hideTool(); };
+
+    setObjectName(QStringLiteral("macconv"));
+    keepClassicColours(this);
+    setWindowTitle(QString::fromUtf8(kMacconvCaption));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(uiFont());
+    setFixedSize(twipsToPixels(7080), twipsToPixels(3420));
+
+    buildAddressRows();
+    buildKeys();
+    describeControls();
 
     m->Form_Load();
     refresh();

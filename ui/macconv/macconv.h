@@ -40,6 +40,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The constructor's parts, called in the order the controls are created.
+    void buildAddressRows();
+    void buildKeys();
+    // The Tab order and what a screen reader says about each control.
+    void describeControls();
     QPushButton* button(const char* name, int left, int top, int width, void (MacconvModel::*handler)());
     bool boxKeyPress(QLineEdit* box, QKeyEvent* key);
     void hideTool();
