@@ -150,6 +150,10 @@ private:
     QWidgetList buildTree(QSplitter* upper);
     QWidgetList buildTable(QWidget* upper);
     QWidgetList buildHostsTab(QTabWidget* tabs);
+    // The Hosts tab's parts, called in the order its controls are created.
+    void buildHostFilter(QWidget* page, QVBoxLayout* layout);
+    void buildHostsTable(QSplitter* split);
+    void connectHostsTab(QTabWidget* tabs);
     QWidgetList buildProblems(QSplitter* split);
     void refreshHosts();  // only while the Hosts tab shows
     void runChecks();  // the problems list, checked now

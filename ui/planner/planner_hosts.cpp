@@ -21,20 +21,8 @@
 
 namespace mq::ui {
 
-QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
+void Planner::buildHostFilter(QWidget* page, QVBoxLayout* layout)
 {
-    const QString about = QStringLiteral("The allocations (Alt+1) and the hosts (Alt+2) of the plan, one tab each");
-    for (QWidget* t : {static_cast<QWidget*>(tabs), static_cast<QWidget*>(tabs->tabBar())}) {
-        t->setAccessibleName(QStringLiteral("Tables"));
-        t->setAccessibleDescription(about);
-    }
-    // The arrows a narrow window shows beside the tabs.
-    for (QToolButton* arrow : tabs->tabBar()->findChildren<QToolButton*>())
-        arrow->setAccessibleDescription(QStringLiteral("Shows the tabs out of view"));
-    auto* page = new QWidget(tabs);
-    page->setObjectName(QStringLiteral("hostsBox"));
-    tabs->addTab(page, QStringLiteral("&2 Hosts"));
-    auto* layout = new QVBoxLayout(page);
     auto* filterRow = new QHBoxLayout;
     auto* filterLabel = new QLabel(QStringLiteral("Filter:"), page);
     hostFilter = new QLineEdit(page);
@@ -54,11 +42,10 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(hostFilter, 1);
     layout->addLayout(filterRow);
+}
 
-    // The hosts above, the problems below: either can be given more room.
-    auto* split = new QSplitter(Qt::Vertical, page);
-    split->setObjectName(QStringLiteral("hostsSplitter"));
-    layout->addWidget(split, 1);
+void Planner::buildHostsTable(QSplitter* split)
+{
     hostsModel = new HostsTableModel(this);
     hosts = new QTableView(split);
     hosts->setObjectName(QStringLiteral("hosts"));
@@ -78,9 +65,10 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     hosts->horizontalHeader()->setResizeContentsPrecision(0);
     hosts->horizontalHeader()->setStretchLastSection(true);
     hosts->setWordWrap(false);
-    const QWidgetList lower = buildProblems(split);
-    split->setSizes({260, 100});
+}
 
+void Planner::connectHostsTab(QTabWidget* tabs)
+{
     connect(hostFilter, &QLineEdit::textChanged, this, [this](const QString& text) { hostsModel->setFilter(text); });
     connect(hosts, &QTableView::clicked, this, [this](const QModelIndex& at) {
         selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
@@ -107,6 +95,33 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
         hostFilter->selectAll();
     });
     addAction(findKey);
+}
+
+QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
+{
+    const QString about = QStringLiteral("The allocations (Alt+1) and the hosts (Alt+2) of the plan, one tab each");
+    for (QWidget* t : {static_cast<QWidget*>(tabs), static_cast<QWidget*>(tabs->tabBar())}) {
+        t->setAccessibleName(QStringLiteral("Tables"));
+        t->setAccessibleDescription(about);
+    }
+    // The arrows a narrow window shows beside the tabs.
+    for (QToolButton* arrow : tabs->tabBar()->findChildren<QToolButton*>())
+        arrow->setAccessibleDescription(QStringLiteral("Shows the tabs out of view"));
+    auto* page = new QWidget(tabs);
+    page->setObjectName(QStringLiteral("hostsBox"));
+    tabs->addTab(page, QStringLiteral("&2 Hosts"));
+    auto* layout = new QVBoxLayout(page);
+    buildHostFilter(page, layout);
+
+    // The hosts above, the problems below: either can be given more room.
+    auto* split = new QSplitter(Qt::Vertical, page);
+    split->setObjectName(QStringLiteral("hostsSplitter"));
+    layout->addWidget(split, 1);
+    buildHostsTable(split);
+    const QWidgetList lower = buildProblems(split);
+    split->setSizes({260, 100});
+
+    connectHostsTab(tabs);
     return QWidgetList{hostFilter, hosts} + lower;
 }
 
