@@ -10,6 +10,7 @@
 #include "net/mac.h"
 #include "plan/subnet.h"
 #include "textio/escape.h"
+#include "textio/fields.h"
 
 namespace mq::deploy {
 
@@ -24,14 +25,6 @@ bool isAssignedLeaf(const Plan& plan, BlockId id)
     return b.children.empty() && b.state != plan::BlockState::Free;
 }
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 std::string quoted(std::string_view text)
 {
     return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
@@ -42,7 +35,7 @@ std::string quoted(std::string_view text)
 std::string labelOf(std::string_view name)
 {
     std::string out;
-    for (char c : lower(name)) {
+    for (char c : textio::lowerCase(name)) {
         const bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
         if (keep)
             out += c;
@@ -104,7 +97,7 @@ void addDuidFaults(const Plan& plan, std::vector<Fault>& faults)
 
 bool inDomain(const std::string& name, const std::string& domain)
 {
-    const std::string n = lower(name), d = lower(domain);
+    const std::string n = textio::lowerCase(name), d = textio::lowerCase(domain);
     return n == d || (n.size() > d.size() && n.compare(n.size() - d.size(), d.size(), d) == 0 &&
                       n[n.size() - d.size() - 1] == '.');
 }
@@ -119,7 +112,7 @@ void addZoneFaults(const Plan& plan, std::vector<Fault>& faults)
     const std::vector<NamedAddress> names = dnsNames(plan);
     std::set<std::string> known;
     for (const NamedAddress& n : names) {
-        known.insert(lower(n.name));
+        known.insert(textio::lowerCase(n.name));
         if (!s.domain.empty() && n.name.size() + 1 + s.domain.size() > 253)
             faults.push_back({n.block, n.host,
                               "host " + quoted(n.name) + ": with the domain " + quoted(s.domain) +
@@ -130,7 +123,7 @@ void addZoneFaults(const Plan& plan, std::vector<Fault>& faults)
             continue;
         const std::string relative =
             ns.name.size() > s.domain.size() ? ns.name.substr(0, ns.name.size() - s.domain.size() - 1) : "";
-        if (!known.count(lower(relative)))
+        if (!known.count(textio::lowerCase(relative)))
             faults.push_back({plan::kNoBlock,
                               {},
                               "settings: name server " + quoted(ns.name) +
@@ -222,13 +215,13 @@ std::vector<NamedAddress> dnsNames(const Plan& plan)
                 continue;
             const net::Family f = (*a)->family;
             out.push_back({hosts[i].name, **a, plan::hostBlock(plan, hosts[i], f), i});
-            taken[lower(hosts[i].name)] |= f == net::Family::V4 ? 1 : 2;
+            taken[textio::lowerCase(hosts[i].name)] |= f == net::Family::V4 ? 1 : 2;
             hostAddresses.insert(**a);
         }
     }
     std::set<std::string> hostNames;
     for (const plan::Host& h : hosts)
-        hostNames.insert(lower(h.name));
+        hostNames.insert(textio::lowerCase(h.name));
     for (BlockId id : plan.leaves()) {
         if (!isAssignedLeaf(plan, id))
             continue;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "deploy/zones_build.h"
+#include "textio/fields.h"
 
 namespace mq::deploy {
 
@@ -41,14 +42,6 @@ namespace {
 using zones::appendName;
 using zones::ZoneBody;
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return out;
-}
-
 // The SOA's RNAME (RFC 1035 section 3.3.13): the hostmaster setting, a name whose first
 // label is the mailbox's local part, or hostmaster.<domain> when none is given.
 std::string mailbox(const plan::OutputSettings& s)
@@ -62,7 +55,7 @@ std::string mailbox(const plan::OutputSettings& s)
 // domain itself), else nullopt.
 std::optional<std::string> insideDomain(std::string_view name, std::string_view domain)
 {
-    const std::string n = lower(name), d = lower(domain);
+    const std::string n = textio::lowerCase(name), d = textio::lowerCase(domain);
     if (n == d)
         return std::string();
     if (n.size() > d.size() + 1 && n.ends_with(d) && n[n.size() - d.size() - 1] == '.')
@@ -89,7 +82,7 @@ std::string forwardRecords(const plan::OutputSettings& s, const std::vector<Name
     std::unordered_map<std::string, std::size_t> group;  // lower-case name: index into owners
     std::vector<std::pair<std::string_view, std::vector<net::Address>>> owners;
     for (const NamedAddress& n : names) {
-        const auto [it, fresh] = group.try_emplace(lower(n.name), owners.size());
+        const auto [it, fresh] = group.try_emplace(textio::lowerCase(n.name), owners.size());
         if (fresh)
             owners.push_back({n.name, {}});
         std::vector<net::Address>& list = owners[it->second].second;
@@ -99,7 +92,7 @@ std::string forwardRecords(const plan::OutputSettings& s, const std::vector<Name
     std::string out;
     for (const plan::NameServer& ns : s.nameServers) {
         const std::optional<std::string> owner = insideDomain(ns.name, s.domain);
-        if (!owner || !group.try_emplace(lower(*owner), owners.size()).second)
+        if (!owner || !group.try_emplace(textio::lowerCase(*owner), owners.size()).second)
             continue;
         for (const net::Address& a : ns.addresses)
             appendAddress(out, *owner, a);

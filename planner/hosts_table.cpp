@@ -3,6 +3,7 @@
 #include "net/parse.h"
 #include "planner/planner_form.h"
 #include "textio/csv.h"
+#include "textio/fields.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,13 +14,6 @@ namespace {
 
 const char* const kHostTitles[HostColumnCount] = {"Name", "IPv4",  "IPv6",    "MAC", "DUID",
                                                   "Role", "Block", "Segment", "Note"};
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string oneLine(std::string s)
 {
@@ -44,7 +38,7 @@ int compareText(const std::string& a, const std::string& b, bool descending)
     if (a.empty() != b.empty())
         return a.empty() ? 1 : -1;
     const auto r = std::lexicographical_compare_three_way(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) <=> std::tolower(static_cast<unsigned char>(y));
+        return static_cast<unsigned char>(textio::lowerAscii(x)) <=> static_cast<unsigned char>(textio::lowerAscii(y));
     });
     if (r == 0)
         return 0;
@@ -154,7 +148,7 @@ std::string HostsTable::haystackOf(std::size_t i) const
     std::string all;
     for (int c = 0; c < HostColumnCount; ++c)
         all += hostCell(i, c) + '\t';
-    return lower(std::move(all));
+    return textio::lowerCase(std::move(all));
 }
 
 void HostsTable::readFilter()
@@ -171,7 +165,7 @@ void HostsTable::readFilter()
         within_ = *p;
         return;
     }
-    needle_ = lower(text);
+    needle_ = textio::lowerCase(text);
     const std::size_t count = plan_->hosts().size();
     if (haystack_.size() != count) {
         haystack_.resize(count);

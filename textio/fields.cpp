@@ -2,15 +2,6 @@
 
 namespace mq::textio {
 
-namespace {
-
-constexpr char lowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 std::string_view trimBlanks(std::string_view text)
 {
     const std::size_t from = text.find_first_not_of(" \t");

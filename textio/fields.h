@@ -14,6 +14,11 @@ std::string_view trimBlanks(std::string_view text);
 // ASCII letters compared without case, every other byte as it is (so the result does not
 // depend on the locale).
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// An ASCII capital in lower case, every other byte as it is (whatever the locale says).
+constexpr char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 // The text with ASCII letters in lower case.
 std::string lowerCase(std::string_view text);
 
