@@ -54,30 +54,29 @@ void QtPlannerServices::message(const std::string& text, MsgIcon icon)
     box.exec();
 }
 
+namespace {
+
+// A question with a yes button, a no button and Cancel; Esc and closing the box cancel.
+planner::Answer askWith(QWidget* win, const QString& title, const QString& question, QMessageBox::StandardButton yes,
+                        QMessageBox::StandardButton no)
+{
+    QMessageBox box(QMessageBox::Question, title, question, yes | no | QMessageBox::Cancel, win);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(yes);
+    const int answer = box.exec();
+    return answer == yes ? planner::Answer::Yes : answer == no ? planner::Answer::No : planner::Answer::Cancel;
+}
+
+}  // namespace
+
 planner::Answer QtPlannerServices::ask(const std::string& question)
 {
-    QMessageBox box(QMessageBox::Question, title(), displayText(question),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, win);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    switch (box.exec()) {
-    case QMessageBox::Yes: return planner::Answer::Yes;
-    case QMessageBox::No: return planner::Answer::No;
-    default: return planner::Answer::Cancel;
-    }
+    return askWith(win, title(), displayText(question), QMessageBox::Yes, QMessageBox::No);
 }
 
 planner::Answer QtPlannerServices::askApply(const std::string& question)
 {
-    QMessageBox box(QMessageBox::Question, title(), displayText(question),
-                    QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel, win);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Apply);
-    switch (box.exec()) {
-    case QMessageBox::Apply: return planner::Answer::Yes;
-    case QMessageBox::Discard: return planner::Answer::No;
-    default: return planner::Answer::Cancel;
-    }
+    return askWith(win, title(), displayText(question), QMessageBox::Apply, QMessageBox::Discard);
 }
 
 std::optional<std::string> QtPlannerServices::prompt(const std::string& text, const std::string& defaultText)
