@@ -25,11 +25,6 @@ bool isAssignedLeaf(const Plan& plan, BlockId id)
     return b.children.empty() && b.state != plan::BlockState::Free;
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 // A block's name made a DNS label: lower-case letters and digits kept, every run of other
 // characters one '-', none at the ends, at most 60 bytes so that "-gw" still fits.
 std::string labelOf(std::string_view name)
@@ -89,8 +84,8 @@ void addDuidFaults(const Plan& plan, std::vector<Fault>& faults)
         if (!fresh) {
             const net::Family f = hosts[i].v6 ? net::Family::V6 : net::Family::V4;
             faults.push_back({plan::hostBlock(plan, hosts[i], f), i,
-                              "host " + quoted(hosts[i].name) + ": DUID " + net::formatDuid(hosts[i].duid) +
-                                  " is host " + quoted(hosts[at->second].name) + "'s too"});
+                              "host " + textio::quoted(hosts[i].name) + ": DUID " + net::formatDuid(hosts[i].duid) +
+                                  " is host " + textio::quoted(hosts[at->second].name) + "'s too"});
         }
     }
 }
@@ -115,7 +110,7 @@ void addZoneFaults(const Plan& plan, std::vector<Fault>& faults)
         known.insert(textio::lowerCase(n.name));
         if (!s.domain.empty() && n.name.size() + 1 + s.domain.size() > 253)
             faults.push_back({n.block, n.host,
-                              "host " + quoted(n.name) + ": with the domain " + quoted(s.domain) +
+                              "host " + textio::quoted(n.name) + ": with the domain " + textio::quoted(s.domain) +
                                   " the name is longer than 253 bytes"});
     }
     for (const plan::NameServer& ns : s.nameServers) {
@@ -126,7 +121,7 @@ void addZoneFaults(const Plan& plan, std::vector<Fault>& faults)
         if (!known.count(textio::lowerCase(relative)))
             faults.push_back({plan::kNoBlock,
                               {},
-                              "settings: name server " + quoted(ns.name) +
+                              "settings: name server " + textio::quoted(ns.name) +
                                   " lies in the domain but has no address: give it one, or a host of that name"});
     }
     if (s.zoneCut6 == 0)

@@ -233,11 +233,6 @@ void writeWhole(Writer& j, const Context& c)
     j.end();
 }
 
-std::string quoted(std::string_view name)
-{
-    return "\"" + textio::escaped(name, textio::kQuotedValue) + "\"";
-}
-
 // Kea reserves a delegated prefix to one client: two hosts of a prefix-delegation block whose
 // addresses lie in one delegated prefix cannot both be given it.
 void addPrefixFaults(const Context& c, std::vector<Fault>& faults)
@@ -256,9 +251,9 @@ void addPrefixFaults(const Context& c, std::vector<Fault>& faults)
             const net::Prefix d = net::Prefix{*h.v6, own->delegatedLength}.masked();
             if (const auto [at, fresh] = given.emplace(d, i); !fresh)
                 faults.push_back({id, i,
-                                  blockLabel(c.plan, id) + ": host " + quoted(h.name) + ": the delegated prefix " +
+                                  blockLabel(c.plan, id) + ": host " + textio::quoted(h.name) + ": the delegated prefix " +
                                       net::formatNetwork(d) + " that holds its address is host " +
-                                      quoted(c.plan.hosts()[at->second].name) + "'s already"});
+                                      textio::quoted(c.plan.hosts()[at->second].name) + "'s already"});
         }
     }
 }

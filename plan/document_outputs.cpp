@@ -46,11 +46,6 @@ constexpr Text kTexts[] = {{"domain", &OutputSettings::domain},
 constexpr const char* kNamingWords[] = {"slash", "dash"};
 constexpr const char* kRfc2317Words[] = {"none", "all"};
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 void readAddresses(json::Reader& in, std::vector<net::Address>& out)
 {
     if (!in.beginArray())
@@ -113,7 +108,7 @@ void readNaming(json::Reader& in, ReverseNaming& out)
     else if (v == kNamingWords[1])
         out = ReverseNaming::Dash;
     else
-        in.fail(quoted(v) + " is not one of slash, dash");
+        in.fail(textio::quoted(v) + " is not one of slash, dash");
 }
 
 void readRfc2317(json::Reader& in, Rfc2317& out)
@@ -126,7 +121,7 @@ void readRfc2317(json::Reader& in, Rfc2317& out)
     else if (v == kRfc2317Words[1])
         out = Rfc2317::All;
     else
-        in.fail(quoted(v) + " is not one of none, all");
+        in.fail(textio::quoted(v) + " is not one of none, all");
 }
 
 // Each a network of the document's form; whether it is a block to delegate is the settings'
@@ -247,13 +242,13 @@ std::string zoneNameFault(std::string_view name)
         const char c = i < name.size() ? name[i] : '.';
         if (c == '.') {
             if (label == 0 || label > 63)
-                return quoted(name) + " has a label that is empty or longer than 63 bytes";
+                return textio::quoted(name) + " has a label that is empty or longer than 63 bytes";
             label = 0;
         } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
                    c == '/') {
             ++label;
         } else {
-            return quoted(name) + " is no zone name: it holds " + quoted(std::string_view(&name[i], 1));
+            return textio::quoted(name) + " is no zone name: it holds " + textio::quoted(std::string_view(&name[i], 1));
         }
     }
     return {};
@@ -266,7 +261,7 @@ bool readHash(json::Reader& in, std::uint64_t& out)
         return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, 16);
     if (text.size() != 16 || ec != std::errc{} || end != text.data() + text.size()) {
-        in.fail(quoted(text) + " is not 16 hexadecimal digits");
+        in.fail(textio::quoted(text) + " is not 16 hexadecimal digits");
         return false;
     }
     return true;
@@ -299,7 +294,7 @@ void readZoneSerial(json::Reader& in, ZoneSerials& serials)
     if (seen != 7)
         in.fail(std::string("the entry has no \"") + (!(seen & 1) ? "zone" : !(seen & 2) ? "serial" : "hash") + "\"");
     else if (!serials.emplace(zone, z).second)
-        in.fail("the zone " + quoted(zone) + " is listed twice");
+        in.fail("the zone " + textio::quoted(zone) + " is listed twice");
 }
 
 void writeSettings(json::Writer& j, const OutputSettings& s)

@@ -20,11 +20,6 @@ constexpr const char* kRangeWords[] = {"none", "upper_half", "offsets"};
 constexpr const char* kDhcp6Words[] = {"slaac", "stateful", "both"};
 constexpr int kRoles = static_cast<int>(HostRole::Reserved) + 1;  // named by roleName
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 template <class E, std::size_t N> const char* wordOf(const char* const (&words)[N], E value)
 {
     return words[static_cast<std::size_t>(value)];
@@ -45,7 +40,7 @@ template <class E, class Name> void readWordOf(json::Reader& in, int n, Name nam
     std::string all;
     for (int i = 0; i < n; ++i)
         all += (i ? ", " : "") + std::string(name(i));
-    in.fail(quoted(v) + " is not one of " + all);
+    in.fail(textio::quoted(v) + " is not one of " + all);
 }
 
 template <class E, std::size_t N> void readWord(json::Reader& in, const char* const (&words)[N], E& out)
@@ -70,7 +65,7 @@ std::optional<net::Address> parseAddress(json::Reader& in, const std::string& te
         return std::nullopt;
     }
     if (!zone.empty()) {
-        in.fail(quoted(text) + " names a zone: the addresses of a plan have none");
+        in.fail(textio::quoted(text) + " names a zone: the addresses of a plan have none");
         return std::nullopt;
     }
     return std::get<net::Address>(r);
@@ -92,7 +87,7 @@ void readOffset(json::Reader& in, net::u128& out)
         return;
     const auto v = net::parseDecimal(text);
     if (!v)
-        in.fail(quoted(text) + " is not a whole number from 0 to 2^128 - 1");
+        in.fail(textio::quoted(text) + " is not a whole number from 0 to 2^128 - 1");
     else
         out = *v;
 }

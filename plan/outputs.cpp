@@ -15,11 +15,6 @@ constexpr std::uint32_t kMaxTtl = 2147483647u;  // RFC 2181 section 8: 31 bits
 constexpr std::size_t kMaxPathBytes = 4096;
 constexpr std::size_t kMaxInterfaceBytes = 15;  // Linux's IFNAMSIZ less its final NUL
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 bool hasControl(std::string_view text)
 {
     return std::any_of(text.begin(), text.end(), [](char c) {
@@ -31,7 +26,7 @@ bool hasControl(std::string_view text)
 std::string checkName(const char* field, std::string_view name)
 {
     if (!name.empty() && name.back() == '.')
-        return std::string(field) + ": " + quoted(name) + " ends in '.'; write the name without the final dot";
+        return std::string(field) + ": " + textio::quoted(name) + " ends in '.'; write the name without the final dot";
     if (auto why = checkHostName(name); !why.empty())
         return std::string(field) + ": " + why;
     return {};
@@ -44,7 +39,7 @@ std::string checkFullName(const char* field, std::string_view name)
     if (auto why = checkName(field, name); !why.empty())
         return why;
     if (name.find('.') == std::string_view::npos)
-        return std::string(field) + ": " + quoted(name) +
+        return std::string(field) + ": " + textio::quoted(name) +
                " has no dot; a name without one lies in the domain, and there is none";
     return {};
 }
@@ -58,7 +53,7 @@ std::string checkDomain(std::string_view domain)
     const std::string d = textio::lowerCase(domain);
     for (std::string_view tree : {"in-addr.arpa", "ip6.arpa"})
         if (d == tree || (d.size() > tree.size() && d.ends_with(tree) && d[d.size() - tree.size() - 1] == '.'))
-            return "domain: " + quoted(domain) + " lies in " + std::string(tree) +
+            return "domain: " + textio::quoted(domain) + " lies in " + std::string(tree) +
                    ", where the reverse zones are; the domain holds the hosts' names";
     return {};
 }
@@ -94,11 +89,11 @@ std::string checkServers(const OutputSettings& s)
         if (auto why = checkFullName("name server", ns.name); !why.empty())
             return why;
         if (ns.addresses.size() > 4)
-            return "name server " + quoted(ns.name) + ": at most 4 addresses";
+            return "name server " + textio::quoted(ns.name) + ": at most 4 addresses";
         if (repeats(ns.addresses))
-            return "name server " + quoted(ns.name) + ": an address is given twice";
+            return "name server " + textio::quoted(ns.name) + ": an address is given twice";
         for (const net::Address& a : ns.addresses)
-            if (auto why = checkAddress("name server " + quoted(ns.name), a); !why.empty())
+            if (auto why = checkAddress("name server " + textio::quoted(ns.name), a); !why.empty())
                 return why;
         names.push_back(textio::lowerCase(ns.name));
     }
@@ -152,19 +147,19 @@ std::string checkPlaces(const OutputSettings& s)
                              return u <= 0x20 || u >= 0x7f || c == '/' || c == ',' || c == '"' || c == '\\';
                          });
         if (bad)
-            return "interface: " + quoted(s.interface) +
+            return "interface: " + textio::quoted(s.interface) +
                    " is no interface name (at most 15 bytes, no blanks, '/', ',', quotes or backslashes)";
         // Kea takes "*" in its interface list only, and no pattern in a subnet's interface.
         if (s.interface.find('*') != std::string::npos)
-            return "interface: " + quoted(s.interface) +
+            return "interface: " + textio::quoted(s.interface) +
                    " is a pattern; name one interface, or leave it empty for every one";
     }
     if (!s.leaseFile.empty()) {
         if (s.leaseFile.front() != '/' || s.leaseFile.size() > kMaxPathBytes || hasControl(s.leaseFile) ||
             s.leaseFile.back() == '/')
-            return "lease file: " + quoted(s.leaseFile) + " is no absolute path of a file";
+            return "lease file: " + textio::quoted(s.leaseFile) + " is no absolute path of a file";
         if (!isPlainPath(s.leaseFile))
-            return "lease file: " + quoted(s.leaseFile) +
+            return "lease file: " + textio::quoted(s.leaseFile) +
                    " is no plain path (it may hold no '.', '..' or empty part, and lie outside /dev, /proc and /sys)";
     }
     if (s.zoneCut4 != 8 && s.zoneCut4 != 16 && s.zoneCut4 != 24)

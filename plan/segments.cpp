@@ -48,11 +48,6 @@ bool fraction(std::string_view s)
            s.size() - dot - 1 != 3;
 }
 
-std::string quoted(std::string_view field)
-{
-    return "\"" + textio::escaped(field) + "\"";
-}
-
 // "25", "12.5", "25%": a plain decimal, no sign or exponent.
 std::optional<double> parseGrowth(std::string_view s)
 {
@@ -140,7 +135,7 @@ std::string takeLength(std::string_view field, bool bare, std::vector<int>& leng
         return "";  // not a length
     const auto l = parseNumber(digitsPart, 128);
     if (!l)
-        return "prefix length " + quoted(field) + " is not /0 to /128";
+        return "prefix length " + textio::quoted(field, textio::kQuotedChars) + " is not /0 to /128";
     if (lengths.size() == 2)
         return "more than two prefix lengths (one IPv4, one IPv6)";
     lengths.push_back(*l);
@@ -199,8 +194,9 @@ struct SegmentBuilder {
         if (!hosts) {
             if (!fraction(v) && v.find_first_of(",.' ") != std::string_view::npos &&
                 std::any_of(v.begin(), v.end(), ::isdigit))
-                return "hosts " + quoted(v) + " has a separator: write the number without one (1000, not 1,000)";
-            return "hosts " + quoted(v) + " is not a whole number from 0 to 2^128 - 1";
+                return "hosts " + textio::quoted(v, textio::kQuotedChars) +
+                       " has a separator: write the number without one (1000, not 1,000)";
+            return "hosts " + textio::quoted(v, textio::kQuotedChars) + " is not a whole number from 0 to 2^128 - 1";
         }
         seg.hosts = *hosts;
         hasHosts = true;
@@ -211,7 +207,7 @@ struct SegmentBuilder {
     {
         const auto g = parseGrowth(v);
         if (!g)
-            return "growth " + quoted(v) + " is not a percentage from 0 to 1000000";
+            return "growth " + textio::quoted(v, textio::kQuotedChars) + " is not a percentage from 0 to 1000000";
         seg.growthPercent = *g;
         return {};
     }
@@ -220,7 +216,7 @@ struct SegmentBuilder {
     {
         std::vector<int> one;
         if (auto r = takeLength(v, bare, one); !r.empty() || one.empty())
-            return r.empty() ? "prefix length " + quoted(v) + " is not /0 to /128" : r;
+            return r.empty() ? "prefix length " + textio::quoted(v, textio::kQuotedChars) + " is not /0 to /128" : r;
         (c == Column::Length ? seg.fixedLength : seg.fixedLength6) = one[0];
         return {};
     }
@@ -229,7 +225,7 @@ struct SegmentBuilder {
     {
         const auto vlan = parseVlan(v, bare);
         if (!vlan)
-            return "VLAN " + quoted(v) + " is not a VLAN ID from 1 to 4094";
+            return "VLAN " + textio::quoted(v, textio::kQuotedChars) + " is not a VLAN ID from 1 to 4094";
         seg.vlan = *vlan;
         return {};
     }
@@ -259,8 +255,8 @@ std::string ambiguousThousands(const Fields& f)
         f.raw[1].empty() || f.raw[1].back() == ' ' || f.raw[2].empty() || f.raw[2].front() == ' ')
         return {};
     const std::string hosts(t[1]), growth(t[2]);
-    return quoted(hosts + "," + growth) + " could be " + hosts + growth + " hosts or " + hosts +
-           (hosts == "1" ? " host" : " hosts") + " with growth " + growth +
+    return textio::quoted(hosts + "," + growth, textio::kQuotedChars) + " could be " + hosts + growth + " hosts or " +
+           hosts + (hosts == "1" ? " host" : " hosts") + " with growth " + growth +
            " %: write hosts without a thousands separator, or growth with a % sign";
 }
 
@@ -269,9 +265,10 @@ std::string readHeader(const std::vector<std::string_view>& names, std::vector<C
     for (std::string_view h : names) {
         const auto c = columnNamed(h);
         if (!c)
-            return "column " + quoted(h) + " of the header is not one of name, hosts, growth, length, length6, vlan";
+            return "column " + textio::quoted(h, textio::kQuotedChars) +
+                   " of the header is not one of name, hosts, growth, length, length6, vlan";
         if (std::find(columns.begin(), columns.end(), *c) != columns.end())
-            return "column " + quoted(h) + " is named twice";
+            return "column " + textio::quoted(h, textio::kQuotedChars) + " is named twice";
         columns.push_back(*c);
     }
     return {};
@@ -315,7 +312,8 @@ std::string readInOrder(const Fields& f, std::optional<net::Family> only, Segmen
         else if (i == 2)
             r = b.take(Column::Growth, v, false);
         else
-            r = "field " + std::to_string(i + 1) + " " + quoted(v) + " is not a /len or vlan N; " + fieldsExpected();
+            r = "field " + std::to_string(i + 1) + " " + textio::quoted(v, textio::kQuotedChars) +
+                " is not a /len or vlan N; " + fieldsExpected();
         if (!r.empty())
             return r;
     }

@@ -51,11 +51,6 @@ std::uint64_t nameHash(std::string_view name)
     return h;
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 std::string addressList(const std::vector<net::Address>& addresses)
 {
     std::string out;
@@ -319,7 +314,7 @@ void Checker::nameClashes(const OutputSettings& s)
         std::sort(given.begin(), given.end());
         if (own != given)
             add(blockOfHost(i), i,
-                "the name is also the name server " + quoted(ns.name) + "'s, which is given " + addressList(given) +
+                "the name is also the name server " + textio::quoted(ns.name) + "'s, which is given " + addressList(given) +
                     "; give the name server no address (the host's become its) or the host another name");
     }
 }
@@ -332,7 +327,7 @@ void Checker::leasedServers(const OutputSettings& s)
         given.emplace_back("the DNS server ", a);
     for (const NameServer& ns : s.nameServers)
         for (const net::Address& a : ns.addresses)
-            given.emplace_back("the name server " + quoted(ns.name) + "'s address ", a);
+            given.emplace_back("the name server " + textio::quoted(ns.name) + "'s address ", a);
     for (const auto& [what, a] : given) {
         const BlockId b = plan_.leafAt(a);
         if (b == kNoBlock || plan_.block(b).state != BlockState::Assigned)

@@ -82,11 +82,6 @@ net::ParseError fault(std::string message)
     return net::ParseError{0, std::move(message), net::ParseError::Fault::Text};
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 // "::N": the block's network + N, N decimal for IPv4 and the rest of an IPv6 address
 // (hex groups, "::1:0") for IPv6, as an address's tail is written in each family.
 net::Parsed<net::Address> offsetAddress(const net::Prefix& p, std::string_view text)
@@ -101,7 +96,7 @@ net::Parsed<net::Address> offsetAddress(const net::Prefix& p, std::string_view t
         n = net::parseDecimal(text.substr(2));
     }
     if (!n)
-        return fault(quoted(text) + " is not ::N, an offset within the block");
+        return fault(textio::quoted(text) + " is not ::N, an offset within the block");
     const int hostBits = p.address.bits() - p.length;
     if (hostBits < 128 && (*n >> hostBits) != 0)
         return fault(std::string(text) + " lies outside " + net::formatNetwork(p));

@@ -19,11 +19,6 @@ std::string nameOf(std::string_view text)
     return std::string(t);
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 // Reads addresses separated by commas or blanks into *out; the reason when one does not read.
 std::string readAddresses(std::string_view text, std::vector<net::Address>* out, std::size_t most)
 {
@@ -50,7 +45,7 @@ std::string readSeconds(const char* field, const std::string& text, std::uint32_
     const std::string_view t = textio::trimBlanks(text);
     const auto v = net::parseDecimal(t);
     if (!v || *v > std::numeric_limits<std::uint32_t>::max())
-        return std::string(field) + ": " + quoted(t) + " is no whole number of seconds from 0 to 4294967295";
+        return std::string(field) + ": " + textio::quoted(t) + " is no whole number of seconds from 0 to 4294967295";
     *out = static_cast<std::uint32_t>(*v);
     return {};
 }
@@ -145,7 +140,7 @@ std::variant<plan::OutputSettings, std::string> readFields(const OutputFields& f
             cut.remove_prefix(1);
         const auto n = net::parseDecimal(cut);
         if (!n || *n < 4 || *n > 124)
-            return "IPv6 zone cut: " + quoted(textio::trimBlanks(f.zoneCut6)) +
+            return "IPv6 zone cut: " + textio::quoted(textio::trimBlanks(f.zoneCut6)) +
                    " is no prefix length from /4 to /124 (or \"per root\")";
         s.zoneCut6 = static_cast<int>(*n);
     }

@@ -74,4 +74,9 @@ std::string escaped(std::string_view text, std::size_t maxChars)
     return out;
 }
 
+std::string quoted(std::string_view text, std::size_t maxChars)
+{
+    return "\"" + escaped(text, maxChars) + "\"";
+}
+
 }  // namespace mq::textio

@@ -23,5 +23,8 @@ constexpr std::size_t kQuotedPath = 400;  // a file's name in a window's message
 // while letters of every script stay as they are. The text is cut after maxChars characters,
 // an escape counting as one, with "…" added.
 std::string escaped(std::string_view text, std::size_t maxChars = kQuotedChars);
+// The text escaped and shortened as above, between double quotes: how every message quotes
+// a value it was given ("VLAN \"x\" is not a number").
+std::string quoted(std::string_view text, std::size_t maxChars = kQuotedValue);
 
 }  // namespace mq::textio
