@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         (void)plan::leavesCsv(*p);
         (void)plan::checkSubnets(*p);  // whatever hosts and layouts a document held
-    } else if (std::get<plan::DocumentError>(read).path.empty() || std::get<plan::DocumentError>(read).reason.empty()) {
+    } else if (std::get<textio::Problem>(read).path.empty() || std::get<textio::Problem>(read).message.empty()) {
         std::abort();  // every refusal names where and why
     }
 

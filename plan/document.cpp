@@ -96,11 +96,11 @@
 #include "plan/document.h"
 
 #include <algorithm>
-#include <charconv>
 #include <functional>
 #include <optional>
 
 #include "plan/document_build.h"
+#include "plan/document_table.h"
 #include "textio/json.h"
 
 namespace mq::plan {
@@ -108,10 +108,17 @@ namespace mq::plan {
 namespace {
 
 namespace json = textio::json;
-using detail::firstTime;
+using detail::differs;
+using detail::Member;
+using detail::Need;
 using detail::RawBlock;
 using detail::RawDocument;
+using detail::readMembers;
 using detail::TreeBuilder;
+using detail::writeMembers;
+using json::Layout;
+using json::Reader;
+using json::Writer;
 
 // Where the blocks go as they are read: a document whose roots come before its blocks (as
 // this program writes them) is placed block by block, and no list of every block is held
@@ -121,256 +128,173 @@ struct BlockStream {
     std::function<void(std::size_t k, const RawBlock&)> take;
 };
 
-void noteV2(RawDocument& doc, const json::Reader& in)
+void readCloud(Reader& in, CloudMode& out)
 {
-    if (doc.firstV2Key.empty())
-        doc.firstV2Key = in.path();
-}
-
-void noteV3(RawDocument& doc, const json::Reader& in)
-{
-    if (doc.firstV3Key.empty())
-        doc.firstV3Key = in.path();
-}
-
-// "12.5": a plain decimal percentage from 0 to 1000000, read back to the same double.
-bool readGrowth(json::Reader& in, double& out)
-{
-    std::string text;
-    if (!in.readString(text))
-        return false;
-    const bool plain = !text.empty() && text.find_first_not_of("0123456789.") == std::string::npos &&
-                       text.front() != '.' && text.back() != '.' && std::count(text.begin(), text.end(), '.') <= 1;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    if (!plain || ec != std::errc{} || end != text.data() + text.size() || out > 1'000'000) {
-        in.fail("\"" + text.substr(0, 20) + "\" is not a percentage from 0 to 1000000 written as a decimal");
-        return false;
-    }
-    return true;
-}
-
-bool readVlan(json::Reader& in, int& out)
-{
-    std::uint64_t v = 0;
-    if (!in.readUnsigned(1'000'000, v))
-        return false;
-    if (v < 1 || v > static_cast<std::uint64_t>(kMaxVlan)) {
-        in.fail("VLAN " + std::to_string(v) + " is not from 1 to " + std::to_string(kMaxVlan));
-        return false;
-    }
-    out = static_cast<int>(v);
-    return true;
-}
-
-bool readLength(json::Reader& in, std::optional<int>& out)
-{
-    std::uint64_t v = 0;
-    if (!in.readUnsigned(128, v))
-        return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-void readBlockIpam(json::Reader& in, BlockIpam& v);
-
-void readBlock(json::Reader& in, RawDocument& doc, RawBlock& b)
-{
-    if (!in.beginObject())
+    std::string v;
+    if (!in.readString(v))
         return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "prefix" && firstTime(in, seen, 1, key)) {
-            b.hasPrefix = in.readString(b.prefix);
-        } else if (key == "name" && firstTime(in, seen, 2, key)) {
-            in.readString(b.name);
-        } else if (key == "note" && firstTime(in, seen, 4, key)) {
-            in.readString(b.note);
-        } else if (key == "colour" && firstTime(in, seen, 8, key)) {
-            b.hasColour = in.readString(b.colour);
-        } else if (key == "parts" && firstTime(in, seen, 16, key)) {
-            std::uint64_t v = 0;
-            if (in.readUnsigned(kMaxSplitParts, v))
-                b.parts = v;
-        } else if (key == "assigned" && firstTime(in, seen, 32, key)) {
-            bool v = false;
-            if (in.readBool(v))
-                b.assigned = v;
-        } else if (key == "hosts" && firstTime(in, seen, 64, key)) {
-            b.hasHosts = in.readString(b.hosts);
-        } else if (key == "growth" && firstTime(in, seen, 128, key)) {
-            noteV2(doc, in);
-            double g = 0;
-            if (readGrowth(in, g))
-                b.growth = g;
-        } else if (key == "vlan" && firstTime(in, seen, 256, key)) {
-            noteV2(doc, in);
-            int v = 0;
-            if (readVlan(in, v))
-                b.vlan = v;
-        } else if (key == "reserved" && firstTime(in, seen, 512, key)) {
-            noteV2(doc, in);
-            in.readBool(b.reserved);
-        } else if (key == "ipam" && firstTime(in, seen, 1024, key)) {
-            noteV2(doc, in);
-            b.ipam = std::make_unique<BlockIpam>();
-            readBlockIpam(in, *b.ipam);
-        } else if (key == "subnet" && firstTime(in, seen, 2048, key)) {
-            noteV3(doc, in);
-            b.subnet = std::make_unique<SubnetLayout>();
-            detail::readSubnetLayout(in, *b.subnet);
-        } else {
-            in.fail("unknown key \"" + key + "\"");
+    const auto mode = parseCloudMode(v);
+    if (!mode || v != cloudRules(*mode).key)
+        in.fail("\"" + v.substr(0, 20) + "\" is not one of none, aws, azure, gcp, oci");
+    else
+        out = *mode;
+}
+
+constexpr Member<Settings> kSettings[] = {
+    {"links_30", detail::readBool<&Settings::links30>, detail::writeBool<&Settings::links30>},
+    {"nibble", detail::readBool<&Settings::nibble>, detail::writeBool<&Settings::nibble>},
+    {"cloud", [](Reader& in, Settings& s) { readCloud(in, s.cloud); },
+     [](Writer& j, const Settings& s) { j.string(cloudRules(s.cloud).key); }, differs<&Settings::cloud>},
+    {"vlan_numbering", detail::readBool<&Settings::vlanNumbering>, detail::writeBool<&Settings::vlanNumbering>,
+     differs<&Settings::vlanNumbering>, Need::Optional, 3},
+    {"layout", [](Reader& in, Settings& s) { detail::readLayoutRules(in, s.layout); },
+     [](Writer& j, const Settings& s) { detail::writeLayoutRules(j, s.layout); }, differs<&Settings::layout>,
+     Need::Optional, 3},
+};
+
+// The whole document as it is read, and as it is written.
+struct DocumentIn {
+    RawDocument& doc;
+    const BlockStream& stream;
+};
+struct DocumentOut {
+    const Plan& plan;
+    const std::function<void()>& spill;
+};
+
+void readFormat(Reader& in, RawDocument& doc)
+{
+    std::string v;
+    if (in.readString(v) && v != "maskquill-plan")
+        in.fail("is \"" + v.substr(0, 40) + "\", not \"maskquill-plan\": this is not a Maskquill plan");
+    doc.hasFormat = true;
+}
+
+void readVersion(Reader& in, RawDocument& doc)
+{
+    if (in.readUnsigned(1'000'000, doc.version) && (doc.version < 1 || doc.version > 3))
+        in.fail("is " + std::to_string(doc.version) + "; this Maskquill reads versions 1 to 3");
+    doc.hasVersion = true;
+}
+
+void readRoots(Reader& in, RawDocument& doc)
+{
+    doc.hasRoots = true;
+    if (!in.beginArray())
+        return;
+    while (in.nextItem()) {
+        if (doc.roots.size() == kMaxRoots) {
+            in.fail("a plan holds at most " + std::to_string(kMaxRoots) + " roots");
+            return;
+        }
+        in.readString(doc.roots.emplace_back());
+    }
+}
+
+void readSegments(Reader& in, std::vector<Segment>& segments)
+{
+    if (!in.beginArray())
+        return;
+    while (in.nextItem()) {
+        if (segments.size() == kMaxBlocks) {
+            in.fail("a plan keeps at most " + std::to_string(kMaxBlocks) + " segments");
+            return;
+        }
+        detail::readSegment(in, segments.emplace_back());
+    }
+}
+
+void readBlocks(Reader& in, const DocumentIn& d)
+{
+    RawDocument& doc = d.doc;
+    doc.hasBlocks = true;
+    if (!in.beginArray())
+        return;
+    const bool streamed = d.stream.start(doc);
+    RawBlock one;
+    while (in.nextItem()) {
+        if (doc.blockCount == kMaxBlocks) {
+            in.fail("a plan holds at most " + std::to_string(kMaxBlocks) + " blocks");
+            return;
+        }
+        if (streamed)
+            one = RawBlock{};
+        RawBlock& b = streamed ? one : doc.blocks.emplace_back();
+        detail::readBlock(in, b, doc.later);
+        if (streamed && !in.failed())
+            d.stream.take(doc.blockCount, b);
+        ++doc.blockCount;
+    }
+}
+
+void writeBlocks(Writer& j, const DocumentOut& d)
+{
+    const Plan& plan = d.plan;
+    j.beginArray(Layout::Indented);
+    for (BlockId r : plan.roots()) {
+        for (BlockId id : plan.preorder(r)) {
+            d.spill();
+            detail::writeBlock(j, plan, id);
         }
     }
-    if (!in.failed() && !b.hasPrefix)
-        in.fail("the block has no \"prefix\"");
+    j.end();
 }
 
-void readSettings(json::Reader& in, RawDocument& doc)
-{
-    Settings& s = doc.settings;
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "links_30" && firstTime(in, seen, 1, key)) {
-            in.readBool(s.links30);
-        } else if (key == "nibble" && firstTime(in, seen, 2, key)) {
-            in.readBool(s.nibble);
-        } else if (key == "cloud" && firstTime(in, seen, 4, key)) {
-            std::string v;
-            if (!in.readString(v))
-                return;
-            const auto mode = parseCloudMode(v);
-            if (!mode || v != cloudRules(*mode).key)
-                in.fail("\"" + v.substr(0, 20) + "\" is not one of none, aws, azure, gcp, oci");
-            else
-                s.cloud = *mode;
-        } else if (key == "vlan_numbering" && firstTime(in, seen, 8, key)) {
-            noteV3(doc, in);
-            in.readBool(s.vlanNumbering);
-        } else if (key == "layout" && firstTime(in, seen, 16, key)) {
-            noteV3(doc, in);
-            detail::readLayoutRules(in, s.layout);
-        } else {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-}
-
-// A value handed to an IPAM: a name's rules (they name objects there).
-void readIpamText(json::Reader& in, std::string& out)
-{
-    if (!in.readString(out))
-        return;
-    if (auto r = checkName(out); !r.empty())
-        in.fail("the value " + r);
-}
-
-void readIpam(json::Reader& in, IpamValues& v)
-{
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    std::string* const texts[] = {&v.tenant, &v.role,     &v.vrf,       &v.section,
-                                  &v.domain, &v.customer, &v.vlanGroup, &v.site};
-    constexpr const char* kNames[] = {"tenant", "role", "vrf", "section", "domain", "customer", "vlan_group", "site"};
-    while (in.nextMember(key)) {
-        bool known = false;
-        for (unsigned i = 0; i < 8 && !known; ++i) {
-            if (key != kNames[i])
-                continue;
-            known = true;
-            if (firstTime(in, seen, 1u << i, key))
-                readIpamText(in, *texts[i]);
-        }
-        if (known)
-            continue;
-        if (key == "tags" && firstTime(in, seen, 1024, key)) {
-            if (!in.beginArray())
-                return;
-            while (in.nextItem()) {
-                if (v.tags.size() == 256) {
-                    in.fail("at most 256 tags");
-                    return;
-                }
-                readIpamText(in, v.tags.emplace_back());
-            }
-        } else {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-}
-
-void readBlockIpam(json::Reader& in, BlockIpam& v)
-{
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "tenant" && firstTime(in, seen, 1, key)) {
-            readIpamText(in, v.tenant);
-        } else if (key == "role" && firstTime(in, seen, 2, key)) {
-            readIpamText(in, v.role);
-        } else if (key == "vrf" && firstTime(in, seen, 4, key)) {
-            readIpamText(in, v.vrf);
-        } else if (key == "status" && firstTime(in, seen, 8, key)) {
-            if (in.readString(v.status))
-                if (auto r = checkIpamStatus(v.status); !r.empty())
-                    in.fail("\"" + v.status.substr(0, 20) + "\" " + r);
-        } else if (key == "pool" && firstTime(in, seen, 16, key)) {
-            in.readBool(v.pool);
-        } else {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-}
-
-void readSegment(json::Reader& in, Segment& s)
-{
-    if (!in.beginObject())
-        return;
-    std::string key, hosts;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "name" && firstTime(in, seen, 1, key)) {
-            if (in.readString(s.name))
-                if (auto r = checkName(s.name); !r.empty())
-                    in.fail("the name " + r);
-        } else if (key == "hosts" && firstTime(in, seen, 2, key)) {
-            if (in.readString(hosts)) {
-                const auto h = net::parseDecimal(hosts);
-                if (!h)
-                    in.fail("\"" + hosts.substr(0, 45) + "\" is not a whole number from 0 to 2^128 - 1");
-                else
-                    s.hosts = *h;
-            }
-        } else if (key == "growth" && firstTime(in, seen, 4, key)) {
-            readGrowth(in, s.growthPercent);
-        } else if (key == "length" && firstTime(in, seen, 8, key)) {
-            readLength(in, s.fixedLength);
-        } else if (key == "length6" && firstTime(in, seen, 16, key)) {
-            readLength(in, s.fixedLength6);
-        } else if (key == "vlan" && firstTime(in, seen, 32, key)) {
-            readVlan(in, s.vlan);
-        } else {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-    if (in.failed())
-        return;
-    if (!(seen & 1))
-        in.fail("the segment has no \"name\"");
-    else if (!(seen & 2))
-        in.fail("the segment has no \"hosts\"");
-}
+constexpr Member<DocumentIn, DocumentOut> kDocument[] = {
+    {"format", [](Reader& in, DocumentIn& d) { readFormat(in, d.doc); },
+     [](Writer& j, const DocumentOut&) { j.string("maskquill-plan"); }},
+    {"version", [](Reader& in, DocumentIn& d) { readVersion(in, d.doc); },
+     [](Writer& j, const DocumentOut& d) { j.number(detail::needsVersion3(d.plan) ? 3 : 2); }},
+    {"root",
+     [](Reader& in, DocumentIn& d) {
+         if (std::string v; in.readString(v))
+             d.doc.root = std::move(v);
+     }},
+    {"roots", [](Reader& in, DocumentIn& d) { readRoots(in, d.doc); },
+     [](Writer& j, const DocumentOut& d) {
+         j.beginArray();
+         for (BlockId r : d.plan.roots())
+             j.string(net::formatNetwork(d.plan.block(r).prefix));
+         j.end();
+     },
+     nullptr, Need::Optional, 2},
+    {"settings",
+     [](Reader& in, DocumentIn& d) { readMembers(in, kSettings, d.doc.settings, "settings", &d.doc.later); },
+     [](Writer& j, const DocumentOut& d) {
+         j.beginObject();
+         writeMembers(j, kSettings, d.plan.settings());
+         j.end();
+     },
+     nullptr, Need::Optional, 2},
+    {"ipam", [](Reader& in, DocumentIn& d) { detail::readIpam(in, d.doc.ipam); },
+     [](Writer& j, const DocumentOut& d) { detail::writeIpam(j, d.plan.ipamValues()); },
+     [](const DocumentOut& d) { return !d.plan.ipamValues().empty(); }, Need::Optional, 2},
+    {"segments", [](Reader& in, DocumentIn& d) { readSegments(in, d.doc.segments); },
+     [](Writer& j, const DocumentOut& d) {
+         j.beginArray(Layout::Indented);
+         for (const Segment& s : d.plan.segments())
+             detail::writeSegment(j, s);
+         j.end();
+     },
+     nullptr, Need::Optional, 2},
+    {"blocks", [](Reader& in, DocumentIn& d) { readBlocks(in, d); }, writeBlocks},
+    {"hosts", [](Reader& in, DocumentIn& d) { detail::readHosts(in, d.doc.hosts); },
+     [](Writer& j, const DocumentOut& d) {
+         j.beginArray(Layout::Indented);
+         for (const Host& h : d.plan.hosts()) {
+             d.spill();
+             detail::writeHost(j, h);
+         }
+         j.end();
+     },
+     [](const DocumentOut& d) { return !d.plan.hosts().empty(); }, Need::Optional, 3},
+    {"outputs", [](Reader& in, DocumentIn& d) { detail::readOutputs(in, d.doc); },
+     [](Writer& j, const DocumentOut& d) { detail::writeOutputs(j, d.plan, d.spill); },
+     [](const DocumentOut& d) { return detail::hasOutputs(d.plan); }, Need::Optional, 3},
+};
 
 // What a whole document must hold, once it is read without a fault.
-void checkComplete(json::Reader& in, const RawDocument& doc, unsigned seen)
+void checkComplete(Reader& in, const RawDocument& doc)
 {
     if (!doc.hasFormat)
         in.fail("has no \"format\": this is not a Maskquill plan");
@@ -382,123 +306,43 @@ void checkComplete(json::Reader& in, const RawDocument& doc, unsigned seen)
         in.fail("has no \"roots\"");
     else if (doc.version >= 2 && doc.roots.empty())
         in.fail("\"roots\" is empty: a plan has at least one root");
-    else if (!(seen & 8))
+    else if (!doc.hasBlocks)
         in.fail("has no \"blocks\"");
     else if (doc.blockCount == 0)
         in.fail("\"blocks\" is empty: the root block must be listed");
 }
 
-void readRaw(json::Reader& in, RawDocument& doc, const BlockStream& stream)
-{
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "format" && firstTime(in, seen, 1, key)) {
-            std::string v;
-            if (in.readString(v) && v != "maskquill-plan")
-                in.fail("is \"" + v.substr(0, 40) + "\", not \"maskquill-plan\": this is not a Maskquill plan");
-            doc.hasFormat = true;
-        } else if (key == "version" && firstTime(in, seen, 2, key)) {
-            if (in.readUnsigned(1'000'000, doc.version) && (doc.version < 1 || doc.version > 3))
-                in.fail("is " + std::to_string(doc.version) + "; this Maskquill reads versions 1 to 3");
-            doc.hasVersion = true;
-        } else if (key == "root" && firstTime(in, seen, 4, key)) {
-            std::string v;
-            if (in.readString(v))
-                doc.root = std::move(v);
-        } else if (key == "roots" && firstTime(in, seen, 16, key)) {
-            noteV2(doc, in);
-            doc.hasRoots = true;
-            if (!in.beginArray())
-                return;
-            while (in.nextItem()) {
-                if (doc.roots.size() == kMaxRoots) {
-                    in.fail("a plan holds at most " + std::to_string(kMaxRoots) + " roots");
-                    return;
-                }
-                in.readString(doc.roots.emplace_back());
-            }
-        } else if (key == "settings" && firstTime(in, seen, 32, key)) {
-            noteV2(doc, in);
-            readSettings(in, doc);
-        } else if (key == "ipam" && firstTime(in, seen, 128, key)) {
-            noteV2(doc, in);
-            readIpam(in, doc.ipam);
-        } else if (key == "segments" && firstTime(in, seen, 64, key)) {
-            noteV2(doc, in);
-            if (!in.beginArray())
-                return;
-            while (in.nextItem()) {
-                if (doc.segments.size() == kMaxBlocks) {
-                    in.fail("a plan keeps at most " + std::to_string(kMaxBlocks) + " segments");
-                    return;
-                }
-                readSegment(in, doc.segments.emplace_back());
-            }
-        } else if (key == "blocks" && firstTime(in, seen, 8, key)) {
-            if (!in.beginArray())
-                return;
-            const bool streamed = stream.start(doc);
-            RawBlock one;
-            while (in.nextItem()) {
-                if (doc.blockCount == kMaxBlocks) {
-                    in.fail("a plan holds at most " + std::to_string(kMaxBlocks) + " blocks");
-                    return;
-                }
-                if (streamed)
-                    one = RawBlock{};
-                RawBlock& b = streamed ? one : doc.blocks.emplace_back();
-                readBlock(in, doc, b);
-                if (streamed && !in.failed())
-                    stream.take(doc.blockCount, b);
-                ++doc.blockCount;
-            }
-        } else if (key == "hosts" && firstTime(in, seen, 256, key)) {
-            noteV3(doc, in);
-            detail::readHosts(in, doc.hosts);
-        } else if (key == "outputs" && firstTime(in, seen, 512, key)) {
-            noteV3(doc, in);
-            detail::readOutputs(in, doc);
-        } else {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-    if (!in.failed() && in.atEnd())
-        checkComplete(in, doc, seen);
-}
-
 // Keys of the other version: named by their path, as any other fault.
-std::optional<DocumentError> checkVersionKeys(const RawDocument& doc)
+std::optional<textio::Problem> checkVersionKeys(const RawDocument& doc)
 {
     const std::string version = std::to_string(doc.version);
-    if (doc.version == 1 && !doc.firstV2Key.empty())
-        return DocumentError{doc.firstV2Key, "is not a key of version 1 documents (\"version\": 2 has it)"};
-    if (doc.version < 3 && !doc.firstV3Key.empty())
-        return DocumentError{doc.firstV3Key,
-                             "is not a key of version " + version + " documents (\"version\": 3 has it)"};
+    if (doc.version == 1 && !doc.later.v2.empty())
+        return detail::documentFault(doc.later.v2, "is not a key of version 1 documents (\"version\": 2 has it)");
+    if (doc.version < 3 && !doc.later.v3.empty())
+        return detail::documentFault(doc.later.v3,
+                                     "is not a key of version " + version + " documents (\"version\": 3 has it)");
     if (doc.version >= 2 && doc.root)
-        return DocumentError{"$.root", "is a key of version 1 documents; version " + version + " lists \"roots\""};
+        return detail::documentFault("$.root",
+                                     "is a key of version 1 documents; version " + version + " lists \"roots\"");
     return std::nullopt;
 }
 
 }  // namespace
 
-std::variant<Plan, DocumentError> readDocument(std::string_view text)
+std::variant<Plan, textio::Problem> readDocument(std::string_view text)
 {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);  // a byte order mark from a Windows editor
-    json::Reader in(text);
+    Reader in(text);
     RawDocument doc;
     std::optional<TreeBuilder> builder;
     // Every block is an object: room for that many, counted in one fast pass, saves growing
     // the plan's block list by copies of itself.
     const auto objects = static_cast<std::size_t>(std::count(text.begin(), text.end(), '{'));
     const BlockStream stream{[&](const RawDocument& d) {
-                                 if (!rootsKnown(d))
+                                 if (!detail::rootsKnown(d))
                                      return false;
-                                 auto plan = rootsOf(d);
+                                 auto plan = detail::rootsOf(d);
                                  if (!std::holds_alternative<Plan>(plan))
                                      return false;  // named below, in its turn
                                  builder.emplace(std::move(std::get<Plan>(plan)));
@@ -506,14 +350,17 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text)
                                  return true;
                              },
                              [&](std::size_t k, const RawBlock& b) { builder->add(k, b); }};
-    readRaw(in, doc, stream);
+    DocumentIn whole{doc, stream};
+    readMembers(in, kDocument, whole, "document", &doc.later);
+    if (!in.failed() && in.atEnd())
+        checkComplete(in, doc);
     if (in.failed())
-        return DocumentError{in.errorPath(), in.errorReason()};
+        return detail::documentFault(in.errorPath(), in.errorReason(), in.errorLine());
     if (auto e = checkVersionKeys(doc))
         return *e;
     if (!builder) {
-        auto plan = rootsOf(doc);
-        if (auto* e = std::get_if<DocumentError>(&plan))
+        auto plan = detail::rootsOf(doc);
+        if (auto* e = std::get_if<textio::Problem>(&plan))
             return *e;
         builder.emplace(std::move(std::get<Plan>(plan)));
         builder->reserve(doc.blocks.size());
@@ -532,6 +379,42 @@ std::variant<Plan, DocumentError> readDocument(std::string_view text)
     plan.setDhcpIds(std::move(doc.dhcpIds));
     plan.setZoneSerials(std::move(doc.zoneSerials));
     return plan;
+}
+
+std::string documentSizeFault(std::size_t bytes)
+{
+    if (bytes <= kMaxDocumentBytes)
+        return {};
+    const std::size_t mb = (bytes + 999'999) / 1'000'000;
+    return "the plan would take " + std::to_string(mb) + " MB, more than the " +
+           std::to_string(kMaxDocumentBytes >> 20) + " MiB a plan is read back from";
+}
+
+std::string writeDocument(const Plan& plan)
+{
+    std::string all;
+    all.reserve(256 + plan.blockCount() * 110 + plan.segments().size() * 80 + plan.hosts().size() * 100);
+    writeDocument(plan, [&](std::string_view piece) { all += piece; });
+    return all;
+}
+
+void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write)
+{
+    constexpr std::size_t kPiece = 1 << 20;
+    std::string out;
+    out.reserve(kPiece + 64 * 1024);
+    const std::function<void()> spill = [&] {
+        if (out.size() >= kPiece) {
+            write(out);
+            out.clear();
+        }
+    };
+    Writer j(out);
+    j.beginObject(Layout::Indented);
+    writeMembers(j, kDocument, DocumentOut{plan, spill});
+    j.end();
+    out += '\n';
+    write(out);
 }
 
 }  // namespace mq::plan

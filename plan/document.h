@@ -9,13 +9,9 @@
 
 #include "plan/csv.h"
 #include "plan/plan.h"
+#include "textio/problem.h"
 
 namespace mq::plan {
-
-struct DocumentError {
-    std::string path;  // JSON path inside the document: "$.blocks[3].prefix"
-    std::string reason;  // "overlaps $.blocks[2] (10.0.0.0/24)"
-};
 
 // The largest document any reader of a plan takes (mqnet and the planner alike): a plan of
 // the largest size, 4,000,000 blocks, takes about 450 MB.
@@ -30,6 +26,9 @@ std::string writeDocument(const Plan& plan);
 // of millions of blocks or hosts is written without its whole text in memory.
 void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write);
 // Strict: the first fault found is returned, and no plan is made from a faulty document.
-std::variant<Plan, DocumentError> readDocument(std::string_view text);
+// The fault's place is its JSON path ("$.blocks[3].prefix") in `path`, with the line of the
+// text it was found on in `line` when the text itself was at fault (0 when the fault is one
+// of the plan the document describes); `message` says why ("overlaps $.blocks[2] (10.0.0.0/24)").
+std::variant<Plan, textio::Problem> readDocument(std::string_view text);
 
 }  // namespace mq::plan

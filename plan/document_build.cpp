@@ -42,20 +42,20 @@ void TreeBuilder::reserve(std::size_t blocks)
     }
 }
 
-std::optional<DocumentError> TreeBuilder::finish()
+std::optional<textio::Problem> TreeBuilder::finish()
 {
     if (fault_)
         return fault_;
     if (open_.empty() && nextRoot_ < plan_.roots().size())
-        return DocumentError{"$.blocks", "ends before the root " +
+        return documentFault("$.blocks", "ends before the root " +
                                              net::formatNetwork(plan_.block(plan_.roots()[nextRoot_]).prefix) +
-                                             " ($.roots[" + std::to_string(nextRoot_) + "])"};
+                                             " ($.roots[" + std::to_string(nextRoot_) + "])");
     if (!open_.empty()) {
         const Open& o = open_.back();
         const Block& p = plan_.block(o.id);
-        return DocumentError{"$.blocks", "ends before part " + std::to_string(o.next + 1) + " of " +
+        return documentFault("$.blocks", "ends before part " + std::to_string(o.next + 1) + " of " +
                                              std::to_string(p.children.size()) + " of " + at(o.entry) + " (" +
-                                             net::formatNetwork(p.prefix) + ")"};
+                                             net::formatNetwork(p.prefix) + ")");
     }
     return std::nullopt;
 }
@@ -105,10 +105,10 @@ std::variant<BlockId, std::string> TreeBuilder::locate(std::size_t k, const net:
     return id;
 }
 
-std::optional<DocumentError> TreeBuilder::place(std::size_t k, const RawBlock& raw)
+std::optional<textio::Problem> TreeBuilder::place(std::size_t k, const RawBlock& raw)
 {
     auto fault = [&](const char* field, std::string reason) {
-        return DocumentError{at(k) + (*field ? "." : "") + field, std::move(reason)};
+        return documentFault(at(k) + (*field ? "." : "") + field, std::move(reason));
     };
     auto parsed = documentPrefix(raw.prefix);
     if (auto* e = std::get_if<std::string>(&parsed))
@@ -201,7 +201,7 @@ bool rootsKnown(const RawDocument& doc)
     return doc.hasVersion && (doc.version == 1 ? doc.root.has_value() : doc.hasRoots);
 }
 
-std::variant<Plan, DocumentError> rootsOf(const RawDocument& doc)
+std::variant<Plan, textio::Problem> rootsOf(const RawDocument& doc)
 {
     const std::vector<std::string> roots = doc.version == 1 ? std::vector<std::string>{*doc.root} : doc.roots;
     std::optional<Plan> plan;
@@ -209,14 +209,14 @@ std::variant<Plan, DocumentError> rootsOf(const RawDocument& doc)
         const std::string path = doc.version == 1 ? "$.root" : "$.roots[" + std::to_string(i) + "]";
         auto root = documentPrefix(roots[i]);
         if (auto* e = std::get_if<std::string>(&root))
-            return DocumentError{path, *e};
+            return documentFault(path, *e);
         if (!plan)
             plan.emplace(std::get<net::Prefix>(root));
         else if (auto r = plan->addRoot(std::get<net::Prefix>(root)); !r.empty())
-            return DocumentError{path, r};
+            return documentFault(path, r);
     }
     if (!plan)
-        return DocumentError{"$.roots", "\"roots\" is empty: a plan has at least one root"};
+        return documentFault("$.roots", "\"roots\" is empty: a plan has at least one root");
     return std::move(*plan);
 }
 

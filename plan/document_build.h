@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "plan/document.h"
+#include "plan/document_table.h"
 #include "textio/json.h"
 
 namespace mq::plan::detail {
@@ -31,9 +32,8 @@ struct RawDocument {
     std::uint64_t version = 0;
     std::optional<std::string> root;  // version 1
     std::vector<std::string> roots;  // version 2
-    std::string firstV2Key;  // the path of the first key version 1 lacks
-    std::string firstV3Key;  // the path of the first key versions 1 and 2 lack
-    bool hasFormat = false, hasVersion = false, hasRoots = false;
+    LaterKeys later;  // the first key version 1 lacks, and the first versions 1 and 2 lack
+    bool hasFormat = false, hasVersion = false, hasRoots = false, hasBlocks = false;
     Settings settings;
     IpamValues ipam;
     std::vector<Segment> segments;
@@ -45,9 +45,14 @@ struct RawDocument {
     ZoneSerials zoneSerials;
 };
 
-// Marks a key of an object as seen (bit of `seen`); false, and the reader failed, when it
-// was seen before.
-bool firstTime(textio::json::Reader& in, unsigned& seen, unsigned bit, const std::string& key);
+// The objects of plan/document_block.cpp, each by its table of keys; a block's keys of
+// later versions are noted in `later`.
+void readIpam(textio::json::Reader& in, IpamValues& v);
+void writeIpam(textio::json::Writer& j, const IpamValues& v);
+void readSegment(textio::json::Reader& in, Segment& s);
+void writeSegment(textio::json::Writer& j, const Segment& s);
+void readBlock(textio::json::Reader& in, RawBlock& b, LaterKeys& later);
+void writeBlock(textio::json::Writer& j, const Plan& plan, BlockId id);
 // A prefix as a document writes it: "network/len", no zone, host bits clear; else why not.
 std::variant<net::Prefix, std::string> documentPrefix(std::string_view text);
 // An address as a plan writes it (no zone, no prefix length), and written so.
@@ -64,20 +69,33 @@ void readHosts(textio::json::Reader& in, std::vector<Host>& hosts);
 // serials, each value checked as it is read and the settings as a whole at their end.
 void readOutputs(textio::json::Reader& in, RawDocument& doc);
 bool hasOutputs(const Plan& plan);  // anything of them differs from a new plan's
-// Written only when hasOutputs; spill() is called between entries, for output that streams.
+// The object, written when hasOutputs; spill() is called between entries, for output that
+// streams.
 void writeOutputs(textio::json::Writer& j, const Plan& plan, const std::function<void()>& spill);
 // Places the hosts read into the plan, each through the plan's own checks.
-std::optional<DocumentError> addHosts(Plan& plan, std::vector<Host>& hosts);
+std::optional<textio::Problem> addHosts(Plan& plan, std::vector<Host>& hosts);
 
 // Version 3 is written only for a plan that holds something version 2 cannot keep.
 bool needsVersion3(const Plan& plan);
+// The objects "layout" and "subnet", without their keys.
 void writeLayoutRules(textio::json::Writer& j, const LayoutRules& rules);
 void writeSubnetLayout(textio::json::Writer& j, const SubnetLayout& layout);
 void writeHost(textio::json::Writer& j, const Host& host);
 
+// A fault at a JSON path of the document, with the line of the text it was found on when
+// the text was at fault.
+inline textio::Problem documentFault(std::string path, std::string message, std::size_t line = 0)
+{
+    textio::Problem p;
+    p.line = line;
+    p.path = std::move(path);
+    p.message = std::move(message);
+    return p;
+}
+
 bool rootsKnown(const RawDocument& doc);  // the roots come before the blocks
 // The plan of the document's roots, without blocks.
-std::variant<Plan, DocumentError> rootsOf(const RawDocument& doc);
+std::variant<Plan, textio::Problem> rootsOf(const RawDocument& doc);
 
 class TreeBuilder {
 public:
@@ -92,7 +110,7 @@ public:
             fault_ = place(k, raw);
     }
     // The first fault, or what the whole list lacks.
-    std::optional<DocumentError> finish();
+    std::optional<textio::Problem> finish();
     Plan take() { return std::move(plan_); }
 
 private:
@@ -102,7 +120,7 @@ private:
         std::size_t next = 0;
     };
 
-    std::optional<DocumentError> place(std::size_t k, const RawBlock& raw);
+    std::optional<textio::Problem> place(std::size_t k, const RawBlock& raw);
     // The block that entry k, of prefix p, stands for in the tree being read, or why p is
     // not the prefix that comes next there.
     std::variant<BlockId, std::string> locate(std::size_t k, const net::Prefix& p);
@@ -113,7 +131,7 @@ private:
     std::string leafHolding(net::u128 a) const;
 
     Plan plan_;
-    std::optional<DocumentError> fault_;
+    std::optional<textio::Problem> fault_;
     std::vector<Open> open_;  // split blocks still taking parts
     std::size_t nextRoot_ = 0;  // the root whose tree comes next
     net::Prefix root_;  // the root whose tree is being read

@@ -4,10 +4,12 @@
 // to the next, so a document that garbles one is refused rather than opened with it lost.
 #include <charconv>
 #include <iterator>
-#include <tuple>
 #include <unordered_map>
+#include <utility>
 
 #include "plan/document_build.h"
+#include "plan/document_table.h"
+#include "plan/output_keys.h"
 #include "textio/escape.h"
 
 namespace mq::plan::detail {
@@ -22,29 +24,16 @@ using json::Layout;
 constexpr std::size_t kMaxListed = 64;
 constexpr std::size_t kMaxZones = kMaxBlocks;
 
-struct Seconds {
-    const char* key;
-    std::uint32_t OutputSettings::*field;
-};
-constexpr Seconds kSeconds[] = {
-    {"ttl", &OutputSettings::ttl},
-    {"refresh", &OutputSettings::refresh},
-    {"retry", &OutputSettings::retry},
-    {"expire", &OutputSettings::expire},
-    {"minimum", &OutputSettings::minimum},
-    {"valid_lifetime", &OutputSettings::validLifetime},
-    {"preferred_lifetime", &OutputSettings::preferredLifetime},
-};
-struct Text {
-    const char* key;
-    std::string OutputSettings::*field;
-};
-constexpr Text kTexts[] = {{"domain", &OutputSettings::domain},
-                           {"hostmaster", &OutputSettings::hostmaster},
-                           {"interface", &OutputSettings::interface},
-                           {"lease_file", &OutputSettings::leaseFile}};
 constexpr const char* kNamingWords[] = {"slash", "dash"};
 constexpr const char* kRfc2317Words[] = {"none", "all"};
+
+void writeAddresses(json::Writer& j, const std::vector<net::Address>& addresses)
+{
+    j.beginArray();
+    for (const net::Address& a : addresses)
+        writeAddress(j, a);
+    j.end();
+}
 
 void readAddresses(json::Reader& in, std::vector<net::Address>& out)
 {
@@ -60,23 +49,12 @@ void readAddresses(json::Reader& in, std::vector<net::Address>& out)
     }
 }
 
-void readNameServer(json::Reader& in, NameServer& ns)
-{
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "name" && firstTime(in, seen, 1, key))
-            in.readString(ns.name);
-        else if (key == "addresses" && firstTime(in, seen, 2, key))
-            readAddresses(in, ns.addresses);
-        else if (!in.failed())
-            in.fail("unknown key \"" + key + "\"");
-    }
-    if (!in.failed() && !(seen & 1))
-        in.fail("the name server has no \"name\"");
-}
+constexpr Member<NameServer> kNameServer[] = {
+    {"name", [](json::Reader& in, NameServer& ns) { in.readString(ns.name); }, writeText<&NameServer::name>, nullptr,
+     Need::Required},
+    {"addresses", [](json::Reader& in, NameServer& ns) { readAddresses(in, ns.addresses); },
+     [](json::Writer& j, const NameServer& ns) { writeAddresses(j, ns.addresses); }, differs<&NameServer::addresses>},
+};
 
 void readNameServers(json::Reader& in, std::vector<NameServer>& out)
 {
@@ -87,7 +65,7 @@ void readNameServers(json::Reader& in, std::vector<NameServer>& out)
             in.fail("at most " + std::to_string(kMaxListed) + " name servers");
             return;
         }
-        readNameServer(in, out.emplace_back());
+        readMembers(in, kNameServer, out.emplace_back(), "name server");
     }
 }
 
@@ -147,88 +125,62 @@ void readDelegated(json::Reader& in, std::vector<net::Prefix>& out)
     }
 }
 
-// Bits 1 to 8 the texts, 16 to 1024 the seconds, then the lists, cuts and naming.
-bool readSettingsMember(json::Reader& in, const std::string& key, unsigned& seen, OutputSettings& s)
+// An entry of "dhcp_ids" as read, and as the plan holds it.
+struct DhcpIdEntry {
+    std::optional<net::Prefix> prefix;
+    std::uint64_t id = 0;
+};
+using DhcpId = DhcpIds::value_type;
+
+void readIdPrefix(json::Reader& in, std::optional<net::Prefix>& out)
 {
-    for (unsigned i = 0; i < std::size(kTexts); ++i)
-        if (key == kTexts[i].key)
-            return firstTime(in, seen, 1u << i, key) && in.readString(s.*kTexts[i].field);
-    for (unsigned i = 0; i < std::size(kSeconds); ++i) {
-        if (key != kSeconds[i].key)
-            continue;
-        std::uint64_t v = 0;
-        if (!firstTime(in, seen, 16u << i, key) || !in.readUnsigned(0xFFFFFFFFu, v))
-            return false;
-        s.*kSeconds[i].field = static_cast<std::uint32_t>(v);
-        return true;
-    }
-    if (key == "dns_servers" && firstTime(in, seen, 1u << 12, key))
-        readAddresses(in, s.dnsServers);
-    else if (key == "name_servers" && firstTime(in, seen, 1u << 13, key))
-        readNameServers(in, s.nameServers);
-    else if (key == "zone_cut4" && firstTime(in, seen, 1u << 14, key))
-        readCut(in, s.zoneCut4);
-    else if (key == "zone_cut6" && firstTime(in, seen, 1u << 15, key))
-        readCut(in, s.zoneCut6);
-    else if (key == "naming" && firstTime(in, seen, 1u << 16, key))
-        readNaming(in, s.naming);
-    else if (key == "rfc2317" && firstTime(in, seen, 1u << 17, key))
-        readRfc2317(in, s.rfc2317);
-    else if (key == "delegated" && firstTime(in, seen, 1u << 18, key))
-        readDelegated(in, s.delegated);
-    else if (key == "empty_reverse_zones" && firstTime(in, seen, 1u << 19, key))
-        in.readBool(s.emptyReverseZones);
-    else if (!in.failed())
-        in.fail("unknown key \"" + key + "\"");
-    return !in.failed();
+    std::string text;
+    if (!in.readString(text))
+        return;
+    auto p = documentPrefix(text);
+    if (auto* why = std::get_if<std::string>(&p))
+        in.fail(*why);
+    else
+        out = std::get<net::Prefix>(p);
 }
 
-void readSettings(json::Reader& in, OutputSettings& s)
-{
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    // Each value reads; whether they make settings a server takes is the settings' check,
-    // which checkSubnets shows as the plan's problem: a plan saved under looser rules opens.
-    while (in.nextMember(key))
-        readSettingsMember(in, key, seen, s);
-}
+constexpr Member<DhcpIdEntry, DhcpId> kDhcpId[] = {
+    {"prefix", [](json::Reader& in, DhcpIdEntry& e) { readIdPrefix(in, e.prefix); },
+     [](json::Writer& j, const DhcpId& e) { j.rawString(net::formatNetwork(e.first)); }, nullptr, Need::Required},
+    {"id",
+     [](json::Reader& in, DhcpIdEntry& e) {
+         if (in.readUnsigned(kMaxDhcpId, e.id) && e.id == 0)
+             in.fail("a Kea subnet ID is 1 to " + std::to_string(kMaxDhcpId));
+     },
+     [](json::Writer& j, const DhcpId& e) { j.number(e.second); }, nullptr, Need::Required},
+};
 
 void readDhcpId(json::Reader& in, DhcpIds& ids, std::unordered_map<std::uint32_t, net::Prefix>& owner)
 {
-    if (!in.beginObject())
-        return;
-    std::string key, text;
-    std::optional<net::Prefix> prefix;
-    std::uint64_t id = 0;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "prefix" && firstTime(in, seen, 1, key)) {
-            if (!in.readString(text))
-                return;
-            auto p = documentPrefix(text);
-            if (auto* why = std::get_if<std::string>(&p))
-                in.fail(*why);
-            else
-                prefix = std::get<net::Prefix>(p);
-        } else if (key == "id" && firstTime(in, seen, 2, key)) {
-            if (in.readUnsigned(kMaxDhcpId, id) && id == 0)
-                in.fail("a Kea subnet ID is 1 to " + std::to_string(kMaxDhcpId));
-        } else if (!in.failed()) {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
+    DhcpIdEntry e;
+    readMembers(in, kDhcpId, e, "entry");
     if (in.failed())
         return;
-    if (seen != 3)
-        in.fail(std::string("the entry has no \"") + (seen & 1 ? "id" : "prefix") + "\"");
-    else if (ids.count(*prefix))
-        in.fail(net::formatNetwork(*prefix) + " has an ID already");
-    else if (auto [at, fresh] = owner.emplace(static_cast<std::uint32_t>(id), *prefix); !fresh)
-        in.fail("the ID " + std::to_string(id) + " is " + net::formatNetwork(at->second) + "'s already");
+    if (ids.count(*e.prefix))
+        in.fail(net::formatNetwork(*e.prefix) + " has an ID already");
+    else if (auto [at, fresh] = owner.emplace(static_cast<std::uint32_t>(e.id), *e.prefix); !fresh)
+        in.fail("the ID " + std::to_string(e.id) + " is " + net::formatNetwork(at->second) + "'s already");
     else
-        ids.emplace(*prefix, static_cast<std::uint32_t>(id));
+        ids.emplace(*e.prefix, static_cast<std::uint32_t>(e.id));
+}
+
+void readDhcpIds(json::Reader& in, DhcpIds& ids)
+{
+    if (!in.beginArray())
+        return;
+    std::unordered_map<std::uint32_t, net::Prefix> owner;
+    while (in.nextItem()) {
+        if (ids.size() == kMaxBlocks) {
+            in.fail("at most " + std::to_string(kMaxBlocks) + " subnet IDs");
+            return;
+        }
+        readDhcpId(in, ids, owner);
+    }
 }
 
 // A zone's name as the zone writer makes it: labels of letters, digits, '-', '_' and, for an
@@ -267,139 +219,199 @@ bool readHash(json::Reader& in, std::uint64_t& out)
     return true;
 }
 
-void readZoneSerial(json::Reader& in, ZoneSerials& serials)
-{
-    if (!in.beginObject())
-        return;
-    std::string key, zone;
+// An entry of "zone_serials" as read, and as the plan holds it.
+struct ZoneEntry {
+    std::string zone;
     ZoneSerial z;
-    std::uint64_t serial = 0;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "zone" && firstTime(in, seen, 1, key)) {
-            if (in.readString(zone))
-                if (auto r = zoneNameFault(zone); !r.empty())
-                    in.fail(r);
-        } else if (key == "serial" && firstTime(in, seen, 2, key)) {
-            if (in.readUnsigned(0xFFFFFFFFu, serial))
-                z.serial = static_cast<std::uint32_t>(serial);
-        } else if (key == "hash" && firstTime(in, seen, 4, key)) {
-            readHash(in, z.hash);
-        } else if (!in.failed()) {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-    if (in.failed())
-        return;
-    if (seen != 7)
-        in.fail(std::string("the entry has no \"") + (!(seen & 1) ? "zone" : !(seen & 2) ? "serial" : "hash") + "\"");
-    else if (!serials.emplace(zone, z).second)
-        in.fail("the zone " + textio::quoted(zone) + " is listed twice");
+};
+using Zone = ZoneSerials::value_type;
+
+void readZoneName(json::Reader& in, std::string& zone)
+{
+    if (in.readString(zone))
+        if (auto r = zoneNameFault(zone); !r.empty())
+            in.fail(r);
 }
 
-void writeSettings(json::Writer& j, const OutputSettings& s)
+void writeHash(json::Writer& j, std::uint64_t hash)
 {
-    const OutputSettings d;
-    j.key("settings");
-    j.beginObject();
-    for (const Text& t : kTexts) {
-        if (s.*t.field == d.*t.field)
-            continue;
-        j.key(t.key);
-        j.string(s.*t.field);
-    }
-    if (!s.dnsServers.empty()) {
-        j.key("dns_servers");
-        j.beginArray();
-        for (const net::Address& a : s.dnsServers)
-            writeAddress(j, a);
-        j.end();
-    }
-    if (!s.nameServers.empty()) {
-        j.key("name_servers");
-        j.beginArray();
-        for (const NameServer& ns : s.nameServers) {
-            j.beginObject();
-            j.key("name");
-            j.string(ns.name);
-            if (!ns.addresses.empty()) {
-                j.key("addresses");
-                j.beginArray();
-                for (const net::Address& a : ns.addresses)
-                    writeAddress(j, a);
-                j.end();
-            }
-            j.end();
+    char text[16];
+    for (int i = 0; i < 16; ++i)
+        text[i] = "0123456789abcdef"[(hash >> (60 - 4 * i)) & 15];
+    j.rawString({text, 16});
+}
+
+constexpr Member<ZoneEntry, Zone> kZoneSerial[] = {
+    {"zone", [](json::Reader& in, ZoneEntry& e) { readZoneName(in, e.zone); },
+     [](json::Writer& j, const Zone& z) { j.string(z.first); }, nullptr, Need::Required},
+    {"serial",
+     [](json::Reader& in, ZoneEntry& e) {
+         if (std::uint64_t v = 0; in.readUnsigned(0xFFFFFFFFu, v))
+             e.z.serial = static_cast<std::uint32_t>(v);
+     },
+     [](json::Writer& j, const Zone& z) { j.number(z.second.serial); }, nullptr, Need::Required},
+    {"hash", [](json::Reader& in, ZoneEntry& e) { readHash(in, e.z.hash); },
+     [](json::Writer& j, const Zone& z) { writeHash(j, z.second.hash); }, nullptr, Need::Required},
+};
+
+void readZoneSerials(json::Reader& in, ZoneSerials& serials)
+{
+    if (!in.beginArray())
+        return;
+    while (in.nextItem()) {
+        if (serials.size() == kMaxZones) {
+            in.fail("at most " + std::to_string(kMaxZones) + " zones");
+            return;
         }
+        ZoneEntry e;
+        readMembers(in, kZoneSerial, e, "entry");
+        if (!in.failed() && !serials.emplace(e.zone, e.z).second)
+            in.fail("the zone " + textio::quoted(e.zone) + " is listed twice");
+    }
+}
+
+template <auto F> void readText(json::Reader& in, OutputSettings& s)
+{
+    in.readString(s.*F);
+}
+
+template <auto F> void readSeconds(json::Reader& in, OutputSettings& s)
+{
+    if (std::uint64_t v = 0; in.readUnsigned(0xFFFFFFFFu, v))
+        s.*F = static_cast<std::uint32_t>(v);
+}
+
+template <auto F> void writeNumber(json::Writer& j, const OutputSettings& s)
+{
+    j.number(s.*F);
+}
+
+// A text setting, and a setting of seconds.
+template <auto F> constexpr Member<OutputSettings> textSetting(std::string_view key)
+{
+    return {key, readText<F>, writeText<F>, differs<F>};
+}
+template <auto F> constexpr Member<OutputSettings> secondsSetting(std::string_view key)
+{
+    return {key, readSeconds<F>, writeNumber<F>, differs<F>};
+}
+
+void writeNameServers(json::Writer& j, const OutputSettings& s)
+{
+    j.beginArray();
+    for (const NameServer& ns : s.nameServers) {
+        j.beginObject();
+        writeMembers(j, kNameServer, ns);
         j.end();
-    }
-    for (const Seconds& t : kSeconds) {
-        if (s.*t.field == d.*t.field)
-            continue;
-        j.key(t.key);
-        j.number(s.*t.field);
-    }
-    for (const auto& [key, cut, byDefault] :
-         {std::tuple{"zone_cut4", s.zoneCut4, d.zoneCut4}, std::tuple{"zone_cut6", s.zoneCut6, d.zoneCut6}}) {
-        if (cut == byDefault)
-            continue;
-        j.key(std::string_view(key));
-        j.number(cut);
-    }
-    if (s.naming != d.naming) {
-        j.key("naming");
-        j.rawString(kNamingWords[static_cast<int>(s.naming)]);
-    }
-    if (s.rfc2317 != d.rfc2317) {
-        j.key("rfc2317");
-        j.rawString(kRfc2317Words[static_cast<int>(s.rfc2317)]);
-    }
-    if (!s.delegated.empty()) {
-        j.key("delegated");
-        j.beginArray();
-        for (const net::Prefix& p : s.delegated)
-            j.rawString(net::formatNetwork(p));
-        j.end();
-    }
-    if (s.emptyReverseZones != d.emptyReverseZones) {
-        j.key("empty_reverse_zones");
-        j.boolean(s.emptyReverseZones);
     }
     j.end();
 }
+
+void writeDelegated(json::Writer& j, const OutputSettings& s)
+{
+    j.beginArray();
+    for (const net::Prefix& p : s.delegated)
+        j.rawString(net::formatNetwork(p));
+    j.end();
+}
+
+// The member of each setting that is not a text or seconds: one of each kind.
+constexpr Member<OutputSettings> oneOfAKind(std::string_view key, OutputValue value)
+{
+    using S = OutputSettings;
+    switch (value) {
+    case OutputValue::Servers:
+        return {key, [](json::Reader& in, S& s) { readAddresses(in, s.dnsServers); },
+                [](json::Writer& j, const S& s) { writeAddresses(j, s.dnsServers); }, differs<&S::dnsServers>};
+    case OutputValue::NameServers:
+        return {key, [](json::Reader& in, S& s) { readNameServers(in, s.nameServers); }, writeNameServers,
+                differs<&S::nameServers>};
+    case OutputValue::ZoneCut4:
+        return {key, [](json::Reader& in, S& s) { readCut(in, s.zoneCut4); }, writeNumber<&S::zoneCut4>,
+                differs<&S::zoneCut4>};
+    case OutputValue::ZoneCut6:
+        return {key, [](json::Reader& in, S& s) { readCut(in, s.zoneCut6); }, writeNumber<&S::zoneCut6>,
+                differs<&S::zoneCut6>};
+    case OutputValue::Naming:
+        return {key, [](json::Reader& in, S& s) { readNaming(in, s.naming); },
+                [](json::Writer& j, const S& s) { j.rawString(kNamingWords[static_cast<int>(s.naming)]); },
+                differs<&S::naming>};
+    case OutputValue::Rfc2317:
+        return {key, [](json::Reader& in, S& s) { readRfc2317(in, s.rfc2317); },
+                [](json::Writer& j, const S& s) { j.rawString(kRfc2317Words[static_cast<int>(s.rfc2317)]); },
+                differs<&S::rfc2317>};
+    case OutputValue::Delegated:
+        return {key, [](json::Reader& in, S& s) { readDelegated(in, s.delegated); }, writeDelegated,
+                differs<&S::delegated>};
+    case OutputValue::YesNo:
+        return {key, readBool<&S::emptyReverseZones>, writeBool<&S::emptyReverseZones>, differs<&S::emptyReverseZones>};
+    default: return {key};
+    }
+}
+
+template <std::size_t I> constexpr Member<OutputSettings> settingMember()
+{
+    constexpr OutputKey k = kOutputKeys[I];
+    if constexpr (k.value == OutputValue::Name || k.value == OutputValue::Text)
+        return textSetting<k.text>(k.key);
+    else if constexpr (k.value == OutputValue::Seconds)
+        return secondsSetting<k.seconds>(k.key);
+    else
+        return oneOfAKind(k.key, k.value);
+}
+
+template <std::size_t... I>
+constexpr std::array<Member<OutputSettings>, sizeof...(I)> settingMembers(std::index_sequence<I...>)
+{
+    return {settingMember<I>()...};
+}
+
+// The settings in the order of kOutputKeys, each member only when not its default. Each
+// value reads; whether they make settings a server takes is the settings' check, which
+// checkSubnets shows as the plan's problem: a plan saved under looser rules opens.
+constexpr auto kOutputSettings = settingMembers(std::make_index_sequence<kOutputKeyCount>{});
+
+// "outputs" as the plan holds it, for the writer.
+struct OutputsView {
+    const Plan& plan;
+    const std::function<void()>& spill;
+};
+
+// An array of entries written one a line, spill() before each.
+template <class R, class W, std::size_t N, class List>
+void writeEntries(json::Writer& j, const Member<R, W> (&keys)[N], const List& list, const std::function<void()>& spill)
+{
+    j.beginArray(Layout::Indented);
+    for (const W& e : list) {
+        spill();
+        j.beginObject();
+        writeMembers(j, keys, e);
+        j.end();
+    }
+    j.end();
+}
+
+constexpr Member<RawDocument, OutputsView> kOutputs[] = {
+    {"settings", [](json::Reader& in, RawDocument& doc) { readMembers(in, kOutputSettings, doc.outputs, "settings"); },
+     [](json::Writer& j, const OutputsView& v) {
+         j.beginObject();
+         writeMembers(j, kOutputSettings, v.plan.outputSettings());
+         j.end();
+     },
+     [](const OutputsView& v) { return v.plan.outputSettings() != OutputSettings{}; }},
+    {"dhcp_ids", [](json::Reader& in, RawDocument& doc) { readDhcpIds(in, doc.dhcpIds); },
+     [](json::Writer& j, const OutputsView& v) { writeEntries(j, kDhcpId, v.plan.dhcpIds(), v.spill); },
+     [](const OutputsView& v) { return !v.plan.dhcpIds().empty(); }},
+    {"zone_serials", [](json::Reader& in, RawDocument& doc) { readZoneSerials(in, doc.zoneSerials); },
+     [](json::Writer& j, const OutputsView& v) { writeEntries(j, kZoneSerial, v.plan.zoneSerials(), v.spill); },
+     [](const OutputsView& v) { return !v.plan.zoneSerials().empty(); }},
+};
 
 }  // namespace
 
 void readOutputs(json::Reader& in, RawDocument& doc)
 {
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    std::unordered_map<std::uint32_t, net::Prefix> owner;
-    while (in.nextMember(key)) {
-        if (key == "settings" && firstTime(in, seen, 1, key)) {
-            readSettings(in, doc.outputs);
-        } else if (key == "dhcp_ids" && firstTime(in, seen, 2, key) && in.beginArray()) {
-            while (in.nextItem()) {
-                if (doc.dhcpIds.size() == kMaxBlocks) {
-                    in.fail("at most " + std::to_string(kMaxBlocks) + " subnet IDs");
-                    return;
-                }
-                readDhcpId(in, doc.dhcpIds, owner);
-            }
-        } else if (key == "zone_serials" && firstTime(in, seen, 4, key) && in.beginArray()) {
-            while (in.nextItem()) {
-                if (doc.zoneSerials.size() == kMaxZones) {
-                    in.fail("at most " + std::to_string(kMaxZones) + " zones");
-                    return;
-                }
-                readZoneSerial(in, doc.zoneSerials);
-            }
-        } else if (!in.failed()) {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
+    readMembers(in, kOutputs, doc, "outputs");
 }
 
 bool hasOutputs(const Plan& plan)
@@ -409,45 +421,8 @@ bool hasOutputs(const Plan& plan)
 
 void writeOutputs(json::Writer& j, const Plan& plan, const std::function<void()>& spill)
 {
-    if (!hasOutputs(plan))
-        return;
-    j.key("outputs");
     j.beginObject(Layout::Indented);
-    if (plan.outputSettings() != OutputSettings{})
-        writeSettings(j, plan.outputSettings());
-    if (!plan.dhcpIds().empty()) {
-        j.key("dhcp_ids");
-        j.beginArray(Layout::Indented);
-        for (const auto& [prefix, id] : plan.dhcpIds()) {
-            spill();
-            j.beginObject();
-            j.key("prefix");
-            j.rawString(net::formatNetwork(prefix));
-            j.key("id");
-            j.number(id);
-            j.end();
-        }
-        j.end();
-    }
-    if (!plan.zoneSerials().empty()) {
-        j.key("zone_serials");
-        j.beginArray(Layout::Indented);
-        for (const auto& [zone, z] : plan.zoneSerials()) {
-            spill();
-            char hash[16];
-            for (int i = 0; i < 16; ++i)
-                hash[i] = "0123456789abcdef"[(z.hash >> (60 - 4 * i)) & 15];
-            j.beginObject();
-            j.key("zone");
-            j.string(zone);
-            j.key("serial");
-            j.number(z.serial);
-            j.key("hash");
-            j.rawString({hash, 16});
-            j.end();
-        }
-        j.end();
-    }
+    writeMembers(j, kOutputs, OutputsView{plan, spill});
     j.end();
 }
 

@@ -6,6 +6,7 @@
 
 #include "net/parse.h"
 #include "plan/document_build.h"
+#include "plan/document_table.h"
 #include "textio/escape.h"
 
 namespace mq::plan::detail {
@@ -20,9 +21,17 @@ constexpr const char* kRangeWords[] = {"none", "upper_half", "offsets"};
 constexpr const char* kDhcp6Words[] = {"slaac", "stateful", "both"};
 constexpr int kRoles = static_cast<int>(HostRole::Reserved) + 1;  // named by roleName
 
-template <class E, std::size_t N> const char* wordOf(const char* const (&words)[N], E value)
+const char* wordFor(GatewayRule v)
 {
-    return words[static_cast<std::size_t>(value)];
+    return kGatewayWords[static_cast<std::size_t>(v)];
+}
+const char* wordFor(RangeRule v)
+{
+    return kRangeWords[static_cast<std::size_t>(v)];
+}
+const char* wordFor(Dhcp6Mode v)
+{
+    return kDhcp6Words[static_cast<std::size_t>(v)];
 }
 
 // One of n words, name(i) the word of value i.
@@ -99,28 +108,141 @@ void readKept(json::Reader& in, int& out)
         out = static_cast<int>(v);
 }
 
+void readRanges(json::Reader& in, std::vector<AddressRange>& ranges);
+void writeRanges(json::Writer& j, const std::vector<AddressRange>& ranges);
+
+void readMac(json::Reader& in, std::optional<net::Mac>& out)
+{
+    std::string text;
+    if (!in.readString(text))
+        return;
+    const auto m = net::parseMac(text);
+    if (const auto* e = std::get_if<net::ParseError>(&m))
+        in.fail(net::describe(text, *e));
+    else
+        out = std::get<net::Mac>(m);
+}
+
+void readDuid(json::Reader& in, net::Duid& out)
+{
+    std::string text;
+    if (!in.readString(text))
+        return;
+    auto d = net::parseDuid(text);
+    if (const auto* e = std::get_if<net::ParseError>(&d))
+        in.fail(net::describe(text, *e));
+    else
+        out = std::move(std::get<net::Duid>(d));
+}
+
+void readChecked(json::Reader& in, std::string& out, std::string (*check)(std::string_view), const char* what)
+{
+    if (in.readString(out))
+        if (auto r = check(out); !r.empty())
+            in.fail(what + r);
+}
+
+void readGateway(json::Reader& in, SubnetLayout& layout)
+{
+    layout.gatewaySet = true;
+    if (std::string text; in.readString(text) && text != "none")
+        layout.gateway = parseAddress(in, text);
+}
+
+void readDelegatedLength(json::Reader& in, int& out)
+{
+    std::uint64_t v = 0;
+    if (in.readUnsigned(128, v) && v == 0)
+        in.fail("a delegated prefix is /1 to /128");
+    out = static_cast<int>(v);
+}
+
+template <auto F> void writeWordOf(json::Writer& j, const ClassOf<F>& v)
+{
+    j.rawString(wordFor(v.*F));
+}
+
+constexpr Member<LayoutRules> kLayoutRules[] = {
+    {"gateway", [](json::Reader& in, LayoutRules& r) { readWord(in, kGatewayWords, r.gateway); },
+     writeWordOf<&LayoutRules::gateway>, differs<&LayoutRules::gateway>},
+    {"kept", [](json::Reader& in, LayoutRules& r) { readKept(in, r.kept); },
+     [](json::Writer& j, const LayoutRules& r) { j.number(r.kept); }, differs<&LayoutRules::kept>},
+    {"range", [](json::Reader& in, LayoutRules& r) { readWord(in, kRangeWords, r.range); },
+     writeWordOf<&LayoutRules::range>, differs<&LayoutRules::range>},
+    {"range_from", [](json::Reader& in, LayoutRules& r) { readOffset(in, r.rangeFrom); },
+     [](json::Writer& j, const LayoutRules& r) { j.rawString(net::toDecimal(r.rangeFrom)); },
+     differs<&LayoutRules::rangeFrom>},
+    {"range_to", [](json::Reader& in, LayoutRules& r) { readOffset(in, r.rangeTo); },
+     [](json::Writer& j, const LayoutRules& r) { j.rawString(net::toDecimal(r.rangeTo)); },
+     differs<&LayoutRules::rangeTo>},
+    {"dhcp6", [](json::Reader& in, LayoutRules& r) { readWord(in, kDhcp6Words, r.dhcp6); },
+     writeWordOf<&LayoutRules::dhcp6>, differs<&LayoutRules::dhcp6>},
+};
+
+constexpr Member<SubnetLayout> kSubnetLayout[] = {
+    {"gateway", readGateway,
+     [](json::Writer& j, const SubnetLayout& l) {
+         if (l.gateway)
+             writeAddress(j, *l.gateway);
+         else
+             j.rawString("none");
+     },
+     [](const SubnetLayout& l) { return l.gatewaySet; }},
+    {"kept", [](json::Reader& in, SubnetLayout& l) { readKept(in, l.kept.emplace()); },
+     [](json::Writer& j, const SubnetLayout& l) { j.number(*l.kept); }, differs<&SubnetLayout::kept>},
+    {"ranges",
+     [](json::Reader& in, SubnetLayout& l) {
+         l.rangesSet = true;
+         readRanges(in, l.ranges);
+     },
+     [](json::Writer& j, const SubnetLayout& l) { writeRanges(j, l.ranges); },
+     [](const SubnetLayout& l) { return l.rangesSet; }},
+    {"dhcp6", [](json::Reader& in, SubnetLayout& l) { readWord(in, kDhcp6Words, l.dhcp6.emplace()); },
+     [](json::Writer& j, const SubnetLayout& l) { j.rawString(wordFor(*l.dhcp6)); }, differs<&SubnetLayout::dhcp6>},
+    {"delegated_length", [](json::Reader& in, SubnetLayout& l) { readDelegatedLength(in, l.delegatedLength); },
+     [](json::Writer& j, const SubnetLayout& l) { j.number(l.delegatedLength); },
+     differs<&SubnetLayout::delegatedLength>},
+};
+
+constexpr Member<AddressRange> kRange[] = {
+    {"first",
+     [](json::Reader& in, AddressRange& r) {
+         if (auto a = readAddress(in))
+             r.first = *a;
+     },
+     [](json::Writer& j, const AddressRange& r) { writeAddress(j, r.first); }, nullptr, Need::Required},
+    {"last",
+     [](json::Reader& in, AddressRange& r) {
+         if (auto a = readAddress(in))
+             r.last = *a;
+     },
+     [](json::Writer& j, const AddressRange& r) { writeAddress(j, r.last); }, nullptr, Need::Required},
+};
+
+constexpr Member<Host> kHost[] = {
+    {"name", [](json::Reader& in, Host& h) { readChecked(in, h.name, checkHostName, "the host name "); },
+     writeText<&Host::name>, nullptr, Need::Required},
+    {"ipv4", [](json::Reader& in, Host& h) { readFamilyAddress(in, net::Family::V4, h.v4); },
+     [](json::Writer& j, const Host& h) { writeAddress(j, *h.v4); }, differs<&Host::v4>},
+    {"ipv6", [](json::Reader& in, Host& h) { readFamilyAddress(in, net::Family::V6, h.v6); },
+     [](json::Writer& j, const Host& h) { writeAddress(j, *h.v6); }, differs<&Host::v6>},
+    {"mac", [](json::Reader& in, Host& h) { readMac(in, h.mac); },
+     [](json::Writer& j, const Host& h) { j.rawString(net::formatMac(*h.mac)); }, differs<&Host::mac>},
+    {"duid", [](json::Reader& in, Host& h) { readDuid(in, h.duid); },
+     [](json::Writer& j, const Host& h) { j.rawString(net::formatDuid(h.duid)); },
+     [](const Host& h) { return !h.duid.empty(); }},
+    {"role", [](json::Reader& in, Host& h) { readRole(in, h.role); },
+     [](json::Writer& j, const Host& h) { j.rawString(roleName(h.role)); }, differs<&Host::role>},
+    {"note", [](json::Reader& in, Host& h) { readChecked(in, h.note, checkNote, "the note "); }, writeText<&Host::note>,
+     differs<&Host::note>},
+};
+
 void readRange(json::Reader& in, AddressRange& r)
 {
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "first" && firstTime(in, seen, 1, key)) {
-            if (auto a = readAddress(in))
-                r.first = *a;
-        } else if (key == "last" && firstTime(in, seen, 2, key)) {
-            if (auto a = readAddress(in))
-                r.last = *a;
-        } else {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
+    readMembers(in, kRange, r, "range");
     if (in.failed())
         return;
-    if (seen != 3)
-        in.fail(std::string("the range has no \"") + (seen & 1 ? "last" : "first") + "\"");
-    else if (r.first.family != r.last.family)
+    if (r.first.family != r.last.family)
         in.fail("the range runs from " + net::format(r.first) + " to an address of the other family, " +
                 net::format(r.last));
     else if (r.last < r.first)
@@ -140,48 +262,21 @@ void readRanges(json::Reader& in, std::vector<AddressRange>& ranges)
     }
 }
 
+void writeRanges(json::Writer& j, const std::vector<AddressRange>& ranges)
+{
+    j.beginArray();
+    for (const AddressRange& r : ranges) {
+        j.beginObject();
+        writeMembers(j, kRange, r);
+        j.end();
+    }
+    j.end();
+}
+
 void readHost(json::Reader& in, Host& h)
 {
-    if (!in.beginObject())
-        return;
-    std::string key, text;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "name" && firstTime(in, seen, 1, key)) {
-            if (in.readString(h.name))
-                if (auto r = checkHostName(h.name); !r.empty())
-                    in.fail("the host name " + r);
-        } else if (key == "ipv4" && firstTime(in, seen, 2, key)) {
-            readFamilyAddress(in, net::Family::V4, h.v4);
-        } else if (key == "ipv6" && firstTime(in, seen, 4, key)) {
-            readFamilyAddress(in, net::Family::V6, h.v6);
-        } else if (key == "mac" && firstTime(in, seen, 8, key) && in.readString(text)) {
-            const auto m = net::parseMac(text);
-            if (const auto* e = std::get_if<net::ParseError>(&m))
-                in.fail(net::describe(text, *e));
-            else
-                h.mac = std::get<net::Mac>(m);
-        } else if (key == "duid" && firstTime(in, seen, 16, key) && in.readString(text)) {
-            auto d = net::parseDuid(text);
-            if (const auto* e = std::get_if<net::ParseError>(&d))
-                in.fail(net::describe(text, *e));
-            else
-                h.duid = std::move(std::get<net::Duid>(d));
-        } else if (key == "role" && firstTime(in, seen, 32, key)) {
-            readRole(in, h.role);
-        } else if (key == "note" && firstTime(in, seen, 64, key)) {
-            if (in.readString(h.note))
-                if (auto r = checkNote(h.note); !r.empty())
-                    in.fail("the note " + r);
-        } else if (!in.failed()) {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
-    if (in.failed())
-        return;
-    if (!(seen & 1))
-        in.fail("the host has no \"name\"");
-    else if (!(seen & 6))
+    const std::uint64_t seen = readMembers(in, kHost, h, "host");
+    if (!in.failed() && !wasSeen(kHost, seen, "ipv4") && !wasSeen(kHost, seen, "ipv6"))
         in.fail("the host has no \"ipv4\" and no \"ipv6\"");
 }
 
@@ -201,67 +296,14 @@ void writeAddress(json::Writer& j, const net::Address& a)
     j.rawString({buf, static_cast<std::size_t>(net::writeAddress(buf, a) - buf)});
 }
 
-bool firstTime(json::Reader& in, unsigned& seen, unsigned bit, const std::string& key)
-{
-    if (seen & bit) {
-        in.fail("duplicate key \"" + key + "\"");
-        return false;
-    }
-    seen |= bit;
-    return true;
-}
-
 void readLayoutRules(json::Reader& in, LayoutRules& rules)
 {
-    if (!in.beginObject())
-        return;
-    std::string key;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "gateway" && firstTime(in, seen, 1, key))
-            readWord(in, kGatewayWords, rules.gateway);
-        else if (key == "kept" && firstTime(in, seen, 2, key))
-            readKept(in, rules.kept);
-        else if (key == "range" && firstTime(in, seen, 4, key))
-            readWord(in, kRangeWords, rules.range);
-        else if (key == "range_from" && firstTime(in, seen, 8, key))
-            readOffset(in, rules.rangeFrom);
-        else if (key == "range_to" && firstTime(in, seen, 16, key))
-            readOffset(in, rules.rangeTo);
-        else if (key == "dhcp6" && firstTime(in, seen, 32, key))
-            readWord(in, kDhcp6Words, rules.dhcp6);
-        else if (!in.failed())
-            in.fail("unknown key \"" + key + "\"");
-    }
+    readMembers(in, kLayoutRules, rules, "layout");
 }
 
 void readSubnetLayout(json::Reader& in, SubnetLayout& layout)
 {
-    if (!in.beginObject())
-        return;
-    std::string key, text;
-    unsigned seen = 0;
-    while (in.nextMember(key)) {
-        if (key == "gateway" && firstTime(in, seen, 1, key)) {
-            layout.gatewaySet = true;
-            if (in.readString(text) && text != "none")
-                layout.gateway = parseAddress(in, text);
-        } else if (key == "kept" && firstTime(in, seen, 2, key)) {
-            readKept(in, layout.kept.emplace());
-        } else if (key == "ranges" && firstTime(in, seen, 4, key)) {
-            layout.rangesSet = true;
-            readRanges(in, layout.ranges);
-        } else if (key == "dhcp6" && firstTime(in, seen, 8, key)) {
-            readWord(in, kDhcp6Words, layout.dhcp6.emplace());
-        } else if (key == "delegated_length" && firstTime(in, seen, 16, key)) {
-            std::uint64_t v = 0;
-            if (in.readUnsigned(128, v) && v == 0)
-                in.fail("a delegated prefix is /1 to /128");
-            layout.delegatedLength = static_cast<int>(v);
-        } else if (!in.failed()) {
-            in.fail("unknown key \"" + key + "\"");
-        }
-    }
+    readMembers(in, kSubnetLayout, layout, "subnet");
 }
 
 void readHosts(json::Reader& in, std::vector<Host>& hosts)
@@ -277,11 +319,11 @@ void readHosts(json::Reader& in, std::vector<Host>& hosts)
     }
 }
 
-std::optional<DocumentError> addHosts(Plan& plan, std::vector<Host>& hosts)
+std::optional<textio::Problem> addHosts(Plan& plan, std::vector<Host>& hosts)
 {
     for (std::size_t i = 0; i < hosts.size(); ++i)
         if (auto r = plan.insertHost(i, std::move(hosts[i])); !r.empty())
-            return DocumentError{"$.hosts[" + std::to_string(i) + "]", r};
+            return documentFault("$.hosts[" + std::to_string(i) + "]", r);
     hosts.clear();
     return std::nullopt;
 }
@@ -295,105 +337,22 @@ bool needsVersion3(const Plan& plan)
 
 void writeLayoutRules(json::Writer& j, const LayoutRules& rules)
 {
-    if (rules == LayoutRules{})
-        return;
-    j.key("layout");
     j.beginObject();
-    if (rules.gateway != GatewayRule::None) {
-        j.key("gateway");
-        j.rawString(wordOf(kGatewayWords, rules.gateway));
-    }
-    if (rules.kept) {
-        j.key("kept");
-        j.number(rules.kept);
-    }
-    if (rules.range != RangeRule::None) {
-        j.key("range");
-        j.rawString(wordOf(kRangeWords, rules.range));
-    }
-    if (rules.rangeFrom) {
-        j.key("range_from");
-        j.rawString(net::toDecimal(rules.rangeFrom));
-    }
-    if (rules.rangeTo) {
-        j.key("range_to");
-        j.rawString(net::toDecimal(rules.rangeTo));
-    }
-    if (rules.dhcp6 != Dhcp6Mode::Slaac) {
-        j.key("dhcp6");
-        j.rawString(wordOf(kDhcp6Words, rules.dhcp6));
-    }
+    writeMembers(j, kLayoutRules, rules);
     j.end();
 }
 
 void writeSubnetLayout(json::Writer& j, const SubnetLayout& layout)
 {
-    j.key("subnet");
     j.beginObject();
-    if (layout.gatewaySet) {
-        j.key("gateway");
-        if (layout.gateway)
-            writeAddress(j, *layout.gateway);
-        else
-            j.rawString("none");
-    }
-    if (layout.kept) {
-        j.key("kept");
-        j.number(*layout.kept);
-    }
-    if (layout.rangesSet) {
-        j.key("ranges");
-        j.beginArray();
-        for (const AddressRange& r : layout.ranges) {
-            j.beginObject();
-            j.key("first");
-            writeAddress(j, r.first);
-            j.key("last");
-            writeAddress(j, r.last);
-            j.end();
-        }
-        j.end();
-    }
-    if (layout.dhcp6) {
-        j.key("dhcp6");
-        j.rawString(wordOf(kDhcp6Words, *layout.dhcp6));
-    }
-    if (layout.delegatedLength) {
-        j.key("delegated_length");
-        j.number(layout.delegatedLength);
-    }
+    writeMembers(j, kSubnetLayout, layout);
     j.end();
 }
 
 void writeHost(json::Writer& j, const Host& host)
 {
     j.beginObject();
-    j.key("name");
-    j.string(host.name);
-    if (host.v4) {
-        j.key("ipv4");
-        writeAddress(j, *host.v4);
-    }
-    if (host.v6) {
-        j.key("ipv6");
-        writeAddress(j, *host.v6);
-    }
-    if (host.mac) {
-        j.key("mac");
-        j.rawString(net::formatMac(*host.mac));
-    }
-    if (!host.duid.empty()) {
-        j.key("duid");
-        j.rawString(net::formatDuid(host.duid));
-    }
-    if (host.role != HostRole::Other) {
-        j.key("role");
-        j.rawString(roleName(host.role));
-    }
-    if (!host.note.empty()) {
-        j.key("note");
-        j.string(host.note);
-    }
+    writeMembers(j, kHost, host);
     j.end();
 }
 

@@ -242,7 +242,7 @@ bool PlannerForm::openFile(const std::string& fileName)
     // A plan whose blocks do not fit in memory is named as such, and the plan
     // open stays as it was.
     std::string error;
-    std::optional<std::variant<plan::Plan, plan::DocumentError>> read;
+    std::optional<std::variant<plan::Plan, textio::Problem>> read;
     // Before the read: a change between the two is taken for a change after it.
     const std::optional<plan::FileStamp> stamp = plan::stampOf(fileName);
     try {
@@ -256,11 +256,11 @@ bool PlannerForm::openFile(const std::string& fileName)
         sv.message("The plan could not be opened from " + quotedPath(fileName) + "\n\n" + error, MsgIcon::Critical);
         return false;
     }
-    if (auto* e = std::get_if<plan::DocumentError>(&*read)) {
+    if (auto* e = std::get_if<textio::Problem>(&*read)) {
         // A key or a prefix of a bad document may be megabytes long: the
         // message quotes it shortened.
         sv.message(quotedPath(fileName) + " is not a network plan that can be opened.\n\n" + textio::escaped(e->path) +
-                       ": " + textio::escaped(e->reason, textio::kQuotedReason),
+                       ": " + textio::escaped(e->message, textio::kQuotedReason),
                    MsgIcon::Critical);
         return false;
     }

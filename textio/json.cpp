@@ -1,5 +1,6 @@
 #include "textio/json.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -57,6 +58,8 @@ void Reader::fail(std::string reason)
     failed_ = true;
     errorPath_ = path();
     errorReason_ = std::move(reason);
+    const std::string_view before = text_.substr(0, std::min(at_, text_.size()));
+    errorLine_ = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
 }
 
 void Reader::syntax(std::string what)

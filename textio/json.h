@@ -34,6 +34,7 @@ public:
     bool failed() const { return failed_; }
     const std::string& errorPath() const { return errorPath_; }
     const std::string& errorReason() const { return errorReason_; }
+    std::size_t errorLine() const { return errorLine_; }  // from 1: the line the reader had come to
     std::string path() const;  // "$.blocks[3].name"
 
 private:
@@ -53,6 +54,7 @@ private:
     std::vector<Frame> frames_;
     bool failed_ = false;
     std::string errorPath_, errorReason_;
+    std::size_t errorLine_ = 0;
 };
 
 // Appends s as a JSON string: quotes, \" \\ and control characters escaped, other UTF-8 as is.

@@ -145,9 +145,9 @@ std::optional<plan::Plan> readPlanFile(const Invocation& call, const std::string
         return std::nullopt;
     auto read = plan::readDocument(*text);
     text.reset();  // the plan holds all of it now: the text's memory goes before the output's
-    if (const auto* e = std::get_if<plan::DocumentError>(&read)) {
+    if (const auto* e = std::get_if<textio::Problem>(&read)) {
         call.refuse(textio::escaped(path) + ": " + textio::escaped(e->path) + ": " +
-                    textio::escaped(e->reason, textio::kQuotedReason));
+                    textio::escaped(e->message, textio::kQuotedReason));
         return std::nullopt;
     }
     return std::move(std::get<plan::Plan>(read));

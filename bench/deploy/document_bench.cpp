@@ -60,7 +60,7 @@ void BM_OpenWithOutputs(benchmark::State& state)
     for (auto _ : state) {
         auto r = plan::readDocument(campusText());
         if (!std::holds_alternative<plan::Plan>(r)) {
-            state.SkipWithError(std::get<plan::DocumentError>(r).reason.c_str());
+            state.SkipWithError(std::get<textio::Problem>(r).message.c_str());
             break;
         }
         benchmark::DoNotOptimize(std::get<plan::Plan>(r).dhcpIds().size());

@@ -52,7 +52,7 @@ void BM_OpenCampus(benchmark::State& state)
     for (auto _ : state) {
         auto r = plan::readDocument(campusText());
         if (!std::holds_alternative<plan::Plan>(r)) {
-            state.SkipWithError(std::get<plan::DocumentError>(r).reason.c_str());
+            state.SkipWithError(std::get<textio::Problem>(r).message.c_str());
             break;
         }
         hosts = std::get<plan::Plan>(r).hosts().size();

@@ -167,7 +167,7 @@ TEST(PlanInterchange, IpamFilesComeBackAsTheyWere)
 
         const std::string document = plan::writeDocument(plan);
         auto reread = plan::readDocument(document);
-        ASSERT_TRUE(std::holds_alternative<plan::Plan>(reread)) << std::get<plan::DocumentError>(reread).reason;
+        ASSERT_TRUE(std::holds_alternative<plan::Plan>(reread)) << std::get<textio::Problem>(reread).message;
         EXPECT_TRUE(std::get<plan::Plan>(reread) == plan) << c.file;
         EXPECT_EQ(plan::writeDocument(std::get<plan::Plan>(reread)), document);
         EXPECT_EQ(exportPlan(std::get<plan::Plan>(reread), c.format, valuesOf(plan)).text, c.expected);

@@ -34,7 +34,7 @@ TEST(DocumentOutputs, SettingsNowRefusedOpenAsTheirProblem)
         if (*c.from)
             text.replace(text.find(c.from), std::string_view(c.from).size(), c.to);
         auto read = readDocument(text);
-        ASSERT_TRUE(std::holds_alternative<Plan>(read)) << c.to << ": " << std::get<DocumentError>(read).reason;
+        ASSERT_TRUE(std::holds_alternative<Plan>(read)) << c.to << ": " << std::get<textio::Problem>(read).message;
         const Plan& plan = std::get<Plan>(read);
         std::string problems;
         for (const SubnetProblem& p : checkSubnets(plan))

@@ -38,8 +38,8 @@ TEST(Document, RandomPlansReadBackIdenticalAndWriteTheSameBytes)
             test::grow(plan, rng, 40 * round);
             const std::string text = writeDocument(plan);
             auto back = readDocument(text);
-            if (auto* e = std::get_if<DocumentError>(&back))
-                FAIL() << e->path << ": " << e->reason << "\n" << text;
+            if (auto* e = std::get_if<textio::Problem>(&back))
+                FAIL() << e->path << ": " << e->message << "\n" << text;
             EXPECT_TRUE(std::get<Plan>(back) == plan) << root << " round " << round;
             EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
         }
@@ -241,8 +241,8 @@ TEST(Document, RandomLayoutsHostsAndOutputsReadBackAsTheSameBytes)
         EXPECT_EQ(pieces > 1, text.size() > (1u << 20) + 200) << text.size();
         EXPECT_NE(text.find("\"version\": 3,"), std::string::npos);
         auto back = readDocument(text);
-        if (auto* e = std::get_if<DocumentError>(&back))
-            FAIL() << e->path << ": " << e->reason << "\n" << text.substr(0, 4000);
+        if (auto* e = std::get_if<textio::Problem>(&back))
+            FAIL() << e->path << ": " << e->message << "\n" << text.substr(0, 4000);
         EXPECT_TRUE(std::get<Plan>(back) == plan) << "round " << round;
         EXPECT_EQ(writeDocument(std::get<Plan>(back)), text);
 
@@ -281,7 +281,7 @@ TEST(Document, Version3WrittenFormByteForByte)
         R"({"prefix": "2001:db8::/64", "assigned": true, "subnet": {"dhcp6": "stateful", "delegated_length": 72}}]})";
     auto r = readDocument(in);
     ASSERT_TRUE(std::holds_alternative<Plan>(r))
-        << std::get<DocumentError>(r).path << ": " << std::get<DocumentError>(r).reason;
+        << std::get<textio::Problem>(r).path << ": " << std::get<textio::Problem>(r).message;
     const Plan& plan = std::get<Plan>(r);
     std::set<std::size_t> named;
     for (const SubnetProblem& p : checkSubnets(plan))
@@ -328,7 +328,7 @@ TEST(Document, OutputsWrittenFormByteForByte)
 {
     auto r = readDocument(kOutputs);
     ASSERT_TRUE(std::holds_alternative<Plan>(r))
-        << std::get<DocumentError>(r).path << ": " << std::get<DocumentError>(r).reason;
+        << std::get<textio::Problem>(r).path << ": " << std::get<textio::Problem>(r).message;
     EXPECT_EQ(writeDocument(std::get<Plan>(r)), R"({
   "format": "maskquill-plan",
   "version": 3,
@@ -364,7 +364,7 @@ const std::string kGood = R"({"format": "maskquill-plan", "version": 1, "root": 
 TEST(Document, VersionOneOpensAsItWas)
 {
     auto r = readDocument(kGood);
-    ASSERT_TRUE(std::holds_alternative<Plan>(r)) << std::get<DocumentError>(r).reason;
+    ASSERT_TRUE(std::holds_alternative<Plan>(r)) << std::get<textio::Problem>(r).message;
     const Plan& plan = std::get<Plan>(r);
     EXPECT_EQ(plan.roots().size(), 1u);
     EXPECT_EQ(plan.block(plan.root()).prefix, P("10.0.0.0/24"));
@@ -424,14 +424,14 @@ TEST(Document, BlocksBeforeOrAfterTheRootsReadAlike)
                                         "{" + blocks + ", " + head + c.roots + c.tail + "}"}) {
             auto r = readDocument(text);
             if (!*c.reason) {
-                ASSERT_TRUE(std::holds_alternative<Plan>(r)) << text << "\n" << std::get<DocumentError>(r).reason;
+                ASSERT_TRUE(std::holds_alternative<Plan>(r)) << text << "\n" << std::get<textio::Problem>(r).message;
                 EXPECT_EQ(std::get<Plan>(r).blockCount(), 6u);  // and a's name on the leaf written with a mask
                 EXPECT_EQ(std::get<Plan>(r).block(std::get<Plan>(r).leafAt(P("10.0.0.1").address)).name, "a");
                 continue;
             }
-            ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
-            EXPECT_EQ(std::get<DocumentError>(r).path, c.path) << text;
-            EXPECT_EQ(std::get<DocumentError>(r).reason, c.reason) << text;
+            ASSERT_TRUE(std::holds_alternative<textio::Problem>(r)) << text;
+            EXPECT_EQ(std::get<textio::Problem>(r).path, c.path) << text;
+            EXPECT_EQ(std::get<textio::Problem>(r).message, c.reason) << text;
         }
     }
 }
@@ -462,10 +462,10 @@ TEST_P(BadDocument, IsRefusedWithPathAndReason)
         text = b.to;
     }
     auto r = readDocument(text);
-    ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << text;
-    const auto& e = std::get<DocumentError>(r);
-    EXPECT_EQ(e.path, b.path) << e.reason;
-    EXPECT_NE(e.reason.find(b.reason), std::string::npos) << e.path << ": " << e.reason;
+    ASSERT_TRUE(std::holds_alternative<textio::Problem>(r)) << text;
+    const auto& e = std::get<textio::Problem>(r);
+    EXPECT_EQ(e.path, b.path) << e.message;
+    EXPECT_NE(e.message.find(b.reason), std::string::npos) << e.path << ": " << e.message;
 }
 INSTANTIATE_TEST_SUITE_P(
     All, BadDocument,

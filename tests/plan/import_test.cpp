@@ -120,13 +120,13 @@ TEST(Import, DocumentFaultsOfTheNewKeysNameTheirPaths)
     };
     for (const auto& [tail, path] : cases) {
         auto r = readDocument(head + tail);
-        ASSERT_TRUE(std::holds_alternative<DocumentError>(r)) << tail;
-        EXPECT_EQ(std::get<DocumentError>(r).path, path) << tail;
+        ASSERT_TRUE(std::holds_alternative<textio::Problem>(r)) << tail;
+        EXPECT_EQ(std::get<textio::Problem>(r).path, path) << tail;
     }
     auto v1 = readDocument(
         R"({"format": "maskquill-plan", "version": 1, "root": "10.0.0.0/24", "ipam": {}, "blocks": [{"prefix": "10.0.0.0/24"}]})");
-    ASSERT_TRUE(std::holds_alternative<DocumentError>(v1));
-    EXPECT_EQ(std::get<DocumentError>(v1).path, "$.ipam");
+    ASSERT_TRUE(std::holds_alternative<textio::Problem>(v1));
+    EXPECT_EQ(std::get<textio::Problem>(v1).path, "$.ipam");
 }
 
 TEST(Import, ReserveAndIpamValuesAreUndoableCommands)
