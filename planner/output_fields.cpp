@@ -5,6 +5,7 @@
 #include "textio/fields.h"
 
 #include <limits>
+#include <optional>
 
 namespace mq::planner {
 
@@ -40,12 +41,12 @@ std::string readAddresses(std::string_view text, std::vector<net::Address>* out,
     return {};
 }
 
-std::string readSeconds(const char* field, const std::string& text, std::uint32_t* out)
+std::string readSeconds(const std::string& text, std::uint32_t* out)
 {
     const std::string_view t = textio::trimBlanks(text);
     const auto v = net::parseDecimal(t);
     if (!v || *v > std::numeric_limits<std::uint32_t>::max())
-        return std::string(field) + ": " + textio::quoted(t) + " is no whole number of seconds from 0 to 4294967295";
+        return textio::quoted(t) + " is no whole number of seconds from 0 to 4294967295";
     *out = static_cast<std::uint32_t>(*v);
     return {};
 }
@@ -65,7 +66,7 @@ std::string readNameServers(std::string_view text, std::vector<plan::NameServer>
         plan::NameServer ns{nameOf(row.substr(0, eq)), {}};
         if (eq != std::string_view::npos) {
             if (auto why = readAddresses(row.substr(eq + 1), &ns.addresses, plan::kMaxDnsServers); !why.empty())
-                return "Name servers, line " + std::to_string(line + 1) + ": " + why;
+                return "line " + std::to_string(line + 1) + ": " + why;
         }
         out->push_back(std::move(ns));
     }
@@ -80,77 +81,129 @@ std::string joined(const std::vector<net::Address>& addresses)
     return out;
 }
 
+// The place of a choice's word among its words; nullopt when it is none of them.
+std::optional<std::size_t> choiceOf(plan::OutputValue value, std::string_view word)
+{
+    const std::vector<std::string_view> words = choiceWords(value);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (words[i] == word)
+            return i;
+    return std::nullopt;
+}
+
+std::string fieldOf(const plan::OutputKey& k, const plan::OutputSettings& s)
+{
+    using V = plan::OutputValue;
+    const auto word = [&](std::size_t i) { return std::string(choiceWords(k.value)[i]); };
+    switch (k.value) {
+    case V::Name:
+    case V::Text: return s.*k.text;
+    case V::Seconds: return std::to_string(s.*k.seconds);
+    case V::Servers: return joined(s.dnsServers);
+    case V::NameServers: {
+        std::string text;
+        for (const plan::NameServer& ns : s.nameServers)
+            text += ns.name + (ns.addresses.empty() ? "" : "=" + joined(ns.addresses)) + "\n";
+        return text;
+    }
+    case V::ZoneCut4: return std::to_string(s.zoneCut4);
+    case V::ZoneCut6: return s.zoneCut6 == 0 ? kPerRoot : "/" + std::to_string(s.zoneCut6);
+    case V::Naming: return word(static_cast<std::size_t>(s.naming));
+    case V::Rfc2317: return word(static_cast<std::size_t>(s.rfc2317));
+    case V::Delegated: {
+        std::string text;
+        for (const net::Prefix& p : s.delegated)
+            text += (text.empty() ? "" : ", ") + net::formatNetwork(p);
+        return text;
+    }
+    case V::YesNo: return word(s.emptyReverseZones ? 1 : 0);
+    }
+    return {};
+}
+
+std::string readZoneCut6(std::string_view text, int* out)
+{
+    std::string_view cut = textio::trimBlanks(text);
+    if (cut.empty() || textio::equalsIgnoringCase(cut, kPerRoot)) {
+        *out = 0;
+        return {};
+    }
+    if (cut.front() == '/')
+        cut.remove_prefix(1);
+    const auto n = net::parseDecimal(cut);
+    if (!n || *n < 4 || *n > 124)
+        return textio::quoted(textio::trimBlanks(text)) + " is no prefix length from /4 to /124 (or \"per root\")";
+    *out = static_cast<int>(*n);
+    return {};
+}
+
+// Reads one field into s; the reason, without the field's name, when it does not read.
+std::string readField(const plan::OutputKey& k, const std::string& text, plan::OutputSettings& s)
+{
+    using V = plan::OutputValue;
+    switch (k.value) {
+    case V::Name: s.*k.text = nameOf(text); return {};
+    case V::Text: s.*k.text = std::string(textio::trimBlanks(text)); return {};
+    case V::Seconds: return readSeconds(text, &(s.*k.seconds));
+    case V::Servers: return readAddresses(text, &s.dnsServers, plan::kMaxDnsServers);
+    case V::NameServers: return readNameServers(text, &s.nameServers);
+    case V::ZoneCut6: return readZoneCut6(text, &s.zoneCut6);
+    case V::Delegated: {
+        auto delegated = plan::parseDelegatedList(text);
+        if (const auto* why = std::get_if<std::string>(&delegated))
+            return *why;
+        s.delegated = std::move(std::get<std::vector<net::Prefix>>(delegated));
+        return {};
+    }
+    case V::ZoneCut4:
+    case V::Naming:
+    case V::Rfc2317:
+    case V::YesNo: break;
+    }
+    const auto i = choiceOf(k.value, text);
+    if (!i)
+        return textio::quoted(text) + " is not one of its choices";
+    if (k.value == V::ZoneCut4)
+        s.zoneCut4 = 8 * static_cast<int>(*i + 1);
+    else if (k.value == V::Naming)
+        s.naming = static_cast<plan::ReverseNaming>(*i);
+    else if (k.value == V::Rfc2317)
+        s.rfc2317 = static_cast<plan::Rfc2317>(*i);
+    else
+        s.emptyReverseZones = *i == 1;
+    return {};
+}
+
 }  // namespace
+
+std::vector<std::string_view> choiceWords(plan::OutputValue value)
+{
+    using V = plan::OutputValue;
+    switch (value) {
+    case V::ZoneCut4: return {"8", "16", "24"};
+    case V::Naming: return {"slash", "dash"};
+    case V::Rfc2317: return {"none", "all"};
+    case V::YesNo: return {"no", "yes"};
+    default: return {};
+    }
+}
 
 OutputFields fieldsOf(const plan::OutputSettings& s)
 {
     OutputFields f;
-    f.domain = s.domain;
-    f.dnsServers = joined(s.dnsServers);
-    for (const plan::NameServer& ns : s.nameServers)
-        f.nameServers += ns.name + (ns.addresses.empty() ? "" : "=" + joined(ns.addresses)) + "\n";
-    f.hostmaster = s.hostmaster;
-    f.ttl = std::to_string(s.ttl);
-    f.refresh = std::to_string(s.refresh);
-    f.retry = std::to_string(s.retry);
-    f.expire = std::to_string(s.expire);
-    f.minimum = std::to_string(s.minimum);
-    f.validLifetime = std::to_string(s.validLifetime);
-    f.preferredLifetime = std::to_string(s.preferredLifetime);
-    f.interface = s.interface;
-    f.leaseFile = s.leaseFile;
-    f.zoneCut4 = s.zoneCut4;
-    f.zoneCut6 = s.zoneCut6 == 0 ? kPerRoot : "/" + std::to_string(s.zoneCut6);
-    f.naming = s.naming;
-    f.rfc2317 = s.rfc2317;
-    for (const net::Prefix& p : s.delegated)
-        f.delegated += (f.delegated.empty() ? "" : ", ") + net::formatNetwork(p);
-    f.emptyReverseZones = s.emptyReverseZones;
+    for (std::size_t i = 0; i < plan::kOutputKeyCount; ++i)
+        f.texts[i] = fieldOf(plan::kOutputKeys[i], s);
     return f;
 }
 
 std::variant<plan::OutputSettings, std::string> readFields(const OutputFields& f)
 {
     plan::OutputSettings s;
-    s.domain = nameOf(f.domain);
-    if (auto why = readAddresses(f.dnsServers, &s.dnsServers, plan::kMaxDnsServers); !why.empty())
-        return "DNS servers: " + why;
-    if (auto why = readNameServers(f.nameServers, &s.nameServers); !why.empty())
-        return why;
-    s.hostmaster = nameOf(f.hostmaster);
-    const std::pair<const char*, std::pair<const std::string*, std::uint32_t*>> seconds[] = {
-        {"TTL", {&f.ttl, &s.ttl}},
-        {"Refresh", {&f.refresh, &s.refresh}},
-        {"Retry", {&f.retry, &s.retry}},
-        {"Expire", {&f.expire, &s.expire}},
-        {"Negative TTL", {&f.minimum, &s.minimum}},
-        {"Valid lifetime", {&f.validLifetime, &s.validLifetime}},
-        {"Preferred lifetime", {&f.preferredLifetime, &s.preferredLifetime}}};
-    for (const auto& [field, value] : seconds)
-        if (auto why = readSeconds(field, *value.first, value.second); !why.empty())
-            return why;
-    s.interface = std::string(textio::trimBlanks(f.interface));
-    s.leaseFile = std::string(textio::trimBlanks(f.leaseFile));
-    s.zoneCut4 = f.zoneCut4;
-    std::string_view cut = textio::trimBlanks(f.zoneCut6);
-    if (cut.empty() || textio::equalsIgnoringCase(cut, kPerRoot)) {
-        s.zoneCut6 = 0;
-    } else {
-        if (cut.front() == '/')
-            cut.remove_prefix(1);
-        const auto n = net::parseDecimal(cut);
-        if (!n || *n < 4 || *n > 124)
-            return "IPv6 zone cut: " + textio::quoted(textio::trimBlanks(f.zoneCut6)) +
-                   " is no prefix length from /4 to /124 (or \"per root\")";
-        s.zoneCut6 = static_cast<int>(*n);
+    for (std::size_t i = 0; i < plan::kOutputKeyCount; ++i) {
+        const plan::OutputKey& k = plan::kOutputKeys[i];
+        if (auto why = readField(k, f.texts[i], s); !why.empty())
+            return std::string(k.field) + (k.value == plan::OutputValue::NameServers ? ", " : ": ") + why;
     }
-    s.naming = f.naming;
-    s.rfc2317 = f.rfc2317;
-    auto delegated = plan::parseDelegatedList(f.delegated);
-    if (const auto* why = std::get_if<std::string>(&delegated))
-        return "Delegated blocks: " + *why;
-    s.delegated = std::move(std::get<std::vector<net::Prefix>>(delegated));
-    s.emptyReverseZones = f.emptyReverseZones;
     plan::qualifyNames(s);
     if (auto why = plan::checkOutputSettings(s); !why.empty())
         return why;

@@ -1,6 +1,7 @@
 // mqnet plan outputs: the settings a saved plan's DHCP and DNS configuration is written with
 // (what the planner's Outputs dialog sets), shown, or set and the plan written back.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -9,30 +10,24 @@
 #include "app/mqnet/deploy_files.h"
 #include "app/mqnet/plan_files.h"
 #include "net/parse.h"
+#include "plan/output_keys.h"
 #include "textio/escape.h"
 
 namespace mq::mqnet {
 
 namespace {
 
-using Seconds = std::uint32_t plan::OutputSettings::*;
-constexpr std::pair<const char*, Seconds> kSeconds[] = {
-    {"--ttl", &plan::OutputSettings::ttl},
-    {"--refresh", &plan::OutputSettings::refresh},
-    {"--retry", &plan::OutputSettings::retry},
-    {"--expire", &plan::OutputSettings::expire},
-    {"--minimum", &plan::OutputSettings::minimum},
-    {"--valid-lifetime", &plan::OutputSettings::validLifetime},
-    {"--preferred-lifetime", &plan::OutputSettings::preferredLifetime},
-};
+using plan::OutputValue;
 
-using Text = std::string plan::OutputSettings::*;
-constexpr std::pair<const char*, Text> kTexts[] = {
-    {"--domain", &plan::OutputSettings::domain},
-    {"--hostmaster", &plan::OutputSettings::hostmaster},
-    {"--interface", &plan::OutputSettings::interface},
-    {"--lease-file", &plan::OutputSettings::leaseFile},
-};
+// Every output setting's option, in the order of the settings.
+constexpr std::array<Option, 20> outputOptions()
+{
+    static_assert(plan::kOutputKeyCount <= 20, "a Command takes 20 options");
+    std::array<Option, 20> options{};
+    for (std::size_t i = 0; i < plan::kOutputKeyCount; ++i)
+        options[i] = {plan::kOutputKeys[i].option, true};
+    return options;
+}
 
 std::string addressList(const std::vector<net::Address>& addresses)
 {
@@ -42,25 +37,43 @@ std::string addressList(const std::vector<net::Address>& addresses)
     return s;
 }
 
+// One setting as the options that would set it: one row, or one for each item of a list.
+void addRows(std::vector<std::pair<std::string, std::string>>& rows, const plan::OutputKey& k,
+             const plan::OutputSettings& s)
+{
+    const std::string option(k.option);
+    switch (k.value) {
+    case OutputValue::Name:
+    case OutputValue::Text: rows.emplace_back(option, s.*k.text); break;
+    case OutputValue::Seconds: rows.emplace_back(option, std::to_string(s.*k.seconds)); break;
+    case OutputValue::Servers:
+        for (const net::Address& a : s.dnsServers)
+            rows.emplace_back(option, net::format(a));
+        break;
+    case OutputValue::NameServers:
+        for (const plan::NameServer& ns : s.nameServers)
+            rows.emplace_back(option, ns.name + (ns.addresses.empty() ? "" : "=" + addressList(ns.addresses)));
+        break;
+    case OutputValue::ZoneCut4: rows.emplace_back(option, std::to_string(s.zoneCut4)); break;
+    case OutputValue::ZoneCut6: rows.emplace_back(option, std::to_string(s.zoneCut6)); break;
+    case OutputValue::Naming:
+        rows.emplace_back(option, s.naming == plan::ReverseNaming::Slash ? "slash" : "dash");
+        break;
+    case OutputValue::Rfc2317: rows.emplace_back(option, s.rfc2317 == plan::Rfc2317::All ? "all" : "none"); break;
+    case OutputValue::Delegated:
+        for (const net::Prefix& p : s.delegated)
+            rows.emplace_back(option, net::formatNetwork(p));
+        break;
+    case OutputValue::YesNo: rows.emplace_back(option, s.emptyReverseZones ? "yes" : "no"); break;
+    }
+}
+
 // The settings as the options that would set them: "--domain campus.example", one a line.
 std::string describe(const plan::OutputSettings& s)
 {
     std::vector<std::pair<std::string, std::string>> rows;
-    for (const auto& [option, field] : kTexts)
-        rows.emplace_back(option, s.*field);
-    for (const net::Address& a : s.dnsServers)
-        rows.emplace_back("--dns-server", net::format(a));
-    for (const plan::NameServer& ns : s.nameServers)
-        rows.emplace_back("--name-server", ns.name + (ns.addresses.empty() ? "" : "=" + addressList(ns.addresses)));
-    for (const auto& [option, field] : kSeconds)
-        rows.emplace_back(option, std::to_string(s.*field));
-    rows.emplace_back("--zone-cut", std::to_string(s.zoneCut4));
-    rows.emplace_back("--zone-cut6", std::to_string(s.zoneCut6));
-    rows.emplace_back("--naming", s.naming == plan::ReverseNaming::Slash ? "slash" : "dash");
-    rows.emplace_back("--rfc2317", s.rfc2317 == plan::Rfc2317::All ? "all" : "none");
-    for (const net::Prefix& p : s.delegated)
-        rows.emplace_back("--delegate", net::formatNetwork(p));
-    rows.emplace_back("--empty-reverse-zones", s.emptyReverseZones ? "yes" : "no");
+    for (const plan::OutputKey& k : plan::kOutputKeys)
+        addRows(rows, k, s);
     std::string text;
     for (const auto& [option, value] : rows) {
         text += option + std::string(option.size() < 21 ? 21 - option.size() : 1, ' ');
@@ -158,18 +171,20 @@ bool readDelegation(const Invocation& call, plan::OutputSettings& s)
 bool readSettings(const Invocation& call, plan::OutputSettings& s)
 {
     const Arguments& a = call.args;
-    for (const auto& [option, field] : kTexts)
-        if (const std::string* v = a.value(option))
-            s.*field = *v;
-    for (const auto& [option, field] : kSeconds) {
-        if (const std::string* v = a.value(option)) {
-            const auto n = net::parseDecimal(*v);
-            if (!n || *n > 0xffffffffu) {
-                call.refuse(std::string(option) + " " + textio::escaped(*v) + " is not a number of seconds");
-                return false;
-            }
-            s.*field = static_cast<std::uint32_t>(*n);
+    for (const plan::OutputKey& k : plan::kOutputKeys) {
+        const std::string* v = a.value(k.option);
+        if (!v)
+            continue;
+        if (k.text)
+            s.*k.text = *v;
+        if (!k.seconds)
+            continue;
+        const auto n = net::parseDecimal(*v);
+        if (!n || *n > 0xffffffffu) {
+            call.refuse(std::string(k.option) + " " + textio::escaped(*v) + " is not a number of seconds");
+            return false;
         }
+        s.*k.seconds = static_cast<std::uint32_t>(*n);
     }
     using N = plan::ReverseNaming;
     if (const std::string* v = a.value("--naming")) {
@@ -247,25 +262,7 @@ const Command kPlanOutputsCommand{
     "      PLAN is replaced atomically; a setting given again replaces the one before\n"
     "      (but --dns-server, --name-server and --delegate add up). The listing shows -\n"
     "      for \"\".\n",
-    {{{"--domain", true},
-      {"--dns-server", true},
-      {"--name-server", true},
-      {"--hostmaster", true},
-      {"--ttl", true},
-      {"--refresh", true},
-      {"--retry", true},
-      {"--expire", true},
-      {"--minimum", true},
-      {"--valid-lifetime", true},
-      {"--preferred-lifetime", true},
-      {"--interface", true},
-      {"--lease-file", true},
-      {"--zone-cut", true},
-      {"--zone-cut6", true},
-      {"--naming", true},
-      {"--rfc2317", true},
-      {"--delegate", true},
-      {"--empty-reverse-zones", true}}},
+    outputOptions(),
     runOutputs,
 };
 

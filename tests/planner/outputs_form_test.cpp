@@ -80,41 +80,42 @@ TEST(OutputFields, ReadBackWhatTheyShowAndNameTheFieldThatDoesNot)
 
     // What people type: blanks, a root's dot, the length with or without its slash.
     OutputFields typed = fieldsOf(s);
-    typed.domain = " campus.example. ";
-    typed.dnsServers = "10.40.0.53,2001:db8:40::53 ";
-    typed.nameServers =
+    typed["domain"] = " campus.example. ";
+    typed["dns_servers"] = "10.40.0.53,2001:db8:40::53 ";
+    typed["name_servers"] =
         "\r\nns1.campus.example.= " + net::format(s.nameServers[0].addresses[0]) + "\r\n\nns2.example.net\n";
-    typed.zoneCut6 = " 56";
-    typed.delegated = " " + net::formatNetwork(s.delegated[1]) + ",\t" + net::formatNetwork(s.delegated[0]) + ", ";
+    typed["zone_cut6"] = " 56";
+    typed["delegated"] = " " + net::formatNetwork(s.delegated[1]) + ",\t" + net::formatNetwork(s.delegated[0]) + ", ";
     const auto read = readFields(typed);
     ASSERT_TRUE(std::holds_alternative<plan::OutputSettings>(read)) << std::get<std::string>(read);
     EXPECT_TRUE(std::get<plan::OutputSettings>(read) == s);
 
     // A name without a dot lies in the domain.
-    typed.nameServers = "ns1=" + net::format(s.nameServers[0].addresses[0]) + "\nns2.example.net\n";
-    typed.hostmaster = "admin";
+    typed["name_servers"] = "ns1=" + net::format(s.nameServers[0].addresses[0]) + "\nns2.example.net\n";
+    typed["hostmaster"] = "admin";
     const auto qualified = readFields(typed);
     ASSERT_TRUE(std::holds_alternative<plan::OutputSettings>(qualified)) << std::get<std::string>(qualified);
     EXPECT_EQ(std::get<plan::OutputSettings>(qualified).nameServers, s.nameServers);
     EXPECT_EQ(std::get<plan::OutputSettings>(qualified).hostmaster, "admin.campus.example");
 
     const std::pair<std::function<void(OutputFields&)>, const char*> refused[] = {
-        {[](OutputFields& f) { f.dnsServers = "10.40.0.53, 10.40.0.x"; }, "DNS servers: 10.40.0.x"},
-        {[](OutputFields& f) { f.nameServers = "ns1.campus.example\nns2.campus.example=fe80::1::2"; },
+        {[](OutputFields& f) { f["dns_servers"] = "10.40.0.53, 10.40.0.x"; }, "DNS servers: 10.40.0.x"},
+        {[](OutputFields& f) { f["name_servers"] = "ns1.campus.example\nns2.campus.example=fe80::1::2"; },
          "Name servers, line 2: fe80::1::2"},
-        {[](OutputFields& f) { f.ttl = "1h"; }, "TTL: \"1h\" is no whole number"},
-        {[](OutputFields& f) { f.expire = "4294967296"; }, "Expire: \"4294967296\""},
-        {[](OutputFields& f) { f.preferredLifetime = ""; }, "Preferred lifetime: \"\""},
-        {[](OutputFields& f) { f.zoneCut6 = "/200"; }, "IPv6 zone cut: \"/200\""},
-        {[](OutputFields& f) { f.zoneCut6 = "nibble"; }, "IPv6 zone cut: \"nibble\""},
-        {[](OutputFields& f) { f.nameServers = "ns1.campus.example=fe80::53%eth0"; },
+        {[](OutputFields& f) { f["ttl"] = "1h"; }, "TTL: \"1h\" is no whole number"},
+        {[](OutputFields& f) { f["expire"] = "4294967296"; }, "Expire: \"4294967296\""},
+        {[](OutputFields& f) { f["preferred_lifetime"] = ""; }, "Preferred lifetime: \"\""},
+        {[](OutputFields& f) { f["zone_cut6"] = "/200"; }, "IPv6 zone cut: \"/200\""},
+        {[](OutputFields& f) { f["zone_cut6"] = "nibble"; }, "IPv6 zone cut: \"nibble\""},
+        {[](OutputFields& f) { f["name_servers"] = "ns1.campus.example=fe80::53%eth0"; },
          "Name servers, line 1: fe80::53%eth0: a zone index (%eth0)"},
         // Past reading, the settings' own check speaks.
-        {[](OutputFields& f) { f.domain = "campus..example"; }, "domain"},
-        {[](OutputFields& f) { f.dnsServers = "10.40.0.53, 255.255.255.255"; }, "DNS servers: 255.255.255.255 lies"},
-        {[](OutputFields& f) { f.interface = "*"; }, "interface: \"*\" is a pattern"},
-        {[](OutputFields& f) { f.delegated = "10.40.0.1/27"; }, "Delegated blocks: 10.40.0.1/27: has host bits set"},
-        {[](OutputFields& f) { f.delegated = "10.40.0.0/24"; }, "delegated block 10.40.0.0/24: RFC 2317 delegates"},
+        {[](OutputFields& f) { f["domain"] = "campus..example"; }, "domain"},
+        {[](OutputFields& f) { f["dns_servers"] = "10.40.0.53, 255.255.255.255"; },
+         "DNS servers: 255.255.255.255 lies"},
+        {[](OutputFields& f) { f["interface"] = "*"; }, "interface: \"*\" is a pattern"},
+        {[](OutputFields& f) { f["delegated"] = "10.40.0.1/27"; }, "Delegated blocks: 10.40.0.1/27: has host bits set"},
+        {[](OutputFields& f) { f["delegated"] = "10.40.0.0/24"; }, "delegated block 10.40.0.0/24: RFC 2317 delegates"},
     };
     for (const auto& [edit, reason] : refused) {
         OutputFields f = fieldsOf(s);
@@ -183,10 +184,10 @@ TEST_F(OutputsFormTest, PreviewListsTheChosenOutputsFiles)
     // A preview made before the fields changed is not shown over the newer ones.
     const auto job = form->previewJob();
     ASSERT_FALSE(job);  // the shown one is current
-    form->fields.domain = "site.example";
+    form->fields["domain"] = "site.example";
     const auto stale = form->previewJob();
     ASSERT_TRUE(stale);
-    form->fields.domain = "other.example";
+    form->fields["domain"] = "other.example";
     EXPECT_FALSE(form->showPreview(*stale, makePreview(stale->plan, stale->key.choice, stale->key.today)));
     EXPECT_FALSE(form->previewCurrent());
 }
@@ -235,24 +236,24 @@ TEST_F(OutputsFormTest, ApplyAndSaveAreOneUndoableStepEach)
     planner.redo();
 
     // A refused setting keeps what was typed and changes nothing.
-    form->fields.ttl = "an hour";
+    form->fields["ttl"] = "an hour";
     EXPECT_NE(form->settingsError().find("TTL"), std::string::npos);
     EXPECT_FALSE(form->apply());
-    EXPECT_EQ(form->fields.ttl, "an hour");
+    EXPECT_EQ(form->fields["ttl"], "an hour");
     EXPECT_FALSE(form->saveTo("/nonexistent"));
     EXPECT_EQ(planner.plan().outputSettings().ttl, 3600u);
-    form->fields.ttl = "600";
+    form->fields["ttl"] = "600";
 
     // Settings that read but clash with the plan (a name server given a host's name and
     // another address) are refused by the plan's own check, naming both.
-    const std::string nameServers = form->fields.nameServers;
-    form->fields.nameServers =
+    const std::string nameServers = form->fields["name_servers"];
+    form->fields["name_servers"] =
         "NAS.campus.example=" + net::format(test::at(planner.plan(), "servers", net::Family::V4, 9)) + "\n";
     EXPECT_FALSE(form->apply());
     EXPECT_NE(form->status().find("host nas: the name is also the name server \"NAS.campus.example\"'s"),
               std::string::npos)
         << form->status();
-    form->fields.nameServers = nameServers;
+    form->fields["name_servers"] = nameServers;
 
     // Save: every file in the folder, the typed TTL, the IDs and the serials in one step.
     test::TempDir dir;
@@ -277,7 +278,7 @@ TEST_F(OutputsFormTest, ApplyAndSaveAreOneUndoableStepEach)
     EXPECT_EQ(planner.undoText(), undoText);
 
     // A folder that cannot take the files: nothing recorded.
-    form->fields.ttl = "900";
+    form->fields["ttl"] = "900";
     EXPECT_FALSE(form->saveTo(dir.file("missing")));
     EXPECT_TRUE(form->error());
     EXPECT_EQ(p.outputSettings().ttl, 600u);

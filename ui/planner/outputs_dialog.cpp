@@ -5,6 +5,8 @@
 #include "ui/platform/remembered.h"
 #include "ui/platform/theme.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -90,7 +92,79 @@ void setText(QLineEdit* e, const std::string& t)
         e->setText(q(t));
 }
 
-constexpr int kZoneCuts4[] = {8, 16, 24};
+// How a kind of setting is shown: a text box, one of several lines, a choice, a choice
+// that may be typed, or a check box.
+enum class SettingWidget { Line, Lines, Choice, Editable, Check };
+
+SettingWidget widgetOf(plan::OutputValue value)
+{
+    using V = plan::OutputValue;
+    switch (value) {
+    case V::NameServers: return SettingWidget::Lines;
+    case V::ZoneCut4:
+    case V::Naming:
+    case V::Rfc2317: return SettingWidget::Choice;
+    case V::ZoneCut6: return SettingWidget::Editable;
+    case V::YesNo: return SettingWidget::Check;
+    default: return SettingWidget::Line;
+    }
+}
+
+// A choice's items, in the order of planner::choiceWords.
+std::initializer_list<const char*> choiceItems(plan::OutputValue value)
+{
+    using V = plan::OutputValue;
+    static constexpr std::initializer_list<const char*> kCuts4 = {"/8", "/16", "/24"};
+    static constexpr std::initializer_list<const char*> kCuts6 = {planner::kPerRoot, "/32", "/48", "/56", "/64"};
+    static constexpr std::initializer_list<const char*> kNaming = {"64/26", "64-127"};
+    static constexpr std::initializer_list<const char*> kRfc2317 = {"Only the delegated blocks",
+                                                                    "Every block longer than /24"};
+    switch (value) {
+    case V::ZoneCut4: return kCuts4;
+    case V::ZoneCut6: return kCuts6;
+    case V::Naming: return kNaming;
+    case V::Rfc2317: return kRfc2317;
+    default: return {};
+    }
+}
+
+// What a setting's widget holds, as its field's text.
+std::string settingText(plan::OutputValue value, QWidget* w)
+{
+    switch (widgetOf(value)) {
+    case SettingWidget::Line: return s(static_cast<QLineEdit*>(w)->text());
+    case SettingWidget::Lines: return s(static_cast<QPlainTextEdit*>(w)->toPlainText());
+    case SettingWidget::Editable: return s(static_cast<QComboBox*>(w)->currentText());
+    case SettingWidget::Check:
+        return std::string(planner::choiceWords(value)[static_cast<QCheckBox*>(w)->isChecked() ? 1 : 0]);
+    case SettingWidget::Choice: break;
+    }
+    const auto words = planner::choiceWords(value);
+    const int at = std::clamp(static_cast<QComboBox*>(w)->currentIndex(), 0, static_cast<int>(words.size()) - 1);
+    return std::string(words[static_cast<std::size_t>(at)]);
+}
+
+// The field's text into its widget, where it differs (so that a cursor stays where it was).
+void showSetting(plan::OutputValue value, QWidget* w, const std::string& text)
+{
+    switch (widgetOf(value)) {
+    case SettingWidget::Line: setText(static_cast<QLineEdit*>(w), text); return;
+    case SettingWidget::Lines:
+        if (auto* e = static_cast<QPlainTextEdit*>(w); e->toPlainText() != q(text))
+            e->setPlainText(q(text));
+        return;
+    case SettingWidget::Editable:
+        if (auto* c = static_cast<QComboBox*>(w); c->currentText() != q(text))
+            c->setCurrentText(q(text));
+        return;
+    case SettingWidget::Check: static_cast<QCheckBox*>(w)->setChecked(text == planner::choiceWords(value)[1]); return;
+    case SettingWidget::Choice: break;
+    }
+    const auto words = planner::choiceWords(value);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (words[i] == text)
+            static_cast<QComboBox*>(w)->setCurrentIndex(static_cast<int>(i));
+}
 
 const QString kOutputsGroup = QStringLiteral("Planner");
 const QString kChoiceKey = QStringLiteral("Outputs");
@@ -152,8 +226,8 @@ void OutputsDialog::build()
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     top->addWidget(buildChoice());
-    top->addWidget(buildDhcpFields(), 3);
-    top->addWidget(buildZoneFields(), 2);
+    top->addWidget(buildSettings(plan::OutputBox::NamesAndDhcp, "Names and DHCP", "dhcpSettings"), 3);
+    top->addWidget(buildSettings(plan::OutputBox::Zones, "Zones", "zoneSettings"), 2);
     layout->addLayout(top);
     settingsError = new QLabel(this);
     settingsError->setObjectName(QStringLiteral("settingsError"));
@@ -239,103 +313,70 @@ QWidget* OutputsDialog::buildChoice()
     return box;
 }
 
-QWidget* OutputsDialog::buildDhcpFields()
+QWidget* OutputsDialog::settingWidget(const plan::OutputKey& k, QWidget* box)
 {
-    auto* box = new QGroupBox(QStringLiteral("Names and DHCP"), this);
-    box->setObjectName(QStringLiteral("dhcpSettings"));
-    auto* form = new QFormLayout(box);
-    domain = field("domain", "Domain", "The forward zone and the DHCP domain name, such as campus.example");
-    dnsServers = field("dnsServers", "DNS servers",
-                       "Addresses DHCP hands out as DNS servers, separated by commas; IPv4 ones by DHCPv4, IPv6 "
-                       "ones by DHCPv6");
-    nameServers = new QPlainTextEdit(box);
-    nameServers->setObjectName(QStringLiteral("nameServers"));
-    nameServers->setAccessibleName(QStringLiteral("Name servers"));
-    nameServers->setAccessibleDescription(
-        QStringLiteral("Every zone's name servers, one a line: NAME, or NAME=ADDRESS when the name lies in the "
-                       "domain; the first is the primary"));
-    nameServers->setPlaceholderText(QStringLiteral("ns1.campus.example=10.40.2.4"));
-    nameServers->setTabChangesFocus(true);
-    nameServers->setFixedHeight(nameServers->fontMetrics().lineSpacing() * 3 + 12);
-    connect(nameServers, &QPlainTextEdit::textChanged, this, &OutputsDialog::fieldsEdited);
-    hostmaster = field("hostmaster", "Hostmaster",
-                       "The zones' mailbox as a name (hostmaster.campus.example); empty for hostmaster in the domain");
-    interface = field("interface", "Interface", "The interface the DHCP server listens on; empty for every one");
-    leaseFile = field("leaseFile", "Lease file", "The path of Kea's lease file; empty for the server's default");
-    valid = field("validLifetime", "Valid lifetime", "How long a DHCP lease lasts, in seconds");
-    preferred = field("preferredLifetime", "Preferred lifetime", "DHCPv6's preferred lifetime, in seconds");
-    domain->setPlaceholderText(QStringLiteral("campus.example"));
-    hostmaster->setPlaceholderText(QStringLiteral("hostmaster in the domain"));
-    interface->setPlaceholderText(QStringLiteral("every interface"));
-    leaseFile->setPlaceholderText(QStringLiteral("the server's default"));
-    const std::pair<const char*, QWidget*> rows[] = {{"&Domain:", domain},
-                                                     {"D&NS servers:", dnsServers},
-                                                     {"Name ser&vers:", nameServers},
-                                                     {"&Hostmaster:", hostmaster},
-                                                     {"&Interface:", interface},
-                                                     {"&Lease file:", leaseFile},
-                                                     {"Valid li&fetime (s):", valid},
-                                                     {"&Preferred lifetime (s):", preferred}};
-    for (const auto& [label, w] : rows)
-        form->addRow(QString::fromUtf8(label), w);
-    return box;
+    const std::string name = plan::outputFieldName(k);
+    const std::string accessible(k.field), description(k.description);
+    const QString placeholder = QString::fromUtf8(k.placeholder.data(), static_cast<int>(k.placeholder.size()));
+    std::vector<const char*> items;
+    switch (widgetOf(k.value)) {
+    case SettingWidget::Line: {
+        QLineEdit* e = field(name.c_str(), accessible.c_str(), description.c_str());
+        e->setParent(box);
+        e->setPlaceholderText(placeholder);
+        return e;
+    }
+    case SettingWidget::Lines: {
+        auto* e = new QPlainTextEdit(box);
+        e->setObjectName(q(name));
+        e->setAccessibleName(q(accessible));
+        e->setAccessibleDescription(q(description));
+        e->setPlaceholderText(placeholder);
+        e->setTabChangesFocus(true);
+        e->setFixedHeight(e->fontMetrics().lineSpacing() * 3 + 12);
+        connect(e, &QPlainTextEdit::textChanged, this, &OutputsDialog::fieldsEdited);
+        return e;
+    }
+    case SettingWidget::Check: {
+        const std::string text(k.label);
+        QCheckBox* c = check(box, name.c_str(), text.c_str(), accessible.c_str(), description.c_str());
+        connect(c, &QCheckBox::toggled, this, &OutputsDialog::fieldsEdited);
+        return c;
+    }
+    case SettingWidget::Choice:
+    case SettingWidget::Editable: break;
+    }
+    QComboBox* c = choices(box, name.c_str(), accessible.c_str(), description.c_str(), choiceItems(k.value));
+    if (widgetOf(k.value) == SettingWidget::Editable) {
+        c->setEditable(true);
+        c->lineEdit()->setAccessibleName(c->accessibleName());
+        c->lineEdit()->setAccessibleDescription(c->accessibleDescription());
+        connect(c, &QComboBox::currentTextChanged, this, &OutputsDialog::fieldsEdited);
+    } else {
+        connect(c, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
+    }
+    return c;
 }
 
-QWidget* OutputsDialog::buildZoneFields()
+QWidget* OutputsDialog::buildSettings(plan::OutputBox which, const char* title, const char* name)
 {
-    auto* box = new QGroupBox(QStringLiteral("Zones"), this);
-    box->setObjectName(QStringLiteral("zoneSettings"));
+    auto* box = new QGroupBox(QString::fromUtf8(title), this);
+    box->setObjectName(QString::fromLatin1(name));
     auto* form = new QFormLayout(box);
-    ttl = field("ttl", "TTL", "The zones' default time to live, in seconds");
-    refreshTime = field("refresh", "Refresh", "How often secondaries check the zone, in seconds");
-    retry = field("retry", "Retry", "How soon secondaries try again after a failed check, in seconds");
-    expire = field("expire", "Expire", "How long secondaries keep answering without reaching the primary, seconds");
-    minimum = field("minimum", "Negative TTL",
-                    "How long resolvers keep a name that does not exist, in seconds "
-                    "(the SOA minimum)");
-    zoneCut4 =
-        choices(box, "zoneCut4", "IPv4 zone cut", "One IPv4 reverse zone per /8, /16 or /24", {"/8", "/16", "/24"});
-    zoneCut6 = choices(box, "zoneCut6", "IPv6 zone cut",
-                       "One IPv6 reverse zone per root, or per prefix of this length (a multiple of 4)",
-                       {planner::kPerRoot, "/32", "/48", "/56", "/64"});
-    zoneCut6->setEditable(true);
-    zoneCut6->lineEdit()->setAccessibleName(zoneCut6->accessibleName());
-    zoneCut6->lineEdit()->setAccessibleDescription(zoneCut6->accessibleDescription());
-    naming = choices(box, "naming", "RFC 2317 zone names",
-                     "How the zone of an IPv4 block longer than /24 is named: by first address and length, or by "
-                     "first and last address",
-                     {"64/26", "64-127"});
-    rfc2317 = choices(box, "rfc2317", "RFC 2317 child zones",
-                      "Whether an IPv4 block longer than /24 has its PTRs in the zone at the cut, or a child zone "
-                      "of its own (RFC 2317: CNAMEs and NS records in the zone at the cut)",
-                      {"Only the delegated blocks", "Every block longer than /24"});
-    delegated = field("delegated", "Delegated blocks",
-                      "Blocks longer than /24 given a child zone of their own, separated by commas");
-    delegated->setPlaceholderText(QStringLiteral("10.40.1.64/26, 10.40.1.128/27"));
-    emptyZones = check(box, "emptyReverseZones", "Write empty reverse zones", "Empty reverse zones",
-                       "Writes every reverse zone at the cut that covers an assigned block, even one that names no "
-                       "address, so that the server answers NXDOMAIN for it");
-    connect(rfc2317, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
-    connect(emptyZones, &QCheckBox::toggled, this, &OutputsDialog::fieldsEdited);
-    connect(zoneCut4, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
-    connect(zoneCut6, &QComboBox::currentTextChanged, this, &OutputsDialog::fieldsEdited);
-    connect(naming, &QComboBox::currentIndexChanged, this, &OutputsDialog::fieldsEdited);
-    const std::pair<const char*, QWidget*> rows[] = {{"&TTL (s):", ttl},
-                                                     {"&Refresh (s):", refreshTime},
-                                                     {"Retr&y (s):", retry},
-                                                     {"&Expire (s):", expire},
-                                                     {"Ne&gative TTL (s):", minimum},
-                                                     {"IPv4 &zone cut:", zoneCut4},
-                                                     {"IPv6 zone c&ut:", zoneCut6},
-                                                     {"RFC 2317 z&one names:", naming},
-                                                     {"RFC 231&7 child zones:", rfc2317},
-                                                     {"Delegated blocks:", delegated},
-                                                     {"", emptyZones}};
-    for (const auto& [label, w] : rows)
-        if (*label)
-            form->addRow(QString::fromUtf8(label), w);
-        else
+    std::vector<std::size_t> shown;
+    for (std::size_t i = 0; i < plan::kOutputKeyCount; ++i)
+        if (plan::kOutputKeys[i].box == which)
+            shown.push_back(i);
+    std::sort(shown.begin(), shown.end(),
+              [](std::size_t a, std::size_t b) { return plan::kOutputKeys[a].row < plan::kOutputKeys[b].row; });
+    for (std::size_t i : shown) {
+        const plan::OutputKey& k = plan::kOutputKeys[i];
+        QWidget* w = settings[i] = settingWidget(k, box);
+        if (widgetOf(k.value) == SettingWidget::Check)
             form->addRow(w);
+        else
+            form->addRow(QString::fromUtf8(k.label.data(), static_cast<int>(k.label.size())), w);
+    }
     return box;
 }
 
@@ -378,38 +419,13 @@ QWidget* OutputsDialog::buildPreview()
     return split;
 }
 
-// Each one-line box with the field it shows: read by fieldsEdited, filled by refresh.
-std::array<std::pair<std::string*, QLineEdit*>, 13> OutputsDialog::lineFields(planner::OutputFields& f) const
-{
-    return {{{&f.domain, domain},
-             {&f.dnsServers, dnsServers},
-             {&f.hostmaster, hostmaster},
-             {&f.interface, interface},
-             {&f.leaseFile, leaseFile},
-             {&f.validLifetime, valid},
-             {&f.preferredLifetime, preferred},
-             {&f.ttl, ttl},
-             {&f.refresh, refreshTime},
-             {&f.retry, retry},
-             {&f.expire, expire},
-             {&f.minimum, minimum},
-             {&f.delegated, delegated}}};
-}
-
 void OutputsDialog::fieldsEdited()
 {
     if (filling)
         return;
     planner::OutputFields& f = model->fields;
-    const auto lines = lineFields(f);
-    for (const auto& [value, edit] : lines)
-        *value = s(edit->text());
-    f.nameServers = s(nameServers->toPlainText());
-    f.zoneCut4 = kZoneCuts4[std::max(0, zoneCut4->currentIndex())];
-    f.zoneCut6 = s(zoneCut6->currentText());
-    f.naming = naming->currentIndex() == 1 ? plan::ReverseNaming::Dash : plan::ReverseNaming::Slash;
-    f.rfc2317 = rfc2317->currentIndex() == 1 ? plan::Rfc2317::All : plan::Rfc2317::None;
-    f.emptyReverseZones = emptyZones->isChecked();
+    for (std::size_t i = 0; i < plan::kOutputKeyCount; ++i)
+        f.texts[i] = settingText(plan::kOutputKeys[i].value, settings[i]);
     planner::OutputChoice& c = model->choice;
     const planner::OutputChoice before = c;
     c.kea4 = kea4->isChecked();
@@ -426,20 +442,8 @@ void OutputsDialog::fieldsEdited()
 void OutputsDialog::refresh()
 {
     filling = true;
-    const planner::OutputFields& f = model->fields;
-    const auto lines = lineFields(model->fields);
-    for (const auto& [value, edit] : lines)
-        setText(edit, *value);
-    if (nameServers->toPlainText() != q(f.nameServers))
-        nameServers->setPlainText(q(f.nameServers));
-    for (int i = 0; i < 3; ++i)
-        if (kZoneCuts4[i] == f.zoneCut4)
-            zoneCut4->setCurrentIndex(i);
-    if (zoneCut6->currentText() != q(f.zoneCut6))
-        zoneCut6->setCurrentText(q(f.zoneCut6));
-    naming->setCurrentIndex(f.naming == plan::ReverseNaming::Dash ? 1 : 0);
-    rfc2317->setCurrentIndex(f.rfc2317 == plan::Rfc2317::All ? 1 : 0);
-    emptyZones->setChecked(f.emptyReverseZones);
+    for (std::size_t i = 0; i < plan::kOutputKeyCount; ++i)
+        showSetting(plan::kOutputKeys[i].value, settings[i], model->fields.texts[i]);
     const planner::OutputChoice& c = model->choice;
     kea4->setChecked(c.kea4);
     kea6->setChecked(c.kea6);

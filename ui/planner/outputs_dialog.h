@@ -43,7 +43,6 @@ public:
     BackgroundWork& previewWork() { return work; }
     // Copies the model's state into the widgets.
     void refresh();
-    std::array<std::pair<std::string*, QLineEdit*>, 13> lineFields(planner::OutputFields& f) const;
 
     // Close, Esc and the window's close: typed settings not applied are asked about first.
     void reject() override;
@@ -55,8 +54,9 @@ private:
     class QtServices;
     void build();
     QWidget* buildChoice();
-    QWidget* buildDhcpFields();
-    QWidget* buildZoneFields();
+    // The settings shown in one box, in their rows.
+    QWidget* buildSettings(plan::OutputBox which, const char* title, const char* name);
+    QWidget* settingWidget(const plan::OutputKey& k, QWidget* box);
     QWidget* buildPreview();
     QLineEdit* field(const char* name, const char* accessible, const char* description);
     void fieldsEdited();  // widgets into the model, the preview later
@@ -81,25 +81,8 @@ private:
     QCheckBox* dnsmasq = nullptr;
     QCheckBox* zones = nullptr;
     QComboBox* keaForm = nullptr;
-    QLineEdit* domain = nullptr;
-    QLineEdit* dnsServers = nullptr;
-    QPlainTextEdit* nameServers = nullptr;
-    QLineEdit* hostmaster = nullptr;
-    QLineEdit* interface = nullptr;
-    QLineEdit* leaseFile = nullptr;
-    QLineEdit* valid = nullptr;
-    QLineEdit* preferred = nullptr;
-    QLineEdit* ttl = nullptr;
-    QLineEdit* refreshTime = nullptr;
-    QLineEdit* retry = nullptr;
-    QLineEdit* expire = nullptr;
-    QLineEdit* minimum = nullptr;
-    QComboBox* zoneCut4 = nullptr;
-    QComboBox* zoneCut6 = nullptr;
-    QComboBox* naming = nullptr;
-    QComboBox* rfc2317 = nullptr;
-    QLineEdit* delegated = nullptr;
-    QCheckBox* emptyZones = nullptr;
+    // Each output setting's widget, by its place in plan::kOutputKeys.
+    std::array<QWidget*, plan::kOutputKeyCount> settings{};
     QLabel* settingsError = nullptr;
     QLabel* listTitle = nullptr;
     QListWidget* files = nullptr;

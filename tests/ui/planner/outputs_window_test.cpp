@@ -87,7 +87,7 @@ protected:
         typeInto(d, "dnsServers", QStringLiteral("10.40.0.53, 2001:db8:40::53"));
         auto* ns = child<QPlainTextEdit>(d, "nameServers");
         ns->setFocus();
-        QTest::keyClicks(ns, QString::fromStdString(planner::fieldsOf(settings).nameServers).trimmed());
+        QTest::keyClicks(ns, QString::fromStdString(planner::fieldsOf(settings)["name_servers"]).trimmed());
         typeInto(d, "leaseFile", QString::fromStdString(settings.leaseFile));
     }
     void applyCampus(OutputsDialog* d)
