@@ -65,16 +65,15 @@
 //               twice) is not the document's to refuse: the plan's checks show it.
 //   "outputs":  (v3) what the DHCP and DNS configuration is written with and what it must
 //               keep from one export to the next (optional), an object with, each optional:
-//       "settings"      each member only when not its default (plan/outputs.h), each read
-//                       by its type; whether the whole is one a server takes
-//                       (checkOutputSettings) is the plan's checks' to show, so that a plan
-//                       saved under looser rules opens: "domain", "hostmaster", "interface",
-//                       "lease_file" strings; "dns_servers" [addresses]; "name_servers"
-//                       [{"name", "addresses": [addresses]}]; "ttl", "refresh", "retry",
-//                       "expire", "minimum", "valid_lifetime", "preferred_lifetime" seconds;
-//                       "zone_cut4", "zone_cut6" prefix lengths; "naming" slash or dash;
-//                       "rfc2317" none or all; "delegated" [network/len]; "empty_reverse_zones"
-//                       true or false (absent: none, [], true)
+//       "settings"      the settings listed in plan/output_keys.h, by their keys there, each
+//                       only when not its default (plan/outputs.h) and read by its kind;
+//                       whether the whole is one a server takes (checkOutputSettings) is the
+//                       plan's checks' to show, so that a plan saved under looser rules
+//                       opens: names and texts strings ("domain", "lease_file"), seconds
+//                       0 to 4294967295 ("ttl"), "dns_servers" [addresses], "name_servers"
+//                       [{"name", "addresses": [addresses]}], "zone_cut4", "zone_cut6"
+//                       prefix lengths, "naming" slash or dash, "rfc2317" none or all,
+//                       "delegated" [network/len], "empty_reverse_zones" true or false
 //       "dhcp_ids"      the Kea subnet IDs, in prefix order, each {"prefix": "network/len",
 //                       "id": 1 to 4294967294}; no prefix and no ID twice. A prefix need not
 //                       be a block any more: its ID is never handed to another.
@@ -177,6 +176,13 @@ void readVersion(Reader& in, RawDocument& doc)
     doc.hasVersion = true;
 }
 
+// Version 1's one root.
+void readRoot(Reader& in, std::optional<std::string>& root)
+{
+    if (std::string v; in.readString(v))
+        root = std::move(v);
+}
+
 void readRoots(Reader& in, RawDocument& doc)
 {
     doc.hasRoots = true;
@@ -245,11 +251,7 @@ constexpr Member<DocumentIn, DocumentOut> kDocument[] = {
      [](Writer& j, const DocumentOut&) { j.string("maskquill-plan"); }},
     {"version", [](Reader& in, DocumentIn& d) { readVersion(in, d.doc); },
      [](Writer& j, const DocumentOut& d) { j.number(detail::needsVersion3(d.plan) ? 3 : 2); }},
-    {"root",
-     [](Reader& in, DocumentIn& d) {
-         if (std::string v; in.readString(v))
-             d.doc.root = std::move(v);
-     }},
+    {"root", [](Reader& in, DocumentIn& d) { readRoot(in, d.doc.root); }},
     {"roots", [](Reader& in, DocumentIn& d) { readRoots(in, d.doc); },
      [](Writer& j, const DocumentOut& d) {
          j.beginArray();

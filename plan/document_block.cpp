@@ -51,6 +51,31 @@ void readLength(Reader& in, std::optional<int>& out)
         out = static_cast<int>(v);
 }
 
+// A block's members that are absent unless given.
+void readParts(Reader& in, std::optional<std::uint64_t>& out)
+{
+    if (std::uint64_t v = 0; in.readUnsigned(kMaxSplitParts, v))
+        out = v;
+}
+
+void readAssigned(Reader& in, std::optional<bool>& out)
+{
+    if (bool v = false; in.readBool(v))
+        out = v;
+}
+
+void readGrowth(Reader& in, std::optional<double>& out)
+{
+    if (double v = 0; readGrowth(in, v))
+        out = v;
+}
+
+void readVlan(Reader& in, std::optional<int>& out)
+{
+    if (int v = 0; readVlan(in, v))
+        out = v;
+}
+
 // "10" of 10 hosts: counts go up to 2^128, past what a JSON number keeps.
 void readCount(Reader& in, net::u128& out)
 {
@@ -136,6 +161,11 @@ constexpr Member<BlockIpam> kBlockIpam[] = {
     {"pool", detail::readBool<&BlockIpam::pool>, detail::writeBool<&BlockIpam::pool>, differs<&BlockIpam::pool>},
 };
 
+void readBlockIpam(Reader& in, BlockIpam& v)
+{
+    readMembers(in, kBlockIpam, v, "IPAM");
+}
+
 constexpr Member<Segment> kSegment[] = {
     {"name", [](Reader& in, Segment& s) { readName(in, s.name); }, detail::writeText<&Segment::name>, nullptr,
      Need::Required},
@@ -169,47 +199,29 @@ constexpr Member<RawBlock, BlockView> kBlock[] = {
      [](Writer& j, const BlockView& v) { j.string(v.b.note); }},
     {"colour", [](Reader& in, RawBlock& b) { b.hasColour = in.readString(b.colour); },
      [](Writer& j, const BlockView& v) { j.rawString(textio::colourText(v.b.colour)); }},
-    {"parts",
-     [](Reader& in, RawBlock& b) {
-         if (std::uint64_t v = 0; in.readUnsigned(kMaxSplitParts, v))
-             b.parts = v;
-     },
+    {"parts", [](Reader& in, RawBlock& b) { readParts(in, b.parts); },
      [](Writer& j, const BlockView& v) { j.number(v.b.children.size()); },
      [](const BlockView& v) { return !v.leaf(); }},
-    {"assigned",
-     [](Reader& in, RawBlock& b) {
-         if (bool v = false; in.readBool(v))
-             b.assigned = v;
-     },
+    {"assigned", [](Reader& in, RawBlock& b) { readAssigned(in, b.assigned); },
      [](Writer& j, const BlockView& v) { j.boolean(v.b.state != BlockState::Free); },
      [](const BlockView& v) { return v.leaf(); }},
     {"hosts", [](Reader& in, RawBlock& b) { b.hasHosts = in.readString(b.hosts); },
      [](Writer& j, const BlockView& v) { j.rawString(net::toDecimal(v.b.hostsNeeded)); },
      [](const BlockView& v) { return v.assignedLeaf(); }},
-    {"growth",
-     [](Reader& in, RawBlock& b) {
-         if (double g = 0; readGrowth(in, g))
-             b.growth = g;
-     },
+    {"growth", [](Reader& in, RawBlock& b) { readGrowth(in, b.growth); },
      [](Writer& j, const BlockView& v) { j.shortestString(v.b.growthPercent); },
      [](const BlockView& v) { return v.assignedLeaf() && v.b.growthPercent != 0; }, Need::Optional, 2},
-    {"vlan",
-     [](Reader& in, RawBlock& b) {
-         if (int v = 0; readVlan(in, v))
-             b.vlan = v;
-     },
+    {"vlan", [](Reader& in, RawBlock& b) { readVlan(in, b.vlan); },
      [](Writer& j, const BlockView& v) { j.number(v.b.vlan); },
      [](const BlockView& v) { return v.assignedLeaf() && v.b.vlan; }, Need::Optional, 2},
     {"reserved", [](Reader& in, RawBlock& b) { in.readBool(b.reserved); },
      [](Writer& j, const BlockView&) { j.boolean(true); },
      [](const BlockView& v) { return v.assignedLeaf() && v.b.state == BlockState::Reserved; }, Need::Optional, 2},
-    {"subnet",
-     [](Reader& in, RawBlock& b) { detail::readSubnetLayout(in, *(b.subnet = std::make_unique<SubnetLayout>())); },
+    {"subnet", [](Reader& in, RawBlock& b) { readSubnetLayout(in, *(b.subnet = std::make_unique<SubnetLayout>())); },
      [](Writer& j, const BlockView& v) { detail::writeSubnetLayout(j, *v.plan.subnetLayout(v.id)); },
      [](const BlockView& v) { return v.assignedLeaf() && v.plan.hasSubnetLayouts() && v.plan.subnetLayout(v.id); },
      Need::Optional, 3},
-    {"ipam",
-     [](Reader& in, RawBlock& b) { readMembers(in, kBlockIpam, *(b.ipam = std::make_unique<BlockIpam>()), "IPAM"); },
+    {"ipam", [](Reader& in, RawBlock& b) { readBlockIpam(in, *(b.ipam = std::make_unique<BlockIpam>())); },
      [](Writer& j, const BlockView& v) {
          j.beginObject();
          writeMembers(j, kBlockIpam, *v.plan.blockIpam(v.id));

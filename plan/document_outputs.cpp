@@ -144,14 +144,16 @@ void readIdPrefix(json::Reader& in, std::optional<net::Prefix>& out)
         out = std::get<net::Prefix>(p);
 }
 
+void readDhcpIdNumber(json::Reader& in, std::uint64_t& id)
+{
+    if (in.readUnsigned(kMaxDhcpId, id) && id == 0)
+        in.fail("a Kea subnet ID is 1 to " + std::to_string(kMaxDhcpId));
+}
+
 constexpr Member<DhcpIdEntry, DhcpId> kDhcpId[] = {
     {"prefix", [](json::Reader& in, DhcpIdEntry& e) { readIdPrefix(in, e.prefix); },
      [](json::Writer& j, const DhcpId& e) { j.rawString(net::formatNetwork(e.first)); }, nullptr, Need::Required},
-    {"id",
-     [](json::Reader& in, DhcpIdEntry& e) {
-         if (in.readUnsigned(kMaxDhcpId, e.id) && e.id == 0)
-             in.fail("a Kea subnet ID is 1 to " + std::to_string(kMaxDhcpId));
-     },
+    {"id", [](json::Reader& in, DhcpIdEntry& e) { readDhcpIdNumber(in, e.id); },
      [](json::Writer& j, const DhcpId& e) { j.number(e.second); }, nullptr, Need::Required},
 };
 
@@ -241,14 +243,16 @@ void writeHash(json::Writer& j, std::uint64_t hash)
     j.rawString({text, 16});
 }
 
+void readSerial(json::Reader& in, std::uint32_t& out)
+{
+    if (std::uint64_t v = 0; in.readUnsigned(0xFFFFFFFFu, v))
+        out = static_cast<std::uint32_t>(v);
+}
+
 constexpr Member<ZoneEntry, Zone> kZoneSerial[] = {
     {"zone", [](json::Reader& in, ZoneEntry& e) { readZoneName(in, e.zone); },
      [](json::Writer& j, const Zone& z) { j.string(z.first); }, nullptr, Need::Required},
-    {"serial",
-     [](json::Reader& in, ZoneEntry& e) {
-         if (std::uint64_t v = 0; in.readUnsigned(0xFFFFFFFFu, v))
-             e.z.serial = static_cast<std::uint32_t>(v);
-     },
+    {"serial", [](json::Reader& in, ZoneEntry& e) { readSerial(in, e.z.serial); },
      [](json::Writer& j, const Zone& z) { j.number(z.second.serial); }, nullptr, Need::Required},
     {"hash", [](json::Reader& in, ZoneEntry& e) { readHash(in, e.z.hash); },
      [](json::Writer& j, const Zone& z) { writeHash(j, z.second.hash); }, nullptr, Need::Required},

@@ -108,8 +108,14 @@ void readKept(json::Reader& in, int& out)
         out = static_cast<int>(v);
 }
 
-void readRanges(json::Reader& in, std::vector<AddressRange>& ranges);
+void readRanges(json::Reader& in, SubnetLayout& layout);
 void writeRanges(json::Writer& j, const std::vector<AddressRange>& ranges);
+
+void readRangeEnd(json::Reader& in, net::Address& out)
+{
+    if (auto a = readAddress(in))
+        out = *a;
+}
 
 void readMac(json::Reader& in, std::optional<net::Mac>& out)
 {
@@ -190,11 +196,7 @@ constexpr Member<SubnetLayout> kSubnetLayout[] = {
      [](const SubnetLayout& l) { return l.gatewaySet; }},
     {"kept", [](json::Reader& in, SubnetLayout& l) { readKept(in, l.kept.emplace()); },
      [](json::Writer& j, const SubnetLayout& l) { j.number(*l.kept); }, differs<&SubnetLayout::kept>},
-    {"ranges",
-     [](json::Reader& in, SubnetLayout& l) {
-         l.rangesSet = true;
-         readRanges(in, l.ranges);
-     },
+    {"ranges", [](json::Reader& in, SubnetLayout& l) { readRanges(in, l); },
      [](json::Writer& j, const SubnetLayout& l) { writeRanges(j, l.ranges); },
      [](const SubnetLayout& l) { return l.rangesSet; }},
     {"dhcp6", [](json::Reader& in, SubnetLayout& l) { readWord(in, kDhcp6Words, l.dhcp6.emplace()); },
@@ -205,17 +207,9 @@ constexpr Member<SubnetLayout> kSubnetLayout[] = {
 };
 
 constexpr Member<AddressRange> kRange[] = {
-    {"first",
-     [](json::Reader& in, AddressRange& r) {
-         if (auto a = readAddress(in))
-             r.first = *a;
-     },
+    {"first", [](json::Reader& in, AddressRange& r) { readRangeEnd(in, r.first); },
      [](json::Writer& j, const AddressRange& r) { writeAddress(j, r.first); }, nullptr, Need::Required},
-    {"last",
-     [](json::Reader& in, AddressRange& r) {
-         if (auto a = readAddress(in))
-             r.last = *a;
-     },
+    {"last", [](json::Reader& in, AddressRange& r) { readRangeEnd(in, r.last); },
      [](json::Writer& j, const AddressRange& r) { writeAddress(j, r.last); }, nullptr, Need::Required},
 };
 
@@ -249,8 +243,11 @@ void readRange(json::Reader& in, AddressRange& r)
         in.fail("the range runs backwards: " + net::format(r.first) + " comes after " + net::format(r.last));
 }
 
-void readRanges(json::Reader& in, std::vector<AddressRange>& ranges)
+// The block's own ranges, in place of the rule's: none when the list is empty.
+void readRanges(json::Reader& in, SubnetLayout& layout)
 {
+    layout.rangesSet = true;
+    std::vector<AddressRange>& ranges = layout.ranges;
     if (!in.beginArray())
         return;
     while (in.nextItem()) {
