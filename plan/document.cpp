@@ -158,7 +158,17 @@ struct DocumentIn {
 };
 struct DocumentOut {
     const Plan& plan;
-    const std::function<void()>& spill;
+    // The text so far, handed on once it has grown to a piece, between two entries.
+    std::string& out;
+    const std::function<void(std::string_view)>& write;
+    static constexpr std::size_t kPiece = 1 << 20;
+    void spill() const
+    {
+        if (out.size() >= kPiece) {
+            write(out);
+            out.clear();
+        }
+    }
 };
 
 void readFormat(Reader& in, RawDocument& doc)
@@ -264,7 +274,7 @@ constexpr Member<DocumentIn, DocumentOut> kDocument[] = {
      [](Reader& in, DocumentIn& d) { readMembers(in, kSettings, d.doc.settings, "settings", &d.doc.later); },
      [](Writer& j, const DocumentOut& d) {
          j.beginObject();
-         writeMembers(j, kSettings, d.plan.settings());
+         writeMembers<kSettings>(j, d.plan.settings());
          j.end();
      },
      nullptr, Need::Optional, 2},
@@ -291,7 +301,7 @@ constexpr Member<DocumentIn, DocumentOut> kDocument[] = {
      },
      [](const DocumentOut& d) { return !d.plan.hosts().empty(); }, Need::Optional, 3},
     {"outputs", [](Reader& in, DocumentIn& d) { detail::readOutputs(in, d.doc); },
-     [](Writer& j, const DocumentOut& d) { detail::writeOutputs(j, d.plan, d.spill); },
+     [](Writer& j, const DocumentOut& d) { detail::writeOutputs(j, d.plan, [&d] { d.spill(); }); },
      [](const DocumentOut& d) { return detail::hasOutputs(d.plan); }, Need::Optional, 3},
 };
 
@@ -402,18 +412,11 @@ std::string writeDocument(const Plan& plan)
 
 void writeDocument(const Plan& plan, const std::function<void(std::string_view)>& write)
 {
-    constexpr std::size_t kPiece = 1 << 20;
     std::string out;
-    out.reserve(kPiece + 64 * 1024);
-    const std::function<void()> spill = [&] {
-        if (out.size() >= kPiece) {
-            write(out);
-            out.clear();
-        }
-    };
+    out.reserve(DocumentOut::kPiece + 64 * 1024);
     Writer j(out);
     j.beginObject(Layout::Indented);
-    writeMembers(j, kDocument, DocumentOut{plan, spill});
+    writeMembers<kDocument>(j, DocumentOut{plan, out, write});
     j.end();
     out += '\n';
     write(out);

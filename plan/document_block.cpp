@@ -224,7 +224,7 @@ constexpr Member<RawBlock, BlockView> kBlock[] = {
     {"ipam", [](Reader& in, RawBlock& b) { readBlockIpam(in, *(b.ipam = std::make_unique<BlockIpam>())); },
      [](Writer& j, const BlockView& v) {
          j.beginObject();
-         writeMembers(j, kBlockIpam, *v.plan.blockIpam(v.id));
+         writeMembers<kBlockIpam>(j, *v.plan.blockIpam(v.id));
          j.end();
      },
      [](const BlockView& v) { return v.plan.hasBlockIpam() && v.plan.blockIpam(v.id); }, Need::Optional, 2},
@@ -240,7 +240,7 @@ void readIpam(Reader& in, IpamValues& v)
 void writeIpam(Writer& j, const IpamValues& v)
 {
     j.beginObject();
-    writeMembers(j, kIpam, v);
+    writeMembers<kIpam>(j, v);
     j.end();
 }
 
@@ -252,7 +252,7 @@ void readSegment(Reader& in, Segment& s)
 void writeSegment(Writer& j, const Segment& s)
 {
     j.beginObject();
-    writeMembers(j, kSegment, s);
+    writeMembers<kSegment>(j, s);
     j.end();
 }
 
@@ -264,7 +264,7 @@ void readBlock(Reader& in, RawBlock& b, LaterKeys& later)
 void writeBlock(Writer& j, const Plan& plan, BlockId id)
 {
     j.beginObject();
-    writeMembers(j, kBlock, BlockView{plan, id, plan.block(id)});
+    writeMembers<kBlock>(j, BlockView{plan, id, plan.block(id)});
     j.end();
 }
 

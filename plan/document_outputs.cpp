@@ -305,7 +305,7 @@ void writeNameServers(json::Writer& j, const OutputSettings& s)
     j.beginArray();
     for (const NameServer& ns : s.nameServers) {
         j.beginObject();
-        writeMembers(j, kNameServer, ns);
+        writeMembers<kNameServer>(j, ns);
         j.end();
     }
     j.end();
@@ -382,14 +382,14 @@ struct OutputsView {
 };
 
 // An array of entries written one a line, spill() before each.
-template <class R, class W, std::size_t N, class List>
-void writeEntries(json::Writer& j, const Member<R, W> (&keys)[N], const List& list, const std::function<void()>& spill)
+template <const auto& Keys, class List>
+void writeEntries(json::Writer& j, const List& list, const std::function<void()>& spill)
 {
     j.beginArray(Layout::Indented);
-    for (const W& e : list) {
+    for (const auto& e : list) {
         spill();
         j.beginObject();
-        writeMembers(j, keys, e);
+        writeMembers<Keys>(j, e);
         j.end();
     }
     j.end();
@@ -399,15 +399,15 @@ constexpr Member<RawDocument, OutputsView> kOutputs[] = {
     {"settings", [](json::Reader& in, RawDocument& doc) { readMembers(in, kOutputSettings, doc.outputs, "settings"); },
      [](json::Writer& j, const OutputsView& v) {
          j.beginObject();
-         writeMembers(j, kOutputSettings, v.plan.outputSettings());
+         writeMembers<kOutputSettings>(j, v.plan.outputSettings());
          j.end();
      },
      [](const OutputsView& v) { return v.plan.outputSettings() != OutputSettings{}; }},
     {"dhcp_ids", [](json::Reader& in, RawDocument& doc) { readDhcpIds(in, doc.dhcpIds); },
-     [](json::Writer& j, const OutputsView& v) { writeEntries(j, kDhcpId, v.plan.dhcpIds(), v.spill); },
+     [](json::Writer& j, const OutputsView& v) { writeEntries<kDhcpId>(j, v.plan.dhcpIds(), v.spill); },
      [](const OutputsView& v) { return !v.plan.dhcpIds().empty(); }},
     {"zone_serials", [](json::Reader& in, RawDocument& doc) { readZoneSerials(in, doc.zoneSerials); },
-     [](json::Writer& j, const OutputsView& v) { writeEntries(j, kZoneSerial, v.plan.zoneSerials(), v.spill); },
+     [](json::Writer& j, const OutputsView& v) { writeEntries<kZoneSerial>(j, v.plan.zoneSerials(), v.spill); },
      [](const OutputsView& v) { return !v.plan.zoneSerials().empty(); }},
 };
 
@@ -426,7 +426,7 @@ bool hasOutputs(const Plan& plan)
 void writeOutputs(json::Writer& j, const Plan& plan, const std::function<void()>& spill)
 {
     j.beginObject(Layout::Indented);
-    writeMembers(j, kOutputs, OutputsView{plan, spill});
+    writeMembers<kOutputs>(j, OutputsView{plan, spill});
     j.end();
 }
 

@@ -264,7 +264,7 @@ void writeRanges(json::Writer& j, const std::vector<AddressRange>& ranges)
     j.beginArray();
     for (const AddressRange& r : ranges) {
         j.beginObject();
-        writeMembers(j, kRange, r);
+        writeMembers<kRange>(j, r);
         j.end();
     }
     j.end();
@@ -335,21 +335,21 @@ bool needsVersion3(const Plan& plan)
 void writeLayoutRules(json::Writer& j, const LayoutRules& rules)
 {
     j.beginObject();
-    writeMembers(j, kLayoutRules, rules);
+    writeMembers<kLayoutRules>(j, rules);
     j.end();
 }
 
 void writeSubnetLayout(json::Writer& j, const SubnetLayout& layout)
 {
     j.beginObject();
-    writeMembers(j, kSubnetLayout, layout);
+    writeMembers<kSubnetLayout>(j, layout);
     j.end();
 }
 
 void writeHost(json::Writer& j, const Host& host)
 {
     j.beginObject();
-    writeMembers(j, kHost, host);
+    writeMembers<kHost>(j, host);
     j.end();
 }
 

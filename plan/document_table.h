@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "textio/json.h"
 
@@ -98,15 +99,44 @@ bool wasSeen(const Member<R, W> (&keys)[N], std::uint64_t seen, std::string_view
     return false;
 }
 
-// The members of one object in the table's order, inside an object the caller opened.
-template <class Keys, class W> void writeMembers(textio::json::Writer& j, const Keys& keys, const W& from)
+// A key as the characters of a literal, for the writer's fast way with literal keys.
+template <std::size_t N> struct KeyChars {
+    char v[N];
+};
+template <const auto& Keys, std::size_t I> constexpr auto keyChars()
 {
-    for (const auto& m : keys) {
-        if (!m.write || (m.written && !m.written(from)))
-            continue;
-        j.key(m.key);
+    constexpr std::string_view k = Keys[I].key;
+    KeyChars<k.size() + 1> c{};
+    for (std::size_t i = 0; i < k.size(); ++i)
+        c.v[i] = k[i];
+    return c;
+}
+template <const auto& Keys, std::size_t I> inline constexpr auto kKeyChars = keyChars<Keys, I>();
+
+// Entry I of a table known when compiling, written when it is to be: its calls are made
+// directly, not through pointers (the block and host writers run for millions of them).
+template <const auto& Keys, std::size_t I, class W> void writeMember(textio::json::Writer& j, const W& from)
+{
+    constexpr const auto& m = Keys[I];
+    if constexpr (m.write != nullptr) {
+        if constexpr (m.written != nullptr)
+            if (!m.written(from))
+                return;
+        j.key(kKeyChars<Keys, I>.v);
         m.write(j, from);
     }
+}
+
+template <const auto& Keys, class W, std::size_t... I>
+void writeMembers(textio::json::Writer& j, const W& from, std::index_sequence<I...>)
+{
+    (writeMember<Keys, I>(j, from), ...);
+}
+
+// The members of one object in the table's order, inside an object the caller opened.
+template <const auto& Keys, class W> void writeMembers(textio::json::Writer& j, const W& from)
+{
+    writeMembers<Keys>(j, from, std::make_index_sequence<std::size(Keys)>{});
 }
 
 // ---- entries made from a member pointer: the value read and written by its type.
