@@ -3,7 +3,9 @@
 // whatever the object, with the line of the text it was found on.
 #include <gtest/gtest.h>
 
+#include "net/parse.h"
 #include "plan/document.h"
+#include "plan/output_keys.h"
 
 namespace mq::plan {
 namespace {
@@ -94,6 +96,45 @@ TEST(DocumentKeys, EveryObjectRefusesUnknownRepeatedMistypedAndMissingKeysAlike)
             EXPECT_EQ(p.path, o.path) << o.required;
             EXPECT_EQ(p.message, o.missing) << o.required;
         }
+    }
+}
+
+// The settings with one of them changed from its default: of each kind a value it takes.
+OutputSettings changed(const OutputKey& k)
+{
+    OutputSettings s;
+    switch (k.value) {
+    case OutputValue::Name:
+    case OutputValue::Text: s.*k.text = "lab.example"; break;
+    case OutputValue::Seconds: s.*k.seconds = 1234; break;
+    case OutputValue::Servers: s.dnsServers = {std::get<net::Address>(net::parseAddress("10.0.0.53"))}; break;
+    case OutputValue::NameServers: s.nameServers = {{"ns1.lab.example", {}}}; break;
+    case OutputValue::ZoneCut4: s.zoneCut4 = 16; break;
+    case OutputValue::ZoneCut6: s.zoneCut6 = 48; break;
+    case OutputValue::Naming: s.naming = ReverseNaming::Dash; break;
+    case OutputValue::Rfc2317: s.rfc2317 = Rfc2317::All; break;
+    case OutputValue::Delegated:
+        s.delegated = {std::get<net::Prefix>(net::parsePrefix("10.0.0.64/26", net::HostBits::Keep))};
+        break;
+    case OutputValue::YesNo: s.emptyReverseZones = false; break;
+    }
+    return s;
+}
+
+// Each listed setting is written under its key, alone when the others are at their defaults,
+// and read back as it was: a setting listed is one the document keeps.
+TEST(DocumentKeys, EveryOutputSettingListedIsWrittenUnderItsKeyAndReadBack)
+{
+    for (const OutputKey& k : kOutputKeys) {
+        Plan plan(std::get<net::Prefix>(net::parsePrefix("10.0.0.0/24", net::HostBits::Keep)));
+        plan.setOutputSettings(changed(k));
+        ASSERT_FALSE(plan.outputSettings() == OutputSettings{}) << k.key;
+        const std::string text = writeDocument(plan);
+        const std::string settings = text.substr(text.find("\"settings\": {", text.find("\"outputs\"")));
+        EXPECT_EQ(settings.substr(13, settings.find(':', 14) - 13), "\"" + std::string(k.key) + "\"") << text;
+        auto back = readDocument(text);
+        ASSERT_TRUE(std::holds_alternative<Plan>(back)) << std::get<textio::Problem>(back).message;
+        EXPECT_TRUE(std::get<Plan>(back).outputSettings() == plan.outputSettings()) << k.key;
     }
 }
 
