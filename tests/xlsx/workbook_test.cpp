@@ -1,6 +1,5 @@
-// What the workbook writer decides before libxlsxwriter sees a cell: which counts are
-// numbers, the sheets a worksheet cannot hold, the names of tabs, a cancel part way; and a
-// plan's allocations cut into a sheet per root (the cells themselves are read back by
+// What the workbook writer decides before libxlsxwriter sees a cell: the sheets a worksheet cannot hold, the names of
+// tabs, a cancel part way; and a plan's allocations cut into a sheet per root (the cells themselves are read back by
 // openpyxl and LibreOffice in tests/mqnet/xlsx_test.py).
 #include <gtest/gtest.h>
 
@@ -12,26 +11,6 @@
 
 namespace mq::xlsx {
 namespace {
-
-TEST(XlsxCount, ANumberOnlyWhereADoubleHoldsItExactly)
-{
-    const std::pair<const char*, bool> cases[] = {
-        {"0", true},
-        {"4094", true},
-        {"9007199254740991", true},
-        {"9007199254740992", true},  // 2^53
-        {"9007199254740993", false},  // the first a double rounds
-        {"18446744073709551616", false},  // beyond 64 bits
-        {"1208925819614629174706176", false},
-        {"", false},
-        {"007", false},  // a leading zero would be lost
-        {"-1", false},
-        {"1e3", false},
-        {" 1", false},
-    };
-    for (const auto& [text, fits] : cases)
-        EXPECT_EQ(fitsExactly(text), fits) << text;
-}
 
 TEST(XlsxWorkbook, ASheetBeyondAWorksheetsRowsIsRefusedBeforeAnyRowIsMade)
 {
