@@ -36,11 +36,6 @@ struct Sheet {
     std::function<void(std::size_t i, std::vector<std::string>& cells)> row;
 };
 
-// The cells of one line that a row writer joined with sep, where no cell can hold sep (numbers
-// and addresses): so that a sheet takes the very cells of its CSV. A '\n' or "\r\n" at the
-// end is no part of the last cell.
-void cutRow(std::string_view line, char sep, std::vector<std::string>& cells);
-
 // The width of a column, in characters of the default font, for the longest of its cells
 // (in code points) and a little room; bounded so that one long note does not hide the rest.
 double columnWidth(std::size_t longestCell);

@@ -133,19 +133,6 @@ std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& fo
 
 }  // namespace
 
-void cutRow(std::string_view line, char sep, std::vector<std::string>& cells)
-{
-    if (line.ends_with('\n'))
-        line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
-    for (std::size_t from = 0;;) {
-        const std::size_t at = std::min(line.find(sep, from), line.size());
-        cells.emplace_back(line.substr(from, at - from));
-        if (at == line.size())
-            return;
-        from = at + 1;
-    }
-}
-
 double columnWidth(std::size_t longestCell)
 {
     return static_cast<double>(std::clamp<std::size_t>(longestCell, 6, 60)) + 2;

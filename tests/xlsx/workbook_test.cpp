@@ -48,15 +48,8 @@ TEST(XlsxWorkbook, SheetNamesASpreadsheetTakesUniqueWithoutCase)
     EXPECT_EQ(sheetName(accents, {}), accents.substr(0, 62));  // 31 characters, not bytes
 }
 
-TEST(XlsxWorkbook, RowsCutFromTheirCsvLineAndACancelPartWay)
+TEST(XlsxWorkbook, ACancelPartWay)
 {
-    std::vector<std::string> cells;
-    cutRow("0,10.0.0.0/30,10.0.0.1,,\r\n", ',', cells);
-    EXPECT_EQ(cells, (std::vector<std::string>{"0", "10.0.0.0/30", "10.0.0.1", "", ""}));
-    cells.clear();
-    cutRow("2001:db8::/127\n", ',', cells);
-    EXPECT_EQ(cells, (std::vector<std::string>{"2001:db8::/127"}));
-
     std::size_t made = 0, told = 0;
     const Sheet many{"rows", {{"n", CellType::Count}}, 10000, [&](std::size_t i, std::vector<std::string>& c) {
                          c = {std::to_string(i)}, ++made;
