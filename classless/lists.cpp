@@ -43,21 +43,28 @@ bool isCancelled(const std::atomic<bool>* cancel)
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
+// A line of list A or B not read: the list is the problem's file.
+textio::Problem lineRefused(char list, std::size_t line, std::string why)
+{
+    textio::Problem p = textio::lineProblem(line, std::move(why));
+    p.file = std::string(1, list);
+    return p;
+}
+
 // False when cancelled.
 bool readList(std::string_view text, char list, bool keepTexts, const std::atomic<bool>* cancel, ListItems& items,
-              std::vector<RefusedLine>& refused)
+              textio::Problems& refused)
 {
     const textio::ReadResult read = textio::readLines(text, [&](const textio::Line& line) {
         if ((line.number & 0x3FF) == 0 && isCancelled(cancel))
             return false;
-        const std::string at = std::string(1, list) + " line " + std::to_string(line.number) + ": ";
         if (line.tooLong) {
-            refused.push_back({list, line.number, at + textio::tooLongReason()});
+            refused.push_back(lineRefused(list, line.number, textio::tooLongReason()));
             return true;
         }
         auto parsed = net::parseListItem(line.content);
         if (auto* e = std::get_if<net::ParseError>(&parsed)) {
-            refused.push_back({list, line.number, at + net::describe(line.content, *e)});
+            refused.push_back(lineRefused(list, line.number, net::describe(line.content, *e)));
             return true;
         }
         items.ranges.push_back(std::get<net::Range>(parsed));
@@ -173,9 +180,8 @@ ListsResult workOut(const ListsRequest& request, const std::atomic<bool>* cancel
             const net::Range& u = a.ranges[i];
             if (u.first.family != whole.first.family || u.last.value < whole.first.value ||
                 u.first.value > whole.last.value)
-                r.refused.push_back({'A', a.lines[i],
-                                     "A line " + std::to_string(a.lines[i]) + ": lies outside " +
-                                         net::formatNetwork(*block) + ", so it takes nothing from it"});
+                r.refused.push_back(lineRefused(
+                    'A', a.lines[i], "lies outside " + net::formatNetwork(*block) + ", so it takes nothing from it"));
         }
         engine::freeSpace(*block, a.ranges, cancel, prefix);
     } else {
@@ -220,8 +226,8 @@ std::vector<std::string> ListsForm::errors() const
 {
     std::vector<std::string> lines;
     lines.reserve(result.refused.size());
-    for (const RefusedLine& l : result.refused)
-        lines.push_back(l.text);
+    for (const textio::Problem& p : result.refused)
+        lines.push_back(textio::describe(p));
     return lines;
 }
 
@@ -240,8 +246,8 @@ std::vector<std::string> ListsForm::reportLines() const
     if (!result.refused.empty()) {
         lines.push_back("");
         lines.push_back("Lines not read:");
-        for (const RefusedLine& l : result.refused)
-            lines.push_back(l.text);
+        for (const textio::Problem& p : result.refused)
+            lines.push_back(textio::describe(p));
     }
     return lines;
 }

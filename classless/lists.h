@@ -11,6 +11,7 @@
 #pragma once
 
 #include "net/address.h"
+#include "textio/problem.h"
 
 #include <atomic>
 #include <cstddef>
@@ -34,12 +35,6 @@ struct OperationInfo {
 const std::vector<OperationInfo>& listOperations();
 const OperationInfo& operationInfo(ListOperation op);
 
-struct RefusedLine {
-    char list = 'A';  // 'A' or 'B'
-    std::size_t number = 0;  // from 1, as an editor counts lines
-    std::string text;  // "A line 3: ten: ... at character 1", the item escaped and shortened
-};
-
 struct ListsRequest {
     ListOperation op = ListOperation::Summarize;
     std::string a, b;
@@ -50,7 +45,9 @@ struct ListsResult {
     ListOperation op = ListOperation::Summarize;
     std::vector<std::string> lines;  // prefixes (IPv4 first, in address order) or overlap pairs
     std::size_t pairs = 0;  // overlap pairs found; lines holds the first kMaxPairLines
-    std::vector<RefusedLine> refused;
+    // The lines not read: the list ("A" or "B") as the problem's file, its line, why (the item
+    // escaped and shortened); textio::describe gives "A line 3: ten: ... at character 1".
+    textio::Problems refused;
     std::size_t itemsA = 0, itemsB = 0;
     net::Count v4, v6;  // addresses of the result's prefixes
     std::string problem;  // why the request cannot be worked out (the block); "" when it can

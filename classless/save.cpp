@@ -234,9 +234,8 @@ SaveOutcome saveWorkbook(const SubnetListing& listing, const std::string& path, 
                             {{"index", xlsx::CellType::Count}, {"network"}, {"first"}, {"last"}, {"broadcast"}},
                             static_cast<std::size_t>(rows.low),
                             [&](std::size_t i, std::vector<std::string>& cells) {
-                                std::string line;
-                                listing.appendRow(line, i, ',');
-                                xlsx::cutRow(line, ',', cells);
+                                const auto row = listing.cells(i);
+                                cells.assign(row.begin(), row.end());
                             }};
     return saveSheet(sheet, path, target, sv);
 }

@@ -20,42 +20,27 @@
 #include <cstring>
 
 #include "textio/escape.h"
+#include "textio/file_target.h"
+#include "textio/file_writer.h"
 
 namespace mq::deploy {
 
 namespace {
 
 struct Staged {
-    std::string target, temp, backup;  // backup: "" when there was no old file
+    textio::StagedFile file;  // not opened when the old file already holds the text
+    std::string backup;  // "" when there was no old file
 };
 
-std::string cause(const std::string& name)
+std::string cause(const std::string& name, int error = errno)
 {
-    return textio::escaped(name, textio::kQuotedValue) + ": " + std::strerror(errno);
+    return textio::escaped(name, textio::kQuotedValue) + ": " + std::strerror(error);
 }
 
 bool plainName(const std::string& name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\0') == std::string::npos;
-}
-
-// A unique name in the folder, made by creating it: mkstemp's file, opened for writing.
-int makeTemp(const std::string& folder, const std::string& name, const char* tag, std::string& path)
-{
-    std::string pattern = folder + "/." + name + tag + "XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    path = pattern;
-    return fd;
-}
-
-// The process's file mode creation mask, read once for all the files of a folder (umask can
-// only be read by setting it).
-mode_t currentUmask()
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
 }
 
 // True when the file already holds exactly text: it stays as it is, with its time, so that a
@@ -83,48 +68,32 @@ bool holds(const std::string& path, const struct stat& st, const std::string& te
     return same;
 }
 
-std::string stage(const std::string& folder, const OutputFile& file, mode_t mask, Staged& s)
+std::string stage(const std::string& folder, const OutputFile& file, Staged& s)
 {
-    s.target = folder + "/" + file.name;
+    const std::string target = folder + "/" + file.name;
     struct stat old { };
-    const bool exists = lstat(s.target.c_str(), &old) == 0;
+    const bool exists = lstat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return textio::escaped(file.name, textio::kQuotedValue) + ": is not a regular file; nothing was written";
-    if (exists && holds(s.target, old, file.text))
+    if (exists && holds(target, old, file.text))
         return {};  // no temp: nothing to rename or put back
-    const int fd = makeTemp(folder, file.name, ".new-", s.temp);
-    if (fd < 0)
-        return cause(file.name);
-    std::size_t done = 0;
-    while (done < file.text.size()) {
-        const ssize_t n = ::write(fd, file.text.data() + done, file.text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const std::string why = cause(file.name);
-            ::close(fd);
-            return why;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (fchmod(fd, exists ? old.st_mode & 07777 : 0666 & ~mask) != 0) {
-        const std::string why = cause(file.name);
-        ::close(fd);
-        return why;
-    }
-    if (::close(fd) != 0)
-        return cause(file.name);
+    bool marked = false;
+    if (const int refusal = exists ? textio::replaceRefusal(target, &marked) : 0)
+        return marked ? textio::escaped(file.name, textio::kQuotedValue) + ": is read-only; nothing was written"
+                      : cause(file.name, refusal);
+    // Synced all at once by the caller.
+    if (!s.file.open(target) || !s.file.write(file.text) || !s.file.finish(false))
+        return cause(file.name, s.file.error());
     if (exists) {
-        const int b = makeTemp(folder, file.name, ".old-", s.backup);
+        std::string pattern = folder + "/." + file.name + ".old-XXXXXX";
+        const int b = mkstemp(pattern.data());
         if (b < 0)
             return cause(file.name);
         ::close(b);
         // link() will not replace: the placeholder goes first, its unique name stays ours.
-        if (unlink(s.backup.c_str()) != 0 || link(s.target.c_str(), s.backup.c_str()) != 0) {
-            const std::string why = cause(file.name);
-            s.backup.clear();
-            return why;
-        }
+        if (unlink(pattern.c_str()) != 0 || link(target.c_str(), pattern.c_str()) != 0)
+            return cause(file.name);
+        s.backup = std::move(pattern);
     }
     return {};
 }
@@ -171,37 +140,34 @@ std::string writeFolder(const std::string& folder, const std::vector<OutputFile>
     const FolderHandle handle(folder);
     if (handle.fd() < 0)
         return cause(folder);
+    const textio::QuietWriteSignals quiet;
     std::vector<Staged> staged(files.size());
     std::string failure;
     std::size_t placed = 0;
-    const mode_t mask = currentUmask();
     for (std::size_t i = 0; i < files.size() && failure.empty(); ++i)
-        failure = stage(folder, files[i], mask, staged[i]);
+        failure = stage(folder, files[i], staged[i]);
     if (failure.empty())
         failure = flush(handle, folder);
     while (failure.empty() && placed < files.size()) {
-        if (!staged[placed].temp.empty() &&
-            std::rename(staged[placed].temp.c_str(), staged[placed].target.c_str()) != 0)
-            failure = cause(files[placed].name);
+        if (!staged[placed].file.temp().empty() && !staged[placed].file.place())
+            failure = cause(files[placed].name, staged[placed].file.error());
         else
             ++placed;
     }
     if (!failure.empty()) {
         for (std::size_t i = 0; i < placed; ++i) {  // put back what was there
-            if (staged[i].temp.empty())
+            if (staged[i].file.temp().empty())
                 continue;  // left as it was
             if (!staged[i].backup.empty())
-                (void)std::rename(staged[i].backup.c_str(), staged[i].target.c_str());
+                (void)std::rename(staged[i].backup.c_str(), staged[i].file.target().c_str());
             else
-                (void)unlink(staged[i].target.c_str());
+                (void)unlink(staged[i].file.target().c_str());
         }
     }
-    for (std::size_t i = 0; i < staged.size(); ++i) {
-        if (i >= placed && !staged[i].temp.empty())
-            (void)unlink(staged[i].temp.c_str());  // the ones renamed are gone already
-        if (!staged[i].backup.empty())
-            (void)unlink(staged[i].backup.c_str());
-    }
+    for (Staged& s : staged)
+        if (!s.backup.empty())
+            (void)unlink(s.backup.c_str());
+    staged.clear();  // the temporaries not renamed go with their files
     (void)fsync(handle.fd());
     return failure;
 }

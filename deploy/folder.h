@@ -2,7 +2,8 @@
 // Writing the files of an output into a folder, all or none: every file is written to a
 // temporary beside its target and synced first; only then are they renamed into place, and
 // should a rename fail the files already replaced are put back as they were. A file that
-// already holds its text is left as it is.
+// already holds its text is left as it is. Each file is staged by the one writer of files
+// (textio/file_writer.h): it keeps its owner and mode, and one marked read-only is refused.
 #include <string>
 #include <vector>
 

@@ -7,6 +7,7 @@
 #include "textio/escape.h"
 #include "textio/fields.h"
 #include "textio/json.h"
+#include "textio/problem.h"
 #include "textio/utf8.h"
 
 namespace mq::interchange {
@@ -211,9 +212,13 @@ struct RNode {
 // not in halves) is kept rather than failing the reader, which reads on to the end: a fault
 // of the document as a whole (its syntax, its version, a base network that is none) is the
 // one named, wherever it lies. A value of the wrong type stops the reader where it is.
-struct Fault {
-    std::string path, reason;
-};
+textio::Problem problemAt(std::string path, std::string reason)
+{
+    textio::Problem p;
+    p.path = std::move(path);
+    p.message = std::move(reason);
+    return p;
+}
 
 struct Subnets {
     std::string version;
@@ -221,12 +226,12 @@ struct Subnets {
     std::size_t nodes = 0;
     RNode root;
     bool haveRoot = false;
-    std::optional<Fault> fault;  // the first, in the document's order; the rest is skipped
+    std::optional<textio::Problem> fault;  // the first, in the document's order; the rest is skipped
 
     void keep(const textio::json::Reader& in, std::string reason)
     {
         if (!fault)
-            fault = Fault{in.path(), std::move(reason)};
+            fault = problemAt(in.path(), std::move(reason));
     }
 };
 
@@ -333,7 +338,7 @@ void readSubnetsAt(textio::json::Reader& in, Subnets& s)
         return;
     }
     if (!s.fault)
-        s.fault = Fault{sub.errorPath(), sub.errorReason()};
+        s.fault = problemAt(sub.errorPath(), sub.errorReason());
     in.skipValue();
 }
 
@@ -463,7 +468,7 @@ VscRead readConfig(std::string_view text)
     if (!s.fault && !s.haveRoot)
         s.keep(in, "the configuration holds no subnets");
     if (s.fault)
-        return refused(s.fault->path, s.fault->reason);
+        return refused(s.fault->path, s.fault->message);
     VscTree tree;
     tree.base = s.root.prefix.masked();
     tree.mode = modeOf(c, tree);

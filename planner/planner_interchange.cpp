@@ -8,6 +8,7 @@
 #include "net/facts.h"
 #include "plan/cloud.h"
 #include "plan/import.h"
+#include "textio/cell_text.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
@@ -453,14 +454,13 @@ bool PlannerForm::placeHosts(const interchange::HostRead& read, const std::strin
 
 bool PlannerForm::isWorkbook(const std::string& fileName)
 {
-    if (fileName.size() >= 5 &&
-        textio::equalsIgnoringCase(std::string_view(fileName).substr(fileName.size() - 5), ".xlsx"))
+    if (textio::isWorkbook(fileName, {}))
         return true;
     std::string error;
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(sv.openList(fileName, error), &std::fclose);
     char head[4] = {};
-    return in && std::fread(head, 1, 4, in.get()) == 4 &&
-           std::string_view(head, 4) == std::string_view("PK\x03\x04", 4);
+    const std::size_t n = in ? std::fread(head, 1, 4, in.get()) : 0;
+    return textio::isWorkbook(fileName, std::string_view(head, n));
 }
 
 std::optional<std::string> PlannerForm::pickSheet(const std::string& fileName)

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "sheets/xlsx_reader.h"
+#include "textio/cell_text.h"
 
 namespace mq::sheets {
 
@@ -56,11 +57,11 @@ std::optional<std::string> sheetText(const std::string& path, std::size_t maxByt
 
 bool isWorkbook(const std::string& path)
 {
-    const QString name = QString::fromStdString(path);
-    if (name.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+    if (textio::isWorkbook(path, {}))
         return true;
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("PK\x03\x04", 4);
+    QFile file(QString::fromStdString(path));
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+    return textio::isWorkbook(path, std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
 }
 
 }  // namespace mq::sheets

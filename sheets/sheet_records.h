@@ -21,8 +21,7 @@ interchange::RecordSource sheetRecords(const std::string& path, const std::strin
 // the workbook cannot be read or its text would pass maxBytes.
 std::optional<std::string> sheetText(const std::string& path, std::size_t maxBytes, std::string* error);
 
-// Whether the file is meant as a workbook: named *.xlsx (any case) or starting with the zip
-// signature, so that a workbook renamed is read as one and not as text.
+// Whether the file is meant as a workbook (textio::isWorkbook), its first bytes read here.
 bool isWorkbook(const std::string& path);
 
 }  // namespace mq::sheets

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <map>
 
-#include "sheets/cell_text.h"
 #include "sheets/xlsx_archive.h"
 #include "sheets/xlsx_sheet.h"
+#include "textio/cell_text.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
 

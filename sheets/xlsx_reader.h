@@ -12,7 +12,7 @@
 // and handed on a row at a time; what is held, the shared strings, stops at
 // kMaxSharedStringBytes, and a row's text at kMaxRowBytes; a text or tag longer than kMaxXmlRunBytes and elements
 // nested deeper than kMaxXmlDepth are refused (the XML reader would hold them whole); positions beyond the largest
-// sheet a spreadsheet program makes (1048576 rows, 16384 columns) are refused as damage.
+// sheet a spreadsheet program makes (textio/cell_text.h) are refused as damage.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -27,8 +27,6 @@ constexpr std::uint64_t kMaxSharedStringBytes = std::uint64_t{64} << 20;  // tex
 constexpr std::uint64_t kMaxXmlRunBytes = std::uint64_t{1} << 20;
 constexpr int kMaxXmlDepth = 64;
 constexpr std::uint64_t kMaxRowBytes = std::uint64_t{4} << 20;  // the text of a row's cells
-constexpr std::size_t kMaxRows = 1'048'576;
-constexpr std::size_t kMaxColumns = 16'384;
 constexpr std::size_t kMaxMerges = 10'000;
 
 struct SheetRow {

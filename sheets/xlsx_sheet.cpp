@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "sheets/cell_text.h"
 #include "sheets/xlsx_archive.h"
+#include "textio/cell_text.h"
 #include "textio/escape.h"
 
 namespace mq::sheets {
@@ -75,7 +75,7 @@ struct StringText {
             if (run.find('_') == std::string::npos)
                 text += run;
             else
-                text += unescapedXstring(run);
+                text += textio::unescapedXstring(run);
             run.clear();
         }
     }
@@ -90,7 +90,7 @@ struct StringText {
 };
 
 struct Cell {
-    CellRef at;
+    textio::CellRef at;
     std::string type, value;
     std::size_t style = 0;
     bool hasValue = false, inValue = false, formula = false, inInline = false;
@@ -108,7 +108,7 @@ struct Cell {
     }
 };
 
-std::string cellName(const CellRef& at)
+std::string cellName(const textio::CellRef& at)
 {
     std::string letters;
     for (std::size_t c = at.column + 1; c > 0; c = (c - 1) / 26)
@@ -142,7 +142,7 @@ std::string cellText(const Cell& c, const SheetParts& parts, std::string& fault)
     if (c.type == "str" || c.type == "e" || c.type == "d" || c.value.empty())
         return c.value;
     const bool percent = c.style < parts.percentStyles.size() && parts.percentStyles[c.style];
-    if (auto n = plainNumber(c.value, percent))
+    if (auto n = textio::plainNumber(c.value, percent))
         return *n;
     fault = where() + "holds the number \"" + textio::escaped(c.value, textio::kQuotedValue) + "\"";
     return {};
@@ -157,7 +157,7 @@ public:
             firsts_[{merges[i].firstRow, merges[i].firstColumn}] = i;
     }
 
-    void cellRead(const CellRef& at, const std::string& text)
+    void cellRead(const textio::CellRef& at, const std::string& text)
     {
         if (firsts_.empty())
             return;
@@ -246,8 +246,8 @@ private:
             return true;
         const std::string_view range = ref(tag);
         const auto colon = range.find(':');
-        const auto first = parseCellRef(range.substr(0, colon));
-        const auto last = colon == std::string_view::npos ? first : parseCellRef(range.substr(colon + 1));
+        const auto first = textio::parseCellRef(range.substr(0, colon));
+        const auto last = colon == std::string_view::npos ? first : textio::parseCellRef(range.substr(colon + 1));
         if (!first || !last || last->row < first->row || last->column < first->column)
             fault = "the merged range \"" + textio::escaped(range, textio::kQuotedValue) + "\" is not a range";
         else if (out.size() == kMaxMerges)
@@ -293,9 +293,9 @@ struct RowReader {
     {
         const std::string r = attribute(xml, "r");
         const auto n = r.empty() ? std::optional(lastRow + 1) : index(r);
-        if (!n || *n == 0 || *n > kMaxRows || *n <= lastRow) {
+        if (!n || *n == 0 || *n > textio::kWorksheetRows || *n <= lastRow) {
             fault = "row \"" + textio::escaped(r, textio::kQuotedValue) + "\" is out of order or beyond row " +
-                    std::to_string(kMaxRows);
+                    std::to_string(textio::kWorksheetRows);
             return false;
         }
         row.number = *n;
@@ -312,8 +312,8 @@ struct RowReader {
     {
         const QXmlStreamAttributes attributes = xml.attributes();
         const std::string& r = attributeText(attributes, "r");
-        auto at = r.empty() ? std::optional(CellRef{row.number, nextColumn}) : parseCellRef(r);
-        if (!at || at->row != row.number || at->column >= kMaxColumns) {
+        auto at = r.empty() ? std::optional(textio::CellRef{row.number, nextColumn}) : textio::parseCellRef(r);
+        if (!at || at->row != row.number || at->column >= textio::kWorksheetColumns) {
             fault = "cell \"" + textio::escaped(r, textio::kQuotedValue) + "\" is not a cell of row " +
                     std::to_string(row.number);
             return false;

@@ -9,12 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "textio/cell_text.h"
+
 namespace mq::xlsx {
 
 enum class CellType : std::uint8_t {
     Text,  // as given; an address is always text
     Count,  // a whole number in decimal: a number where a spreadsheet holds it exactly
-            // (at most 2^53), else text, so that an IPv6 count keeps every digit
+            // (textio::fitsExactly), else text, so that an IPv6 count keeps every digit
 };
 
 struct Column {
@@ -22,8 +24,8 @@ struct Column {
     CellType type = CellType::Text;
 };
 
-// A sheet has at most this many rows below its header (a worksheet holds 2^20 rows).
-inline constexpr std::size_t kMaxSheetRows = (std::size_t{1} << 20) - 1;
+// A sheet has at most this many rows below its header.
+inline constexpr std::size_t kMaxSheetRows = textio::kWorksheetRows - 1;
 
 struct Sheet {
     std::string name;  // the tab's name: at most 31 characters, none of []:*?/\ (all ours)
@@ -33,15 +35,6 @@ struct Sheet {
     // An empty cell stays empty in either type.
     std::function<void(std::size_t i, std::vector<std::string>& cells)> row;
 };
-
-// The cells of one line that a row writer joined with sep, where no cell can hold sep (numbers
-// and addresses): so that a sheet takes the very cells of its CSV. A '\n' or "\r\n" at the
-// end is no part of the last cell.
-void cutRow(std::string_view line, char sep, std::vector<std::string>& cells);
-
-// True when the decimal text is a count a spreadsheet's number holds exactly: digits only,
-// no leading zero (but "0"), and at most 2^53.
-bool fitsExactly(const std::string& decimal);
 
 // The width of a column, in characters of the default font, for the longest of its cells
 // (in code points) and a little room; bounded so that one long note does not hide the rest.

@@ -10,55 +10,19 @@
 #include <fstream>
 #include <iterator>
 
+#include "textio/cell_text.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
-#include "textio/utf8.h"
 
 namespace mq::xlsx {
 
 namespace {
 
-constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
-
 std::size_t codePoints(const std::string& text)
 {
     return static_cast<std::size_t>(
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-bool isHex(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-// Text as a cell's XML keeps it: spreadsheets read "_xHHHH_" as the character HHHH (ECMA-376
-// ST_Xstring), so an underscore that starts such a run is itself written as _x005F_, and a
-// character XML may not hold (a control, U+FFFF) is written so, as Excel does: otherwise the
-// workbook would not open. A byte that is not UTF-8 becomes U+FFFD.
-std::string cellText(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text.compare(i, 2, "_x") == 0 && i + 7 <= text.size() && text[i + 6] == '_' &&
-            std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2,
-                        text.begin() + static_cast<std::ptrdiff_t>(i) + 6, isHex))
-            out += "_x005F";
-        const std::size_t n = textio::utf8SequenceAt(text, i);
-        const char32_t cp = n ? textio::utf8CodePointAt(text, i, n) : 0xFFFD;
-        if (textio::xmlRefuses(cp)) {
-            out += "_x";
-            for (int shift = 12; shift >= 0; shift -= 4)
-                out += "0123456789ABCDEF"[(cp >> shift) & 0xF];
-            out += '_';
-        } else if (n == 0) {
-            textio::appendUtf8(out, cp);
-        } else {
-            out.append(text, i, n);
-        }
-        i += std::max<std::size_t>(n, 1);
-    }
-    return out;
 }
 
 // A folder of our own for libxlsxwriter's file and its scratch files; removed with them.
@@ -148,11 +112,11 @@ std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& fo
             longest[c] = std::max(longest[c], codePoints(v));
             const auto col = static_cast<lxw_col_t>(c);
             lxw_error e;
-            if (sheet.columns[c].type == CellType::Count && fitsExactly(v))
+            if (sheet.columns[c].type == CellType::Count && textio::fitsExactly(v))
                 e = worksheet_write_number(ws, row, col, static_cast<double>(std::strtoull(v.c_str(), nullptr, 10)),
                                            nullptr);
             else
-                e = worksheet_write_string(ws, row, col, cellText(v).c_str(),
+                e = worksheet_write_string(ws, row, col, textio::escapedXstring(v).c_str(),
                                            textio::readsAsFormula(v) ? formats.text : nullptr);
             if (e)
                 return fail(i + 1, c, e);
@@ -168,27 +132,6 @@ std::string writeSheet(lxw_workbook* book, const Sheet& sheet, const Formats& fo
 }
 
 }  // namespace
-
-void cutRow(std::string_view line, char sep, std::vector<std::string>& cells)
-{
-    if (line.ends_with('\n'))
-        line.remove_suffix(line.ends_with("\r\n") ? 2 : 1);
-    for (std::size_t from = 0;;) {
-        const std::size_t at = std::min(line.find(sep, from), line.size());
-        cells.emplace_back(line.substr(from, at - from));
-        if (at == line.size())
-            return;
-        from = at + 1;
-    }
-}
-
-bool fitsExactly(const std::string& decimal)
-{
-    if (decimal.empty() || decimal.size() > 16 || (decimal.size() > 1 && decimal[0] == '0') ||
-        !std::all_of(decimal.begin(), decimal.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
-    return std::strtoull(decimal.c_str(), nullptr, 10) <= kExactLimit;
-}
 
 double columnWidth(std::size_t longestCell)
 {

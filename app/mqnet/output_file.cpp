@@ -1,6 +1,5 @@
 #include "app/mqnet/output_file.h"
 
-#include <sys/stat.h>
 #include <variant>
 
 #include "app/mqnet/plan_files.h"
@@ -16,13 +15,6 @@ int outputPath(const Invocation& call, const std::string*& out)
     if (out && *out == "-")
         out = nullptr;
     return out ? checkOutputFile(call, *out) : kExitOk;
-}
-
-bool sameFile(const std::string& a, const std::string& b)
-{
-    struct stat x {
-    }, y{};
-    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
 }
 
 int checkOutputFile(const Invocation& call, const std::string& out, const std::string* edited, bool asPlan)

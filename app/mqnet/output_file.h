@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/mqnet/command_line.h"
+#include "textio/file_target.h"
 #include "xlsx/sheet.h"
 
 namespace mq::mqnet {
@@ -14,9 +15,8 @@ namespace mq::mqnet {
 // any work is done (checkOutputFile): the exit status when refused (named), else kExitOk.
 int outputPath(const Invocation& call, const std::string*& out);
 
-// True when both paths name one existing file (device and inode, through links), whatever
-// their names.
-bool sameFile(const std::string& a, const std::string& b);
+// True when both paths name one existing file (device and inode, through links).
+using textio::sameFile;
 
 // An output file checked before any work is done: kExitOutputFailed, named, when it cannot
 // be written (outputTarget); kExitBadInput when it is a file the command reads (an argument

@@ -12,6 +12,8 @@
 
 #include "plan/document.h"
 #include "textio/escape.h"
+#include "textio/file_target.h"
+#include "textio/file_writer.h"
 #include "textio/lines.h"
 
 namespace mq::mqnet {
@@ -19,63 +21,29 @@ namespace mq::mqnet {
 namespace {
 
 constexpr std::size_t kFirstBlock = std::size_t{1} << 16;
-constexpr int kMaxLinks = 40;  // as the system follows them
-
-std::string kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISFIFO(mode))
-        return "a pipe (FIFO)";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "not a regular file";
-}
-
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The end of path's chain of symbolic links, whether it exists or not; or the cause (as the
-// fault's message) when it cannot be followed.
-net::Parsed<std::string> followLinks(const std::string& path)
-{
-    const auto cause = [](int error) { return net::ParseError{0, std::strerror(error)}; };
-    std::string target = path;
-    for (int hops = 0;; ++hops) {
-        struct stat st { };
-        if (::lstat(target.c_str(), &st) != 0) {
-            if (errno == ENOENT)
-                return target;  // a new file, or the one a dangling link names
-            return cause(errno);
-        }
-        if (!S_ISLNK(st.st_mode))
-            return target;
-        if (hops == kMaxLinks)
-            return cause(ELOOP);
-        char link[PATH_MAX];
-        const ssize_t n = ::readlink(target.c_str(), link, sizeof link);
-        if (n < 0 || static_cast<std::size_t>(n) == sizeof link)
-            return cause(n < 0 ? errno : ENAMETOOLONG);
-        std::string next(link, static_cast<std::size_t>(n));
-        if (next.front() != '/' && target.find('/') != std::string::npos)
-            next = folderOf(target) + "/" + next;
-        target = std::move(next);
-    }
-}
 
 // "out.mqplan", or "out.mqplan (a link to /dev/full)" when the write lands elsewhere.
 std::string named(const std::string& path, const std::string& target)
 {
     return textio::escaped(path) + (target == path ? std::string() : " (a link to " + textio::escaped(target) + ")");
+}
+
+// The writer's fault in the command's words, naming the file as the user gave it.
+std::string writeFault(const std::string& path, const textio::WriteFault& f)
+{
+    switch (f.step) {
+    case textio::WriteStep::Done: return {};
+    case textio::WriteStep::Follow: return "cannot write " + textio::escaped(path) + ": " + f.cause();
+    case textio::WriteStep::Target:
+        return "cannot write " + named(path, f.target) + ": " +
+               (f.kind ? "it is " + textio::fileKind(f.kind) : f.cause());
+    case textio::WriteStep::Refused:
+        return "cannot write " + named(path, f.target) + ": " + (f.markedReadOnly ? "it is read-only" : f.cause());
+    case textio::WriteStep::Create: return "cannot create a file beside " + named(path, f.target) + ": " + f.cause();
+    case textio::WriteStep::Replace: return "cannot replace " + named(path, f.target) + ": " + f.cause();
+    case textio::WriteStep::Write: break;
+    }
+    return "cannot write " + named(path, f.target) + ": " + f.cause();
 }
 
 }  // namespace
@@ -172,82 +140,21 @@ std::optional<interchange::Format> readFormat(const Invocation& call, interchang
 
 net::Parsed<std::string> outputTarget(const std::string& path)
 {
-    const auto refused = [](std::string why) { return net::ParseError{0, std::move(why)}; };
-    auto followed = followLinks(path);
-    if (const auto* e = std::get_if<net::ParseError>(&followed))
-        return refused("cannot write " + textio::escaped(path) + ": " + e->message);
-    const std::string& to = std::get<std::string>(followed);
-    struct stat st { };
-    if (::stat(to.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
-            return refused("cannot write " + named(path, to) + ": it is " + kindOf(st.st_mode));
-        return followed;
-    }
-    if (errno != ENOENT)
-        return refused("cannot write " + named(path, to) + ": " + std::strerror(errno));
-    // A new file: its folder must be there.
-    if (::stat(folderOf(to).c_str(), &st) != 0)
-        return refused("cannot write " + named(path, to) + ": " + std::strerror(errno));
-    if (!S_ISDIR(st.st_mode))
-        return refused("cannot write " + named(path, to) + ": " + std::strerror(ENOTDIR));
-    return followed;
+    textio::WriteFault f;
+    const textio::LinkEnd end = textio::followLinks(path);
+    const textio::TargetState there = end.error ? textio::TargetState{} : textio::targetState(end.target);
+    f.step = end.error ? textio::WriteStep::Follow : textio::WriteStep::Target;
+    f.error = end.error ? end.error : there.error;
+    f.kind = there.kind;
+    f.target = end.target;
+    if (f.error || f.kind)
+        return net::ParseError{0, writeFault(path, f)};
+    return end.target;
 }
 
 std::string writeFileAtomically(const std::string& path, const std::string& text)
 {
-    const auto checked = outputTarget(path);
-    if (const auto* e = std::get_if<net::ParseError>(&checked))
-        return e->message;
-    const std::string& target = std::get<std::string>(checked);
-    struct stat old { };
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return "cannot create a file beside " + named(path, target) + ": " + std::strerror(errno);
-    auto fail = [&](const char* what) {
-        const std::string cause = std::strerror(errno);
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return std::string(what) + " " + named(path, target) + ": " + cause;
-    };
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0)
-            return fail("cannot write");
-        done += static_cast<std::size_t>(w);
-    }
-    mode_t mode = old.st_mode & 07777;
-    if (replacing) {
-        // The owner where the process may give it away (root), else at least the group; the
-        // mode after, as a change of owner clears the set-id bits.
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-    } else {
-        const mode_t mask = ::umask(0);  // a new file's mode, as any other program's
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
-        return fail("cannot write");
-    if (::close(fd) != 0) {
-        const std::string cause = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return "cannot write " + named(path, target) + ": " + cause;
-    }
-    if (std::rename(temp.c_str(), target.c_str()) != 0) {
-        const std::string cause = std::strerror(errno);
-        ::unlink(temp.c_str());
-        return "cannot replace " + named(path, target) + ": " + cause;
-    }
-    // The rename itself on the disk, so that a crash now keeps the new file.
-    if (const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
-    return {};
+    return writeFault(path, textio::writeFile(path, text));
 }
 
 std::string planFileFault(const std::string& path)
@@ -255,14 +162,9 @@ std::string planFileFault(const std::string& path)
     const auto target = outputTarget(path);
     if (const auto* e = std::get_if<net::ParseError>(&target))
         return e->message;
-    const std::string& file = std::get<std::string>(target);
-    struct stat st { };
-    if (::stat(file.c_str(), &st) != 0)
-        return {};  // a new file: outputTarget has seen its folder
-    if ((st.st_mode & 0222) == 0)
-        return "cannot write " + textio::escaped(path) + ": it is read-only";
-    if (::access(file.c_str(), W_OK) != 0)
-        return "cannot write " + textio::escaped(path) + ": " + std::strerror(errno);
+    bool marked = false;
+    if (const int refusal = textio::replaceRefusal(std::get<std::string>(target), &marked))
+        return "cannot write " + textio::escaped(path) + ": " + (marked ? "it is read-only" : std::strerror(refusal));
     return {};
 }
 

@@ -121,7 +121,7 @@ void writeHeader(BufferedWriter& w, const RowFormat& f)
     w.write("broadcast\n");
 }
 
-// Rows first..end as a workbook's one sheet, each row's cells cut from the line csvRow writes,
+// Rows first..end as a workbook's one sheet, each row's cells written as csvRow writes them,
 // so that the sheet and --csv cannot differ. Refused before anything is written when a
 // worksheet cannot hold them.
 int writeSheet(const Invocation& call, const net::Splitter& splitter, const RowFormat& f, net::u128 first,
@@ -139,9 +139,16 @@ int writeSheet(const Invocation& call, const net::Splitter& splitter, const RowF
                       {{"index", xlsx::CellType::Count}, {"network"}, {"first"}, {"last"}, {"broadcast"}},
                       static_cast<std::size_t>(rows),
                       [&](std::size_t i, std::vector<std::string>& cells) {
-                          char line[kRowRoom];
-                          const char* end = csvRow(line, f, splitter.row(first + i));
-                          xlsx::cutRow({line, static_cast<std::size_t>(end - line)}, ',', cells);
+                          const net::SubnetRow r = splitter.row(first + i);
+                          char text[kRowRoom];
+                          cells.emplace_back(text, net::writeDecimal(text, r.index));
+                          char* network = net::writeAddress(text, r.network.address);
+                          std::memcpy(network, f.lengthText, f.lengthSize);
+                          cells.emplace_back(text, network + f.lengthSize);
+                          cells.emplace_back(text, net::writeAddress(text, r.first));
+                          cells.emplace_back(text, net::writeAddress(text, r.last));
+                          cells.emplace_back(r.broadcast ? std::string(text, net::writeAddress(text, *r.broadcast))
+                                                         : std::string());
                       }};
     return deliverWorkbook(call, out, {sheet});
 }

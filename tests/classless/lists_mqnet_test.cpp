@@ -56,8 +56,8 @@ CliRun runMqnet(const std::string& args, const std::string& a, const std::string
 Refused refusedOf(const ListsResult& r)
 {
     Refused s;
-    for (const RefusedLine& l : r.refused)
-        s.insert({l.list, l.number});
+    for (const textio::Problem& p : r.refused)
+        s.insert({p.file.at(0), p.line});
     return s;
 }
 

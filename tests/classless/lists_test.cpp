@@ -76,8 +76,8 @@ TEST_P(Operation, GivesItsPrefixesAndCounts)
     EXPECT_EQ(r.lines, c.want);
     EXPECT_EQ(countsText(r), c.counts);
     ASSERT_FALSE(r.refused.empty());  // and for the free space, the IPv6 item outside the block
-    EXPECT_EQ(r.refused[0].list, 'A');
-    EXPECT_EQ(r.refused[0].number, 4u);
+    EXPECT_EQ(r.refused[0].file, "A");
+    EXPECT_EQ(r.refused[0].line, 4u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -135,7 +135,7 @@ TEST(Lists, OverlapsWithinOneListAndTheBlockOfFreeSpace)
     const ListsResult outside = run(ListOperation::FreeSpace, "192.168.0.0/24\n2001:db8::/64", {}, "10.0.0.0/30");
     EXPECT_EQ(outside.lines, (Lines{"10.0.0.0/30"}));
     ASSERT_EQ(outside.refused.size(), 2u);
-    EXPECT_EQ(outside.refused[1].text, "A line 2: lies outside 10.0.0.0/30, so it takes nothing from it");
+    EXPECT_EQ(textio::describe(outside.refused[1]), "A line 2: lies outside 10.0.0.0/30, so it takes nothing from it");
 }
 
 TEST(Lists, ListFilesAreBoundedAndRegular)

@@ -174,7 +174,7 @@ TEST(ClasslessSave, ListsPageSavesAndPrintsItsResult)
     EXPECT_EQ(w.out.files["/tmp/sum.txt"],
               "Maskquill Classless Calculator: Summarise A\r\n\r\n2 items in, 1 prefix out, 256 IPv4 addresses; 1 "
               "line not read\r\n\r\n10.0.0.0/24\r\n\r\nLines not read:\r\n" +
-                  summary.result.refused[0].text + "\r\n");
+                  textio::describe(summary.result.refused[0]) + "\r\n");
     w.out.copies = {1};
     printLists(summary, w.sv, w.out);
     ASSERT_EQ(w.out.printed.size(), 1u);

@@ -1,8 +1,8 @@
 // The one way the program saves a file the user chose (the reports, listings,
-// plans and exports alike).
+// plans and exports alike), through the one writer of files (textio/file_writer.h).
 //
-// A plain file, new or old, is written through QSaveFile: the old file is
-// replaced only when every byte reached the new one. Where its folder cannot
+// A plain file, new or old, is written to a temporary file beside it: the old
+// file is replaced only when every byte reached the new one. Where its folder cannot
 // take the temporary file beside it, an existing file the user may write is
 // rewritten in place instead, and still keeps its old contents on any failure:
 // the new ones go after them until they are complete (so they need the same

@@ -1,8 +1,8 @@
-#include "sheets/cell_text.h"
+#include "textio/cell_text.h"
 
 #include <gtest/gtest.h>
 
-namespace mq::sheets {
+namespace mq::textio {
 namespace {
 
 struct NumberCase {
@@ -78,5 +78,47 @@ TEST(CellText, EscapedCharactersReadAsTyped)
         EXPECT_EQ(unescapedXstring(stored), text) << stored;
 }
 
+// Which counts the writer stores as numbers; the reader keeps the text of the rest.
+TEST(CellText, ANumberOnlyWhereADoubleHoldsItExactly)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"0", true},
+        {"4094", true},
+        {"9007199254740991", true},
+        {"9007199254740992", true},  // 2^53
+        {"9007199254740993", false},  // the first a double rounds
+        {"18446744073709551616", false},  // beyond 64 bits
+        {"1208925819614629174706176", false},
+        {"", false},
+        {"007", false},  // a leading zero would be lost
+        {"-1", false},
+        {"1e3", false},
+        {" 1", false},
+    };
+    for (const auto& [text, fits] : cases)
+        EXPECT_EQ(fitsExactly(text), fits) << text;
+}
+
+// What the writer stores, the reader gives back as written: underscores that look like an
+// escape, controls XML refuses, a character beyond U+FFFF; a byte that is not UTF-8 comes
+// back as U+FFFD.
+TEST(CellText, WrittenTextReadsBackAsTyped)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"_x0041_ is no A", "_x0041_ is no A"},
+        {"a\x01"
+         "b\x1F",
+         "a\x01"
+         "b\x1F"},
+        {"tab\tcr\r", "tab\tcr\r"},
+        {"\xEF\xBF\xBF", "\xEF\xBF\xBF"},  // U+FFFF
+        {"\xF0\x9F\x98\x80 _x_ _x12_", "\xF0\x9F\x98\x80 _x_ _x12_"},
+        {"bad \xFF", "bad \xEF\xBF\xBD"},
+    };
+    for (const auto& [text, back] : cases)
+        EXPECT_EQ(unescapedXstring(escapedXstring(text)), back) << text;
+    EXPECT_EQ(escapedXstring("_x0041_\x01"), "_x005F_x0041__x0001_");
+}
+
 }  // namespace
-}  // namespace mq::sheets
+}  // namespace mq::textio

@@ -1,10 +1,12 @@
-#include "sheets/cell_text.h"
+#include "textio/cell_text.h"
 
 #include <algorithm>
+#include <cstdlib>
 
-#include "sheets/xlsx_reader.h"
+#include "textio/fields.h"
+#include "textio/utf8.h"
 
-namespace mq::sheets {
+namespace mq::textio {
 
 namespace {
 
@@ -56,15 +58,28 @@ std::optional<Decimal> parseDecimal(std::string_view s)
     return d;
 }
 
-// 2^53: the largest integer below which every integer is a double.
+// An integer (exponent >= 0) beyond what a number cell holds exactly.
 bool aboveExactIntegers(const Decimal& d)
 {
-    static const std::string limit = "9007199254740992";
+    constexpr std::size_t kLimitDigits = 16;  // of 2^53
     const std::size_t length = d.digits.size() + static_cast<std::size_t>(d.exponent);
-    return length > limit.size() || (length == limit.size() && d.digits + std::string(d.exponent, '0') > limit);
+    return length > kLimitDigits || !fitsExactly(d.digits + std::string(static_cast<std::size_t>(d.exponent), '0'));
+}
+
+bool isHex(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 }  // namespace
+
+bool fitsExactly(std::string_view decimal)
+{
+    if (decimal.empty() || decimal.size() > 16 || (decimal.size() > 1 && decimal[0] == '0') ||
+        !std::all_of(decimal.begin(), decimal.end(), isDigit))
+        return false;
+    return std::strtoull(std::string(decimal).c_str(), nullptr, 10) <= kExactIntegerLimit;
+}
 
 std::optional<CellRef> parseCellRef(std::string_view ref)
 {
@@ -72,7 +87,7 @@ std::optional<CellRef> parseCellRef(std::string_view ref)
     std::size_t i = 0, column = 0;
     for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && i < 3; ++i)
         column = column * 26 + static_cast<std::size_t>(ref[i] - 'A' + 1);
-    if (i == 0 || column > kMaxColumns)
+    if (i == 0 || column > kWorksheetColumns)
         return std::nullopt;
     at.column = column - 1;
     if (i == ref.size() || ref[i] == '0' || ref.size() - i > 7)
@@ -82,7 +97,7 @@ std::optional<CellRef> parseCellRef(std::string_view ref)
             return std::nullopt;
         at.row = at.row * 10 + static_cast<std::size_t>(ref[i] - '0');
     }
-    return at.row <= kMaxRows ? std::optional(at) : std::nullopt;
+    return at.row <= kWorksheetRows ? std::optional(at) : std::nullopt;
 }
 
 std::optional<std::string> plainNumber(std::string_view stored, bool percent)
@@ -133,25 +148,6 @@ std::optional<unsigned> escapedUnit(std::string_view text)
     return v;
 }
 
-void appendUtf8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | cp >> 18);
-        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 std::string unescapedXstring(std::string_view stored)
@@ -176,10 +172,41 @@ std::string unescapedXstring(std::string_view stored)
             i += 7;
             continue;
         }
-        appendUtf8(out, cp);
+        appendUtf8(out, static_cast<char32_t>(cp));
         i += used;
     }
     return out;
 }
 
-}  // namespace mq::sheets
+std::string escapedXstring(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.compare(i, 2, "_x") == 0 && i + 7 <= text.size() && text[i + 6] == '_' &&
+            std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i) + 2,
+                        text.begin() + static_cast<std::ptrdiff_t>(i) + 6, isHex))
+            out += "_x005F";
+        const std::size_t n = utf8SequenceAt(text, i);
+        const char32_t cp = n ? utf8CodePointAt(text, i, n) : 0xFFFD;
+        if (xmlRefuses(cp)) {
+            out += "_x";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += "0123456789ABCDEF"[(cp >> shift) & 0xF];
+            out += '_';
+        } else if (n == 0) {
+            appendUtf8(out, cp);
+        } else {
+            out.append(text, i, n);
+        }
+        i += std::max<std::size_t>(n, 1);
+    }
+    return out;
+}
+
+bool isWorkbook(std::string_view name, std::string_view head)
+{
+    return (name.size() >= 5 && equalsIgnoringCase(name.substr(name.size() - 5), ".xlsx")) ||
+           head.starts_with(std::string_view("PK\x03\x04", 4));
+}
+
+}  // namespace mq::textio
