@@ -62,6 +62,7 @@ public:
     const textio::Problems& problems(Output output) const { return problems_[static_cast<std::size_t>(output)]; }
 
 private:
+    Prepared() = default;  // made by prepare alone
     friend Prepared prepare(const plan::Plan& plan, plan::DhcpIds ids);
     const plan::Plan* plan_ = nullptr;
     plan::DhcpIds ids_;
