@@ -75,9 +75,12 @@ void addDuidFaults(const plan::Plan& plan, Problems& out)
 // would share their records. Names the same but for case checkSubnets reports already.
 void addNameFaults(const Prepared& m, Problems& out)
 {
+    const auto& hosts = m.plan().hosts();
+    const auto whole = [&](const NamedAddress& n) { return n.host && n.name.size() != hosts[*n.host].name.size(); };
+    if (std::none_of(m.names().begin(), m.names().end(), whole))
+        return;  // the names are the hosts' own, which checkSubnets finds each once
     std::unordered_map<std::string, std::size_t> first;  // the lower-case name: the host that has it
     std::set<std::size_t> told;
-    const auto& hosts = m.plan().hosts();
     for (const NamedAddress& n : m.names()) {
         if (!n.host)
             continue;
@@ -91,7 +94,7 @@ void addNameFaults(const Prepared& m, Problems& out)
     }
 }
 
-void addZoneFaults(const Prepared& m, Problems& out)
+void addZoneFaults(const Prepared& m, const Problems& names, Problems& out)
 {
     const plan::OutputSettings& s = m.settings();
     if (s.domain.empty())
@@ -113,7 +116,7 @@ void addZoneFaults(const Prepared& m, Problems& out)
                                   "settings: name server " + textio::quoted(ns.name) +
                                       " lies in the domain but has no address: give it one, or a host of that name"));
     }
-    addNameFaults(m, out);
+    out.insert(out.end(), names.begin(), names.end());
     if (s.zoneCut6 == 0)
         return;
     for (const PreparedBlock& b : m.blocks()) {
@@ -206,18 +209,30 @@ std::array<Problems, 4> problemsOf(const Prepared& m)
         common.push_back(fromSubnetProblem(std::move(p)));  // the output settings' own among them
     std::array<Problems, 4> all{common, common, common, std::move(common)};
     for (Output o : {Output::Kea4, Output::Dnsmasq})
-        addRouterFaults(m, of(all, o));
-    for (Output o : {Output::Kea4, Output::Kea6, Output::Dnsmasq})
-        addDuidFaults(m.plan(), of(all, o));
-    addNameFaults(m, of(all, Output::Dnsmasq));
-    addZoneFaults(m, of(all, Output::Zones));
+        if (m.madeFor(o))
+            addRouterFaults(m, of(all, o));
+    if (m.madeFor(Output::Kea4) || m.madeFor(Output::Kea6) || m.madeFor(Output::Dnsmasq)) {
+        Problems duids;
+        addDuidFaults(m.plan(), duids);
+        for (Output o : {Output::Kea4, Output::Kea6, Output::Dnsmasq})
+            of(all, o).insert(of(all, o).end(), duids.begin(), duids.end());
+    }
+    Problems names;
+    addNameFaults(m, names);  // of the names made, for dnsmasq and the zones
+    of(all, Output::Dnsmasq).insert(of(all, Output::Dnsmasq).end(), names.begin(), names.end());
+    if (m.madeFor(Output::Zones))
+        addZoneFaults(m, names, of(all, Output::Zones));
     // What one server needs of its own, once the plan is sound for it.
-    if (of(all, Output::Kea4).empty())
+    const auto sound = [&](Output o) { return m.madeFor(o) && of(all, o).empty(); };
+    if (sound(Output::Kea4))
         addKeaFaults(m, Family::V4, of(all, Output::Kea4));
-    if (of(all, Output::Kea6).empty())
+    if (sound(Output::Kea6))
         addKeaFaults(m, Family::V6, of(all, Output::Kea6));
-    if (of(all, Output::Dnsmasq).empty())
+    if (sound(Output::Dnsmasq))
         addDnsmasqFaults(m, of(all, Output::Dnsmasq));
+    for (Output o : {Output::Kea4, Output::Kea6, Output::Dnsmasq, Output::Zones})
+        if (!m.madeFor(o))
+            of(all, o) = {problem(plan::kNoBlock, {}, "the plan was not prepared for this output")};
     return all;
 }
 

@@ -34,7 +34,7 @@ std::vector<BlockId> dhcpBlocks(const Plan& plan, net::Family family)
 
 textio::Problems checkForOutput(const Plan& plan, Output output)
 {
-    return prepare(plan, assignDhcpIds(plan)).problems(output);
+    return prepare(plan, assignDhcpIds(plan), {output}).problems(output);
 }
 
 plan::DhcpIds assignDhcpIds(const Plan& plan)
@@ -64,7 +64,7 @@ plan::DhcpIds assignDhcpIds(const Plan& plan)
 
 std::vector<NamedAddress> dnsNames(const Plan& plan)
 {
-    return prepare(plan, {}).names();
+    return prepare(plan, {}, {Output::Zones}).names();
 }
 
 }  // namespace mq::deploy

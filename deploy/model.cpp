@@ -52,27 +52,28 @@ std::string addressName(const net::Address& a)
 }
 
 // Every host's name in the domain: a name given whole inside it is made relative here, once,
-// for every output.
-std::vector<std::string> namesInDomain(const Plan& plan)
+// for every output. Each is the start of the host's own name.
+std::vector<std::string_view> namesInDomain(const Plan& plan)
 {
     const std::string& domain = plan.outputSettings().domain;
-    std::vector<std::string> out;
+    std::vector<std::string_view> out;
     out.reserve(plan.hosts().size());
     for (const plan::Host& h : plan.hosts()) {
-        std::optional<std::string> inside = plan::nameInDomain(h.name, domain);
-        out.push_back(inside ? std::move(*inside) : h.name);
+        const std::string_view name = h.name;
+        const std::optional<std::string> inside = plan::nameInDomain(name, domain);
+        out.push_back(inside ? name.substr(0, inside->size()) : name);
     }
     return out;
 }
 
-std::string whole(const std::string& name, const std::string& domain)
+std::string whole(std::string_view name, const std::string& domain)
 {
     if (domain.empty())
-        return name;
-    return name.empty() ? domain : name + "." + domain;
+        return std::string(name);
+    return name.empty() ? domain : std::string(name) + "." + domain;
 }
 
-std::vector<NamedAddress> namesOf(const Plan& plan, const std::vector<std::string>& names,
+std::vector<NamedAddress> namesOf(const Plan& plan, const std::vector<std::string_view>& names,
                                   const std::vector<PreparedBlock>& blocks)
 {
     const std::string& domain = plan.outputSettings().domain;
@@ -88,7 +89,7 @@ std::vector<NamedAddress> namesOf(const Plan& plan, const std::vector<std::strin
             if (!*a)
                 continue;
             const net::Family f = (*a)->family;
-            out.push_back({names[i], **a, plan::hostBlock(plan, hosts[i], f), i, whole(names[i], domain)});
+            out.push_back({std::string(names[i]), **a, plan::hostBlock(plan, hosts[i], f), i, whole(names[i], domain)});
             taken[lower] |= f == net::Family::V4 ? 1 : 2;
             hostAddresses.insert(**a);
         }
@@ -114,7 +115,7 @@ std::vector<NamedAddress> namesOf(const Plan& plan, const std::vector<std::strin
 }
 
 std::vector<Reservation> reservationsOf(const Plan& plan, const plan::HostIndex& index, const PreparedBlock& b,
-                                        const std::vector<std::string>& names)
+                                        const std::vector<std::string_view>& names)
 {
     std::vector<Reservation> out;
     const net::Family f = b.layout.prefix.address.family;
@@ -125,7 +126,7 @@ std::vector<Reservation> reservationsOf(const Plan& plan, const plan::HostIndex&
         if (!a || !by)
             continue;
         out.push_back({i, *by, *by == ClientBy::Mac ? net::formatMac(*h.mac) : net::formatDuid(h.duid), *a,
-                       names[i].empty() ? h.name : names[i]});
+                       names[i].empty() ? h.name : std::string(names[i])});
     }
     return out;
 }
@@ -150,13 +151,15 @@ std::vector<const PreparedBlock*> Prepared::dhcpBlocks(net::Family family) const
     return out;
 }
 
-Prepared prepare(const Plan& plan, plan::DhcpIds ids)
+Prepared prepare(const Plan& plan, plan::DhcpIds ids, Outputs outputs)
 {
     Prepared m;
     m.plan_ = &plan;
+    m.for_ = outputs;
     m.ids_ = std::move(ids);
-    const plan::HostIndex index(plan);
-    const std::vector<std::string> names = namesInDomain(plan);
+    const bool dhcp = m.madeFor(Output::Kea4) || m.madeFor(Output::Kea6) || m.madeFor(Output::Dnsmasq);
+    const std::optional<plan::HostIndex> index = dhcp ? std::optional<plan::HostIndex>(plan) : std::nullopt;
+    const std::vector<std::string_view> names = namesInDomain(plan);
     for (BlockId id : plan.leaves()) {
         const plan::Block& block = plan.block(id);
         if (block.state == plan::BlockState::Free)
@@ -169,10 +172,12 @@ Prepared prepare(const Plan& plan, plan::DhcpIds ids)
                         {}};
         if (const auto it = m.ids_.find(block.prefix); it != m.ids_.end())
             b.dhcpId = it->second;
-        b.reservations = reservationsOf(plan, index, b, names);
+        if (index && b.dhcp)
+            b.reservations = reservationsOf(plan, *index, b, names);
         m.blocks_.push_back(std::move(b));
     }
-    m.names_ = namesOf(plan, names, m.blocks_);
+    if (m.madeFor(Output::Dnsmasq) || m.madeFor(Output::Zones))
+        m.names_ = namesOf(plan, names, m.blocks_);
     m.problems_ = checks::problemsOf(m);
     return m;
 }

@@ -6,6 +6,7 @@
 // their own, so that each server is told the same of every block and host.
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,8 +43,29 @@ struct PreparedBlock {
     std::string label;  // blockLabel
     bool dhcp = false;  // served by DHCP: assigned and not reserved (dhcpBlocks)
     std::optional<std::uint32_t> dhcpId;  // its Kea subnet ID, also dnsmasq's tag; none when the IDs lack it
-    std::vector<Reservation> reservations;  // in the order of hosts()
+    std::vector<Reservation> reservations;  // in the order of hosts(); for DHCP outputs, of DHCP blocks
 };
+
+// The outputs a model is made for: names and checks are made for these alone.
+class Outputs {
+public:
+    constexpr Outputs() = default;
+    constexpr Outputs(std::initializer_list<Output> list)
+    {
+        for (Output o : list)
+            add(o);
+    }
+    constexpr Outputs& add(Output o)
+    {
+        bits_ |= static_cast<std::uint8_t>(1u << static_cast<unsigned>(o));
+        return *this;
+    }
+    constexpr bool has(Output o) const { return (bits_ >> static_cast<unsigned>(o)) & 1u; }
+
+private:
+    std::uint8_t bits_ = 0;
+};
+inline constexpr Outputs kEveryOutput{Output::Kea4, Output::Kea6, Output::Dnsmasq, Output::Zones};
 
 class Prepared {
 public:
@@ -53,27 +75,32 @@ public:
     const std::vector<PreparedBlock>& blocks() const { return blocks_; }
     // The blocks a DHCP server of the family serves, in leaf order.
     std::vector<const PreparedBlock*> dhcpBlocks(net::Family family) const;
-    // What dnsNames describes: hosts in the order of hosts(), then gateways in leaf order.
+    // What dnsNames describes: hosts in the order of hosts(), then gateways in leaf order;
+    // made for dnsmasq and the zones (empty in a model made for Kea alone).
     const std::vector<NamedAddress>& names() const { return names_; }
     const plan::DhcpIds& ids() const { return ids_; }
-    // Every reason the plan cannot give the output, empty when it can. What only the
-    // output itself needs (subnet IDs, what the server can express) is reported once the
-    // plan is sound for it: a fault of the plan would otherwise show again in what follows.
+    bool madeFor(Output output) const { return for_.has(output); }
+    // Every reason the plan cannot give the output, empty when it can; for an output the
+    // model was not made for, that reason. What only the output itself needs (subnet IDs,
+    // what the server can express) is reported once the plan is sound for it: a fault of
+    // the plan would otherwise show again in what follows.
     const textio::Problems& problems(Output output) const { return problems_[static_cast<std::size_t>(output)]; }
 
 private:
     Prepared() = default;  // made by prepare alone
-    friend Prepared prepare(const plan::Plan& plan, plan::DhcpIds ids);
+    friend Prepared prepare(const plan::Plan& plan, plan::DhcpIds ids, Outputs outputs);
     const plan::Plan* plan_ = nullptr;
+    Outputs for_;
     plan::DhcpIds ids_;
     std::vector<PreparedBlock> blocks_;
     std::vector<NamedAddress> names_;
     std::array<textio::Problems, 4> problems_;  // by Output
 };
 
-// The model of plan for its outputs with these subnet IDs (assignDhcpIds gives the ones the
-// plan would hand out). It refers to plan, which must outlive it unchanged.
-Prepared prepare(const plan::Plan& plan, plan::DhcpIds ids);
-Prepared prepare(plan::Plan&& plan, plan::DhcpIds ids) = delete;
+// The model of plan for these outputs (names and checks are made for them alone) with these
+// subnet IDs (assignDhcpIds gives the ones the plan would hand out). It refers to plan,
+// which must outlive it unchanged.
+Prepared prepare(const plan::Plan& plan, plan::DhcpIds ids, Outputs outputs = kEveryOutput);
+Prepared prepare(plan::Plan&& plan, plan::DhcpIds ids, Outputs outputs = kEveryOutput) = delete;
 
 }  // namespace mq::deploy

@@ -159,8 +159,15 @@ OutputPreview makePreview(const plan::Plan& plan, const OutputChoice& what, std:
             for (const textio::Problem& f : std::get<textio::Problems>(written))
                 faults.add(output, f);
     };
-    // One model for every output: each is told the same of every block and host.
-    const deploy::Prepared m = deploy::prepare(plan, out.ids);
+    // One model for the outputs chosen: each is told the same of every block and host.
+    deploy::Outputs chosen;
+    for (const auto& [on, o] : {std::pair{what.kea4, deploy::Output::Kea4},
+                                {what.kea6, deploy::Output::Kea6},
+                                {what.dnsmasq, deploy::Output::Dnsmasq},
+                                {what.zones, deploy::Output::Zones}})
+        if (on)
+            chosen.add(o);
+    const deploy::Prepared m = deploy::prepare(plan, out.ids, chosen);
     if (what.kea4)
         take("Kea DHCPv4", deploy::writeKea(m, net::Family::V4, what.keaForm));
     if (what.kea6)

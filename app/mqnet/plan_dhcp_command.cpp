@@ -19,11 +19,13 @@ namespace {
 
 enum class DhcpFormat : std::uint8_t { Kea4, Kea6, Dnsmasq };
 
-deploy::Written writeDhcp(const deploy::Prepared& m, DhcpFormat format, bool fragment)
+deploy::Written writeDhcp(const plan::Plan& plan, DhcpFormat format, bool fragment, const plan::DhcpIds& ids)
 {
     if (format == DhcpFormat::Dnsmasq)
-        return deploy::writeDnsmasq(m);
-    return deploy::writeKea(m, format == DhcpFormat::Kea4 ? net::Family::V4 : net::Family::V6,
+        return deploy::writeDnsmasq(deploy::prepare(plan, ids, {deploy::Output::Dnsmasq}));
+    const bool v4 = format == DhcpFormat::Kea4;
+    return deploy::writeKea(deploy::prepare(plan, ids, {v4 ? deploy::Output::Kea4 : deploy::Output::Kea6}),
+                            v4 ? net::Family::V4 : net::Family::V6,
                             fragment ? deploy::KeaForm::Fragment : deploy::KeaForm::Whole);
 }
 
@@ -63,7 +65,7 @@ int runDhcp(const Invocation& call)
     if (!plan)
         return kExitBadInput;
     const plan::DhcpIds ids = deploy::assignDhcpIds(*plan);
-    const deploy::Written written = writeDhcp(deploy::prepare(*plan, ids), *format, fragment);
+    const deploy::Written written = writeDhcp(*plan, *format, fragment, ids);
     if (const auto* problems = std::get_if<textio::Problems>(&written))
         return refuseOutput(call, *problems);
     if (const std::size_t n = newIds(plan->dhcpIds(), ids); n > 0) {

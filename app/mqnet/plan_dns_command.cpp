@@ -130,7 +130,7 @@ int runDns(const Invocation& call)
         return kExitOutputFailed;
     }
     plan->setOutputSettings(settings);  // the cuts of this run only: they are not recorded
-    auto written = deploy::writeZones(deploy::prepare(*plan, {}), deploy::todayUtc());
+    auto written = deploy::writeZones(deploy::prepare(*plan, {}, {deploy::Output::Zones}), deploy::todayUtc());
     if (const auto* problems = std::get_if<textio::Problems>(&written))
         return refuseOutput(call, *problems);
     plan->setOutputSettings(kept);
