@@ -1,7 +1,7 @@
 #pragma once
 // Configuration written from a plan for the servers that run the network: Kea (DHCPv4 and
-// DHCPv6), dnsmasq, and BIND master files with a named.conf fragment. Each writer first
-// checks that the plan can give a valid configuration and otherwise refuses it whole, with
+// DHCPv6), dnsmasq, and BIND master files with a named.conf fragment. The plan is first
+// prepared (deploy/model.h): checked once for every output, which is refused whole, with
 // every reason found, each naming its block and host: nothing is written half.
 #include <cstdint>
 #include <optional>
@@ -11,25 +11,21 @@
 
 #include "net/address.h"
 #include "plan/plan.h"
+#include "textio/problem.h"
 
 namespace mq::deploy {
 
 enum class Output : std::uint8_t { Kea4, Kea6, Dnsmasq, Zones };
 
-// One reason an output cannot be written: "10.40.1.0/24 (office): has DHCP ranges but no
-// gateway; DHCPv4 clients would get no router". block is kNoBlock for a plan-wide one (a
-// setting).
-struct Fault {
-    plan::BlockId block = plan::kNoBlock;
-    std::optional<std::size_t> host{};  // index into plan.hosts()
-    std::string message;
-};
-
-// Every reason the plan cannot give this output, empty when it can: the plan's own
-// checkSubnets problems (the output settings' among them), and what the output itself needs (a DHCPv4
-// range needs a gateway for its routers option; zones need a domain and a name server;
-// an IPv6 zone cut no longer than any assigned block it meets).
-std::vector<Fault> checkForOutput(const plan::Plan& plan, Output output);
+// Every reason the plan cannot give this output with the IDs it would hand out, empty when
+// it can: the plan's own checkSubnets problems (the output settings' among them), and what
+// the output itself needs (a DHCPv4 range needs a gateway for its routers option; zones
+// need a domain and a name server; an IPv6 zone cut no longer than any assigned block it
+// meets; what the server can express). Each problem names its block and host in block and
+// host, and its message says the whole of it: "10.40.1.0/24 (office): has DHCP ranges but
+// no gateway; its DHCP clients would get no router". block is kNoBlock for a plan-wide one
+// (a setting).
+textio::Problems checkForOutput(const plan::Plan& plan, Output output);
 
 // A file of an output: its name (a plain file name, safe on every disk: letters, digits,
 // '.', '-' and '_') and its whole text.
@@ -38,7 +34,7 @@ struct OutputFile {
     std::string text;
     bool operator==(const OutputFile&) const = default;
 };
-using Written = std::variant<std::vector<OutputFile>, std::vector<Fault>>;
+using Written = std::variant<std::vector<OutputFile>, textio::Problems>;
 
 // The Kea subnet ID of every block of dhcpBlocks (both families): the plan's own (Plan::dhcpIds) where it has one,
 // and for the others fresh ones, above every ID the plan has used, in leaf order. The same
@@ -50,13 +46,15 @@ plan::DhcpIds assignDhcpIds(const plan::Plan& plan);
 // that no host stands on. A gateway is named after its block ("office-gw": the block's name
 // made a label, or "gw-10-40-1-1" from its address when it has no usable name); the two
 // blocks of a dual-stack segment give one name both addresses. Names are relative to the
-// plan's domain. In plan order: the hosts in the order of hosts(), then the gateways in leaf
-// order.
+// plan's domain: a host named whole inside it (pc1.campus.example, as an import before the
+// domain was set may leave it) is named there once ("pc1"; "" for the domain itself). In
+// plan order: the hosts in the order of hosts(), then the gateways in leaf order.
 struct NamedAddress {
     std::string name;
     net::Address address;
     plan::BlockId block = plan::kNoBlock;
     std::optional<std::size_t> host{};  // nullopt for a gateway
+    std::string fqdn;  // the name whole, without the final dot (the name alone without a domain)
 };
 std::vector<NamedAddress> dnsNames(const plan::Plan& plan);
 

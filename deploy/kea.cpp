@@ -1,10 +1,5 @@
 #include "deploy/kea.h"
 
-#include <map>
-
-#include "net/mac.h"
-#include "plan/subnet.h"
-#include "textio/escape.h"
 #include "textio/json.h"
 
 namespace mq::deploy {
@@ -14,29 +9,10 @@ namespace {
 using textio::json::Layout;
 using textio::json::Writer;
 
-// What a reservation names its client by. Kea matches DHCPv4 clients by hardware address
-// first, and DHCPv6 ones by DUID (the identifier DHCPv6 itself is built on): a host with
-// both is reserved by the one its family prefers.
-enum class Id : std::uint8_t { None, Mac, Duid };
-
-Id reservedBy(const plan::Host& h, net::Family f)
-{
-    if (f == net::Family::V4)
-        return h.mac ? Id::Mac : !h.duid.empty() ? Id::Duid : Id::None;
-    return !h.duid.empty() ? Id::Duid : h.mac ? Id::Mac : Id::None;
-}
-
-const std::optional<net::Address>& addressOf(const plan::Host& h, net::Family f)
-{
-    return f == net::Family::V4 ? h.v4 : h.v6;
-}
-
 struct Context {
-    const plan::Plan& plan;
+    const Prepared& m;
     net::Family family;
-    const plan::DhcpIds& ids;
-    plan::HostIndex index;
-    std::vector<plan::BlockId> blocks;  // dhcpBlocks
+    std::vector<const PreparedBlock*> blocks;  // the family's DHCP blocks
     std::string dnsServers;  // the family's servers, "a, b"
 };
 
@@ -52,7 +28,7 @@ void option(Writer& j, const char* name, std::string_view data)
 
 void writeOptions(Writer& j, const Context& c, const plan::ResolvedLayout& l)
 {
-    const std::string& domain = c.plan.outputSettings().domain;
+    const std::string& domain = c.m.settings().domain;
     const bool v4 = c.family == net::Family::V4;
     const bool router = v4 && l.gateway;
     if (!router && c.dnsServers.empty() && domain.empty())
@@ -100,78 +76,66 @@ void writePools(Writer& j, const Context& c, const plan::ResolvedLayout& l)
     }
 }
 
-void writeReservation(Writer& j, const Context& c, const plan::ResolvedLayout& l, const plan::Host& h)
+void writeReservation(Writer& j, const Context& c, const plan::ResolvedLayout& l, const Reservation& r)
 {
     j.beginObject();
-    if (reservedBy(h, c.family) == Id::Mac) {
-        j.key("hw-address");
-        j.string(net::formatMac(*h.mac));
-    } else {
-        j.key("duid");
-        j.string(net::formatDuid(h.duid));
-    }
-    const net::Address& a = *addressOf(h, c.family);
+    j.key(r.by == ClientBy::Mac ? "hw-address" : "duid");
+    j.string(r.client);
+    const std::string a = net::format(r.address);
     if (c.family == net::Family::V4) {
         j.key("ip-address");
-        j.string(net::format(a));
+        j.string(a);
     } else if (l.delegatedLength == 0) {
         j.key("ip-addresses");
         j.beginArray();
-        j.string(net::format(a));
+        j.string(a);
         j.end();
     } else {
         // A host inside a prefix-delegation block is a router given the prefix that holds
         // its address; the address itself then lies on the link behind it, not on this one.
         j.key("prefixes");
         j.beginArray();
-        j.string(net::formatNetwork({a, l.delegatedLength}));
+        j.string(net::formatNetwork({r.address, l.delegatedLength}));
         j.end();
     }
     j.key("hostname");
-    j.string(h.name);
+    j.string(r.name);
     j.end();
 }
 
-void writeSubnet(Writer& j, const Context& c, plan::BlockId id, std::uint32_t keaId)
+void writeSubnet(Writer& j, const Context& c, const PreparedBlock& b)
 {
-    const plan::ResolvedLayout l = plan::resolveLayout(c.plan, id);
+    const plan::ResolvedLayout& l = b.layout;
     j.beginObject(Layout::Indented);
     j.key("id");
-    j.number(keaId);
+    j.number(*b.dhcpId);
     j.key("subnet");
     j.string(net::formatNetwork(l.prefix));
     // A DHCPv6 client on the server's own link writes from its link-local address, so Kea
     // ties such a client to a subnet by the interface alone (relayed ones by the relay's
     // link address); DHCPv4 finds the subnet from the interface's own address instead.
-    const std::string& iface = c.plan.outputSettings().interface;
+    const std::string& iface = c.m.settings().interface;
     if (c.family == net::Family::V6 && !iface.empty()) {
         j.key("interface");
         j.string(iface);
     }
     writePools(j, c, l);
     writeOptions(j, c, l);
-    bool any = false;
-    for (std::size_t i : c.index.of(id)) {
-        const plan::Host& h = c.plan.hosts()[i];
-        if (reservedBy(h, c.family) == Id::None)
-            continue;  // a static host: nothing to match it by
-        if (!any) {
-            j.key("reservations");
-            j.beginArray(Layout::Indented);
-            any = true;
-        }
-        writeReservation(j, c, l, h);
-    }
-    if (any)
+    if (!b.reservations.empty()) {
+        j.key("reservations");
+        j.beginArray(Layout::Indented);
+        for (const Reservation& r : b.reservations)
+            writeReservation(j, c, l, r);
         j.end();
+    }
     j.end();
 }
 
 void writeSubnets(Writer& j, const Context& c)
 {
     j.beginArray(Layout::Indented);
-    for (plan::BlockId id : c.blocks)
-        writeSubnet(j, c, id, c.ids.at(c.plan.block(id).prefix));
+    for (const PreparedBlock* b : c.blocks)
+        writeSubnet(j, c, *b);
     j.end();
 }
 
@@ -196,7 +160,7 @@ std::string leaseFileOf(const std::string& file, net::Family f)
 
 void writeWhole(Writer& j, const Context& c)
 {
-    const plan::OutputSettings& s = c.plan.outputSettings();
+    const plan::OutputSettings& s = c.m.settings();
     const bool v4 = c.family == net::Family::V4;
     j.beginObject(Layout::Indented);
     j.key(v4 ? "Dhcp4" : "Dhcp6");
@@ -233,46 +197,14 @@ void writeWhole(Writer& j, const Context& c)
     j.end();
 }
 
-// Kea reserves a delegated prefix to one client: two hosts of a prefix-delegation block whose
-// addresses lie in one delegated prefix cannot both be given it.
-void addPrefixFaults(const Context& c, std::vector<Fault>& faults)
-{
-    if (c.family != net::Family::V6)
-        return;
-    for (plan::BlockId id : c.blocks) {
-        const plan::SubnetLayout* own = c.plan.subnetLayout(id);
-        if (!own || own->delegatedLength == 0)
-            continue;
-        std::map<net::Prefix, std::size_t> given;
-        for (std::size_t i : c.index.of(id)) {
-            const plan::Host& h = c.plan.hosts()[i];
-            if (reservedBy(h, c.family) == Id::None)
-                continue;
-            const net::Prefix d = net::Prefix{*h.v6, own->delegatedLength}.masked();
-            if (const auto [at, fresh] = given.emplace(d, i); !fresh)
-                faults.push_back({id, i,
-                                  blockLabel(c.plan, id) + ": host " + textio::quoted(h.name) + ": the delegated prefix " +
-                                      net::formatNetwork(d) + " that holds its address is host " +
-                                      textio::quoted(c.plan.hosts()[at->second].name) + "'s already"});
-        }
-    }
-}
-
 }  // namespace
 
-Written writeKea(const plan::Plan& plan, net::Family family, KeaForm form, const plan::DhcpIds& ids)
+Written writeKea(const Prepared& m, net::Family family, KeaForm form)
 {
-    std::vector<Fault> faults = checkForOutput(plan, family == net::Family::V4 ? Output::Kea4 : Output::Kea6);
-    if (!faults.empty())
-        return faults;
-    Context c{plan, family, ids, plan::HostIndex(plan), dhcpBlocks(plan, family), {}};
-    for (plan::BlockId id : c.blocks)
-        if (!ids.contains(plan.block(id).prefix))
-            faults.push_back({id, {}, blockLabel(plan, id) + ": has no Kea subnet ID"});
-    addPrefixFaults(c, faults);
-    if (!faults.empty())
-        return faults;
-    for (const net::Address& a : plan.outputSettings().dnsServers)
+    if (const textio::Problems& p = m.problems(family == net::Family::V4 ? Output::Kea4 : Output::Kea6); !p.empty())
+        return p;
+    Context c{m, family, m.dhcpBlocks(family), {}};
+    for (const net::Address& a : m.settings().dnsServers)
         if (a.family == family)
             c.dnsServers += (c.dnsServers.empty() ? "" : ", ") + net::format(a);
 

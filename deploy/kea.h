@@ -2,7 +2,7 @@
 // Kea DHCPv4 and DHCPv6 configuration (Kea's own JSON, written strict: no comments, no
 // trailing commas): one subnet4 or subnet6 entry per assigned block of the family, with
 // its ID, pools, options and reservations.
-#include "deploy/deploy.h"
+#include "deploy/model.h"
 
 namespace mq::deploy {
 
@@ -12,12 +12,12 @@ enum class KeaForm : std::uint8_t {
 };
 
 // One file: "kea-dhcp4.conf" / "kea-dhcp6.conf", or "subnet4.json" / "subnet6.json" for a
-// fragment. ids: assignDhcpIds(plan). Refused with checkForOutput's faults, and when a block
-// has no ID in ids or two hosts of a prefix-delegation block would be given one prefix.
-// Reservations go by MAC, else DUID (DHCPv6: DUID, else MAC); hosts with neither have none.
-// The DHCPv6 server's lease file is the settings' with its "4" before the extension made
-// "6" (else "6" added there), and with an interface set every subnet6 names it: Kea finds
-// the subnet of a client on its own link by the interface alone.
-Written writeKea(const plan::Plan& plan, net::Family family, KeaForm form, const plan::DhcpIds& ids);
+// fragment, from the prepared plan, whose subnet IDs it writes; refused with the model's
+// problems of the output (a block without an ID, two hosts of a prefix-delegation block
+// given one prefix among them). Reservations name their client as reservedBy says: a
+// "hw-address" or a "duid". The DHCPv6 server's lease file is the settings' with its "4"
+// before the extension made "6" (else "6" added there), and with an interface set every
+// subnet6 names it: Kea finds the subnet of a client on its own link by the interface alone.
+Written writeKea(const Prepared& m, net::Family family, KeaForm form);
 
 }  // namespace mq::deploy

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "deploy/zones_build.h"
+#include "plan/outputs.h"
 #include "textio/fields.h"
 
 namespace mq::deploy {
@@ -51,18 +52,6 @@ std::string mailbox(const plan::OutputSettings& s)
     return out + '.';
 }
 
-// A name server's name relative to the domain when it lies inside it ("ns1", "" for the
-// domain itself), else nullopt.
-std::optional<std::string> insideDomain(std::string_view name, std::string_view domain)
-{
-    const std::string n = textio::lowerCase(name), d = textio::lowerCase(domain);
-    if (n == d)
-        return std::string();
-    if (n.size() > d.size() + 1 && n.ends_with(d) && n[n.size() - d.size() - 1] == '.')
-        return std::string(name.substr(0, n.size() - d.size() - 1));
-    return std::nullopt;
-}
-
 void appendAddress(std::string& out, std::string_view owner, const net::Address& a)
 {
     if (owner.empty())
@@ -91,7 +80,7 @@ std::string forwardRecords(const plan::OutputSettings& s, const std::vector<Name
     }
     std::string out;
     for (const plan::NameServer& ns : s.nameServers) {
-        const std::optional<std::string> owner = insideDomain(ns.name, s.domain);
+        const std::optional<std::string> owner = plan::nameInDomain(ns.name, s.domain);
         if (!owner || !group.try_emplace(textio::lowerCase(*owner), owners.size()).second)
             continue;
         for (const net::Address& a : ns.addresses)
@@ -157,15 +146,14 @@ std::string fileName(const std::string& zone)
 
 }  // namespace
 
-std::variant<ZoneOutput, std::vector<Fault>> writeZones(const plan::Plan& plan, std::uint32_t today)
+std::variant<ZoneOutput, textio::Problems> writeZones(const Prepared& m, std::uint32_t today)
 {
-    std::vector<Fault> faults = checkForOutput(plan, Output::Zones);
-    if (!faults.empty())
-        return faults;
-    const plan::OutputSettings& s = plan.outputSettings();
-    const std::vector<NamedAddress> names = dnsNames(plan);
-    std::vector<ZoneBody> bodies{{s.domain, forwardRecords(s, names)}};
-    for (ZoneBody& z : zones::reverseZones(plan, names))
+    if (const textio::Problems& p = m.problems(Output::Zones); !p.empty())
+        return p;
+    const plan::Plan& plan = m.plan();
+    const plan::OutputSettings& s = m.settings();
+    std::vector<ZoneBody> bodies{{s.domain, forwardRecords(s, m.names())}};
+    for (ZoneBody& z : zones::reverseZones(m))
         bodies.push_back(std::move(z));
     ZoneOutput out;
     out.serials = plan.zoneSerials();  // zones no longer written keep theirs, should they return

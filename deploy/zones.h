@@ -6,7 +6,7 @@
 // classless delegation for the IPv4 blocks longer than /24 the settings delegate (CNAMEs
 // and NS records in the zone at the cut, and a child zone of the block's own), and a
 // named.conf fragment with a zone stanza for each file.
-#include "deploy/deploy.h"
+#include "deploy/model.h"
 
 namespace mq::deploy {
 
@@ -21,8 +21,9 @@ struct ZoneOutput {
     // written keep their entries, so that one which returns goes on from its last serial.
     plan::ZoneSerials serials;
 };
-// today: YYYYMMDD (20261210). Refused with checkForOutput's faults.
-std::variant<ZoneOutput, std::vector<Fault>> writeZones(const plan::Plan& plan, std::uint32_t today);
+// today: YYYYMMDD (20261210). The names are the model's (relative to the domain, each
+// written once inside it); refused with the model's problems of the output.
+std::variant<ZoneOutput, textio::Problems> writeZones(const Prepared& m, std::uint32_t today);
 
 // Today's date as YYYYMMDD in UTC, for writeZones.
 std::uint32_t todayUtc();

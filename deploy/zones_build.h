@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "deploy/deploy.h"
+#include "deploy/model.h"
 
 namespace mq::deploy::zones {
 
@@ -23,7 +23,7 @@ struct ZoneBody {
 // Every reverse zone that holds a named address (a name server's among them) or an RFC 2317
 // delegation, and with emptyReverseZones every one at the cut that covers an assigned block:
 // the IPv4 ones (each /24 or wider zone before the classless child zones inside it), then
-// the IPv6 ones, each in address order. names: dnsNames(plan).
-std::vector<ZoneBody> reverseZones(const plan::Plan& plan, const std::vector<NamedAddress>& names);
+// the IPv6 ones, each in address order.
+std::vector<ZoneBody> reverseZones(const Prepared& m);
 
 }  // namespace mq::deploy::zones

@@ -85,13 +85,12 @@ struct ServerPtr {
 
 class Builder {
 public:
-    Builder(const plan::Plan& plan, const std::vector<NamedAddress>& names)
-        : plan_(plan), names_(names), s_(plan.outputSettings())
+    explicit Builder(const Prepared& m) : m_(m), plan_(m.plan()), names_(m.names()), s_(m.settings())
     {
         cut4_ = std::clamp(s_.zoneCut4 / 8 * 8, 8, 24);
-        for (plan::BlockId r : plan.roots())
-            if (plan.block(r).prefix.address.family == net::Family::V6)
-                roots6_.push_back(plan.block(r).prefix);
+        for (plan::BlockId r : plan_.roots())
+            if (plan_.block(r).prefix.address.family == net::Family::V6)
+                roots6_.push_back(plan_.block(r).prefix);
         for (const plan::NameServer& ns : s_.nameServers) {
             servers_.emplace_back();
             appendName(servers_.back(), ns.name);
@@ -107,9 +106,8 @@ public:
             place(i, names_[i].address, blockOf(names_[i]));
         placeServers();
         if (s_.emptyReverseZones)
-            for (plan::BlockId id : plan_.leaves())
-                if (plan_.block(id).state != plan::BlockState::Free)
-                    cover(plan_.block(id).prefix);
+            for (const PreparedBlock& b : m_.blocks())
+                cover(b.layout.prefix);
         std::vector<ZoneBody> out;
         out.reserve(zones_.size());
         for (auto& [prefix, zone] : zones_)
@@ -222,9 +220,7 @@ private:
             out += '\n';
             return;
         }
-        appendName(out, names_[i].name);
-        out += '.';
-        appendName(out, s_.domain);
+        appendName(out, names_[i].fqdn);
         out += ".\n";
     }
 
@@ -264,6 +260,7 @@ private:
         return out;
     }
 
+    const Prepared& m_;
     const plan::Plan& plan_;
     const std::vector<NamedAddress>& names_;
     const plan::OutputSettings& s_;
@@ -277,9 +274,9 @@ private:
 
 }  // namespace
 
-std::vector<ZoneBody> reverseZones(const plan::Plan& plan, const std::vector<NamedAddress>& names)
+std::vector<ZoneBody> reverseZones(const Prepared& m)
 {
-    return Builder(plan, names).build();
+    return Builder(m).build();
 }
 
 }  // namespace mq::deploy::zones

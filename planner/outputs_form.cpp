@@ -20,28 +20,27 @@ namespace {
 // a plan-wide problem would otherwise stand in the list once per output.
 class FaultList {
 public:
-    void add(const char* output, const deploy::Fault& f)
+    void add(const char* output, const textio::Problem& f)
     {
         const auto key = std::make_tuple(f.block, f.host.value_or(~std::size_t(0)), f.message);
         const auto [at, fresh] = index.try_emplace(key, faults.size());
         if (fresh) {
-            faults.push_back({{}, f.block});
-            messages.push_back(f.message);
+            faults.push_back(f);
             outputs.emplace_back();
         }
         outputs[at->second] += (outputs[at->second].empty() ? "" : ", ") + std::string(output);
     }
-    std::vector<PreviewFault> take()
+    textio::Problems take()
     {
         for (std::size_t i = 0; i < faults.size(); ++i)
-            faults[i].text = outputs[i] + ": " + messages[i];
+            faults[i].message = outputs[i] + ": " + faults[i].message;
         return std::move(faults);
     }
 
 private:
     std::map<std::tuple<plan::BlockId, std::size_t, std::string>, std::size_t> index;
-    std::vector<PreviewFault> faults;
-    std::vector<std::string> messages, outputs;
+    textio::Problems faults;
+    std::vector<std::string> outputs;
 };
 
 // One undoable step for a Save: the typed settings (when they changed) and what the files
@@ -157,22 +156,31 @@ OutputPreview makePreview(const plan::Plan& plan, const OutputChoice& what, std:
             for (deploy::OutputFile& f : *files)
                 out.files.push_back(std::move(f));
         else
-            for (const deploy::Fault& f : std::get<std::vector<deploy::Fault>>(written))
+            for (const textio::Problem& f : std::get<textio::Problems>(written))
                 faults.add(output, f);
     };
+    // One model for the outputs chosen: each is told the same of every block and host.
+    deploy::Outputs chosen;
+    for (const auto& [on, o] : {std::pair{what.kea4, deploy::Output::Kea4},
+                                {what.kea6, deploy::Output::Kea6},
+                                {what.dnsmasq, deploy::Output::Dnsmasq},
+                                {what.zones, deploy::Output::Zones}})
+        if (on)
+            chosen.add(o);
+    const deploy::Prepared m = deploy::prepare(plan, out.ids, chosen);
     if (what.kea4)
-        take("Kea DHCPv4", deploy::writeKea(plan, net::Family::V4, what.keaForm, out.ids));
+        take("Kea DHCPv4", deploy::writeKea(m, net::Family::V4, what.keaForm));
     if (what.kea6)
-        take("Kea DHCPv6", deploy::writeKea(plan, net::Family::V6, what.keaForm, out.ids));
+        take("Kea DHCPv6", deploy::writeKea(m, net::Family::V6, what.keaForm));
     if (what.dnsmasq)
-        take("dnsmasq", deploy::writeDnsmasq(plan, out.ids));
+        take("dnsmasq", deploy::writeDnsmasq(m));
     if (what.zones) {
-        auto zones = deploy::writeZones(plan, today);
+        auto zones = deploy::writeZones(m, today);
         if (auto* z = std::get_if<deploy::ZoneOutput>(&zones)) {
             out.serials = std::move(z->serials);
             take("BIND zones", std::move(z->files));
         } else {
-            take("BIND zones", std::move(std::get<std::vector<deploy::Fault>>(zones)));
+            take("BIND zones", std::move(std::get<textio::Problems>(zones)));
         }
     }
     out.faults = faults.take();

@@ -9,6 +9,7 @@
 #include "deploy/kea.h"
 #include "planner/output_fields.h"
 #include "planner/planner_form.h"
+#include "textio/problem.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,15 +35,12 @@ std::string choiceText(const OutputChoice& c);
 // is not one (a word it does not know, nothing chosen) gives nullopt: the default stands.
 std::optional<OutputChoice> choiceFrom(const std::string& text, const plan::Plan& plan);
 
-struct PreviewFault {
-    std::string text;  // "Kea DHCPv4, dnsmasq: 10.40.1.0/24 (office): has DHCP ranges but no gateway ..."
-    plan::BlockId block = plan::kNoBlock;
-};
-
 // What the chosen outputs give for a plan: their files, or every reason one is refused.
 struct OutputPreview {
     std::vector<deploy::OutputFile> files;  // empty when refused
-    std::vector<PreviewFault> faults;  // one per reason, the outputs it stops named before it
+    // One per reason, with its block and host; the message names the outputs it stops
+    // before it: "Kea DHCPv4, dnsmasq: 10.40.1.0/24 (office): has DHCP ranges but no gateway ..."
+    textio::Problems faults;
     plan::DhcpIds ids;  // what the plan keeps once the files are written
     plan::ZoneSerials serials;
     bool dhcp = false;  // a DHCP output was chosen: ids apply

@@ -38,10 +38,10 @@ bool readCut(const Invocation& call, const char* option, int plan::OutputSetting
 
 }  // namespace
 
-int refuseOutput(const Invocation& call, const std::vector<deploy::Fault>& faults)
+int refuseOutput(const Invocation& call, const textio::Problems& problems)
 {
-    for (const deploy::Fault& f : faults)
-        call.faults.say(call.command.name, f.message);  // the writers quote what they name escaped
+    for (const textio::Problem& p : problems)
+        call.faults.say(call.command.name, textio::describe(p));  // the checks quote what they name escaped
     return kExitBadInput;
 }
 

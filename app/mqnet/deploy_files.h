@@ -10,12 +10,13 @@
 #include "deploy/deploy.h"
 #include "plan/outputs.h"
 #include "plan/plan.h"
+#include "textio/problem.h"
 
 namespace mq::mqnet {
 
-// Every fault on standard error, one a line under the command's name (each already quotes
+// Every problem on standard error, one a line under the command's name (each already quotes
 // what it names escaped); kExitBadInput.
-int refuseOutput(const Invocation& call, const std::vector<deploy::Fault>& faults);
+int refuseOutput(const Invocation& call, const textio::Problems& problems);
 
 // --zone-cut N (IPv4: 8, 16 or 24) and --zone-cut6 N (a multiple of 4; 0 for one zone per
 // root) into settings; false, named, when refused.

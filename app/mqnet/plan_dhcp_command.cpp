@@ -22,9 +22,11 @@ enum class DhcpFormat : std::uint8_t { Kea4, Kea6, Dnsmasq };
 deploy::Written writeDhcp(const plan::Plan& plan, DhcpFormat format, bool fragment, const plan::DhcpIds& ids)
 {
     if (format == DhcpFormat::Dnsmasq)
-        return deploy::writeDnsmasq(plan, ids);
-    return deploy::writeKea(plan, format == DhcpFormat::Kea4 ? net::Family::V4 : net::Family::V6,
-                            fragment ? deploy::KeaForm::Fragment : deploy::KeaForm::Whole, ids);
+        return deploy::writeDnsmasq(deploy::prepare(plan, ids, {deploy::Output::Dnsmasq}));
+    const bool v4 = format == DhcpFormat::Kea4;
+    return deploy::writeKea(deploy::prepare(plan, ids, {v4 ? deploy::Output::Kea4 : deploy::Output::Kea6}),
+                            v4 ? net::Family::V4 : net::Family::V6,
+                            fragment ? deploy::KeaForm::Fragment : deploy::KeaForm::Whole);
 }
 
 std::size_t newIds(const plan::DhcpIds& before, const plan::DhcpIds& after)
@@ -64,8 +66,8 @@ int runDhcp(const Invocation& call)
         return kExitBadInput;
     const plan::DhcpIds ids = deploy::assignDhcpIds(*plan);
     const deploy::Written written = writeDhcp(*plan, *format, fragment, ids);
-    if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&written))
-        return refuseOutput(call, *faults);
+    if (const auto* problems = std::get_if<textio::Problems>(&written))
+        return refuseOutput(call, *problems);
     if (const std::size_t n = newIds(plan->dhcpIds(), ids); n > 0) {
         plan->setDhcpIds(ids);
         const std::string what = std::to_string(n) + (n == 1 ? " new subnet ID" : " new subnet IDs");

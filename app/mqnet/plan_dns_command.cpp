@@ -130,9 +130,9 @@ int runDns(const Invocation& call)
         return kExitOutputFailed;
     }
     plan->setOutputSettings(settings);  // the cuts of this run only: they are not recorded
-    auto written = deploy::writeZones(*plan, deploy::todayUtc());
-    if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&written))
-        return refuseOutput(call, *faults);
+    auto written = deploy::writeZones(deploy::prepare(*plan, {}, {deploy::Output::Zones}), deploy::todayUtc());
+    if (const auto* problems = std::get_if<textio::Problems>(&written))
+        return refuseOutput(call, *problems);
     plan->setOutputSettings(kept);
     return writeZonesAndSerials(call, *folder, path, *plan, std::get<deploy::ZoneOutput>(written));
 }

@@ -33,6 +33,11 @@ template <class Faults> std::string firstFault(const Faults& faults)
     return faults.empty() ? "refused" : faults.front().message;
 }
 
+deploy::Output output(net::Family f)
+{
+    return f == net::Family::V4 ? deploy::Output::Kea4 : deploy::Output::Kea6;
+}
+
 // One output's text, every file after the other, or why it was refused.
 std::variant<std::string, std::string> text(const std::vector<deploy::OutputFile>& files)
 {
@@ -44,16 +49,17 @@ std::variant<std::string, std::string> text(const std::vector<deploy::OutputFile
 
 std::variant<std::string, std::string> kea(net::Family family)
 {
-    const deploy::Written w = deploy::writeKea(campus(), family, deploy::KeaForm::Whole, ids());
-    if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&w))
+    const deploy::Written w =
+        deploy::writeKea(deploy::prepare(campus(), ids(), {output(family)}), family, deploy::KeaForm::Whole);
+    if (const auto* faults = std::get_if<textio::Problems>(&w))
         return std::variant<std::string, std::string>(std::in_place_index<1>, firstFault(*faults));
     return text(std::get<std::vector<deploy::OutputFile>>(w));
 }
 
 std::variant<std::string, std::string> zones()
 {
-    const auto z = deploy::writeZones(campus(), kToday);
-    if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&z))
+    const auto z = deploy::writeZones(deploy::prepare(campus(), {}, {deploy::Output::Zones}), kToday);
+    if (const auto* faults = std::get_if<textio::Problems>(&z))
         return std::variant<std::string, std::string>(std::in_place_index<1>, firstFault(*faults));
     return text(std::get<deploy::ZoneOutput>(z).files);
 }
@@ -69,8 +75,9 @@ void BM_Kea(benchmark::State& state)
 {
     const auto family = state.range(0) == 4 ? net::Family::V4 : net::Family::V6;
     for (auto _ : state) {
-        const deploy::Written w = deploy::writeKea(campus(), family, deploy::KeaForm::Whole, ids());
-        if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&w)) {
+        const deploy::Written w =
+            deploy::writeKea(deploy::prepare(campus(), ids(), {output(family)}), family, deploy::KeaForm::Whole);
+        if (const auto* faults = std::get_if<textio::Problems>(&w)) {
             state.SkipWithError(firstFault(*faults).c_str());
             break;
         }
@@ -85,8 +92,8 @@ void BM_Zones(benchmark::State& state)
 {
     std::size_t files = 0;
     for (auto _ : state) {
-        const auto z = deploy::writeZones(campus(), kToday);
-        if (const auto* faults = std::get_if<std::vector<deploy::Fault>>(&z)) {
+        const auto z = deploy::writeZones(deploy::prepare(campus(), {}, {deploy::Output::Zones}), kToday);
+        if (const auto* faults = std::get_if<textio::Problems>(&z)) {
             state.SkipWithError(firstFault(*faults).c_str());
             break;
         }

@@ -89,7 +89,7 @@ const Site& prepared(int delegation, int place)
     std::filesystem::create_directory(s.folder);
     const plan::Plan p = site(delegation ? plan::Rfc2317::All : plan::Rfc2317::None);
     (void)mqnet::writePlanDocument(s.planFile, p);
-    const auto z = deploy::writeZones(p, deploy::todayUtc());
+    const auto z = deploy::writeZones(deploy::prepare(p, {}, {deploy::Output::Zones}), deploy::todayUtc());
     if (const auto* out = std::get_if<deploy::ZoneOutput>(&z)) {
         s.files = out->files.size();
         for (const deploy::OutputFile& f : out->files)

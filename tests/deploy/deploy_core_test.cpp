@@ -4,11 +4,17 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <tuple>
 
 #include "deploy/deploy.h"
+#include "deploy/dnsmasq.h"
 #include "deploy/folder.h"
+#include "deploy/kea.h"
+#include "deploy/zones.h"
+#include "net/mac.h"
 #include "tests/deploy/deploy_plans.h"
 #include "tests/support/files.h"
+#include "textio/fields.h"
 
 namespace mq::deploy {
 namespace {
@@ -18,7 +24,7 @@ using net::Family;
 std::string faultsOf(const plan::Plan& p, Output o)
 {
     std::string all;
-    for (const Fault& f : checkForOutput(p, o))
+    for (const textio::Problem& f : checkForOutput(p, o))
         all += f.message + "\n";
     return all;
 }
@@ -135,6 +141,10 @@ TEST(DeployChecks, RefusalsNameTheirBlockOrSetting)
              nameServer(p, {"ns1.campus.example", {test::at(p, "wifi", Family::V4, 200)}});
          },
          "(wifi): the name server \"ns1.campus.example\"'s address 10.40."},
+        // Named whole, a name of the domain is the same as the host's named within it.
+        {"two hosts one name in the domain", Output::Zones,
+         [](plan::Plan& p) { rename(p, "nas", "SRV-DB.campus.example"); },
+         "host \"SRV-DB.campus.example\": in the domain the name is also host \"srv-db\"'s"},
         {"DHCP in multicast space", Output::Kea4,
          [](plan::Plan& p) {
              plan::BlockId root = plan::kNoBlock;
@@ -271,6 +281,86 @@ TEST(DeployNames, GatewaysNamedAfterTheirBlocksUnlessAHostStandsThere)
     for (const NamedAddress& n : dnsNames(p))
         found |= !n.host && n.name == wanted;
     EXPECT_TRUE(found);
+}
+
+// The file's text, failing the test with the first problem when refused.
+std::string textOf(const Written& w)
+{
+    if (const auto* problems = std::get_if<textio::Problems>(&w)) {
+        ADD_FAILURE() << (problems->empty() ? "refused" : problems->front().message);
+        return {};
+    }
+    return std::get<std::vector<OutputFile>>(w).front().text;
+}
+
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// One model, read by every writer: a host of the office (both families) is reserved for the
+// same client in Kea's and dnsmasq's files, and named once inside the domain in each file.
+TEST(DeployModel, EveryWriterReadsTheOneReservationAndName)
+{
+    struct Case {
+        const char* name;
+        const char* mac;  // "" for none
+        const char* duid;
+        std::string v4, v6;  // the client: "hw-address MAC", "duid DUID", "" for no reservation
+        const char* given;  // the name DHCP gives and DNS holds, relative to the domain
+    };
+    const char* mac = "02:00:00:00:00:20";
+    const char* duid = "00:03:00:01:02:00:00:00:00:20";
+    const std::string byMac = std::string("hw-address ") + mac, byDuid = std::string("duid ") + duid;
+    const Case cases[] = {
+        {"pc1", mac, "", byMac, byMac, "pc1"},
+        {"pc1", "", duid, "", byDuid, "pc1"},  // DHCPv4 has no DUID of its own
+        {"pc1", mac, duid, byMac, byDuid, "pc1"},
+        {"pc1", "", "", "", "", "pc1"},
+        {"pc1.campus.example", mac, duid, byMac, byDuid, "pc1"},  // named whole, before the domain was set
+        {"PC1.Campus.Example", mac, "", byMac, byMac, "PC1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.mac + " " + c.duid);
+        plan::Plan p = test::deployCampus();
+        const net::Address a4 = test::at(p, "office", Family::V4, 20), a6 = test::at(p, "office", Family::V6, 20);
+        plan::Host h = test::host(c.name, a4, a6, plan::HostRole::Other, c.mac);
+        if (*c.duid)
+            h.duid = std::get<net::Duid>(net::parseDuid(c.duid));
+        ASSERT_EQ(p.insertHost(p.hosts().size(), h), "");
+        const Prepared m = prepare(p, assignDhcpIds(p));
+        const std::string kea4 = textOf(writeKea(m, Family::V4, KeaForm::Whole));
+        const std::string kea6 = textOf(writeKea(m, Family::V6, KeaForm::Whole));
+        const std::string dnsmasq = textOf(writeDnsmasq(m));
+        const std::string whole = std::string(c.given) + ".campus.example";
+        for (const auto& [client, address, v4] : {std::tuple{c.v4, a4, true}, std::tuple{c.v6, a6, false}}) {
+            const std::string at = net::format(address);
+            const std::string kea = v4 ? "\"ip-address\": \"" + at + "\"" : "\"ip-addresses\": [\"" + at + "\"]";
+            const std::string host = v4 ? at : "[" + at + "]";
+            if (client.empty()) {
+                EXPECT_FALSE(has(v4 ? kea4 : kea6, kea)) << at;
+                EXPECT_FALSE(has(dnsmasq, "," + host + "," + whole + "\n")) << at;
+                continue;
+            }
+            const std::size_t blank = client.find(' ');
+            const std::string key = client.substr(0, blank), id = client.substr(blank + 1);
+            EXPECT_TRUE(has(v4 ? kea4 : kea6,
+                            "{\"" + key + "\": \"" + id + "\", " + kea + ", \"hostname\": \"" + c.given + "\"}"))
+                << client;
+            EXPECT_TRUE(
+                has(dnsmasq, "\ndhcp-host=" + (key == "duid" ? "id:" + id : id) + "," + host + "," + whole + "\n"))
+                << client;
+        }
+        EXPECT_TRUE(has(dnsmasq, "\nhost-record=" + whole + "," + net::format(a4) + "," + net::format(a6) + "\n"));
+        const auto zones = writeZones(m, 20261210);
+        ASSERT_TRUE(std::holds_alternative<ZoneOutput>(zones));
+        std::string all;
+        for (const OutputFile& f : std::get<ZoneOutput>(zones).files)
+            all += f.text;
+        EXPECT_TRUE(has(all, "\n" + std::string(c.given) + "\tIN\tA\t" + net::format(a4) + "\n"));
+        EXPECT_TRUE(has(all, "\tIN\tPTR\t" + whole + ".\n"));
+        EXPECT_FALSE(has(textio::lowerCase(all + kea4 + kea6 + dnsmasq), "campus.example.campus.example"));
+    }
 }
 
 TEST(DeployFolder, AllOrNone)

@@ -35,7 +35,7 @@ std::string dnsmasqProgram()
 // The file's text, or "refused:" and the first reason.
 std::string shown(const Written& w)
 {
-    if (const auto* faults = std::get_if<std::vector<Fault>>(&w))
+    if (const auto* faults = std::get_if<textio::Problems>(&w))
         return "refused: " + (faults->empty() ? std::string() : faults->front().message);
     const auto& files = std::get<std::vector<OutputFile>>(w);
     EXPECT_EQ(files.size(), 1u);
@@ -146,7 +146,7 @@ TEST(DnsmasqWriter, LinesOfAHandMadePlan)
         "host-record=scanner.lab.example,2001:db8:9:3::6",
     };
     std::vector<std::string> got;
-    for (const std::string& line : lines(shown(writeDnsmasq(p, ids))))
+    for (const std::string& line : lines(shown(writeDnsmasq(prepare(p, ids)))))
         if (!line.empty() && line.rfind("# dnsmasq", 0) != 0 && line.find("-gw") == std::string::npos)
             got.push_back(line);
     EXPECT_EQ(got, expected);
@@ -178,9 +178,9 @@ TEST(DnsmasqWriter, RefusesWhatDnsmasqCannotServe)
         plan::DhcpIds ids;
         plan::Plan p = handMade(ids);
         edit(p, ids);
-        const Written w = writeDnsmasq(p, ids);
-        ASSERT_TRUE(std::holds_alternative<std::vector<Fault>>(w));
-        const auto& faults = std::get<std::vector<Fault>>(w);
+        const Written w = writeDnsmasq(prepare(p, ids));
+        ASSERT_TRUE(std::holds_alternative<textio::Problems>(w));
+        const auto& faults = std::get<textio::Problems>(w);
         ASSERT_EQ(faults.size(), 1u);
         EXPECT_NE(faults.front().message.find(message), std::string::npos) << faults.front().message;
     }
@@ -220,8 +220,9 @@ TEST(DnsmasqWriter, DnsmasqAcceptsEveryPlan)
     const mq::test::TempDir dir;
     for (const auto& [what, p, ids] : plans) {
         SCOPED_TRACE(what);
-        const std::string text = shown(writeDnsmasq(p, ids));
-        EXPECT_EQ(shown(writeDnsmasq(plan::Plan(p), ids)), text);
+        const std::string text = shown(writeDnsmasq(prepare(p, ids)));
+        const plan::Plan copy(p);
+        EXPECT_EQ(shown(writeDnsmasq(prepare(copy, ids))), text);
         if (text.rfind("refused: ", 0) == 0) {
             // An odd domain or interface may be refused; a name is the user's own text.
             EXPECT_TRUE(what.rfind("domain ", 0) == 0 || what.rfind("interface ", 0) == 0) << text;

@@ -18,7 +18,7 @@ namespace {
 
 std::vector<OutputFile> filesOf(const Written& w)
 {
-    if (const auto* faults = std::get_if<std::vector<Fault>>(&w)) {
+    if (const auto* faults = std::get_if<textio::Problems>(&w)) {
         ADD_FAILURE() << "refused: " << (faults->empty() ? "" : faults->front().message);
         return {};
     }
@@ -29,11 +29,11 @@ std::vector<OutputFile> filesOf(const Written& w)
 std::vector<OutputFile> campusOutputs()
 {
     const plan::Plan p = mq::test::deployCampus();
-    const plan::DhcpIds ids = assignDhcpIds(p);
-    std::vector<OutputFile> all = filesOf(writeDnsmasq(p, ids));
+    const Prepared m = prepare(p, assignDhcpIds(p));
+    std::vector<OutputFile> all = filesOf(writeDnsmasq(m));
     for (net::Family f : {net::Family::V4, net::Family::V6})
         for (KeaForm form : {KeaForm::Whole, KeaForm::Fragment})
-            for (OutputFile& file : filesOf(writeKea(p, f, form, ids)))
+            for (OutputFile& file : filesOf(writeKea(m, f, form)))
                 all.push_back(std::move(file));
     // The zones as kept: every classless block delegated, no empty zone.
     plan::Plan delegated = p;
@@ -41,11 +41,11 @@ std::vector<OutputFile> campusOutputs()
     s.rfc2317 = plan::Rfc2317::All;
     s.emptyReverseZones = false;
     delegated.setOutputSettings(s);
-    const auto zones = writeZones(delegated, 20261210);
+    const auto zones = writeZones(prepare(delegated, {}), 20261210);
     if (const auto* out = std::get_if<ZoneOutput>(&zones))
         all.insert(all.end(), out->files.begin(), out->files.end());
     else
-        ADD_FAILURE() << "zones refused: " << std::get<std::vector<Fault>>(zones).front().message;
+        ADD_FAILURE() << "zones refused: " << std::get<textio::Problems>(zones).front().message;
     return all;
 }
 

@@ -22,10 +22,10 @@ using net::Family;
 // The one file written, failing the test with the faults when refused.
 std::string keaText(const plan::Plan& p, Family f, KeaForm form)
 {
-    const deploy::Written w = deploy::writeKea(p, f, form, deploy::assignDhcpIds(p));
+    const deploy::Written w = deploy::writeKea(deploy::prepare(p, deploy::assignDhcpIds(p)), f, form);
     if (const auto* out = std::get_if<std::vector<deploy::OutputFile>>(&w); out && out->size() == 1)
         return out->front().text;
-    for (const deploy::Fault& fault : std::get<std::vector<deploy::Fault>>(w))
+    for (const textio::Problem& fault : std::get<textio::Problems>(w))
         ADD_FAILURE() << fault.message;
     return "";
 }
@@ -171,8 +171,8 @@ TEST(KeaWriter, RefusesWhatKeaCannotServe)
         p.setDhcpIds(deploy::assignDhcpIds(p));
         c.edit(p);
         for (KeaForm form : {KeaForm::Whole, KeaForm::Fragment}) {
-            const deploy::Written w = deploy::writeKea(p, c.family, form, p.dhcpIds());
-            const auto* faults = std::get_if<std::vector<deploy::Fault>>(&w);
+            const deploy::Written w = deploy::writeKea(deploy::prepare(p, p.dhcpIds()), c.family, form);
+            const auto* faults = std::get_if<textio::Problems>(&w);
             ASSERT_TRUE(faults && !faults->empty()) << c.message;
             EXPECT_NE(faults->front().message.find(c.message), std::string::npos) << faults->front().message;
         }

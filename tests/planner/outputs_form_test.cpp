@@ -170,7 +170,7 @@ TEST_F(OutputsFormTest, PreviewListsTheChosenOutputsFiles)
         form->updatePreview();
         ASSERT_TRUE(form->previewCurrent());
         const std::vector<std::string> names = namesOf(form->preview().files);
-        EXPECT_TRUE(form->preview().faults.empty()) << form->preview().faults[0].text;
+        EXPECT_TRUE(form->preview().faults.empty()) << form->preview().faults[0].message;
         for (const std::string& n : c.has)
             EXPECT_NE(std::find(names.begin(), names.end(), n), names.end()) << n;
         for (const std::string& n : c.hasNot)
@@ -210,10 +210,11 @@ TEST_F(OutputsFormTest, RefusedPlanListsItsReasonsAndSaveWritesNothing)
     for (std::size_t i = 0; i < shown.faults.size(); ++i) {
         const plan::BlockId id = form->faultBlock(i);
         namesBlock |= id != plan::kNoBlock;
-        EXPECT_TRUE(id == plan::kNoBlock || planner.plan().exists(id)) << shown.faults[i].text;
-        EXPECT_TRUE(shown.faults[i].text.starts_with("Kea DHCPv4") || shown.faults[i].text.starts_with("Kea DHCPv6") ||
-                    shown.faults[i].text.starts_with("BIND zones"))
-            << shown.faults[i].text;
+        EXPECT_TRUE(id == plan::kNoBlock || planner.plan().exists(id)) << shown.faults[i].message;
+        EXPECT_TRUE(shown.faults[i].message.starts_with("Kea DHCPv4") ||
+                    shown.faults[i].message.starts_with("Kea DHCPv6") ||
+                    shown.faults[i].message.starts_with("BIND zones"))
+            << shown.faults[i].message;
     }
     EXPECT_TRUE(namesBlock);
     test::TempDir dir;

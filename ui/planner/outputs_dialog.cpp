@@ -479,8 +479,8 @@ void OutputsDialog::refreshPreview()
     filling = true;
     files->clear();
     if (refused)
-        for (const planner::PreviewFault& f : p.faults)
-            files->addItem(q(f.text));
+        for (const textio::Problem& f : p.faults)
+            files->addItem(q(f.message));
     else
         for (const deploy::OutputFile& f : p.files)
             files->addItem(q(f.name + "  (" + planner::countText(lineCount(f.text), "line", "lines") + ")"));
