@@ -85,7 +85,7 @@ private:
 };
 
 // Saves through a file that replaces the old one only when every byte was
-// written (QSaveFile in the program).
+// written (the one atomic file writer in the program).
 class StreamedFileWriter {
 public:
     virtual ~StreamedFileWriter() = default;

@@ -66,11 +66,13 @@ struct Writer {
     void block(const PreparedBlock& b);
 };
 
-// A reservation by MAC, or by DUID ("id:") as reservedBy says.
+// A reservation by MAC, or by DUID ("id:") as reservedBy says; in DHCPv4 by MAC only.
 void Writer::hostLines(const PreparedBlock& b)
 {
     const bool v4 = b.layout.prefix.address.family == Family::V4;
     for (const Reservation& r : b.reservations) {
+        if (v4 && r.by == ClientBy::Duid)
+            continue;
         std::string value = (r.by == ClientBy::Duid ? "id:" : "") + r.client + "," +
                             (v4 ? net::format(r.address) : "[" + net::format(r.address) + "]");
         const std::string name = dhcpName(r.name, domain);

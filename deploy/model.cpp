@@ -139,6 +139,8 @@ std::optional<ClientBy> reservedBy(const plan::Host& h, net::Family f)
         return ClientBy::Duid;
     if (h.mac)
         return ClientBy::Mac;
+    if (!h.duid.empty())
+        return ClientBy::Duid;
     return std::nullopt;
 }
 

@@ -18,9 +18,10 @@
 namespace mq::deploy {
 
 // Which client a reservation is for: the one rule for every server.
-// - DHCPv4: the MAC, the hardware address every DHCPv4 client sends. A DUID reaches DHCPv4
-//   only inside an RFC 4361 client identifier, behind an IAID the plan does not know:
-//   dnsmasq could not match it, so neither server is given it.
+// - DHCPv4: the MAC, the hardware address every DHCPv4 client sends; else the DUID, which a
+//   client sends inside an RFC 4361 client identifier and Kea matches there. dnsmasq's "id:"
+//   is the whole client identifier, IAID included, which the plan does not hold: its
+//   DHCPv4 lines leave a DUID-only host out.
 // - DHCPv6: the DUID, the identifier DHCPv6 is built on (dnsmasq's "id:"); else the MAC,
 //   which Kea and dnsmasq both learn from a client's DUID or its link.
 // A host with neither has no reservation: it is configured by hand.

@@ -16,7 +16,7 @@ namespace mq {
 
 inline constexpr const char* kTextFileFilter = "Text Files (*.txt)|*.txt|";
 
-// Where reports go. The main window does this with QSaveFile and QPrinter.
+// Where reports go. The main window does this with the atomic file writer and QPrinter.
 class ReportOutput {
 public:
     virtual ~ReportOutput() = default;

@@ -314,7 +314,7 @@ TEST(DeployModel, EveryWriterReadsTheOneReservationAndName)
     const std::string byMac = std::string("hw-address ") + mac, byDuid = std::string("duid ") + duid;
     const Case cases[] = {
         {"pc1", mac, "", byMac, byMac, "pc1"},
-        {"pc1", "", duid, "", byDuid, "pc1"},  // DHCPv4 has no DUID of its own
+        {"pc1", "", duid, byDuid, byDuid, "pc1"},  // DHCPv4: Kea only, from an RFC 4361 client ID
         {"pc1", mac, duid, byMac, byDuid, "pc1"},
         {"pc1", "", "", "", "", "pc1"},
         {"pc1.campus.example", mac, duid, byMac, byDuid, "pc1"},  // named whole, before the domain was set
@@ -347,8 +347,11 @@ TEST(DeployModel, EveryWriterReadsTheOneReservationAndName)
             EXPECT_TRUE(has(v4 ? kea4 : kea6,
                             "{\"" + key + "\": \"" + id + "\", " + kea + ", \"hostname\": \"" + c.given + "\"}"))
                 << client;
-            EXPECT_TRUE(
-                has(dnsmasq, "\ndhcp-host=" + (key == "duid" ? "id:" + id : id) + "," + host + "," + whole + "\n"))
+            // dnsmasq's DHCPv4 "id:" is the whole client ID, IAID included, which the plan does not hold.
+            const bool dnsmasqServes = !(v4 && key == "duid");
+            EXPECT_EQ(
+                has(dnsmasq, "\ndhcp-host=" + (key == "duid" ? "id:" + id : id) + "," + host + "," + whole + "\n"),
+                dnsmasqServes)
                 << client;
         }
         EXPECT_TRUE(has(dnsmasq, "\nhost-record=" + whole + "," + net::format(a4) + "," + net::format(a6) + "\n"));

@@ -26,7 +26,7 @@ class Frmdoc;
 class Dar : public QWidget {
     Q_OBJECT
 public:
-    // With the real dialogs and QSaveFile.
+    // With the real dialogs and the atomic file writer.
     explicit Dar(QWidget* parent = nullptr);
     // With services and a file writer of the caller's choosing (tests).
     Dar(Services& services, StreamedFileWriter& writer, QWidget* parent = nullptr);

@@ -1,5 +1,5 @@
 // Save and Print of the main window: the report procedures wired to the main
-// window's active child window, the real dialogs, QSaveFile and QPrinter.
+// window's active child window, the real dialogs, the atomic file writer and QPrinter.
 #pragma once
 
 #include "reports/frmmain_reports.h"
