@@ -7,6 +7,7 @@
 #include "interchange/table.h"
 #include "net/mac.h"
 #include "net/parse.h"
+#include "plan/fields.h"
 #include "textio/fields.h"
 
 namespace mq::interchange {
@@ -45,42 +46,33 @@ std::string takeAddress(std::string_view text, int* length, std::optional<net::F
     return {};
 }
 
+// A host's field read as every reader of hosts reads it (plan/fields.h).
+template <class T, class V> std::string take(const textio::Result<V>& read, T& into)
+{
+    if (!read)
+        return textio::describe(read.problem());
+    into = *read;
+    return {};
+}
+
 std::string takeName(std::string_view text, plan::Host& h)
 {
-    h.name = std::string(trimBlanks(text));
-    if (const std::string why = plan::checkHostName(h.name); !why.empty())
-        return "host name " + quotedItem(h.name) + ": " + why;
-    return {};
+    return take(plan::parseHostName(text), h.name);
 }
 
 std::string takeMac(std::string_view text, plan::Host& h)
 {
-    if (trimBlanks(text).empty())
-        return {};
-    const auto mac = net::parseMac(text);
-    if (const auto* e = std::get_if<net::ParseError>(&mac))
-        return "MAC " + quotedItem(text) + ": " + e->message;
-    h.mac = std::get<net::Mac>(mac);
-    return {};
+    return take(plan::parseHostMac(text), h.mac);
 }
 
 std::string takeDuid(std::string_view text, plan::Host& h)
 {
-    if (trimBlanks(text).empty())
-        return {};
-    const auto duid = net::parseDuid(trimBlanks(text));
-    if (const auto* e = std::get_if<net::ParseError>(&duid))
-        return "DUID " + quotedItem(text) + ": " + e->message;
-    h.duid = std::get<net::Duid>(duid);
-    return {};
+    return take(plan::parseHostDuid(text), h.duid);
 }
 
-std::string takeNote(std::string note, plan::Host& h)
+std::string takeNote(const std::string& note, plan::Host& h)
 {
-    if (const std::string why = plan::checkNote(note); !why.empty())
-        return "note " + quotedItem(note) + ": " + why;
-    h.note = std::move(note);
-    return {};
+    return take(plan::parseHostNote(note), h.note);
 }
 
 // The first reason that is not empty.

@@ -2,6 +2,7 @@
 
 #include "interchange/fields.h"
 #include "interchange/table.h"
+#include "plan/fields.h"
 #include "plan/plan.h"
 #include "textio/csv.h"
 #include "textio/fields.h"
@@ -178,10 +179,10 @@ void readVlan(const TableRow& row, const std::string& item, FlatBlock& b)
     std::string_view vlan = trimBlanks(row.field(Vlan));
     if (vlan.ends_with(')') && vlan.rfind('(') != std::string_view::npos)
         vlan = vlan.substr(vlan.rfind('(') + 1, vlan.size() - vlan.rfind('(') - 2);
-    bool badVlan = false;
-    b.vlan = parseVlanField(vlan, &badVlan);
-    if (badVlan)
-        row.notice(item + ": VLAN " + quotedItem(row.field(Vlan)) + " is not a VLAN ID from 1 to 4094; left out");
+    if (const auto v = plan::parseVlan(vlan); !v)
+        row.notice(item + ": " + textio::describe(v.problem()) + "; left out");
+    else if (*v > 0)
+        b.vlan = *v;
 }
 
 // The plan-wide values of the first row that has them: VLAN group, site, and the tags that

@@ -5,6 +5,7 @@
 #include "interchange/fields.h"
 #include "interchange/table.h"
 #include "net/parse.h"
+#include "plan/fields.h"
 #include "textio/csv.h"
 #include "textio/fields.h"
 #include "textio/utf8.h"
@@ -171,15 +172,13 @@ std::string subnetOf(const TableRow& row)
 void readVlan(const TableRow& row, const std::string& item, FlatBlock& b)
 {
     std::string_view vlan = trimBlanks(row.field(Vlan));
-    std::string lower;
-    for (char c : vlan)
-        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string lower = textio::lowerCase(vlan);
     if (lower == "na" || lower == "n/a" || lower == "nan")
         vlan = {};
-    bool badVlan = false;
-    b.vlan = parseVlanField(vlan, &badVlan);
-    if (badVlan)
-        row.notice(item + ": VLAN " + quotedItem(vlan) + " is not a VLAN ID from 1 to 4094; left out");
+    if (const auto v = plan::parseVlan(vlan); !v)
+        row.notice(item + ": " + textio::describe(v.problem()) + "; left out");
+    else if (*v > 0)
+        b.vlan = *v;
 }
 
 std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
