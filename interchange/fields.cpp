@@ -97,9 +97,4 @@ char csvDelimiterOf(std::string_view text)
     return ',';
 }
 
-std::string quotedItem(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
-}
-
 }  // namespace mq::interchange

@@ -21,7 +21,5 @@ void shareCommonValues(ReadResult& r);
 // The delimiter of an IPAM's export (NetBox's csv_delimiter preference: comma, semicolon,
 // tab or pipe), found in the header line as NetBox's own import guesses it.
 char csvDelimiterOf(std::string_view text);
-// Input quoted for a notice: in double quotes, escaped and shortened as textio does.
-std::string quotedItem(std::string_view text);
 
 }  // namespace mq::interchange

@@ -8,6 +8,7 @@
 #include "net/mac.h"
 #include "net/parse.h"
 #include "plan/fields.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 
 namespace mq::interchange {
@@ -29,18 +30,18 @@ std::string takeAddress(std::string_view text, int* length, std::optional<net::F
     std::string zone;
     const auto parsed = net::parseAddress(bare, &zone);
     if (const auto* e = std::get_if<net::ParseError>(&parsed))
-        return quotedItem(text) + ": not an address (" + e->message + ")";
+        return textio::quoted(text) + ": not an address (" + e->message + ")";
     if (!zone.empty())
-        return quotedItem(text) + ": an address with a zone names an interface, not a host's address";
+        return textio::quoted(text) + ": an address with a zone names an interface, not a host's address";
     out = std::get<net::Address>(parsed);
     if (want && out.family != *want)
-        return quotedItem(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
+        return textio::quoted(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
     if (length && !digits.empty()) {
         *length = 0;
         for (char c : digits)
             *length = c >= '0' && c <= '9' && *length <= 128 ? *length * 10 + (c - '0') : 999;
         if (*length > net::familyBits(out.family))
-            return quotedItem(text) + ": the prefix length is not /0 to /" +
+            return textio::quoted(text) + ": the prefix length is not /0 to /" +
                    std::to_string(net::familyBits(out.family));
     }
     return {};
@@ -165,7 +166,7 @@ void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
         if (auto role = plan::parseRole(trimBlanks(row.field(CRole))))
             h.role = *role;
         else
-            why = "role " + quotedItem(row.field(CRole)) +
+            why = "role " + textio::quoted(row.field(CRole)) +
                   " is none of gateway, router, server, printer, access-point, camera, reserved, other";
     }
     if (why.empty())
@@ -371,7 +372,7 @@ void readEtcHosts(std::string_view text, HostRead& read)
         if (words.size() > 2)
             read.notes.push_back(
                 {line.number, h.name + ": the aliases after the first name are left out (" +
-                                  quotedItem(line.content.substr(words[2].data() - line.content.data())) + ")"});
+                                  textio::quoted(line.content.substr(words[2].data() - line.content.data())) + ")"});
         read.hosts.push_back({line.number, std::move(h)});
         return true;
     });
