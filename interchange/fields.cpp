@@ -45,27 +45,6 @@ std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* clea
     return {};
 }
 
-std::optional<int> parseVlanField(std::string_view text, bool* bad)
-{
-    text = textio::trimBlanks(text);
-    *bad = false;
-    if (text.empty())
-        return std::nullopt;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9' || v > 4094) {
-            *bad = true;
-            return std::nullopt;
-        }
-        v = v * 10 + (c - '0');
-    }
-    if (v < 1 || v > 4094) {
-        *bad = true;
-        return std::nullopt;
-    }
-    return v;
-}
-
 std::string asName(std::string_view text, bool* cut)
 {
     std::string name;
@@ -116,11 +95,6 @@ char csvDelimiterOf(std::string_view text)
         if (first.find(c) != std::string_view::npos)
             return c;
     return ',';
-}
-
-std::string quotedItem(std::string_view text)
-{
-    return "\"" + textio::escaped(text, textio::kQuotedValue) + "\"";
 }
 
 }  // namespace mq::interchange

@@ -12,8 +12,6 @@ namespace mq::interchange {
 std::string oneLine(std::string_view text);
 // A prefix in network/length form; host bits are cleared (*cleared tells). Empty error on success.
 std::string parsePrefixField(std::string_view text, net::Prefix& out, bool* cleared = nullptr);
-// A VLAN ID 1..4094; nullopt for an empty field, *bad set when the text is not one.
-std::optional<int> parseVlanField(std::string_view text, bool* bad);
 // A text as a block's name: control characters become blanks, and text beyond the name's
 // limit is cut at a character boundary (*cut tells, so the caller can keep the whole as a note).
 std::string asName(std::string_view text, bool* cut);
@@ -23,7 +21,5 @@ void shareCommonValues(ReadResult& r);
 // The delimiter of an IPAM's export (NetBox's csv_delimiter preference: comma, semicolon,
 // tab or pipe), found in the header line as NetBox's own import guesses it.
 char csvDelimiterOf(std::string_view text);
-// Input quoted for a notice: in double quotes, escaped and shortened as textio does.
-std::string quotedItem(std::string_view text);
 
 }  // namespace mq::interchange

@@ -7,6 +7,8 @@
 #include "interchange/table.h"
 #include "net/mac.h"
 #include "net/parse.h"
+#include "plan/fields.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 
 namespace mq::interchange {
@@ -28,59 +30,50 @@ std::string takeAddress(std::string_view text, int* length, std::optional<net::F
     std::string zone;
     const auto parsed = net::parseAddress(bare, &zone);
     if (const auto* e = std::get_if<net::ParseError>(&parsed))
-        return quotedItem(text) + ": not an address (" + e->message + ")";
+        return textio::quoted(text) + ": not an address (" + e->message + ")";
     if (!zone.empty())
-        return quotedItem(text) + ": an address with a zone names an interface, not a host's address";
+        return textio::quoted(text) + ": an address with a zone names an interface, not a host's address";
     out = std::get<net::Address>(parsed);
     if (want && out.family != *want)
-        return quotedItem(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
+        return textio::quoted(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
     if (length && !digits.empty()) {
         *length = 0;
         for (char c : digits)
             *length = c >= '0' && c <= '9' && *length <= 128 ? *length * 10 + (c - '0') : 999;
         if (*length > net::familyBits(out.family))
-            return quotedItem(text) + ": the prefix length is not /0 to /" +
+            return textio::quoted(text) + ": the prefix length is not /0 to /" +
                    std::to_string(net::familyBits(out.family));
     }
     return {};
 }
 
+// A host's field read as every reader of hosts reads it (plan/fields.h).
+template <class T, class V> std::string take(const textio::Result<V>& read, T& into)
+{
+    if (!read)
+        return textio::describe(read.problem());
+    into = *read;
+    return {};
+}
+
 std::string takeName(std::string_view text, plan::Host& h)
 {
-    h.name = std::string(trimBlanks(text));
-    if (const std::string why = plan::checkHostName(h.name); !why.empty())
-        return "host name " + quotedItem(h.name) + ": " + why;
-    return {};
+    return take(plan::parseHostName(text), h.name);
 }
 
 std::string takeMac(std::string_view text, plan::Host& h)
 {
-    if (trimBlanks(text).empty())
-        return {};
-    const auto mac = net::parseMac(text);
-    if (const auto* e = std::get_if<net::ParseError>(&mac))
-        return "MAC " + quotedItem(text) + ": " + e->message;
-    h.mac = std::get<net::Mac>(mac);
-    return {};
+    return take(plan::parseHostMac(text), h.mac);
 }
 
 std::string takeDuid(std::string_view text, plan::Host& h)
 {
-    if (trimBlanks(text).empty())
-        return {};
-    const auto duid = net::parseDuid(trimBlanks(text));
-    if (const auto* e = std::get_if<net::ParseError>(&duid))
-        return "DUID " + quotedItem(text) + ": " + e->message;
-    h.duid = std::get<net::Duid>(duid);
-    return {};
+    return take(plan::parseHostDuid(text), h.duid);
 }
 
-std::string takeNote(std::string note, plan::Host& h)
+std::string takeNote(const std::string& note, plan::Host& h)
 {
-    if (const std::string why = plan::checkNote(note); !why.empty())
-        return "note " + quotedItem(note) + ": " + why;
-    h.note = std::move(note);
-    return {};
+    return take(plan::parseHostNote(note), h.note);
 }
 
 // The first reason that is not empty.
@@ -173,7 +166,7 @@ void readCsvRow(const TableRow& row, std::size_t line, HostRead& read)
         if (auto role = plan::parseRole(trimBlanks(row.field(CRole))))
             h.role = *role;
         else
-            why = "role " + quotedItem(row.field(CRole)) +
+            why = "role " + textio::quoted(row.field(CRole)) +
                   " is none of gateway, router, server, printer, access-point, camera, reserved, other";
     }
     if (why.empty())
@@ -379,7 +372,7 @@ void readEtcHosts(std::string_view text, HostRead& read)
         if (words.size() > 2)
             read.notes.push_back(
                 {line.number, h.name + ": the aliases after the first name are left out (" +
-                                  quotedItem(line.content.substr(words[2].data() - line.content.data())) + ")"});
+                                  textio::quoted(line.content.substr(words[2].data() - line.content.data())) + ")"});
         read.hosts.push_back({line.number, std::move(h)});
         return true;
     });

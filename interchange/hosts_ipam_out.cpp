@@ -6,6 +6,7 @@
 #include "interchange/hosts_shared.h"
 #include "net/mac.h"
 #include "textio/csv.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 
 namespace mq::interchange {
@@ -53,7 +54,7 @@ std::string planTags(const plan::IpamValues& values, std::string& error)
     std::string tags;
     for (const std::string& t : values.tags) {
         if (auto why = plan::checkSlug(t); !why.empty()) {
-            error = "the tag " + quotedItem(t) + " " + why;
+            error = "the tag " + textio::quoted(t) + " " + why;
             return {};
         }
         tags += (tags.empty() ? "" : ",") + t;
@@ -202,7 +203,7 @@ WriteResult phpipamAddressesCsv(const plan::Plan& plan, const plan::IpamValues& 
             if (description.find_first_of(";'\"") != std::string::npos)
                 w.notices.push_back({line, net::format(item.address) +
                                                ": phpIPAM refuses a description holding ; ' or \" (" +
-                                               quotedItem(description) + ")"});
+                                               textio::quoted(description) + ")"});
             const bool reserved = h ? h->role == plan::HostRole::Reserved : !item.gateway;
             const bool gateway = h ? h->role == plan::HostRole::Gateway : item.gateway;
             textio::appendCsvRow(out,

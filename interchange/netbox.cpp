@@ -2,8 +2,10 @@
 
 #include "interchange/fields.h"
 #include "interchange/table.h"
+#include "plan/fields.h"
 #include "plan/plan.h"
 #include "textio/csv.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 
 namespace mq::interchange {
@@ -73,7 +75,7 @@ WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::Ipa
     for (const std::string& t : values.tags) {
         // NetBox's import form looks tags up by slug: a name fails the whole import.
         if (auto why = plan::checkSlug(t); !why.empty()) {
-            r.error = "the tag " + quotedItem(t) + " " + why;
+            r.error = "the tag " + textio::quoted(t) + " " + why;
             return r;
         }
         if (!tags.empty())
@@ -178,10 +180,10 @@ void readVlan(const TableRow& row, const std::string& item, FlatBlock& b)
     std::string_view vlan = trimBlanks(row.field(Vlan));
     if (vlan.ends_with(')') && vlan.rfind('(') != std::string_view::npos)
         vlan = vlan.substr(vlan.rfind('(') + 1, vlan.size() - vlan.rfind('(') - 2);
-    bool badVlan = false;
-    b.vlan = parseVlanField(vlan, &badVlan);
-    if (badVlan)
-        row.notice(item + ": VLAN " + quotedItem(row.field(Vlan)) + " is not a VLAN ID from 1 to 4094; left out");
+    if (const auto v = plan::parseVlan(vlan); !v)
+        row.notice(item + ": " + textio::describe(v.problem()) + "; left out");
+    else if (*v > 0)
+        b.vlan = *v;
 }
 
 // The plan-wide values of the first row that has them: VLAN group, site, and the tags that
@@ -196,7 +198,7 @@ void readPlanValues(const TableRow& row, const std::string& item, plan::IpamValu
         return;
     for (std::string& tag : splitTags(row.field(Tags))) {
         if (auto why = plan::checkSlug(tag); !why.empty()) {
-            row.notice(item + ": the tag " + quotedItem(tag) + " " + why + "; left out");
+            row.notice(item + ": the tag " + textio::quoted(tag) + " " + why + "; left out");
             continue;
         }
         values.tags.push_back(std::move(tag));
@@ -208,14 +210,14 @@ std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
     FlatBlock b;
     bool cleared = false;
     if (std::string why = parsePrefixField(row.field(Prefix), b.prefix, &cleared); !why.empty()) {
-        row.notice(quotedItem(row.field(Prefix)) + ": " + why + "; the row is left out");
+        row.notice(textio::quoted(row.field(Prefix)) + ": " + why + "; the row is left out");
         return std::nullopt;
     }
     const std::string item = net::formatNetwork(b.prefix);
     if (cleared)
-        row.notice(quotedItem(row.field(Prefix)) + ": host bits cleared, read as " + item);
+        row.notice(textio::quoted(row.field(Prefix)) + ": host bits cleared, read as " + item);
     if (!trimBlanks(row.field(Status)).empty() && !readStatus(row.field(Status), b))
-        row.notice(item + ": status " + quotedItem(row.field(Status)) +
+        row.notice(item + ": status " + textio::quoted(row.field(Status)) +
                    " is not container, active, reserved or deprecated; read as active");
     readTexts(row, item, b);
     readVlan(row, item, b);
@@ -228,7 +230,7 @@ std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
     if (auto pool = parseBool(row.field(Pool)))
         b.ipam.pool = *pool;
     else
-        row.notice(item + ": is_pool " + quotedItem(row.field(Pool)) + " is not true or false; read as false");
+        row.notice(item + ": is_pool " + textio::quoted(row.field(Pool)) + " is not true or false; read as false");
     readPlanValues(row, item, values);
     return b;
 }

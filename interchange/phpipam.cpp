@@ -5,7 +5,9 @@
 #include "interchange/fields.h"
 #include "interchange/table.h"
 #include "net/parse.h"
+#include "plan/fields.h"
 #include "textio/csv.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 #include "textio/utf8.h"
 
@@ -76,13 +78,13 @@ WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::Ip
         return r;
     }
     if (!onlyOf(values.domain, "-_ ")) {
-        r.error = "the VLAN domain " + quotedItem(values.domain) +
+        r.error = "the VLAN domain " + textio::quoted(values.domain) +
                   " fails every row of phpIPAM's import: it takes letters, digits, -, _ and blanks";
         return r;
     }
     std::string out = "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\n";
     if (!values.customer.empty())
-        r.notices.push_back({0, "the customer " + quotedItem(values.customer) +
+        r.notices.push_back({0, "the customer " + textio::quoted(values.customer) +
                                     " is not written: phpIPAM's subnet import does not read a Customer column"});
     std::size_t line = 1;
     for (const FlatBlock& b : blocks) {
@@ -93,18 +95,18 @@ WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::Ip
         const std::string& vrf = b.ipam.vrf.empty() ? values.vrf : b.ipam.vrf;
         if (!onlyOf(vrf, "-_")) {
             r = {};
-            r.error = "the VRF " + quotedItem(vrf) + (b.ipam.vrf.empty() ? "" : " of " + item) +
+            r.error = "the VRF " + textio::quoted(vrf) + (b.ipam.vrf.empty() ? "" : " of " + item) +
                       " fails every row of phpIPAM's import: it takes letters, digits, - and _";
             return r;
         }
         const std::string description = oneLine(b.name.empty() ? b.note : b.name);
         if (description.find_first_of(";'\"") != std::string::npos)
-            r.notices.push_back(
-                {line, item + ": phpIPAM refuses a description holding ; ' or \" (" + quotedItem(description) + ")"});
+            r.notices.push_back({line, item + ": phpIPAM refuses a description holding ; ' or \" (" +
+                                           textio::quoted(description) + ")"});
         else if (const std::string bad = refusedInDescription(description); !bad.empty())
             r.notices.push_back(
                 {line, item + ": phpIPAM refuses this description: its import makes an HTML entity of " +
-                           quotedItem(bad) + " and refuses the entity's ; (" + quotedItem(description) + ")"});
+                           textio::quoted(bad) + " and refuses the entity's ; (" + textio::quoted(description) + ")"});
         textio::appendCsvRow(out,
                              {oneLine(values.section), item, std::to_string(b.prefix.length), description,
                               b.vlan ? std::to_string(*b.vlan) : "", oneLine(values.domain), vrf},
@@ -160,7 +162,7 @@ std::string subnetOf(const TableRow& row)
     const std::string_view maskText = trimBlanks(row.field(Mask));
     auto mask = parseMask(maskText, family);
     if (!mask) {
-        row.notice(quotedItem(subnet) + ": no mask in the Subnet or Mask column (" + quotedItem(maskText) +
+        row.notice(textio::quoted(subnet) + ": no mask in the Subnet or Mask column (" + textio::quoted(maskText) +
                    "); the row is left out");
         return {};
     }
@@ -171,15 +173,13 @@ std::string subnetOf(const TableRow& row)
 void readVlan(const TableRow& row, const std::string& item, FlatBlock& b)
 {
     std::string_view vlan = trimBlanks(row.field(Vlan));
-    std::string lower;
-    for (char c : vlan)
-        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string lower = textio::lowerCase(vlan);
     if (lower == "na" || lower == "n/a" || lower == "nan")
         vlan = {};
-    bool badVlan = false;
-    b.vlan = parseVlanField(vlan, &badVlan);
-    if (badVlan)
-        row.notice(item + ": VLAN " + quotedItem(vlan) + " is not a VLAN ID from 1 to 4094; left out");
+    if (const auto v = plan::parseVlan(vlan); !v)
+        row.notice(item + ": " + textio::describe(v.problem()) + "; left out");
+    else if (*v > 0)
+        b.vlan = *v;
 }
 
 std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
@@ -192,12 +192,12 @@ std::optional<FlatBlock> readRow(const TableRow& row, plan::IpamValues& values)
     b.state = plan::BlockState::Assigned;
     bool cleared = false;
     if (std::string why = parsePrefixField(subnet, b.prefix, &cleared); !why.empty()) {
-        row.notice(quotedItem(subnet) + ": " + why + "; the row is left out");
+        row.notice(textio::quoted(subnet) + ": " + why + "; the row is left out");
         return std::nullopt;
     }
     const std::string item = net::formatNetwork(b.prefix);
     if (cleared)
-        row.notice(quotedItem(subnet) + ": host bits cleared, read as " + item);
+        row.notice(textio::quoted(subnet) + ": host bits cleared, read as " + item);
     bool cut = false;
     b.name = asName(field(Description), &cut);
     if (cut) {

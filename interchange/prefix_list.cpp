@@ -5,6 +5,7 @@
 #include "interchange/fields.h"
 #include "net/parse.h"
 #include "textio/csv.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 #include "textio/lines.h"
 
@@ -36,19 +37,19 @@ void readItem(std::string_view prefixText, std::string_view nameText, std::strin
     if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
         const bool text = e->fault == net::ParseError::Fault::Text;
         out.notices.push_back(
-            {line, quotedItem(prefixText) + ": " + (text ? e->message : "not a prefix or an address")});
+            {line, textio::quoted(prefixText) + ": " + (text ? e->message : "not a prefix or an address")});
         return;
     }
     b.prefix = std::get<net::Prefix>(parsed);
     if (!b.prefix.isNetwork()) {
         out.notices.push_back(
-            {line, quotedItem(prefixText) + " has host bits set: " + net::formatNetwork(b.prefix) + " is meant?"});
+            {line, textio::quoted(prefixText) + " has host bits set: " + net::formatNetwork(b.prefix) + " is meant?"});
         return;
     }
     bool cut = false;
     b.name = asName(nameText, &cut);
     if (cut) {
-        out.notices.push_back({line, "the name " + quotedItem(nameText) + " is longer than 200 bytes"});
+        out.notices.push_back({line, "the name " + textio::quoted(nameText) + " is longer than 200 bytes"});
         return;
     }
     b.note = std::string(noteText);
@@ -71,8 +72,8 @@ template <typename Source> ReadResult readList(Source text)
         if (rest.find('"') != std::string_view::npos) {  // a spreadsheet's quoting: "web, floor 1"
             quoted = readCsv(rest);
             if (!quoted.error.empty() || quoted.records.size() != 1) {
-                out.notices.push_back(
-                    {line.number, quotedItem(rest) + ": " + (quoted.error.empty() ? "not one CSV row" : quoted.error)});
+                out.notices.push_back({line.number, textio::quoted(rest) + ": " +
+                                                        (quoted.error.empty() ? "not one CSV row" : quoted.error)});
                 return true;
             }
             auto& f = quoted.records[0].fields;

@@ -38,9 +38,9 @@ std::string forEachCsvRecord(std::string_view text, char separator, const Record
                 return {};
         }
         if (!table.error.empty()) {
-            const std::size_t at = table.error.find(':');
-            return "line " + std::to_string(std::stoul(table.error.substr(5, at - 5)) + lineBase) +
-                   table.error.substr(at);
+            textio::Problem p = table.problem;
+            p.line += lineBase;
+            return textio::describe(p);
         }
         for (char c : part)
             lineBase += c == '\n';

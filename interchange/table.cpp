@@ -1,6 +1,7 @@
 #include "interchange/table.h"
 
 #include "interchange/fields.h"
+#include "textio/escape.h"
 #include "textio/fields.h"
 
 namespace mq::interchange {
@@ -30,8 +31,8 @@ std::string headerColumns(const textio::CsvRecord& header, std::span<const Table
             // Two columns of one meaning: which one the user meant is not ours to guess.
             if (const std::size_t first = std::min(named, aliased); first != std::string_view::npos)
                 return "the header names the \"" + std::string(c.name) +
-                       "\" column twice: " + quotedItem(header.fields[first]) + " (column " +
-                       std::to_string(first + 1) + ") and " + quotedItem(header.fields[f]) + " (column " +
+                       "\" column twice: " + textio::quoted(header.fields[first]) + " (column " +
+                       std::to_string(first + 1) + ") and " + textio::quoted(header.fields[f]) + " (column " +
                        std::to_string(f + 1) + ")";
             (isName ? named : aliased) = f;
         }

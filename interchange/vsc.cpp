@@ -171,8 +171,8 @@ WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mo
     for (const FlatBlock& b : blocks)
         if (noteOf(b).find('"') != std::string::npos)
             r.notices.push_back({0, net::formatNetwork(b.prefix) +
-                                        ": visualsubnetcalc cuts its note at the first \" (" + quotedItem(noteOf(b)) +
-                                        ")"});
+                                        ": visualsubnetcalc cuts its note at the first \" (" +
+                                        textio::quoted(noteOf(b)) + ")"});
 
     const auto layout = shortKeys ? textio::json::Layout::Compact : textio::json::Layout::Indented;
     textio::json::Writer j(r.text);
@@ -240,11 +240,11 @@ bool parseKey(const textio::json::Reader& in, Subnets& s, const std::string& key
 {
     if (key.find('/') != std::string::npos) {
         if (std::string why = parsePrefixField(key, out); !why.empty()) {
-            s.keep(in, quotedItem(key) + " is not a subnet: " + why);
+            s.keep(in, textio::quoted(key) + " is not a subnet: " + why);
             return false;
         }
         if (out.address.family != net::Family::V4) {
-            s.keep(in, quotedItem(key) + " is not an IPv4 subnet");
+            s.keep(in, textio::quoted(key) + " is not an IPv4 subnet");
             return false;
         }
         return true;
@@ -256,7 +256,7 @@ bool parseKey(const textio::json::Reader& in, Subnets& s, const std::string& key
                     digits.size() <= 10 && digits.find_first_not_of("0123456789") == std::string::npos;
     const std::uint64_t nth = ok ? std::stoull(digits) : 0;
     if (!ok || nth >= (std::uint64_t{1} << (length - s.base->length))) {  // at most 1 << 32
-        s.keep(in, quotedItem(key) + " is not a subnet of the base network");
+        s.keep(in, textio::quoted(key) + " is not a subnet of the base network");
         return false;
     }
     const std::uint64_t offset = length == 0 ? 0 : nth << (32 - length);
@@ -319,7 +319,7 @@ bool readSubnets(textio::json::Reader& in, Subnets& s)
             s.keep(in, "more than one top-level subnet");
         else if (parseKey(in, s, key, s.root.prefix) && s.base &&
                  (s.root.prefix.network() != s.base->network() || s.root.prefix.length != s.base->length))
-            s.keep(in, quotedItem(key) + " is not the base network " + net::formatNetwork(*s.base));
+            s.keep(in, textio::quoted(key) + " is not the base network " + net::formatNetwork(*s.base));
         s.haveRoot = true;
         if (!readNode(in, s, s.root))
             return false;
@@ -354,7 +354,7 @@ void flatten(RNode& n, VscTree& tree)
     if (!n.colour.empty()) {
         b.colour = textio::parseColourText(n.colour, textio::ColourAlpha::Ignored);
         if (!b.colour)
-            tree.notices.push_back({0, item + ": colour " + quotedItem(n.colour) + " is not #rrggbb; left out"});
+            tree.notices.push_back({0, item + ": colour " + textio::quoted(n.colour) + " is not #rrggbb; left out"});
     }
     b.container = !n.parts.empty();
     b.state = b.container || n.note.empty() ? plan::BlockState::Free : plan::BlockState::Assigned;
@@ -403,7 +403,7 @@ void readMembers(textio::json::Reader& in, Config& c, Subnets& s)
         if (key == "config_version" || key == "v") {
             c.readInPlace = c.readInPlace && c.subnets.empty();
             if (in.readString(c.version) && c.version != "1" && c.version != "2")
-                in.fail("the configuration version is " + quotedItem(c.version) + "; \"1\" and \"2\" are known");
+                in.fail("the configuration version is " + textio::quoted(c.version) + "; \"1\" and \"2\" are known");
         } else if (key == "base_network" || key == "b") {
             c.readInPlace = c.readInPlace && c.subnets.empty();
             in.readString(c.baseText);
@@ -434,7 +434,7 @@ plan::CloudMode modeOf(const Config& c, VscTree& tree)
     if (c.modeName == "OCI")
         return plan::CloudMode::Oci;
     tree.notices.push_back(
-        {0, "operating mode " + quotedItem(c.modeName) + " is not known here; the standard rules apply"});
+        {0, "operating mode " + textio::quoted(c.modeName) + " is not known here; the standard rules apply"});
     return plan::CloudMode::None;
 }
 
@@ -456,7 +456,7 @@ VscRead readConfig(std::string_view text)
         return refused(in.errorPath(), in.errorReason());
     std::optional<net::Prefix> base;
     if (std::string why = baseOf(c.version, c.baseText, base); !why.empty())
-        return refused("$.base_network", quotedItem(c.baseText) + ": " + why);
+        return refused("$.base_network", textio::quoted(c.baseText) + ": " + why);
     if (!c.readInPlace) {
         s = Subnets{};
         s.version = c.version;
@@ -533,7 +533,7 @@ VscRead readVscLink(std::string_view link)
         }
     }
     if (data.empty() || data[0] != '1') {
-        r.error = "the link's data does not start with version 1 (" + quotedItem(data.substr(0, 12)) + ")";
+        r.error = "the link's data does not start with version 1 (" + textio::quoted(data.substr(0, 12)) + ")";
         return r;
     }
     lz::DecodeResult decoded = lz::decompressFromEncodedURIComponent(std::string_view(data).substr(1));

@@ -1,4 +1,5 @@
 #include "plan/allocate.h"
+#include "plan/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -155,8 +156,8 @@ SegmentLength segmentLength(const Segment& s, net::Family f, bool dual, const Se
         return {-1, !(s.growthPercent >= 0) || s.growthPercent > kMaxGrowthPercent
                         ? "growth must be from 0 to 1000000 %"
                         : "needs more than 2^128 hosts"};
-    if (s.vlan < 0 || s.vlan > kMaxVlan)
-        return {-1, "VLAN " + std::to_string(s.vlan) + " is not from 1 to 4094"};
+    if (auto r = checkVlan(s.vlan); !r.empty())
+        return {-1, r};
     const std::optional<int> fixed = !v6              ? s.fixedLength
                                      : s.fixedLength6 ? s.fixedLength6
                                      : dual           ? std::nullopt

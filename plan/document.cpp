@@ -382,7 +382,8 @@ std::variant<Plan, textio::Problem> readDocument(std::string_view text)
     if (auto e = builder->finish())
         return *e;
     Plan plan = builder->take();
-    plan.setSettings(doc.settings);
+    if (auto r = plan.setSettings(doc.settings); !r.empty())
+        return DocumentError{"$.settings.layout", r};
     plan.setSegments(std::move(doc.segments));
     plan.setIpamValues(std::move(doc.ipam));
     if (auto e = detail::addHosts(plan, doc.hosts))

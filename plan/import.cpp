@@ -1,4 +1,5 @@
 #include "plan/import.h"
+#include "plan/fields.h"
 
 #include <algorithm>
 #include <tuple>
@@ -32,8 +33,8 @@ std::string checkFields(const ImportItem& item)
             return "the IPAM value " + r;
     if (item.colour && *item.colour > 0xFFFFFFu)
         return "a colour is 0xRRGGBB, at most 0xFFFFFF";
-    if (item.vlan < 0 || item.vlan > kMaxVlan)
-        return "VLAN " + std::to_string(item.vlan) + " is not from 1 to 4094";
+    if (auto r = checkVlan(item.vlan); !r.empty())
+        return r;
     if (item.vlan && (item.container || item.state == BlockState::Free))
         return "a VLAN is given for a block that is not assigned";
     if (item.container && item.prefix.length == item.prefix.address.bits())

@@ -180,8 +180,7 @@ public:
     std::string apply(Plan& plan) override
     {
         old_ = plan.settings();
-        plan.setSettings(new_);
-        return {};
+        return plan.setSettings(new_);
     }
     void revert(Plan& plan) override { plan.setSettings(old_); }
     std::string text() const override { return "Change the plan's settings"; }

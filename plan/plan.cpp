@@ -1,4 +1,5 @@
 #include "plan/plan.h"
+#include "plan/fields.h"
 
 #include <utility>
 
@@ -422,12 +423,20 @@ std::string Plan::setReserved(BlockId id, bool reserved)
     return {};
 }
 
+std::string Plan::setSettings(const Settings& s)
+{
+    if (auto r = checkLayoutRules(s.layout); !r.empty())
+        return r;
+    settings_ = s;
+    return {};
+}
+
 std::string Plan::setVlan(BlockId id, int vlan)
 {
     if (auto r = checkLive(id); !r.empty())
         return r;
-    if (vlan < 0 || vlan > kMaxVlan)
-        return "a VLAN ID is from 1 to " + std::to_string(kMaxVlan) + ", not " + std::to_string(vlan);
+    if (auto r = checkVlan(vlan); !r.empty())
+        return r;
     if (vlan && blocks_[id].state == BlockState::Free)
         return net::formatNetwork(blocks_[id].prefix) + " is free: only an assigned block has a VLAN";
     edit(id).vlan = vlan;

@@ -159,7 +159,8 @@ public:
     bool isDualStack() const;  // roots of both families
 
     const Settings& settings() const { return settings_; }
-    void setSettings(const Settings& s) { settings_ = s; }
+    // Refused, changing nothing, when the layout rules are not sound (checkLayoutRules).
+    std::string setSettings(const Settings& s);
     // The segment list last allocated, kept with the plan so that it can be edited again.
     const std::vector<Segment>& segments() const { return segments_; }
     void setSegments(std::vector<Segment> s) { segments_ = std::move(s); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "plan/fields.h"
 #include "plan/plan.h"
 
 namespace mq::plan {
@@ -16,8 +17,9 @@ std::string checkLayoutFor(const net::Prefix& p, const SubnetLayout& l)
         return "a gateway is given but not set";
     if (l.gateway && l.gateway->family != f)
         return "the gateway " + net::format(*l.gateway) + " is not of the block's family";
-    if (l.kept && (*l.kept < 0 || *l.kept > kMaxKept))
-        return "kept addresses are from 0 to " + std::to_string(kMaxKept) + ", not " + std::to_string(*l.kept);
+    if (l.kept)
+        if (auto r = checkKept(*l.kept); !r.empty())
+            return r;
     if (l.ranges.size() > kMaxRangesPerBlock)
         return "a block holds at most " + std::to_string(kMaxRangesPerBlock) + " ranges";
     if (!l.rangesSet && !l.ranges.empty())

@@ -9,7 +9,7 @@ namespace mq::plan {
 // The items between the commas of ROOT[,ROOT...], as typed, blanks and all, for each caller to
 // read with its own prefix reader and wording: "a,,b" gives "a", "" and "b"; "" gives one
 // empty item. How many roots a caller takes is its own check, after reading them.
-inline std::vector<std::string_view> parseRoots(std::string_view text)
+inline std::vector<std::string_view> rootItems(std::string_view text)
 {
     std::vector<std::string_view> items;
     for (std::size_t from = 0;;) {

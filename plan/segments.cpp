@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "plan/fields.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
 #include "textio/lines.h"
@@ -73,17 +74,16 @@ std::optional<int> parseNumber(std::string_view s, int max)
 }
 
 // "vlan 10", "vlan=10", "vlan:10" (any case); or a bare number where a header says so.
-std::optional<int> parseVlan(std::string_view s, bool bare)
+// The number is read as every VLAN is (parseVlan); without one the whole field is refused.
+textio::Result<int> readVlan(std::string_view s, bool bare)
 {
-    if (!bare) {
-        if (s.size() < 5 || textio::lowerCase(s.substr(0, 4)) != "vlan")
-            return std::nullopt;
-        s = textio::trimBlanks(s.substr(4));
-        if (!s.empty() && (s.front() == '=' || s.front() == ':'))
-            s = textio::trimBlanks(s.substr(1));
+    std::string_view number = s;
+    if (!bare && s.size() >= 5 && textio::lowerCase(s.substr(0, 4)) == "vlan") {
+        number = textio::trimBlanks(s.substr(4));
+        if (!number.empty() && (number.front() == '=' || number.front() == ':'))
+            number = textio::trimBlanks(number.substr(1));
     }
-    const auto v = parseNumber(s, kMaxVlan);
-    return v && *v >= 1 ? v : std::nullopt;
+    return parseVlan(number.empty() ? s : number);
 }
 
 bool looksLikeVlan(std::string_view s)
@@ -223,9 +223,9 @@ struct SegmentBuilder {
 
     std::string vlan(std::string_view v, bool bare)
     {
-        const auto vlan = parseVlan(v, bare);
+        const auto vlan = readVlan(v, bare);
         if (!vlan)
-            return "VLAN " + textio::quoted(v, textio::kQuotedChars) + " is not a VLAN ID from 1 to 4094";
+            return textio::describe(vlan.problem());
         seg.vlan = *vlan;
         return {};
     }

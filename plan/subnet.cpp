@@ -221,7 +221,8 @@ std::string setRulesKeepingLayouts(Plan& plan, const Settings& settings)
     for (BlockId id : plan.leaves())
         if (isAssignedLeaf(plan, id))
             was.emplace_back(id, resolveLayout(plan, id));
-    plan.setSettings(settings);
+    if (std::string r = plan.setSettings(settings); !r.empty())
+        return r;
     for (const auto& [id, old] : was) {
         const ResolvedLayout now = resolveLayout(plan, id);
         SubnetLayout own = plan.subnetLayout(id) ? *plan.subnetLayout(id) : SubnetLayout{};

@@ -14,6 +14,7 @@
 #include "net/address.h"
 #include "net/mac.h"
 #include "plan/outputs.h"
+#include "textio/problem.h"
 
 namespace mq::plan {
 
@@ -156,13 +157,10 @@ std::string rangeFault(const Plan& plan, BlockId id, const ResolvedLayout& l, co
 // The same in the assigned leaf that holds a, with the layout it has now.
 std::string rangeFault(const Plan& plan, const net::Address& a);
 
-// One fault of the plan's subnets, with a message that names the block (prefix and name)
-// and the host: "10.40.1.0/24 (Office): host printer-2: 10.40.2.7 lies outside the block".
-struct SubnetProblem {
-    BlockId block;
-    std::optional<std::size_t> host;  // index into plan.hosts()
-    std::string message;
-};
+// One fault of the plan's subnets: the problem record with its block and host (an index into
+// plan.hosts()), and a message that names them (prefix and name) for whoever prints it alone:
+// "10.40.1.0/24 (Office): host printer-2: 10.40.2.7 lies outside the block".
+using SubnetProblem = textio::Problem;
 // Every fault, block by block in address order: a gateway, kept address, range or host
 // address outside its block or on its network or broadcast address (except /31 and /32);
 // ranges overlapping one another, the gateway, kept addresses or a host; the same address,

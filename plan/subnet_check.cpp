@@ -89,7 +89,10 @@ private:
     }
     void add(BlockId b, std::optional<std::size_t> h, std::string message)
     {
-        problems_.push_back({b, h, label(b) + (h ? host(*h) : "") + message});
+        SubnetProblem& p = problems_.emplace_back();
+        p.block = b;
+        p.host = h;
+        p.message = label(b) + (h ? host(*h) : "") + message;
     }
     BlockId blockOfHost(std::size_t i) const { return blocks_[i][0] != kNoBlock ? blocks_[i][0] : blocks_[i][1]; }
     BlockId blockOf(std::size_t i, net::Family f) const { return blocks_[i][f == net::Family::V6]; }
@@ -314,7 +317,8 @@ void Checker::nameClashes(const OutputSettings& s)
         std::sort(given.begin(), given.end());
         if (own != given)
             add(blockOfHost(i), i,
-                "the name is also the name server " + textio::quoted(ns.name) + "'s, which is given " + addressList(given) +
+                "the name is also the name server " + textio::quoted(ns.name) + "'s, which is given " +
+                    addressList(given) +
                     "; give the name server no address (the host's become its) or the host another name");
     }
 }

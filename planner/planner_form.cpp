@@ -198,7 +198,7 @@ std::optional<plan::Plan> PlannerForm::planOfRoots(const std::string& rootText)
 {
     // One root, or several separated by commas (a dual-stack plan).
     std::vector<net::Prefix> roots;
-    const std::vector<std::string_view> items = plan::parseRoots(rootText);
+    const std::vector<std::string_view> items = plan::rootItems(rootText);
     for (std::size_t i = 0; i < items.size(); ++i) {
         std::string one(items[i]);
         one.erase(0, one.find_first_not_of(' '));

@@ -3,6 +3,7 @@
 #include "net/facts.h"
 #include "plan/allocations.h"
 #include "plan/cloud.h"
+#include "plan/fields.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
 
@@ -20,11 +21,6 @@ namespace {
 int slot(Family f)
 {
     return f == Family::V6 ? 1 : 0;
-}
-
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
 }
 
 std::string rangeText(const plan::AddressRange& r)
@@ -111,7 +107,9 @@ std::string SubnetForm::title() const
 
 bool SubnetForm::refuse(const std::string& reason)
 {
-    std::string why = textio::escaped(reason, textio::kQuotedReason);
+    // Values typed are quoted (escaped) where a reason names them; reasons from the plan
+    // are escaped where they come in (run): nothing is escaped twice.
+    std::string why = reason;
     if (!why.empty() && why[0] >= 'a' && why[0] <= 'z')
         why[0] = static_cast<char>(why[0] - 'a' + 'A');
     statusText = why;
@@ -131,7 +129,7 @@ bool SubnetForm::run(std::unique_ptr<plan::Command> cmd)
 {
     const std::string reason = form.apply(std::move(cmd));
     if (!reason.empty())
-        return refuse(reason);
+        return refuse(textio::escaped(reason, textio::kQuotedReason));
     statusText.clear();
     refusal = false;
     sync();
@@ -244,11 +242,10 @@ bool SubnetForm::setKept(Family f, const std::string& text)
     const std::string_view t = textio::trimBlanks(text);
     l.kept.reset();
     if (!t.empty()) {
-        const auto n = net::parseDecimal(t);
-        if (!n || *n > static_cast<net::u128>(plan::kMaxKept))
-            return refuse("Kept for network devices: " + quoted(t) + " is not a number from 0 to " +
-                          std::to_string(plan::kMaxKept) + ".");
-        l.kept = static_cast<int>(*n);
+        const auto n = plan::parseKept(t);
+        if (!n)
+            return refuse("Kept for network devices: " + n.problem().message + ".");
+        l.kept = *n;
     }
     return setLayout(id, std::move(l));
 }
@@ -292,7 +289,7 @@ std::optional<plan::AddressRange> SubnetForm::range(Family f, const std::string&
         const std::string_view part = textio::trimBlanks(parts[k]);
         auto read = net::parseAddress(part);
         if (auto* e = std::get_if<net::ParseError>(&read)) {
-            why = "DHCP range " + quoted(t) + ": " + quoted(part) + " " + e->message;
+            why = "DHCP range " + textio::quoted(t) + ": " + textio::quoted(part) + " " + e->message;
             return std::nullopt;
         }
         net::Address a = std::get<net::Address>(read);
@@ -301,13 +298,14 @@ std::optional<plan::AddressRange> SubnetForm::range(Family f, const std::string&
             (a.value >> hostBits) == 0)
             a.value |= block.network().value;
         if (a.family != f || !block.contains(a)) {
-            why = "DHCP range " + quoted(t) + ": " + net::format(a) + " lies outside " + prefixText(block) + ".";
+            why =
+                "DHCP range " + textio::quoted(t) + ": " + net::format(a) + " lies outside " + prefixText(block) + ".";
             return std::nullopt;
         }
         ends[k] = a;
     }
     if (*ends[1] < *ends[0]) {
-        why = "DHCP range " + quoted(t) + ": its first address comes after its last.";
+        why = "DHCP range " + textio::quoted(t) + ": its first address comes after its last.";
         return std::nullopt;
     }
     return plan::AddressRange{*ends[0], *ends[1]};
@@ -385,7 +383,7 @@ bool SubnetForm::setDelegation(const std::string& text)
         // Which lengths the block can delegate is the plan's to say.
         const auto n = net::parseDecimal(t.starts_with('/') ? t.substr(1) : t);
         if (!n || *n > 128)
-            return refuse("Delegated prefix length: " + quoted(t) + " is not a prefix length such as /56.");
+            return refuse("Delegated prefix length: " + textio::quoted(t) + " is not a prefix length such as /56.");
         l.delegatedLength = static_cast<int>(*n);
     }
     return setLayout(id, std::move(l));

@@ -2,6 +2,7 @@
 // and marks.
 #include "net/facts.h"
 #include "net/mac.h"
+#include "plan/fields.h"
 #include "planner/file_texts.h"
 #include "planner/subnet_form.h"
 #include "textio/csv.h"
@@ -9,6 +10,7 @@
 #include "textio/fields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 #include <variant>
 
@@ -23,11 +25,6 @@ namespace {
 constexpr const char* kHostListFilter =
     "Host lists (*.txt *.tsv *.csv *.xlsx)|*.txt;*.tsv;*.csv;*.xlsx|All files (*)|*|";
 constexpr std::size_t kNotesShown = 3;  // refused rows named in the status line
-
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
 
 // Pasted or read from a file: tab-separated when the first line holds a tab (a
 // spreadsheet's copy), else CSV.
@@ -57,6 +54,18 @@ int headerColumn(std::string_view cell)
     return -1;
 }
 
+// A field read as every reader of hosts reads it (plan/fields.h).
+template <class T, class V> bool take(const textio::Result<V>& read, T& into, std::string& why)
+{
+    if (!read) {
+        why = textio::describe(read.problem());
+        why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));  // as the panel's reasons start
+        return false;
+    }
+    into = *read;
+    return true;
+}
+
 template <class T> std::optional<T> readValue(const net::Parsed<T>& read, const std::string& what, std::string& why)
 {
     if (auto* e = std::get_if<net::ParseError>(&read)) {
@@ -75,7 +84,7 @@ std::optional<net::Address> readHostAddress(const plan::Plan& p, const plan::Hos
                                             std::optional<std::size_t> except, std::string& why)
 {
     const std::string_view t = textio::trimBlanks(text);
-    const std::string what = familyName(f) + " address " + quoted(t);
+    const std::string what = familyName(f) + " address " + textio::quoted(t);
     if (id != kNoBlock)
         return readValue(plan::hostAddress(p, id, t, mac, index, except), what, why);
     const auto a = readValue(net::parseAddress(t), what, why);
@@ -112,13 +121,7 @@ bool SubnetForm::setField(const plan::Plan& p, const plan::HostIndex& at, plan::
 {
     const std::string_view t = textio::trimBlanks(text);
     switch (column) {
-    case HostName:
-        if (const std::string r = plan::checkHostName(t); !r.empty()) {
-            why = "Host name " + quoted(t) + ": " + r;
-            return false;
-        }
-        h.name = std::string(t);
-        return true;
+    case HostName: return take(plan::parseHostName(t), h.name, why);
     case HostV4:
     case HostV6: {
         const Family f = column == HostV4 ? Family::V4 : Family::V6;
@@ -137,34 +140,23 @@ bool SubnetForm::setField(const plan::Plan& p, const plan::HostIndex& at, plan::
         // A DHCP server would lease the address to a client too: the outputs refuse it.
         const BlockId id = block(f) != kNoBlock ? block(f) : p.leafAt(*slot);
         if (std::string inRange = plan::rangeFault(p, id, plan::resolveLayout(p, id), *slot); !inRange.empty()) {
-            why = familyName(f) + " address " + quoted(t) + ": " + inRange;
+            why = familyName(f) + " address " + textio::quoted(t) + ": " +
+                  textio::escaped(inRange, textio::kQuotedReason);
             return false;
         }
         return true;
     }
-    case HostMac:
-        h.mac.reset();
-        if (!t.empty() && !(h.mac = readValue(net::parseMac(t), "MAC " + quoted(t), why)))
-            return false;
-        return true;
-    case HostDuid: {
-        h.duid.clear();
-        if (t.empty())
-            return true;
-        auto d = readValue(net::parseDuid(t), "DUID " + quoted(t), why);
-        if (d)
-            h.duid = std::move(*d);
-        return d.has_value();
-    }
+    case HostMac: return take(plan::parseHostMac(t), h.mac, why);
+    case HostDuid: return take(plan::parseHostDuid(t), h.duid, why);
     case HostRole: {
         const auto role = t.empty() ? std::optional(plan::HostRole::Other) : plan::parseRole(t);
         if (!role)
-            why = "Role " + quoted(t) +
+            why = "Role " + textio::quoted(t) +
                   " is none of gateway, router, server, printer, access-point, camera, reserved, other.";
         h.role = role.value_or(h.role);
         return role.has_value();
     }
-    case HostNote: h.note = text; return true;
+    case HostNote: return take(plan::parseHostNote(text), h.note, why);
     default: return false;
     }
 }
@@ -274,10 +266,12 @@ bool SubnetForm::importFile()
         }))
         return false;  // cancelled: nothing was read
     if (!wasRead)
-        return refuse("The hosts could not be read from " + quotedPath(*file) + ": " + error);
+        return refuse("The hosts could not be read from " + quotedPath(*file) + ": " +
+                      textio::escaped(error, textio::kQuotedReason));
     sync();
     return active() && importRecords(table.records, table.error,
-                                     sheet ? baseName(*file) + " sheet " + quoted(*sheet) : baseName(*file),
+                                     textio::escaped(baseName(*file), textio::kQuotedPath) +
+                                         (sheet ? " sheet " + textio::quoted(*sheet) : std::string()),
                                      sheet ? ItemPlaces::rowsOf(rows) : ItemPlaces{});
 }
 
@@ -316,7 +310,7 @@ bool SubnetForm::importText(const std::string& text, const std::string& source)
     if (!active())
         return false;
     const textio::CsvTable table = hostRows(text);
-    return importRecords(table.records, table.error, source, {});
+    return importRecords(table.records, table.error, textio::escaped(source, textio::kQuotedPath), {});
 }
 
 // The rows of a table (pasted, a file's, a sheet's), the first a header where every cell of
@@ -368,7 +362,7 @@ bool SubnetForm::importRecords(const std::vector<textio::CsvRecord>& records, co
         plan::Host h;
         std::string why;
         if (readRow(scratch, *at, rec.fields, columns, h, why))
-            why = scratch.insertHost(scratch.hosts().size(), h);
+            why = textio::escaped(scratch.insertHost(scratch.hosts().size(), h), textio::kQuotedReason);
         if (!why.empty()) {
             refused.push_back(places.where(rec.line) + ": " + why);
             continue;
@@ -377,7 +371,7 @@ bool SubnetForm::importRecords(const std::vector<textio::CsvRecord>& records, co
         stale = true;
     }
     if (!error.empty())
-        refused.push_back(error);
+        refused.push_back(textio::escaped(error, textio::kQuotedReason));
     return placeRows(std::move(added), refused, source);
 }
 
@@ -395,7 +389,7 @@ bool SubnetForm::placeRows(std::vector<plan::Host> added, const std::vector<std:
         if (refused.size() > kNotesShown)
             t += "; ...";
     }
-    statusText = textio::escaped(t, textio::kQuotedReason);
+    statusText = t;  // each part escaped or quoted where it came in
     refusal = !refused.empty();
     return n > 0;
 }

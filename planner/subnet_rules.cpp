@@ -1,22 +1,14 @@
 #include "planner/subnet_rules.h"
 
+#include "plan/fields.h"
 #include "planner/planner_form.h"
 
 namespace mq::planner {
 
 std::string checkLayoutRules(const plan::LayoutRules& rules)
 {
-    if (rules.kept < 0 || rules.kept > plan::kMaxKept)
-        return "The addresses kept for network devices must be from 0 to " + std::to_string(plan::kMaxKept) + ".";
-    if (rules.range == plan::RangeRule::Offsets) {
-        // Offset 0 is the network address: no range starts there.
-        if (rules.rangeFrom == 0)
-            return "A DHCP range starts at offset 1 or above (offset 0 is the network address).";
-        if (rules.rangeFrom > rules.rangeTo)
-            return "The DHCP range's first offset (" + net::toDecimal(rules.rangeFrom) + ") is above its last (" +
-                   net::toDecimal(rules.rangeTo) + ").";
-    }
-    return {};
+    const std::string why = plan::checkLayoutRules(rules);
+    return why.empty() ? why : "The subnet rules cannot be set: " + why + ".";
 }
 
 std::string cloudRulesNote(plan::CloudMode mode)
@@ -36,7 +28,7 @@ bool PlannerForm::editSubnetRules()
 
 bool PlannerForm::setLayoutRules(const plan::LayoutRules& rules)
 {
-    if (const std::string why = checkLayoutRules(rules); !why.empty()) {
+    if (const std::string why = planner::checkLayoutRules(rules); !why.empty()) {
         sv.message(why, MsgIcon::Exclamation);
         return false;
     }

@@ -9,8 +9,8 @@
 
 namespace mq::planner {
 
-// Empty when the rules may be set, else the reason: kept from 0 to plan::kMaxKept, and an
-// offset range with its first offset above 0 and not above its last.
+// Empty when the rules may be set (plan::checkLayoutRules), else the reason as the window
+// says it.
 std::string checkLayoutRules(const plan::LayoutRules& rules);
 // What a cloud mode does to the rules, for the dialog to say beside the gateway and kept
 // rows; empty without a cloud mode.

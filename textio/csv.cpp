@@ -69,7 +69,8 @@ CsvTable readCsv(std::string_view text, char separator)
                 ++i;
                 for (;;) {
                     if (i >= text.size()) {
-                        table.error = "line " + std::to_string(opened) + ": a quoted field is not closed";
+                        table.problem = lineProblem(opened, "a quoted field is not closed");
+                        table.error = describe(table.problem);
                         return table;
                     }
                     const char c = text[i++];
@@ -86,7 +87,8 @@ CsvTable readCsv(std::string_view text, char separator)
                     field += c;
                 }
                 if (i < text.size() && text[i] != separator && text[i] != '\n' && text[i] != '\r') {
-                    table.error = "line " + std::to_string(line) + ": text after the closing quote of a field";
+                    table.problem = lineProblem(line, "text after the closing quote of a field");
+                    table.error = describe(table.problem);
                     return table;
                 }
             } else {

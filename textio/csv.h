@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textio/problem.h"
+
 namespace mq::textio {
 
 enum class CsvReader : std::uint8_t {
@@ -51,6 +53,7 @@ struct CsvRecord {
 struct CsvTable {
     std::vector<CsvRecord> records;  // the header included
     std::string error;  // the first fault, with its line; records read before it are kept
+    Problem problem{};  // the same fault, its line as a number (describe(problem) == error)
 };
 
 // Fields separated by `separator`; a field in double quotes may hold separators, line breaks

@@ -17,7 +17,7 @@
 #include "plan/commands.h"
 #include "plan/csv.h"
 #include "plan/document.h"
-#include "plan/roots.h"
+#include "plan/fields.h"
 #include "plan/segments.h"
 #include "plan/subnet.h"
 #include "sheets/segment_sheet.h"
@@ -225,33 +225,18 @@ void writeDualText(BufferedWriter& out, const std::vector<plan::Placement>& ps)
             out.write(p.name + ": did not fit: " + dualReason(p) + "\n");
 }
 
-std::optional<net::Prefix> readRoot(const Invocation& call, const std::string& arg)
-{
-    const auto r = net::parsePrefix(arg, net::HostBits::Suggest, {.address = true, .zone = true});
-    if (const auto* e = std::get_if<net::ParseError>(&r)) {
-        if (e->fault == net::ParseError::Fault::Text)
-            call.refuse("ROOT " + net::describe(arg, *e));
-        else if (e->fault == net::ParseError::Fault::Range)
-            call.refuse("ROOT " + textio::escaped(arg) + " is a range; give a prefix such as 10.0.0.0/8");
-        else
-            call.refuse("ROOT " + textio::escaped(arg) + " " + e->message);
-        return std::nullopt;
-    }
-    return std::get<net::Prefix>(r);
-}
-
-// "10.40.0.0/16,2001:db8:40::/48": one prefix, or one of each family.
+// "10.40.0.0/16,2001:db8:40::/48": the roots as every reader of roots takes them
+// (plan::parseRoots); the allocator fills one block of each family.
 std::optional<std::vector<net::Prefix>> readRoots(const Invocation& call, const std::string& arg)
 {
-    std::vector<net::Prefix> roots;
-    for (std::string_view item : plan::parseRoots(arg)) {
-        const auto root = readRoot(call, std::string(item));
-        if (!root)
-            return std::nullopt;
-        roots.push_back(*root);
+    auto read = plan::parseRoots(arg);
+    if (!read) {
+        call.refuse(textio::describe(read.problem()));
+        return std::nullopt;
     }
+    std::vector<net::Prefix> roots = std::move(read).value();
     if (roots.size() > 2 || (roots.size() == 2 && roots[0].address.family == roots[1].address.family)) {
-        call.refuse("ROOT " + textio::escaped(arg) +
+        call.refuse("ROOT " + textio::quoted(arg) +
                     ": give one prefix, or one IPv4 and one IPv6 prefix separated by a comma");
         return std::nullopt;
     }

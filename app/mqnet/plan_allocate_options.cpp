@@ -6,31 +6,26 @@
 #include <utility>
 
 #include "net/address.h"
+#include "plan/fields.h"
 #include "textio/escape.h"
 
 namespace mq::mqnet {
 
 namespace {
 
-// --dhcp none | upper-half | A-B (offsets from the network address, A <= B).
+// --dhcp none | upper-half | A-B (offsets from the network address, 1 <= A <= B).
 bool readDhcp(const Invocation& call, const std::string& text, plan::LayoutRules& rules)
 {
-    if (text == "none" || text == "upper-half") {
-        rules.range = text == "none" ? plan::RangeRule::None : plan::RangeRule::UpperHalf;
-        return true;
-    }
-    const std::size_t dash = text.find('-');
-    const auto from = net::parseDecimal(std::string_view(text).substr(0, dash));
-    const auto to =
-        dash == std::string::npos ? std::nullopt : net::parseDecimal(std::string_view(text).substr(dash + 1));
-    if (!from || !to || *from > *to) {
-        call.refuse("--dhcp " + textio::escaped(text) +
-                    " is not none, upper-half or FROM-TO (offsets in the block, FROM at most TO: 100-199)");
+    const auto v = plan::parseRangeRule(text);
+    if (!v) {
+        call.refuse("--dhcp " + v.problem().message);
         return false;
     }
-    rules.range = plan::RangeRule::Offsets;
-    rules.rangeFrom = *from;
-    rules.rangeTo = *to;
+    rules.range = v->rule;
+    if (v->rule == plan::RangeRule::Offsets) {
+        rules.rangeFrom = v->from;
+        rules.rangeTo = v->to;
+    }
     return true;
 }
 
@@ -48,13 +43,12 @@ bool readLayout(const Invocation& call, plan::LayoutRules& rules)
         rules.gateway = *rule;
     }
     if (const std::string* k = a.value("--kept")) {
-        const auto n = net::parseDecimal(*k);
-        if (!n || *n > plan::kMaxKept) {
-            call.refuse("--kept " + textio::escaped(*k) + " is not a number from 0 to " +
-                        std::to_string(plan::kMaxKept));
+        const auto n = plan::parseKept(*k);
+        if (!n) {
+            call.refuse("--kept " + n.problem().message);
             return false;
         }
-        rules.kept = static_cast<int>(*n);
+        rules.kept = *n;
     }
     if (const std::string* d = a.value("--dhcp"); d && !readDhcp(call, *d, rules))
         return false;

@@ -15,7 +15,7 @@
 #include "interchange/prefix_list.h"
 #include "plan/commands.h"
 #include "plan/document.h"
-#include "plan/roots.h"
+#include "plan/fields.h"
 #include "sheets/sheet_records.h"
 #include "textio/escape.h"
 #include "textio/lines.h"
@@ -24,30 +24,20 @@ namespace mq::mqnet {
 
 namespace {
 
-// "10.0.0.0/8,2001:db8::/32": one or more prefixes, overlapping none of the others.
+// "10.0.0.0/8,2001:db8::/32": the roots as every reader of roots takes them (plan::parseRoots).
 std::optional<plan::Plan> readRoots(const Invocation& call, const std::string& arg)
 {
-    std::optional<plan::Plan> plan;
-    for (std::string_view piece : plan::parseRoots(arg)) {
-        const std::string item(piece);
-        const auto p = readPrefix(call, item);
-        if (!p)
-            return std::nullopt;
-        if (!p->zone.empty() || !p->prefix.isNetwork()) {
-            call.refuse("ROOT " + textio::escaped(item) + " is not a network/length prefix; " +
-                        net::formatNetwork(p->prefix) + " is the network");
-            return std::nullopt;
-        }
-        if (!plan) {
-            plan.emplace(p->prefix);
-        } else if (plan->roots().size() == plan::kMaxRoots) {
-            call.refuse("a plan holds at most " + std::to_string(plan::kMaxRoots) + " roots");
-            return std::nullopt;
-        } else if (auto r = plan->addRoot(p->prefix); !r.empty()) {
-            call.refuse("ROOT " + textio::escaped(item) + ": " + r);
-            return std::nullopt;
-        }
+    const auto roots = plan::parseRoots(arg);
+    if (!roots) {
+        call.refuse(textio::describe(roots.problem()));
+        return std::nullopt;
     }
+    plan::Plan plan(roots->front());
+    for (std::size_t i = 1; i < roots->size(); ++i)
+        if (auto r = plan.addRoot((*roots)[i]); !r.empty()) {
+            call.refuse("ROOT " + net::formatNetwork((*roots)[i]) + ": " + r);
+            return std::nullopt;
+        }
     return plan;
 }
 

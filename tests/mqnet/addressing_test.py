@@ -174,7 +174,7 @@ class AllocateDocuments(unittest.TestCase):
         for args, said in [(["--gateway", "first", "10.0.0.0/8"], "give -o PLAN or --into PLAN"),
                            (["-o", plan, "--gateway", "middle", "10.0.0.0/8"], "first, last, none"),
                            (["-o", plan, "--kept", "5000", "10.0.0.0/8"], "from 0 to 1024"),
-                           (["-o", plan, "--dhcp", "200-100", "10.0.0.0/8"], "FROM-TO"),
+                           (["-o", plan, "--dhcp", "200-100", "10.0.0.0/8"], "above its last"),
                            (["-o", plan, "--dhcp6", "dhcp", "10.0.0.0/8"], "slaac, stateful, both"),
                            (["--into", plan, "10.9.0.0/16"], "is not a block of"),
                            (["-o", WORK, "10.0.0.0/8"], "")]:

@@ -73,7 +73,7 @@ TEST(PlanCommand, RefusalsNameWhatIsWrong)
     };
     for (const Case& c : std::vector<Case>{
              {{"allocate", "10.0.0.1/24", "FILE"}, "has host bits set; did you mean 10.0.0.0/24?"},
-             {{"allocate", "10.0.0.0/33", "FILE"}, "ROOT 10.0.0.0/33"},
+             {{"allocate", "10.0.0.0/33", "FILE"}, "ROOT \"10.0.0.0/33\""},
              {{"allocate", "10.0.0.0/24"}, "takes ROOT SEGMENTS-FILE"},
              {{"allocate", "--json", "--csv", "10.0.0.0/24", "FILE"}, "--csv and --json exclude each other"},
              {{"allocate", "--fast", "10.0.0.0/24", "FILE"}, "unknown option --fast"},

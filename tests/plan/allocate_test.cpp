@@ -357,7 +357,7 @@ TEST(Allocate, SegmentLengthsFollowTheSettings)
         EXPECT_EQ(spaceText(P(block), part), text) << block << " in /" << part;
     Segment tagged{"x", 5};
     tagged.vlan = 4095;
-    EXPECT_EQ(segmentLength(tagged, v4, false, {}).reason, "VLAN 4095 is not from 1 to 4094");
+    EXPECT_EQ(segmentLength(tagged, v4, false, {}).reason, "VLAN 4095 is not a VLAN ID from 1 to 4094");
     EXPECT_EQ(spaceText(v6, net::Count{u128{1} << 80, false}), "1 /48");
     EXPECT_EQ(spaceText(v6, net::Count{u128{3} << 64, false}), "3 /64s");
     EXPECT_EQ(spaceText(v6, net::Count{(u128{1} << 64) + 16, false}), "1 /64 and 16 addresses");

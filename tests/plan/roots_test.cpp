@@ -25,7 +25,7 @@ TEST(PlanRoots, ItemsBetweenCommasAsTyped)
              {",", {"", ""}},
          }) {
         std::vector<std::string> got;
-        for (std::string_view item : parseRoots(c.text))
+        for (std::string_view item : rootItems(c.text))
             got.emplace_back(item);
         EXPECT_EQ(got, c.want) << c.text;
     }

@@ -44,7 +44,7 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines)
              {"staff,1,000%", "staff/1/0/-/-/0"},  // the % says growth
              {"lab,5,100", "!\"5,100\" could be 5100 hosts", 1},
              {"lab, 10, /60, /64", "!two IPv6 prefix lengths", 1},
-             {"lab, 10, vlan 4095", "!VLAN \"vlan 4095\" is not a VLAN ID from 1 to 4094", 1},
+             {"lab, 10, vlan 4095", "!VLAN \"4095\" is not a VLAN ID from 1 to 4094", 1},
              {"lab, 10, 5, office", "!field 4 \"office\" is not a /len or vlan N", 1},
              {"lab, 10, /24, /56, /64", "!more than two prefix lengths", 1}}) {
         std::vector<textio::LineNote> errors;

@@ -111,9 +111,11 @@ TEST(SubnetLayout, RefusesWhatNoBlockCanHold)
     SubnetLayout kept;
     kept.kept = kMaxKept + 1;
     const std::pair<SubnetLayout, const char*> cases[] = {
-        {six, "not of the block's family"},   {many, "at most 64 ranges"},
-        {backwards, "ends before it starts"}, {pd, "for IPv6 blocks"},
-        {kept, "kept addresses are from 0"},
+        {six, "not of the block's family"},
+        {many, "at most 64 ranges"},
+        {backwards, "ends before it starts"},
+        {pd, "for IPv6 blocks"},
+        {kept, "kept 1025 is not a number from 0 to 1024"},
     };
     for (const auto& [layout, reason] : cases) {
         const std::string r = plan.setSubnetLayout(a, layout);
