@@ -33,11 +33,11 @@ std::string offsetsText(net::u128 from, net::u128 to)
     return net::toDecimal(from) + "-" + net::toDecimal(to);
 }
 
-// Why offsets from-to are no range, the range as `shown` leading the sentence.
+// Why offsets from-to are no range, the range as `shown` leading the sentence. Offset 0 is
+// taken: a range is cut to the addresses the block can lease, so 0-99 starts at the first
+// of them, as plans and scripts have long written it.
 std::string offsetsFault(const std::string& shown, net::u128 from, net::u128 to)
 {
-    if (from == 0)
-        return shown + " starts at offset 0, the network address: a range starts at offset 1 or above";
     if (from > to)
         return shown + " has its first offset (" + net::toDecimal(from) + ") above its last (" + net::toDecimal(to) +
                ")";

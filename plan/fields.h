@@ -38,9 +38,9 @@ struct RangeRuleValue {
     bool operator==(const RangeRuleValue&) const = default;
 };
 textio::Result<RangeRuleValue> parseRangeRule(std::string_view text);
-// Offsets start at 1 (offset 0 is the network address) and run up: FROM at most TO.
-// "DHCP range 0-10 starts at offset 0, the network address: a range starts at offset 1 or
-// above", "DHCP range 200-100 has its first offset (200) above its last (100)".
+// Offsets count from the network address (offset 0) and run up: FROM at most TO; a range is
+// cut to the addresses its block can lease. "DHCP range 200-100 has its first offset (200)
+// above its last (100)".
 std::string checkOffsets(net::u128 from, net::u128 to);
 // "none", "upper-half", "100-199".
 std::string formatRangeRule(const RangeRuleValue& v);

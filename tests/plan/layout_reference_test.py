@@ -102,8 +102,7 @@ def check_layouts(rng, failures):
         net = random_block(rng)
         cloud = rng.choice(list(CLOUDS))
         size = net.num_addresses
-        # Offsets start at 1: offset 0, the network address, starts no range.
-        lo, hi = sorted([1 + rng.randrange(min(size + 4, 2 ** 20)), 1 + rng.randrange(min(size + 4, 2 ** 20))])
+        lo, hi = sorted([rng.randrange(min(size + 4, 2 ** 20)), rng.randrange(min(size + 4, 2 ** 20))])
         cases.append((net, cloud, rng.randint(0, 2), rng.choice([0, 0, 1, 2, 5]), rng.randint(0, 2), lo, hi,
                       rng.randint(0, 2)))
     answers = ask(["layout %s %s %d %d %d %d %d %d" % c for c in cases])
