@@ -9,6 +9,7 @@
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner_exchange.h"
 #include "ui/planner/planner_files.h"
+#include "ui/planner/planner_hosts.h"
 #include "ui/planner/planner_runs.h"
 #include "ui/planner/planner_window_services.h"
 #include "ui/planner/qt_planner_services.h"
@@ -57,6 +58,7 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
     runs = std::make_unique<AllocationRuns>(*this);
     exchange = std::make_unique<Exchange>(*this);
     files = std::make_unique<Files>(*this);
+    hostsTab = std::make_unique<HostsTab>(*this);
     build();
     buildActions();
     refresh();
@@ -158,7 +160,7 @@ void Planner::refresh()
     status->setText(QString::fromStdString(planner::summaryText(p, shownLeaves, id)));
     subnet->refresh(id);
     refreshRules();
-    refreshHosts();
+    hostsTab->refresh();
     if (runs->running() && !runs->stage().isEmpty())
         allocateTarget->setText(runs->stage());  // a run under way names its stage there
 }
@@ -281,6 +283,26 @@ QMenu* Planner::exportMenu() const
     return exchange->exportMenu();
 }
 
+QTableView* Planner::hostsTable() const
+{
+    return hostsTab->table();
+}
+
+QLineEdit* Planner::hostsFilter() const
+{
+    return hostsTab->filter();
+}
+
+QListView* Planner::problemsList() const
+{
+    return hostsTab->problemsList();
+}
+
+void Planner::showHosts()
+{
+    hostsTab->show();
+}
+
 bool Planner::allocationRunning() const
 {
     return runs->running();
@@ -317,6 +339,22 @@ void Planner::chooseColour()
 {
     model->chooseColour(currentBlock());
     refresh();
+}
+
+void Planner::addSortKey(QTableView* table)
+{
+    auto* sortKey = new QAction(table);
+    sortKey->setObjectName(table->objectName() + QStringLiteral("SortKey"));
+    sortKey->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    sortKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(sortKey, &QAction::triggered, table, [table] {
+        const int column = std::max(0, table->currentIndex().column());
+        const QHeaderView* header = table->horizontalHeader();
+        const bool again =
+            header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        table->sortByColumn(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
+    });
+    table->addAction(sortKey);
 }
 
 void Planner::showHelp()

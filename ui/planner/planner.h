@@ -2,8 +2,9 @@
 // and the Allocate panel, over PlannerForm. Every button, key and menu entry
 // calls the form model and then refresh() copies its state into the widgets.
 // The window's parts of their own: its document and files (Files), other tools'
-// files in and everything out (Exchange), and the allocation runs on a worker
-// (AllocationRuns); the window holds the widgets they share and joins them.
+// files in and everything out (Exchange), the allocation runs on a worker
+// (AllocationRuns) and the Hosts tab (HostsTab); the window holds the widgets they
+// share and joins them.
 #pragma once
 
 #include "planner/planner_form.h"
@@ -94,10 +95,10 @@ public:
     // Reserved blocks and the cloud mode (planner_rules.cpp).
     void reserveChosen();
     void cloudChanged();
-    // The Hosts tab and the Subnet rules dialog (planner_hosts.cpp).
-    void copyHosts();
+    // The Subnet rules dialog (planner_rules.cpp).
     void editSubnetRules();
-    void showHosts();  // the Hosts tab in front
+    // The Hosts tab in front (planner_hosts.cpp).
+    void showHosts();
     // The Outputs dialog: Kea, dnsmasq and BIND files from the plan (outputs_dialog.cpp).
     void editOutputs();
     // Other tools' files in and everything out (planner_exchange.cpp).
@@ -115,9 +116,9 @@ public:
     QTableView* allocationsTable() const { return allocations; }
     QMenu* recentMenu() const { return recent; }
     QTabWidget* tablesTabs() const { return tables; }
-    QTableView* hostsTable() const { return hosts; }
-    QLineEdit* hostsFilter() const { return hostFilter; }
-    QListView* problemsList() const { return problems; }
+    QTableView* hostsTable() const;
+    QLineEdit* hostsFilter() const;
+    QListView* problemsList() const;
     SubnetPanel* subnetPanel() const { return subnet; }
     QTabWidget* lowerTabs() const { return lower; }
 
@@ -136,22 +137,13 @@ private:
     class AllocationRuns;  // planner_runs.cpp
     class Exchange;  // planner_exchange.cpp
     class Files;  // planner_files.cpp
+    class HostsTab;  // planner_hosts.cpp
     planner::PlannerServices& windowServices();
     void build();
     // The parts of the window; each returns its controls in tab order.
     QWidgetList buildToolRows(QVBoxLayout* top);
     QWidgetList buildTree(QSplitter* upper);
     QWidgetList buildTable(QWidget* upper);
-    QWidgetList buildHostsTab(QTabWidget* tabs);
-    // The Hosts tab's parts, called in the order its controls are created.
-    void buildHostFilter(QWidget* page, QVBoxLayout* layout);
-    void buildHostsTable(QSplitter* split);
-    void connectHostsTab(QTabWidget* tabs);
-    QWidgetList buildProblems(QSplitter* split);
-    void refreshHosts();  // only while the Hosts tab shows
-    void runChecks();  // the problems list, checked now
-    static constexpr int kCheckPause = 300;  // ms without an edit before the checks run
-    void chooseProblem(const QModelIndex& at);
     QWidgetList buildMap(QSplitter* lower);
     QWidgetList buildAllocatePanel(QSplitter* lower);
     void buildRunRow(QVBoxLayout* panel, QWidget* box);
@@ -160,6 +152,8 @@ private:
     static void addSortKey(QTableView* table);
     void describeControls();
     void buildActions();
+    // The keys the window claims ahead of its text boxes, and the block menu from the keyboard.
+    void buildWindowKeys();
     QPushButton* button(const QString& name, const QString& text, const QString& accessible,
                         const std::function<void(Planner&)>& slot);
     void expandTo(plan::BlockId id);
@@ -176,6 +170,7 @@ private:
     std::unique_ptr<AllocationRuns> runs;
     std::unique_ptr<Exchange> exchange;
     std::unique_ptr<Files> files;
+    std::unique_ptr<HostsTab> hostsTab;
     std::uint64_t shownRevision = ~std::uint64_t(0);
     std::size_t shownLeaves = 0;  // the plan's, counted once per change
     std::set<net::Prefix> expanded;  // kept across rebuilds of the tree
@@ -210,13 +205,6 @@ private:
     AllocationTableModel* allocationModel = nullptr;
     QSortFilterProxyModel* allocationSort = nullptr;
     QTabWidget* tables = nullptr;
-    QTableView* hosts = nullptr;
-    HostsTableModel* hostsModel = nullptr;
-    QLineEdit* hostFilter = nullptr;
-    QLabel* problemsTitle = nullptr;
-    QListView* problems = nullptr;
-    ProblemListModel* problemModel = nullptr;
-    QTimer* checkLater = nullptr;
     QTabWidget* lower = nullptr;  // the map and Allocate panel, or the subnet panel
     SubnetPanel* subnet = nullptr;
     QSize rememberedSize;  // the size it had when it last closed, if any

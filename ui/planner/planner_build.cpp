@@ -8,6 +8,7 @@
 #include "ui/planner/planner.h"
 #include "ui/planner/planner_exchange.h"
 #include "ui/planner/planner_files.h"
+#include "ui/planner/planner_hosts.h"
 #include "ui/planner/result_list_model.h"
 #include "ui/planner/subnet_panel.h"
 #include "ui/planner/window_keys.h"
@@ -137,7 +138,7 @@ void Planner::build()
     tables = new FocusedTabs(upper);
     tables->setObjectName(QStringLiteral("plannerTables"));
     order += buildTable(tables);
-    order += buildHostsTab(tables);
+    order += hostsTab->build(tables);
     order += buildMap(split);
     order += buildAllocatePanel(split);
     order += subnet->tabOrder();
@@ -508,6 +509,11 @@ void Planner::buildActions()
     colour->setObjectName(QStringLiteral("actionColour"));
     exchange->buildExportMenu();
     buildReserveAction();
+    buildWindowKeys();
+}
+
+void Planner::buildWindowKeys()
+{
     // The window's file commands win over a text box's own use of their keys.
     QList<QKeySequence> windowKeys;
     for (const char* name :

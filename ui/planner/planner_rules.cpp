@@ -1,5 +1,6 @@
 // The planner window's plan rules beside the sizing check boxes: the public cloud whose
-// address rules the IPv4 blocks follow, and Reserve in the block menu.
+// address rules the IPv4 blocks follow, Reserve in the block menu, and the Subnet rules
+// dialog.
 #include "plan/cloud.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/planner.h"
@@ -74,6 +75,12 @@ void Planner::reserveChosen()
 void Planner::cloudChanged()
 {
     model->setCloudMode(static_cast<plan::CloudMode>(cloud->currentData().toInt()));
+    refresh();
+}
+
+void Planner::editSubnetRules()
+{
+    model->editSubnetRules();
     refresh();
 }
 
