@@ -21,7 +21,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QListView;
 class QMenu;
@@ -33,7 +32,6 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class QTabWidget;
-class QTimer;
 class QTreeView;
 class QVBoxLayout;
 
@@ -42,8 +40,6 @@ namespace mq::ui {
 class AllocationMap;
 class AllocationTableModel;
 class ElidedLabel;
-class HostsTableModel;
-class ProblemListModel;
 class PlanTreeModel;
 class ResultListModel;
 class SubnetPanel;
