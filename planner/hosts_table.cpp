@@ -294,16 +294,6 @@ std::string HostsTable::tsv() const
     return out;
 }
 
-void PlannerForm::copyHosts(const HostsTable& table)
-{
-    sv.setClipboard(table.tsv());
-}
-
-bool PlannerForm::addHosts(std::vector<plan::Host> hosts)
-{
-    return !hosts.empty() && run(plan::makeAddHosts(std::move(hosts)));
-}
-
 bool CheckList::update(const plan::Plan& plan, std::uint64_t revision)
 {
     if (isCurrent(plan, revision))

@@ -20,21 +20,4 @@ std::string cloudRulesNote(plan::CloudMode mode)
                    "They apply to IPv6 blocks.";
 }
 
-bool PlannerForm::editSubnetRules()
-{
-    const auto rules = sv.editLayoutRules(doc.settings().layout, doc.settings().cloud);
-    return rules && setLayoutRules(*rules);
-}
-
-bool PlannerForm::setLayoutRules(const plan::LayoutRules& rules)
-{
-    if (const std::string why = planner::checkLayoutRules(rules); !why.empty()) {
-        sv.message(why, MsgIcon::Exclamation);
-        return false;
-    }
-    plan::Settings s = doc.settings();
-    s.layout = rules;
-    return setSettings(s);
-}
-
 }  // namespace mq::planner

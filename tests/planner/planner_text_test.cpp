@@ -122,6 +122,28 @@ TEST(PlannerText, ExportTakesTheFormatAndTheExtensionOfTheFileTypeChosen)
     }
 }
 
+// Every file type is written through the one writer: a refused write is named with its reason
+// and nothing is said to be exported; a written one says where it went.
+TEST(PlannerText, EveryExportTypeIsWrittenAndToldAlike)
+{
+    NewPlan p;
+    auto& [sv, form] = p;
+    ASSERT_TRUE(form.importInUse(kNames, "the pasted list"));
+    sv.unwritable["/full/x"] = "No space left on device";
+    for (int type : {ExportAllocations, ExportReport, ExportNetbox, ExportHosts, ExportLeavesWorkbook}) {
+        sv.messages.clear();
+        EXPECT_FALSE(form.exportTo("/full/x", type)) << type;
+        EXPECT_EQ(sv.messages, std::vector<std::string>{"The export could not be written to /full/x\n\n"
+                                                        "No space left on device"})
+            << type;
+        sv.messages.clear();
+        ASSERT_TRUE(form.exportTo("/out/x", type)) << type;
+        EXPECT_EQ(sv.files.count("/out/x"), 1u) << type;
+        ASSERT_EQ(sv.messages.size(), 1u) << type;
+        EXPECT_EQ(sv.messages[0].rfind("Exported to /out/x.", 0), 0u) << sv.messages[0];
+    }
+}
+
 // The workbook made in two steps, as the window makes it on a worker: from its own copy of
 // the plan, taken before the first row, and stopped by a cancel at any point without a byte
 // written.

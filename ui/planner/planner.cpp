@@ -7,6 +7,10 @@
 #include "ui/planner/allocation_table_model.h"
 #include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
+#include "ui/planner/planner_exchange.h"
+#include "ui/planner/planner_files.h"
+#include "ui/planner/planner_hosts.h"
+#include "ui/planner/planner_runs.h"
 #include "ui/planner/planner_window_services.h"
 #include "ui/planner/qt_planner_services.h"
 #include "ui/planner/result_list_model.h"
@@ -51,6 +55,10 @@ Planner::Planner(QWidget* parent, planner::PlannerServices* sv) : QWidget(parent
     }
     services = std::make_unique<WindowServices>(*this, *sv);
     model = std::make_unique<planner::PlannerForm>(*services);
+    runs = std::make_unique<AllocationRuns>(*this);
+    exchange = std::make_unique<Exchange>(*this);
+    files = std::make_unique<Files>(*this);
+    hostsTab = std::make_unique<HostsTab>(*this);
     build();
     buildActions();
     refresh();
@@ -64,13 +72,8 @@ planner::PlannerServices& Planner::windowServices()
 
 Planner::~Planner()
 {
-    // A run still going may be reading the plan this window owns: let it
-    // finish its copy first (a fraction of a second), then it runs out alone.
-    if (running) {
-        running->cancel();
-        while (!running->sourceReleased())
-            QThread::msleep(2);
-    }
+    // A run still going may be reading the plan this window owns.
+    runs->letGo();
     // So does a workbook still being made; its dialog waits for it, before the plan goes.
     qDeleteAll(findChildren<WorkbookProgress*>(Qt::FindDirectChildrenOnly));
     // The widgets go while the form model they edit still stands: a window
@@ -129,8 +132,8 @@ void Planner::refresh()
     const plan::BlockId id = currentBlock();
     allocationMap->setRoot(planner::MapIndex::rootOf(p, id));
     allocationMap->setSelected(id);
-    freeButton->setEnabled(!running && model->canFree(id));
-    assignButton->setEnabled(!running && model->canAssign(id));
+    freeButton->setEnabled(!allocationRunning() && model->canFree(id));
+    assignButton->setEnabled(!allocationRunning() && model->canAssign(id));
     {
         // The plan's values shown, not a change of them.
         const QSignalBlocker quiet30(links30), quietNibble(nibble), quietVlan(vlanNumbering);
@@ -145,10 +148,10 @@ void Planner::refresh()
     redoButton->setToolTip(plainToolTip(
         model->canRedo() ? QStringLiteral("Redo %1 (Ctrl+Y)").arg(QString::fromStdString(model->redoText()))
                          : QStringLiteral("Nothing to redo")));
-    splitButton->setEnabled(!running && model->canSplit(id));
-    joinButton->setEnabled(!running && model->canJoin(id));
-    undoButton->setEnabled(!running && model->canUndo());
-    redoButton->setEnabled(!running && model->canRedo());
+    splitButton->setEnabled(!allocationRunning() && model->canSplit(id));
+    joinButton->setEnabled(!allocationRunning() && model->canJoin(id));
+    undoButton->setEnabled(!allocationRunning() && model->canUndo());
+    redoButton->setEnabled(!allocationRunning() && model->canRedo());
     QStringList targets;
     for (plan::BlockId t : model->allocationTargets(id))
         targets << QString::fromStdString(planner::blockTitle(p.block(t)));
@@ -156,10 +159,10 @@ void Planner::refresh()
         QStringLiteral("Segments go into the free space of %1").arg(targets.join(QStringLiteral(" and "))));
     status->setText(QString::fromStdString(planner::summaryText(p, shownLeaves, id)));
     subnet->refresh(id);
-    refreshExchange();
-    refreshHosts();
-    if (running && !stageText.isEmpty())
-        allocateTarget->setText(stageText);  // a run under way names its stage there
+    refreshRules();
+    hostsTab->refresh();
+    if (runs->running() && !runs->stage().isEmpty())
+        allocateTarget->setText(runs->stage());  // a run under way names its stage there
 }
 
 QSize Planner::sizeHint() const
@@ -188,58 +191,9 @@ bool Planner::queryClose()
     return ok;
 }
 
-void Planner::newPlan()
-{
-    expanded.clear();
-    model->newPlan();
-    refresh();
-}
-
-void Planner::newUlaPlan()
-{
-    expanded.clear();
-    model->newUlaPlan();
-    refresh();
-}
-
-// Open, a recent plan and a file named elsewhere end alike: the tree starts
-// folded, the Allocate panel gets the segments the plan keeps, and a plan
-// that does not open leaves the window as it was.
-bool Planner::openWith(const std::function<bool()>& open)
-{
-    const auto before = expanded;
-    expanded.clear();
-    const bool ok = open();
-    if (!ok)
-        expanded = before;
-    else
-        segments->setPlainText(QString::fromStdString(model->segmentsText()));
-    refresh();
-    return ok;
-}
-
-void Planner::openPlan()
-{
-    openWith([this] { return model->open(); });
-}
-
 bool Planner::openPlanFile(const std::string& fileName)
 {
-    if (running || !model->queryClose())
-        return false;
-    return openWith([this, &fileName] { return model->openFile(fileName); });
-}
-
-void Planner::savePlan()
-{
-    model->save();
-    refresh();
-}
-
-void Planner::savePlanAs()
-{
-    model->saveAs();
-    refresh();
+    return files->openFile(fileName);
 }
 
 // ---------------------------------------------------------------- editing
@@ -319,84 +273,49 @@ void Planner::redo()
     refresh();
 }
 
+QMenu* Planner::importMenu() const
+{
+    return exchange->importMenu();
+}
+
+QMenu* Planner::exportMenu() const
+{
+    return exchange->exportMenu();
+}
+
+QTableView* Planner::hostsTable() const
+{
+    return hostsTab->table();
+}
+
+QLineEdit* Planner::hostsFilter() const
+{
+    return hostsTab->filter();
+}
+
+QListView* Planner::problemsList() const
+{
+    return hostsTab->problemsList();
+}
+
+void Planner::showHosts()
+{
+    hostsTab->show();
+}
+
+bool Planner::allocationRunning() const
+{
+    return runs->running();
+}
+
 void Planner::allocate()
 {
-    if (running)
-        return;
-    runTarget = model->plan().block(model->allocationTarget(currentBlock())).prefix;
-    running = model->startAllocation(currentBlock(), segments->toPlainText().toStdString());
-    runStarted = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
-    setBusy(true);
-    QThreadPool::globalInstance()->start([run = running] { run->run(); });
-    poll->start();
+    runs->start();
 }
 
 void Planner::cancelAllocation()
 {
-    if (!running)
-        return;
-    running->cancel();
-    pollAllocation();
-}
-
-void Planner::pollAllocation()
-{
-    if (!running) {
-        poll->stop();
-        return;
-    }
-    if (running->finished() || (running->cancelled() && running->sourceReleased())) {
-        endAllocation();
-        return;
-    }
-    // Quick runs finish before anything flickers.
-    if (static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) - runStarted >= 300) {
-        progress->setValue(static_cast<int>(running->stage()));
-        stageText = QString::fromStdString(running->stageText()) + QStringLiteral("...");
-        allocateTarget->setText(stageText);
-        progress->setAccessibleDescription(stageText);
-        progress->show();
-        cancelButton->show();
-    }
-}
-
-void Planner::endAllocation()
-{
-    std::shared_ptr<planner::AllocationRun> run = std::move(running);
-    // What the run holds (the plan it replaced, a cancelled copy) is freed
-    // off this thread.
-    struct FreeLater {
-        std::shared_ptr<planner::AllocationRun> run;
-        ~FreeLater()
-        {
-            if (run)
-                QThreadPool::globalInstance()->start([r = std::move(run)]() mutable { r.reset(); });
-        }
-    } freeLater{run};
-    poll->stop();
-    stageText.clear();
-    progress->hide();
-    cancelButton->hide();
-    setBusy(false);
-    if (run->cancelled()) {
-        refresh();
-        status->setText(status->text() + QStringLiteral("  (allocation cancelled: the plan is as it was)"));
-        return;
-    }
-    if (model->finishAllocation(*run)) {
-        expanded.insert(runTarget);
-        // Open the tree down to the first block placed; the others stay
-        // folded, so a million of them cost nothing here.
-        if (!model->allocatedBlocks().empty()) {
-            const plan::BlockId first = model->allocatedBlocks().front();
-            for (plan::BlockId up = model->plan().block(first).parent; up != plan::kNoBlock;
-                 up = model->plan().block(up).parent)
-                expanded.insert(model->plan().block(up).prefix);
-        }
-        // The block the user chose stays the target of the next allocation.
-        prefer = runTarget;
-    }
-    refresh();
+    runs->cancel();
 }
 
 void Planner::setBusy(bool busy)
@@ -416,53 +335,26 @@ void Planner::setBusy(bool busy)
         refresh();
 }
 
-void Planner::exportFile()
-{
-    const auto choice = model->chooseExport();
-    if (!choice)
-        return;
-    // A workbook of a large plan takes a second or more: made on a worker, under a dialog
-    // that can cancel it.
-    if (auto job = model->startWorkbook(choice->path, choice->type)) {
-        new WorkbookProgress(this, std::move(job), [this](const planner::WorkbookExport& made) {
-            model->finishWorkbook(made);
-            refresh();
-        });
-        return;
-    }
-    model->exportTo(choice->path, choice->type);
-    refresh();
-}
-
-void Planner::copyAllocations()
-{
-    model->copyAllocations();
-}
-
 void Planner::chooseColour()
 {
     model->chooseColour(currentBlock());
     refresh();
 }
 
-void Planner::fillRecentMenu()
+void Planner::addSortKey(QTableView* table)
 {
-    recent->clear();
-    const std::vector<std::string> list = model->recentPlans();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        const QString file = QString::fromStdString(list[i]);
-        // A '&' of the file name is shown, not taken for the entry's mnemonic.
-        QAction* a = recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
-            QFileInfo(file).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"))));
-        a->setToolTip(plainToolTip(file));
-        a->setObjectName(QStringLiteral("recent%1").arg(i));
-        connect(a, &QAction::triggered, this, [this, i] {
-            if (!running)
-                openWith([this, i] { return model->openRecent(i); });
-        });
-    }
-    if (list.empty())
-        recent->addAction(QStringLiteral("(no plan opened yet)"))->setEnabled(false);
+    auto* sortKey = new QAction(table);
+    sortKey->setObjectName(table->objectName() + QStringLiteral("SortKey"));
+    sortKey->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    sortKey->setShortcutContext(Qt::WidgetShortcut);
+    connect(sortKey, &QAction::triggered, table, [table] {
+        const int column = std::max(0, table->currentIndex().column());
+        const QHeaderView* header = table->horizontalHeader();
+        const bool again =
+            header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        table->sortByColumn(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
+    });
+    table->addAction(sortKey);
 }
 
 void Planner::showHelp()
@@ -507,7 +399,7 @@ bool Planner::event(QEvent* event)
 
 void Planner::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && running) {
+    if (event->key() == Qt::Key_Escape && allocationRunning()) {
         cancelAllocation();
         event->accept();
         return;

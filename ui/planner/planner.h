@@ -1,6 +1,10 @@
 // The "Network Planner" window: a plan's tree of blocks, its allocation map
 // and the Allocate panel, over PlannerForm. Every button, key and menu entry
 // calls the form model and then refresh() copies its state into the widgets.
+// The window's parts of their own: its document and files (Files), other tools'
+// files in and everything out (Exchange), the allocation runs on a worker
+// (AllocationRuns) and the Hosts tab (HostsTab); the window holds the widgets they
+// share and joins them.
 #pragma once
 
 #include "planner/planner_form.h"
@@ -17,7 +21,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QListView;
 class QMenu;
@@ -29,7 +32,6 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class QTabWidget;
-class QTimer;
 class QTreeView;
 class QVBoxLayout;
 
@@ -38,8 +40,6 @@ namespace mq::ui {
 class AllocationMap;
 class AllocationTableModel;
 class ElidedLabel;
-class HostsTableModel;
-class ProblemListModel;
 class PlanTreeModel;
 class ResultListModel;
 class SubnetPanel;
@@ -71,14 +71,9 @@ public:
     void selectBlock(plan::BlockId id);
 
     // ---- what the buttons, keys and menus do
-    void newPlan();
-    void newUlaPlan();
-    void openPlan();
     // Opens the file without a dialog (a plan named on the command line or a
-    // recent one); a file that cannot be read is named in a message.
+    // recent one); a file that cannot be read is named in a message (planner_files.cpp).
     bool openPlanFile(const std::string& fileName);
-    void savePlan();
-    void savePlanAs();
     void splitChosen();  // into the parts chosen beside the button
     void splitHalves();
     void splitPrompt();
@@ -92,29 +87,21 @@ public:
     // Runs on a worker thread; progress and Cancel show when it takes a while.
     void allocate();
     void cancelAllocation();
-    void exportFile();
-    void copyAllocations();
     void chooseColour();
-    // Other tools' files, the plan's IPAM values, reserved blocks, the cloud
-    // mode (planner_exchange.cpp).
-    void importInUseFile();
-    void importInUsePaste();
-    void importFormat(interchange::Format format, bool asNewPlan);
-    void importLink(bool asNewPlan);
-    void copyVscLink();
-    void editIpamValues();
+    // Reserved blocks and the cloud mode (planner_rules.cpp).
     void reserveChosen();
     void cloudChanged();
-    // The Hosts tab and the Subnet rules dialog (planner_hosts.cpp).
-    void copyHosts();
+    // The Subnet rules dialog (planner_rules.cpp).
     void editSubnetRules();
-    void showHosts();  // the Hosts tab in front
+    // The Hosts tab in front (planner_hosts.cpp).
+    void showHosts();
     // The Outputs dialog: Kea, dnsmasq and BIND files from the plan (outputs_dialog.cpp).
     void editOutputs();
-    QMenu* importMenu() const { return imports; }
-    QMenu* exportMenu() const { return exports; }
+    // Other tools' files in and everything out (planner_exchange.cpp).
+    QMenu* importMenu() const;
+    QMenu* exportMenu() const;
     QComboBox* cloudBox() const { return cloud; }
-    bool allocationRunning() const { return running != nullptr; }
+    bool allocationRunning() const;
     void showHelp();
 
     QTreeView* tree() const { return blocks; }
@@ -125,9 +112,9 @@ public:
     QTableView* allocationsTable() const { return allocations; }
     QMenu* recentMenu() const { return recent; }
     QTabWidget* tablesTabs() const { return tables; }
-    QTableView* hostsTable() const { return hosts; }
-    QLineEdit* hostsFilter() const { return hostFilter; }
-    QListView* problemsList() const { return problems; }
+    QTableView* hostsTable() const;
+    QLineEdit* hostsFilter() const;
+    QListView* problemsList() const;
     SubnetPanel* subnetPanel() const { return subnet; }
     QTabWidget* lowerTabs() const { return lower; }
 
@@ -143,22 +130,16 @@ protected:
 
 private:
     class WindowServices;
+    class AllocationRuns;  // planner_runs.cpp
+    class Exchange;  // planner_exchange.cpp
+    class Files;  // planner_files.cpp
+    class HostsTab;  // planner_hosts.cpp
     planner::PlannerServices& windowServices();
     void build();
     // The parts of the window; each returns its controls in tab order.
     QWidgetList buildToolRows(QVBoxLayout* top);
     QWidgetList buildTree(QSplitter* upper);
     QWidgetList buildTable(QWidget* upper);
-    QWidgetList buildHostsTab(QTabWidget* tabs);
-    // The Hosts tab's parts, called in the order its controls are created.
-    void buildHostFilter(QWidget* page, QVBoxLayout* layout);
-    void buildHostsTable(QSplitter* split);
-    void connectHostsTab(QTabWidget* tabs);
-    QWidgetList buildProblems(QSplitter* split);
-    void refreshHosts();  // only while the Hosts tab shows
-    void runChecks();  // the problems list, checked now
-    static constexpr int kCheckPause = 300;  // ms without an edit before the checks run
-    void chooseProblem(const QModelIndex& at);
     QWidgetList buildMap(QSplitter* lower);
     QWidgetList buildAllocatePanel(QSplitter* lower);
     void buildRunRow(QVBoxLayout* panel, QWidget* box);
@@ -167,23 +148,25 @@ private:
     static void addSortKey(QTableView* table);
     void describeControls();
     void buildActions();
-    QPushButton* button(const QString& name, const QString& text, const QString& accessible, void (Planner::*slot)());
+    // The keys the window claims ahead of its text boxes, and the block menu from the keyboard.
+    void buildWindowKeys();
+    QPushButton* button(const QString& name, const QString& text, const QString& accessible,
+                        const std::function<void(Planner&)>& slot);
     void expandTo(plan::BlockId id);
-    bool openWith(const std::function<bool()>& open);
     void splitWith(const std::function<bool(plan::BlockId)>& split);
-    void pollAllocation();
-    void endAllocation();
     void setBusy(bool busy);
-    void fillRecentMenu();
-    QPushButton* buildImportButton();
-    void buildExchangeActions();  // the Export menu and Reserve in the block menu
+    void buildReserveAction();  // in the block menu
     QComboBox* buildCloudBox(QWidget* parent);
-    void refreshExchange();
+    void refreshRules();
     void recallState();
 
     std::unique_ptr<planner::PlannerServices> ownServices;
     std::unique_ptr<WindowServices> services;
     std::unique_ptr<planner::PlannerForm> model;
+    std::unique_ptr<AllocationRuns> runs;
+    std::unique_ptr<Exchange> exchange;
+    std::unique_ptr<Files> files;
+    std::unique_ptr<HostsTab> hostsTab;
     std::uint64_t shownRevision = ~std::uint64_t(0);
     std::size_t shownLeaves = 0;  // the plan's, counted once per change
     std::set<net::Prefix> expanded;  // kept across rebuilds of the tree
@@ -204,34 +187,20 @@ private:
     QCheckBox* vlanNumbering = nullptr;
     QPlainTextEdit* segments = nullptr;
     ElidedLabel* allocateTarget = nullptr;
-    QString stageText;  // what a run under way is doing, shown in allocateTarget
     QListView* results = nullptr;
     ResultListModel* resultModel = nullptr;
     QPushButton* allocateButton = nullptr;
     QPushButton* cancelButton = nullptr;
     QProgressBar* progress = nullptr;
-    QTimer* poll = nullptr;
-    std::shared_ptr<planner::AllocationRun> running;
-    net::Prefix runTarget;
-    std::uint64_t runStarted = 0;  // ms since epoch, for showing progress late
     ElidedLabel* status = nullptr;
     QMenu* menu = nullptr;
     QMenu* recent = nullptr;
-    QMenu* imports = nullptr;
-    QMenu* exports = nullptr;
     QComboBox* cloud = nullptr;
     QAction* reserveAction = nullptr;
     QTableView* allocations = nullptr;
     AllocationTableModel* allocationModel = nullptr;
     QSortFilterProxyModel* allocationSort = nullptr;
     QTabWidget* tables = nullptr;
-    QTableView* hosts = nullptr;
-    HostsTableModel* hostsModel = nullptr;
-    QLineEdit* hostFilter = nullptr;
-    QLabel* problemsTitle = nullptr;
-    QListView* problems = nullptr;
-    ProblemListModel* problemModel = nullptr;
-    QTimer* checkLater = nullptr;
     QTabWidget* lower = nullptr;  // the map and Allocate panel, or the subnet panel
     SubnetPanel* subnet = nullptr;
     QSize rememberedSize;  // the size it had when it last closed, if any

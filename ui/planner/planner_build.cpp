@@ -6,6 +6,9 @@
 #include "ui/planner/elided_label.h"
 #include "ui/planner/plan_tree_model.h"
 #include "ui/planner/planner.h"
+#include "ui/planner/planner_exchange.h"
+#include "ui/planner/planner_files.h"
+#include "ui/planner/planner_hosts.h"
 #include "ui/planner/result_list_model.h"
 #include "ui/planner/subnet_panel.h"
 #include "ui/planner/window_keys.h"
@@ -37,13 +40,13 @@
 namespace mq::ui {
 
 QPushButton* Planner::button(const QString& name, const QString& text, const QString& accessible,
-                             void (Planner::*slot)())
+                             const std::function<void(Planner&)>& slot)
 {
     auto* b = new QPushButton(text, this);
     b->setObjectName(name);
     b->setAccessibleName(accessible);
     b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, slot] { (this->*slot)(); });
+    connect(b, &QPushButton::clicked, this, [this, slot] { slot(*this); });
     return b;
 }
 
@@ -135,7 +138,7 @@ void Planner::build()
     tables = new FocusedTabs(upper);
     tables->setObjectName(QStringLiteral("plannerTables"));
     order += buildTable(tables);
-    order += buildHostsTab(tables);
+    order += hostsTab->build(tables);
     order += buildMap(split);
     order += buildAllocatePanel(split);
     order += subnet->tabOrder();
@@ -164,17 +167,17 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
     auto* row = new QHBoxLayout;
     top->addLayout(row);
     // Letters of their own: Alt+F, Alt+W, Alt+T and Alt+H open the main window's menus.
-    QPushButton* newButton =
-        button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"), &Planner::newPlan);
-    QPushButton* ulaButton =
-        button(QStringLiteral("newUlaPlan"), QStringLiteral("ULA /4&8..."),
-               QStringLiteral("New plan from a fresh unique local IPv6 /48"), &Planner::newUlaPlan);
-    QPushButton* openButton =
-        button(QStringLiteral("openPlan"), QStringLiteral("&Open..."), QStringLiteral("Open plan"), &Planner::openPlan);
-    QPushButton* saveButton =
-        button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"), &Planner::savePlan);
+    QPushButton* newButton = button(QStringLiteral("newPlan"), QStringLiteral("&New..."), QStringLiteral("New plan"),
+                                    [](Planner& w) { w.files->newPlan(); });
+    QPushButton* ulaButton = button(QStringLiteral("newUlaPlan"), QStringLiteral("ULA /4&8..."),
+                                    QStringLiteral("New plan from a fresh unique local IPv6 /48"),
+                                    [](Planner& w) { w.files->newUlaPlan(); });
+    QPushButton* openButton = button(QStringLiteral("openPlan"), QStringLiteral("&Open..."),
+                                     QStringLiteral("Open plan"), [](Planner& w) { w.files->open(); });
+    QPushButton* saveButton = button(QStringLiteral("savePlan"), QStringLiteral("&Save"), QStringLiteral("Save plan"),
+                                     [](Planner& w) { w.files->save(); });
     QPushButton* saveAsButton = button(QStringLiteral("savePlanAs"), QStringLiteral("Sa&ve As..."),
-                                       QStringLiteral("Save plan as"), &Planner::savePlanAs);
+                                       QStringLiteral("Save plan as"), [](Planner& w) { w.files->saveAs(); });
     splitButton = button(QStringLiteral("split"), QStringLiteral("S&plit"), QStringLiteral("Split the block"),
                          &Planner::splitChosen);
     parts = new QComboBox(this);
@@ -198,12 +201,12 @@ QWidgetList Planner::buildToolRows(QVBoxLayout* top)
     recent = new QMenu(recentButton);
     recent->setObjectName(QStringLiteral("recentMenu"));
     recentButton->setMenu(recent);
-    connect(recent, &QMenu::aboutToShow, this, &Planner::fillRecentMenu);
-    // Its menu is buildExchangeActions()'s.
+    connect(recent, &QMenu::aboutToShow, this, [this] { files->fillRecentMenu(); });
+    // Its menu is the exchange's.
     auto* exportButton = new MenuButton(QStringLiteral("E&xport..."), this);
     exportButton->setObjectName(QStringLiteral("export"));
     exportButton->setAccessibleName(QStringLiteral("Export"));
-    QPushButton* importButton = buildImportButton();
+    QPushButton* importButton = exchange->buildImportButton();
     // The plan's files on one row, the edits of the selected block on the
     // next: side by side they would not fit a 1280-pixel screen.
     const QWidgetList files = {newButton,  ulaButton,    openButton,   recentButton,
@@ -296,8 +299,9 @@ QWidgetList Planner::buildTable(QWidget* upper)
     allocations->horizontalHeader()->setStretchLastSection(true);
     allocations->setWordWrap(false);
     tableLayout->addWidget(allocations, 1);
-    QPushButton* copyButton = button(QStringLiteral("copyAllocations"), QStringLiteral("&Copy table"),
-                                     QStringLiteral("Copy the allocations table"), &Planner::copyAllocations);
+    QPushButton* copyButton =
+        button(QStringLiteral("copyAllocations"), QStringLiteral("&Copy table"),
+               QStringLiteral("Copy the allocations table"), [](Planner& w) { w.exchange->copyAllocations(); });
     auto* tableRow = new QHBoxLayout;
     tableRow->addWidget(copyButton);
     tableRow->addStretch(1);
@@ -311,7 +315,7 @@ QWidgetList Planner::buildTable(QWidget* upper)
     auto* copyKey = new QAction(allocations);
     copyKey->setShortcut(QKeySequence::Copy);
     copyKey->setShortcutContext(Qt::WidgetShortcut);
-    connect(copyKey, &QAction::triggered, this, &Planner::copyAllocations);
+    connect(copyKey, &QAction::triggered, this, [this] { exchange->copyAllocations(); });
     allocations->addAction(copyKey);
     return {allocations, copyButton};
 }
@@ -444,9 +448,6 @@ void Planner::buildRunRow(QVBoxLayout* panel, QWidget* box)
                           QStringLiteral("Cancel the allocation"), &Planner::cancelAllocation);
     cancelButton->hide();
     allocRow->addWidget(cancelButton);
-    poll = new QTimer(this);
-    poll->setInterval(40);
-    connect(poll, &QTimer::timeout, this, &Planner::pollAllocation);
 }
 
 void Planner::buildActions()
@@ -455,7 +456,7 @@ void Planner::buildActions()
         const char* name;
         const char* text;
         QList<QKeySequence> keys;
-        void (Planner::*slot)();
+        std::function<void(Planner&)> slot;
     };
     const Key keys[] = {
         {"actionUndo", "&Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &Planner::undo},
@@ -469,11 +470,17 @@ void Planner::buildActions()
         {"actionFree", "&Free", {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, &Planner::freeChosen},
         {"actionAssign", "Assi&gn...", {QKeySequence(Qt::CTRL | Qt::Key_G)}, &Planner::assignChosen},
         {"actionTidy", "Tid&y", {QKeySequence(Qt::CTRL | Qt::Key_T)}, &Planner::tidyChosen},
-        {"actionNew", "&New...", {QKeySequence(Qt::CTRL | Qt::Key_N)}, &Planner::newPlan},
-        {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &Planner::openPlan},
-        {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, &Planner::savePlan},
-        {"actionSaveAs", "Save &As...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}, &Planner::savePlanAs},
-        {"actionExport", "E&xport...", {QKeySequence(Qt::CTRL | Qt::Key_E)}, &Planner::exportFile},
+        {"actionNew", "&New...", {QKeySequence(Qt::CTRL | Qt::Key_N)}, [](Planner& w) { w.files->newPlan(); }},
+        {"actionOpen", "&Open...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, [](Planner& w) { w.files->open(); }},
+        {"actionSave", "&Save", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [](Planner& w) { w.files->save(); }},
+        {"actionSaveAs",
+         "Save &As...",
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+         [](Planner& w) { w.files->saveAs(); }},
+        {"actionExport",
+         "E&xport...",
+         {QKeySequence(Qt::CTRL | Qt::Key_E)},
+         [](Planner& w) { w.exchange->exportFile(); }},
     };
     menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("blockMenu"));
@@ -483,7 +490,7 @@ void Planner::buildActions()
         a->setObjectName(QString::fromUtf8(k.name));
         a->setShortcuts(k.keys);
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(a, &QAction::triggered, this, [this, slot = k.slot] { (this->*slot)(); });
+        connect(a, &QAction::triggered, this, [this, slot = k.slot] { slot(*this); });
         addAction(a);
         if (n == 2)
             menu->addSeparator();
@@ -500,7 +507,13 @@ void Planner::buildActions()
     note->setObjectName(QStringLiteral("actionNote"));
     QAction* colour = menu->addAction(QStringLiteral("&Colour..."), this, &Planner::chooseColour);
     colour->setObjectName(QStringLiteral("actionColour"));
-    buildExchangeActions();
+    exchange->buildExportMenu();
+    buildReserveAction();
+    buildWindowKeys();
+}
+
+void Planner::buildWindowKeys()
+{
     // The window's file commands win over a text box's own use of their keys.
     QList<QKeySequence> windowKeys;
     for (const char* name :

@@ -29,19 +29,19 @@ bool takes(const QMimeData* data)
 
 void Planner::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!running && takes(event->mimeData()))
+    if (!allocationRunning() && takes(event->mimeData()))
         event->acceptProposedAction();
 }
 
 void Planner::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!running && takes(event->mimeData()))
+    if (!allocationRunning() && takes(event->mimeData()))
         event->acceptProposedAction();
 }
 
 void Planner::dropEvent(QDropEvent* event)
 {
-    if (running || !takes(event->mimeData()))
+    if (allocationRunning() || !takes(event->mimeData()))
         return;
     event->acceptProposedAction();
     const QString file = localFile(event->mimeData());
@@ -50,7 +50,7 @@ void Planner::dropEvent(QDropEvent* event)
     QMetaObject::invokeMethod(
         this,
         [this, file, text] {
-            if (running)
+            if (allocationRunning())
                 return;
             if (file.endsWith(QStringLiteral(".mqplan"), Qt::CaseInsensitive))
                 openPlanFile(file.toStdString());

@@ -1,45 +1,24 @@
-// The planner window's exchange with other tools: the Import menu, the Export
-// menu's link and IPAM values, Reserve in the block menu, and the cloud mode
-// beside the sizing check boxes. Each calls the form model, then refresh().
-#include "plan/cloud.h"
+// The planner window's exchange with other tools: the Import menu and the Export menu, the
+// file types of Export (a workbook made on a worker under a dialog that can cancel it), the
+// share link and the IPAM values. Each calls the form model, then refreshes the window.
+#include "ui/planner/planner_exchange.h"
+
 #include "ui/planner/accessible_widgets.h"
-#include "ui/planner/elided_label.h"
-#include "ui/planner/plan_tree_model.h"
-#include "ui/planner/planner.h"
+#include "ui/planner/workbook_progress.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeView>
 
 namespace mq::ui {
 
-namespace {
-
 using interchange::Format;
 
-constexpr plan::CloudMode kModes[] = {plan::CloudMode::None, plan::CloudMode::Aws, plan::CloudMode::Azure,
-                                      plan::CloudMode::Gcp, plan::CloudMode::Oci};
+Planner::Exchange::Exchange(Planner& w) : w(w) { }
 
-QString modeLabel(plan::CloudMode mode)
+QPushButton* Planner::Exchange::buildImportButton()
 {
-    switch (mode) {
-    case plan::CloudMode::None: return QStringLiteral("Standard rules");
-    case plan::CloudMode::Gcp: return QStringLiteral("Google Cloud");
-    case plan::CloudMode::Oci: return QStringLiteral("Oracle Cloud");
-    default:
-        return QString::fromUtf8(plan::cloudRules(mode).label.data(),
-                                 static_cast<qsizetype>(plan::cloudRules(mode).label.size()));
-    }
-}
-
-}  // namespace
-
-QPushButton* Planner::buildImportButton()
-{
-    auto* b = new MenuButton(QStringLiteral("I&mport"), this);
+    auto* b = new MenuButton(QStringLiteral("I&mport"), &w);
     b->setObjectName(QStringLiteral("import"));
     b->setAccessibleName(QStringLiteral("Import"));
     b->setAccessibleDescription(QStringLiteral("Places prefixes already in use, or a plan from NetBox, phpIPAM or "
@@ -47,7 +26,7 @@ QPushButton* Planner::buildImportButton()
     imports = new QMenu(b);
     imports->setObjectName(QStringLiteral("importMenu"));
     auto add = [this](QMenu* m, const char* name, const QString& text, auto fn) {
-        QAction* a = m->addAction(text, this, fn);
+        QAction* a = m->addAction(text, &w, fn);
         a->setObjectName(QString::fromLatin1(name));
         return a;
     };
@@ -81,8 +60,8 @@ QPushButton* Planner::buildImportButton()
         {"actionImportEtcHosts", "Hosts &file (/etc/hosts)...", interchange::HostFormat::EtcHosts}};
     for (const HostSource& s : hostSources)
         add(imports, s.name, QString::fromUtf8(s.text), [this, f = s.format] {
-            model->importHostsFile(f);
-            refresh();
+            w.model->importHostsFile(f);
+            w.refresh();
         });
     QMenu* asNew = imports->addMenu(QStringLiteral("As a ne&w plan"));
     asNew->setObjectName(QStringLiteral("importNewMenu"));
@@ -94,107 +73,85 @@ QPushButton* Planner::buildImportButton()
     return b;
 }
 
-void Planner::buildExchangeActions()
+void Planner::Exchange::buildExportMenu()
 {
-    auto* exportButton = findChild<QPushButton*>(QStringLiteral("export"));
+    auto* exportButton = w.findChild<QPushButton*>(QStringLiteral("export"));
     exports = new QMenu(exportButton);
     exports->setObjectName(QStringLiteral("exportMenu"));
-    exports->addAction(findChild<QAction*>(QStringLiteral("actionExport")));
-    exports->addAction(QStringLiteral("Copy visualsubnetcalc &link"), this, &Planner::copyVscLink)
+    exports->addAction(w.findChild<QAction*>(QStringLiteral("actionExport")));
+    exports->addAction(QStringLiteral("Copy visualsubnetcalc &link"), &w, [this] { copyVscLink(); })
         ->setObjectName(QStringLiteral("actionCopyLink"));
     exports->addSeparator();
-    exports->addAction(QStringLiteral("IPAM &values..."), this, &Planner::editIpamValues)
+    exports->addAction(QStringLiteral("IPAM &values..."), &w, [this] { editIpamValues(); })
         ->setObjectName(QStringLiteral("actionIpamValues"));
     exports->addSeparator();
     // The DHCP and DNS servers' files; Ctrl+Shift+E beside Export's Ctrl+E.
-    auto* outputs = new QAction(QStringLiteral("&Outputs..."), this);
+    auto* outputs = new QAction(QStringLiteral("&Outputs..."), &w);
     outputs->setObjectName(QStringLiteral("actionOutputs"));
     outputs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
     outputs->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(outputs, &QAction::triggered, this, &Planner::editOutputs);
-    addAction(outputs);
+    QObject::connect(outputs, &QAction::triggered, &w, &Planner::editOutputs);
+    w.addAction(outputs);
     exports->addAction(outputs);
     exportButton->setMenu(exports);
-
-    reserveAction = menu->addAction(QStringLiteral("Reser&ve"), this, &Planner::reserveChosen);
-    reserveAction->setObjectName(QStringLiteral("actionReserve"));
-    reserveAction->setCheckable(true);
 }
 
-QComboBox* Planner::buildCloudBox(QWidget* parent)
+void Planner::Exchange::importInUseFile()
 {
-    cloud = new QComboBox(parent);
-    cloud->setObjectName(QStringLiteral("cloud"));
-    cloud->setAccessibleName(QStringLiteral("Cloud address rules"));
-    cloud->setToolTip(QStringLiteral("The addresses a public cloud keeps back in each IPv4 subnet and the subnet "
-                                     "sizes it allows: usable hosts, first usable and the allocation follow them"));
-    cloud->setAccessibleDescription(cloud->toolTip());
-    for (plan::CloudMode m : kModes)
-        cloud->addItem(modeLabel(m), static_cast<int>(m));
-    connect(cloud, &QComboBox::activated, this, &Planner::cloudChanged);
-    return cloud;
+    w.model->importInUseFile();
+    w.refresh();
 }
 
-void Planner::refreshExchange()
+void Planner::Exchange::importInUsePaste()
 {
-    const plan::Plan& p = model->plan();
-    const int at = cloud->findData(static_cast<int>(p.settings().cloud));
-    if (cloud->currentIndex() != at)
-        cloud->setCurrentIndex(at);
-    const plan::BlockId id = currentBlock();
-    reserveAction->setEnabled(!allocationRunning() && model->canReserve(id));
-    reserveAction->setChecked(model->isReserved(id));
-    if (p.settings().cloud != plan::CloudMode::None)
-        status->setText(status->text() + QStringLiteral("; %1 address rules").arg(modeLabel(p.settings().cloud)));
+    w.model->importInUsePaste();
+    w.refresh();
 }
 
-void Planner::importInUseFile()
+void Planner::Exchange::importFormat(Format format, bool asNewPlan)
 {
-    model->importInUseFile();
-    refresh();
+    w.model->importFormatFile(format, asNewPlan);
+    w.refresh();
 }
 
-void Planner::importInUsePaste()
+void Planner::Exchange::importLink(bool asNewPlan)
 {
-    model->importInUsePaste();
-    refresh();
+    w.model->importLinkPaste(asNewPlan);
+    w.refresh();
 }
 
-void Planner::importFormat(Format format, bool asNewPlan)
+void Planner::Exchange::copyVscLink()
 {
-    model->importFormatFile(format, asNewPlan);
-    refresh();
+    w.model->copyVscLink();
 }
 
-void Planner::importLink(bool asNewPlan)
+void Planner::Exchange::editIpamValues()
 {
-    model->importLinkPaste(asNewPlan);
-    refresh();
+    w.model->editIpamValues();
+    w.refresh();
 }
 
-void Planner::copyVscLink()
+void Planner::Exchange::exportFile()
 {
-    model->copyVscLink();
+    const auto choice = w.model->chooseExport();
+    if (!choice)
+        return;
+    // A workbook of a large plan takes a second or more: made on a worker, under a dialog
+    // that can cancel it.
+    if (auto job = w.model->startWorkbook(choice->path, choice->type)) {
+        new WorkbookProgress(&w, std::move(job), [this](const planner::WorkbookExport& made) {
+            w.model->finishWorkbook(made);
+            w.refresh();
+        });
+        return;
+    }
+    w.model->exportTo(choice->path, choice->type);
+    w.refresh();
 }
 
-void Planner::editIpamValues()
+void Planner::Exchange::copyAllocations()
 {
-    model->editIpamValues();
-    refresh();
-}
-
-void Planner::reserveChosen()
-{
-    const plan::BlockId id = currentBlock();
-    prefer = model->plan().block(id).prefix;
-    model->reserve(id, !model->isReserved(id));
-    refresh();
-}
-
-void Planner::cloudChanged()
-{
-    model->setCloudMode(static_cast<plan::CloudMode>(cloud->currentData().toInt()));
-    refresh();
+    w.model->copyAllocations();
 }
 
 }  // namespace mq::ui

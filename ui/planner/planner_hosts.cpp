@@ -1,7 +1,7 @@
-// The planner's Hosts tab (every host of the plan, sorted and filtered in the form model,
-// and the plan's problems under it) and the Subnet rules dialog.
+// The planner's Hosts tab: every host of the plan, sorted and filtered in the form model,
+// and the plan's problems under it.
+#include "ui/planner/planner_hosts.h"
 #include "ui/planner/hosts_table_model.h"
-#include "ui/planner/planner.h"
 #include "ui/platform/theme.h"
 
 #include <QAction>
@@ -21,7 +21,9 @@
 
 namespace mq::ui {
 
-void Planner::buildHostFilter(QWidget* page, QVBoxLayout* layout)
+Planner::HostsTab::HostsTab(Planner& w) : w(w) { }
+
+void Planner::HostsTab::buildFilter(QWidget* page, QVBoxLayout* layout)
 {
     auto* filterRow = new QHBoxLayout;
     auto* filterLabel = new QLabel(QStringLiteral("Filter:"), page);
@@ -44,9 +46,9 @@ void Planner::buildHostFilter(QWidget* page, QVBoxLayout* layout)
     layout->addLayout(filterRow);
 }
 
-void Planner::buildHostsTable(QSplitter* split)
+void Planner::HostsTab::buildTable(QSplitter* split)
 {
-    hostsModel = new HostsTableModel(this);
+    hostsModel = new HostsTableModel(&w);
     hosts = new QTableView(split);
     hosts->setObjectName(QStringLiteral("hosts"));
     hosts->setAccessibleName(QStringLiteral("Hosts"));
@@ -67,37 +69,38 @@ void Planner::buildHostsTable(QSplitter* split)
     hosts->setWordWrap(false);
 }
 
-void Planner::connectHostsTab(QTabWidget* tabs)
+void Planner::HostsTab::connect(QTabWidget* tabs)
 {
-    connect(hostFilter, &QLineEdit::textChanged, this, [this](const QString& text) { hostsModel->setFilter(text); });
-    connect(hosts, &QTableView::clicked, this, [this](const QModelIndex& at) {
-        selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
-        refresh();
+    QObject::connect(hostFilter, &QLineEdit::textChanged, &w,
+                     [this](const QString& text) { hostsModel->setFilter(text); });
+    QObject::connect(hosts, &QTableView::clicked, &w, [this](const QModelIndex& at) {
+        w.selectBlock(static_cast<plan::BlockId>(at.data(HostsTableModel::BlockRole).toULongLong()));
+        w.refresh();
     });
-    connect(tabs, &QTabWidget::currentChanged, this, [this] {
-        refreshHosts();
-        if (checkLater && checkLater->isActive() && tables->currentIndex() == 1)
+    QObject::connect(tabs, &QTabWidget::currentChanged, &w, [this] {
+        refresh();
+        if (checkLater && checkLater->isActive() && w.tables->currentIndex() == 1)
             runChecks();  // a tab brought into view shows the plan as it is
     });
-    addSortKey(hosts);
+    Planner::addSortKey(hosts);
     auto* copyKey = new QAction(hosts);
     copyKey->setShortcut(QKeySequence::Copy);
     copyKey->setShortcutContext(Qt::WidgetShortcut);
-    connect(copyKey, &QAction::triggered, this, &Planner::copyHosts);
+    QObject::connect(copyKey, &QAction::triggered, &w, [this] { copy(); });
     hosts->addAction(copyKey);
-    auto* findKey = new QAction(this);
+    auto* findKey = new QAction(&w);
     findKey->setObjectName(QStringLiteral("actionFindHost"));
     findKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     findKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(findKey, &QAction::triggered, this, [this] {
-        showHosts();
+    QObject::connect(findKey, &QAction::triggered, &w, [this] {
+        show();
         hostFilter->setFocus();
         hostFilter->selectAll();
     });
-    addAction(findKey);
+    w.addAction(findKey);
 }
 
-QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
+QWidgetList Planner::HostsTab::build(QTabWidget* tabs)
 {
     const QString about = QStringLiteral("The allocations (Alt+1) and the hosts (Alt+2) of the plan, one tab each");
     for (QWidget* t : {static_cast<QWidget*>(tabs), static_cast<QWidget*>(tabs->tabBar())}) {
@@ -111,30 +114,30 @@ QWidgetList Planner::buildHostsTab(QTabWidget* tabs)
     page->setObjectName(QStringLiteral("hostsBox"));
     tabs->addTab(page, QStringLiteral("&2 Hosts"));
     auto* layout = new QVBoxLayout(page);
-    buildHostFilter(page, layout);
+    buildFilter(page, layout);
 
     // The hosts above, the problems below: either can be given more room.
     auto* split = new QSplitter(Qt::Vertical, page);
     split->setObjectName(QStringLiteral("hostsSplitter"));
     layout->addWidget(split, 1);
-    buildHostsTable(split);
+    buildTable(split);
     const QWidgetList lower = buildProblems(split);
     split->setSizes({260, 100});
 
-    connectHostsTab(tabs);
+    connect(tabs);
     return QWidgetList{hostFilter, hosts} + lower;
 }
 
 // Copy table and the summary of the checks on one row, the problems under them.
-QWidgetList Planner::buildProblems(QSplitter* split)
+QWidgetList Planner::HostsTab::buildProblems(QSplitter* split)
 {
     auto* lowerBox = new QWidget(split);
     auto* lower = new QVBoxLayout(lowerBox);
     lower->setContentsMargins(0, 0, 0, 0);
     auto* copyRow = new QHBoxLayout;
     // No letter of its own: Alt+C is the allocations' Copy table; Ctrl+C copies from the table.
-    QPushButton* copyButton = button(QStringLiteral("copyHosts"), QStringLiteral("Copy hosts"),
-                                     QStringLiteral("Copy the hosts table"), &Planner::copyHosts);
+    QPushButton* copyButton = w.button(QStringLiteral("copyHosts"), QStringLiteral("Copy hosts"),
+                                       QStringLiteral("Copy the hosts table"), [](Planner& p) { p.hostsTab->copy(); });
     copyButton->setAccessibleDescription(QStringLiteral("Copies the hosts shown as tab-separated text"));
     copyRow->addWidget(copyButton);
     problemsTitle = new QLabel(lowerBox);
@@ -148,57 +151,41 @@ QWidgetList Planner::buildProblems(QSplitter* split)
         QStringLiteral("What the checks of the plan's subnets found; Enter or a click selects the block and host"));
     problems->setUniformItemSizes(true);
     problems->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    problemModel = new ProblemListModel(this);
+    problemModel = new ProblemListModel(&w);
     problems->setModel(problemModel);
     setAccentText(problems, Accent::Warning);  // every line a fault
     problemsTitle->setBuddy(problems);
     lower->addWidget(problems, 1);
     // The checks run once edits pause, so that typing in the table never waits for them.
-    checkLater = new QTimer(this);
+    checkLater = new QTimer(&w);
     checkLater->setSingleShot(true);
     checkLater->setInterval(kCheckPause);
-    connect(checkLater, &QTimer::timeout, this, &Planner::runChecks);
-    connect(problems, &QListView::clicked, this, &Planner::chooseProblem);
-    connect(problems, &QListView::activated, this, &Planner::chooseProblem);
+    QObject::connect(checkLater, &QTimer::timeout, &w, [this] { runChecks(); });
+    QObject::connect(problems, &QListView::clicked, &w, [this](const QModelIndex& at) { chooseProblem(at); });
+    QObject::connect(problems, &QListView::activated, &w, [this](const QModelIndex& at) { chooseProblem(at); });
     return {copyButton, problems};
 }
 
-void Planner::addSortKey(QTableView* table)
+void Planner::HostsTab::show()
 {
-    auto* sortKey = new QAction(table);
-    sortKey->setObjectName(table->objectName() + QStringLiteral("SortKey"));
-    sortKey->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    sortKey->setShortcutContext(Qt::WidgetShortcut);
-    connect(sortKey, &QAction::triggered, table, [table] {
-        const int column = std::max(0, table->currentIndex().column());
-        const QHeaderView* header = table->horizontalHeader();
-        const bool again =
-            header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
-        table->sortByColumn(column, again ? Qt::DescendingOrder : Qt::AscendingOrder);
-    });
-    table->addAction(sortKey);
-}
-
-void Planner::showHosts()
-{
-    tables->setCurrentIndex(1);
+    w.tables->setCurrentIndex(1);
 }
 
 // The table follows the plan while it is in view; hidden, an edit of a plan of many hosts
 // costs it nothing. The checks follow it always (once edits pause), so that the problems a
 // screen reader or the tab's return finds are the plan's as it is.
-void Planner::refreshHosts()
+void Planner::HostsTab::refresh()
 {
-    if (!tables || !checkLater)
+    if (!w.tables || !checkLater)
         return;
-    const plan::Plan& p = model->plan();
-    if (tables->currentIndex() == 1) {
+    const plan::Plan& p = w.model->plan();
+    if (w.tables->currentIndex() == 1) {
         const bool fresh = !hostsModel->table().isCurrent(p);
         hostsModel->setPlan(p);
         if (fresh && hostsModel->table().rebuilt())
             hosts->resizeColumnsToContents();
     }
-    if (problemModel->checks().isCurrent(p, model->revision()))
+    if (problemModel->checks().isCurrent(p, w.model->revision()))
         return;
     // Checked at once when the list was of another plan (or none); after an edit, once the
     // edits pause (the title says so until then).
@@ -210,12 +197,12 @@ void Planner::refreshHosts()
     checkLater->start();
 }
 
-void Planner::runChecks()
+void Planner::HostsTab::runChecks()
 {
     checkLater->stop();
-    if (!tables)
+    if (!w.tables)
         return;
-    problemModel->update(model->plan(), model->revision());
+    problemModel->update(w.model->plan(), w.model->revision());
     problemsTitle->setText(QString::fromStdString(problemModel->checks().summary()));
     if (problemModel->checks().problems().empty())
         clearAccentText(problemsTitle);
@@ -224,13 +211,13 @@ void Planner::runChecks()
     problems->setAccessibleName(QStringLiteral("Problems: ") + problemsTitle->text());
 }
 
-void Planner::chooseProblem(const QModelIndex& at)
+void Planner::HostsTab::chooseProblem(const QModelIndex& at)
 {
     if (!at.isValid())
         return;
     const auto block = static_cast<plan::BlockId>(at.data(ProblemListModel::BlockRole).toULongLong());
     const qlonglong host = at.data(ProblemListModel::HostRole).toLongLong();
-    selectBlock(block);
+    w.selectBlock(block);
     if (host >= 0) {
         if (const auto row = hostsModel->table().rowOf(static_cast<std::size_t>(host))) {
             const QModelIndex cell = hostsModel->index(static_cast<int>(*row), 0);
@@ -238,19 +225,13 @@ void Planner::chooseProblem(const QModelIndex& at)
             hosts->scrollTo(cell);
         }
     }
-    refresh();
+    w.refresh();
 }
 
-void Planner::copyHosts()
+void Planner::HostsTab::copy()
 {
-    refreshHosts();
-    model->copyHosts(hostsModel->table());
-}
-
-void Planner::editSubnetRules()
-{
-    model->editSubnetRules();
     refresh();
+    w.model->copyHosts(hostsModel->table());
 }
 
 }  // namespace mq::ui

@@ -1,9 +1,10 @@
 // The report of the main window's Save and Print: a summary, the allocations
 // and the blocks, as tables of fixed-pitch text.
-#include "planner/planner_form.h"
+#include "planner/report_lines.h"
 
 #include "plan/allocations.h"
 #include "planner/allocation_table.h"
+#include "planner/block_texts.h"
 #include "planner/file_texts.h"
 #include "planner/text_table.h"
 
@@ -76,7 +77,7 @@ void appendBlocks(std::vector<std::string>& lines, const plan::Plan& doc, std::s
 
 }  // namespace
 
-std::vector<std::string> PlannerForm::reportLines(std::size_t width) const
+std::vector<std::string> planReportLines(const plan::Plan& doc, const std::string& path, std::size_t width)
 {
     std::vector<std::string> lines;
     std::size_t assigned = 0, reserved = 0, free = 0;

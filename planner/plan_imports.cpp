@@ -1,13 +1,12 @@
-// The planner's exchange with other tools: in-use prefix lists, NetBox and
-// phpIPAM CSV, visualsubnetcalc JSON and share links, in and out; the plan's
-// IPAM values, reserved blocks and cloud mode.
-#include "planner/planner_form.h"
+// The planner's imports from other tools: in-use prefix lists, NetBox and phpIPAM CSV,
+// visualsubnetcalc JSON and share links, hosts and ranges, each from a file, a workbook's
+// sheet, a paste or a drop.
+#include "planner/plan_imports.h"
 
 #include "interchange/fields.h"
-#include "interchange/formula_cells.h"
-#include "net/facts.h"
-#include "plan/cloud.h"
 #include "plan/import.h"
+#include "planner/block_texts.h"
+#include "planner/exchange_texts.h"
 #include "textio/cell_text.h"
 #include "textio/csv.h"
 #include "textio/escape.h"
@@ -27,19 +26,6 @@ namespace {
 
 using interchange::Format;
 
-// Lines of refused items shown in a message; the rest are counted.
-constexpr std::size_t kShownLines = 20;
-
-std::string listed(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (std::size_t i = 0; i < lines.size() && i < kShownLines; ++i)
-        text += "\n" + lines[i];
-    if (lines.size() > kShownLines)
-        text += "\n... and " + std::to_string(lines.size() - kShownLines) + " more";
-    return text;
-}
-
 // "line 4", "lines 4 and 7", "lines 2, 4 and 7" (or rows), the first kShownLines of them.
 std::string lineNumbers(const std::set<std::size_t>& lines, const ItemPlaces& places)
 {
@@ -50,17 +36,6 @@ std::string lineNumbers(const std::set<std::size_t>& lines, const ItemPlaces& pl
     if (lines.size() > kShownLines)
         out += " and " + std::to_string(lines.size() - kShownLines) + " more";
     return out;
-}
-
-const char* formatName(Format f)
-{
-    switch (f) {
-    case Format::Netbox: return "NetBox CSV";
-    case Format::Phpipam: return "phpIPAM CSV";
-    case Format::VscJson: return "visualsubnetcalc JSON";
-    case Format::VscLink: return "visualsubnetcalc link";
-    default: return "prefix list";
-    }
 }
 
 const char* filterOf(Format f)
@@ -140,7 +115,12 @@ interchange::RecordSource countedRows(interchange::RecordSource rows, const Plan
     return rows;
 }
 
-bool PlannerForm::importDroppedFile(const std::string& fileName)
+PlanImports::PlanImports(PlanSession& session, PlanFiles& files)
+    : session(session), files(files), sv(session.services()), doc(session.plan())
+{
+}
+
+bool PlanImports::importDroppedFile(const std::string& fileName)
 {
     if (isWorkbook(fileName))
         return importDroppedWorkbook(fileName);
@@ -156,7 +136,7 @@ bool PlannerForm::importDroppedFile(const std::string& fileName)
     return importFile(droppedFormat(fileName, head), fileName, false);
 }
 
-bool PlannerForm::importDroppedText(const std::string& text)
+bool PlanImports::importDroppedText(const std::string& text)
 {
     const std::size_t start = text.find_first_not_of(" \t\r\n");
     const std::string_view from = start == text.npos ? std::string_view() : std::string_view(text).substr(start);
@@ -165,12 +145,12 @@ bool PlannerForm::importDroppedText(const std::string& text)
     return importInUse(text, "the dropped text");
 }
 
-bool PlannerForm::importInUseFile()
+bool PlanImports::importInUseFile()
 {
     return importFormatFile(Format::List, false);
 }
 
-bool PlannerForm::importInUsePaste()
+bool PlanImports::importInUsePaste()
 {
     auto text =
         sv.pasteText("Import in-use prefixes",
@@ -180,14 +160,14 @@ bool PlannerForm::importInUsePaste()
     return importInUse(*text, "the pasted list");
 }
 
-bool PlannerForm::importInUse(const std::string& text, const std::string& source)
+bool PlanImports::importInUse(const std::string& text, const std::string& source)
 {
     return importText(Format::List, text, source, false);
 }
 
-bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
+bool PlanImports::importFormatFile(Format format, bool asNewPlan)
 {
-    if (asNewPlan && !confirmDiscard())
+    if (asNewPlan && !files.queryClose())
         return false;
     auto file = sv.openFileDialog(filterOf(format));
     if (!file || file->empty())
@@ -195,7 +175,7 @@ bool PlannerForm::importFormatFile(Format format, bool asNewPlan)
     return importFile(format, *file, asNewPlan);
 }
 
-bool PlannerForm::importFile(Format format, const std::string& fileName, bool asNewPlan)
+bool PlanImports::importFile(Format format, const std::string& fileName, bool asNewPlan)
 {
     if (isWorkbook(fileName) && format != Format::VscJson && format != Format::VscLink) {
         const auto sheet = pickSheet(fileName);
@@ -231,9 +211,9 @@ bool PlannerForm::importFile(Format format, const std::string& fileName, bool as
                        textio::escaped(fileName, textio::kQuotedPath) + " (" + formatName(format) + ")", asNewPlan);
 }
 
-bool PlannerForm::importLinkPaste(bool asNewPlan)
+bool PlanImports::importLinkPaste(bool asNewPlan)
 {
-    if (asNewPlan && !confirmDiscard())
+    if (asNewPlan && !files.queryClose())
         return false;
     auto text =
         sv.pasteText("Import a visualsubnetcalc link", "The share link, beginning https://visualsubnetcalc.com/?c=1");
@@ -242,12 +222,12 @@ bool PlannerForm::importLinkPaste(bool asNewPlan)
     return importText(Format::VscLink, *text, "the pasted link", asNewPlan);
 }
 
-bool PlannerForm::importText(Format format, const std::string& text, const std::string& source, bool asNewPlan)
+bool PlanImports::importText(Format format, const std::string& text, const std::string& source, bool asNewPlan)
 {
     return placeImport(interchange::readForImport(format, text), source + " (" + formatName(format) + ")", asNewPlan);
 }
 
-bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan,
+bool PlanImports::placeImport(interchange::ImportRead read, const std::string& source, bool asNewPlan,
                               const ItemPlaces& places)
 {
     importNotes.clear();
@@ -263,7 +243,7 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
                                offered.empty() ? prefixText(doc.block(doc.root()).prefix) : offered);
         if (!roots)
             return false;
-        target = planOfRoots(*roots);
+        target = files.planOfRoots(*roots);
         if (!target)
             return false;
     }
@@ -281,12 +261,12 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     if (target) {
         interchange::keepValues(*target, read.values);
         std::vector<std::string> notes = std::move(importNotes);
-        replace(std::move(*target), "");
+        files.replace(std::move(*target), "");
         importNotes = std::move(notes);
     }
     // Into a new plan too, the import is a change to undo, and the untitled plan
     // asks to be saved.
-    if (!run(plan::makeImport(std::move(read.items))))
+    if (!session.run(plan::makeImport(std::move(read.items))))
         return false;
     if (!importNotes.empty()) {
         std::string which;
@@ -304,79 +284,7 @@ bool PlannerForm::placeImport(interchange::ImportRead read, const std::string& s
     return true;
 }
 
-// phpIPAM's import needs a section: the values dialog asks for it first.
-bool PlannerForm::hasSection()
-{
-    if (doc.ipamValues().section.empty()) {
-        editIpamValues();
-        if (doc.ipamValues().section.empty()) {
-            sv.message("The plan cannot be exported as phpIPAM CSV.\n\nphpIPAM's import needs the name of a "
-                       "section: give the plan's section under Export > IPAM values, then export again.",
-                       MsgIcon::Exclamation);
-            return false;
-        }
-    }
-    return true;
-}
-
-bool PlannerForm::exportInterchange(const std::string& fileName, Format format)
-{
-    if (format == Format::Phpipam && !hasSection())
-        return false;
-    const interchange::WriteResult out = interchange::exportPlan(doc, format, interchange::valuesOf(doc));
-    if (!out.error.empty()) {
-        sv.message("The plan cannot be exported as " + std::string(formatName(format)) + ".\n\n" + out.error,
-                   MsgIcon::Exclamation);
-        return false;
-    }
-    std::string error;
-    if (!sv.writeFile(fileName, out.text, error)) {
-        sv.message("The export could not be written to " + textio::escaped(fileName, textio::kQuotedPath) + "\n\n" +
-                       error,
-                   MsgIcon::Critical);
-        return false;
-    }
-    std::vector<std::string> notes;
-    for (const auto& n : out.notices)
-        notes.push_back(interchange::describe(n));
-    // The IPAM needs the values as typed: the user is told of those a spreadsheet would run.
-    for (const auto& c : interchange::formulaCells(doc, format, interchange::valuesOf(doc)))
-        notes.push_back(plan::describe(doc, c));
-    sv.message("Exported to " + textio::escaped(fileName, textio::kQuotedPath) + "." + listed(notes),
-               MsgIcon::Information);
-    return true;
-}
-
-bool PlannerForm::exportHostFile(const std::string& fileName, interchange::HostExport what)
-{
-    using interchange::HostExport;
-    if (what == HostExport::PhpipamAddresses && !hasSection())
-        return false;
-    const interchange::WriteResult out = interchange::exportHosts(doc, what, doc.ipamValues());
-    if (!out.error.empty()) {
-        sv.message("The plan's addresses cannot be exported.\n\n" + out.error, MsgIcon::Exclamation);
-        return false;
-    }
-    std::string error;
-    if (!sv.writeFile(fileName, out.text, error)) {
-        sv.message("The export could not be written to " + textio::escaped(fileName, textio::kQuotedPath) + "\n\n" +
-                       error,
-                   MsgIcon::Critical);
-        return false;
-    }
-    std::vector<std::string> notes;
-    for (const auto& n : out.notices)
-        notes.push_back(interchange::describe(n));
-    // The IPAM files keep the values as typed (the subnets and hosts CSV are for spreadsheets).
-    if (what == HostExport::NetboxAddresses || what == HostExport::PhpipamAddresses)
-        for (std::string& w : interchange::hostFormulaWarnings(doc))
-            notes.push_back(std::move(w));
-    sv.message("Exported to " + textio::escaped(fileName, textio::kQuotedPath) + "." + listed(notes),
-               MsgIcon::Information);
-    return true;
-}
-
-bool PlannerForm::importHostsFile(interchange::HostFormat format)
+bool PlanImports::importHostsFile(interchange::HostFormat format)
 {
     auto file =
         sv.openFileDialog(format == interchange::HostFormat::EtcHosts ? "All files (*)|*|" : kImportTableFilter);
@@ -411,12 +319,12 @@ bool PlannerForm::importHostsFile(interchange::HostFormat format)
     return placeHosts(read, source, sheet ? ItemPlaces::rowsOf(rows) : ItemPlaces{});
 }
 
-bool PlannerForm::importHosts(interchange::HostFormat format, const std::string& text, const std::string& source)
+bool PlanImports::importHosts(interchange::HostFormat format, const std::string& text, const std::string& source)
 {
     return placeHosts(interchange::readHostFile(format, text), source, {});
 }
 
-bool PlannerForm::placeHosts(const interchange::HostRead& read, const std::string& source, const ItemPlaces& places)
+bool PlanImports::placeHosts(const interchange::HostRead& read, const std::string& source, const ItemPlaces& places)
 {
     importNotes.clear();
     if (!read.error.empty()) {
@@ -438,7 +346,7 @@ bool PlannerForm::placeHosts(const interchange::HostRead& read, const std::strin
     }
     const std::string placed = countText(check.hostRows, "host", "hosts") +
                                (check.rangeRows ? " and " + countText(check.rangeRows, "range", "ranges") : "");
-    if (!run(interchange::makeHostImport(std::move(check))))
+    if (!session.run(interchange::makeHostImport(std::move(check))))
         return false;
     if (!importNotes.empty())
         sv.message("Imported " + placed + " from " + source +
@@ -452,7 +360,7 @@ bool PlannerForm::placeHosts(const interchange::HostRead& read, const std::strin
     return true;
 }
 
-bool PlannerForm::isWorkbook(const std::string& fileName)
+bool PlanImports::isWorkbook(const std::string& fileName)
 {
     if (textio::isWorkbook(fileName, {}))
         return true;
@@ -463,7 +371,7 @@ bool PlannerForm::isWorkbook(const std::string& fileName)
     return textio::isWorkbook(fileName, std::string_view(head, n));
 }
 
-std::optional<std::string> PlannerForm::pickSheet(const std::string& fileName)
+std::optional<std::string> PlanImports::pickSheet(const std::string& fileName)
 {
     std::string error;
     const std::vector<std::string> names = sv.sheetNames(fileName, error);
@@ -475,7 +383,7 @@ std::optional<std::string> PlannerForm::pickSheet(const std::string& fileName)
     return names.size() == 1 ? std::optional(names.front()) : sv.chooseSheet(fileName, names);
 }
 
-bool PlannerForm::importSheet(std::optional<Format> format, const std::string& fileName, const std::string& sheet,
+bool PlanImports::importSheet(std::optional<Format> format, const std::string& fileName, const std::string& sheet,
                               bool asNewPlan)
 {
     const interchange::RecordSource rows = sv.sheetRecords(fileName, sheet);
@@ -508,56 +416,10 @@ bool PlannerForm::importSheet(std::optional<Format> format, const std::string& f
                        ItemPlaces::rowsOf(rows));
 }
 
-bool PlannerForm::importDroppedWorkbook(const std::string& fileName)
+bool PlanImports::importDroppedWorkbook(const std::string& fileName)
 {
     const auto sheet = pickSheet(fileName);
     return sheet && importSheet(std::nullopt, fileName, *sheet, false);
-}
-
-bool PlannerForm::copyVscLink()
-{
-    const interchange::WriteResult out = interchange::exportPlan(doc, Format::VscLink, interchange::valuesOf(doc));
-    if (!out.error.empty()) {
-        sv.message("The plan has no visualsubnetcalc link.\n\n" + out.error, MsgIcon::Exclamation);
-        return false;
-    }
-    sv.setClipboard(out.text);
-    if (!out.notices.empty()) {
-        std::vector<std::string> notes;
-        for (const auto& n : out.notices)
-            notes.push_back(interchange::describe(n));
-        sv.message("The link is on the clipboard." + listed(notes), MsgIcon::Information);
-    }
-    return true;
-}
-
-bool PlannerForm::editIpamValues()
-{
-    auto values = sv.editIpamValues(doc.ipamValues());
-    if (!values)
-        return false;
-    return setIpamValues(*values);
-}
-
-bool PlannerForm::setIpamValues(const plan::IpamValues& values)
-{
-    if (values == doc.ipamValues())
-        return false;
-    return run(plan::makeSetIpamValues(values));
-}
-
-bool PlannerForm::reserve(plan::BlockId id, bool reserved)
-{
-    if (!doc.exists(id))
-        return false;
-    return run(plan::makeSetReserved(id, reserved));
-}
-
-bool PlannerForm::setCloudMode(plan::CloudMode mode)
-{
-    plan::Settings s = doc.settings();
-    s.cloud = mode;
-    return setSettings(s);
 }
 
 }  // namespace mq::planner
