@@ -196,7 +196,7 @@ DnsmasqService dnsmasqService(const PreparedBlock& b)
     const plan::ResolvedLayout& l = b.layout;
     if (l.prefix.address.family == Family::V4)
         return {false, !l.ranges.empty() || std::any_of(b.reservations.begin(), b.reservations.end(),
-                                                         [](const Reservation& r) { return r.by == ClientBy::Mac; })};
+                                                        [](const Reservation& r) { return r.by == ClientBy::Mac; })};
     if (l.delegatedLength > 0)
         return {};
     const bool reservations = l.dhcp6 != plan::Dhcp6Mode::Slaac && !b.reservations.empty();

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();  // every refusal names where and why
     }
 
-    std::vector<textio::LineNote> errors;
+    std::vector<textio::Problem> errors;
     const auto segments = plan::parseSegments(text, errors);
     const plan::Plan root(std::get_if<plan::Plan>(&read) ? std::get<plan::Plan>(read)
                                                          : plan::Plan({net::Address::v4(0x0A000000), 16}));

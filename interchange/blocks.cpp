@@ -42,9 +42,4 @@ bool handedToIpam(const FlatBlock& b)
     return b.container && (!b.name.empty() || !b.note.empty() || b.colour || !b.ipam.empty());
 }
 
-std::string describe(const textio::LineNote& n)
-{
-    return n.line ? "line " + std::to_string(n.line) + ": " + n.reason : n.reason;
-}
-
 }  // namespace mq::interchange

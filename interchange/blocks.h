@@ -54,24 +54,20 @@ struct ExportOptions {
 std::vector<FlatBlock> blocksOf(const plan::Plan& plan);
 std::vector<FlatBlock> blocksOf(const plan::Plan& plan, plan::BlockId root);  // one root's tree
 
-// A problem with one item that did not stop the rest, as the windows and mqnet show it:
-// "line 4: 10.0.0.0/33: ...".
-std::string describe(const textio::LineNote& n);
-
 }  // namespace mq::interchange
 
 namespace mq::interchange {
 
 struct WriteResult {
     std::string text;  // empty when error is set
-    std::vector<textio::LineNote> notices;  // written all the same, but worth telling the user
+    std::vector<textio::Problem> notices;  // written all the same, but worth telling the user
     std::string error;
 };
 
 struct ReadResult {
     std::vector<FlatBlock> blocks;  // in the order read; items refused are left out
     plan::IpamValues values;  // plan-wide values where the format has them
-    std::vector<textio::LineNote> notices;  // one for each item refused or changed, with its line
+    std::vector<textio::Problem> notices;  // one for each item refused or changed, with its line
     std::string error;  // the file as a whole could not be read
 };
 

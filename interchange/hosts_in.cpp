@@ -113,8 +113,8 @@ template <class Pick> void readHostTable(const RecordSource& source, HostRead& r
             return headerError.empty();
         }
         if (++rows > plan::kMaxHosts) {
-            read.refused.push_back({record.line, "more than " + std::to_string(plan::kMaxHosts) +
-                                                     " rows: this one and the rest are left out"});
+            read.refused.push_back(textio::lineProblem(record.line, "more than " + std::to_string(plan::kMaxHosts) +
+                                                                        " rows: this one and the rest are left out"));
             return false;
         }
         table.row(TableRow(record, found, read.refused), record.line, read);
@@ -192,7 +192,7 @@ bool deprecated(const TableRow& row, std::size_t column, std::size_t line, const
 {
     if (textio::lowerCase(trimBlanks(row.field(column))) != "deprecated")
         return false;
-    read.notes.push_back({line, item + ": its status is deprecated (no longer in use); left out"});
+    read.notes.push_back(textio::lineProblem(line, item + ": its status is deprecated (no longer in use); left out"));
     return true;
 }
 
@@ -342,12 +342,12 @@ void readEtcHosts(std::string_view text, HostRead& read)
     std::size_t rows = 0;
     textio::readLines(text, [&](const textio::Line& line) {
         if (line.tooLong) {
-            read.refused.push_back({line.number, textio::tooLongReason()});
+            read.refused.push_back(textio::lineProblem(line.number, textio::tooLongReason()));
             return true;
         }
         if (++rows > plan::kMaxHosts) {
-            read.refused.push_back({line.number, "more than " + std::to_string(plan::kMaxHosts) +
-                                                     " lines: this one and the rest are left out"});
+            read.refused.push_back(textio::lineProblem(line.number, "more than " + std::to_string(plan::kMaxHosts) +
+                                                                        " lines: this one and the rest are left out"));
             return false;
         }
         std::vector<std::string_view> words;
@@ -365,14 +365,14 @@ void readEtcHosts(std::string_view text, HostRead& read)
         if (why.empty())
             why = takeName(words[1], h);
         if (!why.empty()) {
-            read.refused.push_back({line.number, why});
+            read.refused.push_back(textio::lineProblem(line.number, why));
             return true;
         }
         (a.family == net::Family::V4 ? h.v4 : h.v6) = a;
         if (words.size() > 2)
-            read.notes.push_back(
-                {line.number, h.name + ": the aliases after the first name are left out (" +
-                                  textio::quoted(line.content.substr(words[2].data() - line.content.data())) + ")"});
+            read.notes.push_back(textio::lineProblem(
+                line.number, h.name + ": the aliases after the first name are left out (" +
+                                 textio::quoted(line.content.substr(words[2].data() - line.content.data())) + ")"));
         read.hosts.push_back({line.number, std::move(h)});
         return true;
     });

@@ -104,8 +104,8 @@ struct HostRead {
     std::vector<HostRow> hosts;  // in file order
     std::vector<RangeRow> ranges;
     std::vector<BareAddressRow> bare;
-    std::vector<textio::LineNote> refused;  // rows not taken, each with its reason
-    std::vector<textio::LineNote> notes;  // rows taken with a change (aliases left out, ...)
+    std::vector<textio::Problem> refused;  // rows not taken, each with its reason
+    std::vector<textio::Problem> notes;  // rows taken with a change (aliases left out, ...)
     std::string error;  // the file as a whole cannot be read: nothing is taken
 };
 // Reads a file of the format. Memory stays proportional to the rows taken, however the
@@ -129,8 +129,8 @@ struct HostImport {
     std::vector<plan::Host> added;  // new hosts, in file order
     std::vector<std::pair<std::size_t, plan::Host>> merged;  // (index into plan.hosts(), the host as merged)
     std::vector<std::pair<plan::BlockId, plan::SubnetLayout>> layouts;  // blocks whose ranges change
-    std::vector<textio::LineNote> refused;  // the reader's and these, in line order
-    std::vector<textio::LineNote> notes;  // the reader's notes
+    std::vector<textio::Problem> refused;  // the reader's and these, in line order
+    std::vector<textio::Problem> notes;  // the reader's notes
     std::size_t hostRows = 0, rangeRows = 0;  // rows placed
     bool empty() const { return added.empty() && merged.empty() && layouts.empty(); }
 };

@@ -135,9 +135,10 @@ WriteResult netboxAddressesCsv(const plan::Plan& plan, const plan::IpamValues& v
         std::string names;
         for (const std::string& t : roleTags)
             names += (names.empty() ? "" : ", ") + t;
-        w.notices.push_back({0, "the hosts' roles are written as tags, which NetBox's import looks up by slug: "
-                                "create the tags " +
-                                    names + " first"});
+        w.notices.push_back(
+            textio::lineProblem(0, "the hosts' roles are written as tags, which NetBox's import looks up by slug: "
+                                   "create the tags " +
+                                       names + " first"));
     }
     w.text = std::move(out);
     return w;
@@ -201,9 +202,9 @@ WriteResult phpipamAddressesCsv(const plan::Plan& plan, const plan::IpamValues& 
             const plan::Host* h = item.host;
             const std::string description = h ? oneLine(h->note) : item.gateway ? "gateway" : "kept";
             if (description.find_first_of(";'\"") != std::string::npos)
-                w.notices.push_back({line, net::format(item.address) +
-                                               ": phpIPAM refuses a description holding ; ' or \" (" +
-                                               textio::quoted(description) + ")"});
+                w.notices.push_back(textio::lineProblem(
+                    line, net::format(item.address) + ": phpIPAM refuses a description holding ; ' or \" (" +
+                              textio::quoted(description) + ")"));
             const bool reserved = h ? h->role == plan::HostRole::Reserved : !item.gateway;
             const bool gateway = h ? h->role == plan::HostRole::Gateway : item.gateway;
             textio::appendCsvRow(out,

@@ -61,8 +61,11 @@ private:
     std::map<net::Duid, std::string> duids_;
     std::map<std::size_t, std::size_t> mergedAt_;  // plan index -> position in out_.merged
 
-    void refuse(std::size_t line, std::string why) { out_.refused.push_back({line, std::move(why)}); }
-    void note(std::size_t line, std::string what) { out_.notes.push_back({line, std::move(what)}); }
+    void refuse(std::size_t line, std::string why)
+    {
+        out_.refused.push_back(textio::lineProblem(line, std::move(why)));
+    }
+    void note(std::size_t line, std::string what) { out_.notes.push_back(textio::lineProblem(line, std::move(what))); }
     plan::Host inDomain(const HostRow& row);
     void lengthNote(std::size_t line, const std::string& who, const net::Address& a, int length);
     void remember(const plan::Host& h, HostRef ref);
@@ -304,7 +307,7 @@ void Placer::finish()
     }
     for (auto* notes : {&out_.refused, &out_.notes})
         std::stable_sort(notes->begin(), notes->end(),
-                         [](const textio::LineNote& a, const textio::LineNote& b) { return a.line < b.line; });
+                         [](const textio::Problem& a, const textio::Problem& b) { return a.line < b.line; });
 }
 
 // The parts of an import as one step of the history: each applied in turn, and all taken

@@ -112,8 +112,9 @@ WriteResult writeNetboxCsv(const std::vector<FlatBlock>& blocks, const plan::Ipa
     // NetBox's PrefixImportForm finds a VLAN by its ID within vlan_group and vlan_site: an ID
     // alone fails where two groups hold it.
     if (vlans && !vlanScope)
-        r.notices.push_back({0, "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
-                                "the ID: give the VLAN group or site"});
+        r.notices.push_back(textio::lineProblem(
+            0, "VLANs are written by their ID alone, which NetBox refuses where two VLAN groups hold "
+               "the ID: give the VLAN group or site"));
     return r;
 }
 

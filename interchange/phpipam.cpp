@@ -84,8 +84,9 @@ WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::Ip
     }
     std::string out = "Section,Subnet,Mask,Description,VLAN,Domain,VRF\r\n";
     if (!values.customer.empty())
-        r.notices.push_back({0, "the customer " + textio::quoted(values.customer) +
-                                    " is not written: phpIPAM's subnet import does not read a Customer column"});
+        r.notices.push_back(
+            textio::lineProblem(0, "the customer " + textio::quoted(values.customer) +
+                                       " is not written: phpIPAM's subnet import does not read a Customer column"));
     std::size_t line = 1;
     for (const FlatBlock& b : blocks) {
         if (b.freeLeaf() ? !(options.includeFree || b.root) : !handedToIpam(b))
@@ -101,12 +102,12 @@ WriteResult writePhpipamCsv(const std::vector<FlatBlock>& blocks, const plan::Ip
         }
         const std::string description = oneLine(b.name.empty() ? b.note : b.name);
         if (description.find_first_of(";'\"") != std::string::npos)
-            r.notices.push_back({line, item + ": phpIPAM refuses a description holding ; ' or \" (" +
-                                           textio::quoted(description) + ")"});
+            r.notices.push_back(textio::lineProblem(line, item + ": phpIPAM refuses a description holding ; ' or \" (" +
+                                                              textio::quoted(description) + ")"));
         else if (const std::string bad = refusedInDescription(description); !bad.empty())
-            r.notices.push_back(
-                {line, item + ": phpIPAM refuses this description: its import makes an HTML entity of " +
-                           textio::quoted(bad) + " and refuses the entity's ; (" + textio::quoted(description) + ")"});
+            r.notices.push_back(textio::lineProblem(
+                line, item + ": phpIPAM refuses this description: its import makes an HTML entity of " +
+                          textio::quoted(bad) + " and refuses the entity's ; (" + textio::quoted(description) + ")"));
         textio::appendCsvRow(out,
                              {oneLine(values.section), item, std::to_string(b.prefix.length), description,
                               b.vlan ? std::to_string(*b.vlan) : "", oneLine(values.domain), vrf},

@@ -82,9 +82,9 @@ WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& 
     WriteResult r = format == Format::VscJson ? writeVscJson(blocks, values.cloud) : writeVscLink(blocks, values.cloud);
     for (plan::BlockId other : plan.roots())
         if (other != root)
-            r.notices.push_back({0, net::formatNetwork(plan.block(other).prefix) +
-                                        " is left out: visualsubnetcalc holds one IPv4 root, " +
-                                        net::formatNetwork(plan.block(root).prefix)});
+            r.notices.push_back(textio::lineProblem(0, net::formatNetwork(plan.block(other).prefix) +
+                                                           " is left out: visualsubnetcalc holds one IPv4 root, " +
+                                                           net::formatNetwork(plan.block(root).prefix)));
     return r;
 }
 
@@ -177,9 +177,10 @@ ImportReport reportImport(const ImportRead& read, const plan::ImportCheck& check
     ImportReport out;
     out.notes = read.notices;
     for (const auto& r : check.refused)
-        out.notes.push_back({r.line, net::formatNetwork(read.items[r.item].prefix) + ": " + r.reason + "; not placed"});
+        out.notes.push_back(textio::lineProblem(r.line, net::formatNetwork(read.items[r.item].prefix) + ": " +
+                                                            r.message + "; not placed"));
     std::stable_sort(out.notes.begin(), out.notes.end(),
-                     [](const textio::LineNote& x, const textio::LineNote& y) { return x.line < y.line; });
+                     [](const textio::Problem& x, const textio::Problem& y) { return x.line < y.line; });
     std::set<std::size_t> placed;
     for (std::size_t i : check.accepted)
         placed.insert(read.items[i].line);

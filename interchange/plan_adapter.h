@@ -42,7 +42,7 @@ WriteResult exportPlan(const plan::Plan& plan, Format format, const PlanValues& 
 struct ImportRead {
     std::vector<plan::ImportItem> items;
     PlanValues values;
-    std::vector<textio::LineNote> notices;
+    std::vector<textio::Problem> notices;
     std::string error;  // the file as a whole could not be read: nothing to import
 };
 ImportRead readForImport(Format format, std::string_view text);
@@ -58,7 +58,7 @@ ImportRead readTableForImport(Format format, const RecordSource& source);
 // placed"), together in line order; and which lines were not placed (refused, or left out
 // by the reader) and which were placed with a change (host bits cleared, a value dropped).
 struct ImportReport {
-    std::vector<textio::LineNote> notes;
+    std::vector<textio::Problem> notes;
     std::set<std::size_t> notPlaced, changed;
 };
 ImportReport reportImport(const ImportRead& read, const plan::ImportCheck& check);

@@ -36,20 +36,21 @@ void readItem(std::string_view prefixText, std::string_view nameText, std::strin
     const auto parsed = net::parsePrefix(prefixText, net::HostBits::Keep, {.address = true});
     if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
         const bool text = e->fault == net::ParseError::Fault::Text;
-        out.notices.push_back(
-            {line, textio::quoted(prefixText) + ": " + (text ? e->message : "not a prefix or an address")});
+        out.notices.push_back(textio::lineProblem(line, textio::quoted(prefixText) + ": " +
+                                                            (text ? e->message : "not a prefix or an address")));
         return;
     }
     b.prefix = std::get<net::Prefix>(parsed);
     if (!b.prefix.isNetwork()) {
-        out.notices.push_back(
-            {line, textio::quoted(prefixText) + " has host bits set: " + net::formatNetwork(b.prefix) + " is meant?"});
+        out.notices.push_back(textio::lineProblem(
+            line, textio::quoted(prefixText) + " has host bits set: " + net::formatNetwork(b.prefix) + " is meant?"));
         return;
     }
     bool cut = false;
     b.name = asName(nameText, &cut);
     if (cut) {
-        out.notices.push_back({line, "the name " + textio::quoted(nameText) + " is longer than 200 bytes"});
+        out.notices.push_back(
+            textio::lineProblem(line, "the name " + textio::quoted(nameText) + " is longer than 200 bytes"));
         return;
     }
     b.note = std::string(noteText);
@@ -63,7 +64,7 @@ template <typename Source> ReadResult readList(Source text)
     bool first = true;
     const textio::ReadResult r = textio::readLines(text, [&](const textio::Line& line) {
         if (line.tooLong) {
-            out.notices.push_back({line.number, textio::tooLongReason()});
+            out.notices.push_back(textio::lineProblem(line.number, textio::tooLongReason()));
             return true;
         }
         std::string_view rest = line.content;
@@ -72,8 +73,9 @@ template <typename Source> ReadResult readList(Source text)
         if (rest.find('"') != std::string_view::npos) {  // a spreadsheet's quoting: "web, floor 1"
             quoted = readCsv(rest);
             if (!quoted.error.empty() || quoted.records.size() != 1) {
-                out.notices.push_back({line.number, textio::quoted(rest) + ": " +
-                                                        (quoted.error.empty() ? "not one CSV row" : quoted.error)});
+                out.notices.push_back(
+                    textio::lineProblem(line.number, textio::quoted(rest) + ": " +
+                                                         (quoted.error.empty() ? "not one CSV row" : quoted.error)));
                 return true;
             }
             auto& f = quoted.records[0].fields;

@@ -14,7 +14,7 @@ std::string_view TableRow::field(std::size_t column) const
 
 void TableRow::notice(std::string reason) const
 {
-    notices_.push_back({record_.line, std::move(reason)});
+    notices_.push_back(textio::lineProblem(record_.line, std::move(reason)));
 }
 
 std::string headerColumns(const textio::CsvRecord& header, std::span<const TableColumn> columns,

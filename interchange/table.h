@@ -25,7 +25,7 @@ struct TableColumn {
 class TableRow {
 public:
     TableRow(const textio::CsvRecord& record, const std::vector<std::size_t>& columns,
-             std::vector<textio::LineNote>& notices)
+             std::vector<textio::Problem>& notices)
         : record_(record), columns_(columns), notices_(notices)
     {
     }
@@ -38,7 +38,7 @@ public:
 private:
     const textio::CsvRecord& record_;
     const std::vector<std::size_t>& columns_;
-    std::vector<textio::LineNote>& notices_;
+    std::vector<textio::Problem>& notices_;
 };
 
 // The block a record makes (its line is filled in), or nullopt for a record left out (its

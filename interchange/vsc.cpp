@@ -152,7 +152,8 @@ WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mo
     const net::Prefix base = root.prefix.masked();
     const Node tree = build(base, &root, inside);
     if (mode == plan::CloudMode::Gcp)
-        r.notices.push_back({0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"});
+        r.notices.push_back(
+            textio::lineProblem(0, "visualsubnetcalc has no Google Cloud mode: written in its standard mode"));
     // The tool opens a plan in a cloud mode only when no subnet is smaller than the mode allows.
     int longest = base.length;
     for (const FlatBlock* b : inside)
@@ -161,18 +162,18 @@ WriteResult writeConfig(const std::vector<FlatBlock>& blocks, plan::CloudMode mo
     // smaller than the minimum allowed"): the plan is written in the standard mode instead.
     std::string_view modeName = modeText(mode);
     if (!modeName.empty() && longest > plan::cloudRules(mode).longest) {
-        r.notices.push_back({0, "visualsubnetcalc opens this plan in its standard mode: it holds a /" +
-                                    std::to_string(longest) + ", smaller than " +
-                                    std::string(plan::cloudRules(mode).label) + " allows (/" +
-                                    std::to_string(plan::cloudRules(mode).longest) + ")"});
+        r.notices.push_back(textio::lineProblem(
+            0, "visualsubnetcalc opens this plan in its standard mode: it holds a /" + std::to_string(longest) +
+                   ", smaller than " + std::string(plan::cloudRules(mode).label) + " allows (/" +
+                   std::to_string(plan::cloudRules(mode).longest) + ")"));
         modeName = {};
     }
     // The page cuts a note at its first double quote.
     for (const FlatBlock& b : blocks)
         if (noteOf(b).find('"') != std::string::npos)
-            r.notices.push_back({0, net::formatNetwork(b.prefix) +
-                                        ": visualsubnetcalc cuts its note at the first \" (" +
-                                        textio::quoted(noteOf(b)) + ")"});
+            r.notices.push_back(textio::lineProblem(0, net::formatNetwork(b.prefix) +
+                                                           ": visualsubnetcalc cuts its note at the first \" (" +
+                                                           textio::quoted(noteOf(b)) + ")"));
 
     const auto layout = shortKeys ? textio::json::Layout::Compact : textio::json::Layout::Indented;
     textio::json::Writer j(r.text);
@@ -354,7 +355,8 @@ void flatten(RNode& n, VscTree& tree)
     if (!n.colour.empty()) {
         b.colour = textio::parseColourText(n.colour, textio::ColourAlpha::Ignored);
         if (!b.colour)
-            tree.notices.push_back({0, item + ": colour " + textio::quoted(n.colour) + " is not #rrggbb; left out"});
+            tree.notices.push_back(
+                textio::lineProblem(0, item + ": colour " + textio::quoted(n.colour) + " is not #rrggbb; left out"));
     }
     b.container = !n.parts.empty();
     b.state = b.container || n.note.empty() ? plan::BlockState::Free : plan::BlockState::Assigned;
@@ -433,8 +435,8 @@ plan::CloudMode modeOf(const Config& c, VscTree& tree)
         return plan::CloudMode::Azure;
     if (c.modeName == "OCI")
         return plan::CloudMode::Oci;
-    tree.notices.push_back(
-        {0, "operating mode " + textio::quoted(c.modeName) + " is not known here; the standard rules apply"});
+    tree.notices.push_back(textio::lineProblem(0, "operating mode " + textio::quoted(c.modeName) +
+                                                      " is not known here; the standard rules apply"));
     return plan::CloudMode::None;
 }
 

@@ -35,7 +35,7 @@ struct VscTree {
     // Preorder, root first, halves in address order: a split node is a container, a leaf with
     // a note assigned, one without free.
     std::vector<FlatBlock> blocks;
-    std::vector<textio::LineNote> notices;  // values that were not understood and left out
+    std::vector<textio::Problem> notices;  // values that were not understood and left out
 };
 
 struct VscRead {

@@ -382,8 +382,12 @@ std::variant<Plan, textio::Problem> readDocument(std::string_view text)
     if (auto e = builder->finish())
         return *e;
     Plan plan = builder->take();
-    if (auto r = plan.setSettings(doc.settings); !r.empty())
-        return DocumentError{"$.settings.layout", r};
+    if (auto r = plan.setSettings(doc.settings); !r.empty()) {
+        textio::Problem p;
+        p.path = "$.settings.layout";
+        p.message = std::move(r);
+        return p;
+    }
     plan.setSegments(std::move(doc.segments));
     plan.setIpamValues(std::move(doc.ipam));
     if (auto e = detail::addHosts(plan, doc.hosts))

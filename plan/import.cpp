@@ -233,8 +233,11 @@ ImportCheck checkImport(const Plan& plan, const std::vector<ImportItem>& items)
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (reason[i].empty())
             out.accepted.push_back(i);
-        else
-            out.refused.push_back({{items[i].line, std::move(reason[i])}, i});
+        else {
+            textio::Problem p = textio::lineProblem(items[i].line, std::move(reason[i]));
+            p.item = i;
+            out.refused.push_back(std::move(p));
+        }
     }
     return out;
 }
@@ -291,7 +294,7 @@ private:
         if (check.accepted.empty())
             return items_.empty() ? "nothing to import: no prefixes"
                                   : "nothing to import: " + net::formatNetwork(items_[check.refused[0].item].prefix) +
-                                        ": " + check.refused[0].reason;
+                                        ": " + check.refused[0].message;
         // Containers before what they hold: address order, the larger block first.
         std::stable_sort(check.accepted.begin(), check.accepted.end(),
                          [&](std::size_t a, std::size_t b) { return items_[a].prefix < items_[b].prefix; });

@@ -29,15 +29,10 @@ struct ImportItem {
     BlockIpam ipam{};  // what an IPAM said of the prefix, kept with its block
 };
 
-// An item's line and why it was refused ("overlaps line 4 (10.0.0.0/16, inside)"), with
-// the item's index.
-struct ImportRefusal : textio::LineNote {
-    std::size_t item = 0;  // index into the items
-};
-
 struct ImportCheck {
     std::vector<std::size_t> accepted;  // indexes of the items that will be placed, in order
-    std::vector<ImportRefusal> refused;  // ordered by item
+    // Each with its line, the item's index and why ("overlaps line 4 (10.0.0.0/16, inside)").
+    std::vector<textio::Problem> refused;  // ordered by item
     std::size_t steps = 0;  // the overlap check's work: it grows with the items, never with their pairs
 };
 

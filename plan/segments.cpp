@@ -411,19 +411,19 @@ std::optional<net::Family> onlyFamily(const Plan& plan)
     return plan.block(plan.root()).prefix.address.family;
 }
 
-std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::LineNote>& errors,
+std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::Problem>& errors,
                                    std::optional<net::Family> only)
 {
     std::vector<Segment> out;
     SegmentLines reader(only);
     textio::readLines(text, [&](const textio::Line& line) {
         if (line.tooLong) {
-            errors.push_back({line.number, textio::tooLongReason()});
+            errors.push_back(textio::lineProblem(line.number, textio::tooLongReason()));
             return true;
         }
         auto read = reader.read(line.content);
         if (auto* e = std::get_if<net::ParseError>(&read))
-            errors.push_back({line.number, std::move(e->message)});
+            errors.push_back(textio::lineProblem(line.number, std::move(e->message)));
         else if (auto& seg = std::get<std::optional<Segment>>(read))
             out.push_back(std::move(*seg));
         return true;

@@ -73,7 +73,7 @@ std::string segmentsText(const std::vector<Segment>& segments);
 
 // Every line of a list. Lines with faults are left out and listed in errors (line numbers
 // from 1), a line beyond textio::kMaxLineBytes among them.
-std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::LineNote>& errors,
+std::vector<Segment> parseSegments(std::string_view text, std::vector<textio::Problem>& errors,
                                    std::optional<net::Family> only = std::nullopt);
 
 }  // namespace mq::plan

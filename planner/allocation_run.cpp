@@ -77,12 +77,12 @@ void AllocationRun::work()
     plan::Plan work = source;
     if (!step(Stage::Reading))
         return;
-    std::vector<textio::LineNote> errors;
+    std::vector<textio::Problem> errors;
     std::vector<plan::Segment> segments = plan::parseSegments(text, errors, plan::onlyFamily(work));
     segmentCount.store(segments.size());
     for (const auto& e : errors) {
         refusedAt.push_back(out.size());
-        out.push_back("Line " + std::to_string(e.line) + ": " + e.reason);  // the line quoted escaped already
+        out.push_back("Line " + std::to_string(e.line) + ": " + e.message);  // the line quoted escaped already
     }
     if (segments.empty()) {
         if (errors.empty()) {

@@ -1,8 +1,8 @@
 #include "planner/plan_edits.h"
 
-#include "plan/fields.h"
 #include "net/parse.h"
 #include "plan/cloud.h"
+#include "plan/fields.h"
 #include "planner/block_texts.h"
 #include "planner/subnet_rules.h"
 #include "textio/escape.h"

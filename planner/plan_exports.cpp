@@ -178,7 +178,7 @@ bool PlanExports::exportInterchange(const std::string& fileName, Format format)
     }
     std::vector<std::string> notes;
     for (const auto& n : out.notices)
-        notes.push_back(interchange::describe(n));
+        notes.push_back(textio::describe(n));
     // The IPAM needs the values as typed: the user is told of those a spreadsheet would run.
     for (const auto& c : interchange::formulaCells(doc, format, interchange::valuesOf(doc)))
         notes.push_back(plan::describe(doc, c));
@@ -197,7 +197,7 @@ bool PlanExports::exportHostFile(const std::string& fileName, interchange::HostE
     }
     std::vector<std::string> notes;
     for (const auto& n : out.notices)
-        notes.push_back(interchange::describe(n));
+        notes.push_back(textio::describe(n));
     // The IPAM files keep the values as typed (the subnets and hosts CSV are for spreadsheets).
     if (what == HostExport::NetboxAddresses || what == HostExport::PhpipamAddresses)
         for (std::string& w : interchange::hostFormulaWarnings(doc))
@@ -216,7 +216,7 @@ bool PlanExports::copyVscLink()
     if (!out.notices.empty()) {
         std::vector<std::string> notes;
         for (const auto& n : out.notices)
-            notes.push_back(interchange::describe(n));
+            notes.push_back(textio::describe(n));
         sv.message("The link is on the clipboard." + listed(notes), MsgIcon::Information);
     }
     return true;

@@ -56,9 +56,9 @@ std::string sheetSource(const std::string& file, const std::string& sheet)
 }
 
 // "line 4: reason", "sheet "Hosts" row 4: reason"; the reason alone for the file as a whole.
-std::string described(const textio::LineNote& n, const ItemPlaces& places)
+std::string described(const textio::Problem& n, const ItemPlaces& places)
 {
-    return n.line ? places.where(n.line) + ": " + n.reason : n.reason;
+    return n.line ? places.where(n.line) + ": " + n.message : n.message;
 }
 
 // The prefixes read that lie in no other: the roots a new plan is offered.
@@ -333,7 +333,7 @@ bool PlanImports::placeHosts(const interchange::HostRead& read, const std::strin
     }
     interchange::HostImport check = interchange::checkHostImport(doc, read);
     std::set<std::size_t> refused;
-    std::vector<textio::LineNote> all = check.refused;
+    std::vector<textio::Problem> all = check.refused;
     for (const auto& n : check.refused)
         refused.insert(n.line);
     all.insert(all.end(), check.notes.begin(), check.notes.end());

@@ -27,7 +27,7 @@ SegmentSheet readSegmentSheet(const std::string& path, const std::string& sheet,
             return true;
         auto read = reader.readCells(row.cells);
         if (auto* e = std::get_if<net::ParseError>(&read))
-            out.notes.push_back({row.number, std::move(e->message)});
+            out.notes.push_back(textio::lineProblem(row.number, std::move(e->message)));
         else if (auto& seg = std::get<std::optional<plan::Segment>>(read))
             out.segments.push_back(std::move(*seg));
         return true;

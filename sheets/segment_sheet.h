@@ -20,7 +20,7 @@ namespace mq::sheets {
 struct SegmentSheet {
     std::string sheet;  // the sheet read
     std::vector<plan::Segment> segments;
-    std::vector<textio::LineNote> notes;  // a refused row: line is its number (see rowName)
+    std::vector<textio::Problem> notes;  // a refused row: line is its number (see rowName)
     std::string error;  // why the workbook could not be read; the segments before it stay
 };
 

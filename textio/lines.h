@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "textio/problem.h"
+
 namespace mq::textio {
 
 constexpr std::size_t kMaxLineBytes = 65536;
@@ -25,14 +27,6 @@ struct ReadResult {
     std::size_t lines = 0;  // lines read, blank ones included
     bool stopped = false;  // the callback asked to stop
     std::string error;  // why reading failed part way (strerror text), empty when it did not
-};
-
-// A problem with one line or item of an input that did not stop the rest: what every reader
-// (segment lists, IPAM files, imports) reports, and what the windows and mqnet print.
-struct LineNote {
-    std::size_t line = 0;  // from 1; 0 when not tied to a line
-    std::string reason;
-    bool operator==(const LineNote&) const = default;
 };
 
 // Returns false to stop reading.

@@ -397,8 +397,8 @@ bool readSegments(const Invocation& call, const std::vector<net::Prefix>& roots,
         return false;
     if (*workbook) {
         sheets::SegmentSheet sheet = sheets::readSegmentSheet(path, sheetOption(call), only);
-        for (const auto& [row, reason] : sheet.notes)
-            call.faults.refusedAt(textio::escaped(path) + " " + sheets::rowName(sheet.sheet, row), reason);
+        for (const textio::Problem& n : sheet.notes)
+            call.faults.refusedAt(textio::escaped(path) + " " + sheets::rowName(sheet.sheet, n.line), n.message);
         segments = std::move(sheet.segments);
         if (!sheet.error.empty())
             call.refuse("cannot read " + textio::escaped(path) + ": " + sheet.error);

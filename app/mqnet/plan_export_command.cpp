@@ -60,7 +60,7 @@ int exportHosts(const Invocation& call, const plan::Plan& plan, interchange::Hos
     if (!r.error.empty())
         return call.refuse(textio::escaped(call.args.positional[0]) + ": " + r.error);
     for (const auto& n : r.notices)
-        call.faults.say(call.command.name, interchange::describe(n));
+        call.faults.say(call.command.name, textio::describe(n));
     if (what == HostExport::NetboxAddresses || what == HostExport::NetboxRanges || what == HostExport::PhpipamAddresses)
         for (const std::string& w : interchange::hostFormulaWarnings(plan))
             call.faults.say(call.command.name, w);
@@ -124,7 +124,7 @@ int runExport(const Invocation& call)
     if (!r.error.empty())
         return call.refuse(textio::escaped(path) + ": " + r.error);
     for (const auto& n : r.notices)
-        call.faults.say(call.command.name, interchange::describe(n));
+        call.faults.say(call.command.name, textio::describe(n));
     for (const auto& c : interchange::formulaCells(plan, *format, values, options))
         call.faults.say(call.command.name, plan::describe(plan, c));
     return deliver(call, out, *format == interchange::Format::VscLink ? r.text + "\n" : r.text);

@@ -52,11 +52,11 @@ Placed placeHosts(const Invocation& call, plan::Plan& plan, const interchange::H
         return placed;
     }
     interchange::HostImport import = interchange::checkHostImport(plan, read);
-    std::vector<textio::LineNote> told = import.refused;
+    std::vector<textio::Problem> told = import.refused;
     told.insert(told.end(), import.notes.begin(), import.notes.end());
     std::stable_sort(told.begin(), told.end(), [](const auto& x, const auto& y) { return x.line < y.line; });
-    for (const auto& [line, reason] : told)
-        call.faults.say(itemPlace(source, where, line), reason);
+    for (const textio::Problem& n : told)
+        call.faults.say(itemPlace(source, where, n.line), n.message);
     placed.refused = !import.refused.empty();
     if (import.empty())
         return placed;

@@ -100,9 +100,9 @@ int runImport(const Invocation& call)
     if (!read.error.empty())
         return call.refuse(source + ": " + read.error);
     const plan::ImportCheck check = plan::checkImport(*plan, read.items);
-    const std::vector<textio::LineNote> told = interchange::reportImport(read, check).notes;
-    for (const auto& [line, reason] : told)
-        call.faults.say(itemPlace(source, where, line), reason);
+    const std::vector<textio::Problem> told = interchange::reportImport(read, check).notes;
+    for (const textio::Problem& n : told)
+        call.faults.say(itemPlace(source, where, n.line), n.message);
     const bool refused = !told.empty();
     if (!check.accepted.empty()) {
         plan::History history;

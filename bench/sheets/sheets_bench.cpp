@@ -131,7 +131,7 @@ void BM_SegmentCsvBaseline(benchmark::State& state)
     const Table& t = segments();
     for (auto _ : state) {
         const long before = resetPeak();
-        std::vector<textio::LineNote> notes;
+        std::vector<textio::Problem> notes;
         const auto read = plan::parseSegments(whole(t.csv), notes);
         report(state, before, read.size());
     }

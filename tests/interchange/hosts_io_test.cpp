@@ -125,7 +125,7 @@ plan::Plan bare(plan::Plan p)
     return p;
 }
 
-std::string text(const std::vector<textio::LineNote>& notes)
+std::string text(const std::vector<textio::Problem>& notes)
 {
     std::string out;
     for (const auto& n : notes)

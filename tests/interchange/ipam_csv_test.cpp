@@ -26,10 +26,10 @@ plan::IpamValues campusValues()
     return v;
 }
 
-std::string notices(const std::vector<textio::LineNote>& list)
+std::string notices(const std::vector<textio::Problem>& list)
 {
     std::string out;
-    for (const textio::LineNote& n : list)
+    for (const textio::Problem& n : list)
         out += describe(n) + "\n";
     return out;
 }
@@ -205,7 +205,7 @@ TEST(PhpipamCsv, NamesWhatItsImportRefuses)
     v.customer = "ACME";
     const WriteResult r = writePhpipamCsv(campus(), v);
     EXPECT_EQ(r.text, fixture("phpipam_export.csv"));
-    EXPECT_EQ(r.notices.front().reason,
+    EXPECT_EQ(r.notices.front().message,
               "the customer \"ACME\" is not written: phpIPAM's subnet import does not read a Customer column");
 }
 
@@ -309,7 +309,7 @@ TEST(TableReader, ReadsRowsByColumnName)
         std::string got = r.error;
         for (const FlatBlock& b : r.blocks)
             got += std::to_string(b.line) + " " + b.name + "|";
-        for (const textio::LineNote& n : r.notices)
+        for (const textio::Problem& n : r.notices)
             got += describe(n) + "|";
         if (!r.values.vrf.empty())
             got += "vrf " + r.values.vrf;

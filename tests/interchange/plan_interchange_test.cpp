@@ -117,7 +117,7 @@ TEST(PlanInterchange, VscRoundTripKeepsTreeNamesAndColours)
     ASSERT_EQ(v6.addRoot(P("10.0.0.0/16")), "");
     const WriteResult two = exportPlan(v6, Format::VscLink, {});
     ASSERT_EQ(two.notices.size(), 1u);
-    EXPECT_EQ(two.notices[0].reason, "2001:db8::/48 is left out: visualsubnetcalc holds one IPv4 root, 10.0.0.0/16");
+    EXPECT_EQ(two.notices[0].message, "2001:db8::/48 is left out: visualsubnetcalc holds one IPv4 root, 10.0.0.0/16");
 }
 
 // An IPAM's own files imported and exported again: the same prefixes with the statuses and
@@ -205,7 +205,7 @@ TEST(PlanInterchange, PrefixListNamesWhatItRefusesByLine)
     EXPECT_EQ(r.notices[2].line, 9u);
     EXPECT_EQ(describe(r.notices[0]), "line 5: \"10.0.2.1/24\" has host bits set: 10.0.2.0/24 is meant?");
     EXPECT_EQ(r.notices[1].line, 7u);
-    EXPECT_NE(r.notices[1].reason.find("\\x01"), std::string::npos);
+    EXPECT_NE(r.notices[1].message.find("\\x01"), std::string::npos);
 }
 
 // The report the window and mqnet print: what the reader noted and what cannot be placed,
@@ -218,7 +218,7 @@ TEST(PlanInterchange, ReportsAnImportByLine)
     const plan::Plan plan(P("10.0.0.0/16"));
     const ImportReport report = reportImport(read, plan::checkImport(plan, read.items));
     std::string notes;
-    for (const textio::LineNote& n : report.notes)
+    for (const textio::Problem& n : report.notes)
         notes += describe(n) + "\n";
     EXPECT_EQ(notes, "line 2: \"10.0.0.1/24\": host bits cleared, read as 10.0.0.0/24\n"
                      "line 3: 11.0.0.0/24: lies outside every root; not placed\n"

@@ -50,10 +50,10 @@ TEST(VscJson, WritesTheToolsExportShape)
     const WriteResult gcp = writeVscJson(campus(), plan::CloudMode::Gcp);
     EXPECT_EQ(gcp.text.find("operating_mode"), std::string::npos);
     ASSERT_EQ(gcp.notices.size(), 2u);
-    EXPECT_EQ(gcp.notices[0].reason, "visualsubnetcalc has no Google Cloud mode: written in its standard mode");
+    EXPECT_EQ(gcp.notices[0].message, "visualsubnetcalc has no Google Cloud mode: written in its standard mode");
     // The page cuts a note at its first double quote.
     EXPECT_EQ(
-        gcp.notices[1].reason,
+        gcp.notices[1].message,
         "10.40.16.0/20: visualsubnetcalc cuts its note at the first \" (\"Voice \"VoIP\" — SIP phones and fax\")");
     // The page refuses a plan in a cloud mode that holds smaller subnets than the cloud
     // allows, and shows nothing: it is written in the standard mode, as the notice says.
@@ -64,7 +64,7 @@ TEST(VscJson, WritesTheToolsExportShape)
             asLink ? writeVscLink(small, plan::CloudMode::Aws) : writeVscJson(small, plan::CloudMode::Aws);
         ASSERT_EQ(aws.notices.size(), 2u);
         EXPECT_EQ(
-            aws.notices[0].reason,
+            aws.notices[0].message,
             "visualsubnetcalc opens this plan in its standard mode: it holds a /30, smaller than AWS allows (/28)");
         const VscRead back = asLink ? readVscLink(aws.text) : readVscJson(aws.text);
         ASSERT_TRUE(back.tree) << back.error;

@@ -388,7 +388,7 @@ TEST(Allocate, HostsWithGrowthAndTheirLength)
 
 TEST(Allocate, SegmentListsAsTypedOrPasted)
 {
-    std::vector<textio::LineNote> errors;
+    std::vector<textio::Problem> errors;
     const auto segs = parseSegments(
         "\xEF\xBB\xBFlan, 100\r\n# site A\r\n\r\nwifi,200,25%\n  dmz , 10 , 12.5 , /28 \nlab\t10\t\t/27\np2p, 2, /31\n"
         "bad\n, 5\nx, -1\ny, 5, lots\nz, 5, 1, 28\nw, 0\nq, 1, 1, /129\n",
@@ -405,24 +405,24 @@ TEST(Allocate, SegmentListsAsTypedOrPasted)
     for (const auto& e : errors)
         lines.push_back(e.line);
     EXPECT_EQ(lines, (std::vector<std::size_t>{8, 9, 10, 11, 12, 13, 14}));
-    EXPECT_EQ(errors[0].reason, "expected name, hosts[, growth%][, /len][, /len][, vlan N]");
-    EXPECT_EQ(errors[2].reason, "hosts \"-1\" is not a whole number from 0 to 2^128 - 1");
-    EXPECT_EQ(errors[5].reason, "asks for no hosts (give hosts or a /len)");
+    EXPECT_EQ(errors[0].message, "expected name, hosts[, growth%][, /len][, /len][, vlan N]");
+    EXPECT_EQ(errors[2].message, "hosts \"-1\" is not a whole number from 0 to 2^128 - 1");
+    EXPECT_EQ(errors[5].message, "asks for no hosts (give hosts or a /len)");
 }
 
 // The panel's text is read as mqnet reads a file (textio): comments anywhere, the line limit,
 // a refused field quoted escaped.
 TEST(Allocate, SegmentListsReadAsEveryList)
 {
-    std::vector<textio::LineNote> errors;
+    std::vector<textio::Problem> errors;
     const auto segs =
         parseSegments("lab, 10 # comment\n" + std::string(70000, 'x') + "\nx, \x1b[2J\nwifi\t20\t# x\n", errors);
     ASSERT_EQ(segs.size(), 2u);
     EXPECT_EQ((std::pair{segs[0].name, segs[1].name}), (std::pair<std::string, std::string>{"lab", "wifi"}));
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0].line, 2u);
-    EXPECT_EQ(errors[0].reason, "the line is longer than 65536 bytes");
-    EXPECT_EQ(errors[1].reason, "hosts \"\\x1b[2J\" is not a whole number from 0 to 2^128 - 1");
+    EXPECT_EQ(errors[0].message, "the line is longer than 65536 bytes");
+    EXPECT_EQ(errors[1].message, "hosts \"\\x1b[2J\" is not a whole number from 0 to 2^128 - 1");
 }
 
 }  // namespace

@@ -160,8 +160,8 @@ TEST(History, ImportInUsePrefixes)
                                         {P("10.0.192.0/24"), "x"},   {P("10.1.0.0/24"), "out"},
                                         {P("10.0.128.0/25"), "lab"}, {P("10.0.64.9/18"), "hb"}};
     std::vector<std::string> why;  // items without a line are named by their place in the list
-    for (const ImportRefusal& r : checkImport(plan, items).refused)
-        why.push_back(std::to_string(r.item) + ": " + r.reason);
+    for (const textio::Problem& r : checkImport(plan, items).refused)
+        why.push_back(std::to_string(r.item) + ": " + r.message);
     EXPECT_EQ(why, (std::vector<std::string>{
                        "0: overlaps item 2 (10.0.5.0/24, contains)", "1: overlaps item 1 (10.0.0.0/17, inside)",
                        "2: overlaps the assigned block 10.0.192.0/18", "3: lies outside every root",

@@ -58,7 +58,7 @@ TEST(Import, RefusesOverlapsOutsidersAndClashesAndPlacesTheRest)
     EXPECT_EQ(check.accepted, (std::vector<std::size_t>{0, 3, 7, 9}));
     std::vector<std::pair<std::size_t, std::string>> refused;
     for (const auto& r : check.refused)
-        refused.emplace_back(r.line, r.reason);
+        refused.emplace_back(r.line, r.message);
     ASSERT_EQ(refused.size(), 6u);
     EXPECT_EQ(refused[0], (std::pair<std::size_t, std::string>{2, "overlaps line 3 (10.0.1.128/25, contains)"}));
     EXPECT_EQ(refused[1], (std::pair<std::size_t, std::string>{3, "overlaps line 2 (10.0.1.0/24, inside)"}));
@@ -206,9 +206,9 @@ TEST(Import, RandomItemsMatchAPairwiseOracle)
         }
         const ImportCheck check = checkImport(plan, items);
         ASSERT_EQ(check.accepted, expect) << "round " << round;
-        for (const ImportRefusal& r : check.refused)
+        for (const textio::Problem& r : check.refused)
             if (!clash[r.item].empty()) {
-                EXPECT_EQ(r.reason, clash[r.item]) << "round " << round << ", item " << r.item;
+                EXPECT_EQ(r.message, clash[r.item]) << "round " << round << ", item " << r.item;
             }
         if (expect.empty())
             continue;
@@ -240,10 +240,10 @@ TEST(Import, EqualItemsAreCheckedInLinearWork)
     EXPECT_LE(check.steps, 8 * items.size());
     EXPECT_EQ(check.accepted, std::vector<std::size_t>{items.size() - 1});
     ASSERT_EQ(check.refused.size(), items.size() - 1);
-    EXPECT_EQ(check.refused[0].reason, "overlaps line 3 (10.0.0.0/16, equal)");
-    EXPECT_EQ(check.refused[1].reason, "overlaps line 4 (10.1.0.0/24, equal)");
-    EXPECT_EQ(check.refused[19999].reason, "overlaps line 2 (10.1.0.0/24, equal)");
-    EXPECT_EQ(check.refused[20000].reason, "overlaps line 1 (10.0.0.0/16, inside)");
+    EXPECT_EQ(check.refused[0].message, "overlaps line 3 (10.0.0.0/16, equal)");
+    EXPECT_EQ(check.refused[1].message, "overlaps line 4 (10.1.0.0/24, equal)");
+    EXPECT_EQ(check.refused[19999].message, "overlaps line 2 (10.1.0.0/24, equal)");
+    EXPECT_EQ(check.refused[20000].message, "overlaps line 1 (10.0.0.0/16, inside)");
 }
 
 }  // namespace

@@ -47,19 +47,20 @@ TEST(SegmentLines, FieldsHeadersAndAmbiguousLines)
              {"lab, 10, vlan 4095", "!VLAN \"4095\" is not a VLAN ID from 1 to 4094", 1},
              {"lab, 10, 5, office", "!field 4 \"office\" is not a /len or vlan N", 1},
              {"lab, 10, /24, /56, /64", "!more than two prefix lengths", 1}}) {
-        std::vector<textio::LineNote> errors;
+        std::vector<textio::Problem> errors;
         const auto segs = parseSegments(r.text, errors);
         if (r.want.front() == '!') {
             ASSERT_EQ(errors.size(), 1u) << r.text;
             EXPECT_EQ(errors[0].line, r.line) << r.text;
-            EXPECT_NE(errors[0].reason.find(r.want.substr(1)), std::string::npos) << r.text << ": " << errors[0].reason;
+            EXPECT_NE(errors[0].message.find(r.want.substr(1)), std::string::npos)
+                << r.text << ": " << errors[0].message;
             continue;
         }
         std::string got;
         for (const auto& s : segs)
             got += (got.empty() ? "" : " ") + describe(s);
         EXPECT_EQ(got, r.want) << r.text;
-        EXPECT_TRUE(errors.empty()) << r.text << ": " << errors[0].reason;
+        EXPECT_TRUE(errors.empty()) << r.text << ": " << errors[0].message;
     }
 }
 
@@ -78,12 +79,13 @@ TEST(SegmentLines, TheOnlyLengthBelongsToThePlansFamily)
              {"lab, 10, /33", std::nullopt, "lab/10/0/-/33/0"},  // dual-stack: IPv6's
              {"lab, 10, /33", net::Family::V6, "lab/10/0/-/33/0"},
              {"lab, 10, /24, /64", net::Family::V4, "lab/10/0/24/64/0"}}) {
-        std::vector<textio::LineNote> errors;
+        std::vector<textio::Problem> errors;
         const auto segs = parseSegments(c.text, errors, c.only);
         if (c.want.front() == '!') {
             ASSERT_EQ(errors.size(), 1u) << c.text;
             EXPECT_EQ(errors[0].line, 2u) << c.text;
-            EXPECT_NE(errors[0].reason.find(c.want.substr(1)), std::string::npos) << c.text << ": " << errors[0].reason;
+            EXPECT_NE(errors[0].message.find(c.want.substr(1)), std::string::npos)
+                << c.text << ": " << errors[0].message;
             continue;
         }
         ASSERT_EQ(segs.size(), 1u) << c.text;
@@ -113,9 +115,9 @@ TEST(SegmentLines, WrittenListsReadBackTheSame)
              {{wan, staff},
               "name, hosts, growth, length, length6, vlan\nwan, 0, , , 32, \nstaff, 100, 12.5, , , 7\n"}}) {
         EXPECT_EQ(segmentsText(c.segs), c.text);
-        std::vector<textio::LineNote> errors;
+        std::vector<textio::Problem> errors;
         EXPECT_EQ(parseSegments(segmentsText(c.segs), errors), c.segs) << c.text;
-        EXPECT_TRUE(errors.empty()) << c.text << errors[0].reason;
+        EXPECT_TRUE(errors.empty()) << c.text << errors[0].message;
     }
 }
 

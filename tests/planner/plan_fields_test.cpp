@@ -61,11 +61,11 @@ void expectOneAnswer(const std::vector<std::string>& texts, textio::Result<T> (*
     }
 }
 
-std::string notes(const std::vector<textio::LineNote>& n)
+std::string notes(const std::vector<textio::Problem>& n)
 {
     std::string s;
     for (const auto& x : n)
-        s += x.reason + "\n";
+        s += x.message + "\n";
     return s;
 }
 
@@ -117,7 +117,7 @@ TEST_F(PlanFields, VlanIsReadTheSameEverywhere)
         {"10", "4094", "0", "4095", "ten", "-3"}, plan::parseVlan,
         {{"segment list",
           [](const std::string& t) {
-              std::vector<textio::LineNote> errors;
+              std::vector<textio::Problem> errors;
               plan::parseSegments("lab, 10, vlan " + t + "\n", errors);
               return notes(errors);
           }},

@@ -24,15 +24,15 @@ TEST_F(SegmentSheetTest, ReadsRowsAsTheListReaderReadsLines)
                               "servers\t0\n"
                               "wan\t2\t\t\t5000\n"
                               "dmz\t40\tlots\n";
-    std::vector<textio::LineNote> lineNotes;
+    std::vector<textio::Problem> lineNotes;
     const auto segments = plan::parseSegments(typed, lineNotes, net::Family::V4);
     EXPECT_EQ(plan::segmentsText(s.segments), plan::segmentsText(segments));
     ASSERT_EQ(s.segments.size(), 2u);
     const std::size_t rowOfLine[] = {0, 1, 3, 5, 6, 7, 8, 9};
     ASSERT_EQ(s.notes.size(), lineNotes.size());
     for (std::size_t i = 0; i < s.notes.size(); ++i) {
-        EXPECT_EQ(s.notes[i].reason, lineNotes[i].reason);
-        EXPECT_EQ(s.notes[i].line, rowOfLine[lineNotes[i].line]) << s.notes[i].reason;
+        EXPECT_EQ(s.notes[i].message, lineNotes[i].message);
+        EXPECT_EQ(s.notes[i].line, rowOfLine[lineNotes[i].line]) << s.notes[i].message;
     }
     EXPECT_EQ(rowName(s.sheet, s.notes.front().line), "sheet \"Site A\" row 6");
 }
@@ -52,8 +52,8 @@ TEST(SegmentSheetLibreOffice, ReadsTheWorkbookLibreOfficeWrote)
     ASSERT_EQ(made.status, 0) << made.err;
     const SegmentSheet s = readSegmentSheet(dir.file("plan.xlsx"), "");
     EXPECT_EQ(s.error, "");
-    EXPECT_TRUE(s.notes.empty()) << s.notes.front().reason;
-    std::vector<textio::LineNote> notes;
+    EXPECT_TRUE(s.notes.empty()) << s.notes.front().message;
+    std::vector<textio::Problem> notes;
     EXPECT_EQ(plan::segmentsText(s.segments), plan::segmentsText(plan::parseSegments(list, notes)));
     EXPECT_EQ(s.segments.size(), 2u);
 }
