@@ -5,6 +5,7 @@
 
 #include "plan/document_build.h"
 #include "plan/document_table.h"
+#include "plan/fields.h"
 #include "textio/fields.h"
 
 namespace mq::plan::detail {
@@ -33,11 +34,12 @@ bool readGrowth(Reader& in, double& out)
 
 bool readVlan(Reader& in, int& out)
 {
+    // 0 is no VLAN, as everywhere a VLAN is read; the writer leaves the key out for it.
     std::uint64_t v = 0;
     if (!in.readUnsigned(1'000'000, v))
         return false;
-    if (v < 1 || v > static_cast<std::uint64_t>(kMaxVlan)) {
-        in.fail("VLAN " + std::to_string(v) + " is not from 1 to " + std::to_string(kMaxVlan));
+    if (const std::string why = checkVlan(static_cast<int>(v)); !why.empty()) {
+        in.fail(why);
         return false;
     }
     out = static_cast<int>(v);
@@ -73,7 +75,7 @@ void readGrowth(Reader& in, std::optional<double>& out)
 void readVlan(Reader& in, std::optional<int>& out)
 {
     if (int v = 0; readVlan(in, v))
-        out = v;
+        out = v == 0 ? std::nullopt : std::optional<int>(v);
 }
 
 // "10" of 10 hosts: counts go up to 2^128, past what a JSON number keeps.

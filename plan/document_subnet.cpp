@@ -7,6 +7,7 @@
 #include "net/parse.h"
 #include "plan/document_build.h"
 #include "plan/document_table.h"
+#include "plan/fields.h"
 #include "textio/escape.h"
 
 namespace mq::plan::detail {
@@ -104,7 +105,11 @@ void readOffset(json::Reader& in, net::u128& out)
 void readKept(json::Reader& in, int& out)
 {
     std::uint64_t v = 0;
-    if (in.readUnsigned(kMaxKept, v))
+    if (!in.readUnsigned(1'000'000, v))
+        return;
+    if (const std::string why = checkKept(static_cast<int>(v)); !why.empty())
+        in.fail(why);
+    else
         out = static_cast<int>(v);
 }
 

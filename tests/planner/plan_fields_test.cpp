@@ -1,9 +1,11 @@
-// One text, one answer: each plan value typed into the subnet panel, given to an mqnet option,
-// read from a segment list, an IPAM file or a hosts file, or set on the plan, is taken or
+// One text, one answer: each plan value typed into the subnet panel or the window, given to an
+// mqnet option, read from a plan document, a segment list, an IPAM file or a hosts file, or
+// set on the plan, is taken or
 // refused as its reader in plan/fields.h takes or refuses it, and refused with its words.
 #include "interchange/hosts_io.h"
 #include "interchange/netbox.h"
 #include "interchange/phpipam.h"
+#include "plan/document.h"
 #include "plan/fields.h"
 #include "plan/segments.h"
 #include "planner/planner_form.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <optional>
@@ -79,6 +82,19 @@ std::string allocateWith(std::vector<std::string> args, const std::string& root 
     return run.status == 0 ? std::string() : run.err + " ";
 }
 
+// A plan document holding the number t between before and after: what its reader refused it
+// with, empty when it read it.
+std::optional<std::string> documentWith(const std::string& t, const std::string& before, const std::string& after)
+{
+    if (t.empty() || !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const std::string text = R"({"format": "maskquill-plan", "version": 3, "roots": ["10.0.0.0/24"], )" + before + t +
+                             after + R"(, "blocks": [{"prefix": "10.0.0.0/24"}]})";
+    const auto read = plan::readDocument(text);
+    const auto* e = std::get_if<textio::Problem>(&read);
+    return e ? e->message : std::string();
+}
+
 std::pair<net::u128, net::u128> offsets(const std::string& t)
 {
     const std::size_t dash = t.find('-');
@@ -130,6 +146,20 @@ TEST_F(PlanFields, VlanIsReadTheSameEverywhere)
               return notes(
                   interchange::readPhpipamCsv("Section,Subnet,Mask,VLAN\nLab,10.0.1.0,24," + t + "\n").notices);
           }},
+         {"document",
+          [](const std::string& t) {
+              return documentWith(t, R"("segments": [{"name": "a", "hosts": "1", "vlan": )", "}]");
+          }},
+         {"Assign in the window",
+          [&](const std::string& t) -> std::optional<std::string> {
+              if (t == "0")  // "vlan 0" is no VLAN there: the field is the note
+                  return std::nullopt;
+              PlannerForm f(sv);
+              sv.messages.clear();
+              if (!f.newPlan("10.0.0.0/24") || f.assign(f.plan().root(), "lab, 10, vlan " + t))
+                  return std::string();
+              return sv.messages.empty() ? std::string("refused") : sv.messages.back();
+          }},
          {"Plan::setVlan",
           [&](const std::string& t) -> std::optional<std::string> {
               if (t == "0" || t == "ten")  // 0 is no VLAN there; a word no number
@@ -149,6 +179,8 @@ TEST_F(PlanFields, KeptIsReadTheSameEverywhere)
               return allocateWith({"--kept", t});
           }},
          {"subnet panel", [&](const std::string& t) { return panel(subnet.setKept(net::Family::V4, t)); }},
+         {"document",
+          [](const std::string& t) { return documentWith(t, R"("settings": {"layout": {"kept": )", "}}"); }},
          {"Plan::setSettings",
           [&](const std::string& t) -> std::optional<std::string> {
               if (t == "x")
