@@ -34,12 +34,12 @@ bool readGrowth(Reader& in, double& out)
 
 bool readVlan(Reader& in, int& out)
 {
-    // 0 is no VLAN, as everywhere a VLAN is read; the writer leaves the key out for it.
+    // Read as a segment list's or an import's VLAN is: 0 is refused, no VLAN leaves the key out.
     std::uint64_t v = 0;
     if (!in.readUnsigned(1'000'000, v))
         return false;
-    if (const std::string why = checkVlan(static_cast<int>(v)); !why.empty()) {
-        in.fail(why);
+    if (const auto read = parseVlan(std::to_string(v)); !read) {
+        in.fail(textio::describe(read.problem()));
         return false;
     }
     out = static_cast<int>(v);
@@ -75,7 +75,7 @@ void readGrowth(Reader& in, std::optional<double>& out)
 void readVlan(Reader& in, std::optional<int>& out)
 {
     if (int v = 0; readVlan(in, v))
-        out = v == 0 ? std::nullopt : std::optional<int>(v);
+        out = v;
 }
 
 // "10" of 10 hosts: counts go up to 2^128, past what a JSON number keeps.

@@ -107,8 +107,8 @@ void readKept(json::Reader& in, int& out)
     std::uint64_t v = 0;
     if (!in.readUnsigned(1'000'000, v))
         return;
-    if (const std::string why = checkKept(static_cast<int>(v)); !why.empty())
-        in.fail(why);
+    if (const auto read = parseKept(std::to_string(v)); !read)
+        in.fail(textio::describe(read.problem()));
     else
         out = static_cast<int>(v);
 }

@@ -508,7 +508,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"vlan range", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
             "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", "
             "\"vlan\": 4095}]",
-            "$.segments[0].vlan", "VLAN 4095 is not a VLAN ID from 1 to 4094"},
+            "$.segments[0].vlan", "VLAN \"4095\" is not a VLAN ID from 1 to 4094"},
         Bad{"growth exponent", "\"version\": 1, \"root\": \"10.0.0.0/24\"",
             "\"version\": 2, \"roots\": [\"10.0.0.0/24\"], \"segments\": [{\"name\": \"a\", \"hosts\": \"1\", "
             "\"growth\": \"1e3\"}]",
