@@ -1,6 +1,6 @@
 // What the network planner's logic asks of the platform: messages, the
 // "save changes?" question, file dialogs, prompts and file access. The window
-// does it with Qt (QFileDialog, QSaveFile); the tests with a scripted fake.
+// does it with Qt dialogs and the one atomic file writer; the tests with a scripted fake.
 #pragma once
 
 #include "core/services.h"

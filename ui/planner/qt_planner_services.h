@@ -1,5 +1,5 @@
 // The planner's platform done with Qt: message boxes over the window,
-// QFileDialog, QInputDialog, QFile for reading and QSaveFile for writing.
+// QFileDialog, QInputDialog, QFile for reading and the atomic file writer for writing.
 #pragma once
 
 #include "plan/document.h"
