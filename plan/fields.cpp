@@ -1,6 +1,7 @@
 #include "plan/fields.h"
 
 #include "net/parse.h"
+#include "plan/outputs.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
 
@@ -190,6 +191,23 @@ textio::Result<std::vector<net::Prefix>> parseRoots(std::string_view text)
         roots.push_back(p);
     }
     return roots;
+}
+
+textio::Result<std::vector<net::Address>> parseAddressList(std::string_view text, std::size_t most)
+{
+    std::vector<net::Address> out;
+    for (std::size_t at = 0; at < text.size() && out.size() <= most;) {
+        const std::size_t end = std::min(text.find_first_of(", \t", at), text.size());
+        const std::string_view item = text.substr(at, end - at);
+        at = end + 1;
+        if (item.empty())
+            continue;
+        const auto a = parseServerAddress(item);
+        if (const auto* e = std::get_if<net::ParseError>(&a))
+            return problem("", net::describe(item, *e));
+        out.push_back(std::get<net::Address>(a));
+    }
+    return out;
 }
 
 }  // namespace mq::plan

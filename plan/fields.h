@@ -56,6 +56,12 @@ textio::Result<std::optional<net::Mac>> parseHostMac(std::string_view text);
 textio::Result<net::Duid> parseHostDuid(std::string_view text);
 textio::Result<std::string> parseHostNote(std::string_view text);
 
+// Server addresses as a box or an option gives them: items separated by commas, blanks or
+// both ("10.40.0.53, 2001:db8:40::53"), empty items skipped, each read as
+// parseServerAddress reads one. At most most + 1 are read: the one more is enough for
+// checkOutputSettings to say how many are too many, and memory stays bounded.
+textio::Result<std::vector<net::Address>> parseAddressList(std::string_view text, std::size_t most);
+
 // The roots of a plan as one argument or one box gives them: ROOT[,ROOT...], blanks around
 // each allowed and an empty item (",," or a comma at the end) refused. Each root is a network/length prefix
 // (ADDRESS MASK and a bare address, as its /32 or /128, also read); host bits are refused

@@ -1,6 +1,7 @@
 #include "planner/output_fields.h"
 
 #include "net/parse.h"
+#include "plan/fields.h"
 #include "textio/escape.h"
 #include "textio/fields.h"
 
@@ -23,21 +24,10 @@ std::string nameOf(std::string_view text)
 // Reads addresses separated by commas or blanks into *out; the reason when one does not read.
 std::string readAddresses(std::string_view text, std::vector<net::Address>* out, std::size_t most)
 {
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = std::min(text.find_first_of(", \t", at), text.size());
-        const std::string_view item = text.substr(at, end - at);
-        at = end + 1;
-        if (item.empty())
-            continue;
-        // One more than allowed is enough for checkOutputSettings to say how many.
-        if (out->size() > most)
-            break;
-        const auto a = plan::parseServerAddress(item);
-        if (const auto* e = std::get_if<net::ParseError>(&a))
-            return net::describe(item, *e);
-        out->push_back(std::get<net::Address>(a));
-    }
+    const auto read = plan::parseAddressList(text, most);
+    if (!read)
+        return read.problem().message;
+    out->insert(out->end(), read->begin(), read->end());
     return {};
 }
 

@@ -10,6 +10,7 @@
 #include "app/mqnet/deploy_files.h"
 #include "app/mqnet/plan_files.h"
 #include "net/parse.h"
+#include "plan/fields.h"
 #include "plan/output_keys.h"
 #include "textio/escape.h"
 
@@ -86,19 +87,12 @@ std::string describe(const plan::OutputSettings& s)
 std::optional<std::vector<net::Address>> readAddresses(const Invocation& call, const char* option,
                                                        const std::string& given, std::string_view list)
 {
-    std::vector<net::Address> out;
-    for (std::size_t from = 0; from <= list.size();) {
-        const std::size_t comma = std::min(list.find(',', from), list.size());
-        const std::string_view item = list.substr(from, comma - from);
-        const auto a = plan::parseServerAddress(item);
-        if (const auto* e = std::get_if<net::ParseError>(&a)) {
-            call.refuse(std::string(option) + " " + textio::escaped(given) + ": " + net::describe(item, *e));
-            return std::nullopt;
-        }
-        out.push_back(std::get<net::Address>(a));
-        from = comma + 1;
+    auto read = plan::parseAddressList(list, plan::kMaxDnsServers);
+    if (!read) {
+        call.refuse(std::string(option) + " " + textio::escaped(given) + ": " + read.problem().message);
+        return std::nullopt;
     }
-    return out;
+    return std::move(read).value();
 }
 
 // The repeatable --dns-server and --name-server NAME[=ADDR,...]: each given list replaces

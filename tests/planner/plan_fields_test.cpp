@@ -8,6 +8,7 @@
 #include "plan/document.h"
 #include "plan/fields.h"
 #include "plan/segments.h"
+#include "planner/output_fields.h"
 #include "planner/planner_form.h"
 #include "planner/subnet_form.h"
 #include "tests/planner/fake_planner_services.h"
@@ -238,6 +239,29 @@ TEST_F(PlanFields, HostFieldsAreReadTheSameEverywhere)
     expectOneAnswer<std::optional<net::Mac>>({"00:11:22:33:44:66", "00:11", "zz:11:22:33:44:55"}, plan::parseHostMac,
                                              entries(HostMac, "mac"));
     expectOneAnswer<net::Duid>({"00:01:00:01:aa:bb", "0g"}, plan::parseHostDuid, entries(HostDuid, "duid"));
+}
+
+TEST_F(PlanFields, AddressListsAreReadTheSameEverywhere)
+{
+    const test::TempDir dir;
+    const std::string file = dir.file("p.mqplan");
+    ASSERT_EQ(test::runMqnet({"plan", "allocate", "-o", file, "10.0.0.0/16", "-"}, "lab, 10\n").status, 0);
+    expectOneAnswer<std::vector<net::Address>>(
+        {"10.40.0.53, 2001:db8:40::53", "10.40.0.53 10.40.0.54", "10.40.0.53,,10.40.0.54", "10.40.0.53,", "dns1",
+         "10.40.0.300", "fe80::1%eth0"},
+        +[](std::string_view t) { return plan::parseAddressList(t, plan::kMaxDnsServers); },
+        {{"Outputs dialog",
+          [&](const std::string& t) {
+              OutputFields f = fieldsOf(form.plan().outputSettings());
+              f["dns_servers"] = t;
+              const auto read = readFields(f);
+              const auto* why = std::get_if<std::string>(&read);
+              return why ? *why : std::string();
+          }},
+         {"mqnet plan outputs --dns-server", [&](const std::string& t) {
+              const auto run = test::runMqnet({"plan", "outputs", "--dns-server", t, file});
+              return run.status == 0 ? std::string() : run.err;
+          }}});
 }
 
 TEST(PlanRoots, RootsAreReadTheSameByEveryCommand)
