@@ -210,4 +210,13 @@ textio::Result<std::vector<net::Address>> parseAddressList(std::string_view text
     return out;
 }
 
+textio::Result<std::uint32_t> parseSeconds(std::string_view text)
+{
+    text = textio::trimBlanks(text);
+    const auto v = net::parseDecimal(text);
+    if (!v || *v > 0xFFFFFFFFu)
+        return problem("", textio::quoted(text) + " is no whole number of seconds from 0 to 4294967295");
+    return static_cast<std::uint32_t>(*v);
+}
+
 }  // namespace mq::plan

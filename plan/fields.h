@@ -6,6 +6,7 @@
 // describe() reads "VLAN \"x\" is not a VLAN ID from 1 to 4094"; a caller that names the
 // value its own way (an option, a column, a label) puts its name in front of the message.
 // A check of a value already read gives the same sentence as a reason (empty when sound).
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,6 +56,11 @@ textio::Result<std::string> parseHostName(std::string_view text);
 textio::Result<std::optional<net::Mac>> parseHostMac(std::string_view text);
 textio::Result<net::Duid> parseHostDuid(std::string_view text);
 textio::Result<std::string> parseHostNote(std::string_view text);
+
+// A time in seconds (a zone's TTLs, a DHCP lifetime): digits, blanks around them allowed,
+// 0 to 4294967295 (32 bits, as DHCP and DNS carry it). "\"1h\" is no whole number of
+// seconds from 0 to 4294967295".
+textio::Result<std::uint32_t> parseSeconds(std::string_view text);
 
 // Server addresses as a box or an option gives them: items separated by commas, blanks or
 // both ("10.40.0.53, 2001:db8:40::53"), empty items skipped, each read as

@@ -33,11 +33,10 @@ std::string readAddresses(std::string_view text, std::vector<net::Address>* out,
 
 std::string readSeconds(const std::string& text, std::uint32_t* out)
 {
-    const std::string_view t = textio::trimBlanks(text);
-    const auto v = net::parseDecimal(t);
-    if (!v || *v > std::numeric_limits<std::uint32_t>::max())
-        return textio::quoted(t) + " is no whole number of seconds from 0 to 4294967295";
-    *out = static_cast<std::uint32_t>(*v);
+    const auto read = plan::parseSeconds(text);
+    if (!read)
+        return read.problem().message;
+    *out = *read;
     return {};
 }
 

@@ -173,12 +173,12 @@ bool readSettings(const Invocation& call, plan::OutputSettings& s)
             s.*k.text = *v;
         if (!k.seconds)
             continue;
-        const auto n = net::parseDecimal(*v);
-        if (!n || *n > 0xffffffffu) {
-            call.refuse(std::string(k.option) + " " + textio::escaped(*v) + " is not a number of seconds");
+        const auto n = plan::parseSeconds(*v);
+        if (!n) {
+            call.refuse(std::string(k.option) + " " + n.problem().message);
             return false;
         }
-        s.*k.seconds = static_cast<std::uint32_t>(*n);
+        s.*k.seconds = *n;
     }
     using N = plan::ReverseNaming;
     if (const std::string* v = a.value("--naming")) {

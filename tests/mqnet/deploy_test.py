@@ -190,7 +190,7 @@ class Refused(unittest.TestCase):
             (["plan", "outputs", "--dns-server", "10.40.0.300", plan], 2, r"--dns-server 10\.40\.0\.300: "),
             (["plan", "outputs", "--name-server", "ns1=10.1", plan], 2, r"--name-server ns1=10\.1: "),
             (["plan", "outputs", "--naming", "under", plan], 2, r"--naming \"?under\"? is not one of slash, dash"),
-            (["plan", "outputs", "--ttl", "-5", plan], 2, r"--ttl -5 is not a number of seconds"),
+            (["plan", "outputs", "--ttl", "-5", plan], 2, r"--ttl \"-5\" is no whole number of seconds from 0 to 4294967295"),
             (["plan", "outputs", "--rfc2317", "some", plan], 2, r"--rfc2317 \"?some\"? is not one of none, all"),
             (["plan", "outputs", "--empty-reverse-zones", "1", plan], 2, r"--empty-reverse-zones 1 is not one of yes, no"),
             (["plan", "outputs", "--delegate", "10.40.0.193/27", plan], 2,

@@ -241,7 +241,24 @@ TEST_F(PlanFields, HostFieldsAreReadTheSameEverywhere)
     expectOneAnswer<net::Duid>({"00:01:00:01:aa:bb", "0g"}, plan::parseHostDuid, entries(HostDuid, "duid"));
 }
 
-TEST_F(PlanFields, AddressListsAreReadTheSameEverywhere)
+// The Outputs dialog's field `key` set to t, and mqnet plan outputs OPTION t: what each said.
+std::vector<Named> outputsEntries(const PlannerForm& form, const std::string& file, const char* key, const char* option)
+{
+    return {{"Outputs dialog",
+             [&form, key](const std::string& t) {
+                 OutputFields f = fieldsOf(form.plan().outputSettings());
+                 f[key] = t;
+                 const auto read = readFields(f);
+                 const auto* why = std::get_if<std::string>(&read);
+                 return why ? *why : std::string();
+             }},
+            {"mqnet plan outputs", [file, option](const std::string& t) {
+                 const auto run = test::runMqnet({"plan", "outputs", option, t, file});
+                 return run.status == 0 ? std::string() : run.err;
+             }}};
+}
+
+TEST_F(PlanFields, OutputValuesAreReadTheSameEverywhere)
 {
     const test::TempDir dir;
     const std::string file = dir.file("p.mqplan");
@@ -250,18 +267,12 @@ TEST_F(PlanFields, AddressListsAreReadTheSameEverywhere)
         {"10.40.0.53, 2001:db8:40::53", "10.40.0.53 10.40.0.54", "10.40.0.53,,10.40.0.54", "10.40.0.53,", "dns1",
          "10.40.0.300", "fe80::1%eth0"},
         +[](std::string_view t) { return plan::parseAddressList(t, plan::kMaxDnsServers); },
-        {{"Outputs dialog",
-          [&](const std::string& t) {
-              OutputFields f = fieldsOf(form.plan().outputSettings());
-              f["dns_servers"] = t;
-              const auto read = readFields(f);
-              const auto* why = std::get_if<std::string>(&read);
-              return why ? *why : std::string();
-          }},
-         {"mqnet plan outputs --dns-server", [&](const std::string& t) {
-              const auto run = test::runMqnet({"plan", "outputs", "--dns-server", t, file});
-              return run.status == 0 ? std::string() : run.err;
-          }}});
+        outputsEntries(form, file, "dns_servers", "--dns-server"));
+    // Numbers the settings' own checks take (a TTL up to 2^31 - 1, a valid lifetime no shorter
+    // than the preferred one), and texts no number.
+    const std::vector<std::string> seconds = {"86400", " 90000 ", "4294967296", "-5", "1h", "1,000", ""};
+    for (const auto& [key, option] : {std::pair{"ttl", "--ttl"}, std::pair{"valid_lifetime", "--valid-lifetime"}})
+        expectOneAnswer<std::uint32_t>(seconds, plan::parseSeconds, outputsEntries(form, file, key, option));
 }
 
 TEST(PlanRoots, RootsAreReadTheSameByEveryCommand)
