@@ -27,13 +27,10 @@ std::string takeAddress(std::string_view text, int* length, std::optional<net::F
         digits = bare.substr(bare.find('/') + 1);
         bare = bare.substr(0, bare.find('/'));
     }
-    std::string zone;
-    const auto parsed = net::parseAddress(bare, &zone);
-    if (const auto* e = std::get_if<net::ParseError>(&parsed))
-        return textio::quoted(text) + ": not an address (" + e->message + ")";
-    if (!zone.empty())
-        return textio::quoted(text) + ": an address with a zone names an interface, not a host's address";
-    out = std::get<net::Address>(parsed);
+    const auto parsed = plan::parseHostAddress(bare);
+    if (!parsed)
+        return textio::quoted(text) + ": " + parsed.problem().message;
+    out = *parsed;
     if (want && out.family != *want)
         return textio::quoted(text) + (*want == net::Family::V4 ? ": not an IPv4 address" : ": not an IPv6 address");
     if (length && !digits.empty()) {

@@ -219,4 +219,15 @@ textio::Result<std::uint32_t> parseSeconds(std::string_view text)
     return static_cast<std::uint32_t>(*v);
 }
 
+textio::Result<net::Address> parseHostAddress(std::string_view text)
+{
+    std::string zone;
+    const auto parsed = net::parseAddress(textio::trimBlanks(text), &zone);
+    if (const auto* e = std::get_if<net::ParseError>(&parsed))
+        return problem("", "not an address (" + e->message + ")");
+    if (!zone.empty())
+        return problem("", "an address with a zone names an interface, not a host's address");
+    return std::get<net::Address>(parsed);
+}
+
 }  // namespace mq::plan

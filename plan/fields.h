@@ -56,6 +56,11 @@ textio::Result<std::string> parseHostName(std::string_view text);
 textio::Result<std::optional<net::Mac>> parseHostMac(std::string_view text);
 textio::Result<net::Duid> parseHostDuid(std::string_view text);
 textio::Result<std::string> parseHostNote(std::string_view text);
+// A host's address as a box or a file row gives it, blanks around it allowed: an address of
+// either family without a zone (a zone names an interface, not a host). The message leaves
+// the value to its caller, who quotes it with its label: "not an address (octet 4 is above
+// 255)". The window's box also takes next, ::N and eui64 (plan::hostAddress).
+textio::Result<net::Address> parseHostAddress(std::string_view text);
 
 // A time in seconds (a zone's TTLs, a DHCP lifetime): digits, blanks around them allowed,
 // 0 to 4294967295 (32 bits, as DHCP and DNS carry it). "\"1h\" is no whole number of

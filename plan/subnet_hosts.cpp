@@ -4,6 +4,7 @@
 
 #include "net/parse.h"
 #include "plan/allocations.h"
+#include "plan/fields.h"
 #include "plan/plan.h"
 #include "plan/subnet.h"
 #include "textio/escape.h"
@@ -180,10 +181,10 @@ net::Parsed<net::Address> hostAddress(const Plan& plan, BlockId id, std::string_
             return o;
         a = std::get<net::Address>(o);
     } else {
-        auto parsed = net::parseAddress(t);
-        if (const auto* e = std::get_if<net::ParseError>(&parsed))
-            return fault(net::describe(t, *e));
-        a = std::get<net::Address>(parsed);
+        const auto parsed = parseHostAddress(t);
+        if (!parsed)
+            return fault(parsed.problem().message);
+        a = *parsed;
         if (a.family != p.address.family)
             return fault(net::format(a) + " is " + (v6 ? "IPv4" : "IPv6") + ", and " + block + " is " +
                          (v6 ? "IPv6" : "IPv4"));

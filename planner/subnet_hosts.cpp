@@ -87,9 +87,12 @@ std::optional<net::Address> readHostAddress(const plan::Plan& p, const plan::Hos
     const std::string what = familyName(f) + " address " + textio::quoted(t);
     if (id != kNoBlock)
         return readValue(plan::hostAddress(p, id, t, mac, index, except), what, why);
-    const auto a = readValue(net::parseAddress(t), what, why);
-    if (!a)
-        return a;
+    const auto read = plan::parseHostAddress(t);
+    if (!read) {
+        why = what + ": " + read.problem().message;
+        return std::nullopt;
+    }
+    const std::optional<net::Address> a = *read;
     const BlockId leaf = a->family == f ? p.leafAt(*a) : kNoBlock;
     if (leaf == kNoBlock || p.block(leaf).state == plan::BlockState::Free) {
         why = what + (a->family != f ? " is not an " + familyName(f) + " address" : " lies in no assigned block");

@@ -440,7 +440,7 @@ TEST(HostAddress, TakesAddressesNextOffsetsAndEui64)
         {office, "2001:db8:40:1::5", false, {}, "2001:db8:40:1::5 is IPv6, and 10.40.1.0/24 is IPv4"},
         {office, "10.40.2.1", false, {}, "10.40.2.1 lies outside 10.40.1.0/24"},
         {office, "10.40.1.255", false, {}, "10.40.1.255 is not a usable address of 10.40.1.0/24"},
-        {office, "10.40.1.x", false, {}, "10.40.1.x:"},
+        {office, "10.40.1.x", false, {}, "not an address ("},
         {link, "next", false, {}, "10.40.3.0/31 has no free address left"},
         {link, "next", false, 2, "10.40.3.1"},
     };

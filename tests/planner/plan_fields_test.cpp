@@ -230,8 +230,9 @@ TEST_F(PlanFields, HostFieldsAreReadTheSameEverywhere)
             {"subnet panel",
              [this, column](const std::string& t) { return panel(subnet.setCell(subnet.rowCount() - 1, column, t)); }},
             {"hosts file", [header](const std::string& t) {
-                 const std::string file = header == "name" ? "name,ipv4\n" + t + ",10.40.0.9\n"
-                                                           : "name,ipv4," + header + "\nh1,10.40.0.9," + t + "\n";
+                 const std::string file = header == "name"   ? "name,ipv4\n" + t + ",10.40.0.9\n"
+                                          : header == "ipv4" ? "name,ipv4\nh1," + t + "\n"
+                                                             : "name,ipv4," + header + "\nh1,10.40.0.9," + t + "\n";
                  return notes(interchange::readHostFile(interchange::HostFormat::Csv, file).refused);
              }}};
     };
@@ -239,6 +240,8 @@ TEST_F(PlanFields, HostFieldsAreReadTheSameEverywhere)
     expectOneAnswer<std::optional<net::Mac>>({"00:11:22:33:44:66", "00:11", "zz:11:22:33:44:55"}, plan::parseHostMac,
                                              entries(HostMac, "mac"));
     expectOneAnswer<net::Duid>({"00:01:00:01:aa:bb", "0g"}, plan::parseHostDuid, entries(HostDuid, "duid"));
+    expectOneAnswer<net::Address>({"10.40.0.9", " 10.40.0.10 ", "10.40.0.300", "10.40.0.9%eth0", "host"},
+                                  plan::parseHostAddress, entries(HostV4, "ipv4"));
 }
 
 // The Outputs dialog's field `key` set to t, and mqnet plan outputs OPTION t: what each said.
