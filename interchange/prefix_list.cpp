@@ -33,19 +33,16 @@ void readItem(std::string_view prefixText, std::string_view nameText, std::strin
         return;
     FlatBlock b;
     b.line = line;
-    const auto parsed = net::parsePrefix(prefixText, net::HostBits::Keep, {.address = true});
+    const auto parsed = net::parsePrefix(prefixText, net::HostBits::Suggest, {.address = true});
     if (const auto* e = std::get_if<net::ParseError>(&parsed)) {
-        const bool text = e->fault == net::ParseError::Fault::Text;
-        out.notices.push_back(textio::lineProblem(line, textio::quoted(prefixText) + ": " +
-                                                            (text ? e->message : "not a prefix or an address")));
+        using F = net::ParseError::Fault;
+        const std::string why = e->fault == F::Text       ? ": " + e->message
+                                : e->fault == F::HostBits ? " " + e->message
+                                                          : std::string(": not a prefix or an address");
+        out.notices.push_back(textio::lineProblem(line, textio::quoted(prefixText) + why));
         return;
     }
     b.prefix = std::get<net::Prefix>(parsed);
-    if (!b.prefix.isNetwork()) {
-        out.notices.push_back(textio::lineProblem(
-            line, textio::quoted(prefixText) + " has host bits set: " + net::formatNetwork(b.prefix) + " is meant?"));
-        return;
-    }
     bool cut = false;
     b.name = asName(nameText, &cut);
     if (cut) {

@@ -1,4 +1,6 @@
 #include "plan/document_build.h"
+
+#include "textio/escape.h"
 #include "textio/fields.h"
 
 #include <algorithm>
@@ -21,16 +23,16 @@ std::string at(std::size_t k)
 // A prefix as a document writes it: "network/len", no zone, host bits clear.
 std::variant<net::Prefix, std::string> documentPrefix(std::string_view text)
 {
-    const auto r = net::parsePrefix(text, net::HostBits::Keep);
+    // Host bits are refused naming the network, as a prefix list's or a root's are.
+    const auto r = net::parsePrefix(text, net::HostBits::Suggest);
     if (const auto* e = std::get_if<net::ParseError>(&r)) {
         if (e->fault == net::ParseError::Fault::Text)
             return net::describe(text, *e);
-        return "\"" + std::string(text) + "\" is not written network/length";
+        if (e->fault == net::ParseError::Fault::HostBits)
+            return textio::quoted(text) + " " + e->message;
+        return textio::quoted(text) + " is not written network/length";
     }
-    const net::Prefix& p = std::get<net::Prefix>(r);
-    if (!p.isNetwork())
-        return net::formatNetwork(p) + " is meant, but \"" + std::string(text) + "\" has host bits set";
-    return p;
+    return std::get<net::Prefix>(r);
 }
 
 void TreeBuilder::reserve(std::size_t blocks)

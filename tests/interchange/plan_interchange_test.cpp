@@ -203,7 +203,7 @@ TEST(PlanInterchange, PrefixListNamesWhatItRefusesByLine)
     EXPECT_EQ(r.blocks[2].note, "only a note");
     ASSERT_EQ(r.notices.size(), 3u);
     EXPECT_EQ(r.notices[2].line, 9u);
-    EXPECT_EQ(describe(r.notices[0]), "line 5: \"10.0.2.1/24\" has host bits set: 10.0.2.0/24 is meant?");
+    EXPECT_EQ(describe(r.notices[0]), "line 5: \"10.0.2.1/24\" has host bits set; did you mean 10.0.2.0/24?");
     EXPECT_EQ(r.notices[1].line, 7u);
     EXPECT_NE(r.notices[1].message.find("\\x01"), std::string::npos);
 }

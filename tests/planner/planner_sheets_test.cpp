@@ -50,7 +50,7 @@ TEST_F(PlannerSheets, TheSheetPickedIsReadAndItsRowsNamed)
         {"in-use prefixes from the sheet picked", [&] { return file("/in/site.xlsx"), form.importInUseFile(); }, "Used",
          true, 1,
          "Imported 1 prefix from /in/site.xlsx sheet \"Used\" (prefix list); 1 row was not placed (row 4):\n"
-         "sheet \"Used\" row 4: \"10.40.2.5/24\" has host bits set: 10.40.2.0/24 is meant?"},
+         "sheet \"Used\" row 4: \"10.40.2.5/24\" has host bits set; did you mean 10.40.2.0/24?"},
         {"the question cancelled", [&] { return file("/in/site.xlsx"), form.importInUseFile(); }, std::nullopt, false,
          2, ""},
         {"a dropped workbook of one sheet: no question, phpIPAM told by its header",
