@@ -7,7 +7,6 @@ cd "$(dirname "$0")"
 source scripts/deps.sh
 mq_install_deps MASKQUILL_RUN_PACKAGES
 
-cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
-  -DMASKQUILL_BUILD_TESTS=OFF -DMASKQUILL_BUILD_BENCH=OFF
+cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=Release -DMASKQUILL_BUILD_TESTS=OFF -DMASKQUILL_BUILD_BENCH=OFF
 cmake --build build-run -j "$(nproc)"
 exec ./build-run/app/maskquill
